@@ -1,0 +1,282 @@
+#include "input/text.hpp"
+
+#include <cctype>
+
+#include "main/messages.hpp"
+#include "shared/format.hpp"
+
+namespace kova {
+
+namespace {
+
+char up(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+bool iequal(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (up(a[i]) != up(b[i])) return false;
+    return true;
+}
+
+bool digit(char c) { return c >= '0' && c <= '9'; }
+
+bool is_white(char c) { return c == ' ' || c == '\0' || c == '\t'; }
+
+}  // namespace
+
+bool is_number_word(std::string_view w) {
+    std::size_t i = 0;
+    if (i < w.size() && (w[i] == '+' || w[i] == '-')) ++i;
+    std::string_view rest = w.substr(i);
+    if (iequal(rest, "INF") || iequal(rest, "INFINITY") || iequal(rest, "NAN")) return true;
+    if (rest.size() > 3 && iequal(rest.substr(0, 3), "NAN") && rest[3] == '(' &&
+        rest.back() == ')' && rest.find(')') == rest.size() - 1)
+        return true;
+    bool point = false;
+    while (i < w.size() && (digit(w[i]) || (w[i] == '.' && !point))) {
+        if (w[i] == '.') point = true;
+        ++i;
+    }
+    if (i < w.size()) {
+        char c = up(w[i]);
+        if (c == 'E' || c == 'D' || c == 'Q') {
+            ++i;
+            if (i < w.size() && (w[i] == '+' || w[i] == '-')) ++i;
+        } else if (c == '+' || c == '-') {
+            ++i;
+        } else {
+            return false;
+        }
+        while (i < w.size() && digit(w[i])) ++i;
+    }
+    return i == w.size();
+}
+
+int readinputline(Records& r, int unit, std::string& line) {
+    InFile& f = r.io.in(unit);
+    line.assign(linelen, ' ');
+    std::size_t ins = 0;  // insertion column, 0-based
+    std::string rec;
+    while (true) {
+        if (!f.read(rec)) return 1;
+        rec = pad(rec, linelen);
+        int l = lenstr(rec);
+        if (l == 0 || rec[0] == '!') continue;
+        std::size_t L = static_cast<std::size_t>(l);
+        if (rec[L - 1] != '\\') {
+            for (std::size_t k = 0; k < L && ins + k < linelen; ++k) line[ins + k] = rec[k];
+            return 0;
+        }
+        if (ins + 1 + L > linelen)
+            err(r, "ReadInputLine", "Line exceeds limit of 255 characters");
+        for (std::size_t k = 0; k < L; ++k) line[ins + k] = rec[k];
+        ins = static_cast<std::size_t>(ils(line)) + 1;
+    }
+}
+
+int dnumline(std::string_view line) {
+    int n = 0;
+    for (std::size_t j = 0; j + 1 < line.size(); ++j)
+        if (line[j] != ' ' && line[j + 1] == ' ') ++n;
+    return n;
+}
+
+void readchar(Records& r, std::string_view line, int n, int& first, int& last) {
+    int count = 0;
+    if (line.size() > 1) {
+        for (std::size_t j = 0; j + 1 < line.size(); ++j) {
+            if (line[j] != ' ' && line[j + 1] == ' ') {
+                if (++count == n) {
+                    last = static_cast<int>(j) + 1;
+                    std::size_t b = line.rfind(' ', j);
+                    first = b == std::string_view::npos ? 1 : static_cast<int>(b) + 2;
+                    return;
+                }
+            }
+        }
+    }
+    err(r, "ReadChar", "Unexpected STOP in ReadChar...");
+}
+
+void readline(Records& r, std::string& line) {
+    LineExtract& le = r.line_extract;
+    le.nword = 0;
+    for (int k = 1; k <= maxwords; ++k) {
+        le.istar[k] = 0;
+        le.word[k] = std::string(8, ' ');
+    }
+    std::vector<std::pair<std::size_t, std::size_t>> cols;
+    std::size_t len = line.size();
+    for (std::size_t j = 0; j + 1 < len; ++j) {
+        if (line[j] == ' ' || line[j + 1] != ' ') continue;
+        std::size_t first = line.rfind(' ', j);
+        first = first == std::string::npos ? 0 : first + 1;
+        std::string_view w(line.data() + first, j + 1 - first);
+        if (is_number_word(w)) continue;
+        // More than 40 text words: the rest are blanked but not stored.
+        cols.emplace_back(first, j);
+        if (le.nword >= maxwords) continue;
+        ++le.nword;
+        std::size_t s = first;
+        if (line[s] == '*') {
+            le.istar[le.nword] = 1;
+            ++s;
+        }
+        std::string t = pad(std::string_view(line.data() + s, j + 1 - s), 8);
+        for (char& c : t) c = up(c);
+        le.word[le.nword] = t;
+    }
+    for (auto [a, b] : cols)
+        for (std::size_t k = a; k <= b; ++k) line[k] = ' ';
+}
+
+void readfile(Records& r, int unit, std::string& line) {
+    InFile& f = r.io.in(unit);
+    std::size_t len = line.size();
+    std::string rec;
+    while (true) {
+        if (!f.read(rec)) err(r, "ReadFile", " Error reading unit = " + fi(unit, 12));
+        if (!rec.empty() && rec[0] == '!') continue;
+        break;
+    }
+    line = pad(rec, len);
+    upcase(line);
+    readline(r, line);
+}
+
+void upcase(std::string& s) {
+    for (char& c : s) c = up(c);
+}
+
+void locase(std::string& s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+}
+
+void rmblanks(Records& r, std::string& s) {
+    if (s.size() > 256) err(r, "RmBlanks", "len(op).gt.len(line)");
+    std::string t;
+    for (char c : s)
+        if (c != ' ') t.push_back(c);
+    s = pad(t, s.size());
+}
+
+void split(std::string_view line, char sep, int& n, std::vector<std::string>& pieces,
+           std::vector<int>& lengths, std::size_t w, int mode) {
+    int most = n;
+    int count = 0;
+    pieces.assign(static_cast<std::size_t>(most > 0 ? most : 0) + 1, std::string(w, ' '));
+    lengths.assign(pieces.size(), 0);
+    bool trim = (mode & 1) != 0;
+    bool white = is_white(sep);
+    auto is_sep = [&](char c) { return white ? is_white(c) : c == sep; };
+    std::size_t start = 0;
+    std::size_t len = line.size();
+    auto store = [&](std::size_t a, std::size_t b) {  // columns a..b-1
+        ++count;
+        std::string_view p = line.substr(a, b - a);
+        pieces[count] = pad(p, w);
+        lengths[count] = static_cast<int>(std::min(p.size(), w));
+    };
+    for (std::size_t i = 0; i < len && count < most; ++i) {
+        if (is_sep(line[i])) {
+            if (i == start) {
+                if (!(trim && white)) {
+                    ++count;
+                    pieces[count] = std::string(w, ' ');
+                    lengths[count] = 0;
+                }
+            } else {
+                store(start, i);
+            }
+            start = i + 1;
+        } else if (i == len - 1) {
+            store(start, len);
+        }
+    }
+    n = count;
+    for (int k = 1; k <= count; ++k) {
+        std::string& p = pieces[k];
+        if (trim) {
+            std::size_t L = static_cast<std::size_t>(lengths[k]);
+            std::size_t a = 0;
+            while (a < L && is_white(p[a])) ++a;
+            std::size_t b = L;
+            while (b > a && is_white(p[b - 1])) --b;
+            p = pad(std::string_view(p).substr(a, b - a), w);
+            lengths[k] = static_cast<int>(b - a);
+        }
+        if (mode & 2) upcase(p);
+        else if (mode & 4) locase(p);
+    }
+}
+
+void srchl(Records& r, int unit, std::string_view key, bool& rewind, std::string& line,
+           int& status) {
+    std::string k(key.substr(0, std::min<std::size_t>(key.size(), 32)));
+    upcase(k);
+    InFile& f = r.io.in(unit);
+    if (rewind) {
+        f.rewind();
+        rewind = false;
+    }
+    std::string rec;
+    while (f.read(rec)) {
+        line = pad(rec, linelen);
+        std::string head = line.substr(0, k.size());
+        upcase(head);
+        if (head == k) {
+            status = 0;
+            return;
+        }
+    }
+    status = -1;
+}
+
+int ils(std::string_view s) {
+    std::size_t e = s.find_last_not_of(' ');
+    return e == std::string_view::npos ? static_cast<int>(s.size()) : static_cast<int>(e) + 1;
+}
+
+int lenstr(std::string_view s) {
+    std::size_t e = s.find_last_not_of(' ');
+    return e == std::string_view::npos ? 0 : static_cast<int>(e) + 1;
+}
+
+int ifs(std::string_view s) {
+    std::size_t b = s.find_first_not_of(' ');
+    return b == std::string_view::npos ? 0 : static_cast<int>(b) + 1;
+}
+
+namespace {
+void leftjust(std::string& s, std::size_t n) {
+    std::size_t b = s.find_first_not_of(' ');
+    s = b == std::string::npos ? std::string(n, ' ') : pad(s.substr(b), n);
+}
+}  // namespace
+
+void ernum(std::string& label) {
+    std::string l = pad(label, 10);
+    std::size_t p = l.find('(');
+    if (p != std::string::npos) l = pad(l.substr(0, p), 10);
+    leftjust(l, 10);
+    label = l;
+}
+
+void erbras(std::string& label) {
+    std::string l = pad(label, 10);
+    if (std::size_t p = l.find('('); p != std::string::npos) l = pad(l.erase(p, 1), 10);
+    if (std::size_t p = l.find(')'); p != std::string::npos) l = pad(l.erase(p, 1), 10);
+    leftjust(l, 10);
+    label = l;
+}
+
+void izero(std::vector<int>& a, int n) {
+    for (int i = 1; i <= n && i < static_cast<int>(a.size()); ++i) a[i] = 0;
+}
+
+void rzero(std::vector<float>& a, int n) {
+    for (int i = 1; i <= n && i < static_cast<int>(a.size()); ++i) a[i] = 0.0f;
+}
+
+}  // namespace kova

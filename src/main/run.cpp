@@ -1,0 +1,79 @@
+// The main sequence: the road of a run, each stage once and in a fixed order. The ends of a
+// run (err, the stops with their own message, unguarded run-time errors) arrive here as
+// exceptions, so that every open file is flushed and closed and a status is returned.
+#include "main/run.hpp"
+
+#include <istream>
+#include <memory>
+#include <ostream>
+
+#include "main/messages.hpp"
+#include "output/mopro_files.hpp"
+#include "shared/errors.hpp"
+#include "shared/records.hpp"
+
+namespace kova {
+
+namespace {
+
+void road(Records& r) {
+    // 2. channel numbers, then the defaults
+    r.files.ixdmas = 58;
+    r.files.iout = 35;
+    r.files.ixdinp = 48;
+    r.files.idbank = 47;
+    r.files.imocon = 443;
+    r.xhbonds.iureset = 43;
+    r.xhbonds.iuconst = 42;
+    r.xhbonds.iures = 445;
+    r.iplat.iplat = 46;
+    init(r);
+    header(r, terminal);
+
+    // 5. the files every run creates
+    r.io.create(r.files.ixdmas, "xd_kova.mas");
+    r.io.create(imopar, "mopro_kova.par");
+    wrmoprohead(r);
+    r.io.create(r.files.imocon, "con_mopro.inp");
+    wrmoconstart(r);
+    r.io.create(r.files.iout, "kova.out");
+    header(r, r.files.iout);
+
+    // 19. closing of the run
+    r.io.close(r.files.ixdmas);
+    r.io.close(r.files.iout);
+}
+
+}  // namespace
+
+int run(const std::filesystem::path& dir, const std::vector<std::string>& args, std::istream& in,
+        std::ostream& out, std::ostream& errs) {
+    auto r = std::make_unique<Records>();
+    r->io.bind(dir, &in, &out, &errs);
+    int status = 0;
+    try {
+        if (!args.empty()) {
+            // 1. any argument: the banner, and for "-h" the sample instruction file
+            header(*r, terminal);
+            std::string a = args[0].substr(0, 20);
+            if (a.size() >= 2 && a[0] == '-' && a[1] == 'h') printhelp(*r, terminal);
+        } else {
+            road(*r);
+        }
+    } catch (const RunStop& s) {
+        status = s.status;
+    } catch (const RunFault& f) {
+        errs << "kova: " << f.what() << '\n';
+        status = 2;
+    }
+    try {
+        r->io.close_all();
+    } catch (const RunFault& f) {
+        errs << "kova: " << f.what() << '\n';
+        status = 2;
+    }
+    out.flush();
+    return status;
+}
+
+}  // namespace kova

@@ -1,0 +1,169 @@
+#include "shared/channels.hpp"
+
+#include <cstdio>
+#include <fstream>
+#include <istream>
+#include <ostream>
+#include <sstream>
+#include <system_error>
+
+#include "shared/errors.hpp"
+
+namespace kova {
+
+void fault(const std::string& file, int record, const std::string& what) {
+    throw RunFault(file + ", record " + std::to_string(record) + ": " + what);
+}
+
+void fault(const std::string& file, const std::string& what) {
+    throw RunFault(file + ": " + what);
+}
+
+bool InFile::read(std::string& rec) {
+    if (pos_ >= records_.size()) return false;
+    rec = records_[pos_++];
+    return true;
+}
+
+std::vector<std::string> split_records(std::string_view text) {
+    std::vector<std::string> recs;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t nl = text.find('\n', start);
+        std::size_t end = nl == std::string_view::npos ? text.size() : nl;
+        std::size_t stop = end;
+        if (nl != std::string_view::npos && stop > start && text[stop - 1] == '\r') --stop;
+        recs.emplace_back(text.substr(start, stop - start));
+        if (nl == std::string_view::npos) break;
+        start = nl + 1;
+    }
+    return recs;
+}
+
+struct Io::OutFile {
+    std::string name;
+    std::FILE* fp = nullptr;
+    std::string buf;
+    void flush() {
+        if (!buf.empty()) {
+            if (std::fwrite(buf.data(), 1, buf.size(), fp) != buf.size()) {
+                buf.clear();
+                fault(name, "write failed");
+            }
+            buf.clear();
+        }
+        std::fflush(fp);
+    }
+};
+
+Io::Io() = default;
+
+Io::~Io() {
+    out_ = nullptr;  // the streams may be gone already; files are closed, not the terminal
+    try {
+        close_all();
+    } catch (...) {
+    }
+}
+
+void Io::bind(std::filesystem::path dir, std::istream* in, std::ostream* out, std::ostream* err) {
+    dir_ = std::move(dir);
+    in_ = in;
+    out_ = out;
+    err_ = err;
+}
+
+std::filesystem::path Io::path(const std::string& name) const {
+    std::filesystem::path p(name);
+    if (p.is_absolute() || dir_.empty()) return p;
+    return dir_ / p;
+}
+
+void Io::create(int ch, const std::string& name) {
+    close(ch);
+    std::FILE* fp = std::fopen(path(name).c_str(), "wb");
+    if (!fp) fault(name, "cannot create the file");
+    auto f = std::make_unique<OutFile>();
+    f->name = name;
+    f->fp = fp;
+    f->buf.reserve(1 << 16);
+    outs_[ch] = std::move(f);
+}
+
+void Io::write(int ch, std::string_view rec) {
+    if (ch == terminal) {
+        if (!out_) return;  // a records object without a terminal (unit tests)
+        out_->write(rec.data(), static_cast<std::streamsize>(rec.size()));
+        out_->put('\n');
+        return;
+    }
+    auto it = outs_.find(ch);
+    if (it == outs_.end()) fault("channel " + std::to_string(ch), "write to a channel that is not open");
+    OutFile& f = *it->second;
+    f.buf.append(rec);
+    f.buf.push_back('\n');
+    if (f.buf.size() >= (1u << 20)) f.flush();
+}
+
+bool Io::is_open_out(int ch) const { return outs_.count(ch) != 0; }
+bool Io::is_open_in(int ch) const { return ins_.count(ch) != 0; }
+
+std::string Io::name_of(int ch) const {
+    if (auto it = outs_.find(ch); it != outs_.end()) return it->second->name;
+    if (auto it = ins_.find(ch); it != ins_.end()) return it->second->name();
+    return "";
+}
+
+bool Io::try_open_old(int ch, const std::string& name) {
+    std::filesystem::path p = path(name);
+    std::error_code ec;
+    if (name.empty() || !std::filesystem::is_regular_file(p, ec)) return false;
+    std::ifstream f(p, std::ios::binary);
+    if (!f) return false;
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    if (f.bad()) return false;
+    close(ch);
+    ins_[ch] = std::make_unique<InFile>(name, split_records(ss.str()));
+    return true;
+}
+
+InFile& Io::open_old(int ch, const std::string& name) {
+    if (!try_open_old(ch, name)) {
+        std::error_code ec;
+        std::filesystem::path p = path(name);
+        if (std::filesystem::is_directory(p, ec)) fault(name, "is a directory, not a file");
+        if (!std::filesystem::exists(p, ec)) fault(name, "no such file");
+        fault(name, "cannot read the file");
+    }
+    return *ins_[ch];
+}
+
+InFile& Io::in(int ch) {
+    auto it = ins_.find(ch);
+    if (it == ins_.end()) fault("channel " + std::to_string(ch), "read from a channel that is not open");
+    return *it->second;
+}
+
+void Io::close(int ch) {
+    if (auto it = outs_.find(ch); it != outs_.end()) {
+        std::unique_ptr<OutFile> f = std::move(it->second);
+        outs_.erase(it);
+        f->flush();
+        std::fclose(f->fp);
+    }
+    ins_.erase(ch);
+}
+
+void Io::flush_all() {
+    for (auto& [ch, f] : outs_) f->flush();
+    if (out_) out_->flush();
+}
+
+void Io::close_all() {
+    while (!outs_.empty()) close(outs_.begin()->first);
+    ins_.clear();
+    if (out_) out_->flush();
+}
+
+}  // namespace kova

@@ -1,0 +1,88 @@
+// Channels: numbered output files written through large buffers, and input files held in
+// memory as records so that readers can rewind and backspace. Channel 6 is the terminal.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kova {
+
+constexpr int terminal = 6;
+
+// An input file as its records; a CR right before a line feed is not part of a record.
+class InFile {
+public:
+    InFile(std::string name, std::vector<std::string> records)
+        : name_(std::move(name)), records_(std::move(records)) {}
+    // Next record into rec; false at end of file (rec untouched).
+    bool read(std::string& rec);
+    void rewind() { pos_ = 0; }
+    void backspace() { if (pos_ > 0) --pos_; }
+    // Number of the record last read (1-based), 0 before the first read.
+    int recno() const { return static_cast<int>(pos_); }
+    bool at_end() const { return pos_ >= records_.size(); }
+    const std::string& name() const { return name_; }
+    const std::vector<std::string>& records() const { return records_; }
+
+private:
+    std::string name_;
+    std::vector<std::string> records_;
+    std::size_t pos_ = 0;
+};
+
+// Splits text into records at line feeds, dropping a CR right before each line feed.
+std::vector<std::string> split_records(std::string_view text);
+
+class Io {
+public:
+    Io();
+    ~Io();
+    Io(const Io&) = delete;
+    Io& operator=(const Io&) = delete;
+
+    // The run's working directory and standard streams (set once by `run`).
+    void bind(std::filesystem::path dir, std::istream* in, std::ostream* out, std::ostream* err);
+    const std::filesystem::path& dir() const { return dir_; }
+    std::istream& stdin_stream() { return *in_; }
+    std::ostream& stderr_stream() { return *err_; }
+
+    // "unknown": creates or replaces the file; a file that cannot be created is a RunFault.
+    void create(int ch, const std::string& name);
+    // Writes one record followed by a line feed on an open output channel or the terminal.
+    void write(int ch, std::string_view rec);
+    // True while the output channel is open.
+    bool is_open_out(int ch) const;
+    // File name of an open channel (input or output), "" otherwise.
+    std::string name_of(int ch) const;
+
+    // "old": the file must exist and be readable; otherwise a RunFault.
+    InFile& open_old(int ch, const std::string& name);
+    // As open_old, but reports failure instead of ending the run.
+    bool try_open_old(int ch, const std::string& name);
+    InFile& in(int ch);
+    bool is_open_in(int ch) const;
+
+    // Closes an input or output channel (no-op when not open).
+    void close(int ch);
+    void flush_all();
+    void close_all();
+
+    // Resolves a file name of the run against the working directory.
+    std::filesystem::path path(const std::string& name) const;
+
+private:
+    struct OutFile;
+    std::filesystem::path dir_;
+    std::istream* in_ = nullptr;
+    std::ostream* out_ = nullptr;
+    std::ostream* err_ = nullptr;
+    std::map<int, std::unique_ptr<OutFile>> outs_;
+    std::map<int, std::unique_ptr<InFile>> ins_;
+};
+
+}  // namespace kova

@@ -1,0 +1,24 @@
+// The ways a run ends early. Thrown where the problem is found and caught once by `run`.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace kova {
+
+// `err` and the stops with a message of their own: the message is already written; status 0.
+struct RunStop {
+    int status = 0;
+};
+
+// A run-time error the specification leaves unguarded: one line "kova: <what>" on standard
+// error and status 2. `what` names the file, the record and what was wrong.
+struct RunFault : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// "file, record n: what"
+[[noreturn]] void fault(const std::string& file, int record, const std::string& what);
+[[noreturn]] void fault(const std::string& file, const std::string& what);
+
+}  // namespace kova

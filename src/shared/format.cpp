@@ -1,0 +1,165 @@
+#include "shared/format.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace kova {
+
+namespace {
+
+std::string stars(int w) { return std::string(static_cast<std::size_t>(w > 0 ? w : 0), '*'); }
+
+std::string right(std::string s, int w) {
+    if (static_cast<int>(s.size()) > w) return stars(w);
+    return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
+}
+
+std::string nonfinite(double v, int w, bool plus) {
+    if (std::isnan(v)) return w >= 3 ? right("NaN", w) : stars(w);
+    std::string sign = v < 0 ? "-" : (plus ? "+" : "");
+    if (w >= static_cast<int>(8 + sign.size())) return right(sign + "Infinity", w);
+    if (w >= static_cast<int>(3 + sign.size())) return right(sign + "Inf", w);
+    return stars(w);
+}
+
+std::string fixed(double v, int w, int d, bool plus) {
+    if (!std::isfinite(v)) return nonfinite(v, w, plus);
+    if (d < 0) d = 0;
+    char buf[512];
+    int n = std::snprintf(buf, sizeof buf, "%.*f", d, v);
+    if (n < 0 || n >= static_cast<int>(sizeof buf)) return stars(w);
+    std::string s(buf, static_cast<std::size_t>(n));
+    if (d == 0) s += '.';
+    bool neg = s[0] == '-';
+    std::string body = neg ? s.substr(1) : s;
+    std::string sign = neg ? "-" : (plus ? "+" : "");
+    if (static_cast<int>(sign.size() + body.size()) > w && body.size() > 1 && body[0] == '0' &&
+        body[1] == '.')
+        body.erase(0, 1);
+    return right(sign + body, w);
+}
+
+}  // namespace
+
+std::string fi(long long v, int w) { return right(std::to_string(v), w); }
+
+std::string ff(float v, int w, int d) { return fixed(static_cast<double>(v), w, d, false); }
+std::string ffd(double v, int w, int d) { return fixed(v, w, d, false); }
+std::string fsp(float v, int w, int d) { return fixed(static_cast<double>(v), w, d, true); }
+
+std::string fe(float vf, int w, int d) {
+    double v = vf;
+    if (!std::isfinite(v)) return nonfinite(v, w, false);
+    if (d < 1) d = 1;
+    std::string digits;
+    int exp = 0;
+    bool neg = std::signbit(v);
+    if (v == 0.0) {
+        digits.assign(static_cast<std::size_t>(d), '0');
+        exp = 0;
+    } else {
+        char buf[128];
+        std::snprintf(buf, sizeof buf, "%.*e", d - 1, std::fabs(v));
+        std::string s(buf);
+        std::size_t epos = s.find('e');
+        std::string mant = s.substr(0, epos);
+        for (char c : mant)
+            if (c != '.') digits.push_back(c);
+        exp = std::atoi(s.c_str() + epos + 1) + 1;
+    }
+    std::string e;
+    int ae = std::abs(exp);
+    char eb[16];
+    if (ae <= 99)
+        std::snprintf(eb, sizeof eb, "E%c%02d", exp < 0 ? '-' : '+', ae);
+    else
+        std::snprintf(eb, sizeof eb, "%c%03d", exp < 0 ? '-' : '+', ae);
+    e = eb;
+    std::string body = "." + digits + e;
+    std::string sign = neg && v != 0.0 ? "-" : "";
+    if (static_cast<int>(sign.size() + body.size() + 1) <= w) body = "0" + body;
+    return right(sign + body, w);
+}
+
+std::string fa(std::string_view s, int w) {
+    if (static_cast<int>(s.size()) >= w) return std::string(s.substr(0, static_cast<std::size_t>(w)));
+    return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + std::string(s);
+}
+
+std::string fx(int n) { return std::string(static_cast<std::size_t>(n > 0 ? n : 0), ' '); }
+
+std::string pad(std::string_view s, std::size_t n) {
+    std::string r(s.substr(0, std::min(n, s.size())));
+    r.resize(n, ' ');
+    return r;
+}
+
+std::string trim(std::string_view s) {
+    std::size_t e = s.find_last_not_of(' ');
+    return e == std::string_view::npos ? std::string() : std::string(s.substr(0, e + 1));
+}
+
+bool same_text(std::string_view a, std::string_view b) {
+    std::size_t n = std::max(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        char ca = i < a.size() ? a[i] : ' ';
+        char cb = i < b.size() ? b[i] : ' ';
+        if (ca != cb) return false;
+    }
+    return true;
+}
+
+std::string free_real(float vf) {
+    double v = vf;
+    if (!std::isfinite(v)) return nonfinite(v, 16, false);
+    char buf[64];
+    if (v == 0.0) return right(std::signbit(v) ? "-0.00000000" : "0.00000000", 12) + "    ";
+    std::snprintf(buf, sizeof buf, "%.8e", v);
+    std::string s(buf);
+    int x = std::atoi(s.c_str() + s.find('e') + 1);
+    if (x >= -1 && x <= 8) {
+        int dec = 8 - x;
+        std::snprintf(buf, sizeof buf, "%.*f", dec, v);
+        std::string f(buf);
+        if (dec == 0) f += '.';
+        return right(f, 12) + "    ";
+    }
+    std::string mant = s.substr(0, s.find('e'));
+    char eb[16];
+    std::snprintf(eb, sizeof eb, "E%c%02d", x < 0 ? '-' : '+', std::abs(x));
+    return right(mant + eb, 16);
+}
+
+FreeLine& FreeLine::operator<<(std::string_view s) {
+    if (last_ == Last::value) s_ += ' ';
+    s_ += s;
+    last_ = Last::text;
+    return *this;
+}
+
+FreeLine& FreeLine::operator<<(int v) { return *this << static_cast<long long>(v); }
+
+FreeLine& FreeLine::operator<<(long long v) {
+    // gfortran: a blank separator and I11; the record's own leading blank serves the first item
+    if (last_ != Last::none) s_ += ' ';
+    s_ += fi(v, 11);
+    last_ = Last::value;
+    return *this;
+}
+
+FreeLine& FreeLine::operator<<(bool v) {
+    if (last_ != Last::none) s_ += ' ';
+    s_ += v ? 'T' : 'F';
+    last_ = Last::value;
+    return *this;
+}
+
+FreeLine& FreeLine::operator<<(float v) {
+    if (last_ != Last::none) s_ += ' ';
+    s_ += free_real(v);
+    last_ = Last::value;
+    return *this;
+}
+
+}  // namespace kova

@@ -1,0 +1,49 @@
+// Record formatting: the edit descriptors Iw, Fw.d, SP Fw.d, Ew.d, Aw and nX, fixed-length
+// texts, and free-format (list-directed) lines, as the GNU Fortran run-time writes them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kova {
+
+std::string fi(long long v, int w);              // Iw
+std::string ff(float v, int w, int d);           // Fw.d
+std::string ffd(double v, int w, int d);         // Fw.d of a double value
+std::string fsp(float v, int w, int d);          // SP,Fw.d
+std::string fe(float v, int w, int d);           // Ew.d
+std::string fa(std::string_view s, int w);       // Aw
+std::string fx(int n);                           // nX
+
+// Fixed-length text: cut to n characters or padded with blanks.
+std::string pad(std::string_view s, std::size_t n);
+// Without trailing blanks.
+std::string trim(std::string_view s);
+// Fortran text comparison: the shorter is padded with blanks.
+bool same_text(std::string_view a, std::string_view b);
+
+// A free-format output line: starts with one blank; texts as they are; integers in 12
+// columns; logical values as a blank and T or F; reals as gfortran writes a default real;
+// a text that follows a number or a logical gets one separating blank.
+class FreeLine {
+public:
+    FreeLine& operator<<(std::string_view s);
+    FreeLine& operator<<(const char* s) { return *this << std::string_view(s); }
+    FreeLine& operator<<(const std::string& s) { return *this << std::string_view(s); }
+    FreeLine& operator<<(int v);
+    FreeLine& operator<<(long long v);
+    FreeLine& operator<<(bool v);
+    FreeLine& operator<<(float v);
+    const std::string& str() const { return s_; }
+    operator const std::string&() const { return s_; }
+
+private:
+    enum class Last { none, text, value };
+    std::string s_ = " ";
+    Last last_ = Last::none;
+};
+
+// The gfortran list-directed form of a default real (16 columns, 9 significant digits).
+std::string free_real(float v);
+
+}  // namespace kova

@@ -1,0 +1,270 @@
+#include "shared/listread.hpp"
+
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace kova {
+
+namespace {
+
+bool is_sep(char c) { return c == ' ' || c == ',' || c == '/' || c == '\t'; }
+
+char up(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+bool iequal(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (up(a[i]) != up(b[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+// Checks a real token and gives it in a form strtod and strtof read: "1-2" -> "1e-2".
+bool normalize_real(std::string_view t, std::string& norm) {
+    norm.clear();
+    if (t.empty()) return false;
+    std::size_t i = 0;
+    bool neg = false;
+    if (t[i] == '+' || t[i] == '-') neg = t[i++] == '-';
+    if (neg) norm.push_back('-');
+    std::string_view rest = t.substr(i);
+    if (iequal(rest, "INF") || iequal(rest, "INFINITY")) {
+        norm += "inf";
+        return true;
+    }
+    if (rest.size() >= 3 && iequal(rest.substr(0, 3), "NAN")) {
+        std::string_view tail = rest.substr(3);
+        if (tail.empty() || (tail.size() >= 2 && tail.front() == '(' && tail.back() == ')' &&
+                             tail.find(')') == tail.size() - 1)) {
+            norm = "nan";
+            return true;
+        }
+        return false;
+    }
+    int ndig = 0;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        char c = t[i];
+        if (std::isdigit(static_cast<unsigned char>(c))) {
+            norm.push_back(c);
+            ++ndig;
+        } else if (c == '.' && !point) {
+            point = true;
+            norm.push_back('.');
+        } else {
+            break;
+        }
+    }
+    if (ndig == 0) {
+        // "." alone reads as zero; a sign or an exponent without mantissa digits does not
+        if (point && i == t.size()) {
+            norm = neg ? "-0" : "0";
+            return true;
+        }
+        return false;
+    }
+    if (i < t.size()) {
+        char c = up(t[i]);
+        norm.push_back('e');
+        if (c == 'E' || c == 'D' || c == 'Q') {
+            ++i;
+            if (i < t.size() && (t[i] == '+' || t[i] == '-')) norm.push_back(t[i++]);
+        } else if (c == '+' || c == '-') {
+            norm.push_back(t[i++]);
+        } else {
+            return false;
+        }
+        int edig = 0;
+        for (; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i, ++edig)
+            norm.push_back(t[i]);
+        if (edig == 0 || i != t.size()) return false;
+    }
+    return true;
+}
+
+bool parse_real(std::string_view t, double& v) {
+    std::string norm;
+    if (!normalize_real(t, norm)) return false;
+    v = std::strtod(norm.c_str(), nullptr);
+    return true;
+}
+
+bool parse_int(std::string_view t, long long& v) {
+    if (t.empty()) return false;
+    std::size_t i = 0;
+    bool neg = false;
+    if (t[i] == '+' || t[i] == '-') neg = t[i++] == '-';
+    if (i == t.size()) return false;
+    long long acc = 0;
+    for (; i < t.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(t[i]))) return false;
+        acc = acc * 10 + (t[i] - '0');
+        if (acc > static_cast<long long>(INT_MAX) + 1) return false;
+    }
+    if (neg) acc = -acc;
+    if (acc > INT_MAX || acc < INT_MIN) return false;
+    v = acc;
+    return true;
+}
+
+bool ListReader::next(std::string& tok, bool& null) {
+    if (repeat_ > 0) {
+        --repeat_;
+        tok = rep_tok_;
+        null = rep_null_;
+        return true;
+    }
+    if (slash_) {
+        null = true;
+        return true;
+    }
+    // skip blanks; one comma after a value (or at the start) separates, a further one is null
+    while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
+    if (pos_ >= s_.size()) return false;
+    if (s_[pos_] == ',') {
+        if (after_value_) {
+            after_value_ = false;
+            ++pos_;
+            while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
+            if (pos_ >= s_.size()) return false;
+            if (s_[pos_] != ',' && s_[pos_] != '/') return next(tok, null);
+        }
+        if (s_[pos_] == ',') {
+            ++pos_;
+            null = true;
+            after_value_ = false;
+            return true;
+        }
+    }
+    if (s_[pos_] == '/') {
+        slash_ = true;
+        null = true;
+        return true;
+    }
+    std::size_t start = pos_;
+    if (s_[pos_] == '\'' || s_[pos_] == '"') {
+        char q = s_[pos_++];
+        std::string v;
+        while (pos_ < s_.size()) {
+            if (s_[pos_] == q) {
+                if (pos_ + 1 < s_.size() && s_[pos_ + 1] == q) {
+                    v.push_back(q);
+                    pos_ += 2;
+                    continue;
+                }
+                ++pos_;
+                break;
+            }
+            v.push_back(s_[pos_++]);
+        }
+        tok = v;
+        null = false;
+        after_value_ = true;
+        return true;
+    }
+    while (pos_ < s_.size() && !is_sep(s_[pos_])) ++pos_;
+    std::string_view w = s_.substr(start, pos_ - start);
+    after_value_ = true;
+    std::size_t star = w.find('*');
+    if (star != std::string_view::npos) {
+        long long r = 0;
+        if (star > 0 && parse_int(w.substr(0, star), r) && r > 0) {
+            std::string_view val = w.substr(star + 1);
+            rep_null_ = val.empty();
+            rep_tok_ = std::string(val);
+            repeat_ = static_cast<int>(r) - 1;
+            tok = rep_tok_;
+            null = rep_null_;
+            return true;
+        }
+    }
+    tok = std::string(w);
+    null = false;
+    return true;
+}
+
+ReadStatus ListReader::get(int& v) {
+    std::string tok;
+    bool null = false;
+    if (!next(tok, null)) return ReadStatus::end;
+    if (null) return ReadStatus::ok;
+    long long x = 0;
+    if (!parse_int(tok, x)) return ReadStatus::error;
+    v = static_cast<int>(x);
+    return ReadStatus::ok;
+}
+
+ReadStatus ListReader::get(double& v) {
+    std::string tok;
+    bool null = false;
+    if (!next(tok, null)) return ReadStatus::end;
+    if (null) return ReadStatus::ok;
+    double x = 0;
+    if (!parse_real(tok, x)) return ReadStatus::error;
+    v = x;
+    return ReadStatus::ok;
+}
+
+ReadStatus ListReader::get(float& v) {
+    std::string tok;
+    bool null = false;
+    if (!next(tok, null)) return ReadStatus::end;
+    if (null) return ReadStatus::ok;
+    std::string norm;
+    if (!normalize_real(tok, norm)) return ReadStatus::error;
+    v = std::strtof(norm.c_str(), nullptr);
+    return ReadStatus::ok;
+}
+
+ReadStatus ListReader::get(std::string& v) {
+    std::string tok;
+    bool null = false;
+    if (!next(tok, null)) return ReadStatus::end;
+    if (null) return ReadStatus::ok;
+    v = tok;
+    return ReadStatus::ok;
+}
+
+ReadStatus read_fixed_real(std::string_view field, int d, float& v) {
+    std::string s;
+    for (char c : field)
+        if (c != ' ') s.push_back(c);
+    if (s.empty()) {
+        v = 0.0f;
+        return ReadStatus::ok;
+    }
+    std::string norm;
+    if (!normalize_real(s, norm)) return ReadStatus::error;
+    if (s.find('.') == std::string::npos && norm.find_first_of("in") == std::string::npos) {
+        // no point: the last d digits of the mantissa are decimals
+        std::size_t i = norm[0] == '-' ? 1 : 0;
+        std::size_t j = i;
+        while (j < norm.size() && std::isdigit(static_cast<unsigned char>(norm[j]))) ++j;
+        std::string mant = norm.substr(i, j - i);
+        while (static_cast<int>(mant.size()) < d + 1) mant.insert(mant.begin(), '0');
+        mant.insert(mant.size() - static_cast<std::size_t>(d), ".");
+        norm = norm.substr(0, i) + mant + norm.substr(j);
+    }
+    v = std::strtof(norm.c_str(), nullptr);
+    return ReadStatus::ok;
+}
+
+ReadStatus read_fixed_int(std::string_view field, int& v) {
+    std::string s;
+    for (char c : field)
+        if (c != ' ') s.push_back(c);
+    if (s.empty()) {
+        v = 0;
+        return ReadStatus::ok;
+    }
+    long long x = 0;
+    if (!parse_int(s, x)) return ReadStatus::error;
+    v = static_cast<int>(x);
+    return ReadStatus::ok;
+}
+
+}  // namespace kova
