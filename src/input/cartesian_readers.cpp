@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "input/cell.hpp"
 #include "input/text.hpp"
 #include "main/messages.hpp"
 #include "shared/errors.hpp"
@@ -68,6 +69,10 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
     }
     finish_atom(r, i);
     for (int k = 0; k < 3; ++k) r.atoms.xc[i][k] = x[k] * bohr;
+    if (!finite_point(r.atoms.xc[i]))
+        fault(f.name(), f.recno(),
+              "the coordinates of atom " + std::to_string(i) + " are not finite numbers in " +
+                  "single precision, found " + shown(std::string_view(rec).substr(24, 27)));
 }
 
 }  // namespace
@@ -138,6 +143,10 @@ void readplaton(Records& r, const std::string& fname) {
                   std::string(st == ReadStatus::end ? "expected three coordinates"
                                                     : "expected numbers for the coordinates") +
                       " on the ATOM line, found " + shown(rec));
+        if (!finite_point(xc))
+            fault(f.name(), f.recno(),
+                  "the coordinates of atom " + std::to_string(n) +
+                      " are not finite numbers in single precision, found " + shown(rec));
         finish_atom(r, n);
     }
     r.atoms.nat = n;
