@@ -3,6 +3,8 @@
 // a given place, whatever the word says; FORMAT and SCALE name their choices.
 #include "input/instructions.hpp"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <string>
 
@@ -202,10 +204,13 @@ void options_block(Records& r) {
     if (r.compfrag.ncells == -1) {
         w(" Do not search for complete fragments");
     } else {
-        int n = std::abs(r.compfrag.ncells);
-        r.compfrag.ncells = n;
+        // Wide, since the absolute value of the lowest int is no int; that one is kept as
+        // the highest. The signed count is an SP,I3 field: too wide gives "***".
+        long long n = std::llabs(static_cast<long long>(r.compfrag.ncells));
+        r.compfrag.ncells = static_cast<int>(std::min<long long>(n, INT_MAX));
+        std::string plus = "+" + std::to_string(n);
         w(" Search for complete fragments within " + fi(-n, 3) + " ... " +
-          fa("+" + std::to_string(n), 3) + " unit cells");
+          (plus.size() > 3 ? std::string(3, '*') : fa(plus, 3)) + " unit cells");
     }
     prttol(r, out);
     w(" Treatment of disorder :");

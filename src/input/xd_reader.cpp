@@ -187,7 +187,9 @@ void readxd(Records& r, const std::string& fname) {
     r.io.write(terminal, "");
     r.io.write(terminal, head);
 
-    for (int k = 0; k < ndum + 2; ++k) raw_record(r, "the dummy-atom records");
+    // counted wide: a dummy count near the top of int must not overflow
+    for (long long k = 0; k < static_cast<long long>(ndum) + 2; ++k)
+        raw_record(r, "the dummy-atom records");
 
     for (int i = 1; i <= nat; ++i) {
         int iv[11] = {};
