@@ -68,14 +68,9 @@ void cells_near(const PointCells& g, const Vec3f& p, std::vector<int>& out) {
         for (std::int64_t dy = -1; dy <= 1; ++dy)
             for (std::int64_t dz = -1; dz <= 1; ++dz) {
                 auto it = g.cells.find(cell_key(c[0] + dx, c[1] + dy, c[2] + dz));
-                if (it != g.cells.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+                if (it != g.cells.end())
+                    out.insert(out.end(), it->second.begin(), it->second.end());
             }
-}
-
-// The Cartesian position of stored dummy k, as the reuse test computes it.
-Vec3f dummy_cartesian(const Records& r, int k) {
-    const Vec3f& s = r.dummy.dumxyz[static_cast<std::size_t>(k)];
-    return r.ifra.ifra == 1 ? times(r.transf.tmat, s) : s;
 }
 
 // Brings the dummy cells in line with the store: dummies only ever grow, so new ones are
@@ -128,8 +123,9 @@ void replace_by_dummy(Records& r, int j, std::string& lab, char let) {
     r.ensure_dummies(k);
     dummylab(r, k);
     r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, " Atom " + trim(lab) + " used in definition of " + std::string(1, let) +
-                                 "-axis is" + " symmetry-generated; replace with dummy " + fi(k, 4));
+    r.io.write(r.files.iout, " Atom " + trim(lab) + " used in definition of " +
+                                 std::string(1, let) + "-axis is" +
+                                 " symmetry-generated; replace with dummy " + fi(k, 4));
     lab = pad(r.dummy.dumlab[static_cast<std::size_t>(k)], 8);
     r.dummy.dumxyz[static_cast<std::size_t>(k)] = r.atoms.xf[static_cast<std::size_t>(j)];
 }
@@ -150,8 +146,13 @@ std::string spf_point(const std::string& label, const Vec3f& p) {
 
 }  // namespace
 
-void adddummyatom(Records& r, int flag, float x, float y, float z, int& index, float& xo,
-                  float& yo, float& zo) {
+Vec3f dummy_cartesian(const Records& r, int k) {
+    const Vec3f& s = r.dummy.dumxyz[static_cast<std::size_t>(k)];
+    return r.ifra.ifra == 1 ? times(r.transf.tmat, s) : s;
+}
+
+void adddummyatom(Records& r, int flag, float x, float y, float z, int& index, float& xo, float& yo,
+                  float& zo) {
     Vec3f pc{x, y, z}, pf{x, y, z};
     if (r.ifra.ifra == 1) {
         if (flag == 1)
@@ -166,7 +167,8 @@ void adddummyatom(Records& r, int flag, float x, float y, float z, int& index, f
         cells_near(ix.grid, pc, near);
         int best = 0;
         for (int k : near)
-            if ((best == 0 || k < best) && distance(pc, ix.pc[static_cast<std::size_t>(k)]) < reuse_dist)
+            if ((best == 0 || k < best) &&
+                distance(pc, ix.pc[static_cast<std::size_t>(k)]) < reuse_dist)
                 best = k;
         if (best > 0) {
             index = best;
@@ -195,8 +197,8 @@ void dummylab(Records& r, int k) {
     r.dummy.dumlab[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);
 }
 
-void checksymeq(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1,
-                std::string& lab2, char let1, char let2) {
+void checksymeq(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1, std::string& lab2,
+                char let1, char let2) {
     if (r.cryst.ncryst <= r.atoms.nat) return;
     sync_images(r);
     std::vector<int> on1 = images_at(r, p1), on2 = images_at(r, p2);

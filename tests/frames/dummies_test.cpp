@@ -24,9 +24,16 @@ int add(Records& r, int flag, Vec3f p, Vec3f* back = nullptr) {
 
 TEST(DummyLab, LabelsGrowWithTheNumber) {
     FrameRecords f(0);
-    struct Case { int k; const char* want; };
-    for (Case c : {Case{1, "DUM1  "}, {9, "DUM9  "}, {10, "DUM10 "}, {99, "DUM99 "},
-                   {100, "DUM100"}, {999, "DUM999"}}) {
+    struct Case {
+        int k;
+        const char* want;
+    };
+    for (Case c : {Case{1, "DUM1  "},
+                   {9, "DUM9  "},
+                   {10, "DUM10 "},
+                   {99, "DUM99 "},
+                   {100, "DUM100"},
+                   {999, "DUM999"}}) {
         dummylab(f.r, c.k);
         EXPECT_EQ(f.r.dummy.dumlab[static_cast<std::size_t>(c.k)], c.want) << c.k;
     }
@@ -35,8 +42,7 @@ TEST(DummyLab, LabelsGrowWithTheNumber) {
 TEST(DummyLab, TheThousandthDummyStopsTheRun) {
     FrameRecords f(0);
     f.r.dummy.ndum = 0;
-    for (int k = 1; k <= 999; ++k)
-        ASSERT_EQ(add(f.r, 0, {static_cast<float>(k), 0.0f, 0.0f}), k);
+    for (int k = 1; k <= 999; ++k) ASSERT_EQ(add(f.r, 0, {static_cast<float>(k), 0.0f, 0.0f}), k);
     EXPECT_THROW(add(f.r, 0, {0.0f, 5.0f, 0.0f}), RunStop);
     EXPECT_EQ(f.r.dummy.dumlab[999], "DUM999");
     EXPECT_EQ(f.r.dummy.dumxyz[999], (Vec3f{999.0f, 0.0f, 0.0f}));
@@ -52,7 +58,7 @@ TEST(AddDummyAtom, ReusesOnlyStrictlyWithinATenthOfAnAngstrom) {
     EXPECT_EQ(add(f.r, 0, {0.1f, 0.0f, 0.0f}), 2);            // exactly 0.1 Å: new
     EXPECT_EQ(add(f.r, 1, {0.0f, 0.0999f, 0.0f}, &back), 1);  // flag not looked at
     EXPECT_EQ(back, (Vec3f{0.0f, 0.0f, 0.0f}));
-    EXPECT_EQ(add(f.r, 0, {0.05f, 0.0f, 0.0f}), 1);           // near both: the first made wins
+    EXPECT_EQ(add(f.r, 0, {0.05f, 0.0f, 0.0f}), 1);  // near both: the first made wins
     EXPECT_EQ(f.r.dummy.ndum, 2);
     EXPECT_EQ(f.r.dummy.dumxyz[2], (Vec3f{0.1f, 0.0f, 0.0f}));
 }
@@ -130,12 +136,19 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
 
 TEST(CheckSymEq, AxisPointsOnImagesBecomeNewDummies) {
     // atoms 1-2 read, 3-4 images; the images' fractional positions become the dummies'
-    struct Case { Vec3f p1, p2; const char* first_line; const char* lab1; const char* lab2; };
+    struct Case {
+        Vec3f p1, p2;
+        const char* first_line;
+        const char* lab1;
+        const char* lab2;
+    };
     const Vec3f img3{1.0f, 1.0f, 1.0f}, img4{3.0f, 0.0f, 0.0f};
-    for (Case c : {Case{img3, {img4[0] + 0.0009f, 0.0f, 0.0f},
+    for (Case c : {Case{img3,
+                        {img4[0] + 0.0009f, 0.0f, 0.0f},
                         " Atom C(3) used in definition of X-axis is symmetry-generated; replace "
                         "with dummy    2",
-                        "DUM2    ", "DUM3    "},
+                        "DUM2    ",
+                        "DUM3    "},
                    Case{img4, img3,
                         " Atom C(3) used in definition of Y-axis is symmetry-generated; replace "
                         "with dummy    2",
@@ -183,7 +196,13 @@ std::vector<std::string> picture(FrameRecords& f, Vec3f a1, Vec3f a2, char l1, c
 
 TEST(Loc2Plat, DrawsTheAtomAndRightHandedAxes) {
     // atom 7 at (1, 2, 3); the end points lie 0.2 Å along each axis
-    struct Case { Vec3f a1, a2; char l1, l2; const char* x; const char* y; const char* z; };
+    struct Case {
+        Vec3f a1, a2;
+        char l1, l2;
+        const char* x;
+        const char* y;
+        const char* z;
+    };
     const char* px = "      1.2000      2.0000      3.0000";
     const char* py = "      1.0000      2.2000      3.0000";
     const char* pz = "      1.0000      2.0000      3.2000";
@@ -194,8 +213,13 @@ TEST(Loc2Plat, DrawsTheAtomAndRightHandedAxes) {
              Case{{1, 2, 4}, {1, 3, 3}, 'Z', 'Y', px, py, pz},
              // X toward r1 = (0,0,1), Z in the plane along w = (1,0,0):
              // r1 x r2 = (0,0,1) x (1,0,0) = (0,1,0); Y = Z x X = (1,0,0) x (0,0,1) = (0,-1,0)
-             Case{{1, 2, 4}, {2, 2, 3}, 'X', 'Z', "      1.0000      2.0000      3.2000",
-                  "      1.0000      1.8000      3.0000", "      1.2000      2.0000      3.0000"},
+             Case{{1, 2, 4},
+                  {2, 2, 3},
+                  'X',
+                  'Z',
+                  "      1.0000      2.0000      3.2000",
+                  "      1.0000      1.8000      3.0000",
+                  "      1.2000      2.0000      3.0000"},
              // both points on one line with the atom: X kept, completed by the Cartesian
              // axis it is least along (y), Y = that axis, Z = X x Y
              Case{{2, 2, 3}, {3, 2, 3}, 'X', 'Y', px, py, pz},
@@ -251,9 +275,15 @@ TEST(GeometryHelpers, AnglesMidpointsLabels) {
     getdummylabel(12345, t);
     EXPECT_EQ(t, "12345   ");
 
-    struct Case { const char* in; const char* want; };
-    for (Case c : {Case{"DUM7", "D7        "}, {"DUM123", "D123      "}, {"  C(1)", "C(1)      "},
-                   {"XUMUM", "XUM       "}, {"", "          "}}) {
+    struct Case {
+        const char* in;
+        const char* want;
+    };
+    for (Case c : {Case{"DUM7", "D7        "},
+                   {"DUM123", "D123      "},
+                   {"  C(1)", "C(1)      "},
+                   {"XUMUM", "XUM       "},
+                   {"", "          "}}) {
         std::string s = pad(c.in, 10);
         erum(s);
         EXPECT_EQ(s, c.want) << c.in;

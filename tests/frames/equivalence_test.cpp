@@ -23,8 +23,8 @@ struct Molecules : test::FrameRecords {
         neighbours(3, {6, 2});         // H C
         neighbours(4, {6, 5});         // H N
         neighbours(5, {6, 2});
-        neighbours(12, {6, 7, 2});     // H2 C
-        neighbours(13, {6, 2, 3});     // H C2
+        neighbours(12, {6, 7, 2});  // H2 C
+        neighbours(13, {6, 2, 3});  // H C2
         for (int i = 20; i <= 25; ++i) neighbours(i, {6, 2});
         ring({20, 30, 31, 32, 33, 34}, true);
         ring({21, 30, 31, 32, 33, 35}, false);
@@ -48,7 +48,11 @@ TEST(SameAtoms, EachComparisonAndItsReason) {
     Molecules m;
     const std::string no = "   atoms are NOT chemically equivalent : ";
     const std::string yes = "   YES, these atoms are chemically equivalent !";
-    struct Case { int a, b, sym, grp, simple, ring; bool want; std::string line; };
+    struct Case {
+        int a, b, sym, grp, simple, ring;
+        bool want;
+        std::string line;
+    };
     const Case cases[] = {
         {6, 7, 0, 0, 0, 0, true, yes},  // two H on the atom being framed
         {3, 5, 0, 0, 0, 0, false, no + " Diff. atomic numbers"},
