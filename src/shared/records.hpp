@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,9 @@ struct Mopro { std::vector<std::string> mopro; };  // 90 characters
 struct Mcon { std::vector<std::string> mcon; };    // 90 characters
 struct Cons { std::vector<std::string> cons; };    // 100 characters
 
+// Lookup tables that the frame analysis keeps over its atom loop (src/frames/frame_index.hpp).
+struct FrameIndex;
+
 struct Records {
     Io io;  // channels, terminal and standard streams of this run
 
@@ -259,6 +263,7 @@ struct Records {
     Mopro mopro;
     Mcon mcon;
     Cons cons;
+    std::shared_ptr<FrameIndex> frame_index;
 
     Records();
 
