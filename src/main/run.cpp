@@ -7,6 +7,7 @@
 #include <memory>
 #include <ostream>
 
+#include "input/instructions.hpp"
 #include "main/messages.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
@@ -38,6 +39,9 @@ void road(Records& r) {
     wrmoconstart(r);
     r.io.create(r.files.iout, "kova.out");
     header(r, r.files.iout);
+
+    // 6. the instruction file
+    readinp(r);
 
     // 19. closing of the run
     r.io.close(r.files.ixdmas);
