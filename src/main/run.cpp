@@ -3,14 +3,17 @@
 // exceptions, so that every open file is flushed and closed and a status is returned.
 #include "main/run.hpp"
 
+#include <algorithm>
 #include <istream>
 #include <memory>
 #include <ostream>
 
+#include "input/cartesian_readers.hpp"
 #include "input/instructions.hpp"
 #include "main/messages.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
+#include "shared/format.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
@@ -42,6 +45,17 @@ void road(Records& r) {
 
     // 6. the instruction file
     readinp(r);
+
+    // 7. the structure reader of FORMAT
+    switch (r.ftype.iformat) {
+        case 3: readaim2tab(r, trim(r.args.fname[1])); break;
+        case 5: readplaton(r, trim(r.args.fname[1])); break;
+        default: break;
+    }
+
+    // 8. number of scattering tables
+    r.nsft.nsft = 1;
+    for (int i = 1; i <= r.atoms.nat; ++i) r.nsft.nsft = std::max(r.nsft.nsft, r.atoms1.itbl[i]);
 
     // 19. closing of the run
     r.io.close(r.files.ixdmas);
