@@ -7,6 +7,7 @@
 #include <memory>
 #include <ostream>
 
+#include "databank/dbfile.hpp"
 #include "main/messages.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
@@ -39,8 +40,12 @@ void road(Records& r) {
     r.io.create(r.files.iout, "kova.out");
     header(r, r.files.iout);
 
+    // 10. the databank file, asking for another name while it cannot be opened
+    if (r.ldb.ldb) opendb(r);
+
     // 19. closing of the run
     r.io.close(r.files.ixdmas);
+    if (r.ldb.ldb) r.io.close(r.files.idbank);
     r.io.close(r.files.iout);
 }
 
