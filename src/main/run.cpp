@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "databank/dbfile.hpp"
+#include "input/instructions.hpp"
 #include "main/messages.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
@@ -39,6 +40,9 @@ void road(Records& r) {
     wrmoconstart(r);
     r.io.create(r.files.iout, "kova.out");
     header(r, r.files.iout);
+
+    // 6. the instruction file
+    readinp(r);
 
     // 10. the databank file, asking for another name while it cannot be opened
     if (r.ldb.ldb) opendb(r);
