@@ -25,6 +25,13 @@ void read_numbers(const DbFile& db, const DbRecord& rec, const char* what, T&...
               std::string("expected ") + what + ", found \"" + trim(rec.raw) + "\"");
 }
 
+// The integers of a NEIG, type or PRNT line; missing or unreadable ones are a run-time error.
+void read_ints(const DbFile& db, const DbRecord& rec, const char* what, int n, int* v) {
+    if (!read_ints(rec, n, v))
+        fault(db.name, static_cast<int>(&rec - db.recs.data()) + 1,
+              std::string("expected ") + what + ", found \"" + trim(rec.raw) + "\"");
+}
+
 // P(l,m) of one PLMS line: triples l, m, value; numbers after the last full triple are read
 // and left unused. A triple outside l 0..4, m -4..4 has no place and is dropped.
 void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
@@ -70,7 +77,7 @@ void matchdb(Records& r, int iat) {
     const bool lpg = r.lpg.lpg;
     std::string asym = pad(r.atoms.sitesym[iat], 5);
     upcase(asym);
-    std::string descr(80, ' ');
+    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
     std::string group(40, ' ');
 
     Mpoles1& m = r.mpoles1;
@@ -94,9 +101,10 @@ void matchdb(Records& r, int iat) {
     out(" ");
 
     DbFile& db = databank(r);
-    db.pos = 0;
+    rewind(db);
     // Kept from one record to the next, as a free-format read leaves a null value's target.
-    int jnei = 0, jty = 0, jring = 0, jmemb = 0, jhp = 0, jsp = 0, jhnei = 0;
+    std::array<int, 4> jn{};  // NEIG: count, types, ring code, ring size
+    std::array<int, 3> jh{};  // PRNT: parent's Z, its neighbour count, its H count
     while (true) {
         int e = next_entry(r, db, z);
         if (e < 0) break;
@@ -107,11 +115,12 @@ void matchdb(Records& r, int iat) {
             int first = 0, last = 0;
             readchar(r, entry, 4, first, last);  // stops the run
         }
-        descr = el.description;
+        last = &el;
 
         if (z != 1) {
-            const DbRecord& nl = find_record(r, db, "NEIG");
-            read_numbers(db, nl, "four numbers on the NEIG line", jnei, jty, jring, jmemb);
+            const DbRecord& nl = find_record(r, db, DbKey::neig);
+            read_ints(db, nl, "four numbers on the NEIG line", 4, jn.data());
+            const int jnei = jn[0], jty = jn[1], jring = jn[2], jmemb = jn[3];
             std::string asymr = nl.word(6).substr(0, 5);
             bool planar = ng.nnei < 4;
             if (same_text(nl.word(8), "F")) planar = false;
@@ -128,8 +137,9 @@ void matchdb(Records& r, int iat) {
             std::vector<std::array<int, 2>> types(static_cast<std::size_t>(jty));
             for (int t = 1; t <= jty; ++t) {
                 const DbRecord& tl = read_record(r, db);
-                int unused = 0, jatum = 0, jndt = 0;
-                read_numbers(db, tl, "three numbers on a neighbour type line", unused, jatum, jndt);
+                std::array<int, 3> tv{};
+                read_ints(db, tl, "three numbers on a neighbour type line", 3, tv.data());
+                const int jatum = tv[1], jndt = tv[2];
                 types[static_cast<std::size_t>(t - 1)] = {jatum, jndt};
                 if (verbose)
                     out("   type =" + fi(t, 3) + " jatum =" + fi(jatum, 3) + " jndt =" + fi(jndt, 3));
@@ -144,8 +154,9 @@ void matchdb(Records& r, int iat) {
             if (!all) continue;
             if (exceptdb(r, iat, group) == 1) continue;
         } else {
-            const DbRecord& pl = find_record(r, db, "PRNT");
-            read_numbers(db, pl, "three numbers on the PRNT line", jhp, jsp, jhnei);
+            const DbRecord& pl = find_record(r, db, DbKey::prnt);
+            read_ints(db, pl, "three numbers on the PRNT line", 3, jh.data());
+            const int jhp = jh[0], jsp = jh[1], jhnei = jh[2];
             std::string asymr = pl.word(5).substr(0, 5);
             if (exceptdb(r, iat, group) == 1) continue;
             if (verbose)
@@ -157,7 +168,7 @@ void matchdb(Records& r, int iat) {
         }
 
         m.ifind = 1;
-        const DbRecord& pv = find_record(r, db, "PVAL");
+        const DbRecord& pv = find_record(r, db, DbKey::pval);
         read_numbers(db, pv, "four numbers on the PVAL line", m.pv, m.kappa[1], m.kappa[2], m.spv);
         while (true) {
             const DbRecord& pl = read_record(r, db);
@@ -176,7 +187,7 @@ void matchdb(Records& r, int iat) {
     } else {
         out(" ReadDB :: atom " + label + " was found in the DataBank");
         out("");
-        out(" DB comment for " + label + " = [" + trim(descr) + "]");
+        out(" DB comment for " + label + " = [" + trim(last->description) + "]");
         if (r.except.iexc[iat] != 0) {
             out("");
             out(" Functional group = [" + trim(group) + "]");
