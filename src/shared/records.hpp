@@ -234,6 +234,7 @@ struct SearchIndexes {
 
 // Lookup tables that the frame analysis keeps over its atom loop (src/frames/frame_index.hpp).
 struct FrameIndex;
+struct DbFile;  // the databank file held in memory (databank/dbfile.hpp)
 
 struct Records {
     Io io;  // channels, terminal and standard streams of this run
@@ -299,6 +300,9 @@ struct Records {
     std::shared_ptr<FrameIndex> frame_index;
 
     SearchIndexes index;
+
+    // The databank file parsed once, with the read position of the searches.
+    std::shared_ptr<DbFile> dbank;
 
     Records();
 
