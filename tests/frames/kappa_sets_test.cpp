@@ -20,7 +20,7 @@ struct At {
 
 struct Framed : test::FrameRecords {
     explicit Framed(const std::vector<At>& atoms, Vec3f shift = {})
-        : FrameRecords(static_cast<int>(atoms.size())) {
+        : FrameRecords(0) {
         r.io.create(r.files.imocon, "con_mopro.inp");
         add(atoms, shift);
     }
@@ -141,9 +141,9 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
 
     // MoPro axes: AX1 AX2, names in 10 (dummy "UM" out, brackets out), QUA for a label "H(...)".
     EXPECT_EQ(f.r.mopro.mopro[1],
-              pad("ZY   D1           H1            HEX      K1       V0  M0  Q0", 90));
+              pad("ZY   D1           H1            HEX     K1       V0  M0  Q0", 90));
     EXPECT_EQ(f.r.mopro.mopro[3],
-              pad("ZY   O1           H1            QUA      K2       V0  M0  Q0", 90));
+              pad("ZY   O1           H1            QUA     K2       V0  M0  Q0", 90));
     EXPECT_EQ(f.r.mcon.mcon[3], pad("! CONPVM  H2          1 H1         1", 90));
 
     EXPECT_EQ(f.lines("con_mopro.inp"),
