@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 
+#include "databank/dbfile.hpp"
 #include "input/cartesian_readers.hpp"
 #include "input/instructions.hpp"
 #include "input/xd_reader.hpp"
@@ -59,8 +60,12 @@ void road(Records& r) {
     r.nsft.nsft = 1;
     for (int i = 1; i <= r.atoms.nat; ++i) r.nsft.nsft = std::max(r.nsft.nsft, r.atoms1.itbl[i]);
 
+    // 10. the databank file, asking for another name while it cannot be opened
+    if (r.ldb.ldb) opendb(r);
+
     // 19. closing of the run
     r.io.close(r.files.ixdmas);
+    if (r.ldb.ldb) r.io.close(r.files.idbank);
     r.io.close(r.files.iout);
 }
 

@@ -235,6 +235,10 @@ struct SearchIndexes {
     RingIndex rings;
 };
 
+// Lookup tables that the frame analysis keeps over its atom loop (src/frames/frame_index.hpp).
+struct FrameIndex;
+struct DbFile;  // the databank file held in memory (databank/dbfile.hpp)
+
 struct Records {
     Io io;  // channels, terminal and standard streams of this run
 
@@ -297,8 +301,12 @@ struct Records {
     Mopro mopro;
     Mcon mcon;
     Cons cons;
+    std::shared_ptr<FrameIndex> frame_index;
 
     SearchIndexes index;
+
+    // The databank file parsed once, with the read position of the searches.
+    std::shared_ptr<DbFile> dbank;
 
     Records();
 
