@@ -4,6 +4,8 @@
 #include "output/mopro_files.hpp"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "input/text.hpp"
 #include "shared/format.hpp"
@@ -137,7 +139,7 @@ void wrmoproatom(Records& r, int i) {
     const float low[8] = {q(1, 1), q(1, -1), q(1, 0), q(2, 0), q(2, 1), q(2, -1), q(2, 2), q(2, -2)};
     r.io.write(imopar, ff(r.mpoles.pv[s] / div, 8, 5) + ff(q(0, 0), 8, 5) + fx(2) + f53_list(low, 8));
     if (!hydrogen) {
-        // MoPro counts the m = -3 harmonics with the opposite sign
+        // MoPro counts the m = -3 harmonics with the opposite sign; a zero comes out as -.000
         const float oct[7] = {q(3, 0), q(3, 1), q(3, -1), q(3, 2), q(3, -2), q(3, 3), -q(3, -3)};
         r.io.write(imopar, fx(2) + f53_list(oct, 7));
         const float hex[9] = {q(4, 0), q(4, 1), q(4, -1), q(4, 2), q(4, -2), q(4, 3), -q(4, -3), q(4, 4), q(4, -4)};

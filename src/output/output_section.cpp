@@ -34,7 +34,7 @@ void outputsection(Records& r) {
                 r.io.write(ch, "");
                 r.io.write(ch, stats);
             }
-            // rescalepv(r) runs here when args.iscale is not 0 (the databank stage)
+            // rescalepv(r) belongs here, when args.iscale is not 0, once the rescaling exists
         }
     }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "output/output_section.hpp"
 #include "shared/format.hpp"
 
 namespace kova {
@@ -19,14 +20,13 @@ void both(Records& r, const std::string& line) {
 
 void wrsummary(Records& r) {
     const int iout = r.files.iout;
-    const bool section = r.ldb.ldb || r.lfh.lfh || r.lsx.ltoxd;
     r.io.write(iout, "");
     r.io.write(iout, std::string(80, '-'));
     for (int ch : {iout, terminal}) {
         r.io.write(ch, "");
         r.io.write(ch, " XD instructions are in file            : xd_kova.mas");
     }
-    if (section) both(r, " XD parameters are in file              : xd_kova.inp");
+    if (has_output_section(r)) both(r, " XD parameters are in file              : xd_kova.inp");
     if (r.lfh.lfh) {
         both(r, " Atomic coordinates w/extended H-atoms  : fixedH.ins");
         both(r, " RESET BOND instructions for H-atoms    : reset.bond");

@@ -166,15 +166,5 @@ TEST(OutputSection, ToxdWinsOverExtendHAndDatabank) {
     EXPECT_EQ(test::lines_of(w.dir.read("xd_kova.inp")).size(), 25u);
 }
 
-TEST(OutputSection, OnlyWithDatabankExtendHOrToxd) {
-    test::Writer w;
-    EXPECT_FALSE(has_output_section(w.r));
-    for (int k = 0; k < 3; ++k) {
-        test::Writer v;
-        (k == 0 ? v.r.ldb.ldb : k == 1 ? v.r.lfh.lfh : v.r.lsx.ltoxd) = true;
-        EXPECT_TRUE(has_output_section(v.r)) << k;
-    }
-}
-
 }  // namespace
 }  // namespace kova
