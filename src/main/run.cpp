@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 
+#include "databank/dbfile.hpp"
 #include "input/instructions.hpp"
 #include "main/messages.hpp"
 #include "output/mopro_files.hpp"
@@ -59,6 +60,9 @@ void road(Records& r) {
     // 9. the plot file
     r.io.create(r.iplat.iplat, "kova.spf");
     wrspftitle(r);
+
+    // 10. the databank file, asking for another name while it cannot be opened
+    if (r.ldb.ldb) opendb(r);
 
     // 13. Extend_H: the restraint files
     if (r.lfh.lfh) {

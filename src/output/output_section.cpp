@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "databank/rescale.hpp"
 #include "output/fixedh_file.hpp"
 #include "output/mopro_files.hpp"
 #include "output/xd_parameter_file.hpp"
@@ -34,7 +35,7 @@ void outputsection(Records& r) {
                 r.io.write(ch, "");
                 r.io.write(ch, stats);
             }
-            // rescalepv(r) belongs here, when args.iscale is not 0, once the rescaling exists
+            if (r.args.iscale != 0) rescalepv(r);
         }
     }
 

@@ -153,6 +153,33 @@ TEST(OutputSection, DatabankStatisticsBeforeTheParameterFiles) {
     EXPECT_FALSE(w.dir.exists("fixedH.ins"));  // no Extend_H
 }
 
+TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
+    test::Writer w;
+    Records& r = w.r;
+    structure(w);
+    r.atoms.iz[1] = 6;
+    r.atoms.iz[2] = 1;
+    r.mpoles.pv[1] = 3.5f;
+    r.ldb.ldb = true;
+    r.args.iscale = 1;
+    w.dir.write("kova.inp", "CHFRAG 0.0\n");
+    outputsection(r);
+    // free atoms 4 + 1 * 0.5 = 4.5 electrons against 3.5 + 0.5 = 4.0: each atom gets +0.25
+    auto xd = test::lines_of(w.dir.read("xd_kova.inp"));
+    ASSERT_EQ(xd.size(), 25u);
+    EXPECT_EQ(xd[12].substr(0, 8), "  3.7500");
+    EXPECT_EQ(xd[17].substr(0, 8), "  0.7500");
+    auto par = w.file(imopar, "mopro_kova.par");
+    ASSERT_GE(par.size(), 20u);
+    EXPECT_EQ(par[12].substr(0, 8), " 3.75000");
+    EXPECT_EQ(par[19].substr(0, 8), " 1.50000");  // 0.75 for occupancy 0.5
+    // the statistics come before the rescaling's own lines
+    auto term = w.terminal_lines();
+    ASSERT_GE(term.size(), 5u);
+    EXPECT_EQ(term[3].substr(0, 36), " ATOMS SEARCHED in DB, FOUND in DB, ");
+    EXPECT_EQ(term[5], " Using ALL atoms for fragment 1 !");
+}
+
 TEST(OutputSection, ToxdWinsOverExtendHAndDatabank) {
     test::Writer w;
     Records& r = w.r;
