@@ -108,6 +108,23 @@ TEST(RunOutput, ExtendHWritesTheRestraintFilesAndTheOutputSection) {
     EXPECT_FALSE(has(" Summary of DB atom types : grep 'DB comment' kova.out"));
 }
 
+TEST(RunOutput, DatabankStatisticsAndSummary) {
+    WholeRun run("INPUT empty.pl\nDATABANK " + std::string(KOVA_TEST_DATA) +
+                 "/databank/kova_test.db\nCHFRAG 0.0\n");
+    EXPECT_EQ(run.res.status, 0) << run.res.err;
+    EXPECT_EQ(run.dir.read("fixedH.ins"), "earlier fixedH.ins\n");
+    EXPECT_EQ(run.lines("xd_kova.inp").size(), 12u);
+    auto out = test::lines_of(run.res.out);
+    auto at = [&](const std::string& l) { return std::find(out.begin(), out.end(), l) - out.begin(); };
+    const std::string stats =
+        " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB =        0       0       0";
+    ASSERT_LT(at(stats), static_cast<long>(out.size()));
+    EXPECT_LT(at(" Creating XD parameter file..."), at(stats));
+    EXPECT_LT(at(stats), at(" XD parameters are in file              : xd_kova.inp"));
+    EXPECT_LT(at(" Summary of DB atom types : grep 'DB comment' kova.out"), static_cast<long>(out.size()));
+    EXPECT_EQ(at(" Atomic coordinates w/extended H-atoms  : fixedH.ins"), static_cast<long>(out.size()));
+}
+
 TEST(RunOutput, ToxdWinsOverExtendH) {
     WholeRun run("INPUT empty.pl *toxd\nEXTEND_H\n");
     EXPECT_EQ(run.res.status, 0) << run.res.err;
