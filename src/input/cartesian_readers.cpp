@@ -3,6 +3,8 @@
 // type list and atom table that every structure reader writes into the listing.
 #include "input/cartesian_readers.hpp"
 
+#include <algorithm>
+
 #include "input/text.hpp"
 #include "main/messages.hpp"
 #include "shared/errors.hpp"
@@ -41,7 +43,8 @@ void finish_atom(Records& r, int i) {
 
 std::string shown(std::string_view s) {
     std::string q(1, '"');
-    q.append(trim(s)).push_back('"');
+    std::size_t b = std::min(s.find_first_not_of(' '), s.size());
+    q.append(trim(s.substr(b))).push_back('"');
     return q;
 }
 

@@ -9,7 +9,9 @@
 #include <ostream>
 
 #include "databank/dbfile.hpp"
+#include "input/cartesian_readers.hpp"
 #include "input/instructions.hpp"
+#include "input/xd_reader.hpp"
 #include "main/messages.hpp"
 #include "output/mopro_files.hpp"
 #include "output/output_section.hpp"
@@ -17,6 +19,7 @@
 #include "output/run_summary.hpp"
 #include "shared/cputime.hpp"
 #include "shared/errors.hpp"
+#include "shared/format.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
@@ -51,11 +54,17 @@ void road(Records& r) {
     // 6. the instruction file
     readinp(r);
 
-    // 8. number of scattering tables, at least 1
-    r.ensure_atoms(r.atoms.nat);
+    // 7. the structure reader of FORMAT
+    switch (r.ftype.iformat) {
+        case 2: readxd(r, r.args.fname[1]); break;
+        case 3: readaim2tab(r, trim(r.args.fname[1])); break;
+        case 5: readplaton(r, trim(r.args.fname[1])); break;
+        default: break;
+    }
+
+    // 8. number of scattering tables
     r.nsft.nsft = 1;
-    for (int i = 1; i <= r.atoms.nat; ++i)
-        r.nsft.nsft = std::max(r.nsft.nsft, r.atoms1.itbl[static_cast<std::size_t>(i)]);
+    for (int i = 1; i <= r.atoms.nat; ++i) r.nsft.nsft = std::max(r.nsft.nsft, r.atoms1.itbl[i]);
 
     // 9. the plot file
     r.io.create(r.iplat.iplat, "kova.spf");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 #include "input/session.hpp"
@@ -348,6 +349,74 @@ TEST(SymmetryTable, StopsBeyondItsCapacity) {
         EXPECT_EQ(s.r.symm.nsym, 192);
         EXPECT_THROW(symcrd(s.r, pad("SYMM X,Y,Z; -X,Y,Z", 255), 255, st), RunStop);
         EXPECT_EQ(s.r.symm.nsym, 192);
+    }
+}
+
+}  // namespace
+}  // namespace kova
+
+namespace kova {
+namespace {
+
+// Real SHELX files: their cards, with the centring and inversion the SHELX reader adds, must
+// give a closed group of distinct operators (translations compared modulo whole cells).
+bool same_op(const Records& r, int a, const Mat3f& rot, const Vec3f& trn) {
+    for (int j = 0; j < 3; ++j)
+        for (int k = 0; k < 3; ++k)
+            if (r.symm.rot[a][j][k] != rot[j][k]) return false;
+    for (int k = 0; k < 3; ++k) {
+        float d = r.symm.trn[a][k] - trn[k];
+        if (std::fabs(d - std::round(d)) > 1e-4f) return false;
+    }
+    return true;
+}
+
+TEST(GetSym, RealFilesGiveClosedGroups) {
+    auto data = test::shared_data();
+    if (data.empty()) GTEST_SKIP() << "no shared structures";
+    struct Case {
+        const char* file;
+        int cards;  // operators read, the identity included
+        char latt;
+        bool centro;
+        int total;
+    };
+    const Case cases[] = {
+        {"shx-nacl-fm3m/NaCl.res", 24, 'F', true, 192},
+        {"shx-i43d-ni/I-43d.res", 24, 'I', false, 48},
+        {"shx-l-alanine-23k/iam.res", 4, 'P', false, 4},
+        {"shx-c2m-fecl/dom1_mC.res", 2, 'C', true, 8},
+    };
+    for (const Case& c : cases) {
+        test::Session s;
+        ASSERT_TRUE(s.r.io.try_open_old(57, (data / "structures" / c.file).string())) << c.file;
+        getsym(s.r, 57, s.r.files.iout);
+        ASSERT_EQ(s.r.symm.nsym, c.cards) << c.file;
+        if (c.latt != 'P') nonp(s.r, s.r.files.iout, c.latt);
+        if (c.centro) addcentsymm(s.r, s.r.files.iout);
+        const int n = s.r.symm.nsym;
+        ASSERT_EQ(n, c.total) << c.file;
+        for (int a = 1; a <= n; ++a) {
+            for (int b = 1; b < a; ++b)
+                EXPECT_FALSE(same_op(s.r, b, s.r.symm.rot[a], s.r.symm.trn[a]))
+                    << c.file << " " << a << " repeats " << b;
+            for (int b = 1; b <= n; ++b) {
+                // a after b: x -> Ra (Rb x + tb) + ta, in the stored (transposed) layout
+                Mat3f rot{};
+                Vec3f trn{};
+                for (int k = 0; k < 3; ++k) {
+                    trn[k] = s.r.symm.trn[a][k];
+                    for (int m = 0; m < 3; ++m) trn[k] += s.r.symm.rot[a][m][k] * s.r.symm.trn[b][m];
+                    for (int j = 0; j < 3; ++j)
+                        for (int m = 0; m < 3; ++m)
+                            rot[j][k] += s.r.symm.rot[b][j][m] * s.r.symm.rot[a][m][k];
+                }
+                bool found = false;
+                for (int m = 1; m <= n && !found; ++m) found = same_op(s.r, m, rot, trn);
+                EXPECT_TRUE(found) << c.file << ": " << a << " after " << b;
+                if (!found) break;
+            }
+        }
     }
 }
 
