@@ -8,9 +8,11 @@
 #include <ostream>
 
 #include "input/instructions.hpp"
+#include "input/shelx_reader.hpp"
 #include "main/messages.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
+#include "shared/format.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
@@ -42,6 +44,9 @@ void road(Records& r) {
 
     // 6. the instruction file
     readinp(r);
+
+    // 7. the structure reader chosen by FORMAT
+    if (r.ftype.iformat == 1) readshelx(r, trim(r.args.fname[1]));
 
     // 19. closing of the run
     r.io.close(r.files.ixdmas);
