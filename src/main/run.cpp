@@ -3,10 +3,12 @@
 // exceptions, so that every open file is flushed and closed and a status is returned.
 #include "main/run.hpp"
 
+#include <algorithm>
 #include <istream>
 #include <memory>
 #include <ostream>
 
+#include "input/cartesian_readers.hpp"
 #include "input/instructions.hpp"
 #include "input/shelx_reader.hpp"
 #include "main/messages.hpp"
@@ -45,8 +47,17 @@ void road(Records& r) {
     // 6. the instruction file
     readinp(r);
 
-    // 7. the structure reader chosen by FORMAT
-    if (r.ftype.iformat == 1) readshelx(r, trim(r.args.fname[1]));
+    // 7. the structure reader of FORMAT
+    switch (r.ftype.iformat) {
+        case 1: readshelx(r, trim(r.args.fname[1])); break;
+        case 3: readaim2tab(r, trim(r.args.fname[1])); break;
+        case 5: readplaton(r, trim(r.args.fname[1])); break;
+        default: break;
+    }
+
+    // 8. number of scattering tables
+    r.nsft.nsft = 1;
+    for (int i = 1; i <= r.atoms.nat; ++i) r.nsft.nsft = std::max(r.nsft.nsft, r.atoms1.itbl[i]);
 
     // 19. closing of the run
     r.io.close(r.files.ixdmas);
