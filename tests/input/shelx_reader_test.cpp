@@ -419,3 +419,52 @@ TEST(ShelxRun, AnUnreadableRecordIsARunTimeError) {
 
 }  // namespace
 }  // namespace kova
+
+namespace kova {
+namespace {
+
+double dist(const Records& r, int i, int j) {
+    double s = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        double d = static_cast<double>(r.atoms.xc[i][k]) - r.atoms.xc[j][k];
+        s += d * d;
+    }
+    return std::sqrt(s);
+}
+
+TEST(ShelxExample, CresolHasTheGeometryItWasBuiltFrom) {
+    ShelxRead t;
+    std::ifstream f(std::string(KOVA_TEST_DATA) + "/../../examples/cresol.res", std::ios::binary);
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    ASSERT_FALSE(ss.str().empty());
+    t.read("cresol.res", ss.str());
+    ASSERT_EQ(t.fault, "");
+    Records& r = t.rec();
+    ASSERT_EQ(r.atoms.nat, 16);
+    auto at = [&](const char* l) {
+        for (int i = 1; i <= r.atoms.nat; ++i)
+            if (r.atoms.label[i] == pad(l, 8)) return i;
+        return 0;
+    };
+    // The distances the script built the molecule from, found again from the Cartesian
+    // coordinates (fractional coordinates carry six decimals: 1e-4 A is ample).
+    struct Bond {
+        const char *a, *b;
+        double d;
+    };
+    const Bond bonds[] = {
+        {"C(1)", "C(2)", 1.390}, {"C(3)", "C(4)", 1.390}, {"C(6)", "C(1)", 1.390},
+        {"C(1)", "O(1)", 1.365}, {"C(4)", "C(7)", 1.506}, {"C(2)", "H(2)", 0.950},
+        {"C(7)", "H(7A)", 0.980}, {"C(7)", "H(7C)", 0.980}, {"O(1)", "H(1)", 0.840},
+        {"C(1)", "C(4)", 2 * 1.390},  // across the ring
+    };
+    for (const Bond& b : bonds) EXPECT_NEAR(dist(r, at(b.a), at(b.b)), b.d, 1e-4) << b.a << b.b;
+    // Ueq of every C and O is a third of 0.020 + 0.025 + 0.030; the H ride with 1.2 and 1.5.
+    EXPECT_NEAR(r.at_uij.uij[at("H(2)")][0], 1.2 * 0.025, 2e-5);
+    EXPECT_NEAR(r.at_uij.uij[at("H(7B)")][0], 1.5 * 0.025, 2e-5);
+    EXPECT_NEAR(r.at_uij.uij[at("H(1)")][0], 1.5 * 0.025, 2e-5);
+}
+
+}  // namespace
+}  // namespace kova
