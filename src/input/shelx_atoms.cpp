@@ -4,6 +4,7 @@
 // and the atom list ends at END or HKLF. Each atom takes the residue in force.
 #include "input/shelx_atoms.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "input/cartesian_readers.hpp"
@@ -44,8 +45,7 @@ void blank_continuation_mark(std::string& s) {
 bool next_record(InFile& f, std::string& rec) {
     std::string raw;
     if (!f.read(raw)) return false;
-    if (raw.size() > linelen) raw.resize(linelen);
-    rec = strip_comment(raw);
+    rec = card_text(raw);
     return true;
 }
 
@@ -90,6 +90,14 @@ std::string shelx_upper(std::string s) {
 std::string strip_comment(std::string_view rec) {
     std::size_t p = rec.find('!');
     return std::string(rec.substr(0, p));
+}
+
+std::string card_text(std::string_view raw) {
+    std::string s = strip_comment(raw.substr(0, std::min(raw.size(), linelen)));
+    // Hand-written files separate their words with tabs too.
+    for (char& c : s)
+        if (c == '\t') c = ' ';
+    return s;
 }
 
 bool is_instruction(std::string_view key4) {

@@ -46,9 +46,8 @@ void join_continuations(InFile& f, std::string& text) {
         text[e] = ' ';
         std::string raw;
         if (!f.read(raw)) return;
-        if (raw.size() > linelen) raw.resize(linelen);
         text += ' ';
-        text += shelx_upper(strip_comment(raw));
+        text += shelx_upper(card_text(raw));
     }
 }
 
@@ -140,7 +139,7 @@ void first_pass(Records& r, InFile& f, const std::string& fname, FirstPass& p) {
         }
         ShelxCard c;
         c.recno = f.recno();
-        c.text = shelx_upper(strip_comment(raw));
+        c.text = shelx_upper(card_text(raw));
         const std::string key = pad(c.text, 4);
         if (key == "SYMM") {
             symm_card(r, c, p);

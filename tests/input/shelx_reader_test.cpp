@@ -269,7 +269,7 @@ TEST(ShelxAtoms, CurrentShelxlFileReadsAsShelxlReadsIt) {
     ASSERT_FALSE(t.stopped) << t.out.str();
     ASSERT_EQ(t.fault, "");
     Records& r = t.rec();
-    // Blank-started header lines, "!" comments, the newer instructions with their
+    // Blank-started header lines, "!" comments, tabs, the newer instructions with their
     // continuation lines, include lines, Q peaks, a FRAG block and what follows HKLF are no
     // atoms.
     ASSERT_EQ(r.atoms.nat, 6);
