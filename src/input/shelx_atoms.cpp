@@ -130,8 +130,7 @@ void parse_resi(std::string_view card, int& number, std::string& resclass) {
     }
 }
 
-bool rdshline(Records& r, InFile& f, ShelxScan& s, ShelxCard& card) {
-    (void)r;
+bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card) {
     std::string rec;
     while (next_record(f, rec)) {
         int recno = f.recno();
@@ -418,7 +417,7 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
 
 void read_atoms(Records& r, InFile& f, ShelxScan& s) {
     ShelxCard card;
-    while (rdshline(r, f, s, card)) read_one_atom(r, s, card);
+    while (rdshline(f, s, card)) read_one_atom(r, s, card);
     r.io.write(terminal, "");
     r.io.write(terminal, " Total atoms read from SHELX file = " + fi(r.atoms.nat, 5));
     checkocc(r);

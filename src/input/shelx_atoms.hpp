@@ -42,7 +42,7 @@ std::string card_text(std::string_view raw);
 bool is_instruction(std::string_view key4);
 
 // Reads the next atom record; false at the end of the atom list (END, HKLF or end of file).
-bool rdshline(Records& r, InFile& f, ShelxScan& s, ShelxCard& card);
+bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card);
 
 // Residue number and class of a RESI card in any of SHELXL's forms; the card is upper-cased.
 void parse_resi(std::string_view card, int& number, std::string& resclass);
