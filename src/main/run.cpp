@@ -11,6 +11,7 @@
 #include "databank/dbfile.hpp"
 #include "input/cartesian_readers.hpp"
 #include "input/instructions.hpp"
+#include "input/shelx_reader.hpp"
 #include "input/xd_reader.hpp"
 #include "main/messages.hpp"
 #include "output/mopro_files.hpp"
@@ -56,6 +57,7 @@ void road(Records& r) {
 
     // 7. the structure reader of FORMAT
     switch (r.ftype.iformat) {
+        case 1: readshelx(r, trim(r.args.fname[1])); break;
         case 2: readxd(r, r.args.fname[1]); break;
         case 3: readaim2tab(r, trim(r.args.fname[1])); break;
         case 5: readplaton(r, trim(r.args.fname[1])); break;
