@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,8 @@ struct Mopro { std::vector<std::string> mopro; };  // 90 characters
 struct Mcon { std::vector<std::string> mcon; };    // 90 characters
 struct Cons { std::vector<std::string> cons; };    // 100 characters
 
+struct DbFile;  // the databank file held in memory (databank/dbfile.hpp)
+
 struct Records {
     Io io;  // channels, terminal and standard streams of this run
 
@@ -259,6 +262,9 @@ struct Records {
     Mopro mopro;
     Mcon mcon;
     Cons cons;
+
+    // The databank file parsed once, with the read position of the searches.
+    std::shared_ptr<DbFile> dbank;
 
     Records();
 
