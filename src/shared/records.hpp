@@ -202,6 +202,8 @@ struct Mopro { std::vector<std::string> mopro; };  // 90 characters
 struct Mcon { std::vector<std::string> mcon; };    // 90 characters
 struct Cons { std::vector<std::string> cons; };    // 100 characters
 
+struct DbFile;  // the databank file held in memory (databank/dbfile.hpp)
+
 struct Records {
     Io io;  // channels, terminal and standard streams of this run
 
@@ -264,6 +266,9 @@ struct Records {
     Mopro mopro;
     Mcon mcon;
     Cons cons;
+
+    // The databank file parsed once, with the read position of the searches.
+    std::shared_ptr<DbFile> dbank;
 
     Records();
 
