@@ -161,10 +161,13 @@ void readxd(Records& r, const std::string& fname) {
     w(" Model name = " + r.amodel.model);
 
     int lim[22] = {};
+    // the LIMITS and USAGE lines name their numbers: split first, read what stays
     readxdline(r, parunit, line);
+    readline(r, line);
     if (version == 2) {
         read_ints(r, line, lim, 8, "the LIMITS line");
         readxdline(r, parunit, line);
+        readline(r, line);
         read_ints(r, line, lim + 8, 14, "the USAGE line");
     } else {
         read_ints(r, line, lim, 22, "the limits");

@@ -3,15 +3,19 @@
 // exceptions, so that every open file is flushed and closed and a status is returned.
 #include "main/run.hpp"
 
+#include <algorithm>
 #include <istream>
 #include <memory>
 #include <ostream>
 
 #include "databank/dbfile.hpp"
+#include "input/cartesian_readers.hpp"
 #include "input/instructions.hpp"
+#include "input/xd_reader.hpp"
 #include "main/messages.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
+#include "shared/format.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
@@ -43,6 +47,18 @@ void road(Records& r) {
 
     // 6. the instruction file
     readinp(r);
+
+    // 7. the structure reader of FORMAT
+    switch (r.ftype.iformat) {
+        case 2: readxd(r, r.args.fname[1]); break;
+        case 3: readaim2tab(r, trim(r.args.fname[1])); break;
+        case 5: readplaton(r, trim(r.args.fname[1])); break;
+        default: break;
+    }
+
+    // 8. number of scattering tables
+    r.nsft.nsft = 1;
+    for (int i = 1; i <= r.atoms.nat; ++i) r.nsft.nsft = std::max(r.nsft.nsft, r.atoms1.itbl[i]);
 
     // 10. the databank file, asking for another name while it cannot be opened
     if (r.ldb.ldb) opendb(r);

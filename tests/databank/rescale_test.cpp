@@ -264,7 +264,9 @@ TEST(RescalePv, EndsOfTheRun) {
         Rescale s(carbons(3, 4.0f), c.inp, c.answers);
         std::string res = s.run();
         EXPECT_EQ(res.rfind(c.result, 0), 0u) << c.inp << "\n" << res;
-        if (res == "stop") EXPECT_NE(s.out.str().find(errline), std::string::npos) << c.inp;
+        if (res == "stop") {
+            EXPECT_NE(s.out.str().find(errline), std::string::npos) << c.inp;
+        }
     }
 }
 
@@ -297,7 +299,9 @@ TEST(RescalePv, EveryMethodReachesTheTarget) {
             EXPECT_NEAR(s.r.mpoles.pv[1], 4.1f - 0.09f, 1e-5f);
             EXPECT_TRUE(s.listed(" Sum of sigma(Pv)    =     0.200000"));
         }
-        if (c.method == 2) EXPECT_NEAR(s.r.mpoles.pv[2], 5.3f * 12.5f / 13.4f, 1e-5f);
+        if (c.method == 2) {
+            EXPECT_NEAR(s.r.mpoles.pv[2], 5.3f * 12.5f / 13.4f, 1e-5f);
+        }
     }
     // the fraction method cannot scale a zero sum: the populations stay
     Rescale z({{"H(1)", 1, 0.0f, 0.0f, 0.0f}}, "CHFRAG 0\n", "", 2);
