@@ -50,5 +50,31 @@ TEST(OpenDb, OpensAtOnceOrEndsAtTheEndOfInput) {
     }
 }
 
+// The same loop in a whole run, where the DATABANK line gives the first name.
+TEST(OpenDb, InARun) {
+    const std::string prompt = " Enter the name of databank file : ";
+    for (bool eof : {false, true}) {
+        test::TempDir dir;
+        std::filesystem::copy_file(std::string(KOVA_TEST_DATA) + "/aim2tab/water_like.out",
+                                   dir / "water_like.out");
+        std::filesystem::copy_file(std::string(KOVA_TEST_DATA) + "/databank/kova_test.db",
+                                   dir / "good.db");
+        dir.write("kova.inp", "FORMAT *aim2tab\nINPUT water_like.out\nDATABANK first.db\nCHFRAG 0\n");
+        auto res = test::run_in(dir, {}, eof ? "\nsecond.db\n" : "\nsecond.db\ngood.db\n");
+        std::string loop = "\n Error opening databank file " + pad("first.db", 60) + "\n" + prompt + prompt +
+                           "\n Error opening databank file " + pad("second.db", 60) + "\n" + prompt;
+        EXPECT_NE(res.out.find(loop), std::string::npos) << res.out;
+        if (eof) {
+            EXPECT_EQ(res.status, 2);
+            EXPECT_EQ(res.err, "kova: standard input: end of input at the prompt for the databank file name\n");
+        } else {
+            EXPECT_EQ(res.status, 0) << res.err;
+            EXPECT_EQ(res.out.find("Error opening databank file good.db"), std::string::npos);
+            // the prompt goes to the terminal only
+            EXPECT_EQ(dir.read("kova.out").find("Enter the name"), std::string::npos);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kova
