@@ -69,6 +69,7 @@ DbFile parse_dbfile(Records& r, const InFile& f) {
     DbFile db;
     db.name = f.name();
     db.source = &f;
+    db.source_data = f.records().data();
     const auto& src = f.records();
     db.recs.resize(src.size());
     for (std::size_t n = 0; n < src.size(); ++n) {
@@ -113,8 +114,8 @@ DbFile parse_dbfile(Records& r, const InFile& f) {
 
 DbFile& databank(Records& r) {
     const InFile& f = r.io.in(r.files.idbank);
-    if (!r.dbank || r.dbank->source != &f || r.dbank->recs.size() != f.records().size() ||
-        r.dbank->name != f.name())
+    if (!r.dbank || r.dbank->source != &f || r.dbank->source_data != f.records().data() ||
+        r.dbank->recs.size() != f.records().size() || r.dbank->name != f.name())
         r.dbank = std::make_shared<DbFile>(parse_dbfile(r, f));
     return *r.dbank;
 }

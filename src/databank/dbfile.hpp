@@ -54,6 +54,7 @@ struct DbFile {
     const std::vector<int>* scan_list = nullptr;
     std::size_t zk = 0, sk = 0;
     const InFile* source = nullptr;     // the channel's file this was parsed from
+    const std::string* source_data = nullptr;
 };
 
 // Splits the records of a databank file once.
