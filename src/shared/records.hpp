@@ -154,6 +154,9 @@ struct Conmat {
     std::vector<std::vector<int>> icon;  // icon[l][m], 1-based
     std::vector<int> nconn;
 };
+// The spatial index of the working list kept by the neighbour search (topology/neighbours.cpp).
+struct NeighbourIndex;
+
 struct Rings {
     int nor = 0;
     std::vector<int> ringsize;                  // 1..nor
@@ -249,6 +252,7 @@ struct Records {
     Newat newat;
     Conmat conmat;
     Rings rings;
+    std::shared_ptr<NeighbourIndex> nbindex;  // rebuilt when the working list changes
 
     Dummy dummy;
     Forring forring;
