@@ -69,6 +69,7 @@ DbFile parse_dbfile(Records& r, const InFile& f) {
     DbFile db;
     db.name = f.name();
     db.source = &f;
+    db.source_data = f.records().data();
     const auto& src = f.records();
     db.recs.resize(src.size());
     for (std::size_t n = 0; n < src.size(); ++n) {
@@ -84,8 +85,8 @@ DbFile parse_dbfile(Records& r, const InFile& f) {
             rec.plain = rec.nums.find_first_of(",/*") == std::string::npos;
             if (rec.plain) {
                 ListReader in(rec.nums);
-                while (rec.nint < 4 && in.get(rec.ival[static_cast<std::size_t>(rec.nint)]) ==
-                                           ReadStatus::ok)
+                while (rec.nint < 4 &&
+                       in.get(rec.ival[static_cast<std::size_t>(rec.nint)]) == ReadStatus::ok)
                     ++rec.nint;
             }
         }
@@ -113,8 +114,8 @@ DbFile parse_dbfile(Records& r, const InFile& f) {
 
 DbFile& databank(Records& r) {
     const InFile& f = r.io.in(r.files.idbank);
-    if (!r.dbank || r.dbank->source != &f || r.dbank->recs.size() != f.records().size() ||
-        r.dbank->name != f.name())
+    if (!r.dbank || r.dbank->source != &f || r.dbank->source_data != f.records().data() ||
+        r.dbank->recs.size() != f.records().size() || r.dbank->name != f.name())
         r.dbank = std::make_shared<DbFile>(parse_dbfile(r, f));
     return *r.dbank;
 }
@@ -136,9 +137,13 @@ int next_entry(Records& r, DbFile& db, int z) {
         db.sk = first_from(db, db.stops, db.pos);
     }
     const std::vector<int>& list = *db.scan_list;
-    auto rec_of = [&](int e) { return static_cast<std::size_t>(db.entries[static_cast<std::size_t>(e)].rec); };
-    while (db.zk < list.size() && rec_of(list[db.zk]) < db.pos) ++db.zk;
-    while (db.sk < db.stops.size() && rec_of(db.stops[db.sk]) < db.pos) ++db.sk;
+    auto rec_of = [&](int e) {
+        return static_cast<std::size_t>(db.entries[static_cast<std::size_t>(e)].rec);
+    };
+    while (db.zk < list.size() && rec_of(list[db.zk]) < db.pos)
+        ++db.zk;
+    while (db.sk < db.stops.size() && rec_of(db.stops[db.sk]) < db.pos)
+        ++db.sk;
     bool have = db.zk < list.size();
     if (db.sk < db.stops.size() && (!have || rec_of(db.stops[db.sk]) < rec_of(list[db.zk]))) {
         const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.sk])];
@@ -164,8 +169,10 @@ int next_entry(Records& r, DbFile& db, int z) {
 }
 
 const DbRecord& read_record(Records& r, DbFile& db) {
-    while (db.pos < db.recs.size() && db.recs[db.pos].comment) ++db.pos;
-    if (db.pos >= db.recs.size()) err(r, "ReadFile", " Error reading unit = " + fi(r.files.idbank, 12));
+    while (db.pos < db.recs.size() && db.recs[db.pos].comment)
+        ++db.pos;
+    if (db.pos >= db.recs.size())
+        err(r, "ReadFile", " Error reading unit = " + fi(r.files.idbank, 12));
     return db.recs[db.pos++];
 }
 

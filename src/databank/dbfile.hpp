@@ -22,7 +22,7 @@ struct DbRecord {
     // The leading integers of `nums` read in advance, for a record without commas, slashes
     // or repeat counts (whose reads never depend on what a target held before).
     bool plain = false;
-    int nint = 0;                    // integers read before the first failure (at most 4)
+    int nint = 0;  // integers read before the first failure (at most 4)
     std::array<int, 4> ival{};
 
     // Text word k (8 characters), blank beyond the last one.
@@ -31,29 +31,30 @@ struct DbRecord {
 
 // A record with "ATOM" in columns 1-4, as the scan for entries reads it.
 struct DbEntryLine {
-    int rec = 0;               // index into DbFile::recs
-    int nwords = 0;            // words of the raw record
-    bool zread = false;        // word 2 reads as an integer
-    int z = 0;                 // that integer: the atomic number of the entry
-    std::string description;   // word 4 to the last non-blank character, 80 characters
+    int rec = 0;              // index into DbFile::recs
+    int nwords = 0;           // words of the raw record
+    bool zread = false;       // word 2 reads as an integer
+    int z = 0;                // that integer: the atomic number of the entry
+    std::string description;  // word 4 to the last non-blank character, 80 characters
 };
 
 struct DbFile {
     std::string name;
-    std::vector<DbRecord> recs;         // record n of the file is recs[n - 1]
-    std::vector<DbEntryLine> entries;   // in file order
+    std::vector<DbRecord> recs;                      // record n of the file is recs[n - 1]
+    std::vector<DbEntryLine> entries;                // in file order
     std::unordered_map<int, std::vector<int>> of_z;  // entries of element z, in file order
-    std::vector<int> stops;             // entry lines that stop any scan reaching them
+    std::vector<int> stops;                          // entry lines that stop any scan reaching them
     // next_key[k][p]: the first record at p or later whose text word 1 is NEIG, PRNT or PVAL
     // (k = 0, 1, 2); -1 when there is none.
     std::array<std::vector<int>, 3> next_key;
-    std::size_t pos = 0;                // index of the next record to be read
+    std::size_t pos = 0;  // index of the next record to be read
     // The scan for entries of element scan_z: the next candidates in of_z[scan_z] and stops.
     int scan_z = 0;
     bool scanning = false;
     const std::vector<int>* scan_list = nullptr;
     std::size_t zk = 0, sk = 0;
-    const InFile* source = nullptr;     // the channel's file this was parsed from
+    const InFile* source = nullptr;  // the channel's file this was parsed from
+    const std::string* source_data = nullptr;
 };
 
 // Splits the records of a databank file once.

@@ -67,30 +67,37 @@ struct Rescale {
     // The atom numbers of the table rows of fragment f.
     std::vector<int> rows(int f) {
         auto l = listing();
-        std::string head = " ***** Rescaling Pv's in fragment = " + std::string(f < 10 ? "  " : " ") +
-                           std::to_string(f) + " *****";
+        std::string head =
+            " ***** Rescaling Pv's in fragment = " + std::string(f < 10 ? "  " : " ") +
+            std::to_string(f) + " *****";
         auto it = std::find(l.begin(), l.end(), head);
         std::vector<int> v;
         if (it == l.end()) return v;
-        it = std::find_if(it, l.end(), [](const std::string& s) { return s.rfind("    NO  ATOM", 0) == 0; });
-        for (it += 2; it != l.end() && !it->empty(); ++it) v.push_back(std::stoi(it->substr(0, 6)));
+        it = std::find_if(it, l.end(),
+                          [](const std::string& s) { return s.rfind("    NO  ATOM", 0) == 0; });
+        for (it += 2; it != l.end() && !it->empty(); ++it)
+            v.push_back(std::stoi(it->substr(0, 6)));
         return v;
     }
 };
 
 std::vector<Atom> carbons(int n, float pv) {
-    static const char* const labels[] = {"C(1)",  "C(2)",  "C(3)",  "C(4)",  "C(5)",  "C(6)",  "C(7)",
-                                         "C(8)",  "C(9)",  "C(10)", "C(11)", "C(12)", "C(13)", "C(14)",
-                                         "C(15)", "C(16)", "C(17)", "C(18)", "C(19)", "C(20)", "C(21)"};
+    static const char* const labels[] = {"C(1)",  "C(2)",  "C(3)",  "C(4)",  "C(5)",  "C(6)",
+                                         "C(7)",  "C(8)",  "C(9)",  "C(10)", "C(11)", "C(12)",
+                                         "C(13)", "C(14)", "C(15)", "C(16)", "C(17)", "C(18)",
+                                         "C(19)", "C(20)", "C(21)"};
     std::vector<Atom> v;
-    for (int k = 0; k < n; ++k) v.push_back({labels[k], 6, 1.0f, pv, 0.05f});
+    for (int k = 0; k < n; ++k)
+        v.push_back({labels[k], 6, 1.0f, pv, 0.05f});
     return v;
 }
 
 TEST(RescalePv, AllAtomsWithTheChargePromptAndTheTable) {
     // F = 4 + 6 + 1*0.5 = 10.5, S = 4.25 + 6.5 + 0.375 = 11.125; the answer -1 gives
     // T = 11.5 and each of the three atoms Corr = (11.5 - 11.125) / 3 = 0.125.
-    Rescale s({{"C(1)", 6, 1.0f, 4.25f, 0.0f}, {"O(2)", 8, 1.0f, 6.5f, 0.0f}, {"H(3)", 1, 0.5f, 0.375f, 0.0f}},
+    Rescale s({{"C(1)", 6, 1.0f, 4.25f, 0.0f},
+               {"O(2)", 8, 1.0f, 6.5f, 0.0f},
+               {"H(3)", 1, 0.5f, 0.375f, 0.0f}},
               nullptr, "-1\n");
     ASSERT_EQ(s.run(), "");
     std::vector<std::string> want = {
@@ -135,13 +142,17 @@ TEST(RescalePv, ChargesFromChfragOrTheKeyboard) {
         bool prompt;
         const char* charge_line;
     } cases[] = {
-        {"CHFRAG 1\n", "", false, " Rescaling Sum-of-Pv to      3.000000 el.   ( Charge =   +1.000 el. )"},
+        {"CHFRAG 1\n", "", false,
+         " Rescaling Sum-of-Pv to      3.000000 el.   ( Charge =   +1.000 el. )"},
         {"chfrag charge 2.5 of all\n", "", false,
          " Rescaling Sum-of-Pv to      1.500000 el.   ( Charge =   +2.500 el. )"},
-        {"FORMAT *shelx\n", "   \n", true, " Rescaling Sum-of-Pv to      4.000000 el.   ( Charge =   +0.000 el. )"},
-        {nullptr, "0.5 ignored\n", true, " Rescaling Sum-of-Pv to      3.500000 el.   ( Charge =   +0.500 el. )"},
+        {"FORMAT *shelx\n", "   \n", true,
+         " Rescaling Sum-of-Pv to      4.000000 el.   ( Charge =   +0.000 el. )"},
+        {nullptr, "0.5 ignored\n", true,
+         " Rescaling Sum-of-Pv to      3.500000 el.   ( Charge =   +0.500 el. )"},
         // the last CHFRAG line wins
-        {"CHFRAG 3\nCHFRAG -2\n", "", false, " Rescaling Sum-of-Pv to      6.000000 el.   ( Charge =   -2.000 el. )"},
+        {"CHFRAG 3\nCHFRAG -2\n", "", false,
+         " Rescaling Sum-of-Pv to      6.000000 el.   ( Charge =   -2.000 el. )"},
     };
     for (const auto& c : cases) {
         Rescale s(carbons(1, 4.0f), c.inp, c.answers);
@@ -155,12 +166,14 @@ TEST(RescalePv, TwoFragmentsWithTheirCharges) {
     // Atoms 1-10 hold 4.25 and go to 40 electrons: Corr = -0.25; atoms 11-20 hold 3.75 and
     // go to 40 + 1 electrons: Corr = (41 - 37.5) / 10 = 0.35. Atom 21 is in no fragment.
     auto atoms = carbons(21, 4.25f);
-    for (int k = 10; k < 20; ++k) atoms[static_cast<std::size_t>(k)].pv = 3.75f;
+    for (int k = 10; k < 20; ++k)
+        atoms[static_cast<std::size_t>(k)].pv = 3.75f;
     Rescale s(atoms, "NFRAG 2\nFRAG 1 1 -10\nFRAG 2 11 -20\nCHFRAG 0 -1\n");
     ASSERT_EQ(s.run(), "");
     EXPECT_EQ(s.out.str().find("Enter net charge"), std::string::npos);
     EXPECT_FALSE(s.listed(" Using ALL atoms for fragment 1 !"));
-    for (int k = 1; k <= 10; ++k) EXPECT_EQ(s.r.mpoles.pv[k], 4.0f);
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_EQ(s.r.mpoles.pv[k], 4.0f);
     float sum2 = 0.0f;
     for (int k = 11; k <= 20; ++k) {
         EXPECT_NEAR(s.r.mpoles.pv[k], 4.1f, 1e-6f);
@@ -169,7 +182,8 @@ TEST(RescalePv, TwoFragmentsWithTheirCharges) {
     EXPECT_NEAR(sum2, 41.0f, 1e-4f);
     EXPECT_EQ(s.r.mpoles.pv[21], 4.25f);
     EXPECT_TRUE(s.listed(" Rescaling Sum-of-Pv to     41.000000 el.   ( Charge =   -1.000 el. )"));
-    EXPECT_TRUE(s.listed("    11  C(11)      1.000     3.75000     4.00000    +0.35000     4.10000"));
+    EXPECT_TRUE(
+        s.listed("    11  C(11)      1.000     3.75000     4.00000    +0.35000     4.10000"));
     std::vector<int> two = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
     EXPECT_EQ(s.rows(2), two);
 }
@@ -179,12 +193,12 @@ TEST(RescalePv, FragmentMembers) {
         const char* frag;
         std::vector<int> members;
     } cases[] = {
-        {"FRAG 1 5 -3\n", {5}},                 // the range from 5 up to 3 is empty
-        {"FRAG 1 -4\n", {1, 2, 3, 4}},          // from the fragment number on
+        {"FRAG 1 5 -3\n", {5}},         // the range from 5 up to 3 is empty
+        {"FRAG 1 -4\n", {1, 2, 3, 4}},  // from the fragment number on
         {"FRAG 1 5 -3\nFRAG 1 -4\n", {1, 2, 3, 4, 5}},
-        {"FRAG 1 2 -4 -6 8\n", {2, 3, 4, 8}},   // a range after a range has no start
-        {"FRAG 1 0 -3 7\n", {7}},               // nor one after a zero
-        {"FRAG 1 9 -30 40\n", {9, 10}},         // atoms beyond the structure select nothing
+        {"FRAG 1 2 -4 -6 8\n", {2, 3, 4, 8}},  // a range after a range has no start
+        {"FRAG 1 0 -3 7\n", {7}},              // nor one after a zero
+        {"FRAG 1 9 -30 40\n", {9, 10}},        // atoms beyond the structure select nothing
         {"frag 1 3\nFRAG 2 6 -7\n", {3}},
         {"FRAG 1\n", {}},
     };
@@ -219,7 +233,8 @@ TEST(RescalePv, AFragmentWithoutAtoms) {
         "                    SUM      0.00000     0.00000     0.00000     0.00000",
     };
     EXPECT_EQ(got, want);
-    for (int k = 1; k <= 4; ++k) EXPECT_EQ(s.r.mpoles.pv[k], 4.0f);
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_EQ(s.r.mpoles.pv[k], 4.0f);
 }
 
 TEST(RescalePv, FragmentLinesThatSelectNothingOrAll) {
@@ -233,7 +248,8 @@ TEST(RescalePv, FragmentLinesThatSelectNothingOrAll) {
     // a negative NFRAG: no fragment, nothing written after the method line
     Rescale b(carbons(4, 4.5f), "NFRAG -1\nFRAG 1 1 -4\n", "1\n");
     ASSERT_EQ(b.run(), "");
-    EXPECT_EQ(b.listing(), (std::vector<std::string>{"", " Using difference method for rescaling..."}));
+    EXPECT_EQ(b.listing(),
+              (std::vector<std::string>{"", " Using difference method for rescaling..."}));
     EXPECT_EQ(b.out.str(), "");
     EXPECT_EQ(b.r.mpoles.pv[1], 4.5f);
 
@@ -264,7 +280,9 @@ TEST(RescalePv, EndsOfTheRun) {
         Rescale s(carbons(3, 4.0f), c.inp, c.answers);
         std::string res = s.run();
         EXPECT_EQ(res.rfind(c.result, 0), 0u) << c.inp << "\n" << res;
-        if (res == "stop") EXPECT_NE(s.out.str().find(errline), std::string::npos) << c.inp;
+        if (res == "stop") {
+            EXPECT_NE(s.out.str().find(errline), std::string::npos) << c.inp;
+        }
     }
 }
 
@@ -288,22 +306,26 @@ TEST(RescalePv, EveryMethodReachesTheTarget) {
         Rescale s(atoms, "CHFRAG 0.5\n", "", c.method);
         ASSERT_EQ(s.run(), "");
         float sum = 0.0f;
-        for (int k = 1; k <= 4; ++k) sum += s.r.mpoles.pv[k];
+        for (int k = 1; k <= 4; ++k)
+            sum += s.r.mpoles.pv[k];
         EXPECT_NEAR(sum, 12.5f, 2e-5f) << c.method;
-        EXPECT_TRUE(s.listed("    NO  ATOM       Occup.    Pv(DB)      Pv(free)    " + std::string(1, c.sign) +
-                             "Corr       Pv(new)"));
+        EXPECT_TRUE(s.listed("    NO  ATOM       Occup.    Pv(DB)      Pv(free)    " +
+                             std::string(1, c.sign) + "Corr       Pv(new)"));
         if (c.method == 3 && c.spv[0] > 0.0f) {
             // Corr = sigma * (T - S) / sum of sigma = 0.02 * (12.5 - 13.4) / 0.2 = -0.09
             EXPECT_NEAR(s.r.mpoles.pv[1], 4.1f - 0.09f, 1e-5f);
             EXPECT_TRUE(s.listed(" Sum of sigma(Pv)    =     0.200000"));
         }
-        if (c.method == 2) EXPECT_NEAR(s.r.mpoles.pv[2], 5.3f * 12.5f / 13.4f, 1e-5f);
+        if (c.method == 2) {
+            EXPECT_NEAR(s.r.mpoles.pv[2], 5.3f * 12.5f / 13.4f, 1e-5f);
+        }
     }
     // the fraction method cannot scale a zero sum: the populations stay
     Rescale z({{"H(1)", 1, 0.0f, 0.0f, 0.0f}}, "CHFRAG 0\n", "", 2);
     ASSERT_EQ(z.run(), "");
     EXPECT_EQ(z.r.mpoles.pv[1], 0.0f);
-    EXPECT_TRUE(z.listed("     1  H(1)       0.000     0.00000     0.00000    +1.00000     0.00000"));
+    EXPECT_TRUE(
+        z.listed("     1  H(1)       0.000     0.00000     0.00000    +1.00000     0.00000"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // and similarity lines, the "SYMPLM" constraints, the populations and the frame integers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,49 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
     EXPECT_EQ(f.r.kappas.ktbl[2], 1);
     EXPECT_EQ(f.r.kappas.kap[2][1], 1.0f);
     EXPECT_EQ(f.r.kappas.kap[2][2], 1.0f);
+}
+
+// Ethane with the test databank: C(1) on a special position (occupancy 0.5), H(4) disordered.
+TEST(KappaSets, PopulationsFromTheDatabank) {
+    Framed f({{"C(1)", 6, {0.0f, 0.0f, 0.0f}},        {"C(2)", 6, {1.54f, 0.0f, 0.0f}},
+              {"H(1)", 1, {-0.36f, 1.0182f, 0.0f}},   {"H(2)", 1, {-0.3633f, -0.5138f, 0.89f}},
+              {"H(3)", 1, {-0.3667f, -0.5185f, -0.8981f}}, {"H(4)", 1, {1.9f, 0.5091f, 0.8818f}},
+              {"H(5)", 1, {1.9033f, -1.0277f, 0.0f}}, {"H(6)", 1, {1.9067f, 0.5185f, -0.8981f}}});
+    Records& r = f.r;
+    r.ldb.ldb = true;
+    r.files.idbank = 47;
+    r.io.open_old(47, std::string(KOVA_TEST_DATA) + "/databank/kova_test.db");
+    r.atoms1.occ[1] = 0.5f;
+    r.atoms1.occflag[1] = 1;
+    r.atoms1.occ[6] = 0.5f;
+    r.atoms1.occflag[6] = -1;
+    f.frame();
+    // C(1): entry C003 (methyl, "3m", not planar): Pv 4.133, kappas 0.993 and 0.940, sigma
+    // 0.052; Pv and P(l,m) halved, sigma not.
+    EXPECT_FLOAT_EQ(r.mpoles.pv[1], 4.133f * 0.5f);
+    EXPECT_FLOAT_EQ(r.mpoles.spv[1], 0.052f);
+    EXPECT_FLOAT_EQ(r.mpoles.plm[1][2][0 + 4], 0.015f * 0.5f);
+    EXPECT_FLOAT_EQ(r.mpoles.plm[1][4][3 + 4], 0.010f * 0.5f);
+    EXPECT_FLOAT_EQ(r.kappas.kap[1][1], 0.993f);
+    EXPECT_FLOAT_EQ(r.kappas.kap[1][2], 0.940f);
+    // C(2) is ordered next to the disordered H(4): set 1 is no free-atom set, so a new set
+    // with free-atom values, and no databank.
+    EXPECT_EQ(f.kset(2), 2);
+    EXPECT_FLOAT_EQ(r.mpoles.pv[2], 4.0f);
+    EXPECT_EQ(r.kappas.kap[2][1], 1.0f);
+    // The H atoms share set 3. H(4) (disordered, no DISORD db) gives it 1.0, 1.0; the later
+    // H(5) and H(6) give it the values of entry H002 again: the last atom of a set decides.
+    for (int i = 3; i <= 8; ++i) EXPECT_EQ(f.kset(i), 3) << i;
+    EXPECT_FLOAT_EQ(r.mpoles.pv[6], 0.5f);
+    EXPECT_FLOAT_EQ(r.mpoles.pv[7], 0.94f);
+    EXPECT_FLOAT_EQ(r.mpoles.plm[7][1][0 + 4], 0.15f);
+    EXPECT_FLOAT_EQ(r.kappas.kap[3][1], 1.16f);
+    EXPECT_FLOAT_EQ(r.kappas.kap[3][2], 1.25f);
+    EXPECT_EQ(r.kappas.nkap, 3);
+    EXPECT_EQ(r.ldb.nsearch, 6);  // C(1), H(1), H(2), H(3), H(5), H(6)
+    auto l = f.lines("kova.out");
+    EXPECT_NE(std::find(l.begin(), l.end(), " Atom C(1) :: will now read databank"), l.end());
+    EXPECT_NE(std::find(l.begin(), l.end(), " Atom C(2) :: will skip reading databank"), l.end());
 }
 
 TEST(KappaSets, SymplmCodes) {
