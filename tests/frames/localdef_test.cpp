@@ -59,7 +59,6 @@ TEST(LocalDef, WaterFillsTheTablesInOrder) {
     EXPECT_EQ(w.lines("kova.spf").size(), 12u);  // the atom and its three axes, per atom
 }
 
-
 std::size_t count_prefix(const std::vector<std::string>& lines, const std::string& p) {
     std::size_t n = 0;
     for (const auto& l : lines)
@@ -139,6 +138,54 @@ TEST(LocalDefRun, RealShelxStructureGivesCompleteFiles) {
         if (trim(pad(mas[k], 80).substr(63, 5)) != "NO") ++framed;
     EXPECT_GT(framed, 0u);
     EXPECT_EQ(count_prefix(test::lines_of(dir.read("con_mopro.inp")), "SYMPLM "), framed);
+}
+
+// Whole run from XD files: the old master file's head, refinement block and tail frame the new
+// atom, dummy, key and kappa tables.
+TEST(LocalDefRun, XdInputRebuildsTheMasterFile) {
+    test::TempDir dir;
+    std::filesystem::copy_file(std::filesystem::path(KOVA_TEST_DATA) / "xd/p21c.inp",
+                               dir / "xd.inp");
+    const std::string head =
+        "TITLE formamide-like test\n"
+        "CELL   5.000   6.000   7.000  90.000 100.000  90.000\n"
+        "LATT   C P\n"
+        "SYMM  -X, 1/2+Y, 1/2-Z\n"
+        "MODULE *XDLSM\n";
+    dir.write("xd.mas", head +
+                            "ATOM     ATOM0    AX1 ATOM1    ATOM2   AX2 R/L TP TBL KAP LMX\n"
+                            "O(1)     C(1)      X  O(1)     N(1)     Y   R   2  1   1   4  NO\n"
+                            "END ATOM\n"
+                            "KEEP  kappa    1   2\n"
+                            "KEY     XYZ --U2-- ----U3---- ------U4------- M- -D- --Q--\n"
+                            "O(1)    111 111111 0000000000 000000000000000 10 111 11111\n"
+                            "KAPPA   110000\n"
+                            "Extcn   0000000\n"
+                            "END KEY\n"
+                            "END XDLSM\n");
+    dir.write("kova.inp", "FORMAT  *xd\nINPUT   xd.mas xd.inp\n");
+    auto res = test::run_in(dir);
+    ASSERT_EQ(res.status, 0) << res.err;
+    auto mas = test::lines_of(dir.read("xd_kova.mas"));
+    auto old = test::lines_of(head);
+    ASSERT_GT(mas.size(), old.size());
+    for (std::size_t k = 0; k < old.size(); ++k) EXPECT_EQ(mas[k], old[k]);
+    EXPECT_EQ(mas[old.size()],  // the new header, not the old one
+              "ATOM     ATOM0    AX1 ATOM1    ATOM2   AX2 R/L TP TBL KAP LMX SITESYM  CHEMCON");
+    const std::size_t end_atom = index_of(mas, "END ATOM");
+    ASSERT_LT(end_atom, mas.size());
+    EXPECT_EQ(mas[end_atom + 1], "KEEP  kappa    1   2");
+    EXPECT_EQ(mas[end_atom + 2].substr(0, 4), "KEY ");
+    const std::size_t extcn = index_of(mas, "EXTCN   0000000");
+    ASSERT_LT(extcn, mas.size());
+    // the new key table has the three atoms read, the old key and kappa lines are gone
+    EXPECT_EQ(mas[end_atom + 3].substr(0, 8), "O(1)    ");
+    EXPECT_EQ(mas[end_atom + 5].substr(0, 8), "H(1)    ");
+    EXPECT_EQ(mas[end_atom + 6], "KAPPA   000000");
+    EXPECT_EQ(index_of(mas, "KAPPA   110000"), mas.size());
+    EXPECT_EQ(count_prefix(mas, "O(1)    111"), 0u);
+    EXPECT_EQ(mas[extcn + 1], "END KEY");
+    EXPECT_EQ(mas.back(), "END XDLSM");
 }
 
 }  // namespace
