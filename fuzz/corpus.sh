@@ -22,11 +22,12 @@ case $t in
     platon) copy "$root"/tests/data/platon/* ;;
     databank) copy "$root"/tests/data/databank/* "$root"/fuzz/seeds/databank/* ;;
     xd)
-        # a master file and its parameter file (same stem), cut by the line "####"
+        # every master file with every parameter file, cut by the line "####"
         for mas in "$root"/tests/data/xd/*.mas; do
-            par=${mas%.mas}.inp
-            [ -f "$par" ] || continue
-            { cat "$mas"; printf '####\n'; cat "$par"; } >"$out/xd_$(basename "${mas%.mas}")"
+            for par in "$root"/tests/data/xd/*.inp; do
+                { cat "$mas"; printf '####\n'; cat "$par"; } \
+                    >"$out/xd_$(basename "${mas%.mas}")_$(basename "${par%.inp}")"
+            done
         done
         ;;
     *) echo "corpus.sh: unknown target $t" >&2; exit 1 ;;

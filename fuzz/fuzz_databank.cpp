@@ -4,7 +4,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using kova::fuzz::fixture;
-    static const std::string mas = fixture("tests/data/xd/p21c.mas");
+    static const std::string mas = fixture("tests/data/xd/p21c_full.mas");
     static const std::string par = fixture("tests/data/xd/p21c.inp");
     static const std::string inp =
         "FORMAT *xd\n"

@@ -6,7 +6,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using kova::fuzz::fixture;
     static const std::vector<kova::fuzz::File> beside = {
-        {"p21c.mas", fixture("tests/data/xd/p21c.mas")},
+        {"p21c.mas", fixture("tests/data/xd/p21c_full.mas")},
         {"p21c.inp", fixture("tests/data/xd/p21c.inp")},
         {"water.out", fixture("tests/data/aim2tab/water_like.out")},
         {"methanol.pla", fixture("tests/data/platon/methanol_like.pla")},

@@ -103,7 +103,7 @@ TEST(BadInput, EmptyFiles) {
     }
     {
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c.mas")}, {"x.inp", ""}});
+        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", ""}});
         expect_err(dir, res, " ERROR *** ReadXD *** Error reading XD parameter file",
                    "empty XD parameter file");
     }
@@ -140,7 +140,7 @@ TEST(BadInput, BinaryData) {
     {
         // the first record stands as the model line, whose four integers do not read
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c.mas")}, {"x.inp", blob}});
+        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", blob}});
         expect_fault(res, "kova: x.inp, record ", "integers for the model line", "binary XD parameter file");
     }
     for (const auto& [inp, name] : {std::pair{kAimInp, "a.out"}, std::pair{kPlaInp, "p.pla"}}) {
@@ -165,7 +165,7 @@ TEST(BadInput, DirectoryGivenAsAFileName) {
     for (const Case& c : cases) {
         test::TempDir dir;
         if (!c.inp.empty()) dir.write("kova.inp", c.inp);
-        dir.write("x.mas", data("xd/p21c.mas"));
+        dir.write("x.mas", data("xd/p21c_full.mas"));
         dir.write("x.inp", data("xd/p21c.inp"));
         std::filesystem::remove(dir / c.dirname);
         std::filesystem::create_directory(dir / c.dirname);
@@ -201,7 +201,7 @@ std::vector<std::string> listing_without_times(const test::TempDir& dir) {
 TEST(BadInput, CrlfLineEndsReadAsLineFeeds) {
     const Files inputs[] = {
         {{"kova.inp", kXdInp + "VERBOSE 2\nTOLS 0.3 0.1 \\\n 0.1\n"},
-         {"x.mas", data("xd/p21c.mas")},
+         {"x.mas", data("xd/p21c_full.mas")},
          {"x.inp", data("xd/p21c.inp")}},
         {{"kova.inp", kAimInp}, {"a.out", data("aim2tab/water_like.out")}},
         {{"kova.inp", kPlaInp}, {"p.pla", data("platon/methanol_like.pla")}},
@@ -233,7 +233,7 @@ TEST(BadInput, TruncatedLines) {
         expect_err(dir, res, " ERROR *** ReadChar *** Unexpected STOP in ReadChar...", "INPUT alone");
     }
     {
-        std::string mas = data("xd/p21c.mas");
+        std::string mas = data("xd/p21c_full.mas");
         mas.replace(mas.find("CELL"), mas.find('\n', mas.find("CELL")) - mas.find("CELL"), "CELL   5.000   6.000");
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", data("xd/p21c.inp")}});
@@ -247,7 +247,7 @@ TEST(BadInput, TruncatedLines) {
         std::size_t p = par.find("0.300000 1.0000");
         par.erase(p, std::string("0.300000 1.0000").size());
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c.mas")}, {"x.inp", par}});
+        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", par}});
         expect_err(dir, res, " ERROR *** ReadXD *** Error reading XD parameter file", "XD atom line cut");
         EXPECT_TRUE(has_line(res.out, "   1   C(1)        6          4            2"));
     }
@@ -274,7 +274,7 @@ TEST(BadInput, WordsWhereNumbersBelong) {
         Files files;
         std::string head, part;  // a run-time error, or (head empty) the err line in part
     };
-    std::string mas = data("xd/p21c.mas");
+    std::string mas = data("xd/p21c_full.mas");
     std::string mas_word = mas;
     mas_word.replace(mas_word.find("7.000"), 5, "seven");
     std::string par_word = data("xd/p21c.inp");
@@ -331,9 +331,10 @@ TEST(BadInput, CellsWithoutAFiniteMatrix) {
     {
         // a large but finite cell is a cell
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp},
-                                   {"x.mas", "CELL 1e6 1e6 1e6 90 90 90\n"},
-                                   {"x.inp", data("xd/p21c.inp")}});
+        std::string mas = data("xd/p21c_full.mas");
+        std::size_t p = mas.find("CELL ");
+        mas.replace(p, mas.find('\n', p) - p, "CELL 1e6 1e6 1e6 90 90 90");
+        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", data("xd/p21c.inp")}});
         expect_clean_end(res, "cell of 1e6");
     }
 }
@@ -349,8 +350,8 @@ TEST(BadInput, CoordinatesThatAreNoFiniteNumbers) {
         std::string head;
     };
     const Case cases[] = {
-        {{{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c.mas")}, {"x.inp", nan_par}}, "kova: x.inp, record 9: "},
-        {{{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c.mas")}, {"x.inp", big_par}}, "kova: x.inp, record 9: "},
+        {{{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", nan_par}}, "kova: x.inp, record 9: "},
+        {{{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", big_par}}, "kova: x.inp, record 9: "},
         {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 0 0 0\nATOM C2 nan 0 0\n"}}, "kova: p.pla, record 2: "},
         {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 0 0 -Infinity\n"}}, "kova: p.pla, record 1: "},
         {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 0 1e39 0\n"}}, "kova: p.pla, record 1: "},
@@ -370,6 +371,33 @@ TEST(BadInput, CoordinatesThatAreNoFiniteNumbers) {
         expect_clean_end(res, "huge PLATON coordinates");
         EXPECT_TRUE(has_line(dir.read("kova.out"),
                              "      1  C1         0.00000  0.00000  0.00000  *********   0.0000*********     0"));
+    }
+}
+
+TEST(BadInput, EndOfInputAtAPrompt) {
+    const std::string pla = "ATOM C1 0 0 0\nATOM O1 1.42 0 0\n";
+    {
+        // the databank file does not open: its name is asked for, and nobody answers
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kPlaInp + "DATABANK none.db\n"}, {"p.pla", pla}});
+        expect_fault(res, "kova: standard input", "end of input at the prompt for the databank file name",
+                     "databank prompt");
+        EXPECT_NE(res.out.find(" Enter the name of databank file : "), std::string::npos);
+    }
+    {
+        // a blank answer asks again; then the input ends
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kPlaInp + "DATABANK none.db\n"}, {"p.pla", pla}}, "\n\n");
+        expect_fault(res, "kova: standard input", "end of input at the prompt for the databank file name",
+                     "databank prompt, blank answers");
+    }
+    {
+        // no CHFRAG line: the charge of the fragment is asked for
+        test::TempDir dir;
+        const std::string db = std::string(KOVA_TEST_DATA) + "/databank/kova_test.db";
+        auto res = run_files(dir, {{"kova.inp", kPlaInp + "DATABANK " + db + "\n"}, {"p.pla", pla}});
+        expect_fault(res, "kova: standard input", "end of input at the prompt for the net charge of fragment 1",
+                     "charge prompt");
     }
 }
 
