@@ -26,6 +26,18 @@ std::string data(const std::string& rel) {
 const std::string kXdInp = "FORMAT *xd\nINPUT x.mas x.inp\n";
 const std::string kAimInp = "FORMAT *aim2tab\nINPUT a.out\n";
 const std::string kPlaInp = "FORMAT *platon\nINPUT p.pla\n";
+const std::string kShelxInp = "FORMAT *shelx\nINPUT s.res\n";
+
+// A small SHELX file: a cell, one operator, two atoms and END.
+const std::string kShelx =
+    "TITL two atoms\n"
+    "CELL 0.71073 5.0 6.0 7.0 90.0 100.0 90.0\n"
+    "LATT 1\n"
+    "SYMM -X, 1/2+Y, 1/2-Z\n"
+    "SFAC C O\n"
+    "C1    1    0.100000    0.200000    0.300000   11.00000   0.02000\n"
+    "O1    2    0.300000    0.200000    0.300000   11.00000   0.02000\n"
+    "END\n";
 
 using Files = std::map<std::string, std::string>;
 
@@ -119,6 +131,11 @@ TEST(BadInput, EmptyFiles) {
         expect_clean_end(res, "empty PLATON file");
         EXPECT_TRUE(has_line(res.out, " Total atoms read from PLATON file =        0"));
     }
+    {
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", ""}});
+        expect_err(dir, res, " ERROR *** ReadShelx *** No CELL card in SHELX file s.res", "empty SHELX file");
+    }
 }
 
 TEST(BadInput, BinaryData) {
@@ -149,6 +166,11 @@ TEST(BadInput, BinaryData) {
         auto res = run_files(dir, {{"kova.inp", inp}, {name, blob}});
         expect_clean_end(res, std::string("binary ") + name);
     }
+    {
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", blob}});
+        expect_err(dir, res, " ERROR *** ReadShelx *** No CELL card in SHELX file s.res", "binary SHELX file");
+    }
 }
 
 TEST(BadInput, DirectoryGivenAsAFileName) {
@@ -161,6 +183,7 @@ TEST(BadInput, DirectoryGivenAsAFileName) {
         {kXdInp, "x.inp", " ERROR *** ReadXD *** Error opening XD parameter file x.inp"},
         {kAimInp, "a.out", " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file..."},
         {kPlaInp, "p.pla", " ERROR *** ReadPlaton *** Error opening PLATON file"},
+        {kShelxInp, "s.res", " ERROR *** ReadShelx *** Error opening SHELX file... s.res"},
     };
     for (const Case& c : cases) {
         test::TempDir dir;
@@ -205,6 +228,7 @@ TEST(BadInput, CrlfLineEndsReadAsLineFeeds) {
          {"x.inp", data("xd/p21c.inp")}},
         {{"kova.inp", kAimInp}, {"a.out", data("aim2tab/water_like.out")}},
         {{"kova.inp", kPlaInp}, {"p.pla", data("platon/methanol_like.pla")}},
+        {{"kova.inp", kShelxInp + "RINGS 3 8\nExtend_H\n"}, {"s.res", data("shelx/riding_and_free_variables.res")}},
     };
     for (const Files& files : inputs) {
         test::TempDir lf, cr;
@@ -267,6 +291,25 @@ TEST(BadInput, TruncatedLines) {
         auto res = run_files(dir, {{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 1.0 2.0\n"}});
         expect_fault(res, "kova: p.pla, record 1: ", "expected three coordinates", "PLATON line cut");
     }
+    {
+        // an atom line with four numbers after its SFAC number: neither isotropic nor
+        // anisotropic; the stop writes to the terminal only
+        std::string res_file = kShelx;
+        res_file.replace(res_file.find("   11.00000   0.02000\nO1"), 21, "");
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", res_file}});
+        EXPECT_EQ(res.status, 0);
+        EXPECT_EQ(res.err, "");
+        EXPECT_TRUE(has_line(res.out, " Error reading atom: C(1)")) << res.out;
+    }
+    {
+        // without END the atoms end at the end of the file
+        std::string res_file = kShelx.substr(0, kShelx.size() - 4);
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", res_file}});
+        expect_clean_end(res, "SHELX file without END");
+        EXPECT_TRUE(has_line(res.out, " Total atoms read from SHELX file =     2")) << res.out;
+    }
 }
 
 TEST(BadInput, WordsWhereNumbersBelong) {
@@ -292,6 +335,8 @@ TEST(BadInput, WordsWhereNumbersBelong) {
           {"a.out", " NUMBER OF ATOMS READ =      1\n NO. ATOM       AT.MASS\n\n    1O1        15.9994     0.0O00   0.0000   0.0000\n"}},
          "kova: a.out, record 4: ", "the x coordinate of atom 1 in columns 25-33, found \"0.0O00\""},
         {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 1.0 two 3.0\n"}}, "kova: p.pla, record 1: ", "expected three coordinates"},
+        {{{"kova.inp", kShelxInp}, {"s.res", std::string(kShelx).replace(kShelx.find("0.100000"), 8, "0.1OOOOO")}},
+         "kova: s.res, record 6: ", "0.1OOOOO"},
     };
     for (const Case& c : cases) {
         test::TempDir dir;
@@ -327,6 +372,12 @@ TEST(BadInput, CellsWithoutAFiniteMatrix) {
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", data("xd/p21c.inp")}});
         expect_err(dir, res, c.line, c.cell);
+        // the same cell in a SHELX file, after the wavelength
+        std::string res_file = kShelx;
+        res_file.replace(res_file.find("5.0 6.0 7.0 90.0 100.0 90.0"), 27, std::string(c.cell).substr(5));
+        test::TempDir sdir;
+        auto sres = run_files(sdir, {{"kova.inp", kShelxInp}, {"s.res", res_file}});
+        expect_err(sdir, sres, c.line, std::string("SHELX ") + c.cell);
     }
     {
         // a large but finite cell is a cell
