@@ -82,6 +82,8 @@ void readaim2tab(Records& r, const std::string& fname) {
         err(r, "ReadAim2Tab", "Error opening AIM2TAB output file...");
     InFile& f = r.io.in(inunit);
     std::string rec;
+    int count_rec = 0;  // record of the count line in force
+    int rows = 0;       // rows of the last atom table read
     while (f.read(rec)) {
         rec = pad(rec, linelen);
         std::string_view key = std::string_view(rec).substr(1, 22);  // columns 2-23
@@ -98,14 +100,23 @@ void readaim2tab(Records& r, const std::string& fname) {
             if (n > maxat) err(r, "ReadAim2Tab", "Too many atoms");
             r.atoms.nat = n;
             r.ensure_atoms(n);
+            count_rec = f.recno();
         } else if (key == "NO. ATOM       AT.MASS") {
             if (r.atoms.nat <= 0) continue;
             if (!f.read(rec))
                 fault(f.name(), f.recno() + 1,
                       "expected the line under the atom table head, found the end of the file");
             for (int i = 1; i <= r.atoms.nat; ++i) read_aim2tab_row(r, f, i);
+            rows = r.atoms.nat;
         }
     }
+    // Atoms that a count promises but no table gave would stand as unnamed atoms at the
+    // origin, all on one point.
+    if (r.atoms.nat > rows)
+        fault(f.name(), count_rec,
+              "expected an atom table for the " + std::to_string(r.atoms.nat) +
+                  " atoms counted, found " +
+                  (rows == 0 ? std::string("none") : "one of " + std::to_string(rows)));
     r.io.close(inunit);
 
     const AtTypes& t = r.at_types;

@@ -52,5 +52,44 @@ TEST(FuzzFindings, NcellsBeyondTheListingAndTheLowestInt) {
     }
 }
 
+// An AIM2TAB count line without an atom table after it gave that many unnamed atoms, all
+// at the origin; 35982 of them kept the neighbour search busy for minutes (a timeout).
+TEST(FuzzFindings, Aim2TabCountWithoutItsTable) {
+    struct Case {
+        const char* listing;
+        const char* err;
+    };
+    const Case cases[] = {
+        {" NUMBER OF ATOMS READ =  35982\n",
+         "kova: a.out, record 1: expected an atom table for the 35982 atoms counted, found none\n"},
+        // a later count larger than the table read before it
+        {" NUMBER OF ATOMS READ =      1\n NO. ATOM       AT.MASS\n ---\n"
+         "    1O1        15.9994     0.0000   0.0000   0.0000\n"
+         " NUMBER OF ATOMS READ =      2\n",
+         "kova: a.out, record 5: expected an atom table for the 2 atoms counted, found one of 1\n"},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        dir.write("kova.inp", "FORMAT *aim2tab\nINPUT a.out\n");
+        dir.write("a.out", c.listing);
+        auto res = test::run_in(dir);
+        EXPECT_EQ(res.status, 2);
+        EXPECT_EQ(res.err, c.err);
+    }
+    {
+        // a smaller later count keeps the atoms the table gave
+        test::TempDir dir;
+        dir.write("kova.inp", "FORMAT *aim2tab\nINPUT a.out\n");
+        dir.write("a.out",
+                  " NUMBER OF ATOMS READ =      2\n NO. ATOM       AT.MASS\n ---\n"
+                  "    1O1        15.9994     0.0000   0.0000   0.0000\n"
+                  "    2H1         1.0079     1.8000   0.0000   0.0000\n"
+                  " NUMBER OF ATOMS READ =      1\n");
+        auto res = test::run_in(dir);
+        EXPECT_EQ(res.status, 0) << res.err;
+        EXPECT_TRUE(has_line(res.out, " Total atoms read from AIM2TAB output file =     1"));
+    }
+}
+
 }  // namespace
 }  // namespace kova
