@@ -17,12 +17,20 @@ namespace kova {
 
 namespace {
 
-// Reads the numbers of a record in order; a missing or unreadable one is a run-time error.
+// A number of a databank record that is missing or does not read: a run-time error.
+[[noreturn]] void bad_record(const DbFile& db, const DbRecord& rec, const std::string& what) {
+    fault(db.name, static_cast<int>(&rec - db.recs.data()) + 1,
+          "expected " + what + ", found \"" + trim(rec.raw) + "\"");
+}
+
 template <typename... T>
 void read_numbers(const DbFile& db, const DbRecord& rec, const char* what, T&... v) {
-    if (read_list(rec.nums, v...) != ReadStatus::ok)
-        fault(db.name, static_cast<int>(&rec - db.recs.data()) + 1,
-              std::string("expected ") + what + ", found \"" + trim(rec.raw) + "\"");
+    if (read_list(rec.nums, v...) != ReadStatus::ok) bad_record(db, rec, what);
+}
+
+// The integers of a NEIG, type or PRNT line.
+void read_ints(const DbFile& db, const DbRecord& rec, const char* what, int n, int* v) {
+    if (!read_ints(rec, n, v)) bad_record(db, rec, what);
 }
 
 // P(l,m) of one PLMS line: triples l, m, value; numbers after the last full triple are read
@@ -33,9 +41,7 @@ void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
     ListReader in(rec.nums);
     for (float& x : v)
         if (in.get(x) != ReadStatus::ok)
-            fault(db.name, static_cast<int>(&rec - db.recs.data()) + 1,
-                  "expected the numbers l, m, P(l,m) on the PLMS line, found \"" +
-                      trim(rec.raw) + "\"");
+            bad_record(db, rec, "the numbers l, m, P(l,m) on the PLMS line");
     for (int k = 0; k + 2 < n; k += 3) {
         long l = std::lround(v[static_cast<std::size_t>(k)]);
         long m = std::lround(v[static_cast<std::size_t>(k) + 1]);
@@ -45,7 +51,9 @@ void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
     }
 }
 
-std::string tf(bool b) { return b ? "T" : "F"; }
+std::string tf(bool b) {
+    return b ? "T" : "F";
+}
 
 }  // namespace
 
@@ -70,7 +78,7 @@ void matchdb(Records& r, int iat) {
     const bool lpg = r.lpg.lpg;
     std::string asym = pad(r.atoms.sitesym[iat], 5);
     upcase(asym);
-    std::string descr(80, ' ');
+    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
     std::string group(40, ' ');
 
     Mpoles1& m = r.mpoles1;
@@ -94,9 +102,10 @@ void matchdb(Records& r, int iat) {
     out(" ");
 
     DbFile& db = databank(r);
-    db.pos = 0;
+    rewind(db);
     // Kept from one record to the next, as a free-format read leaves a null value's target.
-    int jnei = 0, jty = 0, jring = 0, jmemb = 0, jhp = 0, jsp = 0, jhnei = 0;
+    std::array<int, 4> jn{};  // NEIG: count, types, ring code, ring size
+    std::array<int, 3> jh{};  // PRNT: parent's Z, its neighbour count, its H count
     while (true) {
         int e = next_entry(r, db, z);
         if (e < 0) break;
@@ -104,21 +113,22 @@ void matchdb(Records& r, int iat) {
         const std::string& entry = db.recs[static_cast<std::size_t>(el.rec)].raw;
         if (verbose) out(" Reading atom = " + entry);
         if (el.nwords < 4) {
-            int first = 0, last = 0;
-            readchar(r, entry, 4, first, last);  // stops the run
+            int c1 = 0, c2 = 0;
+            readchar(r, entry, 4, c1, c2);  // stops the run
         }
-        descr = el.description;
+        last = &el;
 
         if (z != 1) {
-            const DbRecord& nl = find_record(r, db, "NEIG");
-            read_numbers(db, nl, "four numbers on the NEIG line", jnei, jty, jring, jmemb);
+            const DbRecord& nl = find_record(r, db, DbKey::neig);
+            read_ints(db, nl, "four numbers on the NEIG line", 4, jn.data());
+            const int jnei = jn[0], jty = jn[1], jring = jn[2], jmemb = jn[3];
             std::string asymr = nl.word(6).substr(0, 5);
             bool planar = ng.nnei < 4;
             if (same_text(nl.word(8), "F")) planar = false;
             if (same_text(nl.word(8), "T")) planar = true;
             if (verbose) {
-                out("  " + std::string(" jnei=") + fi(jnei, 3) + " jty=" + fi(jty, 3) + " jring=" + fi(jring, 3) +
-                    " asymr=[" + asymr + "] planar=" + tf(planar));
+                out("  " + std::string(" jnei=") + fi(jnei, 3) + " jty=" + fi(jty, 3) +
+                    " jring=" + fi(jring, 3) + " asymr=[" + asymr + "] planar=" + tf(planar));
                 out(" jmemb=" + fi(jmemb, 3));
             }
             if (jnei != ng.nnei || jty != ng.ntyp || jring != iring || jmemb != imemb) continue;
@@ -128,11 +138,13 @@ void matchdb(Records& r, int iat) {
             std::vector<std::array<int, 2>> types(static_cast<std::size_t>(jty));
             for (int t = 1; t <= jty; ++t) {
                 const DbRecord& tl = read_record(r, db);
-                int unused = 0, jatum = 0, jndt = 0;
-                read_numbers(db, tl, "three numbers on a neighbour type line", unused, jatum, jndt);
+                std::array<int, 3> tv{};
+                read_ints(db, tl, "three numbers on a neighbour type line", 3, tv.data());
+                const int jatum = tv[1], jndt = tv[2];
                 types[static_cast<std::size_t>(t - 1)] = {jatum, jndt};
                 if (verbose)
-                    out("   type =" + fi(t, 3) + " jatum =" + fi(jatum, 3) + " jndt =" + fi(jndt, 3));
+                    out("   type =" + fi(t, 3) + " jatum =" + fi(jatum, 3) +
+                        " jndt =" + fi(jndt, 3));
             }
             bool all = true;
             for (int t = 1; t <= ng.ntyp && all; ++t) {
@@ -144,25 +156,28 @@ void matchdb(Records& r, int iat) {
             if (!all) continue;
             if (exceptdb(r, iat, group) == 1) continue;
         } else {
-            const DbRecord& pl = find_record(r, db, "PRNT");
-            read_numbers(db, pl, "three numbers on the PRNT line", jhp, jsp, jhnei);
-            std::string asymr = pl.word(5).substr(0, 5);
+            const DbRecord& prnt = find_record(r, db, DbKey::prnt);
+            read_ints(db, prnt, "three numbers on the PRNT line", 3, jh.data());
+            const int jhp = jh[0], jsp = jh[1], jhnei = jh[2];
+            std::string asymr = prnt.word(5).substr(0, 5);
             if (exceptdb(r, iat, group) == 1) continue;
             if (verbose)
-                out("  " + std::string(" jhp =") + fi(jhp, 3) + " jsp =" + fi(jsp, 3) + " jhnei=" + fi(jhnei, 3) +
-                    " asymr=[" + asymr + "]");
+                out("  " + std::string(" jhp =") + fi(jhp, 3) + " jsp =" + fi(jsp, 3) +
+                    " jhnei=" + fi(jhnei, 3) + " asymr=[" + asymr + "]");
             if (jhp != r.forh.ihp[iat] || jsp != r.forh.isp[iat] || jhnei != r.forh.ihnei[iat])
                 continue;
             if (asymr != asym) continue;
         }
 
         m.ifind = 1;
-        const DbRecord& pv = find_record(r, db, "PVAL");
-        read_numbers(db, pv, "four numbers on the PVAL line", m.pv, m.kappa[1], m.kappa[2], m.spv);
+        const DbRecord& pvline = find_record(r, db, DbKey::pval);
+        read_numbers(db, pvline, "four numbers on the PVAL line", m.pv, m.kappa[1], m.kappa[2],
+                     m.spv);
+        // The record after the last PLMS line ends the entry; it must exist.
         while (true) {
-            const DbRecord& pl = read_record(r, db);
-            if (!same_text(pl.word(1), "PLMS")) break;
-            read_plms(db, pl, m.plm);
+            const DbRecord& next = read_record(r, db);
+            if (!same_text(next.word(1), "PLMS")) break;
+            read_plms(db, next, m.plm);
         }
         break;
     }
@@ -176,7 +191,7 @@ void matchdb(Records& r, int iat) {
     } else {
         out(" ReadDB :: atom " + label + " was found in the DataBank");
         out("");
-        out(" DB comment for " + label + " = [" + trim(descr) + "]");
+        out(" DB comment for " + label + " = [" + trim(last->description) + "]");
         if (r.except.iexc[iat] != 0) {
             out("");
             out(" Functional group = [" + trim(group) + "]");
@@ -184,9 +199,10 @@ void matchdb(Records& r, int iat) {
         r.ldb.nfound += 1;
     }
 
-    auto pl = [&](int l) {
+    auto plms = [&](int l) {
         std::string s;
-        for (int k = -l; k <= l; ++k) s += ff(m.plm[l][k + 4], 7, 3);
+        for (int k = -l; k <= l; ++k)
+            s += ff(m.plm[l][k + 4], 7, 3);
         return s;
     };
     out("");
@@ -194,11 +210,11 @@ void matchdb(Records& r, int iat) {
     out("");
     out("   Pval, Kappa, Kappa', sigmaPv = " + ff(m.pv, 12, 4) + ff(m.kappa[1], 12, 4) +
         ff(m.kappa[2], 12, 4) + ff(m.spv, 12, 4));
-    out("   " + std::string(" 2nd Monopole:") + pl(0));
-    out("   " + std::string("      Dipoles:") + pl(1));
-    out("   " + std::string("  Quadrupoles:") + pl(2));
-    out("   " + std::string("    Octupoles:") + pl(3));
-    out("   " + std::string("Hexadecapoles:") + pl(4));
+    out("   " + std::string(" 2nd Monopole:") + plms(0));
+    out("   " + std::string("      Dipoles:") + plms(1));
+    out("   " + std::string("  Quadrupoles:") + plms(2));
+    out("   " + std::string("    Octupoles:") + plms(3));
+    out("   " + std::string("Hexadecapoles:") + plms(4));
 }
 
 int exceptdb(Records& r, int iat, std::string& group) {

@@ -16,6 +16,7 @@ namespace kova {
 namespace {
 
 const std::string kBlankWord(8, ' ');
+const std::array<const char*, 3> kKeys = {"NEIG", "PRNT", "PVAL"};
 
 // First and last column (0-based) of every word, as the column finder counts words: a word
 // is a run of non-blanks followed by a blank, so a run reaching the last column is none.
@@ -68,6 +69,7 @@ DbFile parse_dbfile(Records& r, const InFile& f) {
     DbFile db;
     db.name = f.name();
     db.source = &f;
+    db.source_data = f.records().data();
     const auto& src = f.records();
     db.recs.resize(src.size());
     for (std::size_t n = 0; n < src.size(); ++n) {
@@ -80,6 +82,13 @@ DbFile parse_dbfile(Records& r, const InFile& f) {
             readline(r, rec.nums);
             const LineExtract& le = r.line_extract;
             rec.words.assign(le.word.begin(), le.word.begin() + le.nword + 1);
+            rec.plain = rec.nums.find_first_of(",/*") == std::string::npos;
+            if (rec.plain) {
+                ListReader in(rec.nums);
+                while (rec.nint < 4 &&
+                       in.get(rec.ival[static_cast<std::size_t>(rec.nint)]) == ReadStatus::ok)
+                    ++rec.nint;
+            }
         }
         if (rec.raw.compare(0, 4, "ATOM") == 0) {
             int e = static_cast<int>(db.entries.size());
@@ -91,59 +100,103 @@ DbFile parse_dbfile(Records& r, const InFile& f) {
                 db.of_z[el.z].push_back(e);
         }
     }
+    for (std::size_t k = 0; k < kKeys.size(); ++k) {
+        std::vector<int>& next = db.next_key[k];
+        next.assign(db.recs.size() + 1, -1);
+        for (std::size_t p = db.recs.size(); p-- > 0;) {
+            const DbRecord& rec = db.recs[p];
+            next[p] = !rec.comment && same_text(rec.word(1), kKeys[k]) ? static_cast<int>(p)
+                                                                       : next[p + 1];
+        }
+    }
     return db;
 }
 
 DbFile& databank(Records& r) {
     const InFile& f = r.io.in(r.files.idbank);
-    if (!r.dbank || r.dbank->source != &f || r.dbank->recs.size() != f.records().size() ||
-        r.dbank->name != f.name())
+    if (!r.dbank || r.dbank->source != &f || r.dbank->source_data != f.records().data() ||
+        r.dbank->recs.size() != f.records().size() || r.dbank->name != f.name())
         r.dbank = std::make_shared<DbFile>(parse_dbfile(r, f));
     return *r.dbank;
 }
 
+void rewind(DbFile& db) {
+    db.pos = 0;
+    db.scanning = false;
+}
+
 int next_entry(Records& r, DbFile& db, int z) {
     static const std::vector<int> none;
-    auto it = db.of_z.find(z);
-    const std::vector<int>& list = it == db.of_z.end() ? none : it->second;
-    std::size_t k = first_from(db, list, db.pos);
-    std::size_t s = first_from(db, db.stops, db.pos);
-    int rec_k = k < list.size() ? db.entries[static_cast<std::size_t>(list[k])].rec : -1;
-    if (s < db.stops.size()) {
-        const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[s])];
-        if (rec_k < 0 || bad.rec < rec_k) {
-            db.pos = static_cast<std::size_t>(bad.rec) + 1;
-            const std::string& raw = db.recs[static_cast<std::size_t>(bad.rec)].raw;
-            if (bad.nwords < 2) {
-                int first = 0, last = 0;
-                readchar(r, raw, 2, first, last);  // stops the run
-            }
-            auto cols = word_columns(raw);
-            auto [a, b] = cols[1];
-            fault(db.name, bad.rec + 1,
-                  "expected an integer atomic number as word 2 of the entry line, found \"" +
-                      raw.substr(a, b + 1 - a) + "\"");
-        }
+    // Within one search the read position only moves on, so the candidates do too.
+    if (!db.scanning || db.scan_z != z) {
+        auto it = db.of_z.find(z);
+        db.scan_list = it == db.of_z.end() ? &none : &it->second;
+        db.scanning = true;
+        db.scan_z = z;
+        db.zk = first_from(db, *db.scan_list, db.pos);
+        db.sk = first_from(db, db.stops, db.pos);
     }
-    if (rec_k < 0) {
+    const std::vector<int>& list = *db.scan_list;
+    auto rec_of = [&](int e) {
+        return static_cast<std::size_t>(db.entries[static_cast<std::size_t>(e)].rec);
+    };
+    while (db.zk < list.size() && rec_of(list[db.zk]) < db.pos)
+        ++db.zk;
+    while (db.sk < db.stops.size() && rec_of(db.stops[db.sk]) < db.pos)
+        ++db.sk;
+    bool have = db.zk < list.size();
+    if (db.sk < db.stops.size() && (!have || rec_of(db.stops[db.sk]) < rec_of(list[db.zk]))) {
+        const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.sk])];
+        db.pos = static_cast<std::size_t>(bad.rec) + 1;
+        const std::string& raw = db.recs[static_cast<std::size_t>(bad.rec)].raw;
+        if (bad.nwords < 2) {
+            int first = 0, last = 0;
+            readchar(r, raw, 2, first, last);  // stops the run
+        }
+        auto cols = word_columns(raw);
+        auto [a, b] = cols[1];
+        fault(db.name, bad.rec + 1,
+              "expected an integer atomic number as word 2 of the entry line, found \"" +
+                  raw.substr(a, b + 1 - a) + "\"");
+    }
+    if (!have) {
         db.pos = db.recs.size();
         return -1;
     }
-    db.pos = static_cast<std::size_t>(rec_k) + 1;
-    return list[k];
+    int e = list[db.zk];
+    db.pos = rec_of(e) + 1;
+    return e;
 }
 
 const DbRecord& read_record(Records& r, DbFile& db) {
-    while (db.pos < db.recs.size() && db.recs[db.pos].comment) ++db.pos;
-    if (db.pos >= db.recs.size()) err(r, "ReadFile", " Error reading unit = " + fi(r.files.idbank, 12));
+    while (db.pos < db.recs.size() && db.recs[db.pos].comment)
+        ++db.pos;
+    if (db.pos >= db.recs.size())
+        err(r, "ReadFile", " Error reading unit = " + fi(r.files.idbank, 12));
     return db.recs[db.pos++];
 }
 
-const DbRecord& find_record(Records& r, DbFile& db, const std::string& key) {
-    while (true) {
-        const DbRecord& rec = read_record(r, db);
-        if (same_text(rec.word(1), key)) return rec;
+const DbRecord& find_record(Records& r, DbFile& db, DbKey key) {
+    const std::vector<int>& next = db.next_key[static_cast<std::size_t>(key)];
+    int q = db.pos < next.size() ? next[db.pos] : -1;
+    if (q < 0) {
+        db.pos = db.recs.size();
+        return read_record(r, db);  // end of file: stops the run
     }
+    db.pos = static_cast<std::size_t>(q) + 1;
+    return db.recs[static_cast<std::size_t>(q)];
+}
+
+bool read_ints(const DbRecord& rec, int n, int* v) {
+    if (rec.plain && n <= 4) {
+        if (rec.nint < n) return false;
+        std::copy(rec.ival.begin(), rec.ival.begin() + n, v);
+        return true;
+    }
+    ListReader in(rec.nums);
+    for (int k = 0; k < n; ++k)
+        if (in.get(v[k]) != ReadStatus::ok) return false;
+    return true;
 }
 
 void backspace(DbFile& db) {

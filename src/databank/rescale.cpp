@@ -157,8 +157,9 @@ void rescalepv(Records& r) {
             r.io.prompt(" Enter net charge of fragment " + fi(f, 3) + " [0.] : ");
             std::string answer;
             if (!std::getline(r.io.stdin_stream(), answer))
-                fault("standard input", "end of input at the prompt for the net charge of fragment " +
-                                            std::to_string(f));
+                fault("standard input",
+                      "end of input at the prompt for the net charge of fragment " +
+                          std::to_string(f));
             if (lenstr(answer) != 0) {
                 if (static_cast<int>(fl.chfrag.size()) < f + 1)
                     fl.chfrag.resize(static_cast<std::size_t>(f) + 1, 0.0f);
@@ -172,8 +173,8 @@ void rescalepv(Records& r) {
         const float q = fl.charge(f);
         const float t = fr - q;
         both("");
-        both(" Rescaling Sum-of-Pv to " + ff(t, 13, 6) + " el." + "   " + "( Charge = " +
-             fsp(q, 8, 3) + " el. )");
+        both(" Rescaling Sum-of-Pv to " + ff(t, 13, 6) + " el." + "   " +
+             "( Charge = " + fsp(q, 8, 3) + " el. )");
 
         lst("");
         lst("    NO  ATOM" + std::string(7, ' ') + "Occup.    Pv(DB)      Pv(free)" +
