@@ -478,7 +478,7 @@ TEST(Defloc, DisorderedNeighbours) {
     EXPECT_EQ(f.r.kappaset.kset[4], 1);
     auto l = f.lines("kova.out");
     EXPECT_TRUE(listed_in_order(l, {" Using old [IAM] kappa set =    1"}));
-    // No symmetry check and no functional group for the atoms next to disorder.
+    // No functional group for the atoms next to disorder.
     int calls = 0;
     for (const auto& line : l) calls += line == " Calling DetExcept..." ? 1 : 0;
     EXPECT_EQ(calls, 3);  // H(1), C(1), C(2)
