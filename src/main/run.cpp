@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "databank/dbfile.hpp"
+#include "frames/localdef.hpp"
 #include "input/cartesian_readers.hpp"
 #include "input/instructions.hpp"
 #include "input/shelx_reader.hpp"
@@ -22,6 +23,9 @@
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "shared/records.hpp"
+#include "topology/molecules.hpp"
+#include "topology/neighbours.hpp"
+#include "topology/rings.hpp"
 
 namespace kova {
 
@@ -75,6 +79,27 @@ void road(Records& r) {
     // 10. the databank file, asking for another name while it cannot be opened
     if (r.ldb.ldb) opendb(r);
 
+    // 11. the working list: molecules completed for crystal input with NCELLS
+    if (r.ifra.ifra == 1 && r.compfrag.ncells >= 0)
+        gencompletefrags(r);
+    else
+        r.cryst.ncryst = r.atoms.nat;
+
+    // 12. RINGS: the reduced connectivity table and the ring search, timed
+    if (r.args.lrings) {
+        CpuClock ringclock;
+        connect4rings(r);
+        findrings(r);
+        const CpuTimes t = ringclock.lap();
+        const float u = static_cast<float>(t.user), sy = static_cast<float>(t.sys);
+        const std::string line = " Timing for ring search u,s,t (s) :" + fx(1) + ff(u, 12, 1) +
+                                 fx(1) + ff(sy, 12, 1) + fx(1) + ff(u + sy, 12, 1);
+        for (int ch : {r.files.iout, terminal}) {
+            r.io.write(ch, "");
+            r.io.write(ch, line);
+        }
+    }
+
     // 13. Extend_H: the restraint files
     if (r.lfh.lfh) {
         r.io.create(r.xhbonds.iureset, "reset.bond");
@@ -82,6 +107,12 @@ void road(Records& r) {
         r.io.create(r.xhbonds.iures, "res_mopro.inp");
         wrresmohead(r);
     }
+
+    // 14. the neighbour tables of the working list
+    findallneighbors(r);
+
+    // 15. the frame analysis of the atoms read
+    localdef(r);
 
     // 16. Extend_H: the hydrogen ADP restraints, then the restraint files are complete
     if (r.lfh.lfh) {
