@@ -154,8 +154,12 @@ TEST(ReadDb, FindsTheNeighboursItself) {
     s.r.ensure_atoms(6);
     s.r.atoms.nat = s.r.cryst.ncryst = 6;
     s.r.tols.tol1 = 0.2f;
-    const Vec3f xc[] = {{0, 0, 0},        {1.09f, 0, 0}, {-0.36f, 1.03f, 0},
-                        {-0.36f, -0.51f, 0.89f}, {-0.51f, -0.51f, -1.36f}, {5, 5, 5}};
+    const Vec3f xc[] = {{0, 0, 0},
+                        {1.09f, 0, 0},
+                        {-0.36f, 1.03f, 0},
+                        {-0.36f, -0.51f, 0.89f},
+                        {-0.51f, -0.51f, -1.36f},
+                        {5, 5, 5}};
     const int iz[] = {6, 1, 1, 1, 6, 8};
     for (int k = 1; k <= 6; ++k) {
         s.r.atoms.xc[k] = xc[k - 1];
