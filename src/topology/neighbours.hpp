@@ -16,6 +16,15 @@ void findallneighbors(Records& r);
 void sortnei(Records& r, int k);
 void prtatomnei(Records& r, int iat, int iunit);
 // list[1..n]: the stored neighbours of iat in distance order, then iat; n = their number + 1.
+// The list has at least 100 places and more when the atom has more neighbours.
 void collectnei(Records& r, int iat, std::vector<int>& list, int& n);
+
+// The searches visit only the atoms near the centre through a spatial index of the working
+// list, rebuilt when the list changes. A stage that moves an atom of the list afterwards (the
+// X-H extension) calls this for the atom, so that later searches find it at its new place.
+void atom_moved(Records& r, int iat);
+
+// The plain scan over the whole working list, kept to check the indexed search against.
+void getnei_scan(Records& r, int iat, float rmax, bool& ldis);
 
 }  // namespace kova

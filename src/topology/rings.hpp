@@ -9,4 +9,9 @@ void connect4rings(Records& r);
 void findrings(Records& r);
 void isitcyclic(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize);
 
+// The same stages done by plain scans (every pair of entries in every cycle; the walk path
+// searched backwards at every step), kept to check the faster ones against.
+void connect4rings_scan(Records& r);
+void findrings_scan(Records& r);
+
 }  // namespace kova

@@ -1,0 +1,379 @@
+// Completion of molecules: images of the atoms read under every operator and lattice shift are
+// appended while they bond to the working list; the list is printed and written to
+// complete.ang. The scan accepts, again and again, the first candidate in scan order that is
+// bonded to the list and coincides with none of it. Both conditions only ever become true as
+// the list grows, so the completion keeps the candidates that are bonded and not coincident in
+// scan order and, after each acceptance, looks only at the candidates near the new image.
+#include "topology/molecules.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <compare>
+#include <functional>
+#include <limits>
+#include <queue>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "main/messages.hpp"
+#include "shared/format.hpp"
+#include "topology/grid.hpp"
+
+namespace kova {
+
+namespace {
+
+constexpr int kCompleteAng = 44;  // complete.ang
+
+using Mat3d = std::array<std::array<double, 3>, 3>;
+
+// A candidate: source atom, operator and lattice shift, ordered as the scan visits them.
+struct Cand {
+    int i, n, a, b, c;
+    auto operator<=>(const Cand&) const = default;
+};
+struct CandHash {
+    std::size_t operator()(const Cand& k) const {
+        std::size_t h = static_cast<std::size_t>(k.i);
+        for (int v : {k.n, k.a, k.b, k.c}) h = h * 1000003u ^ static_cast<std::size_t>(static_cast<unsigned>(v));
+        return h;
+    }
+};
+
+struct Image {
+    Vec3f xf, xc;
+};
+
+Image image_of(const Records& r, int i, int n, int a, int b, int c) {
+    const Mat3f& rot = r.symm.rot[static_cast<std::size_t>(n)];
+    const Vec3f& t = r.symm.trn[static_cast<std::size_t>(n)];
+    const Vec3f& x = r.atoms.xf[static_cast<std::size_t>(i)];
+    const float shift[3] = {static_cast<float>(a), static_cast<float>(b), static_cast<float>(c)};
+    Image im;
+    for (int k = 0; k < 3; ++k) im.xf[k] = rot[0][k] * x[0] + rot[1][k] * x[1] + rot[2][k] * x[2] + t[k] + shift[k];
+    const Mat3f& m = r.transf.tmat;
+    for (int k = 0; k < 3; ++k) im.xc[k] = m[k][0] * im.xf[0] + m[k][1] * im.xf[1] + m[k][2] * im.xf[2];
+    return im;
+}
+
+float distance(const Vec3f& a, const Vec3f& b) {
+    float dx = b[0] - a[0];
+    float dy = b[1] - a[1];
+    float dz = b[2] - a[2];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+bool coincident(const Vec3f& a, const Vec3f& b) { return static_cast<double>(distance(a, b)) < 0.001; }
+
+bool bonded(const Records& r, const Vec3f& img, int i, int m) {
+    float lim = covalent_radius(r, r.atoms.iz[m]) + covalent_radius(r, r.atoms.iz[i]) + r.tols.tol1;
+    return distance(img, r.atoms.xc[m]) <= lim;
+}
+
+int operators(const Records& r) {
+    return std::clamp(r.symm.nsym, 0, static_cast<int>(std::min(r.symm.rot.size(), r.symm.trn.size())) - 1);
+}
+
+void append(Records& r, int i, const Image& im) {
+    int k = r.cryst.ncryst + 1;
+    if (k > maxat) err(r, "GenCompleteFrags", "Too many atoms");
+    r.ensure_atoms(k);
+    r.atoms.label[k] = r.atoms.label[i];
+    r.atoms.iz[k] = r.atoms.iz[i];
+    r.atoms1.occ[k] = r.atoms1.occ[i];
+    r.atoms1.occflag[k] = r.atoms1.occflag[i];
+    r.atoms.xf[k] = im.xf;
+    r.atoms.xc[k] = im.xc;
+    r.cryst.isq[k] = i;
+    ++r.cryst.nsq[i];
+    r.cryst.ncryst = k;
+}
+
+void report(Records& r) {
+    if (r.cryst.ncryst == r.atoms.nat) return;
+    const int out = r.files.iout;
+    r.io.write(out, "");
+    r.io.write(out, " List of atoms in complete fragment(s) :");
+    r.io.create(kCompleteAng, "complete.ang");
+    r.io.write(out, "");
+    r.io.write(out, "       ATOM        ------ FRACTIONAL ------    ----- CARTESIAN -----     ISQ NSQ");
+    for (int k = 1; k <= r.cryst.ncryst; ++k) {
+        const Vec3f& f = r.atoms.xf[k];
+        const Vec3f& x = r.atoms.xc[k];
+        const std::string label = pad(r.atoms.label[k], 8);
+        r.io.write(out, fi(k, 6) + " " + label + " " + ff(f[0], 9, 4) + ff(f[1], 9, 4) + ff(f[2], 9, 4) + " " +
+                            ff(x[0], 8, 3) + ff(x[1], 8, 3) + ff(x[2], 8, 3) + fi(r.cryst.isq[k], 8) +
+                            fi(r.cryst.nsq[k], 4));
+        r.io.write(kCompleteAng,
+                   "ATOM " + fa(label, 10) + "   " + ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
+    }
+    r.io.write(out, "");
+    r.io.write(out, " File with complete fragment(s) in PLATON format : complete.ang");
+    r.io.close(kCompleteAng);
+}
+
+bool finite(const Mat3d& m) {
+    for (const auto& row : m)
+        for (double v : row)
+            if (!std::isfinite(v)) return false;
+    return true;
+}
+
+double frobenius(const Mat3d& m) {
+    double s = 0.0;
+    for (const auto& row : m)
+        for (double v : row) s += v * v;
+    return std::sqrt(s);
+}
+
+// The inverse of a finite, well-conditioned matrix; false otherwise.
+bool invert(const Mat3d& m, Mat3d& inv) {
+    if (!finite(m)) return false;
+    double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                 m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                 m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    double scale = frobenius(m);
+    if (!(std::fabs(det) > 1e-9 * scale * scale * scale)) return false;
+    inv[0][0] = (m[1][1] * m[2][2] - m[1][2] * m[2][1]) / det;
+    inv[0][1] = (m[0][2] * m[2][1] - m[0][1] * m[2][2]) / det;
+    inv[0][2] = (m[0][1] * m[1][2] - m[0][2] * m[1][1]) / det;
+    inv[1][0] = (m[1][2] * m[2][0] - m[1][0] * m[2][2]) / det;
+    inv[1][1] = (m[0][0] * m[2][2] - m[0][2] * m[2][0]) / det;
+    inv[1][2] = (m[0][2] * m[1][0] - m[0][0] * m[1][2]) / det;
+    inv[2][0] = (m[1][0] * m[2][1] - m[1][1] * m[2][0]) / det;
+    inv[2][1] = (m[0][1] * m[2][0] - m[0][0] * m[2][1]) / det;
+    inv[2][2] = (m[0][0] * m[1][1] - m[0][1] * m[1][0]) / det;
+    return finite(inv);
+}
+
+Mat3d mul(const Mat3d& a, const Mat3d& b) {
+    Mat3d c{};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            for (int k = 0; k < 3; ++k) c[i][j] += a[i][k] * b[k][j];
+    return c;
+}
+
+Vec3d times(const Mat3d& m, const Vec3d& v) {
+    Vec3d o{};
+    for (int i = 0; i < 3; ++i) o[i] = m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2];
+    return o;
+}
+
+// A bound of |m v| / |v|: 1 for an orthogonal matrix, else the Frobenius norm.
+double norm_bound(const Mat3d& m) {
+    double worst = 0.0;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            double g = 0.0;
+            for (int k = 0; k < 3; ++k) g += m[k][i] * m[k][j];
+            worst = std::max(worst, std::fabs(g - (i == j ? 1.0 : 0.0)));
+        }
+    return worst < 1e-6 ? 1.0001 : frobenius(m);
+}
+
+double max_abs(const Vec3d& v) { return std::max({std::fabs(v[0]), std::fabs(v[1]), std::fabs(v[2])}); }
+
+class Completion {
+public:
+    explicit Completion(Records& r) : r_(r) {}
+    void run();
+
+private:
+    struct Op {
+        bool indexed = false;  // false: every source and every shift is looked at
+        Mat3d back{};          // from an image back to its source, Cartesian
+        double stretch = 1.0;  // bound of |back v| / |v|
+        Vec3d lo{}, hi{};      // box of rot·xf + trn over the sources (fractional)
+        Vec3d trn{};
+        bool any = false;      // a finite source exists
+    };
+    static constexpr char kDead = 1, kQueued = 2;
+
+    void prepare();
+    void process(int m);
+    void look(int m, int i, const Cand& k);
+
+    Records& r_;
+    int nat_ = 0, nsym_ = 0, ncells_ = 0;
+    double reach_ = 0.0;  // longest bond a candidate can make (Å)
+    bool brute_ = false;  // the reach cannot be bounded
+    bool frac_ok_ = false;
+    Mat3d tmat_{}, tinv_{};
+    double tinv_row_[3] = {0, 0, 0};
+    double scale_ = 0.0;
+    std::vector<Op> ops_;
+    PointGrid sources_;
+    std::unordered_map<Cand, char, CandHash> state_;
+    std::priority_queue<Cand, std::vector<Cand>, std::greater<Cand>> ready_;
+};
+
+void Completion::prepare() {
+    nat_ = std::clamp(r_.atoms.nat, 0, r_.atom_slots());
+    nsym_ = operators(r_);
+    ncells_ = r_.compfrag.ncells;
+    float covmax = 0.0f;
+    for (int i = 1; i <= nat_; ++i) covmax = std::max(covmax, covalent_radius(r_, r_.atoms.iz[i]));
+    reach_ = 2.0 * covmax + r_.tols.tol1;
+    brute_ = !std::isfinite(reach_);
+
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) tmat_[i][j] = r_.transf.tmat[i][j];
+    frac_ok_ = invert(tmat_, tinv_);
+    if (frac_ok_)
+        for (int k = 0; k < 3; ++k)
+            tinv_row_[k] = std::sqrt(tinv_[k][0] * tinv_[k][0] + tinv_[k][1] * tinv_[k][1] + tinv_[k][2] * tinv_[k][2]);
+
+    double qmax = 0.0, tmax = 0.0;
+    std::vector<Vec3d> pts;
+    std::vector<int> ids;
+    for (int i = 1; i <= nat_; ++i) {
+        const Vec3f& q = r_.atoms.xf[i];
+        Vec3d qd{q[0], q[1], q[2]};
+        if (!std::isfinite(max_abs(qd)) && !brute_) continue;  // its images are nowhere
+        qmax = std::max(qmax, max_abs(qd));
+        pts.push_back(times(tmat_, qd));
+        ids.push_back(i);
+    }
+    ops_.assign(static_cast<std::size_t>(nsym_) + 1, Op{});
+    for (int n = 1; n <= nsym_; ++n) {
+        Op& op = ops_[static_cast<std::size_t>(n)];
+        Mat3d rot{}, rinv{};
+        for (int j = 0; j < 3; ++j)
+            for (int k = 0; k < 3; ++k) rot[k][j] = r_.symm.rot[static_cast<std::size_t>(n)][j][k];
+        for (int k = 0; k < 3; ++k) op.trn[k] = r_.symm.trn[static_cast<std::size_t>(n)][k];
+        tmax = std::max(tmax, max_abs(op.trn));
+        op.lo = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+                 std::numeric_limits<double>::infinity()};
+        op.hi = {-op.lo[0], -op.lo[1], -op.lo[2]};
+        for (int i : ids) {
+            const Vec3f& q = r_.atoms.xf[i];
+            Vec3d w = times(rot, {q[0], q[1], q[2]});
+            for (int k = 0; k < 3; ++k) {
+                w[k] += op.trn[k];
+                op.lo[k] = std::min(op.lo[k], w[k]);
+                op.hi[k] = std::max(op.hi[k], w[k]);
+            }
+        }
+        op.any = !ids.empty() && std::isfinite(max_abs(op.lo)) && std::isfinite(max_abs(op.hi));
+        op.indexed = !brute_ && frac_ok_ && op.any && invert(rot, rinv) && std::isfinite(max_abs(op.trn));
+        if (op.indexed) {
+            op.back = mul(mul(tmat_, rinv), tinv_);
+            op.stretch = norm_bound(op.back);
+        }
+    }
+    scale_ = frobenius(tmat_) * (qmax + tmax + std::abs(static_cast<double>(ncells_)) + 1.0);
+    sources_.build(std::max(1.0, brute_ ? 1.0 : reach_ * 1.0001), {}, 1);
+    for (std::size_t k = 0; k < ids.size(); ++k) sources_.insert(ids[k], pts[k]);
+}
+
+void Completion::look(int m, int i, const Cand& k) {
+    auto it = state_.find(k);
+    if (it != state_.end() && (it->second & kDead)) return;
+    Image im = image_of(r_, i, k.n, k.a, k.b, k.c);
+    if (coincident(im.xc, r_.atoms.xc[m])) {
+        state_[k] |= kDead;
+        return;
+    }
+    if (!bonded(r_, im.xc, i, m)) return;
+    char& s = state_[k];
+    if (s & kQueued) return;
+    s |= kQueued;
+    ready_.push(k);
+}
+
+// Every candidate that is bonded to atom m of the list, or coincides with it, gets to know.
+void Completion::process(int m) {
+    const Vec3f& xf = r_.atoms.xc[m];
+    Vec3d x{xf[0], xf[1], xf[2]};
+    if (!brute_ && !std::isfinite(max_abs(x))) return;  // no finite distance to anything
+    const long long nc = ncells_;
+    const double slack = 1e-4 * (1.0 + scale_ + max_abs(x));
+    const double reach = std::max(reach_, 0.001) + slack;
+    Vec3d y{};
+    if (frac_ok_) y = times(tinv_, x);
+    for (int n = 1; n <= nsym_; ++n) {
+        const Op& op = ops_[static_cast<std::size_t>(n)];
+        long long lo[3] = {-nc, -nc, -nc}, hi[3] = {nc, nc, nc};
+        if (op.indexed) {
+            // Shifts that can bring some source within reach of the atom.
+            for (int k = 0; k < 3; ++k) {
+                double rk = tinv_row_[k] * reach + 1e-6 * (1.0 + std::fabs(y[k]) + scale_);
+                double from = std::ceil(y[k] - op.hi[k] - rk);
+                double to = std::floor(y[k] - op.lo[k] + rk);
+                lo[k] = static_cast<long long>(std::clamp(from, static_cast<double>(-nc), static_cast<double>(nc) + 1.0));
+                hi[k] = static_cast<long long>(std::clamp(to, static_cast<double>(-nc) - 1.0, static_cast<double>(nc)));
+            }
+        }
+        for (long long la = lo[0]; la <= hi[0]; ++la)
+            for (long long lb = lo[1]; lb <= hi[1]; ++lb)
+                for (long long lc = lo[2]; lc <= hi[2]; ++lc) {
+                    const int a = static_cast<int>(la), b = static_cast<int>(lb), c = static_cast<int>(lc);
+                    if (n == 1 && a == 0 && b == 0 && c == 0) continue;
+                    if (op.indexed) {
+                        Vec3d f{op.trn[0] + a, op.trn[1] + b, op.trn[2] + c};
+                        Vec3d v = times(tmat_, f);
+                        Vec3d centre = times(op.back, {x[0] - v[0], x[1] - v[1], x[2] - v[2]});
+                        sources_.visit(centre, op.stretch * reach, [&](int i) { look(m, i, Cand{i, n, a, b, c}); });
+                    } else {
+                        sources_.visit_all([&](int i) { look(m, i, Cand{i, n, a, b, c}); });
+                    }
+                }
+    }
+}
+
+void Completion::run() {
+    r_.cryst.ncryst = r_.atoms.nat;
+    prepare();
+    // A bond shorter than the coincidence distance would be a coincidence: nothing can join.
+    if (!(reach_ + 1e-5 >= 0.001) || nsym_ == 0 || ncells_ < 0) return;
+    for (int m = 1; m <= nat_; ++m) process(m);
+    while (!ready_.empty()) {
+        Cand k = ready_.top();
+        ready_.pop();
+        char& s = state_[k];
+        if (s & kDead) continue;
+        s |= kDead;
+        append(r_, k.i, image_of(r_, k.i, k.n, k.a, k.b, k.c));
+        process(r_.cryst.ncryst);
+    }
+}
+
+}  // namespace
+
+void gencompletefrags(Records& r) {
+    Completion(r).run();
+    report(r);
+}
+
+void gencompletefrags_scan(Records& r) {
+    r.cryst.ncryst = r.atoms.nat;
+    const int nat = std::clamp(r.atoms.nat, 0, r.atom_slots());
+    const int nsym = operators(r);
+    const long long nc = r.compfrag.ncells;
+    bool added = true;
+    while (added) {
+        added = false;
+        for (int i = 1; i <= nat && !added; ++i)
+            for (int n = 1; n <= nsym && !added; ++n)
+                for (long long a = -nc; a <= nc && !added; ++a)
+                    for (long long b = -nc; b <= nc && !added; ++b)
+                        for (long long c = -nc; c <= nc && !added; ++c) {
+                            if (n == 1 && a == 0 && b == 0 && c == 0) continue;
+                            Image im = image_of(r, i, n, static_cast<int>(a), static_cast<int>(b),
+                                                static_cast<int>(c));
+                            bool reject = false, bond = false;
+                            for (int m = 1; m <= r.cryst.ncryst && !reject; ++m) {
+                                reject = coincident(im.xc, r.atoms.xc[m]);
+                                if (!bond) bond = bonded(r, im.xc, i, m);
+                            }
+                            if (reject || !bond) continue;
+                            append(r, i, im);
+                            added = true;  // and the scan starts again from its beginning
+                        }
+    }
+    report(r);
+}
+
+}  // namespace kova

@@ -1,0 +1,420 @@
+// Neighbour search, the stored neighbour tables and their printouts in kova.out. A search
+// visits only the atoms near the centre (a spatial index of the working list) and then applies
+// the tests of the whole-list scan in index order, so that the result, its order and every
+// tie are those of the scan, which is kept beside it as `getnei_scan`.
+#include "topology/neighbours.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "main/messages.hpp"
+#include "shared/errors.hpp"
+#include "shared/format.hpp"
+#include "topology/grid.hpp"
+
+namespace kova {
+
+// Built over atoms.xc of the working list 1..n.
+struct NeighbourIndex {
+    int n = -1;
+    const Vec3f* data = nullptr;
+    std::uint32_t tol1 = 0;          // bits of tols.tol1
+    std::vector<float> covrad;       // the radius table it was built with
+    float covmax = 0.0f;             // largest radius among the indexed atoms
+    std::vector<Vec3f> pos;          // 1..n, the positions binned
+    std::vector<int> iz;             // 1..n
+    PointGrid grid;
+};
+
+namespace {
+
+constexpr float kTooClose = 0.5f;   // TOOCLOSE
+constexpr float kSameXyz = 0.01f;   // SAMEXYZ
+// Up to this length every search checks the index against the coordinates; above it the
+// stages that move atoms announce it (atom_moved).
+constexpr int kCheckedLength = 20000;
+
+Vec3d widen(const Vec3f& p) { return {p[0], p[1], p[2]}; }
+
+bool same_bits(const Vec3f& a, const Vec3f& b) {
+    for (int k = 0; k < 3; ++k)
+        if (std::bit_cast<std::uint32_t>(a[k]) != std::bit_cast<std::uint32_t>(b[k])) return false;
+    return true;
+}
+
+int list_length(const Records& r) { return std::clamp(r.cryst.ncryst, 0, r.atom_slots()); }
+
+float distance(const Vec3f& a, const Vec3f& b) {
+    float dx = b[0] - a[0];
+    float dy = b[1] - a[1];
+    float dz = b[2] - a[2];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+void build_index(Records& r, int n) {
+    auto ix = std::make_shared<NeighbourIndex>();
+    ix->n = n;
+    ix->data = r.atoms.xc.data();
+    ix->tol1 = std::bit_cast<std::uint32_t>(r.tols.tol1);
+    ix->covrad = r.covrad.covrad;
+    ix->pos.assign(r.atoms.xc.begin(), r.atoms.xc.begin() + n + 1);
+    ix->iz.assign(r.atoms.iz.begin(), r.atoms.iz.begin() + n + 1);
+    for (int j = 1; j <= n; ++j) {
+        float c = covalent_radius(r, r.atoms.iz[j]);
+        if (c > ix->covmax) ix->covmax = c;  // a NaN radius never bonds and is left out
+    }
+    // Cells of the longest covalent bond, so that a covalent search looks at 27 cells.
+    double h = 2.0 * ix->covmax + r.tols.tol1;
+    h = std::isfinite(h) ? std::max(1.0, h * 1.0001) : 1.0;
+    std::vector<Vec3d> pts;
+    pts.reserve(static_cast<std::size_t>(n));
+    for (int j = 1; j <= n; ++j) pts.push_back(widen(r.atoms.xc[j]));
+    ix->grid.build(h, pts, 1);
+    r.nbindex = std::move(ix);
+}
+
+// The index for the current working list, rebuilt or brought up to date as needed.
+NeighbourIndex& index_of(Records& r) {
+    int n = list_length(r);
+    NeighbourIndex* ix = r.nbindex.get();
+    if (!ix || ix->n != n || ix->data != r.atoms.xc.data() ||
+        ix->tol1 != std::bit_cast<std::uint32_t>(r.tols.tol1) ||
+        ix->covrad.size() != r.covrad.covrad.size() ||
+        !std::equal(ix->covrad.begin(), ix->covrad.end(), r.covrad.covrad.begin(),
+                    [](float a, float b) {
+                        return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+                    })) {
+        build_index(r, n);
+        return *r.nbindex;
+    }
+#ifdef NDEBUG
+    const bool check = n <= kCheckedLength;
+#else
+    const bool check = true;
+#endif
+    if (check) {
+        for (int j = 1; j <= n; ++j) {
+            if (ix->iz[j] != r.atoms.iz[j]) {
+                build_index(r, n);
+                return *r.nbindex;
+            }
+            if (same_bits(ix->pos[j], r.atoms.xc[j])) continue;
+            if (n > kCheckedLength)
+                throw std::logic_error("neighbour index out of date: atom " + std::to_string(j) +
+                                       " moved without atom_moved");
+            atom_moved(r, j);
+        }
+    }
+    return *ix;
+}
+
+void clear_scratch(Neig& g) {
+    g.nnei = 0;
+    g.inei.assign(1, 0);
+    g.dnei.assign(1, 0.0f);
+    g.ntyp = 0;
+    g.ncnt.assign(1, 0);
+    g.iztyp.assign(1, 0);
+    g.itypat.assign(1, std::vector<int>(1, 0));
+}
+
+void write_both(Records& r, int first, int second, const std::string& rec) {
+    for (int ch : {first, second})
+        if (ch == terminal || r.io.is_open_out(ch)) r.io.write(ch, rec);
+}
+
+[[noreturn]] void overflow(Records& r, int iat, float rmax) {
+    const std::string lines[] = {
+        "",
+        " GetNei :: atom = " + fi(iat, 8) + "  " + pad(r.atoms.label[iat], 8),
+        "           rmax = " + ff(rmax, 12, 3),
+        "           inei exceeds dimension maxnei ( " + fi(maxnei, 6) + " )",
+        "",
+    };
+    for (const auto& l : lines) write_both(r, terminal, r.files.iout, l);
+    throw RunStop{0};
+}
+
+// Tests 1 to 4 of the scan: centre, disorder, distance, too close. d is the distance.
+bool passes(const Records& r, int iat, int j, float rmax, float& d) {
+    if (j == iat) return false;
+    if (r.atoms1.occflag[iat] == -1 && r.atoms1.occflag[j] == -1) {
+        float diff = std::fabs(r.atoms1.occ[iat] - r.atoms1.occ[j]);
+        if (static_cast<double>(diff) > 0.01) return false;
+    }
+    d = distance(r.atoms.xc[iat], r.atoms.xc[j]);
+    if (rmax > 0.0f) {
+        if (!(d <= rmax)) return false;
+    } else {
+        float lim = (covalent_radius(r, r.atoms.iz[iat]) + r.tols.tol1) + covalent_radius(r, r.atoms.iz[j]);
+        if (!(d <= lim)) return false;
+    }
+    return !(d < kTooClose);
+}
+
+// Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort.
+void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, float>>& cand, bool& ldis) {
+    Neig& g = r.neig;
+    for (const auto& [j, d] : cand) {
+        bool same = false;
+        for (int k = 1; k <= g.nnei && !same; ++k)
+            same = distance(r.atoms.xc[j], r.atoms.xc[g.inei[k]]) < kSameXyz;
+        if (same) continue;
+        if (g.nnei + 1 > maxnei) {
+            g.nnei = maxnei + 1;
+            overflow(r, iat, rmax);
+        }
+        ++g.nnei;
+        g.inei.push_back(j);
+        g.dnei.push_back(d);
+        if (r.atoms1.occflag[j] == -1) ldis = true;
+    }
+    // Repeated passes swapping only a strictly greater distance: a stable sort by distance.
+    std::vector<std::pair<float, int>> byd;
+    byd.reserve(static_cast<std::size_t>(g.nnei));
+    for (int k = 1; k <= g.nnei; ++k) byd.emplace_back(g.dnei[k], g.inei[k]);
+    std::stable_sort(byd.begin(), byd.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (int k = 1; k <= g.nnei; ++k) {
+        g.dnei[k] = byd[static_cast<std::size_t>(k - 1)].first;
+        g.inei[k] = byd[static_cast<std::size_t>(k - 1)].second;
+    }
+}
+
+bool valid_centre(const Records& r, int iat) { return iat >= 1 && iat <= r.atom_slots(); }
+
+// Heading and rows of a neighbour listing (covalent form when rmax <= 0).
+void print_neighbours(Records& r, int unit, int iat, float rmax, int count, const std::vector<int>& inei,
+                      const std::vector<float>& dnei) {
+    r.io.write(unit, "");
+    if (rmax > 0.0f)
+        r.io.write(unit, " Neighbors of " + trim(r.atoms.label[iat]) + " within " + ff(rmax, 7, 3) +
+                             " Ang = " + fi(count, 4));
+    else
+        r.io.write(unit, " Covalently-bonded neighbors to " + trim(r.atoms.label[iat]) + " = " + fi(count, 4));
+    r.io.write(unit, "");
+    r.io.write(unit, "     i       n     r(Ang)    atom       occ");
+    for (int k = 1; k <= count; ++k) {
+        int j = inei[static_cast<std::size_t>(k)];
+        r.io.write(unit, fi(k, 6) + fi(j, 8) + "  " + ff(dnei[static_cast<std::size_t>(k)], 9, 3) + "    " +
+                             pad(r.atoms.label[j], 8) + "  " + ff(r.atoms1.occ[j], 7, 4));
+    }
+}
+
+// The type summary; `gap` is the line written before each type.
+void print_types(Records& r, int unit, int ntyp, const std::vector<int>& iztyp, const std::vector<int>& ncnt,
+                 const std::vector<std::vector<int>>& itypat, const std::string& gap) {
+    r.io.write(unit, "");
+    r.io.write(unit, "    There is(are) " + fi(ntyp, 4) + " atom type(s) among neighbors");
+    for (int t = 1; t <= ntyp; ++t) {
+        r.io.write(unit, gap);
+        r.io.write(unit, "    Type = " + fi(t, 4));
+        r.io.write(unit, "      atomic number = " + fi(iztyp[static_cast<std::size_t>(t)], 4));
+        r.io.write(unit, "      neighbors of this type = " + fi(ncnt[static_cast<std::size_t>(t)], 4));
+        std::string line = "      atoms : ";
+        const auto& mem = itypat[static_cast<std::size_t>(t)];
+        int cnt = ncnt[static_cast<std::size_t>(t)];
+        for (int m = 1; m <= cnt; ++m) {
+            if (m > 1 && (m - 1) % 6 == 0) {
+                r.io.write(unit, line);
+                line = std::string(14, ' ');
+            }
+            line += pad(r.atoms.label[mem[static_cast<std::size_t>(m)]], 8) + " ";
+        }
+        r.io.write(unit, line);
+    }
+}
+
+void group_by_element(Records& r) {
+    Neig& g = r.neig;
+    for (int k = 1; k <= g.nnei; ++k) {
+        int j = g.inei[k];
+        int z = r.atoms.iz[j];
+        int t = 1;
+        while (t <= g.ntyp && g.iztyp[t] != z) ++t;
+        if (t > g.ntyp) {
+            ++g.ntyp;
+            g.iztyp.push_back(z);
+            g.ncnt.push_back(0);
+            g.itypat.emplace_back(1, 0);
+        }
+        ++g.ncnt[t];
+        g.itypat[t].push_back(j);
+    }
+    // The atomic numbers of the types differ, so any sort gives the order of the passes.
+    std::vector<int> order(static_cast<std::size_t>(g.ntyp));
+    for (int t = 1; t <= g.ntyp; ++t) order[static_cast<std::size_t>(t - 1)] = t;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return g.iztyp[a] < g.iztyp[b]; });
+    std::vector<int> iz(1, 0), cnt(1, 0);
+    std::vector<std::vector<int>> mem(1, std::vector<int>(1, 0));
+    for (int t : order) {
+        iz.push_back(g.iztyp[t]);
+        cnt.push_back(g.ncnt[t]);
+        mem.push_back(std::move(g.itypat[t]));
+    }
+    g.iztyp = std::move(iz);
+    g.ncnt = std::move(cnt);
+    g.itypat = std::move(mem);
+}
+
+const NeiTable& stored(const Records& r, int iat) {
+    static const NeiTable none{0, {0}, {0.0f}, 0, {0}, {0}, {{0}}};
+    if (iat < 1 || iat >= static_cast<int>(r.neighbors.at.size())) return none;
+    return r.neighbors.at[static_cast<std::size_t>(iat)];
+}
+
+}  // namespace
+
+void atom_moved(Records& r, int iat) {
+    NeighbourIndex* ix = r.nbindex.get();
+    if (!ix || iat < 1 || iat > ix->n || iat > r.atom_slots()) return;
+    ix->grid.remove(iat, widen(ix->pos[iat]));
+    ix->pos[iat] = r.atoms.xc[iat];
+    ix->grid.insert(iat, widen(ix->pos[iat]));
+}
+
+void getnei(Records& r, int iat, float rmax, bool& ldis) {
+    clear_scratch(r.neig);
+    ldis = false;
+    if (!valid_centre(r, iat)) return;
+    NeighbourIndex& ix = index_of(r);
+    double radius;
+    if (rmax > 0.0f) {
+        radius = rmax;
+    } else {
+        float own = covalent_radius(r, r.atoms.iz[iat]) + r.tols.tol1;
+        if (std::isnan(own)) return;  // no limit holds
+        radius = static_cast<double>(own) + ix.covmax;
+    }
+    // Slack for the rounding of the single-precision distance.
+    radius = radius * (1.0 + 1e-5) + 1e-6;
+    std::vector<std::pair<int, float>> cand;
+    ix.grid.visit(widen(r.atoms.xc[iat]), radius, [&](int j) {
+        float d;
+        if (passes(r, iat, j, rmax, d)) cand.emplace_back(j, d);
+    });
+    std::sort(cand.begin(), cand.end());
+    accept(r, iat, rmax, cand, ldis);
+}
+
+void getnei_scan(Records& r, int iat, float rmax, bool& ldis) {
+    clear_scratch(r.neig);
+    ldis = false;
+    if (!valid_centre(r, iat)) return;
+    int n = list_length(r);
+    std::vector<std::pair<int, float>> cand;
+    for (int j = 1; j <= n; ++j) {
+        float d;
+        if (passes(r, iat, j, rmax, d)) cand.emplace_back(j, d);
+    }
+    accept(r, iat, rmax, cand, ldis);
+}
+
+void findnei(Records& r, int iat, float rmax) {
+    bool ldis = false;
+    getnei(r, iat, rmax, ldis);
+    if (!valid_centre(r, iat)) return;
+    const int out = r.files.iout;
+    if (r.iprint.iprint == 1) {
+        print_neighbours(r, out, iat, rmax, r.neig.nnei, r.neig.inei, r.neig.dnei);
+        if (ldis) {
+            r.io.write(out, "");
+            r.io.write(out, "    Note : at least 1 neighbor is disordered");
+        }
+    }
+    group_by_element(r);
+    if (r.iprint.iprint == 1 && r.verbosity.iverb >= 2)
+        print_types(r, out, r.neig.ntyp, r.neig.iztyp, r.neig.ncnt, r.neig.itypat, "");
+}
+
+void findallneighbors(Records& r) {
+    const int out = r.files.iout;
+    const int n = list_length(r);
+    r.ensure_atoms(n);
+    r.io.write(out, "");
+    r.io.write(out, " " + std::string(79, '-'));
+    for (int ch : {terminal, out}) {
+        r.io.write(ch, "");
+        r.io.write(ch, " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM");
+    }
+    r.iprint.iprint = 0;
+    for (int i = 1; i <= n; ++i) {
+        findnei(r, i, 0.0f);
+        const Neig& g = r.neig;
+        NeiTable& t = r.neighbors.at[static_cast<std::size_t>(i)];
+        t.nnei = g.nnei;
+        t.inei.assign(g.inei.begin(), g.inei.begin() + g.nnei + 1);
+        t.dnei.assign(g.dnei.begin(), g.dnei.begin() + g.nnei + 1);
+        t.ntyp = g.ntyp;
+        t.iztyp.assign(g.iztyp.begin(), g.iztyp.begin() + g.ntyp + 1);
+        t.ncnt.assign(g.ncnt.begin(), g.ncnt.begin() + g.ntyp + 1);
+        t.itypat.assign(g.itypat.begin(), g.itypat.begin() + g.ntyp + 1);
+    }
+    r.io.write(out, "");
+    r.io.write(out, " Printout of neighbors of all atoms sorted by ");
+    r.io.write(out, "    1) atomic number (descending)");
+    r.io.write(out, "    2) hybridization ( ascending)");
+    r.io.write(out, "    3) distance      ( ascending)");
+    for (int i = 1; i <= n; ++i) {
+        r.io.write(out, "");
+        r.io.write(out, " Atom # " + fi(i, 6) + " = " + pad(r.atoms.label[i], 8) + " :");
+        NeiTable& t = r.neighbors.at[static_cast<std::size_t>(i)];
+        auto dist_of = [&t](int j) {
+            for (int k = 1; k <= t.nnei; ++k)
+                if (t.inei[k] == j) return t.dnei[k];
+            return 0.0f;
+        };
+        for (int ty = t.ntyp; ty >= 1; --ty) {
+            auto& mem = t.itypat[ty];
+            // The passes swap a, b when b has fewer neighbours of its own, or as many and a is
+            // strictly farther: a stable sort by (own count, distance).
+            std::stable_sort(mem.begin() + 1, mem.begin() + t.ncnt[ty] + 1, [&](int a, int b) {
+                int na = r.neighbors.at[static_cast<std::size_t>(a)].nnei;
+                int nb = r.neighbors.at[static_cast<std::size_t>(b)].nnei;
+                if (na != nb) return na < nb;
+                return dist_of(a) < dist_of(b);
+            });
+            for (int m = 1; m <= t.ncnt[ty]; ++m) {
+                int j = mem[m];
+                r.io.write(out, "     " + fi(r.atoms.iz[j], 4) + fi(r.neighbors.at[static_cast<std::size_t>(j)].nnei, 4) +
+                                    ff(dist_of(j), 11, 3) + fi(j, 8) + "   " + pad(r.atoms.label[j], 8));
+            }
+        }
+    }
+}
+
+void sortnei(Records& r, int k) {
+    const NeiTable& t = stored(r, k);
+    if (static_cast<int>(r.isn.isn.size()) < std::max(t.nnei, maxnei) + 1)
+        r.isn.isn.resize(static_cast<std::size_t>(std::max(t.nnei, maxnei)) + 1, 0);
+    int l = 0;
+    for (int ty = t.ntyp; ty >= 1; --ty)
+        for (int m = 1; m <= t.ncnt[ty]; ++m) {
+            ++l;
+            if (l >= static_cast<int>(r.isn.isn.size())) r.isn.isn.resize(static_cast<std::size_t>(l) + 1, 0);
+            r.isn.isn[static_cast<std::size_t>(l)] = t.itypat[ty][m];
+        }
+    if (l != t.nnei) err(r, "SortNei", "l.ne.nnei(k)");
+}
+
+void prtatomnei(Records& r, int iat, int iunit) {
+    if (!valid_centre(r, iat)) return;
+    const NeiTable& t = stored(r, iat);
+    print_neighbours(r, iunit, iat, 0.0f, t.nnei, t.inei, t.dnei);
+    if (r.verbosity.iverb >= 2) print_types(r, iunit, t.ntyp, t.iztyp, t.ncnt, t.itypat, " ");
+}
+
+void collectnei(Records& r, int iat, std::vector<int>& list, int& n) {
+    const NeiTable& t = stored(r, iat);
+    list.assign(static_cast<std::size_t>(std::max(100, t.nnei + 1)) + 1, 0);
+    for (int k = 1; k <= t.nnei; ++k) list[static_cast<std::size_t>(k)] = t.inei[k];
+    list[static_cast<std::size_t>(t.nnei) + 1] = iat;
+    n = t.nnei + 1;
+}
+
+}  // namespace kova

@@ -1,0 +1,313 @@
+// The least-squares plane through a list of atoms and the planarity verdict, with the
+// symmetric eigen-solver it needs (Householder tridiagonalisation and QL with implicit shifts,
+// all in single precision), and the small vector routines of the topology stages.
+#include "topology/planarity.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "shared/format.hpp"
+
+namespace kova {
+
+namespace {
+
+using Mat3 = float[3][3];
+
+// sqrt(a*a + b*b) without overflow or destructive underflow.
+float pythag(float a, float b) {
+    float p = std::fmax(std::fabs(a), std::fabs(b));
+    if (p == 0.0f) return p;
+    float q = std::fmin(std::fabs(a), std::fabs(b)) / p;
+    float rr = q * q;
+    for (;;) {
+        float t = 4.0f + rr;
+        if (t == 4.0f) break;
+        float s = rr / t;
+        float u = 1.0f + 2.0f * s;
+        p = u * p;
+        float su = s / u;
+        rr = su * su * rr;
+    }
+    return p;
+}
+
+// Householder reduction of the symmetric matrix a to tridiagonal form, accumulating the
+// transformations in z; d the diagonal, e the sub-diagonal in e[1..n-1] (e[0] = 0).
+void tred2(int n, const Mat3& a, float d[3], float e[3], Mat3& z) {
+    for (int i = 0; i < n; ++i) {
+        for (int j = i; j < n; ++j) z[j][i] = a[j][i];
+        d[i] = a[n - 1][i];
+    }
+    if (n > 1) {
+        for (int i = n - 1; i >= 1; --i) {
+            int l = i - 1;
+            float h = 0.0f;
+            float scale = 0.0f;
+            if (l >= 1)
+                for (int k = 0; k <= l; ++k) scale += std::fabs(d[k]);
+            if (l < 1 || scale == 0.0f) {
+                e[i] = d[l];
+                for (int j = 0; j <= l; ++j) {
+                    d[j] = z[l][j];
+                    z[i][j] = 0.0f;
+                    z[j][i] = 0.0f;
+                }
+            } else {
+                for (int k = 0; k <= l; ++k) {
+                    d[k] /= scale;
+                    h += d[k] * d[k];
+                }
+                float f = d[l];
+                float g = -std::copysign(std::sqrt(h), f);
+                e[i] = scale * g;
+                h -= f * g;
+                d[l] = f - g;
+                for (int j = 0; j <= l; ++j) e[j] = 0.0f;
+                for (int j = 0; j <= l; ++j) {
+                    f = d[j];
+                    z[j][i] = f;
+                    g = e[j] + z[j][j] * f;
+                    for (int k = j + 1; k <= l; ++k) {
+                        g += z[k][j] * d[k];
+                        e[k] += z[k][j] * f;
+                    }
+                    e[j] = g;
+                }
+                f = 0.0f;
+                for (int j = 0; j <= l; ++j) {
+                    e[j] /= h;
+                    f += e[j] * d[j];
+                }
+                float hh = f / (h + h);
+                for (int j = 0; j <= l; ++j) e[j] -= hh * d[j];
+                for (int j = 0; j <= l; ++j) {
+                    f = d[j];
+                    g = e[j];
+                    for (int k = j; k <= l; ++k) z[k][j] = z[k][j] - f * e[k] - g * d[k];
+                    d[j] = z[l][j];
+                    z[i][j] = 0.0f;
+                }
+            }
+            d[i] = h;
+        }
+        for (int i = 1; i < n; ++i) {
+            int l = i - 1;
+            z[n - 1][l] = z[l][l];
+            z[l][l] = 1.0f;
+            float h = d[i];
+            if (h != 0.0f) {
+                for (int k = 0; k <= l; ++k) d[k] = z[k][i] / h;
+                for (int j = 0; j <= l; ++j) {
+                    float g = 0.0f;
+                    for (int k = 0; k <= l; ++k) g += z[k][i] * z[k][j];
+                    for (int k = 0; k <= l; ++k) z[k][j] -= g * d[k];
+                }
+            }
+            for (int k = 0; k <= l; ++k) z[k][i] = 0.0f;
+        }
+    }
+    for (int i = 0; i < n; ++i) {
+        d[i] = z[n - 1][i];
+        z[n - 1][i] = 0.0f;
+    }
+    z[n - 1][n - 1] = 1.0f;
+    e[0] = 0.0f;
+}
+
+// QL iterations with shifts on the tridiagonal matrix (d, e from tred2). On success the
+// eigenvalues are in d in ascending order with their vectors in the columns of z; false when
+// one eigenvalue did not converge in 30 iterations (nothing sorted then).
+bool tql2(int n, float d[3], float e[3], Mat3& z) {
+    if (n == 1) return true;
+    for (int i = 1; i < n; ++i) e[i - 1] = e[i];
+    float f = 0.0f;
+    float tst1 = 0.0f;
+    e[n - 1] = 0.0f;
+    for (int l = 0; l < n; ++l) {
+        int j = 0;
+        float h = std::fabs(d[l]) + std::fabs(e[l]);
+        if (tst1 < h) tst1 = h;
+        int m = l;
+        for (; m < n - 1; ++m) {
+            float tst2 = tst1 + std::fabs(e[m]);
+            if (tst2 == tst1) break;
+        }
+        if (m != l) {
+            for (;;) {
+                if (j == 30) return false;
+                ++j;
+                int l1 = l + 1;
+                int l2 = l1 + 1;
+                float g = d[l];
+                float p = (d[l1] - g) / (2.0f * e[l]);
+                float rr = pythag(p, 1.0f);
+                d[l] = e[l] / (p + std::copysign(rr, p));
+                d[l1] = e[l] * (p + std::copysign(rr, p));
+                float dl1 = d[l1];
+                h = g - d[l];
+                for (int i = l2; i < n; ++i) d[i] -= h;
+                f += h;
+                p = d[m];
+                float c = 1.0f;
+                float c2 = c;
+                float c3 = c;
+                float el1 = e[l1];
+                float s = 0.0f;
+                float s2 = 0.0f;
+                for (int i = m - 1; i >= l; --i) {
+                    c3 = c2;
+                    c2 = c;
+                    s2 = s;
+                    g = c * e[i];
+                    h = c * p;
+                    rr = pythag(p, e[i]);
+                    e[i + 1] = s * rr;
+                    s = e[i] / rr;
+                    c = p / rr;
+                    p = c * d[i] - s * g;
+                    d[i + 1] = h + s * (c * g + s * d[i]);
+                    for (int k = 0; k < n; ++k) {
+                        h = z[k][i + 1];
+                        z[k][i + 1] = s * z[k][i] + c * h;
+                        z[k][i] = c * z[k][i] - s * h;
+                    }
+                }
+                p = -s * s2 * c3 * el1 * e[l] / dl1;
+                e[l] = s * p;
+                d[l] = c * p;
+                float tst2 = tst1 + std::fabs(e[l]);
+                if (!(tst2 > tst1)) break;
+            }
+        }
+        d[l] = d[l] + f;
+        e[l] = 0.0f;
+    }
+    for (int ii = 1; ii < n; ++ii) {
+        int i = ii - 1;
+        int k = i;
+        float p = d[i];
+        for (int j = ii; j < n; ++j)
+            if (d[j] < p) {
+                k = j;
+                p = d[j];
+            }
+        if (k != i) {
+            d[k] = d[i];
+            d[i] = p;
+            for (int j = 0; j < n; ++j) {
+                float t = z[j][i];
+                z[j][i] = z[j][k];
+                z[j][k] = t;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>& list, int itype) {
+    const int out = r.files.iout;
+    lplan = true;
+    const float tol = itype == 2 ? r.tols.tol2 : r.tols.tol3;
+    const std::string word = itype == 2 ? "ring" : "group";
+    // Atoms beyond the list or outside the records are left out rather than read.
+    int cnt = std::max(0, std::min(n, static_cast<int>(list.size()) - 1));
+    std::vector<int> at;
+    for (int i = 1; i <= cnt; ++i)
+        if (list[static_cast<std::size_t>(i)] >= 1 && list[static_cast<std::size_t>(i)] <= r.atom_slots())
+            at.push_back(list[static_cast<std::size_t>(i)]);
+    cnt = static_cast<int>(at.size());
+
+    if (iprt == 1) {
+        r.io.write(out, "");
+        r.io.write(out, " Planarity test for " + fi(n, 3) + "-atom " + word + " : ");
+        r.io.write(out, "");
+        std::string line;
+        for (int i = 0; i < cnt; ++i) {
+            line += "  " + pad(r.atoms.label[at[static_cast<std::size_t>(i)]], 8);
+            if ((i + 1) % 6 == 0 || i + 1 == cnt) {
+                r.io.write(out, line);
+                line.clear();
+            }
+        }
+    }
+
+    float c[3] = {0.0f, 0.0f, 0.0f};
+    if (cnt > 0) {
+        for (int k = 0; k < 3; ++k) {
+            for (int a : at) c[k] += r.atoms.xc[a][k];
+            c[k] /= static_cast<float>(cnt);
+        }
+    }
+    Mat3 a = {};
+    for (int j = 0; j < 3; ++j)
+        for (int k = 0; k < 3; ++k)
+            for (int i : at) a[j][k] += (r.atoms.xc[i][j] - c[j]) * (r.atoms.xc[i][k] - c[k]);
+    float d[3], e[3];
+    Mat3 z;
+    tred2(3, a, d, e, z);
+    tql2(3, d, e, z);
+    const float p = z[0][0], q = z[1][0], rr = z[2][0];
+    const float s = p * c[0] + q * c[1] + rr * c[2];
+    if (iprt == 1 && r.verbosity.iverb >= 2) {
+        r.io.write(out, "");
+        r.io.write(out, "     P Q R S = " + ff(p, 12, 4) + ff(q, 12, 4) + ff(rr, 12, 4) + ff(s, 12, 4));
+        r.io.write(out, "");
+    }
+    float sum = 0.0f;
+    for (int i : at) {
+        float di = p * r.atoms.xc[i][0] + q * r.atoms.xc[i][1] + rr * r.atoms.xc[i][2] - s;
+        sum += di * di;
+        if (iprt == 1 && r.verbosity.iverb >= 2)
+            r.io.write(out, "       dist. from " + pad(r.atoms.label[i], 8) + " to lsq plane =" + ff(di, 11, 3) +
+                                " Ang");
+    }
+    // Three points always lie in a plane; the divisor n - 3 would be zero.
+    float sigpln = cnt > 3 ? std::sqrt(sum / static_cast<float>(cnt - 3)) : 0.0f;
+    if (sigpln > tol) lplan = false;
+    if (iprt == 1) {
+        r.io.write(out, "");
+        r.io.write(out, "     Esd atoms from the plane (sigpln) = " + ff(sigpln, 12, 4) + " ( tol = " + ff(tol, 8, 4) +
+                            " )");
+        r.io.write(out, "");
+        r.io.write(out, std::string("     This ") + word + " is planar = ." + (lplan ? "T" : "F") + ".");
+    }
+}
+
+float dist(float x1, float y1, float z1, float x2, float y2, float z2) {
+    float dx = x2 - x1, dy = y2 - y1, dz = z2 - z1;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+void vmult(const float a[3], const float b[3], float c[3]) {
+    float c1 = a[1] * b[2] - a[2] * b[1];
+    float c2 = a[2] * b[0] - a[0] * b[2];
+    float c3 = a[0] * b[1] - a[1] * b[0];
+    c[0] = c1;
+    c[1] = c2;
+    c[2] = c3;
+}
+
+float rlength(const float v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+void extendbond(float x1, float y1, float z1, float& x2, float& y2, float& z2, float d, float& old) {
+    old = dist(x1, y1, z1, x2, y2, z2);
+    x2 = x1 + (x2 - x1) * d / old;
+    y2 = y1 + (y2 - y1) * d / old;
+    z2 = z1 + (z2 - z1) * d / old;
+}
+
+int checkat(int /*unused*/, int& n, std::vector<int>& list, int k) {
+    int cnt = std::max(0, std::min(n, static_cast<int>(list.size()) - 1));
+    for (int i = 1; i <= cnt; ++i)
+        if (list[static_cast<std::size_t>(i)] == k) return 1;
+    ++n;
+    if (static_cast<int>(list.size()) <= n) list.resize(static_cast<std::size_t>(n) + 1, 0);
+    list[static_cast<std::size_t>(n)] = k;
+    return 0;
+}
+
+}  // namespace kova

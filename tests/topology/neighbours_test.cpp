@@ -1,0 +1,382 @@
+// The neighbour search, the stored tables and their printouts.
+#include "topology/neighbours.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <gtest/gtest.h>
+
+#include "bench.hpp"
+#include "shared/cputime.hpp"
+#include "shared/errors.hpp"
+
+namespace kova {
+namespace {
+
+using test::Bench;
+
+std::vector<int> found(const Records& r) { return std::vector<int>(r.neig.inei.begin() + 1, r.neig.inei.begin() + r.neig.nnei + 1); }
+
+TEST(Neighbours, BondLimitIncludesEqualityAndRadiusMode) {
+    Bench b;
+    const float lim = (0.77f + 0.2f) + 0.77f;  // covrad(C) + tol1 + covrad(C), in that order
+    b.add("C1", 6, 0, 0, 0);
+    b.add("C2", 6, lim, 0, 0);                             // exactly at the limit: bonded
+    b.add("C3", 6, -std::nextafter(lim, 9.0f), 0, 0);      // just beyond: not bonded
+    b.add("C4", 6, 0, 2.0f, 0);                            // exactly 2.0
+    bool ldis = true;
+    getnei(b.r, 1, 0.0f, ldis);
+    EXPECT_EQ(found(b.r), (std::vector<int>{2}));
+    EXPECT_FALSE(ldis);
+    getnei(b.r, 1, -3.0f, ldis);  // a negative radius is the covalent rule too
+    EXPECT_EQ(found(b.r), (std::vector<int>{2}));
+    getnei(b.r, 1, 2.0f, ldis);
+    EXPECT_EQ(found(b.r), (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(b.r.neig.dnei[3], 2.0f);
+}
+
+TEST(Neighbours, TooCloseAndSameSite) {
+    Bench b;
+    b.add("H1", 1, 0, 0, 0);
+    b.add("H2", 1, 0, 0, 0.5f);     // exactly 0.5: kept
+    b.add("H3", 1, 0, 0, -0.49f);   // below 0.5: dropped under either rule
+    b.add("H4", 1, 0.8f, 0, 0);
+    b.add("H5", 1, 0.805f, 0, 0);   // 0.005 from H4, which has the lower index
+    bool ldis;
+    for (float rmax : {0.0f, 2.0f}) {
+        getnei(b.r, 1, rmax, ldis);
+        EXPECT_EQ(found(b.r), (std::vector<int>{2, 4})) << rmax;
+    }
+}
+
+TEST(Neighbours, DisorderRule) {
+    Bench b;
+    b.add("C1", 6, 0, 0, 0, 0.5f, -1);
+    b.add("C2", 6, 1.5f, 0, 0, 0.5f, -1);   // equal occupancy: neighbour
+    b.add("C3", 6, -1.5f, 0, 0, 0.6f, -1);  // differs by 0.1: never
+    b.add("C4", 6, 0, 1.5f, 0, 1.0f, 0);    // ordered: neighbour
+    b.add("C5", 6, 0, -1.5f, 0, 0.5f, 1);   // special position: neighbour
+    bool ldis = false;
+    getnei(b.r, 1, 0.0f, ldis);
+    EXPECT_EQ(found(b.r), (std::vector<int>{2, 4, 5}));
+    EXPECT_TRUE(ldis);
+    getnei(b.r, 4, 0.0f, ldis);  // C4 sees both disordered atoms
+    EXPECT_EQ(found(b.r), (std::vector<int>{1}));
+    EXPECT_TRUE(ldis);
+    getnei(b.r, 2, 0.0f, ldis);
+    EXPECT_EQ(found(b.r), (std::vector<int>{1}));
+}
+
+// C1 bonded to C2, C3 and N4 at one distance; C2 carries H5, so C3 has fewer neighbours.
+void branched(Bench& b) {
+    b.add("C1", 6, 0, 0, 0);
+    b.add("C2", 6, 1.4f, 0, 0);
+    b.add("C3", 6, -1.4f, 0, 0);
+    b.add("N4", 7, 0, 1.4f, 0);
+    b.add("H5", 1, 1.4f, -1.0f, 0);
+}
+
+TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
+    Bench b;
+    branched(b);
+    findallneighbors(b.r);
+    const NeiTable& t = b.r.neighbors.at[1];
+    ASSERT_EQ(t.nnei, 3);
+    EXPECT_EQ((std::vector<int>{t.inei[1], t.inei[2], t.inei[3]}), (std::vector<int>{2, 3, 4}));  // ties by index
+    ASSERT_EQ(t.ntyp, 2);
+    EXPECT_EQ(t.iztyp[1], 6);
+    EXPECT_EQ(t.iztyp[2], 7);
+    // the printout re-sorted the carbon type: C3 (one neighbour of its own) before C2 (two)
+    EXPECT_EQ((std::vector<int>{t.itypat[1][1], t.itypat[1][2]}), (std::vector<int>{3, 2}));
+    sortnei(b.r, 1);
+    EXPECT_EQ((std::vector<int>{b.r.isn.isn[1], b.r.isn.isn[2], b.r.isn.isn[3]}), (std::vector<int>{4, 3, 2}));
+
+    // line: 5 blanks, Z (I4), own count (I4), distance (F11.3), index (I8), 3 blanks, label
+    test::expect_lines(b.listing(), {
+        "",
+        " " + std::string(79, '-'),
+        "",
+        " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM",
+        "",
+        " Printout of neighbors of all atoms sorted by ",
+        "    1) atomic number (descending)",
+        "    2) hybridization ( ascending)",
+        "    3) distance      ( ascending)",
+        "",
+        " Atom #      1 = C1       :",
+        "        7   1      1.400       4   N4      ",
+        "        6   1      1.400       3   C3      ",
+        "        6   2      1.400       2   C2      ",
+        "",
+        " Atom #      2 = C2       :",
+        "        6   3      1.400       1   C1      ",
+        "        1   1      1.000       5   H5      ",
+        "",
+        " Atom #      3 = C3       :",
+        "        6   3      1.400       1   C1      ",
+        "",
+        " Atom #      4 = N4       :",
+        "        6   3      1.400       1   C1      ",
+        "",
+        " Atom #      5 = H5       :",
+        "        6   2      1.000       2   C2      ",
+    });
+    EXPECT_EQ(b.listing().size(), 27u);
+    EXPECT_EQ(b.terminal(), (std::vector<std::string>{"", " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM"}));
+}
+
+TEST(Neighbours, IsolatedAtom) {
+    Bench b;
+    b.add("O1", 8, 0, 0, 0);
+    b.r.iprint.iprint = 1;
+    findnei(b.r, 1, 0.0f);
+    EXPECT_EQ(b.r.neig.nnei, 0);
+    EXPECT_EQ(b.r.neig.ntyp, 0);
+    findallneighbors(b.r);
+    EXPECT_EQ(b.r.iprint.iprint, 0);
+    auto l = b.listing();
+    test::expect_lines(l, {"", " Covalently-bonded neighbors to O1 =    0", "", "     i       n     r(Ang)    atom       occ"});
+    EXPECT_EQ(l.back(), " Atom #      1 = O1       :");
+    EXPECT_EQ(l[l.size() - 2], "");
+}
+
+TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
+    Bench b;
+    b.r.verbosity.iverb = 2;
+    b.add("C1", 6, 0, 0, 0);
+    for (int k = 1; k <= 7; ++k)  // seven H at 1.0, 1.1, ... Å along alternating axes
+        b.add("H" + std::to_string(k), 1, (k % 2) ? 0.9f + 0.1f * k : 0, (k % 2) ? 0 : 0.9f + 0.1f * k, 0,
+              k == 3 ? 0.5f : 1.0f, k == 3 ? -1 : 0);
+    b.r.iprint.iprint = 1;
+    findnei(b.r, 1, 2.0f);
+    auto l = b.listing();
+    test::expect_lines(l, {
+        "",
+        " Neighbors of C1 within   2.000 Ang =    7",
+        "",
+        "     i       n     r(Ang)    atom       occ",
+        "     1       2      1.000    H1         1.0000",
+        "     2       3      1.100    H2         1.0000",
+        "     3       4      1.200    H3         0.5000",
+        "     4       5      1.300    H4         1.0000",
+        "     5       6      1.400    H5         1.0000",
+        "     6       7      1.500    H6         1.0000",
+        "     7       8      1.600    H7         1.0000",
+        "",
+        "    Note : at least 1 neighbor is disordered",
+        "",
+        "    There is(are)    1 atom type(s) among neighbors",
+        "",
+        "    Type =    1",
+        "      atomic number =    1",
+        "      neighbors of this type =    7",
+        "      atoms : H1       H2       H3       H4       H5       H6       ",
+        "              H7       ",
+    });
+    EXPECT_EQ(l.size(), 21u);
+
+    // The printout of the stored row: covalent heading, no note, a line of one blank per type.
+    findallneighbors(b.r);
+    prtatomnei(b.r, 1, b.r.files.iout);
+    // Covalent limit C-H 0.77 + 0.2 + 0.40 = 1.37: H1 to H4. The all-atom printout put the
+    // members in order of their own neighbour counts: H1 also bonds H7 (0.6 Å; H3 and H5 are
+    // closer than 0.5), H2, H3 and H4 bond C1 alone, so H2, H3, H4 (by distance), then H1.
+    auto p = b.listing_from(" Covalently-bonded neighbors to C1 =    4");
+    test::expect_lines(p, {
+        " Covalently-bonded neighbors to C1 =    4",
+        "",
+        "     i       n     r(Ang)    atom       occ",
+        "     1       2      1.000    H1         1.0000",
+        "     2       3      1.100    H2         1.0000",
+        "     3       4      1.200    H3         0.5000",
+        "     4       5      1.300    H4         1.0000",
+        "",
+        "    There is(are)    1 atom type(s) among neighbors",
+        " ",
+        "    Type =    1",
+        "      atomic number =    1",
+        "      neighbors of this type =    4",
+        "      atoms : H2       H3       H4       H1       ",
+    });
+    EXPECT_EQ(p.size(), 14u);
+}
+
+TEST(Neighbours, ThousandNeighboursAllowedTheNextStops) {
+    Bench b;
+    b.add("X1", 6, 0, 0, 0);
+    for (int x = -5; x <= 5 && b.r.atoms.nat < 1001; ++x)
+        for (int y = -5; y <= 5 && b.r.atoms.nat < 1001; ++y)
+            for (int z = -5; z <= 5 && b.r.atoms.nat < 1001; ++z)
+                if (x || y || z) b.add("Q", 1, float(x), float(y), float(z));
+    ASSERT_EQ(b.r.atoms.nat, 1001);  // the centre and 1000 others
+    findnei(b.r, 1, 30.0f);
+    EXPECT_EQ(b.r.neig.nnei, 1000);
+    b.add("Q", 1, 0, 0, 9.0f);
+    EXPECT_THROW(findnei(b.r, 1, 30.0f), RunStop);
+    const std::vector<std::string> msg = {
+        "",
+        " GetNei :: atom =        1  X1      ",
+        "           rmax =       30.000",
+        "           inei exceeds dimension maxnei (   1000 )",
+        "",
+    };
+    EXPECT_EQ(b.terminal(), msg);
+    EXPECT_EQ(b.listing(), msg);
+}
+
+TEST(Neighbours, MoreThanTwentyKeptAndCollected) {
+    Bench b;
+    b.add("AU1", 79, 0, 0, 0);
+    for (int k = 0; k < 24; ++k) {  // 24 H at 1.5 Å (limit 1.36 + 0.2 + 0.40), 15 degrees apart
+        float a = 0.2617994f * static_cast<float>(k);
+        b.add("H", 1, 1.5f * std::cos(a), 1.5f * std::sin(a), 0);
+    }
+    findallneighbors(b.r);
+    EXPECT_EQ(b.r.neighbors.at[1].nnei, 24);
+    EXPECT_EQ(b.r.neighbors.at[1].ncnt[1], 24);
+    std::vector<int> list;
+    int n = 0;
+    collectnei(b.r, 1, list, n);
+    EXPECT_EQ(n, 25);
+    EXPECT_EQ(list[25], 1);
+    EXPECT_GE(list.size(), 101u);
+    // H2: the two H 0.78 Å away (30 degrees apart on the circle), then AU1 at 1.5 Å, then itself
+    collectnei(b.r, 2, list, n);
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(list[3], 1);
+    EXPECT_EQ(list[4], 2);
+    EXPECT_EQ(list[5], 0);
+    EXPECT_EQ(list.size(), 101u);
+}
+
+TEST(Neighbours, SortneiCountMismatchStops) {
+    Bench b;
+    branched(b);
+    findallneighbors(b.r);
+    b.r.neighbors.at[1].nnei = 4;
+    EXPECT_THROW(sortnei(b.r, 1), RunStop);
+    auto l = b.listing();
+    EXPECT_EQ(l[l.size() - 2], " ERROR *** SortNei *** l.ne.nnei(k)");
+}
+
+// The indexed search against the plain scan, atom by atom, for the covalent rule and radii.
+void expect_same_as_scan(Records& r, int step = 1, std::vector<float> radii = {0.0f, 2.0f, 3.5f, 10.0f}) {
+    for (int i = 1; i <= r.cryst.ncryst; i += step)
+        for (float rmax : radii) {
+            bool l1 = false, l2 = false;
+            getnei(r, i, rmax, l1);
+            Neig fast = r.neig;
+            getnei_scan(r, i, rmax, l2);
+            ASSERT_EQ(fast.nnei, r.neig.nnei) << "atom " << i << " rmax " << rmax;
+            ASSERT_EQ(fast.inei, r.neig.inei) << "atom " << i << " rmax " << rmax;
+            ASSERT_EQ(fast.dnei, r.neig.dnei) << "atom " << i << " rmax " << rmax;
+            ASSERT_EQ(l1, l2) << "atom " << i;
+        }
+}
+
+TEST(NeighbourIndex, SameAsScanOnRandomClusters) {
+    struct Case { int n; unsigned seed; float volume; };
+    for (const Case& c : {Case{400, 1, 12.0f}, Case{1500, 2, 8.0f}, Case{800, 3, 60.0f}, Case{300, 4, 1.0f}}) {
+        Bench b;
+        test::random_cluster(b.r, c.n, c.seed, c.volume);
+        SCOPED_TRACE(c.seed);
+        expect_same_as_scan(b.r, c.n > 1000 ? 3 : 1);
+    }
+}
+
+TEST(NeighbourIndex, SameAsScanWithOddCoordinatesAndTolerances) {
+    Bench b;
+    test::random_cluster(b.r, 300, 7);
+    const float inf = std::numeric_limits<float>::infinity();
+    b.r.atoms.xc[5] = {std::nanf(""), 0, 0};
+    b.r.atoms.xc[6] = {inf, 1, 1};
+    b.r.atoms.xc[7] = {1e30f, 2, 2};
+    b.r.atoms.xc[8] = {1e30f, 2, 3};   // 1 Å from atom 7, far out
+    b.r.atoms.xc[9] = {2e5f, 0, 0};
+    b.r.atoms.xc[10] = {2e5f, 1.2f, 0};
+    b.r.atoms.iz[11] = 0;              // no element: the fallback radius
+    b.r.atoms.iz[12] = 120;
+    for (float tol : {0.2f, -0.5f, 40.0f, std::nanf(""), inf, -inf}) {
+        b.r.tols.tol1 = tol;
+        SCOPED_TRACE(tol);
+        expect_same_as_scan(b.r, 1, {0.0f, 2.0f, inf});
+    }
+}
+
+TEST(NeighbourIndex, MovedAtomsAreFound) {
+    // A short list is checked against the coordinates at every search.
+    Bench b;
+    test::random_cluster(b.r, 200, 11);
+    expect_same_as_scan(b.r, 1, {0.0f});
+    b.r.atoms.xc[17] = b.r.atoms.xc[3];
+    b.r.atoms.xc[17][2] += 1.0f;
+    expect_same_as_scan(b.r, 1, {0.0f});
+
+    // A long one relies on the stage that moves an atom saying so.
+    Bench big;
+    test::random_cluster(big.r, 21000, 12);
+    bool l;
+    getnei(big.r, 1, 0.0f, l);
+    big.r.atoms.xc[20999] = big.r.atoms.xc[1];
+    big.r.atoms.xc[20999][0] += 1.1f;
+    big.r.atoms1.occflag[1] = big.r.atoms1.occflag[20999] = 0;
+#ifndef NDEBUG
+    EXPECT_THROW(getnei(big.r, 1, 0.0f, l), std::logic_error);
+#endif
+    atom_moved(big.r, 20999);
+    for (int i : {20999, 1}) {
+        bool l1, l2;
+        getnei(big.r, i, 2.0f, l1);
+        Neig fast = big.r.neig;
+        getnei_scan(big.r, i, 2.0f, l2);
+        EXPECT_EQ(fast.inei, big.r.neig.inei);
+    }
+    EXPECT_NE(std::find(big.r.neig.inei.begin(), big.r.neig.inei.end(), 20999), big.r.neig.inei.end());  // atom 1's
+}
+
+TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
+#ifdef NDEBUG
+    const int n = 100000;
+#else
+    const int n = 20000;  // sanitizer builds: the same, smaller
+#endif
+    Bench b;
+    test::random_cluster(b.r, n, 21);
+    CpuClock clock;
+    findallneighbors(b.r);
+    double t = clock.lap().user;
+#ifdef NDEBUG
+    EXPECT_LT(t, 5.0) << "neighbour stage of " << n << " atoms";
+#endif
+    std::printf("neighbour stage, %d atoms: %.2f s\n", n, t);
+    // Stored rows against the plain scan for a sample of atoms.
+    for (int i = 1; i <= n; i += n / 300) {
+        bool l;
+        getnei_scan(b.r, i, 0.0f, l);
+        const NeiTable& row = b.r.neighbors.at[i];
+        ASSERT_EQ(row.nnei, b.r.neig.nnei) << i;
+        for (int k = 1; k <= row.nnei; ++k) {
+            ASSERT_EQ(row.inei[k], b.r.neig.inei[k]) << i;
+            ASSERT_EQ(row.dnei[k], b.r.neig.dnei[k]) << i;
+        }
+    }
+}
+
+TEST(NeighbourIndex, SameAsScanOnRealStructures) {
+    auto data = test::shared_data();
+    if (data.empty()) GTEST_SKIP() << "no shared structures";
+    int seen = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(data / "structures")) {
+        auto ext = e.path().extension().string();
+        if (ext != ".res" && ext != ".ins") continue;
+        Bench b;
+        if (!test::read_shelx_geometry(b.r, e.path())) continue;
+        ++seen;
+        SCOPED_TRACE(e.path().filename().string());
+        expect_same_as_scan(b.r, 1, {0.0f, 2.5f});
+    }
+    EXPECT_GT(seen, 10);
+}
+
+}  // namespace
+}  // namespace kova
