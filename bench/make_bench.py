@@ -40,6 +40,11 @@ VOLUME_PER_ATOM = 40.0  # A^3 per atom of the cell: loose enough for random plac
 MIN_WIDTH = 18.0        # no cell width below this, so no molecule meets its own translate
 SPLIT_FRACTION = 0.02   # molecules written across a cell face
 RING_BUDGET = 900       # rings the ring search may find, images of split molecules included
+DUMMY_BUDGET = 800      # dummy atoms kova may make (it stops at the 1000th)
+CAPACITY = 100000       # atoms kova holds, the images of the completion included
+# a placement keeps this ratio to the vdW sums, so that the six decimals of the written
+# coordinates (up to 3e-4 A in a large cell) cannot bring two molecules into contact
+PLACE_RATIO = 1.001
 TRIES = 1000            # placements tried for one molecule before the cell is made larger
 
 # P2(1)/c: x,y,z; -x,1/2+y,1/2-z; -x,-y,-z; x,1/2-y,1/2+z as (rotation diagonal, shift)
@@ -310,7 +315,7 @@ def ethanol():
 
 
 def acetic_acid():
-    m = Molecule("acetic")
+    m = Molecule("acetic_acid")
     p1, p2 = (0.0, 0.0, 0.0), (1.50, 0.0, 0.0)
     a = math.radians(180.0 - 123.0)
     po1 = add(p2, (1.21 * math.cos(a), 1.21 * math.sin(a), 0.0))
@@ -323,6 +328,21 @@ def acetic_acid():
     m.hydrogen(o2, place(po1, p2, po2, 0.84, 109.5, 0.0), 147)
     for i, j in ((c1, c2), (c2, o1), (c2, o2)):
         m.bond(i, j)
+    return m.centred()
+
+
+def formic_acid():
+    m = Molecule("formic_acid")
+    pc, po1 = (0.0, 0.0, 0.0), (1.21, 0.0, 0.0)
+    a = math.radians(125.0)
+    po2 = (1.31 * math.cos(a), 1.31 * math.sin(a), 0.0)
+    c = m.heavy("C", pc)
+    m.hydrogen(c, bisect_out(pc, po1, po2, 0.95), 43)
+    o1 = m.heavy("O", po1)
+    o2 = m.heavy("O", po2)
+    m.hydrogen(o2, place(po1, pc, po2, 0.84, 109.5, 0.0), 147)
+    m.bond(c, o1)
+    m.bond(c, o2)
     return m.centred()
 
 
@@ -377,12 +397,14 @@ def formaldehyde():
 
 
 TEMPLATES = {f.__name__: f() for f in (cresol, acetanilide, imidazole, hexane, dmf, glycine, urea,
-                                        ethanol, acetic_acid, methanol, dmso, water,
-                                        formaldehyde)}
+                                        ethanol, acetic_acid, formic_acid, methanol, dmso,
+                                        water, formaldehyde)}
 # how often each molecule is drawn; the ring molecules are kept rare
 WEIGHTS = [("cresol", 3), ("acetanilide", 3), ("imidazole", 3), ("hexane", 20), ("dmf", 24),
            ("glycine", 24), ("urea", 24), ("ethanol", 24), ("acetic_acid", 24),
            ("methanol", 20), ("dmso", 10), ("water", 16)]
+# dummy atoms kova makes for one molecule (a midpoint of two equal neighbours as an axis)
+DUMMIES = {"hexane": 2, "water": 1, "dmso": 1, "acetanilide": 3}
 RESIDUES = [("glycine", "GLY"), ("glycine", "GLY"), ("water", "HOH"), ("water", "HOH")]
 BIGGEST = max(len(TEMPLATES[n].atoms) for n, _ in WEIGHTS)
 
@@ -527,37 +549,67 @@ class Retry(Exception):
     pass
 
 
+def fillers(left):
+    """Formaldehyde, formic acid and methanol (no dummy atoms) making up exactly left atoms,
+    with one water where nothing else fits (7 or 3 atoms)."""
+    for a in range(left // 4 + 1):
+        for b in range((left - 4 * a) // 5 + 1):
+            rest = left - 4 * a - 5 * b
+            if rest % 6 == 0:
+                return ["formaldehyde"] * a + ["formic_acid"] * b + ["methanol"] * (rest // 6)
+    if left >= 3:
+        return ["water"] + fillers(left - 3)
+    sys.exit("make_bench: cannot make up %d atoms of small molecules" % left)
+
+
 def molecule_list(n_atoms, rng):
     """Molecules in file order, as (name, residue, split): the residues, a random mix, then
-    water and formaldehyde to make the count exact. A split molecule is written across a cell
-    face; its ring, if any, is found twice once the completion has added its images."""
+    small molecules to make the count exact. A split molecule is written across a cell face:
+    the completion adds an image of each of its atoms, and its ring, if any, is found twice.
+
+    kova's limits are kept: at most 100000 atoms with the images, fewer than 1000 rings and
+    fewer than 1000 dummy atoms. The dummy atoms come from the molecules of DUMMIES and from
+    split molecules (an axis atom that is an image is replaced by a dummy); for large
+    structures these molecules are drawn less often, so that the budget lasts to the end."""
     mols = []
     left = n_atoms
+    dummies = 0
     if n_atoms >= 100:
         for name, res in RESIDUES:
             mols.append((name, res, False))
             left -= len(TEMPLATES[name].atoms)
+            dummies += DUMMIES.get(name, 0)
     total = sum(w for _, w in WEIGHTS)
+    mean_size = sum(w * len(TEMPLATES[n].atoms) for n, w in WEIGHTS) / total
+    per_mol = sum(w * (DUMMIES.get(n, 0) + SPLIT_FRACTION * len(TEMPLATES[n].atoms))
+                  for n, w in WEIGHTS) / total
+    thin = min(1.0, 0.7 * DUMMY_BUDGET / (left / mean_size * per_mol))
+    weights = [(n, w * thin if DUMMIES.get(n) else w) for n, w in WEIGHTS]
+    total = sum(w for _, w in weights)
+    room = CAPACITY - n_atoms
     rings = 0
     while left > BIGGEST + 5:
         x = rng.random() * total
-        for name, w in WEIGHTS:
+        for name, w in weights:
             x -= w
             if x < 0:
                 break
-        split = rng.random() < SPLIT_FRACTION
-        r = TEMPLATES[name].rings * (2 if split else 1)
-        if rings + r > RING_BUDGET:
+        t = TEMPLATES[name]
+        size = len(t.atoms)
+        split = rng.random() < SPLIT_FRACTION * thin and size <= room
+        d = DUMMIES.get(name, 0) + (size if split else 0)
+        r = t.rings * (2 if split else 1)
+        if rings + r > RING_BUDGET or dummies + d > DUMMY_BUDGET:
             continue
         rings += r
+        dummies += d
+        if split:
+            room -= size
         mols.append((name, None, split))
-        left -= len(TEMPLATES[name].atoms)
-    # left is now 6..BIGGEST+5, or the whole of a small structure: 3 a + 4 b atoms
-    if left < 0 or left in (1, 2, 5):
-        sys.exit("make_bench: cannot make exactly %d atoms (at least 6 are needed)" % n_atoms)
-    fours = {0: 0, 1: 1, 2: 2}[left % 3]
-    mols += [("formaldehyde", None, False)] * fours
-    mols += [("water", None, False)] * ((left - 4 * fours) // 3)
+        left -= size
+    if left < 0:
+        sys.exit("make_bench: cannot make exactly %d atoms" % n_atoms)
+    mols += [(name, None, False) for name in fillers(left)]
     return mols
 
 
@@ -572,7 +624,9 @@ def build(n_atoms, seed, volume_per_atom):
         t = TEMPLATES[name]
         for _ in range(TRIES):
             rot = rotation(rng)
-            centre = [rng.random(), rng.random(), rng.random()]
+            # the centres fill one asymmetric unit of the cell, 0 <= y < 1/4, so that the atoms
+            # read lie as close together as in the crystal, as in a real file
+            centre = [rng.random(), 0.25 * rng.random(), rng.random()]
             axis = -1
             if split:
                 # the centre on a face, so that the molecule lies across it
@@ -588,7 +642,7 @@ def build(n_atoms, seed, volume_per_atom):
             for oi, op in enumerate(OPS):
                 tag = (mi, oi)
                 for (el, _, _, _), f in zip(t.atoms, frac):
-                    if grid.closest(image(op, f), ELEMENTS[el][1], tag) < 1.0:
+                    if grid.closest(image(op, f), ELEMENTS[el][1], tag) < PLACE_RATIO:
                         ok = False
                         break
                 if not ok:
@@ -879,11 +933,15 @@ def main():
     ndb = write_databank(os.path.join(opt.out, "bench.db"))
     ring_mols = sum(1 for p in placed if p.template.rings)
     rings = sum(p.template.rings * (2 if p.split else 1) for p in placed)
+    dummies = sum(DUMMIES.get(p.template.name, 0) + (len(p.template.atoms) if p.split else 0)
+                  for p in placed)
     print("bench.res: %d atoms, %d molecules (%d with a ring, %d split across a cell face, "
-          "%d in residues); cell %.3f %.3f %.3f beta %.1f; closest contact %.3f of the vdW sum; "
-          "%d rings after completion; bench.db: %d entries"
+          "%d in residues); cell %.3f %.3f %.3f beta %.1f; closest contact %s; %d rings after "
+          "completion, at most about %d dummy atoms; bench.db: %d entries"
           % (nat, len(placed), ring_mols, sum(1 for p in placed if p.split),
-             sum(1 for p in placed if p.resi), cell.a, cell.b, cell.c, BETA, contact, rings, ndb))
+             sum(1 for p in placed if p.resi), cell.a, cell.b, cell.c, BETA,
+             "%.3f of the vdW sum" % contact if contact < 99.0 else "none",
+             rings, dummies, ndb))
 
 
 if __name__ == "__main__":
