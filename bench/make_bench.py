@@ -9,7 +9,9 @@ and angles, with riding H atoms (AFIX 43, 23, 93, 137, 147 and Uiso -1.2 or -1.5
 anisotropic C, N, O and S atoms. Most molecules have no ring, so that the whole structure stays
 well below the 1000 rings of the ring search; a few molecules are written split across a cell
 face, so that NCELLS 1 has to complete them, and the first molecules stand in RESI blocks.
-Every atom name is unique (element and running number), as XD wants.
+Every atom name is unique (element and running number), as XD wants. The structure keeps
+within kova's limits: 100000 atoms with the completion's images, fewer than 1000 rings and
+fewer than 1000 dummy atoms (see molecule_list).
 
 No two molecules come closer than van der Waals contact: the molecules are placed one by one
 at random positions and orientations, each placement checked against all symmetry images
