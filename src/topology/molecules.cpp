@@ -202,7 +202,7 @@ private:
     bool frac_ok_ = false;
     Mat3d tmat_{}, tinv_{};
     double tinv_row_[3] = {0, 0, 0};
-    double scale_ = 0.0;
+    double spread_ = 0.0;  // bound of |rot·xf + trn| + 1 over sources and operators
     std::vector<Op> ops_;
     PointGrid sources_;
     std::unordered_map<Cand, char, CandHash> state_;
@@ -225,7 +225,7 @@ void Completion::prepare() {
         for (int k = 0; k < 3; ++k)
             tinv_row_[k] = std::sqrt(tinv_[k][0] * tinv_[k][0] + tinv_[k][1] * tinv_[k][1] + tinv_[k][2] * tinv_[k][2]);
 
-    double qmax = 0.0, tmax = 0.0;
+    double qmax = 0.0, tmax = 0.0, rmax = 0.0;
     std::vector<Vec3d> pts;
     std::vector<int> ids;
     for (int i = 1; i <= nat_; ++i) {
@@ -244,6 +244,7 @@ void Completion::prepare() {
             for (int k = 0; k < 3; ++k) rot[k][j] = r_.symm.rot[static_cast<std::size_t>(n)][j][k];
         for (int k = 0; k < 3; ++k) op.trn[k] = r_.symm.trn[static_cast<std::size_t>(n)][k];
         tmax = std::max(tmax, max_abs(op.trn));
+        for (int k = 0; k < 3; ++k) rmax = std::max(rmax, std::fabs(rot[k][0]) + std::fabs(rot[k][1]) + std::fabs(rot[k][2]));
         op.lo = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
                  std::numeric_limits<double>::infinity()};
         op.hi = {-op.lo[0], -op.lo[1], -op.lo[2]};
@@ -263,7 +264,7 @@ void Completion::prepare() {
             op.stretch = norm_bound(op.back);
         }
     }
-    scale_ = frobenius(tmat_) * (qmax + tmax + std::abs(static_cast<double>(ncells_)) + 1.0);
+    spread_ = rmax * qmax + tmax + 1.0;
     sources_.build(std::max(1.0, brute_ ? 1.0 : reach_ * 1.0001), {}, 1);
     for (std::size_t k = 0; k < ids.size(); ++k) sources_.insert(ids[k], pts[k]);
 }
@@ -289,17 +290,25 @@ void Completion::process(int m) {
     Vec3d x{xf[0], xf[1], xf[2]};
     if (!brute_ && !std::isfinite(max_abs(x))) return;  // no finite distance to anything
     const long long nc = ncells_;
-    const double slack = 1e-4 * (1.0 + scale_ + max_abs(x));
-    const double reach = std::max(reach_, 0.001) + slack;
     Vec3d y{};
     if (frac_ok_) y = times(tinv_, x);
+    // The single-precision image of a candidate near x is off its exact place by a few units in
+    // the last place of the sums that make it; a generous bound of that widens the search.
+    double span = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        double s = 0.0;
+        for (int j = 0; j < 3; ++j) s += std::fabs(tmat_[k][j]) * (std::fabs(y[j]) + spread_);
+        span = std::max(span, s);
+    }
+    const double slack = 2e-6 * (1.0 + max_abs(x) + span) + 1e-4;
+    const double reach = std::max(reach_, 0.001) + slack;
     for (int n = 1; n <= nsym_; ++n) {
         const Op& op = ops_[static_cast<std::size_t>(n)];
         long long lo[3] = {-nc, -nc, -nc}, hi[3] = {nc, nc, nc};
         if (op.indexed) {
             // Shifts that can bring some source within reach of the atom.
             for (int k = 0; k < 3; ++k) {
-                double rk = tinv_row_[k] * reach + 1e-6 * (1.0 + std::fabs(y[k]) + scale_);
+                double rk = tinv_row_[k] * reach + 1e-9 * (1.0 + std::fabs(y[k]) + spread_);
                 double from = std::ceil(y[k] - op.hi[k] - rk);
                 double to = std::floor(y[k] - op.lo[k] + rk);
                 lo[k] = static_cast<long long>(std::clamp(from, static_cast<double>(-nc), static_cast<double>(nc) + 1.0));
