@@ -12,6 +12,8 @@ namespace kova {
 void adddummyatom(Records& r, int flag, float x, float y, float z, int& index, float& xo,
                   float& yo, float& zo);
 void dummylab(Records& r, int k);
+// The Cartesian position of stored dummy k (tmat times the stored point for crystal input).
+Vec3f dummy_cartesian(const Records& r, int k);
 void checksymeq(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1,
                 std::string& lab2, char let1, char let2);
 void loc2plat(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, char let2);

@@ -3,20 +3,37 @@
 // exceptions, so that every open file is flushed and closed and a status is returned.
 #include "main/run.hpp"
 
+#include <algorithm>
 #include <istream>
 #include <memory>
 #include <ostream>
 
+#include "databank/dbfile.hpp"
+#include "frames/localdef.hpp"
+#include "input/cartesian_readers.hpp"
+#include "input/instructions.hpp"
+#include "input/shelx_reader.hpp"
+#include "input/xd_reader.hpp"
 #include "main/messages.hpp"
 #include "output/mopro_files.hpp"
+#include "output/output_section.hpp"
+#include "output/plot_file.hpp"
+#include "output/run_summary.hpp"
+#include "shared/cputime.hpp"
 #include "shared/errors.hpp"
+#include "shared/format.hpp"
 #include "shared/records.hpp"
+#include "topology/molecules.hpp"
+#include "topology/neighbours.hpp"
+#include "topology/rings.hpp"
 
 namespace kova {
 
 namespace {
 
 void road(Records& r) {
+    CpuClock runclock;  // the run-time line covers the whole run
+
     // 2. channel numbers, then the defaults
     r.files.ixdmas = 58;
     r.files.iout = 35;
@@ -39,8 +56,84 @@ void road(Records& r) {
     r.io.create(r.files.iout, "kova.out");
     header(r, r.files.iout);
 
-    // 19. closing of the run
+    // 6. the instruction file
+    readinp(r);
+
+    // 7. the structure reader of FORMAT
+    switch (r.ftype.iformat) {
+        case 1: readshelx(r, trim(r.args.fname[1])); break;
+        case 2: readxd(r, r.args.fname[1]); break;
+        case 3: readaim2tab(r, trim(r.args.fname[1])); break;
+        case 5: readplaton(r, trim(r.args.fname[1])); break;
+        default: break;
+    }
+
+    // 8. number of scattering tables
+    r.nsft.nsft = 1;
+    for (int i = 1; i <= r.atoms.nat; ++i) r.nsft.nsft = std::max(r.nsft.nsft, r.atoms1.itbl[i]);
+
+    // 9. the plot file
+    r.io.create(r.iplat.iplat, "kova.spf");
+    wrspftitle(r);
+
+    // 10. the databank file, asking for another name while it cannot be opened
+    if (r.ldb.ldb) opendb(r);
+
+    // 11. the working list: molecules completed for crystal input with NCELLS
+    if (r.ifra.ifra == 1 && r.compfrag.ncells >= 0)
+        gencompletefrags(r);
+    else
+        r.cryst.ncryst = r.atoms.nat;
+
+    // 12. RINGS: the reduced connectivity table and the ring search, timed
+    if (r.args.lrings) {
+        CpuClock ringclock;
+        connect4rings(r);
+        findrings(r);
+        const CpuTimes t = ringclock.lap();
+        const float u = static_cast<float>(t.user), sy = static_cast<float>(t.sys);
+        const std::string line = " Timing for ring search u,s,t (s) :" + fx(1) + ff(u, 12, 1) +
+                                 fx(1) + ff(sy, 12, 1) + fx(1) + ff(u + sy, 12, 1);
+        for (int ch : {r.files.iout, terminal}) {
+            r.io.write(ch, "");
+            r.io.write(ch, line);
+        }
+    }
+
+    // 13. Extend_H: the restraint files
+    if (r.lfh.lfh) {
+        r.io.create(r.xhbonds.iureset, "reset.bond");
+        r.io.create(r.xhbonds.iuconst, "const.bond");
+        r.io.create(r.xhbonds.iures, "res_mopro.inp");
+        wrresmohead(r);
+    }
+
+    // 14. the neighbour tables of the working list
+    findallneighbors(r);
+
+    // 15. the frame analysis of the atoms read
+    localdef(r);
+
+    // 16. Extend_H: the hydrogen ADP restraints, then the restraint files are complete
+    if (r.lfh.lfh) {
+        wrresmouratio(r);
+        r.io.close(r.xhbonds.iureset);
+        r.io.close(r.xhbonds.iuconst);
+        wrresmoend(r);
+        r.io.close(r.xhbonds.iures);
+    }
+
+    // 17. the output section
+    if (has_output_section(r)) outputsection(r);
+
+    // 18. the plot-file trailer
+    wrspftrailer(r);
+
+    // 19. summary and closing of the run
+    wrsummary(r);
     r.io.close(r.files.ixdmas);
+    if (r.ldb.ldb) r.io.close(r.files.idbank);
+    wrruntime(r, runclock.lap());
     r.io.close(r.files.iout);
 }
 

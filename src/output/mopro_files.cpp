@@ -1,8 +1,54 @@
+// The MoPro files. Populations in mopro_kova.par are per full atom: the stored values carry
+// the occupancy, which is divided out here. The similarity and URATIO blocks take their lines
+// from per-atom slots, so they come out in atom order.
 #include "output/mopro_files.hpp"
 
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "input/text.hpp"
+#include "shared/format.hpp"
 
 namespace kova {
+
+namespace {
+
+float plm_at(const Plm& p, int l, int m) {
+    return p[static_cast<std::size_t>(l)][static_cast<std::size_t>(m + 4)];
+}
+
+// Values in F5.3 fields, each followed by two blanks except the last.
+std::string f53_list(const float* v, int n) {
+    std::string s;
+    for (int k = 0; k < n; ++k) {
+        if (k > 0) s += fx(2);
+        s += ff(v[k], 5, 3);
+    }
+    return s;
+}
+
+// Every slot line whose first characters are the key, at its full length, in slot order.
+void copy_slots(Records& r, int ch, const std::vector<std::string>& slots, std::string_view key,
+                std::size_t len) {
+    for (std::size_t s = 1; s < slots.size(); ++s) {
+        if (slots[s].compare(0, key.size(), key) == 0) r.io.write(ch, pad(slots[s], len));
+    }
+}
+
+}  // namespace
+
+std::string mopro_element(const std::string& label) {
+    std::string l = pad(label, 10);
+    ernum(l);
+    return l;
+}
+
+std::string mopro_name(const std::string& label) {
+    std::string l = pad(label, 10);
+    erbras(l);
+    return l;
+}
 
 void wrmoprohead(Records& r) {
     r.io.write(imopar, std::string(80, '!'));
@@ -15,6 +61,111 @@ void wrmoconstart(Records& r) {
     const int ch = r.files.imocon;
     r.io.write(ch, "!");
     r.io.write(ch, "! local symmetry  ");
+    r.io.write(ch, "!");
+}
+
+void wrresmohead(Records& r) {
+    const int ch = r.xhbonds.iures;
+    r.io.write(ch, "!");
+    r.io.write(ch, "! X-H distances");
+    r.io.write(ch, "!");
+}
+
+void wrresmouratio(Records& r) {
+    const int ch = r.xhbonds.iures;
+    r.io.write(ch, "!");
+    r.io.write(ch, "! isotropic H atoms ADPs");
+    r.io.write(ch, "!");
+    copy_slots(r, ch, r.cons.cons, "URATIO", 100);
+}
+
+void wrresmoend(Records& r) {
+    const int ch = r.xhbonds.iures;
+    r.io.write(ch, "!");
+    r.io.write(ch, "! end");
+    r.io.write(ch, "!");
+}
+
+void wrmoproblocks(Records& r) {
+    r.ensure_dummies(r.dummy.ndum);
+    r.ensure_ksets(r.kappas.nkap);
+    r.io.write(imopar, "DUMMY " + fi(r.dummy.ndum, 3));
+    for (int k = 1; k <= r.dummy.ndum; ++k) {
+        const Vec3f& d = r.dummy.dumxyz[static_cast<std::size_t>(k)];
+        r.io.write(imopar, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) + ff(d[2], 12, 6) + "  D" +
+                               pad(std::to_string(k), 5) + " 0");
+    }
+    r.io.write(imopar, "");
+    r.io.write(imopar, "KAPPA " + fi(r.kappas.nkap, 3));
+    for (int k = 1; k <= r.kappas.nkap; ++k) {
+        const auto& kap = r.kappas.kap[static_cast<std::size_t>(k)];
+        r.io.write(imopar, ff(kap[1], 10, 6) + ff(kap[2], 10, 6));
+    }
+    r.io.write(imopar, "");
+    r.io.write(imopar, "ATOMS " + fi(r.atoms.nat, 4));
+    r.io.write(imopar, "");
+}
+
+void wrmoproatom(Records& r, int i) {
+    r.ensure_atoms(i);
+    const auto s = static_cast<std::size_t>(i);
+    const std::string elem = mopro_element(r.atoms.label[s]);
+    // the element part decides, not the atomic number: "H1" from a Cartesian file is no hydrogen
+    const bool hydrogen = trim(elem) == "H";
+    const Vec3f& x = r.atoms.xf[s];
+    const float occ = r.atoms1.occ[s];
+    std::string xyz = ff(x[0], 12, 6) + ff(x[1], 12, 6) + ff(x[2], 12, 6) + ff(occ, 6, 3);
+    if (r.resi1.lresi)
+        r.io.write(imopar, "ATOM " + fi(i, 3) + " " + pad(r.resi1.reslab[s], 17) + xyz + " " + " 1 " + elem);
+    else
+        r.io.write(imopar, "ATOM " + fi(i, 3) + " " + mopro_name(r.atoms.label[s]) + "MOL   1" + xyz +
+                               " " + " 1 " + elem);
+    r.io.write(imopar, pad(r.mopro.mopro[s], 90));
+
+    const auto& u = r.at_uij.uij[s];
+    if (hydrogen) {
+        r.io.write(imopar, "UISO   " + ff(u[0], 10, 6));
+    } else {
+        std::string rec = "UANI   ";
+        for (float v : u) rec += ff(v, 10, 6);
+        r.io.write(imopar, rec);
+    }
+
+    // An atom without occupancy has nothing stored to divide: its values go out as stored
+    // (zero) instead of as NaN.
+    const float div = occ != 0.0f ? occ : 1.0f;
+    const Plm& p = r.mpoles.plm[s];
+    auto q = [&](int l, int m) { return plm_at(p, l, m) / div; };
+    const float low[8] = {q(1, 1), q(1, -1), q(1, 0), q(2, 0), q(2, 1), q(2, -1), q(2, 2), q(2, -2)};
+    r.io.write(imopar, ff(r.mpoles.pv[s] / div, 8, 5) + ff(q(0, 0), 8, 5) + fx(2) + f53_list(low, 8));
+    if (!hydrogen) {
+        // MoPro counts the m = -3 harmonics with the opposite sign; a zero comes out as -.000
+        const float oct[7] = {q(3, 0), q(3, 1), q(3, -1), q(3, 2), q(3, -2), q(3, 3), -q(3, -3)};
+        r.io.write(imopar, fx(2) + f53_list(oct, 7));
+        const float hex[9] = {q(4, 0), q(4, 1), q(4, -1), q(4, 2), q(4, -2), q(4, 3), -q(4, -3), q(4, 4), q(4, -4)};
+        r.io.write(imopar, fx(2) + f53_list(hex, 9));
+    }
+    r.io.write(imopar, "");
+}
+
+void wrmoprotrailer(Records& r) {
+    r.io.write(imopar, "");
+    r.io.write(imopar, "ANHAR    0    3         !  #atoms #order ");
+    r.io.write(imopar, "! 1         ! atom number ");
+    r.io.write(imopar, "! 0. 0. 0. 0. 0. 0. 0. 0. ");
+    r.io.write(imopar, "! 0. 0. ");
+    r.io.write(imopar, "");
+    r.io.write(imopar, "STOP ");
+}
+
+void wrmoconsim(Records& r) {
+    const int ch = r.files.imocon;
+    r.io.write(ch, "!");
+    r.io.write(ch, "! similarity (switched-off)");
+    r.io.write(ch, "!");
+    copy_slots(r, ch, r.mcon.mcon, "! CONPVM", 90);
+    r.io.write(ch, "!");
+    r.io.write(ch, "! end");
     r.io.write(ch, "!");
 }
 

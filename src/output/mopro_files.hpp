@@ -1,5 +1,9 @@
-// Writers of the MoPro files: parameter file, constraint file and restraint file.
+// Writers of the MoPro files: the parameter file mopro_kova.par, the constraint file
+// con_mopro.inp and, with Extend_H, the restraint file res_mopro.inp. Other stages write
+// into the same files between these pieces (cell and symmetry, SYMPLM, DISTAN lines).
 #pragma once
+
+#include <string>
 
 #include "shared/records.hpp"
 
@@ -7,7 +11,23 @@ namespace kova {
 
 constexpr int imopar = 444;  // mopro_kova.par
 
-void wrmoprohead(Records& r);  // head of mopro_kova.par
-void wrmoconstart(Records& r); // start lines of con_mopro.inp
+void wrmoprohead(Records& r);    // head of mopro_kova.par
+void wrmoconstart(Records& r);   // start lines of con_mopro.inp
+void wrresmohead(Records& r);    // head of res_mopro.inp
+void wrresmouratio(Records& r);  // the URATIO block of res_mopro.inp
+void wrresmoend(Records& r);     // end lines of res_mopro.inp
+
+// mopro_kova.par in the output section: DUMMY and KAPPA blocks and the ATOMS line,
+// the records of atom i, and the trailer.
+void wrmoproblocks(Records& r);
+void wrmoproatom(Records& r, int i);
+void wrmoprotrailer(Records& r);
+// The similarity block and end lines of con_mopro.inp.
+void wrmoconsim(Records& r);
+
+// Element part and bracket-free name of a label as the MoPro records use them
+// (10 characters each): "C(12)" gives "C" and "C12".
+std::string mopro_element(const std::string& label);
+std::string mopro_name(const std::string& label);
 
 }  // namespace kova

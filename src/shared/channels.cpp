@@ -105,6 +105,12 @@ void Io::write(int ch, std::string_view rec) {
     if (f.buf.size() >= (1u << 20)) f.flush();
 }
 
+void Io::prompt(std::string_view text) {
+    if (!out_) return;
+    out_->write(text.data(), static_cast<std::streamsize>(text.size()));
+    out_->flush();
+}
+
 bool Io::is_open_out(int ch) const { return outs_.count(ch) != 0; }
 bool Io::is_open_in(int ch) const { return ins_.count(ch) != 0; }
 

@@ -55,6 +55,8 @@ public:
     void create(int ch, const std::string& name);
     // Writes one record followed by a line feed on an open output channel or the terminal.
     void write(int ch, std::string_view rec);
+    // Writes a prompt to the terminal without ending the line, so that the answer follows it.
+    void prompt(std::string_view text);
     // True while the output channel is open.
     bool is_open_out(int ch) const;
     // File name of an open channel (input or output), "" otherwise.

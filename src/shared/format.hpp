@@ -36,6 +36,7 @@ public:
     FreeLine& operator<<(float v);
     const std::string& str() const { return s_; }
     operator const std::string&() const { return s_; }
+    operator std::string_view() const { return s_; }
 
 private:
     enum class Last { none, text, value };

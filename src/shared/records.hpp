@@ -4,8 +4,10 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "shared/channels.hpp"
@@ -202,6 +204,41 @@ struct Mopro { std::vector<std::string> mopro; };  // 90 characters
 struct Mcon { std::vector<std::string> mcon; };    // 90 characters
 struct Cons { std::vector<std::string> cons; };    // 100 characters
 
+// Look-up indexes beside the records: derived data only, brought back in line with the
+// records they index whenever those no longer match, so that repeated searches give the
+// answers of the plain scans without scanning (kept by frames/dummies.cpp and
+// frames/equivalence.cpp; `localdef` clears them before the first atom is framed).
+struct PointCells {
+    float edge = 0.0f;                                          // cell edge (Å)
+    std::unordered_map<std::uint64_t, std::vector<int>> cells;  // ascending indices per cell
+};
+struct DummyIndex {
+    int nindexed = 0;       // dummies 1..nindexed are in the cells
+    int ifra = -1;          // coordinate mode and matrix the positions were made with
+    Mat3f tmat{};
+    std::vector<Vec3f> pc;  // Cartesian position of dummy k as the reuse test computes it
+    PointCells grid;
+};
+struct ImageIndex {
+    int nat = -1, ncryst = -1;  // the working list the cells were made from
+    PointCells grid;            // Cartesian positions of the images nat+1..ncryst
+};
+struct RingIndex {
+    int nor = -1;
+    long long members = -1;     // sum of the ring sizes when the index was made
+    // Per atom: how many rings hold it (counted up to 3) and the first two of them.
+    std::vector<std::array<int, 3>> held;
+};
+struct SearchIndexes {
+    DummyIndex dummies;
+    ImageIndex images;
+    RingIndex rings;
+};
+
+// Lookup tables that the frame analysis keeps over its atom loop (src/frames/frame_index.hpp).
+struct FrameIndex;
+struct DbFile;  // the databank file held in memory (databank/dbfile.hpp)
+
 struct Records {
     Io io;  // channels, terminal and standard streams of this run
 
@@ -264,6 +301,12 @@ struct Records {
     Mopro mopro;
     Mcon mcon;
     Cons cons;
+    std::shared_ptr<FrameIndex> frame_index;
+
+    SearchIndexes index;
+
+    // The databank file parsed once, with the read position of the searches.
+    std::shared_ptr<DbFile> dbank;
 
     Records();
 

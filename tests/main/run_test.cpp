@@ -48,3 +48,37 @@ TEST(CommandLine, OtherArgumentsPrintTheBannerOnly) {
 
 }  // namespace
 }  // namespace kova
+
+namespace kova {
+namespace {
+
+TEST(Road, EmptyDirectoryEndsAtTheInstructionFile) {
+    test::TempDir dir;
+    auto res = test::run_in(dir);
+    EXPECT_EQ(res.status, 0);
+    EXPECT_EQ(res.err, "");
+    auto term = test::lines_of(res.out);
+    ASSERT_EQ(term.size(), 14u);
+    for (int k = 0; k < 11; ++k) EXPECT_EQ(term[k], kBanner[k]);
+    EXPECT_EQ(term[11], "");
+    EXPECT_EQ(term[12], " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp");
+    EXPECT_EQ(term[13], "");
+    // the listing: banner, then the same three error lines
+    EXPECT_EQ(dir.read("kova.out"), res.out);
+    EXPECT_EQ(dir.read("xd_kova.mas"), "");
+    EXPECT_EQ(dir.read("mopro_kova.par"), std::string(80, '!') + "\n" +
+                                              "!           CREATED BY PROGRAM << KOVA >>\n" +
+                                              std::string(80, '!') + "\n!  \n");
+    EXPECT_EQ(dir.read("con_mopro.inp"), "!\n! local symmetry  \n!\n");
+}
+
+TEST(Road, UnwritableDirectoryIsARunTimeError) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "xd_kova.mas");  // a directory where a file must go
+    auto res = test::run_in(dir);
+    EXPECT_EQ(res.status, 2);
+    EXPECT_EQ(res.err, "kova: xd_kova.mas: cannot create the file\n");
+}
+
+}  // namespace
+}  // namespace kova

@@ -1,0 +1,278 @@
+// Matching an atom against the pseudoatom databank: the first entry of the file that describes
+// an atom of the same kind gives its parameters, otherwise the free-atom defaults stand. The
+// file is walked record by record from its start for every atom, as the listing shows it.
+#include "databank/databank.hpp"
+
+#include <cmath>
+
+#include "databank/dbfile.hpp"
+#include "databank/dbmatch.hpp"
+#include "input/text.hpp"
+#include "main/messages.hpp"
+#include "shared/errors.hpp"
+#include "shared/format.hpp"
+#include "shared/listread.hpp"
+#include "topology/neighbours.hpp"
+
+namespace kova {
+
+namespace {
+
+// A number of a databank record that is missing or does not read: a run-time error.
+[[noreturn]] void bad_record(const DbFile& db, const DbRecord& rec, const std::string& what) {
+    fault(db.name, static_cast<int>(&rec - db.recs.data()) + 1,
+          "expected " + what + ", found \"" + trim(rec.raw) + "\"");
+}
+
+template <typename... T>
+void read_numbers(const DbFile& db, const DbRecord& rec, const char* what, T&... v) {
+    if (read_list(rec.nums, v...) != ReadStatus::ok) bad_record(db, rec, what);
+}
+
+// The integers of a NEIG, type or PRNT line.
+void read_ints(const DbFile& db, const DbRecord& rec, const char* what, int n, int* v) {
+    if (!read_ints(rec, n, v)) bad_record(db, rec, what);
+}
+
+// P(l,m) of one PLMS line: triples l, m, value; numbers after the last full triple are read
+// and left unused. A triple outside l 0..4, m -4..4 has no place and is dropped.
+void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
+    int n = std::min(dnumline(rec.nums), 100);
+    std::vector<float> v(static_cast<std::size_t>(n), 0.0f);
+    ListReader in(rec.nums);
+    for (float& x : v)
+        if (in.get(x) != ReadStatus::ok)
+            bad_record(db, rec, "the numbers l, m, P(l,m) on the PLMS line");
+    for (int k = 0; k + 2 < n; k += 3) {
+        long l = std::lround(v[static_cast<std::size_t>(k)]);
+        long m = std::lround(v[static_cast<std::size_t>(k) + 1]);
+        if (l < 0 || l > 4 || m < -4 || m > 4) continue;
+        plm[static_cast<std::size_t>(l)][static_cast<std::size_t>(m + 4)] =
+            v[static_cast<std::size_t>(k) + 2];
+    }
+}
+
+std::string tf(bool b) {
+    return b ? "T" : "F";
+}
+
+}  // namespace
+
+float pval(int iz) {
+    if (iz <= 2) return static_cast<float>(iz);
+    if (iz <= 10) return static_cast<float>(iz - 2);
+    if (iz <= 18) return static_cast<float>(iz - 10);
+    if (iz <= 36) return static_cast<float>(iz - 18);
+    if (iz <= 54) return static_cast<float>(iz - 36);
+    if (iz <= 86) return static_cast<float>(iz - 54);
+    return static_cast<float>(iz - 86);
+}
+
+void readdb(Records& r, int iat) {
+    r.iprint.iprint = 0;
+    findnei(r, iat, 0.0f);
+    matchdb(r, iat);
+}
+
+void matchdb(Records& r, int iat) {
+    const int iout = r.files.iout;
+    auto out = [&](const std::string& s) { r.io.write(iout, s); };
+    const bool verbose = r.verbosity.iverb >= 2;
+
+    const int z = r.atoms.iz[iat];
+    const Neig& ng = r.neig;
+    const int iring = r.forring.iring, imemb = r.forring.imemb;
+    const bool lpg = r.lpg.lpg;
+    std::string asym = pad(r.atoms.sitesym[iat], 5);
+    upcase(asym);
+    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
+    std::string group(40, ' ');
+
+    Mpoles1& m = r.mpoles1;
+    m.ifind = 0;
+    m.pv = pval(z);
+    m.spv = 0.01f;
+    m.kappa = {0.0f, 1.0f, 1.0f};
+    m.plm = Plm{};
+
+    out("");
+    out(" Searching DataBank for a match : ");
+    out(FreeLine() << " ityp  = " << z);
+    out(FreeLine() << " iring = " << iring);
+    out(FreeLine() << " inei  = " << ng.nnei);
+    out(FreeLine() << " ity   = " << ng.ntyp);
+    out(FreeLine() << " imemb = " << imemb);
+    out("  asymi = [" + asym + "]");
+    out(FreeLine() << " lPG   = " << lpg);
+    for (int t = 1; t <= ng.ntyp; ++t)
+        out(FreeLine() << " type = " << t << " atom = " << ng.iztyp[t] << " neib = " << ng.ncnt[t]);
+    out(" ");
+
+    DbFile& db = databank(r);
+    rewind(db);
+    // Kept from one record to the next, as a free-format read leaves a null value's target.
+    std::array<int, 4> jn{};  // NEIG: count, types, ring code, ring size
+    std::array<int, 3> jh{};  // PRNT: parent's Z, its neighbour count, its H count
+    while (true) {
+        int e = next_entry(r, db, z);
+        if (e < 0) break;
+        const DbEntryLine& el = db.entries[static_cast<std::size_t>(e)];
+        const std::string& entry = db.recs[static_cast<std::size_t>(el.rec)].raw;
+        if (verbose) out(" Reading atom = " + entry);
+        if (el.nwords < 4) {
+            int c1 = 0, c2 = 0;
+            readchar(r, entry, 4, c1, c2);  // stops the run
+        }
+        last = &el;
+
+        if (z != 1) {
+            const DbRecord& nl = find_record(r, db, DbKey::neig);
+            read_ints(db, nl, "four numbers on the NEIG line", 4, jn.data());
+            const int jnei = jn[0], jty = jn[1], jring = jn[2], jmemb = jn[3];
+            std::string asymr = nl.word(6).substr(0, 5);
+            bool planar = ng.nnei < 4;
+            if (same_text(nl.word(8), "F")) planar = false;
+            if (same_text(nl.word(8), "T")) planar = true;
+            if (verbose) {
+                out("  " + std::string(" jnei=") + fi(jnei, 3) + " jty=" + fi(jty, 3) +
+                    " jring=" + fi(jring, 3) + " asymr=[" + asymr + "] planar=" + tf(planar));
+                out(" jmemb=" + fi(jmemb, 3));
+            }
+            if (jnei != ng.nnei || jty != ng.ntyp || jring != iring || jmemb != imemb) continue;
+            if (lenstr(asymr) != 0 && asymr != asym) continue;
+            if (planar != lpg) continue;
+
+            std::vector<std::array<int, 2>> types(static_cast<std::size_t>(jty));
+            for (int t = 1; t <= jty; ++t) {
+                const DbRecord& tl = read_record(r, db);
+                std::array<int, 3> tv{};
+                read_ints(db, tl, "three numbers on a neighbour type line", 3, tv.data());
+                const int jatum = tv[1], jndt = tv[2];
+                types[static_cast<std::size_t>(t - 1)] = {jatum, jndt};
+                if (verbose)
+                    out("   type =" + fi(t, 3) + " jatum =" + fi(jatum, 3) +
+                        " jndt =" + fi(jndt, 3));
+            }
+            bool all = true;
+            for (int t = 1; t <= ng.ntyp && all; ++t) {
+                bool have = false;
+                for (const auto& ty : types)
+                    if (ty[0] == ng.iztyp[t] && ty[1] == ng.ncnt[t]) have = true;
+                all = have;
+            }
+            if (!all) continue;
+            if (exceptdb(r, iat, group) == 1) continue;
+        } else {
+            const DbRecord& prnt = find_record(r, db, DbKey::prnt);
+            read_ints(db, prnt, "three numbers on the PRNT line", 3, jh.data());
+            const int jhp = jh[0], jsp = jh[1], jhnei = jh[2];
+            std::string asymr = prnt.word(5).substr(0, 5);
+            if (exceptdb(r, iat, group) == 1) continue;
+            if (verbose)
+                out("  " + std::string(" jhp =") + fi(jhp, 3) + " jsp =" + fi(jsp, 3) +
+                    " jhnei=" + fi(jhnei, 3) + " asymr=[" + asymr + "]");
+            if (jhp != r.forh.ihp[iat] || jsp != r.forh.isp[iat] || jhnei != r.forh.ihnei[iat])
+                continue;
+            if (asymr != asym) continue;
+        }
+
+        m.ifind = 1;
+        const DbRecord& pvline = find_record(r, db, DbKey::pval);
+        read_numbers(db, pvline, "four numbers on the PVAL line", m.pv, m.kappa[1], m.kappa[2],
+                     m.spv);
+        // The record after the last PLMS line ends the entry; it must exist.
+        while (true) {
+            const DbRecord& next = read_record(r, db);
+            if (!same_text(next.word(1), "PLMS")) break;
+            read_plms(db, next, m.plm);
+        }
+        break;
+    }
+
+    const std::string label = trim(r.atoms.label[iat]);
+    r.ldb.nsearch += 1;
+    out("");
+    if (m.ifind == 0) {
+        out(" ReadDB :: atom " + label + " was NOT found in the DataBank");
+        r.ldb.nnotfound += 1;
+    } else {
+        out(" ReadDB :: atom " + label + " was found in the DataBank");
+        out("");
+        out(" DB comment for " + label + " = [" + trim(last->description) + "]");
+        if (r.except.iexc[iat] != 0) {
+            out("");
+            out(" Functional group = [" + trim(group) + "]");
+        }
+        r.ldb.nfound += 1;
+    }
+
+    auto plms = [&](int l) {
+        std::string s;
+        for (int k = -l; k <= l; ++k)
+            s += ff(m.plm[l][k + 4], 7, 3);
+        return s;
+    };
+    out("");
+    out(" Pseudoatom parameters assigned to " + label + " : ");
+    out("");
+    out("   Pval, Kappa, Kappa', sigmaPv = " + ff(m.pv, 12, 4) + ff(m.kappa[1], 12, 4) +
+        ff(m.kappa[2], 12, 4) + ff(m.spv, 12, 4));
+    out("   " + std::string(" 2nd Monopole:") + plms(0));
+    out("   " + std::string("      Dipoles:") + plms(1));
+    out("   " + std::string("  Quadrupoles:") + plms(2));
+    out("   " + std::string("    Octupoles:") + plms(3));
+    out("   " + std::string("Hexadecapoles:") + plms(4));
+}
+
+int exceptdb(Records& r, int iat, std::string& group) {
+    const int iout = r.files.iout;
+    auto out = [&](const std::string& s) { r.io.write(iout, s); };
+    const bool verbose = r.verbosity.iverb >= 2;
+    const bool has = r.except.iexc[iat] != 0;
+    const std::string name = pad(r.except.exname[iat], 40);
+
+    DbFile& db = databank(r);
+    const DbRecord& rec = read_record(r, db);
+    if (!same_text(rec.word(1), "EXCEPT")) {
+        backspace(db);
+        if (!has) return 0;
+        if (verbose) {
+            out("");
+            out(" Functional group = [" + trim(name) + "], but no functional group" +
+                " specified for this entry..");
+            out(" Skipping DB entry...");
+            out("");
+        }
+        return 1;
+    }
+    if (verbose) out("   Exception entry in DataBank :");
+    if (!has) {
+        if (verbose) {
+            out(" Exception was not identified for this atom - Skip DB entry...");
+            out("");
+        }
+        return 1;
+    }
+    // The name is taken from the record as written, only upper-cased: its blanks count.
+    std::string raw = rec.raw;
+    upcase(raw);
+    group = std::string(40, ' ');
+    std::size_t g = raw.find("GROUP");
+    if (g != std::string::npos) {
+        std::size_t first = g + 6;
+        std::size_t last = static_cast<std::size_t>(lenstr(raw));
+        if (first < last) group = pad(std::string_view(raw).substr(first, last - first), 40);
+    }
+    if (verbose) {
+        out("      functional group   = [" + trim(name) + "]");
+        out("      group read from DB = [" + trim(group) + "]");
+    }
+    if (name == group) return 0;
+    if (verbose) {
+        out("   Wrong functional group... :( ");
+        out("");
+    }
+    return 1;
+}
+
+}  // namespace kova

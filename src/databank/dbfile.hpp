@@ -1,0 +1,88 @@
+// The pseudoatom databank file held in memory. Every record is split once, the way the
+// databank's record reader splits it, and the entry lines are indexed by element; a read
+// position moves over the records exactly as a rewind-and-read scan moves over the file.
+#pragma once
+
+#include <array>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "shared/records.hpp"
+
+namespace kova {
+
+constexpr std::size_t dbreclen = 200;  // the reading buffer: longer records are cut
+
+struct DbRecord {
+    std::string raw;                 // case kept, cut or blank-padded to 200 characters
+    bool comment = false;            // column 1 holds "!": the record reader passes it over
+    std::vector<std::string> words;  // text words 1..n of the upper-cased record (slot 0 unused)
+    std::string nums;                // the upper-cased record with its text words blanked
+    // The leading integers of `nums` read in advance, for a record without commas, slashes
+    // or repeat counts (whose reads never depend on what a target held before).
+    bool plain = false;
+    int nint = 0;  // integers read before the first failure (at most 4)
+    std::array<int, 4> ival{};
+
+    // Text word k (8 characters), blank beyond the last one.
+    const std::string& word(int k) const;
+};
+
+// A record with "ATOM" in columns 1-4, as the scan for entries reads it.
+struct DbEntryLine {
+    int rec = 0;              // index into DbFile::recs
+    int nwords = 0;           // words of the raw record
+    bool zread = false;       // word 2 reads as an integer
+    int z = 0;                // that integer: the atomic number of the entry
+    std::string description;  // word 4 to the last non-blank character, 80 characters
+};
+
+struct DbFile {
+    std::string name;
+    std::vector<DbRecord> recs;                      // record n of the file is recs[n - 1]
+    std::vector<DbEntryLine> entries;                // in file order
+    std::unordered_map<int, std::vector<int>> of_z;  // entries of element z, in file order
+    std::vector<int> stops;                          // entry lines that stop any scan reaching them
+    // next_key[k][p]: the first record at p or later whose text word 1 is NEIG, PRNT or PVAL
+    // (k = 0, 1, 2); -1 when there is none.
+    std::array<std::vector<int>, 3> next_key;
+    std::size_t pos = 0;  // index of the next record to be read
+    // The scan for entries of element scan_z: the next candidates in of_z[scan_z] and stops.
+    int scan_z = 0;
+    bool scanning = false;
+    const std::vector<int>* scan_list = nullptr;
+    std::size_t zk = 0, sk = 0;
+    const InFile* source = nullptr;  // the channel's file this was parsed from
+    const std::string* source_data = nullptr;
+};
+
+// Splits the records of a databank file once.
+DbFile parse_dbfile(Records& r, const InFile& f);
+// The databank open on `files.idbank`, parsed on first use.
+DbFile& databank(Records& r);
+
+// Back to the first record, for a new search.
+void rewind(DbFile& db);
+// The scan for entries: from the read position on to the next entry line of element z,
+// returned as its index into `entries` with the read position after it; -1 at end of file.
+// An entry line without a second word, or whose word 2 is no integer, stops the run when the
+// scan reaches it, whatever its element.
+int next_entry(Records& r, DbFile& db, int z);
+// The record reader: the next record that is no comment; at end of file the run stops.
+const DbRecord& read_record(Records& r, DbFile& db);
+// The keywords an entry's records are looked for by.
+enum class DbKey { neig = 0, prnt = 1, pval = 2 };
+// The next record read through the record reader whose text word 1 is the keyword; every
+// record before it is passed over.
+const DbRecord& find_record(Records& r, DbFile& db, DbKey key);
+// Reads n integers of a record (n at most 4 is read in advance); false when they do not read.
+bool read_ints(const DbRecord& rec, int n, int* v);
+// Gives the record last read back to the next read.
+void backspace(DbFile& db);
+
+// Opens the databank file named by `abank.dbfile` on `files.idbank`; while the open fails,
+// asks the terminal for another name. End of input at the prompt is a run-time error.
+void opendb(Records& r);
+
+}  // namespace kova

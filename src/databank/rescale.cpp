@@ -1,0 +1,213 @@
+// Rescaling of the valence populations: each fragment of kova.inp (NFRAG, FRAG, CHFRAG), or
+// all atoms as one, is brought to its free-atom electron count minus its net charge, asked
+// for at the terminal when kova.inp gives no CHFRAG line.
+#include "databank/rescale.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <istream>
+
+#include "databank/databank.hpp"
+#include "input/text.hpp"
+#include "main/messages.hpp"
+#include "shared/errors.hpp"
+#include "shared/format.hpp"
+#include "shared/listread.hpp"
+
+namespace kova {
+
+namespace {
+
+constexpr int kInp = 45;  // kova.inp, read again by this stage
+const char* const kInpName = "kova.inp";
+
+struct FragLines {
+    int nfrag = 0;
+    bool anyfrag = false;
+    bool anychfrag = false;
+    std::vector<float> chfrag{0.0f};  // 1..: net charges of fragments 1, 2, ...
+    float charge(int f) const {
+        return f < static_cast<int>(chfrag.size()) ? chfrag[static_cast<std::size_t>(f)] : 0.0f;
+    }
+};
+
+bool starts(const std::string& line, const char* key) {
+    return line.compare(0, std::char_traits<char>::length(key), key) == 0;
+}
+
+void read_fraglines(Records& r, FragLines& fl) {
+    std::string line;
+    while (readinputline(r, kInp, line) == 0) {
+        upcase(line);
+        int rec = r.io.in(kInp).recno();
+        if (starts(line, "NFRAG")) {
+            if (ListReader(std::string_view(line).substr(5)).get(fl.nfrag) != ReadStatus::ok)
+                fault(kInpName, rec,
+                      "expected the number of fragments after NFRAG, found \"" + trim(line) + "\"");
+        } else if (starts(line, "FRAG")) {
+            fl.anyfrag = true;
+        } else if (starts(line, "CHFRAG")) {
+            fl.anychfrag = true;
+            std::string nums = line;
+            readline(r, nums);
+            int n = dnumline(nums);
+            if (static_cast<int>(fl.chfrag.size()) < n + 1)
+                fl.chfrag.resize(static_cast<std::size_t>(n) + 1, 0.0f);
+            ListReader in(nums);
+            for (int k = 1; k <= n; ++k)
+                if (in.get(fl.chfrag[static_cast<std::size_t>(k)]) != ReadStatus::ok)
+                    fault(kInpName, rec,
+                          "expected the net charges of the fragments on the CHFRAG line, found \"" +
+                              trim(line) + "\"");
+        }
+    }
+}
+
+// Flags the atoms 1..nat that the FRAG lines of fragment f name.
+void members(Records& r, int f, std::vector<char>& flag) {
+    const int nat = r.atoms.nat;
+    std::fill(flag.begin(), flag.end(), 0);
+    auto add = [&](long long a, long long b) {  // atoms a..b that exist
+        for (long long k = std::max(a, 1LL); k <= std::min(b, static_cast<long long>(nat)); ++k)
+            flag[static_cast<std::size_t>(k)] = 1;
+    };
+    r.io.in(kInp).rewind();
+    std::string line;
+    while (readinputline(r, kInp, line) == 0) {
+        upcase(line);
+        if (!starts(line, "FRAG")) continue;
+        line.replace(0, 4, "    ");
+        int n = dnumline(line);
+        std::vector<int> v(static_cast<std::size_t>(n), 0);
+        ListReader in(line);
+        for (int& x : v)
+            if (in.get(x) != ReadStatus::ok)
+                err(r, "rescalePv", "Error reading fragments from kova.inp");
+        if (n == 0 || v[0] != f) continue;
+        long long prev = v[0];
+        for (int k = 1; k < n; ++k) {
+            long long x = v[static_cast<std::size_t>(k)];
+            if (x > 0) add(x, x);
+            // A range runs from the number before it; after a zero or another range it has
+            // no start and adds nothing.
+            if (x < 0 && prev > 0 && -x >= prev) add(prev, -x);
+            prev = x;
+        }
+    }
+}
+
+}  // namespace
+
+void rescalepv(Records& r) {
+    const int iout = r.files.iout;
+    auto lst = [&](const std::string& s) { r.io.write(iout, s); };
+    auto both = [&](const std::string& s) {
+        r.io.write(terminal, s);
+        r.io.write(iout, s);
+    };
+    const int method = r.args.iscale;
+    const char* mname = method == 2 ? "fraction" : method == 3 ? "sigmaPv" : "difference";
+    const char* msign = method == 2 ? "*" : method == 3 ? "s" : "+";
+    lst("");
+    lst(std::string(" Using ") + mname + " method for rescaling...");
+
+    FragLines fl;
+    const bool opened = r.io.try_open_old(kInp, kInpName);
+    if (opened) read_fraglines(r, fl);
+
+    bool allatoms = true;
+    int nfrag = 1;
+    if (fl.anyfrag && fl.nfrag != 0) {
+        allatoms = false;
+        nfrag = fl.nfrag;  // a negative number gives no fragment at all
+    }
+    if (allatoms) {
+        both("");
+        both(" Using ALL atoms for fragment 1 !");
+    }
+
+    const int nat = r.atoms.nat;
+    std::vector<char> flag(static_cast<std::size_t>(nat) + 1, 0);
+    for (int f = 1; f <= nfrag; ++f) {
+        both("");
+        both(" ***** Rescaling Pv's in fragment = " + fi(f, 3) + " *****");
+        if (allatoms)
+            std::fill(flag.begin() + 1, flag.end(), 1);
+        else
+            members(r, f, flag);
+
+        float s = 0.0f, fr = 0.0f, sig = 0.0f;
+        int n = 0;
+        for (int k = 1; k <= nat; ++k) {
+            if (!flag[static_cast<std::size_t>(k)]) continue;
+            s += r.mpoles.pv[k];
+            fr += pval(r.atoms.iz[k]) * r.atoms1.occ[k];
+            sig += r.mpoles.spv[k];
+            ++n;
+        }
+        // An empty fragment has no free-atom electrons to compare with.
+        float pct = fr != 0.0f ? std::fabs(fr - s) / fr * 100.0f : 0.0f;
+        both("");
+        both(" Sum-of-Pv[free]     = " + ff(fr, 12, 6) + " el.");
+        both(" Sum-of-Pv[databank] = " + ff(s, 12, 6) + " el.");
+        both(" Difference          = " + ff(fr - s, 12, 6) + " el. ( " + ff(pct, 6, 2) + " % )");
+        if (method == 3) both(" Sum of sigma(Pv)    = " + ff(sig, 12, 6));
+
+        if (!fl.anychfrag) {
+            r.io.prompt(" Enter net charge of fragment " + fi(f, 3) + " [0.] : ");
+            std::string answer;
+            if (!std::getline(r.io.stdin_stream(), answer))
+                fault("standard input",
+                      "end of input at the prompt for the net charge of fragment " +
+                          std::to_string(f));
+            if (lenstr(answer) != 0) {
+                if (static_cast<int>(fl.chfrag.size()) < f + 1)
+                    fl.chfrag.resize(static_cast<std::size_t>(f) + 1, 0.0f);
+                if (ListReader(answer).get(fl.chfrag[static_cast<std::size_t>(f)]) ==
+                    ReadStatus::error)
+                    fault("standard input", "expected a number for the net charge of fragment " +
+                                                std::to_string(f) + ", found \"" + trim(answer) +
+                                                "\"");
+            }
+        }
+        const float q = fl.charge(f);
+        const float t = fr - q;
+        both("");
+        both(" Rescaling Sum-of-Pv to " + ff(t, 13, 6) + " el." + "   " +
+             "( Charge = " + fsp(q, 8, 3) + " el. )");
+
+        lst("");
+        lst("    NO  ATOM" + std::string(7, ' ') + "Occup.    Pv(DB)      Pv(free)" +
+            std::string(4, ' ') + msign + "Corr       Pv(new)");
+        lst("");
+        float snew = 0.0f;
+        for (int k = 1; k <= nat; ++k) {
+            if (!flag[static_cast<std::size_t>(k)]) continue;
+            float pv = r.mpoles.pv[k];
+            float corr = 0.0f, pnew = 0.0f;
+            // Without weights (every sigma 0) the sigma method shares the difference equally,
+            // and a zero sum cannot be scaled: the fraction method then leaves it as it is.
+            if (method == 2) {
+                corr = s != 0.0f ? t / s : 1.0f;
+                pnew = pv * corr;
+            } else if (method == 3 && sig != 0.0f) {
+                corr = r.mpoles.spv[k] * (t - s) / sig;
+                pnew = pv + corr;
+            } else {
+                corr = (t - s) / static_cast<float>(n);
+                pnew = pv + corr;
+            }
+            float occ = r.atoms1.occ[k];
+            lst(fi(k, 6) + "  " + pad(r.atoms.label[k], 8) + " " + ff(occ, 7, 3) + ff(pv, 12, 5) +
+                ff(pval(r.atoms.iz[k]) * occ, 12, 5) + fsp(corr, 12, 5) + ff(pnew, 12, 5));
+            r.mpoles.pv[k] = pnew;
+            snew += pnew;
+        }
+        lst("");
+        lst(std::string(20, ' ') + "SUM " + ff(s, 12, 5) + ff(fr, 12, 5) + ff(t - s, 12, 5) +
+            ff(snew, 12, 5));
+    }
+    if (opened) r.io.close(kInp);
+}
+
+}  // namespace kova

@@ -1,0 +1,264 @@
+// The frame decision of one atom: the NO rule, the ring-centre and fused-ring frames, the
+// search around an atom without neighbours, the group planarity and the equal neighbour
+// pairs; then the rules by neighbour count and the per-atom tail.
+#include <string>
+#include <vector>
+
+#include "frames/defloc.hpp"
+#include "frames/dummies.hpp"
+#include "frames/equivalence.hpp"
+#include "frames/frame_index.hpp"
+#include "frames/localdef.hpp"
+#include "input/cell.hpp"
+#include "main/messages.hpp"
+#include "shared/format.hpp"
+#include "topology/neighbours.hpp"
+#include "topology/planarity.hpp"
+#include "topology/rings.hpp"
+
+namespace kova {
+
+void target_atom(Records& r, Frame& f, int which, int atom) {
+    (which == 1 ? f.at1 : f.at2) = pad(r.atoms.label[atom], 8);
+    (which == 1 ? f.xca1 : f.xca2) = r.atoms.xc[atom];
+}
+
+void target_dummy(Records& r, Frame& f, int which, int flag, const Vec3f& point) {
+    int k = 0;
+    Vec3f pc{};
+    adddummyatom(r, flag, point[0], point[1], point[2], k, pc[0], pc[1], pc[2]);
+    (which == 1 ? f.at1 : f.at2) = pad(r.dummy.dumlab[k], 8);
+    (which == 1 ? f.xca1 : f.xca2) = pc;
+}
+
+void set_sitesym(Records& r, int i, const char* word) { r.atoms.sitesym[i] = pad(word, 5); }
+
+void listing(Records& r, const std::string& text) {
+    r.io.write(r.files.iout, "");
+    r.io.write(r.files.iout, text);
+}
+
+void both(Records& r, const std::string& text) {
+    r.io.write(terminal, "");
+    r.io.write(terminal, text);
+    listing(r, text);
+}
+
+float angle_at(const Records& r, const Vec3f& a, int b, int c) {
+    const Vec3f& pb = r.atoms.xc[b];
+    const Vec3f& pc = r.atoms.xc[c];
+    const float p[9] = {a[0], a[1], a[2], pb[0], pb[1], pb[2], pc[0], pc[1], pc[2]};
+    float ang = 0.0f;
+    calcang(p, ang);
+    return ang;
+}
+
+namespace {
+
+bool in_ring(const Records& r, int ring, int atom) {
+    for (int m = 1; m <= r.rings.ringsize[ring]; ++m)
+        if (r.rings.ringat[ring][m] == atom) return true;
+    return false;
+}
+
+// Five or more neighbours, TOXD, or an ordered atom next to a disordered one.
+void no_rule(Records& r, int i, Frame& f) {
+    const int nnei = r.neighbors.at[i].nnei;
+    set_sitesym(r, i, "NO");
+    f.ax1 = 'X';
+    target_atom(r, f, 1, r.isn.isn[1]);
+    f.ax2 = 'Y';
+    if (nnei >= 2) {
+        target_atom(r, f, 2, r.isn.isn[2]);
+    } else {
+        // One neighbour only (it is disordered): the second axis takes the fixed point that
+        // the rules use wherever no atom qualifies.
+        both(r, " Will make dummy at 0,0,0");
+        target_dummy(r, f, 2, r.ifra.ifra, Vec3f{0.0f, 0.0f, 0.0f});
+    }
+}
+
+// No neighbours (fewer than 2 under TOXD): the nearest atoms at growing radii.
+void empty_neighbourhood(Records& r, int i, Frame& f) {
+    float rad = 5.0f;
+    findnei(r, i, rad);
+    while (r.neig.nnei < 2 && rad < 20.0f) {
+        rad += 1.0f;
+        findnei(r, i, rad);
+    }
+    set_sitesym(r, i, "NO");
+    f.ax1 = 'X';
+    f.ax2 = 'Y';
+    if (r.neig.nnei >= 2) {
+        const int first = r.neig.inei[1], second = r.neig.inei[2];
+        target_atom(r, f, 1, first);
+        target_atom(r, f, 2, second);
+        return;
+    }
+    both(r, " No neighbors of atom " + pad(r.atoms.label[i], 8) + " were found within " +
+                ff(rad, 10, 2) + " Angstroms");
+    both(r, " Will make dummies at 0,0,0 and 0.5,0.5,0.5");
+    target_dummy(r, f, 1, r.ifra.ifra, Vec3f{0.0f, 0.0f, 0.0f});
+    target_dummy(r, f, 2, r.ifra.ifra, Vec3f{0.5f, 0.5f, 0.5f});
+}
+
+// X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
+void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
+    if (r.rings.ringdum[ring] == 0) {
+        const int size = r.rings.ringsize[ring];
+        Vec3f xm{0.0f, 0.0f, 0.0f};
+        for (int m = 1; m <= size; ++m) {
+            const int a = r.rings.ringat[ring][m];
+            const Vec3f& p = r.ifra.ifra == 1 ? r.atoms.xf[a] : r.atoms.xc[a];
+            for (int k = 0; k < 3; ++k) xm[k] += p[k];
+        }
+        for (int k = 0; k < 3; ++k) xm[k] = xm[k] / static_cast<float>(size);
+        int d = 0;
+        float xo = 0.0f, yo = 0.0f, zo = 0.0f;
+        adddummyatom(r, r.ifra.ifra, xm[0], xm[1], xm[2], d, xo, yo, zo);
+        r.rings.ringdum[ring] = d;
+    }
+    const int d = r.rings.ringdum[ring];
+    listing(r, " Dummy atom which defines the ring center = " + r.dummy.dumlab[d]);
+    set_sitesym(r, i, "m");
+    f.ax1 = 'X';
+    f.at1 = pad(r.dummy.dumlab[d], 8);
+    const Vec3f& s = r.dummy.dumxyz[d];
+    if (r.ifra.ifra == 1)
+        rabs(r, 0, s[0], s[1], s[2], f.xca1[0], f.xca1[1], f.xca1[2]);
+    else
+        f.xca1 = s;
+    f.ax2 = 'Y';
+    const int nnei = r.neighbors.at[i].nnei;
+    for (int m = 1; m <= nnei; ++m) {
+        if (in_ring(r, ring, r.isn.isn[m])) {
+            target_atom(r, f, 2, r.isn.isn[m]);
+            return;
+        }
+    }
+    err(r, "DefLoc", "Could not find atom to direct Y-axis");
+}
+
+// An atom of two planar rings: X towards the other fusion atom, Y into a six-membered ring.
+// False when the fusion neighbour's rings are not 5+6 or 6+6; the rules then decide.
+bool fused_ring_frame(Records& r, int i, Frame& f) {
+    const int nnei = r.neighbors.at[i].nnei;
+    set_sitesym(r, i, "m");
+    f.ax1 = 'X';
+    int fusion_size = -1;
+    for (int m = 1; m <= nnei && fusion_size < 0; ++m) {
+        const int a = r.isn.isn[m];
+        bool lcyc = false, lpl = false, lfus = false;
+        int iring = 0, isize = 0;
+        isitcyclic(r, a, lcyc, lpl, lfus, iring, isize);
+        if (lcyc && !lpl) {
+            target_atom(r, f, 1, a);
+            fusion_size = isize;
+        }
+    }
+    if (fusion_size < 0) err(r, "DefLoc", "Could not find atom to direct X-axis");
+    if (fusion_size != 11 && fusion_size != 12) {
+        // Dropped: the rule that applies now sets the whole frame afresh.
+        f.ax1 = f.ax2 = ' ';
+        f.at1 = f.at2 = std::string(8, ' ');
+        f.xca1 = f.xca2 = Vec3f{};
+        return false;
+    }
+    f.ax2 = 'Y';
+    for (int m = 1; m <= nnei; ++m) {
+        const int b = r.isn.isn[m];
+        bool lcyc = false, lpl = false, lfus = false;
+        int iring = 0, isize = 0;
+        isitcyclic(r, b, lcyc, lpl, lfus, iring, isize);
+        if (lcyc && lpl && isize == 6) {
+            target_atom(r, f, 2, b);
+            return true;
+        }
+    }
+    err(r, "DefLoc", "Could not find atom to direct Y-axis");
+}
+
+// The ring situation of the atom; true when a ring frame decided it.
+bool ring_situation(Records& r, int i, Frame& f) {
+    bool lcyc = false, lpl = false, lfus = false;
+    int iring = 0, isize = 0;
+    isitcyclic(r, i, lcyc, lpl, lfus, iring, isize);
+    if (!lcyc) return false;
+    if (lpl) {
+        listing(r, " Atom belongs to only one planar ring ( # " + fi(iring, 5) + " )");
+        r.forring.iring = 1;
+        r.forring.imemb = isize;
+        if (!r.ring1.lspecial) return false;
+        ring_centre_frame(r, i, f, iring);
+        return true;
+    }
+    if (lfus) {
+        listing(r, " Atom belongs to 2 planar rings of tot numb ( #" + fi(iring, 5) + " )");
+        r.forring.iring = 2;
+        r.forring.imemb = isize;
+        return r.ring1.lspecial && fused_ring_frame(r, i, f);
+    }
+    listing(r, " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
+    listing(r, " Will be treated as if it DOES NOT belong to a ring");
+    return false;
+}
+
+void group_planarity(Records& r, int i) {
+    std::vector<int> list;
+    int n = 0;
+    collectnei(r, i, list, n);
+    planarity(r, r.verbosity.iverb >= 3 ? 1 : 0, r.lpg.lpg, n, list, 3);
+    listing(r, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
+                   (r.lpg.lpg ? "T" : "F") + ".");
+}
+
+void equal_pairs(Records& r, int i, Frame& f) {
+    const NeiTable& t = r.neighbors.at[i];
+    for (int j1 = 1; j1 <= t.nnei; ++j1) {
+        for (int j2 = j1 + 1; j2 <= t.nnei; ++j2) {
+            const int a = t.inei[j1], b = t.inei[j2];
+            if (sameatoms(r, a, b, 0, 0, r.simple.isimple, 0)) {
+                f.isame.emplace_back(a, b);
+                listing(r, " Same atoms : " + fi(a, 6) + fi(b, 6));
+            }
+        }
+    }
+    listing(r, " is = " + fi(static_cast<long long>(f.isame.size()), 4));
+}
+
+}  // namespace
+
+void defloc(Records& r, int i) {
+    frame_index_for(r, i);
+    Frame f;
+    r.forring = Forring{};
+    r.iprint.iprint = 1;
+
+    prtatomnei(r, i, r.files.iout);
+    sortnei(r, i);
+
+    const NeiTable& t = r.neighbors.at[i];
+    const int nnei = t.nnei;
+    f.atom_disordered = r.atoms1.occflag[i] == -1;
+    for (int m = 1; m <= nnei; ++m)
+        if (r.atoms1.occflag[t.inei[m]] == -1) f.neighbour_disordered = true;
+    r.lpg.lpg = nnei < 4;
+    f.nh = (t.ntyp >= 1 && t.iztyp[1] == 1) ? t.ncnt[1] : 0;
+    listing(r, " Number of covalently-bonded H-atoms = " + fi(f.nh, 4));
+
+    const bool toxd = r.lsx.ltoxd;
+    if ((toxd && nnei < 2) || (!toxd && nnei == 0)) {
+        empty_neighbourhood(r, i, f);
+    } else if (nnei > 4 || toxd || (!f.atom_disordered && f.neighbour_disordered)) {
+        no_rule(r, i, f);
+    } else if (!ring_situation(r, i, f)) {
+        if (nnei >= 3) group_planarity(r, i);
+        equal_pairs(r, i, f);
+        frame_rules(r, i, f);
+    }
+
+    frame_tail(r, i, f);
+    enter_framed_atom(r, i);
+}
+
+}  // namespace kova

@@ -1,0 +1,46 @@
+// The frame of the atom being framed, handed from the decision tree (defloc.cpp) to the rules
+// by neighbour count (frame_rules.cpp) and on to the kappa sets and per-atom records
+// (kappa_sets.cpp). One Frame lives for one atom only, so nothing of an earlier atom's frame
+// can reach the next one.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shared/records.hpp"
+
+namespace kova {
+
+struct Frame {
+    char ax1 = ' ', ax2 = ' ';                       // "X", "Y" or "Z"
+    std::string at1 = std::string(8, ' ');          // target labels
+    std::string at2 = std::string(8, ' ');
+    Vec3f xca1{}, xca2{};                            // target positions (Cartesian, Å)
+    std::vector<std::pair<int, int>> isame;          // equal neighbour pairs, in the order found
+
+    bool atom_disordered = false;
+    bool neighbour_disordered = false;
+    int nh = 0;                                      // hydrogen neighbours
+};
+
+// Frame targets: an atom of the working list, or a dummy atom made (or reused) at a point.
+void target_atom(Records& r, Frame& f, int which, int atom);
+void target_dummy(Records& r, Frame& f, int which, int flag, const Vec3f& point);
+void set_sitesym(Records& r, int i, const char* word);
+
+// A listing line of the frame analysis, preceded by an empty line.
+void listing(Records& r, const std::string& text);
+// A search-failure line: terminal first, then the listing, each after an empty line.
+void both(Records& r, const std::string& text);
+
+// The angle a-b-c at b, in degrees, from the Cartesian positions.
+float angle_at(const Records& r, const Vec3f& a, int b, int c);
+
+// The rules for one to four neighbours.
+void frame_rules(Records& r, int i, Frame& f);
+// Kappa set, atom-table line, MoPro lines, "SYMPLM" line, frame picture, populations and the
+// frame integers, once the frame is decided.
+void frame_tail(Records& r, int i, Frame& f);
+
+}  // namespace kova

@@ -1,0 +1,329 @@
+// The dummy-atom store (make or reuse within 0.1 Å, labels, symmetry-image axis atoms), the
+// frame picture of kova.spf and the small geometry helpers of the frame rules. The reuse test
+// and the image test look only at the grid cells around the point, and take the lowest index
+// that the plain scans over all dummies or all images would have taken first.
+#include "frames/dummies.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "main/messages.hpp"
+#include "shared/format.hpp"
+
+namespace kova {
+
+namespace {
+
+constexpr float reuse_dist = 0.1f;    // Å, strictly closer reuses a dummy
+constexpr float image_dist = 0.001f;  // Å, at most this far is "on the image"
+
+// Cell edges wide enough that float rounding of the cell coordinate can never move two points
+// within the search distance further apart than neighbouring cells.
+constexpr float dummy_edge = 0.25f;
+constexpr float image_edge = 1.0f;
+
+Vec3f times(const Mat3f& m, const Vec3f& v) {
+    Vec3f o;
+    for (int k = 0; k < 3; ++k) o[k] = m[k][0] * v[0] + m[k][1] * v[1] + m[k][2] * v[2];
+    return o;
+}
+
+float distance(const Vec3f& a, const Vec3f& b) {
+    float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+bool finite(const Vec3f& p) {
+    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
+}
+
+// Cell coordinate along one axis, clamped to 21 bits; clamping keeps neighbouring cells
+// neighbours, so far-away points only share a crowded edge cell.
+std::int64_t cell_of(float x, float edge) {
+    constexpr double lim = 1048575.0;
+    double c = std::floor(static_cast<double>(x) / static_cast<double>(edge));
+    return static_cast<std::int64_t>(std::clamp(c, -lim, lim));
+}
+
+std::uint64_t cell_key(std::int64_t cx, std::int64_t cy, std::int64_t cz) {
+    auto u = [](std::int64_t c) { return static_cast<std::uint64_t>(c + 1048576) & 0x1FFFFFu; };
+    return (u(cx) << 42) | (u(cy) << 21) | u(cz);
+}
+
+void cells_add(PointCells& g, const Vec3f& p, int k) {
+    if (!finite(p)) return;  // such a point is never within any distance of another
+    g.cells[cell_key(cell_of(p[0], g.edge), cell_of(p[1], g.edge), cell_of(p[2], g.edge))]
+        .push_back(k);
+}
+
+// Indices stored in the 27 cells around p, unsorted.
+void cells_near(const PointCells& g, const Vec3f& p, std::vector<int>& out) {
+    out.clear();
+    if (!finite(p)) return;
+    std::int64_t c[3];
+    for (int k = 0; k < 3; ++k) c[k] = cell_of(p[k], g.edge);
+    for (std::int64_t dx = -1; dx <= 1; ++dx)
+        for (std::int64_t dy = -1; dy <= 1; ++dy)
+            for (std::int64_t dz = -1; dz <= 1; ++dz) {
+                auto it = g.cells.find(cell_key(c[0] + dx, c[1] + dy, c[2] + dz));
+                if (it != g.cells.end())
+                    out.insert(out.end(), it->second.begin(), it->second.end());
+            }
+}
+
+// Brings the dummy cells in line with the store: dummies only ever grow, so new ones are
+// appended; a shorter store (a new frame analysis) or another matrix starts them afresh.
+void sync_dummies(Records& r) {
+    DummyIndex& ix = r.index.dummies;
+    int ndum = std::min(r.dummy.ndum, static_cast<int>(r.dummy.dumxyz.size()) - 1);
+    if (ndum < 0) ndum = 0;
+    if (ix.nindexed > ndum || ix.ifra != r.ifra.ifra || ix.tmat != r.transf.tmat) {
+        ix = DummyIndex{};
+        ix.ifra = r.ifra.ifra;
+        ix.tmat = r.transf.tmat;
+        ix.pc.assign(1, Vec3f{});
+    }
+    ix.grid.edge = dummy_edge;
+    for (int k = ix.nindexed + 1; k <= ndum; ++k) {
+        Vec3f p = dummy_cartesian(r, k);
+        ix.pc.push_back(p);
+        cells_add(ix.grid, p, k);
+    }
+    ix.nindexed = ndum;
+}
+
+void sync_images(Records& r) {
+    ImageIndex& ix = r.index.images;
+    if (ix.nat == r.atoms.nat && ix.ncryst == r.cryst.ncryst) return;
+    ix = ImageIndex{};
+    ix.nat = r.atoms.nat;
+    ix.ncryst = r.cryst.ncryst;
+    ix.grid.edge = image_edge;
+    int last = std::min(r.cryst.ncryst, r.atom_slots());
+    for (int j = std::max(r.atoms.nat, 0) + 1; j <= last; ++j)
+        cells_add(ix.grid, r.atoms.xc[static_cast<std::size_t>(j)], j);
+}
+
+// The images j (ascending) whose Cartesian position is within 0.001 Å of p.
+std::vector<int> images_at(Records& r, const Vec3f& p) {
+    std::vector<int> near, hits;
+    cells_near(r.index.images.grid, p, near);
+    for (int j : near)
+        if (distance(r.atoms.xc[static_cast<std::size_t>(j)], p) <= image_dist) hits.push_back(j);
+    std::sort(hits.begin(), hits.end());
+    return hits;
+}
+
+// A new dummy at the position of image j, replacing the axis label (no reuse test).
+void replace_by_dummy(Records& r, int j, std::string& lab, char let) {
+    int k = r.dummy.ndum + 1;
+    r.dummy.ndum = k;
+    r.ensure_dummies(k);
+    dummylab(r, k);
+    r.io.write(r.files.iout, "");
+    r.io.write(r.files.iout, " Atom " + trim(lab) + " used in definition of " +
+                                 std::string(1, let) + "-axis is" +
+                                 " symmetry-generated; replace with dummy " + fi(k, 4));
+    lab = pad(r.dummy.dumlab[static_cast<std::size_t>(k)], 8);
+    r.dummy.dumxyz[static_cast<std::size_t>(k)] = r.atoms.xf[static_cast<std::size_t>(j)];
+}
+
+Vec3f minus(const Vec3f& a, const Vec3f& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+
+Vec3f cross(const Vec3f& a, const Vec3f& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+float length(const Vec3f& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+int axis_code(char c) { return c == 'X' ? 0 : c == 'Y' ? 1 : c == 'Z' ? 2 : -1; }
+
+std::string spf_point(const std::string& label, const Vec3f& p) {
+    return "ATOM " + label + "   " + ff(p[0], 12, 4) + ff(p[1], 12, 4) + ff(p[2], 12, 4);
+}
+
+}  // namespace
+
+Vec3f dummy_cartesian(const Records& r, int k) {
+    const Vec3f& s = r.dummy.dumxyz[static_cast<std::size_t>(k)];
+    return r.ifra.ifra == 1 ? times(r.transf.tmat, s) : s;
+}
+
+void adddummyatom(Records& r, int flag, float x, float y, float z, int& index, float& xo, float& yo,
+                  float& zo) {
+    Vec3f pc{x, y, z}, pf{x, y, z};
+    if (r.ifra.ifra == 1) {
+        if (flag == 1)
+            pc = times(r.transf.tmat, pf);
+        else
+            pf = times(r.transf.tinv, pc);
+    }
+    if (r.dummy.ndum > 0) {
+        sync_dummies(r);
+        const DummyIndex& ix = r.index.dummies;
+        std::vector<int> near;
+        cells_near(ix.grid, pc, near);
+        int best = 0;
+        for (int k : near)
+            if ((best == 0 || k < best) &&
+                distance(pc, ix.pc[static_cast<std::size_t>(k)]) < reuse_dist)
+                best = k;
+        if (best > 0) {
+            index = best;
+            const Vec3f& pd = ix.pc[static_cast<std::size_t>(best)];
+            xo = pd[0];
+            yo = pd[1];
+            zo = pd[2];
+            return;
+        }
+    }
+    int k = r.dummy.ndum + 1;
+    r.dummy.ndum = k;
+    r.ensure_dummies(k);
+    dummylab(r, k);
+    r.dummy.dumxyz[static_cast<std::size_t>(k)] = r.ifra.ifra == 1 ? pf : pc;
+    index = k;
+    xo = pc[0];
+    yo = pc[1];
+    zo = pc[2];
+}
+
+void dummylab(Records& r, int k) {
+    if (k >= 1000) err(r, "DummyLab", "DUMMY label exceeds format...");
+    if (k < 1) return;
+    r.ensure_dummies(k);
+    r.dummy.dumlab[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);
+}
+
+void checksymeq(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1, std::string& lab2,
+                char let1, char let2) {
+    if (r.cryst.ncryst <= r.atoms.nat) return;
+    sync_images(r);
+    std::vector<int> on1 = images_at(r, p1), on2 = images_at(r, p2);
+    // Image by image, axis 1 before axis 2, as a walk over all images would meet them.
+    std::size_t a = 0, b = 0;
+    while (a < on1.size() || b < on2.size()) {
+        int j = std::min(a < on1.size() ? on1[a] : r.cryst.ncryst + 1,
+                         b < on2.size() ? on2[b] : r.cryst.ncryst + 1);
+        if (a < on1.size() && on1[a] == j) {
+            replace_by_dummy(r, j, lab1, let1);
+            ++a;
+        }
+        if (b < on2.size() && on2[b] == j) {
+            replace_by_dummy(r, j, lab2, let2);
+            ++b;
+        }
+    }
+}
+
+void loc2plat(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, char let2) {
+    if (i < 1 || i > r.atom_slots()) return;
+    const Vec3f& p = r.atoms.xc[static_cast<std::size_t>(i)];
+    int ch = r.iplat.iplat;
+    r.io.write(ch, spf_point(pad(r.atoms.label[static_cast<std::size_t>(i)], 8), p));
+
+    Vec3f r1 = minus(p1, p), r2 = minus(p2, p);
+    Vec3f n = cross(r1, r2);
+    Vec3f w = cross(n, r1);
+    if (!(length(n) > 0.0f) || !(length(w) > 0.0f) || !(length(r1) > 0.0f)) {
+        // Axis points on one line with the atom: keep the first axis (the Cartesian x axis when
+        // it has no length) and complete it with the Cartesian axis it is least along.
+        float l1 = length(r1);
+        Vec3f u = l1 > 0.0f ? Vec3f{r1[0] / l1, r1[1] / l1, r1[2] / l1} : Vec3f{1.0f, 0.0f, 0.0f};
+        int least = 0;
+        for (int k = 1; k < 3; ++k)
+            if (std::fabs(u[k]) < std::fabs(u[least])) least = k;
+        Vec3f e{};
+        e[static_cast<std::size_t>(least)] = 1.0f;
+        r1 = u;
+        n = cross(u, e);
+        w = cross(n, u);
+    }
+
+    int c1 = axis_code(let1), c2 = axis_code(let2);
+    if (c1 < 0 || c2 < 0 || c1 == c2) {  // not a frame the rules make: draw it as X, Y
+        c1 = 0;
+        c2 = 1;
+    }
+    int c3 = 3 - c1 - c2;
+    // The third axis completes a right-handed set, as the XD atom line declares: for the
+    // cyclic pairs (X,Y), (Y,Z), (Z,X) that is r1 x r2, for the others its opposite.
+    bool cyclic = (c2 - c1 + 3) % 3 == 1;
+    Vec3f third = cyclic ? n : Vec3f{-n[0], -n[1], -n[2]};
+    std::array<Vec3f, 3> axes;
+    axes[static_cast<std::size_t>(c1)] = r1;
+    axes[static_cast<std::size_t>(c2)] = w;
+    axes[static_cast<std::size_t>(c3)] = third;
+
+    std::array<Vec3f, 3> ends;
+    getdummy(p, axes[0], axes[1], axes[2], ends[0], ends[1], ends[2]);
+    const char names[3] = {'X', 'Y', 'Z'};
+    std::string digits;
+    getdummylabel(i, digits);
+    for (int k = 0; k < 3; ++k)
+        r.io.write(ch, spf_point(fa(std::string(1, names[k]) + trim(digits), 8),
+                                 ends[static_cast<std::size_t>(k)]));
+}
+
+void getdummy(const Vec3f& p, const Vec3f& r1, const Vec3f& r2, const Vec3f& r3, Vec3f& e1,
+              Vec3f& e2, Vec3f& e3) {
+    auto end = [&p](const Vec3f& v, Vec3f& e) {
+        float l = length(v);
+        for (int k = 0; k < 3; ++k) e[k] = l > 0.0f ? p[k] + 0.2f * v[k] / l : p[k];
+    };
+    end(r1, e1);
+    end(r2, e2);
+    end(r3, e3);
+}
+
+void getdummylabel(int n, std::string& text) {
+    std::string d = std::to_string(n);
+    text = d.size() >= text.size() ? d : d + std::string(text.size() - d.size(), ' ');
+}
+
+void midpoint(float x1, float y1, float z1, float x2, float y2, float z2, float& xm, float& ym,
+              float& zm) {
+    xm = (x1 + x2) * 0.5f;
+    ym = (y1 + y2) * 0.5f;
+    zm = (z1 + z2) * 0.5f;
+}
+
+void calcang(const float p[9], float& angle) {
+    Vec3f d1{p[0] - p[3], p[1] - p[4], p[2] - p[5]};
+    Vec3f d2{p[6] - p[3], p[7] - p[4], p[8] - p[5]};
+    float dot = d1[0] * d2[0] + d1[1] * d2[1] + d1[2] * d2[2];
+    float den = length(d1) * length(d2);
+    if (!(den > 0.0f)) {  // a point on the vertex: no angle; 0 rather than NaN
+        angle = 0.0f;
+        return;
+    }
+    // Rounding can push the cosine of a straight or folded triple just past 1.
+    float c = std::clamp(dot / den, -1.0f, 1.0f);
+    angle = static_cast<float>(static_cast<double>(std::acos(c)) * 57.29577791868205);
+}
+
+void prtang(Records& r, int unit, int i1, int i2, int i3, float angle) {
+    auto lab = [&r](int i) {
+        return (i >= 1 && i <= r.atom_slots()) ? trim(r.atoms.label[static_cast<std::size_t>(i)])
+                                               : std::string();
+    };
+    r.io.write(unit, "");
+    r.io.write(unit, " Angle   " + lab(i1) + " - " + lab(i2) + " - " + lab(i3) + " = " +
+                         ff(angle, 8, 2) + " deg.");
+}
+
+void erum(std::string& label) {
+    std::string s = pad(label, 10);
+    for (std::size_t k = 0; k + 1 < 10; ++k)
+        if (s[k] == 'U' && s[k + 1] == 'M') {
+            s = s.substr(0, k) + s.substr(k + 2);
+            break;
+        }
+    std::size_t b = s.find_first_not_of(' ');
+    s = b == std::string::npos ? std::string() : s.substr(b);
+    label = pad(s, 10);
+}
+
+}  // namespace kova

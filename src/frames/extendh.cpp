@@ -1,0 +1,242 @@
+// Extension of an X-H bond to the standard distance of its chemical environment, with the
+// restraint records: RESET BOND (reset.bond), riding constraints (const.bond), a MoPro
+// DISTAN restraint (res_mopro.inp) and the URATIO line kept in `cons` for the main sequence.
+#include "frames/extendh.hpp"
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "input/cell.hpp"
+#include "input/text.hpp"
+#include "main/messages.hpp"
+#include "shared/format.hpp"
+#include "topology/neighbours.hpp"
+#include "topology/planarity.hpp"
+#include "topology/rings.hpp"
+
+namespace kova {
+
+namespace {
+
+constexpr int C = 6, O = 8;
+constexpr int any = -1;
+
+const NeiTable& table(const Records& r, int x) { return r.neighbors.at[static_cast<std::size_t>(x)]; }
+
+int element(const Records& r, int x) {
+    return (x >= 1 && x <= r.atom_slots()) ? r.atoms.iz[static_cast<std::size_t>(x)] : 0;
+}
+int nn(const Records& r, int x) { return (x >= 1 && x <= r.atom_slots()) ? table(r, x).nnei : 0; }
+int nei(const Records& r, int x, int k) {
+    if (x < 1 || x > r.atom_slots() || k < 1 || k > nn(r, x)) return 0;
+    const auto& v = table(r, x).inei;
+    return k < static_cast<int>(v.size()) ? v[static_cast<std::size_t>(k)] : 0;
+}
+int oxygen_count(const Records& r, int y) {
+    if (y < 1 || y > r.atom_slots()) return 0;
+    const NeiTable& t = table(r, y);
+    for (int k = 1; k <= t.ntyp && k < static_cast<int>(t.iztyp.size()); ++k)
+        if (t.iztyp[static_cast<std::size_t>(k)] == O && k < static_cast<int>(t.ncnt.size()))
+            return t.ncnt[static_cast<std::size_t>(k)];
+    return 0;
+}
+bool lpl_of(Records& r, int x) {
+    bool lcyc = false, lpl = false, lfus = false;
+    int iring = 0, isize = 0;
+    if (x >= 1) isitcyclic(r, x, lcyc, lpl, lfus, iring, isize);
+    return lpl;
+}
+
+// The surroundings of one X-H bond as the classification rows ask about them; each fact is
+// worked out when a row first needs it, so a failing Y-O-H check stops only the rows of
+// its own group.
+struct Env {
+    Records& r;
+    int x, h;
+
+    bool all_c_or_h() const {
+        for (int k = 1; k <= nn(r, x); ++k) {
+            int z = element(r, nei(r, x, k));
+            if (z != 1 && z != C) return false;
+        }
+        return true;
+    }
+    // N-H: exactly two neighbours of X are carbon atoms with 3 neighbours each
+    bool two_sp2_carbons() const {
+        int n = 0;
+        for (int k = 1; k <= nn(r, x); ++k)
+            if (int j = nei(r, x, k); element(r, j) == C && nn(r, j) == 3) ++n;
+        return n == 2;
+    }
+    // NH2: c is X's carbon neighbour, the last in stored order
+    int c() const {
+        int c = 0;
+        for (int k = 1; k <= nn(r, x); ++k)
+            if (int j = nei(r, x, k); element(r, j) == C) c = j;
+        return c;
+    }
+    bool c3() const { return nn(r, c()) == 3; }
+    bool planar() {
+        if (!planar_) {
+            std::vector<int> list;
+            int n = 0;
+            collectnei(r, x, list, n);
+            bool lplan = false;
+            planarity(r, 0, lplan, n, list, 3);
+            planar_ = lplan;
+        }
+        return *planar_;
+    }
+    bool c_terminal_oxygen() const {
+        int cc = c();
+        for (int k = 1; k <= nn(r, cc); ++k)
+            if (int j = nei(r, cc, k); element(r, j) == O && nn(r, j) == 1) return true;
+        return false;
+    }
+    // O-H: Y is the second entry of X's neighbour list
+    int y() const { return nei(r, x, 2); }
+    bool y_carbon() const { return element(r, y()) == C; }
+    int y_oxygens() const { return oxygen_count(r, y()); }
+    // the last oxygen neighbour of Y other than X
+    int other_oxygen() const {
+        int o = 0;
+        for (int k = 1; k <= nn(r, y()); ++k)
+            if (int j = nei(r, y(), k); element(r, j) == O && j != x) o = j;
+        if (o == 0) err(r, "ExtendH", "Error 2 in Y-O-H");
+        return o;
+    }
+
+    std::optional<bool> planar_;
+};
+
+struct Row {
+    int z, nb, nh;             // parent element, its neighbour count, its H count (any: -1)
+    bool (*test)(Env&);        // nullptr: no further test
+    const char* group;
+    float d;                   // standard X-H distance (Å)
+};
+
+const Row kRows[] = {
+    {6, 4, 3, [](Env& e) { return e.all_c_or_h(); }, "C-C-H3", 1.077f},
+    {6, 4, 3, nullptr, "X-C-H3", 1.077f},
+    {6, 4, 2, [](Env& e) { return e.all_c_or_h(); }, "C2-C-H2", 1.092f},
+    {6, 4, 2, nullptr, "X2-C-H2", 1.091f},
+    {6, 4, 1, [](Env& e) { return e.all_c_or_h(); }, "C3-C-H", 1.099f},
+    {6, 4, 1, nullptr, "X3-C-H", 1.098f},
+    {6, 3, 1, [](Env& e) { return lpl_of(e.r, e.x); }, "aromatic C-H", 1.083f},
+    {6, 3, any, nullptr, "C-C=C-H", 1.082f},
+    {7, 4, any, nullptr, "N+-H", 1.036f},
+    {7, 3, 1, [](Env& e) { return e.two_sp2_carbons(); }, "C2-N-H", 1.030f},
+    {7, 3, 1, nullptr, "X2-N-H", 1.027f},
+    {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && lpl_of(e.r, e.c()); }, "C(ar)-N-H2pl", 1.010f},
+    {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && e.c_terminal_oxygen(); }, "C-N-H2 amido", 1.010f},
+    {7, 3, 2, [](Env& e) { return e.c3() && e.planar(); }, "C-N-H2pl", 1.012f},
+    {7, 3, 2, [](Env& e) { return e.c3() && !e.planar() && lpl_of(e.r, e.c()); }, "C(ar)-N-H2py", 1.024f},
+    {7, 3, 2, [](Env& e) { return e.c3() && !e.planar(); }, "X-N-H2", 1.015f},
+    {8, 2, 2, nullptr, "water", 0.9584f},
+    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && lpl_of(e.r, e.y()); }, "O-H in phenol", 0.992f},
+    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && nn(e.r, e.y()) == 4; }, "Csp3-O-H in alcohol", 0.970f},
+    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1; }, "C-O-H any", 0.980f},
+    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2 && nn(e.r, e.other_oxygen()) == 1; }, "O-H in acid", 1.018f},
+    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2; }, "O-H in ether", 0.980f},
+    {8, 2, 1, [](Env& e) { return !e.y_carbon() && (e.y_oxygens() == 3 || e.y_oxygens() == 4); }, "O-H in Pacid", 1.015f},
+    {8, 2, 1, [](Env& e) { return !e.y_carbon(); }, "X-OH", 0.983f},
+    {16, any, any, nullptr, "S-H", 1.338f},
+};
+
+std::string lab(const Records& r, int a) { return trim(r.atoms.label[static_cast<std::size_t>(a)]); }
+
+// The MoPro name field: the label without its brackets, as many characters as the label has,
+// written A5 (cut to 5, or right-adjusted).
+std::string name_field(const Records& r, int a) {
+    std::string label = lab(r, a);
+    std::string name = label;
+    erbras(name);
+    return fa(name.substr(0, label.size()), 5);
+}
+
+float distance(const Vec3f& a, const Vec3f& b) {
+    float dx = b[0] - a[0], dy = b[1] - a[1], dz = b[2] - a[2];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+void write_records(Records& r, int ix, int ih, float d, float ratio) {
+    const auto& resatm = r.resi1.resatm;
+    std::string pair;  // the two atoms of a MoPro restraint
+    if (r.resi1.lresi)
+        pair = pad(resatm[static_cast<std::size_t>(ix)], 10) + "  " + pad(resatm[static_cast<std::size_t>(ih)], 10);
+    else
+        pair = name_field(r, ix) + " 1" + "  " + name_field(r, ih) + " 1";
+    const std::string gap = r.resi1.lresi ? "  " : " ";
+
+    r.io.write(r.xhbonds.iures, "DISTAN   " + pair + " " + ff(d, 6, 3) + gap + "0.001");
+    r.cons.cons[static_cast<std::size_t>(ih)] =
+        pad(trim("URATIO      " + pair + " " + ff(ratio, 6, 1) + gap + "0.01"), 100);
+
+    r.io.write(r.xhbonds.iureset, trim("RESET BOND  " + lab(r, ix) + " " + lab(r, ih) + ff(d, 6, 3)));
+
+    const int ic = r.xhbonds.iuconst;
+    r.io.write(ic, "!");
+    r.io.write(ic, "! " + lab(r, ix) + " - " + lab(r, ih) + " = " + ff(d, 9, 3) + " Angstroms");
+    r.io.write(ic, "!");
+    for (const char* axis : {"X", "Y", "Z"})
+        r.io.write(ic, std::string("CON 1 ") + axis + "/" + std::to_string(ix) + " -1 " + axis + "/" +
+                           std::to_string(ih) + " = 0");
+}
+
+}  // namespace
+
+void extendh(Records& r, int ix, int ih) {
+    if (ix < 1 || ix > r.atom_slots() || ih < 1 || ih > r.atom_slots()) return;
+    const int out = r.files.iout;
+    const auto i = static_cast<std::size_t>(ih);
+    r.iprint.iprint = 0;
+    const std::string bond = "   X-H group : " + lab(r, ix) + "-" + lab(r, ih) + " >" + "  ";
+
+    if (r.atoms1.occflag[i] == -1 && !r.disorder.ldisfh) {
+        r.io.write(out, bond + "H-ATOM IS DISORDERED");
+        return;
+    }
+    r.io.write(out, "");
+    r.io.write(out, " Trying to extend hydrogen " + lab(r, ih) + " to standard distance :");
+
+    const int z = r.forh.ihp[i], nb = r.forh.isp[i], nh = r.forh.ihnei[i];
+    if (z != 6 && z != 7 && z != 8 && z != 16) {
+        r.io.write(out, bond + "DON'T KNOW HOW TO HANDLE");
+        return;
+    }
+    Env env{r, ix, ih, {}};
+    if (z == 8 && nb == 2 && nh == 1 && env.y_oxygens() == 0) err(r, "ExtendH", "Error 1 in Y-O-H");
+
+    const Row* found = nullptr;
+    for (const Row& row : kRows) {
+        if (row.z != z || (row.nb != any && row.nb != nb) || (row.nh != any && row.nh != nh)) continue;
+        if (row.test && !row.test(env)) continue;
+        found = &row;
+        break;
+    }
+
+    auto& xh = r.atoms.xc[i];
+    const auto& xx = r.atoms.xc[static_cast<std::size_t>(ix)];
+    float d = 0.0f;
+    if (found) {
+        d = found->d;
+        float d0 = distance(xx, xh);
+        for (int k = 0; k < 3; ++k) xh[k] = xx[k] + (xh[k] - xx[k]) * d / d0;
+        r.io.write(out, bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
+        if (r.ifra.ifra == 1) {
+            auto& f = r.atoms.xf[i];
+            rabs(r, 1, xh[0], xh[1], xh[2], f[0], f[1], f[2]);
+        }
+        findnei(r, ix, 0.0f);
+    } else {
+        d = distance(xx, xh);
+        r.io.write(out, bond + "NOT IDENTIFIED");
+    }
+
+    write_records(r, ix, ih, d, z == 6 ? 1.2f : 1.5f);
+}
+
+}  // namespace kova

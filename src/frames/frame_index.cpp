@@ -1,0 +1,162 @@
+// The lookup tables of the frame analysis. Every key holds exactly the fields that the scan it
+// replaces compares, so a key match and the scan's test agree; where the scan's test is a
+// routine with listing lines of its own (the equivalence test at VERBOSE 3), the scan itself
+// runs, since its listing is part of the result.
+#include "frames/frame_index.hpp"
+
+#include <cmath>
+#include <string>
+
+#include "frames/equivalence.hpp"
+#include "shared/format.hpp"
+#include "topology/rings.hpp"
+
+namespace kova {
+
+namespace {
+
+void add_int(std::string& key, int v) {
+    key += std::to_string(v);
+    key += ',';
+}
+
+// exname, itbl and the parent data of the hydrogen kappa-set test (any element may match).
+std::string h_key(const Records& r, int j) {
+    std::string key = pad(r.except.exname[j], 40);
+    key += '|';
+    add_int(key, r.atoms1.itbl[j]);
+    add_int(key, r.forh.ihp[j]);
+    add_int(key, r.forh.isp[j]);
+    add_int(key, r.forh.ihnei[j]);
+    return key;
+}
+
+// What sameatoms(i, j, 1, 1, 0, 1) compares: element, neighbour count, neighbour types with
+// their counts, ring number, site symmetry and functional group.
+std::string x_key(Records& r, int j) {
+    const NeiTable& t = r.neighbors.at[j];
+    std::string key;
+    add_int(key, r.atoms.iz[j]);
+    add_int(key, t.nnei);
+    add_int(key, t.ntyp);
+    for (int k = 1; k <= t.ntyp; ++k) {
+        add_int(key, k < static_cast<int>(t.iztyp.size()) ? t.iztyp[k] : 0);
+        add_int(key, k < static_cast<int>(t.ncnt.size()) ? t.ncnt[k] : 0);
+    }
+    bool lcyc = false, lpl = false, lfus = false;
+    int iring = 0, isize = 0;
+    isitcyclic(r, j, lcyc, lpl, lfus, iring, isize);
+    add_int(key, isize);
+    key += pad(r.atoms.sitesym[j], 5);
+    key += '|';
+    key += pad(r.except.exname[j], 40);
+    return key;
+}
+
+bool is_free_set(const Records& r, int k, int itbl) {
+    if (k < 1 || k > r.kappas.nkap || k >= static_cast<int>(r.kappas.ktbl.size())) return false;
+    return r.kappas.ktbl[k] == itbl && std::fabs(r.kappas.kap[k][1] - 1.0f) <= 0.0001f &&
+           std::fabs(r.kappas.kap[k][2] - 1.0f) <= 0.0001f;
+}
+
+void enter(Records& r, FrameIndex& ix, int j) {
+    ix.first_h.try_emplace(h_key(r, j), j);
+    ix.first_x.try_emplace(x_key(r, j), j);
+    ix.upto = j;
+}
+
+void note_set(Records& r, FrameIndex& ix, int k) {
+    if (auto it = ix.listed_under.find(k); it != ix.listed_under.end()) {
+        ix.free_sets[it->second].erase(k);
+        ix.listed_under.erase(it);
+    }
+    if (k < 1 || k >= static_cast<int>(r.kappas.ktbl.size())) return;
+    int t = r.kappas.ktbl[k];
+    if (!is_free_set(r, k, t)) return;
+    ix.free_sets[t].insert(k);
+    ix.listed_under[k] = t;
+}
+
+FrameIndex& index_of(Records& r) {
+    if (!r.frame_index) r.frame_index = std::make_shared<FrameIndex>();
+    return *r.frame_index;
+}
+
+}  // namespace
+
+FrameIndex& frame_index_for(Records& r, int i) {
+    FrameIndex& ix = index_of(r);
+    if (i == 1 || ix.upto != i - 1 || ix.nat != r.atoms.nat) {
+        // A new frame analysis (or atoms framed out of order): rebuild from the records.
+        ix = FrameIndex{};
+        ix.nat = r.atoms.nat;
+        for (int j = 1; j <= r.atoms.nat; ++j) ix.last_atom[trim(r.atoms.label[j])] = j;
+        for (int j = 1; j < i; ++j) enter(r, ix, j);
+        ix.upto = i - 1;
+        for (int k = 1; k <= r.kappas.nkap; ++k) note_set(r, ix, k);
+    }
+    return ix;
+}
+
+void enter_framed_atom(Records& r, int i) {
+    FrameIndex& ix = index_of(r);
+    if (ix.upto == i - 1) enter(r, ix, i);
+}
+
+int target_number(Records& r, const std::string& label) {
+    std::string t = trim(label);
+    if (t.size() > 3 && t.compare(0, 3, "DUM") == 0 && t.size() <= 3 + 9) {
+        bool digits = true;
+        for (std::size_t p = 3; p < t.size(); ++p) digits = digits && t[p] >= '0' && t[p] <= '9';
+        if (digits) {
+            long k = std::stol(t.substr(3));
+            if (k >= 1 && k <= r.dummy.ndum && same_text(r.dummy.dumlab[k], t))
+                return r.atoms.nat + static_cast<int>(k);
+        }
+    }
+    FrameIndex& ix = index_of(r);
+    if (ix.nat != r.atoms.nat) {
+        ix.last_atom.clear();
+        ix.nat = r.atoms.nat;
+        for (int j = 1; j <= r.atoms.nat; ++j) ix.last_atom[trim(r.atoms.label[j])] = j;
+    }
+    auto it = ix.last_atom.find(t);
+    return it == ix.last_atom.end() ? 0 : it->second;
+}
+
+int first_h_equivalent(Records& r, int i) {
+    FrameIndex& ix = frame_index_for(r, i);
+    auto it = ix.first_h.find(h_key(r, i));
+    return it == ix.first_h.end() ? 0 : it->second;
+}
+
+int first_equivalent(Records& r, int i) {
+    auto scan = [&r, i] {
+        for (int j = 1; j < i; ++j)
+            if (sameatoms(r, i, j, 1, 1, 0, 1)) return j;
+        return 0;
+    };
+    // At VERBOSE 3 the test lists every comparison, so the comparisons themselves are made.
+    if (r.verbosity.iverb >= 3) return scan();
+    FrameIndex& ix = frame_index_for(r, i);
+    auto it = ix.first_x.find(x_key(r, i));
+    if (it == ix.first_x.end()) return 0;
+    if (sameatoms(r, i, it->second, 1, 1, 0, 1)) return it->second;
+    return scan();  // the key and the test disagree: trust the test
+}
+
+int free_kappa_set(Records& r, int itbl) {
+    FrameIndex& ix = index_of(r);
+    auto it = ix.free_sets.find(itbl);
+    if (it == ix.free_sets.end()) return 0;
+    for (auto k = it->second.begin(); k != it->second.end();) {
+        if (is_free_set(r, *k, itbl)) return *k;
+        ix.listed_under.erase(*k);
+        k = it->second.erase(k);
+    }
+    return 0;
+}
+
+void kappa_set_changed(Records& r, int k) { note_set(r, index_of(r), k); }
+
+}  // namespace kova

@@ -1,0 +1,337 @@
+// The frame rules for atoms with one to four neighbours. Where no neighbour can fix the second
+// axis, a rule searches the surroundings at growing radii and, when nothing qualifies, points
+// the axis at a dummy atom at 0,0,0.
+#include <string>
+
+#include "frames/defloc.hpp"
+#include "frames/dummies.hpp"
+#include "frames/extendh.hpp"
+#include "main/messages.hpp"
+#include "shared/format.hpp"
+#include "topology/neighbours.hpp"
+
+namespace kova {
+
+namespace {
+
+const Vec3f kOrigin{0.0f, 0.0f, 0.0f};
+
+bool accepted_bend(float ang) { return ang > 10.0f && ang <= 160.0f; }
+
+Vec3f midpoint_of(const Records& r, int a, int b) {
+    const Vec3f& pa = r.atoms.xc[a];
+    const Vec3f& pb = r.atoms.xc[b];
+    Vec3f m{};
+    midpoint(pa[0], pa[1], pa[2], pb[0], pb[1], pb[2], m[0], m[1], m[2]);
+    return m;
+}
+
+// With Extend_H the hydrogen atom moves out to the standard X-H distance (its frame targets
+// are other atoms and stay as chosen).
+void extend(Records& r, int p, int i) {
+    if (r.lfh.lfh) extendh(r, p, i);
+}
+
+void not_found(Records& r, int centre, float rad) {
+    both(r, " No neighbors of atom " + pad(r.atoms.label[centre], 8) + " were found within " +
+                ff(rad, 10, 2) + " Angstroms");
+    both(r, " Will make dummy at 0,0,0");
+}
+
+// Terminal hydrogen: Z along the bond, Y towards a heavy atom seen from the parent.
+void hydrogen_rule(Records& r, int i, Frame& f, int p) {
+    const NeiTable& tp = r.neighbors.at[p];
+    set_sitesym(r, i, "cyl");
+    f.ax1 = 'Z';
+    target_atom(r, f, 1, p);
+    f.ax2 = 'Y';
+
+    r.forh.isp[i] = tp.nnei;
+    r.forh.ihp[i] = r.atoms.iz[p];
+    r.forh.ihnei[i] = tp.ntyp >= 1 ? tp.ncnt[1] : 0;
+    listing(r, " Hydrogen connected to an atom with " + fi(r.forh.isp[i], 2) + " bonds ( " +
+                   fi(r.forh.ihnei[i], 2) + " - Hydrogen(s) )");
+
+    if (tp.ntyp == 1 && tp.nnei >= 2) {
+        // The parent carries hydrogen atoms only: Y towards another of them.
+        for (int m = 1; m <= tp.nnei; ++m) {
+            if (tp.inei[m] != i) {
+                target_atom(r, f, 2, tp.inei[m]);
+                return extend(r, p, i);
+            }
+        }
+        err(r, "DefLoc", "can not happen <1>");
+    }
+    r.iprint.iprint = 0;
+    findnei(r, p, 10.0f);
+    bool found = false;
+    for (int m = 1; m <= r.neig.nnei && !found; ++m) {
+        const int c = r.neig.inei[m];
+        if (r.atoms.iz[c] == 1 || r.cryst.isq[c] != 0) continue;
+        const float ang = angle_at(r, r.atoms.xc[i], p, c);
+        if (ang <= 170.0f) {
+            prtang(r, r.files.iout, i, p, c, ang);
+            target_atom(r, f, 2, c);
+            found = true;
+        }
+    }
+    if (!found) {
+        not_found(r, p, 10.0f);
+        target_dummy(r, f, 2, r.ifra.ifra, kOrigin);
+    }
+    extend(r, p, i);
+}
+
+// Any other terminal atom: X along the bond, Y towards a neighbour of the partner that makes
+// a real angle; a partner in a straight chain turns the frame into Z and "cyl".
+void terminal_rule(Records& r, int i, Frame& f, int p) {
+    const NeiTable& tp = r.neighbors.at[p];
+    set_sitesym(r, i, "m");
+    f.ax1 = 'X';
+    target_atom(r, f, 1, p);
+    f.ax2 = 'Y';
+
+    bool partner_has_other = false;
+    for (int m = 1; m <= tp.nnei; ++m) partner_has_other = partner_has_other || tp.inei[m] != i;
+
+    if (tp.nnei >= 2) {
+        for (int m = 1; m <= tp.nnei; ++m) {
+            const int c = tp.inei[m];
+            if (c == i) continue;
+            const float ang = angle_at(r, r.atoms.xc[i], p, c);
+            if (accepted_bend(ang)) {
+                prtang(r, r.files.iout, i, p, c, ang);
+                target_atom(r, f, 2, c);
+                return;
+            }
+            if (ang > 160.0f) {
+                f.ax1 = 'Z';
+                set_sitesym(r, i, "cyl");
+            }
+        }
+    }
+    // Searches at 4, 6, 8, 10 and 12 Å; they accept nothing when the partner's only
+    // neighbour is the atom itself.
+    float rad = 4.0f;
+    for (;;) {
+        findnei(r, p, rad);
+        if (partner_has_other) {
+            for (int m = 1; m <= r.neig.nnei; ++m) {
+                const int c = r.neig.inei[m];
+                if (c == i) continue;
+                const float ang = angle_at(r, r.atoms.xc[i], p, c);
+                if (accepted_bend(ang)) {
+                    prtang(r, r.files.iout, i, p, c, ang);
+                    target_atom(r, f, 2, c);
+                    return;
+                }
+            }
+        }
+        if (rad > 10.0f) break;
+        rad += 2.0f;
+    }
+    not_found(r, p, rad);
+    target_dummy(r, f, 2, r.ifra.ifra, kOrigin);
+}
+
+void two_neighbours(Records& r, int i, Frame& f) {
+    const NeiTable& t = r.neighbors.at[i];
+    const int a = t.inei[1], b = t.inei[2];
+    const float ang = angle_at(r, r.atoms.xc[a], i, b);
+    if (ang < 170.0f) {
+        listing(r, " BENT conformation !");
+        if (f.isame.size() == 1) {
+            set_sitesym(r, i, "mm2");
+            f.ax1 = 'Z';
+            target_dummy(r, f, 1, 0, midpoint_of(r, a, b));
+            f.ax2 = 'Y';
+            target_atom(r, f, 2, a);
+        } else {
+            set_sitesym(r, i, "m");
+            f.ax1 = 'X';
+            f.ax2 = 'Y';
+            const bool one_h = f.nh == 1;
+            target_atom(r, f, 1, one_h ? b : a);
+            target_atom(r, f, 2, one_h ? a : b);
+        }
+        return;
+    }
+    listing(r, " LINEAR conformation !");
+    set_sitesym(r, i, "cyl");
+    f.ax1 = 'Z';
+    const int z = r.atoms.iz[b] == 1 ? a : b;
+    target_atom(r, f, 1, z);
+    f.ax2 = 'X';
+    // Searches from 2.0 to 10.0 Å in steps of 0.5 Å; the two nearest atoms of each result are
+    // normally the two neighbours and are passed over.
+    float rad = 2.0f;
+    for (;;) {
+        findnei(r, i, rad);
+        for (int m = 3; m <= r.neig.nnei; ++m) {
+            const int c = r.neig.inei[m];
+            const float ang2 = angle_at(r, r.atoms.xc[z], i, c);
+            if (ang2 <= 160.0f) {
+                prtang(r, r.files.iout, z, i, c, ang2);
+                target_atom(r, f, 2, c);
+                return;
+            }
+        }
+        if (rad >= 10.0f) break;
+        rad += 0.5f;
+    }
+    not_found(r, i, rad);
+    target_dummy(r, f, 2, r.ifra.ifra, kOrigin);
+}
+
+// The neighbour among the first three that is not in the pair (a, b).
+int odd_neighbour(const NeiTable& t, int a, int b) {
+    for (int m = 1; m <= 3; ++m)
+        if (t.inei[m] != a && t.inei[m] != b) return t.inei[m];
+    return t.inei[3];
+}
+
+Vec3f centroid_of_three(const Records& r, const NeiTable& t) {
+    Vec3f c{};
+    for (int k = 0; k < 3; ++k) {
+        const auto& x = r.ifra.ifra == 1 ? r.atoms.xf : r.atoms.xc;
+        c[k] = (x[t.inei[1]][k] + x[t.inei[2]][k] + x[t.inei[3]][k]) / 3.0f;
+    }
+    return c;
+}
+
+void three_neighbours(Records& r, int i, Frame& f) {
+    const NeiTable& t = r.neighbors.at[i];
+    const int npair = static_cast<int>(f.isame.size());
+    if (npair != 0 && npair != 1 && npair != 3)
+        err(r, "DefLoc", " is = " + fi(npair, 4) + " is not valid...");
+    const bool lpg = r.lpg.lpg;
+    const int label = lpg ? (npair == 0 ? 300 : npair == 1 ? 301 : 303)
+                          : (npair == 0 ? 310 : npair == 1 ? 311 : 312);
+    listing(r, " Label = " + fi(label, 5));
+    const int* isn = r.isn.isn.data();
+    switch (label) {
+        case 300:
+        case 310:
+            set_sitesym(r, i, label == 300 ? "m" : "NO");
+            f.ax1 = 'X';
+            target_atom(r, f, 1, isn[1]);
+            f.ax2 = 'Y';
+            target_atom(r, f, 2, isn[2]);
+            break;
+        case 301: {
+            const auto [a, b] = f.isame[0];
+            const int odd = odd_neighbour(t, a, b);
+            set_sitesym(r, i, "mm2");
+            f.ax1 = 'Z';
+            if (r.atoms.iz[odd] == 1)
+                target_dummy(r, f, 1, 0, midpoint_of(r, a, b));
+            else
+                target_atom(r, f, 1, odd);
+            f.ax2 = 'X';
+            target_atom(r, f, 2, a);
+            break;
+        }
+        case 303:
+            set_sitesym(r, i, "3m");
+            f.ax1 = 'X';
+            target_atom(r, f, 1, t.inei[1]);
+            f.ax2 = 'Y';
+            target_atom(r, f, 2, t.inei[2]);
+            break;
+        case 311: {
+            const auto [a, b] = f.isame[0];
+            set_sitesym(r, i, "m");
+            f.ax1 = 'X';
+            target_dummy(r, f, 1, 0, midpoint_of(r, a, b));
+            f.ax2 = 'Y';
+            target_atom(r, f, 2, odd_neighbour(t, a, b));
+            break;
+        }
+        default:  // 312
+            set_sitesym(r, i, "3m");
+            f.ax1 = 'Z';
+            target_dummy(r, f, 1, r.ifra.ifra == 1 ? 1 : 0, centroid_of_three(r, t));
+            f.ax2 = 'X';
+            target_atom(r, f, 2, t.inei[1]);
+            break;
+    }
+}
+
+bool in_pair(const std::pair<int, int>& p, int atom) { return p.first == atom || p.second == atom; }
+
+void four_neighbours(Records& r, int i, Frame& f) {
+    const NeiTable& t = r.neighbors.at[i];
+    const auto& pairs = f.isame;
+    const int npair = static_cast<int>(pairs.size());
+    const int* isn = r.isn.isn.data();
+    if (npair == 1) {
+        set_sitesym(r, i, "m");
+        f.ax1 = 'X';
+        f.ax2 = 'Y';
+        int which = 1;
+        for (int m = 1; m <= 4 && which <= 2; ++m)
+            if (!in_pair(pairs[0], isn[m])) target_atom(r, f, which++, isn[m]);
+    } else if (npair == 2) {
+        set_sitesym(r, i, "mm2");
+        f.ax1 = 'Z';
+        f.ax2 = 'Y';
+        int zp = -1;
+        for (int p = 0; p < npair && zp < 0; ++p)
+            if (r.atoms.iz[pairs[p].first] != 1) zp = p;
+        // Both pairs start with a hydrogen atom (hydrogen neighbours that differ in their own
+        // neighbour counts): Z takes the midpoint of the first pair, Y the second pair.
+        const int zpair = zp < 0 ? 0 : zp;
+        target_dummy(r, f, 1, 0, midpoint_of(r, pairs[zpair].first, pairs[zpair].second));
+        int yp = -1;
+        for (int p = 0; p < npair && yp < 0; ++p)
+            if (p != zpair) yp = p;
+        if (yp < 0) err(r, "DefLoc", "4 neighbors: 2 + 2 case");
+        target_atom(r, f, 2, pairs[yp].first);
+    } else if (npair == 3) {
+        set_sitesym(r, i, "3m");
+        f.ax1 = 'Z';
+        int lone = 0;
+        for (int m = 1; m <= 4; ++m) {
+            bool paired = false;
+            for (const auto& p : pairs) paired = paired || in_pair(p, t.inei[m]);
+            if (!paired) lone = t.inei[m];
+        }
+        if (lone != 0)
+            target_atom(r, f, 1, lone);
+        else
+            target_dummy(r, f, 1, r.ifra.ifra, kOrigin);  // three pairs that leave no odd atom
+        f.ax2 = 'X';
+        target_atom(r, f, 2, pairs[0].first);
+    } else if (npair >= 4 && npair <= 6) {
+        set_sitesym(r, i, "-42m");
+        f.ax1 = 'Z';
+        target_dummy(r, f, 1, 0, midpoint_of(r, t.inei[1], t.inei[2]));
+        f.ax2 = 'Y';
+        target_atom(r, f, 2, t.inei[3]);
+    } else {
+        set_sitesym(r, i, "NO");
+        f.ax1 = 'X';
+        target_atom(r, f, 1, isn[1]);
+        f.ax2 = 'Y';
+        target_atom(r, f, 2, isn[2]);
+    }
+}
+
+}  // namespace
+
+void frame_rules(Records& r, int i, Frame& f) {
+    const NeiTable& t = r.neighbors.at[i];
+    switch (t.nnei) {
+        case 1:
+            if (r.atoms.iz[i] == 1)
+                hydrogen_rule(r, i, f, t.inei[1]);
+            else
+                terminal_rule(r, i, f, t.inei[1]);
+            break;
+        case 2: two_neighbours(r, i, f); break;
+        case 3: three_neighbours(r, i, f); break;
+        default: four_neighbours(r, i, f); break;
+    }
+}
+
+}  // namespace kova

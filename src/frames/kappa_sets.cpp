@@ -1,0 +1,233 @@
+// The second half of an atom's framing: its kappa set (shared with the first equivalent
+// earlier atom), its line of the XD atom table, its MoPro axes and similarity lines, its
+// "SYMPLM" constraint, its frame picture, its populations and its eleven frame integers.
+#include <algorithm>
+#include <string>
+
+#include "databank/databank.hpp"
+#include "frames/defloc.hpp"
+#include "frames/dummies.hpp"
+#include "frames/frame_index.hpp"
+#include "frames/groups.hpp"
+#include "input/text.hpp"
+#include "shared/format.hpp"
+
+namespace kova {
+
+namespace {
+
+// The label without its first "(" and ")" (C(12) gives C12), in 10 characters.
+std::string bracket_free(const std::string& label) {
+    std::string s = pad(label, 10);
+    erbras(s);
+    return s;
+}
+
+bool mopro_hydrogen(const std::string& label) {
+    std::string s = pad(label, 10);
+    ernum(s);
+    return trim(s) == "H";
+}
+
+// The MoPro form of a target: a dummy loses its "UM" (DUM7 gives D7), any label its brackets.
+std::string mopro_name(Records& r, const std::string& label, int number) {
+    std::string s = pad(label, 10);
+    if (number > r.atoms.nat) erum(s);
+    erbras(s);
+    return s;
+}
+
+void new_set(Records& r, int i) {
+    r.kappaset.nkset += 1;
+    r.kappaset.kset[i] = r.kappaset.nkset;
+    listing(r, " New kappa set = " + fi(r.kappaset.kset[i], 4));
+}
+
+// Returns the equivalent earlier atom whose set the atom took, or 0.
+int kappa_set(Records& r, int i, Frame& f) {
+    if (r.lsx.ltoxd) {
+        r.kappaset.kset[i] = r.atoms1.itbl[i];
+        r.kappaset.nkset = std::max(r.kappaset.nkset, r.atoms1.itbl[i]);
+        return 0;
+    }
+    if (!f.atom_disordered && f.neighbour_disordered) {
+        // Next to a disordered atom only a free-atom set of the same table may be shared.
+        if (int k = free_kappa_set(r, r.atoms1.itbl[i]); k != 0) {
+            r.kappaset.kset[i] = k;
+            listing(r, " Using old [IAM] kappa set = " + fi(k, 4));
+        } else {
+            new_set(r, i);
+        }
+        return 0;
+    }
+    checksymeq(r, f.xca1, f.xca2, f.at1, f.at2, f.ax1, f.ax2);
+    listing(r, " Calling DetExcept...");
+    detexcept(r, i);
+    std::string& name = r.except.exname[i];
+    name = pad(name, 40);
+    upcase(name);
+    if (r.except.iexc[i] == 1)
+        listing(r, " Exception identified for " + trim(r.atoms.label[i]) +
+                       " : Functional group = [" + trim(name) + "]");
+    int j = 0;
+    if (i != 1) {
+        listing(r, " Trying to determine the KAPPA SET : ");
+        if (r.atoms.iz[i] == 1) {
+            if (r.lchem.lchemh) j = first_h_equivalent(r, i);
+        } else {
+            if (r.lchem.lchemx) j = first_equivalent(r, i);
+        }
+    }
+    if (j != 0) {
+        r.kappaset.kset[i] = r.kappaset.kset[j];
+        listing(r, " Old kappa set = " + fi(r.kappaset.kset[i], 4));
+    } else {
+        new_set(r, i);
+    }
+    return j;
+}
+
+void atom_line(Records& r, int i, const Frame& f, int equiv) {
+    const std::string label = pad(r.atoms.label[i], 8);
+    std::string line = label + fx(1)           //  1-8  the atom
+                       + pad(f.at1, 8) + fx(2)  // 10-17 first target
+                       + f.ax1 + fx(2)          // 20    its axis
+                       + label + fx(1)          // 23-30 the atom again
+                       + pad(f.at2, 8) + fx(1)  // 32-39 second target
+                       + f.ax2 + fx(3)          // 41    its axis
+                       + "R "                   // 45-46 right-handed
+                       + fi(r.atoms1.tp[i], 3)        // 47-49 TP
+                       + fi(r.atoms1.itbl[i], 3)      // 50-52 TBL
+                       + fi(r.kappaset.kset[i], 4)    // 53-56 KAP
+                       + fi(r.atoms1.lmx[i], 4) + fx(3)  // 57-60 LMX
+                       + pad(r.atoms.sitesym[i], 5) + fx(3);  // 64-68 SITESYM
+    if (equiv != 0) line += pad(r.atoms.label[equiv], 8);     // 72-79 CHEMCON
+    line = trim(line);
+    r.io.write(terminal, " " + line);
+    r.io.write(r.files.ixdmas, line);
+    r.io.write(r.files.iout, "");
+    r.io.write(r.files.iout, " Local coordinate system definition : ");
+    r.io.write(r.files.iout, "");
+    r.io.write(r.files.iout, " " + line);
+}
+
+std::string mopro_axes(Records& r, int i, const Frame& f, int n1, int n2) {
+    std::string s;
+    s += f.ax1;
+    s += f.ax2;
+    s += "   " + mopro_name(r, f.at1, n1);
+    s += "   " + mopro_name(r, f.at2, n2);
+    s += "   ";
+    s += mopro_hydrogen(r.atoms.label[i]) ? " QUA " : " HEX ";
+    s += "   ";
+    s += " K" + pad(std::to_string(r.kappaset.kset[i]), 5);
+    s += "   V0  M0  Q0";
+    return s;
+}
+
+std::string similarity(const Records& r, int i, int j) {
+    if (r.resi1.lresi)
+        return "! CONPVM  " + pad(r.resi1.resatm[i], 10) + "  " + pad(r.resi1.resatm[j], 10);
+    return "! CONPVM  " + bracket_free(r.atoms.label[i]) + "  1 " + bracket_free(r.atoms.label[j]) +
+           " 1";
+}
+
+std::string symmetry_code(const std::string& sitesym, char ax1, char ax2) {
+    const std::string s = trim(sitesym);
+    auto axes = [ax1, ax2](char a, char b) {
+        return (ax1 == a && ax2 == b) || (ax1 == b && ax2 == a);
+    };
+    std::string code;
+    if (s == "m") {
+        if (axes('X', 'Y')) code = "mz";
+        else if (axes('Y', 'Z')) code = "mx";
+        else if (axes('X', 'Z')) code = "my";
+    } else if (s == "mm2") {
+        code = "mxmz";
+    } else if (s == "3m") {
+        code = "3m";
+    } else if (s == "cyl") {
+        code = "cy";
+    }
+    return pad(code, 4);  // "-42m" keeps the blank code
+}
+
+void symplm(Records& r, int i, const Frame& f) {
+    if (trim(r.atoms.sitesym[i]) == "NO") return;
+    const std::string code = symmetry_code(r.atoms.sitesym[i], f.ax1, f.ax2);
+    std::string line = r.resi1.lresi
+                           ? "SYMPLM  " + fa(code, 6) + " " + pad(r.resi1.resatm[i], 10)
+                           : "SYMPLM  " + code + " " + bracket_free(r.atoms.label[i]) + " 1";
+    r.io.write(r.files.imocon, line);
+}
+
+void populations(Records& r, int i, const Frame& f) {
+    const int set = r.kappaset.kset[i];
+    if (set < 0) return;
+    r.ensure_ksets(std::max(set, 1));
+    const float occ = r.atoms1.occ[i];
+    const bool databank =
+        r.ldb.ldb && (f.atom_disordered ? r.disorder.ldisdb : !f.neighbour_disordered);
+    if (databank) {
+        listing(r, " Atom " + trim(r.atoms.label[i]) + " :: will now read databank");
+        readdb(r, i);
+        if (i == 1) {
+            r.kappas.nkap = 1;
+            r.kappas.ktbl[1] = r.atoms1.itbl[1];
+            kappa_set_changed(r, 1);
+        } else if (set > r.kappas.nkap) {
+            r.kappas.nkap = set;
+            r.kappas.ktbl[set] = r.atoms1.itbl[i];
+        }
+        r.kappas.kap[set][1] = r.mpoles1.kappa[1];
+        r.kappas.kap[set][2] = r.mpoles1.kappa[2];
+        r.mpoles.pv[i] = r.mpoles1.pv * occ;
+        r.mpoles.spv[i] = r.mpoles1.spv;
+        for (int l = 0; l <= 4; ++l)
+            for (int m = -l; m <= l; ++m) r.mpoles.plm[i][l][m + 4] = r.mpoles1.plm[l][m + 4] * occ;
+    } else {
+        listing(r, " Atom " + trim(r.atoms.label[i]) + " :: will skip reading databank");
+        r.mpoles.pv[i] = pval(r.atoms.iz[i]) * occ;
+        r.kappas.nkap = std::max(r.kappas.nkap, set);
+        r.kappas.ktbl[set] = r.atoms1.itbl[i];
+        r.kappas.kap[set][1] = 1.0f;
+        r.kappas.kap[set][2] = 1.0f;
+    }
+    kappa_set_changed(r, set);
+}
+
+int axis_code(char c) { return c == 'X' ? 1 : c == 'Y' ? 2 : c == 'Z' ? 3 : 0; }
+
+}  // namespace
+
+void frame_tail(Records& r, int i, Frame& f) {
+    const int equiv = kappa_set(r, i, f);
+    listing(r, " Symmetry = [" + pad(r.atoms.sitesym[i], 5) + "]");
+    const int n1 = target_number(r, f.at1);
+    const int n2 = target_number(r, f.at2);
+    atom_line(r, i, f, equiv);
+    r.mopro.mopro[i] = pad(mopro_axes(r, i, f, n1, n2), 90);
+    if (equiv != 0) r.mcon.mcon[i] = pad(trim(similarity(r, i, equiv)), 90);
+    symplm(r, i, f);
+    loc2plat(r, i, f.xca1, f.xca2, f.ax1, f.ax2);
+    populations(r, i, f);
+
+    const int set = r.kappaset.kset[i];
+    const int tbl = set >= 0 && set < static_cast<int>(r.kappas.ktbl.size()) ? r.kappas.ktbl[set] : 0;
+    listing(r, " CKS :: Atom=" + fi(i, 6) + "  kset=" + fi(set, 4) + "  nsft=" + fi(tbl, 4));
+
+    auto& t = r.mpoles.itab[i];
+    t[1] = axis_code(f.ax1);
+    t[2] = axis_code(f.ax2);
+    t[3] = n1;
+    t[4] = i;
+    t[5] = n2;
+    t[6] = r.atoms1.tp[i];
+    t[7] = r.atoms1.itbl[i];
+    t[8] = set;
+    t[9] = 4;
+    t[10] = 1;
+    t[11] = equiv;
+}
+
+}  // namespace kova

@@ -1,0 +1,333 @@
+// The XD master file from its atom table on and the atom list kova.ang: dummy lines,
+// "END ATOM", the refinement block, the key table, the kappa lines, the tail and the fixed
+// property modules. For XD input the old master file's head, refinement block and tail are
+// copied around the new tables.
+#include "frames/xd_master.hpp"
+
+#include <string>
+#include <vector>
+
+#include "frames/dummies.hpp"
+#include "input/text.hpp"
+#include "shared/errors.hpp"
+#include "shared/format.hpp"
+
+namespace kova {
+
+namespace {
+
+constexpr std::size_t oldlen = 200;  // line buffer for the old master file
+
+const std::string atom_header =
+    "ATOM     ATOM0    AX1 ATOM1    ATOM2   AX2 R/L TP TBL KAP LMX SITESYM  CHEMCON";
+const std::string key_header =
+    "KEY     XYZ --U2-- ----U3---- ------U4------- M- -D- --Q-- ---O--- ----H----";
+
+const char* const kXdprop1[] = {
+    "!",                                                                                       // 1
+    "   MODULE *XDPROP",                                                                       // 2
+    "!",                                                                                       // 3
+    "MODEL  iam *multipole",                                                                   // 4
+    "!APPLY  symm 1 translations 0 0 0 ato(1) ato(2) ...",                                     // 5
+    "SELECT  *local  numdx  check  esd  nocore",                                               // 6
+    "SELECT  cpcut 0.0001 lmax 4  nstep 20  rcut 4.0 ",                                        // 7
+    "SELECT  scale 0.05  dx 0.001  ds 0.005 ",                                                 // 8
+    "SELECT  rad1 0.1  rad2 200.  rad3 10.  zone1 1  zone2 1",                                 // 9
+    "SELECT  rEcrit 0.00001  rNcrit 0.00001",                                                  // 10
+    "QUADINT   iqt 2  Nrad 50  Nang 194  Becke  *Stock  Print",                                // 11
+    "!GROUP  ato(1) ato(2) ...",                                                               // 12
+    "MOLMOM  *cmass center ucell ccharge",                                                     // 13
+    "!D-POP",                                                                                  // 14
+    "!EXPORT *orient *min16 lmax 4 nmol 1 natmol ...",                                         // 15
+    "PROPERTY  *rho gradrho d2rho nucpot elpot core valence defden sigrho siglap esp ef efg",  // 16
+    "!QFIT  grid 11 length 7.0 width 1.0 constrain false",                                     // 17
+    "!CONSTRAIN  ato(1) ato(2) ...",                                                           // 18
+    "!",                                                                                       // 19
+    "!STOCKMOM  defden lmin 0 lmax 4 *cmass center ucell debug",                               // 20
+    "!STOCKMOM *orient *min16 lmax 4 nmol 1 natmol ...",                                       // 21
+    "!STOCKMOM  atoms *all select ato(1) ato(2) ...",                                          // 22
+    "!",                                                                                       // 23
+    "!ATATPOT  *EXREP spack  wilcox lj *saptP  saptA ",                                        // 24
+    "!ATATPOT  *DISPR spack  wilcox lj *saptP  saptA ",                                        // 25
+    "!ATATPOT  *INDUC                  *saptP  saptA",                                         // 26
+    "!",                                                                                       // 27
+    "!HBONDS   H(1) O(1) 1.75   H(2) O(2) 1.82",                                               // 28
+    "!",                                                                                       // 29
+    "!HPOLAR   H(1) H(3) H(4)",                                                                // 30
+    "!",                                                                                       // 31
+    "!INTEREN  frag 1  nat1 -nat2  *neutral",                                                  // 32
+    "!INTEREN  frag 2  nat3 -nat4  *neutral",                                                  // 33
+    "!INTEREN  EP aMM  mMM *EPMM  rCrit1 4.5 rCrit2 20. debug",                                // 34
+    "!",                                                                                       // 35
+};
+const char* const kXdprop2[] = {
+    "!LATEN  ncells 0 20  nappl 0  symms 1 2 3",                                // 37
+    "!LATEN  EP  aMM  mMM  *EPMM  rCrit1 4.5 rCrit2 20. lapf debug",            // 38
+    "!",                                                                        // 39
+    "!POINT  x y z",                                                            // 40
+    "!LINE  ato(1) ato(2)  npts 50",                                            // 41
+    "!LINE  points x1 y1 z1 x2 y2 z2 npts 50",                                  // 42
+    "!CUBE  centre x y z   npts 30  stepsize 0.1",                              // 43
+    "!CUBE  ato(1) ato(2)  npts 20  stepsize 0.1",                              // 44
+    "!MAP  atoms ato(1) ato(2) ato(3) npts 50 stepsize 0.1",                    // 45
+    "!MAP  bvect1 x1 y1 z1 bvect2 x2 y2 z2 cen x0 y0 z0 npts 50 stepsize 0.1",  // 46
+    "!CPSEARCH  bond ato(1) ato(2)",                                            // 47
+    "!CPSEARCH  bond rmin  1.2 rmax  1.6",                                      // 48
+    "!CPSEARCH  ring ato(1) ato(2) ...",                                        // 49
+    "!CPSEARCH  shell ato(1) rmin 0.3 rmax 0.5 nrad 5 nang 11 11 cutoff 16.0",  // 50
+    "!CPSEARCH BUBBLE ato(1) rmin 0.3 rmax 0.5 curv -3 ncps 3",                 // 51
+    "!CPSEARCH  point x y z",                                                   // 52
+    "!CPSEARCH  start file.cps",                                                // 53
+    "!BPATH  ato(1) ato(2) algrithm 2",                                         // 54
+    "!",                                                                        // 55
+    "   END XDPROP",                                                            // 56
+};
+const char* const kXdgeom[] = {
+    "   MODULE XDGEOM",                                        // 58
+    "SELECT   rmin 0.8 rmax 1.8  tor *ato *bon *ang loc non",  // 59
+    "   END  XDGEOM",                                          // 60
+};
+
+struct MultipoleKey {
+    const char* sitesym;
+    const char* key;
+};
+// "-42m" allows no dipole at all, so none is flagged.
+const MultipoleKey kMultipoleKeys[] = {
+    {"NO", "10 111 11111 1111111 111111111"},   {"m", "10 110 10011 0110011 100110011"},
+    {"mm2", "10 001 10010 1001000 100100010"},  {"3m", "10 001 10000 1000010 100001000"},
+    {"-42m", "10 000 10000 0001000 100000010"}, {"cyl", "10 001 10000 1000000 100000000"},
+};
+
+bool is_xd(const Records& r) { return r.ftype.iformat == 2; }
+bool is_shelx(const Records& r) { return r.ftype.iformat == 1; }
+
+std::string xyz(const Vec3f& p, int w, int d) {
+    return ff(p[0], w, d) + ff(p[1], w, d) + ff(p[2], w, d);
+}
+
+// The old master file, read line by line into the 200-character buffer.
+class OldMaster {
+public:
+    explicit OldMaster(Records& r) : r_(r), in_(r.io.in(ioldxd)) {}
+    // Next line; a missing one is the unguarded end of file of a copying rule.
+    const std::string& next(const char* wanted) {
+        if (!try_next())
+            fault(in_.name(), in_.recno() + 1,
+                  std::string("end of file, expected a line beginning \"") + wanted + "\"");
+        return buf_;
+    }
+    bool try_next() {
+        std::string rec;
+        if (!in_.read(rec)) return false;
+        buf_ = pad(rec, oldlen);
+        return true;
+    }
+    // A copied line ends at its last non-blank; a blank one is written whole.
+    void copy(const std::string& line) {
+        r_.io.write(r_.files.ixdmas, line.substr(0, static_cast<std::size_t>(ils(line))));
+    }
+    const std::string& line() const { return buf_; }
+
+private:
+    Records& r_;
+    InFile& in_;
+    std::string buf_;
+};
+
+std::string upper(std::string s) {
+    upcase(s);
+    return s;
+}
+
+// Head: everything before the atom-table header, matched as read.
+void copy_head(Records& r) {
+    OldMaster old(r);
+    for (;;) {
+        const std::string& l = old.next("ATOM");
+        if (l.compare(0, 4, "ATOM") == 0) return;
+        old.copy(l);
+    }
+}
+
+// Refinement block: skip the old atom and dummy tables through their "END" line, then copy up
+// to the key table.
+void copy_refinement(Records& r) {
+    OldMaster old(r);
+    while (upper(old.next("END ").substr(0, 4)) != "END ") {
+    }
+    for (;;) {
+        const std::string& l = old.next("KEY ");
+        if (l.compare(0, 4, "KEY ") == 0) return;
+        old.copy(l);
+    }
+}
+
+// Tail: skip the old key table and kappa lines; from the "EXTCN" line (upper-cased) on,
+// everything to the end of the file.
+void copy_tail(Records& r) {
+    OldMaster old(r);
+    while (upper(old.next("EXTCN ").substr(0, 6)) != "EXTCN ") {
+    }
+    old.copy(upper(old.line()));
+    while (old.try_next()) old.copy(old.line());
+    r.io.close(ioldxd);
+}
+
+void write_dummies(Records& r) {
+    for (int k = 1; k <= r.dummy.ndum; ++k) {
+        auto u = static_cast<std::size_t>(k);
+        r.io.write(r.files.ixdmas,
+                   pad(r.dummy.dumlab[u], 6) + "  " + xyz(r.dummy.dumxyz[u], 12, 6));
+        r.io.write(iang,
+                   "ATOM Li(" + std::to_string(k) + ")" + "  " + xyz(dummy_cartesian(r, k), 14, 4));
+    }
+}
+
+void write_keys(Records& r) {
+    r.io.write(r.files.ixdmas, key_header);
+    std::string key;
+    for (int i = 1; i <= r.atoms.nat; ++i) {
+        getkey(r, i, key);
+        r.io.write(r.files.ixdmas, pad(r.atoms.label[static_cast<std::size_t>(i)], 8) + key);
+    }
+}
+
+void write_kappas(Records& r) {
+    const int nkset = r.kappaset.nkset;
+    const bool flagged = !r.lsx.ltoxd && r.lkeys.lkappa;
+    // One pass over the atoms: does set k hold an atom other than hydrogen?
+    std::vector<char> heavy(static_cast<std::size_t>(nkset > 0 ? nkset : 0) + 1, 0);
+    if (flagged)
+        for (int j = 1; j <= r.atoms.nat; ++j) {
+            int k = r.kappaset.kset[static_cast<std::size_t>(j)];
+            if (k >= 1 && k <= nkset && r.atoms.iz[static_cast<std::size_t>(j)] != 1)
+                heavy[static_cast<std::size_t>(k)] = 1;
+        }
+    for (int k = 1; k <= nkset; ++k) {
+        const char* line = !flagged                             ? "KAPPA   000000"
+                           : heavy[static_cast<std::size_t>(k)] ? "KAPPA   110000"
+                                                                : "KAPPA   100000";
+        r.io.write(r.files.ixdmas, line);
+    }
+}
+
+}  // namespace
+
+void getkey(const Records& r, int i, std::string& key) {
+    auto u = static_cast<std::size_t>(i);
+    std::string sk = "000 000000 0000000000 000000000000000 ";
+    std::string mk = "00 000 00000 0000000 000000000";
+    const Lkeys& k = r.lkeys;
+    const bool ordered = r.atoms1.occflag[u] != -1;
+    if (k.lxyz && (k.lxyzall || (k.lxyzord && ordered)))
+        sk = r.atoms.iz[u] == 1 ? "111 100000 0000000000 000000000000000 "
+                                : "111 111111 0000000000 000000000000000 ";
+    if (!r.lsx.ltoxd && k.lmult && (k.lmulall || (k.lmulord && ordered)))
+        for (const MultipoleKey& m : kMultipoleKeys)
+            if (same_text(r.atoms.sitesym[u], m.sitesym)) mk = m.key;
+    key = sk + mk;
+}
+
+void wrxdmas1(Records& r, int ch, int nkset) {
+    const std::string rule = "!" + std::string(78, '-');
+    r.io.write(ch, rule);
+    // Twenty numbers a line, a full line ending " \"; the empty lines fall where the
+    // XD-writing format has always put them: after a closing full line unless the count is a
+    // multiple of 220, and after every 220th number that more numbers follow.
+    std::string line = "KEEP  kappa ";
+    for (int k = 1; k <= nkset; ++k) {
+        line += fi(k, 4);
+        if (k % 20 == 0) {
+            r.io.write(ch, line + " \\");
+            line.clear();
+            if (k % 220 == 0 && k < nkset) r.io.write(ch, "");
+        }
+    }
+    if (nkset <= 0 || nkset % 20 != 0)
+        r.io.write(ch, line);
+    else if (nkset % 220 != 0)
+        r.io.write(ch, "");
+    r.io.write(ch, "KEEP  charge group1");
+    r.io.write(ch, "!KEEP  rigid group1");
+    r.io.write(ch, "!RESET bond C(1) H(1) 1.09 ...");
+    std::string w = "WEIGHT  ";
+    for (int k = 1; k <= 6; ++k) w += ff(r.shelx1.wght[static_cast<std::size_t>(k)], 11, 5);
+    r.io.write(ch, w);
+    r.io.write(ch, "SKIP  obs 0. 1.d10 *sigobs 3. 1.d06 sinthl 0. 2.");
+    r.io.write(ch, "PRINT sinthl .0 2. obs 0. 15. delta 0. 10. *del% 80 100 extcn 80. 100. *abssc");
+    r.io.write(ch, "!EXTCN  *iso aniso *type_1 type_2 type_3 distr_g *distr_l msc_0  msc_1");
+    r.io.write(ch, "!DMSDA  1.1  1.8");
+    r.io.write(ch, "!FOUR  fmod1 4 2 0 0  fmod2 -1 2 0 0");
+    r.io.write(ch, "!CON  num1 par1/iat1 num2 par2/iat2 ... = num0");
+    r.io.write(ch, rule);
+}
+
+void wrxdmas2(Records& r, int ch) {
+    const std::string bangs(79, '!');
+    for (const char* l : kXdprop1) r.io.write(ch, l);
+    r.io.write(ch, "!LATEN  frag1 1 " + fi(-static_cast<long long>(r.atoms.nat), 4) + "  *neutral");
+    for (const char* l : kXdprop2) r.io.write(ch, l);
+    r.io.write(ch, bangs);
+    for (const char* l : kXdgeom) r.io.write(ch, l);
+    r.io.write(ch, bangs);
+}
+
+void open_atom_table(Records& r) {
+    r.dummy.ndum = 0;
+    r.index = SearchIndexes{};
+    r.io.create(iang, "kova.ang");
+    r.io.write(iang, "ANGSTROM");
+    if (is_xd(r)) {
+        r.io.open_old(ioldxd, trim(r.xdold.xdmasfile));
+        copy_head(r);
+    }
+    r.io.write(terminal, "    ");
+    r.io.write(terminal, atom_header);
+    r.io.write(r.files.ixdmas, atom_header);
+}
+
+void list_atom_start(Records& r, int i) {
+    auto u = static_cast<std::size_t>(i);
+    const int iout = r.files.iout;
+    r.io.write(iout, "");
+    r.io.write(iout, " " + std::string(79, '-'));
+    r.io.write(iout, "");
+    r.io.write(iout, " Working with atom " + fi(i, 7) + " : [" + pad(r.atoms.label[u], 8) + "]" +
+                         "     " + "occ =" + ff(r.atoms1.occ[u], 11, 4));
+}
+
+void list_atom_ang(Records& r, int i) {
+    auto u = static_cast<std::size_t>(i);
+    r.io.write(iang, "ATOM " + pad(r.atoms.label[u], 8) + "   " + xyz(r.atoms.xc[u], 14, 4));
+}
+
+void close_atom_table(Records& r) {
+    const int mas = r.files.ixdmas;
+    write_dummies(r);
+    r.io.write(mas, "END ATOM");
+    r.io.close(iang);
+    if (is_xd(r))
+        copy_refinement(r);
+    else if (is_shelx(r))
+        wrxdmas1(r, mas, r.kappaset.nkset);
+    write_keys(r);
+    write_kappas(r);
+    if (is_xd(r)) {
+        copy_tail(r);
+    } else {
+        // PLATON input ends like AIM2TAB input, so that its key table is closed too.
+        for (const char* l : {"EXTCN   0000000", "OVTHP   0", "SCALE   1", "END KEY"})
+            r.io.write(mas, l);
+    }
+    if (is_shelx(r)) {
+        r.io.write(mas, "!" + std::string(78, '-'));
+        r.io.write(mas, "!");
+        r.io.write(mas, "   END XDLSM");
+        r.io.write(mas, "!");
+        r.io.write(mas, std::string(79, '!'));
+        wrxdmas2(r, mas);
+    }
+}
+
+}  // namespace kova

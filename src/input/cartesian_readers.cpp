@@ -1,0 +1,190 @@
+// Readers of molecules given by Cartesian coordinates only: the atom table of an AIM2TAB
+// listing (bohr, fixed columns) and the ATOM lines of a PLATON file (Å, free format); and the
+// type list and atom table that every structure reader writes into the listing.
+#include "input/cartesian_readers.hpp"
+
+#include <algorithm>
+
+#include "input/text.hpp"
+#include "main/messages.hpp"
+#include "shared/errors.hpp"
+#include "shared/format.hpp"
+#include "shared/listread.hpp"
+
+namespace kova {
+
+namespace {
+
+constexpr int inunit = 1;
+constexpr float bohr = 0.52917725f;  // Å
+
+// The atom-type rule shared by both readers: the first atom restarts the list.
+void add_type(Records& r, int i) {
+    AtTypes& t = r.at_types;
+    int z = r.atoms.iz[i];
+    if (i == 1) {
+        t.ntypes = 1;
+        t.iztype[1] = z;
+        return;
+    }
+    for (int k = 1; k <= t.ntypes; ++k)
+        if (t.iztype[k] == z) return;
+    t.iztype[++t.ntypes] = z;
+}
+
+// What both readers set for a Cartesian atom besides label and coordinates.
+void finish_atom(Records& r, int i) {
+    r.atoms1.occ[i] = 1.0f;
+    r.atoms.iz[i] = iatnum(r.atoms.label[i]);
+    r.atoms1.lmx[i] = r.atoms.iz[i] == 1 ? 2 : 4;
+    add_type(r, i);
+    r.atoms.xf[i] = Vec3f{};
+}
+
+std::string shown(std::string_view s) {
+    std::string q(1, '"');
+    std::size_t b = std::min(s.find_first_not_of(' '), s.size());
+    q.append(trim(s.substr(b))).push_back('"');
+    return q;
+}
+
+// One row of the AIM2TAB atom table: 5X, A8, 11X, 3F9.4 (label 6-13, x 25-33, y 34-42,
+// z 43-51, in bohr).
+void read_aim2tab_row(Records& r, InFile& f, int i) {
+    std::string rec;
+    if (!f.read(rec))
+        fault(f.name(), f.recno() + 1,
+              "expected the row of atom " + std::to_string(i) + ", found the end of the file");
+    rec = pad(rec, linelen);
+    r.atoms.label[i] = rec.substr(5, 8);
+    float x[3];
+    for (int k = 0; k < 3; ++k) {
+        std::string_view field = std::string_view(rec).substr(24 + 9 * k, 9);
+        if (read_fixed_real(field, 4, x[k]) != ReadStatus::ok)
+            fault(f.name(), f.recno(),
+                  std::string("expected the ") + "xyz"[k] + " coordinate of atom " +
+                      std::to_string(i) + " in columns " + std::to_string(25 + 9 * k) + "-" +
+                      std::to_string(33 + 9 * k) + ", found " + shown(field));
+    }
+    finish_atom(r, i);
+    for (int k = 0; k < 3; ++k) r.atoms.xc[i][k] = x[k] * bohr;
+}
+
+}  // namespace
+
+void readaim2tab(Records& r, const std::string& fname) {
+    if (!r.io.try_open_old(inunit, trim(fname)))
+        err(r, "ReadAim2Tab", "Error opening AIM2TAB output file...");
+    InFile& f = r.io.in(inunit);
+    std::string rec;
+    while (f.read(rec)) {
+        rec = pad(rec, linelen);
+        std::string_view key = std::string_view(rec).substr(1, 22);  // columns 2-23
+        if (key == "NUMBER OF ATOMS READ =") {
+            std::string_view field = std::string_view(rec).substr(23, 7);  // columns 24-30
+            int n = 0;
+            if (read_list(field, n) != ReadStatus::ok)
+                fault(f.name(), f.recno(),
+                      "expected the number of atoms in columns 24-30, found " + shown(field));
+            // A negative count would stand as the number of atoms of the whole run.
+            if (n < 0)
+                fault(f.name(), f.recno(),
+                      "the number of atoms cannot be negative, found " + shown(field));
+            if (n > maxat) err(r, "ReadAim2Tab", "Too many atoms");
+            r.atoms.nat = n;
+            r.ensure_atoms(n);
+        } else if (key == "NO. ATOM       AT.MASS") {
+            if (r.atoms.nat <= 0) continue;
+            if (!f.read(rec))
+                fault(f.name(), f.recno() + 1,
+                      "expected the line under the atom table head, found the end of the file");
+            for (int i = 1; i <= r.atoms.nat; ++i) read_aim2tab_row(r, f, i);
+        }
+    }
+    r.io.close(inunit);
+
+    const AtTypes& t = r.at_types;
+    r.io.write(terminal, "");
+    r.io.write(terminal, " Number of atom types = " + fi(t.ntypes, 4));
+    for (int k = 1; k <= t.ntypes; ++k)
+        r.io.write(terminal, "   atom type = " + fi(k, 2) + fx(3) + " atomic number = " +
+                                 fi(t.iztype[k], 3));
+    r.io.write(terminal, "");
+    r.io.write(terminal, " Total atoms read from AIM2TAB output file = " + fi(r.atoms.nat, 5));
+    printatoms(r, r.files.iout);
+}
+
+void readplaton(Records& r, const std::string& fname) {
+    if (!r.io.try_open_old(inunit, trim(fname))) err(r, "ReadPlaton", "Error opening PLATON file");
+    r.io.write(r.files.iout, "");
+    r.io.write(r.files.iout, "");
+    r.io.write(r.files.iout, " Reading PLATON file : " + pad(fname, 60));
+
+    InFile& f = r.io.in(inunit);
+    LineExtract& le = r.line_extract;
+    std::string rec;
+    int n = 0;
+    while (f.read(rec)) {
+        std::string line = pad(rec, linelen);
+        readline(r, line);
+        if (le.nword < 1 || le.word[1] != "ATOM    ") continue;
+        if (++n > maxat) err(r, "ReadPlaton", "Too many atoms");
+        r.ensure_atoms(n);
+        r.atoms.label[n] = le.nword >= 2 ? le.word[2] : std::string(8, ' ');
+        Vec3f& xc = r.atoms.xc[n];
+        ReadStatus st = read_list(line, xc[0], xc[1], xc[2]);
+        if (st != ReadStatus::ok)
+            fault(f.name(), f.recno(),
+                  std::string(st == ReadStatus::end ? "expected three coordinates"
+                                                    : "expected numbers for the coordinates") +
+                      " on the ATOM line, found " + shown(rec));
+        finish_atom(r, n);
+    }
+    r.atoms.nat = n;
+    r.io.close(inunit);
+
+    prattyp(r);
+    for (int ch : {terminal, r.files.iout}) {
+        r.io.write(ch, "");
+        r.io.write(ch, " Total atoms read from PLATON file = " + fi(r.atoms.nat, 8));
+    }
+    printatoms(r, r.files.iout);
+}
+
+void prattyp(Records& r) {
+    const AtTypes& t = r.at_types;
+    int out = r.files.iout;
+    r.io.write(out, "");
+    r.io.write(out, " Number of atom types = " + fi(t.ntypes, 4));
+    for (int k = 1; k <= t.ntypes; ++k)
+        r.io.write(out, fx(3) + "atom type = " + pad(element_symbol(r, t.iztype[k]), 2) + fx(3) +
+                            " atomic number = " + fi(t.iztype[k], 3));
+}
+
+void printatoms(Records& r, int unit) {
+    r.io.write(unit, "");
+    r.io.write(unit, fx(9) + "ATOM" + fx(6) + "------- FRACTIONAL -------" + fx(4) +
+                         "------- CARTESIAN -------  FLAG");
+    int count[3] = {0, 0, 0};  // flags 0, 1, -1
+    std::string line;
+    for (int i = 1; i <= r.atoms.nat; ++i) {
+        const Vec3f& xf = r.atoms.xf[i];
+        const Vec3f& xc = r.atoms.xc[i];
+        int flag = r.atoms1.occflag[i];
+        line = fi(i, 7) + fx(2) + pad(r.atoms.label[i], 8) + fx(1);
+        for (float v : xf) line += ff(v, 9, 5);
+        line += fx(2);
+        for (float v : xc) line += ff(v, 9, 4);
+        line += fi(flag, 6);
+        r.io.write(unit, line);
+        if (flag == 0) ++count[0];
+        else if (flag == 1) ++count[1];
+        else if (flag == -1) ++count[2];
+    }
+    r.io.write(unit, "");
+    r.io.write(unit, " FLAG =  0 : normal atoms ( " + fi(count[0], 5) + " )");
+    r.io.write(unit, "      =  1 : atoms in special positions ( " + fi(count[1], 5) + " ) ");
+    r.io.write(unit, "      = -1 : disordered atoms ( " + fi(count[2], 5) + " ) ");
+}
+
+}  // namespace kova

@@ -1,0 +1,133 @@
+// The crystal-to-Cartesian matrix of the cell (x along a, y in the ab plane) and its inverse,
+// point conversion between the frames, and the occupancy flags that tell a special position
+// from disorder. All in single precision, in the order the formulas are written.
+#include "input/cell.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "main/messages.hpp"
+#include "shared/format.hpp"
+
+namespace kova {
+
+namespace {
+
+constexpr float deg2rad = 0.017453292f;
+constexpr float rad2deg = 57.295776f;
+
+std::string angle(float v) {
+    std::string t = ff(v, 10, 3);
+    return t.substr(std::min(t.find_first_not_of(' '), t.size()));
+}
+
+void list_matrix(Records& r, const Mat3f& m) {
+    for (int i = 0; i < 3; ++i)
+        r.io.write(r.files.iout, ff(m[i][0], 15, 8) + ff(m[i][1], 15, 8) + ff(m[i][2], 15, 8));
+}
+
+}  // namespace
+
+void tranmat(Records& r) {
+    const auto& cell = r.ucell.cell;
+    float a = cell[0], b = cell[1], c = cell[2];
+    float cosa = std::cos(cell[3] * deg2rad);
+    float cosb = std::cos(cell[4] * deg2rad);
+    float cosg = std::cos(cell[5] * deg2rad);
+    float sing = std::sin(cell[5] * deg2rad);
+
+    Mat3f& t = r.transf.tmat;
+    float t23 = c * (cosa - cosb * cosg) / sing;
+    float c13 = c * cosb;
+    float sq = c * c - c13 * c13 - t23 * t23;
+    // Angles that no real cell has (or a gamma of 0) leave nothing under the square root;
+    // the matrices would carry NaN into every coordinate.
+    if (!(sq >= 0.0f) || !std::isfinite(sq))
+        err(r, "TranMat",
+            "Cell angles " + angle(cell[3]) + ", " + angle(cell[4]) + ", " + angle(cell[5]) +
+                " admit no real third axis");
+    t[0] = {a, b * cosg, c13};
+    t[1] = {0.0f, b * sing, t23};
+    t[2] = {0.0f, 0.0f, std::sqrt(sq)};
+    inverse(r, t, r.transf.tinv);
+
+    r.io.write(r.files.iout, "");
+    r.io.write(r.files.iout, " Transformation matrix CRYSTAL --> GLOBAL CARTESIAN :");
+    list_matrix(r, r.transf.tmat);
+    r.io.write(r.files.iout, "");
+    r.io.write(r.files.iout, " Transformation matrix GLOBAL CARTESIAN --> CRYSTAL :");
+    list_matrix(r, r.transf.tinv);
+    r.io.write(r.files.iout, "  ");
+    r.io.write(terminal, "  ");
+}
+
+void inverse(Records& r, const Mat3f& a, Mat3f& ainv) {
+    float det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) +
+                a[1][0] * (a[0][2] * a[2][1] - a[0][1] * a[2][2]) +
+                a[2][0] * (a[0][1] * a[1][2] - a[0][2] * a[1][1]);
+    if (det == 0.0f) err(r, "Inverse", "Determinant = 0");
+    float rdet = 1.0f / det;
+    Mat3f adj;
+    adj[0][0] = a[1][1] * a[2][2] - a[1][2] * a[2][1];
+    adj[0][1] = a[0][2] * a[2][1] - a[0][1] * a[2][2];
+    adj[0][2] = a[0][1] * a[1][2] - a[0][2] * a[1][1];
+    adj[1][0] = a[1][2] * a[2][0] - a[1][0] * a[2][2];
+    adj[1][1] = a[0][0] * a[2][2] - a[0][2] * a[2][0];
+    adj[1][2] = a[0][2] * a[1][0] - a[0][0] * a[1][2];
+    adj[2][0] = a[1][0] * a[2][1] - a[1][1] * a[2][0];
+    adj[2][1] = a[0][1] * a[2][0] - a[0][0] * a[2][1];
+    adj[2][2] = a[0][0] * a[1][1] - a[0][1] * a[1][0];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) ainv[i][j] = adj[i][j] * rdet;
+}
+
+void rabs(Records& r, int iflag, float x, float y, float z, float& xo, float& yo, float& zo) {
+    if (iflag != 0 && iflag != 1) err(r, "rabs", "iflag is wrong...");
+    const Mat3f& m = iflag == 0 ? r.transf.tmat : r.transf.tinv;
+    xo = m[0][0] * x + m[0][1] * y + m[0][2] * z;
+    yo = m[1][0] * x + m[1][1] * y + m[1][2] * z;
+    zo = m[2][0] * x + m[2][1] * y + m[2][2] * z;
+}
+
+void checkocc(Records& r) {
+    const Symm& s = r.symm;
+    const Mat3f& t = r.transf.tmat;
+    for (int i = 1; i <= r.atoms.nat; ++i) {
+        if (r.atoms1.occ[i] == 1.0f) {
+            r.atoms1.occflag[i] = 0;
+            continue;
+        }
+        const Vec3f& xf = r.atoms.xf[i];
+        const Vec3f& xc = r.atoms.xc[i];
+        int flag = -1;
+        for (int n = 1; n <= s.nsym && flag < 0; ++n) {
+            const Mat3f& rot = s.rot[n];
+            // The image without the lattice shift; the shift is added component by component.
+            Vec3f base;
+            for (int k = 0; k < 3; ++k)
+                base[k] = rot[0][k] * xf[0] + rot[1][k] * xf[1] + rot[2][k] * xf[2] + s.trn[n][k];
+            for (int u = -2; u <= 2 && flag < 0; ++u)
+                for (int v = -2; v <= 2 && flag < 0; ++v)
+                    for (int w = -2; w <= 2; ++w) {
+                        if (n == 1 && u == 0 && v == 0 && w == 0) continue;
+                        float f0 = base[0] + static_cast<float>(u);
+                        float f1 = base[1] + static_cast<float>(v);
+                        float f2 = base[2] + static_cast<float>(w);
+                        float dx = t[0][0] * f0 + t[0][1] * f1 + t[0][2] * f2 - xc[0];
+                        float dy = t[1][0] * f0 + t[1][1] * f1 + t[1][2] * f2 - xc[1];
+                        float dz = t[2][0] * f0 + t[2][1] * f1 + t[2][2] * f2 - xc[2];
+                        if (std::sqrt(dx * dx + dy * dy + dz * dz) < 0.001f) {
+                            flag = 1;
+                            break;
+                        }
+                    }
+        }
+        r.atoms1.occflag[i] = flag;
+    }
+}
+
+float sind(float deg) { return std::sin(deg * deg2rad); }
+float cosd(float deg) { return std::cos(deg * deg2rad); }
+float asind(float x) { return std::asin(x) * rad2deg; }
+
+}  // namespace kova

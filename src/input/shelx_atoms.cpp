@@ -1,0 +1,427 @@
+// SHELX atom records. Cards are read as SHELXL reads them: "!" starts a comment, a record
+// that begins with a blank and continues nothing is a comment, "=" joins the next record,
+// instructions, include lines ("+"), FRAG blocks and difference peaks (Q...) are no atoms,
+// and the atom list ends at END or HKLF. Each atom takes the residue in force.
+#include "input/shelx_atoms.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "input/cartesian_readers.hpp"
+#include "input/cell.hpp"
+#include "input/text.hpp"
+#include "main/messages.hpp"
+#include "shared/errors.hpp"
+#include "shared/format.hpp"
+#include "shared/listread.hpp"
+
+namespace kova {
+
+namespace {
+
+// The instructions of the SHELX format in their table order, then those of current SHELXL
+// versions.
+const char* const kInstructions[] = {
+    "TITL", "CELL", "ZERR", "LATT", "SYMM", "SFAC", "DISP", "UNIT", "LAUE", "REM ", "MORE",
+    "TIME", "FLAT", "HKLF", "OMIT", "SHEL", "BASF", "TWIN", "EXTI", "SWAT", "HOPE", "MERG",
+    "SPEC", "RESI", "MOVE", "ANIS", "AFIX", "HFIX", "FRAG", "FEND", "EXYZ", "EADP", "EQIV",
+    "OMIT", "CONN", "PART", "BIND", "FREE", "DFIX", "DANG", "BUMP", "SAME", "SADI", "CHIV",
+    "FALT", "DELU", "SIMU", "DEFS", "ISOR", "NCSY", "SUMP", "L.S.", "CGLS", "BLOC", "DAMP",
+    "STIR", "WGHT", "FVAR", "BOND", "CONF", "MPLA", "RTAB", "HTAB", "LIST", "ACTA", "SIZE",
+    "TEMP", "WPDB", "FMAP", "GRID", "PLAN", "MOLE", "END ",
+    "ABIN", "ANSC", "ANSR", "BEDE", "LONE", "NEUT", "PRIG", "RIGU", "TWST", "WIGL", "XNPD"};
+
+bool ends_continued(const std::string& s) {
+    std::size_t e = s.find_last_not_of(' ');
+    return e != std::string::npos && s[e] == '=';
+}
+
+void blank_continuation_mark(std::string& s) {
+    std::size_t e = s.find_last_not_of(' ');
+    if (e != std::string::npos && s[e] == '=') s[e] = ' ';
+}
+
+// The next record as a card text: cut to 255 characters, comment removed.
+bool next_record(InFile& f, std::string& rec) {
+    std::string raw;
+    if (!f.read(raw)) return false;
+    rec = card_text(raw);
+    return true;
+}
+
+// Passes over the continuation records of a card that ends in "="; false at end of file.
+bool skip_continuations(InFile& f, bool cont) {
+    std::string rec;
+    while (cont) {
+        if (!next_record(f, rec)) return false;
+        cont = ends_continued(rec);
+    }
+    return true;
+}
+
+std::string first_word(const std::string& s) {
+    std::size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return "";
+    std::size_t e = s.find(' ', b);
+    return s.substr(b, e == std::string::npos ? std::string::npos : e - b);
+}
+
+std::string quoted(const std::string& s) {
+    std::string q(1, '"');
+    q += trim(s);
+    q += '"';
+    return q;
+}
+
+// Slot of a per-SFAC or per-atom counter, grown on demand.
+template <typename T>
+T& slot(std::vector<T>& v, int i) {
+    if (static_cast<int>(v.size()) <= i) v.resize(static_cast<std::size_t>(i) + 1, T{});
+    return v[static_cast<std::size_t>(i)];
+}
+
+}  // namespace
+
+std::string shelx_upper(std::string s) {
+    upcase(s);
+    return s;
+}
+
+std::string strip_comment(std::string_view rec) {
+    std::size_t p = rec.find('!');
+    return std::string(rec.substr(0, p));
+}
+
+std::string card_text(std::string_view raw) {
+    std::string s = strip_comment(raw.substr(0, std::min(raw.size(), linelen)));
+    // Hand-written files separate their words with tabs too.
+    for (char& c : s)
+        if (c == '\t') c = ' ';
+    return s;
+}
+
+bool is_instruction(std::string_view key4) {
+    for (const char* k : kInstructions)
+        if (key4 == k) return true;
+    return false;
+}
+
+void parse_resi(std::string_view card, int& number, std::string& resclass) {
+    number = 0;
+    resclass.clear();
+    bool have_number = false, have_class = false;
+    std::string s(card.size() > 4 ? card.substr(4) : std::string_view());
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        std::size_t b = s.find_first_not_of(' ', pos);
+        if (b == std::string::npos) break;
+        std::size_t e = s.find(' ', b);
+        if (e == std::string::npos) e = s.size();
+        std::string w = s.substr(b, e - b);
+        pos = e;
+        long long v = 0;
+        if (!have_number && parse_int(w, v)) {
+            number = static_cast<int>(v);
+            have_number = true;
+        } else if (!have_class && w[0] >= 'A' && w[0] <= 'Z') {
+            resclass = w;
+            have_class = true;
+        }
+    }
+}
+
+bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card) {
+    std::string rec;
+    while (next_record(f, rec)) {
+        int recno = f.recno();
+        if (lenstr(rec) == 0) continue;
+        // A blank-started record that continues no card is a comment; continuations are
+        // taken with the card they belong to.
+        if (rec[0] == ' ' || rec[0] == '+') continue;
+        std::string up = shelx_upper(rec);
+        std::string key = pad(up, 4);
+        if (key == "END " || key == "HKLF") return false;
+        bool cont = ends_continued(up);
+        if (key == "FRAG") {
+            // A fragment for FRAG/AFIX fitting: its lines hold coordinates but no atoms.
+            while (next_record(f, rec))
+                if (pad(shelx_upper(rec), 4) == "FEND") break;
+            continue;
+        }
+        if (key == "RESI") {
+            parse_resi(up, s.resnum, s.resclass);
+            if (!skip_continuations(f, cont)) return false;
+            continue;
+        }
+        if (is_instruction(key) || up[0] == 'Q') {
+            if (!skip_continuations(f, cont)) return false;
+            continue;
+        }
+        card.recno = recno;
+        card.name = first_word(rec);
+        card.text = up;
+        while (cont) {
+            blank_continuation_mark(card.text);
+            std::string next;
+            bool got = false;
+            while ((got = next_record(f, next)) && lenstr(next) == 0) {
+            }
+            if (!got) break;
+            std::string nup = shelx_upper(next);
+            cont = ends_continued(nup);
+            card.text += ' ';
+            card.text += nup;
+        }
+        return true;
+    }
+    return false;
+}
+
+bool processfvar(const Records& r, float v, float& out) {
+    if (!std::isfinite(v) || (v > -10.0f && v < 10.0f)) {
+        out = v;
+        return true;
+    }
+    if (v >= 10.0f && v < 20.0f) {
+        out = v - 10.0f;
+        return true;
+    }
+    if (v > -20.0f && v <= -10.0f) {
+        out = v + 10.0f;
+        return true;
+    }
+    if (std::fabs(v) > 10.0f * (maxfvar + 1)) return false;
+    // v = 10m + p with |p| < 5 (|p| = 5 keeps the smaller |m|): fmod is exact, and so is
+    // the step to the nearer ten.
+    float p = std::fmod(v, 10.0f);
+    int m = static_cast<int>((v - p) / 10.0f);
+    if (std::fabs(p) > 5.0f) {
+        m += v > 0.0f ? 1 : -1;
+        p = v - 10.0f * static_cast<float>(m);
+    }
+    int k = m < 0 ? -m : m;
+    if (k > maxfvar) return false;
+    const float fv = r.shelx1.fvar[static_cast<std::size_t>(k)];
+    if (v > 0.0f)
+        out = p * fv;
+    else
+        out = static_cast<float>(static_cast<double>(p) * (static_cast<double>(fv) - 1.0));
+    return true;
+}
+
+std::string shatnam(const Records& r, const ShelxScan& s, const std::string& name, int n) {
+    const int iz = r.at_types.iztype[static_cast<std::size_t>(n)];
+    std::string sym = trim(element_symbol(r, iz));
+    if (r.renameshelxatoms.lrename) {
+        int num = r.renameshelxatoms.irs == 0 ? r.atoms.nat
+                                              : s.count[static_cast<std::size_t>(n)];
+        std::string l = sym + "(" + std::to_string(num) + ")";
+        std::string t;
+        for (char c : l)
+            if (c != ' ') t.push_back(c);
+        return pad(t, 8);
+    }
+    std::size_t k = sym.size() == 1 ? 1 : 2;
+    if (k > name.size()) k = name.size();
+    return name.substr(0, k) + "(" + name.substr(k) + ")";
+}
+
+void r_cell(const Records& r, float& as, float& bs, float& cs) {
+    const auto& c = r.ucell.cell;
+    float ca = cosd(c[3]), cb = cosd(c[4]), cg = cosd(c[5]);
+    float v = c[0] * c[1] * c[2] *
+              std::sqrt(1.0f - ca * ca - cb * cb - cg * cg + 2.0f * ca * cb * cg);
+    as = c[1] * c[2] * sind(c[3]) / v;
+    bs = c[0] * c[2] * sind(c[4]) / v;
+    cs = c[0] * c[1] * sind(c[5]) / v;
+}
+
+void calcueq(Records& r, int i, float& ueq) {
+    const auto& u = r.at_uij.uij[static_cast<std::size_t>(i)];
+    if (r.atoms1.tp[static_cast<std::size_t>(i)] != 2) {
+        ueq = u[0];
+        return;
+    }
+    const auto& c = r.ucell.cell;
+    const float a = c[0], b = c[1], cc = c[2];
+    float as = 0.0f, bs = 0.0f, cs = 0.0f;
+    r_cell(r, as, bs, cs);
+    float aa = a * as, bb = b * bs, ccs = cc * cs;
+    ueq = (u[0] * (aa * aa) + u[1] * (bb * bb) + u[2] * (ccs * ccs) +
+           2.0f * u[3] * a * b * as * bs * cosd(c[5]) +
+           2.0f * u[4] * a * cc * as * cs * cosd(c[4]) +
+           2.0f * u[5] * b * cc * bs * cs * cosd(c[3])) /
+          3.0f;
+}
+
+void getsft(Records& r, int z, std::array<int, 19>& row) {
+    row.fill(0);
+    // slots: 1 1S, 2 2S, 3 3S, 4 4S, 5 2P, 6 3P, 7 4P, 8 3D, 9 4D, 10 4F, 11 5S, 12 5P
+    if (z <= 0) return;
+    if (z <= 2) {
+        row[1] = -z;
+    } else if (z <= 4) {
+        row[1] = 2;
+        row[2] = -(z - 2);
+    } else if (z <= 10) {
+        row[1] = 2;
+        row[2] = -2;
+        row[5] = -(z - 4);
+    } else if (z <= 12) {
+        row[1] = 2;
+        row[2] = 2;
+        row[5] = 6;
+        row[3] = -(z - 10);
+    } else if (z <= 18) {
+        row[1] = 2;
+        row[2] = 2;
+        row[5] = 6;
+        row[3] = -2;
+        row[6] = -(z - 12);
+    } else if (z <= 36) {
+        row[1] = 2;
+        row[2] = 2;
+        row[3] = 2;
+        row[5] = 6;
+        row[6] = 6;
+        if (z <= 20) {
+            row[4] = -(z - 18);
+        } else if (z <= 30) {
+            row[4] = -2;
+            row[8] = -(z - 20);
+        } else {
+            row[4] = -2;
+            row[8] = -10;
+            row[7] = -(z - 30);
+        }
+    } else if (z == 53) {
+        row = {0, 2, 2, 2, 2, 6, 6, 6, 10, 10, 0, -2, -5, 0, 0, 0, 0, 0, 0};
+    } else {
+        err(r, "GetSFT", "atomic number not implemented yet");
+    }
+}
+
+namespace {
+
+// Listing and terminal line of one atom.
+std::string atom_line(const Records& r, int i) {
+    const auto k = static_cast<std::size_t>(i);
+    std::string l = fi(i, 6) + fx(3) + pad(r.atoms.label[k], 8) + fi(r.atoms.iz[k], 3) +
+                    fi(r.atoms1.tp[k], 3) + fi(r.atoms1.itbl[k], 3);
+    for (float x : r.atoms.xf[k]) l += ff(x, 9, 5);
+    l += ff(r.atoms1.occ[k], 6, 3);
+    int nu = r.atoms1.tp[k] == 2 ? 6 : 1;
+    for (int j = 0; j < nu; ++j) l += ff(r.at_uij.uij[k][static_cast<std::size_t>(j)], 7, 3);
+    return l;
+}
+
+[[noreturn]] void bad_atom(const ShelxScan& s, const ShelxCard& card, const std::string& what) {
+    fault(s.fname, card.recno, what + " in " + quoted(card.text));
+}
+
+void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
+    const int i = ++r.atoms.nat;
+    if (i > maxat) err(r, "ReadShelx", "Too many atoms");
+    r.ensure_atoms(i);
+    const auto k = static_cast<std::size_t>(i);
+    slot(s.riding, i) = 0;
+    std::string& rec = card.text;
+
+    // The SFAC number, read from the blank before the second word.
+    if (dnumline(rec + " ") < 2) bad_atom(s, card, "expected an atom record");
+    std::size_t b = rec.find_first_not_of(' ');
+    b = rec.find(' ', b);
+    int n = 0;
+    if (read_list(std::string_view(rec).substr(b), n) != ReadStatus::ok)
+        bad_atom(s, card, "expected the SFAC number of an atom");
+    if (n < 1 || n > r.at_types.ntypes)
+        bad_atom(s, card, "SFAC number " + std::to_string(n) + " is not among the " +
+                              std::to_string(r.at_types.ntypes) + " SFAC types");
+    r.atoms.iz[k] = r.at_types.iztype[static_cast<std::size_t>(n)];
+    ++slot(s.count, n);
+    r.atoms1.lmx[k] = r.atoms.iz[k] == 1 ? 2 : 4;
+    r.atoms1.itbl[k] = n;
+
+    const std::string name = first_word(rec);
+    std::string label = shatnam(r, s, name, n);
+    if (label.size() > 8) bad_atom(s, card, "atom name " + quoted(name) + " is too long for a label");
+    r.atoms.label[k] = pad(label, 8);
+    r.resi1.resatm[k] = pad(first_word(card.name).substr(0, 10), 6) + " " + fi(s.resnum, 3);
+    r.resi1.reslab[k] = r.resi1.resatm[k] + "  " + pad(s.resclass, 5);
+
+    // The numbers after the name, free variables decoded, rewritten with six decimals.
+    std::string nums = rec;
+    std::size_t e = nums.find(' ', nums.find_first_not_of(' '));
+    for (std::size_t j = 0; j < e; ++j) nums[j] = ' ';
+    nums += " ";
+    const int c = dnumline(nums);
+    if (c > 16) bad_atom(s, card, "expected at most 15 values after the SFAC number");
+    std::vector<float> v(static_cast<std::size_t>(c) + 1, 0.0f);
+    ListReader lr(nums);
+    for (int j = 1; j <= c; ++j)
+        if (lr.get(v[static_cast<std::size_t>(j)]) != ReadStatus::ok)
+            bad_atom(s, card, "expected " + std::to_string(c) + " numbers after the atom name");
+    std::string rw = fx(5) + fi(std::lround(v[1]), 4);
+    for (int j = 2; j <= c; ++j) {
+        float d = 0.0f;
+        if (!processfvar(r, v[static_cast<std::size_t>(j)], d))
+            bad_atom(s, card, "free variable beyond the " + std::to_string(maxfvar) + " places");
+        rw += ff(d, 12, 6);
+    }
+    auto read_back = [&](auto&... t) {
+        int nn = 0;
+        if (read_list(rw, nn, t...) != ReadStatus::ok)
+            bad_atom(s, card, "a value does not fit its field of 12 columns");
+    };
+
+    Vec3f& x = r.atoms.xf[k];
+    auto& u = r.at_uij.uij[k];
+    if (c == 6) {
+        r.atoms1.tp[k] = 1;
+        read_back(x[0], x[1], x[2], r.atoms1.occ[k], u[0]);
+        if (u[0] >= -5.0f && u[0] <= -0.5f) {
+            // A riding U: a multiple of the Ueq of the latest atom that does not ride.
+            s.riding[k] = 1;
+            if (s.last_free == 0) {
+                r.io.stderr_stream() << " ProcessU :: Could not find parent atom \n";
+                throw RunStop{0};
+            }
+            float ueq = 0.0f;
+            calcueq(r, s.last_free, ueq);
+            u[0] = std::fabs(u[0]) * ueq;
+        }
+    } else if (c == 11) {
+        r.atoms1.tp[k] = 2;
+        float u23 = 0.0f, u13 = 0.0f, u12 = 0.0f;
+        read_back(x[0], x[1], x[2], r.atoms1.occ[k], u[0], u[1], u[2], u23, u13, u12);
+        u[3] = u12;
+        u[4] = u13;
+        u[5] = u23;
+    } else {
+        r.io.write(terminal, "");
+        r.io.write(terminal, " Error reading atom: " + r.atoms.label[k].substr(0, 4));
+        r.io.write(terminal, " Line <<" + trim(rw) + ">>");
+        r.io.write(terminal, "");
+        throw RunStop{0};
+    }
+    if (!s.riding[k]) s.last_free = i;
+
+    std::string line = atom_line(r, i);
+    r.io.write(terminal, line);
+    r.io.write(r.files.iout, line);
+    Vec3f& xc = r.atoms.xc[k];
+    rabs(r, 0, x[0], x[1], x[2], xc[0], xc[1], xc[2]);
+}
+
+}  // namespace
+
+void read_atoms(Records& r, InFile& f, ShelxScan& s) {
+    ShelxCard card;
+    while (rdshline(f, s, card)) read_one_atom(r, s, card);
+    r.io.write(terminal, "");
+    r.io.write(terminal, " Total atoms read from SHELX file = " + fi(r.atoms.nat, 5));
+    checkocc(r);
+    printatoms(r, r.files.iout);
+}
+
+}  // namespace kova

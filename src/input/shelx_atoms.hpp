@@ -1,0 +1,69 @@
+// The pieces of the SHELX reader that work record by record: the reading of cards as SHELXL
+// reads them (comments, continuations, instructions that are no atoms), the atom records with
+// their free variables, labels and riding displacement parameters, and the scattering rows.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "shared/records.hpp"
+
+namespace kova {
+
+constexpr int ishelx = 57;  // channel of the SHELX file
+
+// One card of the file: the text with any "!" comment removed, upper-cased, its "="
+// continuation records joined on; `name` is the first word as read (case kept).
+struct ShelxCard {
+    std::string text;
+    std::string name;
+    int recno = 0;  // number of the card's first record
+};
+
+// What the atom pass keeps from record to record.
+struct ShelxScan {
+    std::string fname;
+    int resnum = 0;            // residue in force (0: outside any residue)
+    std::string resclass;      // its class, blank outside residues
+    std::vector<int> count;    // atoms read so far per SFAC number
+    std::vector<char> riding;  // per atom: U given as a riding value
+    int last_free = 0;         // the latest atom that does not ride
+};
+
+// Upper-cases a-z only.
+std::string shelx_upper(std::string s);
+// Cuts a record at its first "!" (a comment to the end of the record).
+std::string strip_comment(std::string_view rec);
+// A record of the file as a card text: cut to 255 characters, tabs made blanks, the comment
+// removed.
+std::string card_text(std::string_view raw);
+// True for the four-character names of instructions that are passed over in the atom pass.
+bool is_instruction(std::string_view key4);
+
+// Reads the next atom record; false at the end of the atom list (END, HKLF or end of file).
+bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card);
+
+// Residue number and class of a RESI card in any of SHELXL's forms; the card is upper-cased.
+void parse_resi(std::string_view card, int& number, std::string& resclass);
+
+// Decodes one value given with a free-variable reference: 10m + p with |p| < 5 is p * fv(m)
+// for m > 0 and p * (fv(-m) - 1) for m < 0; 10 + p and -10 + p are fixed values.
+// False when the free variable lies beyond the 200 places of the record.
+bool processfvar(const Records& r, float v, float& out);
+
+// The label of the atom being read (atom index nat, SFAC number n).
+std::string shatnam(const Records& r, const ShelxScan& s, const std::string& name, int n);
+
+// Reciprocal cell lengths a*, b*, c* from `ucell`.
+void r_cell(const Records& r, float& as, float& bs, float& cs);
+
+// The atom pass: every atom record from the start of the file to END or HKLF, then the atom
+// count, the occupancy flags and the atom table.
+void read_atoms(Records& r, InFile& f, ShelxScan& s);
+
+// Shell occupations of atomic number z in the order 1S 2S 3S 4S 2P 3P 4P 3D 4D 4F 5S 5P 6S
+// 6P 5D 7S 6D 5F (slots 1..18); stops the run for atomic numbers it does not know.
+void getsft(Records& r, int z, std::array<int, 19>& row);
+
+}  // namespace kova

@@ -1,0 +1,268 @@
+// The SHELX reader. A first pass takes the crystal data from the cards and writes, as it
+// goes, the head of xd_kova.mas and the cell line of mopro_kova.par; then come the SCAT
+// table, the symmetry, the cell matrices and the MoPro symmetry block; a second pass reads
+// the atoms. Lines written follow the order of the cards in the file.
+#include "input/shelx_reader.hpp"
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "input/cartesian_readers.hpp"
+#include "input/cell.hpp"
+#include "input/shelx_atoms.hpp"
+#include "input/symmetry.hpp"
+#include "input/text.hpp"
+#include "main/messages.hpp"
+#include "output/mopro_files.hpp"
+#include "shared/errors.hpp"
+#include "shared/format.hpp"
+#include "shared/listread.hpp"
+
+namespace kova {
+
+namespace {
+
+const char* const kLattices = "PIRFABC";
+
+struct FirstPass {
+    float wave = 0.0f;
+    int latt = 0;          // absolute LATT number, 0 while no LATT card was read
+    bool centro = false;
+    bool cell = false;     // a CELL card was read
+    bool include = false;  // an include line was met
+    std::vector<std::string> symm;  // SYMM texts
+};
+
+[[noreturn]] void bad_card(const std::string& fname, const ShelxCard& c, const std::string& what) {
+    fault(fname, c.recno, what + ", found \"" + trim(c.text) + "\"");
+}
+
+// The card with its "=" continuation records joined on.
+void join_continuations(InFile& f, std::string& text) {
+    while (true) {
+        std::size_t e = text.find_last_not_of(' ');
+        if (e == std::string::npos || text[e] != '=') return;
+        text[e] = ' ';
+        std::string raw;
+        if (!f.read(raw)) return;
+        text += ' ';
+        text += shelx_upper(card_text(raw));
+    }
+}
+
+void cell_card(Records& r, const std::string& fname, const ShelxCard& c, FirstPass& p) {
+    auto& cell = r.ucell.cell;
+    ReadStatus st = read_list(std::string_view(c.text).substr(4), p.wave, cell[0], cell[1],
+                              cell[2], cell[3], cell[4], cell[5]);
+    if (st != ReadStatus::ok)
+        bad_card(fname, c, "expected the wavelength and six cell constants on the CELL card");
+    p.cell = true;
+    const int mas = r.files.ixdmas;
+    std::string l = "CELL ";
+    for (float v : cell) l += ff(v, 12, 4);
+    r.io.write(mas, l);
+    r.io.write(mas, "WAVE " + ff(p.wave, 12, 6));
+    std::string m = fa("CELL", 4);
+    for (int k = 0; k < 3; ++k) m += ff(cell[static_cast<std::size_t>(k)], 10, 4);
+    for (int k = 3; k < 6; ++k) m += ff(cell[static_cast<std::size_t>(k)], 9, 4);
+    m += ' ';
+    m += ff(p.wave, 8, 5);
+    r.io.write(imopar, m);
+    r.io.write(imopar, "");
+}
+
+void latt_card(Records& r, const std::string& fname, const ShelxCard& c, FirstPass& p) {
+    int n = 0;
+    if (read_list(std::string_view(c.text).substr(4), n) != ReadStatus::ok)
+        bad_card(fname, c, "expected the lattice number on the LATT card");
+    if (n == 0 || n < -7 || n > 7)
+        err(r, "ReadShelx", "LATT number " + std::to_string(n) + " is not one of -7..-1, 1..7");
+    p.latt = n < 0 ? -n : n;
+    const char letter = kLattices[p.latt - 1];
+    const bool positive = n > 0;
+    r.io.write(r.files.ixdmas,
+               std::string(positive || p.centro ? "LATT C " : "LATT A ") + letter);
+    if (positive) p.centro = true;
+}
+
+void symm_card(Records& r, const ShelxCard& c, FirstPass& p) {
+    std::string t = trim(c.text);
+    r.io.write(r.files.ixdmas, t);
+    p.symm.push_back(t.size() > 4 ? t.substr(4) : "");
+}
+
+void sfac_card(Records& r, const ShelxCard& c) {
+    std::string line = c.text + " ";
+    readline(r, line);
+    AtTypes& t = r.at_types;
+    for (int k = 2; k <= r.line_extract.nword; ++k) {
+        ++t.ntypes;
+        if (static_cast<int>(t.iztype.size()) <= t.ntypes)
+            t.iztype.resize(static_cast<std::size_t>(t.ntypes) + 1, 0);
+        t.iztype[static_cast<std::size_t>(t.ntypes)] = iatnum(r.line_extract.word[k]);
+    }
+}
+
+void fvar_card(Records& r, const std::string& fname, const ShelxCard& c) {
+    const int count = dnumline(c.text + " ") - 1;
+    if (r.shelx1.nfvar + count > maxfvar)
+        err(r, "ReadShelx", "More than 200 free variables on the FVAR cards");
+    ListReader lr(std::string_view(c.text).substr(4));
+    for (int k = 1; k <= count; ++k) {
+        float& v = r.shelx1.fvar[static_cast<std::size_t>(r.shelx1.nfvar + k)];
+        if (lr.get(v) != ReadStatus::ok)
+            bad_card(fname, c, "expected " + std::to_string(count) + " free variables on the FVAR card");
+    }
+    r.shelx1.nfvar += count;
+}
+
+void wght_card(Records& r, const std::string& fname, const ShelxCard& c) {
+    int count = dnumline(c.text + " ") - 1;
+    if (count > 6) count = 6;  // SHELXL has six weighting parameters
+    ListReader lr(std::string_view(c.text).substr(4));
+    for (int k = 1; k <= count; ++k)
+        if (lr.get(r.shelx1.wght[static_cast<std::size_t>(k)]) != ReadStatus::ok)
+            bad_card(fname, c, "expected " + std::to_string(count) + " weighting parameters on the WGHT card");
+}
+
+void first_pass(Records& r, InFile& f, const std::string& fname, FirstPass& p) {
+    std::string raw;
+    while (f.read(raw)) {
+        if (raw.size() > linelen) raw.resize(linelen);
+        if (!raw.empty() && raw[0] == '+') {
+            if (!p.include)
+                r.io.write(r.files.iout,
+                           " Include files are not read (first include line: " + trim(raw) + ")");
+            p.include = true;
+            continue;
+        }
+        ShelxCard c;
+        c.recno = f.recno();
+        c.text = shelx_upper(card_text(raw));
+        const std::string key = pad(c.text, 4);
+        if (key == "SYMM") {
+            symm_card(r, c, p);
+            continue;
+        }
+        if (key != "CELL" && key != "LATT" && key != "SFAC" && key != "FVAR" && key != "WGHT" &&
+            key != "RESI")
+            continue;
+        join_continuations(f, c.text);
+        if (key == "CELL") cell_card(r, fname, c, p);
+        if (key == "LATT") latt_card(r, fname, c, p);
+        if (key == "SFAC") sfac_card(r, c);
+        if (key == "FVAR") fvar_card(r, fname, c);
+        if (key == "WGHT") wght_card(r, fname, c);
+        // Residues are taken atom by atom in the atom pass.
+        if (key == "RESI") r.resi1.lresi = true;
+    }
+}
+
+void xd_tail(Records& r) {
+    const int mas = r.files.ixdmas;
+    const std::string rule = "!" + std::string(78, '-');
+    r.io.write(mas, std::string(79, '!'));
+    r.io.write(mas, "!");
+    r.io.write(mas, "    MODULE *XDLSM");
+    r.io.write(mas, "!");
+    r.io.write(mas, "SELECT  *model 4 0 0 0 based_on F test verbose 3");
+    r.io.write(mas, "SELECT  cycle 15 dampk 0.6 cmin 0.6 cmax 1. eigcut 1.d-09");
+    r.io.write(mas, "SAVE  deriv lsqmat cormat");
+    r.io.write(mas, "SOLVE  *inv diag *cond");
+    r.io.write(mas, rule);
+    r.io.write(mas, std::string("SCAT CORE SPHV DEFV   1S  2S  3S  4S  2P  3P") +
+                        "  4P  3D  4D  4F  5S  5P  6S  6P  5D  7S  6D  5F  DELF'" +
+                        "   DELF''  NSCTL");
+    for (int t = 1; t <= r.at_types.ntypes; ++t) {
+        const int z = r.at_types.iztype[static_cast<std::size_t>(t)];
+        std::array<int, 19> row{};
+        getsft(r, z, row);
+        std::string l = pad(element_symbol(r, z), 2) + fx(3) + "CHFW CHFW CSZD" + fx(1);
+        for (int k = 1; k <= 18; ++k) l += fi(row[static_cast<std::size_t>(k)], 4);
+        l += ff(0.0f, 8, 4) + ff(0.0f, 8, 4) + ff(0.0f, 7, 3);
+        r.io.write(mas, l);
+    }
+    r.io.write(mas, "END SCAT");
+    r.io.write(mas, rule);
+}
+
+void mopro_symmetry(Records& r, const FirstPass& p, char letter) {
+    std::string l = "SYMM " + fi(static_cast<long long>(p.symm.size()) + 1, 3) + " " + letter;
+    if (p.centro) l += " CENTRO";
+    r.io.write(imopar, l);
+    r.io.write(imopar, "  X, Y, Z");
+    // A longer operator is written whole: cut to 30 columns it would lose a component.
+    for (const std::string& t : p.symm) r.io.write(imopar, t.size() < 30 ? pad(t, 30) : t);
+    for (const char* s : {"", "SCALE  1  1.0", "", "FMULT  1.0", "", "UOVER  0.0", "",
+                          "SOLVT  0.0  50.0", "", "EXTIN  0.0  GAUSSIAN  ISOT  TYP1", ""})
+        r.io.write(imopar, s);
+}
+
+}  // namespace
+
+void readshelx(Records& r, const std::string& fname) {
+    const int out = r.files.iout;
+    const int mas = r.files.ixdmas;
+    for (auto& l : r.atoms.label) l = std::string(8, ' ');
+    for (auto& s : r.atoms.sitesym) s = std::string(5, ' ');
+    r.at_types.ntypes = 0;
+    ShelxScan scan;
+    scan.fname = fname;
+
+    if (!r.io.try_open_old(ishelx, fname))
+        err(r, "ReadShelx", "Error opening SHELX file... " + fname);
+    InFile& f = r.io.in(ishelx);
+    r.io.write(out, "");
+    r.io.write(out, " Reading SHELX file : " + pad(fname, 60));
+    r.io.write(mas, std::string(79, '!'));
+    r.io.write(mas, "!                   CREATED BY PROGRAM << KOVA >>");
+    r.io.write(mas, std::string(79, '!'));
+    r.io.write(mas, "TITLE TEST");
+    r.resi1.lresi = false;
+
+    FirstPass p;
+    first_pass(r, f, fname, p);
+    if (!p.cell) err(r, "ReadShelx", "No CELL card in SHELX file " + fname);
+    if (p.latt == 0) {
+        // The SHELX default: a primitive, centrosymmetric lattice.
+        p.latt = 1;
+        p.centro = true;
+        r.io.write(mas, "LATT C P");
+    }
+    const char letter = kLattices[p.latt - 1];
+    xd_tail(r);
+
+    r.io.write(out, "");
+    std::string l = " Cell parameters: ";
+    for (float v : r.ucell.cell) l += ff(v, 10, 3);
+    r.io.write(out, l);
+    r.io.write(out, "");
+    r.io.write(out, std::string(" Lattice type : ") + letter);
+    r.io.write(out, std::string(" Lattice is ") + (p.centro ? "CentroSymmetric" : "Acentric"));
+    r.io.write(out, "");
+    r.io.write(out, " Symmetry operations : ");
+    getsym(r, ishelx, out);
+    if (p.latt != 1) nonp(r, out, letter);
+    if (p.centro) addcentsymm(r, out);
+    r.io.write(out, "");
+    r.io.write(out, " Final set of symmetry operations in matrix form:");
+    prsymop(r, out);
+    prattyp(r);
+    tranmat(r);
+
+    const std::string head =
+        std::string("    NO.  ATOM     IZ IU SF    XF       YF       ZF") + "    OCCUP  U's -->";
+    for (int ch : {out, terminal}) {
+        r.io.write(ch, "");
+        r.io.write(ch, head);
+    }
+    mopro_symmetry(r, p, letter);
+
+    f.rewind();
+    r.atoms.nat = 0;
+    read_atoms(r, f, scan);
+    r.io.close(ishelx);
+}
+
+}  // namespace kova

@@ -1,0 +1,301 @@
+// Symmetry cards of SHELX and XD files ("SYMM" lines in text or 12-number form), the lattice
+// centring copies, the centrosymmetric partners and the operator listings. Operators are
+// stored transposed (rot[n][j][k] is the coefficient of coordinate j in component k).
+#include "input/symmetry.hpp"
+
+#include <cmath>
+#include <vector>
+
+#include "input/text.hpp"
+#include "main/messages.hpp"
+#include "shared/errors.hpp"
+#include "shared/format.hpp"
+#include "shared/listread.hpp"
+
+namespace kova {
+
+namespace {
+
+constexpr std::size_t optext = 80;    // one operator of a card
+constexpr std::size_t comptext = 32;  // one component of an operator
+
+const Mat3f unit_rot{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+
+bool is_identity(const Mat3f& rot, const Vec3f& trn) {
+    for (int j = 0; j < 3; ++j) {
+        if (trn[j] != 0.0f) return false;
+        for (int k = 0; k < 3; ++k)
+            if (rot[j][k] != (j == k ? 1.0f : 0.0f)) return false;
+    }
+    return true;
+}
+
+// Stops the run before an operator would go past the end of the table.
+void check_room(Records& r, std::string_view routine, int wanted) {
+    if (wanted > maxsym)
+        err(r, routine,
+            "Too many symmetry operators: " + std::to_string(wanted) + " needed, room for " +
+                std::to_string(maxsym));
+}
+
+// Matrix line j of an operator: row j of the stored layout, then the translation of
+// component j.
+std::string matrix_line(const Records& r, int n, int j) {
+    const Mat3f& rot = r.symm.rot[n];
+    return ff(rot[j][0], 12, 6) + ff(rot[j][1], 12, 6) + ff(rot[j][2], 12, 6) + fx(5) +
+           ff(r.symm.trn[n][j], 12, 6);
+}
+
+// Blanks the first occurrence of term, squeezing the text again; true when found.
+bool take_term(Records& r, std::string& comp, std::size_t len, std::string_view term) {
+    std::size_t p = std::string_view(comp).substr(0, len).find(term);
+    if (p == std::string::npos) return false;
+    comp.replace(p, term.size(), term.size(), ' ');
+    rmblanks(r, comp);
+    return true;
+}
+
+// A translation written as a fraction: the last digit before "/" over the last digit after
+// it, each negative when a "-" stands right before it.
+float fraction(std::string_view s) {
+    float num = 0.0f, den = 1.0f;
+    bool on_den = false;
+    bool minus = false;
+    for (char c : s) {
+        if (c == '/') {
+            on_den = true;
+        } else if (c >= '1' && c <= '9') {
+            float v = static_cast<float>(c - '0');
+            if (minus) v = -v;
+            (on_den ? den : num) = v;
+        }
+        minus = c == '-';
+    }
+    return num / den;
+}
+
+}  // namespace
+
+void getsym(Records& r, int unit, int iout) {
+    Symm& s = r.symm;
+    s.rot[1] = unit_rot;
+    s.trn[1] = Vec3f{};
+    s.nsym = 1;
+    r.io.in(unit).rewind();
+    bool rewind = false;
+    std::string card;
+    int status = 0;
+    while (true) {
+        srchl(r, unit, "SYM", rewind, card, status);
+        if (status != 0) break;
+        int st = 0;
+        symcrd(r, card, static_cast<int>(linelen), st);
+    }
+    for (int n = 1; n <= s.nsym; ++n) symout(r, iout, n);
+}
+
+void symcrd(Records& r, std::string card, int len, int& status) {
+    status = 0;
+    card = pad(card, static_cast<std::size_t>(len > 0 ? len : 0));
+    std::string head = card.substr(0, std::min<std::size_t>(4, card.size()));
+    upcase(head);
+    std::size_t start = head == "SYMM" ? 4 : 3;
+    std::string ops = start < card.size() ? card.substr(start) : std::string();
+
+    int nop = 3;
+    std::vector<std::string> optexts, comps;
+    std::vector<int> oplens, complens;
+    split(ops, ';', nop, optexts, oplens, optext, 3);
+
+    Symm& s = r.symm;
+    for (int o = 1; o <= nop; ++o) {
+        const std::string& op = optexts[o];
+        int ncomp = 12;
+        char sep = op.find(',') != std::string::npos ? ',' : ' ';
+        split(op, sep, ncomp, comps, complens, comptext, 1);
+
+        Mat3f rot{};
+        Vec3f trn{};
+        bool legal = true;
+        if (ncomp == 12) {
+            // t1 r11 r12 r13 t2 r21 ... : component k = t_k + r_k1 x + r_k2 y + r_k3 z
+            for (int k = 0; k < 3 && legal; ++k) {
+                float v[4] = {0, 0, 0, 0};
+                for (int m = 0; m < 4 && legal; ++m)
+                    legal = read_list(comps[1 + 4 * k + m], v[m]) == ReadStatus::ok;
+                trn[k] = v[0];
+                for (int j = 0; j < 3; ++j) rot[j][k] = v[1 + j];
+            }
+        } else if (ncomp == 3) {
+            for (int k = 0; k < 3; ++k) {
+                float coef[3];
+                symop(r, comps[1 + k], static_cast<int>(comptext), trn[k], coef);
+                for (int j = 0; j < 3; ++j) rot[j][k] = coef[j];
+            }
+        } else {
+            legal = false;
+        }
+
+        if (!legal) {
+            // The number is the place the operator would have taken.
+            r.io.write(r.files.iout,
+                       " * * * Symmetry card no." + fi(s.nsym + 1, 3) + " illegal * * *");
+            status = 1021;
+            return;
+        }
+        // The identity is kept only in the first place; other repeats stay.
+        if (is_identity(rot, trn)) continue;
+        check_room(r, "SymCrd", s.nsym + 1);
+        ++s.nsym;
+        s.rot[s.nsym] = rot;
+        s.trn[s.nsym] = trn;
+    }
+}
+
+void symop(Records& r, std::string& comp, int len, float& trn, float coef[3]) {
+    rmblanks(r, comp);
+    removerot(r, comp, len, coef);
+    trn = 0.0f;
+    std::string rest = pad(comp, comptext);
+    if (lenstr(rest) == 0) return;
+    if (rest.find('/') == std::string::npos) {
+        float v = 0.0f;
+        if (read_list(rest, v) == ReadStatus::ok) {
+            trn = v;
+            return;
+        }
+    }
+    trn = fraction(rest);
+}
+
+void removerot(Records& r, std::string& comp, int len, float coef[3]) {
+    std::size_t n = static_cast<std::size_t>(len > 0 ? len : 0);
+    static const char axes[3] = {'X', 'Y', 'Z'};
+    for (int j = 0; j < 3; ++j) coef[j] = 0.0f;
+    // Signed terms first, so that a bare letter is met only when it carries no sign.
+    for (int j = 0; j < 3; ++j)
+        if (take_term(r, comp, n, std::string("+") + axes[j])) coef[j] = 1.0f;
+    for (int j = 0; j < 3; ++j)
+        if (take_term(r, comp, n, std::string("-") + axes[j])) coef[j] = -1.0f;
+    for (int j = 0; j < 3; ++j)
+        if (take_term(r, comp, n, std::string(1, axes[j]))) coef[j] = 1.0f;
+}
+
+void symout(Records& r, int unit, int n) {
+    std::string line;
+    int pos = 0;
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0) {
+            line += ',';
+            ++pos;
+        }
+        float coef[3] = {r.symm.rot[n][0][k], r.symm.rot[n][1][k], r.symm.rot[n][2][k]};
+        opout(line, pos, coef, r.symm.trn[n][k]);
+    }
+    r.io.write(unit, "   SYMM" + fi(n, 3) + fx(5) + line.substr(0, static_cast<std::size_t>(pos)));
+}
+
+void opout(std::string& line, int& pos, const float coef[3], float trn) {
+    std::string part;
+    if (trn != 0.0f) {
+        // In twelfths, reduced by the first of 6, 4, 3, 2 that divides.
+        long f = std::lround(12.0f * trn);
+        int g = 1;
+        for (int d : {6, 4, 3, 2, 1})
+            if (f % d == 0) {
+                g = d;
+                break;
+            }
+        part += fi(f / g, 2) + "/" + std::to_string(12 / g);
+    }
+    static const char axes[3] = {'X', 'Y', 'Z'};
+    for (int j = 0; j < 3; ++j) {
+        float c = coef[j];
+        if (c == 0.0f) continue;
+        part += c > 0.0f ? " + " : " - ";
+        if (std::fabs(c) != 1.0f) part += ff(std::fabs(c), 3, 1);
+        part += axes[j];
+    }
+    line.resize(static_cast<std::size_t>(pos), ' ');
+    line += part;
+    pos += static_cast<int>(part.size());
+}
+
+void nonp(Records& r, int iout, char latt) {
+    r.io.write(iout, "");
+    r.io.write(iout, " Non-Primitive lattice...");
+    r.io.write(iout, std::string(" Lattice centring type is [ ") + latt + " ]");
+
+    static const Vec3f c{0.5f, 0.5f, 0.0f}, a{0.0f, 0.5f, 0.5f}, b{0.5f, 0.0f, 0.5f},
+        i{0.5f, 0.5f, 0.5f};
+    std::vector<Vec3f> vecs;
+    switch (latt) {
+        case 'C': vecs = {c}; break;
+        case 'A': vecs = {a}; break;
+        case 'B': vecs = {b}; break;
+        case 'I': vecs = {i}; break;
+        case 'F': vecs = {c, a, b}; break;
+        default:
+            r.io.write(terminal, (FreeLine() << " Lattice type " << std::string(1, latt)
+                                             << " is not supported")
+                                     .str());
+            throw RunStop{0};
+    }
+    int points = static_cast<int>(vecs.size()) + 1;
+    r.io.write(iout, " Number of lattice points per cell = " + fi(points, 1));
+
+    Symm& s = r.symm;
+    int n0 = s.nsym;
+    check_room(r, "Nonp", n0 * points);
+    for (const Vec3f& v : vecs) {
+        for (int j = 1; j <= n0; ++j) {
+            ++s.nsym;
+            s.rot[s.nsym] = s.rot[j];
+            for (int k = 0; k < 3; ++k) s.trn[s.nsym][k] = s.trn[j][k] + v[k];
+        }
+    }
+    checkts(r, s.nsym);
+    r.io.write(iout, "");
+    r.io.write(iout, " Symmetry operations after applying the lattice centering:");
+    prsymop(r, iout);
+}
+
+void checkts(Records& r, int nsym) {
+    for (int n = 1; n <= nsym; ++n)
+        for (float& t : r.symm.trn[n])
+            if (t >= 1.0f || t <= -1.0f) t = t - std::trunc(t);
+}
+
+void addcentsymm(Records& r, int iout) {
+    Symm& s = r.symm;
+    int n0 = s.nsym;
+    check_room(r, "AddCentSymm", 2 * n0);
+    for (int j = 1; j <= n0; ++j) {
+        int n = n0 + j;
+        // The operator after the inversion through the origin: its translation is kept.
+        for (int a = 0; a < 3; ++a)
+            for (int b = 0; b < 3; ++b) s.rot[n][a][b] = -s.rot[j][a][b];
+        s.trn[n] = s.trn[j];
+    }
+    s.nsym = 2 * n0;
+    r.io.write(iout, "");
+    r.io.write(iout, " Symmetry operations with Center of Symmetry applied: " + fi(s.nsym, 4));
+    for (int n = 1; n <= s.nsym; ++n) {
+        r.io.write(iout, "");
+        r.io.write(iout, " SYMM " + fi(n, 4));
+        for (int j = 0; j < 3; ++j) r.io.write(iout, matrix_line(r, n, j));
+    }
+}
+
+void prsymop(Records& r, int iout) {
+    r.io.write(iout, "");
+    r.io.write(iout, " Number of symmetry operations = " + fi(r.symm.nsym, 4));
+    if (r.verbosity.iverb < 2) return;
+    for (int n = 1; n <= r.symm.nsym; ++n) {
+        r.io.write(iout, "");
+        r.io.write(iout, " SYMM " + fi(n, 2));
+        for (int j = 0; j < 3; ++j) r.io.write(iout, matrix_line(r, n, j));
+    }
+}
+
+}  // namespace kova

@@ -1,0 +1,250 @@
+// The XD reader: cell, lattice and symmetry from the master file, then model, limits and atoms
+// from the parameter file. Inversion partners are added before the lattice centring, which
+// fixes the order of the operators.
+#include "input/xd_reader.hpp"
+
+#include <algorithm>
+
+#include "input/cartesian_readers.hpp"
+#include "input/cell.hpp"
+#include "input/symmetry.hpp"
+#include "input/text.hpp"
+#include "main/messages.hpp"
+#include "shared/errors.hpp"
+#include "shared/format.hpp"
+#include "shared/listread.hpp"
+
+namespace kova {
+
+namespace {
+
+constexpr int masunit = 11;
+constexpr int parunit = 12;
+
+// Next raw record of the parameter file, no comment test; end of file is unguarded.
+std::string raw_record(Records& r, const char* what) {
+    InFile& f = r.io.in(parunit);
+    std::string rec;
+    if (!f.read(rec)) fault(f.name(), f.recno() + 1, std::string("end of file while reading ") + what);
+    return rec;
+}
+
+// n reals in free format from the next record(s), as a list-directed read of the unit does.
+void read_reals(Records& r, float* v, int n, const char* what) {
+    int got = 0;
+    while (got < n) {
+        std::string rec = raw_record(r, what);
+        ListReader lr(rec);
+        while (got < n) {
+            ReadStatus st = lr.get(v[got]);
+            if (st == ReadStatus::end) break;
+            if (st == ReadStatus::error) {
+                InFile& f = r.io.in(parunit);
+                fault(f.name(), f.recno(),
+                      std::string("expected numbers for ") + what + ", found \"" + trim(rec) + "\"");
+            }
+            ++got;
+        }
+    }
+}
+
+// Integers from the numbers of one line; unguarded.
+void read_ints(Records& r, const std::string& line, int* v, int n, const char* what) {
+    ListReader lr(line);
+    for (int k = 0; k < n; ++k) {
+        if (lr.get(v[k]) != ReadStatus::ok) {
+            InFile& f = r.io.in(parunit);
+            fault(f.name(), f.recno(),
+                  std::string("expected ") + std::to_string(n) + " integers for " + what +
+                      ", found \"" + trim(line) + "\"");
+        }
+    }
+}
+
+void skip_noncomment(Records& r) {
+    InFile& f = r.io.in(parunit);
+    std::string rec;
+    do {
+        if (!f.read(rec)) err(r, "ReadXD", "Error reading XD parameter file");
+    } while (!rec.empty() && rec[0] == '!');
+}
+
+void read_master(Records& r, char& latt, bool& centro) {
+    InFile& f = r.io.in(masunit);
+    std::string rec;
+    while (f.read(rec)) {
+        std::string line = pad(rec, linelen);
+        if (line.compare(0, 5, "CELL ") == 0) {
+            std::string cols = line.substr(4, 96);
+            ReadStatus st = read_list(cols, r.ucell.cell[0], r.ucell.cell[1], r.ucell.cell[2],
+                                      r.ucell.cell[3], r.ucell.cell[4], r.ucell.cell[5]);
+            if (st == ReadStatus::error) err(r, "ReadXD", "Error reading XD master file");
+            if (st == ReadStatus::end)
+                fault(f.name(), f.recno(), "expected six cell constants, found \"" + trim(rec) + "\"");
+        } else if (line.compare(0, 5, "LATT ") == 0) {
+            int a = 0, b = 0;
+            readchar(r, line, 2, a, b);
+            if (line.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1)) == "A")
+                centro = false;
+            readchar(r, line, 3, a, b);
+            char c = line[static_cast<std::size_t>(a - 1)];
+            latt = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+        }
+    }
+}
+
+}  // namespace
+
+void readxdline(Records& r, int unit, std::string& line) {
+    InFile& f = r.io.in(unit);
+    std::string rec;
+    do {
+        if (!f.read(rec)) err(r, "ReadXD", "Error reading XD parameter file");
+    } while (!rec.empty() && rec[0] == '!');
+    line = pad(rec, linelen);
+    upcase(line);
+}
+
+void readxd(Records& r, const std::string& fname) {
+    const int out = r.files.iout;
+    auto w = [&](const std::string& s) { r.io.write(out, s); };
+    r.amodel.model = std::string(20, ' ');
+    std::string masname = trim(r.xdold.xdmasfile);
+    if (!r.io.try_open_old(masunit, masname))
+        err(r, "ReadXD", "Error opening XD master file" + masname);
+    if (!r.io.try_open_old(parunit, trim(fname)))
+        err(r, "ReadXD", "Error opening XD parameter file " + trim(fname));
+    w("");
+    w(" Reading data from XD master file: " + pad(r.xdold.xdmasfile, 60));
+
+    char latt = 'P';
+    bool centro = true;
+    read_master(r, latt, centro);
+    const auto& c = r.ucell.cell;
+    w("");
+    w(" Cell parameters: " + ff(c[0], 10, 3) + ff(c[1], 10, 3) + ff(c[2], 10, 3) + ff(c[3], 8, 2) +
+      ff(c[4], 8, 2) + ff(c[5], 8, 2));
+    w("");
+    w(std::string(" Lattice type : ") + latt);
+    w(std::string(" Lattice is ") + (centro ? "CentroSymmetric" : "Acentric"));
+    w("");
+    w(" Symmetry operations : ");
+    getsym(r, masunit, out);
+    if (centro) addcentsymm(r, out);
+    if (latt != 'P') nonp(r, out, latt);
+    w("");
+    w(" Final set of symmetry operations in matrix form:");
+    prsymop(r, out);
+    tranmat(r);
+    r.io.close(masunit);
+
+    w("");
+    w(" Reading data from XD parameter file: " + pad(fname, 60));
+    std::string line;
+    readxdline(r, parunit, line);
+    readline(r, line);
+    int version = 1;
+    bool header = same_text(r.line_extract.word[1], "XDPARFIL") && r.line_extract.nword >= 1;
+    if (header) read_ints(r, line, &version, 1, "the file version");
+    w("");
+    w(" XD parameter file version = " + fi(version, 4));
+    // A header line is passed over whatever version it names.
+    if (header) {
+        readxdline(r, parunit, line);
+        readline(r, line);
+    }
+    r.amodel.model = pad(r.line_extract.word[1], 20);
+    int model[4] = {0, 0, 0, 0};
+    read_ints(r, line, model, 4, "the model line");
+    w("");
+    w(" Maximum level of multipole expansion = " + fi(model[0], 4));
+    w(" Model name = " + r.amodel.model);
+
+    int lim[22] = {};
+    // the LIMITS and USAGE lines name their numbers: split first, read what stays
+    readxdline(r, parunit, line);
+    readline(r, line);
+    if (version == 2) {
+        read_ints(r, line, lim, 8, "the LIMITS line");
+        readxdline(r, parunit, line);
+        readline(r, line);
+        read_ints(r, line, lim + 8, 14, "the USAGE line");
+    } else {
+        read_ints(r, line, lim, 22, "the limits");
+    }
+    const int nat = std::max(lim[8], 0);
+    const int nkap = lim[11];
+    const int ndum = lim[21];
+    r.atoms.nat = nat;
+    w(" Number of atoms in XD parameter file = " + fi(lim[8], 4));
+    w(" Number kappa sets = " + fi(nkap, 4));
+    if (lim[8] > maxat) err(r, "ReadXD", "Too many atoms");
+    r.ensure_atoms(nat);
+
+    const std::string head = " NO.   ATOM      AT.NO.   ORDER_OF_U     iSFT";
+    w("");
+    w(head);
+    r.io.write(terminal, "");
+    r.io.write(terminal, head);
+
+    for (int k = 0; k < ndum + 2; ++k) raw_record(r, "the dummy-atom records");
+
+    for (int i = 1; i <= nat; ++i) {
+        int iv[11] = {};
+        float xyz[4] = {};
+        std::string label;
+        for (;;) {
+            readxdline(r, parunit, line);
+            readline(r, line);
+            label = r.line_extract.word[1];
+            ListReader lr(line);
+            bool ok = true;
+            for (int k = 0; k < 11 && ok; ++k) ok = lr.get(iv[k]) == ReadStatus::ok;
+            for (int k = 0; k < 4 && ok; ++k) ok = lr.get(xyz[k]) == ReadStatus::ok;
+            if (ok) break;  // a line that does not read is passed over
+        }
+        r.atoms.label[i] = pad(label, 8);
+        r.atoms.xf[i] = {xyz[0], xyz[1], xyz[2]};
+        r.atoms1.occ[i] = xyz[3];
+        r.atoms1.tp[i] = iv[5];
+        r.atoms1.itbl[i] = iv[6];
+        read_reals(r, r.at_uij.uij[i].data(), 6, "the displacement parameters");
+        int extra = iv[5] == 3 ? 2 : (iv[5] == 4 ? 5 : 0);
+        for (int k = 0; k < extra; ++k) raw_record(r, "the anharmonic displacement parameters");
+        r.atoms.iz[i] = iatnum(r.atoms.label[i].substr(0, 2));
+        r.atoms1.lmx[i] = r.atoms.iz[i] == 1 ? 2 : 4;
+        std::string rec = fi(i, 4) + "   " + r.atoms.label[i] + "  " + fi(r.atoms.iz[i], 3) + "   " +
+                          fi(iv[5], 8) + "     " + fi(iv[6], 8);
+        r.io.write(terminal, rec);
+        w(rec);
+        long long L = iv[8];
+        long long nmul = (L * (L + 2) + 1) / 10 + 1;
+        for (long long k = 0; k < nmul; ++k) skip_noncomment(r);
+        const Vec3f& f = r.atoms.xf[i];
+        Vec3f& x = r.atoms.xc[i];
+        rabs(r, 0, f[0], f[1], f[2], x[0], x[1], x[2]);
+    }
+    for (int k = 0; k < nkap; ++k) skip_noncomment(r);
+
+    read_reals(r, &r.shelx1.fvar[2], 7, "the free variables");
+    read_reals(r, &r.shelx1.fvar[9], 1, "the free variables");
+    read_reals(r, &r.shelx1.fvar[1], 1, "the free variables");
+
+    AtTypes& t = r.at_types;
+    t.ntypes = 0;
+    std::vector<bool> seen;
+    for (int i = 1; i <= nat; ++i) {
+        int z = r.atoms.iz[i];
+        if (z < 0) z = 0;
+        if (static_cast<int>(seen.size()) <= z) seen.resize(static_cast<std::size_t>(z) + 1, false);
+        if (seen[static_cast<std::size_t>(z)]) continue;
+        seen[static_cast<std::size_t>(z)] = true;
+        t.iztype[++t.ntypes] = r.atoms.iz[i];
+    }
+    prattyp(r);
+    checkocc(r);
+    printatoms(r, out);
+    r.io.close(parunit);
+}
+
+}  // namespace kova

@@ -1,0 +1,58 @@
+// The output section. The databank statistics and the rescaling come before the first
+// parameter record, so that both parameter files carry the rescaled valence populations.
+#include "output/output_section.hpp"
+
+#include <string>
+
+#include "databank/rescale.hpp"
+#include "output/fixedh_file.hpp"
+#include "output/mopro_files.hpp"
+#include "output/xd_parameter_file.hpp"
+#include "shared/format.hpp"
+
+namespace kova {
+
+bool has_output_section(const Records& r) { return r.ldb.ldb || r.lfh.lfh || r.lsx.ltoxd; }
+
+void outputsection(Records& r) {
+    const int iout = r.files.iout;
+    r.io.create(r.files.ixdinp, "xd_kova.inp");
+    r.io.write(iout, "");
+    r.io.write(iout, std::string(80, '-'));
+    for (int ch : {iout, terminal}) {
+        r.io.write(ch, "");
+        r.io.write(ch, " Creating XD parameter file...");
+    }
+
+    // TOXD is a plain conversion: no moved hydrogen atoms, no databank
+    const bool fixedh = r.lfh.lfh && !r.lsx.ltoxd;
+    if (!r.lsx.ltoxd) {
+        if (fixedh) r.io.create(ifixh, "fixedH.ins");
+        if (r.ldb.ldb) {
+            const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
+                                      fi(r.ldb.nsearch, 8) + fi(r.ldb.nfound, 8) + fi(r.ldb.nnotfound, 8);
+            for (int ch : {terminal, iout}) {
+                r.io.write(ch, "");
+                r.io.write(ch, stats);
+            }
+            if (r.args.iscale != 0) rescalepv(r);
+        }
+    }
+
+    r.ensure_atoms(r.atoms.nat);
+    wrxdinphead(r);
+    wrmoproblocks(r);
+    for (int i = 1; i <= r.atoms.nat; ++i) {
+        wrxdinpatom(r, i);
+        if (fixedh) wrfixedh(r, i);
+        wrmoproatom(r, i);
+    }
+    wrmoconsim(r);
+    r.io.close(r.files.imocon);
+    wrmoprotrailer(r);
+    wrxdinptail(r);
+    r.io.close(r.files.ixdinp);
+    if (fixedh) r.io.close(ifixh);
+}
+
+}  // namespace kova

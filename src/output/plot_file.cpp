@@ -1,0 +1,76 @@
+// kova.spf trailer: dummy atoms are written in Cartesian coordinates (stored fractional for
+// crystal input), and the axis end points X, Y, Z and the dummies D get tiny radii so that
+// PLATON draws the frames as thin sticks.
+#include "output/plot_file.hpp"
+
+#include <string>
+
+#include "input/cell.hpp"
+#include "shared/format.hpp"
+
+namespace kova {
+
+namespace {
+
+// Symbol of atom type t as a 2-character text ("C " for carbon).
+std::string type_symbol(const Records& r, int t) {
+    const auto s = static_cast<std::size_t>(t);
+    int z = s < r.at_types.iztype.size() ? r.at_types.iztype[s] : 0;
+    return pad(element_symbol(r, z), 2);
+}
+
+float type_radius(const Records& r, int t) {
+    const auto s = static_cast<std::size_t>(t);
+    int z = s < r.at_types.iztype.size() ? r.at_types.iztype[s] : 0;
+    return covalent_radius(r, z);
+}
+
+}  // namespace
+
+void wrspftitle(Records& r) {
+    r.io.write(r.iplat.iplat, "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange");
+    r.io.write(r.iplat.iplat, "ANGSTROM");
+}
+
+void wrspftrailer(Records& r) {
+    const int ch = r.iplat.iplat;
+    const int ndum = r.dummy.ndum;
+    r.ensure_dummies(ndum);
+    for (int k = 1; k <= ndum; ++k) {
+        Vec3f d = r.dummy.dumxyz[static_cast<std::size_t>(k)];
+        if (r.ifra.ifra == 1) {
+            Vec3f c{};
+            rabs(r, 0, d[0], d[1], d[2], c[0], c[1], c[2]);
+            d = c;
+        }
+        r.io.write(ch, "ATOM D(" + std::to_string(k) + ")  " + ff(d[0], 14, 4) + ff(d[1], 14, 4) +
+                           ff(d[2], 14, 4));
+    }
+
+    // one blank, a 2-character name, the radius in F5.2
+    std::string join = "JOIN RADII ";
+    auto add = [&join](const std::string& name, float radius) {
+        join.append(fx(1)).append(name).append(ff(radius, 5, 2));
+    };
+    for (int t = 1; t <= r.at_types.ntypes; ++t) add(type_symbol(r, t), type_radius(r, t));
+    for (const char* axis : {"X", "Y", "Z"}) add(fa(axis, 2), 0.01f);
+    if (ndum > 0) add(fa("D", 2), 0.01f);
+    r.io.write(ch, join);
+
+    static const char* const kFixed[] = {
+        "SOLID COLOR", "COLOR TYPE X GREEN Y YELLOW Z BROWN D ORANGE", "RADII ATOMS ALL 0.06",
+        "RADII ATOMS X 0.02", "RADII ATOMS Y 0.02", "RADII ATOMS Z 0.02", "RADII BONDS ALL 0.01 1",
+        "RADII BONDS TO X 0.01 1", "RADII BONDS TO Y 0.01 1", "RADII BONDS TO Z 0.01 1",
+        "RADII BONDS TO D 0.00 0", "DETACH X Y", "DETACH X Z", "DETACH Y Z", "DETACH X X",
+        "DETACH Y Y", "DETACH Z Z", "LABEL ON", "LABEL H", "UNLABEL X Y Z"};
+    for (const char* rec : kFixed) r.io.write(ch, rec);
+    if (ndum > 0) {
+        for (const char* rec : {"RADII ATOMS D 0.02", "DETACH D X", "DETACH D Y", "DETACH D Z", "LABEL D"})
+            r.io.write(ch, rec);
+        for (int t = 1; t <= r.at_types.ntypes; ++t) r.io.write(ch, "DETACH D " + type_symbol(r, t));
+    }
+    r.io.write(ch, "PLOT");
+    r.io.close(ch);
+}
+
+}  // namespace kova

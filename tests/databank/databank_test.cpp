@@ -1,0 +1,556 @@
+// Databank matching on atoms filled in by hand: which entry wins, the group rules, the
+// defaults, the record stream of an entry and the listing of a search.
+#include "databank/databank.hpp"
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "databank/dbfile.hpp"
+#include "databank/dbmatch.hpp"
+#include "main/messages.hpp"
+#include "shared/errors.hpp"
+#include "support.hpp"
+
+namespace kova {
+namespace {
+
+const std::string kTestDb = std::string(KOVA_TEST_DATA) + "/databank/kova_test.db";
+
+struct Type {
+    int z, count;
+};
+
+// One atom searched against a databank: the atom's neighbour types go into `neig` by hand.
+struct Search {
+    test::TempDir dir;
+    std::istringstream in;
+    std::ostringstream out, errs;
+    Records r;
+
+    // `db`: a file name, or the text of a databank written for the test.
+    explicit Search(const std::string& db, bool text = false, int verbose = 1) {
+        r.io.bind(dir.path(), &in, &out, &errs);
+        r.files.iout = 35;
+        r.files.idbank = 47;
+        r.verbosity.iverb = verbose;
+        r.io.create(35, "kova.out");
+        if (text) dir.write("test.db", db);
+        r.io.open_old(47, text ? "test.db" : db);
+        r.ensure_atoms(1);
+        r.atoms.nat = 1;
+    }
+    // The atom: element, label, site symmetry, neighbour types (ascending Z), ring code and
+    // size, group planarity, functional group ("" none).
+    void atom(int z, const std::string& label, const std::string& sym, std::vector<Type> types,
+              bool lpg, const std::string& group = "", int iring = 0, int imemb = 0) {
+        r.atoms.iz[1] = z;
+        r.atoms.label[1] = label;
+        r.atoms.sitesym[1] = sym;
+        r.neig.ntyp = static_cast<int>(types.size());
+        r.neig.nnei = 0;
+        r.neig.iztyp.assign(types.size() + 1, 0);
+        r.neig.ncnt.assign(types.size() + 1, 0);
+        for (std::size_t t = 0; t < types.size(); ++t) {
+            r.neig.iztyp[t + 1] = types[t].z;
+            r.neig.ncnt[t + 1] = types[t].count;
+            r.neig.nnei += types[t].count;
+        }
+        r.lpg.lpg = lpg;
+        r.forring.iring = iring;
+        r.forring.imemb = imemb;
+        r.except.iexc[1] = group.empty() ? 0 : 1;
+        r.except.exname[1] = group;
+    }
+    void parent(int ihp, int isp, int ihnei) {
+        r.forh.ihp[1] = ihp;
+        r.forh.isp[1] = isp;
+        r.forh.ihnei[1] = ihnei;
+    }
+    // Runs the search; "" when it ends normally, else "stop" or the fault text.
+    std::string match() {
+        try {
+            matchdb(r, 1);
+        } catch (const RunStop&) {
+            return "stop";
+        } catch (const RunFault& f) {
+            return f.what();
+        }
+        return "";
+    }
+    std::vector<std::string> listing() {
+        r.io.flush_all();
+        return test::lines_of(dir.read("kova.out"));
+    }
+    // The description between the brackets of the comment line, "" without a match.
+    std::string comment() {
+        for (const auto& l : listing())
+            if (l.rfind(" DB comment for ", 0) == 0)
+                return l.substr(l.find('[') + 1, l.size() - l.find('[') - 2);
+        return "";
+    }
+    float plm(int l, int m) const { return r.mpoles1.plm[l][m + 4]; }
+};
+
+TEST(ReadDb, FreeAtomValencePopulation) {
+    struct Case {
+        int z;
+        float pv;
+    } cases[] = {{-1, -1}, {0, 0},  {1, 1},   {2, 2},  {3, 1},   {6, 4},  {7, 5},  {8, 6},
+                 {10, 8},  {11, 1}, {16, 6},  {17, 7}, {18, 8},  {19, 1}, {26, 8}, {35, 17},
+                 {36, 18}, {37, 1}, {54, 18}, {55, 1}, {86, 32}, {87, 1}, {92, 6}};
+    for (const auto& c : cases)
+        EXPECT_EQ(pval(c.z), c.pv) << c.z;
+}
+
+TEST(ReadDb, FirstOfTwoMatchingEntriesWinsWithItsListing) {
+    Search s(kTestDb);
+    s.atom(6, "C(3)", "3m", {{1, 3}, {6, 1}}, false);
+    ASSERT_EQ(s.match(), "");
+    EXPECT_EQ(s.r.mpoles1.ifind, 1);
+    EXPECT_EQ(s.r.mpoles1.pv, 4.1330f);
+    EXPECT_EQ(s.r.mpoles1.kappa[1], 0.9930f);
+    EXPECT_EQ(s.r.mpoles1.kappa[2], 0.9400f);
+    EXPECT_EQ(s.r.mpoles1.spv, 0.0520f);
+    EXPECT_EQ(s.plm(4, 3), 0.0100f);
+    // The whole listing of the search: the atom's data in free format (integers in 12
+    // columns after the leading blank), then the result and the parameter block.
+    std::vector<std::string> want = {
+        "",
+        " Searching DataBank for a match : ",
+        "  ityp  =            6",
+        "  iring =            0",
+        "  inei  =            4",
+        "  ity   =            2",
+        "  imemb =            0",
+        "  asymi = [3M   ]",
+        "  lPG   =  F",
+        "  type =            1  atom =            1  neib =            3",
+        "  type =            2  atom =            6  neib =            1",
+        " ",
+        "",
+        " ReadDB :: atom C(3) was found in the DataBank",
+        "",
+        " DB comment for C(3) = [C methyl, first of two entries of one pattern]",
+        "",
+        " Pseudoatom parameters assigned to C(3) : ",
+        "",
+        "   Pval, Kappa, Kappa', sigmaPv =       4.1330      0.9930      0.9400      0.0520",
+        "    2nd Monopole:  0.000",
+        "         Dipoles:  0.000  0.000  0.000",
+        "     Quadrupoles:  0.000  0.000  0.015  0.000  0.000",
+        "       Octupoles:  0.000  0.000  0.000  0.134  0.000  0.000  0.000",
+        "   Hexadecapoles:  0.000  0.000  0.000  0.000 -0.021  0.000  0.000  0.010  0.000",
+    };
+    EXPECT_EQ(s.listing(), want);
+    EXPECT_EQ(s.r.ldb.nsearch, 1);
+    EXPECT_EQ(s.r.ldb.nfound, 1);
+    EXPECT_EQ(s.r.ldb.nnotfound, 0);
+}
+
+TEST(ReadDb, FindsTheNeighboursItself) {
+    // a methyl carbon: three H at 1.09 A and one C at 1.53 A; a far atom is no neighbour
+    Search s(kTestDb);
+    s.r.ensure_atoms(6);
+    s.r.atoms.nat = s.r.cryst.ncryst = 6;
+    s.r.tols.tol1 = 0.2f;
+    const Vec3f xc[] = {{0, 0, 0},
+                        {1.09f, 0, 0},
+                        {-0.36f, 1.03f, 0},
+                        {-0.36f, -0.51f, 0.89f},
+                        {-0.51f, -0.51f, -1.36f},
+                        {5, 5, 5}};
+    const int iz[] = {6, 1, 1, 1, 6, 8};
+    for (int k = 1; k <= 6; ++k) {
+        s.r.atoms.xc[k] = xc[k - 1];
+        s.r.atoms.iz[k] = iz[k - 1];
+        s.r.atoms.label[k] = "A(" + std::to_string(k) + ")";
+    }
+    s.r.atoms.sitesym[1] = "3m";
+    s.r.lpg.lpg = false;
+    s.r.iprint.iprint = 1;
+    ASSERT_NO_THROW(readdb(s.r, 1));
+    EXPECT_EQ(s.r.iprint.iprint, 0);
+    EXPECT_EQ(s.r.neig.nnei, 4);
+    EXPECT_EQ(s.comment(), "C methyl, first of two entries of one pattern");
+    auto l = s.listing();
+    EXPECT_EQ(l[1], " Searching DataBank for a match : ");  // no neighbour printout before it
+}
+
+TEST(ReadDb, SiteSymmetryAndPlanarityOfTheNeigLine) {
+    // C009 wants -42m and a planar group; C010 has no words 6 and 8 (any site symmetry,
+    // planar only below 4 neighbours); C011 the same for two neighbours.
+    struct Case {
+        const char* sym;
+        std::vector<Type> types;
+        bool lpg;
+        const char* entry;  // "" for no match
+    } cases[] = {
+        {"-42m", {{6, 4}}, true, "C four C neighbours in a planar group"},
+        {"NO", {{6, 4}}, false, "C four C neighbours, any site symmetry"},
+        {"-42m", {{6, 4}}, false, "C four C neighbours, any site symmetry"},
+        {"NO", {{6, 4}}, true, ""},
+        {"cyl", {{6, 2}}, true, "C two C neighbours, any site symmetry"},
+        {"mm2", {{6, 2}}, true, "C two C neighbours, any site symmetry"},
+        {"cyl", {{6, 2}}, false, ""},
+        {"m", {{1, 3}, {6, 1}}, false, ""},  // the methyl entries want 3m
+    };
+    for (const auto& c : cases) {
+        Search s(kTestDb);
+        s.atom(6, "C(1)", c.sym, c.types, c.lpg);
+        ASSERT_EQ(s.match(), "");
+        EXPECT_EQ(s.comment(), c.entry) << c.sym << " " << c.lpg;
+        EXPECT_EQ(s.r.mpoles1.ifind, *c.entry ? 1 : 0);
+    }
+}
+
+TEST(ReadDb, RingCodeAndSizeMustAgree) {
+    Search s(kTestDb);
+    s.atom(6, "C(1)", "m", {{1, 1}, {6, 2}}, true, "", 1, 6);
+    ASSERT_EQ(s.match(), "");
+    EXPECT_EQ(s.comment(), "C aromatic C-H in a planar six-ring");
+    EXPECT_EQ(s.plm(3, -3), 0.2450f);
+    EXPECT_EQ(s.plm(4, 0), 0.0110f);
+
+    Search t(kTestDb);
+    t.atom(6, "C(1)", "m", {{1, 1}, {6, 2}}, true, "", 1, 5);  // a five-ring
+    ASSERT_EQ(t.match(), "");
+    EXPECT_EQ(t.r.mpoles1.ifind, 0);
+}
+
+TEST(ReadDb, FunctionalGroupsAndExceptEntries) {
+    struct Case {
+        int z;
+        std::vector<Type> types;
+        const char* sym;
+        bool lpg;
+        const char* group;
+        const char* entry;
+    } cases[] = {
+        // a carbonyl O named "ketone" skips the carboxylate entry and the one whose name
+        // starts with a blank (two blanks after GROUP); "except group Ketone" is upper-cased
+        {8, {{6, 1}}, "m", true, "KETONE", "O ketone"},
+        {8, {{6, 1}}, "m", true, "CARBOXYLATE", "O carboxylate"},
+        {8, {{6, 1}}, "m", true, "ESTER", "O carbonyl of an ester"},
+        // a plain atom skips every EXCEPT entry
+        {8, {{6, 1}}, "m", true, "", "O terminal, bonded to one C, no group name"},
+        {6, {{6, 2}, {8, 1}}, "mm2", true, "", "C carbonyl without a group name"},
+        {6, {{6, 2}, {8, 1}}, "mm2", true, "KETONE", "C carbonyl of a ketone"},
+        // an "ester" atom skips the plain methyl entries and gets the defaults
+        {6, {{1, 3}, {6, 1}}, "3m", false, "ESTER", ""},
+        {6, {{1, 2}, {6, 1}, {8, 1}}, "NO", false, "ESTER", "C methylene bonded to an ester O"},
+        {6, {{1, 2}, {6, 1}, {8, 1}}, "NO", false, "", ""},
+        {6, {{1, 2}, {6, 1}, {8, 1}}, "NO", false, "ALCOHOL", ""},
+    };
+    for (const auto& c : cases) {
+        Search s(kTestDb);
+        s.atom(c.z, "X(1)", c.sym, c.types, c.lpg, c.group);
+        ASSERT_EQ(s.match(), "");
+        EXPECT_EQ(s.comment(), c.entry) << c.z << " " << c.group;
+        auto l = s.listing();
+        bool grpline = std::find(l.begin(), l.end(),
+                                 std::string(" Functional group = [") + c.group + "]") != l.end();
+        EXPECT_EQ(grpline, *c.group && *c.entry) << c.group;
+    }
+}
+
+TEST(ReadDb, HydrogenEntriesByParent) {
+    struct Case {
+        int ihp, isp, ihnei;
+        const char* sym;
+        const char* group;
+        const char* entry;
+    } cases[] = {
+        {6, 3, 1, "cyl", "", "H on an aromatic C"},
+        {6, 4, 3, "cyl", "", "H of a methyl group"},
+        {7, 4, 3, "cyl", "", "H of an ammonium N"},
+        {6, 4, 2, "cyl", "", ""},
+        {6, 4, 3, "m", "", ""},
+        // the parent line without a symmetry word matches no framed H atom; the grouped
+        // entry after it is for grouped atoms only
+        {8, 2, 1, "cyl", "", ""},
+        {8, 2, 1, "cyl", "C-O-H", "H on O of an alcohol"},
+        {7, 3, 1, "cyl", "PLANAR AMINE", "H on a planar amine N"},
+        {7, 3, 1, "cyl", "", ""},
+    };
+    for (const auto& c : cases) {
+        Search s(kTestDb);
+        s.atom(1, "H(1)", c.sym, {{6, 1}}, true, c.group);
+        s.parent(c.ihp, c.isp, c.ihnei);
+        ASSERT_EQ(s.match(), "");
+        EXPECT_EQ(s.comment(), c.entry)
+            << c.ihp << " " << c.isp << " " << c.ihnei << " " << c.group;
+    }
+}
+
+TEST(ReadDb, DefaultsWithoutAMatch) {
+    Search s(kTestDb);
+    s.atom(35, "BR(1)", "cyl", {{6, 1}}, true);
+    ASSERT_EQ(s.match(), "");
+    EXPECT_EQ(s.r.mpoles1.ifind, 0);
+    EXPECT_EQ(s.r.mpoles1.pv, 17.0f);
+    EXPECT_EQ(s.r.mpoles1.spv, 0.01f);
+    EXPECT_EQ(s.r.mpoles1.kappa[1], 1.0f);
+    EXPECT_EQ(s.r.mpoles1.kappa[2], 1.0f);
+    auto l = s.listing();
+    std::vector<std::string> tail(l.end() - 11, l.end());
+    std::vector<std::string> want = {
+        "",
+        " ReadDB :: atom BR(1) was NOT found in the DataBank",
+        "",
+        " Pseudoatom parameters assigned to BR(1) : ",
+        "",
+        "   Pval, Kappa, Kappa', sigmaPv =      17.0000      1.0000      1.0000      0.0100",
+        "    2nd Monopole:  0.000",
+        "         Dipoles:  0.000  0.000  0.000",
+        "     Quadrupoles:  0.000  0.000  0.000  0.000  0.000",
+        "       Octupoles:  0.000  0.000  0.000  0.000  0.000  0.000  0.000",
+        "   Hexadecapoles:  0.000  0.000  0.000  0.000  0.000  0.000  0.000  0.000  0.000",
+    };
+    EXPECT_EQ(tail, want);
+    EXPECT_EQ(s.r.ldb.nnotfound, 1);
+    EXPECT_EQ(s.r.ldb.nfound, 0);
+
+    // a second search in the same records counts on, and clears what the first one found
+    s.atom(6, "C(3)", "3m", {{1, 3}, {6, 1}}, false);
+    ASSERT_EQ(s.match(), "");
+    s.atom(6, "C(4)", "NO", {{1, 1}}, false);
+    ASSERT_EQ(s.match(), "");
+    EXPECT_EQ(s.r.mpoles1.pv, 4.0f);
+    EXPECT_EQ(s.plm(2, 0), 0.0f);
+    EXPECT_EQ(s.r.ldb.nsearch, 3);
+    EXPECT_EQ(s.r.ldb.nfound, 1);
+    EXPECT_EQ(s.r.ldb.nnotfound, 2);
+}
+
+TEST(ReadDb, MultipolePopulationLines) {
+    // O005: "PLMS 1 1 0.0100 2 0 -0.0250 2" holds 7 numbers, two triples; the next line
+    // adds (2,2). C005 has triples with l = -3 and m = -5, which have no place.
+    Search s(kTestDb);
+    s.atom(8, "O(1)", "m", {{6, 1}}, true);
+    ASSERT_EQ(s.match(), "");
+    EXPECT_EQ(s.plm(1, 1), 0.0100f);
+    EXPECT_EQ(s.plm(2, 0), -0.0250f);
+    EXPECT_EQ(s.plm(2, 2), 0.0450f);
+    EXPECT_EQ(s.plm(0, 0), 0.0f);
+
+    Search t(kTestDb);
+    t.atom(6, "C(2)", "NO", {{1, 1}, {6, 2}, {7, 1}}, false, "AMMONIUM");
+    ASSERT_EQ(t.match(), "");
+    EXPECT_EQ(t.r.mpoles1.ifind, 1);
+    for (int l = 0; l <= 4; ++l)
+        for (int m = -l; m <= l; ++m)
+            EXPECT_EQ(t.plm(l, m), l == 3 && m == 2 ? 0.1800f : 0.0f) << l << " " << m;
+
+    // a later triple of the same l, m wins; numbers may be written in any free format
+    Search u(
+        "ATOM 6 X plms\nNEIG 0 0 0 0\nPVAL 4 1. +1 1e-1\nPLMS 2 0 1.5 2 0 -2.5\nplms 2.4 -0.6 "
+        "3e-1\nEND\n",
+        true);
+    u.atom(6, "C(1)", "NO", {}, true);
+    ASSERT_EQ(u.match(), "");
+    EXPECT_EQ(u.plm(2, 0), -2.5f);
+    EXPECT_EQ(u.plm(2, -1), 0.3f);
+    EXPECT_EQ(u.r.mpoles1.spv, 0.1f);
+}
+
+TEST(ReadDb, RecordStreamOfAnEntry) {
+    // An entry without its NEIG line takes the next entry's NEIG line, type lines and
+    // parameters; the next entry's own line has then been passed over.
+    const std::string db =
+        "ATOM 6 A without its NEIG line\n"
+        "PVAL 1 1 1 1\n"
+        "END\n"
+        "ATOM 6 B one C neighbour\n"
+        "NEIG 1 1 0 0\n"
+        "  1 6 1\n"
+        "PVAL 2 2 2 2\n"
+        "END\n"
+        "ATOM 6 C no neighbour\n"
+        "! a comment between the entry line and its NEIG line\n"
+        "NEIG 0 0 0 0\n"
+        "PVAL 3 3 3 3\n"
+        "\n";
+    Search s(db, true);
+    s.atom(6, "C(1)", "m", {{6, 1}}, true);
+    ASSERT_EQ(s.match(), "");
+    EXPECT_EQ(s.comment(), "without its NEIG line");
+    EXPECT_EQ(s.r.mpoles1.pv, 2.0f);
+
+    // A's borrowed NEIG line does not fit an atom without neighbours: the scan goes on after
+    // it and finds C; the blank record after C's PVAL line ends its parameters.
+    Search t(db, true);
+    t.atom(6, "C(1)", "m", {}, true);
+    ASSERT_EQ(t.match(), "");
+    EXPECT_EQ(t.comment(), "no neighbour");
+    EXPECT_EQ(t.r.mpoles1.pv, 3.0f);
+
+    // entries of other elements, or whose word 2 is another number, are passed over
+    Search u(
+        "ATOM 8 O first\nNEIG 0 0 0 0\nPVAL 9 9 9 9\nEND\n"
+        "ATOM +6 C second\nNEIG 0 0 0 0\nPVAL 5 5 5 5\nEND\n",
+        true);
+    u.atom(6, "C(1)", "m", {}, true);
+    ASSERT_EQ(u.match(), "");
+    EXPECT_EQ(u.r.mpoles1.pv, 5.0f);
+}
+
+TEST(ReadDb, EndsOfTheRun) {
+    const std::string readfile = " ERROR *** ReadFile ***  Error reading unit =           47";
+    const std::string readchar = " ERROR *** ReadChar *** Unexpected STOP in ReadChar...";
+    struct Case {
+        const char* db;
+        const char* result;   // "stop" or the start of the fault text
+        const char* errline;  // the error line of a stop
+    } cases[] = {
+        // the record that ends the parameters must exist
+        {"ATOM 6 X pval last\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\n", "stop", readfile.c_str()},
+        {"ATOM 6 X plms last\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nPLMS 1 0 .5\n", "stop",
+         readfile.c_str()},
+        // no NEIG line up to the end of the file, a type line missing, no record after the
+        // type lines to tell whether there is an EXCEPT line
+        {"ATOM 6 X no neig\nPVAL 4 1 1 .1\nEND\n", "stop", readfile.c_str()},
+        {"ATOM 6 X no type line\nNEIG 1 1 0 0\n", "stop", readfile.c_str()},
+        {"ATOM 6 X nothing after\nNEIG 1 1 0 0\n1 6 1\n! only a comment\n", "stop",
+         readfile.c_str()},
+        // entry lines: fewer than 2 words stops any scan, fewer than 4 only one of its element
+        {"ATOM\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", readchar.c_str()},
+        {"ATOM 6 X\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", readchar.c_str()},
+        {"ATOM six X y\n",
+         "test.db, record 1: expected an integer atomic number as word 2 of the entry line, "
+         "found \"six\"",
+         ""},
+        {"ATOM 6 X y\nNEIG 1 1 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n",
+         "test.db, record 2: expected four numbers on the NEIG line, found \"NEIG 1 1 0\"", ""},
+        {"ATOM 6 X y\nNEIG 1 1 0 0\n1 6 one\n",
+         "test.db, record 3: expected three numbers on a neighbour type line", ""},
+        {"ATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1\n",
+         "test.db, record 4: expected four numbers on the PVAL line", ""},
+        {"ATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nPLMS 1 0 -\n",
+         "test.db, record 5: expected the numbers l, m, P(l,m)", ""},
+    };
+    for (const auto& c : cases) {
+        Search s(c.db, true);
+        s.atom(6, "C(1)", "m", {{6, 1}}, true);
+        std::string res = s.match();
+        EXPECT_EQ(res.rfind(c.result, 0), 0u) << c.db << "\n" << res;
+        if (res == "stop") {
+            auto l = s.listing();
+            EXPECT_TRUE(std::find(l.begin(), l.end(), c.errline) != l.end()) << c.db;
+        }
+    }
+    // an entry line of another element with three words is passed over
+    Search s("ATOM 8 O\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", true);
+    s.atom(6, "C(1)", "m", {{6, 1}}, true);
+    EXPECT_EQ(s.match(), "");
+    EXPECT_EQ(s.r.mpoles1.ifind, 1);
+}
+
+TEST(ReadDb, VerboseListingOfTheEntriesLookedAt) {
+    const std::string db =
+        "ATOM 6 A wrong count\n"
+        "NEIG nei 2  typ 1  ring 0  size 0  mm2  planar F\n"
+        "1 6 2\n"
+        "PVAL 1 1 1 1\n"
+        "END\n"
+        "ATOM 6 B grouped\n"
+        "NEIG nei 1  typ 1  ring 0  size 0\n"
+        "1 8 1\n"
+        "EXCEPT GROUP  ketone\n"
+        "PVAL 2 2 2 2\n"
+        "END\n"
+        "ATOM 6 C plain\n"
+        "NEIG nei 1  typ 1  ring 0  size 0\n"
+        "1 8 1\n"
+        "PVAL 3 3 3 3\n"
+        "END\n";
+    Search s(db, true, 2);
+    s.atom(6, "C(1)", "cyl", {{8, 1}}, true, "KETONE");
+    ASSERT_EQ(s.match(), "");
+    EXPECT_EQ(s.r.mpoles1.ifind, 0);
+    auto l = s.listing();
+    auto at = std::find(l.begin(), l.end(), " ");  // the end of the atom's data
+    ASSERT_NE(at, l.end());
+    std::vector<std::string> got(at + 1, at + 1 + 22);
+    std::vector<std::string> want = {
+        " Reading atom = " + std::string("ATOM 6 A wrong count") + std::string(180, ' '),
+        "   jnei=  2 jty=  1 jring=  0 asymr=[MM2  ] planar=F",
+        " jmemb=  0",
+        " Reading atom = " + std::string("ATOM 6 B grouped") + std::string(184, ' '),
+        "   jnei=  1 jty=  1 jring=  0 asymr=[     ] planar=T",
+        " jmemb=  0",
+        "   type =  1 jatum =  8 jndt =  1",
+        "   Exception entry in DataBank :",
+        "      functional group   = [KETONE]",
+        "      group read from DB = [ KETONE]",
+        "   Wrong functional group... :( ",
+        "",
+        " Reading atom = " + std::string("ATOM 6 C plain") + std::string(186, ' '),
+        "   jnei=  1 jty=  1 jring=  0 asymr=[     ] planar=T",
+        " jmemb=  0",
+        "   type =  1 jatum =  8 jndt =  1",
+        "",
+        " Functional group = [KETONE], but no functional group specified for this entry..",
+        " Skipping DB entry...",
+        "",
+        "",
+        " ReadDB :: atom C(1) was NOT found in the DataBank",
+    };
+    EXPECT_EQ(got, want);
+
+    // a plain atom at an EXCEPT entry, and the PRNT line of a hydrogen atom
+    Search h(
+        "ATOM 1 H grouped\nPRNT z 6 nei 4 nh 3 cyl\nEXCEPT GROUP x\nPVAL 1 1 1 1\nEND\n"
+        "ATOM 1 H plain\nPRNT z 6 nei 4 nh 3 cyl\nPVAL 0.9 1.1 1.2 0.03\nEND\n",
+        true, 2);
+    h.atom(1, "H(1)", "cyl", {{6, 1}}, true);
+    h.parent(6, 4, 3);
+    ASSERT_EQ(h.match(), "");
+    EXPECT_EQ(h.r.mpoles1.pv, 0.9f);
+    auto hl = h.listing();
+    auto hat = std::find(hl.begin(), hl.end(), " ");
+    std::vector<std::string> hgot(hat + 2, hat + 6);
+    std::vector<std::string> hwant = {
+        "   Exception entry in DataBank :",
+        " Exception was not identified for this atom - Skip DB entry...",
+        "",
+        " Reading atom = " + std::string("ATOM 1 H plain") + std::string(186, ' '),
+    };
+    EXPECT_EQ(hgot, hwant);
+    EXPECT_EQ(*(hat + 6), "   jhp =  6 jsp =  4 jhnei=  3 asymr=[CYL  ]");
+}
+
+TEST(ReadDb, LongRecordsAreCutAt200Characters) {
+    // The description keeps 80 characters; a word that reaches column 200 is no word.
+    std::string entry = "ATOM 6 X " + std::string(100, 'd') + " " + std::string(89, ' ') + "Q";
+    ASSERT_EQ(entry.size(), 200u);
+    std::string db =
+        entry + "\nNEIG 0 0 0 0 " + std::string(187, ' ') + "x T\nPVAL 4 1 1 .1\nEND\n";
+    Search s(db, true);
+    s.atom(6, "C(1)", "m", {}, false);  // "T" is cut off: the planarity stays true, no match
+    ASSERT_EQ(s.match(), "");
+    EXPECT_EQ(s.r.mpoles1.ifind, 0);
+    Search t(db, true);
+    t.atom(6, "C(1)", "m", {}, true);
+    ASSERT_EQ(t.match(), "");
+    EXPECT_EQ(t.comment(), std::string(80, 'd'));
+}
+
+TEST(ReadDb, ManyAtomsAgainstALargeDatabank) {
+    // A databank of 3000 carbon entries, each visited by the scan; 2000 atoms searched.
+    std::string db;
+    for (int k = 0; k < 3000; ++k)
+        db += "ATOM 6 E" + std::to_string(k) + " entry\nNEIG " + std::to_string(k % 7 + 5) +
+              " 1 0 0\n1 6 " + std::to_string(k % 7 + 5) + "\nPVAL 4 1 1 .1\nEND\n";
+    db += "ATOM 6 LAST entry\nNEIG 1 1 0 0\n1 6 1\nPVAL 3.5 1 1 .1\nEND\n";
+    Search s(db, true);
+    for (int i = 0; i < 2000; ++i) {
+        s.atom(6, "C(1)", "m", {{6, 1}}, true);
+        ASSERT_EQ(s.match(), "");
+    }
+    EXPECT_EQ(s.r.mpoles1.pv, 3.5f);
+    EXPECT_EQ(s.r.ldb.nfound, 2000);
+}
+
+}  // namespace
+}  // namespace kova

@@ -1,0 +1,502 @@
+// The frame decision of single atoms, on small molecules with ideal geometry (Cartesian input,
+// Å). Bond lengths differ slightly inside each molecule so that the distance order of the
+// neighbours is not left to rounding; every expected frame is worked from the rules, with the
+// deciding distances and angles noted beside the molecule.
+#include "frames/localdef.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "frame_fixture.hpp"
+#include "shared/errors.hpp"
+#include "topology/neighbours.hpp"
+
+namespace kova {
+namespace {
+
+struct At {
+    const char* label;
+    int z;
+    Vec3f xc;
+};
+
+// A structure read from Cartesian input (TP 2, TBL 1), framed atom by atom after the neighbour
+// stage, as the per-atom driver does.
+struct Framed : test::FrameRecords {
+    explicit Framed(const std::vector<At>& atoms) : FrameRecords(static_cast<int>(atoms.size())) {
+        r.io.create(r.files.imocon, "con_mopro.inp");
+        for (std::size_t k = 0; k < atoms.size(); ++k) {
+            const int i = static_cast<int>(k) + 1;
+            atom(i, atoms[k].label, atoms[k].z, atoms[k].xc);
+            r.atoms1.tp[k + 1] = 2;
+            r.atoms1.itbl[k + 1] = 1;
+            r.atoms1.lmx[k + 1] = atoms[k].z == 1 ? 2 : 4;
+        }
+    }
+    void frame() {
+        findallneighbors(r);
+        r.dummy.ndum = 0;
+        for (int i = 1; i <= r.atoms.nat; ++i) defloc(r, i);
+        r.io.flush_all();
+    }
+    // Atom i's line of the XD atom table (the master file holds only these lines here).
+    std::string atom_line(int i) { return lines("xd_kova.mas").at(static_cast<std::size_t>(i - 1)); }
+    // "sym X>T1 Y>T2" read from the atom-table line: site symmetry, letters and targets.
+    std::string frame_of(int i) {
+        std::string l = atom_line(i) + std::string(80, ' ');
+        return trim(r.atoms.sitesym[static_cast<std::size_t>(i)]) + " " + l[19] + ">" +
+               trim(l.substr(9, 8)) + " " + l[40] + ">" + trim(l.substr(31, 8));
+    }
+    Vec3f dummy(int k) const { return r.dummy.dumxyz[static_cast<std::size_t>(k)]; }
+};
+
+// True when every (empty line, text) pair of `want` appears in the listing in this order.
+::testing::AssertionResult listed_in_order(const std::vector<std::string>& lines,
+                                           const std::vector<std::string>& want) {
+    std::size_t at = 1;
+    for (const auto& w : want) {
+        while (at < lines.size() && !(lines[at] == w && lines[at - 1].empty())) ++at;
+        if (at >= lines.size()) return ::testing::AssertionFailure() << "not listed: [" << w << "]";
+        ++at;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+bool near(const Vec3f& a, const Vec3f& b) {
+    for (int k = 0; k < 3; ++k)
+        if (std::fabs(a[k] - b[k]) > 1e-4f) return false;
+    return true;
+}
+
+// --- The molecules -------------------------------------------------------------------------
+
+// O at the origin, O-H 0.95 and 0.96, H-O-H 104.5 deg.
+const std::vector<At> kWater = {
+    {"O(1)", 8, {0.0f, 0.0f, 0.0f}}, {"H(1)", 1, {0.7513f, 0.5815f, 0.0f}},
+    {"H(2)", 1, {-0.7592f, 0.5876f, 0.0f}}};
+
+// C-C 1.54 along x; tetrahedral C-H 1.08, 1.09, 1.10 on each carbon (H-C-C 109.47 deg).
+const std::vector<At> kEthane = {
+    {"C(1)", 6, {0.0f, 0.0f, 0.0f}},        {"C(2)", 6, {1.54f, 0.0f, 0.0f}},
+    {"H(1)", 1, {-0.36f, 1.0182f, 0.0f}},   {"H(2)", 1, {-0.3633f, -0.5138f, 0.89f}},
+    {"H(3)", 1, {-0.3667f, -0.5185f, -0.8981f}}, {"H(4)", 1, {1.9f, 0.5091f, 0.8818f}},
+    {"H(5)", 1, {1.9033f, -1.0277f, 0.0f}}, {"H(6)", 1, {1.9067f, 0.5185f, -0.8981f}}};
+
+// C=O 1.21 along z; C-H 1.10 and 1.11 at 121.8 deg from the C=O bond, all in the xz plane.
+const std::vector<At> kFormaldehyde = {
+    {"C(1)", 6, {0.0f, 0.0f, 0.0f}}, {"O(1)", 8, {0.0f, 0.0f, 1.21f}},
+    {"H(1)", 1, {0.9349f, 0.0f, -0.5797f}}, {"H(2)", 1, {-0.9434f, 0.0f, -0.5849f}}};
+
+// N#C 1.16 and C-C 1.46 on the x axis; methyl H as in ethane. Seen from C(1), the nearest
+// methyl H (H(1), 2.086 A) makes N-C(1)-H(1) 150.8 deg and C(2)-C(1)-H(1) 29.2 deg.
+const std::vector<At> kAcetonitrile = {
+    {"N(1)", 7, {1.16f, 0.0f, 0.0f}},   {"C(1)", 6, {0.0f, 0.0f, 0.0f}},
+    {"C(2)", 6, {-1.46f, 0.0f, 0.0f}},  {"H(1)", 1, {-1.82f, 1.0182f, 0.0f}},
+    {"H(2)", 1, {-1.8233f, -0.5138f, 0.89f}}, {"H(3)", 1, {-1.8267f, -0.5185f, -0.8981f}}};
+
+// Cl-Cl 1.99, nothing else.
+const std::vector<At> kChlorine = {{"CL(1)", 17, {5.0f, 5.0f, 5.0f}},
+                                   {"CL(2)", 17, {6.99f, 5.0f, 5.0f}}};
+
+// Linear CO2 (C-O 1.15 and 1.16 along x) and a neon atom 3.2 A from C, perpendicular.
+const std::vector<At> kCO2Ne = {{"C(1)", 6, {3.0f, 4.0f, 5.0f}}, {"O(1)", 8, {4.15f, 4.0f, 5.0f}},
+                                {"O(2)", 8, {1.84f, 4.0f, 5.0f}}, {"NE(1)", 10, {3.0f, 7.2f, 5.0f}}};
+
+// Planar, C-O 1.28, 1.29, 1.30 at 120 deg.
+const std::vector<At> kCarbonate = {
+    {"C(1)", 6, {0.0f, 0.0f, 0.0f}}, {"O(1)", 8, {1.28f, 0.0f, 0.0f}},
+    {"O(2)", 8, {-0.645f, 1.1172f, 0.0f}}, {"O(3)", 8, {-0.65f, -1.1258f, 0.0f}}};
+
+// Pyramidal, N-H 1.01, 1.02, 1.03, H-N-H 106.8 deg; N lies 0.38 A above the H plane, so the
+// group's plane esd is about 0.33 A.
+const std::vector<At> kAmmonia = {
+    {"N(1)", 7, {0.0f, 0.0f, 0.0f}}, {"H(1)", 1, {0.9365f, 0.0f, -0.3784f}},
+    {"H(2)", 1, {-0.4729f, 0.819f, -0.3821f}}, {"H(3)", 1, {-0.4775f, -0.8271f, -0.3858f}}};
+
+// Planar, C-H 1.10, C-O 1.25 and 1.26 at 120 deg.
+const std::vector<At> kFormate = {
+    {"C(1)", 6, {0.0f, 0.0f, 0.0f}}, {"H(1)", 1, {-1.1f, 0.0f, 0.0f}},
+    {"O(1)", 8, {0.625f, 1.0825f, 0.0f}}, {"O(2)", 8, {0.63f, -1.0912f, 0.0f}}};
+
+// Tetrahedral CH2 with C-O 1.43, C-C 1.52, C-H 1.09 and 1.10; the hydroxyl H at 0.96 A with
+// C-O-H 109 deg.
+const std::vector<At> kEthanol = {
+    {"C(1)", 6, {0.0f, 0.0f, 0.0f}},          {"O(1)", 8, {0.8256f, 0.8256f, 0.8256f}},
+    {"C(2)", 6, {0.8776f, -0.8776f, -0.8776f}}, {"H(1)", 1, {-0.6293f, 0.6293f, -0.6293f}},
+    {"H(2)", 1, {-0.6351f, -0.6351f, 0.6351f}}, {"H(3)", 1, {1.6479f, 0.3642f, 1.0061f}}};
+
+// Tetrahedral, N-H 1.01 to 1.04.
+const std::vector<At> kAmmonium = {
+    {"N(1)", 7, {0.0f, 0.0f, 0.0f}},          {"H(1)", 1, {0.5831f, 0.5831f, 0.5831f}},
+    {"H(2)", 1, {0.5889f, -0.5889f, -0.5889f}}, {"H(3)", 1, {-0.5947f, 0.5947f, -0.5947f}},
+    {"H(4)", 1, {-0.6004f, -0.6004f, 0.6004f}}};
+
+// Tetrahedral, S-O 1.47 to 1.50.
+const std::vector<At> kSulfate = {
+    {"S(1)", 16, {0.0f, 0.0f, 0.0f}},         {"O(1)", 8, {0.8487f, 0.8487f, 0.8487f}},
+    {"O(2)", 8, {0.8545f, -0.8545f, -0.8545f}}, {"O(3)", 8, {-0.8603f, 0.8603f, -0.8603f}},
+    {"O(4)", 8, {-0.866f, -0.866f, 0.866f}}};
+
+// Tetrahedral, C-H 1.08 and 1.09, C-Cl 1.77 and 1.78.
+const std::vector<At> kCH2Cl2 = {
+    {"C(1)", 6, {0.0f, 0.0f, 0.0f}},          {"H(1)", 1, {0.6235f, 0.6235f, 0.6235f}},
+    {"H(2)", 1, {0.6293f, -0.6293f, -0.6293f}}, {"CL(1)", 17, {-1.0219f, 1.0219f, -1.0219f}},
+    {"CL(2)", 17, {-1.0277f, -1.0277f, 1.0277f}}};
+
+// Octahedral, S-F 1.56 to 1.61.
+const std::vector<At> kSF6 = {
+    {"S(1)", 16, {0.0f, 0.0f, 0.0f}}, {"F(1)", 9, {1.56f, 0.0f, 0.0f}},
+    {"F(2)", 9, {-1.57f, 0.0f, 0.0f}}, {"F(3)", 9, {0.0f, 1.58f, 0.0f}},
+    {"F(4)", 9, {0.0f, -1.59f, 0.0f}}, {"F(5)", 9, {0.0f, 0.0f, 1.6f}},
+    {"F(6)", 9, {0.0f, 0.0f, -1.61f}}};
+
+// H-F 0.92, nothing else.
+const std::vector<At> kHF = {{"F(1)", 9, {2.0f, 2.0f, 2.0f}}, {"H(1)", 1, {2.92f, 2.0f, 2.0f}}};
+
+// A diborane-like B2H6 with the B atoms 1.90 apart (not bonded): on each B two terminal H
+// (1.19, 1.20) and the two bridging H (1.3225, 1.3294). The terminal pair and the bridging
+// pair of a B atom both begin with a hydrogen atom.
+const std::vector<At> kDiborane = {
+    {"B(1)", 5, {-0.95f, 0.0f, 0.0f}},     {"B(2)", 5, {0.95f, 0.0f, 0.0f}},
+    {"H(1)", 1, {-1.545f, 0.0f, 1.0306f}}, {"H(2)", 1, {-1.55f, 0.0f, -1.0392f}},
+    {"H(3)", 1, {1.545f, 0.0f, 1.0306f}},  {"H(4)", 1, {1.55f, 0.0f, -1.0392f}},
+    {"H(5)", 1, {0.0f, 0.92f, 0.0f}},      {"H(6)", 1, {0.0f, -0.93f, 0.0f}}};
+
+struct FrameCase {
+    const char* what;
+    const std::vector<At>* atoms;
+    int atom;
+    const char* want;  // "sym X>T1 Y>T2" as frame_of gives it
+};
+
+TEST(Defloc, SmallMoleculesGetTheirFrames) {
+    const FrameCase cases[] = {
+        // water: two equal H, bent: Z to their midpoint (DUM1), Y to the nearer H
+        {"water O", &kWater, 1, "mm2 Z>DUM1 Y>H(1)"},
+        // the parent O carries H only and has two neighbours: Y to the other H, no search
+        {"water H", &kWater, 2, "cyl Z>O(1) Y>H(2)"},
+        {"water H'", &kWater, 3, "cyl Z>O(1) Y>H(1)"},
+        // three pairs among four: Z to the neighbour in no pair, X to the nearest H
+        {"methyl C", &kEthane, 1, "3m Z>C(2) X>H(1)"},
+        // the parent has two types: the 10 A search gives the first heavy atom (109.5 deg)
+        {"methyl H", &kEthane, 3, "cyl Z>C(1) Y>C(2)"},
+        // C's nearest other neighbour H(1) makes 121.8 deg
+        {"carbonyl O", &kFormaldehyde, 2, "m X>C(1) Y>H(1)"},
+        // planar, one pair (the H), odd neighbour O: rule 301
+        {"CH2 of formaldehyde", &kFormaldehyde, 1, "mm2 Z>O(1) X>H(1)"},
+        // N-C-C is 180 deg: Z and cyl; the 4 A search around C(1) skips N, rejects C(2)
+        // (180 deg) and takes H(1) (150.8 deg)
+        {"nitrile N", &kAcetonitrile, 1, "cyl Z>C(1) Y>H(1)"},
+        // linear: Z to the second neighbour; searches at 2.0 A hold only the neighbours, at
+        // 2.5 A the third atom is H(1) at 29.2 deg
+        {"nitrile C", &kAcetonitrile, 2, "cyl Z>C(2) X>H(1)"},
+        // the partner has no other neighbour: all five searches accept nothing
+        {"diatomic", &kChlorine, 1, "m X>CL(2) Y>DUM1"},
+        {"diatomic partner", &kChlorine, 2, "m X>CL(1) Y>DUM1"},
+        // linear: Z to O(2); searches up to 3.0 A hold only the two O atoms, 3.5 A adds Ne
+        {"CO2 C", &kCO2Ne, 1, "cyl Z>O(2) X>NE(1)"},
+        {"CO2 O", &kCO2Ne, 2, "cyl Z>C(1) Y>NE(1)"},
+        // no neighbours: the 5 A search finds C (3.20), O(1) (3.40), O(2) (3.40)
+        {"lone Ne", &kCO2Ne, 4, "NO X>C(1) Y>O(1)"},
+        {"carbonate C", &kCarbonate, 1, "3m X>O(1) Y>O(2)"},
+        // not planar, three pairs: Z to the centroid dummy of the three H
+        {"ammonia N", &kAmmonia, 1, "3m Z>DUM1 X>H(1)"},
+        // planar, one pair (the O atoms), odd neighbour H: Z to the O-O midpoint
+        {"formate C", &kFormate, 1, "mm2 Z>DUM1 X>O(1)"},
+        // one pair (the H atoms): X and Y to the heavy neighbours, heaviest first
+        {"CH2 with O and C", &kEthanol, 1, "m X>O(1) Y>C(2)"},
+        // bent, one H and no pair: X to the second neighbour (C), Y to the first (H)
+        {"hydroxyl O", &kEthanol, 2, "m X>C(1) Y>H(3)"},
+        {"ammonium N", &kAmmonium, 1, "-42m Z>DUM1 Y>H(3)"},
+        {"sulfate S", &kSulfate, 1, "-42m Z>DUM1 Y>O(3)"},
+        // two pairs: Z to the midpoint of the first pair not led by H (the Cl atoms)
+        {"CH2Cl2 C", &kCH2Cl2, 1, "mm2 Z>DUM1 Y>H(1)"},
+        {"SF6 S", &kSF6, 1, "NO X>F(1) Y>F(2)"},
+        // the only atom near F is the H itself: nothing qualifies, Y to the dummy at 0,0,0
+        {"H on F", &kHF, 2, "cyl Z>F(1) Y>DUM1"},
+        {"F of HF", &kHF, 1, "m X>H(1) Y>DUM1"},
+        // both pairs led by H: Z to the midpoint of the first pair, Y to the second pair
+        {"B with two H pairs", &kDiborane, 1, "mm2 Z>DUM1 Y>H(5)"},
+        {"bridging H", &kDiborane, 7, "mm2 Z>DUM3 Y>B(1)"},
+        // B carries hydrogen only (one type, four neighbours): Y to its next H
+        {"terminal H on B", &kDiborane, 3, "cyl Z>B(1) Y>H(2)"},
+    };
+    for (const auto& c : cases) {
+        Framed f(*c.atoms);
+        f.frame();
+        EXPECT_EQ(f.frame_of(c.atom), c.want) << c.what;
+    }
+}
+
+TEST(Defloc, DummyTargetsLieWhereTheRulesPutThem) {
+    {
+        Framed f(kWater);
+        f.frame();
+        ASSERT_EQ(f.r.dummy.ndum, 1);
+        EXPECT_TRUE(near(f.dummy(1), Vec3f{(0.7513f - 0.7592f) * 0.5f, (0.5815f + 0.5876f) * 0.5f, 0.0f}));
+    }
+    {
+        Framed f(kAmmonia);
+        f.frame();
+        EXPECT_TRUE(near(f.dummy(1), Vec3f{(0.9365f - 0.4729f - 0.4775f) / 3.0f,
+                                           (0.0f + 0.819f - 0.8271f) / 3.0f,
+                                           (-0.3784f - 0.3821f - 0.3858f) / 3.0f}));
+    }
+    {
+        // B(2) makes DUM2 at its own terminal pair; the bridging H reuse nothing: DUM3 is the
+        // B-B midpoint, the origin.
+        Framed f(kDiborane);
+        f.frame();
+        EXPECT_TRUE(near(f.dummy(1), Vec3f{(-1.545f - 1.55f) * 0.5f, 0.0f, (1.0306f - 1.0392f) * 0.5f}));
+        EXPECT_TRUE(near(f.dummy(3), Vec3f{0.0f, 0.0f, 0.0f}));
+        EXPECT_EQ(f.r.mpoles.itab[1][3], 8 + 1);  // the frame integer names the dummy
+    }
+}
+
+TEST(Defloc, HydrogenRuleRecordsTheParent) {
+    struct Case { const std::vector<At>* atoms; int h; int isp, ihp, ihnei; };
+    for (Case c : {Case{&kWater, 2, 2, 8, 2}, Case{&kEthane, 3, 4, 6, 3}, Case{&kHF, 2, 1, 9, 1}}) {
+        Framed f(*c.atoms);
+        f.frame();
+        const auto h = static_cast<std::size_t>(c.h);
+        EXPECT_EQ(f.r.forh.isp[h], c.isp);
+        EXPECT_EQ(f.r.forh.ihp[h], c.ihp);
+        EXPECT_EQ(f.r.forh.ihnei[h], c.ihnei);
+    }
+    Framed f(kEthane);
+    f.frame();
+    EXPECT_EQ(f.r.forh.isp[1], 0);  // a carbon keeps 0, 0, 0
+}
+
+TEST(Defloc, FailedSearchesSayWhereTheyLooked) {
+    {
+        Framed f(kChlorine);
+        f.frame();
+        const std::string no = " No neighbors of atom CL(2)    were found within      12.00 Angstroms";
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {no, " Will make dummy at 0,0,0"}));
+        EXPECT_TRUE(listed_in_order(test::lines_of(f.out.str()), {no, " Will make dummy at 0,0,0"}));
+    }
+    {
+        Framed f(kHF);
+        f.frame();
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+                                    {" No neighbors of atom F(1)     were found within      10.00 Angstroms",
+                                     " Will make dummy at 0,0,0"}));
+        EXPECT_EQ(f.r.dummy.ndum, 1);  // the H reuses the F atom's dummy at 0,0,0
+    }
+    {
+        // An isolated atom: searches 5, 6, ..., 20 A, then two dummies.
+        Framed f({{"AR(1)", 18, {30.0f, 30.0f, 30.0f}}});
+        f.frame();
+        EXPECT_EQ(f.frame_of(1), "NO X>DUM1 Y>DUM2");
+        EXPECT_TRUE(near(f.dummy(1), Vec3f{0.0f, 0.0f, 0.0f}));
+        EXPECT_TRUE(near(f.dummy(2), Vec3f{0.5f, 0.5f, 0.5f}));
+        const std::vector<std::string> want = {
+            " No neighbors of atom AR(1)    were found within      20.00 Angstroms",
+            " Will make dummies at 0,0,0 and 0.5,0.5,0.5"};
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), want));
+        EXPECT_TRUE(listed_in_order(test::lines_of(f.out.str()), want));
+    }
+}
+
+TEST(Defloc, ListingOfTheDecision) {
+    Framed f(kWater);
+    f.frame();
+    EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+                                {" Number of covalently-bonded H-atoms =    2",
+                                 " Same atoms :      2     3", " is =    1", " BENT conformation !",
+                                 " Calling DetExcept...", " New kappa set =    1",
+                                 " Symmetry = [mm2  ]", " Local coordinate system definition : ",
+                                 " Atom O(1) :: will skip reading databank",
+                                 " CKS :: Atom=     1  kset=   1  nsft=   1"}));
+
+    // Five or more neighbours: the NO rule, with no planarity line and no pair count.
+    Framed s(kSF6);
+    s.frame();
+    auto l = s.lines("kova.out");
+    EXPECT_TRUE(listed_in_order(l, {" Number of covalently-bonded H-atoms =    0", " Symmetry = [NO   ]"}));
+    for (const auto& line : l) {
+        EXPECT_NE(line.rfind(" Atomic group (", 0), 0u);
+        if (line == " Symmetry = [NO   ]") break;
+        EXPECT_NE(line.rfind(" is = ", 0), 0u);
+    }
+    // Three neighbours: the rule label; four: none.
+    Framed n(kAmmonia);
+    n.frame();
+    EXPECT_TRUE(listed_in_order(n.lines("kova.out"),
+                                {" Atomic group ( 4 atoms) planarity (lPG) = .F.", " is =    3",
+                                 " Label =   312"}));
+}
+
+// Benzene with radii growing by 1 mA per atom (C 1.390 to 1.395, H 2.470 to 2.475 from the
+// centre) so that C(2) is C(1)'s nearer ring neighbour and C(1) is C(2)'s.
+std::vector<At> benzene() {
+    const float c = 0.5f, s = 0.8660254f;
+    const float dx[6] = {1.0f, c, -c, -1.0f, -c, c}, dy[6] = {0.0f, s, s, 0.0f, -s, -s};
+    static const char* const cl[6] = {"C(1)", "C(2)", "C(3)", "C(4)", "C(5)", "C(6)"};
+    static const char* const hl[6] = {"H(1)", "H(2)", "H(3)", "H(4)", "H(5)", "H(6)"};
+    std::vector<At> v;
+    for (int k = 0; k < 6; ++k) {
+        const float rc = 1.39f + 0.001f * k;
+        v.push_back({cl[k], 6, {rc * dx[k], rc * dy[k], 0.0f}});
+    }
+    for (int k = 0; k < 6; ++k) {
+        const float rh = 2.47f + 0.001f * k;
+        v.push_back({hl[k], 1, {rh * dx[k], rh * dy[k], 0.0f}});
+    }
+    return v;
+}
+
+TEST(Defloc, BenzeneWithAndWithoutRingFrames) {
+    {
+        Framed f(benzene());
+        f.ring({1, 2, 3, 4, 5, 6}, true);
+        f.r.ring1.lspecial = true;
+        f.frame();
+        EXPECT_EQ(f.frame_of(1), "m X>DUM1 Y>C(2)");
+        EXPECT_EQ(f.frame_of(2), "m X>DUM1 Y>C(1)");  // the same centre dummy
+        EXPECT_EQ(f.frame_of(7), "cyl Z>C(1) Y>C(2)");
+        EXPECT_EQ(f.r.rings.ringdum[1], 1);
+        Vec3f centre{};
+        for (int k = 0; k < 6; ++k)
+            for (int j = 0; j < 3; ++j) centre[j] += benzene()[k].xc[j] / 6.0f;
+        EXPECT_TRUE(near(f.dummy(1), centre));
+        auto l = f.lines("kova.out");
+        EXPECT_TRUE(listed_in_order(l, {" Atom belongs to only one planar ring ( #     1 )",
+                                        " Dummy atom which defines the ring center = DUM1  ",
+                                        " Atom belongs to only one planar ring ( #     1 )",
+                                        " Dummy atom which defines the ring center = DUM1  "}));
+        // A ring frame skips the planarity test and the pair count.
+        for (const auto& line : l) {
+            if (line.rfind(" Symmetry = [", 0) == 0) break;
+            EXPECT_NE(line.rfind(" is = ", 0), 0u);
+        }
+    }
+    {
+        // Without *special the ring is reported and the three-neighbour rules decide:
+        // planar, the two ring C equal, odd neighbour H: Z to the midpoint of C(2) and C(6).
+        Framed f(benzene());
+        f.ring({1, 2, 3, 4, 5, 6}, true);
+        f.frame();
+        EXPECT_EQ(f.frame_of(1), "mm2 Z>DUM1 X>C(2)");
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+                                    {" Atom belongs to only one planar ring ( #     1 )",
+                                     " Label =   301"}));
+    }
+    {
+        // A ring that is not planar: two lines, and no ring situation.
+        Framed f(benzene());
+        f.ring({1, 2, 3, 4, 5, 6}, false);
+        f.r.ring1.lspecial = true;
+        findallneighbors(f.r);
+        f.r.dummy.ndum = 0;
+        defloc(f.r, 1);
+        EXPECT_EQ(f.r.forring.iring, 0);
+        EXPECT_EQ(f.r.forring.imemb, 0);
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+            {" This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings",
+             " Will be treated as if it DOES NOT belong to a ring"}));
+    }
+}
+
+// Naphthalene without H: fusion atoms C(9), C(10) 1.42 apart on the y axis; ring B's outer
+// atoms pushed 0.01 A outwards, so C(9)'s neighbours are C(1) 1.395, C(8) 1.404, C(10) 1.420.
+const std::vector<At> kNaphthalene = {
+    {"C(9)", 6, {0.0f, 0.71f, 0.0f}},        {"C(10)", 6, {0.0f, -0.71f, 0.0f}},
+    {"C(1)", 6, {-1.2124f, 1.4f, 0.0f}},     {"C(2)", 6, {-2.4248f, 0.7f, 0.0f}},
+    {"C(3)", 6, {-2.4248f, -0.7f, 0.0f}},    {"C(4)", 6, {-1.2124f, -1.4f, 0.0f}},
+    {"C(5)", 6, {1.2224f, -1.4f, 0.0f}},     {"C(6)", 6, {2.4348f, -0.7f, 0.0f}},
+    {"C(7)", 6, {2.4348f, 0.7f, 0.0f}},      {"C(8)", 6, {1.2224f, 1.4f, 0.0f}}};
+
+// Two regular pentagons (side 1.40) sharing the bond C(1)-C(2), pulled to 1.42.
+const std::vector<At> kPentalene = {
+    {"C(1)", 6, {0.0f, 0.71f, 0.0f}},        {"C(2)", 6, {0.0f, -0.71f, 0.0f}},
+    {"C(3)", 6, {-1.3315f, 1.1326f, 0.0f}},  {"C(4)", 6, {-2.1544f, 0.0f, 0.0f}},
+    {"C(5)", 6, {-1.3315f, -1.1326f, 0.0f}}, {"C(6)", 6, {1.3415f, -1.1326f, 0.0f}},
+    {"C(7)", 6, {2.1644f, 0.0f, 0.0f}},      {"C(8)", 6, {1.3415f, 1.1326f, 0.0f}}};
+
+TEST(Defloc, FusionAtoms) {
+    {
+        // X to the other fusion atom (ring sizes 6 + 6 = 12), Y to the first neighbour in one
+        // planar six-membered ring (canonical order: the two-neighbour atoms first).
+        Framed f(kNaphthalene);
+        f.ring({1, 3, 4, 5, 6, 2}, true);
+        f.ring({1, 10, 9, 8, 7, 2}, true);
+        f.r.ring1.lspecial = true;
+        f.frame();
+        EXPECT_EQ(f.frame_of(1), "m X>C(10) Y>C(1)");
+        EXPECT_EQ(f.frame_of(2), "m X>C(9) Y>C(4)");
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+                                    {" Atom belongs to 2 planar rings of tot numb ( #    3 )"}));
+        // C(1) of ring 1: the ring-centre frame, Y to C(2) (two neighbours, before C(9)).
+        EXPECT_EQ(f.frame_of(3), "m X>DUM1 Y>C(2)");
+    }
+    {
+        // Sizes 5 + 5 = 10: the fusion frame is dropped and rule 301 decides (one pair, the
+        // two outer neighbours; odd neighbour the other fusion atom).
+        Framed f(kPentalene);
+        f.ring({1, 3, 4, 5, 2}, true);
+        f.ring({1, 8, 7, 6, 2}, true);
+        f.r.ring1.lspecial = true;
+        findallneighbors(f.r);
+        f.r.dummy.ndum = 0;
+        defloc(f.r, 1);
+        EXPECT_EQ(f.r.forring.iring, 2);
+        EXPECT_EQ(f.r.forring.imemb, 10);
+        f.r.io.flush_all();
+        EXPECT_EQ(f.frame_of(1), "mm2 Z>C(2) X>C(3)");
+    }
+}
+
+// Methanol-like fragment with a disordered carbon (occupancy 0.5): the ordered O and Cl next
+// to it, and a second disordered carbon bonded to the first.
+std::vector<At> disordered() {
+    return {{"O(1)", 8, {0.0f, 0.0f, 0.0f}},       {"H(1)", 1, {0.96f, 0.0f, 0.0f}},
+            {"C(1)", 6, {-0.4767f, 1.3484f, 0.0f}}, {"CL(1)", 17, {-1.3f, 2.9f, 0.0f}},
+            {"C(2)", 6, {0.6f, 2.3f, 0.0f}}};
+}
+
+TEST(Defloc, DisorderedNeighbours) {
+    Framed f(disordered());
+    for (int i : {3, 5}) {
+        f.r.atoms1.occ[static_cast<std::size_t>(i)] = 0.5f;
+        f.r.atoms1.occflag[static_cast<std::size_t>(i)] = -1;
+    }
+    f.frame();
+    // O: ordered next to disordered C: NO, X and Y to the canonical order (C before H).
+    EXPECT_EQ(f.frame_of(1), "NO X>C(1) Y>H(1)");
+    // Cl: its only neighbour is disordered: Y to the dummy at 0,0,0, nothing of O's frame.
+    EXPECT_EQ(f.frame_of(4), "NO X>C(1) Y>DUM1");
+    EXPECT_TRUE(near(f.dummy(1), Vec3f{0.0f, 0.0f, 0.0f}));
+    // The disordered C next to a disordered C is framed by the rules.
+    EXPECT_NE(trim(f.r.atoms.sitesym[3]), "NO");
+    // Kappa sets: O opens set 1 (free atom); Cl takes that free-atom set of its table.
+    EXPECT_EQ(f.r.kappaset.kset[1], 1);
+    EXPECT_EQ(f.r.kappaset.kset[4], 1);
+    auto l = f.lines("kova.out");
+    EXPECT_TRUE(listed_in_order(l, {" Using old [IAM] kappa set =    1"}));
+    // No symmetry check and no functional group for the atoms next to disorder.
+    int calls = 0;
+    for (const auto& line : l) calls += line == " Calling DetExcept..." ? 1 : 0;
+    EXPECT_EQ(calls, 3);  // H(1), C(1), C(2)
+}
+
+TEST(Defloc, ToxdFramesByTheNoRuleAndUsesTheTables) {
+    Framed f(kWater);
+    f.r.lsx.ltoxd = true;
+    f.r.atoms1.itbl[2] = f.r.atoms1.itbl[3] = 2;
+    f.frame();
+    EXPECT_EQ(f.frame_of(1), "NO X>H(1) Y>H(2)");
+    // one neighbour under TOXD: the 5 A search gives O (nearest) and the other H
+    EXPECT_EQ(f.frame_of(2), "NO X>O(1) Y>H(2)");
+    EXPECT_EQ(f.r.kappaset.kset[1], 1);
+    EXPECT_EQ(f.r.kappaset.kset[3], 2);
+    EXPECT_EQ(f.r.kappaset.nkset, 2);
+    EXPECT_EQ(f.atom_line(3).substr(49, 7), "  2   2");  // TBL and KAP columns
+}
+
+}  // namespace
+}  // namespace kova

@@ -1,0 +1,306 @@
+// The dummy store, the symmetry-image replacement, the frame picture and the geometry helpers.
+#include "frames/dummies.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "frame_fixture.hpp"
+#include "shared/errors.hpp"
+
+namespace kova {
+namespace {
+
+using test::FrameRecords;
+
+int add(Records& r, int flag, Vec3f p, Vec3f* back = nullptr) {
+    int k = 0;
+    Vec3f o{};
+    adddummyatom(r, flag, p[0], p[1], p[2], k, o[0], o[1], o[2]);
+    if (back) *back = o;
+    return k;
+}
+
+TEST(DummyLab, LabelsGrowWithTheNumber) {
+    FrameRecords f(0);
+    struct Case {
+        int k;
+        const char* want;
+    };
+    for (Case c : {Case{1, "DUM1  "},
+                   {9, "DUM9  "},
+                   {10, "DUM10 "},
+                   {99, "DUM99 "},
+                   {100, "DUM100"},
+                   {999, "DUM999"}}) {
+        dummylab(f.r, c.k);
+        EXPECT_EQ(f.r.dummy.dumlab[static_cast<std::size_t>(c.k)], c.want) << c.k;
+    }
+}
+
+TEST(DummyLab, TheThousandthDummyStopsTheRun) {
+    FrameRecords f(0);
+    f.r.dummy.ndum = 0;
+    for (int k = 1; k <= 999; ++k) ASSERT_EQ(add(f.r, 0, {static_cast<float>(k), 0.0f, 0.0f}), k);
+    EXPECT_THROW(add(f.r, 0, {0.0f, 5.0f, 0.0f}), RunStop);
+    EXPECT_EQ(f.r.dummy.dumlab[999], "DUM999");
+    EXPECT_EQ(f.r.dummy.dumxyz[999], (Vec3f{999.0f, 0.0f, 0.0f}));
+    auto out = test::lines_of(f.out.str());
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[1], " ERROR *** DummyLab *** DUMMY label exceeds format...");
+}
+
+TEST(AddDummyAtom, ReusesOnlyStrictlyWithinATenthOfAnAngstrom) {
+    FrameRecords f(0);  // Cartesian input: points compared and stored as given, in Å
+    Vec3f back;
+    EXPECT_EQ(add(f.r, 0, {0.0f, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, 0, {0.1f, 0.0f, 0.0f}), 2);            // exactly 0.1 Å: new
+    EXPECT_EQ(add(f.r, 1, {0.0f, 0.0999f, 0.0f}, &back), 1);  // flag not looked at
+    EXPECT_EQ(back, (Vec3f{0.0f, 0.0f, 0.0f}));
+    EXPECT_EQ(add(f.r, 0, {0.05f, 0.0f, 0.0f}), 1);  // near both: the first made wins
+    EXPECT_EQ(f.r.dummy.ndum, 2);
+    EXPECT_EQ(f.r.dummy.dumxyz[2], (Vec3f{0.1f, 0.0f, 0.0f}));
+}
+
+TEST(AddDummyAtom, CrystalInputStoresFractionalAndComparesCartesian) {
+    FrameRecords f(0, true);
+    f.r.transf.tmat = Mat3f{{{10, 0, 0}, {0, 20, 0}, {0, 0, 30}}};
+    f.r.transf.tinv = Mat3f{{{0.1f, 0, 0}, {0, 0.05f, 0}, {0, 0, 1.0f / 30.0f}}};
+    Vec3f back;
+    EXPECT_EQ(add(f.r, 1, {0.0f, 0.0f, 0.0f}), 1);  // the cell origin, made once
+    EXPECT_EQ(add(f.r, 1, {0.0f, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, 1, {0.5f, 0.5f, 0.5f}, &back), 2);
+    EXPECT_EQ(back, (Vec3f{5.0f, 10.0f, 15.0f}));
+    EXPECT_EQ(f.r.dummy.dumxyz[2], (Vec3f{0.5f, 0.5f, 0.5f}));
+    // the same place given in Å reuses it
+    EXPECT_EQ(add(f.r, 0, {5.0f, 10.05f, 15.0f}, &back), 2);
+    EXPECT_EQ(back, (Vec3f{5.0f, 10.0f, 15.0f}));
+    // a Cartesian point is stored as tinv times it: (2, 4, 6) Å is (0.2, 0.2, 0.2)
+    EXPECT_EQ(add(f.r, 0, {2.0f, 4.0f, 6.0f}, &back), 3);
+    EXPECT_EQ(back, (Vec3f{2.0f, 4.0f, 6.0f}));
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(f.r.dummy.dumxyz[3][k], 0.2f, 1e-6f);
+}
+
+// The grid must give exactly what the scan over all dummies gives, also for points on cell
+// boundaries, in a skewed cell, and after the store is emptied for a new analysis.
+TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
+    FrameRecords f(0, true);
+    f.r.transf.tmat = Mat3f{{{7.1f, -1.3f, 0.4f}, {0, 6.2f, 2.1f}, {0, 0, 9.7f}}};
+    f.r.transf.tinv = Mat3f{{{1 / 7.1f, 0.03f, -0.05f}, {0, 1 / 6.2f, -0.03f}, {0, 0, 1 / 9.7f}}};
+    std::mt19937 gen(12345);
+    std::uniform_real_distribution<float> u(0.0f, 1.0f);
+    std::uniform_int_distribution<int> pick(0, 3);
+    int reused = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        f.r.dummy.ndum = 0;
+        std::vector<Vec3f> seen;  // requested points, to come back near earlier ones
+        for (int n = 0; n < 900 && f.r.dummy.ndum < 990; ++n) {
+            int flag = pick(gen) % 2;
+            Vec3f p;
+            if (!seen.empty() && pick(gen) == 0) {
+                p = seen[static_cast<std::size_t>(gen() % seen.size())];
+                p[0] += 0.14f * (u(gen) - 0.5f);
+                p[1] += 0.14f * (u(gen) - 0.5f);
+                flag = 0;
+            } else if (flag == 1) {
+                p = {u(gen), u(gen), 0.25f * std::round(4.0f * u(gen))};
+            } else {
+                p = {6.0f * u(gen), 0.25f * std::round(24.0f * u(gen)), 9.0f * u(gen)};
+            }
+            Vec3f pc = p;
+            if (flag == 1)
+                for (int k = 0; k < 3; ++k)
+                    pc[k] = f.r.transf.tmat[k][0] * p[0] + f.r.transf.tmat[k][1] * p[1] +
+                            f.r.transf.tmat[k][2] * p[2];
+            int want = 0;
+            for (int k = 1; k <= f.r.dummy.ndum && want == 0; ++k) {
+                const Vec3f& s = f.r.dummy.dumxyz[static_cast<std::size_t>(k)];
+                Vec3f pd;
+                for (int c = 0; c < 3; ++c)
+                    pd[c] = f.r.transf.tmat[c][0] * s[0] + f.r.transf.tmat[c][1] * s[1] +
+                            f.r.transf.tmat[c][2] * s[2];
+                float dx = pc[0] - pd[0], dy = pc[1] - pd[1], dz = pc[2] - pd[2];
+                if (std::sqrt(dx * dx + dy * dy + dz * dz) < 0.1f) want = k;
+            }
+            if (want == 0)
+                want = f.r.dummy.ndum + 1;
+            else
+                ++reused;
+            ASSERT_EQ(add(f.r, flag, p), want) << "pass " << pass << " request " << n;
+            seen.push_back(pc);
+        }
+    }
+    EXPECT_GT(reused, 100);
+}
+
+TEST(CheckSymEq, AxisPointsOnImagesBecomeNewDummies) {
+    // atoms 1-2 read, 3-4 images; the images' fractional positions become the dummies'
+    struct Case {
+        Vec3f p1, p2;
+        const char* first_line;
+        const char* lab1;
+        const char* lab2;
+    };
+    const Vec3f img3{1.0f, 1.0f, 1.0f}, img4{3.0f, 0.0f, 0.0f};
+    for (Case c : {Case{img3,
+                        {img4[0] + 0.0009f, 0.0f, 0.0f},
+                        " Atom C(3) used in definition of X-axis is symmetry-generated; replace "
+                        "with dummy    2",
+                        "DUM2    ",
+                        "DUM3    "},
+                   Case{img4, img3,
+                        " Atom C(3) used in definition of Y-axis is symmetry-generated; replace "
+                        "with dummy    2",
+                        "DUM3    ", "DUM2    "}}) {
+        FrameRecords f(2, true);
+        f.atom(3, "C(3)", 6, img3);
+        f.atom(4, "C(4)", 6, img4);
+        f.r.atoms.xf[3] = {0.1f, 0.1f, 0.1f};
+        f.r.atoms.xf[4] = {0.3f, 0.0f, 0.0f};
+        f.r.cryst.ncryst = 4;
+        f.r.dummy.ndum = 1;  // an existing dummy at the same place is not reused
+        f.r.ensure_dummies(1);
+        f.r.dummy.dumxyz[1] = {0.1f, 0.1f, 0.1f};
+        std::string lab1 = c.p1 == img3 ? "C(3)    " : "C(4)    ";
+        std::string lab2 = c.p2 == img3 ? "C(3)    " : "C(4)    ";
+        checksymeq(f.r, c.p1, c.p2, lab1, lab2, 'X', 'Y');
+        EXPECT_EQ(lab1, c.lab1);
+        EXPECT_EQ(lab2, c.lab2);
+        EXPECT_EQ(f.r.dummy.ndum, 3);
+        EXPECT_EQ(f.r.dummy.dumxyz[2], (Vec3f{0.1f, 0.1f, 0.1f}));  // image 3 comes first
+        EXPECT_EQ(f.r.dummy.dumxyz[3], (Vec3f{0.3f, 0.0f, 0.0f}));
+        auto lines = f.lines("kova.out");
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[0], "");
+        EXPECT_EQ(lines[1], c.first_line);
+    }
+}
+
+TEST(CheckSymEq, AtomsReadAndFarImagesAreLeftAlone) {
+    FrameRecords f(2, true);
+    f.atom(1, "C(1)", 6, {0.0f, 0.0f, 0.0f});
+    f.atom(3, "C(3)", 6, {0.0f, 0.0f, 0.0011f});
+    f.r.cryst.ncryst = 3;
+    std::string lab1 = "C(1)    ", lab2 = "O(1)    ";
+    checksymeq(f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f}, lab1, lab2, 'Z', 'X');
+    EXPECT_EQ(lab1, "C(1)    ");
+    EXPECT_EQ(f.r.dummy.ndum, 0);
+    EXPECT_TRUE(f.lines("kova.out").empty());
+}
+
+std::vector<std::string> picture(FrameRecords& f, Vec3f a1, Vec3f a2, char l1, char l2) {
+    loc2plat(f.r, 7, a1, a2, l1, l2);
+    return f.lines("kova.spf");
+}
+
+TEST(Loc2Plat, DrawsTheAtomAndRightHandedAxes) {
+    // atom 7 at (1, 2, 3); the end points lie 0.2 Å along each axis
+    struct Case {
+        Vec3f a1, a2;
+        char l1, l2;
+        const char* x;
+        const char* y;
+        const char* z;
+    };
+    const char* px = "      1.2000      2.0000      3.0000";
+    const char* py = "      1.0000      2.2000      3.0000";
+    const char* pz = "      1.0000      2.0000      3.2000";
+    for (Case c : {
+             // X along r1 = (2,0,0); Y along w = (r1 x r2) x r1 = (0,4,0); Z along r1 x r2
+             Case{{3, 2, 3}, {2, 3, 3}, 'X', 'Y', px, py, pz},
+             // Z toward (0,0,1), Y in the plane: r1 x r2 = (-1,0,0), but X = Y x Z = (1,0,0)
+             Case{{1, 2, 4}, {1, 3, 3}, 'Z', 'Y', px, py, pz},
+             // X toward r1 = (0,0,1), Z in the plane along w = (1,0,0):
+             // r1 x r2 = (0,0,1) x (1,0,0) = (0,1,0); Y = Z x X = (1,0,0) x (0,0,1) = (0,-1,0)
+             Case{{1, 2, 4},
+                  {2, 2, 3},
+                  'X',
+                  'Z',
+                  "      1.0000      2.0000      3.2000",
+                  "      1.0000      1.8000      3.0000",
+                  "      1.2000      2.0000      3.0000"},
+             // both points on one line with the atom: X kept, completed by the Cartesian
+             // axis it is least along (y), Y = that axis, Z = X x Y
+             Case{{2, 2, 3}, {3, 2, 3}, 'X', 'Y', px, py, pz},
+             // the first point on the atom: the Cartesian x axis stands in for X
+             // (Z along x, X along y, Y = Z x X along z)
+             Case{{1, 2, 3}, {1, 2, 2}, 'Z', 'X', py, pz, px},
+         }) {
+        FrameRecords f(7);
+        f.atom(7, "C(7)", 6, {1.0f, 2.0f, 3.0f});
+        auto lines = picture(f, c.a1, c.a2, c.l1, c.l2);
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[0], "ATOM C(7)             1.0000      2.0000      3.0000");
+        EXPECT_EQ(lines[1], std::string("ATOM       X7   ") + c.x) << c.l1 << c.l2;
+        EXPECT_EQ(lines[2], std::string("ATOM       Y7   ") + c.y) << c.l1 << c.l2;
+        EXPECT_EQ(lines[3], std::string("ATOM       Z7   ") + c.z) << c.l1 << c.l2;
+    }
+}
+
+TEST(Loc2Plat, LongAtomNumbersFillTheLabelField) {
+    FrameRecords f(12345);
+    f.atom(12345, "H(99)", 1, {0.0f, 0.0f, 0.0f});
+    loc2plat(f.r, 12345, {1, 0, 0}, {0, 1, 0}, 'X', 'Y');
+    auto lines = f.lines("kova.spf");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1].substr(0, 13), "ATOM   X12345");
+    EXPECT_EQ(lines[3].substr(0, 13), "ATOM   Z12345");
+}
+
+TEST(GeometryHelpers, AnglesMidpointsLabels) {
+    float ang = 0.0f;
+    const float right[9] = {1, 0, 0, 0, 0, 0, 0, 2, 0};
+    calcang(right, ang);
+    EXPECT_NEAR(ang, 90.0f, 1e-4f);
+    const float straight[9] = {-1, 0, 0, 0, 0, 0, 3, 0, 0};  // cosine -1 exactly
+    calcang(straight, ang);
+    EXPECT_NEAR(ang, 180.0f, 1e-3f);
+    // nearly straight: the rounded cosine may pass -1; the angle stays a number
+    const float almost[9] = {-0.1f, 1e-4f, 0, 0, 0, 0, 0.3f, -1e-4f, 0};
+    calcang(almost, ang);
+    EXPECT_FALSE(std::isnan(ang));
+    EXPECT_GT(ang, 179.9f);
+    const float onvertex[9] = {0, 0, 0, 0, 0, 0, 1, 0, 0};
+    calcang(onvertex, ang);
+    EXPECT_EQ(ang, 0.0f);
+
+    float xm, ym, zm;
+    midpoint(1, 2, 3, 2, 4, -3, xm, ym, zm);
+    EXPECT_EQ((Vec3f{xm, ym, zm}), (Vec3f{1.5f, 3.0f, 0.0f}));
+
+    std::string t(8, 'x');
+    getdummylabel(7, t);
+    EXPECT_EQ(t, "7       ");
+    getdummylabel(12345, t);
+    EXPECT_EQ(t, "12345   ");
+
+    struct Case {
+        const char* in;
+        const char* want;
+    };
+    for (Case c : {Case{"DUM7", "D7        "},
+                   {"DUM123", "D123      "},
+                   {"  C(1)", "C(1)      "},
+                   {"XUMUM", "XUM       "},
+                   {"", "          "}}) {
+        std::string s = pad(c.in, 10);
+        erum(s);
+        EXPECT_EQ(s, c.want) << c.in;
+    }
+}
+
+TEST(GeometryHelpers, PrtangListsTheAcceptedAngle) {
+    FrameRecords f(3);
+    f.atom(1, "H(1)", 1);
+    f.atom(2, "C(1)", 6);
+    f.atom(3, "C(12)", 6);
+    prtang(f.r, f.r.files.iout, 1, 2, 3, 109.4712f);
+    auto lines = f.lines("kova.out");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "");
+    EXPECT_EQ(lines[1], " Angle   H(1) - C(1) - C(12) =   109.47 deg.");
+}
+
+}  // namespace
+}  // namespace kova

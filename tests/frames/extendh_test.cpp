@@ -1,0 +1,363 @@
+// X-H bonds moved to the standard distance of their environment, and the restraint records.
+// Molecules with ideal geometry (molecule.hpp); the parent data of each H atom is filled as
+// the one-neighbour hydrogen rule fills it, and the three record files are opened here.
+#include <gtest/gtest.h>
+
+#include "frames/extendh.hpp"
+#include "molecule.hpp"
+#include "shared/errors.hpp"
+
+namespace kova {
+namespace {
+
+using test::fan;
+using test::Molecule;
+using test::tet;
+using test::tri;
+using Lines = std::vector<std::string>;
+
+void open_records(Molecule& m) {
+    m.r.io.create(43, "reset.bond");
+    m.r.io.create(42, "const.bond");
+    m.r.io.create(445, "res_mopro.inp");
+}
+
+float dist(const Records& r, int a, int b) {
+    const auto &x = r.atoms.xc[a], &y = r.atoms.xc[b];
+    return std::sqrt((y[0] - x[0]) * (y[0] - x[0]) + (y[1] - x[1]) * (y[1] - x[1]) + (y[2] - x[2]) * (y[2] - x[2]));
+}
+
+struct Moved {
+    Lines listing;
+    float before, after;
+};
+
+// extendh on H atom h as the frame rules call it: parent P = its neighbour, forh filled.
+Moved extend(Molecule& m, int h) {
+    Records& r = m.r;
+    int p = r.neighbors.at[h].inei[1];
+    r.forh.isp[h] = r.neighbors.at[p].nnei;
+    r.forh.ihp[h] = r.atoms.iz[p];
+    r.forh.ihnei[h] = r.neighbors.at[p].ncnt[1];
+    Moved mv;
+    mv.before = dist(r, p, h);
+    int from = m.mark();
+    extendh(r, p, h);
+    mv.after = dist(r, p, h);
+    mv.listing = m.listing(from);
+    return mv;
+}
+
+// The listing line of an identified group: "   X-H group : X-H >  group =" d0 (F7.3) " /" d
+// (F7.3) " Angstroms".
+std::string xh_line(const std::string& x, const std::string& h, const std::string& what) {
+    return "   X-H group : " + x + "-" + h + " >  " + what;
+}
+
+struct Want {
+    int h;
+    const char* group;  // nullptr: not identified
+    float d;
+};
+
+void expect_moves(Molecule& m, const std::vector<Want>& wants) {
+    for (const auto& w : wants) {
+        Records& r = m.r;
+        int p = r.neighbors.at[w.h].inei[1];
+        std::string x = trim(r.atoms.label[p]), h = trim(r.atoms.label[w.h]);
+        Moved mv = extend(m, w.h);
+        ASSERT_EQ(mv.listing.size(), 3u) << h;
+        EXPECT_EQ(mv.listing[0], "");
+        EXPECT_EQ(mv.listing[1], " Trying to extend hydrogen " + h + " to standard distance :");
+        if (w.group) {
+            EXPECT_EQ(mv.listing[2], xh_line(x, h, w.group) + " =" + ff(mv.before, 7, 3) + " /" +
+                                         ff(w.d, 7, 3) + " Angstroms");
+            EXPECT_NEAR(mv.after, w.d, 2e-6f) << h;
+        } else {
+            EXPECT_EQ(mv.listing[2], xh_line(x, h, "NOT IDENTIFIED"));
+            EXPECT_EQ(mv.after, mv.before) << h;
+        }
+    }
+}
+
+// C(1) tetrahedral at the origin; C(2) along the first cube diagonal (1.54 Å), the other
+// three bonds of C(1) and the three H atoms of C(2) as given.
+TEST(ExtendH, CarbonParents) {
+    {   // ethane, C-H 1.09 Å
+        Molecule m;
+        int c1 = m.at("C(1)", {0, 0, 0});
+        int h = m.on(c1, "H(11)", tet[1], 1.09f);
+        m.on(c1, "H(12)", tet[2], 1.09f);
+        m.on(c1, "H(13)", tet[3], 1.09f);
+        int c2 = m.on(c1, "C(2)", tet[0], 1.54f);
+        m.methyl_h(c2, tet[0], "H(2");
+        m.neighbours();
+        open_records(m);
+        expect_moves(m, {{h, "C-C-H3", 1.077f}});
+        // moved along the bond: still on the tet[1] direction from C(1)
+        float s = 1.077f / std::sqrt(3.0f);
+        EXPECT_NEAR(m.r.atoms.xc[h][0], s, 1e-6f);
+        EXPECT_NEAR(m.r.atoms.xc[h][1], -s, 1e-6f);
+        EXPECT_NEAR(m.r.atoms.xc[h][2], -s, 1e-6f);
+        m.r.io.close_all();
+        // name fields: C(1) -> " C1  " (4 characters of "C1", right-adjusted in 5),
+        // H(11) -> "H11  "; ratio 1.2 for a C parent
+        EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")),
+                  (Lines{"DISTAN    C1   1  H11   1  1.077 0.001"}));
+        EXPECT_EQ(m.r.cons.cons[h], pad("URATIO       C1   1  H11   1    1.2 0.01", 100));
+        EXPECT_EQ(test::lines_of(m.dir.read("reset.bond")), (Lines{"RESET BOND  C(1) H(11) 1.077"}));
+        EXPECT_EQ(test::lines_of(m.dir.read("const.bond")),
+                  (Lines{"!", "! C(1) - H(11) =     1.077 Angstroms", "!", "CON 1 X/1 -1 X/2 = 0",
+                         "CON 1 Y/1 -1 Y/2 = 0", "CON 1 Z/1 -1 Z/2 = 0"}));
+    }
+    {   // methylamine, pyramidal N: H(N) 1.01 Å fanned around the C-N bond
+        Molecule m;
+        int c = m.at("C(1)", {0, 0, 0});
+        int hc = m.on(c, "H(1)", tet[1], 1.09f);
+        m.on(c, "H(2)", tet[2], 1.09f);
+        m.on(c, "H(3)", tet[3], 1.09f);
+        int n = m.on(c, "N(1)", tet[0], 1.47f);
+        int hn = m.on(n, "H(4)", fan(tet[0], 0), 1.01f);
+        m.on(n, "H(5)", fan(tet[0], 1), 1.01f);
+        m.neighbours();
+        open_records(m);
+        expect_moves(m, {{hc, "X-C-H3", 1.077f},
+                         {hn, nullptr, 0}});  // NH2 on a C with 4 neighbours
+        m.r.io.close_all();
+        auto res = test::lines_of(m.dir.read("res_mopro.inp"));
+        ASSERT_EQ(res.size(), 2u);
+        EXPECT_EQ(res[1], "DISTAN    N1   1   H4   1  1.010 0.001");  // the distance it has
+        EXPECT_EQ(m.r.cons.cons[hn], pad("URATIO       N1   1   H4   1    1.5 0.01", 100));
+    }
+    {   // ethanol: CH2 with C(2) (tet[0], 1.53), O (tet[1], 1.43) and H along tet[2], tet[3];
+        // the O-H 0.96 on along the C-O line
+        Molecule m;
+        int c = m.at("C(1)", {0, 0, 0});
+        int c2 = m.on(c, "C(2)", tet[0], 1.53f);
+        m.methyl_h(c2, tet[0], "H(2");
+        int o = m.on(c, "O(1)", tet[1], 1.43f);
+        int ho = m.on(o, "H(1)", tet[1], 0.96f);
+        int h = m.on(c, "H(11)", tet[2], 1.09f);
+        m.on(c, "H(12)", tet[3], 1.10f);
+        m.neighbours();
+        open_records(m);
+        expect_moves(m, {{h, "X2-C-H2", 1.091f}, {c2 + 1, "C-C-H3", 1.077f}, {ho, "Csp3-O-H in alcohol", 0.970f}});
+    }
+    {   // ethylene: C=C 1.34 along 90 degrees, H 1.08 along 210/330 (C(1)) and 30/150 (C(2))
+        Molecule m;
+        int c1 = m.at("C(1)", {0, 0, 0});
+        int h = m.on(c1, "H(1)", tri[1], 1.08f);
+        m.on(c1, "H(2)", tri[2], 1.08f);
+        int c2 = m.on(c1, "C(2)", tri[0], 1.34f);
+        m.on(c2, "H(3)", {0.8660254f, 0.5f, 0}, 1.08f);
+        m.on(c2, "H(4)", {-0.8660254f, 0.5f, 0}, 1.08f);
+        m.neighbours();
+        open_records(m);
+        expect_moves(m, {{h, "C-C=C-H", 1.082f}});
+    }
+}
+
+// Benzene: ring of radius 1.39 in the xy plane, H radial at 1.08 Å.
+TEST(ExtendH, AromaticCHNeedsTheRing) {
+    for (bool rings : {true, false}) {
+        Molecule m;
+        int c[6], h[6];
+        for (int k = 0; k < 6; ++k) {
+            float a = 1.0471976f * static_cast<float>(k);
+            c[k] = m.at("C(" + std::to_string(k + 1) + ")", {1.39f * std::cos(a), 1.39f * std::sin(a), 0});
+        }
+        for (int k = 0; k < 6; ++k) {
+            m.bond(c[k], c[(k + 1) % 6]);
+            float a = 1.0471976f * static_cast<float>(k);
+            h[k] = m.on(c[k], "H(" + std::to_string(k + 1) + ")", {std::cos(a), std::sin(a), 0}, 1.08f);
+        }
+        m.neighbours();
+        if (rings) m.ring({c[0], c[1], c[2], c[3], c[4], c[5]});
+        open_records(m);
+        if (rings)
+            expect_moves(m, {{h[0], "aromatic C-H", 1.083f}});
+        else
+            expect_moves(m, {{h[0], "C-C=C-H", 1.082f}});
+    }
+}
+
+// Acetamide and acetic acid: C(1) at the origin, methyl along 90 degrees, O along 210, the N
+// or O(H) along 330 degrees. The NH2 is planar (H along 270 and 30 degrees) or pyramidal (the
+// same two directions tilted by z = 0.5 before normalising, both H atoms to +z).
+TEST(ExtendH, NitrogenAndOxygenParents) {
+    for (bool planar : {true, false}) {
+        Molecule m;
+        int c = m.at("C(1)", {0, 0, 0});
+        int me = m.on(c, "C(2)", tri[0], 1.51f);
+        m.methyl_h(me, tri[0], "H(");
+        m.on(c, "O(1)", tri[1], 1.23f);
+        int n = m.on(c, "N(1)", tri[2], 1.33f);
+        float z = planar ? 0.0f : 0.5f;
+        int h = m.on(n, "H(4)", {0, -1, z}, 1.01f);
+        m.on(n, "H(5)", {0.8660254f, 0.5f, z}, 1.01f);
+        m.neighbours();
+        open_records(m);
+        expect_moves(m, {planar ? Want{h, "C-N-H2 amido", 1.010f} : Want{h, "X-N-H2", 1.015f}});
+    }
+    {
+        Molecule m;
+        int c = m.at("C(1)", {0, 0, 0});
+        int me = m.on(c, "C(2)", tri[0], 1.50f);
+        m.methyl_h(me, tri[0], "H(");
+        m.on(c, "O(1)", tri[1], 1.21f);
+        int o2 = m.on(c, "O(2)", tri[2], 1.31f);
+        int h = m.on(o2, "H(4)", tri[2], 0.97f);
+        m.neighbours();
+        open_records(m);
+        expect_moves(m, {{h, "O-H in acid", 1.018f}});
+    }
+    {   // methylammonium: N-H 1.03 fanned around the C-N bond
+        Molecule m;
+        int c = m.at("C(1)", {0, 0, 0});
+        for (int k = 1; k <= 3; ++k) m.on(c, "H(" + std::to_string(k) + ")", tet[k], 1.09f);
+        int n = m.on(c, "N(1)", tet[0], 1.49f);
+        int h = m.on(n, "H(4)", fan(tet[0], 0), 1.03f);
+        m.on(n, "H(5)", fan(tet[0], 1), 1.03f);
+        m.on(n, "H(6)", fan(tet[0], 2), 1.03f);
+        m.neighbours();
+        open_records(m);
+        expect_moves(m, {{h, "N+-H", 1.036f}});
+    }
+    {   // water: O-H 0.96, 120 degrees
+        Molecule m;
+        int o = m.at("O(1)", {0, 0, 0});
+        int h = m.on(o, "H(1)", tri[0], 0.96f);
+        m.on(o, "H(2)", tri[1], 0.96f);
+        m.neighbours();
+        open_records(m);
+        expect_moves(m, {{h, "water", 0.9584f}});
+    }
+    {   // phosphoric acid: P-O 1.55 along the cube diagonals, O-H 0.97 on along the same lines
+        Molecule m;
+        int p = m.at("P(1)", {0, 0, 0});
+        int h = 0;
+        for (int k = 0; k < 4; ++k) {
+            int o = m.on(p, "O(" + std::to_string(k + 1) + ")", tet[k], 1.55f);
+            if (k > 0) h = m.on(o, "H(" + std::to_string(k + 1) + ")", tet[k], 0.97f);
+        }
+        m.neighbours();
+        open_records(m);
+        expect_moves(m, {{h, "O-H in Pacid", 1.015f}});
+    }
+}
+
+TEST(ExtendH, BoronParentAndDisorderWriteNoRecords) {
+    Molecule m;
+    int b = m.at("B(1)", {0, 0, 0});
+    int hb = m.on(b, "H(1)", tri[0], 1.19f);
+    int c = m.on(b, "C(1)", tri[1], 1.57f);
+    int hc = m.on(c, "H(2)", tri[1], 1.09f);
+    m.neighbours();
+    open_records(m);
+    Moved mv = extend(m, hb);
+    EXPECT_EQ(mv.listing, (Lines{"", " Trying to extend hydrogen H(1) to standard distance :",
+                                 xh_line("B(1)", "H(1)", "DON'T KNOW HOW TO HANDLE")}));
+    EXPECT_EQ(mv.after, mv.before);
+
+    m.r.atoms1.occflag[hc] = -1;
+    mv = extend(m, hc);
+    EXPECT_EQ(mv.listing, (Lines{xh_line("C(1)", "H(2)", "H-ATOM IS DISORDERED")}));
+    EXPECT_EQ(mv.after, mv.before);
+    EXPECT_EQ(m.r.cons.cons[hb], std::string(100, ' '));
+    EXPECT_EQ(m.r.cons.cons[hc], std::string(100, ' '));
+    m.r.io.flush_all();
+    EXPECT_EQ(m.dir.read("reset.bond"), "");
+    EXPECT_EQ(m.dir.read("res_mopro.inp"), "");
+
+    m.r.disorder.ldisfh = true;  // DISORD extendH: C with 2 neighbours, not identified
+    mv = extend(m, hc);
+    ASSERT_EQ(mv.listing.size(), 3u);
+    EXPECT_EQ(mv.listing[2], xh_line("C(1)", "H(2)", "NOT IDENTIFIED"));
+    m.r.io.flush_all();
+    EXPECT_EQ(m.dir.read("reset.bond"), "RESET BOND  C(1) H(2) 1.090\n");
+}
+
+// Crystal input: the moved H gets its fractional coordinates from the inverse cell matrix.
+TEST(ExtendH, CrystalInputRecomputesFractionalCoordinates) {
+    Molecule m;
+    m.r.ifra.ifra = 1;
+    m.r.transf.tmat = {{{8, 0, 0}, {0, 9, 0}, {0, 0, 10}}};
+    m.r.transf.tinv = {{{0.125f, 0, 0}, {0, 1.0f / 9.0f, 0}, {0, 0, 0.1f}}};
+    int c1 = m.at("C(1)", {4, 4.5f, 5});
+    int h = m.on(c1, "H(11)", tet[1], 1.09f);
+    m.on(c1, "H(12)", tet[2], 1.09f);
+    m.on(c1, "H(13)", tet[3], 1.09f);
+    int c2 = m.on(c1, "C(2)", tet[0], 1.54f);
+    m.methyl_h(c2, tet[0], "H(2");
+    m.neighbours();
+    open_records(m);
+    expect_moves(m, {{h, "C-C-H3", 1.077f}});
+    const auto& x = m.r.atoms.xc[h];
+    const auto& f = m.r.atoms.xf[h];
+    EXPECT_FLOAT_EQ(f[0], x[0] * 0.125f);
+    EXPECT_FLOAT_EQ(f[1], x[1] / 9.0f);
+    EXPECT_FLOAT_EQ(f[2], x[2] * 0.1f);
+}
+
+// Atom numbers of five digits and long labels: an S-H pair as atoms 12345 and 12346 after
+// 12344 isolated atoms 5 Å apart; the parent data is given by hand.
+TEST(ExtendH, LongIndicesAndLabels) {
+    Molecule m;
+    for (int i = 1; i <= 12344; ++i) m.at("XE(" + std::to_string(i) + ")", {5.0f * static_cast<float>(i % 100), 5.0f * static_cast<float>(i / 100), 50});
+    int s = m.at("S(12345)", {0, 0, 0});
+    int h = m.at("H1", {1.40f, 0, 0});
+    m.r.atoms.nat = m.r.cryst.ncryst = h;
+    m.r.forh.ihp[h] = 16;
+    m.r.forh.isp[h] = 2;
+    m.r.forh.ihnei[h] = 1;
+    open_records(m);
+    extendh(m.r, s, h);
+    EXPECT_FLOAT_EQ(m.r.atoms.xc[h][0], 1.338f);
+    m.r.io.close_all();
+    // "S(12345)" -> name "S12345", its first 8 characters cut to 5: "S1234"; "H1" -> "   H1"
+    EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")), (Lines{"DISTAN   S1234 1     H1 1  1.338 0.001"}));
+    EXPECT_EQ(trim(m.r.cons.cons[h]), "URATIO      S1234 1     H1 1    1.5 0.01");
+    auto con = test::lines_of(m.dir.read("const.bond"));
+    ASSERT_EQ(con.size(), 6u);
+    EXPECT_EQ(con[1], "! S(12345) - H1 =     1.338 Angstroms");
+    EXPECT_EQ(con[3], "CON 1 X/12345 -1 X/12346 = 0");
+    EXPECT_EQ(con[5], "CON 1 Z/12345 -1 Z/12346 = 0");
+}
+
+TEST(ExtendH, ResidueNamesInMoProRecords) {
+    Molecule m;
+    int o = m.at("O(1)", {0, 0, 0});
+    int h = m.on(o, "H(1)", tri[0], 0.96f);
+    m.on(o, "H(2)", tri[1], 0.96f);
+    m.neighbours();
+    m.r.resi1.lresi = true;
+    m.r.resi1.resatm[o] = pad("OW1   12", 10);
+    m.r.resi1.resatm[h] = pad("HW1   12", 10);
+    open_records(m);
+    extend(m, h);
+    m.r.io.close_all();
+    // resatm(X) + 2 blanks + resatm(H) + 1 blank + d (F6.3) + 2 blanks + "0.001"
+    EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")), (Lines{"DISTAN   OW1   12    HW1   12    0.958  0.001"}));
+    EXPECT_EQ(trim(m.r.cons.cons[h]), "URATIO      OW1   12    HW1   12      1.5  0.01");
+}
+
+// Y of an O-H must carry the O among its neighbour types; a table made by hand without it
+// (the neighbour search never gives one) stops the run.
+TEST(ExtendH, HydroxylWithoutOxygenOnYStopsTheRun) {
+    Molecule m;
+    int c = m.at("C(1)", {0, 0, 0});
+    int o = m.on(c, "O(1)", tet[0], 1.43f);
+    int h = m.on(o, "H(1)", tet[0], 0.96f);
+    for (int k = 1; k <= 3; ++k) m.on(c, "H(" + std::to_string(k + 1) + ")", tet[k], 1.09f);
+    m.neighbours();
+    auto& t = m.r.neighbors.at[c];
+    for (int k = 1; k <= t.ntyp; ++k)
+        if (t.iztyp[k] == 8) t.iztyp[k] = 9;
+    open_records(m);
+    EXPECT_THROW(extend(m, h), RunStop);
+    m.r.io.flush_all();
+    EXPECT_NE(m.out.str().find(" ERROR *** ExtendH *** Error 1 in Y-O-H"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kova

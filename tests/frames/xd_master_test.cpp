@@ -1,0 +1,400 @@
+// The XD master file from its atom table on and kova.ang: keys, refinement block, kappa
+// lines, dummy lines, tails per input format and the copying rules for XD input. The frame
+// decision itself is stood in for by writing each atom's ATOM line by hand.
+#include "frames/xd_master.hpp"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "frame_fixture.hpp"
+#include "frames/dummies.hpp"
+#include "shared/errors.hpp"
+
+namespace kova {
+namespace {
+
+using test::FrameRecords;
+
+std::string numbers(int from, int to) {
+    std::string s;
+    for (int k = from; k <= to; ++k) s += fi(k, 4);
+    return s;
+}
+
+// Frames the hand-placed atoms between the opening and closing of the tables, writing for
+// each the ATOM line a frame decision would have written; `dummies` makes the dummy atoms
+// the decision would have made for the atom.
+void frame_all(FrameRecords& f, const std::function<void(int)>& dummies = {}) {
+    open_atom_table(f.r);
+    for (int i = 1; i <= f.r.atoms.nat; ++i) {
+        list_atom_start(f.r, i);
+        if (dummies) dummies(i);
+        f.r.io.write(f.r.files.ixdmas, "ATOM LINE OF " + trim(f.r.atoms.label[i]));
+        list_atom_ang(f.r, i);
+    }
+    close_atom_table(f.r);
+}
+
+// Water framed with two dummies: O(1), H(1), H(2).
+void water(FrameRecords& f, int format) {
+    f.r.ftype.iformat = format;
+    f.atom(1, "O(1)", 8, {0.0f, 0.0f, 0.1173f});
+    f.atom(2, "H(1)", 1, {0.0f, 0.7572f, -0.4692f});
+    f.atom(3, "H(2)", 1, {0.0f, -0.7572f, -0.4692f});
+    f.r.kappaset.nkset = 2;
+    f.r.kappaset.kset[1] = 1;
+    f.r.kappaset.kset[2] = 2;
+    f.r.kappaset.kset[3] = 2;
+}
+
+TEST(GetKey, KeygenSwitches) {
+    FrameRecords f(6);
+    struct A {
+        const char* sym;
+        int z, occflag;
+    };
+    const A atoms[] = {{"m", 6, 0},    {"cyl", 1, -1}, {"mm2", 8, 1},
+                       {"-42m", 7, 0}, {"NO", 6, 0},   {"3m", 6, -1}};
+    for (int i = 1; i <= 6; ++i) {
+        f.atom(i, "X(" + std::to_string(i) + ")", atoms[i - 1].z);
+        f.r.atoms.sitesym[i] = pad(atoms[i - 1].sym, 5);
+        f.r.atoms1.occflag[i] = atoms[i - 1].occflag;
+    }
+    const std::string s0 = "000 000000 0000000000 000000000000000 ";
+    const std::string sx = "111 111111 0000000000 000000000000000 ";
+    const std::string sh = "111 100000 0000000000 000000000000000 ";
+    const std::string m0 = "00 000 00000 0000000 000000000";
+    const std::string mk[7] = {"",
+                               "10 110 10011 0110011 100110011",   // m
+                               "10 001 10000 1000000 100000000",   // cyl
+                               "10 001 10010 1001000 100100010",   // mm2
+                               "10 000 10000 0001000 100000010",   // -42m: no dipole
+                               "10 111 11111 1111111 111111111",   // NO
+                               "10 001 10000 1000010 100001000"};  // 3m
+    struct Case {
+        const char* what;
+        Lkeys keys;
+        bool toxd;
+        std::string want[7];
+    };
+    const Case cases[] = {
+        {"off", Lkeys{}, false, {"", s0 + m0, s0 + m0, s0 + m0, s0 + m0, s0 + m0, s0 + m0}},
+        {"xyz without all or ordered",
+         Lkeys{true, false, false, false, false, false, false},
+         false,
+         {"", s0 + m0, s0 + m0, s0 + m0, s0 + m0, s0 + m0, s0 + m0}},
+        {"xyz all",
+         Lkeys{true, true, false, false, false, false, false},
+         false,
+         {"", sx + m0, sh + m0, sx + m0, sx + m0, sx + m0, sx + m0}},
+        // ordered: the disordered atoms 2 and 6 keep zeros, the special position 3 is flagged
+        {"xyz ordered",
+         Lkeys{true, false, true, false, false, false, false},
+         false,
+         {"", sx + m0, s0 + m0, sx + m0, sx + m0, sx + m0, s0 + m0}},
+        {"mult all",
+         Lkeys{false, false, false, true, true, false, false},
+         false,
+         {"", s0 + mk[1], s0 + mk[2], s0 + mk[3], s0 + mk[4], s0 + mk[5], s0 + mk[6]}},
+        {"mult ordered",
+         Lkeys{false, false, false, true, false, true, false},
+         false,
+         {"", s0 + mk[1], s0 + m0, s0 + mk[3], s0 + mk[4], s0 + mk[5], s0 + m0}},
+        {"toxd",
+         Lkeys{true, true, false, true, true, false, true},
+         true,
+         {"", sx + m0, sh + m0, sx + m0, sx + m0, sx + m0, sx + m0}},
+    };
+    std::string key;
+    for (const Case& c : cases) {
+        f.r.lkeys = c.keys;
+        f.r.lsx.ltoxd = c.toxd;
+        for (int i = 1; i <= 6; ++i) {
+            getkey(f.r, i, key);
+            EXPECT_EQ(key.size(), 68u);
+            EXPECT_EQ(key, c.want[i]) << c.what << ", atom " << i;
+        }
+    }
+}
+
+TEST(WrXdMas1, KeepKappaLineBreaks) {
+    const std::string first = "KEEP  kappa ";
+    const std::string bs = " \\";
+    struct Case {
+        int n;
+        std::vector<std::string> want;
+    };
+    std::vector<std::string> eleven;  // 220 numbers: eleven full lines, no empty line
+    for (int l = 0; l < 11; ++l)
+        eleven.push_back((l == 0 ? first : "") + numbers(20 * l + 1, 20 * l + 20) + bs);
+    std::vector<Case> cases = {
+        {0, {first}},
+        {5, {first + numbers(1, 5)}},
+        {20, {first + numbers(1, 20) + bs, ""}},
+        {21, {first + numbers(1, 20) + bs, numbers(21, 21)}},
+        {40, {first + numbers(1, 20) + bs, numbers(21, 40) + bs, ""}},
+        {220, eleven},
+    };
+    Case c221{221, eleven};
+    c221.want.push_back("");
+    c221.want.push_back(" 221");
+    Case c240{240, eleven};
+    c240.want.push_back("");
+    c240.want.push_back(numbers(221, 240) + bs);
+    c240.want.push_back("");
+    cases.push_back(c221);
+    cases.push_back(c240);
+    for (const Case& c : cases) {
+        FrameRecords f(0);
+        wrxdmas1(f.r, f.r.files.ixdmas, c.n);
+        auto lines = f.lines("xd_kova.mas");
+        ASSERT_EQ(lines.size(), c.want.size() + 12) << c.n;
+        EXPECT_EQ(lines[0], "!" + std::string(78, '-'));
+        for (std::size_t k = 0; k < c.want.size(); ++k)
+            EXPECT_EQ(lines[k + 1], c.want[k]) << "n = " << c.n << ", line " << k + 2;
+        EXPECT_EQ(lines[c.want.size() + 1], "KEEP  charge group1") << c.n;
+    }
+}
+
+TEST(WrXdMas1, FixedLinesAndTheInitialWeights) {
+    FrameRecords f(0);
+    wrxdmas1(f.r, f.r.files.ixdmas, 1);
+    auto l = f.lines("xd_kova.mas");
+    ASSERT_EQ(l.size(), 13u);
+    EXPECT_EQ(l[3], "!KEEP  rigid group1");
+    EXPECT_EQ(l[4], "!RESET bond C(1) H(1) 1.09 ...");
+    // -2.0, 0.0 x 4, 0.33333334 in F11.5
+    EXPECT_EQ(l[5], "WEIGHT     -2.00000    0.00000    0.00000    0.00000    0.00000    0.33333");
+    EXPECT_EQ(l[7],
+              "PRINT sinthl .0 2. obs 0. 15. delta 0. 10. *del% 80 100 extcn 80. 100. *abssc");
+    EXPECT_EQ(l[11], "!CON  num1 par1/iat1 num2 par2/iat2 ... = num0");
+    EXPECT_EQ(l[12], "!" + std::string(78, '-'));
+}
+
+TEST(WrXdMas2, SixtyOneLinesWithTheAtomCount) {
+    FrameRecords f(12);
+    wrxdmas2(f.r, f.r.files.ixdmas);
+    auto l = f.lines("xd_kova.mas");
+    ASSERT_EQ(l.size(), 61u);
+    EXPECT_EQ(l[0], "!");
+    EXPECT_EQ(l[1], "   MODULE *XDPROP");
+    EXPECT_EQ(l[6], "SELECT  cpcut 0.0001 lmax 4  nstep 20  rcut 4.0 ");  // trailing blank kept
+    EXPECT_EQ(l[25], "!ATATPOT  *INDUC                  *saptP  saptA");
+    EXPECT_EQ(l[35], "!LATEN  frag1 1  -12  *neutral");
+    EXPECT_EQ(l[55], "   END XDPROP");
+    EXPECT_EQ(l[56], std::string(79, '!'));
+    EXPECT_EQ(l[57], "   MODULE XDGEOM");
+    EXPECT_EQ(l[59], "   END  XDGEOM");
+    EXPECT_EQ(l[60], std::string(79, '!'));
+}
+
+TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
+    FrameRecords f(3);
+    water(f, 3);
+    f.r.lkeys.lkappa = true;
+    f.r.dummy.ndum = 4;  // left from before: the analysis starts with an empty store
+    frame_all(f, [&f](int i) {
+        int k;
+        float x, y, z;
+        if (i == 1) adddummyatom(f.r, 0, 0.0f, 0.0f, -0.4692f, k, x, y, z);  // between the Hs
+        if (i == 3)
+            for (int n = 2; n <= 10; ++n) adddummyatom(f.r, 0, 10.0f * n, 0.0f, 0.0f, k, x, y, z);
+    });
+    ASSERT_EQ(f.r.dummy.ndum, 10);
+
+    auto mas = f.lines("xd_kova.mas");
+    ASSERT_EQ(mas.size(), 1u + 3u + 10u + 1u + 1u + 3u + 2u + 4u);
+    EXPECT_EQ(mas[0],
+              "ATOM     ATOM0    AX1 ATOM1    ATOM2   AX2 R/L TP TBL KAP LMX SITESYM  CHEMCON");
+    EXPECT_EQ(mas[1], "ATOM LINE OF O(1)");
+    EXPECT_EQ(mas[4], "DUM1        0.000000    0.000000   -0.469200");
+    EXPECT_EQ(mas[13], "DUM10     100.000000    0.000000    0.000000");
+    EXPECT_EQ(mas[14], "END ATOM");
+    EXPECT_EQ(mas[15],
+              "KEY     XYZ --U2-- ----U3---- ------U4------- M- -D- --Q-- ---O--- ----H----");
+    EXPECT_EQ(mas[16],
+              "O(1)    000 000000 0000000000 000000000000000 00 000 00000 0000000 000000000");
+    EXPECT_EQ(mas[18].substr(0, 8), "H(2)    ");
+    EXPECT_EQ(mas[19], "KAPPA   110000");  // the oxygen's set
+    EXPECT_EQ(mas[20], "KAPPA   100000");  // hydrogen only
+    EXPECT_EQ(mas[21], "EXTCN   0000000");
+    EXPECT_EQ(mas[22], "OVTHP   0");
+    EXPECT_EQ(mas[23], "SCALE   1");
+    EXPECT_EQ(mas[24], "END KEY");
+
+    auto ang = f.lines("kova.ang");
+    ASSERT_EQ(ang.size(), 1u + 3u + 10u);
+    EXPECT_EQ(ang[0], "ANGSTROM");
+    EXPECT_EQ(ang[2],
+              "ATOM H(1)    " + std::string(3, ' ') + "        0.0000        0.7572       -0.4692");
+    EXPECT_EQ(ang[4], "ATOM Li(1)  " + std::string("        0.0000        0.0000       -0.4692"));
+    EXPECT_EQ(ang[13], "ATOM Li(10)  " + std::string("      100.0000        0.0000        0.0000"));
+
+    auto term = test::lines_of(f.out.str());
+    ASSERT_EQ(term.size(), 2u);
+    EXPECT_EQ(term[0], "    ");
+    EXPECT_EQ(term[1], mas[0]);
+
+    auto out = f.lines("kova.out");
+    ASSERT_EQ(out.size(), 12u);
+    EXPECT_EQ(out[0], "");
+    EXPECT_EQ(out[1], " " + std::string(79, '-'));
+    EXPECT_EQ(out[2], "");
+    EXPECT_EQ(out[3], " Working with atom       1 : [O(1)    ]     occ =     1.0000");
+}
+
+TEST(AtomTable, NoDummiesAndPlatonInput) {
+    FrameRecords f(3);
+    water(f, 5);
+    f.r.atoms1.occ[3] = 0.5f;
+    frame_all(f);
+    auto mas = f.lines("xd_kova.mas");
+    ASSERT_EQ(mas.size(), 1u + 3u + 1u + 1u + 3u + 2u + 4u);
+    EXPECT_EQ(mas[4], "END ATOM");        // right after the last atom line
+    EXPECT_EQ(mas[9], "KAPPA   000000");  // KEYGEN kappas off
+    EXPECT_EQ(mas[10], "KAPPA   000000");
+    EXPECT_EQ(mas.back(), "END KEY");  // PLATON input closes its key table as AIM2TAB does
+    EXPECT_EQ(f.lines("kova.ang").size(), 4u);
+    EXPECT_EQ(f.lines("kova.out")[11],
+              " Working with atom       3 : [H(2)    ]     occ =     0.5000");
+}
+
+TEST(AtomTable, ShelxInputAddsRefinementClosingAndPropertyModules) {
+    FrameRecords f(3, true);
+    water(f, 1);
+    f.r.transf.tmat = Mat3f{{{10, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
+    f.r.transf.tinv = Mat3f{{{0.1f, 0, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}}};
+    frame_all(f, [&f](int i) {
+        int k;
+        float x, y, z;
+        if (i == 2) adddummyatom(f.r, 1, 0.5f, 0.5f, 0.5f, k, x, y, z);
+    });
+    auto mas = f.lines("xd_kova.mas");
+    // header, 3 atoms, dummy, END ATOM, 13 refinement, key header + 3, 2 kappa, 4 tail,
+    // 5 closing, 61 property lines
+    ASSERT_EQ(mas.size(), 1u + 3u + 1u + 1u + 13u + 4u + 2u + 4u + 5u + 61u);
+    EXPECT_EQ(mas[4], "DUM1        0.500000    0.500000    0.500000");  // fractional
+    EXPECT_EQ(mas[5], "END ATOM");
+    EXPECT_EQ(mas[7], "KEEP  kappa    1   2");
+    EXPECT_EQ(mas[18], "!" + std::string(78, '-'));
+    EXPECT_EQ(mas[19].substr(0, 3), "KEY");
+    EXPECT_EQ(mas[25], "EXTCN   0000000");
+    EXPECT_EQ(mas[28], "END KEY");
+    EXPECT_EQ(mas[29], "!" + std::string(78, '-'));
+    EXPECT_EQ(mas[31], "   END XDLSM");
+    EXPECT_EQ(mas[33], std::string(79, '!'));
+    EXPECT_EQ(mas[34], "!");
+    EXPECT_EQ(mas[35], "   MODULE *XDPROP");
+    EXPECT_EQ(mas[69], "!LATEN  frag1 1   -3  *neutral");
+    // kova.ang gives the dummy in Å
+    EXPECT_EQ(f.lines("kova.ang")[4],
+              "ATOM Li(1)  " + std::string("        5.0000        5.0000        5.0000"));
+}
+
+TEST(AtomTable, KappaLinesUnderToxd) {
+    FrameRecords f(3);
+    water(f, 3);
+    f.r.lkeys.lkappa = true;
+    f.r.lsx.ltoxd = true;
+    f.r.kappaset.nkset = 3;  // set 3 holds no atom
+    frame_all(f);
+    auto mas = f.lines("xd_kova.mas");
+    EXPECT_EQ(mas[9], "KAPPA   000000");
+    EXPECT_EQ(mas[11], "KAPPA   000000");
+}
+
+TEST(AtomTable, EmptySetsAreHydrogenLike) {
+    FrameRecords f(3);
+    water(f, 3);
+    f.r.lkeys.lkappa = true;
+    f.r.kappaset.nkset = 3;
+    frame_all(f);
+    auto mas = f.lines("xd_kova.mas");
+    EXPECT_EQ(mas[9], "KAPPA   110000");
+    EXPECT_EQ(mas[10], "KAPPA   100000");
+    EXPECT_EQ(mas[11], "KAPPA   100000");
+}
+
+// An old XD master file: head, atom table, refinement block, key table, tail.
+const char* const kOldMaster =
+    "! head of the old file\n"
+    "TITLE water   \n"
+    "\n"
+    "   MODULE *XDLSM\n"
+    "ATOM     ATOM0    AX1 ATOM1    ATOM2   AX2 R/L TP TBL KAP LMX SITESYM  CHEMCON\n"
+    "O(1)     DUM1     Z  O(1)     H(1)     Y   R   2  1   1   4  mm2\n"
+    "DUM1      0.0 0.0 0.0\n"
+    "end atom\n"
+    "!refinement block\n"
+    "KEEP  kappa    1   2     \n"
+    "WEIGHT  -2.0\n"
+    "KEYS follow\n"
+    "KEY     XYZ --U2-- ----U3---- ------U4------- M- -D- --Q-- ---O--- ----H----\n"
+    "O(1)    111 111111 0000000000 000000000000000 10 001 10010 1001000 100100010\n"
+    "KAPPA   110000\n"
+    "extcn   0000000 iso\n"
+    "OVTHP   0\n"
+    "SCALE   1   \n"
+    "END KEY\n"
+    "   END XDLSM\n";
+
+TEST(AtomTable, XdInputCopiesHeadRefinementAndTail) {
+    FrameRecords f(3, true);
+    water(f, 2);
+    f.r.xdold.xdmasfile = pad("old.mas", 60);
+    f.dir.write("old.mas", std::string(kOldMaster) + std::string(250, 'x') + "\n");
+    frame_all(f);
+    auto mas = f.lines("xd_kova.mas");
+    const std::vector<std::string> want_head = {"! head of the old file", "TITLE water",
+                                                std::string(200, ' '), "   MODULE *XDLSM"};
+    // head 4, header, 3 atoms, END ATOM, 4 refinement lines, key table 4, 2 kappas, tail 6
+    ASSERT_EQ(mas.size(), 4u + 1u + 3u + 1u + 4u + 4u + 2u + 6u);
+    for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(mas[k], want_head[k]);
+    EXPECT_EQ(mas[4].substr(0, 9), "ATOM     ");
+    EXPECT_EQ(mas[5], "ATOM LINE OF O(1)");
+    EXPECT_EQ(mas[8], "END ATOM");
+    EXPECT_EQ(mas[9], "!refinement block");
+    EXPECT_EQ(mas[10], "KEEP  kappa    1   2");
+    EXPECT_EQ(mas[11], "WEIGHT  -2.0");
+    EXPECT_EQ(mas[12], "KEYS follow");  // "KEYS" is not "KEY "
+    EXPECT_EQ(mas[13].substr(0, 4), "KEY ");
+    EXPECT_EQ(mas[17], "KAPPA   000000");
+    EXPECT_EQ(mas[19], "EXTCN   0000000 ISO");
+    EXPECT_EQ(mas[20], "OVTHP   0");
+    EXPECT_EQ(mas[21], "SCALE   1");
+    EXPECT_EQ(mas[23], "   END XDLSM");
+    EXPECT_EQ(mas[24], std::string(200, 'x'));  // cut to the 200-character buffer
+    EXPECT_FALSE(f.r.io.is_open_in(ioldxd));
+}
+
+TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {
+    struct Case {
+        std::string old;
+        const char* what;
+    };
+    std::string lower = kOldMaster;
+    lower.replace(lower.find("ATOM     ATOM0"), 4, "atom");
+    std::string nokey = kOldMaster;
+    nokey.replace(nokey.find("KEY     XYZ"), 4, "key ");
+    for (Case c : {Case{lower, "end of file, expected a line beginning \"ATOM\""},
+                   Case{nokey, "end of file, expected a line beginning \"KEY \""}}) {
+        FrameRecords f(3, true);
+        water(f, 2);
+        f.r.xdold.xdmasfile = pad("old.mas", 60);
+        f.dir.write("old.mas", c.old);
+        try {
+            frame_all(f);
+            ADD_FAILURE() << "no fault";
+        } catch (const RunFault& e) {
+            EXPECT_EQ(std::string(e.what()), std::string("old.mas, record 21: ") + c.what);
+        }
+    }
+    FrameRecords f(3, true);
+    water(f, 2);
+    f.r.xdold.xdmasfile = pad("missing.mas", 60);
+    EXPECT_THROW(frame_all(f), RunFault);
+}
+
+}  // namespace
+}  // namespace kova

@@ -1,0 +1,244 @@
+// The instruction file: each keyword sets its record and is listed as specified.
+#include "input/instructions.hpp"
+
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "main/messages.hpp"
+#include "shared/format.hpp"
+#include "shared/errors.hpp"
+#include "support.hpp"
+
+namespace kova {
+namespace {
+
+struct Inp {
+    test::TempDir dir;
+    std::istringstream in;
+    std::ostringstream out, errs;
+    Records r;
+    bool stopped = false;
+    std::string fault;
+
+    explicit Inp(const std::string& text) {
+        r.io.bind(dir.path(), &in, &out, &errs);
+        r.files.iout = 35;
+        init(r);
+        r.io.create(35, "kova.out");
+        dir.write("kova.inp", text);
+        try {
+            readinp(r);
+        } catch (const RunStop&) {
+            stopped = true;
+        } catch (const RunFault& f) {
+            fault = f.what();
+        }
+        r.io.close_all();
+    }
+    std::vector<std::string> listing() const { return test::lines_of(dir.read("kova.out")); }
+    bool listed(const std::string& line) const {
+        for (const auto& l : listing())
+            if (l == line) return true;
+        return false;
+    }
+};
+
+TEST(Instructions, ErrorsThroughErr) {
+    struct Case {
+        const char* inp;
+        const char* msg;
+    } cases[] = {
+        {"! only comments\n\n   \n", " ERROR *** ReadInp *** Unknown input file format"},
+        {"FORMAT xd\n", " ERROR *** ReadInp *** Unknown input file format"},
+        {"FORMAT *shelx\nVERBOSE 2.5\n", " ERROR *** ReadInp *** Error while reading file kova.inp"},
+        {"FORMAT *shelx\nTOLS bond 0.2 ring E5 0.1\n", " ERROR *** ReadInp *** Error while reading file kova.inp"},
+        {"FORMAT *shelx\nRADII C 0.8 N\n", " ERROR *** ReadInp *** Error while reading file kova.inp"},
+        {"FORMAT *shelx\nNCELLS 1.5\n", " ERROR *** ReadInp *** Error while reading file kova.inp"},
+        {"FORMAT *shelx\nINPUT\n", " ERROR *** ReadChar *** Unexpected STOP in ReadChar..."},
+    };
+    for (const auto& c : cases) {
+        Inp t(c.inp);
+        EXPECT_TRUE(t.stopped) << c.inp;
+        auto l = t.listing();
+        ASSERT_GE(l.size(), 3u) << c.inp;
+        EXPECT_EQ(l[l.size() - 2], c.msg) << c.inp;
+        EXPECT_EQ(l.back(), "");
+    }
+    // the options header comes before the format error
+    Inp t("! only comments\n");
+    auto l = t.listing();
+    ASSERT_GE(l.size(), 5u);
+    EXPECT_EQ(l[1], " " + std::string(71, '-'));
+    EXPECT_EQ(l[3], " KOVA options : ");
+}
+
+TEST(Instructions, TooFewNumbersIsARunTimeError) {
+    Inp t("FORMAT *shelx\nVERBOSE\n");
+    EXPECT_FALSE(t.stopped);
+    EXPECT_NE(t.fault.find("kova.inp, record 2"), std::string::npos) << t.fault;
+}
+
+TEST(Instructions, FormatAndInput) {
+    {
+        Inp t("FORMAT *xd *shelx\nINPUT a.res *rename 1 *toxd\n");
+        EXPECT_EQ(t.r.ftype.iformat, 1);
+        EXPECT_TRUE(t.r.renameshelxatoms.lrename);
+        EXPECT_EQ(t.r.renameshelxatoms.irs, 1);
+        EXPECT_TRUE(t.r.lsx.ltoxd);
+        EXPECT_EQ(trim(t.r.args.fname[1]), "a.res");
+        // " inum = " and the count in 12 columns, on the terminal
+        EXPECT_NE(t.out.str().find("  inum =            1\n"), std::string::npos);
+    }
+    {
+        Inp t("FORMAT *shelx\nINPUT a.res *toxd b c\n");
+        EXPECT_FALSE(t.r.lsx.ltoxd);  // TOXD is not among the last two text words
+    }
+    {
+        Inp t("FORMAT *aim2tab\nFORMAT *shelx\nINPUT Mixed.Case\n");
+        EXPECT_EQ(t.r.ftype.iformat, 1);
+        EXPECT_EQ(t.r.ifra.ifra, 0);
+        EXPECT_EQ(trim(t.r.args.fname[1]), "Mixed.Case");
+    }
+    {
+        Inp t("FORMAT *xd\nINPUT xd.mas xd.inp\n");
+        EXPECT_EQ(trim(t.r.xdold.xdmasfile), "xd.mas");
+        EXPECT_EQ(trim(t.r.args.fname[1]), "xd.inp");
+        EXPECT_TRUE(t.listed(" Input file format = XD    file(s) = xd.mas xd.inp"));
+    }
+    {
+        Inp t("INPUT xd.mas xd.inp\nFORMAT *xd\n");
+        EXPECT_EQ(trim(t.r.xdold.xdmasfile), "");
+        EXPECT_EQ(trim(t.r.args.fname[1]), "xd.mas");
+    }
+    {
+        Inp t("FORMAT *shelx\nINPUT a.res *rename 7\n");
+        EXPECT_EQ(t.r.renameshelxatoms.irs, 1);
+        EXPECT_TRUE(t.listed(" Change SHELX atom names ( irs=1 : counting atoms types ) "));
+    }
+    {
+        Inp t("FORMAT *shelx\nINPUT a.res *rename\n");
+        EXPECT_EQ(t.r.renameshelxatoms.irs, 0);
+        EXPECT_TRUE(t.listed(" Change SHELX atom names ( irs=0 : straightforward counting ) "));
+    }
+}
+
+TEST(Instructions, NumbersSwitchesAndListing) {
+    Inp t("2 VERBOSE 3\nFORMAT *shelx\nINPUT s.res\nTOLS bond 0.4 ring 0.15 group 0.05\n"
+          "NCELLS -3\nDISORD *extendH db\nCHEMCON *hydrogen\nRINGS 3 8 *special\n"
+          "SCALE *sigma *frac\nExtend_H\nSIMPLE\nRADII Cl 1.0 Cs 2.0\n");
+    const Records& r = t.r;
+    EXPECT_EQ(r.verbosity.iverb, 2);  // the number before the keyword is read first
+    EXPECT_FLOAT_EQ(r.tols.tol1, 0.4f);
+    EXPECT_EQ(r.compfrag.ncells, 3);
+    EXPECT_TRUE(r.disorder.ldisfh);
+    EXPECT_FALSE(r.disorder.ldisdb);
+    EXPECT_TRUE(r.lchem.lchemh);
+    EXPECT_FALSE(r.lchem.lchemx);
+    EXPECT_TRUE(r.args.lrings);
+    EXPECT_EQ(r.ring1.minring, 3);
+    EXPECT_EQ(r.ring1.maxring, 8);
+    EXPECT_TRUE(r.ring1.lspecial);
+    EXPECT_EQ(r.args.iscale, 2);
+    EXPECT_TRUE(r.lfh.lfh);
+    EXPECT_EQ(r.simple.isimple, 1);
+    EXPECT_EQ(r.covrad.covrad[17], 1.0f);
+    EXPECT_EQ(r.covrad.covrad[55], 2.44f);
+    const std::string want[] = {
+        " Changing covalent radius of Cl to    1.000 Angstroms",
+        " Verbosity level =  2",
+        " Input file format = SHELX    file(s) = s.res",
+        " Search for complete fragments within  -3 ...  +3 unit cells",
+        " Threshold / Tolerance parameters : ",
+        "   bond criterion (tol1) : d(i-j) < covR(i) + covR(j) +  0.400 Angstroms",
+        "   ring  planarity criterion (tol2) : sigpln <   0.150 Angstroms",
+        "   group planarity criterion (tol3) : sigpln <   0.050 Angstroms",
+        " Treatment of disorder :",
+        "   apply Extend_H option",
+        "   do NOT apply DB",
+        " Instructions for KEY table generation:",
+        "   XYZUIJ=.F. all=.F. ordered=.F.",
+        "     MULT=.F. all=.F. ordered=.F. kappas=.F.",
+        " Use simple model for determination of chemical equivalency",
+        " Use chemical/kappa constraints for H-atoms",
+        " Do NOT use chemical/kappa constraints for non-H atoms",
+        " Find rings with   3 -   8 atoms",
+        " Treatment of atoms that belong to 1 planar ring :",
+        "   always m-symmetry : X - towards center, Y - neighbor in the ring",
+        " Extend H-atoms to standard/neutron distances and create files : ",
+        "   'reset.bond' with RESET BOND instructions",
+        "   'const.bond' with CONSTRAINTS instructions",
+        "",
+        " " + std::string(71, '-'),
+        "",
+        " Atomic covalent radii (Angstroms) : ",
+        "",
+        "   H  0.40   He 0.93   Li 1.23   Be 0.90   B  0.82   C  0.77   N  0.75",
+    };
+    auto l = t.listing();
+    auto it = l.begin();
+    for (const std::string& w : want) {
+        it = std::find(it, l.end(), w);
+        ASSERT_NE(it, l.end()) << "missing in order: [" << w << "]";
+    }
+    // 54 radii, seven a line: the last line holds Z 50-54; Cl (row Z 15-21) shows its new radius
+    EXPECT_NE(std::find(l.begin(), l.end(),
+                        "   Sn 1.41   Sb 1.40   Te 1.36   I  1.33   Xe 1.31"),
+              l.end());
+    EXPECT_NE(std::find(l.begin(), l.end(),
+                        "   P  1.06   S  1.02   Cl 1.00   Ar 0.98   K  2.03   Ca 1.74   Sc 1.44"),
+              l.end());
+}
+
+TEST(Instructions, KeygenChemconScaleAndNcells) {
+    struct Case {
+        const char* inp;
+        const char* line;
+    } cases[] = {
+        {"KEYGEN *XYZUIJ *all *ordered\n", "   XYZUIJ=.T. all=.F. ordered=.T."},
+        {"KEYGEN XYZUIJ *all\n", "   XYZUIJ=.F. all=.F. ordered=.F."},
+        {"KEYGEN *XYZUIJ *all ordered *MULT all *ordered *kappas\n", "     MULT=.T. all=.F. ordered=.T. kappas=.T."},
+        {"CHEMCON\n", " Do NOT use chemical/kappa constraints for H-atoms"},
+        {"NCELLS -1\n", " Do not search for complete fragments"},
+        {"\n", " Do not search for complete fragments"},
+        {"RINGS 3 6\n", "   as other atoms (only mark with iring=1)"},
+    };
+    for (const auto& c : cases) {
+        Inp t(std::string("FORMAT *shelx\nINPUT a.res\n") + c.inp);
+        EXPECT_TRUE(t.listed(c.line)) << c.inp;
+    }
+    Inp f("FORMAT *shelx\nINPUT a.res\nSCALE *fract\n");
+    EXPECT_EQ(f.r.args.iscale, 1);
+}
+
+TEST(Instructions, ToxdSwitchesTheRestOff) {
+    Inp t("FORMAT *shelx\nINPUT a.res *toxd\nExtend_H\nRINGS 3 8\nDATABANK x.db\nKEYGEN XYZUIJ *all\n");
+    EXPECT_FALSE(t.r.lfh.lfh);
+    EXPECT_FALSE(t.r.ldb.ldb);
+    EXPECT_FALSE(t.r.args.lrings);
+    EXPECT_TRUE(t.r.lkeys.lxyzall);  // stays as read: no normalisation after TOXD
+    auto l = t.listing();
+    ASSERT_GE(l.size(), 4u);
+    EXPECT_EQ(l[l.size() - 3], " ALL OTHER OPTIONS WILL BE IGNORED !!!!!!");  // then the rule: "" and dashes
+    EXPECT_EQ(l.back(), " " + std::string(71, '-'));
+    EXPECT_FALSE(t.listed(" Threshold / Tolerance parameters : "));
+}
+
+TEST(Instructions, DatabankNameFromLineOrEnvironment) {
+    {
+        Inp t("FORMAT *shelx\nINPUT a.res\nDatabank_file My/Bank.db\n");
+        EXPECT_TRUE(t.r.ldb.ldb);
+        EXPECT_EQ(trim(t.r.abank.dbfile), "My/Bank.db");
+        EXPECT_TRUE(t.listed("   My/Bank.db"));
+        EXPECT_TRUE(t.listed(" Scale total population using difference method"));
+    }
+    ::setenv("KOVA_DB", "/env/bank.db", 1);
+    Inp t("FORMAT *shelx\nINPUT a.res\nDATABANK\nDISORD extendH *db\n");
+    ::unsetenv("KOVA_DB");
+    EXPECT_EQ(trim(t.r.abank.dbfile), "/env/bank.db");
+    EXPECT_TRUE(t.listed("   WARNING!!! Applying DB to disordered H-atoms"));
+    EXPECT_TRUE(t.listed("              w/o extending distances is CRAZY !!!"));
+}
+
+}  // namespace
+}  // namespace kova

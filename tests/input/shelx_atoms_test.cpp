@@ -1,0 +1,131 @@
+// Rules of the SHELX atom records one by one: scattering rows, free variables, RESI forms
+// and the equivalent isotropic U.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "input/shelx_atoms.hpp"
+#include "input/shelx_reader.hpp"
+#include "main/messages.hpp"
+#include "shared/errors.hpp"
+
+namespace kova {
+namespace {
+
+TEST(ShelxRules, ScatteringRows) {
+    struct Case {
+        int z;
+        std::vector<int> first;  // leading shells 1S 2S 3S 4S 2P 3P 4P 3D; the rest are 0
+    };
+    const Case cases[] = {
+        {0, {}},                              // no element: zeros
+        {1, {-1}},
+        {2, {-2}},
+        {3, {2, -1}},
+        {5, {2, -2, 0, 0, -1}},
+        {6, {2, -2, 0, 0, -2}},
+        {10, {2, -2, 0, 0, -6}},
+        {11, {2, 2, -1, 0, 6}},
+        {17, {2, 2, -2, 0, 6, -5}},
+        {19, {2, 2, 2, -1, 6, 6}},
+        {26, {2, 2, 2, -2, 6, 6, 0, -6}},
+        {30, {2, 2, 2, -2, 6, 6, 0, -10}},
+        {31, {2, 2, 2, -2, 6, 6, -1, -10}},   // the filled 3D is valence from Ga on
+        {35, {2, 2, 2, -2, 6, 6, -5, -10}},
+        {36, {2, 2, 2, -2, 6, 6, -6, -10}},
+        {53, {2, 2, 2, 2, 6, 6, 6, 10, 10, 0, -2, -5}},  // iodine: 4D core
+    };
+    Records r;
+    for (const Case& c : cases) {
+        std::array<int, 19> row{};
+        row.fill(99);
+        getsft(r, c.z, row);
+        for (int k = 1; k <= 18; ++k) {
+            int want = k <= static_cast<int>(c.first.size()) ? c.first[k - 1] : 0;
+            EXPECT_EQ(row[k], want) << "Z " << c.z << " shell " << k;
+        }
+    }
+    for (int z : {37, 44, 52, 54, 78}) {
+        std::array<int, 19> row{};
+        EXPECT_THROW(getsft(r, z, row), RunStop) << z;
+    }
+}
+
+TEST(ShelxRules, FreeVariables) {
+    Records r;
+    init(r);
+    r.shelx1.fvar[2] = 0.6f;
+    r.shelx1.fvar[3] = 0.25f;
+    struct Case {
+        float v, want;
+    };
+    const Case cases[] = {
+        {0.5f, 0.5f},     {-9.5f, -9.5f},   {11.0f, 1.0f},    {10.5f, 0.5f},
+        {-10.5f, -0.5f},  {10.0f, 0.0f},    {-10.0f, 0.0f},   {21.0f, 0.6f},
+        {-21.0f, 0.4f},   {20.5f, 0.3f},    {31.0f, 0.25f},   {-31.0f, 0.75f},
+        {20.0f, 0.0f},    {-20.0f, 0.0f},
+        // 10m + p with |p| < 5: 29 = 30 - 1, -26 = -30 + 4; |p| = 5 keeps the smaller m
+        {29.0f, -0.25f},  {-26.0f, -3.0f},  {25.0f, 3.0f},    {-25.0f, 2.0f},
+        {2001.0f, 0.0f},  // free variable 200, never given
+    };
+    for (const Case& c : cases) {
+        float out = -99.0f;
+        EXPECT_TRUE(processfvar(r, c.v, out)) << c.v;
+        EXPECT_NEAR(out, c.want, 1e-6) << c.v;
+    }
+    float out = 0.0f;
+    EXPECT_FALSE(processfvar(r, 2011.0f, out));  // free variable 201
+    EXPECT_FALSE(processfvar(r, -1.0e30f, out));
+}
+
+TEST(ShelxRules, ResidueCardForms) {
+    struct Case {
+        const char* card;
+        int number;
+        const char* resclass;
+    };
+    const Case cases[] = {
+        {"RESI 1 CCF3", 1, "CCF3"},   {"RESI BF4 13", 13, "BF4"}, {"RESI CF3", 0, "CF3"},
+        {"RESI 0", 0, ""},            {"RESI    8   SER", 8, "SER"},
+        {"RESI 1001 HOH", 1001, "HOH"}, {"RESI CCF3 4 ALIAS", 4, "CCF3"},
+    };
+    for (const Case& c : cases) {
+        int n = -1;
+        std::string cls = "x";
+        parse_resi(c.card, n, cls);
+        EXPECT_EQ(n, c.number) << c.card;
+        EXPECT_EQ(cls, c.resclass) << c.card;
+    }
+}
+
+TEST(ShelxRules, EquivalentIsotropicU) {
+    // Expected: a third of the trace of the Cartesian tensor A N U N A^T, worked out apart
+    // from the formula the reader uses.
+    struct Case {
+        std::array<float, 6> cell;
+        std::array<float, 6> u;  // U11 U22 U33 U12 U13 U23
+        float want;
+    };
+    const Case cases[] = {
+        {{10, 12, 15, 90, 100, 90}, {0.02f, 0.03f, 0.04f, 0.001f, 0.005f, 0.002f}, 0.030025f},
+        {{8, 9, 10, 80, 95, 110}, {0.02f, 0.03f, 0.04f, 0.004f, 0.005f, 0.006f}, 0.0323154f},
+    };
+    for (const Case& c : cases) {
+        Records r;
+        r.ensure_atoms(2);
+        r.ucell.cell = c.cell;
+        r.atoms1.tp[1] = 2;
+        r.at_uij.uij[1] = c.u;
+        float ueq = 0.0f;
+        calcueq(r, 1, ueq);
+        EXPECT_NEAR(ueq, c.want, 2e-7);
+        r.atoms1.tp[2] = 1;  // isotropic: U11 itself
+        r.at_uij.uij[2][0] = 0.037f;
+        calcueq(r, 2, ueq);
+        EXPECT_EQ(ueq, 0.037f);
+    }
+}
+
+}  // namespace
+}  // namespace kova

@@ -1,0 +1,78 @@
+// The SHELX reader run on its own: a fresh Records with the run's channels and files, the
+// reader called on one file, and the files and streams read back afterwards.
+#pragma once
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "input/shelx_reader.hpp"
+#include "main/messages.hpp"
+#include "output/mopro_files.hpp"
+#include "shared/errors.hpp"
+#include "shared/records.hpp"
+#include "support.hpp"
+
+namespace kova::test {
+
+inline std::string fixture(const std::string& name) {
+    std::ifstream f(std::string(KOVA_TEST_DATA) + "/shelx/" + name, std::ios::binary);
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+struct ShelxRead {
+    TempDir dir;
+    std::istringstream in;
+    std::ostringstream out, errs;
+    std::unique_ptr<Records> r = std::make_unique<Records>();
+    bool stopped = false;   // a RunStop ended the reader
+    std::string fault;      // the RunFault text, "" when none
+
+    ShelxRead() {
+        r->io.bind(dir.path(), &in, &out, &errs);
+        r->files.ixdmas = 58;
+        r->files.iout = 35;
+        init(*r);
+        r->io.create(r->files.ixdmas, "xd_kova.mas");
+        r->io.create(imopar, "mopro_kova.par");
+        wrmoprohead(*r);
+        r->io.create(r->files.iout, "kova.out");
+    }
+
+    // Reads `text` written as the file `name`.
+    ShelxRead& read(const std::string& name, const std::string& text) {
+        dir.write(name, text);
+        return read(name);
+    }
+    ShelxRead& read(const std::string& name) {
+        try {
+            readshelx(*r, name);
+        } catch (const RunStop&) {
+            stopped = true;
+        } catch (const RunFault& f) {
+            fault = f.what();
+        }
+        r->io.flush_all();
+        return *this;
+    }
+
+    std::vector<std::string> file(const std::string& name) const { return lines_of(dir.read(name)); }
+    std::vector<std::string> terminal() const { return lines_of(out.str()); }
+    Records& rec() { return *r; }
+};
+
+// True when `lines` holds `want` as consecutive lines.
+inline bool has_run(const std::vector<std::string>& lines, const std::vector<std::string>& want) {
+    if (want.empty()) return true;
+    for (std::size_t i = 0; i + want.size() <= lines.size(); ++i) {
+        bool ok = true;
+        for (std::size_t j = 0; j < want.size() && ok; ++j) ok = lines[i + j] == want[j];
+        if (ok) return true;
+    }
+    return false;
+}
+
+}  // namespace kova::test

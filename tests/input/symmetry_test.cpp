@@ -1,0 +1,424 @@
+// Symmetry cards, operator texts, lattice centring, inversion partners and the listings.
+#include "input/symmetry.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "input/session.hpp"
+#include "shared/errors.hpp"
+#include "shared/format.hpp"
+
+namespace kova {
+namespace {
+
+// An operator in the order of the numeric card: t1 r11 r12 r13 t2 r21 r22 r23 t3 r31 r32 r33,
+// component k = t_k + r_k1 x + r_k2 y + r_k3 z.
+using Op = std::array<float, 12>;
+
+Op stored(const Records& r, int n) {
+    Op o{};
+    for (int k = 0; k < 3; ++k) {
+        o[4 * k] = r.symm.trn[n][k];
+        for (int j = 0; j < 3; ++j) o[4 * k + 1 + j] = r.symm.rot[n][j][k];
+    }
+    return o;
+}
+
+void store(Records& r, int n, const Op& o) {
+    for (int k = 0; k < 3; ++k) {
+        r.symm.trn[n][k] = o[4 * k];
+        for (int j = 0; j < 3; ++j) r.symm.rot[n][j][k] = o[4 * k + 1 + j];
+    }
+}
+
+const Op identity{0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+void start_list(Records& r) {
+    r.symm.nsym = 1;
+    store(r, 1, identity);
+}
+
+TEST(SymCrd, CardForms) {
+    struct Case {
+        const char* card;
+        std::vector<Op> ops;
+        int status;
+        const char* listed;  // the illegal-operator line, or nullptr
+    };
+    const float h = 0.5f;
+    const Case cases[] = {
+        {"SYMM X, Y, Z", {}, 0, nullptr},
+        {"SYMM -X,-Y,-Z; X,1/2-Y,1/2+Z",
+         {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}, {0, 1, 0, 0, h, 0, -1, 0, h, 0, 0, 1}}, 0,
+         nullptr},
+        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 -1", {{h, -1, 0, 0, 0, 0, 1, 0, h, 0, 0, -1}}, 0,
+         nullptr},
+        // "SYM" alone, lower case, blank-separated components
+        {"sym -x -y+1/6 z+5/6", {{0, -1, 0, 0, 1.0f / 6, 0, -1, 0, 5.0f / 6, 0, 0, 1}}, 0,
+         nullptr},
+        {"SYMM X-Y, X, Z+1/3", {{0, 1, -1, 0, 0, 1, 0, 0, 1.0f / 3, 0, 0, 1}}, 0, nullptr},
+        // "-1/2+X": the signed term goes first and leaves "-1/2"; blanks inside are squeezed
+        {"SYMM -1/2+X, Y+0.25, 2/3 - Z", {{-h, 1, 0, 0, 0.25f, 0, 1, 0, 2.0f / 3, 0, 0, -1}}, 0,
+         nullptr},
+        {"SYMM -X,Y,-Z; -X,Y,-Z",
+         {{0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}, {0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}}, 0,
+         nullptr},
+        {"SYMM X, Y", {}, 1021, " * * * Symmetry card no.  2 illegal * * *"},
+        // the operators before the illegal one stay, those after it are not read
+        {"SYMM -X,-Y,-Z; X,Y; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, 1021,
+         " * * * Symmetry card no.  3 illegal * * *"},
+        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 Q", {}, 1021,
+         " * * * Symmetry card no.  2 illegal * * *"},
+    };
+    for (const Case& c : cases) {
+        test::Session s;
+        start_list(s.r);
+        int status = -1;
+        symcrd(s.r, pad(c.card, 255), 255, status);
+        EXPECT_EQ(status, c.status) << c.card;
+        ASSERT_EQ(s.r.symm.nsym, 1 + static_cast<int>(c.ops.size())) << c.card;
+        EXPECT_EQ(stored(s.r, 1), identity) << c.card;
+        for (std::size_t k = 0; k < c.ops.size(); ++k)
+            EXPECT_EQ(stored(s.r, 2 + static_cast<int>(k)), c.ops[k]) << c.card << " op " << k;
+        auto lines = s.listing();
+        if (c.listed) {
+            ASSERT_EQ(lines.size(), 1u) << c.card;
+            EXPECT_EQ(lines[0], c.listed);
+        } else {
+            EXPECT_TRUE(lines.empty()) << c.card;
+        }
+    }
+}
+
+TEST(SymOp, FractionsAndNumbers) {
+    struct Case {
+        const char* comp;
+        float trn, cx, cy, cz;
+    };
+    const Case cases[] = {
+        {"-X+1/2", 0.5f, -1, 0, 0}, {"X-Y", 0.0f, 1, -1, 0},
+        {"1/6+Y", 0.16666667f, 0, 1, 0}, {"5/6-Z", 0.8333333f, 0, 0, -1},
+        {"+1/2", 0.5f, 0, 0, 0},    {"0.5", 0.5f, 0, 0, 0},
+        {"-1/2", -0.5f, 0, 0, 0},   {"Z+0.25", 0.25f, 0, 0, 1},
+        {" - Y + 1 / 2 ", 0.5f, 0, -1, 0},
+        // no number and no digit: the fraction rule gives 0
+        {"+X+A", 0.0f, 1, 0, 0},
+    };
+    test::Session s;
+    for (const Case& c : cases) {
+        std::string comp = pad(c.comp, 32);
+        float trn = -9.0f, coef[3] = {9, 9, 9};
+        symop(s.r, comp, 32, trn, coef);
+        EXPECT_NEAR(trn, c.trn, 1e-6f) << c.comp;
+        EXPECT_EQ(coef[0], c.cx) << c.comp;
+        EXPECT_EQ(coef[1], c.cy) << c.comp;
+        EXPECT_EQ(coef[2], c.cz) << c.comp;
+    }
+}
+
+TEST(OpOut, ComponentTexts) {
+    struct Case {
+        float cx, cy, cz, trn;
+        const char* text;
+    };
+    const Case cases[] = {
+        {-1, 0, 0, 0.0f, " - X"},
+        {1, 0, 0, 0.5f, " 1/2 + X"},
+        {0, -1, 0, -0.5f, "-1/2 - Y"},
+        {0, 0, 1, -0.25f, "-1/4 + Z"},
+        {1, -1, 0, 1.0f / 6, " 1/6 + X - Y"},
+        {0, 0, -1, 5.0f / 6, " 5/6 - Z"},
+        {0, 0, 1, 2.0f / 3, " 2/3 + Z"},
+        {1, 0, 0, 1.0f / 12, " 1/12 + X"},
+        {0, 0, 0, 0.75f, " 3/4"},
+        // below 1/24 the twelfths round to 0; a whole cell shows as 2/2
+        {1, 0, 0, 0.01f, " 0/2 + X"},
+        {1, 0, 0, 1.0f, " 2/2 + X"},
+        {2, 0, 0, 0.0f, " + 2.0X"},
+        {0, -0.5f, 0, 0.0f, " - 0.5Y"},
+    };
+    for (const Case& c : cases) {
+        std::string line = "ab";
+        int pos = 2;
+        const float coef[3] = {c.cx, c.cy, c.cz};
+        opout(line, pos, coef, c.trn);
+        EXPECT_EQ(line.substr(0, static_cast<std::size_t>(pos)), std::string("ab") + c.text);
+    }
+}
+
+TEST(GetSym, ReadsEveryCardAndListsTheOperators) {
+    test::Session s;
+    s.dir.write("t.res",
+                "TITL symm test\n"
+                "CELL 0.71073 5 6 7 90 100 90\n"
+                "SYMM -X, 1/2+Y, 1/2-Z\n"
+                "symm x,y,z\n"
+                "REM SYMM lines are found only at the start of a record\n"
+                "SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 -1\n"
+                "SFAC C\n");
+    s.r.io.open_old(57, "t.res");
+    std::string first;
+    s.r.io.in(57).read(first);  // getsym rewinds whatever was read
+    getsym(s.r, 57, s.r.files.iout);
+    EXPECT_EQ(s.r.symm.nsym, 3);
+    EXPECT_TRUE(s.r.io.in(57).at_end());
+    auto lines = s.listing();
+    const std::vector<std::string> want = {
+        "   SYMM  1      + X, + Y, + Z",
+        "   SYMM  2      - X, 1/2 + Y, 1/2 - Z",
+        "   SYMM  3      1/2 - X, + Y, 1/2 - Z",
+    };
+    EXPECT_EQ(lines, want);
+}
+
+TEST(GetSym, NoCardsLeavesTheIdentity) {
+    test::Session s;
+    s.dir.write("t.res", "TITL none\nCELL 0.71 5 5 5 90 90 90\n");
+    s.r.io.open_old(57, "t.res");
+    s.r.symm.nsym = 7;  // an earlier list is replaced
+    getsym(s.r, 57, s.r.files.iout);
+    EXPECT_EQ(s.r.symm.nsym, 1);
+    EXPECT_EQ(stored(s.r, 1), identity);
+    EXPECT_EQ(s.listing(), std::vector<std::string>{"   SYMM  1      + X, + Y, + Z"});
+}
+
+TEST(Nonp, CentringThenInversion) {
+    test::Session s;
+    start_list(s.r);
+    int st = 0;
+    symcrd(s.r, pad("SYMM -X,Y,-Z; -X,-Y,-Z; X,-Y,Z", 255), 255, st);
+    ASSERT_EQ(s.r.symm.nsym, 4);
+    std::vector<Op> first;
+    for (int n = 1; n <= 4; ++n) first.push_back(stored(s.r, n));
+
+    nonp(s.r, s.r.files.iout, 'C');
+    ASSERT_EQ(s.r.symm.nsym, 8);
+    for (int n = 1; n <= 4; ++n) {
+        Op want = first[n - 1];
+        want[0] += 0.5f;
+        want[4] += 0.5f;
+        EXPECT_EQ(stored(s.r, n + 4), want) << n;
+    }
+    addcentsymm(s.r, s.r.files.iout);
+    ASSERT_EQ(s.r.symm.nsym, 16);
+    for (int n = 1; n <= 8; ++n) {
+        Op want = stored(s.r, n);
+        for (int k = 0; k < 3; ++k)
+            for (int j = 1; j <= 3; ++j) want[4 * k + j] = -want[4 * k + j];
+        EXPECT_EQ(stored(s.r, n + 8), want) << n;
+    }
+
+    auto lines = s.listing();
+    ASSERT_GE(lines.size(), 10u);
+    const std::vector<std::string> head = {
+        "",
+        " Non-Primitive lattice...",
+        " Lattice centring type is [ C ]",
+        " Number of lattice points per cell = 2",
+        "",
+        " Symmetry operations after applying the lattice centering:",
+        "",
+        " Number of symmetry operations =    8",
+        "",
+        " Symmetry operations with Center of Symmetry applied:   16",
+    };
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 10), head);
+    // 16 blocks of a blank line, the number and three matrix lines, whatever the VERBOSE
+    ASSERT_EQ(lines.size(), 10u + 16u * 5u);
+    EXPECT_EQ(lines[10], "");
+    EXPECT_EQ(lines[11], " SYMM    1");
+    EXPECT_EQ(lines[12], "    1.000000    0.000000    0.000000         0.000000");
+}
+
+TEST(Nonp, FaceCentringOrder) {
+    test::Session s;
+    start_list(s.r);
+    s.r.symm.nsym = 2;
+    store(s.r, 2, Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1});
+    nonp(s.r, s.r.files.iout, 'F');
+    ASSERT_EQ(s.r.symm.nsym, 8);
+    // copies for (1/2,1/2,0), then (0,1/2,1/2), then (1/2,0,1/2), each over operators 1, 2
+    const float t[8][3] = {{0, 0, 0},     {0, 0, 0},     {.5f, .5f, 0}, {.5f, .5f, 0},
+                           {0, .5f, .5f}, {0, .5f, .5f}, {.5f, 0, .5f}, {.5f, 0, .5f}};
+    for (int n = 1; n <= 8; ++n) {
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(s.r.symm.trn[n][k], t[n - 1][k]) << n << k;
+        EXPECT_EQ(s.r.symm.rot[n][0][0], n % 2 ? 1.0f : -1.0f) << n;
+    }
+    auto lines = s.listing();
+    EXPECT_EQ(lines[3], " Number of lattice points per cell = 4");
+}
+
+TEST(Nonp, FoldsEveryTranslation) {
+    test::Session s;
+    start_list(s.r);
+    int st = 0;
+    symcrd(s.r, pad("SYMM X+1, -Y, Z", 255), 255, st);
+    ASSERT_EQ(s.r.symm.nsym, 2);  // x + 1 is not the identity
+    nonp(s.r, s.r.files.iout, 'I');
+    ASSERT_EQ(s.r.symm.nsym, 4);
+    EXPECT_EQ(s.r.symm.trn[2], (Vec3f{0, 0, 0}));
+    EXPECT_EQ(s.r.symm.trn[4], (Vec3f{0.5f, 0.5f, 0.5f}));  // 1.5 -> 0.5
+
+    s.r.symm.trn[3] = Vec3f{-1.5f, -1.0f, 0.999f};
+    checkts(s.r, s.r.symm.nsym);
+    EXPECT_EQ(s.r.symm.trn[3], (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
+}
+
+TEST(Nonp, UnsupportedLetterStops) {
+    for (char latt : {'P', 'R', 'c'}) {
+        test::Session s;
+        start_list(s.r);
+        EXPECT_THROW(nonp(s.r, s.r.files.iout, latt), RunStop);
+        EXPECT_EQ(s.terminal(), std::vector<std::string>{std::string("  Lattice type ") + latt +
+                                                          " is not supported"});
+        EXPECT_EQ(s.r.symm.nsym, 1);
+    }
+}
+
+TEST(AddCentSymm, PartnerKeepsTheTranslation) {
+    test::Session s;
+    start_list(s.r);
+    s.r.symm.nsym = 2;
+    store(s.r, 2, Op{0, -1, 0, 0, 0.5f, 0, 1, 0, 0.5f, 0, 0, -1});  // -x, y+1/2, -z+1/2
+    addcentsymm(s.r, s.r.files.iout);
+    ASSERT_EQ(s.r.symm.nsym, 4);
+    EXPECT_EQ(stored(s.r, 3), (Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}));
+    EXPECT_EQ(stored(s.r, 4), (Op{0, 1, 0, 0, 0.5f, 0, -1, 0, 0.5f, 0, 0, 1}));  // x, -y+1/2, z+1/2
+    auto lines = s.listing();
+    ASSERT_EQ(lines.size(), 2u + 4u * 5u);
+    EXPECT_EQ(lines[1], " Symmetry operations with Center of Symmetry applied:    4");
+    // operator 4: its stored rows are the negated rows of operator 2, so the zeros carry a
+    // minus sign (negative zero, as the F12.6 field writes it)
+    EXPECT_EQ(lines[17], "");
+    EXPECT_EQ(lines[18], " SYMM    4");
+    EXPECT_EQ(lines[19], "    1.000000   -0.000000   -0.000000         0.000000");
+    EXPECT_EQ(lines[20], "   -0.000000   -1.000000   -0.000000         0.500000");
+    EXPECT_EQ(lines[21], "   -0.000000   -0.000000    1.000000         0.500000");
+}
+
+TEST(PrSymOp, MatricesOnlyAtVerbose2) {
+    for (int verb : {1, 2}) {
+        test::Session s;
+        s.r.verbosity.iverb = verb;
+        start_list(s.r);
+        s.r.symm.nsym = 2;
+        // component 1 = y + 1/4: coefficient of y (j = 2) in component 1 sits in stored row 2
+        store(s.r, 2, Op{0.25f, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, -1});
+        prsymop(s.r, s.r.files.iout);
+        auto lines = s.listing();
+        std::vector<std::string> want = {"", " Number of symmetry operations =    2"};
+        if (verb == 2) {
+            for (const char* l :
+                 {"", " SYMM  1", "    1.000000    0.000000    0.000000         0.000000",
+                  "    0.000000    1.000000    0.000000         0.000000",
+                  "    0.000000    0.000000    1.000000         0.000000", "", " SYMM  2",
+                  "    0.000000    1.000000    0.000000         0.250000",
+                  "    1.000000    0.000000    0.000000         0.000000",
+                  "    0.000000    0.000000   -1.000000         0.000000"})
+                want.push_back(l);
+        }
+        EXPECT_EQ(lines, want) << verb;
+    }
+}
+
+// Room for 192 operators: a full F-centred cubic set fits, one more stops the run.
+TEST(SymmetryTable, StopsBeyondItsCapacity) {
+    {
+        test::Session s;
+        start_list(s.r);
+        s.r.symm.nsym = 48;
+        nonp(s.r, s.r.files.iout, 'F');
+        EXPECT_EQ(s.r.symm.nsym, 192);
+        EXPECT_THROW(addcentsymm(s.r, s.r.files.iout), RunStop);
+        EXPECT_EQ(s.r.symm.nsym, 192);
+        auto t = s.terminal();
+        ASSERT_EQ(t.size(), 3u);
+        EXPECT_EQ(t[1], " ERROR *** AddCentSymm *** Too many symmetry operators: 384 needed, "
+                        "room for 192");
+    }
+    {
+        test::Session s;
+        start_list(s.r);
+        s.r.symm.nsym = 191;
+        int st = 0;
+        // the identity is dropped before it needs room
+        symcrd(s.r, pad("SYMM -X,-Y,-Z; X,Y,Z", 255), 255, st);
+        EXPECT_EQ(s.r.symm.nsym, 192);
+        EXPECT_THROW(symcrd(s.r, pad("SYMM X,Y,Z; -X,Y,Z", 255), 255, st), RunStop);
+        EXPECT_EQ(s.r.symm.nsym, 192);
+    }
+}
+
+}  // namespace
+}  // namespace kova
+
+namespace kova {
+namespace {
+
+// Real SHELX files: their cards, with the centring and inversion the SHELX reader adds, must
+// give a closed group of distinct operators (translations compared modulo whole cells).
+bool same_op(const Records& r, int a, const Mat3f& rot, const Vec3f& trn) {
+    for (int j = 0; j < 3; ++j)
+        for (int k = 0; k < 3; ++k)
+            if (r.symm.rot[a][j][k] != rot[j][k]) return false;
+    for (int k = 0; k < 3; ++k) {
+        float d = r.symm.trn[a][k] - trn[k];
+        if (std::fabs(d - std::round(d)) > 1e-4f) return false;
+    }
+    return true;
+}
+
+TEST(GetSym, RealFilesGiveClosedGroups) {
+    auto data = test::shared_data();
+    if (data.empty()) GTEST_SKIP() << "no shared structures";
+    struct Case {
+        const char* file;
+        int cards;  // operators read, the identity included
+        char latt;
+        bool centro;
+        int total;
+    };
+    const Case cases[] = {
+        {"shx-nacl-fm3m/NaCl.res", 24, 'F', true, 192},
+        {"shx-i43d-ni/I-43d.res", 24, 'I', false, 48},
+        {"shx-l-alanine-23k/iam.res", 4, 'P', false, 4},
+        {"shx-c2m-fecl/dom1_mC.res", 2, 'C', true, 8},
+    };
+    for (const Case& c : cases) {
+        test::Session s;
+        ASSERT_TRUE(s.r.io.try_open_old(57, (data / "structures" / c.file).string())) << c.file;
+        getsym(s.r, 57, s.r.files.iout);
+        ASSERT_EQ(s.r.symm.nsym, c.cards) << c.file;
+        if (c.latt != 'P') nonp(s.r, s.r.files.iout, c.latt);
+        if (c.centro) addcentsymm(s.r, s.r.files.iout);
+        const int n = s.r.symm.nsym;
+        ASSERT_EQ(n, c.total) << c.file;
+        for (int a = 1; a <= n; ++a) {
+            for (int b = 1; b < a; ++b)
+                EXPECT_FALSE(same_op(s.r, b, s.r.symm.rot[a], s.r.symm.trn[a]))
+                    << c.file << " " << a << " repeats " << b;
+            for (int b = 1; b <= n; ++b) {
+                // a after b: x -> Ra (Rb x + tb) + ta, in the stored (transposed) layout
+                Mat3f rot{};
+                Vec3f trn{};
+                for (int k = 0; k < 3; ++k) {
+                    trn[k] = s.r.symm.trn[a][k];
+                    for (int m = 0; m < 3; ++m) trn[k] += s.r.symm.rot[a][m][k] * s.r.symm.trn[b][m];
+                    for (int j = 0; j < 3; ++j)
+                        for (int m = 0; m < 3; ++m)
+                            rot[j][k] += s.r.symm.rot[b][j][m] * s.r.symm.rot[a][m][k];
+                }
+                bool found = false;
+                for (int m = 1; m <= n && !found; ++m) found = same_op(s.r, m, rot, trn);
+                EXPECT_TRUE(found) << c.file << ": " << a << " after " << b;
+                if (!found) break;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kova

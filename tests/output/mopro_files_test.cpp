@@ -1,0 +1,192 @@
+// The MoPro files: label forms, atom records, blocks and the slot copies.
+#include "output/mopro_files.hpp"
+
+#include <gtest/gtest.h>
+
+#include "writer_fixture.hpp"
+
+namespace kova {
+namespace {
+
+TEST(MoproFiles, LabelForms) {
+    struct Case {
+        const char* label;
+        const char* element;
+        const char* name;
+    } cases[] = {
+        {"C(12)", "C         ", "C12       "},
+        {"H(5A)", "H         ", "H5A       "},
+        {"H1", "H1        ", "H1        "},
+        {"CL(1)", "CL        ", "CL1       "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(mopro_element(c.label), c.element) << c.label;
+        EXPECT_EQ(mopro_name(c.label), c.name) << c.label;
+    }
+}
+
+TEST(MoproFiles, AtomRecords) {
+    test::Writer w;
+    Records& r = w.r;
+    w.atom(7, "C(12)", {0.1f, 0.2f, 0.3f});
+    r.mopro.mopro[7] = pad("XY  C(12)  C(11) ...", 90);
+    r.at_uij.uij[7] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
+    r.mpoles.pv[7] = 4.0f;
+    w.plm(7, 1, 1, 0.1f);
+    w.plm(7, 2, -2, -0.123f);
+    w.plm(7, 3, -3, 0.05f);   // negated: -.050, no room for the zero
+    w.plm(7, 4, -3, -0.02f);  // negated: 0.020
+    w.plm(7, 4, 4, 10.0f);    // too wide for F5.3
+    // hydrogen from a SHELX file: populations per full atom (stored values / 0.5)
+    w.atom(8, "H(1)", {0.2f, 0.3f, 0.4f}, 0.5f);
+    r.at_uij.uij[8] = {0.05f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    r.mpoles.pv[8] = 0.5f;
+    w.plm(8, 1, 0, 0.06f);
+    // "H1" from a Cartesian file: its element part is "H1", so it is written as a heavy atom
+    w.atom(1000, "H1", {0.0f, 0.0f, 0.0f});
+    r.mpoles.pv[1000] = 1.0f;
+    r.io.create(imopar, "mopro_kova.par");
+    wrmoproatom(r, 7);
+    wrmoproatom(r, 8);
+    wrmoproatom(r, 1000);
+    const std::string blank10(10, ' ');
+    const std::vector<std::string> want = {
+        "ATOM   7 C12       MOL   1    0.100000    0.200000    0.300000 1.000  1 C" + std::string(9, ' '),
+        pad("XY  C(12)  C(11) ...", 90),
+        "UANI     0.012300  0.011100  0.022200  0.001000 -0.002000  0.003000",
+        // Pv P00 | P11 P1-1 P10 P20 P21 P2-1 P22 P2-2
+        " 4.00000 0.00000  0.100  0.000  0.000  0.000  0.000  0.000  0.000  -.123",
+        // P30 P31 P3-1 P32 P3-2 P33 -P3-3
+        "  0.000  0.000  0.000  0.000  0.000  0.000  -.050",
+        // P40 P41 P4-1 P42 P4-2 P43 -P4-3 P44 P4-4
+        "  0.000  0.000  0.000  0.000  0.000  0.000  0.020  *****  0.000",
+        "",
+        "ATOM   8 H1        MOL   1    0.200000    0.300000    0.400000 0.500  1 H" + std::string(9, ' '),
+        std::string(90, ' '),
+        "UISO     0.050000",
+        " 1.00000 0.00000  0.000  0.000  0.120  0.000  0.000  0.000  0.000  0.000",
+        "",
+        // atom numbers above 999 do not fit I3
+        "ATOM *** H1        MOL   1    0.000000    0.000000    0.000000 1.000  1 H1" + std::string(8, ' '),
+        std::string(90, ' '),
+        "UANI     0.000000  0.000000  0.000000  0.000000  0.000000  0.000000",
+        " 1.00000 0.00000  0.000  0.000  0.000  0.000  0.000  0.000  0.000  0.000",
+        "  0.000  0.000  0.000  0.000  0.000  0.000  -.000",
+        "  0.000  0.000  0.000  0.000  0.000  0.000  -.000  0.000  0.000",
+        "",
+    };
+    EXPECT_EQ(w.file(imopar, "mopro_kova.par"), want);
+}
+
+TEST(MoproFiles, ResidueAtomRecordAndZeroOccupancy) {
+    test::Writer w;
+    Records& r = w.r;
+    r.resi1.lresi = true;
+    w.atom(3, "N(4)", {-0.5f, 0.25f, 1.5f}, 0.0f);
+    r.resi1.reslab[3] = pad("N4    12 PYR", 17);
+    r.mpoles.pv[3] = 0.0f;
+    r.io.create(imopar, "mopro_kova.par");
+    wrmoproatom(r, 3);
+    auto got = w.file(imopar, "mopro_kova.par");
+    ASSERT_GE(got.size(), 4u);
+    EXPECT_EQ(got[0], "ATOM   3 " + pad("N4    12 PYR", 17) +
+                          "   -0.500000    0.250000    1.500000 0.000  1 N" + std::string(9, ' '));
+    // nothing to divide by: the stored zeros go out instead of NaN
+    EXPECT_EQ(got[3], " 0.00000 0.00000  0.000  0.000  0.000  0.000  0.000  0.000  0.000  0.000");
+}
+
+TEST(MoproFiles, DummyKappaAndAtomsBlocks) {
+    test::Writer w;
+    Records& r = w.r;
+    r.ensure_dummies(123);
+    r.dummy.ndum = 123;
+    r.dummy.dumxyz[1] = {0.5f, 0.25f, -0.125f};
+    r.dummy.dumxyz[12] = {1.0f, 2.0f, 3.0f};
+    r.ensure_ksets(1);
+    r.kappas.nkap = 1;
+    r.kappas.kap[1] = {0.0f, 1.0f, 0.98f};
+    r.atoms.nat = 2;
+    r.io.create(imopar, "mopro_kova.par");
+    wrmoproblocks(r);
+    auto got = w.file(imopar, "mopro_kova.par");
+    ASSERT_EQ(got.size(), 1u + 123u + 1u + 2u + 1u + 2u);
+    EXPECT_EQ(got[0], "DUMMY 123");
+    EXPECT_EQ(got[1], "DUMY     0.500000    0.250000   -0.125000  D1     0");
+    EXPECT_EQ(got[12], "DUMY     1.000000    2.000000    3.000000  D12    0");
+    EXPECT_EQ(got[123], "DUMY     0.000000    0.000000    0.000000  D123   0");
+    const std::vector<std::string> tail = {"", "KAPPA   1", "  1.000000  0.980000", "", "ATOMS    2", ""};
+    EXPECT_EQ(test::slice(got, 124, 6), tail);
+}
+
+TEST(MoproFiles, CountsTooWideForI3) {
+    test::Writer w;
+    Records& r = w.r;
+    r.ensure_dummies(1000);
+    r.dummy.ndum = 1000;
+    r.ensure_ksets(1000);
+    r.kappas.nkap = 1000;
+    r.io.create(imopar, "mopro_kova.par");
+    wrmoproblocks(r);
+    auto got = w.file(imopar, "mopro_kova.par");
+    ASSERT_EQ(got.size(), 1000u + 1000u + 6u);
+    EXPECT_EQ(got[0], "DUMMY ***");
+    EXPECT_EQ(got[1000], "DUMY     0.000000    0.000000    0.000000  D1000  0");
+    EXPECT_EQ(got[1002], "KAPPA ***");
+}
+
+TEST(MoproFiles, SimilarityBlockInAtomOrder) {
+    test::Writer w;
+    Records& r = w.r;
+    r.ensure_atoms(4);
+    r.atoms.nat = 4;
+    r.mcon.mcon[4] = pad("! CONPVM  C(4) C(2)", 90);
+    r.mcon.mcon[2] = pad("! CONPVM  C(2) C(1)", 90);
+    r.mcon.mcon[3] = pad("! CONPV   not a similarity line", 90);
+    r.io.create(443, "con_mopro.inp");
+    wrmoconstart(r);
+    wrmoconsim(r);
+    const std::vector<std::string> want = {
+        "!", "! local symmetry  ", "!",
+        "!", "! similarity (switched-off)", "!",
+        pad("! CONPVM  C(2) C(1)", 90), pad("! CONPVM  C(4) C(2)", 90),
+        "!", "! end", "!",
+    };
+    EXPECT_EQ(w.file(443, "con_mopro.inp"), want);
+}
+
+TEST(MoproFiles, RestraintFileInOrder) {
+    test::Writer w;
+    Records& r = w.r;
+    r.ensure_atoms(3);
+    r.atoms.nat = 3;
+    r.cons.cons[3] = pad("URATIO H(3) C(2)", 100);
+    r.cons.cons[1] = pad("URATIO H(1) C(1)", 100);
+    r.cons.cons[2] = pad("URATI", 100);
+    r.io.create(445, "res_mopro.inp");
+    wrresmohead(r);
+    r.io.write(445, "DISTAN 1.08 0.01 C(1) H(1)");  // the X-H extension's records
+    wrresmouratio(r);
+    wrresmoend(r);
+    const std::vector<std::string> want = {
+        "!", "! X-H distances", "!",
+        "DISTAN 1.08 0.01 C(1) H(1)",
+        "!", "! isotropic H atoms ADPs", "!",
+        pad("URATIO H(1) C(1)", 100), pad("URATIO H(3) C(2)", 100),
+        "!", "! end", "!",
+    };
+    EXPECT_EQ(w.file(445, "res_mopro.inp"), want);
+}
+
+TEST(MoproFiles, Trailer) {
+    test::Writer w;
+    w.r.io.create(imopar, "mopro_kova.par");
+    wrmoprotrailer(w.r);
+    const std::vector<std::string> want = {
+        "", "ANHAR    0    3         !  #atoms #order ", "! 1         ! atom number ",
+        "! 0. 0. 0. 0. 0. 0. 0. 0. ", "! 0. 0. ", "", "STOP ",
+    };
+    EXPECT_EQ(w.file(imopar, "mopro_kova.par"), want);
+}
+
+}  // namespace
+}  // namespace kova

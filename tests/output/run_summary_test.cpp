@@ -1,0 +1,58 @@
+// The run summary for each option, and the run-time line.
+#include "output/run_summary.hpp"
+
+#include <gtest/gtest.h>
+
+#include "writer_fixture.hpp"
+
+namespace kova {
+namespace {
+
+TEST(RunSummary, LinesPerOption) {
+    struct Case {
+        bool ldb, lfh, ltoxd;
+    } cases[] = {{false, false, false}, {true, false, false}, {false, true, false},
+                 {false, false, true},  {true, true, false}};
+    for (const auto& c : cases) {
+        test::Writer w;
+        Records& r = w.r;
+        r.ldb.ldb = c.ldb;
+        r.lfh.lfh = c.lfh;
+        r.lsx.ltoxd = c.ltoxd;
+        r.io.create(35, "kova.out");
+        wrsummary(r);
+        std::vector<std::string> want = {"", " XD instructions are in file            : xd_kova.mas"};
+        if (c.ldb || c.lfh || c.ltoxd) want.push_back(" XD parameters are in file              : xd_kova.inp");
+        if (c.lfh) {
+            want.push_back(" Atomic coordinates w/extended H-atoms  : fixedH.ins");
+            want.push_back(" RESET BOND instructions for H-atoms    : reset.bond");
+            want.push_back(" CONSTRAINT instructions for H-atoms    : const.bond");
+        }
+        for (const char* l : {" Cartesian coordinates in PLATON format : kova.ang",
+                              " Reduced structure in PLATON format     : reduced.ang & reduced_1.ang",
+                              " PLATON plot file with local axes       : kova.spf",
+                              " Program log file                       : kova.out", "",
+                              " Local axes can be visualized in PLATON using command : platon -p kova.spf"})
+            want.push_back(l);
+        if (c.ldb) want.push_back(" Summary of DB atom types : grep 'DB comment' kova.out");
+        if (c.lfh) want.push_back(" Summary of X-H distances : grep -i 'x-h' kova.out");
+        want.push_back(" Summary of exceptions    : grep -i 'Exception identified' kova.out");
+        const std::string flags = std::to_string(c.ldb) + std::to_string(c.lfh) + std::to_string(c.ltoxd);
+        EXPECT_EQ(w.terminal_lines(), want) << flags;
+        want.insert(want.begin(), {"", std::string(80, '-')});
+        EXPECT_EQ(w.file(35, "kova.out"), want) << flags;
+    }
+}
+
+TEST(RunSummary, RunTime) {
+    test::Writer w;
+    Records& r = w.r;
+    r.io.create(35, "kova.out");
+    wrruntime(r, CpuTimes{12.34, 0.06});
+    const std::string line = " Total program elapsed times u,s,t (s) :         12.3          0.1         12.4";
+    EXPECT_EQ(w.terminal_lines(), (std::vector<std::string>{"", line, ""}));
+    EXPECT_EQ(w.file(35, "kova.out"), (std::vector<std::string>{"", line, "", std::string(80, '-'), ""}));
+}
+
+}  // namespace
+}  // namespace kova
