@@ -79,8 +79,10 @@ void build_index(Records& r, int n) {
     r.nbindex = std::move(ix);
 }
 
-// The index for the current working list, rebuilt or brought up to date as needed.
-NeighbourIndex& index_of(Records& r) {
+// The index for the current working list, rebuilt or brought up to date as needed. The
+// centre and its stored neighbours are always checked: a stage that moves a bonded atom (the
+// X-H extension moves H and then searches around X) gets the new place without saying so.
+NeighbourIndex& index_of(Records& r, int centre) {
     int n = list_length(r);
     NeighbourIndex* ix = r.nbindex.get();
     if (!ix || ix->n != n || ix->data != r.atoms.xc.data() ||
@@ -92,6 +94,14 @@ NeighbourIndex& index_of(Records& r) {
                     })) {
         build_index(r, n);
         return *r.nbindex;
+    }
+    auto heal = [&](int j) {
+        if (j >= 1 && j <= n && !same_bits(ix->pos[j], r.atoms.xc[j])) atom_moved(r, j);
+    };
+    heal(centre);
+    if (centre >= 1 && centre < static_cast<int>(r.neighbors.at.size())) {
+        const NeiTable& t = r.neighbors.at[static_cast<std::size_t>(centre)];
+        for (int k = 1; k <= t.nnei && k < static_cast<int>(t.inei.size()); ++k) heal(t.inei[k]);
     }
     bool check = n <= kCheckedLength;
 #ifndef NDEBUG
@@ -284,7 +294,7 @@ void getnei(Records& r, int iat, float rmax, bool& ldis) {
     clear_scratch(r.neig);
     ldis = false;
     if (!valid_centre(r, iat)) return;
-    NeighbourIndex& ix = index_of(r);
+    NeighbourIndex& ix = index_of(r, iat);
     double radius;
     if (rmax > 0.0f) {
         radius = rmax;

@@ -332,6 +332,25 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
         EXPECT_EQ(fast.inei, big.r.neig.inei);
     }
     EXPECT_NE(std::find(big.r.neig.inei.begin(), big.r.neig.inei.end(), 5999), big.r.neig.inei.end());  // atom 1's
+
+    // Moving a stored neighbour and then searching around its old partner needs no notice
+    // (the X-H extension does this): H2 leaves C1 for C3, 30 Å away.
+    Bench xh;
+    test::random_cluster(xh.r, 6000, 13);
+    for (int k : {1, 2, 3}) xh.r.atoms1.occflag[k] = 0;
+    xh.r.atoms.iz[1] = xh.r.atoms.iz[3] = 6;
+    xh.r.atoms.iz[2] = 1;
+    xh.r.atoms.xc[1] = {-50, -50, -50};
+    xh.r.atoms.xc[2] = {-50.95f, -50, -50};
+    xh.r.atoms.xc[3] = {-80, -50, -50};
+    findallneighbors(xh.r);
+    ASSERT_EQ(xh.r.neighbors.at[1].nnei, 1);
+    xh.r.atoms.xc[2][0] = -80.95f;
+    findnei(xh.r, 1, 0.0f);
+    EXPECT_EQ(xh.r.neig.nnei, 0);
+    findnei(xh.r, 3, 0.0f);
+    ASSERT_EQ(xh.r.neig.nnei, 1);
+    EXPECT_EQ(xh.r.neig.inei[1], 2);
 }
 
 TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
