@@ -23,19 +23,19 @@ namespace kova {
 struct NeighbourIndex {
     int n = -1;
     const Vec3f* data = nullptr;
-    std::uint32_t tol1 = 0;          // bits of tols.tol1
-    std::vector<float> covrad;       // the radius table it was built with
-    float covmax = 0.0f;             // largest radius among the indexed atoms
-    std::vector<Vec3f> pos;          // 1..n, the positions binned
-    std::vector<int> iz;             // 1..n
+    std::uint32_t tol1 = 0;     // bits of tols.tol1
+    std::vector<float> covrad;  // the radius table it was built with
+    float covmax = 0.0f;        // largest radius among the indexed atoms
+    std::vector<Vec3f> pos;     // 1..n, the positions binned
+    std::vector<int> iz;        // 1..n
     PointGrid grid;
     long long searches = 0;
 };
 
 namespace {
 
-constexpr float kTooClose = 0.5f;   // TOOCLOSE
-constexpr float kSameXyz = 0.01f;   // SAMEXYZ
+constexpr float kTooClose = 0.5f;  // TOOCLOSE
+constexpr float kSameXyz = 0.01f;  // SAMEXYZ
 // Up to this length every search checks the index against the coordinates; above it the
 // stages that move atoms announce it (atom_moved).
 constexpr int kCheckedLength = 5000;
@@ -88,10 +88,9 @@ NeighbourIndex& index_of(Records& r, int centre) {
     if (!ix || ix->n != n || ix->data != r.atoms.xc.data() ||
         ix->tol1 != std::bit_cast<std::uint32_t>(r.tols.tol1) ||
         ix->covrad.size() != r.covrad.covrad.size() ||
-        !std::equal(ix->covrad.begin(), ix->covrad.end(), r.covrad.covrad.begin(),
-                    [](float a, float b) {
-                        return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
-                    })) {
+        !std::equal(ix->covrad.begin(), ix->covrad.end(), r.covrad.covrad.begin(), [](float a, float b) {
+            return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+        })) {
         build_index(r, n);
         return *r.nbindex;
     }
@@ -190,8 +189,7 @@ void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, fl
     std::vector<std::pair<float, int>> byd;
     byd.reserve(static_cast<std::size_t>(g.nnei));
     for (int k = 1; k <= g.nnei; ++k) byd.emplace_back(g.dnei[k], g.inei[k]);
-    std::stable_sort(byd.begin(), byd.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(byd.begin(), byd.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (int k = 1; k <= g.nnei; ++k) {
         g.dnei[k] = byd[static_cast<std::size_t>(k - 1)].first;
         g.inei[k] = byd[static_cast<std::size_t>(k - 1)].second;
@@ -208,7 +206,8 @@ void print_neighbours(Records& r, int unit, int iat, float rmax, int count, cons
         r.io.write(unit, " Neighbors of " + trim(r.atoms.label[iat]) + " within " + ff(rmax, 7, 3) +
                              " Ang = " + fi(count, 4));
     else
-        r.io.write(unit, " Covalently-bonded neighbors to " + trim(r.atoms.label[iat]) + " = " + fi(count, 4));
+        r.io.write(unit,
+                   " Covalently-bonded neighbors to " + trim(r.atoms.label[iat]) + " = " + fi(count, 4));
     r.io.write(unit, "");
     r.io.write(unit, "     i       n     r(Ang)    atom       occ");
     for (int k = 1; k <= count; ++k) {
@@ -393,7 +392,8 @@ void findallneighbors(Records& r) {
             });
             for (int m = 1; m <= t.ncnt[ty]; ++m) {
                 int j = mem[m];
-                r.io.write(out, "     " + fi(r.atoms.iz[j], 4) + fi(r.neighbors.at[static_cast<std::size_t>(j)].nnei, 4) +
+                r.io.write(out, "     " + fi(r.atoms.iz[j], 4) +
+                                    fi(r.neighbors.at[static_cast<std::size_t>(j)].nnei, 4) +
                                     ff(dist_of(j), 11, 3) + fi(j, 8) + "   " + pad(r.atoms.label[j], 8));
             }
         }
