@@ -94,7 +94,7 @@ void readaim2tab(Records& r, const std::string& fname) {
             r.atoms.nat = n;
             r.ensure_atoms(n);
         } else if (key == "NO. ATOM       AT.MASS") {
-            if (r.atoms.nat <= 0) continue;
+            // The record under the head is passed over even when no row follows.
             if (!f.read(rec))
                 fault(f.name(), f.recno() + 1,
                       "expected the line under the atom table head, found the end of the file");
