@@ -343,6 +343,7 @@ TEST_P(RealRun, EndsAsDesignedAndItsFilesAgree) {
     run(rel, kOptionSets[set]);
     ASSERT_EQ(res.status, 0) << res.err;
     EXPECT_EQ(res.err, "");
+    EXPECT_EQ(res.out.find("Enter "), std::string::npos) << "a prompt";
     auto terminal = test::lines_of(res.out);
     auto stop = kStops.find(rel);
     if (stop != kStops.end()) {
