@@ -98,8 +98,8 @@ TEST(FoundFaults, DISABLED_ARepeatedLabelDoesNotNameTheAtomItself) {
 
 // Linear CO2 under TOXD: every atom with two or more neighbours takes the NO rule, X and Y
 // towards the first two neighbours of the canonical order, here on one line with C(1); the
-// same happens to atoms on a three-fold axis next to disorder. Open: the rule has no other
-// choice.
+// same happens to atoms on a three-fold axis next to disorder, and to an O(1) of the same
+// molecule, whose search takes the two nearest atoms. Open: the rules have no other choice.
 TEST(FoundFaults, DISABLED_TheNoRuleGivesTwoAxesOffOneLine) {
     SmallRun run(kHead +
                      "LATT -1\nSFAC C O\nUNIT 1 2\nFVAR 1.0\n"

@@ -112,14 +112,16 @@ protected:
 std::set<std::string> known_frame_faults(const std::string& rel, const std::string& set) {
     // An isolated atom on the cell origin points X at the dummy made at the origin.
     if (rel == "shx-nacl-fm3m/NaCl.res") return {"CL(1): X target DUM1 on the atom"};
-    // Residues repeat atom names (four HOH "O", the CF3 groups, the ligands of 014EP), and a
+    // Residues repeat atom names (four HOH "O", the CF3 groups, the residues of 014EP), and a
     // repeated label names its last atom in both XD files, wherever the axis points.
     if (rel == "shx-cctbx-embedded/3odl_fragment.ins" || rel == "shx-p-4-resi/014EP-4_a_shelxl.res" ||
         rel == "shx-p21c-cf3-disorder/p21c.res")
         return {"labels repeat"};
     // The NO rule takes the first two neighbours of the canonical order even when they lie on
     // one line with the atom: the disordered carbon atoms on the three-fold axis, and under
-    // TOXD the nitrile C(23)-C(24)-N(3). With NCELLS 1 the images change these frames.
+    // TOXD C(24) of the linear C(23)-C(24)-N(3), whose N(3), with one neighbour, takes the two
+    // nearest atoms of its search, on the same line. With NCELLS 1 the images change these
+    // frames.
     if (rel == "shx-p31c-cl-p/p-31c.res" && set != "rings") {
         std::set<std::string> f = {"C(1'): targets C(2) and C(2') in line", "C(1): targets C(2') and C(2) in line",
                                    "C(12'): targets C(13) and C(13') in line",
