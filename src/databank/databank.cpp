@@ -12,6 +12,7 @@
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "shared/listread.hpp"
+#include "topology/neighbours.hpp"
 
 namespace kova {
 
@@ -65,6 +66,12 @@ float pval(int iz) {
     if (iz <= 54) return static_cast<float>(iz - 36);
     if (iz <= 86) return static_cast<float>(iz - 54);
     return static_cast<float>(iz - 86);
+}
+
+void readdb(Records& r, int iat) {
+    r.iprint.iprint = 0;
+    findnei(r, iat, 0.0f);
+    matchdb(r, iat);
 }
 
 void matchdb(Records& r, int iat) {

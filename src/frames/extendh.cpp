@@ -230,6 +230,7 @@ void extendh(Records& r, int ix, int ih) {
             auto& f = r.atoms.xf[i];
             rabs(r, 1, xh[0], xh[1], xh[2], f[0], f[1], f[2]);
         }
+        atom_moved(r, i);  // later searches must find the hydrogen at its new place
         findnei(r, ix, 0.0f);
     } else {
         d = distance(xx, xh);

@@ -232,21 +232,23 @@ void getkey(const Records& r, int i, std::string& key) {
 void wrxdmas1(Records& r, int ch, int nkset) {
     const std::string rule = "!" + std::string(78, '-');
     r.io.write(ch, rule);
-    // Twenty numbers a line, a full line ending " \"; the empty lines fall where the
-    // XD-writing format has always put them: after a closing full line unless the count is a
-    // multiple of 220, and after every 220th number that more numbers follow.
+    // Twenty numbers a line, a full line ending " \\". The layout takes 220 numbers in its
+    // first pass and 200 in each later one, so a pass ends after number 220, 420, 620, ...:
+    // there an empty line separates the pass from more numbers, and a list that ends there
+    // has no empty line after it; any other full last line is followed by an empty line.
+    auto ends_pass = [](int k) { return k >= 220 && (k - 20) % 200 == 0; };
     std::string line = "KEEP  kappa ";
     for (int k = 1; k <= nkset; ++k) {
         line += fi(k, 4);
         if (k % 20 == 0) {
             r.io.write(ch, line + " \\");
             line.clear();
-            if (k % 220 == 0 && k < nkset) r.io.write(ch, "");
+            if (ends_pass(k) && k < nkset) r.io.write(ch, "");
         }
     }
     if (nkset <= 0 || nkset % 20 != 0)
         r.io.write(ch, line);
-    else if (nkset % 220 != 0)
+    else if (!ends_pass(nkset))
         r.io.write(ch, "");
     r.io.write(ch, "KEEP  charge group1");
     r.io.write(ch, "!KEEP  rigid group1");

@@ -102,7 +102,7 @@ void readaim2tab(Records& r, const std::string& fname) {
             r.ensure_atoms(n);
             count_rec = f.recno();
         } else if (key == "NO. ATOM       AT.MASS") {
-            if (r.atoms.nat <= 0) continue;
+            // The record under the head is passed over even when no row follows.
             if (!f.read(rec))
                 fault(f.name(), f.recno() + 1,
                       "expected the line under the atom table head, found the end of the file");

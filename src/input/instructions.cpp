@@ -177,6 +177,13 @@ bool apply(Records& r, std::string& line) {
 
 std::string tf(bool b) { return b ? "T" : "F"; }
 
+// SP,Iw: the sign always shown; a value too wide for the field fills it with "*".
+std::string fi_signed(long long v, int w) {
+    std::string s = (v < 0 ? "-" : "+") + std::to_string(v < 0 ? -v : v);
+    return static_cast<int>(s.size()) > w ? std::string(static_cast<std::size_t>(w), '*')
+                                          : fa(s, w);
+}
+
 void options_block(Records& r) {
     const int out = r.files.iout;
     auto w = [&](const std::string& s) { r.io.write(out, s); };
@@ -204,13 +211,11 @@ void options_block(Records& r) {
     if (r.compfrag.ncells == -1) {
         w(" Do not search for complete fragments");
     } else {
-        // Wide, since the absolute value of the lowest int is no int; that one is kept as
-        // the highest. The signed count is an SP,I3 field: too wide gives "***".
-        long long n = std::llabs(static_cast<long long>(r.compfrag.ncells));
-        r.compfrag.ncells = static_cast<int>(std::min<long long>(n, INT_MAX));
-        std::string plus = "+" + std::to_string(n);
-        w(" Search for complete fragments within " + fi(-n, 3) + " ... " +
-          (plus.size() > 3 ? std::string(3, '*') : fa(plus, 3)) + " unit cells");
+        // The most negative integer has no positive counterpart: it stands for the largest.
+        long long n = std::min<long long>(std::llabs(r.compfrag.ncells), INT_MAX);
+        r.compfrag.ncells = static_cast<int>(n);
+        w(" Search for complete fragments within " + fi(-n, 3) + " ... " + fi_signed(n, 3) +
+          " unit cells");
     }
     prttol(r, out);
     w(" Treatment of disorder :");

@@ -88,6 +88,10 @@ void getsym(Records& r, int unit, int iout) {
     while (true) {
         srchl(r, unit, "SYM", rewind, card, status);
         if (status != 0) break;
+        // As in every card of the file, "!" begins a comment that runs to the end of the
+        // record; its digits and separators are no part of the operators.
+        if (std::size_t bang = card.find('!'); bang != std::string::npos)
+            card.replace(bang, std::string::npos, card.size() - bang, ' ');
         int st = 0;
         symcrd(r, card, static_cast<int>(linelen), st);
     }

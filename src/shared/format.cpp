@@ -77,7 +77,7 @@ std::string fe(float vf, int w, int d) {
         std::snprintf(eb, sizeof eb, "%c%03d", exp < 0 ? '-' : '+', ae);
     e = eb;
     std::string body = "." + digits + e;
-    std::string sign = neg && v != 0.0 ? "-" : "";
+    std::string sign = neg ? "-" : "";  // gfortran keeps the sign of a negative zero
     if (static_cast<int>(sign.size() + body.size() + 1) <= w) body = "0" + body;
     return right(sign + body, w);
 }

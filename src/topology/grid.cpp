@@ -19,8 +19,8 @@ std::int64_t PointGrid::index(double x) const {
 }
 
 std::uint64_t PointGrid::key(std::int64_t ix, std::int64_t iy, std::int64_t iz) {
-    return (static_cast<std::uint64_t>(ix + kHalf) << 42) |
-           (static_cast<std::uint64_t>(iy + kHalf) << 21) | static_cast<std::uint64_t>(iz + kHalf);
+    return (static_cast<std::uint64_t>(ix + kHalf) << 42) | (static_cast<std::uint64_t>(iy + kHalf) << 21) |
+           static_cast<std::uint64_t>(iz + kHalf);
 }
 
 void PointGrid::build(double h, const std::vector<Vec3d>& pts, int first) {

@@ -65,8 +65,7 @@ void PointGrid::visit(const Vec3d& c, double radius, F&& f) const {
             std::int64_t ix = static_cast<std::int64_t>(k >> 42) - kHalf;
             std::int64_t iy = static_cast<std::int64_t>((k >> 21) & 0x1FFFFF) - kHalf;
             std::int64_t iz = static_cast<std::int64_t>(k & 0x1FFFFF) - kHalf;
-            if (ix < lo[0] || ix > hi[0] || iy < lo[1] || iy > hi[1] || iz < lo[2] || iz > hi[2])
-                continue;
+            if (ix < lo[0] || ix > hi[0] || iy < lo[1] || iy > hi[1] || iz < lo[2] || iz > hi[2]) continue;
             for (int id : ids) f(id);
         }
         return;

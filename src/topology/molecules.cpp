@@ -36,7 +36,8 @@ struct Cand {
 struct CandHash {
     std::size_t operator()(const Cand& k) const {
         std::size_t h = static_cast<std::size_t>(k.i);
-        for (int v : {k.n, k.a, k.b, k.c}) h = h * 1000003u ^ static_cast<std::size_t>(static_cast<unsigned>(v));
+        for (int v : {k.n, k.a, k.b, k.c})
+            h = h * 1000003u ^ static_cast<std::size_t>(static_cast<unsigned>(v));
         return h;
     }
 };
@@ -51,7 +52,8 @@ Image image_of(const Records& r, int i, int n, int a, int b, int c) {
     const Vec3f& x = r.atoms.xf[static_cast<std::size_t>(i)];
     const float shift[3] = {static_cast<float>(a), static_cast<float>(b), static_cast<float>(c)};
     Image im;
-    for (int k = 0; k < 3; ++k) im.xf[k] = rot[0][k] * x[0] + rot[1][k] * x[1] + rot[2][k] * x[2] + t[k] + shift[k];
+    for (int k = 0; k < 3; ++k)
+        im.xf[k] = rot[0][k] * x[0] + rot[1][k] * x[1] + rot[2][k] * x[2] + t[k] + shift[k];
     const Mat3f& m = r.transf.tmat;
     for (int k = 0; k < 3; ++k) im.xc[k] = m[k][0] * im.xf[0] + m[k][1] * im.xf[1] + m[k][2] * im.xf[2];
     return im;
@@ -102,8 +104,8 @@ void report(Records& r) {
         const Vec3f& f = r.atoms.xf[k];
         const Vec3f& x = r.atoms.xc[k];
         const std::string label = pad(r.atoms.label[k], 8);
-        r.io.write(out, fi(k, 6) + " " + label + " " + ff(f[0], 9, 4) + ff(f[1], 9, 4) + ff(f[2], 9, 4) + " " +
-                            ff(x[0], 8, 3) + ff(x[1], 8, 3) + ff(x[2], 8, 3) + fi(r.cryst.isq[k], 8) +
+        r.io.write(out, fi(k, 6) + " " + label + " " + ff(f[0], 9, 4) + ff(f[1], 9, 4) + ff(f[2], 9, 4) +
+                            " " + ff(x[0], 8, 3) + ff(x[1], 8, 3) + ff(x[2], 8, 3) + fi(r.cryst.isq[k], 8) +
                             fi(r.cryst.nsq[k], 4));
         r.io.write(kCompleteAng,
                    "ATOM " + fa(label, 10) + "   " + ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
@@ -187,7 +189,7 @@ private:
         double stretch = 1.0;  // bound of |back v| / |v|
         Vec3d lo{}, hi{};      // box of rot·xf + trn over the sources (fractional)
         Vec3d trn{};
-        bool any = false;      // a finite source exists
+        bool any = false;  // a finite source exists
     };
     static constexpr char kDead = 1, kQueued = 2;
 
@@ -202,7 +204,7 @@ private:
     bool frac_ok_ = false;
     Mat3d tmat_{}, tinv_{};
     double tinv_row_[3] = {0, 0, 0};
-    double scale_ = 0.0;
+    double spread_ = 0.0;  // bound of |rot·xf + trn| + 1 over sources and operators
     std::vector<Op> ops_;
     PointGrid sources_;
     std::unordered_map<Cand, char, CandHash> state_;
@@ -223,9 +225,10 @@ void Completion::prepare() {
     frac_ok_ = invert(tmat_, tinv_);
     if (frac_ok_)
         for (int k = 0; k < 3; ++k)
-            tinv_row_[k] = std::sqrt(tinv_[k][0] * tinv_[k][0] + tinv_[k][1] * tinv_[k][1] + tinv_[k][2] * tinv_[k][2]);
+            tinv_row_[k] =
+                std::sqrt(tinv_[k][0] * tinv_[k][0] + tinv_[k][1] * tinv_[k][1] + tinv_[k][2] * tinv_[k][2]);
 
-    double qmax = 0.0, tmax = 0.0;
+    double qmax = 0.0, tmax = 0.0, rmax = 0.0;
     std::vector<Vec3d> pts;
     std::vector<int> ids;
     for (int i = 1; i <= nat_; ++i) {
@@ -244,6 +247,8 @@ void Completion::prepare() {
             for (int k = 0; k < 3; ++k) rot[k][j] = r_.symm.rot[static_cast<std::size_t>(n)][j][k];
         for (int k = 0; k < 3; ++k) op.trn[k] = r_.symm.trn[static_cast<std::size_t>(n)][k];
         tmax = std::max(tmax, max_abs(op.trn));
+        for (int k = 0; k < 3; ++k)
+            rmax = std::max(rmax, std::fabs(rot[k][0]) + std::fabs(rot[k][1]) + std::fabs(rot[k][2]));
         op.lo = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
                  std::numeric_limits<double>::infinity()};
         op.hi = {-op.lo[0], -op.lo[1], -op.lo[2]};
@@ -263,7 +268,7 @@ void Completion::prepare() {
             op.stretch = norm_bound(op.back);
         }
     }
-    scale_ = frobenius(tmat_) * (qmax + tmax + std::abs(static_cast<double>(ncells_)) + 1.0);
+    spread_ = rmax * qmax + tmax + 1.0;
     sources_.build(std::max(1.0, brute_ ? 1.0 : reach_ * 1.0001), {}, 1);
     for (std::size_t k = 0; k < ids.size(); ++k) sources_.insert(ids[k], pts[k]);
 }
@@ -289,21 +294,31 @@ void Completion::process(int m) {
     Vec3d x{xf[0], xf[1], xf[2]};
     if (!brute_ && !std::isfinite(max_abs(x))) return;  // no finite distance to anything
     const long long nc = ncells_;
-    const double slack = 1e-4 * (1.0 + scale_ + max_abs(x));
-    const double reach = std::max(reach_, 0.001) + slack;
     Vec3d y{};
     if (frac_ok_) y = times(tinv_, x);
+    // The single-precision image of a candidate near x is off its exact place by a few units in
+    // the last place of the sums that make it; a generous bound of that widens the search.
+    double span = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        double s = 0.0;
+        for (int j = 0; j < 3; ++j) s += std::fabs(tmat_[k][j]) * (std::fabs(y[j]) + spread_);
+        span = std::max(span, s);
+    }
+    const double slack = 2e-6 * (1.0 + max_abs(x) + span) + 1e-4;
+    const double reach = std::max(reach_, 0.001) + slack;
     for (int n = 1; n <= nsym_; ++n) {
         const Op& op = ops_[static_cast<std::size_t>(n)];
         long long lo[3] = {-nc, -nc, -nc}, hi[3] = {nc, nc, nc};
         if (op.indexed) {
             // Shifts that can bring some source within reach of the atom.
             for (int k = 0; k < 3; ++k) {
-                double rk = tinv_row_[k] * reach + 1e-6 * (1.0 + std::fabs(y[k]) + scale_);
+                double rk = tinv_row_[k] * reach + 1e-9 * (1.0 + std::fabs(y[k]) + spread_);
                 double from = std::ceil(y[k] - op.hi[k] - rk);
                 double to = std::floor(y[k] - op.lo[k] + rk);
-                lo[k] = static_cast<long long>(std::clamp(from, static_cast<double>(-nc), static_cast<double>(nc) + 1.0));
-                hi[k] = static_cast<long long>(std::clamp(to, static_cast<double>(-nc) - 1.0, static_cast<double>(nc)));
+                lo[k] = static_cast<long long>(
+                    std::clamp(from, static_cast<double>(-nc), static_cast<double>(nc) + 1.0));
+                hi[k] = static_cast<long long>(
+                    std::clamp(to, static_cast<double>(-nc) - 1.0, static_cast<double>(nc)));
             }
         }
         for (long long la = lo[0]; la <= hi[0]; ++la)
@@ -315,7 +330,9 @@ void Completion::process(int m) {
                         Vec3d f{op.trn[0] + a, op.trn[1] + b, op.trn[2] + c};
                         Vec3d v = times(tmat_, f);
                         Vec3d centre = times(op.back, {x[0] - v[0], x[1] - v[1], x[2] - v[2]});
-                        sources_.visit(centre, op.stretch * reach, [&](int i) { look(m, i, Cand{i, n, a, b, c}); });
+                        sources_.visit(centre, op.stretch * reach, [&](int i) {
+                            look(m, i, Cand{i, n, a, b, c});
+                        });
                     } else {
                         sources_.visit_all([&](int i) { look(m, i, Cand{i, n, a, b, c}); });
                     }

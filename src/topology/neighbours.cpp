@@ -23,21 +23,22 @@ namespace kova {
 struct NeighbourIndex {
     int n = -1;
     const Vec3f* data = nullptr;
-    std::uint32_t tol1 = 0;          // bits of tols.tol1
-    std::vector<float> covrad;       // the radius table it was built with
-    float covmax = 0.0f;             // largest radius among the indexed atoms
-    std::vector<Vec3f> pos;          // 1..n, the positions binned
-    std::vector<int> iz;             // 1..n
+    std::uint32_t tol1 = 0;     // bits of tols.tol1
+    std::vector<float> covrad;  // the radius table it was built with
+    float covmax = 0.0f;        // largest radius among the indexed atoms
+    std::vector<Vec3f> pos;     // 1..n, the positions binned
+    std::vector<int> iz;        // 1..n
     PointGrid grid;
+    long long searches = 0;
 };
 
 namespace {
 
-constexpr float kTooClose = 0.5f;   // TOOCLOSE
-constexpr float kSameXyz = 0.01f;   // SAMEXYZ
+constexpr float kTooClose = 0.5f;  // TOOCLOSE
+constexpr float kSameXyz = 0.01f;  // SAMEXYZ
 // Up to this length every search checks the index against the coordinates; above it the
 // stages that move atoms announce it (atom_moved).
-constexpr int kCheckedLength = 20000;
+constexpr int kCheckedLength = 5000;
 
 Vec3d widen(const Vec3f& p) { return {p[0], p[1], p[2]}; }
 
@@ -78,24 +79,34 @@ void build_index(Records& r, int n) {
     r.nbindex = std::move(ix);
 }
 
-// The index for the current working list, rebuilt or brought up to date as needed.
-NeighbourIndex& index_of(Records& r) {
+// The index for the current working list, rebuilt or brought up to date as needed. The
+// centre and its stored neighbours are always checked: a stage that moves a bonded atom (the
+// X-H extension moves H and then searches around X) gets the new place without saying so.
+NeighbourIndex& index_of(Records& r, int centre) {
     int n = list_length(r);
     NeighbourIndex* ix = r.nbindex.get();
     if (!ix || ix->n != n || ix->data != r.atoms.xc.data() ||
         ix->tol1 != std::bit_cast<std::uint32_t>(r.tols.tol1) ||
         ix->covrad.size() != r.covrad.covrad.size() ||
-        !std::equal(ix->covrad.begin(), ix->covrad.end(), r.covrad.covrad.begin(),
-                    [](float a, float b) {
-                        return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
-                    })) {
+        !std::equal(ix->covrad.begin(), ix->covrad.end(), r.covrad.covrad.begin(), [](float a, float b) {
+            return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+        })) {
         build_index(r, n);
         return *r.nbindex;
     }
-#ifdef NDEBUG
-    const bool check = n <= kCheckedLength;
-#else
-    const bool check = true;
+    auto heal = [&](int j) {
+        if (j >= 1 && j <= n && !same_bits(ix->pos[j], r.atoms.xc[j])) atom_moved(r, j);
+    };
+    heal(centre);
+    if (centre >= 1 && centre < static_cast<int>(r.neighbors.at.size())) {
+        const NeiTable& t = r.neighbors.at[static_cast<std::size_t>(centre)];
+        for (int k = 1; k <= t.nnei && k < static_cast<int>(t.inei.size()); ++k) heal(t.inei[k]);
+    }
+    bool check = n <= kCheckedLength;
+#ifndef NDEBUG
+    // Test builds also look at a long list now and then, to catch a stage that moved an atom
+    // without saying so.
+    check = check || ix->searches++ % 256 == 0;
 #endif
     if (check) {
         for (int j = 1; j <= n; ++j) {
@@ -178,8 +189,7 @@ void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, fl
     std::vector<std::pair<float, int>> byd;
     byd.reserve(static_cast<std::size_t>(g.nnei));
     for (int k = 1; k <= g.nnei; ++k) byd.emplace_back(g.dnei[k], g.inei[k]);
-    std::stable_sort(byd.begin(), byd.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(byd.begin(), byd.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (int k = 1; k <= g.nnei; ++k) {
         g.dnei[k] = byd[static_cast<std::size_t>(k - 1)].first;
         g.inei[k] = byd[static_cast<std::size_t>(k - 1)].second;
@@ -196,7 +206,8 @@ void print_neighbours(Records& r, int unit, int iat, float rmax, int count, cons
         r.io.write(unit, " Neighbors of " + trim(r.atoms.label[iat]) + " within " + ff(rmax, 7, 3) +
                              " Ang = " + fi(count, 4));
     else
-        r.io.write(unit, " Covalently-bonded neighbors to " + trim(r.atoms.label[iat]) + " = " + fi(count, 4));
+        r.io.write(unit,
+                   " Covalently-bonded neighbors to " + trim(r.atoms.label[iat]) + " = " + fi(count, 4));
     r.io.write(unit, "");
     r.io.write(unit, "     i       n     r(Ang)    atom       occ");
     for (int k = 1; k <= count; ++k) {
@@ -282,7 +293,7 @@ void getnei(Records& r, int iat, float rmax, bool& ldis) {
     clear_scratch(r.neig);
     ldis = false;
     if (!valid_centre(r, iat)) return;
-    NeighbourIndex& ix = index_of(r);
+    NeighbourIndex& ix = index_of(r, iat);
     double radius;
     if (rmax > 0.0f) {
         radius = rmax;
@@ -381,7 +392,8 @@ void findallneighbors(Records& r) {
             });
             for (int m = 1; m <= t.ncnt[ty]; ++m) {
                 int j = mem[m];
-                r.io.write(out, "     " + fi(r.atoms.iz[j], 4) + fi(r.neighbors.at[static_cast<std::size_t>(j)].nnei, 4) +
+                r.io.write(out, "     " + fi(r.atoms.iz[j], 4) +
+                                    fi(r.neighbors.at[static_cast<std::size_t>(j)].nnei, 4) +
                                     ff(dist_of(j), 11, 3) + fi(j, 8) + "   " + pad(r.atoms.label[j], 8));
             }
         }

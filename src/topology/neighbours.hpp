@@ -20,8 +20,10 @@ void prtatomnei(Records& r, int iat, int iunit);
 void collectnei(Records& r, int iat, std::vector<int>& list, int& n);
 
 // The searches visit only the atoms near the centre through a spatial index of the working
-// list, rebuilt when the list changes. A stage that moves an atom of the list afterwards (the
-// X-H extension) calls this for the atom, so that later searches find it at its new place.
+// list, rebuilt when the list changes. A stage that moves an atom of the list afterwards calls
+// this for the atom, so that later searches find it at its new place. (A search also picks up
+// by itself a move of its centre or of the centre's stored neighbours, and on lists of up to
+// 5000 atoms any move.)
 void atom_moved(Records& r, int iat);
 
 // The plain scan over the whole working list, kept to check the indexed search against.

@@ -262,16 +262,16 @@ void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>&
         float di = p * r.atoms.xc[i][0] + q * r.atoms.xc[i][1] + rr * r.atoms.xc[i][2] - s;
         sum += di * di;
         if (iprt == 1 && r.verbosity.iverb >= 2)
-            r.io.write(out, "       dist. from " + pad(r.atoms.label[i], 8) + " to lsq plane =" + ff(di, 11, 3) +
-                                " Ang");
+            r.io.write(out, "       dist. from " + pad(r.atoms.label[i], 8) +
+                                " to lsq plane =" + ff(di, 11, 3) + " Ang");
     }
     // Three points always lie in a plane; the divisor n - 3 would be zero.
     float sigpln = cnt > 3 ? std::sqrt(sum / static_cast<float>(cnt - 3)) : 0.0f;
     if (sigpln > tol) lplan = false;
     if (iprt == 1) {
         r.io.write(out, "");
-        r.io.write(out, "     Esd atoms from the plane (sigpln) = " + ff(sigpln, 12, 4) + " ( tol = " + ff(tol, 8, 4) +
-                            " )");
+        r.io.write(out, "     Esd atoms from the plane (sigpln) = " + ff(sigpln, 12, 4) +
+                            " ( tol = " + ff(tol, 8, 4) + " )");
         r.io.write(out, "");
         r.io.write(out, std::string("     This ") + word + " is planar = ." + (lplan ? "T" : "F") + ".");
     }

@@ -43,10 +43,10 @@ bool linked(const Records& r, int a, int b) {
 }
 
 struct Reduced {
-    std::vector<std::vector<int>> links0;    // cycle 0: atoms linked to atom l (= entry l)
-    std::vector<std::pair<int, int>> cycles; // entries at the start of each cycle, removed
-    std::vector<int> atom;                   // final entries: atom of entry k (slot 0 unused)
-    std::vector<std::vector<int>> links;     // final entries linked to entry k, ascending
+    std::vector<std::vector<int>> links0;     // cycle 0: atoms linked to atom l (= entry l)
+    std::vector<std::pair<int, int>> cycles;  // entries at the start of each cycle, removed
+    std::vector<int> atom;                    // final entries: atom of entry k (slot 0 unused)
+    std::vector<std::vector<int>> links;      // final entries linked to entry k, ascending
 };
 
 Reduced reduce_scan(const Records& r, int n) {
@@ -101,8 +101,8 @@ Reduced reduce_fast(const Records& r, int n) {
             if (j != l && linked(r, l, j)) cand.push_back(j);
         });
         std::sort(cand.begin(), cand.end());
-        red.links0[static_cast<std::size_t>(l)].insert(red.links0[static_cast<std::size_t>(l)].end(), cand.begin(),
-                                                       cand.end());
+        red.links0[static_cast<std::size_t>(l)].insert(red.links0[static_cast<std::size_t>(l)].end(),
+                                                       cand.begin(), cand.end());
     }
     // Each cycle removes the entries left with fewer than two links; only an entry that lost a
     // link can newly fall below two.
@@ -110,7 +110,8 @@ Reduced reduce_fast(const Records& r, int n) {
     std::vector<int> deg(static_cast<std::size_t>(n) + 1, 0);
     for (int l = 1; l <= n; ++l) {
         deg[l] = static_cast<int>(red.links0[l].size()) - 1;
-        for (std::size_t c = 1; c < red.links0[l].size(); ++c) into[static_cast<std::size_t>(red.links0[l][c])].push_back(l);
+        for (std::size_t c = 1; c < red.links0[l].size(); ++c)
+            into[static_cast<std::size_t>(red.links0[l][c])].push_back(l);
     }
     std::vector<char> alive(static_cast<std::size_t>(n) + 1, 1), queued(static_cast<std::size_t>(n) + 1, 0);
     std::vector<int> gone;
@@ -181,10 +182,11 @@ void report_reduction(Records& r, const Reduced& red) {
     for (std::size_t c = 0; c < red.cycles.size(); ++c) {
         both(r, out, terminal, "");
         both(r, out, terminal,
-             " **** ELIMINATION CYCLE =" + fi(static_cast<long long>(c), 5) + "     NUMBER OF ATOMS =" +
-                 fi(red.cycles[c].first, 7));
+             " **** ELIMINATION CYCLE =" + fi(static_cast<long long>(c), 5) +
+                 "     NUMBER OF ATOMS =" + fi(red.cycles[c].first, 7));
         if (c == 0 && r.verbosity.iverb >= 3) link_table(r, all, red.links0);
-        both(r, out, terminal, "        NUMBER OF ATOMS REMOVED FROM THE TABLE = " + fi(red.cycles[c].second, 7));
+        both(r, out, terminal,
+             "        NUMBER OF ATOMS REMOVED FROM THE TABLE = " + fi(red.cycles[c].second, 7));
     }
     if (r.verbosity.iverb >= 2) {
         r.io.write(out, "");
@@ -248,8 +250,8 @@ private:
     Records& r_;
     bool literal_;
     int nnew_ = 0;
-    std::vector<int> atom_;                 // 1..nnew
-    std::vector<std::vector<int>> adj_;     // adj_[l][c], c from 0: linked entries
+    std::vector<int> atom_;              // 1..nnew
+    std::vector<std::vector<int>> adj_;  // adj_[l][c], c from 0: linked entries
     Choices choices_;
     Visited visited_;
     std::vector<int> unwalked_;             // links of l not walked
@@ -262,8 +264,9 @@ private:
 
 void RingWalk::load() {
     nnew_ = std::max(0, r_.newat.nnew);
-    nnew_ = std::min({nnew_, static_cast<int>(r_.newat.newat.size()) - 1,
-                      static_cast<int>(r_.conmat.nconn.size()) - 1, static_cast<int>(r_.conmat.icon.size()) - 1});
+    nnew_ =
+        std::min({nnew_, static_cast<int>(r_.newat.newat.size()) - 1,
+                  static_cast<int>(r_.conmat.nconn.size()) - 1, static_cast<int>(r_.conmat.icon.size()) - 1});
     nnew_ = std::max(nnew_, 0);
     atom_.assign(static_cast<std::size_t>(nnew_) + 1, 0);
     adj_.assign(static_cast<std::size_t>(nnew_) + 1, {});
@@ -414,7 +417,8 @@ void RingWalk::store(const std::vector<int>& members) {
 
     r_.io.write(out, "");
     r_.io.write(out, "");
-    r_.io.write(out, " **********  FOUND RING # " + fi(g.nor, 4) + " ---> " + fi(s, 3) + " - MEMBERED  **********");
+    r_.io.write(
+        out, " **********  FOUND RING # " + fi(g.nor, 4) + " ---> " + fi(s, 3) + " - MEMBERED  **********");
     r_.io.write(out, "");
     std::string labels, numbers;
     for (int a : members) {
@@ -459,7 +463,8 @@ void RingWalk::run() {
     r_.io.write(out, std::string(80, '-'));
     both(r_, terminal, out, "");
     both(r_, terminal, out,
-         " AUTOMATED SEARCH FOR " + fi(r_.ring1.minring, 3) + " -" + fi(r_.ring1.maxring, 3) + " - MEMBERED RINGS");
+         " AUTOMATED SEARCH FOR " + fi(r_.ring1.minring, 3) + " -" + fi(r_.ring1.maxring, 3) +
+             " - MEMBERED RINGS");
     r_.io.write(terminal, "");
 
     load();

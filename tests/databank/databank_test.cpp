@@ -148,6 +148,35 @@ TEST(ReadDb, FirstOfTwoMatchingEntriesWinsWithItsListing) {
     EXPECT_EQ(s.r.ldb.nnotfound, 0);
 }
 
+TEST(ReadDb, FindsTheNeighboursItself) {
+    // a methyl carbon: three H at 1.09 A and one C at 1.53 A; a far atom is no neighbour
+    Search s(kTestDb);
+    s.r.ensure_atoms(6);
+    s.r.atoms.nat = s.r.cryst.ncryst = 6;
+    s.r.tols.tol1 = 0.2f;
+    const Vec3f xc[] = {{0, 0, 0},
+                        {1.09f, 0, 0},
+                        {-0.36f, 1.03f, 0},
+                        {-0.36f, -0.51f, 0.89f},
+                        {-0.51f, -0.51f, -1.36f},
+                        {5, 5, 5}};
+    const int iz[] = {6, 1, 1, 1, 6, 8};
+    for (int k = 1; k <= 6; ++k) {
+        s.r.atoms.xc[k] = xc[k - 1];
+        s.r.atoms.iz[k] = iz[k - 1];
+        s.r.atoms.label[k] = "A(" + std::to_string(k) + ")";
+    }
+    s.r.atoms.sitesym[1] = "3m";
+    s.r.lpg.lpg = false;
+    s.r.iprint.iprint = 1;
+    ASSERT_NO_THROW(readdb(s.r, 1));
+    EXPECT_EQ(s.r.iprint.iprint, 0);
+    EXPECT_EQ(s.r.neig.nnei, 4);
+    EXPECT_EQ(s.comment(), "C methyl, first of two entries of one pattern");
+    auto l = s.listing();
+    EXPECT_EQ(l[1], " Searching DataBank for a match : ");  // no neighbour printout before it
+}
+
 TEST(ReadDb, SiteSymmetryAndPlanarityOfTheNeigLine) {
     // C009 wants -42m and a planar group; C010 has no words 6 and 8 (any site symmetry,
     // planar only below 4 neighbours); C011 the same for two neighbours.

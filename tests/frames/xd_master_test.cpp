@@ -145,6 +145,22 @@ TEST(WrXdMas1, KeepKappaLineBreaks) {
     c240.want.push_back("");
     cases.push_back(c221);
     cases.push_back(c240);
+    // After the first 220 numbers the passes of the layout hold 200 numbers each, so the
+    // counts without a closing empty line and with a separating one are 220, 420, 620, ...
+    // (not the multiples of 220). n = 420: the 220 lines, the empty separator (more numbers
+    // follow), ten full lines 221..420 and no empty line, since 420 is in that list.
+    Case c420{420, eleven};
+    c420.want.push_back("");
+    for (int l = 11; l < 21; ++l) c420.want.push_back(numbers(20 * l + 1, 20 * l + 20) + bs);
+    // n = 440: as 420, then the separator after the 420th number, one full line 421..440 and
+    // the empty line that closes a full line whose count is not in the list.
+    Case c440 = c420;
+    c440.n = 440;
+    c440.want.push_back("");
+    c440.want.push_back(numbers(421, 440) + bs);
+    c440.want.push_back("");
+    cases.push_back(c420);
+    cases.push_back(c440);
     for (const Case& c : cases) {
         FrameRecords f(0);
         wrxdmas1(f.r, f.r.files.ixdmas, c.n);

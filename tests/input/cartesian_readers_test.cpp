@@ -114,6 +114,17 @@ TEST(ReadAim2Tab, CountAndHeaderOrder) {
     EXPECT_EQ(s.r.at_types.iztype[1], 8);
 }
 
+TEST(ReadAim2Tab, HeaderPassesOverItsNextRecordEvenWithoutCount) {
+    // The record under a header is passed over before the rows are read, also when no count
+    // came before it: here that record is the count line, so no count is ever read and the
+    // second header reads no row either.
+    test::Session s;
+    s.dir.write("a.out", std::string(kHead) + kCount + "      1\n" + kHead + " ----\n" +
+                             row(1, "C1", "1.0000", "0.0000", "0.0000"));
+    readaim2tab(s.r, "a.out");
+    EXPECT_EQ(s.r.atoms.nat, 0);
+}
+
 TEST(ReadAim2Tab, NoMarkersGivesNoAtoms) {
     test::Session s;
     s.dir.write("a.out", "just some text\n\n");

@@ -202,6 +202,11 @@ TEST(Instructions, KeygenChemconScaleAndNcells) {
         {"NCELLS -1\n", " Do not search for complete fragments"},
         {"\n", " Do not search for complete fragments"},
         {"RINGS 3 6\n", "   as other atoms (only mark with iring=1)"},
+        // -n in I3 and n with its sign in SP,I3: 0 is "  0" and " +0"; 100 needs four
+        // columns on both sides ("-100", "+100"), so both fields fill with "*"
+        {"NCELLS 0\n", " Search for complete fragments within   0 ...  +0 unit cells"},
+        {"NCELLS -99\n", " Search for complete fragments within -99 ... +99 unit cells"},
+        {"NCELLS 100\n", " Search for complete fragments within *** ... *** unit cells"},
     };
     for (const auto& c : cases) {
         Inp t(std::string("FORMAT *shelx\nINPUT a.res\n") + c.inp);

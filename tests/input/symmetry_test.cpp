@@ -174,6 +174,29 @@ TEST(GetSym, ReadsEveryCardAndListsTheOperators) {
     EXPECT_EQ(lines, want);
 }
 
+TEST(GetSym, CommentEndsTheCard) {
+    // The text from "!" on is no part of the operators: "1/2-Z ! see 1/4" is 1/2 - Z, and the
+    // fraction rule must not take the digits of the comment (it would give 1/4).
+    test::Session s;
+    s.dir.write("t.res",
+                "TITL comments\n"
+                "SYMM -X, Y, 1/2-Z ! see 1/4\n"
+                "SYMM X, -Y, Z; -X, -Y, -Z !; 1/2+X, Y, Z\n");
+    s.r.io.open_old(57, "t.res");
+    getsym(s.r, 57, s.r.files.iout);
+    ASSERT_EQ(s.r.symm.nsym, 4);
+    EXPECT_EQ(stored(s.r, 2), (Op{0, -1, 0, 0, 0, 0, 1, 0, 0.5f, 0, 0, -1}));
+    EXPECT_EQ(stored(s.r, 3), (Op{0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(stored(s.r, 4), (Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}));
+    const std::vector<std::string> want = {
+        "   SYMM  1      + X, + Y, + Z",
+        "   SYMM  2      - X, + Y, 1/2 - Z",
+        "   SYMM  3      + X, - Y, + Z",
+        "   SYMM  4      - X, - Y, - Z",
+    };
+    EXPECT_EQ(s.listing(), want);
+}
+
 TEST(GetSym, NoCardsLeavesTheIdentity) {
     test::Session s;
     s.dir.write("t.res", "TITL none\nCELL 0.71 5 5 5 90 90 90\n");

@@ -1,0 +1,373 @@
+// The reduced connectivity table, the ring search and the ring-membership query.
+#include "topology/rings.hpp"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <random>
+
+#include "bench.hpp"
+#include "shared/errors.hpp"
+#include "topology/molecules.hpp"
+
+namespace kova {
+namespace {
+
+using test::Bench;
+
+// Regular polygon of n carbon atoms, 1.4 Å edges, in the plane z = z0 around (cx, cy).
+void polygon(Bench& b, int n, float cx = 0, float cy = 0, float z0 = 0, const std::string& stem = "C") {
+    const float rad = 1.4f / (2.0f * std::sin(3.14159265f / static_cast<float>(n)));
+    for (int k = 0; k < n; ++k) {
+        float a = 6.2831853f * static_cast<float>(k) / static_cast<float>(n);
+        b.add(stem + std::to_string(b.r.atoms.nat + 1), 6, cx + rad * std::cos(a), cy + rad * std::sin(a), z0);
+    }
+}
+
+void benzene_with_h(Bench& b) {
+    polygon(b, 6);
+    for (int k = 0; k < 6; ++k) {
+        float a = 6.2831853f * static_cast<float>(k) / 6.0f;
+        b.add("H" + std::to_string(k + 7), 1, 2.48f * std::cos(a), 2.48f * std::sin(a), 0);  // 1.08 Å out
+    }
+}
+
+std::vector<int> ring(const Records& r, int q) {
+    return std::vector<int>(r.rings.ringat[q].begin() + 1, r.rings.ringat[q].begin() + r.rings.ringsize[q] + 1);
+}
+
+// Sets the reduced table by hand from undirected bonds (links ascending), atoms 1..n.
+void table(Records& r, int n, const std::vector<std::pair<int, int>>& bonds) {
+    r.newat.nnew = n;
+    r.newat.newat.assign(static_cast<std::size_t>(n) + 1, 0);
+    r.conmat.icon.assign(static_cast<std::size_t>(n) + 1, std::vector<int>(1, 0));
+    r.conmat.nconn.assign(static_cast<std::size_t>(n) + 1, 0);
+    std::vector<std::vector<int>> adj(static_cast<std::size_t>(n) + 1);
+    for (auto [a, c] : bonds) {
+        adj[a].push_back(c);
+        adj[c].push_back(a);
+    }
+    for (int l = 1; l <= n; ++l) {
+        r.newat.newat[l] = l;
+        std::sort(adj[l].begin(), adj[l].end());
+        r.conmat.icon[l].insert(r.conmat.icon[l].end(), adj[l].begin(), adj[l].end());
+        r.conmat.nconn[l] = static_cast<int>(adj[l].size());
+    }
+}
+
+TEST(ReducedTable, BenzeneLosesItsHydrogenAtoms) {
+    Bench b;
+    benzene_with_h(b);
+    connect4rings(b.r);
+    test::expect_lines(b.listing(), {
+        "",
+        std::string(80, '-'),
+        "",
+        " CREATING CONNECTIVITY TABLE AND ELIMINATING OPEN ATOMS",
+        "",
+        " **** ELIMINATION CYCLE =    0     NUMBER OF ATOMS =     12",
+        "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       6",
+        "",
+        " **** ELIMINATION CYCLE =    1     NUMBER OF ATOMS =      6",
+        "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       0",
+    });
+    EXPECT_EQ(b.listing().size(), 10u);
+    EXPECT_EQ(b.terminal().size(), 8u);
+    EXPECT_EQ(b.r.newat.nnew, 6);
+    for (int k = 1; k <= 6; ++k) {
+        EXPECT_EQ(b.r.newat.newat[k], k);
+        EXPECT_EQ(b.r.conmat.nconn[k], 2);
+    }
+    EXPECT_EQ(b.r.conmat.icon[1], (std::vector<int>{0, 2, 6}));
+    auto red = b.file("reduced.ang");
+    ASSERT_EQ(red.size(), 7u);
+    EXPECT_EQ(red[0], "ANGSTROM");
+    EXPECT_EQ(red[1], "ATOM C1            1.4000      0.0000      0.0000");
+    auto red1 = b.file("reduced_1.ang");
+    ASSERT_EQ(red1.size(), 7u);
+    EXPECT_EQ(red1[0], "ANGSTROM");
+    // "C " + I6 of 1, blanks squeezed out: "C1", in 8 columns
+    EXPECT_EQ(red1[1], "ATOM C1            1.4000      0.0000      0.0000");
+    EXPECT_EQ(red1[6].substr(0, 13), "ATOM C6      ");
+}
+
+TEST(ReducedTable, VerboseTablesAndEntryNames) {
+    Bench b;
+    b.r.verbosity.iverb = 3;
+    polygon(b, 3, 10, 0, 0, "X");  // X1 X2 X3: a triangle that stays
+    b.add("CL4", 17, 8.6f, 1.9f, 0);  // 1.56 Å from X2 only (limit 0.77 + 0.2 + 0.99 = 1.96)
+    connect4rings(b.r);
+    auto l = b.listing();
+    test::expect_lines(l, {
+        " **** ELIMINATION CYCLE =    0     NUMBER OF ATOMS =      4",
+        "      1 X1       - X2       X3      ",
+        "      2 X2       - X1       X3       CL4     ",
+        "      3 X3       - X1       X2      ",
+        "      4 CL4      - X2      ",
+        "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       1",
+    }, 5);
+    test::expect_lines(l, {
+        "",
+        " CONNECTIVITY TABLE AFTER THE FINAL ELIMINATION CYCLE :",
+        "      1 X1       - X2       X3      ",
+        "      2 X2       - X1       X3      ",
+        "      3 X3       - X1       X2      ",
+    }, 14);
+    auto red1 = b.file("reduced_1.ang");
+    EXPECT_EQ(red1[3].substr(0, 13), "ATOM C3      ");
+}
+
+TEST(ReducedTable, ChainDisorderAndEmptyList) {
+    {   // a chain of five: each cycle removes the two ends
+        Bench b;
+        for (int k = 0; k < 5; ++k) b.add("C" + std::to_string(k + 1), 6, 1.5f * k, 0, 0);
+        connect4rings(b.r);
+        auto t = b.terminal();
+        std::vector<std::string> removed;
+        for (const auto& s : t)
+            if (s.find("REMOVED") != std::string::npos) removed.push_back(s.substr(49));
+        EXPECT_EQ(removed, (std::vector<std::string>{"      2", "      2", "      1", "      0"}));
+        EXPECT_EQ(b.r.newat.nnew, 0);
+        EXPECT_EQ(b.file("reduced.ang"), (std::vector<std::string>{"ANGSTROM"}));
+        EXPECT_EQ(b.file("reduced_1.ang"), (std::vector<std::string>{"ANGSTROM"}));
+    }
+    {   // a disordered ring atom goes in cycle 0 and takes the ring apart
+        Bench b;
+        polygon(b, 6);
+        b.r.atoms1.occflag[4] = -1;
+        connect4rings(b.r);
+        EXPECT_EQ(b.r.newat.nnew, 0);
+        auto t = b.terminal();
+        EXPECT_EQ(t[4], "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       1");
+    }
+    {
+        Bench b;
+        connect4rings(b.r);
+        auto t = b.terminal();
+        EXPECT_EQ(t, (std::vector<std::string>{"", " CREATING CONNECTIVITY TABLE AND ELIMINATING OPEN ATOMS", "",
+                                               " **** ELIMINATION CYCLE =    0     NUMBER OF ATOMS =      0",
+                                               "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       0"}));
+    }
+}
+
+TEST(ReducedTable, SameAsScanOnRandomStructures) {
+    for (unsigned seed : {31u, 32u, 33u}) {
+        Bench fast, plain;
+        for (Bench* b : {&fast, &plain}) {
+            test::random_cluster(b->r, 700, seed, seed == 33 ? 6.0f : 10.0f);
+            b->r.verbosity.iverb = 3;
+        }
+        connect4rings(fast.r);
+        connect4rings_scan(plain.r);
+        EXPECT_EQ(fast.listing(), plain.listing()) << seed;
+        EXPECT_EQ(fast.terminal(), plain.terminal()) << seed;
+        EXPECT_EQ(fast.file("reduced_1.ang"), plain.file("reduced_1.ang")) << seed;
+        EXPECT_EQ(fast.r.conmat.icon, plain.r.conmat.icon) << seed;
+        EXPECT_EQ(fast.r.newat.newat, plain.r.newat.newat) << seed;
+    }
+}
+
+TEST(RingSearch, BenzeneOnce) {
+    Bench b;
+    benzene_with_h(b);
+    b.r.ring1 = Ring1{3, 8, false};
+    connect4rings(b.r);
+    findrings(b.r);
+    ASSERT_EQ(b.r.rings.nor, 1);
+    EXPECT_EQ(ring(b.r, 1), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_TRUE(b.r.rings.ringplanar[1]);
+    auto l = b.listing_from(" AUTOMATED SEARCH FOR   3 -  8 - MEMBERED RINGS");
+    test::expect_lines(l, {
+        " AUTOMATED SEARCH FOR   3 -  8 - MEMBERED RINGS",
+        "",
+        "",
+        " **********  FOUND RING #    1 --->   6 - MEMBERED  **********",
+        "",
+        "  C1        C2        C3        C4        C5        C6      ",
+        "     1         2         3         4         5         6    ",
+        "",
+        " Planarity test for   6-atom ring : ",
+    });
+    test::expect_lines(l, {"", " " + std::string(79, '-'), "", " TOTAL RINGS FOUND (nor)  =      1"}, l.size() - 4);
+    auto t = b.terminal();
+    test::expect_lines(t, {"", " AUTOMATED SEARCH FOR   3 -  8 - MEMBERED RINGS", "", "", " TOTAL RINGS FOUND (nor)  =      1"},
+                       t.size() - 5);
+}
+
+// Naphthalene numbered as in the ring-search example: the first entry with three links is
+// atom 9, exchanged into the start.
+const std::vector<std::pair<int, int>> kNaphthalene = {{1, 2}, {2, 3}, {3, 4}, {4, 10}, {10, 9}, {9, 1},
+                                                       {10, 5}, {5, 6}, {6, 7}, {7, 8},  {8, 9}};
+
+TEST(RingSearch, NaphthaleneWalk) {
+    struct Case { int maxring; std::vector<std::vector<int>> rings; };
+    const Case cases[] = {
+        {8, {{10, 5, 6, 7, 8, 9}, {9, 10, 4, 3, 2, 1}}},
+        {10, {{9, 1, 2, 3, 4, 10, 5, 6, 7, 8}, {10, 5, 6, 7, 8, 9}, {9, 10, 4, 3, 2, 1}}},
+    };
+    for (const Case& c : cases) {
+        for (bool plain : {false, true}) {
+            Bench b;
+            for (int k = 1; k <= 10; ++k) b.add("C" + std::to_string(k), 6, float(k), 0, 0);
+            table(b.r, 10, kNaphthalene);
+            b.r.ring1 = Ring1{3, c.maxring, false};
+            plain ? findrings_scan(b.r) : findrings(b.r);
+            ASSERT_EQ(b.r.rings.nor, static_cast<int>(c.rings.size())) << c.maxring;
+            for (int q = 1; q <= b.r.rings.nor; ++q) EXPECT_EQ(ring(b.r, q), c.rings[q - 1]) << c.maxring << " ring " << q;
+            // the exchange: entry 1 is atom 9, entry 9 atom 1, links renumbered in place
+            EXPECT_EQ(b.r.newat.newat[1], 9);
+            EXPECT_EQ(b.r.newat.newat[9], 1);
+            EXPECT_EQ(b.r.conmat.icon[1], (std::vector<int>{0, 9, 8, 10}));
+            EXPECT_EQ(b.r.conmat.icon[10], (std::vector<int>{0, 4, 5, 1}));
+        }
+    }
+}
+
+TEST(RingSearch, CyclopropaneRangesAndSmallTables) {
+    {   // three-membered: planar without a test
+        Bench b;
+        polygon(b, 3);
+        b.r.ring1 = Ring1{3, 8, false};
+        connect4rings(b.r);
+        findrings(b.r);
+        ASSERT_EQ(b.r.rings.nor, 1);
+        EXPECT_TRUE(b.r.rings.ringplanar[1]);
+        for (const auto& s : b.listing()) EXPECT_EQ(s.find("Planarity"), std::string::npos);
+    }
+    for (auto [lo, hi] : {std::pair{7, 8}, std::pair{3, 5}, std::pair{0, 0}}) {  // benzene outside the range
+        Bench b;
+        polygon(b, 6);
+        b.r.ring1 = Ring1{lo, hi, false};
+        connect4rings(b.r);
+        findrings(b.r);
+        EXPECT_EQ(b.r.rings.nor, 0) << lo << "-" << hi;
+    }
+    for (int n : {0, 1, 2}) {
+        Bench b;
+        for (int k = 0; k < n; ++k) b.add("C", 6, float(k), 0, 0);
+        table(b.r, n, n == 2 ? std::vector<std::pair<int, int>>{{1, 2}} : std::vector<std::pair<int, int>>{});
+        b.r.ring1 = Ring1{3, 8, false};
+        findrings(b.r);
+        EXPECT_EQ(b.r.rings.nor, 0);
+        auto l = b.listing();
+        test::expect_lines(l, {"", " THERE ARE NO ATOMS IN THE REDUCED CONNECTIVITY TABLE", "",
+                               " SEARCH FOR RINGS WILL NOT BE PERFORMED..."},
+                           l.size() - 4);
+        EXPECT_EQ(b.terminal().size(), 7u);  // heading, blank, the notice; no total line
+    }
+}
+
+TEST(RingSearch, TooManyRingsStops) {
+    Bench b;
+    for (int k = 0; k < 1001; ++k) polygon(b, 3, 5.0f * (k % 40), 5.0f * (k / 40));
+    b.r.ring1 = Ring1{3, 8, false};
+    connect4rings(b.r);
+    EXPECT_THROW(findrings(b.r), RunStop);
+    EXPECT_EQ(b.r.rings.nor, 1000);
+    auto t = b.terminal();
+    EXPECT_EQ(t[t.size() - 2], " ERROR *** FindRings *** Too many rings (maxrings)");
+}
+
+TEST(RingSearch, WalkSameAsPlainOnRandomGraphs) {
+    std::mt19937 g(5);
+    for (int trial = 0; trial < 40; ++trial) {
+        int n = 6 + static_cast<int>(g() % 60);
+        std::vector<std::pair<int, int>> bonds;
+        // a spanning chain with random chords keeps every entry at two or more links
+        for (int k = 1; k < n; ++k) bonds.emplace_back(k, k + 1);
+        bonds.emplace_back(n, 1);
+        int chords = static_cast<int>(g() % static_cast<unsigned>(n / 2 + 1));
+        for (int c = 0; c < chords; ++c) {
+            int a = 1 + static_cast<int>(g() % static_cast<unsigned>(n)), d = 1 + static_cast<int>(g() % static_cast<unsigned>(n));
+            if (a == d || std::find(bonds.begin(), bonds.end(), std::pair{std::min(a, d), std::max(a, d)}) != bonds.end()) continue;
+            bonds.emplace_back(std::min(a, d), std::max(a, d));
+        }
+        std::shuffle(bonds.begin(), bonds.end(), g);
+        Bench fast, plain;
+        for (Bench* b : {&fast, &plain}) {
+            for (int k = 1; k <= n; ++k) b->add("C" + std::to_string(k), 6, float(k % 7), float(k / 7), float(k % 3));
+            table(b->r, n, bonds);
+            b->r.ring1 = Ring1{3, 3 + static_cast<int>(trial % 9), false};
+        }
+        findrings(fast.r);
+        findrings_scan(plain.r);
+        ASSERT_EQ(fast.r.rings.nor, plain.r.rings.nor) << trial;
+        for (int q = 1; q <= fast.r.rings.nor; ++q) ASSERT_EQ(ring(fast.r, q), ring(plain.r, q)) << trial;
+        EXPECT_EQ(fast.listing(), plain.listing()) << trial;
+    }
+}
+
+TEST(RingSearch, SameAsPlainOnRealStructures) {
+    // The real files with their molecules completed: reduced table and walk against the scans.
+    auto data = test::shared_data();
+    if (data.empty()) GTEST_SKIP() << "no shared structures";
+    int rings = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(data / "structures")) {
+        auto ext = e.path().extension().string();
+        if (ext != ".res" && ext != ".ins") continue;
+        Bench fast, plain;
+        if (!test::read_shelx_geometry(fast.r, e.path()) || !test::read_shelx_geometry(plain.r, e.path())) continue;
+        SCOPED_TRACE(e.path().filename().string());
+        for (Bench* b : {&fast, &plain}) {
+            b->r.compfrag.ncells = 1;
+            gencompletefrags(b->r);
+            b->r.ring1 = Ring1{3, 8, false};
+            b->r.verbosity.iverb = 3;
+        }
+        connect4rings(fast.r);
+        findrings(fast.r);
+        connect4rings_scan(plain.r);
+        findrings_scan(plain.r);
+        EXPECT_EQ(fast.listing(), plain.listing());
+        EXPECT_EQ(fast.file("reduced_1.ang"), plain.file("reduced_1.ang"));
+        rings += fast.r.rings.nor;
+    }
+    EXPECT_GT(rings, 20);
+}
+
+TEST(RingQuery, MembershipTable) {
+    Bench b;
+    Rings& g = b.r.rings;
+    // Rings 1-4 and 6 planar, 5 and 8 not; atom 1 in rings 1 and 4, atom 7 in 2 and 5, atom 30
+    // in 5 and 6, atom 60 in 7, 8 and 9.
+    const std::vector<std::pair<std::vector<int>, bool>> rings = {
+        {{1, 2, 3, 4, 5, 6}, true},       {{7, 8, 9, 10, 11, 12}, true},  {{13, 14, 15, 16, 17, 18}, true},
+        {{1, 2, 20, 21, 22}, true},       {{7, 30, 31, 32, 33, 34}, false}, {{35, 30, 40, 41, 42, 43}, true},
+        {{60, 61, 62}, true},             {{60, 63, 64}, false},          {{60, 65, 66}, true},
+    };
+    g.nor = static_cast<int>(rings.size());
+    b.r.ensure_rings(g.nor);
+    for (int q = 1; q <= g.nor; ++q) {
+        g.ringsize[q] = static_cast<int>(rings[q - 1].first.size());
+        g.ringat[q] = {0};
+        g.ringat[q].insert(g.ringat[q].end(), rings[q - 1].first.begin(), rings[q - 1].first.end());
+        g.ringplanar[q] = rings[q - 1].second;
+    }
+    struct Case { int atom; bool lcyc, lpl, lfus; int iring, isize; };
+    const Case cases[] = {
+        {99, false, false, false, 0, 0},
+        {15, true, true, false, 3, 6},    // planar ring 3 only
+        {1, true, false, true, 5, 11},    // planar rings 1 (6) and 4 (5)
+        {7, true, true, false, 2, 6},     // planar 2 and non-planar 5
+        {30, true, true, false, 6, 6},    // non-planar 5 and planar 6
+        {31, true, false, false, 0, 0},   // non-planar ring alone
+        {60, true, false, false, 0, 0},   // three rings
+    };
+    for (const Case& c : cases) {
+        bool lcyc = !c.lcyc, lpl = !c.lpl, lfus = !c.lfus;
+        int iring = -1, isize = -1;
+        isitcyclic(b.r, c.atom, lcyc, lpl, lfus, iring, isize);
+        EXPECT_EQ(lcyc, c.lcyc) << c.atom;
+        EXPECT_EQ(lpl, c.lpl) << c.atom;
+        EXPECT_EQ(lfus, c.lfus) << c.atom;
+        EXPECT_EQ(iring, c.iring) << c.atom;
+        EXPECT_EQ(isize, c.isize) << c.atom;
+    }
+    Bench none;  // no ring search: acyclic
+    bool lcyc = true, lpl = true, lfus = true;
+    int iring = 1, isize = 1;
+    isitcyclic(none.r, 1, lcyc, lpl, lfus, iring, isize);
+    EXPECT_FALSE(lcyc || lpl || lfus || iring || isize);
+}
+
+}  // namespace
+}  // namespace kova
