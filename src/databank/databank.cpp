@@ -56,59 +56,41 @@ std::string tf(bool b) {
     return b ? "T" : "F";
 }
 
-}  // namespace
-
-float pval(int iz) {
-    if (iz <= 2) return static_cast<float>(iz);
-    if (iz <= 10) return static_cast<float>(iz - 2);
-    if (iz <= 18) return static_cast<float>(iz - 10);
-    if (iz <= 36) return static_cast<float>(iz - 18);
-    if (iz <= 54) return static_cast<float>(iz - 36);
-    if (iz <= 86) return static_cast<float>(iz - 54);
-    return static_cast<float>(iz - 86);
+void add_int(std::string& key, int v) {
+    key.append(reinterpret_cast<const char*>(&v), sizeof v);
 }
 
-void readdb(Records& r, int iat) {
-    r.iprint.iprint = 0;
-    findnei(r, iat, 0.0f);
-    matchdb(r, iat);
+// Everything the walk over the file compares for atom iat: two atoms with the same key meet
+// the same entries with the same outcome, so the walk is made once per key.
+std::string search_key(const Records& r, int iat, const std::string& asym) {
+    const Neig& ng = r.neig;
+    std::string key;
+    key.reserve(96);
+    for (int v : {r.atoms.iz[iat], r.forring.iring, r.forring.imemb, ng.nnei, ng.ntyp,
+                  r.lpg.lpg ? 1 : 0, r.forh.ihp[iat], r.forh.isp[iat], r.forh.ihnei[iat],
+                  r.except.iexc[iat] != 0 ? 1 : 0})
+        add_int(key, v);
+    for (int t = 1; t <= ng.ntyp; ++t) {
+        add_int(key, ng.iztyp[t]);
+        add_int(key, ng.ncnt[t]);
+    }
+    key += asym;
+    key += pad(r.except.exname[iat], 40);
+    return key;
 }
 
-void matchdb(Records& r, int iat) {
+// The walk over the file from its start: the first entry of the atom's element whose lines
+// all fit gives mpoles1.
+void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntryLine*& last,
+          std::string& group) {
     const int iout = r.files.iout;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
     const bool verbose = r.verbosity.iverb >= 2;
-
     const int z = r.atoms.iz[iat];
     const Neig& ng = r.neig;
     const int iring = r.forring.iring, imemb = r.forring.imemb;
     const bool lpg = r.lpg.lpg;
-    std::string asym = pad(r.atoms.sitesym[iat], 5);
-    upcase(asym);
-    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
-    std::string group(40, ' ');
-
     Mpoles1& m = r.mpoles1;
-    m.ifind = 0;
-    m.pv = pval(z);
-    m.spv = 0.01f;
-    m.kappa = {0.0f, 1.0f, 1.0f};
-    m.plm = Plm{};
-
-    out("");
-    out(" Searching DataBank for a match : ");
-    out(FreeLine() << " ityp  = " << z);
-    out(FreeLine() << " iring = " << iring);
-    out(FreeLine() << " inei  = " << ng.nnei);
-    out(FreeLine() << " ity   = " << ng.ntyp);
-    out(FreeLine() << " imemb = " << imemb);
-    out("  asymi = [" + asym + "]");
-    out(FreeLine() << " lPG   = " << lpg);
-    for (int t = 1; t <= ng.ntyp; ++t)
-        out(FreeLine() << " type = " << t << " atom = " << ng.iztyp[t] << " neib = " << ng.ncnt[t]);
-    out(" ");
-
-    DbFile& db = databank(r);
     rewind(db);
     // Kept from one record to the next, as a free-format read leaves a null value's target.
     std::array<int, 4> jn{};  // NEIG: count, types, ring code, ring size
@@ -187,6 +169,73 @@ void matchdb(Records& r, int iat) {
             read_plms(db, next, m.plm);
         }
         break;
+    }
+}
+
+}  // namespace
+
+float pval(int iz) {
+    if (iz <= 2) return static_cast<float>(iz);
+    if (iz <= 10) return static_cast<float>(iz - 2);
+    if (iz <= 18) return static_cast<float>(iz - 10);
+    if (iz <= 36) return static_cast<float>(iz - 18);
+    if (iz <= 54) return static_cast<float>(iz - 36);
+    if (iz <= 86) return static_cast<float>(iz - 54);
+    return static_cast<float>(iz - 86);
+}
+
+void readdb(Records& r, int iat) {
+    r.iprint.iprint = 0;
+    findnei(r, iat, 0.0f);
+    matchdb(r, iat);
+}
+
+void matchdb(Records& r, int iat) {
+    const int iout = r.files.iout;
+    auto out = [&](const std::string& s) { r.io.write(iout, s); };
+    const bool verbose = r.verbosity.iverb >= 2;
+
+    const int z = r.atoms.iz[iat];
+    const Neig& ng = r.neig;
+    const int iring = r.forring.iring, imemb = r.forring.imemb;
+    const bool lpg = r.lpg.lpg;
+    std::string asym = pad(r.atoms.sitesym[iat], 5);
+    upcase(asym);
+    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
+    std::string group(40, ' ');
+
+    Mpoles1& m = r.mpoles1;
+    m.ifind = 0;
+    m.pv = pval(z);
+    m.spv = 0.01f;
+    m.kappa = {0.0f, 1.0f, 1.0f};
+    m.plm = Plm{};
+
+    out("");
+    out(" Searching DataBank for a match : ");
+    out(FreeLine() << " ityp  = " << z);
+    out(FreeLine() << " iring = " << iring);
+    out(FreeLine() << " inei  = " << ng.nnei);
+    out(FreeLine() << " ity   = " << ng.ntyp);
+    out(FreeLine() << " imemb = " << imemb);
+    out("  asymi = [" + asym + "]");
+    out(FreeLine() << " lPG   = " << lpg);
+    for (int t = 1; t <= ng.ntyp; ++t)
+        out(FreeLine() << " type = " << t << " atom = " << ng.iztyp[t] << " neib = " << ng.ncnt[t]);
+    out(" ");
+
+    DbFile& db = databank(r);
+    // The walk's own listing (VERBOSE 2) is written only when the walk is made.
+    std::string key = verbose ? std::string() : search_key(r, iat, asym);
+    if (auto hit = verbose ? db.matches.end() : db.matches.find(key); hit != db.matches.end()) {
+        m = hit->second.m;
+        last = hit->second.last < 0 ? nullptr : &db.entries[static_cast<std::size_t>(hit->second.last)];
+        group = hit->second.group;
+    } else {
+        walk(r, iat, db, asym, last, group);
+        if (!verbose)
+            db.matches.emplace(std::move(key),
+                               DbMatch{m, last ? static_cast<int>(last - db.entries.data()) : -1, group});
     }
 
     const std::string label = trim(r.atoms.label[iat]);

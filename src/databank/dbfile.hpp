@@ -38,6 +38,13 @@ struct DbEntryLine {
     std::string description;  // word 4 to the last non-blank character, 80 characters
 };
 
+// What one search of the databank found, for the atoms whose search asks the same questions.
+struct DbMatch {
+    Mpoles1 m;         // parameters found (or the free-atom defaults)
+    int last = -1;     // the entry looked at last, an index into `entries`
+    std::string group;  // the functional group read from its EXCEPT line
+};
+
 struct DbFile {
     std::string name;
     std::vector<DbRecord> recs;                      // record n of the file is recs[n - 1]
@@ -55,6 +62,8 @@ struct DbFile {
     std::size_t zk = 0, sk = 0;
     const InFile* source = nullptr;  // the channel's file this was parsed from
     const std::string* source_data = nullptr;
+    // Searches already made, by everything a search compares (see databank.cpp).
+    std::unordered_map<std::string, DbMatch> matches;
 };
 
 // Splits the records of a databank file once.
