@@ -1,8 +1,12 @@
-// A spatial hash grid over points (Å), used by the searches of the topology stages to visit
-// only the atoms near a point. A query returns a superset of the points within the radius, in
-// no particular order; callers apply their own exact tests and restore their own order.
+// A spatial grid over points (Å), used by the searches of the topology stages to visit only the
+// atoms near a point. A query returns a superset of the points within the radius, in no
+// particular order; callers apply their own exact tests and restore their own order. The cells
+// of the box around the points given to `build` are an array when the box is not much larger
+// than the points are many (a search of 10 Å then reads a thousand cells at array speed);
+// points beyond it, or all of them when the box is too sparse, go to a hash of cells.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <unordered_map>
@@ -37,9 +41,14 @@ private:
     static bool binnable(const Vec3d& p);
     std::int64_t index(double x) const;
     static std::uint64_t key(std::int64_t ix, std::int64_t iy, std::int64_t iz);
+    // The array cell of cell (ix, iy, iz), or nullptr when it lies outside the array's box.
+    std::vector<int>* dense_cell(std::int64_t ix, std::int64_t iy, std::int64_t iz);
 
     double h_ = 1.0;
-    std::unordered_map<std::uint64_t, std::vector<int>> cells_;
+    std::array<std::int64_t, 3> lo_{};   // first cell of the array's box on each axis
+    std::array<std::int64_t, 3> dim_{};  // its cells on each axis (0: no array)
+    std::vector<std::vector<int>> dense_;  // cell (ix, iy, iz) at ((ix-lo)*ny + iy-lo)*nz + iz-lo
+    std::unordered_map<std::uint64_t, std::vector<int>> cells_;  // cells outside the array
     std::vector<int> wild_;
 };
 
@@ -47,6 +56,8 @@ template <typename F>
 void PointGrid::visit(const Vec3d& c, double radius, F&& f) const {
     for (int id : wild_) f(id);
     if (!binnable(c) || !(radius >= 0.0) || radius > kFar) {
+        for (const auto& ids : dense_)
+            for (int id : ids) f(id);
         for (const auto& [k, ids] : cells_)
             for (int id : ids) f(id);
         return;
@@ -59,6 +70,20 @@ void PointGrid::visit(const Vec3d& c, double radius, F&& f) const {
         hi[k] = index(c[k] + radius);
         span *= static_cast<double>(hi[k] - lo[k] + 1);
     }
+    if (!dense_.empty()) {
+        std::int64_t a[3], b[3];
+        for (int k = 0; k < 3; ++k) {
+            a[k] = std::max(lo[k], lo_[k]) - lo_[k];
+            b[k] = std::min(hi[k], lo_[k] + dim_[k] - 1) - lo_[k];
+        }
+        for (std::int64_t ix = a[0]; ix <= b[0]; ++ix)
+            for (std::int64_t iy = a[1]; iy <= b[1]; ++iy) {
+                const std::vector<int>* row = dense_.data() + (ix * dim_[1] + iy) * dim_[2];
+                for (std::int64_t iz = a[2]; iz <= b[2]; ++iz)
+                    for (int id : row[iz]) f(id);
+            }
+    }
+    if (cells_.empty()) return;
     if (span > static_cast<double>(cells_.size())) {
         // Fewer occupied cells than cells in the box: test the occupied ones.
         for (const auto& [k, ids] : cells_) {
@@ -82,6 +107,8 @@ void PointGrid::visit(const Vec3d& c, double radius, F&& f) const {
 template <typename F>
 void PointGrid::visit_all(F&& f) const {
     for (int id : wild_) f(id);
+    for (const auto& ids : dense_)
+        for (int id : ids) f(id);
     for (const auto& [k, ids] : cells_)
         for (int id : ids) f(id);
 }

@@ -168,14 +168,32 @@ bool passes(const Records& r, int iat, int j, float rmax, float& d) {
     return !(d < kTooClose);
 }
 
-// Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort.
-void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, float>>& cand, bool& ldis) {
+// Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort. The
+// plain form compares each candidate with every atom taken, as the scan does.
+void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, float>>& cand, bool& ldis,
+            bool plain = false) {
     Neig& g = r.neig;
+    // Two atoms closer than SAMEXYZ lie at nearly the same distance from the centre, so only
+    // the atoms taken whose distances are that close (with room for the rounding of d) are
+    // compared: `taken` holds their distances in ascending order.
+    std::vector<std::pair<float, int>> taken;
+    taken.reserve(cand.size());
+    auto nearer = [](const std::pair<float, int>& a, float b) { return a.first < b; };
+    auto farther = [](float a, const std::pair<float, int>& b) { return a < b.first; };
     for (const auto& [j, d] : cand) {
         bool same = false;
-        for (int k = 1; k <= g.nnei && !same; ++k)
-            same = distance(r.atoms.xc[j], r.atoms.xc[g.inei[k]]) < kSameXyz;
+        if (plain) {
+            for (int k = 1; k <= g.nnei && !same; ++k)
+                same = distance(r.atoms.xc[j], r.atoms.xc[g.inei[k]]) < kSameXyz;
+        } else {
+            const float window = 2.0f * kSameXyz + 1.0e-5f * d;
+            const bool finite = std::isfinite(window);  // else every atom taken is compared
+            auto q = finite ? std::lower_bound(taken.begin(), taken.end(), d - window, nearer) : taken.begin();
+            auto end = finite ? std::upper_bound(q, taken.end(), d + window, farther) : taken.end();
+            for (; q != end && !same; ++q) same = distance(r.atoms.xc[j], r.atoms.xc[q->second]) < kSameXyz;
+        }
         if (same) continue;
+        if (!plain) taken.insert(std::upper_bound(taken.begin(), taken.end(), d, farther), {d, j});
         if (g.nnei + 1 > maxnei) {
             g.nnei = maxnei + 1;
             overflow(r, iat, rmax);
@@ -323,7 +341,7 @@ void getnei_scan(Records& r, int iat, float rmax, bool& ldis) {
         float d;
         if (passes(r, iat, j, rmax, d)) cand.emplace_back(j, d);
     }
-    accept(r, iat, rmax, cand, ldis);
+    accept(r, iat, rmax, cand, ldis, true);
 }
 
 void findnei(Records& r, int iat, float rmax) {

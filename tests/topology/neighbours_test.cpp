@@ -284,6 +284,26 @@ TEST(NeighbourIndex, SameAsScanOnRandomClusters) {
     }
 }
 
+// The same-site rule compares an atom only with the atoms taken at nearly its distance from
+// the centre: copies of sites at 0.002 to 0.02 Å in every direction, some in chains of copies,
+// must be dropped or kept as the scan does, at small and large radii.
+TEST(NeighbourIndex, SameSiteCopiesAsInTheScan) {
+    Bench b;
+    test::random_cluster(b.r, 600, 21, 12.0f, false);
+    for (int k = 1; k <= 600; ++k) b.r.atoms1.occflag[k] = 0;
+    std::mt19937 g(5);
+    std::uniform_real_distribution<float> dir(-1.0f, 1.0f);
+    const float offsets[] = {0.002f, 0.0099f, 0.01f, 0.0101f, 0.015f, 0.02f};
+    for (int k = 2; k <= 600; k += 3) {
+        const int from = k % 9 == 5 ? k - 2 : k - 1;  // sometimes a copy of a copy
+        Vec3f v{dir(g), dir(g), dir(g)};
+        const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        const float off = offsets[static_cast<std::size_t>(k / 3) % 6];
+        for (int c = 0; c < 3; ++c) b.r.atoms.xc[k][c] = b.r.atoms.xc[from][c] + v[c] / len * off;
+    }
+    expect_same_as_scan(b.r, 1, {0.0f, 3.5f, 10.0f});
+}
+
 TEST(NeighbourIndex, SameAsScanWithOddCoordinatesAndTolerances) {
     Bench b;
     test::random_cluster(b.r, 150, 7);
