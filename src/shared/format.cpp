@@ -1,5 +1,6 @@
 #include "shared/format.hpp"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -30,30 +31,38 @@ std::string nonfinite(double v, int w, bool plus) {
 // v 10^d = m 5^d 2^(e+d). Returns the length, or 0 when the value is beyond that reach. With
 // d = 0 the point ends the digits.
 int fixed_digits(double v, int d, char* out) {
+    static constexpr std::uint64_t kPow5[19] = {
+        1ull, 5ull, 25ull, 125ull, 625ull, 3125ull, 15625ull, 78125ull, 390625ull, 1953125ull,
+        9765625ull, 48828125ull, 244140625ull, 1220703125ull, 6103515625ull, 30517578125ull,
+        152587890625ull, 762939453125ull, 3814697265625ull};
     if (d > 18) return 0;
     using u128 = unsigned __int128;
-    const bool neg = std::signbit(v);
-    const double a = std::fabs(v);
-    u128 q = 0;
-    if (a != 0.0) {
-        int e = 0;
-        const double f = std::frexp(a, &e);
-        const auto m = static_cast<std::uint64_t>(std::ldexp(f, 53));  // a = m 2^(e - 53)
-        u128 p = m;
-        for (int k = 0; k < d; ++k) p *= 5;  // below 2^95
-        const int s = e - 53 + d;
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    const bool neg = (bits >> 63) != 0;
+    const int be = static_cast<int>((bits >> 52) & 0x7FF);
+    const std::uint64_t frac = bits & ((std::uint64_t{1} << 52) - 1);
+    // |v| = m 2^e with m below 2^53 (a subnormal value has no hidden bit)
+    const std::uint64_t m = be == 0 ? frac : frac | (std::uint64_t{1} << 52);
+    const int e = be == 0 ? -1074 : be - 1075;
+    std::uint64_t q = 0;
+    if (m != 0) {
+        const u128 p = static_cast<u128>(m) * kPow5[d];  // below 2^95
+        const int s = e + d;
+        u128 n = 0;
         if (s >= 0) {
-            if (s > 30) return 0;  // keeps p 2^s below 2^126
-            q = p << s;
+            if (s > 10) return 0;  // keeps p 2^s below 2^105
+            n = p << s;
         } else if (-s < 127) {
             const int k = -s;
-            q = p >> k;
+            n = p >> k;
             const u128 rest = p & ((u128{1} << k) - 1);
             const u128 half = u128{1} << (k - 1);
-            if (rest > half || (rest == half && (q & 1) != 0)) ++q;
-        }  // else p < 2^95 < half: q stays 0
+            if (rest > half || (rest == half && (n & 1) != 0)) ++n;
+        }  // else p < 2^95 < half: n stays 0
+        if (n >> 64 != 0) return 0;
+        q = static_cast<std::uint64_t>(n);
     }
-    char digits[48];
+    char digits[24];
     int n = 0;
     do {
         digits[n++] = static_cast<char>('0' + static_cast<int>(q % 10));
