@@ -30,6 +30,7 @@ struct NeighbourIndex {
     std::vector<int> iz;        // 1..n
     PointGrid grid;
     long long searches = 0;
+    std::vector<std::pair<int, float>> cand;  // a search's candidates, kept for their room
 };
 
 namespace {
@@ -214,6 +215,25 @@ void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, fl
     }
 }
 
+// Sorts the candidates by distance, then index, and tells whether the same-site test drops
+// none of them (and no more than maxnei are taken): no two lie closer than SAMEXYZ.
+bool distinct_sites(const Records& r, std::vector<std::pair<int, float>>& cand) {
+    if (cand.size() > static_cast<std::size_t>(maxnei)) return false;
+    std::sort(cand.begin(), cand.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second || (a.second == b.second && a.first < b.first);
+    });
+    for (std::size_t a = 0; a < cand.size(); ++a) {
+        for (std::size_t b = a + 1; b < cand.size(); ++b) {
+            // as in accept: a pair closer than SAMEXYZ differs little in distance
+            const float window = 2.0f * kSameXyz + 1.0e-5f * cand[b].second;
+            if (!std::isfinite(window)) return false;
+            if (cand[b].second - cand[a].second > window) break;
+            if (distance(r.atoms.xc[cand[a].first], r.atoms.xc[cand[b].first]) < kSameXyz) return false;
+        }
+    }
+    return true;
+}
+
 bool valid_centre(const Records& r, int iat) { return iat >= 1 && iat <= r.atom_slots(); }
 
 // Heading and rows of a neighbour listing (covalent form when rmax <= 0).
@@ -302,9 +322,8 @@ const NeiTable& stored(const Records& r, int iat) {
 void atom_moved(Records& r, int iat) {
     NeighbourIndex* ix = r.nbindex.get();
     if (!ix || iat < 1 || iat > ix->n || iat > r.atom_slots()) return;
-    ix->grid.remove(iat, widen(ix->pos[iat]));
+    ix->grid.move(iat, widen(ix->pos[iat]), widen(r.atoms.xc[iat]));
     ix->pos[iat] = r.atoms.xc[iat];
-    ix->grid.insert(iat, widen(ix->pos[iat]));
 }
 
 void getnei(Records& r, int iat, float rmax, bool& ldis) {
@@ -322,13 +341,29 @@ void getnei(Records& r, int iat, float rmax, bool& ldis) {
     }
     // Slack for the rounding of the single-precision distance.
     radius = radius * (1.0 + 1e-5) + 1e-6;
-    std::vector<std::pair<int, float>> cand;
+    std::vector<std::pair<int, float>>& cand = ix.cand;
+    cand.clear();
     ix.grid.visit(widen(r.atoms.xc[iat]), radius, [&](int j) {
         float d;
         if (passes(r, iat, j, rmax, d)) cand.emplace_back(j, d);
     });
-    std::sort(cand.begin(), cand.end());
-    accept(r, iat, rmax, cand, ldis);
+    if (!distinct_sites(r, cand)) {
+        std::sort(cand.begin(), cand.end());
+        accept(r, iat, rmax, cand, ldis);
+        return;
+    }
+    // No two candidates share a site and they fit: the scan takes them all, by distance and
+    // then by index.
+    Neig& g = r.neig;
+    g.nnei = static_cast<int>(cand.size());
+    g.inei.resize(cand.size() + 1);
+    g.dnei.resize(cand.size() + 1);
+    for (std::size_t k = 0; k < cand.size(); ++k) {
+        const auto [j, d] = cand[k];
+        g.inei[k + 1] = j;
+        g.dnei[k + 1] = d;
+        if (r.atoms1.occflag[j] == -1) ldis = true;
+    }
 }
 
 void getnei_scan(Records& r, int iat, float rmax, bool& ldis) {
