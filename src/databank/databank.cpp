@@ -20,8 +20,8 @@ namespace {
 
 // A number of a databank record that is missing or does not read: a run-time error.
 [[noreturn]] void bad_record(const DbFile& db, const DbRecord& rec, const std::string& what) {
-    fault(db.name, static_cast<int>(&rec - db.recs.data()) + 1,
-          "expected " + what + ", found \"" + trim(rec.raw) + "\"");
+    fault(db.name, rec.recno,
+          "expected " + what + ", found \"" + trim(db.raw(static_cast<std::size_t>(rec.recno) - 1)) + "\"");
 }
 
 template <typename... T>
@@ -99,11 +99,10 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
         int e = next_entry(r, db, z);
         if (e < 0) break;
         const DbEntryLine& el = db.entries[static_cast<std::size_t>(e)];
-        const std::string& entry = db.recs[static_cast<std::size_t>(el.rec)].raw;
-        if (verbose) out(" Reading atom = " + entry);
+        if (verbose) out(" Reading atom = " + db.padded(static_cast<std::size_t>(el.rec)));
         if (el.nwords < 4) {
             int c1 = 0, c2 = 0;
-            readchar(r, entry, 4, c1, c2);  // stops the run
+            readchar(r, db.padded(static_cast<std::size_t>(el.rec)), 4, c1, c2);  // stops the run
         }
         last = &el;
 
@@ -247,7 +246,7 @@ void matchdb(Records& r, int iat) {
     } else {
         out(" ReadDB :: atom " + label + " was found in the DataBank");
         out("");
-        out(" DB comment for " + label + " = [" + trim(last->description) + "]");
+        out(" DB comment for " + label + " = [" + trim(db.description(*last)) + "]");
         if (r.except.iexc[iat] != 0) {
             out("");
             out(" Functional group = [" + trim(group) + "]");
@@ -303,7 +302,7 @@ int exceptdb(Records& r, int iat, std::string& group) {
         return 1;
     }
     // The name is taken from the record as written, only upper-cased: its blanks count.
-    std::string raw = rec.raw;
+    std::string raw = db.padded(static_cast<std::size_t>(rec.recno) - 1);
     upcase(raw);
     group = std::string(40, ' ');
     std::size_t g = raw.find("GROUP");
