@@ -26,6 +26,7 @@ std::uint64_t PointGrid::key(std::int64_t ix, std::int64_t iy, std::int64_t iz) 
 void PointGrid::build(double h, const std::vector<Vec3d>& pts, int first) {
     h_ = (h >= 0.5 && std::isfinite(h)) ? h : 0.5;
     cells_.clear();
+    hashed_ = 0;
     wild_.clear();
     waiting_.clear();
     start_.clear();
@@ -118,6 +119,7 @@ void PointGrid::insert(int id, const Vec3d& p) {
         return;
     }
     cells_[key(ix, iy, iz)].push_back(id);
+    ++hashed_;
 }
 
 void PointGrid::remove(int id, const Vec3d& p) {
@@ -134,7 +136,10 @@ void PointGrid::remove(int id, const Vec3d& p) {
     if (c < 0) {
         auto it = cells_.find(key(ix, iy, iz));
         if (it == cells_.end()) return;
-        drop(it->second);
+        auto at = std::find(it->second.begin(), it->second.end(), id);
+        if (at == it->second.end()) return;
+        it->second.erase(at);
+        --hashed_;
         if (it->second.empty()) cells_.erase(it);
         return;
     }
@@ -147,6 +152,25 @@ void PointGrid::remove(int id, const Vec3d& p) {
     auto to = ids_.begin() + start_[static_cast<std::size_t>(c) + 1];
     auto at = std::find(from, to, id);
     if (at != to) *at = kGone;
+}
+
+std::size_t PointGrid::bound(const Vec3d& c, double radius) const {
+    std::size_t n = wild_.size() + waiting_.size() + hashed_;
+    if (!binnable(c) || !(radius >= 0.0) || radius > kFar) return n + ids_.size();
+    if (start_.empty()) return n;
+    std::int64_t a[3], b[3];
+    for (int k = 0; k < 3; ++k) {
+        a[k] = std::max(index(c[k] - radius), lo_[k]) - lo_[k];
+        b[k] = std::min(index(c[k] + radius), lo_[k] + dim_[k] - 1) - lo_[k];
+    }
+    if (a[2] > b[2]) return n;
+    for (std::int64_t ix = a[0]; ix <= b[0]; ++ix)
+        for (std::int64_t iy = a[1]; iy <= b[1]; ++iy) {
+            const std::int64_t row = (ix * dim_[1] + iy) * dim_[2];
+            n += static_cast<std::size_t>(start_[static_cast<std::size_t>(row + b[2] + 1)] -
+                                          start_[static_cast<std::size_t>(row + a[2])]);
+        }
+    return n;
 }
 
 void PointGrid::move(int id, const Vec3d& from, const Vec3d& to) {

@@ -38,6 +38,10 @@ public:
     template <typename F>
     void visit_all(F&& f) const;
 
+    // At least as many as the points visit(c, radius) would give (packed places count whether
+    // or not their point was removed).
+    std::size_t bound(const Vec3d& c, double radius) const;
+
 private:
     static constexpr std::int64_t kHalf = std::int64_t{1} << 20;
     // Coordinates beyond this (or not finite) cannot be binned; such points are always visited.
@@ -72,6 +76,7 @@ private:
     std::vector<int> ids_;
     std::vector<Waiting> waiting_;  // inserted into the packed box since it was packed
     std::unordered_map<std::uint64_t, std::vector<int>> cells_;  // points not packed
+    std::size_t hashed_ = 0;                                     // how many there are
     std::vector<int> wild_;
 };
 

@@ -396,6 +396,48 @@ void findnei(Records& r, int iat, float rmax) {
         print_types(r, out, r.neig.ntyp, r.neig.iztyp, r.neig.ncnt, r.neig.itypat, "");
 }
 
+int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(int)>& take) {
+    // Within `near` of the centre, where the order of the search is that of the distances,
+    // unless two atoms share a site: then the whole search decides.
+    const float near = std::min(rmax, 4.0f);
+    if (valid_centre(r, iat) && rmax > 0.0f && r.iprint.iprint != 1) {
+        NeighbourIndex& ix = index_of(r, iat);
+        const Vec3d c = widen(r.atoms.xc[iat]);
+        // Only when the whole search cannot pass maxnei atoms.
+        if (ix.grid.bound(c, rmax * (1.0 + 1e-5) + 1e-6) <= static_cast<std::size_t>(maxnei)) {
+            std::vector<std::pair<int, float>>& cand = ix.cand;
+            cand.clear();
+            ix.grid.visit(c, near * (1.0 + 1e-5) + 1e-6, [&](int j) {
+                float d;
+                if (passes(r, iat, j, rmax, d) && d <= near) cand.emplace_back(j, d);
+            });
+            if (distinct_sites(r, cand)) {
+                // An atom closer than `sure` has no atom of the whole search within SAMEXYZ:
+                // such an atom would be closer than `near` and so among these.
+                const float sure = near < rmax ? near - 2.0f * kSameXyz - 1.0e-3f : rmax;
+                const std::vector<std::pair<int, float>> nearest = cand;  // `take` may search too
+                for (const auto& [j, d] : nearest) {
+                    if (d > sure) break;
+                    if (take(j)) {
+                        clear_scratch(r.neig);
+                        return j;
+                    }
+                }
+                if (near == rmax) {
+                    clear_scratch(r.neig);
+                    return 0;
+                }
+            }
+        }
+    }
+    findnei(r, iat, rmax);
+    const Neig& g = r.neig;
+    const std::vector<int> found(g.inei.begin() + 1, g.inei.begin() + g.nnei + 1);
+    for (int j : found)
+        if (take(j)) return j;
+    return 0;
+}
+
 void findallneighbors(Records& r) {
     const int out = r.files.iout;
     const int n = list_length(r);
