@@ -200,8 +200,6 @@ void matchdb(Records& r, int iat) {
     const bool lpg = r.lpg.lpg;
     std::string asym = pad(r.atoms.sitesym[iat], 5);
     upcase(asym);
-    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
-    std::string group(40, ' ');
 
     Mpoles1& m = r.mpoles1;
     m.ifind = 0;
@@ -210,32 +208,39 @@ void matchdb(Records& r, int iat) {
     m.kappa = {0.0f, 1.0f, 1.0f};
     m.plm = Plm{};
 
-    out("");
-    out(" Searching DataBank for a match : ");
-    out(FreeLine() << " ityp  = " << z);
-    out(FreeLine() << " iring = " << iring);
-    out(FreeLine() << " inei  = " << ng.nnei);
-    out(FreeLine() << " ity   = " << ng.ntyp);
-    out(FreeLine() << " imemb = " << imemb);
-    out("  asymi = [" + asym + "]");
-    out(FreeLine() << " lPG   = " << lpg);
-    for (int t = 1; t <= ng.ntyp; ++t)
-        out(FreeLine() << " type = " << t << " atom = " << ng.iztyp[t] << " neib = " << ng.ncnt[t]);
-    out(" ");
+    // An atom whose search asks what an earlier one asked gets its answer and the lines of
+    // its listing that hold no label (the walk's own listing, VERBOSE 2, is written only when
+    // the walk is made).
+    DbFile* known = !verbose && r.io.is_open_in(r.files.idbank) ? &databank(r) : nullptr;
+    std::string key = known ? search_key(r, iat, asym) : std::string();
+    const DbMatch* hit = nullptr;
+    if (known)
+        if (auto it = known->matches.find(key); it != known->matches.end()) hit = &it->second;
+
+    std::vector<std::string> head;
+    if (hit) {
+        for (const std::string& l : hit->head) out(l);
+    } else {
+        head = {"", " Searching DataBank for a match : ", FreeLine() << " ityp  = " << z,
+                FreeLine() << " iring = " << iring, FreeLine() << " inei  = " << ng.nnei,
+                FreeLine() << " ity   = " << ng.ntyp, FreeLine() << " imemb = " << imemb,
+                "  asymi = [" + asym + "]", FreeLine() << " lPG   = " << lpg};
+        for (int t = 1; t <= ng.ntyp; ++t)
+            head.push_back(FreeLine() << " type = " << t << " atom = " << ng.iztyp[t] << " neib = " << ng.ncnt[t]);
+        head.push_back(" ");
+        for (const std::string& l : head) out(l);
+    }
 
     DbFile& db = databank(r);
-    // The walk's own listing (VERBOSE 2) is written only when the walk is made.
-    std::string key = verbose ? std::string() : search_key(r, iat, asym);
-    if (auto hit = verbose ? db.matches.end() : db.matches.find(key); hit != db.matches.end()) {
-        m = hit->second.m;
-        last = hit->second.last < 0 ? nullptr : &db.entries[static_cast<std::size_t>(hit->second.last)];
-        group = hit->second.group;
+    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
+    std::string group(40, ' ');
+    if (hit) {
+        m = hit->m;
+        group = hit->group;
     } else {
         walk(r, iat, db, asym, last, group);
-        if (!verbose)
-            db.matches.emplace(std::move(key),
-                               DbMatch{m, last ? static_cast<int>(last - db.entries.data()) : -1, group});
     }
+    const std::string comment = hit ? hit->comment : m.ifind != 0 ? trim(db.description(*last)) : std::string();
 
     const std::string label = trim(r.atoms.label[iat]);
     r.ldb.nsearch += 1;
@@ -246,30 +251,37 @@ void matchdb(Records& r, int iat) {
     } else {
         out(" ReadDB :: atom " + label + " was found in the DataBank");
         out("");
-        out(" DB comment for " + label + " = [" + trim(db.description(*last)) + "]");
+        out(" DB comment for " + label + " = [" + comment + "]");
         if (r.except.iexc[iat] != 0) {
             out("");
             out(" Functional group = [" + trim(group) + "]");
         }
         r.ldb.nfound += 1;
     }
+    out("");
+    out(" Pseudoatom parameters assigned to " + label + " : ");
+    out("");
 
+    if (hit) {
+        for (const std::string& l : hit->params) out(l);
+        return;
+    }
     auto plms = [&](int l) {
         std::string s;
         for (int k = -l; k <= l; ++k)
             s += ff(m.plm[l][k + 4], 7, 3);
         return s;
     };
-    out("");
-    out(" Pseudoatom parameters assigned to " + label + " : ");
-    out("");
-    out("   Pval, Kappa, Kappa', sigmaPv = " + ff(m.pv, 12, 4) + ff(m.kappa[1], 12, 4) +
-        ff(m.kappa[2], 12, 4) + ff(m.spv, 12, 4));
-    out("   " + std::string(" 2nd Monopole:") + plms(0));
-    out("   " + std::string("      Dipoles:") + plms(1));
-    out("   " + std::string("  Quadrupoles:") + plms(2));
-    out("   " + std::string("    Octupoles:") + plms(3));
-    out("   " + std::string("Hexadecapoles:") + plms(4));
+    std::vector<std::string> params = {
+        "   Pval, Kappa, Kappa', sigmaPv = " + ff(m.pv, 12, 4) + ff(m.kappa[1], 12, 4) +
+            ff(m.kappa[2], 12, 4) + ff(m.spv, 12, 4),
+        "   " + std::string(" 2nd Monopole:") + plms(0),
+        "   " + std::string("      Dipoles:") + plms(1),
+        "   " + std::string("  Quadrupoles:") + plms(2),
+        "   " + std::string("    Octupoles:") + plms(3),
+        "   " + std::string("Hexadecapoles:") + plms(4)};
+    for (const std::string& l : params) out(l);
+    if (known) db.matches.emplace(std::move(key), DbMatch{m, group, comment, std::move(head), std::move(params)});
 }
 
 int exceptdb(Records& r, int iat, std::string& group) {

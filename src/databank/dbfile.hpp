@@ -44,9 +44,11 @@ struct DbEntryLine {
 
 // What one search of the databank found, for the atoms whose search asks the same questions.
 struct DbMatch {
-    Mpoles1 m;         // parameters found (or the free-atom defaults)
-    int last = -1;     // the entry looked at last, an index into `entries`
-    std::string group;  // the functional group read from its EXCEPT line
+    Mpoles1 m;                        // parameters found (or the free-atom defaults)
+    std::string group;                // the functional group read from its EXCEPT line
+    std::string comment;              // the description of the entry found
+    std::vector<std::string> head;    // the listing lines before the search's result
+    std::vector<std::string> params;  // and those of the parameters assigned
 };
 
 struct DbFile {
