@@ -1,6 +1,11 @@
 // The frame decision of one atom: the NO rule, the ring-centre and fused-ring frames, the
 // search around an atom without neighbours, the group planarity and the equal neighbour
-// pairs; then the rules by neighbour count and the per-atom tail.
+// pairs; then the rules by neighbour count and the per-atom tail. The NO rule and the search
+// keep their axes off the atom and off one line, which XD and MoPro cannot make a frame of.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -61,6 +66,90 @@ bool in_ring(const Records& r, int ring, int atom) {
     return false;
 }
 
+// The fixed points of the dummy axes, in the input's coordinates, in the order they are
+// tried: the first two are the empty neighbourhood's own, the rest stand in where an axis
+// through them would have no direction (a point on the atom, or both on one line with it).
+struct FixedPoint {
+    Vec3f p;
+    const char* text;
+};
+constexpr FixedPoint kFixedPoints[] = {{{0.0f, 0.0f, 0.0f}, "0,0,0"},
+                                       {{0.5f, 0.5f, 0.5f}, "0.5,0.5,0.5"},
+                                       {{0.5f, 0.0f, 0.0f}, "0.5,0,0"},
+                                       {{0.0f, 0.5f, 0.0f}, "0,0.5,0"},
+                                       {{0.0f, 0.0f, 0.5f}, "0,0,0.5"}};
+constexpr int kNumFixed = static_cast<int>(std::size(kFixedPoints));
+
+constexpr float kOnAtom = 0.1f;   // Å: closer than this a point gives an axis no direction
+constexpr float kInLine = 1.0f;   // degrees from 0 or 180: two axes that span no plane
+
+// How far, in degrees, q lies off the line through the atom at a and p: 0 when either point
+// is on the atom.
+float off_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
+    const float v[9] = {p[0], p[1], p[2], a[0], a[1], a[2], q[0], q[1], q[2]};
+    float ang = 0.0f;
+    calcang(v, ang);
+    return std::min(ang, 180.0f - ang);
+}
+
+bool in_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) { return off_line(a, p, q) <= kInLine; }
+
+float dist(const Vec3f& a, const Vec3f& b) {
+    const float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// The fixed points in Cartesian coordinates.
+std::array<Vec3f, kNumFixed> fixed_cartesian(Records& r) {
+    std::array<Vec3f, kNumFixed> pc{};
+    for (int k = 0; k < kNumFixed; ++k) {
+        const Vec3f& p = kFixedPoints[k].p;
+        if (r.ifra.ifra == 1)
+            rabs(r, 0, p[0], p[1], p[2], pc[k][0], pc[k][1], pc[k][2]);
+        else
+            pc[k] = p;
+    }
+    return pc;
+}
+
+// The first fixed point after `after` that is away from the atom at a and off the line
+// through a and `from`. When every one is within a degree of that line (an atom far from
+// the points, which then all lie in nearly one direction), the point furthest off it among
+// all but `skip`, so that the axis still has a direction.
+int fixed_point_off_line(const std::array<Vec3f, kNumFixed>& pc, const Vec3f& a, const Vec3f& from,
+                         int after, int skip) {
+    for (int k = after + 1; k < kNumFixed; ++k)
+        if (dist(pc[k], a) >= kOnAtom && !in_line(a, from, pc[k])) return k;
+    int best = -1;
+    float widest = -1.0f;
+    for (int k = 0; k < kNumFixed; ++k) {
+        if (k == skip || dist(pc[k], a) < kOnAtom) continue;
+        const float w = off_line(a, from, pc[k]);
+        if (w > widest) {
+            widest = w;
+            best = k;
+        }
+    }
+    return best >= 0 ? best : (skip == 0 ? 1 : 0);  // only in a cell of no size
+}
+
+// Y of a frame whose X points at an atom: the first candidate atom (in the order given) off
+// the line through the atom and X, or else a dummy at the first fixed point off it. The
+// frame is left as the order gives it whenever its first candidate is off the line.
+void second_off_line(Records& r, int i, Frame& f, const std::vector<int>& candidates) {
+    const Vec3f& a = r.atoms.xc[i];
+    for (int c : candidates) {
+        if (!in_line(a, f.xca1, r.atoms.xc[c])) {
+            target_atom(r, f, 2, c);
+            return;
+        }
+    }
+    const auto pc = fixed_cartesian(r);
+    const int k = fixed_point_off_line(pc, a, f.xca1, -1, -1);
+    both(r, std::string(" Will make dummy at ") + kFixedPoints[k].text);
+    target_dummy(r, f, 2, r.ifra.ifra, kFixedPoints[k].p);
+}
+
 // Five or more neighbours, TOXD, or an ordered atom next to a disordered one.
 void no_rule(Records& r, int i, Frame& f) {
     const int nnei = r.neighbors.at[i].nnei;
@@ -68,14 +157,11 @@ void no_rule(Records& r, int i, Frame& f) {
     f.ax1 = 'X';
     target_atom(r, f, 1, r.isn.isn[1]);
     f.ax2 = 'Y';
-    if (nnei >= 2) {
-        target_atom(r, f, 2, r.isn.isn[2]);
-    } else {
-        // One neighbour only (it is disordered): the second axis takes the fixed point that
-        // the rules use wherever no atom qualifies.
-        both(r, " Will make dummy at 0,0,0");
-        target_dummy(r, f, 2, r.ifra.ifra, Vec3f{0.0f, 0.0f, 0.0f});
-    }
+    // Y from the rest of the canonical order. With one neighbour only (it is disordered) there
+    // is none, and Y takes the fixed point that the rules use wherever no atom qualifies.
+    std::vector<int> rest;
+    for (int m = 2; m <= nnei; ++m) rest.push_back(r.isn.isn[m]);
+    second_off_line(r, i, f, rest);
 }
 
 // No neighbours (fewer than 2 under TOXD): the nearest atoms at growing radii.
@@ -90,16 +176,25 @@ void empty_neighbourhood(Records& r, int i, Frame& f) {
     f.ax1 = 'X';
     f.ax2 = 'Y';
     if (r.neig.nnei >= 2) {
-        const int first = r.neig.inei[1], second = r.neig.inei[2];
-        target_atom(r, f, 1, first);
-        target_atom(r, f, 2, second);
+        target_atom(r, f, 1, r.neig.inei[1]);
+        std::vector<int> rest;
+        for (int m = 2; m <= r.neig.nnei; ++m) rest.push_back(r.neig.inei[m]);
+        second_off_line(r, i, f, rest);
         return;
     }
     both(r, " No neighbors of atom " + pad(r.atoms.label[i], 8) + " were found within " +
                 ff(rad, 10, 2) + " Angstroms");
-    both(r, " Will make dummies at 0,0,0 and 0.5,0.5,0.5");
-    target_dummy(r, f, 1, r.ifra.ifra, Vec3f{0.0f, 0.0f, 0.0f});
-    target_dummy(r, f, 2, r.ifra.ifra, Vec3f{0.5f, 0.5f, 0.5f});
+    // The points 0,0,0 and 0.5,0.5,0.5 unless one lies on the atom or both on one line with it.
+    const Vec3f& a = r.atoms.xc[i];
+    const auto pc = fixed_cartesian(r);
+    int k1 = 0, k2 = 1;
+    if (dist(pc[k1], a) < kOnAtom) k1 = fixed_point_off_line(pc, a, pc[k2], k1, k2);
+    if (dist(pc[k2], a) < kOnAtom || in_line(a, pc[k1], pc[k2]))
+        k2 = fixed_point_off_line(pc, a, pc[k1], 1, k1);
+    both(r, std::string(" Will make dummies at ") + kFixedPoints[k1].text + " and " +
+                kFixedPoints[k2].text);
+    target_dummy(r, f, 1, r.ifra.ifra, kFixedPoints[k1].p);
+    target_dummy(r, f, 2, r.ifra.ifra, kFixedPoints[k2].p);
 }
 
 // X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.

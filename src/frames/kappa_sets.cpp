@@ -45,6 +45,10 @@ void new_set(Records& r, int i) {
 
 // Returns the equivalent earlier atom whose set the atom took, or 0.
 int kappa_set(Records& r, int i, Frame& f) {
+    // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
+    // name only the atoms read, and an image under its source's label points the axis at the
+    // source (for an atom bonded to its own image, at the atom itself).
+    checksymeq(r, f.xca1, f.xca2, f.at1, f.at2, f.ax1, f.ax2);
     if (r.lsx.ltoxd) {
         r.kappaset.kset[i] = r.atoms1.itbl[i];
         r.kappaset.nkset = std::max(r.kappaset.nkset, r.atoms1.itbl[i]);
@@ -60,7 +64,6 @@ int kappa_set(Records& r, int i, Frame& f) {
         }
         return 0;
     }
-    checksymeq(r, f.xca1, f.xca2, f.at1, f.at2, f.ax1, f.ax2);
     listing(r, " Calling DetExcept...");
     detexcept(r, i);
     std::string& name = r.except.exname[i];

@@ -11,7 +11,7 @@ struct RunStop {
     int status = 0;
 };
 
-// A run-time error the specification leaves unguarded: one line "kova: <what>" on standard
+// A run-time error no routine guards against: one line "kova: <what>" on standard
 // error and status 2. `what` names the file, the record and what was wrong.
 struct RunFault : std::runtime_error {
     using std::runtime_error::runtime_error;

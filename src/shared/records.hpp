@@ -1,5 +1,5 @@
 // The shared records of a run: every member named and laid out as the data model names it.
-// Spec arrays keep their 1-based indices (slot 0 unused); coordinates, matrices and P(l,m)
+// Arrays keep their 1-based indices (slot 0 unused); coordinates, matrices and P(l,m)
 // use small fixed arrays indexed from 0. Per-atom storage follows the structure read.
 #pragma once
 

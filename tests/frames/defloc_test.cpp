@@ -214,7 +214,8 @@ TEST(Defloc, SmallMoleculesGetTheirFrames) {
         {"sulfate S", &kSulfate, 1, "-42m Z>DUM1 Y>O(3)"},
         // two pairs: Z to the midpoint of the first pair not led by H (the Cl atoms)
         {"CH2Cl2 C", &kCH2Cl2, 1, "mm2 Z>DUM1 Y>H(1)"},
-        {"SF6 S", &kSF6, 1, "NO X>F(1) Y>F(2)"},
+        // F(2) is trans to F(1), on one line with S: Y goes on to F(3)
+        {"SF6 S", &kSF6, 1, "NO X>F(1) Y>F(3)"},
         // the only atom near F is the H itself: nothing qualifies, Y to the dummy at 0,0,0
         {"H on F", &kHF, 2, "cyl Z>F(1) Y>DUM1"},
         {"F of HF", &kHF, 1, "m X>H(1) Y>DUM1"},
@@ -288,8 +289,9 @@ TEST(Defloc, FailedSearchesSayWhereTheyLooked) {
         EXPECT_EQ(f.r.dummy.ndum, 1);  // the H reuses the F atom's dummy at 0,0,0
     }
     {
-        // An isolated atom: searches 5, 6, ..., 20 A, then two dummies.
-        Framed f({{"AR(1)", 18, {30.0f, 30.0f, 30.0f}}});
+        // An isolated atom: searches 5, 6, ..., 20 A, then two dummies (seen from Ar they lie
+        // 4.3 deg apart).
+        Framed f({{"AR(1)", 18, {10.0f, 0.0f, 0.0f}}});
         f.frame();
         EXPECT_EQ(f.frame_of(1), "NO X>DUM1 Y>DUM2");
         EXPECT_TRUE(near(f.dummy(1), Vec3f{0.0f, 0.0f, 0.0f}));
@@ -299,6 +301,114 @@ TEST(Defloc, FailedSearchesSayWhereTheyLooked) {
             " Will make dummies at 0,0,0 and 0.5,0.5,0.5"};
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"), want));
         EXPECT_TRUE(listed_in_order(test::lines_of(f.out.str()), want));
+    }
+}
+
+// An atom with no neighbour within 20 A, in a cubic 10 A cell (fixed points in fractional
+// coordinates) or from Cartesian input (in A). The dummies at 0,0,0 and 0.5,0.5,0.5 stay unless
+// one lies within 0.1 A of the atom or both lie within 1 deg of one line through it; then the
+// next point of 0,0,0, 0.5,0.5,0.5, 0.5,0,0, 0,0.5,0, 0,0,0.5 that is neither stands in.
+TEST(Defloc, FixedPointsOffTheAtomAndOffOneLine) {
+    struct Case {
+        const char* what;
+        bool crystal;
+        Vec3f at;  // fractional for a crystal, else Cartesian
+        const char* points;
+        Vec3f d1, d2;  // the stored dummies
+    };
+    const Vec3f o{0.0f, 0.0f, 0.0f}, c{0.5f, 0.5f, 0.5f}, a{0.5f, 0.0f, 0.0f};
+    const Case cases[] = {
+        // X's point on the atom: 0.5,0.5,0.5 is Y's own (in line with itself), 0.5,0,0 is 54.7
+        // deg off the body diagonal
+        {"on 0,0,0", true, o, "0.5,0,0 and 0.5,0.5,0.5", a, c},
+        {"0.09 A from 0,0,0", true, {0.009f, 0.0f, 0.0f}, "0.5,0,0 and 0.5,0.5,0.5", a, c},
+        {"0.11 A from 0,0,0", true, {0.011f, 0.0f, 0.0f}, "0,0,0 and 0.5,0.5,0.5", o, c},
+        // Y's point on the atom: 0.5,0,0 is 35.3 deg off the line to 0,0,0
+        {"on 0.5,0.5,0.5", true, c, "0,0,0 and 0.5,0,0", o, a},
+        // the other fixed points are used only in place of these two
+        {"on 0.5,0,0", true, a, "0,0,0 and 0.5,0.5,0.5", o, c},
+        {"on 0,0.5,0", true, {0.0f, 0.5f, 0.0f}, "0,0,0 and 0.5,0.5,0.5", o, c},
+        {"on 0,0,0.5", true, {0.0f, 0.0f, 0.5f}, "0,0,0 and 0.5,0.5,0.5", o, c},
+        // on the x=y=z line: 0,0,0 and 0.5,0.5,0.5 lie at 180 deg; 0.5,0,0 at 70.5 deg
+        {"between on x=y=z", true, {0.25f, 0.25f, 0.25f}, "0,0,0 and 0.5,0,0", o, a},
+        {"on x=y=z, Cartesian", false, {2.0f, 2.0f, 2.0f}, "0,0,0 and 0.5,0,0", o, a},
+        // 52 A from the origin every point lies within 1 deg of the line to 0,0,0: 0.5,0.5,0.5
+        // at 0.13 deg, 0.5,0,0 at 0.48, 0,0.5,0 at 0.45, 0,0,0.5 at 0.41; the widest is taken
+        {"far away, Cartesian", false, {25.0f, 30.0f, 35.0f}, "0,0,0 and 0.5,0,0", o, a},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        const float s = k.crystal ? 10.0f : 1.0f;
+        Framed f({{"C(1)", 6, {k.at[0] * s, k.at[1] * s, k.at[2] * s}}});
+        if (k.crystal) {
+            f.r.ifra.ifra = 1;
+            f.r.transf.tmat = Mat3f{{{10.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 0.0f}, {0.0f, 0.0f, 10.0f}}};
+            f.r.transf.tinv = Mat3f{{{0.1f, 0.0f, 0.0f}, {0.0f, 0.1f, 0.0f}, {0.0f, 0.0f, 0.1f}}};
+            f.r.atoms.xf[1] = k.at;
+        }
+        f.frame();
+        EXPECT_EQ(f.frame_of(1), "NO X>DUM1 Y>DUM2");
+        EXPECT_TRUE(near(f.dummy(1), k.d1));
+        EXPECT_TRUE(near(f.dummy(2), k.d2));
+        const std::string line = std::string(" Will make dummies at ") + k.points;
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {line}));
+        EXPECT_TRUE(listed_in_order(test::lines_of(f.out.str()), {line}));
+    }
+}
+
+// The NO rule and the search with two atoms found: Y leaves the line through the atom and X
+// for the next atom of the order, or else for a dummy at the first fixed point off that line.
+TEST(Defloc, SecondAxisOffTheLineOfTheFirst) {
+    const float d1 = 1.15f / std::sqrt(3.0f), d2 = 1.16f / std::sqrt(3.0f);
+    // Linear CO2 on the body diagonal: seen from C the origin and 0.5,0.5,0.5 lie on the line,
+    // 0.5,0,0 is 7.3 deg off it.
+    const std::vector<At> diagonal = {{"C(1)", 6, {2.0f, 2.0f, 2.0f}},
+                                      {"O(1)", 8, {2.0f + d1, 2.0f + d1, 2.0f + d1}},
+                                      {"O(2)", 8, {2.0f - d2, 2.0f - d2, 2.0f - d2}}};
+    struct Case {
+        const char* what;
+        const std::vector<At>* atoms;
+        int atom;
+        const char* want;
+        const char* dummy_line;  // " Will make dummy at ..." or none
+    };
+    const Case cases[] = {
+        // C: O(1) and O(2) in line, no third neighbour; the origin lies 115 deg from O(1)
+        {"TOXD CO2 C", &kCO2Ne, 1, "NO X>O(1) Y>DUM1", " Will make dummy at 0,0,0"},
+        // O(1): the 5 A search gives C(1) 1.15, O(2) 2.31 (in line), NE(1) 3.40
+        {"TOXD CO2 O", &kCO2Ne, 2, "NO X>C(1) Y>NE(1)", nullptr},
+        // Ne: C(1), then O(1) 19.8 deg from it
+        {"TOXD Ne", &kCO2Ne, 4, "NO X>C(1) Y>O(1)", nullptr},
+        {"TOXD CO2 on x=y=z", &diagonal, 1, "NO X>O(1) Y>DUM1", " Will make dummy at 0.5,0,0"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        Framed f(*k.atoms);
+        f.r.lsx.ltoxd = true;
+        f.frame();
+        EXPECT_EQ(f.frame_of(k.atom), k.want);
+        if (k.dummy_line) {
+            EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {k.dummy_line}));
+            EXPECT_TRUE(listed_in_order(test::lines_of(f.out.str()), {k.dummy_line}));
+        }
+    }
+    {
+        Framed f(diagonal);
+        f.r.lsx.ltoxd = true;
+        f.frame();
+        EXPECT_TRUE(near(f.dummy(1), Vec3f{0.5f, 0.0f, 0.0f}));
+        EXPECT_EQ(f.r.dummy.ndum, 1);  // both O atoms reuse it
+    }
+    {
+        // An ordered Cl whose only neighbour, a disordered C, lies on the x=y=z line with it:
+        // Y skips 0,0,0 and 0.5,0.5,0.5.
+        Framed f({{"CL(1)", 17, {3.0f, 3.0f, 3.0f}}, {"C(1)", 6, {4.0f, 4.0f, 4.0f}}});
+        f.r.atoms1.occ[2] = 0.5f;
+        f.r.atoms1.occflag[2] = -1;
+        f.frame();
+        EXPECT_EQ(f.frame_of(1), "NO X>C(1) Y>DUM1");
+        EXPECT_TRUE(near(f.dummy(1), Vec3f{0.5f, 0.0f, 0.0f}));
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {" Will make dummy at 0.5,0,0"}));
     }
 }
 
@@ -478,7 +588,7 @@ TEST(Defloc, DisorderedNeighbours) {
     EXPECT_EQ(f.r.kappaset.kset[4], 1);
     auto l = f.lines("kova.out");
     EXPECT_TRUE(listed_in_order(l, {" Using old [IAM] kappa set =    1"}));
-    // No symmetry check and no functional group for the atoms next to disorder.
+    // No functional group for the atoms next to disorder.
     int calls = 0;
     for (const auto& line : l) calls += line == " Calling DetExcept..." ? 1 : 0;
     EXPECT_EQ(calls, 3);  // H(1), C(1), C(2)

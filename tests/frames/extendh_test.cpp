@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "frames/extendh.hpp"
+#include "graph.hpp"
 #include "molecule.hpp"
 #include "shared/errors.hpp"
 
@@ -275,6 +276,64 @@ TEST(ExtendH, BoronParentAndDisorderWriteNoRecords) {
     EXPECT_EQ(mv.listing[2], xh_line("C(1)", "H(2)", "NOT IDENTIFIED"));
     m.r.io.flush_all();
     EXPECT_EQ(m.dir.read("reset.bond"), "RESET BOND  C(1) H(2) 1.090\n");
+}
+
+// The rows of the classification that the molecules above do not reach, on neighbour tables
+// written by hand (graph.hpp: every group in the xy plane unless an atom is lifted); the
+// parent data as the frame rules give it.
+TEST(ExtendH, ClassificationRows) {
+    struct Case {
+        const char* bonds;
+        const char* rings;
+        const char* lift;   // an atom moved 2 Å out of the plane ("" none)
+        const char* group;  // nullptr: not identified
+        float d;
+    };
+    const Case cases[] = {
+        {"C1-H1 C1-C2 C1-C3 C1-C4", "", "", "C3-C-H", 1.099f},
+        {"C1-H1 C1-C2 C1-C3 C1-O1", "", "", "X3-C-H", 1.098f},
+        {"C1-H1 C1-H2 C1-C2 C1-C3", "", "", "C2-C-H2", 1.092f},
+        // C1 and C2 with three neighbours each, then C2 with two
+        {"N1-H1 N1-C1 N1-C2 C1-C3 C1-C4 C2-C5 C2-C6", "", "", "C2-N-H", 1.030f},
+        {"N1-H1 N1-C1 N1-C2 C1-C3 C1-C4 C2-C5", "", "", "X2-N-H", 1.027f},
+        // NH2 on a ring carbon (planar, then with H2 lifted), on a plain carbon with 3
+        {"N1-H1 N1-H2 N1-C1 C1-C2 C1-C3 C2-C3", "C1 C2 C3", "", "C(ar)-N-H2pl", 1.010f},
+        {"N1-H1 N1-H2 N1-C1 C1-C2 C1-C3 C2-C3", "C1 C2 C3", "H2", "C(ar)-N-H2py", 1.024f},
+        {"N1-H1 N1-H2 N1-C1 C1-C2 C1-C3", "", "", "C-N-H2pl", 1.012f},
+        {"N1-H1 N1-H2 N1-O1", "", "", nullptr, 0},  // no carbon neighbour
+        // O-H: Y is the second entry of the O atom's list
+        {"O1-H1 O1-C1 C1-C2 C1-C3 C2-C3", "C1 C2 C3", "", "O-H in phenol", 0.992f},
+        {"O1-H1 O1-C1 C1-C2 C1-C3", "", "", "C-O-H any", 0.980f},
+        {"O1-H1 O1-C1 C1-O2 C1-C2 O2-C3", "", "", "O-H in ether", 0.980f},  // other O with 2
+        {"O1-H1 O1-S1 S1-C1", "", "", "X-OH", 0.983f},
+        {"O1-H1 O1-C1 C1-O2 C1-O3", "", "", nullptr, 0},  // Y carbon with three O
+    };
+    for (const auto& c : cases) {
+        test::Graph g(c.bonds, c.rings);
+        Records& r = g.f.r;
+        r.xhbonds = XhBonds{43, 42, 445};
+        r.io.create(43, "reset.bond");
+        r.io.create(42, "const.bond");
+        r.io.create(445, "res_mopro.inp");
+        if (*c.lift) r.atoms.xc[static_cast<std::size_t>(g[c.lift])][2] = 2.0f;
+        int h = g["H1"], x = r.neighbors.at[h].inei[1];
+        r.forh.isp[h] = r.neighbors.at[x].nnei;
+        r.forh.ihp[h] = r.atoms.iz[x];
+        r.forh.ihnei[h] = r.neighbors.at[x].iztyp[1] == 1 ? r.neighbors.at[x].ncnt[1] : 0;
+        float before = dist(r, x, h);
+        extendh(r, x, h);
+        auto out = g.f.lines("kova.out");
+        std::string lx = trim(r.atoms.label[x]);
+        ASSERT_FALSE(out.empty()) << c.bonds;
+        if (c.group) {
+            EXPECT_EQ(out.back(), xh_line(lx, "H1", c.group) + " =" + ff(before, 7, 3) + " /" + ff(c.d, 7, 3) +
+                                      " Angstroms") << c.bonds;
+            EXPECT_NEAR(dist(r, x, h), c.d, 2e-6f) << c.bonds;
+        } else {
+            EXPECT_EQ(out.back(), xh_line(lx, "H1", "NOT IDENTIFIED")) << c.bonds;
+            EXPECT_EQ(dist(r, x, h), before) << c.bonds;
+        }
+    }
 }
 
 // Crystal input: the moved H gets its fractional coordinates from the inverse cell matrix.

@@ -226,7 +226,9 @@ void expect_same_completion(Bench& fast, Bench& plain) {
     }
     EXPECT_EQ(fast.listing(), plain.listing());
     EXPECT_EQ(fast.dir.exists("complete.ang"), plain.dir.exists("complete.ang"));
-    if (fast.dir.exists("complete.ang")) EXPECT_EQ(fast.dir.read("complete.ang"), plain.dir.read("complete.ang"));
+    if (fast.dir.exists("complete.ang")) {
+        EXPECT_EQ(fast.dir.read("complete.ang"), plain.dir.read("complete.ang"));
+    }
 }
 
 TEST(Completion, SameAsScanOnRandomCrystals) {
