@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "input/cell.hpp"
 #include "input/text.hpp"
 #include "main/messages.hpp"
 #include "shared/errors.hpp"
@@ -68,6 +69,10 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
     }
     finish_atom(r, i);
     for (int k = 0; k < 3; ++k) r.atoms.xc[i][k] = x[k] * bohr;
+    if (!finite_point(r.atoms.xc[i]))
+        fault(f.name(), f.recno(),
+              "the coordinates of atom " + std::to_string(i) + " are not finite numbers in " +
+                  "single precision, found " + shown(std::string_view(rec).substr(24, 27)));
 }
 
 }  // namespace
@@ -77,6 +82,8 @@ void readaim2tab(Records& r, const std::string& fname) {
         err(r, "ReadAim2Tab", "Error opening AIM2TAB output file...");
     InFile& f = r.io.in(inunit);
     std::string rec;
+    int count_rec = 0;  // record of the count line in force
+    int rows = 0;       // rows of the last atom table read
     while (f.read(rec)) {
         rec = pad(rec, linelen);
         std::string_view key = std::string_view(rec).substr(1, 22);  // columns 2-23
@@ -93,14 +100,23 @@ void readaim2tab(Records& r, const std::string& fname) {
             if (n > maxat) err(r, "ReadAim2Tab", "Too many atoms");
             r.atoms.nat = n;
             r.ensure_atoms(n);
+            count_rec = f.recno();
         } else if (key == "NO. ATOM       AT.MASS") {
             // The record under the head is passed over even when no row follows.
             if (!f.read(rec))
                 fault(f.name(), f.recno() + 1,
                       "expected the line under the atom table head, found the end of the file");
             for (int i = 1; i <= r.atoms.nat; ++i) read_aim2tab_row(r, f, i);
+            rows = r.atoms.nat;
         }
     }
+    // Atoms that a count promises but no table gave would stand as unnamed atoms at the
+    // origin, all on one point.
+    if (r.atoms.nat > rows)
+        fault(f.name(), count_rec,
+              "expected an atom table for the " + std::to_string(r.atoms.nat) +
+                  " atoms counted, found " +
+                  (rows == 0 ? std::string("none") : "one of " + std::to_string(rows)));
     r.io.close(inunit);
 
     const AtTypes& t = r.at_types;
@@ -138,6 +154,10 @@ void readplaton(Records& r, const std::string& fname) {
                   std::string(st == ReadStatus::end ? "expected three coordinates"
                                                     : "expected numbers for the coordinates") +
                       " on the ATOM line, found " + shown(rec));
+        if (!finite_point(xc))
+            fault(f.name(), f.recno(),
+                  "the coordinates of atom " + std::to_string(n) +
+                      " are not finite numbers in single precision, found " + shown(rec));
         finish_atom(r, n);
     }
     r.atoms.nat = n;

@@ -26,10 +26,28 @@ void list_matrix(Records& r, const Mat3f& m) {
         r.io.write(r.files.iout, ff(m[i][0], 15, 8) + ff(m[i][1], 15, 8) + ff(m[i][2], 15, 8));
 }
 
+// A cell that is not a number, or so large that single precision overflows, would carry
+// NaN or infinity into every coordinate and distance of the run.
+[[noreturn]] void no_finite_matrix(Records& r) {
+    const auto& cell = r.ucell.cell;
+    std::string list;
+    for (int k = 0; k < 6; ++k) list += (k ? ", " : "") + angle(cell[static_cast<std::size_t>(k)]);
+    err(r, "TranMat", "Cell " + list + " gives no finite transformation matrix");
+}
+
+bool finite(const Mat3f& m) {
+    for (const auto& row : m)
+        for (float v : row)
+            if (!std::isfinite(v)) return false;
+    return true;
+}
+
 }  // namespace
 
 void tranmat(Records& r) {
     const auto& cell = r.ucell.cell;
+    for (float v : cell)
+        if (!std::isfinite(v)) no_finite_matrix(r);
     float a = cell[0], b = cell[1], c = cell[2];
     float cosa = std::cos(cell[3] * deg2rad);
     float cosb = std::cos(cell[4] * deg2rad);
@@ -41,8 +59,9 @@ void tranmat(Records& r) {
     float c13 = c * cosb;
     float sq = c * c - c13 * c13 - t23 * t23;
     // Angles that no real cell has (or a gamma of 0) leave nothing under the square root;
-    // the matrices would carry NaN into every coordinate.
-    if (!(sq >= 0.0f) || !std::isfinite(sq))
+    // the matrices would carry NaN into every coordinate. A c whose square overflows is
+    // no matter of the angles: the finiteness test below takes it.
+    if (std::isfinite(c * c) && (!(sq >= 0.0f) || !std::isfinite(sq)))
         err(r, "TranMat",
             "Cell angles " + angle(cell[3]) + ", " + angle(cell[4]) + ", " + angle(cell[5]) +
                 " admit no real third axis");
@@ -50,6 +69,7 @@ void tranmat(Records& r) {
     t[1] = {0.0f, b * sing, t23};
     t[2] = {0.0f, 0.0f, std::sqrt(sq)};
     inverse(r, t, r.transf.tinv);
+    if (!finite(t) || !finite(r.transf.tinv)) no_finite_matrix(r);
 
     r.io.write(r.files.iout, "");
     r.io.write(r.files.iout, " Transformation matrix CRYSTAL --> GLOBAL CARTESIAN :");
@@ -124,6 +144,10 @@ void checkocc(Records& r) {
         }
         r.atoms1.occflag[i] = flag;
     }
+}
+
+bool finite_point(const Vec3f& p) {
+    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
 }
 
 float sind(float deg) { return std::sin(deg * deg2rad); }

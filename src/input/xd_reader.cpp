@@ -187,14 +187,18 @@ void readxd(Records& r, const std::string& fname) {
     r.io.write(terminal, "");
     r.io.write(terminal, head);
 
-    for (int k = 0; k < ndum + 2; ++k) raw_record(r, "the dummy-atom records");
+    // counted wide: a dummy count near the top of int must not overflow
+    for (long long k = 0; k < static_cast<long long>(ndum) + 2; ++k)
+        raw_record(r, "the dummy-atom records");
 
     for (int i = 1; i <= nat; ++i) {
         int iv[11] = {};
         float xyz[4] = {};
         std::string label;
+        int atomrec = 0;
         for (;;) {
             readxdline(r, parunit, line);
+            atomrec = r.io.in(parunit).recno();
             readline(r, line);
             label = r.line_extract.word[1];
             ListReader lr(line);
@@ -223,6 +227,10 @@ void readxd(Records& r, const std::string& fname) {
         const Vec3f& f = r.atoms.xf[i];
         Vec3f& x = r.atoms.xc[i];
         rabs(r, 0, f[0], f[1], f[2], x[0], x[1], x[2]);
+        if (!finite_point(f) || !finite_point(x))
+            fault(r.io.in(parunit).name(), atomrec,
+                  "the coordinates of atom " + std::to_string(i) + " (" + trim(r.atoms.label[i]) +
+                      ") are not finite numbers in single precision");
     }
     for (int k = 0; k < nkap; ++k) skip_noncomment(r);
 
