@@ -22,7 +22,8 @@ for t in "${targets[@]}"; do
     mkdir -p "$corpus" "$findings"
     fuzz/corpus.sh "$t" "$corpus"
     echo "fuzz_$t: ${secs} s from $(ls "$corpus" | wc -l) seeds"
-    if ! "$root/build/fuzz/fuzz/fuzz_$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 \
+    # a fixed seed keeps a smoke run repeatable on the same machine
+    if ! "$root/build/fuzz/fuzz/fuzz_$t" -seed=1 -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 \
         -dict="$root/fuzz/dict/$t.dict" -artifact_prefix="$findings/" -print_final_stats=1 \
         "$corpus" >"$work/$t/log" 2>&1; then
         failed+=("$t")

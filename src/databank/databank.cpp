@@ -20,8 +20,8 @@ namespace {
 
 // A number of a databank record that is missing or does not read: a run-time error.
 [[noreturn]] void bad_record(const DbFile& db, const DbRecord& rec, const std::string& what) {
-    fault(db.name, static_cast<int>(&rec - db.recs.data()) + 1,
-          "expected " + what + ", found \"" + trim(rec.raw) + "\"");
+    fault(db.name, rec.recno,
+          "expected " + what + ", found \"" + trim(db.raw(static_cast<std::size_t>(rec.recno) - 1)) + "\"");
 }
 
 template <typename... T>
@@ -56,59 +56,41 @@ std::string tf(bool b) {
     return b ? "T" : "F";
 }
 
-}  // namespace
-
-float pval(int iz) {
-    if (iz <= 2) return static_cast<float>(iz);
-    if (iz <= 10) return static_cast<float>(iz - 2);
-    if (iz <= 18) return static_cast<float>(iz - 10);
-    if (iz <= 36) return static_cast<float>(iz - 18);
-    if (iz <= 54) return static_cast<float>(iz - 36);
-    if (iz <= 86) return static_cast<float>(iz - 54);
-    return static_cast<float>(iz - 86);
+void add_int(std::string& key, int v) {
+    key.append(reinterpret_cast<const char*>(&v), sizeof v);
 }
 
-void readdb(Records& r, int iat) {
-    r.iprint.iprint = 0;
-    findnei(r, iat, 0.0f);
-    matchdb(r, iat);
+// Everything the walk over the file compares for atom iat: two atoms with the same key meet
+// the same entries with the same outcome, so the walk is made once per key.
+std::string search_key(const Records& r, int iat, const std::string& asym) {
+    const Neig& ng = r.neig;
+    std::string key;
+    key.reserve(96);
+    for (int v : {r.atoms.iz[iat], r.forring.iring, r.forring.imemb, ng.nnei, ng.ntyp,
+                  r.lpg.lpg ? 1 : 0, r.forh.ihp[iat], r.forh.isp[iat], r.forh.ihnei[iat],
+                  r.except.iexc[iat] != 0 ? 1 : 0})
+        add_int(key, v);
+    for (int t = 1; t <= ng.ntyp; ++t) {
+        add_int(key, ng.iztyp[t]);
+        add_int(key, ng.ncnt[t]);
+    }
+    key += asym;
+    key += pad(r.except.exname[iat], 40);
+    return key;
 }
 
-void matchdb(Records& r, int iat) {
+// The walk over the file from its start: the first entry of the atom's element whose lines
+// all fit gives mpoles1.
+void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntryLine*& last,
+          std::string& group) {
     const int iout = r.files.iout;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
     const bool verbose = r.verbosity.iverb >= 2;
-
     const int z = r.atoms.iz[iat];
     const Neig& ng = r.neig;
     const int iring = r.forring.iring, imemb = r.forring.imemb;
     const bool lpg = r.lpg.lpg;
-    std::string asym = pad(r.atoms.sitesym[iat], 5);
-    upcase(asym);
-    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
-    std::string group(40, ' ');
-
     Mpoles1& m = r.mpoles1;
-    m.ifind = 0;
-    m.pv = pval(z);
-    m.spv = 0.01f;
-    m.kappa = {0.0f, 1.0f, 1.0f};
-    m.plm = Plm{};
-
-    out("");
-    out(" Searching DataBank for a match : ");
-    out(FreeLine() << " ityp  = " << z);
-    out(FreeLine() << " iring = " << iring);
-    out(FreeLine() << " inei  = " << ng.nnei);
-    out(FreeLine() << " ity   = " << ng.ntyp);
-    out(FreeLine() << " imemb = " << imemb);
-    out("  asymi = [" + asym + "]");
-    out(FreeLine() << " lPG   = " << lpg);
-    for (int t = 1; t <= ng.ntyp; ++t)
-        out(FreeLine() << " type = " << t << " atom = " << ng.iztyp[t] << " neib = " << ng.ncnt[t]);
-    out(" ");
-
-    DbFile& db = databank(r);
     rewind(db);
     // Kept from one record to the next, as a free-format read leaves a null value's target.
     std::array<int, 4> jn{};  // NEIG: count, types, ring code, ring size
@@ -117,11 +99,10 @@ void matchdb(Records& r, int iat) {
         int e = next_entry(r, db, z);
         if (e < 0) break;
         const DbEntryLine& el = db.entries[static_cast<std::size_t>(e)];
-        const std::string& entry = db.recs[static_cast<std::size_t>(el.rec)].raw;
-        if (verbose) out(" Reading atom = " + entry);
+        if (verbose) out(" Reading atom = " + db.padded(static_cast<std::size_t>(el.rec)));
         if (el.nwords < 4) {
             int c1 = 0, c2 = 0;
-            readchar(r, entry, 4, c1, c2);  // stops the run
+            readchar(r, db.padded(static_cast<std::size_t>(el.rec)), 4, c1, c2);  // stops the run
         }
         last = &el;
 
@@ -188,6 +169,78 @@ void matchdb(Records& r, int iat) {
         }
         break;
     }
+}
+
+}  // namespace
+
+float pval(int iz) {
+    if (iz <= 2) return static_cast<float>(iz);
+    if (iz <= 10) return static_cast<float>(iz - 2);
+    if (iz <= 18) return static_cast<float>(iz - 10);
+    if (iz <= 36) return static_cast<float>(iz - 18);
+    if (iz <= 54) return static_cast<float>(iz - 36);
+    if (iz <= 86) return static_cast<float>(iz - 54);
+    return static_cast<float>(iz - 86);
+}
+
+void readdb(Records& r, int iat) {
+    r.iprint.iprint = 0;
+    findnei(r, iat, 0.0f);
+    matchdb(r, iat);
+}
+
+void matchdb(Records& r, int iat) {
+    const int iout = r.files.iout;
+    auto out = [&](const std::string& s) { r.io.write(iout, s); };
+    const bool verbose = r.verbosity.iverb >= 2;
+
+    const int z = r.atoms.iz[iat];
+    const Neig& ng = r.neig;
+    const int iring = r.forring.iring, imemb = r.forring.imemb;
+    const bool lpg = r.lpg.lpg;
+    std::string asym = pad(r.atoms.sitesym[iat], 5);
+    upcase(asym);
+
+    Mpoles1& m = r.mpoles1;
+    m.ifind = 0;
+    m.pv = pval(z);
+    m.spv = 0.01f;
+    m.kappa = {0.0f, 1.0f, 1.0f};
+    m.plm = Plm{};
+
+    // An atom whose search asks what an earlier one asked gets its answer and the lines of
+    // its listing that hold no label (the walk's own listing, VERBOSE 2, is written only when
+    // the walk is made).
+    DbFile* known = !verbose && r.io.is_open_in(r.files.idbank) ? &databank(r) : nullptr;
+    std::string key = known ? search_key(r, iat, asym) : std::string();
+    const DbMatch* hit = nullptr;
+    if (known)
+        if (auto it = known->matches.find(key); it != known->matches.end()) hit = &it->second;
+
+    std::vector<std::string> head;
+    if (hit) {
+        for (const std::string& l : hit->head) out(l);
+    } else {
+        head = {"", " Searching DataBank for a match : ", FreeLine() << " ityp  = " << z,
+                FreeLine() << " iring = " << iring, FreeLine() << " inei  = " << ng.nnei,
+                FreeLine() << " ity   = " << ng.ntyp, FreeLine() << " imemb = " << imemb,
+                "  asymi = [" + asym + "]", FreeLine() << " lPG   = " << lpg};
+        for (int t = 1; t <= ng.ntyp; ++t)
+            head.push_back(FreeLine() << " type = " << t << " atom = " << ng.iztyp[t] << " neib = " << ng.ncnt[t]);
+        head.push_back(" ");
+        for (const std::string& l : head) out(l);
+    }
+
+    DbFile& db = databank(r);
+    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
+    std::string group(40, ' ');
+    if (hit) {
+        m = hit->m;
+        group = hit->group;
+    } else {
+        walk(r, iat, db, asym, last, group);
+    }
+    const std::string comment = hit ? hit->comment : m.ifind != 0 ? trim(db.description(*last)) : std::string();
 
     const std::string label = trim(r.atoms.label[iat]);
     r.ldb.nsearch += 1;
@@ -198,30 +251,37 @@ void matchdb(Records& r, int iat) {
     } else {
         out(" ReadDB :: atom " + label + " was found in the DataBank");
         out("");
-        out(" DB comment for " + label + " = [" + trim(last->description) + "]");
+        out(" DB comment for " + label + " = [" + comment + "]");
         if (r.except.iexc[iat] != 0) {
             out("");
             out(" Functional group = [" + trim(group) + "]");
         }
         r.ldb.nfound += 1;
     }
+    out("");
+    out(" Pseudoatom parameters assigned to " + label + " : ");
+    out("");
 
+    if (hit) {
+        for (const std::string& l : hit->params) out(l);
+        return;
+    }
     auto plms = [&](int l) {
         std::string s;
         for (int k = -l; k <= l; ++k)
             s += ff(m.plm[l][k + 4], 7, 3);
         return s;
     };
-    out("");
-    out(" Pseudoatom parameters assigned to " + label + " : ");
-    out("");
-    out("   Pval, Kappa, Kappa', sigmaPv = " + ff(m.pv, 12, 4) + ff(m.kappa[1], 12, 4) +
-        ff(m.kappa[2], 12, 4) + ff(m.spv, 12, 4));
-    out("   " + std::string(" 2nd Monopole:") + plms(0));
-    out("   " + std::string("      Dipoles:") + plms(1));
-    out("   " + std::string("  Quadrupoles:") + plms(2));
-    out("   " + std::string("    Octupoles:") + plms(3));
-    out("   " + std::string("Hexadecapoles:") + plms(4));
+    std::vector<std::string> params = {
+        "   Pval, Kappa, Kappa', sigmaPv = " + ff(m.pv, 12, 4) + ff(m.kappa[1], 12, 4) +
+            ff(m.kappa[2], 12, 4) + ff(m.spv, 12, 4),
+        "   " + std::string(" 2nd Monopole:") + plms(0),
+        "   " + std::string("      Dipoles:") + plms(1),
+        "   " + std::string("  Quadrupoles:") + plms(2),
+        "   " + std::string("    Octupoles:") + plms(3),
+        "   " + std::string("Hexadecapoles:") + plms(4)};
+    for (const std::string& l : params) out(l);
+    if (known) db.matches.emplace(std::move(key), DbMatch{m, group, comment, std::move(head), std::move(params)});
 }
 
 int exceptdb(Records& r, int iat, std::string& group) {
@@ -254,7 +314,7 @@ int exceptdb(Records& r, int iat, std::string& group) {
         return 1;
     }
     // The name is taken from the record as written, only upper-cased: its blanks count.
-    std::string raw = rec.raw;
+    std::string raw = db.padded(static_cast<std::size_t>(rec.recno) - 1);
     upcase(raw);
     group = std::string(40, ' ');
     std::size_t g = raw.find("GROUP");

@@ -1,5 +1,6 @@
-// The databank file: opened with its prompt for another name, split once into records, and
-// read by the searches through a position of their own.
+// The databank file: opened with its prompt for another name, held as its text with the entry
+// lines and keywords indexed, each record split on its first read, and read by the searches
+// through a position of their own.
 #include "databank/dbfile.hpp"
 
 #include <algorithm>
@@ -41,12 +42,7 @@ DbEntryLine entry_line(const std::string& raw, int rec) {
         e.zread = ListReader(std::string_view(raw).substr(a, b + 1 - a)).get(z) == ReadStatus::ok;
         e.z = z;
     }
-    e.description = std::string(80, ' ');
-    if (e.nwords >= 4) {
-        std::size_t a = cols[3].first;
-        std::size_t last = static_cast<std::size_t>(lenstr(raw));
-        e.description = pad(std::string_view(raw).substr(a, last - a), 80);
-    }
+    if (e.nwords >= 4) e.desc = cols[3].first;
     return e;
 }
 
@@ -58,6 +54,28 @@ std::size_t first_from(const DbFile& db, const std::vector<int>& list, std::size
     return static_cast<std::size_t>(it - list.begin());
 }
 
+// Text word 1 of a record as the record reader's split gives it (the first word of the
+// upper-cased, blank-padded record that is no number, without a leading "*", in 8
+// characters), found without splitting the rest.
+std::string first_text_word(std::string_view raw) {
+    raw = raw.substr(0, std::min(raw.size(), dbreclen));
+    // Beyond the record the buffer holds blanks; a run reaching column 200 is no word.
+    auto blank = [&raw](std::size_t k) { return k >= raw.size() || raw[k] == ' '; };
+    std::size_t first = 0;  // start of the current run of non-blanks
+    for (std::size_t j = 0; j < raw.size() && j + 1 < dbreclen; ++j) {
+        if (raw[j] == ' ') {
+            first = j + 1;
+            continue;
+        }
+        if (!blank(j + 1)) continue;
+        std::string w(raw.substr(first, j + 1 - first));
+        upcase(w);
+        if (is_number_word(w)) continue;
+        return pad(std::string_view(w).substr(w[0] == '*' ? 1 : 0), 8);
+    }
+    return kBlankWord;
+}
+
 }  // namespace
 
 const std::string& DbRecord::word(int k) const {
@@ -65,34 +83,60 @@ const std::string& DbRecord::word(int k) const {
     return words[static_cast<std::size_t>(k)];
 }
 
-DbFile parse_dbfile(Records& r, const InFile& f) {
+std::string_view DbFile::raw(std::size_t n) const {
+    const std::string& rec = (*recs)[n];
+    return std::string_view(rec).substr(0, std::min(rec.size(), dbreclen));
+}
+
+std::string DbFile::padded(std::size_t n) const { return pad(raw(n), dbreclen); }
+
+std::string DbFile::description(const DbEntryLine& e) const {
+    if (e.nwords < 4) return std::string(80, ' ');
+    const std::string_view r = raw(static_cast<std::size_t>(e.rec));
+    const std::size_t last = static_cast<std::size_t>(lenstr(r));
+    return pad(r.substr(e.desc, last - e.desc), 80);
+}
+
+const DbRecord& record(Records& r, DbFile& db, std::size_t n) {
+    if (db.split[n] >= 0) return db.splits[static_cast<std::size_t>(db.split[n])];
+    db.split[n] = static_cast<int>(db.splits.size());
+    DbRecord& rec = db.splits.emplace_back();
+    rec.recno = static_cast<int>(n) + 1;
+    // The split of the record with one blank after it is that of the blank-padded buffer
+    // (a record that fills the buffer is split as it stands).
+    const std::string_view raw = db.raw(n);
+    std::string line(raw);
+    if (line.size() < dbreclen) line += ' ';
+    upcase(line);
+    readline(r, line);
+    const LineExtract& le = r.line_extract;
+    rec.words.assign(le.word.begin(), le.word.begin() + le.nword + 1);
+    rec.plain = std::none_of(line.begin(), line.end(), [](char c) { return c == ',' || c == '/' || c == '*'; });
+    if (rec.plain) {
+        ListReader in(line);
+        while (rec.nint < 4 && in.get(rec.ival[static_cast<std::size_t>(rec.nint)]) == ReadStatus::ok)
+            ++rec.nint;
+    }
+    rec.nums = pad(line, dbreclen);
+    return rec;
+}
+
+DbFile parse_dbfile(Records&, const InFile& f) {
     DbFile db;
     db.name = f.name();
     db.source = &f;
     db.source_data = f.records().data();
     const auto& src = f.records();
-    db.recs.resize(src.size());
+    db.recs = &src;
+    db.comment.assign(src.size(), false);
+    db.split.assign(src.size(), -1);
+    for (auto& next : db.next_key) next.assign(src.size() + 1, -1);
     for (std::size_t n = 0; n < src.size(); ++n) {
-        DbRecord& rec = db.recs[n];
-        rec.raw = pad(src[n], dbreclen);
-        rec.comment = rec.raw[0] == '!';
-        if (!rec.comment) {
-            rec.nums = rec.raw;
-            upcase(rec.nums);
-            readline(r, rec.nums);
-            const LineExtract& le = r.line_extract;
-            rec.words.assign(le.word.begin(), le.word.begin() + le.nword + 1);
-            rec.plain = rec.nums.find_first_of(",/*") == std::string::npos;
-            if (rec.plain) {
-                ListReader in(rec.nums);
-                while (rec.nint < 4 &&
-                       in.get(rec.ival[static_cast<std::size_t>(rec.nint)]) == ReadStatus::ok)
-                    ++rec.nint;
-            }
-        }
-        if (rec.raw.compare(0, 4, "ATOM") == 0) {
+        const std::string_view raw = db.raw(n);
+        db.comment[n] = !raw.empty() && raw[0] == '!';
+        if (raw.substr(0, 4) == "ATOM") {
             int e = static_cast<int>(db.entries.size());
-            db.entries.push_back(entry_line(rec.raw, static_cast<int>(n)));
+            db.entries.push_back(entry_line(db.padded(n), static_cast<int>(n)));
             const DbEntryLine& el = db.entries.back();
             if (el.nwords < 2 || !el.zread)
                 db.stops.push_back(e);
@@ -100,13 +144,11 @@ DbFile parse_dbfile(Records& r, const InFile& f) {
                 db.of_z[el.z].push_back(e);
         }
     }
-    for (std::size_t k = 0; k < kKeys.size(); ++k) {
-        std::vector<int>& next = db.next_key[k];
-        next.assign(db.recs.size() + 1, -1);
-        for (std::size_t p = db.recs.size(); p-- > 0;) {
-            const DbRecord& rec = db.recs[p];
-            next[p] = !rec.comment && same_text(rec.word(1), kKeys[k]) ? static_cast<int>(p)
-                                                                       : next[p + 1];
+    for (std::size_t p = src.size(); p-- > 0;) {
+        const std::string w = db.comment[p] ? kBlankWord : first_text_word(db.raw(p));
+        for (std::size_t k = 0; k < kKeys.size(); ++k) {
+            std::vector<int>& next = db.next_key[k];
+            next[p] = !db.comment[p] && same_text(w, kKeys[k]) ? static_cast<int>(p) : next[p + 1];
         }
     }
     return db;
@@ -115,7 +157,7 @@ DbFile parse_dbfile(Records& r, const InFile& f) {
 DbFile& databank(Records& r) {
     const InFile& f = r.io.in(r.files.idbank);
     if (!r.dbank || r.dbank->source != &f || r.dbank->source_data != f.records().data() ||
-        r.dbank->recs.size() != f.records().size() || r.dbank->name != f.name())
+        r.dbank->size() != f.records().size() || r.dbank->name != f.name())
         r.dbank = std::make_shared<DbFile>(parse_dbfile(r, f));
     return *r.dbank;
 }
@@ -148,7 +190,7 @@ int next_entry(Records& r, DbFile& db, int z) {
     if (db.sk < db.stops.size() && (!have || rec_of(db.stops[db.sk]) < rec_of(list[db.zk]))) {
         const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.sk])];
         db.pos = static_cast<std::size_t>(bad.rec) + 1;
-        const std::string& raw = db.recs[static_cast<std::size_t>(bad.rec)].raw;
+        const std::string raw = db.padded(static_cast<std::size_t>(bad.rec));
         if (bad.nwords < 2) {
             int first = 0, last = 0;
             readchar(r, raw, 2, first, last);  // stops the run
@@ -160,7 +202,7 @@ int next_entry(Records& r, DbFile& db, int z) {
                   raw.substr(a, b + 1 - a) + "\"");
     }
     if (!have) {
-        db.pos = db.recs.size();
+        db.pos = db.size();
         return -1;
     }
     int e = list[db.zk];
@@ -169,22 +211,22 @@ int next_entry(Records& r, DbFile& db, int z) {
 }
 
 const DbRecord& read_record(Records& r, DbFile& db) {
-    while (db.pos < db.recs.size() && db.recs[db.pos].comment)
+    while (db.pos < db.size() && db.comment[db.pos])
         ++db.pos;
-    if (db.pos >= db.recs.size())
+    if (db.pos >= db.size())
         err(r, "ReadFile", " Error reading unit = " + fi(r.files.idbank, 12));
-    return db.recs[db.pos++];
+    return record(r, db, db.pos++);
 }
 
 const DbRecord& find_record(Records& r, DbFile& db, DbKey key) {
     const std::vector<int>& next = db.next_key[static_cast<std::size_t>(key)];
     int q = db.pos < next.size() ? next[db.pos] : -1;
     if (q < 0) {
-        db.pos = db.recs.size();
+        db.pos = db.size();
         return read_record(r, db);  // end of file: stops the run
     }
     db.pos = static_cast<std::size_t>(q) + 1;
-    return db.recs[static_cast<std::size_t>(q)];
+    return record(r, db, static_cast<std::size_t>(q));
 }
 
 bool read_ints(const DbRecord& rec, int n, int* v) {

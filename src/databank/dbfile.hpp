@@ -1,10 +1,14 @@
-// The pseudoatom databank file held in memory. Every record is split once, the way the
-// databank's record reader splits it, and the entry lines are indexed by element; a read
-// position moves over the records exactly as a rewind-and-read scan moves over the file.
+// The pseudoatom databank file as the records of its open channel. A record is split, the way
+// the databank's record reader splits it, the first time a search reads it; the entry lines are
+// indexed by element and the keywords by place when the file is taken in; a read position
+// moves over the records exactly as a rewind-and-read scan moves over the file.
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -14,9 +18,9 @@ namespace kova {
 
 constexpr std::size_t dbreclen = 200;  // the reading buffer: longer records are cut
 
+// A record as the record reader gives it (never a comment).
 struct DbRecord {
-    std::string raw;                 // case kept, cut or blank-padded to 200 characters
-    bool comment = false;            // column 1 holds "!": the record reader passes it over
+    int recno = 0;                   // its number in the file, from 1
     std::vector<std::string> words;  // text words 1..n of the upper-cased record (slot 0 unused)
     std::string nums;                // the upper-cased record with its text words blanked
     // The leading integers of `nums` read in advance, for a record without commas, slashes
@@ -31,16 +35,28 @@ struct DbRecord {
 
 // A record with "ATOM" in columns 1-4, as the scan for entries reads it.
 struct DbEntryLine {
-    int rec = 0;              // index into DbFile::recs
+    int rec = 0;              // index of the record (from 0)
     int nwords = 0;           // words of the raw record
     bool zread = false;       // word 2 reads as an integer
     int z = 0;                // that integer: the atomic number of the entry
-    std::string description;  // word 4 to the last non-blank character, 80 characters
+    std::size_t desc = 0;     // first column (0-based) of word 4, when there is one
+};
+
+// What one search of the databank found, for the atoms whose search asks the same questions.
+struct DbMatch {
+    Mpoles1 m;                        // parameters found (or the free-atom defaults)
+    std::string group;                // the functional group read from its EXCEPT line
+    std::string comment;              // the description of the entry found
+    std::vector<std::string> head;    // the listing lines before the search's result
+    std::vector<std::string> params;  // and those of the parameters assigned
 };
 
 struct DbFile {
     std::string name;
-    std::vector<DbRecord> recs;                      // record n of the file is recs[n - 1]
+    const std::vector<std::string>* recs = nullptr;  // the records of the channel's file
+    std::vector<bool> comment;         // column 1 holds "!": the record reader passes it over
+    std::vector<int> split;            // place of record n in `splits`, -1 before its first read
+    std::deque<DbRecord> splits;       // the records split so far (a deque keeps them in place)
     std::vector<DbEntryLine> entries;                // in file order
     std::unordered_map<int, std::vector<int>> of_z;  // entries of element z, in file order
     std::vector<int> stops;                          // entry lines that stop any scan reaching them
@@ -55,9 +71,22 @@ struct DbFile {
     std::size_t zk = 0, sk = 0;
     const InFile* source = nullptr;  // the channel's file this was parsed from
     const std::string* source_data = nullptr;
+    // Searches already made, by everything a search compares (see databank.cpp).
+    std::unordered_map<std::string, DbMatch> matches;
+
+    std::size_t size() const { return comment.size(); }
+    // Record n (from 0) as read, cut to 200 characters and without the padding.
+    std::string_view raw(std::size_t n) const;
+    // The same blank-padded to 200 characters.
+    std::string padded(std::size_t n) const;
+    // The description of an entry: its word 4 to the last non-blank character, 80 characters.
+    std::string description(const DbEntryLine& e) const;
 };
 
-// Splits the records of a databank file once.
+// Record n (from 0), split on its first read.
+const DbRecord& record(Records& r, DbFile& db, std::size_t n);
+
+// Takes in the records of a databank file and indexes its entry lines and keywords.
 DbFile parse_dbfile(Records& r, const InFile& f);
 // The databank open on `files.idbank`, parsed on first use.
 DbFile& databank(Records& r);

@@ -63,19 +63,13 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
         err(r, "DefLoc", "can not happen <1>");
     }
     r.iprint.iprint = 0;
-    findnei(r, p, 10.0f);
-    bool found = false;
-    for (int m = 1; m <= r.neig.nnei && !found; ++m) {
-        const int c = r.neig.inei[m];
-        if (r.atoms.iz[c] == 1 || r.cryst.isq[c] != 0) continue;
-        const float ang = angle_at(r, r.atoms.xc[i], p, c);
-        if (ang <= 170.0f) {
-            prtang(r, r.files.iout, i, p, c, ang);
-            target_atom(r, f, 2, c);
-            found = true;
-        }
-    }
-    if (!found) {
+    const int c = first_neighbour(r, p, 10.0f, [&](int c) {
+        return r.atoms.iz[c] != 1 && r.cryst.isq[c] == 0 && angle_at(r, r.atoms.xc[i], p, c) <= 170.0f;
+    });
+    if (c != 0) {
+        prtang(r, r.files.iout, i, p, c, angle_at(r, r.atoms.xc[i], p, c));
+        target_atom(r, f, 2, c);
+    } else {
         not_found(r, p, 10.0f);
         target_dummy(r, f, 2, r.ifra.ifra, kOrigin);
     }

@@ -126,11 +126,23 @@ bool Io::try_open_old(int ch, const std::string& name) {
     if (name.empty() || !std::filesystem::is_regular_file(p, ec)) return false;
     std::ifstream f(p, std::ios::binary);
     if (!f) return false;
-    std::ostringstream ss;
-    ss << f.rdbuf();
+    // Read at once into a buffer of the file's size, then whatever follows (a file that grew).
+    std::string text;
+    const auto size = std::filesystem::file_size(p, ec);
+    if (!ec && size > 0) {
+        text.resize(static_cast<std::size_t>(size));
+        f.read(text.data(), static_cast<std::streamsize>(size));
+        text.resize(static_cast<std::size_t>(f.gcount()));
+    }
+    if (f.bad()) return false;
+    if (f) {
+        std::ostringstream rest;
+        rest << f.rdbuf();
+        text += rest.str();
+    }
     if (f.bad()) return false;
     close(ch);
-    ins_[ch] = std::make_unique<InFile>(name, split_records(ss.str()));
+    ins_[ch] = std::make_unique<InFile>(name, split_records(text));
     return true;
 }
 

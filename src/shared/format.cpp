@@ -1,6 +1,9 @@
 #include "shared/format.hpp"
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,26 +26,94 @@ std::string nonfinite(double v, int w, bool plus) {
     return stars(w);
 }
 
+// The digits "[-]iii.fff" of v with d decimals, as printf's %.*f writes them (the exact binary
+// value, an exact tie to the even digit), worked in 128-bit integers: v = m 2^e exactly, so
+// v 10^d = m 5^d 2^(e+d). Returns the length, or 0 when the value is beyond that reach. With
+// d = 0 the point ends the digits.
+int fixed_digits(double v, int d, char* out) {
+    static constexpr std::uint64_t kPow5[19] = {
+        1ull, 5ull, 25ull, 125ull, 625ull, 3125ull, 15625ull, 78125ull, 390625ull, 1953125ull,
+        9765625ull, 48828125ull, 244140625ull, 1220703125ull, 6103515625ull, 30517578125ull,
+        152587890625ull, 762939453125ull, 3814697265625ull};
+    if (d > 18) return 0;
+    using u128 = unsigned __int128;
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    const bool neg = (bits >> 63) != 0;
+    const int be = static_cast<int>((bits >> 52) & 0x7FF);
+    const std::uint64_t frac = bits & ((std::uint64_t{1} << 52) - 1);
+    // |v| = m 2^e with m below 2^53 (a subnormal value has no hidden bit)
+    const std::uint64_t m = be == 0 ? frac : frac | (std::uint64_t{1} << 52);
+    const int e = be == 0 ? -1074 : be - 1075;
+    std::uint64_t q = 0;
+    if (m != 0) {
+        const u128 p = static_cast<u128>(m) * kPow5[d];  // below 2^95
+        const int s = e + d;
+        u128 n = 0;
+        if (s >= 0) {
+            if (s > 10) return 0;  // keeps p 2^s below 2^105
+            n = p << s;
+        } else if (-s < 127) {
+            const int k = -s;
+            n = p >> k;
+            const u128 rest = p & ((u128{1} << k) - 1);
+            const u128 half = u128{1} << (k - 1);
+            if (rest > half || (rest == half && (n & 1) != 0)) ++n;
+        }  // else p < 2^95 < half: n stays 0
+        if (n >> 64 != 0) return 0;
+        q = static_cast<std::uint64_t>(n);
+    }
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + static_cast<int>(q % 10));
+        q /= 10;
+    } while (q != 0 || n <= d);
+    int len = 0;
+    if (neg) out[len++] = '-';
+    for (int k = n - 1; k >= d; --k) out[len++] = digits[k];
+    out[len++] = '.';
+    for (int k = d - 1; k >= 0; --k) out[len++] = digits[k];
+    return len;
+}
+
 std::string fixed(double v, int w, int d, bool plus) {
     if (!std::isfinite(v)) return nonfinite(v, w, plus);
     if (d < 0) d = 0;
-    char buf[512];
-    int n = std::snprintf(buf, sizeof buf, "%.*f", d, v);
-    if (n < 0 || n >= static_cast<int>(sizeof buf)) return stars(w);
-    std::string s(buf, static_cast<std::size_t>(n));
-    if (d == 0) s += '.';
-    bool neg = s[0] == '-';
-    std::string body = neg ? s.substr(1) : s;
-    std::string sign = neg ? "-" : (plus ? "+" : "");
-    if (static_cast<int>(sign.size() + body.size()) > w && body.size() > 1 && body[0] == '0' &&
-        body[1] == '.')
-        body.erase(0, 1);
-    return right(sign + body, w);
+    constexpr int kLimit = 512;  // longer numbers are written as asterisks
+    char buf[kLimit + 1];
+    int n = fixed_digits(v, d, buf);
+    if (n == 0) {
+        n = std::snprintf(buf, kLimit, "%.*f", d, v);
+        if (n < 0 || n >= kLimit) return stars(w);
+        if (d == 0) buf[n++] = '.';
+    }
+    const bool neg = buf[0] == '-';
+    const char* body = buf + (neg ? 1 : 0);
+    std::size_t blen = static_cast<std::size_t>(n) - (neg ? 1 : 0);
+    const std::size_t slen = neg || plus ? 1 : 0;
+    if (static_cast<long long>(slen + blen) > w && blen > 1 && body[0] == '0' && body[1] == '.') {
+        ++body;
+        --blen;
+    }
+    if (static_cast<long long>(slen + blen) > w) return stars(w);
+    std::string out(static_cast<std::size_t>(w), ' ');
+    std::size_t at = static_cast<std::size_t>(w) - blen - slen;
+    if (slen) out[at++] = neg ? '-' : '+';
+    out.replace(at, blen, body, blen);
+    return out;
 }
 
 }  // namespace
 
-std::string fi(long long v, int w) { return right(std::to_string(v), w); }
+std::string fi(long long v, int w) {
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, v);
+    const auto n = static_cast<std::size_t>(res.ptr - buf);
+    if (static_cast<long long>(n) > w) return stars(w);
+    std::string out(static_cast<std::size_t>(w) - n, ' ');
+    out.append(buf, n);
+    return out;
+}
 
 std::string ff(float v, int w, int d) { return fixed(static_cast<double>(v), w, d, false); }
 std::string ffd(double v, int w, int d) { return fixed(v, w, d, false); }

@@ -1,6 +1,8 @@
 #include "shared/listread.hpp"
 
+#include <bit>
 #include <cctype>
+#include <cstdint>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -18,6 +20,33 @@ bool iequal(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (up(a[i]) != up(b[i])) return false;
+    return true;
+}
+
+// A normalized real "[-]digits[.digits]" of at most 15 digits, read exactly: the digits as
+// an integer N and the decimals k give N / 10^k, one correctly rounded division of two exact
+// doubles. False for any other form, which strtod and strtof read.
+bool short_decimal(const std::string& norm, bool& neg, double& v) {
+    static constexpr double kPow10[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0;
+    neg = !norm.empty() && norm[0] == '-';
+    if (neg) ++i;
+    std::uint64_t n = 0;
+    int digits = 0, decimals = 0;
+    bool point = false;
+    for (; i < norm.size(); ++i) {
+        const char c = norm[i];
+        if (c == '.') {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9' || ++digits > 15) return false;
+        n = n * 10 + static_cast<std::uint64_t>(c - '0');
+        if (point) ++decimals;
+    }
+    if (digits == 0) return false;
+    v = static_cast<double>(n) / kPow10[decimals];
     return true;
 }
 
@@ -203,9 +232,14 @@ ReadStatus ListReader::get(double& v) {
     bool null = false;
     if (!next(tok, null)) return ReadStatus::end;
     if (null) return ReadStatus::ok;
+    std::string norm;
+    if (!normalize_real(tok, norm)) return ReadStatus::error;
+    bool neg = false;
     double x = 0;
-    if (!parse_real(tok, x)) return ReadStatus::error;
-    v = x;
+    if (short_decimal(norm, neg, x))
+        v = neg ? -x : x;
+    else
+        v = std::strtod(norm.c_str(), nullptr);
     return ReadStatus::ok;
 }
 
@@ -216,7 +250,16 @@ ReadStatus ListReader::get(float& v) {
     if (null) return ReadStatus::ok;
     std::string norm;
     if (!normalize_real(tok, norm)) return ReadStatus::error;
-    v = std::strtof(norm.c_str(), nullptr);
+    bool neg = false;
+    double x = 0;
+    // The float nearest the double is the float nearest the decimal unless the double falls
+    // on a point halfway between two floats (its 29 bits below float precision 1 and zeros).
+    if (short_decimal(norm, neg, x) && (std::bit_cast<std::uint64_t>(x) & 0x1FFFFFFFu) != 0x10000000u) {
+        const float f = static_cast<float>(x);
+        v = neg ? -f : f;
+    } else {
+        v = std::strtof(norm.c_str(), nullptr);
+    }
     return ReadStatus::ok;
 }
 

@@ -30,6 +30,7 @@ struct NeighbourIndex {
     std::vector<int> iz;        // 1..n
     PointGrid grid;
     long long searches = 0;
+    std::vector<std::pair<int, float>> cand;  // a search's candidates, kept for their room
 };
 
 namespace {
@@ -168,14 +169,32 @@ bool passes(const Records& r, int iat, int j, float rmax, float& d) {
     return !(d < kTooClose);
 }
 
-// Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort.
-void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, float>>& cand, bool& ldis) {
+// Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort. The
+// plain form compares each candidate with every atom taken, as the scan does.
+void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, float>>& cand, bool& ldis,
+            bool plain = false) {
     Neig& g = r.neig;
+    // Two atoms closer than SAMEXYZ lie at nearly the same distance from the centre, so only
+    // the atoms taken whose distances are that close (with room for the rounding of d) are
+    // compared: `taken` holds their distances in ascending order.
+    std::vector<std::pair<float, int>> taken;
+    taken.reserve(cand.size());
+    auto nearer = [](const std::pair<float, int>& a, float b) { return a.first < b; };
+    auto farther = [](float a, const std::pair<float, int>& b) { return a < b.first; };
     for (const auto& [j, d] : cand) {
         bool same = false;
-        for (int k = 1; k <= g.nnei && !same; ++k)
-            same = distance(r.atoms.xc[j], r.atoms.xc[g.inei[k]]) < kSameXyz;
+        if (plain) {
+            for (int k = 1; k <= g.nnei && !same; ++k)
+                same = distance(r.atoms.xc[j], r.atoms.xc[g.inei[k]]) < kSameXyz;
+        } else {
+            const float window = 2.0f * kSameXyz + 1.0e-5f * d;
+            const bool finite = std::isfinite(window);  // else every atom taken is compared
+            auto q = finite ? std::lower_bound(taken.begin(), taken.end(), d - window, nearer) : taken.begin();
+            auto end = finite ? std::upper_bound(q, taken.end(), d + window, farther) : taken.end();
+            for (; q != end && !same; ++q) same = distance(r.atoms.xc[j], r.atoms.xc[q->second]) < kSameXyz;
+        }
         if (same) continue;
+        if (!plain) taken.insert(std::upper_bound(taken.begin(), taken.end(), d, farther), {d, j});
         if (g.nnei + 1 > maxnei) {
             g.nnei = maxnei + 1;
             overflow(r, iat, rmax);
@@ -194,6 +213,25 @@ void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, fl
         g.dnei[k] = byd[static_cast<std::size_t>(k - 1)].first;
         g.inei[k] = byd[static_cast<std::size_t>(k - 1)].second;
     }
+}
+
+// Sorts the candidates by distance, then index, and tells whether the same-site test drops
+// none of them (and no more than maxnei are taken): no two lie closer than SAMEXYZ.
+bool distinct_sites(const Records& r, std::vector<std::pair<int, float>>& cand) {
+    if (cand.size() > static_cast<std::size_t>(maxnei)) return false;
+    std::sort(cand.begin(), cand.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second || (a.second == b.second && a.first < b.first);
+    });
+    for (std::size_t a = 0; a < cand.size(); ++a) {
+        for (std::size_t b = a + 1; b < cand.size(); ++b) {
+            // as in accept: a pair closer than SAMEXYZ differs little in distance
+            const float window = 2.0f * kSameXyz + 1.0e-5f * cand[b].second;
+            if (!std::isfinite(window)) return false;
+            if (cand[b].second - cand[a].second > window) break;
+            if (distance(r.atoms.xc[cand[a].first], r.atoms.xc[cand[b].first]) < kSameXyz) return false;
+        }
+    }
+    return true;
 }
 
 bool valid_centre(const Records& r, int iat) { return iat >= 1 && iat <= r.atom_slots(); }
@@ -284,9 +322,8 @@ const NeiTable& stored(const Records& r, int iat) {
 void atom_moved(Records& r, int iat) {
     NeighbourIndex* ix = r.nbindex.get();
     if (!ix || iat < 1 || iat > ix->n || iat > r.atom_slots()) return;
-    ix->grid.remove(iat, widen(ix->pos[iat]));
+    ix->grid.move(iat, widen(ix->pos[iat]), widen(r.atoms.xc[iat]));
     ix->pos[iat] = r.atoms.xc[iat];
-    ix->grid.insert(iat, widen(ix->pos[iat]));
 }
 
 void getnei(Records& r, int iat, float rmax, bool& ldis) {
@@ -304,13 +341,29 @@ void getnei(Records& r, int iat, float rmax, bool& ldis) {
     }
     // Slack for the rounding of the single-precision distance.
     radius = radius * (1.0 + 1e-5) + 1e-6;
-    std::vector<std::pair<int, float>> cand;
+    std::vector<std::pair<int, float>>& cand = ix.cand;
+    cand.clear();
     ix.grid.visit(widen(r.atoms.xc[iat]), radius, [&](int j) {
         float d;
         if (passes(r, iat, j, rmax, d)) cand.emplace_back(j, d);
     });
-    std::sort(cand.begin(), cand.end());
-    accept(r, iat, rmax, cand, ldis);
+    if (!distinct_sites(r, cand)) {
+        std::sort(cand.begin(), cand.end());
+        accept(r, iat, rmax, cand, ldis);
+        return;
+    }
+    // No two candidates share a site and they fit: the scan takes them all, by distance and
+    // then by index.
+    Neig& g = r.neig;
+    g.nnei = static_cast<int>(cand.size());
+    g.inei.resize(cand.size() + 1);
+    g.dnei.resize(cand.size() + 1);
+    for (std::size_t k = 0; k < cand.size(); ++k) {
+        const auto [j, d] = cand[k];
+        g.inei[k + 1] = j;
+        g.dnei[k + 1] = d;
+        if (r.atoms1.occflag[j] == -1) ldis = true;
+    }
 }
 
 void getnei_scan(Records& r, int iat, float rmax, bool& ldis) {
@@ -323,7 +376,7 @@ void getnei_scan(Records& r, int iat, float rmax, bool& ldis) {
         float d;
         if (passes(r, iat, j, rmax, d)) cand.emplace_back(j, d);
     }
-    accept(r, iat, rmax, cand, ldis);
+    accept(r, iat, rmax, cand, ldis, true);
 }
 
 void findnei(Records& r, int iat, float rmax) {
@@ -341,6 +394,48 @@ void findnei(Records& r, int iat, float rmax) {
     group_by_element(r);
     if (r.iprint.iprint == 1 && r.verbosity.iverb >= 2)
         print_types(r, out, r.neig.ntyp, r.neig.iztyp, r.neig.ncnt, r.neig.itypat, "");
+}
+
+int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(int)>& take) {
+    // Within `near` of the centre, where the order of the search is that of the distances,
+    // unless two atoms share a site: then the whole search decides.
+    const float near = std::min(rmax, 4.0f);
+    if (valid_centre(r, iat) && rmax > 0.0f && r.iprint.iprint != 1) {
+        NeighbourIndex& ix = index_of(r, iat);
+        const Vec3d c = widen(r.atoms.xc[iat]);
+        // Only when the whole search cannot pass maxnei atoms.
+        if (ix.grid.bound(c, rmax * (1.0 + 1e-5) + 1e-6) <= static_cast<std::size_t>(maxnei)) {
+            std::vector<std::pair<int, float>>& cand = ix.cand;
+            cand.clear();
+            ix.grid.visit(c, near * (1.0 + 1e-5) + 1e-6, [&](int j) {
+                float d;
+                if (passes(r, iat, j, rmax, d) && d <= near) cand.emplace_back(j, d);
+            });
+            if (distinct_sites(r, cand)) {
+                // An atom closer than `sure` has no atom of the whole search within SAMEXYZ:
+                // such an atom would be closer than `near` and so among these.
+                const float sure = near < rmax ? near - 2.0f * kSameXyz - 1.0e-3f : rmax;
+                const std::vector<std::pair<int, float>> nearest = cand;  // `take` may search too
+                for (const auto& [j, d] : nearest) {
+                    if (d > sure) break;
+                    if (take(j)) {
+                        clear_scratch(r.neig);
+                        return j;
+                    }
+                }
+                if (near == rmax) {
+                    clear_scratch(r.neig);
+                    return 0;
+                }
+            }
+        }
+    }
+    findnei(r, iat, rmax);
+    const Neig& g = r.neig;
+    const std::vector<int> found(g.inei.begin() + 1, g.inei.begin() + g.nnei + 1);
+    for (int j : found)
+        if (take(j)) return j;
+    return 0;
 }
 
 void findallneighbors(Records& r) {

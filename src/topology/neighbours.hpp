@@ -1,6 +1,7 @@
 // Neighbour search by covalent radii or within a radius, and the per-atom neighbour tables.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "shared/records.hpp"
@@ -11,6 +12,10 @@ namespace kova {
 void getnei(Records& r, int iat, float rmax, bool& ldis);
 // getnei, listing (iprint), grouping by element into `neig`.
 void findnei(Records& r, int iat, float rmax);
+// The first of the atoms findnei(iat, rmax) finds, in its order, that `take` accepts; 0 when
+// it accepts none. When the atoms nearest the centre decide, only they are looked at and
+// `neig` is left empty; otherwise findnei runs (listing nothing when iprint is 0).
+int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(int)>& take);
 void findallneighbors(Records& r);
 // Fills `isn` with the stored neighbours of atom k in canonical order.
 void sortnei(Records& r, int k);

@@ -5,6 +5,7 @@
 #include "topology/rings.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -406,6 +407,7 @@ void RingWalk::store(const std::vector<int>& members) {
     if (g.nor + 1 > maxrings) err(r_, "FindRings", "Too many rings (maxrings)");
     ++g.nor;
     r_.ensure_rings(g.nor);
+    rings_changed(r_);
     g.ringsize[g.nor] = s;
     g.ringat[g.nor].assign(1, 0);
     g.ringat[g.nor].insert(g.ringat[g.nor].end(), members.begin(), members.end());
@@ -454,6 +456,7 @@ void RingWalk::run() {
     Rings& g = r_.rings;
     const int out = r_.files.iout;
     g.nor = 0;
+    rings_changed(r_);
     std::fill(g.ringsize.begin(), g.ringsize.end(), 0);
     for (auto& m : g.ringat) m.assign(1, 0);
     std::fill(g.ringplanar.begin(), g.ringplanar.end(), false);
@@ -539,21 +542,18 @@ void findrings(Records& r) { RingWalk(r, false).run(); }
 
 void findrings_scan(Records& r) { RingWalk(r, true).run(); }
 
-void isitcyclic(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
-    const Rings& g = r.rings;
-    int count = 0;
-    int first = 0, second = 0;
+namespace {
+
+long long ring_members(const Rings& g) {
+    long long n = 0;
     const int nor = std::min(g.nor, static_cast<int>(g.ringsize.size()) - 1);
-    for (int q = 1; q <= nor; ++q) {
-        const auto& mem = g.ringat[static_cast<std::size_t>(q)];
-        int s = std::min(g.ringsize[q], static_cast<int>(mem.size()) - 1);
-        bool in = false;
-        for (int m = 1; m <= s && !in; ++m) in = mem[static_cast<std::size_t>(m)] == iat;
-        if (!in) continue;
-        ++count;
-        if (count == 1) first = q;
-        if (count == 2) second = q;
-    }
+    for (int k = 1; k <= nor; ++k) n += g.ringsize[static_cast<std::size_t>(k)];
+    return n;
+}
+
+// The ring situation from the number of rings holding the atom and the first two of them.
+void ring_situation(const Rings& g, int count, int first, int second, bool& lcyc, bool& lpl, bool& lfus,
+                    int& iring, int& isize) {
     lcyc = count > 0;
     lpl = false;
     lfus = false;
@@ -578,6 +578,60 @@ void isitcyclic(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iri
             isize = g.ringsize[q];
         }
     }
+}
+
+}  // namespace
+
+const RingIndex& ring_index(Records& r) {
+    RingIndex& ix = r.index.rings;
+    const Rings& g = r.rings;
+    if (ix.nor == g.nor) return ix;
+    ix = RingIndex{};
+    ix.nor = g.nor;
+    ix.members = ring_members(g);
+    const int nor = std::min({g.nor, static_cast<int>(g.ringsize.size()) - 1, static_cast<int>(g.ringat.size()) - 1});
+    for (int q = 1; q <= nor; ++q) {
+        const auto& mem = g.ringat[static_cast<std::size_t>(q)];
+        const int s = std::min(g.ringsize[static_cast<std::size_t>(q)], static_cast<int>(mem.size()) - 1);
+        for (int m = 1; m <= s; ++m) {
+            const int a = mem[static_cast<std::size_t>(m)];
+            if (a < 1) continue;
+            if (static_cast<int>(ix.held.size()) <= a) ix.held.resize(static_cast<std::size_t>(a) + 1, std::array<int, 3>{});
+            std::array<int, 3>& h = ix.held[static_cast<std::size_t>(a)];
+            if (h[0] >= 1 && (h[1] == q || h[2] == q)) continue;  // a ring counts once
+            if (h[0] < 3) ++h[0];
+            if (h[0] == 1) h[1] = q;
+            if (h[0] == 2) h[2] = q;
+        }
+    }
+    return ix;
+}
+
+void rings_changed(Records& r) { r.index.rings = RingIndex{}; }
+
+void isitcyclic(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
+    const RingIndex& ix = ring_index(r);
+    std::array<int, 3> h{};
+    if (iat >= 1 && iat < static_cast<int>(ix.held.size())) h = ix.held[static_cast<std::size_t>(iat)];
+    ring_situation(r.rings, h[0], h[1], h[2], lcyc, lpl, lfus, iring, isize);
+}
+
+void isitcyclic_scan(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
+    const Rings& g = r.rings;
+    int count = 0;
+    int first = 0, second = 0;
+    const int nor = std::min(g.nor, static_cast<int>(g.ringsize.size()) - 1);
+    for (int q = 1; q <= nor; ++q) {
+        const auto& mem = g.ringat[static_cast<std::size_t>(q)];
+        int s = std::min(g.ringsize[q], static_cast<int>(mem.size()) - 1);
+        bool in = false;
+        for (int m = 1; m <= s && !in; ++m) in = mem[static_cast<std::size_t>(m)] == iat;
+        if (!in) continue;
+        ++count;
+        if (count == 1) first = q;
+        if (count == 2) second = q;
+    }
+    ring_situation(g, count, first, second, lcyc, lpl, lfus, iring, isize);
 }
 
 }  // namespace kova

@@ -1,4 +1,5 @@
-// Opening the databank file: the prompt for another name while the open fails.
+// Opening the databank file: the prompt for another name while the open fails; the keyword
+// index of its records.
 #include "databank/dbfile.hpp"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,41 @@ TEST(OpenDb, InARun) {
             EXPECT_EQ(res.out.find("Error opening databank file good.db"), std::string::npos);
             // the prompt goes to the terminal only
             EXPECT_EQ(dir.read("kova.out").find("Enter the name"), std::string::npos);
+        }
+    }
+}
+
+// The keyword search goes by text word 1 of each record found when the file is taken in; it
+// must be the word 1 that the record reader's split of the record gives. Records that try
+// the rule: numbers before the word, "*", lower case, longer words, a word cut by the reading
+// buffer, number-like words, comments.
+TEST(DbFileKeys, WordOneAsTheRecordReaderSplitsIt) {
+    const std::string long_tail(196, ' ');
+    const std::vector<std::string> recs = {
+        "NEIG 1 1 0 0", "  3 4 NEIG", "*NEIG", "neig x", "NEIGH 1", "1.5E NEIG", "1.5EE NEIG",
+        "! NEIG comment", "PRNT 6 3 1", "+1 -2. 3E4 4d2 nan PRNT", "inf NaN(1) PVAL 1 1 1 1",
+        "PVAL", " PVAL", "\tPVAL", long_tail + "NEIG", std::string(195, ' ') + "NEIG",
+        std::string(194, ' ') + "NEIG x", long_tail + "1 PRNT", "1 2 3", "", "NEIG\tPRNT",
+        "PVALX", "* PVAL", "** PVAL", "1,2 NEIG", "ATOM 6 C1 x", "PLMS 1 1 0.1",
+    };
+    std::string text;
+    for (const auto& rec : recs) text += rec + "\n";
+    Open o("keys.db", "");
+    o.dir.write("keys.db", text);
+    o.r.abank.dbfile = pad("keys.db", 60);
+    ASSERT_NO_THROW(opendb(o.r));
+    DbFile& db = databank(o.r);
+    ASSERT_EQ(db.size(), recs.size());
+    const std::pair<DbKey, const char*> keys[] = {{DbKey::neig, "NEIG"}, {DbKey::prnt, "PRNT"}, {DbKey::pval, "PVAL"}};
+    for (const auto& [key, word] : keys) {
+        for (std::size_t p = 0; p < recs.size(); ++p) {
+            std::size_t want = p;
+            while (want < recs.size() && (db.comment[want] || !same_text(record(o.r, db, want).word(1), word)))
+                ++want;
+            if (want == recs.size()) continue;  // the search would stop the run
+            db.pos = p;
+            const DbRecord& got = find_record(o.r, db, key);
+            EXPECT_EQ(got.recno, static_cast<int>(want) + 1) << word << " from record " << p + 1;
         }
     }
 }

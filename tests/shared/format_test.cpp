@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <random>
+#include <string>
+
 namespace kova {
 namespace {
 
@@ -19,6 +27,49 @@ TEST(Format, FixedPoint) {
         {1.0f, 8, 3, "   1.000"},   {5.0f, 4, 0, "  5."},      {-1.5f, 6, 1, "  -1.5"},
     };
     for (const auto& c : cases) EXPECT_EQ(ff(c.v, c.w, c.d), c.want) << c.v << " F" << c.w << "." << c.d;
+}
+
+// Fw.d as the C library's %.*f rounds it (the exact binary value, ties to the even digit),
+// kept plain here to check the integer path of the writer against.
+std::string printf_fixed(double v, int w, int d, bool plus) {
+    char buf[600];
+    int n = std::snprintf(buf, 512, "%.*f", d, v);
+    std::string s(buf, static_cast<std::size_t>(n));
+    if (d == 0) s += '.';
+    bool neg = s[0] == '-';
+    std::string body = neg ? s.substr(1) : s;
+    std::string sign = neg ? "-" : (plus ? "+" : "");
+    if (static_cast<int>(sign.size() + body.size()) > w && body.size() > 1 && body[0] == '0' && body[1] == '.')
+        body.erase(0, 1);
+    s = sign + body;
+    if (static_cast<int>(s.size()) > w) return std::string(static_cast<std::size_t>(std::max(w, 0)), '*');
+    return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
+}
+
+TEST(Format, FixedPointRoundsAsPrintfDoes) {
+    std::mt19937_64 g(3);
+    std::uniform_int_distribution<int> dd(0, 12), exp(-40, 40);
+    auto check = [](double v, int w, int d) {
+        ASSERT_EQ(ffd(v, w, d), printf_fixed(v, w, d, false)) << v << " F" << w << "." << d;
+        if (std::isfinite(static_cast<float>(v)))
+            ASSERT_EQ(fsp(static_cast<float>(v), w, d), printf_fixed(static_cast<float>(v), w, d, true))
+                << v << " SP,F" << w << "." << d;
+    };
+    for (int k = 0; k < 50000; ++k) {
+        // any float bit pattern, then values of every size, then exact ties of d decimals
+        const float f = std::bit_cast<float>(static_cast<std::uint32_t>(g()));
+        if (std::isfinite(f)) ASSERT_EQ(ff(f, 14, dd(g)).size(), 14u);
+        const int d = dd(g);
+        if (std::isfinite(f)) check(f, 50, d);
+        const double x = std::ldexp(static_cast<double>(g() >> 11), exp(g) - 53) * (k % 2 ? -1 : 1);
+        check(x, 60, d);
+        check(x, 7, d);
+        const double tie = (static_cast<double>(g() % 20000) + 0.5) / std::pow(10.0, d % 4);
+        check(tie, 12, d % 4);
+        check(static_cast<float>(tie), 12, d % 4);
+    }
+    for (double v : {0.0, -0.0, 0.5, 1.5, 2.5, -0.5, 1e38, -3.4e38, 1e300, 5e-324, 0.049999999999999996})
+        for (int d : {0, 1, 3, 18, 19, 25}) check(v, 40, d);
 }
 
 TEST(Format, SignedFixedPoint) {

@@ -1,6 +1,9 @@
 #include "shared/listread.hpp"
 
 #include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +37,37 @@ TEST(ListRead, Reals) {
     EXPECT_TRUE(std::isnan(v));
     ASSERT_EQ(read_list("Infinity", v), ReadStatus::ok);
     EXPECT_TRUE(std::isinf(v));
+}
+
+// Short decimals are read without the C library; the values must be those strtof and strtod
+// give: random digits and points, leading zeros, signs, and decimals that lie exactly halfway
+// between two floats (ties to the even float).
+TEST(ListRead, DecimalsAsTheCLibraryReadsThem) {
+    std::mt19937_64 g(9);
+    auto check = [](const std::string& text) {
+        float f = 1.0f;
+        double d = 1.0;
+        ASSERT_EQ(read_list(text, f), ReadStatus::ok) << text;
+        ASSERT_EQ(read_list(text, d), ReadStatus::ok) << text;
+        const float wf = std::strtof(text.c_str(), nullptr);
+        const double wd = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(std::signbit(f), std::signbit(wf)) << text;
+        ASSERT_EQ(f, wf) << text;
+        ASSERT_EQ(d, wd) << text;
+    };
+    for (int k = 0; k < 100000; ++k) {
+        const int ndig = 1 + static_cast<int>(g() % 18);
+        std::string t = g() % 3 == 0 ? "-" : "";
+        for (int j = 0; j < ndig; ++j) t += static_cast<char>('0' + g() % 10);
+        if (g() % 4 != 0) t.insert(t.size() - g() % (static_cast<unsigned>(ndig) + 1), ".");
+        if (t == "." || t == "-.") continue;
+        check(t);
+    }
+    // halfway between floats: 2^24 + 1, 2^25 + 2, 2^23 + 0.5, 3 x 2^22 + 0.25 and near them
+    for (const char* t : {"16777217", "16777219", "33554434", "33554438", "8388608.5", "8388609.5",
+                          "12582912.25", "-16777217", "0.000000059604644775390625", "1.00000005960464",
+                          "16777217.0000001", "16777216.9999999", "0", "-0", "-0.000", "000123.4500"})
+        check(t);
 }
 
 TEST(ListRead, Integers) {

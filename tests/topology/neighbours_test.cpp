@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <gtest/gtest.h>
 
@@ -211,7 +212,14 @@ TEST(Neighbours, ThousandNeighboursAllowedTheNextStops) {
     ASSERT_EQ(b.r.atoms.nat, 1001);  // the centre and 1000 others
     findnei(b.r, 1, 30.0f);
     EXPECT_EQ(b.r.neig.nnei, 1000);
+    b.r.iprint.iprint = 0;
+    const int nearest = b.r.neig.inei[1];
+    EXPECT_EQ(first_neighbour(b.r, 1, 30.0f, [](int) { return true; }), nearest);
     b.add("Q", 1, 0, 0, 9.0f);
+    // the nearest atom would do, but the whole search stops the run
+    EXPECT_THROW(first_neighbour(b.r, 1, 30.0f, [](int) { return true; }), RunStop);
+    b.out.str("");
+    b.r.io.create(b.r.files.iout, "kova.out");
     EXPECT_THROW(findnei(b.r, 1, 30.0f), RunStop);
     const std::vector<std::string> msg = {
         "",
@@ -282,6 +290,68 @@ TEST(NeighbourIndex, SameAsScanOnRandomClusters) {
         SCOPED_TRACE(c.seed);
         expect_same_as_scan(b.r, c.n > 1000 ? 3 : 1);
     }
+}
+
+// The same-site rule compares an atom only with the atoms taken at nearly its distance from
+// the centre: copies of sites at 0.002 to 0.02 Å in every direction, some in chains of copies,
+// must be dropped or kept as the scan does, at small and large radii.
+TEST(NeighbourIndex, SameSiteCopiesAsInTheScan) {
+    Bench b;
+    test::random_cluster(b.r, 600, 21, 12.0f, false);
+    for (int k = 1; k <= 600; ++k) b.r.atoms1.occflag[k] = 0;
+    std::mt19937 g(5);
+    std::uniform_real_distribution<float> dir(-1.0f, 1.0f);
+    const float offsets[] = {0.002f, 0.0099f, 0.01f, 0.0101f, 0.015f, 0.02f};
+    for (int k = 2; k <= 600; k += 3) {
+        const int from = k % 9 == 5 ? k - 2 : k - 1;  // sometimes a copy of a copy
+        Vec3f v{dir(g), dir(g), dir(g)};
+        const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        const float off = offsets[static_cast<std::size_t>(k / 3) % 6];
+        for (int c = 0; c < 3; ++c) b.r.atoms.xc[k][c] = b.r.atoms.xc[from][c] + v[c] / len * off;
+    }
+    expect_same_as_scan(b.r, 1, {0.0f, 3.5f, 10.0f});
+}
+
+// The first accepted atom of a search, found among the nearest atoms when they decide, is the
+// one a walk over the whole search gives: sparse and dense clusters, copies of sites near the
+// centre, radii below and above the near range, predicates that accept near, far or nothing.
+TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
+    struct Case { int n; unsigned seed; float volume; };
+    for (const Case& c : {Case{500, 31, 12.0f}, Case{400, 32, 2.0f}, Case{300, 33, 60.0f}}) {
+        Bench b;
+        test::random_cluster(b.r, c.n, c.seed, c.volume);
+        for (int k = 3; k <= c.n; k += 5) {  // copies 0.004 Å away
+            b.r.atoms.xc[k] = b.r.atoms.xc[k - 2];
+            b.r.atoms.xc[k][1] += 0.004f;
+        }
+        b.r.iprint.iprint = 0;
+        const std::function<bool(int)> takes[] = {
+            [&](int j) { return b.r.atoms.iz[j] != 1; },
+            [&](int j) { return j % 7 == 0; },
+            [&](int j) { return b.r.atoms.iz[j] == 53 && j > c.n / 2; },
+            [](int) { return false; },
+        };
+        for (int i = 1; i <= c.n; i += 3)
+            for (float rmax : {2.5f, 4.0f, 10.0f})
+                for (const auto& take : takes) {
+                    findnei(b.r, i, rmax);
+                    int want = 0;
+                    for (int m = 1; m <= b.r.neig.nnei && want == 0; ++m)
+                        if (take(b.r.neig.inei[m])) want = b.r.neig.inei[m];
+                    ASSERT_EQ(first_neighbour(b.r, i, rmax, take), want)
+                        << "seed " << c.seed << " atom " << i << " rmax " << rmax;
+                }
+    }
+    // A site shared across the edge of the near range: C2 (4.005 Å, the lower index) is taken
+    // and C3 (3.999 Å, 0.006 Å from it) dropped by the whole search, so C4 at 6 Å comes first.
+    Bench e;
+    e.add("C1", 6, 0, 0, 0);
+    e.add("C2", 6, 4.005f, 0, 0);
+    e.add("C3", 6, 3.999f, 0, 0);
+    e.add("C4", 6, 0, 6.0f, 0);
+    e.r.iprint.iprint = 0;
+    EXPECT_EQ(first_neighbour(e.r, 1, 10.0f, [](int j) { return j != 2; }), 4);
+    EXPECT_EQ(first_neighbour(e.r, 1, 10.0f, [](int) { return true; }), 2);
 }
 
 TEST(NeighbourIndex, SameAsScanWithOddCoordinatesAndTolerances) {

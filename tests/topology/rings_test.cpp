@@ -267,6 +267,17 @@ TEST(RingSearch, TooManyRingsStops) {
     EXPECT_EQ(t[t.size() - 2], " ERROR *** FindRings *** Too many rings (maxrings)");
 }
 
+// The membership query by its index against the walk over every ring, for every atom.
+void expect_membership_as_scan(Records& r, int n) {
+    for (int a = 0; a <= n + 1; ++a) {
+        bool c1, p1, f1, c2, p2, f2;
+        int i1, s1, i2, s2;
+        isitcyclic(r, a, c1, p1, f1, i1, s1);
+        isitcyclic_scan(r, a, c2, p2, f2, i2, s2);
+        ASSERT_EQ(std::vector<int>({c1, p1, f1, i1, s1}), std::vector<int>({c2, p2, f2, i2, s2})) << "atom " << a;
+    }
+}
+
 TEST(RingSearch, WalkSameAsPlainOnRandomGraphs) {
     std::mt19937 g(5);
     for (int trial = 0; trial < 40; ++trial) {
@@ -293,6 +304,11 @@ TEST(RingSearch, WalkSameAsPlainOnRandomGraphs) {
         ASSERT_EQ(fast.r.rings.nor, plain.r.rings.nor) << trial;
         for (int q = 1; q <= fast.r.rings.nor; ++q) ASSERT_EQ(ring(fast.r, q), ring(plain.r, q)) << trial;
         EXPECT_EQ(fast.listing(), plain.listing()) << trial;
+        expect_membership_as_scan(fast.r, n);
+        // a second search with other sizes: the membership follows it
+        fast.r.ring1 = Ring1{3, 4 + static_cast<int>(trial % 5), false};
+        findrings(fast.r);
+        expect_membership_as_scan(fast.r, n);
     }
 }
 
@@ -362,6 +378,20 @@ TEST(RingQuery, MembershipTable) {
         EXPECT_EQ(iring, c.iring) << c.atom;
         EXPECT_EQ(isize, c.isize) << c.atom;
     }
+    expect_membership_as_scan(b.r, 70);
+
+    // A new ring search that finds as many rings, other ones: a triangle 1-3 and a square
+    // 4-7, searched for three- and then four-membered rings.
+    Bench t;
+    for (int k = 1; k <= 7; ++k) t.add("C" + std::to_string(k), 6, float(k), 0, 0);
+    table(t.r, 7, {{1, 2}, {2, 3}, {1, 3}, {4, 5}, {5, 6}, {6, 7}, {4, 7}});
+    for (int size : {3, 4, 3}) {
+        t.r.ring1 = Ring1{size, size, false};
+        findrings(t.r);
+        ASSERT_EQ(t.r.rings.nor, 1);
+        expect_membership_as_scan(t.r, 7);
+    }
+
     Bench none;  // no ring search: acyclic
     bool lcyc = true, lpl = true, lfus = true;
     int iring = 1, isize = 1;
