@@ -416,6 +416,8 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
 }  // namespace
 
 void read_atoms(Records& r, InFile& f, ShelxScan& s) {
+    // No more atoms than records: room for them at once rather than atom by atom.
+    r.reserve_atoms(static_cast<int>(std::min<std::size_t>(f.records().size(), maxat)));
     ShelxCard card;
     while (rdshline(f, s, card)) read_one_atom(r, s, card);
     r.io.write(terminal, "");

@@ -32,9 +32,15 @@ const float kRadii[110] = {
     1.87f, 1.80f, 1.69f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f,
     1.60f, 1.60f, 1.60f};
 
+// The initial value is made only when the vector grows.
+template <typename T, typename... A>
+void grow(std::vector<T>& v, int n, const A&... init) {
+    if (static_cast<int>(v.size()) < n + 1) v.resize(static_cast<std::size_t>(n) + 1, T(init...));
+}
+
 template <typename T>
-void grow(std::vector<T>& v, int n, const T& init) {
-    if (static_cast<int>(v.size()) < n + 1) v.resize(static_cast<std::size_t>(n) + 1, init);
+void reserve(std::vector<T>& v, int n) {
+    v.reserve(static_cast<std::size_t>(n) + 1);
 }
 
 }  // namespace
@@ -56,38 +62,52 @@ Records::Records() {
     at_types.iztype.assign(1, 0);
 }
 
+namespace {
+
+// Every per-atom member, in the order they are grown.
+template <typename F>
+void for_each_atom_member(Records& r, F&& f) {
+    f(r.atoms.label, 8, ' ');
+    f(r.atoms.xf);
+    f(r.atoms.xc);
+    f(r.atoms.iz);
+    f(r.atoms.sitesym, 5, ' ');
+    f(r.atoms1.tp);
+    f(r.atoms1.itbl);
+    f(r.atoms1.lmx);
+    f(r.atoms1.occ, 1.0f);
+    f(r.atoms1.occflag);
+    f(r.at_uij.uij);
+    f(r.resi1.reslab, 17, ' ');
+    f(r.resi1.resatm, 10, ' ');
+    f(r.cryst.isq);
+    f(r.cryst.nsq);
+    f(r.neighbors.at);
+    f(r.forh.isp);
+    f(r.forh.ihp);
+    f(r.forh.ihnei);
+    f(r.kappaset.kset);
+    f(r.except.iexc);
+    f(r.except.exname, 40, ' ');
+    f(r.mpoles.pv);
+    f(r.mpoles.spv);
+    f(r.mpoles.plm);
+    f(r.mpoles.itab);
+    f(r.mopro.mopro, 90, ' ');
+    f(r.mcon.mcon, 90, ' ');
+    f(r.cons.cons, 100, ' ');
+    f(r.at_types.iztype);
+}
+
+}  // namespace
+
 void Records::ensure_atoms(int n) {
     if (n < atom_slots()) return;
-    grow(atoms.label, n, std::string(8, ' '));
-    grow(atoms.xf, n, Vec3f{});
-    grow(atoms.xc, n, Vec3f{});
-    grow(atoms.iz, n, 0);
-    grow(atoms.sitesym, n, std::string(5, ' '));
-    grow(atoms1.tp, n, 0);
-    grow(atoms1.itbl, n, 0);
-    grow(atoms1.lmx, n, 0);
-    grow(atoms1.occ, n, 1.0f);
-    grow(atoms1.occflag, n, 0);
-    grow(at_uij.uij, n, std::array<float, 6>{});
-    grow(resi1.reslab, n, std::string(17, ' '));
-    grow(resi1.resatm, n, std::string(10, ' '));
-    grow(cryst.isq, n, 0);
-    grow(cryst.nsq, n, 0);
-    grow(neighbors.at, n, NeiTable{});
-    grow(forh.isp, n, 0);
-    grow(forh.ihp, n, 0);
-    grow(forh.ihnei, n, 0);
-    grow(kappaset.kset, n, 0);
-    grow(except.iexc, n, 0);
-    grow(except.exname, n, std::string(40, ' '));
-    grow(mpoles.pv, n, 0.0f);
-    grow(mpoles.spv, n, 0.0f);
-    grow(mpoles.plm, n, Plm{});
-    grow(mpoles.itab, n, std::array<int, 12>{});
-    grow(mopro.mopro, n, std::string(90, ' '));
-    grow(mcon.mcon, n, std::string(90, ' '));
-    grow(cons.cons, n, std::string(100, ' '));
-    grow(at_types.iztype, n, 0);
+    for_each_atom_member(*this, [n](auto& v, const auto&... init) { grow(v, n, init...); });
+}
+
+void Records::reserve_atoms(int n) {
+    for_each_atom_member(*this, [n](auto& v, const auto&...) { reserve(v, n); });
 }
 
 void Records::ensure_ksets(int n) {

@@ -315,6 +315,9 @@ struct Records {
     // Grows every per-atom member to hold atoms 1..n with its initial value;
     // beyond maxat the caller stops the run with its own message.
     void ensure_atoms(int n);
+    // Room for atoms 1..n in every per-atom member, its size unchanged (for a reader that
+    // knows how many atoms there may be before it reads them one by one).
+    void reserve_atoms(int n);
     // Grows the kappa-set slots (kappas.kap, kappas.ktbl) to hold sets 1..n.
     void ensure_ksets(int n);
     // Grows the dummy slots to hold dummies 1..n.

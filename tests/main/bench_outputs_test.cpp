@@ -1,6 +1,7 @@
-// The benchmark's 1000-atom structure run whole: every file the run leaves, its terminal
-// output and its exit status must give the checksums recorded in
-// tests/data/bench/checksums.txt, so that a change made for speed cannot change a result.
+// The benchmark's 1000- and 10000-atom structures run whole: every file the run leaves, its
+// terminal output and its exit status must give the checksums recorded in
+// tests/data/bench/checksums.txt and checksums_10000.txt, so that a change made for speed
+// cannot change a result.
 // Unlike the other tests these sums are recorded, not worked out: they are refreshed (see the
 // head of that file) only when the output changes on purpose, such as when a stage lands.
 #include <gtest/gtest.h>
@@ -22,8 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The generator's arguments: the recorded sums belong to exactly these.
-constexpr int kAtoms = 1000;
+// The generator's seed: the recorded sums belong to it and to the number of atoms.
 constexpr int kSeed = 1;
 // The files the generator writes; a difference in them is no fault of kova.
 const char* const kInputs[] = {"bench.res", "bench.db", "kova.inp"};
@@ -31,7 +31,10 @@ const char* const kInputs[] = {"bench.res", "bench.db", "kova.inp"};
 const char* const kTimingLines[] = {" Timing for ring search u,s,t (s) :",
                                     " Total program elapsed times u,s,t (s) :"};
 
-fs::path checksum_file() { return fs::path(KOVA_TEST_DATA) / "bench" / "checksums.txt"; }
+fs::path checksum_file(int atoms) {
+    return fs::path(KOVA_TEST_DATA) / "bench" /
+           (atoms == 1000 ? std::string("checksums.txt") : "checksums_" + std::to_string(atoms) + ".txt");
+}
 fs::path generator() {
     return fs::path(KOVA_TEST_DATA).parent_path().parent_path() / "bench" / "make_bench.py";
 }
@@ -111,13 +114,13 @@ Sums read_sums(const fs::path& file) {
     return sums;
 }
 
-void write_sums(const fs::path& file, const Sums& sums) {
+void write_sums(const fs::path& file, const Sums& sums, int atoms, const std::string& test) {
     std::ofstream f(file);
-    f << "# Checksums of the benchmark's " << kAtoms << "-atom run (bench/make_bench.py --atoms "
-      << kAtoms << " --seed " << kSeed << "),\n"
+    f << "# Checksums of the benchmark's " << atoms << "-atom run (bench/make_bench.py --atoms "
+      << atoms << " --seed " << kSeed << "),\n"
       << "# checked by tests/main/bench_outputs_test.cpp. Refresh them only when the output\n"
       << "# changes on purpose (a new stage, a mended fault), never to make a speed change pass:\n"
-      << "#     KOVA_BENCH_REFRESH=1 build/release/tests/kova_tests --gtest_filter='BenchOutputs.*'\n"
+      << "#     KOVA_BENCH_REFRESH=1 build/release/tests/kova_tests --gtest_filter='BenchOutputs." << test << "'\n"
       << "# name, bytes, FNV-1a 64 of the content; the CPU times of the timing lines are left out;\n"
       << "# (terminal), (stderr) and (status) are the run's standard output, standard error and\n"
       << "# exit status; bench.res, bench.db and kova.inp are the generator's files.\n";
@@ -130,11 +133,11 @@ bool is_input(const std::string& name) {
     return false;
 }
 
-TEST(BenchOutputs, ThousandAtomRunGivesTheRecordedFiles) {
+void expect_recorded_run(int atoms, const std::string& test) {
     fs::path python = find_python();
     if (python.empty()) GTEST_SKIP() << "python3 is not on the PATH: the benchmark structure cannot be made";
     test::TempDir dir;
-    std::string cmd = quoted(python) + " " + quoted(generator()) + " --atoms " + std::to_string(kAtoms) +
+    std::string cmd = quoted(python) + " " + quoted(generator()) + " --atoms " + std::to_string(atoms) +
                       " --seed " + std::to_string(kSeed) + " --out " + quoted(dir.path()) + " >/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
 
@@ -142,12 +145,12 @@ TEST(BenchOutputs, ThousandAtomRunGivesTheRecordedFiles) {
     Sums got = sums_of_run(dir, res);
 
     if (const char* refresh = std::getenv("KOVA_BENCH_REFRESH"); refresh && *refresh) {
-        write_sums(checksum_file(), got);
-        GTEST_SKIP() << "recorded " << got.size() << " checksums in " << checksum_file();
+        write_sums(checksum_file(atoms), got, atoms, test);
+        GTEST_SKIP() << "recorded " << got.size() << " checksums in " << checksum_file(atoms);
     }
 
-    Sums want = read_sums(checksum_file());
-    ASSERT_FALSE(want.empty()) << "no checksums in " << checksum_file();
+    Sums want = read_sums(checksum_file(atoms));
+    ASSERT_FALSE(want.empty()) << "no checksums in " << checksum_file(atoms);
     for (const char* name : kInputs)
         ASSERT_EQ(got[name], want[name])
             << name << " is not the recorded one: make_bench.py (or the Python that ran it) "
@@ -165,6 +168,15 @@ TEST(BenchOutputs, ThousandAtomRunGivesTheRecordedFiles) {
     for (const auto& [name, sum] : got)
         if (!want.count(name)) diff << "  " << name << ": written, not recorded (" << sum << ")\n";
     EXPECT_TRUE(diff.str().empty()) << "the run's output differs from the recorded one:\n" << diff.str();
+}
+
+TEST(BenchOutputs, ThousandAtomRunGivesTheRecordedFiles) {
+    expect_recorded_run(1000, "ThousandAtomRunGivesTheRecordedFiles");
+}
+
+// About three seconds in the release build, most of them the generator's.
+TEST(BenchOutputs, TenThousandAtomRunGivesTheRecordedFiles) {
+    expect_recorded_run(10000, "TenThousandAtomRunGivesTheRecordedFiles");
 }
 
 }  // namespace

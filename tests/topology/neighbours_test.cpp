@@ -331,7 +331,7 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
             [&](int j) { return b.r.atoms.iz[j] == 53 && j > c.n / 2; },
             [](int) { return false; },
         };
-        for (int i = 1; i <= c.n; i += 3)
+        for (int i = 1; i <= c.n; i += 7)
             for (float rmax : {2.5f, 4.0f, 10.0f})
                 for (const auto& take : takes) {
                     findnei(b.r, i, rmax);
