@@ -411,6 +411,10 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     r.io.write(r.files.iout, line);
     Vec3f& xc = r.atoms.xc[k];
     rabs(r, 0, x[0], x[1], x[2], xc[0], xc[1], xc[2]);
+    // NaN or infinite positions would run through every later stage as if they were atoms
+    if (!finite_point(x) || !finite_point(xc))
+        bad_atom(s, card, "the coordinates of atom " + std::to_string(i) +
+                              " are not finite numbers in single precision");
 }
 
 }  // namespace

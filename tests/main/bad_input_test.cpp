@@ -400,7 +400,11 @@ TEST(BadInput, CoordinatesThatAreNoFiniteNumbers) {
         Files files;
         std::string head;
     };
+    std::string nan_shx = kShelx;
+    nan_shx.replace(nan_shx.find("0.100000"), 8, "     NaN");
     const Case cases[] = {
+        // record 6: the C1 line of the SHELX file
+        {{{"kova.inp", kShelxInp}, {"s.res", nan_shx}}, "kova: s.res, record 6: "},
         {{{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", nan_par}}, "kova: x.inp, record 9: "},
         {{{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", big_par}}, "kova: x.inp, record 9: "},
         {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 0 0 0\nATOM C2 nan 0 0\n"}}, "kova: p.pla, record 2: "},
