@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <istream>
+#include <map>
+#include <utility>
 
 #include "databank/databank.hpp"
 #include "input/text.hpp"
@@ -63,14 +65,15 @@ void read_fraglines(Records& r, FragLines& fl) {
     }
 }
 
-// Flags the atoms 1..nat that the FRAG lines of fragment f name.
-void members(Records& r, int f, std::vector<char>& flag) {
-    const int nat = r.atoms.nat;
-    std::fill(flag.begin(), flag.end(), 0);
-    auto add = [&](long long a, long long b) {  // atoms a..b that exist
-        for (long long k = std::max(a, 1LL); k <= std::min(b, static_cast<long long>(nat)); ++k)
-            flag[static_cast<std::size_t>(k)] = 1;
-    };
+// The atoms of each fragment as spans of atom numbers; a fragment's atoms in ascending order
+// are its spans merged.
+using Spans = std::vector<std::pair<long long, long long>>;
+
+// The spans of atoms 1..nat that the FRAG lines name, by fragment, from one reading of the
+// lines (they are the same for every fragment).
+std::map<long long, Spans> fragment_spans(Records& r) {
+    const long long nat = r.atoms.nat;
+    std::map<long long, Spans> spans;
     r.io.in(kInp).rewind();
     std::string line;
     while (readinputline(r, kInp, line) == 0) {
@@ -83,7 +86,13 @@ void members(Records& r, int f, std::vector<char>& flag) {
         for (int& x : v)
             if (in.get(x) != ReadStatus::ok)
                 err(r, "rescalePv", "Error reading fragments from kova.inp");
-        if (n == 0 || v[0] != f) continue;
+        if (n == 0) continue;
+        Spans& of = spans[v[0]];
+        auto add = [&](long long a, long long b) {  // atoms a..b that exist
+            a = std::max(a, 1LL);
+            b = std::min(b, nat);
+            if (a <= b) of.emplace_back(a, b);
+        };
         long long prev = v[0];
         for (int k = 1; k < n; ++k) {
             long long x = v[static_cast<std::size_t>(k)];
@@ -94,6 +103,20 @@ void members(Records& r, int f, std::vector<char>& flag) {
             prev = x;
         }
     }
+    return spans;
+}
+
+// Overlapping and adjacent spans joined, in ascending order.
+Spans merged(Spans s) {
+    std::sort(s.begin(), s.end());
+    Spans out;
+    for (const auto& [a, b] : s) {
+        if (!out.empty() && a <= out.back().second + 1)
+            out.back().second = std::max(out.back().second, b);
+        else
+            out.emplace_back(a, b);
+    }
+    return out;
 }
 
 }  // namespace
@@ -127,24 +150,35 @@ void rescalepv(Records& r) {
     }
 
     const int nat = r.atoms.nat;
-    std::vector<char> flag(static_cast<std::size_t>(nat) + 1, 0);
+    // The FRAG lines are read when the first fragment is rescaled (a line that does not read
+    // stops the run there).
+    std::map<long long, Spans> spans;
+    bool read = false;
     for (int f = 1; f <= nfrag; ++f) {
         both("");
         both(" ***** Rescaling Pv's in fragment = " + fi(f, 3) + " *****");
-        if (allatoms)
-            std::fill(flag.begin() + 1, flag.end(), 1);
-        else
-            members(r, f, flag);
+        Spans members;
+        if (allatoms) {
+            if (nat >= 1) members.emplace_back(1, nat);
+        } else {
+            if (!read) spans = fragment_spans(r);
+            read = true;
+            if (auto it = spans.find(f); it != spans.end()) members = merged(it->second);
+        }
+        // Atom by atom in ascending order, as a walk over all atoms meets them.
+        auto each = [&members](auto&& body) {
+            for (const auto& [a, b] : members)
+                for (long long k = a; k <= b; ++k) body(static_cast<int>(k));
+        };
 
         float s = 0.0f, fr = 0.0f, sig = 0.0f;
         int n = 0;
-        for (int k = 1; k <= nat; ++k) {
-            if (!flag[static_cast<std::size_t>(k)]) continue;
+        each([&](int k) {
             s += r.mpoles.pv[k];
             fr += pval(r.atoms.iz[k]) * r.atoms1.occ[k];
             sig += r.mpoles.spv[k];
             ++n;
-        }
+        });
         // An empty fragment has no free-atom electrons to compare with.
         float pct = fr != 0.0f ? std::fabs(fr - s) / fr * 100.0f : 0.0f;
         both("");
@@ -181,8 +215,7 @@ void rescalepv(Records& r) {
             std::string(4, ' ') + msign + "Corr       Pv(new)");
         lst("");
         float snew = 0.0f;
-        for (int k = 1; k <= nat; ++k) {
-            if (!flag[static_cast<std::size_t>(k)]) continue;
+        each([&](int k) {
             float pv = r.mpoles.pv[k];
             float corr = 0.0f, pnew = 0.0f;
             // Without weights (every sigma 0) the sigma method shares the difference equally,
@@ -202,7 +235,7 @@ void rescalepv(Records& r) {
                 ff(pval(r.atoms.iz[k]) * occ, 12, 5) + fsp(corr, 12, 5) + ff(pnew, 12, 5));
             r.mpoles.pv[k] = pnew;
             snew += pnew;
-        }
+        });
         lst("");
         lst(std::string(20, ' ') + "SUM " + ff(s, 12, 5) + ff(fr, 12, 5) + ff(t - s, 12, 5) +
             ff(snew, 12, 5));

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <vector>
 
 #include "input/cartesian_readers.hpp"
 #include "input/cell.hpp"
@@ -101,9 +103,13 @@ std::string card_text(std::string_view raw) {
 }
 
 bool is_instruction(std::string_view key4) {
-    for (const char* k : kInstructions)
-        if (key4 == k) return true;
-    return false;
+    // The table in order, asked once per record of the file.
+    static const std::vector<std::string_view> sorted = [] {
+        std::vector<std::string_view> v(std::begin(kInstructions), std::end(kInstructions));
+        std::sort(v.begin(), v.end());
+        return v;
+    }();
+    return std::binary_search(sorted.begin(), sorted.end(), key4);
 }
 
 void parse_resi(std::string_view card, int& number, std::string& resclass) {

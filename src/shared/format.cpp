@@ -26,67 +26,69 @@ std::string nonfinite(double v, int w, bool plus) {
     return stars(w);
 }
 
-// The digits "[-]iii.fff" of v with d decimals, as printf's %.*f writes them (the exact binary
-// value, an exact tie to the even digit), worked in 128-bit integers: v = m 2^e exactly, so
-// v 10^d = m 5^d 2^(e+d). Returns the length, or 0 when the value is beyond that reach. With
-// d = 0 the point ends the digits.
-int fixed_digits(double v, int d, char* out) {
+// |v| 10^d rounded to an integer as printf's %.*f rounds it (the exact binary value, an exact
+// tie to the even digit): v = m 2^e exactly, so v 10^d = m 5^d 2^(e+d), worked in 64-bit
+// integers where they hold it (any float with up to 17 decimals) and in 128-bit ones else.
+// False when the result needs more than 64 bits.
+bool scaled(double v, int d, std::uint64_t& q) {
     static constexpr std::uint64_t kPow5[19] = {
         1ull, 5ull, 25ull, 125ull, 625ull, 3125ull, 15625ull, 78125ull, 390625ull, 1953125ull,
         9765625ull, 48828125ull, 244140625ull, 1220703125ull, 6103515625ull, 30517578125ull,
         152587890625ull, 762939453125ull, 3814697265625ull};
-    if (d > 18) return 0;
-    using u128 = unsigned __int128;
+    if (d > 18) return false;
     const auto bits = std::bit_cast<std::uint64_t>(v);
-    const bool neg = (bits >> 63) != 0;
     const int be = static_cast<int>((bits >> 52) & 0x7FF);
     const std::uint64_t frac = bits & ((std::uint64_t{1} << 52) - 1);
     // |v| = m 2^e with m below 2^53 (a subnormal value has no hidden bit)
-    const std::uint64_t m = be == 0 ? frac : frac | (std::uint64_t{1} << 52);
-    const int e = be == 0 ? -1074 : be - 1075;
-    std::uint64_t q = 0;
-    if (m != 0) {
-        const u128 p = static_cast<u128>(m) * kPow5[d];  // below 2^95
-        const int s = e + d;
-        u128 n = 0;
+    std::uint64_t m = be == 0 ? frac : frac | (std::uint64_t{1} << 52);
+    int e = be == 0 ? -1074 : be - 1075;
+    q = 0;
+    if (m == 0) return true;
+    const int tz = std::countr_zero(m);  // a float widened to double keeps 24 bits of m
+    m >>= tz;
+    e += tz;
+    const int s = e + d;
+    std::uint64_t p = 0;
+    if (!__builtin_mul_overflow(m, kPow5[d], &p)) {
         if (s >= 0) {
-            if (s > 10) return 0;  // keeps p 2^s below 2^105
-            n = p << s;
-        } else if (-s < 127) {
+            if (s >= 64 || (p >> (63 - s) >> 1) != 0) return false;
+            q = p << s;
+        } else if (-s < 64) {
             const int k = -s;
-            n = p >> k;
-            const u128 rest = p & ((u128{1} << k) - 1);
-            const u128 half = u128{1} << (k - 1);
-            if (rest > half || (rest == half && (n & 1) != 0)) ++n;
-        }  // else p < 2^95 < half: n stays 0
-        if (n >> 64 != 0) return 0;
-        q = static_cast<std::uint64_t>(n);
+            q = p >> k;
+            const std::uint64_t rest = p & ((std::uint64_t{1} << k) - 1);
+            const std::uint64_t half = std::uint64_t{1} << (k - 1);
+            if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+        } else if (-s == 64) {
+            q = p > (std::uint64_t{1} << 63) ? 1 : 0;  // half is 2^63; a tie goes to 0
+        }  // else p < 2^64 < half: q stays 0
+        return true;
     }
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + static_cast<int>(q % 10));
-        q /= 10;
-    } while (q != 0 || n <= d);
-    int len = 0;
-    if (neg) out[len++] = '-';
-    for (int k = n - 1; k >= d; --k) out[len++] = digits[k];
-    out[len++] = '.';
-    for (int k = d - 1; k >= 0; --k) out[len++] = digits[k];
-    return len;
+    using u128 = unsigned __int128;
+    const u128 pw = static_cast<u128>(m) * kPow5[d];  // below 2^95
+    u128 n = 0;
+    if (s >= 0) {
+        if (s > 10) return false;  // keeps pw 2^s below 2^105
+        n = pw << s;
+    } else if (-s < 127) {
+        const int k = -s;
+        n = pw >> k;
+        const u128 rest = pw & ((u128{1} << k) - 1);
+        const u128 half = u128{1} << (k - 1);
+        if (rest > half || (rest == half && (n & 1) != 0)) ++n;
+    }  // else pw < 2^95 < half: n stays 0
+    if (n >> 64 != 0) return false;
+    q = static_cast<std::uint64_t>(n);
+    return true;
 }
 
-std::string fixed(double v, int w, int d, bool plus) {
-    if (!std::isfinite(v)) return nonfinite(v, w, plus);
-    if (d < 0) d = 0;
+// Fw.d through the C library's %.*f, for what `scaled` cannot hold.
+std::string printf_fixed(double v, int w, int d, bool plus) {
     constexpr int kLimit = 512;  // longer numbers are written as asterisks
     char buf[kLimit + 1];
-    int n = fixed_digits(v, d, buf);
-    if (n == 0) {
-        n = std::snprintf(buf, kLimit, "%.*f", d, v);
-        if (n < 0 || n >= kLimit) return stars(w);
-        if (d == 0) buf[n++] = '.';
-    }
+    int n = std::snprintf(buf, kLimit, "%.*f", d, v);
+    if (n < 0 || n >= kLimit) return stars(w);
+    if (d == 0) buf[n++] = '.';
     const bool neg = buf[0] == '-';
     const char* body = buf + (neg ? 1 : 0);
     std::size_t blen = static_cast<std::size_t>(n) - (neg ? 1 : 0);
@@ -100,6 +102,40 @@ std::string fixed(double v, int w, int d, bool plus) {
     std::size_t at = static_cast<std::size_t>(w) - blen - slen;
     if (slen) out[at++] = neg ? '-' : '+';
     out.replace(at, blen, body, blen);
+    return out;
+}
+
+// "[-]iii.fff" right-justified in w columns; a leading "0" before the point goes when the
+// field is too narrow for it, and a field still too narrow is all asterisks.
+std::string fixed(double v, int w, int d, bool plus) {
+    if (!std::isfinite(v)) return nonfinite(v, w, plus);
+    if (d < 0) d = 0;
+    std::uint64_t q = 0;
+    if (!scaled(v, d, q)) return printf_fixed(v, w, d, plus);
+    const bool neg = std::signbit(v);
+    char digits[24];
+    const int nq = static_cast<int>(std::to_chars(digits, digits + sizeof digits, q).ptr - digits);
+    const bool zero_int = nq <= d || q == 0;  // the integer part is "0"
+    int intdigits = std::max(nq - d, 1);
+    const long long slen = neg || plus ? 1 : 0;
+    if (slen + intdigits + 1 + d > w && zero_int) intdigits = 0;
+    if (slen + intdigits + 1 + d > w) return stars(w);
+    std::string out(static_cast<std::size_t>(w), ' ');
+    char* p = out.data() + (w - d);
+    // the decimals: the last d digits, zeros before them when there are fewer
+    const int lead = std::max(d - nq, 0);
+    std::fill(p, p + lead, '0');
+    std::copy(digits + std::max(nq - d, 0), digits + nq, p + lead);
+    *--p = '.';
+    if (intdigits > 0) {
+        if (zero_int) {
+            *--p = '0';
+        } else {
+            p -= intdigits;
+            std::copy(digits, digits + intdigits, p);
+        }
+    }
+    if (slen) *--p = neg ? '-' : '+';
     return out;
 }
 

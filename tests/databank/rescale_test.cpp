@@ -201,6 +201,9 @@ TEST(RescalePv, FragmentMembers) {
         {"FRAG 1 9 -30 40\n", {9, 10}},        // atoms beyond the structure select nothing
         {"frag 1 3\nFRAG 2 6 -7\n", {3}},
         {"FRAG 1\n", {}},
+        // spans given out of order, overlapping, touching and repeated: each atom once, in order
+        {"FRAG 1 7 -9\nFRAG 1 2 -8\nFRAG 1 10 4\nFRAG 1 9 -9 3\n", {2, 3, 4, 5, 6, 7, 8, 9, 10}},
+        {"FRAG 1 6 4\nFRAG 1 5\nFRAG 1 3\n", {3, 4, 5, 6}},
     };
     for (const auto& c : cases) {
         std::string inp = std::string("NFRAG 1\nCHFRAG 0\n") + c.frag;
