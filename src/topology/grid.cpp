@@ -32,7 +32,7 @@ void PointGrid::build(double h, const std::vector<Vec3d>& pts, int first) {
     start_.clear();
     ids_.clear();
     dim_ = {0, 0, 0};
-    // The box of the points' cells, packed when it holds at most 8 cells per point.
+    // The box of the points' cells, packed when it holds at most 64 cells per point.
     std::array<std::int64_t, 3> lo{}, hi{};
     bool any = false;
     for (const Vec3d& p : pts) {
@@ -46,7 +46,7 @@ void PointGrid::build(double h, const std::vector<Vec3d>& pts, int first) {
     }
     double cells = 1.0;
     for (int k = 0; k < 3; ++k) cells *= static_cast<double>(hi[k] - lo[k] + 1);
-    if (!any || cells > 8.0 * static_cast<double>(pts.size()) + 64.0) {
+    if (!any || cells > 64.0 * static_cast<double>(pts.size()) + 64.0) {
         cells_.reserve(pts.size() / 2 + 1);
         for (std::size_t k = 0; k < pts.size(); ++k) insert(first + static_cast<int>(k), pts[k]);
         return;
