@@ -26,20 +26,21 @@ namespace {
 
 template <typename... T>
 void read_numbers(const DbFile& db, const DbRecord& rec, const char* what, T&... v) {
-    if (read_list(rec.nums, v...) != ReadStatus::ok) bad_record(db, rec, what);
+    if (read_list(db.numbers(rec), v...) != ReadStatus::ok) bad_record(db, rec, what);
 }
 
 // The integers of a NEIG, type or PRNT line.
 void read_ints(const DbFile& db, const DbRecord& rec, const char* what, int n, int* v) {
-    if (!read_ints(rec, n, v)) bad_record(db, rec, what);
+    if (!read_ints(db, rec, n, v)) bad_record(db, rec, what);
 }
 
 // P(l,m) of one PLMS line: triples l, m, value; numbers after the last full triple are read
 // and left unused. A triple outside l 0..4, m -4..4 has no place and is dropped.
 void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
-    int n = std::min(dnumline(rec.nums), 100);
+    const std::string nums = db.numbers(rec);
+    int n = std::min(dnumline(nums), 100);
     std::vector<float> v(static_cast<std::size_t>(n), 0.0f);
-    ListReader in(rec.nums);
+    ListReader in(nums);
     for (float& x : v)
         if (in.get(x) != ReadStatus::ok)
             bad_record(db, rec, "the numbers l, m, P(l,m) on the PLMS line");
@@ -110,7 +111,7 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
             const DbRecord& nl = find_record(r, db, DbKey::neig);
             read_ints(db, nl, "four numbers on the NEIG line", 4, jn.data());
             const int jnei = jn[0], jty = jn[1], jring = jn[2], jmemb = jn[3];
-            std::string asymr = nl.word(6).substr(0, 5);
+            std::string asymr(nl.word(6).substr(0, 5));
             bool planar = ng.nnei < 4;
             if (same_text(nl.word(8), "F")) planar = false;
             if (same_text(nl.word(8), "T")) planar = true;
@@ -147,7 +148,7 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
             const DbRecord& prnt = find_record(r, db, DbKey::prnt);
             read_ints(db, prnt, "three numbers on the PRNT line", 3, jh.data());
             const int jhp = jh[0], jsp = jh[1], jhnei = jh[2];
-            std::string asymr = prnt.word(5).substr(0, 5);
+            std::string asymr(prnt.word(5).substr(0, 5));
             if (exceptdb(r, iat, group) == 1) continue;
             if (verbose)
                 out("  " + std::string(" jhp =") + fi(jhp, 3) + " jsp =" + fi(jsp, 3) +

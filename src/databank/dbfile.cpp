@@ -19,30 +19,45 @@ namespace {
 const std::string kBlankWord(8, ' ');
 const std::array<const char*, 3> kKeys = {"NEIG", "PRNT", "PVAL"};
 
-// First and last column (0-based) of every word, as the column finder counts words: a word
-// is a run of non-blanks followed by a blank, so a run reaching the last column is none.
-std::vector<std::pair<std::size_t, std::size_t>> word_columns(const std::string& s) {
-    std::vector<std::pair<std::size_t, std::size_t>> cols;
-    for (std::size_t j = 0; j + 1 < s.size(); ++j) {
-        if (s[j] == ' ' || s[j + 1] != ' ') continue;
-        std::size_t b = s.rfind(' ', j);
-        cols.emplace_back(b == std::string::npos ? 0 : b + 1, j);
+// Calls f(first, last) with the first and last column (0-based) of every word of a record
+// as the column finder counts them in the blank-padded reading buffer: a word is a run of
+// non-blanks followed by a blank, so a run reaching column 200 is none. f returns false to
+// end the scan.
+template <typename F>
+void for_each_word(std::string_view raw, F&& f) {
+    raw = raw.substr(0, std::min(raw.size(), dbreclen));
+    std::size_t first = 0;  // start of the current run of non-blanks
+    for (std::size_t j = 0; j < raw.size() && j + 1 < dbreclen; ++j) {
+        if (raw[j] == ' ') {
+            first = j + 1;
+            continue;
+        }
+        if ((j + 1 >= raw.size() || raw[j + 1] == ' ') && !f(first, j)) return;
     }
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> word_columns(std::string_view raw) {
+    std::vector<std::pair<std::size_t, std::size_t>> cols;
+    for_each_word(raw, [&cols](std::size_t a, std::size_t b) {
+        cols.emplace_back(a, b);
+        return true;
+    });
     return cols;
 }
 
-DbEntryLine entry_line(const std::string& raw, int rec) {
+DbEntryLine entry_line(std::string_view raw, int rec) {
     DbEntryLine e;
     e.rec = rec;
-    auto cols = word_columns(raw);
-    e.nwords = static_cast<int>(cols.size());
-    if (e.nwords >= 2) {
-        auto [a, b] = cols[1];
-        int z = 0;
-        e.zread = ListReader(std::string_view(raw).substr(a, b + 1 - a)).get(z) == ReadStatus::ok;
-        e.z = z;
-    }
-    if (e.nwords >= 4) e.desc = cols[3].first;
+    for_each_word(raw, [&](std::size_t a, std::size_t b) {
+        ++e.nwords;
+        if (e.nwords == 2) {
+            int z = 0;
+            e.zread = ListReader(raw.substr(a, b + 1 - a)).get(z) == ReadStatus::ok;
+            e.z = z;
+        }
+        if (e.nwords == 4) e.desc = a;
+        return true;
+    });
     return e;
 }
 
@@ -54,41 +69,75 @@ std::size_t first_from(const DbFile& db, const std::vector<int>& list, std::size
     return static_cast<std::size_t>(it - list.begin());
 }
 
-// Text word 1 of a record as the record reader's split gives it (the first word of the
-// upper-cased, blank-padded record that is no number, without a leading "*", in 8
-// characters), found without splitting the rest.
-std::string first_text_word(std::string_view raw) {
-    raw = raw.substr(0, std::min(raw.size(), dbreclen));
-    // Beyond the record the buffer holds blanks; a run reaching column 200 is no word.
-    auto blank = [&raw](std::size_t k) { return k >= raw.size() || raw[k] == ' '; };
-    std::size_t first = 0;  // start of the current run of non-blanks
-    for (std::size_t j = 0; j < raw.size() && j + 1 < dbreclen; ++j) {
-        if (raw[j] == ' ') {
-            first = j + 1;
-            continue;
+// Which keyword text word 1 of a record is (0, 1, 2 for NEIG, PRNT, PVAL; -1 for none), as the
+// record reader's split gives word 1: the first word of the blank-padded record that is no
+// number, upper-cased, without a leading "*", in 8 characters.
+int keyword_of(std::string_view raw) {
+    int key = -1;
+    for_each_word(raw, [&](std::size_t a, std::size_t b) {
+        std::string_view w = raw.substr(a, b + 1 - a);
+        if (is_number_word(w)) return true;  // the test knows no case
+        if (w[0] == '*') w.remove_prefix(1);
+        // A longer word, cut to 8 characters, is never one of the four-letter keywords.
+        for (std::size_t k = 0; k < kKeys.size() && w.size() == 4; ++k) {
+            bool same = true;
+            for (std::size_t c = 0; c < 4 && same; ++c)
+                same = (w[c] >= 'a' && w[c] <= 'z' ? static_cast<char>(w[c] - 32) : w[c]) == kKeys[k][c];
+            if (same) key = static_cast<int>(k);
         }
-        if (!blank(j + 1)) continue;
-        std::string w(raw.substr(first, j + 1 - first));
-        upcase(w);
-        if (is_number_word(w)) continue;
-        return pad(std::string_view(w).substr(w[0] == '*' ? 1 : 0), 8);
+        return false;
+    });
+    return key;
+}
+
+// The record reader's split of record n: the record as read into the blank-padded buffer,
+// upper-cased, with every text word blanked; its text words (at most 40 kept, "*" dropped, in
+// 8 characters each) are appended to `words` unless that is null. Of the padding, one blank is
+// kept (a record that fills the buffer has none).
+std::string split(const DbFile& db, std::size_t n, std::string* words) {
+    const std::string_view raw = db.raw(n);
+    std::string line;
+    line.reserve(raw.size() + 1);
+    line.assign(raw);
+    if (line.size() < dbreclen) line += ' ';
+    upcase(line);
+    int nword = 0;
+    const std::size_t len = line.size();
+    for (std::size_t j = 0; j + 1 < len; ++j) {
+        if (line[j] == ' ' || line[j + 1] != ' ') continue;
+        std::size_t first = line.rfind(' ', j);
+        first = first == std::string::npos ? 0 : first + 1;
+        if (is_number_word(std::string_view(line.data() + first, j + 1 - first))) continue;
+        if (words && nword < maxwords) {
+            const std::size_t s = line[first] == '*' ? first + 1 : first;
+            words->append(pad(std::string_view(line.data() + s, j + 1 - s), 8));
+        }
+        ++nword;
+        // Blanking the word leaves the rest of the scan as it was: the scan looks ahead one
+        // column only and back to the blank before the word.
+        std::fill(line.begin() + static_cast<std::ptrdiff_t>(first), line.begin() + static_cast<std::ptrdiff_t>(j) + 1,
+                  ' ');
     }
-    return kBlankWord;
+    return line;
 }
 
 }  // namespace
 
-const std::string& DbRecord::word(int k) const {
-    if (k < 1 || k >= static_cast<int>(words.size())) return kBlankWord;
-    return words[static_cast<std::size_t>(k)];
+std::string_view DbRecord::word(int k) const {
+    if (k < 1 || static_cast<std::size_t>(k) * 8 > words.size()) return kBlankWord;
+    return std::string_view(words).substr(static_cast<std::size_t>(k - 1) * 8, 8);
 }
 
 std::string_view DbFile::raw(std::size_t n) const {
-    const std::string& rec = (*recs)[n];
-    return std::string_view(rec).substr(0, std::min(rec.size(), dbreclen));
+    const std::string_view rec = source->record(n);
+    return rec.substr(0, std::min(rec.size(), dbreclen));
 }
 
 std::string DbFile::padded(std::size_t n) const { return pad(raw(n), dbreclen); }
+
+std::string DbFile::numbers(const DbRecord& rec) const {
+    return split(*this, static_cast<std::size_t>(rec.recno) - 1, nullptr);
+}
 
 std::string DbFile::description(const DbEntryLine& e) const {
     if (e.nwords < 4) return std::string(80, ' ');
@@ -97,27 +146,18 @@ std::string DbFile::description(const DbEntryLine& e) const {
     return pad(r.substr(e.desc, last - e.desc), 80);
 }
 
-const DbRecord& record(Records& r, DbFile& db, std::size_t n) {
-    if (db.split[n] >= 0) return db.splits[static_cast<std::size_t>(db.split[n])];
-    db.split[n] = static_cast<int>(db.splits.size());
-    DbRecord& rec = db.splits.emplace_back();
+const DbRecord& record(Records&, DbFile& db, std::size_t n) {
+    auto [at, fresh] = db.splits.try_emplace(n);
+    DbRecord& rec = at->second;
+    if (!fresh) return rec;
     rec.recno = static_cast<int>(n) + 1;
-    // The split of the record with one blank after it is that of the blank-padded buffer
-    // (a record that fills the buffer is split as it stands).
-    const std::string_view raw = db.raw(n);
-    std::string line(raw);
-    if (line.size() < dbreclen) line += ' ';
-    upcase(line);
-    readline(r, line);
-    const LineExtract& le = r.line_extract;
-    rec.words.assign(le.word.begin(), le.word.begin() + le.nword + 1);
+    const std::string line = split(db, n, &rec.words);
     rec.plain = std::none_of(line.begin(), line.end(), [](char c) { return c == ',' || c == '/' || c == '*'; });
     if (rec.plain) {
         ListReader in(line);
         while (rec.nint < 4 && in.get(rec.ival[static_cast<std::size_t>(rec.nint)]) == ReadStatus::ok)
             ++rec.nint;
     }
-    rec.nums = pad(line, dbreclen);
     return rec;
 }
 
@@ -125,39 +165,33 @@ DbFile parse_dbfile(Records&, const InFile& f) {
     DbFile db;
     db.name = f.name();
     db.source = &f;
-    db.source_data = f.records().data();
-    const auto& src = f.records();
-    db.recs = &src;
-    db.comment.assign(src.size(), false);
-    db.split.assign(src.size(), -1);
-    for (auto& next : db.next_key) next.assign(src.size() + 1, -1);
-    for (std::size_t n = 0; n < src.size(); ++n) {
-        const std::string_view raw = db.raw(n);
-        db.comment[n] = !raw.empty() && raw[0] == '!';
+    db.source_data = f.text().data();
+    const std::size_t n = f.size();
+    db.comment.assign(n, false);
+    for (std::size_t p = 0; p < n; ++p) {
+        const std::string_view raw = db.raw(p);
+        if (!raw.empty() && raw[0] == '!') {
+            db.comment[p] = true;
+            continue;
+        }
         if (raw.substr(0, 4) == "ATOM") {
             int e = static_cast<int>(db.entries.size());
-            db.entries.push_back(entry_line(db.padded(n), static_cast<int>(n)));
+            db.entries.push_back(entry_line(raw, static_cast<int>(p)));
             const DbEntryLine& el = db.entries.back();
             if (el.nwords < 2 || !el.zread)
                 db.stops.push_back(e);
             else
                 db.of_z[el.z].push_back(e);
         }
-    }
-    for (std::size_t p = src.size(); p-- > 0;) {
-        const std::string w = db.comment[p] ? kBlankWord : first_text_word(db.raw(p));
-        for (std::size_t k = 0; k < kKeys.size(); ++k) {
-            std::vector<int>& next = db.next_key[k];
-            next[p] = !db.comment[p] && same_text(w, kKeys[k]) ? static_cast<int>(p) : next[p + 1];
-        }
+        if (const int k = keyword_of(raw); k >= 0) db.keyed[static_cast<std::size_t>(k)].push_back(static_cast<int>(p));
     }
     return db;
 }
 
 DbFile& databank(Records& r) {
     const InFile& f = r.io.in(r.files.idbank);
-    if (!r.dbank || r.dbank->source != &f || r.dbank->source_data != f.records().data() ||
-        r.dbank->size() != f.records().size() || r.dbank->name != f.name())
+    if (!r.dbank || r.dbank->source != &f || r.dbank->source_data != f.text().data() ||
+        r.dbank->size() != f.size() || r.dbank->name != f.name())
         r.dbank = std::make_shared<DbFile>(parse_dbfile(r, f));
     return *r.dbank;
 }
@@ -219,23 +253,25 @@ const DbRecord& read_record(Records& r, DbFile& db) {
 }
 
 const DbRecord& find_record(Records& r, DbFile& db, DbKey key) {
-    const std::vector<int>& next = db.next_key[static_cast<std::size_t>(key)];
-    int q = db.pos < next.size() ? next[db.pos] : -1;
-    if (q < 0) {
+    const std::vector<int>& keyed = db.keyed[static_cast<std::size_t>(key)];
+    auto q = std::lower_bound(keyed.begin(), keyed.end(), db.pos,
+                              [](int rec, std::size_t p) { return static_cast<std::size_t>(rec) < p; });
+    if (q == keyed.end()) {
         db.pos = db.size();
         return read_record(r, db);  // end of file: stops the run
     }
-    db.pos = static_cast<std::size_t>(q) + 1;
-    return record(r, db, static_cast<std::size_t>(q));
+    db.pos = static_cast<std::size_t>(*q) + 1;
+    return record(r, db, static_cast<std::size_t>(*q));
 }
 
-bool read_ints(const DbRecord& rec, int n, int* v) {
+bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v) {
     if (rec.plain && n <= 4) {
         if (rec.nint < n) return false;
         std::copy(rec.ival.begin(), rec.ival.begin() + n, v);
         return true;
     }
-    ListReader in(rec.nums);
+    const std::string nums = db.numbers(rec);
+    ListReader in(nums);
     for (int k = 0; k < n; ++k)
         if (in.get(v[k]) != ReadStatus::ok) return false;
     return true;

@@ -1,17 +1,17 @@
 // The pseudoatom databank file as the records of its open channel. A record is split, the way
 // the databank's record reader splits it, the first time a search reads it; the entry lines are
-// indexed by element and the keywords by place when the file is taken in; a read position
+// indexed by element and the keyword records listed when the file is taken in; a read position
 // moves over the records exactly as a rewind-and-read scan moves over the file.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "shared/channels.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
@@ -20,17 +20,17 @@ constexpr std::size_t dbreclen = 200;  // the reading buffer: longer records are
 
 // A record as the record reader gives it (never a comment).
 struct DbRecord {
-    int recno = 0;                   // its number in the file, from 1
-    std::vector<std::string> words;  // text words 1..n of the upper-cased record (slot 0 unused)
-    std::string nums;                // the upper-cased record with its text words blanked
-    // The leading integers of `nums` read in advance, for a record without commas, slashes
-    // or repeat counts (whose reads never depend on what a target held before).
+    int recno = 0;      // its number in the file, from 1
+    std::string words;  // text words 1..n of the upper-cased record, 8 characters each
+    // The leading integers of the record with its text words blanked, read in advance for a
+    // record without commas, slashes or repeat counts (whose reads never depend on what a
+    // target held before).
     bool plain = false;
     int nint = 0;  // integers read before the first failure (at most 4)
     std::array<int, 4> ival{};
 
     // Text word k (8 characters), blank beyond the last one.
-    const std::string& word(int k) const;
+    std::string_view word(int k) const;
 };
 
 // A record with "ATOM" in columns 1-4, as the scan for entries reads it.
@@ -53,24 +53,22 @@ struct DbMatch {
 
 struct DbFile {
     std::string name;
-    const std::vector<std::string>* recs = nullptr;  // the records of the channel's file
+    const InFile* source = nullptr;    // the channel's file this was taken from
+    const char* source_data = nullptr;  // and its text, which stays in place while it is open
     std::vector<bool> comment;         // column 1 holds "!": the record reader passes it over
-    std::vector<int> split;            // place of record n in `splits`, -1 before its first read
-    std::deque<DbRecord> splits;       // the records split so far (a deque keeps them in place)
+    std::unordered_map<std::size_t, DbRecord> splits;  // the records split so far, by index
     std::vector<DbEntryLine> entries;                // in file order
     std::unordered_map<int, std::vector<int>> of_z;  // entries of element z, in file order
     std::vector<int> stops;                          // entry lines that stop any scan reaching them
-    // next_key[k][p]: the first record at p or later whose text word 1 is NEIG, PRNT or PVAL
-    // (k = 0, 1, 2); -1 when there is none.
-    std::array<std::vector<int>, 3> next_key;
+    // keyed[k]: the records that are no comment and whose text word 1 is NEIG, PRNT or PVAL
+    // (k = 0, 1, 2), in file order.
+    std::array<std::vector<int>, 3> keyed;
     std::size_t pos = 0;  // index of the next record to be read
     // The scan for entries of element scan_z: the next candidates in of_z[scan_z] and stops.
     int scan_z = 0;
     bool scanning = false;
     const std::vector<int>* scan_list = nullptr;
     std::size_t zk = 0, sk = 0;
-    const InFile* source = nullptr;  // the channel's file this was parsed from
-    const std::string* source_data = nullptr;
     // Searches already made, by everything a search compares (see databank.cpp).
     std::unordered_map<std::string, DbMatch> matches;
 
@@ -81,6 +79,9 @@ struct DbFile {
     std::string padded(std::size_t n) const;
     // The description of an entry: its word 4 to the last non-blank character, 80 characters.
     std::string description(const DbEntryLine& e) const;
+    // A record as its numbers are read: upper-cased with its text words blanked, and one blank
+    // after it when it is shorter than the reading buffer (what follows there is blank too).
+    std::string numbers(const DbRecord& rec) const;
 };
 
 // Record n (from 0), split on its first read.
@@ -106,7 +107,7 @@ enum class DbKey { neig = 0, prnt = 1, pval = 2 };
 // record before it is passed over.
 const DbRecord& find_record(Records& r, DbFile& db, DbKey key);
 // Reads n integers of a record (n at most 4 is read in advance); false when they do not read.
-bool read_ints(const DbRecord& rec, int n, int* v);
+bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v);
 // Gives the record last read back to the next read.
 void backspace(DbFile& db);
 

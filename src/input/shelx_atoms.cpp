@@ -427,7 +427,7 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
 
 void read_atoms(Records& r, InFile& f, ShelxScan& s) {
     // No more atoms than records: room for them at once rather than atom by atom.
-    r.reserve_atoms(static_cast<int>(std::min<std::size_t>(f.records().size(), maxat)));
+    r.reserve_atoms(static_cast<int>(std::min<std::size_t>(f.size(), maxat)));
     ShelxCard card;
     while (rdshline(f, s, card)) read_one_atom(r, s, card);
     r.io.write(terminal, "");

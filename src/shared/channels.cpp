@@ -1,6 +1,7 @@
 #include "shared/channels.hpp"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <istream>
 #include <ostream>
@@ -19,25 +20,33 @@ void fault(const std::string& file, const std::string& what) {
     throw RunFault(file + ": " + what);
 }
 
-bool InFile::read(std::string& rec) {
-    if (pos_ >= records_.size()) return false;
-    rec = records_[pos_++];
-    return true;
+InFile::InFile(std::string name, std::string text) : name_(std::move(name)), text_(std::move(text)) {
+    std::size_t n = 0;
+    for (const char* p = text_.data(); (p = static_cast<const char*>(std::memchr(p, '\n', text_.data() + text_.size() - p)));
+         ++p)
+        ++n;
+    start_.reserve(n + 2);
+    start_.push_back(0);
+    std::size_t at = 0;
+    while (at < text_.size()) {
+        const std::size_t nl = text_.find('\n', at);
+        at = nl == std::string::npos ? text_.size() : nl;
+        start_.push_back(++at);
+    }
 }
 
-std::vector<std::string> split_records(std::string_view text) {
-    std::vector<std::string> recs;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t nl = text.find('\n', start);
-        std::size_t end = nl == std::string_view::npos ? text.size() : nl;
-        std::size_t stop = end;
-        if (nl != std::string_view::npos && stop > start && text[stop - 1] == '\r') --stop;
-        recs.emplace_back(text.substr(start, stop - start));
-        if (nl == std::string_view::npos) break;
-        start = nl + 1;
-    }
-    return recs;
+std::string_view InFile::record(std::size_t n) const {
+    const std::size_t from = start_[n];
+    std::size_t to = start_[n + 1] - 1;
+    if (to >= text_.size()) return std::string_view(text_).substr(from);  // no line feed after it
+    if (to > from && text_[to - 1] == '\r') --to;
+    return std::string_view(text_).substr(from, to - from);
+}
+
+bool InFile::read(std::string& rec) {
+    if (pos_ >= size()) return false;
+    rec.assign(record(pos_++));
+    return true;
 }
 
 struct Io::OutFile {
@@ -142,7 +151,7 @@ bool Io::try_open_old(int ch, const std::string& name) {
     }
     if (f.bad()) return false;
     close(ch);
-    ins_[ch] = std::make_unique<InFile>(name, split_records(text));
+    ins_[ch] = std::make_unique<InFile>(name, std::move(text));
     return true;
 }
 

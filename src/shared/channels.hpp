@@ -14,29 +14,33 @@ namespace kova {
 
 constexpr int terminal = 6;
 
-// An input file as its records; a CR right before a line feed is not part of a record.
+// An input file held as its text, with the place of every record; a CR right before a line
+// feed is not part of a record.
 class InFile {
 public:
-    InFile(std::string name, std::vector<std::string> records)
-        : name_(std::move(name)), records_(std::move(records)) {}
+    InFile(std::string name, std::string text);
     // Next record into rec; false at end of file (rec untouched).
     bool read(std::string& rec);
     void rewind() { pos_ = 0; }
     void backspace() { if (pos_ > 0) --pos_; }
     // Number of the record last read (1-based), 0 before the first read.
     int recno() const { return static_cast<int>(pos_); }
-    bool at_end() const { return pos_ >= records_.size(); }
+    bool at_end() const { return pos_ >= size(); }
     const std::string& name() const { return name_; }
-    const std::vector<std::string>& records() const { return records_; }
+    // Number of records, and record n (from 0).
+    std::size_t size() const { return start_.size() - 1; }
+    std::string_view record(std::size_t n) const;
+    // The whole text, whose buffer stays in place while the file is open.
+    const std::string& text() const { return text_; }
 
 private:
     std::string name_;
-    std::vector<std::string> records_;
+    std::string text_;
+    // Record n starts at start_[n] and ends before start_[n + 1] - 1, the place of its line
+    // feed (or the end of the text for a last record without one).
+    std::vector<std::size_t> start_;
     std::size_t pos_ = 0;
 };
-
-// Splits text into records at line feeds, dropping a CR right before each line feed.
-std::vector<std::string> split_records(std::string_view text);
 
 class Io {
 public:

@@ -36,7 +36,7 @@ TEST(OpenDb, PromptsWhileTheFileCannotBeOpened) {
                                "\n" + prompt);
     EXPECT_EQ(o.r.abank.dbfile, pad("good.db", 60));
     EXPECT_TRUE(o.r.io.is_open_in(47));
-    EXPECT_EQ(o.r.io.in(47).records().size(), 1u);
+    EXPECT_EQ(o.r.io.in(47).size(), 1u);
 }
 
 TEST(OpenDb, OpensAtOnceOrEndsAtTheEndOfInput) {
