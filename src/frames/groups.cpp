@@ -216,7 +216,7 @@ void detexcept(Records& r, int iat) {
 
 void printgroup(Records& r, int iat) {
     constexpr int igroup = 89;
-    r.io.create(igroup, "group.ang");
+    r.io.create_rewritten(igroup, "group.ang");
     r.io.write(igroup, "ANGSTROM");
 
     // iat, then up to three bonds out, the farthest shell of each branch before the nearer

@@ -53,7 +53,9 @@ struct Io::OutFile {
     std::string name;
     std::FILE* fp = nullptr;
     std::string buf;
+    bool rewritten = false;  // written whole when the run's files are closed
     void flush() {
+        if (rewritten) return;
         if (!buf.empty()) {
             if (std::fwrite(buf.data(), 1, buf.size(), fp) != buf.size()) {
                 buf.clear();
@@ -96,6 +98,20 @@ void Io::create(int ch, const std::string& name) {
     f->name = name;
     f->fp = fp;
     f->buf.reserve(1 << 16);
+    outs_[ch] = std::move(f);
+}
+
+void Io::create_rewritten(int ch, const std::string& name) {
+    auto kept = rewritten_.find(name);
+    if (kept == rewritten_.end()) {
+        create(ch, name);
+        outs_[ch]->rewritten = true;
+        return;
+    }
+    close(ch);
+    std::unique_ptr<OutFile> f = std::move(kept->second);
+    rewritten_.erase(kept);
+    f->buf.clear();
     outs_[ch] = std::move(f);
 }
 
@@ -176,6 +192,11 @@ void Io::close(int ch) {
     if (auto it = outs_.find(ch); it != outs_.end()) {
         std::unique_ptr<OutFile> f = std::move(it->second);
         outs_.erase(it);
+        if (f->rewritten) {
+            const std::string name = f->name;
+            rewritten_[name] = std::move(f);
+            return;
+        }
         f->flush();
         std::fclose(f->fp);
     }
@@ -189,6 +210,14 @@ void Io::flush_all() {
 
 void Io::close_all() {
     while (!outs_.empty()) close(outs_.begin()->first);
+    while (!rewritten_.empty()) {
+        std::unique_ptr<OutFile> f = std::move(rewritten_.begin()->second);
+        rewritten_.erase(rewritten_.begin());
+        // Nothing has gone to the file since it was created: it gets the last text.
+        f->rewritten = false;
+        f->flush();
+        std::fclose(f->fp);
+    }
     ins_.clear();
     if (out_) out_->flush();
 }

@@ -57,6 +57,10 @@ public:
 
     // "unknown": creates or replaces the file; a file that cannot be created is a RunFault.
     void create(int ch, const std::string& name);
+    // As create, for a file that a run may replace many times over and whose last version
+    // counts: the file is created the first time only, each later create starts its text
+    // afresh in memory, and the last text is written when the run's files are closed.
+    void create_rewritten(int ch, const std::string& name);
     // Writes one record followed by a line feed on an open output channel or the terminal.
     void write(int ch, std::string_view rec);
     // Writes a prompt to the terminal without ending the line, so that the answer follows it.
@@ -73,7 +77,8 @@ public:
     InFile& in(int ch);
     bool is_open_in(int ch) const;
 
-    // Closes an input or output channel (no-op when not open).
+    // Closes an input or output channel (no-op when not open). A file made by
+    // create_rewritten is kept with its text until close_all.
     void close(int ch);
     void flush_all();
     void close_all();
@@ -88,6 +93,7 @@ private:
     std::ostream* out_ = nullptr;
     std::ostream* err_ = nullptr;
     std::map<int, std::unique_ptr<OutFile>> outs_;
+    std::map<std::string, std::unique_ptr<OutFile>> rewritten_;  // closed, written at close_all
     std::map<int, std::unique_ptr<InFile>> ins_;
 };
 

@@ -304,6 +304,7 @@ TEST(DetExcept, AminesOnMethylGroups) {
                           {1, "", cand("c-Nc1-c1 N-planar c1=?") + unknown("c-Nc1-c1 planar")}});
         // The picture: N, then per C (distance order) the shell behind each of its neighbours
         // before the neighbour: C(1)'s H atoms bring back C(1), then N brings C(2) and C(3).
+        m.r.io.close_all();  // the picture is written when the run's files are closed
         auto lines = test::lines_of(m.dir.read("group.ang"));
         Lines labels;
         for (std::size_t k = 1; k < lines.size(); ++k) labels.push_back(lines[k].substr(5, 8));
@@ -370,6 +371,7 @@ TEST(DetExcept, Phosphates) {
         phosphate(m, 0);
         expect_groups(m, {{2, "pO4", cand("(?)p=O") + cand("pOooo(?)")},
                           {1, "", cand("Poooo(?)") + unknown("Poooo(?)")}});
+        m.r.io.close_all();  // the picture is written when the run's files are closed
         auto lines = test::lines_of(m.dir.read("group.ang"));
         ASSERT_EQ(lines.size(), 6u);  // P and its four O
         EXPECT_EQ(lines[1].substr(0, 13), "ATOM P(1)    ");
@@ -545,6 +547,7 @@ TEST(PrintGroup, DrawsEveryAtomWithinThreeBonds) {
     }
     ASSERT_EQ(next, n + 1);
     printgroup(m.r, 1);
+    m.r.io.close_all();  // the picture is written when the run's files are closed
     auto lines = test::lines_of(m.dir.read("group.ang"));
     EXPECT_EQ(lines.size(), 107u);
     std::set<std::string> distinct(lines.begin() + 1, lines.end());

@@ -1,0 +1,81 @@
+// Channels: the records of an input file, and a file that a run rewrites many times.
+#include "shared/channels.hpp"
+
+#include <gtest/gtest.h>
+
+#include "shared/errors.hpp"
+#include "support.hpp"
+
+namespace kova {
+namespace {
+
+// Records end at line feeds; a CR right before a line feed is dropped, any other CR kept; a
+// last line without a line feed is a record, an empty text has none.
+TEST(InFile, RecordsOfTheText) {
+    const struct {
+        const char* text;
+        std::vector<std::string> records;
+    } cases[] = {
+        {"", {}},
+        {"\n", {""}},
+        {"a\nb\n", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"a\r\n\r\nb\r", {"a", "", "b\r"}},
+        {"\r\n", {""}},
+        {"x\ry\n\n\n", {"x\ry", "", ""}},
+    };
+    for (const auto& c : cases) {
+        InFile f("t", c.text);
+        ASSERT_EQ(f.size(), c.records.size()) << c.text;
+        std::vector<std::string> got;
+        std::string rec = "untouched";
+        while (f.read(rec)) got.push_back(rec);
+        EXPECT_EQ(got, c.records) << c.text;
+        EXPECT_EQ(rec, c.records.empty() ? "untouched" : c.records.back());
+        EXPECT_TRUE(f.at_end());
+        f.backspace();
+        if (!c.records.empty()) {
+            ASSERT_TRUE(f.read(rec));
+            EXPECT_EQ(rec, c.records.back());
+            EXPECT_EQ(f.recno(), static_cast<int>(c.records.size()));
+        }
+    }
+}
+
+// Each create of a rewritten file starts it afresh; the file gets the last text when the
+// run's files are closed, whichever way the run ends. A file never created is left alone.
+TEST(Io, RewrittenFileHoldsTheLastText) {
+    test::TempDir dir;
+    dir.write("kept.ang", "an earlier run's picture\n");
+    {
+        Io io;
+        io.bind(dir.path(), nullptr, nullptr, nullptr);
+        for (const char* text : {"first", "second", "third"}) {
+            io.create_rewritten(89, "picture.ang");
+            io.write(89, "ANGSTROM");
+            io.write(89, text);
+            io.close(89);
+        }
+        io.create(3, "other.out");
+        io.write(3, "plain");
+        io.create_rewritten(89, "picture.ang");
+        io.write(89, "last");  // still open when the run ends
+    }  // the run's files are closed with the object
+    EXPECT_EQ(dir.read("picture.ang"), "last\n");
+    EXPECT_EQ(dir.read("other.out"), "plain\n");
+    EXPECT_EQ(dir.read("kept.ang"), "an earlier run's picture\n");
+
+    Io io;
+    io.bind(dir.path(), nullptr, nullptr, nullptr);
+    io.create_rewritten(89, "picture.ang");
+    io.write(89, "ANGSTROM");
+    io.close(89);
+    io.close_all();
+    EXPECT_EQ(dir.read("picture.ang"), "ANGSTROM\n");
+
+    // A file that cannot be created is reported at the first create, as any other.
+    EXPECT_THROW(io.create_rewritten(89, "no/such/dir/picture.ang"), RunFault);
+}
+
+}  // namespace
+}  // namespace kova
