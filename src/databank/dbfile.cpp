@@ -173,13 +173,9 @@ const DbRecord& record(Records&, DbFile& db, std::size_t n) {
     if (!fresh) return rec;
     rec.recno = static_cast<int>(n) + 1;
     const std::string line = split(db, n, &rec.words);
-    bool quotes = false;
-    rec.plain = true;
-    for (char c : line) {
-        rec.plain = rec.plain && c != ',' && c != '/' && c != '*';
-        quotes = quotes || c == '\'' || c == '"';
-    }
-    if (rec.plain && !quotes) {
+    auto has = [&line](char c) { return line.find(c) != std::string::npos; };
+    rec.plain = !has(',') && !has('/') && !has('*');
+    if (rec.plain && !has('\'') && !has('"')) {
         leading_ints(line, rec);
     } else if (rec.plain) {
         ListReader in(line);

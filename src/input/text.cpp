@@ -27,6 +27,12 @@ bool is_white(char c) { return c == ' ' || c == '\0' || c == '\t'; }
 bool is_number_word(std::string_view w) {
     std::size_t i = 0;
     if (i < w.size() && (w[i] == '+' || w[i] == '-')) ++i;
+    // A word that starts with any other letter than those of INF, NAN and the exponents is
+    // text (the usual case, decided at once).
+    if (i < w.size()) {
+        const char c = up(w[i]);
+        if (c >= 'A' && c <= 'Z' && c != 'I' && c != 'N' && c != 'E' && c != 'D' && c != 'Q') return false;
+    }
     std::string_view rest = w.substr(i);
     if (iequal(rest, "INF") || iequal(rest, "INFINITY") || iequal(rest, "NAN")) return true;
     if (rest.size() > 3 && iequal(rest.substr(0, 3), "NAN") && rest[3] == '(' &&

@@ -21,17 +21,13 @@ void fault(const std::string& file, const std::string& what) {
 }
 
 InFile::InFile(std::string name, std::string text) : name_(std::move(name)), text_(std::move(text)) {
-    std::size_t n = 0;
-    for (const char* p = text_.data(); (p = static_cast<const char*>(std::memchr(p, '\n', text_.data() + text_.size() - p)));
-         ++p)
-        ++n;
-    start_.reserve(n + 2);
     start_.push_back(0);
-    std::size_t at = 0;
-    while (at < text_.size()) {
-        const std::size_t nl = text_.find('\n', at);
-        at = nl == std::string::npos ? text_.size() : nl;
-        start_.push_back(++at);
+    const char* const begin = text_.data();
+    const char* const end = begin + text_.size();
+    for (const char* p = begin; p < end;) {
+        const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        p = nl ? nl + 1 : end;
+        start_.push_back(static_cast<std::size_t>(p - begin) + (nl ? 0 : 1));
     }
 }
 
