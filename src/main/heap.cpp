@@ -3,7 +3,20 @@
 #include <cstdint>
 #include <cstdlib>  // defines __GLIBC__ with the GNU C library
 
-#if defined(__linux__) && defined(__GLIBC__)
+// Under AddressSanitizer the heap is the sanitizer's own.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KOVA_OWN_HEAP 0
+#endif
+#endif
+#if !defined(KOVA_OWN_HEAP) && defined(__SANITIZE_ADDRESS__)
+#define KOVA_OWN_HEAP 0
+#endif
+#if !defined(KOVA_OWN_HEAP) && defined(__linux__) && defined(__GLIBC__)
+#define KOVA_OWN_HEAP 1
+#endif
+
+#if KOVA_OWN_HEAP
 #include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -11,7 +24,7 @@
 
 namespace kova {
 
-#if defined(__linux__) && defined(__GLIBC__)
+#if KOVA_OWN_HEAP
 
 void prepare_heap() {
     constexpr std::uintptr_t huge = std::uintptr_t{2} << 20;  // a huge page
