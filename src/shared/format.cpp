@@ -1,6 +1,7 @@
 #include "shared/format.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -120,15 +121,30 @@ void put_fixed(std::string& out, double v, int w, int d, bool plus) {
         return;
     }
     // the digits of q, at least d + 1 of them, so that a zero integer part reads "0"
+    static constexpr auto kPairs = [] {
+        std::array<char, 200> a{};
+        for (int k = 0; k < 100; ++k) {
+            a[static_cast<std::size_t>(2 * k)] = static_cast<char>('0' + k / 10);
+            a[static_cast<std::size_t>(2 * k + 1)] = static_cast<char>('0' + k % 10);
+        }
+        return a;
+    }();
     char digits[48];
     char* const end = digits + sizeof digits;
     char* first = end;
-    int n = 0;
-    do {
-        *--first = static_cast<char>('0' + q % 10);
-        q /= 10;
-        ++n;
-    } while (q != 0 || n <= d);
+    while (q >= 100) {
+        first -= 2;
+        std::copy_n(kPairs.data() + 2 * (q % 100), 2, first);
+        q /= 100;
+    }
+    if (q >= 10) {
+        first -= 2;
+        std::copy_n(kPairs.data() + 2 * q, 2, first);
+    } else {
+        *--first = static_cast<char>('0' + q);
+    }
+    int n = static_cast<int>(end - first);
+    for (; n <= d; ++n) *--first = '0';
     const bool zero_int = n == d + 1 && *first == '0';
     int intdigits = n - d;
     const int slen = std::signbit(v) || plus ? 1 : 0;
