@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -45,13 +46,16 @@ void index_labels(const Records& r, FrameIndex& ix) {
 }
 
 void add_int(std::string& key, int v) {
-    key += std::to_string(v);
+    char buf[16];
+    key.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
     key += ',';
 }
 
 // exname, itbl and the parent data of the hydrogen kappa-set test (any element may match).
 std::string h_key(const Records& r, int j) {
-    std::string key = pad(r.except.exname[j], 40);
+    std::string key;
+    key.reserve(64);
+    put_pad(key, r.except.exname[j], 40);
     key += '|';
     add_int(key, r.atoms1.itbl[j]);
     add_int(key, r.forh.ihp[j]);
@@ -65,6 +69,7 @@ std::string h_key(const Records& r, int j) {
 std::string x_key(Records& r, int j) {
     const NeiTable& t = r.neighbors.at[j];
     std::string key;
+    key.reserve(96);
     add_int(key, r.atoms.iz[j]);
     add_int(key, t.nnei);
     add_int(key, t.ntyp);
@@ -76,9 +81,9 @@ std::string x_key(Records& r, int j) {
     int iring = 0, isize = 0;
     isitcyclic(r, j, lcyc, lpl, lfus, iring, isize);
     add_int(key, isize);
-    key += pad(r.atoms.sitesym[j], 5);
+    put_pad(key, r.atoms.sitesym[j], 5);
     key += '|';
-    key += pad(r.except.exname[j], 40);
+    put_pad(key, r.except.exname[j], 40);
     return key;
 }
 

@@ -29,8 +29,16 @@ void put_f53_list(std::string& s, const float* v, int n) {
 // Every slot line whose first characters are the key, at its full length, in slot order.
 void copy_slots(Records& r, int ch, const std::vector<std::string>& slots, std::string_view key,
                 std::size_t len) {
+    std::string rec;
     for (std::size_t s = 1; s < slots.size(); ++s) {
-        if (slots[s].compare(0, key.size(), key) == 0) r.io.write(ch, pad(slots[s], len));
+        if (slots[s].compare(0, key.size(), key) != 0) continue;
+        if (slots[s].size() == len) {
+            r.io.write(ch, slots[s]);
+        } else {
+            rec.clear();
+            put_pad(rec, slots[s], len);
+            r.io.write(ch, rec);
+        }
     }
 }
 
