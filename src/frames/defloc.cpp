@@ -38,12 +38,12 @@ void target_dummy(Records& r, Frame& f, int which, int flag, const Vec3f& point)
 
 void set_sitesym(Records& r, int i, const char* word) { r.atoms.sitesym[i] = pad(word, 5); }
 
-void listing(Records& r, const std::string& text) {
+void listing(Records& r, std::string_view text) {
     r.io.write(r.files.iout, "");
     r.io.write(r.files.iout, text);
 }
 
-void both(Records& r, const std::string& text) {
+void both(Records& r, std::string_view text) {
     r.io.write(terminal, "");
     r.io.write(terminal, text);
     listing(r, text);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -30,9 +31,9 @@ void target_dummy(Records& r, Frame& f, int which, int flag, const Vec3f& point)
 void set_sitesym(Records& r, int i, const char* word);
 
 // A listing line of the frame analysis, preceded by an empty line.
-void listing(Records& r, const std::string& text);
+void listing(Records& r, std::string_view text);
 // A search-failure line: terminal first, then the listing, each after an empty line.
-void both(Records& r, const std::string& text);
+void both(Records& r, std::string_view text);
 
 // The angle a-b-c at b, in degrees, from the Cartesian positions.
 float angle_at(const Records& r, const Vec3f& a, int b, int c);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "main/messages.hpp"
@@ -140,8 +141,17 @@ float length(const Vec3f& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2]
 
 int axis_code(char c) { return c == 'X' ? 0 : c == 'Y' ? 1 : c == 'Z' ? 2 : -1; }
 
-std::string spf_point(const std::string& label, const Vec3f& p) {
-    return "ATOM " + label + "   " + ff(p[0], 12, 4) + ff(p[1], 12, 4) + ff(p[2], 12, 4);
+// An "ATOM" line of the frame picture, the label in 8 columns: A8 when right-adjusted,
+// else the label as given, cut or padded.
+void spf_point(Records& r, std::string& rec, std::string_view label, bool right, const Vec3f& p) {
+    rec.assign("ATOM ");
+    if (right)
+        put_fa(rec, label, 8);
+    else
+        put_pad(rec, label, 8);
+    rec += "   ";
+    for (int k = 0; k < 3; ++k) put_ff(rec, p[static_cast<std::size_t>(k)], 12, 4);
+    r.io.write(r.iplat.iplat, rec);
 }
 
 }  // namespace
@@ -221,8 +231,9 @@ void checksymeq(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1,
 void loc2plat(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, char let2) {
     if (i < 1 || i > r.atom_slots()) return;
     const Vec3f& p = r.atoms.xc[static_cast<std::size_t>(i)];
-    int ch = r.iplat.iplat;
-    r.io.write(ch, spf_point(pad(r.atoms.label[static_cast<std::size_t>(i)], 8), p));
+    std::string rec;
+    rec.reserve(48);
+    spf_point(r, rec, r.atoms.label[static_cast<std::size_t>(i)], false, p);
 
     Vec3f r1 = minus(p1, p), r2 = minus(p2, p);
     Vec3f n = cross(r1, r2);
@@ -259,12 +270,13 @@ void loc2plat(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, ch
 
     std::array<Vec3f, 3> ends;
     getdummy(p, axes[0], axes[1], axes[2], ends[0], ends[1], ends[2]);
-    const char names[3] = {'X', 'Y', 'Z'};
     std::string digits;
     getdummylabel(i, digits);
-    for (int k = 0; k < 3; ++k)
-        r.io.write(ch, spf_point(fa(std::string(1, names[k]) + trim(digits), 8),
-                                 ends[static_cast<std::size_t>(k)]));
+    std::string name = " " + trim(digits);
+    for (int k = 0; k < 3; ++k) {
+        name[0] = "XYZ"[k];
+        spf_point(r, rec, name, true, ends[static_cast<std::size_t>(k)]);
+    }
 }
 
 void getdummy(const Vec3f& p, const Vec3f& r1, const Vec3f& r2, const Vec3f& r3, Vec3f& e1,
@@ -305,13 +317,21 @@ void calcang(const float p[9], float& angle) {
 }
 
 void prtang(Records& r, int unit, int i1, int i2, int i3, float angle) {
-    auto lab = [&r](int i) {
-        return (i >= 1 && i <= r.atom_slots()) ? trim(r.atoms.label[static_cast<std::size_t>(i)])
-                                               : std::string();
+    std::string rec = " Angle   ";
+    rec.reserve(64);
+    auto lab = [&r, &rec](int i) {
+        if (i >= 1 && i <= r.atom_slots()) put_trim(rec, r.atoms.label[static_cast<std::size_t>(i)]);
     };
+    lab(i1);
+    rec += " - ";
+    lab(i2);
+    rec += " - ";
+    lab(i3);
+    rec += " = ";
+    put_ff(rec, angle, 8, 2);
+    rec += " deg.";
     r.io.write(unit, "");
-    r.io.write(unit, " Angle   " + lab(i1) + " - " + lab(i2) + " - " + lab(i3) + " = " +
-                         ff(angle, 8, 2) + " deg.");
+    r.io.write(unit, rec);
 }
 
 void erum(std::string& label) {

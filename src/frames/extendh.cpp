@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "input/cell.hpp"
@@ -165,25 +166,71 @@ float distance(const Vec3f& a, const Vec3f& b) {
 void write_records(Records& r, int ix, int ih, float d, float ratio) {
     const auto& resatm = r.resi1.resatm;
     std::string pair;  // the two atoms of a MoPro restraint
-    if (r.resi1.lresi)
-        pair = pad(resatm[static_cast<std::size_t>(ix)], 10) + "  " + pad(resatm[static_cast<std::size_t>(ih)], 10);
-    else
-        pair = name_field(r, ix) + " 1" + "  " + name_field(r, ih) + " 1";
-    const std::string gap = r.resi1.lresi ? "  " : " ";
+    if (r.resi1.lresi) {
+        put_pad(pair, resatm[static_cast<std::size_t>(ix)], 10);
+        pair += "  ";
+        put_pad(pair, resatm[static_cast<std::size_t>(ih)], 10);
+    } else {
+        pair = name_field(r, ix);
+        pair += " 1  ";
+        pair += name_field(r, ih);
+        pair += " 1";
+    }
+    const char* const gap = r.resi1.lresi ? "  " : " ";
+    const std::string_view lx = r.atoms.label[static_cast<std::size_t>(ix)];
+    const std::string_view lh = r.atoms.label[static_cast<std::size_t>(ih)];
 
-    r.io.write(r.xhbonds.iures, "DISTAN   " + pair + " " + ff(d, 6, 3) + gap + "0.001");
-    r.cons.cons[static_cast<std::size_t>(ih)] =
-        pad(trim("URATIO      " + pair + " " + ff(ratio, 6, 1) + gap + "0.01"), 100);
+    std::string rec = "DISTAN   ";
+    rec.reserve(64);
+    rec += pair;
+    rec += ' ';
+    put_ff(rec, d, 6, 3);
+    rec += gap;
+    rec += "0.001";
+    r.io.write(r.xhbonds.iures, rec);
 
-    r.io.write(r.xhbonds.iureset, trim("RESET BOND  " + lab(r, ix) + " " + lab(r, ih) + ff(d, 6, 3)));
+    std::string& cons = r.cons.cons[static_cast<std::size_t>(ih)];
+    cons.assign("URATIO      ");
+    cons += pair;
+    cons += ' ';
+    put_ff(cons, ratio, 6, 1);
+    cons += gap;
+    cons += "0.01";
+    cons.resize(cons.find_last_not_of(' ') + 1);
+    cons.resize(100, ' ');
+
+    rec.assign("RESET BOND  ");
+    put_trim(rec, lx);
+    rec += ' ';
+    put_trim(rec, lh);
+    put_ff(rec, d, 6, 3);
+    rec.resize(rec.find_last_not_of(' ') + 1);
+    r.io.write(r.xhbonds.iureset, rec);
 
     const int ic = r.xhbonds.iuconst;
     r.io.write(ic, "!");
-    r.io.write(ic, "! " + lab(r, ix) + " - " + lab(r, ih) + " = " + ff(d, 9, 3) + " Angstroms");
+    rec.assign("! ");
+    put_trim(rec, lx);
+    rec += " - ";
+    put_trim(rec, lh);
+    rec += " = ";
+    put_ff(rec, d, 9, 3);
+    rec += " Angstroms";
+    r.io.write(ic, rec);
     r.io.write(ic, "!");
-    for (const char* axis : {"X", "Y", "Z"})
-        r.io.write(ic, std::string("CON 1 ") + axis + "/" + std::to_string(ix) + " -1 " + axis + "/" +
-                           std::to_string(ih) + " = 0");
+    const std::string sx = std::to_string(ix), sh = std::to_string(ih);
+    for (char axis : {'X', 'Y', 'Z'}) {
+        rec.assign("CON 1 ");
+        rec += axis;
+        rec += '/';
+        rec += sx;
+        rec += " -1 ";
+        rec += axis;
+        rec += '/';
+        rec += sh;
+        rec += " = 0";
+        r.io.write(ic, rec);
+    }
 }
 
 }  // namespace

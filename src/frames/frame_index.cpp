@@ -4,8 +4,13 @@
 // runs, since its listing is part of the result.
 #include "frames/frame_index.hpp"
 
+#include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "frames/equivalence.hpp"
 #include "shared/format.hpp"
@@ -15,14 +20,42 @@ namespace kova {
 
 namespace {
 
+std::string_view trimmed(std::string_view s) { return s.substr(0, s.find_last_not_of(' ') + 1); }
+
+std::size_t label_hash(std::string_view t) {
+    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (char c : t) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+// The slot of label t in the table: the one holding an atom of that label, or the free slot
+// where it would go.
+std::size_t label_slot(const Records& r, const FrameIndex& ix, std::string_view t) {
+    const std::size_t mask = ix.last_atom.size() - 1;
+    for (std::size_t s = label_hash(t) & mask;; s = (s + 1) & mask) {
+        const int j = ix.last_atom[s];
+        if (j == 0 || trimmed(r.atoms.label[static_cast<std::size_t>(j)]) == t) return s;
+    }
+}
+
+void index_labels(const Records& r, FrameIndex& ix) {
+    const int nat = std::max(r.atoms.nat, 0);
+    ix.last_atom.assign(std::bit_ceil(2 * static_cast<std::size_t>(nat) + 2), 0);
+    for (int j = 1; j <= nat; ++j)
+        ix.last_atom[label_slot(r, ix, trimmed(r.atoms.label[static_cast<std::size_t>(j)]))] = j;
+}
+
 void add_int(std::string& key, int v) {
-    key += std::to_string(v);
+    char buf[16];
+    key.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
     key += ',';
 }
 
 // exname, itbl and the parent data of the hydrogen kappa-set test (any element may match).
 std::string h_key(const Records& r, int j) {
-    std::string key = pad(r.except.exname[j], 40);
+    std::string key;
+    key.reserve(64);
+    put_pad(key, r.except.exname[j], 40);
     key += '|';
     add_int(key, r.atoms1.itbl[j]);
     add_int(key, r.forh.ihp[j]);
@@ -36,6 +69,7 @@ std::string h_key(const Records& r, int j) {
 std::string x_key(Records& r, int j) {
     const NeiTable& t = r.neighbors.at[j];
     std::string key;
+    key.reserve(96);
     add_int(key, r.atoms.iz[j]);
     add_int(key, t.nnei);
     add_int(key, t.ntyp);
@@ -47,9 +81,9 @@ std::string x_key(Records& r, int j) {
     int iring = 0, isize = 0;
     isitcyclic(r, j, lcyc, lpl, lfus, iring, isize);
     add_int(key, isize);
-    key += pad(r.atoms.sitesym[j], 5);
+    put_pad(key, r.atoms.sitesym[j], 5);
     key += '|';
-    key += pad(r.except.exname[j], 40);
+    put_pad(key, r.except.exname[j], 40);
     return key;
 }
 
@@ -90,7 +124,7 @@ FrameIndex& frame_index_for(Records& r, int i) {
         // A new frame analysis (or atoms framed out of order): rebuild from the records.
         ix = FrameIndex{};
         ix.nat = r.atoms.nat;
-        for (int j = 1; j <= r.atoms.nat; ++j) ix.last_atom[trim(r.atoms.label[j])] = j;
+        index_labels(r, ix);
         for (int j = 1; j < i; ++j) enter(r, ix, j);
         ix.upto = i - 1;
         for (int k = 1; k <= r.kappas.nkap; ++k) note_set(r, ix, k);
@@ -115,13 +149,11 @@ int target_number(Records& r, const std::string& label) {
         }
     }
     FrameIndex& ix = index_of(r);
-    if (ix.nat != r.atoms.nat) {
-        ix.last_atom.clear();
+    if (ix.nat != r.atoms.nat || ix.last_atom.empty()) {
         ix.nat = r.atoms.nat;
-        for (int j = 1; j <= r.atoms.nat; ++j) ix.last_atom[trim(r.atoms.label[j])] = j;
+        index_labels(r, ix);
     }
-    auto it = ix.last_atom.find(t);
-    return it == ix.last_atom.end() ? 0 : it->second;
+    return ix.last_atom[label_slot(r, ix, t)];
 }
 
 int first_h_equivalent(Records& r, int i) {

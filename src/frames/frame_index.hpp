@@ -17,7 +17,9 @@ namespace kova {
 struct FrameIndex {
     int nat = -1;   // atoms.nat when the tables were built
     int upto = 0;   // atoms 1..upto have been entered
-    std::unordered_map<std::string, int> last_atom;  // label without trailing blanks
+    // The last atom of each label (without trailing blanks), open-addressed by the label's
+    // hash: 0 marks a free slot; the size is a power of two, at least twice nat.
+    std::vector<int> last_atom;
     std::unordered_map<std::string, int> first_h;    // hydrogen kappa-set key -> first atom
     std::unordered_map<std::string, int> first_x;    // equivalence key -> first atom
     std::map<int, std::set<int>> free_sets;          // scattering table -> free-atom sets

@@ -3,6 +3,7 @@
 // "SYMPLM" constraint, its frame picture, its populations and its eleven frame integers.
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "databank/databank.hpp"
 #include "frames/defloc.hpp"
@@ -67,7 +68,7 @@ int kappa_set(Records& r, int i, Frame& f) {
     listing(r, " Calling DetExcept...");
     detexcept(r, i);
     std::string& name = r.except.exname[i];
-    name = pad(name, 40);
+    name.resize(40, ' ');
     upcase(name);
     if (r.except.iexc[i] == 1)
         listing(r, " Exception identified for " + trim(r.atoms.label[i]) +
@@ -91,48 +92,75 @@ int kappa_set(Records& r, int i, Frame& f) {
 }
 
 void atom_line(Records& r, int i, const Frame& f, int equiv) {
-    const std::string label = pad(r.atoms.label[i], 8);
-    std::string line = label + fx(1)           //  1-8  the atom
-                       + pad(f.at1, 8) + fx(2)  // 10-17 first target
-                       + f.ax1 + fx(2)          // 20    its axis
-                       + label + fx(1)          // 23-30 the atom again
-                       + pad(f.at2, 8) + fx(1)  // 32-39 second target
-                       + f.ax2 + fx(3)          // 41    its axis
-                       + "R "                   // 45-46 right-handed
-                       + fi(r.atoms1.tp[i], 3)        // 47-49 TP
-                       + fi(r.atoms1.itbl[i], 3)      // 50-52 TBL
-                       + fi(r.kappaset.kset[i], 4)    // 53-56 KAP
-                       + fi(r.atoms1.lmx[i], 4) + fx(3)  // 57-60 LMX
-                       + pad(r.atoms.sitesym[i], 5) + fx(3);  // 64-68 SITESYM
-    if (equiv != 0) line += pad(r.atoms.label[equiv], 8);     // 72-79 CHEMCON
-    line = trim(line);
-    r.io.write(terminal, " " + line);
+    // built after one blank, which the terminal and the listing show and the master file not
+    std::string rec = " ";
+    rec.reserve(96);
+    const std::string& label = r.atoms.label[i];
+    put_pad(rec, label, 8);                  //  1-8  the atom
+    rec += ' ';
+    put_pad(rec, f.at1, 8);                  // 10-17 first target
+    rec += "  ";
+    rec += f.ax1;                            // 20    its axis
+    rec += "  ";
+    put_pad(rec, label, 8);                  // 23-30 the atom again
+    rec += ' ';
+    put_pad(rec, f.at2, 8);                  // 32-39 second target
+    rec += ' ';
+    rec += f.ax2;                            // 41    its axis
+    rec += "   R ";                          // 45-46 right-handed
+    put_fi(rec, r.atoms1.tp[i], 3);          // 47-49 TP
+    put_fi(rec, r.atoms1.itbl[i], 3);        // 50-52 TBL
+    put_fi(rec, r.kappaset.kset[i], 4);      // 53-56 KAP
+    put_fi(rec, r.atoms1.lmx[i], 4);         // 57-60 LMX
+    rec += "   ";
+    put_pad(rec, r.atoms.sitesym[i], 5);     // 64-68 SITESYM
+    if (equiv != 0) {
+        rec += "   ";
+        put_pad(rec, r.atoms.label[equiv], 8);  // 72-79 CHEMCON
+    }
+    rec.resize(std::max<std::size_t>(rec.find_last_not_of(' ') + 1, 1));
+    const std::string_view line = std::string_view(rec).substr(1);
+    r.io.write(terminal, rec);
     r.io.write(r.files.ixdmas, line);
     r.io.write(r.files.iout, "");
     r.io.write(r.files.iout, " Local coordinate system definition : ");
     r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, " " + line);
+    r.io.write(r.files.iout, rec);
 }
 
-std::string mopro_axes(Records& r, int i, const Frame& f, int n1, int n2) {
-    std::string s;
+// The MoPro axes line, in s (90 characters).
+void mopro_axes(Records& r, int i, const Frame& f, int n1, int n2, std::string& s) {
+    s.clear();
     s += f.ax1;
     s += f.ax2;
-    s += "   " + mopro_name(r, f.at1, n1);
-    s += "   " + mopro_name(r, f.at2, n2);
+    s += "   ";
+    s += mopro_name(r, f.at1, n1);
+    s += "   ";
+    s += mopro_name(r, f.at2, n2);
     s += "   ";
     s += mopro_hydrogen(r.atoms.label[i]) ? " QUA " : " HEX ";
     s += "   ";
-    s += " K" + pad(std::to_string(r.kappaset.kset[i]), 5);
+    s += " K";
+    put_pad(s, std::to_string(r.kappaset.kset[i]), 5);
     s += "   V0  M0  Q0";
-    return s;
+    s.resize(90, ' ');
 }
 
-std::string similarity(const Records& r, int i, int j) {
-    if (r.resi1.lresi)
-        return "! CONPVM  " + pad(r.resi1.resatm[i], 10) + "  " + pad(r.resi1.resatm[j], 10);
-    return "! CONPVM  " + bracket_free(r.atoms.label[i]) + "  1 " + bracket_free(r.atoms.label[j]) +
-           " 1";
+// The similarity line of atoms i and j, without trailing blanks, in s (90 characters).
+void similarity(const Records& r, int i, int j, std::string& s) {
+    s.assign("! CONPVM  ");
+    if (r.resi1.lresi) {
+        put_pad(s, r.resi1.resatm[i], 10);
+        s += "  ";
+        put_pad(s, r.resi1.resatm[j], 10);
+    } else {
+        s += bracket_free(r.atoms.label[i]);
+        s += "  1 ";
+        s += bracket_free(r.atoms.label[j]);
+        s += " 1";
+    }
+    s.resize(s.find_last_not_of(' ') + 1);
+    s.resize(90, ' ');
 }
 
 std::string symmetry_code(const std::string& sitesym, char ax1, char ax2) {
@@ -158,9 +186,18 @@ std::string symmetry_code(const std::string& sitesym, char ax1, char ax2) {
 void symplm(Records& r, int i, const Frame& f) {
     if (trim(r.atoms.sitesym[i]) == "NO") return;
     const std::string code = symmetry_code(r.atoms.sitesym[i], f.ax1, f.ax2);
-    std::string line = r.resi1.lresi
-                           ? "SYMPLM  " + fa(code, 6) + " " + pad(r.resi1.resatm[i], 10)
-                           : "SYMPLM  " + code + " " + bracket_free(r.atoms.label[i]) + " 1";
+    std::string line = "SYMPLM  ";
+    line.reserve(32);
+    if (r.resi1.lresi) {
+        put_fa(line, code, 6);
+        line += ' ';
+        put_pad(line, r.resi1.resatm[i], 10);
+    } else {
+        line += code;
+        line += ' ';
+        line += bracket_free(r.atoms.label[i]);
+        line += " 1";
+    }
     r.io.write(r.files.imocon, line);
 }
 
@@ -171,8 +208,12 @@ void populations(Records& r, int i, const Frame& f) {
     const float occ = r.atoms1.occ[i];
     const bool databank =
         r.ldb.ldb && (f.atom_disordered ? r.disorder.ldisdb : !f.neighbour_disordered);
+    std::string line = " Atom ";
+    line.reserve(48);
+    put_trim(line, r.atoms.label[i]);
+    line += databank ? " :: will now read databank" : " :: will skip reading databank";
+    listing(r, line);
     if (databank) {
-        listing(r, " Atom " + trim(r.atoms.label[i]) + " :: will now read databank");
         readdb(r, i);
         if (i == 1) {
             r.kappas.nkap = 1;
@@ -189,7 +230,6 @@ void populations(Records& r, int i, const Frame& f) {
         for (int l = 0; l <= 4; ++l)
             for (int m = -l; m <= l; ++m) r.mpoles.plm[i][l][m + 4] = r.mpoles1.plm[l][m + 4] * occ;
     } else {
-        listing(r, " Atom " + trim(r.atoms.label[i]) + " :: will skip reading databank");
         r.mpoles.pv[i] = pval(r.atoms.iz[i]) * occ;
         r.kappas.nkap = std::max(r.kappas.nkap, set);
         r.kappas.ktbl[set] = r.atoms1.itbl[i];
@@ -205,19 +245,29 @@ int axis_code(char c) { return c == 'X' ? 1 : c == 'Y' ? 2 : c == 'Z' ? 3 : 0; }
 
 void frame_tail(Records& r, int i, Frame& f) {
     const int equiv = kappa_set(r, i, f);
-    listing(r, " Symmetry = [" + pad(r.atoms.sitesym[i], 5) + "]");
+    std::string line = " Symmetry = [";
+    line.reserve(64);
+    put_pad(line, r.atoms.sitesym[i], 5);
+    line += ']';
+    listing(r, line);
     const int n1 = target_number(r, f.at1);
     const int n2 = target_number(r, f.at2);
     atom_line(r, i, f, equiv);
-    r.mopro.mopro[i] = pad(mopro_axes(r, i, f, n1, n2), 90);
-    if (equiv != 0) r.mcon.mcon[i] = pad(trim(similarity(r, i, equiv)), 90);
+    mopro_axes(r, i, f, n1, n2, r.mopro.mopro[i]);
+    if (equiv != 0) similarity(r, i, equiv, r.mcon.mcon[i]);
     symplm(r, i, f);
     loc2plat(r, i, f.xca1, f.xca2, f.ax1, f.ax2);
     populations(r, i, f);
 
     const int set = r.kappaset.kset[i];
     const int tbl = set >= 0 && set < static_cast<int>(r.kappas.ktbl.size()) ? r.kappas.ktbl[set] : 0;
-    listing(r, " CKS :: Atom=" + fi(i, 6) + "  kset=" + fi(set, 4) + "  nsft=" + fi(tbl, 4));
+    line.assign(" CKS :: Atom=");
+    put_fi(line, i, 6);
+    line += "  kset=";
+    put_fi(line, set, 4);
+    line += "  nsft=";
+    put_fi(line, tbl, 4);
+    listing(r, line);
 
     auto& t = r.mpoles.itab[i];
     t[1] = axis_code(f.ax1);

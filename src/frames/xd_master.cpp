@@ -292,16 +292,28 @@ void open_atom_table(Records& r) {
 void list_atom_start(Records& r, int i) {
     auto u = static_cast<std::size_t>(i);
     const int iout = r.files.iout;
+    std::string rec(80, '-');
+    rec[0] = ' ';
     r.io.write(iout, "");
-    r.io.write(iout, " " + std::string(79, '-'));
+    r.io.write(iout, rec);
     r.io.write(iout, "");
-    r.io.write(iout, " Working with atom " + fi(i, 7) + " : [" + pad(r.atoms.label[u], 8) + "]" +
-                         "     " + "occ =" + ff(r.atoms1.occ[u], 11, 4));
+    rec.assign(" Working with atom ");
+    put_fi(rec, i, 7);
+    rec += " : [";
+    put_pad(rec, r.atoms.label[u], 8);
+    rec += "]     occ =";
+    put_ff(rec, r.atoms1.occ[u], 11, 4);
+    r.io.write(iout, rec);
 }
 
 void list_atom_ang(Records& r, int i) {
     auto u = static_cast<std::size_t>(i);
-    r.io.write(iang, "ATOM " + pad(r.atoms.label[u], 8) + "   " + xyz(r.atoms.xc[u], 14, 4));
+    std::string rec = "ATOM ";
+    rec.reserve(64);
+    put_pad(rec, r.atoms.label[u], 8);
+    rec += "   ";
+    for (float x : r.atoms.xc[u]) put_ff(rec, x, 14, 4);
+    r.io.write(iang, rec);
 }
 
 void close_atom_table(Records& r) {

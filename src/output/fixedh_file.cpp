@@ -2,6 +2,8 @@
 // anisotropic atom.
 #include "output/fixedh_file.hpp"
 
+#include <string>
+
 #include "shared/format.hpp"
 
 namespace kova {
@@ -11,9 +13,18 @@ void wrfixedh(Records& r, int i) {
     const auto s = static_cast<std::size_t>(i);
     const Vec3f& x = r.atoms.xf[s];
     // cols 1-8 label, 10-13 table, 16-51 x y z, 54-63 occupancy, 65-72 U11
-    r.io.write(ifixh, pad(r.atoms.label[s], 8) + " " + fi(r.atoms1.itbl[s], 4) + fx(2) + ff(x[0], 12, 6) +
-                          ff(x[1], 12, 6) + ff(x[2], 12, 6) + fx(2) + ff(r.atoms1.occ[s], 10, 5) + " " +
-                          ff(r.at_uij.uij[s][0], 8, 4));
+    std::string rec;
+    rec.reserve(80);
+    put_pad(rec, r.atoms.label[s], 8);
+    rec += ' ';
+    put_fi(rec, r.atoms1.itbl[s], 4);
+    rec += "  ";
+    for (float v : x) put_ff(rec, v, 12, 6);
+    rec += "  ";
+    put_ff(rec, r.atoms1.occ[s], 10, 5);
+    rec += ' ';
+    put_ff(rec, r.at_uij.uij[s][0], 8, 4);
+    r.io.write(ifixh, rec);
 }
 
 }  // namespace kova

@@ -19,20 +19,26 @@ float plm_at(const Plm& p, int l, int m) {
 }
 
 // Values in F5.3 fields, each followed by two blanks except the last.
-std::string f53_list(const float* v, int n) {
-    std::string s;
+void put_f53_list(std::string& s, const float* v, int n) {
     for (int k = 0; k < n; ++k) {
-        if (k > 0) s += fx(2);
-        s += ff(v[k], 5, 3);
+        if (k > 0) s += "  ";
+        put_ff(s, v[k], 5, 3);
     }
-    return s;
 }
 
 // Every slot line whose first characters are the key, at its full length, in slot order.
 void copy_slots(Records& r, int ch, const std::vector<std::string>& slots, std::string_view key,
                 std::size_t len) {
+    std::string rec;
     for (std::size_t s = 1; s < slots.size(); ++s) {
-        if (slots[s].compare(0, key.size(), key) == 0) r.io.write(ch, pad(slots[s], len));
+        if (slots[s].compare(0, key.size(), key) != 0) continue;
+        if (slots[s].size() == len) {
+            r.io.write(ch, slots[s]);
+        } else {
+            rec.clear();
+            put_pad(rec, slots[s], len);
+            r.io.write(ch, rec);
+        }
     }
 }
 
@@ -112,24 +118,34 @@ void wrmoproatom(Records& r, int i) {
     const std::string elem = mopro_element(r.atoms.label[s]);
     // the element part decides, not the atomic number: "H1" from a Cartesian file is no hydrogen
     const bool hydrogen = trim(elem) == "H";
-    const Vec3f& x = r.atoms.xf[s];
     const float occ = r.atoms1.occ[s];
-    std::string xyz = ff(x[0], 12, 6) + ff(x[1], 12, 6) + ff(x[2], 12, 6) + ff(occ, 6, 3);
-    if (r.resi1.lresi)
-        r.io.write(imopar, "ATOM " + fi(i, 3) + " " + pad(r.resi1.reslab[s], 17) + xyz + " " + " 1 " + elem);
-    else
-        r.io.write(imopar, "ATOM " + fi(i, 3) + " " + mopro_name(r.atoms.label[s]) + "MOL   1" + xyz +
-                               " " + " 1 " + elem);
-    r.io.write(imopar, pad(r.mopro.mopro[s], 90));
+    std::string rec = "ATOM ";
+    rec.reserve(112);
+    put_fi(rec, i, 3);
+    rec += ' ';
+    if (r.resi1.lresi) {
+        put_pad(rec, r.resi1.reslab[s], 17);
+    } else {
+        rec += mopro_name(r.atoms.label[s]);
+        rec += "MOL   1";
+    }
+    for (float v : r.atoms.xf[s]) put_ff(rec, v, 12, 6);
+    put_ff(rec, occ, 6, 3);
+    rec += "  1 ";
+    rec += elem;
+    r.io.write(imopar, rec);
+    rec.clear();
+    put_pad(rec, r.mopro.mopro[s], 90);
+    r.io.write(imopar, rec);
 
     const auto& u = r.at_uij.uij[s];
+    rec.assign(hydrogen ? "UISO   " : "UANI   ");
     if (hydrogen) {
-        r.io.write(imopar, "UISO   " + ff(u[0], 10, 6));
+        put_ff(rec, u[0], 10, 6);
     } else {
-        std::string rec = "UANI   ";
-        for (float v : u) rec += ff(v, 10, 6);
-        r.io.write(imopar, rec);
+        for (float v : u) put_ff(rec, v, 10, 6);
     }
+    r.io.write(imopar, rec);
 
     // An atom without occupancy has nothing stored to divide: its values go out as stored
     // (zero) instead of as NaN.
@@ -137,13 +153,22 @@ void wrmoproatom(Records& r, int i) {
     const Plm& p = r.mpoles.plm[s];
     auto q = [&](int l, int m) { return plm_at(p, l, m) / div; };
     const float low[8] = {q(1, 1), q(1, -1), q(1, 0), q(2, 0), q(2, 1), q(2, -1), q(2, 2), q(2, -2)};
-    r.io.write(imopar, ff(r.mpoles.pv[s] / div, 8, 5) + ff(q(0, 0), 8, 5) + fx(2) + f53_list(low, 8));
+    rec.clear();
+    put_ff(rec, r.mpoles.pv[s] / div, 8, 5);
+    put_ff(rec, q(0, 0), 8, 5);
+    rec += "  ";
+    put_f53_list(rec, low, 8);
+    r.io.write(imopar, rec);
     if (!hydrogen) {
         // MoPro counts the m = -3 harmonics with the opposite sign; a zero comes out as -.000
         const float oct[7] = {q(3, 0), q(3, 1), q(3, -1), q(3, 2), q(3, -2), q(3, 3), -q(3, -3)};
-        r.io.write(imopar, fx(2) + f53_list(oct, 7));
+        rec.assign("  ");
+        put_f53_list(rec, oct, 7);
+        r.io.write(imopar, rec);
         const float hex[9] = {q(4, 0), q(4, 1), q(4, -1), q(4, 2), q(4, -2), q(4, 3), -q(4, -3), q(4, 4), q(4, -4)};
-        r.io.write(imopar, fx(2) + f53_list(hex, 9));
+        rec.assign("  ");
+        put_f53_list(rec, hex, 9);
+        r.io.write(imopar, rec);
     }
     r.io.write(imopar, "");
 }

@@ -52,17 +52,21 @@ void wrxdinpatom(Records& r, int i) {
     const auto s = static_cast<std::size_t>(i);
     const auto& it = r.mpoles.itab[s];
     // cols 1-8 label, 9-14 AX1 AX2, 15-29 ATOM0 ATOM1 ATOM2, 32-61 TP TBL KAP LMX SITESYM CHEMCON
-    std::string rec = pad(r.atoms.label[s], 8) + fi(it[1], 3) + fi(it[2], 3);
-    for (int k = 3; k <= 5; ++k) rec += fi(it[static_cast<std::size_t>(k)], 5);
-    rec += fx(2);
-    for (int k = 6; k <= 11; ++k) rec += fi(it[static_cast<std::size_t>(k)], 5);
-    const Vec3f& x = r.atoms.xf[s];
-    rec += ff(x[0], 9, 5) + ff(x[1], 9, 5) + ff(x[2], 9, 5) + ff(r.atoms1.occ[s], 8, 4);
+    std::string rec;
+    rec.reserve(112);
+    put_pad(rec, r.atoms.label[s], 8);
+    put_fi(rec, it[1], 3);
+    put_fi(rec, it[2], 3);
+    for (int k = 3; k <= 5; ++k) put_fi(rec, it[static_cast<std::size_t>(k)], 5);
+    rec += "  ";
+    for (int k = 6; k <= 11; ++k) put_fi(rec, it[static_cast<std::size_t>(k)], 5);
+    for (float v : r.atoms.xf[s]) put_ff(rec, v, 9, 5);
+    put_ff(rec, r.atoms1.occ[s], 8, 4);
     r.io.write(ch, rec);
 
-    std::string u;
-    for (float v : r.at_uij.uij[s]) u += ff(v, 10, 6);
-    r.io.write(ch, u);
+    rec.clear();
+    for (float v : r.at_uij.uij[s]) put_ff(rec, v, 10, 6);
+    r.io.write(ch, rec);
 
     const Plm& p = r.mpoles.plm[s];
     float pop[26];
@@ -70,9 +74,9 @@ void wrxdinpatom(Records& r, int i) {
     for (int k = 0; k < 25; ++k)
         pop[k + 1] = p[static_cast<std::size_t>(kXdOrder[k].l)][static_cast<std::size_t>(kXdOrder[k].m + 4)];
     for (int first = 0; first < 26; first += 10) {
-        std::string line;
-        for (int k = first; k < first + 10 && k < 26; ++k) line += ff(pop[k], 8, 4);
-        r.io.write(ch, line);
+        rec.clear();
+        for (int k = first; k < first + 10 && k < 26; ++k) put_ff(rec, pop[k], 8, 4);
+        r.io.write(ch, rec);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "shared/format.hpp"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -105,55 +107,124 @@ std::string printf_fixed(double v, int w, int d, bool plus) {
     return out;
 }
 
-// "[-]iii.fff" right-justified in w columns; a leading "0" before the point goes when the
-// field is too narrow for it, and a field still too narrow is all asterisks.
-std::string fixed(double v, int w, int d, bool plus) {
-    if (!std::isfinite(v)) return nonfinite(v, w, plus);
+// "[-]iii.fff" right-justified in w columns, appended to out; a leading "0" before the point
+// goes when the field is too narrow for it, and a field still too narrow is all asterisks.
+void put_fixed(std::string& out, double v, int w, int d, bool plus) {
+    if (!std::isfinite(v)) {
+        out += nonfinite(v, w, plus);
+        return;
+    }
     if (d < 0) d = 0;
     std::uint64_t q = 0;
-    if (!scaled(v, d, q)) return printf_fixed(v, w, d, plus);
-    const bool neg = std::signbit(v);
-    char digits[24];
-    const int nq = static_cast<int>(std::to_chars(digits, digits + sizeof digits, q).ptr - digits);
-    const bool zero_int = nq <= d || q == 0;  // the integer part is "0"
-    int intdigits = std::max(nq - d, 1);
-    const long long slen = neg || plus ? 1 : 0;
-    if (slen + intdigits + 1 + d > w && zero_int) intdigits = 0;
-    if (slen + intdigits + 1 + d > w) return stars(w);
-    std::string out(static_cast<std::size_t>(w), ' ');
-    char* p = out.data() + (w - d);
-    // the decimals: the last d digits, zeros before them when there are fewer
-    const int lead = std::max(d - nq, 0);
-    std::fill(p, p + lead, '0');
-    std::copy(digits + std::max(nq - d, 0), digits + nq, p + lead);
-    *--p = '.';
-    if (intdigits > 0) {
-        if (zero_int) {
-            *--p = '0';
-        } else {
-            p -= intdigits;
-            std::copy(digits, digits + intdigits, p);
-        }
+    if (!scaled(v, d, q)) {
+        out += printf_fixed(v, w, d, plus);
+        return;
     }
-    if (slen) *--p = neg ? '-' : '+';
-    return out;
+    // the digits of q, at least d + 1 of them, so that a zero integer part reads "0"
+    static constexpr auto kPairs = [] {
+        std::array<char, 200> a{};
+        for (int k = 0; k < 100; ++k) {
+            a[static_cast<std::size_t>(2 * k)] = static_cast<char>('0' + k / 10);
+            a[static_cast<std::size_t>(2 * k + 1)] = static_cast<char>('0' + k % 10);
+        }
+        return a;
+    }();
+    char digits[48];
+    char* const end = digits + sizeof digits;
+    char* first = end;
+    while (q >= 100) {
+        first -= 2;
+        std::copy_n(kPairs.data() + 2 * (q % 100), 2, first);
+        q /= 100;
+    }
+    if (q >= 10) {
+        first -= 2;
+        std::copy_n(kPairs.data() + 2 * q, 2, first);
+    } else {
+        *--first = static_cast<char>('0' + q);
+    }
+    int n = static_cast<int>(end - first);
+    for (; n <= d; ++n) *--first = '0';
+    const bool zero_int = n == d + 1 && *first == '0';
+    int intdigits = n - d;
+    const int slen = std::signbit(v) || plus ? 1 : 0;
+    if (slen + intdigits + 1 + d > w && zero_int) {
+        intdigits = 0;
+        ++first;
+    }
+    const int len = slen + intdigits + 1 + d;
+    if (len > w) {
+        out.append(static_cast<std::size_t>(w > 0 ? w : 0), '*');
+        return;
+    }
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(w), ' ');
+    char* p = out.data() + at + (w - len);
+    if (slen) *p++ = std::signbit(v) ? '-' : '+';
+    p = std::copy(first, first + intdigits, p);
+    *p++ = '.';
+    std::copy(first + intdigits, end, p);
 }
 
 }  // namespace
 
-std::string fi(long long v, int w) {
+void put_fi(std::string& out, long long v, int w) {
     char buf[24];
     auto res = std::to_chars(buf, buf + sizeof buf, v);
     const auto n = static_cast<std::size_t>(res.ptr - buf);
-    if (static_cast<long long>(n) > w) return stars(w);
-    std::string out(static_cast<std::size_t>(w) - n, ' ');
+    if (static_cast<long long>(n) > w) {
+        out.append(static_cast<std::size_t>(w > 0 ? w : 0), '*');
+        return;
+    }
+    out.append(static_cast<std::size_t>(w) - n, ' ');
     out.append(buf, n);
+}
+
+void put_ff(std::string& out, float v, int w, int d) { put_fixed(out, static_cast<double>(v), w, d, false); }
+
+void put_fa(std::string& out, std::string_view s, int w) {
+    if (static_cast<int>(s.size()) >= w) {
+        out.append(s.substr(0, static_cast<std::size_t>(w)));
+    } else {
+        out.append(static_cast<std::size_t>(w) - s.size(), ' ');
+        out.append(s);
+    }
+}
+
+void put_pad(std::string& out, std::string_view s, std::size_t n) {
+    const std::size_t k = std::min(n, s.size());
+    out.append(s.substr(0, k));
+    out.append(n - k, ' ');
+}
+
+void put_trim(std::string& out, std::string_view s) {
+    const std::size_t e = s.find_last_not_of(' ');
+    if (e != std::string_view::npos) out.append(s.substr(0, e + 1));
+}
+
+std::string fi(long long v, int w) {
+    std::string out;
+    put_fi(out, v, w);
     return out;
 }
 
-std::string ff(float v, int w, int d) { return fixed(static_cast<double>(v), w, d, false); }
-std::string ffd(double v, int w, int d) { return fixed(v, w, d, false); }
-std::string fsp(float v, int w, int d) { return fixed(static_cast<double>(v), w, d, true); }
+std::string ff(float v, int w, int d) {
+    std::string out;
+    put_fixed(out, static_cast<double>(v), w, d, false);
+    return out;
+}
+
+std::string ffd(double v, int w, int d) {
+    std::string out;
+    put_fixed(out, v, w, d, false);
+    return out;
+}
+
+std::string fsp(float v, int w, int d) {
+    std::string out;
+    put_fixed(out, static_cast<double>(v), w, d, true);
+    return out;
+}
 
 std::string fe(float vf, int w, int d) {
     double v = vf;
@@ -190,16 +261,18 @@ std::string fe(float vf, int w, int d) {
 }
 
 std::string fa(std::string_view s, int w) {
-    if (static_cast<int>(s.size()) >= w) return std::string(s.substr(0, static_cast<std::size_t>(w)));
-    return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + std::string(s);
+    std::string out;
+    put_fa(out, s, w);
+    return out;
 }
 
 std::string fx(int n) { return std::string(static_cast<std::size_t>(n > 0 ? n : 0), ' '); }
 
 std::string pad(std::string_view s, std::size_t n) {
-    std::string r(s.substr(0, std::min(n, s.size())));
-    r.resize(n, ' ');
-    return r;
+    std::string out;
+    out.reserve(n);
+    put_pad(out, s, n);
+    return out;
 }
 
 std::string trim(std::string_view s) {

@@ -15,6 +15,14 @@ std::string fe(float v, int w, int d);           // Ew.d
 std::string fa(std::string_view s, int w);       // Aw
 std::string fx(int n);                           // nX
 
+// The same fields appended to a record under construction, so that a record is built in one
+// buffer: Iw, Fw.d, Aw, a fixed-length text, and a text without its trailing blanks.
+void put_fi(std::string& out, long long v, int w);
+void put_ff(std::string& out, float v, int w, int d);
+void put_fa(std::string& out, std::string_view s, int w);
+void put_pad(std::string& out, std::string_view s, std::size_t n);
+void put_trim(std::string& out, std::string_view s);
+
 // Fixed-length text: cut to n characters or padded with blanks.
 std::string pad(std::string_view s, std::size_t n);
 // Without trailing blanks.

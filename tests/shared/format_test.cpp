@@ -72,6 +72,30 @@ TEST(Format, FixedPointRoundsAsPrintfDoes) {
         for (int d : {0, 1, 3, 18, 19, 25}) check(v, 40, d);
 }
 
+// The appending forms add the same field after what the record holds already.
+TEST(Format, FieldsAppendedToARecord) {
+    const FCase cases[] = {
+        {2.5f, 6, 2, "  2.50"}, {0.625f, 4, 2, "0.62"},  {0.875f, 5, 2, " 0.88"},  // ties to even
+        {-0.0f, 5, 2, "-0.00"}, {-0.004f, 4, 2, "-.00"}, {0.5f, 3, 2, ".50"},
+        {123.0f, 5, 2, "*****"}, {-9.5f, 4, 1, "-9.5"},  {7.0f, 3, 0, " 7."},
+    };
+    for (const auto& c : cases) {
+        std::string rec = "R:";
+        put_ff(rec, c.v, c.w, c.d);
+        EXPECT_EQ(rec, std::string("R:") + c.want) << c.v << " F" << c.w << "." << c.d;
+    }
+    std::string rec = "A";
+    put_fi(rec, -12, 4);
+    put_fi(rec, 1000, 3);
+    put_fa(rec, "abcd", 2);
+    put_fa(rec, "ab", 4);
+    put_pad(rec, "abcdef", 3);
+    put_pad(rec, "ab", 4);
+    put_trim(rec, "xy  ");
+    put_trim(rec, "   ");
+    EXPECT_EQ(rec, "A -12***ab  ababcab  xy");
+}
+
 TEST(Format, SignedFixedPoint) {
     EXPECT_EQ(fsp(1.0f, 8, 3), "  +1.000");
     EXPECT_EQ(fsp(0.0f, 8, 3), "  +0.000");
