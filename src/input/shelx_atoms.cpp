@@ -376,8 +376,15 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     std::string label = shatnam(r, s, name, n);
     if (label.size() > 8) bad_atom(s, card, "atom name " + quoted(name) + " is too long for a label");
     r.atoms.label[k] = pad(label, 8);
-    r.resi1.resatm[k] = pad(first_word(card.name).substr(0, 10), 6) + " " + fi(s.resnum, 3);
-    r.resi1.reslab[k] = r.resi1.resatm[k] + "  " + pad(s.resclass, 5);
+    // Both are built in the slots' own storage.
+    std::string& resatm = r.resi1.resatm[k];
+    resatm = pad(std::string_view(first_word(card.name)).substr(0, 10), 6);
+    resatm += ' ';
+    resatm += fi(s.resnum, 3);
+    std::string& reslab = r.resi1.reslab[k];
+    reslab = resatm;
+    reslab += "  ";
+    reslab += pad(s.resclass, 5);
 
     // The numbers after the name, free variables decoded, rewritten with six decimals.
     const int c = words - 1;
