@@ -43,22 +43,38 @@ void blank_continuation_mark(std::string& s) {
     if (e != std::string::npos && s[e] == '=') s[e] = ' ';
 }
 
-// The next record as a card text: cut to 255 characters, comment removed.
-bool next_record(InFile& f, std::string& rec) {
-    std::string raw;
+// A record as a card text in `out`: cut to 255 characters, tabs made blanks, the comment
+// removed.
+void card_text_into(std::string_view raw, std::string& out) {
+    raw = raw.substr(0, std::min(raw.size(), linelen));
+    out.assign(raw.substr(0, raw.find('!')));
+    // Hand-written files separate their words with tabs too.
+    for (char& c : out)
+        if (c == '\t') c = ' ';
+}
+
+// The next record as a card text in `rec`; `raw` takes the record as read.
+bool next_record(InFile& f, std::string& raw, std::string& rec) {
     if (!f.read(raw)) return false;
-    rec = card_text(raw);
+    card_text_into(raw, rec);
     return true;
 }
 
 // Passes over the continuation records of a card that ends in "="; false at end of file.
-bool skip_continuations(InFile& f, bool cont) {
-    std::string rec;
+bool skip_continuations(InFile& f, ShelxScan& s, bool cont) {
     while (cont) {
-        if (!next_record(f, rec)) return false;
-        cont = ends_continued(rec);
+        if (!next_record(f, s.raw, s.rec)) return false;
+        cont = ends_continued(s.rec);
     }
     return true;
+}
+
+// Words of a card, parted by blanks.
+int count_words(std::string_view s) {
+    int n = 0;
+    for (std::size_t j = 0; j < s.size(); ++j)
+        if (s[j] != ' ' && (j + 1 == s.size() || s[j + 1] == ' ')) ++n;
+    return n;
 }
 
 std::string first_word(const std::string& s) {
@@ -95,10 +111,8 @@ std::string strip_comment(std::string_view rec) {
 }
 
 std::string card_text(std::string_view raw) {
-    std::string s = strip_comment(raw.substr(0, std::min(raw.size(), linelen)));
-    // Hand-written files separate their words with tabs too.
-    for (char& c : s)
-        if (c == '\t') c = ' ';
+    std::string s;
+    card_text_into(raw, s);
     return s;
 }
 
@@ -137,46 +151,48 @@ void parse_resi(std::string_view card, int& number, std::string& resclass) {
 }
 
 bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card) {
-    std::string rec;
-    while (next_record(f, rec)) {
+    std::string& rec = s.rec;
+    std::string& up = s.up;
+    while (next_record(f, s.raw, rec)) {
         int recno = f.recno();
         if (lenstr(rec) == 0) continue;
         // A blank-started record that continues no card is a comment; continuations are
         // taken with the card they belong to.
         if (rec[0] == ' ' || rec[0] == '+') continue;
-        std::string up = shelx_upper(rec);
+        up = rec;
+        upcase(up);
         std::string key = pad(up, 4);
         if (key == "END " || key == "HKLF") return false;
         bool cont = ends_continued(up);
         if (key == "FRAG") {
             // A fragment for FRAG/AFIX fitting: its lines hold coordinates but no atoms.
-            while (next_record(f, rec))
+            while (next_record(f, s.raw, rec))
                 if (pad(shelx_upper(rec), 4) == "FEND") break;
             continue;
         }
         if (key == "RESI") {
             parse_resi(up, s.resnum, s.resclass);
-            if (!skip_continuations(f, cont)) return false;
+            if (!skip_continuations(f, s, cont)) return false;
             continue;
         }
         if (is_instruction(key) || up[0] == 'Q') {
-            if (!skip_continuations(f, cont)) return false;
+            if (!skip_continuations(f, s, cont)) return false;
             continue;
         }
         card.recno = recno;
         card.name = first_word(rec);
         card.text = up;
+        // The card is taken: `rec` holds the continuation records from here on.
         while (cont) {
             blank_continuation_mark(card.text);
-            std::string next;
             bool got = false;
-            while ((got = next_record(f, next)) && lenstr(next) == 0) {
+            while ((got = next_record(f, s.raw, rec)) && lenstr(rec) == 0) {
             }
             if (!got) break;
-            std::string nup = shelx_upper(next);
-            cont = ends_continued(nup);
+            upcase(rec);
+            cont = ends_continued(rec);
             card.text += ' ';
-            card.text += nup;
+            card.text += rec;
         }
         return true;
     }
@@ -312,8 +328,14 @@ namespace {
 // Listing and terminal line of one atom.
 std::string atom_line(const Records& r, int i) {
     const auto k = static_cast<std::size_t>(i);
-    std::string l = fi(i, 6) + fx(3) + pad(r.atoms.label[k], 8) + fi(r.atoms.iz[k], 3) +
-                    fi(r.atoms1.tp[k], 3) + fi(r.atoms1.itbl[k], 3);
+    std::string l;
+    l.reserve(110);
+    l += fi(i, 6);
+    l += fx(3);
+    l += pad(r.atoms.label[k], 8);
+    l += fi(r.atoms.iz[k], 3);
+    l += fi(r.atoms1.tp[k], 3);
+    l += fi(r.atoms1.itbl[k], 3);
     for (float x : r.atoms.xf[k]) l += ff(x, 9, 5);
     l += ff(r.atoms1.occ[k], 6, 3);
     int nu = r.atoms1.tp[k] == 2 ? 6 : 1;
@@ -334,11 +356,13 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     std::string& rec = card.text;
 
     // The SFAC number, read from the blank before the second word.
-    if (dnumline(rec + " ") < 2) bad_atom(s, card, "expected an atom record");
+    const int words = count_words(rec);
+    if (words < 2) bad_atom(s, card, "expected an atom record");
     std::size_t b = rec.find_first_not_of(' ');
     b = rec.find(' ', b);
+    const std::string_view after_name = std::string_view(rec).substr(b);
     int n = 0;
-    if (read_list(std::string_view(rec).substr(b), n) != ReadStatus::ok)
+    if (read_list(after_name, n) != ReadStatus::ok)
         bad_atom(s, card, "expected the SFAC number of an atom");
     if (n < 1 || n > r.at_types.ntypes)
         bad_atom(s, card, "SFAC number " + std::to_string(n) + " is not among the " +
@@ -352,22 +376,28 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     std::string label = shatnam(r, s, name, n);
     if (label.size() > 8) bad_atom(s, card, "atom name " + quoted(name) + " is too long for a label");
     r.atoms.label[k] = pad(label, 8);
-    r.resi1.resatm[k] = pad(first_word(card.name).substr(0, 10), 6) + " " + fi(s.resnum, 3);
-    r.resi1.reslab[k] = r.resi1.resatm[k] + "  " + pad(s.resclass, 5);
+    // Both are built in the slots' own storage.
+    std::string& resatm = r.resi1.resatm[k];
+    resatm = pad(std::string_view(first_word(card.name)).substr(0, 10), 6);
+    resatm += ' ';
+    resatm += fi(s.resnum, 3);
+    std::string& reslab = r.resi1.reslab[k];
+    reslab = resatm;
+    reslab += "  ";
+    reslab += pad(s.resclass, 5);
 
     // The numbers after the name, free variables decoded, rewritten with six decimals.
-    std::string nums = rec;
-    std::size_t e = nums.find(' ', nums.find_first_not_of(' '));
-    for (std::size_t j = 0; j < e; ++j) nums[j] = ' ';
-    nums += " ";
-    const int c = dnumline(nums);
+    const int c = words - 1;
     if (c > 16) bad_atom(s, card, "expected at most 15 values after the SFAC number");
-    std::vector<float> v(static_cast<std::size_t>(c) + 1, 0.0f);
-    ListReader lr(nums);
+    std::array<float, 17> v{};
+    ListReader lr(after_name);
     for (int j = 1; j <= c; ++j)
         if (lr.get(v[static_cast<std::size_t>(j)]) != ReadStatus::ok)
             bad_atom(s, card, "expected " + std::to_string(c) + " numbers after the atom name");
-    std::string rw = fx(5) + fi(std::lround(v[1]), 4);
+    std::string rw;
+    rw.reserve(9 + 12 * static_cast<std::size_t>(c));
+    rw += fx(5);
+    rw += fi(std::lround(v[1]), 4);
     for (int j = 2; j <= c; ++j) {
         float d = 0.0f;
         if (!processfvar(r, v[static_cast<std::size_t>(j)], d))

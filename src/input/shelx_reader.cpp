@@ -137,17 +137,18 @@ void first_pass(Records& r, InFile& f, const std::string& fname, FirstPass& p) {
             p.include = true;
             continue;
         }
+        // The name from the first four columns; the card is made only for those taken here.
+        const std::string key = shelx_upper(pad(card_text(std::string_view(raw).substr(0, 4)), 4));
+        if (key != "SYMM" && key != "CELL" && key != "LATT" && key != "SFAC" && key != "FVAR" &&
+            key != "WGHT" && key != "RESI")
+            continue;
         ShelxCard c;
         c.recno = f.recno();
         c.text = shelx_upper(card_text(raw));
-        const std::string key = pad(c.text, 4);
         if (key == "SYMM") {
             symm_card(r, c, p);
             continue;
         }
-        if (key != "CELL" && key != "LATT" && key != "SFAC" && key != "FVAR" && key != "WGHT" &&
-            key != "RESI")
-            continue;
         join_continuations(f, c.text);
         if (key == "CELL") cell_card(r, fname, c, p);
         if (key == "LATT") latt_card(r, fname, c, p);

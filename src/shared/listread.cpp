@@ -23,21 +23,21 @@ bool iequal(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A normalized real "[-]digits[.digits]" of at most 15 digits, read exactly: the digits as
-// an integer N and the decimals k give N / 10^k, one correctly rounded division of two exact
-// doubles. False for any other form, which strtod and strtof read.
-bool short_decimal(const std::string& norm, bool& neg, double& v) {
+// A real "[sign]digits[.digits]" of at most 15 digits, read exactly: the digits as an
+// integer N and the decimals k give N / 10^k, one correctly rounded division of two exact
+// doubles. False for any other form, which strtod and strtof read once normalized.
+bool short_decimal(std::string_view t, bool& neg, double& v) {
     static constexpr double kPow10[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     std::size_t i = 0;
-    neg = !norm.empty() && norm[0] == '-';
-    if (neg) ++i;
+    neg = false;
+    if (!t.empty() && (t[0] == '-' || t[0] == '+')) neg = t[i++] == '-';
     std::uint64_t n = 0;
     int digits = 0, decimals = 0;
     bool point = false;
-    for (; i < norm.size(); ++i) {
-        const char c = norm[i];
-        if (c == '.') {
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c == '.' && !point) {
             point = true;
             continue;
         }
@@ -48,6 +48,12 @@ bool short_decimal(const std::string& norm, bool& neg, double& v) {
     if (digits == 0) return false;
     v = static_cast<double>(n) / kPow10[decimals];
     return true;
+}
+
+// The float nearest the double is the float nearest the decimal unless the double falls on
+// a point halfway between two floats (its 29 bits below float precision 1 and zeros).
+bool exact_as_float(double x) {
+    return (std::bit_cast<std::uint64_t>(x) & 0x1FFFFFFFu) != 0x10000000u;
 }
 
 }  // namespace
@@ -140,7 +146,7 @@ bool parse_int(std::string_view t, long long& v) {
     return true;
 }
 
-bool ListReader::next(std::string& tok, bool& null) {
+bool ListReader::next(std::string_view& tok, bool& null) {
     if (repeat_ > 0) {
         --repeat_;
         tok = rep_tok_;
@@ -177,20 +183,20 @@ bool ListReader::next(std::string& tok, bool& null) {
     std::size_t start = pos_;
     if (s_[pos_] == '\'' || s_[pos_] == '"') {
         char q = s_[pos_++];
-        std::string v;
+        quoted_.clear();
         while (pos_ < s_.size()) {
             if (s_[pos_] == q) {
                 if (pos_ + 1 < s_.size() && s_[pos_ + 1] == q) {
-                    v.push_back(q);
+                    quoted_.push_back(q);
                     pos_ += 2;
                     continue;
                 }
                 ++pos_;
                 break;
             }
-            v.push_back(s_[pos_++]);
+            quoted_.push_back(s_[pos_++]);
         }
-        tok = v;
+        tok = quoted_;
         null = false;
         after_value_ = true;
         return true;
@@ -211,13 +217,13 @@ bool ListReader::next(std::string& tok, bool& null) {
             return true;
         }
     }
-    tok = std::string(w);
+    tok = w;
     null = false;
     return true;
 }
 
 ReadStatus ListReader::get(int& v) {
-    std::string tok;
+    std::string_view tok;
     bool null = false;
     if (!next(tok, null)) return ReadStatus::end;
     if (null) return ReadStatus::ok;
@@ -228,14 +234,19 @@ ReadStatus ListReader::get(int& v) {
 }
 
 ReadStatus ListReader::get(double& v) {
-    std::string tok;
+    std::string_view tok;
     bool null = false;
     if (!next(tok, null)) return ReadStatus::end;
     if (null) return ReadStatus::ok;
-    std::string norm;
-    if (!normalize_real(tok, norm)) return ReadStatus::error;
     bool neg = false;
     double x = 0;
+    // Plain decimals, the common case, need no normalized form.
+    if (short_decimal(tok, neg, x)) {
+        v = neg ? -x : x;
+        return ReadStatus::ok;
+    }
+    std::string norm;
+    if (!normalize_real(tok, norm)) return ReadStatus::error;
     if (short_decimal(norm, neg, x))
         v = neg ? -x : x;
     else
@@ -244,17 +255,20 @@ ReadStatus ListReader::get(double& v) {
 }
 
 ReadStatus ListReader::get(float& v) {
-    std::string tok;
+    std::string_view tok;
     bool null = false;
     if (!next(tok, null)) return ReadStatus::end;
     if (null) return ReadStatus::ok;
-    std::string norm;
-    if (!normalize_real(tok, norm)) return ReadStatus::error;
     bool neg = false;
     double x = 0;
-    // The float nearest the double is the float nearest the decimal unless the double falls
-    // on a point halfway between two floats (its 29 bits below float precision 1 and zeros).
-    if (short_decimal(norm, neg, x) && (std::bit_cast<std::uint64_t>(x) & 0x1FFFFFFFu) != 0x10000000u) {
+    if (short_decimal(tok, neg, x) && exact_as_float(x)) {
+        const float f = static_cast<float>(x);
+        v = neg ? -f : f;
+        return ReadStatus::ok;
+    }
+    std::string norm;
+    if (!normalize_real(tok, norm)) return ReadStatus::error;
+    if (short_decimal(norm, neg, x) && exact_as_float(x)) {
         const float f = static_cast<float>(x);
         v = neg ? -f : f;
     } else {
@@ -264,7 +278,7 @@ ReadStatus ListReader::get(float& v) {
 }
 
 ReadStatus ListReader::get(std::string& v) {
-    std::string tok;
+    std::string_view tok;
     bool null = false;
     if (!next(tok, null)) return ReadStatus::end;
     if (null) return ReadStatus::ok;

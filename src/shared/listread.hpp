@@ -29,14 +29,16 @@ public:
     }
 
 private:
-    // Next value token; false at end of input. null set for a null value.
-    bool next(std::string& tok, bool& null);
+    // Next value token, valid until the next call; false at end of input. null set for a
+    // null value.
+    bool next(std::string_view& tok, bool& null);
     std::string_view s_;
     std::size_t pos_ = 0;
     bool slash_ = false;
     bool after_value_ = false;  // a value has been taken: a comma right after it is its separator
     int repeat_ = 0;
     std::string rep_tok_;
+    std::string quoted_;  // the text of the latest quoted value
     bool rep_null_ = false;
 };
 

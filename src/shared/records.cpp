@@ -1,7 +1,14 @@
 // Storage of the shared records, the element tables and `iatnum`.
 #include "shared/records.hpp"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <utility>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace kova {
 
@@ -32,15 +39,39 @@ const float kRadii[110] = {
     1.87f, 1.80f, 1.69f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f,
     1.60f, 1.60f, 1.60f};
 
-// The initial value is made only when the vector grows.
-template <typename T, typename... A>
-void grow(std::vector<T>& v, int n, const A&... init) {
-    if (static_cast<int>(v.size()) < n + 1) v.resize(static_cast<std::size_t>(n) + 1, T(init...));
+// Asks for large pages over the whole large pages inside [p, p + bytes): a member of many
+// atoms is then mapped in a few steps instead of one step per small page.
+void advise_large_pages(const void* p, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t large = std::uintptr_t{2} << 20;
+    const auto b = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t lo = (b + large - 1) & ~(large - 1);
+    const std::uintptr_t hi = (b + bytes) & ~(large - 1);
+    if (hi > lo) madvise(reinterpret_cast<void*>(lo), hi - lo, MADV_HUGEPAGE);
+#else
+    (void)p;
+    (void)bytes;
+#endif
 }
 
+// Room for `slots` slots; new storage is advised before any slot is written to it.
 template <typename T>
-void reserve(std::vector<T>& v, int n) {
-    v.reserve(static_cast<std::size_t>(n) + 1);
+void reserve(std::vector<T>& v, std::size_t slots) {
+    if (v.capacity() >= slots) return;
+    std::vector<T> fresh;
+    fresh.reserve(slots);
+    advise_large_pages(fresh.data(), slots * sizeof(T));
+    for (T& x : v) fresh.push_back(std::move(x));
+    v.swap(fresh);
+}
+
+// Slots up to n, each new one made in place with its initial value.
+template <typename T, typename... A>
+void grow(std::vector<T>& v, int n, const A&... init) {
+    const auto slots = static_cast<std::size_t>(n) + 1;
+    if (v.size() >= slots) return;
+    if (v.capacity() < slots) reserve(v, std::max(slots, 2 * v.capacity()));
+    while (v.size() < slots) v.emplace_back(init...);
 }
 
 }  // namespace
@@ -107,7 +138,8 @@ void Records::ensure_atoms(int n) {
 }
 
 void Records::reserve_atoms(int n) {
-    for_each_atom_member(*this, [n](auto& v, const auto&...) { reserve(v, n); });
+    const auto slots = static_cast<std::size_t>(n) + 1;
+    for_each_atom_member(*this, [slots](auto& v, const auto&...) { reserve(v, slots); });
 }
 
 void Records::ensure_ksets(int n) {

@@ -22,12 +22,17 @@ TEST(ListRead, Reals) {
         {"E", ReadStatus::error, 0},      {"E5", ReadStatus::error, 0},    {"--1", ReadStatus::error, 0},
         {"", ReadStatus::end, 0},         {"   ", ReadStatus::end, 0},     {"abc", ReadStatus::error, 0},
         {"0.33333334", ReadStatus::ok, 0.33333334f},
+        {"+2.25", ReadStatus::ok, 2.25f}, {"+.", ReadStatus::ok, 0.0f},  {"-0.5", ReadStatus::ok, -0.5f},
+        {"1.2.3", ReadStatus::error, 0},  {"1..", ReadStatus::error, 0}, {"+-1", ReadStatus::error, 0},
     };
     for (const auto& c : cases) {
         float v = 0;
+        double d = 0;
         EXPECT_EQ(read_list(c.in, v), c.st) << c.in;
+        EXPECT_EQ(read_list(c.in, d), c.st) << c.in;
         if (c.st == ReadStatus::ok) {
             EXPECT_EQ(v, c.want) << c.in;
+            EXPECT_EQ(static_cast<float>(d), c.want) << c.in;
         }
     }
     float v = 0;
