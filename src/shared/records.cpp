@@ -3,12 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
-#include <utility>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace kova {
 
@@ -39,30 +34,10 @@ const float kRadii[110] = {
     1.87f, 1.80f, 1.69f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f,
     1.60f, 1.60f, 1.60f};
 
-// Asks for large pages over the whole large pages inside [p, p + bytes): a member of many
-// atoms is then mapped in a few steps instead of one step per small page.
-void advise_large_pages(const void* p, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t large = std::uintptr_t{2} << 20;
-    const auto b = reinterpret_cast<std::uintptr_t>(p);
-    const std::uintptr_t lo = (b + large - 1) & ~(large - 1);
-    const std::uintptr_t hi = (b + bytes) & ~(large - 1);
-    if (hi > lo) madvise(reinterpret_cast<void*>(lo), hi - lo, MADV_HUGEPAGE);
-#else
-    (void)p;
-    (void)bytes;
-#endif
-}
-
-// Room for `slots` slots; new storage is advised before any slot is written to it.
+// Room for `slots` slots.
 template <typename T>
 void reserve(std::vector<T>& v, std::size_t slots) {
-    if (v.capacity() >= slots) return;
-    std::vector<T> fresh;
-    fresh.reserve(slots);
-    advise_large_pages(fresh.data(), slots * sizeof(T));
-    for (T& x : v) fresh.push_back(std::move(x));
-    v.swap(fresh);
+    if (v.capacity() < slots) v.reserve(slots);
 }
 
 // Slots up to n, each new one made in place with its initial value.
