@@ -26,7 +26,9 @@ struct NeighbourIndex {
     std::uint32_t tol1 = 0;     // bits of tols.tol1
     std::vector<float> covrad;  // the radius table it was built with
     float covmax = 0.0f;        // largest radius among the indexed atoms
-    std::vector<Vec3f> pos;     // 1..n, the positions binned
+    std::vector<Vec3f> pos;     // 1..n, the positions last seen
+    std::vector<Vec3f> filed;   // 1..n, the positions the grid holds the atoms at
+    double drift = 0.0;         // how far an atom may lie from the place it is filed at
     std::vector<int> iz;        // 1..n
     PointGrid grid;
     long long searches = 0;
@@ -36,6 +38,10 @@ struct NeighbourIndex {
 namespace {
 
 constexpr float kTooClose = 0.5f;  // TOOCLOSE
+// An atom moved by less than this (Å) stays filed where it was, and every search reaches as
+// far beyond its radius as the atoms have drifted: moving H atoms out to standard X-H
+// distances then never refiles them.
+constexpr double kDrift = 0.25;
 constexpr float kSameXyz = 0.01f;  // SAMEXYZ
 // Up to this length every search checks the index against the coordinates; above it the
 // stages that move atoms announce it (atom_moved).
@@ -65,6 +71,7 @@ void build_index(Records& r, int n) {
     ix->tol1 = std::bit_cast<std::uint32_t>(r.tols.tol1);
     ix->covrad = r.covrad.covrad;
     ix->pos.assign(r.atoms.xc.begin(), r.atoms.xc.begin() + n + 1);
+    ix->filed = ix->pos;
     ix->iz.assign(r.atoms.iz.begin(), r.atoms.iz.begin() + n + 1);
     for (int j = 1; j <= n; ++j) {
         float c = covalent_radius(r, r.atoms.iz[j]);
@@ -322,7 +329,15 @@ const NeiTable& stored(const Records& r, int iat) {
 void atom_moved(Records& r, int iat) {
     NeighbourIndex* ix = r.nbindex.get();
     if (!ix || iat < 1 || iat > ix->n || iat > r.atom_slots()) return;
-    ix->grid.move(iat, widen(ix->pos[iat]), widen(r.atoms.xc[iat]));
+    const Vec3d from = widen(ix->filed[iat]), to = widen(r.atoms.xc[iat]);
+    const double d = std::sqrt((to[0] - from[0]) * (to[0] - from[0]) + (to[1] - from[1]) * (to[1] - from[1]) +
+                               (to[2] - from[2]) * (to[2] - from[2]));
+    if (d <= kDrift) {  // false for a place that is no finite number
+        ix->drift = std::max(ix->drift, d);
+    } else {
+        ix->grid.move(iat, from, to);
+        ix->filed[iat] = r.atoms.xc[iat];
+    }
     ix->pos[iat] = r.atoms.xc[iat];
 }
 
@@ -339,8 +354,8 @@ void getnei(Records& r, int iat, float rmax, bool& ldis) {
         if (std::isnan(own)) return;  // no limit holds
         radius = static_cast<double>(own) + ix.covmax;
     }
-    // Slack for the rounding of the single-precision distance.
-    radius = radius * (1.0 + 1e-5) + 1e-6;
+    // Slack for the rounding of the single-precision distance, and for the drift.
+    radius = radius * (1.0 + 1e-5) + 1e-6 + ix.drift;
     std::vector<std::pair<int, float>>& cand = ix.cand;
     cand.clear();
     ix.grid.visit(widen(r.atoms.xc[iat]), radius, [&](int j) {
@@ -404,10 +419,10 @@ int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(in
         NeighbourIndex& ix = index_of(r, iat);
         const Vec3d c = widen(r.atoms.xc[iat]);
         // Only when the whole search cannot pass maxnei atoms.
-        if (ix.grid.bound(c, rmax * (1.0 + 1e-5) + 1e-6) <= static_cast<std::size_t>(maxnei)) {
+        if (ix.grid.bound(c, rmax * (1.0 + 1e-5) + 1e-6 + ix.drift) <= static_cast<std::size_t>(maxnei)) {
             std::vector<std::pair<int, float>>& cand = ix.cand;
             cand.clear();
-            ix.grid.visit(c, near * (1.0 + 1e-5) + 1e-6, [&](int j) {
+            ix.grid.visit(c, near * (1.0 + 1e-5) + 1e-6 + ix.drift, [&](int j) {
                 float d;
                 if (passes(r, iat, j, rmax, d) && d <= near) cand.emplace_back(j, d);
             });

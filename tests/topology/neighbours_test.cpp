@@ -421,6 +421,28 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     findnei(xh.r, 3, 0.0f);
     ASSERT_EQ(xh.r.neig.nnei, 1);
     EXPECT_EQ(xh.r.neig.inei[1], 2);
+
+    // Many short moves (as the X-H extension makes: the atoms stay filed where they were and
+    // the searches reach further) and a few long ones, each announced, in a long list.
+    Bench many;
+    test::random_cluster(many.r, 6000, 14);
+    getnei(many.r, 1, 0.0f, l);
+    for (int j = 1; j <= 6000; j += 3) {
+        const int axis = j % 9 / 3;
+        many.r.atoms.xc[j][axis] += (j % 2 ? 0.24f : -0.24f);
+        if (j % 300 == 1) many.r.atoms.xc[j][axis] += 1.5f;
+        atom_moved(many.r, j);
+    }
+    expect_same_as_scan(many.r, 13, {0.0f, 2.0f, 10.0f});
+    many.r.iprint.iprint = 0;
+    for (int i = 2; i <= 6000; i += 97) {
+        auto heavy = [&](int c) { return many.r.atoms.iz[c] != 1; };
+        findnei(many.r, i, 10.0f);
+        int want = 0;
+        for (int m = many.r.neig.nnei; m >= 1; --m)
+            if (heavy(many.r.neig.inei[m])) want = many.r.neig.inei[m];
+        EXPECT_EQ(first_neighbour(many.r, i, 10.0f, heavy), want) << "atom " << i;
+    }
 }
 
 TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
