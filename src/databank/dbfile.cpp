@@ -102,44 +102,13 @@ std::string split(const DbFile& db, std::size_t n, std::string* words) {
     if (line.size() < dbreclen) line += ' ';
     upcase(line);
     int nword = 0;
-    const std::size_t len = line.size();
-    std::size_t first = 0;  // start of the current run of non-blanks
-    for (std::size_t j = 0; j + 1 < len; ++j) {
-        if (line[j] == ' ') {
-            first = j + 1;
-            continue;
-        }
-        if (line[j + 1] != ' ') continue;
-        const std::string_view w(line.data() + first, j + 1 - first);
-        if (is_number_word(w)) continue;
-        if (words && nword < maxwords) {
-            const std::string_view t = w.substr(w[0] == '*' ? 1 : 0, 8);
-            words->append(t);
-            words->append(8 - t.size(), ' ');
-        }
-        ++nword;
-        // Blanking the word leaves the rest of the scan as it was: the scan looks ahead one
-        // column only, and back to the start of the run it is in.
-        std::fill(line.begin() + static_cast<std::ptrdiff_t>(first), line.begin() + static_cast<std::ptrdiff_t>(j) + 1,
-                  ' ');
-    }
+    for_each_text_word(line, [&](std::string_view w) {
+        if (!words || nword++ >= maxwords) return;
+        const std::string_view t = w.substr(w[0] == '*' ? 1 : 0, 8);
+        words->append(t);
+        words->append(8 - t.size(), ' ');
+    });
     return line;
-}
-
-// The leading integers of a split record, as the free-format reader reads them from it, when
-// it holds no commas, slashes, repeat counts or quotes: blank-separated words, each an
-// integer or the end of the read.
-void leading_ints(std::string_view line, DbRecord& rec) {
-    std::size_t at = 0;
-    while (rec.nint < 4) {
-        while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
-        if (at >= line.size()) return;
-        const std::size_t from = at;
-        while (at < line.size() && line[at] != ' ' && line[at] != '\t') ++at;
-        long long v = 0;
-        if (!parse_int(line.substr(from, at - from), v)) return;
-        rec.ival[static_cast<std::size_t>(rec.nint++)] = static_cast<int>(v);
-    }
 }
 
 }  // namespace
@@ -175,9 +144,7 @@ const DbRecord& record(Records&, DbFile& db, std::size_t n) {
     const std::string line = split(db, n, &rec.words);
     auto has = [&line](char c) { return line.find(c) != std::string::npos; };
     rec.plain = !has(',') && !has('/') && !has('*');
-    if (rec.plain && !has('\'') && !has('"')) {
-        leading_ints(line, rec);
-    } else if (rec.plain) {
+    if (rec.plain) {
         ListReader in(line);
         while (rec.nint < 4 && in.get(rec.ival[static_cast<std::size_t>(rec.nint)]) == ReadStatus::ok)
             ++rec.nint;

@@ -69,13 +69,8 @@ bool skip_continuations(InFile& f, ShelxScan& s, bool cont) {
     return true;
 }
 
-// Words of a card, parted by blanks.
-int count_words(std::string_view s) {
-    int n = 0;
-    for (std::size_t j = 0; j < s.size(); ++j)
-        if (s[j] != ' ' && (j + 1 == s.size() || s[j + 1] == ' ')) ++n;
-    return n;
-}
+// Words of a card, parted by blanks (the last one too when no blank follows it).
+int count_words(std::string_view s) { return dnumline(s) + (!s.empty() && s.back() != ' ' ? 1 : 0); }
 
 std::string first_word(const std::string& s) {
     std::size_t b = s.find_first_not_of(' ');

@@ -111,29 +111,18 @@ void readline(Records& r, std::string& line) {
         le.istar[k] = 0;
         le.word[k] = std::string(8, ' ');
     }
-    std::vector<std::pair<std::size_t, std::size_t>> cols;
-    std::size_t len = line.size();
-    for (std::size_t j = 0; j + 1 < len; ++j) {
-        if (line[j] == ' ' || line[j + 1] != ' ') continue;
-        std::size_t first = line.rfind(' ', j);
-        first = first == std::string::npos ? 0 : first + 1;
-        std::string_view w(line.data() + first, j + 1 - first);
-        if (is_number_word(w)) continue;
+    for_each_text_word(line, [&le](std::string_view w) {
         // More than 40 text words: the rest are blanked but not stored.
-        cols.emplace_back(first, j);
-        if (le.nword >= maxwords) continue;
+        if (le.nword >= maxwords) return;
         ++le.nword;
-        std::size_t s = first;
-        if (line[s] == '*') {
+        if (w[0] == '*') {
             le.istar[le.nword] = 1;
-            ++s;
+            w.remove_prefix(1);
         }
-        std::string t = pad(std::string_view(line.data() + s, j + 1 - s), 8);
+        std::string t = pad(w, 8);
         for (char& c : t) c = up(c);
         le.word[le.nword] = t;
-    }
-    for (auto [a, b] : cols)
-        for (std::size_t k = a; k <= b; ++k) line[k] = ' ';
+    });
 }
 
 void readfile(Records& r, int unit, std::string& line) {

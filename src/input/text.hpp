@@ -3,6 +3,8 @@
 // the databank record reader, separator splitting and the keyed line search.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,5 +44,26 @@ void rzero(std::vector<float>& a, int n);
 
 // The number test of the word splitter.
 bool is_number_word(std::string_view w);
+
+// The word splitter: calls f(word) for every text word of `line` in order (a run of
+// non-blanks followed by a blank that is no number, with its leading "*" if it has one) and
+// blanks it out of `line`. The words passed are views into `line` before the blanking.
+template <typename F>
+void for_each_text_word(std::string& line, F&& f) {
+    std::size_t first = 0;  // start of the current run of non-blanks
+    for (std::size_t j = 0; j + 1 < line.size(); ++j) {
+        if (line[j] == ' ') {
+            first = j + 1;
+            continue;
+        }
+        if (line[j + 1] != ' ') continue;
+        const std::string_view w(line.data() + first, j + 1 - first);
+        if (is_number_word(w)) continue;
+        f(w);
+        // Blanking the word leaves the rest of the scan as it was: the scan looks ahead one
+        // column only, and back to the start of the run it is in.
+        std::fill_n(line.begin() + static_cast<std::ptrdiff_t>(first), j + 1 - first, ' ');
+    }
+}
 
 }  // namespace kova

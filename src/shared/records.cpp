@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cctype>
 
-
 namespace kova {
 
 namespace {
@@ -34,18 +33,12 @@ const float kRadii[110] = {
     1.87f, 1.80f, 1.69f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f, 1.60f,
     1.60f, 1.60f, 1.60f};
 
-// Room for `slots` slots.
-template <typename T>
-void reserve(std::vector<T>& v, std::size_t slots) {
-    if (v.capacity() < slots) v.reserve(slots);
-}
-
 // Slots up to n, each new one made in place with its initial value.
 template <typename T, typename... A>
 void grow(std::vector<T>& v, int n, const A&... init) {
     const auto slots = static_cast<std::size_t>(n) + 1;
     if (v.size() >= slots) return;
-    if (v.capacity() < slots) reserve(v, std::max(slots, 2 * v.capacity()));
+    if (v.capacity() < slots) v.reserve(std::max(slots, 2 * v.capacity()));
     while (v.size() < slots) v.emplace_back(init...);
 }
 
@@ -114,7 +107,7 @@ void Records::ensure_atoms(int n) {
 
 void Records::reserve_atoms(int n) {
     const auto slots = static_cast<std::size_t>(n) + 1;
-    for_each_atom_member(*this, [slots](auto& v, const auto&...) { reserve(v, slots); });
+    for_each_atom_member(*this, [slots](auto& v, const auto&...) { v.reserve(slots); });
 }
 
 void Records::ensure_ksets(int n) {

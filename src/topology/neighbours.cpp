@@ -132,6 +132,10 @@ NeighbourIndex& index_of(Records& r, int centre) {
     return *ix;
 }
 
+// How far from a centre a search of `radius` must look in the grid: slack for the rounding
+// of the single-precision distances, and the drift of the atoms from their filed places.
+double reach(const NeighbourIndex& ix, double radius) { return radius * (1.0 + 1e-5) + 1e-6 + ix.drift; }
+
 void clear_scratch(Neig& g) {
     g.nnei = 0;
     g.inei.assign(1, 0);
@@ -329,13 +333,12 @@ const NeiTable& stored(const Records& r, int iat) {
 void atom_moved(Records& r, int iat) {
     NeighbourIndex* ix = r.nbindex.get();
     if (!ix || iat < 1 || iat > ix->n || iat > r.atom_slots()) return;
-    const Vec3d from = widen(ix->filed[iat]), to = widen(r.atoms.xc[iat]);
-    const double d = std::sqrt((to[0] - from[0]) * (to[0] - from[0]) + (to[1] - from[1]) * (to[1] - from[1]) +
-                               (to[2] - from[2]) * (to[2] - from[2]));
+    // (the rounding of d is far inside the slack every search adds to its radius)
+    const double d = distance(ix->filed[iat], r.atoms.xc[iat]);
     if (d <= kDrift) {  // false for a place that is no finite number
         ix->drift = std::max(ix->drift, d);
     } else {
-        ix->grid.move(iat, from, to);
+        ix->grid.move(iat, widen(ix->filed[iat]), widen(r.atoms.xc[iat]));
         ix->filed[iat] = r.atoms.xc[iat];
     }
     ix->pos[iat] = r.atoms.xc[iat];
@@ -354,11 +357,9 @@ void getnei(Records& r, int iat, float rmax, bool& ldis) {
         if (std::isnan(own)) return;  // no limit holds
         radius = static_cast<double>(own) + ix.covmax;
     }
-    // Slack for the rounding of the single-precision distance, and for the drift.
-    radius = radius * (1.0 + 1e-5) + 1e-6 + ix.drift;
     std::vector<std::pair<int, float>>& cand = ix.cand;
     cand.clear();
-    ix.grid.visit(widen(r.atoms.xc[iat]), radius, [&](int j) {
+    ix.grid.visit(widen(r.atoms.xc[iat]), reach(ix, radius), [&](int j) {
         float d;
         if (passes(r, iat, j, rmax, d)) cand.emplace_back(j, d);
     });
@@ -419,10 +420,10 @@ int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(in
         NeighbourIndex& ix = index_of(r, iat);
         const Vec3d c = widen(r.atoms.xc[iat]);
         // Only when the whole search cannot pass maxnei atoms.
-        if (ix.grid.bound(c, rmax * (1.0 + 1e-5) + 1e-6 + ix.drift) <= static_cast<std::size_t>(maxnei)) {
+        if (ix.grid.bound(c, reach(ix, rmax)) <= static_cast<std::size_t>(maxnei)) {
             std::vector<std::pair<int, float>>& cand = ix.cand;
             cand.clear();
-            ix.grid.visit(c, near * (1.0 + 1e-5) + 1e-6 + ix.drift, [&](int j) {
+            ix.grid.visit(c, reach(ix, near), [&](int j) {
                 float d;
                 if (passes(r, iat, j, rmax, d) && d <= near) cand.emplace_back(j, d);
             });
