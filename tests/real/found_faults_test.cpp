@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "real/readback.hpp"
+#include "shared/errors.hpp"
 #include "support.hpp"
 
 namespace kova {
@@ -76,11 +77,10 @@ TEST(FoundFaults, AnIsolatedAtomOnTheCellOriginPointsXAtTheNextFixedPoint) {
 }
 
 // Water whose two hydrogen atoms are both named H1 (as residues of one file name them). XD and
-// MoPro name atoms by label, and a label names the last atom that carries it: the second
-// H(1) points Y at the first, whose label names the second H(1) itself, in xd_kova.mas and in
-// the frame integers of xd_kova.inp. RENAME gives every atom its own label, and then each
-// hydrogen atom's Y axis names the other.
-TEST(FoundFaults, ARepeatedLabelNamesItsLastAtomUnlessRenamed) {
+// MoPro name atoms by label, and a label would name the last atom that carries it: the second
+// H(1) would point Y at itself. The run stops before framing and names the remedy; RENAME
+// gives every atom its own label, and then each hydrogen atom's Y axis names the other.
+TEST(FoundFaults, ARepeatedLabelStopsTheRunUnlessRenamed) {
     const std::string water = kHead +
                               "LATT -1\nSFAC O H\nUNIT 1 2\nFVAR 1.0\n"
                               "O1 1 0.100000 0.100000 0.100000 11.0 0.02\n"
@@ -88,11 +88,12 @@ TEST(FoundFaults, ARepeatedLabelNamesItsLastAtomUnlessRenamed) {
                               "H1 2 0.024300 0.158600 0.100000 11.0 0.03\nEND\n";
     {
         SmallRun run(water, "INPUT t.res\nExtend_H\n");
-        ASSERT_EQ(run.res.status, 0) << run.res.err;
-        XdParameters xd = run.parameters();
-        ASSERT_EQ(xd.atoms.size(), 3u);
-        // O(1): Z to the H-H midpoint, Y to an H(1); each H(1): Z to O(1), Y to the other H(1)
-        for (const XdAtom& a : xd.atoms) EXPECT_EQ(a.itab[4], 3) << a.label;
+        EXPECT_EQ(run.res.status, RunStop{}.status) << run.res.err;
+        const std::string line = " ERROR *** CheckLabels *** Atom labels name more than one atom: H(1) (atoms 2, 3); "
+                                 "give \"*rename 1\" on the INPUT line";
+        for (const auto& l : {run.listing(), test::lines_of(run.res.out)})
+            EXPECT_NE(std::find(l.begin(), l.end(), line), l.end());
+        EXPECT_FALSE(run.dir.exists("xd_kova.inp"));
     }
     {
         SmallRun run(water, "INPUT t.res *rename\nExtend_H\n");
