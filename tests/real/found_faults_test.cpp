@@ -138,5 +138,24 @@ TEST(FoundFaults, TheNoRuleGivesTwoAxesOffOneLine) {
     for (const XdAtom& a : xd.atoms) EXPECT_EQ(a.itab[4], 4) << a.label;  // nat + 1
 }
 
+// A crystal atom on a fixed point: C(1) on the centre of symmetry at the origin of P-1, bonded
+// to O(1) at 1.16 Å along a and to its inversion image (NCELLS 0), so linear. Neither C(1)'s X
+// search nor O(1)'s search around C(1) finds an atom off the line: both would take the dummy
+// at 0,0,0, which is C(1) itself; both take 0.5,0.5,0.5 instead (off the a axis).
+TEST(FoundFaults, ACrystalAtomOnTheOriginPointsNoAxisAtItself) {
+    SmallRun run(kHead +
+                     "LATT 1\nSFAC C O\nUNIT 1 2\nFVAR 1.0\n"
+                     "C1 1 0.000000 0.000000 0.000000 10.5 0.05\n"
+                     "O1 2 0.116000 0.000000 0.000000 11.0 0.05\nEND\n",
+                 "INPUT t.res\nNCELLS 0\n");
+    ASSERT_EQ(run.res.status, 0) << run.res.err;
+    Master m = run.master();
+    ASSERT_EQ(m.atoms.size(), 2u);
+    EXPECT_EQ(m.atoms[0].at2, "DUM1");
+    EXPECT_EQ(m.atoms[1].at1 + " " + m.atoms[1].at2, "C(1) DUM1");
+    EXPECT_EQ(m.dummies.at(0), (Point{0.5, 0.5, 0.5}));
+    for (const Point& d : m.dummies) EXPECT_NE(d, (Point{0.0, 0.0, 0.0}));
+}
+
 }  // namespace
 }  // namespace kova
