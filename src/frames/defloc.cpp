@@ -150,6 +150,64 @@ void second_off_line(Records& r, int i, Frame& f, const std::vector<int>& candid
     target_dummy(r, f, 2, r.ifra.ifra, kFixedPoints[k].p);
 }
 
+}  // namespace
+
+void fixed_point_target(Records& r, int i, Frame& f, int which) {
+    const Vec3f& a = r.atoms.xc[i];
+    const Vec3f& other = which == 1 ? f.xca2 : f.xca1;
+    const auto pc = fixed_cartesian(r);
+    int k = 0;
+    if (dist(pc[0], a) < kOnAtom || in_line(a, other, pc[0])) k = fixed_point_off_line(pc, a, other, 0, 0);
+    if (k == 0)
+        both(r, " Will make dummy at 0,0,0");
+    else
+        both(r, std::string(" Will make dummy at ") + kFixedPoints[k].text +
+                    ": 0,0,0 lies on the atom or on the line of its other axis");
+    target_dummy(r, f, which, r.ifra.ifra, kFixedPoints[k].p);
+}
+
+bool frame_defined(const Records& r, int i, const Frame& f) {
+    const Vec3f& a = r.atoms.xc[i];
+    return dist(f.xca1, a) >= kOnAtom && dist(f.xca2, a) >= kOnAtom && !in_line(a, f.xca1, f.xca2);
+}
+
+namespace {
+
+// The safety net behind every rule: a target on the atom, or a second target in line with the
+// first, gives way to the nearest neighbour that defines the axis, or else to a fixed point,
+// and the listing says so in one line. The rules themselves avoid such targets, so this acts
+// only where their shapes are far from any ideal one.
+void keep_frame_defined(Records& r, int i, Frame& f) {
+    if (frame_defined(r, i, f)) return;
+    const Vec3f& a = r.atoms.xc[i];
+    const NeiTable& t = r.neighbors.at[i];
+    for (int which = 1; which <= 2; ++which) {
+        const Vec3f& own = which == 1 ? f.xca1 : f.xca2;
+        const Vec3f& other = which == 1 ? f.xca2 : f.xca1;
+        // The first axis moves only when its target is on the atom; the second also when it
+        // lies on the first axis's line.
+        const bool bad = dist(own, a) < kOnAtom || (which == 2 && in_line(a, other, own));
+        if (!bad) continue;
+        const std::string was = trim(which == 1 ? f.at1 : f.at2);
+        const char axis = which == 1 ? f.ax1 : f.ax2;
+        int c = 0;
+        for (int m = 1; m <= t.nnei && c == 0; ++m) {
+            const Vec3f& p = r.atoms.xc[t.inei[m]];
+            if (dist(p, a) >= kOnAtom && (which == 1 || !in_line(a, other, p))) c = t.inei[m];
+        }
+        if (c != 0) {
+            target_atom(r, f, which, c);
+        } else {
+            const auto pc = fixed_cartesian(r);
+            const int k = fixed_point_off_line(pc, a, other, -1, -1);
+            target_dummy(r, f, which, r.ifra.ifra, kFixedPoints[k].p);
+        }
+        both(r, std::string(" Target ") + was + " of the " + axis +
+                    "-axis lies on the atom or on the line of its other axis; replaced by " +
+                    trim(which == 1 ? f.at1 : f.at2));
+    }
+}
+
 // Five or more neighbours, TOXD, or an ordered atom next to a disordered one.
 void no_rule(Records& r, int i, Frame& f) {
     const int nnei = r.neighbors.at[i].nnei;
@@ -351,6 +409,7 @@ void defloc(Records& r, int i) {
         equal_pairs(r, i, f);
         frame_rules(r, i, f);
     }
+    keep_frame_defined(r, i, f);
 
     frame_tail(r, i, f);
     enter_framed_atom(r, i);

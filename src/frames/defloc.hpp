@@ -38,6 +38,14 @@ void both(Records& r, std::string_view text);
 // The angle a-b-c at b, in degrees, from the Cartesian positions.
 float angle_at(const Records& r, const Vec3f& a, int b, int c);
 
+// A dummy at a fixed point as the target `which`: 0,0,0 unless it lies on the atom or in line
+// with the atom and the other target, then the first of the further fixed points that does
+// not; the listing names the point (and why, when it is not 0,0,0).
+void fixed_point_target(Records& r, int i, Frame& f, int which);
+
+// True when the frame's two targets lie away from the atom and off one line through it.
+bool frame_defined(const Records& r, int i, const Frame& f);
+
 // The rules for one to four neighbours.
 void frame_rules(Records& r, int i, Frame& f);
 // Kappa set, atom-table line, MoPro lines, "SYMPLM" line, frame picture, populations and the

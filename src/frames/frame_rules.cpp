@@ -1,11 +1,13 @@
 // The frame rules for atoms with one to four neighbours. Where no neighbour can fix the second
 // axis, a rule searches the surroundings at growing radii and, when nothing qualifies, points
 // the axis at a dummy atom at 0,0,0.
+#include <cmath>
 #include <string>
 
 #include "frames/defloc.hpp"
 #include "frames/dummies.hpp"
 #include "frames/extendh.hpp"
+#include "input/cell.hpp"
 #include "main/messages.hpp"
 #include "shared/format.hpp"
 #include "topology/neighbours.hpp"
@@ -32,10 +34,31 @@ void extend(Records& r, int p, int i) {
     if (r.lfh.lfh) extendh(r, p, i);
 }
 
-void not_found(Records& r, int centre, float rad) {
+float dist(const Vec3f& a, const Vec3f& b) {
+    const float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// A search found nothing: the second axis points at a fixed point off the atom and off the
+// first axis's line.
+void not_found(Records& r, int i, Frame& f, int centre, float rad) {
     both(r, " No neighbors of atom " + pad(r.atoms.label[centre], 8) + " were found within " +
                 ff(rad, 10, 2) + " Angstroms");
-    both(r, " Will make dummy at 0,0,0");
+    fixed_point_target(r, i, f, 2);
+}
+
+// The target `which` at the midpoint of a and b. Where the midpoint falls on the atom (a and b
+// trans to each other) it would give the axis no direction; a itself lies on the same line.
+void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
+    const Vec3f m = midpoint_of(r, a, b);
+    if (dist(m, r.atoms.xc[i]) < 0.1f) {
+        listing(r, " Midpoint of " + trim(r.atoms.label[a]) + " and " + trim(r.atoms.label[b]) +
+                       " lies on the atom; " + (which == 1 ? f.ax1 : f.ax2) + "-axis towards " +
+                       trim(r.atoms.label[a]) + " instead");
+        target_atom(r, f, which, a);
+    } else {
+        target_dummy(r, f, which, 0, m);
+    }
 }
 
 // Terminal hydrogen: Z along the bond, Y towards a heavy atom seen from the parent.
@@ -70,8 +93,7 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
         prtang(r, r.files.iout, i, p, c, angle_at(r, r.atoms.xc[i], p, c));
         target_atom(r, f, 2, c);
     } else {
-        not_found(r, p, 10.0f);
-        target_dummy(r, f, 2, r.ifra.ifra, kOrigin);
+        not_found(r, i, f, p, 10.0f);
     }
     extend(r, p, i);
 }
@@ -124,8 +146,7 @@ void terminal_rule(Records& r, int i, Frame& f, int p) {
         if (rad > 10.0f) break;
         rad += 2.0f;
     }
-    not_found(r, p, rad);
-    target_dummy(r, f, 2, r.ifra.ifra, kOrigin);
+    not_found(r, i, f, p, rad);
 }
 
 void two_neighbours(Records& r, int i, Frame& f) {
@@ -137,7 +158,7 @@ void two_neighbours(Records& r, int i, Frame& f) {
         if (f.isame.size() == 1) {
             set_sitesym(r, i, "mm2");
             f.ax1 = 'Z';
-            target_dummy(r, f, 1, 0, midpoint_of(r, a, b));
+            target_midpoint(r, i, f, 1, a, b);
             f.ax2 = 'Y';
             target_atom(r, f, 2, a);
         } else {
@@ -157,14 +178,15 @@ void two_neighbours(Records& r, int i, Frame& f) {
     target_atom(r, f, 1, z);
     f.ax2 = 'X';
     // Searches from 2.0 to 10.0 Å in steps of 0.5 Å; the two nearest atoms of each result are
-    // normally the two neighbours and are passed over.
+    // normally the two neighbours and are passed over. An atom within 10° of the Z line (the
+    // next atom of a chain) would give X no direction, as in the one-neighbour rule.
     float rad = 2.0f;
     for (;;) {
         findnei(r, i, rad);
         for (int m = 3; m <= r.neig.nnei; ++m) {
             const int c = r.neig.inei[m];
             const float ang2 = angle_at(r, r.atoms.xc[z], i, c);
-            if (ang2 <= 160.0f) {
+            if (accepted_bend(ang2)) {
                 prtang(r, r.files.iout, z, i, c, ang2);
                 target_atom(r, f, 2, c);
                 return;
@@ -173,8 +195,49 @@ void two_neighbours(Records& r, int i, Frame& f) {
         if (rad >= 10.0f) break;
         rad += 0.5f;
     }
-    not_found(r, i, rad);
-    target_dummy(r, f, 2, r.ifra.ifra, kOrigin);
+    not_found(r, i, f, i, rad);
+}
+
+// Shapes are told apart by their bond angles within this many degrees of the ideal ones, so
+// that distorted groups keep the frames of their ideal shapes.
+constexpr float kShapeTol = 15.0f;
+
+bool near_angle(float ang, float ideal) { return std::fabs(ang - ideal) <= kShapeTol; }
+
+// A dummy 1 Å from the atom along the normal of the plane of the atom, a and b.
+void target_normal(Records& r, int i, Frame& f, int which, int a, int b) {
+    const Vec3f& x = r.atoms.xc[i];
+    const Vec3f u{r.atoms.xc[a][0] - x[0], r.atoms.xc[a][1] - x[1], r.atoms.xc[a][2] - x[2]};
+    const Vec3f v{r.atoms.xc[b][0] - x[0], r.atoms.xc[b][1] - x[1], r.atoms.xc[b][2] - x[2]};
+    Vec3f n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    const float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    for (int k = 0; k < 3; ++k) n[k] = x[k] + n[k] / len;
+    target_dummy(r, f, which, 0, n);
+}
+
+// Three neighbours in a T: one angle near 180°, the stem near 90° from both arms. The stem,
+// or 0 for another shape.
+int t_stem(const Records& r, int i, const NeiTable& t) {
+    for (int s = 1; s <= 3; ++s) {
+        const int a = t.inei[s == 1 ? 2 : 1], b = t.inei[s == 3 ? 2 : 3], c = t.inei[s];
+        if (angle_at(r, r.atoms.xc[a], i, b) >= 180.0f - kShapeTol &&
+            near_angle(angle_at(r, r.atoms.xc[c], i, a), 90.0f) &&
+            near_angle(angle_at(r, r.atoms.xc[c], i, b), 90.0f))
+            return c;
+    }
+    return 0;
+}
+
+// Four neighbours in a square plane: two trans angles near 180°, four cis angles near 90°.
+bool square_planar(const Records& r, int i, const NeiTable& t) {
+    int trans = 0, cis = 0;
+    for (int m = 1; m <= 4; ++m)
+        for (int n = m + 1; n <= 4; ++n) {
+            const float ang = angle_at(r, r.atoms.xc[t.inei[m]], i, t.inei[n]);
+            if (ang >= 180.0f - kShapeTol) ++trans;
+            else if (near_angle(ang, 90.0f)) ++cis;
+        }
+    return trans == 2 && cis == 4;
 }
 
 // The neighbour among the first three that is not in the pair (a, b).
@@ -203,6 +266,19 @@ void three_neighbours(Records& r, int i, Frame& f) {
                           : (npair == 0 ? 310 : npair == 1 ? 311 : 312);
     listing(r, " Label = " + fi(label, 5));
     const int* isn = r.isn.isn.data();
+    if (npair == 3) {
+        // Three equal neighbours in a T have no threefold axis: the stem is a twofold axis
+        // and the plane of the T and the one across it are mirrors.
+        if (const int stem = t_stem(r, i, t); stem != 0) {
+            listing(r, " T-SHAPED conformation !");
+            set_sitesym(r, i, "mm2");
+            f.ax1 = 'Z';
+            target_atom(r, f, 1, stem);
+            f.ax2 = 'Y';
+            target_atom(r, f, 2, t.inei[1] == stem ? t.inei[2] : t.inei[1]);
+            return;
+        }
+    }
     switch (label) {
         case 300:
         case 310:
@@ -218,7 +294,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
             set_sitesym(r, i, "mm2");
             f.ax1 = 'Z';
             if (r.atoms.iz[odd] == 1)
-                target_dummy(r, f, 1, 0, midpoint_of(r, a, b));
+                target_midpoint(r, i, f, 1, a, b);
             else
                 target_atom(r, f, 1, odd);
             f.ax2 = 'X';
@@ -236,18 +312,30 @@ void three_neighbours(Records& r, int i, Frame& f) {
             const auto [a, b] = f.isame[0];
             set_sitesym(r, i, "m");
             f.ax1 = 'X';
-            target_dummy(r, f, 1, 0, midpoint_of(r, a, b));
+            target_midpoint(r, i, f, 1, a, b);
             f.ax2 = 'Y';
             target_atom(r, f, 2, odd_neighbour(t, a, b));
             break;
         }
-        default:  // 312
+        default: {  // 312
             set_sitesym(r, i, "3m");
             f.ax1 = 'Z';
-            target_dummy(r, f, 1, r.ifra.ifra == 1 ? 1 : 0, centroid_of_three(r, t));
+            // A flat group that failed the planarity test has its centroid on the atom: the
+            // threefold axis is then the normal of the plane.
+            const Vec3f c = centroid_of_three(r, t);
+            Vec3f cc = c;
+            if (r.ifra.ifra == 1) rabs(r, 0, c[0], c[1], c[2], cc[0], cc[1], cc[2]);
+            if (dist(cc, r.atoms.xc[i]) < 0.1f) {
+                listing(r, " Centroid of the three neighbours lies on the atom; Z-axis along the"
+                           " normal of their plane instead");
+                target_normal(r, i, f, 1, t.inei[1], t.inei[2]);
+            } else {
+                target_dummy(r, f, 1, r.ifra.ifra == 1 ? 1 : 0, c);
+            }
             f.ax2 = 'X';
             target_atom(r, f, 2, t.inei[1]);
             break;
+        }
     }
 }
 
@@ -275,7 +363,7 @@ void four_neighbours(Records& r, int i, Frame& f) {
         // Both pairs start with a hydrogen atom (hydrogen neighbours that differ in their own
         // neighbour counts): Z takes the midpoint of the first pair, Y the second pair.
         const int zpair = zp < 0 ? 0 : zp;
-        target_dummy(r, f, 1, 0, midpoint_of(r, pairs[zpair].first, pairs[zpair].second));
+        target_midpoint(r, i, f, 1, pairs[zpair].first, pairs[zpair].second);
         int yp = -1;
         for (int p = 0; p < npair && yp < 0; ++p)
             if (p != zpair) yp = p;
@@ -296,10 +384,25 @@ void four_neighbours(Records& r, int i, Frame& f) {
             target_dummy(r, f, 1, r.ifra.ifra, kOrigin);  // three pairs that leave no odd atom
         f.ax2 = 'X';
         target_atom(r, f, 2, pairs[0].first);
+    } else if (npair >= 4 && npair <= 6 && square_planar(r, i, t)) {
+        // A square has its fourfold axis along the normal of the plane, not in it; Y towards a
+        // neighbour lies in a mirror, as in the tetrahedral frame.
+        listing(r, " SQUARE-PLANAR conformation !");
+        set_sitesym(r, i, "-42m");
+        f.ax1 = 'Z';
+        int cis = t.inei[2];
+        for (int m = 2; m <= 4; ++m)
+            if (near_angle(angle_at(r, r.atoms.xc[t.inei[1]], i, t.inei[m]), 90.0f)) {
+                cis = t.inei[m];
+                break;
+            }
+        target_normal(r, i, f, 1, t.inei[1], cis);
+        f.ax2 = 'Y';
+        target_atom(r, f, 2, t.inei[1]);
     } else if (npair >= 4 && npair <= 6) {
         set_sitesym(r, i, "-42m");
         f.ax1 = 'Z';
-        target_dummy(r, f, 1, 0, midpoint_of(r, t.inei[1], t.inei[2]));
+        target_midpoint(r, i, f, 1, t.inei[1], t.inei[2]);
         f.ax2 = 'Y';
         target_atom(r, f, 2, t.inei[3]);
     } else {

@@ -12,6 +12,7 @@
 #include "frames/localdef.hpp"
 #include "input/cartesian_readers.hpp"
 #include "input/instructions.hpp"
+#include "input/labels.hpp"
 #include "input/shelx_reader.hpp"
 #include "input/xd_reader.hpp"
 #include "main/messages.hpp"
@@ -67,6 +68,7 @@ void road(Records& r) {
         case 5: readplaton(r, trim(r.args.fname[1])); break;
         default: break;
     }
+    check_unique_labels(r);  // XD and MoPro name atoms by label
 
     // 8. number of scattering tables
     r.nsft.nsft = 1;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frame_fixture.hpp"
+#include "real/site_symmetry.hpp"
 #include "shared/errors.hpp"
 #include "topology/neighbours.hpp"
 
@@ -229,6 +230,171 @@ TEST(Defloc, SmallMoleculesGetTheirFrames) {
         Framed f(*c.atoms);
         f.frame();
         EXPECT_EQ(f.frame_of(c.atom), c.want) << c.what;
+    }
+}
+
+// --- Shapes whose rules gave no defined frame, and the shapes they must leave alone ---------
+
+// Acetylene as in a PLATON file: C-C 1.203, C-H 1.06 along x at y = 0, z = 5.
+const std::vector<At> kAcetylene = {
+    {"C(1)", 6, {5.0f, 0.0f, 5.0f}}, {"C(2)", 6, {6.203f, 0.0f, 5.0f}},
+    {"H(1)", 1, {3.94f, 0.0f, 5.0f}}, {"H(2)", 1, {7.264f, 0.0f, 5.0f}}};
+
+// CO2 with its carbon on the origin, C-O 1.15 and 1.16 along x.
+const std::vector<At> kCO2Origin = {
+    {"C(1)", 6, {0.0f, 0.0f, 0.0f}}, {"O(1)", 8, {1.15f, 0.0f, 0.0f}}, {"O(2)", 8, {-1.16f, 0.0f, 0.0f}}};
+
+// HCN along x, so that its axis passes through the origin: H-C 1.06, C-N 1.15.
+const std::vector<At> kHCN = {
+    {"H(1)", 1, {0.94f, 0.0f, 0.0f}}, {"C(1)", 6, {2.0f, 0.0f, 0.0f}}, {"N(1)", 7, {3.15f, 0.0f, 0.0f}}};
+
+// Square-planar NiCl4 at (1,2,3), Ni-Cl 2.20 to 2.23: the nearest two cis (+x, +y) or trans
+// (+x, -x). Cis Cl lie 3.1 A apart, beyond a Cl-Cl bond.
+const std::vector<At> kNiCl4Cis = {
+    {"NI(1)", 28, {1.0f, 2.0f, 3.0f}},   {"CL(1)", 17, {3.2f, 2.0f, 3.0f}}, {"CL(2)", 17, {1.0f, 4.21f, 3.0f}},
+    {"CL(3)", 17, {-1.22f, 2.0f, 3.0f}}, {"CL(4)", 17, {1.0f, -0.23f, 3.0f}}};
+const std::vector<At> kNiCl4Trans = {
+    {"NI(1)", 28, {1.0f, 2.0f, 3.0f}},  {"CL(1)", 17, {3.2f, 2.0f, 3.0f}}, {"CL(2)", 17, {-1.21f, 2.0f, 3.0f}},
+    {"CL(3)", 17, {1.0f, 4.22f, 3.0f}}, {"CL(4)", 17, {1.0f, -0.23f, 3.0f}}};
+
+// trans-NiCl2N2: Ni-N 1.90 and 1.91 along y, Ni-Cl 2.20 and 2.21 along x.
+const std::vector<At> kNiCl2N2 = {
+    {"NI(1)", 28, {1.0f, 2.0f, 3.0f}},  {"CL(1)", 17, {3.2f, 2.0f, 3.0f}}, {"CL(2)", 17, {-1.21f, 2.0f, 3.0f}},
+    {"N(1)", 7, {1.0f, 3.9f, 3.0f}},    {"N(2)", 7, {1.0f, 0.09f, 3.0f}}};
+
+// T-shaped ClF3: the stem F(1) 1.60 along y, the arms 1.70 and 1.71 along x (F-F 2.33 apart).
+const std::vector<At> kClF3 = {
+    {"CL(1)", 17, {1.0f, 2.0f, 3.0f}}, {"F(1)", 9, {1.0f, 3.6f, 3.0f}}, {"F(2)", 9, {2.7f, 2.0f, 3.0f}},
+    {"F(3)", 9, {-0.71f, 2.0f, 3.0f}}};
+
+// Linear BeCl2, Be-Cl 1.80 and 1.81 along x.
+const std::vector<At> kBeCl2 = {
+    {"BE(1)", 4, {1.0f, 2.0f, 3.0f}}, {"CL(1)", 17, {2.8f, 2.0f, 3.0f}}, {"CL(2)", 17, {-0.81f, 2.0f, 3.0f}}};
+
+// Tetrahedral CH4, C-H 1.08 to 1.11 along the cube diagonals.
+const std::vector<At> kMethane = {
+    {"C(1)", 6, {0.0f, 0.0f, 0.0f}},          {"H(1)", 1, {0.6235f, 0.6235f, 0.6235f}},
+    {"H(2)", 1, {0.6293f, -0.6293f, -0.6293f}}, {"H(3)", 1, {-0.6351f, 0.6351f, -0.6351f}},
+    {"H(4)", 1, {-0.6409f, -0.6409f, 0.6409f}}};
+
+// The position of a frame target named by its label (an atom or, Cartesian input, a dummy).
+test::Point target_position(const Records& r, const std::string& label) {
+    for (int k = 1; k <= r.dummy.ndum; ++k)
+        if (trim(r.dummy.dumlab[static_cast<std::size_t>(k)]) == label) {
+            const Vec3f& p = r.dummy.dumxyz[static_cast<std::size_t>(k)];
+            return {p[0], p[1], p[2]};
+        }
+    for (int i = 1; i <= r.atoms.nat; ++i)
+        if (trim(r.atoms.label[static_cast<std::size_t>(i)]) == label) {
+            const Vec3f& p = r.atoms.xc[static_cast<std::size_t>(i)];
+            return {p[0], p[1], p[2]};
+        }
+    ADD_FAILURE() << "no target " << label;
+    return {};
+}
+
+// Every atom's frame: both targets more than 0.1 A from the atom, neither within 1 degree of
+// the line through the atom and the other, and the site symmetry's operations, applied in the
+// frame, map the neighbours onto neighbours of the same element (within 2 degrees: only the
+// bond lengths of the molecules differ from ideal).
+void expect_defined_and_true(Framed& f) {
+    const Records& r = f.r;
+    for (int i = 1; i <= r.atoms.nat; ++i) {
+        const std::string line = f.atom_line(i) + std::string(80, ' ');
+        SCOPED_TRACE("atom " + std::to_string(i) + ": " + f.frame_of(i));
+        const Vec3f& xa = r.atoms.xc[static_cast<std::size_t>(i)];
+        const test::Point a{xa[0], xa[1], xa[2]};
+        const test::Point t1 = target_position(r, trim(line.substr(9, 8)));
+        const test::Point t2 = target_position(r, trim(line.substr(31, 8)));
+        EXPECT_GT(test::readback::distance(t1, a), 0.1);
+        EXPECT_GT(test::readback::distance(t2, a), 0.1);
+        const double c = test::dot(test::unit(test::sub(t1, a)), test::unit(test::sub(t2, a)));
+        EXPECT_LT(std::fabs(c), std::cos(1.0 * 3.14159265358979 / 180.0)) << "targets in line";
+        std::vector<test::Neighbour> nei;
+        const NeiTable& t = r.neighbors.at[static_cast<std::size_t>(i)];
+        for (int m = 1; m <= t.nnei; ++m) {
+            const auto n = static_cast<std::size_t>(t.inei[static_cast<std::size_t>(m)]);
+            nei.push_back({std::to_string(r.atoms.iz[n]), {r.atoms.xc[n][0], r.atoms.xc[n][1], r.atoms.xc[n][2]}});
+        }
+        EXPECT_EQ(test::symmetry_fault(trim(r.atoms.sitesym[static_cast<std::size_t>(i)]), a, line[19], t1, line[40],
+                                       t2, nei, 2.0),
+                  "");
+    }
+}
+
+TEST(Defloc, EveryFrameDefinedAndItsSiteSymmetryTrue) {
+    const FrameCase cases[] = {
+        // linear C: Z to C(2); H(2) beyond C(2) lies at 0 deg and is passed over (an X target
+        // must be more than 10 deg off the Z line); nothing else: the origin, 135 deg off
+        {"acetylene C", &kAcetylene, 1, "cyl Z>C(2) X>DUM1"},
+        // the heavy atom of the 10 A search, C(2), is at 180 deg: the origin
+        {"acetylene H", &kAcetylene, 3, "cyl Z>C(1) Y>DUM1"},
+        // 0,0,0 is the atom: 0.5,0.5,0.5 (125 deg from O(2)) stands in
+        {"CO2 C on the origin", &kCO2Origin, 1, "cyl Z>O(2) X>DUM1"},
+        // 0,0,0 is the partner C on the Z line: 0.5,0.5,0.5 (47 deg off), the same dummy
+        {"CO2 O beside the origin", &kCO2Origin, 2, "cyl Z>C(1) Y>DUM1"},
+        // the origin lies on the x axis of all three: 0.5,0.5,0.5 each time
+        {"HCN H", &kHCN, 1, "cyl Z>C(1) Y>DUM1"},
+        {"HCN C", &kHCN, 2, "cyl Z>N(1) X>DUM1"},
+        {"HCN N", &kHCN, 3, "cyl Z>C(1) Y>DUM1"},
+        // a square: Z along the normal (a dummy 1 A above Ni on +z), Y to the nearest Cl
+        {"NiCl4, nearest two cis", &kNiCl4Cis, 1, "-42m Z>DUM1 Y>CL(1)"},
+        {"NiCl4, nearest two trans", &kNiCl4Trans, 1, "-42m Z>DUM1 Y>CL(1)"},
+        // the first pair (the N atoms) has its midpoint on Ni: Z to N(1), on the same line
+        {"trans-NiCl2N2", &kNiCl2N2, 1, "mm2 Z>N(1) Y>CL(1)"},
+        // rule 303 found no threefold axis in a T: Z along the stem, Y to the nearer arm
+        {"ClF3", &kClF3, 1, "mm2 Z>F(1) Y>F(2)"},
+        // the origin lies 74.5 deg off the Cl-Be-Cl line
+        {"BeCl2", &kBeCl2, 1, "cyl Z>CL(2) X>DUM1"},
+        {"CH4", &kMethane, 1, "-42m Z>DUM1 Y>H(3)"},
+        {"ammonium N", &kAmmonium, 1, "-42m Z>DUM1 Y>H(3)"},
+        {"sulfate S", &kSulfate, 1, "-42m Z>DUM1 Y>O(3)"},
+        {"carbonate C", &kCarbonate, 1, "3m X>O(1) Y>O(2)"},
+        {"water O", &kWater, 1, "mm2 Z>DUM1 Y>H(1)"},
+        {"nitrile C", &kAcetonitrile, 2, "cyl Z>C(2) X>H(1)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Framed f(*c.atoms);
+        f.frame();
+        EXPECT_EQ(f.frame_of(c.atom), c.want);
+        expect_defined_and_true(f);
+    }
+    {
+        Framed f(kCO2Origin);
+        f.frame();
+        ASSERT_EQ(f.r.dummy.ndum, 1);
+        EXPECT_TRUE(near(f.dummy(1), Vec3f{0.5f, 0.5f, 0.5f}));
+        const std::string why = ": 0,0,0 lies on the atom or on the line of its other axis";
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+                                    {" No neighbors of atom C(1)     were found within      10.00 Angstroms",
+                                     " Will make dummy at 0.5,0.5,0.5" + why,
+                                     " No neighbors of atom C(1)     were found within      12.00 Angstroms",
+                                     " Will make dummy at 0.5,0.5,0.5" + why}));
+    }
+    {
+        Framed f(kNiCl4Trans);
+        f.frame();
+        EXPECT_TRUE(near(f.dummy(1), Vec3f{1.0f, 2.0f, 4.0f}));
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {" SQUARE-PLANAR conformation !"}));
+    }
+    {
+        Framed f(kNiCl2N2);
+        f.frame();
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+                                    {" Midpoint of N(1) and N(2) lies on the atom; Z-axis towards N(1) instead"}));
+    }
+    {
+        Framed f(kClF3);
+        f.frame();
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {" Label =   303", " T-SHAPED conformation !"}));
+    }
+    // The unchanged molecules of the other tests keep defined and true frames too.
+    for (const auto* m : {&kWater, &kEthane, &kFormaldehyde, &kAcetonitrile, &kChlorine, &kCO2Ne, &kCarbonate,
+                          &kAmmonia, &kFormate, &kEthanol, &kAmmonium, &kSulfate, &kCH2Cl2, &kSF6, &kHF}) {
+        Framed f(*m);
+        f.frame();
+        expect_defined_and_true(f);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "real/readback.hpp"
+#include "shared/errors.hpp"
 #include "support.hpp"
 
 namespace kova {
@@ -76,11 +77,10 @@ TEST(FoundFaults, AnIsolatedAtomOnTheCellOriginPointsXAtTheNextFixedPoint) {
 }
 
 // Water whose two hydrogen atoms are both named H1 (as residues of one file name them). XD and
-// MoPro name atoms by label, and a label names the last atom that carries it: the second
-// H(1) points Y at the first, whose label names the second H(1) itself, in xd_kova.mas and in
-// the frame integers of xd_kova.inp. RENAME gives every atom its own label, and then each
-// hydrogen atom's Y axis names the other.
-TEST(FoundFaults, ARepeatedLabelNamesItsLastAtomUnlessRenamed) {
+// MoPro name atoms by label, and a label would name the last atom that carries it: the second
+// H(1) would point Y at itself. The run stops before framing and names the remedy; RENAME
+// gives every atom its own label, and then each hydrogen atom's Y axis names the other.
+TEST(FoundFaults, ARepeatedLabelStopsTheRunUnlessRenamed) {
     const std::string water = kHead +
                               "LATT -1\nSFAC O H\nUNIT 1 2\nFVAR 1.0\n"
                               "O1 1 0.100000 0.100000 0.100000 11.0 0.02\n"
@@ -88,11 +88,12 @@ TEST(FoundFaults, ARepeatedLabelNamesItsLastAtomUnlessRenamed) {
                               "H1 2 0.024300 0.158600 0.100000 11.0 0.03\nEND\n";
     {
         SmallRun run(water, "INPUT t.res\nExtend_H\n");
-        ASSERT_EQ(run.res.status, 0) << run.res.err;
-        XdParameters xd = run.parameters();
-        ASSERT_EQ(xd.atoms.size(), 3u);
-        // O(1): Z to the H-H midpoint, Y to an H(1); each H(1): Z to O(1), Y to the other H(1)
-        for (const XdAtom& a : xd.atoms) EXPECT_EQ(a.itab[4], 3) << a.label;
+        EXPECT_EQ(run.res.status, RunStop{}.status) << run.res.err;
+        const std::string line = " ERROR *** CheckLabels *** Atom labels name more than one atom: H(1) (atoms 2, 3); "
+                                 "give \"*rename 1\" on the INPUT line";
+        for (const auto& l : {run.listing(), test::lines_of(run.res.out)})
+            EXPECT_NE(std::find(l.begin(), l.end(), line), l.end());
+        EXPECT_FALSE(run.dir.exists("xd_kova.inp"));
     }
     {
         SmallRun run(water, "INPUT t.res *rename\nExtend_H\n");
@@ -135,6 +136,25 @@ TEST(FoundFaults, TheNoRuleGivesTwoAxesOffOneLine) {
     XdParameters xd = run.parameters();
     ASSERT_EQ(xd.atoms.size(), 3u);
     for (const XdAtom& a : xd.atoms) EXPECT_EQ(a.itab[4], 4) << a.label;  // nat + 1
+}
+
+// A crystal atom on a fixed point: C(1) on the centre of symmetry at the origin of P-1, bonded
+// to O(1) at 1.16 Å along a and to its inversion image (NCELLS 0), so linear. Neither C(1)'s X
+// search nor O(1)'s search around C(1) finds an atom off the line: both would take the dummy
+// at 0,0,0, which is C(1) itself; both take 0.5,0.5,0.5 instead (off the a axis).
+TEST(FoundFaults, ACrystalAtomOnTheOriginPointsNoAxisAtItself) {
+    SmallRun run(kHead +
+                     "LATT 1\nSFAC C O\nUNIT 1 2\nFVAR 1.0\n"
+                     "C1 1 0.000000 0.000000 0.000000 10.5 0.05\n"
+                     "O1 2 0.116000 0.000000 0.000000 11.0 0.05\nEND\n",
+                 "INPUT t.res\nNCELLS 0\n");
+    ASSERT_EQ(run.res.status, 0) << run.res.err;
+    Master m = run.master();
+    ASSERT_EQ(m.atoms.size(), 2u);
+    EXPECT_EQ(m.atoms[0].at2, "DUM1");
+    EXPECT_EQ(m.atoms[1].at1 + " " + m.atoms[1].at2, "C(1) DUM1");
+    EXPECT_EQ(m.dummies.at(0), (Point{0.5, 0.5, 0.5}));
+    for (const Point& d : m.dummies) EXPECT_NE(d, (Point{0.0, 0.0, 0.0}));
 }
 
 }  // namespace

@@ -159,7 +159,9 @@ inline Ang read_ang(const std::vector<std::string>& lines) {
     for (const std::string& rec : lines) {
         if (!starts(rec, "ATOM ")) continue;
         std::size_t first;  // first column of the coordinates
-        bool dummy = starts(rec, "ATOM Li(");
+        // a dummy is "Li(k)" and two blanks; an atom renamed Li(k) keeps its 8 columns
+        bool dummy = starts(rec, "ATOM Li(") && rec.find(')') != std::string::npos &&
+                     rec.size() == rec.find(')') + 3 + 42;
         if (dummy) {
             std::size_t close = rec.find(')');
             if (close == std::string::npos || std::to_string(a.dummies.size() + 1) != rec.substr(8, close - 8)) {
