@@ -7,7 +7,7 @@
 #include <istream>
 
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "shared/listread.hpp"
@@ -103,7 +103,7 @@ std::string split(const DbFile& db, std::size_t n, std::string* words) {
     upcase(line);
     int nword = 0;
     for_each_text_word(line, [&](std::string_view w) {
-        if (!words || nword++ >= maxwords) return;
+        if (!words || nword++ >= max_words) return;
         const std::string_view t = w.substr(w[0] == '*' ? 1 : 0, 8);
         words->append(t);
         words->append(8 - t.size(), ' ');
@@ -180,7 +180,7 @@ DbFile parse_dbfile(Records&, const InFile& f) {
 }
 
 DbFile& databank(Records& r) {
-    const InFile& f = r.io.in(r.files.idbank);
+    const InFile& f = r.io.in(r.files.databank);
     if (!r.dbank || r.dbank->source != &f || r.dbank->source_data != f.text().data() ||
         r.dbank->size() != f.size() || r.dbank->name != f.name())
         r.dbank = std::make_shared<DbFile>(parse_dbfile(r, f));
@@ -239,7 +239,7 @@ const DbRecord& read_record(Records& r, DbFile& db) {
     while (db.pos < db.size() && db.comment[db.pos])
         ++db.pos;
     if (db.pos >= db.size())
-        err(r, "ReadFile", " Error reading unit = " + fi(r.files.idbank, 12));
+        err(r, "ReadFile", " Error reading unit = " + fi(r.files.databank, 12));
     return record(r, db, db.pos++);
 }
 
@@ -273,9 +273,9 @@ void backspace(DbFile& db) {
 }
 
 void opendb(Records& r) {
-    std::string& name = r.abank.dbfile;
+    std::string& name = r.options.databank_file;
     name = pad(name, 60);
-    while (!r.io.try_open_old(r.files.idbank, trim(name))) {
+    while (!r.io.try_open_old(r.files.databank, trim(name))) {
         r.io.write(terminal, "");
         r.io.write(terminal, " Error opening databank file " + name);
         do {

@@ -11,7 +11,7 @@
 
 #include "databank/databank.hpp"
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "shared/listread.hpp"
@@ -72,7 +72,7 @@ using Spans = std::vector<std::pair<long long, long long>>;
 // The spans of atoms 1..nat that the FRAG lines name, by fragment, from one reading of the
 // lines (they are the same for every fragment).
 std::map<long long, Spans> fragment_spans(Records& r) {
-    const long long nat = r.atoms.nat;
+    const long long nat = r.structure.atom_count;
     std::map<long long, Spans> spans;
     r.io.in(kInp).rewind();
     std::string line;
@@ -122,13 +122,13 @@ Spans merged(Spans s) {
 }  // namespace
 
 void rescalepv(Records& r) {
-    const int iout = r.files.iout;
+    const int iout = r.files.listing;
     auto lst = [&](const std::string& s) { r.io.write(iout, s); };
     auto both = [&](const std::string& s) {
         r.io.write(terminal, s);
         r.io.write(iout, s);
     };
-    const int method = r.args.iscale;
+    const int method = r.options.pv_scaling;
     const char* mname = method == 2 ? "fraction" : method == 3 ? "sigmaPv" : "difference";
     const char* msign = method == 2 ? "*" : method == 3 ? "s" : "+";
     lst("");
@@ -149,7 +149,7 @@ void rescalepv(Records& r) {
         both(" Using ALL atoms for fragment 1 !");
     }
 
-    const int nat = r.atoms.nat;
+    const int nat = r.structure.atom_count;
     // The FRAG lines are read when the first fragment is rescaled (a line that does not read
     // stops the run there).
     std::map<long long, Spans> spans;
@@ -174,9 +174,9 @@ void rescalepv(Records& r) {
         float s = 0.0f, fr = 0.0f, sig = 0.0f;
         int n = 0;
         each([&](int k) {
-            s += r.mpoles.pv[k];
-            fr += pval(r.atoms.iz[k]) * r.atoms1.occ[k];
-            sig += r.mpoles.spv[k];
+            s += r.frames.pv[k];
+            fr += pval(r.structure.atomic_number[k]) * r.structure.occupancy[k];
+            sig += r.frames.pv_sigma[k];
             ++n;
         });
         // An empty fragment has no free-atom electrons to compare with.
@@ -218,7 +218,7 @@ void rescalepv(Records& r) {
         lst("");
         float snew = 0.0f;
         each([&](int k) {
-            float pv = r.mpoles.pv[k];
+            float pv = r.frames.pv[k];
             float corr = 0.0f, pnew = 0.0f;
             // Without weights (every sigma 0) the sigma method shares the difference equally,
             // and a zero sum cannot be scaled: the fraction method then leaves it as it is.
@@ -226,16 +226,16 @@ void rescalepv(Records& r) {
                 corr = s != 0.0f ? t / s : 1.0f;
                 pnew = pv * corr;
             } else if (method == 3 && sig != 0.0f) {
-                corr = r.mpoles.spv[k] * (t - s) / sig;
+                corr = r.frames.pv_sigma[k] * (t - s) / sig;
                 pnew = pv + corr;
             } else {
                 corr = (t - s) / static_cast<float>(n);
                 pnew = pv + corr;
             }
-            float occ = r.atoms1.occ[k];
-            lst(fi(k, 6) + "  " + pad(r.atoms.label[k], 8) + " " + ff(occ, 7, 3) + ff(pv, 12, 5) +
-                ff(pval(r.atoms.iz[k]) * occ, 12, 5) + fsp(corr, 12, 5) + ff(pnew, 12, 5));
-            r.mpoles.pv[k] = pnew;
+            float occ = r.structure.occupancy[k];
+            lst(fi(k, 6) + "  " + pad(r.structure.label[k], 8) + " " + ff(occ, 7, 3) + ff(pv, 12, 5) +
+                ff(pval(r.structure.atomic_number[k]) * occ, 12, 5) + fsp(corr, 12, 5) + ff(pnew, 12, 5));
+            r.frames.pv[k] = pnew;
             snew += pnew;
         });
         lst("");

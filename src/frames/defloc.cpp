@@ -15,7 +15,7 @@
 #include "frames/frame_index.hpp"
 #include "frames/localdef.hpp"
 #include "input/cell.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "topology/neighbours.hpp"
 #include "topology/planarity.hpp"
@@ -24,23 +24,23 @@
 namespace kova {
 
 void target_atom(Records& r, Frame& f, int which, int atom) {
-    (which == 1 ? f.at1 : f.at2) = pad(r.atoms.label[atom], 8);
-    (which == 1 ? f.xca1 : f.xca2) = r.atoms.xc[atom];
+    (which == 1 ? f.at1 : f.at2) = pad(r.structure.label[atom], 8);
+    (which == 1 ? f.xca1 : f.xca2) = r.structure.cart[atom];
 }
 
 void target_dummy(Records& r, Frame& f, int which, int flag, const Vec3f& point) {
     int k = 0;
     Vec3f pc{};
     adddummyatom(r, flag, point[0], point[1], point[2], k, pc[0], pc[1], pc[2]);
-    (which == 1 ? f.at1 : f.at2) = pad(r.dummy.dumlab[k], 8);
+    (which == 1 ? f.at1 : f.at2) = pad(r.frames.dummy_label[k], 8);
     (which == 1 ? f.xca1 : f.xca2) = pc;
 }
 
-void set_sitesym(Records& r, int i, const char* word) { r.atoms.sitesym[i] = pad(word, 5); }
+void set_sitesym(Records& r, int i, const char* word) { r.structure.site_symmetry[i] = pad(word, 5); }
 
 void listing(Records& r, std::string_view text) {
-    r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, text);
+    r.io.write(r.files.listing, "");
+    r.io.write(r.files.listing, text);
 }
 
 void both(Records& r, std::string_view text) {
@@ -50,8 +50,8 @@ void both(Records& r, std::string_view text) {
 }
 
 float angle_at(const Records& r, const Vec3f& a, int b, int c) {
-    const Vec3f& pb = r.atoms.xc[b];
-    const Vec3f& pc = r.atoms.xc[c];
+    const Vec3f& pb = r.structure.cart[b];
+    const Vec3f& pc = r.structure.cart[c];
     const float p[9] = {a[0], a[1], a[2], pb[0], pb[1], pb[2], pc[0], pc[1], pc[2]};
     float ang = 0.0f;
     calcang(p, ang);
@@ -61,8 +61,8 @@ float angle_at(const Records& r, const Vec3f& a, int b, int c) {
 namespace {
 
 bool in_ring(const Records& r, int ring, int atom) {
-    for (int m = 1; m <= r.rings.ringsize[ring]; ++m)
-        if (r.rings.ringat[ring][m] == atom) return true;
+    for (int m = 1; m <= r.topology.ring_size[ring]; ++m)
+        if (r.topology.ring_atom[ring][m] == atom) return true;
     return false;
 }
 
@@ -104,7 +104,7 @@ std::array<Vec3f, kNumFixed> fixed_cartesian(Records& r) {
     std::array<Vec3f, kNumFixed> pc{};
     for (int k = 0; k < kNumFixed; ++k) {
         const Vec3f& p = kFixedPoints[k].p;
-        if (r.ifra.ifra == 1)
+        if (r.options.crystal_input == 1)
             rabs(r, 0, p[0], p[1], p[2], pc[k][0], pc[k][1], pc[k][2]);
         else
             pc[k] = p;
@@ -137,9 +137,9 @@ int fixed_point_off_line(const std::array<Vec3f, kNumFixed>& pc, const Vec3f& a,
 // the line through the atom and X, or else a dummy at the first fixed point off it. The
 // frame is left as the order gives it whenever its first candidate is off the line.
 void second_off_line(Records& r, int i, Frame& f, const std::vector<int>& candidates) {
-    const Vec3f& a = r.atoms.xc[i];
+    const Vec3f& a = r.structure.cart[i];
     for (int c : candidates) {
-        if (!in_line(a, f.xca1, r.atoms.xc[c])) {
+        if (!in_line(a, f.xca1, r.structure.cart[c])) {
             target_atom(r, f, 2, c);
             return;
         }
@@ -147,13 +147,13 @@ void second_off_line(Records& r, int i, Frame& f, const std::vector<int>& candid
     const auto pc = fixed_cartesian(r);
     const int k = fixed_point_off_line(pc, a, f.xca1, -1, -1);
     both(r, std::string(" Will make dummy at ") + kFixedPoints[k].text);
-    target_dummy(r, f, 2, r.ifra.ifra, kFixedPoints[k].p);
+    target_dummy(r, f, 2, r.options.crystal_input, kFixedPoints[k].p);
 }
 
 }  // namespace
 
 void fixed_point_target(Records& r, int i, Frame& f, int which) {
-    const Vec3f& a = r.atoms.xc[i];
+    const Vec3f& a = r.structure.cart[i];
     const Vec3f& other = which == 1 ? f.xca2 : f.xca1;
     const auto pc = fixed_cartesian(r);
     int k = 0;
@@ -163,11 +163,11 @@ void fixed_point_target(Records& r, int i, Frame& f, int which) {
     else
         both(r, std::string(" Will make dummy at ") + kFixedPoints[k].text +
                     ": 0,0,0 lies on the atom or on the line of its other axis");
-    target_dummy(r, f, which, r.ifra.ifra, kFixedPoints[k].p);
+    target_dummy(r, f, which, r.options.crystal_input, kFixedPoints[k].p);
 }
 
 bool frame_defined(const Records& r, int i, const Frame& f) {
-    const Vec3f& a = r.atoms.xc[i];
+    const Vec3f& a = r.structure.cart[i];
     return dist(f.xca1, a) >= kOnAtom && dist(f.xca2, a) >= kOnAtom && !in_line(a, f.xca1, f.xca2);
 }
 
@@ -179,8 +179,8 @@ namespace {
 // only where their shapes are far from any ideal one.
 void keep_frame_defined(Records& r, int i, Frame& f) {
     if (frame_defined(r, i, f)) return;
-    const Vec3f& a = r.atoms.xc[i];
-    const NeiTable& t = r.neighbors.at[i];
+    const Vec3f& a = r.structure.cart[i];
+    const NeighbourTable& t = r.topology.neighbours[i];
     for (int which = 1; which <= 2; ++which) {
         const Vec3f& own = which == 1 ? f.xca1 : f.xca2;
         const Vec3f& other = which == 1 ? f.xca2 : f.xca1;
@@ -191,16 +191,16 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
         const std::string was = trim(which == 1 ? f.at1 : f.at2);
         const char axis = which == 1 ? f.ax1 : f.ax2;
         int c = 0;
-        for (int m = 1; m <= t.nnei && c == 0; ++m) {
-            const Vec3f& p = r.atoms.xc[t.inei[m]];
-            if (dist(p, a) >= kOnAtom && (which == 1 || !in_line(a, other, p))) c = t.inei[m];
+        for (int m = 1; m <= t.count && c == 0; ++m) {
+            const Vec3f& p = r.structure.cart[t.atom[m]];
+            if (dist(p, a) >= kOnAtom && (which == 1 || !in_line(a, other, p))) c = t.atom[m];
         }
         if (c != 0) {
             target_atom(r, f, which, c);
         } else {
             const auto pc = fixed_cartesian(r);
             const int k = fixed_point_off_line(pc, a, other, -1, -1);
-            target_dummy(r, f, which, r.ifra.ifra, kFixedPoints[k].p);
+            target_dummy(r, f, which, r.options.crystal_input, kFixedPoints[k].p);
         }
         both(r, std::string(" Target ") + was + " of the " + axis +
                     "-axis lies on the atom or on the line of its other axis; replaced by " +
@@ -210,15 +210,15 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
 
 // Five or more neighbours, TOXD, or an ordered atom next to a disordered one.
 void no_rule(Records& r, int i, Frame& f) {
-    const int nnei = r.neighbors.at[i].nnei;
+    const int nnei = r.topology.neighbours[i].count;
     set_sitesym(r, i, "NO");
     f.ax1 = 'X';
-    target_atom(r, f, 1, r.isn.isn[1]);
+    target_atom(r, f, 1, r.topology.canonical_order[1]);
     f.ax2 = 'Y';
     // Y from the rest of the canonical order. With one neighbour only (it is disordered) there
     // is none, and Y takes the fixed point that the rules use wherever no atom qualifies.
     std::vector<int> rest;
-    for (int m = 2; m <= nnei; ++m) rest.push_back(r.isn.isn[m]);
+    for (int m = 2; m <= nnei; ++m) rest.push_back(r.topology.canonical_order[m]);
     second_off_line(r, i, f, rest);
 }
 
@@ -226,24 +226,24 @@ void no_rule(Records& r, int i, Frame& f) {
 void empty_neighbourhood(Records& r, int i, Frame& f) {
     float rad = 5.0f;
     findnei(r, i, rad);
-    while (r.neig.nnei < 2 && rad < 20.0f) {
+    while (r.topology.last_search.count < 2 && rad < 20.0f) {
         rad += 1.0f;
         findnei(r, i, rad);
     }
     set_sitesym(r, i, "NO");
     f.ax1 = 'X';
     f.ax2 = 'Y';
-    if (r.neig.nnei >= 2) {
-        target_atom(r, f, 1, r.neig.inei[1]);
+    if (r.topology.last_search.count >= 2) {
+        target_atom(r, f, 1, r.topology.last_search.atom[1]);
         std::vector<int> rest;
-        for (int m = 2; m <= r.neig.nnei; ++m) rest.push_back(r.neig.inei[m]);
+        for (int m = 2; m <= r.topology.last_search.count; ++m) rest.push_back(r.topology.last_search.atom[m]);
         second_off_line(r, i, f, rest);
         return;
     }
-    both(r, " No neighbors of atom " + pad(r.atoms.label[i], 8) + " were found within " +
+    both(r, " No neighbors of atom " + pad(r.structure.label[i], 8) + " were found within " +
                 ff(rad, 10, 2) + " Angstroms");
     // The points 0,0,0 and 0.5,0.5,0.5 unless one lies on the atom or both on one line with it.
-    const Vec3f& a = r.atoms.xc[i];
+    const Vec3f& a = r.structure.cart[i];
     const auto pc = fixed_cartesian(r);
     int k1 = 0, k2 = 1;
     if (dist(pc[k1], a) < kOnAtom) k1 = fixed_point_off_line(pc, a, pc[k2], k1, k2);
@@ -251,41 +251,41 @@ void empty_neighbourhood(Records& r, int i, Frame& f) {
         k2 = fixed_point_off_line(pc, a, pc[k1], 1, k1);
     both(r, std::string(" Will make dummies at ") + kFixedPoints[k1].text + " and " +
                 kFixedPoints[k2].text);
-    target_dummy(r, f, 1, r.ifra.ifra, kFixedPoints[k1].p);
-    target_dummy(r, f, 2, r.ifra.ifra, kFixedPoints[k2].p);
+    target_dummy(r, f, 1, r.options.crystal_input, kFixedPoints[k1].p);
+    target_dummy(r, f, 2, r.options.crystal_input, kFixedPoints[k2].p);
 }
 
 // X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
 void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
-    if (r.rings.ringdum[ring] == 0) {
-        const int size = r.rings.ringsize[ring];
+    if (r.topology.ring_dummy[ring] == 0) {
+        const int size = r.topology.ring_size[ring];
         Vec3f xm{0.0f, 0.0f, 0.0f};
         for (int m = 1; m <= size; ++m) {
-            const int a = r.rings.ringat[ring][m];
-            const Vec3f& p = r.ifra.ifra == 1 ? r.atoms.xf[a] : r.atoms.xc[a];
+            const int a = r.topology.ring_atom[ring][m];
+            const Vec3f& p = r.options.crystal_input == 1 ? r.structure.frac[a] : r.structure.cart[a];
             for (int k = 0; k < 3; ++k) xm[k] += p[k];
         }
         for (int k = 0; k < 3; ++k) xm[k] = xm[k] / static_cast<float>(size);
         int d = 0;
         float xo = 0.0f, yo = 0.0f, zo = 0.0f;
-        adddummyatom(r, r.ifra.ifra, xm[0], xm[1], xm[2], d, xo, yo, zo);
-        r.rings.ringdum[ring] = d;
+        adddummyatom(r, r.options.crystal_input, xm[0], xm[1], xm[2], d, xo, yo, zo);
+        r.topology.ring_dummy[ring] = d;
     }
-    const int d = r.rings.ringdum[ring];
-    listing(r, " Dummy atom which defines the ring center = " + r.dummy.dumlab[d]);
+    const int d = r.topology.ring_dummy[ring];
+    listing(r, " Dummy atom which defines the ring center = " + r.frames.dummy_label[d]);
     set_sitesym(r, i, "m");
     f.ax1 = 'X';
-    f.at1 = pad(r.dummy.dumlab[d], 8);
-    const Vec3f& s = r.dummy.dumxyz[d];
-    if (r.ifra.ifra == 1)
+    f.at1 = pad(r.frames.dummy_label[d], 8);
+    const Vec3f& s = r.frames.dummy_xyz[d];
+    if (r.options.crystal_input == 1)
         rabs(r, 0, s[0], s[1], s[2], f.xca1[0], f.xca1[1], f.xca1[2]);
     else
         f.xca1 = s;
     f.ax2 = 'Y';
-    const int nnei = r.neighbors.at[i].nnei;
+    const int nnei = r.topology.neighbours[i].count;
     for (int m = 1; m <= nnei; ++m) {
-        if (in_ring(r, ring, r.isn.isn[m])) {
-            target_atom(r, f, 2, r.isn.isn[m]);
+        if (in_ring(r, ring, r.topology.canonical_order[m])) {
+            target_atom(r, f, 2, r.topology.canonical_order[m]);
             return;
         }
     }
@@ -295,12 +295,12 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
 // An atom of two planar rings: X towards the other fusion atom, Y into a six-membered ring.
 // False when the fusion neighbour's rings are not 5+6 or 6+6; the rules then decide.
 bool fused_ring_frame(Records& r, int i, Frame& f) {
-    const int nnei = r.neighbors.at[i].nnei;
+    const int nnei = r.topology.neighbours[i].count;
     set_sitesym(r, i, "m");
     f.ax1 = 'X';
     int fusion_size = -1;
     for (int m = 1; m <= nnei && fusion_size < 0; ++m) {
-        const int a = r.isn.isn[m];
+        const int a = r.topology.canonical_order[m];
         bool lcyc = false, lpl = false, lfus = false;
         int iring = 0, isize = 0;
         isitcyclic(r, a, lcyc, lpl, lfus, iring, isize);
@@ -319,7 +319,7 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
     }
     f.ax2 = 'Y';
     for (int m = 1; m <= nnei; ++m) {
-        const int b = r.isn.isn[m];
+        const int b = r.topology.canonical_order[m];
         bool lcyc = false, lpl = false, lfus = false;
         int iring = 0, isize = 0;
         isitcyclic(r, b, lcyc, lpl, lfus, iring, isize);
@@ -339,17 +339,17 @@ bool ring_situation(Records& r, int i, Frame& f) {
     if (!lcyc) return false;
     if (lpl) {
         listing(r, " Atom belongs to only one planar ring ( # " + fi(iring, 5) + " )");
-        r.forring.iring = 1;
-        r.forring.imemb = isize;
-        if (!r.ring1.lspecial) return false;
+        r.frames.planar_rings = 1;
+        r.frames.planar_ring_size = isize;
+        if (!r.options.rings.special) return false;
         ring_centre_frame(r, i, f, iring);
         return true;
     }
     if (lfus) {
         listing(r, " Atom belongs to 2 planar rings of tot numb ( #" + fi(iring, 5) + " )");
-        r.forring.iring = 2;
-        r.forring.imemb = isize;
-        return r.ring1.lspecial && fused_ring_frame(r, i, f);
+        r.frames.planar_rings = 2;
+        r.frames.planar_ring_size = isize;
+        return r.options.rings.special && fused_ring_frame(r, i, f);
     }
     listing(r, " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
     listing(r, " Will be treated as if it DOES NOT belong to a ring");
@@ -360,17 +360,17 @@ void group_planarity(Records& r, int i) {
     std::vector<int> list;
     int n = 0;
     collectnei(r, i, list, n);
-    planarity(r, r.verbosity.iverb >= 3 ? 1 : 0, r.lpg.lpg, n, list, 3);
+    planarity(r, r.options.verbosity >= 3 ? 1 : 0, r.frames.planar_group, n, list, 3);
     listing(r, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
-                   (r.lpg.lpg ? "T" : "F") + ".");
+                   (r.frames.planar_group ? "T" : "F") + ".");
 }
 
 void equal_pairs(Records& r, int i, Frame& f) {
-    const NeiTable& t = r.neighbors.at[i];
-    for (int j1 = 1; j1 <= t.nnei; ++j1) {
-        for (int j2 = j1 + 1; j2 <= t.nnei; ++j2) {
-            const int a = t.inei[j1], b = t.inei[j2];
-            if (sameatoms(r, a, b, 0, 0, r.simple.isimple, 0)) {
+    const NeighbourTable& t = r.topology.neighbours[i];
+    for (int j1 = 1; j1 <= t.count; ++j1) {
+        for (int j2 = j1 + 1; j2 <= t.count; ++j2) {
+            const int a = t.atom[j1], b = t.atom[j2];
+            if (sameatoms(r, a, b, 0, 0, r.options.simple, 0)) {
                 f.isame.emplace_back(a, b);
                 listing(r, " Same atoms : " + fi(a, 6) + fi(b, 6));
             }
@@ -384,22 +384,22 @@ void equal_pairs(Records& r, int i, Frame& f) {
 void defloc(Records& r, int i) {
     frame_index_for(r, i);
     Frame f;
-    r.forring = Forring{};
-    r.iprint.iprint = 1;
+    r.frames.planar_rings = 0; r.frames.planar_ring_size = 0;
+    r.topology.print_neighbours = 1;
 
-    prtatomnei(r, i, r.files.iout);
+    prtatomnei(r, i, r.files.listing);
     sortnei(r, i);
 
-    const NeiTable& t = r.neighbors.at[i];
-    const int nnei = t.nnei;
-    f.atom_disordered = r.atoms1.occflag[i] == -1;
+    const NeighbourTable& t = r.topology.neighbours[i];
+    const int nnei = t.count;
+    f.atom_disordered = r.structure.occupancy_flag[i] == -1;
     for (int m = 1; m <= nnei; ++m)
-        if (r.atoms1.occflag[t.inei[m]] == -1) f.neighbour_disordered = true;
-    r.lpg.lpg = nnei < 4;
-    f.nh = (t.ntyp >= 1 && t.iztyp[1] == 1) ? t.ncnt[1] : 0;
+        if (r.structure.occupancy_flag[t.atom[m]] == -1) f.neighbour_disordered = true;
+    r.frames.planar_group = nnei < 4;
+    f.nh = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
     listing(r, " Number of covalently-bonded H-atoms = " + fi(f.nh, 4));
 
-    const bool toxd = r.lsx.ltoxd;
+    const bool toxd = r.options.to_xd;
     if ((toxd && nnei < 2) || (!toxd && nnei == 0)) {
         empty_neighbourhood(r, i, f);
     } else if (nnei > 4 || toxd || (!f.atom_disordered && f.neighbour_disordered)) {

@@ -11,7 +11,7 @@
 
 #include "input/cell.hpp"
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "topology/neighbours.hpp"
 #include "topology/planarity.hpp"
@@ -24,23 +24,23 @@ namespace {
 constexpr int C = 6, O = 8;
 constexpr int any = -1;
 
-const NeiTable& table(const Records& r, int x) { return r.neighbors.at[static_cast<std::size_t>(x)]; }
+const NeighbourTable& table(const Records& r, int x) { return r.topology.neighbours[static_cast<std::size_t>(x)]; }
 
 int element(const Records& r, int x) {
-    return (x >= 1 && x <= r.atom_slots()) ? r.atoms.iz[static_cast<std::size_t>(x)] : 0;
+    return (x >= 1 && x <= r.atom_slots()) ? r.structure.atomic_number[static_cast<std::size_t>(x)] : 0;
 }
-int nn(const Records& r, int x) { return (x >= 1 && x <= r.atom_slots()) ? table(r, x).nnei : 0; }
+int nn(const Records& r, int x) { return (x >= 1 && x <= r.atom_slots()) ? table(r, x).count : 0; }
 int nei(const Records& r, int x, int k) {
     if (x < 1 || x > r.atom_slots() || k < 1 || k > nn(r, x)) return 0;
-    const auto& v = table(r, x).inei;
+    const auto& v = table(r, x).atom;
     return k < static_cast<int>(v.size()) ? v[static_cast<std::size_t>(k)] : 0;
 }
 int oxygen_count(const Records& r, int y) {
     if (y < 1 || y > r.atom_slots()) return 0;
-    const NeiTable& t = table(r, y);
-    for (int k = 1; k <= t.ntyp && k < static_cast<int>(t.iztyp.size()); ++k)
-        if (t.iztyp[static_cast<std::size_t>(k)] == O && k < static_cast<int>(t.ncnt.size()))
-            return t.ncnt[static_cast<std::size_t>(k)];
+    const NeighbourTable& t = table(r, y);
+    for (int k = 1; k <= t.type_count && k < static_cast<int>(t.type_atomic_number.size()); ++k)
+        if (t.type_atomic_number[static_cast<std::size_t>(k)] == O && k < static_cast<int>(t.type_size.size()))
+            return t.type_size[static_cast<std::size_t>(k)];
     return 0;
 }
 bool lpl_of(Records& r, int x) {
@@ -147,7 +147,7 @@ const Row kRows[] = {
     {16, any, any, nullptr, "S-H", 1.338f},
 };
 
-std::string lab(const Records& r, int a) { return trim(r.atoms.label[static_cast<std::size_t>(a)]); }
+std::string lab(const Records& r, int a) { return trim(r.structure.label[static_cast<std::size_t>(a)]); }
 
 // The MoPro name field: the label without its brackets, as many characters as the label has,
 // written A5 (cut to 5, or right-adjusted).
@@ -164,9 +164,9 @@ float distance(const Vec3f& a, const Vec3f& b) {
 }
 
 void write_records(Records& r, int ix, int ih, float d, float ratio) {
-    const auto& resatm = r.resi1.resatm;
+    const auto& resatm = r.structure.residue_atom;
     std::string pair;  // the two atoms of a MoPro restraint
-    if (r.resi1.lresi) {
+    if (r.structure.has_residues) {
         put_pad(pair, resatm[static_cast<std::size_t>(ix)], 10);
         pair += "  ";
         put_pad(pair, resatm[static_cast<std::size_t>(ih)], 10);
@@ -176,9 +176,9 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
         pair += name_field(r, ih);
         pair += " 1";
     }
-    const char* const gap = r.resi1.lresi ? "  " : " ";
-    const std::string_view lx = r.atoms.label[static_cast<std::size_t>(ix)];
-    const std::string_view lh = r.atoms.label[static_cast<std::size_t>(ih)];
+    const char* const gap = r.structure.has_residues ? "  " : " ";
+    const std::string_view lx = r.structure.label[static_cast<std::size_t>(ix)];
+    const std::string_view lh = r.structure.label[static_cast<std::size_t>(ih)];
 
     std::string rec = "DISTAN   ";
     rec.reserve(64);
@@ -187,9 +187,9 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
     put_ff(rec, d, 6, 3);
     rec += gap;
     rec += "0.001";
-    r.io.write(r.xhbonds.iures, rec);
+    r.io.write(r.files.mopro_residues, rec);
 
-    std::string& cons = r.cons.cons[static_cast<std::size_t>(ih)];
+    std::string& cons = r.frames.uratio[static_cast<std::size_t>(ih)];
     cons.assign("URATIO      ");
     cons += pair;
     cons += ' ';
@@ -205,9 +205,9 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
     put_trim(rec, lh);
     put_ff(rec, d, 6, 3);
     rec.resize(rec.find_last_not_of(' ') + 1);
-    r.io.write(r.xhbonds.iureset, rec);
+    r.io.write(r.files.reset_bonds, rec);
 
-    const int ic = r.xhbonds.iuconst;
+    const int ic = r.files.const_bonds;
     r.io.write(ic, "!");
     rec.assign("! ");
     put_trim(rec, lx);
@@ -237,19 +237,19 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
 
 void extendh(Records& r, int ix, int ih) {
     if (ix < 1 || ix > r.atom_slots() || ih < 1 || ih > r.atom_slots()) return;
-    const int out = r.files.iout;
+    const int out = r.files.listing;
     const auto i = static_cast<std::size_t>(ih);
-    r.iprint.iprint = 0;
+    r.topology.print_neighbours = 0;
     const std::string bond = "   X-H group : " + lab(r, ix) + "-" + lab(r, ih) + " >" + "  ";
 
-    if (r.atoms1.occflag[i] == -1 && !r.disorder.ldisfh) {
+    if (r.structure.occupancy_flag[i] == -1 && !r.options.disorder_extend_h) {
         r.io.write(out, bond + "H-ATOM IS DISORDERED");
         return;
     }
     r.io.write(out, "");
     r.io.write(out, " Trying to extend hydrogen " + lab(r, ih) + " to standard distance :");
 
-    const int z = r.forh.ihp[i], nb = r.forh.isp[i], nh = r.forh.ihnei[i];
+    const int z = r.frames.parent_atomic_number[i], nb = r.frames.parent_neighbours[i], nh = r.frames.parent_hydrogens[i];
     if (z != 6 && z != 7 && z != 8 && z != 16) {
         r.io.write(out, bond + "DON'T KNOW HOW TO HANDLE");
         return;
@@ -265,16 +265,16 @@ void extendh(Records& r, int ix, int ih) {
         break;
     }
 
-    auto& xh = r.atoms.xc[i];
-    const auto& xx = r.atoms.xc[static_cast<std::size_t>(ix)];
+    auto& xh = r.structure.cart[i];
+    const auto& xx = r.structure.cart[static_cast<std::size_t>(ix)];
     float d = 0.0f;
     if (found) {
         d = found->d;
         float d0 = distance(xx, xh);
         for (int k = 0; k < 3; ++k) xh[k] = xx[k] + (xh[k] - xx[k]) * d / d0;
         r.io.write(out, bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
-        if (r.ifra.ifra == 1) {
-            auto& f = r.atoms.xf[i];
+        if (r.options.crystal_input == 1) {
+            auto& f = r.structure.frac[i];
             rabs(r, 1, xh[0], xh[1], xh[2], f[0], f[1], f[2]);
         }
         atom_moved(r, i);  // later searches must find the hydrogen at its new place

@@ -20,9 +20,9 @@ namespace groups {
 
 namespace {
 
-const NeiTable* table(const Records& r, int x) {
-    if (x < 1 || x >= static_cast<int>(r.neighbors.at.size())) return nullptr;
-    return &r.neighbors.at[static_cast<std::size_t>(x)];
+const NeighbourTable* table(const Records& r, int x) {
+    if (x < 1 || x >= static_cast<int>(r.topology.neighbours.size())) return nullptr;
+    return &r.topology.neighbours[static_cast<std::size_t>(x)];
 }
 
 int at(const std::vector<int>& v, int k) {
@@ -32,39 +32,39 @@ int at(const std::vector<int>& v, int k) {
 }  // namespace
 
 int element(const Records& r, int x) {
-    return (x >= 1 && x < static_cast<int>(r.atoms.iz.size())) ? r.atoms.iz[static_cast<std::size_t>(x)] : 0;
+    return (x >= 1 && x < static_cast<int>(r.structure.atomic_number.size())) ? r.structure.atomic_number[static_cast<std::size_t>(x)] : 0;
 }
 
 int nn(const Records& r, int x) {
-    const NeiTable* t = table(r, x);
-    return t ? t->nnei : 0;
+    const NeighbourTable* t = table(r, x);
+    return t ? t->count : 0;
 }
 
 int nei(const Records& r, int x, int k) {
-    const NeiTable* t = table(r, x);
-    return (t && k <= t->nnei) ? at(t->inei, k) : 0;
+    const NeighbourTable* t = table(r, x);
+    return (t && k <= t->count) ? at(t->atom, k) : 0;
 }
 
 int ntyp(const Records& r, int x) {
-    const NeiTable* t = table(r, x);
-    return t ? t->ntyp : 0;
+    const NeighbourTable* t = table(r, x);
+    return t ? t->type_count : 0;
 }
 
 int type_z(const Records& r, int x, int t) {
-    const NeiTable* n = table(r, x);
-    return (n && t <= n->ntyp) ? at(n->iztyp, t) : 0;
+    const NeighbourTable* n = table(r, x);
+    return (n && t <= n->type_count) ? at(n->type_atomic_number, t) : 0;
 }
 
 int type_n(const Records& r, int x, int t) {
-    const NeiTable* n = table(r, x);
-    return (n && t <= n->ntyp) ? at(n->ncnt, t) : 0;
+    const NeighbourTable* n = table(r, x);
+    return (n && t <= n->type_count) ? at(n->type_size, t) : 0;
 }
 
 int member(const Records& r, int x, int t, int m) {
-    const NeiTable* n = table(r, x);
-    if (!n || t < 1 || t > n->ntyp || t >= static_cast<int>(n->itypat.size())) return 0;
-    if (m > at(n->ncnt, t)) return 0;
-    return at(n->itypat[static_cast<std::size_t>(t)], m);
+    const NeighbourTable* n = table(r, x);
+    if (!n || t < 1 || t > n->type_count || t >= static_cast<int>(n->type_atom.size())) return 0;
+    if (m > at(n->type_size, t)) return 0;
+    return at(n->type_atom[static_cast<std::size_t>(t)], m);
 }
 
 int count_of(const Records& r, int x, int z) {
@@ -138,16 +138,16 @@ bool group_planar(Records& r, int x, int iprt) {
 }
 
 void candidate(Records& r, std::string_view tag) {
-    r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, " DetExcept :: checking " + std::string(tag) + " group...");
+    r.io.write(r.files.listing, "");
+    r.io.write(r.files.listing, " DetExcept :: checking " + std::string(tag) + " group...");
 }
 
-void note(Records& r, const std::string& line) { r.io.write(r.files.iout, line); }
+void note(Records& r, const std::string& line) { r.io.write(r.files.listing, line); }
 
 namespace {
 
 void failure_message(Records& r, const std::string& tag) {
-    const int out = r.files.iout;
+    const int out = r.files.listing;
     r.io.write(out, "");
     r.io.write(out, " DetExcept :: Unknown " + tag + " functional group");
     r.io.write(out, "");
@@ -191,8 +191,8 @@ std::span<const Block> blocks_for(Site& s) {
 void detexcept(Records& r, int iat) {
     using namespace groups;
     if (iat < 1 || iat > r.atom_slots()) return;
-    auto& flag = r.except.iexc[static_cast<std::size_t>(iat)];
-    auto& name = r.except.exname[static_cast<std::size_t>(iat)];
+    auto& flag = r.frames.exception[static_cast<std::size_t>(iat)];
+    auto& name = r.frames.exception_name[static_cast<std::size_t>(iat)];
     flag = 0;
     name = std::string(40, ' ');
 
@@ -238,8 +238,8 @@ void printgroup(Records& r, int iat) {
 
     for (int a : list) {
         if (a < 1 || a > r.atom_slots()) continue;
-        const auto& x = r.atoms.xc[static_cast<std::size_t>(a)];
-        r.io.write(igroup, "ATOM " + pad(r.atoms.label[static_cast<std::size_t>(a)], 8) + "  " +
+        const auto& x = r.structure.cart[static_cast<std::size_t>(a)];
+        r.io.write(igroup, "ATOM " + pad(r.structure.label[static_cast<std::size_t>(a)], 8) + "  " +
                                ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
     }
     r.io.close(igroup);

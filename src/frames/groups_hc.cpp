@@ -23,7 +23,7 @@ int q_of(const Site& s) { return member(s.r, s.iat, ntyp(s.r, s.iat), 1); }
 bool h2_applies(Site& s) { return element(s.r, x_of(s)) == N && nn(s.r, x_of(s)) == 3; }
 Outcome h2(Site& s) {
     int q = q_of(s);
-    bool planar = group_planar(s.r, q, s.r.verbosity.iverb >= 3 ? 1 : 0);
+    bool planar = group_planar(s.r, q, s.r.options.verbosity >= 3 ? 1 : 0);
     if (!planar) return named("pyramidal amine");
     if (ring_of(s.r, q).one_planar()) return named("aromatic");
     return named("planar amine");
@@ -289,7 +289,7 @@ Outcome c14(Site& s) {
         if (type_z(r, s.iat, t) != H && type_z(r, s.iat, t) != C) return fails("n-C-(x/y/z)");
     int n = first_of(r, s.iat, N);
     note(r, "");
-    note(r, " Checking connected N-atom = " + pad(r.atoms.label[static_cast<std::size_t>(n)], 8));
+    note(r, " Checking connected N-atom = " + pad(r.structure.label[static_cast<std::size_t>(n)], 8));
     if (nn(r, n) == 4) return named("ammonium");
     if (nn(r, n) == 3) return named(group_planar(r, n) ? "planar amine" : "pyramidal amine");
     return fails("n-C-(c/h)3");

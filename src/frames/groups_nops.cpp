@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "frames/groups_rules.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 
 namespace kova::groups {
 

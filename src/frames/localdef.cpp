@@ -9,7 +9,7 @@ namespace kova {
 
 void localdef(Records& r) {
     open_atom_table(r);
-    for (int i = 1; i <= r.atoms.nat; ++i) {
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
         list_atom_start(r, i);
         defloc(r, i);
         list_atom_ang(r, i);

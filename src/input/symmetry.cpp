@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "shared/listread.hpp"
@@ -32,18 +32,18 @@ bool is_identity(const Mat3f& rot, const Vec3f& trn) {
 
 // Stops the run before an operator would go past the end of the table.
 void check_room(Records& r, std::string_view routine, int wanted) {
-    if (wanted > maxsym)
+    if (wanted > max_symops)
         err(r, routine,
             "Too many symmetry operators: " + std::to_string(wanted) + " needed, room for " +
-                std::to_string(maxsym));
+                std::to_string(max_symops));
 }
 
 // Matrix line j of an operator: row j of the stored layout, then the translation of
 // component j.
 std::string matrix_line(const Records& r, int n, int j) {
-    const Mat3f& rot = r.symm.rot[n];
+    const Mat3f& rot = r.structure.symmetry.rot[n];
     return ff(rot[j][0], 12, 6) + ff(rot[j][1], 12, 6) + ff(rot[j][2], 12, 6) + fx(5) +
-           ff(r.symm.trn[n][j], 12, 6);
+           ff(r.structure.symmetry.trn[n][j], 12, 6);
 }
 
 // Blanks the first occurrence of term, squeezing the text again; true when found.
@@ -92,10 +92,10 @@ bool fraction(std::string_view t, float& v) {
 }  // namespace
 
 void getsym(Records& r, int unit, int iout) {
-    Symm& s = r.symm;
+    Symmetry& s = r.structure.symmetry;
     s.rot[1] = unit_rot;
     s.trn[1] = Vec3f{};
-    s.nsym = 1;
+    s.count = 1;
     r.io.in(unit).rewind();
     bool rewind = false;
     std::string card;
@@ -118,7 +118,7 @@ void getsym(Records& r, int unit, int iout) {
                   "1/12), found \"" + bad + "\" in the card \"" + trim(as_read) + "\"");
         }
     }
-    for (int n = 1; n <= s.nsym; ++n) symout(r, iout, n);
+    for (int n = 1; n <= s.count; ++n) symout(r, iout, n);
 }
 
 void symcrd(Records& r, std::string card, int len, int& status, std::string* bad) {
@@ -134,7 +134,7 @@ void symcrd(Records& r, std::string card, int len, int& status, std::string* bad
     std::vector<int> oplens, complens;
     split(ops, ';', nop, optexts, oplens, optext, 3);
 
-    Symm& s = r.symm;
+    Symmetry& s = r.structure.symmetry;
     for (int o = 1; o <= nop; ++o) {
         const std::string& op = optexts[o];
         int ncomp = 12;
@@ -170,17 +170,17 @@ void symcrd(Records& r, std::string card, int len, int& status, std::string* bad
 
         if (!legal) {
             // The number is the place the operator would have taken.
-            r.io.write(r.files.iout,
-                       " * * * Symmetry card no." + fi(s.nsym + 1, 3) + " illegal * * *");
+            r.io.write(r.files.listing,
+                       " * * * Symmetry card no." + fi(s.count + 1, 3) + " illegal * * *");
             status = 1021;
             return;
         }
         // The identity is kept only in the first place; other repeats stay.
         if (is_identity(rot, trn)) continue;
-        check_room(r, "SymCrd", s.nsym + 1);
-        ++s.nsym;
-        s.rot[s.nsym] = rot;
-        s.trn[s.nsym] = trn;
+        check_room(r, "SymCrd", s.count + 1);
+        ++s.count;
+        s.rot[s.count] = rot;
+        s.trn[s.count] = trn;
     }
 }
 
@@ -222,8 +222,8 @@ void symout(Records& r, int unit, int n) {
             line += ',';
             ++pos;
         }
-        float coef[3] = {r.symm.rot[n][0][k], r.symm.rot[n][1][k], r.symm.rot[n][2][k]};
-        opout(line, pos, coef, r.symm.trn[n][k]);
+        float coef[3] = {r.structure.symmetry.rot[n][0][k], r.structure.symmetry.rot[n][1][k], r.structure.symmetry.rot[n][2][k]};
+        opout(line, pos, coef, r.structure.symmetry.trn[n][k]);
     }
     r.io.write(unit, "   SYMM" + fi(n, 3) + fx(5) + line.substr(0, static_cast<std::size_t>(pos)));
 }
@@ -277,17 +277,17 @@ void nonp(Records& r, int iout, char latt) {
     int points = static_cast<int>(vecs.size()) + 1;
     r.io.write(iout, " Number of lattice points per cell = " + fi(points, 1));
 
-    Symm& s = r.symm;
-    int n0 = s.nsym;
+    Symmetry& s = r.structure.symmetry;
+    int n0 = s.count;
     check_room(r, "Nonp", n0 * points);
     for (const Vec3f& v : vecs) {
         for (int j = 1; j <= n0; ++j) {
-            ++s.nsym;
-            s.rot[s.nsym] = s.rot[j];
-            for (int k = 0; k < 3; ++k) s.trn[s.nsym][k] = s.trn[j][k] + v[k];
+            ++s.count;
+            s.rot[s.count] = s.rot[j];
+            for (int k = 0; k < 3; ++k) s.trn[s.count][k] = s.trn[j][k] + v[k];
         }
     }
-    checkts(r, s.nsym);
+    checkts(r, s.count);
     r.io.write(iout, "");
     r.io.write(iout, " Symmetry operations after applying the lattice centering:");
     prsymop(r, iout);
@@ -295,13 +295,13 @@ void nonp(Records& r, int iout, char latt) {
 
 void checkts(Records& r, int nsym) {
     for (int n = 1; n <= nsym; ++n)
-        for (float& t : r.symm.trn[n])
+        for (float& t : r.structure.symmetry.trn[n])
             if (t >= 1.0f || t <= -1.0f) t = t - std::trunc(t);
 }
 
 void addcentsymm(Records& r, int iout) {
-    Symm& s = r.symm;
-    int n0 = s.nsym;
+    Symmetry& s = r.structure.symmetry;
+    int n0 = s.count;
     check_room(r, "AddCentSymm", 2 * n0);
     for (int j = 1; j <= n0; ++j) {
         int n = n0 + j;
@@ -310,10 +310,10 @@ void addcentsymm(Records& r, int iout) {
             for (int b = 0; b < 3; ++b) s.rot[n][a][b] = -s.rot[j][a][b];
         s.trn[n] = s.trn[j];
     }
-    s.nsym = 2 * n0;
+    s.count = 2 * n0;
     r.io.write(iout, "");
-    r.io.write(iout, " Symmetry operations with Center of Symmetry applied: " + fi(s.nsym, 4));
-    for (int n = 1; n <= s.nsym; ++n) {
+    r.io.write(iout, " Symmetry operations with Center of Symmetry applied: " + fi(s.count, 4));
+    for (int n = 1; n <= s.count; ++n) {
         r.io.write(iout, "");
         r.io.write(iout, " SYMM " + fi(n, 4));
         for (int j = 0; j < 3; ++j) r.io.write(iout, matrix_line(r, n, j));
@@ -322,9 +322,9 @@ void addcentsymm(Records& r, int iout) {
 
 void prsymop(Records& r, int iout) {
     r.io.write(iout, "");
-    r.io.write(iout, " Number of symmetry operations = " + fi(r.symm.nsym, 4));
-    if (r.verbosity.iverb < 2) return;
-    for (int n = 1; n <= r.symm.nsym; ++n) {
+    r.io.write(iout, " Number of symmetry operations = " + fi(r.structure.symmetry.count, 4));
+    if (r.options.verbosity < 2) return;
+    for (int n = 1; n <= r.structure.symmetry.count; ++n) {
         r.io.write(iout, "");
         r.io.write(iout, " SYMM " + fi(n, 2));
         for (int j = 0; j < 3; ++j) r.io.write(iout, matrix_line(r, n, j));

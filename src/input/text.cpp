@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 
 namespace kova {
@@ -105,23 +105,23 @@ void readchar(Records& r, std::string_view line, int n, int& first, int& last) {
 }
 
 void readline(Records& r, std::string& line) {
-    LineExtract& le = r.line_extract;
-    le.nword = 0;
-    for (int k = 1; k <= maxwords; ++k) {
-        le.istar[k] = 0;
+    LineWords& le = r.line_words;
+    le.count = 0;
+    for (int k = 1; k <= max_words; ++k) {
+        le.starred[k] = 0;
         le.word[k] = std::string(8, ' ');
     }
     for_each_text_word(line, [&le](std::string_view w) {
         // More than 40 text words: the rest are blanked but not stored.
-        if (le.nword >= maxwords) return;
-        ++le.nword;
+        if (le.count >= max_words) return;
+        ++le.count;
         if (w[0] == '*') {
-            le.istar[le.nword] = 1;
+            le.starred[le.count] = 1;
             w.remove_prefix(1);
         }
         std::string t = pad(w, 8);
         for (char& c : t) c = up(c);
-        le.word[le.nword] = t;
+        le.word[le.count] = t;
     });
 }
 

@@ -36,59 +36,59 @@ void road(Records& r) {
     CpuClock runclock;  // the run-time line covers the whole run
 
     // 2. channel numbers, then the defaults
-    r.files.ixdmas = 58;
-    r.files.iout = 35;
-    r.files.ixdinp = 48;
-    r.files.idbank = 47;
-    r.files.imocon = 443;
-    r.xhbonds.iureset = 43;
-    r.xhbonds.iuconst = 42;
-    r.xhbonds.iures = 445;
-    r.iplat.iplat = 46;
+    r.files.xd_master = 58;
+    r.files.listing = 35;
+    r.files.xd_parameters = 48;
+    r.files.databank = 47;
+    r.files.mopro_constraints = 443;
+    r.files.reset_bonds = 43;
+    r.files.const_bonds = 42;
+    r.files.mopro_residues = 445;
+    r.files.plot = 46;
     init(r);
     header(r, terminal);
 
     // 5. the files every run creates
-    r.io.create(r.files.ixdmas, "xd_kova.mas");
+    r.io.create(r.files.xd_master, "xd_kova.mas");
     r.io.create(imopar, "mopro_kova.par");
     wrmoprohead(r);
-    r.io.create(r.files.imocon, "con_mopro.inp");
+    r.io.create(r.files.mopro_constraints, "con_mopro.inp");
     wrmoconstart(r);
-    r.io.create(r.files.iout, "kova.out");
-    header(r, r.files.iout);
+    r.io.create(r.files.listing, "kova.out");
+    header(r, r.files.listing);
 
     // 6. the instruction file
     readinp(r);
 
     // 7. the structure reader of FORMAT
-    switch (r.ftype.iformat) {
-        case 1: readshelx(r, trim(r.args.fname[1])); break;
-        case 2: readxd(r, r.args.fname[1]); break;
-        case 3: readaim2tab(r, trim(r.args.fname[1])); break;
-        case 5: readplaton(r, trim(r.args.fname[1])); break;
+    switch (r.options.input_format) {
+        case 1: readshelx(r, trim(r.options.input_files[1])); break;
+        case 2: readxd(r, r.options.input_files[1]); break;
+        case 3: readaim2tab(r, trim(r.options.input_files[1])); break;
+        case 5: readplaton(r, trim(r.options.input_files[1])); break;
         default: break;
     }
     check_unique_labels(r);  // XD and MoPro name atoms by label
 
     // 8. number of scattering tables
-    r.nsft.nsft = 1;
-    for (int i = 1; i <= r.atoms.nat; ++i) r.nsft.nsft = std::max(r.nsft.nsft, r.atoms1.itbl[i]);
+    r.structure.table_count = 1;
+    for (int i = 1; i <= r.structure.atom_count; ++i) r.structure.table_count = std::max(r.structure.table_count, r.structure.scattering_table[i]);
 
     // 9. the plot file
-    r.io.create(r.iplat.iplat, "kova.spf");
+    r.io.create(r.files.plot, "kova.spf");
     wrspftitle(r);
 
     // 10. the databank file, asking for another name while it cannot be opened
-    if (r.ldb.ldb) opendb(r);
+    if (r.options.databank) opendb(r);
 
     // 11. the working list: molecules completed for crystal input with NCELLS
-    if (r.ifra.ifra == 1 && r.compfrag.ncells >= 0)
+    if (r.options.crystal_input == 1 && r.options.ncells >= 0)
         gencompletefrags(r);
     else
-        r.cryst.ncryst = r.atoms.nat;
+        r.topology.list_size = r.structure.atom_count;
 
     // 12. RINGS: the reduced connectivity table and the ring search, timed
-    if (r.args.lrings) {
+    if (r.options.search_rings) {
         CpuClock ringclock;
         connect4rings(r);
         findrings(r);
@@ -96,17 +96,17 @@ void road(Records& r) {
         const float u = static_cast<float>(t.user), sy = static_cast<float>(t.sys);
         const std::string line = " Timing for ring search u,s,t (s) :" + fx(1) + ff(u, 12, 1) +
                                  fx(1) + ff(sy, 12, 1) + fx(1) + ff(u + sy, 12, 1);
-        for (int ch : {r.files.iout, terminal}) {
+        for (int ch : {r.files.listing, terminal}) {
             r.io.write(ch, "");
             r.io.write(ch, line);
         }
     }
 
     // 13. Extend_H: the restraint files
-    if (r.lfh.lfh) {
-        r.io.create(r.xhbonds.iureset, "reset.bond");
-        r.io.create(r.xhbonds.iuconst, "const.bond");
-        r.io.create(r.xhbonds.iures, "res_mopro.inp");
+    if (r.options.extend_h) {
+        r.io.create(r.files.reset_bonds, "reset.bond");
+        r.io.create(r.files.const_bonds, "const.bond");
+        r.io.create(r.files.mopro_residues, "res_mopro.inp");
         wrresmohead(r);
     }
 
@@ -117,12 +117,12 @@ void road(Records& r) {
     localdef(r);
 
     // 16. Extend_H: the hydrogen ADP restraints, then the restraint files are complete
-    if (r.lfh.lfh) {
+    if (r.options.extend_h) {
         wrresmouratio(r);
-        r.io.close(r.xhbonds.iureset);
-        r.io.close(r.xhbonds.iuconst);
+        r.io.close(r.files.reset_bonds);
+        r.io.close(r.files.const_bonds);
         wrresmoend(r);
-        r.io.close(r.xhbonds.iures);
+        r.io.close(r.files.mopro_residues);
     }
 
     // 17. the output section
@@ -133,10 +133,10 @@ void road(Records& r) {
 
     // 19. summary and closing of the run
     wrsummary(r);
-    r.io.close(r.files.ixdmas);
-    if (r.ldb.ldb) r.io.close(r.files.idbank);
+    r.io.close(r.files.xd_master);
+    if (r.options.databank) r.io.close(r.files.databank);
     wrruntime(r, runclock.lap());
-    r.io.close(r.files.iout);
+    r.io.close(r.files.listing);
 }
 
 }  // namespace

@@ -209,9 +209,9 @@ bool tql2(int n, float d[3], float e[3], Mat3& z) {
 }  // namespace
 
 void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>& list, int itype) {
-    const int out = r.files.iout;
+    const int out = r.files.listing;
     lplan = true;
-    const float tol = itype == 2 ? r.tols.tol2 : r.tols.tol3;
+    const float tol = itype == 2 ? r.options.tolerances.ring : r.options.tolerances.group;
     const std::string word = itype == 2 ? "ring" : "group";
     // Atoms beyond the list or outside the records are left out rather than read.
     int cnt = std::max(0, std::min(n, static_cast<int>(list.size()) - 1));
@@ -227,7 +227,7 @@ void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>&
         r.io.write(out, "");
         std::string line;
         for (int i = 0; i < cnt; ++i) {
-            line += "  " + pad(r.atoms.label[at[static_cast<std::size_t>(i)]], 8);
+            line += "  " + pad(r.structure.label[at[static_cast<std::size_t>(i)]], 8);
             if ((i + 1) % 6 == 0 || i + 1 == cnt) {
                 r.io.write(out, line);
                 line.clear();
@@ -238,31 +238,31 @@ void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>&
     float c[3] = {0.0f, 0.0f, 0.0f};
     if (cnt > 0) {
         for (int k = 0; k < 3; ++k) {
-            for (int a : at) c[k] += r.atoms.xc[a][k];
+            for (int a : at) c[k] += r.structure.cart[a][k];
             c[k] /= static_cast<float>(cnt);
         }
     }
     Mat3 a = {};
     for (int j = 0; j < 3; ++j)
         for (int k = 0; k < 3; ++k)
-            for (int i : at) a[j][k] += (r.atoms.xc[i][j] - c[j]) * (r.atoms.xc[i][k] - c[k]);
+            for (int i : at) a[j][k] += (r.structure.cart[i][j] - c[j]) * (r.structure.cart[i][k] - c[k]);
     float d[3], e[3];
     Mat3 z;
     tred2(3, a, d, e, z);
     tql2(3, d, e, z);
     const float p = z[0][0], q = z[1][0], rr = z[2][0];
     const float s = p * c[0] + q * c[1] + rr * c[2];
-    if (iprt == 1 && r.verbosity.iverb >= 2) {
+    if (iprt == 1 && r.options.verbosity >= 2) {
         r.io.write(out, "");
         r.io.write(out, "     P Q R S = " + ff(p, 12, 4) + ff(q, 12, 4) + ff(rr, 12, 4) + ff(s, 12, 4));
         r.io.write(out, "");
     }
     float sum = 0.0f;
     for (int i : at) {
-        float di = p * r.atoms.xc[i][0] + q * r.atoms.xc[i][1] + rr * r.atoms.xc[i][2] - s;
+        float di = p * r.structure.cart[i][0] + q * r.structure.cart[i][1] + rr * r.structure.cart[i][2] - s;
         sum += di * di;
-        if (iprt == 1 && r.verbosity.iverb >= 2)
-            r.io.write(out, "       dist. from " + pad(r.atoms.label[i], 8) +
+        if (iprt == 1 && r.options.verbosity >= 2)
+            r.io.write(out, "       dist. from " + pad(r.structure.label[i], 8) +
                                 " to lsq plane =" + ff(di, 11, 3) + " Ang");
     }
     // Three points always lie in a plane; the divisor n - 3 would be zero.

@@ -20,8 +20,8 @@ struct Open {
     Open(const std::string& name, const std::string& answers) {
         in.str(answers);
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.idbank = 47;
-        r.abank.dbfile = pad(name, 60);
+        r.files.databank = 47;
+        r.options.databank_file = pad(name, 60);
         dir.write("good.db", "ATOM 1 H x\n");
     }
 };
@@ -34,7 +34,7 @@ TEST(OpenDb, PromptsWhileTheFileCannotBeOpened) {
     EXPECT_EQ(o.out.str(), "\n Error opening databank file " + pad("first.db", 60) + "\n" + prompt +
                                prompt + "\n Error opening databank file " + pad("second.db", 60) +
                                "\n" + prompt);
-    EXPECT_EQ(o.r.abank.dbfile, pad("good.db", 60));
+    EXPECT_EQ(o.r.options.databank_file, pad("good.db", 60));
     EXPECT_TRUE(o.r.io.is_open_in(47));
     EXPECT_EQ(o.r.io.in(47).size(), 1u);
 }
@@ -100,7 +100,7 @@ TEST(DbFileKeys, WordOneAsTheRecordReaderSplitsIt) {
     for (const auto& rec : recs) text += rec + "\n";
     Open o("keys.db", "");
     o.dir.write("keys.db", text);
-    o.r.abank.dbfile = pad("keys.db", 60);
+    o.r.options.databank_file = pad("keys.db", 60);
     ASSERT_NO_THROW(opendb(o.r));
     DbFile& db = databank(o.r);
     ASSERT_EQ(db.size(), recs.size());

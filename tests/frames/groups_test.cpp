@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "frames/groups.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "molecule.hpp"
 #include "shared/errors.hpp"
 
@@ -38,9 +38,9 @@ void expect_groups(Molecule& m, const std::vector<Want>& wants) {
     for (const auto& w : wants) {
         int from = m.mark();
         detexcept(m.r, w.atom);
-        std::string label = trim(m.r.atoms.label[w.atom]);
+        std::string label = trim(m.r.structure.label[w.atom]);
         EXPECT_EQ(m.group(w.atom), w.name) << label;
-        EXPECT_EQ(m.r.except.iexc[w.atom], w.name.empty() ? 0 : 1) << label;
+        EXPECT_EQ(m.r.frames.exception[w.atom], w.name.empty() ? 0 : 1) << label;
         EXPECT_EQ(m.listing(from), w.lines) << label;
     }
 }
@@ -232,7 +232,7 @@ TEST(DetExcept, RingThatIsNotPlanarOrAbsent) {
     expect_groups(m, {{b.h5, "", cand("x-o-H") + unknown("c-o-H")}});
     EXPECT_FALSE(m.dir.exists("group.ang"));  // the message points to a picture it did not draw
 
-    m.r.rings.nor = 0;  // no ring search: the halobenzene is taken for a haloalkane
+    m.r.topology.ring_count = 0;  // no ring search: the halobenzene is taken for a haloalkane
     expect_groups(m, {{b.cl, "", cand("(?)c-Cl")}, {b.c[1], "", {}}});
 }
 
@@ -418,9 +418,9 @@ TEST(DetExcept, HydroxylOnOtherElementsAndWater) {
     int h = m.on(o, "H(1)", tri[0], 0.96f);
     m.on(o, "H(2)", tri[1], 0.97f);
     m.neighbours();
-    m.r.except.iexc[o] = 1;  // a stale entry is cleared at entry
+    m.r.frames.exception[o] = 1;  // a stale entry is cleared at entry
     expect_groups(m, {{h, "", cand("x-o-H") + unknown("x-o-H [1]")}, {o, "", {}}});
-    EXPECT_EQ(m.r.except.exname[o], std::string(40, ' '));
+    EXPECT_EQ(m.r.frames.exception_name[o], std::string(40, ' '));
 }
 
 // Ring carbons with N neighbours; the rings name their members only. C at the origin, its
@@ -509,9 +509,9 @@ TEST(DetExcept, MissingOtherOxygenStopsTheRun) {
     int o2 = m.on(c, "O(2)", tri[2], 1.31f);
     m.on(o2, "H(4)", tri[2], 0.97f);
     m.neighbours();
-    auto& t = m.r.neighbors.at[c];
-    for (int k = 1; k <= t.ntyp; ++k)
-        if (t.iztyp[k] == 8) t.itypat[k][1] = t.itypat[k][2] = o2;
+    auto& t = m.r.topology.neighbours[c];
+    for (int k = 1; k <= t.type_count; ++k)
+        if (t.type_atomic_number[k] == 8) t.type_atom[k][1] = t.type_atom[k][2] = o2;
     EXPECT_THROW(detexcept(m.r, o2), RunStop);
     m.r.io.flush_all();
     const std::string tail = "\n ERROR *** DetExcept *** Could not identify \"other\" O-atom\n\n";
@@ -525,13 +525,13 @@ TEST(PrintGroup, DrawsEveryAtomWithinThreeBonds) {
     Molecule m;
     int n = 106;
     for (int i = 1; i <= n; ++i) m.at("C(" + std::to_string(i) + ")", {static_cast<float>(i), 0, 0});
-    m.r.atoms.nat = m.r.cryst.ncryst = n;
+    m.r.structure.atom_count = m.r.topology.list_size = n;
     auto link = [&](int a, int b) {
         for (auto [x, y] : {std::pair{a, b}, std::pair{b, a}}) {
-            auto& t = m.r.neighbors.at[x];
-            if (t.inei.empty()) t.inei.push_back(0);
-            t.inei.push_back(y);
-            ++t.nnei;
+            auto& t = m.r.topology.neighbours[x];
+            if (t.atom.empty()) t.atom.push_back(0);
+            t.atom.push_back(y);
+            ++t.count;
         }
     };
     int next = 2;

@@ -13,19 +13,19 @@ namespace {
 // Water in Å: O–H 0.9578 Å, H–O–H 104.5 degrees.
 struct Water : test::FrameRecords {
     Water() : FrameRecords(3) {
-        r.ftype.iformat = 5;  // PLATON input
-        r.io.create(r.files.imocon, "con_mopro.inp");
+        r.options.input_format = 5;  // PLATON input
+        r.io.create(r.files.mopro_constraints, "con_mopro.inp");
         atom(1, "O(1)", 8, {0.0f, 0.0f, 0.1173f});
         atom(2, "H(1)", 1, {0.0f, 0.7572f, -0.4692f});
         atom(3, "H(2)", 1, {0.0f, -0.7572f, -0.4692f});
-        for (int i = 1; i <= 3; ++i) r.atoms1.lmx[i] = r.atoms.iz[i] == 1 ? 2 : 4;
+        for (int i = 1; i <= 3; ++i) r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
         findallneighbors(r);
     }
 };
 
 TEST(LocalDef, WaterFillsTheTablesInOrder) {
     Water w;
-    w.r.lkeys = Lkeys{true, true, false, true, true, false, true};
+    w.r.options.keys = Keys{true, true, false, true, true, false, true};
     localdef(w.r);
     auto mas = w.lines("xd_kova.mas");
     // header, 3 atoms, the dummy between the H atoms, END ATOM, key header + 3, two kappa

@@ -45,27 +45,27 @@ TEST(ReadAim2Tab, BohrToAngstromAndListings) {
     s.dir.write("w.out", fixture("aim2tab/water_like.out"));
     readaim2tab(s.r, "w.out");
     const Records& r = s.r;
-    ASSERT_EQ(r.atoms.nat, 4);
+    ASSERT_EQ(r.structure.atom_count, 4);
     // 1.0 and 2.0 bohr times 0.52917725 in single precision
-    EXPECT_EQ(r.atoms.xc[2], (Vec3f{0.52917725f, 2.0f * 0.52917725f, 0.0f}));
-    EXPECT_EQ(r.atoms.xf[2], (Vec3f{0, 0, 0}));
+    EXPECT_EQ(r.structure.cart[2], (Vec3f{0.52917725f, 2.0f * 0.52917725f, 0.0f}));
+    EXPECT_EQ(r.structure.frac[2], (Vec3f{0, 0, 0}));
     // a field without a point has four implied decimals: "-14305" is -1.4305 bohr
-    EXPECT_EQ(r.atoms.xc[3][2], -1.4305f * 0.52917725f);
+    EXPECT_EQ(r.structure.cart[3][2], -1.4305f * 0.52917725f);
     // labels keep their case and their columns; a leading blank hides the element
-    EXPECT_EQ(r.atoms.label[3], "h2      ");
-    EXPECT_EQ(r.atoms.label[4], " C3     ");
+    EXPECT_EQ(r.structure.label[3], "h2      ");
+    EXPECT_EQ(r.structure.label[4], " C3     ");
     const int iz[5] = {0, 8, 1, 1, 0};
     const int lmx[5] = {0, 4, 2, 2, 4};
     for (int i = 1; i <= 4; ++i) {
-        EXPECT_EQ(r.atoms.iz[i], iz[i]) << i;
-        EXPECT_EQ(r.atoms1.lmx[i], lmx[i]) << i;
-        EXPECT_EQ(r.atoms1.occ[i], 1.0f) << i;
-        EXPECT_EQ(r.atoms1.occflag[i], 0) << i;
+        EXPECT_EQ(r.structure.atomic_number[i], iz[i]) << i;
+        EXPECT_EQ(r.structure.multipole_level[i], lmx[i]) << i;
+        EXPECT_EQ(r.structure.occupancy[i], 1.0f) << i;
+        EXPECT_EQ(r.structure.occupancy_flag[i], 0) << i;
     }
-    ASSERT_EQ(r.at_types.ntypes, 3);
-    EXPECT_EQ(r.at_types.iztype[1], 8);
-    EXPECT_EQ(r.at_types.iztype[2], 1);
-    EXPECT_EQ(r.at_types.iztype[3], 0);
+    ASSERT_EQ(r.structure.type_count, 3);
+    EXPECT_EQ(r.structure.type_atomic_number[1], 8);
+    EXPECT_EQ(r.structure.type_atomic_number[2], 1);
+    EXPECT_EQ(r.structure.type_atomic_number[3], 0);
     EXPECT_FALSE(s.r.io.is_open_in(1));
 
     const std::vector<std::string> term = {
@@ -107,11 +107,11 @@ TEST(ReadAim2Tab, CountAndHeaderOrder) {
                        row(2, "O2", "5.0000", "0.0000", "0.0000");
     s.dir.write("a.out", text);
     readaim2tab(s.r, "a.out");
-    ASSERT_EQ(s.r.atoms.nat, 2);
-    EXPECT_EQ(s.r.atoms.label[1], "O1      ");
-    EXPECT_EQ(s.r.atoms.xc[2][0], 5.0f * 0.52917725f);
-    ASSERT_EQ(s.r.at_types.ntypes, 1);
-    EXPECT_EQ(s.r.at_types.iztype[1], 8);
+    ASSERT_EQ(s.r.structure.atom_count, 2);
+    EXPECT_EQ(s.r.structure.label[1], "O1      ");
+    EXPECT_EQ(s.r.structure.cart[2][0], 5.0f * 0.52917725f);
+    ASSERT_EQ(s.r.structure.type_count, 1);
+    EXPECT_EQ(s.r.structure.type_atomic_number[1], 8);
 }
 
 TEST(ReadAim2Tab, HeaderPassesOverItsNextRecordEvenWithoutCount) {
@@ -122,14 +122,14 @@ TEST(ReadAim2Tab, HeaderPassesOverItsNextRecordEvenWithoutCount) {
     s.dir.write("a.out", std::string(kHead) + kCount + "      1\n" + kHead + " ----\n" +
                              row(1, "C1", "1.0000", "0.0000", "0.0000"));
     readaim2tab(s.r, "a.out");
-    EXPECT_EQ(s.r.atoms.nat, 0);
+    EXPECT_EQ(s.r.structure.atom_count, 0);
 }
 
 TEST(ReadAim2Tab, NoMarkersGivesNoAtoms) {
     test::Session s;
     s.dir.write("a.out", "just some text\n\n");
     readaim2tab(s.r, "a.out");
-    EXPECT_EQ(s.r.atoms.nat, 0);
+    EXPECT_EQ(s.r.structure.atom_count, 0);
     EXPECT_EQ(s.terminal().back(), " Total atoms read from AIM2TAB output file =     0");
 }
 
@@ -202,30 +202,30 @@ TEST(ReadPlaton, LabelsNumbersAndTypes) {
                 "ATOM O1 -1 -1 -1\n");
     readplaton(s.r, "p.pla");
     const Records& r = s.r;
-    ASSERT_EQ(r.atoms.nat, 5);
-    EXPECT_EQ(r.atoms.label[1], "C1      ");
-    EXPECT_EQ(r.atoms.xc[1], (Vec3f{1, 2, 3}));
+    ASSERT_EQ(r.structure.atom_count, 5);
+    EXPECT_EQ(r.structure.label[1], "C1      ");
+    EXPECT_EQ(r.structure.cart[1], (Vec3f{1, 2, 3}));
     // a number is no text word: no label, and 7 is the first coordinate
-    EXPECT_EQ(r.atoms.label[2], "        ");
-    EXPECT_EQ(r.atoms.xc[2], (Vec3f{7, 1, 2}));
-    EXPECT_EQ(r.atoms.iz[2], 0);
-    EXPECT_EQ(r.atoms.label[4], "C1234567");
+    EXPECT_EQ(r.structure.label[2], "        ");
+    EXPECT_EQ(r.structure.cart[2], (Vec3f{7, 1, 2}));
+    EXPECT_EQ(r.structure.atomic_number[2], 0);
+    EXPECT_EQ(r.structure.label[4], "C1234567");
     // carbon, none, hydrogen, carbon, oxygen
-    ASSERT_EQ(r.at_types.ntypes, 4);
+    ASSERT_EQ(r.structure.type_count, 4);
     const int types[4] = {6, 0, 1, 8};
-    for (int k = 1; k <= 4; ++k) EXPECT_EQ(r.at_types.iztype[k], types[k - 1]);
-    EXPECT_EQ(r.atoms1.lmx[3], 2);
-    EXPECT_EQ(r.atoms1.lmx[5], 4);
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(r.structure.type_atomic_number[k], types[k - 1]);
+    EXPECT_EQ(r.structure.multipole_level[3], 2);
+    EXPECT_EQ(r.structure.multipole_level[5], 4);
 }
 
 TEST(ReadPlaton, TypeOrderOfFirstAppearance) {
     test::Session s;
     s.dir.write("p.pla", "ATOM C1 0 0 0\nATOM H1 1 0 0\nATOM C2 2 0 0\nATOM O1 3 0 0\n");
     readplaton(s.r, "p.pla");
-    ASSERT_EQ(s.r.at_types.ntypes, 3);
-    EXPECT_EQ(s.r.at_types.iztype[1], 6);
-    EXPECT_EQ(s.r.at_types.iztype[2], 1);
-    EXPECT_EQ(s.r.at_types.iztype[3], 8);
+    ASSERT_EQ(s.r.structure.type_count, 3);
+    EXPECT_EQ(s.r.structure.type_atomic_number[1], 6);
+    EXPECT_EQ(s.r.structure.type_atomic_number[2], 1);
+    EXPECT_EQ(s.r.structure.type_atomic_number[3], 8);
 }
 
 TEST(ReadPlaton, TooFewNumbersIsARunTimeError) {
@@ -251,7 +251,7 @@ TEST(ReadPlaton, HundredThousandAtomsAndOneMore) {
         test::Session s;
         s.dir.write("p.pla", text);
         readplaton(s.r, "p.pla");
-        EXPECT_EQ(s.r.atoms.nat, 100000);
+        EXPECT_EQ(s.r.structure.atom_count, 100000);
         EXPECT_EQ(s.terminal().back(), " Total atoms read from PLATON file =   100000");
     }
     {
@@ -264,8 +264,8 @@ TEST(ReadPlaton, HundredThousandAtomsAndOneMore) {
 
 TEST(PrAttyp, SymbolsIncludingUnknownOnes) {
     test::Session s;
-    s.r.at_types.ntypes = 4;
-    s.r.at_types.iztype = {0, 1, 52, 94, 0};
+    s.r.structure.type_count = 4;
+    s.r.structure.type_atomic_number = {0, 1, 52, 94, 0};
     prattyp(s.r);
     const std::vector<std::string> want = {
         "",
@@ -281,15 +281,15 @@ TEST(PrAttyp, SymbolsIncludingUnknownOnes) {
 TEST(PrintAtoms, CountsEachFlag) {
     test::Session s;
     s.r.ensure_atoms(4);
-    s.r.atoms.nat = 4;
+    s.r.structure.atom_count = 4;
     const int flags[5] = {0, 1, -1, 0, 5};  // 5 is listed but not counted
     for (int i = 1; i <= 4; ++i) {
-        s.r.atoms.label[i] = pad("C(" + std::to_string(i) + ")", 8);
-        s.r.atoms1.occflag[i] = flags[i];
+        s.r.structure.label[i] = pad("C(" + std::to_string(i) + ")", 8);
+        s.r.structure.occupancy_flag[i] = flags[i];
     }
-    s.r.atoms.xf[1] = Vec3f{0.12345f, -0.5f, 1.0f};
-    s.r.atoms.xc[1] = Vec3f{1.23456f, -12.5f, 100.0f};
-    printatoms(s.r, s.r.files.iout);
+    s.r.structure.frac[1] = Vec3f{0.12345f, -0.5f, 1.0f};
+    s.r.structure.cart[1] = Vec3f{1.23456f, -12.5f, 100.0f};
+    printatoms(s.r, s.r.files.listing);
     auto lines = s.listing();
     ASSERT_EQ(lines.size(), 2u + 4u + 4u);
     EXPECT_EQ(lines[2],

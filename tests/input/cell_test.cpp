@@ -11,14 +11,14 @@
 namespace kova {
 namespace {
 
-void set_cell(Records& r, std::array<float, 6> cell) { r.ucell.cell = cell; }
+void set_cell(Records& r, std::array<float, 6> cell) { r.structure.cell = cell; }
 
 TEST(TranMat, OrthogonalCellAndListing) {
     test::Session s;
     set_cell(s.r, {10, 20, 30, 90, 90, 90});
     tranmat(s.r);
-    const Mat3f& t = s.r.transf.tmat;
-    const Mat3f& ti = s.r.transf.tinv;
+    const Mat3f& t = s.r.structure.frac_to_cart;
+    const Mat3f& ti = s.r.structure.cart_to_frac;
     const float diag[3] = {10, 20, 30};
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) {
@@ -51,7 +51,7 @@ TEST(TranMat, HexagonalAndMonoclinicCells) {
         test::Session s;
         set_cell(s.r, {5, 5, 7, 90, 90, 120});
         tranmat(s.r);
-        const Mat3f& t = s.r.transf.tmat;
+        const Mat3f& t = s.r.structure.frac_to_cart;
         EXPECT_NEAR(t[0][1], -2.5f, 1e-5f);                     // -b/2
         EXPECT_NEAR(t[1][1], 5.0f * std::sqrt(3.0f) / 2, 1e-5f);  // b sqrt(3)/2
         EXPECT_NEAR(t[2][2], 7.0f, 1e-5f);
@@ -60,7 +60,7 @@ TEST(TranMat, HexagonalAndMonoclinicCells) {
         test::Session s;
         set_cell(s.r, {5, 6, 7, 90, 100, 90});
         tranmat(s.r);
-        const Mat3f& t = s.r.transf.tmat;
+        const Mat3f& t = s.r.structure.frac_to_cart;
         EXPECT_NEAR(t[1][2], 0.0f, 1e-5f);         // t vanishes with alpha = gamma = 90
         EXPECT_NEAR(t[0][2], -1.2155373f, 1e-5f);  // 7 cos 100 deg
         EXPECT_NEAR(t[2][2], 6.8936543f, 1e-5f);   // 7 sin 100 deg
@@ -133,26 +133,26 @@ void run_occ(test::Session& s, const std::vector<OccCase>& cases) {
     tranmat(s.r);
     int n = static_cast<int>(cases.size());
     s.r.ensure_atoms(n);
-    s.r.atoms.nat = n;
+    s.r.structure.atom_count = n;
     for (int i = 1; i <= n; ++i) {
         const OccCase& c = cases[static_cast<std::size_t>(i - 1)];
-        s.r.atoms.xf[i] = c.xf;
-        s.r.atoms1.occ[i] = c.occ;
-        s.r.atoms1.occflag[i] = 7;
-        Vec3f& xc = s.r.atoms.xc[i];
+        s.r.structure.frac[i] = c.xf;
+        s.r.structure.occupancy[i] = c.occ;
+        s.r.structure.occupancy_flag[i] = 7;
+        Vec3f& xc = s.r.structure.cart[i];
         rabs(s.r, 0, c.xf[0], c.xf[1], c.xf[2], xc[0], xc[1], xc[2]);
     }
     checkocc(s.r);
     for (int i = 1; i <= n; ++i)
-        EXPECT_EQ(s.r.atoms1.occflag[i], cases[static_cast<std::size_t>(i - 1)].flag)
+        EXPECT_EQ(s.r.structure.occupancy_flag[i], cases[static_cast<std::size_t>(i - 1)].flag)
             << cases[static_cast<std::size_t>(i - 1)].what;
 }
 
 void set_ops(Records& r, const std::vector<std::pair<Mat3f, Vec3f>>& ops) {
-    r.symm.nsym = static_cast<int>(ops.size());
+    r.structure.symmetry.count = static_cast<int>(ops.size());
     for (std::size_t n = 0; n < ops.size(); ++n) {
-        r.symm.rot[n + 1] = ops[n].first;
-        r.symm.trn[n + 1] = ops[n].second;
+        r.structure.symmetry.rot[n + 1] = ops[n].first;
+        r.structure.symmetry.trn[n + 1] = ops[n].second;
     }
 }
 

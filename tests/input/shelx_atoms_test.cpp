@@ -8,7 +8,7 @@
 #include "input/session.hpp"
 #include "input/shelx_atoms.hpp"
 #include "input/shelx_reader.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 
 namespace kova {
@@ -70,8 +70,8 @@ TEST(ShelxRules, ScatteringRows) {
 TEST(ShelxRules, FreeVariables) {
     Records r;
     init(r);
-    r.shelx1.fvar[2] = 0.6f;
-    r.shelx1.fvar[3] = 0.25f;
+    r.structure.free_var[2] = 0.6f;
+    r.structure.free_var[3] = 0.25f;
     struct Case {
         float v, want;
     };
@@ -129,14 +129,14 @@ TEST(ShelxRules, EquivalentIsotropicU) {
     for (const Case& c : cases) {
         Records r;
         r.ensure_atoms(2);
-        r.ucell.cell = c.cell;
-        r.atoms1.tp[1] = 2;
-        r.at_uij.uij[1] = c.u;
+        r.structure.cell = c.cell;
+        r.structure.adp_order[1] = 2;
+        r.structure.uij[1] = c.u;
         float ueq = 0.0f;
         calcueq(r, 1, ueq);
         EXPECT_NEAR(ueq, c.want, 2e-7);
-        r.atoms1.tp[2] = 1;  // isotropic: U11 itself
-        r.at_uij.uij[2][0] = 0.037f;
+        r.structure.adp_order[2] = 1;  // isotropic: U11 itself
+        r.structure.uij[2][0] = 0.037f;
         calcueq(r, 2, ueq);
         EXPECT_EQ(ueq, 0.037f);
     }

@@ -21,23 +21,23 @@ using Op = std::array<float, 12>;
 Op stored(const Records& r, int n) {
     Op o{};
     for (int k = 0; k < 3; ++k) {
-        o[4 * k] = r.symm.trn[n][k];
-        for (int j = 0; j < 3; ++j) o[4 * k + 1 + j] = r.symm.rot[n][j][k];
+        o[4 * k] = r.structure.symmetry.trn[n][k];
+        for (int j = 0; j < 3; ++j) o[4 * k + 1 + j] = r.structure.symmetry.rot[n][j][k];
     }
     return o;
 }
 
 void store(Records& r, int n, const Op& o) {
     for (int k = 0; k < 3; ++k) {
-        r.symm.trn[n][k] = o[4 * k];
-        for (int j = 0; j < 3; ++j) r.symm.rot[n][j][k] = o[4 * k + 1 + j];
+        r.structure.symmetry.trn[n][k] = o[4 * k];
+        for (int j = 0; j < 3; ++j) r.structure.symmetry.rot[n][j][k] = o[4 * k + 1 + j];
     }
 }
 
 const Op identity{0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 void start_list(Records& r) {
-    r.symm.nsym = 1;
+    r.structure.symmetry.count = 1;
     store(r, 1, identity);
 }
 
@@ -87,7 +87,7 @@ TEST(SymCrd, CardForms) {
         int status = -1;
         symcrd(s.r, pad(c.card, 255), 255, status);
         EXPECT_EQ(status, c.status) << c.card;
-        ASSERT_EQ(s.r.symm.nsym, 1 + static_cast<int>(c.ops.size())) << c.card;
+        ASSERT_EQ(s.r.structure.symmetry.count, 1 + static_cast<int>(c.ops.size())) << c.card;
         EXPECT_EQ(stored(s.r, 1), identity) << c.card;
         for (std::size_t k = 0; k < c.ops.size(); ++k)
             EXPECT_EQ(stored(s.r, 2 + static_cast<int>(k)), c.ops[k]) << c.card << " op " << k;
@@ -178,8 +178,8 @@ TEST(GetSym, ReadsEveryCardAndListsTheOperators) {
     s.r.io.open_old(57, "t.res");
     std::string first;
     s.r.io.in(57).read(first);  // getsym rewinds whatever was read
-    getsym(s.r, 57, s.r.files.iout);
-    EXPECT_EQ(s.r.symm.nsym, 3);
+    getsym(s.r, 57, s.r.files.listing);
+    EXPECT_EQ(s.r.structure.symmetry.count, 3);
     EXPECT_TRUE(s.r.io.in(57).at_end());
     auto lines = s.listing();
     const std::vector<std::string> want = {
@@ -199,8 +199,8 @@ TEST(GetSym, CommentEndsTheCard) {
                 "SYMM -X, Y, 1/2-Z ! see 1/4\n"
                 "SYMM X, -Y, Z; -X, -Y, -Z !; 1/2+X, Y, Z\n");
     s.r.io.open_old(57, "t.res");
-    getsym(s.r, 57, s.r.files.iout);
-    ASSERT_EQ(s.r.symm.nsym, 4);
+    getsym(s.r, 57, s.r.files.listing);
+    ASSERT_EQ(s.r.structure.symmetry.count, 4);
     EXPECT_EQ(stored(s.r, 2), (Op{0, -1, 0, 0, 0, 0, 1, 0, 0.5f, 0, 0, -1}));
     EXPECT_EQ(stored(s.r, 3), (Op{0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1}));
     EXPECT_EQ(stored(s.r, 4), (Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}));
@@ -223,7 +223,7 @@ TEST(GetSym, TranslationThatDoesNotReadEndsTheRun) {
                 "SYMM -X, -Y, Z+1/0 ! a typing slip\n");
     s.r.io.open_old(57, "t.res");
     try {
-        getsym(s.r, 57, s.r.files.iout);
+        getsym(s.r, 57, s.r.files.listing);
         ADD_FAILURE() << "no run-time error";
     } catch (const RunFault& f) {
         EXPECT_STREQ(f.what(),
@@ -237,9 +237,9 @@ TEST(GetSym, NoCardsLeavesTheIdentity) {
     test::Session s;
     s.dir.write("t.res", "TITL none\nCELL 0.71 5 5 5 90 90 90\n");
     s.r.io.open_old(57, "t.res");
-    s.r.symm.nsym = 7;  // an earlier list is replaced
-    getsym(s.r, 57, s.r.files.iout);
-    EXPECT_EQ(s.r.symm.nsym, 1);
+    s.r.structure.symmetry.count = 7;  // an earlier list is replaced
+    getsym(s.r, 57, s.r.files.listing);
+    EXPECT_EQ(s.r.structure.symmetry.count, 1);
     EXPECT_EQ(stored(s.r, 1), identity);
     EXPECT_EQ(s.listing(), std::vector<std::string>{"   SYMM  1      + X, + Y, + Z"});
 }
@@ -249,20 +249,20 @@ TEST(Nonp, CentringThenInversion) {
     start_list(s.r);
     int st = 0;
     symcrd(s.r, pad("SYMM -X,Y,-Z; -X,-Y,-Z; X,-Y,Z", 255), 255, st);
-    ASSERT_EQ(s.r.symm.nsym, 4);
+    ASSERT_EQ(s.r.structure.symmetry.count, 4);
     std::vector<Op> first;
     for (int n = 1; n <= 4; ++n) first.push_back(stored(s.r, n));
 
-    nonp(s.r, s.r.files.iout, 'C');
-    ASSERT_EQ(s.r.symm.nsym, 8);
+    nonp(s.r, s.r.files.listing, 'C');
+    ASSERT_EQ(s.r.structure.symmetry.count, 8);
     for (int n = 1; n <= 4; ++n) {
         Op want = first[n - 1];
         want[0] += 0.5f;
         want[4] += 0.5f;
         EXPECT_EQ(stored(s.r, n + 4), want) << n;
     }
-    addcentsymm(s.r, s.r.files.iout);
-    ASSERT_EQ(s.r.symm.nsym, 16);
+    addcentsymm(s.r, s.r.files.listing);
+    ASSERT_EQ(s.r.structure.symmetry.count, 16);
     for (int n = 1; n <= 8; ++n) {
         Op want = stored(s.r, n);
         for (int k = 0; k < 3; ++k)
@@ -295,16 +295,16 @@ TEST(Nonp, CentringThenInversion) {
 TEST(Nonp, FaceCentringOrder) {
     test::Session s;
     start_list(s.r);
-    s.r.symm.nsym = 2;
+    s.r.structure.symmetry.count = 2;
     store(s.r, 2, Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1});
-    nonp(s.r, s.r.files.iout, 'F');
-    ASSERT_EQ(s.r.symm.nsym, 8);
+    nonp(s.r, s.r.files.listing, 'F');
+    ASSERT_EQ(s.r.structure.symmetry.count, 8);
     // copies for (1/2,1/2,0), then (0,1/2,1/2), then (1/2,0,1/2), each over operators 1, 2
     const float t[8][3] = {{0, 0, 0},     {0, 0, 0},     {.5f, .5f, 0}, {.5f, .5f, 0},
                            {0, .5f, .5f}, {0, .5f, .5f}, {.5f, 0, .5f}, {.5f, 0, .5f}};
     for (int n = 1; n <= 8; ++n) {
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(s.r.symm.trn[n][k], t[n - 1][k]) << n << k;
-        EXPECT_EQ(s.r.symm.rot[n][0][0], n % 2 ? 1.0f : -1.0f) << n;
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(s.r.structure.symmetry.trn[n][k], t[n - 1][k]) << n << k;
+        EXPECT_EQ(s.r.structure.symmetry.rot[n][0][0], n % 2 ? 1.0f : -1.0f) << n;
     }
     auto lines = s.listing();
     EXPECT_EQ(lines[3], " Number of lattice points per cell = 4");
@@ -315,35 +315,35 @@ TEST(Nonp, FoldsEveryTranslation) {
     start_list(s.r);
     int st = 0;
     symcrd(s.r, pad("SYMM X+1, -Y, Z", 255), 255, st);
-    ASSERT_EQ(s.r.symm.nsym, 2);  // x + 1 is not the identity
-    nonp(s.r, s.r.files.iout, 'I');
-    ASSERT_EQ(s.r.symm.nsym, 4);
-    EXPECT_EQ(s.r.symm.trn[2], (Vec3f{0, 0, 0}));
-    EXPECT_EQ(s.r.symm.trn[4], (Vec3f{0.5f, 0.5f, 0.5f}));  // 1.5 -> 0.5
+    ASSERT_EQ(s.r.structure.symmetry.count, 2);  // x + 1 is not the identity
+    nonp(s.r, s.r.files.listing, 'I');
+    ASSERT_EQ(s.r.structure.symmetry.count, 4);
+    EXPECT_EQ(s.r.structure.symmetry.trn[2], (Vec3f{0, 0, 0}));
+    EXPECT_EQ(s.r.structure.symmetry.trn[4], (Vec3f{0.5f, 0.5f, 0.5f}));  // 1.5 -> 0.5
 
-    s.r.symm.trn[3] = Vec3f{-1.5f, -1.0f, 0.999f};
-    checkts(s.r, s.r.symm.nsym);
-    EXPECT_EQ(s.r.symm.trn[3], (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
+    s.r.structure.symmetry.trn[3] = Vec3f{-1.5f, -1.0f, 0.999f};
+    checkts(s.r, s.r.structure.symmetry.count);
+    EXPECT_EQ(s.r.structure.symmetry.trn[3], (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
 }
 
 TEST(Nonp, UnsupportedLetterStops) {
     for (char latt : {'P', 'R', 'c'}) {
         test::Session s;
         start_list(s.r);
-        EXPECT_THROW(nonp(s.r, s.r.files.iout, latt), RunStop);
+        EXPECT_THROW(nonp(s.r, s.r.files.listing, latt), RunStop);
         EXPECT_EQ(s.terminal(), std::vector<std::string>{std::string("  Lattice type ") + latt +
                                                           " is not supported"});
-        EXPECT_EQ(s.r.symm.nsym, 1);
+        EXPECT_EQ(s.r.structure.symmetry.count, 1);
     }
 }
 
 TEST(AddCentSymm, PartnerKeepsTheTranslation) {
     test::Session s;
     start_list(s.r);
-    s.r.symm.nsym = 2;
+    s.r.structure.symmetry.count = 2;
     store(s.r, 2, Op{0, -1, 0, 0, 0.5f, 0, 1, 0, 0.5f, 0, 0, -1});  // -x, y+1/2, -z+1/2
-    addcentsymm(s.r, s.r.files.iout);
-    ASSERT_EQ(s.r.symm.nsym, 4);
+    addcentsymm(s.r, s.r.files.listing);
+    ASSERT_EQ(s.r.structure.symmetry.count, 4);
     EXPECT_EQ(stored(s.r, 3), (Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}));
     EXPECT_EQ(stored(s.r, 4), (Op{0, 1, 0, 0, 0.5f, 0, -1, 0, 0.5f, 0, 0, 1}));  // x, -y+1/2, z+1/2
     auto lines = s.listing();
@@ -361,12 +361,12 @@ TEST(AddCentSymm, PartnerKeepsTheTranslation) {
 TEST(PrSymOp, MatricesOnlyAtVerbose2) {
     for (int verb : {1, 2}) {
         test::Session s;
-        s.r.verbosity.iverb = verb;
+        s.r.options.verbosity = verb;
         start_list(s.r);
-        s.r.symm.nsym = 2;
+        s.r.structure.symmetry.count = 2;
         // component 1 = y + 1/4: coefficient of y (j = 2) in component 1 sits in stored row 2
         store(s.r, 2, Op{0.25f, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, -1});
-        prsymop(s.r, s.r.files.iout);
+        prsymop(s.r, s.r.files.listing);
         auto lines = s.listing();
         std::vector<std::string> want = {"", " Number of symmetry operations =    2"};
         if (verb == 2) {
@@ -388,11 +388,11 @@ TEST(SymmetryTable, StopsBeyondItsCapacity) {
     {
         test::Session s;
         start_list(s.r);
-        s.r.symm.nsym = 48;
-        nonp(s.r, s.r.files.iout, 'F');
-        EXPECT_EQ(s.r.symm.nsym, 192);
-        EXPECT_THROW(addcentsymm(s.r, s.r.files.iout), RunStop);
-        EXPECT_EQ(s.r.symm.nsym, 192);
+        s.r.structure.symmetry.count = 48;
+        nonp(s.r, s.r.files.listing, 'F');
+        EXPECT_EQ(s.r.structure.symmetry.count, 192);
+        EXPECT_THROW(addcentsymm(s.r, s.r.files.listing), RunStop);
+        EXPECT_EQ(s.r.structure.symmetry.count, 192);
         auto t = s.terminal();
         ASSERT_EQ(t.size(), 3u);
         EXPECT_EQ(t[1], " ERROR *** AddCentSymm *** Too many symmetry operators: 384 needed, "
@@ -401,13 +401,13 @@ TEST(SymmetryTable, StopsBeyondItsCapacity) {
     {
         test::Session s;
         start_list(s.r);
-        s.r.symm.nsym = 191;
+        s.r.structure.symmetry.count = 191;
         int st = 0;
         // the identity is dropped before it needs room
         symcrd(s.r, pad("SYMM -X,-Y,-Z; X,Y,Z", 255), 255, st);
-        EXPECT_EQ(s.r.symm.nsym, 192);
+        EXPECT_EQ(s.r.structure.symmetry.count, 192);
         EXPECT_THROW(symcrd(s.r, pad("SYMM X,Y,Z; -X,Y,Z", 255), 255, st), RunStop);
-        EXPECT_EQ(s.r.symm.nsym, 192);
+        EXPECT_EQ(s.r.structure.symmetry.count, 192);
     }
 }
 
@@ -422,9 +422,9 @@ namespace {
 bool same_op(const Records& r, int a, const Mat3f& rot, const Vec3f& trn) {
     for (int j = 0; j < 3; ++j)
         for (int k = 0; k < 3; ++k)
-            if (r.symm.rot[a][j][k] != rot[j][k]) return false;
+            if (r.structure.symmetry.rot[a][j][k] != rot[j][k]) return false;
     for (int k = 0; k < 3; ++k) {
-        float d = r.symm.trn[a][k] - trn[k];
+        float d = r.structure.symmetry.trn[a][k] - trn[k];
         if (std::fabs(d - std::round(d)) > 1e-4f) return false;
     }
     return true;
@@ -449,26 +449,26 @@ TEST(GetSym, RealFilesGiveClosedGroups) {
     for (const Case& c : cases) {
         test::Session s;
         ASSERT_TRUE(s.r.io.try_open_old(57, (data / "structures" / c.file).string())) << c.file;
-        getsym(s.r, 57, s.r.files.iout);
-        ASSERT_EQ(s.r.symm.nsym, c.cards) << c.file;
-        if (c.latt != 'P') nonp(s.r, s.r.files.iout, c.latt);
-        if (c.centro) addcentsymm(s.r, s.r.files.iout);
-        const int n = s.r.symm.nsym;
+        getsym(s.r, 57, s.r.files.listing);
+        ASSERT_EQ(s.r.structure.symmetry.count, c.cards) << c.file;
+        if (c.latt != 'P') nonp(s.r, s.r.files.listing, c.latt);
+        if (c.centro) addcentsymm(s.r, s.r.files.listing);
+        const int n = s.r.structure.symmetry.count;
         ASSERT_EQ(n, c.total) << c.file;
         for (int a = 1; a <= n; ++a) {
             for (int b = 1; b < a; ++b)
-                EXPECT_FALSE(same_op(s.r, b, s.r.symm.rot[a], s.r.symm.trn[a]))
+                EXPECT_FALSE(same_op(s.r, b, s.r.structure.symmetry.rot[a], s.r.structure.symmetry.trn[a]))
                     << c.file << " " << a << " repeats " << b;
             for (int b = 1; b <= n; ++b) {
                 // a after b: x -> Ra (Rb x + tb) + ta, in the stored (transposed) layout
                 Mat3f rot{};
                 Vec3f trn{};
                 for (int k = 0; k < 3; ++k) {
-                    trn[k] = s.r.symm.trn[a][k];
-                    for (int m = 0; m < 3; ++m) trn[k] += s.r.symm.rot[a][m][k] * s.r.symm.trn[b][m];
+                    trn[k] = s.r.structure.symmetry.trn[a][k];
+                    for (int m = 0; m < 3; ++m) trn[k] += s.r.structure.symmetry.rot[a][m][k] * s.r.structure.symmetry.trn[b][m];
                     for (int j = 0; j < 3; ++j)
                         for (int m = 0; m < 3; ++m)
-                            rot[j][k] += s.r.symm.rot[b][j][m] * s.r.symm.rot[a][m][k];
+                            rot[j][k] += s.r.structure.symmetry.rot[b][j][m] * s.r.structure.symmetry.rot[a][m][k];
                 }
                 bool found = false;
                 for (int m = 1; m <= n && !found; ++m) found = same_op(s.r, m, rot, trn);

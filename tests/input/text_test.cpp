@@ -38,14 +38,14 @@ TEST(LogicalLines, ContinuationCommentsAndEnd) {
     EXPECT_EQ(line.size(), linelen);
     EXPECT_EQ(trim(line), "TOLS 0.3 \\ 0.1 0.1");
     readline(f.r, line);
-    EXPECT_EQ(f.r.line_extract.nword, 2);
-    EXPECT_EQ(f.r.line_extract.word[1], "TOLS    ");
-    EXPECT_EQ(f.r.line_extract.word[2], "\\       ");
+    EXPECT_EQ(f.r.line_words.count, 2);
+    EXPECT_EQ(f.r.line_words.word[1], "TOLS    ");
+    EXPECT_EQ(f.r.line_words.word[2], "\\       ");
     ASSERT_EQ(readinputline(f.r, 23, line), 0);
     readline(f.r, line);
-    EXPECT_EQ(f.r.line_extract.nword, 2);
-    EXPECT_EQ(f.r.line_extract.word[1], "!       ");
-    EXPECT_EQ(f.r.line_extract.word[2], "NOTE    ");
+    EXPECT_EQ(f.r.line_words.count, 2);
+    EXPECT_EQ(f.r.line_words.word[1], "!       ");
+    EXPECT_EQ(f.r.line_words.word[2], "NOTE    ");
     EXPECT_EQ(readinputline(f.r, 23, line), 1);  // the continued LAST is lost
 }
 
@@ -56,7 +56,7 @@ TEST(LogicalLines, LongRecordsAndTheLimit) {
     ASSERT_EQ(readinputline(f.r, 23, line), 0);
     EXPECT_EQ(line, std::string(255, 'A'));
     // a backslash in column 255 does not fit
-    f.r.files.iout = 35;
+    f.r.files.listing = 35;
     EXPECT_THROW(readinputline(f.r, 23, line), RunStop);
     EXPECT_NE(f.out->str().find(" ERROR *** ReadInputLine *** Line exceeds limit of 255 characters"),
               std::string::npos);
@@ -66,14 +66,14 @@ TEST(WordSplitter, StarsNumbersAndLastColumn) {
     Records r;
     std::string line = pad("KEYGEN *XYZUIJ all 2.5 * *5 verylongword9", 60);
     readline(r, line);
-    const auto& le = r.line_extract;
-    ASSERT_EQ(le.nword, 6);
+    const auto& le = r.line_words;
+    ASSERT_EQ(le.count, 6);
     EXPECT_EQ(le.word[2], "XYZUIJ  ");
-    EXPECT_EQ(le.istar[2], 1);
+    EXPECT_EQ(le.starred[2], 1);
     EXPECT_EQ(le.word[3], "ALL     ");
-    EXPECT_EQ(le.istar[3], 0);
+    EXPECT_EQ(le.starred[3], 0);
     EXPECT_EQ(le.word[4], "        ");
-    EXPECT_EQ(le.istar[4], 1);
+    EXPECT_EQ(le.starred[4], 1);
     EXPECT_EQ(le.word[5], "5       ");
     EXPECT_EQ(le.word[6], "VERYLONG");
     EXPECT_EQ(trim(line), std::string(19, ' ') + "2.5");
@@ -81,7 +81,7 @@ TEST(WordSplitter, StarsNumbersAndLastColumn) {
     std::string edge = "TOLS 0.2 ABC";
     EXPECT_EQ(dnumline(edge), 2);
     readline(r, edge);
-    EXPECT_EQ(r.line_extract.nword, 1);
+    EXPECT_EQ(r.line_words.count, 1);
 }
 
 TEST(WordSplitter, FortyTextWords) {
@@ -90,8 +90,8 @@ TEST(WordSplitter, FortyTextWords) {
     for (int k = 0; k < 40; ++k) line += "W" + std::to_string(k) + " 1 ";
     line = pad(line, 255);
     readline(r, line);
-    EXPECT_EQ(r.line_extract.nword, 40);
-    EXPECT_EQ(r.line_extract.word[40], "W39     ");
+    EXPECT_EQ(r.line_words.count, 40);
+    EXPECT_EQ(r.line_words.word[40], "W39     ");
 }
 
 TEST(ReadChar, ColumnsAndMissingWord) {
@@ -107,11 +107,11 @@ TEST(ReadFile, SkipsBangRecordsKeepsBlankOnes) {
     Fixture f("! skipped\n\nc(1) sp2 1.5\n");
     std::string line(40, ' ');
     readfile(f.r, 23, line);
-    EXPECT_EQ(f.r.line_extract.nword, 0);
+    EXPECT_EQ(f.r.line_words.count, 0);
     readfile(f.r, 23, line);
-    EXPECT_EQ(f.r.line_extract.nword, 2);
-    EXPECT_EQ(f.r.line_extract.word[1], "C(1)    ");
-    f.r.files.iout = 35;
+    EXPECT_EQ(f.r.line_words.count, 2);
+    EXPECT_EQ(f.r.line_words.word[1], "C(1)    ");
+    f.r.files.listing = 35;
     EXPECT_THROW(readfile(f.r, 23, line), RunStop);
     EXPECT_NE(f.out->str().find(" ERROR *** ReadFile ***  Error reading unit =           23"),
               std::string::npos);
@@ -161,7 +161,7 @@ TEST(Labels, CutSqueezeAndLengths) {
     rmblanks(r, s);
     EXPECT_EQ(s, "-x+1/2       ");
     std::string big(257, ' ');
-    r.files.iout = 35;
+    r.files.listing = 35;
     EXPECT_THROW(rmblanks(r, big), RunStop);
 }
 
@@ -174,10 +174,10 @@ TEST(Elements, Iatnum) {
                  {"IN", 49}, {"IX", 53}, {"D ", 0}, {"X1", 0}};
     for (const auto& c : cases) EXPECT_EQ(iatnum(c.s), c.z) << c.s;
     Records r;
-    EXPECT_EQ(r.atsym.atsym[52], "Te");
-    EXPECT_EQ(r.atsym.atsym[1], "H ");
-    EXPECT_EQ(r.covrad.covrad[6], 0.77f);
-    EXPECT_EQ(r.covrad.covrad[1], 0.40f);
+    EXPECT_EQ(r.elements.symbol[52], "Te");
+    EXPECT_EQ(r.elements.symbol[1], "H ");
+    EXPECT_EQ(r.elements.covalent_radius[6], 0.77f);
+    EXPECT_EQ(r.elements.covalent_radius[1], 0.40f);
 }
 
 }  // namespace

@@ -18,8 +18,8 @@ const char* const kFixed[] = {
 
 void types(Records& r, std::initializer_list<int> z) {
     r.ensure_atoms(static_cast<int>(z.size()));
-    r.at_types.ntypes = 0;
-    for (int v : z) r.at_types.iztype[static_cast<std::size_t>(++r.at_types.ntypes)] = v;
+    r.structure.type_count = 0;
+    for (int v : z) r.structure.type_atomic_number[static_cast<std::size_t>(++r.structure.type_count)] = v;
 }
 
 TEST(PlotFile, TitleAndTrailerWithoutDummies) {
@@ -46,13 +46,13 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     test::Writer w;
     Records& r = w.r;
     types(r, {6, 17});
-    r.covrad.covrad[6] = 0.70f;  // RADII C 0.70
+    r.elements.covalent_radius[6] = 0.70f;  // RADII C 0.70
     // crystal input: dummies are stored fractional and written Cartesian
-    r.transf.tmat = {{{10.0f, 0.0f, 0.0f}, {0.0f, 20.0f, 0.0f}, {0.0f, 0.0f, 5.0f}}};
+    r.structure.frac_to_cart = {{{10.0f, 0.0f, 0.0f}, {0.0f, 20.0f, 0.0f}, {0.0f, 0.0f, 5.0f}}};
     r.ensure_dummies(12);
-    r.dummy.ndum = 12;
-    r.dummy.dumxyz[1] = {0.5f, 0.25f, -0.1f};
-    r.dummy.dumxyz[12] = {0.01234f, 0.0f, 1.0f};
+    r.frames.dummy_count = 12;
+    r.frames.dummy_xyz[1] = {0.5f, 0.25f, -0.1f};
+    r.frames.dummy_xyz[12] = {0.01234f, 0.0f, 1.0f};
     r.io.create(46, "kova.spf");
     wrspftrailer(r);
     auto got = test::lines_of(w.dir.read("kova.spf"));
@@ -68,11 +68,11 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
 
     // Cartesian input: the stored coordinates are written as they are
     test::Writer w2;
-    w2.r.ifra.ifra = 0;
-    w2.r.transf.tmat = r.transf.tmat;
+    w2.r.options.crystal_input = 0;
+    w2.r.structure.frac_to_cart = r.structure.frac_to_cart;
     w2.r.ensure_dummies(1);
-    w2.r.dummy.ndum = 1;
-    w2.r.dummy.dumxyz[1] = {1.5f, -2.25f, 123456.0f};
+    w2.r.frames.dummy_count = 1;
+    w2.r.frames.dummy_xyz[1] = {1.5f, -2.25f, 123456.0f};
     w2.r.io.create(46, "kova.spf");
     wrspftrailer(w2.r);
     EXPECT_EQ(test::lines_of(w2.dir.read("kova.spf"))[0], "ATOM D(1)          1.5000       -2.2500   123456.0000");
@@ -82,11 +82,11 @@ TEST(FixedHFile, OneRecordPerAtom) {
     test::Writer w;
     Records& r = w.r;
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
-    r.atoms1.itbl[1] = 1;
-    r.at_uij.uij[1] = {0.0123f, 0.02f, 0.03f, 0.0f, 0.0f, 0.0f};
+    r.structure.scattering_table[1] = 1;
+    r.structure.uij[1] = {0.0123f, 0.02f, 0.03f, 0.0f, 0.0f, 0.0f};
     w.atom(2, "H(1A)", {-0.05f, 1.0f, 0.999999f}, 0.5f);
-    r.atoms1.itbl[2] = 12345;
-    r.at_uij.uij[2][0] = -0.001f;
+    r.structure.scattering_table[2] = 12345;
+    r.structure.uij[2][0] = -0.001f;
     r.io.create(ifixh, "fixedH.ins");
     wrfixedh(r, 1);
     wrfixedh(r, 2);

@@ -16,9 +16,9 @@ TEST(RunSummary, LinesPerOption) {
     for (const auto& c : cases) {
         test::Writer w;
         Records& r = w.r;
-        r.ldb.ldb = c.ldb;
-        r.lfh.lfh = c.lfh;
-        r.lsx.ltoxd = c.ltoxd;
+        r.options.databank = c.ldb;
+        r.options.extend_h = c.lfh;
+        r.options.to_xd = c.ltoxd;
         r.io.create(35, "kova.out");
         wrsummary(r);
         std::vector<std::string> want = {"", " XD instructions are in file            : xd_kova.mas"};

@@ -19,7 +19,7 @@ void polygon(Bench& b, int n, float cx = 0, float cy = 0, float z0 = 0, const st
     const float rad = 1.4f / (2.0f * std::sin(3.14159265f / static_cast<float>(n)));
     for (int k = 0; k < n; ++k) {
         float a = 6.2831853f * static_cast<float>(k) / static_cast<float>(n);
-        b.add(stem + std::to_string(b.r.atoms.nat + 1), 6, cx + rad * std::cos(a), cy + rad * std::sin(a), z0);
+        b.add(stem + std::to_string(b.r.structure.atom_count + 1), 6, cx + rad * std::cos(a), cy + rad * std::sin(a), z0);
     }
 }
 
@@ -32,25 +32,25 @@ void benzene_with_h(Bench& b) {
 }
 
 std::vector<int> ring(const Records& r, int q) {
-    return std::vector<int>(r.rings.ringat[q].begin() + 1, r.rings.ringat[q].begin() + r.rings.ringsize[q] + 1);
+    return std::vector<int>(r.topology.ring_atom[q].begin() + 1, r.topology.ring_atom[q].begin() + r.topology.ring_size[q] + 1);
 }
 
 // Sets the reduced table by hand from undirected bonds (links ascending), atoms 1..n.
 void table(Records& r, int n, const std::vector<std::pair<int, int>>& bonds) {
-    r.newat.nnew = n;
-    r.newat.newat.assign(static_cast<std::size_t>(n) + 1, 0);
-    r.conmat.icon.assign(static_cast<std::size_t>(n) + 1, std::vector<int>(1, 0));
-    r.conmat.nconn.assign(static_cast<std::size_t>(n) + 1, 0);
+    r.topology.entry_count = n;
+    r.topology.entry_atom.assign(static_cast<std::size_t>(n) + 1, 0);
+    r.topology.entry_links.assign(static_cast<std::size_t>(n) + 1, std::vector<int>(1, 0));
+    r.topology.entry_link_count.assign(static_cast<std::size_t>(n) + 1, 0);
     std::vector<std::vector<int>> adj(static_cast<std::size_t>(n) + 1);
     for (auto [a, c] : bonds) {
         adj[a].push_back(c);
         adj[c].push_back(a);
     }
     for (int l = 1; l <= n; ++l) {
-        r.newat.newat[l] = l;
+        r.topology.entry_atom[l] = l;
         std::sort(adj[l].begin(), adj[l].end());
-        r.conmat.icon[l].insert(r.conmat.icon[l].end(), adj[l].begin(), adj[l].end());
-        r.conmat.nconn[l] = static_cast<int>(adj[l].size());
+        r.topology.entry_links[l].insert(r.topology.entry_links[l].end(), adj[l].begin(), adj[l].end());
+        r.topology.entry_link_count[l] = static_cast<int>(adj[l].size());
     }
 }
 
@@ -72,12 +72,12 @@ TEST(ReducedTable, BenzeneLosesItsHydrogenAtoms) {
     });
     EXPECT_EQ(b.listing().size(), 10u);
     EXPECT_EQ(b.terminal().size(), 8u);
-    EXPECT_EQ(b.r.newat.nnew, 6);
+    EXPECT_EQ(b.r.topology.entry_count, 6);
     for (int k = 1; k <= 6; ++k) {
-        EXPECT_EQ(b.r.newat.newat[k], k);
-        EXPECT_EQ(b.r.conmat.nconn[k], 2);
+        EXPECT_EQ(b.r.topology.entry_atom[k], k);
+        EXPECT_EQ(b.r.topology.entry_link_count[k], 2);
     }
-    EXPECT_EQ(b.r.conmat.icon[1], (std::vector<int>{0, 2, 6}));
+    EXPECT_EQ(b.r.topology.entry_links[1], (std::vector<int>{0, 2, 6}));
     auto red = b.file("reduced.ang");
     ASSERT_EQ(red.size(), 7u);
     EXPECT_EQ(red[0], "ANGSTROM");
@@ -92,7 +92,7 @@ TEST(ReducedTable, BenzeneLosesItsHydrogenAtoms) {
 
 TEST(ReducedTable, VerboseTablesAndEntryNames) {
     Bench b;
-    b.r.verbosity.iverb = 3;
+    b.r.options.verbosity = 3;
     polygon(b, 3, 10, 0, 0, "X");  // X1 X2 X3: a triangle that stays
     b.add("CL4", 17, 8.6f, 1.9f, 0);  // 1.56 Å from X2 only (limit 0.77 + 0.2 + 0.99 = 1.96)
     connect4rings(b.r);
@@ -126,16 +126,16 @@ TEST(ReducedTable, ChainDisorderAndEmptyList) {
         for (const auto& s : t)
             if (s.find("REMOVED") != std::string::npos) removed.push_back(s.substr(49));
         EXPECT_EQ(removed, (std::vector<std::string>{"      2", "      2", "      1", "      0"}));
-        EXPECT_EQ(b.r.newat.nnew, 0);
+        EXPECT_EQ(b.r.topology.entry_count, 0);
         EXPECT_EQ(b.file("reduced.ang"), (std::vector<std::string>{"ANGSTROM"}));
         EXPECT_EQ(b.file("reduced_1.ang"), (std::vector<std::string>{"ANGSTROM"}));
     }
     {   // a disordered ring atom goes in cycle 0 and takes the ring apart
         Bench b;
         polygon(b, 6);
-        b.r.atoms1.occflag[4] = -1;
+        b.r.structure.occupancy_flag[4] = -1;
         connect4rings(b.r);
-        EXPECT_EQ(b.r.newat.nnew, 0);
+        EXPECT_EQ(b.r.topology.entry_count, 0);
         auto t = b.terminal();
         EXPECT_EQ(t[4], "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       1");
     }
@@ -154,27 +154,27 @@ TEST(ReducedTable, SameAsScanOnRandomStructures) {
         Bench fast, plain;
         for (Bench* b : {&fast, &plain}) {
             test::random_cluster(b->r, 700, seed, seed == 33 ? 6.0f : 10.0f);
-            b->r.verbosity.iverb = 3;
+            b->r.options.verbosity = 3;
         }
         connect4rings(fast.r);
         connect4rings_scan(plain.r);
         EXPECT_EQ(fast.listing(), plain.listing()) << seed;
         EXPECT_EQ(fast.terminal(), plain.terminal()) << seed;
         EXPECT_EQ(fast.file("reduced_1.ang"), plain.file("reduced_1.ang")) << seed;
-        EXPECT_EQ(fast.r.conmat.icon, plain.r.conmat.icon) << seed;
-        EXPECT_EQ(fast.r.newat.newat, plain.r.newat.newat) << seed;
+        EXPECT_EQ(fast.r.topology.entry_links, plain.r.topology.entry_links) << seed;
+        EXPECT_EQ(fast.r.topology.entry_atom, plain.r.topology.entry_atom) << seed;
     }
 }
 
 TEST(RingSearch, BenzeneOnce) {
     Bench b;
     benzene_with_h(b);
-    b.r.ring1 = Ring1{3, 8, false};
+    b.r.options.rings = RingSearch{3, 8, false};
     connect4rings(b.r);
     findrings(b.r);
-    ASSERT_EQ(b.r.rings.nor, 1);
+    ASSERT_EQ(b.r.topology.ring_count, 1);
     EXPECT_EQ(ring(b.r, 1), (std::vector<int>{1, 2, 3, 4, 5, 6}));
-    EXPECT_TRUE(b.r.rings.ringplanar[1]);
+    EXPECT_TRUE(b.r.topology.ring_planar[1]);
     auto l = b.listing_from(" AUTOMATED SEARCH FOR   3 -  8 - MEMBERED RINGS");
     test::expect_lines(l, {
         " AUTOMATED SEARCH FOR   3 -  8 - MEMBERED RINGS",
@@ -209,15 +209,15 @@ TEST(RingSearch, NaphthaleneWalk) {
             Bench b;
             for (int k = 1; k <= 10; ++k) b.add("C" + std::to_string(k), 6, float(k), 0, 0);
             table(b.r, 10, kNaphthalene);
-            b.r.ring1 = Ring1{3, c.maxring, false};
+            b.r.options.rings = RingSearch{3, c.maxring, false};
             plain ? findrings_scan(b.r) : findrings(b.r);
-            ASSERT_EQ(b.r.rings.nor, static_cast<int>(c.rings.size())) << c.maxring;
-            for (int q = 1; q <= b.r.rings.nor; ++q) EXPECT_EQ(ring(b.r, q), c.rings[q - 1]) << c.maxring << " ring " << q;
+            ASSERT_EQ(b.r.topology.ring_count, static_cast<int>(c.rings.size())) << c.maxring;
+            for (int q = 1; q <= b.r.topology.ring_count; ++q) EXPECT_EQ(ring(b.r, q), c.rings[q - 1]) << c.maxring << " ring " << q;
             // the exchange: entry 1 is atom 9, entry 9 atom 1, links renumbered in place
-            EXPECT_EQ(b.r.newat.newat[1], 9);
-            EXPECT_EQ(b.r.newat.newat[9], 1);
-            EXPECT_EQ(b.r.conmat.icon[1], (std::vector<int>{0, 9, 8, 10}));
-            EXPECT_EQ(b.r.conmat.icon[10], (std::vector<int>{0, 4, 5, 1}));
+            EXPECT_EQ(b.r.topology.entry_atom[1], 9);
+            EXPECT_EQ(b.r.topology.entry_atom[9], 1);
+            EXPECT_EQ(b.r.topology.entry_links[1], (std::vector<int>{0, 9, 8, 10}));
+            EXPECT_EQ(b.r.topology.entry_links[10], (std::vector<int>{0, 4, 5, 1}));
         }
     }
 }
@@ -226,28 +226,28 @@ TEST(RingSearch, CyclopropaneRangesAndSmallTables) {
     {   // three-membered: planar without a test
         Bench b;
         polygon(b, 3);
-        b.r.ring1 = Ring1{3, 8, false};
+        b.r.options.rings = RingSearch{3, 8, false};
         connect4rings(b.r);
         findrings(b.r);
-        ASSERT_EQ(b.r.rings.nor, 1);
-        EXPECT_TRUE(b.r.rings.ringplanar[1]);
+        ASSERT_EQ(b.r.topology.ring_count, 1);
+        EXPECT_TRUE(b.r.topology.ring_planar[1]);
         for (const auto& s : b.listing()) EXPECT_EQ(s.find("Planarity"), std::string::npos);
     }
     for (auto [lo, hi] : {std::pair{7, 8}, std::pair{3, 5}, std::pair{0, 0}}) {  // benzene outside the range
         Bench b;
         polygon(b, 6);
-        b.r.ring1 = Ring1{lo, hi, false};
+        b.r.options.rings = RingSearch{lo, hi, false};
         connect4rings(b.r);
         findrings(b.r);
-        EXPECT_EQ(b.r.rings.nor, 0) << lo << "-" << hi;
+        EXPECT_EQ(b.r.topology.ring_count, 0) << lo << "-" << hi;
     }
     for (int n : {0, 1, 2}) {
         Bench b;
         for (int k = 0; k < n; ++k) b.add("C", 6, float(k), 0, 0);
         table(b.r, n, n == 2 ? std::vector<std::pair<int, int>>{{1, 2}} : std::vector<std::pair<int, int>>{});
-        b.r.ring1 = Ring1{3, 8, false};
+        b.r.options.rings = RingSearch{3, 8, false};
         findrings(b.r);
-        EXPECT_EQ(b.r.rings.nor, 0);
+        EXPECT_EQ(b.r.topology.ring_count, 0);
         auto l = b.listing();
         test::expect_lines(l, {"", " THERE ARE NO ATOMS IN THE REDUCED CONNECTIVITY TABLE", "",
                                " SEARCH FOR RINGS WILL NOT BE PERFORMED..."},
@@ -259,10 +259,10 @@ TEST(RingSearch, CyclopropaneRangesAndSmallTables) {
 TEST(RingSearch, TooManyRingsStops) {
     Bench b;
     for (int k = 0; k < 1001; ++k) polygon(b, 3, 5.0f * (k % 40), 5.0f * (k / 40));
-    b.r.ring1 = Ring1{3, 8, false};
+    b.r.options.rings = RingSearch{3, 8, false};
     connect4rings(b.r);
     EXPECT_THROW(findrings(b.r), RunStop);
-    EXPECT_EQ(b.r.rings.nor, 1000);
+    EXPECT_EQ(b.r.topology.ring_count, 1000);
     auto t = b.terminal();
     EXPECT_EQ(t[t.size() - 2], " ERROR *** FindRings *** Too many rings (maxrings)");
 }
@@ -297,16 +297,16 @@ TEST(RingSearch, WalkSameAsPlainOnRandomGraphs) {
         for (Bench* b : {&fast, &plain}) {
             for (int k = 1; k <= n; ++k) b->add("C" + std::to_string(k), 6, float(k % 7), float(k / 7), float(k % 3));
             table(b->r, n, bonds);
-            b->r.ring1 = Ring1{3, 3 + static_cast<int>(trial % 9), false};
+            b->r.options.rings = RingSearch{3, 3 + static_cast<int>(trial % 9), false};
         }
         findrings(fast.r);
         findrings_scan(plain.r);
-        ASSERT_EQ(fast.r.rings.nor, plain.r.rings.nor) << trial;
-        for (int q = 1; q <= fast.r.rings.nor; ++q) ASSERT_EQ(ring(fast.r, q), ring(plain.r, q)) << trial;
+        ASSERT_EQ(fast.r.topology.ring_count, plain.r.topology.ring_count) << trial;
+        for (int q = 1; q <= fast.r.topology.ring_count; ++q) ASSERT_EQ(ring(fast.r, q), ring(plain.r, q)) << trial;
         EXPECT_EQ(fast.listing(), plain.listing()) << trial;
         expect_membership_as_scan(fast.r, n);
         // a second search with other sizes: the membership follows it
-        fast.r.ring1 = Ring1{3, 4 + static_cast<int>(trial % 5), false};
+        fast.r.options.rings = RingSearch{3, 4 + static_cast<int>(trial % 5), false};
         findrings(fast.r);
         expect_membership_as_scan(fast.r, n);
     }
@@ -324,10 +324,10 @@ TEST(RingSearch, SameAsPlainOnRealStructures) {
         if (!test::read_shelx_geometry(fast.r, e.path()) || !test::read_shelx_geometry(plain.r, e.path())) continue;
         SCOPED_TRACE(e.path().filename().string());
         for (Bench* b : {&fast, &plain}) {
-            b->r.compfrag.ncells = 1;
+            b->r.options.ncells = 1;
             gencompletefrags(b->r);
-            b->r.ring1 = Ring1{3, 8, false};
-            b->r.verbosity.iverb = 3;
+            b->r.options.rings = RingSearch{3, 8, false};
+            b->r.options.verbosity = 3;
         }
         connect4rings(fast.r);
         findrings(fast.r);
@@ -335,14 +335,14 @@ TEST(RingSearch, SameAsPlainOnRealStructures) {
         findrings_scan(plain.r);
         EXPECT_EQ(fast.listing(), plain.listing());
         EXPECT_EQ(fast.file("reduced_1.ang"), plain.file("reduced_1.ang"));
-        rings += fast.r.rings.nor;
+        rings += fast.r.topology.ring_count;
     }
     EXPECT_GT(rings, 20);
 }
 
 TEST(RingQuery, MembershipTable) {
     Bench b;
-    Rings& g = b.r.rings;
+    Topology& g = b.r.topology;
     // Rings 1-4 and 6 planar, 5 and 8 not; atom 1 in rings 1 and 4, atom 7 in 2 and 5, atom 30
     // in 5 and 6, atom 60 in 7, 8 and 9.
     const std::vector<std::pair<std::vector<int>, bool>> rings = {
@@ -350,13 +350,13 @@ TEST(RingQuery, MembershipTable) {
         {{1, 2, 20, 21, 22}, true},       {{7, 30, 31, 32, 33, 34}, false}, {{35, 30, 40, 41, 42, 43}, true},
         {{60, 61, 62}, true},             {{60, 63, 64}, false},          {{60, 65, 66}, true},
     };
-    g.nor = static_cast<int>(rings.size());
-    b.r.ensure_rings(g.nor);
-    for (int q = 1; q <= g.nor; ++q) {
-        g.ringsize[q] = static_cast<int>(rings[q - 1].first.size());
-        g.ringat[q] = {0};
-        g.ringat[q].insert(g.ringat[q].end(), rings[q - 1].first.begin(), rings[q - 1].first.end());
-        g.ringplanar[q] = rings[q - 1].second;
+    g.ring_count = static_cast<int>(rings.size());
+    b.r.ensure_rings(g.ring_count);
+    for (int q = 1; q <= g.ring_count; ++q) {
+        g.ring_size[q] = static_cast<int>(rings[q - 1].first.size());
+        g.ring_atom[q] = {0};
+        g.ring_atom[q].insert(g.ring_atom[q].end(), rings[q - 1].first.begin(), rings[q - 1].first.end());
+        g.ring_planar[q] = rings[q - 1].second;
     }
     struct Case { int atom; bool lcyc, lpl, lfus; int iring, isize; };
     const Case cases[] = {
@@ -386,9 +386,9 @@ TEST(RingQuery, MembershipTable) {
     for (int k = 1; k <= 7; ++k) t.add("C" + std::to_string(k), 6, float(k), 0, 0);
     table(t.r, 7, {{1, 2}, {2, 3}, {1, 3}, {4, 5}, {5, 6}, {6, 7}, {4, 7}});
     for (int size : {3, 4, 3}) {
-        t.r.ring1 = Ring1{size, size, false};
+        t.r.options.rings = RingSearch{size, size, false};
         findrings(t.r);
-        ASSERT_EQ(t.r.rings.nor, 1);
+        ASSERT_EQ(t.r.topology.ring_count, 1);
         expect_membership_as_scan(t.r, 7);
     }
 
