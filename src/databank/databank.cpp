@@ -5,13 +5,13 @@
 
 #include <cmath>
 
-#include "databank/dbfile.hpp"
-#include "databank/dbmatch.hpp"
+#include "databank/databank_file.hpp"
+#include "databank/databank_match.hpp"
 #include "input/text.hpp"
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 #include "topology/neighbours.hpp"
 
 namespace kova {
@@ -38,7 +38,7 @@ void read_ints(const DbFile& db, const DbRecord& rec, const char* what, int n, i
 // and left unused. A triple outside l 0..4, m -4..4 has no place and is dropped.
 void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
     const std::string nums = db.numbers(rec);
-    int n = std::min(dnumline(nums), 100);
+    int n = std::min(count_blank_ended_words(nums), 100);
     std::vector<float> v(static_cast<std::size_t>(n), 0.0f);
     ListReader in(nums);
     for (float& x : v)
@@ -103,7 +103,7 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
         if (verbose) out(" Reading atom = " + db.padded(static_cast<std::size_t>(el.rec)));
         if (el.nwords < 4) {
             int c1 = 0, c2 = 0;
-            readchar(r, db.padded(static_cast<std::size_t>(el.rec)), 4, c1, c2);  // stops the run
+            find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4, c1, c2);  // stops the run
         }
         last = &el;
 
@@ -121,7 +121,7 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
                 out(" jmemb=" + fi(jmemb, 3));
             }
             if (jnei != ng.count || jty != ng.type_count || jring != iring || jmemb != imemb) continue;
-            if (lenstr(asymr) != 0 && asymr != asym) continue;
+            if (trimmed_length(asymr) != 0 && asymr != asym) continue;
             if (planar != lpg) continue;
 
             std::vector<std::array<int, 2>> types(static_cast<std::size_t>(jty));
@@ -143,13 +143,13 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
                 all = have;
             }
             if (!all) continue;
-            if (exceptdb(r, iat, group) == 1) continue;
+            if (read_except_line(r, iat, group) == 1) continue;
         } else {
             const DbRecord& prnt = find_record(r, db, DbKey::prnt);
             read_ints(db, prnt, "three numbers on the PRNT line", 3, jh.data());
             const int jhp = jh[0], jsp = jh[1], jhnei = jh[2];
             std::string asymr(prnt.word(5).substr(0, 5));
-            if (exceptdb(r, iat, group) == 1) continue;
+            if (read_except_line(r, iat, group) == 1) continue;
             if (verbose)
                 out("  " + std::string(" jhp =") + fi(jhp, 3) + " jsp =" + fi(jsp, 3) +
                     " jhnei=" + fi(jhnei, 3) + " asymr=[" + asymr + "]");
@@ -174,7 +174,7 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
 
 }  // namespace
 
-float pval(int iz) {
+float free_atom_valence(int iz) {
     if (iz <= 2) return static_cast<float>(iz);
     if (iz <= 10) return static_cast<float>(iz - 2);
     if (iz <= 18) return static_cast<float>(iz - 10);
@@ -184,13 +184,13 @@ float pval(int iz) {
     return static_cast<float>(iz - 86);
 }
 
-void readdb(Records& r, int iat) {
+void assign_from_databank(Records& r, int iat) {
     r.topology.print_neighbours = 0;
-    findnei(r, iat, 0.0f);
-    matchdb(r, iat);
+    find_neighbours(r, iat, 0.0f);
+    match_databank_entry(r, iat);
 }
 
-void matchdb(Records& r, int iat) {
+void match_databank_entry(Records& r, int iat) {
     const int iout = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
     const bool verbose = r.options.verbosity >= 2;
@@ -200,11 +200,11 @@ void matchdb(Records& r, int iat) {
     const int iring = r.frames.planar_rings, imemb = r.frames.planar_ring_size;
     const bool lpg = r.frames.planar_group;
     std::string asym = pad(r.structure.site_symmetry[iat], 5);
-    upcase(asym);
+    upper_case(asym);
 
     PseudoAtom& m = r.databank.match;
     m.matched = 0;
-    m.pv = pval(z);
+    m.pv = free_atom_valence(z);
     m.pv_sigma = 0.01f;
     m.kappa = {0.0f, 1.0f, 1.0f};
     m.plm = Plm{};
@@ -285,7 +285,7 @@ void matchdb(Records& r, int iat) {
     if (known) db.matches.emplace(std::move(key), DbMatch{m, group, comment, std::move(head), std::move(params)});
 }
 
-int exceptdb(Records& r, int iat, std::string& group) {
+int read_except_line(Records& r, int iat, std::string& group) {
     const int iout = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
     const bool verbose = r.options.verbosity >= 2;
@@ -316,12 +316,12 @@ int exceptdb(Records& r, int iat, std::string& group) {
     }
     // The name is taken from the record as written, only upper-cased: its blanks count.
     std::string raw = db.padded(static_cast<std::size_t>(rec.recno) - 1);
-    upcase(raw);
+    upper_case(raw);
     group = std::string(40, ' ');
     std::size_t g = raw.find("GROUP");
     if (g != std::string::npos) {
         std::size_t first = g + 6;
-        std::size_t last = static_cast<std::size_t>(lenstr(raw));
+        std::size_t last = static_cast<std::size_t>(trimmed_length(raw));
         if (first < last) group = pad(std::string_view(raw).substr(first, last - first), 40);
     }
     if (verbose) {

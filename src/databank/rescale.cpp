@@ -14,7 +14,7 @@
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -39,8 +39,8 @@ bool starts(const std::string& line, const char* key) {
 
 void read_fraglines(Records& r, FragLines& fl) {
     std::string line;
-    while (readinputline(r, kInp, line) == 0) {
-        upcase(line);
+    while (read_logical_line(r, kInp, line) == 0) {
+        upper_case(line);
         int rec = r.io.in(kInp).recno();
         if (starts(line, "NFRAG")) {
             if (ListReader(std::string_view(line).substr(5)).get(fl.nfrag) != ReadStatus::ok)
@@ -51,8 +51,8 @@ void read_fraglines(Records& r, FragLines& fl) {
         } else if (starts(line, "CHFRAG")) {
             fl.anychfrag = true;
             std::string nums = line;
-            readline(r, nums);
-            int n = dnumline(nums);
+            split_text_words(r, nums);
+            int n = count_blank_ended_words(nums);
             if (static_cast<int>(fl.chfrag.size()) < n + 1)
                 fl.chfrag.resize(static_cast<std::size_t>(n) + 1, 0.0f);
             ListReader in(nums);
@@ -76,16 +76,16 @@ std::map<long long, Spans> fragment_spans(Records& r) {
     std::map<long long, Spans> spans;
     r.io.in(kInp).rewind();
     std::string line;
-    while (readinputline(r, kInp, line) == 0) {
-        upcase(line);
+    while (read_logical_line(r, kInp, line) == 0) {
+        upper_case(line);
         if (!starts(line, "FRAG")) continue;
         line.replace(0, 4, "    ");
-        int n = dnumline(line);
+        int n = count_blank_ended_words(line);
         std::vector<int> v(static_cast<std::size_t>(n), 0);
         ListReader in(line);
         for (int& x : v)
             if (in.get(x) != ReadStatus::ok)
-                err(r, "rescalePv", "Error reading fragments from kova.inp");
+                fatal_error(r, "rescalePv", "Error reading fragments from kova.inp");
         if (n == 0) continue;
         Spans& of = spans[v[0]];
         auto add = [&](long long a, long long b) {  // atoms a..b that exist
@@ -121,7 +121,7 @@ Spans merged(Spans s) {
 
 }  // namespace
 
-void rescalepv(Records& r) {
+void rescale_valence_populations(Records& r) {
     const int iout = r.files.listing;
     auto lst = [&](const std::string& s) { r.io.write(iout, s); };
     auto both = [&](const std::string& s) {
@@ -175,7 +175,7 @@ void rescalepv(Records& r) {
         int n = 0;
         each([&](int k) {
             s += r.frames.pv[k];
-            fr += pval(r.structure.atomic_number[k]) * r.structure.occupancy[k];
+            fr += free_atom_valence(r.structure.atomic_number[k]) * r.structure.occupancy[k];
             sig += r.frames.pv_sigma[k];
             ++n;
         });
@@ -196,7 +196,7 @@ void rescalepv(Records& r) {
                           std::to_string(f));
             // as at the databank prompt, an answer typed or piped with CR LF ends before the CR
             if (!answer.empty() && answer.back() == '\r') answer.pop_back();
-            if (lenstr(answer) != 0) {
+            if (trimmed_length(answer) != 0) {
                 if (static_cast<int>(fl.chfrag.size()) < f + 1)
                     fl.chfrag.resize(static_cast<std::size_t>(f) + 1, 0.0f);
                 if (ListReader(answer).get(fl.chfrag[static_cast<std::size_t>(f)]) ==
@@ -234,7 +234,7 @@ void rescalepv(Records& r) {
             }
             float occ = r.structure.occupancy[k];
             lst(fi(k, 6) + "  " + pad(r.structure.label[k], 8) + " " + ff(occ, 7, 3) + ff(pv, 12, 5) +
-                ff(pval(r.structure.atomic_number[k]) * occ, 12, 5) + fsp(corr, 12, 5) + ff(pnew, 12, 5));
+                ff(free_atom_valence(r.structure.atomic_number[k]) * occ, 12, 5) + fsp(corr, 12, 5) + ff(pnew, 12, 5));
             r.frames.pv[k] = pnew;
             snew += pnew;
         });

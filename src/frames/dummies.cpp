@@ -122,7 +122,7 @@ void replace_by_dummy(Records& r, int j, std::string& lab, char let) {
     int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
-    dummylab(r, k);
+    label_dummy(r, k);
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, " Atom " + trim(lab) + " used in definition of " +
                                  std::string(1, let) + "-axis is" +
@@ -161,7 +161,7 @@ Vec3f dummy_cartesian(const Records& r, int k) {
     return r.options.crystal_input == 1 ? times(r.structure.frac_to_cart, s) : s;
 }
 
-void adddummyatom(Records& r, int flag, float x, float y, float z, int& index, float& xo, float& yo,
+void add_dummy_atom(Records& r, int flag, float x, float y, float z, int& index, float& xo, float& yo,
                   float& zo) {
     Vec3f pc{x, y, z}, pf{x, y, z};
     if (r.options.crystal_input == 1) {
@@ -192,7 +192,7 @@ void adddummyatom(Records& r, int flag, float x, float y, float z, int& index, f
     int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
-    dummylab(r, k);
+    label_dummy(r, k);
     r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.options.crystal_input == 1 ? pf : pc;
     index = k;
     xo = pc[0];
@@ -200,14 +200,14 @@ void adddummyatom(Records& r, int flag, float x, float y, float z, int& index, f
     zo = pc[2];
 }
 
-void dummylab(Records& r, int k) {
-    if (k >= 1000) err(r, "DummyLab", "DUMMY label exceeds format...");
+void label_dummy(Records& r, int k) {
+    if (k >= 1000) fatal_error(r, "DummyLab", "DUMMY label exceeds format...");
     if (k < 1) return;
     r.ensure_dummies(k);
     r.frames.dummy_label[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);
 }
 
-void checksymeq(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1, std::string& lab2,
+void replace_image_targets(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1, std::string& lab2,
                 char let1, char let2) {
     if (r.topology.list_size <= r.structure.atom_count) return;
     sync_images(r);
@@ -228,7 +228,7 @@ void checksymeq(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1,
     }
 }
 
-void loc2plat(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, char let2) {
+void write_frame_picture(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, char let2) {
     if (i < 1 || i > r.atom_slots()) return;
     const Vec3f& p = r.structure.cart[static_cast<std::size_t>(i)];
     std::string rec;
@@ -269,9 +269,9 @@ void loc2plat(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, ch
     axes[static_cast<std::size_t>(c3)] = third;
 
     std::array<Vec3f, 3> ends;
-    getdummy(p, axes[0], axes[1], axes[2], ends[0], ends[1], ends[2]);
+    place_axis_ends(p, axes[0], axes[1], axes[2], ends[0], ends[1], ends[2]);
     std::string digits;
-    getdummylabel(i, digits);
+    number_label(i, digits);
     std::string name = " " + trim(digits);
     for (int k = 0; k < 3; ++k) {
         name[0] = "XYZ"[k];
@@ -279,7 +279,7 @@ void loc2plat(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, ch
     }
 }
 
-void getdummy(const Vec3f& p, const Vec3f& r1, const Vec3f& r2, const Vec3f& r3, Vec3f& e1,
+void place_axis_ends(const Vec3f& p, const Vec3f& r1, const Vec3f& r2, const Vec3f& r3, Vec3f& e1,
               Vec3f& e2, Vec3f& e3) {
     auto end = [&p](const Vec3f& v, Vec3f& e) {
         float l = length(v);
@@ -290,7 +290,7 @@ void getdummy(const Vec3f& p, const Vec3f& r1, const Vec3f& r2, const Vec3f& r3,
     end(r3, e3);
 }
 
-void getdummylabel(int n, std::string& text) {
+void number_label(int n, std::string& text) {
     std::string d = std::to_string(n);
     text = d.size() >= text.size() ? d : d + std::string(text.size() - d.size(), ' ');
 }
@@ -302,7 +302,7 @@ void midpoint(float x1, float y1, float z1, float x2, float y2, float z2, float&
     zm = (z1 + z2) * 0.5f;
 }
 
-void calcang(const float p[9], float& angle) {
+void angle_of_points(const float p[9], float& angle) {
     Vec3f d1{p[0] - p[3], p[1] - p[4], p[2] - p[5]};
     Vec3f d2{p[6] - p[3], p[7] - p[4], p[8] - p[5]};
     float dot = d1[0] * d2[0] + d1[1] * d2[1] + d1[2] * d2[2];
@@ -316,7 +316,7 @@ void calcang(const float p[9], float& angle) {
     angle = static_cast<float>(static_cast<double>(std::acos(c)) * 57.29577791868205);
 }
 
-void prtang(Records& r, int unit, int i1, int i2, int i3, float angle) {
+void write_angle_line(Records& r, int unit, int i1, int i2, int i3, float angle) {
     std::string rec = " Angle   ";
     rec.reserve(64);
     auto lab = [&r, &rec](int i) {
@@ -334,7 +334,7 @@ void prtang(Records& r, int unit, int i1, int i2, int i3, float angle) {
     r.io.write(unit, rec);
 }
 
-void erum(std::string& label) {
+void strip_um(std::string& label) {
     std::string s = pad(label, 10);
     for (std::size_t k = 0; k + 1 < 10; ++k)
         if (s[k] == 'U' && s[k + 1] == 'M') {

@@ -67,7 +67,7 @@ int type_entry(const std::vector<int>& v, int t) {
 
 }  // namespace
 
-bool sameatoms(Records& r, int a, int b, int chksym, int chkgrp, int isimple, int chkring) {
+bool atoms_equivalent(Records& r, int a, int b, int chksym, int chkgrp, int isimple, int chkring) {
     if (a < 1 || b < 1 || a > r.atom_slots() || b > r.atom_slots()) return false;
     const bool talk = r.options.verbosity >= 3;
     const int iout = r.files.listing;

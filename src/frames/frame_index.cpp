@@ -64,7 +64,7 @@ std::string h_key(const Records& r, int j) {
     return key;
 }
 
-// What sameatoms(i, j, 1, 1, 0, 1) compares: element, neighbour count, neighbour types with
+// What atoms_equivalent(i, j, 1, 1, 0, 1) compares: element, neighbour count, neighbour types with
 // their counts, ring number, site symmetry and functional group.
 std::string x_key(Records& r, int j) {
     const NeighbourTable& t = r.topology.neighbours[j];
@@ -79,7 +79,7 @@ std::string x_key(Records& r, int j) {
     }
     bool lcyc = false, lpl = false, lfus = false;
     int iring = 0, isize = 0;
-    isitcyclic(r, j, lcyc, lpl, lfus, iring, isize);
+    ring_membership(r, j, lcyc, lpl, lfus, iring, isize);
     add_int(key, isize);
     put_pad(key, r.structure.site_symmetry[j], 5);
     key += '|';
@@ -165,7 +165,7 @@ int first_h_equivalent(Records& r, int i) {
 int first_equivalent(Records& r, int i) {
     auto scan = [&r, i] {
         for (int j = 1; j < i; ++j)
-            if (sameatoms(r, i, j, 1, 1, 0, 1)) return j;
+            if (atoms_equivalent(r, i, j, 1, 1, 0, 1)) return j;
         return 0;
     };
     // At VERBOSE 3 the test lists every comparison, so the comparisons themselves are made.
@@ -173,7 +173,7 @@ int first_equivalent(Records& r, int i) {
     FrameIndex& ix = frame_index_for(r, i);
     auto it = ix.first_x.find(x_key(r, i));
     if (it == ix.first_x.end()) return 0;
-    if (sameatoms(r, i, it->second, 1, 1, 0, 1)) return it->second;
+    if (atoms_equivalent(r, i, it->second, 1, 1, 0, 1)) return it->second;
     return scan();  // the key and the test disagree: trust the test
 }
 

@@ -37,7 +37,7 @@ int target_number(Records& r, const std::string& label);
 
 // The first earlier atom whose hydrogen kappa-set data equal those of atom i, or 0.
 int first_h_equivalent(Records& r, int i);
-// The first earlier atom that sameatoms(i, j, 1, 1, 0, 1) accepts, or 0.
+// The first earlier atom that atoms_equivalent(i, j, 1, 1, 0, 1) accepts, or 0.
 int first_equivalent(Records& r, int i);
 // The first set 1..nkap of table itbl whose kappa and kappa' are 1.0 within 0.0001, or 0.
 int free_kappa_set(Records& r, int itbl);

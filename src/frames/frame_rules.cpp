@@ -4,9 +4,9 @@
 #include <cmath>
 #include <string>
 
-#include "frames/defloc.hpp"
+#include "frames/frame_atom.hpp"
 #include "frames/dummies.hpp"
-#include "frames/extendh.hpp"
+#include "frames/extend_h.hpp"
 #include "input/cell.hpp"
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
@@ -31,10 +31,10 @@ Vec3f midpoint_of(const Records& r, int a, int b) {
 // With Extend_H the hydrogen atom moves out to the standard X-H distance (its frame targets
 // are other atoms and stay as chosen).
 void extend(Records& r, int p, int i) {
-    if (r.options.extend_h) extendh(r, p, i);
+    if (r.options.extend_h) extend_xh_bond(r, p, i);
 }
 
-float dist(const Vec3f& a, const Vec3f& b) {
+float point_distance(const Vec3f& a, const Vec3f& b) {
     const float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
@@ -42,7 +42,7 @@ float dist(const Vec3f& a, const Vec3f& b) {
 // A search found nothing: the second axis points at a fixed point off the atom and off the
 // first axis's line.
 void not_found(Records& r, int i, Frame& f, int centre, float rad) {
-    both(r, " No neighbors of atom " + pad(r.structure.label[centre], 8) + " were found within " +
+    write_terminal_and_listing(r, " No neighbors of atom " + pad(r.structure.label[centre], 8) + " were found within " +
                 ff(rad, 10, 2) + " Angstroms");
     fixed_point_target(r, i, f, 2);
 }
@@ -51,8 +51,8 @@ void not_found(Records& r, int i, Frame& f, int centre, float rad) {
 // trans to each other) it would give the axis no direction; a itself lies on the same line.
 void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
     const Vec3f m = midpoint_of(r, a, b);
-    if (dist(m, r.structure.cart[i]) < 0.1f) {
-        listing(r, " Midpoint of " + trim(r.structure.label[a]) + " and " + trim(r.structure.label[b]) +
+    if (point_distance(m, r.structure.cart[i]) < 0.1f) {
+        write_listing_line(r, " Midpoint of " + trim(r.structure.label[a]) + " and " + trim(r.structure.label[b]) +
                        " lies on the atom; " + (which == 1 ? f.ax1 : f.ax2) + "-axis towards " +
                        trim(r.structure.label[a]) + " instead");
         target_atom(r, f, which, a);
@@ -64,7 +64,7 @@ void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
 // Terminal hydrogen: Z along the bond, Y towards a heavy atom seen from the parent.
 void hydrogen_rule(Records& r, int i, Frame& f, int p) {
     const NeighbourTable& tp = r.topology.neighbours[p];
-    set_sitesym(r, i, "cyl");
+    set_site_symmetry(r, i, "cyl");
     f.ax1 = 'Z';
     target_atom(r, f, 1, p);
     f.ax2 = 'Y';
@@ -72,7 +72,7 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
     r.frames.parent_neighbours[i] = tp.count;
     r.frames.parent_atomic_number[i] = r.structure.atomic_number[p];
     r.frames.parent_hydrogens[i] = tp.type_count >= 1 ? tp.type_size[1] : 0;
-    listing(r, " Hydrogen connected to an atom with " + fi(r.frames.parent_neighbours[i], 2) + " bonds ( " +
+    write_listing_line(r, " Hydrogen connected to an atom with " + fi(r.frames.parent_neighbours[i], 2) + " bonds ( " +
                    fi(r.frames.parent_hydrogens[i], 2) + " - Hydrogen(s) )");
 
     if (tp.type_count == 1 && tp.count >= 2) {
@@ -83,14 +83,14 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
                 return extend(r, p, i);
             }
         }
-        err(r, "DefLoc", "can not happen <1>");
+        fatal_error(r, "DefLoc", "can not happen <1>");
     }
     r.topology.print_neighbours = 0;
     const int c = first_neighbour(r, p, 10.0f, [&](int c) {
         return r.structure.atomic_number[c] != 1 && r.topology.source_atom[c] == 0 && angle_at(r, r.structure.cart[i], p, c) <= 170.0f;
     });
     if (c != 0) {
-        prtang(r, r.files.listing, i, p, c, angle_at(r, r.structure.cart[i], p, c));
+        write_angle_line(r, r.files.listing, i, p, c, angle_at(r, r.structure.cart[i], p, c));
         target_atom(r, f, 2, c);
     } else {
         not_found(r, i, f, p, 10.0f);
@@ -102,7 +102,7 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
 // a real angle; a partner in a straight chain turns the frame into Z and "cyl".
 void terminal_rule(Records& r, int i, Frame& f, int p) {
     const NeighbourTable& tp = r.topology.neighbours[p];
-    set_sitesym(r, i, "m");
+    set_site_symmetry(r, i, "m");
     f.ax1 = 'X';
     target_atom(r, f, 1, p);
     f.ax2 = 'Y';
@@ -116,13 +116,13 @@ void terminal_rule(Records& r, int i, Frame& f, int p) {
             if (c == i) continue;
             const float ang = angle_at(r, r.structure.cart[i], p, c);
             if (accepted_bend(ang)) {
-                prtang(r, r.files.listing, i, p, c, ang);
+                write_angle_line(r, r.files.listing, i, p, c, ang);
                 target_atom(r, f, 2, c);
                 return;
             }
             if (ang > 160.0f) {
                 f.ax1 = 'Z';
-                set_sitesym(r, i, "cyl");
+                set_site_symmetry(r, i, "cyl");
             }
         }
     }
@@ -130,14 +130,14 @@ void terminal_rule(Records& r, int i, Frame& f, int p) {
     // neighbour is the atom itself.
     float rad = 4.0f;
     for (;;) {
-        findnei(r, p, rad);
+        find_neighbours(r, p, rad);
         if (partner_has_other) {
             for (int m = 1; m <= r.topology.last_search.count; ++m) {
                 const int c = r.topology.last_search.atom[m];
                 if (c == i) continue;
                 const float ang = angle_at(r, r.structure.cart[i], p, c);
                 if (accepted_bend(ang)) {
-                    prtang(r, r.files.listing, i, p, c, ang);
+                    write_angle_line(r, r.files.listing, i, p, c, ang);
                     target_atom(r, f, 2, c);
                     return;
                 }
@@ -154,15 +154,15 @@ void two_neighbours(Records& r, int i, Frame& f) {
     const int a = t.atom[1], b = t.atom[2];
     const float ang = angle_at(r, r.structure.cart[a], i, b);
     if (ang < 170.0f) {
-        listing(r, " BENT conformation !");
+        write_listing_line(r, " BENT conformation !");
         if (f.isame.size() == 1) {
-            set_sitesym(r, i, "mm2");
+            set_site_symmetry(r, i, "mm2");
             f.ax1 = 'Z';
             target_midpoint(r, i, f, 1, a, b);
             f.ax2 = 'Y';
             target_atom(r, f, 2, a);
         } else {
-            set_sitesym(r, i, "m");
+            set_site_symmetry(r, i, "m");
             f.ax1 = 'X';
             f.ax2 = 'Y';
             const bool one_h = f.nh == 1;
@@ -171,8 +171,8 @@ void two_neighbours(Records& r, int i, Frame& f) {
         }
         return;
     }
-    listing(r, " LINEAR conformation !");
-    set_sitesym(r, i, "cyl");
+    write_listing_line(r, " LINEAR conformation !");
+    set_site_symmetry(r, i, "cyl");
     f.ax1 = 'Z';
     const int z = r.structure.atomic_number[b] == 1 ? a : b;
     target_atom(r, f, 1, z);
@@ -182,12 +182,12 @@ void two_neighbours(Records& r, int i, Frame& f) {
     // next atom of a chain) would give X no direction, as in the one-neighbour rule.
     float rad = 2.0f;
     for (;;) {
-        findnei(r, i, rad);
+        find_neighbours(r, i, rad);
         for (int m = 3; m <= r.topology.last_search.count; ++m) {
             const int c = r.topology.last_search.atom[m];
             const float ang2 = angle_at(r, r.structure.cart[z], i, c);
             if (accepted_bend(ang2)) {
-                prtang(r, r.files.listing, z, i, c, ang2);
+                write_angle_line(r, r.files.listing, z, i, c, ang2);
                 target_atom(r, f, 2, c);
                 return;
             }
@@ -260,18 +260,18 @@ void three_neighbours(Records& r, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const int npair = static_cast<int>(f.isame.size());
     if (npair != 0 && npair != 1 && npair != 3)
-        err(r, "DefLoc", " is = " + fi(npair, 4) + " is not valid...");
+        fatal_error(r, "DefLoc", " is = " + fi(npair, 4) + " is not valid...");
     const bool lpg = r.frames.planar_group;
     const int label = lpg ? (npair == 0 ? 300 : npair == 1 ? 301 : 303)
                           : (npair == 0 ? 310 : npair == 1 ? 311 : 312);
-    listing(r, " Label = " + fi(label, 5));
+    write_listing_line(r, " Label = " + fi(label, 5));
     const int* isn = r.topology.canonical_order.data();
     if (npair == 3) {
         // Three equal neighbours in a T have no threefold axis: the stem is a twofold axis
         // and the plane of the T and the one across it are mirrors.
         if (const int stem = t_stem(r, i, t); stem != 0) {
-            listing(r, " T-SHAPED conformation !");
-            set_sitesym(r, i, "mm2");
+            write_listing_line(r, " T-SHAPED conformation !");
+            set_site_symmetry(r, i, "mm2");
             f.ax1 = 'Z';
             target_atom(r, f, 1, stem);
             f.ax2 = 'Y';
@@ -282,7 +282,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
     switch (label) {
         case 300:
         case 310:
-            set_sitesym(r, i, label == 300 ? "m" : "NO");
+            set_site_symmetry(r, i, label == 300 ? "m" : "NO");
             f.ax1 = 'X';
             target_atom(r, f, 1, isn[1]);
             f.ax2 = 'Y';
@@ -291,7 +291,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
         case 301: {
             const auto [a, b] = f.isame[0];
             const int odd = odd_neighbour(t, a, b);
-            set_sitesym(r, i, "mm2");
+            set_site_symmetry(r, i, "mm2");
             f.ax1 = 'Z';
             if (r.structure.atomic_number[odd] == 1)
                 target_midpoint(r, i, f, 1, a, b);
@@ -302,7 +302,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
             break;
         }
         case 303:
-            set_sitesym(r, i, "3m");
+            set_site_symmetry(r, i, "3m");
             f.ax1 = 'X';
             target_atom(r, f, 1, t.atom[1]);
             f.ax2 = 'Y';
@@ -310,7 +310,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
             break;
         case 311: {
             const auto [a, b] = f.isame[0];
-            set_sitesym(r, i, "m");
+            set_site_symmetry(r, i, "m");
             f.ax1 = 'X';
             target_midpoint(r, i, f, 1, a, b);
             f.ax2 = 'Y';
@@ -318,15 +318,15 @@ void three_neighbours(Records& r, int i, Frame& f) {
             break;
         }
         default: {  // 312
-            set_sitesym(r, i, "3m");
+            set_site_symmetry(r, i, "3m");
             f.ax1 = 'Z';
             // A flat group that failed the planarity test has its centroid on the atom: the
             // threefold axis is then the normal of the plane.
             const Vec3f c = centroid_of_three(r, t);
             Vec3f cc = c;
-            if (r.options.crystal_input == 1) rabs(r, 0, c[0], c[1], c[2], cc[0], cc[1], cc[2]);
-            if (dist(cc, r.structure.cart[i]) < 0.1f) {
-                listing(r, " Centroid of the three neighbours lies on the atom; Z-axis along the"
+            if (r.options.crystal_input == 1) convert_point(r, 0, c[0], c[1], c[2], cc[0], cc[1], cc[2]);
+            if (point_distance(cc, r.structure.cart[i]) < 0.1f) {
+                write_listing_line(r, " Centroid of the three neighbours lies on the atom; Z-axis along the"
                            " normal of their plane instead");
                 target_normal(r, i, f, 1, t.atom[1], t.atom[2]);
             } else {
@@ -347,14 +347,14 @@ void four_neighbours(Records& r, int i, Frame& f) {
     const int npair = static_cast<int>(pairs.size());
     const int* isn = r.topology.canonical_order.data();
     if (npair == 1) {
-        set_sitesym(r, i, "m");
+        set_site_symmetry(r, i, "m");
         f.ax1 = 'X';
         f.ax2 = 'Y';
         int which = 1;
         for (int m = 1; m <= 4 && which <= 2; ++m)
             if (!in_pair(pairs[0], isn[m])) target_atom(r, f, which++, isn[m]);
     } else if (npair == 2) {
-        set_sitesym(r, i, "mm2");
+        set_site_symmetry(r, i, "mm2");
         f.ax1 = 'Z';
         f.ax2 = 'Y';
         int zp = -1;
@@ -367,10 +367,10 @@ void four_neighbours(Records& r, int i, Frame& f) {
         int yp = -1;
         for (int p = 0; p < npair && yp < 0; ++p)
             if (p != zpair) yp = p;
-        if (yp < 0) err(r, "DefLoc", "4 neighbors: 2 + 2 case");
+        if (yp < 0) fatal_error(r, "DefLoc", "4 neighbors: 2 + 2 case");
         target_atom(r, f, 2, pairs[yp].first);
     } else if (npair == 3) {
-        set_sitesym(r, i, "3m");
+        set_site_symmetry(r, i, "3m");
         f.ax1 = 'Z';
         int lone = 0;
         for (int m = 1; m <= 4; ++m) {
@@ -387,8 +387,8 @@ void four_neighbours(Records& r, int i, Frame& f) {
     } else if (npair >= 4 && npair <= 6 && square_planar(r, i, t)) {
         // A square has its fourfold axis along the normal of the plane, not in it; Y towards a
         // neighbour lies in a mirror, as in the tetrahedral frame.
-        listing(r, " SQUARE-PLANAR conformation !");
-        set_sitesym(r, i, "-42m");
+        write_listing_line(r, " SQUARE-PLANAR conformation !");
+        set_site_symmetry(r, i, "-42m");
         f.ax1 = 'Z';
         int cis = t.atom[2];
         for (int m = 2; m <= 4; ++m)
@@ -400,13 +400,13 @@ void four_neighbours(Records& r, int i, Frame& f) {
         f.ax2 = 'Y';
         target_atom(r, f, 2, t.atom[1]);
     } else if (npair >= 4 && npair <= 6) {
-        set_sitesym(r, i, "-42m");
+        set_site_symmetry(r, i, "-42m");
         f.ax1 = 'Z';
         target_midpoint(r, i, f, 1, t.atom[1], t.atom[2]);
         f.ax2 = 'Y';
         target_atom(r, f, 2, t.atom[3]);
     } else {
-        set_sitesym(r, i, "NO");
+        set_site_symmetry(r, i, "NO");
         f.ax1 = 'X';
         target_atom(r, f, 1, isn[1]);
         f.ax2 = 'Y';

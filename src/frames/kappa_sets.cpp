@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "databank/databank.hpp"
-#include "frames/defloc.hpp"
+#include "frames/frame_atom.hpp"
 #include "frames/dummies.hpp"
 #include "frames/frame_index.hpp"
 #include "frames/groups.hpp"
@@ -20,28 +20,28 @@ namespace {
 // The label without its first "(" and ")" (C(12) gives C12), in 10 characters.
 std::string bracket_free(const std::string& label) {
     std::string s = pad(label, 10);
-    erbras(s);
+    strip_brackets(s);
     return s;
 }
 
 bool mopro_hydrogen(const std::string& label) {
     std::string s = pad(label, 10);
-    ernum(s);
+    cut_at_bracket(s);
     return trim(s) == "H";
 }
 
 // The MoPro form of a target: a dummy loses its "UM" (DUM7 gives D7), any label its brackets.
 std::string mopro_name(Records& r, const std::string& label, int number) {
     std::string s = pad(label, 10);
-    if (number > r.structure.atom_count) erum(s);
-    erbras(s);
+    if (number > r.structure.atom_count) strip_um(s);
+    strip_brackets(s);
     return s;
 }
 
 void new_set(Records& r, int i) {
     r.frames.kappa_set_count += 1;
     r.frames.kappa_set[i] = r.frames.kappa_set_count;
-    listing(r, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
+    write_listing_line(r, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
 }
 
 // Returns the equivalent earlier atom whose set the atom took, or 0.
@@ -49,7 +49,7 @@ int kappa_set(Records& r, int i, Frame& f) {
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).
-    checksymeq(r, f.xca1, f.xca2, f.at1, f.at2, f.ax1, f.ax2);
+    replace_image_targets(r, f.xca1, f.xca2, f.at1, f.at2, f.ax1, f.ax2);
     if (r.options.to_xd) {
         r.frames.kappa_set[i] = r.structure.scattering_table[i];
         r.frames.kappa_set_count = std::max(r.frames.kappa_set_count, r.structure.scattering_table[i]);
@@ -59,23 +59,23 @@ int kappa_set(Records& r, int i, Frame& f) {
         // Next to a disordered atom only a free-atom set of the same table may be shared.
         if (int k = free_kappa_set(r, r.structure.scattering_table[i]); k != 0) {
             r.frames.kappa_set[i] = k;
-            listing(r, " Using old [IAM] kappa set = " + fi(k, 4));
+            write_listing_line(r, " Using old [IAM] kappa set = " + fi(k, 4));
         } else {
             new_set(r, i);
         }
         return 0;
     }
-    listing(r, " Calling DetExcept...");
-    detexcept(r, i);
+    write_listing_line(r, " Calling DetExcept...");
+    find_functional_group(r, i);
     std::string& name = r.frames.exception_name[i];
     name.resize(40, ' ');
-    upcase(name);
+    upper_case(name);
     if (r.frames.exception[i] == 1)
-        listing(r, " Exception identified for " + trim(r.structure.label[i]) +
+        write_listing_line(r, " Exception identified for " + trim(r.structure.label[i]) +
                        " : Functional group = [" + trim(name) + "]");
     int j = 0;
     if (i != 1) {
-        listing(r, " Trying to determine the KAPPA SET : ");
+        write_listing_line(r, " Trying to determine the KAPPA SET : ");
         if (r.structure.atomic_number[i] == 1) {
             if (r.options.chem_constraints_h) j = first_h_equivalent(r, i);
         } else {
@@ -84,7 +84,7 @@ int kappa_set(Records& r, int i, Frame& f) {
     }
     if (j != 0) {
         r.frames.kappa_set[i] = r.frames.kappa_set[j];
-        listing(r, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
+        write_listing_line(r, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
     } else {
         new_set(r, i);
     }
@@ -212,9 +212,9 @@ void populations(Records& r, int i, const Frame& f) {
     line.reserve(48);
     put_trim(line, r.structure.label[i]);
     line += databank ? " :: will now read databank" : " :: will skip reading databank";
-    listing(r, line);
+    write_listing_line(r, line);
     if (databank) {
-        readdb(r, i);
+        assign_from_databank(r, i);
         if (i == 1) {
             r.frames.kappa_count = 1;
             r.frames.kappa_table[1] = r.structure.scattering_table[1];
@@ -230,7 +230,7 @@ void populations(Records& r, int i, const Frame& f) {
         for (int l = 0; l <= 4; ++l)
             for (int m = -l; m <= l; ++m) r.frames.plm[i][l][m + 4] = r.databank.match.plm[l][m + 4] * occ;
     } else {
-        r.frames.pv[i] = pval(r.structure.atomic_number[i]) * occ;
+        r.frames.pv[i] = free_atom_valence(r.structure.atomic_number[i]) * occ;
         r.frames.kappa_count = std::max(r.frames.kappa_count, set);
         r.frames.kappa_table[set] = r.structure.scattering_table[i];
         r.frames.kappa[set][1] = 1.0f;
@@ -249,14 +249,14 @@ void frame_tail(Records& r, int i, Frame& f) {
     line.reserve(64);
     put_pad(line, r.structure.site_symmetry[i], 5);
     line += ']';
-    listing(r, line);
+    write_listing_line(r, line);
     const int n1 = target_number(r, f.at1);
     const int n2 = target_number(r, f.at2);
     atom_line(r, i, f, equiv);
     mopro_axes(r, i, f, n1, n2, r.frames.mopro_axes[i]);
     if (equiv != 0) similarity(r, i, equiv, r.frames.mopro_similarity[i]);
     symplm(r, i, f);
-    loc2plat(r, i, f.xca1, f.xca2, f.ax1, f.ax2);
+    write_frame_picture(r, i, f.xca1, f.xca2, f.ax1, f.ax2);
     populations(r, i, f);
 
     const int set = r.frames.kappa_set[i];
@@ -267,7 +267,7 @@ void frame_tail(Records& r, int i, Frame& f) {
     put_fi(line, set, 4);
     line += "  nsft=";
     put_fi(line, tbl, 4);
-    listing(r, line);
+    write_listing_line(r, line);
 
     auto& t = r.frames.xd_atom_row[i];
     t[1] = axis_code(f.ax1);

@@ -125,7 +125,7 @@ public:
     }
     // A copied line ends at its last non-blank; a blank one is written whole.
     void copy(const std::string& line) {
-        r_.io.write(r_.files.xd_master, line.substr(0, static_cast<std::size_t>(ils(line))));
+        r_.io.write(r_.files.xd_master, line.substr(0, static_cast<std::size_t>(trimmed_length_or_size(line))));
     }
     const std::string& line() const { return buf_; }
 
@@ -136,7 +136,7 @@ private:
 };
 
 std::string upper(std::string s) {
-    upcase(s);
+    upper_case(s);
     return s;
 }
 
@@ -188,7 +188,7 @@ void write_keys(Records& r) {
     r.io.write(r.files.xd_master, key_header);
     std::string key;
     for (int i = 1; i <= r.structure.atom_count; ++i) {
-        getkey(r, i, key);
+        make_atom_key(r, i, key);
         r.io.write(r.files.xd_master, pad(r.structure.label[static_cast<std::size_t>(i)], 8) + key);
     }
 }
@@ -214,7 +214,7 @@ void write_kappas(Records& r) {
 
 }  // namespace
 
-void getkey(const Records& r, int i, std::string& key) {
+void make_atom_key(const Records& r, int i, std::string& key) {
     auto u = static_cast<std::size_t>(i);
     std::string sk = "000 000000 0000000000 000000000000000 ";
     std::string mk = "00 000 00000 0000000 000000000";
@@ -229,7 +229,7 @@ void getkey(const Records& r, int i, std::string& key) {
     key = sk + mk;
 }
 
-void wrxdmas1(Records& r, int ch, int nkset) {
+void write_xd_refinement_block(Records& r, int ch, int nkset) {
     const std::string rule = "!" + std::string(78, '-');
     r.io.write(ch, rule);
     // Twenty numbers a line, a full line ending " \\". The layout takes 220 numbers in its
@@ -265,7 +265,7 @@ void wrxdmas1(Records& r, int ch, int nkset) {
     r.io.write(ch, rule);
 }
 
-void wrxdmas2(Records& r, int ch) {
+void write_xd_closing_modules(Records& r, int ch) {
     const std::string bangs(79, '!');
     for (const char* l : kXdprop1) r.io.write(ch, l);
     r.io.write(ch, "!LATEN  frag1 1 " + fi_grown(-static_cast<long long>(r.structure.atom_count), 4) + "  *neutral");
@@ -324,7 +324,7 @@ void close_atom_table(Records& r) {
     if (is_xd(r))
         copy_refinement(r);
     else if (is_shelx(r))
-        wrxdmas1(r, mas, r.frames.kappa_set_count);
+        write_xd_refinement_block(r, mas, r.frames.kappa_set_count);
     write_keys(r);
     write_kappas(r);
     if (is_xd(r)) {
@@ -340,7 +340,7 @@ void close_atom_table(Records& r) {
         r.io.write(mas, "   END XDLSM");
         r.io.write(mas, "!");
         r.io.write(mas, std::string(79, '!'));
-        wrxdmas2(r, mas);
+        write_xd_closing_modules(r, mas);
     }
 }
 

@@ -10,7 +10,7 @@
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -36,7 +36,7 @@ void add_type(Records& r, int i) {
 // What both readers set for a Cartesian atom besides label and coordinates.
 void finish_atom(Records& r, int i) {
     r.structure.occupancy[i] = 1.0f;
-    r.structure.atomic_number[i] = iatnum(r.structure.label[i]);
+    r.structure.atomic_number[i] = atomic_number(r.structure.label[i]);
     r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
     add_type(r, i);
     r.structure.frac[i] = Vec3f{};
@@ -77,9 +77,9 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
 
 }  // namespace
 
-void readaim2tab(Records& r, const std::string& fname) {
+void read_aim2tab(Records& r, const std::string& fname) {
     if (!r.io.try_open_old(inunit, trim(fname)))
-        err(r, "ReadAim2Tab", "Error opening AIM2TAB output file...");
+        fatal_error(r, "ReadAim2Tab", "Error opening AIM2TAB output file...");
     InFile& f = r.io.in(inunit);
     std::string rec;
     int count_rec = 0;  // record of the count line in force
@@ -97,7 +97,7 @@ void readaim2tab(Records& r, const std::string& fname) {
             if (n < 0)
                 fault(f.name(), f.recno(),
                       "the number of atoms cannot be negative, found " + shown(field));
-            if (n > max_atoms) err(r, "ReadAim2Tab", "Too many atoms");
+            if (n > max_atoms) fatal_error(r, "ReadAim2Tab", "Too many atoms");
             r.structure.atom_count = n;
             r.ensure_atoms(n);
             count_rec = f.recno();
@@ -127,11 +127,11 @@ void readaim2tab(Records& r, const std::string& fname) {
                                  fi(t.type_atomic_number[k], 3));
     r.io.write(terminal, "");
     r.io.write(terminal, " Total atoms read from AIM2TAB output file = " + fi(r.structure.atom_count, 5));
-    printatoms(r, r.files.listing);
+    list_atoms(r, r.files.listing);
 }
 
-void readplaton(Records& r, const std::string& fname) {
-    if (!r.io.try_open_old(inunit, trim(fname))) err(r, "ReadPlaton", "Error opening PLATON file");
+void read_platon(Records& r, const std::string& fname) {
+    if (!r.io.try_open_old(inunit, trim(fname))) fatal_error(r, "ReadPlaton", "Error opening PLATON file");
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, " Reading PLATON file : " + pad(fname, 60));
@@ -142,9 +142,9 @@ void readplaton(Records& r, const std::string& fname) {
     int n = 0;
     while (f.read(rec)) {
         std::string line = pad(rec, linelen);
-        readline(r, line);
+        split_text_words(r, line);
         if (le.count < 1 || le.word[1] != "ATOM    ") continue;
-        if (++n > max_atoms) err(r, "ReadPlaton", "Too many atoms");
+        if (++n > max_atoms) fatal_error(r, "ReadPlaton", "Too many atoms");
         r.ensure_atoms(n);
         r.structure.label[n] = le.count >= 2 ? le.word[2] : std::string(8, ' ');
         Vec3f& xc = r.structure.cart[n];
@@ -163,15 +163,15 @@ void readplaton(Records& r, const std::string& fname) {
     r.structure.atom_count = n;
     r.io.close(inunit);
 
-    prattyp(r);
+    list_atom_types(r);
     for (int ch : {terminal, r.files.listing}) {
         r.io.write(ch, "");
         r.io.write(ch, " Total atoms read from PLATON file = " + fi(r.structure.atom_count, 8));
     }
-    printatoms(r, r.files.listing);
+    list_atoms(r, r.files.listing);
 }
 
-void prattyp(Records& r) {
+void list_atom_types(Records& r) {
     const Structure& t = r.structure;
     int out = r.files.listing;
     r.io.write(out, "");
@@ -181,7 +181,7 @@ void prattyp(Records& r) {
                             " atomic number = " + fi(t.type_atomic_number[k], 3));
 }
 
-void printatoms(Records& r, int unit) {
+void list_atoms(Records& r, int unit) {
     r.io.write(unit, "");
     r.io.write(unit, fx(9) + "ATOM" + fx(6) + "------- FRACTIONAL -------" + fx(4) +
                          "------- CARTESIAN -------  FLAG");

@@ -32,7 +32,7 @@ void list_matrix(Records& r, const Mat3f& m) {
     const auto& cell = r.structure.cell;
     std::string list;
     for (int k = 0; k < 6; ++k) list += (k ? ", " : "") + angle(cell[static_cast<std::size_t>(k)]);
-    err(r, "TranMat", "Cell " + list + " gives no finite transformation matrix");
+    fatal_error(r, "TranMat", "Cell " + list + " gives no finite transformation matrix");
 }
 
 bool finite(const Mat3f& m) {
@@ -44,7 +44,7 @@ bool finite(const Mat3f& m) {
 
 }  // namespace
 
-void tranmat(Records& r) {
+void make_cell_matrices(Records& r) {
     const auto& cell = r.structure.cell;
     for (float v : cell)
         if (!std::isfinite(v)) no_finite_matrix(r);
@@ -62,13 +62,13 @@ void tranmat(Records& r) {
     // the matrices would carry NaN into every coordinate. A c whose square overflows is
     // no matter of the angles: the finiteness test below takes it.
     if (std::isfinite(c * c) && (!(sq >= 0.0f) || !std::isfinite(sq)))
-        err(r, "TranMat",
+        fatal_error(r, "TranMat",
             "Cell angles " + angle(cell[3]) + ", " + angle(cell[4]) + ", " + angle(cell[5]) +
                 " admit no real third axis");
     t[0] = {a, b * cosg, c13};
     t[1] = {0.0f, b * sing, t23};
     t[2] = {0.0f, 0.0f, std::sqrt(sq)};
-    inverse(r, t, r.structure.cart_to_frac);
+    invert_matrix(r, t, r.structure.cart_to_frac);
     if (!finite(t) || !finite(r.structure.cart_to_frac)) no_finite_matrix(r);
 
     r.io.write(r.files.listing, "");
@@ -81,11 +81,11 @@ void tranmat(Records& r) {
     r.io.write(terminal, "  ");
 }
 
-void inverse(Records& r, const Mat3f& a, Mat3f& ainv) {
+void invert_matrix(Records& r, const Mat3f& a, Mat3f& ainv) {
     float det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) +
                 a[1][0] * (a[0][2] * a[2][1] - a[0][1] * a[2][2]) +
                 a[2][0] * (a[0][1] * a[1][2] - a[0][2] * a[1][1]);
-    if (det == 0.0f) err(r, "Inverse", "Determinant = 0");
+    if (det == 0.0f) fatal_error(r, "Inverse", "Determinant = 0");
     float rdet = 1.0f / det;
     Mat3f adj;
     adj[0][0] = a[1][1] * a[2][2] - a[1][2] * a[2][1];
@@ -101,15 +101,15 @@ void inverse(Records& r, const Mat3f& a, Mat3f& ainv) {
         for (int j = 0; j < 3; ++j) ainv[i][j] = adj[i][j] * rdet;
 }
 
-void rabs(Records& r, int iflag, float x, float y, float z, float& xo, float& yo, float& zo) {
-    if (iflag != 0 && iflag != 1) err(r, "rabs", "iflag is wrong...");
+void convert_point(Records& r, int iflag, float x, float y, float z, float& xo, float& yo, float& zo) {
+    if (iflag != 0 && iflag != 1) fatal_error(r, "rabs", "iflag is wrong...");
     const Mat3f& m = iflag == 0 ? r.structure.frac_to_cart : r.structure.cart_to_frac;
     xo = m[0][0] * x + m[0][1] * y + m[0][2] * z;
     yo = m[1][0] * x + m[1][1] * y + m[1][2] * z;
     zo = m[2][0] * x + m[2][1] * y + m[2][2] * z;
 }
 
-void checkocc(Records& r) {
+void set_occupancy_flags(Records& r) {
     const Symmetry& s = r.structure.symmetry;
     const Mat3f& t = r.structure.frac_to_cart;
     for (int i = 1; i <= r.structure.atom_count; ++i) {

@@ -14,7 +14,7 @@
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -41,7 +41,7 @@ bool starred(const Records& r, int k) {
 template <typename... T>
 void read_numbers(Records& r, const std::string& line, const char* what, T&... t) {
     ReadStatus st = read_list(line, t...);
-    if (st == ReadStatus::error) err(r, "ReadInp", "Error while reading file kova.inp");
+    if (st == ReadStatus::error) fatal_error(r, "ReadInp", "Error while reading file kova.inp");
     if (st == ReadStatus::end)
         fault(inpname, r.io.in(inpunit).recno(),
               std::string("expected ") + what + ", found \"" + trim(line) + "\"");
@@ -50,7 +50,7 @@ void read_numbers(Records& r, const std::string& line, const char* what, T&... t
 // The raw line of the record just read, again, unsplit; false at end of file.
 bool reread_raw(Records& r, std::string& raw) {
     r.io.in(inpunit).backspace();
-    return readinputline(r, inpunit, raw) == 0;
+    return read_logical_line(r, inpunit, raw) == 0;
 }
 
 // A tolerance or a radius that is no finite number would bond every atom or none without a
@@ -58,7 +58,7 @@ bool reread_raw(Records& r, std::string& raw) {
 void check_finite(Records& r, std::string_view keyword, std::string_view what, float v,
                   std::string_view word) {
     if (std::isfinite(v)) return;
-    err(r, "ReadInp",
+    fatal_error(r, "ReadInp",
         "Error while reading file kova.inp, record " +
             std::to_string(r.io.in(inpunit).recno()) + ": " + std::string(keyword) + " " +
             std::string(what) + " \"" + std::string(word) + "\" is not a finite number");
@@ -73,7 +73,7 @@ void tols_line(Records& r, const std::string& line) {
     ListReader lr(line);
     for (int k = 0; k < 3; ++k) {
         const ReadStatus st = lr.get(*tol[k]);
-        if (st == ReadStatus::error) err(r, "ReadInp", "Error while reading file kova.inp");
+        if (st == ReadStatus::error) fatal_error(r, "ReadInp", "Error while reading file kova.inp");
         if (st == ReadStatus::end)
             fault(inpname, r.io.in(inpunit).recno(),
                   "expected three tolerances, found \"" + trim(line) + "\"");
@@ -84,7 +84,7 @@ void tols_line(Records& r, const std::string& line) {
 
 std::string raw_word(Records& r, const std::string& raw, int n) {
     int a = 0, b = 0;
-    readchar(r, raw, n, a, b);
+    find_word_columns(r, raw, n, a, b);
     return raw.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1));
 }
 
@@ -95,7 +95,7 @@ void input_line(Records& r, std::string& line) {
         if (word_is(r, k, "TOXD") && starred(r, k)) r.options.to_xd = true;
     }
     if (r.options.rename_atoms) {
-        int count = dnumline(line);
+        int count = count_blank_ended_words(line);
         r.io.write(terminal, FreeLine() << " inum = " << count);
         if (count != 0) {
             std::string w = raw_word(r, line, count);
@@ -118,8 +118,8 @@ void input_line(Records& r, std::string& line) {
 
 void radii_line(Records& r, const std::string& line) {
     const int nw = r.line_words.count;
-    int count = dnumline(line);
-    if (count != nw - 1) err(r, "ReadInp", "Error while reading file kova.inp");
+    int count = count_blank_ended_words(line);
+    if (count != nw - 1) fatal_error(r, "ReadInp", "Error while reading file kova.inp");
     std::vector<float> rad(static_cast<std::size_t>(count) + 1, 0.0f);
     std::vector<std::string> words(rad.size());
     ListReader lr(line);
@@ -190,7 +190,7 @@ bool apply(Records& r, std::string& line) {
         r.options.databank = true;
         std::string raw;
         if (!reread_raw(r, raw)) return false;
-        if (dnumline(raw) >= 2) {
+        if (count_blank_ended_words(raw) >= 2) {
             r.options.databank_file = pad(raw_word(r, raw, 2), 60);
         } else {
             const char* env = std::getenv("KOVA_DB");
@@ -254,7 +254,7 @@ void options_block(Records& r) {
         w(" Search for complete fragments within " + fi(-n, 3) + " ... " + fi_signed(n, 3) +
           " unit cells");
     }
-    prttol(r, out);
+    list_tolerances(r, out);
     w(" Treatment of disorder :");
     w(r.options.disorder_extend_h ? "   apply Extend_H option" : "   do NOT apply Extend_H option");
     w(r.options.disorder_databank ? "   apply DB" : "   do NOT apply DB");
@@ -311,7 +311,7 @@ void options_block(Records& r) {
 
 }  // namespace
 
-void prttol(Records& r, int unit) {
+void list_tolerances(Records& r, int unit) {
     r.io.write(unit, " Threshold / Tolerance parameters : ");
     r.io.write(unit, "   bond criterion (tol1) : d(i-j) < covR(i) + covR(j) + " + ff(r.options.tolerances.bond, 6, 3) +
                          " Angstroms");
@@ -321,22 +321,22 @@ void prttol(Records& r, int unit) {
                          " Angstroms");
 }
 
-void readinp(Records& r) {
+void read_instructions(Records& r) {
     r.options.xd_master_file = std::string(60, ' ');
     if (!r.io.try_open_old(inpunit, inpname))
-        err(r, "ReadInp", "Unable to open KOVA input file kova.inp");
+        fatal_error(r, "ReadInp", "Unable to open KOVA input file kova.inp");
     rule(r);
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, " KOVA options : ");
     r.io.write(r.files.listing, "");
     r.options.pv_scaling = 1;
     std::string line;
-    while (readinputline(r, inpunit, line) == 0) {
-        readline(r, line);
+    while (read_logical_line(r, inpunit, line) == 0) {
+        split_text_words(r, line);
         if (!apply(r, line)) break;
     }
     r.io.close(inpunit);
-    if (r.options.input_format == 0) err(r, "ReadInp", "Unknown input file format");
+    if (r.options.input_format == 0) fatal_error(r, "ReadInp", "Unknown input file format");
     options_block(r);
 }
 

@@ -44,7 +44,7 @@ void check_unique_labels(Records& r) {
         msg += R"(; give "*rename 1" on the INPUT line)";
     else
         msg += "; rename the atoms in " + trim(r.options.input_files[1]);
-    err(r, "CheckLabels", msg);
+    fatal_error(r, "CheckLabels", msg);
 }
 
 }  // namespace kova

@@ -15,7 +15,7 @@
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -70,7 +70,7 @@ bool skip_continuations(InFile& f, ShelxScan& s, bool cont) {
 }
 
 // Words of a card, parted by blanks (the last one too when no blank follows it).
-int count_words(std::string_view s) { return dnumline(s) + (!s.empty() && s.back() != ' ' ? 1 : 0); }
+int count_words(std::string_view s) { return count_blank_ended_words(s) + (!s.empty() && s.back() != ' ' ? 1 : 0); }
 
 std::string first_word(const std::string& s) {
     std::size_t b = s.find_first_not_of(' ');
@@ -96,7 +96,7 @@ T& slot(std::vector<T>& v, int i) {
 }  // namespace
 
 std::string shelx_upper(std::string s) {
-    upcase(s);
+    upper_case(s);
     return s;
 }
 
@@ -145,17 +145,17 @@ void parse_resi(std::string_view card, int& number, std::string& resclass) {
     }
 }
 
-bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card) {
+bool read_atom_card(InFile& f, ShelxScan& s, ShelxCard& card) {
     std::string& rec = s.rec;
     std::string& up = s.up;
     while (next_record(f, s.raw, rec)) {
         int recno = f.recno();
-        if (lenstr(rec) == 0) continue;
+        if (trimmed_length(rec) == 0) continue;
         // A blank-started record that continues no card is a comment; continuations are
         // taken with the card they belong to.
         if (rec[0] == ' ' || rec[0] == '+') continue;
         up = rec;
-        upcase(up);
+        upper_case(up);
         std::string key = pad(up, 4);
         if (key == "END " || key == "HKLF") return false;
         bool cont = ends_continued(up);
@@ -181,10 +181,10 @@ bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card) {
         while (cont) {
             blank_continuation_mark(card.text);
             bool got = false;
-            while ((got = next_record(f, s.raw, rec)) && lenstr(rec) == 0) {
+            while ((got = next_record(f, s.raw, rec)) && trimmed_length(rec) == 0) {
             }
             if (!got) break;
-            upcase(rec);
+            upper_case(rec);
             cont = ends_continued(rec);
             card.text += ' ';
             card.text += rec;
@@ -194,7 +194,7 @@ bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card) {
     return false;
 }
 
-bool processfvar(const Records& r, float v, float& out) {
+bool apply_free_variable(const Records& r, float v, float& out) {
     if (!std::isfinite(v) || (v > -10.0f && v < 10.0f)) {
         out = v;
         return true;
@@ -226,7 +226,7 @@ bool processfvar(const Records& r, float v, float& out) {
     return true;
 }
 
-std::string shatnam(const Records& r, const ShelxScan& s, const std::string& name, int n) {
+std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int n) {
     const int iz = r.structure.type_atomic_number[static_cast<std::size_t>(n)];
     std::string sym = trim(element_symbol(r, iz));
     if (r.options.rename_atoms) {
@@ -243,7 +243,7 @@ std::string shatnam(const Records& r, const ShelxScan& s, const std::string& nam
     return name.substr(0, k) + "(" + name.substr(k) + ")";
 }
 
-void r_cell(const Records& r, float& as, float& bs, float& cs) {
+void reciprocal_lengths(const Records& r, float& as, float& bs, float& cs) {
     const auto& c = r.structure.cell;
     float ca = cosd(c[3]), cb = cosd(c[4]), cg = cosd(c[5]);
     float v = c[0] * c[1] * c[2] *
@@ -253,7 +253,7 @@ void r_cell(const Records& r, float& as, float& bs, float& cs) {
     cs = c[0] * c[1] * sind(c[5]) / v;
 }
 
-void calcueq(Records& r, int i, float& ueq) {
+void equivalent_u(Records& r, int i, float& ueq) {
     const auto& u = r.structure.uij[static_cast<std::size_t>(i)];
     if (r.structure.adp_order[static_cast<std::size_t>(i)] != 2) {
         ueq = u[0];
@@ -262,7 +262,7 @@ void calcueq(Records& r, int i, float& ueq) {
     const auto& c = r.structure.cell;
     const float a = c[0], b = c[1], cc = c[2];
     float as = 0.0f, bs = 0.0f, cs = 0.0f;
-    r_cell(r, as, bs, cs);
+    reciprocal_lengths(r, as, bs, cs);
     float aa = a * as, bb = b * bs, ccs = cc * cs;
     ueq = (u[0] * (aa * aa) + u[1] * (bb * bb) + u[2] * (ccs * ccs) +
            2.0f * u[3] * a * b * as * bs * cosd(c[5]) +
@@ -271,7 +271,7 @@ void calcueq(Records& r, int i, float& ueq) {
           3.0f;
 }
 
-void getsft(Records& r, int z, std::array<int, 19>& row, int sfac_type) {
+void shell_occupations(Records& r, int z, std::array<int, 19>& row, int sfac_type) {
     row.fill(0);
     // slots: 1 1S, 2 2S, 3 3S, 4 4S, 5 2P, 6 3P, 7 4P, 8 3D, 9 4D, 10 4F, 11 5S, 12 5P
     if (z <= 0) return;
@@ -314,7 +314,7 @@ void getsft(Records& r, int z, std::array<int, 19>& row, int sfac_type) {
     } else if (z == 53) {
         row = {0, 2, 2, 2, 2, 6, 6, 6, 10, 10, 0, -2, -5, 0, 0, 0, 0, 0, 0};
     } else {
-        err(r, "GetSFT",
+        fatal_error(r, "GetSFT",
             "atomic number not implemented yet: " + trim(element_symbol(r, z)) + " (Z = " +
                 std::to_string(z) + "), SFAC type " + std::to_string(sfac_type));
     }
@@ -346,7 +346,7 @@ std::string atom_line(const Records& r, int i) {
 
 void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     const int i = ++r.structure.atom_count;
-    if (i > max_atoms) err(r, "ReadShelx", "Too many atoms");
+    if (i > max_atoms) fatal_error(r, "ReadShelx", "Too many atoms");
     r.ensure_atoms(i);
     const auto k = static_cast<std::size_t>(i);
     slot(s.riding, i) = 0;
@@ -370,7 +370,7 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     r.structure.scattering_table[k] = n;
 
     const std::string name = first_word(rec);
-    std::string label = shatnam(r, s, name, n);
+    std::string label = shelx_atom_label(r, s, name, n);
     if (label.size() > 8) bad_atom(s, card, "atom name " + quoted(name) + " is too long for a label");
     r.structure.label[k] = pad(label, 8);
     // Both are built in the slots' own storage.
@@ -397,7 +397,7 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     rw += fi(std::lround(v[1]), 4);
     for (int j = 2; j <= c; ++j) {
         float d = 0.0f;
-        if (!processfvar(r, v[static_cast<std::size_t>(j)], d))
+        if (!apply_free_variable(r, v[static_cast<std::size_t>(j)], d))
             bad_atom(s, card, "free variable beyond the " + std::to_string(max_free_vars) + " places");
         rw += ff(d, 12, 6);
     }
@@ -422,7 +422,7 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
                 throw RunStop{};
             }
             float ueq = 0.0f;
-            calcueq(r, s.last_free, ueq);
+            equivalent_u(r, s.last_free, ueq);
             u[0] = std::fabs(u[0]) * ueq;
         }
     } else if (c == 11) {
@@ -446,7 +446,7 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     r.io.write(terminal, line);
     r.io.write(r.files.listing, line);
     Vec3f& xc = r.structure.cart[k];
-    rabs(r, 0, x[0], x[1], x[2], xc[0], xc[1], xc[2]);
+    convert_point(r, 0, x[0], x[1], x[2], xc[0], xc[1], xc[2]);
     // NaN or infinite positions would run through every later stage as if they were atoms
     if (!finite_point(x) || !finite_point(xc))
         bad_atom(s, card, "the coordinates of atom " + std::to_string(i) +
@@ -459,11 +459,11 @@ void read_atoms(Records& r, InFile& f, ShelxScan& s) {
     // No more atoms than records: room for them at once rather than atom by atom.
     r.reserve_atoms(static_cast<int>(std::min<std::size_t>(f.size(), max_atoms)));
     ShelxCard card;
-    while (rdshline(f, s, card)) read_one_atom(r, s, card);
+    while (read_atom_card(f, s, card)) read_one_atom(r, s, card);
     r.io.write(terminal, "");
     r.io.write(terminal, " Total atoms read from SHELX file = " + fi(r.structure.atom_count, 5));
-    checkocc(r);
-    printatoms(r, r.files.listing);
+    set_occupancy_flags(r);
+    list_atoms(r, r.files.listing);
 }
 
 }  // namespace kova

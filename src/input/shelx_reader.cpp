@@ -17,7 +17,7 @@
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -77,7 +77,7 @@ void latt_card(Records& r, const std::string& fname, const ShelxCard& c, FirstPa
     if (read_list(std::string_view(c.text).substr(4), n) != ReadStatus::ok)
         bad_card(fname, c, "expected the lattice number on the LATT card");
     if (n == 0 || n < -7 || n > 7)
-        err(r, "ReadShelx", "LATT number " + std::to_string(n) + " is not one of -7..-1, 1..7");
+        fatal_error(r, "ReadShelx", "LATT number " + std::to_string(n) + " is not one of -7..-1, 1..7");
     p.latt = n < 0 ? -n : n;
     const char letter = kLattices[p.latt - 1];
     const bool positive = n > 0;
@@ -94,20 +94,20 @@ void symm_card(Records& r, const ShelxCard& c, FirstPass& p) {
 
 void sfac_card(Records& r, const ShelxCard& c) {
     std::string line = c.text + " ";
-    readline(r, line);
+    split_text_words(r, line);
     Structure& t = r.structure;
     for (int k = 2; k <= r.line_words.count; ++k) {
         ++t.type_count;
         if (static_cast<int>(t.type_atomic_number.size()) <= t.type_count)
             t.type_atomic_number.resize(static_cast<std::size_t>(t.type_count) + 1, 0);
-        t.type_atomic_number[static_cast<std::size_t>(t.type_count)] = iatnum(r.line_words.word[k]);
+        t.type_atomic_number[static_cast<std::size_t>(t.type_count)] = atomic_number(r.line_words.word[k]);
     }
 }
 
 void fvar_card(Records& r, const std::string& fname, const ShelxCard& c) {
-    const int count = dnumline(c.text + " ") - 1;
+    const int count = count_blank_ended_words(c.text + " ") - 1;
     if (r.structure.free_var_count + count > max_free_vars)
-        err(r, "ReadShelx", "More than 200 free variables on the FVAR cards");
+        fatal_error(r, "ReadShelx", "More than 200 free variables on the FVAR cards");
     ListReader lr(std::string_view(c.text).substr(4));
     for (int k = 1; k <= count; ++k) {
         float& v = r.structure.free_var[static_cast<std::size_t>(r.structure.free_var_count + k)];
@@ -118,7 +118,7 @@ void fvar_card(Records& r, const std::string& fname, const ShelxCard& c) {
 }
 
 void wght_card(Records& r, const std::string& fname, const ShelxCard& c) {
-    int count = dnumline(c.text + " ") - 1;
+    int count = count_blank_ended_words(c.text + " ") - 1;
     if (count > 6) count = 6;  // SHELXL has six weighting parameters
     ListReader lr(std::string_view(c.text).substr(4));
     for (int k = 1; k <= count; ++k)
@@ -178,7 +178,7 @@ void xd_tail(Records& r) {
     for (int t = 1; t <= r.structure.type_count; ++t) {
         const int z = r.structure.type_atomic_number[static_cast<std::size_t>(t)];
         std::array<int, 19> row{};
-        getsft(r, z, row, t);
+        shell_occupations(r, z, row, t);
         std::string l = pad(element_symbol(r, z), 2) + fx(3) + "CHFW CHFW CSZD" + fx(1);
         for (int k = 1; k <= 18; ++k) l += fi(row[static_cast<std::size_t>(k)], 4);
         l += ff(0.0f, 8, 4) + ff(0.0f, 8, 4) + ff(0.0f, 7, 3);
@@ -202,7 +202,7 @@ void mopro_symmetry(Records& r, const FirstPass& p, char letter) {
 
 }  // namespace
 
-void readshelx(Records& r, const std::string& fname) {
+void read_shelx(Records& r, const std::string& fname) {
     const int out = r.files.listing;
     const int mas = r.files.xd_master;
     for (auto& l : r.structure.label) l = std::string(8, ' ');
@@ -212,7 +212,7 @@ void readshelx(Records& r, const std::string& fname) {
     scan.fname = fname;
 
     if (!r.io.try_open_old(ishelx, fname))
-        err(r, "ReadShelx", "Error opening SHELX file... " + fname);
+        fatal_error(r, "ReadShelx", "Error opening SHELX file... " + fname);
     InFile& f = r.io.in(ishelx);
     r.io.write(out, "");
     r.io.write(out, " Reading SHELX file : " + pad(fname, 60));
@@ -224,7 +224,7 @@ void readshelx(Records& r, const std::string& fname) {
 
     FirstPass p;
     first_pass(r, f, fname, p);
-    if (!p.cell) err(r, "ReadShelx", "No CELL card in SHELX file " + fname);
+    if (!p.cell) fatal_error(r, "ReadShelx", "No CELL card in SHELX file " + fname);
     if (p.latt == 0) {
         // The SHELX default: a primitive, centrosymmetric lattice.
         p.latt = 1;
@@ -243,14 +243,14 @@ void readshelx(Records& r, const std::string& fname) {
     r.io.write(out, std::string(" Lattice is ") + (p.centro ? "CentroSymmetric" : "Acentric"));
     r.io.write(out, "");
     r.io.write(out, " Symmetry operations : ");
-    getsym(r, ishelx, out);
-    if (p.latt != 1) nonp(r, out, letter);
-    if (p.centro) addcentsymm(r, out);
+    read_symmetry(r, ishelx, out);
+    if (p.latt != 1) add_lattice_centring(r, out, letter);
+    if (p.centro) add_inversion_partners(r, out);
     r.io.write(out, "");
     r.io.write(out, " Final set of symmetry operations in matrix form:");
-    prsymop(r, out);
-    prattyp(r);
-    tranmat(r);
+    list_symmetry_operators(r, out);
+    list_atom_types(r);
+    make_cell_matrices(r);
 
     const std::string head =
         std::string("    NO.  ATOM     IZ IU SF    XF       YF       ZF") + "    OCCUP  U's -->";

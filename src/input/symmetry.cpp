@@ -10,7 +10,7 @@
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -33,7 +33,7 @@ bool is_identity(const Mat3f& rot, const Vec3f& trn) {
 // Stops the run before an operator would go past the end of the table.
 void check_room(Records& r, std::string_view routine, int wanted) {
     if (wanted > max_symops)
-        err(r, routine,
+        fatal_error(r, routine,
             "Too many symmetry operators: " + std::to_string(wanted) + " needed, room for " +
                 std::to_string(max_symops));
 }
@@ -51,7 +51,7 @@ bool take_term(Records& r, std::string& comp, std::size_t len, std::string_view 
     std::size_t p = std::string_view(comp).substr(0, len).find(term);
     if (p == std::string::npos) return false;
     comp.replace(p, term.size(), term.size(), ' ');
-    rmblanks(r, comp);
+    remove_blanks(r, comp);
     return true;
 }
 
@@ -91,7 +91,7 @@ bool fraction(std::string_view t, float& v) {
 
 }  // namespace
 
-void getsym(Records& r, int unit, int iout) {
+void read_symmetry(Records& r, int unit, int iout) {
     Symmetry& s = r.structure.symmetry;
     s.rot[1] = unit_rot;
     s.trn[1] = Vec3f{};
@@ -101,7 +101,7 @@ void getsym(Records& r, int unit, int iout) {
     std::string card;
     int status = 0;
     while (true) {
-        srchl(r, unit, "SYM", rewind, card, status);
+        search_keyed_line(r, unit, "SYM", rewind, card, status);
         if (status != 0) break;
         // As in every card of the file, "!" begins a comment that runs to the end of the
         // record; its digits and separators are no part of the operators.
@@ -110,7 +110,7 @@ void getsym(Records& r, int unit, int iout) {
             card.replace(bang, std::string::npos, card.size() - bang, ' ');
         int st = 0;
         std::string bad;
-        symcrd(r, card, static_cast<int>(linelen), st, &bad);
+        parse_symm_card(r, card, static_cast<int>(linelen), st, &bad);
         if (st == 1022) {
             const InFile& f = r.io.in(unit);
             fault(f.name(), f.recno(),
@@ -118,28 +118,28 @@ void getsym(Records& r, int unit, int iout) {
                   "1/12), found \"" + bad + "\" in the card \"" + trim(as_read) + "\"");
         }
     }
-    for (int n = 1; n <= s.count; ++n) symout(r, iout, n);
+    for (int n = 1; n <= s.count; ++n) write_symm_line(r, iout, n);
 }
 
-void symcrd(Records& r, std::string card, int len, int& status, std::string* bad) {
+void parse_symm_card(Records& r, std::string card, int len, int& status, std::string* bad) {
     status = 0;
     card = pad(card, static_cast<std::size_t>(len > 0 ? len : 0));
     std::string head = card.substr(0, std::min<std::size_t>(4, card.size()));
-    upcase(head);
+    upper_case(head);
     std::size_t start = head == "SYMM" ? 4 : 3;
     std::string ops = start < card.size() ? card.substr(start) : std::string();
 
     int nop = 3;
     std::vector<std::string> optexts, comps;
     std::vector<int> oplens, complens;
-    split(ops, ';', nop, optexts, oplens, optext, 3);
+    split_pieces(ops, ';', nop, optexts, oplens, optext, 3);
 
     Symmetry& s = r.structure.symmetry;
     for (int o = 1; o <= nop; ++o) {
         const std::string& op = optexts[o];
         int ncomp = 12;
         char sep = op.find(',') != std::string::npos ? ',' : ' ';
-        split(op, sep, ncomp, comps, complens, comptext, 1);
+        split_pieces(op, sep, ncomp, comps, complens, comptext, 1);
 
         Mat3f rot{};
         Vec3f trn{};
@@ -156,7 +156,7 @@ void symcrd(Records& r, std::string card, int len, int& status, std::string* bad
         } else if (ncomp == 3) {
             for (int k = 0; k < 3; ++k) {
                 float coef[3];
-                if (!symop(r, comps[1 + k], static_cast<int>(comptext), trn[k], coef)) {
+                if (!parse_symm_component(r, comps[1 + k], static_cast<int>(comptext), trn[k], coef)) {
                     // Any value made of it would be another operator than the card's.
                     if (bad) *bad = trim(comps[1 + k]);
                     status = 1022;
@@ -184,12 +184,12 @@ void symcrd(Records& r, std::string card, int len, int& status, std::string* bad
     }
 }
 
-bool symop(Records& r, std::string& comp, int len, float& trn, float coef[3]) {
-    rmblanks(r, comp);
-    removerot(r, comp, len, coef);
+bool parse_symm_component(Records& r, std::string& comp, int len, float& trn, float coef[3]) {
+    remove_blanks(r, comp);
+    take_rotation_terms(r, comp, len, coef);
     trn = 0.0f;
     std::string rest = pad(comp, comptext);
-    if (lenstr(rest) == 0) return true;
+    if (trimmed_length(rest) == 0) return true;
     if (rest.find('/') == std::string::npos) {
         float v = 0.0f;
         if (read_list(rest, v) == ReadStatus::ok) {
@@ -201,7 +201,7 @@ bool symop(Records& r, std::string& comp, int len, float& trn, float coef[3]) {
     return fraction(trim(rest), trn);
 }
 
-void removerot(Records& r, std::string& comp, int len, float coef[3]) {
+void take_rotation_terms(Records& r, std::string& comp, int len, float coef[3]) {
     std::size_t n = static_cast<std::size_t>(len > 0 ? len : 0);
     static const char axes[3] = {'X', 'Y', 'Z'};
     for (int j = 0; j < 3; ++j) coef[j] = 0.0f;
@@ -214,7 +214,7 @@ void removerot(Records& r, std::string& comp, int len, float coef[3]) {
         if (take_term(r, comp, n, std::string(1, axes[j]))) coef[j] = 1.0f;
 }
 
-void symout(Records& r, int unit, int n) {
+void write_symm_line(Records& r, int unit, int n) {
     std::string line;
     int pos = 0;
     for (int k = 0; k < 3; ++k) {
@@ -223,12 +223,12 @@ void symout(Records& r, int unit, int n) {
             ++pos;
         }
         float coef[3] = {r.structure.symmetry.rot[n][0][k], r.structure.symmetry.rot[n][1][k], r.structure.symmetry.rot[n][2][k]};
-        opout(line, pos, coef, r.structure.symmetry.trn[n][k]);
+        append_operator_text(line, pos, coef, r.structure.symmetry.trn[n][k]);
     }
     r.io.write(unit, "   SYMM" + fi(n, 3) + fx(5) + line.substr(0, static_cast<std::size_t>(pos)));
 }
 
-void opout(std::string& line, int& pos, const float coef[3], float trn) {
+void append_operator_text(std::string& line, int& pos, const float coef[3], float trn) {
     std::string part;
     if (trn != 0.0f) {
         // In twelfths, reduced by the first of 6, 4, 3, 2 that divides.
@@ -254,7 +254,7 @@ void opout(std::string& line, int& pos, const float coef[3], float trn) {
     pos += static_cast<int>(part.size());
 }
 
-void nonp(Records& r, int iout, char latt) {
+void add_lattice_centring(Records& r, int iout, char latt) {
     r.io.write(iout, "");
     r.io.write(iout, " Non-Primitive lattice...");
     r.io.write(iout, std::string(" Lattice centring type is [ ") + latt + " ]");
@@ -287,19 +287,19 @@ void nonp(Records& r, int iout, char latt) {
             for (int k = 0; k < 3; ++k) s.trn[s.count][k] = s.trn[j][k] + v[k];
         }
     }
-    checkts(r, s.count);
+    fold_translations(r, s.count);
     r.io.write(iout, "");
     r.io.write(iout, " Symmetry operations after applying the lattice centering:");
-    prsymop(r, iout);
+    list_symmetry_operators(r, iout);
 }
 
-void checkts(Records& r, int nsym) {
+void fold_translations(Records& r, int nsym) {
     for (int n = 1; n <= nsym; ++n)
         for (float& t : r.structure.symmetry.trn[n])
             if (t >= 1.0f || t <= -1.0f) t = t - std::trunc(t);
 }
 
-void addcentsymm(Records& r, int iout) {
+void add_inversion_partners(Records& r, int iout) {
     Symmetry& s = r.structure.symmetry;
     int n0 = s.count;
     check_room(r, "AddCentSymm", 2 * n0);
@@ -320,7 +320,7 @@ void addcentsymm(Records& r, int iout) {
     }
 }
 
-void prsymop(Records& r, int iout) {
+void list_symmetry_operators(Records& r, int iout) {
     r.io.write(iout, "");
     r.io.write(iout, " Number of symmetry operations = " + fi(r.structure.symmetry.count, 4));
     if (r.options.verbosity < 2) return;

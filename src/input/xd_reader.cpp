@@ -12,7 +12,7 @@
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -65,7 +65,7 @@ void skip_noncomment(Records& r) {
     InFile& f = r.io.in(parunit);
     std::string rec;
     do {
-        if (!f.read(rec)) err(r, "ReadXD", "Error reading XD parameter file");
+        if (!f.read(rec)) fatal_error(r, "ReadXD", "Error reading XD parameter file");
     } while (!rec.empty() && rec[0] == '!');
 }
 
@@ -78,15 +78,15 @@ void read_master(Records& r, char& latt, bool& centro) {
             std::string cols = line.substr(4, 96);
             ReadStatus st = read_list(cols, r.structure.cell[0], r.structure.cell[1], r.structure.cell[2],
                                       r.structure.cell[3], r.structure.cell[4], r.structure.cell[5]);
-            if (st == ReadStatus::error) err(r, "ReadXD", "Error reading XD master file");
+            if (st == ReadStatus::error) fatal_error(r, "ReadXD", "Error reading XD master file");
             if (st == ReadStatus::end)
                 fault(f.name(), f.recno(), "expected six cell constants, found \"" + trim(rec) + "\"");
         } else if (line.compare(0, 5, "LATT ") == 0) {
             int a = 0, b = 0;
-            readchar(r, line, 2, a, b);
+            find_word_columns(r, line, 2, a, b);
             if (line.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1)) == "A")
                 centro = false;
-            readchar(r, line, 3, a, b);
+            find_word_columns(r, line, 3, a, b);
             char c = line[static_cast<std::size_t>(a - 1)];
             latt = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
         }
@@ -95,25 +95,25 @@ void read_master(Records& r, char& latt, bool& centro) {
 
 }  // namespace
 
-void readxdline(Records& r, int unit, std::string& line) {
+void read_xd_record(Records& r, int unit, std::string& line) {
     InFile& f = r.io.in(unit);
     std::string rec;
     do {
-        if (!f.read(rec)) err(r, "ReadXD", "Error reading XD parameter file");
+        if (!f.read(rec)) fatal_error(r, "ReadXD", "Error reading XD parameter file");
     } while (!rec.empty() && rec[0] == '!');
     line = pad(rec, linelen);
-    upcase(line);
+    upper_case(line);
 }
 
-void readxd(Records& r, const std::string& fname) {
+void read_xd(Records& r, const std::string& fname) {
     const int out = r.files.listing;
     auto w = [&](const std::string& s) { r.io.write(out, s); };
     r.structure.model_name = std::string(20, ' ');
     std::string masname = trim(r.options.xd_master_file);
     if (!r.io.try_open_old(masunit, masname))
-        err(r, "ReadXD", "Error opening XD master file" + masname);
+        fatal_error(r, "ReadXD", "Error opening XD master file" + masname);
     if (!r.io.try_open_old(parunit, trim(fname)))
-        err(r, "ReadXD", "Error opening XD parameter file " + trim(fname));
+        fatal_error(r, "ReadXD", "Error opening XD parameter file " + trim(fname));
     w("");
     w(" Reading data from XD master file: " + pad(r.options.xd_master_file, 60));
 
@@ -129,20 +129,20 @@ void readxd(Records& r, const std::string& fname) {
     w(std::string(" Lattice is ") + (centro ? "CentroSymmetric" : "Acentric"));
     w("");
     w(" Symmetry operations : ");
-    getsym(r, masunit, out);
-    if (centro) addcentsymm(r, out);
-    if (latt != 'P') nonp(r, out, latt);
+    read_symmetry(r, masunit, out);
+    if (centro) add_inversion_partners(r, out);
+    if (latt != 'P') add_lattice_centring(r, out, latt);
     w("");
     w(" Final set of symmetry operations in matrix form:");
-    prsymop(r, out);
-    tranmat(r);
+    list_symmetry_operators(r, out);
+    make_cell_matrices(r);
     r.io.close(masunit);
 
     w("");
     w(" Reading data from XD parameter file: " + pad(fname, 60));
     std::string line;
-    readxdline(r, parunit, line);
-    readline(r, line);
+    read_xd_record(r, parunit, line);
+    split_text_words(r, line);
     int version = 1;
     bool header = same_text(r.line_words.word[1], "XDPARFIL") && r.line_words.count >= 1;
     if (header) read_ints(r, line, &version, 1, "the file version");
@@ -150,8 +150,8 @@ void readxd(Records& r, const std::string& fname) {
     w(" XD parameter file version = " + fi(version, 4));
     // A header line is passed over whatever version it names.
     if (header) {
-        readxdline(r, parunit, line);
-        readline(r, line);
+        read_xd_record(r, parunit, line);
+        split_text_words(r, line);
     }
     r.structure.model_name = pad(r.line_words.word[1], 20);
     int model[4] = {0, 0, 0, 0};
@@ -162,12 +162,12 @@ void readxd(Records& r, const std::string& fname) {
 
     int lim[22] = {};
     // the LIMITS and USAGE lines name their numbers: split first, read what stays
-    readxdline(r, parunit, line);
-    readline(r, line);
+    read_xd_record(r, parunit, line);
+    split_text_words(r, line);
     if (version == 2) {
         read_ints(r, line, lim, 8, "the LIMITS line");
-        readxdline(r, parunit, line);
-        readline(r, line);
+        read_xd_record(r, parunit, line);
+        split_text_words(r, line);
         read_ints(r, line, lim + 8, 14, "the USAGE line");
     } else {
         read_ints(r, line, lim, 22, "the limits");
@@ -178,7 +178,7 @@ void readxd(Records& r, const std::string& fname) {
     r.structure.atom_count = nat;
     w(" Number of atoms in XD parameter file = " + fi(lim[8], 4));
     w(" Number kappa sets = " + fi(nkap, 4));
-    if (lim[8] > max_atoms) err(r, "ReadXD", "Too many atoms");
+    if (lim[8] > max_atoms) fatal_error(r, "ReadXD", "Too many atoms");
     r.ensure_atoms(nat);
 
     const std::string head = " NO.   ATOM      AT.NO.   ORDER_OF_U     iSFT";
@@ -197,9 +197,9 @@ void readxd(Records& r, const std::string& fname) {
         std::string label;
         int atomrec = 0;
         for (;;) {
-            readxdline(r, parunit, line);
+            read_xd_record(r, parunit, line);
             atomrec = r.io.in(parunit).recno();
-            readline(r, line);
+            split_text_words(r, line);
             label = r.line_words.word[1];
             ListReader lr(line);
             bool ok = true;
@@ -215,7 +215,7 @@ void readxd(Records& r, const std::string& fname) {
         read_reals(r, r.structure.uij[i].data(), 6, "the displacement parameters");
         int extra = iv[5] == 3 ? 2 : (iv[5] == 4 ? 5 : 0);
         for (int k = 0; k < extra; ++k) raw_record(r, "the anharmonic displacement parameters");
-        r.structure.atomic_number[i] = iatnum(r.structure.label[i].substr(0, 2));
+        r.structure.atomic_number[i] = atomic_number(r.structure.label[i].substr(0, 2));
         r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
         std::string rec = fi(i, 4) + "   " + r.structure.label[i] + "  " + fi(r.structure.atomic_number[i], 3) + "   " +
                           fi(iv[5], 8) + "     " + fi(iv[6], 8);
@@ -226,7 +226,7 @@ void readxd(Records& r, const std::string& fname) {
         for (long long k = 0; k < nmul; ++k) skip_noncomment(r);
         const Vec3f& f = r.structure.frac[i];
         Vec3f& x = r.structure.cart[i];
-        rabs(r, 0, f[0], f[1], f[2], x[0], x[1], x[2]);
+        convert_point(r, 0, f[0], f[1], f[2], x[0], x[1], x[2]);
         if (!finite_point(f) || !finite_point(x))
             fault(r.io.in(parunit).name(), atomrec,
                   "the coordinates of atom " + std::to_string(i) + " (" + trim(r.structure.label[i]) +
@@ -249,9 +249,9 @@ void readxd(Records& r, const std::string& fname) {
         seen[static_cast<std::size_t>(z)] = true;
         t.type_atomic_number[++t.type_count] = r.structure.atomic_number[i];
     }
-    prattyp(r);
-    checkocc(r);
-    printatoms(r, out);
+    list_atom_types(r);
+    set_occupancy_flags(r);
+    list_atoms(r, out);
     r.io.close(parunit);
 }
 

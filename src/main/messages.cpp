@@ -7,7 +7,7 @@
 
 namespace kova {
 
-void header(Records& r, int ch) {
+void write_banner(Records& r, int ch) {
     const std::string eq = " " + std::string(71, '=');
     const std::string dash = " " + std::string(71, '-');
     r.io.write(ch, "");
@@ -23,7 +23,7 @@ void header(Records& r, int ch) {
     r.io.write(ch, eq);
 }
 
-void printhelp(Records& r, int ch) {
+void write_sample_instructions(Records& r, int ch) {
     static const char* const lines[] = {
         " ",
         "!",

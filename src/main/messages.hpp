@@ -8,7 +8,9 @@
 
 namespace kova {
 
-void header(Records& r, int channel);
-void printhelp(Records& r, int channel);
+// Writes the banner of the program on a channel.
+void write_banner(Records& r, int channel);
+// Writes the sample instruction file on a channel.
+void write_sample_instructions(Records& r, int channel);
 
 }  // namespace kova

@@ -8,7 +8,7 @@
 
 namespace kova {
 
-void wrfixedh(Records& r, int i) {
+void write_fixedh_atom(Records& r, int i) {
     r.ensure_atoms(i);
     const auto s = static_cast<std::size_t>(i);
     const Vec3f& x = r.structure.frac[s];

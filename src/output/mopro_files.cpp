@@ -47,38 +47,38 @@ void copy_slots(Records& r, int ch, const std::vector<std::string>& slots, std::
 
 std::string mopro_element(const std::string& label) {
     std::string l = pad(label, 10);
-    ernum(l);
+    cut_at_bracket(l);
     return l;
 }
 
 std::string mopro_name(const std::string& label) {
     std::string l = pad(label, 10);
-    erbras(l);
+    strip_brackets(l);
     return l;
 }
 
-void wrmoprohead(Records& r) {
+void write_mopro_head(Records& r) {
     r.io.write(imopar, std::string(80, '!'));
     r.io.write(imopar, "!           CREATED BY PROGRAM << KOVA >>");
     r.io.write(imopar, std::string(80, '!'));
     r.io.write(imopar, "!  ");
 }
 
-void wrmoconstart(Records& r) {
+void write_mopro_constraints_start(Records& r) {
     const int ch = r.files.mopro_constraints;
     r.io.write(ch, "!");
     r.io.write(ch, "! local symmetry  ");
     r.io.write(ch, "!");
 }
 
-void wrresmohead(Records& r) {
+void write_mopro_restraints_head(Records& r) {
     const int ch = r.files.mopro_residues;
     r.io.write(ch, "!");
     r.io.write(ch, "! X-H distances");
     r.io.write(ch, "!");
 }
 
-void wrresmouratio(Records& r) {
+void write_mopro_uratio_block(Records& r) {
     const int ch = r.files.mopro_residues;
     r.io.write(ch, "!");
     r.io.write(ch, "! isotropic H atoms ADPs");
@@ -86,14 +86,14 @@ void wrresmouratio(Records& r) {
     copy_slots(r, ch, r.frames.uratio, "URATIO", 100);
 }
 
-void wrresmoend(Records& r) {
+void write_mopro_restraints_end(Records& r) {
     const int ch = r.files.mopro_residues;
     r.io.write(ch, "!");
     r.io.write(ch, "! end");
     r.io.write(ch, "!");
 }
 
-void wrmoproblocks(Records& r) {
+void write_mopro_blocks(Records& r) {
     r.ensure_dummies(r.frames.dummy_count);
     r.ensure_ksets(r.frames.kappa_count);
     r.io.write(imopar, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
@@ -113,7 +113,7 @@ void wrmoproblocks(Records& r) {
     r.io.write(imopar, "");
 }
 
-void wrmoproatom(Records& r, int i) {
+void write_mopro_atom(Records& r, int i) {
     r.ensure_atoms(i);
     const auto s = static_cast<std::size_t>(i);
     const std::string elem = mopro_element(r.structure.label[s]);
@@ -174,7 +174,7 @@ void wrmoproatom(Records& r, int i) {
     r.io.write(imopar, "");
 }
 
-void wrmoprotrailer(Records& r) {
+void write_mopro_trailer(Records& r) {
     r.io.write(imopar, "");
     r.io.write(imopar, "ANHAR    0    3         !  #atoms #order ");
     r.io.write(imopar, "! 1         ! atom number ");
@@ -184,7 +184,7 @@ void wrmoprotrailer(Records& r) {
     r.io.write(imopar, "STOP ");
 }
 
-void wrmoconsim(Records& r) {
+void write_mopro_similarity(Records& r) {
     const int ch = r.files.mopro_constraints;
     r.io.write(ch, "!");
     r.io.write(ch, "! similarity (switched-off)");

@@ -14,7 +14,7 @@ namespace kova {
 
 bool has_output_section(const Records& r) { return r.options.databank || r.options.extend_h || r.options.to_xd; }
 
-void outputsection(Records& r) {
+void write_output_section(Records& r) {
     const int iout = r.files.listing;
     r.io.create(r.files.xd_parameters, "xd_kova.inp");
     r.io.write(iout, "");
@@ -35,22 +35,22 @@ void outputsection(Records& r) {
                 r.io.write(ch, "");
                 r.io.write(ch, stats);
             }
-            if (r.options.pv_scaling != 0) rescalepv(r);
+            if (r.options.pv_scaling != 0) rescale_valence_populations(r);
         }
     }
 
     r.ensure_atoms(r.structure.atom_count);
-    wrxdinphead(r);
-    wrmoproblocks(r);
+    write_xd_parameter_head(r);
+    write_mopro_blocks(r);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
-        wrxdinpatom(r, i);
-        if (fixedh) wrfixedh(r, i);
-        wrmoproatom(r, i);
+        write_xd_parameter_atom(r, i);
+        if (fixedh) write_fixedh_atom(r, i);
+        write_mopro_atom(r, i);
     }
-    wrmoconsim(r);
+    write_mopro_similarity(r);
     r.io.close(r.files.mopro_constraints);
-    wrmoprotrailer(r);
-    wrxdinptail(r);
+    write_mopro_trailer(r);
+    write_xd_parameter_tail(r);
     r.io.close(r.files.xd_parameters);
     if (fixedh) r.io.close(ifixh);
 }

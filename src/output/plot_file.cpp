@@ -27,12 +27,12 @@ float type_radius(const Records& r, int t) {
 
 }  // namespace
 
-void wrspftitle(Records& r) {
+void write_plot_title(Records& r) {
     r.io.write(r.files.plot, "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange");
     r.io.write(r.files.plot, "ANGSTROM");
 }
 
-void wrspftrailer(Records& r) {
+void write_plot_trailer(Records& r) {
     const int ch = r.files.plot;
     const int ndum = r.frames.dummy_count;
     r.ensure_dummies(ndum);
@@ -40,7 +40,7 @@ void wrspftrailer(Records& r) {
         Vec3f d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
         if (r.options.crystal_input == 1) {
             Vec3f c{};
-            rabs(r, 0, d[0], d[1], d[2], c[0], c[1], c[2]);
+            convert_point(r, 0, d[0], d[1], d[2], c[0], c[1], c[2]);
             d = c;
         }
         r.io.write(ch, "ATOM D(" + std::to_string(k) + ")  " + ff(d[0], 14, 4) + ff(d[1], 14, 4) +

@@ -24,7 +24,7 @@ constexpr LM kXdOrder[25] = {
 
 }  // namespace
 
-void wrxdinphead(Records& r) {
+void write_xd_parameter_head(Records& r) {
     const int ch = r.files.xd_parameters;
     r.io.write(ch, std::string(80, '!'));
     r.io.write(ch, "!                   CREATED BY PROGRAM << KOVA >>");
@@ -46,7 +46,7 @@ void wrxdinphead(Records& r) {
     }
 }
 
-void wrxdinpatom(Records& r, int i) {
+void write_xd_parameter_atom(Records& r, int i) {
     const int ch = r.files.xd_parameters;
     r.ensure_atoms(i);
     const auto s = static_cast<std::size_t>(i);
@@ -80,7 +80,7 @@ void wrxdinpatom(Records& r, int i) {
     }
 }
 
-void wrxdinptail(Records& r) {
+void write_xd_parameter_tail(Records& r) {
     const int ch = r.files.xd_parameters;
     r.ensure_ksets(r.frames.kappa_count);
     for (int k = 1; k <= r.frames.kappa_count; ++k) {

@@ -8,7 +8,7 @@
 
 namespace kova {
 
-void err(Records& r, std::string_view routine, std::string_view message) {
+void fatal_error(Records& r, std::string_view routine, std::string_view message) {
     std::string line = " ERROR *** " + std::string(routine) + " *** " + trim(message);
     for (int ch : {r.files.listing, terminal}) {
         if (ch != terminal && !r.io.is_open_out(ch)) continue;

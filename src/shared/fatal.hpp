@@ -9,6 +9,6 @@ namespace kova {
 
 // Writes the error lines to the listing and the terminal, closes the listing and ends the run
 // with status 1.
-[[noreturn]] void err(Records& r, std::string_view routine, std::string_view message);
+[[noreturn]] void fatal_error(Records& r, std::string_view routine, std::string_view message);
 
 }  // namespace kova

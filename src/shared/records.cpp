@@ -1,4 +1,4 @@
-// Storage of the shared records, their defaults, the element tables and `iatnum`.
+// Storage of the shared records, their defaults, the element tables and `atomic_number`.
 #include "shared/records.hpp"
 
 #include <algorithm>
@@ -144,7 +144,7 @@ float covalent_radius(const Records& r, int z) {
     return 1.50f;
 }
 
-void init(Records& r) {
+void set_defaults(Records& r) {
     Options& o = r.options;
     o.tolerances = Tolerances{0.2f, 0.1f, 0.1f};
     o.verbosity = 1;
@@ -183,7 +183,7 @@ void init(Records& r) {
     r.topology.ring_count = 0;
 }
 
-int iatnum(std::string_view symbol) {
+int atomic_number(std::string_view symbol) {
     char a = symbol.size() > 0 ? symbol[0] : ' ';
     char b = symbol.size() > 1 ? symbol[1] : ' ';
     auto upc = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };

@@ -63,7 +63,7 @@ struct Tolerances {
     float group = 0.0f;  // group planarity limit
 };
 
-// The options of the instruction file (kova.inp); `init` gives the defaults.
+// The options of the instruction file (kova.inp); `set_defaults` gives the defaults.
 struct Options {
     int input_format = 0;   // 1 SHELX, 2 XD, 3 AIM2TAB, 5 PLATON; 0 none
     int crystal_input = 0;  // 1 crystal input (SHELX, XD), 0 Cartesian input
@@ -221,7 +221,7 @@ struct DatabankResults {
 // Look-up indexes beside the records: derived data only, brought back in line with the
 // records they index whenever those no longer match, so that repeated searches give the
 // answers of the plain scans without scanning (kept by frames/dummies.cpp and
-// frames/equivalence.cpp; `localdef` clears them before the first atom is framed).
+// frames/equivalence.cpp; `frame_all_atoms` clears them before the first atom is framed).
 struct PointCells {
     float edge = 0.0f;                                          // cell edge (Å)
     std::unordered_map<std::uint64_t, std::vector<int>> cells;  // ascending indices per cell
@@ -299,9 +299,9 @@ std::string element_symbol(const Records& r, int z);
 float covalent_radius(const Records& r, int z);
 
 // The atomic number of an element symbol (0 when none matches).
-int iatnum(std::string_view symbol);
+int atomic_number(std::string_view symbol);
 
 // Defaults of the option records and cleared per-atom records.
-void init(Records& r);
+void set_defaults(Records& r);
 
 }  // namespace kova

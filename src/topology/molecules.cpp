@@ -79,7 +79,7 @@ int operators(const Records& r) {
 
 void append(Records& r, int i, const Image& im) {
     int k = r.topology.list_size + 1;
-    if (k > max_atoms) err(r, "GenCompleteFrags", "Too many atoms");
+    if (k > max_atoms) fatal_error(r, "GenCompleteFrags", "Too many atoms");
     r.ensure_atoms(k);
     r.structure.label[k] = r.structure.label[i];
     r.structure.atomic_number[k] = r.structure.atomic_number[i];
@@ -359,12 +359,12 @@ void Completion::run() {
 
 }  // namespace
 
-void gencompletefrags(Records& r) {
+void complete_molecules(Records& r) {
     Completion(r).run();
     report(r);
 }
 
-void gencompletefrags_scan(Records& r) {
+void complete_molecules_scan(Records& r) {
     r.topology.list_size = r.structure.atom_count;
     const int nat = std::clamp(r.structure.atom_count, 0, r.atom_slots());
     const int nsym = operators(r);

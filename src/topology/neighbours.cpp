@@ -1,7 +1,7 @@
 // Neighbour search, the stored neighbour tables and their printouts in kova.out. A search
 // visits only the atoms near the centre (a spatial index of the working list) and then applies
 // the tests of the whole-list scan in index order, so that the result, its order and every
-// tie are those of the scan, which is kept beside it as `getnei_scan`.
+// tie are those of the scan, which is kept beside it as `search_neighbours_scan`.
 #include "topology/neighbours.hpp"
 
 #include <algorithm>
@@ -344,7 +344,7 @@ void atom_moved(Records& r, int iat) {
     ix->pos[iat] = r.structure.cart[iat];
 }
 
-void getnei(Records& r, int iat, float rmax, bool& ldis) {
+void search_neighbours(Records& r, int iat, float rmax, bool& ldis) {
     clear_scratch(r.topology.last_search);
     ldis = false;
     if (!valid_centre(r, iat)) return;
@@ -382,7 +382,7 @@ void getnei(Records& r, int iat, float rmax, bool& ldis) {
     }
 }
 
-void getnei_scan(Records& r, int iat, float rmax, bool& ldis) {
+void search_neighbours_scan(Records& r, int iat, float rmax, bool& ldis) {
     clear_scratch(r.topology.last_search);
     ldis = false;
     if (!valid_centre(r, iat)) return;
@@ -395,9 +395,9 @@ void getnei_scan(Records& r, int iat, float rmax, bool& ldis) {
     accept(r, iat, rmax, cand, ldis, true);
 }
 
-void findnei(Records& r, int iat, float rmax) {
+void find_neighbours(Records& r, int iat, float rmax) {
     bool ldis = false;
-    getnei(r, iat, rmax, ldis);
+    search_neighbours(r, iat, rmax, ldis);
     if (!valid_centre(r, iat)) return;
     const int out = r.files.listing;
     if (r.topology.print_neighbours == 1) {
@@ -446,7 +446,7 @@ int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(in
             }
         }
     }
-    findnei(r, iat, rmax);
+    find_neighbours(r, iat, rmax);
     const NeighbourList& g = r.topology.last_search;
     const std::vector<int> found(g.atom.begin() + 1, g.atom.begin() + g.count + 1);
     for (int j : found)
@@ -454,7 +454,7 @@ int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(in
     return 0;
 }
 
-void findallneighbors(Records& r) {
+void find_all_neighbours(Records& r) {
     const int out = r.files.listing;
     const int n = list_length(r);
     r.ensure_atoms(n);
@@ -466,7 +466,7 @@ void findallneighbors(Records& r) {
     }
     r.topology.print_neighbours = 0;
     for (int i = 1; i <= n; ++i) {
-        findnei(r, i, 0.0f);
+        find_neighbours(r, i, 0.0f);
         const NeighbourList& g = r.topology.last_search;
         NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
         t.count = g.count;
@@ -511,7 +511,7 @@ void findallneighbors(Records& r) {
     }
 }
 
-void sortnei(Records& r, int k) {
+void sort_stored_neighbours(Records& r, int k) {
     const NeighbourTable& t = stored(r, k);
     if (static_cast<int>(r.topology.canonical_order.size()) < std::max(t.count, max_neighbours) + 1)
         r.topology.canonical_order.resize(static_cast<std::size_t>(std::max(t.count, max_neighbours)) + 1, 0);
@@ -522,17 +522,17 @@ void sortnei(Records& r, int k) {
             if (l >= static_cast<int>(r.topology.canonical_order.size())) r.topology.canonical_order.resize(static_cast<std::size_t>(l) + 1, 0);
             r.topology.canonical_order[static_cast<std::size_t>(l)] = t.type_atom[ty][m];
         }
-    if (l != t.count) err(r, "SortNei", "l.ne.nnei(k)");
+    if (l != t.count) fatal_error(r, "SortNei", "l.ne.nnei(k)");
 }
 
-void prtatomnei(Records& r, int iat, int iunit) {
+void list_stored_neighbours(Records& r, int iat, int iunit) {
     if (!valid_centre(r, iat)) return;
     const NeighbourTable& t = stored(r, iat);
     print_neighbours(r, iunit, iat, 0.0f, t.count, t.atom, t.distance);
     if (r.options.verbosity >= 2) print_types(r, iunit, t.type_count, t.type_atomic_number, t.type_size, t.type_atom, " ");
 }
 
-void collectnei(Records& r, int iat, std::vector<int>& list, int& n) {
+void collect_neighbours(Records& r, int iat, std::vector<int>& list, int& n) {
     const NeighbourTable& t = stored(r, iat);
     list.assign(static_cast<std::size_t>(std::max(100, t.count + 1)) + 1, 0);
     for (int k = 1; k <= t.count; ++k) list[static_cast<std::size_t>(k)] = t.atom[k];

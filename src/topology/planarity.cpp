@@ -16,7 +16,7 @@ namespace {
 using Mat3 = float[3][3];
 
 // sqrt(a*a + b*b) without overflow or destructive underflow.
-float pythag(float a, float b) {
+float hypotenuse(float a, float b) {
     float p = std::fmax(std::fabs(a), std::fabs(b));
     if (p == 0.0f) return p;
     float q = std::fmin(std::fabs(a), std::fabs(b)) / p;
@@ -35,7 +35,7 @@ float pythag(float a, float b) {
 
 // Householder reduction of the symmetric matrix a to tridiagonal form, accumulating the
 // transformations in z; d the diagonal, e the sub-diagonal in e[1..n-1] (e[0] = 0).
-void tred2(int n, const Mat3& a, float d[3], float e[3], Mat3& z) {
+void tridiagonalize(int n, const Mat3& a, float d[3], float e[3], Mat3& z) {
     for (int i = 0; i < n; ++i) {
         for (int j = i; j < n; ++j) z[j][i] = a[j][i];
         d[i] = a[n - 1][i];
@@ -119,7 +119,7 @@ void tred2(int n, const Mat3& a, float d[3], float e[3], Mat3& z) {
 // QL iterations with shifts on the tridiagonal matrix (d, e from tred2). On success the
 // eigenvalues are in d in ascending order with their vectors in the columns of z; false when
 // one eigenvalue did not converge in 30 iterations (nothing sorted then).
-bool tql2(int n, float d[3], float e[3], Mat3& z) {
+bool tridiagonal_eigen(int n, float d[3], float e[3], Mat3& z) {
     if (n == 1) return true;
     for (int i = 1; i < n; ++i) e[i - 1] = e[i];
     float f = 0.0f;
@@ -142,7 +142,7 @@ bool tql2(int n, float d[3], float e[3], Mat3& z) {
                 int l2 = l1 + 1;
                 float g = d[l];
                 float p = (d[l1] - g) / (2.0f * e[l]);
-                float rr = pythag(p, 1.0f);
+                float rr = hypotenuse(p, 1.0f);
                 d[l] = e[l] / (p + std::copysign(rr, p));
                 d[l1] = e[l] * (p + std::copysign(rr, p));
                 float dl1 = d[l1];
@@ -162,7 +162,7 @@ bool tql2(int n, float d[3], float e[3], Mat3& z) {
                     s2 = s;
                     g = c * e[i];
                     h = c * p;
-                    rr = pythag(p, e[i]);
+                    rr = hypotenuse(p, e[i]);
                     e[i + 1] = s * rr;
                     s = e[i] / rr;
                     c = p / rr;
@@ -248,8 +248,8 @@ void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>&
             for (int i : at) a[j][k] += (r.structure.cart[i][j] - c[j]) * (r.structure.cart[i][k] - c[k]);
     float d[3], e[3];
     Mat3 z;
-    tred2(3, a, d, e, z);
-    tql2(3, d, e, z);
+    tridiagonalize(3, a, d, e, z);
+    tridiagonal_eigen(3, d, e, z);
     const float p = z[0][0], q = z[1][0], rr = z[2][0];
     const float s = p * c[0] + q * c[1] + rr * c[2];
     if (iprt == 1 && r.options.verbosity >= 2) {
@@ -277,12 +277,12 @@ void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>&
     }
 }
 
-float dist(float x1, float y1, float z1, float x2, float y2, float z2) {
+float point_distance(float x1, float y1, float z1, float x2, float y2, float z2) {
     float dx = x2 - x1, dy = y2 - y1, dz = z2 - z1;
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-void vmult(const float a[3], const float b[3], float c[3]) {
+void cross_product(const float a[3], const float b[3], float c[3]) {
     float c1 = a[1] * b[2] - a[2] * b[1];
     float c2 = a[2] * b[0] - a[0] * b[2];
     float c3 = a[0] * b[1] - a[1] * b[0];
@@ -291,16 +291,16 @@ void vmult(const float a[3], const float b[3], float c[3]) {
     c[2] = c3;
 }
 
-float rlength(const float v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+float vector_length(const float v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
-void extendbond(float x1, float y1, float z1, float& x2, float& y2, float& z2, float d, float& old) {
-    old = dist(x1, y1, z1, x2, y2, z2);
+void extend_bond(float x1, float y1, float z1, float& x2, float& y2, float& z2, float d, float& old) {
+    old = point_distance(x1, y1, z1, x2, y2, z2);
     x2 = x1 + (x2 - x1) * d / old;
     y2 = y1 + (y2 - y1) * d / old;
     z2 = z1 + (z2 - z1) * d / old;
 }
 
-int checkat(int /*unused*/, int& n, std::vector<int>& list, int k) {
+int append_atom(int /*unused*/, int& n, std::vector<int>& list, int k) {
     int cnt = std::max(0, std::min(n, static_cast<int>(list.size()) - 1));
     for (int i = 1; i <= cnt; ++i)
         if (list[static_cast<std::size_t>(i)] == k) return 1;

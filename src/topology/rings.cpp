@@ -212,7 +212,7 @@ void report_reduction(Records& r, const Reduced& red) {
         std::string xyz = ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4);
         r.io.write(kReducedAng, "ATOM " + pad(r.structure.label[a], 8) + xyz);
         std::string name = pad(element_symbol(r, r.structure.atomic_number[a]), 2) + fi(k, 6);
-        rmblanks(r, name);
+        remove_blanks(r, name);
         r.io.write(kReduced1Ang, "ATOM " + pad(name, 8) + xyz);
     }
     r.io.close(kReducedAng);
@@ -404,7 +404,7 @@ void RingWalk::store(const std::vector<int>& members) {
     Topology& g = r_.topology;
     const int out = r_.files.listing;
     const int s = static_cast<int>(members.size());
-    if (g.ring_count + 1 > max_rings) err(r_, "FindRings", "Too many rings (maxrings)");
+    if (g.ring_count + 1 > max_rings) fatal_error(r_, "FindRings", "Too many rings (maxrings)");
     ++g.ring_count;
     r_.ensure_rings(g.ring_count);
     rings_changed(r_);
@@ -519,7 +519,7 @@ void RingWalk::run() {
         cut(0);
         int e = restart_entry();
         if (e == 0) break;
-        if (!choices_.iused[e][0]) err(r_, "CheckVisited", "Internal error");
+        if (!choices_.iused[e][0]) fatal_error(r_, "CheckVisited", "Internal error");
         push(e);
         push(adj_[e][0]);
         walk_link(e, 0);
@@ -534,13 +534,13 @@ void RingWalk::run() {
 
 }  // namespace
 
-void connect4rings(Records& r) { report_reduction(r, reduce_fast(r, list_length(r))); }
+void reduce_connectivity(Records& r) { report_reduction(r, reduce_fast(r, list_length(r))); }
 
-void connect4rings_scan(Records& r) { report_reduction(r, reduce_scan(r, list_length(r))); }
+void reduce_connectivity_scan(Records& r) { report_reduction(r, reduce_scan(r, list_length(r))); }
 
-void findrings(Records& r) { RingWalk(r, false).run(); }
+void find_rings(Records& r) { RingWalk(r, false).run(); }
 
-void findrings_scan(Records& r) { RingWalk(r, true).run(); }
+void find_rings_scan(Records& r) { RingWalk(r, true).run(); }
 
 namespace {
 
@@ -609,14 +609,14 @@ const RingIndex& ring_index(Records& r) {
 
 void rings_changed(Records& r) { r.index.rings = RingIndex{}; }
 
-void isitcyclic(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
+void ring_membership(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
     const RingIndex& ix = ring_index(r);
     std::array<int, 3> h{};
     if (iat >= 1 && iat < static_cast<int>(ix.held.size())) h = ix.held[static_cast<std::size_t>(iat)];
     ring_situation(r.topology, h[0], h[1], h[2], lcyc, lpl, lfus, iring, isize);
 }
 
-void isitcyclic_scan(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
+void ring_membership_scan(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
     const Topology& g = r.topology;
     int count = 0;
     int first = 0, second = 0;

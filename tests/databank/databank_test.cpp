@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "databank/dbfile.hpp"
-#include "databank/dbmatch.hpp"
+#include "databank/databank_file.hpp"
+#include "databank/databank_match.hpp"
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "support.hpp"
@@ -70,7 +70,7 @@ struct Search {
     // Runs the search; "" when it ends normally, else "stop" or the fault text.
     std::string match() {
         try {
-            matchdb(r, 1);
+            match_databank_entry(r, 1);
         } catch (const RunStop&) {
             return "stop";
         } catch (const RunFault& f) {
@@ -92,7 +92,7 @@ struct Search {
     float plm(int l, int m) const { return r.databank.match.plm[l][m + 4]; }
 };
 
-TEST(ReadDb, FreeAtomValencePopulation) {
+TEST(AssignFromDatabank, FreeAtomValencePopulation) {
     struct Case {
         int z;
         float pv;
@@ -100,10 +100,10 @@ TEST(ReadDb, FreeAtomValencePopulation) {
                  {10, 8},  {11, 1}, {16, 6},  {17, 7}, {18, 8},  {19, 1}, {26, 8}, {35, 17},
                  {36, 18}, {37, 1}, {54, 18}, {55, 1}, {86, 32}, {87, 1}, {92, 6}};
     for (const auto& c : cases)
-        EXPECT_EQ(pval(c.z), c.pv) << c.z;
+        EXPECT_EQ(free_atom_valence(c.z), c.pv) << c.z;
 }
 
-TEST(ReadDb, FirstOfTwoMatchingEntriesWinsWithItsListing) {
+TEST(AssignFromDatabank, FirstOfTwoMatchingEntriesWinsWithItsListing) {
     Search s(kTestDb);
     s.atom(6, "C(3)", "3m", {{1, 3}, {6, 1}}, false);
     ASSERT_EQ(s.match(), "");
@@ -148,7 +148,7 @@ TEST(ReadDb, FirstOfTwoMatchingEntriesWinsWithItsListing) {
     EXPECT_EQ(s.r.databank.not_found, 0);
 }
 
-TEST(ReadDb, FindsTheNeighboursItself) {
+TEST(AssignFromDatabank, FindsTheNeighboursItself) {
     // a methyl carbon: three H at 1.09 A and one C at 1.53 A; a far atom is no neighbour
     Search s(kTestDb);
     s.r.ensure_atoms(6);
@@ -169,7 +169,7 @@ TEST(ReadDb, FindsTheNeighboursItself) {
     s.r.structure.site_symmetry[1] = "3m";
     s.r.frames.planar_group = false;
     s.r.topology.print_neighbours = 1;
-    ASSERT_NO_THROW(readdb(s.r, 1));
+    ASSERT_NO_THROW(assign_from_databank(s.r, 1));
     EXPECT_EQ(s.r.topology.print_neighbours, 0);
     EXPECT_EQ(s.r.topology.last_search.count, 4);
     EXPECT_EQ(s.comment(), "C methyl, first of two entries of one pattern");
@@ -177,7 +177,7 @@ TEST(ReadDb, FindsTheNeighboursItself) {
     EXPECT_EQ(l[1], " Searching DataBank for a match : ");  // no neighbour printout before it
 }
 
-TEST(ReadDb, SiteSymmetryAndPlanarityOfTheNeigLine) {
+TEST(AssignFromDatabank, SiteSymmetryAndPlanarityOfTheNeigLine) {
     // C009 wants -42m and a planar group; C010 has no words 6 and 8 (any site symmetry,
     // planar only below 4 neighbours); C011 the same for two neighbours.
     struct Case {
@@ -204,7 +204,7 @@ TEST(ReadDb, SiteSymmetryAndPlanarityOfTheNeigLine) {
     }
 }
 
-TEST(ReadDb, RingCodeAndSizeMustAgree) {
+TEST(AssignFromDatabank, RingCodeAndSizeMustAgree) {
     Search s(kTestDb);
     s.atom(6, "C(1)", "m", {{1, 1}, {6, 2}}, true, "", 1, 6);
     ASSERT_EQ(s.match(), "");
@@ -218,7 +218,7 @@ TEST(ReadDb, RingCodeAndSizeMustAgree) {
     EXPECT_EQ(t.r.databank.match.matched, 0);
 }
 
-TEST(ReadDb, FunctionalGroupsAndExceptEntries) {
+TEST(AssignFromDatabank, FunctionalGroupsAndExceptEntries) {
     struct Case {
         int z;
         std::vector<Type> types;
@@ -254,7 +254,7 @@ TEST(ReadDb, FunctionalGroupsAndExceptEntries) {
     }
 }
 
-TEST(ReadDb, HydrogenEntriesByParent) {
+TEST(AssignFromDatabank, HydrogenEntriesByParent) {
     struct Case {
         int ihp, isp, ihnei;
         const char* sym;
@@ -283,7 +283,7 @@ TEST(ReadDb, HydrogenEntriesByParent) {
     }
 }
 
-TEST(ReadDb, DefaultsWithoutAMatch) {
+TEST(AssignFromDatabank, DefaultsWithoutAMatch) {
     Search s(kTestDb);
     s.atom(35, "BR(1)", "cyl", {{6, 1}}, true);
     ASSERT_EQ(s.match(), "");
@@ -323,7 +323,7 @@ TEST(ReadDb, DefaultsWithoutAMatch) {
     EXPECT_EQ(s.r.databank.not_found, 2);
 }
 
-TEST(ReadDb, MultipolePopulationLines) {
+TEST(AssignFromDatabank, MultipolePopulationLines) {
     // O005: "PLMS 1 1 0.0100 2 0 -0.0250 2" holds 7 numbers, two triples; the next line
     // adds (2,2). C005 has triples with l = -3 and m = -5, which have no place.
     Search s(kTestDb);
@@ -354,7 +354,7 @@ TEST(ReadDb, MultipolePopulationLines) {
     EXPECT_EQ(u.r.databank.match.pv_sigma, 0.1f);
 }
 
-TEST(ReadDb, RecordStreamOfAnEntry) {
+TEST(AssignFromDatabank, RecordStreamOfAnEntry) {
     // An entry without its NEIG line takes the next entry's NEIG line, type lines and
     // parameters; the next entry's own line has then been passed over.
     const std::string db =
@@ -395,9 +395,9 @@ TEST(ReadDb, RecordStreamOfAnEntry) {
     EXPECT_EQ(u.r.databank.match.pv, 5.0f);
 }
 
-TEST(ReadDb, EndsOfTheRun) {
+TEST(AssignFromDatabank, EndsOfTheRun) {
     const std::string readfile = " ERROR *** ReadFile ***  Error reading unit =           47";
-    const std::string readchar = " ERROR *** ReadChar *** Unexpected STOP in ReadChar...";
+    const std::string find_word_columns = " ERROR *** ReadChar *** Unexpected STOP in ReadChar...";
     struct Case {
         const char* db;
         const char* result;   // "stop" or the start of the fault text
@@ -414,8 +414,8 @@ TEST(ReadDb, EndsOfTheRun) {
         {"ATOM 6 X nothing after\nNEIG 1 1 0 0\n1 6 1\n! only a comment\n", "stop",
          readfile.c_str()},
         // entry lines: fewer than 2 words stops any scan, fewer than 4 only one of its element
-        {"ATOM\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", readchar.c_str()},
-        {"ATOM 6 X\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", readchar.c_str()},
+        {"ATOM\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", find_word_columns.c_str()},
+        {"ATOM 6 X\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", find_word_columns.c_str()},
         {"ATOM six X y\n",
          "test.db, record 1: expected an integer atomic number as word 2 of the entry line, "
          "found \"six\"",
@@ -446,7 +446,7 @@ TEST(ReadDb, EndsOfTheRun) {
     EXPECT_EQ(s.r.databank.match.matched, 1);
 }
 
-TEST(ReadDb, VerboseListingOfTheEntriesLookedAt) {
+TEST(AssignFromDatabank, VerboseListingOfTheEntriesLookedAt) {
     const std::string db =
         "ATOM 6 A wrong count\n"
         "NEIG nei 2  typ 1  ring 0  size 0  mm2  planar F\n"
@@ -520,7 +520,7 @@ TEST(ReadDb, VerboseListingOfTheEntriesLookedAt) {
     EXPECT_EQ(*(hat + 6), "   jhp =  6 jsp =  4 jhnei=  3 asymr=[CYL  ]");
 }
 
-TEST(ReadDb, LongRecordsAreCutAt200Characters) {
+TEST(AssignFromDatabank, LongRecordsAreCutAt200Characters) {
     // The description keeps 80 characters; a word that reaches column 200 is no word.
     std::string entry = "ATOM 6 X " + std::string(100, 'd') + " " + std::string(89, ' ') + "Q";
     ASSERT_EQ(entry.size(), 200u);
@@ -536,7 +536,7 @@ TEST(ReadDb, LongRecordsAreCutAt200Characters) {
     EXPECT_EQ(t.comment(), std::string(80, 'd'));
 }
 
-TEST(ReadDb, ManyAtomsAgainstALargeDatabank) {
+TEST(AssignFromDatabank, ManyAtomsAgainstALargeDatabank) {
     // A databank of 3000 carbon entries, each visited by the scan; 2000 atoms searched.
     std::string db;
     for (int k = 0; k < 3000; ++k)

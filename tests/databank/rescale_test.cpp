@@ -48,7 +48,7 @@ struct Rescale {
     // "" when the routine ends normally, else "stop" or the fault text.
     std::string run() {
         try {
-            rescalepv(r);
+            rescale_valence_populations(r);
         } catch (const RunStop&) {
             return "stop";
         } catch (const RunFault& f) {
@@ -92,7 +92,7 @@ std::vector<Atom> carbons(int n, float pv) {
     return v;
 }
 
-TEST(RescalePv, AllAtomsWithTheChargePromptAndTheTable) {
+TEST(RescaleValencePopulations, AllAtomsWithTheChargePromptAndTheTable) {
     // F = 4 + 6 + 1*0.5 = 10.5, S = 4.25 + 6.5 + 0.375 = 11.125; the answer -1 gives
     // T = 11.5 and each of the three atoms Corr = (11.5 - 11.125) / 3 = 0.125.
     Rescale s({{"C(1)", 6, 1.0f, 4.25f, 0.0f},
@@ -135,7 +135,7 @@ TEST(RescalePv, AllAtomsWithTheChargePromptAndTheTable) {
     EXPECT_EQ(s.r.frames.pv[3], 0.5f);
 }
 
-TEST(RescalePv, ChargesFromChfragOrTheKeyboard) {
+TEST(RescaleValencePopulations, ChargesFromChfragOrTheKeyboard) {
     struct Case {
         const char* inp;
         const char* answers;
@@ -162,7 +162,7 @@ TEST(RescalePv, ChargesFromChfragOrTheKeyboard) {
     }
 }
 
-TEST(RescalePv, TwoFragmentsWithTheirCharges) {
+TEST(RescaleValencePopulations, TwoFragmentsWithTheirCharges) {
     // Atoms 1-10 hold 4.25 and go to 40 electrons: Corr = -0.25; atoms 11-20 hold 3.75 and
     // go to 40 + 1 electrons: Corr = (41 - 37.5) / 10 = 0.35. Atom 21 is in no fragment.
     auto atoms = carbons(21, 4.25f);
@@ -188,7 +188,7 @@ TEST(RescalePv, TwoFragmentsWithTheirCharges) {
     EXPECT_EQ(s.rows(2), two);
 }
 
-TEST(RescalePv, FragmentMembers) {
+TEST(RescaleValencePopulations, FragmentMembers) {
     struct Case {
         const char* frag;
         std::vector<int> members;
@@ -213,7 +213,7 @@ TEST(RescalePv, FragmentMembers) {
     }
 }
 
-TEST(RescalePv, AFragmentWithoutAtoms) {
+TEST(RescaleValencePopulations, AFragmentWithoutAtoms) {
     Rescale s(carbons(4, 4.5f), "NFRAG 3\nFRAG 1 1 -2\nFRAG 2 3 -4\nCHFRAG 0 0 0\n");
     ASSERT_EQ(s.run(), "");
     auto l = s.listing();
@@ -240,7 +240,7 @@ TEST(RescalePv, AFragmentWithoutAtoms) {
         EXPECT_EQ(s.r.frames.pv[k], 4.0f);
 }
 
-TEST(RescalePv, FragmentLinesThatSelectNothingOrAll) {
+TEST(RescaleValencePopulations, FragmentLinesThatSelectNothingOrAll) {
     // " nfrag 2" does not start in column 1: no NFRAG, so all atoms form fragment 1
     Rescale a(carbons(4, 4.5f), " nfrag 2\nFRAG 1 1 -2\nFRAG 2 3 -4\nCHFRAG 0 0\n");
     ASSERT_EQ(a.run(), "");
@@ -263,7 +263,7 @@ TEST(RescalePv, FragmentLinesThatSelectNothingOrAll) {
     EXPECT_TRUE(c.rows(2).empty());
 }
 
-TEST(RescalePv, EndsOfTheRun) {
+TEST(RescaleValencePopulations, EndsOfTheRun) {
     const std::string errline = " ERROR *** rescalePv *** Error reading fragments from kova.inp";
     struct Case {
         const char* inp;
@@ -289,7 +289,7 @@ TEST(RescalePv, EndsOfTheRun) {
     }
 }
 
-TEST(RescalePv, EveryMethodReachesTheTarget) {
+TEST(RescaleValencePopulations, EveryMethodReachesTheTarget) {
     struct Case {
         int method;
         std::vector<float> spv;

@@ -17,12 +17,12 @@ using test::FrameRecords;
 int add(Records& r, int flag, Vec3f p, Vec3f* back = nullptr) {
     int k = 0;
     Vec3f o{};
-    adddummyatom(r, flag, p[0], p[1], p[2], k, o[0], o[1], o[2]);
+    add_dummy_atom(r, flag, p[0], p[1], p[2], k, o[0], o[1], o[2]);
     if (back) *back = o;
     return k;
 }
 
-TEST(DummyLab, LabelsGrowWithTheNumber) {
+TEST(LabelDummy, LabelsGrowWithTheNumber) {
     FrameRecords f(0);
     struct Case {
         int k;
@@ -34,12 +34,12 @@ TEST(DummyLab, LabelsGrowWithTheNumber) {
                    {99, "DUM99 "},
                    {100, "DUM100"},
                    {999, "DUM999"}}) {
-        dummylab(f.r, c.k);
+        label_dummy(f.r, c.k);
         EXPECT_EQ(f.r.frames.dummy_label[static_cast<std::size_t>(c.k)], c.want) << c.k;
     }
 }
 
-TEST(DummyLab, TheThousandthDummyStopsTheRun) {
+TEST(LabelDummy, TheThousandthDummyStopsTheRun) {
     FrameRecords f(0);
     f.r.frames.dummy_count = 0;
     for (int k = 1; k <= 999; ++k) ASSERT_EQ(add(f.r, 0, {static_cast<float>(k), 0.0f, 0.0f}), k);
@@ -134,7 +134,7 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
     EXPECT_GT(reused, 100);
 }
 
-TEST(CheckSymEq, AxisPointsOnImagesBecomeNewDummies) {
+TEST(ReplaceImageTargets, AxisPointsOnImagesBecomeNewDummies) {
     // atoms 1-2 read, 3-4 images; the images' fractional positions become the dummies'
     struct Case {
         Vec3f p1, p2;
@@ -164,7 +164,7 @@ TEST(CheckSymEq, AxisPointsOnImagesBecomeNewDummies) {
         f.r.frames.dummy_xyz[1] = {0.1f, 0.1f, 0.1f};
         std::string lab1 = c.p1 == img3 ? "C(3)    " : "C(4)    ";
         std::string lab2 = c.p2 == img3 ? "C(3)    " : "C(4)    ";
-        checksymeq(f.r, c.p1, c.p2, lab1, lab2, 'X', 'Y');
+        replace_image_targets(f.r, c.p1, c.p2, lab1, lab2, 'X', 'Y');
         EXPECT_EQ(lab1, c.lab1);
         EXPECT_EQ(lab2, c.lab2);
         EXPECT_EQ(f.r.frames.dummy_count, 3);
@@ -177,24 +177,24 @@ TEST(CheckSymEq, AxisPointsOnImagesBecomeNewDummies) {
     }
 }
 
-TEST(CheckSymEq, AtomsReadAndFarImagesAreLeftAlone) {
+TEST(ReplaceImageTargets, AtomsReadAndFarImagesAreLeftAlone) {
     FrameRecords f(2, true);
     f.atom(1, "C(1)", 6, {0.0f, 0.0f, 0.0f});
     f.atom(3, "C(3)", 6, {0.0f, 0.0f, 0.0011f});
     f.r.topology.list_size = 3;
     std::string lab1 = "C(1)    ", lab2 = "O(1)    ";
-    checksymeq(f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f}, lab1, lab2, 'Z', 'X');
+    replace_image_targets(f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f}, lab1, lab2, 'Z', 'X');
     EXPECT_EQ(lab1, "C(1)    ");
     EXPECT_EQ(f.r.frames.dummy_count, 0);
     EXPECT_TRUE(f.lines("kova.out").empty());
 }
 
 std::vector<std::string> picture(FrameRecords& f, Vec3f a1, Vec3f a2, char l1, char l2) {
-    loc2plat(f.r, 7, a1, a2, l1, l2);
+    write_frame_picture(f.r, 7, a1, a2, l1, l2);
     return f.lines("kova.spf");
 }
 
-TEST(Loc2Plat, DrawsTheAtomAndRightHandedAxes) {
+TEST(WriteFramePicture, DrawsTheAtomAndRightHandedAxes) {
     // atom 7 at (1, 2, 3); the end points lie 0.2 Å along each axis
     struct Case {
         Vec3f a1, a2;
@@ -238,10 +238,10 @@ TEST(Loc2Plat, DrawsTheAtomAndRightHandedAxes) {
     }
 }
 
-TEST(Loc2Plat, LongAtomNumbersFillTheLabelField) {
+TEST(WriteFramePicture, LongAtomNumbersFillTheLabelField) {
     FrameRecords f(12345);
     f.atom(12345, "H(99)", 1, {0.0f, 0.0f, 0.0f});
-    loc2plat(f.r, 12345, {1, 0, 0}, {0, 1, 0}, 'X', 'Y');
+    write_frame_picture(f.r, 12345, {1, 0, 0}, {0, 1, 0}, 'X', 'Y');
     auto lines = f.lines("kova.spf");
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[1].substr(0, 13), "ATOM   X12345");
@@ -251,18 +251,18 @@ TEST(Loc2Plat, LongAtomNumbersFillTheLabelField) {
 TEST(GeometryHelpers, AnglesMidpointsLabels) {
     float ang = 0.0f;
     const float right[9] = {1, 0, 0, 0, 0, 0, 0, 2, 0};
-    calcang(right, ang);
+    angle_of_points(right, ang);
     EXPECT_NEAR(ang, 90.0f, 1e-4f);
     const float straight[9] = {-1, 0, 0, 0, 0, 0, 3, 0, 0};  // cosine -1 exactly
-    calcang(straight, ang);
+    angle_of_points(straight, ang);
     EXPECT_NEAR(ang, 180.0f, 1e-3f);
     // nearly straight: the rounded cosine may pass -1; the angle stays a number
     const float almost[9] = {-0.1f, 1e-4f, 0, 0, 0, 0, 0.3f, -1e-4f, 0};
-    calcang(almost, ang);
+    angle_of_points(almost, ang);
     EXPECT_FALSE(std::isnan(ang));
     EXPECT_GT(ang, 179.9f);
     const float onvertex[9] = {0, 0, 0, 0, 0, 0, 1, 0, 0};
-    calcang(onvertex, ang);
+    angle_of_points(onvertex, ang);
     EXPECT_EQ(ang, 0.0f);
 
     float xm, ym, zm;
@@ -270,9 +270,9 @@ TEST(GeometryHelpers, AnglesMidpointsLabels) {
     EXPECT_EQ((Vec3f{xm, ym, zm}), (Vec3f{1.5f, 3.0f, 0.0f}));
 
     std::string t(8, 'x');
-    getdummylabel(7, t);
+    number_label(7, t);
     EXPECT_EQ(t, "7       ");
-    getdummylabel(12345, t);
+    number_label(12345, t);
     EXPECT_EQ(t, "12345   ");
 
     struct Case {
@@ -285,17 +285,17 @@ TEST(GeometryHelpers, AnglesMidpointsLabels) {
                    {"XUMUM", "XUM       "},
                    {"", "          "}}) {
         std::string s = pad(c.in, 10);
-        erum(s);
+        strip_um(s);
         EXPECT_EQ(s, c.want) << c.in;
     }
 }
 
-TEST(GeometryHelpers, PrtangListsTheAcceptedAngle) {
+TEST(GeometryHelpers, WriteAngleLineListsTheAcceptedAngle) {
     FrameRecords f(3);
     f.atom(1, "H(1)", 1);
     f.atom(2, "C(1)", 6);
     f.atom(3, "C(12)", 6);
-    prtang(f.r, f.r.files.listing, 1, 2, 3, 109.4712f);
+    write_angle_line(f.r, f.r.files.listing, 1, 2, 3, 109.4712f);
     auto lines = f.lines("kova.out");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "");

@@ -38,7 +38,7 @@ struct Molecules : test::FrameRecords {
     // The result and the last listing line of one test at VERBOSE 3.
     std::pair<bool, std::string> same(int a, int b, int sym, int grp, int simple, int ring) {
         r.options.verbosity = 3;
-        bool res = sameatoms(r, a, b, sym, grp, simple, ring);
+        bool res = atoms_equivalent(r, a, b, sym, grp, simple, ring);
         auto l = lines("kova.out");
         return {res, l.empty() ? std::string() : l.back()};
     }
@@ -96,11 +96,11 @@ TEST(SameAtoms, SiteSymmetryAndGroupOnlyWhenAsked) {
 TEST(SameAtoms, ListsTheCheckOnlyFromVerboseThree) {
     Molecules m;
     m.r.options.verbosity = 2;
-    EXPECT_FALSE(sameatoms(m.r, 3, 5, 0, 0, 0, 0));
-    EXPECT_TRUE(sameatoms(m.r, 6, 7, 0, 0, 0, 0));
+    EXPECT_FALSE(atoms_equivalent(m.r, 3, 5, 0, 0, 0, 0));
+    EXPECT_TRUE(atoms_equivalent(m.r, 6, 7, 0, 0, 0, 0));
     EXPECT_TRUE(m.lines("kova.out").empty());
     m.r.options.verbosity = 3;
-    sameatoms(m.r, 6, 7, 0, 0, 0, 0);
+    atoms_equivalent(m.r, 6, 7, 0, 0, 0, 0);
     auto l = m.lines("kova.out");
     ASSERT_EQ(l.size(), 3u);
     EXPECT_EQ(l[0], "");

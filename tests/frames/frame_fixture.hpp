@@ -29,7 +29,7 @@ struct FrameRecords {
         r.files.listing = 35;
         r.files.mopro_constraints = 443;
         r.files.plot = 46;
-        init(r);
+        set_defaults(r);
         r.options.crystal_input = crystal ? 1 : 0;
         r.ensure_atoms(nat);
         r.structure.atom_count = nat;

@@ -48,7 +48,7 @@ struct Graph {
         id[label] = i;
         nei.emplace_back();
         float x = static_cast<float>(i);
-        f.atom(i, label, iatnum(label), {x, static_cast<float>((i * i) % 5), 0.0f});
+        f.atom(i, label, atomic_number(label), {x, static_cast<float>((i * i) % 5), 0.0f});
         return i;
     }
     int operator[](const std::string& label) const { return id.at(label); }

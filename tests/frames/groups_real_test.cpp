@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frames/extendh.hpp"
+#include "frames/extend_h.hpp"
 #include "frames/groups.hpp"
 #include "input/shelx_reader.hpp"
 #include "shared/fatal.hpp"
@@ -33,23 +33,23 @@ struct Stages {
         r.io.bind(dir.path(), &in, &out, &errs);
         r.files.xd_master = 58; r.files.listing = 35; r.files.xd_parameters = 48; r.files.databank = 47; r.files.mopro_constraints = 443;
         r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
-        init(r);
+        set_defaults(r);
         r.io.create(r.files.xd_master, "xd_kova.mas");
         r.io.create(imopar, "mopro_kova.par");
         r.io.create(r.files.listing, "kova.out");
         for (auto [ch, name] : {std::pair{43, "reset.bond"}, {42, "const.bond"}, {445, "res_mopro.inp"}})
             r.io.create(ch, name);
         try {
-            readshelx(r, (test::shared_data() / "structures" / file).string());
+            read_shelx(r, (test::shared_data() / "structures" / file).string());
             r.topology.list_size = r.structure.atom_count;
             if (rings) {
                 r.options.search_rings = true;
                 r.options.rings.min_size = 3;
                 r.options.rings.max_size = 8;
-                connect4rings(r);
-                findrings(r);
+                reduce_connectivity(r);
+                find_rings(r);
             }
-            findallneighbors(r);
+            find_all_neighbours(r);
         } catch (...) {
             r.io.flush_all();
             ADD_FAILURE() << out.str() << errs.str();
@@ -69,7 +69,7 @@ struct Stages {
         r.frames.parent_neighbours[h] = r.topology.neighbours[p].count;
         r.frames.parent_atomic_number[h] = r.structure.atomic_number[p];
         r.frames.parent_hydrogens[h] = r.topology.neighbours[p].type_size[1];
-        extendh(r, p, h);
+        extend_xh_bond(r, p, h);
         const auto &x = r.structure.cart[p], &y = r.structure.cart[h];
         float dx = y[0] - x[0], dy = y[1] - x[1], dz = y[2] - x[2];
         return std::sqrt(dx * dx + dy * dy + dz * dz);
@@ -93,7 +93,7 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
     };
     for (auto [label, name] : groups) {
         int i = index(label);
-        detexcept(r, i);
+        find_functional_group(r, i);
         EXPECT_EQ(trim(r.frames.exception_name[i]), name) << label;
     }
 
@@ -151,7 +151,7 @@ TEST(GroupsOnRealStructure, PhenylPyrrolesWithRings) {
         };
         for (auto [label, name] : groups) {
             int i = run.index(label);
-            detexcept(r, i);
+            find_functional_group(r, i);
             EXPECT_EQ(trim(r.frames.exception_name[i]), name) << label << (rings ? " with rings" : "");
         }
         EXPECT_NEAR(run.extend(run.index("H(1)")), rings ? 1.083f : 1.082f, 2e-5f);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "frame_fixture.hpp"
-#include "frames/localdef.hpp"
+#include "frames/frame_driver.hpp"
 #include "topology/neighbours.hpp"
 
 namespace kova {
@@ -40,9 +40,9 @@ struct Framed : test::FrameRecords {
         }
     }
     void frame() {
-        findallneighbors(r);
+        find_all_neighbours(r);
         r.frames.dummy_count = 0;
-        for (int i = 1; i <= r.structure.atom_count; ++i) defloc(r, i);
+        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r, i);
         r.io.flush_all();
     }
     int kset(int i) const { return r.frames.kappa_set[static_cast<std::size_t>(i)]; }
@@ -269,9 +269,9 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     r.topology.list_size = 2;
     r.topology.source_atom[2] = 1;
     r.structure.scattering_table[1] = 1;
-    findallneighbors(r);
+    find_all_neighbours(r);
     r.frames.dummy_count = 0;
-    defloc(r, 1);
+    frame_atom(r, 1);
     // X to the image, Y to the origin dummy (DUM1); the image then becomes DUM2.
     EXPECT_EQ(r.frames.dummy_count, 2);
     EXPECT_EQ(r.frames.dummy_xyz[2], (Vec3f{0.299f, 0.1f, 0.1f}));

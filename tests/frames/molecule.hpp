@@ -50,7 +50,7 @@ public:
         r.io.bind(dir.path(), &in, &out, &errs);
         r.files.listing = 35;
         r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
-        init(r);
+        set_defaults(r);
         r.options.crystal_input = 0;
         r.io.create(r.files.listing, "kova.out");
     }
@@ -61,7 +61,7 @@ public:
         r.ensure_atoms(i);
         r.structure.label[i] = pad(label, 8);
         r.structure.cart[i] = x;
-        r.structure.atomic_number[i] = iatnum(label);
+        r.structure.atomic_number[i] = atomic_number(label);
         return i;
     }
     // A new atom bonded to `from`, `len` Å away along `dir`.
@@ -90,7 +90,7 @@ public:
     void neighbours() {
         r.structure.atom_count = n_;
         r.topology.list_size = n_;
-        findallneighbors(r);
+        find_all_neighbours(r);
         std::set<std::pair<int, int>> found;
         for (int i = 1; i <= n_; ++i)
             for (int k = 1; k <= r.topology.neighbours[i].count; ++k) {

@@ -48,7 +48,7 @@ void water(FrameRecords& f, int format) {
     f.r.frames.kappa_set[3] = 2;
 }
 
-TEST(GetKey, KeygenSwitches) {
+TEST(MakeAtomKey, KeygenSwitches) {
     FrameRecords f(6);
     struct A {
         const char* sym;
@@ -111,7 +111,7 @@ TEST(GetKey, KeygenSwitches) {
         f.r.options.keys = c.keys;
         f.r.options.to_xd = c.toxd;
         for (int i = 1; i <= 6; ++i) {
-            getkey(f.r, i, key);
+            make_atom_key(f.r, i, key);
             EXPECT_EQ(key.size(), 68u);
             EXPECT_EQ(key, c.want[i]) << c.what << ", atom " << i;
         }
@@ -163,7 +163,7 @@ TEST(WrXdMas1, KeepKappaLineBreaks) {
     cases.push_back(c440);
     for (const Case& c : cases) {
         FrameRecords f(0);
-        wrxdmas1(f.r, f.r.files.xd_master, c.n);
+        write_xd_refinement_block(f.r, f.r.files.xd_master, c.n);
         auto lines = f.lines("xd_kova.mas");
         ASSERT_EQ(lines.size(), c.want.size() + 12) << c.n;
         EXPECT_EQ(lines[0], "!" + std::string(78, '-'));
@@ -175,7 +175,7 @@ TEST(WrXdMas1, KeepKappaLineBreaks) {
 
 TEST(WrXdMas1, FixedLinesAndTheInitialWeights) {
     FrameRecords f(0);
-    wrxdmas1(f.r, f.r.files.xd_master, 1);
+    write_xd_refinement_block(f.r, f.r.files.xd_master, 1);
     auto l = f.lines("xd_kova.mas");
     ASSERT_EQ(l.size(), 13u);
     EXPECT_EQ(l[3], "!KEEP  rigid group1");
@@ -190,7 +190,7 @@ TEST(WrXdMas1, FixedLinesAndTheInitialWeights) {
 
 TEST(WrXdMas2, SixtyOneLinesWithTheAtomCount) {
     FrameRecords f(12);
-    wrxdmas2(f.r, f.r.files.xd_master);
+    write_xd_closing_modules(f.r, f.r.files.xd_master);
     auto l = f.lines("xd_kova.mas");
     ASSERT_EQ(l.size(), 61u);
     EXPECT_EQ(l[0], "!");
@@ -219,7 +219,7 @@ TEST(WrXdMas2, AtomCountsBeyondFourColumnsAreWrittenInFull) {
     for (const auto& c : cases) {
         FrameRecords f(1);
         f.r.structure.atom_count = c.nat;  // only the count is written
-        wrxdmas2(f.r, f.r.files.xd_master);
+        write_xd_closing_modules(f.r, f.r.files.xd_master);
         auto l = f.lines("xd_kova.mas");
         ASSERT_EQ(l.size(), 61u);
         EXPECT_EQ(l[35], c.line);
@@ -234,9 +234,9 @@ TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
     frame_all(f, [&f](int i) {
         int k;
         float x, y, z;
-        if (i == 1) adddummyatom(f.r, 0, 0.0f, 0.0f, -0.4692f, k, x, y, z);  // between the Hs
+        if (i == 1) add_dummy_atom(f.r, 0, 0.0f, 0.0f, -0.4692f, k, x, y, z);  // between the Hs
         if (i == 3)
-            for (int n = 2; n <= 10; ++n) adddummyatom(f.r, 0, 10.0f * n, 0.0f, 0.0f, k, x, y, z);
+            for (int n = 2; n <= 10; ++n) add_dummy_atom(f.r, 0, 10.0f * n, 0.0f, 0.0f, k, x, y, z);
     });
     ASSERT_EQ(f.r.frames.dummy_count, 10);
 
@@ -305,7 +305,7 @@ TEST(AtomTable, ShelxInputAddsRefinementClosingAndPropertyModules) {
     frame_all(f, [&f](int i) {
         int k;
         float x, y, z;
-        if (i == 2) adddummyatom(f.r, 1, 0.5f, 0.5f, 0.5f, k, x, y, z);
+        if (i == 2) add_dummy_atom(f.r, 1, 0.5f, 0.5f, 0.5f, k, x, y, z);
     });
     auto mas = f.lines("xd_kova.mas");
     // header, 3 atoms, dummy, END ATOM, 13 refinement, key header + 3, 2 kappa, 4 tail,

@@ -24,11 +24,11 @@ struct Inp {
     explicit Inp(const std::string& text) {
         r.io.bind(dir.path(), &in, &out, &errs);
         r.files.listing = 35;
-        init(r);
+        set_defaults(r);
         r.io.create(35, "kova.out");
         dir.write("kova.inp", text);
         try {
-            readinp(r);
+            read_instructions(r);
         } catch (const RunStop&) {
             stopped = true;
         } catch (const RunFault& f) {

@@ -23,7 +23,7 @@ struct Session {
     Session() {
         r.io.bind(dir.path(), &in, &out, &errs);
         r.files.listing = 35;
-        init(r);
+        set_defaults(r);
         r.io.create(r.files.listing, "kova.out");
     }
     // The listing so far (the channel is closed to read it).

@@ -35,10 +35,10 @@ struct ShelxRead {
         r->io.bind(dir.path(), &in, &out, &errs);
         r->files.xd_master = 58;
         r->files.listing = 35;
-        init(*r);
+        set_defaults(*r);
         r->io.create(r->files.xd_master, "xd_kova.mas");
         r->io.create(imopar, "mopro_kova.par");
-        wrmoprohead(*r);
+        write_mopro_head(*r);
         r->io.create(r->files.listing, "kova.out");
     }
 
@@ -49,7 +49,7 @@ struct ShelxRead {
     }
     ShelxRead& read(const std::string& name) {
         try {
-            readshelx(*r, name);
+            read_shelx(*r, name);
         } catch (const RunStop&) {
             stopped = true;
         } catch (const RunFault& f) {

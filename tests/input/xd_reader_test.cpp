@@ -24,13 +24,13 @@ struct Xd {
     Xd(const std::string& mas, const std::string& par) {
         r.io.bind(dir.path(), &in, &out, &errs);
         r.files.listing = 35;
-        init(r);
+        set_defaults(r);
         r.io.create(35, "kova.out");
         dir.write("x.mas", mas);
         dir.write("x.inp", par);
         r.options.xd_master_file = pad("x.mas", 60);
         try {
-            readxd(r, pad("x.inp", 60));
+            read_xd(r, pad("x.inp", 60));
         } catch (const RunStop&) {
             stopped = true;
         } catch (const RunFault& f) {
@@ -169,7 +169,7 @@ TEST(XdReader, MissingFiles) {
     r.files.listing = 35;
     r.io.create(35, "kova.out");
     r.options.xd_master_file = pad("none.mas", 60);
-    EXPECT_THROW(readxd(r, pad("x.inp", 60)), RunStop);
+    EXPECT_THROW(read_xd(r, pad("x.inp", 60)), RunStop);
     EXPECT_NE(out.str().find(" ERROR *** ReadXD *** Error opening XD master filenone.mas\n"),
               std::string::npos);
 }

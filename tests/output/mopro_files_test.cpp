@@ -46,9 +46,9 @@ TEST(MoproFiles, AtomRecords) {
     w.atom(1000, "H1", {0.0f, 0.0f, 0.0f});
     r.frames.pv[1000] = 1.0f;
     r.io.create(imopar, "mopro_kova.par");
-    wrmoproatom(r, 7);
-    wrmoproatom(r, 8);
-    wrmoproatom(r, 1000);
+    write_mopro_atom(r, 7);
+    write_mopro_atom(r, 8);
+    write_mopro_atom(r, 1000);
     const std::string blank10(10, ' ');
     const std::vector<std::string> want = {
         "ATOM   7 C12       MOL   1    0.100000    0.200000    0.300000 1.000  1 C" + std::string(9, ' '),
@@ -86,7 +86,7 @@ TEST(MoproFiles, ResidueAtomRecordAndZeroOccupancy) {
     r.structure.residue_label[3] = pad("N4    12 PYR", 17);
     r.frames.pv[3] = 0.0f;
     r.io.create(imopar, "mopro_kova.par");
-    wrmoproatom(r, 3);
+    write_mopro_atom(r, 3);
     auto got = w.file(imopar, "mopro_kova.par");
     ASSERT_GE(got.size(), 4u);
     EXPECT_EQ(got[0], "ATOM   3 " + pad("N4    12 PYR", 17) +
@@ -107,7 +107,7 @@ TEST(MoproFiles, DummyKappaAndAtomsBlocks) {
     r.frames.kappa[1] = {0.0f, 1.0f, 0.98f};
     r.structure.atom_count = 2;
     r.io.create(imopar, "mopro_kova.par");
-    wrmoproblocks(r);
+    write_mopro_blocks(r);
     auto got = w.file(imopar, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1u + 123u + 1u + 2u + 1u + 2u);
     EXPECT_EQ(got[0], "DUMMY 123");
@@ -129,7 +129,7 @@ TEST(MoproFiles, CountsTooWideForTheirFieldsAreWrittenInFull) {
     r.frames.kappa_count = 1000;
     r.structure.atom_count = 100000;
     r.io.create(imopar, "mopro_kova.par");
-    wrmoproblocks(r);
+    write_mopro_blocks(r);
     auto got = w.file(imopar, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1000u + 1000u + 6u);
     EXPECT_EQ(got[0], "DUMMY 1000");
@@ -147,8 +147,8 @@ TEST(MoproFiles, SimilarityBlockInAtomOrder) {
     r.frames.mopro_similarity[2] = pad("! CONPVM  C(2) C(1)", 90);
     r.frames.mopro_similarity[3] = pad("! CONPV   not a similarity line", 90);
     r.io.create(443, "con_mopro.inp");
-    wrmoconstart(r);
-    wrmoconsim(r);
+    write_mopro_constraints_start(r);
+    write_mopro_similarity(r);
     const std::vector<std::string> want = {
         "!", "! local symmetry  ", "!",
         "!", "! similarity (switched-off)", "!",
@@ -167,10 +167,10 @@ TEST(MoproFiles, RestraintFileInOrder) {
     r.frames.uratio[1] = pad("URATIO H(1) C(1)", 100);
     r.frames.uratio[2] = pad("URATI", 100);
     r.io.create(445, "res_mopro.inp");
-    wrresmohead(r);
+    write_mopro_restraints_head(r);
     r.io.write(445, "DISTAN 1.08 0.01 C(1) H(1)");  // the X-H extension's records
-    wrresmouratio(r);
-    wrresmoend(r);
+    write_mopro_uratio_block(r);
+    write_mopro_restraints_end(r);
     const std::vector<std::string> want = {
         "!", "! X-H distances", "!",
         "DISTAN 1.08 0.01 C(1) H(1)",
@@ -184,7 +184,7 @@ TEST(MoproFiles, RestraintFileInOrder) {
 TEST(MoproFiles, Trailer) {
     test::Writer w;
     w.r.io.create(imopar, "mopro_kova.par");
-    wrmoprotrailer(w.r);
+    write_mopro_trailer(w.r);
     const std::vector<std::string> want = {
         "", "ANHAR    0    3         !  #atoms #order ", "! 1         ! atom number ",
         "! 0. 0. 0. 0. 0. 0. 0. 0. ", "! 0. 0. ", "", "STOP ",

@@ -26,7 +26,7 @@ struct Writer {
         r.files.xd_master = 58; r.files.listing = 35; r.files.xd_parameters = 48; r.files.databank = 47; r.files.mopro_constraints = 443;
         r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
         r.files.plot = 46;
-        init(r);
+        set_defaults(r);
     }
     // The records of a file once its channel is closed.
     std::vector<std::string> file(int ch, const std::string& name) {

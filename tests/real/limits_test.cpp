@@ -28,8 +28,8 @@ void search_rings(Bench& b, int minring, int maxring) {
     b.r.options.search_rings = true;
     b.r.options.rings.min_size = minring;
     b.r.options.rings.max_size = maxring;
-    connect4rings(b.r);
-    findrings(b.r);
+    reduce_connectivity(b.r);
+    find_rings(b.r);
 }
 
 // A regular polygon of n carbon atoms 1.5 Å apart (the next-nearest are 3.0 Å apart).
@@ -99,7 +99,7 @@ TEST(Limits, FortyTextWordsAndTheFortyFirst) {
     auto word = [](int k) { return std::string(1, k <= 26 ? 'W' : 'X') + static_cast<char>('A' + (k - 1) % 26); };
     for (int k = 1; k <= 41; ++k) line += word(k) + " " + std::to_string(k % 10) + " ";
     line = pad(line, 255);
-    readline(r, line);
+    split_text_words(r, line);
     EXPECT_EQ(r.line_words.count, 40);
     EXPECT_EQ(r.line_words.word[40], "XN      ");
     // the 41st is not stored but is blanked out like the others: only the numbers stay
@@ -128,10 +128,10 @@ TEST(Limits, TheLogicalLineOf255Characters) {
         r.io.bind(dir.path(), &in, &out, &out);
         r.io.open_old(23, "in.txt");
         std::string line;
-        ASSERT_EQ(readinputline(r, 23, line), 0);
+        ASSERT_EQ(read_logical_line(r, 23, line), 0);
         ASSERT_EQ(line.size(), 255u);
         EXPECT_EQ(line.substr(252), c.tail) << c.backslash;
-        ASSERT_EQ(readinputline(r, 23, line), 0);
+        ASSERT_EQ(read_logical_line(r, 23, line), 0);
         EXPECT_EQ(trim(line), "NEXT");
     }
 }

@@ -23,7 +23,7 @@ public:
     Bench() {
         r.io.bind(dir.path(), &in, &out, &errs);
         r.files.listing = 35;
-        init(r);
+        set_defaults(r);
         r.io.create(r.files.listing, "kova.out");
     }
     // Appends an atom read (Cartesian; fractional the same unless given) and returns its index.
@@ -220,7 +220,7 @@ inline bool read_shelx_geometry(Records& r, const std::filesystem::path& file) {
             ++n;
             r.ensure_atoms(n);
             r.structure.label[n] = pad(key, 8);
-            r.structure.atomic_number[n] = iatnum(sfac[static_cast<std::size_t>(type - 1)]);
+            r.structure.atomic_number[n] = atomic_number(sfac[static_cast<std::size_t>(type - 1)]);
             r.structure.frac[n] = {fold(x), fold(y), fold(z)};
             r.structure.occupancy[n] = 1.0f;
             r.structure.occupancy_flag[n] = 0;

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "bench.hpp"
-#include "shared/cputime.hpp"
+#include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
 
 namespace kova {
@@ -54,7 +54,7 @@ void inversion_half(Bench& b, int extra_inversions = 1) {
 TEST(Completion, HalfMoleculeOnInversionCentre) {
     Bench b;
     inversion_half(b);
-    gencompletefrags(b.r);
+    complete_molecules(b.r);
     ASSERT_EQ(b.r.topology.list_size, 5);
     EXPECT_EQ(b.r.structure.atom_count, 3);
     EXPECT_EQ(b.r.topology.source_atom, (std::vector<int>{0, 0, 0, 0, 1, 2}));
@@ -84,7 +84,7 @@ TEST(Completion, HalfMoleculeOnInversionCentre) {
 
     Bench twice;  // an operator repeated gives only coincident images
     inversion_half(twice, 2);
-    gencompletefrags(twice.r);
+    complete_molecules(twice.r);
     EXPECT_EQ(twice.r.topology.list_size, 5);
 }
 
@@ -96,7 +96,7 @@ TEST(Completion, AcrossCellEdgeNeedsShifts) {
         atom(b, "A", 6, 0.92f, 0.5f, 0.5f);
         atom(b, "B", 6, 0.06f, 0.5f, 0.5f);
         b.dir.write("complete.ang", "from an earlier run\n");
-        gencompletefrags(b.r);
+        complete_molecules(b.r);
         if (ncells == 0) {
             EXPECT_EQ(b.r.topology.list_size, 2);
             EXPECT_TRUE(b.listing().empty());
@@ -120,7 +120,7 @@ TEST(Completion, ImageBondedOnlyToAnImageAndTheRestart) {
         Bench b;
         crystal(b, {1.5f, 10, 10, 90, 90, 90}, 2);
         atom(b, "C1", 6, 0, 0, 0);
-        plain ? gencompletefrags_scan(b.r) : gencompletefrags(b.r);
+        plain ? complete_molecules_scan(b.r) : complete_molecules(b.r);
         EXPECT_EQ(xs(b.r), (std::vector<float>{0.0f, -1.5f, -3.0f, 1.5f, 3.0f})) << plain;
         EXPECT_EQ(b.r.topology.image_count[1], 4);
     }
@@ -134,7 +134,7 @@ TEST(Completion, ImageExactlyAtTheBondLimit) {
         b.r.options.ncells = 1;
         test::add_operator(b.r, kIdentity, {0, 0, 0});
         atom(b, "C1", 6, 0, 0, 0);
-        gencompletefrags(b.r);
+        complete_molecules(b.r);
         EXPECT_EQ(b.r.topology.list_size, a == lim ? 3 : 1) << a;
     }
 }
@@ -145,7 +145,7 @@ TEST(Completion, TooManyAtomsStops) {
     crystal(b, {1.5f, 10, 10, 90, 90, 90}, 60000);
     atom(b, "C1", 6, 0, 0, 0);
     CpuClock clock;
-    EXPECT_THROW(gencompletefrags(b.r), RunStop);
+    EXPECT_THROW(complete_molecules(b.r), RunStop);
     std::printf("completion, 100000 images: %.2f s\n", clock.lap().user);
     EXPECT_EQ(b.r.topology.list_size, max_atoms);
     auto t = b.terminal();
@@ -243,14 +243,14 @@ TEST(Completion, SameAsScanOnRandomCrystals) {
             Bench fast, plain;
             random_crystal(fast, seed, ncells);
             random_crystal(plain, seed, ncells);
-            gencompletefrags(fast.r);
+            complete_molecules(fast.r);
 #ifdef NDEBUG
             const int longest = 400;
 #else
             const int longest = 150;  // sanitizer builds
 #endif
             if (fast.r.topology.list_size > longest) continue;  // a polymer: too long for the restarting scan
-            gencompletefrags_scan(plain.r);
+            complete_molecules_scan(plain.r);
             SCOPED_TRACE("seed " + std::to_string(seed) + " ncells " + std::to_string(ncells));
             expect_same_completion(fast, plain);
             ++compared;
@@ -277,9 +277,9 @@ TEST(Completion, SameAsScanOnRealStructures) {
             if (fast.r.structure.atom_count * fast.r.structure.symmetry.count > 200) break;  // sanitizer builds
 #endif
             fast.r.options.ncells = plain.r.options.ncells = ncells;
-            gencompletefrags(fast.r);
+            complete_molecules(fast.r);
             if (fast.r.topology.list_size > 300) break;
-            gencompletefrags_scan(plain.r);
+            complete_molecules_scan(plain.r);
             SCOPED_TRACE(e.path().filename().string() + " ncells " + std::to_string(ncells));
             expect_same_completion(fast, plain);
             ++seen;

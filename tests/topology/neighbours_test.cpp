@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "bench.hpp"
-#include "shared/cputime.hpp"
+#include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
 
 namespace kova {
@@ -26,12 +26,12 @@ TEST(Neighbours, BondLimitIncludesEqualityAndRadiusMode) {
     b.add("C3", 6, -std::nextafter(lim, 9.0f), 0, 0);      // just beyond: not bonded
     b.add("C4", 6, 0, 2.0f, 0);                            // exactly 2.0
     bool ldis = true;
-    getnei(b.r, 1, 0.0f, ldis);
+    search_neighbours(b.r, 1, 0.0f, ldis);
     EXPECT_EQ(found(b.r), (std::vector<int>{2}));
     EXPECT_FALSE(ldis);
-    getnei(b.r, 1, -3.0f, ldis);  // a negative radius is the covalent rule too
+    search_neighbours(b.r, 1, -3.0f, ldis);  // a negative radius is the covalent rule too
     EXPECT_EQ(found(b.r), (std::vector<int>{2}));
-    getnei(b.r, 1, 2.0f, ldis);
+    search_neighbours(b.r, 1, 2.0f, ldis);
     EXPECT_EQ(found(b.r), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(b.r.topology.last_search.distance[3], 2.0f);
 }
@@ -45,7 +45,7 @@ TEST(Neighbours, TooCloseAndSameSite) {
     b.add("H5", 1, 0.805f, 0, 0);   // 0.005 from H4, which has the lower index
     bool ldis;
     for (float rmax : {0.0f, 2.0f}) {
-        getnei(b.r, 1, rmax, ldis);
+        search_neighbours(b.r, 1, rmax, ldis);
         EXPECT_EQ(found(b.r), (std::vector<int>{2, 4})) << rmax;
     }
 }
@@ -58,13 +58,13 @@ TEST(Neighbours, DisorderRule) {
     b.add("C4", 6, 0, 1.5f, 0, 1.0f, 0);    // ordered: neighbour
     b.add("C5", 6, 0, -1.5f, 0, 0.5f, 1);   // special position: neighbour
     bool ldis = false;
-    getnei(b.r, 1, 0.0f, ldis);
+    search_neighbours(b.r, 1, 0.0f, ldis);
     EXPECT_EQ(found(b.r), (std::vector<int>{2, 4, 5}));
     EXPECT_TRUE(ldis);
-    getnei(b.r, 4, 0.0f, ldis);  // C4 sees both disordered atoms
+    search_neighbours(b.r, 4, 0.0f, ldis);  // C4 sees both disordered atoms
     EXPECT_EQ(found(b.r), (std::vector<int>{1}));
     EXPECT_TRUE(ldis);
-    getnei(b.r, 2, 0.0f, ldis);
+    search_neighbours(b.r, 2, 0.0f, ldis);
     EXPECT_EQ(found(b.r), (std::vector<int>{1}));
 }
 
@@ -80,7 +80,7 @@ void branched(Bench& b) {
 TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
     Bench b;
     branched(b);
-    findallneighbors(b.r);
+    find_all_neighbours(b.r);
     const NeighbourTable& t = b.r.topology.neighbours[1];
     ASSERT_EQ(t.count, 3);
     EXPECT_EQ((std::vector<int>{t.atom[1], t.atom[2], t.atom[3]}), (std::vector<int>{2, 3, 4}));  // ties by index
@@ -89,7 +89,7 @@ TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
     EXPECT_EQ(t.type_atomic_number[2], 7);
     // the printout re-sorted the carbon type: C3 (one neighbour of its own) before C2 (two)
     EXPECT_EQ((std::vector<int>{t.type_atom[1][1], t.type_atom[1][2]}), (std::vector<int>{3, 2}));
-    sortnei(b.r, 1);
+    sort_stored_neighbours(b.r, 1);
     EXPECT_EQ((std::vector<int>{b.r.topology.canonical_order[1], b.r.topology.canonical_order[2], b.r.topology.canonical_order[3]}), (std::vector<int>{4, 3, 2}));
 
     // line: 5 blanks, Z (I4), own count (I4), distance (F11.3), index (I8), 3 blanks, label
@@ -130,10 +130,10 @@ TEST(Neighbours, IsolatedAtom) {
     Bench b;
     b.add("O1", 8, 0, 0, 0);
     b.r.topology.print_neighbours = 1;
-    findnei(b.r, 1, 0.0f);
+    find_neighbours(b.r, 1, 0.0f);
     EXPECT_EQ(b.r.topology.last_search.count, 0);
     EXPECT_EQ(b.r.topology.last_search.type_count, 0);
-    findallneighbors(b.r);
+    find_all_neighbours(b.r);
     EXPECT_EQ(b.r.topology.print_neighbours, 0);
     auto l = b.listing();
     test::expect_lines(l, {"", " Covalently-bonded neighbors to O1 =    0", "", "     i       n     r(Ang)    atom       occ"});
@@ -149,7 +149,7 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
         b.add("H" + std::to_string(k), 1, (k % 2) ? 0.9f + 0.1f * k : 0, (k % 2) ? 0 : 0.9f + 0.1f * k, 0,
               k == 3 ? 0.5f : 1.0f, k == 3 ? -1 : 0);
     b.r.topology.print_neighbours = 1;
-    findnei(b.r, 1, 2.0f);
+    find_neighbours(b.r, 1, 2.0f);
     auto l = b.listing();
     test::expect_lines(l, {
         "",
@@ -177,8 +177,8 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
     EXPECT_EQ(l.size(), 21u);
 
     // The printout of the stored row: covalent heading, no note, a line of one blank per type.
-    findallneighbors(b.r);
-    prtatomnei(b.r, 1, b.r.files.listing);
+    find_all_neighbours(b.r);
+    list_stored_neighbours(b.r, 1, b.r.files.listing);
     // Covalent limit C-H 0.77 + 0.2 + 0.40 = 1.37: H1 to H4. The all-atom printout put the
     // members in order of their own neighbour counts: H1 also bonds H7 (0.6 Å; H3 and H5 are
     // closer than 0.5), H2, H3 and H4 bond C1 alone, so H2, H3, H4 (by distance), then H1.
@@ -210,7 +210,7 @@ TEST(Neighbours, ThousandNeighboursAllowedTheNextStops) {
             for (int z = -5; z <= 5 && b.r.structure.atom_count < 1001; ++z)
                 if (x || y || z) b.add("Q", 1, float(x), float(y), float(z));
     ASSERT_EQ(b.r.structure.atom_count, 1001);  // the centre and 1000 others
-    findnei(b.r, 1, 30.0f);
+    find_neighbours(b.r, 1, 30.0f);
     EXPECT_EQ(b.r.topology.last_search.count, 1000);
     b.r.topology.print_neighbours = 0;
     const int nearest = b.r.topology.last_search.atom[1];
@@ -220,7 +220,7 @@ TEST(Neighbours, ThousandNeighboursAllowedTheNextStops) {
     EXPECT_THROW(first_neighbour(b.r, 1, 30.0f, [](int) { return true; }), RunStop);
     b.out.str("");
     b.r.io.create(b.r.files.listing, "kova.out");
-    EXPECT_THROW(findnei(b.r, 1, 30.0f), RunStop);
+    EXPECT_THROW(find_neighbours(b.r, 1, 30.0f), RunStop);
     const std::vector<std::string> msg = {
         "",
         " GetNei :: atom =        1  X1      ",
@@ -239,17 +239,17 @@ TEST(Neighbours, MoreThanTwentyKeptAndCollected) {
         float a = 0.2617994f * static_cast<float>(k);
         b.add("H", 1, 1.5f * std::cos(a), 1.5f * std::sin(a), 0);
     }
-    findallneighbors(b.r);
+    find_all_neighbours(b.r);
     EXPECT_EQ(b.r.topology.neighbours[1].count, 24);
     EXPECT_EQ(b.r.topology.neighbours[1].type_size[1], 24);
     std::vector<int> list;
     int n = 0;
-    collectnei(b.r, 1, list, n);
+    collect_neighbours(b.r, 1, list, n);
     EXPECT_EQ(n, 25);
     EXPECT_EQ(list[25], 1);
     EXPECT_GE(list.size(), 101u);
     // H2: the two H 0.78 Å away (30 degrees apart on the circle), then AU1 at 1.5 Å, then itself
-    collectnei(b.r, 2, list, n);
+    collect_neighbours(b.r, 2, list, n);
     EXPECT_EQ(n, 4);
     EXPECT_EQ(list[3], 1);
     EXPECT_EQ(list[4], 2);
@@ -257,12 +257,12 @@ TEST(Neighbours, MoreThanTwentyKeptAndCollected) {
     EXPECT_EQ(list.size(), 101u);
 }
 
-TEST(Neighbours, SortneiCountMismatchStops) {
+TEST(Neighbours, SortCountMismatchStops) {
     Bench b;
     branched(b);
-    findallneighbors(b.r);
+    find_all_neighbours(b.r);
     b.r.topology.neighbours[1].count = 4;
-    EXPECT_THROW(sortnei(b.r, 1), RunStop);
+    EXPECT_THROW(sort_stored_neighbours(b.r, 1), RunStop);
     auto l = b.listing();
     EXPECT_EQ(l[l.size() - 2], " ERROR *** SortNei *** l.ne.nnei(k)");
 }
@@ -272,9 +272,9 @@ void expect_same_as_scan(Records& r, int step = 1, std::vector<float> radii = {0
     for (int i = 1; i <= r.topology.list_size; i += step)
         for (float rmax : radii) {
             bool l1 = false, l2 = false;
-            getnei(r, i, rmax, l1);
+            search_neighbours(r, i, rmax, l1);
             NeighbourList fast = r.topology.last_search;
-            getnei_scan(r, i, rmax, l2);
+            search_neighbours_scan(r, i, rmax, l2);
             ASSERT_EQ(fast.count, r.topology.last_search.count) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(fast.atom, r.topology.last_search.atom) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(fast.distance, r.topology.last_search.distance) << "atom " << i << " rmax " << rmax;
@@ -334,7 +334,7 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
         for (int i = 1; i <= c.n; i += 7)
             for (float rmax : {2.5f, 4.0f, 10.0f})
                 for (const auto& take : takes) {
-                    findnei(b.r, i, rmax);
+                    find_neighbours(b.r, i, rmax);
                     int want = 0;
                     for (int m = 1; m <= b.r.topology.last_search.count && want == 0; ++m)
                         if (take(b.r.topology.last_search.atom[m])) want = b.r.topology.last_search.atom[m];
@@ -386,19 +386,19 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     Bench big;
     test::random_cluster(big.r, 6000, 12);
     bool l;
-    getnei(big.r, 1, 0.0f, l);
+    search_neighbours(big.r, 1, 0.0f, l);
     big.r.structure.cart[5999] = big.r.structure.cart[1];
     big.r.structure.cart[5999][0] += 1.1f;
     big.r.structure.occupancy_flag[1] = big.r.structure.occupancy_flag[5999] = 0;
 #ifndef NDEBUG
-    EXPECT_THROW(for (int k = 0; k < 300; ++k) getnei(big.r, 1, 0.0f, l), std::logic_error);
+    EXPECT_THROW(for (int k = 0; k < 300; ++k) search_neighbours(big.r, 1, 0.0f, l), std::logic_error);
 #endif
     atom_moved(big.r, 5999);
     for (int i : {5999, 1}) {
         bool l1, l2;
-        getnei(big.r, i, 2.0f, l1);
+        search_neighbours(big.r, i, 2.0f, l1);
         NeighbourList fast = big.r.topology.last_search;
-        getnei_scan(big.r, i, 2.0f, l2);
+        search_neighbours_scan(big.r, i, 2.0f, l2);
         EXPECT_EQ(fast.atom, big.r.topology.last_search.atom);
     }
     EXPECT_NE(std::find(big.r.topology.last_search.atom.begin(), big.r.topology.last_search.atom.end(), 5999), big.r.topology.last_search.atom.end());  // atom 1's
@@ -413,12 +413,12 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     xh.r.structure.cart[1] = {-50, -50, -50};
     xh.r.structure.cart[2] = {-50.95f, -50, -50};
     xh.r.structure.cart[3] = {-80, -50, -50};
-    findallneighbors(xh.r);
+    find_all_neighbours(xh.r);
     ASSERT_EQ(xh.r.topology.neighbours[1].count, 1);
     xh.r.structure.cart[2][0] = -80.95f;
-    findnei(xh.r, 1, 0.0f);
+    find_neighbours(xh.r, 1, 0.0f);
     EXPECT_EQ(xh.r.topology.last_search.count, 0);
-    findnei(xh.r, 3, 0.0f);
+    find_neighbours(xh.r, 3, 0.0f);
     ASSERT_EQ(xh.r.topology.last_search.count, 1);
     EXPECT_EQ(xh.r.topology.last_search.atom[1], 2);
 
@@ -426,7 +426,7 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     // the searches reach further) and a few long ones, each announced, in a long list.
     Bench many;
     test::random_cluster(many.r, 6000, 14);
-    getnei(many.r, 1, 0.0f, l);
+    search_neighbours(many.r, 1, 0.0f, l);
     for (int j = 1; j <= 6000; j += 3) {
         const int axis = j % 9 / 3;
         many.r.structure.cart[j][axis] += (j % 2 ? 0.24f : -0.24f);
@@ -437,7 +437,7 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     many.r.topology.print_neighbours = 0;
     for (int i = 2; i <= 6000; i += 97) {
         auto heavy = [&](int c) { return many.r.structure.atomic_number[c] != 1; };
-        findnei(many.r, i, 10.0f);
+        find_neighbours(many.r, i, 10.0f);
         int want = 0;
         for (int m = many.r.topology.last_search.count; m >= 1; --m)
             if (heavy(many.r.topology.last_search.atom[m])) want = many.r.topology.last_search.atom[m];
@@ -454,7 +454,7 @@ TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
     Bench b;
     test::random_cluster(b.r, n, 21);
     CpuClock clock;
-    findallneighbors(b.r);
+    find_all_neighbours(b.r);
     double t = clock.lap().user;
 #ifdef NDEBUG
     EXPECT_LT(t, 5.0) << "neighbour stage of " << n << " atoms";
@@ -463,7 +463,7 @@ TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
     // Stored rows against the plain scan for a sample of atoms.
     for (int i = 1; i <= n; i += n / 300) {
         bool l;
-        getnei_scan(b.r, i, 0.0f, l);
+        search_neighbours_scan(b.r, i, 0.0f, l);
         const NeighbourTable& row = b.r.topology.neighbours[i];
         ASSERT_EQ(row.count, b.r.topology.last_search.count) << i;
         for (int k = 1; k <= row.count; ++k) {

@@ -109,23 +109,23 @@ TEST(Planarity, PrintSwitchLabelsAndOrder) {
 TEST(VectorRoutines, CrossLengthDistanceExtendAndCheck) {
     const float a[3] = {1, 2, 3}, b[3] = {4, 5, 6};
     float c[3];
-    vmult(a, b, c);  // (2*6 - 3*5, 3*4 - 1*6, 1*5 - 2*4)
+    cross_product(a, b, c);  // (2*6 - 3*5, 3*4 - 1*6, 1*5 - 2*4)
     EXPECT_EQ(c[0], -3.0f);
     EXPECT_EQ(c[1], 6.0f);
     EXPECT_EQ(c[2], -3.0f);
     const float v[3] = {3, 4, 12};
-    EXPECT_EQ(rlength(v), 13.0f);
-    EXPECT_EQ(dist(1, 1, 1, 4, 5, 13), 13.0f);
+    EXPECT_EQ(vector_length(v), 13.0f);
+    EXPECT_EQ(point_distance(1, 1, 1, 4, 5, 13), 13.0f);
     float x = 0, y = 3, z = 4, old = 0;
-    extendbond(0, 0, 0, x, y, z, 10.0f, old);
+    extend_bond(0, 0, 0, x, y, z, 10.0f, old);
     EXPECT_EQ(old, 5.0f);
     EXPECT_FLOAT_EQ(y, 6.0f);
     EXPECT_FLOAT_EQ(z, 8.0f);
     std::vector<int> list = {0, 4, 9};
     int n = 2;
-    EXPECT_EQ(checkat(0, n, list, 9), 1);
+    EXPECT_EQ(append_atom(0, n, list, 9), 1);
     EXPECT_EQ(n, 2);
-    EXPECT_EQ(checkat(0, n, list, 5), 0);
+    EXPECT_EQ(append_atom(0, n, list, 5), 0);
     EXPECT_EQ(n, 3);
     EXPECT_EQ(list[3], 5);
 }

@@ -57,7 +57,7 @@ void table(Records& r, int n, const std::vector<std::pair<int, int>>& bonds) {
 TEST(ReducedTable, BenzeneLosesItsHydrogenAtoms) {
     Bench b;
     benzene_with_h(b);
-    connect4rings(b.r);
+    reduce_connectivity(b.r);
     test::expect_lines(b.listing(), {
         "",
         std::string(80, '-'),
@@ -95,7 +95,7 @@ TEST(ReducedTable, VerboseTablesAndEntryNames) {
     b.r.options.verbosity = 3;
     polygon(b, 3, 10, 0, 0, "X");  // X1 X2 X3: a triangle that stays
     b.add("CL4", 17, 8.6f, 1.9f, 0);  // 1.56 Å from X2 only (limit 0.77 + 0.2 + 0.99 = 1.96)
-    connect4rings(b.r);
+    reduce_connectivity(b.r);
     auto l = b.listing();
     test::expect_lines(l, {
         " **** ELIMINATION CYCLE =    0     NUMBER OF ATOMS =      4",
@@ -120,7 +120,7 @@ TEST(ReducedTable, ChainDisorderAndEmptyList) {
     {   // a chain of five: each cycle removes the two ends
         Bench b;
         for (int k = 0; k < 5; ++k) b.add("C" + std::to_string(k + 1), 6, 1.5f * k, 0, 0);
-        connect4rings(b.r);
+        reduce_connectivity(b.r);
         auto t = b.terminal();
         std::vector<std::string> removed;
         for (const auto& s : t)
@@ -134,14 +134,14 @@ TEST(ReducedTable, ChainDisorderAndEmptyList) {
         Bench b;
         polygon(b, 6);
         b.r.structure.occupancy_flag[4] = -1;
-        connect4rings(b.r);
+        reduce_connectivity(b.r);
         EXPECT_EQ(b.r.topology.entry_count, 0);
         auto t = b.terminal();
         EXPECT_EQ(t[4], "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       1");
     }
     {
         Bench b;
-        connect4rings(b.r);
+        reduce_connectivity(b.r);
         auto t = b.terminal();
         EXPECT_EQ(t, (std::vector<std::string>{"", " CREATING CONNECTIVITY TABLE AND ELIMINATING OPEN ATOMS", "",
                                                " **** ELIMINATION CYCLE =    0     NUMBER OF ATOMS =      0",
@@ -156,8 +156,8 @@ TEST(ReducedTable, SameAsScanOnRandomStructures) {
             test::random_cluster(b->r, 700, seed, seed == 33 ? 6.0f : 10.0f);
             b->r.options.verbosity = 3;
         }
-        connect4rings(fast.r);
-        connect4rings_scan(plain.r);
+        reduce_connectivity(fast.r);
+        reduce_connectivity_scan(plain.r);
         EXPECT_EQ(fast.listing(), plain.listing()) << seed;
         EXPECT_EQ(fast.terminal(), plain.terminal()) << seed;
         EXPECT_EQ(fast.file("reduced_1.ang"), plain.file("reduced_1.ang")) << seed;
@@ -170,8 +170,8 @@ TEST(RingSearch, BenzeneOnce) {
     Bench b;
     benzene_with_h(b);
     b.r.options.rings = RingSearch{3, 8, false};
-    connect4rings(b.r);
-    findrings(b.r);
+    reduce_connectivity(b.r);
+    find_rings(b.r);
     ASSERT_EQ(b.r.topology.ring_count, 1);
     EXPECT_EQ(ring(b.r, 1), (std::vector<int>{1, 2, 3, 4, 5, 6}));
     EXPECT_TRUE(b.r.topology.ring_planar[1]);
@@ -210,7 +210,7 @@ TEST(RingSearch, NaphthaleneWalk) {
             for (int k = 1; k <= 10; ++k) b.add("C" + std::to_string(k), 6, float(k), 0, 0);
             table(b.r, 10, kNaphthalene);
             b.r.options.rings = RingSearch{3, c.maxring, false};
-            plain ? findrings_scan(b.r) : findrings(b.r);
+            plain ? find_rings_scan(b.r) : find_rings(b.r);
             ASSERT_EQ(b.r.topology.ring_count, static_cast<int>(c.rings.size())) << c.maxring;
             for (int q = 1; q <= b.r.topology.ring_count; ++q) EXPECT_EQ(ring(b.r, q), c.rings[q - 1]) << c.maxring << " ring " << q;
             // the exchange: entry 1 is atom 9, entry 9 atom 1, links renumbered in place
@@ -227,8 +227,8 @@ TEST(RingSearch, CyclopropaneRangesAndSmallTables) {
         Bench b;
         polygon(b, 3);
         b.r.options.rings = RingSearch{3, 8, false};
-        connect4rings(b.r);
-        findrings(b.r);
+        reduce_connectivity(b.r);
+        find_rings(b.r);
         ASSERT_EQ(b.r.topology.ring_count, 1);
         EXPECT_TRUE(b.r.topology.ring_planar[1]);
         for (const auto& s : b.listing()) EXPECT_EQ(s.find("Planarity"), std::string::npos);
@@ -237,8 +237,8 @@ TEST(RingSearch, CyclopropaneRangesAndSmallTables) {
         Bench b;
         polygon(b, 6);
         b.r.options.rings = RingSearch{lo, hi, false};
-        connect4rings(b.r);
-        findrings(b.r);
+        reduce_connectivity(b.r);
+        find_rings(b.r);
         EXPECT_EQ(b.r.topology.ring_count, 0) << lo << "-" << hi;
     }
     for (int n : {0, 1, 2}) {
@@ -246,7 +246,7 @@ TEST(RingSearch, CyclopropaneRangesAndSmallTables) {
         for (int k = 0; k < n; ++k) b.add("C", 6, float(k), 0, 0);
         table(b.r, n, n == 2 ? std::vector<std::pair<int, int>>{{1, 2}} : std::vector<std::pair<int, int>>{});
         b.r.options.rings = RingSearch{3, 8, false};
-        findrings(b.r);
+        find_rings(b.r);
         EXPECT_EQ(b.r.topology.ring_count, 0);
         auto l = b.listing();
         test::expect_lines(l, {"", " THERE ARE NO ATOMS IN THE REDUCED CONNECTIVITY TABLE", "",
@@ -260,8 +260,8 @@ TEST(RingSearch, TooManyRingsStops) {
     Bench b;
     for (int k = 0; k < 1001; ++k) polygon(b, 3, 5.0f * (k % 40), 5.0f * (k / 40));
     b.r.options.rings = RingSearch{3, 8, false};
-    connect4rings(b.r);
-    EXPECT_THROW(findrings(b.r), RunStop);
+    reduce_connectivity(b.r);
+    EXPECT_THROW(find_rings(b.r), RunStop);
     EXPECT_EQ(b.r.topology.ring_count, 1000);
     auto t = b.terminal();
     EXPECT_EQ(t[t.size() - 2], " ERROR *** FindRings *** Too many rings (maxrings)");
@@ -272,8 +272,8 @@ void expect_membership_as_scan(Records& r, int n) {
     for (int a = 0; a <= n + 1; ++a) {
         bool c1, p1, f1, c2, p2, f2;
         int i1, s1, i2, s2;
-        isitcyclic(r, a, c1, p1, f1, i1, s1);
-        isitcyclic_scan(r, a, c2, p2, f2, i2, s2);
+        ring_membership(r, a, c1, p1, f1, i1, s1);
+        ring_membership_scan(r, a, c2, p2, f2, i2, s2);
         ASSERT_EQ(std::vector<int>({c1, p1, f1, i1, s1}), std::vector<int>({c2, p2, f2, i2, s2})) << "atom " << a;
     }
 }
@@ -299,15 +299,15 @@ TEST(RingSearch, WalkSameAsPlainOnRandomGraphs) {
             table(b->r, n, bonds);
             b->r.options.rings = RingSearch{3, 3 + static_cast<int>(trial % 9), false};
         }
-        findrings(fast.r);
-        findrings_scan(plain.r);
+        find_rings(fast.r);
+        find_rings_scan(plain.r);
         ASSERT_EQ(fast.r.topology.ring_count, plain.r.topology.ring_count) << trial;
         for (int q = 1; q <= fast.r.topology.ring_count; ++q) ASSERT_EQ(ring(fast.r, q), ring(plain.r, q)) << trial;
         EXPECT_EQ(fast.listing(), plain.listing()) << trial;
         expect_membership_as_scan(fast.r, n);
         // a second search with other sizes: the membership follows it
         fast.r.options.rings = RingSearch{3, 4 + static_cast<int>(trial % 5), false};
-        findrings(fast.r);
+        find_rings(fast.r);
         expect_membership_as_scan(fast.r, n);
     }
 }
@@ -325,14 +325,14 @@ TEST(RingSearch, SameAsPlainOnRealStructures) {
         SCOPED_TRACE(e.path().filename().string());
         for (Bench* b : {&fast, &plain}) {
             b->r.options.ncells = 1;
-            gencompletefrags(b->r);
+            complete_molecules(b->r);
             b->r.options.rings = RingSearch{3, 8, false};
             b->r.options.verbosity = 3;
         }
-        connect4rings(fast.r);
-        findrings(fast.r);
-        connect4rings_scan(plain.r);
-        findrings_scan(plain.r);
+        reduce_connectivity(fast.r);
+        find_rings(fast.r);
+        reduce_connectivity_scan(plain.r);
+        find_rings_scan(plain.r);
         EXPECT_EQ(fast.listing(), plain.listing());
         EXPECT_EQ(fast.file("reduced_1.ang"), plain.file("reduced_1.ang"));
         rings += fast.r.topology.ring_count;
@@ -371,7 +371,7 @@ TEST(RingQuery, MembershipTable) {
     for (const Case& c : cases) {
         bool lcyc = !c.lcyc, lpl = !c.lpl, lfus = !c.lfus;
         int iring = -1, isize = -1;
-        isitcyclic(b.r, c.atom, lcyc, lpl, lfus, iring, isize);
+        ring_membership(b.r, c.atom, lcyc, lpl, lfus, iring, isize);
         EXPECT_EQ(lcyc, c.lcyc) << c.atom;
         EXPECT_EQ(lpl, c.lpl) << c.atom;
         EXPECT_EQ(lfus, c.lfus) << c.atom;
@@ -387,7 +387,7 @@ TEST(RingQuery, MembershipTable) {
     table(t.r, 7, {{1, 2}, {2, 3}, {1, 3}, {4, 5}, {5, 6}, {6, 7}, {4, 7}});
     for (int size : {3, 4, 3}) {
         t.r.options.rings = RingSearch{size, size, false};
-        findrings(t.r);
+        find_rings(t.r);
         ASSERT_EQ(t.r.topology.ring_count, 1);
         expect_membership_as_scan(t.r, 7);
     }
@@ -395,7 +395,7 @@ TEST(RingQuery, MembershipTable) {
     Bench none;  // no ring search: acyclic
     bool lcyc = true, lpl = true, lfus = true;
     int iring = 1, isize = 1;
-    isitcyclic(none.r, 1, lcyc, lpl, lfus, iring, isize);
+    ring_membership(none.r, 1, lcyc, lpl, lfus, iring, isize);
     EXPECT_FALSE(lcyc || lpl || lfus || iring || isize);
 }
 

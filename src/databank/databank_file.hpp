@@ -88,7 +88,7 @@ struct DbFile {
 const DbRecord& record(Records& r, DbFile& db, std::size_t n);
 
 // Takes in the records of a databank file and indexes its entry lines and keywords.
-DbFile parse_dbfile(Records& r, const InFile& f);
+DbFile parse_databank_file(Records& r, const InFile& f);
 // The databank open on `files.databank`, parsed on first use.
 DbFile& databank(Records& r);
 
@@ -113,6 +113,6 @@ void backspace(DbFile& db);
 
 // Opens the databank file named by `options.databank_file` on `files.databank`; while the open fails,
 // asks the terminal for another name. End of input at the prompt is a run-time error.
-void opendb(Records& r);
+void open_databank(Records& r);
 
 }  // namespace kova

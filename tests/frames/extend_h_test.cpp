@@ -3,7 +3,7 @@
 // the one-neighbour hydrogen rule fills it, and the three record files are opened here.
 #include <gtest/gtest.h>
 
-#include "frames/extendh.hpp"
+#include "frames/extend_h.hpp"
 #include "graph.hpp"
 #include "molecule.hpp"
 #include "shared/errors.hpp"
@@ -33,7 +33,7 @@ struct Moved {
     float before, after;
 };
 
-// extendh on H atom h as the frame rules call it: parent P = its neighbour, forh filled.
+// extend_xh_bond on H atom h as the frame rules call it: parent P = its neighbour, forh filled.
 Moved extend(Molecule& m, int h) {
     Records& r = m.r;
     int p = r.topology.neighbours[h].atom[1];
@@ -43,7 +43,7 @@ Moved extend(Molecule& m, int h) {
     Moved mv;
     mv.before = dist(r, p, h);
     int from = m.mark();
-    extendh(r, p, h);
+    extend_xh_bond(r, p, h);
     mv.after = dist(r, p, h);
     mv.listing = m.listing(from);
     return mv;
@@ -321,7 +321,7 @@ TEST(ExtendH, ClassificationRows) {
         r.frames.parent_atomic_number[h] = r.structure.atomic_number[x];
         r.frames.parent_hydrogens[h] = r.topology.neighbours[x].type_atomic_number[1] == 1 ? r.topology.neighbours[x].type_size[1] : 0;
         float before = dist(r, x, h);
-        extendh(r, x, h);
+        extend_xh_bond(r, x, h);
         auto out = g.f.lines("kova.out");
         std::string lx = trim(r.structure.label[x]);
         ASSERT_FALSE(out.empty()) << c.bonds;
@@ -370,7 +370,7 @@ TEST(ExtendH, LongIndicesAndLabels) {
     m.r.frames.parent_neighbours[h] = 2;
     m.r.frames.parent_hydrogens[h] = 1;
     open_records(m);
-    extendh(m.r, s, h);
+    extend_xh_bond(m.r, s, h);
     EXPECT_FLOAT_EQ(m.r.structure.cart[h][0], 1.338f);
     m.r.io.close_all();
     // "S(12345)" -> name "S12345", its first 8 characters cut to 5: "S1234"; "H1" -> "   H1"

@@ -1,7 +1,7 @@
 // Extension of an X-H bond to the standard distance of its chemical environment, with the
 // restraint records: RESET BOND (reset.bond), riding constraints (const.bond), a MoPro
 // DISTAN restraint (res_mopro.inp) and the URATIO line kept in `cons` for the main sequence.
-#include "frames/extendh.hpp"
+#include "frames/extend_h.hpp"
 
 #include <cmath>
 #include <optional>
@@ -29,9 +29,9 @@ const NeighbourTable& table(const Records& r, int x) { return r.topology.neighbo
 int element(const Records& r, int x) {
     return (x >= 1 && x <= r.atom_slots()) ? r.structure.atomic_number[static_cast<std::size_t>(x)] : 0;
 }
-int nn(const Records& r, int x) { return (x >= 1 && x <= r.atom_slots()) ? table(r, x).count : 0; }
-int nei(const Records& r, int x, int k) {
-    if (x < 1 || x > r.atom_slots() || k < 1 || k > nn(r, x)) return 0;
+int neighbour_count(const Records& r, int x) { return (x >= 1 && x <= r.atom_slots()) ? table(r, x).count : 0; }
+int nth_neighbour(const Records& r, int x, int k) {
+    if (x < 1 || x > r.atom_slots() || k < 1 || k > neighbour_count(r, x)) return 0;
     const auto& v = table(r, x).atom;
     return k < static_cast<int>(v.size()) ? v[static_cast<std::size_t>(k)] : 0;
 }
@@ -46,7 +46,7 @@ int oxygen_count(const Records& r, int y) {
 bool lpl_of(Records& r, int x) {
     bool lcyc = false, lpl = false, lfus = false;
     int iring = 0, isize = 0;
-    if (x >= 1) isitcyclic(r, x, lcyc, lpl, lfus, iring, isize);
+    if (x >= 1) ring_membership(r, x, lcyc, lpl, lfus, iring, isize);
     return lpl;
 }
 
@@ -58,8 +58,8 @@ struct Env {
     int x, h;
 
     bool all_c_or_h() const {
-        for (int k = 1; k <= nn(r, x); ++k) {
-            int z = element(r, nei(r, x, k));
+        for (int k = 1; k <= neighbour_count(r, x); ++k) {
+            int z = element(r, nth_neighbour(r, x, k));
             if (z != 1 && z != C) return false;
         }
         return true;
@@ -67,23 +67,23 @@ struct Env {
     // N-H: exactly two neighbours of X are carbon atoms with 3 neighbours each
     bool two_sp2_carbons() const {
         int n = 0;
-        for (int k = 1; k <= nn(r, x); ++k)
-            if (int j = nei(r, x, k); element(r, j) == C && nn(r, j) == 3) ++n;
+        for (int k = 1; k <= neighbour_count(r, x); ++k)
+            if (int j = nth_neighbour(r, x, k); element(r, j) == C && neighbour_count(r, j) == 3) ++n;
         return n == 2;
     }
     // NH2: c is X's carbon neighbour, the last in stored order
     int c() const {
         int c = 0;
-        for (int k = 1; k <= nn(r, x); ++k)
-            if (int j = nei(r, x, k); element(r, j) == C) c = j;
+        for (int k = 1; k <= neighbour_count(r, x); ++k)
+            if (int j = nth_neighbour(r, x, k); element(r, j) == C) c = j;
         return c;
     }
-    bool c3() const { return nn(r, c()) == 3; }
+    bool c3() const { return neighbour_count(r, c()) == 3; }
     bool planar() {
         if (!planar_) {
             std::vector<int> list;
             int n = 0;
-            collectnei(r, x, list, n);
+            collect_neighbours(r, x, list, n);
             bool lplan = false;
             planarity(r, 0, lplan, n, list, 3);
             planar_ = lplan;
@@ -92,20 +92,20 @@ struct Env {
     }
     bool c_terminal_oxygen() const {
         int cc = c();
-        for (int k = 1; k <= nn(r, cc); ++k)
-            if (int j = nei(r, cc, k); element(r, j) == O && nn(r, j) == 1) return true;
+        for (int k = 1; k <= neighbour_count(r, cc); ++k)
+            if (int j = nth_neighbour(r, cc, k); element(r, j) == O && neighbour_count(r, j) == 1) return true;
         return false;
     }
     // O-H: Y is the second entry of X's neighbour list
-    int y() const { return nei(r, x, 2); }
+    int y() const { return nth_neighbour(r, x, 2); }
     bool y_carbon() const { return element(r, y()) == C; }
     int y_oxygens() const { return oxygen_count(r, y()); }
     // the last oxygen neighbour of Y other than X
     int other_oxygen() const {
         int o = 0;
-        for (int k = 1; k <= nn(r, y()); ++k)
-            if (int j = nei(r, y(), k); element(r, j) == O && j != x) o = j;
-        if (o == 0) err(r, "ExtendH", "Error 2 in Y-O-H");
+        for (int k = 1; k <= neighbour_count(r, y()); ++k)
+            if (int j = nth_neighbour(r, y(), k); element(r, j) == O && j != x) o = j;
+        if (o == 0) fatal_error(r, "ExtendH", "Error 2 in Y-O-H");
         return o;
     }
 
@@ -138,9 +138,9 @@ const Row kRows[] = {
     {7, 3, 2, [](Env& e) { return e.c3() && !e.planar(); }, "X-N-H2", 1.015f},
     {8, 2, 2, nullptr, "water", 0.9584f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && lpl_of(e.r, e.y()); }, "O-H in phenol", 0.992f},
-    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && nn(e.r, e.y()) == 4; }, "Csp3-O-H in alcohol", 0.970f},
+    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && neighbour_count(e.r, e.y()) == 4; }, "Csp3-O-H in alcohol", 0.970f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1; }, "C-O-H any", 0.980f},
-    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2 && nn(e.r, e.other_oxygen()) == 1; }, "O-H in acid", 1.018f},
+    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2 && neighbour_count(e.r, e.other_oxygen()) == 1; }, "O-H in acid", 1.018f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2; }, "O-H in ether", 0.980f},
     {8, 2, 1, [](Env& e) { return !e.y_carbon() && (e.y_oxygens() == 3 || e.y_oxygens() == 4); }, "O-H in Pacid", 1.015f},
     {8, 2, 1, [](Env& e) { return !e.y_carbon(); }, "X-OH", 0.983f},
@@ -154,7 +154,7 @@ std::string lab(const Records& r, int a) { return trim(r.structure.label[static_
 std::string name_field(const Records& r, int a) {
     std::string label = lab(r, a);
     std::string name = label;
-    erbras(name);
+    strip_brackets(name);
     return fa(name.substr(0, label.size()), 5);
 }
 
@@ -235,7 +235,7 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
 
 }  // namespace
 
-void extendh(Records& r, int ix, int ih) {
+void extend_xh_bond(Records& r, int ix, int ih) {
     if (ix < 1 || ix > r.atom_slots() || ih < 1 || ih > r.atom_slots()) return;
     const int out = r.files.listing;
     const auto i = static_cast<std::size_t>(ih);
@@ -255,7 +255,7 @@ void extendh(Records& r, int ix, int ih) {
         return;
     }
     Env env{r, ix, ih, {}};
-    if (z == 8 && nb == 2 && nh == 1 && env.y_oxygens() == 0) err(r, "ExtendH", "Error 1 in Y-O-H");
+    if (z == 8 && nb == 2 && nh == 1 && env.y_oxygens() == 0) fatal_error(r, "ExtendH", "Error 1 in Y-O-H");
 
     const Row* found = nullptr;
     for (const Row& row : kRows) {
@@ -275,10 +275,10 @@ void extendh(Records& r, int ix, int ih) {
         r.io.write(out, bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
         if (r.options.crystal_input == 1) {
             auto& f = r.structure.frac[i];
-            rabs(r, 1, xh[0], xh[1], xh[2], f[0], f[1], f[2]);
+            convert_point(r, 1, xh[0], xh[1], xh[2], f[0], f[1], f[2]);
         }
         atom_moved(r, i);  // later searches must find the hydrogen at its new place
-        findnei(r, ix, 0.0f);
+        find_neighbours(r, ix, 0.0f);
     } else {
         d = distance(xx, xh);
         r.io.write(out, bond + "NOT IDENTIFIED");

@@ -2,7 +2,7 @@
 // Å). Bond lengths differ slightly inside each molecule so that the distance order of the
 // neighbours is not left to rounding; every expected frame is worked from the rules, with the
 // deciding distances and angles noted beside the molecule.
-#include "frames/localdef.hpp"
+#include "frames/frame_driver.hpp"
 
 #include <gtest/gtest.h>
 
@@ -38,9 +38,9 @@ struct Framed : test::FrameRecords {
         }
     }
     void frame() {
-        findallneighbors(r);
+        find_all_neighbours(r);
         r.frames.dummy_count = 0;
-        for (int i = 1; i <= r.structure.atom_count; ++i) defloc(r, i);
+        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r, i);
         r.io.flush_all();
     }
     // Atom i's line of the XD atom table (the master file holds only these lines here).
@@ -173,7 +173,7 @@ struct FrameCase {
     const char* want;  // "sym X>T1 Y>T2" as frame_of gives it
 };
 
-TEST(Defloc, SmallMoleculesGetTheirFrames) {
+TEST(FrameAtom, SmallMoleculesGetTheirFrames) {
     const FrameCase cases[] = {
         // water: two equal H, bent: Z to their midpoint (DUM1), Y to the nearer H
         {"water O", &kWater, 1, "mm2 Z>DUM1 Y>H(1)"},
@@ -322,7 +322,7 @@ void expect_defined_and_true(Framed& f) {
     }
 }
 
-TEST(Defloc, EveryFrameDefinedAndItsSiteSymmetryTrue) {
+TEST(FrameAtom, EveryFrameDefinedAndItsSiteSymmetryTrue) {
     const FrameCase cases[] = {
         // linear C: Z to C(2); H(2) beyond C(2) lies at 0 deg and is passed over (an X target
         // must be more than 10 deg off the Z line); nothing else: the origin, 135 deg off
@@ -398,7 +398,7 @@ TEST(Defloc, EveryFrameDefinedAndItsSiteSymmetryTrue) {
     }
 }
 
-TEST(Defloc, DummyTargetsLieWhereTheRulesPutThem) {
+TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
     {
         Framed f(kWater);
         f.frame();
@@ -423,7 +423,7 @@ TEST(Defloc, DummyTargetsLieWhereTheRulesPutThem) {
     }
 }
 
-TEST(Defloc, HydrogenRuleRecordsTheParent) {
+TEST(FrameAtom, HydrogenRuleRecordsTheParent) {
     struct Case { const std::vector<At>* atoms; int h; int isp, ihp, ihnei; };
     for (Case c : {Case{&kWater, 2, 2, 8, 2}, Case{&kEthane, 3, 4, 6, 3}, Case{&kHF, 2, 1, 9, 1}}) {
         Framed f(*c.atoms);
@@ -438,7 +438,7 @@ TEST(Defloc, HydrogenRuleRecordsTheParent) {
     EXPECT_EQ(f.r.frames.parent_neighbours[1], 0);  // a carbon keeps 0, 0, 0
 }
 
-TEST(Defloc, FailedSearchesSayWhereTheyLooked) {
+TEST(FrameAtom, FailedSearchesSayWhereTheyLooked) {
     {
         Framed f(kChlorine);
         f.frame();
@@ -474,7 +474,7 @@ TEST(Defloc, FailedSearchesSayWhereTheyLooked) {
 // coordinates) or from Cartesian input (in A). The dummies at 0,0,0 and 0.5,0.5,0.5 stay unless
 // one lies within 0.1 A of the atom or both lie within 1 deg of one line through it; then the
 // next point of 0,0,0, 0.5,0.5,0.5, 0.5,0,0, 0,0.5,0, 0,0,0.5 that is neither stands in.
-TEST(Defloc, FixedPointsOffTheAtomAndOffOneLine) {
+TEST(FrameAtom, FixedPointsOffTheAtomAndOffOneLine) {
     struct Case {
         const char* what;
         bool crystal;
@@ -524,7 +524,7 @@ TEST(Defloc, FixedPointsOffTheAtomAndOffOneLine) {
 
 // The NO rule and the search with two atoms found: Y leaves the line through the atom and X
 // for the next atom of the order, or else for a dummy at the first fixed point off that line.
-TEST(Defloc, SecondAxisOffTheLineOfTheFirst) {
+TEST(FrameAtom, SecondAxisOffTheLineOfTheFirst) {
     const float d1 = 1.15f / std::sqrt(3.0f), d2 = 1.16f / std::sqrt(3.0f);
     // Linear CO2 on the body diagonal: seen from C the origin and 0.5,0.5,0.5 lie on the line,
     // 0.5,0,0 is 7.3 deg off it.
@@ -578,7 +578,7 @@ TEST(Defloc, SecondAxisOffTheLineOfTheFirst) {
     }
 }
 
-TEST(Defloc, ListingOfTheDecision) {
+TEST(FrameAtom, ListingOfTheDecision) {
     Framed f(kWater);
     f.frame();
     EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
@@ -626,7 +626,7 @@ std::vector<At> benzene() {
     return v;
 }
 
-TEST(Defloc, BenzeneWithAndWithoutRingFrames) {
+TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
     {
         Framed f(benzene());
         f.ring({1, 2, 3, 4, 5, 6}, true);
@@ -667,9 +667,9 @@ TEST(Defloc, BenzeneWithAndWithoutRingFrames) {
         Framed f(benzene());
         f.ring({1, 2, 3, 4, 5, 6}, false);
         f.r.options.rings.special = true;
-        findallneighbors(f.r);
+        find_all_neighbours(f.r);
         f.r.frames.dummy_count = 0;
-        defloc(f.r, 1);
+        frame_atom(f.r, 1);
         EXPECT_EQ(f.r.frames.planar_rings, 0);
         EXPECT_EQ(f.r.frames.planar_ring_size, 0);
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
@@ -694,7 +694,7 @@ const std::vector<At> kPentalene = {
     {"C(5)", 6, {-1.3315f, -1.1326f, 0.0f}}, {"C(6)", 6, {1.3415f, -1.1326f, 0.0f}},
     {"C(7)", 6, {2.1644f, 0.0f, 0.0f}},      {"C(8)", 6, {1.3415f, 1.1326f, 0.0f}}};
 
-TEST(Defloc, FusionAtoms) {
+TEST(FrameAtom, FusionAtoms) {
     {
         // X to the other fusion atom (ring sizes 6 + 6 = 12), Y to the first neighbour in one
         // planar six-membered ring (canonical order: the two-neighbour atoms first).
@@ -717,9 +717,9 @@ TEST(Defloc, FusionAtoms) {
         f.ring({1, 3, 4, 5, 2}, true);
         f.ring({1, 8, 7, 6, 2}, true);
         f.r.options.rings.special = true;
-        findallneighbors(f.r);
+        find_all_neighbours(f.r);
         f.r.frames.dummy_count = 0;
-        defloc(f.r, 1);
+        frame_atom(f.r, 1);
         EXPECT_EQ(f.r.frames.planar_rings, 2);
         EXPECT_EQ(f.r.frames.planar_ring_size, 10);
         f.r.io.flush_all();
@@ -735,7 +735,7 @@ std::vector<At> disordered() {
             {"C(2)", 6, {0.6f, 2.3f, 0.0f}}};
 }
 
-TEST(Defloc, DisorderedNeighbours) {
+TEST(FrameAtom, DisorderedNeighbours) {
     Framed f(disordered());
     for (int i : {3, 5}) {
         f.r.structure.occupancy[static_cast<std::size_t>(i)] = 0.5f;
@@ -760,7 +760,7 @@ TEST(Defloc, DisorderedNeighbours) {
     EXPECT_EQ(calls, 3);  // H(1), C(1), C(2)
 }
 
-TEST(Defloc, ToxdFramesByTheNoRuleAndUsesTheTables) {
+TEST(FrameAtom, ToxdFramesByTheNoRuleAndUsesTheTables) {
     Framed f(kWater);
     f.r.options.to_xd = true;
     f.r.structure.scattering_table[2] = f.r.structure.scattering_table[3] = 2;
