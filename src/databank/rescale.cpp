@@ -194,6 +194,8 @@ void rescalepv(Records& r) {
                 fault("standard input",
                       "end of input at the prompt for the net charge of fragment " +
                           std::to_string(f));
+            // as at the databank prompt, an answer typed or piped with CR LF ends before the CR
+            if (!answer.empty() && answer.back() == '\r') answer.pop_back();
             if (lenstr(answer) != 0) {
                 if (static_cast<int>(fl.chfrag.size()) < f + 1)
                     fl.chfrag.resize(static_cast<std::size_t>(f) + 1, 0.0f);

@@ -268,7 +268,7 @@ void wrxdmas1(Records& r, int ch, int nkset) {
 void wrxdmas2(Records& r, int ch) {
     const std::string bangs(79, '!');
     for (const char* l : kXdprop1) r.io.write(ch, l);
-    r.io.write(ch, "!LATEN  frag1 1 " + fi(-static_cast<long long>(r.atoms.nat), 4) + "  *neutral");
+    r.io.write(ch, "!LATEN  frag1 1 " + fi_grown(-static_cast<long long>(r.atoms.nat), 4) + "  *neutral");
     for (const char* l : kXdprop2) r.io.write(ch, l);
     r.io.write(ch, bangs);
     for (const char* l : kXdgeom) r.io.write(ch, l);

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "input/text.hpp"
 #include "main/messages.hpp"
@@ -51,6 +53,35 @@ bool reread_raw(Records& r, std::string& raw) {
     return readinputline(r, inpunit, raw) == 0;
 }
 
+// A tolerance or a radius that is no finite number would bond every atom or none without a
+// word: it stops the run as an unreadable number does, naming the record and the value.
+void check_finite(Records& r, std::string_view keyword, std::string_view what, float v,
+                  std::string_view word) {
+    if (std::isfinite(v)) return;
+    err(r, "ReadInp",
+        "Error while reading file kova.inp, record " +
+            std::to_string(r.io.in(inpunit).recno()) + ": " + std::string(keyword) + " " +
+            std::string(what) + " \"" + std::string(word) + "\" is not a finite number");
+}
+
+// The three tolerances of a TOLS line: read as the other numbers of the file, then each
+// checked with the word it came from.
+void tols_line(Records& r, const std::string& line) {
+    static const char* const names[] = {"bond tolerance", "ring tolerance", "group tolerance"};
+    float* const tol[] = {&r.tols.tol1, &r.tols.tol2, &r.tols.tol3};
+    std::string words[3];
+    ListReader lr(line);
+    for (int k = 0; k < 3; ++k) {
+        const ReadStatus st = lr.get(*tol[k]);
+        if (st == ReadStatus::error) err(r, "ReadInp", "Error while reading file kova.inp");
+        if (st == ReadStatus::end)
+            fault(inpname, r.io.in(inpunit).recno(),
+                  "expected three tolerances, found \"" + trim(line) + "\"");
+        words[k] = lr.last();
+    }
+    for (int k = 0; k < 3; ++k) check_finite(r, "TOLS", names[k], *tol[k], words[k]);
+}
+
 std::string raw_word(Records& r, const std::string& raw, int n) {
     int a = 0, b = 0;
     readchar(r, raw, n, a, b);
@@ -90,12 +121,18 @@ void radii_line(Records& r, const std::string& line) {
     int count = dnumline(line);
     if (count != nw - 1) err(r, "ReadInp", "Error while reading file kova.inp");
     std::vector<float> rad(static_cast<std::size_t>(count) + 1, 0.0f);
+    std::vector<std::string> words(rad.size());
     ListReader lr(line);
     for (int k = 1; k <= count; ++k) {
         if (lr.get(rad[static_cast<std::size_t>(k)]) != ReadStatus::ok)
             fault(inpname, r.io.in(inpunit).recno(),
                   "expected a covalent radius, found \"" + trim(line) + "\"");
+        words[static_cast<std::size_t>(k)] = lr.last();
     }
+    // Every radius of the line, also one paired with a symbol that changes nothing.
+    for (int k = 1; k <= count; ++k)
+        check_finite(r, "RADII", "radius for " + trim(r.line_extract.word[k + 1]),
+                     rad[static_cast<std::size_t>(k)], words[static_cast<std::size_t>(k)]);
     for (int k = 2; k <= nw; ++k) {
         std::string sym = r.line_extract.word[k].substr(0, 2);
         if (sym[1] >= 'A' && sym[1] <= 'Z') sym[1] = static_cast<char>(sym[1] + 32);
@@ -129,7 +166,7 @@ bool apply(Records& r, std::string& line) {
     } else if (is("VERBOSE")) {
         read_numbers(r, line, "the VERBOSE level", r.verbosity.iverb);
     } else if (is("TOLS")) {
-        read_numbers(r, line, "three tolerances", r.tols.tol1, r.tols.tol2, r.tols.tol3);
+        tols_line(r, line);
     } else if (is("RADII")) {
         radii_line(r, line);
     } else if (is("NCELLS")) {

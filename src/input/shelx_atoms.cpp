@@ -271,7 +271,7 @@ void calcueq(Records& r, int i, float& ueq) {
           3.0f;
 }
 
-void getsft(Records& r, int z, std::array<int, 19>& row) {
+void getsft(Records& r, int z, std::array<int, 19>& row, int sfac_type) {
     row.fill(0);
     // slots: 1 1S, 2 2S, 3 3S, 4 4S, 5 2P, 6 3P, 7 4P, 8 3D, 9 4D, 10 4F, 11 5S, 12 5P
     if (z <= 0) return;
@@ -314,7 +314,9 @@ void getsft(Records& r, int z, std::array<int, 19>& row) {
     } else if (z == 53) {
         row = {0, 2, 2, 2, 2, 6, 6, 6, 10, 10, 0, -2, -5, 0, 0, 0, 0, 0, 0};
     } else {
-        err(r, "GetSFT", "atomic number not implemented yet");
+        err(r, "GetSFT",
+            "atomic number not implemented yet: " + trim(element_symbol(r, z)) + " (Z = " +
+                std::to_string(z) + "), SFAC type " + std::to_string(sfac_type));
     }
 }
 
@@ -414,8 +416,10 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
             // A riding U: a multiple of the Ueq of the latest atom that does not ride.
             s.riding[k] = 1;
             if (s.last_free == 0) {
-                r.io.stderr_stream() << " ProcessU :: Could not find parent atom \n";
-                throw RunStop{0};
+                // The specified line, then the atom it refuses and where it stands.
+                r.io.stderr_stream() << " ProcessU :: Could not find parent atom " << card.name
+                                     << " (" << s.fname << ", record " << card.recno << ")\n";
+                throw RunStop{};
             }
             float ueq = 0.0f;
             calcueq(r, s.last_free, ueq);
@@ -432,8 +436,9 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
         r.io.write(terminal, "");
         r.io.write(terminal, " Error reading atom: " + r.atoms.label[k].substr(0, 4));
         r.io.write(terminal, " Line <<" + trim(rw) + ">>");
+        r.io.write(terminal, " File " + s.fname + ", record " + std::to_string(card.recno));
         r.io.write(terminal, "");
-        throw RunStop{0};
+        throw RunStop{};
     }
     if (!s.riding[k]) s.last_free = i;
 

@@ -64,7 +64,8 @@ void r_cell(const Records& r, float& as, float& bs, float& cs);
 void read_atoms(Records& r, InFile& f, ShelxScan& s);
 
 // Shell occupations of atomic number z in the order 1S 2S 3S 4S 2P 3P 4P 3D 4D 4F 5S 5P 6S
-// 6P 5D 7S 6D 5F (slots 1..18); stops the run for atomic numbers it does not know.
-void getsft(Records& r, int z, std::array<int, 19>& row);
+// 6P 5D 7S 6D 5F (slots 1..18); stops the run for atomic numbers it does not know, naming
+// the element and its SFAC type.
+void getsft(Records& r, int z, std::array<int, 19>& row, int sfac_type);
 
 }  // namespace kova

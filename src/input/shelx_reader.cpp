@@ -178,7 +178,7 @@ void xd_tail(Records& r) {
     for (int t = 1; t <= r.at_types.ntypes; ++t) {
         const int z = r.at_types.iztype[static_cast<std::size_t>(t)];
         std::array<int, 19> row{};
-        getsft(r, z, row);
+        getsft(r, z, row, t);
         std::string l = pad(element_symbol(r, z), 2) + fx(3) + "CHFW CHFW CSZD" + fx(1);
         for (int k = 1; k <= 18; ++k) l += fi(row[static_cast<std::size_t>(k)], 4);
         l += ff(0.0f, 8, 4) + ff(0.0f, 8, 4) + ff(0.0f, 7, 3);
@@ -189,7 +189,7 @@ void xd_tail(Records& r) {
 }
 
 void mopro_symmetry(Records& r, const FirstPass& p, char letter) {
-    std::string l = "SYMM " + fi(static_cast<long long>(p.symm.size()) + 1, 3) + " " + letter;
+    std::string l = "SYMM " + fi_grown(static_cast<long long>(p.symm.size()) + 1, 3) + " " + letter;
     if (p.centro) l += " CENTRO";
     r.io.write(imopar, l);
     r.io.write(imopar, "  X, Y, Z");

@@ -55,23 +55,38 @@ bool take_term(Records& r, std::string& comp, std::size_t len, std::string_view 
     return true;
 }
 
-// A translation written as a fraction: the last digit before "/" over the last digit after
-// it, each negative when a "-" stands right before it.
-float fraction(std::string_view s) {
-    float num = 0.0f, den = 1.0f;
-    bool on_den = false;
-    bool minus = false;
-    for (char c : s) {
-        if (c == '/') {
-            on_den = true;
-        } else if (c >= '1' && c <= '9') {
-            float v = static_cast<float>(c - '0');
-            if (minus) v = -v;
-            (on_den ? den : num) = v;
+// An unsigned decimal, digits with at most one point: the parts of a fraction.
+bool plain_decimal(std::string_view t, float& v) {
+    bool digit = false, point = false;
+    for (char c : t) {
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
         }
-        minus = c == '-';
     }
-    return num / den;
+    return digit && read_list(t, v) == ReadStatus::ok;
+}
+
+// A translation written as a fraction, "[sign]n/d" with n and d of any length ("1/12",
+// "-11/12", "0.5/3"): its value, n / d in single precision. False for any other text.
+bool fraction(std::string_view t, float& v) {
+    bool minus = false;
+    if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
+        minus = t[0] == '-';
+        t.remove_prefix(1);
+    }
+    const std::size_t slash = t.find('/');
+    if (slash == std::string_view::npos) return false;
+    float num = 0.0f, den = 0.0f;
+    if (!plain_decimal(t.substr(0, slash), num) || !plain_decimal(t.substr(slash + 1), den) ||
+        den == 0.0f)
+        return false;
+    v = num / den;
+    if (minus) v = -v;
+    return true;
 }
 
 }  // namespace
@@ -90,15 +105,23 @@ void getsym(Records& r, int unit, int iout) {
         if (status != 0) break;
         // As in every card of the file, "!" begins a comment that runs to the end of the
         // record; its digits and separators are no part of the operators.
+        const std::string as_read = card;
         if (std::size_t bang = card.find('!'); bang != std::string::npos)
             card.replace(bang, std::string::npos, card.size() - bang, ' ');
         int st = 0;
-        symcrd(r, card, static_cast<int>(linelen), st);
+        std::string bad;
+        symcrd(r, card, static_cast<int>(linelen), st, &bad);
+        if (st == 1022) {
+            const InFile& f = r.io.in(unit);
+            fault(f.name(), f.recno(),
+                  "expected a translation that reads exactly (a number or a fraction such as "
+                  "1/12), found \"" + bad + "\" in the card \"" + trim(as_read) + "\"");
+        }
     }
     for (int n = 1; n <= s.nsym; ++n) symout(r, iout, n);
 }
 
-void symcrd(Records& r, std::string card, int len, int& status) {
+void symcrd(Records& r, std::string card, int len, int& status, std::string* bad) {
     status = 0;
     card = pad(card, static_cast<std::size_t>(len > 0 ? len : 0));
     std::string head = card.substr(0, std::min<std::size_t>(4, card.size()));
@@ -133,7 +156,12 @@ void symcrd(Records& r, std::string card, int len, int& status) {
         } else if (ncomp == 3) {
             for (int k = 0; k < 3; ++k) {
                 float coef[3];
-                symop(r, comps[1 + k], static_cast<int>(comptext), trn[k], coef);
+                if (!symop(r, comps[1 + k], static_cast<int>(comptext), trn[k], coef)) {
+                    // Any value made of it would be another operator than the card's.
+                    if (bad) *bad = trim(comps[1 + k]);
+                    status = 1022;
+                    return;
+                }
                 for (int j = 0; j < 3; ++j) rot[j][k] = coef[j];
             }
         } else {
@@ -156,20 +184,21 @@ void symcrd(Records& r, std::string card, int len, int& status) {
     }
 }
 
-void symop(Records& r, std::string& comp, int len, float& trn, float coef[3]) {
+bool symop(Records& r, std::string& comp, int len, float& trn, float coef[3]) {
     rmblanks(r, comp);
     removerot(r, comp, len, coef);
     trn = 0.0f;
     std::string rest = pad(comp, comptext);
-    if (lenstr(rest) == 0) return;
+    if (lenstr(rest) == 0) return true;
     if (rest.find('/') == std::string::npos) {
         float v = 0.0f;
         if (read_list(rest, v) == ReadStatus::ok) {
             trn = v;
-            return;
+            return true;
         }
+        return false;
     }
-    trn = fraction(rest);
+    return fraction(trim(rest), trn);
 }
 
 void removerot(Records& r, std::string& comp, int len, float coef[3]) {
@@ -243,7 +272,7 @@ void nonp(Records& r, int iout, char latt) {
             r.io.write(terminal, (FreeLine() << " Lattice type " << std::string(1, latt)
                                              << " is not supported")
                                      .str());
-            throw RunStop{0};
+            throw RunStop{};
     }
     int points = static_cast<int>(vecs.size()) + 1;
     r.io.write(iout, " Number of lattice points per cell = " + fi(points, 1));

@@ -9,9 +9,13 @@
 namespace kova {
 
 void getsym(Records& r, int unit, int iout);
-// Parses one card (its first `len` characters), appending its operators; status 0 or 1021.
-void symcrd(Records& r, std::string card, int len, int& status);
-void symop(Records& r, std::string& comp, int len, float& trn, float coef[3]);
+// Parses one card (its first `len` characters), appending its operators; status 0, 1021
+// (an illegal operator) or 1022 (a translation that does not read exactly, given in `bad`);
+// the operators after the one refused are not read.
+void symcrd(Records& r, std::string card, int len, int& status, std::string* bad = nullptr);
+// One component in text form; false when what is left after the axis terms is neither a
+// number nor a fraction "[sign]n/d".
+bool symop(Records& r, std::string& comp, int len, float& trn, float coef[3]);
 void removerot(Records& r, std::string& comp, int len, float coef[3]);
 void symout(Records& r, int unit, int n);
 void opout(std::string& line, int& pos, const float coef[3], float trn);

@@ -16,7 +16,7 @@ void err(Records& r, std::string_view routine, std::string_view message) {
         r.io.write(ch, "");
     }
     r.io.close(r.files.iout);
-    throw RunStop{0};
+    throw RunStop{};
 }
 
 void header(Records& r, int ch) {

@@ -8,7 +8,7 @@
 namespace kova {
 
 // Writes the error lines to the listing and the terminal, closes the listing and ends the run
-// with status 0.
+// with status 1.
 [[noreturn]] void err(Records& r, std::string_view routine, std::string_view message);
 void header(Records& r, int channel);
 void printhelp(Records& r, int channel);

@@ -1,6 +1,7 @@
 // The MoPro files. Populations in mopro_kova.par are per full atom: the stored values carry
 // the occupancy, which is divided out here. The similarity and URATIO blocks take their lines
-// from per-atom slots, so they come out in atom order.
+// from per-atom slots, so they come out in atom order. Atom numbers and counts too wide for
+// their fields are written in full: MoPro reads them free-format, and asterisks would lose them.
 #include "output/mopro_files.hpp"
 
 #include <string>
@@ -95,20 +96,20 @@ void wrresmoend(Records& r) {
 void wrmoproblocks(Records& r) {
     r.ensure_dummies(r.dummy.ndum);
     r.ensure_ksets(r.kappas.nkap);
-    r.io.write(imopar, "DUMMY " + fi(r.dummy.ndum, 3));
+    r.io.write(imopar, "DUMMY " + fi_grown(r.dummy.ndum, 3));
     for (int k = 1; k <= r.dummy.ndum; ++k) {
         const Vec3f& d = r.dummy.dumxyz[static_cast<std::size_t>(k)];
         r.io.write(imopar, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) + ff(d[2], 12, 6) + "  D" +
                                pad(std::to_string(k), 5) + " 0");
     }
     r.io.write(imopar, "");
-    r.io.write(imopar, "KAPPA " + fi(r.kappas.nkap, 3));
+    r.io.write(imopar, "KAPPA " + fi_grown(r.kappas.nkap, 3));
     for (int k = 1; k <= r.kappas.nkap; ++k) {
         const auto& kap = r.kappas.kap[static_cast<std::size_t>(k)];
         r.io.write(imopar, ff(kap[1], 10, 6) + ff(kap[2], 10, 6));
     }
     r.io.write(imopar, "");
-    r.io.write(imopar, "ATOMS " + fi(r.atoms.nat, 4));
+    r.io.write(imopar, "ATOMS " + fi_grown(r.atoms.nat, 4));
     r.io.write(imopar, "");
 }
 
@@ -121,7 +122,7 @@ void wrmoproatom(Records& r, int i) {
     const float occ = r.atoms1.occ[s];
     std::string rec = "ATOM ";
     rec.reserve(112);
-    put_fi(rec, i, 3);
+    put_fi_grown(rec, i, 3);
     rec += ' ';
     if (r.resi1.lresi) {
         put_pad(rec, r.resi1.reslab[s], 17);

@@ -1,5 +1,6 @@
 #include "shared/channels.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -33,8 +34,9 @@ InFile::InFile(std::string name, std::string text) : name_(std::move(name)), tex
 
 std::string_view InFile::record(std::size_t n) const {
     const std::size_t from = start_[n];
-    std::size_t to = start_[n + 1] - 1;
-    if (to >= text_.size()) return std::string_view(text_).substr(from);  // no line feed after it
+    std::size_t to = std::min(start_[n + 1] - 1, text_.size());  // its line feed, or the end
+    // A CR ends the record before a line feed and at the end of a file without a last one,
+    // so that a file saved with CR LF reads the same whether its last line has one or not.
     if (to > from && text_[to - 1] == '\r') --to;
     return std::string_view(text_).substr(from, to - from);
 }

@@ -15,7 +15,8 @@ namespace kova {
 constexpr int terminal = 6;
 
 // An input file held as its text, with the place of every record; a CR right before a line
-// feed is not part of a record.
+// feed, or right before the end of a file whose last record has no line feed, is not part of
+// a record.
 class InFile {
 public:
     InFile(std::string name, std::string text);

@@ -6,9 +6,10 @@
 
 namespace kova {
 
-// `err` and the stops with a message of their own: the message is already written; status 0.
+// `err` and the stops with a message of their own: the message is already written. Status 1,
+// so that a shell loop or a batch system over many structures sees the failed run.
 struct RunStop {
-    int status = 0;
+    int status = 1;
 };
 
 // A run-time error no routine guards against: one line "kova: <what>" on standard

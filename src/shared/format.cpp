@@ -180,6 +180,15 @@ void put_fi(std::string& out, long long v, int w) {
     out.append(buf, n);
 }
 
+void put_fi_grown(std::string& out, long long v, int w) {
+    const std::size_t start = out.size();
+    put_fi(out, v, w);
+    if (w > 0 && out[start] == '*') {
+        out.resize(start);
+        out += std::to_string(v);
+    }
+}
+
 void put_ff(std::string& out, float v, int w, int d) { put_fixed(out, static_cast<double>(v), w, d, false); }
 
 void put_fa(std::string& out, std::string_view s, int w) {
@@ -205,6 +214,12 @@ void put_trim(std::string& out, std::string_view s) {
 std::string fi(long long v, int w) {
     std::string out;
     put_fi(out, v, w);
+    return out;
+}
+
+std::string fi_grown(long long v, int w) {
+    std::string out;
+    put_fi_grown(out, v, w);
     return out;
 }
 

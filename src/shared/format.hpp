@@ -8,6 +8,10 @@
 namespace kova {
 
 std::string fi(long long v, int w);              // Iw
+// Iw for the few fields whose readers take free format (MoPro numbers and counts, the atom
+// count of the !LATEN line): a number too wide for w columns is written in full instead of
+// as w "*", so the field grows only when the number needs it.
+std::string fi_grown(long long v, int w);
 std::string ff(float v, int w, int d);           // Fw.d
 std::string ffd(double v, int w, int d);         // Fw.d of a double value
 std::string fsp(float v, int w, int d);          // SP,Fw.d
@@ -18,6 +22,7 @@ std::string fx(int n);                           // nX
 // The same fields appended to a record under construction, so that a record is built in one
 // buffer: Iw, Fw.d, Aw, a fixed-length text, and a text without its trailing blanks.
 void put_fi(std::string& out, long long v, int w);
+void put_fi_grown(std::string& out, long long v, int w);
 void put_ff(std::string& out, float v, int w, int d);
 void put_fa(std::string& out, std::string_view s, int w);
 void put_pad(std::string& out, std::string_view s, std::size_t n);

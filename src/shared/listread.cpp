@@ -147,6 +147,13 @@ bool parse_int(std::string_view t, long long& v) {
 }
 
 bool ListReader::next(std::string_view& tok, bool& null) {
+    last_ = {};
+    if (!next_value(tok, null)) return false;
+    if (!null) last_ = tok;
+    return true;
+}
+
+bool ListReader::next_value(std::string_view& tok, bool& null) {
     if (repeat_ > 0) {
         --repeat_;
         tok = rep_tok_;
@@ -166,7 +173,7 @@ bool ListReader::next(std::string_view& tok, bool& null) {
             ++pos_;
             while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
             if (pos_ >= s_.size()) return false;
-            if (s_[pos_] != ',' && s_[pos_] != '/') return next(tok, null);
+            if (s_[pos_] != ',' && s_[pos_] != '/') return next_value(tok, null);
         }
         if (s_[pos_] == ',') {
             ++pos_;

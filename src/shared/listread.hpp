@@ -20,6 +20,9 @@ public:
     ReadStatus get(double& v);
     // A text value: a word up to the next separator, or a quoted string.
     ReadStatus get(std::string& v);
+    // The text of the latest value taken (empty for a null value), for messages; valid until
+    // the next call.
+    std::string_view last() const { return last_; }
     // Reads all targets; the first status that is not ok is returned.
     template <typename... T>
     ReadStatus read(T&... t) {
@@ -32,7 +35,9 @@ private:
     // Next value token, valid until the next call; false at end of input. null set for a
     // null value.
     bool next(std::string_view& tok, bool& null);
+    bool next_value(std::string_view& tok, bool& null);
     std::string_view s_;
+    std::string_view last_;
     std::size_t pos_ = 0;
     bool slash_ = false;
     bool after_value_ = false;  // a value has been taken: a comma right after it is its separator

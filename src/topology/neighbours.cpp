@@ -160,7 +160,7 @@ void write_both(Records& r, int first, int second, const std::string& rec) {
         "",
     };
     for (const auto& l : lines) write_both(r, terminal, r.files.iout, l);
-    throw RunStop{0};
+    throw RunStop{};
 }
 
 // Tests 1 to 4 of the scan: centre, disorder, distance, too close. d is the distance.

@@ -205,6 +205,27 @@ TEST(WrXdMas2, SixtyOneLinesWithTheAtomCount) {
     EXPECT_EQ(l[60], std::string(79, '!'));
 }
 
+TEST(WrXdMas2, AtomCountsBeyondFourColumnsAreWrittenInFull) {
+    // -nat in I4 up to 999 atoms; from 1000 on the number is written in full rather than as
+    // "****", which would lose the count.
+    const struct {
+        int nat;
+        const char* line;
+    } cases[] = {
+        {999, "!LATEN  frag1 1 -999  *neutral"},
+        {1000, "!LATEN  frag1 1 -1000  *neutral"},
+        {100000, "!LATEN  frag1 1 -100000  *neutral"},
+    };
+    for (const auto& c : cases) {
+        FrameRecords f(1);
+        f.r.atoms.nat = c.nat;  // only the count is written
+        wrxdmas2(f.r, f.r.files.ixdmas);
+        auto l = f.lines("xd_kova.mas");
+        ASSERT_EQ(l.size(), 61u);
+        EXPECT_EQ(l[35], c.line);
+    }
+}
+
 TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
     FrameRecords f(3);
     water(f, 3);

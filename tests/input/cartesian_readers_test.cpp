@@ -368,7 +368,7 @@ TEST(CartesianRuns, MissingStructureFileEndsThroughErr) {
     test::TempDir dir;
     dir.write("kova.inp", "FORMAT *platon\nINPUT nothere.pla\n");
     auto res = test::run_in(dir);
-    EXPECT_EQ(res.status, 0);
+    EXPECT_EQ(res.status, 1);
     auto lines = test::lines_of(dir.read("kova.out"));
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], " ERROR *** ReadPlaton *** Error opening PLATON file");

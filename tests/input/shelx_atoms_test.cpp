@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "input/session.hpp"
 #include "input/shelx_atoms.hpp"
 #include "input/shelx_reader.hpp"
 #include "main/messages.hpp"
@@ -40,15 +41,29 @@ TEST(ShelxRules, ScatteringRows) {
     for (const Case& c : cases) {
         std::array<int, 19> row{};
         row.fill(99);
-        getsft(r, c.z, row);
+        getsft(r, c.z, row, 1);
         for (int k = 1; k <= 18; ++k) {
             int want = k <= static_cast<int>(c.first.size()) ? c.first[k - 1] : 0;
             EXPECT_EQ(row[k], want) << "Z " << c.z << " shell " << k;
         }
     }
-    for (int z : {37, 44, 52, 54, 78}) {
+    // The stop names the element, its atomic number and its SFAC type after the message.
+    struct Stop {
+        int z, type;
+        const char* line;
+    };
+    const Stop stops[] = {
+        {37, 1, " ERROR *** GetSFT *** atomic number not implemented yet: Rb (Z = 37), SFAC type 1"},
+        {44, 2, " ERROR *** GetSFT *** atomic number not implemented yet: Ru (Z = 44), SFAC type 2"},
+        {52, 3, " ERROR *** GetSFT *** atomic number not implemented yet: Te (Z = 52), SFAC type 3"},
+        {54, 4, " ERROR *** GetSFT *** atomic number not implemented yet: Xe (Z = 54), SFAC type 4"},
+        {78, 12, " ERROR *** GetSFT *** atomic number not implemented yet: Pt (Z = 78), SFAC type 12"},
+    };
+    for (const Stop& c : stops) {
+        test::Session s;
         std::array<int, 19> row{};
-        EXPECT_THROW(getsft(r, z, row), RunStop) << z;
+        EXPECT_THROW(getsft(s.r, c.z, row, c.type), RunStop) << c.z;
+        EXPECT_EQ(s.terminal(), (std::vector<std::string>{"", c.line, ""})) << c.z;
     }
 }
 

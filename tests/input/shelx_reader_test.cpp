@@ -310,18 +310,21 @@ TEST(ShelxAtoms, BadAtomRecordsEndTheRun) {
         const char* stderr_text;
     };
     const Case cases[] = {
-        // five and seven numbers: the record as rewritten, 11.0 already decoded to 1.0
+        // five and seven numbers: the record as rewritten, 11.0 already decoded to 1.0, then
+        // the file and the record (the atom follows TITL, CELL, LATT and SFAC)
         {"C1 1 0.1 0.2 0.3 11.0\n",
          {"", " Error reading atom: C(1)",
-          " Line <<        1    0.100000    0.200000    0.300000    1.000000>>", ""},
+          " Line <<        1    0.100000    0.200000    0.300000    1.000000>>",
+          " File bad.res, record 5", ""},
          "", ""},
         {"C1 1 0.1 0.2 0.3 11.0 0.05 0.06\n",
          {"", " Error reading atom: C(1)",
           " Line <<        1    0.100000    0.200000    0.300000    1.000000    0.050000    "
           "0.060000>>",
-          ""},
+          " File bad.res, record 5", ""},
          "", ""},
-        {"H1 2 0.1 0.2 0.3 11.0 -1.2\n", {}, "", " ProcessU :: Could not find parent atom \n"},
+        {"H1 2 0.1 0.2 0.3 11.0 -1.2\n", {}, "",
+         " ProcessU :: Could not find parent atom H1 (bad.res, record 5)\n"},
         {"ABCD XYZ 1 2\n", {}, "bad.res, record 5: expected the SFAC number of an atom in \"ABCD XYZ 1 2\"", ""},
         {"FOOBAR\n", {}, "bad.res, record 5: expected an atom record in \"FOOBAR\"", ""},
         {"C1 3 0.1 0.2 0.3 11.0 0.05\n", {}, "bad.res, record 5: SFAC number 3 is not among the 2", ""},
@@ -359,7 +362,7 @@ TEST(ShelxHeads, BadHeadsEndTheRun) {
         {"TITL t\nLATT 1\nSFAC C\n" + atom + "END\n",
          " ERROR *** ReadShelx *** No CELL card in SHELX file bad.res", ""},
         {"TITL t\nCELL 0.71073 10 10 10 90 90 90\nSFAC C RB\n" + atom + "END\n",
-         " ERROR *** GetSFT *** atomic number not implemented yet", ""},
+         " ERROR *** GetSFT *** atomic number not implemented yet: Rb (Z = 37), SFAC type 2", ""},
         {"TITL t\nCELL 0.71073 10 10 10 90 90 90\nLATT 9\nSFAC C\n" + atom + "END\n",
          " ERROR *** ReadShelx *** LATT number 9 is not one of -7..-1, 1..7", ""},
         {"TITL t\nCELL 0.71073 10 10 10 90 90 9O\nSFAC C\n" + atom + "END\n", "",

@@ -246,12 +246,13 @@ TEST(ShelxRealFiles, FilesThatStopTheRun) {
         // rhombohedral centring is not among the lattices of the symmetry stage (a
         // free-format line: its own blank, then the text)
         {"shx-r3c-fe-perchlorate/2240189.res", "  Lattice type R is not supported"},
-        // SFAC elements from 37 on other than iodine: In, Pt, Ru
-        {"shx-large-1529-atoms/1548072_many_atoms.res",
-         " ERROR *** GetSFT *** atomic number not implemented yet"},
-        {"shx-pt-bf4-resi/25.res", " ERROR *** GetSFT *** atomic number not implemented yet"},
-        {"shx-ru-phosphine-crlf/05srv085.ins",
-         " ERROR *** GetSFT *** atomic number not implemented yet"},
+        // SFAC elements from 37 on other than iodine: In, Pt, Ru, named with their SFAC types
+        {"shx-large-1529-atoms/1548072_many_atoms.res",  // SFAC  C  H  O  F  AL  IN  N
+         " ERROR *** GetSFT *** atomic number not implemented yet: In (Z = 49), SFAC type 6"},
+        {"shx-pt-bf4-resi/25.res",  // SFAC  C  H  B  F  N  PT  CL
+         " ERROR *** GetSFT *** atomic number not implemented yet: Pt (Z = 78), SFAC type 6"},
+        {"shx-ru-phosphine-crlf/05srv085.ins",  // SFAC C  H  N  P  Ru O
+         " ERROR *** GetSFT *** atomic number not implemented yet: Ru (Z = 44), SFAC type 5"},
     };
     for (const Case& c : cases) {
         ShelxRead t;

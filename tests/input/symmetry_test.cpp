@@ -72,6 +72,14 @@ TEST(SymCrd, CardForms) {
          " * * * Symmetry card no.  3 illegal * * *"},
         {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 Q", {}, 1021,
          " * * * Symmetry card no.  2 illegal * * *"},
+        // fractions of several digits: 1/12 and 11/12, not 1/2
+        {"SYMM -X, -Y, Z+1/12; X, Y+11/12, Z",
+         {{0, -1, 0, 0, 0, 0, -1, 0, 1.0f / 12, 0, 0, 1}, {0, 1, 0, 0, 11.0f / 12, 0, 1, 0, 0, 0, 0, 1}},
+         0, nullptr},
+        // a translation that reads as no value: refused, with no listing line; the operators
+        // before it stay, the refused one and those after it are not stored
+        {"SYMM -X,-Y,-Z; X,Y,Z+1/0; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, 1022,
+         nullptr},
     };
     for (const Case& c : cases) {
         test::Session s;
@@ -97,6 +105,7 @@ TEST(SymOp, FractionsAndNumbers) {
     struct Case {
         const char* comp;
         float trn, cx, cy, cz;
+        bool reads = true;
     };
     const Case cases[] = {
         {"-X+1/2", 0.5f, -1, 0, 0}, {"X-Y", 0.0f, 1, -1, 0},
@@ -104,15 +113,22 @@ TEST(SymOp, FractionsAndNumbers) {
         {"+1/2", 0.5f, 0, 0, 0},    {"0.5", 0.5f, 0, 0, 0},
         {"-1/2", -0.5f, 0, 0, 0},   {"Z+0.25", 0.25f, 0, 0, 1},
         {" - Y + 1 / 2 ", 0.5f, 0, -1, 0},
-        // no number and no digit: the fraction rule gives 0
-        {"+X+A", 0.0f, 1, 0, 0},
+        // numerators and denominators of any length, decimals of any length
+        {"Z+1/12", 0.083333333f, 0, 0, 1}, {"Y+11/12", 0.91666667f, 0, 1, 0},
+        {"-7/24-X", -0.29166667f, -1, 0, 0}, {"Z+0.0833333", 0.0833333f, 0, 0, 1},
+        {"X+10/20", 0.5f, 1, 0, 0},
+        // what reads as no exact value is refused: letters, a zero denominator, two slashes,
+        // a sum, a signed denominator
+        {"+X+A", 0.0f, 1, 0, 0, false},       {"Z+1/0", 0.0f, 0, 0, 1, false},
+        {"Z+1/2/3", 0.0f, 0, 0, 1, false},    {"Z+1/2+1/4", 0.0f, 0, 0, 1, false},
+        {"Z+1/-2", 0.0f, 0, 0, 1, false},     {"Y+/2", 0.0f, 0, 1, 0, false},
     };
     test::Session s;
     for (const Case& c : cases) {
         std::string comp = pad(c.comp, 32);
         float trn = -9.0f, coef[3] = {9, 9, 9};
-        symop(s.r, comp, 32, trn, coef);
-        EXPECT_NEAR(trn, c.trn, 1e-6f) << c.comp;
+        EXPECT_EQ(symop(s.r, comp, 32, trn, coef), c.reads) << c.comp;
+        if (c.reads) EXPECT_NEAR(trn, c.trn, 1e-7f) << c.comp;
         EXPECT_EQ(coef[0], c.cx) << c.comp;
         EXPECT_EQ(coef[1], c.cy) << c.comp;
         EXPECT_EQ(coef[2], c.cz) << c.comp;
@@ -195,6 +211,26 @@ TEST(GetSym, CommentEndsTheCard) {
         "   SYMM  4      - X, - Y, - Z",
     };
     EXPECT_EQ(s.listing(), want);
+}
+
+TEST(GetSym, TranslationThatDoesNotReadEndsTheRun) {
+    // Any value made of "1/0" would be another operator than the card's: a run-time error
+    // that names the file, the record and the card as written.
+    test::Session s;
+    s.dir.write("t.res",
+                "TITL bad\n"
+                "SYMM -X, 1/2+Y, 1/2-Z\n"
+                "SYMM -X, -Y, Z+1/0 ! a typing slip\n");
+    s.r.io.open_old(57, "t.res");
+    try {
+        getsym(s.r, 57, s.r.files.iout);
+        ADD_FAILURE() << "no run-time error";
+    } catch (const RunFault& f) {
+        EXPECT_STREQ(f.what(),
+                     "t.res, record 3: expected a translation that reads exactly (a number or a "
+                     "fraction such as 1/12), found \"+1/0\" in the card \"SYMM -X, -Y, Z+1/0 ! "
+                     "a typing slip\"");
+    }
 }
 
 TEST(GetSym, NoCardsLeavesTheIdentity) {

@@ -1,7 +1,7 @@
 // Whole runs on the input a new user gives by mistake: empty and binary files, a directory
 // or an unreadable file where a file must be, CRLF line ends, truncated lines, words where
 // numbers belong, NaN and huge numbers, a zero cell. Every run must end the way a run ends:
-// the error lines of err (status 0), or one line "kova: file, record n: what" (status 2).
+// the error lines of err (status 1), or one line "kova: file, record n: what" (status 2).
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,7 +54,7 @@ bool has_line(const std::string& text, const std::string& line) {
 // The run ended through err with this line, listing and terminal alike.
 void expect_err(const test::TempDir& dir, const test::RunResult& res, const std::string& line,
                 const std::string& what) {
-    EXPECT_EQ(res.status, 0) << what;
+    EXPECT_EQ(res.status, 1) << what;
     EXPECT_EQ(res.err, "") << what;
     EXPECT_TRUE(has_line(res.out, line)) << what << "\n" << res.out;
     auto l = test::lines_of(dir.read("kova.out"));
@@ -231,16 +231,100 @@ TEST(BadInput, CrlfLineEndsReadAsLineFeeds) {
         {{"kova.inp", kShelxInp + "RINGS 3 8\nExtend_H\n"}, {"s.res", data("shelx/riding_and_free_variables.res")}},
     };
     for (const Files& files : inputs) {
-        test::TempDir lf, cr;
-        Files converted;
-        for (const auto& [name, text] : files) converted[name] = crlf(text);
+        test::TempDir lf, cr, cut;
+        // CR LF line ends, and the same without the last line feed: every file then ends in
+        // a CR ("INPUT s.res\r", "END\r"), which is no part of its last record either
+        Files converted, no_last_lf;
+        for (const auto& [name, text] : files) {
+            converted[name] = crlf(text);
+            no_last_lf[name] = converted[name].substr(0, converted[name].size() - 1);
+        }
         auto a = run_files(lf, files);
         auto b = run_files(cr, converted);
+        auto c = run_files(cut, no_last_lf);
         const std::string what = files.begin()->second;
         expect_clean_end(a, what);
         EXPECT_EQ(a.status, b.status) << what;
         EXPECT_EQ(a.err, b.err) << what;
         EXPECT_EQ(listing_without_times(lf), listing_without_times(cr)) << what;
+        EXPECT_EQ(a.status, c.status) << what;
+        EXPECT_EQ(a.err, c.err) << what;
+        EXPECT_EQ(listing_without_times(lf), listing_without_times(cut)) << what;
+    }
+}
+
+TEST(BadInput, CrBeforeTheEndOfAFileWithoutLineFeed) {
+    // The instruction file's last record names the structure, the structure's last is END.
+    test::TempDir dir;
+    std::string shx = crlf(kShelx);
+    shx.pop_back();
+    auto res = run_files(dir, {{"kova.inp", "FORMAT *shelx\r\nINPUT s.res\r"}, {"s.res", shx}});
+    expect_clean_end(res, "INPUT s.res<CR>, END<CR>");
+    EXPECT_TRUE(has_line(dir.read("kova.out"), " Input file format = SHELX    file(s) = s.res"));
+    EXPECT_TRUE(has_line(res.out, " Total atoms read from SHELX file =     2")) << res.out;
+}
+
+TEST(BadInput, TolerancesAndRadiiThatAreNoFiniteNumbers) {
+    // Stopped as an unreadable number is, naming the record and the word.
+    const std::string head = " ERROR *** ReadInp *** Error while reading file kova.inp, record ";
+    const struct {
+        std::string lines;  // after FORMAT and INPUT
+        std::string tail;   // of the err line
+    } cases[] = {
+        {"TOLS NaN 0.1 0.1\n", "3: TOLS bond tolerance \"NaN\" is not a finite number"},
+        {"TOLS 0.2 1e39 0.1\n", "3: TOLS ring tolerance \"1e39\" is not a finite number"},
+        {"VERBOSE 2\nTOLS bond 0.2 ring 0.1 group Inf\n",
+         "4: TOLS group tolerance \"Inf\" is not a finite number"},
+        {"RADII C NaN\n", "3: RADII radius for C \"NaN\" is not a finite number"},
+        // a symbol that changes no radius does not make its value harmless
+        {"RADII H 0.3 Cs -infinity\n", "3: RADII radius for CS \"-infinity\" is not a finite number"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kPlaInp + c.lines}, {"p.pla", "ATOM C1 0 0 0\n"}});
+        expect_err(dir, res, head + c.tail, c.lines);
+    }
+}
+
+TEST(BadInput, SymmetryTranslationsOfSeveralDigits) {
+    {
+        std::string shx = kShelx;
+        shx.replace(shx.find("SYMM -X, 1/2+Y, 1/2-Z"), 21, "SYMM -X, -Y, Z+1/12");
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", shx}});
+        expect_clean_end(res, "Z+1/12");
+        // 1/12 is one twelfth, written back as such (not 1/2)
+        EXPECT_TRUE(has_line(dir.read("kova.out"), "   SYMM  2      - X, - Y, 1/12 + Z"));
+    }
+    {
+        std::string shx = kShelx;
+        shx.replace(shx.find("SYMM -X, 1/2+Y, 1/2-Z"), 21, "SYMM -X, -Y, Z+1/0");
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", shx}});
+        expect_fault(res, "kova: s.res, record 4: ", "found \"+1/0\" in the card \"SYMM -X, -Y, Z+1/0\"",
+                     "Z+1/0");
+    }
+}
+
+TEST(BadInput, StopsEndWithStatusOne) {
+    // The stops with a message of their own end as err does: a failed run, status 1.
+    std::string riding = kShelx;
+    riding.replace(riding.find("   0.02000\nO1"), 10, "  -1.20000");
+    std::string rhombohedral = kShelx;
+    rhombohedral.replace(rhombohedral.find("LATT 1"), 6, "LATT 3");
+    {
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", riding}});
+        EXPECT_EQ(res.status, 1);
+        // the specified line, then the atom refused and where it stands
+        EXPECT_EQ(res.err, " ProcessU :: Could not find parent atom C1 (s.res, record 6)\n");
+    }
+    {
+        test::TempDir dir;
+        auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", rhombohedral}});
+        EXPECT_EQ(res.status, 1);
+        EXPECT_EQ(res.err, "");
+        EXPECT_TRUE(has_line(res.out, "  Lattice type R is not supported")) << res.out;
     }
 }
 
@@ -298,9 +382,11 @@ TEST(BadInput, TruncatedLines) {
         res_file.replace(res_file.find("   11.00000   0.02000\nO1"), 21, "");
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", res_file}});
-        EXPECT_EQ(res.status, 0);
+        EXPECT_EQ(res.status, 1);
         EXPECT_EQ(res.err, "");
         EXPECT_TRUE(has_line(res.out, " Error reading atom: C(1)")) << res.out;
+        // C1 is record 6, after TITL, CELL, LATT, SYMM and SFAC
+        EXPECT_TRUE(has_line(res.out, " File s.res, record 6")) << res.out;
     }
     {
         // without END the atoms end at the end of the file

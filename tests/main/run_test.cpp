@@ -55,7 +55,7 @@ namespace {
 TEST(Road, EmptyDirectoryEndsAtTheInstructionFile) {
     test::TempDir dir;
     auto res = test::run_in(dir);
-    EXPECT_EQ(res.status, 0);
+    EXPECT_EQ(res.status, 1);  // err: a failed run
     EXPECT_EQ(res.err, "");
     auto term = test::lines_of(res.out);
     ASSERT_EQ(term.size(), 14u);

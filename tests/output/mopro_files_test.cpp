@@ -66,8 +66,8 @@ TEST(MoproFiles, AtomRecords) {
         "UISO     0.050000",
         " 1.00000 0.00000  0.000  0.000  0.120  0.000  0.000  0.000  0.000  0.000",
         "",
-        // atom numbers above 999 do not fit I3
-        "ATOM *** H1        MOL   1    0.000000    0.000000    0.000000 1.000  1 H1" + std::string(8, ' '),
+        // an atom number above 999 is written in full: the record grows by one column
+        "ATOM 1000 H1        MOL   1    0.000000    0.000000    0.000000 1.000  1 H1" + std::string(8, ' '),
         std::string(90, ' '),
         "UANI     0.000000  0.000000  0.000000  0.000000  0.000000  0.000000",
         " 1.00000 0.00000  0.000  0.000  0.000  0.000  0.000  0.000  0.000  0.000",
@@ -118,20 +118,24 @@ TEST(MoproFiles, DummyKappaAndAtomsBlocks) {
     EXPECT_EQ(test::slice(got, 124, 6), tail);
 }
 
-TEST(MoproFiles, CountsTooWideForI3) {
+TEST(MoproFiles, CountsTooWideForTheirFieldsAreWrittenInFull) {
+    // MoPro reads these counts free-format: a wider number grows its field instead of
+    // turning into asterisks that lose the count.
     test::Writer w;
     Records& r = w.r;
     r.ensure_dummies(1000);
     r.dummy.ndum = 1000;
     r.ensure_ksets(1000);
     r.kappas.nkap = 1000;
+    r.atoms.nat = 100000;
     r.io.create(imopar, "mopro_kova.par");
     wrmoproblocks(r);
     auto got = w.file(imopar, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1000u + 1000u + 6u);
-    EXPECT_EQ(got[0], "DUMMY ***");
+    EXPECT_EQ(got[0], "DUMMY 1000");
     EXPECT_EQ(got[1000], "DUMY     0.000000    0.000000    0.000000  D1000  0");
-    EXPECT_EQ(got[1002], "KAPPA ***");
+    EXPECT_EQ(got[1002], "KAPPA 1000");
+    EXPECT_EQ(got[2004], "ATOMS 100000");
 }
 
 TEST(MoproFiles, SimilarityBlockInAtomOrder) {

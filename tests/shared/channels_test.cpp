@@ -9,8 +9,9 @@
 namespace kova {
 namespace {
 
-// Records end at line feeds; a CR right before a line feed is dropped, any other CR kept; a
-// last line without a line feed is a record, an empty text has none.
+// Records end at line feeds; a CR right before a line feed or right before the end of a text
+// without a last line feed is dropped, any other CR kept; a last line without a line feed is
+// a record, an empty text has none.
 TEST(InFile, RecordsOfTheText) {
     const struct {
         const char* text;
@@ -20,8 +21,11 @@ TEST(InFile, RecordsOfTheText) {
         {"\n", {""}},
         {"a\nb\n", {"a", "b"}},
         {"a\nb", {"a", "b"}},
-        {"a\r\n\r\nb\r", {"a", "", "b\r"}},
+        {"a\r\n\r\nb\r", {"a", "", "b"}},
         {"\r\n", {""}},
+        {"\r", {""}},
+        {"a\nb\r\r", {"a", "b\r"}},
+        {"END\r", {"END"}},
         {"x\ry\n\n\n", {"x\ry", "", ""}},
     };
     for (const auto& c : cases) {

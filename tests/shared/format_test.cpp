@@ -115,6 +115,19 @@ TEST(Format, IntegerAndText) {
     EXPECT_EQ(fi(1000, 3), "***");
     EXPECT_EQ(fi(-12, 4), " -12");
     EXPECT_EQ(fi(0, 2), " 0");
+    // the grown form: Iw while the number fits, the number in full when it does not
+    const struct {
+        long long v;
+        int w;
+        const char* want;
+    } grown[] = {{7, 3, "  7"}, {999, 3, "999"}, {1000, 3, "1000"}, {-999, 4, "-999"},
+                 {-1000, 4, "-1000"}, {100000, 4, "100000"}};
+    for (const auto& c : grown) {
+        EXPECT_EQ(fi_grown(c.v, c.w), c.want) << c.v << " I" << c.w;
+        std::string rec = "R";
+        put_fi_grown(rec, c.v, c.w);
+        EXPECT_EQ(rec, std::string("R") + c.want) << c.v << " I" << c.w;
+    }
     EXPECT_EQ(fa("ab", 4), "  ab");
     EXPECT_EQ(fa("abcd", 2), "ab");
     EXPECT_EQ(fx(3), "   ");
