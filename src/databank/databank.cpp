@@ -5,13 +5,13 @@
 
 #include <cmath>
 
-#include "databank/dbfile.hpp"
-#include "databank/dbmatch.hpp"
+#include "databank/databank_file.hpp"
+#include "databank/databank_match.hpp"
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 #include "topology/neighbours.hpp"
 
 namespace kova {
@@ -38,7 +38,7 @@ void read_ints(const DbFile& db, const DbRecord& rec, const char* what, int n, i
 // and left unused. A triple outside l 0..4, m -4..4 has no place and is dropped.
 void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
     const std::string nums = db.numbers(rec);
-    int n = std::min(dnumline(nums), 100);
+    int n = std::min(count_blank_ended_words(nums), 100);
     std::vector<float> v(static_cast<std::size_t>(n), 0.0f);
     ListReader in(nums);
     for (float& x : v)
@@ -64,19 +64,19 @@ void add_int(std::string& key, int v) {
 // Everything the walk over the file compares for atom iat: two atoms with the same key meet
 // the same entries with the same outcome, so the walk is made once per key.
 std::string search_key(const Records& r, int iat, const std::string& asym) {
-    const Neig& ng = r.neig;
+    const NeighbourList& ng = r.topology.last_search;
     std::string key;
     key.reserve(96);
-    for (int v : {r.atoms.iz[iat], r.forring.iring, r.forring.imemb, ng.nnei, ng.ntyp,
-                  r.lpg.lpg ? 1 : 0, r.forh.ihp[iat], r.forh.isp[iat], r.forh.ihnei[iat],
-                  r.except.iexc[iat] != 0 ? 1 : 0})
+    for (int v : {r.structure.atomic_number[iat], r.frames.planar_rings, r.frames.planar_ring_size, ng.count, ng.type_count,
+                  r.frames.planar_group ? 1 : 0, r.frames.parent_atomic_number[iat], r.frames.parent_neighbours[iat], r.frames.parent_hydrogens[iat],
+                  r.frames.exception[iat] != 0 ? 1 : 0})
         add_int(key, v);
-    for (int t = 1; t <= ng.ntyp; ++t) {
-        add_int(key, ng.iztyp[t]);
-        add_int(key, ng.ncnt[t]);
+    for (int t = 1; t <= ng.type_count; ++t) {
+        add_int(key, ng.type_atomic_number[t]);
+        add_int(key, ng.type_size[t]);
     }
     key += asym;
-    key += pad(r.except.exname[iat], 40);
+    key += pad(r.frames.exception_name[iat], 40);
     return key;
 }
 
@@ -84,14 +84,14 @@ std::string search_key(const Records& r, int iat, const std::string& asym) {
 // all fit gives mpoles1.
 void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntryLine*& last,
           std::string& group) {
-    const int iout = r.files.iout;
+    const int iout = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
-    const bool verbose = r.verbosity.iverb >= 2;
-    const int z = r.atoms.iz[iat];
-    const Neig& ng = r.neig;
-    const int iring = r.forring.iring, imemb = r.forring.imemb;
-    const bool lpg = r.lpg.lpg;
-    Mpoles1& m = r.mpoles1;
+    const bool verbose = r.options.verbosity >= 2;
+    const int z = r.structure.atomic_number[iat];
+    const NeighbourList& ng = r.topology.last_search;
+    const int iring = r.frames.planar_rings, imemb = r.frames.planar_ring_size;
+    const bool lpg = r.frames.planar_group;
+    PseudoAtom& m = r.databank.match;
     rewind(db);
     // Kept from one record to the next, as a free-format read leaves a null value's target.
     std::array<int, 4> jn{};  // NEIG: count, types, ring code, ring size
@@ -103,7 +103,7 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
         if (verbose) out(" Reading atom = " + db.padded(static_cast<std::size_t>(el.rec)));
         if (el.nwords < 4) {
             int c1 = 0, c2 = 0;
-            readchar(r, db.padded(static_cast<std::size_t>(el.rec)), 4, c1, c2);  // stops the run
+            find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4, c1, c2);  // stops the run
         }
         last = &el;
 
@@ -112,7 +112,7 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
             read_ints(db, nl, "four numbers on the NEIG line", 4, jn.data());
             const int jnei = jn[0], jty = jn[1], jring = jn[2], jmemb = jn[3];
             std::string asymr(nl.word(6).substr(0, 5));
-            bool planar = ng.nnei < 4;
+            bool planar = ng.count < 4;
             if (same_text(nl.word(8), "F")) planar = false;
             if (same_text(nl.word(8), "T")) planar = true;
             if (verbose) {
@@ -120,8 +120,8 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
                     " jring=" + fi(jring, 3) + " asymr=[" + asymr + "] planar=" + tf(planar));
                 out(" jmemb=" + fi(jmemb, 3));
             }
-            if (jnei != ng.nnei || jty != ng.ntyp || jring != iring || jmemb != imemb) continue;
-            if (lenstr(asymr) != 0 && asymr != asym) continue;
+            if (jnei != ng.count || jty != ng.type_count || jring != iring || jmemb != imemb) continue;
+            if (trimmed_length(asymr) != 0 && asymr != asym) continue;
             if (planar != lpg) continue;
 
             std::vector<std::array<int, 2>> types(static_cast<std::size_t>(jty));
@@ -136,32 +136,32 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
                         " jndt =" + fi(jndt, 3));
             }
             bool all = true;
-            for (int t = 1; t <= ng.ntyp && all; ++t) {
+            for (int t = 1; t <= ng.type_count && all; ++t) {
                 bool have = false;
                 for (const auto& ty : types)
-                    if (ty[0] == ng.iztyp[t] && ty[1] == ng.ncnt[t]) have = true;
+                    if (ty[0] == ng.type_atomic_number[t] && ty[1] == ng.type_size[t]) have = true;
                 all = have;
             }
             if (!all) continue;
-            if (exceptdb(r, iat, group) == 1) continue;
+            if (read_except_line(r, iat, group) == 1) continue;
         } else {
             const DbRecord& prnt = find_record(r, db, DbKey::prnt);
             read_ints(db, prnt, "three numbers on the PRNT line", 3, jh.data());
             const int jhp = jh[0], jsp = jh[1], jhnei = jh[2];
             std::string asymr(prnt.word(5).substr(0, 5));
-            if (exceptdb(r, iat, group) == 1) continue;
+            if (read_except_line(r, iat, group) == 1) continue;
             if (verbose)
                 out("  " + std::string(" jhp =") + fi(jhp, 3) + " jsp =" + fi(jsp, 3) +
                     " jhnei=" + fi(jhnei, 3) + " asymr=[" + asymr + "]");
-            if (jhp != r.forh.ihp[iat] || jsp != r.forh.isp[iat] || jhnei != r.forh.ihnei[iat])
+            if (jhp != r.frames.parent_atomic_number[iat] || jsp != r.frames.parent_neighbours[iat] || jhnei != r.frames.parent_hydrogens[iat])
                 continue;
             if (asymr != asym) continue;
         }
 
-        m.ifind = 1;
+        m.matched = 1;
         const DbRecord& pvline = find_record(r, db, DbKey::pval);
         read_numbers(db, pvline, "four numbers on the PVAL line", m.pv, m.kappa[1], m.kappa[2],
-                     m.spv);
+                     m.pv_sigma);
         // The record after the last PLMS line ends the entry; it must exist.
         while (true) {
             const DbRecord& next = read_record(r, db);
@@ -174,7 +174,7 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
 
 }  // namespace
 
-float pval(int iz) {
+float free_atom_valence(int iz) {
     if (iz <= 2) return static_cast<float>(iz);
     if (iz <= 10) return static_cast<float>(iz - 2);
     if (iz <= 18) return static_cast<float>(iz - 10);
@@ -184,35 +184,35 @@ float pval(int iz) {
     return static_cast<float>(iz - 86);
 }
 
-void readdb(Records& r, int iat) {
-    r.iprint.iprint = 0;
-    findnei(r, iat, 0.0f);
-    matchdb(r, iat);
+void assign_from_databank(Records& r, int iat) {
+    r.topology.print_neighbours = 0;
+    find_neighbours(r, iat, 0.0f);
+    match_databank_entry(r, iat);
 }
 
-void matchdb(Records& r, int iat) {
-    const int iout = r.files.iout;
+void match_databank_entry(Records& r, int iat) {
+    const int iout = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
-    const bool verbose = r.verbosity.iverb >= 2;
+    const bool verbose = r.options.verbosity >= 2;
 
-    const int z = r.atoms.iz[iat];
-    const Neig& ng = r.neig;
-    const int iring = r.forring.iring, imemb = r.forring.imemb;
-    const bool lpg = r.lpg.lpg;
-    std::string asym = pad(r.atoms.sitesym[iat], 5);
-    upcase(asym);
+    const int z = r.structure.atomic_number[iat];
+    const NeighbourList& ng = r.topology.last_search;
+    const int iring = r.frames.planar_rings, imemb = r.frames.planar_ring_size;
+    const bool lpg = r.frames.planar_group;
+    std::string asym = pad(r.structure.site_symmetry[iat], 5);
+    upper_case(asym);
 
-    Mpoles1& m = r.mpoles1;
-    m.ifind = 0;
-    m.pv = pval(z);
-    m.spv = 0.01f;
+    PseudoAtom& m = r.databank.match;
+    m.matched = 0;
+    m.pv = free_atom_valence(z);
+    m.pv_sigma = 0.01f;
     m.kappa = {0.0f, 1.0f, 1.0f};
     m.plm = Plm{};
 
     // An atom whose search asks what an earlier one asked gets its answer and the lines of
     // its listing that hold no label (the walk's own listing, VERBOSE 2, is written only when
     // the walk is made).
-    DbFile* known = !verbose && r.io.is_open_in(r.files.idbank) ? &databank(r) : nullptr;
+    DbFile* known = !verbose && r.io.is_open_in(r.files.databank) ? &databank(r) : nullptr;
     std::string key = known ? search_key(r, iat, asym) : std::string();
     const DbMatch* hit = nullptr;
     if (known)
@@ -223,11 +223,11 @@ void matchdb(Records& r, int iat) {
         for (const std::string& l : hit->head) out(l);
     } else {
         head = {"", " Searching DataBank for a match : ", FreeLine() << " ityp  = " << z,
-                FreeLine() << " iring = " << iring, FreeLine() << " inei  = " << ng.nnei,
-                FreeLine() << " ity   = " << ng.ntyp, FreeLine() << " imemb = " << imemb,
+                FreeLine() << " iring = " << iring, FreeLine() << " inei  = " << ng.count,
+                FreeLine() << " ity   = " << ng.type_count, FreeLine() << " imemb = " << imemb,
                 "  asymi = [" + asym + "]", FreeLine() << " lPG   = " << lpg};
-        for (int t = 1; t <= ng.ntyp; ++t)
-            head.push_back(FreeLine() << " type = " << t << " atom = " << ng.iztyp[t] << " neib = " << ng.ncnt[t]);
+        for (int t = 1; t <= ng.type_count; ++t)
+            head.push_back(FreeLine() << " type = " << t << " atom = " << ng.type_atomic_number[t] << " neib = " << ng.type_size[t]);
         head.push_back(" ");
         for (const std::string& l : head) out(l);
     }
@@ -241,23 +241,23 @@ void matchdb(Records& r, int iat) {
     } else {
         walk(r, iat, db, asym, last, group);
     }
-    const std::string comment = hit ? hit->comment : m.ifind != 0 ? trim(db.description(*last)) : std::string();
+    const std::string comment = hit ? hit->comment : m.matched != 0 ? trim(db.description(*last)) : std::string();
 
-    const std::string label = trim(r.atoms.label[iat]);
-    r.ldb.nsearch += 1;
+    const std::string label = trim(r.structure.label[iat]);
+    r.databank.searched += 1;
     out("");
-    if (m.ifind == 0) {
+    if (m.matched == 0) {
         out(" ReadDB :: atom " + label + " was NOT found in the DataBank");
-        r.ldb.nnotfound += 1;
+        r.databank.not_found += 1;
     } else {
         out(" ReadDB :: atom " + label + " was found in the DataBank");
         out("");
         out(" DB comment for " + label + " = [" + comment + "]");
-        if (r.except.iexc[iat] != 0) {
+        if (r.frames.exception[iat] != 0) {
             out("");
             out(" Functional group = [" + trim(group) + "]");
         }
-        r.ldb.nfound += 1;
+        r.databank.found += 1;
     }
     out("");
     out(" Pseudoatom parameters assigned to " + label + " : ");
@@ -275,7 +275,7 @@ void matchdb(Records& r, int iat) {
     };
     std::vector<std::string> params = {
         "   Pval, Kappa, Kappa', sigmaPv = " + ff(m.pv, 12, 4) + ff(m.kappa[1], 12, 4) +
-            ff(m.kappa[2], 12, 4) + ff(m.spv, 12, 4),
+            ff(m.kappa[2], 12, 4) + ff(m.pv_sigma, 12, 4),
         "   " + std::string(" 2nd Monopole:") + plms(0),
         "   " + std::string("      Dipoles:") + plms(1),
         "   " + std::string("  Quadrupoles:") + plms(2),
@@ -285,12 +285,12 @@ void matchdb(Records& r, int iat) {
     if (known) db.matches.emplace(std::move(key), DbMatch{m, group, comment, std::move(head), std::move(params)});
 }
 
-int exceptdb(Records& r, int iat, std::string& group) {
-    const int iout = r.files.iout;
+int read_except_line(Records& r, int iat, std::string& group) {
+    const int iout = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
-    const bool verbose = r.verbosity.iverb >= 2;
-    const bool has = r.except.iexc[iat] != 0;
-    const std::string name = pad(r.except.exname[iat], 40);
+    const bool verbose = r.options.verbosity >= 2;
+    const bool has = r.frames.exception[iat] != 0;
+    const std::string name = pad(r.frames.exception_name[iat], 40);
 
     DbFile& db = databank(r);
     const DbRecord& rec = read_record(r, db);
@@ -316,12 +316,12 @@ int exceptdb(Records& r, int iat, std::string& group) {
     }
     // The name is taken from the record as written, only upper-cased: its blanks count.
     std::string raw = db.padded(static_cast<std::size_t>(rec.recno) - 1);
-    upcase(raw);
+    upper_case(raw);
     group = std::string(40, ' ');
     std::size_t g = raw.find("GROUP");
     if (g != std::string::npos) {
         std::size_t first = g + 6;
-        std::size_t last = static_cast<std::size_t>(lenstr(raw));
+        std::size_t last = static_cast<std::size_t>(trimmed_length(raw));
         if (first < last) group = pad(std::string_view(raw).substr(first, last - first), 40);
     }
     if (verbose) {

@@ -11,10 +11,10 @@
 
 #include "databank/databank.hpp"
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -39,8 +39,8 @@ bool starts(const std::string& line, const char* key) {
 
 void read_fraglines(Records& r, FragLines& fl) {
     std::string line;
-    while (readinputline(r, kInp, line) == 0) {
-        upcase(line);
+    while (read_logical_line(r, kInp, line) == 0) {
+        upper_case(line);
         int rec = r.io.in(kInp).recno();
         if (starts(line, "NFRAG")) {
             if (ListReader(std::string_view(line).substr(5)).get(fl.nfrag) != ReadStatus::ok)
@@ -51,8 +51,8 @@ void read_fraglines(Records& r, FragLines& fl) {
         } else if (starts(line, "CHFRAG")) {
             fl.anychfrag = true;
             std::string nums = line;
-            readline(r, nums);
-            int n = dnumline(nums);
+            split_text_words(r, nums);
+            int n = count_blank_ended_words(nums);
             if (static_cast<int>(fl.chfrag.size()) < n + 1)
                 fl.chfrag.resize(static_cast<std::size_t>(n) + 1, 0.0f);
             ListReader in(nums);
@@ -72,20 +72,20 @@ using Spans = std::vector<std::pair<long long, long long>>;
 // The spans of atoms 1..nat that the FRAG lines name, by fragment, from one reading of the
 // lines (they are the same for every fragment).
 std::map<long long, Spans> fragment_spans(Records& r) {
-    const long long nat = r.atoms.nat;
+    const long long nat = r.structure.atom_count;
     std::map<long long, Spans> spans;
     r.io.in(kInp).rewind();
     std::string line;
-    while (readinputline(r, kInp, line) == 0) {
-        upcase(line);
+    while (read_logical_line(r, kInp, line) == 0) {
+        upper_case(line);
         if (!starts(line, "FRAG")) continue;
         line.replace(0, 4, "    ");
-        int n = dnumline(line);
+        int n = count_blank_ended_words(line);
         std::vector<int> v(static_cast<std::size_t>(n), 0);
         ListReader in(line);
         for (int& x : v)
             if (in.get(x) != ReadStatus::ok)
-                err(r, "rescalePv", "Error reading fragments from kova.inp");
+                fatal_error(r, "rescalePv", "Error reading fragments from kova.inp");
         if (n == 0) continue;
         Spans& of = spans[v[0]];
         auto add = [&](long long a, long long b) {  // atoms a..b that exist
@@ -121,14 +121,14 @@ Spans merged(Spans s) {
 
 }  // namespace
 
-void rescalepv(Records& r) {
-    const int iout = r.files.iout;
+void rescale_valence_populations(Records& r) {
+    const int iout = r.files.listing;
     auto lst = [&](const std::string& s) { r.io.write(iout, s); };
     auto both = [&](const std::string& s) {
         r.io.write(terminal, s);
         r.io.write(iout, s);
     };
-    const int method = r.args.iscale;
+    const int method = r.options.pv_scaling;
     const char* mname = method == 2 ? "fraction" : method == 3 ? "sigmaPv" : "difference";
     const char* msign = method == 2 ? "*" : method == 3 ? "s" : "+";
     lst("");
@@ -149,7 +149,7 @@ void rescalepv(Records& r) {
         both(" Using ALL atoms for fragment 1 !");
     }
 
-    const int nat = r.atoms.nat;
+    const int nat = r.structure.atom_count;
     // The FRAG lines are read when the first fragment is rescaled (a line that does not read
     // stops the run there).
     std::map<long long, Spans> spans;
@@ -174,9 +174,9 @@ void rescalepv(Records& r) {
         float s = 0.0f, fr = 0.0f, sig = 0.0f;
         int n = 0;
         each([&](int k) {
-            s += r.mpoles.pv[k];
-            fr += pval(r.atoms.iz[k]) * r.atoms1.occ[k];
-            sig += r.mpoles.spv[k];
+            s += r.frames.pv[k];
+            fr += free_atom_valence(r.structure.atomic_number[k]) * r.structure.occupancy[k];
+            sig += r.frames.pv_sigma[k];
             ++n;
         });
         // An empty fragment has no free-atom electrons to compare with.
@@ -196,7 +196,7 @@ void rescalepv(Records& r) {
                           std::to_string(f));
             // as at the databank prompt, an answer typed or piped with CR LF ends before the CR
             if (!answer.empty() && answer.back() == '\r') answer.pop_back();
-            if (lenstr(answer) != 0) {
+            if (trimmed_length(answer) != 0) {
                 if (static_cast<int>(fl.chfrag.size()) < f + 1)
                     fl.chfrag.resize(static_cast<std::size_t>(f) + 1, 0.0f);
                 if (ListReader(answer).get(fl.chfrag[static_cast<std::size_t>(f)]) ==
@@ -218,7 +218,7 @@ void rescalepv(Records& r) {
         lst("");
         float snew = 0.0f;
         each([&](int k) {
-            float pv = r.mpoles.pv[k];
+            float pv = r.frames.pv[k];
             float corr = 0.0f, pnew = 0.0f;
             // Without weights (every sigma 0) the sigma method shares the difference equally,
             // and a zero sum cannot be scaled: the fraction method then leaves it as it is.
@@ -226,16 +226,16 @@ void rescalepv(Records& r) {
                 corr = s != 0.0f ? t / s : 1.0f;
                 pnew = pv * corr;
             } else if (method == 3 && sig != 0.0f) {
-                corr = r.mpoles.spv[k] * (t - s) / sig;
+                corr = r.frames.pv_sigma[k] * (t - s) / sig;
                 pnew = pv + corr;
             } else {
                 corr = (t - s) / static_cast<float>(n);
                 pnew = pv + corr;
             }
-            float occ = r.atoms1.occ[k];
-            lst(fi(k, 6) + "  " + pad(r.atoms.label[k], 8) + " " + ff(occ, 7, 3) + ff(pv, 12, 5) +
-                ff(pval(r.atoms.iz[k]) * occ, 12, 5) + fsp(corr, 12, 5) + ff(pnew, 12, 5));
-            r.mpoles.pv[k] = pnew;
+            float occ = r.structure.occupancy[k];
+            lst(fi(k, 6) + "  " + pad(r.structure.label[k], 8) + " " + ff(occ, 7, 3) + ff(pv, 12, 5) +
+                ff(free_atom_valence(r.structure.atomic_number[k]) * occ, 12, 5) + fsp(corr, 12, 5) + ff(pnew, 12, 5));
+            r.frames.pv[k] = pnew;
             snew += pnew;
         });
         lst("");

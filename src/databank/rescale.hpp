@@ -5,6 +5,7 @@
 
 namespace kova {
 
-void rescalepv(Records& r);
+// Rescales the valence populations to the fragment charges of the instruction file.
+void rescale_valence_populations(Records& r);
 
 }  // namespace kova

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 
 namespace kova {
@@ -78,33 +78,33 @@ void cells_near(const PointCells& g, const Vec3f& p, std::vector<int>& out) {
 // appended; a shorter store (a new frame analysis) or another matrix starts them afresh.
 void sync_dummies(Records& r) {
     DummyIndex& ix = r.index.dummies;
-    int ndum = std::min(r.dummy.ndum, static_cast<int>(r.dummy.dumxyz.size()) - 1);
+    int ndum = std::min(r.frames.dummy_count, static_cast<int>(r.frames.dummy_xyz.size()) - 1);
     if (ndum < 0) ndum = 0;
-    if (ix.nindexed > ndum || ix.ifra != r.ifra.ifra || ix.tmat != r.transf.tmat) {
+    if (ix.indexed_count > ndum || ix.crystal_input != r.options.crystal_input || ix.frac_to_cart != r.structure.frac_to_cart) {
         ix = DummyIndex{};
-        ix.ifra = r.ifra.ifra;
-        ix.tmat = r.transf.tmat;
-        ix.pc.assign(1, Vec3f{});
+        ix.crystal_input = r.options.crystal_input;
+        ix.frac_to_cart = r.structure.frac_to_cart;
+        ix.cart.assign(1, Vec3f{});
     }
     ix.grid.edge = dummy_edge;
-    for (int k = ix.nindexed + 1; k <= ndum; ++k) {
+    for (int k = ix.indexed_count + 1; k <= ndum; ++k) {
         Vec3f p = dummy_cartesian(r, k);
-        ix.pc.push_back(p);
+        ix.cart.push_back(p);
         cells_add(ix.grid, p, k);
     }
-    ix.nindexed = ndum;
+    ix.indexed_count = ndum;
 }
 
 void sync_images(Records& r) {
     ImageIndex& ix = r.index.images;
-    if (ix.nat == r.atoms.nat && ix.ncryst == r.cryst.ncryst) return;
+    if (ix.atom_count == r.structure.atom_count && ix.list_size == r.topology.list_size) return;
     ix = ImageIndex{};
-    ix.nat = r.atoms.nat;
-    ix.ncryst = r.cryst.ncryst;
+    ix.atom_count = r.structure.atom_count;
+    ix.list_size = r.topology.list_size;
     ix.grid.edge = image_edge;
-    int last = std::min(r.cryst.ncryst, r.atom_slots());
-    for (int j = std::max(r.atoms.nat, 0) + 1; j <= last; ++j)
-        cells_add(ix.grid, r.atoms.xc[static_cast<std::size_t>(j)], j);
+    int last = std::min(r.topology.list_size, r.atom_slots());
+    for (int j = std::max(r.structure.atom_count, 0) + 1; j <= last; ++j)
+        cells_add(ix.grid, r.structure.cart[static_cast<std::size_t>(j)], j);
 }
 
 // The images j (ascending) whose Cartesian position is within 0.001 Å of p.
@@ -112,23 +112,23 @@ std::vector<int> images_at(Records& r, const Vec3f& p) {
     std::vector<int> near, hits;
     cells_near(r.index.images.grid, p, near);
     for (int j : near)
-        if (distance(r.atoms.xc[static_cast<std::size_t>(j)], p) <= image_dist) hits.push_back(j);
+        if (distance(r.structure.cart[static_cast<std::size_t>(j)], p) <= image_dist) hits.push_back(j);
     std::sort(hits.begin(), hits.end());
     return hits;
 }
 
 // A new dummy at the position of image j, replacing the axis label (no reuse test).
 void replace_by_dummy(Records& r, int j, std::string& lab, char let) {
-    int k = r.dummy.ndum + 1;
-    r.dummy.ndum = k;
+    int k = r.frames.dummy_count + 1;
+    r.frames.dummy_count = k;
     r.ensure_dummies(k);
-    dummylab(r, k);
-    r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, " Atom " + trim(lab) + " used in definition of " +
+    label_dummy(r, k);
+    r.io.write(r.files.listing, "");
+    r.io.write(r.files.listing, " Atom " + trim(lab) + " used in definition of " +
                                  std::string(1, let) + "-axis is" +
                                  " symmetry-generated; replace with dummy " + fi(k, 4));
-    lab = pad(r.dummy.dumlab[static_cast<std::size_t>(k)], 8);
-    r.dummy.dumxyz[static_cast<std::size_t>(k)] = r.atoms.xf[static_cast<std::size_t>(j)];
+    lab = pad(r.frames.dummy_label[static_cast<std::size_t>(k)], 8);
+    r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.structure.frac[static_cast<std::size_t>(j)];
 }
 
 Vec3f minus(const Vec3f& a, const Vec3f& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
@@ -151,26 +151,26 @@ void spf_point(Records& r, std::string& rec, std::string_view label, bool right,
         put_pad(rec, label, 8);
     rec += "   ";
     for (int k = 0; k < 3; ++k) put_ff(rec, p[static_cast<std::size_t>(k)], 12, 4);
-    r.io.write(r.iplat.iplat, rec);
+    r.io.write(r.files.plot, rec);
 }
 
 }  // namespace
 
 Vec3f dummy_cartesian(const Records& r, int k) {
-    const Vec3f& s = r.dummy.dumxyz[static_cast<std::size_t>(k)];
-    return r.ifra.ifra == 1 ? times(r.transf.tmat, s) : s;
+    const Vec3f& s = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
+    return r.options.crystal_input == 1 ? times(r.structure.frac_to_cart, s) : s;
 }
 
-void adddummyatom(Records& r, int flag, float x, float y, float z, int& index, float& xo, float& yo,
+void add_dummy_atom(Records& r, int flag, float x, float y, float z, int& index, float& xo, float& yo,
                   float& zo) {
     Vec3f pc{x, y, z}, pf{x, y, z};
-    if (r.ifra.ifra == 1) {
+    if (r.options.crystal_input == 1) {
         if (flag == 1)
-            pc = times(r.transf.tmat, pf);
+            pc = times(r.structure.frac_to_cart, pf);
         else
-            pf = times(r.transf.tinv, pc);
+            pf = times(r.structure.cart_to_frac, pc);
     }
-    if (r.dummy.ndum > 0) {
+    if (r.frames.dummy_count > 0) {
         sync_dummies(r);
         const DummyIndex& ix = r.index.dummies;
         std::vector<int> near;
@@ -178,45 +178,45 @@ void adddummyatom(Records& r, int flag, float x, float y, float z, int& index, f
         int best = 0;
         for (int k : near)
             if ((best == 0 || k < best) &&
-                distance(pc, ix.pc[static_cast<std::size_t>(k)]) < reuse_dist)
+                distance(pc, ix.cart[static_cast<std::size_t>(k)]) < reuse_dist)
                 best = k;
         if (best > 0) {
             index = best;
-            const Vec3f& pd = ix.pc[static_cast<std::size_t>(best)];
+            const Vec3f& pd = ix.cart[static_cast<std::size_t>(best)];
             xo = pd[0];
             yo = pd[1];
             zo = pd[2];
             return;
         }
     }
-    int k = r.dummy.ndum + 1;
-    r.dummy.ndum = k;
+    int k = r.frames.dummy_count + 1;
+    r.frames.dummy_count = k;
     r.ensure_dummies(k);
-    dummylab(r, k);
-    r.dummy.dumxyz[static_cast<std::size_t>(k)] = r.ifra.ifra == 1 ? pf : pc;
+    label_dummy(r, k);
+    r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.options.crystal_input == 1 ? pf : pc;
     index = k;
     xo = pc[0];
     yo = pc[1];
     zo = pc[2];
 }
 
-void dummylab(Records& r, int k) {
-    if (k >= 1000) err(r, "DummyLab", "DUMMY label exceeds format...");
+void label_dummy(Records& r, int k) {
+    if (k >= 1000) fatal_error(r, "DummyLab", "DUMMY label exceeds format...");
     if (k < 1) return;
     r.ensure_dummies(k);
-    r.dummy.dumlab[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);
+    r.frames.dummy_label[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);
 }
 
-void checksymeq(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1, std::string& lab2,
+void replace_image_targets(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1, std::string& lab2,
                 char let1, char let2) {
-    if (r.cryst.ncryst <= r.atoms.nat) return;
+    if (r.topology.list_size <= r.structure.atom_count) return;
     sync_images(r);
     std::vector<int> on1 = images_at(r, p1), on2 = images_at(r, p2);
     // Image by image, axis 1 before axis 2, as a walk over all images would meet them.
     std::size_t a = 0, b = 0;
     while (a < on1.size() || b < on2.size()) {
-        int j = std::min(a < on1.size() ? on1[a] : r.cryst.ncryst + 1,
-                         b < on2.size() ? on2[b] : r.cryst.ncryst + 1);
+        int j = std::min(a < on1.size() ? on1[a] : r.topology.list_size + 1,
+                         b < on2.size() ? on2[b] : r.topology.list_size + 1);
         if (a < on1.size() && on1[a] == j) {
             replace_by_dummy(r, j, lab1, let1);
             ++a;
@@ -228,12 +228,12 @@ void checksymeq(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1,
     }
 }
 
-void loc2plat(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, char let2) {
+void write_frame_picture(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, char let2) {
     if (i < 1 || i > r.atom_slots()) return;
-    const Vec3f& p = r.atoms.xc[static_cast<std::size_t>(i)];
+    const Vec3f& p = r.structure.cart[static_cast<std::size_t>(i)];
     std::string rec;
     rec.reserve(48);
-    spf_point(r, rec, r.atoms.label[static_cast<std::size_t>(i)], false, p);
+    spf_point(r, rec, r.structure.label[static_cast<std::size_t>(i)], false, p);
 
     Vec3f r1 = minus(p1, p), r2 = minus(p2, p);
     Vec3f n = cross(r1, r2);
@@ -269,9 +269,9 @@ void loc2plat(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, ch
     axes[static_cast<std::size_t>(c3)] = third;
 
     std::array<Vec3f, 3> ends;
-    getdummy(p, axes[0], axes[1], axes[2], ends[0], ends[1], ends[2]);
+    place_axis_ends(p, axes[0], axes[1], axes[2], ends[0], ends[1], ends[2]);
     std::string digits;
-    getdummylabel(i, digits);
+    number_label(i, digits);
     std::string name = " " + trim(digits);
     for (int k = 0; k < 3; ++k) {
         name[0] = "XYZ"[k];
@@ -279,7 +279,7 @@ void loc2plat(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, ch
     }
 }
 
-void getdummy(const Vec3f& p, const Vec3f& r1, const Vec3f& r2, const Vec3f& r3, Vec3f& e1,
+void place_axis_ends(const Vec3f& p, const Vec3f& r1, const Vec3f& r2, const Vec3f& r3, Vec3f& e1,
               Vec3f& e2, Vec3f& e3) {
     auto end = [&p](const Vec3f& v, Vec3f& e) {
         float l = length(v);
@@ -290,7 +290,7 @@ void getdummy(const Vec3f& p, const Vec3f& r1, const Vec3f& r2, const Vec3f& r3,
     end(r3, e3);
 }
 
-void getdummylabel(int n, std::string& text) {
+void number_label(int n, std::string& text) {
     std::string d = std::to_string(n);
     text = d.size() >= text.size() ? d : d + std::string(text.size() - d.size(), ' ');
 }
@@ -302,7 +302,7 @@ void midpoint(float x1, float y1, float z1, float x2, float y2, float z2, float&
     zm = (z1 + z2) * 0.5f;
 }
 
-void calcang(const float p[9], float& angle) {
+void angle_of_points(const float p[9], float& angle) {
     Vec3f d1{p[0] - p[3], p[1] - p[4], p[2] - p[5]};
     Vec3f d2{p[6] - p[3], p[7] - p[4], p[8] - p[5]};
     float dot = d1[0] * d2[0] + d1[1] * d2[1] + d1[2] * d2[2];
@@ -316,11 +316,11 @@ void calcang(const float p[9], float& angle) {
     angle = static_cast<float>(static_cast<double>(std::acos(c)) * 57.29577791868205);
 }
 
-void prtang(Records& r, int unit, int i1, int i2, int i3, float angle) {
+void write_angle_line(Records& r, int unit, int i1, int i2, int i3, float angle) {
     std::string rec = " Angle   ";
     rec.reserve(64);
     auto lab = [&r, &rec](int i) {
-        if (i >= 1 && i <= r.atom_slots()) put_trim(rec, r.atoms.label[static_cast<std::size_t>(i)]);
+        if (i >= 1 && i <= r.atom_slots()) put_trim(rec, r.structure.label[static_cast<std::size_t>(i)]);
     };
     lab(i1);
     rec += " - ";
@@ -334,7 +334,7 @@ void prtang(Records& r, int unit, int i1, int i2, int i3, float angle) {
     r.io.write(unit, rec);
 }
 
-void erum(std::string& label) {
+void strip_um(std::string& label) {
     std::string s = pad(label, 10);
     for (std::size_t k = 0; k + 1 < 10; ++k)
         if (s[k] == 'U' && s[k + 1] == 'M') {

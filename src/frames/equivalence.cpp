@@ -14,23 +14,23 @@ namespace {
 
 long long ring_members(const Records& r) {
     long long n = 0;
-    int nor = std::min(r.rings.nor, static_cast<int>(r.rings.ringsize.size()) - 1);
-    for (int k = 1; k <= nor; ++k) n += r.rings.ringsize[static_cast<std::size_t>(k)];
+    int nor = std::min(r.topology.ring_count, static_cast<int>(r.topology.ring_size.size()) - 1);
+    for (int k = 1; k <= nor; ++k) n += r.topology.ring_size[static_cast<std::size_t>(k)];
     return n;
 }
 
 void sync_rings(Records& r) {
     RingIndex& ix = r.index.rings;
     long long members = ring_members(r);
-    if (ix.nor == r.rings.nor && ix.members == members) return;
+    if (ix.ring_count == r.topology.ring_count && ix.members == members) return;
     ix = RingIndex{};
-    ix.nor = r.rings.nor;
+    ix.ring_count = r.topology.ring_count;
     ix.members = members;
-    int nor = std::min(r.rings.nor, static_cast<int>(r.rings.ringsize.size()) - 1);
-    nor = std::min(nor, static_cast<int>(r.rings.ringat.size()) - 1);
+    int nor = std::min(r.topology.ring_count, static_cast<int>(r.topology.ring_size.size()) - 1);
+    nor = std::min(nor, static_cast<int>(r.topology.ring_atom.size()) - 1);
     for (int k = 1; k <= nor; ++k) {
-        const std::vector<int>& at = r.rings.ringat[static_cast<std::size_t>(k)];
-        int size = std::min(r.rings.ringsize[static_cast<std::size_t>(k)],
+        const std::vector<int>& at = r.topology.ring_atom[static_cast<std::size_t>(k)];
+        int size = std::min(r.topology.ring_size[static_cast<std::size_t>(k)],
                             static_cast<int>(at.size()) - 1);
         for (int m = 1; m <= size; ++m) {
             int a = at[static_cast<std::size_t>(m)];
@@ -54,7 +54,7 @@ int ring_number(Records& r, int a) {
     const std::array<int, 3>& h = ix.held[static_cast<std::size_t>(a)];
     auto planar_size = [&r](int k) {
         auto u = static_cast<std::size_t>(k);
-        return u < r.rings.ringplanar.size() && r.rings.ringplanar[u] ? r.rings.ringsize[u] : 0;
+        return u < r.topology.ring_planar.size() && r.topology.ring_planar[u] ? r.topology.ring_size[u] : 0;
     };
     if (h[0] == 1) return planar_size(h[1]);
     if (h[0] == 2) return planar_size(h[1]) + planar_size(h[2]);
@@ -67,40 +67,40 @@ int type_entry(const std::vector<int>& v, int t) {
 
 }  // namespace
 
-bool sameatoms(Records& r, int a, int b, int chksym, int chkgrp, int isimple, int chkring) {
+bool atoms_equivalent(Records& r, int a, int b, int chksym, int chkgrp, int isimple, int chkring) {
     if (a < 1 || b < 1 || a > r.atom_slots() || b > r.atom_slots()) return false;
-    const bool talk = r.verbosity.iverb >= 3;
-    const int iout = r.files.iout;
+    const bool talk = r.options.verbosity >= 3;
+    const int iout = r.files.listing;
     auto ua = static_cast<std::size_t>(a), ub = static_cast<std::size_t>(b);
     if (talk) {
         r.io.write(iout, "");
-        r.io.write(iout, " Checking if atoms " + trim(r.atoms.label[ua]) + " and " +
-                             trim(r.atoms.label[ub]) + " are chemically equivalent:");
+        r.io.write(iout, " Checking if atoms " + trim(r.structure.label[ua]) + " and " +
+                             trim(r.structure.label[ub]) + " are chemically equivalent:");
     }
     auto differ = [&](const std::string& reason) {
         if (talk) r.io.write(iout, "   atoms are NOT chemically equivalent : " + reason);
         return false;
     };
 
-    const NeiTable& na = r.neighbors.at[ua];
-    const NeiTable& nb = r.neighbors.at[ub];
-    if (r.atoms.iz[ua] != r.atoms.iz[ub]) return differ(" Diff. atomic numbers");
-    if (na.nnei != nb.nnei) return differ(" Diff. number of neighbors");
+    const NeighbourTable& na = r.topology.neighbours[ua];
+    const NeighbourTable& nb = r.topology.neighbours[ub];
+    if (r.structure.atomic_number[ua] != r.structure.atomic_number[ub]) return differ(" Diff. atomic numbers");
+    if (na.count != nb.count) return differ(" Diff. number of neighbors");
     if (isimple == 0) {
-        if (na.ntyp != nb.ntyp) return differ(" Diff. number of neighbor types");
-        for (int t = 1; t <= na.ntyp; ++t) {
+        if (na.type_count != nb.type_count) return differ(" Diff. number of neighbor types");
+        for (int t = 1; t <= na.type_count; ++t) {
             // These two reasons are composed in a 40-character text and written at full length.
-            if (type_entry(na.iztyp, t) != type_entry(nb.iztyp, t))
+            if (type_entry(na.type_atomic_number, t) != type_entry(nb.type_atomic_number, t))
                 return differ(pad(" Diff. atomic numbers of " + fi(t, 2) + "-th type", 40));
-            if (type_entry(na.ncnt, t) != type_entry(nb.ncnt, t))
+            if (type_entry(na.type_size, t) != type_entry(nb.type_size, t))
                 return differ(pad(" Diff. num. of nei. of " + fi(t, 2) + "-th type", 40));
         }
         if (chkring != 0 && ring_number(r, a) != ring_number(r, b))
             return differ(" Diff. ring memb numbers");
     }
-    if (chksym != 0 && pad(r.atoms.sitesym[ua], 5) != pad(r.atoms.sitesym[ub], 5))
+    if (chksym != 0 && pad(r.structure.site_symmetry[ua], 5) != pad(r.structure.site_symmetry[ub], 5))
         return differ(" Diff. local symmetry");
-    if (chkgrp != 0 && pad(r.except.exname[ua], 40) != pad(r.except.exname[ub], 40))
+    if (chkgrp != 0 && pad(r.frames.exception_name[ua], 40) != pad(r.frames.exception_name[ub], 40))
         return differ(" Diff. functional groups");
     if (talk) r.io.write(iout, std::string(" ") + "  YES, these atoms are chemically equivalent !");
     return true;

@@ -5,6 +5,7 @@
 
 namespace kova {
 
-bool sameatoms(Records& r, int a, int b, int chksym, int chkgrp, int isimple, int chkring);
+// True when atoms a and b are chemically equivalent under the tests asked for.
+bool atoms_equivalent(Records& r, int a, int b, int chksym, int chkgrp, int isimple, int chkring);
 
 }  // namespace kova

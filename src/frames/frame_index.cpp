@@ -34,15 +34,15 @@ std::size_t label_slot(const Records& r, const FrameIndex& ix, std::string_view 
     const std::size_t mask = ix.last_atom.size() - 1;
     for (std::size_t s = label_hash(t) & mask;; s = (s + 1) & mask) {
         const int j = ix.last_atom[s];
-        if (j == 0 || trimmed(r.atoms.label[static_cast<std::size_t>(j)]) == t) return s;
+        if (j == 0 || trimmed(r.structure.label[static_cast<std::size_t>(j)]) == t) return s;
     }
 }
 
 void index_labels(const Records& r, FrameIndex& ix) {
-    const int nat = std::max(r.atoms.nat, 0);
+    const int nat = std::max(r.structure.atom_count, 0);
     ix.last_atom.assign(std::bit_ceil(2 * static_cast<std::size_t>(nat) + 2), 0);
     for (int j = 1; j <= nat; ++j)
-        ix.last_atom[label_slot(r, ix, trimmed(r.atoms.label[static_cast<std::size_t>(j)]))] = j;
+        ix.last_atom[label_slot(r, ix, trimmed(r.structure.label[static_cast<std::size_t>(j)]))] = j;
 }
 
 void add_int(std::string& key, int v) {
@@ -55,42 +55,42 @@ void add_int(std::string& key, int v) {
 std::string h_key(const Records& r, int j) {
     std::string key;
     key.reserve(64);
-    put_pad(key, r.except.exname[j], 40);
+    put_pad(key, r.frames.exception_name[j], 40);
     key += '|';
-    add_int(key, r.atoms1.itbl[j]);
-    add_int(key, r.forh.ihp[j]);
-    add_int(key, r.forh.isp[j]);
-    add_int(key, r.forh.ihnei[j]);
+    add_int(key, r.structure.scattering_table[j]);
+    add_int(key, r.frames.parent_atomic_number[j]);
+    add_int(key, r.frames.parent_neighbours[j]);
+    add_int(key, r.frames.parent_hydrogens[j]);
     return key;
 }
 
-// What sameatoms(i, j, 1, 1, 0, 1) compares: element, neighbour count, neighbour types with
+// What atoms_equivalent(i, j, 1, 1, 0, 1) compares: element, neighbour count, neighbour types with
 // their counts, ring number, site symmetry and functional group.
 std::string x_key(Records& r, int j) {
-    const NeiTable& t = r.neighbors.at[j];
+    const NeighbourTable& t = r.topology.neighbours[j];
     std::string key;
     key.reserve(96);
-    add_int(key, r.atoms.iz[j]);
-    add_int(key, t.nnei);
-    add_int(key, t.ntyp);
-    for (int k = 1; k <= t.ntyp; ++k) {
-        add_int(key, k < static_cast<int>(t.iztyp.size()) ? t.iztyp[k] : 0);
-        add_int(key, k < static_cast<int>(t.ncnt.size()) ? t.ncnt[k] : 0);
+    add_int(key, r.structure.atomic_number[j]);
+    add_int(key, t.count);
+    add_int(key, t.type_count);
+    for (int k = 1; k <= t.type_count; ++k) {
+        add_int(key, k < static_cast<int>(t.type_atomic_number.size()) ? t.type_atomic_number[k] : 0);
+        add_int(key, k < static_cast<int>(t.type_size.size()) ? t.type_size[k] : 0);
     }
     bool lcyc = false, lpl = false, lfus = false;
     int iring = 0, isize = 0;
-    isitcyclic(r, j, lcyc, lpl, lfus, iring, isize);
+    ring_membership(r, j, lcyc, lpl, lfus, iring, isize);
     add_int(key, isize);
-    put_pad(key, r.atoms.sitesym[j], 5);
+    put_pad(key, r.structure.site_symmetry[j], 5);
     key += '|';
-    put_pad(key, r.except.exname[j], 40);
+    put_pad(key, r.frames.exception_name[j], 40);
     return key;
 }
 
 bool is_free_set(const Records& r, int k, int itbl) {
-    if (k < 1 || k > r.kappas.nkap || k >= static_cast<int>(r.kappas.ktbl.size())) return false;
-    return r.kappas.ktbl[k] == itbl && std::fabs(r.kappas.kap[k][1] - 1.0f) <= 0.0001f &&
-           std::fabs(r.kappas.kap[k][2] - 1.0f) <= 0.0001f;
+    if (k < 1 || k > r.frames.kappa_count || k >= static_cast<int>(r.frames.kappa_table.size())) return false;
+    return r.frames.kappa_table[k] == itbl && std::fabs(r.frames.kappa[k][1] - 1.0f) <= 0.0001f &&
+           std::fabs(r.frames.kappa[k][2] - 1.0f) <= 0.0001f;
 }
 
 void enter(Records& r, FrameIndex& ix, int j) {
@@ -104,8 +104,8 @@ void note_set(Records& r, FrameIndex& ix, int k) {
         ix.free_sets[it->second].erase(k);
         ix.listed_under.erase(it);
     }
-    if (k < 1 || k >= static_cast<int>(r.kappas.ktbl.size())) return;
-    int t = r.kappas.ktbl[k];
+    if (k < 1 || k >= static_cast<int>(r.frames.kappa_table.size())) return;
+    int t = r.frames.kappa_table[k];
     if (!is_free_set(r, k, t)) return;
     ix.free_sets[t].insert(k);
     ix.listed_under[k] = t;
@@ -120,14 +120,14 @@ FrameIndex& index_of(Records& r) {
 
 FrameIndex& frame_index_for(Records& r, int i) {
     FrameIndex& ix = index_of(r);
-    if (i == 1 || ix.upto != i - 1 || ix.nat != r.atoms.nat) {
+    if (i == 1 || ix.upto != i - 1 || ix.nat != r.structure.atom_count) {
         // A new frame analysis (or atoms framed out of order): rebuild from the records.
         ix = FrameIndex{};
-        ix.nat = r.atoms.nat;
+        ix.nat = r.structure.atom_count;
         index_labels(r, ix);
         for (int j = 1; j < i; ++j) enter(r, ix, j);
         ix.upto = i - 1;
-        for (int k = 1; k <= r.kappas.nkap; ++k) note_set(r, ix, k);
+        for (int k = 1; k <= r.frames.kappa_count; ++k) note_set(r, ix, k);
     }
     return ix;
 }
@@ -144,13 +144,13 @@ int target_number(Records& r, const std::string& label) {
         for (std::size_t p = 3; p < t.size(); ++p) digits = digits && t[p] >= '0' && t[p] <= '9';
         if (digits) {
             long k = std::stol(t.substr(3));
-            if (k >= 1 && k <= r.dummy.ndum && same_text(r.dummy.dumlab[k], t))
-                return r.atoms.nat + static_cast<int>(k);
+            if (k >= 1 && k <= r.frames.dummy_count && same_text(r.frames.dummy_label[k], t))
+                return r.structure.atom_count + static_cast<int>(k);
         }
     }
     FrameIndex& ix = index_of(r);
-    if (ix.nat != r.atoms.nat || ix.last_atom.empty()) {
-        ix.nat = r.atoms.nat;
+    if (ix.nat != r.structure.atom_count || ix.last_atom.empty()) {
+        ix.nat = r.structure.atom_count;
         index_labels(r, ix);
     }
     return ix.last_atom[label_slot(r, ix, t)];
@@ -165,15 +165,15 @@ int first_h_equivalent(Records& r, int i) {
 int first_equivalent(Records& r, int i) {
     auto scan = [&r, i] {
         for (int j = 1; j < i; ++j)
-            if (sameatoms(r, i, j, 1, 1, 0, 1)) return j;
+            if (atoms_equivalent(r, i, j, 1, 1, 0, 1)) return j;
         return 0;
     };
     // At VERBOSE 3 the test lists every comparison, so the comparisons themselves are made.
-    if (r.verbosity.iverb >= 3) return scan();
+    if (r.options.verbosity >= 3) return scan();
     FrameIndex& ix = frame_index_for(r, i);
     auto it = ix.first_x.find(x_key(r, i));
     if (it == ix.first_x.end()) return 0;
-    if (sameatoms(r, i, it->second, 1, 1, 0, 1)) return it->second;
+    if (atoms_equivalent(r, i, it->second, 1, 1, 0, 1)) return it->second;
     return scan();  // the key and the test disagree: trust the test
 }
 

@@ -15,7 +15,7 @@
 namespace kova {
 
 struct FrameIndex {
-    int nat = -1;   // atoms.nat when the tables were built
+    int nat = -1;   // structure.atom_count when the tables were built
     int upto = 0;   // atoms 1..upto have been entered
     // The last atom of each label (without trailing blanks), open-addressed by the label's
     // hash: 0 marks a free slot; the size is a power of two, at least twice nat.
@@ -37,11 +37,11 @@ int target_number(Records& r, const std::string& label);
 
 // The first earlier atom whose hydrogen kappa-set data equal those of atom i, or 0.
 int first_h_equivalent(Records& r, int i);
-// The first earlier atom that sameatoms(i, j, 1, 1, 0, 1) accepts, or 0.
+// The first earlier atom that atoms_equivalent(i, j, 1, 1, 0, 1) accepts, or 0.
 int first_equivalent(Records& r, int i);
 // The first set 1..nkap of table itbl whose kappa and kappa' are 1.0 within 0.0001, or 0.
 int free_kappa_set(Records& r, int itbl);
-// Call after kappas.ktbl(k) or kappas.kap(k, ...) changed.
+// Call after frames.kappa_table(k) or frames.kappa(k, ...) changed.
 void kappa_set_changed(Records& r, int k);
 
 }  // namespace kova

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <string>
 
-#include "frames/defloc.hpp"
+#include "frames/frame_atom.hpp"
 #include "frames/dummies.hpp"
-#include "frames/extendh.hpp"
+#include "frames/extend_h.hpp"
 #include "input/cell.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "topology/neighbours.hpp"
 
@@ -21,8 +21,8 @@ const Vec3f kOrigin{0.0f, 0.0f, 0.0f};
 bool accepted_bend(float ang) { return ang > 10.0f && ang <= 160.0f; }
 
 Vec3f midpoint_of(const Records& r, int a, int b) {
-    const Vec3f& pa = r.atoms.xc[a];
-    const Vec3f& pb = r.atoms.xc[b];
+    const Vec3f& pa = r.structure.cart[a];
+    const Vec3f& pb = r.structure.cart[b];
     Vec3f m{};
     midpoint(pa[0], pa[1], pa[2], pb[0], pb[1], pb[2], m[0], m[1], m[2]);
     return m;
@@ -31,10 +31,10 @@ Vec3f midpoint_of(const Records& r, int a, int b) {
 // With Extend_H the hydrogen atom moves out to the standard X-H distance (its frame targets
 // are other atoms and stay as chosen).
 void extend(Records& r, int p, int i) {
-    if (r.lfh.lfh) extendh(r, p, i);
+    if (r.options.extend_h) extend_xh_bond(r, p, i);
 }
 
-float dist(const Vec3f& a, const Vec3f& b) {
+float point_distance(const Vec3f& a, const Vec3f& b) {
     const float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
@@ -42,7 +42,7 @@ float dist(const Vec3f& a, const Vec3f& b) {
 // A search found nothing: the second axis points at a fixed point off the atom and off the
 // first axis's line.
 void not_found(Records& r, int i, Frame& f, int centre, float rad) {
-    both(r, " No neighbors of atom " + pad(r.atoms.label[centre], 8) + " were found within " +
+    write_terminal_and_listing(r, " No neighbors of atom " + pad(r.structure.label[centre], 8) + " were found within " +
                 ff(rad, 10, 2) + " Angstroms");
     fixed_point_target(r, i, f, 2);
 }
@@ -51,10 +51,10 @@ void not_found(Records& r, int i, Frame& f, int centre, float rad) {
 // trans to each other) it would give the axis no direction; a itself lies on the same line.
 void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
     const Vec3f m = midpoint_of(r, a, b);
-    if (dist(m, r.atoms.xc[i]) < 0.1f) {
-        listing(r, " Midpoint of " + trim(r.atoms.label[a]) + " and " + trim(r.atoms.label[b]) +
+    if (point_distance(m, r.structure.cart[i]) < 0.1f) {
+        write_listing_line(r, " Midpoint of " + trim(r.structure.label[a]) + " and " + trim(r.structure.label[b]) +
                        " lies on the atom; " + (which == 1 ? f.ax1 : f.ax2) + "-axis towards " +
-                       trim(r.atoms.label[a]) + " instead");
+                       trim(r.structure.label[a]) + " instead");
         target_atom(r, f, which, a);
     } else {
         target_dummy(r, f, which, 0, m);
@@ -63,34 +63,34 @@ void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
 
 // Terminal hydrogen: Z along the bond, Y towards a heavy atom seen from the parent.
 void hydrogen_rule(Records& r, int i, Frame& f, int p) {
-    const NeiTable& tp = r.neighbors.at[p];
-    set_sitesym(r, i, "cyl");
+    const NeighbourTable& tp = r.topology.neighbours[p];
+    set_site_symmetry(r, i, "cyl");
     f.ax1 = 'Z';
     target_atom(r, f, 1, p);
     f.ax2 = 'Y';
 
-    r.forh.isp[i] = tp.nnei;
-    r.forh.ihp[i] = r.atoms.iz[p];
-    r.forh.ihnei[i] = tp.ntyp >= 1 ? tp.ncnt[1] : 0;
-    listing(r, " Hydrogen connected to an atom with " + fi(r.forh.isp[i], 2) + " bonds ( " +
-                   fi(r.forh.ihnei[i], 2) + " - Hydrogen(s) )");
+    r.frames.parent_neighbours[i] = tp.count;
+    r.frames.parent_atomic_number[i] = r.structure.atomic_number[p];
+    r.frames.parent_hydrogens[i] = tp.type_count >= 1 ? tp.type_size[1] : 0;
+    write_listing_line(r, " Hydrogen connected to an atom with " + fi(r.frames.parent_neighbours[i], 2) + " bonds ( " +
+                   fi(r.frames.parent_hydrogens[i], 2) + " - Hydrogen(s) )");
 
-    if (tp.ntyp == 1 && tp.nnei >= 2) {
+    if (tp.type_count == 1 && tp.count >= 2) {
         // The parent carries hydrogen atoms only: Y towards another of them.
-        for (int m = 1; m <= tp.nnei; ++m) {
-            if (tp.inei[m] != i) {
-                target_atom(r, f, 2, tp.inei[m]);
+        for (int m = 1; m <= tp.count; ++m) {
+            if (tp.atom[m] != i) {
+                target_atom(r, f, 2, tp.atom[m]);
                 return extend(r, p, i);
             }
         }
-        err(r, "DefLoc", "can not happen <1>");
+        fatal_error(r, "DefLoc", "can not happen <1>");
     }
-    r.iprint.iprint = 0;
+    r.topology.print_neighbours = 0;
     const int c = first_neighbour(r, p, 10.0f, [&](int c) {
-        return r.atoms.iz[c] != 1 && r.cryst.isq[c] == 0 && angle_at(r, r.atoms.xc[i], p, c) <= 170.0f;
+        return r.structure.atomic_number[c] != 1 && r.topology.source_atom[c] == 0 && angle_at(r, r.structure.cart[i], p, c) <= 170.0f;
     });
     if (c != 0) {
-        prtang(r, r.files.iout, i, p, c, angle_at(r, r.atoms.xc[i], p, c));
+        write_angle_line(r, r.files.listing, i, p, c, angle_at(r, r.structure.cart[i], p, c));
         target_atom(r, f, 2, c);
     } else {
         not_found(r, i, f, p, 10.0f);
@@ -101,28 +101,28 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
 // Any other terminal atom: X along the bond, Y towards a neighbour of the partner that makes
 // a real angle; a partner in a straight chain turns the frame into Z and "cyl".
 void terminal_rule(Records& r, int i, Frame& f, int p) {
-    const NeiTable& tp = r.neighbors.at[p];
-    set_sitesym(r, i, "m");
+    const NeighbourTable& tp = r.topology.neighbours[p];
+    set_site_symmetry(r, i, "m");
     f.ax1 = 'X';
     target_atom(r, f, 1, p);
     f.ax2 = 'Y';
 
     bool partner_has_other = false;
-    for (int m = 1; m <= tp.nnei; ++m) partner_has_other = partner_has_other || tp.inei[m] != i;
+    for (int m = 1; m <= tp.count; ++m) partner_has_other = partner_has_other || tp.atom[m] != i;
 
-    if (tp.nnei >= 2) {
-        for (int m = 1; m <= tp.nnei; ++m) {
-            const int c = tp.inei[m];
+    if (tp.count >= 2) {
+        for (int m = 1; m <= tp.count; ++m) {
+            const int c = tp.atom[m];
             if (c == i) continue;
-            const float ang = angle_at(r, r.atoms.xc[i], p, c);
+            const float ang = angle_at(r, r.structure.cart[i], p, c);
             if (accepted_bend(ang)) {
-                prtang(r, r.files.iout, i, p, c, ang);
+                write_angle_line(r, r.files.listing, i, p, c, ang);
                 target_atom(r, f, 2, c);
                 return;
             }
             if (ang > 160.0f) {
                 f.ax1 = 'Z';
-                set_sitesym(r, i, "cyl");
+                set_site_symmetry(r, i, "cyl");
             }
         }
     }
@@ -130,14 +130,14 @@ void terminal_rule(Records& r, int i, Frame& f, int p) {
     // neighbour is the atom itself.
     float rad = 4.0f;
     for (;;) {
-        findnei(r, p, rad);
+        find_neighbours(r, p, rad);
         if (partner_has_other) {
-            for (int m = 1; m <= r.neig.nnei; ++m) {
-                const int c = r.neig.inei[m];
+            for (int m = 1; m <= r.topology.last_search.count; ++m) {
+                const int c = r.topology.last_search.atom[m];
                 if (c == i) continue;
-                const float ang = angle_at(r, r.atoms.xc[i], p, c);
+                const float ang = angle_at(r, r.structure.cart[i], p, c);
                 if (accepted_bend(ang)) {
-                    prtang(r, r.files.iout, i, p, c, ang);
+                    write_angle_line(r, r.files.listing, i, p, c, ang);
                     target_atom(r, f, 2, c);
                     return;
                 }
@@ -150,19 +150,19 @@ void terminal_rule(Records& r, int i, Frame& f, int p) {
 }
 
 void two_neighbours(Records& r, int i, Frame& f) {
-    const NeiTable& t = r.neighbors.at[i];
-    const int a = t.inei[1], b = t.inei[2];
-    const float ang = angle_at(r, r.atoms.xc[a], i, b);
+    const NeighbourTable& t = r.topology.neighbours[i];
+    const int a = t.atom[1], b = t.atom[2];
+    const float ang = angle_at(r, r.structure.cart[a], i, b);
     if (ang < 170.0f) {
-        listing(r, " BENT conformation !");
+        write_listing_line(r, " BENT conformation !");
         if (f.isame.size() == 1) {
-            set_sitesym(r, i, "mm2");
+            set_site_symmetry(r, i, "mm2");
             f.ax1 = 'Z';
             target_midpoint(r, i, f, 1, a, b);
             f.ax2 = 'Y';
             target_atom(r, f, 2, a);
         } else {
-            set_sitesym(r, i, "m");
+            set_site_symmetry(r, i, "m");
             f.ax1 = 'X';
             f.ax2 = 'Y';
             const bool one_h = f.nh == 1;
@@ -171,10 +171,10 @@ void two_neighbours(Records& r, int i, Frame& f) {
         }
         return;
     }
-    listing(r, " LINEAR conformation !");
-    set_sitesym(r, i, "cyl");
+    write_listing_line(r, " LINEAR conformation !");
+    set_site_symmetry(r, i, "cyl");
     f.ax1 = 'Z';
-    const int z = r.atoms.iz[b] == 1 ? a : b;
+    const int z = r.structure.atomic_number[b] == 1 ? a : b;
     target_atom(r, f, 1, z);
     f.ax2 = 'X';
     // Searches from 2.0 to 10.0 Å in steps of 0.5 Å; the two nearest atoms of each result are
@@ -182,12 +182,12 @@ void two_neighbours(Records& r, int i, Frame& f) {
     // next atom of a chain) would give X no direction, as in the one-neighbour rule.
     float rad = 2.0f;
     for (;;) {
-        findnei(r, i, rad);
-        for (int m = 3; m <= r.neig.nnei; ++m) {
-            const int c = r.neig.inei[m];
-            const float ang2 = angle_at(r, r.atoms.xc[z], i, c);
+        find_neighbours(r, i, rad);
+        for (int m = 3; m <= r.topology.last_search.count; ++m) {
+            const int c = r.topology.last_search.atom[m];
+            const float ang2 = angle_at(r, r.structure.cart[z], i, c);
             if (accepted_bend(ang2)) {
-                prtang(r, r.files.iout, z, i, c, ang2);
+                write_angle_line(r, r.files.listing, z, i, c, ang2);
                 target_atom(r, f, 2, c);
                 return;
             }
@@ -206,9 +206,9 @@ bool near_angle(float ang, float ideal) { return std::fabs(ang - ideal) <= kShap
 
 // A dummy 1 Å from the atom along the normal of the plane of the atom, a and b.
 void target_normal(Records& r, int i, Frame& f, int which, int a, int b) {
-    const Vec3f& x = r.atoms.xc[i];
-    const Vec3f u{r.atoms.xc[a][0] - x[0], r.atoms.xc[a][1] - x[1], r.atoms.xc[a][2] - x[2]};
-    const Vec3f v{r.atoms.xc[b][0] - x[0], r.atoms.xc[b][1] - x[1], r.atoms.xc[b][2] - x[2]};
+    const Vec3f& x = r.structure.cart[i];
+    const Vec3f u{r.structure.cart[a][0] - x[0], r.structure.cart[a][1] - x[1], r.structure.cart[a][2] - x[2]};
+    const Vec3f v{r.structure.cart[b][0] - x[0], r.structure.cart[b][1] - x[1], r.structure.cart[b][2] - x[2]};
     Vec3f n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
     const float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     for (int k = 0; k < 3; ++k) n[k] = x[k] + n[k] / len;
@@ -217,23 +217,23 @@ void target_normal(Records& r, int i, Frame& f, int which, int a, int b) {
 
 // Three neighbours in a T: one angle near 180°, the stem near 90° from both arms. The stem,
 // or 0 for another shape.
-int t_stem(const Records& r, int i, const NeiTable& t) {
+int t_stem(const Records& r, int i, const NeighbourTable& t) {
     for (int s = 1; s <= 3; ++s) {
-        const int a = t.inei[s == 1 ? 2 : 1], b = t.inei[s == 3 ? 2 : 3], c = t.inei[s];
-        if (angle_at(r, r.atoms.xc[a], i, b) >= 180.0f - kShapeTol &&
-            near_angle(angle_at(r, r.atoms.xc[c], i, a), 90.0f) &&
-            near_angle(angle_at(r, r.atoms.xc[c], i, b), 90.0f))
+        const int a = t.atom[s == 1 ? 2 : 1], b = t.atom[s == 3 ? 2 : 3], c = t.atom[s];
+        if (angle_at(r, r.structure.cart[a], i, b) >= 180.0f - kShapeTol &&
+            near_angle(angle_at(r, r.structure.cart[c], i, a), 90.0f) &&
+            near_angle(angle_at(r, r.structure.cart[c], i, b), 90.0f))
             return c;
     }
     return 0;
 }
 
 // Four neighbours in a square plane: two trans angles near 180°, four cis angles near 90°.
-bool square_planar(const Records& r, int i, const NeiTable& t) {
+bool square_planar(const Records& r, int i, const NeighbourTable& t) {
     int trans = 0, cis = 0;
     for (int m = 1; m <= 4; ++m)
         for (int n = m + 1; n <= 4; ++n) {
-            const float ang = angle_at(r, r.atoms.xc[t.inei[m]], i, t.inei[n]);
+            const float ang = angle_at(r, r.structure.cart[t.atom[m]], i, t.atom[n]);
             if (ang >= 180.0f - kShapeTol) ++trans;
             else if (near_angle(ang, 90.0f)) ++cis;
         }
@@ -241,48 +241,48 @@ bool square_planar(const Records& r, int i, const NeiTable& t) {
 }
 
 // The neighbour among the first three that is not in the pair (a, b).
-int odd_neighbour(const NeiTable& t, int a, int b) {
+int odd_neighbour(const NeighbourTable& t, int a, int b) {
     for (int m = 1; m <= 3; ++m)
-        if (t.inei[m] != a && t.inei[m] != b) return t.inei[m];
-    return t.inei[3];
+        if (t.atom[m] != a && t.atom[m] != b) return t.atom[m];
+    return t.atom[3];
 }
 
-Vec3f centroid_of_three(const Records& r, const NeiTable& t) {
+Vec3f centroid_of_three(const Records& r, const NeighbourTable& t) {
     Vec3f c{};
     for (int k = 0; k < 3; ++k) {
-        const auto& x = r.ifra.ifra == 1 ? r.atoms.xf : r.atoms.xc;
-        c[k] = (x[t.inei[1]][k] + x[t.inei[2]][k] + x[t.inei[3]][k]) / 3.0f;
+        const auto& x = r.options.crystal_input == 1 ? r.structure.frac : r.structure.cart;
+        c[k] = (x[t.atom[1]][k] + x[t.atom[2]][k] + x[t.atom[3]][k]) / 3.0f;
     }
     return c;
 }
 
 void three_neighbours(Records& r, int i, Frame& f) {
-    const NeiTable& t = r.neighbors.at[i];
+    const NeighbourTable& t = r.topology.neighbours[i];
     const int npair = static_cast<int>(f.isame.size());
     if (npair != 0 && npair != 1 && npair != 3)
-        err(r, "DefLoc", " is = " + fi(npair, 4) + " is not valid...");
-    const bool lpg = r.lpg.lpg;
+        fatal_error(r, "DefLoc", " is = " + fi(npair, 4) + " is not valid...");
+    const bool lpg = r.frames.planar_group;
     const int label = lpg ? (npair == 0 ? 300 : npair == 1 ? 301 : 303)
                           : (npair == 0 ? 310 : npair == 1 ? 311 : 312);
-    listing(r, " Label = " + fi(label, 5));
-    const int* isn = r.isn.isn.data();
+    write_listing_line(r, " Label = " + fi(label, 5));
+    const int* isn = r.topology.canonical_order.data();
     if (npair == 3) {
         // Three equal neighbours in a T have no threefold axis: the stem is a twofold axis
         // and the plane of the T and the one across it are mirrors.
         if (const int stem = t_stem(r, i, t); stem != 0) {
-            listing(r, " T-SHAPED conformation !");
-            set_sitesym(r, i, "mm2");
+            write_listing_line(r, " T-SHAPED conformation !");
+            set_site_symmetry(r, i, "mm2");
             f.ax1 = 'Z';
             target_atom(r, f, 1, stem);
             f.ax2 = 'Y';
-            target_atom(r, f, 2, t.inei[1] == stem ? t.inei[2] : t.inei[1]);
+            target_atom(r, f, 2, t.atom[1] == stem ? t.atom[2] : t.atom[1]);
             return;
         }
     }
     switch (label) {
         case 300:
         case 310:
-            set_sitesym(r, i, label == 300 ? "m" : "NO");
+            set_site_symmetry(r, i, label == 300 ? "m" : "NO");
             f.ax1 = 'X';
             target_atom(r, f, 1, isn[1]);
             f.ax2 = 'Y';
@@ -291,9 +291,9 @@ void three_neighbours(Records& r, int i, Frame& f) {
         case 301: {
             const auto [a, b] = f.isame[0];
             const int odd = odd_neighbour(t, a, b);
-            set_sitesym(r, i, "mm2");
+            set_site_symmetry(r, i, "mm2");
             f.ax1 = 'Z';
-            if (r.atoms.iz[odd] == 1)
+            if (r.structure.atomic_number[odd] == 1)
                 target_midpoint(r, i, f, 1, a, b);
             else
                 target_atom(r, f, 1, odd);
@@ -302,15 +302,15 @@ void three_neighbours(Records& r, int i, Frame& f) {
             break;
         }
         case 303:
-            set_sitesym(r, i, "3m");
+            set_site_symmetry(r, i, "3m");
             f.ax1 = 'X';
-            target_atom(r, f, 1, t.inei[1]);
+            target_atom(r, f, 1, t.atom[1]);
             f.ax2 = 'Y';
-            target_atom(r, f, 2, t.inei[2]);
+            target_atom(r, f, 2, t.atom[2]);
             break;
         case 311: {
             const auto [a, b] = f.isame[0];
-            set_sitesym(r, i, "m");
+            set_site_symmetry(r, i, "m");
             f.ax1 = 'X';
             target_midpoint(r, i, f, 1, a, b);
             f.ax2 = 'Y';
@@ -318,22 +318,22 @@ void three_neighbours(Records& r, int i, Frame& f) {
             break;
         }
         default: {  // 312
-            set_sitesym(r, i, "3m");
+            set_site_symmetry(r, i, "3m");
             f.ax1 = 'Z';
             // A flat group that failed the planarity test has its centroid on the atom: the
             // threefold axis is then the normal of the plane.
             const Vec3f c = centroid_of_three(r, t);
             Vec3f cc = c;
-            if (r.ifra.ifra == 1) rabs(r, 0, c[0], c[1], c[2], cc[0], cc[1], cc[2]);
-            if (dist(cc, r.atoms.xc[i]) < 0.1f) {
-                listing(r, " Centroid of the three neighbours lies on the atom; Z-axis along the"
+            if (r.options.crystal_input == 1) convert_point(r, 0, c[0], c[1], c[2], cc[0], cc[1], cc[2]);
+            if (point_distance(cc, r.structure.cart[i]) < 0.1f) {
+                write_listing_line(r, " Centroid of the three neighbours lies on the atom; Z-axis along the"
                            " normal of their plane instead");
-                target_normal(r, i, f, 1, t.inei[1], t.inei[2]);
+                target_normal(r, i, f, 1, t.atom[1], t.atom[2]);
             } else {
-                target_dummy(r, f, 1, r.ifra.ifra == 1 ? 1 : 0, c);
+                target_dummy(r, f, 1, r.options.crystal_input == 1 ? 1 : 0, c);
             }
             f.ax2 = 'X';
-            target_atom(r, f, 2, t.inei[1]);
+            target_atom(r, f, 2, t.atom[1]);
             break;
         }
     }
@@ -342,24 +342,24 @@ void three_neighbours(Records& r, int i, Frame& f) {
 bool in_pair(const std::pair<int, int>& p, int atom) { return p.first == atom || p.second == atom; }
 
 void four_neighbours(Records& r, int i, Frame& f) {
-    const NeiTable& t = r.neighbors.at[i];
+    const NeighbourTable& t = r.topology.neighbours[i];
     const auto& pairs = f.isame;
     const int npair = static_cast<int>(pairs.size());
-    const int* isn = r.isn.isn.data();
+    const int* isn = r.topology.canonical_order.data();
     if (npair == 1) {
-        set_sitesym(r, i, "m");
+        set_site_symmetry(r, i, "m");
         f.ax1 = 'X';
         f.ax2 = 'Y';
         int which = 1;
         for (int m = 1; m <= 4 && which <= 2; ++m)
             if (!in_pair(pairs[0], isn[m])) target_atom(r, f, which++, isn[m]);
     } else if (npair == 2) {
-        set_sitesym(r, i, "mm2");
+        set_site_symmetry(r, i, "mm2");
         f.ax1 = 'Z';
         f.ax2 = 'Y';
         int zp = -1;
         for (int p = 0; p < npair && zp < 0; ++p)
-            if (r.atoms.iz[pairs[p].first] != 1) zp = p;
+            if (r.structure.atomic_number[pairs[p].first] != 1) zp = p;
         // Both pairs start with a hydrogen atom (hydrogen neighbours that differ in their own
         // neighbour counts): Z takes the midpoint of the first pair, Y the second pair.
         const int zpair = zp < 0 ? 0 : zp;
@@ -367,46 +367,46 @@ void four_neighbours(Records& r, int i, Frame& f) {
         int yp = -1;
         for (int p = 0; p < npair && yp < 0; ++p)
             if (p != zpair) yp = p;
-        if (yp < 0) err(r, "DefLoc", "4 neighbors: 2 + 2 case");
+        if (yp < 0) fatal_error(r, "DefLoc", "4 neighbors: 2 + 2 case");
         target_atom(r, f, 2, pairs[yp].first);
     } else if (npair == 3) {
-        set_sitesym(r, i, "3m");
+        set_site_symmetry(r, i, "3m");
         f.ax1 = 'Z';
         int lone = 0;
         for (int m = 1; m <= 4; ++m) {
             bool paired = false;
-            for (const auto& p : pairs) paired = paired || in_pair(p, t.inei[m]);
-            if (!paired) lone = t.inei[m];
+            for (const auto& p : pairs) paired = paired || in_pair(p, t.atom[m]);
+            if (!paired) lone = t.atom[m];
         }
         if (lone != 0)
             target_atom(r, f, 1, lone);
         else
-            target_dummy(r, f, 1, r.ifra.ifra, kOrigin);  // three pairs that leave no odd atom
+            target_dummy(r, f, 1, r.options.crystal_input, kOrigin);  // three pairs that leave no odd atom
         f.ax2 = 'X';
         target_atom(r, f, 2, pairs[0].first);
     } else if (npair >= 4 && npair <= 6 && square_planar(r, i, t)) {
         // A square has its fourfold axis along the normal of the plane, not in it; Y towards a
         // neighbour lies in a mirror, as in the tetrahedral frame.
-        listing(r, " SQUARE-PLANAR conformation !");
-        set_sitesym(r, i, "-42m");
+        write_listing_line(r, " SQUARE-PLANAR conformation !");
+        set_site_symmetry(r, i, "-42m");
         f.ax1 = 'Z';
-        int cis = t.inei[2];
+        int cis = t.atom[2];
         for (int m = 2; m <= 4; ++m)
-            if (near_angle(angle_at(r, r.atoms.xc[t.inei[1]], i, t.inei[m]), 90.0f)) {
-                cis = t.inei[m];
+            if (near_angle(angle_at(r, r.structure.cart[t.atom[1]], i, t.atom[m]), 90.0f)) {
+                cis = t.atom[m];
                 break;
             }
-        target_normal(r, i, f, 1, t.inei[1], cis);
+        target_normal(r, i, f, 1, t.atom[1], cis);
         f.ax2 = 'Y';
-        target_atom(r, f, 2, t.inei[1]);
+        target_atom(r, f, 2, t.atom[1]);
     } else if (npair >= 4 && npair <= 6) {
-        set_sitesym(r, i, "-42m");
+        set_site_symmetry(r, i, "-42m");
         f.ax1 = 'Z';
-        target_midpoint(r, i, f, 1, t.inei[1], t.inei[2]);
+        target_midpoint(r, i, f, 1, t.atom[1], t.atom[2]);
         f.ax2 = 'Y';
-        target_atom(r, f, 2, t.inei[3]);
+        target_atom(r, f, 2, t.atom[3]);
     } else {
-        set_sitesym(r, i, "NO");
+        set_site_symmetry(r, i, "NO");
         f.ax1 = 'X';
         target_atom(r, f, 1, isn[1]);
         f.ax2 = 'Y';
@@ -417,13 +417,13 @@ void four_neighbours(Records& r, int i, Frame& f) {
 }  // namespace
 
 void frame_rules(Records& r, int i, Frame& f) {
-    const NeiTable& t = r.neighbors.at[i];
-    switch (t.nnei) {
+    const NeighbourTable& t = r.topology.neighbours[i];
+    switch (t.count) {
         case 1:
-            if (r.atoms.iz[i] == 1)
-                hydrogen_rule(r, i, f, t.inei[1]);
+            if (r.structure.atomic_number[i] == 1)
+                hydrogen_rule(r, i, f, t.atom[1]);
             else
-                terminal_rule(r, i, f, t.inei[1]);
+                terminal_rule(r, i, f, t.atom[1]);
             break;
         case 2: two_neighbours(r, i, f); break;
         case 3: three_neighbours(r, i, f); break;

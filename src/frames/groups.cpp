@@ -1,4 +1,4 @@
-// Functional-group recognition: the frame of detexcept (entry, candidate and failure lines,
+// Functional-group recognition: the frame of find_functional_group (entry, candidate and failure lines,
 // dispatch by element), the neighbour-table questions of the rules, and the group picture
 // group.ang that a failing rule may draw. The rule blocks live in groups_hc.cpp (H, C) and
 // groups_nops.cpp (N, O, P, S, halogens).
@@ -20,9 +20,9 @@ namespace groups {
 
 namespace {
 
-const NeiTable* table(const Records& r, int x) {
-    if (x < 1 || x >= static_cast<int>(r.neighbors.at.size())) return nullptr;
-    return &r.neighbors.at[static_cast<std::size_t>(x)];
+const NeighbourTable* table(const Records& r, int x) {
+    if (x < 1 || x >= static_cast<int>(r.topology.neighbours.size())) return nullptr;
+    return &r.topology.neighbours[static_cast<std::size_t>(x)];
 }
 
 int at(const std::vector<int>& v, int k) {
@@ -32,63 +32,63 @@ int at(const std::vector<int>& v, int k) {
 }  // namespace
 
 int element(const Records& r, int x) {
-    return (x >= 1 && x < static_cast<int>(r.atoms.iz.size())) ? r.atoms.iz[static_cast<std::size_t>(x)] : 0;
+    return (x >= 1 && x < static_cast<int>(r.structure.atomic_number.size())) ? r.structure.atomic_number[static_cast<std::size_t>(x)] : 0;
 }
 
-int nn(const Records& r, int x) {
-    const NeiTable* t = table(r, x);
-    return t ? t->nnei : 0;
+int neighbour_count(const Records& r, int x) {
+    const NeighbourTable* t = table(r, x);
+    return t ? t->count : 0;
 }
 
-int nei(const Records& r, int x, int k) {
-    const NeiTable* t = table(r, x);
-    return (t && k <= t->nnei) ? at(t->inei, k) : 0;
+int nth_neighbour(const Records& r, int x, int k) {
+    const NeighbourTable* t = table(r, x);
+    return (t && k <= t->count) ? at(t->atom, k) : 0;
 }
 
-int ntyp(const Records& r, int x) {
-    const NeiTable* t = table(r, x);
-    return t ? t->ntyp : 0;
+int type_count(const Records& r, int x) {
+    const NeighbourTable* t = table(r, x);
+    return t ? t->type_count : 0;
 }
 
 int type_z(const Records& r, int x, int t) {
-    const NeiTable* n = table(r, x);
-    return (n && t <= n->ntyp) ? at(n->iztyp, t) : 0;
+    const NeighbourTable* n = table(r, x);
+    return (n && t <= n->type_count) ? at(n->type_atomic_number, t) : 0;
 }
 
 int type_n(const Records& r, int x, int t) {
-    const NeiTable* n = table(r, x);
-    return (n && t <= n->ntyp) ? at(n->ncnt, t) : 0;
+    const NeighbourTable* n = table(r, x);
+    return (n && t <= n->type_count) ? at(n->type_size, t) : 0;
 }
 
 int member(const Records& r, int x, int t, int m) {
-    const NeiTable* n = table(r, x);
-    if (!n || t < 1 || t > n->ntyp || t >= static_cast<int>(n->itypat.size())) return 0;
-    if (m > at(n->ncnt, t)) return 0;
-    return at(n->itypat[static_cast<std::size_t>(t)], m);
+    const NeighbourTable* n = table(r, x);
+    if (!n || t < 1 || t > n->type_count || t >= static_cast<int>(n->type_atom.size())) return 0;
+    if (m > at(n->type_size, t)) return 0;
+    return at(n->type_atom[static_cast<std::size_t>(t)], m);
 }
 
 int count_of(const Records& r, int x, int z) {
-    for (int t = 1; t <= ntyp(r, x); ++t)
+    for (int t = 1; t <= type_count(r, x); ++t)
         if (type_z(r, x, t) == z) return type_n(r, x, t);
     return 0;
 }
 
 int first_of(const Records& r, int x, int z) {
-    for (int t = 1; t <= ntyp(r, x); ++t)
+    for (int t = 1; t <= type_count(r, x); ++t)
         if (type_z(r, x, t) == z) return member(r, x, t, 1);
     return 0;
 }
 
 int nearest_of(const Records& r, int x, int z, int k) {
-    for (int m = 1; m <= nn(r, x); ++m) {
-        int j = nei(r, x, m);
+    for (int m = 1; m <= neighbour_count(r, x); ++m) {
+        int j = nth_neighbour(r, x, m);
         if (j != 0 && element(r, j) == z && --k == 0) return j;
     }
     return 0;
 }
 
 bool composition(const Records& r, int x, std::initializer_list<std::pair<int, int>> types) {
-    if (ntyp(r, x) != static_cast<int>(types.size())) return false;
+    if (type_count(r, x) != static_cast<int>(types.size())) return false;
     int t = 0;
     for (const auto& [z, count] : types) {
         ++t;
@@ -98,14 +98,14 @@ bool composition(const Records& r, int x, std::initializer_list<std::pair<int, i
 }
 
 bool all_h_or_c(const Records& r, int x) {
-    for (int t = 1; t <= ntyp(r, x); ++t)
+    for (int t = 1; t <= type_count(r, x); ++t)
         if (type_z(r, x, t) != 1 && type_z(r, x, t) != 6) return false;
     return true;
 }
 
 int other_neighbour(const Records& r, int x, int not_this) {
-    for (int m = 1; m <= nn(r, x); ++m)
-        if (int j = nei(r, x, m); j != 0 && j != not_this) return j;
+    for (int m = 1; m <= neighbour_count(r, x); ++m)
+        if (int j = nth_neighbour(r, x, m); j != 0 && j != not_this) return j;
     return 0;
 }
 
@@ -113,7 +113,7 @@ Counts neighbour_counts(const Records& r, std::initializer_list<int> atoms) {
     Counts c;
     bool first = true;
     for (int a : atoms) {
-        int n = nn(r, a);
+        int n = neighbour_count(r, a);
         c.sum += n;
         c.min = first ? n : std::min(c.min, n);
         c.max = first ? n : std::max(c.max, n);
@@ -124,30 +124,30 @@ Counts neighbour_counts(const Records& r, std::initializer_list<int> atoms) {
 
 RingAnswer ring_of(Records& r, int x) {
     RingAnswer a;
-    if (x >= 1) isitcyclic(r, x, a.lcyc, a.lpl, a.lfus, a.iring, a.isize);
+    if (x >= 1) ring_membership(r, x, a.lcyc, a.lpl, a.lfus, a.iring, a.isize);
     return a;
 }
 
 bool group_planar(Records& r, int x, int iprt) {
     std::vector<int> list;
     int n = 0;
-    collectnei(r, x, list, n);
+    collect_neighbours(r, x, list, n);
     bool lplan = false;
     planarity(r, iprt, lplan, n, list, 3);
     return lplan;
 }
 
 void candidate(Records& r, std::string_view tag) {
-    r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, " DetExcept :: checking " + std::string(tag) + " group...");
+    r.io.write(r.files.listing, "");
+    r.io.write(r.files.listing, " DetExcept :: checking " + std::string(tag) + " group...");
 }
 
-void note(Records& r, const std::string& line) { r.io.write(r.files.iout, line); }
+void note(Records& r, const std::string& line) { r.io.write(r.files.listing, line); }
 
 namespace {
 
 void failure_message(Records& r, const std::string& tag) {
-    const int out = r.files.iout;
+    const int out = r.files.listing;
     r.io.write(out, "");
     r.io.write(out, " DetExcept :: Unknown " + tag + " functional group");
     r.io.write(out, "");
@@ -163,11 +163,11 @@ std::span<const Block> blocks_for(Site& s) {
         case 6:
             // the carbon's own ring answer decides every entry condition of its blocks
             s.own = ring_of(r, s.iat);
-            if (nn(r, s.iat) == 3) return carbon3_blocks();
-            if (nn(r, s.iat) == 4) return carbon4_blocks();
+            if (neighbour_count(r, s.iat) == 3) return carbon3_blocks();
+            if (neighbour_count(r, s.iat) == 4) return carbon4_blocks();
             return {};
         case 7:
-            if (nn(r, s.iat) + 1 >= 3) s.planar = group_planar(r, s.iat);
+            if (neighbour_count(r, s.iat) + 1 >= 3) s.planar = group_planar(r, s.iat);
             return nitrogen_blocks();
         case 8:
             return oxygen_blocks();
@@ -188,11 +188,11 @@ std::span<const Block> blocks_for(Site& s) {
 
 }  // namespace groups
 
-void detexcept(Records& r, int iat) {
+void find_functional_group(Records& r, int iat) {
     using namespace groups;
     if (iat < 1 || iat > r.atom_slots()) return;
-    auto& flag = r.except.iexc[static_cast<std::size_t>(iat)];
-    auto& name = r.except.exname[static_cast<std::size_t>(iat)];
+    auto& flag = r.frames.exception[static_cast<std::size_t>(iat)];
+    auto& name = r.frames.exception_name[static_cast<std::size_t>(iat)];
     flag = 0;
     name = std::string(40, ' ');
 
@@ -209,12 +209,12 @@ void detexcept(Records& r, int iat) {
         flag = 0;
         name = std::string(40, ' ');
         if (o.kind != Outcome::Kind::silent) failure_message(r, o.text);
-        if (o.kind == Outcome::Kind::picture) printgroup(r, iat);
+        if (o.kind == Outcome::Kind::picture) write_group_picture(r, iat);
         return;
     }
 }
 
-void printgroup(Records& r, int iat) {
+void write_group_picture(Records& r, int iat) {
     constexpr int igroup = 89;
     r.io.create_rewritten(igroup, "group.ang");
     r.io.write(igroup, "ANGSTROM");
@@ -226,11 +226,11 @@ void printgroup(Records& r, int iat) {
     auto add = [&](int a) {
         if (a != 0 && listed.insert(a).second) list.push_back(a);
     };
-    for (int m = 1; m <= groups::nn(r, iat); ++m) {
-        int j = groups::nei(r, iat, m);
-        for (int k = 1; k <= groups::nn(r, j); ++k) {
-            int l = groups::nei(r, j, k);
-            for (int q = 1; q <= groups::nn(r, l); ++q) add(groups::nei(r, l, q));
+    for (int m = 1; m <= groups::neighbour_count(r, iat); ++m) {
+        int j = groups::nth_neighbour(r, iat, m);
+        for (int k = 1; k <= groups::neighbour_count(r, j); ++k) {
+            int l = groups::nth_neighbour(r, j, k);
+            for (int q = 1; q <= groups::neighbour_count(r, l); ++q) add(groups::nth_neighbour(r, l, q));
             add(l);
         }
         add(j);
@@ -238,8 +238,8 @@ void printgroup(Records& r, int iat) {
 
     for (int a : list) {
         if (a < 1 || a > r.atom_slots()) continue;
-        const auto& x = r.atoms.xc[static_cast<std::size_t>(a)];
-        r.io.write(igroup, "ATOM " + pad(r.atoms.label[static_cast<std::size_t>(a)], 8) + "  " +
+        const auto& x = r.structure.cart[static_cast<std::size_t>(a)];
+        r.io.write(igroup, "ATOM " + pad(r.structure.label[static_cast<std::size_t>(a)], 8) + "  " +
                                ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
     }
     r.io.close(igroup);

@@ -17,28 +17,28 @@ constexpr int H = 1, B = 5, C = 6, N = 7, O = 8, F = 9, P = 15, S = 16, Zn = 30;
 // H with one neighbour). An H without neighbours, or on anything but N(3) and O(2), has no
 // group and no candidate line.
 
-int x_of(const Site& s) { return nei(s.r, s.iat, 1); }
-int q_of(const Site& s) { return member(s.r, s.iat, ntyp(s.r, s.iat), 1); }
+int x_of(const Site& s) { return nth_neighbour(s.r, s.iat, 1); }
+int q_of(const Site& s) { return member(s.r, s.iat, type_count(s.r, s.iat), 1); }
 
-bool h2_applies(Site& s) { return element(s.r, x_of(s)) == N && nn(s.r, x_of(s)) == 3; }
+bool h2_applies(Site& s) { return element(s.r, x_of(s)) == N && neighbour_count(s.r, x_of(s)) == 3; }
 Outcome h2(Site& s) {
     int q = q_of(s);
-    bool planar = group_planar(s.r, q, s.r.verbosity.iverb >= 3 ? 1 : 0);
+    bool planar = group_planar(s.r, q, s.r.options.verbosity >= 3 ? 1 : 0);
     if (!planar) return named("pyramidal amine");
     if (ring_of(s.r, q).one_planar()) return named("aromatic");
     return named("planar amine");
 }
 
-bool h3_applies(Site& s) { return element(s.r, x_of(s)) == O && nn(s.r, x_of(s)) == 2; }
+bool h3_applies(Site& s) { return element(s.r, x_of(s)) == O && neighbour_count(s.r, x_of(s)) == 2; }
 Outcome h3(Site& s) {
     Records& r = s.r;
     int o = x_of(s);
-    if (ntyp(r, o) != 2) return fails("x-o-H [1]");
+    if (type_count(r, o) != 2) return fails("x-o-H [1]");
     int y = member(r, o, 2, 1);
     switch (element(r, y)) {
         case C:
-            if (nn(r, y) == 4) return named("alcohol");
-            if (nn(r, y) == 3) {
+            if (neighbour_count(r, y) == 4) return named("alcohol");
+            if (neighbour_count(r, y) == 3) {
                 RingAnswer ring = ring_of(r, y);
                 if (ring.cyclic()) return ring.one_planar() ? named("phenol") : fails("c-o-H");
                 if (heaviest_z(r, y) == O && heaviest_n(r, y) == 2) return named("carboxylic");
@@ -47,7 +47,7 @@ Outcome h3(Site& s) {
         case B:
             return named("b-o-H");
         case P:
-            return nn(r, y) == 4 ? named("phosp... acid") : fails("p-o-H");
+            return neighbour_count(r, y) == 4 ? named("phosp... acid") : fails("p-o-H");
         default:
             return fails("x-o-H [2]");
     }
@@ -64,7 +64,7 @@ const Block kHydrogen[] = {
 bool c1_applies(Site& s) { return !s.own.one_planar() && composition(s.r, s.iat, {{C, 2}, {O, 1}}); }
 Outcome c1(Site& s) {
     int o = first_of(s.r, s.iat, O);
-    return nn(s.r, o) == 1 ? named("ketone") : fails_drawn("c2--C--o-");
+    return neighbour_count(s.r, o) == 1 ? named("ketone") : fails_drawn("c2--C--o-");
 }
 
 // C2 and C3 share their tests: the two O neighbours in distance order, the one with two
@@ -78,14 +78,14 @@ struct AcidNames {
 Outcome acid_test(Site& s, const AcidNames& names) {
     Records& r = s.r;
     int o1 = nearest_of(r, s.iat, O, 1), o2 = nearest_of(r, s.iat, O, 2);
-    if (nn(r, o1) == 1 && nn(r, o2) == 1) return named(names.both_terminal);
-    int ox = nn(r, o2) == 2 ? o2 : (nn(r, o1) == 2 ? o1 : 0);
+    if (neighbour_count(r, o1) == 1 && neighbour_count(r, o2) == 1) return named(names.both_terminal);
+    int ox = neighbour_count(r, o2) == 2 ? o2 : (neighbour_count(r, o1) == 2 ? o1 : 0);
     if (ox == 0) return fails_drawn("cOO(?)");
     if (type_z(r, ox, 1) == H) return named(names.protonated);
-    if (ntyp(r, ox) == 1 && type_z(r, ox, 1) == C) {
+    if (type_count(r, ox) == 1 && type_z(r, ox, 1) == C) {
         int x = other_neighbour(r, ox, s.iat);
-        if (nn(r, x) == 3 && names.anhydride) return named(names.anhydride);
-        if (nn(r, x) == 4) return named(names.ester);
+        if (neighbour_count(r, x) == 3 && names.anhydride) return named(names.anhydride);
+        if (neighbour_count(r, x) == 4) return named(names.ester);
     }
     return fails_drawn("cOO(?)");
 }
@@ -102,12 +102,12 @@ Outcome c4(Site& s) {
     int o = first_of(r, s.iat, O);
     RingAnswer ring = ring_of(r, o);
     if (ring.one_planar() && ring.iring == s.own.iring) {
-        if (nn(r, o) == 2 && ntyp(r, o) == 1 && type_z(r, o, 1) == C) return named("furano");
-        if (nn(r, o) == 2 && type_z(r, o, 1) == C && type_z(r, o, 2) == N) return named("furanoN");
+        if (neighbour_count(r, o) == 2 && type_count(r, o) == 1 && type_z(r, o, 1) == C) return named("furano");
+        if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == C && type_z(r, o, 2) == N) return named("furanoN");
         return silent();
     }
-    if (nn(r, o) == 1) return named("phenolate");
-    if (nn(r, o) == 2 && (type_z(r, o, 1) == H || ntyp(r, o) == 1)) return named("phenolic");
+    if (neighbour_count(r, o) == 1) return named("phenolate");
+    if (neighbour_count(r, o) == 2 && (type_z(r, o, 1) == H || type_count(r, o) == 1)) return named("phenolic");
     return silent();
 }
 
@@ -137,7 +137,7 @@ Outcome c6(Site& s) {
 Outcome c7_open_nitrogen(Site& s) {
     Records& r = s.r;
     candidate(r, " n-=Cn=-c (?) ");
-    int a1 = nei(r, s.iat, 1), a2 = nei(r, s.iat, 2), a3 = nei(r, s.iat, 3);
+    int a1 = nth_neighbour(r, s.iat, 1), a2 = nth_neighbour(r, s.iat, 2), a3 = nth_neighbour(r, s.iat, 3);
     Counts c = neighbour_counts(r, {a1, a2, a3});
     bool n2n3c3 = c.max == 3 && c.min == 2 && c.sum == 8;
     bool n3n3c3 = c.max == 3 && c.min == 3 && c.sum == 9;
@@ -161,18 +161,18 @@ Outcome c7(Site& s) {
     int ring_n[2] = {0, 0};
     int found = 0;
     for (int k = 1; k <= 3; ++k) {
-        int n = nei(r, s.iat, k);
+        int n = nth_neighbour(r, s.iat, k);
         RingAnswer ring = ring_of(r, n);
         note(r, FreeLine() << " iatr, iCr = " << ring.iring << s.own.iring);
         if (element(r, n) != N) continue;
         if (!ring.one_planar()) return c7_open_nitrogen(s);
         if (ring.iring != s.own.iring) {
-            Counts c = neighbour_counts(r, {nei(r, s.iat, 1), nei(r, s.iat, 2), nei(r, s.iat, 3)});
+            Counts c = neighbour_counts(r, {nth_neighbour(r, s.iat, 1), nth_neighbour(r, s.iat, 2), nth_neighbour(r, s.iat, 3)});
             return named(c.sum == 8 ? "NNring1" : "NNring2");
         }
         if (found < 2) ring_n[found++] = n;
     }
-    int n1 = nn(r, ring_n[0]), n2 = nn(r, ring_n[1]);
+    int n1 = neighbour_count(r, ring_n[0]), n2 = neighbour_count(r, ring_n[1]);
     note(r, FreeLine() << " i1N, i2N = " << ring_n[0] << ring_n[1]);
     note(r, FreeLine() << " i1Nn, i2Nn = " << n1 << n2);
     int lo = std::min(n1, n2), hi = std::max(n1, n2);
@@ -190,18 +190,18 @@ Outcome c8(Site& s) {
     int o = first_of(s.r, s.iat, O);
     RingAnswer ring = ring_of(s.r, o);
     if (ring.one_planar() && ring.iring == s.own.iring)
-        return nn(s.r, o) == 2 ? named("pirofurano") : silent();
-    return nn(s.r, o) == 1 ? named("aromaturea") : silent();
+        return neighbour_count(s.r, o) == 2 ? named("pirofurano") : silent();
+    return neighbour_count(s.r, o) == 1 ? named("aromaturea") : silent();
 }
 
 bool c9_applies(Site& s) {
     Records& r = s.r;
-    return s.own.one_planar() && ntyp(r, s.iat) == 3 && type_z(r, s.iat, 1) == C &&
+    return s.own.one_planar() && type_count(r, s.iat) == 3 && type_z(r, s.iat, 1) == C &&
            type_z(r, s.iat, 2) == N && type_z(r, s.iat, 3) == O;
 }
 Outcome c9(Site& s) {
     Records& r = s.r;
-    int a = nei(r, s.iat, 1), b = nei(r, s.iat, 2);
+    int a = nth_neighbour(r, s.iat, 1), b = nth_neighbour(r, s.iat, 2);
     int za = element(r, a), zb = element(r, b);
     if (!((za == N && zb == O) || (za == O && zb == N))) {
         note(r, FreeLine() << ":(");
@@ -209,8 +209,8 @@ Outcome c9(Site& s) {
     }
     int o = za == O ? a : b;
     if (ring_of(r, o).iring == s.own.iring) return named("o-Cc-n");
-    if (nn(r, o) == 1) return named("amido");
-    if (nn(r, o) == 2) return named("amidoH");
+    if (neighbour_count(r, o) == 1) return named("amido");
+    if (neighbour_count(r, o) == 2) return named("amidoH");
     return silent();
 }
 
@@ -221,7 +221,7 @@ Outcome c10(Site& s) {
     Records& r = s.r;
     int n = first_of(r, s.iat, N);
     RingAnswer ring = ring_of(r, n);
-    int k = nn(r, n);
+    int k = neighbour_count(r, n);
     if (ring.one_planar() && ring.iring == s.own.iring) {
         if (k == 3) return all_h_or_c(r, n) ? named("substituted nitrogen") : fails("C(cyc)-n=");
         if (k == 2) return named("non-substituted nitrogen");
@@ -251,12 +251,12 @@ bool c12_applies(Site& s) {
 Outcome c12(Site& s) {
     int c1 = nearest_of(s.r, s.iat, C);
     RingAnswer ring = ring_of(s.r, c1);
-    return (nn(s.r, c1) == 4 && ring.iring == s.own.iring) ? named("cycloene") : silent();
+    return (neighbour_count(s.r, c1) == 4 && ring.iring == s.own.iring) ? named("cycloene") : silent();
 }
 
 bool c13_applies(Site& s) { return composition(s.r, s.iat, {{C, 1}, {N, 1}, {S, 1}}); }
 Outcome c13(Site& s) {
-    switch (nn(s.r, first_of(s.r, s.iat, S))) {
+    switch (neighbour_count(s.r, first_of(s.r, s.iat, S))) {
         case 1: return named("THIO");
         case 4: return named("SX4");
         case 2: return named("THIO-X");
@@ -285,13 +285,13 @@ const Block kCarbon3[] = {
 bool c14_applies(Site& s) { return heaviest_z(s.r, s.iat) == N && heaviest_n(s.r, s.iat) == 1; }
 Outcome c14(Site& s) {
     Records& r = s.r;
-    for (int t = 1; t < ntyp(r, s.iat); ++t)
+    for (int t = 1; t < type_count(r, s.iat); ++t)
         if (type_z(r, s.iat, t) != H && type_z(r, s.iat, t) != C) return fails("n-C-(x/y/z)");
     int n = first_of(r, s.iat, N);
     note(r, "");
-    note(r, " Checking connected N-atom = " + pad(r.atoms.label[static_cast<std::size_t>(n)], 8));
-    if (nn(r, n) == 4) return named("ammonium");
-    if (nn(r, n) == 3) return named(group_planar(r, n) ? "planar amine" : "pyramidal amine");
+    note(r, " Checking connected N-atom = " + pad(r.structure.label[static_cast<std::size_t>(n)], 8));
+    if (neighbour_count(r, n) == 4) return named("ammonium");
+    if (neighbour_count(r, n) == 3) return named(group_planar(r, n) ? "planar amine" : "pyramidal amine");
     return fails("n-C-(c/h)3");
 }
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "frames/groups_rules.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 
 namespace kova::groups {
 
@@ -15,23 +15,23 @@ constexpr int H = 1, C = 6, N = 7, O = 8, F = 9, P = 15, S = 16, Cl = 17, Br = 3
 // ------------------------------------------------------------------ nitrogen
 // s.planar: the group planarity of the N and its neighbours, made once before the blocks.
 
-bool n1_applies(Site& s) { return nn(s.r, s.iat) == 3 && s.planar && composition(s.r, s.iat, {{C, 3}}); }
+bool n1_applies(Site& s) { return neighbour_count(s.r, s.iat) == 3 && s.planar && composition(s.r, s.iat, {{C, 3}}); }
 Outcome n1(Site& s) {
     Records& r = s.r;
-    Counts c = neighbour_counts(r, {nei(r, s.iat, 1), nei(r, s.iat, 2), nei(r, s.iat, 3)});
+    Counts c = neighbour_counts(r, {nth_neighbour(r, s.iat, 1), nth_neighbour(r, s.iat, 2), nth_neighbour(r, s.iat, 3)});
     if (c.sum == 11 && c.min == 3 && c.max == 4) return named("csp2sp3sp3");
     if (c.sum == 10 && c.min == 3 && c.max == 4) return named("csp3sp2sp2");
     return fails_drawn("c-Nc1-c1 planar");
 }
 
 bool n2_applies(Site& s) {
-    return nn(s.r, s.iat) == 2 && type_z(s.r, s.iat, 1) == C && type_z(s.r, s.iat, 2) == O;
+    return neighbour_count(s.r, s.iat) == 2 && type_z(s.r, s.iat, 1) == C && type_z(s.r, s.iat, 2) == O;
 }
 Outcome n2(Site& s) {
     Records& r = s.r;
     int o = first_of(r, s.iat, O);
-    if (nn(r, o) == 1) return named("N=O");
-    if (nn(r, o) == 2 && type_z(r, o, 1) == H && type_z(r, o, 2) == N) return named("N-OH");
+    if (neighbour_count(r, o) == 1) return named("N=O");
+    if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == H && type_z(r, o, 2) == N) return named("N-OH");
     return fails_drawn("c--N--c?");
 }
 
@@ -45,7 +45,7 @@ const Block kNitrogen[] = {
 // The member of c's O type that is not the atom itself (the last such), 0 when there is none.
 int other_oxygen(const Records& r, int c, int self) {
     int other = 0;
-    for (int t = 1; t <= ntyp(r, c); ++t) {
+    for (int t = 1; t <= type_count(r, c); ++t) {
         if (type_z(r, c, t) != O) continue;
         for (int m = 1; m <= type_n(r, c, t); ++m)
             if (int o = member(r, c, t, m); o != 0 && o != self) other = o;
@@ -54,7 +54,7 @@ int other_oxygen(const Records& r, int c, int self) {
 }
 
 bool o1_applies(Site& s) {
-    return nn(s.r, s.iat) == 2 && type_z(s.r, s.iat, 1) == H && type_z(s.r, s.iat, 2) == C;
+    return neighbour_count(s.r, s.iat) == 2 && type_z(s.r, s.iat, 1) == H && type_z(s.r, s.iat, 2) == C;
 }
 Outcome o1(Site& s) {
     Records& r = s.r;
@@ -62,25 +62,25 @@ Outcome o1(Site& s) {
     RingAnswer ring = ring_of(r, c);
     int k = count_of(r, c, O);
     if (k == 1) {
-        if (nn(r, c) == 4) return named("alcohol");
-        if (nn(r, c) == 3) return named(ring.one_planar() ? "phenol" : "alcohol");
+        if (neighbour_count(r, c) == 4) return named("alcohol");
+        if (neighbour_count(r, c) == 3) return named(ring.one_planar() ? "phenol" : "alcohol");
         return fails_drawn("c-O-h");
     }
     if (k == 2) {
         int other = other_oxygen(r, c, s.iat);
-        if (other == 0) err(r, "DetExcept", "Could not identify \"other\" O-atom");
-        return named(nn(r, other) == 1 ? "carboxylic" : "alcohol");
+        if (other == 0) fatal_error(r, "DetExcept", "Could not identify \"other\" O-atom");
+        return named(neighbour_count(r, other) == 1 ? "carboxylic" : "alcohol");
     }
     return fails_drawn("x-O-h");
 }
 
 bool o2_applies(Site& s) {
-    return nn(s.r, s.iat) == 2 && ntyp(s.r, s.iat) == 1 && type_z(s.r, s.iat, 1) == C;
+    return neighbour_count(s.r, s.iat) == 2 && type_count(s.r, s.iat) == 1 && type_z(s.r, s.iat, 1) == C;
 }
 Outcome o2(Site& s) {
     Records& r = s.r;
-    int a = nei(r, s.iat, 1), b = nei(r, s.iat, 2);
-    int na = nn(r, a), nb = nn(r, b);
+    int a = nth_neighbour(r, s.iat, 1), b = nth_neighbour(r, s.iat, 2);
+    int na = neighbour_count(r, a), nb = neighbour_count(r, b);
     auto acid_c = [&](int x, int nx) { return nx == 3 && composition(r, x, {{C, 1}, {O, 2}}); };
     auto carbamic_c = [&](int x, int nx) { return nx == 3 && composition(r, x, {{N, 1}, {O, 2}}); };
     if (acid_c(a, na) && acid_c(b, nb)) return named("anhydride");
@@ -93,30 +93,30 @@ Outcome o2(Site& s) {
 
 // ------------------------------------------------------------------ oxygen, 1 neighbour
 
-int x_of(const Site& s) { return nei(s.r, s.iat, 1); }
+int x_of(const Site& s) { return nth_neighbour(s.r, s.iat, 1); }
 
 // The acid rows of O3: the carbon's other O decides; `carboxylic` chooses between the
 // carboxylic names (step 7) and the carbamic ones (step 9), which have no anhydride.
 Outcome acid_rows(Site& s, int c, bool carboxylic) {
     Records& r = s.r;
     int other = other_oxygen(r, c, s.iat);
-    if (nn(r, other) == 1) return named(carboxylic ? "carboxylate" : "carbamate");
-    if (nn(r, other) == 2 && type_z(r, other, 1) == H)
+    if (neighbour_count(r, other) == 1) return named(carboxylic ? "carboxylate" : "carbamate");
+    if (neighbour_count(r, other) == 2 && type_z(r, other, 1) == H)
         return named(carboxylic ? "carboxylic" : "carbamic acid");
     int x2 = 0;
-    for (int m = 1; m <= nn(r, other); ++m)
-        if (int j = nei(r, other, m); j != 0 && j != c) x2 = j;
-    if (carboxylic && nn(r, x2) == 3) return count_of(r, x2, O) == 2 ? named("anhydride") : silent();
-    if (nn(r, x2) == 4) return named(carboxylic ? "ester" : "carbamate ester");
+    for (int m = 1; m <= neighbour_count(r, other); ++m)
+        if (int j = nth_neighbour(r, other, m); j != 0 && j != c) x2 = j;
+    if (carboxylic && neighbour_count(r, x2) == 3) return count_of(r, x2, O) == 2 ? named("anhydride") : silent();
+    if (neighbour_count(r, x2) == 4) return named(carboxylic ? "ester" : "carbamate ester");
     return fails_drawn("(?)c=O [2]");
 }
 
-bool o3_applies(Site& s) { return nn(s.r, s.iat) == 1 && element(s.r, x_of(s)) == C; }
+bool o3_applies(Site& s) { return neighbour_count(s.r, s.iat) == 1 && element(s.r, x_of(s)) == C; }
 Outcome o3(Site& s) {
     Records& r = s.r;
     int c = x_of(s);
     bool ring = ring_of(r, c).one_planar();
-    if (nn(r, c) != 3) return fails_drawn("(?)c=O [1]");
+    if (neighbour_count(r, c) != 3) return fails_drawn("(?)c=O [1]");
     int t1 = type_z(r, c, 1), t2 = type_z(r, c, 2), t3 = type_z(r, c, 3);
     int c1 = type_n(r, c, 1), c2 = type_n(r, c, 2);
     if (ring && t1 == N && c1 == 2) return named("aromaturea");
@@ -129,16 +129,16 @@ Outcome o3(Site& s) {
     if (t1 == N && c1 == 2) return named("urea");
     if (t1 == N && c1 == 1 && t2 == O && c2 == 2) return acid_rows(s, c, false);
     if (heaviest_z(r, c) == S && heaviest_n(r, c) == 1) return named("thioester");
-    if (t1 == C && t2 == N && t3 == O && nn(r, first_of(r, c, N)) >= 3) return named("amide");
+    if (t1 == C && t2 == N && t3 == O && neighbour_count(r, first_of(r, c, N)) >= 3) return named("amide");
     return fails_drawn("(?)c=O [3]");
 }
 
-bool o4_applies(Site& s) { return nn(s.r, s.iat) == 1 && element(s.r, x_of(s)) == N; }
+bool o4_applies(Site& s) { return neighbour_count(s.r, s.iat) == 1 && element(s.r, x_of(s)) == N; }
 Outcome o4(Site& s) {
     Records& r = s.r;
     int n = x_of(s);
-    if (nn(r, n) == 2) return composition(r, n, {{C, 1}, {O, 1}}) ? named("NO") : silent();
-    if (nn(r, n) == 3) {
+    if (neighbour_count(r, n) == 2) return composition(r, n, {{C, 1}, {O, 1}}) ? named("NO") : silent();
+    if (neighbour_count(r, n) == 3) {
         if (composition(r, n, {{C, 1}, {O, 2}})) return named("NO2");
         if (composition(r, n, {{N, 1}, {O, 2}})) return named("NO2N");
         return silent();
@@ -146,11 +146,11 @@ Outcome o4(Site& s) {
     return fails_drawn("(?)N-O [1]");
 }
 
-bool o5_applies(Site& s) { return nn(s.r, s.iat) == 1 && element(s.r, x_of(s)) == P; }
+bool o5_applies(Site& s) { return neighbour_count(s.r, s.iat) == 1 && element(s.r, x_of(s)) == P; }
 Outcome o5(Site& s) {
     Records& r = s.r;
     int p = x_of(s);
-    if (nn(r, p) != 4) return fails_drawn("(?)p=O [1]");
+    if (neighbour_count(r, p) != 4) return fails_drawn("(?)p=O [1]");
     if (composition(r, p, {{C, 3}, {O, 1}})) return named("C3PO");
     if (composition(r, p, {{C, 1}, {O, 3}})) {
         candidate(r, "cpOoo(?)");
@@ -162,7 +162,7 @@ Outcome o5(Site& s) {
         return fails_drawn("cpOoo(?)");
     }
     candidate(r, "pOooo(?)");
-    int sum = neighbour_counts(r, {nei(r, p, 1), nei(r, p, 2), nei(r, p, 3), nei(r, p, 4)}).sum;
+    int sum = neighbour_counts(r, {nth_neighbour(r, p, 1), nth_neighbour(r, p, 2), nth_neighbour(r, p, 3), nth_neighbour(r, p, 4)}).sum;
     if (sum == 4) return named("pO4");
     if (sum == 5) return named("O3-p(ox)");
     if (sum == 7) return named("O-p(ox)3");
@@ -180,7 +180,7 @@ const Block kOxygen[] = {
 
 // ------------------------------------------------------------------ phosphorus
 
-bool p1_applies(Site& s) { return nn(s.r, s.iat) == 4 && composition(s.r, s.iat, {{C, 1}, {O, 3}}); }
+bool p1_applies(Site& s) { return neighbour_count(s.r, s.iat) == 4 && composition(s.r, s.iat, {{C, 1}, {O, 3}}); }
 Outcome p1(Site& s) {
     Records& r = s.r;
     int sum = neighbour_counts(r, {nearest_of(r, s.iat, O, 1), nearest_of(r, s.iat, O, 2),
@@ -192,12 +192,12 @@ Outcome p1(Site& s) {
 }
 
 bool p2_applies(Site& s) {
-    return nn(s.r, s.iat) == 4 && type_z(s.r, s.iat, 1) == O && type_n(s.r, s.iat, 1) == 4;
+    return neighbour_count(s.r, s.iat) == 4 && type_z(s.r, s.iat, 1) == O && type_n(s.r, s.iat, 1) == 4;
 }
 Outcome p2(Site& s) {
     Records& r = s.r;
     int x = s.iat;
-    int sum = neighbour_counts(r, {nei(r, x, 1), nei(r, x, 2), nei(r, x, 3), nei(r, x, 4)}).sum;
+    int sum = neighbour_counts(r, {nth_neighbour(r, x, 1), nth_neighbour(r, x, 2), nth_neighbour(r, x, 3), nth_neighbour(r, x, 4)}).sum;
     if (sum == 5) return named("o3-P(ox)");
     if (sum == 6) return named("o2-P(ox)2");
     if (sum == 7) return named("o-P(ox)3");
@@ -215,9 +215,9 @@ const Block kPhosphorus[] = {
 bool s_applies(Site&) { return true; }
 Outcome s1(Site& s) {
     Records& r = s.r;
-    int c = nei(r, s.iat, 1);
+    int c = nth_neighbour(r, s.iat, 1);
     RingAnswer ring = ring_of(r, c);
-    if (nn(r, c) != 3) return fails_drawn("(?)c=S [1]");
+    if (neighbour_count(r, c) != 3) return fails_drawn("(?)c=S [1]");
     if (!ring.one_planar()) return silent();
     if (type_z(r, c, 1) == N) return type_n(r, c, 1) == 2 ? named("PHthiourea") : silent();
     if (type_z(r, c, 1) == C) {
@@ -235,10 +235,10 @@ const Block kSulfur[] = {
 // A halogen on one carbon is a candidate; it is named only when the carbon is aromatic.
 
 bool on_one_carbon(Site& s, int z) {
-    return element(s.r, s.iat) == z && nn(s.r, s.iat) == 1 && type_z(s.r, s.iat, 1) == C;
+    return element(s.r, s.iat) == z && neighbour_count(s.r, s.iat) == 1 && type_z(s.r, s.iat, 1) == C;
 }
 Outcome on_aromatic(Site& s, const char* name) {
-    return ring_of(s.r, nei(s.r, s.iat, 1)).one_planar() ? named(name) : silent();
+    return ring_of(s.r, nth_neighbour(s.r, s.iat, 1)).one_planar() ? named(name) : silent();
 }
 
 const Block kHalogen[] = {

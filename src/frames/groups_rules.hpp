@@ -1,6 +1,6 @@
 // The vocabulary of the functional-group rules: neighbour-table questions that never read
 // past a table, the ring answer, and the rule block (tag, entry condition, tests) that
-// detexcept walks for each element. Shared by the element files groups_*.cpp only.
+// find_functional_group walks for each element. Shared by the element files groups_*.cpp only.
 #pragma once
 
 #include <initializer_list>
@@ -16,14 +16,14 @@ namespace kova::groups {
 // --- the stored neighbour table of atom x; an index outside a table reads as 0 ---
 
 int element(const Records& r, int x);          // atomic number, 0 for no atom
-int nn(const Records& r, int x);               // neighbour count n(x)
-int nei(const Records& r, int x, int k);       // k-th neighbour in ascending distance
-int ntyp(const Records& r, int x);             // number of neighbour types
+int neighbour_count(const Records& r, int x);               // neighbour count n(x)
+int nth_neighbour(const Records& r, int x, int k);       // k-th neighbour in ascending distance
+int type_count(const Records& r, int x);             // number of neighbour types
 int type_z(const Records& r, int x, int t);    // atomic number of type t (1 lightest)
 int type_n(const Records& r, int x, int t);    // count of type t
 int member(const Records& r, int x, int t, int m);  // m-th stored member of type t
-inline int heaviest_z(const Records& r, int x) { return type_z(r, x, ntyp(r, x)); }
-inline int heaviest_n(const Records& r, int x) { return type_n(r, x, ntyp(r, x)); }
+inline int heaviest_z(const Records& r, int x) { return type_z(r, x, type_count(r, x)); }
+inline int heaviest_n(const Records& r, int x) { return type_n(r, x, type_count(r, x)); }
 int count_of(const Records& r, int x, int z);  // neighbours of element z
 int first_of(const Records& r, int x, int z);  // first stored member of the type of element z
 // The k-th neighbour of element z in distance order (0 when there is none).

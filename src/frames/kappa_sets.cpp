@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "databank/databank.hpp"
-#include "frames/defloc.hpp"
+#include "frames/frame_atom.hpp"
 #include "frames/dummies.hpp"
 #include "frames/frame_index.hpp"
 #include "frames/groups.hpp"
@@ -20,28 +20,28 @@ namespace {
 // The label without its first "(" and ")" (C(12) gives C12), in 10 characters.
 std::string bracket_free(const std::string& label) {
     std::string s = pad(label, 10);
-    erbras(s);
+    strip_brackets(s);
     return s;
 }
 
 bool mopro_hydrogen(const std::string& label) {
     std::string s = pad(label, 10);
-    ernum(s);
+    cut_at_bracket(s);
     return trim(s) == "H";
 }
 
 // The MoPro form of a target: a dummy loses its "UM" (DUM7 gives D7), any label its brackets.
 std::string mopro_name(Records& r, const std::string& label, int number) {
     std::string s = pad(label, 10);
-    if (number > r.atoms.nat) erum(s);
-    erbras(s);
+    if (number > r.structure.atom_count) strip_um(s);
+    strip_brackets(s);
     return s;
 }
 
 void new_set(Records& r, int i) {
-    r.kappaset.nkset += 1;
-    r.kappaset.kset[i] = r.kappaset.nkset;
-    listing(r, " New kappa set = " + fi(r.kappaset.kset[i], 4));
+    r.frames.kappa_set_count += 1;
+    r.frames.kappa_set[i] = r.frames.kappa_set_count;
+    write_listing_line(r, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
 }
 
 // Returns the equivalent earlier atom whose set the atom took, or 0.
@@ -49,42 +49,42 @@ int kappa_set(Records& r, int i, Frame& f) {
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).
-    checksymeq(r, f.xca1, f.xca2, f.at1, f.at2, f.ax1, f.ax2);
-    if (r.lsx.ltoxd) {
-        r.kappaset.kset[i] = r.atoms1.itbl[i];
-        r.kappaset.nkset = std::max(r.kappaset.nkset, r.atoms1.itbl[i]);
+    replace_image_targets(r, f.xca1, f.xca2, f.at1, f.at2, f.ax1, f.ax2);
+    if (r.options.to_xd) {
+        r.frames.kappa_set[i] = r.structure.scattering_table[i];
+        r.frames.kappa_set_count = std::max(r.frames.kappa_set_count, r.structure.scattering_table[i]);
         return 0;
     }
     if (!f.atom_disordered && f.neighbour_disordered) {
         // Next to a disordered atom only a free-atom set of the same table may be shared.
-        if (int k = free_kappa_set(r, r.atoms1.itbl[i]); k != 0) {
-            r.kappaset.kset[i] = k;
-            listing(r, " Using old [IAM] kappa set = " + fi(k, 4));
+        if (int k = free_kappa_set(r, r.structure.scattering_table[i]); k != 0) {
+            r.frames.kappa_set[i] = k;
+            write_listing_line(r, " Using old [IAM] kappa set = " + fi(k, 4));
         } else {
             new_set(r, i);
         }
         return 0;
     }
-    listing(r, " Calling DetExcept...");
-    detexcept(r, i);
-    std::string& name = r.except.exname[i];
+    write_listing_line(r, " Calling DetExcept...");
+    find_functional_group(r, i);
+    std::string& name = r.frames.exception_name[i];
     name.resize(40, ' ');
-    upcase(name);
-    if (r.except.iexc[i] == 1)
-        listing(r, " Exception identified for " + trim(r.atoms.label[i]) +
+    upper_case(name);
+    if (r.frames.exception[i] == 1)
+        write_listing_line(r, " Exception identified for " + trim(r.structure.label[i]) +
                        " : Functional group = [" + trim(name) + "]");
     int j = 0;
     if (i != 1) {
-        listing(r, " Trying to determine the KAPPA SET : ");
-        if (r.atoms.iz[i] == 1) {
-            if (r.lchem.lchemh) j = first_h_equivalent(r, i);
+        write_listing_line(r, " Trying to determine the KAPPA SET : ");
+        if (r.structure.atomic_number[i] == 1) {
+            if (r.options.chem_constraints_h) j = first_h_equivalent(r, i);
         } else {
-            if (r.lchem.lchemx) j = first_equivalent(r, i);
+            if (r.options.chem_constraints_other) j = first_equivalent(r, i);
         }
     }
     if (j != 0) {
-        r.kappaset.kset[i] = r.kappaset.kset[j];
-        listing(r, " Old kappa set = " + fi(r.kappaset.kset[i], 4));
+        r.frames.kappa_set[i] = r.frames.kappa_set[j];
+        write_listing_line(r, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
     } else {
         new_set(r, i);
     }
@@ -95,7 +95,7 @@ void atom_line(Records& r, int i, const Frame& f, int equiv) {
     // built after one blank, which the terminal and the listing show and the master file not
     std::string rec = " ";
     rec.reserve(96);
-    const std::string& label = r.atoms.label[i];
+    const std::string& label = r.structure.label[i];
     put_pad(rec, label, 8);                  //  1-8  the atom
     rec += ' ';
     put_pad(rec, f.at1, 8);                  // 10-17 first target
@@ -108,24 +108,24 @@ void atom_line(Records& r, int i, const Frame& f, int equiv) {
     rec += ' ';
     rec += f.ax2;                            // 41    its axis
     rec += "   R ";                          // 45-46 right-handed
-    put_fi(rec, r.atoms1.tp[i], 3);          // 47-49 TP
-    put_fi(rec, r.atoms1.itbl[i], 3);        // 50-52 TBL
-    put_fi(rec, r.kappaset.kset[i], 4);      // 53-56 KAP
-    put_fi(rec, r.atoms1.lmx[i], 4);         // 57-60 LMX
+    put_fi(rec, r.structure.adp_order[i], 3);          // 47-49 TP
+    put_fi(rec, r.structure.scattering_table[i], 3);        // 50-52 TBL
+    put_fi(rec, r.frames.kappa_set[i], 4);      // 53-56 KAP
+    put_fi(rec, r.structure.multipole_level[i], 4);         // 57-60 LMX
     rec += "   ";
-    put_pad(rec, r.atoms.sitesym[i], 5);     // 64-68 SITESYM
+    put_pad(rec, r.structure.site_symmetry[i], 5);     // 64-68 SITESYM
     if (equiv != 0) {
         rec += "   ";
-        put_pad(rec, r.atoms.label[equiv], 8);  // 72-79 CHEMCON
+        put_pad(rec, r.structure.label[equiv], 8);  // 72-79 CHEMCON
     }
     rec.resize(std::max<std::size_t>(rec.find_last_not_of(' ') + 1, 1));
     const std::string_view line = std::string_view(rec).substr(1);
     r.io.write(terminal, rec);
-    r.io.write(r.files.ixdmas, line);
-    r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, " Local coordinate system definition : ");
-    r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, rec);
+    r.io.write(r.files.xd_master, line);
+    r.io.write(r.files.listing, "");
+    r.io.write(r.files.listing, " Local coordinate system definition : ");
+    r.io.write(r.files.listing, "");
+    r.io.write(r.files.listing, rec);
 }
 
 // The MoPro axes line, in s (90 characters).
@@ -138,10 +138,10 @@ void mopro_axes(Records& r, int i, const Frame& f, int n1, int n2, std::string& 
     s += "   ";
     s += mopro_name(r, f.at2, n2);
     s += "   ";
-    s += mopro_hydrogen(r.atoms.label[i]) ? " QUA " : " HEX ";
+    s += mopro_hydrogen(r.structure.label[i]) ? " QUA " : " HEX ";
     s += "   ";
     s += " K";
-    put_pad(s, std::to_string(r.kappaset.kset[i]), 5);
+    put_pad(s, std::to_string(r.frames.kappa_set[i]), 5);
     s += "   V0  M0  Q0";
     s.resize(90, ' ');
 }
@@ -149,14 +149,14 @@ void mopro_axes(Records& r, int i, const Frame& f, int n1, int n2, std::string& 
 // The similarity line of atoms i and j, without trailing blanks, in s (90 characters).
 void similarity(const Records& r, int i, int j, std::string& s) {
     s.assign("! CONPVM  ");
-    if (r.resi1.lresi) {
-        put_pad(s, r.resi1.resatm[i], 10);
+    if (r.structure.has_residues) {
+        put_pad(s, r.structure.residue_atom[i], 10);
         s += "  ";
-        put_pad(s, r.resi1.resatm[j], 10);
+        put_pad(s, r.structure.residue_atom[j], 10);
     } else {
-        s += bracket_free(r.atoms.label[i]);
+        s += bracket_free(r.structure.label[i]);
         s += "  1 ";
-        s += bracket_free(r.atoms.label[j]);
+        s += bracket_free(r.structure.label[j]);
         s += " 1";
     }
     s.resize(s.find_last_not_of(' ') + 1);
@@ -184,57 +184,57 @@ std::string symmetry_code(const std::string& sitesym, char ax1, char ax2) {
 }
 
 void symplm(Records& r, int i, const Frame& f) {
-    if (trim(r.atoms.sitesym[i]) == "NO") return;
-    const std::string code = symmetry_code(r.atoms.sitesym[i], f.ax1, f.ax2);
+    if (trim(r.structure.site_symmetry[i]) == "NO") return;
+    const std::string code = symmetry_code(r.structure.site_symmetry[i], f.ax1, f.ax2);
     std::string line = "SYMPLM  ";
     line.reserve(32);
-    if (r.resi1.lresi) {
+    if (r.structure.has_residues) {
         put_fa(line, code, 6);
         line += ' ';
-        put_pad(line, r.resi1.resatm[i], 10);
+        put_pad(line, r.structure.residue_atom[i], 10);
     } else {
         line += code;
         line += ' ';
-        line += bracket_free(r.atoms.label[i]);
+        line += bracket_free(r.structure.label[i]);
         line += " 1";
     }
-    r.io.write(r.files.imocon, line);
+    r.io.write(r.files.mopro_constraints, line);
 }
 
 void populations(Records& r, int i, const Frame& f) {
-    const int set = r.kappaset.kset[i];
+    const int set = r.frames.kappa_set[i];
     if (set < 0) return;
     r.ensure_ksets(std::max(set, 1));
-    const float occ = r.atoms1.occ[i];
+    const float occ = r.structure.occupancy[i];
     const bool databank =
-        r.ldb.ldb && (f.atom_disordered ? r.disorder.ldisdb : !f.neighbour_disordered);
+        r.options.databank && (f.atom_disordered ? r.options.disorder_databank : !f.neighbour_disordered);
     std::string line = " Atom ";
     line.reserve(48);
-    put_trim(line, r.atoms.label[i]);
+    put_trim(line, r.structure.label[i]);
     line += databank ? " :: will now read databank" : " :: will skip reading databank";
-    listing(r, line);
+    write_listing_line(r, line);
     if (databank) {
-        readdb(r, i);
+        assign_from_databank(r, i);
         if (i == 1) {
-            r.kappas.nkap = 1;
-            r.kappas.ktbl[1] = r.atoms1.itbl[1];
+            r.frames.kappa_count = 1;
+            r.frames.kappa_table[1] = r.structure.scattering_table[1];
             kappa_set_changed(r, 1);
-        } else if (set > r.kappas.nkap) {
-            r.kappas.nkap = set;
-            r.kappas.ktbl[set] = r.atoms1.itbl[i];
+        } else if (set > r.frames.kappa_count) {
+            r.frames.kappa_count = set;
+            r.frames.kappa_table[set] = r.structure.scattering_table[i];
         }
-        r.kappas.kap[set][1] = r.mpoles1.kappa[1];
-        r.kappas.kap[set][2] = r.mpoles1.kappa[2];
-        r.mpoles.pv[i] = r.mpoles1.pv * occ;
-        r.mpoles.spv[i] = r.mpoles1.spv;
+        r.frames.kappa[set][1] = r.databank.match.kappa[1];
+        r.frames.kappa[set][2] = r.databank.match.kappa[2];
+        r.frames.pv[i] = r.databank.match.pv * occ;
+        r.frames.pv_sigma[i] = r.databank.match.pv_sigma;
         for (int l = 0; l <= 4; ++l)
-            for (int m = -l; m <= l; ++m) r.mpoles.plm[i][l][m + 4] = r.mpoles1.plm[l][m + 4] * occ;
+            for (int m = -l; m <= l; ++m) r.frames.plm[i][l][m + 4] = r.databank.match.plm[l][m + 4] * occ;
     } else {
-        r.mpoles.pv[i] = pval(r.atoms.iz[i]) * occ;
-        r.kappas.nkap = std::max(r.kappas.nkap, set);
-        r.kappas.ktbl[set] = r.atoms1.itbl[i];
-        r.kappas.kap[set][1] = 1.0f;
-        r.kappas.kap[set][2] = 1.0f;
+        r.frames.pv[i] = free_atom_valence(r.structure.atomic_number[i]) * occ;
+        r.frames.kappa_count = std::max(r.frames.kappa_count, set);
+        r.frames.kappa_table[set] = r.structure.scattering_table[i];
+        r.frames.kappa[set][1] = 1.0f;
+        r.frames.kappa[set][2] = 1.0f;
     }
     kappa_set_changed(r, set);
 }
@@ -247,36 +247,36 @@ void frame_tail(Records& r, int i, Frame& f) {
     const int equiv = kappa_set(r, i, f);
     std::string line = " Symmetry = [";
     line.reserve(64);
-    put_pad(line, r.atoms.sitesym[i], 5);
+    put_pad(line, r.structure.site_symmetry[i], 5);
     line += ']';
-    listing(r, line);
+    write_listing_line(r, line);
     const int n1 = target_number(r, f.at1);
     const int n2 = target_number(r, f.at2);
     atom_line(r, i, f, equiv);
-    mopro_axes(r, i, f, n1, n2, r.mopro.mopro[i]);
-    if (equiv != 0) similarity(r, i, equiv, r.mcon.mcon[i]);
+    mopro_axes(r, i, f, n1, n2, r.frames.mopro_axes[i]);
+    if (equiv != 0) similarity(r, i, equiv, r.frames.mopro_similarity[i]);
     symplm(r, i, f);
-    loc2plat(r, i, f.xca1, f.xca2, f.ax1, f.ax2);
+    write_frame_picture(r, i, f.xca1, f.xca2, f.ax1, f.ax2);
     populations(r, i, f);
 
-    const int set = r.kappaset.kset[i];
-    const int tbl = set >= 0 && set < static_cast<int>(r.kappas.ktbl.size()) ? r.kappas.ktbl[set] : 0;
+    const int set = r.frames.kappa_set[i];
+    const int tbl = set >= 0 && set < static_cast<int>(r.frames.kappa_table.size()) ? r.frames.kappa_table[set] : 0;
     line.assign(" CKS :: Atom=");
     put_fi(line, i, 6);
     line += "  kset=";
     put_fi(line, set, 4);
     line += "  nsft=";
     put_fi(line, tbl, 4);
-    listing(r, line);
+    write_listing_line(r, line);
 
-    auto& t = r.mpoles.itab[i];
+    auto& t = r.frames.xd_atom_row[i];
     t[1] = axis_code(f.ax1);
     t[2] = axis_code(f.ax2);
     t[3] = n1;
     t[4] = i;
     t[5] = n2;
-    t[6] = r.atoms1.tp[i];
-    t[7] = r.atoms1.itbl[i];
+    t[6] = r.structure.adp_order[i];
+    t[7] = r.structure.scattering_table[i];
     t[8] = set;
     t[9] = 4;
     t[10] = 1;

@@ -65,13 +65,13 @@ struct Point {
 // The neighbours in distance order, then the midpoints of the equal pairs in the order found.
 // A trans pair's midpoint lies next to the atom and gives its bisector no reliable direction.
 std::vector<Point> candidate_targets(const Records& r, int i, const Frame& f) {
-    const NeiTable& t = r.neighbors.at[i];
+    const NeighbourTable& t = r.topology.neighbours[i];
     std::vector<Point> pts;
-    for (int m = 1; m <= t.nnei; ++m) pts.push_back({r.atoms.xc[t.inei[m]], t.inei[m]});
+    for (int m = 1; m <= t.count; ++m) pts.push_back({r.structure.cart[t.atom[m]], t.atom[m]});
     for (const auto& [a, b] : f.isame) {
-        if (angle_at(r, r.atoms.xc[a], i, b) >= kTransAngle) continue;
-        const Vec3f& pa = r.atoms.xc[a];
-        const Vec3f& pb = r.atoms.xc[b];
+        if (angle_at(r, r.structure.cart[a], i, b) >= kTransAngle) continue;
+        const Vec3f& pa = r.structure.cart[a];
+        const Vec3f& pb = r.structure.cart[b];
         Point p{};
         midpoint(pa[0], pa[1], pa[2], pb[0], pb[1], pb[2], p.x[0], p.x[1], p.x[2]);
         pts.push_back(p);
@@ -97,7 +97,7 @@ void target_point(Records& r, Frame& f, int which, const Point& p) {
 
 bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char ax1, const Vec3f& t1, char ax2,
                const Vec3f& t2) {
-    const Vec3f& atom = r.atoms.xc[i];
+    const Vec3f& atom = r.structure.cart[i];
     std::array<Vec3f, 3> e{};
     const int i1 = axis_index(ax1), i2 = axis_index(ax2), i3 = 3 - i1 - i2;
     e[i1] = unit(minus(t1, atom));
@@ -106,20 +106,20 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
     e[i2] = unit({w[0] - p * e[i1][0], w[1] - p * e[i1][1], w[2] - p * e[i1][2]});
     e[i3] = cross(e[(i3 + 1) % 3], e[(i3 + 2) % 3]);  // right-handed
 
-    const NeiTable& t = r.neighbors.at[i];
+    const NeighbourTable& t = r.topology.neighbours[i];
     std::vector<Vec3f> local;
-    for (int m = 1; m <= t.nnei; ++m) {
-        const Vec3f d = unit(minus(r.atoms.xc[t.inei[m]], atom));
+    for (int m = 1; m <= t.count; ++m) {
+        const Vec3f d = unit(minus(r.structure.cart[t.atom[m]], atom));
         local.push_back({dot(e[0], d), dot(e[1], d), dot(e[2], d)});
     }
     const float cos_tol = std::cos(kMapTol * 3.14159265f / 180.0f);
     for (const Mat& g : generators(sym)) {
-        for (int m = 0; m < t.nnei; ++m) {
+        for (int m = 0; m < t.count; ++m) {
             const Vec3f& v = local[m];
             const Vec3f image{dot(g[0], v), dot(g[1], v), dot(g[2], v)};
             bool found = false;
-            for (int n = 0; n < t.nnei && !found; ++n)
-                found = equal_neighbours(f, t.inei[m + 1], t.inei[n + 1]) && dot(image, local[n]) >= cos_tol;
+            for (int n = 0; n < t.count && !found; ++n)
+                found = equal_neighbours(f, t.atom[m + 1], t.atom[n + 1]) && dot(image, local[n]) >= cos_tol;
             if (!found) return false;
         }
     }
@@ -127,13 +127,13 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
 }
 
 void keep_site_symmetry_true(Records& r, int i, Frame& f, int ndum_before) {
-    const std::string rule = trim(r.atoms.sitesym[i]);
+    const std::string rule = trim(r.structure.site_symmetry[i]);
     if (rule != "-42m" && rule != "3m" && rule != "mm2") return;
     // A frame the rule could not define realises no symmetry either.
     if (frame_defined(r, i, f) && shape_has(r, i, f, rule, f.ax1, f.xca1, f.ax2, f.xca2)) return;
 
     // Dummies only ever grow: those made for the frame given up are the last ones.
-    r.dummy.ndum = ndum_before;
+    r.frames.dummy_count = ndum_before;
     const std::vector<Point> pts = candidate_targets(r, i, f);
     for (const Choice& c : kChoices) {
         for (const Point& p : pts) {
@@ -143,12 +143,12 @@ void keep_site_symmetry_true(Records& r, int i, Frame& f, int ndum_before) {
                 trial.xca2 = q.x;
                 if (&p == &q || !frame_defined(r, i, trial) || !shape_has(r, i, f, c.sym, c.ax1, p.x, c.ax2, q.x))
                     continue;
-                set_sitesym(r, i, c.sym);
+                set_site_symmetry(r, i, c.sym);
                 f.ax1 = c.ax1;
                 target_point(r, f, 1, p);
                 f.ax2 = c.ax2;
                 target_point(r, f, 2, q);
-                listing(r, " The neighbours lack the site symmetry " + rule + " in the rule's axes; " + c.sym +
+                write_listing_line(r, " The neighbours lack the site symmetry " + rule + " in the rule's axes; " + c.sym +
                                " with " + f.ax1 + "-axis towards " + trim(f.at1) + " and " + f.ax2 +
                                "-axis towards " + trim(f.at2));
                 return;
@@ -156,13 +156,13 @@ void keep_site_symmetry_true(Records& r, int i, Frame& f, int ndum_before) {
         }
     }
     // No mirror either: the frame of an atom without equal neighbours, by the canonical order.
-    const int* isn = r.isn.isn.data();
-    set_sitesym(r, i, "NO");
+    const int* isn = r.topology.canonical_order.data();
+    set_site_symmetry(r, i, "NO");
     f.ax1 = 'X';
     target_atom(r, f, 1, isn[1]);
     f.ax2 = 'Y';
     target_atom(r, f, 2, isn[2]);
-    listing(r, " The neighbours lack the site symmetry " + rule + " in the rule's axes; NO with X-axis towards " +
+    write_listing_line(r, " The neighbours lack the site symmetry " + rule + " in the rule's axes; NO with X-axis towards " +
                    trim(f.at1) + " and Y-axis towards " + trim(f.at2));
 }
 

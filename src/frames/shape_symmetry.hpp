@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "frames/defloc.hpp"
+#include "frames/frame_atom.hpp"
 #include "shared/records.hpp"
 
 namespace kova {

@@ -99,8 +99,8 @@ const MultipoleKey kMultipoleKeys[] = {
     {"-42m", "10 000 10000 0001000 100000010"}, {"cyl", "10 001 10000 1000000 100000000"},
 };
 
-bool is_xd(const Records& r) { return r.ftype.iformat == 2; }
-bool is_shelx(const Records& r) { return r.ftype.iformat == 1; }
+bool is_xd(const Records& r) { return r.options.input_format == 2; }
+bool is_shelx(const Records& r) { return r.options.input_format == 1; }
 
 std::string xyz(const Vec3f& p, int w, int d) {
     return ff(p[0], w, d) + ff(p[1], w, d) + ff(p[2], w, d);
@@ -125,7 +125,7 @@ public:
     }
     // A copied line ends at its last non-blank; a blank one is written whole.
     void copy(const std::string& line) {
-        r_.io.write(r_.files.ixdmas, line.substr(0, static_cast<std::size_t>(ils(line))));
+        r_.io.write(r_.files.xd_master, line.substr(0, static_cast<std::size_t>(trimmed_length_or_size(line))));
     }
     const std::string& line() const { return buf_; }
 
@@ -136,7 +136,7 @@ private:
 };
 
 std::string upper(std::string s) {
-    upcase(s);
+    upper_case(s);
     return s;
 }
 
@@ -175,61 +175,61 @@ void copy_tail(Records& r) {
 }
 
 void write_dummies(Records& r) {
-    for (int k = 1; k <= r.dummy.ndum; ++k) {
+    for (int k = 1; k <= r.frames.dummy_count; ++k) {
         auto u = static_cast<std::size_t>(k);
-        r.io.write(r.files.ixdmas,
-                   pad(r.dummy.dumlab[u], 6) + "  " + xyz(r.dummy.dumxyz[u], 12, 6));
+        r.io.write(r.files.xd_master,
+                   pad(r.frames.dummy_label[u], 6) + "  " + xyz(r.frames.dummy_xyz[u], 12, 6));
         r.io.write(iang,
                    "ATOM Li(" + std::to_string(k) + ")" + "  " + xyz(dummy_cartesian(r, k), 14, 4));
     }
 }
 
 void write_keys(Records& r) {
-    r.io.write(r.files.ixdmas, key_header);
+    r.io.write(r.files.xd_master, key_header);
     std::string key;
-    for (int i = 1; i <= r.atoms.nat; ++i) {
-        getkey(r, i, key);
-        r.io.write(r.files.ixdmas, pad(r.atoms.label[static_cast<std::size_t>(i)], 8) + key);
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
+        make_atom_key(r, i, key);
+        r.io.write(r.files.xd_master, pad(r.structure.label[static_cast<std::size_t>(i)], 8) + key);
     }
 }
 
 void write_kappas(Records& r) {
-    const int nkset = r.kappaset.nkset;
-    const bool flagged = !r.lsx.ltoxd && r.lkeys.lkappa;
+    const int nkset = r.frames.kappa_set_count;
+    const bool flagged = !r.options.to_xd && r.options.keys.kappa;
     // One pass over the atoms: does set k hold an atom other than hydrogen?
     std::vector<char> heavy(static_cast<std::size_t>(nkset > 0 ? nkset : 0) + 1, 0);
     if (flagged)
-        for (int j = 1; j <= r.atoms.nat; ++j) {
-            int k = r.kappaset.kset[static_cast<std::size_t>(j)];
-            if (k >= 1 && k <= nkset && r.atoms.iz[static_cast<std::size_t>(j)] != 1)
+        for (int j = 1; j <= r.structure.atom_count; ++j) {
+            int k = r.frames.kappa_set[static_cast<std::size_t>(j)];
+            if (k >= 1 && k <= nkset && r.structure.atomic_number[static_cast<std::size_t>(j)] != 1)
                 heavy[static_cast<std::size_t>(k)] = 1;
         }
     for (int k = 1; k <= nkset; ++k) {
         const char* line = !flagged                             ? "KAPPA   000000"
                            : heavy[static_cast<std::size_t>(k)] ? "KAPPA   110000"
                                                                 : "KAPPA   100000";
-        r.io.write(r.files.ixdmas, line);
+        r.io.write(r.files.xd_master, line);
     }
 }
 
 }  // namespace
 
-void getkey(const Records& r, int i, std::string& key) {
+void make_atom_key(const Records& r, int i, std::string& key) {
     auto u = static_cast<std::size_t>(i);
     std::string sk = "000 000000 0000000000 000000000000000 ";
     std::string mk = "00 000 00000 0000000 000000000";
-    const Lkeys& k = r.lkeys;
-    const bool ordered = r.atoms1.occflag[u] != -1;
-    if (k.lxyz && (k.lxyzall || (k.lxyzord && ordered)))
-        sk = r.atoms.iz[u] == 1 ? "111 100000 0000000000 000000000000000 "
+    const Keys& k = r.options.keys;
+    const bool ordered = r.structure.occupancy_flag[u] != -1;
+    if (k.xyz && (k.xyz_all || (k.xyz_ordered && ordered)))
+        sk = r.structure.atomic_number[u] == 1 ? "111 100000 0000000000 000000000000000 "
                                 : "111 111111 0000000000 000000000000000 ";
-    if (!r.lsx.ltoxd && k.lmult && (k.lmulall || (k.lmulord && ordered)))
+    if (!r.options.to_xd && k.multipoles && (k.multipoles_all || (k.multipoles_ordered && ordered)))
         for (const MultipoleKey& m : kMultipoleKeys)
-            if (same_text(r.atoms.sitesym[u], m.sitesym)) mk = m.key;
+            if (same_text(r.structure.site_symmetry[u], m.sitesym)) mk = m.key;
     key = sk + mk;
 }
 
-void wrxdmas1(Records& r, int ch, int nkset) {
+void write_xd_refinement_block(Records& r, int ch, int nkset) {
     const std::string rule = "!" + std::string(78, '-');
     r.io.write(ch, rule);
     // Twenty numbers a line, a full line ending " \\". The layout takes 220 numbers in its
@@ -254,7 +254,7 @@ void wrxdmas1(Records& r, int ch, int nkset) {
     r.io.write(ch, "!KEEP  rigid group1");
     r.io.write(ch, "!RESET bond C(1) H(1) 1.09 ...");
     std::string w = "WEIGHT  ";
-    for (int k = 1; k <= 6; ++k) w += ff(r.shelx1.wght[static_cast<std::size_t>(k)], 11, 5);
+    for (int k = 1; k <= 6; ++k) w += ff(r.structure.weight[static_cast<std::size_t>(k)], 11, 5);
     r.io.write(ch, w);
     r.io.write(ch, "SKIP  obs 0. 1.d10 *sigobs 3. 1.d06 sinthl 0. 2.");
     r.io.write(ch, "PRINT sinthl .0 2. obs 0. 15. delta 0. 10. *del% 80 100 extcn 80. 100. *abssc");
@@ -265,10 +265,10 @@ void wrxdmas1(Records& r, int ch, int nkset) {
     r.io.write(ch, rule);
 }
 
-void wrxdmas2(Records& r, int ch) {
+void write_xd_closing_modules(Records& r, int ch) {
     const std::string bangs(79, '!');
     for (const char* l : kXdprop1) r.io.write(ch, l);
-    r.io.write(ch, "!LATEN  frag1 1 " + fi_grown(-static_cast<long long>(r.atoms.nat), 4) + "  *neutral");
+    r.io.write(ch, "!LATEN  frag1 1 " + fi_grown(-static_cast<long long>(r.structure.atom_count), 4) + "  *neutral");
     for (const char* l : kXdprop2) r.io.write(ch, l);
     r.io.write(ch, bangs);
     for (const char* l : kXdgeom) r.io.write(ch, l);
@@ -276,22 +276,22 @@ void wrxdmas2(Records& r, int ch) {
 }
 
 void open_atom_table(Records& r) {
-    r.dummy.ndum = 0;
+    r.frames.dummy_count = 0;
     r.index = SearchIndexes{};
     r.io.create(iang, "kova.ang");
     r.io.write(iang, "ANGSTROM");
     if (is_xd(r)) {
-        r.io.open_old(ioldxd, trim(r.xdold.xdmasfile));
+        r.io.open_old(ioldxd, trim(r.options.xd_master_file));
         copy_head(r);
     }
     r.io.write(terminal, "    ");
     r.io.write(terminal, atom_header);
-    r.io.write(r.files.ixdmas, atom_header);
+    r.io.write(r.files.xd_master, atom_header);
 }
 
 void list_atom_start(Records& r, int i) {
     auto u = static_cast<std::size_t>(i);
-    const int iout = r.files.iout;
+    const int iout = r.files.listing;
     std::string rec(80, '-');
     rec[0] = ' ';
     r.io.write(iout, "");
@@ -300,9 +300,9 @@ void list_atom_start(Records& r, int i) {
     rec.assign(" Working with atom ");
     put_fi(rec, i, 7);
     rec += " : [";
-    put_pad(rec, r.atoms.label[u], 8);
+    put_pad(rec, r.structure.label[u], 8);
     rec += "]     occ =";
-    put_ff(rec, r.atoms1.occ[u], 11, 4);
+    put_ff(rec, r.structure.occupancy[u], 11, 4);
     r.io.write(iout, rec);
 }
 
@@ -310,21 +310,21 @@ void list_atom_ang(Records& r, int i) {
     auto u = static_cast<std::size_t>(i);
     std::string rec = "ATOM ";
     rec.reserve(64);
-    put_pad(rec, r.atoms.label[u], 8);
+    put_pad(rec, r.structure.label[u], 8);
     rec += "   ";
-    for (float x : r.atoms.xc[u]) put_ff(rec, x, 14, 4);
+    for (float x : r.structure.cart[u]) put_ff(rec, x, 14, 4);
     r.io.write(iang, rec);
 }
 
 void close_atom_table(Records& r) {
-    const int mas = r.files.ixdmas;
+    const int mas = r.files.xd_master;
     write_dummies(r);
     r.io.write(mas, "END ATOM");
     r.io.close(iang);
     if (is_xd(r))
         copy_refinement(r);
     else if (is_shelx(r))
-        wrxdmas1(r, mas, r.kappaset.nkset);
+        write_xd_refinement_block(r, mas, r.frames.kappa_set_count);
     write_keys(r);
     write_kappas(r);
     if (is_xd(r)) {
@@ -340,7 +340,7 @@ void close_atom_table(Records& r) {
         r.io.write(mas, "   END XDLSM");
         r.io.write(mas, "!");
         r.io.write(mas, std::string(79, '!'));
-        wrxdmas2(r, mas);
+        write_xd_closing_modules(r, mas);
     }
 }
 

@@ -14,11 +14,11 @@ constexpr int iang = 52;    // kova.ang, open while the atoms are framed
 constexpr int ioldxd = 39;  // the old XD master file (XD input)
 
 // The 68-character key of atom i: structure key (38) then multipole key (30).
-void getkey(const Records& r, int i, std::string& key);
+void make_atom_key(const Records& r, int i, std::string& key);
 // The refinement block of SHELX input.
-void wrxdmas1(Records& r, int channel, int nkset);
+void write_xd_refinement_block(Records& r, int channel, int nkset);
 // The closing XDPROP and XDGEOM modules of SHELX input.
-void wrxdmas2(Records& r, int channel);
+void write_xd_closing_modules(Records& r, int channel);
 
 // Before the first atom: an empty dummy store, kova.ang, the copied head (XD input) and the
 // atom-table header line.

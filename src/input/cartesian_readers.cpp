@@ -7,10 +7,10 @@
 
 #include "input/cell.hpp"
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -21,25 +21,25 @@ constexpr float bohr = 0.52917725f;  // Å
 
 // The atom-type rule shared by both readers: the first atom restarts the list.
 void add_type(Records& r, int i) {
-    AtTypes& t = r.at_types;
-    int z = r.atoms.iz[i];
+    Structure& t = r.structure;
+    int z = r.structure.atomic_number[i];
     if (i == 1) {
-        t.ntypes = 1;
-        t.iztype[1] = z;
+        t.type_count = 1;
+        t.type_atomic_number[1] = z;
         return;
     }
-    for (int k = 1; k <= t.ntypes; ++k)
-        if (t.iztype[k] == z) return;
-    t.iztype[++t.ntypes] = z;
+    for (int k = 1; k <= t.type_count; ++k)
+        if (t.type_atomic_number[k] == z) return;
+    t.type_atomic_number[++t.type_count] = z;
 }
 
 // What both readers set for a Cartesian atom besides label and coordinates.
 void finish_atom(Records& r, int i) {
-    r.atoms1.occ[i] = 1.0f;
-    r.atoms.iz[i] = iatnum(r.atoms.label[i]);
-    r.atoms1.lmx[i] = r.atoms.iz[i] == 1 ? 2 : 4;
+    r.structure.occupancy[i] = 1.0f;
+    r.structure.atomic_number[i] = atomic_number(r.structure.label[i]);
+    r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
     add_type(r, i);
-    r.atoms.xf[i] = Vec3f{};
+    r.structure.frac[i] = Vec3f{};
 }
 
 std::string shown(std::string_view s) {
@@ -57,7 +57,7 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
         fault(f.name(), f.recno() + 1,
               "expected the row of atom " + std::to_string(i) + ", found the end of the file");
     rec = pad(rec, linelen);
-    r.atoms.label[i] = rec.substr(5, 8);
+    r.structure.label[i] = rec.substr(5, 8);
     float x[3];
     for (int k = 0; k < 3; ++k) {
         std::string_view field = std::string_view(rec).substr(24 + 9 * k, 9);
@@ -68,8 +68,8 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
                       std::to_string(33 + 9 * k) + ", found " + shown(field));
     }
     finish_atom(r, i);
-    for (int k = 0; k < 3; ++k) r.atoms.xc[i][k] = x[k] * bohr;
-    if (!finite_point(r.atoms.xc[i]))
+    for (int k = 0; k < 3; ++k) r.structure.cart[i][k] = x[k] * bohr;
+    if (!finite_point(r.structure.cart[i]))
         fault(f.name(), f.recno(),
               "the coordinates of atom " + std::to_string(i) + " are not finite numbers in " +
                   "single precision, found " + shown(std::string_view(rec).substr(24, 27)));
@@ -77,9 +77,9 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
 
 }  // namespace
 
-void readaim2tab(Records& r, const std::string& fname) {
+void read_aim2tab(Records& r, const std::string& fname) {
     if (!r.io.try_open_old(inunit, trim(fname)))
-        err(r, "ReadAim2Tab", "Error opening AIM2TAB output file...");
+        fatal_error(r, "ReadAim2Tab", "Error opening AIM2TAB output file...");
     InFile& f = r.io.in(inunit);
     std::string rec;
     int count_rec = 0;  // record of the count line in force
@@ -97,8 +97,8 @@ void readaim2tab(Records& r, const std::string& fname) {
             if (n < 0)
                 fault(f.name(), f.recno(),
                       "the number of atoms cannot be negative, found " + shown(field));
-            if (n > maxat) err(r, "ReadAim2Tab", "Too many atoms");
-            r.atoms.nat = n;
+            if (n > max_atoms) fatal_error(r, "ReadAim2Tab", "Too many atoms");
+            r.structure.atom_count = n;
             r.ensure_atoms(n);
             count_rec = f.recno();
         } else if (key == "NO. ATOM       AT.MASS") {
@@ -106,48 +106,48 @@ void readaim2tab(Records& r, const std::string& fname) {
             if (!f.read(rec))
                 fault(f.name(), f.recno() + 1,
                       "expected the line under the atom table head, found the end of the file");
-            for (int i = 1; i <= r.atoms.nat; ++i) read_aim2tab_row(r, f, i);
-            rows = r.atoms.nat;
+            for (int i = 1; i <= r.structure.atom_count; ++i) read_aim2tab_row(r, f, i);
+            rows = r.structure.atom_count;
         }
     }
     // Atoms that a count promises but no table gave would stand as unnamed atoms at the
     // origin, all on one point.
-    if (r.atoms.nat > rows)
+    if (r.structure.atom_count > rows)
         fault(f.name(), count_rec,
-              "expected an atom table for the " + std::to_string(r.atoms.nat) +
+              "expected an atom table for the " + std::to_string(r.structure.atom_count) +
                   " atoms counted, found " +
                   (rows == 0 ? std::string("none") : "one of " + std::to_string(rows)));
     r.io.close(inunit);
 
-    const AtTypes& t = r.at_types;
+    const Structure& t = r.structure;
     r.io.write(terminal, "");
-    r.io.write(terminal, " Number of atom types = " + fi(t.ntypes, 4));
-    for (int k = 1; k <= t.ntypes; ++k)
+    r.io.write(terminal, " Number of atom types = " + fi(t.type_count, 4));
+    for (int k = 1; k <= t.type_count; ++k)
         r.io.write(terminal, "   atom type = " + fi(k, 2) + fx(3) + " atomic number = " +
-                                 fi(t.iztype[k], 3));
+                                 fi(t.type_atomic_number[k], 3));
     r.io.write(terminal, "");
-    r.io.write(terminal, " Total atoms read from AIM2TAB output file = " + fi(r.atoms.nat, 5));
-    printatoms(r, r.files.iout);
+    r.io.write(terminal, " Total atoms read from AIM2TAB output file = " + fi(r.structure.atom_count, 5));
+    list_atoms(r, r.files.listing);
 }
 
-void readplaton(Records& r, const std::string& fname) {
-    if (!r.io.try_open_old(inunit, trim(fname))) err(r, "ReadPlaton", "Error opening PLATON file");
-    r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, " Reading PLATON file : " + pad(fname, 60));
+void read_platon(Records& r, const std::string& fname) {
+    if (!r.io.try_open_old(inunit, trim(fname))) fatal_error(r, "ReadPlaton", "Error opening PLATON file");
+    r.io.write(r.files.listing, "");
+    r.io.write(r.files.listing, "");
+    r.io.write(r.files.listing, " Reading PLATON file : " + pad(fname, 60));
 
     InFile& f = r.io.in(inunit);
-    LineExtract& le = r.line_extract;
+    LineWords& le = r.line_words;
     std::string rec;
     int n = 0;
     while (f.read(rec)) {
         std::string line = pad(rec, linelen);
-        readline(r, line);
-        if (le.nword < 1 || le.word[1] != "ATOM    ") continue;
-        if (++n > maxat) err(r, "ReadPlaton", "Too many atoms");
+        split_text_words(r, line);
+        if (le.count < 1 || le.word[1] != "ATOM    ") continue;
+        if (++n > max_atoms) fatal_error(r, "ReadPlaton", "Too many atoms");
         r.ensure_atoms(n);
-        r.atoms.label[n] = le.nword >= 2 ? le.word[2] : std::string(8, ' ');
-        Vec3f& xc = r.atoms.xc[n];
+        r.structure.label[n] = le.count >= 2 ? le.word[2] : std::string(8, ' ');
+        Vec3f& xc = r.structure.cart[n];
         ReadStatus st = read_list(line, xc[0], xc[1], xc[2]);
         if (st != ReadStatus::ok)
             fault(f.name(), f.recno(),
@@ -160,38 +160,38 @@ void readplaton(Records& r, const std::string& fname) {
                       " are not finite numbers in single precision, found " + shown(rec));
         finish_atom(r, n);
     }
-    r.atoms.nat = n;
+    r.structure.atom_count = n;
     r.io.close(inunit);
 
-    prattyp(r);
-    for (int ch : {terminal, r.files.iout}) {
+    list_atom_types(r);
+    for (int ch : {terminal, r.files.listing}) {
         r.io.write(ch, "");
-        r.io.write(ch, " Total atoms read from PLATON file = " + fi(r.atoms.nat, 8));
+        r.io.write(ch, " Total atoms read from PLATON file = " + fi(r.structure.atom_count, 8));
     }
-    printatoms(r, r.files.iout);
+    list_atoms(r, r.files.listing);
 }
 
-void prattyp(Records& r) {
-    const AtTypes& t = r.at_types;
-    int out = r.files.iout;
+void list_atom_types(Records& r) {
+    const Structure& t = r.structure;
+    int out = r.files.listing;
     r.io.write(out, "");
-    r.io.write(out, " Number of atom types = " + fi(t.ntypes, 4));
-    for (int k = 1; k <= t.ntypes; ++k)
-        r.io.write(out, fx(3) + "atom type = " + pad(element_symbol(r, t.iztype[k]), 2) + fx(3) +
-                            " atomic number = " + fi(t.iztype[k], 3));
+    r.io.write(out, " Number of atom types = " + fi(t.type_count, 4));
+    for (int k = 1; k <= t.type_count; ++k)
+        r.io.write(out, fx(3) + "atom type = " + pad(element_symbol(r, t.type_atomic_number[k]), 2) + fx(3) +
+                            " atomic number = " + fi(t.type_atomic_number[k], 3));
 }
 
-void printatoms(Records& r, int unit) {
+void list_atoms(Records& r, int unit) {
     r.io.write(unit, "");
     r.io.write(unit, fx(9) + "ATOM" + fx(6) + "------- FRACTIONAL -------" + fx(4) +
                          "------- CARTESIAN -------  FLAG");
     int count[3] = {0, 0, 0};  // flags 0, 1, -1
     std::string line;
-    for (int i = 1; i <= r.atoms.nat; ++i) {
-        const Vec3f& xf = r.atoms.xf[i];
-        const Vec3f& xc = r.atoms.xc[i];
-        int flag = r.atoms1.occflag[i];
-        line = fi(i, 7) + fx(2) + pad(r.atoms.label[i], 8) + fx(1);
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
+        const Vec3f& xf = r.structure.frac[i];
+        const Vec3f& xc = r.structure.cart[i];
+        int flag = r.structure.occupancy_flag[i];
+        line = fi(i, 7) + fx(2) + pad(r.structure.label[i], 8) + fx(1);
         for (float v : xf) line += ff(v, 9, 5);
         line += fx(2);
         for (float v : xc) line += ff(v, 9, 4);

@@ -8,9 +8,13 @@
 
 namespace kova {
 
-void readaim2tab(Records& r, const std::string& fname);
-void readplaton(Records& r, const std::string& fname);
-void prattyp(Records& r);
-void printatoms(Records& r, int unit);
+// Reads the atoms of an AIM2TAB listing and lists them.
+void read_aim2tab(Records& r, const std::string& fname);
+// Reads the atoms of a PLATON file and lists them.
+void read_platon(Records& r, const std::string& fname);
+// Lists the atom types with their atomic numbers.
+void list_atom_types(Records& r);
+// Lists every atom with its coordinates and occupancy flag on a channel.
+void list_atoms(Records& r, int unit);
 
 }  // namespace kova

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 
 namespace kova {
@@ -23,16 +23,16 @@ std::string angle(float v) {
 
 void list_matrix(Records& r, const Mat3f& m) {
     for (int i = 0; i < 3; ++i)
-        r.io.write(r.files.iout, ff(m[i][0], 15, 8) + ff(m[i][1], 15, 8) + ff(m[i][2], 15, 8));
+        r.io.write(r.files.listing, ff(m[i][0], 15, 8) + ff(m[i][1], 15, 8) + ff(m[i][2], 15, 8));
 }
 
 // A cell that is not a number, or so large that single precision overflows, would carry
 // NaN or infinity into every coordinate and distance of the run.
 [[noreturn]] void no_finite_matrix(Records& r) {
-    const auto& cell = r.ucell.cell;
+    const auto& cell = r.structure.cell;
     std::string list;
     for (int k = 0; k < 6; ++k) list += (k ? ", " : "") + angle(cell[static_cast<std::size_t>(k)]);
-    err(r, "TranMat", "Cell " + list + " gives no finite transformation matrix");
+    fatal_error(r, "TranMat", "Cell " + list + " gives no finite transformation matrix");
 }
 
 bool finite(const Mat3f& m) {
@@ -44,8 +44,8 @@ bool finite(const Mat3f& m) {
 
 }  // namespace
 
-void tranmat(Records& r) {
-    const auto& cell = r.ucell.cell;
+void make_cell_matrices(Records& r) {
+    const auto& cell = r.structure.cell;
     for (float v : cell)
         if (!std::isfinite(v)) no_finite_matrix(r);
     float a = cell[0], b = cell[1], c = cell[2];
@@ -54,7 +54,7 @@ void tranmat(Records& r) {
     float cosg = std::cos(cell[5] * deg2rad);
     float sing = std::sin(cell[5] * deg2rad);
 
-    Mat3f& t = r.transf.tmat;
+    Mat3f& t = r.structure.frac_to_cart;
     float t23 = c * (cosa - cosb * cosg) / sing;
     float c13 = c * cosb;
     float sq = c * c - c13 * c13 - t23 * t23;
@@ -62,30 +62,30 @@ void tranmat(Records& r) {
     // the matrices would carry NaN into every coordinate. A c whose square overflows is
     // no matter of the angles: the finiteness test below takes it.
     if (std::isfinite(c * c) && (!(sq >= 0.0f) || !std::isfinite(sq)))
-        err(r, "TranMat",
+        fatal_error(r, "TranMat",
             "Cell angles " + angle(cell[3]) + ", " + angle(cell[4]) + ", " + angle(cell[5]) +
                 " admit no real third axis");
     t[0] = {a, b * cosg, c13};
     t[1] = {0.0f, b * sing, t23};
     t[2] = {0.0f, 0.0f, std::sqrt(sq)};
-    inverse(r, t, r.transf.tinv);
-    if (!finite(t) || !finite(r.transf.tinv)) no_finite_matrix(r);
+    invert_matrix(r, t, r.structure.cart_to_frac);
+    if (!finite(t) || !finite(r.structure.cart_to_frac)) no_finite_matrix(r);
 
-    r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, " Transformation matrix CRYSTAL --> GLOBAL CARTESIAN :");
-    list_matrix(r, r.transf.tmat);
-    r.io.write(r.files.iout, "");
-    r.io.write(r.files.iout, " Transformation matrix GLOBAL CARTESIAN --> CRYSTAL :");
-    list_matrix(r, r.transf.tinv);
-    r.io.write(r.files.iout, "  ");
+    r.io.write(r.files.listing, "");
+    r.io.write(r.files.listing, " Transformation matrix CRYSTAL --> GLOBAL CARTESIAN :");
+    list_matrix(r, r.structure.frac_to_cart);
+    r.io.write(r.files.listing, "");
+    r.io.write(r.files.listing, " Transformation matrix GLOBAL CARTESIAN --> CRYSTAL :");
+    list_matrix(r, r.structure.cart_to_frac);
+    r.io.write(r.files.listing, "  ");
     r.io.write(terminal, "  ");
 }
 
-void inverse(Records& r, const Mat3f& a, Mat3f& ainv) {
+void invert_matrix(Records& r, const Mat3f& a, Mat3f& ainv) {
     float det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) +
                 a[1][0] * (a[0][2] * a[2][1] - a[0][1] * a[2][2]) +
                 a[2][0] * (a[0][1] * a[1][2] - a[0][2] * a[1][1]);
-    if (det == 0.0f) err(r, "Inverse", "Determinant = 0");
+    if (det == 0.0f) fatal_error(r, "Inverse", "Determinant = 0");
     float rdet = 1.0f / det;
     Mat3f adj;
     adj[0][0] = a[1][1] * a[2][2] - a[1][2] * a[2][1];
@@ -101,26 +101,26 @@ void inverse(Records& r, const Mat3f& a, Mat3f& ainv) {
         for (int j = 0; j < 3; ++j) ainv[i][j] = adj[i][j] * rdet;
 }
 
-void rabs(Records& r, int iflag, float x, float y, float z, float& xo, float& yo, float& zo) {
-    if (iflag != 0 && iflag != 1) err(r, "rabs", "iflag is wrong...");
-    const Mat3f& m = iflag == 0 ? r.transf.tmat : r.transf.tinv;
+void convert_point(Records& r, int iflag, float x, float y, float z, float& xo, float& yo, float& zo) {
+    if (iflag != 0 && iflag != 1) fatal_error(r, "rabs", "iflag is wrong...");
+    const Mat3f& m = iflag == 0 ? r.structure.frac_to_cart : r.structure.cart_to_frac;
     xo = m[0][0] * x + m[0][1] * y + m[0][2] * z;
     yo = m[1][0] * x + m[1][1] * y + m[1][2] * z;
     zo = m[2][0] * x + m[2][1] * y + m[2][2] * z;
 }
 
-void checkocc(Records& r) {
-    const Symm& s = r.symm;
-    const Mat3f& t = r.transf.tmat;
-    for (int i = 1; i <= r.atoms.nat; ++i) {
-        if (r.atoms1.occ[i] == 1.0f) {
-            r.atoms1.occflag[i] = 0;
+void set_occupancy_flags(Records& r) {
+    const Symmetry& s = r.structure.symmetry;
+    const Mat3f& t = r.structure.frac_to_cart;
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
+        if (r.structure.occupancy[i] == 1.0f) {
+            r.structure.occupancy_flag[i] = 0;
             continue;
         }
-        const Vec3f& xf = r.atoms.xf[i];
-        const Vec3f& xc = r.atoms.xc[i];
+        const Vec3f& xf = r.structure.frac[i];
+        const Vec3f& xc = r.structure.cart[i];
         int flag = -1;
-        for (int n = 1; n <= s.nsym && flag < 0; ++n) {
+        for (int n = 1; n <= s.count && flag < 0; ++n) {
             const Mat3f& rot = s.rot[n];
             // The image without the lattice shift; the shift is added component by component.
             Vec3f base;
@@ -142,7 +142,7 @@ void checkocc(Records& r) {
                         }
                     }
         }
-        r.atoms1.occflag[i] = flag;
+        r.structure.occupancy_flag[i] = flag;
     }
 }
 

@@ -5,7 +5,9 @@
 
 namespace kova {
 
-void readinp(Records& r);
-void prttol(Records& r, int unit);
+// Reads the instruction file kova.inp into the option records and lists them.
+void read_instructions(Records& r);
+// Lists the bond and planarity tolerances on a channel.
+void list_tolerances(Records& r, int unit);
 
 }  // namespace kova

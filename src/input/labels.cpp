@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 
 namespace kova {
@@ -20,10 +20,10 @@ constexpr int kAtomsNamed = 4;   // atom numbers named per label
 
 void check_unique_labels(Records& r) {
     std::unordered_map<std::string, std::vector<int>> carriers;
-    carriers.reserve(static_cast<std::size_t>(r.atoms.nat) * 2);
+    carriers.reserve(static_cast<std::size_t>(r.structure.atom_count) * 2);
     std::vector<std::string> repeated;  // in the order of their second atom
-    for (int i = 1; i <= r.atoms.nat; ++i) {
-        const std::string key = trim(r.atoms.label[i]);
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
+        const std::string key = trim(r.structure.label[i]);
         auto& atoms = carriers[key];
         atoms.push_back(i);
         if (atoms.size() == 2) repeated.push_back(key);
@@ -40,11 +40,11 @@ void check_unique_labels(Records& r) {
         msg += ")";
     }
     if (repeated.size() > kLabelsNamed) msg += " and more";
-    if (r.ftype.iformat == 1)
+    if (r.options.input_format == 1)
         msg += R"(; give "*rename 1" on the INPUT line)";
     else
-        msg += "; rename the atoms in " + trim(r.args.fname[1]);
-    err(r, "CheckLabels", msg);
+        msg += "; rename the atoms in " + trim(r.options.input_files[1]);
+    fatal_error(r, "CheckLabels", msg);
 }
 
 }  // namespace kova

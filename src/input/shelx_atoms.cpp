@@ -12,10 +12,10 @@
 #include "input/cartesian_readers.hpp"
 #include "input/cell.hpp"
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -70,7 +70,7 @@ bool skip_continuations(InFile& f, ShelxScan& s, bool cont) {
 }
 
 // Words of a card, parted by blanks (the last one too when no blank follows it).
-int count_words(std::string_view s) { return dnumline(s) + (!s.empty() && s.back() != ' ' ? 1 : 0); }
+int count_words(std::string_view s) { return count_blank_ended_words(s) + (!s.empty() && s.back() != ' ' ? 1 : 0); }
 
 std::string first_word(const std::string& s) {
     std::size_t b = s.find_first_not_of(' ');
@@ -96,7 +96,7 @@ T& slot(std::vector<T>& v, int i) {
 }  // namespace
 
 std::string shelx_upper(std::string s) {
-    upcase(s);
+    upper_case(s);
     return s;
 }
 
@@ -145,17 +145,17 @@ void parse_resi(std::string_view card, int& number, std::string& resclass) {
     }
 }
 
-bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card) {
+bool read_atom_card(InFile& f, ShelxScan& s, ShelxCard& card) {
     std::string& rec = s.rec;
     std::string& up = s.up;
     while (next_record(f, s.raw, rec)) {
         int recno = f.recno();
-        if (lenstr(rec) == 0) continue;
+        if (trimmed_length(rec) == 0) continue;
         // A blank-started record that continues no card is a comment; continuations are
         // taken with the card they belong to.
         if (rec[0] == ' ' || rec[0] == '+') continue;
         up = rec;
-        upcase(up);
+        upper_case(up);
         std::string key = pad(up, 4);
         if (key == "END " || key == "HKLF") return false;
         bool cont = ends_continued(up);
@@ -181,10 +181,10 @@ bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card) {
         while (cont) {
             blank_continuation_mark(card.text);
             bool got = false;
-            while ((got = next_record(f, s.raw, rec)) && lenstr(rec) == 0) {
+            while ((got = next_record(f, s.raw, rec)) && trimmed_length(rec) == 0) {
             }
             if (!got) break;
-            upcase(rec);
+            upper_case(rec);
             cont = ends_continued(rec);
             card.text += ' ';
             card.text += rec;
@@ -194,7 +194,7 @@ bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card) {
     return false;
 }
 
-bool processfvar(const Records& r, float v, float& out) {
+bool apply_free_variable(const Records& r, float v, float& out) {
     if (!std::isfinite(v) || (v > -10.0f && v < 10.0f)) {
         out = v;
         return true;
@@ -207,7 +207,7 @@ bool processfvar(const Records& r, float v, float& out) {
         out = v + 10.0f;
         return true;
     }
-    if (std::fabs(v) > 10.0f * (maxfvar + 1)) return false;
+    if (std::fabs(v) > 10.0f * (max_free_vars + 1)) return false;
     // v = 10m + p with |p| < 5 (|p| = 5 keeps the smaller |m|): fmod is exact, and so is
     // the step to the nearer ten.
     float p = std::fmod(v, 10.0f);
@@ -217,8 +217,8 @@ bool processfvar(const Records& r, float v, float& out) {
         p = v - 10.0f * static_cast<float>(m);
     }
     int k = m < 0 ? -m : m;
-    if (k > maxfvar) return false;
-    const float fv = r.shelx1.fvar[static_cast<std::size_t>(k)];
+    if (k > max_free_vars) return false;
+    const float fv = r.structure.free_var[static_cast<std::size_t>(k)];
     if (v > 0.0f)
         out = p * fv;
     else
@@ -226,11 +226,11 @@ bool processfvar(const Records& r, float v, float& out) {
     return true;
 }
 
-std::string shatnam(const Records& r, const ShelxScan& s, const std::string& name, int n) {
-    const int iz = r.at_types.iztype[static_cast<std::size_t>(n)];
+std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int n) {
+    const int iz = r.structure.type_atomic_number[static_cast<std::size_t>(n)];
     std::string sym = trim(element_symbol(r, iz));
-    if (r.renameshelxatoms.lrename) {
-        int num = r.renameshelxatoms.irs == 0 ? r.atoms.nat
+    if (r.options.rename_atoms) {
+        int num = r.options.rename_mode == 0 ? r.structure.atom_count
                                               : s.count[static_cast<std::size_t>(n)];
         std::string l = sym + "(" + std::to_string(num) + ")";
         std::string t;
@@ -243,8 +243,8 @@ std::string shatnam(const Records& r, const ShelxScan& s, const std::string& nam
     return name.substr(0, k) + "(" + name.substr(k) + ")";
 }
 
-void r_cell(const Records& r, float& as, float& bs, float& cs) {
-    const auto& c = r.ucell.cell;
+void reciprocal_lengths(const Records& r, float& as, float& bs, float& cs) {
+    const auto& c = r.structure.cell;
     float ca = cosd(c[3]), cb = cosd(c[4]), cg = cosd(c[5]);
     float v = c[0] * c[1] * c[2] *
               std::sqrt(1.0f - ca * ca - cb * cb - cg * cg + 2.0f * ca * cb * cg);
@@ -253,16 +253,16 @@ void r_cell(const Records& r, float& as, float& bs, float& cs) {
     cs = c[0] * c[1] * sind(c[5]) / v;
 }
 
-void calcueq(Records& r, int i, float& ueq) {
-    const auto& u = r.at_uij.uij[static_cast<std::size_t>(i)];
-    if (r.atoms1.tp[static_cast<std::size_t>(i)] != 2) {
+void equivalent_u(Records& r, int i, float& ueq) {
+    const auto& u = r.structure.uij[static_cast<std::size_t>(i)];
+    if (r.structure.adp_order[static_cast<std::size_t>(i)] != 2) {
         ueq = u[0];
         return;
     }
-    const auto& c = r.ucell.cell;
+    const auto& c = r.structure.cell;
     const float a = c[0], b = c[1], cc = c[2];
     float as = 0.0f, bs = 0.0f, cs = 0.0f;
-    r_cell(r, as, bs, cs);
+    reciprocal_lengths(r, as, bs, cs);
     float aa = a * as, bb = b * bs, ccs = cc * cs;
     ueq = (u[0] * (aa * aa) + u[1] * (bb * bb) + u[2] * (ccs * ccs) +
            2.0f * u[3] * a * b * as * bs * cosd(c[5]) +
@@ -271,7 +271,7 @@ void calcueq(Records& r, int i, float& ueq) {
           3.0f;
 }
 
-void getsft(Records& r, int z, std::array<int, 19>& row, int sfac_type) {
+void shell_occupations(Records& r, int z, std::array<int, 19>& row, int sfac_type) {
     row.fill(0);
     // slots: 1 1S, 2 2S, 3 3S, 4 4S, 5 2P, 6 3P, 7 4P, 8 3D, 9 4D, 10 4F, 11 5S, 12 5P
     if (z <= 0) return;
@@ -314,7 +314,7 @@ void getsft(Records& r, int z, std::array<int, 19>& row, int sfac_type) {
     } else if (z == 53) {
         row = {0, 2, 2, 2, 2, 6, 6, 6, 10, 10, 0, -2, -5, 0, 0, 0, 0, 0, 0};
     } else {
-        err(r, "GetSFT",
+        fatal_error(r, "GetSFT",
             "atomic number not implemented yet: " + trim(element_symbol(r, z)) + " (Z = " +
                 std::to_string(z) + "), SFAC type " + std::to_string(sfac_type));
     }
@@ -329,14 +329,14 @@ std::string atom_line(const Records& r, int i) {
     l.reserve(110);
     l += fi(i, 6);
     l += fx(3);
-    l += pad(r.atoms.label[k], 8);
-    l += fi(r.atoms.iz[k], 3);
-    l += fi(r.atoms1.tp[k], 3);
-    l += fi(r.atoms1.itbl[k], 3);
-    for (float x : r.atoms.xf[k]) l += ff(x, 9, 5);
-    l += ff(r.atoms1.occ[k], 6, 3);
-    int nu = r.atoms1.tp[k] == 2 ? 6 : 1;
-    for (int j = 0; j < nu; ++j) l += ff(r.at_uij.uij[k][static_cast<std::size_t>(j)], 7, 3);
+    l += pad(r.structure.label[k], 8);
+    l += fi(r.structure.atomic_number[k], 3);
+    l += fi(r.structure.adp_order[k], 3);
+    l += fi(r.structure.scattering_table[k], 3);
+    for (float x : r.structure.frac[k]) l += ff(x, 9, 5);
+    l += ff(r.structure.occupancy[k], 6, 3);
+    int nu = r.structure.adp_order[k] == 2 ? 6 : 1;
+    for (int j = 0; j < nu; ++j) l += ff(r.structure.uij[k][static_cast<std::size_t>(j)], 7, 3);
     return l;
 }
 
@@ -345,8 +345,8 @@ std::string atom_line(const Records& r, int i) {
 }
 
 void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
-    const int i = ++r.atoms.nat;
-    if (i > maxat) err(r, "ReadShelx", "Too many atoms");
+    const int i = ++r.structure.atom_count;
+    if (i > max_atoms) fatal_error(r, "ReadShelx", "Too many atoms");
     r.ensure_atoms(i);
     const auto k = static_cast<std::size_t>(i);
     slot(s.riding, i) = 0;
@@ -361,24 +361,24 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     int n = 0;
     if (read_list(after_name, n) != ReadStatus::ok)
         bad_atom(s, card, "expected the SFAC number of an atom");
-    if (n < 1 || n > r.at_types.ntypes)
+    if (n < 1 || n > r.structure.type_count)
         bad_atom(s, card, "SFAC number " + std::to_string(n) + " is not among the " +
-                              std::to_string(r.at_types.ntypes) + " SFAC types");
-    r.atoms.iz[k] = r.at_types.iztype[static_cast<std::size_t>(n)];
+                              std::to_string(r.structure.type_count) + " SFAC types");
+    r.structure.atomic_number[k] = r.structure.type_atomic_number[static_cast<std::size_t>(n)];
     ++slot(s.count, n);
-    r.atoms1.lmx[k] = r.atoms.iz[k] == 1 ? 2 : 4;
-    r.atoms1.itbl[k] = n;
+    r.structure.multipole_level[k] = r.structure.atomic_number[k] == 1 ? 2 : 4;
+    r.structure.scattering_table[k] = n;
 
     const std::string name = first_word(rec);
-    std::string label = shatnam(r, s, name, n);
+    std::string label = shelx_atom_label(r, s, name, n);
     if (label.size() > 8) bad_atom(s, card, "atom name " + quoted(name) + " is too long for a label");
-    r.atoms.label[k] = pad(label, 8);
+    r.structure.label[k] = pad(label, 8);
     // Both are built in the slots' own storage.
-    std::string& resatm = r.resi1.resatm[k];
+    std::string& resatm = r.structure.residue_atom[k];
     resatm = pad(std::string_view(first_word(card.name)).substr(0, 10), 6);
     resatm += ' ';
     resatm += fi(s.resnum, 3);
-    std::string& reslab = r.resi1.reslab[k];
+    std::string& reslab = r.structure.residue_label[k];
     reslab = resatm;
     reslab += "  ";
     reslab += pad(s.resclass, 5);
@@ -397,8 +397,8 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     rw += fi(std::lround(v[1]), 4);
     for (int j = 2; j <= c; ++j) {
         float d = 0.0f;
-        if (!processfvar(r, v[static_cast<std::size_t>(j)], d))
-            bad_atom(s, card, "free variable beyond the " + std::to_string(maxfvar) + " places");
+        if (!apply_free_variable(r, v[static_cast<std::size_t>(j)], d))
+            bad_atom(s, card, "free variable beyond the " + std::to_string(max_free_vars) + " places");
         rw += ff(d, 12, 6);
     }
     auto read_back = [&](auto&... t) {
@@ -407,11 +407,11 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
             bad_atom(s, card, "a value does not fit its field of 12 columns");
     };
 
-    Vec3f& x = r.atoms.xf[k];
-    auto& u = r.at_uij.uij[k];
+    Vec3f& x = r.structure.frac[k];
+    auto& u = r.structure.uij[k];
     if (c == 6) {
-        r.atoms1.tp[k] = 1;
-        read_back(x[0], x[1], x[2], r.atoms1.occ[k], u[0]);
+        r.structure.adp_order[k] = 1;
+        read_back(x[0], x[1], x[2], r.structure.occupancy[k], u[0]);
         if (u[0] >= -5.0f && u[0] <= -0.5f) {
             // A riding U: a multiple of the Ueq of the latest atom that does not ride.
             s.riding[k] = 1;
@@ -422,19 +422,19 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
                 throw RunStop{};
             }
             float ueq = 0.0f;
-            calcueq(r, s.last_free, ueq);
+            equivalent_u(r, s.last_free, ueq);
             u[0] = std::fabs(u[0]) * ueq;
         }
     } else if (c == 11) {
-        r.atoms1.tp[k] = 2;
+        r.structure.adp_order[k] = 2;
         float u23 = 0.0f, u13 = 0.0f, u12 = 0.0f;
-        read_back(x[0], x[1], x[2], r.atoms1.occ[k], u[0], u[1], u[2], u23, u13, u12);
+        read_back(x[0], x[1], x[2], r.structure.occupancy[k], u[0], u[1], u[2], u23, u13, u12);
         u[3] = u12;
         u[4] = u13;
         u[5] = u23;
     } else {
         r.io.write(terminal, "");
-        r.io.write(terminal, " Error reading atom: " + r.atoms.label[k].substr(0, 4));
+        r.io.write(terminal, " Error reading atom: " + r.structure.label[k].substr(0, 4));
         r.io.write(terminal, " Line <<" + trim(rw) + ">>");
         r.io.write(terminal, " File " + s.fname + ", record " + std::to_string(card.recno));
         r.io.write(terminal, "");
@@ -444,9 +444,9 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
 
     std::string line = atom_line(r, i);
     r.io.write(terminal, line);
-    r.io.write(r.files.iout, line);
-    Vec3f& xc = r.atoms.xc[k];
-    rabs(r, 0, x[0], x[1], x[2], xc[0], xc[1], xc[2]);
+    r.io.write(r.files.listing, line);
+    Vec3f& xc = r.structure.cart[k];
+    convert_point(r, 0, x[0], x[1], x[2], xc[0], xc[1], xc[2]);
     // NaN or infinite positions would run through every later stage as if they were atoms
     if (!finite_point(x) || !finite_point(xc))
         bad_atom(s, card, "the coordinates of atom " + std::to_string(i) +
@@ -457,13 +457,13 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
 
 void read_atoms(Records& r, InFile& f, ShelxScan& s) {
     // No more atoms than records: room for them at once rather than atom by atom.
-    r.reserve_atoms(static_cast<int>(std::min<std::size_t>(f.size(), maxat)));
+    r.reserve_atoms(static_cast<int>(std::min<std::size_t>(f.size(), max_atoms)));
     ShelxCard card;
-    while (rdshline(f, s, card)) read_one_atom(r, s, card);
+    while (read_atom_card(f, s, card)) read_one_atom(r, s, card);
     r.io.write(terminal, "");
-    r.io.write(terminal, " Total atoms read from SHELX file = " + fi(r.atoms.nat, 5));
-    checkocc(r);
-    printatoms(r, r.files.iout);
+    r.io.write(terminal, " Total atoms read from SHELX file = " + fi(r.structure.atom_count, 5));
+    set_occupancy_flags(r);
+    list_atoms(r, r.files.listing);
 }
 
 }  // namespace kova

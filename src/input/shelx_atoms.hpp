@@ -43,7 +43,7 @@ std::string card_text(std::string_view raw);
 bool is_instruction(std::string_view key4);
 
 // Reads the next atom record; false at the end of the atom list (END, HKLF or end of file).
-bool rdshline(InFile& f, ShelxScan& s, ShelxCard& card);
+bool read_atom_card(InFile& f, ShelxScan& s, ShelxCard& card);
 
 // Residue number and class of a RESI card in any of SHELXL's forms; the card is upper-cased.
 void parse_resi(std::string_view card, int& number, std::string& resclass);
@@ -51,13 +51,13 @@ void parse_resi(std::string_view card, int& number, std::string& resclass);
 // Decodes one value given with a free-variable reference: 10m + p with |p| < 5 is p * fv(m)
 // for m > 0 and p * (fv(-m) - 1) for m < 0; 10 + p and -10 + p are fixed values.
 // False when the free variable lies beyond the 200 places of the record.
-bool processfvar(const Records& r, float v, float& out);
+bool apply_free_variable(const Records& r, float v, float& out);
 
 // The label of the atom being read (atom index nat, SFAC number n).
-std::string shatnam(const Records& r, const ShelxScan& s, const std::string& name, int n);
+std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int n);
 
 // Reciprocal cell lengths a*, b*, c* from `ucell`.
-void r_cell(const Records& r, float& as, float& bs, float& cs);
+void reciprocal_lengths(const Records& r, float& as, float& bs, float& cs);
 
 // The atom pass: every atom record from the start of the file to END or HKLF, then the atom
 // count, the occupancy flags and the atom table.
@@ -66,6 +66,6 @@ void read_atoms(Records& r, InFile& f, ShelxScan& s);
 // Shell occupations of atomic number z in the order 1S 2S 3S 4S 2P 3P 4P 3D 4D 4F 5S 5P 6S
 // 6P 5D 7S 6D 5F (slots 1..18); stops the run for atomic numbers it does not know, naming
 // the element and its SFAC type.
-void getsft(Records& r, int z, std::array<int, 19>& row, int sfac_type);
+void shell_occupations(Records& r, int z, std::array<int, 19>& row, int sfac_type);
 
 }  // namespace kova

@@ -13,11 +13,11 @@
 #include "input/shelx_atoms.hpp"
 #include "input/symmetry.hpp"
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -52,13 +52,13 @@ void join_continuations(InFile& f, std::string& text) {
 }
 
 void cell_card(Records& r, const std::string& fname, const ShelxCard& c, FirstPass& p) {
-    auto& cell = r.ucell.cell;
+    auto& cell = r.structure.cell;
     ReadStatus st = read_list(std::string_view(c.text).substr(4), p.wave, cell[0], cell[1],
                               cell[2], cell[3], cell[4], cell[5]);
     if (st != ReadStatus::ok)
         bad_card(fname, c, "expected the wavelength and six cell constants on the CELL card");
     p.cell = true;
-    const int mas = r.files.ixdmas;
+    const int mas = r.files.xd_master;
     std::string l = "CELL ";
     for (float v : cell) l += ff(v, 12, 4);
     r.io.write(mas, l);
@@ -77,52 +77,52 @@ void latt_card(Records& r, const std::string& fname, const ShelxCard& c, FirstPa
     if (read_list(std::string_view(c.text).substr(4), n) != ReadStatus::ok)
         bad_card(fname, c, "expected the lattice number on the LATT card");
     if (n == 0 || n < -7 || n > 7)
-        err(r, "ReadShelx", "LATT number " + std::to_string(n) + " is not one of -7..-1, 1..7");
+        fatal_error(r, "ReadShelx", "LATT number " + std::to_string(n) + " is not one of -7..-1, 1..7");
     p.latt = n < 0 ? -n : n;
     const char letter = kLattices[p.latt - 1];
     const bool positive = n > 0;
-    r.io.write(r.files.ixdmas,
+    r.io.write(r.files.xd_master,
                std::string(positive || p.centro ? "LATT C " : "LATT A ") + letter);
     if (positive) p.centro = true;
 }
 
 void symm_card(Records& r, const ShelxCard& c, FirstPass& p) {
     std::string t = trim(c.text);
-    r.io.write(r.files.ixdmas, t);
+    r.io.write(r.files.xd_master, t);
     p.symm.push_back(t.size() > 4 ? t.substr(4) : "");
 }
 
 void sfac_card(Records& r, const ShelxCard& c) {
     std::string line = c.text + " ";
-    readline(r, line);
-    AtTypes& t = r.at_types;
-    for (int k = 2; k <= r.line_extract.nword; ++k) {
-        ++t.ntypes;
-        if (static_cast<int>(t.iztype.size()) <= t.ntypes)
-            t.iztype.resize(static_cast<std::size_t>(t.ntypes) + 1, 0);
-        t.iztype[static_cast<std::size_t>(t.ntypes)] = iatnum(r.line_extract.word[k]);
+    split_text_words(r, line);
+    Structure& t = r.structure;
+    for (int k = 2; k <= r.line_words.count; ++k) {
+        ++t.type_count;
+        if (static_cast<int>(t.type_atomic_number.size()) <= t.type_count)
+            t.type_atomic_number.resize(static_cast<std::size_t>(t.type_count) + 1, 0);
+        t.type_atomic_number[static_cast<std::size_t>(t.type_count)] = atomic_number(r.line_words.word[k]);
     }
 }
 
 void fvar_card(Records& r, const std::string& fname, const ShelxCard& c) {
-    const int count = dnumline(c.text + " ") - 1;
-    if (r.shelx1.nfvar + count > maxfvar)
-        err(r, "ReadShelx", "More than 200 free variables on the FVAR cards");
+    const int count = count_blank_ended_words(c.text + " ") - 1;
+    if (r.structure.free_var_count + count > max_free_vars)
+        fatal_error(r, "ReadShelx", "More than 200 free variables on the FVAR cards");
     ListReader lr(std::string_view(c.text).substr(4));
     for (int k = 1; k <= count; ++k) {
-        float& v = r.shelx1.fvar[static_cast<std::size_t>(r.shelx1.nfvar + k)];
+        float& v = r.structure.free_var[static_cast<std::size_t>(r.structure.free_var_count + k)];
         if (lr.get(v) != ReadStatus::ok)
             bad_card(fname, c, "expected " + std::to_string(count) + " free variables on the FVAR card");
     }
-    r.shelx1.nfvar += count;
+    r.structure.free_var_count += count;
 }
 
 void wght_card(Records& r, const std::string& fname, const ShelxCard& c) {
-    int count = dnumline(c.text + " ") - 1;
+    int count = count_blank_ended_words(c.text + " ") - 1;
     if (count > 6) count = 6;  // SHELXL has six weighting parameters
     ListReader lr(std::string_view(c.text).substr(4));
     for (int k = 1; k <= count; ++k)
-        if (lr.get(r.shelx1.wght[static_cast<std::size_t>(k)]) != ReadStatus::ok)
+        if (lr.get(r.structure.weight[static_cast<std::size_t>(k)]) != ReadStatus::ok)
             bad_card(fname, c, "expected " + std::to_string(count) + " weighting parameters on the WGHT card");
 }
 
@@ -132,7 +132,7 @@ void first_pass(Records& r, InFile& f, const std::string& fname, FirstPass& p) {
         if (raw.size() > linelen) raw.resize(linelen);
         if (!raw.empty() && raw[0] == '+') {
             if (!p.include)
-                r.io.write(r.files.iout,
+                r.io.write(r.files.listing,
                            " Include files are not read (first include line: " + trim(raw) + ")");
             p.include = true;
             continue;
@@ -156,12 +156,12 @@ void first_pass(Records& r, InFile& f, const std::string& fname, FirstPass& p) {
         if (key == "FVAR") fvar_card(r, fname, c);
         if (key == "WGHT") wght_card(r, fname, c);
         // Residues are taken atom by atom in the atom pass.
-        if (key == "RESI") r.resi1.lresi = true;
+        if (key == "RESI") r.structure.has_residues = true;
     }
 }
 
 void xd_tail(Records& r) {
-    const int mas = r.files.ixdmas;
+    const int mas = r.files.xd_master;
     const std::string rule = "!" + std::string(78, '-');
     r.io.write(mas, std::string(79, '!'));
     r.io.write(mas, "!");
@@ -175,10 +175,10 @@ void xd_tail(Records& r) {
     r.io.write(mas, std::string("SCAT CORE SPHV DEFV   1S  2S  3S  4S  2P  3P") +
                         "  4P  3D  4D  4F  5S  5P  6S  6P  5D  7S  6D  5F  DELF'" +
                         "   DELF''  NSCTL");
-    for (int t = 1; t <= r.at_types.ntypes; ++t) {
-        const int z = r.at_types.iztype[static_cast<std::size_t>(t)];
+    for (int t = 1; t <= r.structure.type_count; ++t) {
+        const int z = r.structure.type_atomic_number[static_cast<std::size_t>(t)];
         std::array<int, 19> row{};
-        getsft(r, z, row, t);
+        shell_occupations(r, z, row, t);
         std::string l = pad(element_symbol(r, z), 2) + fx(3) + "CHFW CHFW CSZD" + fx(1);
         for (int k = 1; k <= 18; ++k) l += fi(row[static_cast<std::size_t>(k)], 4);
         l += ff(0.0f, 8, 4) + ff(0.0f, 8, 4) + ff(0.0f, 7, 3);
@@ -202,17 +202,17 @@ void mopro_symmetry(Records& r, const FirstPass& p, char letter) {
 
 }  // namespace
 
-void readshelx(Records& r, const std::string& fname) {
-    const int out = r.files.iout;
-    const int mas = r.files.ixdmas;
-    for (auto& l : r.atoms.label) l = std::string(8, ' ');
-    for (auto& s : r.atoms.sitesym) s = std::string(5, ' ');
-    r.at_types.ntypes = 0;
+void read_shelx(Records& r, const std::string& fname) {
+    const int out = r.files.listing;
+    const int mas = r.files.xd_master;
+    for (auto& l : r.structure.label) l = std::string(8, ' ');
+    for (auto& s : r.structure.site_symmetry) s = std::string(5, ' ');
+    r.structure.type_count = 0;
     ShelxScan scan;
     scan.fname = fname;
 
     if (!r.io.try_open_old(ishelx, fname))
-        err(r, "ReadShelx", "Error opening SHELX file... " + fname);
+        fatal_error(r, "ReadShelx", "Error opening SHELX file... " + fname);
     InFile& f = r.io.in(ishelx);
     r.io.write(out, "");
     r.io.write(out, " Reading SHELX file : " + pad(fname, 60));
@@ -220,11 +220,11 @@ void readshelx(Records& r, const std::string& fname) {
     r.io.write(mas, "!                   CREATED BY PROGRAM << KOVA >>");
     r.io.write(mas, std::string(79, '!'));
     r.io.write(mas, "TITLE TEST");
-    r.resi1.lresi = false;
+    r.structure.has_residues = false;
 
     FirstPass p;
     first_pass(r, f, fname, p);
-    if (!p.cell) err(r, "ReadShelx", "No CELL card in SHELX file " + fname);
+    if (!p.cell) fatal_error(r, "ReadShelx", "No CELL card in SHELX file " + fname);
     if (p.latt == 0) {
         // The SHELX default: a primitive, centrosymmetric lattice.
         p.latt = 1;
@@ -236,21 +236,21 @@ void readshelx(Records& r, const std::string& fname) {
 
     r.io.write(out, "");
     std::string l = " Cell parameters: ";
-    for (float v : r.ucell.cell) l += ff(v, 10, 3);
+    for (float v : r.structure.cell) l += ff(v, 10, 3);
     r.io.write(out, l);
     r.io.write(out, "");
     r.io.write(out, std::string(" Lattice type : ") + letter);
     r.io.write(out, std::string(" Lattice is ") + (p.centro ? "CentroSymmetric" : "Acentric"));
     r.io.write(out, "");
     r.io.write(out, " Symmetry operations : ");
-    getsym(r, ishelx, out);
-    if (p.latt != 1) nonp(r, out, letter);
-    if (p.centro) addcentsymm(r, out);
+    read_symmetry(r, ishelx, out);
+    if (p.latt != 1) add_lattice_centring(r, out, letter);
+    if (p.centro) add_inversion_partners(r, out);
     r.io.write(out, "");
     r.io.write(out, " Final set of symmetry operations in matrix form:");
-    prsymop(r, out);
-    prattyp(r);
-    tranmat(r);
+    list_symmetry_operators(r, out);
+    list_atom_types(r);
+    make_cell_matrices(r);
 
     const std::string head =
         std::string("    NO.  ATOM     IZ IU SF    XF       YF       ZF") + "    OCCUP  U's -->";
@@ -261,7 +261,7 @@ void readshelx(Records& r, const std::string& fname) {
     mopro_symmetry(r, p, letter);
 
     f.rewind();
-    r.atoms.nat = 0;
+    r.structure.atom_count = 0;
     read_atoms(r, f, scan);
     r.io.close(ishelx);
 }

@@ -7,7 +7,9 @@
 
 namespace kova {
 
-void readshelx(Records& r, const std::string& fname);
-void calcueq(Records& r, int i, float& ueq);
+// Reads a SHELX file: instructions, heads of the XD and MoPro files, atom records.
+void read_shelx(Records& r, const std::string& fname);
+// The equivalent isotropic displacement parameter of atom i.
+void equivalent_u(Records& r, int i, float& ueq);
 
 }  // namespace kova

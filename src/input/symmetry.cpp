@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -32,18 +32,18 @@ bool is_identity(const Mat3f& rot, const Vec3f& trn) {
 
 // Stops the run before an operator would go past the end of the table.
 void check_room(Records& r, std::string_view routine, int wanted) {
-    if (wanted > maxsym)
-        err(r, routine,
+    if (wanted > max_symops)
+        fatal_error(r, routine,
             "Too many symmetry operators: " + std::to_string(wanted) + " needed, room for " +
-                std::to_string(maxsym));
+                std::to_string(max_symops));
 }
 
 // Matrix line j of an operator: row j of the stored layout, then the translation of
 // component j.
 std::string matrix_line(const Records& r, int n, int j) {
-    const Mat3f& rot = r.symm.rot[n];
+    const Mat3f& rot = r.structure.symmetry.rot[n];
     return ff(rot[j][0], 12, 6) + ff(rot[j][1], 12, 6) + ff(rot[j][2], 12, 6) + fx(5) +
-           ff(r.symm.trn[n][j], 12, 6);
+           ff(r.structure.symmetry.trn[n][j], 12, 6);
 }
 
 // Blanks the first occurrence of term, squeezing the text again; true when found.
@@ -51,7 +51,7 @@ bool take_term(Records& r, std::string& comp, std::size_t len, std::string_view 
     std::size_t p = std::string_view(comp).substr(0, len).find(term);
     if (p == std::string::npos) return false;
     comp.replace(p, term.size(), term.size(), ' ');
-    rmblanks(r, comp);
+    remove_blanks(r, comp);
     return true;
 }
 
@@ -91,17 +91,17 @@ bool fraction(std::string_view t, float& v) {
 
 }  // namespace
 
-void getsym(Records& r, int unit, int iout) {
-    Symm& s = r.symm;
+void read_symmetry(Records& r, int unit, int iout) {
+    Symmetry& s = r.structure.symmetry;
     s.rot[1] = unit_rot;
     s.trn[1] = Vec3f{};
-    s.nsym = 1;
+    s.count = 1;
     r.io.in(unit).rewind();
     bool rewind = false;
     std::string card;
     int status = 0;
     while (true) {
-        srchl(r, unit, "SYM", rewind, card, status);
+        search_keyed_line(r, unit, "SYM", rewind, card, status);
         if (status != 0) break;
         // As in every card of the file, "!" begins a comment that runs to the end of the
         // record; its digits and separators are no part of the operators.
@@ -110,7 +110,7 @@ void getsym(Records& r, int unit, int iout) {
             card.replace(bang, std::string::npos, card.size() - bang, ' ');
         int st = 0;
         std::string bad;
-        symcrd(r, card, static_cast<int>(linelen), st, &bad);
+        parse_symm_card(r, card, static_cast<int>(linelen), st, &bad);
         if (st == 1022) {
             const InFile& f = r.io.in(unit);
             fault(f.name(), f.recno(),
@@ -118,28 +118,28 @@ void getsym(Records& r, int unit, int iout) {
                   "1/12), found \"" + bad + "\" in the card \"" + trim(as_read) + "\"");
         }
     }
-    for (int n = 1; n <= s.nsym; ++n) symout(r, iout, n);
+    for (int n = 1; n <= s.count; ++n) write_symm_line(r, iout, n);
 }
 
-void symcrd(Records& r, std::string card, int len, int& status, std::string* bad) {
+void parse_symm_card(Records& r, std::string card, int len, int& status, std::string* bad) {
     status = 0;
     card = pad(card, static_cast<std::size_t>(len > 0 ? len : 0));
     std::string head = card.substr(0, std::min<std::size_t>(4, card.size()));
-    upcase(head);
+    upper_case(head);
     std::size_t start = head == "SYMM" ? 4 : 3;
     std::string ops = start < card.size() ? card.substr(start) : std::string();
 
     int nop = 3;
     std::vector<std::string> optexts, comps;
     std::vector<int> oplens, complens;
-    split(ops, ';', nop, optexts, oplens, optext, 3);
+    split_pieces(ops, ';', nop, optexts, oplens, optext, 3);
 
-    Symm& s = r.symm;
+    Symmetry& s = r.structure.symmetry;
     for (int o = 1; o <= nop; ++o) {
         const std::string& op = optexts[o];
         int ncomp = 12;
         char sep = op.find(',') != std::string::npos ? ',' : ' ';
-        split(op, sep, ncomp, comps, complens, comptext, 1);
+        split_pieces(op, sep, ncomp, comps, complens, comptext, 1);
 
         Mat3f rot{};
         Vec3f trn{};
@@ -156,7 +156,7 @@ void symcrd(Records& r, std::string card, int len, int& status, std::string* bad
         } else if (ncomp == 3) {
             for (int k = 0; k < 3; ++k) {
                 float coef[3];
-                if (!symop(r, comps[1 + k], static_cast<int>(comptext), trn[k], coef)) {
+                if (!parse_symm_component(r, comps[1 + k], static_cast<int>(comptext), trn[k], coef)) {
                     // Any value made of it would be another operator than the card's.
                     if (bad) *bad = trim(comps[1 + k]);
                     status = 1022;
@@ -170,26 +170,26 @@ void symcrd(Records& r, std::string card, int len, int& status, std::string* bad
 
         if (!legal) {
             // The number is the place the operator would have taken.
-            r.io.write(r.files.iout,
-                       " * * * Symmetry card no." + fi(s.nsym + 1, 3) + " illegal * * *");
+            r.io.write(r.files.listing,
+                       " * * * Symmetry card no." + fi(s.count + 1, 3) + " illegal * * *");
             status = 1021;
             return;
         }
         // The identity is kept only in the first place; other repeats stay.
         if (is_identity(rot, trn)) continue;
-        check_room(r, "SymCrd", s.nsym + 1);
-        ++s.nsym;
-        s.rot[s.nsym] = rot;
-        s.trn[s.nsym] = trn;
+        check_room(r, "SymCrd", s.count + 1);
+        ++s.count;
+        s.rot[s.count] = rot;
+        s.trn[s.count] = trn;
     }
 }
 
-bool symop(Records& r, std::string& comp, int len, float& trn, float coef[3]) {
-    rmblanks(r, comp);
-    removerot(r, comp, len, coef);
+bool parse_symm_component(Records& r, std::string& comp, int len, float& trn, float coef[3]) {
+    remove_blanks(r, comp);
+    take_rotation_terms(r, comp, len, coef);
     trn = 0.0f;
     std::string rest = pad(comp, comptext);
-    if (lenstr(rest) == 0) return true;
+    if (trimmed_length(rest) == 0) return true;
     if (rest.find('/') == std::string::npos) {
         float v = 0.0f;
         if (read_list(rest, v) == ReadStatus::ok) {
@@ -201,7 +201,7 @@ bool symop(Records& r, std::string& comp, int len, float& trn, float coef[3]) {
     return fraction(trim(rest), trn);
 }
 
-void removerot(Records& r, std::string& comp, int len, float coef[3]) {
+void take_rotation_terms(Records& r, std::string& comp, int len, float coef[3]) {
     std::size_t n = static_cast<std::size_t>(len > 0 ? len : 0);
     static const char axes[3] = {'X', 'Y', 'Z'};
     for (int j = 0; j < 3; ++j) coef[j] = 0.0f;
@@ -214,7 +214,7 @@ void removerot(Records& r, std::string& comp, int len, float coef[3]) {
         if (take_term(r, comp, n, std::string(1, axes[j]))) coef[j] = 1.0f;
 }
 
-void symout(Records& r, int unit, int n) {
+void write_symm_line(Records& r, int unit, int n) {
     std::string line;
     int pos = 0;
     for (int k = 0; k < 3; ++k) {
@@ -222,13 +222,13 @@ void symout(Records& r, int unit, int n) {
             line += ',';
             ++pos;
         }
-        float coef[3] = {r.symm.rot[n][0][k], r.symm.rot[n][1][k], r.symm.rot[n][2][k]};
-        opout(line, pos, coef, r.symm.trn[n][k]);
+        float coef[3] = {r.structure.symmetry.rot[n][0][k], r.structure.symmetry.rot[n][1][k], r.structure.symmetry.rot[n][2][k]};
+        append_operator_text(line, pos, coef, r.structure.symmetry.trn[n][k]);
     }
     r.io.write(unit, "   SYMM" + fi(n, 3) + fx(5) + line.substr(0, static_cast<std::size_t>(pos)));
 }
 
-void opout(std::string& line, int& pos, const float coef[3], float trn) {
+void append_operator_text(std::string& line, int& pos, const float coef[3], float trn) {
     std::string part;
     if (trn != 0.0f) {
         // In twelfths, reduced by the first of 6, 4, 3, 2 that divides.
@@ -254,7 +254,7 @@ void opout(std::string& line, int& pos, const float coef[3], float trn) {
     pos += static_cast<int>(part.size());
 }
 
-void nonp(Records& r, int iout, char latt) {
+void add_lattice_centring(Records& r, int iout, char latt) {
     r.io.write(iout, "");
     r.io.write(iout, " Non-Primitive lattice...");
     r.io.write(iout, std::string(" Lattice centring type is [ ") + latt + " ]");
@@ -277,31 +277,31 @@ void nonp(Records& r, int iout, char latt) {
     int points = static_cast<int>(vecs.size()) + 1;
     r.io.write(iout, " Number of lattice points per cell = " + fi(points, 1));
 
-    Symm& s = r.symm;
-    int n0 = s.nsym;
+    Symmetry& s = r.structure.symmetry;
+    int n0 = s.count;
     check_room(r, "Nonp", n0 * points);
     for (const Vec3f& v : vecs) {
         for (int j = 1; j <= n0; ++j) {
-            ++s.nsym;
-            s.rot[s.nsym] = s.rot[j];
-            for (int k = 0; k < 3; ++k) s.trn[s.nsym][k] = s.trn[j][k] + v[k];
+            ++s.count;
+            s.rot[s.count] = s.rot[j];
+            for (int k = 0; k < 3; ++k) s.trn[s.count][k] = s.trn[j][k] + v[k];
         }
     }
-    checkts(r, s.nsym);
+    fold_translations(r, s.count);
     r.io.write(iout, "");
     r.io.write(iout, " Symmetry operations after applying the lattice centering:");
-    prsymop(r, iout);
+    list_symmetry_operators(r, iout);
 }
 
-void checkts(Records& r, int nsym) {
+void fold_translations(Records& r, int nsym) {
     for (int n = 1; n <= nsym; ++n)
-        for (float& t : r.symm.trn[n])
+        for (float& t : r.structure.symmetry.trn[n])
             if (t >= 1.0f || t <= -1.0f) t = t - std::trunc(t);
 }
 
-void addcentsymm(Records& r, int iout) {
-    Symm& s = r.symm;
-    int n0 = s.nsym;
+void add_inversion_partners(Records& r, int iout) {
+    Symmetry& s = r.structure.symmetry;
+    int n0 = s.count;
     check_room(r, "AddCentSymm", 2 * n0);
     for (int j = 1; j <= n0; ++j) {
         int n = n0 + j;
@@ -310,21 +310,21 @@ void addcentsymm(Records& r, int iout) {
             for (int b = 0; b < 3; ++b) s.rot[n][a][b] = -s.rot[j][a][b];
         s.trn[n] = s.trn[j];
     }
-    s.nsym = 2 * n0;
+    s.count = 2 * n0;
     r.io.write(iout, "");
-    r.io.write(iout, " Symmetry operations with Center of Symmetry applied: " + fi(s.nsym, 4));
-    for (int n = 1; n <= s.nsym; ++n) {
+    r.io.write(iout, " Symmetry operations with Center of Symmetry applied: " + fi(s.count, 4));
+    for (int n = 1; n <= s.count; ++n) {
         r.io.write(iout, "");
         r.io.write(iout, " SYMM " + fi(n, 4));
         for (int j = 0; j < 3; ++j) r.io.write(iout, matrix_line(r, n, j));
     }
 }
 
-void prsymop(Records& r, int iout) {
+void list_symmetry_operators(Records& r, int iout) {
     r.io.write(iout, "");
-    r.io.write(iout, " Number of symmetry operations = " + fi(r.symm.nsym, 4));
-    if (r.verbosity.iverb < 2) return;
-    for (int n = 1; n <= r.symm.nsym; ++n) {
+    r.io.write(iout, " Number of symmetry operations = " + fi(r.structure.symmetry.count, 4));
+    if (r.options.verbosity < 2) return;
+    for (int n = 1; n <= r.structure.symmetry.count; ++n) {
         r.io.write(iout, "");
         r.io.write(iout, " SYMM " + fi(n, 2));
         for (int j = 0; j < 3; ++j) r.io.write(iout, matrix_line(r, n, j));

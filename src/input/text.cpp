@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 
 namespace kova {
@@ -58,7 +58,7 @@ bool is_number_word(std::string_view w) {
     return i == w.size();
 }
 
-int readinputline(Records& r, int unit, std::string& line) {
+int read_logical_line(Records& r, int unit, std::string& line) {
     InFile& f = r.io.in(unit);
     line.assign(linelen, ' ');
     std::size_t ins = 0;  // insertion column, 0-based
@@ -66,7 +66,7 @@ int readinputline(Records& r, int unit, std::string& line) {
     while (true) {
         if (!f.read(rec)) return 1;
         rec = pad(rec, linelen);
-        int l = lenstr(rec);
+        int l = trimmed_length(rec);
         if (l == 0 || rec[0] == '!') continue;
         std::size_t L = static_cast<std::size_t>(l);
         if (rec[L - 1] != '\\') {
@@ -74,20 +74,20 @@ int readinputline(Records& r, int unit, std::string& line) {
             return 0;
         }
         if (ins + 1 + L > linelen)
-            err(r, "ReadInputLine", "Line exceeds limit of 255 characters");
+            fatal_error(r, "ReadInputLine", "Line exceeds limit of 255 characters");
         for (std::size_t k = 0; k < L; ++k) line[ins + k] = rec[k];
-        ins = static_cast<std::size_t>(ils(line)) + 1;
+        ins = static_cast<std::size_t>(trimmed_length_or_size(line)) + 1;
     }
 }
 
-int dnumline(std::string_view line) {
+int count_blank_ended_words(std::string_view line) {
     int n = 0;
     for (std::size_t j = 0; j + 1 < line.size(); ++j)
         if (line[j] != ' ' && line[j + 1] == ' ') ++n;
     return n;
 }
 
-void readchar(Records& r, std::string_view line, int n, int& first, int& last) {
+void find_word_columns(Records& r, std::string_view line, int n, int& first, int& last) {
     int count = 0;
     if (line.size() > 1) {
         for (std::size_t j = 0; j + 1 < line.size(); ++j) {
@@ -101,62 +101,62 @@ void readchar(Records& r, std::string_view line, int n, int& first, int& last) {
             }
         }
     }
-    err(r, "ReadChar", "Unexpected STOP in ReadChar...");
+    fatal_error(r, "ReadChar", "Unexpected STOP in ReadChar...");
 }
 
-void readline(Records& r, std::string& line) {
-    LineExtract& le = r.line_extract;
-    le.nword = 0;
-    for (int k = 1; k <= maxwords; ++k) {
-        le.istar[k] = 0;
+void split_text_words(Records& r, std::string& line) {
+    LineWords& le = r.line_words;
+    le.count = 0;
+    for (int k = 1; k <= max_words; ++k) {
+        le.starred[k] = 0;
         le.word[k] = std::string(8, ' ');
     }
     for_each_text_word(line, [&le](std::string_view w) {
         // More than 40 text words: the rest are blanked but not stored.
-        if (le.nword >= maxwords) return;
-        ++le.nword;
+        if (le.count >= max_words) return;
+        ++le.count;
         if (w[0] == '*') {
-            le.istar[le.nword] = 1;
+            le.starred[le.count] = 1;
             w.remove_prefix(1);
         }
         std::string t = pad(w, 8);
         for (char& c : t) c = up(c);
-        le.word[le.nword] = t;
+        le.word[le.count] = t;
     });
 }
 
-void readfile(Records& r, int unit, std::string& line) {
+void read_split_record(Records& r, int unit, std::string& line) {
     InFile& f = r.io.in(unit);
     std::size_t len = line.size();
     std::string rec;
     while (true) {
-        if (!f.read(rec)) err(r, "ReadFile", " Error reading unit = " + fi(unit, 12));
+        if (!f.read(rec)) fatal_error(r, "ReadFile", " Error reading unit = " + fi(unit, 12));
         if (!rec.empty() && rec[0] == '!') continue;
         break;
     }
     line = pad(rec, len);
-    upcase(line);
-    readline(r, line);
+    upper_case(line);
+    split_text_words(r, line);
 }
 
-void upcase(std::string& s) {
+void upper_case(std::string& s) {
     for (char& c : s) c = up(c);
 }
 
-void locase(std::string& s) {
+void lower_case(std::string& s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
 }
 
-void rmblanks(Records& r, std::string& s) {
-    if (s.size() > 256) err(r, "RmBlanks", "len(op).gt.len(line)");
+void remove_blanks(Records& r, std::string& s) {
+    if (s.size() > 256) fatal_error(r, "RmBlanks", "len(op).gt.len(line)");
     std::string t;
     for (char c : s)
         if (c != ' ') t.push_back(c);
     s = pad(t, s.size());
 }
 
-void split(std::string_view line, char sep, int& n, std::vector<std::string>& pieces,
+void split_pieces(std::string_view line, char sep, int& n, std::vector<std::string>& pieces,
            std::vector<int>& lengths, std::size_t w, int mode) {
     int most = n;
     int count = 0;
@@ -201,15 +201,15 @@ void split(std::string_view line, char sep, int& n, std::vector<std::string>& pi
             p = pad(std::string_view(p).substr(a, b - a), w);
             lengths[k] = static_cast<int>(b - a);
         }
-        if (mode & 2) upcase(p);
-        else if (mode & 4) locase(p);
+        if (mode & 2) upper_case(p);
+        else if (mode & 4) lower_case(p);
     }
 }
 
-void srchl(Records& r, int unit, std::string_view key, bool& rewind, std::string& line,
+void search_keyed_line(Records& r, int unit, std::string_view key, bool& rewind, std::string& line,
            int& status) {
     std::string k(key.substr(0, std::min<std::size_t>(key.size(), 32)));
-    upcase(k);
+    upper_case(k);
     InFile& f = r.io.in(unit);
     if (rewind) {
         f.rewind();
@@ -219,7 +219,7 @@ void srchl(Records& r, int unit, std::string_view key, bool& rewind, std::string
     while (f.read(rec)) {
         line = pad(rec, linelen);
         std::string head = line.substr(0, k.size());
-        upcase(head);
+        upper_case(head);
         if (head == k) {
             status = 0;
             return;
@@ -228,49 +228,49 @@ void srchl(Records& r, int unit, std::string_view key, bool& rewind, std::string
     status = -1;
 }
 
-int ils(std::string_view s) {
+int trimmed_length_or_size(std::string_view s) {
     std::size_t e = s.find_last_not_of(' ');
     return e == std::string_view::npos ? static_cast<int>(s.size()) : static_cast<int>(e) + 1;
 }
 
-int lenstr(std::string_view s) {
+int trimmed_length(std::string_view s) {
     std::size_t e = s.find_last_not_of(' ');
     return e == std::string_view::npos ? 0 : static_cast<int>(e) + 1;
 }
 
-int ifs(std::string_view s) {
+int first_nonblank(std::string_view s) {
     std::size_t b = s.find_first_not_of(' ');
     return b == std::string_view::npos ? 0 : static_cast<int>(b) + 1;
 }
 
 namespace {
-void leftjust(std::string& s, std::size_t n) {
+void left_justify(std::string& s, std::size_t n) {
     std::size_t b = s.find_first_not_of(' ');
     s = b == std::string::npos ? std::string(n, ' ') : pad(s.substr(b), n);
 }
 }  // namespace
 
-void ernum(std::string& label) {
+void cut_at_bracket(std::string& label) {
     std::string l = pad(label, 10);
     std::size_t p = l.find('(');
     if (p != std::string::npos) l = pad(l.substr(0, p), 10);
-    leftjust(l, 10);
+    left_justify(l, 10);
     label = l;
 }
 
-void erbras(std::string& label) {
+void strip_brackets(std::string& label) {
     std::string l = pad(label, 10);
     if (std::size_t p = l.find('('); p != std::string::npos) l = pad(l.erase(p, 1), 10);
     if (std::size_t p = l.find(')'); p != std::string::npos) l = pad(l.erase(p, 1), 10);
-    leftjust(l, 10);
+    left_justify(l, 10);
     label = l;
 }
 
-void izero(std::vector<int>& a, int n) {
+void zero_ints(std::vector<int>& a, int n) {
     for (int i = 1; i <= n && i < static_cast<int>(a.size()); ++i) a[i] = 0;
 }
 
-void rzero(std::vector<float>& a, int n) {
+void zero_floats(std::vector<float>& a, int n) {
     for (int i = 1; i <= n && i < static_cast<int>(a.size()); ++i) a[i] = 0.0f;
 }
 

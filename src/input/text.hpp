@@ -16,31 +16,42 @@ namespace kova {
 constexpr std::size_t linelen = 255;
 
 // 0: `line` (255 characters) holds the next logical line; 1: end of file.
-int readinputline(Records& r, int unit, std::string& line);
+int read_logical_line(Records& r, int unit, std::string& line);
 // Fills `line_extract` and blanks the text words out of `line`.
-void readline(Records& r, std::string& line);
+void split_text_words(Records& r, std::string& line);
 // First and last column (1-based) of word n; stops the run when there is no such word.
-void readchar(Records& r, std::string_view line, int n, int& first, int& last);
-int dnumline(std::string_view line);
+void find_word_columns(Records& r, std::string_view line, int n, int& first, int& last);
+// The number of words of a line that a blank follows.
+int count_blank_ended_words(std::string_view line);
 // Next record not beginning with "!", upper-cased and split; `line` keeps its length.
-void readfile(Records& r, int unit, std::string& line);
-void upcase(std::string& s);
-void locase(std::string& s);
-void rmblanks(Records& r, std::string& s);
+void read_split_record(Records& r, int unit, std::string& line);
+// Upper-cases a-z in place.
+void upper_case(std::string& s);
+// Lower-cases A-Z in place.
+void lower_case(std::string& s);
+// Removes every blank of a text, keeping its length.
+void remove_blanks(Records& r, std::string& s);
 // Pieces (1-based, each of width w) between separators; n in: most wanted, out: stored.
-void split(std::string_view line, char sep, int& n, std::vector<std::string>& pieces,
+void split_pieces(std::string_view line, char sep, int& n, std::vector<std::string>& pieces,
            std::vector<int>& lengths, std::size_t w, int mode);
 // Reads up to the first record whose first characters equal the key, ignoring case.
 // `line` holds 255 characters; status 0 found, -1 end of file.
-void srchl(Records& r, int unit, std::string_view key, bool& rewind, std::string& line,
+void search_keyed_line(Records& r, int unit, std::string_view key, bool& rewind, std::string& line,
            int& status);
-int ils(std::string_view s);
-int lenstr(std::string_view s);
-int ifs(std::string_view s);
-void ernum(std::string& label);   // 10 characters
-void erbras(std::string& label);  // 10 characters
-void izero(std::vector<int>& a, int n);
-void rzero(std::vector<float>& a, int n);
+// The length without trailing blanks, or the full length when all blank.
+int trimmed_length_or_size(std::string_view s);
+// The length without trailing blanks, 0 when all blank.
+int trimmed_length(std::string_view s);
+// The column of the first non-blank character, 0 when all blank.
+int first_nonblank(std::string_view s);
+// Cuts a label at its first "(" and left-justifies it in 10 characters.
+void cut_at_bracket(std::string& label);   // 10 characters
+// Removes the first "(" and ")" of a label and left-justifies it in 10 characters.
+void strip_brackets(std::string& label);  // 10 characters
+// Sets places 1..n of an integer list to 0.
+void zero_ints(std::vector<int>& a, int n);
+// Sets places 1..n of a real list to 0.
+void zero_floats(std::vector<float>& a, int n);
 
 // The number test of the word splitter.
 bool is_number_word(std::string_view w);

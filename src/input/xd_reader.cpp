@@ -9,10 +9,10 @@
 #include "input/cell.hpp"
 #include "input/symmetry.hpp"
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -65,7 +65,7 @@ void skip_noncomment(Records& r) {
     InFile& f = r.io.in(parunit);
     std::string rec;
     do {
-        if (!f.read(rec)) err(r, "ReadXD", "Error reading XD parameter file");
+        if (!f.read(rec)) fatal_error(r, "ReadXD", "Error reading XD parameter file");
     } while (!rec.empty() && rec[0] == '!');
 }
 
@@ -76,17 +76,17 @@ void read_master(Records& r, char& latt, bool& centro) {
         std::string line = pad(rec, linelen);
         if (line.compare(0, 5, "CELL ") == 0) {
             std::string cols = line.substr(4, 96);
-            ReadStatus st = read_list(cols, r.ucell.cell[0], r.ucell.cell[1], r.ucell.cell[2],
-                                      r.ucell.cell[3], r.ucell.cell[4], r.ucell.cell[5]);
-            if (st == ReadStatus::error) err(r, "ReadXD", "Error reading XD master file");
+            ReadStatus st = read_list(cols, r.structure.cell[0], r.structure.cell[1], r.structure.cell[2],
+                                      r.structure.cell[3], r.structure.cell[4], r.structure.cell[5]);
+            if (st == ReadStatus::error) fatal_error(r, "ReadXD", "Error reading XD master file");
             if (st == ReadStatus::end)
                 fault(f.name(), f.recno(), "expected six cell constants, found \"" + trim(rec) + "\"");
         } else if (line.compare(0, 5, "LATT ") == 0) {
             int a = 0, b = 0;
-            readchar(r, line, 2, a, b);
+            find_word_columns(r, line, 2, a, b);
             if (line.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1)) == "A")
                 centro = false;
-            readchar(r, line, 3, a, b);
+            find_word_columns(r, line, 3, a, b);
             char c = line[static_cast<std::size_t>(a - 1)];
             latt = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
         }
@@ -95,32 +95,32 @@ void read_master(Records& r, char& latt, bool& centro) {
 
 }  // namespace
 
-void readxdline(Records& r, int unit, std::string& line) {
+void read_xd_record(Records& r, int unit, std::string& line) {
     InFile& f = r.io.in(unit);
     std::string rec;
     do {
-        if (!f.read(rec)) err(r, "ReadXD", "Error reading XD parameter file");
+        if (!f.read(rec)) fatal_error(r, "ReadXD", "Error reading XD parameter file");
     } while (!rec.empty() && rec[0] == '!');
     line = pad(rec, linelen);
-    upcase(line);
+    upper_case(line);
 }
 
-void readxd(Records& r, const std::string& fname) {
-    const int out = r.files.iout;
+void read_xd(Records& r, const std::string& fname) {
+    const int out = r.files.listing;
     auto w = [&](const std::string& s) { r.io.write(out, s); };
-    r.amodel.model = std::string(20, ' ');
-    std::string masname = trim(r.xdold.xdmasfile);
+    r.structure.model_name = std::string(20, ' ');
+    std::string masname = trim(r.options.xd_master_file);
     if (!r.io.try_open_old(masunit, masname))
-        err(r, "ReadXD", "Error opening XD master file" + masname);
+        fatal_error(r, "ReadXD", "Error opening XD master file" + masname);
     if (!r.io.try_open_old(parunit, trim(fname)))
-        err(r, "ReadXD", "Error opening XD parameter file " + trim(fname));
+        fatal_error(r, "ReadXD", "Error opening XD parameter file " + trim(fname));
     w("");
-    w(" Reading data from XD master file: " + pad(r.xdold.xdmasfile, 60));
+    w(" Reading data from XD master file: " + pad(r.options.xd_master_file, 60));
 
     char latt = 'P';
     bool centro = true;
     read_master(r, latt, centro);
-    const auto& c = r.ucell.cell;
+    const auto& c = r.structure.cell;
     w("");
     w(" Cell parameters: " + ff(c[0], 10, 3) + ff(c[1], 10, 3) + ff(c[2], 10, 3) + ff(c[3], 8, 2) +
       ff(c[4], 8, 2) + ff(c[5], 8, 2));
@@ -129,45 +129,45 @@ void readxd(Records& r, const std::string& fname) {
     w(std::string(" Lattice is ") + (centro ? "CentroSymmetric" : "Acentric"));
     w("");
     w(" Symmetry operations : ");
-    getsym(r, masunit, out);
-    if (centro) addcentsymm(r, out);
-    if (latt != 'P') nonp(r, out, latt);
+    read_symmetry(r, masunit, out);
+    if (centro) add_inversion_partners(r, out);
+    if (latt != 'P') add_lattice_centring(r, out, latt);
     w("");
     w(" Final set of symmetry operations in matrix form:");
-    prsymop(r, out);
-    tranmat(r);
+    list_symmetry_operators(r, out);
+    make_cell_matrices(r);
     r.io.close(masunit);
 
     w("");
     w(" Reading data from XD parameter file: " + pad(fname, 60));
     std::string line;
-    readxdline(r, parunit, line);
-    readline(r, line);
+    read_xd_record(r, parunit, line);
+    split_text_words(r, line);
     int version = 1;
-    bool header = same_text(r.line_extract.word[1], "XDPARFIL") && r.line_extract.nword >= 1;
+    bool header = same_text(r.line_words.word[1], "XDPARFIL") && r.line_words.count >= 1;
     if (header) read_ints(r, line, &version, 1, "the file version");
     w("");
     w(" XD parameter file version = " + fi(version, 4));
     // A header line is passed over whatever version it names.
     if (header) {
-        readxdline(r, parunit, line);
-        readline(r, line);
+        read_xd_record(r, parunit, line);
+        split_text_words(r, line);
     }
-    r.amodel.model = pad(r.line_extract.word[1], 20);
+    r.structure.model_name = pad(r.line_words.word[1], 20);
     int model[4] = {0, 0, 0, 0};
     read_ints(r, line, model, 4, "the model line");
     w("");
     w(" Maximum level of multipole expansion = " + fi(model[0], 4));
-    w(" Model name = " + r.amodel.model);
+    w(" Model name = " + r.structure.model_name);
 
     int lim[22] = {};
     // the LIMITS and USAGE lines name their numbers: split first, read what stays
-    readxdline(r, parunit, line);
-    readline(r, line);
+    read_xd_record(r, parunit, line);
+    split_text_words(r, line);
     if (version == 2) {
         read_ints(r, line, lim, 8, "the LIMITS line");
-        readxdline(r, parunit, line);
-        readline(r, line);
+        read_xd_record(r, parunit, line);
+        split_text_words(r, line);
         read_ints(r, line, lim + 8, 14, "the USAGE line");
     } else {
         read_ints(r, line, lim, 22, "the limits");
@@ -175,10 +175,10 @@ void readxd(Records& r, const std::string& fname) {
     const int nat = std::max(lim[8], 0);
     const int nkap = lim[11];
     const int ndum = lim[21];
-    r.atoms.nat = nat;
+    r.structure.atom_count = nat;
     w(" Number of atoms in XD parameter file = " + fi(lim[8], 4));
     w(" Number kappa sets = " + fi(nkap, 4));
-    if (lim[8] > maxat) err(r, "ReadXD", "Too many atoms");
+    if (lim[8] > max_atoms) fatal_error(r, "ReadXD", "Too many atoms");
     r.ensure_atoms(nat);
 
     const std::string head = " NO.   ATOM      AT.NO.   ORDER_OF_U     iSFT";
@@ -197,61 +197,61 @@ void readxd(Records& r, const std::string& fname) {
         std::string label;
         int atomrec = 0;
         for (;;) {
-            readxdline(r, parunit, line);
+            read_xd_record(r, parunit, line);
             atomrec = r.io.in(parunit).recno();
-            readline(r, line);
-            label = r.line_extract.word[1];
+            split_text_words(r, line);
+            label = r.line_words.word[1];
             ListReader lr(line);
             bool ok = true;
             for (int k = 0; k < 11 && ok; ++k) ok = lr.get(iv[k]) == ReadStatus::ok;
             for (int k = 0; k < 4 && ok; ++k) ok = lr.get(xyz[k]) == ReadStatus::ok;
             if (ok) break;  // a line that does not read is passed over
         }
-        r.atoms.label[i] = pad(label, 8);
-        r.atoms.xf[i] = {xyz[0], xyz[1], xyz[2]};
-        r.atoms1.occ[i] = xyz[3];
-        r.atoms1.tp[i] = iv[5];
-        r.atoms1.itbl[i] = iv[6];
-        read_reals(r, r.at_uij.uij[i].data(), 6, "the displacement parameters");
+        r.structure.label[i] = pad(label, 8);
+        r.structure.frac[i] = {xyz[0], xyz[1], xyz[2]};
+        r.structure.occupancy[i] = xyz[3];
+        r.structure.adp_order[i] = iv[5];
+        r.structure.scattering_table[i] = iv[6];
+        read_reals(r, r.structure.uij[i].data(), 6, "the displacement parameters");
         int extra = iv[5] == 3 ? 2 : (iv[5] == 4 ? 5 : 0);
         for (int k = 0; k < extra; ++k) raw_record(r, "the anharmonic displacement parameters");
-        r.atoms.iz[i] = iatnum(r.atoms.label[i].substr(0, 2));
-        r.atoms1.lmx[i] = r.atoms.iz[i] == 1 ? 2 : 4;
-        std::string rec = fi(i, 4) + "   " + r.atoms.label[i] + "  " + fi(r.atoms.iz[i], 3) + "   " +
+        r.structure.atomic_number[i] = atomic_number(r.structure.label[i].substr(0, 2));
+        r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
+        std::string rec = fi(i, 4) + "   " + r.structure.label[i] + "  " + fi(r.structure.atomic_number[i], 3) + "   " +
                           fi(iv[5], 8) + "     " + fi(iv[6], 8);
         r.io.write(terminal, rec);
         w(rec);
         long long L = iv[8];
         long long nmul = (L * (L + 2) + 1) / 10 + 1;
         for (long long k = 0; k < nmul; ++k) skip_noncomment(r);
-        const Vec3f& f = r.atoms.xf[i];
-        Vec3f& x = r.atoms.xc[i];
-        rabs(r, 0, f[0], f[1], f[2], x[0], x[1], x[2]);
+        const Vec3f& f = r.structure.frac[i];
+        Vec3f& x = r.structure.cart[i];
+        convert_point(r, 0, f[0], f[1], f[2], x[0], x[1], x[2]);
         if (!finite_point(f) || !finite_point(x))
             fault(r.io.in(parunit).name(), atomrec,
-                  "the coordinates of atom " + std::to_string(i) + " (" + trim(r.atoms.label[i]) +
+                  "the coordinates of atom " + std::to_string(i) + " (" + trim(r.structure.label[i]) +
                       ") are not finite numbers in single precision");
     }
     for (int k = 0; k < nkap; ++k) skip_noncomment(r);
 
-    read_reals(r, &r.shelx1.fvar[2], 7, "the free variables");
-    read_reals(r, &r.shelx1.fvar[9], 1, "the free variables");
-    read_reals(r, &r.shelx1.fvar[1], 1, "the free variables");
+    read_reals(r, &r.structure.free_var[2], 7, "the free variables");
+    read_reals(r, &r.structure.free_var[9], 1, "the free variables");
+    read_reals(r, &r.structure.free_var[1], 1, "the free variables");
 
-    AtTypes& t = r.at_types;
-    t.ntypes = 0;
+    Structure& t = r.structure;
+    t.type_count = 0;
     std::vector<bool> seen;
     for (int i = 1; i <= nat; ++i) {
-        int z = r.atoms.iz[i];
+        int z = r.structure.atomic_number[i];
         if (z < 0) z = 0;
         if (static_cast<int>(seen.size()) <= z) seen.resize(static_cast<std::size_t>(z) + 1, false);
         if (seen[static_cast<std::size_t>(z)]) continue;
         seen[static_cast<std::size_t>(z)] = true;
-        t.iztype[++t.ntypes] = r.atoms.iz[i];
+        t.type_atomic_number[++t.type_count] = r.structure.atomic_number[i];
     }
-    prattyp(r);
-    checkocc(r);
-    printatoms(r, out);
+    list_atom_types(r);
+    set_occupancy_flags(r);
+    list_atoms(r, out);
     r.io.close(parunit);
 }
 

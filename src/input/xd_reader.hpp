@@ -7,8 +7,9 @@
 
 namespace kova {
 
-void readxd(Records& r, const std::string& fname);
+// Reads an XD master file and parameter file as input.
+void read_xd(Records& r, const std::string& fname);
 // Next record not beginning with "!", upper-cased, in `line` (255 characters).
-void readxdline(Records& r, int unit, std::string& line);
+void read_xd_record(Records& r, int unit, std::string& line);
 
 }  // namespace kova

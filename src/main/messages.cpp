@@ -7,19 +7,7 @@
 
 namespace kova {
 
-void err(Records& r, std::string_view routine, std::string_view message) {
-    std::string line = " ERROR *** " + std::string(routine) + " *** " + trim(message);
-    for (int ch : {r.files.iout, terminal}) {
-        if (ch != terminal && !r.io.is_open_out(ch)) continue;
-        r.io.write(ch, "");
-        r.io.write(ch, line);
-        r.io.write(ch, "");
-    }
-    r.io.close(r.files.iout);
-    throw RunStop{};
-}
-
-void header(Records& r, int ch) {
+void write_banner(Records& r, int ch) {
     const std::string eq = " " + std::string(71, '=');
     const std::string dash = " " + std::string(71, '-');
     r.io.write(ch, "");
@@ -35,7 +23,7 @@ void header(Records& r, int ch) {
     r.io.write(ch, eq);
 }
 
-void printhelp(Records& r, int ch) {
+void write_sample_instructions(Records& r, int ch) {
     static const char* const lines[] = {
         " ",
         "!",
@@ -83,37 +71,6 @@ void printhelp(Records& r, int ch) {
         " ",
     };
     for (const char* l : lines) r.io.write(ch, l);
-}
-
-void init(Records& r) {
-    r.tols = Tols{0.2f, 0.1f, 0.1f};
-    r.verbosity.iverb = 1;
-    r.compfrag.ncells = -1;
-    r.ifra.ifra = 1;
-    r.ring1 = Ring1{};
-    r.ftype.iformat = 0;
-    r.simple.isimple = 0;
-    r.args.iscale = 0;
-    r.args.lrings = false;
-    r.abank.dbfile = std::string(60, ' ');
-    r.args.fname[1] = std::string(60, ' ');
-    r.args.fname[2] = std::string(60, ' ');
-    r.lchem = Lchem{true, true};
-    r.ldb = Ldb{};
-    r.lfh.lfh = false;
-    r.lsx.ltoxd = false;
-    r.renameshelxatoms = RenameShelxAtoms{};
-    r.disorder = Disorder{};
-    r.lkeys = Lkeys{};
-    r.amodel.model = pad("TEST", 20);
-    r.shelx1.fvar.fill(0.0f);
-    r.shelx1.fvar[1] = 1.0f;
-    r.shelx1.wght = {0.0f, -2.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.33333334f};
-    r.shelx1.nfvar = 0;
-    // The per-atom slots start cleared; they are made as the structure is read.
-    r.kappas.nkap = 0;
-    r.kappaset.nkset = 0;
-    r.rings.nor = 0;
 }
 
 }  // namespace kova

@@ -8,8 +8,8 @@
 #include <memory>
 #include <ostream>
 
-#include "databank/dbfile.hpp"
-#include "frames/localdef.hpp"
+#include "databank/databank_file.hpp"
+#include "frames/frame_driver.hpp"
 #include "input/cartesian_readers.hpp"
 #include "input/instructions.hpp"
 #include "input/labels.hpp"
@@ -20,7 +20,7 @@
 #include "output/output_section.hpp"
 #include "output/plot_file.hpp"
 #include "output/run_summary.hpp"
-#include "shared/cputime.hpp"
+#include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "shared/records.hpp"
@@ -36,107 +36,107 @@ void road(Records& r) {
     CpuClock runclock;  // the run-time line covers the whole run
 
     // 2. channel numbers, then the defaults
-    r.files.ixdmas = 58;
-    r.files.iout = 35;
-    r.files.ixdinp = 48;
-    r.files.idbank = 47;
-    r.files.imocon = 443;
-    r.xhbonds.iureset = 43;
-    r.xhbonds.iuconst = 42;
-    r.xhbonds.iures = 445;
-    r.iplat.iplat = 46;
-    init(r);
-    header(r, terminal);
+    r.files.xd_master = 58;
+    r.files.listing = 35;
+    r.files.xd_parameters = 48;
+    r.files.databank = 47;
+    r.files.mopro_constraints = 443;
+    r.files.reset_bonds = 43;
+    r.files.const_bonds = 42;
+    r.files.mopro_residues = 445;
+    r.files.plot = 46;
+    set_defaults(r);
+    write_banner(r, terminal);
 
     // 5. the files every run creates
-    r.io.create(r.files.ixdmas, "xd_kova.mas");
+    r.io.create(r.files.xd_master, "xd_kova.mas");
     r.io.create(imopar, "mopro_kova.par");
-    wrmoprohead(r);
-    r.io.create(r.files.imocon, "con_mopro.inp");
-    wrmoconstart(r);
-    r.io.create(r.files.iout, "kova.out");
-    header(r, r.files.iout);
+    write_mopro_head(r);
+    r.io.create(r.files.mopro_constraints, "con_mopro.inp");
+    write_mopro_constraints_start(r);
+    r.io.create(r.files.listing, "kova.out");
+    write_banner(r, r.files.listing);
 
     // 6. the instruction file
-    readinp(r);
+    read_instructions(r);
 
     // 7. the structure reader of FORMAT
-    switch (r.ftype.iformat) {
-        case 1: readshelx(r, trim(r.args.fname[1])); break;
-        case 2: readxd(r, r.args.fname[1]); break;
-        case 3: readaim2tab(r, trim(r.args.fname[1])); break;
-        case 5: readplaton(r, trim(r.args.fname[1])); break;
+    switch (r.options.input_format) {
+        case 1: read_shelx(r, trim(r.options.input_files[1])); break;
+        case 2: read_xd(r, r.options.input_files[1]); break;
+        case 3: read_aim2tab(r, trim(r.options.input_files[1])); break;
+        case 5: read_platon(r, trim(r.options.input_files[1])); break;
         default: break;
     }
     check_unique_labels(r);  // XD and MoPro name atoms by label
 
     // 8. number of scattering tables
-    r.nsft.nsft = 1;
-    for (int i = 1; i <= r.atoms.nat; ++i) r.nsft.nsft = std::max(r.nsft.nsft, r.atoms1.itbl[i]);
+    r.structure.table_count = 1;
+    for (int i = 1; i <= r.structure.atom_count; ++i) r.structure.table_count = std::max(r.structure.table_count, r.structure.scattering_table[i]);
 
     // 9. the plot file
-    r.io.create(r.iplat.iplat, "kova.spf");
-    wrspftitle(r);
+    r.io.create(r.files.plot, "kova.spf");
+    write_plot_title(r);
 
     // 10. the databank file, asking for another name while it cannot be opened
-    if (r.ldb.ldb) opendb(r);
+    if (r.options.databank) open_databank(r);
 
     // 11. the working list: molecules completed for crystal input with NCELLS
-    if (r.ifra.ifra == 1 && r.compfrag.ncells >= 0)
-        gencompletefrags(r);
+    if (r.options.crystal_input == 1 && r.options.ncells >= 0)
+        complete_molecules(r);
     else
-        r.cryst.ncryst = r.atoms.nat;
+        r.topology.list_size = r.structure.atom_count;
 
     // 12. RINGS: the reduced connectivity table and the ring search, timed
-    if (r.args.lrings) {
+    if (r.options.search_rings) {
         CpuClock ringclock;
-        connect4rings(r);
-        findrings(r);
+        reduce_connectivity(r);
+        find_rings(r);
         const CpuTimes t = ringclock.lap();
         const float u = static_cast<float>(t.user), sy = static_cast<float>(t.sys);
         const std::string line = " Timing for ring search u,s,t (s) :" + fx(1) + ff(u, 12, 1) +
                                  fx(1) + ff(sy, 12, 1) + fx(1) + ff(u + sy, 12, 1);
-        for (int ch : {r.files.iout, terminal}) {
+        for (int ch : {r.files.listing, terminal}) {
             r.io.write(ch, "");
             r.io.write(ch, line);
         }
     }
 
     // 13. Extend_H: the restraint files
-    if (r.lfh.lfh) {
-        r.io.create(r.xhbonds.iureset, "reset.bond");
-        r.io.create(r.xhbonds.iuconst, "const.bond");
-        r.io.create(r.xhbonds.iures, "res_mopro.inp");
-        wrresmohead(r);
+    if (r.options.extend_h) {
+        r.io.create(r.files.reset_bonds, "reset.bond");
+        r.io.create(r.files.const_bonds, "const.bond");
+        r.io.create(r.files.mopro_residues, "res_mopro.inp");
+        write_mopro_restraints_head(r);
     }
 
     // 14. the neighbour tables of the working list
-    findallneighbors(r);
+    find_all_neighbours(r);
 
     // 15. the frame analysis of the atoms read
-    localdef(r);
+    frame_all_atoms(r);
 
     // 16. Extend_H: the hydrogen ADP restraints, then the restraint files are complete
-    if (r.lfh.lfh) {
-        wrresmouratio(r);
-        r.io.close(r.xhbonds.iureset);
-        r.io.close(r.xhbonds.iuconst);
-        wrresmoend(r);
-        r.io.close(r.xhbonds.iures);
+    if (r.options.extend_h) {
+        write_mopro_uratio_block(r);
+        r.io.close(r.files.reset_bonds);
+        r.io.close(r.files.const_bonds);
+        write_mopro_restraints_end(r);
+        r.io.close(r.files.mopro_residues);
     }
 
     // 17. the output section
-    if (has_output_section(r)) outputsection(r);
+    if (has_output_section(r)) write_output_section(r);
 
     // 18. the plot-file trailer
-    wrspftrailer(r);
+    write_plot_trailer(r);
 
     // 19. summary and closing of the run
-    wrsummary(r);
-    r.io.close(r.files.ixdmas);
-    if (r.ldb.ldb) r.io.close(r.files.idbank);
-    wrruntime(r, runclock.lap());
-    r.io.close(r.files.iout);
+    write_run_summary(r);
+    r.io.close(r.files.xd_master);
+    if (r.options.databank) r.io.close(r.files.databank);
+    write_run_time(r, runclock.lap());
+    r.io.close(r.files.listing);
 }
 
 }  // namespace
@@ -149,9 +149,9 @@ int run(const std::filesystem::path& dir, const std::vector<std::string>& args, 
     try {
         if (!args.empty()) {
             // 1. any argument: the banner, and for "-h" the sample instruction file
-            header(*r, terminal);
+            write_banner(*r, terminal);
             std::string a = args[0].substr(0, 20);
-            if (a.size() >= 2 && a[0] == '-' && a[1] == 'h') printhelp(*r, terminal);
+            if (a.size() >= 2 && a[0] == '-' && a[1] == 'h') write_sample_instructions(*r, terminal);
         } else {
             road(*r);
         }

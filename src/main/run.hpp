@@ -10,7 +10,7 @@ namespace kova {
 
 // Runs in `dir` with the command-line arguments (without the program name) and the given
 // standard streams; returns the exit status: 0 for a finished run and for the banner alone,
-// 1 when `err` or a stop with a message of its own ended it, 2 for a run-time error.
+// 1 when `fatal_error` or a stop with a message of its own ended it, 2 for a run-time error.
 int run(const std::filesystem::path& dir, const std::vector<std::string>& args, std::istream& in,
         std::ostream& out, std::ostream& errs);
 

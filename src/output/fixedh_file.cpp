@@ -8,22 +8,22 @@
 
 namespace kova {
 
-void wrfixedh(Records& r, int i) {
+void write_fixedh_atom(Records& r, int i) {
     r.ensure_atoms(i);
     const auto s = static_cast<std::size_t>(i);
-    const Vec3f& x = r.atoms.xf[s];
+    const Vec3f& x = r.structure.frac[s];
     // cols 1-8 label, 10-13 table, 16-51 x y z, 54-63 occupancy, 65-72 U11
     std::string rec;
     rec.reserve(80);
-    put_pad(rec, r.atoms.label[s], 8);
+    put_pad(rec, r.structure.label[s], 8);
     rec += ' ';
-    put_fi(rec, r.atoms1.itbl[s], 4);
+    put_fi(rec, r.structure.scattering_table[s], 4);
     rec += "  ";
     for (float v : x) put_ff(rec, v, 12, 6);
     rec += "  ";
-    put_ff(rec, r.atoms1.occ[s], 10, 5);
+    put_ff(rec, r.structure.occupancy[s], 10, 5);
     rec += ' ';
-    put_ff(rec, r.at_uij.uij[s][0], 8, 4);
+    put_ff(rec, r.structure.uij[s][0], 8, 4);
     r.io.write(ifixh, rec);
 }
 

@@ -7,6 +7,6 @@ namespace kova {
 
 constexpr int ifixh = 49;  // fixedH.ins
 
-void wrfixedh(Records& r, int i);  // the record of atom i
+void write_fixedh_atom(Records& r, int i);  // the record of atom i
 
 }  // namespace kova

@@ -47,99 +47,99 @@ void copy_slots(Records& r, int ch, const std::vector<std::string>& slots, std::
 
 std::string mopro_element(const std::string& label) {
     std::string l = pad(label, 10);
-    ernum(l);
+    cut_at_bracket(l);
     return l;
 }
 
 std::string mopro_name(const std::string& label) {
     std::string l = pad(label, 10);
-    erbras(l);
+    strip_brackets(l);
     return l;
 }
 
-void wrmoprohead(Records& r) {
+void write_mopro_head(Records& r) {
     r.io.write(imopar, std::string(80, '!'));
     r.io.write(imopar, "!           CREATED BY PROGRAM << KOVA >>");
     r.io.write(imopar, std::string(80, '!'));
     r.io.write(imopar, "!  ");
 }
 
-void wrmoconstart(Records& r) {
-    const int ch = r.files.imocon;
+void write_mopro_constraints_start(Records& r) {
+    const int ch = r.files.mopro_constraints;
     r.io.write(ch, "!");
     r.io.write(ch, "! local symmetry  ");
     r.io.write(ch, "!");
 }
 
-void wrresmohead(Records& r) {
-    const int ch = r.xhbonds.iures;
+void write_mopro_restraints_head(Records& r) {
+    const int ch = r.files.mopro_residues;
     r.io.write(ch, "!");
     r.io.write(ch, "! X-H distances");
     r.io.write(ch, "!");
 }
 
-void wrresmouratio(Records& r) {
-    const int ch = r.xhbonds.iures;
+void write_mopro_uratio_block(Records& r) {
+    const int ch = r.files.mopro_residues;
     r.io.write(ch, "!");
     r.io.write(ch, "! isotropic H atoms ADPs");
     r.io.write(ch, "!");
-    copy_slots(r, ch, r.cons.cons, "URATIO", 100);
+    copy_slots(r, ch, r.frames.uratio, "URATIO", 100);
 }
 
-void wrresmoend(Records& r) {
-    const int ch = r.xhbonds.iures;
+void write_mopro_restraints_end(Records& r) {
+    const int ch = r.files.mopro_residues;
     r.io.write(ch, "!");
     r.io.write(ch, "! end");
     r.io.write(ch, "!");
 }
 
-void wrmoproblocks(Records& r) {
-    r.ensure_dummies(r.dummy.ndum);
-    r.ensure_ksets(r.kappas.nkap);
-    r.io.write(imopar, "DUMMY " + fi_grown(r.dummy.ndum, 3));
-    for (int k = 1; k <= r.dummy.ndum; ++k) {
-        const Vec3f& d = r.dummy.dumxyz[static_cast<std::size_t>(k)];
+void write_mopro_blocks(Records& r) {
+    r.ensure_dummies(r.frames.dummy_count);
+    r.ensure_ksets(r.frames.kappa_count);
+    r.io.write(imopar, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
+    for (int k = 1; k <= r.frames.dummy_count; ++k) {
+        const Vec3f& d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
         r.io.write(imopar, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) + ff(d[2], 12, 6) + "  D" +
                                pad(std::to_string(k), 5) + " 0");
     }
     r.io.write(imopar, "");
-    r.io.write(imopar, "KAPPA " + fi_grown(r.kappas.nkap, 3));
-    for (int k = 1; k <= r.kappas.nkap; ++k) {
-        const auto& kap = r.kappas.kap[static_cast<std::size_t>(k)];
+    r.io.write(imopar, "KAPPA " + fi_grown(r.frames.kappa_count, 3));
+    for (int k = 1; k <= r.frames.kappa_count; ++k) {
+        const auto& kap = r.frames.kappa[static_cast<std::size_t>(k)];
         r.io.write(imopar, ff(kap[1], 10, 6) + ff(kap[2], 10, 6));
     }
     r.io.write(imopar, "");
-    r.io.write(imopar, "ATOMS " + fi_grown(r.atoms.nat, 4));
+    r.io.write(imopar, "ATOMS " + fi_grown(r.structure.atom_count, 4));
     r.io.write(imopar, "");
 }
 
-void wrmoproatom(Records& r, int i) {
+void write_mopro_atom(Records& r, int i) {
     r.ensure_atoms(i);
     const auto s = static_cast<std::size_t>(i);
-    const std::string elem = mopro_element(r.atoms.label[s]);
+    const std::string elem = mopro_element(r.structure.label[s]);
     // the element part decides, not the atomic number: "H1" from a Cartesian file is no hydrogen
     const bool hydrogen = trim(elem) == "H";
-    const float occ = r.atoms1.occ[s];
+    const float occ = r.structure.occupancy[s];
     std::string rec = "ATOM ";
     rec.reserve(112);
     put_fi_grown(rec, i, 3);
     rec += ' ';
-    if (r.resi1.lresi) {
-        put_pad(rec, r.resi1.reslab[s], 17);
+    if (r.structure.has_residues) {
+        put_pad(rec, r.structure.residue_label[s], 17);
     } else {
-        rec += mopro_name(r.atoms.label[s]);
+        rec += mopro_name(r.structure.label[s]);
         rec += "MOL   1";
     }
-    for (float v : r.atoms.xf[s]) put_ff(rec, v, 12, 6);
+    for (float v : r.structure.frac[s]) put_ff(rec, v, 12, 6);
     put_ff(rec, occ, 6, 3);
     rec += "  1 ";
     rec += elem;
     r.io.write(imopar, rec);
     rec.clear();
-    put_pad(rec, r.mopro.mopro[s], 90);
+    put_pad(rec, r.frames.mopro_axes[s], 90);
     r.io.write(imopar, rec);
 
-    const auto& u = r.at_uij.uij[s];
+    const auto& u = r.structure.uij[s];
     rec.assign(hydrogen ? "UISO   " : "UANI   ");
     if (hydrogen) {
         put_ff(rec, u[0], 10, 6);
@@ -151,11 +151,11 @@ void wrmoproatom(Records& r, int i) {
     // An atom without occupancy has nothing stored to divide: its values go out as stored
     // (zero) instead of as NaN.
     const float div = occ != 0.0f ? occ : 1.0f;
-    const Plm& p = r.mpoles.plm[s];
+    const Plm& p = r.frames.plm[s];
     auto q = [&](int l, int m) { return plm_at(p, l, m) / div; };
     const float low[8] = {q(1, 1), q(1, -1), q(1, 0), q(2, 0), q(2, 1), q(2, -1), q(2, 2), q(2, -2)};
     rec.clear();
-    put_ff(rec, r.mpoles.pv[s] / div, 8, 5);
+    put_ff(rec, r.frames.pv[s] / div, 8, 5);
     put_ff(rec, q(0, 0), 8, 5);
     rec += "  ";
     put_f53_list(rec, low, 8);
@@ -174,7 +174,7 @@ void wrmoproatom(Records& r, int i) {
     r.io.write(imopar, "");
 }
 
-void wrmoprotrailer(Records& r) {
+void write_mopro_trailer(Records& r) {
     r.io.write(imopar, "");
     r.io.write(imopar, "ANHAR    0    3         !  #atoms #order ");
     r.io.write(imopar, "! 1         ! atom number ");
@@ -184,12 +184,12 @@ void wrmoprotrailer(Records& r) {
     r.io.write(imopar, "STOP ");
 }
 
-void wrmoconsim(Records& r) {
-    const int ch = r.files.imocon;
+void write_mopro_similarity(Records& r) {
+    const int ch = r.files.mopro_constraints;
     r.io.write(ch, "!");
     r.io.write(ch, "! similarity (switched-off)");
     r.io.write(ch, "!");
-    copy_slots(r, ch, r.mcon.mcon, "! CONPVM", 90);
+    copy_slots(r, ch, r.frames.mopro_similarity, "! CONPVM", 90);
     r.io.write(ch, "!");
     r.io.write(ch, "! end");
     r.io.write(ch, "!");

@@ -11,19 +11,21 @@ namespace kova {
 
 constexpr int imopar = 444;  // mopro_kova.par
 
-void wrmoprohead(Records& r);    // head of mopro_kova.par
-void wrmoconstart(Records& r);   // start lines of con_mopro.inp
-void wrresmohead(Records& r);    // head of res_mopro.inp
-void wrresmouratio(Records& r);  // the URATIO block of res_mopro.inp
-void wrresmoend(Records& r);     // end lines of res_mopro.inp
+void write_mopro_head(Records& r);    // head of mopro_kova.par
+void write_mopro_constraints_start(Records& r);   // start lines of con_mopro.inp
+void write_mopro_restraints_head(Records& r);    // head of res_mopro.inp
+void write_mopro_uratio_block(Records& r);  // the URATIO block of res_mopro.inp
+void write_mopro_restraints_end(Records& r);     // end lines of res_mopro.inp
 
 // mopro_kova.par in the output section: DUMMY and KAPPA blocks and the ATOMS line,
 // the records of atom i, and the trailer.
-void wrmoproblocks(Records& r);
-void wrmoproatom(Records& r, int i);
-void wrmoprotrailer(Records& r);
+void write_mopro_blocks(Records& r);
+// Writes the records of atom i to mopro_kova.par.
+void write_mopro_atom(Records& r, int i);
+// Writes the trailer of mopro_kova.par.
+void write_mopro_trailer(Records& r);
 // The similarity block and end lines of con_mopro.inp.
-void wrmoconsim(Records& r);
+void write_mopro_similarity(Records& r);
 
 // Element part and bracket-free name of a label as the MoPro records use them
 // (10 characters each): "C(12)" gives "C" and "C12".

@@ -12,11 +12,11 @@
 
 namespace kova {
 
-bool has_output_section(const Records& r) { return r.ldb.ldb || r.lfh.lfh || r.lsx.ltoxd; }
+bool has_output_section(const Records& r) { return r.options.databank || r.options.extend_h || r.options.to_xd; }
 
-void outputsection(Records& r) {
-    const int iout = r.files.iout;
-    r.io.create(r.files.ixdinp, "xd_kova.inp");
+void write_output_section(Records& r) {
+    const int iout = r.files.listing;
+    r.io.create(r.files.xd_parameters, "xd_kova.inp");
     r.io.write(iout, "");
     r.io.write(iout, std::string(80, '-'));
     for (int ch : {iout, terminal}) {
@@ -25,33 +25,33 @@ void outputsection(Records& r) {
     }
 
     // TOXD is a plain conversion: no moved hydrogen atoms, no databank
-    const bool fixedh = r.lfh.lfh && !r.lsx.ltoxd;
-    if (!r.lsx.ltoxd) {
+    const bool fixedh = r.options.extend_h && !r.options.to_xd;
+    if (!r.options.to_xd) {
         if (fixedh) r.io.create(ifixh, "fixedH.ins");
-        if (r.ldb.ldb) {
+        if (r.options.databank) {
             const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
-                                      fi(r.ldb.nsearch, 8) + fi(r.ldb.nfound, 8) + fi(r.ldb.nnotfound, 8);
+                                      fi(r.databank.searched, 8) + fi(r.databank.found, 8) + fi(r.databank.not_found, 8);
             for (int ch : {terminal, iout}) {
                 r.io.write(ch, "");
                 r.io.write(ch, stats);
             }
-            if (r.args.iscale != 0) rescalepv(r);
+            if (r.options.pv_scaling != 0) rescale_valence_populations(r);
         }
     }
 
-    r.ensure_atoms(r.atoms.nat);
-    wrxdinphead(r);
-    wrmoproblocks(r);
-    for (int i = 1; i <= r.atoms.nat; ++i) {
-        wrxdinpatom(r, i);
-        if (fixedh) wrfixedh(r, i);
-        wrmoproatom(r, i);
+    r.ensure_atoms(r.structure.atom_count);
+    write_xd_parameter_head(r);
+    write_mopro_blocks(r);
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
+        write_xd_parameter_atom(r, i);
+        if (fixedh) write_fixedh_atom(r, i);
+        write_mopro_atom(r, i);
     }
-    wrmoconsim(r);
-    r.io.close(r.files.imocon);
-    wrmoprotrailer(r);
-    wrxdinptail(r);
-    r.io.close(r.files.ixdinp);
+    write_mopro_similarity(r);
+    r.io.close(r.files.mopro_constraints);
+    write_mopro_trailer(r);
+    write_xd_parameter_tail(r);
+    r.io.close(r.files.xd_parameters);
     if (fixedh) r.io.close(ifixh);
 }
 

@@ -8,6 +8,7 @@ namespace kova {
 
 // True when the run has an output section.
 bool has_output_section(const Records& r);
-void outputsection(Records& r);
+// Writes the output section: XD parameter file, fixedH.ins and the MoPro files atom by atom.
+void write_output_section(Records& r);
 
 }  // namespace kova

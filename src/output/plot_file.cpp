@@ -15,32 +15,32 @@ namespace {
 // Symbol of atom type t as a 2-character text ("C " for carbon).
 std::string type_symbol(const Records& r, int t) {
     const auto s = static_cast<std::size_t>(t);
-    int z = s < r.at_types.iztype.size() ? r.at_types.iztype[s] : 0;
+    int z = s < r.structure.type_atomic_number.size() ? r.structure.type_atomic_number[s] : 0;
     return pad(element_symbol(r, z), 2);
 }
 
 float type_radius(const Records& r, int t) {
     const auto s = static_cast<std::size_t>(t);
-    int z = s < r.at_types.iztype.size() ? r.at_types.iztype[s] : 0;
+    int z = s < r.structure.type_atomic_number.size() ? r.structure.type_atomic_number[s] : 0;
     return covalent_radius(r, z);
 }
 
 }  // namespace
 
-void wrspftitle(Records& r) {
-    r.io.write(r.iplat.iplat, "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange");
-    r.io.write(r.iplat.iplat, "ANGSTROM");
+void write_plot_title(Records& r) {
+    r.io.write(r.files.plot, "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange");
+    r.io.write(r.files.plot, "ANGSTROM");
 }
 
-void wrspftrailer(Records& r) {
-    const int ch = r.iplat.iplat;
-    const int ndum = r.dummy.ndum;
+void write_plot_trailer(Records& r) {
+    const int ch = r.files.plot;
+    const int ndum = r.frames.dummy_count;
     r.ensure_dummies(ndum);
     for (int k = 1; k <= ndum; ++k) {
-        Vec3f d = r.dummy.dumxyz[static_cast<std::size_t>(k)];
-        if (r.ifra.ifra == 1) {
+        Vec3f d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
+        if (r.options.crystal_input == 1) {
             Vec3f c{};
-            rabs(r, 0, d[0], d[1], d[2], c[0], c[1], c[2]);
+            convert_point(r, 0, d[0], d[1], d[2], c[0], c[1], c[2]);
             d = c;
         }
         r.io.write(ch, "ATOM D(" + std::to_string(k) + ")  " + ff(d[0], 14, 4) + ff(d[1], 14, 4) +
@@ -52,7 +52,7 @@ void wrspftrailer(Records& r) {
     auto add = [&join](const std::string& name, float radius) {
         join.append(fx(1)).append(name).append(ff(radius, 5, 2));
     };
-    for (int t = 1; t <= r.at_types.ntypes; ++t) add(type_symbol(r, t), type_radius(r, t));
+    for (int t = 1; t <= r.structure.type_count; ++t) add(type_symbol(r, t), type_radius(r, t));
     for (const char* axis : {"X", "Y", "Z"}) add(fa(axis, 2), 0.01f);
     if (ndum > 0) add(fa("D", 2), 0.01f);
     r.io.write(ch, join);
@@ -67,7 +67,7 @@ void wrspftrailer(Records& r) {
     if (ndum > 0) {
         for (const char* rec : {"RADII ATOMS D 0.02", "DETACH D X", "DETACH D Y", "DETACH D Z", "LABEL D"})
             r.io.write(ch, rec);
-        for (int t = 1; t <= r.at_types.ntypes; ++t) r.io.write(ch, "DETACH D " + type_symbol(r, t));
+        for (int t = 1; t <= r.structure.type_count; ++t) r.io.write(ch, "DETACH D " + type_symbol(r, t));
     }
     r.io.write(ch, "PLOT");
     r.io.close(ch);

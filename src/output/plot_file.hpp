@@ -6,8 +6,9 @@
 
 namespace kova {
 
-void wrspftitle(Records& r);
+// Writes the title of the plot file kova.spf.
+void write_plot_title(Records& r);
 // Dummy atoms, bond radii, colours and detach rules, then PLOT; closes the file.
-void wrspftrailer(Records& r);
+void write_plot_trailer(Records& r);
 
 }  // namespace kova

@@ -11,50 +11,50 @@ namespace kova {
 
 namespace {
 
-void both(Records& r, const std::string& line) {
+void write_terminal_and_listing(Records& r, const std::string& line) {
     r.io.write(terminal, line);
-    r.io.write(r.files.iout, line);
+    r.io.write(r.files.listing, line);
 }
 
 }  // namespace
 
-void wrsummary(Records& r) {
-    const int iout = r.files.iout;
+void write_run_summary(Records& r) {
+    const int iout = r.files.listing;
     r.io.write(iout, "");
     r.io.write(iout, std::string(80, '-'));
     for (int ch : {iout, terminal}) {
         r.io.write(ch, "");
         r.io.write(ch, " XD instructions are in file            : xd_kova.mas");
     }
-    if (has_output_section(r)) both(r, " XD parameters are in file              : xd_kova.inp");
-    if (r.lfh.lfh) {
-        both(r, " Atomic coordinates w/extended H-atoms  : fixedH.ins");
-        both(r, " RESET BOND instructions for H-atoms    : reset.bond");
-        both(r, " CONSTRAINT instructions for H-atoms    : const.bond");
+    if (has_output_section(r)) write_terminal_and_listing(r, " XD parameters are in file              : xd_kova.inp");
+    if (r.options.extend_h) {
+        write_terminal_and_listing(r, " Atomic coordinates w/extended H-atoms  : fixedH.ins");
+        write_terminal_and_listing(r, " RESET BOND instructions for H-atoms    : reset.bond");
+        write_terminal_and_listing(r, " CONSTRAINT instructions for H-atoms    : const.bond");
     }
-    both(r, " Cartesian coordinates in PLATON format : kova.ang");
-    both(r, " Reduced structure in PLATON format     : reduced.ang & reduced_1.ang");
-    both(r, " PLATON plot file with local axes       : kova.spf");
-    both(r, " Program log file                       : kova.out");
-    both(r, "");
-    both(r, " Local axes can be visualized in PLATON using command : platon -p kova.spf");
-    if (r.ldb.ldb) both(r, " Summary of DB atom types : grep 'DB comment' kova.out");
-    if (r.lfh.lfh) both(r, " Summary of X-H distances : grep -i 'x-h' kova.out");
-    both(r, " Summary of exceptions    : grep -i 'Exception identified' kova.out");
+    write_terminal_and_listing(r, " Cartesian coordinates in PLATON format : kova.ang");
+    write_terminal_and_listing(r, " Reduced structure in PLATON format     : reduced.ang & reduced_1.ang");
+    write_terminal_and_listing(r, " PLATON plot file with local axes       : kova.spf");
+    write_terminal_and_listing(r, " Program log file                       : kova.out");
+    write_terminal_and_listing(r, "");
+    write_terminal_and_listing(r, " Local axes can be visualized in PLATON using command : platon -p kova.spf");
+    if (r.options.databank) write_terminal_and_listing(r, " Summary of DB atom types : grep 'DB comment' kova.out");
+    if (r.options.extend_h) write_terminal_and_listing(r, " Summary of X-H distances : grep -i 'x-h' kova.out");
+    write_terminal_and_listing(r, " Summary of exceptions    : grep -i 'Exception identified' kova.out");
 }
 
-void wrruntime(Records& r, const CpuTimes& run) {
+void write_run_time(Records& r, const CpuTimes& run) {
     const float u = static_cast<float>(run.user);
     const float s = static_cast<float>(run.sys);
     const std::string line = " Total program elapsed times u,s,t (s) :" + fx(1) + ff(u, 12, 1) + fx(1) +
                              ff(s, 12, 1) + fx(1) + ff(u + s, 12, 1);
-    for (int ch : {r.files.iout, terminal}) {
+    for (int ch : {r.files.listing, terminal}) {
         r.io.write(ch, "");
         r.io.write(ch, line);
         r.io.write(ch, "");
     }
-    r.io.write(r.files.iout, std::string(80, '-'));
-    r.io.write(r.files.iout, "");
+    r.io.write(r.files.listing, std::string(80, '-'));
+    r.io.write(r.files.listing, "");
 }
 
 }  // namespace kova

@@ -2,13 +2,14 @@
 // of the listing.
 #pragma once
 
-#include "shared/cputime.hpp"
+#include "shared/cpu_time.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
 
-void wrsummary(Records& r);
+// Writes the summary of the files written.
+void write_run_summary(Records& r);
 // `run` holds the user and system CPU times of the whole run.
-void wrruntime(Records& r, const CpuTimes& run);
+void write_run_time(Records& r, const CpuTimes& run);
 
 }  // namespace kova

@@ -1,4 +1,4 @@
-// xd_kova.inp on channel files.ixdinp. Populations are written as stored, that is already
+// xd_kova.inp on channel files.xd_parameters. Populations are written as stored, that is already
 // multiplied by the occupancy (the MoPro file divides it out again).
 #include "output/xd_parameter_file.hpp"
 
@@ -24,53 +24,53 @@ constexpr LM kXdOrder[25] = {
 
 }  // namespace
 
-void wrxdinphead(Records& r) {
-    const int ch = r.files.ixdinp;
+void write_xd_parameter_head(Records& r) {
+    const int ch = r.files.xd_parameters;
     r.io.write(ch, std::string(80, '!'));
     r.io.write(ch, "!                   CREATED BY PROGRAM << KOVA >>");
     r.io.write(ch, std::string(80, '!'));
     r.io.write(ch, "XDPARFILE VERSION  2");
-    r.io.write(ch, "  " + trim(r.amodel.model) + "   MODEL  4  2  1  0");
+    r.io.write(ch, "  " + trim(r.structure.model_name) + "   MODEL  4  2  1  0");
     // fixed whatever the size of the structure: XD's own dimensions
     r.io.write(ch, "LIMITS nat 300 ntx 31 lmx 4 nzz 30 nto 0 nsc 20 ntb 20 nov 2500");
-    r.io.write(ch, "USAGE " + fi(r.atoms.nat, 4) + " 2 4 " + fi(r.kappas.nkap, 4) + " 0 1 0 0 " +
-                       fi(r.nsft.nsft, 4) + " 0 0 0 0 " + fi(r.dummy.ndum, 4));
+    r.io.write(ch, "USAGE " + fi(r.structure.atom_count, 4) + " 2 4 " + fi(r.frames.kappa_count, 4) + " 0 1 0 0 " +
+                       fi(r.structure.table_count, 4) + " 0 0 0 0 " + fi(r.frames.dummy_count, 4));
     std::string zeros;
     for (int k = 0; k < 8; ++k) zeros += ff(0.0f, 10, 6);
     r.io.write(ch, zeros);
     r.io.write(ch, zeros.substr(0, 60));
-    r.ensure_dummies(r.dummy.ndum);
-    for (int k = 1; k <= r.dummy.ndum; ++k) {
-        const Vec3f& d = r.dummy.dumxyz[static_cast<std::size_t>(k)];
+    r.ensure_dummies(r.frames.dummy_count);
+    for (int k = 1; k <= r.frames.dummy_count; ++k) {
+        const Vec3f& d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
         r.io.write(ch, ff(d[0], 13, 6) + ff(d[1], 13, 6) + ff(d[2], 13, 6));
     }
 }
 
-void wrxdinpatom(Records& r, int i) {
-    const int ch = r.files.ixdinp;
+void write_xd_parameter_atom(Records& r, int i) {
+    const int ch = r.files.xd_parameters;
     r.ensure_atoms(i);
     const auto s = static_cast<std::size_t>(i);
-    const auto& it = r.mpoles.itab[s];
+    const auto& it = r.frames.xd_atom_row[s];
     // cols 1-8 label, 9-14 AX1 AX2, 15-29 ATOM0 ATOM1 ATOM2, 32-61 TP TBL KAP LMX SITESYM CHEMCON
     std::string rec;
     rec.reserve(112);
-    put_pad(rec, r.atoms.label[s], 8);
+    put_pad(rec, r.structure.label[s], 8);
     put_fi(rec, it[1], 3);
     put_fi(rec, it[2], 3);
     for (int k = 3; k <= 5; ++k) put_fi(rec, it[static_cast<std::size_t>(k)], 5);
     rec += "  ";
     for (int k = 6; k <= 11; ++k) put_fi(rec, it[static_cast<std::size_t>(k)], 5);
-    for (float v : r.atoms.xf[s]) put_ff(rec, v, 9, 5);
-    put_ff(rec, r.atoms1.occ[s], 8, 4);
+    for (float v : r.structure.frac[s]) put_ff(rec, v, 9, 5);
+    put_ff(rec, r.structure.occupancy[s], 8, 4);
     r.io.write(ch, rec);
 
     rec.clear();
-    for (float v : r.at_uij.uij[s]) put_ff(rec, v, 10, 6);
+    for (float v : r.structure.uij[s]) put_ff(rec, v, 10, 6);
     r.io.write(ch, rec);
 
-    const Plm& p = r.mpoles.plm[s];
+    const Plm& p = r.frames.plm[s];
     float pop[26];
-    pop[0] = r.mpoles.pv[s];
+    pop[0] = r.frames.pv[s];
     for (int k = 0; k < 25; ++k)
         pop[k + 1] = p[static_cast<std::size_t>(kXdOrder[k].l)][static_cast<std::size_t>(kXdOrder[k].m + 4)];
     for (int first = 0; first < 26; first += 10) {
@@ -80,21 +80,21 @@ void wrxdinpatom(Records& r, int i) {
     }
 }
 
-void wrxdinptail(Records& r) {
-    const int ch = r.files.ixdinp;
-    r.ensure_ksets(r.kappas.nkap);
-    for (int k = 1; k <= r.kappas.nkap; ++k) {
+void write_xd_parameter_tail(Records& r) {
+    const int ch = r.files.xd_parameters;
+    r.ensure_ksets(r.frames.kappa_count);
+    for (int k = 1; k <= r.frames.kappa_count; ++k) {
         const auto s = static_cast<std::size_t>(k);
-        const auto& kap = r.kappas.kap[s];
-        std::string rec = fi(r.kappas.ktbl[s], 3) + ff(kap[1], 10, 6);
+        const auto& kap = r.frames.kappa[s];
+        std::string rec = fi(r.frames.kappa_table[s], 3) + ff(kap[1], 10, 6);
         for (int m = 0; m < 5; ++m) rec += ff(kap[2], 10, 6);
         r.io.write(ch, rec);
     }
     std::string fv;
-    for (int k = 2; k <= 8; ++k) fv += fe(r.shelx1.fvar[static_cast<std::size_t>(k)], 11, 4);
+    for (int k = 2; k <= 8; ++k) fv += fe(r.structure.free_var[static_cast<std::size_t>(k)], 11, 4);
     r.io.write(ch, fv);
-    r.io.write(ch, fe(r.shelx1.fvar[9], 11, 4));
-    r.io.write(ch, fe(r.shelx1.fvar[1], 13, 6));
+    r.io.write(ch, fe(r.structure.free_var[9], 11, 4));
+    r.io.write(ch, fe(r.structure.free_var[1], 13, 6));
 }
 
 }  // namespace kova

@@ -8,10 +8,10 @@
 namespace kova {
 
 // Banner, model, LIMITS and USAGE records, the zero block and the dummy atoms.
-void wrxdinphead(Records& r);
+void write_xd_parameter_head(Records& r);
 // Frame integers, coordinates and occupancy, displacement parameters, populations of atom i.
-void wrxdinpatom(Records& r, int i);
+void write_xd_parameter_atom(Records& r, int i);
 // Kappa sets, free variables and the overall scale.
-void wrxdinptail(Records& r);
+void write_xd_parameter_tail(Records& r);
 
 }  // namespace kova

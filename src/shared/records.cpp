@@ -1,8 +1,10 @@
-// Storage of the shared records, the element tables and `iatnum`.
+// Storage of the shared records, their defaults, the element tables and `atomic_number`.
 #include "shared/records.hpp"
 
 #include <algorithm>
 #include <cctype>
+
+#include "shared/format.hpp"
 
 namespace kova {
 
@@ -45,20 +47,20 @@ void grow(std::vector<T>& v, int n, const A&... init) {
 }  // namespace
 
 Records::Records() {
-    covrad.covrad.assign(kRadii, kRadii + 110);
-    atsym.atsym.resize(93);
-    atsym.atsym[0] = "  ";
+    elements.covalent_radius.assign(kRadii, kRadii + 110);
+    elements.symbol.resize(93);
+    elements.symbol[0] = "  ";
     for (int z = 1; z <= 92; ++z) {
         std::string s = kSymbols[z];
         s.resize(2, ' ');
-        atsym.atsym[z] = s;
+        elements.symbol[z] = s;
     }
-    for (auto& w : line_extract.word) w = std::string(8, ' ');
+    for (auto& w : line_words.word) w = std::string(8, ' ');
     ensure_atoms(0);
     ensure_ksets(0);
     ensure_dummies(0);
     ensure_rings(0);
-    at_types.iztype.assign(1, 0);
+    structure.type_atomic_number.assign(1, 0);
 }
 
 namespace {
@@ -66,36 +68,38 @@ namespace {
 // Every per-atom member, in the order they are grown.
 template <typename F>
 void for_each_atom_member(Records& r, F&& f) {
-    f(r.atoms.label, 8, ' ');
-    f(r.atoms.xf);
-    f(r.atoms.xc);
-    f(r.atoms.iz);
-    f(r.atoms.sitesym, 5, ' ');
-    f(r.atoms1.tp);
-    f(r.atoms1.itbl);
-    f(r.atoms1.lmx);
-    f(r.atoms1.occ, 1.0f);
-    f(r.atoms1.occflag);
-    f(r.at_uij.uij);
-    f(r.resi1.reslab, 17, ' ');
-    f(r.resi1.resatm, 10, ' ');
-    f(r.cryst.isq);
-    f(r.cryst.nsq);
-    f(r.neighbors.at);
-    f(r.forh.isp);
-    f(r.forh.ihp);
-    f(r.forh.ihnei);
-    f(r.kappaset.kset);
-    f(r.except.iexc);
-    f(r.except.exname, 40, ' ');
-    f(r.mpoles.pv);
-    f(r.mpoles.spv);
-    f(r.mpoles.plm);
-    f(r.mpoles.itab);
-    f(r.mopro.mopro, 90, ' ');
-    f(r.mcon.mcon, 90, ' ');
-    f(r.cons.cons, 100, ' ');
-    f(r.at_types.iztype);
+    Structure& s = r.structure;
+    f(s.label, 8, ' ');
+    f(s.frac);
+    f(s.cart);
+    f(s.atomic_number);
+    f(s.site_symmetry, 5, ' ');
+    f(s.adp_order);
+    f(s.scattering_table);
+    f(s.multipole_level);
+    f(s.occupancy, 1.0f);
+    f(s.occupancy_flag);
+    f(s.uij);
+    f(s.residue_label, 17, ' ');
+    f(s.residue_atom, 10, ' ');
+    f(r.topology.source_atom);
+    f(r.topology.image_count);
+    f(r.topology.neighbours);
+    FrameResults& fr = r.frames;
+    f(fr.parent_neighbours);
+    f(fr.parent_atomic_number);
+    f(fr.parent_hydrogens);
+    f(fr.kappa_set);
+    f(fr.exception);
+    f(fr.exception_name, 40, ' ');
+    f(fr.pv);
+    f(fr.pv_sigma);
+    f(fr.plm);
+    f(fr.xd_atom_row);
+    f(fr.mopro_axes, 90, ' ');
+    f(fr.mopro_similarity, 90, ' ');
+    f(fr.uratio, 100, ' ');
+    f(s.type_atomic_number);
 }
 
 }  // namespace
@@ -111,35 +115,75 @@ void Records::reserve_atoms(int n) {
 }
 
 void Records::ensure_ksets(int n) {
-    grow(kappas.kap, n, std::array<float, 3>{});
-    grow(kappas.ktbl, n, 0);
+    grow(frames.kappa, n, std::array<float, 3>{});
+    grow(frames.kappa_table, n, 0);
 }
 
 void Records::ensure_dummies(int n) {
-    grow(dummy.dumlab, n, std::string(6, ' '));
-    grow(dummy.dumxyz, n, Vec3f{});
+    grow(frames.dummy_label, n, std::string(6, ' '));
+    grow(frames.dummy_xyz, n, Vec3f{});
 }
 
 void Records::ensure_rings(int n) {
-    grow(rings.ringsize, n, 0);
-    grow(rings.ringat, n, std::vector<int>(1, 0));
-    if (static_cast<int>(rings.ringplanar.size()) < n + 1)
-        rings.ringplanar.resize(static_cast<std::size_t>(n) + 1, false);
-    grow(rings.ringdum, n, 0);
+    Topology& t = topology;
+    grow(t.ring_size, n, 0);
+    grow(t.ring_atom, n, std::vector<int>(1, 0));
+    if (static_cast<int>(t.ring_planar.size()) < n + 1)
+        t.ring_planar.resize(static_cast<std::size_t>(n) + 1, false);
+    grow(t.ring_dummy, n, 0);
 }
 
 std::string element_symbol(const Records& r, int z) {
-    if (z >= 1 && z <= 92) return r.atsym.atsym[z];
+    if (z >= 1 && z <= 92) return r.elements.symbol[z];
     if (z >= 93 && z <= 109) return kSymbols[z];
     return "??";
 }
 
 float covalent_radius(const Records& r, int z) {
-    if (z >= 1 && z <= 109) return r.covrad.covrad[z];
+    if (z >= 1 && z <= 109) return r.elements.covalent_radius[z];
     return 1.50f;
 }
 
-int iatnum(std::string_view symbol) {
+void set_defaults(Records& r) {
+    Options& o = r.options;
+    o.tolerances = Tolerances{0.2f, 0.1f, 0.1f};
+    o.verbosity = 1;
+    o.ncells = -1;
+    o.crystal_input = 1;
+    o.rings = RingSearch{};
+    o.input_format = 0;
+    o.simple = 0;
+    o.pv_scaling = 0;
+    o.search_rings = false;
+    o.databank_file = std::string(60, ' ');
+    o.input_files[1] = std::string(60, ' ');
+    o.input_files[2] = std::string(60, ' ');
+    o.chem_constraints_h = true;
+    o.chem_constraints_other = true;
+    o.databank = false;
+    r.databank.searched = 0;
+    r.databank.found = 0;
+    r.databank.not_found = 0;
+    o.extend_h = false;
+    o.to_xd = false;
+    o.rename_atoms = false;
+    o.rename_mode = 0;
+    o.disorder_extend_h = false;
+    o.disorder_databank = false;
+    o.keys = Keys{};
+    Structure& s = r.structure;
+    s.model_name = pad("TEST", 20);
+    s.free_var.fill(0.0f);
+    s.free_var[1] = 1.0f;
+    s.weight = {0.0f, -2.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.33333334f};
+    s.free_var_count = 0;
+    // The per-atom slots start cleared; they are made as the structure is read.
+    r.frames.kappa_count = 0;
+    r.frames.kappa_set_count = 0;
+    r.topology.ring_count = 0;
+}
+
+int atomic_number(std::string_view symbol) {
     char a = symbol.size() > 0 ? symbol[0] : ' ';
     char b = symbol.size() > 1 ? symbol[1] : ' ';
     auto upc = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };

@@ -1,4 +1,5 @@
-// The shared records of a run: every member named and laid out as the data model names it.
+// The shared records of a run, grouped by what they describe: the options, the structure read,
+// the working list and its topology, the frame results, the databank results and the channels.
 // Arrays keep their 1-based indices (slot 0 unused); coordinates, matrices and P(l,m)
 // use small fixed arrays indexed from 0. Per-atom storage follows the structure read.
 #pragma once
@@ -18,213 +19,226 @@ using Vec3f = std::array<float, 3>;
 using Mat3f = std::array<std::array<float, 3>, 3>;  // m[row][col], row = k, col = j of tmat(k,j)
 
 // Capacities of the data model; only those that a routine tests are checked.
-constexpr int maxat = 100000;
-constexpr int maxnei = 1000;
-constexpr int maxnei_stored = 20;
-constexpr int maxrings = 1000;
-constexpr int maxringmemb = 100;
-constexpr int maxdum = 2000;
-constexpr int maxsym = 192;   // operator table (a full F-centred cubic set)
-constexpr int maxfvar = 200;
-constexpr int maxwords = 40;
+constexpr int max_atoms = 100000;           // atoms read plus images of completed molecules
+constexpr int max_neighbours = 1000;        // in the neighbour list of one atom
+constexpr int max_stored_neighbours = 20;   // kept per atom
+constexpr int max_rings = 1000;
+constexpr int max_ring_members = 100;
+constexpr int max_dummies = 2000;
+constexpr int max_symops = 192;   // operator table (a full F-centred cubic set)
+constexpr int max_free_vars = 200;
+constexpr int max_words = 40;     // text words of one line
 
 // P(l,m), l = 0..4, m = -4..4: plm[l][m + 4]
 using Plm = std::array<std::array<float, 9>, 5>;
 
+// Channel numbers of the files of a run (fixed by the main sequence).
 struct Files {
-    int ixdmas = 0, iout = 0, ixdinp = 0, idbank = 0, imocon = 0;
-};
-struct XhBonds {
-    int iureset = 0, iuconst = 0, iures = 0;
-};
-struct Iplat { int iplat = 0; };
-struct Verbosity { int iverb = 0; };
-struct Iprint { int iprint = 0; };
-struct Nsft { int nsft = 0; };
-struct Ftype { int iformat = 0; };
-struct Ifra { int ifra = 0; };
-struct Compfrag { int ncells = 0; };
-struct Abank { std::string dbfile = std::string(60, ' '); };
-struct Args {
-    std::array<std::string, 3> fname{"", std::string(60, ' '), std::string(60, ' ')};  // 1..2
-    bool lrings = false;
-    int iscale = 0;
-};
-struct Ldb {
-    bool ldb = false;
-    int nsearch = 0, nfound = 0, nnotfound = 0;
-};
-struct Lfh { bool lfh = false; };
-struct Lsx { bool ltoxd = false; };
-struct Simple { int isimple = 0; };
-struct Lchem { bool lchemh = false, lchemx = false; };
-struct Disorder { bool ldisfh = false, ldisdb = false; };
-struct RenameShelxAtoms {
-    bool lrename = false;
-    int irs = 0;
-};
-struct Ring1 {
-    int minring = 0, maxring = 0;
-    bool lspecial = false;
-};
-struct Lkeys {
-    bool lxyz = false, lxyzall = false, lxyzord = false;
-    bool lmult = false, lmulall = false, lmulord = false, lkappa = false;
-};
-struct Tols { float tol1 = 0.0f, tol2 = 0.0f, tol3 = 0.0f; };
-struct Amodel { std::string model = std::string(20, ' '); };
-struct Xdold { std::string xdmasfile = std::string(60, ' '); };
-struct LineExtract {
-    int nword = 0;
-    std::array<int, maxwords + 1> istar{};            // 1..40
-    std::array<std::string, maxwords + 1> word{};     // 1..40, 8 characters each
+    int xd_master = 0;          // xd_kova.mas
+    int listing = 0;            // kova.out
+    int xd_parameters = 0;      // xd_kova.inp
+    int databank = 0;           // the databank file
+    int mopro_constraints = 0;  // con_mopro.inp
+    int reset_bonds = 0;        // reset.bond
+    int const_bonds = 0;        // const.bond
+    int mopro_residues = 0;     // res_mopro.inp
+    int plot = 0;               // kova.spf
 };
 
-// Structure
-struct Atoms {
-    int nat = 0;
-    std::vector<std::string> label;   // 8 characters
-    std::vector<Vec3f> xf, xc;        // fractional; Cartesian (Å)
-    std::vector<int> iz;
-    std::vector<std::string> sitesym; // 5 characters
+// RINGS: the ring search.
+struct RingSearch {
+    int min_size = 0, max_size = 0;  // ring sizes searched
+    bool special = false;            // *special: ring frames for the atoms of planar rings
 };
-struct Atoms1 {
-    std::vector<int> tp, itbl, lmx;
-    std::vector<float> occ;
-    std::vector<int> occflag;
+// KEYGEN switches, in the order the instruction gives them.
+struct Keys {
+    bool xyz = false, xyz_all = false, xyz_ordered = false;  // coordinate and Uij keys
+    bool multipoles = false, multipoles_all = false, multipoles_ordered = false;
+    bool kappa = false;
 };
-struct AtTypes {
-    int ntypes = 0;
-    std::vector<int> iztype;  // 1..ntypes
+// TOLS (Å).
+struct Tolerances {
+    float bond = 0.0f;   // added to the sum of the covalent radii
+    float ring = 0.0f;   // ring planarity limit
+    float group = 0.0f;  // group planarity limit
 };
-struct AtUij { std::vector<std::array<float, 6>> uij; };  // U11 U22 U33 U12 U13 U23
-struct Resi1 {
-    std::vector<std::string> reslab;  // 17 characters
-    std::vector<std::string> resatm;  // 10 characters
-    bool lresi = false;
+
+// The options of the instruction file (kova.inp); `set_defaults` gives the defaults.
+struct Options {
+    int input_format = 0;   // 1 SHELX, 2 XD, 3 AIM2TAB, 5 PLATON; 0 none
+    int crystal_input = 0;  // 1 crystal input (SHELX, XD), 0 Cartesian input
+    int verbosity = 0;      // VERBOSE; levels 2 and 3 add listing detail
+    int ncells = 0;         // NCELLS: lattice shifts -n..n per axis; -1 no completion
+    std::string databank_file = std::string(60, ' ');
+    std::array<std::string, 3> input_files{"", std::string(60, ' '), std::string(60, ' ')};  // 1..2
+    bool search_rings = false;  // RINGS given: the ring search runs
+    int pv_scaling = 0;       // SCALE: 1 difference, 2 fraction, 3 sigma
+    bool databank = false;    // DATABANK given
+    bool extend_h = false;    // Extend_H given
+    bool to_xd = false;       // TOXD given: plain SHELX-to-XD conversion
+    int simple = 0;           // 1: SIMPLE given
+    // CHEMCON: equivalent hydrogen / non-hydrogen atoms share kappa sets
+    bool chem_constraints_h = false, chem_constraints_other = false;
+    // DISORD: Extend_H moves the hydrogen atoms of disordered parts; the databank applies to them
+    bool disorder_extend_h = false, disorder_databank = false;
+    bool rename_atoms = false;  // RENAME: SHELX atoms named by element and running number
+    int rename_mode = 0;        // 0 numbering over all atoms, 1 per atom type
+    RingSearch rings;
+    Keys keys;
+    Tolerances tolerances;
+    std::string xd_master_file = std::string(60, ' ');  // FORMAT XD: the master file to read
 };
-struct Cryst {
-    int ncryst = 0;
-    std::vector<int> isq, nsq;
+
+// The text words of the last line split by the line reader.
+struct LineWords {
+    int count = 0;
+    std::array<int, max_words + 1> starred{};         // 1..40: 1 when the word began with "*"
+    std::array<std::string, max_words + 1> word{};    // 1..40, 8 characters each, upper case
 };
-struct Ucell { std::array<float, 6> cell{}; };  // a b c alpha beta gamma
-struct Transf {
-    Mat3f tmat{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-    Mat3f tinv{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-};
-struct Symm {
-    int nsym = 0;
+
+// The symmetry operators, identity first.
+struct Symmetry {
+    int count = 0;
     // rot[n][j][k] is rot(j+1,k+1,n): image component k = sum_j rot(j,k,n) x(j) + trn(k,n)
-    std::vector<Mat3f> rot = std::vector<Mat3f>(maxsym + 1, Mat3f{});
-    std::vector<Vec3f> trn = std::vector<Vec3f>(maxsym + 1, Vec3f{});
-};
-struct Shelx1 {
-    std::array<float, maxfvar + 1> fvar{};  // 1..200
-    std::array<float, 7> wght{};            // 1..6
-    int nfvar = 0;
+    std::vector<Mat3f> rot = std::vector<Mat3f>(max_symops + 1, Mat3f{});
+    std::vector<Vec3f> trn = std::vector<Vec3f>(max_symops + 1, Vec3f{});
 };
 
-// Element data: covrad and atsym indexed by Z from 1.
-struct Covrad { std::vector<float> covrad; };
-struct Atsym { std::vector<std::string> atsym; };
+// The structure read. Per-atom members are indexed 1..; the images of completed molecules
+// follow the atoms read in the same slots.
+struct Structure {
+    int atom_count = 0;                        // atoms read (images not counted)
+    std::vector<std::string> label;            // 8 characters
+    std::vector<Vec3f> frac, cart;             // fractional; Cartesian (Å)
+    std::vector<int> atomic_number;            // 0 when not recognised
+    std::vector<std::string> site_symmetry;    // 5 characters, chosen with the local frame
+    std::vector<int> adp_order;                // XD column TP: 1 isotropic, 2 anisotropic, 3+ anharmonic
+    std::vector<int> scattering_table;         // XD column TBL
+    std::vector<int> multipole_level;          // highest level: 2 for hydrogen, 4 otherwise
+    std::vector<float> occupancy;
+    std::vector<int> occupancy_flag;           // 0 full, 1 special position, -1 disordered
+    int type_count = 0;
+    std::vector<int> type_atomic_number;       // 1..type_count
+    std::vector<std::array<float, 6>> uij;     // U11 U22 U33 U12 U13 U23 (Å²)
+    std::vector<std::string> residue_label;    // 17 characters, as the MoPro atom record has it
+    std::vector<std::string> residue_atom;     // 10 characters: atom name and residue number
+    bool has_residues = false;
+    std::array<float, 6> cell{};               // a b c (Å) alpha beta gamma (degrees)
+    Mat3f frac_to_cart{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};  // cart(k) = sum_j m[k][j] frac(j)
+    Mat3f cart_to_frac{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    Symmetry symmetry;
+    std::array<float, max_free_vars + 1> free_var{};  // 1..200 (SHELX FVAR)
+    std::array<float, 7> weight{};                    // 1..6 (SHELX WGHT)
+    int free_var_count = 0;
+    int table_count = 0;                              // scattering tables: the largest table, at least 1
+    std::string model_name = std::string(20, ' ');    // XD model name
+};
 
-// Topology
-struct Neig {
-    int nnei = 0;
-    std::vector<int> inei;          // 1..nnei
-    std::vector<float> dnei;
-    int ntyp = 0;
-    std::vector<int> ncnt, iztyp;   // 1..ntyp
-    std::vector<std::vector<int>> itypat;  // itypat[t][m], 1-based both
+// Element data: covalent_radius (Å) and symbol indexed by Z from 1.
+struct Elements {
+    std::vector<float> covalent_radius;
+    std::vector<std::string> symbol;
+};
+
+// The neighbours of the atom last searched; lists hold 1-based entries (slot 0 unused).
+struct NeighbourList {
+    int count = 0;
+    std::vector<int> atom;                     // 1..count, ascending distance
+    std::vector<float> distance;               // Å
+    int type_count = 0;
+    std::vector<int> type_size, type_atomic_number;  // 1..type_count, ascending atomic number
+    std::vector<std::vector<int>> type_atom;   // type_atom[t][m]: m-th neighbour of type t
 };
 // One atom's stored neighbour table; lists hold 1-based entries (slot 0 unused).
-struct NeiTable {
-    int nnei = 0;
-    std::vector<int> inei;
-    std::vector<float> dnei;
-    int ntyp = 0;
-    std::vector<int> iztyp, ncnt;
-    std::vector<std::vector<int>> itypat;
-};
-struct Neighbors { std::vector<NeiTable> at; };  // at[i]
-struct Isn { std::vector<int> isn; };             // 1..nnei
-struct Newat {
-    int nnew = 0;
-    std::vector<int> newat;
-};
-struct Conmat {
-    std::vector<std::vector<int>> icon;  // icon[l][m], 1-based
-    std::vector<int> nconn;
+struct NeighbourTable {
+    int count = 0;
+    std::vector<int> atom;
+    std::vector<float> distance;
+    int type_count = 0;
+    std::vector<int> type_atomic_number, type_size;
+    std::vector<std::vector<int>> type_atom;
 };
 // The spatial index of the working list kept by the neighbour search (topology/neighbours.cpp).
 struct NeighbourIndex;
 
-struct Rings {
-    int nor = 0;
-    std::vector<int> ringsize;                  // 1..nor
-    std::vector<std::vector<int>> ringat;       // ringat[r][m], 1-based
-    std::vector<bool> ringplanar;
-    std::vector<int> ringdum;
+// The working list and its topology.
+struct Topology {
+    int list_size = 0;                          // atoms read plus images of completed molecules
+    std::vector<int> source_atom;               // per image its source atom; 0 for atoms read
+    std::vector<int> image_count;               // images made of atom i
+    int print_neighbours = 0;                   // 1: the neighbour search lists what it finds
+    NeighbourList last_search;
+    std::vector<NeighbourTable> neighbours;     // neighbours[i]
+    std::vector<int> canonical_order;           // neighbours of the atom being framed, heaviest first
+    int entry_count = 0;                        // the reduced connectivity table of the ring search
+    std::vector<int> entry_atom;
+    std::vector<std::vector<int>> entry_links;  // entry_links[l][m], 1-based
+    std::vector<int> entry_link_count;
+    int ring_count = 0;
+    std::vector<int> ring_size;                 // 1..ring_count
+    std::vector<std::vector<int>> ring_atom;    // ring_atom[r][m], 1-based, in path order
+    std::vector<bool> ring_planar;
+    std::vector<int> ring_dummy;                // dummy at the ring centre, 0 none
 };
 
-// Results of the frame analysis
-struct Dummy {
-    int ndum = 0;
-    std::vector<std::string> dumlab;  // 6 characters
-    std::vector<Vec3f> dumxyz;
+// Results of the frame analysis, per atom unless said otherwise.
+struct FrameResults {
+    int dummy_count = 0;
+    std::vector<std::string> dummy_label;  // 6 characters
+    std::vector<Vec3f> dummy_xyz;          // fractional for crystal input, else Cartesian (Å)
+    int planar_rings = 0;                  // of the atom being framed: 0, 1 or 2
+    int planar_ring_size = 0;              // size of that ring, or the sum of both sizes
+    bool planar_group = false;             // the group of the atom being framed is planar
+    // For a hydrogen atom: its parent's neighbours, atomic number and hydrogen atoms.
+    std::vector<int> parent_neighbours, parent_atomic_number, parent_hydrogens;
+    int kappa_set_count = 0;
+    std::vector<int> kappa_set;
+    int kappa_count = 0;                          // highest kappa set given values
+    std::vector<std::array<float, 3>> kappa;      // per set: [1] kappa, [2] kappa'
+    std::vector<int> kappa_table;                 // per set: scattering table
+    std::vector<int> exception;                   // 1 when a functional group was recognised
+    std::vector<std::string> exception_name;      // 40 characters
+    std::vector<float> pv, pv_sigma;              // valence population (times the occupancy)
+    std::vector<Plm> plm;
+    std::vector<std::array<int, 12>> xd_atom_row; // 1..11: the integers of the XD atom table
+    std::vector<std::string> mopro_axes;          // 90 characters
+    std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")
+    std::vector<std::string> uratio;              // 100 characters, hydrogen atoms
 };
-struct Forring { int iring = 0, imemb = 0; };
-struct Lpg { bool lpg = false; };
-struct Forh { std::vector<int> isp, ihp, ihnei; };
-struct Kappaset {
-    int nkset = 0;
-    std::vector<int> kset;
-};
-struct Kappas {
-    int nkap = 0;
-    std::vector<std::array<float, 3>> kap;  // kap[s][1] kappa, kap[s][2] kappa'
-    std::vector<int> ktbl;
-};
-struct Except {
-    std::vector<int> iexc;
-    std::vector<std::string> exname;  // 40 characters
-};
-struct Mpoles1 {
-    int ifind = 0;
-    float pv = 0.0f, spv = 0.0f;
-    std::array<float, 3> kappa{};  // 1..2
+
+// The parameters of one databank entry.
+struct PseudoAtom {
+    int matched = 0;  // 1 when an entry matched the atom last searched
+    float pv = 0.0f, pv_sigma = 0.0f;
+    std::array<float, 3> kappa{};  // 1..2: kappa, kappa'
     Plm plm{};
 };
-struct Mpoles {
-    std::vector<float> pv, spv;
-    std::vector<Plm> plm;
-    std::vector<std::array<int, 12>> itab;  // 1..11
+struct DatabankResults {
+    int searched = 0, found = 0, not_found = 0;  // atoms
+    PseudoAtom match;
 };
-struct Mopro { std::vector<std::string> mopro; };  // 90 characters
-struct Mcon { std::vector<std::string> mcon; };    // 90 characters
-struct Cons { std::vector<std::string> cons; };    // 100 characters
 
 // Look-up indexes beside the records: derived data only, brought back in line with the
 // records they index whenever those no longer match, so that repeated searches give the
 // answers of the plain scans without scanning (kept by frames/dummies.cpp and
-// frames/equivalence.cpp; `localdef` clears them before the first atom is framed).
+// frames/equivalence.cpp; `frame_all_atoms` clears them before the first atom is framed).
 struct PointCells {
     float edge = 0.0f;                                          // cell edge (Å)
     std::unordered_map<std::uint64_t, std::vector<int>> cells;  // ascending indices per cell
 };
 struct DummyIndex {
-    int nindexed = 0;       // dummies 1..nindexed are in the cells
-    int ifra = -1;          // coordinate mode and matrix the positions were made with
-    Mat3f tmat{};
-    std::vector<Vec3f> pc;  // Cartesian position of dummy k as the reuse test computes it
+    int indexed_count = 0;    // dummies 1..indexed_count are in the cells
+    int crystal_input = -1;   // coordinate mode and matrix the positions were made with
+    Mat3f frac_to_cart{};
+    std::vector<Vec3f> cart;  // Cartesian position of dummy k as the reuse test computes it
     PointCells grid;
 };
 struct ImageIndex {
-    int nat = -1, ncryst = -1;  // the working list the cells were made from
-    PointCells grid;            // Cartesian positions of the images nat+1..ncryst
+    int atom_count = -1, list_size = -1;  // the working list the cells were made from
+    PointCells grid;  // Cartesian positions of the images atom_count+1..list_size
 };
 struct RingIndex {
-    int nor = -1;
+    int ring_count = -1;
     long long members = -1;     // sum of the ring sizes when the index was made
     // Per atom: how many rings hold it (counted up to 3) and the first two of them.
     std::vector<std::array<int, 3>> held;
@@ -243,82 +257,35 @@ struct Records {
     Io io;  // channels, terminal and standard streams of this run
 
     Files files;
-    XhBonds xhbonds;
-    Iplat iplat;
-    Verbosity verbosity;
-    Iprint iprint;
-    Nsft nsft;
-    Ftype ftype;
-    Ifra ifra;
-    Compfrag compfrag;
-    Abank abank;
-    Args args;
-    Ldb ldb;
-    Lfh lfh;
-    Lsx lsx;
-    Simple simple;
-    Lchem lchem;
-    Disorder disorder;
-    RenameShelxAtoms renameshelxatoms;
-    Ring1 ring1;
-    Lkeys lkeys;
-    Tols tols;
-    Amodel amodel;
-    Xdold xdold;
-    LineExtract line_extract;
+    Options options;
+    LineWords line_words;
 
-    Atoms atoms;
-    Atoms1 atoms1;
-    AtTypes at_types;
-    AtUij at_uij;
-    Resi1 resi1;
-    Cryst cryst;
-    Ucell ucell;
-    Transf transf;
-    Symm symm;
-    Shelx1 shelx1;
+    Structure structure;
+    Elements elements;
 
-    Covrad covrad;
-    Atsym atsym;
+    Topology topology;
+    std::shared_ptr<NeighbourIndex> neighbour_index;  // rebuilt when the working list changes
 
-    Neig neig;
-    Neighbors neighbors;
-    Isn isn;
-    Newat newat;
-    Conmat conmat;
-    Rings rings;
-    std::shared_ptr<NeighbourIndex> nbindex;  // rebuilt when the working list changes
-
-    Dummy dummy;
-    Forring forring;
-    Lpg lpg;
-    Forh forh;
-    Kappaset kappaset;
-    Kappas kappas;
-    Except except;
-    Mpoles1 mpoles1;
-    Mpoles mpoles;
-    Mopro mopro;
-    Mcon mcon;
-    Cons cons;
+    FrameResults frames;
     std::shared_ptr<FrameIndex> frame_index;
 
     SearchIndexes index;
 
+    DatabankResults databank;
     // The databank file parsed once, with the read position of the searches.
     std::shared_ptr<DbFile> dbank;
 
     Records();
 
     // Number of atom slots available (1..atom_slots()).
-    int atom_slots() const { return static_cast<int>(atoms.iz.size()) - 1; }
+    int atom_slots() const { return static_cast<int>(structure.atomic_number.size()) - 1; }
     // Grows every per-atom member to hold atoms 1..n with its initial value;
-    // beyond maxat the caller stops the run with its own message.
+    // beyond max_atoms the caller stops the run with its own message.
     void ensure_atoms(int n);
     // Room for atoms 1..n in every per-atom member, its size unchanged (for a reader that
     // knows how many atoms there may be before it reads them one by one).
     void reserve_atoms(int n);
-    // Grows the kappa-set slots (kappas.kap, kappas.ktbl) to hold sets 1..n.
+    // Grows the kappa-set slots (frames.kappa, frames.kappa_table) to hold sets 1..n.
     void ensure_ksets(int n);
     // Grows the dummy slots to hold dummies 1..n.
     void ensure_dummies(int n);
@@ -331,6 +298,10 @@ std::string element_symbol(const Records& r, int z);
 // The covalent radius of atomic number z (the tabulated value, or the fallback).
 float covalent_radius(const Records& r, int z);
 
-int iatnum(std::string_view symbol);
+// The atomic number of an element symbol (0 when none matches).
+int atomic_number(std::string_view symbol);
+
+// Defaults of the option records and cleared per-atom records.
+void set_defaults(Records& r);
 
 }  // namespace kova

@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "topology/grid.hpp"
 
@@ -47,14 +47,14 @@ struct Image {
 };
 
 Image image_of(const Records& r, int i, int n, int a, int b, int c) {
-    const Mat3f& rot = r.symm.rot[static_cast<std::size_t>(n)];
-    const Vec3f& t = r.symm.trn[static_cast<std::size_t>(n)];
-    const Vec3f& x = r.atoms.xf[static_cast<std::size_t>(i)];
+    const Mat3f& rot = r.structure.symmetry.rot[static_cast<std::size_t>(n)];
+    const Vec3f& t = r.structure.symmetry.trn[static_cast<std::size_t>(n)];
+    const Vec3f& x = r.structure.frac[static_cast<std::size_t>(i)];
     const float shift[3] = {static_cast<float>(a), static_cast<float>(b), static_cast<float>(c)};
     Image im;
     for (int k = 0; k < 3; ++k)
         im.xf[k] = rot[0][k] * x[0] + rot[1][k] * x[1] + rot[2][k] * x[2] + t[k] + shift[k];
-    const Mat3f& m = r.transf.tmat;
+    const Mat3f& m = r.structure.frac_to_cart;
     for (int k = 0; k < 3; ++k) im.xc[k] = m[k][0] * im.xf[0] + m[k][1] * im.xf[1] + m[k][2] * im.xf[2];
     return im;
 }
@@ -69,44 +69,44 @@ float distance(const Vec3f& a, const Vec3f& b) {
 bool coincident(const Vec3f& a, const Vec3f& b) { return static_cast<double>(distance(a, b)) < 0.001; }
 
 bool bonded(const Records& r, const Vec3f& img, int i, int m) {
-    float lim = covalent_radius(r, r.atoms.iz[m]) + covalent_radius(r, r.atoms.iz[i]) + r.tols.tol1;
-    return distance(img, r.atoms.xc[m]) <= lim;
+    float lim = covalent_radius(r, r.structure.atomic_number[m]) + covalent_radius(r, r.structure.atomic_number[i]) + r.options.tolerances.bond;
+    return distance(img, r.structure.cart[m]) <= lim;
 }
 
 int operators(const Records& r) {
-    return std::clamp(r.symm.nsym, 0, static_cast<int>(std::min(r.symm.rot.size(), r.symm.trn.size())) - 1);
+    return std::clamp(r.structure.symmetry.count, 0, static_cast<int>(std::min(r.structure.symmetry.rot.size(), r.structure.symmetry.trn.size())) - 1);
 }
 
 void append(Records& r, int i, const Image& im) {
-    int k = r.cryst.ncryst + 1;
-    if (k > maxat) err(r, "GenCompleteFrags", "Too many atoms");
+    int k = r.topology.list_size + 1;
+    if (k > max_atoms) fatal_error(r, "GenCompleteFrags", "Too many atoms");
     r.ensure_atoms(k);
-    r.atoms.label[k] = r.atoms.label[i];
-    r.atoms.iz[k] = r.atoms.iz[i];
-    r.atoms1.occ[k] = r.atoms1.occ[i];
-    r.atoms1.occflag[k] = r.atoms1.occflag[i];
-    r.atoms.xf[k] = im.xf;
-    r.atoms.xc[k] = im.xc;
-    r.cryst.isq[k] = i;
-    ++r.cryst.nsq[i];
-    r.cryst.ncryst = k;
+    r.structure.label[k] = r.structure.label[i];
+    r.structure.atomic_number[k] = r.structure.atomic_number[i];
+    r.structure.occupancy[k] = r.structure.occupancy[i];
+    r.structure.occupancy_flag[k] = r.structure.occupancy_flag[i];
+    r.structure.frac[k] = im.xf;
+    r.structure.cart[k] = im.xc;
+    r.topology.source_atom[k] = i;
+    ++r.topology.image_count[i];
+    r.topology.list_size = k;
 }
 
 void report(Records& r) {
-    if (r.cryst.ncryst == r.atoms.nat) return;
-    const int out = r.files.iout;
+    if (r.topology.list_size == r.structure.atom_count) return;
+    const int out = r.files.listing;
     r.io.write(out, "");
     r.io.write(out, " List of atoms in complete fragment(s) :");
     r.io.create(kCompleteAng, "complete.ang");
     r.io.write(out, "");
     r.io.write(out, "       ATOM        ------ FRACTIONAL ------    ----- CARTESIAN -----     ISQ NSQ");
-    for (int k = 1; k <= r.cryst.ncryst; ++k) {
-        const Vec3f& f = r.atoms.xf[k];
-        const Vec3f& x = r.atoms.xc[k];
-        const std::string label = pad(r.atoms.label[k], 8);
+    for (int k = 1; k <= r.topology.list_size; ++k) {
+        const Vec3f& f = r.structure.frac[k];
+        const Vec3f& x = r.structure.cart[k];
+        const std::string label = pad(r.structure.label[k], 8);
         r.io.write(out, fi(k, 6) + " " + label + " " + ff(f[0], 9, 4) + ff(f[1], 9, 4) + ff(f[2], 9, 4) +
-                            " " + ff(x[0], 8, 3) + ff(x[1], 8, 3) + ff(x[2], 8, 3) + fi(r.cryst.isq[k], 8) +
-                            fi(r.cryst.nsq[k], 4));
+                            " " + ff(x[0], 8, 3) + ff(x[1], 8, 3) + ff(x[2], 8, 3) + fi(r.topology.source_atom[k], 8) +
+                            fi(r.topology.image_count[k], 4));
         r.io.write(kCompleteAng,
                    "ATOM " + fa(label, 10) + "   " + ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
     }
@@ -212,16 +212,16 @@ private:
 };
 
 void Completion::prepare() {
-    nat_ = std::clamp(r_.atoms.nat, 0, r_.atom_slots());
+    nat_ = std::clamp(r_.structure.atom_count, 0, r_.atom_slots());
     nsym_ = operators(r_);
-    ncells_ = r_.compfrag.ncells;
+    ncells_ = r_.options.ncells;
     float covmax = 0.0f;
-    for (int i = 1; i <= nat_; ++i) covmax = std::max(covmax, covalent_radius(r_, r_.atoms.iz[i]));
-    reach_ = 2.0 * covmax + r_.tols.tol1;
+    for (int i = 1; i <= nat_; ++i) covmax = std::max(covmax, covalent_radius(r_, r_.structure.atomic_number[i]));
+    reach_ = 2.0 * covmax + r_.options.tolerances.bond;
     brute_ = !std::isfinite(reach_);
 
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) tmat_[i][j] = r_.transf.tmat[i][j];
+        for (int j = 0; j < 3; ++j) tmat_[i][j] = r_.structure.frac_to_cart[i][j];
     frac_ok_ = invert(tmat_, tinv_);
     if (frac_ok_)
         for (int k = 0; k < 3; ++k)
@@ -232,7 +232,7 @@ void Completion::prepare() {
     std::vector<Vec3d> pts;
     std::vector<int> ids;
     for (int i = 1; i <= nat_; ++i) {
-        const Vec3f& q = r_.atoms.xf[i];
+        const Vec3f& q = r_.structure.frac[i];
         Vec3d qd{q[0], q[1], q[2]};
         if (!std::isfinite(max_abs(qd)) && !brute_) continue;  // its images are nowhere
         qmax = std::max(qmax, max_abs(qd));
@@ -244,8 +244,8 @@ void Completion::prepare() {
         Op& op = ops_[static_cast<std::size_t>(n)];
         Mat3d rot{}, rinv{};
         for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) rot[k][j] = r_.symm.rot[static_cast<std::size_t>(n)][j][k];
-        for (int k = 0; k < 3; ++k) op.trn[k] = r_.symm.trn[static_cast<std::size_t>(n)][k];
+            for (int k = 0; k < 3; ++k) rot[k][j] = r_.structure.symmetry.rot[static_cast<std::size_t>(n)][j][k];
+        for (int k = 0; k < 3; ++k) op.trn[k] = r_.structure.symmetry.trn[static_cast<std::size_t>(n)][k];
         tmax = std::max(tmax, max_abs(op.trn));
         for (int k = 0; k < 3; ++k)
             rmax = std::max(rmax, std::fabs(rot[k][0]) + std::fabs(rot[k][1]) + std::fabs(rot[k][2]));
@@ -253,7 +253,7 @@ void Completion::prepare() {
                  std::numeric_limits<double>::infinity()};
         op.hi = {-op.lo[0], -op.lo[1], -op.lo[2]};
         for (int i : ids) {
-            const Vec3f& q = r_.atoms.xf[i];
+            const Vec3f& q = r_.structure.frac[i];
             Vec3d w = times(rot, {q[0], q[1], q[2]});
             for (int k = 0; k < 3; ++k) {
                 w[k] += op.trn[k];
@@ -277,7 +277,7 @@ void Completion::look(int m, int i, const Cand& k) {
     auto it = state_.find(k);
     if (it != state_.end() && (it->second & kDead)) return;
     Image im = image_of(r_, i, k.n, k.a, k.b, k.c);
-    if (coincident(im.xc, r_.atoms.xc[m])) {
+    if (coincident(im.xc, r_.structure.cart[m])) {
         state_[k] |= kDead;
         return;
     }
@@ -290,7 +290,7 @@ void Completion::look(int m, int i, const Cand& k) {
 
 // Every candidate that is bonded to atom m of the list, or coincides with it, gets to know.
 void Completion::process(int m) {
-    const Vec3f& xf = r_.atoms.xc[m];
+    const Vec3f& xf = r_.structure.cart[m];
     Vec3d x{xf[0], xf[1], xf[2]};
     if (!brute_ && !std::isfinite(max_abs(x))) return;  // no finite distance to anything
     const long long nc = ncells_;
@@ -341,7 +341,7 @@ void Completion::process(int m) {
 }
 
 void Completion::run() {
-    r_.cryst.ncryst = r_.atoms.nat;
+    r_.topology.list_size = r_.structure.atom_count;
     prepare();
     // A bond shorter than the coincidence distance would be a coincidence: nothing can join.
     if (!(reach_ + 1e-5 >= 0.001) || nsym_ == 0 || ncells_ < 0) return;
@@ -353,22 +353,22 @@ void Completion::run() {
         if (s & kDead) continue;
         s |= kDead;
         append(r_, k.i, image_of(r_, k.i, k.n, k.a, k.b, k.c));
-        process(r_.cryst.ncryst);
+        process(r_.topology.list_size);
     }
 }
 
 }  // namespace
 
-void gencompletefrags(Records& r) {
+void complete_molecules(Records& r) {
     Completion(r).run();
     report(r);
 }
 
-void gencompletefrags_scan(Records& r) {
-    r.cryst.ncryst = r.atoms.nat;
-    const int nat = std::clamp(r.atoms.nat, 0, r.atom_slots());
+void complete_molecules_scan(Records& r) {
+    r.topology.list_size = r.structure.atom_count;
+    const int nat = std::clamp(r.structure.atom_count, 0, r.atom_slots());
     const int nsym = operators(r);
-    const long long nc = r.compfrag.ncells;
+    const long long nc = r.options.ncells;
     bool added = true;
     while (added) {
         added = false;
@@ -381,8 +381,8 @@ void gencompletefrags_scan(Records& r) {
                             Image im = image_of(r, i, n, static_cast<int>(a), static_cast<int>(b),
                                                 static_cast<int>(c));
                             bool reject = false, bond = false;
-                            for (int m = 1; m <= r.cryst.ncryst && !reject; ++m) {
-                                reject = coincident(im.xc, r.atoms.xc[m]);
+                            for (int m = 1; m <= r.topology.list_size && !reject; ++m) {
+                                reject = coincident(im.xc, r.structure.cart[m]);
                                 if (!bond) bond = bonded(r, im.xc, i, m);
                             }
                             if (reject || !bond) continue;

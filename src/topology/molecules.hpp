@@ -5,10 +5,11 @@
 
 namespace kova {
 
-void gencompletefrags(Records& r);
+// Completes the molecules from symmetry and lattice images.
+void complete_molecules(Records& r);
 
 // The plain scan, restarted from its beginning after every accepted image; kept to check the
 // incremental completion against.
-void gencompletefrags_scan(Records& r);
+void complete_molecules_scan(Records& r);
 
 }  // namespace kova

@@ -1,7 +1,7 @@
 // Neighbour search, the stored neighbour tables and their printouts in kova.out. A search
 // visits only the atoms near the centre (a spatial index of the working list) and then applies
 // the tests of the whole-list scan in index order, so that the result, its order and every
-// tie are those of the scan, which is kept beside it as `getnei_scan`.
+// tie are those of the scan, which is kept beside it as `search_neighbours_scan`.
 #include "topology/neighbours.hpp"
 
 #include <algorithm>
@@ -12,18 +12,18 @@
 #include <string>
 #include <utility>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "topology/grid.hpp"
 
 namespace kova {
 
-// Built over atoms.xc of the working list 1..n.
+// Built over structure.cart of the working list 1..n.
 struct NeighbourIndex {
     int n = -1;
     const Vec3f* data = nullptr;
-    std::uint32_t tol1 = 0;     // bits of tols.tol1
+    std::uint32_t tol1 = 0;     // bits of options.tolerances.bond
     std::vector<float> covrad;  // the radius table it was built with
     float covmax = 0.0f;        // largest radius among the indexed atoms
     std::vector<Vec3f> pos;     // 1..n, the positions last seen
@@ -55,7 +55,7 @@ bool same_bits(const Vec3f& a, const Vec3f& b) {
     return true;
 }
 
-int list_length(const Records& r) { return std::clamp(r.cryst.ncryst, 0, r.atom_slots()); }
+int list_length(const Records& r) { return std::clamp(r.topology.list_size, 0, r.atom_slots()); }
 
 float distance(const Vec3f& a, const Vec3f& b) {
     float dx = b[0] - a[0];
@@ -67,24 +67,24 @@ float distance(const Vec3f& a, const Vec3f& b) {
 void build_index(Records& r, int n) {
     auto ix = std::make_shared<NeighbourIndex>();
     ix->n = n;
-    ix->data = r.atoms.xc.data();
-    ix->tol1 = std::bit_cast<std::uint32_t>(r.tols.tol1);
-    ix->covrad = r.covrad.covrad;
-    ix->pos.assign(r.atoms.xc.begin(), r.atoms.xc.begin() + n + 1);
+    ix->data = r.structure.cart.data();
+    ix->tol1 = std::bit_cast<std::uint32_t>(r.options.tolerances.bond);
+    ix->covrad = r.elements.covalent_radius;
+    ix->pos.assign(r.structure.cart.begin(), r.structure.cart.begin() + n + 1);
     ix->filed = ix->pos;
-    ix->iz.assign(r.atoms.iz.begin(), r.atoms.iz.begin() + n + 1);
+    ix->iz.assign(r.structure.atomic_number.begin(), r.structure.atomic_number.begin() + n + 1);
     for (int j = 1; j <= n; ++j) {
-        float c = covalent_radius(r, r.atoms.iz[j]);
+        float c = covalent_radius(r, r.structure.atomic_number[j]);
         if (c > ix->covmax) ix->covmax = c;  // a NaN radius never bonds and is left out
     }
     // Cells of the longest covalent bond, so that a covalent search looks at 27 cells.
-    double h = 2.0 * ix->covmax + r.tols.tol1;
+    double h = 2.0 * ix->covmax + r.options.tolerances.bond;
     h = std::isfinite(h) ? std::max(1.0, h * 1.0001) : 1.0;
     std::vector<Vec3d> pts;
     pts.reserve(static_cast<std::size_t>(n));
-    for (int j = 1; j <= n; ++j) pts.push_back(widen(r.atoms.xc[j]));
+    for (int j = 1; j <= n; ++j) pts.push_back(widen(r.structure.cart[j]));
     ix->grid.build(h, pts, 1);
-    r.nbindex = std::move(ix);
+    r.neighbour_index = std::move(ix);
 }
 
 // The index for the current working list, rebuilt or brought up to date as needed. The
@@ -92,23 +92,23 @@ void build_index(Records& r, int n) {
 // X-H extension moves H and then searches around X) gets the new place without saying so.
 NeighbourIndex& index_of(Records& r, int centre) {
     int n = list_length(r);
-    NeighbourIndex* ix = r.nbindex.get();
-    if (!ix || ix->n != n || ix->data != r.atoms.xc.data() ||
-        ix->tol1 != std::bit_cast<std::uint32_t>(r.tols.tol1) ||
-        ix->covrad.size() != r.covrad.covrad.size() ||
-        !std::equal(ix->covrad.begin(), ix->covrad.end(), r.covrad.covrad.begin(), [](float a, float b) {
+    NeighbourIndex* ix = r.neighbour_index.get();
+    if (!ix || ix->n != n || ix->data != r.structure.cart.data() ||
+        ix->tol1 != std::bit_cast<std::uint32_t>(r.options.tolerances.bond) ||
+        ix->covrad.size() != r.elements.covalent_radius.size() ||
+        !std::equal(ix->covrad.begin(), ix->covrad.end(), r.elements.covalent_radius.begin(), [](float a, float b) {
             return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
         })) {
         build_index(r, n);
-        return *r.nbindex;
+        return *r.neighbour_index;
     }
     auto heal = [&](int j) {
-        if (j >= 1 && j <= n && !same_bits(ix->pos[j], r.atoms.xc[j])) atom_moved(r, j);
+        if (j >= 1 && j <= n && !same_bits(ix->pos[j], r.structure.cart[j])) atom_moved(r, j);
     };
     heal(centre);
-    if (centre >= 1 && centre < static_cast<int>(r.neighbors.at.size())) {
-        const NeiTable& t = r.neighbors.at[static_cast<std::size_t>(centre)];
-        for (int k = 1; k <= t.nnei && k < static_cast<int>(t.inei.size()); ++k) heal(t.inei[k]);
+    if (centre >= 1 && centre < static_cast<int>(r.topology.neighbours.size())) {
+        const NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(centre)];
+        for (int k = 1; k <= t.count && k < static_cast<int>(t.atom.size()); ++k) heal(t.atom[k]);
     }
     bool check = n <= kCheckedLength;
 #ifndef NDEBUG
@@ -118,11 +118,11 @@ NeighbourIndex& index_of(Records& r, int centre) {
 #endif
     if (check) {
         for (int j = 1; j <= n; ++j) {
-            if (ix->iz[j] != r.atoms.iz[j]) {
+            if (ix->iz[j] != r.structure.atomic_number[j]) {
                 build_index(r, n);
-                return *r.nbindex;
+                return *r.neighbour_index;
             }
-            if (same_bits(ix->pos[j], r.atoms.xc[j])) continue;
+            if (same_bits(ix->pos[j], r.structure.cart[j])) continue;
             if (n > kCheckedLength)
                 throw std::logic_error("neighbour index out of date: atom " + std::to_string(j) +
                                        " moved without atom_moved");
@@ -136,14 +136,14 @@ NeighbourIndex& index_of(Records& r, int centre) {
 // of the single-precision distances, and the drift of the atoms from their filed places.
 double reach(const NeighbourIndex& ix, double radius) { return radius * (1.0 + 1e-5) + 1e-6 + ix.drift; }
 
-void clear_scratch(Neig& g) {
-    g.nnei = 0;
-    g.inei.assign(1, 0);
-    g.dnei.assign(1, 0.0f);
-    g.ntyp = 0;
-    g.ncnt.assign(1, 0);
-    g.iztyp.assign(1, 0);
-    g.itypat.assign(1, std::vector<int>(1, 0));
+void clear_scratch(NeighbourList& g) {
+    g.count = 0;
+    g.atom.assign(1, 0);
+    g.distance.assign(1, 0.0f);
+    g.type_count = 0;
+    g.type_size.assign(1, 0);
+    g.type_atomic_number.assign(1, 0);
+    g.type_atom.assign(1, std::vector<int>(1, 0));
 }
 
 void write_both(Records& r, int first, int second, const std::string& rec) {
@@ -154,27 +154,27 @@ void write_both(Records& r, int first, int second, const std::string& rec) {
 [[noreturn]] void overflow(Records& r, int iat, float rmax) {
     const std::string lines[] = {
         "",
-        " GetNei :: atom = " + fi(iat, 8) + "  " + pad(r.atoms.label[iat], 8),
+        " GetNei :: atom = " + fi(iat, 8) + "  " + pad(r.structure.label[iat], 8),
         "           rmax = " + ff(rmax, 12, 3),
-        "           inei exceeds dimension maxnei ( " + fi(maxnei, 6) + " )",
+        "           inei exceeds dimension maxnei ( " + fi(max_neighbours, 6) + " )",
         "",
     };
-    for (const auto& l : lines) write_both(r, terminal, r.files.iout, l);
+    for (const auto& l : lines) write_both(r, terminal, r.files.listing, l);
     throw RunStop{};
 }
 
 // Tests 1 to 4 of the scan: centre, disorder, distance, too close. d is the distance.
 bool passes(const Records& r, int iat, int j, float rmax, float& d) {
     if (j == iat) return false;
-    if (r.atoms1.occflag[iat] == -1 && r.atoms1.occflag[j] == -1) {
-        float diff = std::fabs(r.atoms1.occ[iat] - r.atoms1.occ[j]);
+    if (r.structure.occupancy_flag[iat] == -1 && r.structure.occupancy_flag[j] == -1) {
+        float diff = std::fabs(r.structure.occupancy[iat] - r.structure.occupancy[j]);
         if (static_cast<double>(diff) > 0.01) return false;
     }
-    d = distance(r.atoms.xc[iat], r.atoms.xc[j]);
+    d = distance(r.structure.cart[iat], r.structure.cart[j]);
     if (rmax > 0.0f) {
         if (!(d <= rmax)) return false;
     } else {
-        float lim = (covalent_radius(r, r.atoms.iz[iat]) + r.tols.tol1) + covalent_radius(r, r.atoms.iz[j]);
+        float lim = (covalent_radius(r, r.structure.atomic_number[iat]) + r.options.tolerances.bond) + covalent_radius(r, r.structure.atomic_number[j]);
         if (!(d <= lim)) return false;
     }
     return !(d < kTooClose);
@@ -184,7 +184,7 @@ bool passes(const Records& r, int iat, int j, float rmax, float& d) {
 // plain form compares each candidate with every atom taken, as the scan does.
 void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, float>>& cand, bool& ldis,
             bool plain = false) {
-    Neig& g = r.neig;
+    NeighbourList& g = r.topology.last_search;
     // Two atoms closer than SAMEXYZ lie at nearly the same distance from the centre, so only
     // the atoms taken whose distances are that close (with room for the rounding of d) are
     // compared: `taken` holds their distances in ascending order.
@@ -195,41 +195,41 @@ void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, fl
     for (const auto& [j, d] : cand) {
         bool same = false;
         if (plain) {
-            for (int k = 1; k <= g.nnei && !same; ++k)
-                same = distance(r.atoms.xc[j], r.atoms.xc[g.inei[k]]) < kSameXyz;
+            for (int k = 1; k <= g.count && !same; ++k)
+                same = distance(r.structure.cart[j], r.structure.cart[g.atom[k]]) < kSameXyz;
         } else {
             const float window = 2.0f * kSameXyz + 1.0e-5f * d;
             const bool finite = std::isfinite(window);  // else every atom taken is compared
             auto q = finite ? std::lower_bound(taken.begin(), taken.end(), d - window, nearer) : taken.begin();
             auto end = finite ? std::upper_bound(q, taken.end(), d + window, farther) : taken.end();
-            for (; q != end && !same; ++q) same = distance(r.atoms.xc[j], r.atoms.xc[q->second]) < kSameXyz;
+            for (; q != end && !same; ++q) same = distance(r.structure.cart[j], r.structure.cart[q->second]) < kSameXyz;
         }
         if (same) continue;
         if (!plain) taken.insert(std::upper_bound(taken.begin(), taken.end(), d, farther), {d, j});
-        if (g.nnei + 1 > maxnei) {
-            g.nnei = maxnei + 1;
+        if (g.count + 1 > max_neighbours) {
+            g.count = max_neighbours + 1;
             overflow(r, iat, rmax);
         }
-        ++g.nnei;
-        g.inei.push_back(j);
-        g.dnei.push_back(d);
-        if (r.atoms1.occflag[j] == -1) ldis = true;
+        ++g.count;
+        g.atom.push_back(j);
+        g.distance.push_back(d);
+        if (r.structure.occupancy_flag[j] == -1) ldis = true;
     }
     // Repeated passes swapping only a strictly greater distance: a stable sort by distance.
     std::vector<std::pair<float, int>> byd;
-    byd.reserve(static_cast<std::size_t>(g.nnei));
-    for (int k = 1; k <= g.nnei; ++k) byd.emplace_back(g.dnei[k], g.inei[k]);
+    byd.reserve(static_cast<std::size_t>(g.count));
+    for (int k = 1; k <= g.count; ++k) byd.emplace_back(g.distance[k], g.atom[k]);
     std::stable_sort(byd.begin(), byd.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (int k = 1; k <= g.nnei; ++k) {
-        g.dnei[k] = byd[static_cast<std::size_t>(k - 1)].first;
-        g.inei[k] = byd[static_cast<std::size_t>(k - 1)].second;
+    for (int k = 1; k <= g.count; ++k) {
+        g.distance[k] = byd[static_cast<std::size_t>(k - 1)].first;
+        g.atom[k] = byd[static_cast<std::size_t>(k - 1)].second;
     }
 }
 
 // Sorts the candidates by distance, then index, and tells whether the same-site test drops
 // none of them (and no more than maxnei are taken): no two lie closer than SAMEXYZ.
 bool distinct_sites(const Records& r, std::vector<std::pair<int, float>>& cand) {
-    if (cand.size() > static_cast<std::size_t>(maxnei)) return false;
+    if (cand.size() > static_cast<std::size_t>(max_neighbours)) return false;
     std::sort(cand.begin(), cand.end(), [](const auto& a, const auto& b) {
         return a.second < b.second || (a.second == b.second && a.first < b.first);
     });
@@ -239,7 +239,7 @@ bool distinct_sites(const Records& r, std::vector<std::pair<int, float>>& cand) 
             const float window = 2.0f * kSameXyz + 1.0e-5f * cand[b].second;
             if (!std::isfinite(window)) return false;
             if (cand[b].second - cand[a].second > window) break;
-            if (distance(r.atoms.xc[cand[a].first], r.atoms.xc[cand[b].first]) < kSameXyz) return false;
+            if (distance(r.structure.cart[cand[a].first], r.structure.cart[cand[b].first]) < kSameXyz) return false;
         }
     }
     return true;
@@ -252,17 +252,17 @@ void print_neighbours(Records& r, int unit, int iat, float rmax, int count, cons
                       const std::vector<float>& dnei) {
     r.io.write(unit, "");
     if (rmax > 0.0f)
-        r.io.write(unit, " Neighbors of " + trim(r.atoms.label[iat]) + " within " + ff(rmax, 7, 3) +
+        r.io.write(unit, " Neighbors of " + trim(r.structure.label[iat]) + " within " + ff(rmax, 7, 3) +
                              " Ang = " + fi(count, 4));
     else
         r.io.write(unit,
-                   " Covalently-bonded neighbors to " + trim(r.atoms.label[iat]) + " = " + fi(count, 4));
+                   " Covalently-bonded neighbors to " + trim(r.structure.label[iat]) + " = " + fi(count, 4));
     r.io.write(unit, "");
     r.io.write(unit, "     i       n     r(Ang)    atom       occ");
     for (int k = 1; k <= count; ++k) {
         int j = inei[static_cast<std::size_t>(k)];
         r.io.write(unit, fi(k, 6) + fi(j, 8) + "  " + ff(dnei[static_cast<std::size_t>(k)], 9, 3) + "    " +
-                             pad(r.atoms.label[j], 8) + "  " + ff(r.atoms1.occ[j], 7, 4));
+                             pad(r.structure.label[j], 8) + "  " + ff(r.structure.occupancy[j], 7, 4));
     }
 }
 
@@ -284,68 +284,68 @@ void print_types(Records& r, int unit, int ntyp, const std::vector<int>& iztyp, 
                 r.io.write(unit, line);
                 line = std::string(14, ' ');
             }
-            line += pad(r.atoms.label[mem[static_cast<std::size_t>(m)]], 8) + " ";
+            line += pad(r.structure.label[mem[static_cast<std::size_t>(m)]], 8) + " ";
         }
         r.io.write(unit, line);
     }
 }
 
 void group_by_element(Records& r) {
-    Neig& g = r.neig;
-    for (int k = 1; k <= g.nnei; ++k) {
-        int j = g.inei[k];
-        int z = r.atoms.iz[j];
+    NeighbourList& g = r.topology.last_search;
+    for (int k = 1; k <= g.count; ++k) {
+        int j = g.atom[k];
+        int z = r.structure.atomic_number[j];
         int t = 1;
-        while (t <= g.ntyp && g.iztyp[t] != z) ++t;
-        if (t > g.ntyp) {
-            ++g.ntyp;
-            g.iztyp.push_back(z);
-            g.ncnt.push_back(0);
-            g.itypat.emplace_back(1, 0);
+        while (t <= g.type_count && g.type_atomic_number[t] != z) ++t;
+        if (t > g.type_count) {
+            ++g.type_count;
+            g.type_atomic_number.push_back(z);
+            g.type_size.push_back(0);
+            g.type_atom.emplace_back(1, 0);
         }
-        ++g.ncnt[t];
-        g.itypat[t].push_back(j);
+        ++g.type_size[t];
+        g.type_atom[t].push_back(j);
     }
     // The atomic numbers of the types differ, so any sort gives the order of the passes.
-    std::vector<int> order(static_cast<std::size_t>(g.ntyp));
-    for (int t = 1; t <= g.ntyp; ++t) order[static_cast<std::size_t>(t - 1)] = t;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return g.iztyp[a] < g.iztyp[b]; });
+    std::vector<int> order(static_cast<std::size_t>(g.type_count));
+    for (int t = 1; t <= g.type_count; ++t) order[static_cast<std::size_t>(t - 1)] = t;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return g.type_atomic_number[a] < g.type_atomic_number[b]; });
     std::vector<int> iz(1, 0), cnt(1, 0);
     std::vector<std::vector<int>> mem(1, std::vector<int>(1, 0));
     for (int t : order) {
-        iz.push_back(g.iztyp[t]);
-        cnt.push_back(g.ncnt[t]);
-        mem.push_back(std::move(g.itypat[t]));
+        iz.push_back(g.type_atomic_number[t]);
+        cnt.push_back(g.type_size[t]);
+        mem.push_back(std::move(g.type_atom[t]));
     }
-    g.iztyp = std::move(iz);
-    g.ncnt = std::move(cnt);
-    g.itypat = std::move(mem);
+    g.type_atomic_number = std::move(iz);
+    g.type_size = std::move(cnt);
+    g.type_atom = std::move(mem);
 }
 
-const NeiTable& stored(const Records& r, int iat) {
-    static const NeiTable none{0, {0}, {0.0f}, 0, {0}, {0}, {{0}}};
-    if (iat < 1 || iat >= static_cast<int>(r.neighbors.at.size())) return none;
-    return r.neighbors.at[static_cast<std::size_t>(iat)];
+const NeighbourTable& stored(const Records& r, int iat) {
+    static const NeighbourTable none{0, {0}, {0.0f}, 0, {0}, {0}, {{0}}};
+    if (iat < 1 || iat >= static_cast<int>(r.topology.neighbours.size())) return none;
+    return r.topology.neighbours[static_cast<std::size_t>(iat)];
 }
 
 }  // namespace
 
 void atom_moved(Records& r, int iat) {
-    NeighbourIndex* ix = r.nbindex.get();
+    NeighbourIndex* ix = r.neighbour_index.get();
     if (!ix || iat < 1 || iat > ix->n || iat > r.atom_slots()) return;
     // (the rounding of d is far inside the slack every search adds to its radius)
-    const double d = distance(ix->filed[iat], r.atoms.xc[iat]);
+    const double d = distance(ix->filed[iat], r.structure.cart[iat]);
     if (d <= kDrift) {  // false for a place that is no finite number
         ix->drift = std::max(ix->drift, d);
     } else {
-        ix->grid.move(iat, widen(ix->filed[iat]), widen(r.atoms.xc[iat]));
-        ix->filed[iat] = r.atoms.xc[iat];
+        ix->grid.move(iat, widen(ix->filed[iat]), widen(r.structure.cart[iat]));
+        ix->filed[iat] = r.structure.cart[iat];
     }
-    ix->pos[iat] = r.atoms.xc[iat];
+    ix->pos[iat] = r.structure.cart[iat];
 }
 
-void getnei(Records& r, int iat, float rmax, bool& ldis) {
-    clear_scratch(r.neig);
+void search_neighbours(Records& r, int iat, float rmax, bool& ldis) {
+    clear_scratch(r.topology.last_search);
     ldis = false;
     if (!valid_centre(r, iat)) return;
     NeighbourIndex& ix = index_of(r, iat);
@@ -353,13 +353,13 @@ void getnei(Records& r, int iat, float rmax, bool& ldis) {
     if (rmax > 0.0f) {
         radius = rmax;
     } else {
-        float own = covalent_radius(r, r.atoms.iz[iat]) + r.tols.tol1;
+        float own = covalent_radius(r, r.structure.atomic_number[iat]) + r.options.tolerances.bond;
         if (std::isnan(own)) return;  // no limit holds
         radius = static_cast<double>(own) + ix.covmax;
     }
     std::vector<std::pair<int, float>>& cand = ix.cand;
     cand.clear();
-    ix.grid.visit(widen(r.atoms.xc[iat]), reach(ix, radius), [&](int j) {
+    ix.grid.visit(widen(r.structure.cart[iat]), reach(ix, radius), [&](int j) {
         float d;
         if (passes(r, iat, j, rmax, d)) cand.emplace_back(j, d);
     });
@@ -370,20 +370,20 @@ void getnei(Records& r, int iat, float rmax, bool& ldis) {
     }
     // No two candidates share a site and they fit: the scan takes them all, by distance and
     // then by index.
-    Neig& g = r.neig;
-    g.nnei = static_cast<int>(cand.size());
-    g.inei.resize(cand.size() + 1);
-    g.dnei.resize(cand.size() + 1);
+    NeighbourList& g = r.topology.last_search;
+    g.count = static_cast<int>(cand.size());
+    g.atom.resize(cand.size() + 1);
+    g.distance.resize(cand.size() + 1);
     for (std::size_t k = 0; k < cand.size(); ++k) {
         const auto [j, d] = cand[k];
-        g.inei[k + 1] = j;
-        g.dnei[k + 1] = d;
-        if (r.atoms1.occflag[j] == -1) ldis = true;
+        g.atom[k + 1] = j;
+        g.distance[k + 1] = d;
+        if (r.structure.occupancy_flag[j] == -1) ldis = true;
     }
 }
 
-void getnei_scan(Records& r, int iat, float rmax, bool& ldis) {
-    clear_scratch(r.neig);
+void search_neighbours_scan(Records& r, int iat, float rmax, bool& ldis) {
+    clear_scratch(r.topology.last_search);
     ldis = false;
     if (!valid_centre(r, iat)) return;
     int n = list_length(r);
@@ -395,32 +395,32 @@ void getnei_scan(Records& r, int iat, float rmax, bool& ldis) {
     accept(r, iat, rmax, cand, ldis, true);
 }
 
-void findnei(Records& r, int iat, float rmax) {
+void find_neighbours(Records& r, int iat, float rmax) {
     bool ldis = false;
-    getnei(r, iat, rmax, ldis);
+    search_neighbours(r, iat, rmax, ldis);
     if (!valid_centre(r, iat)) return;
-    const int out = r.files.iout;
-    if (r.iprint.iprint == 1) {
-        print_neighbours(r, out, iat, rmax, r.neig.nnei, r.neig.inei, r.neig.dnei);
+    const int out = r.files.listing;
+    if (r.topology.print_neighbours == 1) {
+        print_neighbours(r, out, iat, rmax, r.topology.last_search.count, r.topology.last_search.atom, r.topology.last_search.distance);
         if (ldis) {
             r.io.write(out, "");
             r.io.write(out, "    Note : at least 1 neighbor is disordered");
         }
     }
     group_by_element(r);
-    if (r.iprint.iprint == 1 && r.verbosity.iverb >= 2)
-        print_types(r, out, r.neig.ntyp, r.neig.iztyp, r.neig.ncnt, r.neig.itypat, "");
+    if (r.topology.print_neighbours == 1 && r.options.verbosity >= 2)
+        print_types(r, out, r.topology.last_search.type_count, r.topology.last_search.type_atomic_number, r.topology.last_search.type_size, r.topology.last_search.type_atom, "");
 }
 
 int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(int)>& take) {
     // Within `near` of the centre, where the order of the search is that of the distances,
     // unless two atoms share a site: then the whole search decides.
     const float near = std::min(rmax, 4.0f);
-    if (valid_centre(r, iat) && rmax > 0.0f && r.iprint.iprint != 1) {
+    if (valid_centre(r, iat) && rmax > 0.0f && r.topology.print_neighbours != 1) {
         NeighbourIndex& ix = index_of(r, iat);
-        const Vec3d c = widen(r.atoms.xc[iat]);
+        const Vec3d c = widen(r.structure.cart[iat]);
         // Only when the whole search cannot pass maxnei atoms.
-        if (ix.grid.bound(c, reach(ix, rmax)) <= static_cast<std::size_t>(maxnei)) {
+        if (ix.grid.bound(c, reach(ix, rmax)) <= static_cast<std::size_t>(max_neighbours)) {
             std::vector<std::pair<int, float>>& cand = ix.cand;
             cand.clear();
             ix.grid.visit(c, reach(ix, near), [&](int j) {
@@ -435,27 +435,27 @@ int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(in
                 for (const auto& [j, d] : nearest) {
                     if (d > sure) break;
                     if (take(j)) {
-                        clear_scratch(r.neig);
+                        clear_scratch(r.topology.last_search);
                         return j;
                     }
                 }
                 if (near == rmax) {
-                    clear_scratch(r.neig);
+                    clear_scratch(r.topology.last_search);
                     return 0;
                 }
             }
         }
     }
-    findnei(r, iat, rmax);
-    const Neig& g = r.neig;
-    const std::vector<int> found(g.inei.begin() + 1, g.inei.begin() + g.nnei + 1);
+    find_neighbours(r, iat, rmax);
+    const NeighbourList& g = r.topology.last_search;
+    const std::vector<int> found(g.atom.begin() + 1, g.atom.begin() + g.count + 1);
     for (int j : found)
         if (take(j)) return j;
     return 0;
 }
 
-void findallneighbors(Records& r) {
-    const int out = r.files.iout;
+void find_all_neighbours(Records& r) {
+    const int out = r.files.listing;
     const int n = list_length(r);
     r.ensure_atoms(n);
     r.io.write(out, "");
@@ -464,18 +464,18 @@ void findallneighbors(Records& r) {
         r.io.write(ch, "");
         r.io.write(ch, " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM");
     }
-    r.iprint.iprint = 0;
+    r.topology.print_neighbours = 0;
     for (int i = 1; i <= n; ++i) {
-        findnei(r, i, 0.0f);
-        const Neig& g = r.neig;
-        NeiTable& t = r.neighbors.at[static_cast<std::size_t>(i)];
-        t.nnei = g.nnei;
-        t.inei.assign(g.inei.begin(), g.inei.begin() + g.nnei + 1);
-        t.dnei.assign(g.dnei.begin(), g.dnei.begin() + g.nnei + 1);
-        t.ntyp = g.ntyp;
-        t.iztyp.assign(g.iztyp.begin(), g.iztyp.begin() + g.ntyp + 1);
-        t.ncnt.assign(g.ncnt.begin(), g.ncnt.begin() + g.ntyp + 1);
-        t.itypat.assign(g.itypat.begin(), g.itypat.begin() + g.ntyp + 1);
+        find_neighbours(r, i, 0.0f);
+        const NeighbourList& g = r.topology.last_search;
+        NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
+        t.count = g.count;
+        t.atom.assign(g.atom.begin(), g.atom.begin() + g.count + 1);
+        t.distance.assign(g.distance.begin(), g.distance.begin() + g.count + 1);
+        t.type_count = g.type_count;
+        t.type_atomic_number.assign(g.type_atomic_number.begin(), g.type_atomic_number.begin() + g.type_count + 1);
+        t.type_size.assign(g.type_size.begin(), g.type_size.begin() + g.type_count + 1);
+        t.type_atom.assign(g.type_atom.begin(), g.type_atom.begin() + g.type_count + 1);
     }
     r.io.write(out, "");
     r.io.write(out, " Printout of neighbors of all atoms sorted by ");
@@ -484,60 +484,60 @@ void findallneighbors(Records& r) {
     r.io.write(out, "    3) distance      ( ascending)");
     for (int i = 1; i <= n; ++i) {
         r.io.write(out, "");
-        r.io.write(out, " Atom # " + fi(i, 6) + " = " + pad(r.atoms.label[i], 8) + " :");
-        NeiTable& t = r.neighbors.at[static_cast<std::size_t>(i)];
+        r.io.write(out, " Atom # " + fi(i, 6) + " = " + pad(r.structure.label[i], 8) + " :");
+        NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
         auto dist_of = [&t](int j) {
-            for (int k = 1; k <= t.nnei; ++k)
-                if (t.inei[k] == j) return t.dnei[k];
+            for (int k = 1; k <= t.count; ++k)
+                if (t.atom[k] == j) return t.distance[k];
             return 0.0f;
         };
-        for (int ty = t.ntyp; ty >= 1; --ty) {
-            auto& mem = t.itypat[ty];
+        for (int ty = t.type_count; ty >= 1; --ty) {
+            auto& mem = t.type_atom[ty];
             // The passes swap a, b when b has fewer neighbours of its own, or as many and a is
             // strictly farther: a stable sort by (own count, distance).
-            std::stable_sort(mem.begin() + 1, mem.begin() + t.ncnt[ty] + 1, [&](int a, int b) {
-                int na = r.neighbors.at[static_cast<std::size_t>(a)].nnei;
-                int nb = r.neighbors.at[static_cast<std::size_t>(b)].nnei;
+            std::stable_sort(mem.begin() + 1, mem.begin() + t.type_size[ty] + 1, [&](int a, int b) {
+                int na = r.topology.neighbours[static_cast<std::size_t>(a)].count;
+                int nb = r.topology.neighbours[static_cast<std::size_t>(b)].count;
                 if (na != nb) return na < nb;
                 return dist_of(a) < dist_of(b);
             });
-            for (int m = 1; m <= t.ncnt[ty]; ++m) {
+            for (int m = 1; m <= t.type_size[ty]; ++m) {
                 int j = mem[m];
-                r.io.write(out, "     " + fi(r.atoms.iz[j], 4) +
-                                    fi(r.neighbors.at[static_cast<std::size_t>(j)].nnei, 4) +
-                                    ff(dist_of(j), 11, 3) + fi(j, 8) + "   " + pad(r.atoms.label[j], 8));
+                r.io.write(out, "     " + fi(r.structure.atomic_number[j], 4) +
+                                    fi(r.topology.neighbours[static_cast<std::size_t>(j)].count, 4) +
+                                    ff(dist_of(j), 11, 3) + fi(j, 8) + "   " + pad(r.structure.label[j], 8));
             }
         }
     }
 }
 
-void sortnei(Records& r, int k) {
-    const NeiTable& t = stored(r, k);
-    if (static_cast<int>(r.isn.isn.size()) < std::max(t.nnei, maxnei) + 1)
-        r.isn.isn.resize(static_cast<std::size_t>(std::max(t.nnei, maxnei)) + 1, 0);
+void sort_stored_neighbours(Records& r, int k) {
+    const NeighbourTable& t = stored(r, k);
+    if (static_cast<int>(r.topology.canonical_order.size()) < std::max(t.count, max_neighbours) + 1)
+        r.topology.canonical_order.resize(static_cast<std::size_t>(std::max(t.count, max_neighbours)) + 1, 0);
     int l = 0;
-    for (int ty = t.ntyp; ty >= 1; --ty)
-        for (int m = 1; m <= t.ncnt[ty]; ++m) {
+    for (int ty = t.type_count; ty >= 1; --ty)
+        for (int m = 1; m <= t.type_size[ty]; ++m) {
             ++l;
-            if (l >= static_cast<int>(r.isn.isn.size())) r.isn.isn.resize(static_cast<std::size_t>(l) + 1, 0);
-            r.isn.isn[static_cast<std::size_t>(l)] = t.itypat[ty][m];
+            if (l >= static_cast<int>(r.topology.canonical_order.size())) r.topology.canonical_order.resize(static_cast<std::size_t>(l) + 1, 0);
+            r.topology.canonical_order[static_cast<std::size_t>(l)] = t.type_atom[ty][m];
         }
-    if (l != t.nnei) err(r, "SortNei", "l.ne.nnei(k)");
+    if (l != t.count) fatal_error(r, "SortNei", "l.ne.nnei(k)");
 }
 
-void prtatomnei(Records& r, int iat, int iunit) {
+void list_stored_neighbours(Records& r, int iat, int iunit) {
     if (!valid_centre(r, iat)) return;
-    const NeiTable& t = stored(r, iat);
-    print_neighbours(r, iunit, iat, 0.0f, t.nnei, t.inei, t.dnei);
-    if (r.verbosity.iverb >= 2) print_types(r, iunit, t.ntyp, t.iztyp, t.ncnt, t.itypat, " ");
+    const NeighbourTable& t = stored(r, iat);
+    print_neighbours(r, iunit, iat, 0.0f, t.count, t.atom, t.distance);
+    if (r.options.verbosity >= 2) print_types(r, iunit, t.type_count, t.type_atomic_number, t.type_size, t.type_atom, " ");
 }
 
-void collectnei(Records& r, int iat, std::vector<int>& list, int& n) {
-    const NeiTable& t = stored(r, iat);
-    list.assign(static_cast<std::size_t>(std::max(100, t.nnei + 1)) + 1, 0);
-    for (int k = 1; k <= t.nnei; ++k) list[static_cast<std::size_t>(k)] = t.inei[k];
-    list[static_cast<std::size_t>(t.nnei) + 1] = iat;
-    n = t.nnei + 1;
+void collect_neighbours(Records& r, int iat, std::vector<int>& list, int& n) {
+    const NeighbourTable& t = stored(r, iat);
+    list.assign(static_cast<std::size_t>(std::max(100, t.count + 1)) + 1, 0);
+    for (int k = 1; k <= t.count; ++k) list[static_cast<std::size_t>(k)] = t.atom[k];
+    list[static_cast<std::size_t>(t.count) + 1] = iat;
+    n = t.count + 1;
 }
 
 }  // namespace kova

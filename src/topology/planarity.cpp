@@ -16,7 +16,7 @@ namespace {
 using Mat3 = float[3][3];
 
 // sqrt(a*a + b*b) without overflow or destructive underflow.
-float pythag(float a, float b) {
+float hypotenuse(float a, float b) {
     float p = std::fmax(std::fabs(a), std::fabs(b));
     if (p == 0.0f) return p;
     float q = std::fmin(std::fabs(a), std::fabs(b)) / p;
@@ -35,7 +35,7 @@ float pythag(float a, float b) {
 
 // Householder reduction of the symmetric matrix a to tridiagonal form, accumulating the
 // transformations in z; d the diagonal, e the sub-diagonal in e[1..n-1] (e[0] = 0).
-void tred2(int n, const Mat3& a, float d[3], float e[3], Mat3& z) {
+void tridiagonalize(int n, const Mat3& a, float d[3], float e[3], Mat3& z) {
     for (int i = 0; i < n; ++i) {
         for (int j = i; j < n; ++j) z[j][i] = a[j][i];
         d[i] = a[n - 1][i];
@@ -119,7 +119,7 @@ void tred2(int n, const Mat3& a, float d[3], float e[3], Mat3& z) {
 // QL iterations with shifts on the tridiagonal matrix (d, e from tred2). On success the
 // eigenvalues are in d in ascending order with their vectors in the columns of z; false when
 // one eigenvalue did not converge in 30 iterations (nothing sorted then).
-bool tql2(int n, float d[3], float e[3], Mat3& z) {
+bool tridiagonal_eigen(int n, float d[3], float e[3], Mat3& z) {
     if (n == 1) return true;
     for (int i = 1; i < n; ++i) e[i - 1] = e[i];
     float f = 0.0f;
@@ -142,7 +142,7 @@ bool tql2(int n, float d[3], float e[3], Mat3& z) {
                 int l2 = l1 + 1;
                 float g = d[l];
                 float p = (d[l1] - g) / (2.0f * e[l]);
-                float rr = pythag(p, 1.0f);
+                float rr = hypotenuse(p, 1.0f);
                 d[l] = e[l] / (p + std::copysign(rr, p));
                 d[l1] = e[l] * (p + std::copysign(rr, p));
                 float dl1 = d[l1];
@@ -162,7 +162,7 @@ bool tql2(int n, float d[3], float e[3], Mat3& z) {
                     s2 = s;
                     g = c * e[i];
                     h = c * p;
-                    rr = pythag(p, e[i]);
+                    rr = hypotenuse(p, e[i]);
                     e[i + 1] = s * rr;
                     s = e[i] / rr;
                     c = p / rr;
@@ -209,9 +209,9 @@ bool tql2(int n, float d[3], float e[3], Mat3& z) {
 }  // namespace
 
 void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>& list, int itype) {
-    const int out = r.files.iout;
+    const int out = r.files.listing;
     lplan = true;
-    const float tol = itype == 2 ? r.tols.tol2 : r.tols.tol3;
+    const float tol = itype == 2 ? r.options.tolerances.ring : r.options.tolerances.group;
     const std::string word = itype == 2 ? "ring" : "group";
     // Atoms beyond the list or outside the records are left out rather than read.
     int cnt = std::max(0, std::min(n, static_cast<int>(list.size()) - 1));
@@ -227,7 +227,7 @@ void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>&
         r.io.write(out, "");
         std::string line;
         for (int i = 0; i < cnt; ++i) {
-            line += "  " + pad(r.atoms.label[at[static_cast<std::size_t>(i)]], 8);
+            line += "  " + pad(r.structure.label[at[static_cast<std::size_t>(i)]], 8);
             if ((i + 1) % 6 == 0 || i + 1 == cnt) {
                 r.io.write(out, line);
                 line.clear();
@@ -238,31 +238,31 @@ void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>&
     float c[3] = {0.0f, 0.0f, 0.0f};
     if (cnt > 0) {
         for (int k = 0; k < 3; ++k) {
-            for (int a : at) c[k] += r.atoms.xc[a][k];
+            for (int a : at) c[k] += r.structure.cart[a][k];
             c[k] /= static_cast<float>(cnt);
         }
     }
     Mat3 a = {};
     for (int j = 0; j < 3; ++j)
         for (int k = 0; k < 3; ++k)
-            for (int i : at) a[j][k] += (r.atoms.xc[i][j] - c[j]) * (r.atoms.xc[i][k] - c[k]);
+            for (int i : at) a[j][k] += (r.structure.cart[i][j] - c[j]) * (r.structure.cart[i][k] - c[k]);
     float d[3], e[3];
     Mat3 z;
-    tred2(3, a, d, e, z);
-    tql2(3, d, e, z);
+    tridiagonalize(3, a, d, e, z);
+    tridiagonal_eigen(3, d, e, z);
     const float p = z[0][0], q = z[1][0], rr = z[2][0];
     const float s = p * c[0] + q * c[1] + rr * c[2];
-    if (iprt == 1 && r.verbosity.iverb >= 2) {
+    if (iprt == 1 && r.options.verbosity >= 2) {
         r.io.write(out, "");
         r.io.write(out, "     P Q R S = " + ff(p, 12, 4) + ff(q, 12, 4) + ff(rr, 12, 4) + ff(s, 12, 4));
         r.io.write(out, "");
     }
     float sum = 0.0f;
     for (int i : at) {
-        float di = p * r.atoms.xc[i][0] + q * r.atoms.xc[i][1] + rr * r.atoms.xc[i][2] - s;
+        float di = p * r.structure.cart[i][0] + q * r.structure.cart[i][1] + rr * r.structure.cart[i][2] - s;
         sum += di * di;
-        if (iprt == 1 && r.verbosity.iverb >= 2)
-            r.io.write(out, "       dist. from " + pad(r.atoms.label[i], 8) +
+        if (iprt == 1 && r.options.verbosity >= 2)
+            r.io.write(out, "       dist. from " + pad(r.structure.label[i], 8) +
                                 " to lsq plane =" + ff(di, 11, 3) + " Ang");
     }
     // Three points always lie in a plane; the divisor n - 3 would be zero.
@@ -277,12 +277,12 @@ void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>&
     }
 }
 
-float dist(float x1, float y1, float z1, float x2, float y2, float z2) {
+float point_distance(float x1, float y1, float z1, float x2, float y2, float z2) {
     float dx = x2 - x1, dy = y2 - y1, dz = z2 - z1;
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-void vmult(const float a[3], const float b[3], float c[3]) {
+void cross_product(const float a[3], const float b[3], float c[3]) {
     float c1 = a[1] * b[2] - a[2] * b[1];
     float c2 = a[2] * b[0] - a[0] * b[2];
     float c3 = a[0] * b[1] - a[1] * b[0];
@@ -291,16 +291,16 @@ void vmult(const float a[3], const float b[3], float c[3]) {
     c[2] = c3;
 }
 
-float rlength(const float v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+float vector_length(const float v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
-void extendbond(float x1, float y1, float z1, float& x2, float& y2, float& z2, float d, float& old) {
-    old = dist(x1, y1, z1, x2, y2, z2);
+void extend_bond(float x1, float y1, float z1, float& x2, float& y2, float& z2, float d, float& old) {
+    old = point_distance(x1, y1, z1, x2, y2, z2);
     x2 = x1 + (x2 - x1) * d / old;
     y2 = y1 + (y2 - y1) * d / old;
     z2 = z1 + (z2 - z1) * d / old;
 }
 
-int checkat(int /*unused*/, int& n, std::vector<int>& list, int k) {
+int append_atom(int /*unused*/, int& n, std::vector<int>& list, int k) {
     int cnt = std::max(0, std::min(n, static_cast<int>(list.size()) - 1));
     for (int i = 1; i <= cnt; ++i)
         if (list[static_cast<std::size_t>(i)] == k) return 1;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "topology/grid.hpp"
 #include "topology/planarity.hpp"
@@ -38,9 +38,9 @@ float distance(const Vec3f& a, const Vec3f& b) {
 
 // The link rule: from an atom that is not disordered to one within its covalent limit.
 bool linked(const Records& r, int a, int b) {
-    if (r.atoms1.occflag[a] == -1) return false;
-    float lim = (covalent_radius(r, r.atoms.iz[a]) + r.tols.tol1) + covalent_radius(r, r.atoms.iz[b]);
-    return distance(r.atoms.xc[a], r.atoms.xc[b]) <= lim;
+    if (r.structure.occupancy_flag[a] == -1) return false;
+    float lim = (covalent_radius(r, r.structure.atomic_number[a]) + r.options.tolerances.bond) + covalent_radius(r, r.structure.atomic_number[b]);
+    return distance(r.structure.cart[a], r.structure.cart[b]) <= lim;
 }
 
 struct Reduced {
@@ -83,18 +83,18 @@ Reduced reduce_fast(const Records& r, int n) {
     Reduced red;
     red.links0.assign(static_cast<std::size_t>(n) + 1, std::vector<int>(1, 0));
     float covmax = 0.0f;
-    for (int j = 1; j <= n; ++j) covmax = std::max(covmax, covalent_radius(r, r.atoms.iz[j]));
-    double h = 2.0 * covmax + r.tols.tol1;
+    for (int j = 1; j <= n; ++j) covmax = std::max(covmax, covalent_radius(r, r.structure.atomic_number[j]));
+    double h = 2.0 * covmax + r.options.tolerances.bond;
     h = std::isfinite(h) ? std::max(1.0, h * 1.0001) : 1.0;
     std::vector<Vec3d> pts;
     pts.reserve(static_cast<std::size_t>(n));
-    for (int j = 1; j <= n; ++j) pts.push_back({r.atoms.xc[j][0], r.atoms.xc[j][1], r.atoms.xc[j][2]});
+    for (int j = 1; j <= n; ++j) pts.push_back({r.structure.cart[j][0], r.structure.cart[j][1], r.structure.cart[j][2]});
     PointGrid grid;
     grid.build(h, pts, 1);
     std::vector<int> cand;
     for (int l = 1; l <= n; ++l) {
-        if (r.atoms1.occflag[l] == -1) continue;
-        float own = covalent_radius(r, r.atoms.iz[l]) + r.tols.tol1;
+        if (r.structure.occupancy_flag[l] == -1) continue;
+        float own = covalent_radius(r, r.structure.atomic_number[l]) + r.options.tolerances.bond;
         if (std::isnan(own)) continue;
         double radius = (static_cast<double>(own) + covmax) * (1.0 + 1e-5) + 1e-6;
         cand.clear();
@@ -154,9 +154,9 @@ Reduced reduce_fast(const Records& r, int n) {
 
 // One line per entry: number, label, " -" and up to ten linked labels, then ten per line.
 void link_table(Records& r, const std::vector<int>& atom, const std::vector<std::vector<int>>& links) {
-    const int out = r.files.iout;
+    const int out = r.files.listing;
     for (std::size_t l = 1; l < atom.size(); ++l) {
-        std::string line = fi(static_cast<long long>(l), 7) + " " + pad(r.atoms.label[atom[l]], 8) + " -";
+        std::string line = fi(static_cast<long long>(l), 7) + " " + pad(r.structure.label[atom[l]], 8) + " -";
         int on_line = 0;
         for (std::size_t c = 1; c < links[l].size(); ++c) {
             if (on_line == 10) {
@@ -165,7 +165,7 @@ void link_table(Records& r, const std::vector<int>& atom, const std::vector<std:
                 on_line = 0;
             }
             line += ' ';
-            line += pad(r.atoms.label[atom[static_cast<std::size_t>(links[l][c])]], 8);
+            line += pad(r.structure.label[atom[static_cast<std::size_t>(links[l][c])]], 8);
             ++on_line;
         }
         r.io.write(out, line);
@@ -173,7 +173,7 @@ void link_table(Records& r, const std::vector<int>& atom, const std::vector<std:
 }
 
 void report_reduction(Records& r, const Reduced& red) {
-    const int out = r.files.iout;
+    const int out = r.files.listing;
     r.io.write(out, "");
     r.io.write(out, std::string(80, '-'));
     both(r, out, terminal, "");
@@ -185,22 +185,22 @@ void report_reduction(Records& r, const Reduced& red) {
         both(r, out, terminal,
              " **** ELIMINATION CYCLE =" + fi(static_cast<long long>(c), 5) +
                  "     NUMBER OF ATOMS =" + fi(red.cycles[c].first, 7));
-        if (c == 0 && r.verbosity.iverb >= 3) link_table(r, all, red.links0);
+        if (c == 0 && r.options.verbosity >= 3) link_table(r, all, red.links0);
         both(r, out, terminal,
              "        NUMBER OF ATOMS REMOVED FROM THE TABLE = " + fi(red.cycles[c].second, 7));
     }
-    if (r.verbosity.iverb >= 2) {
+    if (r.options.verbosity >= 2) {
         r.io.write(out, "");
         r.io.write(out, " CONNECTIVITY TABLE AFTER THE FINAL ELIMINATION CYCLE :");
         link_table(r, red.atom, red.links);
     }
 
     const int nnew = static_cast<int>(red.atom.size()) - 1;
-    r.newat.nnew = nnew;
-    r.newat.newat = red.atom;
-    r.conmat.icon = red.links;
-    r.conmat.nconn.assign(red.atom.size(), 0);
-    for (int k = 1; k <= nnew; ++k) r.conmat.nconn[k] = static_cast<int>(red.links[k].size()) - 1;
+    r.topology.entry_count = nnew;
+    r.topology.entry_atom = red.atom;
+    r.topology.entry_links = red.links;
+    r.topology.entry_link_count.assign(red.atom.size(), 0);
+    for (int k = 1; k <= nnew; ++k) r.topology.entry_link_count[k] = static_cast<int>(red.links[k].size()) - 1;
 
     r.io.create(kReducedAng, "reduced.ang");
     r.io.create(kReduced1Ang, "reduced_1.ang");
@@ -208,18 +208,18 @@ void report_reduction(Records& r, const Reduced& red) {
     r.io.write(kReduced1Ang, "ANGSTROM");
     for (int k = 1; k <= nnew; ++k) {
         int a = red.atom[k];
-        const Vec3f& x = r.atoms.xc[a];
+        const Vec3f& x = r.structure.cart[a];
         std::string xyz = ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4);
-        r.io.write(kReducedAng, "ATOM " + pad(r.atoms.label[a], 8) + xyz);
-        std::string name = pad(element_symbol(r, r.atoms.iz[a]), 2) + fi(k, 6);
-        rmblanks(r, name);
+        r.io.write(kReducedAng, "ATOM " + pad(r.structure.label[a], 8) + xyz);
+        std::string name = pad(element_symbol(r, r.structure.atomic_number[a]), 2) + fi(k, 6);
+        remove_blanks(r, name);
         r.io.write(kReduced1Ang, "ATOM " + pad(name, 8) + xyz);
     }
     r.io.close(kReducedAng);
     r.io.close(kReduced1Ang);
 }
 
-int list_length(const Records& r) { return std::clamp(r.cryst.ncryst, 0, r.atom_slots()); }
+int list_length(const Records& r) { return std::clamp(r.topology.list_size, 0, r.atom_slots()); }
 
 // The walk records of the ring search.
 struct Choices {
@@ -264,18 +264,18 @@ private:
 };
 
 void RingWalk::load() {
-    nnew_ = std::max(0, r_.newat.nnew);
+    nnew_ = std::max(0, r_.topology.entry_count);
     nnew_ =
-        std::min({nnew_, static_cast<int>(r_.newat.newat.size()) - 1,
-                  static_cast<int>(r_.conmat.nconn.size()) - 1, static_cast<int>(r_.conmat.icon.size()) - 1});
+        std::min({nnew_, static_cast<int>(r_.topology.entry_atom.size()) - 1,
+                  static_cast<int>(r_.topology.entry_link_count.size()) - 1, static_cast<int>(r_.topology.entry_links.size()) - 1});
     nnew_ = std::max(nnew_, 0);
     atom_.assign(static_cast<std::size_t>(nnew_) + 1, 0);
     adj_.assign(static_cast<std::size_t>(nnew_) + 1, {});
     for (int l = 1; l <= nnew_; ++l) {
-        atom_[l] = r_.newat.newat[l];
-        int cnt = std::clamp(r_.conmat.nconn[l], 0, static_cast<int>(r_.conmat.icon[l].size()) - 1);
+        atom_[l] = r_.topology.entry_atom[l];
+        int cnt = std::clamp(r_.topology.entry_link_count[l], 0, static_cast<int>(r_.topology.entry_links[l].size()) - 1);
         for (int c = 1; c <= cnt; ++c) {
-            int e = r_.conmat.icon[l][c];
+            int e = r_.topology.entry_links[l][c];
             if (e >= 1 && e <= nnew_) adj_[l].push_back(e);  // a link outside the table is not walked
         }
     }
@@ -295,11 +295,11 @@ void RingWalk::exchange_start() {
                 else if (e == k)
                     e = 1;
             }
-        for (int l : {1, k}) r_.newat.newat[l] = atom_[l];
+        for (int l : {1, k}) r_.topology.entry_atom[l] = atom_[l];
         for (int l = 1; l <= nnew_; ++l) {
-            r_.conmat.nconn[l] = static_cast<int>(adj_[l].size());
-            r_.conmat.icon[l].assign(1, 0);
-            r_.conmat.icon[l].insert(r_.conmat.icon[l].end(), adj_[l].begin(), adj_[l].end());
+            r_.topology.entry_link_count[l] = static_cast<int>(adj_[l].size());
+            r_.topology.entry_links[l].assign(1, 0);
+            r_.topology.entry_links[l].insert(r_.topology.entry_links[l].end(), adj_[l].begin(), adj_[l].end());
         }
     }
 }
@@ -362,14 +362,14 @@ int RingWalk::restart_entry() {
 }
 
 bool RingWalk::duplicate(const std::vector<int>& members) const {
-    const Rings& g = r_.rings;
+    const Topology& g = r_.topology;
     const int s = static_cast<int>(members.size());
     if (literal_) {
-        for (int q = 1; q <= g.nor; ++q) {
-            if (g.ringsize[q] != s) continue;
+        for (int q = 1; q <= g.ring_count; ++q) {
+            if (g.ring_size[q] != s) continue;
             int pairs = 0;
             for (int m = 1; m <= s; ++m)
-                for (int a : members) pairs += g.ringat[q][m] == a ? 1 : 0;
+                for (int a : members) pairs += g.ring_atom[q][m] == a ? 1 : 0;
             if (pairs == s) return true;
         }
         return false;
@@ -377,8 +377,8 @@ bool RingWalk::duplicate(const std::vector<int>& members) const {
     // The count of equal pairs, from the two sorted member lists.
     std::vector<int> cand(members);
     std::sort(cand.begin(), cand.end());
-    for (int q = 1; q <= g.nor; ++q) {
-        if (g.ringsize[q] != s) continue;
+    for (int q = 1; q <= g.ring_count; ++q) {
+        if (g.ring_size[q] != s) continue;
         const auto& ring = sorted_[static_cast<std::size_t>(q)];
         long long pairs = 0;
         std::size_t i = 0, j = 0;
@@ -401,41 +401,41 @@ bool RingWalk::duplicate(const std::vector<int>& members) const {
 }
 
 void RingWalk::store(const std::vector<int>& members) {
-    Rings& g = r_.rings;
-    const int out = r_.files.iout;
+    Topology& g = r_.topology;
+    const int out = r_.files.listing;
     const int s = static_cast<int>(members.size());
-    if (g.nor + 1 > maxrings) err(r_, "FindRings", "Too many rings (maxrings)");
-    ++g.nor;
-    r_.ensure_rings(g.nor);
+    if (g.ring_count + 1 > max_rings) fatal_error(r_, "FindRings", "Too many rings (maxrings)");
+    ++g.ring_count;
+    r_.ensure_rings(g.ring_count);
     rings_changed(r_);
-    g.ringsize[g.nor] = s;
-    g.ringat[g.nor].assign(1, 0);
-    g.ringat[g.nor].insert(g.ringat[g.nor].end(), members.begin(), members.end());
-    g.ringdum[g.nor] = 0;
+    g.ring_size[g.ring_count] = s;
+    g.ring_atom[g.ring_count].assign(1, 0);
+    g.ring_atom[g.ring_count].insert(g.ring_atom[g.ring_count].end(), members.begin(), members.end());
+    g.ring_dummy[g.ring_count] = 0;
     std::vector<int> sorted(members);
     std::sort(sorted.begin(), sorted.end());
-    sorted_.resize(static_cast<std::size_t>(g.nor) + 1);
-    sorted_[static_cast<std::size_t>(g.nor)] = std::move(sorted);
+    sorted_.resize(static_cast<std::size_t>(g.ring_count) + 1);
+    sorted_[static_cast<std::size_t>(g.ring_count)] = std::move(sorted);
 
     r_.io.write(out, "");
     r_.io.write(out, "");
     r_.io.write(
-        out, " **********  FOUND RING # " + fi(g.nor, 4) + " ---> " + fi(s, 3) + " - MEMBERED  **********");
+        out, " **********  FOUND RING # " + fi(g.ring_count, 4) + " ---> " + fi(s, 3) + " - MEMBERED  **********");
     r_.io.write(out, "");
     std::string labels, numbers;
     for (int a : members) {
-        labels += "  " + pad(r_.atoms.label[a], 8);
+        labels += "  " + pad(r_.structure.label[a], 8);
         numbers += fi(a, 6) + "    ";
     }
     r_.io.write(out, labels);
     r_.io.write(out, numbers);
-    g.ringplanar[g.nor] = true;
+    g.ring_planar[g.ring_count] = true;
     if (s >= 4) {
         std::vector<int> list(1, 0);
         list.insert(list.end(), members.begin(), members.end());
         bool lplan = true;
         planarity(r_, 1, lplan, s, list, 2);
-        g.ringplanar[g.nor] = lplan;
+        g.ring_planar[g.ring_count] = lplan;
     }
 }
 
@@ -443,7 +443,7 @@ void RingWalk::store(const std::vector<int>& members) {
 void RingWalk::ring_test(int j) {
     const int np = static_cast<int>(ird_.size()) - 1;
     const int s = np - j;
-    if (s > r_.ring1.maxring || s < r_.ring1.minring) return;
+    if (s > r_.options.rings.max_size || s < r_.options.rings.min_size) return;
     if (ird_[j + 1] == ird_[np - 1]) return;  // came back the way it went
     std::vector<int> members;
     members.reserve(static_cast<std::size_t>(s));
@@ -453,20 +453,20 @@ void RingWalk::ring_test(int j) {
 }
 
 void RingWalk::run() {
-    Rings& g = r_.rings;
-    const int out = r_.files.iout;
-    g.nor = 0;
+    Topology& g = r_.topology;
+    const int out = r_.files.listing;
+    g.ring_count = 0;
     rings_changed(r_);
-    std::fill(g.ringsize.begin(), g.ringsize.end(), 0);
-    for (auto& m : g.ringat) m.assign(1, 0);
-    std::fill(g.ringplanar.begin(), g.ringplanar.end(), false);
-    std::fill(g.ringdum.begin(), g.ringdum.end(), 0);
+    std::fill(g.ring_size.begin(), g.ring_size.end(), 0);
+    for (auto& m : g.ring_atom) m.assign(1, 0);
+    std::fill(g.ring_planar.begin(), g.ring_planar.end(), false);
+    std::fill(g.ring_dummy.begin(), g.ring_dummy.end(), 0);
 
     r_.io.write(out, "");
     r_.io.write(out, std::string(80, '-'));
     both(r_, terminal, out, "");
     both(r_, terminal, out,
-         " AUTOMATED SEARCH FOR " + fi(r_.ring1.minring, 3) + " -" + fi(r_.ring1.maxring, 3) +
+         " AUTOMATED SEARCH FOR " + fi(r_.options.rings.min_size, 3) + " -" + fi(r_.options.rings.max_size, 3) +
              " - MEMBERED RINGS");
     r_.io.write(terminal, "");
 
@@ -519,7 +519,7 @@ void RingWalk::run() {
         cut(0);
         int e = restart_entry();
         if (e == 0) break;
-        if (!choices_.iused[e][0]) err(r_, "CheckVisited", "Internal error");
+        if (!choices_.iused[e][0]) fatal_error(r_, "CheckVisited", "Internal error");
         push(e);
         push(adj_[e][0]);
         walk_link(e, 0);
@@ -529,30 +529,30 @@ void RingWalk::run() {
     r_.io.write(out, "");
     r_.io.write(out, " " + std::string(79, '-'));
     both(r_, out, terminal, "");
-    both(r_, out, terminal, " TOTAL RINGS FOUND (nor)  = " + fi(g.nor, 6));
+    both(r_, out, terminal, " TOTAL RINGS FOUND (nor)  = " + fi(g.ring_count, 6));
 }
 
 }  // namespace
 
-void connect4rings(Records& r) { report_reduction(r, reduce_fast(r, list_length(r))); }
+void reduce_connectivity(Records& r) { report_reduction(r, reduce_fast(r, list_length(r))); }
 
-void connect4rings_scan(Records& r) { report_reduction(r, reduce_scan(r, list_length(r))); }
+void reduce_connectivity_scan(Records& r) { report_reduction(r, reduce_scan(r, list_length(r))); }
 
-void findrings(Records& r) { RingWalk(r, false).run(); }
+void find_rings(Records& r) { RingWalk(r, false).run(); }
 
-void findrings_scan(Records& r) { RingWalk(r, true).run(); }
+void find_rings_scan(Records& r) { RingWalk(r, true).run(); }
 
 namespace {
 
-long long ring_members(const Rings& g) {
+long long ring_members(const Topology& g) {
     long long n = 0;
-    const int nor = std::min(g.nor, static_cast<int>(g.ringsize.size()) - 1);
-    for (int k = 1; k <= nor; ++k) n += g.ringsize[static_cast<std::size_t>(k)];
+    const int nor = std::min(g.ring_count, static_cast<int>(g.ring_size.size()) - 1);
+    for (int k = 1; k <= nor; ++k) n += g.ring_size[static_cast<std::size_t>(k)];
     return n;
 }
 
 // The ring situation from the number of rings holding the atom and the first two of them.
-void ring_situation(const Rings& g, int count, int first, int second, bool& lcyc, bool& lpl, bool& lfus,
+void ring_situation(const Topology& g, int count, int first, int second, bool& lcyc, bool& lpl, bool& lfus,
                     int& iring, int& isize) {
     lcyc = count > 0;
     lpl = false;
@@ -560,22 +560,22 @@ void ring_situation(const Rings& g, int count, int first, int second, bool& lcyc
     iring = 0;
     isize = 0;
     if (count == 1) {
-        if (g.ringplanar[first]) {
+        if (g.ring_planar[first]) {
             lpl = true;
             iring = first;
-            isize = g.ringsize[first];
+            isize = g.ring_size[first];
         }
     } else if (count == 2) {
-        bool p1 = g.ringplanar[first], p2 = g.ringplanar[second];
+        bool p1 = g.ring_planar[first], p2 = g.ring_planar[second];
         if (p1 && p2) {
             lfus = true;
             iring = first + second;
-            isize = g.ringsize[first] + g.ringsize[second];
+            isize = g.ring_size[first] + g.ring_size[second];
         } else if (p1 || p2) {
             int q = p1 ? first : second;
             lpl = true;
             iring = q;
-            isize = g.ringsize[q];
+            isize = g.ring_size[q];
         }
     }
 }
@@ -584,15 +584,15 @@ void ring_situation(const Rings& g, int count, int first, int second, bool& lcyc
 
 const RingIndex& ring_index(Records& r) {
     RingIndex& ix = r.index.rings;
-    const Rings& g = r.rings;
-    if (ix.nor == g.nor) return ix;
+    const Topology& g = r.topology;
+    if (ix.ring_count == g.ring_count) return ix;
     ix = RingIndex{};
-    ix.nor = g.nor;
+    ix.ring_count = g.ring_count;
     ix.members = ring_members(g);
-    const int nor = std::min({g.nor, static_cast<int>(g.ringsize.size()) - 1, static_cast<int>(g.ringat.size()) - 1});
+    const int nor = std::min({g.ring_count, static_cast<int>(g.ring_size.size()) - 1, static_cast<int>(g.ring_atom.size()) - 1});
     for (int q = 1; q <= nor; ++q) {
-        const auto& mem = g.ringat[static_cast<std::size_t>(q)];
-        const int s = std::min(g.ringsize[static_cast<std::size_t>(q)], static_cast<int>(mem.size()) - 1);
+        const auto& mem = g.ring_atom[static_cast<std::size_t>(q)];
+        const int s = std::min(g.ring_size[static_cast<std::size_t>(q)], static_cast<int>(mem.size()) - 1);
         for (int m = 1; m <= s; ++m) {
             const int a = mem[static_cast<std::size_t>(m)];
             if (a < 1) continue;
@@ -609,21 +609,21 @@ const RingIndex& ring_index(Records& r) {
 
 void rings_changed(Records& r) { r.index.rings = RingIndex{}; }
 
-void isitcyclic(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
+void ring_membership(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
     const RingIndex& ix = ring_index(r);
     std::array<int, 3> h{};
     if (iat >= 1 && iat < static_cast<int>(ix.held.size())) h = ix.held[static_cast<std::size_t>(iat)];
-    ring_situation(r.rings, h[0], h[1], h[2], lcyc, lpl, lfus, iring, isize);
+    ring_situation(r.topology, h[0], h[1], h[2], lcyc, lpl, lfus, iring, isize);
 }
 
-void isitcyclic_scan(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
-    const Rings& g = r.rings;
+void ring_membership_scan(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
+    const Topology& g = r.topology;
     int count = 0;
     int first = 0, second = 0;
-    const int nor = std::min(g.nor, static_cast<int>(g.ringsize.size()) - 1);
+    const int nor = std::min(g.ring_count, static_cast<int>(g.ring_size.size()) - 1);
     for (int q = 1; q <= nor; ++q) {
-        const auto& mem = g.ringat[static_cast<std::size_t>(q)];
-        int s = std::min(g.ringsize[q], static_cast<int>(mem.size()) - 1);
+        const auto& mem = g.ring_atom[static_cast<std::size_t>(q)];
+        int s = std::min(g.ring_size[q], static_cast<int>(mem.size()) - 1);
         bool in = false;
         for (int m = 1; m <= s && !in; ++m) in = mem[static_cast<std::size_t>(m)] == iat;
         if (!in) continue;

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "databank/dbfile.hpp"
-#include "databank/dbmatch.hpp"
-#include "main/messages.hpp"
+#include "databank/databank_file.hpp"
+#include "databank/databank_match.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "support.hpp"
 
@@ -31,46 +31,46 @@ struct Search {
     // `db`: a file name, or the text of a databank written for the test.
     explicit Search(const std::string& db, bool text = false, int verbose = 1) {
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.iout = 35;
-        r.files.idbank = 47;
-        r.verbosity.iverb = verbose;
+        r.files.listing = 35;
+        r.files.databank = 47;
+        r.options.verbosity = verbose;
         r.io.create(35, "kova.out");
         if (text) dir.write("test.db", db);
         r.io.open_old(47, text ? "test.db" : db);
         r.ensure_atoms(1);
-        r.atoms.nat = 1;
+        r.structure.atom_count = 1;
     }
     // The atom: element, label, site symmetry, neighbour types (ascending Z), ring code and
     // size, group planarity, functional group ("" none).
     void atom(int z, const std::string& label, const std::string& sym, std::vector<Type> types,
               bool lpg, const std::string& group = "", int iring = 0, int imemb = 0) {
-        r.atoms.iz[1] = z;
-        r.atoms.label[1] = label;
-        r.atoms.sitesym[1] = sym;
-        r.neig.ntyp = static_cast<int>(types.size());
-        r.neig.nnei = 0;
-        r.neig.iztyp.assign(types.size() + 1, 0);
-        r.neig.ncnt.assign(types.size() + 1, 0);
+        r.structure.atomic_number[1] = z;
+        r.structure.label[1] = label;
+        r.structure.site_symmetry[1] = sym;
+        r.topology.last_search.type_count = static_cast<int>(types.size());
+        r.topology.last_search.count = 0;
+        r.topology.last_search.type_atomic_number.assign(types.size() + 1, 0);
+        r.topology.last_search.type_size.assign(types.size() + 1, 0);
         for (std::size_t t = 0; t < types.size(); ++t) {
-            r.neig.iztyp[t + 1] = types[t].z;
-            r.neig.ncnt[t + 1] = types[t].count;
-            r.neig.nnei += types[t].count;
+            r.topology.last_search.type_atomic_number[t + 1] = types[t].z;
+            r.topology.last_search.type_size[t + 1] = types[t].count;
+            r.topology.last_search.count += types[t].count;
         }
-        r.lpg.lpg = lpg;
-        r.forring.iring = iring;
-        r.forring.imemb = imemb;
-        r.except.iexc[1] = group.empty() ? 0 : 1;
-        r.except.exname[1] = group;
+        r.frames.planar_group = lpg;
+        r.frames.planar_rings = iring;
+        r.frames.planar_ring_size = imemb;
+        r.frames.exception[1] = group.empty() ? 0 : 1;
+        r.frames.exception_name[1] = group;
     }
     void parent(int ihp, int isp, int ihnei) {
-        r.forh.ihp[1] = ihp;
-        r.forh.isp[1] = isp;
-        r.forh.ihnei[1] = ihnei;
+        r.frames.parent_atomic_number[1] = ihp;
+        r.frames.parent_neighbours[1] = isp;
+        r.frames.parent_hydrogens[1] = ihnei;
     }
     // Runs the search; "" when it ends normally, else "stop" or the fault text.
     std::string match() {
         try {
-            matchdb(r, 1);
+            match_databank_entry(r, 1);
         } catch (const RunStop&) {
             return "stop";
         } catch (const RunFault& f) {
@@ -89,10 +89,10 @@ struct Search {
                 return l.substr(l.find('[') + 1, l.size() - l.find('[') - 2);
         return "";
     }
-    float plm(int l, int m) const { return r.mpoles1.plm[l][m + 4]; }
+    float plm(int l, int m) const { return r.databank.match.plm[l][m + 4]; }
 };
 
-TEST(ReadDb, FreeAtomValencePopulation) {
+TEST(AssignFromDatabank, FreeAtomValencePopulation) {
     struct Case {
         int z;
         float pv;
@@ -100,18 +100,18 @@ TEST(ReadDb, FreeAtomValencePopulation) {
                  {10, 8},  {11, 1}, {16, 6},  {17, 7}, {18, 8},  {19, 1}, {26, 8}, {35, 17},
                  {36, 18}, {37, 1}, {54, 18}, {55, 1}, {86, 32}, {87, 1}, {92, 6}};
     for (const auto& c : cases)
-        EXPECT_EQ(pval(c.z), c.pv) << c.z;
+        EXPECT_EQ(free_atom_valence(c.z), c.pv) << c.z;
 }
 
-TEST(ReadDb, FirstOfTwoMatchingEntriesWinsWithItsListing) {
+TEST(AssignFromDatabank, FirstOfTwoMatchingEntriesWinsWithItsListing) {
     Search s(kTestDb);
     s.atom(6, "C(3)", "3m", {{1, 3}, {6, 1}}, false);
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.mpoles1.ifind, 1);
-    EXPECT_EQ(s.r.mpoles1.pv, 4.1330f);
-    EXPECT_EQ(s.r.mpoles1.kappa[1], 0.9930f);
-    EXPECT_EQ(s.r.mpoles1.kappa[2], 0.9400f);
-    EXPECT_EQ(s.r.mpoles1.spv, 0.0520f);
+    EXPECT_EQ(s.r.databank.match.matched, 1);
+    EXPECT_EQ(s.r.databank.match.pv, 4.1330f);
+    EXPECT_EQ(s.r.databank.match.kappa[1], 0.9930f);
+    EXPECT_EQ(s.r.databank.match.kappa[2], 0.9400f);
+    EXPECT_EQ(s.r.databank.match.pv_sigma, 0.0520f);
     EXPECT_EQ(s.plm(4, 3), 0.0100f);
     // The whole listing of the search: the atom's data in free format (integers in 12
     // columns after the leading blank), then the result and the parameter block.
@@ -143,17 +143,17 @@ TEST(ReadDb, FirstOfTwoMatchingEntriesWinsWithItsListing) {
         "   Hexadecapoles:  0.000  0.000  0.000  0.000 -0.021  0.000  0.000  0.010  0.000",
     };
     EXPECT_EQ(s.listing(), want);
-    EXPECT_EQ(s.r.ldb.nsearch, 1);
-    EXPECT_EQ(s.r.ldb.nfound, 1);
-    EXPECT_EQ(s.r.ldb.nnotfound, 0);
+    EXPECT_EQ(s.r.databank.searched, 1);
+    EXPECT_EQ(s.r.databank.found, 1);
+    EXPECT_EQ(s.r.databank.not_found, 0);
 }
 
-TEST(ReadDb, FindsTheNeighboursItself) {
+TEST(AssignFromDatabank, FindsTheNeighboursItself) {
     // a methyl carbon: three H at 1.09 A and one C at 1.53 A; a far atom is no neighbour
     Search s(kTestDb);
     s.r.ensure_atoms(6);
-    s.r.atoms.nat = s.r.cryst.ncryst = 6;
-    s.r.tols.tol1 = 0.2f;
+    s.r.structure.atom_count = s.r.topology.list_size = 6;
+    s.r.options.tolerances.bond = 0.2f;
     const Vec3f xc[] = {{0, 0, 0},
                         {1.09f, 0, 0},
                         {-0.36f, 1.03f, 0},
@@ -162,22 +162,22 @@ TEST(ReadDb, FindsTheNeighboursItself) {
                         {5, 5, 5}};
     const int iz[] = {6, 1, 1, 1, 6, 8};
     for (int k = 1; k <= 6; ++k) {
-        s.r.atoms.xc[k] = xc[k - 1];
-        s.r.atoms.iz[k] = iz[k - 1];
-        s.r.atoms.label[k] = "A(" + std::to_string(k) + ")";
+        s.r.structure.cart[k] = xc[k - 1];
+        s.r.structure.atomic_number[k] = iz[k - 1];
+        s.r.structure.label[k] = "A(" + std::to_string(k) + ")";
     }
-    s.r.atoms.sitesym[1] = "3m";
-    s.r.lpg.lpg = false;
-    s.r.iprint.iprint = 1;
-    ASSERT_NO_THROW(readdb(s.r, 1));
-    EXPECT_EQ(s.r.iprint.iprint, 0);
-    EXPECT_EQ(s.r.neig.nnei, 4);
+    s.r.structure.site_symmetry[1] = "3m";
+    s.r.frames.planar_group = false;
+    s.r.topology.print_neighbours = 1;
+    ASSERT_NO_THROW(assign_from_databank(s.r, 1));
+    EXPECT_EQ(s.r.topology.print_neighbours, 0);
+    EXPECT_EQ(s.r.topology.last_search.count, 4);
     EXPECT_EQ(s.comment(), "C methyl, first of two entries of one pattern");
     auto l = s.listing();
     EXPECT_EQ(l[1], " Searching DataBank for a match : ");  // no neighbour printout before it
 }
 
-TEST(ReadDb, SiteSymmetryAndPlanarityOfTheNeigLine) {
+TEST(AssignFromDatabank, SiteSymmetryAndPlanarityOfTheNeigLine) {
     // C009 wants -42m and a planar group; C010 has no words 6 and 8 (any site symmetry,
     // planar only below 4 neighbours); C011 the same for two neighbours.
     struct Case {
@@ -200,11 +200,11 @@ TEST(ReadDb, SiteSymmetryAndPlanarityOfTheNeigLine) {
         s.atom(6, "C(1)", c.sym, c.types, c.lpg);
         ASSERT_EQ(s.match(), "");
         EXPECT_EQ(s.comment(), c.entry) << c.sym << " " << c.lpg;
-        EXPECT_EQ(s.r.mpoles1.ifind, *c.entry ? 1 : 0);
+        EXPECT_EQ(s.r.databank.match.matched, *c.entry ? 1 : 0);
     }
 }
 
-TEST(ReadDb, RingCodeAndSizeMustAgree) {
+TEST(AssignFromDatabank, RingCodeAndSizeMustAgree) {
     Search s(kTestDb);
     s.atom(6, "C(1)", "m", {{1, 1}, {6, 2}}, true, "", 1, 6);
     ASSERT_EQ(s.match(), "");
@@ -215,10 +215,10 @@ TEST(ReadDb, RingCodeAndSizeMustAgree) {
     Search t(kTestDb);
     t.atom(6, "C(1)", "m", {{1, 1}, {6, 2}}, true, "", 1, 5);  // a five-ring
     ASSERT_EQ(t.match(), "");
-    EXPECT_EQ(t.r.mpoles1.ifind, 0);
+    EXPECT_EQ(t.r.databank.match.matched, 0);
 }
 
-TEST(ReadDb, FunctionalGroupsAndExceptEntries) {
+TEST(AssignFromDatabank, FunctionalGroupsAndExceptEntries) {
     struct Case {
         int z;
         std::vector<Type> types;
@@ -254,7 +254,7 @@ TEST(ReadDb, FunctionalGroupsAndExceptEntries) {
     }
 }
 
-TEST(ReadDb, HydrogenEntriesByParent) {
+TEST(AssignFromDatabank, HydrogenEntriesByParent) {
     struct Case {
         int ihp, isp, ihnei;
         const char* sym;
@@ -283,15 +283,15 @@ TEST(ReadDb, HydrogenEntriesByParent) {
     }
 }
 
-TEST(ReadDb, DefaultsWithoutAMatch) {
+TEST(AssignFromDatabank, DefaultsWithoutAMatch) {
     Search s(kTestDb);
     s.atom(35, "BR(1)", "cyl", {{6, 1}}, true);
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.mpoles1.ifind, 0);
-    EXPECT_EQ(s.r.mpoles1.pv, 17.0f);
-    EXPECT_EQ(s.r.mpoles1.spv, 0.01f);
-    EXPECT_EQ(s.r.mpoles1.kappa[1], 1.0f);
-    EXPECT_EQ(s.r.mpoles1.kappa[2], 1.0f);
+    EXPECT_EQ(s.r.databank.match.matched, 0);
+    EXPECT_EQ(s.r.databank.match.pv, 17.0f);
+    EXPECT_EQ(s.r.databank.match.pv_sigma, 0.01f);
+    EXPECT_EQ(s.r.databank.match.kappa[1], 1.0f);
+    EXPECT_EQ(s.r.databank.match.kappa[2], 1.0f);
     auto l = s.listing();
     std::vector<std::string> tail(l.end() - 11, l.end());
     std::vector<std::string> want = {
@@ -308,22 +308,22 @@ TEST(ReadDb, DefaultsWithoutAMatch) {
         "   Hexadecapoles:  0.000  0.000  0.000  0.000  0.000  0.000  0.000  0.000  0.000",
     };
     EXPECT_EQ(tail, want);
-    EXPECT_EQ(s.r.ldb.nnotfound, 1);
-    EXPECT_EQ(s.r.ldb.nfound, 0);
+    EXPECT_EQ(s.r.databank.not_found, 1);
+    EXPECT_EQ(s.r.databank.found, 0);
 
     // a second search in the same records counts on, and clears what the first one found
     s.atom(6, "C(3)", "3m", {{1, 3}, {6, 1}}, false);
     ASSERT_EQ(s.match(), "");
     s.atom(6, "C(4)", "NO", {{1, 1}}, false);
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.mpoles1.pv, 4.0f);
+    EXPECT_EQ(s.r.databank.match.pv, 4.0f);
     EXPECT_EQ(s.plm(2, 0), 0.0f);
-    EXPECT_EQ(s.r.ldb.nsearch, 3);
-    EXPECT_EQ(s.r.ldb.nfound, 1);
-    EXPECT_EQ(s.r.ldb.nnotfound, 2);
+    EXPECT_EQ(s.r.databank.searched, 3);
+    EXPECT_EQ(s.r.databank.found, 1);
+    EXPECT_EQ(s.r.databank.not_found, 2);
 }
 
-TEST(ReadDb, MultipolePopulationLines) {
+TEST(AssignFromDatabank, MultipolePopulationLines) {
     // O005: "PLMS 1 1 0.0100 2 0 -0.0250 2" holds 7 numbers, two triples; the next line
     // adds (2,2). C005 has triples with l = -3 and m = -5, which have no place.
     Search s(kTestDb);
@@ -337,7 +337,7 @@ TEST(ReadDb, MultipolePopulationLines) {
     Search t(kTestDb);
     t.atom(6, "C(2)", "NO", {{1, 1}, {6, 2}, {7, 1}}, false, "AMMONIUM");
     ASSERT_EQ(t.match(), "");
-    EXPECT_EQ(t.r.mpoles1.ifind, 1);
+    EXPECT_EQ(t.r.databank.match.matched, 1);
     for (int l = 0; l <= 4; ++l)
         for (int m = -l; m <= l; ++m)
             EXPECT_EQ(t.plm(l, m), l == 3 && m == 2 ? 0.1800f : 0.0f) << l << " " << m;
@@ -351,10 +351,10 @@ TEST(ReadDb, MultipolePopulationLines) {
     ASSERT_EQ(u.match(), "");
     EXPECT_EQ(u.plm(2, 0), -2.5f);
     EXPECT_EQ(u.plm(2, -1), 0.3f);
-    EXPECT_EQ(u.r.mpoles1.spv, 0.1f);
+    EXPECT_EQ(u.r.databank.match.pv_sigma, 0.1f);
 }
 
-TEST(ReadDb, RecordStreamOfAnEntry) {
+TEST(AssignFromDatabank, RecordStreamOfAnEntry) {
     // An entry without its NEIG line takes the next entry's NEIG line, type lines and
     // parameters; the next entry's own line has then been passed over.
     const std::string db =
@@ -375,7 +375,7 @@ TEST(ReadDb, RecordStreamOfAnEntry) {
     s.atom(6, "C(1)", "m", {{6, 1}}, true);
     ASSERT_EQ(s.match(), "");
     EXPECT_EQ(s.comment(), "without its NEIG line");
-    EXPECT_EQ(s.r.mpoles1.pv, 2.0f);
+    EXPECT_EQ(s.r.databank.match.pv, 2.0f);
 
     // A's borrowed NEIG line does not fit an atom without neighbours: the scan goes on after
     // it and finds C; the blank record after C's PVAL line ends its parameters.
@@ -383,7 +383,7 @@ TEST(ReadDb, RecordStreamOfAnEntry) {
     t.atom(6, "C(1)", "m", {}, true);
     ASSERT_EQ(t.match(), "");
     EXPECT_EQ(t.comment(), "no neighbour");
-    EXPECT_EQ(t.r.mpoles1.pv, 3.0f);
+    EXPECT_EQ(t.r.databank.match.pv, 3.0f);
 
     // entries of other elements, or whose word 2 is another number, are passed over
     Search u(
@@ -392,12 +392,12 @@ TEST(ReadDb, RecordStreamOfAnEntry) {
         true);
     u.atom(6, "C(1)", "m", {}, true);
     ASSERT_EQ(u.match(), "");
-    EXPECT_EQ(u.r.mpoles1.pv, 5.0f);
+    EXPECT_EQ(u.r.databank.match.pv, 5.0f);
 }
 
-TEST(ReadDb, EndsOfTheRun) {
+TEST(AssignFromDatabank, EndsOfTheRun) {
     const std::string readfile = " ERROR *** ReadFile ***  Error reading unit =           47";
-    const std::string readchar = " ERROR *** ReadChar *** Unexpected STOP in ReadChar...";
+    const std::string find_word_columns = " ERROR *** ReadChar *** Unexpected STOP in ReadChar...";
     struct Case {
         const char* db;
         const char* result;   // "stop" or the start of the fault text
@@ -414,8 +414,8 @@ TEST(ReadDb, EndsOfTheRun) {
         {"ATOM 6 X nothing after\nNEIG 1 1 0 0\n1 6 1\n! only a comment\n", "stop",
          readfile.c_str()},
         // entry lines: fewer than 2 words stops any scan, fewer than 4 only one of its element
-        {"ATOM\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", readchar.c_str()},
-        {"ATOM 6 X\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", readchar.c_str()},
+        {"ATOM\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", find_word_columns.c_str()},
+        {"ATOM 6 X\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", find_word_columns.c_str()},
         {"ATOM six X y\n",
          "test.db, record 1: expected an integer atomic number as word 2 of the entry line, "
          "found \"six\"",
@@ -443,10 +443,10 @@ TEST(ReadDb, EndsOfTheRun) {
     Search s("ATOM 8 O\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", true);
     s.atom(6, "C(1)", "m", {{6, 1}}, true);
     EXPECT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.mpoles1.ifind, 1);
+    EXPECT_EQ(s.r.databank.match.matched, 1);
 }
 
-TEST(ReadDb, VerboseListingOfTheEntriesLookedAt) {
+TEST(AssignFromDatabank, VerboseListingOfTheEntriesLookedAt) {
     const std::string db =
         "ATOM 6 A wrong count\n"
         "NEIG nei 2  typ 1  ring 0  size 0  mm2  planar F\n"
@@ -467,7 +467,7 @@ TEST(ReadDb, VerboseListingOfTheEntriesLookedAt) {
     Search s(db, true, 2);
     s.atom(6, "C(1)", "cyl", {{8, 1}}, true, "KETONE");
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.mpoles1.ifind, 0);
+    EXPECT_EQ(s.r.databank.match.matched, 0);
     auto l = s.listing();
     auto at = std::find(l.begin(), l.end(), " ");  // the end of the atom's data
     ASSERT_NE(at, l.end());
@@ -506,7 +506,7 @@ TEST(ReadDb, VerboseListingOfTheEntriesLookedAt) {
     h.atom(1, "H(1)", "cyl", {{6, 1}}, true);
     h.parent(6, 4, 3);
     ASSERT_EQ(h.match(), "");
-    EXPECT_EQ(h.r.mpoles1.pv, 0.9f);
+    EXPECT_EQ(h.r.databank.match.pv, 0.9f);
     auto hl = h.listing();
     auto hat = std::find(hl.begin(), hl.end(), " ");
     std::vector<std::string> hgot(hat + 2, hat + 6);
@@ -520,7 +520,7 @@ TEST(ReadDb, VerboseListingOfTheEntriesLookedAt) {
     EXPECT_EQ(*(hat + 6), "   jhp =  6 jsp =  4 jhnei=  3 asymr=[CYL  ]");
 }
 
-TEST(ReadDb, LongRecordsAreCutAt200Characters) {
+TEST(AssignFromDatabank, LongRecordsAreCutAt200Characters) {
     // The description keeps 80 characters; a word that reaches column 200 is no word.
     std::string entry = "ATOM 6 X " + std::string(100, 'd') + " " + std::string(89, ' ') + "Q";
     ASSERT_EQ(entry.size(), 200u);
@@ -529,14 +529,14 @@ TEST(ReadDb, LongRecordsAreCutAt200Characters) {
     Search s(db, true);
     s.atom(6, "C(1)", "m", {}, false);  // "T" is cut off: the planarity stays true, no match
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.mpoles1.ifind, 0);
+    EXPECT_EQ(s.r.databank.match.matched, 0);
     Search t(db, true);
     t.atom(6, "C(1)", "m", {}, true);
     ASSERT_EQ(t.match(), "");
     EXPECT_EQ(t.comment(), std::string(80, 'd'));
 }
 
-TEST(ReadDb, ManyAtomsAgainstALargeDatabank) {
+TEST(AssignFromDatabank, ManyAtomsAgainstALargeDatabank) {
     // A databank of 3000 carbon entries, each visited by the scan; 2000 atoms searched.
     std::string db;
     for (int k = 0; k < 3000; ++k)
@@ -548,8 +548,8 @@ TEST(ReadDb, ManyAtomsAgainstALargeDatabank) {
         s.atom(6, "C(1)", "m", {{6, 1}}, true);
         ASSERT_EQ(s.match(), "");
     }
-    EXPECT_EQ(s.r.mpoles1.pv, 3.5f);
-    EXPECT_EQ(s.r.ldb.nfound, 2000);
+    EXPECT_EQ(s.r.databank.match.pv, 3.5f);
+    EXPECT_EQ(s.r.databank.found, 2000);
 }
 
 }  // namespace

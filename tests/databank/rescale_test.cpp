@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "support.hpp"
 
@@ -31,24 +31,24 @@ struct Rescale {
             int method = 1) {
         in.str(answers);
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.iout = 35;
-        r.args.iscale = method;
+        r.files.listing = 35;
+        r.options.pv_scaling = method;
         r.io.create(35, "kova.out");
         r.ensure_atoms(static_cast<int>(atoms.size()));
-        r.atoms.nat = static_cast<int>(atoms.size());
+        r.structure.atom_count = static_cast<int>(atoms.size());
         for (std::size_t k = 0; k < atoms.size(); ++k) {
-            r.atoms.label[k + 1] = atoms[k].label;
-            r.atoms.iz[k + 1] = atoms[k].z;
-            r.atoms1.occ[k + 1] = atoms[k].occ;
-            r.mpoles.pv[k + 1] = atoms[k].pv;
-            r.mpoles.spv[k + 1] = atoms[k].spv;
+            r.structure.label[k + 1] = atoms[k].label;
+            r.structure.atomic_number[k + 1] = atoms[k].z;
+            r.structure.occupancy[k + 1] = atoms[k].occ;
+            r.frames.pv[k + 1] = atoms[k].pv;
+            r.frames.pv_sigma[k + 1] = atoms[k].spv;
         }
         if (inp) dir.write("kova.inp", inp);
     }
     // "" when the routine ends normally, else "stop" or the fault text.
     std::string run() {
         try {
-            rescalepv(r);
+            rescale_valence_populations(r);
         } catch (const RunStop&) {
             return "stop";
         } catch (const RunFault& f) {
@@ -92,7 +92,7 @@ std::vector<Atom> carbons(int n, float pv) {
     return v;
 }
 
-TEST(RescalePv, AllAtomsWithTheChargePromptAndTheTable) {
+TEST(RescaleValencePopulations, AllAtomsWithTheChargePromptAndTheTable) {
     // F = 4 + 6 + 1*0.5 = 10.5, S = 4.25 + 6.5 + 0.375 = 11.125; the answer -1 gives
     // T = 11.5 and each of the three atoms Corr = (11.5 - 11.125) / 3 = 0.125.
     Rescale s({{"C(1)", 6, 1.0f, 4.25f, 0.0f},
@@ -131,11 +131,11 @@ TEST(RescalePv, AllAtomsWithTheChargePromptAndTheTable) {
               " Difference          =    -0.625000 el. (   5.95 % )\n"
               " Enter net charge of fragment   1 [0.] : "
               "\n Rescaling Sum-of-Pv to     11.500000 el.   ( Charge =   -1.000 el. )\n");
-    EXPECT_EQ(s.r.mpoles.pv[1], 4.375f);
-    EXPECT_EQ(s.r.mpoles.pv[3], 0.5f);
+    EXPECT_EQ(s.r.frames.pv[1], 4.375f);
+    EXPECT_EQ(s.r.frames.pv[3], 0.5f);
 }
 
-TEST(RescalePv, ChargesFromChfragOrTheKeyboard) {
+TEST(RescaleValencePopulations, ChargesFromChfragOrTheKeyboard) {
     struct Case {
         const char* inp;
         const char* answers;
@@ -162,7 +162,7 @@ TEST(RescalePv, ChargesFromChfragOrTheKeyboard) {
     }
 }
 
-TEST(RescalePv, TwoFragmentsWithTheirCharges) {
+TEST(RescaleValencePopulations, TwoFragmentsWithTheirCharges) {
     // Atoms 1-10 hold 4.25 and go to 40 electrons: Corr = -0.25; atoms 11-20 hold 3.75 and
     // go to 40 + 1 electrons: Corr = (41 - 37.5) / 10 = 0.35. Atom 21 is in no fragment.
     auto atoms = carbons(21, 4.25f);
@@ -173,14 +173,14 @@ TEST(RescalePv, TwoFragmentsWithTheirCharges) {
     EXPECT_EQ(s.out.str().find("Enter net charge"), std::string::npos);
     EXPECT_FALSE(s.listed(" Using ALL atoms for fragment 1 !"));
     for (int k = 1; k <= 10; ++k)
-        EXPECT_EQ(s.r.mpoles.pv[k], 4.0f);
+        EXPECT_EQ(s.r.frames.pv[k], 4.0f);
     float sum2 = 0.0f;
     for (int k = 11; k <= 20; ++k) {
-        EXPECT_NEAR(s.r.mpoles.pv[k], 4.1f, 1e-6f);
-        sum2 += s.r.mpoles.pv[k];
+        EXPECT_NEAR(s.r.frames.pv[k], 4.1f, 1e-6f);
+        sum2 += s.r.frames.pv[k];
     }
     EXPECT_NEAR(sum2, 41.0f, 1e-4f);
-    EXPECT_EQ(s.r.mpoles.pv[21], 4.25f);
+    EXPECT_EQ(s.r.frames.pv[21], 4.25f);
     EXPECT_TRUE(s.listed(" Rescaling Sum-of-Pv to     41.000000 el.   ( Charge =   -1.000 el. )"));
     EXPECT_TRUE(
         s.listed("    11  C(11)      1.000     3.75000     4.00000    +0.35000     4.10000"));
@@ -188,7 +188,7 @@ TEST(RescalePv, TwoFragmentsWithTheirCharges) {
     EXPECT_EQ(s.rows(2), two);
 }
 
-TEST(RescalePv, FragmentMembers) {
+TEST(RescaleValencePopulations, FragmentMembers) {
     struct Case {
         const char* frag;
         std::vector<int> members;
@@ -213,7 +213,7 @@ TEST(RescalePv, FragmentMembers) {
     }
 }
 
-TEST(RescalePv, AFragmentWithoutAtoms) {
+TEST(RescaleValencePopulations, AFragmentWithoutAtoms) {
     Rescale s(carbons(4, 4.5f), "NFRAG 3\nFRAG 1 1 -2\nFRAG 2 3 -4\nCHFRAG 0 0 0\n");
     ASSERT_EQ(s.run(), "");
     auto l = s.listing();
@@ -237,10 +237,10 @@ TEST(RescalePv, AFragmentWithoutAtoms) {
     };
     EXPECT_EQ(got, want);
     for (int k = 1; k <= 4; ++k)
-        EXPECT_EQ(s.r.mpoles.pv[k], 4.0f);
+        EXPECT_EQ(s.r.frames.pv[k], 4.0f);
 }
 
-TEST(RescalePv, FragmentLinesThatSelectNothingOrAll) {
+TEST(RescaleValencePopulations, FragmentLinesThatSelectNothingOrAll) {
     // " nfrag 2" does not start in column 1: no NFRAG, so all atoms form fragment 1
     Rescale a(carbons(4, 4.5f), " nfrag 2\nFRAG 1 1 -2\nFRAG 2 3 -4\nCHFRAG 0 0\n");
     ASSERT_EQ(a.run(), "");
@@ -254,7 +254,7 @@ TEST(RescalePv, FragmentLinesThatSelectNothingOrAll) {
     EXPECT_EQ(b.listing(),
               (std::vector<std::string>{"", " Using difference method for rescaling..."}));
     EXPECT_EQ(b.out.str(), "");
-    EXPECT_EQ(b.r.mpoles.pv[1], 4.5f);
+    EXPECT_EQ(b.r.frames.pv[1], 4.5f);
 
     // without any FRAG line NFRAG does not count
     Rescale c(carbons(2, 4.5f), "NFRAG 3\nCHFRAG 0\n");
@@ -263,7 +263,7 @@ TEST(RescalePv, FragmentLinesThatSelectNothingOrAll) {
     EXPECT_TRUE(c.rows(2).empty());
 }
 
-TEST(RescalePv, EndsOfTheRun) {
+TEST(RescaleValencePopulations, EndsOfTheRun) {
     const std::string errline = " ERROR *** rescalePv *** Error reading fragments from kova.inp";
     struct Case {
         const char* inp;
@@ -289,7 +289,7 @@ TEST(RescalePv, EndsOfTheRun) {
     }
 }
 
-TEST(RescalePv, EveryMethodReachesTheTarget) {
+TEST(RescaleValencePopulations, EveryMethodReachesTheTarget) {
     struct Case {
         int method;
         std::vector<float> spv;
@@ -310,23 +310,23 @@ TEST(RescalePv, EveryMethodReachesTheTarget) {
         ASSERT_EQ(s.run(), "");
         float sum = 0.0f;
         for (int k = 1; k <= 4; ++k)
-            sum += s.r.mpoles.pv[k];
+            sum += s.r.frames.pv[k];
         EXPECT_NEAR(sum, 12.5f, 2e-5f) << c.method;
         EXPECT_TRUE(s.listed("    NO  ATOM       Occup.    Pv(DB)      Pv(free)    " +
                              std::string(1, c.sign) + "Corr       Pv(new)"));
         if (c.method == 3 && c.spv[0] > 0.0f) {
             // Corr = sigma * (T - S) / sum of sigma = 0.02 * (12.5 - 13.4) / 0.2 = -0.09
-            EXPECT_NEAR(s.r.mpoles.pv[1], 4.1f - 0.09f, 1e-5f);
+            EXPECT_NEAR(s.r.frames.pv[1], 4.1f - 0.09f, 1e-5f);
             EXPECT_TRUE(s.listed(" Sum of sigma(Pv)    =     0.200000"));
         }
         if (c.method == 2) {
-            EXPECT_NEAR(s.r.mpoles.pv[2], 5.3f * 12.5f / 13.4f, 1e-5f);
+            EXPECT_NEAR(s.r.frames.pv[2], 5.3f * 12.5f / 13.4f, 1e-5f);
         }
     }
     // the fraction method cannot scale a zero sum: the populations stay
     Rescale z({{"H(1)", 1, 0.0f, 0.0f, 0.0f}}, "CHFRAG 0\n", "", 2);
     ASSERT_EQ(z.run(), "");
-    EXPECT_EQ(z.r.mpoles.pv[1], 0.0f);
+    EXPECT_EQ(z.r.frames.pv[1], 0.0f);
     EXPECT_TRUE(
         z.listed("     1  H(1)       0.000     0.00000     0.00000    +1.00000     0.00000"));
 }

@@ -17,12 +17,12 @@ using test::FrameRecords;
 int add(Records& r, int flag, Vec3f p, Vec3f* back = nullptr) {
     int k = 0;
     Vec3f o{};
-    adddummyatom(r, flag, p[0], p[1], p[2], k, o[0], o[1], o[2]);
+    add_dummy_atom(r, flag, p[0], p[1], p[2], k, o[0], o[1], o[2]);
     if (back) *back = o;
     return k;
 }
 
-TEST(DummyLab, LabelsGrowWithTheNumber) {
+TEST(LabelDummy, LabelsGrowWithTheNumber) {
     FrameRecords f(0);
     struct Case {
         int k;
@@ -34,18 +34,18 @@ TEST(DummyLab, LabelsGrowWithTheNumber) {
                    {99, "DUM99 "},
                    {100, "DUM100"},
                    {999, "DUM999"}}) {
-        dummylab(f.r, c.k);
-        EXPECT_EQ(f.r.dummy.dumlab[static_cast<std::size_t>(c.k)], c.want) << c.k;
+        label_dummy(f.r, c.k);
+        EXPECT_EQ(f.r.frames.dummy_label[static_cast<std::size_t>(c.k)], c.want) << c.k;
     }
 }
 
-TEST(DummyLab, TheThousandthDummyStopsTheRun) {
+TEST(LabelDummy, TheThousandthDummyStopsTheRun) {
     FrameRecords f(0);
-    f.r.dummy.ndum = 0;
+    f.r.frames.dummy_count = 0;
     for (int k = 1; k <= 999; ++k) ASSERT_EQ(add(f.r, 0, {static_cast<float>(k), 0.0f, 0.0f}), k);
     EXPECT_THROW(add(f.r, 0, {0.0f, 5.0f, 0.0f}), RunStop);
-    EXPECT_EQ(f.r.dummy.dumlab[999], "DUM999");
-    EXPECT_EQ(f.r.dummy.dumxyz[999], (Vec3f{999.0f, 0.0f, 0.0f}));
+    EXPECT_EQ(f.r.frames.dummy_label[999], "DUM999");
+    EXPECT_EQ(f.r.frames.dummy_xyz[999], (Vec3f{999.0f, 0.0f, 0.0f}));
     auto out = test::lines_of(f.out.str());
     ASSERT_GE(out.size(), 2u);
     EXPECT_EQ(out[1], " ERROR *** DummyLab *** DUMMY label exceeds format...");
@@ -59,43 +59,43 @@ TEST(AddDummyAtom, ReusesOnlyStrictlyWithinATenthOfAnAngstrom) {
     EXPECT_EQ(add(f.r, 1, {0.0f, 0.0999f, 0.0f}, &back), 1);  // flag not looked at
     EXPECT_EQ(back, (Vec3f{0.0f, 0.0f, 0.0f}));
     EXPECT_EQ(add(f.r, 0, {0.05f, 0.0f, 0.0f}), 1);  // near both: the first made wins
-    EXPECT_EQ(f.r.dummy.ndum, 2);
-    EXPECT_EQ(f.r.dummy.dumxyz[2], (Vec3f{0.1f, 0.0f, 0.0f}));
+    EXPECT_EQ(f.r.frames.dummy_count, 2);
+    EXPECT_EQ(f.r.frames.dummy_xyz[2], (Vec3f{0.1f, 0.0f, 0.0f}));
 }
 
 TEST(AddDummyAtom, CrystalInputStoresFractionalAndComparesCartesian) {
     FrameRecords f(0, true);
-    f.r.transf.tmat = Mat3f{{{10, 0, 0}, {0, 20, 0}, {0, 0, 30}}};
-    f.r.transf.tinv = Mat3f{{{0.1f, 0, 0}, {0, 0.05f, 0}, {0, 0, 1.0f / 30.0f}}};
+    f.r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 20, 0}, {0, 0, 30}}};
+    f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.05f, 0}, {0, 0, 1.0f / 30.0f}}};
     Vec3f back;
     EXPECT_EQ(add(f.r, 1, {0.0f, 0.0f, 0.0f}), 1);  // the cell origin, made once
     EXPECT_EQ(add(f.r, 1, {0.0f, 0.0f, 0.0f}), 1);
     EXPECT_EQ(add(f.r, 1, {0.5f, 0.5f, 0.5f}, &back), 2);
     EXPECT_EQ(back, (Vec3f{5.0f, 10.0f, 15.0f}));
-    EXPECT_EQ(f.r.dummy.dumxyz[2], (Vec3f{0.5f, 0.5f, 0.5f}));
+    EXPECT_EQ(f.r.frames.dummy_xyz[2], (Vec3f{0.5f, 0.5f, 0.5f}));
     // the same place given in Å reuses it
     EXPECT_EQ(add(f.r, 0, {5.0f, 10.05f, 15.0f}, &back), 2);
     EXPECT_EQ(back, (Vec3f{5.0f, 10.0f, 15.0f}));
     // a Cartesian point is stored as tinv times it: (2, 4, 6) Å is (0.2, 0.2, 0.2)
     EXPECT_EQ(add(f.r, 0, {2.0f, 4.0f, 6.0f}, &back), 3);
     EXPECT_EQ(back, (Vec3f{2.0f, 4.0f, 6.0f}));
-    for (int k = 0; k < 3; ++k) EXPECT_NEAR(f.r.dummy.dumxyz[3][k], 0.2f, 1e-6f);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(f.r.frames.dummy_xyz[3][k], 0.2f, 1e-6f);
 }
 
 // The grid must give exactly what the scan over all dummies gives, also for points on cell
 // boundaries, in a skewed cell, and after the store is emptied for a new analysis.
 TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
     FrameRecords f(0, true);
-    f.r.transf.tmat = Mat3f{{{7.1f, -1.3f, 0.4f}, {0, 6.2f, 2.1f}, {0, 0, 9.7f}}};
-    f.r.transf.tinv = Mat3f{{{1 / 7.1f, 0.03f, -0.05f}, {0, 1 / 6.2f, -0.03f}, {0, 0, 1 / 9.7f}}};
+    f.r.structure.frac_to_cart = Mat3f{{{7.1f, -1.3f, 0.4f}, {0, 6.2f, 2.1f}, {0, 0, 9.7f}}};
+    f.r.structure.cart_to_frac = Mat3f{{{1 / 7.1f, 0.03f, -0.05f}, {0, 1 / 6.2f, -0.03f}, {0, 0, 1 / 9.7f}}};
     std::mt19937 gen(12345);
     std::uniform_real_distribution<float> u(0.0f, 1.0f);
     std::uniform_int_distribution<int> pick(0, 3);
     int reused = 0;
     for (int pass = 0; pass < 2; ++pass) {
-        f.r.dummy.ndum = 0;
+        f.r.frames.dummy_count = 0;
         std::vector<Vec3f> seen;  // requested points, to come back near earlier ones
-        for (int n = 0; n < 900 && f.r.dummy.ndum < 990; ++n) {
+        for (int n = 0; n < 900 && f.r.frames.dummy_count < 990; ++n) {
             int flag = pick(gen) % 2;
             Vec3f p;
             if (!seen.empty() && pick(gen) == 0) {
@@ -111,20 +111,20 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
             Vec3f pc = p;
             if (flag == 1)
                 for (int k = 0; k < 3; ++k)
-                    pc[k] = f.r.transf.tmat[k][0] * p[0] + f.r.transf.tmat[k][1] * p[1] +
-                            f.r.transf.tmat[k][2] * p[2];
+                    pc[k] = f.r.structure.frac_to_cart[k][0] * p[0] + f.r.structure.frac_to_cart[k][1] * p[1] +
+                            f.r.structure.frac_to_cart[k][2] * p[2];
             int want = 0;
-            for (int k = 1; k <= f.r.dummy.ndum && want == 0; ++k) {
-                const Vec3f& s = f.r.dummy.dumxyz[static_cast<std::size_t>(k)];
+            for (int k = 1; k <= f.r.frames.dummy_count && want == 0; ++k) {
+                const Vec3f& s = f.r.frames.dummy_xyz[static_cast<std::size_t>(k)];
                 Vec3f pd;
                 for (int c = 0; c < 3; ++c)
-                    pd[c] = f.r.transf.tmat[c][0] * s[0] + f.r.transf.tmat[c][1] * s[1] +
-                            f.r.transf.tmat[c][2] * s[2];
+                    pd[c] = f.r.structure.frac_to_cart[c][0] * s[0] + f.r.structure.frac_to_cart[c][1] * s[1] +
+                            f.r.structure.frac_to_cart[c][2] * s[2];
                 float dx = pc[0] - pd[0], dy = pc[1] - pd[1], dz = pc[2] - pd[2];
                 if (std::sqrt(dx * dx + dy * dy + dz * dz) < 0.1f) want = k;
             }
             if (want == 0)
-                want = f.r.dummy.ndum + 1;
+                want = f.r.frames.dummy_count + 1;
             else
                 ++reused;
             ASSERT_EQ(add(f.r, flag, p), want) << "pass " << pass << " request " << n;
@@ -134,7 +134,7 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
     EXPECT_GT(reused, 100);
 }
 
-TEST(CheckSymEq, AxisPointsOnImagesBecomeNewDummies) {
+TEST(ReplaceImageTargets, AxisPointsOnImagesBecomeNewDummies) {
     // atoms 1-2 read, 3-4 images; the images' fractional positions become the dummies'
     struct Case {
         Vec3f p1, p2;
@@ -156,20 +156,20 @@ TEST(CheckSymEq, AxisPointsOnImagesBecomeNewDummies) {
         FrameRecords f(2, true);
         f.atom(3, "C(3)", 6, img3);
         f.atom(4, "C(4)", 6, img4);
-        f.r.atoms.xf[3] = {0.1f, 0.1f, 0.1f};
-        f.r.atoms.xf[4] = {0.3f, 0.0f, 0.0f};
-        f.r.cryst.ncryst = 4;
-        f.r.dummy.ndum = 1;  // an existing dummy at the same place is not reused
+        f.r.structure.frac[3] = {0.1f, 0.1f, 0.1f};
+        f.r.structure.frac[4] = {0.3f, 0.0f, 0.0f};
+        f.r.topology.list_size = 4;
+        f.r.frames.dummy_count = 1;  // an existing dummy at the same place is not reused
         f.r.ensure_dummies(1);
-        f.r.dummy.dumxyz[1] = {0.1f, 0.1f, 0.1f};
+        f.r.frames.dummy_xyz[1] = {0.1f, 0.1f, 0.1f};
         std::string lab1 = c.p1 == img3 ? "C(3)    " : "C(4)    ";
         std::string lab2 = c.p2 == img3 ? "C(3)    " : "C(4)    ";
-        checksymeq(f.r, c.p1, c.p2, lab1, lab2, 'X', 'Y');
+        replace_image_targets(f.r, c.p1, c.p2, lab1, lab2, 'X', 'Y');
         EXPECT_EQ(lab1, c.lab1);
         EXPECT_EQ(lab2, c.lab2);
-        EXPECT_EQ(f.r.dummy.ndum, 3);
-        EXPECT_EQ(f.r.dummy.dumxyz[2], (Vec3f{0.1f, 0.1f, 0.1f}));  // image 3 comes first
-        EXPECT_EQ(f.r.dummy.dumxyz[3], (Vec3f{0.3f, 0.0f, 0.0f}));
+        EXPECT_EQ(f.r.frames.dummy_count, 3);
+        EXPECT_EQ(f.r.frames.dummy_xyz[2], (Vec3f{0.1f, 0.1f, 0.1f}));  // image 3 comes first
+        EXPECT_EQ(f.r.frames.dummy_xyz[3], (Vec3f{0.3f, 0.0f, 0.0f}));
         auto lines = f.lines("kova.out");
         ASSERT_EQ(lines.size(), 4u);
         EXPECT_EQ(lines[0], "");
@@ -177,24 +177,24 @@ TEST(CheckSymEq, AxisPointsOnImagesBecomeNewDummies) {
     }
 }
 
-TEST(CheckSymEq, AtomsReadAndFarImagesAreLeftAlone) {
+TEST(ReplaceImageTargets, AtomsReadAndFarImagesAreLeftAlone) {
     FrameRecords f(2, true);
     f.atom(1, "C(1)", 6, {0.0f, 0.0f, 0.0f});
     f.atom(3, "C(3)", 6, {0.0f, 0.0f, 0.0011f});
-    f.r.cryst.ncryst = 3;
+    f.r.topology.list_size = 3;
     std::string lab1 = "C(1)    ", lab2 = "O(1)    ";
-    checksymeq(f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f}, lab1, lab2, 'Z', 'X');
+    replace_image_targets(f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f}, lab1, lab2, 'Z', 'X');
     EXPECT_EQ(lab1, "C(1)    ");
-    EXPECT_EQ(f.r.dummy.ndum, 0);
+    EXPECT_EQ(f.r.frames.dummy_count, 0);
     EXPECT_TRUE(f.lines("kova.out").empty());
 }
 
 std::vector<std::string> picture(FrameRecords& f, Vec3f a1, Vec3f a2, char l1, char l2) {
-    loc2plat(f.r, 7, a1, a2, l1, l2);
+    write_frame_picture(f.r, 7, a1, a2, l1, l2);
     return f.lines("kova.spf");
 }
 
-TEST(Loc2Plat, DrawsTheAtomAndRightHandedAxes) {
+TEST(WriteFramePicture, DrawsTheAtomAndRightHandedAxes) {
     // atom 7 at (1, 2, 3); the end points lie 0.2 Å along each axis
     struct Case {
         Vec3f a1, a2;
@@ -238,10 +238,10 @@ TEST(Loc2Plat, DrawsTheAtomAndRightHandedAxes) {
     }
 }
 
-TEST(Loc2Plat, LongAtomNumbersFillTheLabelField) {
+TEST(WriteFramePicture, LongAtomNumbersFillTheLabelField) {
     FrameRecords f(12345);
     f.atom(12345, "H(99)", 1, {0.0f, 0.0f, 0.0f});
-    loc2plat(f.r, 12345, {1, 0, 0}, {0, 1, 0}, 'X', 'Y');
+    write_frame_picture(f.r, 12345, {1, 0, 0}, {0, 1, 0}, 'X', 'Y');
     auto lines = f.lines("kova.spf");
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[1].substr(0, 13), "ATOM   X12345");
@@ -251,18 +251,18 @@ TEST(Loc2Plat, LongAtomNumbersFillTheLabelField) {
 TEST(GeometryHelpers, AnglesMidpointsLabels) {
     float ang = 0.0f;
     const float right[9] = {1, 0, 0, 0, 0, 0, 0, 2, 0};
-    calcang(right, ang);
+    angle_of_points(right, ang);
     EXPECT_NEAR(ang, 90.0f, 1e-4f);
     const float straight[9] = {-1, 0, 0, 0, 0, 0, 3, 0, 0};  // cosine -1 exactly
-    calcang(straight, ang);
+    angle_of_points(straight, ang);
     EXPECT_NEAR(ang, 180.0f, 1e-3f);
     // nearly straight: the rounded cosine may pass -1; the angle stays a number
     const float almost[9] = {-0.1f, 1e-4f, 0, 0, 0, 0, 0.3f, -1e-4f, 0};
-    calcang(almost, ang);
+    angle_of_points(almost, ang);
     EXPECT_FALSE(std::isnan(ang));
     EXPECT_GT(ang, 179.9f);
     const float onvertex[9] = {0, 0, 0, 0, 0, 0, 1, 0, 0};
-    calcang(onvertex, ang);
+    angle_of_points(onvertex, ang);
     EXPECT_EQ(ang, 0.0f);
 
     float xm, ym, zm;
@@ -270,9 +270,9 @@ TEST(GeometryHelpers, AnglesMidpointsLabels) {
     EXPECT_EQ((Vec3f{xm, ym, zm}), (Vec3f{1.5f, 3.0f, 0.0f}));
 
     std::string t(8, 'x');
-    getdummylabel(7, t);
+    number_label(7, t);
     EXPECT_EQ(t, "7       ");
-    getdummylabel(12345, t);
+    number_label(12345, t);
     EXPECT_EQ(t, "12345   ");
 
     struct Case {
@@ -285,17 +285,17 @@ TEST(GeometryHelpers, AnglesMidpointsLabels) {
                    {"XUMUM", "XUM       "},
                    {"", "          "}}) {
         std::string s = pad(c.in, 10);
-        erum(s);
+        strip_um(s);
         EXPECT_EQ(s, c.want) << c.in;
     }
 }
 
-TEST(GeometryHelpers, PrtangListsTheAcceptedAngle) {
+TEST(GeometryHelpers, WriteAngleLineListsTheAcceptedAngle) {
     FrameRecords f(3);
     f.atom(1, "H(1)", 1);
     f.atom(2, "C(1)", 6);
     f.atom(3, "C(12)", 6);
-    prtang(f.r, f.r.files.iout, 1, 2, 3, 109.4712f);
+    write_angle_line(f.r, f.r.files.listing, 1, 2, 3, 109.4712f);
     auto lines = f.lines("kova.out");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "");

@@ -37,8 +37,8 @@ struct Molecules : test::FrameRecords {
     }
     // The result and the last listing line of one test at VERBOSE 3.
     std::pair<bool, std::string> same(int a, int b, int sym, int grp, int simple, int ring) {
-        r.verbosity.iverb = 3;
-        bool res = sameatoms(r, a, b, sym, grp, simple, ring);
+        r.options.verbosity = 3;
+        bool res = atoms_equivalent(r, a, b, sym, grp, simple, ring);
         auto l = lines("kova.out");
         return {res, l.empty() ? std::string() : l.back()};
     }
@@ -81,13 +81,13 @@ TEST(SameAtoms, EachComparisonAndItsReason) {
 
 TEST(SameAtoms, SiteSymmetryAndGroupOnlyWhenAsked) {
     Molecules m;
-    m.r.atoms.sitesym[20] = pad("m", 5);
-    m.r.atoms.sitesym[24] = pad("mm2", 5);
+    m.r.structure.site_symmetry[20] = pad("m", 5);
+    m.r.structure.site_symmetry[24] = pad("mm2", 5);
     EXPECT_TRUE(m.same(20, 24, 0, 0, 0, 1).first);
     EXPECT_EQ(m.same(20, 24, 1, 1, 0, 1).second,
               "   atoms are NOT chemically equivalent :  Diff. local symmetry");
-    m.r.atoms.sitesym[24] = pad("m", 5);
-    m.r.except.exname[24] = pad("CH-AROMATIC", 40);
+    m.r.structure.site_symmetry[24] = pad("m", 5);
+    m.r.frames.exception_name[24] = pad("CH-AROMATIC", 40);
     EXPECT_TRUE(m.same(20, 24, 1, 0, 0, 1).first);
     EXPECT_EQ(m.same(20, 24, 1, 1, 0, 1).second,
               "   atoms are NOT chemically equivalent :  Diff. functional groups");
@@ -95,12 +95,12 @@ TEST(SameAtoms, SiteSymmetryAndGroupOnlyWhenAsked) {
 
 TEST(SameAtoms, ListsTheCheckOnlyFromVerboseThree) {
     Molecules m;
-    m.r.verbosity.iverb = 2;
-    EXPECT_FALSE(sameatoms(m.r, 3, 5, 0, 0, 0, 0));
-    EXPECT_TRUE(sameatoms(m.r, 6, 7, 0, 0, 0, 0));
+    m.r.options.verbosity = 2;
+    EXPECT_FALSE(atoms_equivalent(m.r, 3, 5, 0, 0, 0, 0));
+    EXPECT_TRUE(atoms_equivalent(m.r, 6, 7, 0, 0, 0, 0));
     EXPECT_TRUE(m.lines("kova.out").empty());
-    m.r.verbosity.iverb = 3;
-    sameatoms(m.r, 6, 7, 0, 0, 0, 0);
+    m.r.options.verbosity = 3;
+    atoms_equivalent(m.r, 6, 7, 0, 0, 0, 0);
     auto l = m.lines("kova.out");
     ASSERT_EQ(l.size(), 3u);
     EXPECT_EQ(l[0], "");

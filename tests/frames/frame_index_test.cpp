@@ -24,13 +24,13 @@ TEST(FrameIndex, TargetNumberByLabel) {
                            {"C", 0},        {"C1A", 0}, {"N1", 0}, {"        ", 6}};
     for (const auto& c : before) EXPECT_EQ(target_number(r, c.label), c.want) << '"' << c.label << '"';
 
-    dummylab(r, 1);
-    r.dummy.ndum = 1;
+    label_dummy(r, 1);
+    r.frames.dummy_count = 1;
     EXPECT_EQ(target_number(r, "DUM1"), 6 + 1);
     EXPECT_EQ(target_number(r, "DUM2"), 0);
 
     // more atoms read: the table follows them
-    r.atoms.nat = 8;
+    r.structure.atom_count = 8;
     f.atom(7, "O1", 8);
     f.atom(8, "N1", 7);
     EXPECT_EQ(target_number(r, "O1"), 7);

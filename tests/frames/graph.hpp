@@ -29,7 +29,7 @@ struct Graph {
             nei[static_cast<std::size_t>(c)].push_back(a);
         }
         int n = static_cast<int>(id.size());
-        f.r.atoms.nat = f.r.cryst.ncryst = n;
+        f.r.structure.atom_count = f.r.topology.list_size = n;
         for (int i = 1; i <= n; ++i) f.neighbours(i, nei[static_cast<std::size_t>(i)]);
         std::istringstream rs(rings);
         for (std::string ring; std::getline(rs, ring, '/');) {
@@ -48,7 +48,7 @@ struct Graph {
         id[label] = i;
         nei.emplace_back();
         float x = static_cast<float>(i);
-        f.atom(i, label, iatnum(label), {x, static_cast<float>((i * i) % 5), 0.0f});
+        f.atom(i, label, atomic_number(label), {x, static_cast<float>((i * i) % 5), 0.0f});
         return i;
     }
     int operator[](const std::string& label) const { return id.at(label); }

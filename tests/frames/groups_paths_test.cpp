@@ -38,18 +38,18 @@ void expect_cases(const std::vector<Case>& cases) {
     for (const auto& c : cases) {
         Graph g(c.bonds, c.rings);
         int from = static_cast<int>(g.f.lines("kova.out").size());
-        detexcept(g.f.r, g[c.atom]);
+        find_functional_group(g.f.r, g[c.atom]);
         auto all = g.f.lines("kova.out");
         Lines got(all.begin() + from, all.end());
         std::string what = std::string(c.atom) + " in " + c.bonds;
-        EXPECT_EQ(trim(g.f.r.except.exname[static_cast<std::size_t>(g[c.atom])]), c.name) << what;
-        EXPECT_EQ(g.f.r.except.iexc[static_cast<std::size_t>(g[c.atom])], c.name.empty() ? 0 : 1) << what;
+        EXPECT_EQ(trim(g.f.r.frames.exception_name[static_cast<std::size_t>(g[c.atom])]), c.name) << what;
+        EXPECT_EQ(g.f.r.frames.exception[static_cast<std::size_t>(g[c.atom])], c.name.empty() ? 0 : 1) << what;
         EXPECT_EQ(got, c.lines) << what;
     }
 }
 
 // Three-neighbour carbons, block by block (named by their tags); C1 is the carbon asked about.
-TEST(DetExceptPaths, CarbonWithThreeNeighbours) {
+TEST(FindFunctionalGroupPaths, CarbonWithThreeNeighbours) {
     expect_cases({
         // c2Cb(?): {1 B, 2 C}; X is B1's first neighbour other than C1
         {"C1-B1 C1-C2 C1-C3 B1-F1", "", "C1", "C-b-F3", cand("c2Cb(?)")},
@@ -94,7 +94,7 @@ TEST(DetExceptPaths, CarbonWithThreeNeighbours) {
 
 // A planar-ring carbon between two N; the walk lines name each neighbour's ring number and
 // the carbon's (1).
-TEST(DetExceptPaths, CarbonBetweenTwoNitrogens) {
+TEST(FindFunctionalGroupPaths, CarbonBetweenTwoNitrogens) {
     const std::string tag = "n-C(cyc)-n";
     {   // N2 in another planar ring: neighbour counts 3 + 4 + 1 = 8
         expect_cases({
@@ -132,7 +132,7 @@ TEST(DetExceptPaths, CarbonBetweenTwoNitrogens) {
     }
 }
 
-TEST(DetExceptPaths, CarbonWithFourNeighbours) {
+TEST(FindFunctionalGroupPaths, CarbonWithFourNeighbours) {
     expect_cases({
         // n-C-(c/h)3: a type lighter than N that is neither H nor C
         {"C1-N1 C1-B1 C1-H1 C1-H2", "", "C1", "", cand("n-C-(c/h)3") + unknown("n-C-(x/y/z)")},
@@ -143,7 +143,7 @@ TEST(DetExceptPaths, CarbonWithFourNeighbours) {
     });
 }
 
-TEST(DetExceptPaths, NitrogenOxygenPhosphorusSulfurHalogens) {
+TEST(FindFunctionalGroupPaths, NitrogenOxygenPhosphorusSulfurHalogens) {
     expect_cases({
         // c--N--o(?): {C, O} with two neighbours
         {"N1-C1 N1-O1", "", "N1", "N=O", cand("c--N--o(?)")},

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "frames/extendh.hpp"
+#include "frames/extend_h.hpp"
 #include "frames/groups.hpp"
 #include "input/shelx_reader.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/format.hpp"
 #include "support.hpp"
@@ -31,25 +31,25 @@ struct Stages {
 
     bool read(const std::string& file, bool rings) {
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files = Files{58, 35, 48, 47, 443};
-        r.xhbonds = XhBonds{43, 42, 445};
-        init(r);
-        r.io.create(r.files.ixdmas, "xd_kova.mas");
+        r.files.xd_master = 58; r.files.listing = 35; r.files.xd_parameters = 48; r.files.databank = 47; r.files.mopro_constraints = 443;
+        r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
+        set_defaults(r);
+        r.io.create(r.files.xd_master, "xd_kova.mas");
         r.io.create(imopar, "mopro_kova.par");
-        r.io.create(r.files.iout, "kova.out");
+        r.io.create(r.files.listing, "kova.out");
         for (auto [ch, name] : {std::pair{43, "reset.bond"}, {42, "const.bond"}, {445, "res_mopro.inp"}})
             r.io.create(ch, name);
         try {
-            readshelx(r, (test::shared_data() / "structures" / file).string());
-            r.cryst.ncryst = r.atoms.nat;
+            read_shelx(r, (test::shared_data() / "structures" / file).string());
+            r.topology.list_size = r.structure.atom_count;
             if (rings) {
-                r.args.lrings = true;
-                r.ring1.minring = 3;
-                r.ring1.maxring = 8;
-                connect4rings(r);
-                findrings(r);
+                r.options.search_rings = true;
+                r.options.rings.min_size = 3;
+                r.options.rings.max_size = 8;
+                reduce_connectivity(r);
+                find_rings(r);
             }
-            findallneighbors(r);
+            find_all_neighbours(r);
         } catch (...) {
             r.io.flush_all();
             ADD_FAILURE() << out.str() << errs.str();
@@ -58,19 +58,19 @@ struct Stages {
         return true;
     }
     int index(const std::string& label) {
-        for (int i = 1; i <= r.atoms.nat; ++i)
-            if (trim(r.atoms.label[i]) == label) return i;
+        for (int i = 1; i <= r.structure.atom_count; ++i)
+            if (trim(r.structure.label[i]) == label) return i;
         ADD_FAILURE() << "no atom " << label;
         return 1;
     }
     // The H atom extended as the hydrogen rule calls it; returns the new X-H distance.
     float extend(int h) {
-        int p = r.neighbors.at[h].inei[1];
-        r.forh.isp[h] = r.neighbors.at[p].nnei;
-        r.forh.ihp[h] = r.atoms.iz[p];
-        r.forh.ihnei[h] = r.neighbors.at[p].ncnt[1];
-        extendh(r, p, h);
-        const auto &x = r.atoms.xc[p], &y = r.atoms.xc[h];
+        int p = r.topology.neighbours[h].atom[1];
+        r.frames.parent_neighbours[h] = r.topology.neighbours[p].count;
+        r.frames.parent_atomic_number[h] = r.structure.atomic_number[p];
+        r.frames.parent_hydrogens[h] = r.topology.neighbours[p].type_size[1];
+        extend_xh_bond(r, p, h);
+        const auto &x = r.structure.cart[p], &y = r.structure.cart[h];
         float dx = y[0] - x[0], dy = y[1] - x[1], dz = y[2] - x[2];
         return std::sqrt(dx * dx + dy * dy + dz * dz);
     }
@@ -82,7 +82,7 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
     Records& r = run.r;
     auto& dir = run.dir;
     if (!run.read("shx-l-alanine-23k/iam.res", false)) return;
-    ASSERT_EQ(r.atoms.nat, 13);
+    ASSERT_EQ(r.structure.atom_count, 13);
     auto index = [&](const std::string& label) { return run.index(label); };
     // The carboxylate C(3) carries O(1), O(2) and the alpha C(1); C(1) also N(1) (with three H,
     // an ammonium N), the methyl C(2) and H(4).
@@ -93,8 +93,8 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
     };
     for (auto [label, name] : groups) {
         int i = index(label);
-        detexcept(r, i);
-        EXPECT_EQ(trim(r.except.exname[i]), name) << label;
+        find_functional_group(r, i);
+        EXPECT_EQ(trim(r.frames.exception_name[i]), name) << label;
     }
 
     // Each H: parent data as the hydrogen rule fills it, then the extension.
@@ -105,13 +105,13 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
     };
     for (auto [label, d] : moves) {
         int h = index(label);
-        ASSERT_EQ(r.neighbors.at[h].nnei, 1) << label;
+        ASSERT_EQ(r.topology.neighbours[h].count, 1) << label;
         EXPECT_NEAR(run.extend(h), d, 2e-5f) << label;
         // the fractional coordinates follow: tinv times the new position
-        const auto& y = r.atoms.xc[h];
+        const auto& y = r.structure.cart[h];
         for (int k = 0; k < 3; ++k) {
-            const auto& t = r.transf.tinv[k];
-            EXPECT_NEAR(r.atoms.xf[h][k], t[0] * y[0] + t[1] * y[1] + t[2] * y[2], 1e-6f) << label;
+            const auto& t = r.structure.cart_to_frac[k];
+            EXPECT_NEAR(r.structure.frac[h][k], t[0] * y[0] + t[1] * y[1] + t[2] * y[2], 1e-6f) << label;
         }
     }
     r.io.close_all();
@@ -151,8 +151,8 @@ TEST(GroupsOnRealStructure, PhenylPyrrolesWithRings) {
         };
         for (auto [label, name] : groups) {
             int i = run.index(label);
-            detexcept(r, i);
-            EXPECT_EQ(trim(r.except.exname[i]), name) << label << (rings ? " with rings" : "");
+            find_functional_group(r, i);
+            EXPECT_EQ(trim(r.frames.exception_name[i]), name) << label << (rings ? " with rings" : "");
         }
         EXPECT_NEAR(run.extend(run.index("H(1)")), rings ? 1.083f : 1.082f, 2e-5f);
         EXPECT_NEAR(run.extend(run.index("H(12)")), rings ? 1.083f : 1.082f, 2e-5f);

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "frames/groups.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "molecule.hpp"
 #include "shared/errors.hpp"
 
@@ -37,10 +37,10 @@ struct Want {
 void expect_groups(Molecule& m, const std::vector<Want>& wants) {
     for (const auto& w : wants) {
         int from = m.mark();
-        detexcept(m.r, w.atom);
-        std::string label = trim(m.r.atoms.label[w.atom]);
+        find_functional_group(m.r, w.atom);
+        std::string label = trim(m.r.structure.label[w.atom]);
         EXPECT_EQ(m.group(w.atom), w.name) << label;
-        EXPECT_EQ(m.r.except.iexc[w.atom], w.name.empty() ? 0 : 1) << label;
+        EXPECT_EQ(m.r.frames.exception[w.atom], w.name.empty() ? 0 : 1) << label;
         EXPECT_EQ(m.listing(from), w.lines) << label;
     }
 }
@@ -48,7 +48,7 @@ void expect_groups(Molecule& m, const std::vector<Want>& wants) {
 // Carboxylic acid, carboxylate, ester and anhydride: a carbonyl C at the origin with a methyl
 // along 90 degrees (1.50), the C=O along 210 degrees (1.21) and the second O along 330
 // degrees; what hangs on the second O makes the group.
-TEST(DetExcept, CarboxylGroups) {
+TEST(FindFunctionalGroup, CarboxylGroups) {
     {   // acetic acid, the O-H 0.97 on along 330 degrees
         Molecule m;
         int c = m.at("C(1)", {0, 0, 0});
@@ -117,7 +117,7 @@ TEST(DetExcept, CarboxylGroups) {
 
 // Acetone: C(1) with methyls along 90 and 330 degrees (1.51) and the O along 210 (1.21);
 // the same carbonyl inside a planar ring goes to the ring blocks instead.
-TEST(DetExcept, KetoneInAndOutOfPlanarRing) {
+TEST(FindFunctionalGroup, KetoneInAndOutOfPlanarRing) {
     Molecule m;
     int c = m.at("C(1)", {0, 0, 0});
     int c2 = m.on(c, "C(2)", tri[0], 1.51f);
@@ -135,7 +135,7 @@ TEST(DetExcept, KetoneInAndOutOfPlanarRing) {
 
 // Acetaldehyde (H 1.10 along 330 degrees), acetamide (NH2 1.33 along 330 degrees, planar, its
 // H atoms 1.01 along 270 and 30 degrees) and methanol (tetrahedral C, O-H on along the C-O).
-TEST(DetExcept, AldehydeAmideAlcohol) {
+TEST(FindFunctionalGroup, AldehydeAmideAlcohol) {
     {
         Molecule m;
         int c = m.at("C(1)", {0, 0, 0});
@@ -205,7 +205,7 @@ struct Benzene {
     }
 };
 
-TEST(DetExcept, AromaticRingSubstituents) {
+TEST(FindFunctionalGroup, AromaticRingSubstituents) {
     Benzene b;
     auto& m = b.m;
     m.ring({b.c[1], b.c[2], b.c[3], b.c[4], b.c[5], b.c[6]});
@@ -225,14 +225,14 @@ TEST(DetExcept, AromaticRingSubstituents) {
     });
 }
 
-TEST(DetExcept, RingThatIsNotPlanarOrAbsent) {
+TEST(FindFunctionalGroup, RingThatIsNotPlanarOrAbsent) {
     Benzene b;
     auto& m = b.m;
     m.ring({b.c[1], b.c[2], b.c[3], b.c[4], b.c[5], b.c[6]}, false);
     expect_groups(m, {{b.h5, "", cand("x-o-H") + unknown("c-o-H")}});
     EXPECT_FALSE(m.dir.exists("group.ang"));  // the message points to a picture it did not draw
 
-    m.r.rings.nor = 0;  // no ring search: the halobenzene is taken for a haloalkane
+    m.r.topology.ring_count = 0;  // no ring search: the halobenzene is taken for a haloalkane
     expect_groups(m, {{b.cl, "", cand("(?)c-Cl")}, {b.c[1], "", {}}});
 }
 
@@ -256,7 +256,7 @@ void ring_with_n(Molecule& m, int size, bool nh, std::vector<int>& atoms) {
     m.neighbours();
 }
 
-TEST(DetExcept, AromaticNitrogen) {
+TEST(FindFunctionalGroup, AromaticNitrogen) {
     {
         std::vector<int> a;
         Molecule m;
@@ -289,7 +289,7 @@ void trimethylamine(Molecule& m, bool planar) {
     m.neighbours();
 }
 
-TEST(DetExcept, AminesOnMethylGroups) {
+TEST(FindFunctionalGroup, AminesOnMethylGroups) {
     const Lines checking = {"", " Checking connected N-atom = N(1)    "};
     {
         Molecule m;
@@ -340,7 +340,7 @@ TEST(DetExcept, AminesOnMethylGroups) {
 }
 
 // Thioacetamide: C(1) with a methyl along 90 degrees, S along 210 (1.68), NH2 along 330 (1.32).
-TEST(DetExcept, Thioamide) {
+TEST(FindFunctionalGroup, Thioamide) {
     Molecule m;
     int c = m.at("C(1)", {0, 0, 0});
     int me = m.on(c, "C(2)", tri[0], 1.50f);
@@ -365,7 +365,7 @@ void phosphate(Molecule& m, int protons) {
     m.neighbours();
 }
 
-TEST(DetExcept, Phosphates) {
+TEST(FindFunctionalGroup, Phosphates) {
     {   // PO4: sum of the O neighbour counts 4
         Molecule m;
         phosphate(m, 0);
@@ -394,7 +394,7 @@ TEST(DetExcept, Phosphates) {
 
 // H on an O bonded to one atom Y of another element (Y at the origin, O 1.36 along 90
 // degrees, H on along the same line), and water (O-H 0.96 and 0.97 Å, 120 degrees).
-TEST(DetExcept, HydroxylOnOtherElementsAndWater) {
+TEST(FindFunctionalGroup, HydroxylOnOtherElementsAndWater) {
     struct Case {
         const char* y;
         std::string name;
@@ -418,15 +418,15 @@ TEST(DetExcept, HydroxylOnOtherElementsAndWater) {
     int h = m.on(o, "H(1)", tri[0], 0.96f);
     m.on(o, "H(2)", tri[1], 0.97f);
     m.neighbours();
-    m.r.except.iexc[o] = 1;  // a stale entry is cleared at entry
+    m.r.frames.exception[o] = 1;  // a stale entry is cleared at entry
     expect_groups(m, {{h, "", cand("x-o-H") + unknown("x-o-H [1]")}, {o, "", {}}});
-    EXPECT_EQ(m.r.except.exname[o], std::string(40, ' '));
+    EXPECT_EQ(m.r.frames.exception_name[o], std::string(40, ' '));
 }
 
 // Ring carbons with N neighbours; the rings name their members only. C at the origin, its
 // three neighbours along 90, 210 and 330 degrees (1.33, 1.34, 1.35 Å), H atoms on each N fanned
 // out tetrahedrally (1.01 Å).
-TEST(DetExcept, RingCarbonWithThreeNitrogens) {
+TEST(FindFunctionalGroup, RingCarbonWithThreeNitrogens) {
     struct Case {
         int h[3];  // H atoms on the three N
         std::string name;
@@ -455,7 +455,7 @@ TEST(DetExcept, RingCarbonWithThreeNitrogens) {
 // An imidazole C(2): H along 90 degrees (1.08), N(1) along 210 (1.33; its H along 150 and
 // C(4) along 270 degrees), N(3) along 330 (1.37; C(5) along 270 degrees); ring 1 is C(2),
 // N(1), C(4), C(5), N(3).
-TEST(DetExcept, RingCarbonBetweenTwoRingNitrogens) {
+TEST(FindFunctionalGroup, RingCarbonBetweenTwoRingNitrogens) {
     Molecule m;
     int c = m.at("C(2)", {0, 0, 0});
     m.on(c, "H(2)", tri[0], 1.08f);
@@ -476,7 +476,7 @@ TEST(DetExcept, RingCarbonBetweenTwoRingNitrogens) {
 }
 
 // A ring carbon with {C, N, O}: the two nearest neighbours decide.
-TEST(DetExcept, RingCarbonWithCNO) {
+TEST(FindFunctionalGroup, RingCarbonWithCNO) {
     struct Case {
         float c, n, o;  // bond lengths (Å) along 90, 210 and 330 degrees
         std::string name;
@@ -500,7 +500,7 @@ TEST(DetExcept, RingCarbonWithCNO) {
 
 // The "other" O of a C with two O that is not there: a neighbour table that lists the atom
 // itself twice (made by hand; the neighbour search never gives one) stops the run.
-TEST(DetExcept, MissingOtherOxygenStopsTheRun) {
+TEST(FindFunctionalGroup, MissingOtherOxygenStopsTheRun) {
     Molecule m;
     int c = m.at("C(1)", {0, 0, 0});
     int me = m.on(c, "C(2)", tri[0], 1.50f);
@@ -509,10 +509,10 @@ TEST(DetExcept, MissingOtherOxygenStopsTheRun) {
     int o2 = m.on(c, "O(2)", tri[2], 1.31f);
     m.on(o2, "H(4)", tri[2], 0.97f);
     m.neighbours();
-    auto& t = m.r.neighbors.at[c];
-    for (int k = 1; k <= t.ntyp; ++k)
-        if (t.iztyp[k] == 8) t.itypat[k][1] = t.itypat[k][2] = o2;
-    EXPECT_THROW(detexcept(m.r, o2), RunStop);
+    auto& t = m.r.topology.neighbours[c];
+    for (int k = 1; k <= t.type_count; ++k)
+        if (t.type_atomic_number[k] == 8) t.type_atom[k][1] = t.type_atom[k][2] = o2;
+    EXPECT_THROW(find_functional_group(m.r, o2), RunStop);
     m.r.io.flush_all();
     const std::string tail = "\n ERROR *** DetExcept *** Could not identify \"other\" O-atom\n\n";
     ASSERT_GE(m.out.str().size(), tail.size());
@@ -521,17 +521,17 @@ TEST(DetExcept, MissingOtherOxygenStopsTheRun) {
 
 // The picture keeps every atom within three bonds, also beyond 100: a tree made by hand of
 // atom 1 with 5 neighbours, each with 4 more, each of those with 4 more (1 + 5 + 20 + 80).
-TEST(PrintGroup, DrawsEveryAtomWithinThreeBonds) {
+TEST(WriteGroupPicture, DrawsEveryAtomWithinThreeBonds) {
     Molecule m;
     int n = 106;
     for (int i = 1; i <= n; ++i) m.at("C(" + std::to_string(i) + ")", {static_cast<float>(i), 0, 0});
-    m.r.atoms.nat = m.r.cryst.ncryst = n;
+    m.r.structure.atom_count = m.r.topology.list_size = n;
     auto link = [&](int a, int b) {
         for (auto [x, y] : {std::pair{a, b}, std::pair{b, a}}) {
-            auto& t = m.r.neighbors.at[x];
-            if (t.inei.empty()) t.inei.push_back(0);
-            t.inei.push_back(y);
-            ++t.nnei;
+            auto& t = m.r.topology.neighbours[x];
+            if (t.atom.empty()) t.atom.push_back(0);
+            t.atom.push_back(y);
+            ++t.count;
         }
     };
     int next = 2;
@@ -546,7 +546,7 @@ TEST(PrintGroup, DrawsEveryAtomWithinThreeBonds) {
         shell = outer;
     }
     ASSERT_EQ(next, n + 1);
-    printgroup(m.r, 1);
+    write_group_picture(m.r, 1);
     m.r.io.close_all();  // the picture is written when the run's files are closed
     auto lines = test::lines_of(m.dir.read("group.ang"));
     EXPECT_EQ(lines.size(), 107u);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "frame_fixture.hpp"
-#include "frames/localdef.hpp"
+#include "frames/frame_driver.hpp"
 #include "topology/neighbours.hpp"
 
 namespace kova {
@@ -22,30 +22,30 @@ struct At {
 struct Framed : test::FrameRecords {
     explicit Framed(const std::vector<At>& atoms, Vec3f shift = {})
         : FrameRecords(0) {
-        r.io.create(r.files.imocon, "con_mopro.inp");
+        r.io.create(r.files.mopro_constraints, "con_mopro.inp");
         add(atoms, shift);
     }
     void add(const std::vector<At>& atoms, Vec3f shift = {}) {
-        const int base = r.atoms.nat;
-        r.atoms.nat = r.cryst.ncryst = base + static_cast<int>(atoms.size());
+        const int base = r.structure.atom_count;
+        r.structure.atom_count = r.topology.list_size = base + static_cast<int>(atoms.size());
         for (std::size_t k = 0; k < atoms.size(); ++k) {
             const int i = base + static_cast<int>(k) + 1;
             const auto s = static_cast<std::size_t>(i);
             Vec3f p = atoms[k].xc;
             for (int j = 0; j < 3; ++j) p[j] += shift[j];
             atom(i, atoms[k].label, atoms[k].z, p);
-            r.atoms1.tp[s] = 2;
-            r.atoms1.itbl[s] = 1;
-            r.atoms1.lmx[s] = atoms[k].z == 1 ? 2 : 4;
+            r.structure.adp_order[s] = 2;
+            r.structure.scattering_table[s] = 1;
+            r.structure.multipole_level[s] = atoms[k].z == 1 ? 2 : 4;
         }
     }
     void frame() {
-        findallneighbors(r);
-        r.dummy.ndum = 0;
-        for (int i = 1; i <= r.atoms.nat; ++i) defloc(r, i);
+        find_all_neighbours(r);
+        r.frames.dummy_count = 0;
+        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r, i);
         r.io.flush_all();
     }
-    int kset(int i) const { return r.kappaset.kset[static_cast<std::size_t>(i)]; }
+    int kset(int i) const { return r.frames.kappa_set[static_cast<std::size_t>(i)]; }
 };
 
 const std::vector<At> kWater = {
@@ -72,15 +72,15 @@ TEST(KappaSets, EquivalentAtomsShareTheFirstSet) {
     // methyl H (parent with 4 neighbours) set 6.
     const int want[16] = {0, 1, 2, 3, 3, 3, 2, 4, 5, 5, 5, 5, 5, 6, 6, 6};
     for (int i = 1; i <= 15; ++i) EXPECT_EQ(f.kset(i), want[i]) << i;
-    EXPECT_EQ(f.r.kappaset.nkset, 6);
-    EXPECT_EQ(f.r.mpoles.itab[14][11], 13);  // H(7) took the set of H(6)
-    EXPECT_EQ(f.r.mpoles.itab[13][11], 0);
-    EXPECT_TRUE(f.r.mcon.mcon[13].find_first_not_of(' ') == std::string::npos);
+    EXPECT_EQ(f.r.frames.kappa_set_count, 6);
+    EXPECT_EQ(f.r.frames.xd_atom_row[14][11], 13);  // H(7) took the set of H(6)
+    EXPECT_EQ(f.r.frames.xd_atom_row[13][11], 0);
+    EXPECT_TRUE(f.r.frames.mopro_similarity[13].find_first_not_of(' ') == std::string::npos);
 }
 
 TEST(KappaSets, ChemconOffOpensASetPerAtom) {
     Framed f(kWater);
-    f.r.lchem.lchemh = f.r.lchem.lchemx = false;
+    f.r.options.chem_constraints_h = f.r.options.chem_constraints_other = false;
     f.frame();
     EXPECT_EQ(f.kset(1), 1);
     EXPECT_EQ(f.kset(2), 2);
@@ -102,7 +102,7 @@ TEST(KappaSets, TheLookupTablesGiveTheScanAnswers) {
     auto build = [](Framed& f) {
         f.add(kWater, {30.0f, 0.0f, 0.0f});
         f.add(kToluene, {0.0f, 30.0f, 0.0f});
-        const int ring = f.r.atoms.nat;
+        const int ring = f.r.structure.atom_count;
         f.add(kToluene, {0.0f, 0.0f, 30.0f});  // this copy's ring is known
         f.ring({ring + 1, ring + 2, ring + 3, ring + 4, ring + 5, ring + 6}, true);
         f.add(kWater, {30.0f, 30.0f, 30.0f});
@@ -112,13 +112,13 @@ TEST(KappaSets, TheLookupTablesGiveTheScanAnswers) {
     quick.frame();
     Framed full(kToluene);
     build(full);
-    full.r.verbosity.iverb = 3;
+    full.r.options.verbosity = 3;
     full.frame();
-    ASSERT_EQ(quick.r.atoms.nat, full.r.atoms.nat);
-    for (int i = 1; i <= quick.r.atoms.nat; ++i) {
+    ASSERT_EQ(quick.r.structure.atom_count, full.r.structure.atom_count);
+    for (int i = 1; i <= quick.r.structure.atom_count; ++i) {
         EXPECT_EQ(quick.kset(i), full.kset(i)) << i;
-        EXPECT_EQ(quick.r.mpoles.itab[static_cast<std::size_t>(i)][11],
-                  full.r.mpoles.itab[static_cast<std::size_t>(i)][11]) << i;
+        EXPECT_EQ(quick.r.frames.xd_atom_row[static_cast<std::size_t>(i)][11],
+                  full.r.frames.xd_atom_row[static_cast<std::size_t>(i)][11]) << i;
     }
     // The ring copy's atoms do not share with the acyclic copies' carbon atoms.
     EXPECT_NE(quick.kset(34), quick.kset(19));
@@ -127,7 +127,7 @@ TEST(KappaSets, TheLookupTablesGiveTheScanAnswers) {
 
 TEST(KappaSets, RecordsOfTheWaterFrame) {
     Framed f(kWater);
-    f.r.atoms1.occ[1] = 0.5f;
+    f.r.structure.occupancy[1] = 0.5f;
     f.frame();
     // Atom-table columns: 1-8 atom, 10-17 AT1, 20 AX1, 23-30 atom, 32-39 AT2, 41 AX2,
     // 45-46 "R ", 47-49 TP, 50-52 TBL, 53-56 KAP, 57-60 LMX, 64-68 site symmetry, 72-79 the
@@ -141,11 +141,11 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
     EXPECT_NE(f.out.str().find("\n " + mas[2] + "\n"), std::string::npos);
 
     // MoPro axes: AX1 AX2, names in 10 (dummy "UM" out, brackets out), QUA for a label "H(...)".
-    EXPECT_EQ(f.r.mopro.mopro[1],
+    EXPECT_EQ(f.r.frames.mopro_axes[1],
               pad("ZY   D1           H1            HEX     K1       V0  M0  Q0", 90));
-    EXPECT_EQ(f.r.mopro.mopro[3],
+    EXPECT_EQ(f.r.frames.mopro_axes[3],
               pad("ZY   O1           H1            QUA     K2       V0  M0  Q0", 90));
-    EXPECT_EQ(f.r.mcon.mcon[3], pad("! CONPVM  H2          1 H1         1", 90));
+    EXPECT_EQ(f.r.frames.mopro_similarity[3], pad("! CONPVM  H2          1 H1         1", 90));
 
     EXPECT_EQ(f.lines("con_mopro.inp"),
               (std::vector<std::string>{"SYMPLM  mxmz O1         1", "SYMPLM  cy   H1         1",
@@ -153,17 +153,17 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
 
     const std::array<int, 12> o{0, 3, 2, 4, 1, 2, 2, 1, 1, 4, 1, 0};   // AT1 = DUM1: nat + 1
     const std::array<int, 12> h2{0, 3, 2, 1, 3, 2, 2, 1, 2, 4, 1, 2};
-    EXPECT_EQ(f.r.mpoles.itab[1], o);
-    EXPECT_EQ(f.r.mpoles.itab[3], h2);
+    EXPECT_EQ(f.r.frames.xd_atom_row[1], o);
+    EXPECT_EQ(f.r.frames.xd_atom_row[3], h2);
 
     // Free-atom populations, scaled by the occupancy; the sets get 1.0 and their table.
-    EXPECT_FLOAT_EQ(f.r.mpoles.pv[1], 3.0f);
-    EXPECT_FLOAT_EQ(f.r.mpoles.pv[2], 1.0f);
-    EXPECT_EQ(f.r.mpoles.spv[1], 0.0f);
-    EXPECT_EQ(f.r.kappas.nkap, 2);
-    EXPECT_EQ(f.r.kappas.ktbl[2], 1);
-    EXPECT_EQ(f.r.kappas.kap[2][1], 1.0f);
-    EXPECT_EQ(f.r.kappas.kap[2][2], 1.0f);
+    EXPECT_FLOAT_EQ(f.r.frames.pv[1], 3.0f);
+    EXPECT_FLOAT_EQ(f.r.frames.pv[2], 1.0f);
+    EXPECT_EQ(f.r.frames.pv_sigma[1], 0.0f);
+    EXPECT_EQ(f.r.frames.kappa_count, 2);
+    EXPECT_EQ(f.r.frames.kappa_table[2], 1);
+    EXPECT_EQ(f.r.frames.kappa[2][1], 1.0f);
+    EXPECT_EQ(f.r.frames.kappa[2][2], 1.0f);
 }
 
 // Ethane with the test databank: C(1) on a special position (occupancy 0.5), H(4) disordered.
@@ -173,37 +173,37 @@ TEST(KappaSets, PopulationsFromTheDatabank) {
               {"H(3)", 1, {-0.3667f, -0.5185f, -0.8981f}}, {"H(4)", 1, {1.9f, 0.5091f, 0.8818f}},
               {"H(5)", 1, {1.9033f, -1.0277f, 0.0f}}, {"H(6)", 1, {1.9067f, 0.5185f, -0.8981f}}});
     Records& r = f.r;
-    r.ldb.ldb = true;
-    r.files.idbank = 47;
+    r.options.databank = true;
+    r.files.databank = 47;
     r.io.open_old(47, std::string(KOVA_TEST_DATA) + "/databank/kova_test.db");
-    r.atoms1.occ[1] = 0.5f;
-    r.atoms1.occflag[1] = 1;
-    r.atoms1.occ[6] = 0.5f;
-    r.atoms1.occflag[6] = -1;
+    r.structure.occupancy[1] = 0.5f;
+    r.structure.occupancy_flag[1] = 1;
+    r.structure.occupancy[6] = 0.5f;
+    r.structure.occupancy_flag[6] = -1;
     f.frame();
     // C(1): entry C003 (methyl, "3m", not planar): Pv 4.133, kappas 0.993 and 0.940, sigma
     // 0.052; Pv and P(l,m) halved, sigma not.
-    EXPECT_FLOAT_EQ(r.mpoles.pv[1], 4.133f * 0.5f);
-    EXPECT_FLOAT_EQ(r.mpoles.spv[1], 0.052f);
-    EXPECT_FLOAT_EQ(r.mpoles.plm[1][2][0 + 4], 0.015f * 0.5f);
-    EXPECT_FLOAT_EQ(r.mpoles.plm[1][4][3 + 4], 0.010f * 0.5f);
-    EXPECT_FLOAT_EQ(r.kappas.kap[1][1], 0.993f);
-    EXPECT_FLOAT_EQ(r.kappas.kap[1][2], 0.940f);
+    EXPECT_FLOAT_EQ(r.frames.pv[1], 4.133f * 0.5f);
+    EXPECT_FLOAT_EQ(r.frames.pv_sigma[1], 0.052f);
+    EXPECT_FLOAT_EQ(r.frames.plm[1][2][0 + 4], 0.015f * 0.5f);
+    EXPECT_FLOAT_EQ(r.frames.plm[1][4][3 + 4], 0.010f * 0.5f);
+    EXPECT_FLOAT_EQ(r.frames.kappa[1][1], 0.993f);
+    EXPECT_FLOAT_EQ(r.frames.kappa[1][2], 0.940f);
     // C(2) is ordered next to the disordered H(4): set 1 is no free-atom set, so a new set
     // with free-atom values, and no databank.
     EXPECT_EQ(f.kset(2), 2);
-    EXPECT_FLOAT_EQ(r.mpoles.pv[2], 4.0f);
-    EXPECT_EQ(r.kappas.kap[2][1], 1.0f);
+    EXPECT_FLOAT_EQ(r.frames.pv[2], 4.0f);
+    EXPECT_EQ(r.frames.kappa[2][1], 1.0f);
     // The H atoms share set 3. H(4) (disordered, no DISORD db) gives it 1.0, 1.0; the later
     // H(5) and H(6) give it the values of entry H002 again: the last atom of a set decides.
     for (int i = 3; i <= 8; ++i) EXPECT_EQ(f.kset(i), 3) << i;
-    EXPECT_FLOAT_EQ(r.mpoles.pv[6], 0.5f);
-    EXPECT_FLOAT_EQ(r.mpoles.pv[7], 0.94f);
-    EXPECT_FLOAT_EQ(r.mpoles.plm[7][1][0 + 4], 0.15f);
-    EXPECT_FLOAT_EQ(r.kappas.kap[3][1], 1.16f);
-    EXPECT_FLOAT_EQ(r.kappas.kap[3][2], 1.25f);
-    EXPECT_EQ(r.kappas.nkap, 3);
-    EXPECT_EQ(r.ldb.nsearch, 6);  // C(1), H(1), H(2), H(3), H(5), H(6)
+    EXPECT_FLOAT_EQ(r.frames.pv[6], 0.5f);
+    EXPECT_FLOAT_EQ(r.frames.pv[7], 0.94f);
+    EXPECT_FLOAT_EQ(r.frames.plm[7][1][0 + 4], 0.15f);
+    EXPECT_FLOAT_EQ(r.frames.kappa[3][1], 1.16f);
+    EXPECT_FLOAT_EQ(r.frames.kappa[3][2], 1.25f);
+    EXPECT_EQ(r.frames.kappa_count, 3);
+    EXPECT_EQ(r.databank.searched, 6);  // C(1), H(1), H(2), H(3), H(5), H(6)
     auto l = f.lines("kova.out");
     EXPECT_NE(std::find(l.begin(), l.end(), " Atom C(1) :: will now read databank"), l.end());
     EXPECT_NE(std::find(l.begin(), l.end(), " Atom C(2) :: will skip reading databank"), l.end());
@@ -213,16 +213,16 @@ TEST(KappaSets, SymplmCodes) {
     {
         // With RESI names: the code in 6 columns (A6) and the residue atom name.
         Framed f(kWater);
-        f.r.resi1.lresi = true;
-        f.r.resi1.resatm[1] = pad("O1    1", 10);
-        f.r.resi1.resatm[2] = pad("H1    1", 10);
-        f.r.resi1.resatm[3] = pad("H2    1", 10);
+        f.r.structure.has_residues = true;
+        f.r.structure.residue_atom[1] = pad("O1    1", 10);
+        f.r.structure.residue_atom[2] = pad("H1    1", 10);
+        f.r.structure.residue_atom[3] = pad("H2    1", 10);
         f.frame();
         auto l = f.lines("con_mopro.inp");
         ASSERT_EQ(l.size(), 3u);
         EXPECT_EQ(l[0], "SYMPLM    mxmz O1    1   ");
         EXPECT_EQ(l[1], "SYMPLM    cy   H1    1   ");
-        EXPECT_EQ(f.r.mcon.mcon[3], pad("! CONPVM  H2    1     H1    1", 90));
+        EXPECT_EQ(f.r.frames.mopro_similarity[3], pad("! CONPVM  H2    1     H1    1", 90));
     }
     {
         // Carbonyl O "m" with X, Y: "mz"; the CH2 carbon "mm2": "mxmz".
@@ -259,28 +259,28 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     // Crystal input, cell 10 x 10 x 10 A: CL(1) read, its partner an image at 1.99 A.
     test::FrameRecords f(1, true);
     Records& r = f.r;
-    r.io.create(r.files.imocon, "con_mopro.inp");
-    r.transf.tmat = Mat3f{{{10, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
-    r.transf.tinv = Mat3f{{{0.1f, 0, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}}};
+    r.io.create(r.files.mopro_constraints, "con_mopro.inp");
+    r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
+    r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}}};
     f.atom(1, "CL(1)", 17, {1.0f, 1.0f, 1.0f});
     f.atom(2, "CL(1)", 17, {2.99f, 1.0f, 1.0f});
-    r.atoms.xf[1] = {0.1f, 0.1f, 0.1f};
-    r.atoms.xf[2] = {0.299f, 0.1f, 0.1f};
-    r.cryst.ncryst = 2;
-    r.cryst.isq[2] = 1;
-    r.atoms1.itbl[1] = 1;
-    findallneighbors(r);
-    r.dummy.ndum = 0;
-    defloc(r, 1);
+    r.structure.frac[1] = {0.1f, 0.1f, 0.1f};
+    r.structure.frac[2] = {0.299f, 0.1f, 0.1f};
+    r.topology.list_size = 2;
+    r.topology.source_atom[2] = 1;
+    r.structure.scattering_table[1] = 1;
+    find_all_neighbours(r);
+    r.frames.dummy_count = 0;
+    frame_atom(r, 1);
     // X to the image, Y to the origin dummy (DUM1); the image then becomes DUM2.
-    EXPECT_EQ(r.dummy.ndum, 2);
-    EXPECT_EQ(r.dummy.dumxyz[2], (Vec3f{0.299f, 0.1f, 0.1f}));
-    EXPECT_EQ(r.mpoles.itab[1][3], 1 + 2);
-    EXPECT_EQ(r.mpoles.itab[1][5], 1 + 1);
+    EXPECT_EQ(r.frames.dummy_count, 2);
+    EXPECT_EQ(r.frames.dummy_xyz[2], (Vec3f{0.299f, 0.1f, 0.1f}));
+    EXPECT_EQ(r.frames.xd_atom_row[1][3], 1 + 2);
+    EXPECT_EQ(r.frames.xd_atom_row[1][5], 1 + 1);
     auto mas = f.lines("xd_kova.mas");
     ASSERT_EQ(mas.size(), 1u);
     EXPECT_EQ(mas[0].substr(9, 8), "DUM2    ");
-    EXPECT_EQ(r.mopro.mopro[1].substr(0, 15), "XY   D2        ");
+    EXPECT_EQ(r.frames.mopro_axes[1].substr(0, 15), "XY   D2        ");
     auto l = f.lines("kova.out");
     bool said = false;
     for (const auto& line : l)

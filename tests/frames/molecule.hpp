@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/records.hpp"
 #include "support.hpp"
@@ -48,25 +48,25 @@ class Molecule {
 public:
     Molecule() {
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.iout = 35;
-        r.xhbonds = XhBonds{43, 42, 445};
-        init(r);
-        r.ifra.ifra = 0;
-        r.io.create(r.files.iout, "kova.out");
+        r.files.listing = 35;
+        r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
+        set_defaults(r);
+        r.options.crystal_input = 0;
+        r.io.create(r.files.listing, "kova.out");
     }
 
     // A new atom; its element comes from the label as the readers give it.
     int at(const std::string& label, Vec3f x) {
         int i = ++n_;
         r.ensure_atoms(i);
-        r.atoms.label[i] = pad(label, 8);
-        r.atoms.xc[i] = x;
-        r.atoms.iz[i] = iatnum(label);
+        r.structure.label[i] = pad(label, 8);
+        r.structure.cart[i] = x;
+        r.structure.atomic_number[i] = atomic_number(label);
         return i;
     }
     // A new atom bonded to `from`, `len` Å away along `dir`.
     int on(int from, const std::string& label, Vec3f dir, float len) {
-        int i = at(label, plus(r.atoms.xc[from], times(unit(dir), len)));
+        int i = at(label, plus(r.structure.cart[from], times(unit(dir), len)));
         bonds_.insert({from, i});
         return i;
     }
@@ -78,23 +78,23 @@ public:
     void bond(int a, int b) { bonds_.insert({std::min(a, b), std::max(a, b)}); }
     // A ring as the ring search stores it: members in path order, its planarity.
     void ring(std::vector<int> members, bool planar = true) {
-        int k = ++r.rings.nor;
+        int k = ++r.topology.ring_count;
         r.ensure_rings(k);
-        r.rings.ringsize[k] = static_cast<int>(members.size());
-        r.rings.ringat[k] = {0};
-        r.rings.ringat[k].insert(r.rings.ringat[k].end(), members.begin(), members.end());
-        r.rings.ringplanar[k] = planar;
+        r.topology.ring_size[k] = static_cast<int>(members.size());
+        r.topology.ring_atom[k] = {0};
+        r.topology.ring_atom[k].insert(r.topology.ring_atom[k].end(), members.begin(), members.end());
+        r.topology.ring_planar[k] = planar;
     }
 
     // The neighbour stage; the bonds found must be exactly those built.
     void neighbours() {
-        r.atoms.nat = n_;
-        r.cryst.ncryst = n_;
-        findallneighbors(r);
+        r.structure.atom_count = n_;
+        r.topology.list_size = n_;
+        find_all_neighbours(r);
         std::set<std::pair<int, int>> found;
         for (int i = 1; i <= n_; ++i)
-            for (int k = 1; k <= r.neighbors.at[i].nnei; ++k) {
-                int j = r.neighbors.at[i].inei[k];
+            for (int k = 1; k <= r.topology.neighbours[i].count; ++k) {
+                int j = r.topology.neighbours[i].atom[k];
                 found.insert({std::min(i, j), std::max(i, j)});
             }
         std::set<std::pair<int, int>> built;
@@ -112,7 +112,7 @@ public:
         auto all = lines_of(dir.read("kova.out"));
         return {all.begin() + std::min<std::size_t>(from, all.size()), all.end()};
     }
-    std::string group(int i) const { return trim(r.except.exname[i]); }
+    std::string group(int i) const { return trim(r.frames.exception_name[i]); }
 
     TempDir dir;
     std::istringstream in;

@@ -27,10 +27,10 @@ std::string numbers(int from, int to) {
 // the decision would have made for the atom.
 void frame_all(FrameRecords& f, const std::function<void(int)>& dummies = {}) {
     open_atom_table(f.r);
-    for (int i = 1; i <= f.r.atoms.nat; ++i) {
+    for (int i = 1; i <= f.r.structure.atom_count; ++i) {
         list_atom_start(f.r, i);
         if (dummies) dummies(i);
-        f.r.io.write(f.r.files.ixdmas, "ATOM LINE OF " + trim(f.r.atoms.label[i]));
+        f.r.io.write(f.r.files.xd_master, "ATOM LINE OF " + trim(f.r.structure.label[i]));
         list_atom_ang(f.r, i);
     }
     close_atom_table(f.r);
@@ -38,17 +38,17 @@ void frame_all(FrameRecords& f, const std::function<void(int)>& dummies = {}) {
 
 // Water framed with two dummies: O(1), H(1), H(2).
 void water(FrameRecords& f, int format) {
-    f.r.ftype.iformat = format;
+    f.r.options.input_format = format;
     f.atom(1, "O(1)", 8, {0.0f, 0.0f, 0.1173f});
     f.atom(2, "H(1)", 1, {0.0f, 0.7572f, -0.4692f});
     f.atom(3, "H(2)", 1, {0.0f, -0.7572f, -0.4692f});
-    f.r.kappaset.nkset = 2;
-    f.r.kappaset.kset[1] = 1;
-    f.r.kappaset.kset[2] = 2;
-    f.r.kappaset.kset[3] = 2;
+    f.r.frames.kappa_set_count = 2;
+    f.r.frames.kappa_set[1] = 1;
+    f.r.frames.kappa_set[2] = 2;
+    f.r.frames.kappa_set[3] = 2;
 }
 
-TEST(GetKey, KeygenSwitches) {
+TEST(MakeAtomKey, KeygenSwitches) {
     FrameRecords f(6);
     struct A {
         const char* sym;
@@ -58,8 +58,8 @@ TEST(GetKey, KeygenSwitches) {
                        {"-42m", 7, 0}, {"NO", 6, 0},   {"3m", 6, -1}};
     for (int i = 1; i <= 6; ++i) {
         f.atom(i, "X(" + std::to_string(i) + ")", atoms[i - 1].z);
-        f.r.atoms.sitesym[i] = pad(atoms[i - 1].sym, 5);
-        f.r.atoms1.occflag[i] = atoms[i - 1].occflag;
+        f.r.structure.site_symmetry[i] = pad(atoms[i - 1].sym, 5);
+        f.r.structure.occupancy_flag[i] = atoms[i - 1].occflag;
     }
     const std::string s0 = "000 000000 0000000000 000000000000000 ";
     const std::string sx = "111 111111 0000000000 000000000000000 ";
@@ -74,44 +74,44 @@ TEST(GetKey, KeygenSwitches) {
                                "10 001 10000 1000010 100001000"};  // 3m
     struct Case {
         const char* what;
-        Lkeys keys;
+        Keys keys;
         bool toxd;
         std::string want[7];
     };
     const Case cases[] = {
-        {"off", Lkeys{}, false, {"", s0 + m0, s0 + m0, s0 + m0, s0 + m0, s0 + m0, s0 + m0}},
+        {"off", Keys{}, false, {"", s0 + m0, s0 + m0, s0 + m0, s0 + m0, s0 + m0, s0 + m0}},
         {"xyz without all or ordered",
-         Lkeys{true, false, false, false, false, false, false},
+         Keys{true, false, false, false, false, false, false},
          false,
          {"", s0 + m0, s0 + m0, s0 + m0, s0 + m0, s0 + m0, s0 + m0}},
         {"xyz all",
-         Lkeys{true, true, false, false, false, false, false},
+         Keys{true, true, false, false, false, false, false},
          false,
          {"", sx + m0, sh + m0, sx + m0, sx + m0, sx + m0, sx + m0}},
         // ordered: the disordered atoms 2 and 6 keep zeros, the special position 3 is flagged
         {"xyz ordered",
-         Lkeys{true, false, true, false, false, false, false},
+         Keys{true, false, true, false, false, false, false},
          false,
          {"", sx + m0, s0 + m0, sx + m0, sx + m0, sx + m0, s0 + m0}},
         {"mult all",
-         Lkeys{false, false, false, true, true, false, false},
+         Keys{false, false, false, true, true, false, false},
          false,
          {"", s0 + mk[1], s0 + mk[2], s0 + mk[3], s0 + mk[4], s0 + mk[5], s0 + mk[6]}},
         {"mult ordered",
-         Lkeys{false, false, false, true, false, true, false},
+         Keys{false, false, false, true, false, true, false},
          false,
          {"", s0 + mk[1], s0 + m0, s0 + mk[3], s0 + mk[4], s0 + mk[5], s0 + m0}},
         {"toxd",
-         Lkeys{true, true, false, true, true, false, true},
+         Keys{true, true, false, true, true, false, true},
          true,
          {"", sx + m0, sh + m0, sx + m0, sx + m0, sx + m0, sx + m0}},
     };
     std::string key;
     for (const Case& c : cases) {
-        f.r.lkeys = c.keys;
-        f.r.lsx.ltoxd = c.toxd;
+        f.r.options.keys = c.keys;
+        f.r.options.to_xd = c.toxd;
         for (int i = 1; i <= 6; ++i) {
-            getkey(f.r, i, key);
+            make_atom_key(f.r, i, key);
             EXPECT_EQ(key.size(), 68u);
             EXPECT_EQ(key, c.want[i]) << c.what << ", atom " << i;
         }
@@ -163,7 +163,7 @@ TEST(WrXdMas1, KeepKappaLineBreaks) {
     cases.push_back(c440);
     for (const Case& c : cases) {
         FrameRecords f(0);
-        wrxdmas1(f.r, f.r.files.ixdmas, c.n);
+        write_xd_refinement_block(f.r, f.r.files.xd_master, c.n);
         auto lines = f.lines("xd_kova.mas");
         ASSERT_EQ(lines.size(), c.want.size() + 12) << c.n;
         EXPECT_EQ(lines[0], "!" + std::string(78, '-'));
@@ -175,7 +175,7 @@ TEST(WrXdMas1, KeepKappaLineBreaks) {
 
 TEST(WrXdMas1, FixedLinesAndTheInitialWeights) {
     FrameRecords f(0);
-    wrxdmas1(f.r, f.r.files.ixdmas, 1);
+    write_xd_refinement_block(f.r, f.r.files.xd_master, 1);
     auto l = f.lines("xd_kova.mas");
     ASSERT_EQ(l.size(), 13u);
     EXPECT_EQ(l[3], "!KEEP  rigid group1");
@@ -190,7 +190,7 @@ TEST(WrXdMas1, FixedLinesAndTheInitialWeights) {
 
 TEST(WrXdMas2, SixtyOneLinesWithTheAtomCount) {
     FrameRecords f(12);
-    wrxdmas2(f.r, f.r.files.ixdmas);
+    write_xd_closing_modules(f.r, f.r.files.xd_master);
     auto l = f.lines("xd_kova.mas");
     ASSERT_EQ(l.size(), 61u);
     EXPECT_EQ(l[0], "!");
@@ -218,8 +218,8 @@ TEST(WrXdMas2, AtomCountsBeyondFourColumnsAreWrittenInFull) {
     };
     for (const auto& c : cases) {
         FrameRecords f(1);
-        f.r.atoms.nat = c.nat;  // only the count is written
-        wrxdmas2(f.r, f.r.files.ixdmas);
+        f.r.structure.atom_count = c.nat;  // only the count is written
+        write_xd_closing_modules(f.r, f.r.files.xd_master);
         auto l = f.lines("xd_kova.mas");
         ASSERT_EQ(l.size(), 61u);
         EXPECT_EQ(l[35], c.line);
@@ -229,16 +229,16 @@ TEST(WrXdMas2, AtomCountsBeyondFourColumnsAreWrittenInFull) {
 TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
     FrameRecords f(3);
     water(f, 3);
-    f.r.lkeys.lkappa = true;
-    f.r.dummy.ndum = 4;  // left from before: the analysis starts with an empty store
+    f.r.options.keys.kappa = true;
+    f.r.frames.dummy_count = 4;  // left from before: the analysis starts with an empty store
     frame_all(f, [&f](int i) {
         int k;
         float x, y, z;
-        if (i == 1) adddummyatom(f.r, 0, 0.0f, 0.0f, -0.4692f, k, x, y, z);  // between the Hs
+        if (i == 1) add_dummy_atom(f.r, 0, 0.0f, 0.0f, -0.4692f, k, x, y, z);  // between the Hs
         if (i == 3)
-            for (int n = 2; n <= 10; ++n) adddummyatom(f.r, 0, 10.0f * n, 0.0f, 0.0f, k, x, y, z);
+            for (int n = 2; n <= 10; ++n) add_dummy_atom(f.r, 0, 10.0f * n, 0.0f, 0.0f, k, x, y, z);
     });
-    ASSERT_EQ(f.r.dummy.ndum, 10);
+    ASSERT_EQ(f.r.frames.dummy_count, 10);
 
     auto mas = f.lines("xd_kova.mas");
     ASSERT_EQ(mas.size(), 1u + 3u + 10u + 1u + 1u + 3u + 2u + 4u);
@@ -284,7 +284,7 @@ TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
 TEST(AtomTable, NoDummiesAndPlatonInput) {
     FrameRecords f(3);
     water(f, 5);
-    f.r.atoms1.occ[3] = 0.5f;
+    f.r.structure.occupancy[3] = 0.5f;
     frame_all(f);
     auto mas = f.lines("xd_kova.mas");
     ASSERT_EQ(mas.size(), 1u + 3u + 1u + 1u + 3u + 2u + 4u);
@@ -300,12 +300,12 @@ TEST(AtomTable, NoDummiesAndPlatonInput) {
 TEST(AtomTable, ShelxInputAddsRefinementClosingAndPropertyModules) {
     FrameRecords f(3, true);
     water(f, 1);
-    f.r.transf.tmat = Mat3f{{{10, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
-    f.r.transf.tinv = Mat3f{{{0.1f, 0, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}}};
+    f.r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
+    f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}}};
     frame_all(f, [&f](int i) {
         int k;
         float x, y, z;
-        if (i == 2) adddummyatom(f.r, 1, 0.5f, 0.5f, 0.5f, k, x, y, z);
+        if (i == 2) add_dummy_atom(f.r, 1, 0.5f, 0.5f, 0.5f, k, x, y, z);
     });
     auto mas = f.lines("xd_kova.mas");
     // header, 3 atoms, dummy, END ATOM, 13 refinement, key header + 3, 2 kappa, 4 tail,
@@ -332,9 +332,9 @@ TEST(AtomTable, ShelxInputAddsRefinementClosingAndPropertyModules) {
 TEST(AtomTable, KappaLinesUnderToxd) {
     FrameRecords f(3);
     water(f, 3);
-    f.r.lkeys.lkappa = true;
-    f.r.lsx.ltoxd = true;
-    f.r.kappaset.nkset = 3;  // set 3 holds no atom
+    f.r.options.keys.kappa = true;
+    f.r.options.to_xd = true;
+    f.r.frames.kappa_set_count = 3;  // set 3 holds no atom
     frame_all(f);
     auto mas = f.lines("xd_kova.mas");
     EXPECT_EQ(mas[9], "KAPPA   000000");
@@ -344,8 +344,8 @@ TEST(AtomTable, KappaLinesUnderToxd) {
 TEST(AtomTable, EmptySetsAreHydrogenLike) {
     FrameRecords f(3);
     water(f, 3);
-    f.r.lkeys.lkappa = true;
-    f.r.kappaset.nkset = 3;
+    f.r.options.keys.kappa = true;
+    f.r.frames.kappa_set_count = 3;
     frame_all(f);
     auto mas = f.lines("xd_kova.mas");
     EXPECT_EQ(mas[9], "KAPPA   110000");
@@ -379,7 +379,7 @@ const char* const kOldMaster =
 TEST(AtomTable, XdInputCopiesHeadRefinementAndTail) {
     FrameRecords f(3, true);
     water(f, 2);
-    f.r.xdold.xdmasfile = pad("old.mas", 60);
+    f.r.options.xd_master_file = pad("old.mas", 60);
     f.dir.write("old.mas", std::string(kOldMaster) + std::string(250, 'x') + "\n");
     frame_all(f);
     auto mas = f.lines("xd_kova.mas");
@@ -418,7 +418,7 @@ TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {
                    Case{nokey, "end of file, expected a line beginning \"KEY \""}}) {
         FrameRecords f(3, true);
         water(f, 2);
-        f.r.xdold.xdmasfile = pad("old.mas", 60);
+        f.r.options.xd_master_file = pad("old.mas", 60);
         f.dir.write("old.mas", c.old);
         try {
             frame_all(f);
@@ -429,7 +429,7 @@ TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {
     }
     FrameRecords f(3, true);
     water(f, 2);
-    f.r.xdold.xdmasfile = pad("missing.mas", 60);
+    f.r.options.xd_master_file = pad("missing.mas", 60);
     EXPECT_THROW(frame_all(f), RunFault);
 }
 

@@ -33,7 +33,7 @@ const char* const kHead = " NO. ATOM       AT.MASS        X        Y        Z\n"
 const std::string kTableHead =
     "         ATOM      ------- FRACTIONAL -------    ------- CARTESIAN -------  FLAG";
 
-// The rows of printatoms: I7, 2X, A8, 1X, 3F9.5, 2X, 3F9.4, I6; all fractional coordinates
+// The rows of list_atoms: I7, 2X, A8, 1X, 3F9.5, 2X, 3F9.4, I6; all fractional coordinates
 // and flags 0 for Cartesian input.
 std::string atom_line(int i, const char* label, const char* xc) {
     return fi(i, 7) + "  " + pad(label, 8) + " " + "  0.00000  0.00000  0.00000" + "  " + xc +
@@ -43,29 +43,29 @@ std::string atom_line(int i, const char* label, const char* xc) {
 TEST(ReadAim2Tab, BohrToAngstromAndListings) {
     test::Session s;
     s.dir.write("w.out", fixture("aim2tab/water_like.out"));
-    readaim2tab(s.r, "w.out");
+    read_aim2tab(s.r, "w.out");
     const Records& r = s.r;
-    ASSERT_EQ(r.atoms.nat, 4);
+    ASSERT_EQ(r.structure.atom_count, 4);
     // 1.0 and 2.0 bohr times 0.52917725 in single precision
-    EXPECT_EQ(r.atoms.xc[2], (Vec3f{0.52917725f, 2.0f * 0.52917725f, 0.0f}));
-    EXPECT_EQ(r.atoms.xf[2], (Vec3f{0, 0, 0}));
+    EXPECT_EQ(r.structure.cart[2], (Vec3f{0.52917725f, 2.0f * 0.52917725f, 0.0f}));
+    EXPECT_EQ(r.structure.frac[2], (Vec3f{0, 0, 0}));
     // a field without a point has four implied decimals: "-14305" is -1.4305 bohr
-    EXPECT_EQ(r.atoms.xc[3][2], -1.4305f * 0.52917725f);
+    EXPECT_EQ(r.structure.cart[3][2], -1.4305f * 0.52917725f);
     // labels keep their case and their columns; a leading blank hides the element
-    EXPECT_EQ(r.atoms.label[3], "h2      ");
-    EXPECT_EQ(r.atoms.label[4], " C3     ");
+    EXPECT_EQ(r.structure.label[3], "h2      ");
+    EXPECT_EQ(r.structure.label[4], " C3     ");
     const int iz[5] = {0, 8, 1, 1, 0};
     const int lmx[5] = {0, 4, 2, 2, 4};
     for (int i = 1; i <= 4; ++i) {
-        EXPECT_EQ(r.atoms.iz[i], iz[i]) << i;
-        EXPECT_EQ(r.atoms1.lmx[i], lmx[i]) << i;
-        EXPECT_EQ(r.atoms1.occ[i], 1.0f) << i;
-        EXPECT_EQ(r.atoms1.occflag[i], 0) << i;
+        EXPECT_EQ(r.structure.atomic_number[i], iz[i]) << i;
+        EXPECT_EQ(r.structure.multipole_level[i], lmx[i]) << i;
+        EXPECT_EQ(r.structure.occupancy[i], 1.0f) << i;
+        EXPECT_EQ(r.structure.occupancy_flag[i], 0) << i;
     }
-    ASSERT_EQ(r.at_types.ntypes, 3);
-    EXPECT_EQ(r.at_types.iztype[1], 8);
-    EXPECT_EQ(r.at_types.iztype[2], 1);
-    EXPECT_EQ(r.at_types.iztype[3], 0);
+    ASSERT_EQ(r.structure.type_count, 3);
+    EXPECT_EQ(r.structure.type_atomic_number[1], 8);
+    EXPECT_EQ(r.structure.type_atomic_number[2], 1);
+    EXPECT_EQ(r.structure.type_atomic_number[3], 0);
     EXPECT_FALSE(s.r.io.is_open_in(1));
 
     const std::vector<std::string> term = {
@@ -106,12 +106,12 @@ TEST(ReadAim2Tab, CountAndHeaderOrder) {
                        " ----\n" + row(1, "O1", "4.0000", "0.0000", "0.0000") +
                        row(2, "O2", "5.0000", "0.0000", "0.0000");
     s.dir.write("a.out", text);
-    readaim2tab(s.r, "a.out");
-    ASSERT_EQ(s.r.atoms.nat, 2);
-    EXPECT_EQ(s.r.atoms.label[1], "O1      ");
-    EXPECT_EQ(s.r.atoms.xc[2][0], 5.0f * 0.52917725f);
-    ASSERT_EQ(s.r.at_types.ntypes, 1);
-    EXPECT_EQ(s.r.at_types.iztype[1], 8);
+    read_aim2tab(s.r, "a.out");
+    ASSERT_EQ(s.r.structure.atom_count, 2);
+    EXPECT_EQ(s.r.structure.label[1], "O1      ");
+    EXPECT_EQ(s.r.structure.cart[2][0], 5.0f * 0.52917725f);
+    ASSERT_EQ(s.r.structure.type_count, 1);
+    EXPECT_EQ(s.r.structure.type_atomic_number[1], 8);
 }
 
 TEST(ReadAim2Tab, HeaderPassesOverItsNextRecordEvenWithoutCount) {
@@ -121,15 +121,15 @@ TEST(ReadAim2Tab, HeaderPassesOverItsNextRecordEvenWithoutCount) {
     test::Session s;
     s.dir.write("a.out", std::string(kHead) + kCount + "      1\n" + kHead + " ----\n" +
                              row(1, "C1", "1.0000", "0.0000", "0.0000"));
-    readaim2tab(s.r, "a.out");
-    EXPECT_EQ(s.r.atoms.nat, 0);
+    read_aim2tab(s.r, "a.out");
+    EXPECT_EQ(s.r.structure.atom_count, 0);
 }
 
 TEST(ReadAim2Tab, NoMarkersGivesNoAtoms) {
     test::Session s;
     s.dir.write("a.out", "just some text\n\n");
-    readaim2tab(s.r, "a.out");
-    EXPECT_EQ(s.r.atoms.nat, 0);
+    read_aim2tab(s.r, "a.out");
+    EXPECT_EQ(s.r.structure.atom_count, 0);
     EXPECT_EQ(s.terminal().back(), " Total atoms read from AIM2TAB output file =     0");
 }
 
@@ -155,7 +155,7 @@ TEST(ReadAim2Tab, RejectsWhatItCannotRead) {
         test::Session s;
         s.dir.write("a.out", c.text);
         try {
-            readaim2tab(s.r, "a.out");
+            read_aim2tab(s.r, "a.out");
             ADD_FAILURE() << "no fault for " << c.text;
         } catch (const RunFault& f) {
             EXPECT_NE(std::string(f.what()).find(c.fault), std::string::npos) << f.what();
@@ -182,7 +182,7 @@ TEST(CartesianReaders, OpenFailuresAndTooManyAtoms) {
         test::Session s;
         if (c.text == "dir") std::filesystem::create_directory(s.dir / c.name);
         else if (!c.text.empty()) s.dir.write(c.name, c.text);
-        EXPECT_THROW(c.platon ? readplaton(s.r, c.name) : readaim2tab(s.r, c.name), RunStop);
+        EXPECT_THROW(c.platon ? read_platon(s.r, c.name) : read_aim2tab(s.r, c.name), RunStop);
         auto t = s.terminal();
         ASSERT_EQ(t.size(), 3u) << c.name;
         EXPECT_EQ(t[1], c.line);
@@ -200,32 +200,32 @@ TEST(ReadPlaton, LabelsNumbersAndTypes) {
                 "! ATOM in a comment is no ATOM line\n"
                 "ATOM C1234567890 1 1 1\n"
                 "ATOM O1 -1 -1 -1\n");
-    readplaton(s.r, "p.pla");
+    read_platon(s.r, "p.pla");
     const Records& r = s.r;
-    ASSERT_EQ(r.atoms.nat, 5);
-    EXPECT_EQ(r.atoms.label[1], "C1      ");
-    EXPECT_EQ(r.atoms.xc[1], (Vec3f{1, 2, 3}));
+    ASSERT_EQ(r.structure.atom_count, 5);
+    EXPECT_EQ(r.structure.label[1], "C1      ");
+    EXPECT_EQ(r.structure.cart[1], (Vec3f{1, 2, 3}));
     // a number is no text word: no label, and 7 is the first coordinate
-    EXPECT_EQ(r.atoms.label[2], "        ");
-    EXPECT_EQ(r.atoms.xc[2], (Vec3f{7, 1, 2}));
-    EXPECT_EQ(r.atoms.iz[2], 0);
-    EXPECT_EQ(r.atoms.label[4], "C1234567");
+    EXPECT_EQ(r.structure.label[2], "        ");
+    EXPECT_EQ(r.structure.cart[2], (Vec3f{7, 1, 2}));
+    EXPECT_EQ(r.structure.atomic_number[2], 0);
+    EXPECT_EQ(r.structure.label[4], "C1234567");
     // carbon, none, hydrogen, carbon, oxygen
-    ASSERT_EQ(r.at_types.ntypes, 4);
+    ASSERT_EQ(r.structure.type_count, 4);
     const int types[4] = {6, 0, 1, 8};
-    for (int k = 1; k <= 4; ++k) EXPECT_EQ(r.at_types.iztype[k], types[k - 1]);
-    EXPECT_EQ(r.atoms1.lmx[3], 2);
-    EXPECT_EQ(r.atoms1.lmx[5], 4);
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(r.structure.type_atomic_number[k], types[k - 1]);
+    EXPECT_EQ(r.structure.multipole_level[3], 2);
+    EXPECT_EQ(r.structure.multipole_level[5], 4);
 }
 
 TEST(ReadPlaton, TypeOrderOfFirstAppearance) {
     test::Session s;
     s.dir.write("p.pla", "ATOM C1 0 0 0\nATOM H1 1 0 0\nATOM C2 2 0 0\nATOM O1 3 0 0\n");
-    readplaton(s.r, "p.pla");
-    ASSERT_EQ(s.r.at_types.ntypes, 3);
-    EXPECT_EQ(s.r.at_types.iztype[1], 6);
-    EXPECT_EQ(s.r.at_types.iztype[2], 1);
-    EXPECT_EQ(s.r.at_types.iztype[3], 8);
+    read_platon(s.r, "p.pla");
+    ASSERT_EQ(s.r.structure.type_count, 3);
+    EXPECT_EQ(s.r.structure.type_atomic_number[1], 6);
+    EXPECT_EQ(s.r.structure.type_atomic_number[2], 1);
+    EXPECT_EQ(s.r.structure.type_atomic_number[3], 8);
 }
 
 TEST(ReadPlaton, TooFewNumbersIsARunTimeError) {
@@ -233,7 +233,7 @@ TEST(ReadPlaton, TooFewNumbersIsARunTimeError) {
         test::Session s;
         s.dir.write("p.pla", std::string("TITL x\n") + line + "\n");
         try {
-            readplaton(s.r, "p.pla");
+            read_platon(s.r, "p.pla");
             ADD_FAILURE() << line;
         } catch (const RunFault& f) {
             EXPECT_NE(std::string(f.what()).find("p.pla, record 2: expected three coordinates"),
@@ -250,23 +250,23 @@ TEST(ReadPlaton, HundredThousandAtomsAndOneMore) {
     {
         test::Session s;
         s.dir.write("p.pla", text);
-        readplaton(s.r, "p.pla");
-        EXPECT_EQ(s.r.atoms.nat, 100000);
+        read_platon(s.r, "p.pla");
+        EXPECT_EQ(s.r.structure.atom_count, 100000);
         EXPECT_EQ(s.terminal().back(), " Total atoms read from PLATON file =   100000");
     }
     {
         test::Session s;
         s.dir.write("p.pla", text + "ATOM H1 0 0 0\n");
-        EXPECT_THROW(readplaton(s.r, "p.pla"), RunStop);
+        EXPECT_THROW(read_platon(s.r, "p.pla"), RunStop);
         EXPECT_EQ(s.terminal()[1], " ERROR *** ReadPlaton *** Too many atoms");
     }
 }
 
-TEST(PrAttyp, SymbolsIncludingUnknownOnes) {
+TEST(ListAtomTypes, SymbolsIncludingUnknownOnes) {
     test::Session s;
-    s.r.at_types.ntypes = 4;
-    s.r.at_types.iztype = {0, 1, 52, 94, 0};
-    prattyp(s.r);
+    s.r.structure.type_count = 4;
+    s.r.structure.type_atomic_number = {0, 1, 52, 94, 0};
+    list_atom_types(s.r);
     const std::vector<std::string> want = {
         "",
         " Number of atom types =    4",
@@ -278,18 +278,18 @@ TEST(PrAttyp, SymbolsIncludingUnknownOnes) {
     EXPECT_EQ(s.listing(), want);
 }
 
-TEST(PrintAtoms, CountsEachFlag) {
+TEST(ListAtoms, CountsEachFlag) {
     test::Session s;
     s.r.ensure_atoms(4);
-    s.r.atoms.nat = 4;
+    s.r.structure.atom_count = 4;
     const int flags[5] = {0, 1, -1, 0, 5};  // 5 is listed but not counted
     for (int i = 1; i <= 4; ++i) {
-        s.r.atoms.label[i] = pad("C(" + std::to_string(i) + ")", 8);
-        s.r.atoms1.occflag[i] = flags[i];
+        s.r.structure.label[i] = pad("C(" + std::to_string(i) + ")", 8);
+        s.r.structure.occupancy_flag[i] = flags[i];
     }
-    s.r.atoms.xf[1] = Vec3f{0.12345f, -0.5f, 1.0f};
-    s.r.atoms.xc[1] = Vec3f{1.23456f, -12.5f, 100.0f};
-    printatoms(s.r, s.r.files.iout);
+    s.r.structure.frac[1] = Vec3f{0.12345f, -0.5f, 1.0f};
+    s.r.structure.cart[1] = Vec3f{1.23456f, -12.5f, 100.0f};
+    list_atoms(s.r, s.r.files.listing);
     auto lines = s.listing();
     ASSERT_EQ(lines.size(), 2u + 4u + 4u);
     EXPECT_EQ(lines[2],

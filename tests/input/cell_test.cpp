@@ -11,14 +11,14 @@
 namespace kova {
 namespace {
 
-void set_cell(Records& r, std::array<float, 6> cell) { r.ucell.cell = cell; }
+void set_cell(Records& r, std::array<float, 6> cell) { r.structure.cell = cell; }
 
 TEST(TranMat, OrthogonalCellAndListing) {
     test::Session s;
     set_cell(s.r, {10, 20, 30, 90, 90, 90});
-    tranmat(s.r);
-    const Mat3f& t = s.r.transf.tmat;
-    const Mat3f& ti = s.r.transf.tinv;
+    make_cell_matrices(s.r);
+    const Mat3f& t = s.r.structure.frac_to_cart;
+    const Mat3f& ti = s.r.structure.cart_to_frac;
     const float diag[3] = {10, 20, 30};
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) {
@@ -50,8 +50,8 @@ TEST(TranMat, HexagonalAndMonoclinicCells) {
     {
         test::Session s;
         set_cell(s.r, {5, 5, 7, 90, 90, 120});
-        tranmat(s.r);
-        const Mat3f& t = s.r.transf.tmat;
+        make_cell_matrices(s.r);
+        const Mat3f& t = s.r.structure.frac_to_cart;
         EXPECT_NEAR(t[0][1], -2.5f, 1e-5f);                     // -b/2
         EXPECT_NEAR(t[1][1], 5.0f * std::sqrt(3.0f) / 2, 1e-5f);  // b sqrt(3)/2
         EXPECT_NEAR(t[2][2], 7.0f, 1e-5f);
@@ -59,8 +59,8 @@ TEST(TranMat, HexagonalAndMonoclinicCells) {
     {
         test::Session s;
         set_cell(s.r, {5, 6, 7, 90, 100, 90});
-        tranmat(s.r);
-        const Mat3f& t = s.r.transf.tmat;
+        make_cell_matrices(s.r);
+        const Mat3f& t = s.r.structure.frac_to_cart;
         EXPECT_NEAR(t[1][2], 0.0f, 1e-5f);         // t vanishes with alpha = gamma = 90
         EXPECT_NEAR(t[0][2], -1.2155373f, 1e-5f);  // 7 cos 100 deg
         EXPECT_NEAR(t[2][2], 6.8936543f, 1e-5f);   // 7 sin 100 deg
@@ -68,17 +68,17 @@ TEST(TranMat, HexagonalAndMonoclinicCells) {
     }
 }
 
-TEST(Rabs, RoundTripInATriclinicCell) {
+TEST(ConvertPoint, RoundTripInATriclinicCell) {
     test::Session s;
     set_cell(s.r, {7.1f, 8.3f, 9.5f, 75, 85, 110});
-    tranmat(s.r);
+    make_cell_matrices(s.r);
     const float p[3] = {0.1f, -0.7f, 1.3f};
     float c[3], f[3];
-    rabs(s.r, 0, p[0], p[1], p[2], c[0], c[1], c[2]);
-    rabs(s.r, 1, c[0], c[1], c[2], f[0], f[1], f[2]);
+    convert_point(s.r, 0, p[0], p[1], p[2], c[0], c[1], c[2]);
+    convert_point(s.r, 1, c[0], c[1], c[2], f[0], f[1], f[2]);
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(f[k], p[k], 2e-6f) << k;
     // x is along a: the a axis itself goes to (a, 0, 0)
-    rabs(s.r, 0, 1, 0, 0, c[0], c[1], c[2]);
+    convert_point(s.r, 0, 1, 0, 0, c[0], c[1], c[2]);
     EXPECT_EQ(c[0], 7.1f);
     EXPECT_EQ(c[1], 0.0f);
     EXPECT_EQ(c[2], 0.0f);
@@ -101,7 +101,7 @@ TEST(CellErrors, StopThroughErr) {
     for (const Case& c : cases) {
         test::Session s;
         set_cell(s.r, c.cell);
-        EXPECT_THROW(tranmat(s.r), RunStop);
+        EXPECT_THROW(make_cell_matrices(s.r), RunStop);
         auto t = s.terminal();
         ASSERT_EQ(t.size(), 3u);
         EXPECT_EQ(t[1], c.line);
@@ -109,7 +109,7 @@ TEST(CellErrors, StopThroughErr) {
     }
     test::Session s;
     float x, y, z;
-    EXPECT_THROW(rabs(s.r, 2, 1, 2, 3, x, y, z), RunStop);
+    EXPECT_THROW(convert_point(s.r, 2, 1, 2, 3, x, y, z), RunStop);
     EXPECT_EQ(s.terminal()[1], " ERROR *** rabs *** iflag is wrong...");
 }
 
@@ -130,29 +130,29 @@ struct OccCase {
 
 void run_occ(test::Session& s, const std::vector<OccCase>& cases) {
     set_cell(s.r, {10, 10, 10, 90, 90, 90});
-    tranmat(s.r);
+    make_cell_matrices(s.r);
     int n = static_cast<int>(cases.size());
     s.r.ensure_atoms(n);
-    s.r.atoms.nat = n;
+    s.r.structure.atom_count = n;
     for (int i = 1; i <= n; ++i) {
         const OccCase& c = cases[static_cast<std::size_t>(i - 1)];
-        s.r.atoms.xf[i] = c.xf;
-        s.r.atoms1.occ[i] = c.occ;
-        s.r.atoms1.occflag[i] = 7;
-        Vec3f& xc = s.r.atoms.xc[i];
-        rabs(s.r, 0, c.xf[0], c.xf[1], c.xf[2], xc[0], xc[1], xc[2]);
+        s.r.structure.frac[i] = c.xf;
+        s.r.structure.occupancy[i] = c.occ;
+        s.r.structure.occupancy_flag[i] = 7;
+        Vec3f& xc = s.r.structure.cart[i];
+        convert_point(s.r, 0, c.xf[0], c.xf[1], c.xf[2], xc[0], xc[1], xc[2]);
     }
-    checkocc(s.r);
+    set_occupancy_flags(s.r);
     for (int i = 1; i <= n; ++i)
-        EXPECT_EQ(s.r.atoms1.occflag[i], cases[static_cast<std::size_t>(i - 1)].flag)
+        EXPECT_EQ(s.r.structure.occupancy_flag[i], cases[static_cast<std::size_t>(i - 1)].flag)
             << cases[static_cast<std::size_t>(i - 1)].what;
 }
 
 void set_ops(Records& r, const std::vector<std::pair<Mat3f, Vec3f>>& ops) {
-    r.symm.nsym = static_cast<int>(ops.size());
+    r.structure.symmetry.count = static_cast<int>(ops.size());
     for (std::size_t n = 0; n < ops.size(); ++n) {
-        r.symm.rot[n + 1] = ops[n].first;
-        r.symm.trn[n + 1] = ops[n].second;
+        r.structure.symmetry.rot[n + 1] = ops[n].first;
+        r.structure.symmetry.trn[n + 1] = ops[n].second;
     }
 }
 
@@ -160,7 +160,7 @@ const Mat3f unit{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
 const Mat3f inv{{{-1, 0, 0}, {0, -1, 0}, {0, 0, -1}}};
 const Mat3f mirror_y{{{1, 0, 0}, {0, -1, 0}, {0, 0, 1}}};  // x, -y, z
 
-TEST(CheckOcc, CentrosymmetricCell) {
+TEST(SetOccupancyFlags, CentrosymmetricCell) {
     test::Session s;
     set_ops(s.r, {{unit, {}}, {inv, {}}});
     run_occ(s, {
@@ -174,7 +174,7 @@ TEST(CheckOcc, CentrosymmetricCell) {
                });
 }
 
-TEST(CheckOcc, MirrorFoundThroughALatticeShift) {
+TEST(SetOccupancyFlags, MirrorFoundThroughALatticeShift) {
     test::Session s;
     set_ops(s.r, {{unit, {}}, {mirror_y, {}}});
     run_occ(s, {
@@ -189,7 +189,7 @@ TEST(CheckOcc, MirrorFoundThroughALatticeShift) {
                });
 }
 
-TEST(CheckOcc, IdentityAloneOrNoOperators) {
+TEST(SetOccupancyFlags, IdentityAloneOrNoOperators) {
     {
         test::Session s;
         set_ops(s.r, {{unit, {}}});  // the identity's shifted copies are a cell away

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/errors.hpp"
 #include "support.hpp"
@@ -23,12 +23,12 @@ struct Inp {
 
     explicit Inp(const std::string& text) {
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.iout = 35;
-        init(r);
+        r.files.listing = 35;
+        set_defaults(r);
         r.io.create(35, "kova.out");
         dir.write("kova.inp", text);
         try {
-            readinp(r);
+            read_instructions(r);
         } catch (const RunStop&) {
             stopped = true;
         } catch (const RunFault& f) {
@@ -82,43 +82,43 @@ TEST(Instructions, TooFewNumbersIsARunTimeError) {
 TEST(Instructions, FormatAndInput) {
     {
         Inp t("FORMAT *xd *shelx\nINPUT a.res *rename 1 *toxd\n");
-        EXPECT_EQ(t.r.ftype.iformat, 1);
-        EXPECT_TRUE(t.r.renameshelxatoms.lrename);
-        EXPECT_EQ(t.r.renameshelxatoms.irs, 1);
-        EXPECT_TRUE(t.r.lsx.ltoxd);
-        EXPECT_EQ(trim(t.r.args.fname[1]), "a.res");
+        EXPECT_EQ(t.r.options.input_format, 1);
+        EXPECT_TRUE(t.r.options.rename_atoms);
+        EXPECT_EQ(t.r.options.rename_mode, 1);
+        EXPECT_TRUE(t.r.options.to_xd);
+        EXPECT_EQ(trim(t.r.options.input_files[1]), "a.res");
         // " inum = " and the count in 12 columns, on the terminal
         EXPECT_NE(t.out.str().find("  inum =            1\n"), std::string::npos);
     }
     {
         Inp t("FORMAT *shelx\nINPUT a.res *toxd b c\n");
-        EXPECT_FALSE(t.r.lsx.ltoxd);  // TOXD is not among the last two text words
+        EXPECT_FALSE(t.r.options.to_xd);  // TOXD is not among the last two text words
     }
     {
         Inp t("FORMAT *aim2tab\nFORMAT *shelx\nINPUT Mixed.Case\n");
-        EXPECT_EQ(t.r.ftype.iformat, 1);
-        EXPECT_EQ(t.r.ifra.ifra, 0);
-        EXPECT_EQ(trim(t.r.args.fname[1]), "Mixed.Case");
+        EXPECT_EQ(t.r.options.input_format, 1);
+        EXPECT_EQ(t.r.options.crystal_input, 0);
+        EXPECT_EQ(trim(t.r.options.input_files[1]), "Mixed.Case");
     }
     {
         Inp t("FORMAT *xd\nINPUT xd.mas xd.inp\n");
-        EXPECT_EQ(trim(t.r.xdold.xdmasfile), "xd.mas");
-        EXPECT_EQ(trim(t.r.args.fname[1]), "xd.inp");
+        EXPECT_EQ(trim(t.r.options.xd_master_file), "xd.mas");
+        EXPECT_EQ(trim(t.r.options.input_files[1]), "xd.inp");
         EXPECT_TRUE(t.listed(" Input file format = XD    file(s) = xd.mas xd.inp"));
     }
     {
         Inp t("INPUT xd.mas xd.inp\nFORMAT *xd\n");
-        EXPECT_EQ(trim(t.r.xdold.xdmasfile), "");
-        EXPECT_EQ(trim(t.r.args.fname[1]), "xd.mas");
+        EXPECT_EQ(trim(t.r.options.xd_master_file), "");
+        EXPECT_EQ(trim(t.r.options.input_files[1]), "xd.mas");
     }
     {
         Inp t("FORMAT *shelx\nINPUT a.res *rename 7\n");
-        EXPECT_EQ(t.r.renameshelxatoms.irs, 1);
+        EXPECT_EQ(t.r.options.rename_mode, 1);
         EXPECT_TRUE(t.listed(" Change SHELX atom names ( irs=1 : counting atoms types ) "));
     }
     {
         Inp t("FORMAT *shelx\nINPUT a.res *rename\n");
-        EXPECT_EQ(t.r.renameshelxatoms.irs, 0);
+        EXPECT_EQ(t.r.options.rename_mode, 0);
         EXPECT_TRUE(t.listed(" Change SHELX atom names ( irs=0 : straightforward counting ) "));
     }
 }
@@ -128,22 +128,22 @@ TEST(Instructions, NumbersSwitchesAndListing) {
           "NCELLS -3\nDISORD *extendH db\nCHEMCON *hydrogen\nRINGS 3 8 *special\n"
           "SCALE *sigma *frac\nExtend_H\nSIMPLE\nRADII Cl 1.0 Cs 2.0\n");
     const Records& r = t.r;
-    EXPECT_EQ(r.verbosity.iverb, 2);  // the number before the keyword is read first
-    EXPECT_FLOAT_EQ(r.tols.tol1, 0.4f);
-    EXPECT_EQ(r.compfrag.ncells, 3);
-    EXPECT_TRUE(r.disorder.ldisfh);
-    EXPECT_FALSE(r.disorder.ldisdb);
-    EXPECT_TRUE(r.lchem.lchemh);
-    EXPECT_FALSE(r.lchem.lchemx);
-    EXPECT_TRUE(r.args.lrings);
-    EXPECT_EQ(r.ring1.minring, 3);
-    EXPECT_EQ(r.ring1.maxring, 8);
-    EXPECT_TRUE(r.ring1.lspecial);
-    EXPECT_EQ(r.args.iscale, 2);
-    EXPECT_TRUE(r.lfh.lfh);
-    EXPECT_EQ(r.simple.isimple, 1);
-    EXPECT_EQ(r.covrad.covrad[17], 1.0f);
-    EXPECT_EQ(r.covrad.covrad[55], 2.44f);
+    EXPECT_EQ(r.options.verbosity, 2);  // the number before the keyword is read first
+    EXPECT_FLOAT_EQ(r.options.tolerances.bond, 0.4f);
+    EXPECT_EQ(r.options.ncells, 3);
+    EXPECT_TRUE(r.options.disorder_extend_h);
+    EXPECT_FALSE(r.options.disorder_databank);
+    EXPECT_TRUE(r.options.chem_constraints_h);
+    EXPECT_FALSE(r.options.chem_constraints_other);
+    EXPECT_TRUE(r.options.search_rings);
+    EXPECT_EQ(r.options.rings.min_size, 3);
+    EXPECT_EQ(r.options.rings.max_size, 8);
+    EXPECT_TRUE(r.options.rings.special);
+    EXPECT_EQ(r.options.pv_scaling, 2);
+    EXPECT_TRUE(r.options.extend_h);
+    EXPECT_EQ(r.options.simple, 1);
+    EXPECT_EQ(r.elements.covalent_radius[17], 1.0f);
+    EXPECT_EQ(r.elements.covalent_radius[55], 2.44f);
     const std::string want[] = {
         " Changing covalent radius of Cl to    1.000 Angstroms",
         " Verbosity level =  2",
@@ -213,15 +213,15 @@ TEST(Instructions, KeygenChemconScaleAndNcells) {
         EXPECT_TRUE(t.listed(c.line)) << c.inp;
     }
     Inp f("FORMAT *shelx\nINPUT a.res\nSCALE *fract\n");
-    EXPECT_EQ(f.r.args.iscale, 1);
+    EXPECT_EQ(f.r.options.pv_scaling, 1);
 }
 
 TEST(Instructions, ToxdSwitchesTheRestOff) {
     Inp t("FORMAT *shelx\nINPUT a.res *toxd\nExtend_H\nRINGS 3 8\nDATABANK x.db\nKEYGEN XYZUIJ *all\n");
-    EXPECT_FALSE(t.r.lfh.lfh);
-    EXPECT_FALSE(t.r.ldb.ldb);
-    EXPECT_FALSE(t.r.args.lrings);
-    EXPECT_TRUE(t.r.lkeys.lxyzall);  // stays as read: no normalisation after TOXD
+    EXPECT_FALSE(t.r.options.extend_h);
+    EXPECT_FALSE(t.r.options.databank);
+    EXPECT_FALSE(t.r.options.search_rings);
+    EXPECT_TRUE(t.r.options.keys.xyz_all);  // stays as read: no normalisation after TOXD
     auto l = t.listing();
     ASSERT_GE(l.size(), 4u);
     EXPECT_EQ(l[l.size() - 3], " ALL OTHER OPTIONS WILL BE IGNORED !!!!!!");  // then the rule: "" and dashes
@@ -232,15 +232,15 @@ TEST(Instructions, ToxdSwitchesTheRestOff) {
 TEST(Instructions, DatabankNameFromLineOrEnvironment) {
     {
         Inp t("FORMAT *shelx\nINPUT a.res\nDatabank_file My/Bank.db\n");
-        EXPECT_TRUE(t.r.ldb.ldb);
-        EXPECT_EQ(trim(t.r.abank.dbfile), "My/Bank.db");
+        EXPECT_TRUE(t.r.options.databank);
+        EXPECT_EQ(trim(t.r.options.databank_file), "My/Bank.db");
         EXPECT_TRUE(t.listed("   My/Bank.db"));
         EXPECT_TRUE(t.listed(" Scale total population using difference method"));
     }
     ::setenv("KOVA_DB", "/env/bank.db", 1);
     Inp t("FORMAT *shelx\nINPUT a.res\nDATABANK\nDISORD extendH *db\n");
     ::unsetenv("KOVA_DB");
-    EXPECT_EQ(trim(t.r.abank.dbfile), "/env/bank.db");
+    EXPECT_EQ(trim(t.r.options.databank_file), "/env/bank.db");
     EXPECT_TRUE(t.listed("   WARNING!!! Applying DB to disordered H-atoms"));
     EXPECT_TRUE(t.listed("              w/o extending distances is CRAZY !!!"));
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/records.hpp"
 #include "support.hpp"
 
@@ -22,13 +22,13 @@ struct Session {
 
     Session() {
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.iout = 35;
-        init(r);
-        r.io.create(r.files.iout, "kova.out");
+        r.files.listing = 35;
+        set_defaults(r);
+        r.io.create(r.files.listing, "kova.out");
     }
     // The listing so far (the channel is closed to read it).
     std::vector<std::string> listing() {
-        r.io.close(r.files.iout);
+        r.io.close(r.files.listing);
         return lines_of(dir.read("kova.out"));
     }
     std::vector<std::string> terminal() const { return lines_of(out.str()); }

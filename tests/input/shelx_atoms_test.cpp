@@ -8,7 +8,7 @@
 #include "input/session.hpp"
 #include "input/shelx_atoms.hpp"
 #include "input/shelx_reader.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 
 namespace kova {
@@ -41,7 +41,7 @@ TEST(ShelxRules, ScatteringRows) {
     for (const Case& c : cases) {
         std::array<int, 19> row{};
         row.fill(99);
-        getsft(r, c.z, row, 1);
+        shell_occupations(r, c.z, row, 1);
         for (int k = 1; k <= 18; ++k) {
             int want = k <= static_cast<int>(c.first.size()) ? c.first[k - 1] : 0;
             EXPECT_EQ(row[k], want) << "Z " << c.z << " shell " << k;
@@ -62,16 +62,16 @@ TEST(ShelxRules, ScatteringRows) {
     for (const Stop& c : stops) {
         test::Session s;
         std::array<int, 19> row{};
-        EXPECT_THROW(getsft(s.r, c.z, row, c.type), RunStop) << c.z;
+        EXPECT_THROW(shell_occupations(s.r, c.z, row, c.type), RunStop) << c.z;
         EXPECT_EQ(s.terminal(), (std::vector<std::string>{"", c.line, ""})) << c.z;
     }
 }
 
 TEST(ShelxRules, FreeVariables) {
     Records r;
-    init(r);
-    r.shelx1.fvar[2] = 0.6f;
-    r.shelx1.fvar[3] = 0.25f;
+    set_defaults(r);
+    r.structure.free_var[2] = 0.6f;
+    r.structure.free_var[3] = 0.25f;
     struct Case {
         float v, want;
     };
@@ -86,12 +86,12 @@ TEST(ShelxRules, FreeVariables) {
     };
     for (const Case& c : cases) {
         float out = -99.0f;
-        EXPECT_TRUE(processfvar(r, c.v, out)) << c.v;
+        EXPECT_TRUE(apply_free_variable(r, c.v, out)) << c.v;
         EXPECT_NEAR(out, c.want, 1e-6) << c.v;
     }
     float out = 0.0f;
-    EXPECT_FALSE(processfvar(r, 2011.0f, out));  // free variable 201
-    EXPECT_FALSE(processfvar(r, -1.0e30f, out));
+    EXPECT_FALSE(apply_free_variable(r, 2011.0f, out));  // free variable 201
+    EXPECT_FALSE(apply_free_variable(r, -1.0e30f, out));
 }
 
 TEST(ShelxRules, ResidueCardForms) {
@@ -129,15 +129,15 @@ TEST(ShelxRules, EquivalentIsotropicU) {
     for (const Case& c : cases) {
         Records r;
         r.ensure_atoms(2);
-        r.ucell.cell = c.cell;
-        r.atoms1.tp[1] = 2;
-        r.at_uij.uij[1] = c.u;
+        r.structure.cell = c.cell;
+        r.structure.adp_order[1] = 2;
+        r.structure.uij[1] = c.u;
         float ueq = 0.0f;
-        calcueq(r, 1, ueq);
+        equivalent_u(r, 1, ueq);
         EXPECT_NEAR(ueq, c.want, 2e-7);
-        r.atoms1.tp[2] = 1;  // isotropic: U11 itself
-        r.at_uij.uij[2][0] = 0.037f;
-        calcueq(r, 2, ueq);
+        r.structure.adp_order[2] = 1;  // isotropic: U11 itself
+        r.structure.uij[2][0] = 0.037f;
+        equivalent_u(r, 2, ueq);
         EXPECT_EQ(ueq, 0.037f);
     }
 }

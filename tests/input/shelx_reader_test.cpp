@@ -110,19 +110,19 @@ TEST(ShelxHeads, CardsFillTheRecords) {
     t.read("heads.res", test::fixture("heads_latt2_two_sfac.res"));
     Records& r = t.rec();
     // Two SFAC cards, a long-form card (its numbers are no types) and a lower-case card.
-    ASSERT_EQ(r.at_types.ntypes, 7);
+    ASSERT_EQ(r.structure.type_count, 7);
     const int z[] = {6, 1, 7, 8, 26, 35, 53};
-    for (int k = 1; k <= 7; ++k) EXPECT_EQ(r.at_types.iztype[k], z[k - 1]) << k;
+    for (int k = 1; k <= 7; ++k) EXPECT_EQ(r.structure.type_atomic_number[k], z[k - 1]) << k;
     // Two FVAR cards with 2 and 3 numbers give five free variables in card order.
-    EXPECT_EQ(r.shelx1.nfvar, 5);
+    EXPECT_EQ(r.structure.free_var_count, 5);
     const float fv[] = {1.5f, 0.6f, 0.7f, 0.8f, 0.9f};
-    for (int k = 1; k <= 5; ++k) EXPECT_EQ(r.shelx1.fvar[k], fv[k - 1]);
+    for (int k = 1; k <= 5; ++k) EXPECT_EQ(r.structure.free_var[k], fv[k - 1]);
     // WGHT fills from the first place on; the rest keep their initial values.
     const float w[] = {0.1f, 0.2f, 0.3f, 0.0f, 0.0f, 0.33333334f};
-    for (int k = 1; k <= 6; ++k) EXPECT_EQ(r.shelx1.wght[k], w[k - 1]);
+    for (int k = 1; k <= 6; ++k) EXPECT_EQ(r.structure.weight[k], w[k - 1]);
     const float cell[] = {10.0f, 12.0f, 15.0f, 90.0f, 100.0f, 90.0f};
-    for (int k = 0; k < 6; ++k) EXPECT_EQ(r.ucell.cell[k], cell[k]);
-    EXPECT_FALSE(r.resi1.lresi);
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(r.structure.cell[k], cell[k]);
+    EXPECT_FALSE(r.structure.has_residues);
 
     auto out = t.file("kova.out");
     EXPECT_TRUE(has_run(out, {"", " Reading SHELX file : heads.res" + std::string(51, ' ')}));
@@ -138,7 +138,7 @@ TEST(ShelxHeads, CardsFillTheRecords) {
 TEST(ShelxHeads, CartesianCoordinatesOfAMonoclinicCell) {
     ShelxRead t;
     t.read("heads.res", test::fixture("heads_latt2_two_sfac.res"));
-    const Vec3f& xc = t.rec().atoms.xc[1];
+    const Vec3f& xc = t.rec().structure.cart[1];
     // a = 10, b = 12, c = 15, beta = 100: x = a x + c cos(beta) z, y = b y, z = c sin(beta) z
     // at (0.1, 0.2, 0.3): 1 - 4.5 * 0.173648 = 0.218583, 2.4, 4.5 * 0.984808 = 4.431634
     EXPECT_NEAR(xc[0], 0.218583f, 2e-5);
@@ -187,7 +187,7 @@ TEST(ShelxAtoms, RidingUAndFreeVariables) {
     ASSERT_FALSE(t.stopped);
     ASSERT_EQ(t.fault, "");
     Records& r = t.rec();
-    ASSERT_EQ(r.atoms.nat, 13);
+    ASSERT_EQ(r.structure.atom_count, 13);
     struct Want {
         const char* label;
         int tp;
@@ -211,24 +211,24 @@ TEST(ShelxAtoms, RidingUAndFreeVariables) {
     };
     for (int i = 1; i <= 13; ++i) {
         const Want& w = want[i - 1];
-        EXPECT_EQ(r.atoms.label[i], test_pad(w.label)) << i;
-        EXPECT_EQ(r.atoms1.tp[i], w.tp) << i;
-        EXPECT_NEAR(r.atoms1.occ[i], w.occ, 1e-6) << i;
-        EXPECT_NEAR(r.at_uij.uij[i][0], w.u11, 1e-6) << i;
+        EXPECT_EQ(r.structure.label[i], test_pad(w.label)) << i;
+        EXPECT_EQ(r.structure.adp_order[i], w.tp) << i;
+        EXPECT_NEAR(r.structure.occupancy[i], w.occ, 1e-6) << i;
+        EXPECT_NEAR(r.structure.uij[i][0], w.u11, 1e-6) << i;
     }
     // Seven decimals are rounded to six by the rewritten record.
-    EXPECT_EQ(r.atoms.xf[10][0], 0.123457f);
+    EXPECT_EQ(r.structure.frac[10][0], 0.123457f);
     // SHELX order U11 U22 U33 U23 U13 U12 is stored as U11 U22 U33 U12 U13 U23.
     const float u4[] = {0.03f, 0.04f, 0.05f, 0.003f, 0.002f, 0.001f};
     const float u5[] = {0.02f, 0.03f, 0.04f, 0.006f, 0.005f, 0.004f};
     for (int k = 0; k < 6; ++k) {
-        EXPECT_EQ(r.at_uij.uij[11][k], u4[k]) << k;
-        EXPECT_EQ(r.at_uij.uij[13][k], u5[k]) << k;
+        EXPECT_EQ(r.structure.uij[11][k], u4[k]) << k;
+        EXPECT_EQ(r.structure.uij[13][k], u5[k]) << k;
     }
-    EXPECT_EQ(r.atoms.iz[2], 1);
-    EXPECT_EQ(r.atoms1.lmx[2], 2);
-    EXPECT_EQ(r.atoms1.lmx[1], 4);
-    EXPECT_EQ(r.atoms1.itbl[2], 2);
+    EXPECT_EQ(r.structure.atomic_number[2], 1);
+    EXPECT_EQ(r.structure.multipole_level[2], 2);
+    EXPECT_EQ(r.structure.multipole_level[1], 4);
+    EXPECT_EQ(r.structure.scattering_table[2], 2);
 }
 
 TEST(ShelxAtoms, RenameNumbering) {
@@ -244,12 +244,12 @@ TEST(ShelxAtoms, RenameNumbering) {
     };
     for (const Case& c : cases) {
         ShelxRead t;
-        t.rec().renameshelxatoms.lrename = c.rename;
-        t.rec().renameshelxatoms.irs = c.irs;
+        t.rec().options.rename_atoms = c.rename;
+        t.rec().options.rename_mode = c.irs;
         t.read("n.res", test::fixture("rename_types.res"));
-        ASSERT_EQ(t.rec().atoms.nat, 5);
+        ASSERT_EQ(t.rec().structure.atom_count, 5);
         for (int i = 1; i <= 5; ++i)
-            EXPECT_EQ(t.rec().atoms.label[i], test_pad(c.labels[i - 1].c_str())) << c.irs << i;
+            EXPECT_EQ(t.rec().structure.label[i], test_pad(c.labels[i - 1].c_str())) << c.irs << i;
     }
 }
 
@@ -272,26 +272,26 @@ TEST(ShelxAtoms, CurrentShelxlFileReadsAsShelxlReadsIt) {
     // Blank-started header lines, "!" comments, tabs, the newer instructions with their
     // continuation lines, include lines, Q peaks, a FRAG block and what follows HKLF are no
     // atoms.
-    ASSERT_EQ(r.atoms.nat, 6);
+    ASSERT_EQ(r.structure.atom_count, 6);
     const char* labels[] = {"C(1)", "H(1A)", "H(1B)", "O(1)", "C(2)", "O(2)"};
-    for (int i = 1; i <= 6; ++i) EXPECT_EQ(r.atoms.label[i], test_pad(labels[i - 1])) << i;
-    EXPECT_EQ(r.atoms1.tp[1], 2);
-    EXPECT_EQ(r.at_uij.uij[1][5], 0.001f);  // U23 from the continuation line
-    EXPECT_NEAR(r.atoms1.occ[2], 0.6f, 1e-6);
-    EXPECT_NEAR(r.atoms1.occ[3], 0.4f, 1e-6);
-    EXPECT_NEAR(r.at_uij.uij[3][0], 1.5f * 0.03f, 1e-6);
-    EXPECT_EQ(r.ucell.cell[0], 8.0f);
-    EXPECT_EQ(r.at_types.ntypes, 3);  // "! types" is a comment, not three more types
-    EXPECT_EQ(r.shelx1.wght[1], 0.1f);
-    EXPECT_EQ(r.shelx1.nfvar, 2);
+    for (int i = 1; i <= 6; ++i) EXPECT_EQ(r.structure.label[i], test_pad(labels[i - 1])) << i;
+    EXPECT_EQ(r.structure.adp_order[1], 2);
+    EXPECT_EQ(r.structure.uij[1][5], 0.001f);  // U23 from the continuation line
+    EXPECT_NEAR(r.structure.occupancy[2], 0.6f, 1e-6);
+    EXPECT_NEAR(r.structure.occupancy[3], 0.4f, 1e-6);
+    EXPECT_NEAR(r.structure.uij[3][0], 1.5f * 0.03f, 1e-6);
+    EXPECT_EQ(r.structure.cell[0], 8.0f);
+    EXPECT_EQ(r.structure.type_count, 3);  // "! types" is a comment, not three more types
+    EXPECT_EQ(r.structure.weight[1], 0.1f);
+    EXPECT_EQ(r.structure.free_var_count, 2);
 
     // Residues in each SHELXL form: number and class, class alone, class first, number alone.
-    EXPECT_TRUE(r.resi1.lresi);
+    EXPECT_TRUE(r.structure.has_residues);
     const char* reslab[] = {"C1       1  CCF3 ", "H1A      1  CCF3 ", "h1b      1  CCF3 ",
                             "O1       0  CF3  ", "C2      13  BF4  ", "O2       7       "};
     for (int i = 1; i <= 6; ++i) {
-        EXPECT_EQ(r.resi1.reslab[i], reslab[i - 1]) << i;
-        EXPECT_EQ(r.resi1.resatm[i], std::string(reslab[i - 1]).substr(0, 10)) << i;
+        EXPECT_EQ(r.structure.residue_label[i], reslab[i - 1]) << i;
+        EXPECT_EQ(r.structure.residue_atom[i], std::string(reslab[i - 1]).substr(0, 10)) << i;
     }
     // The listing says once that include files are not read.
     int notes = 0;
@@ -429,7 +429,7 @@ namespace {
 double dist(const Records& r, int i, int j) {
     double s = 0.0;
     for (int k = 0; k < 3; ++k) {
-        double d = static_cast<double>(r.atoms.xc[i][k]) - r.atoms.xc[j][k];
+        double d = static_cast<double>(r.structure.cart[i][k]) - r.structure.cart[j][k];
         s += d * d;
     }
     return std::sqrt(s);
@@ -444,10 +444,10 @@ TEST(ShelxExample, CresolHasTheGeometryItWasBuiltFrom) {
     t.read("cresol.res", ss.str());
     ASSERT_EQ(t.fault, "");
     Records& r = t.rec();
-    ASSERT_EQ(r.atoms.nat, 16);
+    ASSERT_EQ(r.structure.atom_count, 16);
     auto at = [&](const char* l) {
-        for (int i = 1; i <= r.atoms.nat; ++i)
-            if (r.atoms.label[i] == pad(l, 8)) return i;
+        for (int i = 1; i <= r.structure.atom_count; ++i)
+            if (r.structure.label[i] == pad(l, 8)) return i;
         return 0;
     };
     // The distances the script built the molecule from, found again from the Cartesian
@@ -464,9 +464,9 @@ TEST(ShelxExample, CresolHasTheGeometryItWasBuiltFrom) {
     };
     for (const Bond& b : bonds) EXPECT_NEAR(dist(r, at(b.a), at(b.b)), b.d, 1e-4) << b.a << b.b;
     // Ueq of every C and O is a third of 0.020 + 0.025 + 0.030; the H ride with 1.2 and 1.5.
-    EXPECT_NEAR(r.at_uij.uij[at("H(2)")][0], 1.2 * 0.025, 2e-5);
-    EXPECT_NEAR(r.at_uij.uij[at("H(7B)")][0], 1.5 * 0.025, 2e-5);
-    EXPECT_NEAR(r.at_uij.uij[at("H(1)")][0], 1.5 * 0.025, 2e-5);
+    EXPECT_NEAR(r.structure.uij[at("H(2)")][0], 1.2 * 0.025, 2e-5);
+    EXPECT_NEAR(r.structure.uij[at("H(7B)")][0], 1.5 * 0.025, 2e-5);
+    EXPECT_NEAR(r.structure.uij[at("H(1)")][0], 1.5 * 0.025, 2e-5);
 }
 
 }  // namespace

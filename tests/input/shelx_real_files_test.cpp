@@ -34,8 +34,8 @@ void read_shared(ShelxRead& t, const std::string& rel) {
 }
 
 int label_index(const Records& r, const std::string& label) {
-    for (int i = 1; i <= r.atoms.nat; ++i)
-        if (r.atoms.label[i] == pad(label, 8)) return i;
+    for (int i = 1; i <= r.structure.atom_count; ++i)
+        if (r.structure.label[i] == pad(label, 8)) return i;
     return 0;
 }
 
@@ -73,8 +73,8 @@ TEST(ShelxRealFiles, AtomCountsAndSymmetry) {
         read_shared(t, c.file);
         ASSERT_FALSE(t.stopped) << c.file << "\n" << t.out.str();
         ASSERT_EQ(t.fault, "") << c.file;
-        EXPECT_EQ(t.rec().atoms.nat, c.nat) << c.file;
-        EXPECT_EQ(t.rec().symm.nsym, c.nsym) << c.file;
+        EXPECT_EQ(t.rec().structure.atom_count, c.nat) << c.file;
+        EXPECT_EQ(t.rec().structure.symmetry.count, c.nsym) << c.file;
         EXPECT_TRUE(has_run(t.file("mopro_kova.par"), {c.mopro_symm, "  X, Y, Z"})) << c.file;
     }
 }
@@ -88,21 +88,21 @@ TEST(ShelxRealFiles, RidingHydrogenAndCartesianCoordinates) {
     // 0.162013): x = a x + c cos(beta) z, y = b y, z = c sin(beta) z.
     int n1 = label_index(r, "N(1)");
     ASSERT_EQ(n1, 1);
-    EXPECT_NEAR(r.atoms.xc[1][0], 4.776799f, 2e-4);
-    EXPECT_NEAR(r.atoms.xc[1][1], 3.580604f, 2e-4);
-    EXPECT_NEAR(r.atoms.xc[1][2], 2.826935f, 2e-4);
+    EXPECT_NEAR(r.structure.cart[1][0], 4.776799f, 2e-4);
+    EXPECT_NEAR(r.structure.cart[1][1], 3.580604f, 2e-4);
+    EXPECT_NEAR(r.structure.cart[1][2], 2.826935f, 2e-4);
     // H1 (U -1.2) rides on C1: U11 0.02805, U22 0.01321, U33 0.02703, U13 0.00508 give
     // Ueq = (U11/sin^2 + U22 + U33/sin^2 + 2 U13 cos/sin^2) / 3 = 0.0232015.
     int h1 = label_index(r, "H(1)");
     ASSERT_EQ(h1, 4);
-    EXPECT_NEAR(r.at_uij.uij[h1][0], 1.2 * 0.0232015, 2e-6);
-    EXPECT_EQ(r.atoms1.tp[h1], 1);
+    EXPECT_NEAR(r.structure.uij[h1][0], 1.2 * 0.0232015, 2e-6);
+    EXPECT_EQ(r.structure.adp_order[h1], 1);
     // The methyl H of C9 ride with 1.5 on the same parent, one after the other.
     int c9 = label_index(r, "C(9)");
     float ueq = 0.0f;
-    calcueq(r, c9, ueq);
+    equivalent_u(r, c9, ueq);
     for (const char* h : {"H(9A)", "H(9B)", "H(9C)"})
-        EXPECT_NEAR(r.at_uij.uij[label_index(r, h)][0], 1.5f * ueq, 1e-7) << h;
+        EXPECT_NEAR(r.structure.uij[label_index(r, h)][0], 1.5f * ueq, 1e-7) << h;
 }
 
 TEST(ShelxRealFiles, CentredAcentricLatticeHeads) {
@@ -129,8 +129,8 @@ TEST(ShelxRealFiles, CentredAcentricLatticeHeads) {
     Records& r = t.rec();
     int cl2 = label_index(r, "CL(2)");
     ASSERT_GT(cl2, 0);
-    EXPECT_EQ(r.atoms1.occ[cl2], 0.25f);
-    EXPECT_EQ(r.atoms1.occflag[cl2], 1);
+    EXPECT_EQ(r.structure.occupancy[cl2], 0.25f);
+    EXPECT_EQ(r.structure.occupancy_flag[cl2], 1);
 }
 
 TEST(ShelxRealFiles, FreeVariablesAndFixedValues) {
@@ -144,10 +144,10 @@ TEST(ShelxRealFiles, FreeVariablesAndFixedValues) {
         int h121 = label_index(r, "H(121)");
         ASSERT_GT(c12, 0);
         ASSERT_EQ(h121, c12 + 1);
-        EXPECT_NEAR(r.atoms1.occ[c12], 0.74946f, 1e-6);
-        EXPECT_NEAR(r.atoms1.occ[h121], 0.74946f, 1e-6);
-        EXPECT_NEAR(r.at_uij.uij[h121][0], 1.5f * 0.03323f, 1e-7);
-        EXPECT_EQ(r.atoms1.occflag[c12], -1);
+        EXPECT_NEAR(r.structure.occupancy[c12], 0.74946f, 1e-6);
+        EXPECT_NEAR(r.structure.occupancy[h121], 0.74946f, 1e-6);
+        EXPECT_NEAR(r.structure.uij[h121][0], 1.5f * 0.03323f, 1e-7);
+        EXPECT_EQ(r.structure.occupancy_flag[c12], -1);
     }
     {
         // C7 x = 10.910013: a fixed coordinate 0.910013.
@@ -155,15 +155,15 @@ TEST(ShelxRealFiles, FreeVariablesAndFixedValues) {
         read_shared(t, "shx-cctbx-embedded/aspirin.ins");
         int c7 = label_index(t.rec(), "C(7)");
         ASSERT_GT(c7, 0);
-        EXPECT_NEAR(t.rec().atoms.xf[c7][0], 0.910013f, 1e-6);
+        EXPECT_NEAR(t.rec().structure.frac[c7][0], 0.910013f, 1e-6);
     }
     {
         // Four atoms carry Uiso -0.00100, outside the riding range: they keep it.
         ShelxRead t;
         read_shared(t, "shx-p-4-resi/014EP-4_a_shelxl.res");
         int n = 0;
-        for (int i = 1; i <= t.rec().atoms.nat; ++i)
-            if (t.rec().at_uij.uij[i][0] == -0.001f) ++n;
+        for (int i = 1; i <= t.rec().structure.atom_count; ++i)
+            if (t.rec().structure.uij[i][0] == -0.001f) ++n;
         EXPECT_EQ(n, 4);
     }
 }
@@ -176,13 +176,13 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
         ShelxRead t;
         read_shared(t, "shx-p21c-cf3-disorder/p21c.res");
         Records& r = t.rec();
-        EXPECT_TRUE(r.resi1.lresi);
-        EXPECT_EQ(r.resi1.reslab[1], "O1       4  CCF3 ");
-        EXPECT_EQ(r.resi1.resatm[1], "O1       4");
-        EXPECT_NEAR(r.atoms1.occ[1], 1.0f - 0.55764f, 1e-6);  // -31: 1 - fv(3)
+        EXPECT_TRUE(r.structure.has_residues);
+        EXPECT_EQ(r.structure.residue_label[1], "O1       4  CCF3 ");
+        EXPECT_EQ(r.structure.residue_atom[1], "O1       4");
+        EXPECT_NEAR(r.structure.occupancy[1], 1.0f - 0.55764f, 1e-6);  // -31: 1 - fv(3)
         int ga1 = label_index(r, "GA(1)");  // the first atom after RESI 0
         ASSERT_GT(ga1, 0);
-        EXPECT_EQ(r.resi1.reslab[ga1], "GA1      0       ");
+        EXPECT_EQ(r.structure.residue_label[ga1], "GA1      0       ");
     }
     {
         // Comments after "!" on CELL, LATT and SFAC; residues number first, with a water
@@ -190,12 +190,12 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
         ShelxRead t;
         read_shared(t, "shx-cctbx-embedded/3odl_fragment.ins");
         Records& r = t.rec();
-        ASSERT_EQ(r.at_types.ntypes, 7);
+        ASSERT_EQ(r.structure.type_count, 7);
         const int z[] = {6, 1, 7, 8, 16, 15, 11};
-        for (int k = 1; k <= 7; ++k) EXPECT_EQ(r.at_types.iztype[k], z[k - 1]) << k;
-        EXPECT_EQ(r.ucell.cell[5], 120.0f);
-        EXPECT_EQ(r.resi1.reslab[1], "N        8  SER  ");
-        EXPECT_EQ(r.resi1.reslab[r.atoms.nat], "O      ***  HOH  ");
+        for (int k = 1; k <= 7; ++k) EXPECT_EQ(r.structure.type_atomic_number[k], z[k - 1]) << k;
+        EXPECT_EQ(r.structure.cell[5], 120.0f);
+        EXPECT_EQ(r.structure.residue_label[1], "N        8  SER  ");
+        EXPECT_EQ(r.structure.residue_label[r.structure.atom_count], "O      ***  HOH  ");
         EXPECT_TRUE(has_run(t.file("xd_kova.mas"), {"LATT A P"}));
     }
     {
@@ -207,9 +207,9 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
         // Three-fold disorder: 21 and -21 with fv(2) = 0.76052.
         Records& r = t.rec();
         int n21 = 0, m21 = 0;
-        for (int i = 1; i <= r.atoms.nat; ++i) {
-            if (std::fabs(r.atoms1.occ[i] - 0.76052f) < 1e-6) ++n21;
-            if (std::fabs(r.atoms1.occ[i] - 0.23948f) < 1e-6) ++m21;
+        for (int i = 1; i <= r.structure.atom_count; ++i) {
+            if (std::fabs(r.structure.occupancy[i] - 0.76052f) < 1e-6) ++n21;
+            if (std::fabs(r.structure.occupancy[i] - 0.23948f) < 1e-6) ++m21;
         }
         EXPECT_GT(n21, 0);
         EXPECT_GT(m21, 0);

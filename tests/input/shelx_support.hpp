@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "input/shelx_reader.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
 #include "shared/records.hpp"
@@ -33,13 +33,13 @@ struct ShelxRead {
 
     ShelxRead() {
         r->io.bind(dir.path(), &in, &out, &errs);
-        r->files.ixdmas = 58;
-        r->files.iout = 35;
-        init(*r);
-        r->io.create(r->files.ixdmas, "xd_kova.mas");
+        r->files.xd_master = 58;
+        r->files.listing = 35;
+        set_defaults(*r);
+        r->io.create(r->files.xd_master, "xd_kova.mas");
         r->io.create(imopar, "mopro_kova.par");
-        wrmoprohead(*r);
-        r->io.create(r->files.iout, "kova.out");
+        write_mopro_head(*r);
+        r->io.create(r->files.listing, "kova.out");
     }
 
     // Reads `text` written as the file `name`.
@@ -49,7 +49,7 @@ struct ShelxRead {
     }
     ShelxRead& read(const std::string& name) {
         try {
-            readshelx(*r, name);
+            read_shelx(*r, name);
         } catch (const RunStop&) {
             stopped = true;
         } catch (const RunFault& f) {

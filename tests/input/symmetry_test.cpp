@@ -21,23 +21,23 @@ using Op = std::array<float, 12>;
 Op stored(const Records& r, int n) {
     Op o{};
     for (int k = 0; k < 3; ++k) {
-        o[4 * k] = r.symm.trn[n][k];
-        for (int j = 0; j < 3; ++j) o[4 * k + 1 + j] = r.symm.rot[n][j][k];
+        o[4 * k] = r.structure.symmetry.trn[n][k];
+        for (int j = 0; j < 3; ++j) o[4 * k + 1 + j] = r.structure.symmetry.rot[n][j][k];
     }
     return o;
 }
 
 void store(Records& r, int n, const Op& o) {
     for (int k = 0; k < 3; ++k) {
-        r.symm.trn[n][k] = o[4 * k];
-        for (int j = 0; j < 3; ++j) r.symm.rot[n][j][k] = o[4 * k + 1 + j];
+        r.structure.symmetry.trn[n][k] = o[4 * k];
+        for (int j = 0; j < 3; ++j) r.structure.symmetry.rot[n][j][k] = o[4 * k + 1 + j];
     }
 }
 
 const Op identity{0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 void start_list(Records& r) {
-    r.symm.nsym = 1;
+    r.structure.symmetry.count = 1;
     store(r, 1, identity);
 }
 
@@ -85,9 +85,9 @@ TEST(SymCrd, CardForms) {
         test::Session s;
         start_list(s.r);
         int status = -1;
-        symcrd(s.r, pad(c.card, 255), 255, status);
+        parse_symm_card(s.r, pad(c.card, 255), 255, status);
         EXPECT_EQ(status, c.status) << c.card;
-        ASSERT_EQ(s.r.symm.nsym, 1 + static_cast<int>(c.ops.size())) << c.card;
+        ASSERT_EQ(s.r.structure.symmetry.count, 1 + static_cast<int>(c.ops.size())) << c.card;
         EXPECT_EQ(stored(s.r, 1), identity) << c.card;
         for (std::size_t k = 0; k < c.ops.size(); ++k)
             EXPECT_EQ(stored(s.r, 2 + static_cast<int>(k)), c.ops[k]) << c.card << " op " << k;
@@ -127,7 +127,7 @@ TEST(SymOp, FractionsAndNumbers) {
     for (const Case& c : cases) {
         std::string comp = pad(c.comp, 32);
         float trn = -9.0f, coef[3] = {9, 9, 9};
-        EXPECT_EQ(symop(s.r, comp, 32, trn, coef), c.reads) << c.comp;
+        EXPECT_EQ(parse_symm_component(s.r, comp, 32, trn, coef), c.reads) << c.comp;
         if (c.reads) EXPECT_NEAR(trn, c.trn, 1e-7f) << c.comp;
         EXPECT_EQ(coef[0], c.cx) << c.comp;
         EXPECT_EQ(coef[1], c.cy) << c.comp;
@@ -135,7 +135,7 @@ TEST(SymOp, FractionsAndNumbers) {
     }
 }
 
-TEST(OpOut, ComponentTexts) {
+TEST(AppendOperatorText, ComponentTexts) {
     struct Case {
         float cx, cy, cz, trn;
         const char* text;
@@ -160,12 +160,12 @@ TEST(OpOut, ComponentTexts) {
         std::string line = "ab";
         int pos = 2;
         const float coef[3] = {c.cx, c.cy, c.cz};
-        opout(line, pos, coef, c.trn);
+        append_operator_text(line, pos, coef, c.trn);
         EXPECT_EQ(line.substr(0, static_cast<std::size_t>(pos)), std::string("ab") + c.text);
     }
 }
 
-TEST(GetSym, ReadsEveryCardAndListsTheOperators) {
+TEST(ReadSymmetry, ReadsEveryCardAndListsTheOperators) {
     test::Session s;
     s.dir.write("t.res",
                 "TITL symm test\n"
@@ -177,9 +177,9 @@ TEST(GetSym, ReadsEveryCardAndListsTheOperators) {
                 "SFAC C\n");
     s.r.io.open_old(57, "t.res");
     std::string first;
-    s.r.io.in(57).read(first);  // getsym rewinds whatever was read
-    getsym(s.r, 57, s.r.files.iout);
-    EXPECT_EQ(s.r.symm.nsym, 3);
+    s.r.io.in(57).read(first);  // read_symmetry rewinds whatever was read
+    read_symmetry(s.r, 57, s.r.files.listing);
+    EXPECT_EQ(s.r.structure.symmetry.count, 3);
     EXPECT_TRUE(s.r.io.in(57).at_end());
     auto lines = s.listing();
     const std::vector<std::string> want = {
@@ -190,7 +190,7 @@ TEST(GetSym, ReadsEveryCardAndListsTheOperators) {
     EXPECT_EQ(lines, want);
 }
 
-TEST(GetSym, CommentEndsTheCard) {
+TEST(ReadSymmetry, CommentEndsTheCard) {
     // The text from "!" on is no part of the operators: "1/2-Z ! see 1/4" is 1/2 - Z, and the
     // fraction rule must not take the digits of the comment (it would give 1/4).
     test::Session s;
@@ -199,8 +199,8 @@ TEST(GetSym, CommentEndsTheCard) {
                 "SYMM -X, Y, 1/2-Z ! see 1/4\n"
                 "SYMM X, -Y, Z; -X, -Y, -Z !; 1/2+X, Y, Z\n");
     s.r.io.open_old(57, "t.res");
-    getsym(s.r, 57, s.r.files.iout);
-    ASSERT_EQ(s.r.symm.nsym, 4);
+    read_symmetry(s.r, 57, s.r.files.listing);
+    ASSERT_EQ(s.r.structure.symmetry.count, 4);
     EXPECT_EQ(stored(s.r, 2), (Op{0, -1, 0, 0, 0, 0, 1, 0, 0.5f, 0, 0, -1}));
     EXPECT_EQ(stored(s.r, 3), (Op{0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1}));
     EXPECT_EQ(stored(s.r, 4), (Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}));
@@ -213,7 +213,7 @@ TEST(GetSym, CommentEndsTheCard) {
     EXPECT_EQ(s.listing(), want);
 }
 
-TEST(GetSym, TranslationThatDoesNotReadEndsTheRun) {
+TEST(ReadSymmetry, TranslationThatDoesNotReadEndsTheRun) {
     // Any value made of "1/0" would be another operator than the card's: a run-time error
     // that names the file, the record and the card as written.
     test::Session s;
@@ -223,7 +223,7 @@ TEST(GetSym, TranslationThatDoesNotReadEndsTheRun) {
                 "SYMM -X, -Y, Z+1/0 ! a typing slip\n");
     s.r.io.open_old(57, "t.res");
     try {
-        getsym(s.r, 57, s.r.files.iout);
+        read_symmetry(s.r, 57, s.r.files.listing);
         ADD_FAILURE() << "no run-time error";
     } catch (const RunFault& f) {
         EXPECT_STREQ(f.what(),
@@ -233,36 +233,36 @@ TEST(GetSym, TranslationThatDoesNotReadEndsTheRun) {
     }
 }
 
-TEST(GetSym, NoCardsLeavesTheIdentity) {
+TEST(ReadSymmetry, NoCardsLeavesTheIdentity) {
     test::Session s;
     s.dir.write("t.res", "TITL none\nCELL 0.71 5 5 5 90 90 90\n");
     s.r.io.open_old(57, "t.res");
-    s.r.symm.nsym = 7;  // an earlier list is replaced
-    getsym(s.r, 57, s.r.files.iout);
-    EXPECT_EQ(s.r.symm.nsym, 1);
+    s.r.structure.symmetry.count = 7;  // an earlier list is replaced
+    read_symmetry(s.r, 57, s.r.files.listing);
+    EXPECT_EQ(s.r.structure.symmetry.count, 1);
     EXPECT_EQ(stored(s.r, 1), identity);
     EXPECT_EQ(s.listing(), std::vector<std::string>{"   SYMM  1      + X, + Y, + Z"});
 }
 
-TEST(Nonp, CentringThenInversion) {
+TEST(AddLatticeCentring, CentringThenInversion) {
     test::Session s;
     start_list(s.r);
     int st = 0;
-    symcrd(s.r, pad("SYMM -X,Y,-Z; -X,-Y,-Z; X,-Y,Z", 255), 255, st);
-    ASSERT_EQ(s.r.symm.nsym, 4);
+    parse_symm_card(s.r, pad("SYMM -X,Y,-Z; -X,-Y,-Z; X,-Y,Z", 255), 255, st);
+    ASSERT_EQ(s.r.structure.symmetry.count, 4);
     std::vector<Op> first;
     for (int n = 1; n <= 4; ++n) first.push_back(stored(s.r, n));
 
-    nonp(s.r, s.r.files.iout, 'C');
-    ASSERT_EQ(s.r.symm.nsym, 8);
+    add_lattice_centring(s.r, s.r.files.listing, 'C');
+    ASSERT_EQ(s.r.structure.symmetry.count, 8);
     for (int n = 1; n <= 4; ++n) {
         Op want = first[n - 1];
         want[0] += 0.5f;
         want[4] += 0.5f;
         EXPECT_EQ(stored(s.r, n + 4), want) << n;
     }
-    addcentsymm(s.r, s.r.files.iout);
-    ASSERT_EQ(s.r.symm.nsym, 16);
+    add_inversion_partners(s.r, s.r.files.listing);
+    ASSERT_EQ(s.r.structure.symmetry.count, 16);
     for (int n = 1; n <= 8; ++n) {
         Op want = stored(s.r, n);
         for (int k = 0; k < 3; ++k)
@@ -292,58 +292,58 @@ TEST(Nonp, CentringThenInversion) {
     EXPECT_EQ(lines[12], "    1.000000    0.000000    0.000000         0.000000");
 }
 
-TEST(Nonp, FaceCentringOrder) {
+TEST(AddLatticeCentring, FaceCentringOrder) {
     test::Session s;
     start_list(s.r);
-    s.r.symm.nsym = 2;
+    s.r.structure.symmetry.count = 2;
     store(s.r, 2, Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1});
-    nonp(s.r, s.r.files.iout, 'F');
-    ASSERT_EQ(s.r.symm.nsym, 8);
+    add_lattice_centring(s.r, s.r.files.listing, 'F');
+    ASSERT_EQ(s.r.structure.symmetry.count, 8);
     // copies for (1/2,1/2,0), then (0,1/2,1/2), then (1/2,0,1/2), each over operators 1, 2
     const float t[8][3] = {{0, 0, 0},     {0, 0, 0},     {.5f, .5f, 0}, {.5f, .5f, 0},
                            {0, .5f, .5f}, {0, .5f, .5f}, {.5f, 0, .5f}, {.5f, 0, .5f}};
     for (int n = 1; n <= 8; ++n) {
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(s.r.symm.trn[n][k], t[n - 1][k]) << n << k;
-        EXPECT_EQ(s.r.symm.rot[n][0][0], n % 2 ? 1.0f : -1.0f) << n;
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(s.r.structure.symmetry.trn[n][k], t[n - 1][k]) << n << k;
+        EXPECT_EQ(s.r.structure.symmetry.rot[n][0][0], n % 2 ? 1.0f : -1.0f) << n;
     }
     auto lines = s.listing();
     EXPECT_EQ(lines[3], " Number of lattice points per cell = 4");
 }
 
-TEST(Nonp, FoldsEveryTranslation) {
+TEST(AddLatticeCentring, FoldsEveryTranslation) {
     test::Session s;
     start_list(s.r);
     int st = 0;
-    symcrd(s.r, pad("SYMM X+1, -Y, Z", 255), 255, st);
-    ASSERT_EQ(s.r.symm.nsym, 2);  // x + 1 is not the identity
-    nonp(s.r, s.r.files.iout, 'I');
-    ASSERT_EQ(s.r.symm.nsym, 4);
-    EXPECT_EQ(s.r.symm.trn[2], (Vec3f{0, 0, 0}));
-    EXPECT_EQ(s.r.symm.trn[4], (Vec3f{0.5f, 0.5f, 0.5f}));  // 1.5 -> 0.5
+    parse_symm_card(s.r, pad("SYMM X+1, -Y, Z", 255), 255, st);
+    ASSERT_EQ(s.r.structure.symmetry.count, 2);  // x + 1 is not the identity
+    add_lattice_centring(s.r, s.r.files.listing, 'I');
+    ASSERT_EQ(s.r.structure.symmetry.count, 4);
+    EXPECT_EQ(s.r.structure.symmetry.trn[2], (Vec3f{0, 0, 0}));
+    EXPECT_EQ(s.r.structure.symmetry.trn[4], (Vec3f{0.5f, 0.5f, 0.5f}));  // 1.5 -> 0.5
 
-    s.r.symm.trn[3] = Vec3f{-1.5f, -1.0f, 0.999f};
-    checkts(s.r, s.r.symm.nsym);
-    EXPECT_EQ(s.r.symm.trn[3], (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
+    s.r.structure.symmetry.trn[3] = Vec3f{-1.5f, -1.0f, 0.999f};
+    fold_translations(s.r, s.r.structure.symmetry.count);
+    EXPECT_EQ(s.r.structure.symmetry.trn[3], (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
 }
 
-TEST(Nonp, UnsupportedLetterStops) {
+TEST(AddLatticeCentring, UnsupportedLetterStops) {
     for (char latt : {'P', 'R', 'c'}) {
         test::Session s;
         start_list(s.r);
-        EXPECT_THROW(nonp(s.r, s.r.files.iout, latt), RunStop);
+        EXPECT_THROW(add_lattice_centring(s.r, s.r.files.listing, latt), RunStop);
         EXPECT_EQ(s.terminal(), std::vector<std::string>{std::string("  Lattice type ") + latt +
                                                           " is not supported"});
-        EXPECT_EQ(s.r.symm.nsym, 1);
+        EXPECT_EQ(s.r.structure.symmetry.count, 1);
     }
 }
 
-TEST(AddCentSymm, PartnerKeepsTheTranslation) {
+TEST(AddInversionPartners, PartnerKeepsTheTranslation) {
     test::Session s;
     start_list(s.r);
-    s.r.symm.nsym = 2;
+    s.r.structure.symmetry.count = 2;
     store(s.r, 2, Op{0, -1, 0, 0, 0.5f, 0, 1, 0, 0.5f, 0, 0, -1});  // -x, y+1/2, -z+1/2
-    addcentsymm(s.r, s.r.files.iout);
-    ASSERT_EQ(s.r.symm.nsym, 4);
+    add_inversion_partners(s.r, s.r.files.listing);
+    ASSERT_EQ(s.r.structure.symmetry.count, 4);
     EXPECT_EQ(stored(s.r, 3), (Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}));
     EXPECT_EQ(stored(s.r, 4), (Op{0, 1, 0, 0, 0.5f, 0, -1, 0, 0.5f, 0, 0, 1}));  // x, -y+1/2, z+1/2
     auto lines = s.listing();
@@ -358,15 +358,15 @@ TEST(AddCentSymm, PartnerKeepsTheTranslation) {
     EXPECT_EQ(lines[21], "   -0.000000   -0.000000    1.000000         0.500000");
 }
 
-TEST(PrSymOp, MatricesOnlyAtVerbose2) {
+TEST(ListSymmetryOperators, MatricesOnlyAtVerbose2) {
     for (int verb : {1, 2}) {
         test::Session s;
-        s.r.verbosity.iverb = verb;
+        s.r.options.verbosity = verb;
         start_list(s.r);
-        s.r.symm.nsym = 2;
+        s.r.structure.symmetry.count = 2;
         // component 1 = y + 1/4: coefficient of y (j = 2) in component 1 sits in stored row 2
         store(s.r, 2, Op{0.25f, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, -1});
-        prsymop(s.r, s.r.files.iout);
+        list_symmetry_operators(s.r, s.r.files.listing);
         auto lines = s.listing();
         std::vector<std::string> want = {"", " Number of symmetry operations =    2"};
         if (verb == 2) {
@@ -388,11 +388,11 @@ TEST(SymmetryTable, StopsBeyondItsCapacity) {
     {
         test::Session s;
         start_list(s.r);
-        s.r.symm.nsym = 48;
-        nonp(s.r, s.r.files.iout, 'F');
-        EXPECT_EQ(s.r.symm.nsym, 192);
-        EXPECT_THROW(addcentsymm(s.r, s.r.files.iout), RunStop);
-        EXPECT_EQ(s.r.symm.nsym, 192);
+        s.r.structure.symmetry.count = 48;
+        add_lattice_centring(s.r, s.r.files.listing, 'F');
+        EXPECT_EQ(s.r.structure.symmetry.count, 192);
+        EXPECT_THROW(add_inversion_partners(s.r, s.r.files.listing), RunStop);
+        EXPECT_EQ(s.r.structure.symmetry.count, 192);
         auto t = s.terminal();
         ASSERT_EQ(t.size(), 3u);
         EXPECT_EQ(t[1], " ERROR *** AddCentSymm *** Too many symmetry operators: 384 needed, "
@@ -401,13 +401,13 @@ TEST(SymmetryTable, StopsBeyondItsCapacity) {
     {
         test::Session s;
         start_list(s.r);
-        s.r.symm.nsym = 191;
+        s.r.structure.symmetry.count = 191;
         int st = 0;
         // the identity is dropped before it needs room
-        symcrd(s.r, pad("SYMM -X,-Y,-Z; X,Y,Z", 255), 255, st);
-        EXPECT_EQ(s.r.symm.nsym, 192);
-        EXPECT_THROW(symcrd(s.r, pad("SYMM X,Y,Z; -X,Y,Z", 255), 255, st), RunStop);
-        EXPECT_EQ(s.r.symm.nsym, 192);
+        parse_symm_card(s.r, pad("SYMM -X,-Y,-Z; X,Y,Z", 255), 255, st);
+        EXPECT_EQ(s.r.structure.symmetry.count, 192);
+        EXPECT_THROW(parse_symm_card(s.r, pad("SYMM X,Y,Z; -X,Y,Z", 255), 255, st), RunStop);
+        EXPECT_EQ(s.r.structure.symmetry.count, 192);
     }
 }
 
@@ -422,15 +422,15 @@ namespace {
 bool same_op(const Records& r, int a, const Mat3f& rot, const Vec3f& trn) {
     for (int j = 0; j < 3; ++j)
         for (int k = 0; k < 3; ++k)
-            if (r.symm.rot[a][j][k] != rot[j][k]) return false;
+            if (r.structure.symmetry.rot[a][j][k] != rot[j][k]) return false;
     for (int k = 0; k < 3; ++k) {
-        float d = r.symm.trn[a][k] - trn[k];
+        float d = r.structure.symmetry.trn[a][k] - trn[k];
         if (std::fabs(d - std::round(d)) > 1e-4f) return false;
     }
     return true;
 }
 
-TEST(GetSym, RealFilesGiveClosedGroups) {
+TEST(ReadSymmetry, RealFilesGiveClosedGroups) {
     auto data = test::shared_data();
     if (data.empty()) GTEST_SKIP() << "no shared structures";
     struct Case {
@@ -449,26 +449,26 @@ TEST(GetSym, RealFilesGiveClosedGroups) {
     for (const Case& c : cases) {
         test::Session s;
         ASSERT_TRUE(s.r.io.try_open_old(57, (data / "structures" / c.file).string())) << c.file;
-        getsym(s.r, 57, s.r.files.iout);
-        ASSERT_EQ(s.r.symm.nsym, c.cards) << c.file;
-        if (c.latt != 'P') nonp(s.r, s.r.files.iout, c.latt);
-        if (c.centro) addcentsymm(s.r, s.r.files.iout);
-        const int n = s.r.symm.nsym;
+        read_symmetry(s.r, 57, s.r.files.listing);
+        ASSERT_EQ(s.r.structure.symmetry.count, c.cards) << c.file;
+        if (c.latt != 'P') add_lattice_centring(s.r, s.r.files.listing, c.latt);
+        if (c.centro) add_inversion_partners(s.r, s.r.files.listing);
+        const int n = s.r.structure.symmetry.count;
         ASSERT_EQ(n, c.total) << c.file;
         for (int a = 1; a <= n; ++a) {
             for (int b = 1; b < a; ++b)
-                EXPECT_FALSE(same_op(s.r, b, s.r.symm.rot[a], s.r.symm.trn[a]))
+                EXPECT_FALSE(same_op(s.r, b, s.r.structure.symmetry.rot[a], s.r.structure.symmetry.trn[a]))
                     << c.file << " " << a << " repeats " << b;
             for (int b = 1; b <= n; ++b) {
                 // a after b: x -> Ra (Rb x + tb) + ta, in the stored (transposed) layout
                 Mat3f rot{};
                 Vec3f trn{};
                 for (int k = 0; k < 3; ++k) {
-                    trn[k] = s.r.symm.trn[a][k];
-                    for (int m = 0; m < 3; ++m) trn[k] += s.r.symm.rot[a][m][k] * s.r.symm.trn[b][m];
+                    trn[k] = s.r.structure.symmetry.trn[a][k];
+                    for (int m = 0; m < 3; ++m) trn[k] += s.r.structure.symmetry.rot[a][m][k] * s.r.structure.symmetry.trn[b][m];
                     for (int j = 0; j < 3; ++j)
                         for (int m = 0; m < 3; ++m)
-                            rot[j][k] += s.r.symm.rot[b][j][m] * s.r.symm.rot[a][m][k];
+                            rot[j][k] += s.r.structure.symmetry.rot[b][j][m] * s.r.structure.symmetry.rot[a][m][k];
                 }
                 bool found = false;
                 for (int m = 1; m <= n && !found; ++m) found = same_op(s.r, m, rot, trn);

@@ -34,30 +34,30 @@ struct Fixture {
 TEST(LogicalLines, ContinuationCommentsAndEnd) {
     Fixture f("! comment\n\nTOLS 0.3 \\\n! inside\n\n0.1 0.1\n  ! note\nLAST \\\n");
     std::string line;
-    ASSERT_EQ(readinputline(f.r, 23, line), 0);
+    ASSERT_EQ(read_logical_line(f.r, 23, line), 0);
     EXPECT_EQ(line.size(), linelen);
     EXPECT_EQ(trim(line), "TOLS 0.3 \\ 0.1 0.1");
-    readline(f.r, line);
-    EXPECT_EQ(f.r.line_extract.nword, 2);
-    EXPECT_EQ(f.r.line_extract.word[1], "TOLS    ");
-    EXPECT_EQ(f.r.line_extract.word[2], "\\       ");
-    ASSERT_EQ(readinputline(f.r, 23, line), 0);
-    readline(f.r, line);
-    EXPECT_EQ(f.r.line_extract.nword, 2);
-    EXPECT_EQ(f.r.line_extract.word[1], "!       ");
-    EXPECT_EQ(f.r.line_extract.word[2], "NOTE    ");
-    EXPECT_EQ(readinputline(f.r, 23, line), 1);  // the continued LAST is lost
+    split_text_words(f.r, line);
+    EXPECT_EQ(f.r.line_words.count, 2);
+    EXPECT_EQ(f.r.line_words.word[1], "TOLS    ");
+    EXPECT_EQ(f.r.line_words.word[2], "\\       ");
+    ASSERT_EQ(read_logical_line(f.r, 23, line), 0);
+    split_text_words(f.r, line);
+    EXPECT_EQ(f.r.line_words.count, 2);
+    EXPECT_EQ(f.r.line_words.word[1], "!       ");
+    EXPECT_EQ(f.r.line_words.word[2], "NOTE    ");
+    EXPECT_EQ(read_logical_line(f.r, 23, line), 1);  // the continued LAST is lost
 }
 
 TEST(LogicalLines, LongRecordsAndTheLimit) {
     std::string longrec = std::string(300, 'A');
     Fixture f(longrec + "\n" + std::string(254, 'B') + "\\\nX\n");
     std::string line;
-    ASSERT_EQ(readinputline(f.r, 23, line), 0);
+    ASSERT_EQ(read_logical_line(f.r, 23, line), 0);
     EXPECT_EQ(line, std::string(255, 'A'));
     // a backslash in column 255 does not fit
-    f.r.files.iout = 35;
-    EXPECT_THROW(readinputline(f.r, 23, line), RunStop);
+    f.r.files.listing = 35;
+    EXPECT_THROW(read_logical_line(f.r, 23, line), RunStop);
     EXPECT_NE(f.out->str().find(" ERROR *** ReadInputLine *** Line exceeds limit of 255 characters"),
               std::string::npos);
 }
@@ -65,23 +65,23 @@ TEST(LogicalLines, LongRecordsAndTheLimit) {
 TEST(WordSplitter, StarsNumbersAndLastColumn) {
     Records r;
     std::string line = pad("KEYGEN *XYZUIJ all 2.5 * *5 verylongword9", 60);
-    readline(r, line);
-    const auto& le = r.line_extract;
-    ASSERT_EQ(le.nword, 6);
+    split_text_words(r, line);
+    const auto& le = r.line_words;
+    ASSERT_EQ(le.count, 6);
     EXPECT_EQ(le.word[2], "XYZUIJ  ");
-    EXPECT_EQ(le.istar[2], 1);
+    EXPECT_EQ(le.starred[2], 1);
     EXPECT_EQ(le.word[3], "ALL     ");
-    EXPECT_EQ(le.istar[3], 0);
+    EXPECT_EQ(le.starred[3], 0);
     EXPECT_EQ(le.word[4], "        ");
-    EXPECT_EQ(le.istar[4], 1);
+    EXPECT_EQ(le.starred[4], 1);
     EXPECT_EQ(le.word[5], "5       ");
     EXPECT_EQ(le.word[6], "VERYLONG");
     EXPECT_EQ(trim(line), std::string(19, ' ') + "2.5");
     // a word reaching the last column is not seen
     std::string edge = "TOLS 0.2 ABC";
-    EXPECT_EQ(dnumline(edge), 2);
-    readline(r, edge);
-    EXPECT_EQ(r.line_extract.nword, 1);
+    EXPECT_EQ(count_blank_ended_words(edge), 2);
+    split_text_words(r, edge);
+    EXPECT_EQ(r.line_words.count, 1);
 }
 
 TEST(WordSplitter, FortyTextWords) {
@@ -89,30 +89,30 @@ TEST(WordSplitter, FortyTextWords) {
     std::string line;
     for (int k = 0; k < 40; ++k) line += "W" + std::to_string(k) + " 1 ";
     line = pad(line, 255);
-    readline(r, line);
-    EXPECT_EQ(r.line_extract.nword, 40);
-    EXPECT_EQ(r.line_extract.word[40], "W39     ");
+    split_text_words(r, line);
+    EXPECT_EQ(r.line_words.count, 40);
+    EXPECT_EQ(r.line_words.word[40], "W39     ");
 }
 
-TEST(ReadChar, ColumnsAndMissingWord) {
+TEST(FindWordColumns, ColumnsAndMissingWord) {
     Records r;
     int a = 0, b = 0;
-    readchar(r, "  ab cde  ", 2, a, b);
+    find_word_columns(r, "  ab cde  ", 2, a, b);
     EXPECT_EQ(a, 6);
     EXPECT_EQ(b, 8);
-    EXPECT_THROW(readchar(r, "  ab cde  ", 3, a, b), RunStop);
+    EXPECT_THROW(find_word_columns(r, "  ab cde  ", 3, a, b), RunStop);
 }
 
-TEST(ReadFile, SkipsBangRecordsKeepsBlankOnes) {
+TEST(ReadSplitRecord, SkipsBangRecordsKeepsBlankOnes) {
     Fixture f("! skipped\n\nc(1) sp2 1.5\n");
     std::string line(40, ' ');
-    readfile(f.r, 23, line);
-    EXPECT_EQ(f.r.line_extract.nword, 0);
-    readfile(f.r, 23, line);
-    EXPECT_EQ(f.r.line_extract.nword, 2);
-    EXPECT_EQ(f.r.line_extract.word[1], "C(1)    ");
-    f.r.files.iout = 35;
-    EXPECT_THROW(readfile(f.r, 23, line), RunStop);
+    read_split_record(f.r, 23, line);
+    EXPECT_EQ(f.r.line_words.count, 0);
+    read_split_record(f.r, 23, line);
+    EXPECT_EQ(f.r.line_words.count, 2);
+    EXPECT_EQ(f.r.line_words.word[1], "C(1)    ");
+    f.r.files.listing = 35;
+    EXPECT_THROW(read_split_record(f.r, 23, line), RunStop);
     EXPECT_NE(f.out->str().find(" ERROR *** ReadFile ***  Error reading unit =           23"),
               std::string::npos);
 }
@@ -121,21 +121,21 @@ TEST(Split, Pieces) {
     std::vector<std::string> p;
     std::vector<int> l;
     int n = 12;
-    split("x, y, z", ',', n, p, l, 32, 1);
+    split_pieces("x, y, z", ',', n, p, l, 32, 1);
     ASSERT_EQ(n, 3);
     EXPECT_EQ(trim(p[1]), "x");
     EXPECT_EQ(trim(p[3]), "z");
     EXPECT_EQ(l[2], 1);
     n = 12;
-    split("a,,b", ',', n, p, l, 32, 0);
+    split_pieces("a,,b", ',', n, p, l, 32, 0);
     ASSERT_EQ(n, 3);
     EXPECT_EQ(l[2], 0);
     EXPECT_EQ(trim(p[3]), "b");
     n = 12;
-    split("a  b", ' ', n, p, l, 32, 1);
+    split_pieces("a  b", ' ', n, p, l, 32, 1);
     EXPECT_EQ(n, 2);
     n = 3;
-    split("-x;y+1/2 ;z", ';', n, p, l, 80, 3);
+    split_pieces("-x;y+1/2 ;z", ';', n, p, l, 80, 3);
     ASSERT_EQ(n, 3);
     EXPECT_EQ(trim(p[1]), "-X");
     EXPECT_EQ(trim(p[2]), "Y+1/2");
@@ -144,40 +144,40 @@ TEST(Split, Pieces) {
 
 TEST(Labels, CutSqueezeAndLengths) {
     std::string a = "N(3)";
-    ernum(a);
+    cut_at_bracket(a);
     EXPECT_EQ(a, "N         ");
     std::string b = "N(3)";
-    erbras(b);
+    strip_brackets(b);
     EXPECT_EQ(b, "N3        ");
     std::string c = "  H1";
-    erbras(c);
+    strip_brackets(c);
     EXPECT_EQ(c, "H1        ");
-    EXPECT_EQ(ils("        "), 8);
-    EXPECT_EQ(lenstr("        "), 0);
-    EXPECT_EQ(ifs("        "), 0);
-    EXPECT_EQ(ifs("  x "), 3);
+    EXPECT_EQ(trimmed_length_or_size("        "), 8);
+    EXPECT_EQ(trimmed_length("        "), 0);
+    EXPECT_EQ(first_nonblank("        "), 0);
+    EXPECT_EQ(first_nonblank("  x "), 3);
     Records r;
     std::string s = " - x + 1 / 2 ";
-    rmblanks(r, s);
+    remove_blanks(r, s);
     EXPECT_EQ(s, "-x+1/2       ");
     std::string big(257, ' ');
-    r.files.iout = 35;
-    EXPECT_THROW(rmblanks(r, big), RunStop);
+    r.files.listing = 35;
+    EXPECT_THROW(remove_blanks(r, big), RunStop);
 }
 
-TEST(Elements, Iatnum) {
+TEST(Elements, AtomicNumber) {
     struct Case {
         const char* s;
         int z;
     } cases[] = {{"he", 2}, {"He", 2}, {"HE", 2}, {"Cl", 17}, {"C(", 6}, {"Te", 52}, {"Mt", 109},
                  {"Q ", 0}, {"  ", 0}, {"CL", 17}, {"C1", 6}, {"C ", 6}, {"HG", 80}, {"HX", 1},
                  {"IN", 49}, {"IX", 53}, {"D ", 0}, {"X1", 0}};
-    for (const auto& c : cases) EXPECT_EQ(iatnum(c.s), c.z) << c.s;
+    for (const auto& c : cases) EXPECT_EQ(atomic_number(c.s), c.z) << c.s;
     Records r;
-    EXPECT_EQ(r.atsym.atsym[52], "Te");
-    EXPECT_EQ(r.atsym.atsym[1], "H ");
-    EXPECT_EQ(r.covrad.covrad[6], 0.77f);
-    EXPECT_EQ(r.covrad.covrad[1], 0.40f);
+    EXPECT_EQ(r.elements.symbol[52], "Te");
+    EXPECT_EQ(r.elements.symbol[1], "H ");
+    EXPECT_EQ(r.elements.covalent_radius[6], 0.77f);
+    EXPECT_EQ(r.elements.covalent_radius[1], 0.40f);
 }
 
 }  // namespace

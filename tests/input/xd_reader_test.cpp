@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "support.hpp"
@@ -23,14 +23,14 @@ struct Xd {
 
     Xd(const std::string& mas, const std::string& par) {
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.iout = 35;
-        init(r);
+        r.files.listing = 35;
+        set_defaults(r);
         r.io.create(35, "kova.out");
         dir.write("x.mas", mas);
         dir.write("x.inp", par);
-        r.xdold.xdmasfile = pad("x.mas", 60);
+        r.options.xd_master_file = pad("x.mas", 60);
         try {
-            readxd(r, pad("x.inp", 60));
+            read_xd(r, pad("x.inp", 60));
         } catch (const RunStop&) {
             stopped = true;
         } catch (const RunFault& f) {
@@ -57,33 +57,33 @@ TEST(XdReader, MasterAndParameterFile) {
     ASSERT_FALSE(t.stopped);
     ASSERT_EQ(t.fault, "");
     const Records& r = t.r;
-    EXPECT_EQ(r.amodel.model, pad("AMMONIA_", 20));
-    ASSERT_EQ(r.atoms.nat, 3);
-    EXPECT_EQ(r.atoms.label[1], "O(1)    ");
-    EXPECT_EQ(r.atoms.iz[2], 6);
-    EXPECT_EQ(r.atoms.iz[3], 1);
-    EXPECT_EQ(r.atoms1.tp[2], 4);
-    EXPECT_EQ(r.atoms1.itbl[2], 2);
-    EXPECT_EQ(r.atoms1.lmx[3], 2);
-    EXPECT_EQ(r.atoms1.lmx[1], 4);
-    EXPECT_FLOAT_EQ(r.atoms1.occ[2], 0.5f);
+    EXPECT_EQ(r.structure.model_name, pad("AMMONIA_", 20));
+    ASSERT_EQ(r.structure.atom_count, 3);
+    EXPECT_EQ(r.structure.label[1], "O(1)    ");
+    EXPECT_EQ(r.structure.atomic_number[2], 6);
+    EXPECT_EQ(r.structure.atomic_number[3], 1);
+    EXPECT_EQ(r.structure.adp_order[2], 4);
+    EXPECT_EQ(r.structure.scattering_table[2], 2);
+    EXPECT_EQ(r.structure.multipole_level[3], 2);
+    EXPECT_EQ(r.structure.multipole_level[1], 4);
+    EXPECT_FLOAT_EQ(r.structure.occupancy[2], 0.5f);
     // U values continue over two records
-    EXPECT_FLOAT_EQ(r.at_uij.uij[1][3], 0.001f);
-    EXPECT_FLOAT_EQ(r.at_uij.uij[1][5], 0.003f);
+    EXPECT_FLOAT_EQ(r.structure.uij[1][3], 0.001f);
+    EXPECT_FLOAT_EQ(r.structure.uij[1][5], 0.003f);
     // free variables: places 2-8, then 9, then 1
-    EXPECT_FLOAT_EQ(r.shelx1.fvar[2], 0.5f);
-    EXPECT_FLOAT_EQ(r.shelx1.fvar[8], 1.1f);
-    EXPECT_FLOAT_EQ(r.shelx1.fvar[9], 2.0f);
-    EXPECT_FLOAT_EQ(r.shelx1.fvar[1], 1.25f);
+    EXPECT_FLOAT_EQ(r.structure.free_var[2], 0.5f);
+    EXPECT_FLOAT_EQ(r.structure.free_var[8], 1.1f);
+    EXPECT_FLOAT_EQ(r.structure.free_var[9], 2.0f);
+    EXPECT_FLOAT_EQ(r.structure.free_var[1], 1.25f);
     // no LATT A: the card and its inversion partner, identity first
-    EXPECT_EQ(r.symm.nsym, 4);
-    EXPECT_EQ(r.at_types.ntypes, 3);
-    EXPECT_EQ(r.at_types.iztype[1], 8);
-    EXPECT_EQ(r.at_types.iztype[3], 1);
+    EXPECT_EQ(r.structure.symmetry.count, 4);
+    EXPECT_EQ(r.structure.type_count, 3);
+    EXPECT_EQ(r.structure.type_atomic_number[1], 8);
+    EXPECT_EQ(r.structure.type_atomic_number[3], 1);
     // beta = 100: x = 5(0.15) + 7 cos(100)(0.35), y = 6(0.25), z = 7 sin(100)(0.35)
-    EXPECT_NEAR(r.atoms.xc[2][0], 0.324562f, 1e-4);
-    EXPECT_NEAR(r.atoms.xc[2][1], 1.5f, 1e-5);
-    EXPECT_NEAR(r.atoms.xc[2][2], 2.412779f, 1e-4);
+    EXPECT_NEAR(r.structure.cart[2][0], 0.324562f, 1e-4);
+    EXPECT_NEAR(r.structure.cart[2][1], 1.5f, 1e-5);
+    EXPECT_NEAR(r.structure.cart[2][2], 2.412779f, 1e-4);
     EXPECT_TRUE(t.listed(" Reading data from XD master file: " + pad("x.mas", 60)));
     EXPECT_TRUE(t.listed(" Cell parameters:      5.000     6.000     7.000   90.00  100.00   90.00"));
     EXPECT_TRUE(t.listed(" Lattice type : P"));
@@ -108,17 +108,17 @@ TEST(XdReader, LatticeLines) {
     };
     {
         Xd t(with_latt("LATT   A P"), par);
-        EXPECT_EQ(t.r.symm.nsym, 2);  // acentric, no centring
+        EXPECT_EQ(t.r.structure.symmetry.count, 2);  // acentric, no centring
         EXPECT_TRUE(t.listed(" Lattice is Acentric"));
     }
     {
         Xd t(with_latt("LATT   C I"), par);
-        EXPECT_EQ(t.r.symm.nsym, 8);  // inversion partners, then I-centring of all four
+        EXPECT_EQ(t.r.structure.symmetry.count, 8);  // inversion partners, then I-centring of all four
         EXPECT_TRUE(t.listed(" Lattice type : I"));
     }
     {
         Xd t(with_latt("latt   A P"), par);  // records are compared as read
-        EXPECT_EQ(t.r.symm.nsym, 4);
+        EXPECT_EQ(t.r.structure.symmetry.count, 4);
     }
 }
 
@@ -136,8 +136,8 @@ TEST(XdReader, VersionOneAndFailures) {
     {
         Xd t(fixture("p21c.mas"), v1);
         ASSERT_EQ(t.fault, "");
-        EXPECT_EQ(t.r.atoms.nat, 1);
-        EXPECT_EQ(t.r.atoms.iz[1], 7);
+        EXPECT_EQ(t.r.structure.atom_count, 1);
+        EXPECT_EQ(t.r.structure.atomic_number[1], 7);
         EXPECT_TRUE(t.listed(" XD parameter file version =    1"));
     }
     {
@@ -166,10 +166,10 @@ TEST(XdReader, MissingFiles) {
     std::ostringstream out;
     Records r;
     r.io.bind(dir.path(), &in, &out, &out);
-    r.files.iout = 35;
+    r.files.listing = 35;
     r.io.create(35, "kova.out");
-    r.xdold.xdmasfile = pad("none.mas", 60);
-    EXPECT_THROW(readxd(r, pad("x.inp", 60)), RunStop);
+    r.options.xd_master_file = pad("none.mas", 60);
+    EXPECT_THROW(read_xd(r, pad("x.inp", 60)), RunStop);
     EXPECT_NE(out.str().find(" ERROR *** ReadXD *** Error opening XD master filenone.mas\n"),
               std::string::npos);
 }

@@ -29,9 +29,9 @@ TEST(MoproFiles, AtomRecords) {
     test::Writer w;
     Records& r = w.r;
     w.atom(7, "C(12)", {0.1f, 0.2f, 0.3f});
-    r.mopro.mopro[7] = pad("XY  C(12)  C(11) ...", 90);
-    r.at_uij.uij[7] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
-    r.mpoles.pv[7] = 4.0f;
+    r.frames.mopro_axes[7] = pad("XY  C(12)  C(11) ...", 90);
+    r.structure.uij[7] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
+    r.frames.pv[7] = 4.0f;
     w.plm(7, 1, 1, 0.1f);
     w.plm(7, 2, -2, -0.123f);
     w.plm(7, 3, -3, 0.05f);   // negated: -.050, no room for the zero
@@ -39,16 +39,16 @@ TEST(MoproFiles, AtomRecords) {
     w.plm(7, 4, 4, 10.0f);    // too wide for F5.3
     // hydrogen from a SHELX file: populations per full atom (stored values / 0.5)
     w.atom(8, "H(1)", {0.2f, 0.3f, 0.4f}, 0.5f);
-    r.at_uij.uij[8] = {0.05f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
-    r.mpoles.pv[8] = 0.5f;
+    r.structure.uij[8] = {0.05f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    r.frames.pv[8] = 0.5f;
     w.plm(8, 1, 0, 0.06f);
     // "H1" from a Cartesian file: its element part is "H1", so it is written as a heavy atom
     w.atom(1000, "H1", {0.0f, 0.0f, 0.0f});
-    r.mpoles.pv[1000] = 1.0f;
+    r.frames.pv[1000] = 1.0f;
     r.io.create(imopar, "mopro_kova.par");
-    wrmoproatom(r, 7);
-    wrmoproatom(r, 8);
-    wrmoproatom(r, 1000);
+    write_mopro_atom(r, 7);
+    write_mopro_atom(r, 8);
+    write_mopro_atom(r, 1000);
     const std::string blank10(10, ' ');
     const std::vector<std::string> want = {
         "ATOM   7 C12       MOL   1    0.100000    0.200000    0.300000 1.000  1 C" + std::string(9, ' '),
@@ -81,12 +81,12 @@ TEST(MoproFiles, AtomRecords) {
 TEST(MoproFiles, ResidueAtomRecordAndZeroOccupancy) {
     test::Writer w;
     Records& r = w.r;
-    r.resi1.lresi = true;
+    r.structure.has_residues = true;
     w.atom(3, "N(4)", {-0.5f, 0.25f, 1.5f}, 0.0f);
-    r.resi1.reslab[3] = pad("N4    12 PYR", 17);
-    r.mpoles.pv[3] = 0.0f;
+    r.structure.residue_label[3] = pad("N4    12 PYR", 17);
+    r.frames.pv[3] = 0.0f;
     r.io.create(imopar, "mopro_kova.par");
-    wrmoproatom(r, 3);
+    write_mopro_atom(r, 3);
     auto got = w.file(imopar, "mopro_kova.par");
     ASSERT_GE(got.size(), 4u);
     EXPECT_EQ(got[0], "ATOM   3 " + pad("N4    12 PYR", 17) +
@@ -99,15 +99,15 @@ TEST(MoproFiles, DummyKappaAndAtomsBlocks) {
     test::Writer w;
     Records& r = w.r;
     r.ensure_dummies(123);
-    r.dummy.ndum = 123;
-    r.dummy.dumxyz[1] = {0.5f, 0.25f, -0.125f};
-    r.dummy.dumxyz[12] = {1.0f, 2.0f, 3.0f};
+    r.frames.dummy_count = 123;
+    r.frames.dummy_xyz[1] = {0.5f, 0.25f, -0.125f};
+    r.frames.dummy_xyz[12] = {1.0f, 2.0f, 3.0f};
     r.ensure_ksets(1);
-    r.kappas.nkap = 1;
-    r.kappas.kap[1] = {0.0f, 1.0f, 0.98f};
-    r.atoms.nat = 2;
+    r.frames.kappa_count = 1;
+    r.frames.kappa[1] = {0.0f, 1.0f, 0.98f};
+    r.structure.atom_count = 2;
     r.io.create(imopar, "mopro_kova.par");
-    wrmoproblocks(r);
+    write_mopro_blocks(r);
     auto got = w.file(imopar, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1u + 123u + 1u + 2u + 1u + 2u);
     EXPECT_EQ(got[0], "DUMMY 123");
@@ -124,12 +124,12 @@ TEST(MoproFiles, CountsTooWideForTheirFieldsAreWrittenInFull) {
     test::Writer w;
     Records& r = w.r;
     r.ensure_dummies(1000);
-    r.dummy.ndum = 1000;
+    r.frames.dummy_count = 1000;
     r.ensure_ksets(1000);
-    r.kappas.nkap = 1000;
-    r.atoms.nat = 100000;
+    r.frames.kappa_count = 1000;
+    r.structure.atom_count = 100000;
     r.io.create(imopar, "mopro_kova.par");
-    wrmoproblocks(r);
+    write_mopro_blocks(r);
     auto got = w.file(imopar, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1000u + 1000u + 6u);
     EXPECT_EQ(got[0], "DUMMY 1000");
@@ -142,13 +142,13 @@ TEST(MoproFiles, SimilarityBlockInAtomOrder) {
     test::Writer w;
     Records& r = w.r;
     r.ensure_atoms(4);
-    r.atoms.nat = 4;
-    r.mcon.mcon[4] = pad("! CONPVM  C(4) C(2)", 90);
-    r.mcon.mcon[2] = pad("! CONPVM  C(2) C(1)", 90);
-    r.mcon.mcon[3] = pad("! CONPV   not a similarity line", 90);
+    r.structure.atom_count = 4;
+    r.frames.mopro_similarity[4] = pad("! CONPVM  C(4) C(2)", 90);
+    r.frames.mopro_similarity[2] = pad("! CONPVM  C(2) C(1)", 90);
+    r.frames.mopro_similarity[3] = pad("! CONPV   not a similarity line", 90);
     r.io.create(443, "con_mopro.inp");
-    wrmoconstart(r);
-    wrmoconsim(r);
+    write_mopro_constraints_start(r);
+    write_mopro_similarity(r);
     const std::vector<std::string> want = {
         "!", "! local symmetry  ", "!",
         "!", "! similarity (switched-off)", "!",
@@ -162,15 +162,15 @@ TEST(MoproFiles, RestraintFileInOrder) {
     test::Writer w;
     Records& r = w.r;
     r.ensure_atoms(3);
-    r.atoms.nat = 3;
-    r.cons.cons[3] = pad("URATIO H(3) C(2)", 100);
-    r.cons.cons[1] = pad("URATIO H(1) C(1)", 100);
-    r.cons.cons[2] = pad("URATI", 100);
+    r.structure.atom_count = 3;
+    r.frames.uratio[3] = pad("URATIO H(3) C(2)", 100);
+    r.frames.uratio[1] = pad("URATIO H(1) C(1)", 100);
+    r.frames.uratio[2] = pad("URATI", 100);
     r.io.create(445, "res_mopro.inp");
-    wrresmohead(r);
+    write_mopro_restraints_head(r);
     r.io.write(445, "DISTAN 1.08 0.01 C(1) H(1)");  // the X-H extension's records
-    wrresmouratio(r);
-    wrresmoend(r);
+    write_mopro_uratio_block(r);
+    write_mopro_restraints_end(r);
     const std::vector<std::string> want = {
         "!", "! X-H distances", "!",
         "DISTAN 1.08 0.01 C(1) H(1)",
@@ -184,7 +184,7 @@ TEST(MoproFiles, RestraintFileInOrder) {
 TEST(MoproFiles, Trailer) {
     test::Writer w;
     w.r.io.create(imopar, "mopro_kova.par");
-    wrmoprotrailer(w.r);
+    write_mopro_trailer(w.r);
     const std::vector<std::string> want = {
         "", "ANHAR    0    3         !  #atoms #order ", "! 1         ! atom number ",
         "! 0. 0. 0. 0. 0. 0. 0. 0. ", "! 0. 0. ", "", "STOP ",

@@ -18,8 +18,8 @@ const char* const kFixed[] = {
 
 void types(Records& r, std::initializer_list<int> z) {
     r.ensure_atoms(static_cast<int>(z.size()));
-    r.at_types.ntypes = 0;
-    for (int v : z) r.at_types.iztype[static_cast<std::size_t>(++r.at_types.ntypes)] = v;
+    r.structure.type_count = 0;
+    for (int v : z) r.structure.type_atomic_number[static_cast<std::size_t>(++r.structure.type_count)] = v;
 }
 
 TEST(PlotFile, TitleAndTrailerWithoutDummies) {
@@ -27,9 +27,9 @@ TEST(PlotFile, TitleAndTrailerWithoutDummies) {
     Records& r = w.r;
     types(r, {6, 1});
     r.io.create(46, "kova.spf");
-    wrspftitle(r);
+    write_plot_title(r);
     r.io.write(46, "ATOM C(1) ...");  // the frame pictures
-    wrspftrailer(r);
+    write_plot_trailer(r);
     EXPECT_FALSE(r.io.is_open_out(46));
     std::vector<std::string> want = {
         "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange",
@@ -46,15 +46,15 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     test::Writer w;
     Records& r = w.r;
     types(r, {6, 17});
-    r.covrad.covrad[6] = 0.70f;  // RADII C 0.70
+    r.elements.covalent_radius[6] = 0.70f;  // RADII C 0.70
     // crystal input: dummies are stored fractional and written Cartesian
-    r.transf.tmat = {{{10.0f, 0.0f, 0.0f}, {0.0f, 20.0f, 0.0f}, {0.0f, 0.0f, 5.0f}}};
+    r.structure.frac_to_cart = {{{10.0f, 0.0f, 0.0f}, {0.0f, 20.0f, 0.0f}, {0.0f, 0.0f, 5.0f}}};
     r.ensure_dummies(12);
-    r.dummy.ndum = 12;
-    r.dummy.dumxyz[1] = {0.5f, 0.25f, -0.1f};
-    r.dummy.dumxyz[12] = {0.01234f, 0.0f, 1.0f};
+    r.frames.dummy_count = 12;
+    r.frames.dummy_xyz[1] = {0.5f, 0.25f, -0.1f};
+    r.frames.dummy_xyz[12] = {0.01234f, 0.0f, 1.0f};
     r.io.create(46, "kova.spf");
-    wrspftrailer(r);
+    write_plot_trailer(r);
     auto got = test::lines_of(w.dir.read("kova.spf"));
     ASSERT_EQ(got.size(), 12u + 1u + 20u + 5u + 2u + 1u);
     EXPECT_EQ(got[0], "ATOM D(1)          5.0000        5.0000       -0.5000");
@@ -68,13 +68,13 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
 
     // Cartesian input: the stored coordinates are written as they are
     test::Writer w2;
-    w2.r.ifra.ifra = 0;
-    w2.r.transf.tmat = r.transf.tmat;
+    w2.r.options.crystal_input = 0;
+    w2.r.structure.frac_to_cart = r.structure.frac_to_cart;
     w2.r.ensure_dummies(1);
-    w2.r.dummy.ndum = 1;
-    w2.r.dummy.dumxyz[1] = {1.5f, -2.25f, 123456.0f};
+    w2.r.frames.dummy_count = 1;
+    w2.r.frames.dummy_xyz[1] = {1.5f, -2.25f, 123456.0f};
     w2.r.io.create(46, "kova.spf");
-    wrspftrailer(w2.r);
+    write_plot_trailer(w2.r);
     EXPECT_EQ(test::lines_of(w2.dir.read("kova.spf"))[0], "ATOM D(1)          1.5000       -2.2500   123456.0000");
 }
 
@@ -82,14 +82,14 @@ TEST(FixedHFile, OneRecordPerAtom) {
     test::Writer w;
     Records& r = w.r;
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
-    r.atoms1.itbl[1] = 1;
-    r.at_uij.uij[1] = {0.0123f, 0.02f, 0.03f, 0.0f, 0.0f, 0.0f};
+    r.structure.scattering_table[1] = 1;
+    r.structure.uij[1] = {0.0123f, 0.02f, 0.03f, 0.0f, 0.0f, 0.0f};
     w.atom(2, "H(1A)", {-0.05f, 1.0f, 0.999999f}, 0.5f);
-    r.atoms1.itbl[2] = 12345;
-    r.at_uij.uij[2][0] = -0.001f;
+    r.structure.scattering_table[2] = 12345;
+    r.structure.uij[2][0] = -0.001f;
     r.io.create(ifixh, "fixedH.ins");
-    wrfixedh(r, 1);
-    wrfixedh(r, 2);
+    write_fixedh_atom(r, 1);
+    write_fixedh_atom(r, 2);
     const std::vector<std::string> want = {
         "C(1)        1      0.100000    0.200000    0.300000     1.00000   0.0123",
         "H(1A)    ****     -0.050000    1.000000    0.999999     0.50000  -0.0010",

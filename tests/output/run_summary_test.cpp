@@ -16,11 +16,11 @@ TEST(RunSummary, LinesPerOption) {
     for (const auto& c : cases) {
         test::Writer w;
         Records& r = w.r;
-        r.ldb.ldb = c.ldb;
-        r.lfh.lfh = c.lfh;
-        r.lsx.ltoxd = c.ltoxd;
+        r.options.databank = c.ldb;
+        r.options.extend_h = c.lfh;
+        r.options.to_xd = c.ltoxd;
         r.io.create(35, "kova.out");
-        wrsummary(r);
+        write_run_summary(r);
         std::vector<std::string> want = {"", " XD instructions are in file            : xd_kova.mas"};
         if (c.ldb || c.lfh || c.ltoxd) want.push_back(" XD parameters are in file              : xd_kova.inp");
         if (c.lfh) {
@@ -48,7 +48,7 @@ TEST(RunSummary, RunTime) {
     test::Writer w;
     Records& r = w.r;
     r.io.create(35, "kova.out");
-    wrruntime(r, CpuTimes{12.34, 0.06});
+    write_run_time(r, CpuTimes{12.34, 0.06});
     const std::string line = " Total program elapsed times u,s,t (s) :         12.3          0.1         12.4";
     EXPECT_EQ(w.terminal_lines(), (std::vector<std::string>{"", line, ""}));
     EXPECT_EQ(w.file(35, "kova.out"), (std::vector<std::string>{"", line, "", std::string(80, '-'), ""}));

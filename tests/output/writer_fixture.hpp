@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/records.hpp"
 #include "support.hpp"
@@ -23,10 +23,10 @@ struct Writer {
 
     Writer() {
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files = {58, 35, 48, 47, 443};
-        r.xhbonds = {43, 42, 445};
-        r.iplat.iplat = 46;
-        init(r);
+        r.files.xd_master = 58; r.files.listing = 35; r.files.xd_parameters = 48; r.files.databank = 47; r.files.mopro_constraints = 443;
+        r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
+        r.files.plot = 46;
+        set_defaults(r);
     }
     // The records of a file once its channel is closed.
     std::vector<std::string> file(int ch, const std::string& name) {
@@ -38,14 +38,14 @@ struct Writer {
     // One atom with its label, fractional coordinates and occupancy.
     void atom(int i, const std::string& label, Vec3f xf, float occ = 1.0f) {
         r.ensure_atoms(i);
-        if (i > r.atoms.nat) r.atoms.nat = i;
+        if (i > r.structure.atom_count) r.structure.atom_count = i;
         auto s = static_cast<std::size_t>(i);
-        r.atoms.label[s] = pad(label, 8);
-        r.atoms.xf[s] = xf;
-        r.atoms1.occ[s] = occ;
+        r.structure.label[s] = pad(label, 8);
+        r.structure.frac[s] = xf;
+        r.structure.occupancy[s] = occ;
     }
     void plm(int i, int l, int m, float v) {
-        r.mpoles.plm[static_cast<std::size_t>(i)][static_cast<std::size_t>(l)][static_cast<std::size_t>(m + 4)] = v;
+        r.frames.plm[static_cast<std::size_t>(i)][static_cast<std::size_t>(l)][static_cast<std::size_t>(m + 4)] = v;
     }
 };
 

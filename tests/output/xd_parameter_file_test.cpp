@@ -15,11 +15,11 @@ const std::string kZero6 = "  0.000000  0.000000  0.000000  0.000000  0.000000  
 TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
     test::Writer w;
     Records& r = w.r;
-    r.atoms.nat = 12;
-    r.kappas.nkap = 5;
-    r.nsft.nsft = 2;
+    r.structure.atom_count = 12;
+    r.frames.kappa_count = 5;
+    r.structure.table_count = 2;
     r.io.create(48, "xd_kova.inp");
-    wrxdinphead(r);
+    write_xd_parameter_head(r);
     const std::vector<std::string> want = {
         kBang,
         "!                   CREATED BY PROGRAM << KOVA >>",
@@ -37,15 +37,15 @@ TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
     // for I4 are stars
     test::Writer w2;
     Records& q = w2.r;
-    q.amodel.model = pad("MYMODEL", 20);
-    q.atoms.nat = 10000;
-    q.nsft.nsft = 1;
+    q.structure.model_name = pad("MYMODEL", 20);
+    q.structure.atom_count = 10000;
+    q.structure.table_count = 1;
     q.ensure_dummies(2);
-    q.dummy.ndum = 2;
-    q.dummy.dumxyz[1] = {0.5f, -0.25f, 1.0f};
-    q.dummy.dumxyz[2] = {-12.3456f, 0.0f, 123.0f};  // Cartesian input keeps Å
+    q.frames.dummy_count = 2;
+    q.frames.dummy_xyz[1] = {0.5f, -0.25f, 1.0f};
+    q.frames.dummy_xyz[2] = {-12.3456f, 0.0f, 123.0f};  // Cartesian input keeps Å
     q.io.create(48, "xd_kova.inp");
-    wrxdinphead(q);
+    write_xd_parameter_head(q);
     auto got = w2.file(48, "xd_kova.inp");
     ASSERT_EQ(got.size(), 11u);
     EXPECT_EQ(got[4], "  MYMODEL   MODEL  4  2  1  0");
@@ -58,9 +58,9 @@ TEST(XdParameterFile, AtomGroups) {
     test::Writer w;
     Records& r = w.r;
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
-    r.mpoles.itab[1] = {0, 1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};  // ATOM2 3 = dummy 1 of 2 atoms
-    r.at_uij.uij[1] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
-    r.mpoles.pv[1] = 4.0f;
+    r.frames.xd_atom_row[1] = {0, 1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};  // ATOM2 3 = dummy 1 of 2 atoms
+    r.structure.uij[1] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
+    r.frames.pv[1] = 4.0f;
     w.plm(1, 1, 1, 0.1f);
     w.plm(1, 1, 0, 0.07f);
     w.plm(1, 3, -3, 0.05f);
@@ -68,10 +68,10 @@ TEST(XdParameterFile, AtomGroups) {
     w.plm(1, 4, 4, 0.3f);
     // stored populations carry the occupancy: a carbon at 0.5 has Pv 2.0
     w.atom(2, "C(2)", {1000.0f, -99.99999f, -100.0f}, 0.5f);
-    r.mpoles.pv[2] = 2.0f;
+    r.frames.pv[2] = 2.0f;
     r.io.create(48, "xd_kova.inp");
-    wrxdinpatom(r, 1);
-    wrxdinpatom(r, 2);
+    write_xd_parameter_atom(r, 1);
+    write_xd_parameter_atom(r, 2);
     const std::vector<std::string> want = {
         //  label  AX1AX2 ATOM0 ATOM1 ATOM2     TP  TBL  KAP  LMX  SYM  CHEM      x        y        z     occ
         "C(1)      1  2    2    1    3      2    1    1    4    1    0  0.10000  0.20000  0.30000  1.0000",
@@ -96,17 +96,17 @@ TEST(XdParameterFile, Tail) {
     test::Writer w;
     Records& r = w.r;
     r.ensure_ksets(2);
-    r.kappas.nkap = 2;
-    r.kappas.kap[1] = {0.0f, 1.0f, 1.0f};
-    r.kappas.ktbl[1] = 1;
-    r.kappas.kap[2] = {0.0f, 0.98f, 1.15f};
-    r.kappas.ktbl[2] = 12;
-    r.shelx1.fvar[1] = 0.5f;
-    r.shelx1.fvar[2] = 0.25f;
-    r.shelx1.fvar[9] = -1.0f;
-    r.shelx1.fvar[10] = 7.0f;  // beyond the nine written
+    r.frames.kappa_count = 2;
+    r.frames.kappa[1] = {0.0f, 1.0f, 1.0f};
+    r.frames.kappa_table[1] = 1;
+    r.frames.kappa[2] = {0.0f, 0.98f, 1.15f};
+    r.frames.kappa_table[2] = 12;
+    r.structure.free_var[1] = 0.5f;
+    r.structure.free_var[2] = 0.25f;
+    r.structure.free_var[9] = -1.0f;
+    r.structure.free_var[10] = 7.0f;  // beyond the nine written
     r.io.create(48, "xd_kova.inp");
-    wrxdinptail(r);
+    write_xd_parameter_tail(r);
     const std::vector<std::string> want = {
         "  1  1.000000  1.000000  1.000000  1.000000  1.000000  1.000000",
         " 12  0.980000  1.150000  1.150000  1.150000  1.150000  1.150000",
@@ -119,7 +119,7 @@ TEST(XdParameterFile, Tail) {
     // without kappa sets the tail begins with the free variables, here the initial values
     test::Writer w2;
     w2.r.io.create(48, "xd_kova.inp");
-    wrxdinptail(w2.r);
+    write_xd_parameter_tail(w2.r);
     auto got = w2.file(48, "xd_kova.inp");
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[1], " 0.0000E+00");

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "support.hpp"
@@ -25,11 +25,11 @@ namespace {
 using test::Bench;
 
 void search_rings(Bench& b, int minring, int maxring) {
-    b.r.args.lrings = true;
-    b.r.ring1.minring = minring;
-    b.r.ring1.maxring = maxring;
-    connect4rings(b.r);
-    findrings(b.r);
+    b.r.options.search_rings = true;
+    b.r.options.rings.min_size = minring;
+    b.r.options.rings.max_size = maxring;
+    reduce_connectivity(b.r);
+    find_rings(b.r);
 }
 
 // A regular polygon of n carbon atoms 1.5 Å apart (the next-nearest are 3.0 Å apart).
@@ -45,22 +45,22 @@ TEST(Limits, RingsOfAHundredMembersAndMore) {
     Bench hundred;
     polygon(hundred, 100);
     search_rings(hundred, 3, 100);
-    ASSERT_EQ(hundred.r.rings.nor, 1);
-    EXPECT_EQ(hundred.r.rings.ringsize[1], 100);
-    EXPECT_TRUE(hundred.r.rings.ringplanar[1]);
+    ASSERT_EQ(hundred.r.topology.ring_count, 1);
+    EXPECT_EQ(hundred.r.topology.ring_size[1], 100);
+    EXPECT_TRUE(hundred.r.topology.ring_planar[1]);
 
     // One member more than the data model holds: found only when the largest size allows it,
     // and then stored whole.
     Bench over;
     polygon(over, 101);
     search_rings(over, 3, 100);
-    EXPECT_EQ(over.r.rings.nor, 0);
+    EXPECT_EQ(over.r.topology.ring_count, 0);
     Bench whole;
     polygon(whole, 101);
     search_rings(whole, 3, 101);
-    ASSERT_EQ(whole.r.rings.nor, 1);
-    EXPECT_EQ(whole.r.rings.ringsize[1], 101);
-    std::vector<int> members(whole.r.rings.ringat[1].begin() + 1, whole.r.rings.ringat[1].end());
+    ASSERT_EQ(whole.r.topology.ring_count, 1);
+    EXPECT_EQ(whole.r.topology.ring_size[1], 101);
+    std::vector<int> members(whole.r.topology.ring_atom[1].begin() + 1, whole.r.topology.ring_atom[1].end());
     std::sort(members.begin(), members.end());
     ASSERT_EQ(members.size(), 101u);
     for (int k = 0; k < 101; ++k) EXPECT_EQ(members[static_cast<std::size_t>(k)], k + 1);
@@ -74,7 +74,7 @@ TEST(Limits, RingsOfAHundredMembersAndMore) {
 // 24 links. Every triangle hub-rim-rim is a ring.
 TEST(Limits, MoreThanTwentyLinksOfOneEntry) {
     Bench b;
-    b.r.covrad.covrad[53] = 5.0f;  // 5.75 <= 5.0 + 0.2 + 0.77
+    b.r.elements.covalent_radius[53] = 5.0f;  // 5.75 <= 5.0 + 0.2 + 0.77
     b.add("I1", 53, 0.0f, 0.0f, 0.0f);
     const double pi = 3.14159265358979323846;
     const double radius = 1.5 / (2.0 * std::sin(pi / 24));
@@ -82,12 +82,12 @@ TEST(Limits, MoreThanTwentyLinksOfOneEntry) {
         b.add("C" + std::to_string(k + 1), 6, static_cast<float>(radius * std::cos(2.0 * pi * k / 24)),
               static_cast<float>(radius * std::sin(2.0 * pi * k / 24)), 0.0f);
     search_rings(b, 3, 3);
-    EXPECT_EQ(b.r.newat.nnew, 25);
-    ASSERT_EQ(b.r.newat.newat[1], 1);  // the hub, the first entry with more than 2 links
-    EXPECT_EQ(b.r.conmat.nconn[1], 24);
-    EXPECT_GT(b.r.rings.nor, 0);
-    for (int q = 1; q <= b.r.rings.nor; ++q) {
-        const auto& m = b.r.rings.ringat[static_cast<std::size_t>(q)];
+    EXPECT_EQ(b.r.topology.entry_count, 25);
+    ASSERT_EQ(b.r.topology.entry_atom[1], 1);  // the hub, the first entry with more than 2 links
+    EXPECT_EQ(b.r.topology.entry_link_count[1], 24);
+    EXPECT_GT(b.r.topology.ring_count, 0);
+    for (int q = 1; q <= b.r.topology.ring_count; ++q) {
+        const auto& m = b.r.topology.ring_atom[static_cast<std::size_t>(q)];
         EXPECT_NE(std::find(m.begin() + 1, m.end(), 1), m.end()) << "ring " << q << " without the hub";
     }
 }
@@ -99,9 +99,9 @@ TEST(Limits, FortyTextWordsAndTheFortyFirst) {
     auto word = [](int k) { return std::string(1, k <= 26 ? 'W' : 'X') + static_cast<char>('A' + (k - 1) % 26); };
     for (int k = 1; k <= 41; ++k) line += word(k) + " " + std::to_string(k % 10) + " ";
     line = pad(line, 255);
-    readline(r, line);
-    EXPECT_EQ(r.line_extract.nword, 40);
-    EXPECT_EQ(r.line_extract.word[40], "XN      ");
+    split_text_words(r, line);
+    EXPECT_EQ(r.line_words.count, 40);
+    EXPECT_EQ(r.line_words.word[40], "XN      ");
     // the 41st is not stored but is blanked out like the others: only the numbers stay
     std::string numbers;
     for (int k = 1; k <= 41; ++k) numbers += std::to_string(k % 10) + " ";
@@ -128,10 +128,10 @@ TEST(Limits, TheLogicalLineOf255Characters) {
         r.io.bind(dir.path(), &in, &out, &out);
         r.io.open_old(23, "in.txt");
         std::string line;
-        ASSERT_EQ(readinputline(r, 23, line), 0);
+        ASSERT_EQ(read_logical_line(r, 23, line), 0);
         ASSERT_EQ(line.size(), 255u);
         EXPECT_EQ(line.substr(252), c.tail) << c.backslash;
-        ASSERT_EQ(readinputline(r, 23, line), 0);
+        ASSERT_EQ(read_logical_line(r, 23, line), 0);
         EXPECT_EQ(trim(line), "NEXT");
     }
 }

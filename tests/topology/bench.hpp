@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/records.hpp"
 #include "support.hpp"
@@ -22,22 +22,22 @@ class Bench {
 public:
     Bench() {
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.iout = 35;
-        init(r);
-        r.io.create(r.files.iout, "kova.out");
+        r.files.listing = 35;
+        set_defaults(r);
+        r.io.create(r.files.listing, "kova.out");
     }
     // Appends an atom read (Cartesian; fractional the same unless given) and returns its index.
     int add(const std::string& label, int z, float x, float y, float zc, float occ = 1.0f, int flag = 0) {
-        int k = r.atoms.nat + 1;
+        int k = r.structure.atom_count + 1;
         r.ensure_atoms(k);
-        r.atoms.label[k] = pad(label, 8);
-        r.atoms.iz[k] = z;
-        r.atoms.xc[k] = {x, y, zc};
-        r.atoms.xf[k] = {x, y, zc};
-        r.atoms1.occ[k] = occ;
-        r.atoms1.occflag[k] = flag;
-        r.atoms.nat = k;
-        r.cryst.ncryst = k;
+        r.structure.label[k] = pad(label, 8);
+        r.structure.atomic_number[k] = z;
+        r.structure.cart[k] = {x, y, zc};
+        r.structure.frac[k] = {x, y, zc};
+        r.structure.occupancy[k] = occ;
+        r.structure.occupancy_flag[k] = flag;
+        r.structure.atom_count = k;
+        r.topology.list_size = k;
         return k;
     }
     std::vector<std::string> listing() {
@@ -81,21 +81,21 @@ inline void random_cluster(Records& r, int n, unsigned seed, float volume = 12.0
     std::uniform_int_distribution<int> pick(0, 12), dice(0, 19);
     r.ensure_atoms(n);
     for (int k = 1; k <= n; ++k) {
-        r.atoms.iz[k] = zs[pick(g)];
-        r.atoms.label[k] = pad("A" + std::to_string(k), 8);
-        r.atoms.xc[k] = {u(g), u(g), u(g)};
-        r.atoms.xf[k] = r.atoms.xc[k];
+        r.structure.atomic_number[k] = zs[pick(g)];
+        r.structure.label[k] = pad("A" + std::to_string(k), 8);
+        r.structure.cart[k] = {u(g), u(g), u(g)};
+        r.structure.frac[k] = r.structure.cart[k];
         int d = disorder ? dice(g) : 0;
-        r.atoms1.occflag[k] = d == 0 ? -1 : (d == 1 ? 1 : 0);
-        r.atoms1.occ[k] = d == 0 ? (dice(g) < 10 ? 0.5f : 0.6f) : 1.0f;
+        r.structure.occupancy_flag[k] = d == 0 ? -1 : (d == 1 ? 1 : 0);
+        r.structure.occupancy[k] = d == 0 ? (dice(g) < 10 ? 0.5f : 0.6f) : 1.0f;
     }
     // Pairs closer than the same-site and too-close limits, to exercise those rules.
     for (int k = 2; k <= n; k += 97) {
-        r.atoms.xc[k] = r.atoms.xc[k - 1];
-        r.atoms.xc[k][0] += (k % 3 == 0) ? 0.005f : 0.3f;
+        r.structure.cart[k] = r.structure.cart[k - 1];
+        r.structure.cart[k][0] += (k % 3 == 0) ? 0.005f : 0.3f;
     }
-    r.atoms.nat = n;
-    r.cryst.ncryst = n;
+    r.structure.atom_count = n;
+    r.topology.list_size = n;
 }
 
 // The crystal-to-Cartesian matrix of a cell: x along a, y in the ab plane.
@@ -111,19 +111,19 @@ inline Mat3f cell_matrix(const std::array<float, 6>& c) {
 }
 
 inline void set_cartesian(Records& r, int from, int to) {
-    const Mat3f& m = r.transf.tmat;
+    const Mat3f& m = r.structure.frac_to_cart;
     for (int k = from; k <= to; ++k) {
-        const Vec3f& f = r.atoms.xf[k];
-        for (int i = 0; i < 3; ++i) r.atoms.xc[k][i] = m[i][0] * f[0] + m[i][1] * f[1] + m[i][2] * f[2];
+        const Vec3f& f = r.structure.frac[k];
+        for (int i = 0; i < 3; ++i) r.structure.cart[k][i] = m[i][0] * f[0] + m[i][1] * f[1] + m[i][2] * f[2];
     }
 }
 
 // Adds operator x' = R x + t (R given by rows as for x' = R x).
 inline void add_operator(Records& r, const std::array<std::array<float, 3>, 3>& rows, const Vec3f& t) {
-    int n = ++r.symm.nsym;
+    int n = ++r.structure.symmetry.count;
     for (int k = 0; k < 3; ++k)
-        for (int j = 0; j < 3; ++j) r.symm.rot[n][j][k] = rows[k][j];
-    r.symm.trn[n] = t;
+        for (int j = 0; j < 3; ++j) r.structure.symmetry.rot[n][j][k] = rows[k][j];
+    r.structure.symmetry.trn[n] = t;
 }
 
 // One SHELX symmetry card ("-X, 1/2+Y, 1/2-Z") as rows and translation.
@@ -199,8 +199,8 @@ inline bool read_shelx_geometry(Records& r, const std::filesystem::path& file) {
             float lambda;
             std::array<float, 6> c{};
             w >> lambda >> c[0] >> c[1] >> c[2] >> c[3] >> c[4] >> c[5];
-            r.ucell.cell = c;
-            r.transf.tmat = cell_matrix(c);
+            r.structure.cell = c;
+            r.structure.frac_to_cart = cell_matrix(c);
             cell = true;
         } else if (key == "LATT") {
             w >> latt;
@@ -219,16 +219,16 @@ inline bool read_shelx_geometry(Records& r, const std::filesystem::path& file) {
             auto fold = [](float v) { return std::fabs(v) > 5.0f ? std::fmod(v, 10.0f) : v; };
             ++n;
             r.ensure_atoms(n);
-            r.atoms.label[n] = pad(key, 8);
-            r.atoms.iz[n] = iatnum(sfac[static_cast<std::size_t>(type - 1)]);
-            r.atoms.xf[n] = {fold(x), fold(y), fold(z)};
-            r.atoms1.occ[n] = 1.0f;
-            r.atoms1.occflag[n] = 0;
+            r.structure.label[n] = pad(key, 8);
+            r.structure.atomic_number[n] = atomic_number(sfac[static_cast<std::size_t>(type - 1)]);
+            r.structure.frac[n] = {fold(x), fold(y), fold(z)};
+            r.structure.occupancy[n] = 1.0f;
+            r.structure.occupancy_flag[n] = 0;
         }
     }
     if (!cell || n == 0) return false;
-    r.atoms.nat = n;
-    r.cryst.ncryst = n;
+    r.structure.atom_count = n;
+    r.topology.list_size = n;
     set_cartesian(r, 1, n);
     std::vector<Vec3f> centring = {{0, 0, 0}};
     switch (std::abs(latt)) {
@@ -240,7 +240,7 @@ inline bool read_shelx_geometry(Records& r, const std::filesystem::path& file) {
         case 7: centring.push_back({0.5f, 0.5f, 0}); break;
         default: break;
     }
-    r.symm.nsym = 0;
+    r.structure.symmetry.count = 0;
     for (int inv = 0; inv < (latt > 0 ? 2 : 1); ++inv)
         for (const auto& c : centring)
             for (const auto& [rows, t] : cards) {
@@ -252,7 +252,7 @@ inline bool read_shelx_geometry(Records& r, const std::filesystem::path& file) {
                         tt[k] = -tt[k];
                     }
                 for (int k = 0; k < 3; ++k) tt[k] += c[k];
-                if (r.symm.nsym < maxsym) add_operator(r, m, tt);
+                if (r.structure.symmetry.count < max_symops) add_operator(r, m, tt);
             }
     return true;
 }

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "bench.hpp"
-#include "shared/cputime.hpp"
+#include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
 
 namespace kova {
@@ -19,24 +19,24 @@ constexpr Rows kIdentity = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
 constexpr Rows kInversion = {{{-1, 0, 0}, {0, -1, 0}, {0, 0, -1}}};
 
 void crystal(Bench& b, const std::array<float, 6>& cell, int ncells) {
-    b.r.ucell.cell = cell;
-    b.r.transf.tmat = test::cell_matrix(cell);
-    b.r.compfrag.ncells = ncells;
-    b.r.symm.nsym = 0;
+    b.r.structure.cell = cell;
+    b.r.structure.frac_to_cart = test::cell_matrix(cell);
+    b.r.options.ncells = ncells;
+    b.r.structure.symmetry.count = 0;
     test::add_operator(b.r, kIdentity, {0, 0, 0});
 }
 
 // An atom at fractional (x, y, z), its Cartesian place from the cell.
 int atom(Bench& b, const std::string& label, int z, float x, float y, float zf) {
     int k = b.add(label, z, 0, 0, 0);
-    b.r.atoms.xf[k] = {x, y, zf};
+    b.r.structure.frac[k] = {x, y, zf};
     test::set_cartesian(b.r, k, k);
     return k;
 }
 
 std::vector<float> xs(const Records& r) {
     std::vector<float> v;
-    for (int k = 1; k <= r.cryst.ncryst; ++k) v.push_back(r.atoms.xc[k][0]);
+    for (int k = 1; k <= r.topology.list_size; ++k) v.push_back(r.structure.cart[k][0]);
     return v;
 }
 
@@ -54,13 +54,13 @@ void inversion_half(Bench& b, int extra_inversions = 1) {
 TEST(Completion, HalfMoleculeOnInversionCentre) {
     Bench b;
     inversion_half(b);
-    gencompletefrags(b.r);
-    ASSERT_EQ(b.r.cryst.ncryst, 5);
-    EXPECT_EQ(b.r.atoms.nat, 3);
-    EXPECT_EQ(b.r.cryst.isq, (std::vector<int>{0, 0, 0, 0, 1, 2}));
-    EXPECT_EQ(b.r.cryst.nsq, (std::vector<int>{0, 1, 1, 0, 0, 0}));
-    EXPECT_EQ(b.r.atoms.label[4], pad("C1", 8));
-    EXPECT_EQ(b.r.atoms.iz[5], 6);
+    complete_molecules(b.r);
+    ASSERT_EQ(b.r.topology.list_size, 5);
+    EXPECT_EQ(b.r.structure.atom_count, 3);
+    EXPECT_EQ(b.r.topology.source_atom, (std::vector<int>{0, 0, 0, 0, 1, 2}));
+    EXPECT_EQ(b.r.topology.image_count, (std::vector<int>{0, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(b.r.structure.label[4], pad("C1", 8));
+    EXPECT_EQ(b.r.structure.atomic_number[5], 6);
     // columns: I6, 1X, A8, 1X, 3F9.4, 1X, 3F8.3, I8, I4
     test::expect_lines(b.listing(), {
         "",
@@ -84,8 +84,8 @@ TEST(Completion, HalfMoleculeOnInversionCentre) {
 
     Bench twice;  // an operator repeated gives only coincident images
     inversion_half(twice, 2);
-    gencompletefrags(twice.r);
-    EXPECT_EQ(twice.r.cryst.ncryst, 5);
+    complete_molecules(twice.r);
+    EXPECT_EQ(twice.r.topology.list_size, 5);
 }
 
 TEST(Completion, AcrossCellEdgeNeedsShifts) {
@@ -96,19 +96,19 @@ TEST(Completion, AcrossCellEdgeNeedsShifts) {
         atom(b, "A", 6, 0.92f, 0.5f, 0.5f);
         atom(b, "B", 6, 0.06f, 0.5f, 0.5f);
         b.dir.write("complete.ang", "from an earlier run\n");
-        gencompletefrags(b.r);
+        complete_molecules(b.r);
         if (ncells == 0) {
-            EXPECT_EQ(b.r.cryst.ncryst, 2);
+            EXPECT_EQ(b.r.topology.list_size, 2);
             EXPECT_TRUE(b.listing().empty());
             EXPECT_EQ(b.dir.read("complete.ang"), "from an earlier run\n");
             continue;
         }
         // A shifted by -1 comes first in the scan (source 1), then B shifted by +1
-        ASSERT_EQ(b.r.cryst.ncryst, 4);
-        EXPECT_FLOAT_EQ(b.r.atoms.xf[3][0], 0.92f - 1.0f);
-        EXPECT_FLOAT_EQ(b.r.atoms.xf[4][0], 0.06f + 1.0f);
-        EXPECT_EQ(b.r.cryst.isq[3], 1);
-        EXPECT_EQ(b.r.cryst.isq[4], 2);
+        ASSERT_EQ(b.r.topology.list_size, 4);
+        EXPECT_FLOAT_EQ(b.r.structure.frac[3][0], 0.92f - 1.0f);
+        EXPECT_FLOAT_EQ(b.r.structure.frac[4][0], 0.06f + 1.0f);
+        EXPECT_EQ(b.r.topology.source_atom[3], 1);
+        EXPECT_EQ(b.r.topology.source_atom[4], 2);
     }
 }
 
@@ -120,9 +120,9 @@ TEST(Completion, ImageBondedOnlyToAnImageAndTheRestart) {
         Bench b;
         crystal(b, {1.5f, 10, 10, 90, 90, 90}, 2);
         atom(b, "C1", 6, 0, 0, 0);
-        plain ? gencompletefrags_scan(b.r) : gencompletefrags(b.r);
+        plain ? complete_molecules_scan(b.r) : complete_molecules(b.r);
         EXPECT_EQ(xs(b.r), (std::vector<float>{0.0f, -1.5f, -3.0f, 1.5f, 3.0f})) << plain;
-        EXPECT_EQ(b.r.cryst.nsq[1], 4);
+        EXPECT_EQ(b.r.topology.image_count[1], 4);
     }
 }
 
@@ -130,12 +130,12 @@ TEST(Completion, ImageExactlyAtTheBondLimit) {
     const float lim = (0.77f + 0.77f) + 0.2f;  // covrad(m) + covrad(i) + tol1
     for (float a : {lim, std::nextafter(lim, 9.0f)}) {
         Bench b;
-        b.r.transf.tmat = {{{a, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
-        b.r.compfrag.ncells = 1;
+        b.r.structure.frac_to_cart = {{{a, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
+        b.r.options.ncells = 1;
         test::add_operator(b.r, kIdentity, {0, 0, 0});
         atom(b, "C1", 6, 0, 0, 0);
-        gencompletefrags(b.r);
-        EXPECT_EQ(b.r.cryst.ncryst, a == lim ? 3 : 1) << a;
+        complete_molecules(b.r);
+        EXPECT_EQ(b.r.topology.list_size, a == lim ? 3 : 1) << a;
     }
 }
 
@@ -145,9 +145,9 @@ TEST(Completion, TooManyAtomsStops) {
     crystal(b, {1.5f, 10, 10, 90, 90, 90}, 60000);
     atom(b, "C1", 6, 0, 0, 0);
     CpuClock clock;
-    EXPECT_THROW(gencompletefrags(b.r), RunStop);
+    EXPECT_THROW(complete_molecules(b.r), RunStop);
     std::printf("completion, 100000 images: %.2f s\n", clock.lap().user);
-    EXPECT_EQ(b.r.cryst.ncryst, maxat);
+    EXPECT_EQ(b.r.topology.list_size, max_atoms);
     auto t = b.terminal();
     EXPECT_EQ(t, (std::vector<std::string>{"", " ERROR *** GenCompleteFrags *** Too many atoms", ""}));
 }
@@ -198,14 +198,14 @@ void random_crystal(Bench& b, unsigned seed, int ncells) {
         int len = 2 + static_cast<int>(g() % 6);
         for (int k = 0; k < len; ++k) {
             int z = zs[g() % 6];
-            int at = atom(b, (z == 6 ? "C" : z == 7 ? "N" : z == 8 ? "O" : "S") + std::to_string(b.r.atoms.nat + 1), z,
+            int at = atom(b, (z == 6 ? "C" : z == 7 ? "N" : z == 8 ? "O" : "S") + std::to_string(b.r.structure.atom_count + 1), z,
                           0, 0, 0);
-            b.r.atoms.xf[at] = frac_of(b.r.transf.tmat, p);
+            b.r.structure.frac[at] = frac_of(b.r.structure.frac_to_cart, p);
             test::set_cartesian(b.r, at, at);
             if (g() % 3 == 0) {  // a hydrogen atom on it
-                int hk = atom(b, "H" + std::to_string(b.r.atoms.nat + 1), 1, 0, 0, 0);
+                int hk = atom(b, "H" + std::to_string(b.r.structure.atom_count + 1), 1, 0, 0, 0);
                 Vec3f q = {p[0] + 0.6f, p[1] - 0.5f, p[2] + 0.6f};
-                b.r.atoms.xf[hk] = frac_of(b.r.transf.tmat, q);
+                b.r.structure.frac[hk] = frac_of(b.r.structure.frac_to_cart, q);
                 test::set_cartesian(b.r, hk, hk);
             }
             float th = 6.2831853f * u(g), ph = std::acos(2 * u(g) - 1);
@@ -216,13 +216,13 @@ void random_crystal(Bench& b, unsigned seed, int ncells) {
 }
 
 void expect_same_completion(Bench& fast, Bench& plain) {
-    ASSERT_EQ(fast.r.cryst.ncryst, plain.r.cryst.ncryst);
-    for (int k = 1; k <= fast.r.cryst.ncryst; ++k) {
-        ASSERT_EQ(fast.r.atoms.xc[k], plain.r.atoms.xc[k]) << k;
-        ASSERT_EQ(fast.r.atoms.xf[k], plain.r.atoms.xf[k]) << k;
-        ASSERT_EQ(fast.r.cryst.isq[k], plain.r.cryst.isq[k]) << k;
-        ASSERT_EQ(fast.r.cryst.nsq[k], plain.r.cryst.nsq[k]) << k;
-        ASSERT_EQ(fast.r.atoms.label[k], plain.r.atoms.label[k]) << k;
+    ASSERT_EQ(fast.r.topology.list_size, plain.r.topology.list_size);
+    for (int k = 1; k <= fast.r.topology.list_size; ++k) {
+        ASSERT_EQ(fast.r.structure.cart[k], plain.r.structure.cart[k]) << k;
+        ASSERT_EQ(fast.r.structure.frac[k], plain.r.structure.frac[k]) << k;
+        ASSERT_EQ(fast.r.topology.source_atom[k], plain.r.topology.source_atom[k]) << k;
+        ASSERT_EQ(fast.r.topology.image_count[k], plain.r.topology.image_count[k]) << k;
+        ASSERT_EQ(fast.r.structure.label[k], plain.r.structure.label[k]) << k;
     }
     EXPECT_EQ(fast.listing(), plain.listing());
     EXPECT_EQ(fast.dir.exists("complete.ang"), plain.dir.exists("complete.ang"));
@@ -243,18 +243,18 @@ TEST(Completion, SameAsScanOnRandomCrystals) {
             Bench fast, plain;
             random_crystal(fast, seed, ncells);
             random_crystal(plain, seed, ncells);
-            gencompletefrags(fast.r);
+            complete_molecules(fast.r);
 #ifdef NDEBUG
             const int longest = 400;
 #else
             const int longest = 150;  // sanitizer builds
 #endif
-            if (fast.r.cryst.ncryst > longest) continue;  // a polymer: too long for the restarting scan
-            gencompletefrags_scan(plain.r);
+            if (fast.r.topology.list_size > longest) continue;  // a polymer: too long for the restarting scan
+            complete_molecules_scan(plain.r);
             SCOPED_TRACE("seed " + std::to_string(seed) + " ncells " + std::to_string(ncells));
             expect_same_completion(fast, plain);
             ++compared;
-            if (fast.r.cryst.ncryst > fast.r.atoms.nat) ++grown;
+            if (fast.r.topology.list_size > fast.r.structure.atom_count) ++grown;
         }
     std::printf("completion against the scan: %d crystals, %d with images\n", compared, grown);
     EXPECT_GT(grown, static_cast<int>(seeds) / 2);
@@ -272,14 +272,14 @@ TEST(Completion, SameAsScanOnRealStructures) {
             if (!test::read_shelx_geometry(fast.r, e.path()) || !test::read_shelx_geometry(plain.r, e.path())) break;
             // the restarting scan is slow: real files up to a hundred atoms
 #ifdef NDEBUG
-            if (fast.r.atoms.nat * fast.r.symm.nsym > 800) break;
+            if (fast.r.structure.atom_count * fast.r.structure.symmetry.count > 800) break;
 #else
-            if (fast.r.atoms.nat * fast.r.symm.nsym > 200) break;  // sanitizer builds
+            if (fast.r.structure.atom_count * fast.r.structure.symmetry.count > 200) break;  // sanitizer builds
 #endif
-            fast.r.compfrag.ncells = plain.r.compfrag.ncells = ncells;
-            gencompletefrags(fast.r);
-            if (fast.r.cryst.ncryst > 300) break;
-            gencompletefrags_scan(plain.r);
+            fast.r.options.ncells = plain.r.options.ncells = ncells;
+            complete_molecules(fast.r);
+            if (fast.r.topology.list_size > 300) break;
+            complete_molecules_scan(plain.r);
             SCOPED_TRACE(e.path().filename().string() + " ncells " + std::to_string(ncells));
             expect_same_completion(fast, plain);
             ++seen;

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "bench.hpp"
-#include "shared/cputime.hpp"
+#include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
 
 namespace kova {
@@ -16,7 +16,7 @@ namespace {
 
 using test::Bench;
 
-std::vector<int> found(const Records& r) { return std::vector<int>(r.neig.inei.begin() + 1, r.neig.inei.begin() + r.neig.nnei + 1); }
+std::vector<int> found(const Records& r) { return std::vector<int>(r.topology.last_search.atom.begin() + 1, r.topology.last_search.atom.begin() + r.topology.last_search.count + 1); }
 
 TEST(Neighbours, BondLimitIncludesEqualityAndRadiusMode) {
     Bench b;
@@ -26,14 +26,14 @@ TEST(Neighbours, BondLimitIncludesEqualityAndRadiusMode) {
     b.add("C3", 6, -std::nextafter(lim, 9.0f), 0, 0);      // just beyond: not bonded
     b.add("C4", 6, 0, 2.0f, 0);                            // exactly 2.0
     bool ldis = true;
-    getnei(b.r, 1, 0.0f, ldis);
+    search_neighbours(b.r, 1, 0.0f, ldis);
     EXPECT_EQ(found(b.r), (std::vector<int>{2}));
     EXPECT_FALSE(ldis);
-    getnei(b.r, 1, -3.0f, ldis);  // a negative radius is the covalent rule too
+    search_neighbours(b.r, 1, -3.0f, ldis);  // a negative radius is the covalent rule too
     EXPECT_EQ(found(b.r), (std::vector<int>{2}));
-    getnei(b.r, 1, 2.0f, ldis);
+    search_neighbours(b.r, 1, 2.0f, ldis);
     EXPECT_EQ(found(b.r), (std::vector<int>{2, 3, 4}));
-    EXPECT_EQ(b.r.neig.dnei[3], 2.0f);
+    EXPECT_EQ(b.r.topology.last_search.distance[3], 2.0f);
 }
 
 TEST(Neighbours, TooCloseAndSameSite) {
@@ -45,7 +45,7 @@ TEST(Neighbours, TooCloseAndSameSite) {
     b.add("H5", 1, 0.805f, 0, 0);   // 0.005 from H4, which has the lower index
     bool ldis;
     for (float rmax : {0.0f, 2.0f}) {
-        getnei(b.r, 1, rmax, ldis);
+        search_neighbours(b.r, 1, rmax, ldis);
         EXPECT_EQ(found(b.r), (std::vector<int>{2, 4})) << rmax;
     }
 }
@@ -58,13 +58,13 @@ TEST(Neighbours, DisorderRule) {
     b.add("C4", 6, 0, 1.5f, 0, 1.0f, 0);    // ordered: neighbour
     b.add("C5", 6, 0, -1.5f, 0, 0.5f, 1);   // special position: neighbour
     bool ldis = false;
-    getnei(b.r, 1, 0.0f, ldis);
+    search_neighbours(b.r, 1, 0.0f, ldis);
     EXPECT_EQ(found(b.r), (std::vector<int>{2, 4, 5}));
     EXPECT_TRUE(ldis);
-    getnei(b.r, 4, 0.0f, ldis);  // C4 sees both disordered atoms
+    search_neighbours(b.r, 4, 0.0f, ldis);  // C4 sees both disordered atoms
     EXPECT_EQ(found(b.r), (std::vector<int>{1}));
     EXPECT_TRUE(ldis);
-    getnei(b.r, 2, 0.0f, ldis);
+    search_neighbours(b.r, 2, 0.0f, ldis);
     EXPECT_EQ(found(b.r), (std::vector<int>{1}));
 }
 
@@ -80,17 +80,17 @@ void branched(Bench& b) {
 TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
     Bench b;
     branched(b);
-    findallneighbors(b.r);
-    const NeiTable& t = b.r.neighbors.at[1];
-    ASSERT_EQ(t.nnei, 3);
-    EXPECT_EQ((std::vector<int>{t.inei[1], t.inei[2], t.inei[3]}), (std::vector<int>{2, 3, 4}));  // ties by index
-    ASSERT_EQ(t.ntyp, 2);
-    EXPECT_EQ(t.iztyp[1], 6);
-    EXPECT_EQ(t.iztyp[2], 7);
+    find_all_neighbours(b.r);
+    const NeighbourTable& t = b.r.topology.neighbours[1];
+    ASSERT_EQ(t.count, 3);
+    EXPECT_EQ((std::vector<int>{t.atom[1], t.atom[2], t.atom[3]}), (std::vector<int>{2, 3, 4}));  // ties by index
+    ASSERT_EQ(t.type_count, 2);
+    EXPECT_EQ(t.type_atomic_number[1], 6);
+    EXPECT_EQ(t.type_atomic_number[2], 7);
     // the printout re-sorted the carbon type: C3 (one neighbour of its own) before C2 (two)
-    EXPECT_EQ((std::vector<int>{t.itypat[1][1], t.itypat[1][2]}), (std::vector<int>{3, 2}));
-    sortnei(b.r, 1);
-    EXPECT_EQ((std::vector<int>{b.r.isn.isn[1], b.r.isn.isn[2], b.r.isn.isn[3]}), (std::vector<int>{4, 3, 2}));
+    EXPECT_EQ((std::vector<int>{t.type_atom[1][1], t.type_atom[1][2]}), (std::vector<int>{3, 2}));
+    sort_stored_neighbours(b.r, 1);
+    EXPECT_EQ((std::vector<int>{b.r.topology.canonical_order[1], b.r.topology.canonical_order[2], b.r.topology.canonical_order[3]}), (std::vector<int>{4, 3, 2}));
 
     // line: 5 blanks, Z (I4), own count (I4), distance (F11.3), index (I8), 3 blanks, label
     test::expect_lines(b.listing(), {
@@ -129,12 +129,12 @@ TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
 TEST(Neighbours, IsolatedAtom) {
     Bench b;
     b.add("O1", 8, 0, 0, 0);
-    b.r.iprint.iprint = 1;
-    findnei(b.r, 1, 0.0f);
-    EXPECT_EQ(b.r.neig.nnei, 0);
-    EXPECT_EQ(b.r.neig.ntyp, 0);
-    findallneighbors(b.r);
-    EXPECT_EQ(b.r.iprint.iprint, 0);
+    b.r.topology.print_neighbours = 1;
+    find_neighbours(b.r, 1, 0.0f);
+    EXPECT_EQ(b.r.topology.last_search.count, 0);
+    EXPECT_EQ(b.r.topology.last_search.type_count, 0);
+    find_all_neighbours(b.r);
+    EXPECT_EQ(b.r.topology.print_neighbours, 0);
     auto l = b.listing();
     test::expect_lines(l, {"", " Covalently-bonded neighbors to O1 =    0", "", "     i       n     r(Ang)    atom       occ"});
     EXPECT_EQ(l.back(), " Atom #      1 = O1       :");
@@ -143,13 +143,13 @@ TEST(Neighbours, IsolatedAtom) {
 
 TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
     Bench b;
-    b.r.verbosity.iverb = 2;
+    b.r.options.verbosity = 2;
     b.add("C1", 6, 0, 0, 0);
     for (int k = 1; k <= 7; ++k)  // seven H at 1.0, 1.1, ... Å along alternating axes
         b.add("H" + std::to_string(k), 1, (k % 2) ? 0.9f + 0.1f * k : 0, (k % 2) ? 0 : 0.9f + 0.1f * k, 0,
               k == 3 ? 0.5f : 1.0f, k == 3 ? -1 : 0);
-    b.r.iprint.iprint = 1;
-    findnei(b.r, 1, 2.0f);
+    b.r.topology.print_neighbours = 1;
+    find_neighbours(b.r, 1, 2.0f);
     auto l = b.listing();
     test::expect_lines(l, {
         "",
@@ -177,8 +177,8 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
     EXPECT_EQ(l.size(), 21u);
 
     // The printout of the stored row: covalent heading, no note, a line of one blank per type.
-    findallneighbors(b.r);
-    prtatomnei(b.r, 1, b.r.files.iout);
+    find_all_neighbours(b.r);
+    list_stored_neighbours(b.r, 1, b.r.files.listing);
     // Covalent limit C-H 0.77 + 0.2 + 0.40 = 1.37: H1 to H4. The all-atom printout put the
     // members in order of their own neighbour counts: H1 also bonds H7 (0.6 Å; H3 and H5 are
     // closer than 0.5), H2, H3 and H4 bond C1 alone, so H2, H3, H4 (by distance), then H1.
@@ -205,22 +205,22 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
 TEST(Neighbours, ThousandNeighboursAllowedTheNextStops) {
     Bench b;
     b.add("X1", 6, 0, 0, 0);
-    for (int x = -5; x <= 5 && b.r.atoms.nat < 1001; ++x)
-        for (int y = -5; y <= 5 && b.r.atoms.nat < 1001; ++y)
-            for (int z = -5; z <= 5 && b.r.atoms.nat < 1001; ++z)
+    for (int x = -5; x <= 5 && b.r.structure.atom_count < 1001; ++x)
+        for (int y = -5; y <= 5 && b.r.structure.atom_count < 1001; ++y)
+            for (int z = -5; z <= 5 && b.r.structure.atom_count < 1001; ++z)
                 if (x || y || z) b.add("Q", 1, float(x), float(y), float(z));
-    ASSERT_EQ(b.r.atoms.nat, 1001);  // the centre and 1000 others
-    findnei(b.r, 1, 30.0f);
-    EXPECT_EQ(b.r.neig.nnei, 1000);
-    b.r.iprint.iprint = 0;
-    const int nearest = b.r.neig.inei[1];
+    ASSERT_EQ(b.r.structure.atom_count, 1001);  // the centre and 1000 others
+    find_neighbours(b.r, 1, 30.0f);
+    EXPECT_EQ(b.r.topology.last_search.count, 1000);
+    b.r.topology.print_neighbours = 0;
+    const int nearest = b.r.topology.last_search.atom[1];
     EXPECT_EQ(first_neighbour(b.r, 1, 30.0f, [](int) { return true; }), nearest);
     b.add("Q", 1, 0, 0, 9.0f);
     // the nearest atom would do, but the whole search stops the run
     EXPECT_THROW(first_neighbour(b.r, 1, 30.0f, [](int) { return true; }), RunStop);
     b.out.str("");
-    b.r.io.create(b.r.files.iout, "kova.out");
-    EXPECT_THROW(findnei(b.r, 1, 30.0f), RunStop);
+    b.r.io.create(b.r.files.listing, "kova.out");
+    EXPECT_THROW(find_neighbours(b.r, 1, 30.0f), RunStop);
     const std::vector<std::string> msg = {
         "",
         " GetNei :: atom =        1  X1      ",
@@ -239,17 +239,17 @@ TEST(Neighbours, MoreThanTwentyKeptAndCollected) {
         float a = 0.2617994f * static_cast<float>(k);
         b.add("H", 1, 1.5f * std::cos(a), 1.5f * std::sin(a), 0);
     }
-    findallneighbors(b.r);
-    EXPECT_EQ(b.r.neighbors.at[1].nnei, 24);
-    EXPECT_EQ(b.r.neighbors.at[1].ncnt[1], 24);
+    find_all_neighbours(b.r);
+    EXPECT_EQ(b.r.topology.neighbours[1].count, 24);
+    EXPECT_EQ(b.r.topology.neighbours[1].type_size[1], 24);
     std::vector<int> list;
     int n = 0;
-    collectnei(b.r, 1, list, n);
+    collect_neighbours(b.r, 1, list, n);
     EXPECT_EQ(n, 25);
     EXPECT_EQ(list[25], 1);
     EXPECT_GE(list.size(), 101u);
     // H2: the two H 0.78 Å away (30 degrees apart on the circle), then AU1 at 1.5 Å, then itself
-    collectnei(b.r, 2, list, n);
+    collect_neighbours(b.r, 2, list, n);
     EXPECT_EQ(n, 4);
     EXPECT_EQ(list[3], 1);
     EXPECT_EQ(list[4], 2);
@@ -257,27 +257,27 @@ TEST(Neighbours, MoreThanTwentyKeptAndCollected) {
     EXPECT_EQ(list.size(), 101u);
 }
 
-TEST(Neighbours, SortneiCountMismatchStops) {
+TEST(Neighbours, SortCountMismatchStops) {
     Bench b;
     branched(b);
-    findallneighbors(b.r);
-    b.r.neighbors.at[1].nnei = 4;
-    EXPECT_THROW(sortnei(b.r, 1), RunStop);
+    find_all_neighbours(b.r);
+    b.r.topology.neighbours[1].count = 4;
+    EXPECT_THROW(sort_stored_neighbours(b.r, 1), RunStop);
     auto l = b.listing();
     EXPECT_EQ(l[l.size() - 2], " ERROR *** SortNei *** l.ne.nnei(k)");
 }
 
 // The indexed search against the plain scan, atom by atom, for the covalent rule and radii.
 void expect_same_as_scan(Records& r, int step = 1, std::vector<float> radii = {0.0f, 2.0f, 3.5f, 10.0f}) {
-    for (int i = 1; i <= r.cryst.ncryst; i += step)
+    for (int i = 1; i <= r.topology.list_size; i += step)
         for (float rmax : radii) {
             bool l1 = false, l2 = false;
-            getnei(r, i, rmax, l1);
-            Neig fast = r.neig;
-            getnei_scan(r, i, rmax, l2);
-            ASSERT_EQ(fast.nnei, r.neig.nnei) << "atom " << i << " rmax " << rmax;
-            ASSERT_EQ(fast.inei, r.neig.inei) << "atom " << i << " rmax " << rmax;
-            ASSERT_EQ(fast.dnei, r.neig.dnei) << "atom " << i << " rmax " << rmax;
+            search_neighbours(r, i, rmax, l1);
+            NeighbourList fast = r.topology.last_search;
+            search_neighbours_scan(r, i, rmax, l2);
+            ASSERT_EQ(fast.count, r.topology.last_search.count) << "atom " << i << " rmax " << rmax;
+            ASSERT_EQ(fast.atom, r.topology.last_search.atom) << "atom " << i << " rmax " << rmax;
+            ASSERT_EQ(fast.distance, r.topology.last_search.distance) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(l1, l2) << "atom " << i;
         }
 }
@@ -298,7 +298,7 @@ TEST(NeighbourIndex, SameAsScanOnRandomClusters) {
 TEST(NeighbourIndex, SameSiteCopiesAsInTheScan) {
     Bench b;
     test::random_cluster(b.r, 600, 21, 12.0f, false);
-    for (int k = 1; k <= 600; ++k) b.r.atoms1.occflag[k] = 0;
+    for (int k = 1; k <= 600; ++k) b.r.structure.occupancy_flag[k] = 0;
     std::mt19937 g(5);
     std::uniform_real_distribution<float> dir(-1.0f, 1.0f);
     const float offsets[] = {0.002f, 0.0099f, 0.01f, 0.0101f, 0.015f, 0.02f};
@@ -307,7 +307,7 @@ TEST(NeighbourIndex, SameSiteCopiesAsInTheScan) {
         Vec3f v{dir(g), dir(g), dir(g)};
         const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
         const float off = offsets[static_cast<std::size_t>(k / 3) % 6];
-        for (int c = 0; c < 3; ++c) b.r.atoms.xc[k][c] = b.r.atoms.xc[from][c] + v[c] / len * off;
+        for (int c = 0; c < 3; ++c) b.r.structure.cart[k][c] = b.r.structure.cart[from][c] + v[c] / len * off;
     }
     expect_same_as_scan(b.r, 1, {0.0f, 3.5f, 10.0f});
 }
@@ -321,23 +321,23 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
         Bench b;
         test::random_cluster(b.r, c.n, c.seed, c.volume);
         for (int k = 3; k <= c.n; k += 5) {  // copies 0.004 Å away
-            b.r.atoms.xc[k] = b.r.atoms.xc[k - 2];
-            b.r.atoms.xc[k][1] += 0.004f;
+            b.r.structure.cart[k] = b.r.structure.cart[k - 2];
+            b.r.structure.cart[k][1] += 0.004f;
         }
-        b.r.iprint.iprint = 0;
+        b.r.topology.print_neighbours = 0;
         const std::function<bool(int)> takes[] = {
-            [&](int j) { return b.r.atoms.iz[j] != 1; },
+            [&](int j) { return b.r.structure.atomic_number[j] != 1; },
             [&](int j) { return j % 7 == 0; },
-            [&](int j) { return b.r.atoms.iz[j] == 53 && j > c.n / 2; },
+            [&](int j) { return b.r.structure.atomic_number[j] == 53 && j > c.n / 2; },
             [](int) { return false; },
         };
         for (int i = 1; i <= c.n; i += 7)
             for (float rmax : {2.5f, 4.0f, 10.0f})
                 for (const auto& take : takes) {
-                    findnei(b.r, i, rmax);
+                    find_neighbours(b.r, i, rmax);
                     int want = 0;
-                    for (int m = 1; m <= b.r.neig.nnei && want == 0; ++m)
-                        if (take(b.r.neig.inei[m])) want = b.r.neig.inei[m];
+                    for (int m = 1; m <= b.r.topology.last_search.count && want == 0; ++m)
+                        if (take(b.r.topology.last_search.atom[m])) want = b.r.topology.last_search.atom[m];
                     ASSERT_EQ(first_neighbour(b.r, i, rmax, take), want)
                         << "seed " << c.seed << " atom " << i << " rmax " << rmax;
                 }
@@ -349,7 +349,7 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
     e.add("C2", 6, 4.005f, 0, 0);
     e.add("C3", 6, 3.999f, 0, 0);
     e.add("C4", 6, 0, 6.0f, 0);
-    e.r.iprint.iprint = 0;
+    e.r.topology.print_neighbours = 0;
     EXPECT_EQ(first_neighbour(e.r, 1, 10.0f, [](int j) { return j != 2; }), 4);
     EXPECT_EQ(first_neighbour(e.r, 1, 10.0f, [](int) { return true; }), 2);
 }
@@ -358,16 +358,16 @@ TEST(NeighbourIndex, SameAsScanWithOddCoordinatesAndTolerances) {
     Bench b;
     test::random_cluster(b.r, 150, 7);
     const float inf = std::numeric_limits<float>::infinity();
-    b.r.atoms.xc[5] = {std::nanf(""), 0, 0};
-    b.r.atoms.xc[6] = {inf, 1, 1};
-    b.r.atoms.xc[7] = {1e30f, 2, 2};
-    b.r.atoms.xc[8] = {1e30f, 2, 3};   // 1 Å from atom 7, far out
-    b.r.atoms.xc[9] = {2e5f, 0, 0};
-    b.r.atoms.xc[10] = {2e5f, 1.2f, 0};
-    b.r.atoms.iz[11] = 0;              // no element: the fallback radius
-    b.r.atoms.iz[12] = 120;
+    b.r.structure.cart[5] = {std::nanf(""), 0, 0};
+    b.r.structure.cart[6] = {inf, 1, 1};
+    b.r.structure.cart[7] = {1e30f, 2, 2};
+    b.r.structure.cart[8] = {1e30f, 2, 3};   // 1 Å from atom 7, far out
+    b.r.structure.cart[9] = {2e5f, 0, 0};
+    b.r.structure.cart[10] = {2e5f, 1.2f, 0};
+    b.r.structure.atomic_number[11] = 0;              // no element: the fallback radius
+    b.r.structure.atomic_number[12] = 120;
     for (float tol : {0.2f, -0.5f, 40.0f, std::nanf(""), inf, -inf}) {
-        b.r.tols.tol1 = tol;
+        b.r.options.tolerances.bond = tol;
         SCOPED_TRACE(tol);
         expect_same_as_scan(b.r, 1, {0.0f, 2.0f, inf});
     }
@@ -378,69 +378,69 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     Bench b;
     test::random_cluster(b.r, 200, 11);
     expect_same_as_scan(b.r, 1, {0.0f});
-    b.r.atoms.xc[17] = b.r.atoms.xc[3];
-    b.r.atoms.xc[17][2] += 1.0f;
+    b.r.structure.cart[17] = b.r.structure.cart[3];
+    b.r.structure.cart[17][2] += 1.0f;
     expect_same_as_scan(b.r, 1, {0.0f});
 
     // A long one relies on the stage that moves an atom saying so.
     Bench big;
     test::random_cluster(big.r, 6000, 12);
     bool l;
-    getnei(big.r, 1, 0.0f, l);
-    big.r.atoms.xc[5999] = big.r.atoms.xc[1];
-    big.r.atoms.xc[5999][0] += 1.1f;
-    big.r.atoms1.occflag[1] = big.r.atoms1.occflag[5999] = 0;
+    search_neighbours(big.r, 1, 0.0f, l);
+    big.r.structure.cart[5999] = big.r.structure.cart[1];
+    big.r.structure.cart[5999][0] += 1.1f;
+    big.r.structure.occupancy_flag[1] = big.r.structure.occupancy_flag[5999] = 0;
 #ifndef NDEBUG
-    EXPECT_THROW(for (int k = 0; k < 300; ++k) getnei(big.r, 1, 0.0f, l), std::logic_error);
+    EXPECT_THROW(for (int k = 0; k < 300; ++k) search_neighbours(big.r, 1, 0.0f, l), std::logic_error);
 #endif
     atom_moved(big.r, 5999);
     for (int i : {5999, 1}) {
         bool l1, l2;
-        getnei(big.r, i, 2.0f, l1);
-        Neig fast = big.r.neig;
-        getnei_scan(big.r, i, 2.0f, l2);
-        EXPECT_EQ(fast.inei, big.r.neig.inei);
+        search_neighbours(big.r, i, 2.0f, l1);
+        NeighbourList fast = big.r.topology.last_search;
+        search_neighbours_scan(big.r, i, 2.0f, l2);
+        EXPECT_EQ(fast.atom, big.r.topology.last_search.atom);
     }
-    EXPECT_NE(std::find(big.r.neig.inei.begin(), big.r.neig.inei.end(), 5999), big.r.neig.inei.end());  // atom 1's
+    EXPECT_NE(std::find(big.r.topology.last_search.atom.begin(), big.r.topology.last_search.atom.end(), 5999), big.r.topology.last_search.atom.end());  // atom 1's
 
     // Moving a stored neighbour and then searching around its old partner needs no notice
     // (the X-H extension does this): H2 leaves C1 for C3, 30 Å away.
     Bench xh;
     test::random_cluster(xh.r, 6000, 13);
-    for (int k : {1, 2, 3}) xh.r.atoms1.occflag[k] = 0;
-    xh.r.atoms.iz[1] = xh.r.atoms.iz[3] = 6;
-    xh.r.atoms.iz[2] = 1;
-    xh.r.atoms.xc[1] = {-50, -50, -50};
-    xh.r.atoms.xc[2] = {-50.95f, -50, -50};
-    xh.r.atoms.xc[3] = {-80, -50, -50};
-    findallneighbors(xh.r);
-    ASSERT_EQ(xh.r.neighbors.at[1].nnei, 1);
-    xh.r.atoms.xc[2][0] = -80.95f;
-    findnei(xh.r, 1, 0.0f);
-    EXPECT_EQ(xh.r.neig.nnei, 0);
-    findnei(xh.r, 3, 0.0f);
-    ASSERT_EQ(xh.r.neig.nnei, 1);
-    EXPECT_EQ(xh.r.neig.inei[1], 2);
+    for (int k : {1, 2, 3}) xh.r.structure.occupancy_flag[k] = 0;
+    xh.r.structure.atomic_number[1] = xh.r.structure.atomic_number[3] = 6;
+    xh.r.structure.atomic_number[2] = 1;
+    xh.r.structure.cart[1] = {-50, -50, -50};
+    xh.r.structure.cart[2] = {-50.95f, -50, -50};
+    xh.r.structure.cart[3] = {-80, -50, -50};
+    find_all_neighbours(xh.r);
+    ASSERT_EQ(xh.r.topology.neighbours[1].count, 1);
+    xh.r.structure.cart[2][0] = -80.95f;
+    find_neighbours(xh.r, 1, 0.0f);
+    EXPECT_EQ(xh.r.topology.last_search.count, 0);
+    find_neighbours(xh.r, 3, 0.0f);
+    ASSERT_EQ(xh.r.topology.last_search.count, 1);
+    EXPECT_EQ(xh.r.topology.last_search.atom[1], 2);
 
     // Many short moves (as the X-H extension makes: the atoms stay filed where they were and
     // the searches reach further) and a few long ones, each announced, in a long list.
     Bench many;
     test::random_cluster(many.r, 6000, 14);
-    getnei(many.r, 1, 0.0f, l);
+    search_neighbours(many.r, 1, 0.0f, l);
     for (int j = 1; j <= 6000; j += 3) {
         const int axis = j % 9 / 3;
-        many.r.atoms.xc[j][axis] += (j % 2 ? 0.24f : -0.24f);
-        if (j % 300 == 1) many.r.atoms.xc[j][axis] += 1.5f;
+        many.r.structure.cart[j][axis] += (j % 2 ? 0.24f : -0.24f);
+        if (j % 300 == 1) many.r.structure.cart[j][axis] += 1.5f;
         atom_moved(many.r, j);
     }
     expect_same_as_scan(many.r, 13, {0.0f, 2.0f, 10.0f});
-    many.r.iprint.iprint = 0;
+    many.r.topology.print_neighbours = 0;
     for (int i = 2; i <= 6000; i += 97) {
-        auto heavy = [&](int c) { return many.r.atoms.iz[c] != 1; };
-        findnei(many.r, i, 10.0f);
+        auto heavy = [&](int c) { return many.r.structure.atomic_number[c] != 1; };
+        find_neighbours(many.r, i, 10.0f);
         int want = 0;
-        for (int m = many.r.neig.nnei; m >= 1; --m)
-            if (heavy(many.r.neig.inei[m])) want = many.r.neig.inei[m];
+        for (int m = many.r.topology.last_search.count; m >= 1; --m)
+            if (heavy(many.r.topology.last_search.atom[m])) want = many.r.topology.last_search.atom[m];
         EXPECT_EQ(first_neighbour(many.r, i, 10.0f, heavy), want) << "atom " << i;
     }
 }
@@ -454,7 +454,7 @@ TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
     Bench b;
     test::random_cluster(b.r, n, 21);
     CpuClock clock;
-    findallneighbors(b.r);
+    find_all_neighbours(b.r);
     double t = clock.lap().user;
 #ifdef NDEBUG
     EXPECT_LT(t, 5.0) << "neighbour stage of " << n << " atoms";
@@ -463,12 +463,12 @@ TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
     // Stored rows against the plain scan for a sample of atoms.
     for (int i = 1; i <= n; i += n / 300) {
         bool l;
-        getnei_scan(b.r, i, 0.0f, l);
-        const NeiTable& row = b.r.neighbors.at[i];
-        ASSERT_EQ(row.nnei, b.r.neig.nnei) << i;
-        for (int k = 1; k <= row.nnei; ++k) {
-            ASSERT_EQ(row.inei[k], b.r.neig.inei[k]) << i;
-            ASSERT_EQ(row.dnei[k], b.r.neig.dnei[k]) << i;
+        search_neighbours_scan(b.r, i, 0.0f, l);
+        const NeighbourTable& row = b.r.topology.neighbours[i];
+        ASSERT_EQ(row.count, b.r.topology.last_search.count) << i;
+        for (int k = 1; k <= row.count; ++k) {
+            ASSERT_EQ(row.atom[k], b.r.topology.last_search.atom[k]) << i;
+            ASSERT_EQ(row.distance[k], b.r.topology.last_search.distance[k]) << i;
         }
     }
 }

@@ -13,7 +13,7 @@ using test::Bench;
 
 std::vector<int> all_of(const Records& r) {
     std::vector<int> l(1, 0);
-    for (int k = 1; k <= r.atoms.nat; ++k) l.push_back(k);
+    for (int k = 1; k <= r.structure.atom_count; ++k) l.push_back(k);
     return l;
 }
 
@@ -30,7 +30,7 @@ TEST(Planarity, SquareWithinAndBeyondTolerance) {
     struct Case { float d; bool planar; const char* esd; };
     for (const Case& c : {Case{0.04f, true, "      0.0800"}, Case{0.06f, false, "      0.1200"}}) {
         Bench b;
-        b.r.verbosity.iverb = 2;
+        b.r.options.verbosity = 2;
         square(b, c.d);
         bool lplan = !c.planar;
         planarity(b.r, 1, lplan, 4, all_of(b.r), 2);
@@ -44,7 +44,7 @@ TEST(Planarity, SquareWithinAndBeyondTolerance) {
         for (int k = 0; k < 4; ++k)
             EXPECT_NEAR(std::fabs(std::stof(l[5].substr(15 + 12 * k, 12))), want[k], 1e-4f) << l[5];
         for (int k = 0; k < 4; ++k) {
-            EXPECT_EQ(l[7 + k].substr(0, 41), "       dist. from " + pad(b.r.atoms.label[k + 1], 8) + " to lsq plane =");
+            EXPECT_EQ(l[7 + k].substr(0, 41), "       dist. from " + pad(b.r.structure.label[k + 1], 8) + " to lsq plane =");
             EXPECT_NEAR(std::fabs(std::stof(l[7 + k].substr(41, 11))), c.d, 1e-3f);
         }
         EXPECT_EQ(l[12], std::string("     Esd atoms from the plane (sigpln) = ") + c.esd + " ( tol =   0.1000 )");
@@ -56,7 +56,7 @@ TEST(Planarity, ExactPlaneCollinearAndThreeAtoms) {
     // In z = 0 every distance is exactly 0: planar even with a tolerance of 0 (equality).
     Bench flat;
     square(flat, 0.0f);
-    flat.r.tols.tol3 = 0.0f;
+    flat.r.options.tolerances.group = 0.0f;
     bool lplan = false;
     planarity(flat.r, 1, lplan, 4, all_of(flat.r), 3);
     EXPECT_TRUE(lplan);
@@ -84,7 +84,7 @@ TEST(Planarity, ExactPlaneCollinearAndThreeAtoms) {
 
 TEST(Planarity, PrintSwitchLabelsAndOrder) {
     Bench b;
-    b.r.verbosity.iverb = 3;
+    b.r.options.verbosity = 3;
     for (int k = 0; k < 7; ++k)  // a puckered ring of seven atoms
         b.add("C" + std::to_string(k + 1), 6, 1.5f * std::cos(0.8975979f * k), 1.5f * std::sin(0.8975979f * k),
               (k % 2) ? 0.3f : -0.3f);
@@ -109,23 +109,23 @@ TEST(Planarity, PrintSwitchLabelsAndOrder) {
 TEST(VectorRoutines, CrossLengthDistanceExtendAndCheck) {
     const float a[3] = {1, 2, 3}, b[3] = {4, 5, 6};
     float c[3];
-    vmult(a, b, c);  // (2*6 - 3*5, 3*4 - 1*6, 1*5 - 2*4)
+    cross_product(a, b, c);  // (2*6 - 3*5, 3*4 - 1*6, 1*5 - 2*4)
     EXPECT_EQ(c[0], -3.0f);
     EXPECT_EQ(c[1], 6.0f);
     EXPECT_EQ(c[2], -3.0f);
     const float v[3] = {3, 4, 12};
-    EXPECT_EQ(rlength(v), 13.0f);
-    EXPECT_EQ(dist(1, 1, 1, 4, 5, 13), 13.0f);
+    EXPECT_EQ(vector_length(v), 13.0f);
+    EXPECT_EQ(point_distance(1, 1, 1, 4, 5, 13), 13.0f);
     float x = 0, y = 3, z = 4, old = 0;
-    extendbond(0, 0, 0, x, y, z, 10.0f, old);
+    extend_bond(0, 0, 0, x, y, z, 10.0f, old);
     EXPECT_EQ(old, 5.0f);
     EXPECT_FLOAT_EQ(y, 6.0f);
     EXPECT_FLOAT_EQ(z, 8.0f);
     std::vector<int> list = {0, 4, 9};
     int n = 2;
-    EXPECT_EQ(checkat(0, n, list, 9), 1);
+    EXPECT_EQ(append_atom(0, n, list, 9), 1);
     EXPECT_EQ(n, 2);
-    EXPECT_EQ(checkat(0, n, list, 5), 0);
+    EXPECT_EQ(append_atom(0, n, list, 5), 0);
     EXPECT_EQ(n, 3);
     EXPECT_EQ(list[3], 5);
 }

@@ -19,7 +19,7 @@ void polygon(Bench& b, int n, float cx = 0, float cy = 0, float z0 = 0, const st
     const float rad = 1.4f / (2.0f * std::sin(3.14159265f / static_cast<float>(n)));
     for (int k = 0; k < n; ++k) {
         float a = 6.2831853f * static_cast<float>(k) / static_cast<float>(n);
-        b.add(stem + std::to_string(b.r.atoms.nat + 1), 6, cx + rad * std::cos(a), cy + rad * std::sin(a), z0);
+        b.add(stem + std::to_string(b.r.structure.atom_count + 1), 6, cx + rad * std::cos(a), cy + rad * std::sin(a), z0);
     }
 }
 
@@ -32,32 +32,32 @@ void benzene_with_h(Bench& b) {
 }
 
 std::vector<int> ring(const Records& r, int q) {
-    return std::vector<int>(r.rings.ringat[q].begin() + 1, r.rings.ringat[q].begin() + r.rings.ringsize[q] + 1);
+    return std::vector<int>(r.topology.ring_atom[q].begin() + 1, r.topology.ring_atom[q].begin() + r.topology.ring_size[q] + 1);
 }
 
 // Sets the reduced table by hand from undirected bonds (links ascending), atoms 1..n.
 void table(Records& r, int n, const std::vector<std::pair<int, int>>& bonds) {
-    r.newat.nnew = n;
-    r.newat.newat.assign(static_cast<std::size_t>(n) + 1, 0);
-    r.conmat.icon.assign(static_cast<std::size_t>(n) + 1, std::vector<int>(1, 0));
-    r.conmat.nconn.assign(static_cast<std::size_t>(n) + 1, 0);
+    r.topology.entry_count = n;
+    r.topology.entry_atom.assign(static_cast<std::size_t>(n) + 1, 0);
+    r.topology.entry_links.assign(static_cast<std::size_t>(n) + 1, std::vector<int>(1, 0));
+    r.topology.entry_link_count.assign(static_cast<std::size_t>(n) + 1, 0);
     std::vector<std::vector<int>> adj(static_cast<std::size_t>(n) + 1);
     for (auto [a, c] : bonds) {
         adj[a].push_back(c);
         adj[c].push_back(a);
     }
     for (int l = 1; l <= n; ++l) {
-        r.newat.newat[l] = l;
+        r.topology.entry_atom[l] = l;
         std::sort(adj[l].begin(), adj[l].end());
-        r.conmat.icon[l].insert(r.conmat.icon[l].end(), adj[l].begin(), adj[l].end());
-        r.conmat.nconn[l] = static_cast<int>(adj[l].size());
+        r.topology.entry_links[l].insert(r.topology.entry_links[l].end(), adj[l].begin(), adj[l].end());
+        r.topology.entry_link_count[l] = static_cast<int>(adj[l].size());
     }
 }
 
 TEST(ReducedTable, BenzeneLosesItsHydrogenAtoms) {
     Bench b;
     benzene_with_h(b);
-    connect4rings(b.r);
+    reduce_connectivity(b.r);
     test::expect_lines(b.listing(), {
         "",
         std::string(80, '-'),
@@ -72,12 +72,12 @@ TEST(ReducedTable, BenzeneLosesItsHydrogenAtoms) {
     });
     EXPECT_EQ(b.listing().size(), 10u);
     EXPECT_EQ(b.terminal().size(), 8u);
-    EXPECT_EQ(b.r.newat.nnew, 6);
+    EXPECT_EQ(b.r.topology.entry_count, 6);
     for (int k = 1; k <= 6; ++k) {
-        EXPECT_EQ(b.r.newat.newat[k], k);
-        EXPECT_EQ(b.r.conmat.nconn[k], 2);
+        EXPECT_EQ(b.r.topology.entry_atom[k], k);
+        EXPECT_EQ(b.r.topology.entry_link_count[k], 2);
     }
-    EXPECT_EQ(b.r.conmat.icon[1], (std::vector<int>{0, 2, 6}));
+    EXPECT_EQ(b.r.topology.entry_links[1], (std::vector<int>{0, 2, 6}));
     auto red = b.file("reduced.ang");
     ASSERT_EQ(red.size(), 7u);
     EXPECT_EQ(red[0], "ANGSTROM");
@@ -92,10 +92,10 @@ TEST(ReducedTable, BenzeneLosesItsHydrogenAtoms) {
 
 TEST(ReducedTable, VerboseTablesAndEntryNames) {
     Bench b;
-    b.r.verbosity.iverb = 3;
+    b.r.options.verbosity = 3;
     polygon(b, 3, 10, 0, 0, "X");  // X1 X2 X3: a triangle that stays
     b.add("CL4", 17, 8.6f, 1.9f, 0);  // 1.56 Å from X2 only (limit 0.77 + 0.2 + 0.99 = 1.96)
-    connect4rings(b.r);
+    reduce_connectivity(b.r);
     auto l = b.listing();
     test::expect_lines(l, {
         " **** ELIMINATION CYCLE =    0     NUMBER OF ATOMS =      4",
@@ -120,28 +120,28 @@ TEST(ReducedTable, ChainDisorderAndEmptyList) {
     {   // a chain of five: each cycle removes the two ends
         Bench b;
         for (int k = 0; k < 5; ++k) b.add("C" + std::to_string(k + 1), 6, 1.5f * k, 0, 0);
-        connect4rings(b.r);
+        reduce_connectivity(b.r);
         auto t = b.terminal();
         std::vector<std::string> removed;
         for (const auto& s : t)
             if (s.find("REMOVED") != std::string::npos) removed.push_back(s.substr(49));
         EXPECT_EQ(removed, (std::vector<std::string>{"      2", "      2", "      1", "      0"}));
-        EXPECT_EQ(b.r.newat.nnew, 0);
+        EXPECT_EQ(b.r.topology.entry_count, 0);
         EXPECT_EQ(b.file("reduced.ang"), (std::vector<std::string>{"ANGSTROM"}));
         EXPECT_EQ(b.file("reduced_1.ang"), (std::vector<std::string>{"ANGSTROM"}));
     }
     {   // a disordered ring atom goes in cycle 0 and takes the ring apart
         Bench b;
         polygon(b, 6);
-        b.r.atoms1.occflag[4] = -1;
-        connect4rings(b.r);
-        EXPECT_EQ(b.r.newat.nnew, 0);
+        b.r.structure.occupancy_flag[4] = -1;
+        reduce_connectivity(b.r);
+        EXPECT_EQ(b.r.topology.entry_count, 0);
         auto t = b.terminal();
         EXPECT_EQ(t[4], "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       1");
     }
     {
         Bench b;
-        connect4rings(b.r);
+        reduce_connectivity(b.r);
         auto t = b.terminal();
         EXPECT_EQ(t, (std::vector<std::string>{"", " CREATING CONNECTIVITY TABLE AND ELIMINATING OPEN ATOMS", "",
                                                " **** ELIMINATION CYCLE =    0     NUMBER OF ATOMS =      0",
@@ -154,27 +154,27 @@ TEST(ReducedTable, SameAsScanOnRandomStructures) {
         Bench fast, plain;
         for (Bench* b : {&fast, &plain}) {
             test::random_cluster(b->r, 700, seed, seed == 33 ? 6.0f : 10.0f);
-            b->r.verbosity.iverb = 3;
+            b->r.options.verbosity = 3;
         }
-        connect4rings(fast.r);
-        connect4rings_scan(plain.r);
+        reduce_connectivity(fast.r);
+        reduce_connectivity_scan(plain.r);
         EXPECT_EQ(fast.listing(), plain.listing()) << seed;
         EXPECT_EQ(fast.terminal(), plain.terminal()) << seed;
         EXPECT_EQ(fast.file("reduced_1.ang"), plain.file("reduced_1.ang")) << seed;
-        EXPECT_EQ(fast.r.conmat.icon, plain.r.conmat.icon) << seed;
-        EXPECT_EQ(fast.r.newat.newat, plain.r.newat.newat) << seed;
+        EXPECT_EQ(fast.r.topology.entry_links, plain.r.topology.entry_links) << seed;
+        EXPECT_EQ(fast.r.topology.entry_atom, plain.r.topology.entry_atom) << seed;
     }
 }
 
 TEST(RingSearch, BenzeneOnce) {
     Bench b;
     benzene_with_h(b);
-    b.r.ring1 = Ring1{3, 8, false};
-    connect4rings(b.r);
-    findrings(b.r);
-    ASSERT_EQ(b.r.rings.nor, 1);
+    b.r.options.rings = RingSearch{3, 8, false};
+    reduce_connectivity(b.r);
+    find_rings(b.r);
+    ASSERT_EQ(b.r.topology.ring_count, 1);
     EXPECT_EQ(ring(b.r, 1), (std::vector<int>{1, 2, 3, 4, 5, 6}));
-    EXPECT_TRUE(b.r.rings.ringplanar[1]);
+    EXPECT_TRUE(b.r.topology.ring_planar[1]);
     auto l = b.listing_from(" AUTOMATED SEARCH FOR   3 -  8 - MEMBERED RINGS");
     test::expect_lines(l, {
         " AUTOMATED SEARCH FOR   3 -  8 - MEMBERED RINGS",
@@ -209,15 +209,15 @@ TEST(RingSearch, NaphthaleneWalk) {
             Bench b;
             for (int k = 1; k <= 10; ++k) b.add("C" + std::to_string(k), 6, float(k), 0, 0);
             table(b.r, 10, kNaphthalene);
-            b.r.ring1 = Ring1{3, c.maxring, false};
-            plain ? findrings_scan(b.r) : findrings(b.r);
-            ASSERT_EQ(b.r.rings.nor, static_cast<int>(c.rings.size())) << c.maxring;
-            for (int q = 1; q <= b.r.rings.nor; ++q) EXPECT_EQ(ring(b.r, q), c.rings[q - 1]) << c.maxring << " ring " << q;
+            b.r.options.rings = RingSearch{3, c.maxring, false};
+            plain ? find_rings_scan(b.r) : find_rings(b.r);
+            ASSERT_EQ(b.r.topology.ring_count, static_cast<int>(c.rings.size())) << c.maxring;
+            for (int q = 1; q <= b.r.topology.ring_count; ++q) EXPECT_EQ(ring(b.r, q), c.rings[q - 1]) << c.maxring << " ring " << q;
             // the exchange: entry 1 is atom 9, entry 9 atom 1, links renumbered in place
-            EXPECT_EQ(b.r.newat.newat[1], 9);
-            EXPECT_EQ(b.r.newat.newat[9], 1);
-            EXPECT_EQ(b.r.conmat.icon[1], (std::vector<int>{0, 9, 8, 10}));
-            EXPECT_EQ(b.r.conmat.icon[10], (std::vector<int>{0, 4, 5, 1}));
+            EXPECT_EQ(b.r.topology.entry_atom[1], 9);
+            EXPECT_EQ(b.r.topology.entry_atom[9], 1);
+            EXPECT_EQ(b.r.topology.entry_links[1], (std::vector<int>{0, 9, 8, 10}));
+            EXPECT_EQ(b.r.topology.entry_links[10], (std::vector<int>{0, 4, 5, 1}));
         }
     }
 }
@@ -226,28 +226,28 @@ TEST(RingSearch, CyclopropaneRangesAndSmallTables) {
     {   // three-membered: planar without a test
         Bench b;
         polygon(b, 3);
-        b.r.ring1 = Ring1{3, 8, false};
-        connect4rings(b.r);
-        findrings(b.r);
-        ASSERT_EQ(b.r.rings.nor, 1);
-        EXPECT_TRUE(b.r.rings.ringplanar[1]);
+        b.r.options.rings = RingSearch{3, 8, false};
+        reduce_connectivity(b.r);
+        find_rings(b.r);
+        ASSERT_EQ(b.r.topology.ring_count, 1);
+        EXPECT_TRUE(b.r.topology.ring_planar[1]);
         for (const auto& s : b.listing()) EXPECT_EQ(s.find("Planarity"), std::string::npos);
     }
     for (auto [lo, hi] : {std::pair{7, 8}, std::pair{3, 5}, std::pair{0, 0}}) {  // benzene outside the range
         Bench b;
         polygon(b, 6);
-        b.r.ring1 = Ring1{lo, hi, false};
-        connect4rings(b.r);
-        findrings(b.r);
-        EXPECT_EQ(b.r.rings.nor, 0) << lo << "-" << hi;
+        b.r.options.rings = RingSearch{lo, hi, false};
+        reduce_connectivity(b.r);
+        find_rings(b.r);
+        EXPECT_EQ(b.r.topology.ring_count, 0) << lo << "-" << hi;
     }
     for (int n : {0, 1, 2}) {
         Bench b;
         for (int k = 0; k < n; ++k) b.add("C", 6, float(k), 0, 0);
         table(b.r, n, n == 2 ? std::vector<std::pair<int, int>>{{1, 2}} : std::vector<std::pair<int, int>>{});
-        b.r.ring1 = Ring1{3, 8, false};
-        findrings(b.r);
-        EXPECT_EQ(b.r.rings.nor, 0);
+        b.r.options.rings = RingSearch{3, 8, false};
+        find_rings(b.r);
+        EXPECT_EQ(b.r.topology.ring_count, 0);
         auto l = b.listing();
         test::expect_lines(l, {"", " THERE ARE NO ATOMS IN THE REDUCED CONNECTIVITY TABLE", "",
                                " SEARCH FOR RINGS WILL NOT BE PERFORMED..."},
@@ -259,10 +259,10 @@ TEST(RingSearch, CyclopropaneRangesAndSmallTables) {
 TEST(RingSearch, TooManyRingsStops) {
     Bench b;
     for (int k = 0; k < 1001; ++k) polygon(b, 3, 5.0f * (k % 40), 5.0f * (k / 40));
-    b.r.ring1 = Ring1{3, 8, false};
-    connect4rings(b.r);
-    EXPECT_THROW(findrings(b.r), RunStop);
-    EXPECT_EQ(b.r.rings.nor, 1000);
+    b.r.options.rings = RingSearch{3, 8, false};
+    reduce_connectivity(b.r);
+    EXPECT_THROW(find_rings(b.r), RunStop);
+    EXPECT_EQ(b.r.topology.ring_count, 1000);
     auto t = b.terminal();
     EXPECT_EQ(t[t.size() - 2], " ERROR *** FindRings *** Too many rings (maxrings)");
 }
@@ -272,8 +272,8 @@ void expect_membership_as_scan(Records& r, int n) {
     for (int a = 0; a <= n + 1; ++a) {
         bool c1, p1, f1, c2, p2, f2;
         int i1, s1, i2, s2;
-        isitcyclic(r, a, c1, p1, f1, i1, s1);
-        isitcyclic_scan(r, a, c2, p2, f2, i2, s2);
+        ring_membership(r, a, c1, p1, f1, i1, s1);
+        ring_membership_scan(r, a, c2, p2, f2, i2, s2);
         ASSERT_EQ(std::vector<int>({c1, p1, f1, i1, s1}), std::vector<int>({c2, p2, f2, i2, s2})) << "atom " << a;
     }
 }
@@ -297,17 +297,17 @@ TEST(RingSearch, WalkSameAsPlainOnRandomGraphs) {
         for (Bench* b : {&fast, &plain}) {
             for (int k = 1; k <= n; ++k) b->add("C" + std::to_string(k), 6, float(k % 7), float(k / 7), float(k % 3));
             table(b->r, n, bonds);
-            b->r.ring1 = Ring1{3, 3 + static_cast<int>(trial % 9), false};
+            b->r.options.rings = RingSearch{3, 3 + static_cast<int>(trial % 9), false};
         }
-        findrings(fast.r);
-        findrings_scan(plain.r);
-        ASSERT_EQ(fast.r.rings.nor, plain.r.rings.nor) << trial;
-        for (int q = 1; q <= fast.r.rings.nor; ++q) ASSERT_EQ(ring(fast.r, q), ring(plain.r, q)) << trial;
+        find_rings(fast.r);
+        find_rings_scan(plain.r);
+        ASSERT_EQ(fast.r.topology.ring_count, plain.r.topology.ring_count) << trial;
+        for (int q = 1; q <= fast.r.topology.ring_count; ++q) ASSERT_EQ(ring(fast.r, q), ring(plain.r, q)) << trial;
         EXPECT_EQ(fast.listing(), plain.listing()) << trial;
         expect_membership_as_scan(fast.r, n);
         // a second search with other sizes: the membership follows it
-        fast.r.ring1 = Ring1{3, 4 + static_cast<int>(trial % 5), false};
-        findrings(fast.r);
+        fast.r.options.rings = RingSearch{3, 4 + static_cast<int>(trial % 5), false};
+        find_rings(fast.r);
         expect_membership_as_scan(fast.r, n);
     }
 }
@@ -324,25 +324,25 @@ TEST(RingSearch, SameAsPlainOnRealStructures) {
         if (!test::read_shelx_geometry(fast.r, e.path()) || !test::read_shelx_geometry(plain.r, e.path())) continue;
         SCOPED_TRACE(e.path().filename().string());
         for (Bench* b : {&fast, &plain}) {
-            b->r.compfrag.ncells = 1;
-            gencompletefrags(b->r);
-            b->r.ring1 = Ring1{3, 8, false};
-            b->r.verbosity.iverb = 3;
+            b->r.options.ncells = 1;
+            complete_molecules(b->r);
+            b->r.options.rings = RingSearch{3, 8, false};
+            b->r.options.verbosity = 3;
         }
-        connect4rings(fast.r);
-        findrings(fast.r);
-        connect4rings_scan(plain.r);
-        findrings_scan(plain.r);
+        reduce_connectivity(fast.r);
+        find_rings(fast.r);
+        reduce_connectivity_scan(plain.r);
+        find_rings_scan(plain.r);
         EXPECT_EQ(fast.listing(), plain.listing());
         EXPECT_EQ(fast.file("reduced_1.ang"), plain.file("reduced_1.ang"));
-        rings += fast.r.rings.nor;
+        rings += fast.r.topology.ring_count;
     }
     EXPECT_GT(rings, 20);
 }
 
 TEST(RingQuery, MembershipTable) {
     Bench b;
-    Rings& g = b.r.rings;
+    Topology& g = b.r.topology;
     // Rings 1-4 and 6 planar, 5 and 8 not; atom 1 in rings 1 and 4, atom 7 in 2 and 5, atom 30
     // in 5 and 6, atom 60 in 7, 8 and 9.
     const std::vector<std::pair<std::vector<int>, bool>> rings = {
@@ -350,13 +350,13 @@ TEST(RingQuery, MembershipTable) {
         {{1, 2, 20, 21, 22}, true},       {{7, 30, 31, 32, 33, 34}, false}, {{35, 30, 40, 41, 42, 43}, true},
         {{60, 61, 62}, true},             {{60, 63, 64}, false},          {{60, 65, 66}, true},
     };
-    g.nor = static_cast<int>(rings.size());
-    b.r.ensure_rings(g.nor);
-    for (int q = 1; q <= g.nor; ++q) {
-        g.ringsize[q] = static_cast<int>(rings[q - 1].first.size());
-        g.ringat[q] = {0};
-        g.ringat[q].insert(g.ringat[q].end(), rings[q - 1].first.begin(), rings[q - 1].first.end());
-        g.ringplanar[q] = rings[q - 1].second;
+    g.ring_count = static_cast<int>(rings.size());
+    b.r.ensure_rings(g.ring_count);
+    for (int q = 1; q <= g.ring_count; ++q) {
+        g.ring_size[q] = static_cast<int>(rings[q - 1].first.size());
+        g.ring_atom[q] = {0};
+        g.ring_atom[q].insert(g.ring_atom[q].end(), rings[q - 1].first.begin(), rings[q - 1].first.end());
+        g.ring_planar[q] = rings[q - 1].second;
     }
     struct Case { int atom; bool lcyc, lpl, lfus; int iring, isize; };
     const Case cases[] = {
@@ -371,7 +371,7 @@ TEST(RingQuery, MembershipTable) {
     for (const Case& c : cases) {
         bool lcyc = !c.lcyc, lpl = !c.lpl, lfus = !c.lfus;
         int iring = -1, isize = -1;
-        isitcyclic(b.r, c.atom, lcyc, lpl, lfus, iring, isize);
+        ring_membership(b.r, c.atom, lcyc, lpl, lfus, iring, isize);
         EXPECT_EQ(lcyc, c.lcyc) << c.atom;
         EXPECT_EQ(lpl, c.lpl) << c.atom;
         EXPECT_EQ(lfus, c.lfus) << c.atom;
@@ -386,16 +386,16 @@ TEST(RingQuery, MembershipTable) {
     for (int k = 1; k <= 7; ++k) t.add("C" + std::to_string(k), 6, float(k), 0, 0);
     table(t.r, 7, {{1, 2}, {2, 3}, {1, 3}, {4, 5}, {5, 6}, {6, 7}, {4, 7}});
     for (int size : {3, 4, 3}) {
-        t.r.ring1 = Ring1{size, size, false};
-        findrings(t.r);
-        ASSERT_EQ(t.r.rings.nor, 1);
+        t.r.options.rings = RingSearch{size, size, false};
+        find_rings(t.r);
+        ASSERT_EQ(t.r.topology.ring_count, 1);
         expect_membership_as_scan(t.r, 7);
     }
 
     Bench none;  // no ring search: acyclic
     bool lcyc = true, lpl = true, lfus = true;
     int iring = 1, isize = 1;
-    isitcyclic(none.r, 1, lcyc, lpl, lfus, iring, isize);
+    ring_membership(none.r, 1, lcyc, lpl, lfus, iring, isize);
     EXPECT_FALSE(lcyc || lpl || lfus || iring || isize);
 }
 

@@ -1,4 +1,4 @@
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 #include <bit>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "shared/cputime.hpp"
+#include "shared/cpu_time.hpp"
 
 #include <sys/resource.h>
 

@@ -44,7 +44,7 @@ struct DbEntryLine {
 
 // What one search of the databank found, for the atoms whose search asks the same questions.
 struct DbMatch {
-    Mpoles1 m;                        // parameters found (or the free-atom defaults)
+    PseudoAtom m;                        // parameters found (or the free-atom defaults)
     std::string group;                // the functional group read from its EXCEPT line
     std::string comment;              // the description of the entry found
     std::vector<std::string> head;    // the listing lines before the search's result
@@ -88,8 +88,8 @@ struct DbFile {
 const DbRecord& record(Records& r, DbFile& db, std::size_t n);
 
 // Takes in the records of a databank file and indexes its entry lines and keywords.
-DbFile parse_dbfile(Records& r, const InFile& f);
-// The databank open on `files.idbank`, parsed on first use.
+DbFile parse_databank_file(Records& r, const InFile& f);
+// The databank open on `files.databank`, parsed on first use.
 DbFile& databank(Records& r);
 
 // Back to the first record, for a new search.
@@ -111,8 +111,8 @@ bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v);
 // Gives the record last read back to the next read.
 void backspace(DbFile& db);
 
-// Opens the databank file named by `abank.dbfile` on `files.idbank`; while the open fails,
+// Opens the databank file named by `options.databank_file` on `files.databank`; while the open fails,
 // asks the terminal for another name. End of input at the prompt is a run-time error.
-void opendb(Records& r);
+void open_databank(Records& r);
 
 }  // namespace kova

@@ -2,7 +2,7 @@
 // Å). Bond lengths differ slightly inside each molecule so that the distance order of the
 // neighbours is not left to rounding; every expected frame is worked from the rules, with the
 // deciding distances and angles noted beside the molecule.
-#include "frames/localdef.hpp"
+#include "frames/frame_driver.hpp"
 
 #include <gtest/gtest.h>
 
@@ -28,19 +28,19 @@ struct At {
 // stage, as the per-atom driver does.
 struct Framed : test::FrameRecords {
     explicit Framed(const std::vector<At>& atoms) : FrameRecords(static_cast<int>(atoms.size())) {
-        r.io.create(r.files.imocon, "con_mopro.inp");
+        r.io.create(r.files.mopro_constraints, "con_mopro.inp");
         for (std::size_t k = 0; k < atoms.size(); ++k) {
             const int i = static_cast<int>(k) + 1;
             atom(i, atoms[k].label, atoms[k].z, atoms[k].xc);
-            r.atoms1.tp[k + 1] = 2;
-            r.atoms1.itbl[k + 1] = 1;
-            r.atoms1.lmx[k + 1] = atoms[k].z == 1 ? 2 : 4;
+            r.structure.adp_order[k + 1] = 2;
+            r.structure.scattering_table[k + 1] = 1;
+            r.structure.multipole_level[k + 1] = atoms[k].z == 1 ? 2 : 4;
         }
     }
     void frame() {
-        findallneighbors(r);
-        r.dummy.ndum = 0;
-        for (int i = 1; i <= r.atoms.nat; ++i) defloc(r, i);
+        find_all_neighbours(r);
+        r.frames.dummy_count = 0;
+        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r, i);
         r.io.flush_all();
     }
     // Atom i's line of the XD atom table (the master file holds only these lines here).
@@ -48,10 +48,10 @@ struct Framed : test::FrameRecords {
     // "sym X>T1 Y>T2" read from the atom-table line: site symmetry, letters and targets.
     std::string frame_of(int i) {
         std::string l = atom_line(i) + std::string(80, ' ');
-        return trim(r.atoms.sitesym[static_cast<std::size_t>(i)]) + " " + l[19] + ">" +
+        return trim(r.structure.site_symmetry[static_cast<std::size_t>(i)]) + " " + l[19] + ">" +
                trim(l.substr(9, 8)) + " " + l[40] + ">" + trim(l.substr(31, 8));
     }
-    Vec3f dummy(int k) const { return r.dummy.dumxyz[static_cast<std::size_t>(k)]; }
+    Vec3f dummy(int k) const { return r.frames.dummy_xyz[static_cast<std::size_t>(k)]; }
 };
 
 // True when every (empty line, text) pair of `want` appears in the listing in this order.
@@ -173,7 +173,7 @@ struct FrameCase {
     const char* want;  // "sym X>T1 Y>T2" as frame_of gives it
 };
 
-TEST(Defloc, SmallMoleculesGetTheirFrames) {
+TEST(FrameAtom, SmallMoleculesGetTheirFrames) {
     const FrameCase cases[] = {
         // water: two equal H, bent: Z to their midpoint (DUM1), Y to the nearer H
         {"water O", &kWater, 1, "mm2 Z>DUM1 Y>H(1)"},
@@ -293,14 +293,14 @@ const std::vector<At> kPtCl3Br = {
 
 // The position of a frame target named by its label (an atom or, Cartesian input, a dummy).
 test::Point target_position(const Records& r, const std::string& label) {
-    for (int k = 1; k <= r.dummy.ndum; ++k)
-        if (trim(r.dummy.dumlab[static_cast<std::size_t>(k)]) == label) {
-            const Vec3f& p = r.dummy.dumxyz[static_cast<std::size_t>(k)];
+    for (int k = 1; k <= r.frames.dummy_count; ++k)
+        if (trim(r.frames.dummy_label[static_cast<std::size_t>(k)]) == label) {
+            const Vec3f& p = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
             return {p[0], p[1], p[2]};
         }
-    for (int i = 1; i <= r.atoms.nat; ++i)
-        if (trim(r.atoms.label[static_cast<std::size_t>(i)]) == label) {
-            const Vec3f& p = r.atoms.xc[static_cast<std::size_t>(i)];
+    for (int i = 1; i <= r.structure.atom_count; ++i)
+        if (trim(r.structure.label[static_cast<std::size_t>(i)]) == label) {
+            const Vec3f& p = r.structure.cart[static_cast<std::size_t>(i)];
             return {p[0], p[1], p[2]};
         }
     ADD_FAILURE() << "no target " << label;
@@ -313,10 +313,10 @@ test::Point target_position(const Records& r, const std::string& label) {
 // bond lengths of the molecules differ from ideal).
 void expect_defined_and_true(Framed& f) {
     const Records& r = f.r;
-    for (int i = 1; i <= r.atoms.nat; ++i) {
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
         const std::string line = f.atom_line(i) + std::string(80, ' ');
         SCOPED_TRACE("atom " + std::to_string(i) + ": " + f.frame_of(i));
-        const Vec3f& xa = r.atoms.xc[static_cast<std::size_t>(i)];
+        const Vec3f& xa = r.structure.cart[static_cast<std::size_t>(i)];
         const test::Point a{xa[0], xa[1], xa[2]};
         const test::Point t1 = target_position(r, trim(line.substr(9, 8)));
         const test::Point t2 = target_position(r, trim(line.substr(31, 8)));
@@ -325,18 +325,18 @@ void expect_defined_and_true(Framed& f) {
         const double c = test::dot(test::unit(test::sub(t1, a)), test::unit(test::sub(t2, a)));
         EXPECT_LT(std::fabs(c), std::cos(1.0 * 3.14159265358979 / 180.0)) << "targets in line";
         std::vector<test::Neighbour> nei;
-        const NeiTable& t = r.neighbors.at[static_cast<std::size_t>(i)];
-        for (int m = 1; m <= t.nnei; ++m) {
-            const auto n = static_cast<std::size_t>(t.inei[static_cast<std::size_t>(m)]);
-            nei.push_back({std::to_string(r.atoms.iz[n]), {r.atoms.xc[n][0], r.atoms.xc[n][1], r.atoms.xc[n][2]}});
+        const NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
+        for (int m = 1; m <= t.count; ++m) {
+            const auto n = static_cast<std::size_t>(t.atom[static_cast<std::size_t>(m)]);
+            nei.push_back({std::to_string(r.structure.atomic_number[n]), {r.structure.cart[n][0], r.structure.cart[n][1], r.structure.cart[n][2]}});
         }
-        EXPECT_EQ(test::symmetry_fault(trim(r.atoms.sitesym[static_cast<std::size_t>(i)]), a, line[19], t1, line[40],
+        EXPECT_EQ(test::symmetry_fault(trim(r.structure.site_symmetry[static_cast<std::size_t>(i)]), a, line[19], t1, line[40],
                                        t2, nei, 2.0),
                   "");
     }
 }
 
-TEST(Defloc, EveryFrameDefinedAndItsSiteSymmetryTrue) {
+TEST(FrameAtom, EveryFrameDefinedAndItsSiteSymmetryTrue) {
     const FrameCase cases[] = {
         // linear C: Z to C(2); H(2) beyond C(2) lies at 0 deg and is passed over (an X target
         // must be more than 10 deg off the Z line); nothing else: the origin, 135 deg off
@@ -385,7 +385,7 @@ TEST(Defloc, EveryFrameDefinedAndItsSiteSymmetryTrue) {
     {
         Framed f(kCO2Origin);
         f.frame();
-        ASSERT_EQ(f.r.dummy.ndum, 1);
+        ASSERT_EQ(f.r.frames.dummy_count, 1);
         EXPECT_TRUE(near(f.dummy(1), Vec3f{0.5f, 0.5f, 0.5f}));
         const std::string why = ": 0,0,0 lies on the atom or on the line of its other axis";
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
@@ -415,7 +415,7 @@ TEST(Defloc, EveryFrameDefinedAndItsSiteSymmetryTrue) {
         // The rule's dummy at the same midpoint is taken back and made again: one dummy.
         Framed f(kSF4);
         f.frame();
-        ASSERT_EQ(f.r.dummy.ndum, 1);
+        ASSERT_EQ(f.r.frames.dummy_count, 1);
         EXPECT_TRUE(near(f.dummy(1), Vec3f{(1.1973f - 1.2012f) * 0.5f, 0.0f, (0.9765f + 0.9796f) * 0.5f}));
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
                                     {" The neighbours lack the site symmetry -42m in the rule's axes; mm2 with"
@@ -424,7 +424,7 @@ TEST(Defloc, EveryFrameDefinedAndItsSiteSymmetryTrue) {
     {
         Framed f(kPtCl3Br);
         f.frame();
-        EXPECT_EQ(f.r.dummy.ndum, 0);
+        EXPECT_EQ(f.r.frames.dummy_count, 0);
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
                                     {" The neighbours lack the site symmetry 3m in the rule's axes; mm2 with"
                                      " Z-axis towards CL(1) and Y-axis towards CL(2)"}));
@@ -438,11 +438,11 @@ TEST(Defloc, EveryFrameDefinedAndItsSiteSymmetryTrue) {
     }
 }
 
-TEST(Defloc, DummyTargetsLieWhereTheRulesPutThem) {
+TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
     {
         Framed f(kWater);
         f.frame();
-        ASSERT_EQ(f.r.dummy.ndum, 1);
+        ASSERT_EQ(f.r.frames.dummy_count, 1);
         EXPECT_TRUE(near(f.dummy(1), Vec3f{(0.7513f - 0.7592f) * 0.5f, (0.5815f + 0.5876f) * 0.5f, 0.0f}));
     }
     {
@@ -459,26 +459,26 @@ TEST(Defloc, DummyTargetsLieWhereTheRulesPutThem) {
         f.frame();
         EXPECT_TRUE(near(f.dummy(1), Vec3f{(-1.545f - 1.55f) * 0.5f, 0.0f, (1.0306f - 1.0392f) * 0.5f}));
         EXPECT_TRUE(near(f.dummy(3), Vec3f{0.0f, 0.0f, 0.0f}));
-        EXPECT_EQ(f.r.mpoles.itab[1][3], 8 + 1);  // the frame integer names the dummy
+        EXPECT_EQ(f.r.frames.xd_atom_row[1][3], 8 + 1);  // the frame integer names the dummy
     }
 }
 
-TEST(Defloc, HydrogenRuleRecordsTheParent) {
+TEST(FrameAtom, HydrogenRuleRecordsTheParent) {
     struct Case { const std::vector<At>* atoms; int h; int isp, ihp, ihnei; };
     for (Case c : {Case{&kWater, 2, 2, 8, 2}, Case{&kEthane, 3, 4, 6, 3}, Case{&kHF, 2, 1, 9, 1}}) {
         Framed f(*c.atoms);
         f.frame();
         const auto h = static_cast<std::size_t>(c.h);
-        EXPECT_EQ(f.r.forh.isp[h], c.isp);
-        EXPECT_EQ(f.r.forh.ihp[h], c.ihp);
-        EXPECT_EQ(f.r.forh.ihnei[h], c.ihnei);
+        EXPECT_EQ(f.r.frames.parent_neighbours[h], c.isp);
+        EXPECT_EQ(f.r.frames.parent_atomic_number[h], c.ihp);
+        EXPECT_EQ(f.r.frames.parent_hydrogens[h], c.ihnei);
     }
     Framed f(kEthane);
     f.frame();
-    EXPECT_EQ(f.r.forh.isp[1], 0);  // a carbon keeps 0, 0, 0
+    EXPECT_EQ(f.r.frames.parent_neighbours[1], 0);  // a carbon keeps 0, 0, 0
 }
 
-TEST(Defloc, FailedSearchesSayWhereTheyLooked) {
+TEST(FrameAtom, FailedSearchesSayWhereTheyLooked) {
     {
         Framed f(kChlorine);
         f.frame();
@@ -492,7 +492,7 @@ TEST(Defloc, FailedSearchesSayWhereTheyLooked) {
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
                                     {" No neighbors of atom F(1)     were found within      10.00 Angstroms",
                                      " Will make dummy at 0,0,0"}));
-        EXPECT_EQ(f.r.dummy.ndum, 1);  // the H reuses the F atom's dummy at 0,0,0
+        EXPECT_EQ(f.r.frames.dummy_count, 1);  // the H reuses the F atom's dummy at 0,0,0
     }
     {
         // An isolated atom: searches 5, 6, ..., 20 A, then two dummies (seen from Ar they lie
@@ -514,7 +514,7 @@ TEST(Defloc, FailedSearchesSayWhereTheyLooked) {
 // coordinates) or from Cartesian input (in A). The dummies at 0,0,0 and 0.5,0.5,0.5 stay unless
 // one lies within 0.1 A of the atom or both lie within 1 deg of one line through it; then the
 // next point of 0,0,0, 0.5,0.5,0.5, 0.5,0,0, 0,0.5,0, 0,0,0.5 that is neither stands in.
-TEST(Defloc, FixedPointsOffTheAtomAndOffOneLine) {
+TEST(FrameAtom, FixedPointsOffTheAtomAndOffOneLine) {
     struct Case {
         const char* what;
         bool crystal;
@@ -547,10 +547,10 @@ TEST(Defloc, FixedPointsOffTheAtomAndOffOneLine) {
         const float s = k.crystal ? 10.0f : 1.0f;
         Framed f({{"C(1)", 6, {k.at[0] * s, k.at[1] * s, k.at[2] * s}}});
         if (k.crystal) {
-            f.r.ifra.ifra = 1;
-            f.r.transf.tmat = Mat3f{{{10.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 0.0f}, {0.0f, 0.0f, 10.0f}}};
-            f.r.transf.tinv = Mat3f{{{0.1f, 0.0f, 0.0f}, {0.0f, 0.1f, 0.0f}, {0.0f, 0.0f, 0.1f}}};
-            f.r.atoms.xf[1] = k.at;
+            f.r.options.crystal_input = 1;
+            f.r.structure.frac_to_cart = Mat3f{{{10.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 0.0f}, {0.0f, 0.0f, 10.0f}}};
+            f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0.0f, 0.0f}, {0.0f, 0.1f, 0.0f}, {0.0f, 0.0f, 0.1f}}};
+            f.r.structure.frac[1] = k.at;
         }
         f.frame();
         EXPECT_EQ(f.frame_of(1), "NO X>DUM1 Y>DUM2");
@@ -564,7 +564,7 @@ TEST(Defloc, FixedPointsOffTheAtomAndOffOneLine) {
 
 // The NO rule and the search with two atoms found: Y leaves the line through the atom and X
 // for the next atom of the order, or else for a dummy at the first fixed point off that line.
-TEST(Defloc, SecondAxisOffTheLineOfTheFirst) {
+TEST(FrameAtom, SecondAxisOffTheLineOfTheFirst) {
     const float d1 = 1.15f / std::sqrt(3.0f), d2 = 1.16f / std::sqrt(3.0f);
     // Linear CO2 on the body diagonal: seen from C the origin and 0.5,0.5,0.5 lie on the line,
     // 0.5,0,0 is 7.3 deg off it.
@@ -590,7 +590,7 @@ TEST(Defloc, SecondAxisOffTheLineOfTheFirst) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
         Framed f(*k.atoms);
-        f.r.lsx.ltoxd = true;
+        f.r.options.to_xd = true;
         f.frame();
         EXPECT_EQ(f.frame_of(k.atom), k.want);
         if (k.dummy_line) {
@@ -600,17 +600,17 @@ TEST(Defloc, SecondAxisOffTheLineOfTheFirst) {
     }
     {
         Framed f(diagonal);
-        f.r.lsx.ltoxd = true;
+        f.r.options.to_xd = true;
         f.frame();
         EXPECT_TRUE(near(f.dummy(1), Vec3f{0.5f, 0.0f, 0.0f}));
-        EXPECT_EQ(f.r.dummy.ndum, 1);  // both O atoms reuse it
+        EXPECT_EQ(f.r.frames.dummy_count, 1);  // both O atoms reuse it
     }
     {
         // An ordered Cl whose only neighbour, a disordered C, lies on the x=y=z line with it:
         // Y skips 0,0,0 and 0.5,0.5,0.5.
         Framed f({{"CL(1)", 17, {3.0f, 3.0f, 3.0f}}, {"C(1)", 6, {4.0f, 4.0f, 4.0f}}});
-        f.r.atoms1.occ[2] = 0.5f;
-        f.r.atoms1.occflag[2] = -1;
+        f.r.structure.occupancy[2] = 0.5f;
+        f.r.structure.occupancy_flag[2] = -1;
         f.frame();
         EXPECT_EQ(f.frame_of(1), "NO X>C(1) Y>DUM1");
         EXPECT_TRUE(near(f.dummy(1), Vec3f{0.5f, 0.0f, 0.0f}));
@@ -618,7 +618,7 @@ TEST(Defloc, SecondAxisOffTheLineOfTheFirst) {
     }
 }
 
-TEST(Defloc, ListingOfTheDecision) {
+TEST(FrameAtom, ListingOfTheDecision) {
     Framed f(kWater);
     f.frame();
     EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
@@ -666,16 +666,16 @@ std::vector<At> benzene() {
     return v;
 }
 
-TEST(Defloc, BenzeneWithAndWithoutRingFrames) {
+TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
     {
         Framed f(benzene());
         f.ring({1, 2, 3, 4, 5, 6}, true);
-        f.r.ring1.lspecial = true;
+        f.r.options.rings.special = true;
         f.frame();
         EXPECT_EQ(f.frame_of(1), "m X>DUM1 Y>C(2)");
         EXPECT_EQ(f.frame_of(2), "m X>DUM1 Y>C(1)");  // the same centre dummy
         EXPECT_EQ(f.frame_of(7), "cyl Z>C(1) Y>C(2)");
-        EXPECT_EQ(f.r.rings.ringdum[1], 1);
+        EXPECT_EQ(f.r.topology.ring_dummy[1], 1);
         Vec3f centre{};
         for (int k = 0; k < 6; ++k)
             for (int j = 0; j < 3; ++j) centre[j] += benzene()[k].xc[j] / 6.0f;
@@ -706,12 +706,12 @@ TEST(Defloc, BenzeneWithAndWithoutRingFrames) {
         // A ring that is not planar: two lines, and no ring situation.
         Framed f(benzene());
         f.ring({1, 2, 3, 4, 5, 6}, false);
-        f.r.ring1.lspecial = true;
-        findallneighbors(f.r);
-        f.r.dummy.ndum = 0;
-        defloc(f.r, 1);
-        EXPECT_EQ(f.r.forring.iring, 0);
-        EXPECT_EQ(f.r.forring.imemb, 0);
+        f.r.options.rings.special = true;
+        find_all_neighbours(f.r);
+        f.r.frames.dummy_count = 0;
+        frame_atom(f.r, 1);
+        EXPECT_EQ(f.r.frames.planar_rings, 0);
+        EXPECT_EQ(f.r.frames.planar_ring_size, 0);
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
             {" This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings",
              " Will be treated as if it DOES NOT belong to a ring"}));
@@ -734,14 +734,14 @@ const std::vector<At> kPentalene = {
     {"C(5)", 6, {-1.3315f, -1.1326f, 0.0f}}, {"C(6)", 6, {1.3415f, -1.1326f, 0.0f}},
     {"C(7)", 6, {2.1644f, 0.0f, 0.0f}},      {"C(8)", 6, {1.3415f, 1.1326f, 0.0f}}};
 
-TEST(Defloc, FusionAtoms) {
+TEST(FrameAtom, FusionAtoms) {
     {
         // X to the other fusion atom (ring sizes 6 + 6 = 12), Y to the first neighbour in one
         // planar six-membered ring (canonical order: the two-neighbour atoms first).
         Framed f(kNaphthalene);
         f.ring({1, 3, 4, 5, 6, 2}, true);
         f.ring({1, 10, 9, 8, 7, 2}, true);
-        f.r.ring1.lspecial = true;
+        f.r.options.rings.special = true;
         f.frame();
         EXPECT_EQ(f.frame_of(1), "m X>C(10) Y>C(1)");
         EXPECT_EQ(f.frame_of(2), "m X>C(9) Y>C(4)");
@@ -756,12 +756,12 @@ TEST(Defloc, FusionAtoms) {
         Framed f(kPentalene);
         f.ring({1, 3, 4, 5, 2}, true);
         f.ring({1, 8, 7, 6, 2}, true);
-        f.r.ring1.lspecial = true;
-        findallneighbors(f.r);
-        f.r.dummy.ndum = 0;
-        defloc(f.r, 1);
-        EXPECT_EQ(f.r.forring.iring, 2);
-        EXPECT_EQ(f.r.forring.imemb, 10);
+        f.r.options.rings.special = true;
+        find_all_neighbours(f.r);
+        f.r.frames.dummy_count = 0;
+        frame_atom(f.r, 1);
+        EXPECT_EQ(f.r.frames.planar_rings, 2);
+        EXPECT_EQ(f.r.frames.planar_ring_size, 10);
         f.r.io.flush_all();
         EXPECT_EQ(f.frame_of(1), "mm2 Z>C(2) X>C(3)");
     }
@@ -775,11 +775,11 @@ std::vector<At> disordered() {
             {"C(2)", 6, {0.6f, 2.3f, 0.0f}}};
 }
 
-TEST(Defloc, DisorderedNeighbours) {
+TEST(FrameAtom, DisorderedNeighbours) {
     Framed f(disordered());
     for (int i : {3, 5}) {
-        f.r.atoms1.occ[static_cast<std::size_t>(i)] = 0.5f;
-        f.r.atoms1.occflag[static_cast<std::size_t>(i)] = -1;
+        f.r.structure.occupancy[static_cast<std::size_t>(i)] = 0.5f;
+        f.r.structure.occupancy_flag[static_cast<std::size_t>(i)] = -1;
     }
     f.frame();
     // O: ordered next to disordered C: NO, X and Y to the canonical order (C before H).
@@ -788,10 +788,10 @@ TEST(Defloc, DisorderedNeighbours) {
     EXPECT_EQ(f.frame_of(4), "NO X>C(1) Y>DUM1");
     EXPECT_TRUE(near(f.dummy(1), Vec3f{0.0f, 0.0f, 0.0f}));
     // The disordered C next to a disordered C is framed by the rules.
-    EXPECT_NE(trim(f.r.atoms.sitesym[3]), "NO");
+    EXPECT_NE(trim(f.r.structure.site_symmetry[3]), "NO");
     // Kappa sets: O opens set 1 (free atom); Cl takes that free-atom set of its table.
-    EXPECT_EQ(f.r.kappaset.kset[1], 1);
-    EXPECT_EQ(f.r.kappaset.kset[4], 1);
+    EXPECT_EQ(f.r.frames.kappa_set[1], 1);
+    EXPECT_EQ(f.r.frames.kappa_set[4], 1);
     auto l = f.lines("kova.out");
     EXPECT_TRUE(listed_in_order(l, {" Using old [IAM] kappa set =    1"}));
     // No functional group for the atoms next to disorder.
@@ -800,17 +800,17 @@ TEST(Defloc, DisorderedNeighbours) {
     EXPECT_EQ(calls, 3);  // H(1), C(1), C(2)
 }
 
-TEST(Defloc, ToxdFramesByTheNoRuleAndUsesTheTables) {
+TEST(FrameAtom, ToxdFramesByTheNoRuleAndUsesTheTables) {
     Framed f(kWater);
-    f.r.lsx.ltoxd = true;
-    f.r.atoms1.itbl[2] = f.r.atoms1.itbl[3] = 2;
+    f.r.options.to_xd = true;
+    f.r.structure.scattering_table[2] = f.r.structure.scattering_table[3] = 2;
     f.frame();
     EXPECT_EQ(f.frame_of(1), "NO X>H(1) Y>H(2)");
     // one neighbour under TOXD: the 5 A search gives O (nearest) and the other H
     EXPECT_EQ(f.frame_of(2), "NO X>O(1) Y>H(2)");
-    EXPECT_EQ(f.r.kappaset.kset[1], 1);
-    EXPECT_EQ(f.r.kappaset.kset[3], 2);
-    EXPECT_EQ(f.r.kappaset.nkset, 2);
+    EXPECT_EQ(f.r.frames.kappa_set[1], 1);
+    EXPECT_EQ(f.r.frames.kappa_set[3], 2);
+    EXPECT_EQ(f.r.frames.kappa_set_count, 2);
     EXPECT_EQ(f.atom_line(3).substr(49, 7), "  2   2");  // TBL and KAP columns
 }
 

@@ -3,7 +3,7 @@
 // the one-neighbour hydrogen rule fills it, and the three record files are opened here.
 #include <gtest/gtest.h>
 
-#include "frames/extendh.hpp"
+#include "frames/extend_h.hpp"
 #include "graph.hpp"
 #include "molecule.hpp"
 #include "shared/errors.hpp"
@@ -24,7 +24,7 @@ void open_records(Molecule& m) {
 }
 
 float dist(const Records& r, int a, int b) {
-    const auto &x = r.atoms.xc[a], &y = r.atoms.xc[b];
+    const auto &x = r.structure.cart[a], &y = r.structure.cart[b];
     return std::sqrt((y[0] - x[0]) * (y[0] - x[0]) + (y[1] - x[1]) * (y[1] - x[1]) + (y[2] - x[2]) * (y[2] - x[2]));
 }
 
@@ -33,17 +33,17 @@ struct Moved {
     float before, after;
 };
 
-// extendh on H atom h as the frame rules call it: parent P = its neighbour, forh filled.
+// extend_xh_bond on H atom h as the frame rules call it: parent P = its neighbour, forh filled.
 Moved extend(Molecule& m, int h) {
     Records& r = m.r;
-    int p = r.neighbors.at[h].inei[1];
-    r.forh.isp[h] = r.neighbors.at[p].nnei;
-    r.forh.ihp[h] = r.atoms.iz[p];
-    r.forh.ihnei[h] = r.neighbors.at[p].ncnt[1];
+    int p = r.topology.neighbours[h].atom[1];
+    r.frames.parent_neighbours[h] = r.topology.neighbours[p].count;
+    r.frames.parent_atomic_number[h] = r.structure.atomic_number[p];
+    r.frames.parent_hydrogens[h] = r.topology.neighbours[p].type_size[1];
     Moved mv;
     mv.before = dist(r, p, h);
     int from = m.mark();
-    extendh(r, p, h);
+    extend_xh_bond(r, p, h);
     mv.after = dist(r, p, h);
     mv.listing = m.listing(from);
     return mv;
@@ -64,8 +64,8 @@ struct Want {
 void expect_moves(Molecule& m, const std::vector<Want>& wants) {
     for (const auto& w : wants) {
         Records& r = m.r;
-        int p = r.neighbors.at[w.h].inei[1];
-        std::string x = trim(r.atoms.label[p]), h = trim(r.atoms.label[w.h]);
+        int p = r.topology.neighbours[w.h].atom[1];
+        std::string x = trim(r.structure.label[p]), h = trim(r.structure.label[w.h]);
         Moved mv = extend(m, w.h);
         ASSERT_EQ(mv.listing.size(), 3u) << h;
         EXPECT_EQ(mv.listing[0], "");
@@ -97,15 +97,15 @@ TEST(ExtendH, CarbonParents) {
         expect_moves(m, {{h, "C-C-H3", 1.077f}});
         // moved along the bond: still on the tet[1] direction from C(1)
         float s = 1.077f / std::sqrt(3.0f);
-        EXPECT_NEAR(m.r.atoms.xc[h][0], s, 1e-6f);
-        EXPECT_NEAR(m.r.atoms.xc[h][1], -s, 1e-6f);
-        EXPECT_NEAR(m.r.atoms.xc[h][2], -s, 1e-6f);
+        EXPECT_NEAR(m.r.structure.cart[h][0], s, 1e-6f);
+        EXPECT_NEAR(m.r.structure.cart[h][1], -s, 1e-6f);
+        EXPECT_NEAR(m.r.structure.cart[h][2], -s, 1e-6f);
         m.r.io.close_all();
         // name fields: C(1) -> " C1  " (4 characters of "C1", right-adjusted in 5),
         // H(11) -> "H11  "; ratio 1.2 for a C parent
         EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")),
                   (Lines{"DISTAN    C1   1  H11   1  1.077 0.001"}));
-        EXPECT_EQ(m.r.cons.cons[h], pad("URATIO       C1   1  H11   1    1.2 0.01", 100));
+        EXPECT_EQ(m.r.frames.uratio[h], pad("URATIO       C1   1  H11   1    1.2 0.01", 100));
         EXPECT_EQ(test::lines_of(m.dir.read("reset.bond")), (Lines{"RESET BOND  C(1) H(11) 1.077"}));
         EXPECT_EQ(test::lines_of(m.dir.read("const.bond")),
                   (Lines{"!", "! C(1) - H(11) =     1.077 Angstroms", "!", "CON 1 X/1 -1 X/2 = 0",
@@ -128,7 +128,7 @@ TEST(ExtendH, CarbonParents) {
         auto res = test::lines_of(m.dir.read("res_mopro.inp"));
         ASSERT_EQ(res.size(), 2u);
         EXPECT_EQ(res[1], "DISTAN    N1   1   H4   1  1.010 0.001");  // the distance it has
-        EXPECT_EQ(m.r.cons.cons[hn], pad("URATIO       N1   1   H4   1    1.5 0.01", 100));
+        EXPECT_EQ(m.r.frames.uratio[hn], pad("URATIO       N1   1   H4   1    1.5 0.01", 100));
     }
     {   // ethanol: CH2 with C(2) (tet[0], 1.53), O (tet[1], 1.43) and H along tet[2], tet[3];
         // the O-H 0.96 on along the C-O line
@@ -260,17 +260,17 @@ TEST(ExtendH, BoronParentAndDisorderWriteNoRecords) {
                                  xh_line("B(1)", "H(1)", "DON'T KNOW HOW TO HANDLE")}));
     EXPECT_EQ(mv.after, mv.before);
 
-    m.r.atoms1.occflag[hc] = -1;
+    m.r.structure.occupancy_flag[hc] = -1;
     mv = extend(m, hc);
     EXPECT_EQ(mv.listing, (Lines{xh_line("C(1)", "H(2)", "H-ATOM IS DISORDERED")}));
     EXPECT_EQ(mv.after, mv.before);
-    EXPECT_EQ(m.r.cons.cons[hb], std::string(100, ' '));
-    EXPECT_EQ(m.r.cons.cons[hc], std::string(100, ' '));
+    EXPECT_EQ(m.r.frames.uratio[hb], std::string(100, ' '));
+    EXPECT_EQ(m.r.frames.uratio[hc], std::string(100, ' '));
     m.r.io.flush_all();
     EXPECT_EQ(m.dir.read("reset.bond"), "");
     EXPECT_EQ(m.dir.read("res_mopro.inp"), "");
 
-    m.r.disorder.ldisfh = true;  // DISORD extendH: C with 2 neighbours, not identified
+    m.r.options.disorder_extend_h = true;  // DISORD extendH: C with 2 neighbours, not identified
     mv = extend(m, hc);
     ASSERT_EQ(mv.listing.size(), 3u);
     EXPECT_EQ(mv.listing[2], xh_line("C(1)", "H(2)", "NOT IDENTIFIED"));
@@ -311,19 +311,19 @@ TEST(ExtendH, ClassificationRows) {
     for (const auto& c : cases) {
         test::Graph g(c.bonds, c.rings);
         Records& r = g.f.r;
-        r.xhbonds = XhBonds{43, 42, 445};
+        r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
         r.io.create(43, "reset.bond");
         r.io.create(42, "const.bond");
         r.io.create(445, "res_mopro.inp");
-        if (*c.lift) r.atoms.xc[static_cast<std::size_t>(g[c.lift])][2] = 2.0f;
-        int h = g["H1"], x = r.neighbors.at[h].inei[1];
-        r.forh.isp[h] = r.neighbors.at[x].nnei;
-        r.forh.ihp[h] = r.atoms.iz[x];
-        r.forh.ihnei[h] = r.neighbors.at[x].iztyp[1] == 1 ? r.neighbors.at[x].ncnt[1] : 0;
+        if (*c.lift) r.structure.cart[static_cast<std::size_t>(g[c.lift])][2] = 2.0f;
+        int h = g["H1"], x = r.topology.neighbours[h].atom[1];
+        r.frames.parent_neighbours[h] = r.topology.neighbours[x].count;
+        r.frames.parent_atomic_number[h] = r.structure.atomic_number[x];
+        r.frames.parent_hydrogens[h] = r.topology.neighbours[x].type_atomic_number[1] == 1 ? r.topology.neighbours[x].type_size[1] : 0;
         float before = dist(r, x, h);
-        extendh(r, x, h);
+        extend_xh_bond(r, x, h);
         auto out = g.f.lines("kova.out");
-        std::string lx = trim(r.atoms.label[x]);
+        std::string lx = trim(r.structure.label[x]);
         ASSERT_FALSE(out.empty()) << c.bonds;
         if (c.group) {
             EXPECT_EQ(out.back(), xh_line(lx, "H1", c.group) + " =" + ff(before, 7, 3) + " /" + ff(c.d, 7, 3) +
@@ -339,9 +339,9 @@ TEST(ExtendH, ClassificationRows) {
 // Crystal input: the moved H gets its fractional coordinates from the inverse cell matrix.
 TEST(ExtendH, CrystalInputRecomputesFractionalCoordinates) {
     Molecule m;
-    m.r.ifra.ifra = 1;
-    m.r.transf.tmat = {{{8, 0, 0}, {0, 9, 0}, {0, 0, 10}}};
-    m.r.transf.tinv = {{{0.125f, 0, 0}, {0, 1.0f / 9.0f, 0}, {0, 0, 0.1f}}};
+    m.r.options.crystal_input = 1;
+    m.r.structure.frac_to_cart = {{{8, 0, 0}, {0, 9, 0}, {0, 0, 10}}};
+    m.r.structure.cart_to_frac = {{{0.125f, 0, 0}, {0, 1.0f / 9.0f, 0}, {0, 0, 0.1f}}};
     int c1 = m.at("C(1)", {4, 4.5f, 5});
     int h = m.on(c1, "H(11)", tet[1], 1.09f);
     m.on(c1, "H(12)", tet[2], 1.09f);
@@ -351,8 +351,8 @@ TEST(ExtendH, CrystalInputRecomputesFractionalCoordinates) {
     m.neighbours();
     open_records(m);
     expect_moves(m, {{h, "C-C-H3", 1.077f}});
-    const auto& x = m.r.atoms.xc[h];
-    const auto& f = m.r.atoms.xf[h];
+    const auto& x = m.r.structure.cart[h];
+    const auto& f = m.r.structure.frac[h];
     EXPECT_FLOAT_EQ(f[0], x[0] * 0.125f);
     EXPECT_FLOAT_EQ(f[1], x[1] / 9.0f);
     EXPECT_FLOAT_EQ(f[2], x[2] * 0.1f);
@@ -365,17 +365,17 @@ TEST(ExtendH, LongIndicesAndLabels) {
     for (int i = 1; i <= 12344; ++i) m.at("XE(" + std::to_string(i) + ")", {5.0f * static_cast<float>(i % 100), 5.0f * static_cast<float>(i / 100), 50});
     int s = m.at("S(12345)", {0, 0, 0});
     int h = m.at("H1", {1.40f, 0, 0});
-    m.r.atoms.nat = m.r.cryst.ncryst = h;
-    m.r.forh.ihp[h] = 16;
-    m.r.forh.isp[h] = 2;
-    m.r.forh.ihnei[h] = 1;
+    m.r.structure.atom_count = m.r.topology.list_size = h;
+    m.r.frames.parent_atomic_number[h] = 16;
+    m.r.frames.parent_neighbours[h] = 2;
+    m.r.frames.parent_hydrogens[h] = 1;
     open_records(m);
-    extendh(m.r, s, h);
-    EXPECT_FLOAT_EQ(m.r.atoms.xc[h][0], 1.338f);
+    extend_xh_bond(m.r, s, h);
+    EXPECT_FLOAT_EQ(m.r.structure.cart[h][0], 1.338f);
     m.r.io.close_all();
     // "S(12345)" -> name "S12345", its first 8 characters cut to 5: "S1234"; "H1" -> "   H1"
     EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")), (Lines{"DISTAN   S1234 1     H1 1  1.338 0.001"}));
-    EXPECT_EQ(trim(m.r.cons.cons[h]), "URATIO      S1234 1     H1 1    1.5 0.01");
+    EXPECT_EQ(trim(m.r.frames.uratio[h]), "URATIO      S1234 1     H1 1    1.5 0.01");
     auto con = test::lines_of(m.dir.read("const.bond"));
     ASSERT_EQ(con.size(), 6u);
     EXPECT_EQ(con[1], "! S(12345) - H1 =     1.338 Angstroms");
@@ -389,15 +389,15 @@ TEST(ExtendH, ResidueNamesInMoProRecords) {
     int h = m.on(o, "H(1)", tri[0], 0.96f);
     m.on(o, "H(2)", tri[1], 0.96f);
     m.neighbours();
-    m.r.resi1.lresi = true;
-    m.r.resi1.resatm[o] = pad("OW1   12", 10);
-    m.r.resi1.resatm[h] = pad("HW1   12", 10);
+    m.r.structure.has_residues = true;
+    m.r.structure.residue_atom[o] = pad("OW1   12", 10);
+    m.r.structure.residue_atom[h] = pad("HW1   12", 10);
     open_records(m);
     extend(m, h);
     m.r.io.close_all();
     // resatm(X) + 2 blanks + resatm(H) + 1 blank + d (F6.3) + 2 blanks + "0.001"
     EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")), (Lines{"DISTAN   OW1   12    HW1   12    0.958  0.001"}));
-    EXPECT_EQ(trim(m.r.cons.cons[h]), "URATIO      OW1   12    HW1   12      1.5  0.01");
+    EXPECT_EQ(trim(m.r.frames.uratio[h]), "URATIO      OW1   12    HW1   12      1.5  0.01");
 }
 
 // Y of an O-H must carry the O among its neighbour types; a table made by hand without it
@@ -409,9 +409,9 @@ TEST(ExtendH, HydroxylWithoutOxygenOnYStopsTheRun) {
     int h = m.on(o, "H(1)", tet[0], 0.96f);
     for (int k = 1; k <= 3; ++k) m.on(c, "H(" + std::to_string(k + 1) + ")", tet[k], 1.09f);
     m.neighbours();
-    auto& t = m.r.neighbors.at[c];
-    for (int k = 1; k <= t.ntyp; ++k)
-        if (t.iztyp[k] == 8) t.iztyp[k] = 9;
+    auto& t = m.r.topology.neighbours[c];
+    for (int k = 1; k <= t.type_count; ++k)
+        if (t.type_atomic_number[k] == 8) t.type_atomic_number[k] = 9;
     open_records(m);
     EXPECT_THROW(extend(m, h), RunStop);
     m.r.io.flush_all();

@@ -1,6 +1,6 @@
 // Opening the databank file: the prompt for another name while the open fails; the keyword
 // index of its records.
-#include "databank/dbfile.hpp"
+#include "databank/databank_file.hpp"
 
 #include <gtest/gtest.h>
 
@@ -20,41 +20,41 @@ struct Open {
     Open(const std::string& name, const std::string& answers) {
         in.str(answers);
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.idbank = 47;
-        r.abank.dbfile = pad(name, 60);
+        r.files.databank = 47;
+        r.options.databank_file = pad(name, 60);
         dir.write("good.db", "ATOM 1 H x\n");
     }
 };
 
-TEST(OpenDb, PromptsWhileTheFileCannotBeOpened) {
+TEST(OpenDatabank, PromptsWhileTheFileCannotBeOpened) {
     // a bad name, an empty answer (the prompt again), a second bad name, a good one
     Open o("first.db", "\nsecond.db\ngood.db\n");
-    ASSERT_NO_THROW(opendb(o.r));
+    ASSERT_NO_THROW(open_databank(o.r));
     const std::string prompt = " Enter the name of databank file : ";
     EXPECT_EQ(o.out.str(), "\n Error opening databank file " + pad("first.db", 60) + "\n" + prompt +
                                prompt + "\n Error opening databank file " + pad("second.db", 60) +
                                "\n" + prompt);
-    EXPECT_EQ(o.r.abank.dbfile, pad("good.db", 60));
+    EXPECT_EQ(o.r.options.databank_file, pad("good.db", 60));
     EXPECT_TRUE(o.r.io.is_open_in(47));
     EXPECT_EQ(o.r.io.in(47).size(), 1u);
 }
 
-TEST(OpenDb, OpensAtOnceOrEndsAtTheEndOfInput) {
+TEST(OpenDatabank, OpensAtOnceOrEndsAtTheEndOfInput) {
     Open good("good.db", "");
-    ASSERT_NO_THROW(opendb(good.r));
+    ASSERT_NO_THROW(open_databank(good.r));
     EXPECT_EQ(good.out.str(), "");
 
     // no name at all (DATABANK without a path and no KOVA_DB), and a directory
     for (const char* name : {"", "."}) {
         Open o(name, "   \n");
-        EXPECT_THROW(opendb(o.r), RunFault) << name;
+        EXPECT_THROW(open_databank(o.r), RunFault) << name;
         EXPECT_EQ(o.out.str().rfind("\n Error opening databank file " + pad(name, 60) + "\n", 0),
                   0u);
     }
 }
 
 // The same loop in a whole run, where the DATABANK line gives the first name.
-TEST(OpenDb, InARun) {
+TEST(OpenDatabank, InARun) {
     const std::string prompt = " Enter the name of databank file : ";
     for (bool eof : {false, true}) {
         test::TempDir dir;
@@ -100,8 +100,8 @@ TEST(DbFileKeys, WordOneAsTheRecordReaderSplitsIt) {
     for (const auto& rec : recs) text += rec + "\n";
     Open o("keys.db", "");
     o.dir.write("keys.db", text);
-    o.r.abank.dbfile = pad("keys.db", 60);
-    ASSERT_NO_THROW(opendb(o.r));
+    o.r.options.databank_file = pad("keys.db", 60);
+    ASSERT_NO_THROW(open_databank(o.r));
     DbFile& db = databank(o.r);
     ASSERT_EQ(db.size(), recs.size());
     const std::pair<DbKey, const char*> keys[] = {{DbKey::neig, "NEIG"}, {DbKey::prnt, "PRNT"}, {DbKey::pval, "PVAL"}};

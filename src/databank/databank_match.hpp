@@ -1,5 +1,5 @@
 // The databank search of one atom once its neighbours are in the scratch table `neig`:
-// `readdb` runs the covalent neighbour search and then this.
+// `assign_from_databank` runs the covalent neighbour search and then this.
 #pragma once
 
 #include "shared/records.hpp"
@@ -7,6 +7,6 @@
 namespace kova {
 
 // Fills `mpoles1`, counts in `ldb` and writes the search to the listing.
-void matchdb(Records& r, int iat);
+void match_databank_entry(Records& r, int iat);
 
 }  // namespace kova

@@ -1,6 +1,6 @@
 // The per-atom driver with the real frame decision: a Cartesian water molecule framed from its
 // neighbour tables, then whole runs that reach the frame analysis through the road.
-#include "frames/localdef.hpp"
+#include "frames/frame_driver.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +13,20 @@ namespace {
 // Water in Å: O–H 0.9578 Å, H–O–H 104.5 degrees.
 struct Water : test::FrameRecords {
     Water() : FrameRecords(3) {
-        r.ftype.iformat = 5;  // PLATON input
-        r.io.create(r.files.imocon, "con_mopro.inp");
+        r.options.input_format = 5;  // PLATON input
+        r.io.create(r.files.mopro_constraints, "con_mopro.inp");
         atom(1, "O(1)", 8, {0.0f, 0.0f, 0.1173f});
         atom(2, "H(1)", 1, {0.0f, 0.7572f, -0.4692f});
         atom(3, "H(2)", 1, {0.0f, -0.7572f, -0.4692f});
-        for (int i = 1; i <= 3; ++i) r.atoms1.lmx[i] = r.atoms.iz[i] == 1 ? 2 : 4;
-        findallneighbors(r);
+        for (int i = 1; i <= 3; ++i) r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
+        find_all_neighbours(r);
     }
 };
 
-TEST(LocalDef, WaterFillsTheTablesInOrder) {
+TEST(FrameAllAtoms, WaterFillsTheTablesInOrder) {
     Water w;
-    w.r.lkeys = Lkeys{true, true, false, true, true, false, true};
-    localdef(w.r);
+    w.r.options.keys = Keys{true, true, false, true, true, false, true};
+    frame_all_atoms(w.r);
     auto mas = w.lines("xd_kova.mas");
     // header, 3 atoms, the dummy between the H atoms, END ATOM, key header + 3, two kappa
     // sets (O; both H share theirs), 4 tail lines
@@ -73,7 +73,7 @@ std::size_t index_of(const std::vector<std::string>& lines, const std::string& l
 }
 
 // Whole run: PLATON water, through the road from the instruction file to the summary.
-TEST(LocalDefRun, PlatonWaterWithRings) {
+TEST(FrameAllAtomsRun, PlatonWaterWithRings) {
     test::TempDir dir;
     dir.write("kova.inp", "FORMAT  *platon\nINPUT   water.pla\nRINGS  3  8\n");
     dir.write("water.pla",
@@ -101,7 +101,7 @@ TEST(LocalDefRun, PlatonWaterWithRings) {
 
 // A real SHELX structure with ring frames, completed molecules and keys: every block of the
 // master file is there, every atom is drawn, and every framed atom has its SYMPLM line.
-TEST(LocalDefRun, RealShelxStructureGivesCompleteFiles) {
+TEST(FrameAllAtomsRun, RealShelxStructureGivesCompleteFiles) {
     auto data = test::shared_data();
     if (data.empty()) GTEST_SKIP() << "shared structures not present";
     test::TempDir dir;
@@ -142,7 +142,7 @@ TEST(LocalDefRun, RealShelxStructureGivesCompleteFiles) {
 
 // Whole run from XD files: the old master file's head, refinement block and tail frame the new
 // atom, dummy, key and kappa tables.
-TEST(LocalDefRun, XdInputRebuildsTheMasterFile) {
+TEST(FrameAllAtomsRun, XdInputRebuildsTheMasterFile) {
     test::TempDir dir;
     std::filesystem::copy_file(std::filesystem::path(KOVA_TEST_DATA) / "xd/p21c.inp",
                                dir / "xd.inp");

@@ -5,6 +5,7 @@
 
 namespace kova {
 
-void extendh(Records& r, int ix, int ih);
+// Extends the bond of hydrogen ih to parent ix to the standard length, with the restraints.
+void extend_xh_bond(Records& r, int ix, int ih);
 
 }  // namespace kova

@@ -1,4 +1,4 @@
-// The frame of the atom being framed, handed from the decision tree (defloc.cpp) to the rules
+// The frame of the atom being framed, handed from the decision tree (frame_atom.cpp) to the rules
 // by neighbour count (frame_rules.cpp) and on to the kappa sets and per-atom records
 // (kappa_sets.cpp). One Frame lives for one atom only, so nothing of an earlier atom's frame
 // can reach the next one.
@@ -28,12 +28,13 @@ struct Frame {
 // Frame targets: an atom of the working list, or a dummy atom made (or reused) at a point.
 void target_atom(Records& r, Frame& f, int which, int atom);
 void target_dummy(Records& r, Frame& f, int which, int flag, const Vec3f& point);
-void set_sitesym(Records& r, int i, const char* word);
+// Records the site-symmetry word of atom i.
+void set_site_symmetry(Records& r, int i, const char* word);
 
 // A listing line of the frame analysis, preceded by an empty line.
-void listing(Records& r, std::string_view text);
+void write_listing_line(Records& r, std::string_view text);
 // A search-failure line: terminal first, then the listing, each after an empty line.
-void both(Records& r, std::string_view text);
+void write_terminal_and_listing(Records& r, std::string_view text);
 
 // The angle a-b-c at b, in degrees, from the Cartesian positions.
 float angle_at(const Records& r, const Vec3f& a, int b, int c);

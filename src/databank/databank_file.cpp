@@ -1,16 +1,16 @@
 // The databank file: opened with its prompt for another name, held as its text with the entry
 // lines and keywords indexed, each record split on its first read, and read by the searches
 // through a position of their own.
-#include "databank/dbfile.hpp"
+#include "databank/databank_file.hpp"
 
 #include <algorithm>
 #include <istream>
 
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "shared/listread.hpp"
+#include "shared/list_reader.hpp"
 
 namespace kova {
 
@@ -94,16 +94,16 @@ int keyword_of(std::string_view raw) {
 // upper-cased, with every text word blanked; its text words (at most 40 kept, "*" dropped, in
 // 8 characters each) are appended to `words` unless that is null. Of the padding, one blank is
 // kept (a record that fills the buffer has none).
-std::string split(const DbFile& db, std::size_t n, std::string* words) {
+std::string split_pieces(const DbFile& db, std::size_t n, std::string* words) {
     const std::string_view raw = db.raw(n);
     std::string line;
     line.reserve(raw.size() + 1);
     line.assign(raw);
     if (line.size() < dbreclen) line += ' ';
-    upcase(line);
+    upper_case(line);
     int nword = 0;
     for_each_text_word(line, [&](std::string_view w) {
-        if (!words || nword++ >= maxwords) return;
+        if (!words || nword++ >= max_words) return;
         const std::string_view t = w.substr(w[0] == '*' ? 1 : 0, 8);
         words->append(t);
         words->append(8 - t.size(), ' ');
@@ -126,13 +126,13 @@ std::string_view DbFile::raw(std::size_t n) const {
 std::string DbFile::padded(std::size_t n) const { return pad(raw(n), dbreclen); }
 
 std::string DbFile::numbers(const DbRecord& rec) const {
-    return split(*this, static_cast<std::size_t>(rec.recno) - 1, nullptr);
+    return split_pieces(*this, static_cast<std::size_t>(rec.recno) - 1, nullptr);
 }
 
 std::string DbFile::description(const DbEntryLine& e) const {
     if (e.nwords < 4) return std::string(80, ' ');
     const std::string_view r = raw(static_cast<std::size_t>(e.rec));
-    const std::size_t last = static_cast<std::size_t>(lenstr(r));
+    const std::size_t last = static_cast<std::size_t>(trimmed_length(r));
     return pad(r.substr(e.desc, last - e.desc), 80);
 }
 
@@ -141,7 +141,7 @@ const DbRecord& record(Records&, DbFile& db, std::size_t n) {
     DbRecord& rec = at->second;
     if (!fresh) return rec;
     rec.recno = static_cast<int>(n) + 1;
-    const std::string line = split(db, n, &rec.words);
+    const std::string line = split_pieces(db, n, &rec.words);
     auto has = [&line](char c) { return line.find(c) != std::string::npos; };
     rec.plain = !has(',') && !has('/') && !has('*');
     if (rec.plain) {
@@ -152,7 +152,7 @@ const DbRecord& record(Records&, DbFile& db, std::size_t n) {
     return rec;
 }
 
-DbFile parse_dbfile(Records&, const InFile& f) {
+DbFile parse_databank_file(Records&, const InFile& f) {
     DbFile db;
     db.name = f.name();
     db.source = &f;
@@ -180,10 +180,10 @@ DbFile parse_dbfile(Records&, const InFile& f) {
 }
 
 DbFile& databank(Records& r) {
-    const InFile& f = r.io.in(r.files.idbank);
+    const InFile& f = r.io.in(r.files.databank);
     if (!r.dbank || r.dbank->source != &f || r.dbank->source_data != f.text().data() ||
         r.dbank->size() != f.size() || r.dbank->name != f.name())
-        r.dbank = std::make_shared<DbFile>(parse_dbfile(r, f));
+        r.dbank = std::make_shared<DbFile>(parse_databank_file(r, f));
     return *r.dbank;
 }
 
@@ -218,7 +218,7 @@ int next_entry(Records& r, DbFile& db, int z) {
         const std::string raw = db.padded(static_cast<std::size_t>(bad.rec));
         if (bad.nwords < 2) {
             int first = 0, last = 0;
-            readchar(r, raw, 2, first, last);  // stops the run
+            find_word_columns(r, raw, 2, first, last);  // stops the run
         }
         auto cols = word_columns(raw);
         auto [a, b] = cols[1];
@@ -239,7 +239,7 @@ const DbRecord& read_record(Records& r, DbFile& db) {
     while (db.pos < db.size() && db.comment[db.pos])
         ++db.pos;
     if (db.pos >= db.size())
-        err(r, "ReadFile", " Error reading unit = " + fi(r.files.idbank, 12));
+        fatal_error(r, "ReadFile", " Error reading unit = " + fi(r.files.databank, 12));
     return record(r, db, db.pos++);
 }
 
@@ -272,10 +272,10 @@ void backspace(DbFile& db) {
     if (db.pos > 0) --db.pos;
 }
 
-void opendb(Records& r) {
-    std::string& name = r.abank.dbfile;
+void open_databank(Records& r) {
+    std::string& name = r.options.databank_file;
     name = pad(name, 60);
-    while (!r.io.try_open_old(r.files.idbank, trim(name))) {
+    while (!r.io.try_open_old(r.files.databank, trim(name))) {
         r.io.write(terminal, "");
         r.io.write(terminal, " Error opening databank file " + name);
         do {
@@ -285,7 +285,7 @@ void opendb(Records& r) {
                 fault("standard input", "end of input at the prompt for the databank file name");
             if (!answer.empty() && answer.back() == '\r') answer.pop_back();
             name = pad(answer, 60);
-        } while (lenstr(name) == 0);
+        } while (trimmed_length(name) == 0);
     }
 }
 

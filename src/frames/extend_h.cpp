@@ -1,7 +1,7 @@
 // Extension of an X-H bond to the standard distance of its chemical environment, with the
 // restraint records: RESET BOND (reset.bond), riding constraints (const.bond), a MoPro
 // DISTAN restraint (res_mopro.inp) and the URATIO line kept in `cons` for the main sequence.
-#include "frames/extendh.hpp"
+#include "frames/extend_h.hpp"
 
 #include <cmath>
 #include <optional>
@@ -11,7 +11,7 @@
 
 #include "input/cell.hpp"
 #include "input/text.hpp"
-#include "main/messages.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "topology/neighbours.hpp"
 #include "topology/planarity.hpp"
@@ -24,29 +24,29 @@ namespace {
 constexpr int C = 6, O = 8;
 constexpr int any = -1;
 
-const NeiTable& table(const Records& r, int x) { return r.neighbors.at[static_cast<std::size_t>(x)]; }
+const NeighbourTable& table(const Records& r, int x) { return r.topology.neighbours[static_cast<std::size_t>(x)]; }
 
 int element(const Records& r, int x) {
-    return (x >= 1 && x <= r.atom_slots()) ? r.atoms.iz[static_cast<std::size_t>(x)] : 0;
+    return (x >= 1 && x <= r.atom_slots()) ? r.structure.atomic_number[static_cast<std::size_t>(x)] : 0;
 }
-int nn(const Records& r, int x) { return (x >= 1 && x <= r.atom_slots()) ? table(r, x).nnei : 0; }
-int nei(const Records& r, int x, int k) {
-    if (x < 1 || x > r.atom_slots() || k < 1 || k > nn(r, x)) return 0;
-    const auto& v = table(r, x).inei;
+int neighbour_count(const Records& r, int x) { return (x >= 1 && x <= r.atom_slots()) ? table(r, x).count : 0; }
+int nth_neighbour(const Records& r, int x, int k) {
+    if (x < 1 || x > r.atom_slots() || k < 1 || k > neighbour_count(r, x)) return 0;
+    const auto& v = table(r, x).atom;
     return k < static_cast<int>(v.size()) ? v[static_cast<std::size_t>(k)] : 0;
 }
 int oxygen_count(const Records& r, int y) {
     if (y < 1 || y > r.atom_slots()) return 0;
-    const NeiTable& t = table(r, y);
-    for (int k = 1; k <= t.ntyp && k < static_cast<int>(t.iztyp.size()); ++k)
-        if (t.iztyp[static_cast<std::size_t>(k)] == O && k < static_cast<int>(t.ncnt.size()))
-            return t.ncnt[static_cast<std::size_t>(k)];
+    const NeighbourTable& t = table(r, y);
+    for (int k = 1; k <= t.type_count && k < static_cast<int>(t.type_atomic_number.size()); ++k)
+        if (t.type_atomic_number[static_cast<std::size_t>(k)] == O && k < static_cast<int>(t.type_size.size()))
+            return t.type_size[static_cast<std::size_t>(k)];
     return 0;
 }
 bool lpl_of(Records& r, int x) {
     bool lcyc = false, lpl = false, lfus = false;
     int iring = 0, isize = 0;
-    if (x >= 1) isitcyclic(r, x, lcyc, lpl, lfus, iring, isize);
+    if (x >= 1) ring_membership(r, x, lcyc, lpl, lfus, iring, isize);
     return lpl;
 }
 
@@ -58,8 +58,8 @@ struct Env {
     int x, h;
 
     bool all_c_or_h() const {
-        for (int k = 1; k <= nn(r, x); ++k) {
-            int z = element(r, nei(r, x, k));
+        for (int k = 1; k <= neighbour_count(r, x); ++k) {
+            int z = element(r, nth_neighbour(r, x, k));
             if (z != 1 && z != C) return false;
         }
         return true;
@@ -67,23 +67,23 @@ struct Env {
     // N-H: exactly two neighbours of X are carbon atoms with 3 neighbours each
     bool two_sp2_carbons() const {
         int n = 0;
-        for (int k = 1; k <= nn(r, x); ++k)
-            if (int j = nei(r, x, k); element(r, j) == C && nn(r, j) == 3) ++n;
+        for (int k = 1; k <= neighbour_count(r, x); ++k)
+            if (int j = nth_neighbour(r, x, k); element(r, j) == C && neighbour_count(r, j) == 3) ++n;
         return n == 2;
     }
     // NH2: c is X's carbon neighbour, the last in stored order
     int c() const {
         int c = 0;
-        for (int k = 1; k <= nn(r, x); ++k)
-            if (int j = nei(r, x, k); element(r, j) == C) c = j;
+        for (int k = 1; k <= neighbour_count(r, x); ++k)
+            if (int j = nth_neighbour(r, x, k); element(r, j) == C) c = j;
         return c;
     }
-    bool c3() const { return nn(r, c()) == 3; }
+    bool c3() const { return neighbour_count(r, c()) == 3; }
     bool planar() {
         if (!planar_) {
             std::vector<int> list;
             int n = 0;
-            collectnei(r, x, list, n);
+            collect_neighbours(r, x, list, n);
             bool lplan = false;
             planarity(r, 0, lplan, n, list, 3);
             planar_ = lplan;
@@ -92,20 +92,20 @@ struct Env {
     }
     bool c_terminal_oxygen() const {
         int cc = c();
-        for (int k = 1; k <= nn(r, cc); ++k)
-            if (int j = nei(r, cc, k); element(r, j) == O && nn(r, j) == 1) return true;
+        for (int k = 1; k <= neighbour_count(r, cc); ++k)
+            if (int j = nth_neighbour(r, cc, k); element(r, j) == O && neighbour_count(r, j) == 1) return true;
         return false;
     }
     // O-H: Y is the second entry of X's neighbour list
-    int y() const { return nei(r, x, 2); }
+    int y() const { return nth_neighbour(r, x, 2); }
     bool y_carbon() const { return element(r, y()) == C; }
     int y_oxygens() const { return oxygen_count(r, y()); }
     // the last oxygen neighbour of Y other than X
     int other_oxygen() const {
         int o = 0;
-        for (int k = 1; k <= nn(r, y()); ++k)
-            if (int j = nei(r, y(), k); element(r, j) == O && j != x) o = j;
-        if (o == 0) err(r, "ExtendH", "Error 2 in Y-O-H");
+        for (int k = 1; k <= neighbour_count(r, y()); ++k)
+            if (int j = nth_neighbour(r, y(), k); element(r, j) == O && j != x) o = j;
+        if (o == 0) fatal_error(r, "ExtendH", "Error 2 in Y-O-H");
         return o;
     }
 
@@ -138,23 +138,23 @@ const Row kRows[] = {
     {7, 3, 2, [](Env& e) { return e.c3() && !e.planar(); }, "X-N-H2", 1.015f},
     {8, 2, 2, nullptr, "water", 0.9584f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && lpl_of(e.r, e.y()); }, "O-H in phenol", 0.992f},
-    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && nn(e.r, e.y()) == 4; }, "Csp3-O-H in alcohol", 0.970f},
+    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && neighbour_count(e.r, e.y()) == 4; }, "Csp3-O-H in alcohol", 0.970f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1; }, "C-O-H any", 0.980f},
-    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2 && nn(e.r, e.other_oxygen()) == 1; }, "O-H in acid", 1.018f},
+    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2 && neighbour_count(e.r, e.other_oxygen()) == 1; }, "O-H in acid", 1.018f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2; }, "O-H in ether", 0.980f},
     {8, 2, 1, [](Env& e) { return !e.y_carbon() && (e.y_oxygens() == 3 || e.y_oxygens() == 4); }, "O-H in Pacid", 1.015f},
     {8, 2, 1, [](Env& e) { return !e.y_carbon(); }, "X-OH", 0.983f},
     {16, any, any, nullptr, "S-H", 1.338f},
 };
 
-std::string lab(const Records& r, int a) { return trim(r.atoms.label[static_cast<std::size_t>(a)]); }
+std::string lab(const Records& r, int a) { return trim(r.structure.label[static_cast<std::size_t>(a)]); }
 
 // The MoPro name field: the label without its brackets, as many characters as the label has,
 // written A5 (cut to 5, or right-adjusted).
 std::string name_field(const Records& r, int a) {
     std::string label = lab(r, a);
     std::string name = label;
-    erbras(name);
+    strip_brackets(name);
     return fa(name.substr(0, label.size()), 5);
 }
 
@@ -164,9 +164,9 @@ float distance(const Vec3f& a, const Vec3f& b) {
 }
 
 void write_records(Records& r, int ix, int ih, float d, float ratio) {
-    const auto& resatm = r.resi1.resatm;
+    const auto& resatm = r.structure.residue_atom;
     std::string pair;  // the two atoms of a MoPro restraint
-    if (r.resi1.lresi) {
+    if (r.structure.has_residues) {
         put_pad(pair, resatm[static_cast<std::size_t>(ix)], 10);
         pair += "  ";
         put_pad(pair, resatm[static_cast<std::size_t>(ih)], 10);
@@ -176,9 +176,9 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
         pair += name_field(r, ih);
         pair += " 1";
     }
-    const char* const gap = r.resi1.lresi ? "  " : " ";
-    const std::string_view lx = r.atoms.label[static_cast<std::size_t>(ix)];
-    const std::string_view lh = r.atoms.label[static_cast<std::size_t>(ih)];
+    const char* const gap = r.structure.has_residues ? "  " : " ";
+    const std::string_view lx = r.structure.label[static_cast<std::size_t>(ix)];
+    const std::string_view lh = r.structure.label[static_cast<std::size_t>(ih)];
 
     std::string rec = "DISTAN   ";
     rec.reserve(64);
@@ -187,9 +187,9 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
     put_ff(rec, d, 6, 3);
     rec += gap;
     rec += "0.001";
-    r.io.write(r.xhbonds.iures, rec);
+    r.io.write(r.files.mopro_residues, rec);
 
-    std::string& cons = r.cons.cons[static_cast<std::size_t>(ih)];
+    std::string& cons = r.frames.uratio[static_cast<std::size_t>(ih)];
     cons.assign("URATIO      ");
     cons += pair;
     cons += ' ';
@@ -205,9 +205,9 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
     put_trim(rec, lh);
     put_ff(rec, d, 6, 3);
     rec.resize(rec.find_last_not_of(' ') + 1);
-    r.io.write(r.xhbonds.iureset, rec);
+    r.io.write(r.files.reset_bonds, rec);
 
-    const int ic = r.xhbonds.iuconst;
+    const int ic = r.files.const_bonds;
     r.io.write(ic, "!");
     rec.assign("! ");
     put_trim(rec, lx);
@@ -235,27 +235,27 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
 
 }  // namespace
 
-void extendh(Records& r, int ix, int ih) {
+void extend_xh_bond(Records& r, int ix, int ih) {
     if (ix < 1 || ix > r.atom_slots() || ih < 1 || ih > r.atom_slots()) return;
-    const int out = r.files.iout;
+    const int out = r.files.listing;
     const auto i = static_cast<std::size_t>(ih);
-    r.iprint.iprint = 0;
+    r.topology.print_neighbours = 0;
     const std::string bond = "   X-H group : " + lab(r, ix) + "-" + lab(r, ih) + " >" + "  ";
 
-    if (r.atoms1.occflag[i] == -1 && !r.disorder.ldisfh) {
+    if (r.structure.occupancy_flag[i] == -1 && !r.options.disorder_extend_h) {
         r.io.write(out, bond + "H-ATOM IS DISORDERED");
         return;
     }
     r.io.write(out, "");
     r.io.write(out, " Trying to extend hydrogen " + lab(r, ih) + " to standard distance :");
 
-    const int z = r.forh.ihp[i], nb = r.forh.isp[i], nh = r.forh.ihnei[i];
+    const int z = r.frames.parent_atomic_number[i], nb = r.frames.parent_neighbours[i], nh = r.frames.parent_hydrogens[i];
     if (z != 6 && z != 7 && z != 8 && z != 16) {
         r.io.write(out, bond + "DON'T KNOW HOW TO HANDLE");
         return;
     }
     Env env{r, ix, ih, {}};
-    if (z == 8 && nb == 2 && nh == 1 && env.y_oxygens() == 0) err(r, "ExtendH", "Error 1 in Y-O-H");
+    if (z == 8 && nb == 2 && nh == 1 && env.y_oxygens() == 0) fatal_error(r, "ExtendH", "Error 1 in Y-O-H");
 
     const Row* found = nullptr;
     for (const Row& row : kRows) {
@@ -265,20 +265,20 @@ void extendh(Records& r, int ix, int ih) {
         break;
     }
 
-    auto& xh = r.atoms.xc[i];
-    const auto& xx = r.atoms.xc[static_cast<std::size_t>(ix)];
+    auto& xh = r.structure.cart[i];
+    const auto& xx = r.structure.cart[static_cast<std::size_t>(ix)];
     float d = 0.0f;
     if (found) {
         d = found->d;
         float d0 = distance(xx, xh);
         for (int k = 0; k < 3; ++k) xh[k] = xx[k] + (xh[k] - xx[k]) * d / d0;
         r.io.write(out, bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
-        if (r.ifra.ifra == 1) {
-            auto& f = r.atoms.xf[i];
-            rabs(r, 1, xh[0], xh[1], xh[2], f[0], f[1], f[2]);
+        if (r.options.crystal_input == 1) {
+            auto& f = r.structure.frac[i];
+            convert_point(r, 1, xh[0], xh[1], xh[2], f[0], f[1], f[2]);
         }
         atom_moved(r, i);  // later searches must find the hydrogen at its new place
-        findnei(r, ix, 0.0f);
+        find_neighbours(r, ix, 0.0f);
     } else {
         d = distance(xx, xh);
         r.io.write(out, bond + "NOT IDENTIFIED");
