@@ -14,6 +14,7 @@
 #include "frames/equivalence.hpp"
 #include "frames/frame_index.hpp"
 #include "frames/frame_driver.hpp"
+#include "frames/shape_symmetry.hpp"
 #include "input/cell.hpp"
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
@@ -407,7 +408,9 @@ void frame_atom(Records& r, int i) {
     } else if (!ring_situation(r, i, f)) {
         if (nnei >= 3) group_planarity(r, i);
         equal_pairs(r, i, f);
+        const int ndum_before = r.frames.dummy_count;
         frame_rules(r, i, f);
+        if (nnei >= 3) keep_site_symmetry_true(r, i, f, ndum_before);
     }
     keep_frame_defined(r, i, f);
 

@@ -277,6 +277,20 @@ const std::vector<At> kMethane = {
     {"H(2)", 1, {0.6293f, -0.6293f, -0.6293f}}, {"H(3)", 1, {-0.6351f, 0.6351f, -0.6351f}},
     {"H(4)", 1, {-0.6409f, -0.6409f, 0.6409f}}};
 
+// Seesaw SF4: the twofold axis along +z; equatorial S-F 1.545 and 1.55 in the xz plane at
+// 50.8 deg from it (F-S-F 101.6), axial S-F 1.646 and 1.65 in the yz plane at 86.5 deg from it
+// (F-S-F 173.0); every axial-equatorial angle 87.8 deg, F-F at least 2.21 A.
+const std::vector<At> kSF4 = {
+    {"S(1)", 16, {0.0f, 0.0f, 0.0f}},        {"F(1)", 9, {1.1973f, 0.0f, 0.9765f}},
+    {"F(2)", 9, {-1.2012f, 0.0f, 0.9796f}},  {"F(3)", 9, {0.0f, 1.6429f, 0.1005f}},
+    {"F(4)", 9, {0.0f, -1.6469f, 0.1007f}}};
+
+// Square-planar PtCl3Br: Br 2.42 along +z, the nearest Cl trans to it (2.30 along -z), the
+// other two along +x and -x (2.31, 2.32); Cl-Cl and Cl-Br at least 3.26 A.
+const std::vector<At> kPtCl3Br = {
+    {"PT(1)", 78, {0.0f, 0.0f, 0.0f}},  {"CL(1)", 17, {0.0f, 0.0f, -2.3f}}, {"CL(2)", 17, {2.31f, 0.0f, 0.0f}},
+    {"CL(3)", 17, {-2.32f, 0.0f, 0.0f}}, {"BR(1)", 35, {0.0f, 0.0f, 2.42f}}};
+
 // The position of a frame target named by its label (an atom or, Cartesian input, a dummy).
 test::Point target_position(const Records& r, const std::string& label) {
     for (int k = 1; k <= r.frames.dummy_count; ++k)
@@ -346,6 +360,14 @@ TEST(FrameAtom, EveryFrameDefinedAndItsSiteSymmetryTrue) {
         {"ClF3", &kClF3, 1, "mm2 Z>F(1) Y>F(2)"},
         // the origin lies 74.5 deg off the Cl-Be-Cl line
         {"BeCl2", &kBeCl2, 1, "cyl Z>CL(2) X>DUM1"},
+        // four equal F, one trans pair: -42m about the F(1)-F(2) bisector sends F(1) 42 deg
+        // from F(3); nothing maps onto a threefold axis; the first twofold axis found is the
+        // bisector of F(1) and F(2) (the trans pair's midpoint lies 0.10 A from S and is not
+        // tried), Y towards F(1): the equatorial pair in one mirror, the axial in the other
+        {"SF4 seesaw", &kSF4, 1, "mm2 Z>DUM1 Y>F(1)"},
+        // three equal Cl: rule 3m puts Z towards Br and X towards CL(1), on the Z line; the
+        // Cl-Pt-Br line is a twofold axis, CL(1) its first point, CL(2) the first cis Cl
+        {"PtCl3Br", &kPtCl3Br, 1, "mm2 Z>CL(1) Y>CL(2)"},
         {"CH4", &kMethane, 1, "-42m Z>DUM1 Y>H(3)"},
         {"ammonium N", &kAmmonium, 1, "-42m Z>DUM1 Y>H(3)"},
         {"sulfate S", &kSulfate, 1, "-42m Z>DUM1 Y>O(3)"},
@@ -388,6 +410,24 @@ TEST(FrameAtom, EveryFrameDefinedAndItsSiteSymmetryTrue) {
         Framed f(kClF3);
         f.frame();
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {" Label =   303", " T-SHAPED conformation !"}));
+    }
+    {
+        // The rule's dummy at the same midpoint is taken back and made again: one dummy.
+        Framed f(kSF4);
+        f.frame();
+        ASSERT_EQ(f.r.frames.dummy_count, 1);
+        EXPECT_TRUE(near(f.dummy(1), Vec3f{(1.1973f - 1.2012f) * 0.5f, 0.0f, (0.9765f + 0.9796f) * 0.5f}));
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+                                    {" The neighbours lack the site symmetry -42m in the rule's axes; mm2 with"
+                                     " Z-axis towards DUM1 and Y-axis towards F(1)"}));
+    }
+    {
+        Framed f(kPtCl3Br);
+        f.frame();
+        EXPECT_EQ(f.r.frames.dummy_count, 0);
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+                                    {" The neighbours lack the site symmetry 3m in the rule's axes; mm2 with"
+                                     " Z-axis towards CL(1) and Y-axis towards CL(2)"}));
     }
     // The unchanged molecules of the other tests keep defined and true frames too.
     for (const auto* m : {&kWater, &kEthane, &kFormaldehyde, &kAcetonitrile, &kChlorine, &kCO2Ne, &kCarbonate,

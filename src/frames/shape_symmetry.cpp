@@ -1,0 +1,169 @@
+// The site symmetry of a frame checked against the positions of the neighbours, and the
+// highest true one chosen where the rule's is not. The operations are written in the frame's
+// own axes, as the rules place them: "m" is the XY plane; "mm2" has its twofold axis along Z
+// and the mirrors XZ and YZ; "3m" its threefold axis along Z and the mirror XZ; "-42m" its
+// fourfold rotoinversion along Z and the mirrors XZ and YZ.
+#include "frames/shape_symmetry.hpp"
+
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "frames/dummies.hpp"
+#include "shared/format.hpp"
+
+namespace kova {
+
+namespace {
+
+using Mat = std::array<std::array<float, 3>, 3>;
+
+// The rules tell shapes apart by bond angles within 15 degrees of the ideal ones. A neighbour
+// within 15 degrees of its ideal direction and the image of another likewise lie within 30
+// degrees of each other, so that distorted groups keep the symmetry of their ideal shapes.
+constexpr float kShapeTol = 15.0f;
+constexpr float kMapTol = 2.0f * kShapeTol;
+constexpr float kTransAngle = 180.0f - kShapeTol;
+
+std::vector<Mat> generators(std::string_view sym) {
+    const float c = -0.5f, s = std::sqrt(3.0f) / 2.0f;
+    const Mat mirror_xy{{{1, 0, 0}, {0, 1, 0}, {0, 0, -1}}};
+    const Mat mirror_yz{{{-1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    const Mat mirror_xz{{{1, 0, 0}, {0, -1, 0}, {0, 0, 1}}};
+    if (sym == "m") return {mirror_xy};
+    if (sym == "mm2") return {mirror_yz, mirror_xz};
+    if (sym == "3m") return {Mat{{{c, -s, 0}, {s, c, 0}, {0, 0, 1}}}, mirror_xz};
+    if (sym == "-42m") return {Mat{{{0, 1, 0}, {-1, 0, 0}, {0, 0, -1}}}, mirror_yz};
+    return {};
+}
+
+Vec3f minus(const Vec3f& a, const Vec3f& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+float dot(const Vec3f& a, const Vec3f& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+Vec3f unit(const Vec3f& a) {
+    const float l = std::sqrt(dot(a, a));
+    return {a[0] / l, a[1] / l, a[2] / l};
+}
+Vec3f cross(const Vec3f& a, const Vec3f& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+int axis_index(char ax) { return ax == 'X' ? 0 : ax == 'Y' ? 1 : 2; }
+
+bool equal_neighbours(const Frame& f, int a, int b) {
+    if (a == b) return true;
+    for (const auto& [p, q] : f.isame)
+        if ((p == a && q == b) || (p == b && q == a)) return true;
+    return false;
+}
+
+// A candidate axis target: a neighbour, or the midpoint of an equal pair.
+struct Point {
+    Vec3f x;
+    int atom = 0;  // the neighbour, or 0 for a midpoint
+};
+
+// The neighbours in distance order, then the midpoints of the equal pairs in the order found.
+// A trans pair's midpoint lies next to the atom and gives its bisector no reliable direction.
+std::vector<Point> candidate_targets(const Records& r, int i, const Frame& f) {
+    const NeighbourTable& t = r.topology.neighbours[i];
+    std::vector<Point> pts;
+    for (int m = 1; m <= t.count; ++m) pts.push_back({r.structure.cart[t.atom[m]], t.atom[m]});
+    for (const auto& [a, b] : f.isame) {
+        if (angle_at(r, r.structure.cart[a], i, b) >= kTransAngle) continue;
+        const Vec3f& pa = r.structure.cart[a];
+        const Vec3f& pb = r.structure.cart[b];
+        Point p{};
+        midpoint(pa[0], pa[1], pa[2], pb[0], pb[1], pb[2], p.x[0], p.x[1], p.x[2]);
+        pts.push_back(p);
+    }
+    return pts;
+}
+
+struct Choice {
+    const char* sym;
+    char ax1, ax2;
+};
+// From the highest site symmetry to the lowest; the second axis lies in a mirror.
+constexpr Choice kChoices[] = {{"-42m", 'Z', 'Y'}, {"3m", 'Z', 'X'}, {"mm2", 'Z', 'Y'}, {"m", 'X', 'Y'}};
+
+void target_point(Records& r, Frame& f, int which, const Point& p) {
+    if (p.atom != 0)
+        target_atom(r, f, which, p.atom);
+    else
+        target_dummy(r, f, which, 0, p.x);
+}
+
+}  // namespace
+
+bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char ax1, const Vec3f& t1, char ax2,
+               const Vec3f& t2) {
+    const Vec3f& atom = r.structure.cart[i];
+    std::array<Vec3f, 3> e{};
+    const int i1 = axis_index(ax1), i2 = axis_index(ax2), i3 = 3 - i1 - i2;
+    e[i1] = unit(minus(t1, atom));
+    const Vec3f w = minus(t2, atom);
+    const float p = dot(w, e[i1]);
+    e[i2] = unit({w[0] - p * e[i1][0], w[1] - p * e[i1][1], w[2] - p * e[i1][2]});
+    e[i3] = cross(e[(i3 + 1) % 3], e[(i3 + 2) % 3]);  // right-handed
+
+    const NeighbourTable& t = r.topology.neighbours[i];
+    std::vector<Vec3f> local;
+    for (int m = 1; m <= t.count; ++m) {
+        const Vec3f d = unit(minus(r.structure.cart[t.atom[m]], atom));
+        local.push_back({dot(e[0], d), dot(e[1], d), dot(e[2], d)});
+    }
+    const float cos_tol = std::cos(kMapTol * 3.14159265f / 180.0f);
+    for (const Mat& g : generators(sym)) {
+        for (int m = 0; m < t.count; ++m) {
+            const Vec3f& v = local[m];
+            const Vec3f image{dot(g[0], v), dot(g[1], v), dot(g[2], v)};
+            bool found = false;
+            for (int n = 0; n < t.count && !found; ++n)
+                found = equal_neighbours(f, t.atom[m + 1], t.atom[n + 1]) && dot(image, local[n]) >= cos_tol;
+            if (!found) return false;
+        }
+    }
+    return true;
+}
+
+void keep_site_symmetry_true(Records& r, int i, Frame& f, int ndum_before) {
+    const std::string rule = trim(r.structure.site_symmetry[i]);
+    if (rule != "-42m" && rule != "3m" && rule != "mm2") return;
+    // A frame the rule could not define realises no symmetry either.
+    if (frame_defined(r, i, f) && shape_has(r, i, f, rule, f.ax1, f.xca1, f.ax2, f.xca2)) return;
+
+    // Dummies only ever grow: those made for the frame given up are the last ones.
+    r.frames.dummy_count = ndum_before;
+    const std::vector<Point> pts = candidate_targets(r, i, f);
+    for (const Choice& c : kChoices) {
+        for (const Point& p : pts) {
+            for (const Point& q : pts) {
+                Frame trial;
+                trial.xca1 = p.x;
+                trial.xca2 = q.x;
+                if (&p == &q || !frame_defined(r, i, trial) || !shape_has(r, i, f, c.sym, c.ax1, p.x, c.ax2, q.x))
+                    continue;
+                set_site_symmetry(r, i, c.sym);
+                f.ax1 = c.ax1;
+                target_point(r, f, 1, p);
+                f.ax2 = c.ax2;
+                target_point(r, f, 2, q);
+                write_listing_line(r, " The neighbours lack the site symmetry " + rule + " in the rule's axes; " + c.sym +
+                               " with " + f.ax1 + "-axis towards " + trim(f.at1) + " and " + f.ax2 +
+                               "-axis towards " + trim(f.at2));
+                return;
+            }
+        }
+    }
+    // No mirror either: the frame of an atom without equal neighbours, by the canonical order.
+    const int* isn = r.topology.canonical_order.data();
+    set_site_symmetry(r, i, "NO");
+    f.ax1 = 'X';
+    target_atom(r, f, 1, isn[1]);
+    f.ax2 = 'Y';
+    target_atom(r, f, 2, isn[2]);
+    write_listing_line(r, " The neighbours lack the site symmetry " + rule + " in the rule's axes; NO with X-axis towards " +
+                   trim(f.at1) + " and Y-axis towards " + trim(f.at2));
+}
+
+}  // namespace kova

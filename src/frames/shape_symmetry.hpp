@@ -1,0 +1,25 @@
+// Whether the neighbours of an atom really have the site symmetry its frame rule gave, and the
+// highest site symmetry they do have where they do not: the rules decide from chemical
+// equivalence alone, and shapes such as a seesaw AX4 lack the symmetry of the tetrahedron.
+#pragma once
+
+#include <string_view>
+
+#include "frames/frame_atom.hpp"
+#include "shared/records.hpp"
+
+namespace kova {
+
+// True when every operation of `sym`, applied in the frame whose axes ax1 and ax2 point from
+// the atom towards t1 and t2, maps the direction of every neighbour within 30 degrees of the
+// direction of a neighbour equal to it (the same atom, or a pair of the frame's equal pairs).
+bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char ax1, const Vec3f& t1, char ax2,
+               const Vec3f& t2);
+
+// After the rules for three and four neighbours: a frame whose site symmetry the shape does
+// not have gives way to the highest site symmetry that some axes through neighbours and
+// midpoints of equal pairs make true ("NO" when none); the dummies the rule made from the
+// dummy count `ndum_before` on are taken back, and the listing says so in one line.
+void keep_site_symmetry_true(Records& r, int i, Frame& f, int ndum_before);
+
+}  // namespace kova
