@@ -302,12 +302,10 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
     int fusion_size = -1;
     for (int m = 1; m <= nnei && fusion_size < 0; ++m) {
         const int a = r.topology.canonical_order[m];
-        bool lcyc = false, lpl = false, lfus = false;
-        int iring = 0, isize = 0;
-        ring_membership(r, a, lcyc, lpl, lfus, iring, isize);
-        if (lcyc && !lpl) {
+        const RingMembership rings = ring_membership(r, a);
+        if (rings.in_ring && !rings.planar) {
             target_atom(r, f, 1, a);
-            fusion_size = isize;
+            fusion_size = rings.size;
         }
     }
     if (fusion_size < 0) fatal_error(r, "DefLoc", "Could not find atom to direct X-axis");
@@ -321,10 +319,8 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
     f.ax2 = 'Y';
     for (int m = 1; m <= nnei; ++m) {
         const int b = r.topology.canonical_order[m];
-        bool lcyc = false, lpl = false, lfus = false;
-        int iring = 0, isize = 0;
-        ring_membership(r, b, lcyc, lpl, lfus, iring, isize);
-        if (lcyc && lpl && isize == 6) {
+        const RingMembership rings = ring_membership(r, b);
+        if (rings.in_ring && rings.planar && rings.size == 6) {
             target_atom(r, f, 2, b);
             return true;
         }
@@ -334,22 +330,20 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
 
 // The ring situation of the atom; true when a ring frame decided it.
 bool ring_situation(Records& r, int i, Frame& f) {
-    bool lcyc = false, lpl = false, lfus = false;
-    int iring = 0, isize = 0;
-    ring_membership(r, i, lcyc, lpl, lfus, iring, isize);
-    if (!lcyc) return false;
-    if (lpl) {
-        write_listing_line(r, " Atom belongs to only one planar ring ( # " + fi(iring, 5) + " )");
+    const RingMembership m = ring_membership(r, i);
+    if (!m.in_ring) return false;
+    if (m.planar) {
+        write_listing_line(r, " Atom belongs to only one planar ring ( # " + fi(m.ring, 5) + " )");
         r.frames.planar_rings = 1;
-        r.frames.planar_ring_size = isize;
+        r.frames.planar_ring_size = m.size;
         if (!r.options.rings.special) return false;
-        ring_centre_frame(r, i, f, iring);
+        ring_centre_frame(r, i, f, m.ring);
         return true;
     }
-    if (lfus) {
-        write_listing_line(r, " Atom belongs to 2 planar rings of tot numb ( #" + fi(iring, 5) + " )");
+    if (m.fused) {
+        write_listing_line(r, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
         r.frames.planar_rings = 2;
-        r.frames.planar_ring_size = isize;
+        r.frames.planar_ring_size = m.size;
         return r.options.rings.special && fused_ring_frame(r, i, f);
     }
     write_listing_line(r, " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
@@ -359,9 +353,8 @@ bool ring_situation(Records& r, int i, Frame& f) {
 
 void group_planarity(Records& r, int i) {
     std::vector<int> list;
-    int n = 0;
-    collect_neighbours(r, i, list, n);
-    planarity(r, r.options.verbosity >= 3 ? 1 : 0, r.frames.planar_group, n, list, 3);
+    const int n = collect_neighbours(r, i, list);
+    r.frames.planar_group = planarity(r, r.options.verbosity >= 3 ? 1 : 0, n, list, planarity_group);
     write_listing_line(r, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
                    (r.frames.planar_group ? "T" : "F") + ".");
 }

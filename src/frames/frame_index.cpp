@@ -77,10 +77,7 @@ std::string x_key(Records& r, int j) {
         add_int(key, k < static_cast<int>(t.type_atomic_number.size()) ? t.type_atomic_number[k] : 0);
         add_int(key, k < static_cast<int>(t.type_size.size()) ? t.type_size[k] : 0);
     }
-    bool lcyc = false, lpl = false, lfus = false;
-    int iring = 0, isize = 0;
-    ring_membership(r, j, lcyc, lpl, lfus, iring, isize);
-    add_int(key, isize);
+    add_int(key, ring_membership(r, j).size);
     put_pad(key, r.structure.site_symmetry[j], 5);
     key += '|';
     put_pad(key, r.frames.exception_name[j], 40);

@@ -123,18 +123,14 @@ Counts neighbour_counts(const Records& r, std::initializer_list<int> atoms) {
 }
 
 RingAnswer ring_of(Records& r, int x) {
-    RingAnswer a;
-    if (x >= 1) ring_membership(r, x, a.lcyc, a.lpl, a.lfus, a.iring, a.isize);
-    return a;
+    if (x < 1) return {};
+    return {ring_membership(r, x)};
 }
 
 bool group_planar(Records& r, int x, int iprt) {
     std::vector<int> list;
-    int n = 0;
-    collect_neighbours(r, x, list, n);
-    bool lplan = false;
-    planarity(r, iprt, lplan, n, list, 3);
-    return lplan;
+    const int n = collect_neighbours(r, x, list);
+    return planarity(r, iprt, n, list, planarity_group);
 }
 
 void candidate(Records& r, std::string_view tag) {

@@ -101,7 +101,7 @@ Outcome c4(Site& s) {
     Records& r = s.r;
     int o = first_of(r, s.iat, O);
     RingAnswer ring = ring_of(r, o);
-    if (ring.one_planar() && ring.iring == s.own.iring) {
+    if (ring.one_planar() && ring.ring == s.own.ring) {
         if (neighbour_count(r, o) == 2 && type_count(r, o) == 1 && type_z(r, o, 1) == C) return named("furano");
         if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == C && type_z(r, o, 2) == N) return named("furanoN");
         return silent();
@@ -163,10 +163,10 @@ Outcome c7(Site& s) {
     for (int k = 1; k <= 3; ++k) {
         int n = nth_neighbour(r, s.iat, k);
         RingAnswer ring = ring_of(r, n);
-        note(r, FreeLine() << " iatr, iCr = " << ring.iring << s.own.iring);
+        note(r, FreeLine() << " iatr, iCr = " << ring.ring << s.own.ring);
         if (element(r, n) != N) continue;
         if (!ring.one_planar()) return c7_open_nitrogen(s);
-        if (ring.iring != s.own.iring) {
+        if (ring.ring != s.own.ring) {
             Counts c = neighbour_counts(r, {nth_neighbour(r, s.iat, 1), nth_neighbour(r, s.iat, 2), nth_neighbour(r, s.iat, 3)});
             return named(c.sum == 8 ? "NNring1" : "NNring2");
         }
@@ -189,7 +189,7 @@ bool c8_applies(Site& s) { return s.own.one_planar() && composition(s.r, s.iat, 
 Outcome c8(Site& s) {
     int o = first_of(s.r, s.iat, O);
     RingAnswer ring = ring_of(s.r, o);
-    if (ring.one_planar() && ring.iring == s.own.iring)
+    if (ring.one_planar() && ring.ring == s.own.ring)
         return neighbour_count(s.r, o) == 2 ? named("pirofurano") : silent();
     return neighbour_count(s.r, o) == 1 ? named("aromaturea") : silent();
 }
@@ -208,7 +208,7 @@ Outcome c9(Site& s) {
         return fails("C(cyc)-n=");
     }
     int o = za == O ? a : b;
-    if (ring_of(r, o).iring == s.own.iring) return named("o-Cc-n");
+    if (ring_of(r, o).ring == s.own.ring) return named("o-Cc-n");
     if (neighbour_count(r, o) == 1) return named("amido");
     if (neighbour_count(r, o) == 2) return named("amidoH");
     return silent();
@@ -222,7 +222,7 @@ Outcome c10(Site& s) {
     int n = first_of(r, s.iat, N);
     RingAnswer ring = ring_of(r, n);
     int k = neighbour_count(r, n);
-    if (ring.one_planar() && ring.iring == s.own.iring) {
+    if (ring.one_planar() && ring.ring == s.own.ring) {
         if (k == 3) return all_h_or_c(r, n) ? named("substituted nitrogen") : fails("C(cyc)-n=");
         if (k == 2) return named("non-substituted nitrogen");
         return fails("C(cyc)-n=");
@@ -242,7 +242,7 @@ bool c11_applies(Site& s) {
 }
 Outcome c11(Site& s) {
     RingAnswer ring = ring_of(s.r, first_of(s.r, s.iat, N));
-    return (ring.one_planar() && ring.isize == 5) ? named("C(2cyc)-n5") : silent();
+    return (ring.one_planar() && ring.size == 5) ? named("C(2cyc)-n5") : silent();
 }
 
 bool c12_applies(Site& s) {
@@ -251,7 +251,7 @@ bool c12_applies(Site& s) {
 Outcome c12(Site& s) {
     int c1 = nearest_of(s.r, s.iat, C);
     RingAnswer ring = ring_of(s.r, c1);
-    return (neighbour_count(s.r, c1) == 4 && ring.iring == s.own.iring) ? named("cycloene") : silent();
+    return (neighbour_count(s.r, c1) == 4 && ring.ring == s.own.ring) ? named("cycloene") : silent();
 }
 
 bool c13_applies(Site& s) { return composition(s.r, s.iat, {{C, 1}, {N, 1}, {S, 1}}); }

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "shared/records.hpp"
+#include "topology/rings.hpp"
 
 namespace kova::groups {
 
@@ -39,13 +40,13 @@ Counts neighbour_counts(const Records& r, std::initializer_list<int> atoms);
 
 // --- ring membership and group planarity ---
 
-struct RingAnswer {
-    bool lcyc = false, lpl = false, lfus = false;
-    int iring = 0, isize = 0;
-    bool cyclic() const { return lcyc; }
-    bool one_planar() const { return lcyc && lpl; }
-    bool two_planar() const { return lcyc && lfus; }
+// How an atom lies in the rings, with the questions the rules ask of it.
+struct RingAnswer : RingMembership {
+    bool cyclic() const { return in_ring; }
+    bool one_planar() const { return in_ring && planar; }
+    bool two_planar() const { return in_ring && fused; }
 };
+// How atom x lies in the rings (in none for no atom).
 RingAnswer ring_of(Records& r, int x);
 // Group planarity of x and its stored neighbours, group tolerance.
 bool group_planar(Records& r, int x, int iprt = 0);
