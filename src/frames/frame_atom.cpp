@@ -30,11 +30,9 @@ void target_atom(Records& r, Frame& f, int which, int atom) {
 }
 
 void target_dummy(Records& r, Frame& f, int which, int flag, const Vec3f& point) {
-    int k = 0;
-    Vec3f pc{};
-    add_dummy_atom(r, flag, point[0], point[1], point[2], k, pc[0], pc[1], pc[2]);
-    (which == 1 ? f.at1 : f.at2) = pad(r.frames.dummy_label[k], 8);
-    (which == 1 ? f.xca1 : f.xca2) = pc;
+    const DummyPlace d = add_dummy_atom(r, flag, point);
+    (which == 1 ? f.at1 : f.at2) = pad(r.frames.dummy_label[d.number], 8);
+    (which == 1 ? f.xca1 : f.xca2) = d.position;
 }
 
 void set_site_symmetry(Records& r, int i, const char* word) { r.structure.site_symmetry[i] = pad(word, 5); }
@@ -51,12 +49,7 @@ void write_terminal_and_listing(Records& r, std::string_view text) {
 }
 
 float angle_at(const Records& r, const Vec3f& a, int b, int c) {
-    const Vec3f& pb = r.structure.cart[b];
-    const Vec3f& pc = r.structure.cart[c];
-    const float p[9] = {a[0], a[1], a[2], pb[0], pb[1], pb[2], pc[0], pc[1], pc[2]};
-    float ang = 0.0f;
-    angle_of_points(p, ang);
-    return ang;
+    return angle_of_points(a, r.structure.cart[b], r.structure.cart[c]);
 }
 
 namespace {
@@ -87,9 +80,7 @@ constexpr float kInLine = 1.0f;   // degrees from 0 or 180: two axes that span n
 // How far, in degrees, q lies off the line through the atom at a and p: 0 when either point
 // is on the atom.
 float off_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
-    const float v[9] = {p[0], p[1], p[2], a[0], a[1], a[2], q[0], q[1], q[2]};
-    float ang = 0.0f;
-    angle_of_points(v, ang);
+    const float ang = angle_of_points(p, a, q);
     return std::min(ang, 180.0f - ang);
 }
 
@@ -267,10 +258,7 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
             for (int k = 0; k < 3; ++k) xm[k] += p[k];
         }
         for (int k = 0; k < 3; ++k) xm[k] = xm[k] / static_cast<float>(size);
-        int d = 0;
-        float xo = 0.0f, yo = 0.0f, zo = 0.0f;
-        add_dummy_atom(r, r.options.crystal_input, xm[0], xm[1], xm[2], d, xo, yo, zo);
-        r.topology.ring_dummy[ring] = d;
+        r.topology.ring_dummy[ring] = add_dummy_atom(r, r.options.crystal_input, xm).number;
     }
     const int d = r.topology.ring_dummy[ring];
     write_listing_line(r, " Dummy atom which defines the ring center = " + r.frames.dummy_label[d]);

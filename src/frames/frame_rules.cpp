@@ -21,11 +21,7 @@ const Vec3f kOrigin{0.0f, 0.0f, 0.0f};
 bool accepted_bend(float ang) { return ang > 10.0f && ang <= 160.0f; }
 
 Vec3f midpoint_of(const Records& r, int a, int b) {
-    const Vec3f& pa = r.structure.cart[a];
-    const Vec3f& pb = r.structure.cart[b];
-    Vec3f m{};
-    midpoint(pa[0], pa[1], pa[2], pb[0], pb[1], pb[2], m[0], m[1], m[2]);
-    return m;
+    return midpoint(r.structure.cart[a], r.structure.cart[b]);
 }
 
 // With Extend_H the hydrogen atom moves out to the standard X-H distance (its frame targets

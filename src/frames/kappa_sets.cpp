@@ -3,6 +3,7 @@
 // "SYMPLM" constraint, its frame picture, its populations and its eleven frame integers.
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <string_view>
 
 #include "databank/databank.hpp"
@@ -33,7 +34,7 @@ bool mopro_hydrogen(const std::string& label) {
 // The MoPro form of a target: a dummy loses its "UM" (DUM7 gives D7), any label its brackets.
 std::string mopro_name(Records& r, const std::string& label, int number) {
     std::string s = pad(label, 10);
-    if (number > r.structure.atom_count) strip_um(s);
+    if (number > r.structure.atom_count) s = strip_um(s);
     strip_brackets(s);
     return s;
 }
@@ -49,7 +50,7 @@ int kappa_set(Records& r, int i, Frame& f) {
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).
-    replace_image_targets(r, f.xca1, f.xca2, f.at1, f.at2, f.ax1, f.ax2);
+    std::tie(f.at1, f.at2) = replace_image_targets(r, f.xca1, f.xca2, f.at1, f.at2, f.ax1, f.ax2);
     if (r.options.to_xd) {
         r.frames.kappa_set[i] = r.structure.scattering_table[i];
         r.frames.kappa_set_count = std::max(r.frames.kappa_set_count, r.structure.scattering_table[i]);

@@ -70,10 +70,8 @@ std::vector<Point> candidate_targets(const Records& r, int i, const Frame& f) {
     for (int m = 1; m <= t.count; ++m) pts.push_back({r.structure.cart[t.atom[m]], t.atom[m]});
     for (const auto& [a, b] : f.isame) {
         if (angle_at(r, r.structure.cart[a], i, b) >= kTransAngle) continue;
-        const Vec3f& pa = r.structure.cart[a];
-        const Vec3f& pb = r.structure.cart[b];
         Point p{};
-        midpoint(pa[0], pa[1], pa[2], pb[0], pb[1], pb[2], p.x[0], p.x[1], p.x[2]);
+        p.x = midpoint(r.structure.cart[a], r.structure.cart[b]);
         pts.push_back(p);
     }
     return pts;
