@@ -25,14 +25,14 @@
 namespace kova {
 
 void target_atom(Records& r, Frame& f, int which, int atom) {
-    (which == 1 ? f.at1 : f.at2) = pad(r.structure.label[atom], 8);
-    (which == 1 ? f.xca1 : f.xca2) = r.structure.cart[atom];
+    (which == 1 ? f.label1 : f.label2) = pad(r.structure.label[atom], 8);
+    (which == 1 ? f.target1 : f.target2) = r.structure.cart[atom];
 }
 
-void target_dummy(Records& r, Frame& f, int which, int flag, const Vec3f& point) {
-    const DummyPlace d = add_dummy_atom(r, flag, point);
-    (which == 1 ? f.at1 : f.at2) = pad(r.frames.dummy_label[d.number], 8);
-    (which == 1 ? f.xca1 : f.xca2) = d.position;
+void target_dummy(Records& r, Frame& f, int which, int fractional, const Vec3f& point) {
+    const DummyPlace d = add_dummy_atom(r, fractional, point);
+    (which == 1 ? f.label1 : f.label2) = pad(r.frames.dummy_label[d.number], 8);
+    (which == 1 ? f.target1 : f.target2) = d.position;
 }
 
 void set_site_symmetry(Records& r, int i, const char* word) { r.structure.site_symmetry[i] = pad(word, 5); }
@@ -131,13 +131,13 @@ int fixed_point_off_line(const std::array<Vec3f, kNumFixed>& pc, const Vec3f& a,
 void second_off_line(Records& r, int i, Frame& f, const std::vector<int>& candidates) {
     const Vec3f& a = r.structure.cart[i];
     for (int c : candidates) {
-        if (!in_line(a, f.xca1, r.structure.cart[c])) {
+        if (!in_line(a, f.target1, r.structure.cart[c])) {
             target_atom(r, f, 2, c);
             return;
         }
     }
     const auto pc = fixed_cartesian(r);
-    const int k = fixed_point_off_line(pc, a, f.xca1, -1, -1);
+    const int k = fixed_point_off_line(pc, a, f.target1, -1, -1);
     write_terminal_and_listing(r, std::string(" Will make dummy at ") + kFixedPoints[k].text);
     target_dummy(r, f, 2, r.options.crystal_input, kFixedPoints[k].p);
 }
@@ -146,7 +146,7 @@ void second_off_line(Records& r, int i, Frame& f, const std::vector<int>& candid
 
 void fixed_point_target(Records& r, int i, Frame& f, int which) {
     const Vec3f& a = r.structure.cart[i];
-    const Vec3f& other = which == 1 ? f.xca2 : f.xca1;
+    const Vec3f& other = which == 1 ? f.target2 : f.target1;
     const auto pc = fixed_cartesian(r);
     int k = 0;
     if (point_distance(pc[0], a) < kOnAtom || in_line(a, other, pc[0])) k = fixed_point_off_line(pc, a, other, 0, 0);
@@ -160,7 +160,7 @@ void fixed_point_target(Records& r, int i, Frame& f, int which) {
 
 bool frame_defined(const Records& r, int i, const Frame& f) {
     const Vec3f& a = r.structure.cart[i];
-    return point_distance(f.xca1, a) >= kOnAtom && point_distance(f.xca2, a) >= kOnAtom && !in_line(a, f.xca1, f.xca2);
+    return point_distance(f.target1, a) >= kOnAtom && point_distance(f.target2, a) >= kOnAtom && !in_line(a, f.target1, f.target2);
 }
 
 namespace {
@@ -174,14 +174,14 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
     const Vec3f& a = r.structure.cart[i];
     const NeighbourTable& t = r.topology.neighbours[i];
     for (int which = 1; which <= 2; ++which) {
-        const Vec3f& own = which == 1 ? f.xca1 : f.xca2;
-        const Vec3f& other = which == 1 ? f.xca2 : f.xca1;
+        const Vec3f& own = which == 1 ? f.target1 : f.target2;
+        const Vec3f& other = which == 1 ? f.target2 : f.target1;
         // The first axis moves only when its target is on the atom; the second also when it
         // lies on the first axis's line.
         const bool bad = point_distance(own, a) < kOnAtom || (which == 2 && in_line(a, other, own));
         if (!bad) continue;
-        const std::string was = trim(which == 1 ? f.at1 : f.at2);
-        const char axis = which == 1 ? f.ax1 : f.ax2;
+        const std::string was = trim(which == 1 ? f.label1 : f.label2);
+        const char axis = which == 1 ? f.axis1 : f.axis2;
         int c = 0;
         for (int m = 1; m <= t.count && c == 0; ++m) {
             const Vec3f& p = r.structure.cart[t.atom[m]];
@@ -196,7 +196,7 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
         }
         write_terminal_and_listing(r, std::string(" Target ") + was + " of the " + axis +
                     "-axis lies on the atom or on the line of its other axis; replaced by " +
-                    trim(which == 1 ? f.at1 : f.at2));
+                    trim(which == 1 ? f.label1 : f.label2));
     }
 }
 
@@ -204,9 +204,9 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
 void no_rule(Records& r, int i, Frame& f) {
     const int nnei = r.topology.neighbours[i].count;
     set_site_symmetry(r, i, "NO");
-    f.ax1 = 'X';
+    f.axis1 = 'X';
     target_atom(r, f, 1, r.topology.canonical_order[1]);
-    f.ax2 = 'Y';
+    f.axis2 = 'Y';
     // Y from the rest of the canonical order. With one neighbour only (it is disordered) there
     // is none, and Y takes the fixed point that the rules use wherever no atom qualifies.
     std::vector<int> rest;
@@ -223,8 +223,8 @@ void empty_neighbourhood(Records& r, int i, Frame& f) {
         find_neighbours(r, i, rad);
     }
     set_site_symmetry(r, i, "NO");
-    f.ax1 = 'X';
-    f.ax2 = 'Y';
+    f.axis1 = 'X';
+    f.axis2 = 'Y';
     if (r.topology.last_search.count >= 2) {
         target_atom(r, f, 1, r.topology.last_search.atom[1]);
         std::vector<int> rest;
@@ -263,14 +263,14 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
     const int d = r.topology.ring_dummy[ring];
     write_listing_line(r, " Dummy atom which defines the ring center = " + r.frames.dummy_label[d]);
     set_site_symmetry(r, i, "m");
-    f.ax1 = 'X';
-    f.at1 = pad(r.frames.dummy_label[d], 8);
+    f.axis1 = 'X';
+    f.label1 = pad(r.frames.dummy_label[d], 8);
     const Vec3f& s = r.frames.dummy_xyz[d];
     if (r.options.crystal_input == 1)
-        convert_point(r, 0, s[0], s[1], s[2], f.xca1[0], f.xca1[1], f.xca1[2]);
+        convert_point(r, 0, s[0], s[1], s[2], f.target1[0], f.target1[1], f.target1[2]);
     else
-        f.xca1 = s;
-    f.ax2 = 'Y';
+        f.target1 = s;
+    f.axis2 = 'Y';
     const int nnei = r.topology.neighbours[i].count;
     for (int m = 1; m <= nnei; ++m) {
         if (in_ring(r, ring, r.topology.canonical_order[m])) {
@@ -286,7 +286,7 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
 bool fused_ring_frame(Records& r, int i, Frame& f) {
     const int nnei = r.topology.neighbours[i].count;
     set_site_symmetry(r, i, "m");
-    f.ax1 = 'X';
+    f.axis1 = 'X';
     int fusion_size = -1;
     for (int m = 1; m <= nnei && fusion_size < 0; ++m) {
         const int a = r.topology.canonical_order[m];
@@ -299,12 +299,12 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
     if (fusion_size < 0) fatal_error(r, "DefLoc", "Could not find atom to direct X-axis");
     if (fusion_size != 11 && fusion_size != 12) {
         // Dropped: the rule that applies now sets the whole frame afresh.
-        f.ax1 = f.ax2 = ' ';
-        f.at1 = f.at2 = std::string(8, ' ');
-        f.xca1 = f.xca2 = Vec3f{};
+        f.axis1 = f.axis2 = ' ';
+        f.label1 = f.label2 = std::string(8, ' ');
+        f.target1 = f.target2 = Vec3f{};
         return false;
     }
-    f.ax2 = 'Y';
+    f.axis2 = 'Y';
     for (int m = 1; m <= nnei; ++m) {
         const int b = r.topology.canonical_order[m];
         const RingMembership rings = ring_membership(r, b);
@@ -353,12 +353,12 @@ void equal_pairs(Records& r, int i, Frame& f) {
         for (int j2 = j1 + 1; j2 <= t.count; ++j2) {
             const int a = t.atom[j1], b = t.atom[j2];
             if (atoms_equivalent(r, a, b, 0, 0, r.options.simple, 0)) {
-                f.isame.emplace_back(a, b);
+                f.equal_pairs.emplace_back(a, b);
                 write_listing_line(r, " Same atoms : " + fi(a, 6) + fi(b, 6));
             }
         }
     }
-    write_listing_line(r, " is = " + fi(static_cast<long long>(f.isame.size()), 4));
+    write_listing_line(r, " is = " + fi(static_cast<long long>(f.equal_pairs.size()), 4));
 }
 
 }  // namespace
@@ -378,8 +378,8 @@ void frame_atom(Records& r, int i) {
     for (int m = 1; m <= nnei; ++m)
         if (r.structure.occupancy_flag[t.atom[m]] == -1) f.neighbour_disordered = true;
     r.frames.planar_group = nnei < 4;
-    f.nh = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
-    write_listing_line(r, " Number of covalently-bonded H-atoms = " + fi(f.nh, 4));
+    f.hydrogens = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
+    write_listing_line(r, " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
 
     const bool toxd = r.options.to_xd;
     if ((toxd && nnei < 2) || (!toxd && nnei == 0)) {

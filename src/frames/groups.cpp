@@ -153,17 +153,17 @@ void failure_message(Records& r, const std::string& tag) {
 
 std::span<const Block> blocks_for(Site& s) {
     Records& r = s.r;
-    switch (element(r, s.iat)) {
+    switch (element(r, s.atom)) {
         case 1:
             return hydrogen_blocks();
         case 6:
             // the carbon's own ring answer decides every entry condition of its blocks
-            s.own = ring_of(r, s.iat);
-            if (neighbour_count(r, s.iat) == 3) return carbon3_blocks();
-            if (neighbour_count(r, s.iat) == 4) return carbon4_blocks();
+            s.own = ring_of(r, s.atom);
+            if (neighbour_count(r, s.atom) == 3) return carbon3_blocks();
+            if (neighbour_count(r, s.atom) == 4) return carbon4_blocks();
             return {};
         case 7:
-            if (neighbour_count(r, s.iat) + 1 >= 3) s.planar = group_planar(r, s.iat);
+            if (neighbour_count(r, s.atom) + 1 >= 3) s.planar = group_planar(r, s.atom);
             return nitrogen_blocks();
         case 8:
             return oxygen_blocks();
