@@ -117,8 +117,9 @@ std::vector<int> images_at(Records& r, const Vec3f& p) {
     return hits;
 }
 
-// A new dummy at the position of image j, replacing the axis label (no reuse test).
-void replace_by_dummy(Records& r, int j, std::string& lab, char let) {
+// The label of a new dummy at the position of image j, which replaces the axis label `lab`
+// (no reuse test).
+std::string replace_by_dummy(Records& r, int j, const std::string& lab, char let) {
     int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
@@ -127,8 +128,8 @@ void replace_by_dummy(Records& r, int j, std::string& lab, char let) {
     r.io.write(r.files.listing, " Atom " + trim(lab) + " used in definition of " +
                                  std::string(1, let) + "-axis is" +
                                  " symmetry-generated; replace with dummy " + fi(k, 4));
-    lab = pad(r.frames.dummy_label[static_cast<std::size_t>(k)], 8);
     r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.structure.frac[static_cast<std::size_t>(j)];
+    return pad(r.frames.dummy_label[static_cast<std::size_t>(k)], 8);
 }
 
 Vec3f minus(const Vec3f& a, const Vec3f& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
@@ -161,11 +162,10 @@ Vec3f dummy_cartesian(const Records& r, int k) {
     return r.options.crystal_input == 1 ? times(r.structure.frac_to_cart, s) : s;
 }
 
-void add_dummy_atom(Records& r, int flag, float x, float y, float z, int& index, float& xo, float& yo,
-                  float& zo) {
-    Vec3f pc{x, y, z}, pf{x, y, z};
+DummyPlace add_dummy_atom(Records& r, int fractional, const Vec3f& point) {
+    Vec3f pc = point, pf = point;
     if (r.options.crystal_input == 1) {
-        if (flag == 1)
+        if (fractional == 1)
             pc = times(r.structure.frac_to_cart, pf);
         else
             pf = times(r.structure.cart_to_frac, pc);
@@ -180,24 +180,14 @@ void add_dummy_atom(Records& r, int flag, float x, float y, float z, int& index,
             if ((best == 0 || k < best) &&
                 distance(pc, ix.cart[static_cast<std::size_t>(k)]) < reuse_dist)
                 best = k;
-        if (best > 0) {
-            index = best;
-            const Vec3f& pd = ix.cart[static_cast<std::size_t>(best)];
-            xo = pd[0];
-            yo = pd[1];
-            zo = pd[2];
-            return;
-        }
+        if (best > 0) return {best, ix.cart[static_cast<std::size_t>(best)]};
     }
     int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
     label_dummy(r, k);
     r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.options.crystal_input == 1 ? pf : pc;
-    index = k;
-    xo = pc[0];
-    yo = pc[1];
-    zo = pc[2];
+    return {k, pc};
 }
 
 void label_dummy(Records& r, int k) {
@@ -207,9 +197,9 @@ void label_dummy(Records& r, int k) {
     r.frames.dummy_label[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);
 }
 
-void replace_image_targets(Records& r, const Vec3f& p1, const Vec3f& p2, std::string& lab1, std::string& lab2,
-                char let1, char let2) {
-    if (r.topology.list_size <= r.structure.atom_count) return;
+std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3f& p1, const Vec3f& p2,
+                                                          std::string lab1, std::string lab2, char let1, char let2) {
+    if (r.topology.list_size <= r.structure.atom_count) return {lab1, lab2};
     sync_images(r);
     std::vector<int> on1 = images_at(r, p1), on2 = images_at(r, p2);
     // Image by image, axis 1 before axis 2, as a walk over all images would meet them.
@@ -218,14 +208,15 @@ void replace_image_targets(Records& r, const Vec3f& p1, const Vec3f& p2, std::st
         int j = std::min(a < on1.size() ? on1[a] : r.topology.list_size + 1,
                          b < on2.size() ? on2[b] : r.topology.list_size + 1);
         if (a < on1.size() && on1[a] == j) {
-            replace_by_dummy(r, j, lab1, let1);
+            lab1 = replace_by_dummy(r, j, lab1, let1);
             ++a;
         }
         if (b < on2.size() && on2[b] == j) {
-            replace_by_dummy(r, j, lab2, let2);
+            lab2 = replace_by_dummy(r, j, lab2, let2);
             ++b;
         }
     }
+    return {lab1, lab2};
 }
 
 void write_frame_picture(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, char let2) {
@@ -268,52 +259,42 @@ void write_frame_picture(Records& r, int i, const Vec3f& p1, const Vec3f& p2, ch
     axes[static_cast<std::size_t>(c2)] = w;
     axes[static_cast<std::size_t>(c3)] = third;
 
-    std::array<Vec3f, 3> ends;
-    place_axis_ends(p, axes[0], axes[1], axes[2], ends[0], ends[1], ends[2]);
-    std::string digits;
-    number_label(i, digits);
-    std::string name = " " + trim(digits);
+    const std::array<Vec3f, 3> ends = place_axis_ends(p, axes[0], axes[1], axes[2]);
+    std::string name = " " + trim(number_label(i, 0));
     for (int k = 0; k < 3; ++k) {
         name[0] = "XYZ"[k];
         spf_point(r, rec, name, true, ends[static_cast<std::size_t>(k)]);
     }
 }
 
-void place_axis_ends(const Vec3f& p, const Vec3f& r1, const Vec3f& r2, const Vec3f& r3, Vec3f& e1,
-              Vec3f& e2, Vec3f& e3) {
-    auto end = [&p](const Vec3f& v, Vec3f& e) {
+std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Vec3f& dir2, const Vec3f& dir3) {
+    auto end = [&p](const Vec3f& v) {
+        Vec3f e;
         float l = length(v);
         for (int k = 0; k < 3; ++k) e[k] = l > 0.0f ? p[k] + 0.2f * v[k] / l : p[k];
+        return e;
     };
-    end(r1, e1);
-    end(r2, e2);
-    end(r3, e3);
+    return {end(dir1), end(dir2), end(dir3)};
 }
 
-void number_label(int n, std::string& text) {
+std::string number_label(int n, std::size_t width) {
     std::string d = std::to_string(n);
-    text = d.size() >= text.size() ? d : d + std::string(text.size() - d.size(), ' ');
+    return d.size() >= width ? d : d + std::string(width - d.size(), ' ');
 }
 
-void midpoint(float x1, float y1, float z1, float x2, float y2, float z2, float& xm, float& ym,
-              float& zm) {
-    xm = (x1 + x2) * 0.5f;
-    ym = (y1 + y2) * 0.5f;
-    zm = (z1 + z2) * 0.5f;
+Vec3f midpoint(const Vec3f& a, const Vec3f& b) {
+    return {(a[0] + b[0]) * 0.5f, (a[1] + b[1]) * 0.5f, (a[2] + b[2]) * 0.5f};
 }
 
-void angle_of_points(const float p[9], float& angle) {
-    Vec3f d1{p[0] - p[3], p[1] - p[4], p[2] - p[5]};
-    Vec3f d2{p[6] - p[3], p[7] - p[4], p[8] - p[5]};
+float angle_of_points(const Vec3f& a, const Vec3f& vertex, const Vec3f& c) {
+    Vec3f d1{a[0] - vertex[0], a[1] - vertex[1], a[2] - vertex[2]};
+    Vec3f d2{c[0] - vertex[0], c[1] - vertex[1], c[2] - vertex[2]};
     float dot = d1[0] * d2[0] + d1[1] * d2[1] + d1[2] * d2[2];
     float den = length(d1) * length(d2);
-    if (!(den > 0.0f)) {  // a point on the vertex: no angle; 0 rather than NaN
-        angle = 0.0f;
-        return;
-    }
+    if (!(den > 0.0f)) return 0.0f;  // a point on the vertex: no angle; 0 rather than NaN
     // Rounding can push the cosine of a straight or folded triple just past 1.
-    float c = std::clamp(dot / den, -1.0f, 1.0f);
-    angle = static_cast<float>(static_cast<double>(std::acos(c)) * 57.29577791868205);
+    float cosine = std::clamp(dot / den, -1.0f, 1.0f);
+    return static_cast<float>(static_cast<double>(std::acos(cosine)) * 57.29577791868205);
 }
 
 void write_angle_line(Records& r, int unit, int i1, int i2, int i3, float angle) {
@@ -334,7 +315,7 @@ void write_angle_line(Records& r, int unit, int i1, int i2, int i3, float angle)
     r.io.write(unit, rec);
 }
 
-void strip_um(std::string& label) {
+std::string strip_um(const std::string& label) {
     std::string s = pad(label, 10);
     for (std::size_t k = 0; k + 1 < 10; ++k)
         if (s[k] == 'U' && s[k + 1] == 'M') {
@@ -343,7 +324,7 @@ void strip_um(std::string& label) {
         }
     std::size_t b = s.find_first_not_of(' ');
     s = b == std::string::npos ? std::string() : s.substr(b);
-    label = pad(s, 10);
+    return pad(s, 10);
 }
 
 }  // namespace kova

@@ -67,7 +67,7 @@ int type_entry(const std::vector<int>& v, int t) {
 
 }  // namespace
 
-bool atoms_equivalent(Records& r, int a, int b, int chksym, int chkgrp, int isimple, int chkring) {
+bool atoms_equivalent(Records& r, int a, int b, int check_symmetry, int check_group, int simple, int check_ring) {
     if (a < 1 || b < 1 || a > r.atom_slots() || b > r.atom_slots()) return false;
     const bool talk = r.options.verbosity >= 3;
     const int iout = r.files.listing;
@@ -86,7 +86,7 @@ bool atoms_equivalent(Records& r, int a, int b, int chksym, int chkgrp, int isim
     const NeighbourTable& nb = r.topology.neighbours[ub];
     if (r.structure.atomic_number[ua] != r.structure.atomic_number[ub]) return differ(" Diff. atomic numbers");
     if (na.count != nb.count) return differ(" Diff. number of neighbors");
-    if (isimple == 0) {
+    if (simple == 0) {
         if (na.type_count != nb.type_count) return differ(" Diff. number of neighbor types");
         for (int t = 1; t <= na.type_count; ++t) {
             // These two reasons are composed in a 40-character text and written at full length.
@@ -95,12 +95,12 @@ bool atoms_equivalent(Records& r, int a, int b, int chksym, int chkgrp, int isim
             if (type_entry(na.type_size, t) != type_entry(nb.type_size, t))
                 return differ(pad(" Diff. num. of nei. of " + fi(t, 2) + "-th type", 40));
         }
-        if (chkring != 0 && ring_number(r, a) != ring_number(r, b))
+        if (check_ring != 0 && ring_number(r, a) != ring_number(r, b))
             return differ(" Diff. ring memb numbers");
     }
-    if (chksym != 0 && pad(r.structure.site_symmetry[ua], 5) != pad(r.structure.site_symmetry[ub], 5))
+    if (check_symmetry != 0 && pad(r.structure.site_symmetry[ua], 5) != pad(r.structure.site_symmetry[ub], 5))
         return differ(" Diff. local symmetry");
-    if (chkgrp != 0 && pad(r.frames.exception_name[ua], 40) != pad(r.frames.exception_name[ub], 40))
+    if (check_group != 0 && pad(r.frames.exception_name[ua], 40) != pad(r.frames.exception_name[ub], 40))
         return differ(" Diff. functional groups");
     if (talk) r.io.write(iout, std::string(" ") + "  YES, these atoms are chemically equivalent !");
     return true;

@@ -43,12 +43,7 @@ int oxygen_count(const Records& r, int y) {
             return t.type_size[static_cast<std::size_t>(k)];
     return 0;
 }
-bool lpl_of(Records& r, int x) {
-    bool lcyc = false, lpl = false, lfus = false;
-    int iring = 0, isize = 0;
-    if (x >= 1) ring_membership(r, x, lcyc, lpl, lfus, iring, isize);
-    return lpl;
-}
+bool in_one_planar_ring(Records& r, int x) { return x >= 1 && ring_membership(r, x).planar; }
 
 // The surroundings of one X-H bond as the classification rows ask about them; each fact is
 // worked out when a row first needs it, so a failing Y-O-H check stops only the rows of
@@ -82,11 +77,8 @@ struct Env {
     bool planar() {
         if (!planar_) {
             std::vector<int> list;
-            int n = 0;
-            collect_neighbours(r, x, list, n);
-            bool lplan = false;
-            planarity(r, 0, lplan, n, list, 3);
-            planar_ = lplan;
+            const int n = collect_neighbours(r, x, list);
+            planar_ = planarity(r, 0, n, list, planarity_group);
         }
         return *planar_;
     }
@@ -126,18 +118,18 @@ const Row kRows[] = {
     {6, 4, 2, nullptr, "X2-C-H2", 1.091f},
     {6, 4, 1, [](Env& e) { return e.all_c_or_h(); }, "C3-C-H", 1.099f},
     {6, 4, 1, nullptr, "X3-C-H", 1.098f},
-    {6, 3, 1, [](Env& e) { return lpl_of(e.r, e.x); }, "aromatic C-H", 1.083f},
+    {6, 3, 1, [](Env& e) { return in_one_planar_ring(e.r, e.x); }, "aromatic C-H", 1.083f},
     {6, 3, any, nullptr, "C-C=C-H", 1.082f},
     {7, 4, any, nullptr, "N+-H", 1.036f},
     {7, 3, 1, [](Env& e) { return e.two_sp2_carbons(); }, "C2-N-H", 1.030f},
     {7, 3, 1, nullptr, "X2-N-H", 1.027f},
-    {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && lpl_of(e.r, e.c()); }, "C(ar)-N-H2pl", 1.010f},
+    {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && in_one_planar_ring(e.r, e.c()); }, "C(ar)-N-H2pl", 1.010f},
     {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && e.c_terminal_oxygen(); }, "C-N-H2 amido", 1.010f},
     {7, 3, 2, [](Env& e) { return e.c3() && e.planar(); }, "C-N-H2pl", 1.012f},
-    {7, 3, 2, [](Env& e) { return e.c3() && !e.planar() && lpl_of(e.r, e.c()); }, "C(ar)-N-H2py", 1.024f},
+    {7, 3, 2, [](Env& e) { return e.c3() && !e.planar() && in_one_planar_ring(e.r, e.c()); }, "C(ar)-N-H2py", 1.024f},
     {7, 3, 2, [](Env& e) { return e.c3() && !e.planar(); }, "X-N-H2", 1.015f},
     {8, 2, 2, nullptr, "water", 0.9584f},
-    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && lpl_of(e.r, e.y()); }, "O-H in phenol", 0.992f},
+    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && in_one_planar_ring(e.r, e.y()); }, "O-H in phenol", 0.992f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && neighbour_count(e.r, e.y()) == 4; }, "Csp3-O-H in alcohol", 0.970f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1; }, "C-O-H any", 0.980f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2 && neighbour_count(e.r, e.other_oxygen()) == 1; }, "O-H in acid", 1.018f},

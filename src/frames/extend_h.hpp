@@ -5,7 +5,7 @@
 
 namespace kova {
 
-// Extends the bond of hydrogen ih to parent ix to the standard length, with the restraints.
-void extend_xh_bond(Records& r, int ix, int ih);
+// Extends the bond of `hydrogen` to its `parent` to the standard length, with the restraints.
+void extend_xh_bond(Records& r, int parent, int hydrogen);
 
 }  // namespace kova

@@ -25,16 +25,14 @@
 namespace kova {
 
 void target_atom(Records& r, Frame& f, int which, int atom) {
-    (which == 1 ? f.at1 : f.at2) = pad(r.structure.label[atom], 8);
-    (which == 1 ? f.xca1 : f.xca2) = r.structure.cart[atom];
+    (which == 1 ? f.label1 : f.label2) = pad(r.structure.label[atom], 8);
+    (which == 1 ? f.target1 : f.target2) = r.structure.cart[atom];
 }
 
-void target_dummy(Records& r, Frame& f, int which, int flag, const Vec3f& point) {
-    int k = 0;
-    Vec3f pc{};
-    add_dummy_atom(r, flag, point[0], point[1], point[2], k, pc[0], pc[1], pc[2]);
-    (which == 1 ? f.at1 : f.at2) = pad(r.frames.dummy_label[k], 8);
-    (which == 1 ? f.xca1 : f.xca2) = pc;
+void target_dummy(Records& r, Frame& f, int which, int fractional, const Vec3f& point) {
+    const DummyPlace d = add_dummy_atom(r, fractional, point);
+    (which == 1 ? f.label1 : f.label2) = pad(r.frames.dummy_label[d.number], 8);
+    (which == 1 ? f.target1 : f.target2) = d.position;
 }
 
 void set_site_symmetry(Records& r, int i, const char* word) { r.structure.site_symmetry[i] = pad(word, 5); }
@@ -51,12 +49,7 @@ void write_terminal_and_listing(Records& r, std::string_view text) {
 }
 
 float angle_at(const Records& r, const Vec3f& a, int b, int c) {
-    const Vec3f& pb = r.structure.cart[b];
-    const Vec3f& pc = r.structure.cart[c];
-    const float p[9] = {a[0], a[1], a[2], pb[0], pb[1], pb[2], pc[0], pc[1], pc[2]};
-    float ang = 0.0f;
-    angle_of_points(p, ang);
-    return ang;
+    return angle_of_points(a, r.structure.cart[b], r.structure.cart[c]);
 }
 
 namespace {
@@ -87,9 +80,7 @@ constexpr float kInLine = 1.0f;   // degrees from 0 or 180: two axes that span n
 // How far, in degrees, q lies off the line through the atom at a and p: 0 when either point
 // is on the atom.
 float off_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
-    const float v[9] = {p[0], p[1], p[2], a[0], a[1], a[2], q[0], q[1], q[2]};
-    float ang = 0.0f;
-    angle_of_points(v, ang);
+    const float ang = angle_of_points(p, a, q);
     return std::min(ang, 180.0f - ang);
 }
 
@@ -140,13 +131,13 @@ int fixed_point_off_line(const std::array<Vec3f, kNumFixed>& pc, const Vec3f& a,
 void second_off_line(Records& r, int i, Frame& f, const std::vector<int>& candidates) {
     const Vec3f& a = r.structure.cart[i];
     for (int c : candidates) {
-        if (!in_line(a, f.xca1, r.structure.cart[c])) {
+        if (!in_line(a, f.target1, r.structure.cart[c])) {
             target_atom(r, f, 2, c);
             return;
         }
     }
     const auto pc = fixed_cartesian(r);
-    const int k = fixed_point_off_line(pc, a, f.xca1, -1, -1);
+    const int k = fixed_point_off_line(pc, a, f.target1, -1, -1);
     write_terminal_and_listing(r, std::string(" Will make dummy at ") + kFixedPoints[k].text);
     target_dummy(r, f, 2, r.options.crystal_input, kFixedPoints[k].p);
 }
@@ -155,7 +146,7 @@ void second_off_line(Records& r, int i, Frame& f, const std::vector<int>& candid
 
 void fixed_point_target(Records& r, int i, Frame& f, int which) {
     const Vec3f& a = r.structure.cart[i];
-    const Vec3f& other = which == 1 ? f.xca2 : f.xca1;
+    const Vec3f& other = which == 1 ? f.target2 : f.target1;
     const auto pc = fixed_cartesian(r);
     int k = 0;
     if (point_distance(pc[0], a) < kOnAtom || in_line(a, other, pc[0])) k = fixed_point_off_line(pc, a, other, 0, 0);
@@ -169,7 +160,7 @@ void fixed_point_target(Records& r, int i, Frame& f, int which) {
 
 bool frame_defined(const Records& r, int i, const Frame& f) {
     const Vec3f& a = r.structure.cart[i];
-    return point_distance(f.xca1, a) >= kOnAtom && point_distance(f.xca2, a) >= kOnAtom && !in_line(a, f.xca1, f.xca2);
+    return point_distance(f.target1, a) >= kOnAtom && point_distance(f.target2, a) >= kOnAtom && !in_line(a, f.target1, f.target2);
 }
 
 namespace {
@@ -183,14 +174,14 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
     const Vec3f& a = r.structure.cart[i];
     const NeighbourTable& t = r.topology.neighbours[i];
     for (int which = 1; which <= 2; ++which) {
-        const Vec3f& own = which == 1 ? f.xca1 : f.xca2;
-        const Vec3f& other = which == 1 ? f.xca2 : f.xca1;
+        const Vec3f& own = which == 1 ? f.target1 : f.target2;
+        const Vec3f& other = which == 1 ? f.target2 : f.target1;
         // The first axis moves only when its target is on the atom; the second also when it
         // lies on the first axis's line.
         const bool bad = point_distance(own, a) < kOnAtom || (which == 2 && in_line(a, other, own));
         if (!bad) continue;
-        const std::string was = trim(which == 1 ? f.at1 : f.at2);
-        const char axis = which == 1 ? f.ax1 : f.ax2;
+        const std::string was = trim(which == 1 ? f.label1 : f.label2);
+        const char axis = which == 1 ? f.axis1 : f.axis2;
         int c = 0;
         for (int m = 1; m <= t.count && c == 0; ++m) {
             const Vec3f& p = r.structure.cart[t.atom[m]];
@@ -205,7 +196,7 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
         }
         write_terminal_and_listing(r, std::string(" Target ") + was + " of the " + axis +
                     "-axis lies on the atom or on the line of its other axis; replaced by " +
-                    trim(which == 1 ? f.at1 : f.at2));
+                    trim(which == 1 ? f.label1 : f.label2));
     }
 }
 
@@ -213,9 +204,9 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
 void no_rule(Records& r, int i, Frame& f) {
     const int nnei = r.topology.neighbours[i].count;
     set_site_symmetry(r, i, "NO");
-    f.ax1 = 'X';
+    f.axis1 = 'X';
     target_atom(r, f, 1, r.topology.canonical_order[1]);
-    f.ax2 = 'Y';
+    f.axis2 = 'Y';
     // Y from the rest of the canonical order. With one neighbour only (it is disordered) there
     // is none, and Y takes the fixed point that the rules use wherever no atom qualifies.
     std::vector<int> rest;
@@ -232,8 +223,8 @@ void empty_neighbourhood(Records& r, int i, Frame& f) {
         find_neighbours(r, i, rad);
     }
     set_site_symmetry(r, i, "NO");
-    f.ax1 = 'X';
-    f.ax2 = 'Y';
+    f.axis1 = 'X';
+    f.axis2 = 'Y';
     if (r.topology.last_search.count >= 2) {
         target_atom(r, f, 1, r.topology.last_search.atom[1]);
         std::vector<int> rest;
@@ -267,22 +258,19 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
             for (int k = 0; k < 3; ++k) xm[k] += p[k];
         }
         for (int k = 0; k < 3; ++k) xm[k] = xm[k] / static_cast<float>(size);
-        int d = 0;
-        float xo = 0.0f, yo = 0.0f, zo = 0.0f;
-        add_dummy_atom(r, r.options.crystal_input, xm[0], xm[1], xm[2], d, xo, yo, zo);
-        r.topology.ring_dummy[ring] = d;
+        r.topology.ring_dummy[ring] = add_dummy_atom(r, r.options.crystal_input, xm).number;
     }
     const int d = r.topology.ring_dummy[ring];
     write_listing_line(r, " Dummy atom which defines the ring center = " + r.frames.dummy_label[d]);
     set_site_symmetry(r, i, "m");
-    f.ax1 = 'X';
-    f.at1 = pad(r.frames.dummy_label[d], 8);
+    f.axis1 = 'X';
+    f.label1 = pad(r.frames.dummy_label[d], 8);
     const Vec3f& s = r.frames.dummy_xyz[d];
     if (r.options.crystal_input == 1)
-        convert_point(r, 0, s[0], s[1], s[2], f.xca1[0], f.xca1[1], f.xca1[2]);
+        convert_point(r, 0, s[0], s[1], s[2], f.target1[0], f.target1[1], f.target1[2]);
     else
-        f.xca1 = s;
-    f.ax2 = 'Y';
+        f.target1 = s;
+    f.axis2 = 'Y';
     const int nnei = r.topology.neighbours[i].count;
     for (int m = 1; m <= nnei; ++m) {
         if (in_ring(r, ring, r.topology.canonical_order[m])) {
@@ -298,33 +286,29 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
 bool fused_ring_frame(Records& r, int i, Frame& f) {
     const int nnei = r.topology.neighbours[i].count;
     set_site_symmetry(r, i, "m");
-    f.ax1 = 'X';
+    f.axis1 = 'X';
     int fusion_size = -1;
     for (int m = 1; m <= nnei && fusion_size < 0; ++m) {
         const int a = r.topology.canonical_order[m];
-        bool lcyc = false, lpl = false, lfus = false;
-        int iring = 0, isize = 0;
-        ring_membership(r, a, lcyc, lpl, lfus, iring, isize);
-        if (lcyc && !lpl) {
+        const RingMembership rings = ring_membership(r, a);
+        if (rings.in_ring && !rings.planar) {
             target_atom(r, f, 1, a);
-            fusion_size = isize;
+            fusion_size = rings.size;
         }
     }
     if (fusion_size < 0) fatal_error(r, "DefLoc", "Could not find atom to direct X-axis");
     if (fusion_size != 11 && fusion_size != 12) {
         // Dropped: the rule that applies now sets the whole frame afresh.
-        f.ax1 = f.ax2 = ' ';
-        f.at1 = f.at2 = std::string(8, ' ');
-        f.xca1 = f.xca2 = Vec3f{};
+        f.axis1 = f.axis2 = ' ';
+        f.label1 = f.label2 = std::string(8, ' ');
+        f.target1 = f.target2 = Vec3f{};
         return false;
     }
-    f.ax2 = 'Y';
+    f.axis2 = 'Y';
     for (int m = 1; m <= nnei; ++m) {
         const int b = r.topology.canonical_order[m];
-        bool lcyc = false, lpl = false, lfus = false;
-        int iring = 0, isize = 0;
-        ring_membership(r, b, lcyc, lpl, lfus, iring, isize);
-        if (lcyc && lpl && isize == 6) {
+        const RingMembership rings = ring_membership(r, b);
+        if (rings.in_ring && rings.planar && rings.size == 6) {
             target_atom(r, f, 2, b);
             return true;
         }
@@ -334,22 +318,20 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
 
 // The ring situation of the atom; true when a ring frame decided it.
 bool ring_situation(Records& r, int i, Frame& f) {
-    bool lcyc = false, lpl = false, lfus = false;
-    int iring = 0, isize = 0;
-    ring_membership(r, i, lcyc, lpl, lfus, iring, isize);
-    if (!lcyc) return false;
-    if (lpl) {
-        write_listing_line(r, " Atom belongs to only one planar ring ( # " + fi(iring, 5) + " )");
+    const RingMembership m = ring_membership(r, i);
+    if (!m.in_ring) return false;
+    if (m.planar) {
+        write_listing_line(r, " Atom belongs to only one planar ring ( # " + fi(m.ring, 5) + " )");
         r.frames.planar_rings = 1;
-        r.frames.planar_ring_size = isize;
+        r.frames.planar_ring_size = m.size;
         if (!r.options.rings.special) return false;
-        ring_centre_frame(r, i, f, iring);
+        ring_centre_frame(r, i, f, m.ring);
         return true;
     }
-    if (lfus) {
-        write_listing_line(r, " Atom belongs to 2 planar rings of tot numb ( #" + fi(iring, 5) + " )");
+    if (m.fused) {
+        write_listing_line(r, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
         r.frames.planar_rings = 2;
-        r.frames.planar_ring_size = isize;
+        r.frames.planar_ring_size = m.size;
         return r.options.rings.special && fused_ring_frame(r, i, f);
     }
     write_listing_line(r, " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
@@ -359,9 +341,8 @@ bool ring_situation(Records& r, int i, Frame& f) {
 
 void group_planarity(Records& r, int i) {
     std::vector<int> list;
-    int n = 0;
-    collect_neighbours(r, i, list, n);
-    planarity(r, r.options.verbosity >= 3 ? 1 : 0, r.frames.planar_group, n, list, 3);
+    const int n = collect_neighbours(r, i, list);
+    r.frames.planar_group = planarity(r, r.options.verbosity >= 3 ? 1 : 0, n, list, planarity_group);
     write_listing_line(r, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
                    (r.frames.planar_group ? "T" : "F") + ".");
 }
@@ -372,12 +353,12 @@ void equal_pairs(Records& r, int i, Frame& f) {
         for (int j2 = j1 + 1; j2 <= t.count; ++j2) {
             const int a = t.atom[j1], b = t.atom[j2];
             if (atoms_equivalent(r, a, b, 0, 0, r.options.simple, 0)) {
-                f.isame.emplace_back(a, b);
+                f.equal_pairs.emplace_back(a, b);
                 write_listing_line(r, " Same atoms : " + fi(a, 6) + fi(b, 6));
             }
         }
     }
-    write_listing_line(r, " is = " + fi(static_cast<long long>(f.isame.size()), 4));
+    write_listing_line(r, " is = " + fi(static_cast<long long>(f.equal_pairs.size()), 4));
 }
 
 }  // namespace
@@ -397,8 +378,8 @@ void frame_atom(Records& r, int i) {
     for (int m = 1; m <= nnei; ++m)
         if (r.structure.occupancy_flag[t.atom[m]] == -1) f.neighbour_disordered = true;
     r.frames.planar_group = nnei < 4;
-    f.nh = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
-    write_listing_line(r, " Number of covalently-bonded H-atoms = " + fi(f.nh, 4));
+    f.hydrogens = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
+    write_listing_line(r, " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
 
     const bool toxd = r.options.to_xd;
     if ((toxd && nnei < 2) || (!toxd && nnei == 0)) {

@@ -14,32 +14,34 @@
 namespace kova {
 
 struct Frame {
-    char ax1 = ' ', ax2 = ' ';                       // "X", "Y" or "Z"
-    std::string at1 = std::string(8, ' ');          // target labels
-    std::string at2 = std::string(8, ' ');
-    Vec3f xca1{}, xca2{};                            // target positions (Cartesian, Å)
-    std::vector<std::pair<int, int>> isame;          // equal neighbour pairs, in the order found
+    char axis1 = ' ', axis2 = ' ';                   // the two axes set: 'X', 'Y' or 'Z'
+    std::string label1 = std::string(8, ' ');        // labels of their targets
+    std::string label2 = std::string(8, ' ');
+    Vec3f target1{}, target2{};                      // target positions (Cartesian, Å)
+    std::vector<std::pair<int, int>> equal_pairs;    // equal neighbour pairs, in the order found
 
     bool atom_disordered = false;
     bool neighbour_disordered = false;
-    int nh = 0;                                      // hydrogen neighbours
+    int hydrogens = 0;                               // hydrogen neighbours
 };
 
-// Frame targets: an atom of the working list, or a dummy atom made (or reused) at a point.
+// Makes `atom` of the working list the target of axis `which` (1 or 2).
 void target_atom(Records& r, Frame& f, int which, int atom);
-void target_dummy(Records& r, Frame& f, int which, int flag, const Vec3f& point);
+// Makes a dummy atom at `point` (made, or reused within 0.1 Å) the target of axis `which`;
+// fractional 1: the point is fractional.
+void target_dummy(Records& r, Frame& f, int which, int fractional, const Vec3f& point);
 // Records the site-symmetry word of atom i.
 void set_site_symmetry(Records& r, int i, const char* word);
 
-// A listing line of the frame analysis, preceded by an empty line.
+// Writes a listing line of the frame analysis, preceded by an empty line.
 void write_listing_line(Records& r, std::string_view text);
-// A search-failure line: terminal first, then the listing, each after an empty line.
+// Writes a search-failure line: terminal first, then the listing, each after an empty line.
 void write_terminal_and_listing(Records& r, std::string_view text);
 
 // The angle a-b-c at b, in degrees, from the Cartesian positions.
 float angle_at(const Records& r, const Vec3f& a, int b, int c);
 
-// A dummy at a fixed point as the target `which`: 0,0,0 unless it lies on the atom or in line
+// Makes a dummy at a fixed point the target of axis `which`: 0,0,0 unless it lies on the atom or in line
 // with the atom and the other target, then the first of the further fixed points that does
 // not; the listing names the point (and why, when it is not 0,0,0).
 void fixed_point_target(Records& r, int i, Frame& f, int which);
@@ -47,10 +49,10 @@ void fixed_point_target(Records& r, int i, Frame& f, int which);
 // True when the frame's two targets lie away from the atom and off one line through it.
 bool frame_defined(const Records& r, int i, const Frame& f);
 
-// The rules for one to four neighbours.
+// Sets the frame of atom i by the rules for one to four neighbours.
 void frame_rules(Records& r, int i, Frame& f);
-// Kappa set, atom-table line, MoPro lines, "SYMPLM" line, frame picture, populations and the
-// frame integers, once the frame is decided.
+// Once the frame of atom i is decided, records and writes what follows from it: kappa set,
+// atom-table line, MoPro lines, "SYMPLM" line, frame picture, populations and frame integers.
 void frame_tail(Records& r, int i, Frame& f);
 
 }  // namespace kova

@@ -77,10 +77,7 @@ std::string x_key(Records& r, int j) {
         add_int(key, k < static_cast<int>(t.type_atomic_number.size()) ? t.type_atomic_number[k] : 0);
         add_int(key, k < static_cast<int>(t.type_size.size()) ? t.type_size[k] : 0);
     }
-    bool lcyc = false, lpl = false, lfus = false;
-    int iring = 0, isize = 0;
-    ring_membership(r, j, lcyc, lpl, lfus, iring, isize);
-    add_int(key, isize);
+    add_int(key, ring_membership(r, j).size);
     put_pad(key, r.structure.site_symmetry[j], 5);
     key += '|';
     put_pad(key, r.frames.exception_name[j], 40);
@@ -94,9 +91,9 @@ bool is_free_set(const Records& r, int k, int itbl) {
 }
 
 void enter(Records& r, FrameIndex& ix, int j) {
-    ix.first_h.try_emplace(h_key(r, j), j);
-    ix.first_x.try_emplace(x_key(r, j), j);
-    ix.upto = j;
+    ix.first_by_h_key.try_emplace(h_key(r, j), j);
+    ix.first_by_key.try_emplace(x_key(r, j), j);
+    ix.entered = j;
 }
 
 void note_set(Records& r, FrameIndex& ix, int k) {
@@ -120,13 +117,13 @@ FrameIndex& index_of(Records& r) {
 
 FrameIndex& frame_index_for(Records& r, int i) {
     FrameIndex& ix = index_of(r);
-    if (i == 1 || ix.upto != i - 1 || ix.nat != r.structure.atom_count) {
+    if (i == 1 || ix.entered != i - 1 || ix.atom_count != r.structure.atom_count) {
         // A new frame analysis (or atoms framed out of order): rebuild from the records.
         ix = FrameIndex{};
-        ix.nat = r.structure.atom_count;
+        ix.atom_count = r.structure.atom_count;
         index_labels(r, ix);
         for (int j = 1; j < i; ++j) enter(r, ix, j);
-        ix.upto = i - 1;
+        ix.entered = i - 1;
         for (int k = 1; k <= r.frames.kappa_count; ++k) note_set(r, ix, k);
     }
     return ix;
@@ -134,7 +131,7 @@ FrameIndex& frame_index_for(Records& r, int i) {
 
 void enter_framed_atom(Records& r, int i) {
     FrameIndex& ix = index_of(r);
-    if (ix.upto == i - 1) enter(r, ix, i);
+    if (ix.entered == i - 1) enter(r, ix, i);
 }
 
 int target_number(Records& r, const std::string& label) {
@@ -149,8 +146,8 @@ int target_number(Records& r, const std::string& label) {
         }
     }
     FrameIndex& ix = index_of(r);
-    if (ix.nat != r.structure.atom_count || ix.last_atom.empty()) {
-        ix.nat = r.structure.atom_count;
+    if (ix.atom_count != r.structure.atom_count || ix.last_atom.empty()) {
+        ix.atom_count = r.structure.atom_count;
         index_labels(r, ix);
     }
     return ix.last_atom[label_slot(r, ix, t)];
@@ -158,8 +155,8 @@ int target_number(Records& r, const std::string& label) {
 
 int first_h_equivalent(Records& r, int i) {
     FrameIndex& ix = frame_index_for(r, i);
-    auto it = ix.first_h.find(h_key(r, i));
-    return it == ix.first_h.end() ? 0 : it->second;
+    auto it = ix.first_by_h_key.find(h_key(r, i));
+    return it == ix.first_by_h_key.end() ? 0 : it->second;
 }
 
 int first_equivalent(Records& r, int i) {
@@ -171,8 +168,8 @@ int first_equivalent(Records& r, int i) {
     // At VERBOSE 3 the test lists every comparison, so the comparisons themselves are made.
     if (r.options.verbosity >= 3) return scan();
     FrameIndex& ix = frame_index_for(r, i);
-    auto it = ix.first_x.find(x_key(r, i));
-    if (it == ix.first_x.end()) return 0;
+    auto it = ix.first_by_key.find(x_key(r, i));
+    if (it == ix.first_by_key.end()) return 0;
     if (atoms_equivalent(r, i, it->second, 1, 1, 0, 1)) return it->second;
     return scan();  // the key and the test disagree: trust the test
 }

@@ -15,20 +15,20 @@
 namespace kova {
 
 struct FrameIndex {
-    int nat = -1;   // structure.atom_count when the tables were built
-    int upto = 0;   // atoms 1..upto have been entered
+    int atom_count = -1;  // structure.atom_count when the tables were built
+    int entered = 0;      // atoms 1..entered have been entered
     // The last atom of each label (without trailing blanks), open-addressed by the label's
     // hash: 0 marks a free slot; the size is a power of two, at least twice nat.
     std::vector<int> last_atom;
-    std::unordered_map<std::string, int> first_h;    // hydrogen kappa-set key -> first atom
-    std::unordered_map<std::string, int> first_x;    // equivalence key -> first atom
+    std::unordered_map<std::string, int> first_by_h_key;  // hydrogen kappa-set key -> first atom
+    std::unordered_map<std::string, int> first_by_key;    // equivalence key -> first atom
     std::map<int, std::set<int>> free_sets;          // scattering table -> free-atom sets
     std::map<int, int> listed_under;                 // set -> table it is listed under
 };
 
 // The tables, made to cover atoms 1..i-1 and the kappa sets as they stand, for framing atom i.
 FrameIndex& frame_index_for(Records& r, int i);
-// Enters atom i once it is framed.
+// Enters atom i into the tables once it is framed.
 void enter_framed_atom(Records& r, int i);
 
 // Number of an axis target: the last atom 1..nat of that label, or nat + k for dummy k
@@ -39,9 +39,10 @@ int target_number(Records& r, const std::string& label);
 int first_h_equivalent(Records& r, int i);
 // The first earlier atom that atoms_equivalent(i, j, 1, 1, 0, 1) accepts, or 0.
 int first_equivalent(Records& r, int i);
-// The first set 1..nkap of table itbl whose kappa and kappa' are 1.0 within 0.0001, or 0.
-int free_kappa_set(Records& r, int itbl);
-// Call after frames.kappa_table(k) or frames.kappa(k, ...) changed.
+// The first kappa set 1..frames.kappa_set_count of scattering table `table` whose kappa and
+// kappa' are 1.0 within 0.0001, or 0.
+int free_kappa_set(Records& r, int table);
+// Brings the tables up to date after frames.kappa_table or frames.kappa of set k changed.
 void kappa_set_changed(Records& r, int k);
 
 }  // namespace kova

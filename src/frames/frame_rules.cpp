@@ -21,11 +21,7 @@ const Vec3f kOrigin{0.0f, 0.0f, 0.0f};
 bool accepted_bend(float ang) { return ang > 10.0f && ang <= 160.0f; }
 
 Vec3f midpoint_of(const Records& r, int a, int b) {
-    const Vec3f& pa = r.structure.cart[a];
-    const Vec3f& pb = r.structure.cart[b];
-    Vec3f m{};
-    midpoint(pa[0], pa[1], pa[2], pb[0], pb[1], pb[2], m[0], m[1], m[2]);
-    return m;
+    return midpoint(r.structure.cart[a], r.structure.cart[b]);
 }
 
 // With Extend_H the hydrogen atom moves out to the standard X-H distance (its frame targets
@@ -53,7 +49,7 @@ void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
     const Vec3f m = midpoint_of(r, a, b);
     if (point_distance(m, r.structure.cart[i]) < 0.1f) {
         write_listing_line(r, " Midpoint of " + trim(r.structure.label[a]) + " and " + trim(r.structure.label[b]) +
-                       " lies on the atom; " + (which == 1 ? f.ax1 : f.ax2) + "-axis towards " +
+                       " lies on the atom; " + (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
                        trim(r.structure.label[a]) + " instead");
         target_atom(r, f, which, a);
     } else {
@@ -65,9 +61,9 @@ void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
 void hydrogen_rule(Records& r, int i, Frame& f, int p) {
     const NeighbourTable& tp = r.topology.neighbours[p];
     set_site_symmetry(r, i, "cyl");
-    f.ax1 = 'Z';
+    f.axis1 = 'Z';
     target_atom(r, f, 1, p);
-    f.ax2 = 'Y';
+    f.axis2 = 'Y';
 
     r.frames.parent_neighbours[i] = tp.count;
     r.frames.parent_atomic_number[i] = r.structure.atomic_number[p];
@@ -103,9 +99,9 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
 void terminal_rule(Records& r, int i, Frame& f, int p) {
     const NeighbourTable& tp = r.topology.neighbours[p];
     set_site_symmetry(r, i, "m");
-    f.ax1 = 'X';
+    f.axis1 = 'X';
     target_atom(r, f, 1, p);
-    f.ax2 = 'Y';
+    f.axis2 = 'Y';
 
     bool partner_has_other = false;
     for (int m = 1; m <= tp.count; ++m) partner_has_other = partner_has_other || tp.atom[m] != i;
@@ -121,7 +117,7 @@ void terminal_rule(Records& r, int i, Frame& f, int p) {
                 return;
             }
             if (ang > 160.0f) {
-                f.ax1 = 'Z';
+                f.axis1 = 'Z';
                 set_site_symmetry(r, i, "cyl");
             }
         }
@@ -155,17 +151,17 @@ void two_neighbours(Records& r, int i, Frame& f) {
     const float ang = angle_at(r, r.structure.cart[a], i, b);
     if (ang < 170.0f) {
         write_listing_line(r, " BENT conformation !");
-        if (f.isame.size() == 1) {
+        if (f.equal_pairs.size() == 1) {
             set_site_symmetry(r, i, "mm2");
-            f.ax1 = 'Z';
+            f.axis1 = 'Z';
             target_midpoint(r, i, f, 1, a, b);
-            f.ax2 = 'Y';
+            f.axis2 = 'Y';
             target_atom(r, f, 2, a);
         } else {
             set_site_symmetry(r, i, "m");
-            f.ax1 = 'X';
-            f.ax2 = 'Y';
-            const bool one_h = f.nh == 1;
+            f.axis1 = 'X';
+            f.axis2 = 'Y';
+            const bool one_h = f.hydrogens == 1;
             target_atom(r, f, 1, one_h ? b : a);
             target_atom(r, f, 2, one_h ? a : b);
         }
@@ -173,10 +169,10 @@ void two_neighbours(Records& r, int i, Frame& f) {
     }
     write_listing_line(r, " LINEAR conformation !");
     set_site_symmetry(r, i, "cyl");
-    f.ax1 = 'Z';
+    f.axis1 = 'Z';
     const int z = r.structure.atomic_number[b] == 1 ? a : b;
     target_atom(r, f, 1, z);
-    f.ax2 = 'X';
+    f.axis2 = 'X';
     // Searches from 2.0 to 10.0 Å in steps of 0.5 Å; the two nearest atoms of each result are
     // normally the two neighbours and are passed over. An atom within 10° of the Z line (the
     // next atom of a chain) would give X no direction, as in the one-neighbour rule.
@@ -258,7 +254,7 @@ Vec3f centroid_of_three(const Records& r, const NeighbourTable& t) {
 
 void three_neighbours(Records& r, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
-    const int npair = static_cast<int>(f.isame.size());
+    const int npair = static_cast<int>(f.equal_pairs.size());
     if (npair != 0 && npair != 1 && npair != 3)
         fatal_error(r, "DefLoc", " is = " + fi(npair, 4) + " is not valid...");
     const bool lpg = r.frames.planar_group;
@@ -272,9 +268,9 @@ void three_neighbours(Records& r, int i, Frame& f) {
         if (const int stem = t_stem(r, i, t); stem != 0) {
             write_listing_line(r, " T-SHAPED conformation !");
             set_site_symmetry(r, i, "mm2");
-            f.ax1 = 'Z';
+            f.axis1 = 'Z';
             target_atom(r, f, 1, stem);
-            f.ax2 = 'Y';
+            f.axis2 = 'Y';
             target_atom(r, f, 2, t.atom[1] == stem ? t.atom[2] : t.atom[1]);
             return;
         }
@@ -283,43 +279,43 @@ void three_neighbours(Records& r, int i, Frame& f) {
         case 300:
         case 310:
             set_site_symmetry(r, i, label == 300 ? "m" : "NO");
-            f.ax1 = 'X';
+            f.axis1 = 'X';
             target_atom(r, f, 1, isn[1]);
-            f.ax2 = 'Y';
+            f.axis2 = 'Y';
             target_atom(r, f, 2, isn[2]);
             break;
         case 301: {
-            const auto [a, b] = f.isame[0];
+            const auto [a, b] = f.equal_pairs[0];
             const int odd = odd_neighbour(t, a, b);
             set_site_symmetry(r, i, "mm2");
-            f.ax1 = 'Z';
+            f.axis1 = 'Z';
             if (r.structure.atomic_number[odd] == 1)
                 target_midpoint(r, i, f, 1, a, b);
             else
                 target_atom(r, f, 1, odd);
-            f.ax2 = 'X';
+            f.axis2 = 'X';
             target_atom(r, f, 2, a);
             break;
         }
         case 303:
             set_site_symmetry(r, i, "3m");
-            f.ax1 = 'X';
+            f.axis1 = 'X';
             target_atom(r, f, 1, t.atom[1]);
-            f.ax2 = 'Y';
+            f.axis2 = 'Y';
             target_atom(r, f, 2, t.atom[2]);
             break;
         case 311: {
-            const auto [a, b] = f.isame[0];
+            const auto [a, b] = f.equal_pairs[0];
             set_site_symmetry(r, i, "m");
-            f.ax1 = 'X';
+            f.axis1 = 'X';
             target_midpoint(r, i, f, 1, a, b);
-            f.ax2 = 'Y';
+            f.axis2 = 'Y';
             target_atom(r, f, 2, odd_neighbour(t, a, b));
             break;
         }
         default: {  // 312
             set_site_symmetry(r, i, "3m");
-            f.ax1 = 'Z';
+            f.axis1 = 'Z';
             // A flat group that failed the planarity test has its centroid on the atom: the
             // threefold axis is then the normal of the plane.
             const Vec3f c = centroid_of_three(r, t);
@@ -332,7 +328,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
             } else {
                 target_dummy(r, f, 1, r.options.crystal_input == 1 ? 1 : 0, c);
             }
-            f.ax2 = 'X';
+            f.axis2 = 'X';
             target_atom(r, f, 2, t.atom[1]);
             break;
         }
@@ -343,20 +339,20 @@ bool in_pair(const std::pair<int, int>& p, int atom) { return p.first == atom ||
 
 void four_neighbours(Records& r, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
-    const auto& pairs = f.isame;
+    const auto& pairs = f.equal_pairs;
     const int npair = static_cast<int>(pairs.size());
     const int* isn = r.topology.canonical_order.data();
     if (npair == 1) {
         set_site_symmetry(r, i, "m");
-        f.ax1 = 'X';
-        f.ax2 = 'Y';
+        f.axis1 = 'X';
+        f.axis2 = 'Y';
         int which = 1;
         for (int m = 1; m <= 4 && which <= 2; ++m)
             if (!in_pair(pairs[0], isn[m])) target_atom(r, f, which++, isn[m]);
     } else if (npair == 2) {
         set_site_symmetry(r, i, "mm2");
-        f.ax1 = 'Z';
-        f.ax2 = 'Y';
+        f.axis1 = 'Z';
+        f.axis2 = 'Y';
         int zp = -1;
         for (int p = 0; p < npair && zp < 0; ++p)
             if (r.structure.atomic_number[pairs[p].first] != 1) zp = p;
@@ -371,7 +367,7 @@ void four_neighbours(Records& r, int i, Frame& f) {
         target_atom(r, f, 2, pairs[yp].first);
     } else if (npair == 3) {
         set_site_symmetry(r, i, "3m");
-        f.ax1 = 'Z';
+        f.axis1 = 'Z';
         int lone = 0;
         for (int m = 1; m <= 4; ++m) {
             bool paired = false;
@@ -382,14 +378,14 @@ void four_neighbours(Records& r, int i, Frame& f) {
             target_atom(r, f, 1, lone);
         else
             target_dummy(r, f, 1, r.options.crystal_input, kOrigin);  // three pairs that leave no odd atom
-        f.ax2 = 'X';
+        f.axis2 = 'X';
         target_atom(r, f, 2, pairs[0].first);
     } else if (npair >= 4 && npair <= 6 && square_planar(r, i, t)) {
         // A square has its fourfold axis along the normal of the plane, not in it; Y towards a
         // neighbour lies in a mirror, as in the tetrahedral frame.
         write_listing_line(r, " SQUARE-PLANAR conformation !");
         set_site_symmetry(r, i, "-42m");
-        f.ax1 = 'Z';
+        f.axis1 = 'Z';
         int cis = t.atom[2];
         for (int m = 2; m <= 4; ++m)
             if (near_angle(angle_at(r, r.structure.cart[t.atom[1]], i, t.atom[m]), 90.0f)) {
@@ -397,19 +393,19 @@ void four_neighbours(Records& r, int i, Frame& f) {
                 break;
             }
         target_normal(r, i, f, 1, t.atom[1], cis);
-        f.ax2 = 'Y';
+        f.axis2 = 'Y';
         target_atom(r, f, 2, t.atom[1]);
     } else if (npair >= 4 && npair <= 6) {
         set_site_symmetry(r, i, "-42m");
-        f.ax1 = 'Z';
+        f.axis1 = 'Z';
         target_midpoint(r, i, f, 1, t.atom[1], t.atom[2]);
-        f.ax2 = 'Y';
+        f.axis2 = 'Y';
         target_atom(r, f, 2, t.atom[3]);
     } else {
         set_site_symmetry(r, i, "NO");
-        f.ax1 = 'X';
+        f.axis1 = 'X';
         target_atom(r, f, 1, isn[1]);
-        f.ax2 = 'Y';
+        f.axis2 = 'Y';
         target_atom(r, f, 2, isn[2]);
     }
 }

@@ -123,18 +123,14 @@ Counts neighbour_counts(const Records& r, std::initializer_list<int> atoms) {
 }
 
 RingAnswer ring_of(Records& r, int x) {
-    RingAnswer a;
-    if (x >= 1) ring_membership(r, x, a.lcyc, a.lpl, a.lfus, a.iring, a.isize);
-    return a;
+    if (x < 1) return {};
+    return {ring_membership(r, x)};
 }
 
 bool group_planar(Records& r, int x, int iprt) {
     std::vector<int> list;
-    int n = 0;
-    collect_neighbours(r, x, list, n);
-    bool lplan = false;
-    planarity(r, iprt, lplan, n, list, 3);
-    return lplan;
+    const int n = collect_neighbours(r, x, list);
+    return planarity(r, iprt, n, list, planarity_group);
 }
 
 void candidate(Records& r, std::string_view tag) {
@@ -157,17 +153,17 @@ void failure_message(Records& r, const std::string& tag) {
 
 std::span<const Block> blocks_for(Site& s) {
     Records& r = s.r;
-    switch (element(r, s.iat)) {
+    switch (element(r, s.atom)) {
         case 1:
             return hydrogen_blocks();
         case 6:
             // the carbon's own ring answer decides every entry condition of its blocks
-            s.own = ring_of(r, s.iat);
-            if (neighbour_count(r, s.iat) == 3) return carbon3_blocks();
-            if (neighbour_count(r, s.iat) == 4) return carbon4_blocks();
+            s.own = ring_of(r, s.atom);
+            if (neighbour_count(r, s.atom) == 3) return carbon3_blocks();
+            if (neighbour_count(r, s.atom) == 4) return carbon4_blocks();
             return {};
         case 7:
-            if (neighbour_count(r, s.iat) + 1 >= 3) s.planar = group_planar(r, s.iat);
+            if (neighbour_count(r, s.atom) + 1 >= 3) s.planar = group_planar(r, s.atom);
             return nitrogen_blocks();
         case 8:
             return oxygen_blocks();

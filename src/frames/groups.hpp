@@ -5,9 +5,9 @@
 
 namespace kova {
 
-// Recognises the functional group of atom iat and records its name.
-void find_functional_group(Records& r, int iat);
-// Writes the atoms within three bonds of atom iat to the group picture group.ang.
-void write_group_picture(Records& r, int iat);
+// Recognises the functional group of `atom` and records its name.
+void find_functional_group(Records& r, int atom);
+// Writes the atoms within three bonds of `atom` to the group picture group.ang.
+void write_group_picture(Records& r, int atom);
 
 }  // namespace kova

@@ -17,8 +17,8 @@ constexpr int H = 1, B = 5, C = 6, N = 7, O = 8, F = 9, P = 15, S = 16, Zn = 30;
 // H with one neighbour). An H without neighbours, or on anything but N(3) and O(2), has no
 // group and no candidate line.
 
-int x_of(const Site& s) { return nth_neighbour(s.r, s.iat, 1); }
-int q_of(const Site& s) { return member(s.r, s.iat, type_count(s.r, s.iat), 1); }
+int x_of(const Site& s) { return nth_neighbour(s.r, s.atom, 1); }
+int q_of(const Site& s) { return member(s.r, s.atom, type_count(s.r, s.atom), 1); }
 
 bool h2_applies(Site& s) { return element(s.r, x_of(s)) == N && neighbour_count(s.r, x_of(s)) == 3; }
 Outcome h2(Site& s) {
@@ -61,9 +61,9 @@ const Block kHydrogen[] = {
 // ------------------------------------------------------------------ carbon, 3 neighbours
 // s.own is the carbon's own ring answer; R is its ring number.
 
-bool c1_applies(Site& s) { return !s.own.one_planar() && composition(s.r, s.iat, {{C, 2}, {O, 1}}); }
+bool c1_applies(Site& s) { return !s.own.one_planar() && composition(s.r, s.atom, {{C, 2}, {O, 1}}); }
 Outcome c1(Site& s) {
-    int o = first_of(s.r, s.iat, O);
+    int o = first_of(s.r, s.atom, O);
     return neighbour_count(s.r, o) == 1 ? named("ketone") : fails_drawn("c2--C--o-");
 }
 
@@ -77,31 +77,31 @@ struct AcidNames {
 };
 Outcome acid_test(Site& s, const AcidNames& names) {
     Records& r = s.r;
-    int o1 = nearest_of(r, s.iat, O, 1), o2 = nearest_of(r, s.iat, O, 2);
+    int o1 = nearest_of(r, s.atom, O, 1), o2 = nearest_of(r, s.atom, O, 2);
     if (neighbour_count(r, o1) == 1 && neighbour_count(r, o2) == 1) return named(names.both_terminal);
     int ox = neighbour_count(r, o2) == 2 ? o2 : (neighbour_count(r, o1) == 2 ? o1 : 0);
     if (ox == 0) return fails_drawn("cOO(?)");
     if (type_z(r, ox, 1) == H) return named(names.protonated);
     if (type_count(r, ox) == 1 && type_z(r, ox, 1) == C) {
-        int x = other_neighbour(r, ox, s.iat);
+        int x = other_neighbour(r, ox, s.atom);
         if (neighbour_count(r, x) == 3 && names.anhydride) return named(names.anhydride);
         if (neighbour_count(r, x) == 4) return named(names.ester);
     }
     return fails_drawn("cOO(?)");
 }
 
-bool c2_applies(Site& s) { return composition(s.r, s.iat, {{C, 1}, {O, 2}}); }
+bool c2_applies(Site& s) { return composition(s.r, s.atom, {{C, 1}, {O, 2}}); }
 Outcome c2(Site& s) { return acid_test(s, {"carboxylate", "carboxylic", "anhydride", "ester"}); }
 
-bool c3_applies(Site& s) { return composition(s.r, s.iat, {{N, 1}, {O, 2}}); }
+bool c3_applies(Site& s) { return composition(s.r, s.atom, {{N, 1}, {O, 2}}); }
 Outcome c3(Site& s) { return acid_test(s, {"carbamate", "carbamic acid", nullptr, "carbamate ester"}); }
 
-bool c4_applies(Site& s) { return s.own.one_planar() && composition(s.r, s.iat, {{C, 2}, {O, 1}}); }
+bool c4_applies(Site& s) { return s.own.one_planar() && composition(s.r, s.atom, {{C, 2}, {O, 1}}); }
 Outcome c4(Site& s) {
     Records& r = s.r;
-    int o = first_of(r, s.iat, O);
+    int o = first_of(r, s.atom, O);
     RingAnswer ring = ring_of(r, o);
-    if (ring.one_planar() && ring.iring == s.own.iring) {
+    if (ring.one_planar() && ring.ring == s.own.ring) {
         if (neighbour_count(r, o) == 2 && type_count(r, o) == 1 && type_z(r, o, 1) == C) return named("furano");
         if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == C && type_z(r, o, 2) == N) return named("furanoN");
         return silent();
@@ -111,21 +111,21 @@ Outcome c4(Site& s) {
     return silent();
 }
 
-bool c5_applies(Site& s) { return composition(s.r, s.iat, {{B, 1}, {C, 2}}); }
+bool c5_applies(Site& s) { return composition(s.r, s.atom, {{B, 1}, {C, 2}}); }
 Outcome c5(Site& s) {
-    int b = first_of(s.r, s.iat, B);
-    int x = other_neighbour(s.r, b, s.iat);
+    int b = first_of(s.r, s.atom, B);
+    int x = other_neighbour(s.r, b, s.atom);
     if (x == 0) return silent();
     return element(s.r, x) == F ? named("C-b-F3") : fails_drawn("(?)");
 }
 
 bool c6_applies(Site& s) {
-    return s.own.one_planar() && heaviest_z(s.r, s.iat) == N && heaviest_n(s.r, s.iat) == 3;
+    return s.own.one_planar() && heaviest_z(s.r, s.atom) == N && heaviest_n(s.r, s.atom) == 3;
 }
 Outcome c6(Site& s) {
     Records& r = s.r;
-    Counts c = neighbour_counts(r, {nearest_of(r, s.iat, N, 1), nearest_of(r, s.iat, N, 2),
-                                    nearest_of(r, s.iat, N, 3)});
+    Counts c = neighbour_counts(r, {nearest_of(r, s.atom, N, 1), nearest_of(r, s.atom, N, 2),
+                                    nearest_of(r, s.atom, N, 3)});
     if (c.max == 3 && c.sum == 7) return named("3N-sp2(232)");
     if (c.min == 3) return named("3N-sp2(333)");
     if (c.max == 3 && c.sum == 8) return named("3N-sp2(233)");
@@ -137,7 +137,7 @@ Outcome c6(Site& s) {
 Outcome c7_open_nitrogen(Site& s) {
     Records& r = s.r;
     candidate(r, " n-=Cn=-c (?) ");
-    int a1 = nth_neighbour(r, s.iat, 1), a2 = nth_neighbour(r, s.iat, 2), a3 = nth_neighbour(r, s.iat, 3);
+    int a1 = nth_neighbour(r, s.atom, 1), a2 = nth_neighbour(r, s.atom, 2), a3 = nth_neighbour(r, s.atom, 3);
     Counts c = neighbour_counts(r, {a1, a2, a3});
     bool n2n3c3 = c.max == 3 && c.min == 2 && c.sum == 8;
     bool n3n3c3 = c.max == 3 && c.min == 3 && c.sum == 9;
@@ -154,20 +154,20 @@ Outcome c7_open_nitrogen(Site& s) {
 }
 
 bool c7_applies(Site& s) {
-    return s.own.one_planar() && heaviest_z(s.r, s.iat) == N && heaviest_n(s.r, s.iat) == 2;
+    return s.own.one_planar() && heaviest_z(s.r, s.atom) == N && heaviest_n(s.r, s.atom) == 2;
 }
 Outcome c7(Site& s) {
     Records& r = s.r;
     int ring_n[2] = {0, 0};
     int found = 0;
     for (int k = 1; k <= 3; ++k) {
-        int n = nth_neighbour(r, s.iat, k);
+        int n = nth_neighbour(r, s.atom, k);
         RingAnswer ring = ring_of(r, n);
-        note(r, FreeLine() << " iatr, iCr = " << ring.iring << s.own.iring);
+        note(r, FreeLine() << " iatr, iCr = " << ring.ring << s.own.ring);
         if (element(r, n) != N) continue;
         if (!ring.one_planar()) return c7_open_nitrogen(s);
-        if (ring.iring != s.own.iring) {
-            Counts c = neighbour_counts(r, {nth_neighbour(r, s.iat, 1), nth_neighbour(r, s.iat, 2), nth_neighbour(r, s.iat, 3)});
+        if (ring.ring != s.own.ring) {
+            Counts c = neighbour_counts(r, {nth_neighbour(r, s.atom, 1), nth_neighbour(r, s.atom, 2), nth_neighbour(r, s.atom, 3)});
             return named(c.sum == 8 ? "NNring1" : "NNring2");
         }
         if (found < 2) ring_n[found++] = n;
@@ -185,44 +185,44 @@ Outcome c7(Site& s) {
     return silent();
 }
 
-bool c8_applies(Site& s) { return s.own.one_planar() && composition(s.r, s.iat, {{N, 2}, {O, 1}}); }
+bool c8_applies(Site& s) { return s.own.one_planar() && composition(s.r, s.atom, {{N, 2}, {O, 1}}); }
 Outcome c8(Site& s) {
-    int o = first_of(s.r, s.iat, O);
+    int o = first_of(s.r, s.atom, O);
     RingAnswer ring = ring_of(s.r, o);
-    if (ring.one_planar() && ring.iring == s.own.iring)
+    if (ring.one_planar() && ring.ring == s.own.ring)
         return neighbour_count(s.r, o) == 2 ? named("pirofurano") : silent();
     return neighbour_count(s.r, o) == 1 ? named("aromaturea") : silent();
 }
 
 bool c9_applies(Site& s) {
     Records& r = s.r;
-    return s.own.one_planar() && type_count(r, s.iat) == 3 && type_z(r, s.iat, 1) == C &&
-           type_z(r, s.iat, 2) == N && type_z(r, s.iat, 3) == O;
+    return s.own.one_planar() && type_count(r, s.atom) == 3 && type_z(r, s.atom, 1) == C &&
+           type_z(r, s.atom, 2) == N && type_z(r, s.atom, 3) == O;
 }
 Outcome c9(Site& s) {
     Records& r = s.r;
-    int a = nth_neighbour(r, s.iat, 1), b = nth_neighbour(r, s.iat, 2);
+    int a = nth_neighbour(r, s.atom, 1), b = nth_neighbour(r, s.atom, 2);
     int za = element(r, a), zb = element(r, b);
     if (!((za == N && zb == O) || (za == O && zb == N))) {
         note(r, FreeLine() << ":(");
         return fails("C(cyc)-n=");
     }
     int o = za == O ? a : b;
-    if (ring_of(r, o).iring == s.own.iring) return named("o-Cc-n");
+    if (ring_of(r, o).ring == s.own.ring) return named("o-Cc-n");
     if (neighbour_count(r, o) == 1) return named("amido");
     if (neighbour_count(r, o) == 2) return named("amidoH");
     return silent();
 }
 
 bool c10_applies(Site& s) {
-    return s.own.one_planar() && heaviest_z(s.r, s.iat) == N && heaviest_n(s.r, s.iat) == 1;
+    return s.own.one_planar() && heaviest_z(s.r, s.atom) == N && heaviest_n(s.r, s.atom) == 1;
 }
 Outcome c10(Site& s) {
     Records& r = s.r;
-    int n = first_of(r, s.iat, N);
+    int n = first_of(r, s.atom, N);
     RingAnswer ring = ring_of(r, n);
     int k = neighbour_count(r, n);
-    if (ring.one_planar() && ring.iring == s.own.iring) {
+    if (ring.one_planar() && ring.ring == s.own.ring) {
         if (k == 3) return all_h_or_c(r, n) ? named("substituted nitrogen") : fails("C(cyc)-n=");
         if (k == 2) return named("non-substituted nitrogen");
         return fails("C(cyc)-n=");
@@ -238,25 +238,25 @@ Outcome c10(Site& s) {
 }
 
 bool c11_applies(Site& s) {
-    return s.own.two_planar() && heaviest_z(s.r, s.iat) == N && heaviest_n(s.r, s.iat) == 1;
+    return s.own.two_planar() && heaviest_z(s.r, s.atom) == N && heaviest_n(s.r, s.atom) == 1;
 }
 Outcome c11(Site& s) {
-    RingAnswer ring = ring_of(s.r, first_of(s.r, s.iat, N));
-    return (ring.one_planar() && ring.isize == 5) ? named("C(2cyc)-n5") : silent();
+    RingAnswer ring = ring_of(s.r, first_of(s.r, s.atom, N));
+    return (ring.one_planar() && ring.size == 5) ? named("C(2cyc)-n5") : silent();
 }
 
 bool c12_applies(Site& s) {
-    return s.own.one_planar() && heaviest_z(s.r, s.iat) == C && heaviest_n(s.r, s.iat) == 2;
+    return s.own.one_planar() && heaviest_z(s.r, s.atom) == C && heaviest_n(s.r, s.atom) == 2;
 }
 Outcome c12(Site& s) {
-    int c1 = nearest_of(s.r, s.iat, C);
+    int c1 = nearest_of(s.r, s.atom, C);
     RingAnswer ring = ring_of(s.r, c1);
-    return (neighbour_count(s.r, c1) == 4 && ring.iring == s.own.iring) ? named("cycloene") : silent();
+    return (neighbour_count(s.r, c1) == 4 && ring.ring == s.own.ring) ? named("cycloene") : silent();
 }
 
-bool c13_applies(Site& s) { return composition(s.r, s.iat, {{C, 1}, {N, 1}, {S, 1}}); }
+bool c13_applies(Site& s) { return composition(s.r, s.atom, {{C, 1}, {N, 1}, {S, 1}}); }
 Outcome c13(Site& s) {
-    switch (neighbour_count(s.r, first_of(s.r, s.iat, S))) {
+    switch (neighbour_count(s.r, first_of(s.r, s.atom, S))) {
         case 1: return named("THIO");
         case 4: return named("SX4");
         case 2: return named("THIO-X");
@@ -282,12 +282,12 @@ const Block kCarbon3[] = {
 
 // ------------------------------------------------------------------ carbon, 4 neighbours
 
-bool c14_applies(Site& s) { return heaviest_z(s.r, s.iat) == N && heaviest_n(s.r, s.iat) == 1; }
+bool c14_applies(Site& s) { return heaviest_z(s.r, s.atom) == N && heaviest_n(s.r, s.atom) == 1; }
 Outcome c14(Site& s) {
     Records& r = s.r;
-    for (int t = 1; t < type_count(r, s.iat); ++t)
-        if (type_z(r, s.iat, t) != H && type_z(r, s.iat, t) != C) return fails("n-C-(x/y/z)");
-    int n = first_of(r, s.iat, N);
+    for (int t = 1; t < type_count(r, s.atom); ++t)
+        if (type_z(r, s.atom, t) != H && type_z(r, s.atom, t) != C) return fails("n-C-(x/y/z)");
+    int n = first_of(r, s.atom, N);
     note(r, "");
     note(r, " Checking connected N-atom = " + pad(r.structure.label[static_cast<std::size_t>(n)], 8));
     if (neighbour_count(r, n) == 4) return named("ammonium");
@@ -297,7 +297,7 @@ Outcome c14(Site& s) {
 
 bool c15_applies(Site& s) {
     Records& r = s.r;
-    int x = s.iat;
+    int x = s.atom;
     bool h3s = type_z(r, x, 1) == H && type_n(r, x, 1) == 3 && type_z(r, x, 2) == S &&
                type_n(r, x, 2) == 1;
     bool h2cs = type_z(r, x, 1) == H && type_n(r, x, 1) == 2 && type_z(r, x, 2) == C &&
@@ -305,7 +305,7 @@ bool c15_applies(Site& s) {
     return h3s || h2cs;
 }
 Outcome c15(Site& s) {
-    int sx = nearest_of(s.r, s.iat, S);
+    int sx = nearest_of(s.r, s.atom, S);
     bool zinc = type_z(s.r, sx, 1) == Zn || type_z(s.r, sx, 2) == Zn;
     return zinc ? named("C-s-Zn") : fails_drawn("c-s-(?)");
 }

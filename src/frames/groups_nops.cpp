@@ -15,21 +15,21 @@ constexpr int H = 1, C = 6, N = 7, O = 8, F = 9, P = 15, S = 16, Cl = 17, Br = 3
 // ------------------------------------------------------------------ nitrogen
 // s.planar: the group planarity of the N and its neighbours, made once before the blocks.
 
-bool n1_applies(Site& s) { return neighbour_count(s.r, s.iat) == 3 && s.planar && composition(s.r, s.iat, {{C, 3}}); }
+bool n1_applies(Site& s) { return neighbour_count(s.r, s.atom) == 3 && s.planar && composition(s.r, s.atom, {{C, 3}}); }
 Outcome n1(Site& s) {
     Records& r = s.r;
-    Counts c = neighbour_counts(r, {nth_neighbour(r, s.iat, 1), nth_neighbour(r, s.iat, 2), nth_neighbour(r, s.iat, 3)});
+    Counts c = neighbour_counts(r, {nth_neighbour(r, s.atom, 1), nth_neighbour(r, s.atom, 2), nth_neighbour(r, s.atom, 3)});
     if (c.sum == 11 && c.min == 3 && c.max == 4) return named("csp2sp3sp3");
     if (c.sum == 10 && c.min == 3 && c.max == 4) return named("csp3sp2sp2");
     return fails_drawn("c-Nc1-c1 planar");
 }
 
 bool n2_applies(Site& s) {
-    return neighbour_count(s.r, s.iat) == 2 && type_z(s.r, s.iat, 1) == C && type_z(s.r, s.iat, 2) == O;
+    return neighbour_count(s.r, s.atom) == 2 && type_z(s.r, s.atom, 1) == C && type_z(s.r, s.atom, 2) == O;
 }
 Outcome n2(Site& s) {
     Records& r = s.r;
-    int o = first_of(r, s.iat, O);
+    int o = first_of(r, s.atom, O);
     if (neighbour_count(r, o) == 1) return named("N=O");
     if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == H && type_z(r, o, 2) == N) return named("N-OH");
     return fails_drawn("c--N--c?");
@@ -54,11 +54,11 @@ int other_oxygen(const Records& r, int c, int self) {
 }
 
 bool o1_applies(Site& s) {
-    return neighbour_count(s.r, s.iat) == 2 && type_z(s.r, s.iat, 1) == H && type_z(s.r, s.iat, 2) == C;
+    return neighbour_count(s.r, s.atom) == 2 && type_z(s.r, s.atom, 1) == H && type_z(s.r, s.atom, 2) == C;
 }
 Outcome o1(Site& s) {
     Records& r = s.r;
-    int c = member(r, s.iat, 2, 1);
+    int c = member(r, s.atom, 2, 1);
     RingAnswer ring = ring_of(r, c);
     int k = count_of(r, c, O);
     if (k == 1) {
@@ -67,7 +67,7 @@ Outcome o1(Site& s) {
         return fails_drawn("c-O-h");
     }
     if (k == 2) {
-        int other = other_oxygen(r, c, s.iat);
+        int other = other_oxygen(r, c, s.atom);
         if (other == 0) fatal_error(r, "DetExcept", "Could not identify \"other\" O-atom");
         return named(neighbour_count(r, other) == 1 ? "carboxylic" : "alcohol");
     }
@@ -75,11 +75,11 @@ Outcome o1(Site& s) {
 }
 
 bool o2_applies(Site& s) {
-    return neighbour_count(s.r, s.iat) == 2 && type_count(s.r, s.iat) == 1 && type_z(s.r, s.iat, 1) == C;
+    return neighbour_count(s.r, s.atom) == 2 && type_count(s.r, s.atom) == 1 && type_z(s.r, s.atom, 1) == C;
 }
 Outcome o2(Site& s) {
     Records& r = s.r;
-    int a = nth_neighbour(r, s.iat, 1), b = nth_neighbour(r, s.iat, 2);
+    int a = nth_neighbour(r, s.atom, 1), b = nth_neighbour(r, s.atom, 2);
     int na = neighbour_count(r, a), nb = neighbour_count(r, b);
     auto acid_c = [&](int x, int nx) { return nx == 3 && composition(r, x, {{C, 1}, {O, 2}}); };
     auto carbamic_c = [&](int x, int nx) { return nx == 3 && composition(r, x, {{N, 1}, {O, 2}}); };
@@ -93,13 +93,13 @@ Outcome o2(Site& s) {
 
 // ------------------------------------------------------------------ oxygen, 1 neighbour
 
-int x_of(const Site& s) { return nth_neighbour(s.r, s.iat, 1); }
+int x_of(const Site& s) { return nth_neighbour(s.r, s.atom, 1); }
 
 // The acid rows of O3: the carbon's other O decides; `carboxylic` chooses between the
 // carboxylic names (step 7) and the carbamic ones (step 9), which have no anhydride.
 Outcome acid_rows(Site& s, int c, bool carboxylic) {
     Records& r = s.r;
-    int other = other_oxygen(r, c, s.iat);
+    int other = other_oxygen(r, c, s.atom);
     if (neighbour_count(r, other) == 1) return named(carboxylic ? "carboxylate" : "carbamate");
     if (neighbour_count(r, other) == 2 && type_z(r, other, 1) == H)
         return named(carboxylic ? "carboxylic" : "carbamic acid");
@@ -111,7 +111,7 @@ Outcome acid_rows(Site& s, int c, bool carboxylic) {
     return fails_drawn("(?)c=O [2]");
 }
 
-bool o3_applies(Site& s) { return neighbour_count(s.r, s.iat) == 1 && element(s.r, x_of(s)) == C; }
+bool o3_applies(Site& s) { return neighbour_count(s.r, s.atom) == 1 && element(s.r, x_of(s)) == C; }
 Outcome o3(Site& s) {
     Records& r = s.r;
     int c = x_of(s);
@@ -133,7 +133,7 @@ Outcome o3(Site& s) {
     return fails_drawn("(?)c=O [3]");
 }
 
-bool o4_applies(Site& s) { return neighbour_count(s.r, s.iat) == 1 && element(s.r, x_of(s)) == N; }
+bool o4_applies(Site& s) { return neighbour_count(s.r, s.atom) == 1 && element(s.r, x_of(s)) == N; }
 Outcome o4(Site& s) {
     Records& r = s.r;
     int n = x_of(s);
@@ -146,7 +146,7 @@ Outcome o4(Site& s) {
     return fails_drawn("(?)N-O [1]");
 }
 
-bool o5_applies(Site& s) { return neighbour_count(s.r, s.iat) == 1 && element(s.r, x_of(s)) == P; }
+bool o5_applies(Site& s) { return neighbour_count(s.r, s.atom) == 1 && element(s.r, x_of(s)) == P; }
 Outcome o5(Site& s) {
     Records& r = s.r;
     int p = x_of(s);
@@ -180,11 +180,11 @@ const Block kOxygen[] = {
 
 // ------------------------------------------------------------------ phosphorus
 
-bool p1_applies(Site& s) { return neighbour_count(s.r, s.iat) == 4 && composition(s.r, s.iat, {{C, 1}, {O, 3}}); }
+bool p1_applies(Site& s) { return neighbour_count(s.r, s.atom) == 4 && composition(s.r, s.atom, {{C, 1}, {O, 3}}); }
 Outcome p1(Site& s) {
     Records& r = s.r;
-    int sum = neighbour_counts(r, {nearest_of(r, s.iat, O, 1), nearest_of(r, s.iat, O, 2),
-                                   nearest_of(r, s.iat, O, 3)}).sum;
+    int sum = neighbour_counts(r, {nearest_of(r, s.atom, O, 1), nearest_of(r, s.atom, O, 2),
+                                   nearest_of(r, s.atom, O, 3)}).sum;
     if (sum == 3) return named("CPO3");
     if (sum == 4) return named("CPO2(O-X)");
     if (sum == 5) return named("CPO(O-X)2");
@@ -192,11 +192,11 @@ Outcome p1(Site& s) {
 }
 
 bool p2_applies(Site& s) {
-    return neighbour_count(s.r, s.iat) == 4 && type_z(s.r, s.iat, 1) == O && type_n(s.r, s.iat, 1) == 4;
+    return neighbour_count(s.r, s.atom) == 4 && type_z(s.r, s.atom, 1) == O && type_n(s.r, s.atom, 1) == 4;
 }
 Outcome p2(Site& s) {
     Records& r = s.r;
-    int x = s.iat;
+    int x = s.atom;
     int sum = neighbour_counts(r, {nth_neighbour(r, x, 1), nth_neighbour(r, x, 2), nth_neighbour(r, x, 3), nth_neighbour(r, x, 4)}).sum;
     if (sum == 5) return named("o3-P(ox)");
     if (sum == 6) return named("o2-P(ox)2");
@@ -215,7 +215,7 @@ const Block kPhosphorus[] = {
 bool s_applies(Site&) { return true; }
 Outcome s1(Site& s) {
     Records& r = s.r;
-    int c = nth_neighbour(r, s.iat, 1);
+    int c = nth_neighbour(r, s.atom, 1);
     RingAnswer ring = ring_of(r, c);
     if (neighbour_count(r, c) != 3) return fails_drawn("(?)c=S [1]");
     if (!ring.one_planar()) return silent();
@@ -235,10 +235,10 @@ const Block kSulfur[] = {
 // A halogen on one carbon is a candidate; it is named only when the carbon is aromatic.
 
 bool on_one_carbon(Site& s, int z) {
-    return element(s.r, s.iat) == z && neighbour_count(s.r, s.iat) == 1 && type_z(s.r, s.iat, 1) == C;
+    return element(s.r, s.atom) == z && neighbour_count(s.r, s.atom) == 1 && type_z(s.r, s.atom, 1) == C;
 }
 Outcome on_aromatic(Site& s, const char* name) {
-    return ring_of(s.r, nth_neighbour(s.r, s.iat, 1)).one_planar() ? named(name) : silent();
+    return ring_of(s.r, nth_neighbour(s.r, s.atom, 1)).one_planar() ? named(name) : silent();
 }
 
 const Block kHalogen[] = {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "shared/records.hpp"
+#include "topology/rings.hpp"
 
 namespace kova::groups {
 
@@ -22,8 +23,8 @@ int type_count(const Records& r, int x);             // number of neighbour type
 int type_z(const Records& r, int x, int t);    // atomic number of type t (1 lightest)
 int type_n(const Records& r, int x, int t);    // count of type t
 int member(const Records& r, int x, int t, int m);  // m-th stored member of type t
-inline int heaviest_z(const Records& r, int x) { return type_z(r, x, type_count(r, x)); }
-inline int heaviest_n(const Records& r, int x) { return type_n(r, x, type_count(r, x)); }
+inline int heaviest_z(const Records& r, int x) { return type_z(r, x, type_count(r, x)); }  // heaviest type's Z
+inline int heaviest_n(const Records& r, int x) { return type_n(r, x, type_count(r, x)); }  // its count
 int count_of(const Records& r, int x, int z);  // neighbours of element z
 int first_of(const Records& r, int x, int z);  // first stored member of the type of element z
 // The k-th neighbour of element z in distance order (0 when there is none).
@@ -33,32 +34,38 @@ bool composition(const Records& r, int x, std::initializer_list<std::pair<int, i
 bool all_h_or_c(const Records& r, int x);      // every neighbour is H or C
 // The first neighbour of x in distance order that is not `not_this` (0 when none).
 int other_neighbour(const Records& r, int x, int not_this);
-// The sum, smallest and largest of the neighbour counts of the listed atoms.
+// The sum, smallest and largest of the neighbour counts of some atoms.
 struct Counts { int sum = 0, min = 0, max = 0; };
+// The Counts of the listed atoms.
 Counts neighbour_counts(const Records& r, std::initializer_list<int> atoms);
 
 // --- ring membership and group planarity ---
 
-struct RingAnswer {
-    bool lcyc = false, lpl = false, lfus = false;
-    int iring = 0, isize = 0;
-    bool cyclic() const { return lcyc; }
-    bool one_planar() const { return lcyc && lpl; }
-    bool two_planar() const { return lcyc && lfus; }
+// How an atom lies in the rings, with the questions the rules ask of it.
+struct RingAnswer : RingMembership {
+    bool cyclic() const { return in_ring; }
+    bool one_planar() const { return in_ring && planar; }
+    bool two_planar() const { return in_ring && fused; }
 };
+// How atom x lies in the rings (in none for no atom).
 RingAnswer ring_of(Records& r, int x);
-// Group planarity of x and its stored neighbours, group tolerance.
-bool group_planar(Records& r, int x, int iprt = 0);
+// Whether x and its stored neighbours lie in a plane within the group tolerance; print 1
+// lists the test.
+bool group_planar(Records& r, int x, int print = 0);
 
 // --- how a block ends ---
 
+// The end of a block: a group named, nothing, or a failure message (with the picture).
 struct Outcome {
     enum class Kind { named, silent, message, picture };
     Kind kind;
     std::string text;  // the group name, or the tag of the failure message
 };
+// The group is `name`.
 inline Outcome named(std::string name) { return {Outcome::Kind::named, std::move(name)}; }
+// No group, and nothing said.
 inline Outcome silent() { return {Outcome::Kind::silent, {}}; }
+// The failure message of `tag`.
 inline Outcome fails(std::string tag) { return {Outcome::Kind::message, std::move(tag)}; }
 // The failure message followed by the group picture.
 inline Outcome fails_drawn(std::string tag) { return {Outcome::Kind::picture, std::move(tag)}; }
@@ -67,11 +74,12 @@ inline Outcome fails_drawn(std::string tag) { return {Outcome::Kind::picture, st
 // it (carbon); `planar` the nitrogen's group planarity.
 struct Site {
     Records& r;
-    int iat;
+    int atom;
     RingAnswer own;
     bool planar = false;
 };
 
+// One rule block: when it applies and how it decides.
 struct Block {
     const char* id;   // the block's name in the rules (H2, C7, O3, ...)
     const char* tag;  // written on the candidate line
@@ -79,9 +87,9 @@ struct Block {
     Outcome (*decide)(Site&);
 };
 
-// The candidate line of a tag (also the second candidate lines some blocks write).
+// Writes the candidate line of a tag (also the second candidate lines some blocks write).
 void candidate(Records& r, std::string_view tag);
-// A free-format line of a rule's own.
+// Writes a free-format line of a rule's own.
 void note(Records& r, const std::string& line);
 
 // The blocks of each element, in the order they are tried.

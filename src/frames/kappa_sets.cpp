@@ -3,6 +3,7 @@
 // "SYMPLM" constraint, its frame picture, its populations and its eleven frame integers.
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <string_view>
 
 #include "databank/databank.hpp"
@@ -33,7 +34,7 @@ bool mopro_hydrogen(const std::string& label) {
 // The MoPro form of a target: a dummy loses its "UM" (DUM7 gives D7), any label its brackets.
 std::string mopro_name(Records& r, const std::string& label, int number) {
     std::string s = pad(label, 10);
-    if (number > r.structure.atom_count) strip_um(s);
+    if (number > r.structure.atom_count) s = strip_um(s);
     strip_brackets(s);
     return s;
 }
@@ -49,7 +50,7 @@ int kappa_set(Records& r, int i, Frame& f) {
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).
-    replace_image_targets(r, f.xca1, f.xca2, f.at1, f.at2, f.ax1, f.ax2);
+    std::tie(f.label1, f.label2) = replace_image_targets(r, f.target1, f.target2, f.label1, f.label2, f.axis1, f.axis2);
     if (r.options.to_xd) {
         r.frames.kappa_set[i] = r.structure.scattering_table[i];
         r.frames.kappa_set_count = std::max(r.frames.kappa_set_count, r.structure.scattering_table[i]);
@@ -98,15 +99,15 @@ void atom_line(Records& r, int i, const Frame& f, int equiv) {
     const std::string& label = r.structure.label[i];
     put_pad(rec, label, 8);                  //  1-8  the atom
     rec += ' ';
-    put_pad(rec, f.at1, 8);                  // 10-17 first target
+    put_pad(rec, f.label1, 8);                  // 10-17 first target
     rec += "  ";
-    rec += f.ax1;                            // 20    its axis
+    rec += f.axis1;                            // 20    its axis
     rec += "  ";
     put_pad(rec, label, 8);                  // 23-30 the atom again
     rec += ' ';
-    put_pad(rec, f.at2, 8);                  // 32-39 second target
+    put_pad(rec, f.label2, 8);                  // 32-39 second target
     rec += ' ';
-    rec += f.ax2;                            // 41    its axis
+    rec += f.axis2;                            // 41    its axis
     rec += "   R ";                          // 45-46 right-handed
     put_fi(rec, r.structure.adp_order[i], 3);          // 47-49 TP
     put_fi(rec, r.structure.scattering_table[i], 3);        // 50-52 TBL
@@ -131,12 +132,12 @@ void atom_line(Records& r, int i, const Frame& f, int equiv) {
 // The MoPro axes line, in s (90 characters).
 void mopro_axes(Records& r, int i, const Frame& f, int n1, int n2, std::string& s) {
     s.clear();
-    s += f.ax1;
-    s += f.ax2;
+    s += f.axis1;
+    s += f.axis2;
     s += "   ";
-    s += mopro_name(r, f.at1, n1);
+    s += mopro_name(r, f.label1, n1);
     s += "   ";
-    s += mopro_name(r, f.at2, n2);
+    s += mopro_name(r, f.label2, n2);
     s += "   ";
     s += mopro_hydrogen(r.structure.label[i]) ? " QUA " : " HEX ";
     s += "   ";
@@ -185,7 +186,7 @@ std::string symmetry_code(const std::string& sitesym, char ax1, char ax2) {
 
 void symplm(Records& r, int i, const Frame& f) {
     if (trim(r.structure.site_symmetry[i]) == "NO") return;
-    const std::string code = symmetry_code(r.structure.site_symmetry[i], f.ax1, f.ax2);
+    const std::string code = symmetry_code(r.structure.site_symmetry[i], f.axis1, f.axis2);
     std::string line = "SYMPLM  ";
     line.reserve(32);
     if (r.structure.has_residues) {
@@ -250,13 +251,13 @@ void frame_tail(Records& r, int i, Frame& f) {
     put_pad(line, r.structure.site_symmetry[i], 5);
     line += ']';
     write_listing_line(r, line);
-    const int n1 = target_number(r, f.at1);
-    const int n2 = target_number(r, f.at2);
+    const int n1 = target_number(r, f.label1);
+    const int n2 = target_number(r, f.label2);
     atom_line(r, i, f, equiv);
     mopro_axes(r, i, f, n1, n2, r.frames.mopro_axes[i]);
     if (equiv != 0) similarity(r, i, equiv, r.frames.mopro_similarity[i]);
     symplm(r, i, f);
-    write_frame_picture(r, i, f.xca1, f.xca2, f.ax1, f.ax2);
+    write_frame_picture(r, i, f.target1, f.target2, f.axis1, f.axis2);
     populations(r, i, f);
 
     const int set = r.frames.kappa_set[i];
@@ -270,8 +271,8 @@ void frame_tail(Records& r, int i, Frame& f) {
     write_listing_line(r, line);
 
     auto& t = r.frames.xd_atom_row[i];
-    t[1] = axis_code(f.ax1);
-    t[2] = axis_code(f.ax2);
+    t[1] = axis_code(f.axis1);
+    t[2] = axis_code(f.axis2);
     t[3] = n1;
     t[4] = i;
     t[5] = n2;

@@ -51,7 +51,7 @@ int axis_index(char ax) { return ax == 'X' ? 0 : ax == 'Y' ? 1 : 2; }
 
 bool equal_neighbours(const Frame& f, int a, int b) {
     if (a == b) return true;
-    for (const auto& [p, q] : f.isame)
+    for (const auto& [p, q] : f.equal_pairs)
         if ((p == a && q == b) || (p == b && q == a)) return true;
     return false;
 }
@@ -68,12 +68,10 @@ std::vector<Point> candidate_targets(const Records& r, int i, const Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     std::vector<Point> pts;
     for (int m = 1; m <= t.count; ++m) pts.push_back({r.structure.cart[t.atom[m]], t.atom[m]});
-    for (const auto& [a, b] : f.isame) {
+    for (const auto& [a, b] : f.equal_pairs) {
         if (angle_at(r, r.structure.cart[a], i, b) >= kTransAngle) continue;
-        const Vec3f& pa = r.structure.cart[a];
-        const Vec3f& pb = r.structure.cart[b];
         Point p{};
-        midpoint(pa[0], pa[1], pa[2], pb[0], pb[1], pb[2], p.x[0], p.x[1], p.x[2]);
+        p.x = midpoint(r.structure.cart[a], r.structure.cart[b]);
         pts.push_back(p);
     }
     return pts;
@@ -81,7 +79,7 @@ std::vector<Point> candidate_targets(const Records& r, int i, const Frame& f) {
 
 struct Choice {
     const char* sym;
-    char ax1, ax2;
+    char axis1, axis2;
 };
 // From the highest site symmetry to the lowest; the second axis lies in a mirror.
 constexpr Choice kChoices[] = {{"-42m", 'Z', 'Y'}, {"3m", 'Z', 'X'}, {"mm2", 'Z', 'Y'}, {"m", 'X', 'Y'}};
@@ -95,13 +93,13 @@ void target_point(Records& r, Frame& f, int which, const Point& p) {
 
 }  // namespace
 
-bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char ax1, const Vec3f& t1, char ax2,
-               const Vec3f& t2) {
+bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char axis1, const Vec3f& target1, char axis2,
+               const Vec3f& target2) {
     const Vec3f& atom = r.structure.cart[i];
     std::array<Vec3f, 3> e{};
-    const int i1 = axis_index(ax1), i2 = axis_index(ax2), i3 = 3 - i1 - i2;
-    e[i1] = unit(minus(t1, atom));
-    const Vec3f w = minus(t2, atom);
+    const int i1 = axis_index(axis1), i2 = axis_index(axis2), i3 = 3 - i1 - i2;
+    e[i1] = unit(minus(target1, atom));
+    const Vec3f w = minus(target2, atom);
     const float p = dot(w, e[i1]);
     e[i2] = unit({w[0] - p * e[i1][0], w[1] - p * e[i1][1], w[2] - p * e[i1][2]});
     e[i3] = cross(e[(i3 + 1) % 3], e[(i3 + 2) % 3]);  // right-handed
@@ -130,7 +128,7 @@ void keep_site_symmetry_true(Records& r, int i, Frame& f, int ndum_before) {
     const std::string rule = trim(r.structure.site_symmetry[i]);
     if (rule != "-42m" && rule != "3m" && rule != "mm2") return;
     // A frame the rule could not define realises no symmetry either.
-    if (frame_defined(r, i, f) && shape_has(r, i, f, rule, f.ax1, f.xca1, f.ax2, f.xca2)) return;
+    if (frame_defined(r, i, f) && shape_has(r, i, f, rule, f.axis1, f.target1, f.axis2, f.target2)) return;
 
     // Dummies only ever grow: those made for the frame given up are the last ones.
     r.frames.dummy_count = ndum_before;
@@ -139,18 +137,18 @@ void keep_site_symmetry_true(Records& r, int i, Frame& f, int ndum_before) {
         for (const Point& p : pts) {
             for (const Point& q : pts) {
                 Frame trial;
-                trial.xca1 = p.x;
-                trial.xca2 = q.x;
-                if (&p == &q || !frame_defined(r, i, trial) || !shape_has(r, i, f, c.sym, c.ax1, p.x, c.ax2, q.x))
+                trial.target1 = p.x;
+                trial.target2 = q.x;
+                if (&p == &q || !frame_defined(r, i, trial) || !shape_has(r, i, f, c.sym, c.axis1, p.x, c.axis2, q.x))
                     continue;
                 set_site_symmetry(r, i, c.sym);
-                f.ax1 = c.ax1;
+                f.axis1 = c.axis1;
                 target_point(r, f, 1, p);
-                f.ax2 = c.ax2;
+                f.axis2 = c.axis2;
                 target_point(r, f, 2, q);
                 write_listing_line(r, " The neighbours lack the site symmetry " + rule + " in the rule's axes; " + c.sym +
-                               " with " + f.ax1 + "-axis towards " + trim(f.at1) + " and " + f.ax2 +
-                               "-axis towards " + trim(f.at2));
+                               " with " + f.axis1 + "-axis towards " + trim(f.label1) + " and " + f.axis2 +
+                               "-axis towards " + trim(f.label2));
                 return;
             }
         }
@@ -158,12 +156,12 @@ void keep_site_symmetry_true(Records& r, int i, Frame& f, int ndum_before) {
     // No mirror either: the frame of an atom without equal neighbours, by the canonical order.
     const int* isn = r.topology.canonical_order.data();
     set_site_symmetry(r, i, "NO");
-    f.ax1 = 'X';
+    f.axis1 = 'X';
     target_atom(r, f, 1, isn[1]);
-    f.ax2 = 'Y';
+    f.axis2 = 'Y';
     target_atom(r, f, 2, isn[2]);
     write_listing_line(r, " The neighbours lack the site symmetry " + rule + " in the rule's axes; NO with X-axis towards " +
-                   trim(f.at1) + " and Y-axis towards " + trim(f.at2));
+                   trim(f.label1) + " and Y-axis towards " + trim(f.label2));
 }
 
 }  // namespace kova

@@ -109,7 +109,7 @@ std::string xyz(const Vec3f& p, int w, int d) {
 // The old master file, read line by line into the 200-character buffer.
 class OldMaster {
 public:
-    explicit OldMaster(Records& r) : r_(r), in_(r.io.in(ioldxd)) {}
+    explicit OldMaster(Records& r) : r_(r), in_(r.io.in(old_xd_channel)) {}
     // Next line; a missing one is the unguarded end of file of a copying rule.
     const std::string& next(const char* wanted) {
         if (!try_next())
@@ -171,7 +171,7 @@ void copy_tail(Records& r) {
     }
     old.copy(upper(old.line()));
     while (old.try_next()) old.copy(old.line());
-    r.io.close(ioldxd);
+    r.io.close(old_xd_channel);
 }
 
 void write_dummies(Records& r) {
@@ -179,17 +179,15 @@ void write_dummies(Records& r) {
         auto u = static_cast<std::size_t>(k);
         r.io.write(r.files.xd_master,
                    pad(r.frames.dummy_label[u], 6) + "  " + xyz(r.frames.dummy_xyz[u], 12, 6));
-        r.io.write(iang,
+        r.io.write(ang_channel,
                    "ATOM Li(" + std::to_string(k) + ")" + "  " + xyz(dummy_cartesian(r, k), 14, 4));
     }
 }
 
 void write_keys(Records& r) {
     r.io.write(r.files.xd_master, key_header);
-    std::string key;
     for (int i = 1; i <= r.structure.atom_count; ++i) {
-        make_atom_key(r, i, key);
-        r.io.write(r.files.xd_master, pad(r.structure.label[static_cast<std::size_t>(i)], 8) + key);
+        r.io.write(r.files.xd_master, pad(r.structure.label[static_cast<std::size_t>(i)], 8) + make_atom_key(r, i));
     }
 }
 
@@ -214,7 +212,7 @@ void write_kappas(Records& r) {
 
 }  // namespace
 
-void make_atom_key(const Records& r, int i, std::string& key) {
+std::string make_atom_key(const Records& r, int i) {
     auto u = static_cast<std::size_t>(i);
     std::string sk = "000 000000 0000000000 000000000000000 ";
     std::string mk = "00 000 00000 0000000 000000000";
@@ -226,7 +224,7 @@ void make_atom_key(const Records& r, int i, std::string& key) {
     if (!r.options.to_xd && k.multipoles && (k.multipoles_all || (k.multipoles_ordered && ordered)))
         for (const MultipoleKey& m : kMultipoleKeys)
             if (same_text(r.structure.site_symmetry[u], m.sitesym)) mk = m.key;
-    key = sk + mk;
+    return sk + mk;
 }
 
 void write_xd_refinement_block(Records& r, int ch, int nkset) {
@@ -278,10 +276,10 @@ void write_xd_closing_modules(Records& r, int ch) {
 void open_atom_table(Records& r) {
     r.frames.dummy_count = 0;
     r.index = SearchIndexes{};
-    r.io.create(iang, "kova.ang");
-    r.io.write(iang, "ANGSTROM");
+    r.io.create(ang_channel, "kova.ang");
+    r.io.write(ang_channel, "ANGSTROM");
     if (is_xd(r)) {
-        r.io.open_old(ioldxd, trim(r.options.xd_master_file));
+        r.io.open_old(old_xd_channel, trim(r.options.xd_master_file));
         copy_head(r);
     }
     r.io.write(terminal, "    ");
@@ -313,14 +311,14 @@ void list_atom_ang(Records& r, int i) {
     put_pad(rec, r.structure.label[u], 8);
     rec += "   ";
     for (float x : r.structure.cart[u]) put_ff(rec, x, 14, 4);
-    r.io.write(iang, rec);
+    r.io.write(ang_channel, rec);
 }
 
 void close_atom_table(Records& r) {
     const int mas = r.files.xd_master;
     write_dummies(r);
     r.io.write(mas, "END ATOM");
-    r.io.close(iang);
+    r.io.close(ang_channel);
     if (is_xd(r))
         copy_refinement(r);
     else if (is_shelx(r))

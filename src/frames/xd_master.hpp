@@ -10,24 +10,24 @@
 
 namespace kova {
 
-constexpr int iang = 52;    // kova.ang, open while the atoms are framed
-constexpr int ioldxd = 39;  // the old XD master file (XD input)
+constexpr int ang_channel = 52;     // kova.ang, open while the atoms are framed
+constexpr int old_xd_channel = 39;  // the old XD master file (XD input)
 
 // The 68-character key of atom i: structure key (38) then multipole key (30).
-void make_atom_key(const Records& r, int i, std::string& key);
-// The refinement block of SHELX input.
-void write_xd_refinement_block(Records& r, int channel, int nkset);
-// The closing XDPROP and XDGEOM modules of SHELX input.
+std::string make_atom_key(const Records& r, int i);
+// Writes the refinement block of SHELX input, keeping kappa sets 1..kappa_sets.
+void write_xd_refinement_block(Records& r, int channel, int kappa_sets);
+// Writes the closing XDPROP and XDGEOM modules of SHELX input.
 void write_xd_closing_modules(Records& r, int channel);
 
-// Before the first atom: an empty dummy store, kova.ang, the copied head (XD input) and the
+// Before the first atom: sets up an empty dummy store, kova.ang, the copied head (XD input) and the
 // atom-table header line.
 void open_atom_table(Records& r);
-// The listing lines that open the work on atom i.
+// Writes the listing lines that open the work on atom i.
 void list_atom_start(Records& r, int i);
-// Atom i in kova.ang, at its position after framing.
+// Writes atom i to kova.ang, at its position after framing.
 void list_atom_ang(Records& r, int i);
-// After the last atom: dummy lines, "END ATOM", refinement block, key table, kappa lines,
+// After the last atom, writes the dummy lines, "END ATOM", refinement block, key table, kappa lines,
 // tail and, for SHELX input, the closing modules.
 void close_atom_table(Records& r);
 

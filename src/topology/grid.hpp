@@ -23,10 +23,13 @@ class PointGrid {
 public:
     // Cells of edge h (at least 0.5 Å). Point k of `pts` gets the id first + k.
     void build(double h, const std::vector<Vec3d>& pts, int first);
+    // Adds point `id` at p.
     void insert(int id, const Vec3d& p);
+    // Takes point `id`, filed at p, out.
     void remove(int id, const Vec3d& p);
-    // The point moved from `from` to `to`.
+    // Files point `id` anew: it moved from `from` to `to`.
     void move(int id, const Vec3d& from, const Vec3d& to);
+    // The edge of a cell (Å).
     double cell() const { return h_; }
 
     // Calls f(id) for every point that may lie within `radius` of `c` (and for every point

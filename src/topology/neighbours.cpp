@@ -8,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -163,27 +164,30 @@ void write_both(Records& r, int first, int second, const std::string& rec) {
     throw RunStop{};
 }
 
-// Tests 1 to 4 of the scan: centre, disorder, distance, too close. d is the distance.
-bool passes(const Records& r, int iat, int j, float rmax, float& d) {
-    if (j == iat) return false;
+// Tests 1 to 4 of the scan: centre, disorder, distance, too close. The distance of atom j from
+// the centre when it passes them, none otherwise.
+std::optional<float> passes(const Records& r, int iat, int j, float rmax) {
+    if (j == iat) return std::nullopt;
     if (r.structure.occupancy_flag[iat] == -1 && r.structure.occupancy_flag[j] == -1) {
         float diff = std::fabs(r.structure.occupancy[iat] - r.structure.occupancy[j]);
-        if (static_cast<double>(diff) > 0.01) return false;
+        if (static_cast<double>(diff) > 0.01) return std::nullopt;
     }
-    d = distance(r.structure.cart[iat], r.structure.cart[j]);
+    const float d = distance(r.structure.cart[iat], r.structure.cart[j]);
     if (rmax > 0.0f) {
-        if (!(d <= rmax)) return false;
+        if (!(d <= rmax)) return std::nullopt;
     } else {
         float lim = (covalent_radius(r, r.structure.atomic_number[iat]) + r.options.tolerances.bond) + covalent_radius(r, r.structure.atomic_number[j]);
-        if (!(d <= lim)) return false;
+        if (!(d <= lim)) return std::nullopt;
     }
-    return !(d < kTooClose);
+    if (d < kTooClose) return std::nullopt;
+    return d;
 }
 
 // Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort. The
-// plain form compares each candidate with every atom taken, as the scan does.
-void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, float>>& cand, bool& ldis,
-            bool plain = false) {
+// plain form compares each candidate with every atom taken, as the scan does. Whether an atom
+// taken is disordered.
+bool accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, float>>& cand, bool plain = false) {
+    bool disordered = false;
     NeighbourList& g = r.topology.last_search;
     // Two atoms closer than SAMEXYZ lie at nearly the same distance from the centre, so only
     // the atoms taken whose distances are that close (with room for the rounding of d) are
@@ -213,7 +217,7 @@ void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, fl
         ++g.count;
         g.atom.push_back(j);
         g.distance.push_back(d);
-        if (r.structure.occupancy_flag[j] == -1) ldis = true;
+        if (r.structure.occupancy_flag[j] == -1) disordered = true;
     }
     // Repeated passes swapping only a strictly greater distance: a stable sort by distance.
     std::vector<std::pair<float, int>> byd;
@@ -224,6 +228,7 @@ void accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, fl
         g.distance[k] = byd[static_cast<std::size_t>(k - 1)].first;
         g.atom[k] = byd[static_cast<std::size_t>(k - 1)].second;
     }
+    return disordered;
 }
 
 // Sorts the candidates by distance, then index, and tells whether the same-site test drops
@@ -344,32 +349,30 @@ void atom_moved(Records& r, int iat) {
     ix->pos[iat] = r.structure.cart[iat];
 }
 
-void search_neighbours(Records& r, int iat, float rmax, bool& ldis) {
+bool search_neighbours(Records& r, int iat, float rmax) {
     clear_scratch(r.topology.last_search);
-    ldis = false;
-    if (!valid_centre(r, iat)) return;
+    if (!valid_centre(r, iat)) return false;
     NeighbourIndex& ix = index_of(r, iat);
     double radius;
     if (rmax > 0.0f) {
         radius = rmax;
     } else {
         float own = covalent_radius(r, r.structure.atomic_number[iat]) + r.options.tolerances.bond;
-        if (std::isnan(own)) return;  // no limit holds
+        if (std::isnan(own)) return false;  // no limit holds
         radius = static_cast<double>(own) + ix.covmax;
     }
     std::vector<std::pair<int, float>>& cand = ix.cand;
     cand.clear();
     ix.grid.visit(widen(r.structure.cart[iat]), reach(ix, radius), [&](int j) {
-        float d;
-        if (passes(r, iat, j, rmax, d)) cand.emplace_back(j, d);
+        if (const std::optional<float> d = passes(r, iat, j, rmax)) cand.emplace_back(j, *d);
     });
     if (!distinct_sites(r, cand)) {
         std::sort(cand.begin(), cand.end());
-        accept(r, iat, rmax, cand, ldis);
-        return;
+        return accept(r, iat, rmax, cand);
     }
     // No two candidates share a site and they fit: the scan takes them all, by distance and
     // then by index.
+    bool disordered = false;
     NeighbourList& g = r.topology.last_search;
     g.count = static_cast<int>(cand.size());
     g.atom.resize(cand.size() + 1);
@@ -378,31 +381,29 @@ void search_neighbours(Records& r, int iat, float rmax, bool& ldis) {
         const auto [j, d] = cand[k];
         g.atom[k + 1] = j;
         g.distance[k + 1] = d;
-        if (r.structure.occupancy_flag[j] == -1) ldis = true;
+        if (r.structure.occupancy_flag[j] == -1) disordered = true;
     }
+    return disordered;
 }
 
-void search_neighbours_scan(Records& r, int iat, float rmax, bool& ldis) {
+bool search_neighbours_scan(Records& r, int iat, float rmax) {
     clear_scratch(r.topology.last_search);
-    ldis = false;
-    if (!valid_centre(r, iat)) return;
+    if (!valid_centre(r, iat)) return false;
     int n = list_length(r);
     std::vector<std::pair<int, float>> cand;
     for (int j = 1; j <= n; ++j) {
-        float d;
-        if (passes(r, iat, j, rmax, d)) cand.emplace_back(j, d);
+        if (const std::optional<float> d = passes(r, iat, j, rmax)) cand.emplace_back(j, *d);
     }
-    accept(r, iat, rmax, cand, ldis, true);
+    return accept(r, iat, rmax, cand, true);
 }
 
 void find_neighbours(Records& r, int iat, float rmax) {
-    bool ldis = false;
-    search_neighbours(r, iat, rmax, ldis);
+    const bool disordered = search_neighbours(r, iat, rmax);
     if (!valid_centre(r, iat)) return;
     const int out = r.files.listing;
     if (r.topology.print_neighbours == 1) {
         print_neighbours(r, out, iat, rmax, r.topology.last_search.count, r.topology.last_search.atom, r.topology.last_search.distance);
-        if (ldis) {
+        if (disordered) {
             r.io.write(out, "");
             r.io.write(out, "    Note : at least 1 neighbor is disordered");
         }
@@ -424,8 +425,8 @@ int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(in
             std::vector<std::pair<int, float>>& cand = ix.cand;
             cand.clear();
             ix.grid.visit(c, reach(ix, near), [&](int j) {
-                float d;
-                if (passes(r, iat, j, rmax, d) && d <= near) cand.emplace_back(j, d);
+                const std::optional<float> d = passes(r, iat, j, rmax);
+                if (d && *d <= near) cand.emplace_back(j, *d);
             });
             if (distinct_sites(r, cand)) {
                 // An atom closer than `sure` has no atom of the whole search within SAMEXYZ:
@@ -532,12 +533,12 @@ void list_stored_neighbours(Records& r, int iat, int iunit) {
     if (r.options.verbosity >= 2) print_types(r, iunit, t.type_count, t.type_atomic_number, t.type_size, t.type_atom, " ");
 }
 
-void collect_neighbours(Records& r, int iat, std::vector<int>& list, int& n) {
+int collect_neighbours(Records& r, int iat, std::vector<int>& list) {
     const NeighbourTable& t = stored(r, iat);
     list.assign(static_cast<std::size_t>(std::max(100, t.count + 1)) + 1, 0);
     for (int k = 1; k <= t.count; ++k) list[static_cast<std::size_t>(k)] = t.atom[k];
     list[static_cast<std::size_t>(t.count) + 1] = iat;
-    n = t.count + 1;
+    return t.count + 1;
 }
 
 }  // namespace kova

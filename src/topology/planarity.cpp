@@ -208,11 +208,11 @@ bool tridiagonal_eigen(int n, float d[3], float e[3], Mat3& z) {
 
 }  // namespace
 
-void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>& list, int itype) {
+bool planarity(Records& r, int iprt, int n, const std::vector<int>& list, int itype) {
     const int out = r.files.listing;
-    lplan = true;
-    const float tol = itype == 2 ? r.options.tolerances.ring : r.options.tolerances.group;
-    const std::string word = itype == 2 ? "ring" : "group";
+    bool lplan = true;
+    const float tol = itype == planarity_ring ? r.options.tolerances.ring : r.options.tolerances.group;
+    const std::string word = itype == planarity_ring ? "ring" : "group";
     // Atoms beyond the list or outside the records are left out rather than read.
     int cnt = std::max(0, std::min(n, static_cast<int>(list.size()) - 1));
     std::vector<int> at;
@@ -275,6 +275,7 @@ void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>&
         r.io.write(out, "");
         r.io.write(out, std::string("     This ") + word + " is planar = ." + (lplan ? "T" : "F") + ".");
     }
+    return lplan;
 }
 
 float point_distance(float x1, float y1, float z1, float x2, float y2, float z2) {
@@ -282,32 +283,27 @@ float point_distance(float x1, float y1, float z1, float x2, float y2, float z2)
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-void cross_product(const float a[3], const float b[3], float c[3]) {
-    float c1 = a[1] * b[2] - a[2] * b[1];
-    float c2 = a[2] * b[0] - a[0] * b[2];
-    float c3 = a[0] * b[1] - a[1] * b[0];
-    c[0] = c1;
-    c[1] = c2;
-    c[2] = c3;
+Vec3f cross_product(const Vec3f& a, const Vec3f& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 
-float vector_length(const float v[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+float vector_length(const Vec3f& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
-void extend_bond(float x1, float y1, float z1, float& x2, float& y2, float& z2, float d, float& old) {
-    old = point_distance(x1, y1, z1, x2, y2, z2);
-    x2 = x1 + (x2 - x1) * d / old;
-    y2 = y1 + (y2 - y1) * d / old;
-    z2 = z1 + (z2 - z1) * d / old;
+ExtendedBond extend_bond(const Vec3f& from, const Vec3f& to, float length) {
+    const float old = point_distance(from[0], from[1], from[2], to[0], to[1], to[2]);
+    Vec3f end;
+    for (int k = 0; k < 3; ++k) end[k] = from[k] + (to[k] - from[k]) * length / old;
+    return {end, old};
 }
 
-int append_atom(int /*unused*/, int& n, std::vector<int>& list, int k) {
-    int cnt = std::max(0, std::min(n, static_cast<int>(list.size()) - 1));
+bool append_atom(std::vector<int>& list, int& count, int atom) {
+    int cnt = std::max(0, std::min(count, static_cast<int>(list.size()) - 1));
     for (int i = 1; i <= cnt; ++i)
-        if (list[static_cast<std::size_t>(i)] == k) return 1;
-    ++n;
-    if (static_cast<int>(list.size()) <= n) list.resize(static_cast<std::size_t>(n) + 1, 0);
-    list[static_cast<std::size_t>(n)] = k;
-    return 0;
+        if (list[static_cast<std::size_t>(i)] == atom) return true;
+    ++count;
+    if (static_cast<int>(list.size()) <= count) list.resize(static_cast<std::size_t>(count) + 1, 0);
+    list[static_cast<std::size_t>(count)] = atom;
+    return false;
 }
 
 }  // namespace kova

@@ -7,17 +7,28 @@
 
 namespace kova {
 
-// list[1..n] atom indices; itype 2 ring (tol2), otherwise group (tol3).
-void planarity(Records& r, int iprt, bool& lplan, int n, const std::vector<int>& list, int itype);
+// The kinds of atom list the planarity test knows, each with its own tolerance.
+constexpr int planarity_ring = 2;   // a ring: options.tolerances.ring
+constexpr int planarity_group = 3;  // an atom and its neighbours: options.tolerances.group
+
+// Whether the atoms atoms[1..count] lie in a plane within the tolerance of `kind`; print 1
+// lists the test.
+bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, int kind);
 // The distance between two points.
 float point_distance(float x1, float y1, float z1, float x2, float y2, float z2);
-// The cross product of two vectors.
-void cross_product(const float a[3], const float b[3], float c[3]);
+// The cross product a x b.
+Vec3f cross_product(const Vec3f& a, const Vec3f& b);
 // The length of a vector.
-float vector_length(const float v[3]);
-// Moves the second point along the bond to distance d, giving the old length.
-void extend_bond(float x1, float y1, float z1, float& x2, float& y2, float& z2, float d, float& old);
-// 1 when k is among list[1..n]; otherwise k is appended and 0 returned.
-int append_atom(int n_unused, int& n, std::vector<int>& list, int k);
+float vector_length(const Vec3f& v);
+
+// A bond moved to a new length: its far end, and the length it had.
+struct ExtendedBond {
+    Vec3f end;
+    float old_length;
+};
+// The bond from `from` to `to` stretched along itself to `length`.
+ExtendedBond extend_bond(const Vec3f& from, const Vec3f& to, float length);
+// Whether `atom` is among list[1..count] already; if not it is appended and count grows.
+bool append_atom(std::vector<int>& list, int& count, int atom);
 
 }  // namespace kova

@@ -433,9 +433,7 @@ void RingWalk::store(const std::vector<int>& members) {
     if (s >= 4) {
         std::vector<int> list(1, 0);
         list.insert(list.end(), members.begin(), members.end());
-        bool lplan = true;
-        planarity(r_, 1, lplan, s, list, 2);
-        g.ring_planar[g.ring_count] = lplan;
+        g.ring_planar[g.ring_count] = planarity(r_, 1, s, list, planarity_ring);
     }
 }
 
@@ -552,32 +550,29 @@ long long ring_members(const Topology& g) {
 }
 
 // The ring situation from the number of rings holding the atom and the first two of them.
-void ring_situation(const Topology& g, int count, int first, int second, bool& lcyc, bool& lpl, bool& lfus,
-                    int& iring, int& isize) {
-    lcyc = count > 0;
-    lpl = false;
-    lfus = false;
-    iring = 0;
-    isize = 0;
+RingMembership ring_situation(const Topology& g, int count, int first, int second) {
+    RingMembership m;
+    m.in_ring = count > 0;
     if (count == 1) {
         if (g.ring_planar[first]) {
-            lpl = true;
-            iring = first;
-            isize = g.ring_size[first];
+            m.planar = true;
+            m.ring = first;
+            m.size = g.ring_size[first];
         }
     } else if (count == 2) {
         bool p1 = g.ring_planar[first], p2 = g.ring_planar[second];
         if (p1 && p2) {
-            lfus = true;
-            iring = first + second;
-            isize = g.ring_size[first] + g.ring_size[second];
+            m.fused = true;
+            m.ring = first + second;
+            m.size = g.ring_size[first] + g.ring_size[second];
         } else if (p1 || p2) {
             int q = p1 ? first : second;
-            lpl = true;
-            iring = q;
-            isize = g.ring_size[q];
+            m.planar = true;
+            m.ring = q;
+            m.size = g.ring_size[q];
         }
     }
+    return m;
 }
 
 }  // namespace
@@ -609,14 +604,14 @@ const RingIndex& ring_index(Records& r) {
 
 void rings_changed(Records& r) { r.index.rings = RingIndex{}; }
 
-void ring_membership(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
+RingMembership ring_membership(Records& r, int iat) {
     const RingIndex& ix = ring_index(r);
     std::array<int, 3> h{};
     if (iat >= 1 && iat < static_cast<int>(ix.held.size())) h = ix.held[static_cast<std::size_t>(iat)];
-    ring_situation(r.topology, h[0], h[1], h[2], lcyc, lpl, lfus, iring, isize);
+    return ring_situation(r.topology, h[0], h[1], h[2]);
 }
 
-void ring_membership_scan(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize) {
+RingMembership ring_membership_scan(Records& r, int iat) {
     const Topology& g = r.topology;
     int count = 0;
     int first = 0, second = 0;
@@ -631,7 +626,7 @@ void ring_membership_scan(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus
         if (count == 1) first = q;
         if (count == 2) second = q;
     }
-    ring_situation(g, count, first, second, lcyc, lpl, lfus, iring, isize);
+    return ring_situation(g, count, first, second);
 }
 
 }  // namespace kova

@@ -9,21 +9,30 @@ namespace kova {
 void reduce_connectivity(Records& r);
 // Finds the rings of the reduced connectivity table.
 void find_rings(Records& r);
-// Whether atom iat is in a ring, the ring planar or fused, with its number and size.
-void ring_membership(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize);
+// How an atom lies in the rings: only its first two rings count.
+struct RingMembership {
+    bool in_ring = false;  // in at least one ring
+    bool planar = false;   // in one planar ring (alone, or beside a ring not planar)
+    bool fused = false;    // in two rings, both planar
+    int ring = 0;          // that planar ring's number; for fused rings the sum of both numbers
+    int size = 0;          // its size; for fused rings the sum of both sizes
+};
+
+// How `atom` lies in the rings.
+RingMembership ring_membership(Records& r, int atom);
 
 // The rings holding each atom (`index.rings`), made from the ring records when their number
-// differs from the index's or the ring search ran since. A stage that changes the members of
-// the rings otherwise calls rings_changed.
+// differs from the index's or the ring search ran since.
 const RingIndex& ring_index(Records& r);
+// Drops the ring index; a stage that changes the members of the rings calls it.
 void rings_changed(Records& r);
 // ring_membership by the walk over every ring, kept to check the index against.
-void ring_membership_scan(Records& r, int iat, bool& lcyc, bool& lpl, bool& lfus, int& iring, int& isize);
+RingMembership ring_membership_scan(Records& r, int atom);
 
-// The same stages done by plain scans (every pair of entries in every cycle; the walk path
-// searched backwards at every step), kept to check the faster ones against.
+// reduce_connectivity by the plain scan over every pair of entries in every cycle, kept to
+// check it against.
 void reduce_connectivity_scan(Records& r);
-// find_rings by the plain backward walk, kept to check it against.
+// find_rings with the walk path searched backwards at every step, kept to check it against.
 void find_rings_scan(Records& r);
 
 }  // namespace kova

@@ -15,11 +15,9 @@ namespace {
 using test::FrameRecords;
 
 int add(Records& r, int flag, Vec3f p, Vec3f* back = nullptr) {
-    int k = 0;
-    Vec3f o{};
-    add_dummy_atom(r, flag, p[0], p[1], p[2], k, o[0], o[1], o[2]);
-    if (back) *back = o;
-    return k;
+    const DummyPlace d = add_dummy_atom(r, flag, p);
+    if (back) *back = d.position;
+    return d.number;
 }
 
 TEST(LabelDummy, LabelsGrowWithTheNumber) {
@@ -162,9 +160,8 @@ TEST(ReplaceImageTargets, AxisPointsOnImagesBecomeNewDummies) {
         f.r.frames.dummy_count = 1;  // an existing dummy at the same place is not reused
         f.r.ensure_dummies(1);
         f.r.frames.dummy_xyz[1] = {0.1f, 0.1f, 0.1f};
-        std::string lab1 = c.p1 == img3 ? "C(3)    " : "C(4)    ";
-        std::string lab2 = c.p2 == img3 ? "C(3)    " : "C(4)    ";
-        replace_image_targets(f.r, c.p1, c.p2, lab1, lab2, 'X', 'Y');
+        const auto [lab1, lab2] = replace_image_targets(f.r, c.p1, c.p2, c.p1 == img3 ? "C(3)    " : "C(4)    ",
+                                                        c.p2 == img3 ? "C(3)    " : "C(4)    ", 'X', 'Y');
         EXPECT_EQ(lab1, c.lab1);
         EXPECT_EQ(lab2, c.lab2);
         EXPECT_EQ(f.r.frames.dummy_count, 3);
@@ -182,9 +179,10 @@ TEST(ReplaceImageTargets, AtomsReadAndFarImagesAreLeftAlone) {
     f.atom(1, "C(1)", 6, {0.0f, 0.0f, 0.0f});
     f.atom(3, "C(3)", 6, {0.0f, 0.0f, 0.0011f});
     f.r.topology.list_size = 3;
-    std::string lab1 = "C(1)    ", lab2 = "O(1)    ";
-    replace_image_targets(f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f}, lab1, lab2, 'Z', 'X');
+    const auto [lab1, lab2] =
+        replace_image_targets(f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f}, "C(1)    ", "O(1)    ", 'Z', 'X');
     EXPECT_EQ(lab1, "C(1)    ");
+    EXPECT_EQ(lab2, "O(1)    ");
     EXPECT_EQ(f.r.frames.dummy_count, 0);
     EXPECT_TRUE(f.lines("kova.out").empty());
 }
@@ -249,31 +247,20 @@ TEST(WriteFramePicture, LongAtomNumbersFillTheLabelField) {
 }
 
 TEST(GeometryHelpers, AnglesMidpointsLabels) {
-    float ang = 0.0f;
-    const float right[9] = {1, 0, 0, 0, 0, 0, 0, 2, 0};
-    angle_of_points(right, ang);
-    EXPECT_NEAR(ang, 90.0f, 1e-4f);
-    const float straight[9] = {-1, 0, 0, 0, 0, 0, 3, 0, 0};  // cosine -1 exactly
-    angle_of_points(straight, ang);
-    EXPECT_NEAR(ang, 180.0f, 1e-3f);
+    const Vec3f vertex{0, 0, 0};
+    EXPECT_NEAR(angle_of_points({1, 0, 0}, vertex, {0, 2, 0}), 90.0f, 1e-4f);
+    EXPECT_NEAR(angle_of_points({-1, 0, 0}, vertex, {3, 0, 0}), 180.0f, 1e-3f);  // cosine -1 exactly
     // nearly straight: the rounded cosine may pass -1; the angle stays a number
-    const float almost[9] = {-0.1f, 1e-4f, 0, 0, 0, 0, 0.3f, -1e-4f, 0};
-    angle_of_points(almost, ang);
+    const float ang = angle_of_points({-0.1f, 1e-4f, 0}, vertex, {0.3f, -1e-4f, 0});
     EXPECT_FALSE(std::isnan(ang));
     EXPECT_GT(ang, 179.9f);
-    const float onvertex[9] = {0, 0, 0, 0, 0, 0, 1, 0, 0};
-    angle_of_points(onvertex, ang);
-    EXPECT_EQ(ang, 0.0f);
+    EXPECT_EQ(angle_of_points(vertex, vertex, {1, 0, 0}), 0.0f);
 
-    float xm, ym, zm;
-    midpoint(1, 2, 3, 2, 4, -3, xm, ym, zm);
-    EXPECT_EQ((Vec3f{xm, ym, zm}), (Vec3f{1.5f, 3.0f, 0.0f}));
+    EXPECT_EQ(midpoint({1, 2, 3}, {2, 4, -3}), (Vec3f{1.5f, 3.0f, 0.0f}));
 
-    std::string t(8, 'x');
-    number_label(7, t);
-    EXPECT_EQ(t, "7       ");
-    number_label(12345, t);
-    EXPECT_EQ(t, "12345   ");
+    EXPECT_EQ(number_label(7, 8), "7       ");
+    EXPECT_EQ(number_label(12345, 8), "12345   ");
+    EXPECT_EQ(number_label(123456789, 8), "123456789");
 
     struct Case {
         const char* in;
@@ -284,9 +271,7 @@ TEST(GeometryHelpers, AnglesMidpointsLabels) {
                    {"  C(1)", "C(1)      "},
                    {"XUMUM", "XUM       "},
                    {"", "          "}}) {
-        std::string s = pad(c.in, 10);
-        strip_um(s);
-        EXPECT_EQ(s, c.want) << c.in;
+        EXPECT_EQ(strip_um(pad(c.in, 10)), c.want) << c.in;
     }
 }
 

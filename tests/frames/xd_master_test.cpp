@@ -106,12 +106,11 @@ TEST(MakeAtomKey, KeygenSwitches) {
          true,
          {"", sx + m0, sh + m0, sx + m0, sx + m0, sx + m0, sx + m0}},
     };
-    std::string key;
     for (const Case& c : cases) {
         f.r.options.keys = c.keys;
         f.r.options.to_xd = c.toxd;
         for (int i = 1; i <= 6; ++i) {
-            make_atom_key(f.r, i, key);
+            const std::string key = make_atom_key(f.r, i);
             EXPECT_EQ(key.size(), 68u);
             EXPECT_EQ(key, c.want[i]) << c.what << ", atom " << i;
         }
@@ -232,11 +231,9 @@ TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
     f.r.options.keys.kappa = true;
     f.r.frames.dummy_count = 4;  // left from before: the analysis starts with an empty store
     frame_all(f, [&f](int i) {
-        int k;
-        float x, y, z;
-        if (i == 1) add_dummy_atom(f.r, 0, 0.0f, 0.0f, -0.4692f, k, x, y, z);  // between the Hs
+        if (i == 1) add_dummy_atom(f.r, 0, {0.0f, 0.0f, -0.4692f});  // between the Hs
         if (i == 3)
-            for (int n = 2; n <= 10; ++n) add_dummy_atom(f.r, 0, 10.0f * n, 0.0f, 0.0f, k, x, y, z);
+            for (int n = 2; n <= 10; ++n) add_dummy_atom(f.r, 0, {10.0f * n, 0.0f, 0.0f});
     });
     ASSERT_EQ(f.r.frames.dummy_count, 10);
 
@@ -303,9 +300,7 @@ TEST(AtomTable, ShelxInputAddsRefinementClosingAndPropertyModules) {
     f.r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
     f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}}};
     frame_all(f, [&f](int i) {
-        int k;
-        float x, y, z;
-        if (i == 2) add_dummy_atom(f.r, 1, 0.5f, 0.5f, 0.5f, k, x, y, z);
+        if (i == 2) add_dummy_atom(f.r, 1, {0.5f, 0.5f, 0.5f});
     });
     auto mas = f.lines("xd_kova.mas");
     // header, 3 atoms, dummy, END ATOM, 13 refinement, key header + 3, 2 kappa, 4 tail,
@@ -402,7 +397,7 @@ TEST(AtomTable, XdInputCopiesHeadRefinementAndTail) {
     EXPECT_EQ(mas[21], "SCALE   1");
     EXPECT_EQ(mas[23], "   END XDLSM");
     EXPECT_EQ(mas[24], std::string(200, 'x'));  // cut to the 200-character buffer
-    EXPECT_FALSE(f.r.io.is_open_in(ioldxd));
+    EXPECT_FALSE(f.r.io.is_open_in(old_xd_channel));
 }
 
 TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {

@@ -26,12 +26,12 @@ TEST(Neighbours, BondLimitIncludesEqualityAndRadiusMode) {
     b.add("C3", 6, -std::nextafter(lim, 9.0f), 0, 0);      // just beyond: not bonded
     b.add("C4", 6, 0, 2.0f, 0);                            // exactly 2.0
     bool ldis = true;
-    search_neighbours(b.r, 1, 0.0f, ldis);
+    ldis = search_neighbours(b.r, 1, 0.0f);
     EXPECT_EQ(found(b.r), (std::vector<int>{2}));
     EXPECT_FALSE(ldis);
-    search_neighbours(b.r, 1, -3.0f, ldis);  // a negative radius is the covalent rule too
+    ldis = search_neighbours(b.r, 1, -3.0f);  // a negative radius is the covalent rule too
     EXPECT_EQ(found(b.r), (std::vector<int>{2}));
-    search_neighbours(b.r, 1, 2.0f, ldis);
+    ldis = search_neighbours(b.r, 1, 2.0f);
     EXPECT_EQ(found(b.r), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(b.r.topology.last_search.distance[3], 2.0f);
 }
@@ -45,7 +45,7 @@ TEST(Neighbours, TooCloseAndSameSite) {
     b.add("H5", 1, 0.805f, 0, 0);   // 0.005 from H4, which has the lower index
     bool ldis;
     for (float rmax : {0.0f, 2.0f}) {
-        search_neighbours(b.r, 1, rmax, ldis);
+        ldis = search_neighbours(b.r, 1, rmax);
         EXPECT_EQ(found(b.r), (std::vector<int>{2, 4})) << rmax;
     }
 }
@@ -58,13 +58,13 @@ TEST(Neighbours, DisorderRule) {
     b.add("C4", 6, 0, 1.5f, 0, 1.0f, 0);    // ordered: neighbour
     b.add("C5", 6, 0, -1.5f, 0, 0.5f, 1);   // special position: neighbour
     bool ldis = false;
-    search_neighbours(b.r, 1, 0.0f, ldis);
+    ldis = search_neighbours(b.r, 1, 0.0f);
     EXPECT_EQ(found(b.r), (std::vector<int>{2, 4, 5}));
     EXPECT_TRUE(ldis);
-    search_neighbours(b.r, 4, 0.0f, ldis);  // C4 sees both disordered atoms
+    ldis = search_neighbours(b.r, 4, 0.0f);  // C4 sees both disordered atoms
     EXPECT_EQ(found(b.r), (std::vector<int>{1}));
     EXPECT_TRUE(ldis);
-    search_neighbours(b.r, 2, 0.0f, ldis);
+    ldis = search_neighbours(b.r, 2, 0.0f);
     EXPECT_EQ(found(b.r), (std::vector<int>{1}));
 }
 
@@ -243,13 +243,12 @@ TEST(Neighbours, MoreThanTwentyKeptAndCollected) {
     EXPECT_EQ(b.r.topology.neighbours[1].count, 24);
     EXPECT_EQ(b.r.topology.neighbours[1].type_size[1], 24);
     std::vector<int> list;
-    int n = 0;
-    collect_neighbours(b.r, 1, list, n);
+    int n = collect_neighbours(b.r, 1, list);
     EXPECT_EQ(n, 25);
     EXPECT_EQ(list[25], 1);
     EXPECT_GE(list.size(), 101u);
     // H2: the two H 0.78 Å away (30 degrees apart on the circle), then AU1 at 1.5 Å, then itself
-    collect_neighbours(b.r, 2, list, n);
+    n = collect_neighbours(b.r, 2, list);
     EXPECT_EQ(n, 4);
     EXPECT_EQ(list[3], 1);
     EXPECT_EQ(list[4], 2);
@@ -272,9 +271,9 @@ void expect_same_as_scan(Records& r, int step = 1, std::vector<float> radii = {0
     for (int i = 1; i <= r.topology.list_size; i += step)
         for (float rmax : radii) {
             bool l1 = false, l2 = false;
-            search_neighbours(r, i, rmax, l1);
+            l1 = search_neighbours(r, i, rmax);
             NeighbourList fast = r.topology.last_search;
-            search_neighbours_scan(r, i, rmax, l2);
+            l2 = search_neighbours_scan(r, i, rmax);
             ASSERT_EQ(fast.count, r.topology.last_search.count) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(fast.atom, r.topology.last_search.atom) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(fast.distance, r.topology.last_search.distance) << "atom " << i << " rmax " << rmax;
@@ -386,19 +385,19 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     Bench big;
     test::random_cluster(big.r, 6000, 12);
     bool l;
-    search_neighbours(big.r, 1, 0.0f, l);
+    l = search_neighbours(big.r, 1, 0.0f);
     big.r.structure.cart[5999] = big.r.structure.cart[1];
     big.r.structure.cart[5999][0] += 1.1f;
     big.r.structure.occupancy_flag[1] = big.r.structure.occupancy_flag[5999] = 0;
 #ifndef NDEBUG
-    EXPECT_THROW(for (int k = 0; k < 300; ++k) search_neighbours(big.r, 1, 0.0f, l), std::logic_error);
+    EXPECT_THROW(for (int k = 0; k < 300; ++k) l = search_neighbours(big.r, 1, 0.0f), std::logic_error);
 #endif
     atom_moved(big.r, 5999);
     for (int i : {5999, 1}) {
         bool l1, l2;
-        search_neighbours(big.r, i, 2.0f, l1);
+        l1 = search_neighbours(big.r, i, 2.0f);
         NeighbourList fast = big.r.topology.last_search;
-        search_neighbours_scan(big.r, i, 2.0f, l2);
+        l2 = search_neighbours_scan(big.r, i, 2.0f);
         EXPECT_EQ(fast.atom, big.r.topology.last_search.atom);
     }
     EXPECT_NE(std::find(big.r.topology.last_search.atom.begin(), big.r.topology.last_search.atom.end(), 5999), big.r.topology.last_search.atom.end());  // atom 1's
@@ -426,7 +425,7 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     // the searches reach further) and a few long ones, each announced, in a long list.
     Bench many;
     test::random_cluster(many.r, 6000, 14);
-    search_neighbours(many.r, 1, 0.0f, l);
+    l = search_neighbours(many.r, 1, 0.0f);
     for (int j = 1; j <= 6000; j += 3) {
         const int axis = j % 9 / 3;
         many.r.structure.cart[j][axis] += (j % 2 ? 0.24f : -0.24f);
@@ -463,7 +462,7 @@ TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
     // Stored rows against the plain scan for a sample of atoms.
     for (int i = 1; i <= n; i += n / 300) {
         bool l;
-        search_neighbours_scan(b.r, i, 0.0f, l);
+        l = search_neighbours_scan(b.r, i, 0.0f);
         const NeighbourTable& row = b.r.topology.neighbours[i];
         ASSERT_EQ(row.count, b.r.topology.last_search.count) << i;
         for (int k = 1; k <= row.count; ++k) {

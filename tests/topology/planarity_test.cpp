@@ -33,7 +33,7 @@ TEST(Planarity, SquareWithinAndBeyondTolerance) {
         b.r.options.verbosity = 2;
         square(b, c.d);
         bool lplan = !c.planar;
-        planarity(b.r, 1, lplan, 4, all_of(b.r), 2);
+        lplan = planarity(b.r, 1, 4, all_of(b.r), 2);
         EXPECT_EQ(lplan, c.planar) << c.d;
         auto l = b.listing();
         ASSERT_EQ(l.size(), 15u);
@@ -58,7 +58,7 @@ TEST(Planarity, ExactPlaneCollinearAndThreeAtoms) {
     square(flat, 0.0f);
     flat.r.options.tolerances.group = 0.0f;
     bool lplan = false;
-    planarity(flat.r, 1, lplan, 4, all_of(flat.r), 3);
+    lplan = planarity(flat.r, 1, 4, all_of(flat.r), 3);
     EXPECT_TRUE(lplan);
     auto l = flat.listing();
     EXPECT_EQ(l[1], " Planarity test for   4-atom group : ");
@@ -68,7 +68,7 @@ TEST(Planarity, ExactPlaneCollinearAndThreeAtoms) {
     Bench line;
     for (int k = 0; k < 5; ++k) line.add("C", 6, 0.7f * k, 0.3f * k, -0.2f * k);
     lplan = false;
-    planarity(line.r, 0, lplan, 5, all_of(line.r), 3);
+    lplan = planarity(line.r, 0, 5, all_of(line.r), 3);
     EXPECT_TRUE(lplan);
 
     // Three atoms always lie in a plane; the divisor n - 3 is zero and not used.
@@ -77,7 +77,7 @@ TEST(Planarity, ExactPlaneCollinearAndThreeAtoms) {
     three.add("C2", 6, 1.4f, 0, 0.3f);
     three.add("C3", 6, 0, 1.4f, -0.7f);
     lplan = false;
-    planarity(three.r, 1, lplan, 3, all_of(three.r), 3);
+    lplan = planarity(three.r, 1, 3, all_of(three.r), 3);
     EXPECT_TRUE(lplan);
     EXPECT_EQ(three.listing()[5], "     Esd atoms from the plane (sigpln) =       0.0000 ( tol =   0.1000 )");
 }
@@ -89,10 +89,10 @@ TEST(Planarity, PrintSwitchLabelsAndOrder) {
         b.add("C" + std::to_string(k + 1), 6, 1.5f * std::cos(0.8975979f * k), 1.5f * std::sin(0.8975979f * k),
               (k % 2) ? 0.3f : -0.3f);
     bool silent0 = true, silent2 = true, loud = true;
-    planarity(b.r, 0, silent0, 7, all_of(b.r), 2);
-    planarity(b.r, 2, silent2, 7, all_of(b.r), 2);
+    silent0 = planarity(b.r, 0, 7, all_of(b.r), 2);
+    silent2 = planarity(b.r, 2, 7, all_of(b.r), 2);
     EXPECT_TRUE(b.listing().empty());
-    planarity(b.r, 1, loud, 7, all_of(b.r), 2);
+    loud = planarity(b.r, 1, 7, all_of(b.r), 2);
     EXPECT_FALSE(loud);
     EXPECT_EQ(silent0, loud);
     EXPECT_EQ(silent2, loud);
@@ -102,30 +102,27 @@ TEST(Planarity, PrintSwitchLabelsAndOrder) {
     // reversed list: the same verdict
     std::vector<int> rev = {0, 7, 6, 5, 4, 3, 2, 1};
     bool back = true;
-    planarity(b.r, 0, back, 7, rev, 2);
+    back = planarity(b.r, 0, 7, rev, 2);
     EXPECT_EQ(back, loud);
 }
 
 TEST(VectorRoutines, CrossLengthDistanceExtendAndCheck) {
-    const float a[3] = {1, 2, 3}, b[3] = {4, 5, 6};
-    float c[3];
-    cross_product(a, b, c);  // (2*6 - 3*5, 3*4 - 1*6, 1*5 - 2*4)
+    const Vec3f c = cross_product({1, 2, 3}, {4, 5, 6});  // (2*6 - 3*5, 3*4 - 1*6, 1*5 - 2*4)
     EXPECT_EQ(c[0], -3.0f);
     EXPECT_EQ(c[1], 6.0f);
     EXPECT_EQ(c[2], -3.0f);
-    const float v[3] = {3, 4, 12};
-    EXPECT_EQ(vector_length(v), 13.0f);
+    EXPECT_EQ(vector_length({3, 4, 12}), 13.0f);
     EXPECT_EQ(point_distance(1, 1, 1, 4, 5, 13), 13.0f);
-    float x = 0, y = 3, z = 4, old = 0;
-    extend_bond(0, 0, 0, x, y, z, 10.0f, old);
-    EXPECT_EQ(old, 5.0f);
-    EXPECT_FLOAT_EQ(y, 6.0f);
-    EXPECT_FLOAT_EQ(z, 8.0f);
+    const ExtendedBond e = extend_bond({0, 0, 0}, {0, 3, 4}, 10.0f);
+    EXPECT_EQ(e.old_length, 5.0f);
+    EXPECT_EQ(e.end[0], 0.0f);
+    EXPECT_FLOAT_EQ(e.end[1], 6.0f);
+    EXPECT_FLOAT_EQ(e.end[2], 8.0f);
     std::vector<int> list = {0, 4, 9};
     int n = 2;
-    EXPECT_EQ(append_atom(0, n, list, 9), 1);
+    EXPECT_TRUE(append_atom(list, n, 9));
     EXPECT_EQ(n, 2);
-    EXPECT_EQ(append_atom(0, n, list, 5), 0);
+    EXPECT_FALSE(append_atom(list, n, 5));
     EXPECT_EQ(n, 3);
     EXPECT_EQ(list[3], 5);
 }

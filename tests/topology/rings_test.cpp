@@ -270,11 +270,10 @@ TEST(RingSearch, TooManyRingsStops) {
 // The membership query by its index against the walk over every ring, for every atom.
 void expect_membership_as_scan(Records& r, int n) {
     for (int a = 0; a <= n + 1; ++a) {
-        bool c1, p1, f1, c2, p2, f2;
-        int i1, s1, i2, s2;
-        ring_membership(r, a, c1, p1, f1, i1, s1);
-        ring_membership_scan(r, a, c2, p2, f2, i2, s2);
-        ASSERT_EQ(std::vector<int>({c1, p1, f1, i1, s1}), std::vector<int>({c2, p2, f2, i2, s2})) << "atom " << a;
+        const RingMembership m1 = ring_membership(r, a), m2 = ring_membership_scan(r, a);
+        ASSERT_EQ(std::vector<int>({m1.in_ring, m1.planar, m1.fused, m1.ring, m1.size}),
+                  std::vector<int>({m2.in_ring, m2.planar, m2.fused, m2.ring, m2.size}))
+            << "atom " << a;
     }
 }
 
@@ -358,7 +357,7 @@ TEST(RingQuery, MembershipTable) {
         g.ring_atom[q].insert(g.ring_atom[q].end(), rings[q - 1].first.begin(), rings[q - 1].first.end());
         g.ring_planar[q] = rings[q - 1].second;
     }
-    struct Case { int atom; bool lcyc, lpl, lfus; int iring, isize; };
+    struct Case { int atom; bool in_ring, planar, fused; int ring, size; };
     const Case cases[] = {
         {99, false, false, false, 0, 0},
         {15, true, true, false, 3, 6},    // planar ring 3 only
@@ -369,14 +368,12 @@ TEST(RingQuery, MembershipTable) {
         {60, true, false, false, 0, 0},   // three rings
     };
     for (const Case& c : cases) {
-        bool lcyc = !c.lcyc, lpl = !c.lpl, lfus = !c.lfus;
-        int iring = -1, isize = -1;
-        ring_membership(b.r, c.atom, lcyc, lpl, lfus, iring, isize);
-        EXPECT_EQ(lcyc, c.lcyc) << c.atom;
-        EXPECT_EQ(lpl, c.lpl) << c.atom;
-        EXPECT_EQ(lfus, c.lfus) << c.atom;
-        EXPECT_EQ(iring, c.iring) << c.atom;
-        EXPECT_EQ(isize, c.isize) << c.atom;
+        const RingMembership m = ring_membership(b.r, c.atom);
+        EXPECT_EQ(m.in_ring, c.in_ring) << c.atom;
+        EXPECT_EQ(m.planar, c.planar) << c.atom;
+        EXPECT_EQ(m.fused, c.fused) << c.atom;
+        EXPECT_EQ(m.ring, c.ring) << c.atom;
+        EXPECT_EQ(m.size, c.size) << c.atom;
     }
     expect_membership_as_scan(b.r, 70);
 
@@ -393,10 +390,8 @@ TEST(RingQuery, MembershipTable) {
     }
 
     Bench none;  // no ring search: acyclic
-    bool lcyc = true, lpl = true, lfus = true;
-    int iring = 1, isize = 1;
-    ring_membership(none.r, 1, lcyc, lpl, lfus, iring, isize);
-    EXPECT_FALSE(lcyc || lpl || lfus || iring || isize);
+    const RingMembership m = ring_membership(none.r, 1);
+    EXPECT_FALSE(m.in_ring || m.planar || m.fused || m.ring || m.size);
 }
 
 }  // namespace
