@@ -177,8 +177,7 @@ void xd_tail(Records& r) {
                         "   DELF''  NSCTL");
     for (int t = 1; t <= r.structure.type_count; ++t) {
         const int z = r.structure.type_atomic_number[static_cast<std::size_t>(t)];
-        std::array<int, 19> row{};
-        shell_occupations(r, z, row, t);
+        const std::array<int, 19> row = shell_occupations(r, z, t);
         std::string l = pad(element_symbol(r, z), 2) + fx(3) + "CHFW CHFW CSZD" + fx(1);
         for (int k = 1; k <= 18; ++k) l += fi(row[static_cast<std::size_t>(k)], 4);
         l += ff(0.0f, 8, 4) + ff(0.0f, 8, 4) + ff(0.0f, 7, 3);
@@ -209,7 +208,7 @@ void read_shelx(Records& r, const std::string& fname) {
     for (auto& s : r.structure.site_symmetry) s = std::string(5, ' ');
     r.structure.type_count = 0;
     ShelxScan scan;
-    scan.fname = fname;
+    scan.file_name = fname;
 
     if (!r.io.try_open_old(ishelx, fname))
         fatal_error(r, "ReadShelx", "Error opening SHELX file... " + fname);

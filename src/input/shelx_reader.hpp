@@ -10,6 +10,6 @@ namespace kova {
 // Reads a SHELX file: instructions, heads of the XD and MoPro files, atom records.
 void read_shelx(Records& r, const std::string& fname);
 // The equivalent isotropic displacement parameter of atom i.
-void equivalent_u(Records& r, int i, float& ueq);
+float equivalent_u(Records& r, int i);
 
 }  // namespace kova

@@ -226,7 +226,7 @@ void read_xd(Records& r, const std::string& fname) {
         for (long long k = 0; k < nmul; ++k) skip_noncomment(r);
         const Vec3f& f = r.structure.frac[i];
         Vec3f& x = r.structure.cart[i];
-        convert_point(r, 0, f[0], f[1], f[2], x[0], x[1], x[2]);
+        x = convert_point(r, to_cartesian, f);
         if (!finite_point(f) || !finite_point(x))
             fault(r.io.in(parunit).name(), atomrec,
                   "the coordinates of atom " + std::to_string(i) + " (" + trim(r.structure.label[i]) +
