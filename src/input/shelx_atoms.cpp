@@ -216,12 +216,12 @@ std::optional<float> apply_free_variable(const Records& r, float v) {
     return static_cast<float>(static_cast<double>(p) * (static_cast<double>(fv) - 1.0));
 }
 
-std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int n) {
-    const int iz = r.structure.type_atomic_number[static_cast<std::size_t>(n)];
+std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int sfac_type) {
+    const int iz = r.structure.type_atomic_number[static_cast<std::size_t>(sfac_type)];
     std::string sym = trim(element_symbol(r, iz));
     if (r.options.rename_atoms) {
         int num = r.options.rename_mode == 0 ? r.structure.atom_count
-                                              : s.count[static_cast<std::size_t>(n)];
+                                              : s.count[static_cast<std::size_t>(sfac_type)];
         std::string l = sym + "(" + std::to_string(num) + ")";
         std::string t;
         for (char c : l)

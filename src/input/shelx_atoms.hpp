@@ -12,7 +12,7 @@
 
 namespace kova {
 
-constexpr int ishelx = 57;  // channel of the SHELX file
+constexpr int shelx_channel = 57;  // channel of the SHELX file
 
 // One card of the file: the text with any "!" comment removed, upper-cased, its "="
 // continuation records joined on; `name` is the first word as read (case kept).
@@ -59,8 +59,9 @@ ResidueCard parse_resi(std::string_view card);
 // Nothing when the free variable lies beyond the 200 places of the record.
 std::optional<float> apply_free_variable(const Records& r, float v);
 
-// The label of the atom being read (atom index nat, SFAC number n).
-std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int n);
+// The label of the atom being read (the latest of the atom count), named `name` on its card
+// and of SFAC type `sfac_type`.
+std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int sfac_type);
 
 // Reciprocal cell lengths a*, b*, c* of the cell read.
 Vec3f reciprocal_lengths(const Records& r);

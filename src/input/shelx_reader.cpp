@@ -210,9 +210,9 @@ void read_shelx(Records& r, const std::string& fname) {
     ShelxScan scan;
     scan.file_name = fname;
 
-    if (!r.io.try_open_old(ishelx, fname))
+    if (!r.io.try_open_old(shelx_channel, fname))
         fatal_error(r, "ReadShelx", "Error opening SHELX file... " + fname);
-    InFile& f = r.io.in(ishelx);
+    InFile& f = r.io.in(shelx_channel);
     r.io.write(out, "");
     r.io.write(out, " Reading SHELX file : " + pad(fname, 60));
     r.io.write(mas, std::string(79, '!'));
@@ -242,7 +242,7 @@ void read_shelx(Records& r, const std::string& fname) {
     r.io.write(out, std::string(" Lattice is ") + (p.centro ? "CentroSymmetric" : "Acentric"));
     r.io.write(out, "");
     r.io.write(out, " Symmetry operations : ");
-    read_symmetry(r, ishelx, out);
+    read_symmetry(r, shelx_channel, out);
     if (p.latt != 1) add_lattice_centring(r, out, letter);
     if (p.centro) add_inversion_partners(r, out);
     r.io.write(out, "");
@@ -262,7 +262,7 @@ void read_shelx(Records& r, const std::string& fname) {
     f.rewind();
     r.structure.atom_count = 0;
     read_atoms(r, f, scan);
-    r.io.close(ishelx);
+    r.io.close(shelx_channel);
 }
 
 }  // namespace kova
