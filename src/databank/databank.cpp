@@ -61,33 +61,39 @@ void add_int(std::string& key, int v) {
     key.append(reinterpret_cast<const char*>(&v), sizeof v);
 }
 
-// Everything the walk over the file compares for atom iat: two atoms with the same key meet
+// Everything the walk over the file compares for atom atom: two atoms with the same key meet
 // the same entries with the same outcome, so the walk is made once per key.
-std::string search_key(const Records& r, int iat, const std::string& asym) {
+std::string search_key(const Records& r, int atom, const std::string& asym) {
     const NeighbourList& ng = r.topology.last_search;
     std::string key;
     key.reserve(96);
-    for (int v : {r.structure.atomic_number[iat], r.frames.planar_rings, r.frames.planar_ring_size, ng.count, ng.type_count,
-                  r.frames.planar_group ? 1 : 0, r.frames.parent_atomic_number[iat], r.frames.parent_neighbours[iat], r.frames.parent_hydrogens[iat],
-                  r.frames.exception[iat] != 0 ? 1 : 0})
+    for (int v : {r.structure.atomic_number[atom], r.frames.planar_rings, r.frames.planar_ring_size, ng.count, ng.type_count,
+                  r.frames.planar_group ? 1 : 0, r.frames.parent_atomic_number[atom], r.frames.parent_neighbours[atom], r.frames.parent_hydrogens[atom],
+                  r.frames.exception[atom] != 0 ? 1 : 0})
         add_int(key, v);
     for (int t = 1; t <= ng.type_count; ++t) {
         add_int(key, ng.type_atomic_number[t]);
         add_int(key, ng.type_size[t]);
     }
     key += asym;
-    key += pad(r.frames.exception_name[iat], 40);
+    key += pad(r.frames.exception_name[atom], 40);
     return key;
 }
 
+// What the walk over the file leaves besides the parameters.
+struct WalkResult {
+    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
+    std::string group = std::string(40, ' ');  // the functional group its EXCEPT line names
+};
+
 // The walk over the file from its start: the first entry of the atom's element whose lines
-// all fit gives mpoles1.
-void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntryLine*& last,
-          std::string& group) {
+// all fit gives the parameters of the match.
+WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
+    WalkResult found;
     const int iout = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
     const bool verbose = r.options.verbosity >= 2;
-    const int z = r.structure.atomic_number[iat];
+    const int z = r.structure.atomic_number[atom];
     const NeighbourList& ng = r.topology.last_search;
     const int iring = r.frames.planar_rings, imemb = r.frames.planar_ring_size;
     const bool lpg = r.frames.planar_group;
@@ -105,7 +111,7 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
             int c1 = 0, c2 = 0;
             find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4, c1, c2);  // stops the run
         }
-        last = &el;
+        found.last = &el;
 
         if (z != 1) {
             const DbRecord& nl = find_record(r, db, DbKey::neig);
@@ -143,17 +149,17 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
                 all = have;
             }
             if (!all) continue;
-            if (read_except_line(r, iat, group) == 1) continue;
+            if (!except_line_allows(r, atom, found.group)) continue;
         } else {
             const DbRecord& prnt = find_record(r, db, DbKey::prnt);
             read_ints(db, prnt, "three numbers on the PRNT line", 3, jh.data());
             const int jhp = jh[0], jsp = jh[1], jhnei = jh[2];
             std::string asymr(prnt.word(5).substr(0, 5));
-            if (read_except_line(r, iat, group) == 1) continue;
+            if (!except_line_allows(r, atom, found.group)) continue;
             if (verbose)
                 out("  " + std::string(" jhp =") + fi(jhp, 3) + " jsp =" + fi(jsp, 3) +
                     " jhnei=" + fi(jhnei, 3) + " asymr=[" + asymr + "]");
-            if (jhp != r.frames.parent_atomic_number[iat] || jsp != r.frames.parent_neighbours[iat] || jhnei != r.frames.parent_hydrogens[iat])
+            if (jhp != r.frames.parent_atomic_number[atom] || jsp != r.frames.parent_neighbours[atom] || jhnei != r.frames.parent_hydrogens[atom])
                 continue;
             if (asymr != asym) continue;
         }
@@ -170,36 +176,38 @@ void walk(Records& r, int iat, DbFile& db, const std::string& asym, const DbEntr
         }
         break;
     }
+    return found;
 }
 
 }  // namespace
 
-float free_atom_valence(int iz) {
-    if (iz <= 2) return static_cast<float>(iz);
-    if (iz <= 10) return static_cast<float>(iz - 2);
-    if (iz <= 18) return static_cast<float>(iz - 10);
-    if (iz <= 36) return static_cast<float>(iz - 18);
-    if (iz <= 54) return static_cast<float>(iz - 36);
-    if (iz <= 86) return static_cast<float>(iz - 54);
-    return static_cast<float>(iz - 86);
+float free_atom_valence(int atomic_number) {
+    const int z = atomic_number;
+    if (z <= 2) return static_cast<float>(z);
+    if (z <= 10) return static_cast<float>(z - 2);
+    if (z <= 18) return static_cast<float>(z - 10);
+    if (z <= 36) return static_cast<float>(z - 18);
+    if (z <= 54) return static_cast<float>(z - 36);
+    if (z <= 86) return static_cast<float>(z - 54);
+    return static_cast<float>(z - 86);
 }
 
-void assign_from_databank(Records& r, int iat) {
+void assign_from_databank(Records& r, int atom) {
     r.topology.print_neighbours = 0;
-    find_neighbours(r, iat, 0.0f);
-    match_databank_entry(r, iat);
+    find_neighbours(r, atom, 0.0f);
+    match_databank_entry(r, atom);
 }
 
-void match_databank_entry(Records& r, int iat) {
+void match_databank_entry(Records& r, int atom) {
     const int iout = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
     const bool verbose = r.options.verbosity >= 2;
 
-    const int z = r.structure.atomic_number[iat];
+    const int z = r.structure.atomic_number[atom];
     const NeighbourList& ng = r.topology.last_search;
     const int iring = r.frames.planar_rings, imemb = r.frames.planar_ring_size;
     const bool lpg = r.frames.planar_group;
-    std::string asym = pad(r.structure.site_symmetry[iat], 5);
+    std::string asym = pad(r.structure.site_symmetry[atom], 5);
     upper_case(asym);
 
     PseudoAtom& m = r.databank.match;
@@ -213,7 +221,7 @@ void match_databank_entry(Records& r, int iat) {
     // its listing that hold no label (the walk's own listing, VERBOSE 2, is written only when
     // the walk is made).
     DbFile* known = !verbose && r.io.is_open_in(r.files.databank) ? &databank(r) : nullptr;
-    std::string key = known ? search_key(r, iat, asym) : std::string();
+    std::string key = known ? search_key(r, atom, asym) : std::string();
     const DbMatch* hit = nullptr;
     if (known)
         if (auto it = known->matches.find(key); it != known->matches.end()) hit = &it->second;
@@ -233,17 +241,18 @@ void match_databank_entry(Records& r, int iat) {
     }
 
     DbFile& db = databank(r);
-    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
-    std::string group(40, ' ');
+    WalkResult walked;
     if (hit) {
         m = hit->m;
-        group = hit->group;
+        walked.group = hit->group;
     } else {
-        walk(r, iat, db, asym, last, group);
+        walked = walk(r, atom, db, asym);
     }
+    const DbEntryLine* last = walked.last;
+    const std::string& group = walked.group;
     const std::string comment = hit ? hit->comment : m.matched != 0 ? trim(db.description(*last)) : std::string();
 
-    const std::string label = trim(r.structure.label[iat]);
+    const std::string label = trim(r.structure.label[atom]);
     r.databank.searched += 1;
     out("");
     if (m.matched == 0) {
@@ -253,7 +262,7 @@ void match_databank_entry(Records& r, int iat) {
         out(" ReadDB :: atom " + label + " was found in the DataBank");
         out("");
         out(" DB comment for " + label + " = [" + comment + "]");
-        if (r.frames.exception[iat] != 0) {
+        if (r.frames.exception[atom] != 0) {
             out("");
             out(" Functional group = [" + trim(group) + "]");
         }
@@ -285,18 +294,18 @@ void match_databank_entry(Records& r, int iat) {
     if (known) db.matches.emplace(std::move(key), DbMatch{m, group, comment, std::move(head), std::move(params)});
 }
 
-int read_except_line(Records& r, int iat, std::string& group) {
+bool except_line_allows(Records& r, int atom, std::string& group) {
     const int iout = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
     const bool verbose = r.options.verbosity >= 2;
-    const bool has = r.frames.exception[iat] != 0;
-    const std::string name = pad(r.frames.exception_name[iat], 40);
+    const bool has = r.frames.exception[atom] != 0;
+    const std::string name = pad(r.frames.exception_name[atom], 40);
 
     DbFile& db = databank(r);
     const DbRecord& rec = read_record(r, db);
     if (!same_text(rec.word(1), "EXCEPT")) {
         backspace(db);
-        if (!has) return 0;
+        if (!has) return true;
         if (verbose) {
             out("");
             out(" Functional group = [" + trim(name) + "], but no functional group" +
@@ -304,7 +313,7 @@ int read_except_line(Records& r, int iat, std::string& group) {
             out(" Skipping DB entry...");
             out("");
         }
-        return 1;
+        return false;
     }
     if (verbose) out("   Exception entry in DataBank :");
     if (!has) {
@@ -312,7 +321,7 @@ int read_except_line(Records& r, int iat, std::string& group) {
             out(" Exception was not identified for this atom - Skip DB entry...");
             out("");
         }
-        return 1;
+        return false;
     }
     // The name is taken from the record as written, only upper-cased: its blanks count.
     std::string raw = db.padded(static_cast<std::size_t>(rec.recno) - 1);
@@ -328,12 +337,12 @@ int read_except_line(Records& r, int iat, std::string& group) {
         out("      functional group   = [" + trim(name) + "]");
         out("      group read from DB = [" + trim(group) + "]");
     }
-    if (name == group) return 0;
+    if (name == group) return true;
     if (verbose) {
         out("   Wrong functional group... :( ");
         out("");
     }
-    return 1;
+    return false;
 }
 
 }  // namespace kova

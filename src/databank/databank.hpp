@@ -7,11 +7,13 @@
 
 namespace kova {
 
-// Finds the covalent neighbours of atom iat and assigns its parameters from the databank.
-void assign_from_databank(Records& r, int iat);
-// 0: the entry may match as far as the group goes; 1: skip the entry.
-int read_except_line(Records& r, int iat, std::string& group);
-// The valence population of the free atom of atomic number iz.
-float free_atom_valence(int iz);
+// Finds the covalent neighbours of an atom and assigns its parameters from the databank.
+void assign_from_databank(Records& r, int atom);
+// Reads the EXCEPT line of the entry being matched, if it has one, against the functional
+// group of the atom: true when the entry may match as far as the group goes, false to skip
+// it. `group` receives the group the line names; without the line it is left as it was.
+bool except_line_allows(Records& r, int atom, std::string& group);
+// The valence population of the free atom of an element.
+float free_atom_valence(int atomic_number);
 
 }  // namespace kova

@@ -25,9 +25,9 @@ const std::array<const char*, 3> kKeys = {"NEIG", "PRNT", "PVAL"};
 // end the scan.
 template <typename F>
 void for_each_word(std::string_view raw, F&& f) {
-    raw = raw.substr(0, std::min(raw.size(), dbreclen));
+    raw = raw.substr(0, std::min(raw.size(), databank_record_length));
     std::size_t first = 0;  // start of the current run of non-blanks
-    for (std::size_t j = 0; j < raw.size() && j + 1 < dbreclen; ++j) {
+    for (std::size_t j = 0; j < raw.size() && j + 1 < databank_record_length; ++j) {
         if (raw[j] == ' ') {
             first = j + 1;
             continue;
@@ -52,10 +52,10 @@ DbEntryLine entry_line(std::string_view raw, int rec) {
         ++e.nwords;
         if (e.nwords == 2) {
             int z = 0;
-            e.zread = ListReader(raw.substr(a, b + 1 - a)).get(z) == ReadStatus::ok;
+            e.z_reads = ListReader(raw.substr(a, b + 1 - a)).get(z) == ReadStatus::ok;
             e.z = z;
         }
-        if (e.nwords == 4) e.desc = a;
+        if (e.nwords == 4) e.description_start = a;
         return true;
     });
     return e;
@@ -99,7 +99,7 @@ std::string split_pieces(const DbFile& db, std::size_t n, std::string* words) {
     std::string line;
     line.reserve(raw.size() + 1);
     line.assign(raw);
-    if (line.size() < dbreclen) line += ' ';
+    if (line.size() < databank_record_length) line += ' ';
     upper_case(line);
     int nword = 0;
     for_each_text_word(line, [&](std::string_view w) {
@@ -120,10 +120,10 @@ std::string_view DbRecord::word(int k) const {
 
 std::string_view DbFile::raw(std::size_t n) const {
     const std::string_view rec = source->record(n);
-    return rec.substr(0, std::min(rec.size(), dbreclen));
+    return rec.substr(0, std::min(rec.size(), databank_record_length));
 }
 
-std::string DbFile::padded(std::size_t n) const { return pad(raw(n), dbreclen); }
+std::string DbFile::padded(std::size_t n) const { return pad(raw(n), databank_record_length); }
 
 std::string DbFile::numbers(const DbRecord& rec) const {
     return split_pieces(*this, static_cast<std::size_t>(rec.recno) - 1, nullptr);
@@ -133,7 +133,7 @@ std::string DbFile::description(const DbEntryLine& e) const {
     if (e.nwords < 4) return std::string(80, ' ');
     const std::string_view r = raw(static_cast<std::size_t>(e.rec));
     const std::size_t last = static_cast<std::size_t>(trimmed_length(r));
-    return pad(r.substr(e.desc, last - e.desc), 80);
+    return pad(r.substr(e.description_start, last - e.description_start), 80);
 }
 
 const DbRecord& record(Records&, DbFile& db, std::size_t n) {
@@ -146,8 +146,8 @@ const DbRecord& record(Records&, DbFile& db, std::size_t n) {
     rec.plain = !has(',') && !has('/') && !has('*');
     if (rec.plain) {
         ListReader in(line);
-        while (rec.nint < 4 && in.get(rec.ival[static_cast<std::size_t>(rec.nint)]) == ReadStatus::ok)
-            ++rec.nint;
+        while (rec.int_count < 4 && in.get(rec.ints[static_cast<std::size_t>(rec.int_count)]) == ReadStatus::ok)
+            ++rec.int_count;
     }
     return rec;
 }
@@ -169,7 +169,7 @@ DbFile parse_databank_file(Records&, const InFile& f) {
             int e = static_cast<int>(db.entries.size());
             db.entries.push_back(entry_line(raw, static_cast<int>(p)));
             const DbEntryLine& el = db.entries.back();
-            if (el.nwords < 2 || !el.zread)
+            if (el.nwords < 2 || !el.z_reads)
                 db.stops.push_back(e);
             else
                 db.of_z[el.z].push_back(e);
@@ -200,20 +200,20 @@ int next_entry(Records& r, DbFile& db, int z) {
         db.scan_list = it == db.of_z.end() ? &none : &it->second;
         db.scanning = true;
         db.scan_z = z;
-        db.zk = first_from(db, *db.scan_list, db.pos);
-        db.sk = first_from(db, db.stops, db.pos);
+        db.next_candidate = first_from(db, *db.scan_list, db.pos);
+        db.next_stop = first_from(db, db.stops, db.pos);
     }
     const std::vector<int>& list = *db.scan_list;
     auto rec_of = [&](int e) {
         return static_cast<std::size_t>(db.entries[static_cast<std::size_t>(e)].rec);
     };
-    while (db.zk < list.size() && rec_of(list[db.zk]) < db.pos)
-        ++db.zk;
-    while (db.sk < db.stops.size() && rec_of(db.stops[db.sk]) < db.pos)
-        ++db.sk;
-    bool have = db.zk < list.size();
-    if (db.sk < db.stops.size() && (!have || rec_of(db.stops[db.sk]) < rec_of(list[db.zk]))) {
-        const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.sk])];
+    while (db.next_candidate < list.size() && rec_of(list[db.next_candidate]) < db.pos)
+        ++db.next_candidate;
+    while (db.next_stop < db.stops.size() && rec_of(db.stops[db.next_stop]) < db.pos)
+        ++db.next_stop;
+    bool have = db.next_candidate < list.size();
+    if (db.next_stop < db.stops.size() && (!have || rec_of(db.stops[db.next_stop]) < rec_of(list[db.next_candidate]))) {
+        const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.next_stop])];
         db.pos = static_cast<std::size_t>(bad.rec) + 1;
         const std::string raw = db.padded(static_cast<std::size_t>(bad.rec));
         if (bad.nwords < 2) {
@@ -230,7 +230,7 @@ int next_entry(Records& r, DbFile& db, int z) {
         db.pos = db.size();
         return -1;
     }
-    int e = list[db.zk];
+    int e = list[db.next_candidate];
     db.pos = rec_of(e) + 1;
     return e;
 }
@@ -257,8 +257,8 @@ const DbRecord& find_record(Records& r, DbFile& db, DbKey key) {
 
 bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v) {
     if (rec.plain && n <= 4) {
-        if (rec.nint < n) return false;
-        std::copy(rec.ival.begin(), rec.ival.begin() + n, v);
+        if (rec.int_count < n) return false;
+        std::copy(rec.ints.begin(), rec.ints.begin() + n, v);
         return true;
     }
     const std::string nums = db.numbers(rec);

@@ -16,7 +16,7 @@
 
 namespace kova {
 
-constexpr std::size_t dbreclen = 200;  // the reading buffer: longer records are cut
+constexpr std::size_t databank_record_length = 200;  // the reading buffer: longer records are cut
 
 // A record as the record reader gives it (never a comment).
 struct DbRecord {
@@ -26,8 +26,8 @@ struct DbRecord {
     // record without commas, slashes or repeat counts (whose reads never depend on what a
     // target held before).
     bool plain = false;
-    int nint = 0;  // integers read before the first failure (at most 4)
-    std::array<int, 4> ival{};
+    int int_count = 0;  // integers read before the first failure (at most 4)
+    std::array<int, 4> ints{};
 
     // Text word k (8 characters), blank beyond the last one.
     std::string_view word(int k) const;
@@ -37,9 +37,9 @@ struct DbRecord {
 struct DbEntryLine {
     int rec = 0;              // index of the record (from 0)
     int nwords = 0;           // words of the raw record
-    bool zread = false;       // word 2 reads as an integer
+    bool z_reads = false;       // word 2 reads as an integer
     int z = 0;                // that integer: the atomic number of the entry
-    std::size_t desc = 0;     // first column (0-based) of word 4, when there is one
+    std::size_t description_start = 0;     // first column (0-based) of word 4, when there is one
 };
 
 // What one search of the databank found, for the atoms whose search asks the same questions.
@@ -51,6 +51,7 @@ struct DbMatch {
     std::vector<std::string> params;  // and those of the parameters assigned
 };
 
+// The databank file taken in: its records, their index and where its reading stands.
 struct DbFile {
     std::string name;
     const InFile* source = nullptr;    // the channel's file this was taken from
@@ -68,7 +69,7 @@ struct DbFile {
     int scan_z = 0;
     bool scanning = false;
     const std::vector<int>* scan_list = nullptr;
-    std::size_t zk = 0, sk = 0;
+    std::size_t next_candidate = 0, next_stop = 0;  // places in scan_list and stops
     // Searches already made, by everything a search compares (see databank.cpp).
     std::unordered_map<std::string, DbMatch> matches;
 

@@ -6,7 +6,8 @@
 
 namespace kova {
 
-// Fills `mpoles1`, counts in `ldb` and writes the search to the listing.
-void match_databank_entry(Records& r, int iat);
+// Fills the databank match of an atom, counts it in the databank results and writes the
+// search to the listing.
+void match_databank_entry(Records& r, int atom);
 
 }  // namespace kova

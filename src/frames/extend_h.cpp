@@ -267,7 +267,7 @@ void extend_xh_bond(Records& r, int ix, int ih) {
         r.io.write(out, bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
         if (r.options.crystal_input == 1) {
             auto& f = r.structure.frac[i];
-            convert_point(r, 1, xh[0], xh[1], xh[2], f[0], f[1], f[2]);
+            f = convert_point(r, to_fractional, xh);
         }
         atom_moved(r, i);  // later searches must find the hydrogen at its new place
         find_neighbours(r, ix, 0.0f);

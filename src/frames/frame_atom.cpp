@@ -97,7 +97,7 @@ std::array<Vec3f, kNumFixed> fixed_cartesian(Records& r) {
     for (int k = 0; k < kNumFixed; ++k) {
         const Vec3f& p = kFixedPoints[k].p;
         if (r.options.crystal_input == 1)
-            convert_point(r, 0, p[0], p[1], p[2], pc[k][0], pc[k][1], pc[k][2]);
+            pc[k] = convert_point(r, to_cartesian, p);
         else
             pc[k] = p;
     }
@@ -267,7 +267,7 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
     f.label1 = pad(r.frames.dummy_label[d], 8);
     const Vec3f& s = r.frames.dummy_xyz[d];
     if (r.options.crystal_input == 1)
-        convert_point(r, 0, s[0], s[1], s[2], f.target1[0], f.target1[1], f.target1[2]);
+        f.target1 = convert_point(r, to_cartesian, s);
     else
         f.target1 = s;
     f.axis2 = 'Y';

@@ -320,7 +320,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
             // threefold axis is then the normal of the plane.
             const Vec3f c = centroid_of_three(r, t);
             Vec3f cc = c;
-            if (r.options.crystal_input == 1) convert_point(r, 0, c[0], c[1], c[2], cc[0], cc[1], cc[2]);
+            if (r.options.crystal_input == 1) cc = convert_point(r, to_cartesian, c);
             if (point_distance(cc, r.structure.cart[i]) < 0.1f) {
                 write_listing_line(r, " Centroid of the three neighbours lies on the atom; Z-axis along the"
                            " normal of their plane instead");

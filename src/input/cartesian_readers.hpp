@@ -9,9 +9,9 @@
 namespace kova {
 
 // Reads the atoms of an AIM2TAB listing and lists them.
-void read_aim2tab(Records& r, const std::string& fname);
+void read_aim2tab(Records& r, const std::string& file_name);
 // Reads the atoms of a PLATON file and lists them.
-void read_platon(Records& r, const std::string& fname);
+void read_platon(Records& r, const std::string& file_name);
 // Lists the atom types with their atomic numbers.
 void list_atom_types(Records& r);
 // Lists every atom with its coordinates and occupancy flag on a channel.

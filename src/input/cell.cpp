@@ -68,7 +68,7 @@ void make_cell_matrices(Records& r) {
     t[0] = {a, b * cosg, c13};
     t[1] = {0.0f, b * sing, t23};
     t[2] = {0.0f, 0.0f, std::sqrt(sq)};
-    invert_matrix(r, t, r.structure.cart_to_frac);
+    r.structure.cart_to_frac = invert_matrix(r, t);
     if (!finite(t) || !finite(r.structure.cart_to_frac)) no_finite_matrix(r);
 
     r.io.write(r.files.listing, "");
@@ -81,7 +81,7 @@ void make_cell_matrices(Records& r) {
     r.io.write(terminal, "  ");
 }
 
-void invert_matrix(Records& r, const Mat3f& a, Mat3f& ainv) {
+Mat3f invert_matrix(Records& r, const Mat3f& a) {
     float det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) +
                 a[1][0] * (a[0][2] * a[2][1] - a[0][1] * a[2][2]) +
                 a[2][0] * (a[0][1] * a[1][2] - a[0][2] * a[1][1]);
@@ -97,16 +97,20 @@ void invert_matrix(Records& r, const Mat3f& a, Mat3f& ainv) {
     adj[2][0] = a[1][0] * a[2][1] - a[1][1] * a[2][0];
     adj[2][1] = a[0][1] * a[2][0] - a[0][0] * a[2][1];
     adj[2][2] = a[0][0] * a[1][1] - a[0][1] * a[1][0];
+    Mat3f inverse;
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) ainv[i][j] = adj[i][j] * rdet;
+        for (int j = 0; j < 3; ++j) inverse[i][j] = adj[i][j] * rdet;
+    return inverse;
 }
 
-void convert_point(Records& r, int iflag, float x, float y, float z, float& xo, float& yo, float& zo) {
-    if (iflag != 0 && iflag != 1) fatal_error(r, "rabs", "iflag is wrong...");
-    const Mat3f& m = iflag == 0 ? r.structure.frac_to_cart : r.structure.cart_to_frac;
-    xo = m[0][0] * x + m[0][1] * y + m[0][2] * z;
-    yo = m[1][0] * x + m[1][1] * y + m[1][2] * z;
-    zo = m[2][0] * x + m[2][1] * y + m[2][2] * z;
+Vec3f convert_point(Records& r, int direction, const Vec3f& p) {
+    if (direction != to_cartesian && direction != to_fractional)
+        fatal_error(r, "rabs", "iflag is wrong...");
+    const Mat3f& m = direction == to_cartesian ? r.structure.frac_to_cart : r.structure.cart_to_frac;
+    const float x = p[0], y = p[1], z = p[2];
+    return {m[0][0] * x + m[0][1] * y + m[0][2] * z,
+            m[1][0] * x + m[1][1] * y + m[1][2] * z,
+            m[2][0] * x + m[2][1] * y + m[2][2] * z};
 }
 
 void set_occupancy_flags(Records& r) {

@@ -121,9 +121,8 @@ bool is_instruction(std::string_view key4) {
     return std::binary_search(sorted.begin(), sorted.end(), key4);
 }
 
-void parse_resi(std::string_view card, int& number, std::string& resclass) {
-    number = 0;
-    resclass.clear();
+ResidueCard parse_resi(std::string_view card) {
+    ResidueCard res;
     bool have_number = false, have_class = false;
     std::string s(card.size() > 4 ? card.substr(4) : std::string_view());
     std::size_t pos = 0;
@@ -136,13 +135,14 @@ void parse_resi(std::string_view card, int& number, std::string& resclass) {
         pos = e;
         long long v = 0;
         if (!have_number && parse_int(w, v)) {
-            number = static_cast<int>(v);
+            res.number = static_cast<int>(v);
             have_number = true;
         } else if (!have_class && w[0] >= 'A' && w[0] <= 'Z') {
-            resclass = w;
+            res.residue_class = w;
             have_class = true;
         }
     }
+    return res;
 }
 
 bool read_atom_card(InFile& f, ShelxScan& s, ShelxCard& card) {
@@ -166,7 +166,9 @@ bool read_atom_card(InFile& f, ShelxScan& s, ShelxCard& card) {
             continue;
         }
         if (key == "RESI") {
-            parse_resi(up, s.resnum, s.resclass);
+            const ResidueCard res = parse_resi(up);
+            s.residue_number = res.number;
+            s.residue_class = res.residue_class;
             if (!skip_continuations(f, s, cont)) return false;
             continue;
         }
@@ -194,20 +196,11 @@ bool read_atom_card(InFile& f, ShelxScan& s, ShelxCard& card) {
     return false;
 }
 
-bool apply_free_variable(const Records& r, float v, float& out) {
-    if (!std::isfinite(v) || (v > -10.0f && v < 10.0f)) {
-        out = v;
-        return true;
-    }
-    if (v >= 10.0f && v < 20.0f) {
-        out = v - 10.0f;
-        return true;
-    }
-    if (v > -20.0f && v <= -10.0f) {
-        out = v + 10.0f;
-        return true;
-    }
-    if (std::fabs(v) > 10.0f * (max_free_vars + 1)) return false;
+std::optional<float> apply_free_variable(const Records& r, float v) {
+    if (!std::isfinite(v) || (v > -10.0f && v < 10.0f)) return v;
+    if (v >= 10.0f && v < 20.0f) return v - 10.0f;
+    if (v > -20.0f && v <= -10.0f) return v + 10.0f;
+    if (std::fabs(v) > 10.0f * (max_free_vars + 1)) return std::nullopt;
     // v = 10m + p with |p| < 5 (|p| = 5 keeps the smaller |m|): fmod is exact, and so is
     // the step to the nearer ten.
     float p = std::fmod(v, 10.0f);
@@ -217,21 +210,18 @@ bool apply_free_variable(const Records& r, float v, float& out) {
         p = v - 10.0f * static_cast<float>(m);
     }
     int k = m < 0 ? -m : m;
-    if (k > max_free_vars) return false;
+    if (k > max_free_vars) return std::nullopt;
     const float fv = r.structure.free_var[static_cast<std::size_t>(k)];
-    if (v > 0.0f)
-        out = p * fv;
-    else
-        out = static_cast<float>(static_cast<double>(p) * (static_cast<double>(fv) - 1.0));
-    return true;
+    if (v > 0.0f) return p * fv;
+    return static_cast<float>(static_cast<double>(p) * (static_cast<double>(fv) - 1.0));
 }
 
-std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int n) {
-    const int iz = r.structure.type_atomic_number[static_cast<std::size_t>(n)];
+std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int sfac_type) {
+    const int iz = r.structure.type_atomic_number[static_cast<std::size_t>(sfac_type)];
     std::string sym = trim(element_symbol(r, iz));
     if (r.options.rename_atoms) {
         int num = r.options.rename_mode == 0 ? r.structure.atom_count
-                                              : s.count[static_cast<std::size_t>(n)];
+                                              : s.count[static_cast<std::size_t>(sfac_type)];
         std::string l = sym + "(" + std::to_string(num) + ")";
         std::string t;
         for (char c : l)
@@ -243,38 +233,35 @@ std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::st
     return name.substr(0, k) + "(" + name.substr(k) + ")";
 }
 
-void reciprocal_lengths(const Records& r, float& as, float& bs, float& cs) {
+Vec3f reciprocal_lengths(const Records& r) {
     const auto& c = r.structure.cell;
     float ca = cosd(c[3]), cb = cosd(c[4]), cg = cosd(c[5]);
     float v = c[0] * c[1] * c[2] *
               std::sqrt(1.0f - ca * ca - cb * cb - cg * cg + 2.0f * ca * cb * cg);
-    as = c[1] * c[2] * sind(c[3]) / v;
-    bs = c[0] * c[2] * sind(c[4]) / v;
-    cs = c[0] * c[1] * sind(c[5]) / v;
+    return {c[1] * c[2] * sind(c[3]) / v, c[0] * c[2] * sind(c[4]) / v,
+            c[0] * c[1] * sind(c[5]) / v};
 }
 
-void equivalent_u(Records& r, int i, float& ueq) {
+float equivalent_u(Records& r, int i) {
     const auto& u = r.structure.uij[static_cast<std::size_t>(i)];
-    if (r.structure.adp_order[static_cast<std::size_t>(i)] != 2) {
-        ueq = u[0];
-        return;
-    }
+    if (r.structure.adp_order[static_cast<std::size_t>(i)] != 2) return u[0];
     const auto& c = r.structure.cell;
     const float a = c[0], b = c[1], cc = c[2];
-    float as = 0.0f, bs = 0.0f, cs = 0.0f;
-    reciprocal_lengths(r, as, bs, cs);
+    const Vec3f recip = reciprocal_lengths(r);
+    const float as = recip[0], bs = recip[1], cs = recip[2];
     float aa = a * as, bb = b * bs, ccs = cc * cs;
-    ueq = (u[0] * (aa * aa) + u[1] * (bb * bb) + u[2] * (ccs * ccs) +
+    return (u[0] * (aa * aa) + u[1] * (bb * bb) + u[2] * (ccs * ccs) +
            2.0f * u[3] * a * b * as * bs * cosd(c[5]) +
            2.0f * u[4] * a * cc * as * cs * cosd(c[4]) +
            2.0f * u[5] * b * cc * bs * cs * cosd(c[3])) /
           3.0f;
 }
 
-void shell_occupations(Records& r, int z, std::array<int, 19>& row, int sfac_type) {
-    row.fill(0);
+std::array<int, 19> shell_occupations(Records& r, int atomic_number, int sfac_type) {
+    const int z = atomic_number;
+    std::array<int, 19> row{};
     // slots: 1 1S, 2 2S, 3 3S, 4 4S, 5 2P, 6 3P, 7 4P, 8 3D, 9 4D, 10 4F, 11 5S, 12 5P
-    if (z <= 0) return;
+    if (z <= 0) return row;
     if (z <= 2) {
         row[1] = -z;
     } else if (z <= 4) {
@@ -318,6 +305,7 @@ void shell_occupations(Records& r, int z, std::array<int, 19>& row, int sfac_typ
             "atomic number not implemented yet: " + trim(element_symbol(r, z)) + " (Z = " +
                 std::to_string(z) + "), SFAC type " + std::to_string(sfac_type));
     }
+    return row;
 }
 
 namespace {
@@ -341,7 +329,7 @@ std::string atom_line(const Records& r, int i) {
 }
 
 [[noreturn]] void bad_atom(const ShelxScan& s, const ShelxCard& card, const std::string& what) {
-    fault(s.fname, card.recno, what + " in " + quoted(card.text));
+    fault(s.file_name, card.recno, what + " in " + quoted(card.text));
 }
 
 void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
@@ -377,11 +365,11 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     std::string& resatm = r.structure.residue_atom[k];
     resatm = pad(std::string_view(first_word(card.name)).substr(0, 10), 6);
     resatm += ' ';
-    resatm += fi(s.resnum, 3);
+    resatm += fi(s.residue_number, 3);
     std::string& reslab = r.structure.residue_label[k];
     reslab = resatm;
     reslab += "  ";
-    reslab += pad(s.resclass, 5);
+    reslab += pad(s.residue_class, 5);
 
     // The numbers after the name, free variables decoded, rewritten with six decimals.
     const int c = words - 1;
@@ -396,10 +384,9 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     rw += fx(5);
     rw += fi(std::lround(v[1]), 4);
     for (int j = 2; j <= c; ++j) {
-        float d = 0.0f;
-        if (!apply_free_variable(r, v[static_cast<std::size_t>(j)], d))
-            bad_atom(s, card, "free variable beyond the " + std::to_string(max_free_vars) + " places");
-        rw += ff(d, 12, 6);
+        const std::optional<float> d = apply_free_variable(r, v[static_cast<std::size_t>(j)]);
+        if (!d) bad_atom(s, card, "free variable beyond the " + std::to_string(max_free_vars) + " places");
+        rw += ff(*d, 12, 6);
     }
     auto read_back = [&](auto&... t) {
         int nn = 0;
@@ -418,12 +405,10 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
             if (s.last_free == 0) {
                 // The specified line, then the atom it refuses and where it stands.
                 r.io.stderr_stream() << " ProcessU :: Could not find parent atom " << card.name
-                                     << " (" << s.fname << ", record " << card.recno << ")\n";
+                                     << " (" << s.file_name << ", record " << card.recno << ")\n";
                 throw RunStop{};
             }
-            float ueq = 0.0f;
-            equivalent_u(r, s.last_free, ueq);
-            u[0] = std::fabs(u[0]) * ueq;
+            u[0] = std::fabs(u[0]) * equivalent_u(r, s.last_free);
         }
     } else if (c == 11) {
         r.structure.adp_order[k] = 2;
@@ -436,7 +421,7 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
         r.io.write(terminal, "");
         r.io.write(terminal, " Error reading atom: " + r.structure.label[k].substr(0, 4));
         r.io.write(terminal, " Line <<" + trim(rw) + ">>");
-        r.io.write(terminal, " File " + s.fname + ", record " + std::to_string(card.recno));
+        r.io.write(terminal, " File " + s.file_name + ", record " + std::to_string(card.recno));
         r.io.write(terminal, "");
         throw RunStop{};
     }
@@ -446,7 +431,7 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     r.io.write(terminal, line);
     r.io.write(r.files.listing, line);
     Vec3f& xc = r.structure.cart[k];
-    convert_point(r, 0, x[0], x[1], x[2], xc[0], xc[1], xc[2]);
+    xc = convert_point(r, to_cartesian, x);
     // NaN or infinite positions would run through every later stage as if they were atoms
     if (!finite_point(x) || !finite_point(xc))
         bad_atom(s, card, "the coordinates of atom " + std::to_string(i) +

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 
 namespace kova {
 
-constexpr int ishelx = 57;  // channel of the SHELX file
+constexpr int shelx_channel = 57;  // channel of the SHELX file
 
 // One card of the file: the text with any "!" comment removed, upper-cased, its "="
 // continuation records joined on; `name` is the first word as read (case kept).
@@ -23,9 +24,9 @@ struct ShelxCard {
 
 // What the atom pass keeps from record to record.
 struct ShelxScan {
-    std::string fname;
-    int resnum = 0;            // residue in force (0: outside any residue)
-    std::string resclass;      // its class, blank outside residues
+    std::string file_name;
+    int residue_number = 0;    // residue in force (0: outside any residue)
+    std::string residue_class;  // its class, blank outside residues
     std::vector<int> count;    // atoms read so far per SFAC number
     std::vector<char> riding;  // per atom: U given as a riding value
     int last_free = 0;         // the latest atom that does not ride
@@ -45,27 +46,33 @@ bool is_instruction(std::string_view key4);
 // Reads the next atom record; false at the end of the atom list (END, HKLF or end of file).
 bool read_atom_card(InFile& f, ShelxScan& s, ShelxCard& card);
 
+// What a RESI card names.
+struct ResidueCard {
+    int number = 0;            // 0 when the card gives none
+    std::string residue_class;  // blank when the card gives none
+};
 // Residue number and class of a RESI card in any of SHELXL's forms; the card is upper-cased.
-void parse_resi(std::string_view card, int& number, std::string& resclass);
+ResidueCard parse_resi(std::string_view card);
 
 // Decodes one value given with a free-variable reference: 10m + p with |p| < 5 is p * fv(m)
 // for m > 0 and p * (fv(-m) - 1) for m < 0; 10 + p and -10 + p are fixed values.
-// False when the free variable lies beyond the 200 places of the record.
-bool apply_free_variable(const Records& r, float v, float& out);
+// Nothing when the free variable lies beyond the 200 places of the record.
+std::optional<float> apply_free_variable(const Records& r, float v);
 
-// The label of the atom being read (atom index nat, SFAC number n).
-std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int n);
+// The label of the atom being read (the latest of the atom count), named `name` on its card
+// and of SFAC type `sfac_type`.
+std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int sfac_type);
 
-// Reciprocal cell lengths a*, b*, c* from `ucell`.
-void reciprocal_lengths(const Records& r, float& as, float& bs, float& cs);
+// Reciprocal cell lengths a*, b*, c* of the cell read.
+Vec3f reciprocal_lengths(const Records& r);
 
 // The atom pass: every atom record from the start of the file to END or HKLF, then the atom
 // count, the occupancy flags and the atom table.
 void read_atoms(Records& r, InFile& f, ShelxScan& s);
 
-// Shell occupations of atomic number z in the order 1S 2S 3S 4S 2P 3P 4P 3D 4D 4F 5S 5P 6S
-// 6P 5D 7S 6D 5F (slots 1..18); stops the run for atomic numbers it does not know, naming
-// the element and its SFAC type.
-void shell_occupations(Records& r, int z, std::array<int, 19>& row, int sfac_type);
+// Shell occupations of an element in the order 1S 2S 3S 4S 2P 3P 4P 3D 4D 4F 5S 5P 6S
+// 6P 5D 7S 6D 5F (slots 1..18, slot 0 unused); stops the run for atomic numbers it does not
+// know, naming the element and its SFAC type.
+std::array<int, 19> shell_occupations(Records& r, int atomic_number, int sfac_type);
 
 }  // namespace kova

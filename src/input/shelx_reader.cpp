@@ -177,8 +177,7 @@ void xd_tail(Records& r) {
                         "   DELF''  NSCTL");
     for (int t = 1; t <= r.structure.type_count; ++t) {
         const int z = r.structure.type_atomic_number[static_cast<std::size_t>(t)];
-        std::array<int, 19> row{};
-        shell_occupations(r, z, row, t);
+        const std::array<int, 19> row = shell_occupations(r, z, t);
         std::string l = pad(element_symbol(r, z), 2) + fx(3) + "CHFW CHFW CSZD" + fx(1);
         for (int k = 1; k <= 18; ++k) l += fi(row[static_cast<std::size_t>(k)], 4);
         l += ff(0.0f, 8, 4) + ff(0.0f, 8, 4) + ff(0.0f, 7, 3);
@@ -209,11 +208,11 @@ void read_shelx(Records& r, const std::string& fname) {
     for (auto& s : r.structure.site_symmetry) s = std::string(5, ' ');
     r.structure.type_count = 0;
     ShelxScan scan;
-    scan.fname = fname;
+    scan.file_name = fname;
 
-    if (!r.io.try_open_old(ishelx, fname))
+    if (!r.io.try_open_old(shelx_channel, fname))
         fatal_error(r, "ReadShelx", "Error opening SHELX file... " + fname);
-    InFile& f = r.io.in(ishelx);
+    InFile& f = r.io.in(shelx_channel);
     r.io.write(out, "");
     r.io.write(out, " Reading SHELX file : " + pad(fname, 60));
     r.io.write(mas, std::string(79, '!'));
@@ -243,7 +242,7 @@ void read_shelx(Records& r, const std::string& fname) {
     r.io.write(out, std::string(" Lattice is ") + (p.centro ? "CentroSymmetric" : "Acentric"));
     r.io.write(out, "");
     r.io.write(out, " Symmetry operations : ");
-    read_symmetry(r, ishelx, out);
+    read_symmetry(r, shelx_channel, out);
     if (p.latt != 1) add_lattice_centring(r, out, letter);
     if (p.centro) add_inversion_partners(r, out);
     r.io.write(out, "");
@@ -263,7 +262,7 @@ void read_shelx(Records& r, const std::string& fname) {
     f.rewind();
     r.structure.atom_count = 0;
     read_atoms(r, f, scan);
-    r.io.close(ishelx);
+    r.io.close(shelx_channel);
 }
 
 }  // namespace kova

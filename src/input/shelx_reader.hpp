@@ -8,8 +8,8 @@
 namespace kova {
 
 // Reads a SHELX file: instructions, heads of the XD and MoPro files, atom records.
-void read_shelx(Records& r, const std::string& fname);
+void read_shelx(Records& r, const std::string& file_name);
 // The equivalent isotropic displacement parameter of atom i.
-void equivalent_u(Records& r, int i, float& ueq);
+float equivalent_u(Records& r, int i);
 
 }  // namespace kova

@@ -56,7 +56,7 @@ bool take_term(Records& r, std::string& comp, std::size_t len, std::string_view 
 }
 
 // An unsigned decimal, digits with at most one point: the parts of a fraction.
-bool plain_decimal(std::string_view t, float& v) {
+std::optional<float> plain_decimal(std::string_view t) {
     bool digit = false, point = false;
     for (char c : t) {
         if (c >= '0' && c <= '9') {
@@ -64,34 +64,36 @@ bool plain_decimal(std::string_view t, float& v) {
         } else if (c == '.' && !point) {
             point = true;
         } else {
-            return false;
+            return std::nullopt;
         }
     }
-    return digit && read_list(t, v) == ReadStatus::ok;
+    float v = 0.0f;
+    if (!digit || read_list(t, v) != ReadStatus::ok) return std::nullopt;
+    return v;
 }
 
 // A translation written as a fraction, "[sign]n/d" with n and d of any length ("1/12",
-// "-11/12", "0.5/3"): its value, n / d in single precision. False for any other text.
-bool fraction(std::string_view t, float& v) {
+// "-11/12", "0.5/3"): its value, n / d in single precision. Nothing for any other text.
+std::optional<float> fraction(std::string_view t) {
     bool minus = false;
     if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
         minus = t[0] == '-';
         t.remove_prefix(1);
     }
     const std::size_t slash = t.find('/');
-    if (slash == std::string_view::npos) return false;
-    float num = 0.0f, den = 0.0f;
-    if (!plain_decimal(t.substr(0, slash), num) || !plain_decimal(t.substr(slash + 1), den) ||
-        den == 0.0f)
-        return false;
-    v = num / den;
+    if (slash == std::string_view::npos) return std::nullopt;
+    const std::optional<float> num = plain_decimal(t.substr(0, slash));
+    if (!num) return std::nullopt;
+    const std::optional<float> den = plain_decimal(t.substr(slash + 1));
+    if (!den || *den == 0.0f) return std::nullopt;
+    float v = *num / *den;
     if (minus) v = -v;
-    return true;
+    return v;
 }
 
 }  // namespace
 
-void read_symmetry(Records& r, int unit, int iout) {
+void read_symmetry(Records& r, int unit, int out) {
     Symmetry& s = r.structure.symmetry;
     s.rot[1] = unit_rot;
     s.trn[1] = Vec3f{};
@@ -108,21 +110,19 @@ void read_symmetry(Records& r, int unit, int iout) {
         const std::string as_read = card;
         if (std::size_t bang = card.find('!'); bang != std::string::npos)
             card.replace(bang, std::string::npos, card.size() - bang, ' ');
-        int st = 0;
-        std::string bad;
-        parse_symm_card(r, card, static_cast<int>(linelen), st, &bad);
-        if (st == 1022) {
+        const SymmCardReading reading = parse_symm_card(r, card, static_cast<int>(linelen));
+        if (reading.status == 1022) {
             const InFile& f = r.io.in(unit);
             fault(f.name(), f.recno(),
                   "expected a translation that reads exactly (a number or a fraction such as "
-                  "1/12), found \"" + bad + "\" in the card \"" + trim(as_read) + "\"");
+                  "1/12), found \"" + reading.bad_translation + "\" in the card \"" + trim(as_read) + "\"");
         }
     }
-    for (int n = 1; n <= s.count; ++n) write_symm_line(r, iout, n);
+    for (int n = 1; n <= s.count; ++n) write_symm_line(r, out, n);
 }
 
-void parse_symm_card(Records& r, std::string card, int len, int& status, std::string* bad) {
-    status = 0;
+SymmCardReading parse_symm_card(Records& r, std::string card, int len) {
+    SymmCardReading reading;
     card = pad(card, static_cast<std::size_t>(len > 0 ? len : 0));
     std::string head = card.substr(0, std::min<std::size_t>(4, card.size()));
     upper_case(head);
@@ -155,14 +155,16 @@ void parse_symm_card(Records& r, std::string card, int len, int& status, std::st
             }
         } else if (ncomp == 3) {
             for (int k = 0; k < 3; ++k) {
-                float coef[3];
-                if (!parse_symm_component(r, comps[1 + k], static_cast<int>(comptext), trn[k], coef)) {
+                const SymmComponent comp =
+                    parse_symm_component(r, comps[1 + k], static_cast<int>(comptext));
+                if (!comp.trn) {
                     // Any value made of it would be another operator than the card's.
-                    if (bad) *bad = trim(comps[1 + k]);
-                    status = 1022;
-                    return;
+                    reading.bad_translation = trim(comps[1 + k]);
+                    reading.status = 1022;
+                    return reading;
                 }
-                for (int j = 0; j < 3; ++j) rot[j][k] = coef[j];
+                trn[k] = *comp.trn;
+                for (int j = 0; j < 3; ++j) rot[j][k] = comp.coef[j];
             }
         } else {
             legal = false;
@@ -172,8 +174,8 @@ void parse_symm_card(Records& r, std::string card, int len, int& status, std::st
             // The number is the place the operator would have taken.
             r.io.write(r.files.listing,
                        " * * * Symmetry card no." + fi(s.count + 1, 3) + " illegal * * *");
-            status = 1021;
-            return;
+            reading.status = 1021;
+            return reading;
         }
         // The identity is kept only in the first place; other repeats stay.
         if (is_identity(rot, trn)) continue;
@@ -182,29 +184,29 @@ void parse_symm_card(Records& r, std::string card, int len, int& status, std::st
         s.rot[s.count] = rot;
         s.trn[s.count] = trn;
     }
+    return reading;
 }
 
-bool parse_symm_component(Records& r, std::string& comp, int len, float& trn, float coef[3]) {
+SymmComponent parse_symm_component(Records& r, std::string& comp, int len) {
     remove_blanks(r, comp);
-    take_rotation_terms(r, comp, len, coef);
-    trn = 0.0f;
+    SymmComponent c;
+    c.coef = take_rotation_terms(r, comp, len);
     std::string rest = pad(comp, comptext);
-    if (trimmed_length(rest) == 0) return true;
-    if (rest.find('/') == std::string::npos) {
+    if (trimmed_length(rest) == 0) {
+        c.trn = 0.0f;
+    } else if (rest.find('/') == std::string::npos) {
         float v = 0.0f;
-        if (read_list(rest, v) == ReadStatus::ok) {
-            trn = v;
-            return true;
-        }
-        return false;
+        if (read_list(rest, v) == ReadStatus::ok) c.trn = v;
+    } else {
+        c.trn = fraction(trim(rest));
     }
-    return fraction(trim(rest), trn);
+    return c;
 }
 
-void take_rotation_terms(Records& r, std::string& comp, int len, float coef[3]) {
+Vec3f take_rotation_terms(Records& r, std::string& comp, int len) {
     std::size_t n = static_cast<std::size_t>(len > 0 ? len : 0);
     static const char axes[3] = {'X', 'Y', 'Z'};
-    for (int j = 0; j < 3; ++j) coef[j] = 0.0f;
+    Vec3f coef{};
     // Signed terms first, so that a bare letter is met only when it carries no sign.
     for (int j = 0; j < 3; ++j)
         if (take_term(r, comp, n, std::string("+") + axes[j])) coef[j] = 1.0f;
@@ -212,6 +214,7 @@ void take_rotation_terms(Records& r, std::string& comp, int len, float coef[3]) 
         if (take_term(r, comp, n, std::string("-") + axes[j])) coef[j] = -1.0f;
     for (int j = 0; j < 3; ++j)
         if (take_term(r, comp, n, std::string(1, axes[j]))) coef[j] = 1.0f;
+    return coef;
 }
 
 void write_symm_line(Records& r, int unit, int n) {
@@ -254,28 +257,28 @@ void append_operator_text(std::string& line, int& pos, const float coef[3], floa
     pos += static_cast<int>(part.size());
 }
 
-void add_lattice_centring(Records& r, int iout, char latt) {
-    r.io.write(iout, "");
-    r.io.write(iout, " Non-Primitive lattice...");
-    r.io.write(iout, std::string(" Lattice centring type is [ ") + latt + " ]");
+void add_lattice_centring(Records& r, int out, char lattice) {
+    r.io.write(out, "");
+    r.io.write(out, " Non-Primitive lattice...");
+    r.io.write(out, std::string(" Lattice centring type is [ ") + lattice + " ]");
 
     static const Vec3f c{0.5f, 0.5f, 0.0f}, a{0.0f, 0.5f, 0.5f}, b{0.5f, 0.0f, 0.5f},
         i{0.5f, 0.5f, 0.5f};
     std::vector<Vec3f> vecs;
-    switch (latt) {
+    switch (lattice) {
         case 'C': vecs = {c}; break;
         case 'A': vecs = {a}; break;
         case 'B': vecs = {b}; break;
         case 'I': vecs = {i}; break;
         case 'F': vecs = {c, a, b}; break;
         default:
-            r.io.write(terminal, (FreeLine() << " Lattice type " << std::string(1, latt)
+            r.io.write(terminal, (FreeLine() << " Lattice type " << std::string(1, lattice)
                                              << " is not supported")
                                      .str());
             throw RunStop{};
     }
     int points = static_cast<int>(vecs.size()) + 1;
-    r.io.write(iout, " Number of lattice points per cell = " + fi(points, 1));
+    r.io.write(out, " Number of lattice points per cell = " + fi(points, 1));
 
     Symmetry& s = r.structure.symmetry;
     int n0 = s.count;
@@ -288,18 +291,18 @@ void add_lattice_centring(Records& r, int iout, char latt) {
         }
     }
     fold_translations(r, s.count);
-    r.io.write(iout, "");
-    r.io.write(iout, " Symmetry operations after applying the lattice centering:");
-    list_symmetry_operators(r, iout);
+    r.io.write(out, "");
+    r.io.write(out, " Symmetry operations after applying the lattice centering:");
+    list_symmetry_operators(r, out);
 }
 
-void fold_translations(Records& r, int nsym) {
-    for (int n = 1; n <= nsym; ++n)
+void fold_translations(Records& r, int count) {
+    for (int n = 1; n <= count; ++n)
         for (float& t : r.structure.symmetry.trn[n])
             if (t >= 1.0f || t <= -1.0f) t = t - std::trunc(t);
 }
 
-void add_inversion_partners(Records& r, int iout) {
+void add_inversion_partners(Records& r, int out) {
     Symmetry& s = r.structure.symmetry;
     int n0 = s.count;
     check_room(r, "AddCentSymm", 2 * n0);
@@ -311,23 +314,23 @@ void add_inversion_partners(Records& r, int iout) {
         s.trn[n] = s.trn[j];
     }
     s.count = 2 * n0;
-    r.io.write(iout, "");
-    r.io.write(iout, " Symmetry operations with Center of Symmetry applied: " + fi(s.count, 4));
+    r.io.write(out, "");
+    r.io.write(out, " Symmetry operations with Center of Symmetry applied: " + fi(s.count, 4));
     for (int n = 1; n <= s.count; ++n) {
-        r.io.write(iout, "");
-        r.io.write(iout, " SYMM " + fi(n, 4));
-        for (int j = 0; j < 3; ++j) r.io.write(iout, matrix_line(r, n, j));
+        r.io.write(out, "");
+        r.io.write(out, " SYMM " + fi(n, 4));
+        for (int j = 0; j < 3; ++j) r.io.write(out, matrix_line(r, n, j));
     }
 }
 
-void list_symmetry_operators(Records& r, int iout) {
-    r.io.write(iout, "");
-    r.io.write(iout, " Number of symmetry operations = " + fi(r.structure.symmetry.count, 4));
+void list_symmetry_operators(Records& r, int out) {
+    r.io.write(out, "");
+    r.io.write(out, " Number of symmetry operations = " + fi(r.structure.symmetry.count, 4));
     if (r.options.verbosity < 2) return;
     for (int n = 1; n <= r.structure.symmetry.count; ++n) {
-        r.io.write(iout, "");
-        r.io.write(iout, " SYMM " + fi(n, 2));
-        for (int j = 0; j < 3; ++j) r.io.write(iout, matrix_line(r, n, j));
+        r.io.write(out, "");
+        r.io.write(out, " SYMM " + fi(n, 2));
+        for (int j = 0; j < 3; ++j) r.io.write(out, matrix_line(r, n, j));
     }
 }
 

@@ -69,7 +69,15 @@ void skip_noncomment(Records& r) {
     } while (!rec.empty() && rec[0] == '!');
 }
 
-void read_master(Records& r, char& latt, bool& centro) {
+// What the master file says of the lattice besides the cell.
+struct MasterLattice {
+    char lattice = 'P';      // the centring letter
+    bool centric = true;     // false for an acentric lattice ("A")
+};
+
+// The cell and the lattice of the master file.
+MasterLattice read_master(Records& r) {
+    MasterLattice lat;
     InFile& f = r.io.in(masunit);
     std::string rec;
     while (f.read(rec)) {
@@ -85,24 +93,26 @@ void read_master(Records& r, char& latt, bool& centro) {
             int a = 0, b = 0;
             find_word_columns(r, line, 2, a, b);
             if (line.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1)) == "A")
-                centro = false;
+                lat.centric = false;
             find_word_columns(r, line, 3, a, b);
             char c = line[static_cast<std::size_t>(a - 1)];
-            latt = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+            lat.lattice = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
         }
     }
+    return lat;
 }
 
 }  // namespace
 
-void read_xd_record(Records& r, int unit, std::string& line) {
+std::string read_xd_record(Records& r, int unit) {
     InFile& f = r.io.in(unit);
     std::string rec;
     do {
         if (!f.read(rec)) fatal_error(r, "ReadXD", "Error reading XD parameter file");
     } while (!rec.empty() && rec[0] == '!');
-    line = pad(rec, linelen);
+    std::string line = pad(rec, linelen);
     upper_case(line);
+    return line;
 }
 
 void read_xd(Records& r, const std::string& fname) {
@@ -117,9 +127,9 @@ void read_xd(Records& r, const std::string& fname) {
     w("");
     w(" Reading data from XD master file: " + pad(r.options.xd_master_file, 60));
 
-    char latt = 'P';
-    bool centro = true;
-    read_master(r, latt, centro);
+    const MasterLattice lat = read_master(r);
+    const char latt = lat.lattice;
+    const bool centro = lat.centric;
     const auto& c = r.structure.cell;
     w("");
     w(" Cell parameters: " + ff(c[0], 10, 3) + ff(c[1], 10, 3) + ff(c[2], 10, 3) + ff(c[3], 8, 2) +
@@ -140,8 +150,7 @@ void read_xd(Records& r, const std::string& fname) {
 
     w("");
     w(" Reading data from XD parameter file: " + pad(fname, 60));
-    std::string line;
-    read_xd_record(r, parunit, line);
+    std::string line = read_xd_record(r, parunit);
     split_text_words(r, line);
     int version = 1;
     bool header = same_text(r.line_words.word[1], "XDPARFIL") && r.line_words.count >= 1;
@@ -150,7 +159,7 @@ void read_xd(Records& r, const std::string& fname) {
     w(" XD parameter file version = " + fi(version, 4));
     // A header line is passed over whatever version it names.
     if (header) {
-        read_xd_record(r, parunit, line);
+        line = read_xd_record(r, parunit);
         split_text_words(r, line);
     }
     r.structure.model_name = pad(r.line_words.word[1], 20);
@@ -162,11 +171,11 @@ void read_xd(Records& r, const std::string& fname) {
 
     int lim[22] = {};
     // the LIMITS and USAGE lines name their numbers: split first, read what stays
-    read_xd_record(r, parunit, line);
+    line = read_xd_record(r, parunit);
     split_text_words(r, line);
     if (version == 2) {
         read_ints(r, line, lim, 8, "the LIMITS line");
-        read_xd_record(r, parunit, line);
+        line = read_xd_record(r, parunit);
         split_text_words(r, line);
         read_ints(r, line, lim + 8, 14, "the USAGE line");
     } else {
@@ -197,7 +206,7 @@ void read_xd(Records& r, const std::string& fname) {
         std::string label;
         int atomrec = 0;
         for (;;) {
-            read_xd_record(r, parunit, line);
+            line = read_xd_record(r, parunit);
             atomrec = r.io.in(parunit).recno();
             split_text_words(r, line);
             label = r.line_words.word[1];
@@ -226,7 +235,7 @@ void read_xd(Records& r, const std::string& fname) {
         for (long long k = 0; k < nmul; ++k) skip_noncomment(r);
         const Vec3f& f = r.structure.frac[i];
         Vec3f& x = r.structure.cart[i];
-        convert_point(r, 0, f[0], f[1], f[2], x[0], x[1], x[2]);
+        x = convert_point(r, to_cartesian, f);
         if (!finite_point(f) || !finite_point(x))
             fault(r.io.in(parunit).name(), atomrec,
                   "the coordinates of atom " + std::to_string(i) + " (" + trim(r.structure.label[i]) +

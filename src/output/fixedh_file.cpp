@@ -24,7 +24,7 @@ void write_fixedh_atom(Records& r, int i) {
     put_ff(rec, r.structure.occupancy[s], 10, 5);
     rec += ' ';
     put_ff(rec, r.structure.uij[s][0], 8, 4);
-    r.io.write(ifixh, rec);
+    r.io.write(fixedh_channel, rec);
 }
 
 }  // namespace kova

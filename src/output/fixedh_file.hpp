@@ -5,7 +5,7 @@
 
 namespace kova {
 
-constexpr int ifixh = 49;  // fixedH.ins
+constexpr int fixedh_channel = 49;  // fixedH.ins
 
 void write_fixedh_atom(Records& r, int i);  // the record of atom i
 

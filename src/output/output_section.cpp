@@ -27,7 +27,7 @@ void write_output_section(Records& r) {
     // TOXD is a plain conversion: no moved hydrogen atoms, no databank
     const bool fixedh = r.options.extend_h && !r.options.to_xd;
     if (!r.options.to_xd) {
-        if (fixedh) r.io.create(ifixh, "fixedH.ins");
+        if (fixedh) r.io.create(fixedh_channel, "fixedH.ins");
         if (r.options.databank) {
             const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
                                       fi(r.databank.searched, 8) + fi(r.databank.found, 8) + fi(r.databank.not_found, 8);
@@ -52,7 +52,7 @@ void write_output_section(Records& r) {
     write_mopro_trailer(r);
     write_xd_parameter_tail(r);
     r.io.close(r.files.xd_parameters);
-    if (fixedh) r.io.close(ifixh);
+    if (fixedh) r.io.close(fixedh_channel);
 }
 
 }  // namespace kova

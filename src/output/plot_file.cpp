@@ -40,7 +40,7 @@ void write_plot_trailer(Records& r) {
         Vec3f d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
         if (r.options.crystal_input == 1) {
             Vec3f c{};
-            convert_point(r, 0, d[0], d[1], d[2], c[0], c[1], c[2]);
+            c = convert_point(r, to_cartesian, d);
             d = c;
         }
         r.io.write(ch, "ATOM D(" + std::to_string(k) + ")  " + ff(d[0], 14, 4) + ff(d[1], 14, 4) +

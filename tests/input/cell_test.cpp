@@ -72,13 +72,12 @@ TEST(ConvertPoint, RoundTripInATriclinicCell) {
     test::Session s;
     set_cell(s.r, {7.1f, 8.3f, 9.5f, 75, 85, 110});
     make_cell_matrices(s.r);
-    const float p[3] = {0.1f, -0.7f, 1.3f};
-    float c[3], f[3];
-    convert_point(s.r, 0, p[0], p[1], p[2], c[0], c[1], c[2]);
-    convert_point(s.r, 1, c[0], c[1], c[2], f[0], f[1], f[2]);
+    const Vec3f p = {0.1f, -0.7f, 1.3f};
+    Vec3f c = convert_point(s.r, to_cartesian, p);
+    const Vec3f f = convert_point(s.r, to_fractional, c);
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(f[k], p[k], 2e-6f) << k;
     // x is along a: the a axis itself goes to (a, 0, 0)
-    convert_point(s.r, 0, 1, 0, 0, c[0], c[1], c[2]);
+    c = convert_point(s.r, to_cartesian, {1, 0, 0});
     EXPECT_EQ(c[0], 7.1f);
     EXPECT_EQ(c[1], 0.0f);
     EXPECT_EQ(c[2], 0.0f);
@@ -108,8 +107,7 @@ TEST(CellErrors, StopThroughErr) {
         EXPECT_EQ(s.listing(), t);  // the same lines in the listing
     }
     test::Session s;
-    float x, y, z;
-    EXPECT_THROW(convert_point(s.r, 2, 1, 2, 3, x, y, z), RunStop);
+    EXPECT_THROW(convert_point(s.r, 2, {1, 2, 3}), RunStop);
     EXPECT_EQ(s.terminal()[1], " ERROR *** rabs *** iflag is wrong...");
 }
 
@@ -139,8 +137,7 @@ void run_occ(test::Session& s, const std::vector<OccCase>& cases) {
         s.r.structure.frac[i] = c.xf;
         s.r.structure.occupancy[i] = c.occ;
         s.r.structure.occupancy_flag[i] = 7;
-        Vec3f& xc = s.r.structure.cart[i];
-        convert_point(s.r, 0, c.xf[0], c.xf[1], c.xf[2], xc[0], xc[1], xc[2]);
+        s.r.structure.cart[i] = convert_point(s.r, to_cartesian, c.xf);
     }
     set_occupancy_flags(s.r);
     for (int i = 1; i <= n; ++i)

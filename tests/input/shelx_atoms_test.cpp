@@ -39,9 +39,7 @@ TEST(ShelxRules, ScatteringRows) {
     };
     Records r;
     for (const Case& c : cases) {
-        std::array<int, 19> row{};
-        row.fill(99);
-        shell_occupations(r, c.z, row, 1);
+        const std::array<int, 19> row = shell_occupations(r, c.z, 1);
         for (int k = 1; k <= 18; ++k) {
             int want = k <= static_cast<int>(c.first.size()) ? c.first[k - 1] : 0;
             EXPECT_EQ(row[k], want) << "Z " << c.z << " shell " << k;
@@ -61,8 +59,7 @@ TEST(ShelxRules, ScatteringRows) {
     };
     for (const Stop& c : stops) {
         test::Session s;
-        std::array<int, 19> row{};
-        EXPECT_THROW(shell_occupations(s.r, c.z, row, c.type), RunStop) << c.z;
+        EXPECT_THROW(shell_occupations(s.r, c.z, c.type), RunStop) << c.z;
         EXPECT_EQ(s.terminal(), (std::vector<std::string>{"", c.line, ""})) << c.z;
     }
 }
@@ -85,13 +82,12 @@ TEST(ShelxRules, FreeVariables) {
         {2001.0f, 0.0f},  // free variable 200, never given
     };
     for (const Case& c : cases) {
-        float out = -99.0f;
-        EXPECT_TRUE(apply_free_variable(r, c.v, out)) << c.v;
-        EXPECT_NEAR(out, c.want, 1e-6) << c.v;
+        const std::optional<float> out = apply_free_variable(r, c.v);
+        ASSERT_TRUE(out) << c.v;
+        EXPECT_NEAR(*out, c.want, 1e-6) << c.v;
     }
-    float out = 0.0f;
-    EXPECT_FALSE(apply_free_variable(r, 2011.0f, out));  // free variable 201
-    EXPECT_FALSE(apply_free_variable(r, -1.0e30f, out));
+    EXPECT_FALSE(apply_free_variable(r, 2011.0f));  // free variable 201
+    EXPECT_FALSE(apply_free_variable(r, -1.0e30f));
 }
 
 TEST(ShelxRules, ResidueCardForms) {
@@ -106,11 +102,9 @@ TEST(ShelxRules, ResidueCardForms) {
         {"RESI 1001 HOH", 1001, "HOH"}, {"RESI CCF3 4 ALIAS", 4, "CCF3"},
     };
     for (const Case& c : cases) {
-        int n = -1;
-        std::string cls = "x";
-        parse_resi(c.card, n, cls);
-        EXPECT_EQ(n, c.number) << c.card;
-        EXPECT_EQ(cls, c.resclass) << c.card;
+        const ResidueCard res = parse_resi(c.card);
+        EXPECT_EQ(res.number, c.number) << c.card;
+        EXPECT_EQ(res.residue_class, c.resclass) << c.card;
     }
 }
 
@@ -132,13 +126,10 @@ TEST(ShelxRules, EquivalentIsotropicU) {
         r.structure.cell = c.cell;
         r.structure.adp_order[1] = 2;
         r.structure.uij[1] = c.u;
-        float ueq = 0.0f;
-        equivalent_u(r, 1, ueq);
-        EXPECT_NEAR(ueq, c.want, 2e-7);
+        EXPECT_NEAR(equivalent_u(r, 1), c.want, 2e-7);
         r.structure.adp_order[2] = 1;  // isotropic: U11 itself
         r.structure.uij[2][0] = 0.037f;
-        equivalent_u(r, 2, ueq);
-        EXPECT_EQ(ueq, 0.037f);
+        EXPECT_EQ(equivalent_u(r, 2), 0.037f);
     }
 }
 

@@ -84,8 +84,7 @@ TEST(SymCrd, CardForms) {
     for (const Case& c : cases) {
         test::Session s;
         start_list(s.r);
-        int status = -1;
-        parse_symm_card(s.r, pad(c.card, 255), 255, status);
+        const int status = parse_symm_card(s.r, pad(c.card, 255), 255).status;
         EXPECT_EQ(status, c.status) << c.card;
         ASSERT_EQ(s.r.structure.symmetry.count, 1 + static_cast<int>(c.ops.size())) << c.card;
         EXPECT_EQ(stored(s.r, 1), identity) << c.card;
@@ -126,12 +125,12 @@ TEST(SymOp, FractionsAndNumbers) {
     test::Session s;
     for (const Case& c : cases) {
         std::string comp = pad(c.comp, 32);
-        float trn = -9.0f, coef[3] = {9, 9, 9};
-        EXPECT_EQ(parse_symm_component(s.r, comp, 32, trn, coef), c.reads) << c.comp;
-        if (c.reads) EXPECT_NEAR(trn, c.trn, 1e-7f) << c.comp;
-        EXPECT_EQ(coef[0], c.cx) << c.comp;
-        EXPECT_EQ(coef[1], c.cy) << c.comp;
-        EXPECT_EQ(coef[2], c.cz) << c.comp;
+        const SymmComponent got = parse_symm_component(s.r, comp, 32);
+        EXPECT_EQ(got.trn.has_value(), c.reads) << c.comp;
+        if (c.reads && got.trn) EXPECT_NEAR(*got.trn, c.trn, 1e-7f) << c.comp;
+        EXPECT_EQ(got.coef[0], c.cx) << c.comp;
+        EXPECT_EQ(got.coef[1], c.cy) << c.comp;
+        EXPECT_EQ(got.coef[2], c.cz) << c.comp;
     }
 }
 
@@ -247,8 +246,7 @@ TEST(ReadSymmetry, NoCardsLeavesTheIdentity) {
 TEST(AddLatticeCentring, CentringThenInversion) {
     test::Session s;
     start_list(s.r);
-    int st = 0;
-    parse_symm_card(s.r, pad("SYMM -X,Y,-Z; -X,-Y,-Z; X,-Y,Z", 255), 255, st);
+    parse_symm_card(s.r, pad("SYMM -X,Y,-Z; -X,-Y,-Z; X,-Y,Z", 255), 255);
     ASSERT_EQ(s.r.structure.symmetry.count, 4);
     std::vector<Op> first;
     for (int n = 1; n <= 4; ++n) first.push_back(stored(s.r, n));
@@ -313,8 +311,7 @@ TEST(AddLatticeCentring, FaceCentringOrder) {
 TEST(AddLatticeCentring, FoldsEveryTranslation) {
     test::Session s;
     start_list(s.r);
-    int st = 0;
-    parse_symm_card(s.r, pad("SYMM X+1, -Y, Z", 255), 255, st);
+    parse_symm_card(s.r, pad("SYMM X+1, -Y, Z", 255), 255);
     ASSERT_EQ(s.r.structure.symmetry.count, 2);  // x + 1 is not the identity
     add_lattice_centring(s.r, s.r.files.listing, 'I');
     ASSERT_EQ(s.r.structure.symmetry.count, 4);
@@ -402,11 +399,10 @@ TEST(SymmetryTable, StopsBeyondItsCapacity) {
         test::Session s;
         start_list(s.r);
         s.r.structure.symmetry.count = 191;
-        int st = 0;
         // the identity is dropped before it needs room
-        parse_symm_card(s.r, pad("SYMM -X,-Y,-Z; X,Y,Z", 255), 255, st);
+        parse_symm_card(s.r, pad("SYMM -X,-Y,-Z; X,Y,Z", 255), 255);
         EXPECT_EQ(s.r.structure.symmetry.count, 192);
-        EXPECT_THROW(parse_symm_card(s.r, pad("SYMM X,Y,Z; -X,Y,Z", 255), 255, st), RunStop);
+        EXPECT_THROW(parse_symm_card(s.r, pad("SYMM X,Y,Z; -X,Y,Z", 255), 255), RunStop);
         EXPECT_EQ(s.r.structure.symmetry.count, 192);
     }
 }

@@ -53,7 +53,7 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
     ASSERT_TRUE(has_output_section(r));
     write_output_section(r);
     EXPECT_FALSE(r.io.is_open_out(48));
-    EXPECT_FALSE(r.io.is_open_out(ifixh));
+    EXPECT_FALSE(r.io.is_open_out(fixedh_channel));
     EXPECT_FALSE(r.io.is_open_out(443));
 
     const std::string z = "  0.0000";

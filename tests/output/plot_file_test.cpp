@@ -87,14 +87,14 @@ TEST(FixedHFile, OneRecordPerAtom) {
     w.atom(2, "H(1A)", {-0.05f, 1.0f, 0.999999f}, 0.5f);
     r.structure.scattering_table[2] = 12345;
     r.structure.uij[2][0] = -0.001f;
-    r.io.create(ifixh, "fixedH.ins");
+    r.io.create(fixedh_channel, "fixedH.ins");
     write_fixedh_atom(r, 1);
     write_fixedh_atom(r, 2);
     const std::vector<std::string> want = {
         "C(1)        1      0.100000    0.200000    0.300000     1.00000   0.0123",
         "H(1A)    ****     -0.050000    1.000000    0.999999     0.50000  -0.0010",
     };
-    EXPECT_EQ(w.file(ifixh, "fixedH.ins"), want);
+    EXPECT_EQ(w.file(fixedh_channel, "fixedH.ins"), want);
 }
 
 }  // namespace
