@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "frames/dummies.hpp"
-#include "input/text.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
+#include "shared/text.hpp"
 
 namespace kova {
 

@@ -12,12 +12,12 @@
 #include "input/cell.hpp"
 #include "input/shelx_atoms.hpp"
 #include "input/symmetry.hpp"
-#include "input/text.hpp"
-#include "shared/fatal.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/list_reader.hpp"
+#include "shared/text.hpp"
 
 namespace kova {
 

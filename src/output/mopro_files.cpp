@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "input/text.hpp"
 #include "shared/format.hpp"
+#include "shared/text.hpp"
 
 namespace kova {
 
