@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <iosfwd>
 #include <map>
 #include <memory>
@@ -64,6 +65,8 @@ public:
     void create_rewritten(int ch, const std::string& name);
     // Writes one record followed by a line feed on an open output channel or the terminal.
     void write(int ch, std::string_view rec);
+    // Writes fixed records in turn, as write does: the set blocks of the output files.
+    void write_lines(int ch, std::initializer_list<std::string_view> recs);
     // Writes a prompt to the terminal without ending the line, so that the answer follows it.
     void prompt(std::string_view text);
     // True while the output channel is open.
