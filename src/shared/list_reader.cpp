@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <type_traits>
 
 namespace kova {
 
@@ -54,6 +55,14 @@ bool short_decimal(std::string_view t, bool& neg, double& v) {
 // a point halfway between two floats (its 29 bits below float precision 1 and zeros).
 bool exact_as_float(double x) {
     return (std::bit_cast<std::uint64_t>(x) & 0x1FFFFFFFu) != 0x10000000u;
+}
+
+// A fixed field as read: its blanks do not count.
+std::string without_blanks(std::string_view field) {
+    std::string s;
+    for (char c : field)
+        if (c != ' ') s.push_back(c);
+    return s;
 }
 
 }  // namespace
@@ -240,49 +249,39 @@ ReadStatus ListReader::get(int& v) {
     return ReadStatus::ok;
 }
 
-ReadStatus ListReader::get(double& v) {
+// A real value. A short decimal is read exactly, which for a float holds unless the double
+// falls halfway between two floats; anything else goes through its normalized form.
+template <typename T>
+ReadStatus ListReader::get_real(T& v) {
     std::string_view tok;
     bool null = false;
     if (!next(tok, null)) return ReadStatus::end;
     if (null) return ReadStatus::ok;
-    bool neg = false;
-    double x = 0;
+    auto take_short = [&v](std::string_view t) {
+        bool neg = false;
+        double x = 0;
+        if (!short_decimal(t, neg, x) || !(std::is_same_v<T, double> || exact_as_float(x)))
+            return false;
+        const T f = static_cast<T>(x);
+        v = neg ? -f : f;
+        return true;
+    };
     // Plain decimals, the common case, need no normalized form.
-    if (short_decimal(tok, neg, x)) {
-        v = neg ? -x : x;
-        return ReadStatus::ok;
-    }
+    if (take_short(tok)) return ReadStatus::ok;
     std::string norm;
     if (!normalize_real(tok, norm)) return ReadStatus::error;
-    if (short_decimal(norm, neg, x))
-        v = neg ? -x : x;
-    else
-        v = std::strtod(norm.c_str(), nullptr);
+    if (!take_short(norm)) {
+        if constexpr (std::is_same_v<T, float>)
+            v = std::strtof(norm.c_str(), nullptr);
+        else
+            v = std::strtod(norm.c_str(), nullptr);
+    }
     return ReadStatus::ok;
 }
 
-ReadStatus ListReader::get(float& v) {
-    std::string_view tok;
-    bool null = false;
-    if (!next(tok, null)) return ReadStatus::end;
-    if (null) return ReadStatus::ok;
-    bool neg = false;
-    double x = 0;
-    if (short_decimal(tok, neg, x) && exact_as_float(x)) {
-        const float f = static_cast<float>(x);
-        v = neg ? -f : f;
-        return ReadStatus::ok;
-    }
-    std::string norm;
-    if (!normalize_real(tok, norm)) return ReadStatus::error;
-    if (short_decimal(norm, neg, x) && exact_as_float(x)) {
-        const float f = static_cast<float>(x);
-        v = neg ? -f : f;
-    } else {
-        v = std::strtof(norm.c_str(), nullptr);
-    }
-    return ReadStatus::ok;
-}
+ReadStatus ListReader::get(double& v) { return get_real(v); }
+
+ReadStatus ListReader::get(float& v) { return get_real(v); }
 
 ReadStatus ListReader::get(std::string& v) {
     std::string_view tok;
@@ -294,9 +293,7 @@ ReadStatus ListReader::get(std::string& v) {
 }
 
 ReadStatus read_fixed_real(std::string_view field, int d, float& v) {
-    std::string s;
-    for (char c : field)
-        if (c != ' ') s.push_back(c);
+    const std::string s = without_blanks(field);
     if (s.empty()) {
         v = 0.0f;
         return ReadStatus::ok;
@@ -318,9 +315,7 @@ ReadStatus read_fixed_real(std::string_view field, int d, float& v) {
 }
 
 ReadStatus read_fixed_int(std::string_view field, int& v) {
-    std::string s;
-    for (char c : field)
-        if (c != ' ') s.push_back(c);
+    const std::string s = without_blanks(field);
     if (s.empty()) {
         v = 0;
         return ReadStatus::ok;

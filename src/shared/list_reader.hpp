@@ -36,6 +36,9 @@ private:
     // null value.
     bool next(std::string_view& tok, bool& null);
     bool next_value(std::string_view& tok, bool& null);
+    // The float and double reads, which differ only in the last rounding.
+    template <typename T>
+    ReadStatus get_real(T& v);
     std::string_view s_;
     std::string_view last_;
     std::size_t pos_ = 0;
