@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <type_traits>
 
 namespace kova {
@@ -130,11 +131,10 @@ bool normalize_real(std::string_view t, std::string& norm) {
     return true;
 }
 
-bool parse_real(std::string_view t, double& v) {
+std::optional<double> parse_real(std::string_view t) {
     std::string norm;
-    if (!normalize_real(t, norm)) return false;
-    v = std::strtod(norm.c_str(), nullptr);
-    return true;
+    if (!normalize_real(t, norm)) return std::nullopt;
+    return std::strtod(norm.c_str(), nullptr);
 }
 
 bool parse_int(std::string_view t, long long& v) {
@@ -155,46 +155,39 @@ bool parse_int(std::string_view t, long long& v) {
     return true;
 }
 
-bool ListReader::next(std::string_view& tok, bool& null) {
+std::optional<ListReader::Token> ListReader::next() {
     last_ = {};
-    if (!next_value(tok, null)) return false;
-    if (!null) last_ = tok;
-    return true;
+    std::optional<Token> t = next_value();
+    if (t && !t->null) last_ = t->text;
+    return t;
 }
 
-bool ListReader::next_value(std::string_view& tok, bool& null) {
+std::optional<ListReader::Token> ListReader::next_value() {
     if (repeat_ > 0) {
         --repeat_;
-        tok = rep_tok_;
-        null = rep_null_;
-        return true;
+        return Token{rep_tok_, rep_null_};
     }
-    if (slash_) {
-        null = true;
-        return true;
-    }
+    if (slash_) return Token{{}, true};
     // skip blanks; one comma after a value (or at the start) separates, a further one is null
     while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
-    if (pos_ >= s_.size()) return false;
+    if (pos_ >= s_.size()) return std::nullopt;
     if (s_[pos_] == ',') {
         if (after_value_) {
             after_value_ = false;
             ++pos_;
             while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
-            if (pos_ >= s_.size()) return false;
-            if (s_[pos_] != ',' && s_[pos_] != '/') return next_value(tok, null);
+            if (pos_ >= s_.size()) return std::nullopt;
+            if (s_[pos_] != ',' && s_[pos_] != '/') return next_value();
         }
         if (s_[pos_] == ',') {
             ++pos_;
-            null = true;
             after_value_ = false;
-            return true;
+            return Token{{}, true};
         }
     }
     if (s_[pos_] == '/') {
         slash_ = true;
-        null = true;
-        return true;
+        return Token{{}, true};
     }
     std::size_t start = pos_;
     if (s_[pos_] == '\'' || s_[pos_] == '"') {
@@ -212,10 +205,8 @@ bool ListReader::next_value(std::string_view& tok, bool& null) {
             }
             quoted_.push_back(s_[pos_++]);
         }
-        tok = quoted_;
-        null = false;
         after_value_ = true;
-        return true;
+        return Token{quoted_, false};
     }
     while (pos_ < s_.size() && !is_sep(s_[pos_])) ++pos_;
     std::string_view w = s_.substr(start, pos_ - start);
@@ -228,21 +219,17 @@ bool ListReader::next_value(std::string_view& tok, bool& null) {
             rep_null_ = val.empty();
             rep_tok_ = std::string(val);
             repeat_ = static_cast<int>(r) - 1;
-            tok = rep_tok_;
-            null = rep_null_;
-            return true;
+            return Token{rep_tok_, rep_null_};
         }
     }
-    tok = w;
-    null = false;
-    return true;
+    return Token{w, false};
 }
 
 ReadStatus ListReader::get(int& v) {
-    std::string_view tok;
-    bool null = false;
-    if (!next(tok, null)) return ReadStatus::end;
-    if (null) return ReadStatus::ok;
+    const std::optional<Token> t = next();
+    if (!t) return ReadStatus::end;
+    if (t->null) return ReadStatus::ok;
+    const std::string_view tok = t->text;
     long long x = 0;
     if (!parse_int(tok, x)) return ReadStatus::error;
     v = static_cast<int>(x);
@@ -253,10 +240,10 @@ ReadStatus ListReader::get(int& v) {
 // falls halfway between two floats; anything else goes through its normalized form.
 template <typename T>
 ReadStatus ListReader::get_real(T& v) {
-    std::string_view tok;
-    bool null = false;
-    if (!next(tok, null)) return ReadStatus::end;
-    if (null) return ReadStatus::ok;
+    const std::optional<Token> t = next();
+    if (!t) return ReadStatus::end;
+    if (t->null) return ReadStatus::ok;
+    const std::string_view tok = t->text;
     auto take_short = [&v](std::string_view t) {
         bool neg = false;
         double x = 0;
@@ -284,10 +271,10 @@ ReadStatus ListReader::get(double& v) { return get_real(v); }
 ReadStatus ListReader::get(float& v) { return get_real(v); }
 
 ReadStatus ListReader::get(std::string& v) {
-    std::string_view tok;
-    bool null = false;
-    if (!next(tok, null)) return ReadStatus::end;
-    if (null) return ReadStatus::ok;
+    const std::optional<Token> t = next();
+    if (!t) return ReadStatus::end;
+    if (t->null) return ReadStatus::ok;
+    const std::string_view tok = t->text;
     v = tok;
     return ReadStatus::ok;
 }
