@@ -27,12 +27,16 @@ bool iequal(std::string_view a, std::string_view b) {
 
 // A real "[sign]digits[.digits]" of at most 15 digits, read exactly: the digits as an
 // integer N and the decimals k give N / 10^k, one correctly rounded division of two exact
-// doubles. False for any other form, which strtod and strtof read once normalized.
-bool short_decimal(std::string_view t, bool& neg, double& v) {
+// doubles. None for any other form, which strtod and strtof read once normalized.
+struct ShortDecimal {
+    bool neg = false;       // the sign, kept apart so that "-0" stays negative
+    double magnitude = 0;   // N / 10^k
+};
+std::optional<ShortDecimal> short_decimal(std::string_view t) {
     static constexpr double kPow10[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     std::size_t i = 0;
-    neg = false;
+    bool neg = false;
     if (!t.empty() && (t[0] == '-' || t[0] == '+')) neg = t[i++] == '-';
     std::uint64_t n = 0;
     int digits = 0, decimals = 0;
@@ -43,13 +47,12 @@ bool short_decimal(std::string_view t, bool& neg, double& v) {
             point = true;
             continue;
         }
-        if (c < '0' || c > '9' || ++digits > 15) return false;
+        if (c < '0' || c > '9' || ++digits > 15) return std::nullopt;
         n = n * 10 + static_cast<std::uint64_t>(c - '0');
         if (point) ++decimals;
     }
-    if (digits == 0) return false;
-    v = static_cast<double>(n) / kPow10[decimals];
-    return true;
+    if (digits == 0) return std::nullopt;
+    return ShortDecimal{neg, static_cast<double>(n) / kPow10[decimals]};
 }
 
 // The float nearest the double is the float nearest the decimal unless the double falls on
@@ -245,12 +248,10 @@ ReadStatus ListReader::get_real(T& v) {
     if (t->null) return ReadStatus::ok;
     const std::string_view tok = t->text;
     auto take_short = [&v](std::string_view t) {
-        bool neg = false;
-        double x = 0;
-        if (!short_decimal(t, neg, x) || !(std::is_same_v<T, double> || exact_as_float(x)))
-            return false;
-        const T f = static_cast<T>(x);
-        v = neg ? -f : f;
+        const std::optional<ShortDecimal> d = short_decimal(t);
+        if (!d || !(std::is_same_v<T, double> || exact_as_float(d->magnitude))) return false;
+        const T f = static_cast<T>(d->magnitude);
+        v = d->neg ? -f : f;
         return true;
     };
     // Plain decimals, the common case, need no normalized form.
