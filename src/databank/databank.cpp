@@ -7,11 +7,11 @@
 
 #include "databank/databank_file.hpp"
 #include "databank/databank_match.hpp"
-#include "input/text.hpp"
-#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/list_reader.hpp"
+#include "shared/text.hpp"
 #include "topology/neighbours.hpp"
 
 namespace kova {

@@ -10,11 +10,11 @@
 #include <utility>
 
 #include "databank/databank.hpp"
-#include "input/text.hpp"
-#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/list_reader.hpp"
+#include "shared/text.hpp"
 
 namespace kova {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "input/cell.hpp"
-#include "input/text.hpp"
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
+#include "shared/text.hpp"
 #include "topology/neighbours.hpp"
 #include "topology/planarity.hpp"
 #include "topology/rings.hpp"

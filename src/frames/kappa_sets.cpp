@@ -7,12 +7,12 @@
 #include <string_view>
 
 #include "databank/databank.hpp"
-#include "frames/frame_atom.hpp"
 #include "frames/dummies.hpp"
+#include "frames/frame_atom.hpp"
 #include "frames/frame_index.hpp"
 #include "frames/groups.hpp"
-#include "input/text.hpp"
 #include "shared/format.hpp"
+#include "shared/text.hpp"
 
 namespace kova {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "frames/dummies.hpp"
-#include "input/text.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
+#include "shared/text.hpp"
 
 namespace kova {
 
@@ -248,19 +248,15 @@ void write_xd_refinement_block(Records& r, int ch, int nkset) {
         r.io.write(ch, line);
     else if (!ends_pass(nkset))
         r.io.write(ch, "");
-    r.io.write(ch, "KEEP  charge group1");
-    r.io.write(ch, "!KEEP  rigid group1");
-    r.io.write(ch, "!RESET bond C(1) H(1) 1.09 ...");
     std::string w = "WEIGHT  ";
     for (int k = 1; k <= 6; ++k) w += ff(r.structure.weight[static_cast<std::size_t>(k)], 11, 5);
-    r.io.write(ch, w);
-    r.io.write(ch, "SKIP  obs 0. 1.d10 *sigobs 3. 1.d06 sinthl 0. 2.");
-    r.io.write(ch, "PRINT sinthl .0 2. obs 0. 15. delta 0. 10. *del% 80 100 extcn 80. 100. *abssc");
-    r.io.write(ch, "!EXTCN  *iso aniso *type_1 type_2 type_3 distr_g *distr_l msc_0  msc_1");
-    r.io.write(ch, "!DMSDA  1.1  1.8");
-    r.io.write(ch, "!FOUR  fmod1 4 2 0 0  fmod2 -1 2 0 0");
-    r.io.write(ch, "!CON  num1 par1/iat1 num2 par2/iat2 ... = num0");
-    r.io.write(ch, rule);
+    r.io.write_lines(ch, {"KEEP  charge group1", "!KEEP  rigid group1",
+                          "!RESET bond C(1) H(1) 1.09 ...", w,
+                          "SKIP  obs 0. 1.d10 *sigobs 3. 1.d06 sinthl 0. 2.",
+                          "PRINT sinthl .0 2. obs 0. 15. delta 0. 10. *del% 80 100 extcn 80. 100. *abssc",
+                          "!EXTCN  *iso aniso *type_1 type_2 type_3 distr_g *distr_l msc_0  msc_1",
+                          "!DMSDA  1.1  1.8", "!FOUR  fmod1 4 2 0 0  fmod2 -1 2 0 0",
+                          "!CON  num1 par1/iat1 num2 par2/iat2 ... = num0", rule});
 }
 
 void write_xd_closing_modules(Records& r, int ch) {

@@ -6,11 +6,11 @@
 #include <algorithm>
 
 #include "input/cell.hpp"
-#include "input/text.hpp"
-#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/list_reader.hpp"
+#include "shared/text.hpp"
 
 namespace kova {
 

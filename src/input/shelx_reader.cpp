@@ -12,12 +12,12 @@
 #include "input/cell.hpp"
 #include "input/shelx_atoms.hpp"
 #include "input/symmetry.hpp"
-#include "input/text.hpp"
-#include "shared/fatal.hpp"
 #include "output/mopro_files.hpp"
 #include "shared/errors.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/list_reader.hpp"
+#include "shared/text.hpp"
 
 namespace kova {
 
@@ -163,15 +163,10 @@ void first_pass(Records& r, InFile& f, const std::string& fname, FirstPass& p) {
 void xd_tail(Records& r) {
     const int mas = r.files.xd_master;
     const std::string rule = "!" + std::string(78, '-');
-    r.io.write(mas, std::string(79, '!'));
-    r.io.write(mas, "!");
-    r.io.write(mas, "    MODULE *XDLSM");
-    r.io.write(mas, "!");
-    r.io.write(mas, "SELECT  *model 4 0 0 0 based_on F test verbose 3");
-    r.io.write(mas, "SELECT  cycle 15 dampk 0.6 cmin 0.6 cmax 1. eigcut 1.d-09");
-    r.io.write(mas, "SAVE  deriv lsqmat cormat");
-    r.io.write(mas, "SOLVE  *inv diag *cond");
-    r.io.write(mas, rule);
+    r.io.write_lines(mas, {std::string(79, '!'), "!", "    MODULE *XDLSM", "!",
+                           "SELECT  *model 4 0 0 0 based_on F test verbose 3",
+                           "SELECT  cycle 15 dampk 0.6 cmin 0.6 cmax 1. eigcut 1.d-09",
+                           "SAVE  deriv lsqmat cormat", "SOLVE  *inv diag *cond", rule});
     r.io.write(mas, std::string("SCAT CORE SPHV DEFV   1S  2S  3S  4S  2P  3P") +
                         "  4P  3D  4D  4F  5S  5P  6S  6P  5D  7S  6D  5F  DELF'" +
                         "   DELF''  NSCTL");
@@ -194,9 +189,8 @@ void mopro_symmetry(Records& r, const FirstPass& p, char letter) {
     r.io.write(imopar, "  X, Y, Z");
     // A longer operator is written whole: cut to 30 columns it would lose a component.
     for (const std::string& t : p.symm) r.io.write(imopar, t.size() < 30 ? pad(t, 30) : t);
-    for (const char* s : {"", "SCALE  1  1.0", "", "FMULT  1.0", "", "UOVER  0.0", "",
-                          "SOLVT  0.0  50.0", "", "EXTIN  0.0  GAUSSIAN  ISOT  TYP1", ""})
-        r.io.write(imopar, s);
+    r.io.write_lines(imopar, {"", "SCALE  1  1.0", "", "FMULT  1.0", "", "UOVER  0.0", "",
+                              "SOLVT  0.0  50.0", "", "EXTIN  0.0  GAUSSIAN  ISOT  TYP1", ""});
 }
 
 }  // namespace

@@ -8,11 +8,11 @@
 #include "input/cartesian_readers.hpp"
 #include "input/cell.hpp"
 #include "input/symmetry.hpp"
-#include "input/text.hpp"
-#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/list_reader.hpp"
+#include "shared/text.hpp"
 
 namespace kova {
 

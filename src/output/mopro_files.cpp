@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "input/text.hpp"
 #include "shared/format.hpp"
+#include "shared/text.hpp"
 
 namespace kova {
 
@@ -25,6 +25,11 @@ void put_f53_list(std::string& s, const float* v, int n) {
         if (k > 0) s += "  ";
         put_ff(s, v[k], 5, 3);
     }
+}
+
+// A comment heading of con_mopro.inp and res_mopro.inp: the text between two "!" lines.
+void write_bang_heading(Records& r, int ch, std::string_view text) {
+    r.io.write_lines(ch, {"!", text, "!"});
 }
 
 // Every slot line whose first characters are the key, at its full length, in slot order.
@@ -58,39 +63,26 @@ std::string mopro_name(const std::string& label) {
 }
 
 void write_mopro_head(Records& r) {
-    r.io.write(imopar, std::string(80, '!'));
-    r.io.write(imopar, "!           CREATED BY PROGRAM << KOVA >>");
-    r.io.write(imopar, std::string(80, '!'));
-    r.io.write(imopar, "!  ");
+    const std::string bangs(80, '!');
+    r.io.write_lines(imopar, {bangs, "!           CREATED BY PROGRAM << KOVA >>", bangs, "!  "});
 }
 
 void write_mopro_constraints_start(Records& r) {
-    const int ch = r.files.mopro_constraints;
-    r.io.write(ch, "!");
-    r.io.write(ch, "! local symmetry  ");
-    r.io.write(ch, "!");
+    write_bang_heading(r, r.files.mopro_constraints, "! local symmetry  ");
 }
 
 void write_mopro_restraints_head(Records& r) {
-    const int ch = r.files.mopro_residues;
-    r.io.write(ch, "!");
-    r.io.write(ch, "! X-H distances");
-    r.io.write(ch, "!");
+    write_bang_heading(r, r.files.mopro_residues, "! X-H distances");
 }
 
 void write_mopro_uratio_block(Records& r) {
     const int ch = r.files.mopro_residues;
-    r.io.write(ch, "!");
-    r.io.write(ch, "! isotropic H atoms ADPs");
-    r.io.write(ch, "!");
+    write_bang_heading(r, ch, "! isotropic H atoms ADPs");
     copy_slots(r, ch, r.frames.uratio, "URATIO", 100);
 }
 
 void write_mopro_restraints_end(Records& r) {
-    const int ch = r.files.mopro_residues;
-    r.io.write(ch, "!");
-    r.io.write(ch, "! end");
-    r.io.write(ch, "!");
+    write_bang_heading(r, r.files.mopro_residues, "! end");
 }
 
 void write_mopro_blocks(Records& r) {
@@ -175,24 +167,16 @@ void write_mopro_atom(Records& r, int i) {
 }
 
 void write_mopro_trailer(Records& r) {
-    r.io.write(imopar, "");
-    r.io.write(imopar, "ANHAR    0    3         !  #atoms #order ");
-    r.io.write(imopar, "! 1         ! atom number ");
-    r.io.write(imopar, "! 0. 0. 0. 0. 0. 0. 0. 0. ");
-    r.io.write(imopar, "! 0. 0. ");
-    r.io.write(imopar, "");
-    r.io.write(imopar, "STOP ");
+    r.io.write_lines(imopar, {"", "ANHAR    0    3         !  #atoms #order ",
+                              "! 1         ! atom number ", "! 0. 0. 0. 0. 0. 0. 0. 0. ",
+                              "! 0. 0. ", "", "STOP "});
 }
 
 void write_mopro_similarity(Records& r) {
     const int ch = r.files.mopro_constraints;
-    r.io.write(ch, "!");
-    r.io.write(ch, "! similarity (switched-off)");
-    r.io.write(ch, "!");
+    write_bang_heading(r, ch, "! similarity (switched-off)");
     copy_slots(r, ch, r.frames.mopro_similarity, "! CONPVM", 90);
-    r.io.write(ch, "!");
-    r.io.write(ch, "! end");
-    r.io.write(ch, "!");
+    write_bang_heading(r, ch, "! end");
 }
 
 }  // namespace kova

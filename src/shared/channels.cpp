@@ -128,6 +128,10 @@ void Io::write(int ch, std::string_view rec) {
     if (f.buf.size() >= (1u << 20)) f.flush();
 }
 
+void Io::write_lines(int ch, std::initializer_list<std::string_view> recs) {
+    for (std::string_view rec : recs) write(ch, rec);
+}
+
 void Io::prompt(std::string_view text) {
     if (!out_) return;
     out_->write(text.data(), static_cast<std::streamsize>(text.size()));

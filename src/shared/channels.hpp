@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <iosfwd>
 #include <map>
 #include <memory>
@@ -19,17 +20,23 @@ constexpr int terminal = 6;
 // a record.
 class InFile {
 public:
+    // The file `name` with its whole text, split into records, before its first record.
     InFile(std::string name, std::string text);
     // Next record into rec; false at end of file (rec untouched).
     bool read(std::string& rec);
+    // Back before the first record.
     void rewind() { pos_ = 0; }
+    // Back one record, so that the record last read is read again.
     void backspace() { if (pos_ > 0) --pos_; }
     // Number of the record last read (1-based), 0 before the first read.
     int recno() const { return static_cast<int>(pos_); }
+    // True when every record has been read.
     bool at_end() const { return pos_ >= size(); }
+    // The file name it was opened with.
     const std::string& name() const { return name_; }
-    // Number of records, and record n (from 0).
+    // Number of records.
     std::size_t size() const { return start_.size() - 1; }
+    // Record n (from 0), without its line end.
     std::string_view record(std::size_t n) const;
     // The whole text, whose buffer stays in place while the file is open.
     const std::string& text() const { return text_; }
@@ -45,15 +52,20 @@ private:
 
 class Io {
 public:
+    // No channel open; writes to the terminal go nowhere until `bind`.
     Io();
+    // Writes out and closes whatever is still open.
     ~Io();
     Io(const Io&) = delete;
     Io& operator=(const Io&) = delete;
 
     // The run's working directory and standard streams (set once by `run`).
     void bind(std::filesystem::path dir, std::istream* in, std::ostream* out, std::ostream* err);
+    // The working directory of the run.
     const std::filesystem::path& dir() const { return dir_; }
+    // The run's standard input.
     std::istream& stdin_stream() { return *in_; }
+    // The run's standard error.
     std::ostream& stderr_stream() { return *err_; }
 
     // "unknown": creates or replaces the file; a file that cannot be created is a RunFault.
@@ -64,6 +76,8 @@ public:
     void create_rewritten(int ch, const std::string& name);
     // Writes one record followed by a line feed on an open output channel or the terminal.
     void write(int ch, std::string_view rec);
+    // Writes fixed records in turn, as write does: the set blocks of the output files.
+    void write_lines(int ch, std::initializer_list<std::string_view> recs);
     // Writes a prompt to the terminal without ending the line, so that the answer follows it.
     void prompt(std::string_view text);
     // True while the output channel is open.
@@ -75,13 +89,17 @@ public:
     InFile& open_old(int ch, const std::string& name);
     // As open_old, but reports failure instead of ending the run.
     bool try_open_old(int ch, const std::string& name);
+    // The open input file of a channel; a channel not open is a RunFault.
     InFile& in(int ch);
+    // True while the input channel is open.
     bool is_open_in(int ch) const;
 
     // Closes an input or output channel (no-op when not open). A file made by
     // create_rewritten is kept with its text until close_all.
     void close(int ch);
+    // Writes the buffered text of every open output file and of the terminal.
     void flush_all();
+    // Closes every channel and writes the kept texts of create_rewritten files.
     void close_all();
 
     // Resolves a file name of the run against the working directory.

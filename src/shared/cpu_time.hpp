@@ -3,16 +3,20 @@
 
 namespace kova {
 
+// User and system CPU seconds.
 struct CpuTimes {
     double user = 0.0, sys = 0.0;
 };
 
+// The CPU times the process has used so far.
 CpuTimes cpu_now();
 
 // Times of the interval since the previous call on this clock.
 class CpuClock {
 public:
+    // A clock started now.
     CpuClock() : last_(cpu_now()) {}
+    // The CPU times since the previous lap (or the start); starts the next interval.
     CpuTimes lap();
 
 private:

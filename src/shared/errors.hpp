@@ -18,8 +18,9 @@ struct RunFault : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// "file, record n: what"
+// Ends the run with the RunFault "file, record n: what".
 [[noreturn]] void fault(const std::string& file, int record, const std::string& what);
+// Ends the run with the RunFault "file: what".
 [[noreturn]] void fault(const std::string& file, const std::string& what);
 
 }  // namespace kova

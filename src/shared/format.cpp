@@ -223,23 +223,22 @@ std::string fi_grown(long long v, int w) {
     return out;
 }
 
-std::string ff(float v, int w, int d) {
+namespace {
+
+// The text of one Fw.d field, with a "+" on positive values when asked.
+std::string fixed_text(double v, int w, int d, bool plus) {
     std::string out;
-    put_fixed(out, static_cast<double>(v), w, d, false);
+    put_fixed(out, v, w, d, plus);
     return out;
 }
 
-std::string ffd(double v, int w, int d) {
-    std::string out;
-    put_fixed(out, v, w, d, false);
-    return out;
-}
+}  // namespace
 
-std::string fsp(float v, int w, int d) {
-    std::string out;
-    put_fixed(out, static_cast<double>(v), w, d, true);
-    return out;
-}
+std::string ff(float v, int w, int d) { return fixed_text(static_cast<double>(v), w, d, false); }
+
+std::string ffd(double v, int w, int d) { return fixed_text(v, w, d, false); }
+
+std::string fsp(float v, int w, int d) { return fixed_text(static_cast<double>(v), w, d, true); }
 
 std::string fe(float vf, int w, int d) {
     double v = vf;

@@ -21,12 +21,12 @@ std::string fx(int n);                           // nX
 
 // The same fields appended to a record under construction, so that a record is built in one
 // buffer: Iw, Fw.d, Aw, a fixed-length text, and a text without its trailing blanks.
-void put_fi(std::string& out, long long v, int w);
-void put_fi_grown(std::string& out, long long v, int w);
-void put_ff(std::string& out, float v, int w, int d);
-void put_fa(std::string& out, std::string_view s, int w);
-void put_pad(std::string& out, std::string_view s, std::size_t n);
-void put_trim(std::string& out, std::string_view s);
+void put_fi(std::string& out, long long v, int w);                // appends Iw
+void put_fi_grown(std::string& out, long long v, int w);          // appends Iw, grown to fit
+void put_ff(std::string& out, float v, int w, int d);             // appends Fw.d
+void put_fa(std::string& out, std::string_view s, int w);         // appends Aw
+void put_pad(std::string& out, std::string_view s, std::size_t n);  // appends s in n columns
+void put_trim(std::string& out, std::string_view s);              // appends s untrailed
 
 // Fixed-length text: cut to n characters or padded with blanks.
 std::string pad(std::string_view s, std::size_t n);
@@ -40,6 +40,7 @@ bool same_text(std::string_view a, std::string_view b);
 // a text that follows a number or a logical gets one separating blank.
 class FreeLine {
 public:
+    // Each item appended in its free-format form; the line itself for the next one.
     FreeLine& operator<<(std::string_view s);
     FreeLine& operator<<(const char* s) { return *this << std::string_view(s); }
     FreeLine& operator<<(const std::string& s) { return *this << std::string_view(s); }
@@ -47,6 +48,7 @@ public:
     FreeLine& operator<<(long long v);
     FreeLine& operator<<(bool v);
     FreeLine& operator<<(float v);
+    // The line built so far.
     const std::string& str() const { return s_; }
     operator const std::string&() const { return s_; }
     operator std::string_view() const { return s_; }

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
+#include <type_traits>
 
 namespace kova {
 
@@ -25,12 +27,16 @@ bool iequal(std::string_view a, std::string_view b) {
 
 // A real "[sign]digits[.digits]" of at most 15 digits, read exactly: the digits as an
 // integer N and the decimals k give N / 10^k, one correctly rounded division of two exact
-// doubles. False for any other form, which strtod and strtof read once normalized.
-bool short_decimal(std::string_view t, bool& neg, double& v) {
+// doubles. None for any other form, which strtod and strtof read once normalized.
+struct ShortDecimal {
+    bool neg = false;       // the sign, kept apart so that "-0" stays negative
+    double magnitude = 0;   // N / 10^k
+};
+std::optional<ShortDecimal> short_decimal(std::string_view t) {
     static constexpr double kPow10[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     std::size_t i = 0;
-    neg = false;
+    bool neg = false;
     if (!t.empty() && (t[0] == '-' || t[0] == '+')) neg = t[i++] == '-';
     std::uint64_t n = 0;
     int digits = 0, decimals = 0;
@@ -41,19 +47,26 @@ bool short_decimal(std::string_view t, bool& neg, double& v) {
             point = true;
             continue;
         }
-        if (c < '0' || c > '9' || ++digits > 15) return false;
+        if (c < '0' || c > '9' || ++digits > 15) return std::nullopt;
         n = n * 10 + static_cast<std::uint64_t>(c - '0');
         if (point) ++decimals;
     }
-    if (digits == 0) return false;
-    v = static_cast<double>(n) / kPow10[decimals];
-    return true;
+    if (digits == 0) return std::nullopt;
+    return ShortDecimal{neg, static_cast<double>(n) / kPow10[decimals]};
 }
 
 // The float nearest the double is the float nearest the decimal unless the double falls on
 // a point halfway between two floats (its 29 bits below float precision 1 and zeros).
 bool exact_as_float(double x) {
     return (std::bit_cast<std::uint64_t>(x) & 0x1FFFFFFFu) != 0x10000000u;
+}
+
+// A fixed field as read: its blanks do not count.
+std::string without_blanks(std::string_view field) {
+    std::string s;
+    for (char c : field)
+        if (c != ' ') s.push_back(c);
+    return s;
 }
 
 }  // namespace
@@ -121,11 +134,10 @@ bool normalize_real(std::string_view t, std::string& norm) {
     return true;
 }
 
-bool parse_real(std::string_view t, double& v) {
+std::optional<double> parse_real(std::string_view t) {
     std::string norm;
-    if (!normalize_real(t, norm)) return false;
-    v = std::strtod(norm.c_str(), nullptr);
-    return true;
+    if (!normalize_real(t, norm)) return std::nullopt;
+    return std::strtod(norm.c_str(), nullptr);
 }
 
 bool parse_int(std::string_view t, long long& v) {
@@ -146,46 +158,39 @@ bool parse_int(std::string_view t, long long& v) {
     return true;
 }
 
-bool ListReader::next(std::string_view& tok, bool& null) {
+std::optional<ListReader::Token> ListReader::next() {
     last_ = {};
-    if (!next_value(tok, null)) return false;
-    if (!null) last_ = tok;
-    return true;
+    std::optional<Token> t = next_value();
+    if (t && !t->null) last_ = t->text;
+    return t;
 }
 
-bool ListReader::next_value(std::string_view& tok, bool& null) {
+std::optional<ListReader::Token> ListReader::next_value() {
     if (repeat_ > 0) {
         --repeat_;
-        tok = rep_tok_;
-        null = rep_null_;
-        return true;
+        return Token{rep_tok_, rep_null_};
     }
-    if (slash_) {
-        null = true;
-        return true;
-    }
+    if (slash_) return Token{{}, true};
     // skip blanks; one comma after a value (or at the start) separates, a further one is null
     while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
-    if (pos_ >= s_.size()) return false;
+    if (pos_ >= s_.size()) return std::nullopt;
     if (s_[pos_] == ',') {
         if (after_value_) {
             after_value_ = false;
             ++pos_;
             while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
-            if (pos_ >= s_.size()) return false;
-            if (s_[pos_] != ',' && s_[pos_] != '/') return next_value(tok, null);
+            if (pos_ >= s_.size()) return std::nullopt;
+            if (s_[pos_] != ',' && s_[pos_] != '/') return next_value();
         }
         if (s_[pos_] == ',') {
             ++pos_;
-            null = true;
             after_value_ = false;
-            return true;
+            return Token{{}, true};
         }
     }
     if (s_[pos_] == '/') {
         slash_ = true;
-        null = true;
-        return true;
+        return Token{{}, true};
     }
     std::size_t start = pos_;
     if (s_[pos_] == '\'' || s_[pos_] == '"') {
@@ -203,10 +208,8 @@ bool ListReader::next_value(std::string_view& tok, bool& null) {
             }
             quoted_.push_back(s_[pos_++]);
         }
-        tok = quoted_;
-        null = false;
         after_value_ = true;
-        return true;
+        return Token{quoted_, false};
     }
     while (pos_ < s_.size() && !is_sep(s_[pos_])) ++pos_;
     std::string_view w = s_.substr(start, pos_ - start);
@@ -219,84 +222,66 @@ bool ListReader::next_value(std::string_view& tok, bool& null) {
             rep_null_ = val.empty();
             rep_tok_ = std::string(val);
             repeat_ = static_cast<int>(r) - 1;
-            tok = rep_tok_;
-            null = rep_null_;
-            return true;
+            return Token{rep_tok_, rep_null_};
         }
     }
-    tok = w;
-    null = false;
-    return true;
+    return Token{w, false};
 }
 
 ReadStatus ListReader::get(int& v) {
-    std::string_view tok;
-    bool null = false;
-    if (!next(tok, null)) return ReadStatus::end;
-    if (null) return ReadStatus::ok;
+    const std::optional<Token> t = next();
+    if (!t) return ReadStatus::end;
+    if (t->null) return ReadStatus::ok;
+    const std::string_view tok = t->text;
     long long x = 0;
     if (!parse_int(tok, x)) return ReadStatus::error;
     v = static_cast<int>(x);
     return ReadStatus::ok;
 }
 
-ReadStatus ListReader::get(double& v) {
-    std::string_view tok;
-    bool null = false;
-    if (!next(tok, null)) return ReadStatus::end;
-    if (null) return ReadStatus::ok;
-    bool neg = false;
-    double x = 0;
+// A real value. A short decimal is read exactly, which for a float holds unless the double
+// falls halfway between two floats; anything else goes through its normalized form.
+template <typename T>
+ReadStatus ListReader::get_real(T& v) {
+    const std::optional<Token> t = next();
+    if (!t) return ReadStatus::end;
+    if (t->null) return ReadStatus::ok;
+    const std::string_view tok = t->text;
+    auto take_short = [&v](std::string_view t) {
+        const std::optional<ShortDecimal> d = short_decimal(t);
+        if (!d || !(std::is_same_v<T, double> || exact_as_float(d->magnitude))) return false;
+        const T f = static_cast<T>(d->magnitude);
+        v = d->neg ? -f : f;
+        return true;
+    };
     // Plain decimals, the common case, need no normalized form.
-    if (short_decimal(tok, neg, x)) {
-        v = neg ? -x : x;
-        return ReadStatus::ok;
-    }
+    if (take_short(tok)) return ReadStatus::ok;
     std::string norm;
     if (!normalize_real(tok, norm)) return ReadStatus::error;
-    if (short_decimal(norm, neg, x))
-        v = neg ? -x : x;
-    else
-        v = std::strtod(norm.c_str(), nullptr);
+    if (!take_short(norm)) {
+        if constexpr (std::is_same_v<T, float>)
+            v = std::strtof(norm.c_str(), nullptr);
+        else
+            v = std::strtod(norm.c_str(), nullptr);
+    }
     return ReadStatus::ok;
 }
 
-ReadStatus ListReader::get(float& v) {
-    std::string_view tok;
-    bool null = false;
-    if (!next(tok, null)) return ReadStatus::end;
-    if (null) return ReadStatus::ok;
-    bool neg = false;
-    double x = 0;
-    if (short_decimal(tok, neg, x) && exact_as_float(x)) {
-        const float f = static_cast<float>(x);
-        v = neg ? -f : f;
-        return ReadStatus::ok;
-    }
-    std::string norm;
-    if (!normalize_real(tok, norm)) return ReadStatus::error;
-    if (short_decimal(norm, neg, x) && exact_as_float(x)) {
-        const float f = static_cast<float>(x);
-        v = neg ? -f : f;
-    } else {
-        v = std::strtof(norm.c_str(), nullptr);
-    }
-    return ReadStatus::ok;
-}
+ReadStatus ListReader::get(double& v) { return get_real(v); }
+
+ReadStatus ListReader::get(float& v) { return get_real(v); }
 
 ReadStatus ListReader::get(std::string& v) {
-    std::string_view tok;
-    bool null = false;
-    if (!next(tok, null)) return ReadStatus::end;
-    if (null) return ReadStatus::ok;
+    const std::optional<Token> t = next();
+    if (!t) return ReadStatus::end;
+    if (t->null) return ReadStatus::ok;
+    const std::string_view tok = t->text;
     v = tok;
     return ReadStatus::ok;
 }
 
 ReadStatus read_fixed_real(std::string_view field, int d, float& v) {
-    std::string s;
-    for (char c : field)
-        if (c != ' ') s.push_back(c);
+    const std::string s = without_blanks(field);
     if (s.empty()) {
         v = 0.0f;
         return ReadStatus::ok;
@@ -318,9 +303,7 @@ ReadStatus read_fixed_real(std::string_view field, int d, float& v) {
 }
 
 ReadStatus read_fixed_int(std::string_view field, int& v) {
-    std::string s;
-    for (char c : field)
-        if (c != ' ') s.push_back(c);
+    const std::string s = without_blanks(field);
     if (s.empty()) {
         v = 0;
         return ReadStatus::ok;

@@ -2,6 +2,7 @@
 // as the GNU Fortran run-time reads them. A read error and an end of input are kept apart.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,10 @@ enum class ReadStatus { ok, error, end };
 // value); a "/" ends the read and leaves every later target unchanged.
 class ListReader {
 public:
+    // A reader at the start of the line, which must outlive it.
     explicit ListReader(std::string_view line) : s_(line) {}
+    // The next value into v: ok (v kept for a null value), error for a value of another
+    // kind, end when the line has no more.
     ReadStatus get(int& v);
     ReadStatus get(float& v);
     ReadStatus get(double& v);
@@ -32,10 +36,18 @@ public:
     }
 
 private:
-    // Next value token, valid until the next call; false at end of input. null set for a
-    // null value.
-    bool next(std::string_view& tok, bool& null);
-    bool next_value(std::string_view& tok, bool& null);
+    // A value as found: its text, or a null value (which leaves its target as it was).
+    struct Token {
+        std::string_view text;
+        bool null = false;
+    };
+    // The next value, its text valid until the next call; none at the end of the input.
+    std::optional<Token> next();
+    // The same without noting the text for `last`.
+    std::optional<Token> next_value();
+    // The float and double reads, which differ only in the last rounding.
+    template <typename T>
+    ReadStatus get_real(T& v);
     std::string_view s_;
     std::string_view last_;
     std::size_t pos_ = 0;
@@ -47,20 +59,23 @@ private:
     bool rep_null_ = false;
 };
 
+// Reads all targets from one line; the first status that is not ok.
 template <typename... T>
 ReadStatus read_list(std::string_view line, T&... t) {
     ListReader r(line);
     return r.read(t...);
 }
 
-// Number tests of the free-format reads (what a real or an integer field accepts).
-bool parse_real(std::string_view tok, double& v);
+// The value of a real token as the free-format reads accept it; none for any other token.
+std::optional<double> parse_real(std::string_view tok);
 // The same test, giving the token in a form strtod and strtof read ("1-2" becomes "1e-2").
 bool normalize_real(std::string_view tok, std::string& norm);
+// True for an integer token (in the range of int) as the free-format reads accept it, v its value.
 bool parse_int(std::string_view tok, long long& v);
 
-// Fw.d on input: blanks ignored, d implied decimals when the field has no point.
+// Fw.d on input: blanks ignored, d implied decimals when the field has no point; ok or error.
 ReadStatus read_fixed_real(std::string_view field, int d, float& v);
+// Iw on input: blanks ignored, an all-blank field is 0; ok or error.
 ReadStatus read_fixed_int(std::string_view field, int& v);
 
 }  // namespace kova

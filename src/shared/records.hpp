@@ -275,6 +275,7 @@ struct Records {
     // The databank file parsed once, with the read position of the searches.
     std::shared_ptr<DbFile> dbank;
 
+    // Every record at its starting state, with the element tables filled in.
     Records();
 
     // Number of atom slots available (1..atom_slots()).

@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "input/text.hpp"
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
+#include "shared/text.hpp"
 #include "topology/grid.hpp"
 #include "topology/planarity.hpp"
 

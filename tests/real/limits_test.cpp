@@ -11,10 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include "input/text.hpp"
-#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
+#include "shared/text.hpp"
 #include "support.hpp"
 #include "topology/bench.hpp"
 #include "topology/rings.hpp"

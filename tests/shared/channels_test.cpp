@@ -81,5 +81,21 @@ TEST(Io, RewrittenFileHoldsTheLastText) {
     EXPECT_THROW(io.create_rewritten(89, "no/such/dir/picture.ang"), RunFault);
 }
 
+// A fixed block goes out record by record, empty records and a record built at the call
+// included, after what was written before it and in the order given.
+TEST(Io, WriteLinesKeepsOrderAndEmptyRecords) {
+    test::TempDir dir;
+    {
+        Io io;
+        io.bind(dir.path(), nullptr, nullptr, nullptr);
+        io.create(3, "block.out");
+        io.write(3, "head");
+        const std::string built = "W " + std::to_string(12);
+        io.write_lines(3, {"", "!", built, "STOP "});
+        io.write_lines(3, {});
+    }
+    EXPECT_EQ(dir.read("block.out"), "head\n\n!\nW 12\nSTOP \n");
+}
+
 }  // namespace
 }  // namespace kova

@@ -13,7 +13,7 @@
 
 namespace kova {
 
-constexpr std::size_t linelen = 255;
+constexpr std::size_t linelen = 255;  // the length of a line buffer of the readers
 
 // 0: `line` (255 characters) holds the next logical line; 1: end of file.
 int read_logical_line(Records& r, int unit, std::string& line);

@@ -1,4 +1,4 @@
-#include "input/text.hpp"
+#include "shared/text.hpp"
 
 #include <gtest/gtest.h>
 
