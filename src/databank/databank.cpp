@@ -69,14 +69,14 @@ std::string search_key(const Records& r, int atom, const std::string& asym) {
     key.reserve(96);
     for (int v : {r.structure.atomic_number[atom], r.frames.planar_rings, r.frames.planar_ring_size, ng.count, ng.type_count,
                   r.frames.planar_group ? 1 : 0, r.frames.parent_atomic_number[atom], r.frames.parent_neighbours[atom], r.frames.parent_hydrogens[atom],
-                  r.frames.exception[atom] != 0 ? 1 : 0})
+                  r.frames.group_found[atom] != 0 ? 1 : 0})
         add_int(key, v);
     for (int t = 1; t <= ng.type_count; ++t) {
         add_int(key, ng.type_atomic_number[t]);
         add_int(key, ng.type_size[t]);
     }
     key += asym;
-    key += pad(r.frames.exception_name[atom], 40);
+    key += pad(r.frames.group_name[atom], 40);
     return key;
 }
 
@@ -262,7 +262,7 @@ void match_databank_entry(Records& r, int atom) {
         out(" ReadDB :: atom " + label + " was found in the DataBank");
         out("");
         out(" DB comment for " + label + " = [" + comment + "]");
-        if (r.frames.exception[atom] != 0) {
+        if (r.frames.group_found[atom] != 0) {
             out("");
             out(" Functional group = [" + trim(group) + "]");
         }
@@ -298,8 +298,8 @@ bool except_line_allows(Records& r, int atom, std::string& group) {
     const int iout = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
     const bool verbose = r.options.verbosity >= 2;
-    const bool has = r.frames.exception[atom] != 0;
-    const std::string name = pad(r.frames.exception_name[atom], 40);
+    const bool has = r.frames.group_found[atom] != 0;
+    const std::string name = pad(r.frames.group_name[atom], 40);
 
     DbFile& db = databank(r);
     const DbRecord& rec = read_record(r, db);

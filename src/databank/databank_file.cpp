@@ -181,10 +181,10 @@ DbFile parse_databank_file(Records&, const InFile& f) {
 
 DbFile& databank(Records& r) {
     const InFile& f = r.io.in(r.files.databank);
-    if (!r.dbank || r.dbank->source != &f || r.dbank->source_data != f.text().data() ||
-        r.dbank->size() != f.size() || r.dbank->name != f.name())
-        r.dbank = std::make_shared<DbFile>(parse_databank_file(r, f));
-    return *r.dbank;
+    if (!r.databank_file || r.databank_file->source != &f || r.databank_file->source_data != f.text().data() ||
+        r.databank_file->size() != f.size() || r.databank_file->name != f.name())
+        r.databank_file = std::make_shared<DbFile>(parse_databank_file(r, f));
+    return *r.databank_file;
 }
 
 void rewind(DbFile& db) {

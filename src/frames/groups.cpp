@@ -187,8 +187,8 @@ std::span<const Block> blocks_for(Site& s) {
 void find_functional_group(Records& r, int iat) {
     using namespace groups;
     if (iat < 1 || iat > r.atom_slots()) return;
-    auto& flag = r.frames.exception[static_cast<std::size_t>(iat)];
-    auto& name = r.frames.exception_name[static_cast<std::size_t>(iat)];
+    auto& flag = r.frames.group_found[static_cast<std::size_t>(iat)];
+    auto& name = r.frames.group_name[static_cast<std::size_t>(iat)];
     flag = 0;
     name = std::string(40, ' ');
 

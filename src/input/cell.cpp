@@ -125,11 +125,11 @@ void set_occupancy_flags(Records& r) {
         const Vec3f& xc = r.structure.cart[i];
         int flag = -1;
         for (int n = 1; n <= s.count && flag < 0; ++n) {
-            const Mat3f& rot = s.rot[n];
+            const Mat3f& rot = s.rotation[n];
             // The image without the lattice shift; the shift is added component by component.
             Vec3f base;
             for (int k = 0; k < 3; ++k)
-                base[k] = rot[0][k] * xf[0] + rot[1][k] * xf[1] + rot[2][k] * xf[2] + s.trn[n][k];
+                base[k] = rot[0][k] * xf[0] + rot[1][k] * xf[1] + rot[2][k] * xf[2] + s.translation[n][k];
             for (int u = -2; u <= 2 && flag < 0; ++u)
                 for (int v = -2; v <= 2 && flag < 0; ++v)
                     for (int w = -2; w <= 2; ++w) {

@@ -1,6 +1,6 @@
 // Symmetry cards of SHELX and XD files ("SYMM" lines in text or 12-number form), the lattice
 // centring copies, the centrosymmetric partners and the operator listings. Operators are
-// stored transposed (rot[n][j][k] is the coefficient of coordinate j in component k).
+// stored transposed (rotation[n][j][k] is the coefficient of coordinate j in component k).
 #include "input/symmetry.hpp"
 
 #include <cmath>
@@ -41,9 +41,9 @@ void check_room(Records& r, std::string_view routine, int wanted) {
 // Matrix line j of an operator: row j of the stored layout, then the translation of
 // component j.
 std::string matrix_line(const Records& r, int n, int j) {
-    const Mat3f& rot = r.structure.symmetry.rot[n];
+    const Mat3f& rot = r.structure.symmetry.rotation[n];
     return ff(rot[j][0], 12, 6) + ff(rot[j][1], 12, 6) + ff(rot[j][2], 12, 6) + fx(5) +
-           ff(r.structure.symmetry.trn[n][j], 12, 6);
+           ff(r.structure.symmetry.translation[n][j], 12, 6);
 }
 
 // Blanks the first occurrence of term, squeezing the text again; true when found.
@@ -95,8 +95,8 @@ std::optional<float> fraction(std::string_view t) {
 
 void read_symmetry(Records& r, int unit, int out) {
     Symmetry& s = r.structure.symmetry;
-    s.rot[1] = unit_rot;
-    s.trn[1] = Vec3f{};
+    s.rotation[1] = unit_rot;
+    s.translation[1] = Vec3f{};
     s.count = 1;
     r.io.in(unit).rewind();
     bool rewind = false;
@@ -181,8 +181,8 @@ SymmCardReading parse_symm_card(Records& r, std::string card, int len) {
         if (is_identity(rot, trn)) continue;
         check_room(r, "SymCrd", s.count + 1);
         ++s.count;
-        s.rot[s.count] = rot;
-        s.trn[s.count] = trn;
+        s.rotation[s.count] = rot;
+        s.translation[s.count] = trn;
     }
     return reading;
 }
@@ -225,8 +225,8 @@ void write_symm_line(Records& r, int unit, int n) {
             line += ',';
             ++pos;
         }
-        float coef[3] = {r.structure.symmetry.rot[n][0][k], r.structure.symmetry.rot[n][1][k], r.structure.symmetry.rot[n][2][k]};
-        append_operator_text(line, pos, coef, r.structure.symmetry.trn[n][k]);
+        float coef[3] = {r.structure.symmetry.rotation[n][0][k], r.structure.symmetry.rotation[n][1][k], r.structure.symmetry.rotation[n][2][k]};
+        append_operator_text(line, pos, coef, r.structure.symmetry.translation[n][k]);
     }
     r.io.write(unit, "   SYMM" + fi(n, 3) + fx(5) + line.substr(0, static_cast<std::size_t>(pos)));
 }
@@ -286,8 +286,8 @@ void add_lattice_centring(Records& r, int out, char lattice) {
     for (const Vec3f& v : vecs) {
         for (int j = 1; j <= n0; ++j) {
             ++s.count;
-            s.rot[s.count] = s.rot[j];
-            for (int k = 0; k < 3; ++k) s.trn[s.count][k] = s.trn[j][k] + v[k];
+            s.rotation[s.count] = s.rotation[j];
+            for (int k = 0; k < 3; ++k) s.translation[s.count][k] = s.translation[j][k] + v[k];
         }
     }
     fold_translations(r, s.count);
@@ -298,7 +298,7 @@ void add_lattice_centring(Records& r, int out, char lattice) {
 
 void fold_translations(Records& r, int count) {
     for (int n = 1; n <= count; ++n)
-        for (float& t : r.structure.symmetry.trn[n])
+        for (float& t : r.structure.symmetry.translation[n])
             if (t >= 1.0f || t <= -1.0f) t = t - std::trunc(t);
 }
 
@@ -310,8 +310,8 @@ void add_inversion_partners(Records& r, int out) {
         int n = n0 + j;
         // The operator after the inversion through the origin: its translation is kept.
         for (int a = 0; a < 3; ++a)
-            for (int b = 0; b < 3; ++b) s.rot[n][a][b] = -s.rot[j][a][b];
-        s.trn[n] = s.trn[j];
+            for (int b = 0; b < 3; ++b) s.rotation[n][a][b] = -s.rotation[j][a][b];
+        s.translation[n] = s.translation[j];
     }
     s.count = 2 * n0;
     r.io.write(out, "");

@@ -87,7 +87,7 @@ void write_mopro_restraints_end(Records& r) {
 
 void write_mopro_blocks(Records& r) {
     r.ensure_dummies(r.frames.dummy_count);
-    r.ensure_ksets(r.frames.kappa_count);
+    r.ensure_kappa_sets(r.frames.kappa_count);
     r.io.write(imopar, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
         const Vec3f& d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
@@ -147,7 +147,7 @@ void write_mopro_atom(Records& r, int i) {
     auto q = [&](int l, int m) { return plm_at(p, l, m) / div; };
     const float low[8] = {q(1, 1), q(1, -1), q(1, 0), q(2, 0), q(2, 1), q(2, -1), q(2, 2), q(2, -2)};
     rec.clear();
-    put_ff(rec, r.frames.pv[s] / div, 8, 5);
+    put_ff(rec, r.frames.valence_population[s] / div, 8, 5);
     put_ff(rec, q(0, 0), 8, 5);
     rec += "  ";
     put_f53_list(rec, low, 8);

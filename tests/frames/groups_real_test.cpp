@@ -94,7 +94,7 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
     for (auto [label, name] : groups) {
         int i = index(label);
         find_functional_group(r, i);
-        EXPECT_EQ(trim(r.frames.exception_name[i]), name) << label;
+        EXPECT_EQ(trim(r.frames.group_name[i]), name) << label;
     }
 
     // Each H: parent data as the hydrogen rule fills it, then the extension.
@@ -152,7 +152,7 @@ TEST(GroupsOnRealStructure, PhenylPyrrolesWithRings) {
         for (auto [label, name] : groups) {
             int i = run.index(label);
             find_functional_group(r, i);
-            EXPECT_EQ(trim(r.frames.exception_name[i]), name) << label << (rings ? " with rings" : "");
+            EXPECT_EQ(trim(r.frames.group_name[i]), name) << label << (rings ? " with rings" : "");
         }
         EXPECT_NEAR(run.extend(run.index("H(1)")), rings ? 1.083f : 1.082f, 2e-5f);
         EXPECT_NEAR(run.extend(run.index("H(12)")), rings ? 1.083f : 1.082f, 2e-5f);

@@ -148,8 +148,8 @@ void run_occ(test::Session& s, const std::vector<OccCase>& cases) {
 void set_ops(Records& r, const std::vector<std::pair<Mat3f, Vec3f>>& ops) {
     r.structure.symmetry.count = static_cast<int>(ops.size());
     for (std::size_t n = 0; n < ops.size(); ++n) {
-        r.structure.symmetry.rot[n + 1] = ops[n].first;
-        r.structure.symmetry.trn[n + 1] = ops[n].second;
+        r.structure.symmetry.rotation[n + 1] = ops[n].first;
+        r.structure.symmetry.translation[n + 1] = ops[n].second;
     }
 }
 

@@ -21,16 +21,16 @@ using Op = std::array<float, 12>;
 Op stored(const Records& r, int n) {
     Op o{};
     for (int k = 0; k < 3; ++k) {
-        o[4 * k] = r.structure.symmetry.trn[n][k];
-        for (int j = 0; j < 3; ++j) o[4 * k + 1 + j] = r.structure.symmetry.rot[n][j][k];
+        o[4 * k] = r.structure.symmetry.translation[n][k];
+        for (int j = 0; j < 3; ++j) o[4 * k + 1 + j] = r.structure.symmetry.rotation[n][j][k];
     }
     return o;
 }
 
 void store(Records& r, int n, const Op& o) {
     for (int k = 0; k < 3; ++k) {
-        r.structure.symmetry.trn[n][k] = o[4 * k];
-        for (int j = 0; j < 3; ++j) r.structure.symmetry.rot[n][j][k] = o[4 * k + 1 + j];
+        r.structure.symmetry.translation[n][k] = o[4 * k];
+        for (int j = 0; j < 3; ++j) r.structure.symmetry.rotation[n][j][k] = o[4 * k + 1 + j];
     }
 }
 
@@ -301,8 +301,8 @@ TEST(AddLatticeCentring, FaceCentringOrder) {
     const float t[8][3] = {{0, 0, 0},     {0, 0, 0},     {.5f, .5f, 0}, {.5f, .5f, 0},
                            {0, .5f, .5f}, {0, .5f, .5f}, {.5f, 0, .5f}, {.5f, 0, .5f}};
     for (int n = 1; n <= 8; ++n) {
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(s.r.structure.symmetry.trn[n][k], t[n - 1][k]) << n << k;
-        EXPECT_EQ(s.r.structure.symmetry.rot[n][0][0], n % 2 ? 1.0f : -1.0f) << n;
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(s.r.structure.symmetry.translation[n][k], t[n - 1][k]) << n << k;
+        EXPECT_EQ(s.r.structure.symmetry.rotation[n][0][0], n % 2 ? 1.0f : -1.0f) << n;
     }
     auto lines = s.listing();
     EXPECT_EQ(lines[3], " Number of lattice points per cell = 4");
@@ -315,12 +315,12 @@ TEST(AddLatticeCentring, FoldsEveryTranslation) {
     ASSERT_EQ(s.r.structure.symmetry.count, 2);  // x + 1 is not the identity
     add_lattice_centring(s.r, s.r.files.listing, 'I');
     ASSERT_EQ(s.r.structure.symmetry.count, 4);
-    EXPECT_EQ(s.r.structure.symmetry.trn[2], (Vec3f{0, 0, 0}));
-    EXPECT_EQ(s.r.structure.symmetry.trn[4], (Vec3f{0.5f, 0.5f, 0.5f}));  // 1.5 -> 0.5
+    EXPECT_EQ(s.r.structure.symmetry.translation[2], (Vec3f{0, 0, 0}));
+    EXPECT_EQ(s.r.structure.symmetry.translation[4], (Vec3f{0.5f, 0.5f, 0.5f}));  // 1.5 -> 0.5
 
-    s.r.structure.symmetry.trn[3] = Vec3f{-1.5f, -1.0f, 0.999f};
+    s.r.structure.symmetry.translation[3] = Vec3f{-1.5f, -1.0f, 0.999f};
     fold_translations(s.r, s.r.structure.symmetry.count);
-    EXPECT_EQ(s.r.structure.symmetry.trn[3], (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
+    EXPECT_EQ(s.r.structure.symmetry.translation[3], (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
 }
 
 TEST(AddLatticeCentring, UnsupportedLetterStops) {
@@ -418,9 +418,9 @@ namespace {
 bool same_op(const Records& r, int a, const Mat3f& rot, const Vec3f& trn) {
     for (int j = 0; j < 3; ++j)
         for (int k = 0; k < 3; ++k)
-            if (r.structure.symmetry.rot[a][j][k] != rot[j][k]) return false;
+            if (r.structure.symmetry.rotation[a][j][k] != rot[j][k]) return false;
     for (int k = 0; k < 3; ++k) {
-        float d = r.structure.symmetry.trn[a][k] - trn[k];
+        float d = r.structure.symmetry.translation[a][k] - trn[k];
         if (std::fabs(d - std::round(d)) > 1e-4f) return false;
     }
     return true;
@@ -453,18 +453,18 @@ TEST(ReadSymmetry, RealFilesGiveClosedGroups) {
         ASSERT_EQ(n, c.total) << c.file;
         for (int a = 1; a <= n; ++a) {
             for (int b = 1; b < a; ++b)
-                EXPECT_FALSE(same_op(s.r, b, s.r.structure.symmetry.rot[a], s.r.structure.symmetry.trn[a]))
+                EXPECT_FALSE(same_op(s.r, b, s.r.structure.symmetry.rotation[a], s.r.structure.symmetry.translation[a]))
                     << c.file << " " << a << " repeats " << b;
             for (int b = 1; b <= n; ++b) {
                 // a after b: x -> Ra (Rb x + tb) + ta, in the stored (transposed) layout
                 Mat3f rot{};
                 Vec3f trn{};
                 for (int k = 0; k < 3; ++k) {
-                    trn[k] = s.r.structure.symmetry.trn[a][k];
-                    for (int m = 0; m < 3; ++m) trn[k] += s.r.structure.symmetry.rot[a][m][k] * s.r.structure.symmetry.trn[b][m];
+                    trn[k] = s.r.structure.symmetry.translation[a][k];
+                    for (int m = 0; m < 3; ++m) trn[k] += s.r.structure.symmetry.rotation[a][m][k] * s.r.structure.symmetry.translation[b][m];
                     for (int j = 0; j < 3; ++j)
                         for (int m = 0; m < 3; ++m)
-                            rot[j][k] += s.r.structure.symmetry.rot[b][j][m] * s.r.structure.symmetry.rot[a][m][k];
+                            rot[j][k] += s.r.structure.symmetry.rotation[b][j][m] * s.r.structure.symmetry.rotation[a][m][k];
                 }
                 bool found = false;
                 for (int m = 1; m <= n && !found; ++m) found = same_op(s.r, m, rot, trn);
