@@ -107,10 +107,7 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
         if (e < 0) break;
         const DbEntryLine& el = db.entries[static_cast<std::size_t>(e)];
         if (verbose) out(" Reading atom = " + db.padded(static_cast<std::size_t>(el.rec)));
-        if (el.nwords < 4) {
-            int c1 = 0, c2 = 0;
-            find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4, c1, c2);  // stops the run
-        }
+        if (el.nwords < 4) find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4);  // stops the run
         found.last = &el;
 
         if (z != 1) {

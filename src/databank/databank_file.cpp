@@ -216,10 +216,7 @@ int next_entry(Records& r, DbFile& db, int z) {
         const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.next_stop])];
         db.pos = static_cast<std::size_t>(bad.rec) + 1;
         const std::string raw = db.padded(static_cast<std::size_t>(bad.rec));
-        if (bad.nwords < 2) {
-            int first = 0, last = 0;
-            find_word_columns(r, raw, 2, first, last);  // stops the run
-        }
+        if (bad.nwords < 2) find_word_columns(r, raw, 2);  // stops the run
         auto cols = word_columns(raw);
         auto [a, b] = cols[1];
         fault(db.name, bad.rec + 1,

@@ -39,7 +39,7 @@ bool starts(const std::string& line, const char* key) {
 
 void read_fraglines(Records& r, FragLines& fl) {
     std::string line;
-    while (read_logical_line(r, kInp, line) == 0) {
+    while (read_logical_line(r, kInp, line)) {
         upper_case(line);
         int rec = r.io.in(kInp).recno();
         if (starts(line, "NFRAG")) {
@@ -76,7 +76,7 @@ std::map<long long, Spans> fragment_spans(Records& r) {
     std::map<long long, Spans> spans;
     r.io.in(kInp).rewind();
     std::string line;
-    while (read_logical_line(r, kInp, line) == 0) {
+    while (read_logical_line(r, kInp, line)) {
         upper_case(line);
         if (!starts(line, "FRAG")) continue;
         line.replace(0, 4, "    ");

@@ -154,8 +154,8 @@ bool finite_point(const Vec3f& p) {
     return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
 }
 
-float sind(float deg) { return std::sin(deg * deg2rad); }
-float cosd(float deg) { return std::cos(deg * deg2rad); }
-float asind(float x) { return std::asin(x) * rad2deg; }
+float sin_deg(float deg) { return std::sin(deg * deg2rad); }
+float cos_deg(float deg) { return std::cos(deg * deg2rad); }
+float asin_deg(float x) { return std::asin(x) * rad2deg; }
 
 }  // namespace kova

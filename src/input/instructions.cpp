@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,10 +48,12 @@ void read_numbers(Records& r, const std::string& line, const char* what, T&... t
               std::string("expected ") + what + ", found \"" + trim(line) + "\"");
 }
 
-// The raw line of the record just read, again, unsplit; false at end of file.
-bool reread_raw(Records& r, std::string& raw) {
+// The raw line of the record just read, again, unsplit; nothing at end of file.
+std::optional<std::string> reread_raw(Records& r) {
     r.io.in(inpunit).backspace();
-    return read_logical_line(r, inpunit, raw) == 0;
+    std::string raw;
+    if (!read_logical_line(r, inpunit, raw)) return std::nullopt;
+    return raw;
 }
 
 // A tolerance or a radius that is no finite number would bond every atom or none without a
@@ -83,8 +86,7 @@ void tols_line(Records& r, const std::string& line) {
 }
 
 std::string raw_word(Records& r, const std::string& raw, int n) {
-    int a = 0, b = 0;
-    find_word_columns(r, raw, n, a, b);
+    const auto [a, b] = find_word_columns(r, raw, n);
     return raw.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1));
 }
 
@@ -106,10 +108,10 @@ void input_line(Records& r, std::string& line) {
             r.options.rename_mode = static_cast<int>(v);
         }
     }
-    std::string raw;
-    if (!reread_raw(r, raw)) return;
-    r.options.input_files[1] = pad(raw_word(r, raw, 2), 60);
-    if (r.options.input_format == 2) r.options.input_files[2] = pad(raw_word(r, raw, 3), 60);
+    const std::optional<std::string> raw = reread_raw(r);
+    if (!raw) return;
+    r.options.input_files[1] = pad(raw_word(r, *raw, 2), 60);
+    if (r.options.input_format == 2) r.options.input_files[2] = pad(raw_word(r, *raw, 3), 60);
     if (r.options.input_format == 2) {
         r.options.xd_master_file = r.options.input_files[1];
         r.options.input_files[1] = r.options.input_files[2];
@@ -188,10 +190,10 @@ bool apply(Records& r, std::string& line) {
         r.options.simple = 1;
     } else if (is("DATABANK")) {
         r.options.databank = true;
-        std::string raw;
-        if (!reread_raw(r, raw)) return false;
-        if (count_blank_ended_words(raw) >= 2) {
-            r.options.databank_file = pad(raw_word(r, raw, 2), 60);
+        const std::optional<std::string> raw = reread_raw(r);
+        if (!raw) return false;
+        if (count_blank_ended_words(*raw) >= 2) {
+            r.options.databank_file = pad(raw_word(r, *raw, 2), 60);
         } else {
             const char* env = std::getenv("KOVA_DB");
             r.options.databank_file = pad(env ? env : "", 60);
@@ -331,7 +333,7 @@ void read_instructions(Records& r) {
     r.io.write(r.files.listing, "");
     r.options.pv_scaling = 1;
     std::string line;
-    while (read_logical_line(r, inpunit, line) == 0) {
+    while (read_logical_line(r, inpunit, line)) {
         split_text_words(r, line);
         if (!apply(r, line)) break;
     }

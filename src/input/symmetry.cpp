@@ -4,6 +4,8 @@
 #include "input/symmetry.hpp"
 
 #include <cmath>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "shared/errors.hpp"
@@ -100,11 +102,8 @@ void read_symmetry(Records& r, int unit, int out) {
     s.count = 1;
     r.io.in(unit).rewind();
     bool rewind = false;
-    std::string card;
-    int status = 0;
-    while (true) {
-        search_keyed_line(r, unit, "SYM", rewind, card, status);
-        if (status != 0) break;
+    while (std::optional<std::string> keyed = search_keyed_line(r, unit, "SYM", rewind)) {
+        std::string card = std::move(*keyed);
         // As in every card of the file, "!" begins a comment that runs to the end of the
         // record; its digits and separators are no part of the operators.
         const std::string as_read = card;

@@ -90,12 +90,10 @@ MasterLattice read_master(Records& r) {
             if (st == ReadStatus::end)
                 fault(f.name(), f.recno(), "expected six cell constants, found \"" + trim(rec) + "\"");
         } else if (line.compare(0, 5, "LATT ") == 0) {
-            int a = 0, b = 0;
-            find_word_columns(r, line, 2, a, b);
+            const auto [a, b] = find_word_columns(r, line, 2);
             if (line.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1)) == "A")
                 lat.centric = false;
-            find_word_columns(r, line, 3, a, b);
-            char c = line[static_cast<std::size_t>(a - 1)];
+            char c = line[static_cast<std::size_t>(find_word_columns(r, line, 3).first - 1)];
             lat.lattice = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
         }
     }
