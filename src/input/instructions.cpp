@@ -101,11 +101,11 @@ void input_line(Records& r, std::string& line) {
         r.io.write(terminal, FreeLine() << " inum = " << count);
         if (count != 0) {
             std::string w = raw_word(r, line, count);
-            long long v = 0;
-            if (!parse_int(w, v))
+            const std::optional<int> v = parse_int(w);
+            if (!v)
                 fault(inpname, r.io.in(inpunit).recno(),
                       "expected an integer renaming mode, found \"" + w + "\"");
-            r.options.rename_mode = static_cast<int>(v);
+            r.options.rename_mode = *v;
         }
     }
     const std::optional<std::string> raw = reread_raw(r);

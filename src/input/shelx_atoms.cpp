@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -133,9 +134,9 @@ ResidueCard parse_resi(std::string_view card) {
         if (e == std::string::npos) e = s.size();
         std::string w = s.substr(b, e - b);
         pos = e;
-        long long v = 0;
-        if (!have_number && parse_int(w, v)) {
-            res.number = static_cast<int>(v);
+        const std::optional<int> v = have_number ? std::nullopt : parse_int(w);
+        if (v) {
+            res.number = *v;
             have_number = true;
         } else if (!have_class && w[0] >= 'A' && w[0] <= 'Z') {
             res.residue_class = w;

@@ -110,7 +110,7 @@ void read_symmetry(Records& r, int unit, int out) {
         if (std::size_t bang = card.find('!'); bang != std::string::npos)
             card.replace(bang, std::string::npos, card.size() - bang, ' ');
         const SymmCardReading reading = parse_symm_card(r, card, static_cast<int>(linelen));
-        if (reading.status == 1022) {
+        if (reading.status == SymmCardStatus::inexact_translation) {
             const InFile& f = r.io.in(unit);
             fault(f.name(), f.recno(),
                   "expected a translation that reads exactly (a number or a fraction such as "
@@ -159,7 +159,7 @@ SymmCardReading parse_symm_card(Records& r, std::string card, int len) {
                 if (!comp.trn) {
                     // Any value made of it would be another operator than the card's.
                     reading.bad_translation = trim(comps[1 + k]);
-                    reading.status = 1022;
+                    reading.status = SymmCardStatus::inexact_translation;
                     return reading;
                 }
                 trn[k] = *comp.trn;
@@ -173,7 +173,7 @@ SymmCardReading parse_symm_card(Records& r, std::string card, int len) {
             // The number is the place the operator would have taken.
             r.io.write(r.files.listing,
                        " * * * Symmetry card no." + fi(s.count + 1, 3) + " illegal * * *");
-            reading.status = 1021;
+            reading.status = SymmCardStatus::illegal_operator;
             return reading;
         }
         // The identity is kept only in the first place; other repeats stay.

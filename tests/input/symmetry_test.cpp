@@ -45,46 +45,47 @@ TEST(SymCrd, CardForms) {
     struct Case {
         const char* card;
         std::vector<Op> ops;
-        int status;
+        SymmCardStatus status;
         const char* listed;  // the illegal-operator line, or nullptr
     };
+    using enum SymmCardStatus;
     const float h = 0.5f;
     const Case cases[] = {
-        {"SYMM X, Y, Z", {}, 0, nullptr},
+        {"SYMM X, Y, Z", {}, read, nullptr},
         {"SYMM -X,-Y,-Z; X,1/2-Y,1/2+Z",
-         {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}, {0, 1, 0, 0, h, 0, -1, 0, h, 0, 0, 1}}, 0,
+         {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}, {0, 1, 0, 0, h, 0, -1, 0, h, 0, 0, 1}}, read,
          nullptr},
-        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 -1", {{h, -1, 0, 0, 0, 0, 1, 0, h, 0, 0, -1}}, 0,
+        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 -1", {{h, -1, 0, 0, 0, 0, 1, 0, h, 0, 0, -1}}, read,
          nullptr},
         // "SYM" alone, lower case, blank-separated components
-        {"sym -x -y+1/6 z+5/6", {{0, -1, 0, 0, 1.0f / 6, 0, -1, 0, 5.0f / 6, 0, 0, 1}}, 0,
+        {"sym -x -y+1/6 z+5/6", {{0, -1, 0, 0, 1.0f / 6, 0, -1, 0, 5.0f / 6, 0, 0, 1}}, read,
          nullptr},
-        {"SYMM X-Y, X, Z+1/3", {{0, 1, -1, 0, 0, 1, 0, 0, 1.0f / 3, 0, 0, 1}}, 0, nullptr},
+        {"SYMM X-Y, X, Z+1/3", {{0, 1, -1, 0, 0, 1, 0, 0, 1.0f / 3, 0, 0, 1}}, read, nullptr},
         // "-1/2+X": the signed term goes first and leaves "-1/2"; blanks inside are squeezed
-        {"SYMM -1/2+X, Y+0.25, 2/3 - Z", {{-h, 1, 0, 0, 0.25f, 0, 1, 0, 2.0f / 3, 0, 0, -1}}, 0,
+        {"SYMM -1/2+X, Y+0.25, 2/3 - Z", {{-h, 1, 0, 0, 0.25f, 0, 1, 0, 2.0f / 3, 0, 0, -1}}, read,
          nullptr},
         {"SYMM -X,Y,-Z; -X,Y,-Z",
-         {{0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}, {0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}}, 0,
+         {{0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}, {0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}}, read,
          nullptr},
-        {"SYMM X, Y", {}, 1021, " * * * Symmetry card no.  2 illegal * * *"},
+        {"SYMM X, Y", {}, illegal_operator, " * * * Symmetry card no.  2 illegal * * *"},
         // the operators before the illegal one stay, those after it are not read
-        {"SYMM -X,-Y,-Z; X,Y; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, 1021,
+        {"SYMM -X,-Y,-Z; X,Y; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, illegal_operator,
          " * * * Symmetry card no.  3 illegal * * *"},
-        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 Q", {}, 1021,
+        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 Q", {}, illegal_operator,
          " * * * Symmetry card no.  2 illegal * * *"},
         // fractions of several digits: 1/12 and 11/12, not 1/2
         {"SYMM -X, -Y, Z+1/12; X, Y+11/12, Z",
          {{0, -1, 0, 0, 0, 0, -1, 0, 1.0f / 12, 0, 0, 1}, {0, 1, 0, 0, 11.0f / 12, 0, 1, 0, 0, 0, 0, 1}},
-         0, nullptr},
+         read, nullptr},
         // a translation that reads as no value: refused, with no listing line; the operators
         // before it stay, the refused one and those after it are not stored
-        {"SYMM -X,-Y,-Z; X,Y,Z+1/0; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, 1022,
+        {"SYMM -X,-Y,-Z; X,Y,Z+1/0; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, inexact_translation,
          nullptr},
     };
     for (const Case& c : cases) {
         test::Session s;
         start_list(s.r);
-        const int status = parse_symm_card(s.r, pad(c.card, 255), 255).status;
+        const SymmCardStatus status = parse_symm_card(s.r, pad(c.card, 255), 255).status;
         EXPECT_EQ(status, c.status) << c.card;
         ASSERT_EQ(s.r.structure.symmetry.count, 1 + static_cast<int>(c.ops.size())) << c.card;
         EXPECT_EQ(stored(s.r, 1), identity) << c.card;
