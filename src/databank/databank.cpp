@@ -53,10 +53,6 @@ void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
     }
 }
 
-std::string tf(bool b) {
-    return b ? "T" : "F";
-}
-
 void add_int(std::string& key, int v) {
     key.append(reinterpret_cast<const char*>(&v), sizeof v);
 }
@@ -120,7 +116,7 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
             if (same_text(nl.word(8), "T")) planar = true;
             if (verbose) {
                 out("  " + std::string(" jnei=") + fi(jnei, 3) + " jty=" + fi(jty, 3) +
-                    " jring=" + fi(jring, 3) + " asymr=[" + asymr + "] planar=" + tf(planar));
+                    " jring=" + fi(jring, 3) + " asymr=[" + asymr + "] planar=" + logical_text(planar));
                 out(" jmemb=" + fi(jmemb, 3));
             }
             if (jnei != ng.count || jty != ng.type_count || jring != iring || jmemb != imemb) continue;

@@ -214,7 +214,6 @@ bool apply(Records& r, std::string& line) {
     return true;
 }
 
-std::string tf(bool b) { return b ? "T" : "F"; }
 
 // SP,Iw: the sign always shown; a value too wide for the field fills it with "*".
 std::string fi_signed(long long v, int w) {
@@ -270,9 +269,9 @@ void options_block(Records& r) {
     if (k.xyz_all && k.xyz_ordered) k.xyz_all = false;
     if (k.multipoles_all && k.multipoles_ordered) k.multipoles_all = false;
     w(" Instructions for KEY table generation:");
-    w("   XYZUIJ=." + tf(k.xyz) + ". all=." + tf(k.xyz_all) + ". ordered=." + tf(k.xyz_ordered) + ".");
-    w("     MULT=." + tf(k.multipoles) + ". all=." + tf(k.multipoles_all) + ". ordered=." + tf(k.multipoles_ordered) +
-      ". kappas=." + tf(k.kappa) + ".");
+    w("   XYZUIJ=." + logical_text(k.xyz) + ". all=." + logical_text(k.xyz_all) + ". ordered=." + logical_text(k.xyz_ordered) + ".");
+    w("     MULT=." + logical_text(k.multipoles) + ". all=." + logical_text(k.multipoles_all) + ". ordered=." + logical_text(k.multipoles_ordered) +
+      ". kappas=." + logical_text(k.kappa) + ".");
     if (r.options.databank) {
         w(" Read pseudoatom parameters from databank file :");
         w("   " + trim(r.options.databank_file));

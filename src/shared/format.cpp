@@ -295,6 +295,8 @@ std::string trim(std::string_view s) {
     return e == std::string_view::npos ? std::string() : std::string(s.substr(0, e + 1));
 }
 
+std::string logical_text(bool b) { return b ? "T" : "F"; }
+
 bool same_text(std::string_view a, std::string_view b) {
     std::size_t n = std::max(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {

@@ -10,20 +10,13 @@
 #include <optional>
 #include <type_traits>
 
+#include "shared/text.hpp"
+
 namespace kova {
 
 namespace {
 
 bool is_sep(char c) { return c == ' ' || c == ',' || c == '/' || c == '\t'; }
-
-char up(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
-bool iequal(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (up(a[i]) != up(b[i])) return false;
-    return true;
-}
 
 // A real "[sign]digits[.digits]" of at most 15 digits, read exactly: the digits as an
 // integer N and the decimals k give N / 10^k, one correctly rounded division of two exact
@@ -80,11 +73,11 @@ bool normalize_real(std::string_view t, std::string& norm) {
     if (t[i] == '+' || t[i] == '-') neg = t[i++] == '-';
     if (neg) norm.push_back('-');
     std::string_view rest = t.substr(i);
-    if (iequal(rest, "INF") || iequal(rest, "INFINITY")) {
+    if (equal_ignoring_case(rest, "INF") || equal_ignoring_case(rest, "INFINITY")) {
         norm += "inf";
         return true;
     }
-    if (rest.size() >= 3 && iequal(rest.substr(0, 3), "NAN")) {
+    if (rest.size() >= 3 && equal_ignoring_case(rest.substr(0, 3), "NAN")) {
         std::string_view tail = rest.substr(3);
         if (tail.empty() || (tail.size() >= 2 && tail.front() == '(' && tail.back() == ')' &&
                              tail.find(')') == tail.size() - 1)) {
@@ -116,7 +109,7 @@ bool normalize_real(std::string_view t, std::string& norm) {
         return false;
     }
     if (i < t.size()) {
-        char c = up(t[i]);
+        char c = upper_char(t[i]);
         norm.push_back('e');
         if (c == 'E' || c == 'D' || c == 'Q') {
             ++i;

@@ -9,15 +9,6 @@ namespace kova {
 
 namespace {
 
-char up(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool iequal(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (up(a[i]) != up(b[i])) return false;
-    return true;
-}
-
 bool digit(char c) { return c >= '0' && c <= '9'; }
 
 bool is_white(char c) { return c == ' ' || c == '\0' || c == '\t'; }
@@ -30,12 +21,12 @@ bool is_number_word(std::string_view w) {
     // A word that starts with any other letter than those of INF, NAN and the exponents is
     // text (the usual case, decided at once).
     if (i < w.size()) {
-        const char c = up(w[i]);
+        const char c = upper_char(w[i]);
         if (c >= 'A' && c <= 'Z' && c != 'I' && c != 'N' && c != 'E' && c != 'D' && c != 'Q') return false;
     }
     std::string_view rest = w.substr(i);
-    if (iequal(rest, "INF") || iequal(rest, "INFINITY") || iequal(rest, "NAN")) return true;
-    if (rest.size() > 3 && iequal(rest.substr(0, 3), "NAN") && rest[3] == '(' &&
+    if (equal_ignoring_case(rest, "INF") || equal_ignoring_case(rest, "INFINITY") || equal_ignoring_case(rest, "NAN")) return true;
+    if (rest.size() > 3 && equal_ignoring_case(rest.substr(0, 3), "NAN") && rest[3] == '(' &&
         rest.back() == ')' && rest.find(')') == rest.size() - 1)
         return true;
     bool point = false;
@@ -44,7 +35,7 @@ bool is_number_word(std::string_view w) {
         ++i;
     }
     if (i < w.size()) {
-        char c = up(w[i]);
+        char c = upper_char(w[i]);
         if (c == 'E' || c == 'D' || c == 'Q') {
             ++i;
             if (i < w.size() && (w[i] == '+' || w[i] == '-')) ++i;
@@ -119,7 +110,7 @@ void split_text_words(Records& r, std::string& line) {
             w.remove_prefix(1);
         }
         std::string t = pad(w, 8);
-        for (char& c : t) c = up(c);
+        for (char& c : t) c = upper_char(c);
         le.word[le.count] = t;
     });
 }
@@ -139,7 +130,7 @@ void read_split_record(Records& r, int unit, std::string& line) {
 }
 
 void upper_case(std::string& s) {
-    for (char& c : s) c = up(c);
+    for (char& c : s) c = upper_char(c);
 }
 
 void lower_case(std::string& s) {

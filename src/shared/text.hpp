@@ -30,6 +30,15 @@ WordColumns find_word_columns(Records& r, std::string_view line, int n);
 int count_blank_ended_words(std::string_view line);
 // Next record not beginning with "!", upper-cased and split; `line` keeps its length.
 void read_split_record(Records& r, int unit, std::string& line);
+// A-Z for a-z; any other character as it is.
+inline char upper_char(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+// True when two texts are equal but for the case of their letters a-z.
+inline bool equal_ignoring_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (upper_char(a[i]) != upper_char(b[i])) return false;
+    return true;
+}
 // Upper-cases a-z in place.
 void upper_case(std::string& s);
 // Lower-cases A-Z in place.
