@@ -21,7 +21,7 @@ namespace kova {
 
 namespace {
 
-constexpr int inpunit = 23;
+constexpr int instructions_channel = 23;  // kova.inp
 const char* const inpname = "kova.inp";
 
 void rule(Records& r) {
@@ -44,15 +44,15 @@ void read_numbers(Records& r, const std::string& line, const char* what, T&... t
     ReadStatus st = read_list(line, t...);
     if (st == ReadStatus::error) fatal_error(r, "ReadInp", "Error while reading file kova.inp");
     if (st == ReadStatus::end)
-        fault(inpname, r.io.in(inpunit).recno(),
+        fault(inpname, r.io.in(instructions_channel).recno(),
               std::string("expected ") + what + ", found \"" + trim(line) + "\"");
 }
 
 // The raw line of the record just read, again, unsplit; nothing at end of file.
 std::optional<std::string> reread_raw(Records& r) {
-    r.io.in(inpunit).backspace();
+    r.io.in(instructions_channel).backspace();
     std::string raw;
-    if (!read_logical_line(r, inpunit, raw)) return std::nullopt;
+    if (!read_logical_line(r, instructions_channel, raw)) return std::nullopt;
     return raw;
 }
 
@@ -63,7 +63,7 @@ void check_finite(Records& r, std::string_view keyword, std::string_view what, f
     if (std::isfinite(v)) return;
     fatal_error(r, "ReadInp",
         "Error while reading file kova.inp, record " +
-            std::to_string(r.io.in(inpunit).recno()) + ": " + std::string(keyword) + " " +
+            std::to_string(r.io.in(instructions_channel).recno()) + ": " + std::string(keyword) + " " +
             std::string(what) + " \"" + std::string(word) + "\" is not a finite number");
 }
 
@@ -78,7 +78,7 @@ void tols_line(Records& r, const std::string& line) {
         const ReadStatus st = lr.get(*tol[k]);
         if (st == ReadStatus::error) fatal_error(r, "ReadInp", "Error while reading file kova.inp");
         if (st == ReadStatus::end)
-            fault(inpname, r.io.in(inpunit).recno(),
+            fault(inpname, r.io.in(instructions_channel).recno(),
                   "expected three tolerances, found \"" + trim(line) + "\"");
         words[k] = lr.last();
     }
@@ -103,7 +103,7 @@ void input_line(Records& r, std::string& line) {
             std::string w = raw_word(r, line, count);
             const std::optional<int> v = parse_int(w);
             if (!v)
-                fault(inpname, r.io.in(inpunit).recno(),
+                fault(inpname, r.io.in(instructions_channel).recno(),
                       "expected an integer renaming mode, found \"" + w + "\"");
             r.options.rename_mode = *v;
         }
@@ -127,7 +127,7 @@ void radii_line(Records& r, const std::string& line) {
     ListReader lr(line);
     for (int k = 1; k <= count; ++k) {
         if (lr.get(rad[static_cast<std::size_t>(k)]) != ReadStatus::ok)
-            fault(inpname, r.io.in(inpunit).recno(),
+            fault(inpname, r.io.in(instructions_channel).recno(),
                   "expected a covalent radius, found \"" + trim(line) + "\"");
         words[static_cast<std::size_t>(k)] = lr.last();
     }
@@ -324,7 +324,7 @@ void list_tolerances(Records& r, int unit) {
 
 void read_instructions(Records& r) {
     r.options.xd_master_file = std::string(60, ' ');
-    if (!r.io.try_open_old(inpunit, inpname))
+    if (!r.io.try_open_old(instructions_channel, inpname))
         fatal_error(r, "ReadInp", "Unable to open KOVA input file kova.inp");
     rule(r);
     r.io.write(r.files.listing, "");
@@ -332,11 +332,11 @@ void read_instructions(Records& r) {
     r.io.write(r.files.listing, "");
     r.options.pv_scaling = 1;
     std::string line;
-    while (read_logical_line(r, inpunit, line)) {
+    while (read_logical_line(r, instructions_channel, line)) {
         split_text_words(r, line);
         if (!apply(r, line)) break;
     }
-    r.io.close(inpunit);
+    r.io.close(instructions_channel);
     if (r.options.input_format == 0) fatal_error(r, "ReadInp", "Unknown input file format");
     options_block(r);
 }

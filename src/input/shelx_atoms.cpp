@@ -47,7 +47,7 @@ void blank_continuation_mark(std::string& s) {
 // A record as a card text in `out`: cut to 255 characters, tabs made blanks, the comment
 // removed.
 void card_text_into(std::string_view raw, std::string& out) {
-    raw = raw.substr(0, std::min(raw.size(), linelen));
+    raw = raw.substr(0, std::min(raw.size(), line_length));
     out.assign(raw.substr(0, raw.find('!')));
     // Hand-written files separate their words with tabs too.
     for (char& c : out)

@@ -109,7 +109,7 @@ void read_symmetry(Records& r, int unit, int out) {
         const std::string as_read = card;
         if (std::size_t bang = card.find('!'); bang != std::string::npos)
             card.replace(bang, std::string::npos, card.size() - bang, ' ');
-        const SymmCardReading reading = parse_symm_card(r, card, static_cast<int>(linelen));
+        const SymmCardReading reading = parse_symm_card(r, card, static_cast<int>(line_length));
         if (reading.status == SymmCardStatus::inexact_translation) {
             const InFile& f = r.io.in(unit);
             fault(f.name(), f.recno(),

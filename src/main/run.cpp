@@ -50,7 +50,7 @@ void road(Records& r) {
 
     // 5. the files every run creates
     r.io.create(r.files.xd_master, "xd_kova.mas");
-    r.io.create(imopar, "mopro_kova.par");
+    r.io.create(mopro_parameters_channel, "mopro_kova.par");
     write_mopro_head(r);
     r.io.create(r.files.mopro_constraints, "con_mopro.inp");
     write_mopro_constraints_start(r);

@@ -51,20 +51,20 @@ bool is_number_word(std::string_view w) {
 
 bool read_logical_line(Records& r, int unit, std::string& line) {
     InFile& f = r.io.in(unit);
-    line.assign(linelen, ' ');
+    line.assign(line_length, ' ');
     std::size_t ins = 0;  // insertion column, 0-based
     std::string rec;
     while (true) {
         if (!f.read(rec)) return false;
-        rec = pad(rec, linelen);
+        rec = pad(rec, line_length);
         int l = trimmed_length(rec);
         if (l == 0 || rec[0] == '!') continue;
         std::size_t L = static_cast<std::size_t>(l);
         if (rec[L - 1] != '\\') {
-            for (std::size_t k = 0; k < L && ins + k < linelen; ++k) line[ins + k] = rec[k];
+            for (std::size_t k = 0; k < L && ins + k < line_length; ++k) line[ins + k] = rec[k];
             return true;
         }
-        if (ins + 1 + L > linelen)
+        if (ins + 1 + L > line_length)
             fatal_error(r, "ReadInputLine", "Line exceeds limit of 255 characters");
         for (std::size_t k = 0; k < L; ++k) line[ins + k] = rec[k];
         // The record copied has a non-blank, so the line is not blank.
@@ -206,7 +206,7 @@ std::optional<std::string> search_keyed_line(Records& r, int unit, std::string_v
     }
     std::string rec;
     while (f.read(rec)) {
-        std::string line = pad(rec, linelen);
+        std::string line = pad(rec, line_length);
         std::string head = line.substr(0, k.size());
         upper_case(head);
         if (head == k) return line;

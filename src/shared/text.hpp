@@ -14,7 +14,7 @@
 
 namespace kova {
 
-constexpr std::size_t linelen = 255;  // the length of a line buffer of the readers
+constexpr std::size_t line_length = 255;  // the length of a line buffer of the readers
 
 // True when `line` (255 characters) holds the next logical line; false at end of file.
 bool read_logical_line(Records& r, int unit, std::string& line);

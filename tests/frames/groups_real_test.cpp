@@ -35,7 +35,7 @@ struct Stages {
         r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
         set_defaults(r);
         r.io.create(r.files.xd_master, "xd_kova.mas");
-        r.io.create(imopar, "mopro_kova.par");
+        r.io.create(mopro_parameters_channel, "mopro_kova.par");
         r.io.create(r.files.listing, "kova.out");
         for (auto [ch, name] : {std::pair{43, "reset.bond"}, {42, "const.bond"}, {445, "res_mopro.inp"}})
             r.io.create(ch, name);

@@ -41,7 +41,7 @@ void structure(test::Writer& w) {
     r.frames.kappa_table[2] = 2;
     r.structure.table_count = 2;
     r.io.create(35, "kova.out");
-    r.io.create(imopar, "mopro_kova.par");
+    r.io.create(mopro_parameters_channel, "mopro_kova.par");
     r.io.create(443, "con_mopro.inp");
 }
 
@@ -123,7 +123,7 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
         "",
         "STOP ",
     };
-    r.io.close(imopar);
+    r.io.close(mopro_parameters_channel);
     EXPECT_EQ(test::lines_of(w.dir.read("mopro_kova.par")), par);
 
     const std::vector<std::string> con = {"!", "! similarity (switched-off)", "!",
@@ -169,7 +169,7 @@ TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
     ASSERT_EQ(xd.size(), 25u);
     EXPECT_EQ(xd[12].substr(0, 8), "  3.7500");
     EXPECT_EQ(xd[17].substr(0, 8), "  0.7500");
-    auto par = w.file(imopar, "mopro_kova.par");
+    auto par = w.file(mopro_parameters_channel, "mopro_kova.par");
     ASSERT_GE(par.size(), 20u);
     EXPECT_EQ(par[12].substr(0, 8), " 3.75000");
     EXPECT_EQ(par[19].substr(0, 8), " 1.50000");  // 0.75 for occupancy 0.5

@@ -35,7 +35,7 @@ TEST(LogicalLines, ContinuationCommentsAndEnd) {
     Fixture f("! comment\n\nTOLS 0.3 \\\n! inside\n\n0.1 0.1\n  ! note\nLAST \\\n");
     std::string line;
     ASSERT_TRUE(read_logical_line(f.r, 23, line));
-    EXPECT_EQ(line.size(), linelen);
+    EXPECT_EQ(line.size(), line_length);
     EXPECT_EQ(trim(line), "TOLS 0.3 \\ 0.1 0.1");
     split_text_words(f.r, line);
     EXPECT_EQ(f.r.line_words.count, 2);
