@@ -51,7 +51,7 @@ void add_int(std::string& key, int v) {
     key += ',';
 }
 
-// exname, itbl and the parent data of the hydrogen kappa-set test (any element may match).
+// The group name, scattering table and parent data of the hydrogen kappa-set test (any element may match).
 std::string h_key(const Records& r, int j) {
     std::string key;
     key.reserve(64);

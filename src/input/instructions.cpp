@@ -37,8 +37,8 @@ bool starred(const Records& r, int k) {
     return k >= 1 && k <= r.line_words.count && r.line_words.starred[k] == 1;
 }
 
-// Reads the numbers left in the line; a value of the wrong type stops through err, too few
-// values are an unguarded end of input.
+// Reads the numbers left in the line; a value of the wrong type stops through fatal_error,
+// too few values are an unguarded end of input.
 template <typename... T>
 void read_numbers(Records& r, const std::string& line, const char* what, T&... t) {
     ReadStatus st = read_list(line, t...);

@@ -1,5 +1,5 @@
 // The main sequence: the road of a run, each stage once and in a fixed order. The ends of a
-// run (err, the stops with their own message, unguarded run-time errors) arrive here as
+// run (fatal_error, the stops with their own message, unguarded run-time errors) arrive here as
 // exceptions, so that every open file is flushed and closed and a status is returned.
 #include "main/run.hpp"
 

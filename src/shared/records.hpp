@@ -16,7 +16,7 @@
 namespace kova {
 
 using Vec3f = std::array<float, 3>;
-using Mat3f = std::array<std::array<float, 3>, 3>;  // m[row][col], row = k, col = j of tmat(k,j)
+using Mat3f = std::array<std::array<float, 3>, 3>;  // m[row][col]
 
 // Capacities of the data model; only those that a routine tests are checked.
 constexpr int max_atoms = 100000;           // atoms read plus images of completed molecules
@@ -253,7 +253,7 @@ struct SearchIndexes {
 
 // Lookup tables that the frame analysis keeps over its atom loop (src/frames/frame_index.hpp).
 struct FrameIndex;
-struct DbFile;  // the databank file held in memory (databank/dbfile.hpp)
+struct DbFile;  // the databank file held in memory (databank/databank_file.hpp)
 
 struct Records {
     Io io;  // channels, terminal and standard streams of this run
