@@ -53,10 +53,6 @@ void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
     }
 }
 
-std::string tf(bool b) {
-    return b ? "T" : "F";
-}
-
 void add_int(std::string& key, int v) {
     key.append(reinterpret_cast<const char*>(&v), sizeof v);
 }
@@ -69,14 +65,14 @@ std::string search_key(const Records& r, int atom, const std::string& asym) {
     key.reserve(96);
     for (int v : {r.structure.atomic_number[atom], r.frames.planar_rings, r.frames.planar_ring_size, ng.count, ng.type_count,
                   r.frames.planar_group ? 1 : 0, r.frames.parent_atomic_number[atom], r.frames.parent_neighbours[atom], r.frames.parent_hydrogens[atom],
-                  r.frames.exception[atom] != 0 ? 1 : 0})
+                  r.frames.group_found[atom] != 0 ? 1 : 0})
         add_int(key, v);
     for (int t = 1; t <= ng.type_count; ++t) {
         add_int(key, ng.type_atomic_number[t]);
         add_int(key, ng.type_size[t]);
     }
     key += asym;
-    key += pad(r.frames.exception_name[atom], 40);
+    key += pad(r.frames.group_name[atom], 40);
     return key;
 }
 
@@ -107,10 +103,7 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
         if (e < 0) break;
         const DbEntryLine& el = db.entries[static_cast<std::size_t>(e)];
         if (verbose) out(" Reading atom = " + db.padded(static_cast<std::size_t>(el.rec)));
-        if (el.nwords < 4) {
-            int c1 = 0, c2 = 0;
-            find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4, c1, c2);  // stops the run
-        }
+        if (el.nwords < 4) find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4);  // stops the run
         found.last = &el;
 
         if (z != 1) {
@@ -123,7 +116,7 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
             if (same_text(nl.word(8), "T")) planar = true;
             if (verbose) {
                 out("  " + std::string(" jnei=") + fi(jnei, 3) + " jty=" + fi(jty, 3) +
-                    " jring=" + fi(jring, 3) + " asymr=[" + asymr + "] planar=" + tf(planar));
+                    " jring=" + fi(jring, 3) + " asymr=[" + asymr + "] planar=" + logical_text(planar));
                 out(" jmemb=" + fi(jmemb, 3));
             }
             if (jnei != ng.count || jty != ng.type_count || jring != iring || jmemb != imemb) continue;
@@ -262,7 +255,7 @@ void match_databank_entry(Records& r, int atom) {
         out(" ReadDB :: atom " + label + " was found in the DataBank");
         out("");
         out(" DB comment for " + label + " = [" + comment + "]");
-        if (r.frames.exception[atom] != 0) {
+        if (r.frames.group_found[atom] != 0) {
             out("");
             out(" Functional group = [" + trim(group) + "]");
         }
@@ -298,8 +291,8 @@ bool except_line_allows(Records& r, int atom, std::string& group) {
     const int iout = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(iout, s); };
     const bool verbose = r.options.verbosity >= 2;
-    const bool has = r.frames.exception[atom] != 0;
-    const std::string name = pad(r.frames.exception_name[atom], 40);
+    const bool has = r.frames.group_found[atom] != 0;
+    const std::string name = pad(r.frames.group_name[atom], 40);
 
     DbFile& db = databank(r);
     const DbRecord& rec = read_record(r, db);

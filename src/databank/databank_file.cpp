@@ -181,10 +181,10 @@ DbFile parse_databank_file(Records&, const InFile& f) {
 
 DbFile& databank(Records& r) {
     const InFile& f = r.io.in(r.files.databank);
-    if (!r.dbank || r.dbank->source != &f || r.dbank->source_data != f.text().data() ||
-        r.dbank->size() != f.size() || r.dbank->name != f.name())
-        r.dbank = std::make_shared<DbFile>(parse_databank_file(r, f));
-    return *r.dbank;
+    if (!r.databank_file || r.databank_file->source != &f || r.databank_file->source_data != f.text().data() ||
+        r.databank_file->size() != f.size() || r.databank_file->name != f.name())
+        r.databank_file = std::make_shared<DbFile>(parse_databank_file(r, f));
+    return *r.databank_file;
 }
 
 void rewind(DbFile& db) {
@@ -216,10 +216,7 @@ int next_entry(Records& r, DbFile& db, int z) {
         const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.next_stop])];
         db.pos = static_cast<std::size_t>(bad.rec) + 1;
         const std::string raw = db.padded(static_cast<std::size_t>(bad.rec));
-        if (bad.nwords < 2) {
-            int first = 0, last = 0;
-            find_word_columns(r, raw, 2, first, last);  // stops the run
-        }
+        if (bad.nwords < 2) find_word_columns(r, raw, 2);  // stops the run
         auto cols = word_columns(raw);
         auto [a, b] = cols[1];
         fault(db.name, bad.rec + 1,

@@ -1,4 +1,4 @@
-// The databank search of one atom once its neighbours are in the scratch table `neig`:
+// The databank search of one atom once its neighbours are in `topology.last_search`:
 // `assign_from_databank` runs the covalent neighbour search and then this.
 #pragma once
 

@@ -39,7 +39,7 @@ bool starts(const std::string& line, const char* key) {
 
 void read_fraglines(Records& r, FragLines& fl) {
     std::string line;
-    while (read_logical_line(r, kInp, line) == 0) {
+    while (read_logical_line(r, kInp, line)) {
         upper_case(line);
         int rec = r.io.in(kInp).recno();
         if (starts(line, "NFRAG")) {
@@ -76,7 +76,7 @@ std::map<long long, Spans> fragment_spans(Records& r) {
     std::map<long long, Spans> spans;
     r.io.in(kInp).rewind();
     std::string line;
-    while (read_logical_line(r, kInp, line) == 0) {
+    while (read_logical_line(r, kInp, line)) {
         upper_case(line);
         if (!starts(line, "FRAG")) continue;
         line.replace(0, 4, "    ");
@@ -174,9 +174,9 @@ void rescale_valence_populations(Records& r) {
         float s = 0.0f, fr = 0.0f, sig = 0.0f;
         int n = 0;
         each([&](int k) {
-            s += r.frames.pv[k];
+            s += r.frames.valence_population[k];
             fr += free_atom_valence(r.structure.atomic_number[k]) * r.structure.occupancy[k];
-            sig += r.frames.pv_sigma[k];
+            sig += r.frames.valence_population_sigma[k];
             ++n;
         });
         // An empty fragment has no free-atom electrons to compare with.
@@ -218,7 +218,7 @@ void rescale_valence_populations(Records& r) {
         lst("");
         float snew = 0.0f;
         each([&](int k) {
-            float pv = r.frames.pv[k];
+            float pv = r.frames.valence_population[k];
             float corr = 0.0f, pnew = 0.0f;
             // Without weights (every sigma 0) the sigma method shares the difference equally,
             // and a zero sum cannot be scaled: the fraction method then leaves it as it is.
@@ -226,7 +226,7 @@ void rescale_valence_populations(Records& r) {
                 corr = s != 0.0f ? t / s : 1.0f;
                 pnew = pv * corr;
             } else if (method == 3 && sig != 0.0f) {
-                corr = r.frames.pv_sigma[k] * (t - s) / sig;
+                corr = r.frames.valence_population_sigma[k] * (t - s) / sig;
                 pnew = pv + corr;
             } else {
                 corr = (t - s) / static_cast<float>(n);
@@ -235,7 +235,7 @@ void rescale_valence_populations(Records& r) {
             float occ = r.structure.occupancy[k];
             lst(fi(k, 6) + "  " + pad(r.structure.label[k], 8) + " " + ff(occ, 7, 3) + ff(pv, 12, 5) +
                 ff(free_atom_valence(r.structure.atomic_number[k]) * occ, 12, 5) + fsp(corr, 12, 5) + ff(pnew, 12, 5));
-            r.frames.pv[k] = pnew;
+            r.frames.valence_population[k] = pnew;
             snew += pnew;
         });
         lst("");

@@ -19,7 +19,7 @@ struct DummyPlace {
 DummyPlace add_dummy_atom(Records& r, int fractional, const Vec3f& point);
 // Gives dummy atom k its label DUMk.
 void label_dummy(Records& r, int k);
-// The Cartesian position of stored dummy k (tmat times the stored point for crystal input).
+// The Cartesian position of stored dummy k (frac_to_cart times the stored point for crystal input).
 Vec3f dummy_cartesian(const Records& r, int k);
 // The labels of the two axis targets (at points target1 and target2 of axes axis1 and axis2),
 // each replaced by a new dummy atom's label where it lies on a symmetry image of an atom.

@@ -100,7 +100,7 @@ bool atoms_equivalent(Records& r, int a, int b, int check_symmetry, int check_gr
     }
     if (check_symmetry != 0 && pad(r.structure.site_symmetry[ua], 5) != pad(r.structure.site_symmetry[ub], 5))
         return differ(" Diff. local symmetry");
-    if (check_group != 0 && pad(r.frames.exception_name[ua], 40) != pad(r.frames.exception_name[ub], 40))
+    if (check_group != 0 && pad(r.frames.group_name[ua], 40) != pad(r.frames.group_name[ub], 40))
         return differ(" Diff. functional groups");
     if (talk) r.io.write(iout, std::string(" ") + "  YES, these atoms are chemically equivalent !");
     return true;

@@ -51,11 +51,11 @@ void add_int(std::string& key, int v) {
     key += ',';
 }
 
-// exname, itbl and the parent data of the hydrogen kappa-set test (any element may match).
+// The group name, scattering table and parent data of the hydrogen kappa-set test (any element may match).
 std::string h_key(const Records& r, int j) {
     std::string key;
     key.reserve(64);
-    put_pad(key, r.frames.exception_name[j], 40);
+    put_pad(key, r.frames.group_name[j], 40);
     key += '|';
     add_int(key, r.structure.scattering_table[j]);
     add_int(key, r.frames.parent_atomic_number[j]);
@@ -80,7 +80,7 @@ std::string x_key(Records& r, int j) {
     add_int(key, ring_membership(r, j).size);
     put_pad(key, r.structure.site_symmetry[j], 5);
     key += '|';
-    put_pad(key, r.frames.exception_name[j], 40);
+    put_pad(key, r.frames.group_name[j], 40);
     return key;
 }
 

@@ -18,7 +18,8 @@ struct FrameIndex {
     int atom_count = -1;  // structure.atom_count when the tables were built
     int entered = 0;      // atoms 1..entered have been entered
     // The last atom of each label (without trailing blanks), open-addressed by the label's
-    // hash: 0 marks a free slot; the size is a power of two, at least twice nat.
+    // hash: 0 marks a free slot; the size is a power of two, at least twice
+    // structure.atom_count.
     std::vector<int> last_atom;
     std::unordered_map<std::string, int> first_by_h_key;  // hydrogen kappa-set key -> first atom
     std::unordered_map<std::string, int> first_by_key;    // equivalence key -> first atom
@@ -31,8 +32,9 @@ FrameIndex& frame_index_for(Records& r, int i);
 // Enters atom i into the tables once it is framed.
 void enter_framed_atom(Records& r, int i);
 
-// Number of an axis target: the last atom 1..nat of that label, or nat + k for dummy k
-// (a dummy label wins over an atom of the same label); 0 when neither.
+// Number of an axis target: the last atom read (1..structure.atom_count) of that label, or
+// structure.atom_count + k for dummy k (a dummy label wins over an atom of the same label);
+// 0 when neither.
 int target_number(Records& r, const std::string& label);
 
 // The first earlier atom whose hydrogen kappa-set data equal those of atom i, or 0.

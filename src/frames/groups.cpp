@@ -187,8 +187,8 @@ std::span<const Block> blocks_for(Site& s) {
 void find_functional_group(Records& r, int iat) {
     using namespace groups;
     if (iat < 1 || iat > r.atom_slots()) return;
-    auto& flag = r.frames.exception[static_cast<std::size_t>(iat)];
-    auto& name = r.frames.exception_name[static_cast<std::size_t>(iat)];
+    auto& flag = r.frames.group_found[static_cast<std::size_t>(iat)];
+    auto& name = r.frames.group_name[static_cast<std::size_t>(iat)];
     flag = 0;
     name = std::string(40, ' ');
 
@@ -211,9 +211,9 @@ void find_functional_group(Records& r, int iat) {
 }
 
 void write_group_picture(Records& r, int iat) {
-    constexpr int igroup = 89;
-    r.io.create_rewritten(igroup, "group.ang");
-    r.io.write(igroup, "ANGSTROM");
+    constexpr int group_channel = 89;
+    r.io.create_rewritten(group_channel, "group.ang");
+    r.io.write(group_channel, "ANGSTROM");
 
     // iat, then up to three bonds out, the farthest shell of each branch before the nearer
     // atoms; the list is not capped, so a crowded picture is drawn whole
@@ -235,10 +235,10 @@ void write_group_picture(Records& r, int iat) {
     for (int a : list) {
         if (a < 1 || a > r.atom_slots()) continue;
         const auto& x = r.structure.cart[static_cast<std::size_t>(a)];
-        r.io.write(igroup, "ATOM " + pad(r.structure.label[static_cast<std::size_t>(a)], 8) + "  " +
+        r.io.write(group_channel, "ATOM " + pad(r.structure.label[static_cast<std::size_t>(a)], 8) + "  " +
                                ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
     }
-    r.io.close(igroup);
+    r.io.close(group_channel);
 }
 
 }  // namespace kova

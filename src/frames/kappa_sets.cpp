@@ -68,10 +68,10 @@ int kappa_set(Records& r, int i, Frame& f) {
     }
     write_listing_line(r, " Calling DetExcept...");
     find_functional_group(r, i);
-    std::string& name = r.frames.exception_name[i];
+    std::string& name = r.frames.group_name[i];
     name.resize(40, ' ');
     upper_case(name);
-    if (r.frames.exception[i] == 1)
+    if (r.frames.group_found[i] == 1)
         write_listing_line(r, " Exception identified for " + trim(r.structure.label[i]) +
                        " : Functional group = [" + trim(name) + "]");
     int j = 0;
@@ -205,7 +205,7 @@ void symplm(Records& r, int i, const Frame& f) {
 void populations(Records& r, int i, const Frame& f) {
     const int set = r.frames.kappa_set[i];
     if (set < 0) return;
-    r.ensure_ksets(std::max(set, 1));
+    r.ensure_kappa_sets(std::max(set, 1));
     const float occ = r.structure.occupancy[i];
     const bool databank =
         r.options.databank && (f.atom_disordered ? r.options.disorder_databank : !f.neighbour_disordered);
@@ -226,12 +226,12 @@ void populations(Records& r, int i, const Frame& f) {
         }
         r.frames.kappa[set][1] = r.databank.match.kappa[1];
         r.frames.kappa[set][2] = r.databank.match.kappa[2];
-        r.frames.pv[i] = r.databank.match.pv * occ;
-        r.frames.pv_sigma[i] = r.databank.match.pv_sigma;
+        r.frames.valence_population[i] = r.databank.match.pv * occ;
+        r.frames.valence_population_sigma[i] = r.databank.match.pv_sigma;
         for (int l = 0; l <= 4; ++l)
             for (int m = -l; m <= l; ++m) r.frames.plm[i][l][m + 4] = r.databank.match.plm[l][m + 4] * occ;
     } else {
-        r.frames.pv[i] = free_atom_valence(r.structure.atomic_number[i]) * occ;
+        r.frames.valence_population[i] = free_atom_valence(r.structure.atomic_number[i]) * occ;
         r.frames.kappa_count = std::max(r.frames.kappa_count, set);
         r.frames.kappa_table[set] = r.structure.scattering_table[i];
         r.frames.kappa[set][1] = 1.0f;

@@ -125,7 +125,8 @@ public:
     }
     // A copied line ends at its last non-blank; a blank one is written whole.
     void copy(const std::string& line) {
-        r_.io.write(r_.files.xd_master, line.substr(0, static_cast<std::size_t>(trimmed_length_or_size(line))));
+        const int n = trimmed_length(line);
+        r_.io.write(r_.files.xd_master, n == 0 ? std::string_view(line) : std::string_view(line).substr(0, static_cast<std::size_t>(n)));
     }
     const std::string& line() const { return buf_; }
 

@@ -16,7 +16,7 @@ namespace kova {
 
 namespace {
 
-constexpr int inunit = 1;
+constexpr int input_channel = 1;  // the Cartesian input file
 constexpr float bohr = 0.52917725f;  // Å
 
 // The atom-type rule shared by both readers: the first atom restarts the list.
@@ -56,7 +56,7 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
     if (!f.read(rec))
         fault(f.name(), f.recno() + 1,
               "expected the row of atom " + std::to_string(i) + ", found the end of the file");
-    rec = pad(rec, linelen);
+    rec = pad(rec, line_length);
     r.structure.label[i] = rec.substr(5, 8);
     float x[3];
     for (int k = 0; k < 3; ++k) {
@@ -78,14 +78,14 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
 }  // namespace
 
 void read_aim2tab(Records& r, const std::string& fname) {
-    if (!r.io.try_open_old(inunit, trim(fname)))
+    if (!r.io.try_open_old(input_channel, trim(fname)))
         fatal_error(r, "ReadAim2Tab", "Error opening AIM2TAB output file...");
-    InFile& f = r.io.in(inunit);
+    InFile& f = r.io.in(input_channel);
     std::string rec;
     int count_rec = 0;  // record of the count line in force
     int rows = 0;       // rows of the last atom table read
     while (f.read(rec)) {
-        rec = pad(rec, linelen);
+        rec = pad(rec, line_length);
         std::string_view key = std::string_view(rec).substr(1, 22);  // columns 2-23
         if (key == "NUMBER OF ATOMS READ =") {
             std::string_view field = std::string_view(rec).substr(23, 7);  // columns 24-30
@@ -117,7 +117,7 @@ void read_aim2tab(Records& r, const std::string& fname) {
               "expected an atom table for the " + std::to_string(r.structure.atom_count) +
                   " atoms counted, found " +
                   (rows == 0 ? std::string("none") : "one of " + std::to_string(rows)));
-    r.io.close(inunit);
+    r.io.close(input_channel);
 
     const Structure& t = r.structure;
     r.io.write(terminal, "");
@@ -131,17 +131,17 @@ void read_aim2tab(Records& r, const std::string& fname) {
 }
 
 void read_platon(Records& r, const std::string& fname) {
-    if (!r.io.try_open_old(inunit, trim(fname))) fatal_error(r, "ReadPlaton", "Error opening PLATON file");
+    if (!r.io.try_open_old(input_channel, trim(fname))) fatal_error(r, "ReadPlaton", "Error opening PLATON file");
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, " Reading PLATON file : " + pad(fname, 60));
 
-    InFile& f = r.io.in(inunit);
+    InFile& f = r.io.in(input_channel);
     LineWords& le = r.line_words;
     std::string rec;
     int n = 0;
     while (f.read(rec)) {
-        std::string line = pad(rec, linelen);
+        std::string line = pad(rec, line_length);
         split_text_words(r, line);
         if (le.count < 1 || le.word[1] != "ATOM    ") continue;
         if (++n > max_atoms) fatal_error(r, "ReadPlaton", "Too many atoms");
@@ -161,7 +161,7 @@ void read_platon(Records& r, const std::string& fname) {
         finish_atom(r, n);
     }
     r.structure.atom_count = n;
-    r.io.close(inunit);
+    r.io.close(input_channel);
 
     list_atom_types(r);
     for (int ch : {terminal, r.files.listing}) {

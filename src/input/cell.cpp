@@ -125,11 +125,11 @@ void set_occupancy_flags(Records& r) {
         const Vec3f& xc = r.structure.cart[i];
         int flag = -1;
         for (int n = 1; n <= s.count && flag < 0; ++n) {
-            const Mat3f& rot = s.rot[n];
+            const Mat3f& rot = s.rotation[n];
             // The image without the lattice shift; the shift is added component by component.
             Vec3f base;
             for (int k = 0; k < 3; ++k)
-                base[k] = rot[0][k] * xf[0] + rot[1][k] * xf[1] + rot[2][k] * xf[2] + s.trn[n][k];
+                base[k] = rot[0][k] * xf[0] + rot[1][k] * xf[1] + rot[2][k] * xf[2] + s.translation[n][k];
             for (int u = -2; u <= 2 && flag < 0; ++u)
                 for (int v = -2; v <= 2 && flag < 0; ++v)
                     for (int w = -2; w <= 2; ++w) {
@@ -154,8 +154,8 @@ bool finite_point(const Vec3f& p) {
     return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
 }
 
-float sind(float deg) { return std::sin(deg * deg2rad); }
-float cosd(float deg) { return std::cos(deg * deg2rad); }
-float asind(float x) { return std::asin(x) * rad2deg; }
+float sin_deg(float deg) { return std::sin(deg * deg2rad); }
+float cos_deg(float deg) { return std::cos(deg * deg2rad); }
+float asin_deg(float x) { return std::asin(x) * rad2deg; }
 
 }  // namespace kova

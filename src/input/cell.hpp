@@ -21,10 +21,10 @@ void set_occupancy_flags(Records& r);
 // refuse other atom positions, which no later stage could measure.
 bool finite_point(const Vec3f& p);
 // The sine of an angle in degrees.
-float sind(float deg);
+float sin_deg(float deg);
 // The cosine of an angle in degrees.
-float cosd(float deg);
+float cos_deg(float deg);
 // The angle in degrees whose sine is x.
-float asind(float x);
+float asin_deg(float x);
 
 }  // namespace kova

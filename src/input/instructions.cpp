@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ namespace kova {
 
 namespace {
 
-constexpr int inpunit = 23;
+constexpr int instructions_channel = 23;  // kova.inp
 const char* const inpname = "kova.inp";
 
 void rule(Records& r) {
@@ -36,21 +37,23 @@ bool starred(const Records& r, int k) {
     return k >= 1 && k <= r.line_words.count && r.line_words.starred[k] == 1;
 }
 
-// Reads the numbers left in the line; a value of the wrong type stops through err, too few
-// values are an unguarded end of input.
+// Reads the numbers left in the line; a value of the wrong type stops through fatal_error,
+// too few values are an unguarded end of input.
 template <typename... T>
 void read_numbers(Records& r, const std::string& line, const char* what, T&... t) {
     ReadStatus st = read_list(line, t...);
     if (st == ReadStatus::error) fatal_error(r, "ReadInp", "Error while reading file kova.inp");
     if (st == ReadStatus::end)
-        fault(inpname, r.io.in(inpunit).recno(),
+        fault(inpname, r.io.in(instructions_channel).recno(),
               std::string("expected ") + what + ", found \"" + trim(line) + "\"");
 }
 
-// The raw line of the record just read, again, unsplit; false at end of file.
-bool reread_raw(Records& r, std::string& raw) {
-    r.io.in(inpunit).backspace();
-    return read_logical_line(r, inpunit, raw) == 0;
+// The raw line of the record just read, again, unsplit; nothing at end of file.
+std::optional<std::string> reread_raw(Records& r) {
+    r.io.in(instructions_channel).backspace();
+    std::string raw;
+    if (!read_logical_line(r, instructions_channel, raw)) return std::nullopt;
+    return raw;
 }
 
 // A tolerance or a radius that is no finite number would bond every atom or none without a
@@ -60,7 +63,7 @@ void check_finite(Records& r, std::string_view keyword, std::string_view what, f
     if (std::isfinite(v)) return;
     fatal_error(r, "ReadInp",
         "Error while reading file kova.inp, record " +
-            std::to_string(r.io.in(inpunit).recno()) + ": " + std::string(keyword) + " " +
+            std::to_string(r.io.in(instructions_channel).recno()) + ": " + std::string(keyword) + " " +
             std::string(what) + " \"" + std::string(word) + "\" is not a finite number");
 }
 
@@ -75,7 +78,7 @@ void tols_line(Records& r, const std::string& line) {
         const ReadStatus st = lr.get(*tol[k]);
         if (st == ReadStatus::error) fatal_error(r, "ReadInp", "Error while reading file kova.inp");
         if (st == ReadStatus::end)
-            fault(inpname, r.io.in(inpunit).recno(),
+            fault(inpname, r.io.in(instructions_channel).recno(),
                   "expected three tolerances, found \"" + trim(line) + "\"");
         words[k] = lr.last();
     }
@@ -83,8 +86,7 @@ void tols_line(Records& r, const std::string& line) {
 }
 
 std::string raw_word(Records& r, const std::string& raw, int n) {
-    int a = 0, b = 0;
-    find_word_columns(r, raw, n, a, b);
+    const auto [a, b] = find_word_columns(r, raw, n);
     return raw.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1));
 }
 
@@ -99,17 +101,17 @@ void input_line(Records& r, std::string& line) {
         r.io.write(terminal, FreeLine() << " inum = " << count);
         if (count != 0) {
             std::string w = raw_word(r, line, count);
-            long long v = 0;
-            if (!parse_int(w, v))
-                fault(inpname, r.io.in(inpunit).recno(),
+            const std::optional<int> v = parse_int(w);
+            if (!v)
+                fault(inpname, r.io.in(instructions_channel).recno(),
                       "expected an integer renaming mode, found \"" + w + "\"");
-            r.options.rename_mode = static_cast<int>(v);
+            r.options.rename_mode = *v;
         }
     }
-    std::string raw;
-    if (!reread_raw(r, raw)) return;
-    r.options.input_files[1] = pad(raw_word(r, raw, 2), 60);
-    if (r.options.input_format == 2) r.options.input_files[2] = pad(raw_word(r, raw, 3), 60);
+    const std::optional<std::string> raw = reread_raw(r);
+    if (!raw) return;
+    r.options.input_files[1] = pad(raw_word(r, *raw, 2), 60);
+    if (r.options.input_format == 2) r.options.input_files[2] = pad(raw_word(r, *raw, 3), 60);
     if (r.options.input_format == 2) {
         r.options.xd_master_file = r.options.input_files[1];
         r.options.input_files[1] = r.options.input_files[2];
@@ -125,7 +127,7 @@ void radii_line(Records& r, const std::string& line) {
     ListReader lr(line);
     for (int k = 1; k <= count; ++k) {
         if (lr.get(rad[static_cast<std::size_t>(k)]) != ReadStatus::ok)
-            fault(inpname, r.io.in(inpunit).recno(),
+            fault(inpname, r.io.in(instructions_channel).recno(),
                   "expected a covalent radius, found \"" + trim(line) + "\"");
         words[static_cast<std::size_t>(k)] = lr.last();
     }
@@ -188,10 +190,10 @@ bool apply(Records& r, std::string& line) {
         r.options.simple = 1;
     } else if (is("DATABANK")) {
         r.options.databank = true;
-        std::string raw;
-        if (!reread_raw(r, raw)) return false;
-        if (count_blank_ended_words(raw) >= 2) {
-            r.options.databank_file = pad(raw_word(r, raw, 2), 60);
+        const std::optional<std::string> raw = reread_raw(r);
+        if (!raw) return false;
+        if (count_blank_ended_words(*raw) >= 2) {
+            r.options.databank_file = pad(raw_word(r, *raw, 2), 60);
         } else {
             const char* env = std::getenv("KOVA_DB");
             r.options.databank_file = pad(env ? env : "", 60);
@@ -212,7 +214,6 @@ bool apply(Records& r, std::string& line) {
     return true;
 }
 
-std::string tf(bool b) { return b ? "T" : "F"; }
 
 // SP,Iw: the sign always shown; a value too wide for the field fills it with "*".
 std::string fi_signed(long long v, int w) {
@@ -268,9 +269,9 @@ void options_block(Records& r) {
     if (k.xyz_all && k.xyz_ordered) k.xyz_all = false;
     if (k.multipoles_all && k.multipoles_ordered) k.multipoles_all = false;
     w(" Instructions for KEY table generation:");
-    w("   XYZUIJ=." + tf(k.xyz) + ". all=." + tf(k.xyz_all) + ". ordered=." + tf(k.xyz_ordered) + ".");
-    w("     MULT=." + tf(k.multipoles) + ". all=." + tf(k.multipoles_all) + ". ordered=." + tf(k.multipoles_ordered) +
-      ". kappas=." + tf(k.kappa) + ".");
+    w("   XYZUIJ=." + logical_text(k.xyz) + ". all=." + logical_text(k.xyz_all) + ". ordered=." + logical_text(k.xyz_ordered) + ".");
+    w("     MULT=." + logical_text(k.multipoles) + ". all=." + logical_text(k.multipoles_all) + ". ordered=." + logical_text(k.multipoles_ordered) +
+      ". kappas=." + logical_text(k.kappa) + ".");
     if (r.options.databank) {
         w(" Read pseudoatom parameters from databank file :");
         w("   " + trim(r.options.databank_file));
@@ -323,7 +324,7 @@ void list_tolerances(Records& r, int unit) {
 
 void read_instructions(Records& r) {
     r.options.xd_master_file = std::string(60, ' ');
-    if (!r.io.try_open_old(inpunit, inpname))
+    if (!r.io.try_open_old(instructions_channel, inpname))
         fatal_error(r, "ReadInp", "Unable to open KOVA input file kova.inp");
     rule(r);
     r.io.write(r.files.listing, "");
@@ -331,11 +332,11 @@ void read_instructions(Records& r) {
     r.io.write(r.files.listing, "");
     r.options.pv_scaling = 1;
     std::string line;
-    while (read_logical_line(r, inpunit, line) == 0) {
+    while (read_logical_line(r, instructions_channel, line)) {
         split_text_words(r, line);
         if (!apply(r, line)) break;
     }
-    r.io.close(inpunit);
+    r.io.close(instructions_channel);
     if (r.options.input_format == 0) fatal_error(r, "ReadInp", "Unknown input file format");
     options_block(r);
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -46,7 +47,7 @@ void blank_continuation_mark(std::string& s) {
 // A record as a card text in `out`: cut to 255 characters, tabs made blanks, the comment
 // removed.
 void card_text_into(std::string_view raw, std::string& out) {
-    raw = raw.substr(0, std::min(raw.size(), linelen));
+    raw = raw.substr(0, std::min(raw.size(), line_length));
     out.assign(raw.substr(0, raw.find('!')));
     // Hand-written files separate their words with tabs too.
     for (char& c : out)
@@ -133,9 +134,9 @@ ResidueCard parse_resi(std::string_view card) {
         if (e == std::string::npos) e = s.size();
         std::string w = s.substr(b, e - b);
         pos = e;
-        long long v = 0;
-        if (!have_number && parse_int(w, v)) {
-            res.number = static_cast<int>(v);
+        const std::optional<int> v = have_number ? std::nullopt : parse_int(w);
+        if (v) {
+            res.number = *v;
             have_number = true;
         } else if (!have_class && w[0] >= 'A' && w[0] <= 'Z') {
             res.residue_class = w;
@@ -235,11 +236,11 @@ std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::st
 
 Vec3f reciprocal_lengths(const Records& r) {
     const auto& c = r.structure.cell;
-    float ca = cosd(c[3]), cb = cosd(c[4]), cg = cosd(c[5]);
+    float ca = cos_deg(c[3]), cb = cos_deg(c[4]), cg = cos_deg(c[5]);
     float v = c[0] * c[1] * c[2] *
               std::sqrt(1.0f - ca * ca - cb * cb - cg * cg + 2.0f * ca * cb * cg);
-    return {c[1] * c[2] * sind(c[3]) / v, c[0] * c[2] * sind(c[4]) / v,
-            c[0] * c[1] * sind(c[5]) / v};
+    return {c[1] * c[2] * sin_deg(c[3]) / v, c[0] * c[2] * sin_deg(c[4]) / v,
+            c[0] * c[1] * sin_deg(c[5]) / v};
 }
 
 float equivalent_u(Records& r, int i) {
@@ -251,9 +252,9 @@ float equivalent_u(Records& r, int i) {
     const float as = recip[0], bs = recip[1], cs = recip[2];
     float aa = a * as, bb = b * bs, ccs = cc * cs;
     return (u[0] * (aa * aa) + u[1] * (bb * bb) + u[2] * (ccs * ccs) +
-           2.0f * u[3] * a * b * as * bs * cosd(c[5]) +
-           2.0f * u[4] * a * cc * as * cs * cosd(c[4]) +
-           2.0f * u[5] * b * cc * bs * cs * cosd(c[3])) /
+           2.0f * u[3] * a * b * as * bs * cos_deg(c[5]) +
+           2.0f * u[4] * a * cc * as * cs * cos_deg(c[4]) +
+           2.0f * u[5] * b * cc * bs * cs * cos_deg(c[3])) /
           3.0f;
 }
 

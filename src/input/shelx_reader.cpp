@@ -68,8 +68,8 @@ void cell_card(Records& r, const std::string& fname, const ShelxCard& c, FirstPa
     for (int k = 3; k < 6; ++k) m += ff(cell[static_cast<std::size_t>(k)], 9, 4);
     m += ' ';
     m += ff(p.wave, 8, 5);
-    r.io.write(imopar, m);
-    r.io.write(imopar, "");
+    r.io.write(mopro_parameters_channel, m);
+    r.io.write(mopro_parameters_channel, "");
 }
 
 void latt_card(Records& r, const std::string& fname, const ShelxCard& c, FirstPass& p) {
@@ -129,7 +129,7 @@ void wght_card(Records& r, const std::string& fname, const ShelxCard& c) {
 void first_pass(Records& r, InFile& f, const std::string& fname, FirstPass& p) {
     std::string raw;
     while (f.read(raw)) {
-        if (raw.size() > linelen) raw.resize(linelen);
+        if (raw.size() > line_length) raw.resize(line_length);
         if (!raw.empty() && raw[0] == '+') {
             if (!p.include)
                 r.io.write(r.files.listing,
@@ -185,11 +185,11 @@ void xd_tail(Records& r) {
 void mopro_symmetry(Records& r, const FirstPass& p, char letter) {
     std::string l = "SYMM " + fi_grown(static_cast<long long>(p.symm.size()) + 1, 3) + " " + letter;
     if (p.centro) l += " CENTRO";
-    r.io.write(imopar, l);
-    r.io.write(imopar, "  X, Y, Z");
+    r.io.write(mopro_parameters_channel, l);
+    r.io.write(mopro_parameters_channel, "  X, Y, Z");
     // A longer operator is written whole: cut to 30 columns it would lose a component.
-    for (const std::string& t : p.symm) r.io.write(imopar, t.size() < 30 ? pad(t, 30) : t);
-    r.io.write_lines(imopar, {"", "SCALE  1  1.0", "", "FMULT  1.0", "", "UOVER  0.0", "",
+    for (const std::string& t : p.symm) r.io.write(mopro_parameters_channel, t.size() < 30 ? pad(t, 30) : t);
+    r.io.write_lines(mopro_parameters_channel, {"", "SCALE  1  1.0", "", "FMULT  1.0", "", "UOVER  0.0", "",
                               "SOLVT  0.0  50.0", "", "EXTIN  0.0  GAUSSIAN  ISOT  TYP1", ""});
 }
 

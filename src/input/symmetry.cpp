@@ -1,9 +1,11 @@
 // Symmetry cards of SHELX and XD files ("SYMM" lines in text or 12-number form), the lattice
 // centring copies, the centrosymmetric partners and the operator listings. Operators are
-// stored transposed (rot[n][j][k] is the coefficient of coordinate j in component k).
+// stored transposed (rotation[n][j][k] is the coefficient of coordinate j in component k).
 #include "input/symmetry.hpp"
 
 #include <cmath>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "shared/errors.hpp"
@@ -41,9 +43,9 @@ void check_room(Records& r, std::string_view routine, int wanted) {
 // Matrix line j of an operator: row j of the stored layout, then the translation of
 // component j.
 std::string matrix_line(const Records& r, int n, int j) {
-    const Mat3f& rot = r.structure.symmetry.rot[n];
+    const Mat3f& rot = r.structure.symmetry.rotation[n];
     return ff(rot[j][0], 12, 6) + ff(rot[j][1], 12, 6) + ff(rot[j][2], 12, 6) + fx(5) +
-           ff(r.structure.symmetry.trn[n][j], 12, 6);
+           ff(r.structure.symmetry.translation[n][j], 12, 6);
 }
 
 // Blanks the first occurrence of term, squeezing the text again; true when found.
@@ -95,23 +97,20 @@ std::optional<float> fraction(std::string_view t) {
 
 void read_symmetry(Records& r, int unit, int out) {
     Symmetry& s = r.structure.symmetry;
-    s.rot[1] = unit_rot;
-    s.trn[1] = Vec3f{};
+    s.rotation[1] = unit_rot;
+    s.translation[1] = Vec3f{};
     s.count = 1;
     r.io.in(unit).rewind();
     bool rewind = false;
-    std::string card;
-    int status = 0;
-    while (true) {
-        search_keyed_line(r, unit, "SYM", rewind, card, status);
-        if (status != 0) break;
+    while (std::optional<std::string> keyed = search_keyed_line(r, unit, "SYM", rewind)) {
+        std::string card = std::move(*keyed);
         // As in every card of the file, "!" begins a comment that runs to the end of the
         // record; its digits and separators are no part of the operators.
         const std::string as_read = card;
         if (std::size_t bang = card.find('!'); bang != std::string::npos)
             card.replace(bang, std::string::npos, card.size() - bang, ' ');
-        const SymmCardReading reading = parse_symm_card(r, card, static_cast<int>(linelen));
-        if (reading.status == 1022) {
+        const SymmCardReading reading = parse_symm_card(r, card, static_cast<int>(line_length));
+        if (reading.status == SymmCardStatus::inexact_translation) {
             const InFile& f = r.io.in(unit);
             fault(f.name(), f.recno(),
                   "expected a translation that reads exactly (a number or a fraction such as "
@@ -160,7 +159,7 @@ SymmCardReading parse_symm_card(Records& r, std::string card, int len) {
                 if (!comp.trn) {
                     // Any value made of it would be another operator than the card's.
                     reading.bad_translation = trim(comps[1 + k]);
-                    reading.status = 1022;
+                    reading.status = SymmCardStatus::inexact_translation;
                     return reading;
                 }
                 trn[k] = *comp.trn;
@@ -174,15 +173,15 @@ SymmCardReading parse_symm_card(Records& r, std::string card, int len) {
             // The number is the place the operator would have taken.
             r.io.write(r.files.listing,
                        " * * * Symmetry card no." + fi(s.count + 1, 3) + " illegal * * *");
-            reading.status = 1021;
+            reading.status = SymmCardStatus::illegal_operator;
             return reading;
         }
         // The identity is kept only in the first place; other repeats stay.
         if (is_identity(rot, trn)) continue;
         check_room(r, "SymCrd", s.count + 1);
         ++s.count;
-        s.rot[s.count] = rot;
-        s.trn[s.count] = trn;
+        s.rotation[s.count] = rot;
+        s.translation[s.count] = trn;
     }
     return reading;
 }
@@ -225,8 +224,8 @@ void write_symm_line(Records& r, int unit, int n) {
             line += ',';
             ++pos;
         }
-        float coef[3] = {r.structure.symmetry.rot[n][0][k], r.structure.symmetry.rot[n][1][k], r.structure.symmetry.rot[n][2][k]};
-        append_operator_text(line, pos, coef, r.structure.symmetry.trn[n][k]);
+        float coef[3] = {r.structure.symmetry.rotation[n][0][k], r.structure.symmetry.rotation[n][1][k], r.structure.symmetry.rotation[n][2][k]};
+        append_operator_text(line, pos, coef, r.structure.symmetry.translation[n][k]);
     }
     r.io.write(unit, "   SYMM" + fi(n, 3) + fx(5) + line.substr(0, static_cast<std::size_t>(pos)));
 }
@@ -286,8 +285,8 @@ void add_lattice_centring(Records& r, int out, char lattice) {
     for (const Vec3f& v : vecs) {
         for (int j = 1; j <= n0; ++j) {
             ++s.count;
-            s.rot[s.count] = s.rot[j];
-            for (int k = 0; k < 3; ++k) s.trn[s.count][k] = s.trn[j][k] + v[k];
+            s.rotation[s.count] = s.rotation[j];
+            for (int k = 0; k < 3; ++k) s.translation[s.count][k] = s.translation[j][k] + v[k];
         }
     }
     fold_translations(r, s.count);
@@ -298,7 +297,7 @@ void add_lattice_centring(Records& r, int out, char lattice) {
 
 void fold_translations(Records& r, int count) {
     for (int n = 1; n <= count; ++n)
-        for (float& t : r.structure.symmetry.trn[n])
+        for (float& t : r.structure.symmetry.translation[n])
             if (t >= 1.0f || t <= -1.0f) t = t - std::trunc(t);
 }
 
@@ -310,8 +309,8 @@ void add_inversion_partners(Records& r, int out) {
         int n = n0 + j;
         // The operator after the inversion through the origin: its translation is kept.
         for (int a = 0; a < 3; ++a)
-            for (int b = 0; b < 3; ++b) s.rot[n][a][b] = -s.rot[j][a][b];
-        s.trn[n] = s.trn[j];
+            for (int b = 0; b < 3; ++b) s.rotation[n][a][b] = -s.rotation[j][a][b];
+        s.translation[n] = s.translation[j];
     }
     s.count = 2 * n0;
     r.io.write(out, "");

@@ -12,11 +12,16 @@ namespace kova {
 // Reads the symmetry cards of an input file and lists the operators on channel `out`.
 void read_symmetry(Records& r, int unit, int out);
 
+// How the reading of one symmetry card ended.
+enum class SymmCardStatus {
+    read,                  // every operator of the card read
+    illegal_operator,      // an operator refused and listed as illegal
+    inexact_translation,   // a translation that does not read exactly
+};
 // What the reading of one symmetry card gives.
 struct SymmCardReading {
-    int status = 0;               // 0, 1021 (an illegal operator) or 1022 (a translation
-                                  // that does not read exactly)
-    std::string bad_translation;  // with 1022: the component that holds it
+    SymmCardStatus status = SymmCardStatus::read;
+    std::string bad_translation;  // with inexact_translation: the component that holds it
 };
 // Parses one card (its first `len` characters), appending its operators; the operators
 // after the one refused are not read.

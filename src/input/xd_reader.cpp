@@ -18,12 +18,12 @@ namespace kova {
 
 namespace {
 
-constexpr int masunit = 11;
-constexpr int parunit = 12;
+constexpr int master_file_channel = 11;     // the XD master file read
+constexpr int parameter_file_channel = 12;  // the XD parameter file read
 
 // Next raw record of the parameter file, no comment test; end of file is unguarded.
 std::string raw_record(Records& r, const char* what) {
-    InFile& f = r.io.in(parunit);
+    InFile& f = r.io.in(parameter_file_channel);
     std::string rec;
     if (!f.read(rec)) fault(f.name(), f.recno() + 1, std::string("end of file while reading ") + what);
     return rec;
@@ -39,7 +39,7 @@ void read_reals(Records& r, float* v, int n, const char* what) {
             ReadStatus st = lr.get(v[got]);
             if (st == ReadStatus::end) break;
             if (st == ReadStatus::error) {
-                InFile& f = r.io.in(parunit);
+                InFile& f = r.io.in(parameter_file_channel);
                 fault(f.name(), f.recno(),
                       std::string("expected numbers for ") + what + ", found \"" + trim(rec) + "\"");
             }
@@ -53,7 +53,7 @@ void read_ints(Records& r, const std::string& line, int* v, int n, const char* w
     ListReader lr(line);
     for (int k = 0; k < n; ++k) {
         if (lr.get(v[k]) != ReadStatus::ok) {
-            InFile& f = r.io.in(parunit);
+            InFile& f = r.io.in(parameter_file_channel);
             fault(f.name(), f.recno(),
                   std::string("expected ") + std::to_string(n) + " integers for " + what +
                       ", found \"" + trim(line) + "\"");
@@ -62,7 +62,7 @@ void read_ints(Records& r, const std::string& line, int* v, int n, const char* w
 }
 
 void skip_noncomment(Records& r) {
-    InFile& f = r.io.in(parunit);
+    InFile& f = r.io.in(parameter_file_channel);
     std::string rec;
     do {
         if (!f.read(rec)) fatal_error(r, "ReadXD", "Error reading XD parameter file");
@@ -78,10 +78,10 @@ struct MasterLattice {
 // The cell and the lattice of the master file.
 MasterLattice read_master(Records& r) {
     MasterLattice lat;
-    InFile& f = r.io.in(masunit);
+    InFile& f = r.io.in(master_file_channel);
     std::string rec;
     while (f.read(rec)) {
-        std::string line = pad(rec, linelen);
+        std::string line = pad(rec, line_length);
         if (line.compare(0, 5, "CELL ") == 0) {
             std::string cols = line.substr(4, 96);
             ReadStatus st = read_list(cols, r.structure.cell[0], r.structure.cell[1], r.structure.cell[2],
@@ -90,12 +90,10 @@ MasterLattice read_master(Records& r) {
             if (st == ReadStatus::end)
                 fault(f.name(), f.recno(), "expected six cell constants, found \"" + trim(rec) + "\"");
         } else if (line.compare(0, 5, "LATT ") == 0) {
-            int a = 0, b = 0;
-            find_word_columns(r, line, 2, a, b);
+            const auto [a, b] = find_word_columns(r, line, 2);
             if (line.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1)) == "A")
                 lat.centric = false;
-            find_word_columns(r, line, 3, a, b);
-            char c = line[static_cast<std::size_t>(a - 1)];
+            char c = line[static_cast<std::size_t>(find_word_columns(r, line, 3).first - 1)];
             lat.lattice = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
         }
     }
@@ -110,7 +108,7 @@ std::string read_xd_record(Records& r, int unit) {
     do {
         if (!f.read(rec)) fatal_error(r, "ReadXD", "Error reading XD parameter file");
     } while (!rec.empty() && rec[0] == '!');
-    std::string line = pad(rec, linelen);
+    std::string line = pad(rec, line_length);
     upper_case(line);
     return line;
 }
@@ -120,9 +118,9 @@ void read_xd(Records& r, const std::string& fname) {
     auto w = [&](const std::string& s) { r.io.write(out, s); };
     r.structure.model_name = std::string(20, ' ');
     std::string masname = trim(r.options.xd_master_file);
-    if (!r.io.try_open_old(masunit, masname))
+    if (!r.io.try_open_old(master_file_channel, masname))
         fatal_error(r, "ReadXD", "Error opening XD master file" + masname);
-    if (!r.io.try_open_old(parunit, trim(fname)))
+    if (!r.io.try_open_old(parameter_file_channel, trim(fname)))
         fatal_error(r, "ReadXD", "Error opening XD parameter file " + trim(fname));
     w("");
     w(" Reading data from XD master file: " + pad(r.options.xd_master_file, 60));
@@ -139,18 +137,18 @@ void read_xd(Records& r, const std::string& fname) {
     w(std::string(" Lattice is ") + (centro ? "CentroSymmetric" : "Acentric"));
     w("");
     w(" Symmetry operations : ");
-    read_symmetry(r, masunit, out);
+    read_symmetry(r, master_file_channel, out);
     if (centro) add_inversion_partners(r, out);
     if (latt != 'P') add_lattice_centring(r, out, latt);
     w("");
     w(" Final set of symmetry operations in matrix form:");
     list_symmetry_operators(r, out);
     make_cell_matrices(r);
-    r.io.close(masunit);
+    r.io.close(master_file_channel);
 
     w("");
     w(" Reading data from XD parameter file: " + pad(fname, 60));
-    std::string line = read_xd_record(r, parunit);
+    std::string line = read_xd_record(r, parameter_file_channel);
     split_text_words(r, line);
     int version = 1;
     bool header = same_text(r.line_words.word[1], "XDPARFIL") && r.line_words.count >= 1;
@@ -159,7 +157,7 @@ void read_xd(Records& r, const std::string& fname) {
     w(" XD parameter file version = " + fi(version, 4));
     // A header line is passed over whatever version it names.
     if (header) {
-        line = read_xd_record(r, parunit);
+        line = read_xd_record(r, parameter_file_channel);
         split_text_words(r, line);
     }
     r.structure.model_name = pad(r.line_words.word[1], 20);
@@ -171,11 +169,11 @@ void read_xd(Records& r, const std::string& fname) {
 
     int lim[22] = {};
     // the LIMITS and USAGE lines name their numbers: split first, read what stays
-    line = read_xd_record(r, parunit);
+    line = read_xd_record(r, parameter_file_channel);
     split_text_words(r, line);
     if (version == 2) {
         read_ints(r, line, lim, 8, "the LIMITS line");
-        line = read_xd_record(r, parunit);
+        line = read_xd_record(r, parameter_file_channel);
         split_text_words(r, line);
         read_ints(r, line, lim + 8, 14, "the USAGE line");
     } else {
@@ -206,8 +204,8 @@ void read_xd(Records& r, const std::string& fname) {
         std::string label;
         int atomrec = 0;
         for (;;) {
-            line = read_xd_record(r, parunit);
-            atomrec = r.io.in(parunit).recno();
+            line = read_xd_record(r, parameter_file_channel);
+            atomrec = r.io.in(parameter_file_channel).recno();
             split_text_words(r, line);
             label = r.line_words.word[1];
             ListReader lr(line);
@@ -237,7 +235,7 @@ void read_xd(Records& r, const std::string& fname) {
         Vec3f& x = r.structure.cart[i];
         x = convert_point(r, to_cartesian, f);
         if (!finite_point(f) || !finite_point(x))
-            fault(r.io.in(parunit).name(), atomrec,
+            fault(r.io.in(parameter_file_channel).name(), atomrec,
                   "the coordinates of atom " + std::to_string(i) + " (" + trim(r.structure.label[i]) +
                       ") are not finite numbers in single precision");
     }
@@ -261,7 +259,7 @@ void read_xd(Records& r, const std::string& fname) {
     list_atom_types(r);
     set_occupancy_flags(r);
     list_atoms(r, out);
-    r.io.close(parunit);
+    r.io.close(parameter_file_channel);
 }
 
 }  // namespace kova

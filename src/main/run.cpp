@@ -1,5 +1,5 @@
 // The main sequence: the road of a run, each stage once and in a fixed order. The ends of a
-// run (err, the stops with their own message, unguarded run-time errors) arrive here as
+// run (fatal_error, the stops with their own message, unguarded run-time errors) arrive here as
 // exceptions, so that every open file is flushed and closed and a status is returned.
 #include "main/run.hpp"
 
@@ -50,7 +50,7 @@ void road(Records& r) {
 
     // 5. the files every run creates
     r.io.create(r.files.xd_master, "xd_kova.mas");
-    r.io.create(imopar, "mopro_kova.par");
+    r.io.create(mopro_parameters_channel, "mopro_kova.par");
     write_mopro_head(r);
     r.io.create(r.files.mopro_constraints, "con_mopro.inp");
     write_mopro_constraints_start(r);

@@ -64,7 +64,7 @@ std::string mopro_name(const std::string& label) {
 
 void write_mopro_head(Records& r) {
     const std::string bangs(80, '!');
-    r.io.write_lines(imopar, {bangs, "!           CREATED BY PROGRAM << KOVA >>", bangs, "!  "});
+    r.io.write_lines(mopro_parameters_channel, {bangs, "!           CREATED BY PROGRAM << KOVA >>", bangs, "!  "});
 }
 
 void write_mopro_constraints_start(Records& r) {
@@ -87,22 +87,22 @@ void write_mopro_restraints_end(Records& r) {
 
 void write_mopro_blocks(Records& r) {
     r.ensure_dummies(r.frames.dummy_count);
-    r.ensure_ksets(r.frames.kappa_count);
-    r.io.write(imopar, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
+    r.ensure_kappa_sets(r.frames.kappa_count);
+    r.io.write(mopro_parameters_channel, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
         const Vec3f& d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
-        r.io.write(imopar, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) + ff(d[2], 12, 6) + "  D" +
+        r.io.write(mopro_parameters_channel, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) + ff(d[2], 12, 6) + "  D" +
                                pad(std::to_string(k), 5) + " 0");
     }
-    r.io.write(imopar, "");
-    r.io.write(imopar, "KAPPA " + fi_grown(r.frames.kappa_count, 3));
+    r.io.write(mopro_parameters_channel, "");
+    r.io.write(mopro_parameters_channel, "KAPPA " + fi_grown(r.frames.kappa_count, 3));
     for (int k = 1; k <= r.frames.kappa_count; ++k) {
         const auto& kap = r.frames.kappa[static_cast<std::size_t>(k)];
-        r.io.write(imopar, ff(kap[1], 10, 6) + ff(kap[2], 10, 6));
+        r.io.write(mopro_parameters_channel, ff(kap[1], 10, 6) + ff(kap[2], 10, 6));
     }
-    r.io.write(imopar, "");
-    r.io.write(imopar, "ATOMS " + fi_grown(r.structure.atom_count, 4));
-    r.io.write(imopar, "");
+    r.io.write(mopro_parameters_channel, "");
+    r.io.write(mopro_parameters_channel, "ATOMS " + fi_grown(r.structure.atom_count, 4));
+    r.io.write(mopro_parameters_channel, "");
 }
 
 void write_mopro_atom(Records& r, int i) {
@@ -126,10 +126,10 @@ void write_mopro_atom(Records& r, int i) {
     put_ff(rec, occ, 6, 3);
     rec += "  1 ";
     rec += elem;
-    r.io.write(imopar, rec);
+    r.io.write(mopro_parameters_channel, rec);
     rec.clear();
     put_pad(rec, r.frames.mopro_axes[s], 90);
-    r.io.write(imopar, rec);
+    r.io.write(mopro_parameters_channel, rec);
 
     const auto& u = r.structure.uij[s];
     rec.assign(hydrogen ? "UISO   " : "UANI   ");
@@ -138,7 +138,7 @@ void write_mopro_atom(Records& r, int i) {
     } else {
         for (float v : u) put_ff(rec, v, 10, 6);
     }
-    r.io.write(imopar, rec);
+    r.io.write(mopro_parameters_channel, rec);
 
     // An atom without occupancy has nothing stored to divide: its values go out as stored
     // (zero) instead of as NaN.
@@ -147,27 +147,27 @@ void write_mopro_atom(Records& r, int i) {
     auto q = [&](int l, int m) { return plm_at(p, l, m) / div; };
     const float low[8] = {q(1, 1), q(1, -1), q(1, 0), q(2, 0), q(2, 1), q(2, -1), q(2, 2), q(2, -2)};
     rec.clear();
-    put_ff(rec, r.frames.pv[s] / div, 8, 5);
+    put_ff(rec, r.frames.valence_population[s] / div, 8, 5);
     put_ff(rec, q(0, 0), 8, 5);
     rec += "  ";
     put_f53_list(rec, low, 8);
-    r.io.write(imopar, rec);
+    r.io.write(mopro_parameters_channel, rec);
     if (!hydrogen) {
         // MoPro counts the m = -3 harmonics with the opposite sign; a zero comes out as -.000
         const float oct[7] = {q(3, 0), q(3, 1), q(3, -1), q(3, 2), q(3, -2), q(3, 3), -q(3, -3)};
         rec.assign("  ");
         put_f53_list(rec, oct, 7);
-        r.io.write(imopar, rec);
+        r.io.write(mopro_parameters_channel, rec);
         const float hex[9] = {q(4, 0), q(4, 1), q(4, -1), q(4, 2), q(4, -2), q(4, 3), -q(4, -3), q(4, 4), q(4, -4)};
         rec.assign("  ");
         put_f53_list(rec, hex, 9);
-        r.io.write(imopar, rec);
+        r.io.write(mopro_parameters_channel, rec);
     }
-    r.io.write(imopar, "");
+    r.io.write(mopro_parameters_channel, "");
 }
 
 void write_mopro_trailer(Records& r) {
-    r.io.write_lines(imopar, {"", "ANHAR    0    3         !  #atoms #order ",
+    r.io.write_lines(mopro_parameters_channel, {"", "ANHAR    0    3         !  #atoms #order ",
                               "! 1         ! atom number ", "! 0. 0. 0. 0. 0. 0. 0. 0. ",
                               "! 0. 0. ", "", "STOP "});
 }

@@ -9,7 +9,7 @@
 
 namespace kova {
 
-constexpr int imopar = 444;  // mopro_kova.par
+constexpr int mopro_parameters_channel = 444;  // mopro_kova.par
 
 void write_mopro_head(Records& r);    // head of mopro_kova.par
 void write_mopro_constraints_start(Records& r);   // start lines of con_mopro.inp

@@ -70,7 +70,7 @@ void write_xd_parameter_atom(Records& r, int i) {
 
     const Plm& p = r.frames.plm[s];
     float pop[26];
-    pop[0] = r.frames.pv[s];
+    pop[0] = r.frames.valence_population[s];
     for (int k = 0; k < 25; ++k)
         pop[k + 1] = p[static_cast<std::size_t>(kXdOrder[k].l)][static_cast<std::size_t>(kXdOrder[k].m + 4)];
     for (int first = 0; first < 26; first += 10) {
@@ -82,7 +82,7 @@ void write_xd_parameter_atom(Records& r, int i) {
 
 void write_xd_parameter_tail(Records& r) {
     const int ch = r.files.xd_parameters;
-    r.ensure_ksets(r.frames.kappa_count);
+    r.ensure_kappa_sets(r.frames.kappa_count);
     for (int k = 1; k <= r.frames.kappa_count; ++k) {
         const auto s = static_cast<std::size_t>(k);
         const auto& kap = r.frames.kappa[s];

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace kova {
 
@@ -31,21 +32,21 @@ std::string nonfinite(double v, int w, bool plus) {
 // |v| 10^d rounded to an integer as printf's %.*f rounds it (the exact binary value, an exact
 // tie to the even digit): v = m 2^e exactly, so v 10^d = m 5^d 2^(e+d), worked in 64-bit
 // integers where they hold it (any float with up to 17 decimals) and in 128-bit ones else.
-// False when the result needs more than 64 bits.
-bool scaled(double v, int d, std::uint64_t& q) {
+// Nothing when the result needs more than 64 bits.
+std::optional<std::uint64_t> scaled(double v, int d) {
     static constexpr std::uint64_t kPow5[19] = {
         1ull, 5ull, 25ull, 125ull, 625ull, 3125ull, 15625ull, 78125ull, 390625ull, 1953125ull,
         9765625ull, 48828125ull, 244140625ull, 1220703125ull, 6103515625ull, 30517578125ull,
         152587890625ull, 762939453125ull, 3814697265625ull};
-    if (d > 18) return false;
+    if (d > 18) return std::nullopt;
     const auto bits = std::bit_cast<std::uint64_t>(v);
     const int be = static_cast<int>((bits >> 52) & 0x7FF);
     const std::uint64_t frac = bits & ((std::uint64_t{1} << 52) - 1);
     // |v| = m 2^e with m below 2^53 (a subnormal value has no hidden bit)
     std::uint64_t m = be == 0 ? frac : frac | (std::uint64_t{1} << 52);
     int e = be == 0 ? -1074 : be - 1075;
-    q = 0;
-    if (m == 0) return true;
+    std::uint64_t q = 0;
+    if (m == 0) return q;
     const int tz = std::countr_zero(m);  // a float widened to double keeps 24 bits of m
     m >>= tz;
     e += tz;
@@ -53,7 +54,7 @@ bool scaled(double v, int d, std::uint64_t& q) {
     std::uint64_t p = 0;
     if (!__builtin_mul_overflow(m, kPow5[d], &p)) {
         if (s >= 0) {
-            if (s >= 64 || (p >> (63 - s) >> 1) != 0) return false;
+            if (s >= 64 || (p >> (63 - s) >> 1) != 0) return std::nullopt;
             q = p << s;
         } else if (-s < 64) {
             const int k = -s;
@@ -64,13 +65,13 @@ bool scaled(double v, int d, std::uint64_t& q) {
         } else if (-s == 64) {
             q = p > (std::uint64_t{1} << 63) ? 1 : 0;  // half is 2^63; a tie goes to 0
         }  // else p < 2^64 < half: q stays 0
-        return true;
+        return q;
     }
     using u128 = unsigned __int128;
     const u128 pw = static_cast<u128>(m) * kPow5[d];  // below 2^95
     u128 n = 0;
     if (s >= 0) {
-        if (s > 10) return false;  // keeps pw 2^s below 2^105
+        if (s > 10) return std::nullopt;  // keeps pw 2^s below 2^105
         n = pw << s;
     } else if (-s < 127) {
         const int k = -s;
@@ -79,9 +80,8 @@ bool scaled(double v, int d, std::uint64_t& q) {
         const u128 half = u128{1} << (k - 1);
         if (rest > half || (rest == half && (n & 1) != 0)) ++n;
     }  // else pw < 2^95 < half: n stays 0
-    if (n >> 64 != 0) return false;
-    q = static_cast<std::uint64_t>(n);
-    return true;
+    if (n >> 64 != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(n);
 }
 
 // Fw.d through the C library's %.*f, for what `scaled` cannot hold.
@@ -115,11 +115,12 @@ void put_fixed(std::string& out, double v, int w, int d, bool plus) {
         return;
     }
     if (d < 0) d = 0;
-    std::uint64_t q = 0;
-    if (!scaled(v, d, q)) {
+    const std::optional<std::uint64_t> magnitude = scaled(v, d);
+    if (!magnitude) {
         out += printf_fixed(v, w, d, plus);
         return;
     }
+    std::uint64_t q = *magnitude;
     // the digits of q, at least d + 1 of them, so that a zero integer part reads "0"
     static constexpr auto kPairs = [] {
         std::array<char, 200> a{};
@@ -293,6 +294,8 @@ std::string trim(std::string_view s) {
     std::size_t e = s.find_last_not_of(' ');
     return e == std::string_view::npos ? std::string() : std::string(s.substr(0, e + 1));
 }
+
+std::string logical_text(bool b) { return b ? "T" : "F"; }
 
 bool same_text(std::string_view a, std::string_view b) {
     std::size_t n = std::max(a.size(), b.size());

@@ -18,6 +18,7 @@ std::string fsp(float v, int w, int d);          // SP,Fw.d
 std::string fe(float v, int w, int d);           // Ew.d
 std::string fa(std::string_view s, int w);       // Aw
 std::string fx(int n);                           // nX
+std::string logical_text(bool b);                // L1: "T" or "F"
 
 // The same fields appended to a record under construction, so that a record is built in one
 // buffer: Iw, Fw.d, Aw, a fixed-length text, and a text without its trailing blanks.

@@ -10,20 +10,13 @@
 #include <optional>
 #include <type_traits>
 
+#include "shared/text.hpp"
+
 namespace kova {
 
 namespace {
 
 bool is_sep(char c) { return c == ' ' || c == ',' || c == '/' || c == '\t'; }
-
-char up(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-
-bool iequal(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (up(a[i]) != up(b[i])) return false;
-    return true;
-}
 
 // A real "[sign]digits[.digits]" of at most 15 digits, read exactly: the digits as an
 // integer N and the decimals k give N / 10^k, one correctly rounded division of two exact
@@ -80,11 +73,11 @@ bool normalize_real(std::string_view t, std::string& norm) {
     if (t[i] == '+' || t[i] == '-') neg = t[i++] == '-';
     if (neg) norm.push_back('-');
     std::string_view rest = t.substr(i);
-    if (iequal(rest, "INF") || iequal(rest, "INFINITY")) {
+    if (equal_ignoring_case(rest, "INF") || equal_ignoring_case(rest, "INFINITY")) {
         norm += "inf";
         return true;
     }
-    if (rest.size() >= 3 && iequal(rest.substr(0, 3), "NAN")) {
+    if (rest.size() >= 3 && equal_ignoring_case(rest.substr(0, 3), "NAN")) {
         std::string_view tail = rest.substr(3);
         if (tail.empty() || (tail.size() >= 2 && tail.front() == '(' && tail.back() == ')' &&
                              tail.find(')') == tail.size() - 1)) {
@@ -116,7 +109,7 @@ bool normalize_real(std::string_view t, std::string& norm) {
         return false;
     }
     if (i < t.size()) {
-        char c = up(t[i]);
+        char c = upper_char(t[i]);
         norm.push_back('e');
         if (c == 'E' || c == 'D' || c == 'Q') {
             ++i;
@@ -140,22 +133,21 @@ std::optional<double> parse_real(std::string_view t) {
     return std::strtod(norm.c_str(), nullptr);
 }
 
-bool parse_int(std::string_view t, long long& v) {
-    if (t.empty()) return false;
+std::optional<int> parse_int(std::string_view t) {
+    if (t.empty()) return std::nullopt;
     std::size_t i = 0;
     bool neg = false;
     if (t[i] == '+' || t[i] == '-') neg = t[i++] == '-';
-    if (i == t.size()) return false;
+    if (i == t.size()) return std::nullopt;
     long long acc = 0;
     for (; i < t.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(t[i]))) return false;
+        if (!std::isdigit(static_cast<unsigned char>(t[i]))) return std::nullopt;
         acc = acc * 10 + (t[i] - '0');
-        if (acc > static_cast<long long>(INT_MAX) + 1) return false;
+        if (acc > static_cast<long long>(INT_MAX) + 1) return std::nullopt;
     }
     if (neg) acc = -acc;
-    if (acc > INT_MAX || acc < INT_MIN) return false;
-    v = acc;
-    return true;
+    if (acc > INT_MAX || acc < INT_MIN) return std::nullopt;
+    return static_cast<int>(acc);
 }
 
 std::optional<ListReader::Token> ListReader::next() {
@@ -216,12 +208,12 @@ std::optional<ListReader::Token> ListReader::next_value() {
     after_value_ = true;
     std::size_t star = w.find('*');
     if (star != std::string_view::npos) {
-        long long r = 0;
-        if (star > 0 && parse_int(w.substr(0, star), r) && r > 0) {
+        const std::optional<int> r = star > 0 ? parse_int(w.substr(0, star)) : std::nullopt;
+        if (r && *r > 0) {
             std::string_view val = w.substr(star + 1);
             rep_null_ = val.empty();
             rep_tok_ = std::string(val);
-            repeat_ = static_cast<int>(r) - 1;
+            repeat_ = *r - 1;
             return Token{rep_tok_, rep_null_};
         }
     }
@@ -233,9 +225,9 @@ ReadStatus ListReader::get(int& v) {
     if (!t) return ReadStatus::end;
     if (t->null) return ReadStatus::ok;
     const std::string_view tok = t->text;
-    long long x = 0;
-    if (!parse_int(tok, x)) return ReadStatus::error;
-    v = static_cast<int>(x);
+    const std::optional<int> x = parse_int(tok);
+    if (!x) return ReadStatus::error;
+    v = *x;
     return ReadStatus::ok;
 }
 
@@ -308,9 +300,9 @@ ReadStatus read_fixed_int(std::string_view field, int& v) {
         v = 0;
         return ReadStatus::ok;
     }
-    long long x = 0;
-    if (!parse_int(s, x)) return ReadStatus::error;
-    v = static_cast<int>(x);
+    const std::optional<int> x = parse_int(s);
+    if (!x) return ReadStatus::error;
+    v = *x;
     return ReadStatus::ok;
 }
 

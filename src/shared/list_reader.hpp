@@ -70,8 +70,9 @@ ReadStatus read_list(std::string_view line, T&... t) {
 std::optional<double> parse_real(std::string_view tok);
 // The same test, giving the token in a form strtod and strtof read ("1-2" becomes "1e-2").
 bool normalize_real(std::string_view tok, std::string& norm);
-// True for an integer token (in the range of int) as the free-format reads accept it, v its value.
-bool parse_int(std::string_view tok, long long& v);
+// The value of an integer token (in the range of int) as the free-format reads accept it;
+// nothing for any other token.
+std::optional<int> parse_int(std::string_view tok);
 
 // Fw.d on input: blanks ignored, d implied decimals when the field has no point; ok or error.
 ReadStatus read_fixed_real(std::string_view field, int d, float& v);

@@ -57,7 +57,7 @@ Records::Records() {
     }
     for (auto& w : line_words.word) w = std::string(8, ' ');
     ensure_atoms(0);
-    ensure_ksets(0);
+    ensure_kappa_sets(0);
     ensure_dummies(0);
     ensure_rings(0);
     structure.type_atomic_number.assign(1, 0);
@@ -90,10 +90,10 @@ void for_each_atom_member(Records& r, F&& f) {
     f(fr.parent_atomic_number);
     f(fr.parent_hydrogens);
     f(fr.kappa_set);
-    f(fr.exception);
-    f(fr.exception_name, 40, ' ');
-    f(fr.pv);
-    f(fr.pv_sigma);
+    f(fr.group_found);
+    f(fr.group_name, 40, ' ');
+    f(fr.valence_population);
+    f(fr.valence_population_sigma);
     f(fr.plm);
     f(fr.xd_atom_row);
     f(fr.mopro_axes, 90, ' ');
@@ -114,7 +114,7 @@ void Records::reserve_atoms(int n) {
     for_each_atom_member(*this, [slots](auto& v, const auto&...) { v.reserve(slots); });
 }
 
-void Records::ensure_ksets(int n) {
+void Records::ensure_kappa_sets(int n) {
     grow(frames.kappa, n, std::array<float, 3>{});
     grow(frames.kappa_table, n, 0);
 }

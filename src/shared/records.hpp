@@ -16,7 +16,7 @@
 namespace kova {
 
 using Vec3f = std::array<float, 3>;
-using Mat3f = std::array<std::array<float, 3>, 3>;  // m[row][col], row = k, col = j of tmat(k,j)
+using Mat3f = std::array<std::array<float, 3>, 3>;  // m[row][col]
 
 // Capacities of the data model; only those that a routine tests are checked.
 constexpr int max_atoms = 100000;           // atoms read plus images of completed molecules
@@ -99,9 +99,10 @@ struct LineWords {
 // The symmetry operators, identity first.
 struct Symmetry {
     int count = 0;
-    // rot[n][j][k] is rot(j+1,k+1,n): image component k = sum_j rot(j,k,n) x(j) + trn(k,n)
-    std::vector<Mat3f> rot = std::vector<Mat3f>(max_symops + 1, Mat3f{});
-    std::vector<Vec3f> trn = std::vector<Vec3f>(max_symops + 1, Vec3f{});
+    // rotation[n][j][k] is the coefficient of coordinate j in component k of operator n:
+    // image component k = sum_j rotation[n][j][k] x(j) + translation[n][k]
+    std::vector<Mat3f> rotation = std::vector<Mat3f>(max_symops + 1, Mat3f{});
+    std::vector<Vec3f> translation = std::vector<Vec3f>(max_symops + 1, Vec3f{});
 };
 
 // The structure read. Per-atom members are indexed 1..; the images of completed molecules
@@ -170,10 +171,10 @@ struct Topology {
     NeighbourList last_search;
     std::vector<NeighbourTable> neighbours;     // neighbours[i]
     std::vector<int> canonical_order;           // neighbours of the atom being framed, heaviest first
-    int entry_count = 0;                        // the reduced connectivity table of the ring search
-    std::vector<int> entry_atom;
-    std::vector<std::vector<int>> entry_links;  // entry_links[l][m], 1-based
-    std::vector<int> entry_link_count;
+    int reduced_count = 0;                      // entries of the reduced connectivity table
+    std::vector<int> reduced_atom;              // of the ring search (open atoms removed)
+    std::vector<std::vector<int>> reduced_links;  // reduced_links[l][m], 1-based
+    std::vector<int> reduced_link_count;
     int ring_count = 0;
     std::vector<int> ring_size;                 // 1..ring_count
     std::vector<std::vector<int>> ring_atom;    // ring_atom[r][m], 1-based, in path order
@@ -196,9 +197,10 @@ struct FrameResults {
     int kappa_count = 0;                          // highest kappa set given values
     std::vector<std::array<float, 3>> kappa;      // per set: [1] kappa, [2] kappa'
     std::vector<int> kappa_table;                 // per set: scattering table
-    std::vector<int> exception;                   // 1 when a functional group was recognised
-    std::vector<std::string> exception_name;      // 40 characters
-    std::vector<float> pv, pv_sigma;              // valence population (times the occupancy)
+    std::vector<int> group_found;                 // 1 when a functional group was recognised
+    std::vector<std::string> group_name;          // 40 characters
+    // The valence population (times the occupancy) and its sigma.
+    std::vector<float> valence_population, valence_population_sigma;
     std::vector<Plm> plm;
     std::vector<std::array<int, 12>> xd_atom_row; // 1..11: the integers of the XD atom table
     std::vector<std::string> mopro_axes;          // 90 characters
@@ -251,7 +253,7 @@ struct SearchIndexes {
 
 // Lookup tables that the frame analysis keeps over its atom loop (src/frames/frame_index.hpp).
 struct FrameIndex;
-struct DbFile;  // the databank file held in memory (databank/dbfile.hpp)
+struct DbFile;  // the databank file held in memory (databank/databank_file.hpp)
 
 struct Records {
     Io io;  // channels, terminal and standard streams of this run
@@ -273,7 +275,7 @@ struct Records {
 
     DatabankResults databank;
     // The databank file parsed once, with the read position of the searches.
-    std::shared_ptr<DbFile> dbank;
+    std::shared_ptr<DbFile> databank_file;
 
     // Every record at its starting state, with the element tables filled in.
     Records();
@@ -287,7 +289,7 @@ struct Records {
     // knows how many atoms there may be before it reads them one by one).
     void reserve_atoms(int n);
     // Grows the kappa-set slots (frames.kappa, frames.kappa_table) to hold sets 1..n.
-    void ensure_ksets(int n);
+    void ensure_kappa_sets(int n);
     // Grows the dummy slots to hold dummies 1..n.
     void ensure_dummies(int n);
     // Grows the ring slots to hold rings 1..n.

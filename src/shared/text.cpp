@@ -9,15 +9,6 @@ namespace kova {
 
 namespace {
 
-char up(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool iequal(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (up(a[i]) != up(b[i])) return false;
-    return true;
-}
-
 bool digit(char c) { return c >= '0' && c <= '9'; }
 
 bool is_white(char c) { return c == ' ' || c == '\0' || c == '\t'; }
@@ -30,12 +21,12 @@ bool is_number_word(std::string_view w) {
     // A word that starts with any other letter than those of INF, NAN and the exponents is
     // text (the usual case, decided at once).
     if (i < w.size()) {
-        const char c = up(w[i]);
+        const char c = upper_char(w[i]);
         if (c >= 'A' && c <= 'Z' && c != 'I' && c != 'N' && c != 'E' && c != 'D' && c != 'Q') return false;
     }
     std::string_view rest = w.substr(i);
-    if (iequal(rest, "INF") || iequal(rest, "INFINITY") || iequal(rest, "NAN")) return true;
-    if (rest.size() > 3 && iequal(rest.substr(0, 3), "NAN") && rest[3] == '(' &&
+    if (equal_ignoring_case(rest, "INF") || equal_ignoring_case(rest, "INFINITY") || equal_ignoring_case(rest, "NAN")) return true;
+    if (rest.size() > 3 && equal_ignoring_case(rest.substr(0, 3), "NAN") && rest[3] == '(' &&
         rest.back() == ')' && rest.find(')') == rest.size() - 1)
         return true;
     bool point = false;
@@ -44,7 +35,7 @@ bool is_number_word(std::string_view w) {
         ++i;
     }
     if (i < w.size()) {
-        char c = up(w[i]);
+        char c = upper_char(w[i]);
         if (c == 'E' || c == 'D' || c == 'Q') {
             ++i;
             if (i < w.size() && (w[i] == '+' || w[i] == '-')) ++i;
@@ -58,25 +49,26 @@ bool is_number_word(std::string_view w) {
     return i == w.size();
 }
 
-int read_logical_line(Records& r, int unit, std::string& line) {
+bool read_logical_line(Records& r, int unit, std::string& line) {
     InFile& f = r.io.in(unit);
-    line.assign(linelen, ' ');
+    line.assign(line_length, ' ');
     std::size_t ins = 0;  // insertion column, 0-based
     std::string rec;
     while (true) {
-        if (!f.read(rec)) return 1;
-        rec = pad(rec, linelen);
+        if (!f.read(rec)) return false;
+        rec = pad(rec, line_length);
         int l = trimmed_length(rec);
         if (l == 0 || rec[0] == '!') continue;
         std::size_t L = static_cast<std::size_t>(l);
         if (rec[L - 1] != '\\') {
-            for (std::size_t k = 0; k < L && ins + k < linelen; ++k) line[ins + k] = rec[k];
-            return 0;
+            for (std::size_t k = 0; k < L && ins + k < line_length; ++k) line[ins + k] = rec[k];
+            return true;
         }
-        if (ins + 1 + L > linelen)
+        if (ins + 1 + L > line_length)
             fatal_error(r, "ReadInputLine", "Line exceeds limit of 255 characters");
         for (std::size_t k = 0; k < L; ++k) line[ins + k] = rec[k];
-        ins = static_cast<std::size_t>(trimmed_length_or_size(line)) + 1;
+        // The record copied has a non-blank, so the line is not blank.
+        ins = static_cast<std::size_t>(trimmed_length(line)) + 1;
     }
 }
 
@@ -87,16 +79,14 @@ int count_blank_ended_words(std::string_view line) {
     return n;
 }
 
-void find_word_columns(Records& r, std::string_view line, int n, int& first, int& last) {
+WordColumns find_word_columns(Records& r, std::string_view line, int n) {
     int count = 0;
     if (line.size() > 1) {
         for (std::size_t j = 0; j + 1 < line.size(); ++j) {
             if (line[j] != ' ' && line[j + 1] == ' ') {
                 if (++count == n) {
-                    last = static_cast<int>(j) + 1;
-                    std::size_t b = line.rfind(' ', j);
-                    first = b == std::string_view::npos ? 1 : static_cast<int>(b) + 2;
-                    return;
+                    const std::size_t b = line.rfind(' ', j);
+                    return {b == std::string_view::npos ? 1 : static_cast<int>(b) + 2, static_cast<int>(j) + 1};
                 }
             }
         }
@@ -120,7 +110,7 @@ void split_text_words(Records& r, std::string& line) {
             w.remove_prefix(1);
         }
         std::string t = pad(w, 8);
-        for (char& c : t) c = up(c);
+        for (char& c : t) c = upper_char(c);
         le.word[le.count] = t;
     });
 }
@@ -140,7 +130,7 @@ void read_split_record(Records& r, int unit, std::string& line) {
 }
 
 void upper_case(std::string& s) {
-    for (char& c : s) c = up(c);
+    for (char& c : s) c = upper_char(c);
 }
 
 void lower_case(std::string& s) {
@@ -206,8 +196,7 @@ void split_pieces(std::string_view line, char sep, int& n, std::vector<std::stri
     }
 }
 
-void search_keyed_line(Records& r, int unit, std::string_view key, bool& rewind, std::string& line,
-           int& status) {
+std::optional<std::string> search_keyed_line(Records& r, int unit, std::string_view key, bool& rewind) {
     std::string k(key.substr(0, std::min<std::size_t>(key.size(), 32)));
     upper_case(k);
     InFile& f = r.io.in(unit);
@@ -217,20 +206,12 @@ void search_keyed_line(Records& r, int unit, std::string_view key, bool& rewind,
     }
     std::string rec;
     while (f.read(rec)) {
-        line = pad(rec, linelen);
+        std::string line = pad(rec, line_length);
         std::string head = line.substr(0, k.size());
         upper_case(head);
-        if (head == k) {
-            status = 0;
-            return;
-        }
+        if (head == k) return line;
     }
-    status = -1;
-}
-
-int trimmed_length_or_size(std::string_view s) {
-    std::size_t e = s.find_last_not_of(' ');
-    return e == std::string_view::npos ? static_cast<int>(s.size()) : static_cast<int>(e) + 1;
+    return std::nullopt;
 }
 
 int trimmed_length(std::string_view s) {
@@ -264,14 +245,6 @@ void strip_brackets(std::string& label) {
     if (std::size_t p = l.find(')'); p != std::string::npos) l = pad(l.erase(p, 1), 10);
     left_justify(l, 10);
     label = l;
-}
-
-void zero_ints(std::vector<int>& a, int n) {
-    for (int i = 1; i <= n && i < static_cast<int>(a.size()); ++i) a[i] = 0;
-}
-
-void zero_floats(std::vector<float>& a, int n) {
-    for (int i = 1; i <= n && i < static_cast<int>(a.size()); ++i) a[i] = 0.0f;
 }
 
 }  // namespace kova

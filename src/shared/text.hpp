@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,18 +14,31 @@
 
 namespace kova {
 
-constexpr std::size_t linelen = 255;  // the length of a line buffer of the readers
+constexpr std::size_t line_length = 255;  // the length of a line buffer of the readers
 
-// 0: `line` (255 characters) holds the next logical line; 1: end of file.
-int read_logical_line(Records& r, int unit, std::string& line);
-// Fills `line_extract` and blanks the text words out of `line`.
+// True when `line` (255 characters) holds the next logical line; false at end of file.
+bool read_logical_line(Records& r, int unit, std::string& line);
+// Fills `line_words` and blanks the text words out of `line`.
 void split_text_words(Records& r, std::string& line);
-// First and last column (1-based) of word n; stops the run when there is no such word.
-void find_word_columns(Records& r, std::string_view line, int n, int& first, int& last);
+// The first and last column (1-based) of a word of a line.
+struct WordColumns {
+    int first = 0, last = 0;
+};
+// The columns of word n; stops the run when there is no such word.
+WordColumns find_word_columns(Records& r, std::string_view line, int n);
 // The number of words of a line that a blank follows.
 int count_blank_ended_words(std::string_view line);
 // Next record not beginning with "!", upper-cased and split; `line` keeps its length.
 void read_split_record(Records& r, int unit, std::string& line);
+// A-Z for a-z; any other character as it is.
+inline char upper_char(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+// True when two texts are equal but for the case of their letters a-z.
+inline bool equal_ignoring_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (upper_char(a[i]) != upper_char(b[i])) return false;
+    return true;
+}
 // Upper-cases a-z in place.
 void upper_case(std::string& s);
 // Lower-cases A-Z in place.
@@ -34,12 +48,9 @@ void remove_blanks(Records& r, std::string& s);
 // Pieces (1-based, each of width w) between separators; n in: most wanted, out: stored.
 void split_pieces(std::string_view line, char sep, int& n, std::vector<std::string>& pieces,
            std::vector<int>& lengths, std::size_t w, int mode);
-// Reads up to the first record whose first characters equal the key, ignoring case.
-// `line` holds 255 characters; status 0 found, -1 end of file.
-void search_keyed_line(Records& r, int unit, std::string_view key, bool& rewind, std::string& line,
-           int& status);
-// The length without trailing blanks, or the full length when all blank.
-int trimmed_length_or_size(std::string_view s);
+// Reads up to the first record whose first characters equal the key, ignoring case, and
+// gives it padded to 255 characters; nothing at end of file.
+std::optional<std::string> search_keyed_line(Records& r, int unit, std::string_view key, bool& rewind);
 // The length without trailing blanks, 0 when all blank.
 int trimmed_length(std::string_view s);
 // The column of the first non-blank character, 0 when all blank.
@@ -48,10 +59,6 @@ int first_nonblank(std::string_view s);
 void cut_at_bracket(std::string& label);   // 10 characters
 // Removes the first "(" and ")" of a label and left-justifies it in 10 characters.
 void strip_brackets(std::string& label);  // 10 characters
-// Sets places 1..n of an integer list to 0.
-void zero_ints(std::vector<int>& a, int n);
-// Sets places 1..n of a real list to 0.
-void zero_floats(std::vector<float>& a, int n);
 
 // The number test of the word splitter.
 bool is_number_word(std::string_view w);

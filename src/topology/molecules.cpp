@@ -47,8 +47,8 @@ struct Image {
 };
 
 Image image_of(const Records& r, int i, int n, int a, int b, int c) {
-    const Mat3f& rot = r.structure.symmetry.rot[static_cast<std::size_t>(n)];
-    const Vec3f& t = r.structure.symmetry.trn[static_cast<std::size_t>(n)];
+    const Mat3f& rot = r.structure.symmetry.rotation[static_cast<std::size_t>(n)];
+    const Vec3f& t = r.structure.symmetry.translation[static_cast<std::size_t>(n)];
     const Vec3f& x = r.structure.frac[static_cast<std::size_t>(i)];
     const float shift[3] = {static_cast<float>(a), static_cast<float>(b), static_cast<float>(c)};
     Image im;
@@ -74,7 +74,7 @@ bool bonded(const Records& r, const Vec3f& img, int i, int m) {
 }
 
 int operators(const Records& r) {
-    return std::clamp(r.structure.symmetry.count, 0, static_cast<int>(std::min(r.structure.symmetry.rot.size(), r.structure.symmetry.trn.size())) - 1);
+    return std::clamp(r.structure.symmetry.count, 0, static_cast<int>(std::min(r.structure.symmetry.rotation.size(), r.structure.symmetry.translation.size())) - 1);
 }
 
 void append(Records& r, int i, const Image& im) {
@@ -244,8 +244,8 @@ void Completion::prepare() {
         Op& op = ops_[static_cast<std::size_t>(n)];
         Mat3d rot{}, rinv{};
         for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) rot[k][j] = r_.structure.symmetry.rot[static_cast<std::size_t>(n)][j][k];
-        for (int k = 0; k < 3; ++k) op.trn[k] = r_.structure.symmetry.trn[static_cast<std::size_t>(n)][k];
+            for (int k = 0; k < 3; ++k) rot[k][j] = r_.structure.symmetry.rotation[static_cast<std::size_t>(n)][j][k];
+        for (int k = 0; k < 3; ++k) op.trn[k] = r_.structure.symmetry.translation[static_cast<std::size_t>(n)][k];
         tmax = std::max(tmax, max_abs(op.trn));
         for (int k = 0; k < 3; ++k)
             rmax = std::max(rmax, std::fabs(rot[k][0]) + std::fabs(rot[k][1]) + std::fabs(rot[k][2]));

@@ -116,7 +116,7 @@ void tridiagonalize(int n, const Mat3& a, float d[3], float e[3], Mat3& z) {
     e[0] = 0.0f;
 }
 
-// QL iterations with shifts on the tridiagonal matrix (d, e from tred2). On success the
+// QL iterations with shifts on the tridiagonal matrix (d, e from tridiagonalize). On success the
 // eigenvalues are in d in ascending order with their vectors in the columns of z; false when
 // one eigenvalue did not converge in 30 iterations (nothing sorted then).
 bool tridiagonal_eigen(int n, float d[3], float e[3], Mat3& z) {

@@ -196,11 +196,11 @@ void report_reduction(Records& r, const Reduced& red) {
     }
 
     const int nnew = static_cast<int>(red.atom.size()) - 1;
-    r.topology.entry_count = nnew;
-    r.topology.entry_atom = red.atom;
-    r.topology.entry_links = red.links;
-    r.topology.entry_link_count.assign(red.atom.size(), 0);
-    for (int k = 1; k <= nnew; ++k) r.topology.entry_link_count[k] = static_cast<int>(red.links[k].size()) - 1;
+    r.topology.reduced_count = nnew;
+    r.topology.reduced_atom = red.atom;
+    r.topology.reduced_links = red.links;
+    r.topology.reduced_link_count.assign(red.atom.size(), 0);
+    for (int k = 1; k <= nnew; ++k) r.topology.reduced_link_count[k] = static_cast<int>(red.links[k].size()) - 1;
 
     r.io.create(kReducedAng, "reduced.ang");
     r.io.create(kReduced1Ang, "reduced_1.ang");
@@ -264,18 +264,18 @@ private:
 };
 
 void RingWalk::load() {
-    nnew_ = std::max(0, r_.topology.entry_count);
+    nnew_ = std::max(0, r_.topology.reduced_count);
     nnew_ =
-        std::min({nnew_, static_cast<int>(r_.topology.entry_atom.size()) - 1,
-                  static_cast<int>(r_.topology.entry_link_count.size()) - 1, static_cast<int>(r_.topology.entry_links.size()) - 1});
+        std::min({nnew_, static_cast<int>(r_.topology.reduced_atom.size()) - 1,
+                  static_cast<int>(r_.topology.reduced_link_count.size()) - 1, static_cast<int>(r_.topology.reduced_links.size()) - 1});
     nnew_ = std::max(nnew_, 0);
     atom_.assign(static_cast<std::size_t>(nnew_) + 1, 0);
     adj_.assign(static_cast<std::size_t>(nnew_) + 1, {});
     for (int l = 1; l <= nnew_; ++l) {
-        atom_[l] = r_.topology.entry_atom[l];
-        int cnt = std::clamp(r_.topology.entry_link_count[l], 0, static_cast<int>(r_.topology.entry_links[l].size()) - 1);
+        atom_[l] = r_.topology.reduced_atom[l];
+        int cnt = std::clamp(r_.topology.reduced_link_count[l], 0, static_cast<int>(r_.topology.reduced_links[l].size()) - 1);
         for (int c = 1; c <= cnt; ++c) {
-            int e = r_.topology.entry_links[l][c];
+            int e = r_.topology.reduced_links[l][c];
             if (e >= 1 && e <= nnew_) adj_[l].push_back(e);  // a link outside the table is not walked
         }
     }
@@ -295,11 +295,11 @@ void RingWalk::exchange_start() {
                 else if (e == k)
                     e = 1;
             }
-        for (int l : {1, k}) r_.topology.entry_atom[l] = atom_[l];
+        for (int l : {1, k}) r_.topology.reduced_atom[l] = atom_[l];
         for (int l = 1; l <= nnew_; ++l) {
-            r_.topology.entry_link_count[l] = static_cast<int>(adj_[l].size());
-            r_.topology.entry_links[l].assign(1, 0);
-            r_.topology.entry_links[l].insert(r_.topology.entry_links[l].end(), adj_[l].begin(), adj_[l].end());
+            r_.topology.reduced_link_count[l] = static_cast<int>(adj_[l].size());
+            r_.topology.reduced_links[l].assign(1, 0);
+            r_.topology.reduced_links[l].insert(r_.topology.reduced_links[l].end(), adj_[l].begin(), adj_[l].end());
         }
     }
 }

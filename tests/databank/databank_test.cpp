@@ -59,8 +59,8 @@ struct Search {
         r.frames.planar_group = lpg;
         r.frames.planar_rings = iring;
         r.frames.planar_ring_size = imemb;
-        r.frames.exception[1] = group.empty() ? 0 : 1;
-        r.frames.exception_name[1] = group;
+        r.frames.group_found[1] = group.empty() ? 0 : 1;
+        r.frames.group_name[1] = group;
     }
     void parent(int ihp, int isp, int ihnei) {
         r.frames.parent_atomic_number[1] = ihp;

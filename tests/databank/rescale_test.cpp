@@ -40,8 +40,8 @@ struct Rescale {
             r.structure.label[k + 1] = atoms[k].label;
             r.structure.atomic_number[k + 1] = atoms[k].z;
             r.structure.occupancy[k + 1] = atoms[k].occ;
-            r.frames.pv[k + 1] = atoms[k].pv;
-            r.frames.pv_sigma[k + 1] = atoms[k].spv;
+            r.frames.valence_population[k + 1] = atoms[k].pv;
+            r.frames.valence_population_sigma[k + 1] = atoms[k].spv;
         }
         if (inp) dir.write("kova.inp", inp);
     }
@@ -131,8 +131,8 @@ TEST(RescaleValencePopulations, AllAtomsWithTheChargePromptAndTheTable) {
               " Difference          =    -0.625000 el. (   5.95 % )\n"
               " Enter net charge of fragment   1 [0.] : "
               "\n Rescaling Sum-of-Pv to     11.500000 el.   ( Charge =   -1.000 el. )\n");
-    EXPECT_EQ(s.r.frames.pv[1], 4.375f);
-    EXPECT_EQ(s.r.frames.pv[3], 0.5f);
+    EXPECT_EQ(s.r.frames.valence_population[1], 4.375f);
+    EXPECT_EQ(s.r.frames.valence_population[3], 0.5f);
 }
 
 TEST(RescaleValencePopulations, ChargesFromChfragOrTheKeyboard) {
@@ -173,14 +173,14 @@ TEST(RescaleValencePopulations, TwoFragmentsWithTheirCharges) {
     EXPECT_EQ(s.out.str().find("Enter net charge"), std::string::npos);
     EXPECT_FALSE(s.listed(" Using ALL atoms for fragment 1 !"));
     for (int k = 1; k <= 10; ++k)
-        EXPECT_EQ(s.r.frames.pv[k], 4.0f);
+        EXPECT_EQ(s.r.frames.valence_population[k], 4.0f);
     float sum2 = 0.0f;
     for (int k = 11; k <= 20; ++k) {
-        EXPECT_NEAR(s.r.frames.pv[k], 4.1f, 1e-6f);
-        sum2 += s.r.frames.pv[k];
+        EXPECT_NEAR(s.r.frames.valence_population[k], 4.1f, 1e-6f);
+        sum2 += s.r.frames.valence_population[k];
     }
     EXPECT_NEAR(sum2, 41.0f, 1e-4f);
-    EXPECT_EQ(s.r.frames.pv[21], 4.25f);
+    EXPECT_EQ(s.r.frames.valence_population[21], 4.25f);
     EXPECT_TRUE(s.listed(" Rescaling Sum-of-Pv to     41.000000 el.   ( Charge =   -1.000 el. )"));
     EXPECT_TRUE(
         s.listed("    11  C(11)      1.000     3.75000     4.00000    +0.35000     4.10000"));
@@ -237,7 +237,7 @@ TEST(RescaleValencePopulations, AFragmentWithoutAtoms) {
     };
     EXPECT_EQ(got, want);
     for (int k = 1; k <= 4; ++k)
-        EXPECT_EQ(s.r.frames.pv[k], 4.0f);
+        EXPECT_EQ(s.r.frames.valence_population[k], 4.0f);
 }
 
 TEST(RescaleValencePopulations, FragmentLinesThatSelectNothingOrAll) {
@@ -254,7 +254,7 @@ TEST(RescaleValencePopulations, FragmentLinesThatSelectNothingOrAll) {
     EXPECT_EQ(b.listing(),
               (std::vector<std::string>{"", " Using difference method for rescaling..."}));
     EXPECT_EQ(b.out.str(), "");
-    EXPECT_EQ(b.r.frames.pv[1], 4.5f);
+    EXPECT_EQ(b.r.frames.valence_population[1], 4.5f);
 
     // without any FRAG line NFRAG does not count
     Rescale c(carbons(2, 4.5f), "NFRAG 3\nCHFRAG 0\n");
@@ -310,23 +310,23 @@ TEST(RescaleValencePopulations, EveryMethodReachesTheTarget) {
         ASSERT_EQ(s.run(), "");
         float sum = 0.0f;
         for (int k = 1; k <= 4; ++k)
-            sum += s.r.frames.pv[k];
+            sum += s.r.frames.valence_population[k];
         EXPECT_NEAR(sum, 12.5f, 2e-5f) << c.method;
         EXPECT_TRUE(s.listed("    NO  ATOM       Occup.    Pv(DB)      Pv(free)    " +
                              std::string(1, c.sign) + "Corr       Pv(new)"));
         if (c.method == 3 && c.spv[0] > 0.0f) {
             // Corr = sigma * (T - S) / sum of sigma = 0.02 * (12.5 - 13.4) / 0.2 = -0.09
-            EXPECT_NEAR(s.r.frames.pv[1], 4.1f - 0.09f, 1e-5f);
+            EXPECT_NEAR(s.r.frames.valence_population[1], 4.1f - 0.09f, 1e-5f);
             EXPECT_TRUE(s.listed(" Sum of sigma(Pv)    =     0.200000"));
         }
         if (c.method == 2) {
-            EXPECT_NEAR(s.r.frames.pv[2], 5.3f * 12.5f / 13.4f, 1e-5f);
+            EXPECT_NEAR(s.r.frames.valence_population[2], 5.3f * 12.5f / 13.4f, 1e-5f);
         }
     }
     // the fraction method cannot scale a zero sum: the populations stay
     Rescale z({{"H(1)", 1, 0.0f, 0.0f, 0.0f}}, "CHFRAG 0\n", "", 2);
     ASSERT_EQ(z.run(), "");
-    EXPECT_EQ(z.r.frames.pv[1], 0.0f);
+    EXPECT_EQ(z.r.frames.valence_population[1], 0.0f);
     EXPECT_TRUE(
         z.listed("     1  H(1)       0.000     0.00000     0.00000    +1.00000     0.00000"));
 }

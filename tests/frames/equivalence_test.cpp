@@ -87,7 +87,7 @@ TEST(SameAtoms, SiteSymmetryAndGroupOnlyWhenAsked) {
     EXPECT_EQ(m.same(20, 24, 1, 1, 0, 1).second,
               "   atoms are NOT chemically equivalent :  Diff. local symmetry");
     m.r.structure.site_symmetry[24] = pad("m", 5);
-    m.r.frames.exception_name[24] = pad("CH-AROMATIC", 40);
+    m.r.frames.group_name[24] = pad("CH-AROMATIC", 40);
     EXPECT_TRUE(m.same(20, 24, 1, 0, 0, 1).first);
     EXPECT_EQ(m.same(20, 24, 1, 1, 0, 1).second,
               "   atoms are NOT chemically equivalent :  Diff. functional groups");

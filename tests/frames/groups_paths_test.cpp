@@ -42,8 +42,8 @@ void expect_cases(const std::vector<Case>& cases) {
         auto all = g.f.lines("kova.out");
         Lines got(all.begin() + from, all.end());
         std::string what = std::string(c.atom) + " in " + c.bonds;
-        EXPECT_EQ(trim(g.f.r.frames.exception_name[static_cast<std::size_t>(g[c.atom])]), c.name) << what;
-        EXPECT_EQ(g.f.r.frames.exception[static_cast<std::size_t>(g[c.atom])], c.name.empty() ? 0 : 1) << what;
+        EXPECT_EQ(trim(g.f.r.frames.group_name[static_cast<std::size_t>(g[c.atom])]), c.name) << what;
+        EXPECT_EQ(g.f.r.frames.group_found[static_cast<std::size_t>(g[c.atom])], c.name.empty() ? 0 : 1) << what;
         EXPECT_EQ(got, c.lines) << what;
     }
 }

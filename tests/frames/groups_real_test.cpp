@@ -35,7 +35,7 @@ struct Stages {
         r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
         set_defaults(r);
         r.io.create(r.files.xd_master, "xd_kova.mas");
-        r.io.create(imopar, "mopro_kova.par");
+        r.io.create(mopro_parameters_channel, "mopro_kova.par");
         r.io.create(r.files.listing, "kova.out");
         for (auto [ch, name] : {std::pair{43, "reset.bond"}, {42, "const.bond"}, {445, "res_mopro.inp"}})
             r.io.create(ch, name);
@@ -94,7 +94,7 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
     for (auto [label, name] : groups) {
         int i = index(label);
         find_functional_group(r, i);
-        EXPECT_EQ(trim(r.frames.exception_name[i]), name) << label;
+        EXPECT_EQ(trim(r.frames.group_name[i]), name) << label;
     }
 
     // Each H: parent data as the hydrogen rule fills it, then the extension.
@@ -152,7 +152,7 @@ TEST(GroupsOnRealStructure, PhenylPyrrolesWithRings) {
         for (auto [label, name] : groups) {
             int i = run.index(label);
             find_functional_group(r, i);
-            EXPECT_EQ(trim(r.frames.exception_name[i]), name) << label << (rings ? " with rings" : "");
+            EXPECT_EQ(trim(r.frames.group_name[i]), name) << label << (rings ? " with rings" : "");
         }
         EXPECT_NEAR(run.extend(run.index("H(1)")), rings ? 1.083f : 1.082f, 2e-5f);
         EXPECT_NEAR(run.extend(run.index("H(12)")), rings ? 1.083f : 1.082f, 2e-5f);

@@ -40,7 +40,7 @@ void expect_groups(Molecule& m, const std::vector<Want>& wants) {
         find_functional_group(m.r, w.atom);
         std::string label = trim(m.r.structure.label[w.atom]);
         EXPECT_EQ(m.group(w.atom), w.name) << label;
-        EXPECT_EQ(m.r.frames.exception[w.atom], w.name.empty() ? 0 : 1) << label;
+        EXPECT_EQ(m.r.frames.group_found[w.atom], w.name.empty() ? 0 : 1) << label;
         EXPECT_EQ(m.listing(from), w.lines) << label;
     }
 }
@@ -418,9 +418,9 @@ TEST(FindFunctionalGroup, HydroxylOnOtherElementsAndWater) {
     int h = m.on(o, "H(1)", tri[0], 0.96f);
     m.on(o, "H(2)", tri[1], 0.97f);
     m.neighbours();
-    m.r.frames.exception[o] = 1;  // a stale entry is cleared at entry
+    m.r.frames.group_found[o] = 1;  // a stale entry is cleared at entry
     expect_groups(m, {{h, "", cand("x-o-H") + unknown("x-o-H [1]")}, {o, "", {}}});
-    EXPECT_EQ(m.r.frames.exception_name[o], std::string(40, ' '));
+    EXPECT_EQ(m.r.frames.group_name[o], std::string(40, ' '));
 }
 
 // Ring carbons with N neighbours; the rings name their members only. C at the origin, its

@@ -157,9 +157,9 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
     EXPECT_EQ(f.r.frames.xd_atom_row[3], h2);
 
     // Free-atom populations, scaled by the occupancy; the sets get 1.0 and their table.
-    EXPECT_FLOAT_EQ(f.r.frames.pv[1], 3.0f);
-    EXPECT_FLOAT_EQ(f.r.frames.pv[2], 1.0f);
-    EXPECT_EQ(f.r.frames.pv_sigma[1], 0.0f);
+    EXPECT_FLOAT_EQ(f.r.frames.valence_population[1], 3.0f);
+    EXPECT_FLOAT_EQ(f.r.frames.valence_population[2], 1.0f);
+    EXPECT_EQ(f.r.frames.valence_population_sigma[1], 0.0f);
     EXPECT_EQ(f.r.frames.kappa_count, 2);
     EXPECT_EQ(f.r.frames.kappa_table[2], 1);
     EXPECT_EQ(f.r.frames.kappa[2][1], 1.0f);
@@ -183,8 +183,8 @@ TEST(KappaSets, PopulationsFromTheDatabank) {
     f.frame();
     // C(1): entry C003 (methyl, "3m", not planar): Pv 4.133, kappas 0.993 and 0.940, sigma
     // 0.052; Pv and P(l,m) halved, sigma not.
-    EXPECT_FLOAT_EQ(r.frames.pv[1], 4.133f * 0.5f);
-    EXPECT_FLOAT_EQ(r.frames.pv_sigma[1], 0.052f);
+    EXPECT_FLOAT_EQ(r.frames.valence_population[1], 4.133f * 0.5f);
+    EXPECT_FLOAT_EQ(r.frames.valence_population_sigma[1], 0.052f);
     EXPECT_FLOAT_EQ(r.frames.plm[1][2][0 + 4], 0.015f * 0.5f);
     EXPECT_FLOAT_EQ(r.frames.plm[1][4][3 + 4], 0.010f * 0.5f);
     EXPECT_FLOAT_EQ(r.frames.kappa[1][1], 0.993f);
@@ -192,13 +192,13 @@ TEST(KappaSets, PopulationsFromTheDatabank) {
     // C(2) is ordered next to the disordered H(4): set 1 is no free-atom set, so a new set
     // with free-atom values, and no databank.
     EXPECT_EQ(f.kset(2), 2);
-    EXPECT_FLOAT_EQ(r.frames.pv[2], 4.0f);
+    EXPECT_FLOAT_EQ(r.frames.valence_population[2], 4.0f);
     EXPECT_EQ(r.frames.kappa[2][1], 1.0f);
     // The H atoms share set 3. H(4) (disordered, no DISORD db) gives it 1.0, 1.0; the later
     // H(5) and H(6) give it the values of entry H002 again: the last atom of a set decides.
     for (int i = 3; i <= 8; ++i) EXPECT_EQ(f.kset(i), 3) << i;
-    EXPECT_FLOAT_EQ(r.frames.pv[6], 0.5f);
-    EXPECT_FLOAT_EQ(r.frames.pv[7], 0.94f);
+    EXPECT_FLOAT_EQ(r.frames.valence_population[6], 0.5f);
+    EXPECT_FLOAT_EQ(r.frames.valence_population[7], 0.94f);
     EXPECT_FLOAT_EQ(r.frames.plm[7][1][0 + 4], 0.15f);
     EXPECT_FLOAT_EQ(r.frames.kappa[3][1], 1.16f);
     EXPECT_FLOAT_EQ(r.frames.kappa[3][2], 1.25f);

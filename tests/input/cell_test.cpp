@@ -112,10 +112,10 @@ TEST(CellErrors, StopThroughErr) {
 }
 
 TEST(Trig, DegreeRoutines) {
-    EXPECT_NEAR(sind(30.0f), 0.5f, 1e-6f);
-    EXPECT_NEAR(cosd(60.0f), 0.5f, 1e-6f);
-    EXPECT_NEAR(asind(0.5f), 30.0f, 1e-5f);
-    EXPECT_EQ(sind(0.0f), 0.0f);
+    EXPECT_NEAR(sin_deg(30.0f), 0.5f, 1e-6f);
+    EXPECT_NEAR(cos_deg(60.0f), 0.5f, 1e-6f);
+    EXPECT_NEAR(asin_deg(0.5f), 30.0f, 1e-5f);
+    EXPECT_EQ(sin_deg(0.0f), 0.0f);
 }
 
 // A 10 Å cubic cell; atoms get their Cartesian positions from their fractional ones.
@@ -148,8 +148,8 @@ void run_occ(test::Session& s, const std::vector<OccCase>& cases) {
 void set_ops(Records& r, const std::vector<std::pair<Mat3f, Vec3f>>& ops) {
     r.structure.symmetry.count = static_cast<int>(ops.size());
     for (std::size_t n = 0; n < ops.size(); ++n) {
-        r.structure.symmetry.rot[n + 1] = ops[n].first;
-        r.structure.symmetry.trn[n + 1] = ops[n].second;
+        r.structure.symmetry.rotation[n + 1] = ops[n].first;
+        r.structure.symmetry.translation[n + 1] = ops[n].second;
     }
 }
 

@@ -37,7 +37,7 @@ struct ShelxRead {
         r->files.listing = 35;
         set_defaults(*r);
         r->io.create(r->files.xd_master, "xd_kova.mas");
-        r->io.create(imopar, "mopro_kova.par");
+        r->io.create(mopro_parameters_channel, "mopro_kova.par");
         write_mopro_head(*r);
         r->io.create(r->files.listing, "kova.out");
     }

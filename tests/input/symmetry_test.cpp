@@ -21,16 +21,16 @@ using Op = std::array<float, 12>;
 Op stored(const Records& r, int n) {
     Op o{};
     for (int k = 0; k < 3; ++k) {
-        o[4 * k] = r.structure.symmetry.trn[n][k];
-        for (int j = 0; j < 3; ++j) o[4 * k + 1 + j] = r.structure.symmetry.rot[n][j][k];
+        o[4 * k] = r.structure.symmetry.translation[n][k];
+        for (int j = 0; j < 3; ++j) o[4 * k + 1 + j] = r.structure.symmetry.rotation[n][j][k];
     }
     return o;
 }
 
 void store(Records& r, int n, const Op& o) {
     for (int k = 0; k < 3; ++k) {
-        r.structure.symmetry.trn[n][k] = o[4 * k];
-        for (int j = 0; j < 3; ++j) r.structure.symmetry.rot[n][j][k] = o[4 * k + 1 + j];
+        r.structure.symmetry.translation[n][k] = o[4 * k];
+        for (int j = 0; j < 3; ++j) r.structure.symmetry.rotation[n][j][k] = o[4 * k + 1 + j];
     }
 }
 
@@ -45,46 +45,47 @@ TEST(SymCrd, CardForms) {
     struct Case {
         const char* card;
         std::vector<Op> ops;
-        int status;
+        SymmCardStatus status;
         const char* listed;  // the illegal-operator line, or nullptr
     };
+    using enum SymmCardStatus;
     const float h = 0.5f;
     const Case cases[] = {
-        {"SYMM X, Y, Z", {}, 0, nullptr},
+        {"SYMM X, Y, Z", {}, read, nullptr},
         {"SYMM -X,-Y,-Z; X,1/2-Y,1/2+Z",
-         {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}, {0, 1, 0, 0, h, 0, -1, 0, h, 0, 0, 1}}, 0,
+         {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}, {0, 1, 0, 0, h, 0, -1, 0, h, 0, 0, 1}}, read,
          nullptr},
-        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 -1", {{h, -1, 0, 0, 0, 0, 1, 0, h, 0, 0, -1}}, 0,
+        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 -1", {{h, -1, 0, 0, 0, 0, 1, 0, h, 0, 0, -1}}, read,
          nullptr},
         // "SYM" alone, lower case, blank-separated components
-        {"sym -x -y+1/6 z+5/6", {{0, -1, 0, 0, 1.0f / 6, 0, -1, 0, 5.0f / 6, 0, 0, 1}}, 0,
+        {"sym -x -y+1/6 z+5/6", {{0, -1, 0, 0, 1.0f / 6, 0, -1, 0, 5.0f / 6, 0, 0, 1}}, read,
          nullptr},
-        {"SYMM X-Y, X, Z+1/3", {{0, 1, -1, 0, 0, 1, 0, 0, 1.0f / 3, 0, 0, 1}}, 0, nullptr},
+        {"SYMM X-Y, X, Z+1/3", {{0, 1, -1, 0, 0, 1, 0, 0, 1.0f / 3, 0, 0, 1}}, read, nullptr},
         // "-1/2+X": the signed term goes first and leaves "-1/2"; blanks inside are squeezed
-        {"SYMM -1/2+X, Y+0.25, 2/3 - Z", {{-h, 1, 0, 0, 0.25f, 0, 1, 0, 2.0f / 3, 0, 0, -1}}, 0,
+        {"SYMM -1/2+X, Y+0.25, 2/3 - Z", {{-h, 1, 0, 0, 0.25f, 0, 1, 0, 2.0f / 3, 0, 0, -1}}, read,
          nullptr},
         {"SYMM -X,Y,-Z; -X,Y,-Z",
-         {{0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}, {0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}}, 0,
+         {{0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}, {0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}}, read,
          nullptr},
-        {"SYMM X, Y", {}, 1021, " * * * Symmetry card no.  2 illegal * * *"},
+        {"SYMM X, Y", {}, illegal_operator, " * * * Symmetry card no.  2 illegal * * *"},
         // the operators before the illegal one stay, those after it are not read
-        {"SYMM -X,-Y,-Z; X,Y; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, 1021,
+        {"SYMM -X,-Y,-Z; X,Y; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, illegal_operator,
          " * * * Symmetry card no.  3 illegal * * *"},
-        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 Q", {}, 1021,
+        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 Q", {}, illegal_operator,
          " * * * Symmetry card no.  2 illegal * * *"},
         // fractions of several digits: 1/12 and 11/12, not 1/2
         {"SYMM -X, -Y, Z+1/12; X, Y+11/12, Z",
          {{0, -1, 0, 0, 0, 0, -1, 0, 1.0f / 12, 0, 0, 1}, {0, 1, 0, 0, 11.0f / 12, 0, 1, 0, 0, 0, 0, 1}},
-         0, nullptr},
+         read, nullptr},
         // a translation that reads as no value: refused, with no listing line; the operators
         // before it stay, the refused one and those after it are not stored
-        {"SYMM -X,-Y,-Z; X,Y,Z+1/0; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, 1022,
+        {"SYMM -X,-Y,-Z; X,Y,Z+1/0; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, inexact_translation,
          nullptr},
     };
     for (const Case& c : cases) {
         test::Session s;
         start_list(s.r);
-        const int status = parse_symm_card(s.r, pad(c.card, 255), 255).status;
+        const SymmCardStatus status = parse_symm_card(s.r, pad(c.card, 255), 255).status;
         EXPECT_EQ(status, c.status) << c.card;
         ASSERT_EQ(s.r.structure.symmetry.count, 1 + static_cast<int>(c.ops.size())) << c.card;
         EXPECT_EQ(stored(s.r, 1), identity) << c.card;
@@ -301,8 +302,8 @@ TEST(AddLatticeCentring, FaceCentringOrder) {
     const float t[8][3] = {{0, 0, 0},     {0, 0, 0},     {.5f, .5f, 0}, {.5f, .5f, 0},
                            {0, .5f, .5f}, {0, .5f, .5f}, {.5f, 0, .5f}, {.5f, 0, .5f}};
     for (int n = 1; n <= 8; ++n) {
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(s.r.structure.symmetry.trn[n][k], t[n - 1][k]) << n << k;
-        EXPECT_EQ(s.r.structure.symmetry.rot[n][0][0], n % 2 ? 1.0f : -1.0f) << n;
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(s.r.structure.symmetry.translation[n][k], t[n - 1][k]) << n << k;
+        EXPECT_EQ(s.r.structure.symmetry.rotation[n][0][0], n % 2 ? 1.0f : -1.0f) << n;
     }
     auto lines = s.listing();
     EXPECT_EQ(lines[3], " Number of lattice points per cell = 4");
@@ -315,12 +316,12 @@ TEST(AddLatticeCentring, FoldsEveryTranslation) {
     ASSERT_EQ(s.r.structure.symmetry.count, 2);  // x + 1 is not the identity
     add_lattice_centring(s.r, s.r.files.listing, 'I');
     ASSERT_EQ(s.r.structure.symmetry.count, 4);
-    EXPECT_EQ(s.r.structure.symmetry.trn[2], (Vec3f{0, 0, 0}));
-    EXPECT_EQ(s.r.structure.symmetry.trn[4], (Vec3f{0.5f, 0.5f, 0.5f}));  // 1.5 -> 0.5
+    EXPECT_EQ(s.r.structure.symmetry.translation[2], (Vec3f{0, 0, 0}));
+    EXPECT_EQ(s.r.structure.symmetry.translation[4], (Vec3f{0.5f, 0.5f, 0.5f}));  // 1.5 -> 0.5
 
-    s.r.structure.symmetry.trn[3] = Vec3f{-1.5f, -1.0f, 0.999f};
+    s.r.structure.symmetry.translation[3] = Vec3f{-1.5f, -1.0f, 0.999f};
     fold_translations(s.r, s.r.structure.symmetry.count);
-    EXPECT_EQ(s.r.structure.symmetry.trn[3], (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
+    EXPECT_EQ(s.r.structure.symmetry.translation[3], (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
 }
 
 TEST(AddLatticeCentring, UnsupportedLetterStops) {
@@ -418,9 +419,9 @@ namespace {
 bool same_op(const Records& r, int a, const Mat3f& rot, const Vec3f& trn) {
     for (int j = 0; j < 3; ++j)
         for (int k = 0; k < 3; ++k)
-            if (r.structure.symmetry.rot[a][j][k] != rot[j][k]) return false;
+            if (r.structure.symmetry.rotation[a][j][k] != rot[j][k]) return false;
     for (int k = 0; k < 3; ++k) {
-        float d = r.structure.symmetry.trn[a][k] - trn[k];
+        float d = r.structure.symmetry.translation[a][k] - trn[k];
         if (std::fabs(d - std::round(d)) > 1e-4f) return false;
     }
     return true;
@@ -453,18 +454,18 @@ TEST(ReadSymmetry, RealFilesGiveClosedGroups) {
         ASSERT_EQ(n, c.total) << c.file;
         for (int a = 1; a <= n; ++a) {
             for (int b = 1; b < a; ++b)
-                EXPECT_FALSE(same_op(s.r, b, s.r.structure.symmetry.rot[a], s.r.structure.symmetry.trn[a]))
+                EXPECT_FALSE(same_op(s.r, b, s.r.structure.symmetry.rotation[a], s.r.structure.symmetry.translation[a]))
                     << c.file << " " << a << " repeats " << b;
             for (int b = 1; b <= n; ++b) {
                 // a after b: x -> Ra (Rb x + tb) + ta, in the stored (transposed) layout
                 Mat3f rot{};
                 Vec3f trn{};
                 for (int k = 0; k < 3; ++k) {
-                    trn[k] = s.r.structure.symmetry.trn[a][k];
-                    for (int m = 0; m < 3; ++m) trn[k] += s.r.structure.symmetry.rot[a][m][k] * s.r.structure.symmetry.trn[b][m];
+                    trn[k] = s.r.structure.symmetry.translation[a][k];
+                    for (int m = 0; m < 3; ++m) trn[k] += s.r.structure.symmetry.rotation[a][m][k] * s.r.structure.symmetry.translation[b][m];
                     for (int j = 0; j < 3; ++j)
                         for (int m = 0; m < 3; ++m)
-                            rot[j][k] += s.r.structure.symmetry.rot[b][j][m] * s.r.structure.symmetry.rot[a][m][k];
+                            rot[j][k] += s.r.structure.symmetry.rotation[b][j][m] * s.r.structure.symmetry.rotation[a][m][k];
                 }
                 bool found = false;
                 for (int m = 1; m <= n && !found; ++m) found = same_op(s.r, m, rot, trn);

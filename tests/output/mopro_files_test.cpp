@@ -31,7 +31,7 @@ TEST(MoproFiles, AtomRecords) {
     w.atom(7, "C(12)", {0.1f, 0.2f, 0.3f});
     r.frames.mopro_axes[7] = pad("XY  C(12)  C(11) ...", 90);
     r.structure.uij[7] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
-    r.frames.pv[7] = 4.0f;
+    r.frames.valence_population[7] = 4.0f;
     w.plm(7, 1, 1, 0.1f);
     w.plm(7, 2, -2, -0.123f);
     w.plm(7, 3, -3, 0.05f);   // negated: -.050, no room for the zero
@@ -40,12 +40,12 @@ TEST(MoproFiles, AtomRecords) {
     // hydrogen from a SHELX file: populations per full atom (stored values / 0.5)
     w.atom(8, "H(1)", {0.2f, 0.3f, 0.4f}, 0.5f);
     r.structure.uij[8] = {0.05f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
-    r.frames.pv[8] = 0.5f;
+    r.frames.valence_population[8] = 0.5f;
     w.plm(8, 1, 0, 0.06f);
     // "H1" from a Cartesian file: its element part is "H1", so it is written as a heavy atom
     w.atom(1000, "H1", {0.0f, 0.0f, 0.0f});
-    r.frames.pv[1000] = 1.0f;
-    r.io.create(imopar, "mopro_kova.par");
+    r.frames.valence_population[1000] = 1.0f;
+    r.io.create(mopro_parameters_channel, "mopro_kova.par");
     write_mopro_atom(r, 7);
     write_mopro_atom(r, 8);
     write_mopro_atom(r, 1000);
@@ -75,7 +75,7 @@ TEST(MoproFiles, AtomRecords) {
         "  0.000  0.000  0.000  0.000  0.000  0.000  -.000  0.000  0.000",
         "",
     };
-    EXPECT_EQ(w.file(imopar, "mopro_kova.par"), want);
+    EXPECT_EQ(w.file(mopro_parameters_channel, "mopro_kova.par"), want);
 }
 
 TEST(MoproFiles, ResidueAtomRecordAndZeroOccupancy) {
@@ -84,10 +84,10 @@ TEST(MoproFiles, ResidueAtomRecordAndZeroOccupancy) {
     r.structure.has_residues = true;
     w.atom(3, "N(4)", {-0.5f, 0.25f, 1.5f}, 0.0f);
     r.structure.residue_label[3] = pad("N4    12 PYR", 17);
-    r.frames.pv[3] = 0.0f;
-    r.io.create(imopar, "mopro_kova.par");
+    r.frames.valence_population[3] = 0.0f;
+    r.io.create(mopro_parameters_channel, "mopro_kova.par");
     write_mopro_atom(r, 3);
-    auto got = w.file(imopar, "mopro_kova.par");
+    auto got = w.file(mopro_parameters_channel, "mopro_kova.par");
     ASSERT_GE(got.size(), 4u);
     EXPECT_EQ(got[0], "ATOM   3 " + pad("N4    12 PYR", 17) +
                           "   -0.500000    0.250000    1.500000 0.000  1 N" + std::string(9, ' '));
@@ -102,13 +102,13 @@ TEST(MoproFiles, DummyKappaAndAtomsBlocks) {
     r.frames.dummy_count = 123;
     r.frames.dummy_xyz[1] = {0.5f, 0.25f, -0.125f};
     r.frames.dummy_xyz[12] = {1.0f, 2.0f, 3.0f};
-    r.ensure_ksets(1);
+    r.ensure_kappa_sets(1);
     r.frames.kappa_count = 1;
     r.frames.kappa[1] = {0.0f, 1.0f, 0.98f};
     r.structure.atom_count = 2;
-    r.io.create(imopar, "mopro_kova.par");
+    r.io.create(mopro_parameters_channel, "mopro_kova.par");
     write_mopro_blocks(r);
-    auto got = w.file(imopar, "mopro_kova.par");
+    auto got = w.file(mopro_parameters_channel, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1u + 123u + 1u + 2u + 1u + 2u);
     EXPECT_EQ(got[0], "DUMMY 123");
     EXPECT_EQ(got[1], "DUMY     0.500000    0.250000   -0.125000  D1     0");
@@ -125,12 +125,12 @@ TEST(MoproFiles, CountsTooWideForTheirFieldsAreWrittenInFull) {
     Records& r = w.r;
     r.ensure_dummies(1000);
     r.frames.dummy_count = 1000;
-    r.ensure_ksets(1000);
+    r.ensure_kappa_sets(1000);
     r.frames.kappa_count = 1000;
     r.structure.atom_count = 100000;
-    r.io.create(imopar, "mopro_kova.par");
+    r.io.create(mopro_parameters_channel, "mopro_kova.par");
     write_mopro_blocks(r);
-    auto got = w.file(imopar, "mopro_kova.par");
+    auto got = w.file(mopro_parameters_channel, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1000u + 1000u + 6u);
     EXPECT_EQ(got[0], "DUMMY 1000");
     EXPECT_EQ(got[1000], "DUMY     0.000000    0.000000    0.000000  D1000  0");
@@ -183,13 +183,13 @@ TEST(MoproFiles, RestraintFileInOrder) {
 
 TEST(MoproFiles, Trailer) {
     test::Writer w;
-    w.r.io.create(imopar, "mopro_kova.par");
+    w.r.io.create(mopro_parameters_channel, "mopro_kova.par");
     write_mopro_trailer(w.r);
     const std::vector<std::string> want = {
         "", "ANHAR    0    3         !  #atoms #order ", "! 1         ! atom number ",
         "! 0. 0. 0. 0. 0. 0. 0. 0. ", "! 0. 0. ", "", "STOP ",
     };
-    EXPECT_EQ(w.file(imopar, "mopro_kova.par"), want);
+    EXPECT_EQ(w.file(mopro_parameters_channel, "mopro_kova.par"), want);
 }
 
 }  // namespace

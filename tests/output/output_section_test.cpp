@@ -19,21 +19,21 @@ void structure(test::Writer& w) {
     r.structure.scattering_table[1] = 1;
     r.frames.xd_atom_row[1] = {0, 1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};
     r.structure.uij[1] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
-    r.frames.pv[1] = 4.0f;
+    r.frames.valence_population[1] = 4.0f;
     w.plm(1, 3, -3, 0.05f);
     r.frames.mopro_axes[1] = pad("XY  C(1) H(1) DUM1", 90);
     w.atom(2, "H(1)", {0.2f, 0.3f, 0.4f}, 0.5f);
     r.structure.scattering_table[2] = 2;
     r.frames.xd_atom_row[2] = {0, 1, 2, 1, 2, 3, 1, 2, 2, 2, 0, 0};
     r.structure.uij[2][0] = 0.05f;
-    r.frames.pv[2] = 0.5f;
+    r.frames.valence_population[2] = 0.5f;
     w.plm(2, 1, 0, 0.06f);
     r.frames.mopro_axes[2] = pad("Z   H(1) C(1)", 90);
     r.frames.mopro_similarity[2] = pad("! CONPVM H(1) H(0)", 90);
     r.ensure_dummies(1);
     r.frames.dummy_count = 1;
     r.frames.dummy_xyz[1] = {0.5f, 0.5f, 0.5f};
-    r.ensure_ksets(2);
+    r.ensure_kappa_sets(2);
     r.frames.kappa_count = 2;
     r.frames.kappa[1] = {0.0f, 1.0f, 1.0f};
     r.frames.kappa_table[1] = 1;
@@ -41,7 +41,7 @@ void structure(test::Writer& w) {
     r.frames.kappa_table[2] = 2;
     r.structure.table_count = 2;
     r.io.create(35, "kova.out");
-    r.io.create(imopar, "mopro_kova.par");
+    r.io.create(mopro_parameters_channel, "mopro_kova.par");
     r.io.create(443, "con_mopro.inp");
 }
 
@@ -123,7 +123,7 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
         "",
         "STOP ",
     };
-    r.io.close(imopar);
+    r.io.close(mopro_parameters_channel);
     EXPECT_EQ(test::lines_of(w.dir.read("mopro_kova.par")), par);
 
     const std::vector<std::string> con = {"!", "! similarity (switched-off)", "!",
@@ -159,7 +159,7 @@ TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
     structure(w);
     r.structure.atomic_number[1] = 6;
     r.structure.atomic_number[2] = 1;
-    r.frames.pv[1] = 3.5f;
+    r.frames.valence_population[1] = 3.5f;
     r.options.databank = true;
     r.options.pv_scaling = 1;
     w.dir.write("kova.inp", "CHFRAG 0.0\n");
@@ -169,7 +169,7 @@ TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
     ASSERT_EQ(xd.size(), 25u);
     EXPECT_EQ(xd[12].substr(0, 8), "  3.7500");
     EXPECT_EQ(xd[17].substr(0, 8), "  0.7500");
-    auto par = w.file(imopar, "mopro_kova.par");
+    auto par = w.file(mopro_parameters_channel, "mopro_kova.par");
     ASSERT_GE(par.size(), 20u);
     EXPECT_EQ(par[12].substr(0, 8), " 3.75000");
     EXPECT_EQ(par[19].substr(0, 8), " 1.50000");  // 0.75 for occupancy 0.5

@@ -60,7 +60,7 @@ TEST(XdParameterFile, AtomGroups) {
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
     r.frames.xd_atom_row[1] = {0, 1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};  // ATOM2 3 = dummy 1 of 2 atoms
     r.structure.uij[1] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
-    r.frames.pv[1] = 4.0f;
+    r.frames.valence_population[1] = 4.0f;
     w.plm(1, 1, 1, 0.1f);
     w.plm(1, 1, 0, 0.07f);
     w.plm(1, 3, -3, 0.05f);
@@ -68,7 +68,7 @@ TEST(XdParameterFile, AtomGroups) {
     w.plm(1, 4, 4, 0.3f);
     // stored populations carry the occupancy: a carbon at 0.5 has Pv 2.0
     w.atom(2, "C(2)", {1000.0f, -99.99999f, -100.0f}, 0.5f);
-    r.frames.pv[2] = 2.0f;
+    r.frames.valence_population[2] = 2.0f;
     r.io.create(48, "xd_kova.inp");
     write_xd_parameter_atom(r, 1);
     write_xd_parameter_atom(r, 2);
@@ -95,7 +95,7 @@ TEST(XdParameterFile, AtomGroups) {
 TEST(XdParameterFile, Tail) {
     test::Writer w;
     Records& r = w.r;
-    r.ensure_ksets(2);
+    r.ensure_kappa_sets(2);
     r.frames.kappa_count = 2;
     r.frames.kappa[1] = {0.0f, 1.0f, 1.0f};
     r.frames.kappa_table[1] = 1;

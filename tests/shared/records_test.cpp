@@ -37,7 +37,7 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
     } texts[] = {
         {"label", r.structure.label, 8},    {"sitesym", r.structure.site_symmetry, 5},
         {"reslab", r.structure.residue_label, 17}, {"resatm", r.structure.residue_atom, 10},
-        {"exname", r.frames.exception_name, 40}, {"mopro", r.frames.mopro_axes, 90},
+        {"exname", r.frames.group_name, 40}, {"mopro", r.frames.mopro_axes, 90},
         {"mcon", r.frames.mopro_similarity, 90},      {"cons", r.frames.uratio, 100},
     };
     for (const Text& t : texts) {

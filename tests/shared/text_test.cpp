@@ -34,26 +34,26 @@ struct Fixture {
 TEST(LogicalLines, ContinuationCommentsAndEnd) {
     Fixture f("! comment\n\nTOLS 0.3 \\\n! inside\n\n0.1 0.1\n  ! note\nLAST \\\n");
     std::string line;
-    ASSERT_EQ(read_logical_line(f.r, 23, line), 0);
-    EXPECT_EQ(line.size(), linelen);
+    ASSERT_TRUE(read_logical_line(f.r, 23, line));
+    EXPECT_EQ(line.size(), line_length);
     EXPECT_EQ(trim(line), "TOLS 0.3 \\ 0.1 0.1");
     split_text_words(f.r, line);
     EXPECT_EQ(f.r.line_words.count, 2);
     EXPECT_EQ(f.r.line_words.word[1], "TOLS    ");
     EXPECT_EQ(f.r.line_words.word[2], "\\       ");
-    ASSERT_EQ(read_logical_line(f.r, 23, line), 0);
+    ASSERT_TRUE(read_logical_line(f.r, 23, line));
     split_text_words(f.r, line);
     EXPECT_EQ(f.r.line_words.count, 2);
     EXPECT_EQ(f.r.line_words.word[1], "!       ");
     EXPECT_EQ(f.r.line_words.word[2], "NOTE    ");
-    EXPECT_EQ(read_logical_line(f.r, 23, line), 1);  // the continued LAST is lost
+    EXPECT_FALSE(read_logical_line(f.r, 23, line));  // the continued LAST is lost
 }
 
 TEST(LogicalLines, LongRecordsAndTheLimit) {
     std::string longrec = std::string(300, 'A');
     Fixture f(longrec + "\n" + std::string(254, 'B') + "\\\nX\n");
     std::string line;
-    ASSERT_EQ(read_logical_line(f.r, 23, line), 0);
+    ASSERT_TRUE(read_logical_line(f.r, 23, line));
     EXPECT_EQ(line, std::string(255, 'A'));
     // a backslash in column 255 does not fit
     f.r.files.listing = 35;
@@ -96,11 +96,10 @@ TEST(WordSplitter, FortyTextWords) {
 
 TEST(FindWordColumns, ColumnsAndMissingWord) {
     Records r;
-    int a = 0, b = 0;
-    find_word_columns(r, "  ab cde  ", 2, a, b);
-    EXPECT_EQ(a, 6);
-    EXPECT_EQ(b, 8);
-    EXPECT_THROW(find_word_columns(r, "  ab cde  ", 3, a, b), RunStop);
+    const WordColumns c = find_word_columns(r, "  ab cde  ", 2);
+    EXPECT_EQ(c.first, 6);
+    EXPECT_EQ(c.last, 8);
+    EXPECT_THROW(find_word_columns(r, "  ab cde  ", 3), RunStop);
 }
 
 TEST(ReadSplitRecord, SkipsBangRecordsKeepsBlankOnes) {
@@ -152,7 +151,6 @@ TEST(Labels, CutSqueezeAndLengths) {
     std::string c = "  H1";
     strip_brackets(c);
     EXPECT_EQ(c, "H1        ");
-    EXPECT_EQ(trimmed_length_or_size("        "), 8);
     EXPECT_EQ(trimmed_length("        "), 0);
     EXPECT_EQ(first_nonblank("        "), 0);
     EXPECT_EQ(first_nonblank("  x "), 3);

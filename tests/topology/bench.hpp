@@ -122,8 +122,8 @@ inline void set_cartesian(Records& r, int from, int to) {
 inline void add_operator(Records& r, const std::array<std::array<float, 3>, 3>& rows, const Vec3f& t) {
     int n = ++r.structure.symmetry.count;
     for (int k = 0; k < 3; ++k)
-        for (int j = 0; j < 3; ++j) r.structure.symmetry.rot[n][j][k] = rows[k][j];
-    r.structure.symmetry.trn[n] = t;
+        for (int j = 0; j < 3; ++j) r.structure.symmetry.rotation[n][j][k] = rows[k][j];
+    r.structure.symmetry.translation[n] = t;
 }
 
 // One SHELX symmetry card ("-X, 1/2+Y, 1/2-Z") as rows and translation.

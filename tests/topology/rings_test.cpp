@@ -37,20 +37,20 @@ std::vector<int> ring(const Records& r, int q) {
 
 // Sets the reduced table by hand from undirected bonds (links ascending), atoms 1..n.
 void table(Records& r, int n, const std::vector<std::pair<int, int>>& bonds) {
-    r.topology.entry_count = n;
-    r.topology.entry_atom.assign(static_cast<std::size_t>(n) + 1, 0);
-    r.topology.entry_links.assign(static_cast<std::size_t>(n) + 1, std::vector<int>(1, 0));
-    r.topology.entry_link_count.assign(static_cast<std::size_t>(n) + 1, 0);
+    r.topology.reduced_count = n;
+    r.topology.reduced_atom.assign(static_cast<std::size_t>(n) + 1, 0);
+    r.topology.reduced_links.assign(static_cast<std::size_t>(n) + 1, std::vector<int>(1, 0));
+    r.topology.reduced_link_count.assign(static_cast<std::size_t>(n) + 1, 0);
     std::vector<std::vector<int>> adj(static_cast<std::size_t>(n) + 1);
     for (auto [a, c] : bonds) {
         adj[a].push_back(c);
         adj[c].push_back(a);
     }
     for (int l = 1; l <= n; ++l) {
-        r.topology.entry_atom[l] = l;
+        r.topology.reduced_atom[l] = l;
         std::sort(adj[l].begin(), adj[l].end());
-        r.topology.entry_links[l].insert(r.topology.entry_links[l].end(), adj[l].begin(), adj[l].end());
-        r.topology.entry_link_count[l] = static_cast<int>(adj[l].size());
+        r.topology.reduced_links[l].insert(r.topology.reduced_links[l].end(), adj[l].begin(), adj[l].end());
+        r.topology.reduced_link_count[l] = static_cast<int>(adj[l].size());
     }
 }
 
@@ -72,12 +72,12 @@ TEST(ReducedTable, BenzeneLosesItsHydrogenAtoms) {
     });
     EXPECT_EQ(b.listing().size(), 10u);
     EXPECT_EQ(b.terminal().size(), 8u);
-    EXPECT_EQ(b.r.topology.entry_count, 6);
+    EXPECT_EQ(b.r.topology.reduced_count, 6);
     for (int k = 1; k <= 6; ++k) {
-        EXPECT_EQ(b.r.topology.entry_atom[k], k);
-        EXPECT_EQ(b.r.topology.entry_link_count[k], 2);
+        EXPECT_EQ(b.r.topology.reduced_atom[k], k);
+        EXPECT_EQ(b.r.topology.reduced_link_count[k], 2);
     }
-    EXPECT_EQ(b.r.topology.entry_links[1], (std::vector<int>{0, 2, 6}));
+    EXPECT_EQ(b.r.topology.reduced_links[1], (std::vector<int>{0, 2, 6}));
     auto red = b.file("reduced.ang");
     ASSERT_EQ(red.size(), 7u);
     EXPECT_EQ(red[0], "ANGSTROM");
@@ -126,7 +126,7 @@ TEST(ReducedTable, ChainDisorderAndEmptyList) {
         for (const auto& s : t)
             if (s.find("REMOVED") != std::string::npos) removed.push_back(s.substr(49));
         EXPECT_EQ(removed, (std::vector<std::string>{"      2", "      2", "      1", "      0"}));
-        EXPECT_EQ(b.r.topology.entry_count, 0);
+        EXPECT_EQ(b.r.topology.reduced_count, 0);
         EXPECT_EQ(b.file("reduced.ang"), (std::vector<std::string>{"ANGSTROM"}));
         EXPECT_EQ(b.file("reduced_1.ang"), (std::vector<std::string>{"ANGSTROM"}));
     }
@@ -135,7 +135,7 @@ TEST(ReducedTable, ChainDisorderAndEmptyList) {
         polygon(b, 6);
         b.r.structure.occupancy_flag[4] = -1;
         reduce_connectivity(b.r);
-        EXPECT_EQ(b.r.topology.entry_count, 0);
+        EXPECT_EQ(b.r.topology.reduced_count, 0);
         auto t = b.terminal();
         EXPECT_EQ(t[4], "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       1");
     }
@@ -161,8 +161,8 @@ TEST(ReducedTable, SameAsScanOnRandomStructures) {
         EXPECT_EQ(fast.listing(), plain.listing()) << seed;
         EXPECT_EQ(fast.terminal(), plain.terminal()) << seed;
         EXPECT_EQ(fast.file("reduced_1.ang"), plain.file("reduced_1.ang")) << seed;
-        EXPECT_EQ(fast.r.topology.entry_links, plain.r.topology.entry_links) << seed;
-        EXPECT_EQ(fast.r.topology.entry_atom, plain.r.topology.entry_atom) << seed;
+        EXPECT_EQ(fast.r.topology.reduced_links, plain.r.topology.reduced_links) << seed;
+        EXPECT_EQ(fast.r.topology.reduced_atom, plain.r.topology.reduced_atom) << seed;
     }
 }
 
@@ -214,10 +214,10 @@ TEST(RingSearch, NaphthaleneWalk) {
             ASSERT_EQ(b.r.topology.ring_count, static_cast<int>(c.rings.size())) << c.maxring;
             for (int q = 1; q <= b.r.topology.ring_count; ++q) EXPECT_EQ(ring(b.r, q), c.rings[q - 1]) << c.maxring << " ring " << q;
             // the exchange: entry 1 is atom 9, entry 9 atom 1, links renumbered in place
-            EXPECT_EQ(b.r.topology.entry_atom[1], 9);
-            EXPECT_EQ(b.r.topology.entry_atom[9], 1);
-            EXPECT_EQ(b.r.topology.entry_links[1], (std::vector<int>{0, 9, 8, 10}));
-            EXPECT_EQ(b.r.topology.entry_links[10], (std::vector<int>{0, 4, 5, 1}));
+            EXPECT_EQ(b.r.topology.reduced_atom[1], 9);
+            EXPECT_EQ(b.r.topology.reduced_atom[9], 1);
+            EXPECT_EQ(b.r.topology.reduced_links[1], (std::vector<int>{0, 9, 8, 10}));
+            EXPECT_EQ(b.r.topology.reduced_links[10], (std::vector<int>{0, 4, 5, 1}));
         }
     }
 }
