@@ -105,10 +105,10 @@ struct Env {
 };
 
 struct Row {
-    int z, nb, nh;             // parent element, its neighbour count, its H count (any: -1)
-    bool (*test)(Env&);        // nullptr: no further test
+    int parent_z, parent_neighbours, parent_hydrogens;  // the counts may be any: -1
+    bool (*test)(Env&);  // nullptr: no further test
     const char* group;
-    float d;                   // standard X-H distance (Å)
+    float distance;  // standard X-H distance (Å)
 };
 
 const Row kRows[] = {
@@ -251,7 +251,9 @@ void extend_xh_bond(Records& r, int ix, int ih) {
 
     const Row* found = nullptr;
     for (const Row& row : kRows) {
-        if (row.z != z || (row.nb != any && row.nb != nb) || (row.nh != any && row.nh != nh)) continue;
+        if (row.parent_z != z || (row.parent_neighbours != any && row.parent_neighbours != nb) ||
+            (row.parent_hydrogens != any && row.parent_hydrogens != nh))
+            continue;
         if (row.test && !row.test(env)) continue;
         found = &row;
         break;
@@ -261,7 +263,7 @@ void extend_xh_bond(Records& r, int ix, int ih) {
     const auto& xx = r.structure.cart[static_cast<std::size_t>(ix)];
     float d = 0.0f;
     if (found) {
-        d = found->d;
+        d = found->distance;
         float d0 = distance(xx, xh);
         for (int k = 0; k < 3; ++k) xh[k] = xx[k] + (xh[k] - xx[k]) * d / d0;
         r.io.write(out, bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");

@@ -24,16 +24,16 @@ namespace kova {
 struct NeighbourIndex {
     int n = -1;
     const Vec3f* data = nullptr;
-    std::uint32_t tol1 = 0;     // bits of options.tolerances.bond
-    std::vector<float> covrad;  // the radius table it was built with
-    float covmax = 0.0f;        // largest radius among the indexed atoms
-    std::vector<Vec3f> pos;     // 1..n, the positions last seen
-    std::vector<Vec3f> filed;   // 1..n, the positions the grid holds the atoms at
-    double drift = 0.0;         // how far an atom may lie from the place it is filed at
-    std::vector<int> iz;        // 1..n
+    std::uint32_t bond_tolerance_bits = 0;  // bits of options.tolerances.bond
+    std::vector<float> covalent_radius;     // the radius table it was built with
+    float max_radius = 0.0f;                // largest radius among the indexed atoms
+    std::vector<Vec3f> pos;                 // 1..n, the positions last seen
+    std::vector<Vec3f> filed;               // 1..n, the positions the grid holds the atoms at
+    double drift = 0.0;  // how far an atom may lie from the place it is filed at
+    std::vector<int> atomic_number;  // 1..n
     PointGrid grid;
     long long searches = 0;
-    std::vector<std::pair<int, float>> cand;  // a search's candidates, kept for their room
+    std::vector<std::pair<int, float>> candidates;  // a search's candidates, kept for their room
 };
 
 namespace {
@@ -69,17 +69,17 @@ void build_index(Records& r, int n) {
     auto ix = std::make_shared<NeighbourIndex>();
     ix->n = n;
     ix->data = r.structure.cart.data();
-    ix->tol1 = std::bit_cast<std::uint32_t>(r.options.tolerances.bond);
-    ix->covrad = r.elements.covalent_radius;
+    ix->bond_tolerance_bits = std::bit_cast<std::uint32_t>(r.options.tolerances.bond);
+    ix->covalent_radius = r.elements.covalent_radius;
     ix->pos.assign(r.structure.cart.begin(), r.structure.cart.begin() + n + 1);
     ix->filed = ix->pos;
-    ix->iz.assign(r.structure.atomic_number.begin(), r.structure.atomic_number.begin() + n + 1);
+    ix->atomic_number.assign(r.structure.atomic_number.begin(), r.structure.atomic_number.begin() + n + 1);
     for (int j = 1; j <= n; ++j) {
         float c = covalent_radius(r, r.structure.atomic_number[j]);
-        if (c > ix->covmax) ix->covmax = c;  // a NaN radius never bonds and is left out
+        if (c > ix->max_radius) ix->max_radius = c;  // a NaN radius never bonds and is left out
     }
     // Cells of the longest covalent bond, so that a covalent search looks at 27 cells.
-    double h = 2.0 * ix->covmax + r.options.tolerances.bond;
+    double h = 2.0 * ix->max_radius + r.options.tolerances.bond;
     h = std::isfinite(h) ? std::max(1.0, h * 1.0001) : 1.0;
     std::vector<Vec3d> pts;
     pts.reserve(static_cast<std::size_t>(n));
@@ -95,9 +95,9 @@ NeighbourIndex& index_of(Records& r, int centre) {
     int n = list_length(r);
     NeighbourIndex* ix = r.neighbour_index.get();
     if (!ix || ix->n != n || ix->data != r.structure.cart.data() ||
-        ix->tol1 != std::bit_cast<std::uint32_t>(r.options.tolerances.bond) ||
-        ix->covrad.size() != r.elements.covalent_radius.size() ||
-        !std::equal(ix->covrad.begin(), ix->covrad.end(), r.elements.covalent_radius.begin(), [](float a, float b) {
+        ix->bond_tolerance_bits != std::bit_cast<std::uint32_t>(r.options.tolerances.bond) ||
+        ix->covalent_radius.size() != r.elements.covalent_radius.size() ||
+        !std::equal(ix->covalent_radius.begin(), ix->covalent_radius.end(), r.elements.covalent_radius.begin(), [](float a, float b) {
             return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
         })) {
         build_index(r, n);
@@ -119,7 +119,7 @@ NeighbourIndex& index_of(Records& r, int centre) {
 #endif
     if (check) {
         for (int j = 1; j <= n; ++j) {
-            if (ix->iz[j] != r.structure.atomic_number[j]) {
+            if (ix->atomic_number[j] != r.structure.atomic_number[j]) {
                 build_index(r, n);
                 return *r.neighbour_index;
             }
@@ -359,9 +359,9 @@ bool search_neighbours(Records& r, int iat, float rmax) {
     } else {
         float own = covalent_radius(r, r.structure.atomic_number[iat]) + r.options.tolerances.bond;
         if (std::isnan(own)) return false;  // no limit holds
-        radius = static_cast<double>(own) + ix.covmax;
+        radius = static_cast<double>(own) + ix.max_radius;
     }
-    std::vector<std::pair<int, float>>& cand = ix.cand;
+    std::vector<std::pair<int, float>>& cand = ix.candidates;
     cand.clear();
     ix.grid.visit(widen(r.structure.cart[iat]), reach(ix, radius), [&](int j) {
         if (const std::optional<float> d = passes(r, iat, j, rmax)) cand.emplace_back(j, *d);
@@ -422,7 +422,7 @@ int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(in
         const Vec3d c = widen(r.structure.cart[iat]);
         // Only when the whole search cannot pass maxnei atoms.
         if (ix.grid.bound(c, reach(ix, rmax)) <= static_cast<std::size_t>(max_neighbours)) {
-            std::vector<std::pair<int, float>>& cand = ix.cand;
+            std::vector<std::pair<int, float>>& cand = ix.candidates;
             cand.clear();
             ix.grid.visit(c, reach(ix, near), [&](int j) {
                 const std::optional<float> d = passes(r, iat, j, rmax);
