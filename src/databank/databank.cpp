@@ -36,7 +36,7 @@ void read_ints(const DbFile& db, const DbRecord& rec, const char* what, int n, i
 
 // P(l,m) of one PLMS line: triples l, m, value; numbers after the last full triple are read
 // and left unused. A triple outside l 0..4, m -4..4 has no place and is dropped.
-void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
+void read_multipole_populations(const DbFile& db, const DbRecord& rec, Plm& plm) {
     const std::string nums = db.numbers(rec);
     int n = std::min(count_blank_ended_words(nums), 100);
     std::vector<float> v(static_cast<std::size_t>(n), 0.0f);
@@ -172,7 +172,7 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
         while (true) {
             const DbRecord& next = read_record(r, db);
             if (!same_text(next.word(1), "PLMS")) break;
-            read_plms(db, next, m.plm);
+            read_multipole_populations(db, next, m.plm);
         }
         break;
     }

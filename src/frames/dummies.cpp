@@ -144,7 +144,8 @@ int axis_code(char c) { return c == 'X' ? 0 : c == 'Y' ? 1 : c == 'Z' ? 2 : -1; 
 
 // An "ATOM" line of the frame picture, the label in 8 columns: A8 when right-adjusted,
 // else the label as given, cut or padded.
-void spf_point(Records& r, std::string& rec, std::string_view label, bool right, const Vec3f& p) {
+void put_plot_point(Records& r, std::string& rec, std::string_view label, bool right,
+                    const Vec3f& p) {
     rec.assign("ATOM ");
     if (right)
         put_fa(rec, label, 8);
@@ -224,7 +225,7 @@ void write_frame_picture(Records& r, int i, const Vec3f& p1, const Vec3f& p2, ch
     const Vec3f& p = r.structure.cart[static_cast<std::size_t>(i)];
     std::string rec;
     rec.reserve(48);
-    spf_point(r, rec, r.structure.label[static_cast<std::size_t>(i)], false, p);
+    put_plot_point(r, rec, r.structure.label[static_cast<std::size_t>(i)], false, p);
 
     Vec3f r1 = minus(p1, p), r2 = minus(p2, p);
     Vec3f n = cross(r1, r2);
@@ -263,7 +264,7 @@ void write_frame_picture(Records& r, int i, const Vec3f& p1, const Vec3f& p2, ch
     std::string name = " " + trim(number_label(i, 0));
     for (int k = 0; k < 3; ++k) {
         name[0] = "XYZ"[k];
-        spf_point(r, rec, name, true, ends[static_cast<std::size_t>(k)]);
+        put_plot_point(r, rec, name, true, ends[static_cast<std::size_t>(k)]);
     }
 }
 

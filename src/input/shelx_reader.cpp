@@ -160,7 +160,7 @@ void first_pass(Records& r, InFile& f, const std::string& fname, FirstPass& p) {
     }
 }
 
-void xd_tail(Records& r) {
+void write_xd_lsm_block(Records& r) {
     const int mas = r.files.xd_master;
     const std::string rule = "!" + std::string(78, '-');
     r.io.write_lines(mas, {std::string(79, '!'), "!", "    MODULE *XDLSM", "!",
@@ -225,7 +225,7 @@ void read_shelx(Records& r, const std::string& fname) {
         r.io.write(mas, "LATT C P");
     }
     const char letter = kLattices[p.latt - 1];
-    xd_tail(r);
+    write_xd_lsm_block(r);
 
     r.io.write(out, "");
     std::string l = " Cell parameters: ";
