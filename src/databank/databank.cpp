@@ -90,8 +90,8 @@ struct WalkResult {
 // all fit gives the parameters of the match.
 WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
     WalkResult found;
-    const int iout = r.files.listing;
-    auto out = [&](const std::string& s) { r.io.write(iout, s); };
+    const int listing = r.files.listing;
+    auto out = [&](const std::string& s) { r.io.write(listing, s); };
     const bool verbose = r.options.verbosity >= 2;
     const int z = r.structure.atomic_number[atom];
     const NeighbourList& ng = r.topology.last_search;
@@ -199,8 +199,8 @@ void assign_from_databank(Records& r, int atom) {
 }
 
 void match_databank_entry(Records& r, int atom) {
-    const int iout = r.files.listing;
-    auto out = [&](const std::string& s) { r.io.write(iout, s); };
+    const int listing = r.files.listing;
+    auto out = [&](const std::string& s) { r.io.write(listing, s); };
     const bool verbose = r.options.verbosity >= 2;
 
     const int z = r.structure.atomic_number[atom];
@@ -295,8 +295,8 @@ void match_databank_entry(Records& r, int atom) {
 }
 
 bool except_line_allows(Records& r, int atom, std::string& group) {
-    const int iout = r.files.listing;
-    auto out = [&](const std::string& s) { r.io.write(iout, s); };
+    const int listing = r.files.listing;
+    auto out = [&](const std::string& s) { r.io.write(listing, s); };
     const bool verbose = r.options.verbosity >= 2;
     const bool has = r.frames.exception[atom] != 0;
     const std::string name = pad(r.frames.exception_name[atom], 40);

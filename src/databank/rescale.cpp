@@ -122,11 +122,11 @@ Spans merged(Spans s) {
 }  // namespace
 
 void rescale_valence_populations(Records& r) {
-    const int iout = r.files.listing;
-    auto lst = [&](const std::string& s) { r.io.write(iout, s); };
+    const int listing = r.files.listing;
+    auto lst = [&](const std::string& s) { r.io.write(listing, s); };
     auto both = [&](const std::string& s) {
         r.io.write(terminal, s);
-        r.io.write(iout, s);
+        r.io.write(listing, s);
     };
     const int method = r.options.pv_scaling;
     const char* mname = method == 2 ? "fraction" : method == 3 ? "sigmaPv" : "difference";

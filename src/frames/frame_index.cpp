@@ -85,9 +85,9 @@ std::string equivalence_key(Records& r, int j) {
     return key;
 }
 
-bool is_free_set(const Records& r, int k, int itbl) {
+bool is_free_set(const Records& r, int k, int table) {
     if (k < 1 || k > r.frames.kappa_count || k >= static_cast<int>(r.frames.kappa_table.size())) return false;
-    return r.frames.kappa_table[k] == itbl && std::fabs(r.frames.kappa[k][1] - 1.0f) <= 0.0001f &&
+    return r.frames.kappa_table[k] == table && std::fabs(r.frames.kappa[k][1] - 1.0f) <= 0.0001f &&
            std::fabs(r.frames.kappa[k][2] - 1.0f) <= 0.0001f;
 }
 
@@ -175,12 +175,12 @@ int first_equivalent(Records& r, int i) {
     return scan();  // the key and the test disagree: trust the test
 }
 
-int free_kappa_set(Records& r, int itbl) {
+int free_kappa_set(Records& r, int table) {
     FrameIndex& ix = index_of(r);
-    auto it = ix.free_sets.find(itbl);
+    auto it = ix.free_sets.find(table);
     if (it == ix.free_sets.end()) return 0;
     for (auto k = it->second.begin(); k != it->second.end();) {
-        if (is_free_set(r, *k, itbl)) return *k;
+        if (is_free_set(r, *k, table)) return *k;
         ix.listed_under.erase(*k);
         k = it->second.erase(k);
     }

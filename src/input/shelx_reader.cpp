@@ -195,20 +195,20 @@ void mopro_symmetry(Records& r, const FirstPass& p, char letter) {
 
 }  // namespace
 
-void read_shelx(Records& r, const std::string& fname) {
+void read_shelx(Records& r, const std::string& file_name) {
     const int out = r.files.listing;
     const int mas = r.files.xd_master;
     for (auto& l : r.structure.label) l = std::string(8, ' ');
     for (auto& s : r.structure.site_symmetry) s = std::string(5, ' ');
     r.structure.type_count = 0;
     ShelxScan scan;
-    scan.file_name = fname;
+    scan.file_name = file_name;
 
-    if (!r.io.try_open_old(shelx_channel, fname))
-        fatal_error(r, "ReadShelx", "Error opening SHELX file... " + fname);
+    if (!r.io.try_open_old(shelx_channel, file_name))
+        fatal_error(r, "ReadShelx", "Error opening SHELX file... " + file_name);
     InFile& f = r.io.in(shelx_channel);
     r.io.write(out, "");
-    r.io.write(out, " Reading SHELX file : " + pad(fname, 60));
+    r.io.write(out, " Reading SHELX file : " + pad(file_name, 60));
     r.io.write(mas, std::string(79, '!'));
     r.io.write(mas, "!                   CREATED BY PROGRAM << KOVA >>");
     r.io.write(mas, std::string(79, '!'));
@@ -216,8 +216,8 @@ void read_shelx(Records& r, const std::string& fname) {
     r.structure.has_residues = false;
 
     FirstPass p;
-    first_pass(r, f, fname, p);
-    if (!p.cell) fatal_error(r, "ReadShelx", "No CELL card in SHELX file " + fname);
+    first_pass(r, f, file_name, p);
+    if (!p.cell) fatal_error(r, "ReadShelx", "No CELL card in SHELX file " + file_name);
     if (p.latt == 0) {
         // The SHELX default: a primitive, centrosymmetric lattice.
         p.latt = 1;

@@ -166,17 +166,17 @@ void write_both(Records& r, int first, int second, const std::string& rec) {
 
 // Tests 1 to 4 of the scan: centre, disorder, distance, too close. The distance of atom j from
 // the centre when it passes them, none otherwise.
-std::optional<float> passes(const Records& r, int iat, int j, float rmax) {
-    if (j == iat) return std::nullopt;
-    if (r.structure.occupancy_flag[iat] == -1 && r.structure.occupancy_flag[j] == -1) {
-        float diff = std::fabs(r.structure.occupancy[iat] - r.structure.occupancy[j]);
+std::optional<float> passes(const Records& r, int atom, int j, float radius) {
+    if (j == atom) return std::nullopt;
+    if (r.structure.occupancy_flag[atom] == -1 && r.structure.occupancy_flag[j] == -1) {
+        float diff = std::fabs(r.structure.occupancy[atom] - r.structure.occupancy[j]);
         if (static_cast<double>(diff) > 0.01) return std::nullopt;
     }
-    const float d = distance(r.structure.cart[iat], r.structure.cart[j]);
-    if (rmax > 0.0f) {
-        if (!(d <= rmax)) return std::nullopt;
+    const float d = distance(r.structure.cart[atom], r.structure.cart[j]);
+    if (radius > 0.0f) {
+        if (!(d <= radius)) return std::nullopt;
     } else {
-        float lim = (covalent_radius(r, r.structure.atomic_number[iat]) + r.options.tolerances.bond) + covalent_radius(r, r.structure.atomic_number[j]);
+        float lim = (covalent_radius(r, r.structure.atomic_number[atom]) + r.options.tolerances.bond) + covalent_radius(r, r.structure.atomic_number[j]);
         if (!(d <= lim)) return std::nullopt;
     }
     if (d < kTooClose) return std::nullopt;
@@ -186,7 +186,7 @@ std::optional<float> passes(const Records& r, int iat, int j, float rmax) {
 // Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort. The
 // plain form compares each candidate with every atom taken, as the scan does. Whether an atom
 // taken is disordered.
-bool accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, float>>& cand, bool plain = false) {
+bool accept(Records& r, int atom, float radius, const std::vector<std::pair<int, float>>& cand, bool plain = false) {
     bool disordered = false;
     NeighbourList& g = r.topology.last_search;
     // Two atoms closer than SAMEXYZ lie at nearly the same distance from the centre, so only
@@ -212,7 +212,7 @@ bool accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, fl
         if (!plain) taken.insert(std::upper_bound(taken.begin(), taken.end(), d, farther), {d, j});
         if (g.count + 1 > max_neighbours) {
             g.count = max_neighbours + 1;
-            overflow(r, iat, rmax);
+            overflow(r, atom, radius);
         }
         ++g.count;
         g.atom.push_back(j);
@@ -327,48 +327,48 @@ void group_by_element(Records& r) {
     g.type_atom = std::move(mem);
 }
 
-const NeighbourTable& stored(const Records& r, int iat) {
+const NeighbourTable& stored(const Records& r, int atom) {
     static const NeighbourTable none{0, {0}, {0.0f}, 0, {0}, {0}, {{0}}};
-    if (iat < 1 || iat >= static_cast<int>(r.topology.neighbours.size())) return none;
-    return r.topology.neighbours[static_cast<std::size_t>(iat)];
+    if (atom < 1 || atom >= static_cast<int>(r.topology.neighbours.size())) return none;
+    return r.topology.neighbours[static_cast<std::size_t>(atom)];
 }
 
 }  // namespace
 
-void atom_moved(Records& r, int iat) {
+void atom_moved(Records& r, int atom) {
     NeighbourIndex* ix = r.neighbour_index.get();
-    if (!ix || iat < 1 || iat > ix->n || iat > r.atom_slots()) return;
+    if (!ix || atom < 1 || atom > ix->n || atom > r.atom_slots()) return;
     // (the rounding of d is far inside the slack every search adds to its radius)
-    const double d = distance(ix->filed[iat], r.structure.cart[iat]);
+    const double d = distance(ix->filed[atom], r.structure.cart[atom]);
     if (d <= kDrift) {  // false for a place that is no finite number
         ix->drift = std::max(ix->drift, d);
     } else {
-        ix->grid.move(iat, widen(ix->filed[iat]), widen(r.structure.cart[iat]));
-        ix->filed[iat] = r.structure.cart[iat];
+        ix->grid.move(atom, widen(ix->filed[atom]), widen(r.structure.cart[atom]));
+        ix->filed[atom] = r.structure.cart[atom];
     }
-    ix->pos[iat] = r.structure.cart[iat];
+    ix->pos[atom] = r.structure.cart[atom];
 }
 
-bool search_neighbours(Records& r, int iat, float rmax) {
+bool search_neighbours(Records& r, int atom, float radius) {
     clear_scratch(r.topology.last_search);
-    if (!valid_centre(r, iat)) return false;
-    NeighbourIndex& ix = index_of(r, iat);
-    double radius;
-    if (rmax > 0.0f) {
-        radius = rmax;
+    if (!valid_centre(r, atom)) return false;
+    NeighbourIndex& ix = index_of(r, atom);
+    double search_radius;
+    if (radius > 0.0f) {
+        search_radius = radius;
     } else {
-        float own = covalent_radius(r, r.structure.atomic_number[iat]) + r.options.tolerances.bond;
+        float own = covalent_radius(r, r.structure.atomic_number[atom]) + r.options.tolerances.bond;
         if (std::isnan(own)) return false;  // no limit holds
-        radius = static_cast<double>(own) + ix.max_radius;
+        search_radius = static_cast<double>(own) + ix.max_radius;
     }
     std::vector<std::pair<int, float>>& cand = ix.candidates;
     cand.clear();
-    ix.grid.visit(widen(r.structure.cart[iat]), reach(ix, radius), [&](int j) {
-        if (const std::optional<float> d = passes(r, iat, j, rmax)) cand.emplace_back(j, *d);
+    ix.grid.visit(widen(r.structure.cart[atom]), reach(ix, search_radius), [&](int j) {
+        if (const std::optional<float> d = passes(r, atom, j, radius)) cand.emplace_back(j, *d);
     });
     if (!distinct_sites(r, cand)) {
         std::sort(cand.begin(), cand.end());
-        return accept(r, iat, rmax, cand);
+        return accept(r, atom, radius, cand);
     }
     // No two candidates share a site and they fit: the scan takes them all, by distance and
     // then by index.
@@ -386,23 +386,23 @@ bool search_neighbours(Records& r, int iat, float rmax) {
     return disordered;
 }
 
-bool search_neighbours_scan(Records& r, int iat, float rmax) {
+bool search_neighbours_scan(Records& r, int atom, float radius) {
     clear_scratch(r.topology.last_search);
-    if (!valid_centre(r, iat)) return false;
+    if (!valid_centre(r, atom)) return false;
     int n = list_length(r);
     std::vector<std::pair<int, float>> cand;
     for (int j = 1; j <= n; ++j) {
-        if (const std::optional<float> d = passes(r, iat, j, rmax)) cand.emplace_back(j, *d);
+        if (const std::optional<float> d = passes(r, atom, j, radius)) cand.emplace_back(j, *d);
     }
-    return accept(r, iat, rmax, cand, true);
+    return accept(r, atom, radius, cand, true);
 }
 
-void find_neighbours(Records& r, int iat, float rmax) {
-    const bool disordered = search_neighbours(r, iat, rmax);
-    if (!valid_centre(r, iat)) return;
+void find_neighbours(Records& r, int atom, float radius) {
+    const bool disordered = search_neighbours(r, atom, radius);
+    if (!valid_centre(r, atom)) return;
     const int out = r.files.listing;
     if (r.topology.print_neighbours == 1) {
-        print_neighbours(r, out, iat, rmax, r.topology.last_search.count, r.topology.last_search.atom, r.topology.last_search.distance);
+        print_neighbours(r, out, atom, radius, r.topology.last_search.count, r.topology.last_search.atom, r.topology.last_search.distance);
         if (disordered) {
             r.io.write(out, "");
             r.io.write(out, "    Note : at least 1 neighbor is disordered");
@@ -413,25 +413,25 @@ void find_neighbours(Records& r, int iat, float rmax) {
         print_types(r, out, r.topology.last_search.type_count, r.topology.last_search.type_atomic_number, r.topology.last_search.type_size, r.topology.last_search.type_atom, "");
 }
 
-int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(int)>& take) {
+int first_neighbour(Records& r, int atom, float radius, const std::function<bool(int)>& take) {
     // Within `near` of the centre, where the order of the search is that of the distances,
     // unless two atoms share a site: then the whole search decides.
-    const float near = std::min(rmax, 4.0f);
-    if (valid_centre(r, iat) && rmax > 0.0f && r.topology.print_neighbours != 1) {
-        NeighbourIndex& ix = index_of(r, iat);
-        const Vec3d c = widen(r.structure.cart[iat]);
+    const float near = std::min(radius, 4.0f);
+    if (valid_centre(r, atom) && radius > 0.0f && r.topology.print_neighbours != 1) {
+        NeighbourIndex& ix = index_of(r, atom);
+        const Vec3d c = widen(r.structure.cart[atom]);
         // Only when the whole search cannot pass maxnei atoms.
-        if (ix.grid.bound(c, reach(ix, rmax)) <= static_cast<std::size_t>(max_neighbours)) {
+        if (ix.grid.bound(c, reach(ix, radius)) <= static_cast<std::size_t>(max_neighbours)) {
             std::vector<std::pair<int, float>>& cand = ix.candidates;
             cand.clear();
             ix.grid.visit(c, reach(ix, near), [&](int j) {
-                const std::optional<float> d = passes(r, iat, j, rmax);
+                const std::optional<float> d = passes(r, atom, j, radius);
                 if (d && *d <= near) cand.emplace_back(j, *d);
             });
             if (distinct_sites(r, cand)) {
                 // An atom closer than `sure` has no atom of the whole search within SAMEXYZ:
                 // such an atom would be closer than `near` and so among these.
-                const float sure = near < rmax ? near - 2.0f * kSameXyz - 1.0e-3f : rmax;
+                const float sure = near < radius ? near - 2.0f * kSameXyz - 1.0e-3f : radius;
                 const std::vector<std::pair<int, float>> nearest = cand;  // `take` may search too
                 for (const auto& [j, d] : nearest) {
                     if (d > sure) break;
@@ -440,14 +440,14 @@ int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(in
                         return j;
                     }
                 }
-                if (near == rmax) {
+                if (near == radius) {
                     clear_scratch(r.topology.last_search);
                     return 0;
                 }
             }
         }
     }
-    find_neighbours(r, iat, rmax);
+    find_neighbours(r, atom, radius);
     const NeighbourList& g = r.topology.last_search;
     const std::vector<int> found(g.atom.begin() + 1, g.atom.begin() + g.count + 1);
     for (int j : found)
@@ -526,18 +526,18 @@ void sort_stored_neighbours(Records& r, int k) {
     if (l != t.count) fatal_error(r, "SortNei", "l.ne.nnei(k)");
 }
 
-void list_stored_neighbours(Records& r, int iat, int iunit) {
-    if (!valid_centre(r, iat)) return;
-    const NeighbourTable& t = stored(r, iat);
-    print_neighbours(r, iunit, iat, 0.0f, t.count, t.atom, t.distance);
-    if (r.options.verbosity >= 2) print_types(r, iunit, t.type_count, t.type_atomic_number, t.type_size, t.type_atom, " ");
+void list_stored_neighbours(Records& r, int atom, int channel) {
+    if (!valid_centre(r, atom)) return;
+    const NeighbourTable& t = stored(r, atom);
+    print_neighbours(r, channel, atom, 0.0f, t.count, t.atom, t.distance);
+    if (r.options.verbosity >= 2) print_types(r, channel, t.type_count, t.type_atomic_number, t.type_size, t.type_atom, " ");
 }
 
-int collect_neighbours(Records& r, int iat, std::vector<int>& list) {
-    const NeighbourTable& t = stored(r, iat);
+int collect_neighbours(Records& r, int atom, std::vector<int>& list) {
+    const NeighbourTable& t = stored(r, atom);
     list.assign(static_cast<std::size_t>(std::max(100, t.count + 1)) + 1, 0);
     for (int k = 1; k <= t.count; ++k) list[static_cast<std::size_t>(k)] = t.atom[k];
-    list[static_cast<std::size_t>(t.count) + 1] = iat;
+    list[static_cast<std::size_t>(t.count) + 1] = atom;
     return t.count + 1;
 }
 

@@ -604,14 +604,14 @@ const RingIndex& ring_index(Records& r) {
 
 void rings_changed(Records& r) { r.index.rings = RingIndex{}; }
 
-RingMembership ring_membership(Records& r, int iat) {
+RingMembership ring_membership(Records& r, int atom) {
     const RingIndex& ix = ring_index(r);
     std::array<int, 3> h{};
-    if (iat >= 1 && iat < static_cast<int>(ix.held.size())) h = ix.held[static_cast<std::size_t>(iat)];
+    if (atom >= 1 && atom < static_cast<int>(ix.held.size())) h = ix.held[static_cast<std::size_t>(atom)];
     return ring_situation(r.topology, h[0], h[1], h[2]);
 }
 
-RingMembership ring_membership_scan(Records& r, int iat) {
+RingMembership ring_membership_scan(Records& r, int atom) {
     const Topology& g = r.topology;
     int count = 0;
     int first = 0, second = 0;
@@ -620,7 +620,7 @@ RingMembership ring_membership_scan(Records& r, int iat) {
         const auto& mem = g.ring_atom[static_cast<std::size_t>(q)];
         int s = std::min(g.ring_size[q], static_cast<int>(mem.size()) - 1);
         bool in = false;
-        for (int m = 1; m <= s && !in; ++m) in = mem[static_cast<std::size_t>(m)] == iat;
+        for (int m = 1; m <= s && !in; ++m) in = mem[static_cast<std::size_t>(m)] == atom;
         if (!in) continue;
         ++count;
         if (count == 1) first = q;
