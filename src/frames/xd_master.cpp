@@ -192,17 +192,17 @@ void write_keys(Records& r) {
 }
 
 void write_kappas(Records& r) {
-    const int nkset = r.frames.kappa_set_count;
+    const int kappa_sets = r.frames.kappa_set_count;
     const bool flagged = !r.options.to_xd && r.options.keys.kappa;
     // One pass over the atoms: does set k hold an atom other than hydrogen?
-    std::vector<char> heavy(static_cast<std::size_t>(nkset > 0 ? nkset : 0) + 1, 0);
+    std::vector<char> heavy(static_cast<std::size_t>(kappa_sets > 0 ? kappa_sets : 0) + 1, 0);
     if (flagged)
         for (int j = 1; j <= r.structure.atom_count; ++j) {
             int k = r.frames.kappa_set[static_cast<std::size_t>(j)];
-            if (k >= 1 && k <= nkset && r.structure.atomic_number[static_cast<std::size_t>(j)] != 1)
+            if (k >= 1 && k <= kappa_sets && r.structure.atomic_number[static_cast<std::size_t>(j)] != 1)
                 heavy[static_cast<std::size_t>(k)] = 1;
         }
-    for (int k = 1; k <= nkset; ++k) {
+    for (int k = 1; k <= kappa_sets; ++k) {
         const char* line = !flagged                             ? "KAPPA   000000"
                            : heavy[static_cast<std::size_t>(k)] ? "KAPPA   110000"
                                                                 : "KAPPA   100000";

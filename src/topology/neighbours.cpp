@@ -152,11 +152,11 @@ void write_both(Records& r, int first, int second, const std::string& rec) {
         if (ch == terminal || r.io.is_open_out(ch)) r.io.write(ch, rec);
 }
 
-[[noreturn]] void overflow(Records& r, int iat, float rmax) {
+[[noreturn]] void overflow(Records& r, int atom, float radius) {
     const std::string lines[] = {
         "",
-        " GetNei :: atom = " + fi(iat, 8) + "  " + pad(r.structure.label[iat], 8),
-        "           rmax = " + ff(rmax, 12, 3),
+        " GetNei :: atom = " + fi(atom, 8) + "  " + pad(r.structure.label[atom], 8),
+        "           rmax = " + ff(radius, 12, 3),
         "           inei exceeds dimension maxnei ( " + fi(max_neighbours, 6) + " )",
         "",
     };
@@ -250,48 +250,48 @@ bool distinct_sites(const Records& r, std::vector<std::pair<int, float>>& cand) 
     return true;
 }
 
-bool valid_centre(const Records& r, int iat) { return iat >= 1 && iat <= r.atom_slots(); }
+bool valid_centre(const Records& r, int atom) { return atom >= 1 && atom <= r.atom_slots(); }
 
-// Heading and rows of a neighbour listing (covalent form when rmax <= 0).
-void print_neighbours(Records& r, int unit, int iat, float rmax, int count, const std::vector<int>& inei,
-                      const std::vector<float>& dnei) {
-    r.io.write(unit, "");
-    if (rmax > 0.0f)
-        r.io.write(unit, " Neighbors of " + trim(r.structure.label[iat]) + " within " + ff(rmax, 7, 3) +
+// Heading and rows of a neighbour listing (covalent form when radius <= 0).
+void print_neighbours(Records& r, int channel, int atom, float radius, int count,
+                      const std::vector<int>& neighbours, const std::vector<float>& distances) {
+    r.io.write(channel, "");
+    if (radius > 0.0f)
+        r.io.write(channel, " Neighbors of " + trim(r.structure.label[atom]) + " within " + ff(radius, 7, 3) +
                              " Ang = " + fi(count, 4));
     else
-        r.io.write(unit,
-                   " Covalently-bonded neighbors to " + trim(r.structure.label[iat]) + " = " + fi(count, 4));
-    r.io.write(unit, "");
-    r.io.write(unit, "     i       n     r(Ang)    atom       occ");
+        r.io.write(channel,
+                   " Covalently-bonded neighbors to " + trim(r.structure.label[atom]) + " = " + fi(count, 4));
+    r.io.write(channel, "");
+    r.io.write(channel, "     i       n     r(Ang)    atom       occ");
     for (int k = 1; k <= count; ++k) {
-        int j = inei[static_cast<std::size_t>(k)];
-        r.io.write(unit, fi(k, 6) + fi(j, 8) + "  " + ff(dnei[static_cast<std::size_t>(k)], 9, 3) + "    " +
+        int j = neighbours[static_cast<std::size_t>(k)];
+        r.io.write(channel, fi(k, 6) + fi(j, 8) + "  " + ff(distances[static_cast<std::size_t>(k)], 9, 3) + "    " +
                              pad(r.structure.label[j], 8) + "  " + ff(r.structure.occupancy[j], 7, 4));
     }
 }
 
 // The type summary; `gap` is the line written before each type.
-void print_types(Records& r, int unit, int ntyp, const std::vector<int>& iztyp, const std::vector<int>& ncnt,
-                 const std::vector<std::vector<int>>& itypat, const std::string& gap) {
-    r.io.write(unit, "");
-    r.io.write(unit, "    There is(are) " + fi(ntyp, 4) + " atom type(s) among neighbors");
-    for (int t = 1; t <= ntyp; ++t) {
-        r.io.write(unit, gap);
-        r.io.write(unit, "    Type = " + fi(t, 4));
-        r.io.write(unit, "      atomic number = " + fi(iztyp[static_cast<std::size_t>(t)], 4));
-        r.io.write(unit, "      neighbors of this type = " + fi(ncnt[static_cast<std::size_t>(t)], 4));
+void print_types(Records& r, int channel, int types, const std::vector<int>& type_z, const std::vector<int>& type_size,
+                 const std::vector<std::vector<int>>& type_atoms, const std::string& gap) {
+    r.io.write(channel, "");
+    r.io.write(channel, "    There is(are) " + fi(types, 4) + " atom type(s) among neighbors");
+    for (int t = 1; t <= types; ++t) {
+        r.io.write(channel, gap);
+        r.io.write(channel, "    Type = " + fi(t, 4));
+        r.io.write(channel, "      atomic number = " + fi(type_z[static_cast<std::size_t>(t)], 4));
+        r.io.write(channel, "      neighbors of this type = " + fi(type_size[static_cast<std::size_t>(t)], 4));
         std::string line = "      atoms : ";
-        const auto& mem = itypat[static_cast<std::size_t>(t)];
-        int cnt = ncnt[static_cast<std::size_t>(t)];
+        const auto& mem = type_atoms[static_cast<std::size_t>(t)];
+        int cnt = type_size[static_cast<std::size_t>(t)];
         for (int m = 1; m <= cnt; ++m) {
             if (m > 1 && (m - 1) % 6 == 0) {
-                r.io.write(unit, line);
+                r.io.write(channel, line);
                 line = std::string(14, ' ');
             }
             line += pad(r.structure.label[mem[static_cast<std::size_t>(m)]], 8) + " ";
         }
-        r.io.write(unit, line);
+        r.io.write(channel, line);
     }
 }
 
