@@ -36,7 +36,7 @@ void read_ints(const DbFile& db, const DbRecord& rec, const char* what, int n, i
 
 // P(l,m) of one PLMS line: triples l, m, value; numbers after the last full triple are read
 // and left unused. A triple outside l 0..4, m -4..4 has no place and is dropped.
-void read_plms(const DbFile& db, const DbRecord& rec, Plm& plm) {
+void read_multipole_populations(const DbFile& db, const DbRecord& rec, Plm& plm) {
     const std::string nums = db.numbers(rec);
     int n = std::min(count_blank_ended_words(nums), 100);
     std::vector<float> v(static_cast<std::size_t>(n), 0.0f);
@@ -86,8 +86,8 @@ struct WalkResult {
 // all fit gives the parameters of the match.
 WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
     WalkResult found;
-    const int iout = r.files.listing;
-    auto out = [&](const std::string& s) { r.io.write(iout, s); };
+    const int listing = r.files.listing;
+    auto out = [&](const std::string& s) { r.io.write(listing, s); };
     const bool verbose = r.options.verbosity >= 2;
     const int z = r.structure.atomic_number[atom];
     const NeighbourList& ng = r.topology.last_search;
@@ -165,7 +165,7 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
         while (true) {
             const DbRecord& next = read_record(r, db);
             if (!same_text(next.word(1), "PLMS")) break;
-            read_plms(db, next, m.plm);
+            read_multipole_populations(db, next, m.plm);
         }
         break;
     }
@@ -192,8 +192,8 @@ void assign_from_databank(Records& r, int atom) {
 }
 
 void match_databank_entry(Records& r, int atom) {
-    const int iout = r.files.listing;
-    auto out = [&](const std::string& s) { r.io.write(iout, s); };
+    const int listing = r.files.listing;
+    auto out = [&](const std::string& s) { r.io.write(listing, s); };
     const bool verbose = r.options.verbosity >= 2;
 
     const int z = r.structure.atomic_number[atom];
@@ -288,8 +288,8 @@ void match_databank_entry(Records& r, int atom) {
 }
 
 bool except_line_allows(Records& r, int atom, std::string& group) {
-    const int iout = r.files.listing;
-    auto out = [&](const std::string& s) { r.io.write(iout, s); };
+    const int listing = r.files.listing;
+    auto out = [&](const std::string& s) { r.io.write(listing, s); };
     const bool verbose = r.options.verbosity >= 2;
     const bool has = r.frames.group_found[atom] != 0;
     const std::string name = pad(r.frames.group_name[atom], 40);

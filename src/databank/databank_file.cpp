@@ -172,7 +172,7 @@ DbFile parse_databank_file(Records&, const InFile& f) {
             if (el.nwords < 2 || !el.z_reads)
                 db.stops.push_back(e);
             else
-                db.of_z[el.z].push_back(e);
+                db.entries_of_element[el.z].push_back(e);
         }
         if (const int k = keyword_of(raw); k >= 0) db.keyed[static_cast<std::size_t>(k)].push_back(static_cast<int>(p));
     }
@@ -195,11 +195,11 @@ void rewind(DbFile& db) {
 int next_entry(Records& r, DbFile& db, int z) {
     static const std::vector<int> none;
     // Within one search the read position only moves on, so the candidates do too.
-    if (!db.scanning || db.scan_z != z) {
-        auto it = db.of_z.find(z);
-        db.scan_list = it == db.of_z.end() ? &none : &it->second;
+    if (!db.scanning || db.scan_element != z) {
+        auto it = db.entries_of_element.find(z);
+        db.scan_list = it == db.entries_of_element.end() ? &none : &it->second;
         db.scanning = true;
-        db.scan_z = z;
+        db.scan_element = z;
         db.next_candidate = first_from(db, *db.scan_list, db.pos);
         db.next_stop = first_from(db, db.stops, db.pos);
     }

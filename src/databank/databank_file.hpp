@@ -59,14 +59,15 @@ struct DbFile {
     std::vector<bool> comment;         // column 1 holds "!": the record reader passes it over
     std::unordered_map<std::size_t, DbRecord> splits;  // the records split so far, by index
     std::vector<DbEntryLine> entries;                // in file order
-    std::unordered_map<int, std::vector<int>> of_z;  // entries of element z, in file order
+    std::unordered_map<int, std::vector<int>> entries_of_element;  // by z, in file order
     std::vector<int> stops;                          // entry lines that stop any scan reaching them
     // keyed[k]: the records that are no comment and whose text word 1 is NEIG, PRNT or PVAL
     // (k = 0, 1, 2), in file order.
     std::array<std::vector<int>, 3> keyed;
     std::size_t pos = 0;  // index of the next record to be read
-    // The scan for entries of element scan_z: the next candidates in of_z[scan_z] and stops.
-    int scan_z = 0;
+    // The scan for entries of element scan_element: the next candidates in
+    // entries_of_element[scan_element] and stops.
+    int scan_element = 0;
     bool scanning = false;
     const std::vector<int>* scan_list = nullptr;
     std::size_t next_candidate = 0, next_stop = 0;  // places in scan_list and stops

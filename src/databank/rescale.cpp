@@ -23,13 +23,13 @@ namespace {
 constexpr int kInp = 45;  // kova.inp, read again by this stage
 const char* const kInpName = "kova.inp";
 
-struct FragLines {
-    int nfrag = 0;
-    bool anyfrag = false;
-    bool anychfrag = false;
-    std::vector<float> chfrag{0.0f};  // 1..: net charges of fragments 1, 2, ...
-    float charge(int f) const {
-        return f < static_cast<int>(chfrag.size()) ? chfrag[static_cast<std::size_t>(f)] : 0.0f;
+struct FragmentCharges {
+    int count = 0;             // NFRAG
+    bool any = false;          // a FRAG line was seen
+    bool any_charged = false;  // a CHFRAG line was seen
+    std::vector<float> charge{0.0f};  // 1..: net charges of fragments 1, 2, ...
+    float net_charge(int f) const {
+        return f < static_cast<int>(charge.size()) ? charge[static_cast<std::size_t>(f)] : 0.0f;
     }
 };
 
@@ -37,27 +37,27 @@ bool starts(const std::string& line, const char* key) {
     return line.compare(0, std::char_traits<char>::length(key), key) == 0;
 }
 
-void read_fraglines(Records& r, FragLines& fl) {
+void read_fragment_charges(Records& r, FragmentCharges& fc) {
     std::string line;
     while (read_logical_line(r, kInp, line)) {
         upper_case(line);
         int rec = r.io.in(kInp).recno();
         if (starts(line, "NFRAG")) {
-            if (ListReader(std::string_view(line).substr(5)).get(fl.nfrag) != ReadStatus::ok)
+            if (ListReader(std::string_view(line).substr(5)).get(fc.count) != ReadStatus::ok)
                 fault(kInpName, rec,
                       "expected the number of fragments after NFRAG, found \"" + trim(line) + "\"");
         } else if (starts(line, "FRAG")) {
-            fl.anyfrag = true;
+            fc.any = true;
         } else if (starts(line, "CHFRAG")) {
-            fl.anychfrag = true;
+            fc.any_charged = true;
             std::string nums = line;
             split_text_words(r, nums);
             int n = count_blank_ended_words(nums);
-            if (static_cast<int>(fl.chfrag.size()) < n + 1)
-                fl.chfrag.resize(static_cast<std::size_t>(n) + 1, 0.0f);
+            if (static_cast<int>(fc.charge.size()) < n + 1)
+                fc.charge.resize(static_cast<std::size_t>(n) + 1, 0.0f);
             ListReader in(nums);
             for (int k = 1; k <= n; ++k)
-                if (in.get(fl.chfrag[static_cast<std::size_t>(k)]) != ReadStatus::ok)
+                if (in.get(fc.charge[static_cast<std::size_t>(k)]) != ReadStatus::ok)
                     fault(kInpName, rec,
                           "expected the net charges of the fragments on the CHFRAG line, found \"" +
                               trim(line) + "\"");
@@ -122,11 +122,11 @@ Spans merged(Spans s) {
 }  // namespace
 
 void rescale_valence_populations(Records& r) {
-    const int iout = r.files.listing;
-    auto lst = [&](const std::string& s) { r.io.write(iout, s); };
+    const int listing = r.files.listing;
+    auto lst = [&](const std::string& s) { r.io.write(listing, s); };
     auto both = [&](const std::string& s) {
         r.io.write(terminal, s);
-        r.io.write(iout, s);
+        r.io.write(listing, s);
     };
     const int method = r.options.pv_scaling;
     const char* mname = method == 2 ? "fraction" : method == 3 ? "sigmaPv" : "difference";
@@ -134,15 +134,15 @@ void rescale_valence_populations(Records& r) {
     lst("");
     lst(std::string(" Using ") + mname + " method for rescaling...");
 
-    FragLines fl;
+    FragmentCharges fc;
     const bool opened = r.io.try_open_old(kInp, kInpName);
-    if (opened) read_fraglines(r, fl);
+    if (opened) read_fragment_charges(r, fc);
 
     bool allatoms = true;
     int nfrag = 1;
-    if (fl.anyfrag && fl.nfrag != 0) {
+    if (fc.any && fc.count != 0) {
         allatoms = false;
-        nfrag = fl.nfrag;  // a negative number gives no fragment at all
+        nfrag = fc.count;  // a negative number gives no fragment at all
     }
     if (allatoms) {
         both("");
@@ -187,7 +187,7 @@ void rescale_valence_populations(Records& r) {
         both(" Difference          = " + ff(fr - s, 12, 6) + " el. ( " + ff(pct, 6, 2) + " % )");
         if (method == 3) both(" Sum of sigma(Pv)    = " + ff(sig, 12, 6));
 
-        if (!fl.anychfrag) {
+        if (!fc.any_charged) {
             r.io.prompt(" Enter net charge of fragment " + fi(f, 3) + " [0.] : ");
             std::string answer;
             if (!std::getline(r.io.stdin_stream(), answer))
@@ -197,16 +197,16 @@ void rescale_valence_populations(Records& r) {
             // as at the databank prompt, an answer typed or piped with CR LF ends before the CR
             if (!answer.empty() && answer.back() == '\r') answer.pop_back();
             if (trimmed_length(answer) != 0) {
-                if (static_cast<int>(fl.chfrag.size()) < f + 1)
-                    fl.chfrag.resize(static_cast<std::size_t>(f) + 1, 0.0f);
-                if (ListReader(answer).get(fl.chfrag[static_cast<std::size_t>(f)]) ==
+                if (static_cast<int>(fc.charge.size()) < f + 1)
+                    fc.charge.resize(static_cast<std::size_t>(f) + 1, 0.0f);
+                if (ListReader(answer).get(fc.charge[static_cast<std::size_t>(f)]) ==
                     ReadStatus::error)
                     fault("standard input", "expected a number for the net charge of fragment " +
                                                 std::to_string(f) + ", found \"" + trim(answer) +
                                                 "\"");
             }
         }
-        const float q = fl.charge(f);
+        const float q = fc.net_charge(f);
         const float t = fr - q;
         both("");
         both(" Rescaling Sum-of-Pv to " + ff(t, 13, 6) + " el." + "   " +

@@ -144,7 +144,8 @@ int axis_code(char c) { return c == 'X' ? 0 : c == 'Y' ? 1 : c == 'Z' ? 2 : -1; 
 
 // An "ATOM" line of the frame picture, the label in 8 columns: A8 when right-adjusted,
 // else the label as given, cut or padded.
-void spf_point(Records& r, std::string& rec, std::string_view label, bool right, const Vec3f& p) {
+void put_plot_point(Records& r, std::string& rec, std::string_view label, bool right,
+                    const Vec3f& p) {
     rec.assign("ATOM ");
     if (right)
         put_fa(rec, label, 8);
@@ -197,36 +198,36 @@ void label_dummy(Records& r, int k) {
     r.frames.dummy_label[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);
 }
 
-std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3f& p1, const Vec3f& p2,
-                                                          std::string lab1, std::string lab2, char let1, char let2) {
-    if (r.topology.list_size <= r.structure.atom_count) return {lab1, lab2};
+std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3f& target1, const Vec3f& target2,
+                                                          std::string label1, std::string label2, char axis1, char axis2) {
+    if (r.topology.list_size <= r.structure.atom_count) return {label1, label2};
     sync_images(r);
-    std::vector<int> on1 = images_at(r, p1), on2 = images_at(r, p2);
+    std::vector<int> on1 = images_at(r, target1), on2 = images_at(r, target2);
     // Image by image, axis 1 before axis 2, as a walk over all images would meet them.
     std::size_t a = 0, b = 0;
     while (a < on1.size() || b < on2.size()) {
         int j = std::min(a < on1.size() ? on1[a] : r.topology.list_size + 1,
                          b < on2.size() ? on2[b] : r.topology.list_size + 1);
         if (a < on1.size() && on1[a] == j) {
-            lab1 = replace_by_dummy(r, j, lab1, let1);
+            label1 = replace_by_dummy(r, j, label1, axis1);
             ++a;
         }
         if (b < on2.size() && on2[b] == j) {
-            lab2 = replace_by_dummy(r, j, lab2, let2);
+            label2 = replace_by_dummy(r, j, label2, axis2);
             ++b;
         }
     }
-    return {lab1, lab2};
+    return {label1, label2};
 }
 
-void write_frame_picture(Records& r, int i, const Vec3f& p1, const Vec3f& p2, char let1, char let2) {
+void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& target2, char axis1, char axis2) {
     if (i < 1 || i > r.atom_slots()) return;
     const Vec3f& p = r.structure.cart[static_cast<std::size_t>(i)];
     std::string rec;
     rec.reserve(48);
-    spf_point(r, rec, r.structure.label[static_cast<std::size_t>(i)], false, p);
+    put_plot_point(r, rec, r.structure.label[static_cast<std::size_t>(i)], false, p);
 
-    Vec3f r1 = minus(p1, p), r2 = minus(p2, p);
+    Vec3f r1 = minus(target1, p), r2 = minus(target2, p);
     Vec3f n = cross(r1, r2);
     Vec3f w = cross(n, r1);
     if (!(length(n) > 0.0f) || !(length(w) > 0.0f) || !(length(r1) > 0.0f)) {
@@ -244,7 +245,7 @@ void write_frame_picture(Records& r, int i, const Vec3f& p1, const Vec3f& p2, ch
         w = cross(n, u);
     }
 
-    int c1 = axis_code(let1), c2 = axis_code(let2);
+    int c1 = axis_code(axis1), c2 = axis_code(axis2);
     if (c1 < 0 || c2 < 0 || c1 == c2) {  // not a frame the rules make: draw it as X, Y
         c1 = 0;
         c2 = 1;
@@ -263,7 +264,7 @@ void write_frame_picture(Records& r, int i, const Vec3f& p1, const Vec3f& p2, ch
     std::string name = " " + trim(number_label(i, 0));
     for (int k = 0; k < 3; ++k) {
         name[0] = "XYZ"[k];
-        spf_point(r, rec, name, true, ends[static_cast<std::size_t>(k)]);
+        put_plot_point(r, rec, name, true, ends[static_cast<std::size_t>(k)]);
     }
 }
 
@@ -297,7 +298,7 @@ float angle_of_points(const Vec3f& a, const Vec3f& vertex, const Vec3f& c) {
     return static_cast<float>(static_cast<double>(std::acos(cosine)) * 57.29577791868205);
 }
 
-void write_angle_line(Records& r, int unit, int i1, int i2, int i3, float angle) {
+void write_angle_line(Records& r, int channel, int i1, int i2, int i3, float angle) {
     std::string rec = " Angle   ";
     rec.reserve(64);
     auto lab = [&r, &rec](int i) {
@@ -311,8 +312,8 @@ void write_angle_line(Records& r, int unit, int i1, int i2, int i3, float angle)
     rec += " = ";
     put_ff(rec, angle, 8, 2);
     rec += " deg.";
-    r.io.write(unit, "");
-    r.io.write(unit, rec);
+    r.io.write(channel, "");
+    r.io.write(channel, rec);
 }
 
 std::string strip_um(const std::string& label) {

@@ -70,15 +70,15 @@ int type_entry(const std::vector<int>& v, int t) {
 bool atoms_equivalent(Records& r, int a, int b, int check_symmetry, int check_group, int simple, int check_ring) {
     if (a < 1 || b < 1 || a > r.atom_slots() || b > r.atom_slots()) return false;
     const bool talk = r.options.verbosity >= 3;
-    const int iout = r.files.listing;
+    const int listing = r.files.listing;
     auto ua = static_cast<std::size_t>(a), ub = static_cast<std::size_t>(b);
     if (talk) {
-        r.io.write(iout, "");
-        r.io.write(iout, " Checking if atoms " + trim(r.structure.label[ua]) + " and " +
+        r.io.write(listing, "");
+        r.io.write(listing, " Checking if atoms " + trim(r.structure.label[ua]) + " and " +
                              trim(r.structure.label[ub]) + " are chemically equivalent:");
     }
     auto differ = [&](const std::string& reason) {
-        if (talk) r.io.write(iout, "   atoms are NOT chemically equivalent : " + reason);
+        if (talk) r.io.write(listing, "   atoms are NOT chemically equivalent : " + reason);
         return false;
     };
 
@@ -102,7 +102,7 @@ bool atoms_equivalent(Records& r, int a, int b, int check_symmetry, int check_gr
         return differ(" Diff. local symmetry");
     if (check_group != 0 && pad(r.frames.group_name[ua], 40) != pad(r.frames.group_name[ub], 40))
         return differ(" Diff. functional groups");
-    if (talk) r.io.write(iout, std::string(" ") + "  YES, these atoms are chemically equivalent !");
+    if (talk) r.io.write(listing, std::string(" ") + "  YES, these atoms are chemically equivalent !");
     return true;
 }
 

@@ -105,10 +105,10 @@ struct Env {
 };
 
 struct Row {
-    int z, nb, nh;             // parent element, its neighbour count, its H count (any: -1)
-    bool (*test)(Env&);        // nullptr: no further test
+    int parent_z, parent_neighbours, parent_hydrogens;  // the counts may be any: -1
+    bool (*test)(Env&);  // nullptr: no further test
     const char* group;
-    float d;                   // standard X-H distance (Å)
+    float distance;  // standard X-H distance (Å)
 };
 
 const Row kRows[] = {
@@ -227,41 +227,43 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
 
 }  // namespace
 
-void extend_xh_bond(Records& r, int ix, int ih) {
-    if (ix < 1 || ix > r.atom_slots() || ih < 1 || ih > r.atom_slots()) return;
+void extend_xh_bond(Records& r, int parent, int hydrogen) {
+    if (parent < 1 || parent > r.atom_slots() || hydrogen < 1 || hydrogen > r.atom_slots()) return;
     const int out = r.files.listing;
-    const auto i = static_cast<std::size_t>(ih);
+    const auto i = static_cast<std::size_t>(hydrogen);
     r.topology.print_neighbours = 0;
-    const std::string bond = "   X-H group : " + lab(r, ix) + "-" + lab(r, ih) + " >" + "  ";
+    const std::string bond = "   X-H group : " + lab(r, parent) + "-" + lab(r, hydrogen) + " >" + "  ";
 
     if (r.structure.occupancy_flag[i] == -1 && !r.options.disorder_extend_h) {
         r.io.write(out, bond + "H-ATOM IS DISORDERED");
         return;
     }
     r.io.write(out, "");
-    r.io.write(out, " Trying to extend hydrogen " + lab(r, ih) + " to standard distance :");
+    r.io.write(out, " Trying to extend hydrogen " + lab(r, hydrogen) + " to standard distance :");
 
     const int z = r.frames.parent_atomic_number[i], nb = r.frames.parent_neighbours[i], nh = r.frames.parent_hydrogens[i];
     if (z != 6 && z != 7 && z != 8 && z != 16) {
         r.io.write(out, bond + "DON'T KNOW HOW TO HANDLE");
         return;
     }
-    Env env{r, ix, ih, {}};
+    Env env{r, parent, hydrogen, {}};
     if (z == 8 && nb == 2 && nh == 1 && env.y_oxygens() == 0) fatal_error(r, "ExtendH", "Error 1 in Y-O-H");
 
     const Row* found = nullptr;
     for (const Row& row : kRows) {
-        if (row.z != z || (row.nb != any && row.nb != nb) || (row.nh != any && row.nh != nh)) continue;
+        if (row.parent_z != z || (row.parent_neighbours != any && row.parent_neighbours != nb) ||
+            (row.parent_hydrogens != any && row.parent_hydrogens != nh))
+            continue;
         if (row.test && !row.test(env)) continue;
         found = &row;
         break;
     }
 
     auto& xh = r.structure.cart[i];
-    const auto& xx = r.structure.cart[static_cast<std::size_t>(ix)];
+    const auto& xx = r.structure.cart[static_cast<std::size_t>(parent)];
     float d = 0.0f;
     if (found) {
-        d = found->d;
+        d = found->distance;
         float d0 = distance(xx, xh);
         for (int k = 0; k < 3; ++k) xh[k] = xx[k] + (xh[k] - xx[k]) * d / d0;
         r.io.write(out, bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
@@ -270,13 +272,13 @@ void extend_xh_bond(Records& r, int ix, int ih) {
             f = convert_point(r, to_fractional, xh);
         }
         atom_moved(r, i);  // later searches must find the hydrogen at its new place
-        find_neighbours(r, ix, 0.0f);
+        find_neighbours(r, parent, 0.0f);
     } else {
         d = distance(xx, xh);
         r.io.write(out, bond + "NOT IDENTIFIED");
     }
 
-    write_records(r, ix, ih, d, z == 6 ? 1.2f : 1.5f);
+    write_records(r, parent, hydrogen, d, z == 6 ? 1.2f : 1.5f);
 }
 
 }  // namespace kova

@@ -389,9 +389,9 @@ void frame_atom(Records& r, int i) {
     } else if (!ring_situation(r, i, f)) {
         if (nnei >= 3) group_planarity(r, i);
         equal_pairs(r, i, f);
-        const int ndum_before = r.frames.dummy_count;
+        const int dummies_before = r.frames.dummy_count;
         frame_rules(r, i, f);
-        if (nnei >= 3) keep_site_symmetry_true(r, i, f, ndum_before);
+        if (nnei >= 3) keep_site_symmetry_true(r, i, f, dummies_before);
     }
     keep_frame_defined(r, i, f);
 

@@ -51,8 +51,9 @@ void add_int(std::string& key, int v) {
     key += ',';
 }
 
-// The group name, scattering table and parent data of the hydrogen kappa-set test (any element may match).
-std::string h_key(const Records& r, int j) {
+// The group name, scattering table and parent data the hydrogen kappa-set test compares (any
+// element may match).
+std::string hydrogen_set_key(const Records& r, int j) {
     std::string key;
     key.reserve(64);
     put_pad(key, r.frames.group_name[j], 40);
@@ -66,7 +67,7 @@ std::string h_key(const Records& r, int j) {
 
 // What atoms_equivalent(i, j, 1, 1, 0, 1) compares: element, neighbour count, neighbour types with
 // their counts, ring number, site symmetry and functional group.
-std::string x_key(Records& r, int j) {
+std::string equivalence_key(Records& r, int j) {
     const NeighbourTable& t = r.topology.neighbours[j];
     std::string key;
     key.reserve(96);
@@ -84,15 +85,15 @@ std::string x_key(Records& r, int j) {
     return key;
 }
 
-bool is_free_set(const Records& r, int k, int itbl) {
+bool is_free_set(const Records& r, int k, int table) {
     if (k < 1 || k > r.frames.kappa_count || k >= static_cast<int>(r.frames.kappa_table.size())) return false;
-    return r.frames.kappa_table[k] == itbl && std::fabs(r.frames.kappa[k][1] - 1.0f) <= 0.0001f &&
+    return r.frames.kappa_table[k] == table && std::fabs(r.frames.kappa[k][1] - 1.0f) <= 0.0001f &&
            std::fabs(r.frames.kappa[k][2] - 1.0f) <= 0.0001f;
 }
 
 void enter(Records& r, FrameIndex& ix, int j) {
-    ix.first_by_h_key.try_emplace(h_key(r, j), j);
-    ix.first_by_key.try_emplace(x_key(r, j), j);
+    ix.first_by_h_key.try_emplace(hydrogen_set_key(r, j), j);
+    ix.first_by_key.try_emplace(equivalence_key(r, j), j);
     ix.entered = j;
 }
 
@@ -155,7 +156,7 @@ int target_number(Records& r, const std::string& label) {
 
 int first_h_equivalent(Records& r, int i) {
     FrameIndex& ix = frame_index_for(r, i);
-    auto it = ix.first_by_h_key.find(h_key(r, i));
+    auto it = ix.first_by_h_key.find(hydrogen_set_key(r, i));
     return it == ix.first_by_h_key.end() ? 0 : it->second;
 }
 
@@ -168,18 +169,18 @@ int first_equivalent(Records& r, int i) {
     // At VERBOSE 3 the test lists every comparison, so the comparisons themselves are made.
     if (r.options.verbosity >= 3) return scan();
     FrameIndex& ix = frame_index_for(r, i);
-    auto it = ix.first_by_key.find(x_key(r, i));
+    auto it = ix.first_by_key.find(equivalence_key(r, i));
     if (it == ix.first_by_key.end()) return 0;
     if (atoms_equivalent(r, i, it->second, 1, 1, 0, 1)) return it->second;
     return scan();  // the key and the test disagree: trust the test
 }
 
-int free_kappa_set(Records& r, int itbl) {
+int free_kappa_set(Records& r, int table) {
     FrameIndex& ix = index_of(r);
-    auto it = ix.free_sets.find(itbl);
+    auto it = ix.free_sets.find(table);
     if (it == ix.free_sets.end()) return 0;
     for (auto k = it->second.begin(); k != it->second.end();) {
-        if (is_free_set(r, *k, itbl)) return *k;
+        if (is_free_set(r, *k, table)) return *k;
         ix.listed_under.erase(*k);
         k = it->second.erase(k);
     }

@@ -213,7 +213,7 @@ void target_normal(Records& r, int i, Frame& f, int which, int a, int b) {
 
 // Three neighbours in a T: one angle near 180°, the stem near 90° from both arms. The stem,
 // or 0 for another shape.
-int t_stem(const Records& r, int i, const NeighbourTable& t) {
+int stem_of_t_shape(const Records& r, int i, const NeighbourTable& t) {
     for (int s = 1; s <= 3; ++s) {
         const int a = t.atom[s == 1 ? 2 : 1], b = t.atom[s == 3 ? 2 : 3], c = t.atom[s];
         if (angle_at(r, r.structure.cart[a], i, b) >= 180.0f - kShapeTol &&
@@ -265,7 +265,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
     if (npair == 3) {
         // Three equal neighbours in a T have no threefold axis: the stem is a twofold axis
         // and the plane of the T and the one across it are mirrors.
-        if (const int stem = t_stem(r, i, t); stem != 0) {
+        if (const int stem = stem_of_t_shape(r, i, t); stem != 0) {
             write_listing_line(r, " T-SHAPED conformation !");
             set_site_symmetry(r, i, "mm2");
             f.axis1 = 'Z';

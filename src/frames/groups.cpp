@@ -127,10 +127,10 @@ RingAnswer ring_of(Records& r, int x) {
     return {ring_membership(r, x)};
 }
 
-bool group_planar(Records& r, int x, int iprt) {
+bool group_planar(Records& r, int x, int print) {
     std::vector<int> list;
     const int n = collect_neighbours(r, x, list);
-    return planarity(r, iprt, n, list, planarity_group);
+    return planarity(r, print, n, list, planarity_group);
 }
 
 void candidate(Records& r, std::string_view tag) {
@@ -184,15 +184,15 @@ std::span<const Block> blocks_for(Site& s) {
 
 }  // namespace groups
 
-void find_functional_group(Records& r, int iat) {
+void find_functional_group(Records& r, int atom) {
     using namespace groups;
-    if (iat < 1 || iat > r.atom_slots()) return;
-    auto& flag = r.frames.group_found[static_cast<std::size_t>(iat)];
-    auto& name = r.frames.group_name[static_cast<std::size_t>(iat)];
+    if (atom < 1 || atom > r.atom_slots()) return;
+    auto& flag = r.frames.group_found[static_cast<std::size_t>(atom)];
+    auto& name = r.frames.group_name[static_cast<std::size_t>(atom)];
     flag = 0;
     name = std::string(40, ' ');
 
-    Site site{r, iat, {}, false};
+    Site site{r, atom, {}, false};
     for (const Block& b : blocks_for(site)) {
         if (!b.applies(site)) continue;
         flag = 1;
@@ -205,25 +205,25 @@ void find_functional_group(Records& r, int iat) {
         flag = 0;
         name = std::string(40, ' ');
         if (o.kind != Outcome::Kind::silent) failure_message(r, o.text);
-        if (o.kind == Outcome::Kind::picture) write_group_picture(r, iat);
+        if (o.kind == Outcome::Kind::picture) write_group_picture(r, atom);
         return;
     }
 }
 
-void write_group_picture(Records& r, int iat) {
+void write_group_picture(Records& r, int atom) {
     constexpr int group_channel = 89;
     r.io.create_rewritten(group_channel, "group.ang");
     r.io.write(group_channel, "ANGSTROM");
 
-    // iat, then up to three bonds out, the farthest shell of each branch before the nearer
+    // atom, then up to three bonds out, the farthest shell of each branch before the nearer
     // atoms; the list is not capped, so a crowded picture is drawn whole
-    std::vector<int> list{iat};
-    std::unordered_set<int> listed{iat};
+    std::vector<int> list{atom};
+    std::unordered_set<int> listed{atom};
     auto add = [&](int a) {
         if (a != 0 && listed.insert(a).second) list.push_back(a);
     };
-    for (int m = 1; m <= groups::neighbour_count(r, iat); ++m) {
-        int j = groups::nth_neighbour(r, iat, m);
+    for (int m = 1; m <= groups::neighbour_count(r, atom); ++m) {
+        int j = groups::nth_neighbour(r, atom, m);
         for (int k = 1; k <= groups::neighbour_count(r, j); ++k) {
             int l = groups::nth_neighbour(r, j, k);
             for (int q = 1; q <= groups::neighbour_count(r, l); ++q) add(groups::nth_neighbour(r, l, q));

@@ -17,22 +17,26 @@ constexpr int H = 1, B = 5, C = 6, N = 7, O = 8, F = 9, P = 15, S = 16, Zn = 30;
 // H with one neighbour). An H without neighbours, or on anything but N(3) and O(2), has no
 // group and no candidate line.
 
-int x_of(const Site& s) { return nth_neighbour(s.r, s.atom, 1); }
-int q_of(const Site& s) { return member(s.r, s.atom, type_count(s.r, s.atom), 1); }
+int nearest_neighbour(const Site& s) { return nth_neighbour(s.r, s.atom, 1); }
+int heaviest_neighbour(const Site& s) { return member(s.r, s.atom, type_count(s.r, s.atom), 1); }
 
-bool h2_applies(Site& s) { return element(s.r, x_of(s)) == N && neighbour_count(s.r, x_of(s)) == 3; }
+bool h2_applies(Site& s) {
+    return element(s.r, nearest_neighbour(s)) == N && neighbour_count(s.r, nearest_neighbour(s)) == 3;
+}
 Outcome h2(Site& s) {
-    int q = q_of(s);
+    int q = heaviest_neighbour(s);
     bool planar = group_planar(s.r, q, s.r.options.verbosity >= 3 ? 1 : 0);
     if (!planar) return named("pyramidal amine");
     if (ring_of(s.r, q).one_planar()) return named("aromatic");
     return named("planar amine");
 }
 
-bool h3_applies(Site& s) { return element(s.r, x_of(s)) == O && neighbour_count(s.r, x_of(s)) == 2; }
+bool h3_applies(Site& s) {
+    return element(s.r, nearest_neighbour(s)) == O && neighbour_count(s.r, nearest_neighbour(s)) == 2;
+}
 Outcome h3(Site& s) {
     Records& r = s.r;
-    int o = x_of(s);
+    int o = nearest_neighbour(s);
     if (type_count(r, o) != 2) return fails("x-o-H [1]");
     int y = member(r, o, 2, 1);
     switch (element(r, y)) {

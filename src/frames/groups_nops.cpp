@@ -93,7 +93,7 @@ Outcome o2(Site& s) {
 
 // ------------------------------------------------------------------ oxygen, 1 neighbour
 
-int x_of(const Site& s) { return nth_neighbour(s.r, s.atom, 1); }
+int nearest_neighbour(const Site& s) { return nth_neighbour(s.r, s.atom, 1); }
 
 // The acid rows of O3: the carbon's other O decides; `carboxylic` chooses between the
 // carboxylic names (step 7) and the carbamic ones (step 9), which have no anhydride.
@@ -111,10 +111,12 @@ Outcome acid_rows(Site& s, int c, bool carboxylic) {
     return fails_drawn("(?)c=O [2]");
 }
 
-bool o3_applies(Site& s) { return neighbour_count(s.r, s.atom) == 1 && element(s.r, x_of(s)) == C; }
+bool o3_applies(Site& s) {
+    return neighbour_count(s.r, s.atom) == 1 && element(s.r, nearest_neighbour(s)) == C;
+}
 Outcome o3(Site& s) {
     Records& r = s.r;
-    int c = x_of(s);
+    int c = nearest_neighbour(s);
     bool ring = ring_of(r, c).one_planar();
     if (neighbour_count(r, c) != 3) return fails_drawn("(?)c=O [1]");
     int t1 = type_z(r, c, 1), t2 = type_z(r, c, 2), t3 = type_z(r, c, 3);
@@ -133,10 +135,12 @@ Outcome o3(Site& s) {
     return fails_drawn("(?)c=O [3]");
 }
 
-bool o4_applies(Site& s) { return neighbour_count(s.r, s.atom) == 1 && element(s.r, x_of(s)) == N; }
+bool o4_applies(Site& s) {
+    return neighbour_count(s.r, s.atom) == 1 && element(s.r, nearest_neighbour(s)) == N;
+}
 Outcome o4(Site& s) {
     Records& r = s.r;
-    int n = x_of(s);
+    int n = nearest_neighbour(s);
     if (neighbour_count(r, n) == 2) return composition(r, n, {{C, 1}, {O, 1}}) ? named("NO") : silent();
     if (neighbour_count(r, n) == 3) {
         if (composition(r, n, {{C, 1}, {O, 2}})) return named("NO2");
@@ -146,10 +150,12 @@ Outcome o4(Site& s) {
     return fails_drawn("(?)N-O [1]");
 }
 
-bool o5_applies(Site& s) { return neighbour_count(s.r, s.atom) == 1 && element(s.r, x_of(s)) == P; }
+bool o5_applies(Site& s) {
+    return neighbour_count(s.r, s.atom) == 1 && element(s.r, nearest_neighbour(s)) == P;
+}
 Outcome o5(Site& s) {
     Records& r = s.r;
-    int p = x_of(s);
+    int p = nearest_neighbour(s);
     if (neighbour_count(r, p) != 4) return fails_drawn("(?)p=O [1]");
     if (composition(r, p, {{C, 3}, {O, 1}})) return named("C3PO");
     if (composition(r, p, {{C, 1}, {O, 3}})) {

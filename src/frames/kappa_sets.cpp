@@ -184,7 +184,7 @@ std::string symmetry_code(const std::string& sitesym, char ax1, char ax2) {
     return pad(code, 4);  // "-42m" keeps the blank code
 }
 
-void symplm(Records& r, int i, const Frame& f) {
+void write_symplm_line(Records& r, int i, const Frame& f) {
     if (trim(r.structure.site_symmetry[i]) == "NO") return;
     const std::string code = symmetry_code(r.structure.site_symmetry[i], f.axis1, f.axis2);
     std::string line = "SYMPLM  ";
@@ -256,7 +256,7 @@ void frame_tail(Records& r, int i, Frame& f) {
     atom_line(r, i, f, equiv);
     mopro_axes(r, i, f, n1, n2, r.frames.mopro_axes[i]);
     if (equiv != 0) similarity(r, i, equiv, r.frames.mopro_similarity[i]);
-    symplm(r, i, f);
+    write_symplm_line(r, i, f);
     write_frame_picture(r, i, f.target1, f.target2, f.axis1, f.axis2);
     populations(r, i, f);
 

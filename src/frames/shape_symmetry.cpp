@@ -124,14 +124,14 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
     return true;
 }
 
-void keep_site_symmetry_true(Records& r, int i, Frame& f, int ndum_before) {
+void keep_site_symmetry_true(Records& r, int i, Frame& f, int dummies_before) {
     const std::string rule = trim(r.structure.site_symmetry[i]);
     if (rule != "-42m" && rule != "3m" && rule != "mm2") return;
     // A frame the rule could not define realises no symmetry either.
     if (frame_defined(r, i, f) && shape_has(r, i, f, rule, f.axis1, f.target1, f.axis2, f.target2)) return;
 
     // Dummies only ever grow: those made for the frame given up are the last ones.
-    r.frames.dummy_count = ndum_before;
+    r.frames.dummy_count = dummies_before;
     const std::vector<Point> pts = candidate_targets(r, i, f);
     for (const Choice& c : kChoices) {
         for (const Point& p : pts) {

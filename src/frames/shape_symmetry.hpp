@@ -19,7 +19,7 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
 // After the rules for three and four neighbours: a frame whose site symmetry the shape does
 // not have gives way to the highest site symmetry that some axes through neighbours and
 // midpoints of equal pairs make true ("NO" when none); the dummies the rule made from the
-// dummy count `ndum_before` on are taken back, and the listing says so in one line.
-void keep_site_symmetry_true(Records& r, int i, Frame& f, int ndum_before);
+// dummy count `dummies_before` on are taken back, and the listing says so in one line.
+void keep_site_symmetry_true(Records& r, int i, Frame& f, int dummies_before);
 
 }  // namespace kova

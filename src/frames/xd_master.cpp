@@ -193,17 +193,17 @@ void write_keys(Records& r) {
 }
 
 void write_kappas(Records& r) {
-    const int nkset = r.frames.kappa_set_count;
+    const int kappa_sets = r.frames.kappa_set_count;
     const bool flagged = !r.options.to_xd && r.options.keys.kappa;
     // One pass over the atoms: does set k hold an atom other than hydrogen?
-    std::vector<char> heavy(static_cast<std::size_t>(nkset > 0 ? nkset : 0) + 1, 0);
+    std::vector<char> heavy(static_cast<std::size_t>(kappa_sets > 0 ? kappa_sets : 0) + 1, 0);
     if (flagged)
         for (int j = 1; j <= r.structure.atom_count; ++j) {
             int k = r.frames.kappa_set[static_cast<std::size_t>(j)];
-            if (k >= 1 && k <= nkset && r.structure.atomic_number[static_cast<std::size_t>(j)] != 1)
+            if (k >= 1 && k <= kappa_sets && r.structure.atomic_number[static_cast<std::size_t>(j)] != 1)
                 heavy[static_cast<std::size_t>(k)] = 1;
         }
-    for (int k = 1; k <= nkset; ++k) {
+    for (int k = 1; k <= kappa_sets; ++k) {
         const char* line = !flagged                             ? "KAPPA   000000"
                            : heavy[static_cast<std::size_t>(k)] ? "KAPPA   110000"
                                                                 : "KAPPA   100000";
@@ -228,30 +228,30 @@ std::string make_atom_key(const Records& r, int i) {
     return sk + mk;
 }
 
-void write_xd_refinement_block(Records& r, int ch, int nkset) {
+void write_xd_refinement_block(Records& r, int channel, int kappa_sets) {
     const std::string rule = "!" + std::string(78, '-');
-    r.io.write(ch, rule);
+    r.io.write(channel, rule);
     // Twenty numbers a line, a full line ending " \\". The layout takes 220 numbers in its
     // first pass and 200 in each later one, so a pass ends after number 220, 420, 620, ...:
     // there an empty line separates the pass from more numbers, and a list that ends there
     // has no empty line after it; any other full last line is followed by an empty line.
     auto ends_pass = [](int k) { return k >= 220 && (k - 20) % 200 == 0; };
     std::string line = "KEEP  kappa ";
-    for (int k = 1; k <= nkset; ++k) {
+    for (int k = 1; k <= kappa_sets; ++k) {
         line += fi(k, 4);
         if (k % 20 == 0) {
-            r.io.write(ch, line + " \\");
+            r.io.write(channel, line + " \\");
             line.clear();
-            if (ends_pass(k) && k < nkset) r.io.write(ch, "");
+            if (ends_pass(k) && k < kappa_sets) r.io.write(channel, "");
         }
     }
-    if (nkset <= 0 || nkset % 20 != 0)
-        r.io.write(ch, line);
-    else if (!ends_pass(nkset))
-        r.io.write(ch, "");
+    if (kappa_sets <= 0 || kappa_sets % 20 != 0)
+        r.io.write(channel, line);
+    else if (!ends_pass(kappa_sets))
+        r.io.write(channel, "");
     std::string w = "WEIGHT  ";
     for (int k = 1; k <= 6; ++k) w += ff(r.structure.weight[static_cast<std::size_t>(k)], 11, 5);
-    r.io.write_lines(ch, {"KEEP  charge group1", "!KEEP  rigid group1",
+    r.io.write_lines(channel, {"KEEP  charge group1", "!KEEP  rigid group1",
                           "!RESET bond C(1) H(1) 1.09 ...", w,
                           "SKIP  obs 0. 1.d10 *sigobs 3. 1.d06 sinthl 0. 2.",
                           "PRINT sinthl .0 2. obs 0. 15. delta 0. 10. *del% 80 100 extcn 80. 100. *abssc",
@@ -260,14 +260,14 @@ void write_xd_refinement_block(Records& r, int ch, int nkset) {
                           "!CON  num1 par1/iat1 num2 par2/iat2 ... = num0", rule});
 }
 
-void write_xd_closing_modules(Records& r, int ch) {
+void write_xd_closing_modules(Records& r, int channel) {
     const std::string bangs(79, '!');
-    for (const char* l : kXdprop1) r.io.write(ch, l);
-    r.io.write(ch, "!LATEN  frag1 1 " + fi_grown(-static_cast<long long>(r.structure.atom_count), 4) + "  *neutral");
-    for (const char* l : kXdprop2) r.io.write(ch, l);
-    r.io.write(ch, bangs);
-    for (const char* l : kXdgeom) r.io.write(ch, l);
-    r.io.write(ch, bangs);
+    for (const char* l : kXdprop1) r.io.write(channel, l);
+    r.io.write(channel, "!LATEN  frag1 1 " + fi_grown(-static_cast<long long>(r.structure.atom_count), 4) + "  *neutral");
+    for (const char* l : kXdprop2) r.io.write(channel, l);
+    r.io.write(channel, bangs);
+    for (const char* l : kXdgeom) r.io.write(channel, l);
+    r.io.write(channel, bangs);
 }
 
 void open_atom_table(Records& r) {
@@ -286,19 +286,19 @@ void open_atom_table(Records& r) {
 
 void list_atom_start(Records& r, int i) {
     auto u = static_cast<std::size_t>(i);
-    const int iout = r.files.listing;
+    const int listing = r.files.listing;
     std::string rec(80, '-');
     rec[0] = ' ';
-    r.io.write(iout, "");
-    r.io.write(iout, rec);
-    r.io.write(iout, "");
+    r.io.write(listing, "");
+    r.io.write(listing, rec);
+    r.io.write(listing, "");
     rec.assign(" Working with atom ");
     put_fi(rec, i, 7);
     rec += " : [";
     put_pad(rec, r.structure.label[u], 8);
     rec += "]     occ =";
     put_ff(rec, r.structure.occupancy[u], 11, 4);
-    r.io.write(iout, rec);
+    r.io.write(listing, rec);
 }
 
 void list_atom_ang(Records& r, int i) {

@@ -77,8 +77,8 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
 
 }  // namespace
 
-void read_aim2tab(Records& r, const std::string& fname) {
-    if (!r.io.try_open_old(input_channel, trim(fname)))
+void read_aim2tab(Records& r, const std::string& file_name) {
+    if (!r.io.try_open_old(input_channel, trim(file_name)))
         fatal_error(r, "ReadAim2Tab", "Error opening AIM2TAB output file...");
     InFile& f = r.io.in(input_channel);
     std::string rec;
@@ -130,11 +130,11 @@ void read_aim2tab(Records& r, const std::string& fname) {
     list_atoms(r, r.files.listing);
 }
 
-void read_platon(Records& r, const std::string& fname) {
-    if (!r.io.try_open_old(input_channel, trim(fname))) fatal_error(r, "ReadPlaton", "Error opening PLATON file");
+void read_platon(Records& r, const std::string& file_name) {
+    if (!r.io.try_open_old(input_channel, trim(file_name))) fatal_error(r, "ReadPlaton", "Error opening PLATON file");
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, " Reading PLATON file : " + pad(fname, 60));
+    r.io.write(r.files.listing, " Reading PLATON file : " + pad(file_name, 60));
 
     InFile& f = r.io.in(input_channel);
     LineWords& le = r.line_words;

@@ -148,7 +148,7 @@ ResidueCard parse_resi(std::string_view card) {
 
 bool read_atom_card(InFile& f, ShelxScan& s, ShelxCard& card) {
     std::string& rec = s.rec;
-    std::string& up = s.up;
+    std::string& up = s.upper;
     while (next_record(f, s.raw, rec)) {
         int recno = f.recno();
         if (trimmed_length(rec) == 0) continue;

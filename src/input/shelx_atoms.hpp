@@ -30,7 +30,7 @@ struct ShelxScan {
     std::vector<int> count;    // atoms read so far per SFAC number
     std::vector<char> riding;  // per atom: U given as a riding value
     int last_free = 0;         // the latest atom that does not ride
-    std::string raw, rec, up;  // the latest record as read, as a card text, upper-cased
+    std::string raw, rec, upper;  // the latest record as read, as a card text, upper-cased
 };
 
 // Upper-cases a-z only.

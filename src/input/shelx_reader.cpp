@@ -34,8 +34,8 @@ struct FirstPass {
     std::vector<std::string> symm;  // SYMM texts
 };
 
-[[noreturn]] void bad_card(const std::string& fname, const ShelxCard& c, const std::string& what) {
-    fault(fname, c.recno, what + ", found \"" + trim(c.text) + "\"");
+[[noreturn]] void bad_card(const std::string& file_name, const ShelxCard& c, const std::string& what) {
+    fault(file_name, c.recno, what + ", found \"" + trim(c.text) + "\"");
 }
 
 // The card with its "=" continuation records joined on.
@@ -51,12 +51,12 @@ void join_continuations(InFile& f, std::string& text) {
     }
 }
 
-void cell_card(Records& r, const std::string& fname, const ShelxCard& c, FirstPass& p) {
+void cell_card(Records& r, const std::string& file_name, const ShelxCard& c, FirstPass& p) {
     auto& cell = r.structure.cell;
     ReadStatus st = read_list(std::string_view(c.text).substr(4), p.wave, cell[0], cell[1],
                               cell[2], cell[3], cell[4], cell[5]);
     if (st != ReadStatus::ok)
-        bad_card(fname, c, "expected the wavelength and six cell constants on the CELL card");
+        bad_card(file_name, c, "expected the wavelength and six cell constants on the CELL card");
     p.cell = true;
     const int mas = r.files.xd_master;
     std::string l = "CELL ";
@@ -72,10 +72,10 @@ void cell_card(Records& r, const std::string& fname, const ShelxCard& c, FirstPa
     r.io.write(mopro_parameters_channel, "");
 }
 
-void latt_card(Records& r, const std::string& fname, const ShelxCard& c, FirstPass& p) {
+void latt_card(Records& r, const std::string& file_name, const ShelxCard& c, FirstPass& p) {
     int n = 0;
     if (read_list(std::string_view(c.text).substr(4), n) != ReadStatus::ok)
-        bad_card(fname, c, "expected the lattice number on the LATT card");
+        bad_card(file_name, c, "expected the lattice number on the LATT card");
     if (n == 0 || n < -7 || n > 7)
         fatal_error(r, "ReadShelx", "LATT number " + std::to_string(n) + " is not one of -7..-1, 1..7");
     p.latt = n < 0 ? -n : n;
@@ -104,7 +104,7 @@ void sfac_card(Records& r, const ShelxCard& c) {
     }
 }
 
-void fvar_card(Records& r, const std::string& fname, const ShelxCard& c) {
+void fvar_card(Records& r, const std::string& file_name, const ShelxCard& c) {
     const int count = count_blank_ended_words(c.text + " ") - 1;
     if (r.structure.free_var_count + count > max_free_vars)
         fatal_error(r, "ReadShelx", "More than 200 free variables on the FVAR cards");
@@ -112,21 +112,21 @@ void fvar_card(Records& r, const std::string& fname, const ShelxCard& c) {
     for (int k = 1; k <= count; ++k) {
         float& v = r.structure.free_var[static_cast<std::size_t>(r.structure.free_var_count + k)];
         if (lr.get(v) != ReadStatus::ok)
-            bad_card(fname, c, "expected " + std::to_string(count) + " free variables on the FVAR card");
+            bad_card(file_name, c, "expected " + std::to_string(count) + " free variables on the FVAR card");
     }
     r.structure.free_var_count += count;
 }
 
-void wght_card(Records& r, const std::string& fname, const ShelxCard& c) {
+void wght_card(Records& r, const std::string& file_name, const ShelxCard& c) {
     int count = count_blank_ended_words(c.text + " ") - 1;
     if (count > 6) count = 6;  // SHELXL has six weighting parameters
     ListReader lr(std::string_view(c.text).substr(4));
     for (int k = 1; k <= count; ++k)
         if (lr.get(r.structure.weight[static_cast<std::size_t>(k)]) != ReadStatus::ok)
-            bad_card(fname, c, "expected " + std::to_string(count) + " weighting parameters on the WGHT card");
+            bad_card(file_name, c, "expected " + std::to_string(count) + " weighting parameters on the WGHT card");
 }
 
-void first_pass(Records& r, InFile& f, const std::string& fname, FirstPass& p) {
+void first_pass(Records& r, InFile& f, const std::string& file_name, FirstPass& p) {
     std::string raw;
     while (f.read(raw)) {
         if (raw.size() > line_length) raw.resize(line_length);
@@ -150,17 +150,17 @@ void first_pass(Records& r, InFile& f, const std::string& fname, FirstPass& p) {
             continue;
         }
         join_continuations(f, c.text);
-        if (key == "CELL") cell_card(r, fname, c, p);
-        if (key == "LATT") latt_card(r, fname, c, p);
+        if (key == "CELL") cell_card(r, file_name, c, p);
+        if (key == "LATT") latt_card(r, file_name, c, p);
         if (key == "SFAC") sfac_card(r, c);
-        if (key == "FVAR") fvar_card(r, fname, c);
-        if (key == "WGHT") wght_card(r, fname, c);
+        if (key == "FVAR") fvar_card(r, file_name, c);
+        if (key == "WGHT") wght_card(r, file_name, c);
         // Residues are taken atom by atom in the atom pass.
         if (key == "RESI") r.structure.has_residues = true;
     }
 }
 
-void xd_tail(Records& r) {
+void write_xd_lsm_block(Records& r) {
     const int mas = r.files.xd_master;
     const std::string rule = "!" + std::string(78, '-');
     r.io.write_lines(mas, {std::string(79, '!'), "!", "    MODULE *XDLSM", "!",
@@ -195,20 +195,20 @@ void mopro_symmetry(Records& r, const FirstPass& p, char letter) {
 
 }  // namespace
 
-void read_shelx(Records& r, const std::string& fname) {
+void read_shelx(Records& r, const std::string& file_name) {
     const int out = r.files.listing;
     const int mas = r.files.xd_master;
     for (auto& l : r.structure.label) l = std::string(8, ' ');
     for (auto& s : r.structure.site_symmetry) s = std::string(5, ' ');
     r.structure.type_count = 0;
     ShelxScan scan;
-    scan.file_name = fname;
+    scan.file_name = file_name;
 
-    if (!r.io.try_open_old(shelx_channel, fname))
-        fatal_error(r, "ReadShelx", "Error opening SHELX file... " + fname);
+    if (!r.io.try_open_old(shelx_channel, file_name))
+        fatal_error(r, "ReadShelx", "Error opening SHELX file... " + file_name);
     InFile& f = r.io.in(shelx_channel);
     r.io.write(out, "");
-    r.io.write(out, " Reading SHELX file : " + pad(fname, 60));
+    r.io.write(out, " Reading SHELX file : " + pad(file_name, 60));
     r.io.write(mas, std::string(79, '!'));
     r.io.write(mas, "!                   CREATED BY PROGRAM << KOVA >>");
     r.io.write(mas, std::string(79, '!'));
@@ -216,8 +216,8 @@ void read_shelx(Records& r, const std::string& fname) {
     r.structure.has_residues = false;
 
     FirstPass p;
-    first_pass(r, f, fname, p);
-    if (!p.cell) fatal_error(r, "ReadShelx", "No CELL card in SHELX file " + fname);
+    first_pass(r, f, file_name, p);
+    if (!p.cell) fatal_error(r, "ReadShelx", "No CELL card in SHELX file " + file_name);
     if (p.latt == 0) {
         // The SHELX default: a primitive, centrosymmetric lattice.
         p.latt = 1;
@@ -225,7 +225,7 @@ void read_shelx(Records& r, const std::string& fname) {
         r.io.write(mas, "LATT C P");
     }
     const char letter = kLattices[p.latt - 1];
-    xd_tail(r);
+    write_xd_lsm_block(r);
 
     r.io.write(out, "");
     std::string l = " Cell parameters: ";

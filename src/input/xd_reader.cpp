@@ -113,15 +113,15 @@ std::string read_xd_record(Records& r, int unit) {
     return line;
 }
 
-void read_xd(Records& r, const std::string& fname) {
+void read_xd(Records& r, const std::string& parameter_file) {
     const int out = r.files.listing;
     auto w = [&](const std::string& s) { r.io.write(out, s); };
     r.structure.model_name = std::string(20, ' ');
     std::string masname = trim(r.options.xd_master_file);
     if (!r.io.try_open_old(master_file_channel, masname))
         fatal_error(r, "ReadXD", "Error opening XD master file" + masname);
-    if (!r.io.try_open_old(parameter_file_channel, trim(fname)))
-        fatal_error(r, "ReadXD", "Error opening XD parameter file " + trim(fname));
+    if (!r.io.try_open_old(parameter_file_channel, trim(parameter_file)))
+        fatal_error(r, "ReadXD", "Error opening XD parameter file " + trim(parameter_file));
     w("");
     w(" Reading data from XD master file: " + pad(r.options.xd_master_file, 60));
 
@@ -147,7 +147,7 @@ void read_xd(Records& r, const std::string& fname) {
     r.io.close(master_file_channel);
 
     w("");
-    w(" Reading data from XD parameter file: " + pad(fname, 60));
+    w(" Reading data from XD parameter file: " + pad(parameter_file, 60));
     std::string line = read_xd_record(r, parameter_file_channel);
     split_text_words(r, line);
     int version = 1;

@@ -7,23 +7,23 @@
 
 namespace kova {
 
-void write_banner(Records& r, int ch) {
+void write_banner(Records& r, int channel) {
     const std::string eq = " " + std::string(71, '=');
     const std::string dash = " " + std::string(71, '-');
-    r.io.write(ch, "");
-    r.io.write(ch, eq);
-    r.io.write(ch, "   PROGRAM  K O V A  -  AUTOMATIC SETUP OF THE LOCAL COORDINATE SYSTEM");
-    r.io.write(ch, eq);
-    r.io.write(ch, " Program determines the local coordinate system for each atom based on");
-    r.io.write(ch, std::string(16, ' ') + "connectivity and geometrical parameters");
-    r.io.write(ch, " In addition it provides an interface to TAVIREN LAB pseudoatom databank");
-    r.io.write(ch, " Sample KOVA input file (kova.inp) can be printed out with : kova -h");
-    r.io.write(ch, dash);
-    r.io.write(ch, eq);
-    r.io.write(ch, eq);
+    r.io.write(channel, "");
+    r.io.write(channel, eq);
+    r.io.write(channel, "   PROGRAM  K O V A  -  AUTOMATIC SETUP OF THE LOCAL COORDINATE SYSTEM");
+    r.io.write(channel, eq);
+    r.io.write(channel, " Program determines the local coordinate system for each atom based on");
+    r.io.write(channel, std::string(16, ' ') + "connectivity and geometrical parameters");
+    r.io.write(channel, " In addition it provides an interface to TAVIREN LAB pseudoatom databank");
+    r.io.write(channel, " Sample KOVA input file (kova.inp) can be printed out with : kova -h");
+    r.io.write(channel, dash);
+    r.io.write(channel, eq);
+    r.io.write(channel, eq);
 }
 
-void write_sample_instructions(Records& r, int ch) {
+void write_sample_instructions(Records& r, int channel) {
     static const char* const lines[] = {
         " ",
         "!",
@@ -70,7 +70,7 @@ void write_sample_instructions(Records& r, int ch) {
         "!CHFRAG 0. 0.",
         " ",
     };
-    for (const char* l : lines) r.io.write(ch, l);
+    for (const char* l : lines) r.io.write(channel, l);
 }
 
 }  // namespace kova

@@ -20,7 +20,7 @@ float plm_at(const Plm& p, int l, int m) {
 }
 
 // Values in F5.3 fields, each followed by two blanks except the last.
-void put_f53_list(std::string& s, const float* v, int n) {
+void put_f5_3_list(std::string& s, const float* v, int n) {
     for (int k = 0; k < n; ++k) {
         if (k > 0) s += "  ";
         put_ff(s, v[k], 5, 3);
@@ -150,17 +150,17 @@ void write_mopro_atom(Records& r, int i) {
     put_ff(rec, r.frames.valence_population[s] / div, 8, 5);
     put_ff(rec, q(0, 0), 8, 5);
     rec += "  ";
-    put_f53_list(rec, low, 8);
+    put_f5_3_list(rec, low, 8);
     r.io.write(mopro_parameters_channel, rec);
     if (!hydrogen) {
         // MoPro counts the m = -3 harmonics with the opposite sign; a zero comes out as -.000
         const float oct[7] = {q(3, 0), q(3, 1), q(3, -1), q(3, 2), q(3, -2), q(3, 3), -q(3, -3)};
         rec.assign("  ");
-        put_f53_list(rec, oct, 7);
+        put_f5_3_list(rec, oct, 7);
         r.io.write(mopro_parameters_channel, rec);
         const float hex[9] = {q(4, 0), q(4, 1), q(4, -1), q(4, 2), q(4, -2), q(4, 3), -q(4, -3), q(4, 4), q(4, -4)};
         rec.assign("  ");
-        put_f53_list(rec, hex, 9);
+        put_f5_3_list(rec, hex, 9);
         r.io.write(mopro_parameters_channel, rec);
     }
     r.io.write(mopro_parameters_channel, "");

@@ -15,11 +15,11 @@ namespace kova {
 bool has_output_section(const Records& r) { return r.options.databank || r.options.extend_h || r.options.to_xd; }
 
 void write_output_section(Records& r) {
-    const int iout = r.files.listing;
+    const int listing = r.files.listing;
     r.io.create(r.files.xd_parameters, "xd_kova.inp");
-    r.io.write(iout, "");
-    r.io.write(iout, std::string(80, '-'));
-    for (int ch : {iout, terminal}) {
+    r.io.write(listing, "");
+    r.io.write(listing, std::string(80, '-'));
+    for (int ch : {listing, terminal}) {
         r.io.write(ch, "");
         r.io.write(ch, " Creating XD parameter file...");
     }
@@ -31,7 +31,7 @@ void write_output_section(Records& r) {
         if (r.options.databank) {
             const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
                                       fi(r.databank.searched, 8) + fi(r.databank.found, 8) + fi(r.databank.not_found, 8);
-            for (int ch : {terminal, iout}) {
+            for (int ch : {terminal, listing}) {
                 r.io.write(ch, "");
                 r.io.write(ch, stats);
             }

@@ -19,10 +19,10 @@ void write_terminal_and_listing(Records& r, const std::string& line) {
 }  // namespace
 
 void write_run_summary(Records& r) {
-    const int iout = r.files.listing;
-    r.io.write(iout, "");
-    r.io.write(iout, std::string(80, '-'));
-    for (int ch : {iout, terminal}) {
+    const int listing = r.files.listing;
+    r.io.write(listing, "");
+    r.io.write(listing, std::string(80, '-'));
+    for (int ch : {listing, terminal}) {
         r.io.write(ch, "");
         r.io.write(ch, " XD instructions are in file            : xd_kova.mas");
     }

@@ -29,14 +29,14 @@ constexpr int kCompleteAng = 44;  // complete.ang
 using Mat3d = std::array<std::array<double, 3>, 3>;
 
 // A candidate: source atom, operator and lattice shift, ordered as the scan visits them.
-struct Cand {
-    int i, n, a, b, c;
-    auto operator<=>(const Cand&) const = default;
+struct ImageCandidate {
+    int atom, symop, shift_a, shift_b, shift_c;
+    auto operator<=>(const ImageCandidate&) const = default;
 };
-struct CandHash {
-    std::size_t operator()(const Cand& k) const {
-        std::size_t h = static_cast<std::size_t>(k.i);
-        for (int v : {k.n, k.a, k.b, k.c})
+struct ImageCandidateHash {
+    std::size_t operator()(const ImageCandidate& k) const {
+        std::size_t h = static_cast<std::size_t>(k.atom);
+        for (int v : {k.symop, k.shift_a, k.shift_b, k.shift_c})
             h = h * 1000003u ^ static_cast<std::size_t>(static_cast<unsigned>(v));
         return h;
     }
@@ -195,7 +195,7 @@ private:
 
     void prepare();
     void process(int m);
-    void look(int m, int i, const Cand& k);
+    void try_candidate(int m, int i, const ImageCandidate& k);
 
     Records& r_;
     int nat_ = 0, nsym_ = 0, ncells_ = 0;
@@ -207,8 +207,9 @@ private:
     double spread_ = 0.0;  // bound of |rot·xf + trn| + 1 over sources and operators
     std::vector<Op> ops_;
     PointGrid sources_;
-    std::unordered_map<Cand, char, CandHash> state_;
-    std::priority_queue<Cand, std::vector<Cand>, std::greater<Cand>> ready_;
+    std::unordered_map<ImageCandidate, char, ImageCandidateHash> state_;
+    std::priority_queue<ImageCandidate, std::vector<ImageCandidate>, std::greater<ImageCandidate>>
+        ready_;
 };
 
 void Completion::prepare() {
@@ -273,10 +274,10 @@ void Completion::prepare() {
     for (std::size_t k = 0; k < ids.size(); ++k) sources_.insert(ids[k], pts[k]);
 }
 
-void Completion::look(int m, int i, const Cand& k) {
+void Completion::try_candidate(int m, int i, const ImageCandidate& k) {
     auto it = state_.find(k);
     if (it != state_.end() && (it->second & kDead)) return;
-    Image im = image_of(r_, i, k.n, k.a, k.b, k.c);
+    Image im = image_of(r_, i, k.symop, k.shift_a, k.shift_b, k.shift_c);
     if (coincident(im.xc, r_.structure.cart[m])) {
         state_[k] |= kDead;
         return;
@@ -331,10 +332,11 @@ void Completion::process(int m) {
                         Vec3d v = times(tmat_, f);
                         Vec3d centre = times(op.back, {x[0] - v[0], x[1] - v[1], x[2] - v[2]});
                         sources_.visit(centre, op.stretch * reach, [&](int i) {
-                            look(m, i, Cand{i, n, a, b, c});
+                            try_candidate(m, i, ImageCandidate{i, n, a, b, c});
                         });
                     } else {
-                        sources_.visit_all([&](int i) { look(m, i, Cand{i, n, a, b, c}); });
+                        sources_.visit_all(
+                            [&](int i) { try_candidate(m, i, ImageCandidate{i, n, a, b, c}); });
                     }
                 }
     }
@@ -347,12 +349,12 @@ void Completion::run() {
     if (!(reach_ + 1e-5 >= 0.001) || nsym_ == 0 || ncells_ < 0) return;
     for (int m = 1; m <= nat_; ++m) process(m);
     while (!ready_.empty()) {
-        Cand k = ready_.top();
+        ImageCandidate k = ready_.top();
         ready_.pop();
         char& s = state_[k];
         if (s & kDead) continue;
         s |= kDead;
-        append(r_, k.i, image_of(r_, k.i, k.n, k.a, k.b, k.c));
+        append(r_, k.atom, image_of(r_, k.atom, k.symop, k.shift_a, k.shift_b, k.shift_c));
         process(r_.topology.list_size);
     }
 }

@@ -24,16 +24,16 @@ namespace kova {
 struct NeighbourIndex {
     int n = -1;
     const Vec3f* data = nullptr;
-    std::uint32_t tol1 = 0;     // bits of options.tolerances.bond
-    std::vector<float> covrad;  // the radius table it was built with
-    float covmax = 0.0f;        // largest radius among the indexed atoms
-    std::vector<Vec3f> pos;     // 1..n, the positions last seen
-    std::vector<Vec3f> filed;   // 1..n, the positions the grid holds the atoms at
-    double drift = 0.0;         // how far an atom may lie from the place it is filed at
-    std::vector<int> iz;        // 1..n
+    std::uint32_t bond_tolerance_bits = 0;  // bits of options.tolerances.bond
+    std::vector<float> covalent_radius;     // the radius table it was built with
+    float max_radius = 0.0f;                // largest radius among the indexed atoms
+    std::vector<Vec3f> pos;                 // 1..n, the positions last seen
+    std::vector<Vec3f> filed;               // 1..n, the positions the grid holds the atoms at
+    double drift = 0.0;  // how far an atom may lie from the place it is filed at
+    std::vector<int> atomic_number;  // 1..n
     PointGrid grid;
     long long searches = 0;
-    std::vector<std::pair<int, float>> cand;  // a search's candidates, kept for their room
+    std::vector<std::pair<int, float>> candidates;  // a search's candidates, kept for their room
 };
 
 namespace {
@@ -69,17 +69,17 @@ void build_index(Records& r, int n) {
     auto ix = std::make_shared<NeighbourIndex>();
     ix->n = n;
     ix->data = r.structure.cart.data();
-    ix->tol1 = std::bit_cast<std::uint32_t>(r.options.tolerances.bond);
-    ix->covrad = r.elements.covalent_radius;
+    ix->bond_tolerance_bits = std::bit_cast<std::uint32_t>(r.options.tolerances.bond);
+    ix->covalent_radius = r.elements.covalent_radius;
     ix->pos.assign(r.structure.cart.begin(), r.structure.cart.begin() + n + 1);
     ix->filed = ix->pos;
-    ix->iz.assign(r.structure.atomic_number.begin(), r.structure.atomic_number.begin() + n + 1);
+    ix->atomic_number.assign(r.structure.atomic_number.begin(), r.structure.atomic_number.begin() + n + 1);
     for (int j = 1; j <= n; ++j) {
         float c = covalent_radius(r, r.structure.atomic_number[j]);
-        if (c > ix->covmax) ix->covmax = c;  // a NaN radius never bonds and is left out
+        if (c > ix->max_radius) ix->max_radius = c;  // a NaN radius never bonds and is left out
     }
     // Cells of the longest covalent bond, so that a covalent search looks at 27 cells.
-    double h = 2.0 * ix->covmax + r.options.tolerances.bond;
+    double h = 2.0 * ix->max_radius + r.options.tolerances.bond;
     h = std::isfinite(h) ? std::max(1.0, h * 1.0001) : 1.0;
     std::vector<Vec3d> pts;
     pts.reserve(static_cast<std::size_t>(n));
@@ -95,9 +95,9 @@ NeighbourIndex& index_of(Records& r, int centre) {
     int n = list_length(r);
     NeighbourIndex* ix = r.neighbour_index.get();
     if (!ix || ix->n != n || ix->data != r.structure.cart.data() ||
-        ix->tol1 != std::bit_cast<std::uint32_t>(r.options.tolerances.bond) ||
-        ix->covrad.size() != r.elements.covalent_radius.size() ||
-        !std::equal(ix->covrad.begin(), ix->covrad.end(), r.elements.covalent_radius.begin(), [](float a, float b) {
+        ix->bond_tolerance_bits != std::bit_cast<std::uint32_t>(r.options.tolerances.bond) ||
+        ix->covalent_radius.size() != r.elements.covalent_radius.size() ||
+        !std::equal(ix->covalent_radius.begin(), ix->covalent_radius.end(), r.elements.covalent_radius.begin(), [](float a, float b) {
             return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
         })) {
         build_index(r, n);
@@ -119,7 +119,7 @@ NeighbourIndex& index_of(Records& r, int centre) {
 #endif
     if (check) {
         for (int j = 1; j <= n; ++j) {
-            if (ix->iz[j] != r.structure.atomic_number[j]) {
+            if (ix->atomic_number[j] != r.structure.atomic_number[j]) {
                 build_index(r, n);
                 return *r.neighbour_index;
             }
@@ -152,11 +152,11 @@ void write_both(Records& r, int first, int second, const std::string& rec) {
         if (ch == terminal || r.io.is_open_out(ch)) r.io.write(ch, rec);
 }
 
-[[noreturn]] void overflow(Records& r, int iat, float rmax) {
+[[noreturn]] void overflow(Records& r, int atom, float radius) {
     const std::string lines[] = {
         "",
-        " GetNei :: atom = " + fi(iat, 8) + "  " + pad(r.structure.label[iat], 8),
-        "           rmax = " + ff(rmax, 12, 3),
+        " GetNei :: atom = " + fi(atom, 8) + "  " + pad(r.structure.label[atom], 8),
+        "           rmax = " + ff(radius, 12, 3),
         "           inei exceeds dimension maxnei ( " + fi(max_neighbours, 6) + " )",
         "",
     };
@@ -166,17 +166,17 @@ void write_both(Records& r, int first, int second, const std::string& rec) {
 
 // Tests 1 to 4 of the scan: centre, disorder, distance, too close. The distance of atom j from
 // the centre when it passes them, none otherwise.
-std::optional<float> passes(const Records& r, int iat, int j, float rmax) {
-    if (j == iat) return std::nullopt;
-    if (r.structure.occupancy_flag[iat] == -1 && r.structure.occupancy_flag[j] == -1) {
-        float diff = std::fabs(r.structure.occupancy[iat] - r.structure.occupancy[j]);
+std::optional<float> passes(const Records& r, int atom, int j, float radius) {
+    if (j == atom) return std::nullopt;
+    if (r.structure.occupancy_flag[atom] == -1 && r.structure.occupancy_flag[j] == -1) {
+        float diff = std::fabs(r.structure.occupancy[atom] - r.structure.occupancy[j]);
         if (static_cast<double>(diff) > 0.01) return std::nullopt;
     }
-    const float d = distance(r.structure.cart[iat], r.structure.cart[j]);
-    if (rmax > 0.0f) {
-        if (!(d <= rmax)) return std::nullopt;
+    const float d = distance(r.structure.cart[atom], r.structure.cart[j]);
+    if (radius > 0.0f) {
+        if (!(d <= radius)) return std::nullopt;
     } else {
-        float lim = (covalent_radius(r, r.structure.atomic_number[iat]) + r.options.tolerances.bond) + covalent_radius(r, r.structure.atomic_number[j]);
+        float lim = (covalent_radius(r, r.structure.atomic_number[atom]) + r.options.tolerances.bond) + covalent_radius(r, r.structure.atomic_number[j]);
         if (!(d <= lim)) return std::nullopt;
     }
     if (d < kTooClose) return std::nullopt;
@@ -186,7 +186,7 @@ std::optional<float> passes(const Records& r, int iat, int j, float rmax) {
 // Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort. The
 // plain form compares each candidate with every atom taken, as the scan does. Whether an atom
 // taken is disordered.
-bool accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, float>>& cand, bool plain = false) {
+bool accept(Records& r, int atom, float radius, const std::vector<std::pair<int, float>>& cand, bool plain = false) {
     bool disordered = false;
     NeighbourList& g = r.topology.last_search;
     // Two atoms closer than SAMEXYZ lie at nearly the same distance from the centre, so only
@@ -212,7 +212,7 @@ bool accept(Records& r, int iat, float rmax, const std::vector<std::pair<int, fl
         if (!plain) taken.insert(std::upper_bound(taken.begin(), taken.end(), d, farther), {d, j});
         if (g.count + 1 > max_neighbours) {
             g.count = max_neighbours + 1;
-            overflow(r, iat, rmax);
+            overflow(r, atom, radius);
         }
         ++g.count;
         g.atom.push_back(j);
@@ -250,48 +250,48 @@ bool distinct_sites(const Records& r, std::vector<std::pair<int, float>>& cand) 
     return true;
 }
 
-bool valid_centre(const Records& r, int iat) { return iat >= 1 && iat <= r.atom_slots(); }
+bool valid_centre(const Records& r, int atom) { return atom >= 1 && atom <= r.atom_slots(); }
 
-// Heading and rows of a neighbour listing (covalent form when rmax <= 0).
-void print_neighbours(Records& r, int unit, int iat, float rmax, int count, const std::vector<int>& inei,
-                      const std::vector<float>& dnei) {
-    r.io.write(unit, "");
-    if (rmax > 0.0f)
-        r.io.write(unit, " Neighbors of " + trim(r.structure.label[iat]) + " within " + ff(rmax, 7, 3) +
+// Heading and rows of a neighbour listing (covalent form when radius <= 0).
+void print_neighbours(Records& r, int channel, int atom, float radius, int count,
+                      const std::vector<int>& neighbours, const std::vector<float>& distances) {
+    r.io.write(channel, "");
+    if (radius > 0.0f)
+        r.io.write(channel, " Neighbors of " + trim(r.structure.label[atom]) + " within " + ff(radius, 7, 3) +
                              " Ang = " + fi(count, 4));
     else
-        r.io.write(unit,
-                   " Covalently-bonded neighbors to " + trim(r.structure.label[iat]) + " = " + fi(count, 4));
-    r.io.write(unit, "");
-    r.io.write(unit, "     i       n     r(Ang)    atom       occ");
+        r.io.write(channel,
+                   " Covalently-bonded neighbors to " + trim(r.structure.label[atom]) + " = " + fi(count, 4));
+    r.io.write(channel, "");
+    r.io.write(channel, "     i       n     r(Ang)    atom       occ");
     for (int k = 1; k <= count; ++k) {
-        int j = inei[static_cast<std::size_t>(k)];
-        r.io.write(unit, fi(k, 6) + fi(j, 8) + "  " + ff(dnei[static_cast<std::size_t>(k)], 9, 3) + "    " +
+        int j = neighbours[static_cast<std::size_t>(k)];
+        r.io.write(channel, fi(k, 6) + fi(j, 8) + "  " + ff(distances[static_cast<std::size_t>(k)], 9, 3) + "    " +
                              pad(r.structure.label[j], 8) + "  " + ff(r.structure.occupancy[j], 7, 4));
     }
 }
 
 // The type summary; `gap` is the line written before each type.
-void print_types(Records& r, int unit, int ntyp, const std::vector<int>& iztyp, const std::vector<int>& ncnt,
-                 const std::vector<std::vector<int>>& itypat, const std::string& gap) {
-    r.io.write(unit, "");
-    r.io.write(unit, "    There is(are) " + fi(ntyp, 4) + " atom type(s) among neighbors");
-    for (int t = 1; t <= ntyp; ++t) {
-        r.io.write(unit, gap);
-        r.io.write(unit, "    Type = " + fi(t, 4));
-        r.io.write(unit, "      atomic number = " + fi(iztyp[static_cast<std::size_t>(t)], 4));
-        r.io.write(unit, "      neighbors of this type = " + fi(ncnt[static_cast<std::size_t>(t)], 4));
+void print_types(Records& r, int channel, int types, const std::vector<int>& type_z, const std::vector<int>& type_size,
+                 const std::vector<std::vector<int>>& type_atoms, const std::string& gap) {
+    r.io.write(channel, "");
+    r.io.write(channel, "    There is(are) " + fi(types, 4) + " atom type(s) among neighbors");
+    for (int t = 1; t <= types; ++t) {
+        r.io.write(channel, gap);
+        r.io.write(channel, "    Type = " + fi(t, 4));
+        r.io.write(channel, "      atomic number = " + fi(type_z[static_cast<std::size_t>(t)], 4));
+        r.io.write(channel, "      neighbors of this type = " + fi(type_size[static_cast<std::size_t>(t)], 4));
         std::string line = "      atoms : ";
-        const auto& mem = itypat[static_cast<std::size_t>(t)];
-        int cnt = ncnt[static_cast<std::size_t>(t)];
+        const auto& mem = type_atoms[static_cast<std::size_t>(t)];
+        int cnt = type_size[static_cast<std::size_t>(t)];
         for (int m = 1; m <= cnt; ++m) {
             if (m > 1 && (m - 1) % 6 == 0) {
-                r.io.write(unit, line);
+                r.io.write(channel, line);
                 line = std::string(14, ' ');
             }
             line += pad(r.structure.label[mem[static_cast<std::size_t>(m)]], 8) + " ";
         }
-        r.io.write(unit, line);
+        r.io.write(channel, line);
     }
 }
 
@@ -327,48 +327,48 @@ void group_by_element(Records& r) {
     g.type_atom = std::move(mem);
 }
 
-const NeighbourTable& stored(const Records& r, int iat) {
+const NeighbourTable& stored(const Records& r, int atom) {
     static const NeighbourTable none{0, {0}, {0.0f}, 0, {0}, {0}, {{0}}};
-    if (iat < 1 || iat >= static_cast<int>(r.topology.neighbours.size())) return none;
-    return r.topology.neighbours[static_cast<std::size_t>(iat)];
+    if (atom < 1 || atom >= static_cast<int>(r.topology.neighbours.size())) return none;
+    return r.topology.neighbours[static_cast<std::size_t>(atom)];
 }
 
 }  // namespace
 
-void atom_moved(Records& r, int iat) {
+void atom_moved(Records& r, int atom) {
     NeighbourIndex* ix = r.neighbour_index.get();
-    if (!ix || iat < 1 || iat > ix->n || iat > r.atom_slots()) return;
+    if (!ix || atom < 1 || atom > ix->n || atom > r.atom_slots()) return;
     // (the rounding of d is far inside the slack every search adds to its radius)
-    const double d = distance(ix->filed[iat], r.structure.cart[iat]);
+    const double d = distance(ix->filed[atom], r.structure.cart[atom]);
     if (d <= kDrift) {  // false for a place that is no finite number
         ix->drift = std::max(ix->drift, d);
     } else {
-        ix->grid.move(iat, widen(ix->filed[iat]), widen(r.structure.cart[iat]));
-        ix->filed[iat] = r.structure.cart[iat];
+        ix->grid.move(atom, widen(ix->filed[atom]), widen(r.structure.cart[atom]));
+        ix->filed[atom] = r.structure.cart[atom];
     }
-    ix->pos[iat] = r.structure.cart[iat];
+    ix->pos[atom] = r.structure.cart[atom];
 }
 
-bool search_neighbours(Records& r, int iat, float rmax) {
+bool search_neighbours(Records& r, int atom, float radius) {
     clear_scratch(r.topology.last_search);
-    if (!valid_centre(r, iat)) return false;
-    NeighbourIndex& ix = index_of(r, iat);
-    double radius;
-    if (rmax > 0.0f) {
-        radius = rmax;
+    if (!valid_centre(r, atom)) return false;
+    NeighbourIndex& ix = index_of(r, atom);
+    double search_radius;
+    if (radius > 0.0f) {
+        search_radius = radius;
     } else {
-        float own = covalent_radius(r, r.structure.atomic_number[iat]) + r.options.tolerances.bond;
+        float own = covalent_radius(r, r.structure.atomic_number[atom]) + r.options.tolerances.bond;
         if (std::isnan(own)) return false;  // no limit holds
-        radius = static_cast<double>(own) + ix.covmax;
+        search_radius = static_cast<double>(own) + ix.max_radius;
     }
-    std::vector<std::pair<int, float>>& cand = ix.cand;
+    std::vector<std::pair<int, float>>& cand = ix.candidates;
     cand.clear();
-    ix.grid.visit(widen(r.structure.cart[iat]), reach(ix, radius), [&](int j) {
-        if (const std::optional<float> d = passes(r, iat, j, rmax)) cand.emplace_back(j, *d);
+    ix.grid.visit(widen(r.structure.cart[atom]), reach(ix, search_radius), [&](int j) {
+        if (const std::optional<float> d = passes(r, atom, j, radius)) cand.emplace_back(j, *d);
     });
     if (!distinct_sites(r, cand)) {
         std::sort(cand.begin(), cand.end());
-        return accept(r, iat, rmax, cand);
+        return accept(r, atom, radius, cand);
     }
     // No two candidates share a site and they fit: the scan takes them all, by distance and
     // then by index.
@@ -386,23 +386,23 @@ bool search_neighbours(Records& r, int iat, float rmax) {
     return disordered;
 }
 
-bool search_neighbours_scan(Records& r, int iat, float rmax) {
+bool search_neighbours_scan(Records& r, int atom, float radius) {
     clear_scratch(r.topology.last_search);
-    if (!valid_centre(r, iat)) return false;
+    if (!valid_centre(r, atom)) return false;
     int n = list_length(r);
     std::vector<std::pair<int, float>> cand;
     for (int j = 1; j <= n; ++j) {
-        if (const std::optional<float> d = passes(r, iat, j, rmax)) cand.emplace_back(j, *d);
+        if (const std::optional<float> d = passes(r, atom, j, radius)) cand.emplace_back(j, *d);
     }
-    return accept(r, iat, rmax, cand, true);
+    return accept(r, atom, radius, cand, true);
 }
 
-void find_neighbours(Records& r, int iat, float rmax) {
-    const bool disordered = search_neighbours(r, iat, rmax);
-    if (!valid_centre(r, iat)) return;
+void find_neighbours(Records& r, int atom, float radius) {
+    const bool disordered = search_neighbours(r, atom, radius);
+    if (!valid_centre(r, atom)) return;
     const int out = r.files.listing;
     if (r.topology.print_neighbours == 1) {
-        print_neighbours(r, out, iat, rmax, r.topology.last_search.count, r.topology.last_search.atom, r.topology.last_search.distance);
+        print_neighbours(r, out, atom, radius, r.topology.last_search.count, r.topology.last_search.atom, r.topology.last_search.distance);
         if (disordered) {
             r.io.write(out, "");
             r.io.write(out, "    Note : at least 1 neighbor is disordered");
@@ -413,25 +413,25 @@ void find_neighbours(Records& r, int iat, float rmax) {
         print_types(r, out, r.topology.last_search.type_count, r.topology.last_search.type_atomic_number, r.topology.last_search.type_size, r.topology.last_search.type_atom, "");
 }
 
-int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(int)>& take) {
+int first_neighbour(Records& r, int atom, float radius, const std::function<bool(int)>& take) {
     // Within `near` of the centre, where the order of the search is that of the distances,
     // unless two atoms share a site: then the whole search decides.
-    const float near = std::min(rmax, 4.0f);
-    if (valid_centre(r, iat) && rmax > 0.0f && r.topology.print_neighbours != 1) {
-        NeighbourIndex& ix = index_of(r, iat);
-        const Vec3d c = widen(r.structure.cart[iat]);
+    const float near = std::min(radius, 4.0f);
+    if (valid_centre(r, atom) && radius > 0.0f && r.topology.print_neighbours != 1) {
+        NeighbourIndex& ix = index_of(r, atom);
+        const Vec3d c = widen(r.structure.cart[atom]);
         // Only when the whole search cannot pass maxnei atoms.
-        if (ix.grid.bound(c, reach(ix, rmax)) <= static_cast<std::size_t>(max_neighbours)) {
-            std::vector<std::pair<int, float>>& cand = ix.cand;
+        if (ix.grid.bound(c, reach(ix, radius)) <= static_cast<std::size_t>(max_neighbours)) {
+            std::vector<std::pair<int, float>>& cand = ix.candidates;
             cand.clear();
             ix.grid.visit(c, reach(ix, near), [&](int j) {
-                const std::optional<float> d = passes(r, iat, j, rmax);
+                const std::optional<float> d = passes(r, atom, j, radius);
                 if (d && *d <= near) cand.emplace_back(j, *d);
             });
             if (distinct_sites(r, cand)) {
                 // An atom closer than `sure` has no atom of the whole search within SAMEXYZ:
                 // such an atom would be closer than `near` and so among these.
-                const float sure = near < rmax ? near - 2.0f * kSameXyz - 1.0e-3f : rmax;
+                const float sure = near < radius ? near - 2.0f * kSameXyz - 1.0e-3f : radius;
                 const std::vector<std::pair<int, float>> nearest = cand;  // `take` may search too
                 for (const auto& [j, d] : nearest) {
                     if (d > sure) break;
@@ -440,14 +440,14 @@ int first_neighbour(Records& r, int iat, float rmax, const std::function<bool(in
                         return j;
                     }
                 }
-                if (near == rmax) {
+                if (near == radius) {
                     clear_scratch(r.topology.last_search);
                     return 0;
                 }
             }
         }
     }
-    find_neighbours(r, iat, rmax);
+    find_neighbours(r, atom, radius);
     const NeighbourList& g = r.topology.last_search;
     const std::vector<int> found(g.atom.begin() + 1, g.atom.begin() + g.count + 1);
     for (int j : found)
@@ -526,18 +526,18 @@ void sort_stored_neighbours(Records& r, int k) {
     if (l != t.count) fatal_error(r, "SortNei", "l.ne.nnei(k)");
 }
 
-void list_stored_neighbours(Records& r, int iat, int iunit) {
-    if (!valid_centre(r, iat)) return;
-    const NeighbourTable& t = stored(r, iat);
-    print_neighbours(r, iunit, iat, 0.0f, t.count, t.atom, t.distance);
-    if (r.options.verbosity >= 2) print_types(r, iunit, t.type_count, t.type_atomic_number, t.type_size, t.type_atom, " ");
+void list_stored_neighbours(Records& r, int atom, int channel) {
+    if (!valid_centre(r, atom)) return;
+    const NeighbourTable& t = stored(r, atom);
+    print_neighbours(r, channel, atom, 0.0f, t.count, t.atom, t.distance);
+    if (r.options.verbosity >= 2) print_types(r, channel, t.type_count, t.type_atomic_number, t.type_size, t.type_atom, " ");
 }
 
-int collect_neighbours(Records& r, int iat, std::vector<int>& list) {
-    const NeighbourTable& t = stored(r, iat);
+int collect_neighbours(Records& r, int atom, std::vector<int>& list) {
+    const NeighbourTable& t = stored(r, atom);
     list.assign(static_cast<std::size_t>(std::max(100, t.count + 1)) + 1, 0);
     for (int k = 1; k <= t.count; ++k) list[static_cast<std::size_t>(k)] = t.atom[k];
-    list[static_cast<std::size_t>(t.count) + 1] = iat;
+    list[static_cast<std::size_t>(t.count) + 1] = atom;
     return t.count + 1;
 }
 

@@ -208,22 +208,23 @@ bool tridiagonal_eigen(int n, float d[3], float e[3], Mat3& z) {
 
 }  // namespace
 
-bool planarity(Records& r, int iprt, int n, const std::vector<int>& list, int itype) {
+bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, int kind) {
     const int out = r.files.listing;
     bool lplan = true;
-    const float tol = itype == planarity_ring ? r.options.tolerances.ring : r.options.tolerances.group;
-    const std::string word = itype == planarity_ring ? "ring" : "group";
-    // Atoms beyond the list or outside the records are left out rather than read.
-    int cnt = std::max(0, std::min(n, static_cast<int>(list.size()) - 1));
+    const float tol = kind == planarity_ring ? r.options.tolerances.ring : r.options.tolerances.group;
+    const std::string word = kind == planarity_ring ? "ring" : "group";
+    // Atoms past the first `count` of the list, or outside the records, are left out rather than
+    // read.
+    int cnt = std::max(0, std::min(count, static_cast<int>(atoms.size()) - 1));
     std::vector<int> at;
     for (int i = 1; i <= cnt; ++i)
-        if (list[static_cast<std::size_t>(i)] >= 1 && list[static_cast<std::size_t>(i)] <= r.atom_slots())
-            at.push_back(list[static_cast<std::size_t>(i)]);
+        if (atoms[static_cast<std::size_t>(i)] >= 1 && atoms[static_cast<std::size_t>(i)] <= r.atom_slots())
+            at.push_back(atoms[static_cast<std::size_t>(i)]);
     cnt = static_cast<int>(at.size());
 
-    if (iprt == 1) {
+    if (print == 1) {
         r.io.write(out, "");
-        r.io.write(out, " Planarity test for " + fi(n, 3) + "-atom " + word + " : ");
+        r.io.write(out, " Planarity test for " + fi(count, 3) + "-atom " + word + " : ");
         r.io.write(out, "");
         std::string line;
         for (int i = 0; i < cnt; ++i) {
@@ -252,7 +253,7 @@ bool planarity(Records& r, int iprt, int n, const std::vector<int>& list, int it
     tridiagonal_eigen(3, d, e, z);
     const float p = z[0][0], q = z[1][0], rr = z[2][0];
     const float s = p * c[0] + q * c[1] + rr * c[2];
-    if (iprt == 1 && r.options.verbosity >= 2) {
+    if (print == 1 && r.options.verbosity >= 2) {
         r.io.write(out, "");
         r.io.write(out, "     P Q R S = " + ff(p, 12, 4) + ff(q, 12, 4) + ff(rr, 12, 4) + ff(s, 12, 4));
         r.io.write(out, "");
@@ -261,14 +262,14 @@ bool planarity(Records& r, int iprt, int n, const std::vector<int>& list, int it
     for (int i : at) {
         float di = p * r.structure.cart[i][0] + q * r.structure.cart[i][1] + rr * r.structure.cart[i][2] - s;
         sum += di * di;
-        if (iprt == 1 && r.options.verbosity >= 2)
+        if (print == 1 && r.options.verbosity >= 2)
             r.io.write(out, "       dist. from " + pad(r.structure.label[i], 8) +
                                 " to lsq plane =" + ff(di, 11, 3) + " Ang");
     }
-    // Three points always lie in a plane; the divisor n - 3 would be zero.
+    // Three points always lie in a plane; the divisor cnt - 3 would be zero.
     float sigpln = cnt > 3 ? std::sqrt(sum / static_cast<float>(cnt - 3)) : 0.0f;
     if (sigpln > tol) lplan = false;
-    if (iprt == 1) {
+    if (print == 1) {
         r.io.write(out, "");
         r.io.write(out, "     Esd atoms from the plane (sigpln) = " + ff(sigpln, 12, 4) +
                             " ( tol = " + ff(tol, 8, 4) + " )");

@@ -223,10 +223,10 @@ int list_length(const Records& r) { return std::clamp(r.topology.list_size, 0, r
 
 // The walk records of the ring search.
 struct Choices {
-    std::vector<std::vector<char>> iused;  // iused[l][c]: link c (0-based) of entry l not walked
+    std::vector<std::vector<char>> unwalked;  // [l][c]: link c (0-based) of entry l not walked
 };
 struct Visited {
-    std::vector<char> ivis;
+    std::vector<char> visited;  // [e]: entry e reached by a walk
 };
 
 class RingWalk {
@@ -307,7 +307,7 @@ void RingWalk::exchange_start() {
 void RingWalk::push(int e) {
     ird_.push_back(e);
     int np = static_cast<int>(ird_.size()) - 1;
-    visited_.ivis[e] = 1;
+    visited_.visited[e] = 1;
     at_[e].push_back(np);
     if (adj_[e].size() > 2) forks_.push_back(np);
 }
@@ -321,13 +321,13 @@ void RingWalk::cut(int k) {
 }
 
 void RingWalk::walk_link(int l, int c) {
-    choices_.iused[l][c] = 0;
+    choices_.unwalked[l][c] = 0;
     --unwalked_[l];
 }
 
 // The first link not walked that does not lead back to prev (which stays not walked).
 int RingWalk::choose(int cur, int prev) const {
-    const auto& used = choices_.iused[cur];
+    const auto& used = choices_.unwalked[cur];
     for (std::size_t c = 0; c < adj_[cur].size(); ++c)
         if (used[c] && adj_[cur][c] != prev) return static_cast<int>(c);
     return -1;
@@ -356,7 +356,7 @@ int RingWalk::backtrack() {
 
 int RingWalk::restart_entry() {
     int e = literal_ ? 1 : cursor_;
-    while (e <= nnew_ && (visited_.ivis[e] || adj_[e].empty())) ++e;
+    while (e <= nnew_ && (visited_.visited[e] || adj_[e].empty())) ++e;
     cursor_ = e;
     return e <= nnew_ ? e : 0;
 }
@@ -478,13 +478,13 @@ void RingWalk::run() {
     }
     exchange_start();
 
-    choices_.iused.resize(static_cast<std::size_t>(nnew_) + 1);
+    choices_.unwalked.resize(static_cast<std::size_t>(nnew_) + 1);
     unwalked_.assign(static_cast<std::size_t>(nnew_) + 1, 0);
     for (int l = 1; l <= nnew_; ++l) {
-        choices_.iused[l].assign(adj_[l].size(), 1);
+        choices_.unwalked[l].assign(adj_[l].size(), 1);
         unwalked_[l] = static_cast<int>(adj_[l].size());
     }
-    visited_.ivis.assign(static_cast<std::size_t>(nnew_) + 1, 0);
+    visited_.visited.assign(static_cast<std::size_t>(nnew_) + 1, 0);
     at_.assign(static_cast<std::size_t>(nnew_) + 1, {});
 
     bool walking = false;
@@ -517,7 +517,7 @@ void RingWalk::run() {
         cut(0);
         int e = restart_entry();
         if (e == 0) break;
-        if (!choices_.iused[e][0]) fatal_error(r_, "CheckVisited", "Internal error");
+        if (!choices_.unwalked[e][0]) fatal_error(r_, "CheckVisited", "Internal error");
         push(e);
         push(adj_[e][0]);
         walk_link(e, 0);
@@ -604,14 +604,14 @@ const RingIndex& ring_index(Records& r) {
 
 void rings_changed(Records& r) { r.index.rings = RingIndex{}; }
 
-RingMembership ring_membership(Records& r, int iat) {
+RingMembership ring_membership(Records& r, int atom) {
     const RingIndex& ix = ring_index(r);
     std::array<int, 3> h{};
-    if (iat >= 1 && iat < static_cast<int>(ix.held.size())) h = ix.held[static_cast<std::size_t>(iat)];
+    if (atom >= 1 && atom < static_cast<int>(ix.held.size())) h = ix.held[static_cast<std::size_t>(atom)];
     return ring_situation(r.topology, h[0], h[1], h[2]);
 }
 
-RingMembership ring_membership_scan(Records& r, int iat) {
+RingMembership ring_membership_scan(Records& r, int atom) {
     const Topology& g = r.topology;
     int count = 0;
     int first = 0, second = 0;
@@ -620,7 +620,7 @@ RingMembership ring_membership_scan(Records& r, int iat) {
         const auto& mem = g.ring_atom[static_cast<std::size_t>(q)];
         int s = std::min(g.ring_size[q], static_cast<int>(mem.size()) - 1);
         bool in = false;
-        for (int m = 1; m <= s && !in; ++m) in = mem[static_cast<std::size_t>(m)] == iat;
+        for (int m = 1; m <= s && !in; ++m) in = mem[static_cast<std::size_t>(m)] == atom;
         if (!in) continue;
         ++count;
         if (count == 1) first = q;

@@ -87,7 +87,7 @@ TEST(OpenDatabank, InARun) {
 // must be the word 1 that the record reader's split of the record gives. Records that try
 // the rule: numbers before the word, "*", lower case, longer words, a word cut by the reading
 // buffer, number-like words, comments.
-TEST(DbFileKeys, WordOneAsTheRecordReaderSplitsIt) {
+TEST(DatabankFileKeys, WordOneAsTheRecordReaderSplitsIt) {
     const std::string long_tail(196, ' ');
     const std::vector<std::string> recs = {
         "NEIG 1 1 0 0", "  3 4 NEIG", "*NEIG", "neig x", "NEIGH 1", "1.5E NEIG", "1.5EE NEIG",

@@ -117,7 +117,7 @@ TEST(MakeAtomKey, KeygenSwitches) {
     }
 }
 
-TEST(WrXdMas1, KeepKappaLineBreaks) {
+TEST(XdRefinementBlock, KeepKappaLineBreaks) {
     const std::string first = "KEEP  kappa ";
     const std::string bs = " \\";
     struct Case {
@@ -172,7 +172,7 @@ TEST(WrXdMas1, KeepKappaLineBreaks) {
     }
 }
 
-TEST(WrXdMas1, FixedLinesAndTheInitialWeights) {
+TEST(XdRefinementBlock, FixedLinesAndTheInitialWeights) {
     FrameRecords f(0);
     write_xd_refinement_block(f.r, f.r.files.xd_master, 1);
     auto l = f.lines("xd_kova.mas");
@@ -187,7 +187,7 @@ TEST(WrXdMas1, FixedLinesAndTheInitialWeights) {
     EXPECT_EQ(l[12], "!" + std::string(78, '-'));
 }
 
-TEST(WrXdMas2, SixtyOneLinesWithTheAtomCount) {
+TEST(XdClosingModules, SixtyOneLinesWithTheAtomCount) {
     FrameRecords f(12);
     write_xd_closing_modules(f.r, f.r.files.xd_master);
     auto l = f.lines("xd_kova.mas");
@@ -204,7 +204,7 @@ TEST(WrXdMas2, SixtyOneLinesWithTheAtomCount) {
     EXPECT_EQ(l[60], std::string(79, '!'));
 }
 
-TEST(WrXdMas2, AtomCountsBeyondFourColumnsAreWrittenInFull) {
+TEST(XdClosingModules, AtomCountsBeyondFourColumnsAreWrittenInFull) {
     // -nat in I4 up to 999 atoms; from 1000 on the number is written in full rather than as
     // "****", which would lose the count.
     const struct {

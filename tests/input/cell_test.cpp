@@ -13,7 +13,7 @@ namespace {
 
 void set_cell(Records& r, std::array<float, 6> cell) { r.structure.cell = cell; }
 
-TEST(TranMat, OrthogonalCellAndListing) {
+TEST(MakeCellMatrices, OrthogonalCellAndListing) {
     test::Session s;
     set_cell(s.r, {10, 20, 30, 90, 90, 90});
     make_cell_matrices(s.r);
@@ -46,7 +46,7 @@ TEST(TranMat, OrthogonalCellAndListing) {
     EXPECT_EQ(s.terminal(), std::vector<std::string>{"  "});
 }
 
-TEST(TranMat, HexagonalAndMonoclinicCells) {
+TEST(MakeCellMatrices, HexagonalAndMonoclinicCells) {
     {
         test::Session s;
         set_cell(s.r, {5, 5, 7, 90, 90, 120});
@@ -111,7 +111,7 @@ TEST(CellErrors, StopThroughErr) {
     EXPECT_EQ(s.terminal()[1], " ERROR *** rabs *** iflag is wrong...");
 }
 
-TEST(Trig, DegreeRoutines) {
+TEST(DegreeFunctions, DegreeRoutines) {
     EXPECT_NEAR(sin_deg(30.0f), 0.5f, 1e-6f);
     EXPECT_NEAR(cos_deg(60.0f), 0.5f, 1e-6f);
     EXPECT_NEAR(asin_deg(0.5f), 30.0f, 1e-5f);

@@ -41,7 +41,7 @@ void start_list(Records& r) {
     store(r, 1, identity);
 }
 
-TEST(SymCrd, CardForms) {
+TEST(ParseSymmCard, CardForms) {
     struct Case {
         const char* card;
         std::vector<Op> ops;
@@ -101,7 +101,7 @@ TEST(SymCrd, CardForms) {
     }
 }
 
-TEST(SymOp, FractionsAndNumbers) {
+TEST(ParseSymmComponent, FractionsAndNumbers) {
     struct Case {
         const char* comp;
         float trn, cx, cy, cz;

@@ -48,8 +48,8 @@ TEST(FoundFaults, ImageTargetsBecomeDummiesNextToDisorderAndUnderToxd) {
         ASSERT_EQ(run.res.status, 0) << run.res.err;
         Master m = run.master();
         ASSERT_EQ(m.atoms.size(), 2u);
-        EXPECT_EQ(m.atoms[0].at1, "O(1)");
-        EXPECT_EQ(m.atoms[0].at2, "DUM1");
+        EXPECT_EQ(m.atoms[0].target1, "O(1)");
+        EXPECT_EQ(m.atoms[0].target2, "DUM1");
         ASSERT_GE(m.dummies.size(), 1u);
         // the inversion image of (0.075, 0, 0)
         EXPECT_EQ(m.dummies[0], (Point{-0.075, 0.0, 0.0}));
@@ -69,8 +69,8 @@ TEST(FoundFaults, AnIsolatedAtomOnTheCellOriginPointsXAtTheNextFixedPoint) {
     ASSERT_EQ(run.res.status, 0) << run.res.err;
     Master m = run.master();
     ASSERT_EQ(m.atoms.size(), 1u);
-    EXPECT_EQ(m.atoms[0].at1, "DUM1");
-    EXPECT_EQ(m.atoms[0].at2, "DUM2");
+    EXPECT_EQ(m.atoms[0].target1, "DUM1");
+    EXPECT_EQ(m.atoms[0].target2, "DUM2");
     EXPECT_EQ(m.dummies, (std::vector<Point>{{0.5, 0.0, 0.0}, {0.5, 0.5, 0.5}}));
     for (const auto& l : {run.listing(), test::lines_of(run.res.out)})
         EXPECT_NE(std::find(l.begin(), l.end(), " Will make dummies at 0.5,0,0 and 0.5,0.5,0.5"), l.end());
@@ -102,11 +102,11 @@ TEST(FoundFaults, ARepeatedLabelStopsTheRunUnlessRenamed) {
         ASSERT_EQ(xd.atoms.size(), 3u);
         EXPECT_EQ(xd.atoms[1].label, "H(2)");
         EXPECT_EQ(xd.atoms[2].label, "H(3)");
-        EXPECT_EQ(xd.atoms[1].itab[4], 3);
-        EXPECT_EQ(xd.atoms[2].itab[4], 2);
+        EXPECT_EQ(xd.atoms[1].table[4], 3);
+        EXPECT_EQ(xd.atoms[2].table[4], 2);
         for (int i = 1; i <= 3; ++i) {
-            EXPECT_NE(xd.atoms[i - 1].itab[2], i) << "atom " << i;
-            EXPECT_NE(xd.atoms[i - 1].itab[4], i) << "atom " << i;
+            EXPECT_NE(xd.atoms[i - 1].table[2], i) << "atom " << i;
+            EXPECT_NE(xd.atoms[i - 1].table[4], i) << "atom " << i;
         }
     }
 }
@@ -127,15 +127,15 @@ TEST(FoundFaults, TheNoRuleGivesTwoAxesOffOneLine) {
     ASSERT_EQ(run.res.status, 0) << run.res.err;
     Master m = run.master();
     ASSERT_EQ(m.atoms.size(), 3u);
-    EXPECT_EQ(m.atoms[0].at1 + " " + m.atoms[0].at2, "O(2) DUM1");
-    EXPECT_EQ(m.atoms[1].at1 + " " + m.atoms[1].at2, "C(1) DUM1");
-    EXPECT_EQ(m.atoms[2].at1 + " " + m.atoms[2].at2, "C(1) DUM1");
+    EXPECT_EQ(m.atoms[0].target1 + " " + m.atoms[0].target2, "O(2) DUM1");
+    EXPECT_EQ(m.atoms[1].target1 + " " + m.atoms[1].target2, "C(1) DUM1");
+    EXPECT_EQ(m.atoms[2].target1 + " " + m.atoms[2].target2, "C(1) DUM1");
     EXPECT_EQ(m.dummies, (std::vector<Point>{{0.0, 0.0, 0.0}}));
     auto l = run.listing();
     EXPECT_EQ(std::count(l.begin(), l.end(), " Will make dummy at 0,0,0"), 3);
     XdParameters xd = run.parameters();
     ASSERT_EQ(xd.atoms.size(), 3u);
-    for (const XdAtom& a : xd.atoms) EXPECT_EQ(a.itab[4], 4) << a.label;  // nat + 1
+    for (const XdAtom& a : xd.atoms) EXPECT_EQ(a.table[4], 4) << a.label;  // nat + 1
 }
 
 // A crystal atom on a fixed point: C(1) on the centre of symmetry at the origin of P-1, bonded
@@ -151,8 +151,8 @@ TEST(FoundFaults, ACrystalAtomOnTheOriginPointsNoAxisAtItself) {
     ASSERT_EQ(run.res.status, 0) << run.res.err;
     Master m = run.master();
     ASSERT_EQ(m.atoms.size(), 2u);
-    EXPECT_EQ(m.atoms[0].at2, "DUM1");
-    EXPECT_EQ(m.atoms[1].at1 + " " + m.atoms[1].at2, "C(1) DUM1");
+    EXPECT_EQ(m.atoms[0].target2, "DUM1");
+    EXPECT_EQ(m.atoms[1].target1 + " " + m.atoms[1].target2, "C(1) DUM1");
     EXPECT_EQ(m.dummies.at(0), (Point{0.5, 0.5, 0.5}));
     for (const Point& d : m.dummies) EXPECT_NE(d, (Point{0.0, 0.0, 0.0}));
 }

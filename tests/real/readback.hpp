@@ -87,8 +87,8 @@ inline std::optional<Cell> cell_from(const std::string& rec) {
 // ---------------------------------------------------------------- xd_kova.mas
 struct FrameRow {
     std::string record;
-    std::string label, at1, at2;  // without trailing blanks
-    char ax1 = ' ', ax2 = ' ';
+    std::string label, target1, target2;  // without trailing blanks
+    char axis1 = ' ', axis2 = ' ';
 };
 
 struct Master {
@@ -137,10 +137,10 @@ inline Master read_master(const std::vector<std::string>& lines) {
         FrameRow row;
         row.record = rec;
         row.label = strip(cols(rec, 1, 8));
-        row.at1 = strip(cols(rec, 10, 17));
-        row.ax1 = cols(rec, 20, 20).empty() ? ' ' : rec[19];
-        row.at2 = strip(cols(rec, 32, 39));
-        row.ax2 = cols(rec, 41, 41).empty() ? ' ' : rec[40];
+        row.target1 = strip(cols(rec, 10, 17));
+        row.axis1 = cols(rec, 20, 20).empty() ? ' ' : rec[19];
+        row.target2 = strip(cols(rec, 32, 39));
+        row.axis2 = cols(rec, 41, 41).empty() ? ' ' : rec[40];
         m.atoms.push_back(row);
     }
     return m;
@@ -194,12 +194,12 @@ inline Ang read_ang(const std::vector<std::string>& lines) {
 // ---------------------------------------------------------------- xd_kova.inp
 struct XdAtom {
     std::string label;
-    std::array<int, 11> itab{};
-    Point xf{};
+    std::array<int, 11> table{};  // the eleven integers of the atom line
+    Point frac{};
 };
 
 struct XdParameters {
-    int nat = -1, ndum = -1, nkap = -1;
+    int atom_count = -1, dummy_count = -1, kappa_count = -1;
     std::vector<Point> dummies;
     std::vector<XdAtom> atoms;
     std::vector<std::string> bad;  // records that do not have their layout
@@ -220,11 +220,11 @@ inline XdParameters read_xd_parameters(const std::vector<std::string>& lines) {
         x.bad.push_back(u);
         return x;
     }
-    x.nat = *nat;
-    x.nkap = *nkap;
-    x.ndum = *ndum;
+    x.atom_count = *nat;
+    x.kappa_count = *nkap;
+    x.dummy_count = *ndum;
     std::size_t i = 9;
-    for (int k = 0; k < x.ndum && i < lines.size(); ++k, ++i) {
+    for (int k = 0; k < x.dummy_count && i < lines.size(); ++k, ++i) {
         Point p{};
         for (int c = 0; c < 3; ++c) {
             auto v = number(cols(lines[i], 1 + 13 * c, 13 + 13 * c));
@@ -233,7 +233,7 @@ inline XdParameters read_xd_parameters(const std::vector<std::string>& lines) {
         }
         x.dummies.push_back(p);
     }
-    for (int n = 0; n < x.nat && i < lines.size(); ++n, i += 5) {
+    for (int n = 0; n < x.atom_count && i < lines.size(); ++n, i += 5) {
         // label A8, I3 I3 I5 I5 I5, 2X, I5 x 6, F9.5 x 3, F8.4
         const std::string& rec = lines[i];
         XdAtom a;
@@ -244,12 +244,12 @@ inline XdParameters read_xd_parameters(const std::vector<std::string>& lines) {
         for (int c = 0; c < 11; ++c) {
             auto v = integer(cols(rec, start[c], start[c] + width[c] - 1));
             ok = ok && v.has_value();
-            a.itab[static_cast<std::size_t>(c)] = v.value_or(0);
+            a.table[static_cast<std::size_t>(c)] = v.value_or(0);
         }
         for (int c = 0; c < 3; ++c) {
             auto v = number(cols(rec, 62 + 9 * c, 70 + 9 * c));
             ok = ok && v.has_value();
-            a.xf[static_cast<std::size_t>(c)] = v.value_or(0.0);
+            a.frac[static_cast<std::size_t>(c)] = v.value_or(0.0);
         }
         if (!ok) x.bad.push_back(rec);
         x.atoms.push_back(a);
@@ -260,7 +260,7 @@ inline XdParameters read_xd_parameters(const std::vector<std::string>& lines) {
 // ---------------------------------------------------------------- fixedH.ins
 struct HList {
     std::vector<std::string> labels;
-    std::vector<Point> xf;
+    std::vector<Point> frac;
     std::vector<std::string> bad;
 };
 
@@ -281,7 +281,7 @@ inline HList read_fixedh(const std::vector<std::string>& lines) {
             continue;
         }
         h.labels.push_back(strip(cols(rec, 1, 8)));
-        h.xf.push_back(p);
+        h.frac.push_back(p);
     }
     return h;
 }

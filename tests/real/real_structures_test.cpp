@@ -191,10 +191,10 @@ void RealRun::check_frames(std::set<std::string>& faults) {
     for (int i = 1; i <= nat; ++i) {
         const FrameRow& row = m.atoms[i - 1];
         SCOPED_TRACE("atom " + std::to_string(i) + ": [" + row.record + "]");
-        EXPECT_TRUE(axis_code(row.ax1) && axis_code(row.ax2) && row.ax1 != row.ax2) << "axes";
+        EXPECT_TRUE(axis_code(row.axis1) && axis_code(row.axis2) && row.axis1 != row.axis2) << "axes";
         std::vector<Point> ends, ends_all;
         for (int t = 0; t < 2; ++t) {
-            const std::string& target = t == 0 ? row.at1 : row.at2;
+            const std::string& target = t == 0 ? row.target1 : row.target2;
             auto it = number.find(target);
             if (it == number.end()) {
                 ADD_FAILURE() << "axis target [" << target << "] is no atom and no dummy";
@@ -203,7 +203,7 @@ void RealRun::check_frames(std::set<std::string>& faults) {
             ends_all.push_back(cart(it->second));
             if (repeated.count(target)) continue;
             if (distance(cart(it->second), cart(i)) <= 0.1)
-                on_atom(row, t == 0 ? row.ax1 : row.ax2, target);
+                on_atom(row, t == 0 ? row.axis1 : row.axis2, target);
             else
                 ends.push_back(cart(it->second));
         }
@@ -217,7 +217,7 @@ void RealRun::check_frames(std::set<std::string>& faults) {
             }
             Point n = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
             double sine = distance(n, {0, 0, 0}) / (distance(u, {0, 0, 0}) * distance(v, {0, 0, 0}));
-            if (sine < std::sin(1.0 * 3.14159265358979 / 180.0)) faults.insert(row.label + ": targets " + row.at1 + " and " + row.at2 + " in line");
+            if (sine < std::sin(1.0 * 3.14159265358979 / 180.0)) faults.insert(row.label + ": targets " + row.target1 + " and " + row.target2 + " in line");
         }
         // The site symmetry's operations map the neighbours onto neighbours of the same
         // element, within the 15 degrees by which the rules tell shapes apart and some more
@@ -236,7 +236,7 @@ void RealRun::check_frames(std::set<std::string>& faults) {
             // "m" is left out: the mirror of a group with freely refined or disordered
             // hydrogen atoms is a chemical one, far from the positions.
             if (!images && repeated.empty() && sym != "m") {
-                std::string fault = test::symmetry_fault(sym, cart(i), row.ax1, ends_all[0], row.ax2, ends_all[1], nei, 30.0);
+                std::string fault = test::symmetry_fault(sym, cart(i), row.axis1, ends_all[0], row.axis2, ends_all[1], nei, 30.0);
                 if (!fault.empty()) faults.insert(row.label + ": " + fault);
             }
         }
@@ -248,16 +248,16 @@ void RealRun::check_frames(std::set<std::string>& faults) {
     }
     XdParameters xd = read_xd_parameters(file("xd_kova.inp"));
     for (const auto& rec : xd.bad) ADD_FAILURE() << "xd_kova.inp record out of its layout: [" << rec << "]";
-    ASSERT_EQ(xd.nat, nat);
-    ASSERT_EQ(xd.ndum, ndum);
+    ASSERT_EQ(xd.atom_count, nat);
+    ASSERT_EQ(xd.dummy_count, ndum);
     ASSERT_EQ(xd.atoms.size(), static_cast<std::size_t>(nat));
     // head 7, zero block 2, dummies, 5 per atom, kappa sets, free variables 2 and the scale 1
-    EXPECT_EQ(xd.records, static_cast<std::size_t>(7 + 2 + ndum + 5 * nat + xd.nkap + 3));
+    EXPECT_EQ(xd.records, static_cast<std::size_t>(7 + 2 + ndum + 5 * nat + xd.kappa_count + 3));
     ASSERT_TRUE(m.cell.has_value()) << "no CELL line in the head of xd_kova.mas";
     const Cell& cell = *m.cell;
     // rounding of F9.5 (xd_kova.inp) and F14.4 (kova.ang) coordinates
     const double tol = cell.diagonal * 0.9e-5 + 0.9e-4 + 2e-4;  // and of the printed cell
-    auto frac = [&](int n) { return n <= nat ? xd.atoms[n - 1].xf : xd.dummies[n - nat - 1]; };
+    auto frac = [&](int n) { return n <= nat ? xd.atoms[n - 1].frac : xd.dummies[n - nat - 1]; };
     for (int k = 1; k <= ndum; ++k)
         for (int c = 0; c < 3; ++c) EXPECT_NEAR(xd.dummies[k - 1][c], m.dummies[k - 1][c], 2e-6) << "dummy " << k;
     for (int i = 1; i <= nat; ++i) {
@@ -265,20 +265,20 @@ void RealRun::check_frames(std::set<std::string>& faults) {
         const FrameRow& row = m.atoms[i - 1];
         SCOPED_TRACE("xd_kova.inp atom " + std::to_string(i) + " " + a.label);
         EXPECT_EQ(a.label, row.label);
-        EXPECT_EQ(a.itab[0], axis_code(row.ax1));
-        EXPECT_EQ(a.itab[1], axis_code(row.ax2));
-        EXPECT_EQ(a.itab[3], i);
-        EXPECT_LE(distance(cell.cart(a.xf), ang.atoms[i - 1]), tol) << "xd_kova.inp and kova.ang disagree";
+        EXPECT_EQ(a.table[0], axis_code(row.axis1));
+        EXPECT_EQ(a.table[1], axis_code(row.axis2));
+        EXPECT_EQ(a.table[3], i);
+        EXPECT_LE(distance(cell.cart(a.frac), ang.atoms[i - 1]), tol) << "xd_kova.inp and kova.ang disagree";
         for (int c : {2, 4}) {
-            const int n = a.itab[static_cast<std::size_t>(c)];
-            const std::string& target = c == 2 ? row.at1 : row.at2;
+            const int n = a.table[static_cast<std::size_t>(c)];
+            const std::string& target = c == 2 ? row.target1 : row.target2;
             if (n < 1 || n > nat + ndum) {
                 ADD_FAILURE() << "frame integer " << n << " names no atom or dummy (" << nat << " + " << ndum << ")";
                 continue;
             }
             EXPECT_EQ(n <= nat ? m.atoms[n - 1].label : m.dummy_labels[n - nat - 1], target)
                 << "frame integer " << n << " and the master file disagree";
-            if (!repeated.count(target) && distance(cell.cart(frac(n)), cell.cart(a.xf)) <= 0.01) on_atom(row, c == 2 ? row.ax1 : row.ax2, target);
+            if (!repeated.count(target) && distance(cell.cart(frac(n)), cell.cart(a.frac)) <= 0.01) on_atom(row, c == 2 ? row.axis1 : row.axis2, target);
         }
     }
     if (opt.extend_h) check_extended_h(m, cell);
@@ -308,11 +308,11 @@ void RealRun::check_extended_h(const Master& m, const Cell& cell) {
                                                                 "-" + hl) == 0)
             << rec;
         const std::string parent = pair.substr(0, pair.size() - hl.size() - 1);
-        const Point ph = cell.cart(h.xf[static_cast<std::size_t>(atom - 1)]);
+        const Point ph = cell.cart(h.frac[static_cast<std::size_t>(atom - 1)]);
         double best = -1.0;  // a repeated parent label: the nearest atom of that label
         for (std::size_t j = 0; j < h.labels.size(); ++j)
             if (h.labels[j] == parent) {
-                double d = distance(cell.cart(h.xf[j]), ph);
+                double d = distance(cell.cart(h.frac[j]), ph);
                 if (best < 0.0 || d < best) best = d;
             }
         ASSERT_GE(best, 0.0) << "parent " << parent << " is not in fixedH.ins: " << rec;
