@@ -202,7 +202,7 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
 
 // Five or more neighbours, TOXD, or an ordered atom next to a disordered one.
 void no_rule(Records& r, int i, Frame& f) {
-    const int nnei = r.topology.neighbours[i].count;
+    const int neighbour_count = r.topology.neighbours[i].count;
     set_site_symmetry(r, i, "NO");
     f.axis1 = 'X';
     target_atom(r, f, 1, r.topology.canonical_order[1]);
@@ -210,7 +210,7 @@ void no_rule(Records& r, int i, Frame& f) {
     // Y from the rest of the canonical order. With one neighbour only (it is disordered) there
     // is none, and Y takes the fixed point that the rules use wherever no atom qualifies.
     std::vector<int> rest;
-    for (int m = 2; m <= nnei; ++m) rest.push_back(r.topology.canonical_order[m]);
+    for (int m = 2; m <= neighbour_count; ++m) rest.push_back(r.topology.canonical_order[m]);
     second_off_line(r, i, f, rest);
 }
 
@@ -271,8 +271,8 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
     else
         f.target1 = s;
     f.axis2 = 'Y';
-    const int nnei = r.topology.neighbours[i].count;
-    for (int m = 1; m <= nnei; ++m) {
+    const int neighbour_count = r.topology.neighbours[i].count;
+    for (int m = 1; m <= neighbour_count; ++m) {
         if (in_ring(r, ring, r.topology.canonical_order[m])) {
             target_atom(r, f, 2, r.topology.canonical_order[m]);
             return;
@@ -284,11 +284,11 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
 // An atom of two planar rings: X towards the other fusion atom, Y into a six-membered ring.
 // False when the fusion neighbour's rings are not 5+6 or 6+6; the rules then decide.
 bool fused_ring_frame(Records& r, int i, Frame& f) {
-    const int nnei = r.topology.neighbours[i].count;
+    const int neighbour_count = r.topology.neighbours[i].count;
     set_site_symmetry(r, i, "m");
     f.axis1 = 'X';
     int fusion_size = -1;
-    for (int m = 1; m <= nnei && fusion_size < 0; ++m) {
+    for (int m = 1; m <= neighbour_count && fusion_size < 0; ++m) {
         const int a = r.topology.canonical_order[m];
         const RingMembership rings = ring_membership(r, a);
         if (rings.in_ring && !rings.planar) {
@@ -305,7 +305,7 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
         return false;
     }
     f.axis2 = 'Y';
-    for (int m = 1; m <= nnei; ++m) {
+    for (int m = 1; m <= neighbour_count; ++m) {
         const int b = r.topology.canonical_order[m];
         const RingMembership rings = ring_membership(r, b);
         if (rings.in_ring && rings.planar && rings.size == 6) {
@@ -373,25 +373,25 @@ void frame_atom(Records& r, int i) {
     sort_stored_neighbours(r, i);
 
     const NeighbourTable& t = r.topology.neighbours[i];
-    const int nnei = t.count;
+    const int neighbour_count = t.count;
     f.atom_disordered = r.structure.occupancy_flag[i] == -1;
-    for (int m = 1; m <= nnei; ++m)
+    for (int m = 1; m <= neighbour_count; ++m)
         if (r.structure.occupancy_flag[t.atom[m]] == -1) f.neighbour_disordered = true;
-    r.frames.planar_group = nnei < 4;
+    r.frames.planar_group = neighbour_count < 4;
     f.hydrogens = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
     write_listing_line(r, " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
 
     const bool toxd = r.options.to_xd;
-    if ((toxd && nnei < 2) || (!toxd && nnei == 0)) {
+    if ((toxd && neighbour_count < 2) || (!toxd && neighbour_count == 0)) {
         empty_neighbourhood(r, i, f);
-    } else if (nnei > 4 || toxd || (!f.atom_disordered && f.neighbour_disordered)) {
+    } else if (neighbour_count > 4 || toxd || (!f.atom_disordered && f.neighbour_disordered)) {
         no_rule(r, i, f);
     } else if (!ring_situation(r, i, f)) {
-        if (nnei >= 3) group_planarity(r, i);
+        if (neighbour_count >= 3) group_planarity(r, i);
         equal_pairs(r, i, f);
         const int dummies_before = r.frames.dummy_count;
         frame_rules(r, i, f);
-        if (nnei >= 3) keep_site_symmetry_true(r, i, f, dummies_before);
+        if (neighbour_count >= 3) keep_site_symmetry_true(r, i, f, dummies_before);
     }
     keep_frame_defined(r, i, f);
 

@@ -21,7 +21,7 @@ struct Type {
     int z, count;
 };
 
-// One atom searched against a databank: the atom's neighbour types go into `neig` by hand.
+// One atom searched against a databank: the atom's neighbour types go into `topology.last_search` by hand.
 struct Search {
     test::TempDir dir;
     std::istringstream in;

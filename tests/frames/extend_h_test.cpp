@@ -33,7 +33,7 @@ struct Moved {
     float before, after;
 };
 
-// extend_xh_bond on H atom h as the frame rules call it: parent P = its neighbour, forh filled.
+// extend_xh_bond on H atom h as the frame rules call it: parent P = its neighbour, the parent data filled.
 Moved extend(Molecule& m, int h) {
     Records& r = m.r;
     int p = r.topology.neighbours[h].atom[1];

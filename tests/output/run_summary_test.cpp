@@ -10,20 +10,20 @@ namespace {
 
 TEST(RunSummary, LinesPerOption) {
     struct Case {
-        bool ldb, lfh, ltoxd;
+        bool databank, extend_h, to_xd;
     } cases[] = {{false, false, false}, {true, false, false}, {false, true, false},
                  {false, false, true},  {true, true, false}};
     for (const auto& c : cases) {
         test::Writer w;
         Records& r = w.r;
-        r.options.databank = c.ldb;
-        r.options.extend_h = c.lfh;
-        r.options.to_xd = c.ltoxd;
+        r.options.databank = c.databank;
+        r.options.extend_h = c.extend_h;
+        r.options.to_xd = c.to_xd;
         r.io.create(35, "kova.out");
         write_run_summary(r);
         std::vector<std::string> want = {"", " XD instructions are in file            : xd_kova.mas"};
-        if (c.ldb || c.lfh || c.ltoxd) want.push_back(" XD parameters are in file              : xd_kova.inp");
-        if (c.lfh) {
+        if (c.databank || c.extend_h || c.to_xd) want.push_back(" XD parameters are in file              : xd_kova.inp");
+        if (c.extend_h) {
             want.push_back(" Atomic coordinates w/extended H-atoms  : fixedH.ins");
             want.push_back(" RESET BOND instructions for H-atoms    : reset.bond");
             want.push_back(" CONSTRAINT instructions for H-atoms    : const.bond");
@@ -34,10 +34,10 @@ TEST(RunSummary, LinesPerOption) {
                               " Program log file                       : kova.out", "",
                               " Local axes can be visualized in PLATON using command : platon -p kova.spf"})
             want.push_back(l);
-        if (c.ldb) want.push_back(" Summary of DB atom types : grep 'DB comment' kova.out");
-        if (c.lfh) want.push_back(" Summary of X-H distances : grep -i 'x-h' kova.out");
+        if (c.databank) want.push_back(" Summary of DB atom types : grep 'DB comment' kova.out");
+        if (c.extend_h) want.push_back(" Summary of X-H distances : grep -i 'x-h' kova.out");
         want.push_back(" Summary of exceptions    : grep -i 'Exception identified' kova.out");
-        const std::string flags = std::to_string(c.ldb) + std::to_string(c.lfh) + std::to_string(c.ltoxd);
+        const std::string flags = std::to_string(c.databank) + std::to_string(c.extend_h) + std::to_string(c.to_xd);
         EXPECT_EQ(w.terminal_lines(), want) << flags;
         want.insert(want.begin(), {"", std::string(80, '-')});
         EXPECT_EQ(w.file(35, "kova.out"), want) << flags;
