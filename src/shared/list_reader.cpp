@@ -287,7 +287,7 @@ ReadStatus read_fixed_real(std::string_view field, int d, float& v) {
         while (j < norm.size() && std::isdigit(static_cast<unsigned char>(norm[j]))) ++j;
         std::string mant = norm.substr(i, j - i);
         while (static_cast<int>(mant.size()) < d + 1) mant.insert(mant.begin(), '0');
-        mant.insert(mant.size() - static_cast<std::size_t>(d), ".");
+        mant.insert(mant.size() - static_cast<std::size_t>(d), 1, '.');
         norm = norm.substr(0, i) + mant + norm.substr(j);
     }
     v = std::strtof(norm.c_str(), nullptr);
