@@ -22,7 +22,8 @@ public:
         auto base = std::filesystem::temp_directory_path();
         static int counter = 0;
         for (;;) {
-            path_ = base / ("kova_test_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
+            path_ = base /
+                    ("kova_test_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
             if (std::filesystem::create_directory(path_)) break;
         }
     }

@@ -21,7 +21,8 @@ namespace {
 // A number of a databank record that is missing or does not read: a run-time error.
 [[noreturn]] void bad_record(const DbFile& db, const DbRecord& rec, const std::string& what) {
     fault(db.name, rec.recno,
-          "expected " + what + ", found \"" + trim(db.raw(static_cast<std::size_t>(rec.recno) - 1)) + "\"");
+          "expected " + what + ", found \"" +
+              trim(db.raw(static_cast<std::size_t>(rec.recno) - 1)) + "\"");
 }
 
 template <typename... T>
@@ -63,9 +64,10 @@ std::string search_key(const Records& r, int atom, const std::string& asym) {
     const NeighbourList& ng = r.topology.last_search;
     std::string key;
     key.reserve(96);
-    for (int v : {r.structure.atomic_number[atom], r.frames.planar_rings, r.frames.planar_ring_size, ng.count, ng.type_count,
-                  r.frames.planar_group ? 1 : 0, r.frames.parent_atomic_number[atom], r.frames.parent_neighbours[atom], r.frames.parent_hydrogens[atom],
-                  r.frames.group_found[atom] != 0 ? 1 : 0})
+    for (int v : {r.structure.atomic_number[atom], r.frames.planar_rings, r.frames.planar_ring_size,
+                  ng.count, ng.type_count, r.frames.planar_group ? 1 : 0,
+                  r.frames.parent_atomic_number[atom], r.frames.parent_neighbours[atom],
+                  r.frames.parent_hydrogens[atom], r.frames.group_found[atom] != 0 ? 1 : 0})
         add_int(key, v);
     for (int t = 1; t <= ng.type_count; ++t) {
         add_int(key, ng.type_atomic_number[t]);
@@ -103,7 +105,8 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
         if (e < 0) break;
         const DbEntryLine& el = db.entries[static_cast<std::size_t>(e)];
         if (verbose) out(" Reading atom = " + db.padded(static_cast<std::size_t>(el.rec)));
-        if (el.nwords < 4) find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4);  // stops the run
+        if (el.nwords < 4)
+            find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4);  // stops the run
         found.last = &el;
 
         if (z != 1) {
@@ -115,11 +118,12 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
             if (same_text(nl.word(8), "F")) planar = false;
             if (same_text(nl.word(8), "T")) planar = true;
             if (verbose) {
-                out("  " + std::string(" jnei=") + fi(jnei, 3) + " jty=" + fi(jty, 3) +
-                    " jring=" + fi(jring, 3) + " asymr=[" + asymr + "] planar=" + logical_text(planar));
+                out("  " + std::string(" jnei=") + fi(jnei, 3) + " jty=" + fi(jty, 3) + " jring=" +
+                    fi(jring, 3) + " asymr=[" + asymr + "] planar=" + logical_text(planar));
                 out(" jmemb=" + fi(jmemb, 3));
             }
-            if (jnei != ng.count || jty != ng.type_count || jring != iring || jmemb != imemb) continue;
+            if (jnei != ng.count || jty != ng.type_count || jring != iring || jmemb != imemb)
+                continue;
             if (trimmed_length(asymr) != 0 && asymr != asym) continue;
             if (planar != lpg) continue;
 
@@ -152,7 +156,8 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
             if (verbose)
                 out("  " + std::string(" jhp =") + fi(jhp, 3) + " jsp =" + fi(jsp, 3) +
                     " jhnei=" + fi(jhnei, 3) + " asymr=[" + asymr + "]");
-            if (jhp != r.frames.parent_atomic_number[atom] || jsp != r.frames.parent_neighbours[atom] || jhnei != r.frames.parent_hydrogens[atom])
+            if (jhp != r.frames.parent_atomic_number[atom] ||
+                jsp != r.frames.parent_neighbours[atom] || jhnei != r.frames.parent_hydrogens[atom])
                 continue;
             if (asymr != asym) continue;
         }
@@ -228,7 +233,8 @@ void match_databank_entry(Records& r, int atom) {
                 FreeLine() << " ity   = " << ng.type_count, FreeLine() << " imemb = " << imemb,
                 "  asymi = [" + asym + "]", FreeLine() << " lPG   = " << lpg};
         for (int t = 1; t <= ng.type_count; ++t)
-            head.push_back(FreeLine() << " type = " << t << " atom = " << ng.type_atomic_number[t] << " neib = " << ng.type_size[t]);
+            head.push_back(FreeLine() << " type = " << t << " atom = " << ng.type_atomic_number[t]
+                                      << " neib = " << ng.type_size[t]);
         head.push_back(" ");
         for (const std::string& l : head) out(l);
     }
@@ -243,7 +249,9 @@ void match_databank_entry(Records& r, int atom) {
     }
     const DbEntryLine* last = walked.last;
     const std::string& group = walked.group;
-    const std::string comment = hit ? hit->comment : m.matched != 0 ? trim(db.description(*last)) : std::string();
+    const std::string comment = hit              ? hit->comment
+                                : m.matched != 0 ? trim(db.description(*last))
+                                                 : std::string();
 
     const std::string label = trim(r.structure.label[atom]);
     r.databank.searched += 1;
@@ -284,7 +292,9 @@ void match_databank_entry(Records& r, int atom) {
         "   " + std::string("    Octupoles:") + plms(3),
         "   " + std::string("Hexadecapoles:") + plms(4)};
     for (const std::string& l : params) out(l);
-    if (known) db.matches.emplace(std::move(key), DbMatch{m, group, comment, std::move(head), std::move(params)});
+    if (known)
+        db.matches.emplace(std::move(key),
+                           DbMatch{m, group, comment, std::move(head), std::move(params)});
 }
 
 bool except_line_allows(Records& r, int atom, std::string& group) {

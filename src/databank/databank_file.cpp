@@ -82,7 +82,8 @@ int keyword_of(std::string_view raw) {
         for (std::size_t k = 0; k < kKeys.size() && w.size() == 4; ++k) {
             bool same = true;
             for (std::size_t c = 0; c < 4 && same; ++c)
-                same = (w[c] >= 'a' && w[c] <= 'z' ? static_cast<char>(w[c] - 32) : w[c]) == kKeys[k][c];
+                same = (w[c] >= 'a' && w[c] <= 'z' ? static_cast<char>(w[c] - 32) : w[c]) ==
+                       kKeys[k][c];
             if (same) key = static_cast<int>(k);
         }
         return false;
@@ -146,7 +147,8 @@ const DbRecord& record(Records&, DbFile& db, std::size_t n) {
     rec.plain = !has(',') && !has('/') && !has('*');
     if (rec.plain) {
         ListReader in(line);
-        while (rec.int_count < 4 && in.get(rec.ints[static_cast<std::size_t>(rec.int_count)]) == ReadStatus::ok)
+        while (rec.int_count < 4 &&
+               in.get(rec.ints[static_cast<std::size_t>(rec.int_count)]) == ReadStatus::ok)
             ++rec.int_count;
     }
     return rec;
@@ -174,15 +176,17 @@ DbFile parse_databank_file(Records&, const InFile& f) {
             else
                 db.entries_of_element[el.z].push_back(e);
         }
-        if (const int k = keyword_of(raw); k >= 0) db.keyed[static_cast<std::size_t>(k)].push_back(static_cast<int>(p));
+        if (const int k = keyword_of(raw); k >= 0)
+            db.keyed[static_cast<std::size_t>(k)].push_back(static_cast<int>(p));
     }
     return db;
 }
 
 DbFile& databank(Records& r) {
     const InFile& f = r.io.in(r.files.databank);
-    if (!r.databank_file || r.databank_file->source != &f || r.databank_file->source_data != f.text().data() ||
-        r.databank_file->size() != f.size() || r.databank_file->name != f.name())
+    if (!r.databank_file || r.databank_file->source != &f ||
+        r.databank_file->source_data != f.text().data() || r.databank_file->size() != f.size() ||
+        r.databank_file->name != f.name())
         r.databank_file = std::make_shared<DbFile>(parse_databank_file(r, f));
     return *r.databank_file;
 }
@@ -212,7 +216,8 @@ int next_entry(Records& r, DbFile& db, int z) {
     while (db.next_stop < db.stops.size() && rec_of(db.stops[db.next_stop]) < db.pos)
         ++db.next_stop;
     bool have = db.next_candidate < list.size();
-    if (db.next_stop < db.stops.size() && (!have || rec_of(db.stops[db.next_stop]) < rec_of(list[db.next_candidate]))) {
+    if (db.next_stop < db.stops.size() &&
+        (!have || rec_of(db.stops[db.next_stop]) < rec_of(list[db.next_candidate]))) {
         const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.next_stop])];
         db.pos = static_cast<std::size_t>(bad.rec) + 1;
         const std::string raw = db.padded(static_cast<std::size_t>(bad.rec));
@@ -242,8 +247,9 @@ const DbRecord& read_record(Records& r, DbFile& db) {
 
 const DbRecord& find_record(Records& r, DbFile& db, DbKey key) {
     const std::vector<int>& keyed = db.keyed[static_cast<std::size_t>(key)];
-    auto q = std::lower_bound(keyed.begin(), keyed.end(), db.pos,
-                              [](int rec, std::size_t p) { return static_cast<std::size_t>(rec) < p; });
+    auto q = std::lower_bound(keyed.begin(), keyed.end(), db.pos, [](int rec, std::size_t p) {
+        return static_cast<std::size_t>(rec) < p;
+    });
     if (q == keyed.end()) {
         db.pos = db.size();
         return read_record(r, db);  // end of file: stops the run

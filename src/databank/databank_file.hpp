@@ -113,8 +113,8 @@ bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v);
 // Gives the record last read back to the next read.
 void backspace(DbFile& db);
 
-// Opens the databank file named by `options.databank_file` on `files.databank`; while the open fails,
-// asks the terminal for another name. End of input at the prompt is a run-time error.
+// Opens the databank file named by `options.databank_file` on `files.databank`; while the open
+// fails, asks the terminal for another name. End of input at the prompt is a run-time error.
 void open_databank(Records& r);
 
 }  // namespace kova

@@ -233,8 +233,9 @@ void rescale_valence_populations(Records& r) {
                 pnew = pv + corr;
             }
             float occ = r.structure.occupancy[k];
-            lst(fi(k, 6) + "  " + pad(r.structure.label[k], 8) + " " + ff(occ, 7, 3) + ff(pv, 12, 5) +
-                ff(free_atom_valence(r.structure.atomic_number[k]) * occ, 12, 5) + fsp(corr, 12, 5) + ff(pnew, 12, 5));
+            lst(fi(k, 6) + "  " + pad(r.structure.label[k], 8) + " " + ff(occ, 7, 3) +
+                ff(pv, 12, 5) + ff(free_atom_valence(r.structure.atomic_number[k]) * occ, 12, 5) +
+                fsp(corr, 12, 5) + ff(pnew, 12, 5));
             r.frames.valence_population[k] = pnew;
             snew += pnew;
         });

@@ -80,7 +80,8 @@ void sync_dummies(Records& r) {
     DummyIndex& ix = r.index.dummies;
     int ndum = std::min(r.frames.dummy_count, static_cast<int>(r.frames.dummy_xyz.size()) - 1);
     if (ndum < 0) ndum = 0;
-    if (ix.indexed_count > ndum || ix.crystal_input != r.options.crystal_input || ix.frac_to_cart != r.structure.frac_to_cart) {
+    if (ix.indexed_count > ndum || ix.crystal_input != r.options.crystal_input ||
+        ix.frac_to_cart != r.structure.frac_to_cart) {
         ix = DummyIndex{};
         ix.crystal_input = r.options.crystal_input;
         ix.frac_to_cart = r.structure.frac_to_cart;
@@ -112,7 +113,8 @@ std::vector<int> images_at(Records& r, const Vec3f& p) {
     std::vector<int> near, hits;
     cells_near(r.index.images.grid, p, near);
     for (int j : near)
-        if (distance(r.structure.cart[static_cast<std::size_t>(j)], p) <= image_dist) hits.push_back(j);
+        if (distance(r.structure.cart[static_cast<std::size_t>(j)], p) <= image_dist)
+            hits.push_back(j);
     std::sort(hits.begin(), hits.end());
     return hits;
 }
@@ -198,8 +200,10 @@ void label_dummy(Records& r, int k) {
     r.frames.dummy_label[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);
 }
 
-std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3f& target1, const Vec3f& target2,
-                                                          std::string label1, std::string label2, char axis1, char axis2) {
+std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3f& target1,
+                                                          const Vec3f& target2, std::string label1,
+                                                          std::string label2, char axis1,
+                                                          char axis2) {
     if (r.topology.list_size <= r.structure.atom_count) return {label1, label2};
     sync_images(r);
     std::vector<int> on1 = images_at(r, target1), on2 = images_at(r, target2);
@@ -220,7 +224,8 @@ std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3
     return {label1, label2};
 }
 
-void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& target2, char axis1, char axis2) {
+void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& target2, char axis1,
+                         char axis2) {
     if (i < 1 || i > r.atom_slots()) return;
     const Vec3f& p = r.structure.cart[static_cast<std::size_t>(i)];
     std::string rec;
@@ -268,7 +273,8 @@ void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& t
     }
 }
 
-std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Vec3f& dir2, const Vec3f& dir3) {
+std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Vec3f& dir2,
+                                     const Vec3f& dir3) {
     auto end = [&p](const Vec3f& v) {
         Vec3f e;
         float l = length(v);
@@ -302,7 +308,8 @@ void write_angle_line(Records& r, int channel, int i1, int i2, int i3, float ang
     std::string rec = " Angle   ";
     rec.reserve(64);
     auto lab = [&r, &rec](int i) {
-        if (i >= 1 && i <= r.atom_slots()) put_trim(rec, r.structure.label[static_cast<std::size_t>(i)]);
+        if (i >= 1 && i <= r.atom_slots())
+            put_trim(rec, r.structure.label[static_cast<std::size_t>(i)]);
     };
     lab(i1);
     rec += " - ";

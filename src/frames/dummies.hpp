@@ -23,15 +23,18 @@ void label_dummy(Records& r, int k);
 Vec3f dummy_cartesian(const Records& r, int k);
 // The labels of the two axis targets (at points target1 and target2 of axes axis1 and axis2),
 // each replaced by a new dummy atom's label where it lies on a symmetry image of an atom.
-std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3f& target1, const Vec3f& target2,
-                                                          std::string label1, std::string label2, char axis1,
+std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3f& target1,
+                                                          const Vec3f& target2, std::string label1,
+                                                          std::string label2, char axis1,
                                                           char axis2);
 // Writes the frame picture of atom i (its axes axis1 and axis2 towards target1 and target2) to
 // the plot file.
-void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& target2, char axis1, char axis2);
+void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& target2, char axis1,
+                         char axis2);
 // The points 0.2 Å from p along each of the three directions (p itself for a direction
 // without length).
-std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Vec3f& dir2, const Vec3f& dir3);
+std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Vec3f& dir2,
+                                     const Vec3f& dir3);
 // The number n as a label, left-justified in `width` characters (wider when it needs more).
 std::string number_label(int n, std::size_t width);
 // The point halfway between a and b.

@@ -54,7 +54,9 @@ int ring_number(Records& r, int a) {
     const std::array<int, 3>& h = ix.held[static_cast<std::size_t>(a)];
     auto planar_size = [&r](int k) {
         auto u = static_cast<std::size_t>(k);
-        return u < r.topology.ring_planar.size() && r.topology.ring_planar[u] ? r.topology.ring_size[u] : 0;
+        return u < r.topology.ring_planar.size() && r.topology.ring_planar[u]
+                   ? r.topology.ring_size[u]
+                   : 0;
     };
     if (h[0] == 1) return planar_size(h[1]);
     if (h[0] == 2) return planar_size(h[1]) + planar_size(h[2]);
@@ -67,7 +69,8 @@ int type_entry(const std::vector<int>& v, int t) {
 
 }  // namespace
 
-bool atoms_equivalent(Records& r, int a, int b, int check_symmetry, int check_group, int simple, int check_ring) {
+bool atoms_equivalent(Records& r, int a, int b, int check_symmetry, int check_group, int simple,
+                      int check_ring) {
     if (a < 1 || b < 1 || a > r.atom_slots() || b > r.atom_slots()) return false;
     const bool talk = r.options.verbosity >= 3;
     const int listing = r.files.listing;
@@ -84,7 +87,8 @@ bool atoms_equivalent(Records& r, int a, int b, int check_symmetry, int check_gr
 
     const NeighbourTable& na = r.topology.neighbours[ua];
     const NeighbourTable& nb = r.topology.neighbours[ub];
-    if (r.structure.atomic_number[ua] != r.structure.atomic_number[ub]) return differ(" Diff. atomic numbers");
+    if (r.structure.atomic_number[ua] != r.structure.atomic_number[ub])
+        return differ(" Diff. atomic numbers");
     if (na.count != nb.count) return differ(" Diff. number of neighbors");
     if (simple == 0) {
         if (na.type_count != nb.type_count) return differ(" Diff. number of neighbor types");
@@ -98,11 +102,13 @@ bool atoms_equivalent(Records& r, int a, int b, int check_symmetry, int check_gr
         if (check_ring != 0 && ring_number(r, a) != ring_number(r, b))
             return differ(" Diff. ring memb numbers");
     }
-    if (check_symmetry != 0 && pad(r.structure.site_symmetry[ua], 5) != pad(r.structure.site_symmetry[ub], 5))
+    if (check_symmetry != 0 &&
+        pad(r.structure.site_symmetry[ua], 5) != pad(r.structure.site_symmetry[ub], 5))
         return differ(" Diff. local symmetry");
     if (check_group != 0 && pad(r.frames.group_name[ua], 40) != pad(r.frames.group_name[ub], 40))
         return differ(" Diff. functional groups");
-    if (talk) r.io.write(listing, std::string(" ") + "  YES, these atoms are chemically equivalent !");
+    if (talk)
+        r.io.write(listing, std::string(" ") + "  YES, these atoms are chemically equivalent !");
     return true;
 }
 

@@ -24,12 +24,17 @@ namespace {
 constexpr int C = 6, O = 8;
 constexpr int any = -1;
 
-const NeighbourTable& table(const Records& r, int x) { return r.topology.neighbours[static_cast<std::size_t>(x)]; }
+const NeighbourTable& table(const Records& r, int x) {
+    return r.topology.neighbours[static_cast<std::size_t>(x)];
+}
 
 int element(const Records& r, int x) {
-    return (x >= 1 && x <= r.atom_slots()) ? r.structure.atomic_number[static_cast<std::size_t>(x)] : 0;
+    return (x >= 1 && x <= r.atom_slots()) ? r.structure.atomic_number[static_cast<std::size_t>(x)]
+                                           : 0;
 }
-int neighbour_count(const Records& r, int x) { return (x >= 1 && x <= r.atom_slots()) ? table(r, x).count : 0; }
+int neighbour_count(const Records& r, int x) {
+    return (x >= 1 && x <= r.atom_slots()) ? table(r, x).count : 0;
+}
 int nth_neighbour(const Records& r, int x, int k) {
     if (x < 1 || x > r.atom_slots() || k < 1 || k > neighbour_count(r, x)) return 0;
     const auto& v = table(r, x).atom;
@@ -39,7 +44,8 @@ int oxygen_count(const Records& r, int y) {
     if (y < 1 || y > r.atom_slots()) return 0;
     const NeighbourTable& t = table(r, y);
     for (int k = 1; k <= t.type_count && k < static_cast<int>(t.type_atomic_number.size()); ++k)
-        if (t.type_atomic_number[static_cast<std::size_t>(k)] == O && k < static_cast<int>(t.type_size.size()))
+        if (t.type_atomic_number[static_cast<std::size_t>(k)] == O &&
+            k < static_cast<int>(t.type_size.size()))
             return t.type_size[static_cast<std::size_t>(k)];
     return 0;
 }
@@ -63,7 +69,8 @@ struct Env {
     bool two_sp2_carbons() const {
         int n = 0;
         for (int k = 1; k <= neighbour_count(r, x); ++k)
-            if (int j = nth_neighbour(r, x, k); element(r, j) == C && neighbour_count(r, j) == 3) ++n;
+            if (int j = nth_neighbour(r, x, k); element(r, j) == C && neighbour_count(r, j) == 3)
+                ++n;
         return n == 2;
     }
     // NH2: c is X's carbon neighbour, the last in stored order
@@ -85,7 +92,8 @@ struct Env {
     bool c_terminal_oxygen() const {
         int cc = c();
         for (int k = 1; k <= neighbour_count(r, cc); ++k)
-            if (int j = nth_neighbour(r, cc, k); element(r, j) == O && neighbour_count(r, j) == 1) return true;
+            if (int j = nth_neighbour(r, cc, k); element(r, j) == O && neighbour_count(r, j) == 1)
+                return true;
         return false;
     }
     // O-H: Y is the second entry of X's neighbour list
@@ -123,23 +131,37 @@ const Row kRows[] = {
     {7, 4, any, nullptr, "N+-H", 1.036f},
     {7, 3, 1, [](Env& e) { return e.two_sp2_carbons(); }, "C2-N-H", 1.030f},
     {7, 3, 1, nullptr, "X2-N-H", 1.027f},
-    {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && in_one_planar_ring(e.r, e.c()); }, "C(ar)-N-H2pl", 1.010f},
-    {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && e.c_terminal_oxygen(); }, "C-N-H2 amido", 1.010f},
+    {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && in_one_planar_ring(e.r, e.c()); },
+     "C(ar)-N-H2pl", 1.010f},
+    {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && e.c_terminal_oxygen(); }, "C-N-H2 amido",
+     1.010f},
     {7, 3, 2, [](Env& e) { return e.c3() && e.planar(); }, "C-N-H2pl", 1.012f},
-    {7, 3, 2, [](Env& e) { return e.c3() && !e.planar() && in_one_planar_ring(e.r, e.c()); }, "C(ar)-N-H2py", 1.024f},
+    {7, 3, 2, [](Env& e) { return e.c3() && !e.planar() && in_one_planar_ring(e.r, e.c()); },
+     "C(ar)-N-H2py", 1.024f},
     {7, 3, 2, [](Env& e) { return e.c3() && !e.planar(); }, "X-N-H2", 1.015f},
     {8, 2, 2, nullptr, "water", 0.9584f},
-    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && in_one_planar_ring(e.r, e.y()); }, "O-H in phenol", 0.992f},
-    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && neighbour_count(e.r, e.y()) == 4; }, "Csp3-O-H in alcohol", 0.970f},
+    {8, 2, 1,
+     [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && in_one_planar_ring(e.r, e.y()); },
+     "O-H in phenol", 0.992f},
+    {8, 2, 1,
+     [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && neighbour_count(e.r, e.y()) == 4; },
+     "Csp3-O-H in alcohol", 0.970f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1; }, "C-O-H any", 0.980f},
-    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2 && neighbour_count(e.r, e.other_oxygen()) == 1; }, "O-H in acid", 1.018f},
+    {8, 2, 1,
+     [](Env& e) {
+         return e.y_carbon() && e.y_oxygens() == 2 && neighbour_count(e.r, e.other_oxygen()) == 1;
+     },
+     "O-H in acid", 1.018f},
     {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2; }, "O-H in ether", 0.980f},
-    {8, 2, 1, [](Env& e) { return !e.y_carbon() && (e.y_oxygens() == 3 || e.y_oxygens() == 4); }, "O-H in Pacid", 1.015f},
+    {8, 2, 1, [](Env& e) { return !e.y_carbon() && (e.y_oxygens() == 3 || e.y_oxygens() == 4); },
+     "O-H in Pacid", 1.015f},
     {8, 2, 1, [](Env& e) { return !e.y_carbon(); }, "X-OH", 0.983f},
     {16, any, any, nullptr, "S-H", 1.338f},
 };
 
-std::string lab(const Records& r, int a) { return trim(r.structure.label[static_cast<std::size_t>(a)]); }
+std::string lab(const Records& r, int a) {
+    return trim(r.structure.label[static_cast<std::size_t>(a)]);
+}
 
 // The MoPro name field: the label without its brackets, as many characters as the label has,
 // written A5 (cut to 5, or right-adjusted).
@@ -232,7 +254,8 @@ void extend_xh_bond(Records& r, int parent, int hydrogen) {
     const int out = r.files.listing;
     const auto i = static_cast<std::size_t>(hydrogen);
     r.topology.print_neighbours = 0;
-    const std::string bond = "   X-H group : " + lab(r, parent) + "-" + lab(r, hydrogen) + " >" + "  ";
+    const std::string bond =
+        "   X-H group : " + lab(r, parent) + "-" + lab(r, hydrogen) + " >" + "  ";
 
     if (r.structure.occupancy_flag[i] == -1 && !r.options.disorder_extend_h) {
         r.io.write(out, bond + "H-ATOM IS DISORDERED");
@@ -241,13 +264,15 @@ void extend_xh_bond(Records& r, int parent, int hydrogen) {
     r.io.write(out, "");
     r.io.write(out, " Trying to extend hydrogen " + lab(r, hydrogen) + " to standard distance :");
 
-    const int z = r.frames.parent_atomic_number[i], nb = r.frames.parent_neighbours[i], nh = r.frames.parent_hydrogens[i];
+    const int z = r.frames.parent_atomic_number[i], nb = r.frames.parent_neighbours[i],
+              nh = r.frames.parent_hydrogens[i];
     if (z != 6 && z != 7 && z != 8 && z != 16) {
         r.io.write(out, bond + "DON'T KNOW HOW TO HANDLE");
         return;
     }
     Env env{r, parent, hydrogen, {}};
-    if (z == 8 && nb == 2 && nh == 1 && env.y_oxygens() == 0) fatal_error(r, "ExtendH", "Error 1 in Y-O-H");
+    if (z == 8 && nb == 2 && nh == 1 && env.y_oxygens() == 0)
+        fatal_error(r, "ExtendH", "Error 1 in Y-O-H");
 
     const Row* found = nullptr;
     for (const Row& row : kRows) {
@@ -266,7 +291,8 @@ void extend_xh_bond(Records& r, int parent, int hydrogen) {
         d = found->distance;
         float d0 = distance(xx, xh);
         for (int k = 0; k < 3; ++k) xh[k] = xx[k] + (xh[k] - xx[k]) * d / d0;
-        r.io.write(out, bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
+        r.io.write(out,
+                   bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
         if (r.options.crystal_input == 1) {
             auto& f = r.structure.frac[i];
             f = convert_point(r, to_fractional, xh);

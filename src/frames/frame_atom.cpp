@@ -35,7 +35,9 @@ void target_dummy(Records& r, Frame& f, int which, int fractional, const Vec3f& 
     (which == 1 ? f.target1 : f.target2) = d.position;
 }
 
-void set_site_symmetry(Records& r, int i, const char* word) { r.structure.site_symmetry[i] = pad(word, 5); }
+void set_site_symmetry(Records& r, int i, const char* word) {
+    r.structure.site_symmetry[i] = pad(word, 5);
+}
 
 void write_listing_line(Records& r, std::string_view text) {
     r.io.write(r.files.listing, "");
@@ -84,7 +86,9 @@ float off_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
     return std::min(ang, 180.0f - ang);
 }
 
-bool in_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) { return off_line(a, p, q) <= kInLine; }
+bool in_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
+    return off_line(a, p, q) <= kInLine;
+}
 
 float point_distance(const Vec3f& a, const Vec3f& b) {
     const float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
@@ -149,7 +153,8 @@ void fixed_point_target(Records& r, int i, Frame& f, int which) {
     const Vec3f& other = which == 1 ? f.target2 : f.target1;
     const auto pc = fixed_cartesian(r);
     int k = 0;
-    if (point_distance(pc[0], a) < kOnAtom || in_line(a, other, pc[0])) k = fixed_point_off_line(pc, a, other, 0, 0);
+    if (point_distance(pc[0], a) < kOnAtom || in_line(a, other, pc[0]))
+        k = fixed_point_off_line(pc, a, other, 0, 0);
     if (k == 0)
         write_terminal_and_listing(r, " Will make dummy at 0,0,0");
     else
@@ -160,7 +165,8 @@ void fixed_point_target(Records& r, int i, Frame& f, int which) {
 
 bool frame_defined(const Records& r, int i, const Frame& f) {
     const Vec3f& a = r.structure.cart[i];
-    return point_distance(f.target1, a) >= kOnAtom && point_distance(f.target2, a) >= kOnAtom && !in_line(a, f.target1, f.target2);
+    return point_distance(f.target1, a) >= kOnAtom && point_distance(f.target2, a) >= kOnAtom &&
+           !in_line(a, f.target1, f.target2);
 }
 
 namespace {
@@ -185,7 +191,8 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
         int c = 0;
         for (int m = 1; m <= t.count && c == 0; ++m) {
             const Vec3f& p = r.structure.cart[t.atom[m]];
-            if (point_distance(p, a) >= kOnAtom && (which == 1 || !in_line(a, other, p))) c = t.atom[m];
+            if (point_distance(p, a) >= kOnAtom && (which == 1 || !in_line(a, other, p)))
+                c = t.atom[m];
         }
         if (c != 0) {
             target_atom(r, f, which, c);
@@ -228,12 +235,13 @@ void empty_neighbourhood(Records& r, int i, Frame& f) {
     if (r.topology.last_search.count >= 2) {
         target_atom(r, f, 1, r.topology.last_search.atom[1]);
         std::vector<int> rest;
-        for (int m = 2; m <= r.topology.last_search.count; ++m) rest.push_back(r.topology.last_search.atom[m]);
+        for (int m = 2; m <= r.topology.last_search.count; ++m)
+            rest.push_back(r.topology.last_search.atom[m]);
         second_off_line(r, i, f, rest);
         return;
     }
-    write_terminal_and_listing(r, " No neighbors of atom " + pad(r.structure.label[i], 8) + " were found within " +
-                ff(rad, 10, 2) + " Angstroms");
+    write_terminal_and_listing(r, " No neighbors of atom " + pad(r.structure.label[i], 8) +
+                                      " were found within " + ff(rad, 10, 2) + " Angstroms");
     // The points 0,0,0 and 0.5,0.5,0.5 unless one lies on the atom or both on one line with it.
     const Vec3f& a = r.structure.cart[i];
     const auto pc = fixed_cartesian(r);
@@ -241,8 +249,8 @@ void empty_neighbourhood(Records& r, int i, Frame& f) {
     if (point_distance(pc[k1], a) < kOnAtom) k1 = fixed_point_off_line(pc, a, pc[k2], k1, k2);
     if (point_distance(pc[k2], a) < kOnAtom || in_line(a, pc[k1], pc[k2]))
         k2 = fixed_point_off_line(pc, a, pc[k1], 1, k1);
-    write_terminal_and_listing(r, std::string(" Will make dummies at ") + kFixedPoints[k1].text + " and " +
-                kFixedPoints[k2].text);
+    write_terminal_and_listing(r, std::string(" Will make dummies at ") + kFixedPoints[k1].text +
+                                      " and " + kFixedPoints[k2].text);
     target_dummy(r, f, 1, r.options.crystal_input, kFixedPoints[k1].p);
     target_dummy(r, f, 2, r.options.crystal_input, kFixedPoints[k2].p);
 }
@@ -254,7 +262,8 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
         Vec3f xm{0.0f, 0.0f, 0.0f};
         for (int m = 1; m <= size; ++m) {
             const int a = r.topology.ring_atom[ring][m];
-            const Vec3f& p = r.options.crystal_input == 1 ? r.structure.frac[a] : r.structure.cart[a];
+            const Vec3f& p =
+                r.options.crystal_input == 1 ? r.structure.frac[a] : r.structure.cart[a];
             for (int k = 0; k < 3; ++k) xm[k] += p[k];
         }
         for (int k = 0; k < 3; ++k) xm[k] = xm[k] / static_cast<float>(size);
@@ -329,12 +338,14 @@ bool ring_situation(Records& r, int i, Frame& f) {
         return true;
     }
     if (m.fused) {
-        write_listing_line(r, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
+        write_listing_line(
+            r, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
         r.frames.planar_rings = 2;
         r.frames.planar_ring_size = m.size;
         return r.options.rings.special && fused_ring_frame(r, i, f);
     }
-    write_listing_line(r, " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
+    write_listing_line(
+        r, " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
     write_listing_line(r, " Will be treated as if it DOES NOT belong to a ring");
     return false;
 }
@@ -342,7 +353,8 @@ bool ring_situation(Records& r, int i, Frame& f) {
 void group_planarity(Records& r, int i) {
     std::vector<int> list;
     const int n = collect_neighbours(r, i, list);
-    r.frames.planar_group = planarity(r, r.options.verbosity >= 3 ? 1 : 0, n, list, planarity_group);
+    r.frames.planar_group =
+        planarity(r, r.options.verbosity >= 3 ? 1 : 0, n, list, planarity_group);
     write_listing_line(r, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
                    (r.frames.planar_group ? "T" : "F") + ".");
 }

@@ -41,8 +41,8 @@ void write_terminal_and_listing(Records& r, std::string_view text);
 // The angle a-b-c at b, in degrees, from the Cartesian positions.
 float angle_at(const Records& r, const Vec3f& a, int b, int c);
 
-// Makes a dummy at a fixed point the target of axis `which`: 0,0,0 unless it lies on the atom or in line
-// with the atom and the other target, then the first of the further fixed points that does
+// Makes a dummy at a fixed point the target of axis `which`: 0,0,0 unless it lies on the atom or in
+// line with the atom and the other target, then the first of the further fixed points that does
 // not; the listing names the point (and why, when it is not 0,0,0).
 void fixed_point_target(Records& r, int i, Frame& f, int which);
 

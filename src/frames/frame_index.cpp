@@ -42,7 +42,8 @@ void index_labels(const Records& r, FrameIndex& ix) {
     const int nat = std::max(r.structure.atom_count, 0);
     ix.last_atom.assign(std::bit_ceil(2 * static_cast<std::size_t>(nat) + 2), 0);
     for (int j = 1; j <= nat; ++j)
-        ix.last_atom[label_slot(r, ix, trimmed(r.structure.label[static_cast<std::size_t>(j)]))] = j;
+        ix.last_atom[label_slot(r, ix, trimmed(r.structure.label[static_cast<std::size_t>(j)]))] =
+            j;
 }
 
 void add_int(std::string& key, int v) {
@@ -75,7 +76,8 @@ std::string equivalence_key(Records& r, int j) {
     add_int(key, t.count);
     add_int(key, t.type_count);
     for (int k = 1; k <= t.type_count; ++k) {
-        add_int(key, k < static_cast<int>(t.type_atomic_number.size()) ? t.type_atomic_number[k] : 0);
+        add_int(key,
+                k < static_cast<int>(t.type_atomic_number.size()) ? t.type_atomic_number[k] : 0);
         add_int(key, k < static_cast<int>(t.type_size.size()) ? t.type_size[k] : 0);
     }
     add_int(key, ring_membership(r, j).size);
@@ -86,7 +88,8 @@ std::string equivalence_key(Records& r, int j) {
 }
 
 bool is_free_set(const Records& r, int k, int table) {
-    if (k < 1 || k > r.frames.kappa_count || k >= static_cast<int>(r.frames.kappa_table.size())) return false;
+    if (k < 1 || k > r.frames.kappa_count || k >= static_cast<int>(r.frames.kappa_table.size()))
+        return false;
     return r.frames.kappa_table[k] == table && std::fabs(r.frames.kappa[k][1] - 1.0f) <= 0.0001f &&
            std::fabs(r.frames.kappa[k][2] - 1.0f) <= 0.0001f;
 }

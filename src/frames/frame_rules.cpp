@@ -38,8 +38,8 @@ float point_distance(const Vec3f& a, const Vec3f& b) {
 // A search found nothing: the second axis points at a fixed point off the atom and off the
 // first axis's line.
 void not_found(Records& r, int i, Frame& f, int centre, float rad) {
-    write_terminal_and_listing(r, " No neighbors of atom " + pad(r.structure.label[centre], 8) + " were found within " +
-                ff(rad, 10, 2) + " Angstroms");
+    write_terminal_and_listing(r, " No neighbors of atom " + pad(r.structure.label[centre], 8) +
+                                      " were found within " + ff(rad, 10, 2) + " Angstroms");
     fixed_point_target(r, i, f, 2);
 }
 
@@ -48,9 +48,10 @@ void not_found(Records& r, int i, Frame& f, int centre, float rad) {
 void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
     const Vec3f m = midpoint_of(r, a, b);
     if (point_distance(m, r.structure.cart[i]) < 0.1f) {
-        write_listing_line(r, " Midpoint of " + trim(r.structure.label[a]) + " and " + trim(r.structure.label[b]) +
-                       " lies on the atom; " + (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
-                       trim(r.structure.label[a]) + " instead");
+        write_listing_line(r, " Midpoint of " + trim(r.structure.label[a]) + " and " +
+                                  trim(r.structure.label[b]) + " lies on the atom; " +
+                                  (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
+                                  trim(r.structure.label[a]) + " instead");
         target_atom(r, f, which, a);
     } else {
         target_dummy(r, f, which, 0, m);
@@ -68,8 +69,9 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
     r.frames.parent_neighbours[i] = tp.count;
     r.frames.parent_atomic_number[i] = r.structure.atomic_number[p];
     r.frames.parent_hydrogens[i] = tp.type_count >= 1 ? tp.type_size[1] : 0;
-    write_listing_line(r, " Hydrogen connected to an atom with " + fi(r.frames.parent_neighbours[i], 2) + " bonds ( " +
-                   fi(r.frames.parent_hydrogens[i], 2) + " - Hydrogen(s) )");
+    write_listing_line(r, " Hydrogen connected to an atom with " +
+                              fi(r.frames.parent_neighbours[i], 2) + " bonds ( " +
+                              fi(r.frames.parent_hydrogens[i], 2) + " - Hydrogen(s) )");
 
     if (tp.type_count == 1 && tp.count >= 2) {
         // The parent carries hydrogen atoms only: Y towards another of them.
@@ -83,7 +85,8 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
     }
     r.topology.print_neighbours = 0;
     const int c = first_neighbour(r, p, 10.0f, [&](int c) {
-        return r.structure.atomic_number[c] != 1 && r.topology.source_atom[c] == 0 && angle_at(r, r.structure.cart[i], p, c) <= 170.0f;
+        return r.structure.atomic_number[c] != 1 && r.topology.source_atom[c] == 0 &&
+               angle_at(r, r.structure.cart[i], p, c) <= 170.0f;
     });
     if (c != 0) {
         write_angle_line(r, r.files.listing, i, p, c, angle_at(r, r.structure.cart[i], p, c));
@@ -203,8 +206,10 @@ bool near_angle(float ang, float ideal) { return std::fabs(ang - ideal) <= kShap
 // A dummy 1 Å from the atom along the normal of the plane of the atom, a and b.
 void target_normal(Records& r, int i, Frame& f, int which, int a, int b) {
     const Vec3f& x = r.structure.cart[i];
-    const Vec3f u{r.structure.cart[a][0] - x[0], r.structure.cart[a][1] - x[1], r.structure.cart[a][2] - x[2]};
-    const Vec3f v{r.structure.cart[b][0] - x[0], r.structure.cart[b][1] - x[1], r.structure.cart[b][2] - x[2]};
+    const Vec3f u{r.structure.cart[a][0] - x[0], r.structure.cart[a][1] - x[1],
+                  r.structure.cart[a][2] - x[2]};
+    const Vec3f v{r.structure.cart[b][0] - x[0], r.structure.cart[b][1] - x[1],
+                  r.structure.cart[b][2] - x[2]};
     Vec3f n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
     const float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     for (int k = 0; k < 3; ++k) n[k] = x[k] + n[k] / len;
@@ -322,8 +327,10 @@ void three_neighbours(Records& r, int i, Frame& f) {
             Vec3f cc = c;
             if (r.options.crystal_input == 1) cc = convert_point(r, to_cartesian, c);
             if (point_distance(cc, r.structure.cart[i]) < 0.1f) {
-                write_listing_line(r, " Centroid of the three neighbours lies on the atom; Z-axis along the"
-                           " normal of their plane instead");
+                write_listing_line(
+                    r,
+                    " Centroid of the three neighbours lies on the atom; Z-axis along the"
+                    " normal of their plane instead");
                 target_normal(r, i, f, 1, t.atom[1], t.atom[2]);
             } else {
                 target_dummy(r, f, 1, r.options.crystal_input == 1 ? 1 : 0, c);
@@ -377,7 +384,8 @@ void four_neighbours(Records& r, int i, Frame& f) {
         if (lone != 0)
             target_atom(r, f, 1, lone);
         else
-            target_dummy(r, f, 1, r.options.crystal_input, kOrigin);  // three pairs that leave no odd atom
+            target_dummy(r, f, 1, r.options.crystal_input,
+                         kOrigin);  // three pairs that leave no odd atom
         f.axis2 = 'X';
         target_atom(r, f, 2, pairs[0].first);
     } else if (npair >= 4 && npair <= 6 && square_planar(r, i, t)) {

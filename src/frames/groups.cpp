@@ -1,5 +1,5 @@
-// Functional-group recognition: the frame of find_functional_group (entry, candidate and failure lines,
-// dispatch by element), the neighbour-table questions of the rules, and the group picture
+// Functional-group recognition: the frame of find_functional_group (entry, candidate and failure
+// lines, dispatch by element), the neighbour-table questions of the rules, and the group picture
 // group.ang that a failing rule may draw. The rule blocks live in groups_hc.cpp (H, C) and
 // groups_nops.cpp (N, O, P, S, halogens).
 #include "frames/groups.hpp"
@@ -32,7 +32,9 @@ int at(const std::vector<int>& v, int k) {
 }  // namespace
 
 int element(const Records& r, int x) {
-    return (x >= 1 && x < static_cast<int>(r.structure.atomic_number.size())) ? r.structure.atomic_number[static_cast<std::size_t>(x)] : 0;
+    return (x >= 1 && x < static_cast<int>(r.structure.atomic_number.size()))
+               ? r.structure.atomic_number[static_cast<std::size_t>(x)]
+               : 0;
 }
 
 int neighbour_count(const Records& r, int x) {
@@ -226,7 +228,8 @@ void write_group_picture(Records& r, int atom) {
         int j = groups::nth_neighbour(r, atom, m);
         for (int k = 1; k <= groups::neighbour_count(r, j); ++k) {
             int l = groups::nth_neighbour(r, j, k);
-            for (int q = 1; q <= groups::neighbour_count(r, l); ++q) add(groups::nth_neighbour(r, l, q));
+            for (int q = 1; q <= groups::neighbour_count(r, l); ++q)
+                add(groups::nth_neighbour(r, l, q));
             add(l);
         }
         add(j);
@@ -235,8 +238,8 @@ void write_group_picture(Records& r, int atom) {
     for (int a : list) {
         if (a < 1 || a > r.atom_slots()) continue;
         const auto& x = r.structure.cart[static_cast<std::size_t>(a)];
-        r.io.write(group_channel, "ATOM " + pad(r.structure.label[static_cast<std::size_t>(a)], 8) + "  " +
-                               ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
+        r.io.write(group_channel, "ATOM " + pad(r.structure.label[static_cast<std::size_t>(a)], 8) +
+                                      "  " + ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
     }
     r.io.close(group_channel);
 }

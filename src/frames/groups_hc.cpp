@@ -21,7 +21,8 @@ int nearest_neighbour(const Site& s) { return nth_neighbour(s.r, s.atom, 1); }
 int heaviest_neighbour(const Site& s) { return member(s.r, s.atom, type_count(s.r, s.atom), 1); }
 
 bool h2_applies(Site& s) {
-    return element(s.r, nearest_neighbour(s)) == N && neighbour_count(s.r, nearest_neighbour(s)) == 3;
+    return element(s.r, nearest_neighbour(s)) == N &&
+           neighbour_count(s.r, nearest_neighbour(s)) == 3;
 }
 Outcome h2(Site& s) {
     int q = heaviest_neighbour(s);
@@ -32,7 +33,8 @@ Outcome h2(Site& s) {
 }
 
 bool h3_applies(Site& s) {
-    return element(s.r, nearest_neighbour(s)) == O && neighbour_count(s.r, nearest_neighbour(s)) == 2;
+    return element(s.r, nearest_neighbour(s)) == O &&
+           neighbour_count(s.r, nearest_neighbour(s)) == 2;
 }
 Outcome h3(Site& s) {
     Records& r = s.r;
@@ -65,7 +67,9 @@ const Block kHydrogen[] = {
 // ------------------------------------------------------------------ carbon, 3 neighbours
 // s.own is the carbon's own ring answer; R is its ring number.
 
-bool c1_applies(Site& s) { return !s.own.one_planar() && composition(s.r, s.atom, {{C, 2}, {O, 1}}); }
+bool c1_applies(Site& s) {
+    return !s.own.one_planar() && composition(s.r, s.atom, {{C, 2}, {O, 1}});
+}
 Outcome c1(Site& s) {
     int o = first_of(s.r, s.atom, O);
     return neighbour_count(s.r, o) == 1 ? named("ketone") : fails_drawn("c2--C--o-");
@@ -82,7 +86,8 @@ struct AcidNames {
 Outcome acid_test(Site& s, const AcidNames& names) {
     Records& r = s.r;
     int o1 = nearest_of(r, s.atom, O, 1), o2 = nearest_of(r, s.atom, O, 2);
-    if (neighbour_count(r, o1) == 1 && neighbour_count(r, o2) == 1) return named(names.both_terminal);
+    if (neighbour_count(r, o1) == 1 && neighbour_count(r, o2) == 1)
+        return named(names.both_terminal);
     int ox = neighbour_count(r, o2) == 2 ? o2 : (neighbour_count(r, o1) == 2 ? o1 : 0);
     if (ox == 0) return fails_drawn("cOO(?)");
     if (type_z(r, ox, 1) == H) return named(names.protonated);
@@ -98,20 +103,27 @@ bool c2_applies(Site& s) { return composition(s.r, s.atom, {{C, 1}, {O, 2}}); }
 Outcome c2(Site& s) { return acid_test(s, {"carboxylate", "carboxylic", "anhydride", "ester"}); }
 
 bool c3_applies(Site& s) { return composition(s.r, s.atom, {{N, 1}, {O, 2}}); }
-Outcome c3(Site& s) { return acid_test(s, {"carbamate", "carbamic acid", nullptr, "carbamate ester"}); }
+Outcome c3(Site& s) {
+    return acid_test(s, {"carbamate", "carbamic acid", nullptr, "carbamate ester"});
+}
 
-bool c4_applies(Site& s) { return s.own.one_planar() && composition(s.r, s.atom, {{C, 2}, {O, 1}}); }
+bool c4_applies(Site& s) {
+    return s.own.one_planar() && composition(s.r, s.atom, {{C, 2}, {O, 1}});
+}
 Outcome c4(Site& s) {
     Records& r = s.r;
     int o = first_of(r, s.atom, O);
     RingAnswer ring = ring_of(r, o);
     if (ring.one_planar() && ring.ring == s.own.ring) {
-        if (neighbour_count(r, o) == 2 && type_count(r, o) == 1 && type_z(r, o, 1) == C) return named("furano");
-        if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == C && type_z(r, o, 2) == N) return named("furanoN");
+        if (neighbour_count(r, o) == 2 && type_count(r, o) == 1 && type_z(r, o, 1) == C)
+            return named("furano");
+        if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == C && type_z(r, o, 2) == N)
+            return named("furanoN");
         return silent();
     }
     if (neighbour_count(r, o) == 1) return named("phenolate");
-    if (neighbour_count(r, o) == 2 && (type_z(r, o, 1) == H || type_count(r, o) == 1)) return named("phenolic");
+    if (neighbour_count(r, o) == 2 && (type_z(r, o, 1) == H || type_count(r, o) == 1))
+        return named("phenolic");
     return silent();
 }
 
@@ -141,7 +153,8 @@ Outcome c6(Site& s) {
 Outcome c7_open_nitrogen(Site& s) {
     Records& r = s.r;
     candidate(r, " n-=Cn=-c (?) ");
-    int a1 = nth_neighbour(r, s.atom, 1), a2 = nth_neighbour(r, s.atom, 2), a3 = nth_neighbour(r, s.atom, 3);
+    int a1 = nth_neighbour(r, s.atom, 1), a2 = nth_neighbour(r, s.atom, 2),
+        a3 = nth_neighbour(r, s.atom, 3);
     Counts c = neighbour_counts(r, {a1, a2, a3});
     bool n2n3c3 = c.max == 3 && c.min == 2 && c.sum == 8;
     bool n3n3c3 = c.max == 3 && c.min == 3 && c.sum == 9;
@@ -171,7 +184,9 @@ Outcome c7(Site& s) {
         if (element(r, n) != N) continue;
         if (!ring.one_planar()) return c7_open_nitrogen(s);
         if (ring.ring != s.own.ring) {
-            Counts c = neighbour_counts(r, {nth_neighbour(r, s.atom, 1), nth_neighbour(r, s.atom, 2), nth_neighbour(r, s.atom, 3)});
+            Counts c =
+                neighbour_counts(r, {nth_neighbour(r, s.atom, 1), nth_neighbour(r, s.atom, 2),
+                                     nth_neighbour(r, s.atom, 3)});
             return named(c.sum == 8 ? "NNring1" : "NNring2");
         }
         if (found < 2) ring_n[found++] = n;
@@ -189,7 +204,9 @@ Outcome c7(Site& s) {
     return silent();
 }
 
-bool c8_applies(Site& s) { return s.own.one_planar() && composition(s.r, s.atom, {{N, 2}, {O, 1}}); }
+bool c8_applies(Site& s) {
+    return s.own.one_planar() && composition(s.r, s.atom, {{N, 2}, {O, 1}});
+}
 Outcome c8(Site& s) {
     int o = first_of(s.r, s.atom, O);
     RingAnswer ring = ring_of(s.r, o);
@@ -236,7 +253,8 @@ Outcome c10(Site& s) {
         if (all_h_or_c(r, n)) return named("aminophenyl");
         return fails("C(cyc)-n=");
     }
-    if (k == 2) return (heaviest_z(r, n) == O && heaviest_n(r, n) == 1) ? named("ph-noh") : silent();
+    if (k == 2)
+        return (heaviest_z(r, n) == O && heaviest_n(r, n) == 1) ? named("ph-noh") : silent();
     if (k == 4) return all_h_or_c(r, n) ? named("protonated aminophenyl") : fails("C(cyc)-n=");
     return silent();
 }
@@ -255,7 +273,8 @@ bool c12_applies(Site& s) {
 Outcome c12(Site& s) {
     int c1 = nearest_of(s.r, s.atom, C);
     RingAnswer ring = ring_of(s.r, c1);
-    return (neighbour_count(s.r, c1) == 4 && ring.ring == s.own.ring) ? named("cycloene") : silent();
+    return (neighbour_count(s.r, c1) == 4 && ring.ring == s.own.ring) ? named("cycloene")
+                                                                      : silent();
 }
 
 bool c13_applies(Site& s) { return composition(s.r, s.atom, {{C, 1}, {N, 1}, {S, 1}}); }
@@ -293,9 +312,11 @@ Outcome c14(Site& s) {
         if (type_z(r, s.atom, t) != H && type_z(r, s.atom, t) != C) return fails("n-C-(x/y/z)");
     int n = first_of(r, s.atom, N);
     note(r, "");
-    note(r, " Checking connected N-atom = " + pad(r.structure.label[static_cast<std::size_t>(n)], 8));
+    note(r,
+         " Checking connected N-atom = " + pad(r.structure.label[static_cast<std::size_t>(n)], 8));
     if (neighbour_count(r, n) == 4) return named("ammonium");
-    if (neighbour_count(r, n) == 3) return named(group_planar(r, n) ? "planar amine" : "pyramidal amine");
+    if (neighbour_count(r, n) == 3)
+        return named(group_planar(r, n) ? "planar amine" : "pyramidal amine");
     return fails("n-C-(c/h)3");
 }
 

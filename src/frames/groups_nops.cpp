@@ -15,23 +15,28 @@ constexpr int H = 1, C = 6, N = 7, O = 8, F = 9, P = 15, S = 16, Cl = 17, Br = 3
 // ------------------------------------------------------------------ nitrogen
 // s.planar: the group planarity of the N and its neighbours, made once before the blocks.
 
-bool n1_applies(Site& s) { return neighbour_count(s.r, s.atom) == 3 && s.planar && composition(s.r, s.atom, {{C, 3}}); }
+bool n1_applies(Site& s) {
+    return neighbour_count(s.r, s.atom) == 3 && s.planar && composition(s.r, s.atom, {{C, 3}});
+}
 Outcome n1(Site& s) {
     Records& r = s.r;
-    Counts c = neighbour_counts(r, {nth_neighbour(r, s.atom, 1), nth_neighbour(r, s.atom, 2), nth_neighbour(r, s.atom, 3)});
+    Counts c = neighbour_counts(
+        r, {nth_neighbour(r, s.atom, 1), nth_neighbour(r, s.atom, 2), nth_neighbour(r, s.atom, 3)});
     if (c.sum == 11 && c.min == 3 && c.max == 4) return named("csp2sp3sp3");
     if (c.sum == 10 && c.min == 3 && c.max == 4) return named("csp3sp2sp2");
     return fails_drawn("c-Nc1-c1 planar");
 }
 
 bool n2_applies(Site& s) {
-    return neighbour_count(s.r, s.atom) == 2 && type_z(s.r, s.atom, 1) == C && type_z(s.r, s.atom, 2) == O;
+    return neighbour_count(s.r, s.atom) == 2 && type_z(s.r, s.atom, 1) == C &&
+           type_z(s.r, s.atom, 2) == O;
 }
 Outcome n2(Site& s) {
     Records& r = s.r;
     int o = first_of(r, s.atom, O);
     if (neighbour_count(r, o) == 1) return named("N=O");
-    if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == H && type_z(r, o, 2) == N) return named("N-OH");
+    if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == H && type_z(r, o, 2) == N)
+        return named("N-OH");
     return fails_drawn("c--N--c?");
 }
 
@@ -54,7 +59,8 @@ int other_oxygen(const Records& r, int c, int self) {
 }
 
 bool o1_applies(Site& s) {
-    return neighbour_count(s.r, s.atom) == 2 && type_z(s.r, s.atom, 1) == H && type_z(s.r, s.atom, 2) == C;
+    return neighbour_count(s.r, s.atom) == 2 && type_z(s.r, s.atom, 1) == H &&
+           type_z(s.r, s.atom, 2) == C;
 }
 Outcome o1(Site& s) {
     Records& r = s.r;
@@ -75,7 +81,8 @@ Outcome o1(Site& s) {
 }
 
 bool o2_applies(Site& s) {
-    return neighbour_count(s.r, s.atom) == 2 && type_count(s.r, s.atom) == 1 && type_z(s.r, s.atom, 1) == C;
+    return neighbour_count(s.r, s.atom) == 2 && type_count(s.r, s.atom) == 1 &&
+           type_z(s.r, s.atom, 1) == C;
 }
 Outcome o2(Site& s) {
     Records& r = s.r;
@@ -106,7 +113,8 @@ Outcome acid_rows(Site& s, int c, bool carboxylic) {
     int x2 = 0;
     for (int m = 1; m <= neighbour_count(r, other); ++m)
         if (int j = nth_neighbour(r, other, m); j != 0 && j != c) x2 = j;
-    if (carboxylic && neighbour_count(r, x2) == 3) return count_of(r, x2, O) == 2 ? named("anhydride") : silent();
+    if (carboxylic && neighbour_count(r, x2) == 3)
+        return count_of(r, x2, O) == 2 ? named("anhydride") : silent();
     if (neighbour_count(r, x2) == 4) return named(carboxylic ? "ester" : "carbamate ester");
     return fails_drawn("(?)c=O [2]");
 }
@@ -131,7 +139,8 @@ Outcome o3(Site& s) {
     if (t1 == N && c1 == 2) return named("urea");
     if (t1 == N && c1 == 1 && t2 == O && c2 == 2) return acid_rows(s, c, false);
     if (heaviest_z(r, c) == S && heaviest_n(r, c) == 1) return named("thioester");
-    if (t1 == C && t2 == N && t3 == O && neighbour_count(r, first_of(r, c, N)) >= 3) return named("amide");
+    if (t1 == C && t2 == N && t3 == O && neighbour_count(r, first_of(r, c, N)) >= 3)
+        return named("amide");
     return fails_drawn("(?)c=O [3]");
 }
 
@@ -141,7 +150,8 @@ bool o4_applies(Site& s) {
 Outcome o4(Site& s) {
     Records& r = s.r;
     int n = nearest_neighbour(s);
-    if (neighbour_count(r, n) == 2) return composition(r, n, {{C, 1}, {O, 1}}) ? named("NO") : silent();
+    if (neighbour_count(r, n) == 2)
+        return composition(r, n, {{C, 1}, {O, 1}}) ? named("NO") : silent();
     if (neighbour_count(r, n) == 3) {
         if (composition(r, n, {{C, 1}, {O, 2}})) return named("NO2");
         if (composition(r, n, {{N, 1}, {O, 2}})) return named("NO2N");
@@ -168,7 +178,9 @@ Outcome o5(Site& s) {
         return fails_drawn("cpOoo(?)");
     }
     candidate(r, "pOooo(?)");
-    int sum = neighbour_counts(r, {nth_neighbour(r, p, 1), nth_neighbour(r, p, 2), nth_neighbour(r, p, 3), nth_neighbour(r, p, 4)}).sum;
+    int sum = neighbour_counts(r, {nth_neighbour(r, p, 1), nth_neighbour(r, p, 2),
+                                   nth_neighbour(r, p, 3), nth_neighbour(r, p, 4)})
+                  .sum;
     if (sum == 4) return named("pO4");
     if (sum == 5) return named("O3-p(ox)");
     if (sum == 7) return named("O-p(ox)3");
@@ -186,7 +198,9 @@ const Block kOxygen[] = {
 
 // ------------------------------------------------------------------ phosphorus
 
-bool p1_applies(Site& s) { return neighbour_count(s.r, s.atom) == 4 && composition(s.r, s.atom, {{C, 1}, {O, 3}}); }
+bool p1_applies(Site& s) {
+    return neighbour_count(s.r, s.atom) == 4 && composition(s.r, s.atom, {{C, 1}, {O, 3}});
+}
 Outcome p1(Site& s) {
     Records& r = s.r;
     int sum = neighbour_counts(r, {nearest_of(r, s.atom, O, 1), nearest_of(r, s.atom, O, 2),
@@ -198,12 +212,15 @@ Outcome p1(Site& s) {
 }
 
 bool p2_applies(Site& s) {
-    return neighbour_count(s.r, s.atom) == 4 && type_z(s.r, s.atom, 1) == O && type_n(s.r, s.atom, 1) == 4;
+    return neighbour_count(s.r, s.atom) == 4 && type_z(s.r, s.atom, 1) == O &&
+           type_n(s.r, s.atom, 1) == 4;
 }
 Outcome p2(Site& s) {
     Records& r = s.r;
     int x = s.atom;
-    int sum = neighbour_counts(r, {nth_neighbour(r, x, 1), nth_neighbour(r, x, 2), nth_neighbour(r, x, 3), nth_neighbour(r, x, 4)}).sum;
+    int sum = neighbour_counts(r, {nth_neighbour(r, x, 1), nth_neighbour(r, x, 2),
+                                   nth_neighbour(r, x, 3), nth_neighbour(r, x, 4)})
+                  .sum;
     if (sum == 5) return named("o3-P(ox)");
     if (sum == 6) return named("o2-P(ox)2");
     if (sum == 7) return named("o-P(ox)3");
@@ -241,7 +258,8 @@ const Block kSulfur[] = {
 // A halogen on one carbon is a candidate; it is named only when the carbon is aromatic.
 
 bool on_one_carbon(Site& s, int z) {
-    return element(s.r, s.atom) == z && neighbour_count(s.r, s.atom) == 1 && type_z(s.r, s.atom, 1) == C;
+    return element(s.r, s.atom) == z && neighbour_count(s.r, s.atom) == 1 &&
+           type_z(s.r, s.atom, 1) == C;
 }
 Outcome on_aromatic(Site& s, const char* name) {
     return ring_of(s.r, nth_neighbour(s.r, s.atom, 1)).one_planar() ? named(name) : silent();

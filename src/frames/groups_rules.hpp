@@ -23,8 +23,12 @@ int type_count(const Records& r, int x);             // number of neighbour type
 int type_z(const Records& r, int x, int t);    // atomic number of type t (1 lightest)
 int type_n(const Records& r, int x, int t);    // count of type t
 int member(const Records& r, int x, int t, int m);  // m-th stored member of type t
-inline int heaviest_z(const Records& r, int x) { return type_z(r, x, type_count(r, x)); }  // heaviest type's Z
-inline int heaviest_n(const Records& r, int x) { return type_n(r, x, type_count(r, x)); }  // its count
+inline int heaviest_z(const Records& r, int x) {
+    return type_z(r, x, type_count(r, x));
+}  // heaviest type's Z
+inline int heaviest_n(const Records& r, int x) {
+    return type_n(r, x, type_count(r, x));
+}  // its count
 int count_of(const Records& r, int x, int z);  // neighbours of element z
 int first_of(const Records& r, int x, int z);  // first stored member of the type of element z
 // The k-th neighbour of element z in distance order (0 when there is none).

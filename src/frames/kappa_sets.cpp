@@ -50,10 +50,12 @@ int kappa_set(Records& r, int i, Frame& f) {
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).
-    std::tie(f.label1, f.label2) = replace_image_targets(r, f.target1, f.target2, f.label1, f.label2, f.axis1, f.axis2);
+    std::tie(f.label1, f.label2) =
+        replace_image_targets(r, f.target1, f.target2, f.label1, f.label2, f.axis1, f.axis2);
     if (r.options.to_xd) {
         r.frames.kappa_set[i] = r.structure.scattering_table[i];
-        r.frames.kappa_set_count = std::max(r.frames.kappa_set_count, r.structure.scattering_table[i]);
+        r.frames.kappa_set_count =
+            std::max(r.frames.kappa_set_count, r.structure.scattering_table[i]);
         return 0;
     }
     if (!f.atom_disordered && f.neighbour_disordered) {
@@ -207,8 +209,8 @@ void populations(Records& r, int i, const Frame& f) {
     if (set < 0) return;
     r.ensure_kappa_sets(std::max(set, 1));
     const float occ = r.structure.occupancy[i];
-    const bool databank =
-        r.options.databank && (f.atom_disordered ? r.options.disorder_databank : !f.neighbour_disordered);
+    const bool databank = r.options.databank && (f.atom_disordered ? r.options.disorder_databank
+                                                                   : !f.neighbour_disordered);
     std::string line = " Atom ";
     line.reserve(48);
     put_trim(line, r.structure.label[i]);
@@ -229,7 +231,8 @@ void populations(Records& r, int i, const Frame& f) {
         r.frames.valence_population[i] = r.databank.match.pv * occ;
         r.frames.valence_population_sigma[i] = r.databank.match.pv_sigma;
         for (int l = 0; l <= 4; ++l)
-            for (int m = -l; m <= l; ++m) r.frames.plm[i][l][m + 4] = r.databank.match.plm[l][m + 4] * occ;
+            for (int m = -l; m <= l; ++m)
+                r.frames.plm[i][l][m + 4] = r.databank.match.plm[l][m + 4] * occ;
     } else {
         r.frames.valence_population[i] = free_atom_valence(r.structure.atomic_number[i]) * occ;
         r.frames.kappa_count = std::max(r.frames.kappa_count, set);
@@ -261,7 +264,9 @@ void frame_tail(Records& r, int i, Frame& f) {
     populations(r, i, f);
 
     const int set = r.frames.kappa_set[i];
-    const int tbl = set >= 0 && set < static_cast<int>(r.frames.kappa_table.size()) ? r.frames.kappa_table[set] : 0;
+    const int tbl = set >= 0 && set < static_cast<int>(r.frames.kappa_table.size())
+                        ? r.frames.kappa_table[set]
+                        : 0;
     line.assign(" CKS :: Atom=");
     put_fi(line, i, 6);
     line += "  kset=";

@@ -82,7 +82,8 @@ struct Choice {
     char axis1, axis2;
 };
 // From the highest site symmetry to the lowest; the second axis lies in a mirror.
-constexpr Choice kChoices[] = {{"-42m", 'Z', 'Y'}, {"3m", 'Z', 'X'}, {"mm2", 'Z', 'Y'}, {"m", 'X', 'Y'}};
+constexpr Choice kChoices[] = {
+    {"-42m", 'Z', 'Y'}, {"3m", 'Z', 'X'}, {"mm2", 'Z', 'Y'}, {"m", 'X', 'Y'}};
 
 void target_point(Records& r, Frame& f, int which, const Point& p) {
     if (p.atom != 0)
@@ -93,8 +94,8 @@ void target_point(Records& r, Frame& f, int which, const Point& p) {
 
 }  // namespace
 
-bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char axis1, const Vec3f& target1, char axis2,
-               const Vec3f& target2) {
+bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char axis1,
+               const Vec3f& target1, char axis2, const Vec3f& target2) {
     const Vec3f& atom = r.structure.cart[i];
     std::array<Vec3f, 3> e{};
     const int i1 = axis_index(axis1), i2 = axis_index(axis2), i3 = 3 - i1 - i2;
@@ -117,7 +118,8 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
             const Vec3f image{dot(g[0], v), dot(g[1], v), dot(g[2], v)};
             bool found = false;
             for (int n = 0; n < t.count && !found; ++n)
-                found = equal_neighbours(f, t.atom[m + 1], t.atom[n + 1]) && dot(image, local[n]) >= cos_tol;
+                found = equal_neighbours(f, t.atom[m + 1], t.atom[n + 1]) &&
+                        dot(image, local[n]) >= cos_tol;
             if (!found) return false;
         }
     }
@@ -128,7 +130,8 @@ void keep_site_symmetry_true(Records& r, int i, Frame& f, int dummies_before) {
     const std::string rule = trim(r.structure.site_symmetry[i]);
     if (rule != "-42m" && rule != "3m" && rule != "mm2") return;
     // A frame the rule could not define realises no symmetry either.
-    if (frame_defined(r, i, f) && shape_has(r, i, f, rule, f.axis1, f.target1, f.axis2, f.target2)) return;
+    if (frame_defined(r, i, f) && shape_has(r, i, f, rule, f.axis1, f.target1, f.axis2, f.target2))
+        return;
 
     // Dummies only ever grow: those made for the frame given up are the last ones.
     r.frames.dummy_count = dummies_before;
@@ -139,16 +142,18 @@ void keep_site_symmetry_true(Records& r, int i, Frame& f, int dummies_before) {
                 Frame trial;
                 trial.target1 = p.x;
                 trial.target2 = q.x;
-                if (&p == &q || !frame_defined(r, i, trial) || !shape_has(r, i, f, c.sym, c.axis1, p.x, c.axis2, q.x))
+                if (&p == &q || !frame_defined(r, i, trial) ||
+                    !shape_has(r, i, f, c.sym, c.axis1, p.x, c.axis2, q.x))
                     continue;
                 set_site_symmetry(r, i, c.sym);
                 f.axis1 = c.axis1;
                 target_point(r, f, 1, p);
                 f.axis2 = c.axis2;
                 target_point(r, f, 2, q);
-                write_listing_line(r, " The neighbours lack the site symmetry " + rule + " in the rule's axes; " + c.sym +
-                               " with " + f.axis1 + "-axis towards " + trim(f.label1) + " and " + f.axis2 +
-                               "-axis towards " + trim(f.label2));
+                write_listing_line(r, " The neighbours lack the site symmetry " + rule +
+                                          " in the rule's axes; " + c.sym + " with " + f.axis1 +
+                                          "-axis towards " + trim(f.label1) + " and " + f.axis2 +
+                                          "-axis towards " + trim(f.label2));
                 return;
             }
         }
@@ -160,8 +165,9 @@ void keep_site_symmetry_true(Records& r, int i, Frame& f, int dummies_before) {
     target_atom(r, f, 1, isn[1]);
     f.axis2 = 'Y';
     target_atom(r, f, 2, isn[2]);
-    write_listing_line(r, " The neighbours lack the site symmetry " + rule + " in the rule's axes; NO with X-axis towards " +
-                   trim(f.label1) + " and Y-axis towards " + trim(f.label2));
+    write_listing_line(r, " The neighbours lack the site symmetry " + rule +
+                              " in the rule's axes; NO with X-axis towards " + trim(f.label1) +
+                              " and Y-axis towards " + trim(f.label2));
 }
 
 }  // namespace kova

@@ -11,10 +11,11 @@
 namespace kova {
 
 // True when every operation of `sym`, applied in the frame whose axes axis1 and axis2 point
-// from the atom towards target1 and target2, maps the direction of every neighbour within 30 degrees of the
-// direction of a neighbour equal to it (the same atom, or a pair of the frame's equal pairs).
-bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char axis1, const Vec3f& target1,
-               char axis2, const Vec3f& target2);
+// from the atom towards target1 and target2, maps the direction of every neighbour within 30
+// degrees of the direction of a neighbour equal to it (the same atom, or a pair of the frame's
+// equal pairs).
+bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char axis1,
+               const Vec3f& target1, char axis2, const Vec3f& target2);
 
 // After the rules for three and four neighbours: a frame whose site symmetry the shape does
 // not have gives way to the highest site symmetry that some axes through neighbours and

@@ -126,7 +126,9 @@ public:
     // A copied line ends at its last non-blank; a blank one is written whole.
     void copy(const std::string& line) {
         const int n = trimmed_length(line);
-        r_.io.write(r_.files.xd_master, n == 0 ? std::string_view(line) : std::string_view(line).substr(0, static_cast<std::size_t>(n)));
+        r_.io.write(r_.files.xd_master,
+                    n == 0 ? std::string_view(line)
+                           : std::string_view(line).substr(0, static_cast<std::size_t>(n)));
     }
     const std::string& line() const { return buf_; }
 
@@ -188,7 +190,8 @@ void write_dummies(Records& r) {
 void write_keys(Records& r) {
     r.io.write(r.files.xd_master, key_header);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
-        r.io.write(r.files.xd_master, pad(r.structure.label[static_cast<std::size_t>(i)], 8) + make_atom_key(r, i));
+        r.io.write(r.files.xd_master,
+                   pad(r.structure.label[static_cast<std::size_t>(i)], 8) + make_atom_key(r, i));
     }
 }
 
@@ -200,7 +203,8 @@ void write_kappas(Records& r) {
     if (flagged)
         for (int j = 1; j <= r.structure.atom_count; ++j) {
             int k = r.frames.kappa_set[static_cast<std::size_t>(j)];
-            if (k >= 1 && k <= kappa_sets && r.structure.atomic_number[static_cast<std::size_t>(j)] != 1)
+            if (k >= 1 && k <= kappa_sets &&
+                r.structure.atomic_number[static_cast<std::size_t>(j)] != 1)
                 heavy[static_cast<std::size_t>(k)] = 1;
         }
     for (int k = 1; k <= kappa_sets; ++k) {
@@ -251,19 +255,21 @@ void write_xd_refinement_block(Records& r, int channel, int kappa_sets) {
         r.io.write(channel, "");
     std::string w = "WEIGHT  ";
     for (int k = 1; k <= 6; ++k) w += ff(r.structure.weight[static_cast<std::size_t>(k)], 11, 5);
-    r.io.write_lines(channel, {"KEEP  charge group1", "!KEEP  rigid group1",
-                          "!RESET bond C(1) H(1) 1.09 ...", w,
-                          "SKIP  obs 0. 1.d10 *sigobs 3. 1.d06 sinthl 0. 2.",
-                          "PRINT sinthl .0 2. obs 0. 15. delta 0. 10. *del% 80 100 extcn 80. 100. *abssc",
-                          "!EXTCN  *iso aniso *type_1 type_2 type_3 distr_g *distr_l msc_0  msc_1",
-                          "!DMSDA  1.1  1.8", "!FOUR  fmod1 4 2 0 0  fmod2 -1 2 0 0",
-                          "!CON  num1 par1/iat1 num2 par2/iat2 ... = num0", rule});
+    r.io.write_lines(
+        channel, {"KEEP  charge group1", "!KEEP  rigid group1", "!RESET bond C(1) H(1) 1.09 ...", w,
+                  "SKIP  obs 0. 1.d10 *sigobs 3. 1.d06 sinthl 0. 2.",
+                  "PRINT sinthl .0 2. obs 0. 15. delta 0. 10. *del% 80 100 extcn 80. 100. *abssc",
+                  "!EXTCN  *iso aniso *type_1 type_2 type_3 distr_g *distr_l msc_0  msc_1",
+                  "!DMSDA  1.1  1.8", "!FOUR  fmod1 4 2 0 0  fmod2 -1 2 0 0",
+                  "!CON  num1 par1/iat1 num2 par2/iat2 ... = num0", rule});
 }
 
 void write_xd_closing_modules(Records& r, int channel) {
     const std::string bangs(79, '!');
     for (const char* l : kXdprop1) r.io.write(channel, l);
-    r.io.write(channel, "!LATEN  frag1 1 " + fi_grown(-static_cast<long long>(r.structure.atom_count), 4) + "  *neutral");
+    r.io.write(channel, "!LATEN  frag1 1 " +
+                            fi_grown(-static_cast<long long>(r.structure.atom_count), 4) +
+                            "  *neutral");
     for (const char* l : kXdprop2) r.io.write(channel, l);
     r.io.write(channel, bangs);
     for (const char* l : kXdgeom) r.io.write(channel, l);

@@ -27,8 +27,8 @@ void open_atom_table(Records& r);
 void list_atom_start(Records& r, int i);
 // Writes atom i to kova.ang, at its position after framing.
 void list_atom_ang(Records& r, int i);
-// After the last atom, writes the dummy lines, "END ATOM", refinement block, key table, kappa lines,
-// tail and, for SHELX input, the closing modules.
+// After the last atom, writes the dummy lines, "END ATOM", refinement block, key table, kappa
+// lines, tail and, for SHELX input, the closing modules.
 void close_atom_table(Records& r);
 
 }  // namespace kova

@@ -126,12 +126,14 @@ void read_aim2tab(Records& r, const std::string& file_name) {
         r.io.write(terminal, "   atom type = " + fi(k, 2) + fx(3) + " atomic number = " +
                                  fi(t.type_atomic_number[k], 3));
     r.io.write(terminal, "");
-    r.io.write(terminal, " Total atoms read from AIM2TAB output file = " + fi(r.structure.atom_count, 5));
+    r.io.write(terminal,
+               " Total atoms read from AIM2TAB output file = " + fi(r.structure.atom_count, 5));
     list_atoms(r, r.files.listing);
 }
 
 void read_platon(Records& r, const std::string& file_name) {
-    if (!r.io.try_open_old(input_channel, trim(file_name))) fatal_error(r, "ReadPlaton", "Error opening PLATON file");
+    if (!r.io.try_open_old(input_channel, trim(file_name)))
+        fatal_error(r, "ReadPlaton", "Error opening PLATON file");
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, " Reading PLATON file : " + pad(file_name, 60));
@@ -177,8 +179,9 @@ void list_atom_types(Records& r) {
     r.io.write(out, "");
     r.io.write(out, " Number of atom types = " + fi(t.type_count, 4));
     for (int k = 1; k <= t.type_count; ++k)
-        r.io.write(out, fx(3) + "atom type = " + pad(element_symbol(r, t.type_atomic_number[k]), 2) + fx(3) +
-                            " atomic number = " + fi(t.type_atomic_number[k], 3));
+        r.io.write(out, fx(3) +
+                            "atom type = " + pad(element_symbol(r, t.type_atomic_number[k]), 2) +
+                            fx(3) + " atomic number = " + fi(t.type_atomic_number[k], 3));
 }
 
 void list_atoms(Records& r, int unit) {

@@ -106,7 +106,8 @@ Mat3f invert_matrix(Records& r, const Mat3f& m) {
 Vec3f convert_point(Records& r, int direction, const Vec3f& p) {
     if (direction != to_cartesian && direction != to_fractional)
         fatal_error(r, "rabs", "iflag is wrong...");
-    const Mat3f& m = direction == to_cartesian ? r.structure.frac_to_cart : r.structure.cart_to_frac;
+    const Mat3f& m =
+        direction == to_cartesian ? r.structure.frac_to_cart : r.structure.cart_to_frac;
     const float x = p[0], y = p[1], z = p[2];
     return {m[0][0] * x + m[0][1] * y + m[0][2] * z,
             m[1][0] * x + m[1][1] * y + m[1][2] * z,
@@ -129,7 +130,8 @@ void set_occupancy_flags(Records& r) {
             // The image without the lattice shift; the shift is added component by component.
             Vec3f base;
             for (int k = 0; k < 3; ++k)
-                base[k] = rot[0][k] * xf[0] + rot[1][k] * xf[1] + rot[2][k] * xf[2] + s.translation[n][k];
+                base[k] =
+                    rot[0][k] * xf[0] + rot[1][k] * xf[1] + rot[2][k] * xf[2] + s.translation[n][k];
             for (int u = -2; u <= 2 && flag < 0; ++u)
                 for (int v = -2; v <= 2 && flag < 0; ++v)
                     for (int w = -2; w <= 2; ++w) {

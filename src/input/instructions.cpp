@@ -62,16 +62,18 @@ void check_finite(Records& r, std::string_view keyword, std::string_view what, f
                   std::string_view word) {
     if (std::isfinite(v)) return;
     fatal_error(r, "ReadInp",
-        "Error while reading file kova.inp, record " +
-            std::to_string(r.io.in(instructions_channel).recno()) + ": " + std::string(keyword) + " " +
-            std::string(what) + " \"" + std::string(word) + "\" is not a finite number");
+                "Error while reading file kova.inp, record " +
+                    std::to_string(r.io.in(instructions_channel).recno()) + ": " +
+                    std::string(keyword) + " " + std::string(what) + " \"" + std::string(word) +
+                    "\" is not a finite number");
 }
 
 // The three tolerances of a TOLS line: read as the other numbers of the file, then each
 // checked with the word it came from.
 void tols_line(Records& r, const std::string& line) {
     static const char* const names[] = {"bond tolerance", "ring tolerance", "group tolerance"};
-    float* const tol[] = {&r.options.tolerances.bond, &r.options.tolerances.ring, &r.options.tolerances.group};
+    float* const tol[] = {&r.options.tolerances.bond, &r.options.tolerances.ring,
+                          &r.options.tolerances.group};
     std::string words[3];
     ListReader lr(line);
     for (int k = 0; k < 3; ++k) {
@@ -141,8 +143,8 @@ void radii_line(Records& r, const std::string& line) {
         for (int z = 1; z <= 54; ++z) {
             if (sym != r.elements.symbol[z]) continue;
             float v = rad[static_cast<std::size_t>(k - 1)];
-            r.io.write(r.files.listing, " Changing covalent radius of " + sym + " to " + ff(v, 8, 3) +
-                                         " Angstroms");
+            r.io.write(r.files.listing,
+                       " Changing covalent radius of " + sym + " to " + ff(v, 8, 3) + " Angstroms");
             r.elements.covalent_radius[z] = v;
         }
     }
@@ -177,8 +179,13 @@ bool apply(Records& r, std::string& line) {
         if (starred(r, 2)) r.options.disorder_extend_h = true;
         if (starred(r, 3)) r.options.disorder_databank = true;
     } else if (is("KEYGEN")) {
-        bool* sw[7] = {&r.options.keys.xyz,  &r.options.keys.xyz_all, &r.options.keys.xyz_ordered, &r.options.keys.multipoles,
-                       &r.options.keys.multipoles_all, &r.options.keys.multipoles_ordered, &r.options.keys.kappa};
+        bool* sw[7] = {&r.options.keys.xyz,
+                       &r.options.keys.xyz_all,
+                       &r.options.keys.xyz_ordered,
+                       &r.options.keys.multipoles,
+                       &r.options.keys.multipoles_all,
+                       &r.options.keys.multipoles_ordered,
+                       &r.options.keys.kappa};
         for (int k = 1; k <= le.count - 1 && k <= 7; ++k)
             if (starred(r, k + 1)) *sw[k - 1] = true;
     } else if (is("EXTEND_H")) {
@@ -228,8 +235,10 @@ void options_block(Records& r) {
     w(" Verbosity level = " + fi(r.options.verbosity, 2));
     static const char* const names[] = {"", "SHELX", "XD", "AIM2TAB", "", "PLATON"};
     std::string files = trim(r.options.input_files[1]);
-    if (r.options.input_format == 2) files = trim(r.options.xd_master_file) + " " + trim(r.options.input_files[1]);
-    w(std::string(" Input file format = ") + names[r.options.input_format] + "    file(s) = " + files);
+    if (r.options.input_format == 2)
+        files = trim(r.options.xd_master_file) + " " + trim(r.options.input_files[1]);
+    w(std::string(" Input file format = ") + names[r.options.input_format] +
+      "    file(s) = " + files);
     if (r.options.rename_atoms) {
         int& irs = r.options.rename_mode;
         if (irs != 0 && irs != 1) irs = 1;
@@ -269,22 +278,27 @@ void options_block(Records& r) {
     if (k.xyz_all && k.xyz_ordered) k.xyz_all = false;
     if (k.multipoles_all && k.multipoles_ordered) k.multipoles_all = false;
     w(" Instructions for KEY table generation:");
-    w("   XYZUIJ=." + logical_text(k.xyz) + ". all=." + logical_text(k.xyz_all) + ". ordered=." + logical_text(k.xyz_ordered) + ".");
-    w("     MULT=." + logical_text(k.multipoles) + ". all=." + logical_text(k.multipoles_all) + ". ordered=." + logical_text(k.multipoles_ordered) +
-      ". kappas=." + logical_text(k.kappa) + ".");
+    w("   XYZUIJ=." + logical_text(k.xyz) + ". all=." + logical_text(k.xyz_all) + ". ordered=." +
+      logical_text(k.xyz_ordered) + ".");
+    w("     MULT=." + logical_text(k.multipoles) + ". all=." + logical_text(k.multipoles_all) +
+      ". ordered=." + logical_text(k.multipoles_ordered) + ". kappas=." + logical_text(k.kappa) +
+      ".");
     if (r.options.databank) {
         w(" Read pseudoatom parameters from databank file :");
         w("   " + trim(r.options.databank_file));
     }
     if (r.options.simple == 1) w(" Use simple model for determination of chemical equivalency");
-    w(std::string(" ") + (r.options.chem_constraints_h ? "U" : "Do NOT u") + "se chemical/kappa constraints for H-atoms");
+    w(std::string(" ") + (r.options.chem_constraints_h ? "U" : "Do NOT u") +
+      "se chemical/kappa constraints for H-atoms");
     w(std::string(" ") + (r.options.chem_constraints_other ? "U" : "Do NOT u") +
       "se chemical/kappa constraints for non-H atoms");
     if (r.options.search_rings)
-        w(" Find rings with " + fi(r.options.rings.min_size, 3) + " - " + fi(r.options.rings.max_size, 3) + " atoms");
+        w(" Find rings with " + fi(r.options.rings.min_size, 3) + " - " +
+          fi(r.options.rings.max_size, 3) + " atoms");
     w(" Treatment of atoms that belong to 1 planar ring :");
-    w(r.options.rings.special ? "   always m-symmetry : X - towards center, Y - neighbor in the ring"
-                       : "   as other atoms (only mark with iring=1)");
+    w(r.options.rings.special
+          ? "   always m-symmetry : X - towards center, Y - neighbor in the ring"
+          : "   as other atoms (only mark with iring=1)");
     if (r.options.extend_h) {
         w(" Extend H-atoms to standard/neutron distances and create files : ");
         w("   'reset.bond' with RESET BOND instructions");
@@ -314,12 +328,12 @@ void options_block(Records& r) {
 
 void list_tolerances(Records& r, int unit) {
     r.io.write(unit, " Threshold / Tolerance parameters : ");
-    r.io.write(unit, "   bond criterion (tol1) : d(i-j) < covR(i) + covR(j) + " + ff(r.options.tolerances.bond, 6, 3) +
-                         " Angstroms");
-    r.io.write(unit, "   ring  planarity criterion (tol2) : sigpln < " + ff(r.options.tolerances.ring, 7, 3) +
-                         " Angstroms");
-    r.io.write(unit, "   group planarity criterion (tol3) : sigpln < " + ff(r.options.tolerances.group, 7, 3) +
-                         " Angstroms");
+    r.io.write(unit, "   bond criterion (tol1) : d(i-j) < covR(i) + covR(j) + " +
+                         ff(r.options.tolerances.bond, 6, 3) + " Angstroms");
+    r.io.write(unit, "   ring  planarity criterion (tol2) : sigpln < " +
+                         ff(r.options.tolerances.ring, 7, 3) + " Angstroms");
+    r.io.write(unit, "   group planarity criterion (tol3) : sigpln < " +
+                         ff(r.options.tolerances.group, 7, 3) + " Angstroms");
 }
 
 void read_instructions(Records& r) {

@@ -71,7 +71,9 @@ bool skip_continuations(InFile& f, ShelxScan& s, bool cont) {
 }
 
 // Words of a card, parted by blanks (the last one too when no blank follows it).
-int count_words(std::string_view s) { return count_blank_ended_words(s) + (!s.empty() && s.back() != ' ' ? 1 : 0); }
+int count_words(std::string_view s) {
+    return count_blank_ended_words(s) + (!s.empty() && s.back() != ' ' ? 1 : 0);
+}
 
 std::string first_word(const std::string& s) {
     std::size_t b = s.find_first_not_of(' ');
@@ -217,7 +219,8 @@ std::optional<float> apply_free_variable(const Records& r, float v) {
     return static_cast<float>(static_cast<double>(p) * (static_cast<double>(fv) - 1.0));
 }
 
-std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int sfac_type) {
+std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name,
+                             int sfac_type) {
     const int iz = r.structure.type_atomic_number[static_cast<std::size_t>(sfac_type)];
     std::string sym = trim(element_symbol(r, iz));
     if (r.options.rename_atoms) {
@@ -360,7 +363,8 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
 
     const std::string name = first_word(rec);
     std::string label = shelx_atom_label(r, s, name, n);
-    if (label.size() > 8) bad_atom(s, card, "atom name " + quoted(name) + " is too long for a label");
+    if (label.size() > 8)
+        bad_atom(s, card, "atom name " + quoted(name) + " is too long for a label");
     r.structure.label[k] = pad(label, 8);
     // Both are built in the slots' own storage.
     std::string& resatm = r.structure.residue_atom[k];
@@ -386,7 +390,9 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     rw += fi(std::lround(v[1]), 4);
     for (int j = 2; j <= c; ++j) {
         const std::optional<float> d = apply_free_variable(r, v[static_cast<std::size_t>(j)]);
-        if (!d) bad_atom(s, card, "free variable beyond the " + std::to_string(max_free_vars) + " places");
+        if (!d)
+            bad_atom(s, card,
+                     "free variable beyond the " + std::to_string(max_free_vars) + " places");
         rw += ff(*d, 12, 6);
     }
     auto read_back = [&](auto&... t) {

@@ -61,7 +61,8 @@ std::optional<float> apply_free_variable(const Records& r, float v);
 
 // The label of the atom being read (the latest of the atom count), named `name` on its card
 // and of SFAC type `sfac_type`.
-std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name, int sfac_type);
+std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name,
+                             int sfac_type);
 
 // Reciprocal cell lengths a*, b*, c* of the cell read.
 Vec3f reciprocal_lengths(const Records& r);

@@ -34,7 +34,8 @@ struct FirstPass {
     std::vector<std::string> symm;  // SYMM texts
 };
 
-[[noreturn]] void bad_card(const std::string& file_name, const ShelxCard& c, const std::string& what) {
+[[noreturn]] void bad_card(const std::string& file_name, const ShelxCard& c,
+                           const std::string& what) {
     fault(file_name, c.recno, what + ", found \"" + trim(c.text) + "\"");
 }
 
@@ -77,7 +78,8 @@ void latt_card(Records& r, const std::string& file_name, const ShelxCard& c, Fir
     if (read_list(std::string_view(c.text).substr(4), n) != ReadStatus::ok)
         bad_card(file_name, c, "expected the lattice number on the LATT card");
     if (n == 0 || n < -7 || n > 7)
-        fatal_error(r, "ReadShelx", "LATT number " + std::to_string(n) + " is not one of -7..-1, 1..7");
+        fatal_error(r, "ReadShelx",
+                    "LATT number " + std::to_string(n) + " is not one of -7..-1, 1..7");
     p.latt = n < 0 ? -n : n;
     const char letter = kLattices[p.latt - 1];
     const bool positive = n > 0;
@@ -100,7 +102,8 @@ void sfac_card(Records& r, const ShelxCard& c) {
         ++t.type_count;
         if (static_cast<int>(t.type_atomic_number.size()) <= t.type_count)
             t.type_atomic_number.resize(static_cast<std::size_t>(t.type_count) + 1, 0);
-        t.type_atomic_number[static_cast<std::size_t>(t.type_count)] = atomic_number(r.line_words.word[k]);
+        t.type_atomic_number[static_cast<std::size_t>(t.type_count)] =
+            atomic_number(r.line_words.word[k]);
     }
 }
 
@@ -112,7 +115,8 @@ void fvar_card(Records& r, const std::string& file_name, const ShelxCard& c) {
     for (int k = 1; k <= count; ++k) {
         float& v = r.structure.free_var[static_cast<std::size_t>(r.structure.free_var_count + k)];
         if (lr.get(v) != ReadStatus::ok)
-            bad_card(file_name, c, "expected " + std::to_string(count) + " free variables on the FVAR card");
+            bad_card(file_name, c,
+                     "expected " + std::to_string(count) + " free variables on the FVAR card");
     }
     r.structure.free_var_count += count;
 }
@@ -123,7 +127,9 @@ void wght_card(Records& r, const std::string& file_name, const ShelxCard& c) {
     ListReader lr(std::string_view(c.text).substr(4));
     for (int k = 1; k <= count; ++k)
         if (lr.get(r.structure.weight[static_cast<std::size_t>(k)]) != ReadStatus::ok)
-            bad_card(file_name, c, "expected " + std::to_string(count) + " weighting parameters on the WGHT card");
+            bad_card(
+                file_name, c,
+                "expected " + std::to_string(count) + " weighting parameters on the WGHT card");
 }
 
 void first_pass(Records& r, InFile& f, const std::string& file_name, FirstPass& p) {
@@ -188,9 +194,11 @@ void mopro_symmetry(Records& r, const FirstPass& p, char letter) {
     r.io.write(mopro_parameters_channel, l);
     r.io.write(mopro_parameters_channel, "  X, Y, Z");
     // A longer operator is written whole: cut to 30 columns it would lose a component.
-    for (const std::string& t : p.symm) r.io.write(mopro_parameters_channel, t.size() < 30 ? pad(t, 30) : t);
-    r.io.write_lines(mopro_parameters_channel, {"", "SCALE  1  1.0", "", "FMULT  1.0", "", "UOVER  0.0", "",
-                              "SOLVT  0.0  50.0", "", "EXTIN  0.0  GAUSSIAN  ISOT  TYP1", ""});
+    for (const std::string& t : p.symm)
+        r.io.write(mopro_parameters_channel, t.size() < 30 ? pad(t, 30) : t);
+    r.io.write_lines(mopro_parameters_channel,
+                     {"", "SCALE  1  1.0", "", "FMULT  1.0", "", "UOVER  0.0", "",
+                      "SOLVT  0.0  50.0", "", "EXTIN  0.0  GAUSSIAN  ISOT  TYP1", ""});
 }
 
 }  // namespace

@@ -114,7 +114,8 @@ void read_symmetry(Records& r, int unit, int out) {
             const InFile& f = r.io.in(unit);
             fault(f.name(), f.recno(),
                   "expected a translation that reads exactly (a number or a fraction such as "
-                  "1/12), found \"" + reading.bad_translation + "\" in the card \"" + trim(as_read) + "\"");
+                  "1/12), found \"" +
+                      reading.bad_translation + "\" in the card \"" + trim(as_read) + "\"");
         }
     }
     for (int n = 1; n <= s.count; ++n) write_symm_line(r, out, n);
@@ -224,7 +225,9 @@ void write_symm_line(Records& r, int unit, int n) {
             line += ',';
             ++pos;
         }
-        float coef[3] = {r.structure.symmetry.rotation[n][0][k], r.structure.symmetry.rotation[n][1][k], r.structure.symmetry.rotation[n][2][k]};
+        float coef[3] = {r.structure.symmetry.rotation[n][0][k],
+                         r.structure.symmetry.rotation[n][1][k],
+                         r.structure.symmetry.rotation[n][2][k]};
         append_operator_text(line, pos, coef, r.structure.symmetry.translation[n][k]);
     }
     r.io.write(unit, "   SYMM" + fi(n, 3) + fx(5) + line.substr(0, static_cast<std::size_t>(pos)));

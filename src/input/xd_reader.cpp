@@ -25,7 +25,8 @@ constexpr int parameter_file_channel = 12;  // the XD parameter file read
 std::string raw_record(Records& r, const char* what) {
     InFile& f = r.io.in(parameter_file_channel);
     std::string rec;
-    if (!f.read(rec)) fault(f.name(), f.recno() + 1, std::string("end of file while reading ") + what);
+    if (!f.read(rec))
+        fault(f.name(), f.recno() + 1, std::string("end of file while reading ") + what);
     return rec;
 }
 
@@ -40,8 +41,9 @@ void read_reals(Records& r, float* v, int n, const char* what) {
             if (st == ReadStatus::end) break;
             if (st == ReadStatus::error) {
                 InFile& f = r.io.in(parameter_file_channel);
-                fault(f.name(), f.recno(),
-                      std::string("expected numbers for ") + what + ", found \"" + trim(rec) + "\"");
+                fault(
+                    f.name(), f.recno(),
+                    std::string("expected numbers for ") + what + ", found \"" + trim(rec) + "\"");
             }
             ++got;
         }
@@ -84,14 +86,17 @@ MasterLattice read_master(Records& r) {
         std::string line = pad(rec, line_length);
         if (line.compare(0, 5, "CELL ") == 0) {
             std::string cols = line.substr(4, 96);
-            ReadStatus st = read_list(cols, r.structure.cell[0], r.structure.cell[1], r.structure.cell[2],
-                                      r.structure.cell[3], r.structure.cell[4], r.structure.cell[5]);
+            ReadStatus st =
+                read_list(cols, r.structure.cell[0], r.structure.cell[1], r.structure.cell[2],
+                          r.structure.cell[3], r.structure.cell[4], r.structure.cell[5]);
             if (st == ReadStatus::error) fatal_error(r, "ReadXD", "Error reading XD master file");
             if (st == ReadStatus::end)
-                fault(f.name(), f.recno(), "expected six cell constants, found \"" + trim(rec) + "\"");
+                fault(f.name(), f.recno(),
+                      "expected six cell constants, found \"" + trim(rec) + "\"");
         } else if (line.compare(0, 5, "LATT ") == 0) {
             const auto [a, b] = find_word_columns(r, line, 2);
-            if (line.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1)) == "A")
+            if (line.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1)) ==
+                "A")
                 lat.centric = false;
             char c = line[static_cast<std::size_t>(find_word_columns(r, line, 3).first - 1)];
             lat.lattice = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
@@ -224,8 +229,9 @@ void read_xd(Records& r, const std::string& parameter_file) {
         for (int k = 0; k < extra; ++k) raw_record(r, "the anharmonic displacement parameters");
         r.structure.atomic_number[i] = atomic_number(r.structure.label[i].substr(0, 2));
         r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
-        std::string rec = fi(i, 4) + "   " + r.structure.label[i] + "  " + fi(r.structure.atomic_number[i], 3) + "   " +
-                          fi(iv[5], 8) + "     " + fi(iv[6], 8);
+        std::string rec = fi(i, 4) + "   " + r.structure.label[i] + "  " +
+                          fi(r.structure.atomic_number[i], 3) + "   " + fi(iv[5], 8) + "     " +
+                          fi(iv[6], 8);
         r.io.write(terminal, rec);
         w(rec);
         long long L = iv[8];
@@ -236,8 +242,8 @@ void read_xd(Records& r, const std::string& parameter_file) {
         x = convert_point(r, to_cartesian, f);
         if (!finite_point(f) || !finite_point(x))
             fault(r.io.in(parameter_file_channel).name(), atomrec,
-                  "the coordinates of atom " + std::to_string(i) + " (" + trim(r.structure.label[i]) +
-                      ") are not finite numbers in single precision");
+                  "the coordinates of atom " + std::to_string(i) + " (" +
+                      trim(r.structure.label[i]) + ") are not finite numbers in single precision");
     }
     for (int k = 0; k < nkap; ++k) skip_noncomment(r);
 

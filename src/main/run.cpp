@@ -72,7 +72,9 @@ void road(Records& r) {
 
     // 8. number of scattering tables
     r.structure.table_count = 1;
-    for (int i = 1; i <= r.structure.atom_count; ++i) r.structure.table_count = std::max(r.structure.table_count, r.structure.scattering_table[i]);
+    for (int i = 1; i <= r.structure.atom_count; ++i)
+        r.structure.table_count =
+            std::max(r.structure.table_count, r.structure.scattering_table[i]);
 
     // 9. the plot file
     r.io.create(r.files.plot, "kova.spf");
@@ -151,7 +153,8 @@ int run(const std::filesystem::path& dir, const std::vector<std::string>& args, 
             // 1. any argument: the banner, and for "-h" the sample instruction file
             write_banner(*r, terminal);
             std::string a = args[0].substr(0, 20);
-            if (a.size() >= 2 && a[0] == '-' && a[1] == 'h') write_sample_instructions(*r, terminal);
+            if (a.size() >= 2 && a[0] == '-' && a[1] == 'h')
+                write_sample_instructions(*r, terminal);
         } else {
             road(*r);
         }

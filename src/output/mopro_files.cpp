@@ -64,7 +64,8 @@ std::string mopro_name(const std::string& label) {
 
 void write_mopro_head(Records& r) {
     const std::string bangs(80, '!');
-    r.io.write_lines(mopro_parameters_channel, {bangs, "!           CREATED BY PROGRAM << KOVA >>", bangs, "!  "});
+    r.io.write_lines(mopro_parameters_channel,
+                     {bangs, "!           CREATED BY PROGRAM << KOVA >>", bangs, "!  "});
 }
 
 void write_mopro_constraints_start(Records& r) {
@@ -91,8 +92,9 @@ void write_mopro_blocks(Records& r) {
     r.io.write(mopro_parameters_channel, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
         const Vec3f& d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
-        r.io.write(mopro_parameters_channel, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) + ff(d[2], 12, 6) + "  D" +
-                               pad(std::to_string(k), 5) + " 0");
+        r.io.write(mopro_parameters_channel, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) +
+                                                 ff(d[2], 12, 6) + "  D" +
+                                                 pad(std::to_string(k), 5) + " 0");
     }
     r.io.write(mopro_parameters_channel, "");
     r.io.write(mopro_parameters_channel, "KAPPA " + fi_grown(r.frames.kappa_count, 3));
@@ -145,7 +147,8 @@ void write_mopro_atom(Records& r, int i) {
     const float div = occ != 0.0f ? occ : 1.0f;
     const Plm& p = r.frames.plm[s];
     auto q = [&](int l, int m) { return plm_at(p, l, m) / div; };
-    const float low[8] = {q(1, 1), q(1, -1), q(1, 0), q(2, 0), q(2, 1), q(2, -1), q(2, 2), q(2, -2)};
+    const float low[8] = {q(1, 1), q(1, -1), q(1, 0), q(2, 0),
+                          q(2, 1), q(2, -1), q(2, 2), q(2, -2)};
     rec.clear();
     put_ff(rec, r.frames.valence_population[s] / div, 8, 5);
     put_ff(rec, q(0, 0), 8, 5);
@@ -158,7 +161,8 @@ void write_mopro_atom(Records& r, int i) {
         rec.assign("  ");
         put_f5_3_list(rec, oct, 7);
         r.io.write(mopro_parameters_channel, rec);
-        const float hex[9] = {q(4, 0), q(4, 1), q(4, -1), q(4, 2), q(4, -2), q(4, 3), -q(4, -3), q(4, 4), q(4, -4)};
+        const float hex[9] = {q(4, 0), q(4, 1),   q(4, -1), q(4, 2), q(4, -2),
+                              q(4, 3), -q(4, -3), q(4, 4),  q(4, -4)};
         rec.assign("  ");
         put_f5_3_list(rec, hex, 9);
         r.io.write(mopro_parameters_channel, rec);

@@ -12,7 +12,9 @@
 
 namespace kova {
 
-bool has_output_section(const Records& r) { return r.options.databank || r.options.extend_h || r.options.to_xd; }
+bool has_output_section(const Records& r) {
+    return r.options.databank || r.options.extend_h || r.options.to_xd;
+}
 
 void write_output_section(Records& r) {
     const int listing = r.files.listing;
@@ -30,7 +32,8 @@ void write_output_section(Records& r) {
         if (fixedh) r.io.create(fixedh_channel, "fixedH.ins");
         if (r.options.databank) {
             const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
-                                      fi(r.databank.searched, 8) + fi(r.databank.found, 8) + fi(r.databank.not_found, 8);
+                                      fi(r.databank.searched, 8) + fi(r.databank.found, 8) +
+                                      fi(r.databank.not_found, 8);
             for (int ch : {terminal, listing}) {
                 r.io.write(ch, "");
                 r.io.write(ch, stats);

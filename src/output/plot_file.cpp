@@ -65,9 +65,11 @@ void write_plot_trailer(Records& r) {
         "DETACH Y Y", "DETACH Z Z", "LABEL ON", "LABEL H", "UNLABEL X Y Z"};
     for (const char* rec : kFixed) r.io.write(ch, rec);
     if (ndum > 0) {
-        for (const char* rec : {"RADII ATOMS D 0.02", "DETACH D X", "DETACH D Y", "DETACH D Z", "LABEL D"})
+        for (const char* rec :
+             {"RADII ATOMS D 0.02", "DETACH D X", "DETACH D Y", "DETACH D Z", "LABEL D"})
             r.io.write(ch, rec);
-        for (int t = 1; t <= r.structure.type_count; ++t) r.io.write(ch, "DETACH D " + type_symbol(r, t));
+        for (int t = 1; t <= r.structure.type_count; ++t)
+            r.io.write(ch, "DETACH D " + type_symbol(r, t));
     }
     r.io.write(ch, "PLOT");
     r.io.close(ch);

@@ -26,28 +26,34 @@ void write_run_summary(Records& r) {
         r.io.write(ch, "");
         r.io.write(ch, " XD instructions are in file            : xd_kova.mas");
     }
-    if (has_output_section(r)) write_terminal_and_listing(r, " XD parameters are in file              : xd_kova.inp");
+    if (has_output_section(r))
+        write_terminal_and_listing(r, " XD parameters are in file              : xd_kova.inp");
     if (r.options.extend_h) {
         write_terminal_and_listing(r, " Atomic coordinates w/extended H-atoms  : fixedH.ins");
         write_terminal_and_listing(r, " RESET BOND instructions for H-atoms    : reset.bond");
         write_terminal_and_listing(r, " CONSTRAINT instructions for H-atoms    : const.bond");
     }
     write_terminal_and_listing(r, " Cartesian coordinates in PLATON format : kova.ang");
-    write_terminal_and_listing(r, " Reduced structure in PLATON format     : reduced.ang & reduced_1.ang");
+    write_terminal_and_listing(
+        r, " Reduced structure in PLATON format     : reduced.ang & reduced_1.ang");
     write_terminal_and_listing(r, " PLATON plot file with local axes       : kova.spf");
     write_terminal_and_listing(r, " Program log file                       : kova.out");
     write_terminal_and_listing(r, "");
-    write_terminal_and_listing(r, " Local axes can be visualized in PLATON using command : platon -p kova.spf");
-    if (r.options.databank) write_terminal_and_listing(r, " Summary of DB atom types : grep 'DB comment' kova.out");
-    if (r.options.extend_h) write_terminal_and_listing(r, " Summary of X-H distances : grep -i 'x-h' kova.out");
-    write_terminal_and_listing(r, " Summary of exceptions    : grep -i 'Exception identified' kova.out");
+    write_terminal_and_listing(
+        r, " Local axes can be visualized in PLATON using command : platon -p kova.spf");
+    if (r.options.databank)
+        write_terminal_and_listing(r, " Summary of DB atom types : grep 'DB comment' kova.out");
+    if (r.options.extend_h)
+        write_terminal_and_listing(r, " Summary of X-H distances : grep -i 'x-h' kova.out");
+    write_terminal_and_listing(
+        r, " Summary of exceptions    : grep -i 'Exception identified' kova.out");
 }
 
 void write_run_time(Records& r, const CpuTimes& run) {
     const float u = static_cast<float>(run.user);
     const float s = static_cast<float>(run.sys);
-    const std::string line = " Total program elapsed times u,s,t (s) :" + fx(1) + ff(u, 12, 1) + fx(1) +
-                             ff(s, 12, 1) + fx(1) + ff(u + s, 12, 1);
+    const std::string line = " Total program elapsed times u,s,t (s) :" + fx(1) + ff(u, 12, 1) +
+                             fx(1) + ff(s, 12, 1) + fx(1) + ff(u + s, 12, 1);
     for (int ch : {r.files.listing, terminal}) {
         r.io.write(ch, "");
         r.io.write(ch, line);

@@ -33,8 +33,9 @@ void write_xd_parameter_head(Records& r) {
     r.io.write(ch, "  " + trim(r.structure.model_name) + "   MODEL  4  2  1  0");
     // fixed whatever the size of the structure: XD's own dimensions
     r.io.write(ch, "LIMITS nat 300 ntx 31 lmx 4 nzz 30 nto 0 nsc 20 ntb 20 nov 2500");
-    r.io.write(ch, "USAGE " + fi(r.structure.atom_count, 4) + " 2 4 " + fi(r.frames.kappa_count, 4) + " 0 1 0 0 " +
-                       fi(r.structure.table_count, 4) + " 0 0 0 0 " + fi(r.frames.dummy_count, 4));
+    r.io.write(ch, "USAGE " + fi(r.structure.atom_count, 4) + " 2 4 " +
+                       fi(r.frames.kappa_count, 4) + " 0 1 0 0 " + fi(r.structure.table_count, 4) +
+                       " 0 0 0 0 " + fi(r.frames.dummy_count, 4));
     std::string zeros;
     for (int k = 0; k < 8; ++k) zeros += ff(0.0f, 10, 6);
     r.io.write(ch, zeros);
@@ -72,7 +73,8 @@ void write_xd_parameter_atom(Records& r, int i) {
     float pop[26];
     pop[0] = r.frames.valence_population[s];
     for (int k = 0; k < 25; ++k)
-        pop[k + 1] = p[static_cast<std::size_t>(kXdOrder[k].l)][static_cast<std::size_t>(kXdOrder[k].m + 4)];
+        pop[k + 1] =
+            p[static_cast<std::size_t>(kXdOrder[k].l)][static_cast<std::size_t>(kXdOrder[k].m + 4)];
     for (int first = 0; first < 26; first += 10) {
         rec.clear();
         for (int k = first; k < first + 10 && k < 26; ++k) put_ff(rec, pop[k], 8, 4);

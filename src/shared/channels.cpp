@@ -21,12 +21,14 @@ void fault(const std::string& file, const std::string& what) {
     throw RunFault(file + ": " + what);
 }
 
-InFile::InFile(std::string name, std::string text) : name_(std::move(name)), text_(std::move(text)) {
+InFile::InFile(std::string name, std::string text)
+    : name_(std::move(name)), text_(std::move(text)) {
     start_.push_back(0);
     const char* const begin = text_.data();
     const char* const end = begin + text_.size();
     for (const char* p = begin; p < end;) {
-        const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* nl =
+            static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
         p = nl ? nl + 1 : end;
         start_.push_back(static_cast<std::size_t>(p - begin) + (nl ? 0 : 1));
     }
@@ -121,7 +123,8 @@ void Io::write(int ch, std::string_view rec) {
         return;
     }
     auto it = outs_.find(ch);
-    if (it == outs_.end()) fault("channel " + std::to_string(ch), "write to a channel that is not open");
+    if (it == outs_.end())
+        fault("channel " + std::to_string(ch), "write to a channel that is not open");
     OutFile& f = *it->second;
     f.buf.append(rec);
     f.buf.push_back('\n');
@@ -186,7 +189,8 @@ InFile& Io::open_old(int ch, const std::string& name) {
 
 InFile& Io::in(int ch) {
     auto it = ins_.find(ch);
-    if (it == ins_.end()) fault("channel " + std::to_string(ch), "read from a channel that is not open");
+    if (it == ins_.end())
+        fault("channel " + std::to_string(ch), "read from a channel that is not open");
     return *it->second;
 }
 

@@ -8,7 +8,8 @@ CpuTimes cpu_now() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     CpuTimes t;
-    t.user = static_cast<double>(u.ru_utime.tv_sec) + 1e-6 * static_cast<double>(u.ru_utime.tv_usec);
+    t.user =
+        static_cast<double>(u.ru_utime.tv_sec) + 1e-6 * static_cast<double>(u.ru_utime.tv_usec);
     t.sys = static_cast<double>(u.ru_stime.tv_sec) + 1e-6 * static_cast<double>(u.ru_stime.tv_usec);
     return t;
 }

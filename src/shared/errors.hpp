@@ -6,8 +6,8 @@
 
 namespace kova {
 
-// `fatal_error` and the stops with a message of their own: the message is already written. Status 1,
-// so that a shell loop or a batch system over many structures sees the failed run.
+// `fatal_error` and the stops with a message of their own: the message is already written. Status
+// 1, so that a shell loop or a batch system over many structures sees the failed run.
 struct RunStop {
     int status = 1;
 };

@@ -190,7 +190,9 @@ void put_fi_grown(std::string& out, long long v, int w) {
     }
 }
 
-void put_ff(std::string& out, float v, int w, int d) { put_fixed(out, static_cast<double>(v), w, d, false); }
+void put_ff(std::string& out, float v, int w, int d) {
+    put_fixed(out, static_cast<double>(v), w, d, false);
+}
 
 void put_fa(std::string& out, std::string_view s, int w) {
     if (static_cast<int>(s.size()) >= w) {

@@ -113,7 +113,7 @@ struct Structure {
     std::vector<Vec3f> frac, cart;             // fractional; Cartesian (Å)
     std::vector<int> atomic_number;            // 0 when not recognised
     std::vector<std::string> site_symmetry;    // 5 characters, chosen with the local frame
-    std::vector<int> adp_order;                // XD column TP: 1 isotropic, 2 anisotropic, 3+ anharmonic
+    std::vector<int> adp_order;  // XD column TP: 1 isotropic, 2 anisotropic, 3+ anharmonic
     std::vector<int> scattering_table;         // XD column TBL
     std::vector<int> multipole_level;          // highest level: 2 for hydrogen, 4 otherwise
     std::vector<float> occupancy;
@@ -131,7 +131,7 @@ struct Structure {
     std::array<float, max_free_vars + 1> free_var{};  // 1..200 (SHELX FVAR)
     std::array<float, 7> weight{};                    // 1..6 (SHELX WGHT)
     int free_var_count = 0;
-    int table_count = 0;                              // scattering tables: the largest table, at least 1
+    int table_count = 0;  // scattering tables: the largest table, at least 1
     std::string model_name = std::string(20, ' ');    // XD model name
 };
 
@@ -170,7 +170,7 @@ struct Topology {
     int print_neighbours = 0;                   // 1: the neighbour search lists what it finds
     NeighbourList last_search;
     std::vector<NeighbourTable> neighbours;     // neighbours[i]
-    std::vector<int> canonical_order;           // neighbours of the atom being framed, heaviest first
+    std::vector<int> canonical_order;  // neighbours of the atom being framed, heaviest first
     int reduced_count = 0;                      // entries of the reduced connectivity table
     std::vector<int> reduced_atom;              // of the ring search (open atoms removed)
     std::vector<std::vector<int>> reduced_links;  // reduced_links[l][m], 1-based

@@ -22,10 +22,13 @@ bool is_number_word(std::string_view w) {
     // text (the usual case, decided at once).
     if (i < w.size()) {
         const char c = upper_char(w[i]);
-        if (c >= 'A' && c <= 'Z' && c != 'I' && c != 'N' && c != 'E' && c != 'D' && c != 'Q') return false;
+        if (c >= 'A' && c <= 'Z' && c != 'I' && c != 'N' && c != 'E' && c != 'D' && c != 'Q')
+            return false;
     }
     std::string_view rest = w.substr(i);
-    if (equal_ignoring_case(rest, "INF") || equal_ignoring_case(rest, "INFINITY") || equal_ignoring_case(rest, "NAN")) return true;
+    if (equal_ignoring_case(rest, "INF") || equal_ignoring_case(rest, "INFINITY") ||
+        equal_ignoring_case(rest, "NAN"))
+        return true;
     if (rest.size() > 3 && equal_ignoring_case(rest.substr(0, 3), "NAN") && rest[3] == '(' &&
         rest.back() == ')' && rest.find(')') == rest.size() - 1)
         return true;
@@ -86,7 +89,8 @@ WordColumns find_word_columns(Records& r, std::string_view line, int n) {
             if (line[j] != ' ' && line[j + 1] == ' ') {
                 if (++count == n) {
                     const std::size_t b = line.rfind(' ', j);
-                    return {b == std::string_view::npos ? 1 : static_cast<int>(b) + 2, static_cast<int>(j) + 1};
+                    return {b == std::string_view::npos ? 1 : static_cast<int>(b) + 2,
+                            static_cast<int>(j) + 1};
                 }
             }
         }
@@ -196,7 +200,8 @@ void split_pieces(std::string_view line, char sep, int& n, std::vector<std::stri
     }
 }
 
-std::optional<std::string> search_keyed_line(Records& r, int unit, std::string_view key, bool& rewind) {
+std::optional<std::string> search_keyed_line(Records& r, int unit, std::string_view key,
+                                             bool& rewind) {
     std::string k(key.substr(0, std::min<std::size_t>(key.size(), 32)));
     upper_case(k);
     InFile& f = r.io.in(unit);

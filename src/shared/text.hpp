@@ -50,7 +50,8 @@ void split_pieces(std::string_view line, char sep, int& n, std::vector<std::stri
            std::vector<int>& lengths, std::size_t w, int mode);
 // Reads up to the first record whose first characters equal the key, ignoring case, and
 // gives it padded to 255 characters; nothing at end of file.
-std::optional<std::string> search_keyed_line(Records& r, int unit, std::string_view key, bool& rewind);
+std::optional<std::string> search_keyed_line(Records& r, int unit, std::string_view key,
+                                             bool& rewind);
 // The length without trailing blanks, 0 when all blank.
 int trimmed_length(std::string_view s);
 // The column of the first non-blank character, 0 when all blank.

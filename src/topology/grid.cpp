@@ -19,8 +19,8 @@ std::int64_t PointGrid::index(double x) const {
 }
 
 std::uint64_t PointGrid::key(std::int64_t ix, std::int64_t iy, std::int64_t iz) {
-    return (static_cast<std::uint64_t>(ix + kHalf) << 42) | (static_cast<std::uint64_t>(iy + kHalf) << 21) |
-           static_cast<std::uint64_t>(iz + kHalf);
+    return (static_cast<std::uint64_t>(ix + kHalf) << 42) |
+           (static_cast<std::uint64_t>(iy + kHalf) << 21) | static_cast<std::uint64_t>(iz + kHalf);
 }
 
 void PointGrid::build(double h, const std::vector<Vec3d>& pts, int first) {
@@ -174,8 +174,8 @@ std::size_t PointGrid::bound(const Vec3d& c, double radius) const {
 }
 
 void PointGrid::move(int id, const Vec3d& from, const Vec3d& to) {
-    if (binnable(from) && binnable(to) && index(from[0]) == index(to[0]) && index(from[1]) == index(to[1]) &&
-        index(from[2]) == index(to[2]))
+    if (binnable(from) && binnable(to) && index(from[0]) == index(to[0]) &&
+        index(from[1]) == index(to[1]) && index(from[2]) == index(to[2]))
         return;  // still in its cell
     remove(id, from);
     insert(id, to);

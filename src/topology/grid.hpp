@@ -111,12 +111,14 @@ void PointGrid::visit(const Vec3d& c, double radius, F&& f) const {
             for (std::int64_t ix = a[0]; ix <= b[0]; ++ix)
                 for (std::int64_t iy = a[1]; iy <= b[1]; ++iy) {
                     const std::int64_t row = (ix * dim_[1] + iy) * dim_[2];
-                    visit_packed(static_cast<std::size_t>(start_[static_cast<std::size_t>(row + a[2])]),
-                                 static_cast<std::size_t>(start_[static_cast<std::size_t>(row + b[2] + 1)]), f);
+                    visit_packed(
+                        static_cast<std::size_t>(start_[static_cast<std::size_t>(row + a[2])]),
+                        static_cast<std::size_t>(start_[static_cast<std::size_t>(row + b[2] + 1)]),
+                        f);
                 }
         for (const Waiting& w : waiting_)
-            if (w.at[0] >= lo[0] && w.at[0] <= hi[0] && w.at[1] >= lo[1] && w.at[1] <= hi[1] && w.at[2] >= lo[2] &&
-                w.at[2] <= hi[2])
+            if (w.at[0] >= lo[0] && w.at[0] <= hi[0] && w.at[1] >= lo[1] && w.at[1] <= hi[1] &&
+                w.at[2] >= lo[2] && w.at[2] <= hi[2])
                 f(w.id);
     }
     if (cells_.empty()) return;
@@ -126,7 +128,8 @@ void PointGrid::visit(const Vec3d& c, double radius, F&& f) const {
             std::int64_t ix = static_cast<std::int64_t>(k >> 42) - kHalf;
             std::int64_t iy = static_cast<std::int64_t>((k >> 21) & 0x1FFFFF) - kHalf;
             std::int64_t iz = static_cast<std::int64_t>(k & 0x1FFFFF) - kHalf;
-            if (ix < lo[0] || ix > hi[0] || iy < lo[1] || iy > hi[1] || iz < lo[2] || iz > hi[2]) continue;
+            if (ix < lo[0] || ix > hi[0] || iy < lo[1] || iy > hi[1] || iz < lo[2] || iz > hi[2])
+                continue;
             for (int id : ids) f(id);
         }
         return;

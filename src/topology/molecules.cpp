@@ -55,7 +55,8 @@ Image image_of(const Records& r, int i, int n, int a, int b, int c) {
     for (int k = 0; k < 3; ++k)
         im.xf[k] = rot[0][k] * x[0] + rot[1][k] * x[1] + rot[2][k] * x[2] + t[k] + shift[k];
     const Mat3f& m = r.structure.frac_to_cart;
-    for (int k = 0; k < 3; ++k) im.xc[k] = m[k][0] * im.xf[0] + m[k][1] * im.xf[1] + m[k][2] * im.xf[2];
+    for (int k = 0; k < 3; ++k)
+        im.xc[k] = m[k][0] * im.xf[0] + m[k][1] * im.xf[1] + m[k][2] * im.xf[2];
     return im;
 }
 
@@ -66,15 +67,21 @@ float distance(const Vec3f& a, const Vec3f& b) {
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-bool coincident(const Vec3f& a, const Vec3f& b) { return static_cast<double>(distance(a, b)) < 0.001; }
+bool coincident(const Vec3f& a, const Vec3f& b) {
+    return static_cast<double>(distance(a, b)) < 0.001;
+}
 
 bool bonded(const Records& r, const Vec3f& img, int i, int m) {
-    float lim = covalent_radius(r, r.structure.atomic_number[m]) + covalent_radius(r, r.structure.atomic_number[i]) + r.options.tolerances.bond;
+    float lim = covalent_radius(r, r.structure.atomic_number[m]) +
+                covalent_radius(r, r.structure.atomic_number[i]) + r.options.tolerances.bond;
     return distance(img, r.structure.cart[m]) <= lim;
 }
 
 int operators(const Records& r) {
-    return std::clamp(r.structure.symmetry.count, 0, static_cast<int>(std::min(r.structure.symmetry.rotation.size(), r.structure.symmetry.translation.size())) - 1);
+    return std::clamp(r.structure.symmetry.count, 0,
+                      static_cast<int>(std::min(r.structure.symmetry.rotation.size(),
+                                                r.structure.symmetry.translation.size())) -
+                          1);
 }
 
 void append(Records& r, int i, const Image& im) {
@@ -99,16 +106,18 @@ void report(Records& r) {
     r.io.write(out, " List of atoms in complete fragment(s) :");
     r.io.create(kCompleteAng, "complete.ang");
     r.io.write(out, "");
-    r.io.write(out, "       ATOM        ------ FRACTIONAL ------    ----- CARTESIAN -----     ISQ NSQ");
+    r.io.write(out,
+               "       ATOM        ------ FRACTIONAL ------    ----- CARTESIAN -----     ISQ NSQ");
     for (int k = 1; k <= r.topology.list_size; ++k) {
         const Vec3f& f = r.structure.frac[k];
         const Vec3f& x = r.structure.cart[k];
         const std::string label = pad(r.structure.label[k], 8);
-        r.io.write(out, fi(k, 6) + " " + label + " " + ff(f[0], 9, 4) + ff(f[1], 9, 4) + ff(f[2], 9, 4) +
-                            " " + ff(x[0], 8, 3) + ff(x[1], 8, 3) + ff(x[2], 8, 3) + fi(r.topology.source_atom[k], 8) +
+        r.io.write(out, fi(k, 6) + " " + label + " " + ff(f[0], 9, 4) + ff(f[1], 9, 4) +
+                            ff(f[2], 9, 4) + " " + ff(x[0], 8, 3) + ff(x[1], 8, 3) +
+                            ff(x[2], 8, 3) + fi(r.topology.source_atom[k], 8) +
                             fi(r.topology.image_count[k], 4));
-        r.io.write(kCompleteAng,
-                   "ATOM " + fa(label, 10) + "   " + ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
+        r.io.write(kCompleteAng, "ATOM " + fa(label, 10) + "   " + ff(x[0], 12, 4) +
+                                     ff(x[1], 12, 4) + ff(x[2], 12, 4));
     }
     r.io.write(out, "");
     r.io.write(out, " File with complete fragment(s) in PLATON format : complete.ang");
@@ -175,7 +184,9 @@ double norm_bound(const Mat3d& m) {
     return worst < 1e-6 ? 1.0001 : frobenius(m);
 }
 
-double max_abs(const Vec3d& v) { return std::max({std::fabs(v[0]), std::fabs(v[1]), std::fabs(v[2])}); }
+double max_abs(const Vec3d& v) {
+    return std::max({std::fabs(v[0]), std::fabs(v[1]), std::fabs(v[2])});
+}
 
 class Completion {
 public:
@@ -217,7 +228,8 @@ void Completion::prepare() {
     nsym_ = operators(r_);
     ncells_ = r_.options.ncells;
     float covmax = 0.0f;
-    for (int i = 1; i <= nat_; ++i) covmax = std::max(covmax, covalent_radius(r_, r_.structure.atomic_number[i]));
+    for (int i = 1; i <= nat_; ++i)
+        covmax = std::max(covmax, covalent_radius(r_, r_.structure.atomic_number[i]));
     reach_ = 2.0 * covmax + r_.options.tolerances.bond;
     brute_ = !std::isfinite(reach_);
 
@@ -226,8 +238,8 @@ void Completion::prepare() {
     frac_ok_ = invert(tmat_, tinv_);
     if (frac_ok_)
         for (int k = 0; k < 3; ++k)
-            tinv_row_[k] =
-                std::sqrt(tinv_[k][0] * tinv_[k][0] + tinv_[k][1] * tinv_[k][1] + tinv_[k][2] * tinv_[k][2]);
+            tinv_row_[k] = std::sqrt(tinv_[k][0] * tinv_[k][0] + tinv_[k][1] * tinv_[k][1] +
+                                     tinv_[k][2] * tinv_[k][2]);
 
     double qmax = 0.0, tmax = 0.0, rmax = 0.0;
     std::vector<Vec3d> pts;
@@ -245,11 +257,14 @@ void Completion::prepare() {
         Op& op = ops_[static_cast<std::size_t>(n)];
         Mat3d rot{}, rinv{};
         for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) rot[k][j] = r_.structure.symmetry.rotation[static_cast<std::size_t>(n)][j][k];
-        for (int k = 0; k < 3; ++k) op.trn[k] = r_.structure.symmetry.translation[static_cast<std::size_t>(n)][k];
+            for (int k = 0; k < 3; ++k)
+                rot[k][j] = r_.structure.symmetry.rotation[static_cast<std::size_t>(n)][j][k];
+        for (int k = 0; k < 3; ++k)
+            op.trn[k] = r_.structure.symmetry.translation[static_cast<std::size_t>(n)][k];
         tmax = std::max(tmax, max_abs(op.trn));
         for (int k = 0; k < 3; ++k)
-            rmax = std::max(rmax, std::fabs(rot[k][0]) + std::fabs(rot[k][1]) + std::fabs(rot[k][2]));
+            rmax =
+                std::max(rmax, std::fabs(rot[k][0]) + std::fabs(rot[k][1]) + std::fabs(rot[k][2]));
         op.lo = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
                  std::numeric_limits<double>::infinity()};
         op.hi = {-op.lo[0], -op.lo[1], -op.lo[2]};
@@ -263,7 +278,8 @@ void Completion::prepare() {
             }
         }
         op.any = !ids.empty() && std::isfinite(max_abs(op.lo)) && std::isfinite(max_abs(op.hi));
-        op.indexed = !brute_ && frac_ok_ && op.any && invert(rot, rinv) && std::isfinite(max_abs(op.trn));
+        op.indexed =
+            !brute_ && frac_ok_ && op.any && invert(rot, rinv) && std::isfinite(max_abs(op.trn));
         if (op.indexed) {
             op.back = mul(mul(tmat_, rinv), tinv_);
             op.stretch = norm_bound(op.back);
@@ -325,7 +341,8 @@ void Completion::process(int m) {
         for (long long la = lo[0]; la <= hi[0]; ++la)
             for (long long lb = lo[1]; lb <= hi[1]; ++lb)
                 for (long long lc = lo[2]; lc <= hi[2]; ++lc) {
-                    const int a = static_cast<int>(la), b = static_cast<int>(lb), c = static_cast<int>(lc);
+                    const int a = static_cast<int>(la), b = static_cast<int>(lb),
+                              c = static_cast<int>(lc);
                     if (n == 1 && a == 0 && b == 0 && c == 0) continue;
                     if (op.indexed) {
                         Vec3d f{op.trn[0] + a, op.trn[1] + b, op.trn[2] + c};

@@ -73,7 +73,8 @@ void build_index(Records& r, int n) {
     ix->covalent_radius = r.elements.covalent_radius;
     ix->pos.assign(r.structure.cart.begin(), r.structure.cart.begin() + n + 1);
     ix->filed = ix->pos;
-    ix->atomic_number.assign(r.structure.atomic_number.begin(), r.structure.atomic_number.begin() + n + 1);
+    ix->atomic_number.assign(r.structure.atomic_number.begin(),
+                             r.structure.atomic_number.begin() + n + 1);
     for (int j = 1; j <= n; ++j) {
         float c = covalent_radius(r, r.structure.atomic_number[j]);
         if (c > ix->max_radius) ix->max_radius = c;  // a NaN radius never bonds and is left out
@@ -97,9 +98,10 @@ NeighbourIndex& index_of(Records& r, int centre) {
     if (!ix || ix->n != n || ix->data != r.structure.cart.data() ||
         ix->bond_tolerance_bits != std::bit_cast<std::uint32_t>(r.options.tolerances.bond) ||
         ix->covalent_radius.size() != r.elements.covalent_radius.size() ||
-        !std::equal(ix->covalent_radius.begin(), ix->covalent_radius.end(), r.elements.covalent_radius.begin(), [](float a, float b) {
-            return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
-        })) {
+        !std::equal(ix->covalent_radius.begin(), ix->covalent_radius.end(),
+                    r.elements.covalent_radius.begin(), [](float a, float b) {
+                        return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+                    })) {
         build_index(r, n);
         return *r.neighbour_index;
     }
@@ -135,7 +137,9 @@ NeighbourIndex& index_of(Records& r, int centre) {
 
 // How far from a centre a search of `radius` must look in the grid: slack for the rounding
 // of the single-precision distances, and the drift of the atoms from their filed places.
-double reach(const NeighbourIndex& ix, double radius) { return radius * (1.0 + 1e-5) + 1e-6 + ix.drift; }
+double reach(const NeighbourIndex& ix, double radius) {
+    return radius * (1.0 + 1e-5) + 1e-6 + ix.drift;
+}
 
 void clear_scratch(NeighbourList& g) {
     g.count = 0;
@@ -176,7 +180,9 @@ std::optional<float> passes(const Records& r, int atom, int j, float radius) {
     if (radius > 0.0f) {
         if (!(d <= radius)) return std::nullopt;
     } else {
-        float lim = (covalent_radius(r, r.structure.atomic_number[atom]) + r.options.tolerances.bond) + covalent_radius(r, r.structure.atomic_number[j]);
+        float lim =
+            (covalent_radius(r, r.structure.atomic_number[atom]) + r.options.tolerances.bond) +
+            covalent_radius(r, r.structure.atomic_number[j]);
         if (!(d <= lim)) return std::nullopt;
     }
     if (d < kTooClose) return std::nullopt;
@@ -186,7 +192,8 @@ std::optional<float> passes(const Records& r, int atom, int j, float radius) {
 // Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort. The
 // plain form compares each candidate with every atom taken, as the scan does. Whether an atom
 // taken is disordered.
-bool accept(Records& r, int atom, float radius, const std::vector<std::pair<int, float>>& cand, bool plain = false) {
+bool accept(Records& r, int atom, float radius, const std::vector<std::pair<int, float>>& cand,
+            bool plain = false) {
     bool disordered = false;
     NeighbourList& g = r.topology.last_search;
     // Two atoms closer than SAMEXYZ lie at nearly the same distance from the centre, so only
@@ -204,9 +211,11 @@ bool accept(Records& r, int atom, float radius, const std::vector<std::pair<int,
         } else {
             const float window = 2.0f * kSameXyz + 1.0e-5f * d;
             const bool finite = std::isfinite(window);  // else every atom taken is compared
-            auto q = finite ? std::lower_bound(taken.begin(), taken.end(), d - window, nearer) : taken.begin();
+            auto q = finite ? std::lower_bound(taken.begin(), taken.end(), d - window, nearer)
+                            : taken.begin();
             auto end = finite ? std::upper_bound(q, taken.end(), d + window, farther) : taken.end();
-            for (; q != end && !same; ++q) same = distance(r.structure.cart[j], r.structure.cart[q->second]) < kSameXyz;
+            for (; q != end && !same; ++q)
+                same = distance(r.structure.cart[j], r.structure.cart[q->second]) < kSameXyz;
         }
         if (same) continue;
         if (!plain) taken.insert(std::upper_bound(taken.begin(), taken.end(), d, farther), {d, j});
@@ -223,7 +232,8 @@ bool accept(Records& r, int atom, float radius, const std::vector<std::pair<int,
     std::vector<std::pair<float, int>> byd;
     byd.reserve(static_cast<std::size_t>(g.count));
     for (int k = 1; k <= g.count; ++k) byd.emplace_back(g.distance[k], g.atom[k]);
-    std::stable_sort(byd.begin(), byd.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(byd.begin(), byd.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     for (int k = 1; k <= g.count; ++k) {
         g.distance[k] = byd[static_cast<std::size_t>(k - 1)].first;
         g.atom[k] = byd[static_cast<std::size_t>(k - 1)].second;
@@ -244,7 +254,9 @@ bool distinct_sites(const Records& r, std::vector<std::pair<int, float>>& cand) 
             const float window = 2.0f * kSameXyz + 1.0e-5f * cand[b].second;
             if (!std::isfinite(window)) return false;
             if (cand[b].second - cand[a].second > window) break;
-            if (distance(r.structure.cart[cand[a].first], r.structure.cart[cand[b].first]) < kSameXyz) return false;
+            if (distance(r.structure.cart[cand[a].first], r.structure.cart[cand[b].first]) <
+                kSameXyz)
+                return false;
         }
     }
     return true;
@@ -257,30 +269,34 @@ void print_neighbours(Records& r, int channel, int atom, float radius, int count
                       const std::vector<int>& neighbours, const std::vector<float>& distances) {
     r.io.write(channel, "");
     if (radius > 0.0f)
-        r.io.write(channel, " Neighbors of " + trim(r.structure.label[atom]) + " within " + ff(radius, 7, 3) +
-                             " Ang = " + fi(count, 4));
+        r.io.write(channel, " Neighbors of " + trim(r.structure.label[atom]) + " within " +
+                                ff(radius, 7, 3) + " Ang = " + fi(count, 4));
     else
-        r.io.write(channel,
-                   " Covalently-bonded neighbors to " + trim(r.structure.label[atom]) + " = " + fi(count, 4));
+        r.io.write(channel, " Covalently-bonded neighbors to " + trim(r.structure.label[atom]) +
+                                " = " + fi(count, 4));
     r.io.write(channel, "");
     r.io.write(channel, "     i       n     r(Ang)    atom       occ");
     for (int k = 1; k <= count; ++k) {
         int j = neighbours[static_cast<std::size_t>(k)];
-        r.io.write(channel, fi(k, 6) + fi(j, 8) + "  " + ff(distances[static_cast<std::size_t>(k)], 9, 3) + "    " +
-                             pad(r.structure.label[j], 8) + "  " + ff(r.structure.occupancy[j], 7, 4));
+        r.io.write(channel, fi(k, 6) + fi(j, 8) + "  " +
+                                ff(distances[static_cast<std::size_t>(k)], 9, 3) + "    " +
+                                pad(r.structure.label[j], 8) + "  " +
+                                ff(r.structure.occupancy[j], 7, 4));
     }
 }
 
 // The type summary; `gap` is the line written before each type.
-void print_types(Records& r, int channel, int types, const std::vector<int>& type_z, const std::vector<int>& type_size,
-                 const std::vector<std::vector<int>>& type_atoms, const std::string& gap) {
+void print_types(Records& r, int channel, int types, const std::vector<int>& type_z,
+                 const std::vector<int>& type_size, const std::vector<std::vector<int>>& type_atoms,
+                 const std::string& gap) {
     r.io.write(channel, "");
     r.io.write(channel, "    There is(are) " + fi(types, 4) + " atom type(s) among neighbors");
     for (int t = 1; t <= types; ++t) {
         r.io.write(channel, gap);
         r.io.write(channel, "    Type = " + fi(t, 4));
         r.io.write(channel, "      atomic number = " + fi(type_z[static_cast<std::size_t>(t)], 4));
-        r.io.write(channel, "      neighbors of this type = " + fi(type_size[static_cast<std::size_t>(t)], 4));
+        r.io.write(channel, "      neighbors of this type = " +
+                                fi(type_size[static_cast<std::size_t>(t)], 4));
         std::string line = "      atoms : ";
         const auto& mem = type_atoms[static_cast<std::size_t>(t)];
         int cnt = type_size[static_cast<std::size_t>(t)];
@@ -314,7 +330,9 @@ void group_by_element(Records& r) {
     // The atomic numbers of the types differ, so any sort gives the order of the passes.
     std::vector<int> order(static_cast<std::size_t>(g.type_count));
     for (int t = 1; t <= g.type_count; ++t) order[static_cast<std::size_t>(t - 1)] = t;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return g.type_atomic_number[a] < g.type_atomic_number[b]; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return g.type_atomic_number[a] < g.type_atomic_number[b];
+    });
     std::vector<int> iz(1, 0), cnt(1, 0);
     std::vector<std::vector<int>> mem(1, std::vector<int>(1, 0));
     for (int t : order) {
@@ -402,7 +420,8 @@ void find_neighbours(Records& r, int atom, float radius) {
     if (!valid_centre(r, atom)) return;
     const int out = r.files.listing;
     if (r.topology.print_neighbours == 1) {
-        print_neighbours(r, out, atom, radius, r.topology.last_search.count, r.topology.last_search.atom, r.topology.last_search.distance);
+        print_neighbours(r, out, atom, radius, r.topology.last_search.count,
+                         r.topology.last_search.atom, r.topology.last_search.distance);
         if (disordered) {
             r.io.write(out, "");
             r.io.write(out, "    Note : at least 1 neighbor is disordered");
@@ -410,7 +429,9 @@ void find_neighbours(Records& r, int atom, float radius) {
     }
     group_by_element(r);
     if (r.topology.print_neighbours == 1 && r.options.verbosity >= 2)
-        print_types(r, out, r.topology.last_search.type_count, r.topology.last_search.type_atomic_number, r.topology.last_search.type_size, r.topology.last_search.type_atom, "");
+        print_types(r, out, r.topology.last_search.type_count,
+                    r.topology.last_search.type_atomic_number, r.topology.last_search.type_size,
+                    r.topology.last_search.type_atom, "");
 }
 
 int first_neighbour(Records& r, int atom, float radius, const std::function<bool(int)>& take) {
@@ -474,7 +495,8 @@ void find_all_neighbours(Records& r) {
         t.atom.assign(g.atom.begin(), g.atom.begin() + g.count + 1);
         t.distance.assign(g.distance.begin(), g.distance.begin() + g.count + 1);
         t.type_count = g.type_count;
-        t.type_atomic_number.assign(g.type_atomic_number.begin(), g.type_atomic_number.begin() + g.type_count + 1);
+        t.type_atomic_number.assign(g.type_atomic_number.begin(),
+                                    g.type_atomic_number.begin() + g.type_count + 1);
         t.type_size.assign(g.type_size.begin(), g.type_size.begin() + g.type_count + 1);
         t.type_atom.assign(g.type_atom.begin(), g.type_atom.begin() + g.type_count + 1);
     }
@@ -504,9 +526,11 @@ void find_all_neighbours(Records& r) {
             });
             for (int m = 1; m <= t.type_size[ty]; ++m) {
                 int j = mem[m];
-                r.io.write(out, "     " + fi(r.structure.atomic_number[j], 4) +
-                                    fi(r.topology.neighbours[static_cast<std::size_t>(j)].count, 4) +
-                                    ff(dist_of(j), 11, 3) + fi(j, 8) + "   " + pad(r.structure.label[j], 8));
+                r.io.write(out,
+                           "     " + fi(r.structure.atomic_number[j], 4) +
+                               fi(r.topology.neighbours[static_cast<std::size_t>(j)].count, 4) +
+                               ff(dist_of(j), 11, 3) + fi(j, 8) + "   " +
+                               pad(r.structure.label[j], 8));
             }
         }
     }
@@ -515,12 +539,14 @@ void find_all_neighbours(Records& r) {
 void sort_stored_neighbours(Records& r, int k) {
     const NeighbourTable& t = stored(r, k);
     if (static_cast<int>(r.topology.canonical_order.size()) < std::max(t.count, max_neighbours) + 1)
-        r.topology.canonical_order.resize(static_cast<std::size_t>(std::max(t.count, max_neighbours)) + 1, 0);
+        r.topology.canonical_order.resize(
+            static_cast<std::size_t>(std::max(t.count, max_neighbours)) + 1, 0);
     int l = 0;
     for (int ty = t.type_count; ty >= 1; --ty)
         for (int m = 1; m <= t.type_size[ty]; ++m) {
             ++l;
-            if (l >= static_cast<int>(r.topology.canonical_order.size())) r.topology.canonical_order.resize(static_cast<std::size_t>(l) + 1, 0);
+            if (l >= static_cast<int>(r.topology.canonical_order.size()))
+                r.topology.canonical_order.resize(static_cast<std::size_t>(l) + 1, 0);
             r.topology.canonical_order[static_cast<std::size_t>(l)] = t.type_atom[ty][m];
         }
     if (l != t.count) fatal_error(r, "SortNei", "l.ne.nnei(k)");
@@ -530,7 +556,8 @@ void list_stored_neighbours(Records& r, int atom, int channel) {
     if (!valid_centre(r, atom)) return;
     const NeighbourTable& t = stored(r, atom);
     print_neighbours(r, channel, atom, 0.0f, t.count, t.atom, t.distance);
-    if (r.options.verbosity >= 2) print_types(r, channel, t.type_count, t.type_atomic_number, t.type_size, t.type_atom, " ");
+    if (r.options.verbosity >= 2)
+        print_types(r, channel, t.type_count, t.type_atomic_number, t.type_size, t.type_atom, " ");
 }
 
 int collect_neighbours(Records& r, int atom, std::vector<int>& list) {

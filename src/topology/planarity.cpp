@@ -211,14 +211,16 @@ bool tridiagonal_eigen(int n, float d[3], float e[3], Mat3& z) {
 bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, int kind) {
     const int out = r.files.listing;
     bool lplan = true;
-    const float tol = kind == planarity_ring ? r.options.tolerances.ring : r.options.tolerances.group;
+    const float tol =
+        kind == planarity_ring ? r.options.tolerances.ring : r.options.tolerances.group;
     const std::string word = kind == planarity_ring ? "ring" : "group";
     // Atoms past the first `count` of the list, or outside the records, are left out rather than
     // read.
     int cnt = std::max(0, std::min(count, static_cast<int>(atoms.size()) - 1));
     std::vector<int> at;
     for (int i = 1; i <= cnt; ++i)
-        if (atoms[static_cast<std::size_t>(i)] >= 1 && atoms[static_cast<std::size_t>(i)] <= r.atom_slots())
+        if (atoms[static_cast<std::size_t>(i)] >= 1 &&
+            atoms[static_cast<std::size_t>(i)] <= r.atom_slots())
             at.push_back(atoms[static_cast<std::size_t>(i)]);
     cnt = static_cast<int>(at.size());
 
@@ -246,7 +248,8 @@ bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, 
     Mat3 a = {};
     for (int j = 0; j < 3; ++j)
         for (int k = 0; k < 3; ++k)
-            for (int i : at) a[j][k] += (r.structure.cart[i][j] - c[j]) * (r.structure.cart[i][k] - c[k]);
+            for (int i : at)
+                a[j][k] += (r.structure.cart[i][j] - c[j]) * (r.structure.cart[i][k] - c[k]);
     float d[3], e[3];
     Mat3 z;
     tridiagonalize(3, a, d, e, z);
@@ -255,12 +258,14 @@ bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, 
     const float s = p * c[0] + q * c[1] + rr * c[2];
     if (print == 1 && r.options.verbosity >= 2) {
         r.io.write(out, "");
-        r.io.write(out, "     P Q R S = " + ff(p, 12, 4) + ff(q, 12, 4) + ff(rr, 12, 4) + ff(s, 12, 4));
+        r.io.write(out,
+                   "     P Q R S = " + ff(p, 12, 4) + ff(q, 12, 4) + ff(rr, 12, 4) + ff(s, 12, 4));
         r.io.write(out, "");
     }
     float sum = 0.0f;
     for (int i : at) {
-        float di = p * r.structure.cart[i][0] + q * r.structure.cart[i][1] + rr * r.structure.cart[i][2] - s;
+        float di = p * r.structure.cart[i][0] + q * r.structure.cart[i][1] +
+                   rr * r.structure.cart[i][2] - s;
         sum += di * di;
         if (print == 1 && r.options.verbosity >= 2)
             r.io.write(out, "       dist. from " + pad(r.structure.label[i], 8) +
@@ -274,7 +279,8 @@ bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, 
         r.io.write(out, "     Esd atoms from the plane (sigpln) = " + ff(sigpln, 12, 4) +
                             " ( tol = " + ff(tol, 8, 4) + " )");
         r.io.write(out, "");
-        r.io.write(out, std::string("     This ") + word + " is planar = ." + (lplan ? "T" : "F") + ".");
+        r.io.write(out,
+                   std::string("     This ") + word + " is planar = ." + (lplan ? "T" : "F") + ".");
     }
     return lplan;
 }

@@ -39,7 +39,8 @@ float distance(const Vec3f& a, const Vec3f& b) {
 // The link rule: from an atom that is not disordered to one within its covalent limit.
 bool linked(const Records& r, int a, int b) {
     if (r.structure.occupancy_flag[a] == -1) return false;
-    float lim = (covalent_radius(r, r.structure.atomic_number[a]) + r.options.tolerances.bond) + covalent_radius(r, r.structure.atomic_number[b]);
+    float lim = (covalent_radius(r, r.structure.atomic_number[a]) + r.options.tolerances.bond) +
+                covalent_radius(r, r.structure.atomic_number[b]);
     return distance(r.structure.cart[a], r.structure.cart[b]) <= lim;
 }
 
@@ -83,12 +84,14 @@ Reduced reduce_fast(const Records& r, int n) {
     Reduced red;
     red.links0.assign(static_cast<std::size_t>(n) + 1, std::vector<int>(1, 0));
     float covmax = 0.0f;
-    for (int j = 1; j <= n; ++j) covmax = std::max(covmax, covalent_radius(r, r.structure.atomic_number[j]));
+    for (int j = 1; j <= n; ++j)
+        covmax = std::max(covmax, covalent_radius(r, r.structure.atomic_number[j]));
     double h = 2.0 * covmax + r.options.tolerances.bond;
     h = std::isfinite(h) ? std::max(1.0, h * 1.0001) : 1.0;
     std::vector<Vec3d> pts;
     pts.reserve(static_cast<std::size_t>(n));
-    for (int j = 1; j <= n; ++j) pts.push_back({r.structure.cart[j][0], r.structure.cart[j][1], r.structure.cart[j][2]});
+    for (int j = 1; j <= n; ++j)
+        pts.push_back({r.structure.cart[j][0], r.structure.cart[j][1], r.structure.cart[j][2]});
     PointGrid grid;
     grid.build(h, pts, 1);
     std::vector<int> cand;
@@ -102,8 +105,8 @@ Reduced reduce_fast(const Records& r, int n) {
             if (j != l && linked(r, l, j)) cand.push_back(j);
         });
         std::sort(cand.begin(), cand.end());
-        red.links0[static_cast<std::size_t>(l)].insert(red.links0[static_cast<std::size_t>(l)].end(),
-                                                       cand.begin(), cand.end());
+        red.links0[static_cast<std::size_t>(l)].insert(
+            red.links0[static_cast<std::size_t>(l)].end(), cand.begin(), cand.end());
     }
     // Each cycle removes the entries left with fewer than two links; only an entry that lost a
     // link can newly fall below two.
@@ -114,7 +117,8 @@ Reduced reduce_fast(const Records& r, int n) {
         for (std::size_t c = 1; c < red.links0[l].size(); ++c)
             into[static_cast<std::size_t>(red.links0[l][c])].push_back(l);
     }
-    std::vector<char> alive(static_cast<std::size_t>(n) + 1, 1), queued(static_cast<std::size_t>(n) + 1, 0);
+    std::vector<char> alive(static_cast<std::size_t>(n) + 1, 1),
+        queued(static_cast<std::size_t>(n) + 1, 0);
     std::vector<int> gone;
     for (int l = 1; l <= n; ++l)
         if (deg[l] < 2) {
@@ -153,10 +157,12 @@ Reduced reduce_fast(const Records& r, int n) {
 }
 
 // One line per entry: number, label, " -" and up to ten linked labels, then ten per line.
-void link_table(Records& r, const std::vector<int>& atom, const std::vector<std::vector<int>>& links) {
+void link_table(Records& r, const std::vector<int>& atom,
+                const std::vector<std::vector<int>>& links) {
     const int out = r.files.listing;
     for (std::size_t l = 1; l < atom.size(); ++l) {
-        std::string line = fi(static_cast<long long>(l), 7) + " " + pad(r.structure.label[atom[l]], 8) + " -";
+        std::string line =
+            fi(static_cast<long long>(l), 7) + " " + pad(r.structure.label[atom[l]], 8) + " -";
         int on_line = 0;
         for (std::size_t c = 1; c < links[l].size(); ++c) {
             if (on_line == 10) {
@@ -200,7 +206,8 @@ void report_reduction(Records& r, const Reduced& red) {
     r.topology.reduced_atom = red.atom;
     r.topology.reduced_links = red.links;
     r.topology.reduced_link_count.assign(red.atom.size(), 0);
-    for (int k = 1; k <= nnew; ++k) r.topology.reduced_link_count[k] = static_cast<int>(red.links[k].size()) - 1;
+    for (int k = 1; k <= nnew; ++k)
+        r.topology.reduced_link_count[k] = static_cast<int>(red.links[k].size()) - 1;
 
     r.io.create(kReducedAng, "reduced.ang");
     r.io.create(kReduced1Ang, "reduced_1.ang");
@@ -265,18 +272,20 @@ private:
 
 void RingWalk::load() {
     nnew_ = std::max(0, r_.topology.reduced_count);
-    nnew_ =
-        std::min({nnew_, static_cast<int>(r_.topology.reduced_atom.size()) - 1,
-                  static_cast<int>(r_.topology.reduced_link_count.size()) - 1, static_cast<int>(r_.topology.reduced_links.size()) - 1});
+    nnew_ = std::min({nnew_, static_cast<int>(r_.topology.reduced_atom.size()) - 1,
+                      static_cast<int>(r_.topology.reduced_link_count.size()) - 1,
+                      static_cast<int>(r_.topology.reduced_links.size()) - 1});
     nnew_ = std::max(nnew_, 0);
     atom_.assign(static_cast<std::size_t>(nnew_) + 1, 0);
     adj_.assign(static_cast<std::size_t>(nnew_) + 1, {});
     for (int l = 1; l <= nnew_; ++l) {
         atom_[l] = r_.topology.reduced_atom[l];
-        int cnt = std::clamp(r_.topology.reduced_link_count[l], 0, static_cast<int>(r_.topology.reduced_links[l].size()) - 1);
+        int cnt = std::clamp(r_.topology.reduced_link_count[l], 0,
+                             static_cast<int>(r_.topology.reduced_links[l].size()) - 1);
         for (int c = 1; c <= cnt; ++c) {
             int e = r_.topology.reduced_links[l][c];
-            if (e >= 1 && e <= nnew_) adj_[l].push_back(e);  // a link outside the table is not walked
+            if (e >= 1 && e <= nnew_)
+                adj_[l].push_back(e);  // a link outside the table is not walked
         }
     }
 }
@@ -299,7 +308,8 @@ void RingWalk::exchange_start() {
         for (int l = 1; l <= nnew_; ++l) {
             r_.topology.reduced_link_count[l] = static_cast<int>(adj_[l].size());
             r_.topology.reduced_links[l].assign(1, 0);
-            r_.topology.reduced_links[l].insert(r_.topology.reduced_links[l].end(), adj_[l].begin(), adj_[l].end());
+            r_.topology.reduced_links[l].insert(r_.topology.reduced_links[l].end(), adj_[l].begin(),
+                                                adj_[l].end());
         }
     }
 }
@@ -350,7 +360,8 @@ int RingWalk::backtrack() {
         return 0;
     }
     // A position that fails now fails for good: links are only ever marked walked.
-    while (!forks_.empty() && (forks_.back() >= np || unwalked_[ird_[forks_.back()]] == 0)) forks_.pop_back();
+    while (!forks_.empty() && (forks_.back() >= np || unwalked_[ird_[forks_.back()]] == 0))
+        forks_.pop_back();
     return forks_.empty() ? 0 : forks_.back();
 }
 
@@ -410,7 +421,8 @@ void RingWalk::store(const std::vector<int>& members) {
     rings_changed(r_);
     g.ring_size[g.ring_count] = s;
     g.ring_atom[g.ring_count].assign(1, 0);
-    g.ring_atom[g.ring_count].insert(g.ring_atom[g.ring_count].end(), members.begin(), members.end());
+    g.ring_atom[g.ring_count].insert(g.ring_atom[g.ring_count].end(), members.begin(),
+                                     members.end());
     g.ring_dummy[g.ring_count] = 0;
     std::vector<int> sorted(members);
     std::sort(sorted.begin(), sorted.end());
@@ -419,8 +431,8 @@ void RingWalk::store(const std::vector<int>& members) {
 
     r_.io.write(out, "");
     r_.io.write(out, "");
-    r_.io.write(
-        out, " **********  FOUND RING # " + fi(g.ring_count, 4) + " ---> " + fi(s, 3) + " - MEMBERED  **********");
+    r_.io.write(out, " **********  FOUND RING # " + fi(g.ring_count, 4) + " ---> " + fi(s, 3) +
+                         " - MEMBERED  **********");
     r_.io.write(out, "");
     std::string labels, numbers;
     for (int a : members) {
@@ -464,8 +476,8 @@ void RingWalk::run() {
     r_.io.write(out, std::string(80, '-'));
     both(r_, terminal, out, "");
     both(r_, terminal, out,
-         " AUTOMATED SEARCH FOR " + fi(r_.options.rings.min_size, 3) + " -" + fi(r_.options.rings.max_size, 3) +
-             " - MEMBERED RINGS");
+         " AUTOMATED SEARCH FOR " + fi(r_.options.rings.min_size, 3) + " -" +
+             fi(r_.options.rings.max_size, 3) + " - MEMBERED RINGS");
     r_.io.write(terminal, "");
 
     load();
@@ -584,14 +596,17 @@ const RingIndex& ring_index(Records& r) {
     ix = RingIndex{};
     ix.ring_count = g.ring_count;
     ix.members = ring_members(g);
-    const int nor = std::min({g.ring_count, static_cast<int>(g.ring_size.size()) - 1, static_cast<int>(g.ring_atom.size()) - 1});
+    const int nor = std::min({g.ring_count, static_cast<int>(g.ring_size.size()) - 1,
+                              static_cast<int>(g.ring_atom.size()) - 1});
     for (int q = 1; q <= nor; ++q) {
         const auto& mem = g.ring_atom[static_cast<std::size_t>(q)];
-        const int s = std::min(g.ring_size[static_cast<std::size_t>(q)], static_cast<int>(mem.size()) - 1);
+        const int s =
+            std::min(g.ring_size[static_cast<std::size_t>(q)], static_cast<int>(mem.size()) - 1);
         for (int m = 1; m <= s; ++m) {
             const int a = mem[static_cast<std::size_t>(m)];
             if (a < 1) continue;
-            if (static_cast<int>(ix.held.size()) <= a) ix.held.resize(static_cast<std::size_t>(a) + 1, std::array<int, 3>{});
+            if (static_cast<int>(ix.held.size()) <= a)
+                ix.held.resize(static_cast<std::size_t>(a) + 1, std::array<int, 3>{});
             std::array<int, 3>& h = ix.held[static_cast<std::size_t>(a)];
             if (h[0] >= 1 && (h[1] == q || h[2] == q)) continue;  // a ring counts once
             if (h[0] < 3) ++h[0];
@@ -607,7 +622,8 @@ void rings_changed(Records& r) { r.index.rings = RingIndex{}; }
 RingMembership ring_membership(Records& r, int atom) {
     const RingIndex& ix = ring_index(r);
     std::array<int, 3> h{};
-    if (atom >= 1 && atom < static_cast<int>(ix.held.size())) h = ix.held[static_cast<std::size_t>(atom)];
+    if (atom >= 1 && atom < static_cast<int>(ix.held.size()))
+        h = ix.held[static_cast<std::size_t>(atom)];
     return ring_situation(r.topology, h[0], h[1], h[2]);
 }
 

@@ -104,11 +104,13 @@ TEST(DatabankFileKeys, WordOneAsTheRecordReaderSplitsIt) {
     ASSERT_NO_THROW(open_databank(o.r));
     DbFile& db = databank(o.r);
     ASSERT_EQ(db.size(), recs.size());
-    const std::pair<DbKey, const char*> keys[] = {{DbKey::neig, "NEIG"}, {DbKey::prnt, "PRNT"}, {DbKey::pval, "PVAL"}};
+    const std::pair<DbKey, const char*> keys[] = {
+        {DbKey::neig, "NEIG"}, {DbKey::prnt, "PRNT"}, {DbKey::pval, "PVAL"}};
     for (const auto& [key, word] : keys) {
         for (std::size_t p = 0; p < recs.size(); ++p) {
             std::size_t want = p;
-            while (want < recs.size() && (db.comment[want] || !same_text(record(o.r, db, want).word(1), word)))
+            while (want < recs.size() &&
+                   (db.comment[want] || !same_text(record(o.r, db, want).word(1), word)))
                 ++want;
             if (want == recs.size()) continue;  // the search would stop the run
             db.pos = p;

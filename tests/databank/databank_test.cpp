@@ -21,7 +21,8 @@ struct Type {
     int z, count;
 };
 
-// One atom searched against a databank: the atom's neighbour types go into `topology.last_search` by hand.
+// One atom searched against a databank: the atom's neighbour types go into `topology.last_search`
+// by hand.
 struct Search {
     test::TempDir dir;
     std::istringstream in;
@@ -414,7 +415,8 @@ TEST(AssignFromDatabank, EndsOfTheRun) {
         {"ATOM 6 X nothing after\nNEIG 1 1 0 0\n1 6 1\n! only a comment\n", "stop",
          readfile.c_str()},
         // entry lines: fewer than 2 words stops any scan, fewer than 4 only one of its element
-        {"ATOM\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", find_word_columns.c_str()},
+        {"ATOM\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop",
+         find_word_columns.c_str()},
         {"ATOM 6 X\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", find_word_columns.c_str()},
         {"ATOM six X y\n",
          "test.db, record 1: expected an integer atomic number as word 2 of the entry line, "

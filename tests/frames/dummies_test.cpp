@@ -85,7 +85,8 @@ TEST(AddDummyAtom, CrystalInputStoresFractionalAndComparesCartesian) {
 TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
     FrameRecords f(0, true);
     f.r.structure.frac_to_cart = Mat3f{{{7.1f, -1.3f, 0.4f}, {0, 6.2f, 2.1f}, {0, 0, 9.7f}}};
-    f.r.structure.cart_to_frac = Mat3f{{{1 / 7.1f, 0.03f, -0.05f}, {0, 1 / 6.2f, -0.03f}, {0, 0, 1 / 9.7f}}};
+    f.r.structure.cart_to_frac =
+        Mat3f{{{1 / 7.1f, 0.03f, -0.05f}, {0, 1 / 6.2f, -0.03f}, {0, 0, 1 / 9.7f}}};
     std::mt19937 gen(12345);
     std::uniform_real_distribution<float> u(0.0f, 1.0f);
     std::uniform_int_distribution<int> pick(0, 3);
@@ -109,14 +110,16 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
             Vec3f pc = p;
             if (flag == 1)
                 for (int k = 0; k < 3; ++k)
-                    pc[k] = f.r.structure.frac_to_cart[k][0] * p[0] + f.r.structure.frac_to_cart[k][1] * p[1] +
+                    pc[k] = f.r.structure.frac_to_cart[k][0] * p[0] +
+                            f.r.structure.frac_to_cart[k][1] * p[1] +
                             f.r.structure.frac_to_cart[k][2] * p[2];
             int want = 0;
             for (int k = 1; k <= f.r.frames.dummy_count && want == 0; ++k) {
                 const Vec3f& s = f.r.frames.dummy_xyz[static_cast<std::size_t>(k)];
                 Vec3f pd;
                 for (int c = 0; c < 3; ++c)
-                    pd[c] = f.r.structure.frac_to_cart[c][0] * s[0] + f.r.structure.frac_to_cart[c][1] * s[1] +
+                    pd[c] = f.r.structure.frac_to_cart[c][0] * s[0] +
+                            f.r.structure.frac_to_cart[c][1] * s[1] +
                             f.r.structure.frac_to_cart[c][2] * s[2];
                 float dx = pc[0] - pd[0], dy = pc[1] - pd[1], dz = pc[2] - pd[2];
                 if (std::sqrt(dx * dx + dy * dy + dz * dz) < 0.1f) want = k;
@@ -160,8 +163,9 @@ TEST(ReplaceImageTargets, AxisPointsOnImagesBecomeNewDummies) {
         f.r.frames.dummy_count = 1;  // an existing dummy at the same place is not reused
         f.r.ensure_dummies(1);
         f.r.frames.dummy_xyz[1] = {0.1f, 0.1f, 0.1f};
-        const auto [lab1, lab2] = replace_image_targets(f.r, c.p1, c.p2, c.p1 == img3 ? "C(3)    " : "C(4)    ",
-                                                        c.p2 == img3 ? "C(3)    " : "C(4)    ", 'X', 'Y');
+        const auto [lab1, lab2] =
+            replace_image_targets(f.r, c.p1, c.p2, c.p1 == img3 ? "C(3)    " : "C(4)    ",
+                                  c.p2 == img3 ? "C(3)    " : "C(4)    ", 'X', 'Y');
         EXPECT_EQ(lab1, c.lab1);
         EXPECT_EQ(lab2, c.lab2);
         EXPECT_EQ(f.r.frames.dummy_count, 3);
@@ -179,8 +183,8 @@ TEST(ReplaceImageTargets, AtomsReadAndFarImagesAreLeftAlone) {
     f.atom(1, "C(1)", 6, {0.0f, 0.0f, 0.0f});
     f.atom(3, "C(3)", 6, {0.0f, 0.0f, 0.0011f});
     f.r.topology.list_size = 3;
-    const auto [lab1, lab2] =
-        replace_image_targets(f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f}, "C(1)    ", "O(1)    ", 'Z', 'X');
+    const auto [lab1, lab2] = replace_image_targets(f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f},
+                                                    "C(1)    ", "O(1)    ", 'Z', 'X');
     EXPECT_EQ(lab1, "C(1)    ");
     EXPECT_EQ(lab2, "O(1)    ");
     EXPECT_EQ(f.r.frames.dummy_count, 0);
@@ -249,7 +253,8 @@ TEST(WriteFramePicture, LongAtomNumbersFillTheLabelField) {
 TEST(GeometryHelpers, AnglesMidpointsLabels) {
     const Vec3f vertex{0, 0, 0};
     EXPECT_NEAR(angle_of_points({1, 0, 0}, vertex, {0, 2, 0}), 90.0f, 1e-4f);
-    EXPECT_NEAR(angle_of_points({-1, 0, 0}, vertex, {3, 0, 0}), 180.0f, 1e-3f);  // cosine -1 exactly
+    EXPECT_NEAR(angle_of_points({-1, 0, 0}, vertex, {3, 0, 0}), 180.0f,
+                1e-3f);  // cosine -1 exactly
     // nearly straight: the rounded cosine may pass -1; the angle stays a number
     const float ang = angle_of_points({-0.1f, 1e-4f, 0}, vertex, {0.3f, -1e-4f, 0});
     EXPECT_FALSE(std::isnan(ang));

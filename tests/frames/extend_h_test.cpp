@@ -25,7 +25,8 @@ void open_records(Molecule& m) {
 
 float dist(const Records& r, int a, int b) {
     const auto &x = r.structure.cart[a], &y = r.structure.cart[b];
-    return std::sqrt((y[0] - x[0]) * (y[0] - x[0]) + (y[1] - x[1]) * (y[1] - x[1]) + (y[2] - x[2]) * (y[2] - x[2]));
+    return std::sqrt((y[0] - x[0]) * (y[0] - x[0]) + (y[1] - x[1]) * (y[1] - x[1]) +
+                     (y[2] - x[2]) * (y[2] - x[2]));
 }
 
 struct Moved {
@@ -33,7 +34,8 @@ struct Moved {
     float before, after;
 };
 
-// extend_xh_bond on H atom h as the frame rules call it: parent P = its neighbour, the parent data filled.
+// extend_xh_bond on H atom h as the frame rules call it: parent P = its neighbour, the parent data
+// filled.
 Moved extend(Molecule& m, int h) {
     Records& r = m.r;
     int p = r.topology.neighbours[h].atom[1];
@@ -106,7 +108,8 @@ TEST(ExtendH, CarbonParents) {
         EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")),
                   (Lines{"DISTAN    C1   1  H11   1  1.077 0.001"}));
         EXPECT_EQ(m.r.frames.uratio[h], pad("URATIO       C1   1  H11   1    1.2 0.01", 100));
-        EXPECT_EQ(test::lines_of(m.dir.read("reset.bond")), (Lines{"RESET BOND  C(1) H(11) 1.077"}));
+        EXPECT_EQ(test::lines_of(m.dir.read("reset.bond")),
+                  (Lines{"RESET BOND  C(1) H(11) 1.077"}));
         EXPECT_EQ(test::lines_of(m.dir.read("const.bond")),
                   (Lines{"!", "! C(1) - H(11) =     1.077 Angstroms", "!", "CON 1 X/1 -1 X/2 = 0",
                          "CON 1 Y/1 -1 Y/2 = 0", "CON 1 Z/1 -1 Z/2 = 0"}));
@@ -142,7 +145,9 @@ TEST(ExtendH, CarbonParents) {
         m.on(c, "H(12)", tet[3], 1.10f);
         m.neighbours();
         open_records(m);
-        expect_moves(m, {{h, "X2-C-H2", 1.091f}, {c2 + 1, "C-C-H3", 1.077f}, {ho, "Csp3-O-H in alcohol", 0.970f}});
+        expect_moves(m, {{h, "X2-C-H2", 1.091f},
+                         {c2 + 1, "C-C-H3", 1.077f},
+                         {ho, "Csp3-O-H in alcohol", 0.970f}});
     }
     {   // ethylene: C=C 1.34 along 90 degrees, H 1.08 along 210/330 (C(1)) and 30/150 (C(2))
         Molecule m;
@@ -165,12 +170,14 @@ TEST(ExtendH, AromaticCHNeedsTheRing) {
         int c[6], h[6];
         for (int k = 0; k < 6; ++k) {
             float a = 1.0471976f * static_cast<float>(k);
-            c[k] = m.at("C(" + std::to_string(k + 1) + ")", {1.39f * std::cos(a), 1.39f * std::sin(a), 0});
+            c[k] = m.at("C(" + std::to_string(k + 1) + ")",
+                        {1.39f * std::cos(a), 1.39f * std::sin(a), 0});
         }
         for (int k = 0; k < 6; ++k) {
             m.bond(c[k], c[(k + 1) % 6]);
             float a = 1.0471976f * static_cast<float>(k);
-            h[k] = m.on(c[k], "H(" + std::to_string(k + 1) + ")", {std::cos(a), std::sin(a), 0}, 1.08f);
+            h[k] = m.on(c[k], "H(" + std::to_string(k + 1) + ")", {std::cos(a), std::sin(a), 0},
+                        1.08f);
         }
         m.neighbours();
         if (rings) m.ring({c[0], c[1], c[2], c[3], c[4], c[5]});
@@ -319,15 +326,18 @@ TEST(ExtendH, ClassificationRows) {
         int h = g["H1"], x = r.topology.neighbours[h].atom[1];
         r.frames.parent_neighbours[h] = r.topology.neighbours[x].count;
         r.frames.parent_atomic_number[h] = r.structure.atomic_number[x];
-        r.frames.parent_hydrogens[h] = r.topology.neighbours[x].type_atomic_number[1] == 1 ? r.topology.neighbours[x].type_size[1] : 0;
+        r.frames.parent_hydrogens[h] = r.topology.neighbours[x].type_atomic_number[1] == 1
+                                           ? r.topology.neighbours[x].type_size[1]
+                                           : 0;
         float before = dist(r, x, h);
         extend_xh_bond(r, x, h);
         auto out = g.f.lines("kova.out");
         std::string lx = trim(r.structure.label[x]);
         ASSERT_FALSE(out.empty()) << c.bonds;
         if (c.group) {
-            EXPECT_EQ(out.back(), xh_line(lx, "H1", c.group) + " =" + ff(before, 7, 3) + " /" + ff(c.d, 7, 3) +
-                                      " Angstroms") << c.bonds;
+            EXPECT_EQ(out.back(), xh_line(lx, "H1", c.group) + " =" + ff(before, 7, 3) + " /" +
+                                      ff(c.d, 7, 3) + " Angstroms")
+                << c.bonds;
             EXPECT_NEAR(dist(r, x, h), c.d, 2e-6f) << c.bonds;
         } else {
             EXPECT_EQ(out.back(), xh_line(lx, "H1", "NOT IDENTIFIED")) << c.bonds;
@@ -362,7 +372,9 @@ TEST(ExtendH, CrystalInputRecomputesFractionalCoordinates) {
 // 12344 isolated atoms 5 Å apart; the parent data is given by hand.
 TEST(ExtendH, LongIndicesAndLabels) {
     Molecule m;
-    for (int i = 1; i <= 12344; ++i) m.at("XE(" + std::to_string(i) + ")", {5.0f * static_cast<float>(i % 100), 5.0f * static_cast<float>(i / 100), 50});
+    for (int i = 1; i <= 12344; ++i)
+        m.at("XE(" + std::to_string(i) + ")",
+             {5.0f * static_cast<float>(i % 100), 5.0f * static_cast<float>(i / 100), 50});
     int s = m.at("S(12345)", {0, 0, 0});
     int h = m.at("H1", {1.40f, 0, 0});
     m.r.structure.atom_count = m.r.topology.list_size = h;
@@ -374,7 +386,8 @@ TEST(ExtendH, LongIndicesAndLabels) {
     EXPECT_FLOAT_EQ(m.r.structure.cart[h][0], 1.338f);
     m.r.io.close_all();
     // "S(12345)" -> name "S12345", its first 8 characters cut to 5: "S1234"; "H1" -> "   H1"
-    EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")), (Lines{"DISTAN   S1234 1     H1 1  1.338 0.001"}));
+    EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")),
+              (Lines{"DISTAN   S1234 1     H1 1  1.338 0.001"}));
     EXPECT_EQ(trim(m.r.frames.uratio[h]), "URATIO      S1234 1     H1 1    1.5 0.01");
     auto con = test::lines_of(m.dir.read("const.bond"));
     ASSERT_EQ(con.size(), 6u);
@@ -396,7 +409,8 @@ TEST(ExtendH, ResidueNamesInMoProRecords) {
     extend(m, h);
     m.r.io.close_all();
     // resatm(X) + 2 blanks + resatm(H) + 1 blank + d (F6.3) + 2 blanks + "0.001"
-    EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")), (Lines{"DISTAN   OW1   12    HW1   12    0.958  0.001"}));
+    EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")),
+              (Lines{"DISTAN   OW1   12    HW1   12    0.958  0.001"}));
     EXPECT_EQ(trim(m.r.frames.uratio[h]), "URATIO      OW1   12    HW1   12      1.5  0.01");
 }
 

@@ -44,7 +44,9 @@ struct Framed : test::FrameRecords {
         r.io.flush_all();
     }
     // Atom i's line of the XD atom table (the master file holds only these lines here).
-    std::string atom_line(int i) { return lines("xd_kova.mas").at(static_cast<std::size_t>(i - 1)); }
+    std::string atom_line(int i) {
+        return lines("xd_kova.mas").at(static_cast<std::size_t>(i - 1));
+    }
     // "sym X>T1 Y>T2" read from the atom-table line: site symmetry, letters and targets.
     std::string frame_of(int i) {
         std::string l = atom_line(i) + std::string(80, ' ');
@@ -103,8 +105,10 @@ const std::vector<At> kChlorine = {{"CL(1)", 17, {5.0f, 5.0f, 5.0f}},
                                    {"CL(2)", 17, {6.99f, 5.0f, 5.0f}}};
 
 // Linear CO2 (C-O 1.15 and 1.16 along x) and a neon atom 3.2 A from C, perpendicular.
-const std::vector<At> kCO2Ne = {{"C(1)", 6, {3.0f, 4.0f, 5.0f}}, {"O(1)", 8, {4.15f, 4.0f, 5.0f}},
-                                {"O(2)", 8, {1.84f, 4.0f, 5.0f}}, {"NE(1)", 10, {3.0f, 7.2f, 5.0f}}};
+const std::vector<At> kCO2Ne = {{"C(1)", 6, {3.0f, 4.0f, 5.0f}},
+                                {"O(1)", 8, {4.15f, 4.0f, 5.0f}},
+                                {"O(2)", 8, {1.84f, 4.0f, 5.0f}},
+                                {"NE(1)", 10, {3.0f, 7.2f, 5.0f}}};
 
 // Planar, C-O 1.28, 1.29, 1.30 at 120 deg.
 const std::vector<At> kCarbonate = {
@@ -241,35 +245,45 @@ const std::vector<At> kAcetylene = {
     {"H(1)", 1, {3.94f, 0.0f, 5.0f}}, {"H(2)", 1, {7.264f, 0.0f, 5.0f}}};
 
 // CO2 with its carbon on the origin, C-O 1.15 and 1.16 along x.
-const std::vector<At> kCO2Origin = {
-    {"C(1)", 6, {0.0f, 0.0f, 0.0f}}, {"O(1)", 8, {1.15f, 0.0f, 0.0f}}, {"O(2)", 8, {-1.16f, 0.0f, 0.0f}}};
+const std::vector<At> kCO2Origin = {{"C(1)", 6, {0.0f, 0.0f, 0.0f}},
+                                    {"O(1)", 8, {1.15f, 0.0f, 0.0f}},
+                                    {"O(2)", 8, {-1.16f, 0.0f, 0.0f}}};
 
 // HCN along x, so that its axis passes through the origin: H-C 1.06, C-N 1.15.
-const std::vector<At> kHCN = {
-    {"H(1)", 1, {0.94f, 0.0f, 0.0f}}, {"C(1)", 6, {2.0f, 0.0f, 0.0f}}, {"N(1)", 7, {3.15f, 0.0f, 0.0f}}};
+const std::vector<At> kHCN = {{"H(1)", 1, {0.94f, 0.0f, 0.0f}},
+                              {"C(1)", 6, {2.0f, 0.0f, 0.0f}},
+                              {"N(1)", 7, {3.15f, 0.0f, 0.0f}}};
 
 // Square-planar NiCl4 at (1,2,3), Ni-Cl 2.20 to 2.23: the nearest two cis (+x, +y) or trans
 // (+x, -x). Cis Cl lie 3.1 A apart, beyond a Cl-Cl bond.
-const std::vector<At> kNiCl4Cis = {
-    {"NI(1)", 28, {1.0f, 2.0f, 3.0f}},   {"CL(1)", 17, {3.2f, 2.0f, 3.0f}}, {"CL(2)", 17, {1.0f, 4.21f, 3.0f}},
-    {"CL(3)", 17, {-1.22f, 2.0f, 3.0f}}, {"CL(4)", 17, {1.0f, -0.23f, 3.0f}}};
-const std::vector<At> kNiCl4Trans = {
-    {"NI(1)", 28, {1.0f, 2.0f, 3.0f}},  {"CL(1)", 17, {3.2f, 2.0f, 3.0f}}, {"CL(2)", 17, {-1.21f, 2.0f, 3.0f}},
-    {"CL(3)", 17, {1.0f, 4.22f, 3.0f}}, {"CL(4)", 17, {1.0f, -0.23f, 3.0f}}};
+const std::vector<At> kNiCl4Cis = {{"NI(1)", 28, {1.0f, 2.0f, 3.0f}},
+                                   {"CL(1)", 17, {3.2f, 2.0f, 3.0f}},
+                                   {"CL(2)", 17, {1.0f, 4.21f, 3.0f}},
+                                   {"CL(3)", 17, {-1.22f, 2.0f, 3.0f}},
+                                   {"CL(4)", 17, {1.0f, -0.23f, 3.0f}}};
+const std::vector<At> kNiCl4Trans = {{"NI(1)", 28, {1.0f, 2.0f, 3.0f}},
+                                     {"CL(1)", 17, {3.2f, 2.0f, 3.0f}},
+                                     {"CL(2)", 17, {-1.21f, 2.0f, 3.0f}},
+                                     {"CL(3)", 17, {1.0f, 4.22f, 3.0f}},
+                                     {"CL(4)", 17, {1.0f, -0.23f, 3.0f}}};
 
 // trans-NiCl2N2: Ni-N 1.90 and 1.91 along y, Ni-Cl 2.20 and 2.21 along x.
-const std::vector<At> kNiCl2N2 = {
-    {"NI(1)", 28, {1.0f, 2.0f, 3.0f}},  {"CL(1)", 17, {3.2f, 2.0f, 3.0f}}, {"CL(2)", 17, {-1.21f, 2.0f, 3.0f}},
-    {"N(1)", 7, {1.0f, 3.9f, 3.0f}},    {"N(2)", 7, {1.0f, 0.09f, 3.0f}}};
+const std::vector<At> kNiCl2N2 = {{"NI(1)", 28, {1.0f, 2.0f, 3.0f}},
+                                  {"CL(1)", 17, {3.2f, 2.0f, 3.0f}},
+                                  {"CL(2)", 17, {-1.21f, 2.0f, 3.0f}},
+                                  {"N(1)", 7, {1.0f, 3.9f, 3.0f}},
+                                  {"N(2)", 7, {1.0f, 0.09f, 3.0f}}};
 
 // T-shaped ClF3: the stem F(1) 1.60 along y, the arms 1.70 and 1.71 along x (F-F 2.33 apart).
-const std::vector<At> kClF3 = {
-    {"CL(1)", 17, {1.0f, 2.0f, 3.0f}}, {"F(1)", 9, {1.0f, 3.6f, 3.0f}}, {"F(2)", 9, {2.7f, 2.0f, 3.0f}},
-    {"F(3)", 9, {-0.71f, 2.0f, 3.0f}}};
+const std::vector<At> kClF3 = {{"CL(1)", 17, {1.0f, 2.0f, 3.0f}},
+                               {"F(1)", 9, {1.0f, 3.6f, 3.0f}},
+                               {"F(2)", 9, {2.7f, 2.0f, 3.0f}},
+                               {"F(3)", 9, {-0.71f, 2.0f, 3.0f}}};
 
 // Linear BeCl2, Be-Cl 1.80 and 1.81 along x.
-const std::vector<At> kBeCl2 = {
-    {"BE(1)", 4, {1.0f, 2.0f, 3.0f}}, {"CL(1)", 17, {2.8f, 2.0f, 3.0f}}, {"CL(2)", 17, {-0.81f, 2.0f, 3.0f}}};
+const std::vector<At> kBeCl2 = {{"BE(1)", 4, {1.0f, 2.0f, 3.0f}},
+                                {"CL(1)", 17, {2.8f, 2.0f, 3.0f}},
+                                {"CL(2)", 17, {-0.81f, 2.0f, 3.0f}}};
 
 // Tetrahedral CH4, C-H 1.08 to 1.11 along the cube diagonals.
 const std::vector<At> kMethane = {
@@ -287,9 +301,11 @@ const std::vector<At> kSF4 = {
 
 // Square-planar PtCl3Br: Br 2.42 along +z, the nearest Cl trans to it (2.30 along -z), the
 // other two along +x and -x (2.31, 2.32); Cl-Cl and Cl-Br at least 3.26 A.
-const std::vector<At> kPtCl3Br = {
-    {"PT(1)", 78, {0.0f, 0.0f, 0.0f}},  {"CL(1)", 17, {0.0f, 0.0f, -2.3f}}, {"CL(2)", 17, {2.31f, 0.0f, 0.0f}},
-    {"CL(3)", 17, {-2.32f, 0.0f, 0.0f}}, {"BR(1)", 35, {0.0f, 0.0f, 2.42f}}};
+const std::vector<At> kPtCl3Br = {{"PT(1)", 78, {0.0f, 0.0f, 0.0f}},
+                                  {"CL(1)", 17, {0.0f, 0.0f, -2.3f}},
+                                  {"CL(2)", 17, {2.31f, 0.0f, 0.0f}},
+                                  {"CL(3)", 17, {-2.32f, 0.0f, 0.0f}},
+                                  {"BR(1)", 35, {0.0f, 0.0f, 2.42f}}};
 
 // The position of a frame target named by its label (an atom or, Cartesian input, a dummy).
 test::Point target_position(const Records& r, const std::string& label) {
@@ -328,10 +344,12 @@ void expect_defined_and_true(Framed& f) {
         const NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
         for (int m = 1; m <= t.count; ++m) {
             const auto n = static_cast<std::size_t>(t.atom[static_cast<std::size_t>(m)]);
-            nei.push_back({std::to_string(r.structure.atomic_number[n]), {r.structure.cart[n][0], r.structure.cart[n][1], r.structure.cart[n][2]}});
+            nei.push_back(
+                {std::to_string(r.structure.atomic_number[n]),
+                 {r.structure.cart[n][0], r.structure.cart[n][1], r.structure.cart[n][2]}});
         }
-        EXPECT_EQ(test::symmetry_fault(trim(r.structure.site_symmetry[static_cast<std::size_t>(i)]), a, line[19], t1, line[40],
-                                       t2, nei, 2.0),
+        EXPECT_EQ(test::symmetry_fault(trim(r.structure.site_symmetry[static_cast<std::size_t>(i)]),
+                                       a, line[19], t1, line[40], t2, nei, 2.0),
                   "");
     }
 }
@@ -388,11 +406,12 @@ TEST(FrameAtom, EveryFrameDefinedAndItsSiteSymmetryTrue) {
         ASSERT_EQ(f.r.frames.dummy_count, 1);
         EXPECT_TRUE(near(f.dummy(1), Vec3f{0.5f, 0.5f, 0.5f}));
         const std::string why = ": 0,0,0 lies on the atom or on the line of its other axis";
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
-                                    {" No neighbors of atom C(1)     were found within      10.00 Angstroms",
-                                     " Will make dummy at 0.5,0.5,0.5" + why,
-                                     " No neighbors of atom C(1)     were found within      12.00 Angstroms",
-                                     " Will make dummy at 0.5,0.5,0.5" + why}));
+        EXPECT_TRUE(listed_in_order(
+            f.lines("kova.out"),
+            {" No neighbors of atom C(1)     were found within      10.00 Angstroms",
+             " Will make dummy at 0.5,0.5,0.5" + why,
+             " No neighbors of atom C(1)     were found within      12.00 Angstroms",
+             " Will make dummy at 0.5,0.5,0.5" + why}));
     }
     {
         Framed f(kNiCl4Trans);
@@ -403,35 +422,41 @@ TEST(FrameAtom, EveryFrameDefinedAndItsSiteSymmetryTrue) {
     {
         Framed f(kNiCl2N2);
         f.frame();
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
-                                    {" Midpoint of N(1) and N(2) lies on the atom; Z-axis towards N(1) instead"}));
+        EXPECT_TRUE(listed_in_order(
+            f.lines("kova.out"),
+            {" Midpoint of N(1) and N(2) lies on the atom; Z-axis towards N(1) instead"}));
     }
     {
         Framed f(kClF3);
         f.frame();
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {" Label =   303", " T-SHAPED conformation !"}));
+        EXPECT_TRUE(
+            listed_in_order(f.lines("kova.out"), {" Label =   303", " T-SHAPED conformation !"}));
     }
     {
         // The rule's dummy at the same midpoint is taken back and made again: one dummy.
         Framed f(kSF4);
         f.frame();
         ASSERT_EQ(f.r.frames.dummy_count, 1);
-        EXPECT_TRUE(near(f.dummy(1), Vec3f{(1.1973f - 1.2012f) * 0.5f, 0.0f, (0.9765f + 0.9796f) * 0.5f}));
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
-                                    {" The neighbours lack the site symmetry -42m in the rule's axes; mm2 with"
-                                     " Z-axis towards DUM1 and Y-axis towards F(1)"}));
+        EXPECT_TRUE(
+            near(f.dummy(1), Vec3f{(1.1973f - 1.2012f) * 0.5f, 0.0f, (0.9765f + 0.9796f) * 0.5f}));
+        EXPECT_TRUE(listed_in_order(
+            f.lines("kova.out"),
+            {" The neighbours lack the site symmetry -42m in the rule's axes; mm2 with"
+             " Z-axis towards DUM1 and Y-axis towards F(1)"}));
     }
     {
         Framed f(kPtCl3Br);
         f.frame();
         EXPECT_EQ(f.r.frames.dummy_count, 0);
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
-                                    {" The neighbours lack the site symmetry 3m in the rule's axes; mm2 with"
-                                     " Z-axis towards CL(1) and Y-axis towards CL(2)"}));
+        EXPECT_TRUE(listed_in_order(
+            f.lines("kova.out"),
+            {" The neighbours lack the site symmetry 3m in the rule's axes; mm2 with"
+             " Z-axis towards CL(1) and Y-axis towards CL(2)"}));
     }
     // The unchanged molecules of the other tests keep defined and true frames too.
-    for (const auto* m : {&kWater, &kEthane, &kFormaldehyde, &kAcetonitrile, &kChlorine, &kCO2Ne, &kCarbonate,
-                          &kAmmonia, &kFormate, &kEthanol, &kAmmonium, &kSulfate, &kCH2Cl2, &kSF6, &kHF}) {
+    for (const auto* m :
+         {&kWater, &kEthane, &kFormaldehyde, &kAcetonitrile, &kChlorine, &kCO2Ne, &kCarbonate,
+          &kAmmonia, &kFormate, &kEthanol, &kAmmonium, &kSulfate, &kCH2Cl2, &kSF6, &kHF}) {
         Framed f(*m);
         f.frame();
         expect_defined_and_true(f);
@@ -443,7 +468,8 @@ TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
         Framed f(kWater);
         f.frame();
         ASSERT_EQ(f.r.frames.dummy_count, 1);
-        EXPECT_TRUE(near(f.dummy(1), Vec3f{(0.7513f - 0.7592f) * 0.5f, (0.5815f + 0.5876f) * 0.5f, 0.0f}));
+        EXPECT_TRUE(
+            near(f.dummy(1), Vec3f{(0.7513f - 0.7592f) * 0.5f, (0.5815f + 0.5876f) * 0.5f, 0.0f}));
     }
     {
         Framed f(kAmmonia);
@@ -457,7 +483,8 @@ TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
         // B-B midpoint, the origin.
         Framed f(kDiborane);
         f.frame();
-        EXPECT_TRUE(near(f.dummy(1), Vec3f{(-1.545f - 1.55f) * 0.5f, 0.0f, (1.0306f - 1.0392f) * 0.5f}));
+        EXPECT_TRUE(
+            near(f.dummy(1), Vec3f{(-1.545f - 1.55f) * 0.5f, 0.0f, (1.0306f - 1.0392f) * 0.5f}));
         EXPECT_TRUE(near(f.dummy(3), Vec3f{0.0f, 0.0f, 0.0f}));
         EXPECT_EQ(f.r.frames.xd_atom_row[1][3], 8 + 1);  // the frame integer names the dummy
     }
@@ -482,16 +509,19 @@ TEST(FrameAtom, FailedSearchesSayWhereTheyLooked) {
     {
         Framed f(kChlorine);
         f.frame();
-        const std::string no = " No neighbors of atom CL(2)    were found within      12.00 Angstroms";
+        const std::string no =
+            " No neighbors of atom CL(2)    were found within      12.00 Angstroms";
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {no, " Will make dummy at 0,0,0"}));
-        EXPECT_TRUE(listed_in_order(test::lines_of(f.out.str()), {no, " Will make dummy at 0,0,0"}));
+        EXPECT_TRUE(
+            listed_in_order(test::lines_of(f.out.str()), {no, " Will make dummy at 0,0,0"}));
     }
     {
         Framed f(kHF);
         f.frame();
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
-                                    {" No neighbors of atom F(1)     were found within      10.00 Angstroms",
-                                     " Will make dummy at 0,0,0"}));
+        EXPECT_TRUE(listed_in_order(
+            f.lines("kova.out"),
+            {" No neighbors of atom F(1)     were found within      10.00 Angstroms",
+             " Will make dummy at 0,0,0"}));
         EXPECT_EQ(f.r.frames.dummy_count, 1);  // the H reuses the F atom's dummy at 0,0,0
     }
     {
@@ -548,8 +578,10 @@ TEST(FrameAtom, FixedPointsOffTheAtomAndOffOneLine) {
         Framed f({{"C(1)", 6, {k.at[0] * s, k.at[1] * s, k.at[2] * s}}});
         if (k.crystal) {
             f.r.options.crystal_input = 1;
-            f.r.structure.frac_to_cart = Mat3f{{{10.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 0.0f}, {0.0f, 0.0f, 10.0f}}};
-            f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0.0f, 0.0f}, {0.0f, 0.1f, 0.0f}, {0.0f, 0.0f, 0.1f}}};
+            f.r.structure.frac_to_cart =
+                Mat3f{{{10.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 0.0f}, {0.0f, 0.0f, 10.0f}}};
+            f.r.structure.cart_to_frac =
+                Mat3f{{{0.1f, 0.0f, 0.0f}, {0.0f, 0.1f, 0.0f}, {0.0f, 0.0f, 0.1f}}};
             f.r.structure.frac[1] = k.at;
         }
         f.frame();
@@ -633,7 +665,8 @@ TEST(FrameAtom, ListingOfTheDecision) {
     Framed s(kSF6);
     s.frame();
     auto l = s.lines("kova.out");
-    EXPECT_TRUE(listed_in_order(l, {" Number of covalently-bonded H-atoms =    0", " Symmetry = [NO   ]"}));
+    EXPECT_TRUE(
+        listed_in_order(l, {" Number of covalently-bonded H-atoms =    0", " Symmetry = [NO   ]"}));
     for (const auto& line : l) {
         EXPECT_NE(line.rfind(" Atomic group (", 0), 0u);
         if (line == " Symmetry = [NO   ]") break;

@@ -18,7 +18,8 @@ struct Water : test::FrameRecords {
         atom(1, "O(1)", 8, {0.0f, 0.0f, 0.1173f});
         atom(2, "H(1)", 1, {0.0f, 0.7572f, -0.4692f});
         atom(3, "H(2)", 1, {0.0f, -0.7572f, -0.4692f});
-        for (int i = 1; i <= 3; ++i) r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
+        for (int i = 1; i <= 3; ++i)
+            r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
         find_all_neighbours(r);
     }
 };

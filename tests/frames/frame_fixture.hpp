@@ -59,7 +59,8 @@ struct FrameRecords {
         for (int z = 1; z <= 109; ++z) {
             std::vector<int> members(1, 0);
             for (int a : nei)
-                if (r.structure.atomic_number[static_cast<std::size_t>(a)] == z) members.push_back(a);
+                if (r.structure.atomic_number[static_cast<std::size_t>(a)] == z)
+                    members.push_back(a);
             if (members.size() == 1) continue;
             t.type_atomic_number.push_back(z);
             t.type_size.push_back(static_cast<int>(members.size()) - 1);

@@ -22,7 +22,8 @@ TEST(FrameIndex, TargetNumberByLabel) {
     };
     const Case before[] = {{"C1      ", 3}, {"C1", 3}, {"O1", 2}, {"H1A     ", 5}, {"DUM1", 4},
                            {"C", 0},        {"C1A", 0}, {"N1", 0}, {"        ", 6}};
-    for (const auto& c : before) EXPECT_EQ(target_number(r, c.label), c.want) << '"' << c.label << '"';
+    for (const auto& c : before)
+        EXPECT_EQ(target_number(r, c.label), c.want) << '"' << c.label << '"';
 
     label_dummy(r, 1);
     r.frames.dummy_count = 1;

@@ -13,7 +13,8 @@ using test::Graph;
 
 Lines cand(const std::string& tag) { return {"", " DetExcept :: checking " + tag + " group..."}; }
 Lines unknown(const std::string& tag) {
-    return {"", " DetExcept :: Unknown " + tag + " functional group", "", " See file group.ang for more info...", ""};
+    return {"", " DetExcept :: Unknown " + tag + " functional group", "",
+            " See file group.ang for more info...", ""};
 }
 Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -42,8 +43,11 @@ void expect_cases(const std::vector<Case>& cases) {
         auto all = g.f.lines("kova.out");
         Lines got(all.begin() + from, all.end());
         std::string what = std::string(c.atom) + " in " + c.bonds;
-        EXPECT_EQ(trim(g.f.r.frames.group_name[static_cast<std::size_t>(g[c.atom])]), c.name) << what;
-        EXPECT_EQ(g.f.r.frames.group_found[static_cast<std::size_t>(g[c.atom])], c.name.empty() ? 0 : 1) << what;
+        EXPECT_EQ(trim(g.f.r.frames.group_name[static_cast<std::size_t>(g[c.atom])]), c.name)
+            << what;
+        EXPECT_EQ(g.f.r.frames.group_found[static_cast<std::size_t>(g[c.atom])],
+                  c.name.empty() ? 0 : 1)
+            << what;
         EXPECT_EQ(got, c.lines) << what;
     }
 }
@@ -69,8 +73,10 @@ TEST(FindFunctionalGroupPaths, CarbonWithThreeNeighbours) {
         {"C1-O1 C1-C2 C1-C3 O1-C4 C4-C3", "C1 O1 C4 C3", "C1", "furano", cand("C(cyc)-o-x")},
         {"C1-O1 C1-C2 C1-C3 O1-N1 N1-C3", "C1 O1 N1 C3", "C1", "furanoN", cand("C(cyc)-o-x")},
         // {2 N, 1 O} in a planar ring: the O outside it with 1 neighbour, or in it with 2
-        {"C1-N1 C1-N2 C1-O1 N1-C2 C2-N2", "C1 N1 C2 N2", "C1", "aromaturea", cand("Cn2(cyc)=o/Cno(cyc)-n(?)")},
-        {"C1-N1 C1-N2 C1-O1 O1-C2 C2-N2", "C1 O1 C2 N2", "C1", "pirofurano", cand("Cn2(cyc)=o/Cno(cyc)-n(?)")},
+        {"C1-N1 C1-N2 C1-O1 N1-C2 C2-N2", "C1 N1 C2 N2", "C1", "aromaturea",
+         cand("Cn2(cyc)=o/Cno(cyc)-n(?)")},
+        {"C1-N1 C1-N2 C1-O1 O1-C2 C2-N2", "C1 O1 C2 N2", "C1", "pirofurano",
+         cand("Cn2(cyc)=o/Cno(cyc)-n(?)")},
         // Ccno(?): nearest N and O; the O in the ring, or outside with an H
         {"C1-N1 C1-O1 C1-C2 O1-C3 C3-N1", "C1 O1 C3 N1", "C1", "o-Cc-n", cand("Ccno(?)")},
         {"C1-O1 C1-N1 C1-C2 O1-H1 N1-C2", "C1 N1 C2", "C1", "amidoH", cand("Ccno(?)")},
@@ -78,17 +84,20 @@ TEST(FindFunctionalGroupPaths, CarbonWithThreeNeighbours) {
         {"C1-N1 C1-C2 C1-C3 C2-C3 N1-O1", "C1 C2 C3", "C1", "ph-noh", cand("C(cyc)-n=")},
         {"C1-N1 C1-C2 C1-C3 C2-C3 N1-H1 N1-H2 N1-H3", "C1 C2 C3", "C1", "protonated aminophenyl",
          cand("C(cyc)-n=")},
-        {"C1-N1 C1-C2 C1-C3 C2-C3 N1-H1 N1-H2 N1-O1", "C1 C2 C3", "C1", "", cand("C(cyc)-n=") + unknown("C(cyc)-n=")},
+        {"C1-N1 C1-C2 C1-C3 C2-C3 N1-H1 N1-H2 N1-O1", "C1 C2 C3", "C1", "",
+         cand("C(cyc)-n=") + unknown("C(cyc)-n=")},
         {"C1-N1 C1-C2 C1-C3 C2-C3", "C1 C2 C3", "C1", "", cand("C(cyc)-n=")},
         // C(2cyc)-n=: C1 in two planar rings, its N in one planar five-ring
-        {"C1-N1 C1-C2 C1-C5 N1-C3 C3-C4 C4-C2 C2-C6 C6-C7 C7-C8 C8-C5", "C1 N1 C3 C4 C2/C1 C2 C6 C7 C8 C5", "C1",
-         "C(2cyc)-n5", cand("C(2cyc)-n=")},
+        {"C1-N1 C1-C2 C1-C5 N1-C3 C3-C4 C4-C2 C2-C6 C6-C7 C7-C8 C8-C5",
+         "C1 N1 C3 C4 C2/C1 C2 C6 C7 C8 C5", "C1", "C(2cyc)-n5", cand("C(2cyc)-n=")},
         // c(sp3,cyc)-C(cyc)=x: its first C neighbour has 4 neighbours and lies in the same ring
-        {"C1-C2 C1-C3 C1-H1 C2-C3 C2-H2 C2-H3", "C1 C2 C3", "C1", "cycloene", cand("c(sp3,cyc)-C(cyc)=x")},
+        {"C1-C2 C1-C3 C1-H1 C2-C3 C2-H2 C2-H3", "C1 C2 C3", "C1", "cycloene",
+         cand("c(sp3,cyc)-C(cyc)=x")},
         // c-C(=s)-n(?): the S neighbour's count, 4, 2 and 3
         {"C1-C2 C1-N1 C1-S1 S1-C3 S1-C4 S1-C5", "", "C1", "SX4", cand("c-C(=s)-n(?)")},
         {"C1-C2 C1-N1 C1-S1 S1-C3", "", "C1", "THIO-X", cand("c-C(=s)-n(?)")},
-        {"C1-C2 C1-N1 C1-S1 S1-C3 S1-C4", "", "C1", "", cand("c-C(=s)-n(?)") + unknown("c-C(=s)-n(?)")},
+        {"C1-C2 C1-N1 C1-S1 S1-C3 S1-C4", "", "C1", "",
+         cand("c-C(=s)-n(?)") + unknown("c-C(=s)-n(?)")},
     });
 }
 
@@ -98,7 +107,8 @@ TEST(FindFunctionalGroupPaths, CarbonBetweenTwoNitrogens) {
     const std::string tag = "n-C(cyc)-n";
     {   // N2 in another planar ring: neighbour counts 3 + 4 + 1 = 8
         expect_cases({
-            {"C1-N1 C1-N2 C1-H1 N1-C2 N1-H2 N2-C3 N2-C4 N2-H3", "C1 N1 C2/N2 C3 C4", "C1", "NNring1",
+            {"C1-N1 C1-N2 C1-H1 N1-C2 N1-H2 N2-C3 N2-C4 N2-H3", "C1 N1 C2/N2 C3 C4", "C1",
+             "NNring1",
              cand(tag) + Lines{free3(" iatr, iCr = ", {1, 1}), free3(" iatr, iCr = ", {2, 1})}},
             // without N2's H: 3 + 3 + 1
             {"C1-N1 C1-N2 C1-H1 N1-C2 N1-H2 N2-C3 N2-C4", "C1 N1 C2/N2 C3 C4", "C1", "NNring2",
@@ -108,13 +118,15 @@ TEST(FindFunctionalGroupPaths, CarbonBetweenTwoNitrogens) {
     {   // the nearest N outside every ring, bonded to two O: counts 3 (N2), 2 (N1), 3 (C3)
         Graph g("C1-N2 C1-N1 C1-C3 N2-O1 N2-O2 N1-C2 C3-H1 C3-H2", "C1 N1 C2");
         int n2 = g["N2"], n1 = g["N1"], c3 = g["C3"];
-        expect_cases({{"C1-N2 C1-N1 C1-C3 N2-O1 N2-O2 N1-C2 C3-H1 C3-H2", "C1 N1 C2", "C1", "nitro-n2n3c3",
-                       cand(tag) + Lines{free3(" iatr, iCr = ", {0, 1})} + cand(" n-=Cn=-c (?) ") +
-                           Lines{free3(" ia1, ia2, ia3 = ", {n2, n1, c3})}}});
+        expect_cases(
+            {{"C1-N2 C1-N1 C1-C3 N2-O1 N2-O2 N1-C2 C3-H1 C3-H2", "C1 N1 C2", "C1", "nitro-n2n3c3",
+              cand(tag) + Lines{free3(" iatr, iCr = ", {0, 1})} + cand(" n-=Cn=-c (?) ") +
+                  Lines{free3(" ia1, ia2, ia3 = ", {n2, n1, c3})}}});
         // the same counts with H atoms on N2 instead of the O atoms (atoms numbered alike)
-        expect_cases({{"C1-N2 C1-N1 C1-C3 N2-H3 N2-H4 N1-C2 C3-H1 C3-H2", "C1 N1 C2", "C1", "n2n3c3",
-                       cand(tag) + Lines{free3(" iatr, iCr = ", {0, 1})} + cand(" n-=Cn=-c (?) ") +
-                           Lines{free3(" ia4, ia5, ia6 = ", {n2, n1, c3})}}});
+        expect_cases(
+            {{"C1-N2 C1-N1 C1-C3 N2-H3 N2-H4 N1-C2 C3-H1 C3-H2", "C1 N1 C2", "C1", "n2n3c3",
+              cand(tag) + Lines{free3(" iatr, iCr = ", {0, 1})} + cand(" n-=Cn=-c (?) ") +
+                  Lines{free3(" ia4, ia5, ia6 = ", {n2, n1, c3})}}});
     }
     {   // both N in the carbon's ring; a Zn on the first one
         Graph g("C1-N1 C1-N2 C1-H1 N1-C2 N1-ZN1 N2-C3 N2-H2 C2-C3", "C1 N1 C2 C3 N2");
@@ -124,9 +136,10 @@ TEST(FindFunctionalGroupPaths, CarbonBetweenTwoNitrogens) {
         expect_cases({
             {"C1-N1 C1-N2 C1-H1 N1-C2 N1-ZN1 N2-C3 N2-H2 C2-C3", "C1 N1 C2 C3 N2", "C1", "ZNnCn",
              cand(tag) + walk + Lines{free3(" i1Nn, i2Nn = ", {3, 3})}},
-            {"C1-N1 C1-N2 C1-H1 N1-C2 N1-C4 N2-C3 N2-H2 C2-C3", "C1 N1 C2 C3 N2", "C1", "substituted nitrogens",
-             cand(tag) + walk + Lines{free3(" i1Nn, i2Nn = ", {3, 3})}},
-            {"C1-N1 C1-N2 C1-H1 N1-C2 N2-C3 C2-C3", "C1 N1 C2 C3 N2", "C1", "non-substituted nitrogens",
+            {"C1-N1 C1-N2 C1-H1 N1-C2 N1-C4 N2-C3 N2-H2 C2-C3", "C1 N1 C2 C3 N2", "C1",
+             "substituted nitrogens", cand(tag) + walk + Lines{free3(" i1Nn, i2Nn = ", {3, 3})}},
+            {"C1-N1 C1-N2 C1-H1 N1-C2 N2-C3 C2-C3", "C1 N1 C2 C3 N2", "C1",
+             "non-substituted nitrogens",
              cand(tag) + walk + Lines{free3(" i1Nn, i2Nn = ", {2, 2})}},
         });
     }
@@ -184,7 +197,8 @@ TEST(FindFunctionalGroupPaths, NitrogenOxygenPhosphorusSulfurHalogens) {
         // cPooo(?) sums 3, 5, 6; Poooo(?) sum 5; P with 3 neighbours
         {"P1-C1 P1-O1 P1-O2 P1-O3", "", "P1", "CPO3", cand("cPooo(?)")},
         {"P1-C1 P1-O1 P1-O2 P1-O3 O1-H1 O2-H2", "", "P1", "CPO(O-X)2", cand("cPooo(?)")},
-        {"P1-C1 P1-O1 P1-O2 P1-O3 O1-H1 O2-H2 O3-H3", "", "P1", "", cand("cPooo(?)") + unknown("cPooo(?)")},
+        {"P1-C1 P1-O1 P1-O2 P1-O3 O1-H1 O2-H2 O3-H3", "", "P1", "",
+         cand("cPooo(?)") + unknown("cPooo(?)")},
         {"P1-O1 P1-O2 P1-O3 P1-O4 O1-H1", "", "P1", "o3-P(ox)", cand("Poooo(?)")},
         {"P1-O1 P1-O2 P1-O3", "", "P1", "", {}},
         // sulfur on a planar-ring carbon

@@ -31,13 +31,18 @@ struct Stages {
 
     bool read(const std::string& file, bool rings) {
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.xd_master = 58; r.files.listing = 35; r.files.xd_parameters = 48; r.files.databank = 47; r.files.mopro_constraints = 443;
+        r.files.xd_master = 58;
+        r.files.listing = 35;
+        r.files.xd_parameters = 48;
+        r.files.databank = 47;
+        r.files.mopro_constraints = 443;
         r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
         set_defaults(r);
         r.io.create(r.files.xd_master, "xd_kova.mas");
         r.io.create(mopro_parameters_channel, "mopro_kova.par");
         r.io.create(r.files.listing, "kova.out");
-        for (auto [ch, name] : {std::pair{43, "reset.bond"}, {42, "const.bond"}, {445, "res_mopro.inp"}})
+        for (auto [ch, name] :
+             {std::pair{43, "reset.bond"}, {42, "const.bond"}, {445, "res_mopro.inp"}})
             r.io.create(ch, name);
         try {
             read_shelx(r, (test::shared_data() / "structures" / file).string());
@@ -111,7 +116,8 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
         const auto& y = r.structure.cart[h];
         for (int k = 0; k < 3; ++k) {
             const auto& t = r.structure.cart_to_frac[k];
-            EXPECT_NEAR(r.structure.frac[h][k], t[0] * y[0] + t[1] * y[1] + t[2] * y[2], 1e-6f) << label;
+            EXPECT_NEAR(r.structure.frac[h][k], t[0] * y[0] + t[1] * y[1] + t[2] * y[2], 1e-6f)
+                << label;
         }
     }
     r.io.close_all();

@@ -20,7 +20,8 @@ using Lines = std::vector<std::string>;
 
 Lines cand(const std::string& tag) { return {"", " DetExcept :: checking " + tag + " group..."}; }
 Lines unknown(const std::string& tag) {
-    return {"", " DetExcept :: Unknown " + tag + " functional group", "", " See file group.ang for more info...", ""};
+    return {"", " DetExcept :: Unknown " + tag + " functional group", "",
+            " See file group.ang for more info...", ""};
 }
 Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -166,9 +167,11 @@ TEST(FindFunctionalGroup, AldehydeAmideAlcohol) {
         int c = m.at("C(1)", {0, 0, 0});
         int o = m.on(c, "O(1)", tet[0], 1.43f);
         int h = m.on(o, "H(4)", tet[0], 0.96f);
-        for (int k = 1; k <= 3; ++k) m.on(c, "H(" + std::to_string(k) + ")", tet[k], 1.08f + 0.01f * k);
+        for (int k = 1; k <= 3; ++k)
+            m.on(c, "H(" + std::to_string(k) + ")", tet[k], 1.08f + 0.01f * k);
         m.neighbours();
-        expect_groups(m, {{o, "alcohol", cand("c-O-h")}, {h, "alcohol", cand("x-o-H")}, {c, "", {}}});
+        expect_groups(m,
+                      {{o, "alcohol", cand("c-O-h")}, {h, "alcohol", cand("x-o-H")}, {c, "", {}}});
     }
 }
 
@@ -188,7 +191,8 @@ struct Benzene {
             float a = 1.0471976f * static_cast<float>(k - 1) + deg * 0.017453292f;
             return Vec3f{std::cos(a), std::sin(a), 0};
         };
-        for (int k = 1; k <= 6; ++k) c[k] = m.at("C(" + std::to_string(k) + ")", test::times(radial(k), 1.39f));
+        for (int k = 1; k <= 6; ++k)
+            c[k] = m.at("C(" + std::to_string(k) + ")", test::times(radial(k), 1.39f));
         for (int k = 1; k <= 6; ++k) m.bond(c[k], c[k % 6 + 1]);
         n1 = m.on(c[1], "N(1)", radial(1), 1.40f);
         ha = m.on(n1, "H(1A)", turned(1, 60), 1.01f);
@@ -250,8 +254,8 @@ void ring_with_n(Molecule& m, int size, bool nh, std::vector<int>& atoms) {
     for (int k = 0; k < size; ++k) {
         if (k == 0 && !nh) continue;
         float a = 6.2831853f * static_cast<float>(k) / static_cast<float>(size);
-        atoms.push_back(m.on(atoms[k], "H(" + std::to_string(k + 1) + ")", {std::cos(a), std::sin(a), 0},
-                             k == 0 ? 1.01f : 1.08f));
+        atoms.push_back(m.on(atoms[k], "H(" + std::to_string(k + 1) + ")",
+                             {std::cos(a), std::sin(a), 0}, k == 0 ? 1.01f : 1.08f));
     }
     m.neighbours();
 }
@@ -309,11 +313,12 @@ TEST(FindFunctionalGroup, AminesOnMethylGroups) {
         Lines labels;
         for (std::size_t k = 1; k < lines.size(); ++k) labels.push_back(lines[k].substr(5, 8));
         EXPECT_EQ(lines[0], "ANGSTROM");
-        EXPECT_EQ(labels, (Lines{"N(1)    ", "C(1)    ", "H(11)   ", "H(12)   ", "H(13)   ", "C(2)    ",
-                                 "C(3)    ", "H(21)   ", "H(22)   ", "H(23)   ", "H(31)   ", "H(32)   ",
-                                 "H(33)   "}));
+        EXPECT_EQ(labels, (Lines{"N(1)    ", "C(1)    ", "H(11)   ", "H(12)   ", "H(13)   ",
+                                 "C(2)    ", "C(3)    ", "H(21)   ", "H(22)   ", "H(23)   ",
+                                 "H(31)   ", "H(32)   ", "H(33)   "}));
         // C(1) lies 1.45 Å along +y
-        EXPECT_EQ(lines[2], "ATOM C(1)    " + std::string("  ") + "      0.0000" + "      1.4500" + "      0.0000");
+        EXPECT_EQ(lines[2], "ATOM C(1)    " + std::string("  ") + "      0.0000" + "      1.4500" +
+                                "      0.0000");
     }
     {   // N,N-dimethylformamide N: one C with 3 neighbours, two with 4 (sum 11)
         Molecule m;
@@ -332,7 +337,8 @@ TEST(FindFunctionalGroup, AminesOnMethylGroups) {
         Molecule m;
         int c = m.at("C(1)", {0, 0, 0});
         int n = m.on(c, "N(1)", tet[0], 1.49f);
-        for (int k = 0; k < 3; ++k) m.on(n, "H(N" + std::to_string(k + 1) + ")", fan(tet[0], k), 1.03f + 0.01f * k);
+        for (int k = 0; k < 3; ++k)
+            m.on(n, "H(N" + std::to_string(k + 1) + ")", fan(tet[0], k), 1.03f + 0.01f * k);
         for (int k = 1; k <= 3; ++k) m.on(c, "H(" + std::to_string(k) + ")", tet[k], 1.09f);
         m.neighbours();
         expect_groups(m, {{c, "ammonium", cand("n-C-(c/h)3") + checking}, {n + 1, "", {}}});
@@ -388,7 +394,8 @@ TEST(FindFunctionalGroup, Phosphates) {
     {   // H3PO4: sum 7
         Molecule m;
         phosphate(m, 3);
-        expect_groups(m, {{1, "o-P(ox)3", cand("Poooo(?)")}, {2, "O-p(ox)3", cand("(?)p=O") + cand("pOooo(?)")}});
+        expect_groups(m, {{1, "o-P(ox)3", cand("Poooo(?)")},
+                          {2, "O-p(ox)3", cand("(?)p=O") + cand("pOooo(?)")}});
     }
 }
 
@@ -444,7 +451,8 @@ TEST(FindFunctionalGroup, RingCarbonWithThreeNitrogens) {
         for (int k = 0; k < 3; ++k) {
             n[k] = m.on(cc, "N(" + std::to_string(k + 1) + ")", tri[k], 1.33f + 0.01f * k);
             for (int j = 0; j < c.h[k]; ++j)
-                m.on(n[k], "H(" + std::to_string(k + 1) + std::to_string(j + 1) + ")", fan(tri[k], j), 1.01f);
+                m.on(n[k], "H(" + std::to_string(k + 1) + std::to_string(j + 1) + ")",
+                     fan(tri[k], j), 1.01f);
         }
         m.neighbours();
         m.ring({cc, n[0], n[1]});
@@ -467,12 +475,14 @@ TEST(FindFunctionalGroup, RingCarbonBetweenTwoRingNitrogens) {
     m.neighbours();
     m.ring({c, n1, c4, c5, n3});
     // free-format lines: a blank, the text, then each integer as a blank and I11
-    auto free = [](const std::string& text, int a, int b) { return " " + text + fi(a, 12) + fi(b, 12); };
+    auto free = [](const std::string& text, int a, int b) {
+        return " " + text + fi(a, 12) + fi(b, 12);
+    };
     expect_groups(m, {{c, "mixed nitrogens",
-                       cand("n-C(cyc)-n") + Lines{free(" iatr, iCr = ", 0, 1),  // H(2), in no ring
-                                                  free(" iatr, iCr = ", 1, 1), free(" iatr, iCr = ", 1, 1),
-                                                  free(" i1N, i2N = ", n1, n3),
-                                                  free(" i1Nn, i2Nn = ", 3, 2)}}});
+                       cand("n-C(cyc)-n") +
+                           Lines{free(" iatr, iCr = ", 0, 1),  // H(2), in no ring
+                                 free(" iatr, iCr = ", 1, 1), free(" iatr, iCr = ", 1, 1),
+                                 free(" i1N, i2N = ", n1, n3), free(" i1Nn, i2Nn = ", 3, 2)}}});
 }
 
 // A ring carbon with {C, N, O}: the two nearest neighbours decide.
@@ -524,7 +534,8 @@ TEST(FindFunctionalGroup, MissingOtherOxygenStopsTheRun) {
 TEST(WriteGroupPicture, DrawsEveryAtomWithinThreeBonds) {
     Molecule m;
     int n = 106;
-    for (int i = 1; i <= n; ++i) m.at("C(" + std::to_string(i) + ")", {static_cast<float>(i), 0, 0});
+    for (int i = 1; i <= n; ++i)
+        m.at("C(" + std::to_string(i) + ")", {static_cast<float>(i), 0, 0});
     m.r.structure.atom_count = m.r.topology.list_size = n;
     auto link = [&](int a, int b) {
         for (auto [x, y] : {std::pair{a, b}, std::pair{b, a}}) {

@@ -136,7 +136,8 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
     ASSERT_EQ(mas.size(), 3u);
     EXPECT_EQ(mas[0], "O(1)     DUM1      Z  O(1)     H(1)     Y   R   2  1   1   4   mm2");
     EXPECT_EQ(mas[1], "H(1)     O(1)      Z  H(1)     H(2)     Y   R   2  1   2   2   cyl");
-    EXPECT_EQ(mas[2], "H(2)     O(1)      Z  H(2)     H(1)     Y   R   2  1   2   2   cyl     H(1)");
+    EXPECT_EQ(mas[2],
+              "H(2)     O(1)      Z  H(2)     H(1)     Y   R   2  1   2   2   cyl     H(1)");
     // terminal: the same lines with a leading blank, after whatever else the terminal got
     EXPECT_NE(f.out.str().find("\n " + mas[2] + "\n"), std::string::npos);
 
@@ -236,8 +237,10 @@ TEST(KappaSets, SymplmCodes) {
     }
     {
         // "-42m": a blank code.
-        Framed f({{"N(1)", 7, {0.0f, 0.0f, 0.0f}}, {"H(1)", 1, {0.5831f, 0.5831f, 0.5831f}},
-                  {"H(2)", 1, {0.5889f, -0.5889f, -0.5889f}}, {"H(3)", 1, {-0.5947f, 0.5947f, -0.5947f}},
+        Framed f({{"N(1)", 7, {0.0f, 0.0f, 0.0f}},
+                  {"H(1)", 1, {0.5831f, 0.5831f, 0.5831f}},
+                  {"H(2)", 1, {0.5889f, -0.5889f, -0.5889f}},
+                  {"H(3)", 1, {-0.5947f, 0.5947f, -0.5947f}},
                   {"H(4)", 1, {-0.6004f, -0.6004f, 0.6004f}}});
         f.frame();
         EXPECT_EQ(f.lines("con_mopro.inp").at(0), "SYMPLM       N1         1");

@@ -29,7 +29,8 @@ inline Vec3f plus(Vec3f a, Vec3f b) { return {a[0] + b[0], a[1] + b[1], a[2] + b
 inline Vec3f times(Vec3f a, float s) { return {a[0] * s, a[1] * s, a[2] * s}; }
 
 // Bond directions. Trigonal, in the xy plane: 90, 210 and 330 degrees.
-inline const Vec3f tri[3] = {{0.0f, 1.0f, 0.0f}, {-0.8660254f, -0.5f, 0.0f}, {0.8660254f, -0.5f, 0.0f}};
+inline const Vec3f tri[3] = {
+    {0.0f, 1.0f, 0.0f}, {-0.8660254f, -0.5f, 0.0f}, {0.8660254f, -0.5f, 0.0f}};
 // Tetrahedral: the four body diagonals of a cube.
 inline const Vec3f tet[4] = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
 
@@ -38,10 +39,13 @@ inline const Vec3f tet[4] = {{1, 1, 1}, {1, -1, -1}, {-1, 1, -1}, {-1, -1, 1}};
 inline Vec3f fan(Vec3f u, int k) {
     u = unit(u);
     Vec3f a = std::fabs(u[2]) < 0.9f ? Vec3f{0, 0, 1} : Vec3f{1, 0, 0};
-    Vec3f e1 = unit({a[1] * u[2] - a[2] * u[1], a[2] * u[0] - a[0] * u[2], a[0] * u[1] - a[1] * u[0]});
-    Vec3f e2 = {u[1] * e1[2] - u[2] * e1[1], u[2] * e1[0] - u[0] * e1[2], u[0] * e1[1] - u[1] * e1[0]};
+    Vec3f e1 =
+        unit({a[1] * u[2] - a[2] * u[1], a[2] * u[0] - a[0] * u[2], a[0] * u[1] - a[1] * u[0]});
+    Vec3f e2 = {u[1] * e1[2] - u[2] * e1[1], u[2] * e1[0] - u[0] * e1[2],
+                u[0] * e1[1] - u[1] * e1[0]};
     float phi = 2.0943951f * static_cast<float>(k);
-    return plus(times(u, 0.3338f), plus(times(e1, 0.9426f * std::cos(phi)), times(e2, 0.9426f * std::sin(phi))));
+    return plus(times(u, 0.3338f),
+                plus(times(e1, 0.9426f * std::cos(phi)), times(e2, 0.9426f * std::sin(phi))));
 }
 
 class Molecule {
@@ -82,7 +86,8 @@ public:
         r.ensure_rings(k);
         r.topology.ring_size[k] = static_cast<int>(members.size());
         r.topology.ring_atom[k] = {0};
-        r.topology.ring_atom[k].insert(r.topology.ring_atom[k].end(), members.begin(), members.end());
+        r.topology.ring_atom[k].insert(r.topology.ring_atom[k].end(), members.begin(),
+                                       members.end());
         r.topology.ring_planar[k] = planar;
     }
 

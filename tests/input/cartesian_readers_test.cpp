@@ -146,10 +146,12 @@ TEST(ReadAim2Tab, RejectsWhatItCannotRead) {
          "a.out, record 5: expected the row of atom 2, found the end of the file"},
         {std::string(kCount) + "      2\n" + kHead,
          "a.out, record 3: expected the line under the atom table head"},
-        {std::string(kCount) + "   two\n", "a.out, record 1: expected the number of atoms in "
-                                            "columns 24-30, found \"two\""},
+        {std::string(kCount) + "   two\n",
+         "a.out, record 1: expected the number of atoms in "
+         "columns 24-30, found \"two\""},
         {std::string(kCount) + "\n", "a.out, record 1: expected the number of atoms"},
-        {std::string(kCount) + "     -3\n" + kHead, "a.out, record 1: the number of atoms cannot be negative"},
+        {std::string(kCount) + "     -3\n" + kHead,
+         "a.out, record 1: the number of atoms cannot be negative"},
     };
     for (const Case& c : cases) {
         test::Session s;
@@ -171,7 +173,8 @@ TEST(CartesianReaders, OpenFailuresAndTooManyAtoms) {
         const char* line;
     };
     const Case cases[] = {
-        {false, "missing.out", "", " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file..."},
+        {false, "missing.out", "",
+         " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file..."},
         {false, "dir", "dir", " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file..."},
         {true, "missing.pla", "", " ERROR *** ReadPlaton *** Error opening PLATON file"},
         {true, "dir", "dir", " ERROR *** ReadPlaton *** Error opening PLATON file"},

@@ -51,9 +51,12 @@ TEST(Instructions, ErrorsThroughErr) {
     } cases[] = {
         {"! only comments\n\n   \n", " ERROR *** ReadInp *** Unknown input file format"},
         {"FORMAT xd\n", " ERROR *** ReadInp *** Unknown input file format"},
-        {"FORMAT *shelx\nVERBOSE 2.5\n", " ERROR *** ReadInp *** Error while reading file kova.inp"},
-        {"FORMAT *shelx\nTOLS bond 0.2 ring E5 0.1\n", " ERROR *** ReadInp *** Error while reading file kova.inp"},
-        {"FORMAT *shelx\nRADII C 0.8 N\n", " ERROR *** ReadInp *** Error while reading file kova.inp"},
+        {"FORMAT *shelx\nVERBOSE 2.5\n",
+         " ERROR *** ReadInp *** Error while reading file kova.inp"},
+        {"FORMAT *shelx\nTOLS bond 0.2 ring E5 0.1\n",
+         " ERROR *** ReadInp *** Error while reading file kova.inp"},
+        {"FORMAT *shelx\nRADII C 0.8 N\n",
+         " ERROR *** ReadInp *** Error while reading file kova.inp"},
         {"FORMAT *shelx\nNCELLS 1.5\n", " ERROR *** ReadInp *** Error while reading file kova.inp"},
         {"FORMAT *shelx\nINPUT\n", " ERROR *** ReadChar *** Unexpected STOP in ReadChar..."},
     };
@@ -197,7 +200,8 @@ TEST(Instructions, KeygenChemconScaleAndNcells) {
     } cases[] = {
         {"KEYGEN *XYZUIJ *all *ordered\n", "   XYZUIJ=.T. all=.F. ordered=.T."},
         {"KEYGEN XYZUIJ *all\n", "   XYZUIJ=.F. all=.F. ordered=.F."},
-        {"KEYGEN *XYZUIJ *all ordered *MULT all *ordered *kappas\n", "     MULT=.T. all=.F. ordered=.T. kappas=.T."},
+        {"KEYGEN *XYZUIJ *all ordered *MULT all *ordered *kappas\n",
+         "     MULT=.T. all=.F. ordered=.T. kappas=.T."},
         {"CHEMCON\n", " Do NOT use chemical/kappa constraints for H-atoms"},
         {"NCELLS -1\n", " Do not search for complete fragments"},
         {"\n", " Do not search for complete fragments"},
@@ -217,14 +221,16 @@ TEST(Instructions, KeygenChemconScaleAndNcells) {
 }
 
 TEST(Instructions, ToxdSwitchesTheRestOff) {
-    Inp t("FORMAT *shelx\nINPUT a.res *toxd\nExtend_H\nRINGS 3 8\nDATABANK x.db\nKEYGEN XYZUIJ *all\n");
+    Inp t(
+        "FORMAT *shelx\nINPUT a.res *toxd\nExtend_H\nRINGS 3 8\nDATABANK x.db\nKEYGEN XYZUIJ *all\n");
     EXPECT_FALSE(t.r.options.extend_h);
     EXPECT_FALSE(t.r.options.databank);
     EXPECT_FALSE(t.r.options.search_rings);
     EXPECT_TRUE(t.r.options.keys.xyz_all);  // stays as read: no normalisation after TOXD
     auto l = t.listing();
     ASSERT_GE(l.size(), 4u);
-    EXPECT_EQ(l[l.size() - 3], " ALL OTHER OPTIONS WILL BE IGNORED !!!!!!");  // then the rule: "" and dashes
+    EXPECT_EQ(l[l.size() - 3],
+              " ALL OTHER OPTIONS WILL BE IGNORED !!!!!!");  // then the rule: "" and dashes
     EXPECT_EQ(l.back(), " " + std::string(71, '-'));
     EXPECT_FALSE(t.listed(" Threshold / Tolerance parameters : "));
 }

@@ -40,11 +40,15 @@ TEST(CheckLabels, RepeatedLabelsStopWithTheirAtomsAndTheRemedy) {
         SCOPED_TRACE(c.what);
         test::Session s;
         s.r.options.input_format = c.format;
-        s.r.options.input_files[1] = pad(c.format == 2 ? "xd.mas" : c.format == 5 ? "m.pla" : "t.res", 60);
+        s.r.options.input_files[1] = pad(c.format == 2   ? "xd.mas"
+                                         : c.format == 5 ? "m.pla"
+                                                         : "t.res",
+                                         60);
         const int nat = static_cast<int>(c.labels.size());
         s.r.ensure_atoms(nat);
         s.r.structure.atom_count = nat;
-        for (int i = 1; i <= nat; ++i) s.r.structure.label[static_cast<std::size_t>(i)] = pad(c.labels[i - 1], 8);
+        for (int i = 1; i <= nat; ++i)
+            s.r.structure.label[static_cast<std::size_t>(i)] = pad(c.labels[i - 1], 8);
         if (std::string(c.want).empty()) {
             EXPECT_NO_THROW(check_unique_labels(s.r));
             continue;

@@ -51,11 +51,16 @@ TEST(ShelxRules, ScatteringRows) {
         const char* line;
     };
     const Stop stops[] = {
-        {37, 1, " ERROR *** GetSFT *** atomic number not implemented yet: Rb (Z = 37), SFAC type 1"},
-        {44, 2, " ERROR *** GetSFT *** atomic number not implemented yet: Ru (Z = 44), SFAC type 2"},
-        {52, 3, " ERROR *** GetSFT *** atomic number not implemented yet: Te (Z = 52), SFAC type 3"},
-        {54, 4, " ERROR *** GetSFT *** atomic number not implemented yet: Xe (Z = 54), SFAC type 4"},
-        {78, 12, " ERROR *** GetSFT *** atomic number not implemented yet: Pt (Z = 78), SFAC type 12"},
+        {37, 1,
+         " ERROR *** GetSFT *** atomic number not implemented yet: Rb (Z = 37), SFAC type 1"},
+        {44, 2,
+         " ERROR *** GetSFT *** atomic number not implemented yet: Ru (Z = 44), SFAC type 2"},
+        {52, 3,
+         " ERROR *** GetSFT *** atomic number not implemented yet: Te (Z = 52), SFAC type 3"},
+        {54, 4,
+         " ERROR *** GetSFT *** atomic number not implemented yet: Xe (Z = 54), SFAC type 4"},
+        {78, 12,
+         " ERROR *** GetSFT *** atomic number not implemented yet: Pt (Z = 78), SFAC type 12"},
     };
     for (const Stop& c : stops) {
         test::Session s;

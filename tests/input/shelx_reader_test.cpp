@@ -132,7 +132,8 @@ TEST(ShelxHeads, CardsFillTheRecords) {
     const std::string head = "    NO.  ATOM     IZ IU SF    XF       YF       ZF    OCCUP  U's -->";
     const std::string c1 = "     1   C(1)      6  1  1  0.10000  0.20000  0.30000 1.000  0.050";
     EXPECT_TRUE(has_run(out, {"", head, c1}));
-    EXPECT_TRUE(has_run(t.terminal(), {"", head, c1, "", " Total atoms read from SHELX file =     1"}));
+    EXPECT_TRUE(
+        has_run(t.terminal(), {"", head, c1, "", " Total atoms read from SHELX file =     1"}));
 }
 
 TEST(ShelxHeads, CartesianCoordinatesOfAMonoclinicCell) {
@@ -316,22 +317,36 @@ TEST(ShelxAtoms, BadAtomRecordsEndTheRun) {
          {"", " Error reading atom: C(1)",
           " Line <<        1    0.100000    0.200000    0.300000    1.000000>>",
           " File bad.res, record 5", ""},
-         "", ""},
+         "",
+         ""},
         {"C1 1 0.1 0.2 0.3 11.0 0.05 0.06\n",
          {"", " Error reading atom: C(1)",
           " Line <<        1    0.100000    0.200000    0.300000    1.000000    0.050000    "
           "0.060000>>",
           " File bad.res, record 5", ""},
-         "", ""},
-        {"H1 2 0.1 0.2 0.3 11.0 -1.2\n", {}, "",
+         "",
+         ""},
+        {"H1 2 0.1 0.2 0.3 11.0 -1.2\n",
+         {},
+         "",
          " ProcessU :: Could not find parent atom H1 (bad.res, record 5)\n"},
-        {"ABCD XYZ 1 2\n", {}, "bad.res, record 5: expected the SFAC number of an atom in \"ABCD XYZ 1 2\"", ""},
+        {"ABCD XYZ 1 2\n",
+         {},
+         "bad.res, record 5: expected the SFAC number of an atom in \"ABCD XYZ 1 2\"",
+         ""},
         {"FOOBAR\n", {}, "bad.res, record 5: expected an atom record in \"FOOBAR\"", ""},
-        {"C1 3 0.1 0.2 0.3 11.0 0.05\n", {}, "bad.res, record 5: SFAC number 3 is not among the 2", ""},
-        {"C1 1 0.1 0.2 0.3 11.0 0.05 1 2 3 4 5 6 7 8 9 10 11\n", {},
-         "bad.res, record 5: expected at most 15 values", ""},
-        {"C1 1 0.1 0.2 0.3 11.0 0.05\nC1234567 1 0.1 0.2 0.3 11.0 0.05\n", {},
-         "bad.res, record 6: atom name \"C1234567\" is too long", ""},
+        {"C1 3 0.1 0.2 0.3 11.0 0.05\n",
+         {},
+         "bad.res, record 5: SFAC number 3 is not among the 2",
+         ""},
+        {"C1 1 0.1 0.2 0.3 11.0 0.05 1 2 3 4 5 6 7 8 9 10 11\n",
+         {},
+         "bad.res, record 5: expected at most 15 values",
+         ""},
+        {"C1 1 0.1 0.2 0.3 11.0 0.05\nC1234567 1 0.1 0.2 0.3 11.0 0.05\n",
+         {},
+         "bad.res, record 6: atom name \"C1234567\" is too long",
+         ""},
         {"C1 1 0.1 0.2 O.3 11.0 0.05\n", {}, "bad.res, record 5: expected 6 numbers", ""},
     };
     for (const Case& c : cases) {
@@ -394,8 +409,9 @@ TEST(ShelxHeads, MissingFileNamesTheFile) {
     ShelxRead t;
     t.read("missing.res");
     EXPECT_TRUE(t.stopped);
-    EXPECT_TRUE(has_run(t.file("kova.out"),
-                        {"", " ERROR *** ReadShelx *** Error opening SHELX file... missing.res", ""}));
+    EXPECT_TRUE(
+        has_run(t.file("kova.out"),
+                {"", " ERROR *** ReadShelx *** Error opening SHELX file... missing.res", ""}));
 }
 
 TEST(ShelxRun, FormatShelxRunReadsTheStructure) {
@@ -404,7 +420,8 @@ TEST(ShelxRun, FormatShelxRunReadsTheStructure) {
     dir.write("riding.res", test::fixture("riding_and_free_variables.res"));
     auto res = test::run_in(dir);
     EXPECT_EQ(res.status, 0) << res.err;
-    EXPECT_TRUE(has_run(test::lines_of(res.out), {"", " Total atoms read from SHELX file =    13"}));
+    EXPECT_TRUE(
+        has_run(test::lines_of(res.out), {"", " Total atoms read from SHELX file =    13"}));
     auto mas = test::lines_of(dir.read("xd_kova.mas"));
     ASSERT_GE(mas.size(), 4u);
     EXPECT_EQ(mas[3], "TITLE TEST");
@@ -417,7 +434,8 @@ TEST(ShelxRun, AnUnreadableRecordIsARunTimeError) {
     dir.write("bad.res", small_file("LATT 1\n", "C1 1 0.1 0.2 0.3 11.0 0.05\nABCD XYZ 1 2\n"));
     auto res = test::run_in(dir);
     EXPECT_EQ(res.status, 2);
-    EXPECT_EQ(res.err, "kova: bad.res, record 6: expected the SFAC number of an atom in \"ABCD XYZ 1 2\"\n");
+    EXPECT_EQ(res.err,
+              "kova: bad.res, record 6: expected the SFAC number of an atom in \"ABCD XYZ 1 2\"\n");
 }
 
 }  // namespace

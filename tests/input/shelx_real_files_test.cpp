@@ -110,13 +110,15 @@ TEST(ShelxRealFiles, CentredAcentricLatticeHeads) {
     read_shared(t, "shx-i43d-ni/I-43d.res");
     auto mas = t.file("xd_kova.mas");
     ASSERT_GT(mas.size(), 7u);
-    EXPECT_EQ(mas[4], "CELL      25.4805     25.4805     25.4805     90.0000     90.0000     90.0000");
+    EXPECT_EQ(mas[4],
+              "CELL      25.4805     25.4805     25.4805     90.0000     90.0000     90.0000");
     EXPECT_EQ(mas[5], "WAVE     0.710730");
     EXPECT_EQ(mas[6], "LATT A I");  // LATT -2
     EXPECT_EQ(mas[7], "SYMM 0.5-X, -Y, 0.5+Z");
     auto par = t.file("mopro_kova.par");
-    EXPECT_TRUE(has_run(par, {"CELL   25.4805   25.4805   25.4805  90.0000  90.0000  90.0000  0.71073",
-                              "", "SYMM  24 I", "  X, Y, Z", " 0.5-X, -Y, 0.5+Z             "}));
+    EXPECT_TRUE(
+        has_run(par, {"CELL   25.4805   25.4805   25.4805  90.0000  90.0000  90.0000  0.71073", "",
+                      "SYMM  24 I", "  X, Y, Z", " 0.5-X, -Y, 0.5+Z             "}));
     auto out = t.file("kova.out");
     EXPECT_TRUE(has_run(out, {"", " Lattice type : I", " Lattice is Acentric"}));
     // The SFAC order C H N P Cl Ni gives the SCAT rows; nickel: 4S 2 and 3D 8 valence.
@@ -201,8 +203,9 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
         // An include line names a file that is not there: said once, the file is read on.
         ShelxRead t;
         read_shared(t, "shx-p31c-cl-p/p-31c.res");
-        EXPECT_TRUE(has_run(t.file("kova.out"),
-                            {" Include files are not read (first include line: +include_some.dfx)"}));
+        EXPECT_TRUE(
+            has_run(t.file("kova.out"),
+                    {" Include files are not read (first include line: +include_some.dfx)"}));
         // Three-fold disorder: 21 and -21 with fv(2) = 0.76052.
         Records& r = t.rec();
         int n21 = 0, m21 = 0;

@@ -59,7 +59,9 @@ struct ShelxRead {
         return *this;
     }
 
-    std::vector<std::string> file(const std::string& name) const { return lines_of(dir.read(name)); }
+    std::vector<std::string> file(const std::string& name) const {
+        return lines_of(dir.read(name));
+    }
     std::vector<std::string> terminal() const { return lines_of(out.str()); }
     Records& rec() { return *r; }
 };

@@ -53,33 +53,49 @@ TEST(ParseSymmCard, CardForms) {
     const Case cases[] = {
         {"SYMM X, Y, Z", {}, read, nullptr},
         {"SYMM -X,-Y,-Z; X,1/2-Y,1/2+Z",
-         {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}, {0, 1, 0, 0, h, 0, -1, 0, h, 0, 0, 1}}, read,
+         {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}, {0, 1, 0, 0, h, 0, -1, 0, h, 0, 0, 1}},
+         read,
          nullptr},
-        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 -1", {{h, -1, 0, 0, 0, 0, 1, 0, h, 0, 0, -1}}, read,
+        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 -1",
+         {{h, -1, 0, 0, 0, 0, 1, 0, h, 0, 0, -1}},
+         read,
          nullptr},
         // "SYM" alone, lower case, blank-separated components
-        {"sym -x -y+1/6 z+5/6", {{0, -1, 0, 0, 1.0f / 6, 0, -1, 0, 5.0f / 6, 0, 0, 1}}, read,
+        {"sym -x -y+1/6 z+5/6",
+         {{0, -1, 0, 0, 1.0f / 6, 0, -1, 0, 5.0f / 6, 0, 0, 1}},
+         read,
          nullptr},
         {"SYMM X-Y, X, Z+1/3", {{0, 1, -1, 0, 0, 1, 0, 0, 1.0f / 3, 0, 0, 1}}, read, nullptr},
         // "-1/2+X": the signed term goes first and leaves "-1/2"; blanks inside are squeezed
-        {"SYMM -1/2+X, Y+0.25, 2/3 - Z", {{-h, 1, 0, 0, 0.25f, 0, 1, 0, 2.0f / 3, 0, 0, -1}}, read,
+        {"SYMM -1/2+X, Y+0.25, 2/3 - Z",
+         {{-h, 1, 0, 0, 0.25f, 0, 1, 0, 2.0f / 3, 0, 0, -1}},
+         read,
          nullptr},
         {"SYMM -X,Y,-Z; -X,Y,-Z",
-         {{0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}, {0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}}, read,
+         {{0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}, {0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1}},
+         read,
          nullptr},
         {"SYMM X, Y", {}, illegal_operator, " * * * Symmetry card no.  2 illegal * * *"},
         // the operators before the illegal one stay, those after it are not read
-        {"SYMM -X,-Y,-Z; X,Y; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, illegal_operator,
+        {"SYMM -X,-Y,-Z; X,Y; -X,Y,-Z",
+         {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}},
+         illegal_operator,
          " * * * Symmetry card no.  3 illegal * * *"},
-        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 Q", {}, illegal_operator,
+        {"SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 Q",
+         {},
+         illegal_operator,
          " * * * Symmetry card no.  2 illegal * * *"},
         // fractions of several digits: 1/12 and 11/12, not 1/2
         {"SYMM -X, -Y, Z+1/12; X, Y+11/12, Z",
-         {{0, -1, 0, 0, 0, 0, -1, 0, 1.0f / 12, 0, 0, 1}, {0, 1, 0, 0, 11.0f / 12, 0, 1, 0, 0, 0, 0, 1}},
-         read, nullptr},
+         {{0, -1, 0, 0, 0, 0, -1, 0, 1.0f / 12, 0, 0, 1},
+          {0, 1, 0, 0, 11.0f / 12, 0, 1, 0, 0, 0, 0, 1}},
+         read,
+         nullptr},
         // a translation that reads as no value: refused, with no listing line; the operators
         // before it stay, the refused one and those after it are not stored
-        {"SYMM -X,-Y,-Z; X,Y,Z+1/0; -X,Y,-Z", {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}}, inexact_translation,
+        {"SYMM -X,-Y,-Z; X,Y,Z+1/0; -X,Y,-Z",
+         {{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}},
+         inexact_translation,
          nullptr},
     };
     for (const Case& c : cases) {
@@ -302,7 +318,8 @@ TEST(AddLatticeCentring, FaceCentringOrder) {
     const float t[8][3] = {{0, 0, 0},     {0, 0, 0},     {.5f, .5f, 0}, {.5f, .5f, 0},
                            {0, .5f, .5f}, {0, .5f, .5f}, {.5f, 0, .5f}, {.5f, 0, .5f}};
     for (int n = 1; n <= 8; ++n) {
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(s.r.structure.symmetry.translation[n][k], t[n - 1][k]) << n << k;
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(s.r.structure.symmetry.translation[n][k], t[n - 1][k]) << n << k;
         EXPECT_EQ(s.r.structure.symmetry.rotation[n][0][0], n % 2 ? 1.0f : -1.0f) << n;
     }
     auto lines = s.listing();
@@ -321,7 +338,8 @@ TEST(AddLatticeCentring, FoldsEveryTranslation) {
 
     s.r.structure.symmetry.translation[3] = Vec3f{-1.5f, -1.0f, 0.999f};
     fold_translations(s.r, s.r.structure.symmetry.count);
-    EXPECT_EQ(s.r.structure.symmetry.translation[3], (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
+    EXPECT_EQ(s.r.structure.symmetry.translation[3],
+              (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
 }
 
 TEST(AddLatticeCentring, UnsupportedLetterStops) {
@@ -454,7 +472,8 @@ TEST(ReadSymmetry, RealFilesGiveClosedGroups) {
         ASSERT_EQ(n, c.total) << c.file;
         for (int a = 1; a <= n; ++a) {
             for (int b = 1; b < a; ++b)
-                EXPECT_FALSE(same_op(s.r, b, s.r.structure.symmetry.rotation[a], s.r.structure.symmetry.translation[a]))
+                EXPECT_FALSE(same_op(s.r, b, s.r.structure.symmetry.rotation[a],
+                                     s.r.structure.symmetry.translation[a]))
                     << c.file << " " << a << " repeats " << b;
             for (int b = 1; b <= n; ++b) {
                 // a after b: x -> Ra (Rb x + tb) + ta, in the stored (transposed) layout
@@ -462,10 +481,13 @@ TEST(ReadSymmetry, RealFilesGiveClosedGroups) {
                 Vec3f trn{};
                 for (int k = 0; k < 3; ++k) {
                     trn[k] = s.r.structure.symmetry.translation[a][k];
-                    for (int m = 0; m < 3; ++m) trn[k] += s.r.structure.symmetry.rotation[a][m][k] * s.r.structure.symmetry.translation[b][m];
+                    for (int m = 0; m < 3; ++m)
+                        trn[k] += s.r.structure.symmetry.rotation[a][m][k] *
+                                  s.r.structure.symmetry.translation[b][m];
                     for (int j = 0; j < 3; ++j)
                         for (int m = 0; m < 3; ++m)
-                            rot[j][k] += s.r.structure.symmetry.rotation[b][j][m] * s.r.structure.symmetry.rotation[a][m][k];
+                            rot[j][k] += s.r.structure.symmetry.rotation[b][j][m] *
+                                         s.r.structure.symmetry.rotation[a][m][k];
                 }
                 bool found = false;
                 for (int m = 1; m <= n && !found; ++m) found = same_op(s.r, m, rot, trn);

@@ -85,7 +85,8 @@ TEST(XdReader, MasterAndParameterFile) {
     EXPECT_NEAR(r.structure.cart[2][1], 1.5f, 1e-5);
     EXPECT_NEAR(r.structure.cart[2][2], 2.412779f, 1e-4);
     EXPECT_TRUE(t.listed(" Reading data from XD master file: " + pad("x.mas", 60)));
-    EXPECT_TRUE(t.listed(" Cell parameters:      5.000     6.000     7.000   90.00  100.00   90.00"));
+    EXPECT_TRUE(
+        t.listed(" Cell parameters:      5.000     6.000     7.000   90.00  100.00   90.00"));
     EXPECT_TRUE(t.listed(" Lattice type : P"));
     EXPECT_TRUE(t.listed(" Lattice is CentroSymmetric"));
     EXPECT_TRUE(t.listed(" XD parameter file version =    2"));
@@ -95,7 +96,8 @@ TEST(XdReader, MasterAndParameterFile) {
     EXPECT_TRUE(t.listed(" Number kappa sets =    2"));
     EXPECT_TRUE(t.listed(" NO.   ATOM      AT.NO.   ORDER_OF_U     iSFT"));
     EXPECT_TRUE(t.listed("   2   C(1)        6          4            2"));
-    EXPECT_NE(t.out.str().find("   3   H(1)        1          2            3\n"), std::string::npos);
+    EXPECT_NE(t.out.str().find("   3   H(1)        1          2            3\n"),
+              std::string::npos);
 }
 
 TEST(XdReader, LatticeLines) {
@@ -113,7 +115,8 @@ TEST(XdReader, LatticeLines) {
     }
     {
         Xd t(with_latt("LATT   C I"), par);
-        EXPECT_EQ(t.r.structure.symmetry.count, 8);  // inversion partners, then I-centring of all four
+        EXPECT_EQ(t.r.structure.symmetry.count,
+                  8);  // inversion partners, then I-centring of all four
         EXPECT_TRUE(t.listed(" Lattice type : I"));
     }
     {
@@ -146,7 +149,8 @@ TEST(XdReader, VersionOneAndFailures) {
         EXPECT_NE(t.fault.find("x.inp, record 2"), std::string::npos) << t.fault;
     }
     {
-        Xd t("CELL 1 2 3 90 90 90\n", "TEST 4 2 1 0\n1 2 3 4 5 6 7 8 200000 0 1 0 0 0 0 0 0 0 0 0 0 0\n");
+        Xd t("CELL 1 2 3 90 90 90\n",
+             "TEST 4 2 1 0\n1 2 3 4 5 6 7 8 200000 0 1 0 0 0 0 0 0 0 0 0 0 0\n");
         EXPECT_TRUE(t.stopped);
         auto l = t.listing();
         EXPECT_EQ(l[l.size() - 2], " ERROR *** ReadXD *** Too many atoms");

@@ -41,7 +41,8 @@ const std::string kShelx =
 
 using Files = std::map<std::string, std::string>;
 
-test::RunResult run_files(const test::TempDir& dir, const Files& files, const std::string& answer = "") {
+test::RunResult run_files(const test::TempDir& dir, const Files& files,
+                          const std::string& answer = "") {
     for (const auto& [name, text] : files) dir.write(name, text);
     return test::run_in(dir, {}, answer);
 }
@@ -108,14 +109,17 @@ TEST(BadInput, EmptyFiles) {
     {
         // no CELL line leaves the cell at zero: gamma 0 leaves no third axis
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", ""}, {"x.inp", data("xd/p21c.inp")}});
-        expect_err(dir, res,
-                   " ERROR *** TranMat *** Cell angles 0.000, 0.000, 0.000 admit no real third axis",
-                   "empty XD master file");
+        auto res =
+            run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", ""}, {"x.inp", data("xd/p21c.inp")}});
+        expect_err(
+            dir, res,
+            " ERROR *** TranMat *** Cell angles 0.000, 0.000, 0.000 admit no real third axis",
+            "empty XD master file");
     }
     {
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", ""}});
+        auto res = run_files(
+            dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", ""}});
         expect_err(dir, res, " ERROR *** ReadXD *** Error reading XD parameter file",
                    "empty XD parameter file");
     }
@@ -134,7 +138,8 @@ TEST(BadInput, EmptyFiles) {
     {
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", ""}});
-        expect_err(dir, res, " ERROR *** ReadShelx *** No CELL card in SHELX file s.res", "empty SHELX file");
+        expect_err(dir, res, " ERROR *** ReadShelx *** No CELL card in SHELX file s.res",
+                   "empty SHELX file");
     }
 }
 
@@ -149,16 +154,20 @@ TEST(BadInput, BinaryData) {
     {
         // no "CELL " record: the cell stays zero
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", blob}, {"x.inp", data("xd/p21c.inp")}});
-        expect_err(dir, res,
-                   " ERROR *** TranMat *** Cell angles 0.000, 0.000, 0.000 admit no real third axis",
-                   "binary XD master file");
+        auto res =
+            run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", blob}, {"x.inp", data("xd/p21c.inp")}});
+        expect_err(
+            dir, res,
+            " ERROR *** TranMat *** Cell angles 0.000, 0.000, 0.000 admit no real third axis",
+            "binary XD master file");
     }
     {
         // the first record stands as the model line, whose four integers do not read
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", blob}});
-        expect_fault(res, "kova: x.inp, record ", "integers for the model line", "binary XD parameter file");
+        auto res = run_files(
+            dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", blob}});
+        expect_fault(res, "kova: x.inp, record ", "integers for the model line",
+                     "binary XD parameter file");
     }
     for (const auto& [inp, name] : {std::pair{kAimInp, "a.out"}, std::pair{kPlaInp, "p.pla"}}) {
         // neither marker nor ATOM line: no atoms, and the run goes on
@@ -169,7 +178,8 @@ TEST(BadInput, BinaryData) {
     {
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", blob}});
-        expect_err(dir, res, " ERROR *** ReadShelx *** No CELL card in SHELX file s.res", "binary SHELX file");
+        expect_err(dir, res, " ERROR *** ReadShelx *** No CELL card in SHELX file s.res",
+                   "binary SHELX file");
     }
 }
 
@@ -200,7 +210,8 @@ TEST(BadInput, DirectoryGivenAsAFileName) {
 TEST(BadInput, UnreadableFiles) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads a file whatever its mode says";
     for (const auto& [inp, name, line] :
-         {std::tuple{std::string(), "kova.inp", " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp"},
+         {std::tuple{std::string(), "kova.inp",
+                     " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp"},
           std::tuple{kPlaInp, "p.pla", " ERROR *** ReadPlaton *** Error opening PLATON file"}}) {
         test::TempDir dir;
         if (!inp.empty()) dir.write("kova.inp", inp);
@@ -215,8 +226,10 @@ TEST(BadInput, UnreadableFiles) {
 std::vector<std::string> listing_without_times(const test::TempDir& dir) {
     auto l = test::lines_of(dir.read("kova.out"));
     l.erase(std::remove_if(l.begin(), l.end(),
-                           [](const std::string& s) { return s.find(" times u,s,t (s)") != std::string::npos ||
-                                                             s.find("Timing for") != std::string::npos; }),
+                           [](const std::string& s) {
+                               return s.find(" times u,s,t (s)") != std::string::npos ||
+                                      s.find("Timing for") != std::string::npos;
+                           }),
             l.end());
     return l;
 }
@@ -228,7 +241,8 @@ TEST(BadInput, CrlfLineEndsReadAsLineFeeds) {
          {"x.inp", data("xd/p21c.inp")}},
         {{"kova.inp", kAimInp}, {"a.out", data("aim2tab/water_like.out")}},
         {{"kova.inp", kPlaInp}, {"p.pla", data("platon/methanol_like.pla")}},
-        {{"kova.inp", kShelxInp + "RINGS 3 8\nExtend_H\n"}, {"s.res", data("shelx/riding_and_free_variables.res")}},
+        {{"kova.inp", kShelxInp + "RINGS 3 8\nExtend_H\n"},
+         {"s.res", data("shelx/riding_and_free_variables.res")}},
     };
     for (const Files& files : inputs) {
         test::TempDir lf, cr, cut;
@@ -277,7 +291,8 @@ TEST(BadInput, TolerancesAndRadiiThatAreNoFiniteNumbers) {
          "4: TOLS group tolerance \"Inf\" is not a finite number"},
         {"RADII C NaN\n", "3: RADII radius for C \"NaN\" is not a finite number"},
         // a symbol that changes no radius does not make its value harmless
-        {"RADII H 0.3 Cs -infinity\n", "3: RADII radius for CS \"-infinity\" is not a finite number"},
+        {"RADII H 0.3 Cs -infinity\n",
+         "3: RADII radius for CS \"-infinity\" is not a finite number"},
     };
     for (const auto& c : cases) {
         test::TempDir dir;
@@ -301,7 +316,8 @@ TEST(BadInput, SymmetryTranslationsOfSeveralDigits) {
         shx.replace(shx.find("SYMM -X, 1/2+Y, 1/2-Z"), 21, "SYMM -X, -Y, Z+1/0");
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", shx}});
-        expect_fault(res, "kova: s.res, record 4: ", "found \"+1/0\" in the card \"SYMM -X, -Y, Z+1/0\"",
+        expect_fault(res,
+                     "kova: s.res, record 4: ", "found \"+1/0\" in the card \"SYMM -X, -Y, Z+1/0\"",
                      "Z+1/0");
     }
 }
@@ -338,13 +354,16 @@ TEST(BadInput, TruncatedLines) {
         // the INPUT line without its file name
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", "FORMAT *platon\nINPUT\n"}});
-        expect_err(dir, res, " ERROR *** ReadChar *** Unexpected STOP in ReadChar...", "INPUT alone");
+        expect_err(dir, res, " ERROR *** ReadChar *** Unexpected STOP in ReadChar...",
+                   "INPUT alone");
     }
     {
         std::string mas = data("xd/p21c_full.mas");
-        mas.replace(mas.find("CELL"), mas.find('\n', mas.find("CELL")) - mas.find("CELL"), "CELL   5.000   6.000");
+        mas.replace(mas.find("CELL"), mas.find('\n', mas.find("CELL")) - mas.find("CELL"),
+                    "CELL   5.000   6.000");
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", data("xd/p21c.inp")}});
+        auto res =
+            run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", data("xd/p21c.inp")}});
         expect_fault(res, "kova: x.mas, record 4: ", "six cell constants", "CELL with two numbers");
     }
     {
@@ -355,8 +374,10 @@ TEST(BadInput, TruncatedLines) {
         std::size_t p = par.find("0.300000 1.0000");
         par.erase(p, std::string("0.300000 1.0000").size());
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", par}});
-        expect_err(dir, res, " ERROR *** ReadXD *** Error reading XD parameter file", "XD atom line cut");
+        auto res = run_files(
+            dir, {{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", par}});
+        expect_err(dir, res, " ERROR *** ReadXD *** Error reading XD parameter file",
+                   "XD atom line cut");
         EXPECT_TRUE(has_line(res.out, "   1   C(1)        6          4            2"));
     }
     {
@@ -367,13 +388,15 @@ TEST(BadInput, TruncatedLines) {
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kAimInp}, {"a.out", out}});
         expect_clean_end(res, "AIM2TAB row cut");
-        EXPECT_TRUE(has_line(dir.read("kova.out"),
-                             "      1  O1         0.00000  0.00000  0.00000     0.0000   0.5292   0.0000     0"));
+        EXPECT_TRUE(has_line(
+            dir.read("kova.out"),
+            "      1  O1         0.00000  0.00000  0.00000     0.0000   0.5292   0.0000     0"));
     }
     {
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 1.0 2.0\n"}});
-        expect_fault(res, "kova: p.pla, record 1: ", "expected three coordinates", "PLATON line cut");
+        expect_fault(res, "kova: p.pla, record 1: ", "expected three coordinates",
+                     "PLATON line cut");
     }
     {
         // an atom line with four numbers after its SFAC number: neither isotropic nor
@@ -409,20 +432,34 @@ TEST(BadInput, WordsWhereNumbersBelong) {
     std::string par_word = data("xd/p21c.inp");
     par_word.replace(par_word.find("nat  2000"), 9, "nat  2OOO");
     const Case cases[] = {
-        {{{"kova.inp", kPlaInp + "VERBOSE 2.5\n"}}, "", " ERROR *** ReadInp *** Error while reading file kova.inp"},
-        {{{"kova.inp", kPlaInp + "NCELLS one\n"}}, "kova: kova.inp, record 3: ", "the number of cells"},
+        {{{"kova.inp", kPlaInp + "VERBOSE 2.5\n"}},
+         "",
+         " ERROR *** ReadInp *** Error while reading file kova.inp"},
+        {{{"kova.inp", kPlaInp + "NCELLS one\n"}},
+         "kova: kova.inp, record 3: ",
+         "the number of cells"},
         {{{"kova.inp", kXdInp}, {"x.mas", mas_word}, {"x.inp", data("xd/p21c.inp")}},
-         "", " ERROR *** ReadXD *** Error reading XD master file"},
+         "",
+         " ERROR *** ReadXD *** Error reading XD master file"},
         // "2OOO" is a text word: the LIMITS line is left with seven numbers
-        {{{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", par_word}}, "kova: x.inp, record 3: ", "the LIMITS line"},
+        {{{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", par_word}},
+         "kova: x.inp, record 3: ",
+         "the LIMITS line"},
         {{{"kova.inp", kAimInp}, {"a.out", " NUMBER OF ATOMS READ =   four\n"}},
-         "kova: a.out, record 1: ", "the number of atoms in columns 24-30, found \"four\""},
+         "kova: a.out, record 1: ",
+         "the number of atoms in columns 24-30, found \"four\""},
         {{{"kova.inp", kAimInp},
-          {"a.out", " NUMBER OF ATOMS READ =      1\n NO. ATOM       AT.MASS\n\n    1O1        15.9994     0.0O00   0.0000   0.0000\n"}},
-         "kova: a.out, record 4: ", "the x coordinate of atom 1 in columns 25-33, found \"0.0O00\""},
-        {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 1.0 two 3.0\n"}}, "kova: p.pla, record 1: ", "expected three coordinates"},
-        {{{"kova.inp", kShelxInp}, {"s.res", std::string(kShelx).replace(kShelx.find("0.100000"), 8, "0.1OOOOO")}},
-         "kova: s.res, record 6: ", "0.1OOOOO"},
+          {"a.out",
+           " NUMBER OF ATOMS READ =      1\n NO. ATOM       AT.MASS\n\n    1O1        15.9994     0.0O00   0.0000   0.0000\n"}},
+         "kova: a.out, record 4: ",
+         "the x coordinate of atom 1 in columns 25-33, found \"0.0O00\""},
+        {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 1.0 two 3.0\n"}},
+         "kova: p.pla, record 1: ",
+         "expected three coordinates"},
+        {{{"kova.inp", kShelxInp},
+          {"s.res", std::string(kShelx).replace(kShelx.find("0.100000"), 8, "0.1OOOOO")}},
+         "kova: s.res, record 6: ",
+         "0.1OOOOO"},
     };
     for (const Case& c : cases) {
         test::TempDir dir;
@@ -441,7 +478,8 @@ TEST(BadInput, CellsWithoutAFiniteMatrix) {
     };
     const Case cases[] = {
         {"CELL 0 0 0 90 90 90", " ERROR *** Inverse *** Determinant = 0"},
-        {"CELL 0 0 0 0 0 0", " ERROR *** TranMat *** Cell angles 0.000, 0.000, 0.000 admit no real third axis"},
+        {"CELL 0 0 0 0 0 0",
+         " ERROR *** TranMat *** Cell angles 0.000, 0.000, 0.000 admit no real third axis"},
         {"CELL NaN 6 7 90 100 90",
          " ERROR *** TranMat *** Cell NaN, 6.000, 7.000, 90.000, 100.000, 90.000 gives no finite transformation matrix"},
         {"CELL 5 6 7 90 inf 90",
@@ -456,11 +494,13 @@ TEST(BadInput, CellsWithoutAFiniteMatrix) {
     for (const Case& c : cases) {
         std::string mas = "CELL " + std::string(c.cell).substr(5) + "\nSYMM -X, 1/2+Y, 1/2-Z\n";
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", data("xd/p21c.inp")}});
+        auto res =
+            run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", data("xd/p21c.inp")}});
         expect_err(dir, res, c.line, c.cell);
         // the same cell in a SHELX file, after the wavelength
         std::string res_file = kShelx;
-        res_file.replace(res_file.find("5.0 6.0 7.0 90.0 100.0 90.0"), 27, std::string(c.cell).substr(5));
+        res_file.replace(res_file.find("5.0 6.0 7.0 90.0 100.0 90.0"), 27,
+                         std::string(c.cell).substr(5));
         test::TempDir sdir;
         auto sres = run_files(sdir, {{"kova.inp", kShelxInp}, {"s.res", res_file}});
         expect_err(sdir, sres, c.line, std::string("SHELX ") + c.cell);
@@ -471,7 +511,8 @@ TEST(BadInput, CellsWithoutAFiniteMatrix) {
         std::string mas = data("xd/p21c_full.mas");
         std::size_t p = mas.find("CELL ");
         mas.replace(p, mas.find('\n', p) - p, "CELL 1e6 1e6 1e6 90 90 90");
-        auto res = run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", data("xd/p21c.inp")}});
+        auto res =
+            run_files(dir, {{"kova.inp", kXdInp}, {"x.mas", mas}, {"x.inp", data("xd/p21c.inp")}});
         expect_clean_end(res, "cell of 1e6");
     }
 }
@@ -491,13 +532,17 @@ TEST(BadInput, CoordinatesThatAreNoFiniteNumbers) {
     const Case cases[] = {
         // record 6: the C1 line of the SHELX file
         {{{"kova.inp", kShelxInp}, {"s.res", nan_shx}}, "kova: s.res, record 6: "},
-        {{{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", nan_par}}, "kova: x.inp, record 9: "},
-        {{{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", big_par}}, "kova: x.inp, record 9: "},
-        {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 0 0 0\nATOM C2 nan 0 0\n"}}, "kova: p.pla, record 2: "},
+        {{{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", nan_par}},
+         "kova: x.inp, record 9: "},
+        {{{"kova.inp", kXdInp}, {"x.mas", data("xd/p21c_full.mas")}, {"x.inp", big_par}},
+         "kova: x.inp, record 9: "},
+        {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 0 0 0\nATOM C2 nan 0 0\n"}},
+         "kova: p.pla, record 2: "},
         {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 0 0 -Infinity\n"}}, "kova: p.pla, record 1: "},
         {{{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 0 1e39 0\n"}}, "kova: p.pla, record 1: "},
         {{{"kova.inp", kAimInp},
-          {"a.out", " NUMBER OF ATOMS READ =      1\n NO. ATOM       AT.MASS\n\n    1O1        15.9994        NaN   0.0000   0.0000\n"}},
+          {"a.out",
+           " NUMBER OF ATOMS READ =      1\n NO. ATOM       AT.MASS\n\n    1O1        15.9994        NaN   0.0000   0.0000\n"}},
          "kova: a.out, record 4: "},
     };
     for (const Case& c : cases) {
@@ -510,8 +555,9 @@ TEST(BadInput, CoordinatesThatAreNoFiniteNumbers) {
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kPlaInp}, {"p.pla", "ATOM C1 1e38 0 -1e38\n"}});
         expect_clean_end(res, "huge PLATON coordinates");
-        EXPECT_TRUE(has_line(dir.read("kova.out"),
-                             "      1  C1         0.00000  0.00000  0.00000  *********   0.0000*********     0"));
+        EXPECT_TRUE(has_line(
+            dir.read("kova.out"),
+            "      1  C1         0.00000  0.00000  0.00000  *********   0.0000*********     0"));
     }
 }
 
@@ -521,23 +567,27 @@ TEST(BadInput, EndOfInputAtAPrompt) {
         // the databank file does not open: its name is asked for, and nobody answers
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kPlaInp + "DATABANK none.db\n"}, {"p.pla", pla}});
-        expect_fault(res, "kova: standard input", "end of input at the prompt for the databank file name",
-                     "databank prompt");
+        expect_fault(res, "kova: standard input",
+                     "end of input at the prompt for the databank file name", "databank prompt");
         EXPECT_NE(res.out.find(" Enter the name of databank file : "), std::string::npos);
     }
     {
         // a blank answer asks again; then the input ends
         test::TempDir dir;
-        auto res = run_files(dir, {{"kova.inp", kPlaInp + "DATABANK none.db\n"}, {"p.pla", pla}}, "\n\n");
-        expect_fault(res, "kova: standard input", "end of input at the prompt for the databank file name",
+        auto res =
+            run_files(dir, {{"kova.inp", kPlaInp + "DATABANK none.db\n"}, {"p.pla", pla}}, "\n\n");
+        expect_fault(res, "kova: standard input",
+                     "end of input at the prompt for the databank file name",
                      "databank prompt, blank answers");
     }
     {
         // no CHFRAG line: the charge of the fragment is asked for
         test::TempDir dir;
         const std::string db = std::string(KOVA_TEST_DATA) + "/databank/kova_test.db";
-        auto res = run_files(dir, {{"kova.inp", kPlaInp + "DATABANK " + db + "\n"}, {"p.pla", pla}});
-        expect_fault(res, "kova: standard input", "end of input at the prompt for the net charge of fragment 1",
+        auto res =
+            run_files(dir, {{"kova.inp", kPlaInp + "DATABANK " + db + "\n"}, {"p.pla", pla}});
+        expect_fault(res, "kova: standard input",
+                     "end of input at the prompt for the net charge of fragment 1",
                      "charge prompt");
     }
 }

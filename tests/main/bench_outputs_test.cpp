@@ -33,7 +33,8 @@ const char* const kTimingLines[] = {" Timing for ring search u,s,t (s) :",
 
 fs::path checksum_file(int atoms) {
     return fs::path(KOVA_TEST_DATA) / "bench" /
-           (atoms == 1000 ? std::string("checksums.txt") : "checksums_" + std::to_string(atoms) + ".txt");
+           (atoms == 1000 ? std::string("checksums.txt")
+                          : "checksums_" + std::to_string(atoms) + ".txt");
 }
 fs::path generator() {
     return fs::path(KOVA_TEST_DATA).parent_path().parent_path() / "bench" / "make_bench.py";
@@ -65,7 +66,8 @@ std::string masked(const std::string& text) {
         std::size_t next = end == std::string::npos ? text.size() : end + 1;
         std::string line = text.substr(pos, next - pos);
         for (const char* t : kTimingLines)
-            if (line.rfind(t, 0) == 0) line = std::string(t) + (end == std::string::npos ? "" : "\n");
+            if (line.rfind(t, 0) == 0)
+                line = std::string(t) + (end == std::string::npos ? "" : "\n");
         out += line;
         pos = next;
     }
@@ -93,7 +95,8 @@ using Sums = std::map<std::string, std::string>;  // name -> "bytes fnv1a"
 Sums sums_of_run(const test::TempDir& dir, const test::RunResult& res) {
     Sums sums;
     for (const auto& e : fs::directory_iterator(dir.path()))
-        if (e.is_regular_file()) sums[e.path().filename().string()] = sum_of(dir.read(e.path().filename().string()));
+        if (e.is_regular_file())
+            sums[e.path().filename().string()] = sum_of(dir.read(e.path().filename().string()));
     sums["(terminal)"] = sum_of(res.out);
     sums["(stderr)"] = sum_of(res.err);
     sums["(status)"] = sum_of(std::to_string(res.status));
@@ -120,7 +123,8 @@ void write_sums(const fs::path& file, const Sums& sums, int atoms, const std::st
       << atoms << " --seed " << kSeed << "),\n"
       << "# checked by tests/main/bench_outputs_test.cpp. Refresh them only when the output\n"
       << "# changes on purpose (a new stage, a mended fault), never to make a speed change pass:\n"
-      << "#     KOVA_BENCH_REFRESH=1 build/release/tests/kova_tests --gtest_filter='BenchOutputs." << test << "'\n"
+      << "#     KOVA_BENCH_REFRESH=1 build/release/tests/kova_tests --gtest_filter='BenchOutputs."
+      << test << "'\n"
       << "# name, bytes, FNV-1a 64 of the content; the CPU times of the timing lines are left out;\n"
       << "# (terminal), (stderr) and (status) are the run's standard output, standard error and\n"
       << "# exit status; bench.res, bench.db and kova.inp are the generator's files.\n";
@@ -135,10 +139,12 @@ bool is_input(const std::string& name) {
 
 void expect_recorded_run(int atoms, const std::string& test) {
     fs::path python = find_python();
-    if (python.empty()) GTEST_SKIP() << "python3 is not on the PATH: the benchmark structure cannot be made";
+    if (python.empty())
+        GTEST_SKIP() << "python3 is not on the PATH: the benchmark structure cannot be made";
     test::TempDir dir;
-    std::string cmd = quoted(python) + " " + quoted(generator()) + " --atoms " + std::to_string(atoms) +
-                      " --seed " + std::to_string(kSeed) + " --out " + quoted(dir.path()) + " >/dev/null";
+    std::string cmd = quoted(python) + " " + quoted(generator()) + " --atoms " +
+                      std::to_string(atoms) + " --seed " + std::to_string(kSeed) + " --out " +
+                      quoted(dir.path()) + " >/dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
 
     auto res = test::run_in(dir);
@@ -167,7 +173,8 @@ void expect_recorded_run(int atoms, const std::string& test) {
     }
     for (const auto& [name, sum] : got)
         if (!want.count(name)) diff << "  " << name << ": written, not recorded (" << sum << ")\n";
-    EXPECT_TRUE(diff.str().empty()) << "the run's output differs from the recorded one:\n" << diff.str();
+    EXPECT_TRUE(diff.str().empty()) << "the run's output differs from the recorded one:\n"
+                                    << diff.str();
 }
 
 TEST(BenchOutputs, ThousandAtomRunGivesTheRecordedFiles) {

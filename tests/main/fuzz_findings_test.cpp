@@ -44,7 +44,8 @@ TEST(FuzzFindings, NcellsBeyondTheListingAndTheLowestInt) {
     };
     for (const Case& c : cases) {
         test::TempDir dir;
-        dir.write("kova.inp", std::string("FORMAT *platon\nINPUT p.pla\nNCELLS ") + c.ncells + "\n");
+        dir.write("kova.inp",
+                  std::string("FORMAT *platon\nINPUT p.pla\nNCELLS ") + c.ncells + "\n");
         dir.write("p.pla", "");
         auto res = test::run_in(dir);
         EXPECT_EQ(res.status, 0) << c.ncells;

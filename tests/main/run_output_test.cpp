@@ -22,10 +22,14 @@ struct WholeRun {
         dir.write("kova.inp", "FORMAT *platon\n" + options);
         res = test::run_in(dir);
     }
-    std::vector<std::string> lines(const std::string& name) const { return test::lines_of(dir.read(name)); }
+    std::vector<std::string> lines(const std::string& name) const {
+        return test::lines_of(dir.read(name));
+    }
     std::vector<std::string> terminal_tail(std::size_t n) const {
         auto all = test::lines_of(res.out);
-        return n <= all.size() ? std::vector<std::string>(all.end() - static_cast<long>(n), all.end()) : all;
+        return n <= all.size()
+                   ? std::vector<std::string>(all.end() - static_cast<long>(n), all.end())
+                   : all;
     }
 };
 
@@ -57,7 +61,8 @@ TEST(RunOutput, WithoutOutputSectionEarlierFilesStay) {
     EXPECT_FALSE(run.dir.exists("reset.bond"));
     // no DUMMY, KAPPA, ATOMS or trailer, no similarity block: neither file gets an end
     EXPECT_EQ(run.lines("mopro_kova.par").size(), 4u);
-    EXPECT_EQ(run.lines("con_mopro.inp"), (std::vector<std::string>{"!", "! local symmetry  ", "!"}));
+    EXPECT_EQ(run.lines("con_mopro.inp"),
+              (std::vector<std::string>{"!", "! local symmetry  ", "!"}));
     expect_plain_plot_file(run);
 
     std::vector<std::string> want = {"", " XD instructions are in file            : xd_kova.mas"};
@@ -74,8 +79,10 @@ TEST(RunOutput, WithoutOutputSectionEarlierFilesStay) {
     ASSERT_GE(listing.size(), want.size() + 7u);
     EXPECT_EQ(listing.back(), "");
     EXPECT_EQ(listing[listing.size() - 2], kRule);
-    EXPECT_EQ(listing[listing.size() - 4].substr(0, 40), " Total program elapsed times u,s,t (s) :");
-    auto summary = std::vector<std::string>(listing.end() - static_cast<long>(want.size() + 7), listing.end() - 5);
+    EXPECT_EQ(listing[listing.size() - 4].substr(0, 40),
+              " Total program elapsed times u,s,t (s) :");
+    auto summary = std::vector<std::string>(listing.end() - static_cast<long>(want.size() + 7),
+                                            listing.end() - 5);
     want.insert(want.begin(), {"", kRule});
     EXPECT_EQ(summary, want);
 }
@@ -84,8 +91,8 @@ TEST(RunOutput, ExtendHWritesTheRestraintFilesAndTheOutputSection) {
     WholeRun run("INPUT empty.pl\nEXTEND_H\n");
     EXPECT_EQ(run.res.status, 0) << run.res.err;
     EXPECT_EQ(run.lines("res_mopro.inp"),
-              (std::vector<std::string>{"!", "! X-H distances", "!", "!", "! isotropic H atoms ADPs", "!",
-                                        "!", "! end", "!"}));
+              (std::vector<std::string>{"!", "! X-H distances", "!", "!",
+                                        "! isotropic H atoms ADPs", "!", "!", "! end", "!"}));
     EXPECT_TRUE(run.dir.exists("reset.bond"));
     EXPECT_TRUE(run.dir.exists("const.bond"));
     EXPECT_EQ(run.dir.read("fixedH.ins"), "");  // no atoms
@@ -100,7 +107,9 @@ TEST(RunOutput, ExtendHWritesTheRestraintFilesAndTheOutputSection) {
     expect_plain_plot_file(run);
 
     auto out = test::lines_of(run.res.out);
-    auto has = [&](const std::string& l) { return std::find(out.begin(), out.end(), l) != out.end(); };
+    auto has = [&](const std::string& l) {
+        return std::find(out.begin(), out.end(), l) != out.end();
+    };
     EXPECT_TRUE(has(" Creating XD parameter file..."));
     EXPECT_TRUE(has(" XD parameters are in file              : xd_kova.inp"));
     EXPECT_TRUE(has(" Atomic coordinates w/extended H-atoms  : fixedH.ins"));
@@ -115,14 +124,18 @@ TEST(RunOutput, DatabankStatisticsAndSummary) {
     EXPECT_EQ(run.dir.read("fixedH.ins"), "earlier fixedH.ins\n");
     EXPECT_EQ(run.lines("xd_kova.inp").size(), 12u);
     auto out = test::lines_of(run.res.out);
-    auto at = [&](const std::string& l) { return std::find(out.begin(), out.end(), l) - out.begin(); };
+    auto at = [&](const std::string& l) {
+        return std::find(out.begin(), out.end(), l) - out.begin();
+    };
     const std::string stats =
         " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB =        0       0       0";
     ASSERT_LT(at(stats), static_cast<long>(out.size()));
     EXPECT_LT(at(" Creating XD parameter file..."), at(stats));
     EXPECT_LT(at(stats), at(" XD parameters are in file              : xd_kova.inp"));
-    EXPECT_LT(at(" Summary of DB atom types : grep 'DB comment' kova.out"), static_cast<long>(out.size()));
-    EXPECT_EQ(at(" Atomic coordinates w/extended H-atoms  : fixedH.ins"), static_cast<long>(out.size()));
+    EXPECT_LT(at(" Summary of DB atom types : grep 'DB comment' kova.out"),
+              static_cast<long>(out.size()));
+    EXPECT_EQ(at(" Atomic coordinates w/extended H-atoms  : fixedH.ins"),
+              static_cast<long>(out.size()));
 }
 
 TEST(RunOutput, ToxdWinsOverExtendH) {
@@ -134,7 +147,9 @@ TEST(RunOutput, ToxdWinsOverExtendH) {
     EXPECT_EQ(run.dir.read("fixedH.ins"), "earlier fixedH.ins\n");
     EXPECT_EQ(run.lines("xd_kova.inp").size(), 12u);
     auto out = test::lines_of(run.res.out);
-    auto has = [&](const std::string& l) { return std::find(out.begin(), out.end(), l) != out.end(); };
+    auto has = [&](const std::string& l) {
+        return std::find(out.begin(), out.end(), l) != out.end();
+    };
     EXPECT_TRUE(has(" XD parameters are in file              : xd_kova.inp"));
     EXPECT_FALSE(has(" Atomic coordinates w/extended H-atoms  : fixedH.ins"));
 }

@@ -51,7 +51,8 @@ TEST(MoproFiles, AtomRecords) {
     write_mopro_atom(r, 1000);
     const std::string blank10(10, ' ');
     const std::vector<std::string> want = {
-        "ATOM   7 C12       MOL   1    0.100000    0.200000    0.300000 1.000  1 C" + std::string(9, ' '),
+        "ATOM   7 C12       MOL   1    0.100000    0.200000    0.300000 1.000  1 C" +
+            std::string(9, ' '),
         pad("XY  C(12)  C(11) ...", 90),
         "UANI     0.012300  0.011100  0.022200  0.001000 -0.002000  0.003000",
         // Pv P00 | P11 P1-1 P10 P20 P21 P2-1 P22 P2-2
@@ -61,13 +62,15 @@ TEST(MoproFiles, AtomRecords) {
         // P40 P41 P4-1 P42 P4-2 P43 -P4-3 P44 P4-4
         "  0.000  0.000  0.000  0.000  0.000  0.000  0.020  *****  0.000",
         "",
-        "ATOM   8 H1        MOL   1    0.200000    0.300000    0.400000 0.500  1 H" + std::string(9, ' '),
+        "ATOM   8 H1        MOL   1    0.200000    0.300000    0.400000 0.500  1 H" +
+            std::string(9, ' '),
         std::string(90, ' '),
         "UISO     0.050000",
         " 1.00000 0.00000  0.000  0.000  0.120  0.000  0.000  0.000  0.000  0.000",
         "",
         // an atom number above 999 is written in full: the record grows by one column
-        "ATOM 1000 H1        MOL   1    0.000000    0.000000    0.000000 1.000  1 H1" + std::string(8, ' '),
+        "ATOM 1000 H1        MOL   1    0.000000    0.000000    0.000000 1.000  1 H1" +
+            std::string(8, ' '),
         std::string(90, ' '),
         "UANI     0.000000  0.000000  0.000000  0.000000  0.000000  0.000000",
         " 1.00000 0.00000  0.000  0.000  0.000  0.000  0.000  0.000  0.000  0.000",
@@ -114,7 +117,8 @@ TEST(MoproFiles, DummyKappaAndAtomsBlocks) {
     EXPECT_EQ(got[1], "DUMY     0.500000    0.250000   -0.125000  D1     0");
     EXPECT_EQ(got[12], "DUMY     1.000000    2.000000    3.000000  D12    0");
     EXPECT_EQ(got[123], "DUMY     0.000000    0.000000    0.000000  D123   0");
-    const std::vector<std::string> tail = {"", "KAPPA   1", "  1.000000  0.980000", "", "ATOMS    2", ""};
+    const std::vector<std::string> tail = {"", "KAPPA   1",  "  1.000000  0.980000",
+                                           "", "ATOMS    2", ""};
     EXPECT_EQ(test::slice(got, 124, 6), tail);
 }
 

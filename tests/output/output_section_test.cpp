@@ -144,11 +144,13 @@ TEST(OutputSection, DatabankStatisticsBeforeTheParameterFiles) {
     r.databank.found = 123456789;
     r.databank.not_found = -1;
     write_output_section(r);
-    const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB =        2********      -1";
+    const std::string stats =
+        " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB =        2********      -1";
     EXPECT_EQ(w.terminal_lines(),
               (std::vector<std::string>{"", " Creating XD parameter file...", "", stats}));
-    EXPECT_EQ(w.file(35, "kova.out"),
-              (std::vector<std::string>{"", kRule, "", " Creating XD parameter file...", "", stats}));
+    EXPECT_EQ(
+        w.file(35, "kova.out"),
+        (std::vector<std::string>{"", kRule, "", " Creating XD parameter file...", "", stats}));
     EXPECT_TRUE(w.dir.exists("xd_kova.inp"));
     EXPECT_FALSE(w.dir.exists("fixedH.ins"));  // no Extend_H
 }

@@ -19,7 +19,8 @@ const char* const kFixed[] = {
 void types(Records& r, std::initializer_list<int> z) {
     r.ensure_atoms(static_cast<int>(z.size()));
     r.structure.type_count = 0;
-    for (int v : z) r.structure.type_atomic_number[static_cast<std::size_t>(++r.structure.type_count)] = v;
+    for (int v : z)
+        r.structure.type_atomic_number[static_cast<std::size_t>(++r.structure.type_count)] = v;
 }
 
 TEST(PlotFile, TitleAndTrailerWithoutDummies) {
@@ -62,8 +63,9 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     EXPECT_EQ(got[11], "ATOM D(12)          0.1234        0.0000        5.0000");
     EXPECT_EQ(got[12], "JOIN RADII  C  0.70 Cl 0.99  X 0.01  Y 0.01  Z 0.01  D 0.01");
     for (int k = 0; k < 20; ++k) EXPECT_EQ(got[13 + static_cast<std::size_t>(k)], kFixed[k]);
-    const std::vector<std::string> dum = {"RADII ATOMS D 0.02", "DETACH D X", "DETACH D Y", "DETACH D Z",
-                                          "LABEL D", "DETACH D C ", "DETACH D Cl", "PLOT"};
+    const std::vector<std::string> dum = {"RADII ATOMS D 0.02", "DETACH D X", "DETACH D Y",
+                                          "DETACH D Z",         "LABEL D",    "DETACH D C ",
+                                          "DETACH D Cl",        "PLOT"};
     EXPECT_EQ(test::slice(got, 33, 8), dum);
 
     // Cartesian input: the stored coordinates are written as they are
@@ -75,7 +77,8 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     w2.r.frames.dummy_xyz[1] = {1.5f, -2.25f, 123456.0f};
     w2.r.io.create(46, "kova.spf");
     write_plot_trailer(w2.r);
-    EXPECT_EQ(test::lines_of(w2.dir.read("kova.spf"))[0], "ATOM D(1)          1.5000       -2.2500   123456.0000");
+    EXPECT_EQ(test::lines_of(w2.dir.read("kova.spf"))[0],
+              "ATOM D(1)          1.5000       -2.2500   123456.0000");
 }
 
 TEST(FixedHFile, OneRecordPerAtom) {

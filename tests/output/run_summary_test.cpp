@@ -21,23 +21,27 @@ TEST(RunSummary, LinesPerOption) {
         r.options.to_xd = c.to_xd;
         r.io.create(35, "kova.out");
         write_run_summary(r);
-        std::vector<std::string> want = {"", " XD instructions are in file            : xd_kova.mas"};
-        if (c.databank || c.extend_h || c.to_xd) want.push_back(" XD parameters are in file              : xd_kova.inp");
+        std::vector<std::string> want = {"",
+                                         " XD instructions are in file            : xd_kova.mas"};
+        if (c.databank || c.extend_h || c.to_xd)
+            want.push_back(" XD parameters are in file              : xd_kova.inp");
         if (c.extend_h) {
             want.push_back(" Atomic coordinates w/extended H-atoms  : fixedH.ins");
             want.push_back(" RESET BOND instructions for H-atoms    : reset.bond");
             want.push_back(" CONSTRAINT instructions for H-atoms    : const.bond");
         }
-        for (const char* l : {" Cartesian coordinates in PLATON format : kova.ang",
-                              " Reduced structure in PLATON format     : reduced.ang & reduced_1.ang",
-                              " PLATON plot file with local axes       : kova.spf",
-                              " Program log file                       : kova.out", "",
-                              " Local axes can be visualized in PLATON using command : platon -p kova.spf"})
+        for (const char* l :
+             {" Cartesian coordinates in PLATON format : kova.ang",
+              " Reduced structure in PLATON format     : reduced.ang & reduced_1.ang",
+              " PLATON plot file with local axes       : kova.spf",
+              " Program log file                       : kova.out", "",
+              " Local axes can be visualized in PLATON using command : platon -p kova.spf"})
             want.push_back(l);
         if (c.databank) want.push_back(" Summary of DB atom types : grep 'DB comment' kova.out");
         if (c.extend_h) want.push_back(" Summary of X-H distances : grep -i 'x-h' kova.out");
         want.push_back(" Summary of exceptions    : grep -i 'Exception identified' kova.out");
-        const std::string flags = std::to_string(c.databank) + std::to_string(c.extend_h) + std::to_string(c.to_xd);
+        const std::string flags =
+            std::to_string(c.databank) + std::to_string(c.extend_h) + std::to_string(c.to_xd);
         EXPECT_EQ(w.terminal_lines(), want) << flags;
         want.insert(want.begin(), {"", std::string(80, '-')});
         EXPECT_EQ(w.file(35, "kova.out"), want) << flags;
@@ -49,9 +53,11 @@ TEST(RunSummary, RunTime) {
     Records& r = w.r;
     r.io.create(35, "kova.out");
     write_run_time(r, CpuTimes{12.34, 0.06});
-    const std::string line = " Total program elapsed times u,s,t (s) :         12.3          0.1         12.4";
+    const std::string line =
+        " Total program elapsed times u,s,t (s) :         12.3          0.1         12.4";
     EXPECT_EQ(w.terminal_lines(), (std::vector<std::string>{"", line, ""}));
-    EXPECT_EQ(w.file(35, "kova.out"), (std::vector<std::string>{"", line, "", std::string(80, '-'), ""}));
+    EXPECT_EQ(w.file(35, "kova.out"),
+              (std::vector<std::string>{"", line, "", std::string(80, '-'), ""}));
 }
 
 }  // namespace

@@ -23,7 +23,11 @@ struct Writer {
 
     Writer() {
         r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.xd_master = 58; r.files.listing = 35; r.files.xd_parameters = 48; r.files.databank = 47; r.files.mopro_constraints = 443;
+        r.files.xd_master = 58;
+        r.files.listing = 35;
+        r.files.xd_parameters = 48;
+        r.files.databank = 47;
+        r.files.mopro_constraints = 443;
         r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
         r.files.plot = 46;
         set_defaults(r);
@@ -45,12 +49,14 @@ struct Writer {
         r.structure.occupancy[s] = occ;
     }
     void plm(int i, int l, int m, float v) {
-        r.frames.plm[static_cast<std::size_t>(i)][static_cast<std::size_t>(l)][static_cast<std::size_t>(m + 4)] = v;
+        r.frames.plm[static_cast<std::size_t>(i)][static_cast<std::size_t>(l)]
+                    [static_cast<std::size_t>(m + 4)] = v;
     }
 };
 
 // The records from `first` (0-based) on, `n` of them.
-inline std::vector<std::string> slice(const std::vector<std::string>& v, std::size_t first, std::size_t n) {
+inline std::vector<std::string> slice(const std::vector<std::string>& v, std::size_t first,
+                                      std::size_t n) {
     if (first >= v.size()) return {};
     return std::vector<std::string>(v.begin() + static_cast<long>(first),
                                     v.begin() + static_cast<long>(std::min(v.size(), first + n)));

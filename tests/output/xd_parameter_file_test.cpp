@@ -9,7 +9,8 @@ namespace kova {
 namespace {
 
 const std::string kBang(80, '!');
-const std::string kZero8 = "  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000";
+const std::string kZero8 =
+    "  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000";
 const std::string kZero6 = "  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000";
 
 TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
@@ -73,7 +74,7 @@ TEST(XdParameterFile, AtomGroups) {
     write_xd_parameter_atom(r, 1);
     write_xd_parameter_atom(r, 2);
     const std::vector<std::string> want = {
-        //  label  AX1AX2 ATOM0 ATOM1 ATOM2     TP  TBL  KAP  LMX  SYM  CHEM      x        y        z     occ
+        //  label  AX1AX2 ATOM0 ATOM1 ATOM2     TP  TBL  KAP  LMX  SYM  CHEM      x        y z occ
         "C(1)      1  2    2    1    3      2    1    1    4    1    0  0.10000  0.20000  0.30000  1.0000",
         "  0.012300  0.011100  0.022200  0.001000 -0.002000  0.003000",
         // Pv P00 P11 P1-1 P10 P20 P21 P2-1 P22 P2-2

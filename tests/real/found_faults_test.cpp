@@ -29,7 +29,9 @@ struct SmallRun {
     }
     Master master() const { return read_master(test::lines_of(dir.read("xd_kova.mas"))); }
     std::vector<std::string> listing() const { return test::lines_of(dir.read("kova.out")); }
-    XdParameters parameters() const { return read_xd_parameters(test::lines_of(dir.read("xd_kova.inp"))); }
+    XdParameters parameters() const {
+        return read_xd_parameters(test::lines_of(dir.read("xd_kova.inp")));
+    }
 };
 
 // An ordered C(1) bonded to its own inversion image (1.5 Å across the centre) and to a
@@ -54,9 +56,11 @@ TEST(FoundFaults, ImageTargetsBecomeDummiesNextToDisorderAndUnderToxd) {
         // the inversion image of (0.075, 0, 0)
         EXPECT_EQ(m.dummies[0], (Point{-0.075, 0.0, 0.0}));
         auto l = run.listing();
-        EXPECT_NE(std::find(l.begin(), l.end(),
-                            " Atom C(1) used in definition of Y-axis is symmetry-generated; replace with dummy    1"),
-                  l.end());
+        EXPECT_NE(
+            std::find(
+                l.begin(), l.end(),
+                " Atom C(1) used in definition of Y-axis is symmetry-generated; replace with dummy    1"),
+            l.end());
     }
 }
 
@@ -65,7 +69,8 @@ TEST(FoundFaults, ImageTargetsBecomeDummiesNextToDisorderAndUnderToxd) {
 // off the atom and off the line through it and the centre, 0.5,0,0 (54.7 degrees from the
 // body diagonal); Y keeps the centre.
 TEST(FoundFaults, AnIsolatedAtomOnTheCellOriginPointsXAtTheNextFixedPoint) {
-    SmallRun run(kHead + "LATT -1\nSFAC C\nUNIT 1\nFVAR 1.0\nC1 1 0.0 0.0 0.0 11.0 0.02\nEND\n", "INPUT t.res\n");
+    SmallRun run(kHead + "LATT -1\nSFAC C\nUNIT 1\nFVAR 1.0\nC1 1 0.0 0.0 0.0 11.0 0.02\nEND\n",
+                 "INPUT t.res\n");
     ASSERT_EQ(run.res.status, 0) << run.res.err;
     Master m = run.master();
     ASSERT_EQ(m.atoms.size(), 1u);
@@ -73,7 +78,8 @@ TEST(FoundFaults, AnIsolatedAtomOnTheCellOriginPointsXAtTheNextFixedPoint) {
     EXPECT_EQ(m.atoms[0].target2, "DUM2");
     EXPECT_EQ(m.dummies, (std::vector<Point>{{0.5, 0.0, 0.0}, {0.5, 0.5, 0.5}}));
     for (const auto& l : {run.listing(), test::lines_of(run.res.out)})
-        EXPECT_NE(std::find(l.begin(), l.end(), " Will make dummies at 0.5,0,0 and 0.5,0.5,0.5"), l.end());
+        EXPECT_NE(std::find(l.begin(), l.end(), " Will make dummies at 0.5,0,0 and 0.5,0.5,0.5"),
+                  l.end());
 }
 
 // Water whose two hydrogen atoms are both named H1 (as residues of one file name them). XD and
@@ -89,8 +95,9 @@ TEST(FoundFaults, ARepeatedLabelStopsTheRunUnlessRenamed) {
     {
         SmallRun run(water, "INPUT t.res\nExtend_H\n");
         EXPECT_EQ(run.res.status, RunStop{}.status) << run.res.err;
-        const std::string line = " ERROR *** CheckLabels *** Atom labels name more than one atom: H(1) (atoms 2, 3); "
-                                 "give \"*rename 1\" on the INPUT line";
+        const std::string line =
+            " ERROR *** CheckLabels *** Atom labels name more than one atom: H(1) (atoms 2, 3); "
+            "give \"*rename 1\" on the INPUT line";
         for (const auto& l : {run.listing(), test::lines_of(run.res.out)})
             EXPECT_NE(std::find(l.begin(), l.end(), line), l.end());
         EXPECT_FALSE(run.dir.exists("xd_kova.inp"));

@@ -37,7 +37,8 @@ void polygon(Bench& b, int n) {
     const double pi = 3.14159265358979323846;
     const double radius = 1.5 / (2.0 * std::sin(pi / n));
     for (int k = 0; k < n; ++k)
-        b.add("C" + std::to_string(k + 1), 6, static_cast<float>(radius * std::cos(2.0 * pi * k / n)),
+        b.add("C" + std::to_string(k + 1), 6,
+              static_cast<float>(radius * std::cos(2.0 * pi * k / n)),
               static_cast<float>(radius * std::sin(2.0 * pi * k / n)), 0.0f);
 }
 
@@ -60,7 +61,8 @@ TEST(Limits, RingsOfAHundredMembersAndMore) {
     search_rings(whole, 3, 101);
     ASSERT_EQ(whole.r.topology.ring_count, 1);
     EXPECT_EQ(whole.r.topology.ring_size[1], 101);
-    std::vector<int> members(whole.r.topology.ring_atom[1].begin() + 1, whole.r.topology.ring_atom[1].end());
+    std::vector<int> members(whole.r.topology.ring_atom[1].begin() + 1,
+                             whole.r.topology.ring_atom[1].end());
     std::sort(members.begin(), members.end());
     ASSERT_EQ(members.size(), 101u);
     for (int k = 0; k < 101; ++k) EXPECT_EQ(members[static_cast<std::size_t>(k)], k + 1);
@@ -79,7 +81,8 @@ TEST(Limits, MoreThanTwentyLinksOfOneEntry) {
     const double pi = 3.14159265358979323846;
     const double radius = 1.5 / (2.0 * std::sin(pi / 24));
     for (int k = 0; k < 24; ++k)
-        b.add("C" + std::to_string(k + 1), 6, static_cast<float>(radius * std::cos(2.0 * pi * k / 24)),
+        b.add("C" + std::to_string(k + 1), 6,
+              static_cast<float>(radius * std::cos(2.0 * pi * k / 24)),
               static_cast<float>(radius * std::sin(2.0 * pi * k / 24)), 0.0f);
     search_rings(b, 3, 3);
     EXPECT_EQ(b.r.topology.reduced_count, 25);
@@ -88,7 +91,8 @@ TEST(Limits, MoreThanTwentyLinksOfOneEntry) {
     EXPECT_GT(b.r.topology.ring_count, 0);
     for (int q = 1; q <= b.r.topology.ring_count; ++q) {
         const auto& m = b.r.topology.ring_atom[static_cast<std::size_t>(q)];
-        EXPECT_NE(std::find(m.begin() + 1, m.end(), 1), m.end()) << "ring " << q << " without the hub";
+        EXPECT_NE(std::find(m.begin() + 1, m.end(), 1), m.end())
+            << "ring " << q << " without the hub";
     }
 }
 
@@ -96,7 +100,9 @@ TEST(Limits, FortyTextWordsAndTheFortyFirst) {
     Records r;
     std::string line;
     // WA ... WZ, XA ... XO: no word of them reads as a number
-    auto word = [](int k) { return std::string(1, k <= 26 ? 'W' : 'X') + static_cast<char>('A' + (k - 1) % 26); };
+    auto word = [](int k) {
+        return std::string(1, k <= 26 ? 'W' : 'X') + static_cast<char>('A' + (k - 1) % 26);
+    };
     for (int k = 1; k <= 41; ++k) line += word(k) + " " + std::to_string(k % 10) + " ";
     line = pad(line, 255);
     split_text_words(r, line);
@@ -141,7 +147,8 @@ std::string fvar_file(int count) {
     std::string s = "TITL fv\nCELL 0.71073 10.0 10.0 10.0 90 90 90\nLATT -1\nSFAC C\nUNIT 1\n";
     for (int k = 1; k <= count; k += 10) {
         s += "FVAR";
-        for (int j = k; j < k + 10 && j <= count; ++j) s += " " + (j == 1 ? std::string("1.0") : ff(j / 1000.0f, 5, 3));
+        for (int j = k; j < k + 10 && j <= count; ++j)
+            s += " " + (j == 1 ? std::string("1.0") : ff(j / 1000.0f, 5, 3));
         s += "\n";
     }
     // occupancy 2001: once free variable 200 (0.200)
@@ -156,7 +163,8 @@ TEST(Limits, TwoHundredFreeVariablesAndTheNext) {
         auto res = test::run_in(dir);
         ASSERT_EQ(res.status, 0) << res.err;
         auto xd = test::lines_of(dir.read("xd_kova.inp"));
-        auto atom = std::find_if(xd.begin(), xd.end(), [](const std::string& rec) { return rec.rfind("C(1) ", 0) == 0; });
+        auto atom = std::find_if(xd.begin(), xd.end(),
+                                 [](const std::string& rec) { return rec.rfind("C(1) ", 0) == 0; });
         ASSERT_NE(atom, xd.end());
         EXPECT_EQ(atom->substr(88), "  0.2000");  // the occupancy
         // the tail: free variables 2 to 9 and the scale, E11.4 and E13.6
@@ -172,24 +180,28 @@ TEST(Limits, TwoHundredFreeVariablesAndTheNext) {
     EXPECT_EQ(res.status, 1) << res.err;
     auto t = test::lines_of(res.out);
     ASSERT_GE(t.size(), 2u);
-    EXPECT_EQ(t[t.size() - 2], " ERROR *** ReadShelx *** More than 200 free variables on the FVAR cards");
+    EXPECT_EQ(t[t.size() - 2],
+              " ERROR *** ReadShelx *** More than 200 free variables on the FVAR cards");
 }
 
 // n carbon atoms 3 Å apart on a cubic grid in a cell of 150 Å, with nothing bonded. The
 // names C00001 ... C99999, CA0000, CA0001 make labels of 8 characters.
 std::string atom_name(int k) {
     std::string digits = std::to_string(k % 100000);
-    return (k < 100000 ? "C" + std::string(5 - digits.size(), '0') : "CA" + std::string(4 - digits.size(), '0')) +
+    return (k < 100000 ? "C" + std::string(5 - digits.size(), '0')
+                       : "CA" + std::string(4 - digits.size(), '0')) +
            digits;
 }
 
 std::string grid_atoms(int n) {
-    std::string s = "TITL big\nCELL 0.71073 150.0 150.0 150.0 90 90 90\nLATT -1\nSFAC C\nUNIT 1\nFVAR 1.0\n";
+    std::string s =
+        "TITL big\nCELL 0.71073 150.0 150.0 150.0 90 90 90\nLATT -1\nSFAC C\nUNIT 1\nFVAR 1.0\n";
     s.reserve(static_cast<std::size_t>(n) * 48 + 200);
     for (int k = 0; k < n; ++k) {
         int i = k % 48, j = (k / 48) % 48, l = k / (48 * 48);
         s += atom_name(k + 1) + " 1 " + ff(0.02f * static_cast<float>(i), 8, 5) + " " +
-             ff(0.02f * static_cast<float>(j), 8, 5) + " " + ff(0.02f * static_cast<float>(l), 8, 5) + " 11.0 0.02\n";
+             ff(0.02f * static_cast<float>(j), 8, 5) + " " +
+             ff(0.02f * static_cast<float>(l), 8, 5) + " 11.0 0.02\n";
     }
     return s + "END\n";
 }

@@ -36,7 +36,9 @@ inline std::string cols(const std::string& rec, std::size_t first, std::size_t l
     return rec.substr(first - 1, last - first + 1);
 }
 
-inline bool starts(const std::string& s, const std::string& p) { return s.compare(0, p.size(), p) == 0; }
+inline bool starts(const std::string& s, const std::string& p) {
+    return s.compare(0, p.size(), p) == 0;
+}
 
 // A number field; nullopt when it is blank, holds "*" or does not read whole.
 inline std::optional<double> number(const std::string& field) {
@@ -79,7 +81,9 @@ inline std::optional<Cell> cell_from(const std::string& rec) {
     double sg = std::sin(p[5] * rad);
     double v = std::sqrt(1.0 - ca * ca - cb * cb - cg * cg + 2.0 * ca * cb * cg);
     Cell c;
-    c.m = {{{p[0], p[1] * cg, p[2] * cb}, {0.0, p[1] * sg, p[2] * (ca - cb * cg) / sg}, {0.0, 0.0, p[2] * v / sg}}};
+    c.m = {{{p[0], p[1] * cg, p[2] * cb},
+            {0.0, p[1] * sg, p[2] * (ca - cb * cg) / sg},
+            {0.0, 0.0, p[2] * v / sg}}};
     c.diagonal = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
     return c;
 }
@@ -164,7 +168,8 @@ inline Ang read_ang(const std::vector<std::string>& lines) {
                      rec.size() == rec.find(')') + 3 + 42;
         if (dummy) {
             std::size_t close = rec.find(')');
-            if (close == std::string::npos || std::to_string(a.dummies.size() + 1) != rec.substr(8, close - 8)) {
+            if (close == std::string::npos ||
+                std::to_string(a.dummies.size() + 1) != rec.substr(8, close - 8)) {
                 a.bad.push_back(rec);
                 continue;
             }
@@ -215,7 +220,8 @@ inline XdParameters read_xd_parameters(const std::vector<std::string>& lines) {
     }
     // "USAGE ", nat I4, " 2 4 ", nkap I4, " 0 1 0 0 ", nsft I4, " 0 0 0 0 ", ndum I4
     const std::string& u = lines[6];
-    auto nat = integer(cols(u, 7, 10)), nkap = integer(cols(u, 16, 19)), ndum = integer(cols(u, 42, 45));
+    auto nat = integer(cols(u, 7, 10)), nkap = integer(cols(u, 16, 19)),
+         ndum = integer(cols(u, 42, 45));
     if (!nat || !nkap || !ndum || u.size() != 45) {
         x.bad.push_back(u);
         return x;
@@ -302,7 +308,8 @@ inline std::vector<XhLine> extended_h(const std::vector<std::string>& listing) {
         std::size_t gt = rec.find(" >  ");
         std::size_t ang = rec.rfind(" Angstroms");
         std::size_t slash = rec.rfind(" /");
-        if (gt == std::string::npos || ang == std::string::npos || slash == std::string::npos || ang != rec.size() - 10)
+        if (gt == std::string::npos || ang == std::string::npos || slash == std::string::npos ||
+            ang != rec.size() - 10)
             continue;  // a line without distances (not identified, disordered, unknown parent)
         auto d = number(rec.substr(slash + 2, ang - slash - 2));
         if (!d) continue;

@@ -35,7 +35,8 @@ struct OptionSet {
 
 const OptionSet kOptionSets[] = {
     {"plain", "", false, false, false, false},
-    {"rings", "RINGS 3 8 *special\nNCELLS 1\nKEYGEN *XYZUIJ all *ordered *MULT all *ordered *kappas\n", true,
+    {"rings",
+     "RINGS 3 8 *special\nNCELLS 1\nKEYGEN *XYZUIJ all *ordered *MULT all *ordered *kappas\n", true,
      false, false, false},
     {"extendh", "Extend_H\n", false, true, false, false},
     {"databank", "DATABANK kova_test.db\nCHFRAG 0\n", false, false, true, false},
@@ -74,8 +75,9 @@ std::vector<std::string> shelx_files() {
 
 // Output files the summary has no line for, and the inputs of the run.
 bool unnamed_by_summary(const std::string& f, const std::string& structure) {
-    static const std::set<std::string> k = {"kova.inp",      "kova_test.db",  "mopro_kova.par", "con_mopro.inp",
-                                            "res_mopro.inp", "complete.ang", "group.ang"};
+    static const std::set<std::string> k = {"kova.inp",      "kova_test.db",  "mopro_kova.par",
+                                            "con_mopro.inp", "res_mopro.inp", "complete.ang",
+                                            "group.ang"};
     return f == structure || k.count(f) > 0;
 }
 
@@ -94,15 +96,19 @@ protected:
     std::string structure;
     test::RunResult res;
 
-    std::vector<std::string> file(const std::string& name) const { return test::lines_of(dir.read(name)); }
+    std::vector<std::string> file(const std::string& name) const {
+        return test::lines_of(dir.read(name));
+    }
 
     void run(const std::string& rel, const OptionSet& o) {
         opt = o;
         fs::path src = test::shared_data() / "structures" / rel;
         structure = src.filename().string();
         fs::create_symlink(src, dir / structure);
-        fs::create_symlink(fs::path(KOVA_TEST_DATA) / "databank" / "kova_test.db", dir / "kova_test.db");
-        dir.write("kova.inp", std::string("FORMAT *shelx\nINPUT ") + structure + (o.toxd ? " *toxd" : "") + (o.rename ? " *rename 1" : "") + "\n" +
+        fs::create_symlink(fs::path(KOVA_TEST_DATA) / "databank" / "kova_test.db",
+                           dir / "kova_test.db");
+        dir.write("kova.inp", std::string("FORMAT *shelx\nINPUT ") + structure +
+                                  (o.toxd ? " *toxd" : "") + (o.rename ? " *rename 1" : "") + "\n" +
                                   o.lines);
         res = test::run_in(dir);
     }
@@ -117,7 +123,8 @@ protected:
 // XD and MoPro name atoms by label, so the run stops before framing, with the first repeated
 // labels, unless RENAME gives every atom its own label.
 const std::map<std::string, std::string> kRepeatedLabels = {
-    {"shx-cctbx-embedded/3odl_fragment.ins", "N() (atoms 1, 5), C(A) (atoms 2, 6), C() (atoms 3, 7) and more"},
+    {"shx-cctbx-embedded/3odl_fragment.ins",
+     "N() (atoms 1, 5), C(A) (atoms 2, 6), C() (atoms 3, 7) and more"},
     {"shx-p-4-resi/014EP-4_a_shelxl.res",
      "N(1) (atoms 11, 17, 23, 29, ...), C(1) (atoms 12, 18, 24, 30, ...), C(2) (atoms 13, 19, 25, 31, ...) and more"},
     {"shx-p21c-cf3-disorder/p21c.res",
@@ -130,9 +137,11 @@ std::set<std::string> known_frame_faults(const std::string&) { return {}; }
 
 // The stored neighbours of every atom, from the neighbour tables of the listing (atom numbers
 // of the working list and labels); the atoms are numbered from 1.
-std::map<int, std::vector<std::pair<int, std::string>>> listed_neighbours(const std::vector<std::string>& listing) {
+std::map<int, std::vector<std::pair<int, std::string>>> listed_neighbours(
+    const std::vector<std::string>& listing) {
     std::map<int, std::vector<std::pair<int, std::string>>> nei;
-    const std::string working = " Working with atom ", head = "     i       n     r(Ang)    atom       occ";
+    const std::string working = " Working with atom ",
+                      head = "     i       n     r(Ang)    atom       occ";
     int atom = 0;
     bool table = false;
     for (const std::string& rec : listing) {
@@ -162,8 +171,10 @@ void RealRun::check_frames(std::set<std::string>& faults) {
     Master m = read_master(file("xd_kova.mas"));
     Ang ang = read_ang(file("kova.ang"));
     ASSERT_TRUE(m.header && m.end_atom) << "no atom table in xd_kova.mas";
-    for (const auto& rec : m.misplaced) ADD_FAILURE() << "atom table line out of its layout: [" << rec << "]";
-    for (const auto& rec : ang.bad) ADD_FAILURE() << "kova.ang record out of its layout: [" << rec << "]";
+    for (const auto& rec : m.misplaced)
+        ADD_FAILURE() << "atom table line out of its layout: [" << rec << "]";
+    for (const auto& rec : ang.bad)
+        ADD_FAILURE() << "kova.ang record out of its layout: [" << rec << "]";
     ASSERT_EQ(m.atoms.size(), ang.atoms.size());
     ASSERT_EQ(m.dummies.size(), ang.dummies.size());
     const int nat = static_cast<int>(m.atoms.size());
@@ -191,7 +202,8 @@ void RealRun::check_frames(std::set<std::string>& faults) {
     for (int i = 1; i <= nat; ++i) {
         const FrameRow& row = m.atoms[i - 1];
         SCOPED_TRACE("atom " + std::to_string(i) + ": [" + row.record + "]");
-        EXPECT_TRUE(axis_code(row.axis1) && axis_code(row.axis2) && row.axis1 != row.axis2) << "axes";
+        EXPECT_TRUE(axis_code(row.axis1) && axis_code(row.axis2) && row.axis1 != row.axis2)
+            << "axes";
         std::vector<Point> ends, ends_all;
         for (int t = 0; t < 2; ++t) {
             const std::string& target = t == 0 ? row.target1 : row.target2;
@@ -215,9 +227,13 @@ void RealRun::check_frames(std::set<std::string>& faults) {
                 u[c] = ends[0][c] - cart(i)[c];
                 v[c] = ends[1][c] - cart(i)[c];
             }
-            Point n = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-            double sine = distance(n, {0, 0, 0}) / (distance(u, {0, 0, 0}) * distance(v, {0, 0, 0}));
-            if (sine < std::sin(1.0 * 3.14159265358979 / 180.0)) faults.insert(row.label + ": targets " + row.target1 + " and " + row.target2 + " in line");
+            Point n = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                       u[0] * v[1] - u[1] * v[0]};
+            double sine =
+                distance(n, {0, 0, 0}) / (distance(u, {0, 0, 0}) * distance(v, {0, 0, 0}));
+            if (sine < std::sin(1.0 * 3.14159265358979 / 180.0))
+                faults.insert(row.label + ": targets " + row.target1 + " and " + row.target2 +
+                              " in line");
         }
         // The site symmetry's operations map the neighbours onto neighbours of the same
         // element, within the 15 degrees by which the rules tell shapes apart and some more
@@ -236,7 +252,8 @@ void RealRun::check_frames(std::set<std::string>& faults) {
             // "m" is left out: the mirror of a group with freely refined or disordered
             // hydrogen atoms is a chemical one, far from the positions.
             if (!images && repeated.empty() && sym != "m") {
-                std::string fault = test::symmetry_fault(sym, cart(i), row.axis1, ends_all[0], row.axis2, ends_all[1], nei, 30.0);
+                std::string fault = test::symmetry_fault(sym, cart(i), row.axis1, ends_all[0],
+                                                         row.axis2, ends_all[1], nei, 30.0);
                 if (!fault.empty()) faults.insert(row.label + ": " + fault);
             }
         }
@@ -247,7 +264,8 @@ void RealRun::check_frames(std::set<std::string>& faults) {
         return;
     }
     XdParameters xd = read_xd_parameters(file("xd_kova.inp"));
-    for (const auto& rec : xd.bad) ADD_FAILURE() << "xd_kova.inp record out of its layout: [" << rec << "]";
+    for (const auto& rec : xd.bad)
+        ADD_FAILURE() << "xd_kova.inp record out of its layout: [" << rec << "]";
     ASSERT_EQ(xd.atom_count, nat);
     ASSERT_EQ(xd.dummy_count, ndum);
     ASSERT_EQ(xd.atoms.size(), static_cast<std::size_t>(nat));
@@ -259,7 +277,8 @@ void RealRun::check_frames(std::set<std::string>& faults) {
     const double tol = cell.diagonal * 0.9e-5 + 0.9e-4 + 2e-4;  // and of the printed cell
     auto frac = [&](int n) { return n <= nat ? xd.atoms[n - 1].frac : xd.dummies[n - nat - 1]; };
     for (int k = 1; k <= ndum; ++k)
-        for (int c = 0; c < 3; ++c) EXPECT_NEAR(xd.dummies[k - 1][c], m.dummies[k - 1][c], 2e-6) << "dummy " << k;
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(xd.dummies[k - 1][c], m.dummies[k - 1][c], 2e-6) << "dummy " << k;
     for (int i = 1; i <= nat; ++i) {
         const XdAtom& a = xd.atoms[i - 1];
         const FrameRow& row = m.atoms[i - 1];
@@ -268,17 +287,20 @@ void RealRun::check_frames(std::set<std::string>& faults) {
         EXPECT_EQ(a.table[0], axis_code(row.axis1));
         EXPECT_EQ(a.table[1], axis_code(row.axis2));
         EXPECT_EQ(a.table[3], i);
-        EXPECT_LE(distance(cell.cart(a.frac), ang.atoms[i - 1]), tol) << "xd_kova.inp and kova.ang disagree";
+        EXPECT_LE(distance(cell.cart(a.frac), ang.atoms[i - 1]), tol)
+            << "xd_kova.inp and kova.ang disagree";
         for (int c : {2, 4}) {
             const int n = a.table[static_cast<std::size_t>(c)];
             const std::string& target = c == 2 ? row.target1 : row.target2;
             if (n < 1 || n > nat + ndum) {
-                ADD_FAILURE() << "frame integer " << n << " names no atom or dummy (" << nat << " + " << ndum << ")";
+                ADD_FAILURE() << "frame integer " << n << " names no atom or dummy (" << nat
+                              << " + " << ndum << ")";
                 continue;
             }
             EXPECT_EQ(n <= nat ? m.atoms[n - 1].label : m.dummy_labels[n - nat - 1], target)
                 << "frame integer " << n << " and the master file disagree";
-            if (!repeated.count(target) && distance(cell.cart(frac(n)), cell.cart(a.frac)) <= 0.01) on_atom(row, c == 2 ? row.axis1 : row.axis2, target);
+            if (!repeated.count(target) && distance(cell.cart(frac(n)), cell.cart(a.frac)) <= 0.01)
+                on_atom(row, c == 2 ? row.axis1 : row.axis2, target);
         }
     }
     if (opt.extend_h) check_extended_h(m, cell);
@@ -288,7 +310,8 @@ void RealRun::check_frames(std::set<std::string>& faults) {
 // listing gives from its parent.
 void RealRun::check_extended_h(const Master& m, const Cell& cell) {
     HList h = read_fixedh(file("fixedH.ins"));
-    for (const auto& rec : h.bad) ADD_FAILURE() << "fixedH.ins record out of its layout: [" << rec << "]";
+    for (const auto& rec : h.bad)
+        ADD_FAILURE() << "fixedH.ins record out of its layout: [" << rec << "]";
     ASSERT_EQ(h.labels.size(), m.atoms.size());
     for (std::size_t i = 0; i < h.labels.size(); ++i) EXPECT_EQ(h.labels[i], m.atoms[i].label);
     // F7.3 of the distance and F12.6 of the fractional coordinates of two atoms
@@ -297,15 +320,16 @@ void RealRun::check_extended_h(const Master& m, const Cell& cell) {
     int atom = 0;  // the atom the listing is working with
     const std::string working = " Working with atom ";
     for (const std::string& rec : file("kova.out")) {
-        if (starts(rec, working)) atom = integer(cols(rec, working.size() + 1, working.size() + 7)).value_or(0);
+        if (starts(rec, working))
+            atom = integer(cols(rec, working.size() + 1, working.size() + 7)).value_or(0);
         std::vector<XhLine> xh = extended_h({rec});
         if (xh.empty()) continue;
         ASSERT_GE(atom, 1);
         ASSERT_LE(atom, static_cast<int>(h.labels.size()));
         const std::string& hl = h.labels[static_cast<std::size_t>(atom - 1)];
         const std::string& pair = xh[0].pair;
-        ASSERT_TRUE(pair.size() > hl.size() + 1 && pair.compare(pair.size() - hl.size() - 1, std::string::npos,
-                                                                "-" + hl) == 0)
+        ASSERT_TRUE(pair.size() > hl.size() + 1 &&
+                    pair.compare(pair.size() - hl.size() - 1, std::string::npos, "-" + hl) == 0)
             << rec;
         const std::string parent = pair.substr(0, pair.size() - hl.size() - 1);
         const Point ph = cell.cart(h.frac[static_cast<std::size_t>(atom - 1)]);
@@ -358,7 +382,8 @@ void RealRun::check_no_overflow() {
     Master m = read_master(file("xd_kova.mas"));
     const std::size_t first_atom = 9 + m.dummies.size();
     for (std::size_t i = 0; i < xd.size(); ++i) {
-        bool atom_record = i >= first_atom && (i - first_atom) % 5 == 0 && (i - first_atom) / 5 < m.atoms.size();
+        bool atom_record =
+            i >= first_atom && (i - first_atom) % 5 == 0 && (i - first_atom) / 5 < m.atoms.size();
         expect_clean("xd_kova.inp", xd[i], atom_record ? 9 : 1);
     }
     for (const FrameRow& row : m.atoms) expect_clean("xd_kova.mas", row.record.substr(0, 63), 42);
@@ -388,7 +413,8 @@ void RealRun::check_no_overflow() {
 
 TEST_P(RealRun, EndsAsDesignedAndItsFilesAgree) {
     const auto& [rel, set] = GetParam();
-    if (rel.empty()) GTEST_SKIP() << "the shared structures are absent: " << KOVA_SHARED_DATA << " (not run)";
+    if (rel.empty())
+        GTEST_SKIP() << "the shared structures are absent: " << KOVA_SHARED_DATA << " (not run)";
     run(rel, kOptionSets[set]);
     auto stop = kStops.find(rel);
     auto labels = kRepeatedLabels.find(rel);
@@ -402,11 +428,13 @@ TEST_P(RealRun, EndsAsDesignedAndItsFilesAgree) {
         return;
     }
     if (repeated) {
-        EXPECT_EQ(tail_of(terminal), " ERROR *** CheckLabels *** Atom labels name more than one atom: " +
-                                         labels->second + "; give \"*rename 1\" on the INPUT line");
+        EXPECT_EQ(tail_of(terminal),
+                  " ERROR *** CheckLabels *** Atom labels name more than one atom: " +
+                      labels->second + "; give \"*rename 1\" on the INPUT line");
         return;
     }
-    ASSERT_TRUE(starts(tail_of(terminal), " Total program elapsed times u,s,t (s) :")) << tail_of(terminal);
+    ASSERT_TRUE(starts(tail_of(terminal), " Total program elapsed times u,s,t (s) :"))
+        << tail_of(terminal);
     std::set<std::string> faults;
     check_frames(faults);
     EXPECT_EQ(faults, known_frame_faults(rel))
@@ -422,10 +450,11 @@ std::string case_name(const ::testing::TestParamInfo<std::tuple<std::string, int
     return s + "_" + kOptionSets[std::get<1>(info.param)].name;
 }
 
-INSTANTIATE_TEST_SUITE_P(SharedStructures, RealRun,
-                         ::testing::Combine(::testing::ValuesIn(shelx_files()),
-                                            ::testing::Range(0, static_cast<int>(std::size(kOptionSets)))),
-                         case_name);
+INSTANTIATE_TEST_SUITE_P(
+    SharedStructures, RealRun,
+    ::testing::Combine(::testing::ValuesIn(shelx_files()),
+                       ::testing::Range(0, static_cast<int>(std::size(kOptionSets)))),
+    case_name);
 
 }  // namespace
 }  // namespace kova

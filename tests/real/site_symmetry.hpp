@@ -18,7 +18,9 @@ namespace kova::test {
 using readback::Point;
 
 inline Point sub(const Point& a, const Point& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-inline double dot(const Point& a, const Point& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+inline double dot(const Point& a, const Point& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
 inline Point cross(const Point& a, const Point& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
@@ -30,20 +32,29 @@ inline Point unit(const Point& a) {
 // The generators of a site symmetry as functions of local coordinates.
 using Op = Point (*)(const Point&);
 inline std::vector<Op> generators(const std::string& sym) {
-    static const double c = -0.5, s = std::sqrt(3.0) / 2.0, c37 = std::cos(0.65), s37 = std::sin(0.65);
+    static const double c = -0.5, s = std::sqrt(3.0) / 2.0, c37 = std::cos(0.65),
+                        s37 = std::sin(0.65);
     if (sym == "m") return {[](const Point& v) { return Point{v[0], v[1], -v[2]}; }};
     if (sym == "mm2")
         return {[](const Point& v) { return Point{-v[0], v[1], v[2]}; },
                 [](const Point& v) { return Point{v[0], -v[1], v[2]}; }};
     if (sym == "3m")
-        return {[](const Point& v) { return Point{c * v[0] - s * v[1], s * v[0] + c * v[1], v[2]}; },
-                [](const Point& v) { return Point{v[0], -v[1], v[2]}; }};
+        return {[](const Point& v) {
+                    return Point{c * v[0] - s * v[1], s * v[0] + c * v[1], v[2]};
+                },
+                [](const Point& v) {
+                    return Point{v[0], -v[1], v[2]};
+                }};
     if (sym == "-42m")
         return {[](const Point& v) { return Point{v[1], -v[0], -v[2]}; },
                 [](const Point& v) { return Point{-v[0], v[1], v[2]}; }};
     if (sym == "cyl")
-        return {[](const Point& v) { return Point{c37 * v[0] - s37 * v[1], s37 * v[0] + c37 * v[1], v[2]}; },
-                [](const Point& v) { return Point{-v[0], v[1], v[2]}; }};
+        return {[](const Point& v) {
+                    return Point{c37 * v[0] - s37 * v[1], s37 * v[0] + c37 * v[1], v[2]};
+                },
+                [](const Point& v) {
+                    return Point{-v[0], v[1], v[2]};
+                }};
     return {};  // "NO"
 }
 
@@ -54,8 +65,9 @@ struct Neighbour {
 
 // An empty text when every generator maps every neighbour's direction within tol_deg of the
 // direction of a neighbour of the same element; otherwise what failed.
-inline std::string symmetry_fault(const std::string& sym, const Point& atom, char ax1, const Point& t1, char ax2,
-                                  const Point& t2, const std::vector<Neighbour>& nei, double tol_deg) {
+inline std::string symmetry_fault(const std::string& sym, const Point& atom, char ax1,
+                                  const Point& t1, char ax2, const Point& t2,
+                                  const std::vector<Neighbour>& nei, double tol_deg) {
     auto idx = [](char c) { return c == 'X' ? 0 : c == 'Y' ? 1 : 2; };
     Point e[3];
     const int i1 = idx(ax1), i2 = idx(ax2), i3 = 3 - i1 - i2;
@@ -75,7 +87,8 @@ inline std::string symmetry_fault(const std::string& sym, const Point& atom, cha
             bool found = false;
             for (const Neighbour& m : nei)
                 found = found || (m.element == n.element && dot(image, local(m.x)) >= cos_tol);
-            if (!found) return sym + " maps neighbour " + n.element + " onto no neighbour of its element";
+            if (!found)
+                return sym + " maps neighbour " + n.element + " onto no neighbour of its element";
         }
     }
     return "";

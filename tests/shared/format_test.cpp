@@ -26,7 +26,8 @@ TEST(Format, FixedPoint) {
         {1000.0f, 9, 5, "*********"}, {-99.99999f, 9, 5, "-99.99999"}, {12.5f, 4, 2, "****"},
         {1.0f, 8, 3, "   1.000"},   {5.0f, 4, 0, "  5."},      {-1.5f, 6, 1, "  -1.5"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ff(c.v, c.w, c.d), c.want) << c.v << " F" << c.w << "." << c.d;
+    for (const auto& c : cases)
+        EXPECT_EQ(ff(c.v, c.w, c.d), c.want) << c.v << " F" << c.w << "." << c.d;
 }
 
 // Fw.d as the C library's %.*f rounds it (the exact binary value, ties to the even digit),
@@ -39,10 +40,12 @@ std::string printf_fixed(double v, int w, int d, bool plus) {
     bool neg = s[0] == '-';
     std::string body = neg ? s.substr(1) : s;
     std::string sign = neg ? "-" : (plus ? "+" : "");
-    if (static_cast<int>(sign.size() + body.size()) > w && body.size() > 1 && body[0] == '0' && body[1] == '.')
+    if (static_cast<int>(sign.size() + body.size()) > w && body.size() > 1 && body[0] == '0' &&
+        body[1] == '.')
         body.erase(0, 1);
     s = sign + body;
-    if (static_cast<int>(s.size()) > w) return std::string(static_cast<std::size_t>(std::max(w, 0)), '*');
+    if (static_cast<int>(s.size()) > w)
+        return std::string(static_cast<std::size_t>(std::max(w, 0)), '*');
     return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
 }
 
@@ -52,7 +55,8 @@ TEST(Format, FixedPointRoundsAsPrintfDoes) {
     auto check = [](double v, int w, int d) {
         ASSERT_EQ(ffd(v, w, d), printf_fixed(v, w, d, false)) << v << " F" << w << "." << d;
         if (std::isfinite(static_cast<float>(v)))
-            ASSERT_EQ(fsp(static_cast<float>(v), w, d), printf_fixed(static_cast<float>(v), w, d, true))
+            ASSERT_EQ(fsp(static_cast<float>(v), w, d),
+                      printf_fixed(static_cast<float>(v), w, d, true))
                 << v << " SP,F" << w << "." << d;
     };
     for (int k = 0; k < 50000; ++k) {
@@ -68,7 +72,8 @@ TEST(Format, FixedPointRoundsAsPrintfDoes) {
         check(tie, 12, d % 4);
         check(static_cast<float>(tie), 12, d % 4);
     }
-    for (double v : {0.0, -0.0, 0.5, 1.5, 2.5, -0.5, 1e38, -3.4e38, 1e300, 5e-324, 0.049999999999999996})
+    for (double v :
+         {0.0, -0.0, 0.5, 1.5, 2.5, -0.5, 1e38, -3.4e38, 1e300, 5e-324, 0.049999999999999996})
         for (int d : {0, 1, 3, 18, 19, 25}) check(v, 40, d);
 }
 
@@ -104,9 +109,10 @@ TEST(Format, SignedFixedPoint) {
 
 TEST(Format, Exponent) {
     const FCase cases[] = {
-        {1.0f, 11, 4, " 0.1000E+01"}, {0.0f, 11, 4, " 0.0000E+00"}, {1.0e-30f, 11, 4, " 0.1000E-29"},
-        {1.0f, 9, 4, ".1000E+01"},    {-1.0f, 10, 4, "-.1000E+01"}, {123.456f, 11, 4, " 0.1235E+03"},
-        {-0.0f, 11, 4, "-0.0000E+00"}, {-0.0f, 9, 4, "*********"},
+        {1.0f, 11, 4, " 0.1000E+01"},     {0.0f, 11, 4, " 0.0000E+00"},
+        {1.0e-30f, 11, 4, " 0.1000E-29"}, {1.0f, 9, 4, ".1000E+01"},
+        {-1.0f, 10, 4, "-.1000E+01"},     {123.456f, 11, 4, " 0.1235E+03"},
+        {-0.0f, 11, 4, "-0.0000E+00"},    {-0.0f, 9, 4, "*********"},
     };
     for (const auto& c : cases) EXPECT_EQ(fe(c.v, c.w, c.d), c.want) << c.v;
 }

@@ -16,14 +16,27 @@ TEST(ListRead, Reals) {
         ReadStatus st;
         float want;
     } cases[] = {
-        {"1-2", ReadStatus::ok, 0.01f},   {"1.d10", ReadStatus::ok, 1e10f}, {"5.", ReadStatus::ok, 5.0f},
-        {".", ReadStatus::ok, 0.0f},      {"-.5e-3", ReadStatus::ok, -0.0005f},
-        {"2D", ReadStatus::error, 0},     {"-", ReadStatus::error, 0},     {"+", ReadStatus::error, 0},
-        {"E", ReadStatus::error, 0},      {"E5", ReadStatus::error, 0},    {"--1", ReadStatus::error, 0},
-        {"", ReadStatus::end, 0},         {"   ", ReadStatus::end, 0},     {"abc", ReadStatus::error, 0},
+        {"1-2", ReadStatus::ok, 0.01f},
+        {"1.d10", ReadStatus::ok, 1e10f},
+        {"5.", ReadStatus::ok, 5.0f},
+        {".", ReadStatus::ok, 0.0f},
+        {"-.5e-3", ReadStatus::ok, -0.0005f},
+        {"2D", ReadStatus::error, 0},
+        {"-", ReadStatus::error, 0},
+        {"+", ReadStatus::error, 0},
+        {"E", ReadStatus::error, 0},
+        {"E5", ReadStatus::error, 0},
+        {"--1", ReadStatus::error, 0},
+        {"", ReadStatus::end, 0},
+        {"   ", ReadStatus::end, 0},
+        {"abc", ReadStatus::error, 0},
         {"0.33333334", ReadStatus::ok, 0.33333334f},
-        {"+2.25", ReadStatus::ok, 2.25f}, {"+.", ReadStatus::ok, 0.0f},  {"-0.5", ReadStatus::ok, -0.5f},
-        {"1.2.3", ReadStatus::error, 0},  {"1..", ReadStatus::error, 0}, {"+-1", ReadStatus::error, 0},
+        {"+2.25", ReadStatus::ok, 2.25f},
+        {"+.", ReadStatus::ok, 0.0f},
+        {"-0.5", ReadStatus::ok, -0.5f},
+        {"1.2.3", ReadStatus::error, 0},
+        {"1..", ReadStatus::error, 0},
+        {"+-1", ReadStatus::error, 0},
     };
     for (const auto& c : cases) {
         float v = 0;
@@ -69,9 +82,10 @@ TEST(ListRead, DecimalsAsTheCLibraryReadsThem) {
         check(t);
     }
     // halfway between floats: 2^24 + 1, 2^25 + 2, 2^23 + 0.5, 3 x 2^22 + 0.25 and near them
-    for (const char* t : {"16777217", "16777219", "33554434", "33554438", "8388608.5", "8388609.5",
-                          "12582912.25", "-16777217", "0.000000059604644775390625", "1.00000005960464",
-                          "16777217.0000001", "16777216.9999999", "0", "-0", "-0.000", "000123.4500"})
+    for (const char* t :
+         {"16777217", "16777219", "33554434", "33554438", "8388608.5", "8388609.5", "12582912.25",
+          "-16777217", "0.000000059604644775390625", "1.00000005960464", "16777217.0000001",
+          "16777216.9999999", "0", "-0", "-0.000", "000123.4500"})
         check(t);
 }
 

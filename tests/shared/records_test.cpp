@@ -42,11 +42,13 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
     };
     for (const Text& t : texts) {
         ASSERT_EQ(t.slots.size(), 41u) << t.name;
-        for (int i = 2; i <= 40; ++i) EXPECT_EQ(t.slots[i], std::string(t.width, ' ')) << t.name << " " << i;
+        for (int i = 2; i <= 40; ++i)
+            EXPECT_EQ(t.slots[i], std::string(t.width, ' ')) << t.name << " " << i;
     }
     for (int i = 2; i <= 40; ++i) {
         EXPECT_EQ(r.structure.occupancy[i], 1.0f) << i;
-        EXPECT_EQ(r.structure.atomic_number[i] + r.structure.adp_order[i] + r.topology.source_atom[i] + r.frames.kappa_set[i] +
+        EXPECT_EQ(r.structure.atomic_number[i] + r.structure.adp_order[i] +
+                      r.topology.source_atom[i] + r.frames.kappa_set[i] +
                       r.structure.type_atomic_number[i] + r.frames.xd_atom_row[i][11],
                   0)
             << i;

@@ -58,8 +58,9 @@ TEST(LogicalLines, LongRecordsAndTheLimit) {
     // a backslash in column 255 does not fit
     f.r.files.listing = 35;
     EXPECT_THROW(read_logical_line(f.r, 23, line), RunStop);
-    EXPECT_NE(f.out->str().find(" ERROR *** ReadInputLine *** Line exceeds limit of 255 characters"),
-              std::string::npos);
+    EXPECT_NE(
+        f.out->str().find(" ERROR *** ReadInputLine *** Line exceeds limit of 255 characters"),
+        std::string::npos);
 }
 
 TEST(WordSplitter, StarsNumbersAndLastColumn) {

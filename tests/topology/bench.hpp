@@ -27,7 +27,8 @@ public:
         r.io.create(r.files.listing, "kova.out");
     }
     // Appends an atom read (Cartesian; fractional the same unless given) and returns its index.
-    int add(const std::string& label, int z, float x, float y, float zc, float occ = 1.0f, int flag = 0) {
+    int add(const std::string& label, int z, float x, float y, float zc, float occ = 1.0f,
+            int flag = 0) {
         int k = r.structure.atom_count + 1;
         r.ensure_atoms(k);
         r.structure.label[k] = pad(label, 8);
@@ -67,13 +68,15 @@ public:
 inline void expect_lines(const std::vector<std::string>& got, const std::vector<std::string>& want,
                          std::size_t from = 0) {
     ASSERT_GE(got.size(), from + want.size()) << "too few lines";
-    for (std::size_t k = 0; k < want.size(); ++k) EXPECT_EQ(got[from + k], want[k]) << "line " << from + k;
+    for (std::size_t k = 0; k < want.size(); ++k)
+        EXPECT_EQ(got[from + k], want[k]) << "line " << from + k;
 }
 
 // A random cluster of n atoms at about the density of an organic crystal (one atom per
 // `volume` Å^3), with hydrogen, carbon, nitrogen, oxygen, sulfur and some heavier atoms; a
 // share of the atoms disordered with occupancies 0.5 or 0.6.
-inline void random_cluster(Records& r, int n, unsigned seed, float volume = 12.0f, bool disorder = true) {
+inline void random_cluster(Records& r, int n, unsigned seed, float volume = 12.0f,
+                           bool disorder = true) {
     std::mt19937 g(seed);
     const float side = std::cbrt(volume * static_cast<float>(n));
     std::uniform_real_distribution<float> u(0.0f, side);
@@ -101,7 +104,8 @@ inline void random_cluster(Records& r, int n, unsigned seed, float volume = 12.0
 // The crystal-to-Cartesian matrix of a cell: x along a, y in the ab plane.
 inline Mat3f cell_matrix(const std::array<float, 6>& c) {
     const double d2r = 3.14159265358979323846 / 180.0;
-    double ca = std::cos(c[3] * d2r), cb = std::cos(c[4] * d2r), cg = std::cos(c[5] * d2r), sg = std::sin(c[5] * d2r);
+    double ca = std::cos(c[3] * d2r), cb = std::cos(c[4] * d2r), cg = std::cos(c[5] * d2r),
+           sg = std::sin(c[5] * d2r);
     double v = std::sqrt(1.0 - ca * ca - cb * cb - cg * cg + 2.0 * ca * cb * cg);
     Mat3f m{};
     m[0] = {c[0], static_cast<float>(c[1] * cg), static_cast<float>(c[2] * cb)};
@@ -114,12 +118,14 @@ inline void set_cartesian(Records& r, int from, int to) {
     const Mat3f& m = r.structure.frac_to_cart;
     for (int k = from; k <= to; ++k) {
         const Vec3f& f = r.structure.frac[k];
-        for (int i = 0; i < 3; ++i) r.structure.cart[k][i] = m[i][0] * f[0] + m[i][1] * f[1] + m[i][2] * f[2];
+        for (int i = 0; i < 3; ++i)
+            r.structure.cart[k][i] = m[i][0] * f[0] + m[i][1] * f[1] + m[i][2] * f[2];
     }
 }
 
 // Adds operator x' = R x + t (R given by rows as for x' = R x).
-inline void add_operator(Records& r, const std::array<std::array<float, 3>, 3>& rows, const Vec3f& t) {
+inline void add_operator(Records& r, const std::array<std::array<float, 3>, 3>& rows,
+                         const Vec3f& t) {
     int n = ++r.structure.symmetry.count;
     for (int k = 0; k < 3; ++k)
         for (int j = 0; j < 3; ++j) r.structure.symmetry.rotation[n][j][k] = rows[k][j];
@@ -151,7 +157,9 @@ inline bool parse_card(std::string card, std::array<std::array<float, 3>, 3>& ro
                 continue;
             }
             std::size_t j = i;
-            while (j < p.size() && (std::isdigit(static_cast<unsigned char>(p[j])) || p[j] == '.' || p[j] == '/')) ++j;
+            while (j < p.size() &&
+                   (std::isdigit(static_cast<unsigned char>(p[j])) || p[j] == '.' || p[j] == '/'))
+                ++j;
             std::string num = p.substr(i, j - i);
             if (num.empty()) return false;
             float v;
@@ -207,15 +215,18 @@ inline bool read_shelx_geometry(Records& r, const std::filesystem::path& file) {
         } else if (key == "SYMM") {
             std::array<std::array<float, 3>, 3> rows;
             Vec3f t;
-            if (parse_card(line.substr(line.find_first_of("Ss") + 4), rows, t)) cards.push_back({rows, t});
+            if (parse_card(line.substr(line.find_first_of("Ss") + 4), rows, t))
+                cards.push_back({rows, t});
         } else if (key == "SFAC") {
             std::string e;
             while (w >> e) sfac.push_back(e);
-        } else if (cell && !sfac.empty() && key.size() <= 4 && std::isalpha(static_cast<unsigned char>(key[0])) &&
+        } else if (cell && !sfac.empty() && key.size() <= 4 &&
+                   std::isalpha(static_cast<unsigned char>(key[0])) &&
                    std::string(kCommands).find(" " + key + " ") == std::string::npos) {
             int type;
             float x, y, z;
-            if (!(w >> type >> x >> y >> z) || type < 1 || type > static_cast<int>(sfac.size())) continue;
+            if (!(w >> type >> x >> y >> z) || type < 1 || type > static_cast<int>(sfac.size()))
+                continue;
             auto fold = [](float v) { return std::fabs(v) > 5.0f ? std::fmod(v, 10.0f) : v; };
             ++n;
             r.ensure_atoms(n);
@@ -233,8 +244,15 @@ inline bool read_shelx_geometry(Records& r, const std::filesystem::path& file) {
     std::vector<Vec3f> centring = {{0, 0, 0}};
     switch (std::abs(latt)) {
         case 2: centring.push_back({0.5f, 0.5f, 0.5f}); break;
-        case 3: centring.push_back({2 / 3.0f, 1 / 3.0f, 1 / 3.0f}); centring.push_back({1 / 3.0f, 2 / 3.0f, 2 / 3.0f}); break;
-        case 4: centring.push_back({0, 0.5f, 0.5f}); centring.push_back({0.5f, 0, 0.5f}); centring.push_back({0.5f, 0.5f, 0}); break;
+        case 3:
+            centring.push_back({2 / 3.0f, 1 / 3.0f, 1 / 3.0f});
+            centring.push_back({1 / 3.0f, 2 / 3.0f, 2 / 3.0f});
+            break;
+        case 4:
+            centring.push_back({0, 0.5f, 0.5f});
+            centring.push_back({0.5f, 0, 0.5f});
+            centring.push_back({0.5f, 0.5f, 0});
+            break;
         case 5: centring.push_back({0, 0.5f, 0.5f}); break;
         case 6: centring.push_back({0.5f, 0, 0.5f}); break;
         case 7: centring.push_back({0.5f, 0.5f, 0}); break;

@@ -14,11 +14,13 @@ namespace kova {
 namespace {
 
 double dist(const Vec3d& a, const Vec3d& b) {
-    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
+    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
+                     (a[2] - b[2]) * (a[2] - b[2]));
 }
 
 // Each query visits the points within the radius, points it cannot bin, and each id once.
-void expect_queries(const PointGrid& g, const std::map<int, Vec3d>& pts, std::mt19937& rng, double side) {
+void expect_queries(const PointGrid& g, const std::map<int, Vec3d>& pts, std::mt19937& rng,
+                    double side) {
     std::uniform_real_distribution<double> u(-0.2 * side, 1.2 * side);
     for (int q = 0; q < 40; ++q) {
         const Vec3d c{u(rng), u(rng), u(rng)};
@@ -26,8 +28,10 @@ void expect_queries(const PointGrid& g, const std::map<int, Vec3d>& pts, std::mt
         std::multiset<int> seen;
         g.visit(c, radius, [&](int id) { seen.insert(id); });
         for (const auto& [id, p] : pts) {
-            const bool wild = !(std::fabs(p[0]) <= 1e5 && std::fabs(p[1]) <= 1e5 && std::fabs(p[2]) <= 1e5);
-            if (wild || dist(p, c) <= radius) ASSERT_EQ(seen.count(id), 1u) << "point " << id << " query " << q;
+            const bool wild =
+                !(std::fabs(p[0]) <= 1e5 && std::fabs(p[1]) <= 1e5 && std::fabs(p[2]) <= 1e5);
+            if (wild || dist(p, c) <= radius)
+                ASSERT_EQ(seen.count(id), 1u) << "point " << id << " query " << q;
         }
         for (int id : seen) {
             ASSERT_EQ(seen.count(id), 1u) << id;
@@ -78,7 +82,8 @@ TEST(PointGrid, MovesRemovalsAndInsertionsStayVisible) {
                         continue;
                     default:
                         if (std::isfinite(to[0]) && std::fabs(to[0]) < 1e5)
-                            for (double& x : to) x += step(rng);  // a little, mostly in the same cell
+                            for (double& x : to)
+                                x += step(rng);  // a little, mostly in the same cell
                         else
                             to = {u(rng), u(rng), u(rng)};
                 }

@@ -62,25 +62,34 @@ TEST(Completion, HalfMoleculeOnInversionCentre) {
     EXPECT_EQ(b.r.structure.label[4], pad("C1", 8));
     EXPECT_EQ(b.r.structure.atomic_number[5], 6);
     // columns: I6, 1X, A8, 1X, 3F9.4, 1X, 3F8.3, I8, I4
-    test::expect_lines(b.listing(), {
-        "",
-        " List of atoms in complete fragment(s) :",
-        "",
-        "       ATOM        ------ FRACTIONAL ------    ----- CARTESIAN -----     ISQ NSQ",
-        std::string("     1 C1       ") + "   0.0500   0.0500   0.0500" + " " + "   0.500   0.500   0.500" + "       0   1",
-        std::string("     2 C2       ") + "   0.1500   0.0500   0.0500" + " " + "   1.500   0.500   0.500" + "       0   1",
-        std::string("     3 O3       ") + "   0.0000   0.0000   0.0000" + " " + "   0.000   0.000   0.000" + "       0   0",
-        std::string("     4 C1       ") + "  -0.0500  -0.0500  -0.0500" + " " + "  -0.500  -0.500  -0.500" + "       1   0",
-        std::string("     5 C2       ") + "  -0.1500  -0.0500  -0.0500" + " " + "  -1.500  -0.500  -0.500" + "       2   0",
-        "",
-        " File with complete fragment(s) in PLATON format : complete.ang",
-    });
+    test::expect_lines(
+        b.listing(),
+        {
+            "",
+            " List of atoms in complete fragment(s) :",
+            "",
+            "       ATOM        ------ FRACTIONAL ------    ----- CARTESIAN -----     ISQ NSQ",
+            std::string("     1 C1       ") + "   0.0500   0.0500   0.0500" + " " +
+                "   0.500   0.500   0.500" + "       0   1",
+            std::string("     2 C2       ") + "   0.1500   0.0500   0.0500" + " " +
+                "   1.500   0.500   0.500" + "       0   1",
+            std::string("     3 O3       ") + "   0.0000   0.0000   0.0000" + " " +
+                "   0.000   0.000   0.000" + "       0   0",
+            std::string("     4 C1       ") + "  -0.0500  -0.0500  -0.0500" + " " +
+                "  -0.500  -0.500  -0.500" + "       1   0",
+            std::string("     5 C2       ") + "  -0.1500  -0.0500  -0.0500" + " " +
+                "  -1.500  -0.500  -0.500" + "       2   0",
+            "",
+            " File with complete fragment(s) in PLATON format : complete.ang",
+        });
     EXPECT_EQ(b.listing().size(), 11u);
     auto ang = b.file("complete.ang");
     ASSERT_EQ(ang.size(), 5u);  // no ANGSTROM line
     // "ATOM " + label right-justified in 10 + 3 blanks + 3F12.4
-    EXPECT_EQ(ang[0], std::string("ATOM ") + "  C1      " + "   " + "      0.5000      0.5000      0.5000");
-    EXPECT_EQ(ang[4], std::string("ATOM ") + "  C2      " + "   " + "     -1.5000     -0.5000     -0.5000");
+    EXPECT_EQ(ang[0],
+              std::string("ATOM ") + "  C1      " + "   " + "      0.5000      0.5000      0.5000");
+    EXPECT_EQ(ang[4],
+              std::string("ATOM ") + "  C2      " + "   " + "     -1.5000     -0.5000     -0.5000");
 
     Bench twice;  // an operator repeated gives only coincident images
     inversion_half(twice, 2);
@@ -149,7 +158,8 @@ TEST(Completion, TooManyAtomsStops) {
     std::printf("completion, 100000 images: %.2f s\n", clock.lap().user);
     EXPECT_EQ(b.r.topology.list_size, max_atoms);
     auto t = b.terminal();
-    EXPECT_EQ(t, (std::vector<std::string>{"", " ERROR *** GenCompleteFrags *** Too many atoms", ""}));
+    EXPECT_EQ(t,
+              (std::vector<std::string>{"", " ERROR *** GenCompleteFrags *** Too many atoms", ""}));
 }
 
 // Cartesian to fractional for the upper-triangular cell matrix.
@@ -167,7 +177,9 @@ void random_crystal(Bench& b, unsigned seed, int ncells) {
     std::mt19937 g(seed);
     std::uniform_real_distribution<float> u(0, 1);
     std::array<float, 6> cell = {6 + 6 * u(g), 6 + 6 * u(g), 6 + 6 * u(g), 90, 90 + 20 * u(g), 90};
-    if (seed % 3 == 0) cell = {7 + 5 * u(g), 7 + 5 * u(g), 7 + 5 * u(g), 80 + 20 * u(g), 80 + 20 * u(g), 80 + 20 * u(g)};
+    if (seed % 3 == 0)
+        cell = {7 + 5 * u(g),   7 + 5 * u(g),   7 + 5 * u(g),
+                80 + 20 * u(g), 80 + 20 * u(g), 80 + 20 * u(g)};
     crystal(b, cell, ncells);
     const float h = 0.5f;
     switch (seed % 5) {
@@ -198,8 +210,13 @@ void random_crystal(Bench& b, unsigned seed, int ncells) {
         int len = 2 + static_cast<int>(g() % 6);
         for (int k = 0; k < len; ++k) {
             int z = zs[g() % 6];
-            int at = atom(b, (z == 6 ? "C" : z == 7 ? "N" : z == 8 ? "O" : "S") + std::to_string(b.r.structure.atom_count + 1), z,
-                          0, 0, 0);
+            int at = atom(b,
+                          (z == 6   ? "C"
+                           : z == 7 ? "N"
+                           : z == 8 ? "O"
+                                    : "S") +
+                              std::to_string(b.r.structure.atom_count + 1),
+                          z, 0, 0, 0);
             b.r.structure.frac[at] = frac_of(b.r.structure.frac_to_cart, p);
             test::set_cartesian(b.r, at, at);
             if (g() % 3 == 0) {  // a hydrogen atom on it
@@ -209,8 +226,8 @@ void random_crystal(Bench& b, unsigned seed, int ncells) {
                 test::set_cartesian(b.r, hk, hk);
             }
             float th = 6.2831853f * u(g), ph = std::acos(2 * u(g) - 1);
-            p = {p[0] + 1.5f * std::sin(ph) * std::cos(th), p[1] + 1.5f * std::sin(ph) * std::sin(th),
-                 p[2] + 1.5f * std::cos(ph)};
+            p = {p[0] + 1.5f * std::sin(ph) * std::cos(th),
+                 p[1] + 1.5f * std::sin(ph) * std::sin(th), p[2] + 1.5f * std::cos(ph)};
         }
     }
 }
@@ -249,7 +266,8 @@ TEST(Completion, SameAsScanOnRandomCrystals) {
 #else
             const int longest = 150;  // sanitizer builds
 #endif
-            if (fast.r.topology.list_size > longest) continue;  // a polymer: too long for the restarting scan
+            if (fast.r.topology.list_size > longest)
+                continue;  // a polymer: too long for the restarting scan
             complete_molecules_scan(plain.r);
             SCOPED_TRACE("seed " + std::to_string(seed) + " ncells " + std::to_string(ncells));
             expect_same_completion(fast, plain);
@@ -269,12 +287,15 @@ TEST(Completion, SameAsScanOnRealStructures) {
         if (ext != ".res" && ext != ".ins") continue;
         for (int ncells : {0, 1}) {
             Bench fast, plain;
-            if (!test::read_shelx_geometry(fast.r, e.path()) || !test::read_shelx_geometry(plain.r, e.path())) break;
-            // the restarting scan is slow: real files up to a hundred atoms
+            if (!test::read_shelx_geometry(fast.r, e.path()) ||
+                !test::read_shelx_geometry(plain.r, e.path()))
+                break;
+                // the restarting scan is slow: real files up to a hundred atoms
 #ifdef NDEBUG
             if (fast.r.structure.atom_count * fast.r.structure.symmetry.count > 800) break;
 #else
-            if (fast.r.structure.atom_count * fast.r.structure.symmetry.count > 200) break;  // sanitizer builds
+            if (fast.r.structure.atom_count * fast.r.structure.symmetry.count > 200)
+                break;  // sanitizer builds
 #endif
             fast.r.options.ncells = plain.r.options.ncells = ncells;
             complete_molecules(fast.r);

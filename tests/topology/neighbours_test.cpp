@@ -16,7 +16,10 @@ namespace {
 
 using test::Bench;
 
-std::vector<int> found(const Records& r) { return std::vector<int>(r.topology.last_search.atom.begin() + 1, r.topology.last_search.atom.begin() + r.topology.last_search.count + 1); }
+std::vector<int> found(const Records& r) {
+    return std::vector<int>(r.topology.last_search.atom.begin() + 1,
+                            r.topology.last_search.atom.begin() + r.topology.last_search.count + 1);
+}
 
 TEST(Neighbours, BondLimitIncludesEqualityAndRadiusMode) {
     Bench b;
@@ -83,14 +86,17 @@ TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
     find_all_neighbours(b.r);
     const NeighbourTable& t = b.r.topology.neighbours[1];
     ASSERT_EQ(t.count, 3);
-    EXPECT_EQ((std::vector<int>{t.atom[1], t.atom[2], t.atom[3]}), (std::vector<int>{2, 3, 4}));  // ties by index
+    EXPECT_EQ((std::vector<int>{t.atom[1], t.atom[2], t.atom[3]}),
+              (std::vector<int>{2, 3, 4}));  // ties by index
     ASSERT_EQ(t.type_count, 2);
     EXPECT_EQ(t.type_atomic_number[1], 6);
     EXPECT_EQ(t.type_atomic_number[2], 7);
     // the printout re-sorted the carbon type: C3 (one neighbour of its own) before C2 (two)
     EXPECT_EQ((std::vector<int>{t.type_atom[1][1], t.type_atom[1][2]}), (std::vector<int>{3, 2}));
     sort_stored_neighbours(b.r, 1);
-    EXPECT_EQ((std::vector<int>{b.r.topology.canonical_order[1], b.r.topology.canonical_order[2], b.r.topology.canonical_order[3]}), (std::vector<int>{4, 3, 2}));
+    EXPECT_EQ((std::vector<int>{b.r.topology.canonical_order[1], b.r.topology.canonical_order[2],
+                                b.r.topology.canonical_order[3]}),
+              (std::vector<int>{4, 3, 2}));
 
     // line: 5 blanks, Z (I4), own count (I4), distance (F11.3), index (I8), 3 blanks, label
     test::expect_lines(b.listing(), {
@@ -123,7 +129,8 @@ TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
         "        6   2      1.000       2   C2      ",
     });
     EXPECT_EQ(b.listing().size(), 27u);
-    EXPECT_EQ(b.terminal(), (std::vector<std::string>{"", " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM"}));
+    EXPECT_EQ(b.terminal(), (std::vector<std::string>{
+                                "", " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM"}));
 }
 
 TEST(Neighbours, IsolatedAtom) {
@@ -136,7 +143,8 @@ TEST(Neighbours, IsolatedAtom) {
     find_all_neighbours(b.r);
     EXPECT_EQ(b.r.topology.print_neighbours, 0);
     auto l = b.listing();
-    test::expect_lines(l, {"", " Covalently-bonded neighbors to O1 =    0", "", "     i       n     r(Ang)    atom       occ"});
+    test::expect_lines(l, {"", " Covalently-bonded neighbors to O1 =    0", "",
+                           "     i       n     r(Ang)    atom       occ"});
     EXPECT_EQ(l.back(), " Atom #      1 = O1       :");
     EXPECT_EQ(l[l.size() - 2], "");
 }
@@ -146,8 +154,8 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
     b.r.options.verbosity = 2;
     b.add("C1", 6, 0, 0, 0);
     for (int k = 1; k <= 7; ++k)  // seven H at 1.0, 1.1, ... Å along alternating axes
-        b.add("H" + std::to_string(k), 1, (k % 2) ? 0.9f + 0.1f * k : 0, (k % 2) ? 0 : 0.9f + 0.1f * k, 0,
-              k == 3 ? 0.5f : 1.0f, k == 3 ? -1 : 0);
+        b.add("H" + std::to_string(k), 1, (k % 2) ? 0.9f + 0.1f * k : 0,
+              (k % 2) ? 0 : 0.9f + 0.1f * k, 0, k == 3 ? 0.5f : 1.0f, k == 3 ? -1 : 0);
     b.r.topology.print_neighbours = 1;
     find_neighbours(b.r, 1, 2.0f);
     auto l = b.listing();
@@ -267,7 +275,8 @@ TEST(Neighbours, SortCountMismatchStops) {
 }
 
 // The indexed search against the plain scan, atom by atom, for the covalent rule and radii.
-void expect_same_as_scan(Records& r, int step = 1, std::vector<float> radii = {0.0f, 2.0f, 3.5f, 10.0f}) {
+void expect_same_as_scan(Records& r, int step = 1,
+                         std::vector<float> radii = {0.0f, 2.0f, 3.5f, 10.0f}) {
     for (int i = 1; i <= r.topology.list_size; i += step)
         for (float rmax : radii) {
             bool l1 = false, l2 = false;
@@ -276,14 +285,16 @@ void expect_same_as_scan(Records& r, int step = 1, std::vector<float> radii = {0
             l2 = search_neighbours_scan(r, i, rmax);
             ASSERT_EQ(fast.count, r.topology.last_search.count) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(fast.atom, r.topology.last_search.atom) << "atom " << i << " rmax " << rmax;
-            ASSERT_EQ(fast.distance, r.topology.last_search.distance) << "atom " << i << " rmax " << rmax;
+            ASSERT_EQ(fast.distance, r.topology.last_search.distance)
+                << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(l1, l2) << "atom " << i;
         }
 }
 
 TEST(NeighbourIndex, SameAsScanOnRandomClusters) {
     struct Case { int n; unsigned seed; float volume; };
-    for (const Case& c : {Case{400, 1, 12.0f}, Case{1500, 2, 8.0f}, Case{800, 3, 60.0f}, Case{300, 4, 1.0f}}) {
+    for (const Case& c :
+         {Case{400, 1, 12.0f}, Case{1500, 2, 8.0f}, Case{800, 3, 60.0f}, Case{300, 4, 1.0f}}) {
         Bench b;
         test::random_cluster(b.r, c.n, c.seed, c.volume);
         SCOPED_TRACE(c.seed);
@@ -306,7 +317,8 @@ TEST(NeighbourIndex, SameSiteCopiesAsInTheScan) {
         Vec3f v{dir(g), dir(g), dir(g)};
         const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
         const float off = offsets[static_cast<std::size_t>(k / 3) % 6];
-        for (int c = 0; c < 3; ++c) b.r.structure.cart[k][c] = b.r.structure.cart[from][c] + v[c] / len * off;
+        for (int c = 0; c < 3; ++c)
+            b.r.structure.cart[k][c] = b.r.structure.cart[from][c] + v[c] / len * off;
     }
     expect_same_as_scan(b.r, 1, {0.0f, 3.5f, 10.0f});
 }
@@ -336,7 +348,8 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
                     find_neighbours(b.r, i, rmax);
                     int want = 0;
                     for (int m = 1; m <= b.r.topology.last_search.count && want == 0; ++m)
-                        if (take(b.r.topology.last_search.atom[m])) want = b.r.topology.last_search.atom[m];
+                        if (take(b.r.topology.last_search.atom[m]))
+                            want = b.r.topology.last_search.atom[m];
                     ASSERT_EQ(first_neighbour(b.r, i, rmax, take), want)
                         << "seed " << c.seed << " atom " << i << " rmax " << rmax;
                 }
@@ -390,7 +403,8 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     big.r.structure.cart[5999][0] += 1.1f;
     big.r.structure.occupancy_flag[1] = big.r.structure.occupancy_flag[5999] = 0;
 #ifndef NDEBUG
-    EXPECT_THROW(for (int k = 0; k < 300; ++k) l = search_neighbours(big.r, 1, 0.0f), std::logic_error);
+    EXPECT_THROW(for (int k = 0; k < 300; ++k) l = search_neighbours(big.r, 1, 0.0f),
+                 std::logic_error);
 #endif
     atom_moved(big.r, 5999);
     for (int i : {5999, 1}) {
@@ -400,7 +414,9 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
         l2 = search_neighbours_scan(big.r, i, 2.0f);
         EXPECT_EQ(fast.atom, big.r.topology.last_search.atom);
     }
-    EXPECT_NE(std::find(big.r.topology.last_search.atom.begin(), big.r.topology.last_search.atom.end(), 5999), big.r.topology.last_search.atom.end());  // atom 1's
+    EXPECT_NE(std::find(big.r.topology.last_search.atom.begin(),
+                        big.r.topology.last_search.atom.end(), 5999),
+              big.r.topology.last_search.atom.end());  // atom 1's
 
     // Moving a stored neighbour and then searching around its old partner needs no notice
     // (the X-H extension does this): H2 leaves C1 for C3, 30 Å away.
@@ -439,7 +455,8 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
         find_neighbours(many.r, i, 10.0f);
         int want = 0;
         for (int m = many.r.topology.last_search.count; m >= 1; --m)
-            if (heavy(many.r.topology.last_search.atom[m])) want = many.r.topology.last_search.atom[m];
+            if (heavy(many.r.topology.last_search.atom[m]))
+                want = many.r.topology.last_search.atom[m];
         EXPECT_EQ(first_neighbour(many.r, i, 10.0f, heavy), want) << "atom " << i;
     }
 }

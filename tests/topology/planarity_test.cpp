@@ -37,18 +37,23 @@ TEST(Planarity, SquareWithinAndBeyondTolerance) {
         EXPECT_EQ(lplan, c.planar) << c.d;
         auto l = b.listing();
         ASSERT_EQ(l.size(), 15u);
-        test::expect_lines(l, {"", " Planarity test for   4-atom ring : ", "", "  C1        C2        C3        C4      ", ""});
+        test::expect_lines(l, {"", " Planarity test for   4-atom ring : ", "",
+                               "  C1        C2        C3        C4      ", ""});
         // the normal is +-(0, 0, 1) through the centroid (0.5, 0.5, 0): P Q R S = 0 0 +-1 0
         ASSERT_EQ(l[5].substr(0, 15), "     P Q R S = ");
         const float want[4] = {0.0f, 0.0f, 1.0f, 0.0f};
         for (int k = 0; k < 4; ++k)
             EXPECT_NEAR(std::fabs(std::stof(l[5].substr(15 + 12 * k, 12))), want[k], 1e-4f) << l[5];
         for (int k = 0; k < 4; ++k) {
-            EXPECT_EQ(l[7 + k].substr(0, 41), "       dist. from " + pad(b.r.structure.label[k + 1], 8) + " to lsq plane =");
+            EXPECT_EQ(
+                l[7 + k].substr(0, 41),
+                "       dist. from " + pad(b.r.structure.label[k + 1], 8) + " to lsq plane =");
             EXPECT_NEAR(std::fabs(std::stof(l[7 + k].substr(41, 11))), c.d, 1e-3f);
         }
-        EXPECT_EQ(l[12], std::string("     Esd atoms from the plane (sigpln) = ") + c.esd + " ( tol =   0.1000 )");
-        EXPECT_EQ(l[14], std::string("     This ring is planar = .") + (c.planar ? "T" : "F") + ".");
+        EXPECT_EQ(l[12], std::string("     Esd atoms from the plane (sigpln) = ") + c.esd +
+                             " ( tol =   0.1000 )");
+        EXPECT_EQ(l[14],
+                  std::string("     This ring is planar = .") + (c.planar ? "T" : "F") + ".");
     }
 }
 
@@ -62,7 +67,8 @@ TEST(Planarity, ExactPlaneCollinearAndThreeAtoms) {
     EXPECT_TRUE(lplan);
     auto l = flat.listing();
     EXPECT_EQ(l[1], " Planarity test for   4-atom group : ");
-    EXPECT_EQ(l[l.size() - 3], "     Esd atoms from the plane (sigpln) =       0.0000 ( tol =   0.0000 )");
+    EXPECT_EQ(l[l.size() - 3],
+              "     Esd atoms from the plane (sigpln) =       0.0000 ( tol =   0.0000 )");
     EXPECT_EQ(l.back(), "     This group is planar = .T.");
 
     Bench line;
@@ -79,15 +85,16 @@ TEST(Planarity, ExactPlaneCollinearAndThreeAtoms) {
     lplan = false;
     lplan = planarity(three.r, 1, 3, all_of(three.r), 3);
     EXPECT_TRUE(lplan);
-    EXPECT_EQ(three.listing()[5], "     Esd atoms from the plane (sigpln) =       0.0000 ( tol =   0.1000 )");
+    EXPECT_EQ(three.listing()[5],
+              "     Esd atoms from the plane (sigpln) =       0.0000 ( tol =   0.1000 )");
 }
 
 TEST(Planarity, PrintSwitchLabelsAndOrder) {
     Bench b;
     b.r.options.verbosity = 3;
     for (int k = 0; k < 7; ++k)  // a puckered ring of seven atoms
-        b.add("C" + std::to_string(k + 1), 6, 1.5f * std::cos(0.8975979f * k), 1.5f * std::sin(0.8975979f * k),
-              (k % 2) ? 0.3f : -0.3f);
+        b.add("C" + std::to_string(k + 1), 6, 1.5f * std::cos(0.8975979f * k),
+              1.5f * std::sin(0.8975979f * k), (k % 2) ? 0.3f : -0.3f);
     bool silent0 = true, silent2 = true, loud = true;
     silent0 = planarity(b.r, 0, 7, all_of(b.r), 2);
     silent2 = planarity(b.r, 2, 7, all_of(b.r), 2);

@@ -15,11 +15,13 @@ namespace {
 using test::Bench;
 
 // Regular polygon of n carbon atoms, 1.4 Å edges, in the plane z = z0 around (cx, cy).
-void polygon(Bench& b, int n, float cx = 0, float cy = 0, float z0 = 0, const std::string& stem = "C") {
+void polygon(Bench& b, int n, float cx = 0, float cy = 0, float z0 = 0,
+             const std::string& stem = "C") {
     const float rad = 1.4f / (2.0f * std::sin(3.14159265f / static_cast<float>(n)));
     for (int k = 0; k < n; ++k) {
         float a = 6.2831853f * static_cast<float>(k) / static_cast<float>(n);
-        b.add(stem + std::to_string(b.r.structure.atom_count + 1), 6, cx + rad * std::cos(a), cy + rad * std::sin(a), z0);
+        b.add(stem + std::to_string(b.r.structure.atom_count + 1), 6, cx + rad * std::cos(a),
+              cy + rad * std::sin(a), z0);
     }
 }
 
@@ -27,12 +29,14 @@ void benzene_with_h(Bench& b) {
     polygon(b, 6);
     for (int k = 0; k < 6; ++k) {
         float a = 6.2831853f * static_cast<float>(k) / 6.0f;
-        b.add("H" + std::to_string(k + 7), 1, 2.48f * std::cos(a), 2.48f * std::sin(a), 0);  // 1.08 Å out
+        b.add("H" + std::to_string(k + 7), 1, 2.48f * std::cos(a), 2.48f * std::sin(a),
+              0);  // 1.08 Å out
     }
 }
 
 std::vector<int> ring(const Records& r, int q) {
-    return std::vector<int>(r.topology.ring_atom[q].begin() + 1, r.topology.ring_atom[q].begin() + r.topology.ring_size[q] + 1);
+    return std::vector<int>(r.topology.ring_atom[q].begin() + 1,
+                            r.topology.ring_atom[q].begin() + r.topology.ring_size[q] + 1);
 }
 
 // Sets the reduced table by hand from undirected bonds (links ascending), atoms 1..n.
@@ -49,7 +53,8 @@ void table(Records& r, int n, const std::vector<std::pair<int, int>>& bonds) {
     for (int l = 1; l <= n; ++l) {
         r.topology.reduced_atom[l] = l;
         std::sort(adj[l].begin(), adj[l].end());
-        r.topology.reduced_links[l].insert(r.topology.reduced_links[l].end(), adj[l].begin(), adj[l].end());
+        r.topology.reduced_links[l].insert(r.topology.reduced_links[l].end(), adj[l].begin(),
+                                           adj[l].end());
         r.topology.reduced_link_count[l] = static_cast<int>(adj[l].size());
     }
 }
@@ -143,9 +148,10 @@ TEST(ReducedTable, ChainDisorderAndEmptyList) {
         Bench b;
         reduce_connectivity(b.r);
         auto t = b.terminal();
-        EXPECT_EQ(t, (std::vector<std::string>{"", " CREATING CONNECTIVITY TABLE AND ELIMINATING OPEN ATOMS", "",
-                                               " **** ELIMINATION CYCLE =    0     NUMBER OF ATOMS =      0",
-                                               "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       0"}));
+        EXPECT_EQ(t, (std::vector<std::string>{
+                         "", " CREATING CONNECTIVITY TABLE AND ELIMINATING OPEN ATOMS", "",
+                         " **** ELIMINATION CYCLE =    0     NUMBER OF ATOMS =      0",
+                         "        NUMBER OF ATOMS REMOVED FROM THE TABLE =       0"}));
     }
 }
 
@@ -187,16 +193,20 @@ TEST(RingSearch, BenzeneOnce) {
         "",
         " Planarity test for   6-atom ring : ",
     });
-    test::expect_lines(l, {"", " " + std::string(79, '-'), "", " TOTAL RINGS FOUND (nor)  =      1"}, l.size() - 4);
+    test::expect_lines(l,
+                       {"", " " + std::string(79, '-'), "", " TOTAL RINGS FOUND (nor)  =      1"},
+                       l.size() - 4);
     auto t = b.terminal();
-    test::expect_lines(t, {"", " AUTOMATED SEARCH FOR   3 -  8 - MEMBERED RINGS", "", "", " TOTAL RINGS FOUND (nor)  =      1"},
+    test::expect_lines(t,
+                       {"", " AUTOMATED SEARCH FOR   3 -  8 - MEMBERED RINGS", "", "",
+                        " TOTAL RINGS FOUND (nor)  =      1"},
                        t.size() - 5);
 }
 
 // Naphthalene numbered as in the ring-search example: the first entry with three links is
 // atom 9, exchanged into the start.
-const std::vector<std::pair<int, int>> kNaphthalene = {{1, 2}, {2, 3}, {3, 4}, {4, 10}, {10, 9}, {9, 1},
-                                                       {10, 5}, {5, 6}, {6, 7}, {7, 8},  {8, 9}};
+const std::vector<std::pair<int, int>> kNaphthalene = {
+    {1, 2}, {2, 3}, {3, 4}, {4, 10}, {10, 9}, {9, 1}, {10, 5}, {5, 6}, {6, 7}, {7, 8}, {8, 9}};
 
 TEST(RingSearch, NaphthaleneWalk) {
     struct Case { int maxring; std::vector<std::vector<int>> rings; };
@@ -212,7 +222,8 @@ TEST(RingSearch, NaphthaleneWalk) {
             b.r.options.rings = RingSearch{3, c.maxring, false};
             plain ? find_rings_scan(b.r) : find_rings(b.r);
             ASSERT_EQ(b.r.topology.ring_count, static_cast<int>(c.rings.size())) << c.maxring;
-            for (int q = 1; q <= b.r.topology.ring_count; ++q) EXPECT_EQ(ring(b.r, q), c.rings[q - 1]) << c.maxring << " ring " << q;
+            for (int q = 1; q <= b.r.topology.ring_count; ++q)
+                EXPECT_EQ(ring(b.r, q), c.rings[q - 1]) << c.maxring << " ring " << q;
             // the exchange: entry 1 is atom 9, entry 9 atom 1, links renumbered in place
             EXPECT_EQ(b.r.topology.reduced_atom[1], 9);
             EXPECT_EQ(b.r.topology.reduced_atom[9], 1);
@@ -233,7 +244,8 @@ TEST(RingSearch, CyclopropaneRangesAndSmallTables) {
         EXPECT_TRUE(b.r.topology.ring_planar[1]);
         for (const auto& s : b.listing()) EXPECT_EQ(s.find("Planarity"), std::string::npos);
     }
-    for (auto [lo, hi] : {std::pair{7, 8}, std::pair{3, 5}, std::pair{0, 0}}) {  // benzene outside the range
+    for (auto [lo, hi] :
+         {std::pair{7, 8}, std::pair{3, 5}, std::pair{0, 0}}) {  // benzene outside the range
         Bench b;
         polygon(b, 6);
         b.r.options.rings = RingSearch{lo, hi, false};
@@ -244,7 +256,9 @@ TEST(RingSearch, CyclopropaneRangesAndSmallTables) {
     for (int n : {0, 1, 2}) {
         Bench b;
         for (int k = 0; k < n; ++k) b.add("C", 6, float(k), 0, 0);
-        table(b.r, n, n == 2 ? std::vector<std::pair<int, int>>{{1, 2}} : std::vector<std::pair<int, int>>{});
+        table(
+            b.r, n,
+            n == 2 ? std::vector<std::pair<int, int>>{{1, 2}} : std::vector<std::pair<int, int>>{});
         b.r.options.rings = RingSearch{3, 8, false};
         find_rings(b.r);
         EXPECT_EQ(b.r.topology.ring_count, 0);
@@ -287,21 +301,26 @@ TEST(RingSearch, WalkSameAsPlainOnRandomGraphs) {
         bonds.emplace_back(n, 1);
         int chords = static_cast<int>(g() % static_cast<unsigned>(n / 2 + 1));
         for (int c = 0; c < chords; ++c) {
-            int a = 1 + static_cast<int>(g() % static_cast<unsigned>(n)), d = 1 + static_cast<int>(g() % static_cast<unsigned>(n));
-            if (a == d || std::find(bonds.begin(), bonds.end(), std::pair{std::min(a, d), std::max(a, d)}) != bonds.end()) continue;
+            int a = 1 + static_cast<int>(g() % static_cast<unsigned>(n)),
+                d = 1 + static_cast<int>(g() % static_cast<unsigned>(n));
+            if (a == d || std::find(bonds.begin(), bonds.end(),
+                                    std::pair{std::min(a, d), std::max(a, d)}) != bonds.end())
+                continue;
             bonds.emplace_back(std::min(a, d), std::max(a, d));
         }
         std::shuffle(bonds.begin(), bonds.end(), g);
         Bench fast, plain;
         for (Bench* b : {&fast, &plain}) {
-            for (int k = 1; k <= n; ++k) b->add("C" + std::to_string(k), 6, float(k % 7), float(k / 7), float(k % 3));
+            for (int k = 1; k <= n; ++k)
+                b->add("C" + std::to_string(k), 6, float(k % 7), float(k / 7), float(k % 3));
             table(b->r, n, bonds);
             b->r.options.rings = RingSearch{3, 3 + static_cast<int>(trial % 9), false};
         }
         find_rings(fast.r);
         find_rings_scan(plain.r);
         ASSERT_EQ(fast.r.topology.ring_count, plain.r.topology.ring_count) << trial;
-        for (int q = 1; q <= fast.r.topology.ring_count; ++q) ASSERT_EQ(ring(fast.r, q), ring(plain.r, q)) << trial;
+        for (int q = 1; q <= fast.r.topology.ring_count; ++q)
+            ASSERT_EQ(ring(fast.r, q), ring(plain.r, q)) << trial;
         EXPECT_EQ(fast.listing(), plain.listing()) << trial;
         expect_membership_as_scan(fast.r, n);
         // a second search with other sizes: the membership follows it
@@ -320,7 +339,9 @@ TEST(RingSearch, SameAsPlainOnRealStructures) {
         auto ext = e.path().extension().string();
         if (ext != ".res" && ext != ".ins") continue;
         Bench fast, plain;
-        if (!test::read_shelx_geometry(fast.r, e.path()) || !test::read_shelx_geometry(plain.r, e.path())) continue;
+        if (!test::read_shelx_geometry(fast.r, e.path()) ||
+            !test::read_shelx_geometry(plain.r, e.path()))
+            continue;
         SCOPED_TRACE(e.path().filename().string());
         for (Bench* b : {&fast, &plain}) {
             b->r.options.ncells = 1;
@@ -345,16 +366,23 @@ TEST(RingQuery, MembershipTable) {
     // Rings 1-4 and 6 planar, 5 and 8 not; atom 1 in rings 1 and 4, atom 7 in 2 and 5, atom 30
     // in 5 and 6, atom 60 in 7, 8 and 9.
     const std::vector<std::pair<std::vector<int>, bool>> rings = {
-        {{1, 2, 3, 4, 5, 6}, true},       {{7, 8, 9, 10, 11, 12}, true},  {{13, 14, 15, 16, 17, 18}, true},
-        {{1, 2, 20, 21, 22}, true},       {{7, 30, 31, 32, 33, 34}, false}, {{35, 30, 40, 41, 42, 43}, true},
-        {{60, 61, 62}, true},             {{60, 63, 64}, false},          {{60, 65, 66}, true},
+        {{1, 2, 3, 4, 5, 6}, true},
+        {{7, 8, 9, 10, 11, 12}, true},
+        {{13, 14, 15, 16, 17, 18}, true},
+        {{1, 2, 20, 21, 22}, true},
+        {{7, 30, 31, 32, 33, 34}, false},
+        {{35, 30, 40, 41, 42, 43}, true},
+        {{60, 61, 62}, true},
+        {{60, 63, 64}, false},
+        {{60, 65, 66}, true},
     };
     g.ring_count = static_cast<int>(rings.size());
     b.r.ensure_rings(g.ring_count);
     for (int q = 1; q <= g.ring_count; ++q) {
         g.ring_size[q] = static_cast<int>(rings[q - 1].first.size());
         g.ring_atom[q] = {0};
-        g.ring_atom[q].insert(g.ring_atom[q].end(), rings[q - 1].first.begin(), rings[q - 1].first.end());
+        g.ring_atom[q].insert(g.ring_atom[q].end(), rings[q - 1].first.begin(),
+                              rings[q - 1].first.end());
         g.ring_planar[q] = rings[q - 1].second;
     }
     struct Case { int atom; bool in_ring, planar, fused; int ring, size; };

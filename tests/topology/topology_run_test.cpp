@@ -19,7 +19,8 @@ test::RunResult run_benzene(test::TempDir& dir, const std::string& options) {
 }
 
 // Index of the first line that begins with `head`, or the number of lines.
-std::size_t find(const std::vector<std::string>& lines, const std::string& head, std::size_t from = 0) {
+std::size_t find(const std::vector<std::string>& lines, const std::string& head,
+                 std::size_t from = 0) {
     for (std::size_t k = from; k < lines.size(); ++k)
         if (lines[k].rfind(head, 0) == 0) return k;
     return lines.size();
@@ -37,8 +38,11 @@ TEST(TopologyRun, HalfBenzeneCompletedAndItsRingFound) {
     ASSERT_LT(c + 9, l.size());
     for (int k = 4; k <= 6; ++k) {
         const std::string& row = l[c + 2 + static_cast<std::size_t>(k)];
-        EXPECT_EQ(row.substr(0, 15), "     " + std::to_string(k) + " C(" + std::to_string(k - 3) + ")    ") << row;
-        EXPECT_EQ(row.substr(row.size() - 12), "       " + std::to_string(k - 3) + "   0") << row;  // ISQ, NSQ
+        EXPECT_EQ(row.substr(0, 15),
+                  "     " + std::to_string(k) + " C(" + std::to_string(k - 3) + ")    ")
+            << row;
+        EXPECT_EQ(row.substr(row.size() - 12), "       " + std::to_string(k - 3) + "   0")
+            << row;  // ISQ, NSQ
     }
     auto ang = test::lines_of(dir.read("complete.ang"));
     ASSERT_EQ(ang.size(), 6u);
@@ -70,7 +74,8 @@ TEST(TopologyRun, HalfBenzeneCompletedAndItsRingFound) {
 
     // The terminal has the total, then the timing.
     auto out = test::lines_of(res.out);
-    EXPECT_LT(find(out, " TOTAL RINGS FOUND (nor)  =      1"), find(out, " Timing for ring search u,s,t (s) :"));
+    EXPECT_LT(find(out, " TOTAL RINGS FOUND (nor)  =      1"),
+              find(out, " Timing for ring search u,s,t (s) :"));
     EXPECT_LT(find(out, " Timing for ring search u,s,t (s) :"), out.size());
 }
 
