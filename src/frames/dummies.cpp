@@ -12,6 +12,7 @@
 
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
+#include "topology/planarity.hpp"
 
 namespace kova {
 
@@ -29,11 +30,6 @@ Vec3f times(const Mat3f& m, const Vec3f& v) {
     Vec3f o;
     for (int k = 0; k < 3; ++k) o[k] = m[k][0] * v[0] + m[k][1] * v[1] + m[k][2] * v[2];
     return o;
-}
-
-float distance(const Vec3f& a, const Vec3f& b) {
-    float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
 bool finite(const Vec3f& p) {
@@ -113,7 +109,7 @@ std::vector<int> images_at(Records& r, const Vec3f& p) {
     std::vector<int> near, hits;
     cells_near(r.index.images.grid, p, near);
     for (int j : near)
-        if (distance(r.structure.cart[static_cast<std::size_t>(j)], p) <= image_dist)
+        if (point_distance(r.structure.cart[static_cast<std::size_t>(j)], p) <= image_dist)
             hits.push_back(j);
     std::sort(hits.begin(), hits.end());
     return hits;
@@ -133,14 +129,6 @@ std::string replace_by_dummy(Records& r, int j, const std::string& lab, char let
     r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.structure.frac[static_cast<std::size_t>(j)];
     return pad(r.frames.dummy_label[static_cast<std::size_t>(k)], 8);
 }
-
-Vec3f minus(const Vec3f& a, const Vec3f& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-
-Vec3f cross(const Vec3f& a, const Vec3f& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-
-float length(const Vec3f& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
 int axis_code(char c) { return c == 'X' ? 0 : c == 'Y' ? 1 : c == 'Z' ? 2 : -1; }
 
@@ -181,7 +169,7 @@ DummyPlace add_dummy_atom(Records& r, int fractional, const Vec3f& point) {
         int best = 0;
         for (int k : near)
             if ((best == 0 || k < best) &&
-                distance(pc, ix.cart[static_cast<std::size_t>(k)]) < reuse_dist)
+                point_distance(pc, ix.cart[static_cast<std::size_t>(k)]) < reuse_dist)
                 best = k;
         if (best > 0) return {best, ix.cart[static_cast<std::size_t>(best)]};
     }
@@ -232,13 +220,13 @@ void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& t
     rec.reserve(48);
     put_plot_point(r, rec, r.structure.label[static_cast<std::size_t>(i)], false, p);
 
-    Vec3f r1 = minus(target1, p), r2 = minus(target2, p);
-    Vec3f n = cross(r1, r2);
-    Vec3f w = cross(n, r1);
-    if (!(length(n) > 0.0f) || !(length(w) > 0.0f) || !(length(r1) > 0.0f)) {
+    Vec3f r1 = difference(target1, p), r2 = difference(target2, p);
+    Vec3f n = cross_product(r1, r2);
+    Vec3f w = cross_product(n, r1);
+    if (!(vector_length(n) > 0.0f) || !(vector_length(w) > 0.0f) || !(vector_length(r1) > 0.0f)) {
         // Axis points on one line with the atom: keep the first axis (the Cartesian x axis when
         // it has no length) and complete it with the Cartesian axis it is least along.
-        float l1 = length(r1);
+        float l1 = vector_length(r1);
         Vec3f u = l1 > 0.0f ? Vec3f{r1[0] / l1, r1[1] / l1, r1[2] / l1} : Vec3f{1.0f, 0.0f, 0.0f};
         int least = 0;
         for (int k = 1; k < 3; ++k)
@@ -246,8 +234,8 @@ void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& t
         Vec3f e{};
         e[static_cast<std::size_t>(least)] = 1.0f;
         r1 = u;
-        n = cross(u, e);
-        w = cross(n, u);
+        n = cross_product(u, e);
+        w = cross_product(n, u);
     }
 
     int c1 = axis_code(axis1), c2 = axis_code(axis2);
@@ -277,7 +265,7 @@ std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Ve
                                      const Vec3f& dir3) {
     auto end = [&p](const Vec3f& v) {
         Vec3f e;
-        float l = length(v);
+        float l = vector_length(v);
         for (int k = 0; k < 3; ++k) e[k] = l > 0.0f ? p[k] + 0.2f * v[k] / l : p[k];
         return e;
     };
@@ -297,7 +285,7 @@ float angle_of_points(const Vec3f& a, const Vec3f& vertex, const Vec3f& c) {
     Vec3f d1{a[0] - vertex[0], a[1] - vertex[1], a[2] - vertex[2]};
     Vec3f d2{c[0] - vertex[0], c[1] - vertex[1], c[2] - vertex[2]};
     float dot = d1[0] * d2[0] + d1[1] * d2[1] + d1[2] * d2[2];
-    float den = length(d1) * length(d2);
+    float den = vector_length(d1) * vector_length(d2);
     if (!(den > 0.0f)) return 0.0f;  // a point on the vertex: no angle; 0 rather than NaN
     // Rounding can push the cosine of a straight or folded triple just past 1.
     float cosine = std::clamp(dot / den, -1.0f, 1.0f);

@@ -76,7 +76,6 @@ constexpr FixedPoint kFixedPoints[] = {{{0.0f, 0.0f, 0.0f}, "0,0,0"},
                                        {{0.0f, 0.0f, 0.5f}, "0,0,0.5"}};
 constexpr int kNumFixed = static_cast<int>(std::size(kFixedPoints));
 
-constexpr float kOnAtom = 0.1f;   // Å: closer than this a point gives an axis no direction
 constexpr float kInLine = 1.0f;   // degrees from 0 or 180: two axes that span no plane
 
 // How far, in degrees, q lies off the line through the atom at a and p: 0 when either point
@@ -88,11 +87,6 @@ float off_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
 
 bool in_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
     return off_line(a, p, q) <= kInLine;
-}
-
-float point_distance(const Vec3f& a, const Vec3f& b) {
-    const float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
 // The fixed points in Cartesian coordinates.
@@ -115,11 +109,11 @@ std::array<Vec3f, kNumFixed> fixed_cartesian(Records& r) {
 int fixed_point_off_line(const std::array<Vec3f, kNumFixed>& pc, const Vec3f& a, const Vec3f& from,
                          int after, int skip) {
     for (int k = after + 1; k < kNumFixed; ++k)
-        if (point_distance(pc[k], a) >= kOnAtom && !in_line(a, from, pc[k])) return k;
+        if (point_distance(pc[k], a) >= on_atom_distance && !in_line(a, from, pc[k])) return k;
     int best = -1;
     float widest = -1.0f;
     for (int k = 0; k < kNumFixed; ++k) {
-        if (k == skip || point_distance(pc[k], a) < kOnAtom) continue;
+        if (k == skip || point_distance(pc[k], a) < on_atom_distance) continue;
         const float w = off_line(a, from, pc[k]);
         if (w > widest) {
             widest = w;
@@ -153,7 +147,7 @@ void fixed_point_target(Records& r, int i, Frame& f, int which) {
     const Vec3f& other = which == 1 ? f.target2 : f.target1;
     const auto pc = fixed_cartesian(r);
     int k = 0;
-    if (point_distance(pc[0], a) < kOnAtom || in_line(a, other, pc[0]))
+    if (point_distance(pc[0], a) < on_atom_distance || in_line(a, other, pc[0]))
         k = fixed_point_off_line(pc, a, other, 0, 0);
     if (k == 0)
         write_terminal_and_listing(r, " Will make dummy at 0,0,0");
@@ -165,7 +159,7 @@ void fixed_point_target(Records& r, int i, Frame& f, int which) {
 
 bool frame_defined(const Records& r, int i, const Frame& f) {
     const Vec3f& a = r.structure.cart[i];
-    return point_distance(f.target1, a) >= kOnAtom && point_distance(f.target2, a) >= kOnAtom &&
+    return point_distance(f.target1, a) >= on_atom_distance && point_distance(f.target2, a) >= on_atom_distance &&
            !in_line(a, f.target1, f.target2);
 }
 
@@ -184,14 +178,14 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
         const Vec3f& other = which == 1 ? f.target2 : f.target1;
         // The first axis moves only when its target is on the atom; the second also when it
         // lies on the first axis's line.
-        const bool bad = point_distance(own, a) < kOnAtom || (which == 2 && in_line(a, other, own));
+        const bool bad = point_distance(own, a) < on_atom_distance || (which == 2 && in_line(a, other, own));
         if (!bad) continue;
         const std::string was = trim(which == 1 ? f.label1 : f.label2);
         const char axis = which == 1 ? f.axis1 : f.axis2;
         int c = 0;
         for (int m = 1; m <= t.count && c == 0; ++m) {
             const Vec3f& p = r.structure.cart[t.atom[m]];
-            if (point_distance(p, a) >= kOnAtom && (which == 1 || !in_line(a, other, p)))
+            if (point_distance(p, a) >= on_atom_distance && (which == 1 || !in_line(a, other, p)))
                 c = t.atom[m];
         }
         if (c != 0) {
@@ -246,8 +240,8 @@ void empty_neighbourhood(Records& r, int i, Frame& f) {
     const Vec3f& a = r.structure.cart[i];
     const auto pc = fixed_cartesian(r);
     int k1 = 0, k2 = 1;
-    if (point_distance(pc[k1], a) < kOnAtom) k1 = fixed_point_off_line(pc, a, pc[k2], k1, k2);
-    if (point_distance(pc[k2], a) < kOnAtom || in_line(a, pc[k1], pc[k2]))
+    if (point_distance(pc[k1], a) < on_atom_distance) k1 = fixed_point_off_line(pc, a, pc[k2], k1, k2);
+    if (point_distance(pc[k2], a) < on_atom_distance || in_line(a, pc[k1], pc[k2]))
         k2 = fixed_point_off_line(pc, a, pc[k1], 1, k1);
     write_terminal_and_listing(r, std::string(" Will make dummies at ") + kFixedPoints[k1].text +
                                       " and " + kFixedPoints[k2].text);

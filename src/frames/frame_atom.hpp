@@ -38,6 +38,12 @@ void write_listing_line(Records& r, std::string_view text);
 // Writes a search-failure line: terminal first, then the listing, each after an empty line.
 void write_terminal_and_listing(Records& r, std::string_view text);
 
+// Shapes are told apart by their bond angles within this many degrees of the ideal ones, so
+// that distorted groups keep the frames of their ideal shapes.
+constexpr float shape_tolerance = 15.0f;
+// Å: a target closer than this to the atom gives its axis no direction.
+constexpr float on_atom_distance = 0.1f;
+
 // The angle a-b-c at b, in degrees, from the Cartesian positions.
 float angle_at(const Records& r, const Vec3f& a, int b, int c);
 

@@ -11,6 +11,7 @@
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "topology/neighbours.hpp"
+#include "topology/planarity.hpp"
 
 namespace kova {
 
@@ -30,11 +31,6 @@ void extend(Records& r, int p, int i) {
     if (r.options.extend_h) extend_xh_bond(r, p, i);
 }
 
-float point_distance(const Vec3f& a, const Vec3f& b) {
-    const float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 // A search found nothing: the second axis points at a fixed point off the atom and off the
 // first axis's line.
 void not_found(Records& r, int i, Frame& f, int centre, float rad) {
@@ -47,7 +43,7 @@ void not_found(Records& r, int i, Frame& f, int centre, float rad) {
 // trans to each other) it would give the axis no direction; a itself lies on the same line.
 void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
     const Vec3f m = midpoint_of(r, a, b);
-    if (point_distance(m, r.structure.cart[i]) < 0.1f) {
+    if (point_distance(m, r.structure.cart[i]) < on_atom_distance) {
         write_listing_line(r, " Midpoint of " + trim(r.structure.label[a]) + " and " +
                                   trim(r.structure.label[b]) + " lies on the atom; " +
                                   (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
@@ -197,21 +193,13 @@ void two_neighbours(Records& r, int i, Frame& f) {
     not_found(r, i, f, i, rad);
 }
 
-// Shapes are told apart by their bond angles within this many degrees of the ideal ones, so
-// that distorted groups keep the frames of their ideal shapes.
-constexpr float kShapeTol = 15.0f;
-
-bool near_angle(float ang, float ideal) { return std::fabs(ang - ideal) <= kShapeTol; }
+bool near_angle(float ang, float ideal) { return std::fabs(ang - ideal) <= shape_tolerance; }
 
 // A dummy 1 Å from the atom along the normal of the plane of the atom, a and b.
 void target_normal(Records& r, int i, Frame& f, int which, int a, int b) {
     const Vec3f& x = r.structure.cart[i];
-    const Vec3f u{r.structure.cart[a][0] - x[0], r.structure.cart[a][1] - x[1],
-                  r.structure.cart[a][2] - x[2]};
-    const Vec3f v{r.structure.cart[b][0] - x[0], r.structure.cart[b][1] - x[1],
-                  r.structure.cart[b][2] - x[2]};
-    Vec3f n{u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    const float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    Vec3f n = cross_product(difference(r.structure.cart[a], x), difference(r.structure.cart[b], x));
+    const float len = vector_length(n);
     for (int k = 0; k < 3; ++k) n[k] = x[k] + n[k] / len;
     target_dummy(r, f, which, 0, n);
 }
@@ -221,7 +209,7 @@ void target_normal(Records& r, int i, Frame& f, int which, int a, int b) {
 int stem_of_t_shape(const Records& r, int i, const NeighbourTable& t) {
     for (int s = 1; s <= 3; ++s) {
         const int a = t.atom[s == 1 ? 2 : 1], b = t.atom[s == 3 ? 2 : 3], c = t.atom[s];
-        if (angle_at(r, r.structure.cart[a], i, b) >= 180.0f - kShapeTol &&
+        if (angle_at(r, r.structure.cart[a], i, b) >= 180.0f - shape_tolerance &&
             near_angle(angle_at(r, r.structure.cart[c], i, a), 90.0f) &&
             near_angle(angle_at(r, r.structure.cart[c], i, b), 90.0f))
             return c;
@@ -235,7 +223,7 @@ bool square_planar(const Records& r, int i, const NeighbourTable& t) {
     for (int m = 1; m <= 4; ++m)
         for (int n = m + 1; n <= 4; ++n) {
             const float ang = angle_at(r, r.structure.cart[t.atom[m]], i, t.atom[n]);
-            if (ang >= 180.0f - kShapeTol) ++trans;
+            if (ang >= 180.0f - shape_tolerance) ++trans;
             else if (near_angle(ang, 90.0f)) ++cis;
         }
     return trans == 2 && cis == 4;
@@ -326,7 +314,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
             const Vec3f c = centroid_of_three(r, t);
             Vec3f cc = c;
             if (r.options.crystal_input == 1) cc = convert_point(r, to_cartesian, c);
-            if (point_distance(cc, r.structure.cart[i]) < 0.1f) {
+            if (point_distance(cc, r.structure.cart[i]) < on_atom_distance) {
                 write_listing_line(
                     r,
                     " Centroid of the three neighbours lies on the atom; Z-axis along the"

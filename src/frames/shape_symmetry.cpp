@@ -12,6 +12,7 @@
 
 #include "frames/dummies.hpp"
 #include "shared/format.hpp"
+#include "topology/planarity.hpp"
 
 namespace kova {
 
@@ -19,12 +20,11 @@ namespace {
 
 using Mat = std::array<std::array<float, 3>, 3>;
 
-// The rules tell shapes apart by bond angles within 15 degrees of the ideal ones. A neighbour
-// within 15 degrees of its ideal direction and the image of another likewise lie within 30
-// degrees of each other, so that distorted groups keep the symmetry of their ideal shapes.
-constexpr float kShapeTol = 15.0f;
-constexpr float kMapTol = 2.0f * kShapeTol;
-constexpr float kTransAngle = 180.0f - kShapeTol;
+// A neighbour within the shape tolerance of its ideal direction and the image of another
+// likewise lie within twice that of each other, so that distorted groups keep the symmetry of
+// their ideal shapes.
+constexpr float kMapTol = 2.0f * shape_tolerance;
+constexpr float kTransAngle = 180.0f - shape_tolerance;
 
 std::vector<Mat> generators(std::string_view sym) {
     const float c = -0.5f, s = std::sqrt(3.0f) / 2.0f;
@@ -38,14 +38,9 @@ std::vector<Mat> generators(std::string_view sym) {
     return {};
 }
 
-Vec3f minus(const Vec3f& a, const Vec3f& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-float dot(const Vec3f& a, const Vec3f& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 Vec3f unit(const Vec3f& a) {
-    const float l = std::sqrt(dot(a, a));
+    const float l = vector_length(a);
     return {a[0] / l, a[1] / l, a[2] / l};
-}
-Vec3f cross(const Vec3f& a, const Vec3f& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 int axis_index(char ax) { return ax == 'X' ? 0 : ax == 'Y' ? 1 : 2; }
 
@@ -99,27 +94,27 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
     const Vec3f& atom = r.structure.cart[i];
     std::array<Vec3f, 3> e{};
     const int i1 = axis_index(axis1), i2 = axis_index(axis2), i3 = 3 - i1 - i2;
-    e[i1] = unit(minus(target1, atom));
-    const Vec3f w = minus(target2, atom);
-    const float p = dot(w, e[i1]);
+    e[i1] = unit(difference(target1, atom));
+    const Vec3f w = difference(target2, atom);
+    const float p = dot_product(w, e[i1]);
     e[i2] = unit({w[0] - p * e[i1][0], w[1] - p * e[i1][1], w[2] - p * e[i1][2]});
-    e[i3] = cross(e[(i3 + 1) % 3], e[(i3 + 2) % 3]);  // right-handed
+    e[i3] = cross_product(e[(i3 + 1) % 3], e[(i3 + 2) % 3]);  // right-handed
 
     const NeighbourTable& t = r.topology.neighbours[i];
     std::vector<Vec3f> local;
     for (int m = 1; m <= t.count; ++m) {
-        const Vec3f d = unit(minus(r.structure.cart[t.atom[m]], atom));
-        local.push_back({dot(e[0], d), dot(e[1], d), dot(e[2], d)});
+        const Vec3f d = unit(difference(r.structure.cart[t.atom[m]], atom));
+        local.push_back({dot_product(e[0], d), dot_product(e[1], d), dot_product(e[2], d)});
     }
     const float cos_tol = std::cos(kMapTol * 3.14159265f / 180.0f);
     for (const Mat& g : generators(sym)) {
         for (int m = 0; m < t.count; ++m) {
             const Vec3f& v = local[m];
-            const Vec3f image{dot(g[0], v), dot(g[1], v), dot(g[2], v)};
+            const Vec3f image{dot_product(g[0], v), dot_product(g[1], v), dot_product(g[2], v)};
             bool found = false;
             for (int n = 0; n < t.count && !found; ++n)
                 found = equal_neighbours(f, t.atom[m + 1], t.atom[n + 1]) &&
-                        dot(image, local[n]) >= cos_tol;
+                        dot_product(image, local[n]) >= cos_tol;
             if (!found) return false;
         }
     }

@@ -290,6 +290,15 @@ float point_distance(float x1, float y1, float z1, float x2, float y2, float z2)
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
+float point_distance(const Vec3f& a, const Vec3f& b) {
+    const float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+Vec3f difference(const Vec3f& a, const Vec3f& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+
+float dot_product(const Vec3f& a, const Vec3f& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
 Vec3f cross_product(const Vec3f& a, const Vec3f& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }

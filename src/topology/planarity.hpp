@@ -16,6 +16,12 @@ constexpr int planarity_group = 3;  // an atom and its neighbours: options.toler
 bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, int kind);
 // The distance between two points.
 float point_distance(float x1, float y1, float z1, float x2, float y2, float z2);
+// The distance between two points.
+float point_distance(const Vec3f& a, const Vec3f& b);
+// The vector from b to a.
+Vec3f difference(const Vec3f& a, const Vec3f& b);
+// The scalar product a . b.
+float dot_product(const Vec3f& a, const Vec3f& b);
 // The cross product a x b.
 Vec3f cross_product(const Vec3f& a, const Vec3f& b);
 // The length of a vector.
