@@ -283,11 +283,7 @@ void open_databank(Records& r) {
         r.io.write(terminal, " Error opening databank file " + name);
         do {
             r.io.prompt(" Enter the name of databank file : ");
-            std::string answer;
-            if (!std::getline(r.io.stdin_stream(), answer))
-                fault("standard input", "end of input at the prompt for the databank file name");
-            if (!answer.empty() && answer.back() == '\r') answer.pop_back();
-            name = pad(answer, 60);
+            name = pad(r.io.answer("the databank file name"), 60);
         } while (trimmed_length(name) == 0);
     }
 }

@@ -189,13 +189,8 @@ void rescale_valence_populations(Records& r) {
 
         if (!fc.any_charged) {
             r.io.prompt(" Enter net charge of fragment " + fi(f, 3) + " [0.] : ");
-            std::string answer;
-            if (!std::getline(r.io.stdin_stream(), answer))
-                fault("standard input",
-                      "end of input at the prompt for the net charge of fragment " +
-                          std::to_string(f));
-            // as at the databank prompt, an answer typed or piped with CR LF ends before the CR
-            if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+            const std::string answer =
+                r.io.answer("the net charge of fragment " + std::to_string(f));
             if (trimmed_length(answer) != 0) {
                 if (static_cast<int>(fc.charge.size()) < f + 1)
                     fc.charge.resize(static_cast<std::size_t>(f) + 1, 0.0f);

@@ -141,6 +141,14 @@ void Io::prompt(std::string_view text) {
     out_->flush();
 }
 
+std::string Io::answer(std::string_view asked_for) {
+    std::string line;
+    if (!in_ || !std::getline(*in_, line))
+        fault("standard input", "end of input at the prompt for " + std::string(asked_for));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
 bool Io::is_open_out(int ch) const { return outs_.count(ch) != 0; }
 bool Io::is_open_in(int ch) const { return ins_.count(ch) != 0; }
 

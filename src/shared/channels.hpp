@@ -63,8 +63,6 @@ public:
     void bind(std::filesystem::path dir, std::istream* in, std::ostream* out, std::ostream* err);
     // The working directory of the run.
     const std::filesystem::path& dir() const { return dir_; }
-    // The run's standard input.
-    std::istream& stdin_stream() { return *in_; }
     // The run's standard error.
     std::ostream& stderr_stream() { return *err_; }
 
@@ -80,6 +78,10 @@ public:
     void write_lines(int ch, std::initializer_list<std::string_view> recs);
     // Writes a prompt to the terminal without ending the line, so that the answer follows it.
     void prompt(std::string_view text);
+    // The answer to a prompt: the next line of standard input, a CR before its end dropped (an
+    // answer typed or piped with CR LF); the end of input is a run-time error naming what was
+    // asked for.
+    std::string answer(std::string_view asked_for);
     // True while the output channel is open.
     bool is_open_out(int ch) const;
     // File name of an open channel (input or output), "" otherwise.

@@ -182,12 +182,11 @@ void put_fi(std::string& out, long long v, int w) {
 }
 
 void put_fi_grown(std::string& out, long long v, int w) {
-    const std::size_t start = out.size();
-    put_fi(out, v, w);
-    if (w > 0 && out[start] == '*') {
-        out.resize(start);
-        out += std::to_string(v);
-    }
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, v);
+    const auto n = static_cast<long long>(res.ptr - buf);
+    if (n < w) out.append(static_cast<std::size_t>(w - n), ' ');
+    out.append(buf, static_cast<std::size_t>(n));
 }
 
 void put_ff(std::string& out, float v, int w, int d) {
