@@ -70,10 +70,18 @@ inline int run_files(const std::vector<File>& files, const std::string& answer) 
     std::istringstream in(answer);
     std::ostringstream out, errs;
     const int status = kova::run(dir, {}, in, out, errs);
+    // Whatever the end, nothing is left under a temporary name.
+    std::string leftover;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+        const std::string n = e.path().filename().string();
+        if (n.find(".kova-tmp") != std::string::npos || n.find(".kova-old") != std::string::npos)
+            leftover = n;
+    }
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
 
     const std::string err = errs.str();
+    if (!leftover.empty()) finding(("a run left " + leftover + " behind").c_str(), status, err);
     if (status == 2) {
         // exactly one line, "kova: file, ...: what"
         if (err.rfind("kova: ", 0) != 0 || err.find('\n') != err.size() - 1)

@@ -411,9 +411,11 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
             s.riding[k] = 1;
             if (s.last_free == 0) {
                 // The specified line, then the atom it refuses and where it stands.
-                r.io.stderr_stream() << " ProcessU :: Could not find parent atom " << card.name
-                                     << " (" << s.file_name << ", record " << card.recno << ")\n";
-                throw RunStop{};
+                const std::string line = " ProcessU :: Could not find parent atom " +
+                                         card.name + " (" + s.file_name + ", record " +
+                                         std::to_string(card.recno) + ")";
+                r.io.stderr_stream() << line << '\n';
+                throw RunStop{1, {"", line}};
             }
             u[0] = std::fabs(u[0]) * equivalent_u(r, s.last_free);
         }
@@ -425,12 +427,12 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
         u[4] = u13;
         u[5] = u23;
     } else {
-        r.io.write(terminal, "");
-        r.io.write(terminal, " Error reading atom: " + r.structure.label[k].substr(0, 4));
-        r.io.write(terminal, " Line <<" + trim(rw) + ">>");
-        r.io.write(terminal, " File " + s.file_name + ", record " + std::to_string(card.recno));
-        r.io.write(terminal, "");
-        throw RunStop{};
+        RunStop stop{1,
+                     {"", " Error reading atom: " + r.structure.label[k].substr(0, 4),
+                      " Line <<" + trim(rw) + ">>",
+                      " File " + s.file_name + ", record " + std::to_string(card.recno), ""}};
+        for (const std::string& line : stop.listing_lines) r.io.write(terminal, line);
+        throw stop;
     }
     if (!s.riding[k]) s.last_free = i;
 

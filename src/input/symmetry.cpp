@@ -273,11 +273,13 @@ void add_lattice_centring(Records& r, int out, char lattice) {
         case 'B': vecs = {b}; break;
         case 'I': vecs = {i}; break;
         case 'F': vecs = {c, a, b}; break;
-        default:
-            r.io.write(terminal, (FreeLine() << " Lattice type " << std::string(1, lattice)
-                                             << " is not supported")
-                                     .str());
-            throw RunStop{};
+        default: {
+            const std::string line =
+                (FreeLine() << " Lattice type " << std::string(1, lattice) << " is not supported")
+                    .str();
+            r.io.write(terminal, line);
+            throw RunStop{1, {"", line}};
+        }
     }
     int points = static_cast<int>(vecs.size()) + 1;
     r.io.write(out, " Number of lattice points per cell = " + fi(points, 1));

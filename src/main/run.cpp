@@ -22,6 +22,7 @@
 #include "output/run_summary.hpp"
 #include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/records.hpp"
 #include "topology/molecules.hpp"
@@ -48,17 +49,27 @@ void road(Records& r) {
     set_defaults(r);
     write_banner(r, terminal);
 
-    // 5. the files every run creates
+    // 5. the files every run creates; the listing first, so that it can tell of a file that
+    // cannot be created
+    r.io.create_listing(r.files.listing, "kova.out");
+    write_banner(r, r.files.listing);
     r.io.create(r.files.xd_master, "xd_kova.mas");
     r.io.create(mopro_parameters_channel, "mopro_kova.par");
     write_mopro_head(r);
     r.io.create(r.files.mopro_constraints, "con_mopro.inp");
     write_mopro_constraints_start(r);
-    r.io.create(r.files.listing, "kova.out");
-    write_banner(r, r.files.listing);
 
-    // 6. the instruction file
+    // 6. the instruction file; it refuses a structure or databank file that is the listing
+    // before the listing's file is opened
     read_instructions(r);
+    if (r.options.input_format == 2) {
+        refuse_the_listing_as_input(r, r.options.xd_master_file, "XD master file");
+        refuse_the_listing_as_input(r, r.options.input_files[1], "XD parameter file");
+    } else {
+        refuse_the_listing_as_input(r, r.options.input_files[1], "Structure file");
+    }
+    if (r.options.databank) refuse_the_listing_as_input(r, r.options.databank_file, "Databank file");
+    r.io.open_listing(r.files.listing);
 
     // 7. the structure reader of FORMAT
     switch (r.options.input_format) {
@@ -138,16 +149,20 @@ void road(Records& r) {
     r.io.close(r.files.xd_master);
     if (r.options.databank) r.io.close(r.files.databank);
     write_run_time(r, runclock.lap());
+    // The run has finished: its files replace those of earlier runs.
+    r.io.replace_outputs();
     r.io.close(r.files.listing);
 }
 
 }  // namespace
 
 int run(const std::filesystem::path& dir, const std::vector<std::string>& args, std::istream& in,
-        std::ostream& out, std::ostream& errs) {
+        std::ostream& out, std::ostream& errs, const std::optional<InjectedFailure>& failure) {
     auto r = std::make_unique<Records>();
-    r->io.bind(dir, &in, &out, &errs);
+    r->io.bind(dir, &in, &out, &errs, OutputMode::replace_at_end);
+    if (failure) r->io.inject_failure(*failure);
     int status = 0;
+    std::string fault_line;
     try {
         if (!args.empty()) {
             // 1. any argument: the banner, and for "-h" the sample instruction file
@@ -160,14 +175,23 @@ int run(const std::filesystem::path& dir, const std::vector<std::string>& args, 
         }
     } catch (const RunStop& s) {
         status = s.status;
+        if (r->io.is_open_out(r->files.listing))
+            for (const std::string& line : s.listing_lines) r->io.write(r->files.listing, line);
     } catch (const RunFault& f) {
-        errs << "kova: " << f.what() << '\n';
         status = 2;
+        fault_line = std::string("kova: ") + f.what();
+    }
+    // A run that did not finish leaves the files of earlier runs as they were.
+    if (status != 0) r->io.drop_outputs();
+    if (!fault_line.empty()) {
+        errs << fault_line << '\n';
+        if (r->io.is_open_out(r->files.listing)) r->io.write(r->files.listing, fault_line);
     }
     try {
         r->io.close_all();
     } catch (const RunFault& f) {
-        errs << "kova: " << f.what() << '\n';
+        // The listing could not be written; a fault already reported is not reported twice.
+        if (fault_line.empty()) errs << "kova: " << f.what() << '\n';
         status = 2;
     }
     out.flush();

@@ -50,20 +50,15 @@ bool InFile::read(std::string& rec) {
 }
 
 struct Io::OutFile {
-    std::string name;
-    std::FILE* fp = nullptr;
+    std::string name;        // the file's own name
+    std::string written_as;  // the name its text goes to: its own, or its temporary name
+    std::FILE* fp = nullptr;  // null while a listing has not been opened
     std::string buf;
     bool rewritten = false;  // written whole when the run's files are closed
-    void flush() {
-        if (rewritten) return;
-        if (!buf.empty()) {
-            if (std::fwrite(buf.data(), 1, buf.size(), fp) != buf.size()) {
-                buf.clear();
-                fault(name, "write failed");
-            }
-            buf.clear();
-        }
-        std::fflush(fp);
+    bool listing = false;
+    bool temporary() const { return written_as != name; }
+    ~OutFile() {
+        if (fp) std::fclose(fp);
     }
 };
 
@@ -77,11 +72,13 @@ Io::~Io() {
     }
 }
 
-void Io::bind(std::filesystem::path dir, std::istream* in, std::ostream* out, std::ostream* err) {
+void Io::bind(std::filesystem::path dir, std::istream* in, std::ostream* out, std::ostream* err,
+              OutputMode mode) {
     dir_ = std::move(dir);
     in_ = in;
     out_ = out;
     err_ = err;
+    mode_ = mode;
 }
 
 std::filesystem::path Io::path(const std::string& name) const {
@@ -90,15 +87,75 @@ std::filesystem::path Io::path(const std::string& name) const {
     return dir_ / p;
 }
 
+std::string Io::temporary_name(const std::string& name) { return name + ".kova-tmp"; }
+std::string Io::earlier_name(const std::string& name) { return name + ".kova-old"; }
+
+bool Io::same_file(const std::string& a, const std::string& b) const {
+    namespace fs = std::filesystem;
+    const fs::path pa = path(a), pb = path(b);
+    std::error_code ec1, ec2;
+    if (fs::exists(pa, ec1) && fs::exists(pb, ec2)) {
+        std::error_code ec;
+        const bool same = fs::equivalent(pa, pb, ec);
+        if (!ec) return same;
+    }
+    // One of them does not exist yet: the names are compared as absolute paths.
+    auto normal = [](const fs::path& p) {
+        std::error_code ec;
+        fs::path q = fs::weakly_canonical(p, ec);
+        return ec ? fs::absolute(p, ec).lexically_normal() : q;
+    };
+    return normal(pa) == normal(pb);
+}
+
+void Io::open_file(OutFile& f) {
+    if (failure_ && failure_->at == FailurePoint::create && failure_->file == f.name)
+        fault(f.name, "cannot create the file (injected failure)");
+    f.fp = std::fopen(path(f.written_as).c_str(), "wb");
+    if (!f.fp) fault(f.name, "cannot create the file");
+}
+
+void Io::write_out(OutFile& f) {
+    if (f.rewritten) return;
+    if (!f.fp) open_file(f);  // a listing opened by its first text
+    if (!f.buf.empty()) {
+        const bool written = std::fwrite(f.buf.data(), 1, f.buf.size(), f.fp) == f.buf.size();
+        f.buf.clear();
+        if (!written) fault(f.name, "write failed");
+    }
+    if (std::fflush(f.fp) != 0) fault(f.name, "write failed");
+}
+
 void Io::create(int ch, const std::string& name) {
     close(ch);
-    std::FILE* fp = std::fopen(path(name).c_str(), "wb");
-    if (!fp) fault(name, "cannot create the file");
+    // A file made again in one run replaces its earlier text under the same temporary name.
+    std::erase_if(finished_, [&](const std::unique_ptr<OutFile>& f) { return f->name == name; });
     auto f = std::make_unique<OutFile>();
     f->name = name;
-    f->fp = fp;
+    f->written_as = mode_ == OutputMode::replace_at_end ? temporary_name(name) : name;
+    open_file(*f);
     f->buf.reserve(1 << 16);
     outs_[ch] = std::move(f);
+}
+
+void Io::create_listing(int ch, const std::string& name) {
+    close(ch);
+    auto f = std::make_unique<OutFile>();
+    f->name = name;
+    f->written_as = name;
+    f->listing = true;
+    f->buf.reserve(1 << 16);
+    outs_[ch] = std::move(f);
+}
+
+void Io::open_listing(int ch) {
+    auto it = outs_.find(ch);
+    if (it != outs_.end()) write_out(*it->second);
+}
+
+void Io::discard_listing(int ch) {
+    auto it = outs_.find(ch);
+    if (it != outs_.end() && it->second->listing && !it->second->fp) outs_.erase(it);
 }
 
 void Io::create_rewritten(int ch, const std::string& name) {
@@ -128,7 +185,7 @@ void Io::write(int ch, std::string_view rec) {
     OutFile& f = *it->second;
     f.buf.append(rec);
     f.buf.push_back('\n');
-    if (f.buf.size() >= (1u << 20)) f.flush();
+    if (f.buf.size() >= (1u << 20)) write_out(f);
 }
 
 void Io::write_lines(int ch, std::initializer_list<std::string_view> recs) {
@@ -204,33 +261,134 @@ InFile& Io::in(int ch) {
 
 void Io::close(int ch) {
     if (auto it = outs_.find(ch); it != outs_.end()) {
-        std::unique_ptr<OutFile> f = std::move(it->second);
-        outs_.erase(it);
-        if (f->rewritten) {
-            const std::string name = f->name;
-            rewritten_[name] = std::move(f);
+        OutFile& f = *it->second;
+        if (f.rewritten) {
+            const std::string name = f.name;
+            rewritten_[name] = std::move(it->second);
+            outs_.erase(it);
             return;
         }
-        f->flush();
-        std::fclose(f->fp);
+        // On a failed write the file stays open, so that drop_outputs still removes it.
+        write_out(f);
+        const bool closed = std::fclose(f.fp) == 0;
+        f.fp = nullptr;
+        const std::string name = f.name;
+        std::unique_ptr<OutFile> done = std::move(it->second);
+        outs_.erase(it);
+        if (done->temporary()) finished_.push_back(std::move(done));
+        if (!closed) fault(name, "write failed");
     }
     ins_.erase(ch);
 }
 
 void Io::flush_all() {
-    for (auto& [ch, f] : outs_) f->flush();
+    for (auto& [ch, f] : outs_) write_out(*f);
     if (out_) out_->flush();
 }
 
+void Io::write_kept(std::unique_ptr<OutFile> f) {
+    // Nothing has gone to the file since it was created: it gets the last text.
+    f->rewritten = false;
+    write_out(*f);
+    const bool closed = std::fclose(f->fp) == 0;
+    f->fp = nullptr;
+    const std::string name = f->name;
+    if (f->temporary()) finished_.push_back(std::move(f));
+    if (!closed) fault(name, "write failed");
+}
+
+void Io::replace_outputs() {
+    std::vector<int> open;
+    for (const auto& [ch, f] : outs_)
+        if (!f->listing) open.push_back(ch);
+    for (int ch : open) close(ch);
+    while (!rewritten_.empty()) {
+        std::unique_ptr<OutFile> f = std::move(rewritten_.begin()->second);
+        rewritten_.erase(rewritten_.begin());
+        write_kept(std::move(f));
+    }
+    // Every text is complete and closed before the first file of an earlier run is replaced.
+    // An earlier file stays linked under a second name until every new file is in place, so
+    // that a rename that fails halfway puts the earlier files back: the run's files are
+    // replaced all together or not at all.
+    namespace fs = std::filesystem;
+    struct Replaced {
+        std::string name;
+        bool had_earlier;
+    };
+    std::vector<Replaced> replaced;
+    try {
+        for (const auto& f : finished_) {
+            if (failure_ && failure_->at == FailurePoint::rename && failure_->file == f->name)
+                fault(f->name, "cannot replace the file (injected failure)");
+            const fs::path target = path(f->name), kept = path(earlier_name(f->name));
+            std::error_code ec;
+            const bool had_earlier = fs::is_regular_file(target, ec);
+            bool moved_aside = false;
+            if (had_earlier) {
+                fs::remove(kept, ec);
+                fs::create_hard_link(target, kept, ec);
+                if (ec) {  // a file system without links: the earlier file is moved aside
+                    fs::rename(target, kept, ec);
+                    if (ec) fault(f->name, "cannot keep the earlier file: " + ec.message());
+                    moved_aside = true;
+                }
+            }
+            fs::rename(path(f->written_as), target, ec);
+            if (ec) {
+                const std::string why = ec.message();
+                if (moved_aside) fs::rename(kept, target, ec);
+                else if (had_earlier) fs::remove(kept, ec);
+                fault(f->name, "cannot replace the file by " + f->written_as + ": " + why);
+            }
+            replaced.push_back({f->name, had_earlier});
+        }
+    } catch (const RunFault&) {
+        for (auto it = replaced.rbegin(); it != replaced.rend(); ++it) {
+            std::error_code ec;
+            if (it->had_earlier) fs::rename(path(earlier_name(it->name)), path(it->name), ec);
+            else fs::remove(path(it->name), ec);
+        }
+        throw;
+    }
+    for (const Replaced& done : replaced) {
+        std::error_code ec;
+        if (done.had_earlier) fs::remove(path(earlier_name(done.name)), ec);
+    }
+    finished_.clear();
+}
+
+void Io::remove_temporary(OutFile& f) {
+    if (f.fp) std::fclose(f.fp);
+    f.fp = nullptr;
+    if (!f.temporary()) return;
+    std::error_code ec;
+    std::filesystem::remove(path(f.written_as), ec);
+}
+
+void Io::drop_outputs() {
+    for (auto it = outs_.begin(); it != outs_.end();) {
+        if (it->second->listing) {
+            ++it;
+            continue;
+        }
+        remove_temporary(*it->second);
+        it = outs_.erase(it);
+    }
+    for (auto& [name, f] : rewritten_) remove_temporary(*f);
+    rewritten_.clear();
+    for (auto& f : finished_) remove_temporary(*f);
+    finished_.clear();
+}
+
 void Io::close_all() {
+    // Files a finished run has not replaced are not the run's results.
+    if (mode_ == OutputMode::replace_at_end) drop_outputs();
     while (!outs_.empty()) close(outs_.begin()->first);
     while (!rewritten_.empty()) {
         std::unique_ptr<OutFile> f = std::move(rewritten_.begin()->second);
         rewritten_.erase(rewritten_.begin());
-        // Nothing has gone to the file since it was created: it gets the last text.
-        f->rewritten = false;
-        f->flush();
-        std::fclose(f->fp);
+        write_kept(std::move(f));
     }
     ins_.clear();
     if (out_) out_->flush();

@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,19 @@ private:
     std::size_t pos_ = 0;
 };
 
+// How a run's output files reach their names. Written `direct`ly, a file is created under its
+// own name and written as it goes. A finished run `replace`s the files of earlier runs whole:
+// each file but the listing is written under a temporary name and renamed over its own name
+// only when the run has finished, so that a run that ends otherwise leaves them as they were.
+enum class OutputMode { direct, replace_at_end };
+
+// Where a test makes an output file fail, as a full disk or a read-only directory would.
+enum class FailurePoint { create, rename };
+struct InjectedFailure {
+    std::string file;  // the output file's own name
+    FailurePoint at = FailurePoint::create;
+};
+
 class Io {
 public:
     // No channel open; writes to the terminal go nowhere until `bind`.
@@ -59,15 +73,27 @@ public:
     Io(const Io&) = delete;
     Io& operator=(const Io&) = delete;
 
-    // The run's working directory and standard streams (set once by `run`).
-    void bind(std::filesystem::path dir, std::istream* in, std::ostream* out, std::ostream* err);
+    // The run's working directory, standard streams and output mode (set once by `run`).
+    void bind(std::filesystem::path dir, std::istream* in, std::ostream* out, std::ostream* err,
+              OutputMode mode = OutputMode::direct);
+    // Makes the creation or the rename of one output file fail (tests only).
+    void inject_failure(InjectedFailure failure) { failure_ = std::move(failure); }
     // The working directory of the run.
     const std::filesystem::path& dir() const { return dir_; }
     // The run's standard error.
     std::ostream& stderr_stream() { return *err_; }
 
-    // "unknown": creates or replaces the file; a file that cannot be created is a RunFault.
+    // "unknown": creates or replaces the file (under its temporary name when the run's files
+    // are replaced at the end); a file that cannot be created is a RunFault.
     void create(int ch, const std::string& name);
+    // The listing: always written under its own name as the run goes, but the file is first
+    // opened when its text is first written out (`open_listing`, a flush or a close), so that
+    // a run that refuses its inputs before that leaves an earlier listing untouched.
+    void create_listing(int ch, const std::string& name);
+    // Opens the listing's file now and writes what it holds so far.
+    void open_listing(int ch);
+    // Drops a listing whose file was never opened, leaving the file alone.
+    void discard_listing(int ch);
     // As create, for a file that a run may replace many times over and whose last version
     // counts: the file is created the first time only, each later create starts its text
     // afresh in memory, and the last text is written when the run's files are closed.
@@ -101,8 +127,23 @@ public:
     void close(int ch);
     // Writes the buffered text of every open output file and of the terminal.
     void flush_all();
-    // Closes every channel and writes the kept texts of create_rewritten files.
+    // Closes every channel and writes the kept texts of create_rewritten files; when the
+    // run's files are replaced at the end and have not been, they are dropped instead.
     void close_all();
+
+    // A finished run: closes every output file but the listing (the kept texts of
+    // create_rewritten files written) and renames each over its own name. A file that cannot
+    // be written, closed or renamed is a RunFault; the files not yet renamed are then dropped.
+    void replace_outputs();
+    // A run that did not finish: closes every output file but the listing and removes what
+    // was written under temporary names, so that the files of earlier runs stay as they were.
+    void drop_outputs();
+    // The name an output file is written under until the run has finished.
+    static std::string temporary_name(const std::string& name);
+    // The name an earlier run's file is kept under while a finished run replaces its files.
+    static std::string earlier_name(const std::string& name);
+    // True when the two names, resolved against the working directory, name one file.
+    bool same_file(const std::string& a, const std::string& b) const;
 
     // Resolves a file name of the run against the working directory.
     std::filesystem::path path(const std::string& name) const;
@@ -113,8 +154,15 @@ private:
     std::istream* in_ = nullptr;
     std::ostream* out_ = nullptr;
     std::ostream* err_ = nullptr;
+    OutputMode mode_ = OutputMode::direct;
+    std::optional<InjectedFailure> failure_;
     std::map<int, std::unique_ptr<OutFile>> outs_;
     std::map<std::string, std::unique_ptr<OutFile>> rewritten_;  // closed, written at close_all
+    std::vector<std::unique_ptr<OutFile>> finished_;  // closed under temporary names, to rename
+    void open_file(OutFile& f);
+    void write_out(OutFile& f);
+    void write_kept(std::unique_ptr<OutFile> f);
+    void remove_temporary(OutFile& f);
     std::map<int, std::unique_ptr<InFile>> ins_;
 };
 

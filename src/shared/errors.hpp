@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace kova {
 
@@ -10,6 +11,9 @@ namespace kova {
 // 1, so that a shell loop or a batch system over many structures sees the failed run.
 struct RunStop {
     int status = 1;
+    // A message that went to the terminal or standard error only, for the listing too, so that
+    // the listing says why the run ended.
+    std::vector<std::string> listing_lines;
 };
 
 // A run-time error no routine guards against: one line "kova: <what>" on standard

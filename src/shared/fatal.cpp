@@ -20,4 +20,20 @@ void fatal_error(Records& r, std::string_view routine, std::string_view message)
     throw RunStop{};
 }
 
+bool names_the_listing(const Records& r, const std::string& name) {
+    const std::string listing = r.io.name_of(r.files.listing);
+    return !listing.empty() && !trim(name).empty() && r.io.same_file(trim(name), listing);
+}
+
+void refuse_the_listing_as_input(Records& r, const std::string& name, std::string_view what) {
+    if (!names_the_listing(r, name)) return;
+    r.io.discard_listing(r.files.listing);
+    r.io.write(terminal, "");
+    r.io.write(terminal, " ERROR *** ReadInp *** " + std::string(what) + " " + trim(name) +
+                             " is the listing this run writes: rename the file or give another "
+                             "name");
+    r.io.write(terminal, "");
+    throw RunStop{};
+}
+
 }  // namespace kova

@@ -11,4 +11,13 @@ namespace kova {
 // with status 1.
 [[noreturn]] void fatal_error(Records& r, std::string_view routine, std::string_view message);
 
+// True when `name`, resolved against the working directory, is the run's listing.
+bool names_the_listing(const Records& r, const std::string& name);
+
+// Ends the run with status 1 when `name` (a structure or databank file of the instructions) is
+// the listing: reading it would read what the run writes, and replacing it would lose the
+// file. The error lines go to the terminal only and the listing's file is left as it was,
+// which holds as long as the listing has not been opened.
+void refuse_the_listing_as_input(Records& r, const std::string& name, std::string_view what);
+
 }  // namespace kova
