@@ -332,17 +332,13 @@ TEST(RingSearch, WalkSameAsPlainOnRandomGraphs) {
 
 TEST(RingSearch, SameAsPlainOnRealStructures) {
     // The real files with their molecules completed: reduced table and walk against the scans.
-    auto data = test::shared_data();
-    if (data.empty()) GTEST_SKIP() << "no shared structures";
     int rings = 0;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(data / "structures")) {
-        auto ext = e.path().extension().string();
-        if (ext != ".res" && ext != ".ins") continue;
+    for (const std::string& rel : test::real_shelx_structures()) {
+        const auto path = test::real_structure(rel);
         Bench fast, plain;
-        if (!test::read_shelx_geometry(fast.r, e.path()) ||
-            !test::read_shelx_geometry(plain.r, e.path()))
+        if (!test::read_shelx_geometry(fast.r, path) || !test::read_shelx_geometry(plain.r, path))
             continue;
-        SCOPED_TRACE(e.path().filename().string());
+        SCOPED_TRACE(rel);
         for (Bench* b : {&fast, &plain}) {
             b->r.options.ncells = 1;
             complete_molecules(b->r);
