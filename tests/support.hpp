@@ -65,6 +65,14 @@ inline RunResult run_in(const TempDir& dir, const std::vector<std::string>& args
     return res;
 }
 
+// A label of a prefix and a number, "C12". Appended rather than written "C" + std::to_string(k):
+// at -O2 GCC 12 takes that for overlapping copies (a false -Wrestrict in bits/char_traits.h).
+inline std::string numbered(const char* prefix, int k) {
+    std::string s(prefix);
+    s += std::to_string(k);
+    return s;
+}
+
 inline std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> v;
     std::string cur;
@@ -93,7 +101,7 @@ inline std::filesystem::path real_structure(const std::string& rel) {
 
 // The skip message of a test whose structure is in neither place.
 inline std::string absent_structure(const std::string& rel) {
-    return rel + " is absent: not in tests/data/real, and no shared structures beside the checkout";
+    return rel + " is absent: in neither tests/data/real nor " KOVA_SHARED_DATA "/structures";
 }
 
 // Every real SHELX structure (.res, .ins) of both places, folder/file, each once, sorted.

@@ -144,7 +144,9 @@ TEST(ParseSymmComponent, FractionsAndNumbers) {
         std::string comp = pad(c.comp, 32);
         const SymmComponent got = parse_symm_component(s.r, comp, 32);
         EXPECT_EQ(got.trn.has_value(), c.reads) << c.comp;
-        if (c.reads && got.trn) EXPECT_NEAR(*got.trn, c.trn, 1e-7f) << c.comp;
+        if (c.reads && got.trn) {
+            EXPECT_NEAR(*got.trn, c.trn, 1e-7f) << c.comp;
+        }
         EXPECT_EQ(got.coef[0], c.cx) << c.comp;
         EXPECT_EQ(got.coef[1], c.cy) << c.comp;
         EXPECT_EQ(got.coef[2], c.cz) << c.comp;

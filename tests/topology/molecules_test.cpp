@@ -211,16 +211,16 @@ void random_crystal(Bench& b, unsigned seed, int ncells) {
         for (int k = 0; k < len; ++k) {
             int z = zs[g() % 6];
             int at = atom(b,
-                          (z == 6   ? "C"
-                           : z == 7 ? "N"
-                           : z == 8 ? "O"
-                                    : "S") +
-                              std::to_string(b.r.structure.atom_count + 1),
+                          test::numbered(z == 6   ? "C"
+                                         : z == 7 ? "N"
+                                         : z == 8 ? "O"
+                                                  : "S",
+                                         b.r.structure.atom_count + 1),
                           z, 0, 0, 0);
             b.r.structure.frac[at] = frac_of(b.r.structure.frac_to_cart, p);
             test::set_cartesian(b.r, at, at);
             if (g() % 3 == 0) {  // a hydrogen atom on it
-                int hk = atom(b, "H" + std::to_string(b.r.structure.atom_count + 1), 1, 0, 0, 0);
+                int hk = atom(b, test::numbered("H", b.r.structure.atom_count + 1), 1, 0, 0, 0);
                 Vec3f q = {p[0] + 0.6f, p[1] - 0.5f, p[2] + 0.6f};
                 b.r.structure.frac[hk] = frac_of(b.r.structure.frac_to_cart, q);
                 test::set_cartesian(b.r, hk, hk);
