@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -64,6 +65,14 @@ inline RunResult run_in(const TempDir& dir, const std::vector<std::string>& args
     return res;
 }
 
+// A label of a prefix and a number, "C12". Appended rather than written "C" + std::to_string(k):
+// at -O2 GCC 12 takes that for overlapping copies (a false -Wrestrict in bits/char_traits.h).
+inline std::string numbered(const char* prefix, int k) {
+    std::string s(prefix);
+    s += std::to_string(k);
+    return s;
+}
+
 inline std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> v;
     std::string cur;
@@ -79,10 +88,37 @@ inline std::vector<std::string> lines_of(const std::string& text) {
     return v;
 }
 
-// The real structures shared with the project, or "" when they are not beside the checkout.
-inline std::filesystem::path shared_data() {
-    std::filesystem::path p(KOVA_SHARED_DATA);
-    return std::filesystem::exists(p) ? p : std::filesystem::path();
+// Real structures, named folder/file as in their SOURCES.md: those whose licences allow a copy
+// are in tests/data/real, the others only in the shared structures beside the checkout. The
+// path of the copy, else of the shared file, else empty.
+inline std::filesystem::path real_structure(const std::string& rel) {
+    for (const char* base : {KOVA_TEST_DATA "/real", KOVA_SHARED_DATA "/structures"}) {
+        std::filesystem::path p = std::filesystem::path(base) / rel;
+        if (std::filesystem::is_regular_file(p)) return p;
+    }
+    return {};
+}
+
+// The skip message of a test whose structure is in neither place.
+inline std::string absent_structure(const std::string& rel) {
+    return rel + " is absent: in neither tests/data/real nor " KOVA_SHARED_DATA "/structures";
+}
+
+// Every real SHELX structure (.res, .ins) of both places, folder/file, each once, sorted.
+inline std::vector<std::string> real_shelx_structures() {
+    std::vector<std::string> v;
+    for (const char* base : {KOVA_TEST_DATA "/real", KOVA_SHARED_DATA "/structures"}) {
+        std::error_code ec;
+        for (std::filesystem::recursive_directory_iterator it(base, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            std::string ext = it->path().extension().string();
+            if (it->is_regular_file() && (ext == ".res" || ext == ".ins"))
+                v.push_back(std::filesystem::relative(it->path(), base).generic_string());
+        }
+    }
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
 }
 
 }  // namespace kova::test

@@ -254,7 +254,8 @@ void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& t
     axes[static_cast<std::size_t>(c3)] = third;
 
     const std::array<Vec3f, 3> ends = place_axis_ends(p, axes[0], axes[1], axes[2]);
-    std::string name = " " + trim(number_label(i, 0));
+    std::string name(1, ' ');
+    name += trim(number_label(i, 0));
     for (int k = 0; k < 3; ++k) {
         name[0] = "XYZ"[k];
         put_plot_point(r, rec, name, true, ends[static_cast<std::size_t>(k)]);

@@ -14,10 +14,10 @@ bool has(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 TEST(DatabankRun, AlanineWithTwoChargedFragments) {
-    auto data = test::shared_data();
-    if (data.empty()) GTEST_SKIP() << "no shared structures";
+    const auto src = test::real_structure("shx-l-alanine-23k/iam.res");
+    if (src.empty()) GTEST_SKIP() << test::absent_structure("shx-l-alanine-23k/iam.res");
     test::TempDir dir;
-    std::filesystem::copy_file(data / "structures/shx-l-alanine-23k/iam.res", dir / "iam.res");
+    std::filesystem::copy_file(src, dir / "iam.res");
     std::filesystem::copy_file(std::string(KOVA_TEST_DATA) + "/databank/kova_test.db",
                                dir / "kova_test.db");
     // atoms: 1 O1, 2 O2, 3 N1, 4-6 H1-H3 (on N1), 7 C1, 8 H4, 9 C2, 10-12 H5-H7, 13 C3

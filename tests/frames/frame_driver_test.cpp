@@ -103,10 +103,10 @@ TEST(FrameAllAtomsRun, PlatonWaterWithRings) {
 // A real SHELX structure with ring frames, completed molecules and keys: every block of the
 // master file is there, every atom is drawn, and every framed atom has its SYMPLM line.
 TEST(FrameAllAtomsRun, RealShelxStructureGivesCompleteFiles) {
-    auto data = test::shared_data();
-    if (data.empty()) GTEST_SKIP() << "shared structures not present";
+    const auto src = test::real_structure("shx-jkd77/jkd77.res");
+    if (src.empty()) GTEST_SKIP() << test::absent_structure("shx-jkd77/jkd77.res");
     test::TempDir dir;
-    std::filesystem::copy_file(data / "structures/shx-jkd77/jkd77.res", dir / "jkd77.res");
+    std::filesystem::copy_file(src, dir / "jkd77.res");
     dir.write("kova.inp",
               "FORMAT  *shelx\nINPUT   jkd77.res\nNCELLS  1\nRINGS  3  8  *special\n"
               "KEYGEN  *XYZUIJ all *ordered  *MULT all *ordered *kappas\n");

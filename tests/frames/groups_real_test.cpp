@@ -45,7 +45,7 @@ struct Stages {
              {std::pair{43, "reset.bond"}, {42, "const.bond"}, {445, "res_mopro.inp"}})
             r.io.create(ch, name);
         try {
-            read_shelx(r, (test::shared_data() / "structures" / file).string());
+            read_shelx(r, test::real_structure(file).string());
             r.topology.list_size = r.structure.atom_count;
             if (rings) {
                 r.options.search_rings = true;
@@ -82,11 +82,12 @@ struct Stages {
 };
 
 TEST(GroupsOnRealStructure, LAlanineZwitterion) {
-    if (test::shared_data().empty()) GTEST_SKIP() << "shared structures not available";
+    const char* const file = "shx-l-alanine-23k/iam.res";
+    if (test::real_structure(file).empty()) GTEST_SKIP() << test::absent_structure(file);
     Stages run;
     Records& r = run.r;
     auto& dir = run.dir;
-    if (!run.read("shx-l-alanine-23k/iam.res", false)) return;
+    if (!run.read(file, false)) return;
     ASSERT_EQ(r.structure.atom_count, 13);
     auto index = [&](const std::string& label) { return run.index(label); };
     // The carboxylate C(3) carries O(1), O(2) and the alpha C(1); C(1) also N(1) (with three H,
@@ -138,11 +139,12 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
 // (N(1): C(1), C(4), phenyl C(11); C(10) on C(4)), ring H atoms riding. With RINGS 3 8 the
 // five- and six-membered rings are found planar.
 TEST(GroupsOnRealStructure, PhenylPyrrolesWithRings) {
-    if (test::shared_data().empty()) GTEST_SKIP() << "shared structures not available";
+    const char* const file = "shx-jkd77/jkd77.res";
+    if (test::real_structure(file).empty()) GTEST_SKIP() << test::absent_structure(file);
     for (bool rings : {true, false}) {
         Stages run;
         Records& r = run.r;
-        if (!run.read("shx-jkd77/jkd77.res", rings)) return;
+        if (!run.read(file, rings)) return;
         const std::pair<const char*, const char*> groups[] = {
             // C10 block: the ring N of the same ring, 3 neighbours all C
             {"C(1)", rings ? "substituted nitrogen" : ""},

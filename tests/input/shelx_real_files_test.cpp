@@ -1,6 +1,6 @@
-// The SHELX reader on real files written by SHELXL, Olex2 and others (the shared
-// structures; skipped when they are not beside the checkout). Expected values come from
-// the files by hand.
+// The SHELX reader on real files written by SHELXL, Olex2 and others (tests/data/real; the
+// tests on files that only the shared structures hold skip when those are not beside the
+// checkout). Expected values come from the files by hand.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,22 +15,23 @@ namespace {
 using test::has_run;
 using test::ShelxRead;
 
-std::string shared_file(const std::string& rel) {
-    std::filesystem::path base = test::shared_data();
-    if (base.empty()) return "";
-    std::ifstream f(base / "structures" / rel, std::ios::binary);
+std::string real_file(const std::string& rel) {
+    std::ifstream f(test::real_structure(rel), std::ios::binary);
     std::ostringstream ss;
     ss << f.rdbuf();
     return ss.str();
 }
 
-#define SKIP_WITHOUT_SHARED()                                                       \
-    if (test::shared_data().empty()) GTEST_SKIP() << "the shared structures are absent"
+// For the files that only the shared structures hold: the test skips, naming the first one
+// absent.
+#define SKIP_WITHOUT(...)                                      \
+    for (const char* rel_ : {__VA_ARGS__})                     \
+        if (test::real_structure(rel_).empty()) GTEST_SKIP() << test::absent_structure(rel_)
 
-// Reads one shared file under its own name.
-void read_shared(ShelxRead& t, const std::string& rel) {
+// Reads one real file under its own name.
+void read_real(ShelxRead& t, const std::string& rel) {
     std::string name = std::filesystem::path(rel).filename().string();
-    t.read(name, shared_file(rel));
+    t.read(name, real_file(rel));
 }
 
 int label_index(const Records& r, const std::string& label) {
@@ -39,50 +40,58 @@ int label_index(const Records& r, const std::string& label) {
     return 0;
 }
 
+struct CountCase {
+    const char* file;
+    int nat;   // atoms without Q peaks (SOURCES.md)
+    int nsym;  // SYMM cards + 1, times the lattice points, times 2 when centrosymmetric
+    const char* mopro_symm;
+};
+
+void expect_counts(const CountCase& c) {
+    ShelxRead t;
+    read_real(t, c.file);
+    ASSERT_FALSE(t.stopped) << c.file << "\n" << t.out.str();
+    ASSERT_EQ(t.fault, "") << c.file;
+    EXPECT_EQ(t.rec().structure.atom_count, c.nat) << c.file;
+    EXPECT_EQ(t.rec().structure.symmetry.count, c.nsym) << c.file;
+    EXPECT_TRUE(has_run(t.file("mopro_kova.par"), {c.mopro_symm, "  X, Y, Z"})) << c.file;
+}
+
 TEST(ShelxRealFiles, AtomCountsAndSymmetry) {
-    SKIP_WITHOUT_SHARED();
-    struct Case {
-        const char* file;
-        int nat;      // atoms without Q peaks (SOURCES.md)
-        int nsym;     // SYMM cards + 1, times the lattice points, times 2 when centrosymmetric
-        const char* mopro_symm;
-    };
-    const Case cases[] = {
+    const CountCase cases[] = {
         {"shx-jkd77/jkd77.res", 44, 4, "SYMM   2 P CENTRO"},
         {"shx-i43d-ni/I-43d.res", 65, 48, "SYMM  24 I"},
         {"shx-p31c-cl-p/p-31c.res", 88, 6, "SYMM   6 P"},
         {"shx-p21c-cf3-disorder/p21c.res", 128, 4, "SYMM   2 P CENTRO"},
         {"shx-p212121-sulfur/test_bedelone.res", 24, 4, "SYMM   4 P"},
         {"shx-p-4-resi/014EP-4_a_shelxl.res", 285, 4, "SYMM   4 P"},
-        {"shx-p21n-cf3-sulfonyl/p21n_cf3.res", 48, 4, "SYMM   2 P CENTRO"},
         {"shx-pna21-free-h-crlf/ZP2.ins", 50, 4, "SYMM   4 P"},
         {"shx-sucrose-p1-afix/sucrose_p1.res", 90, 1, "SYMM   1 P"},
         {"shx-thpp-exyz-disorder/thpp.ins", 18, 4, "SYMM   2 P CENTRO"},
         {"shx-nacl-fm3m/NaCl.res", 2, 192, "SYMM  24 F CENTRO"},
         {"shx-p212121-cl-free-h/exp_353.res", 64, 4, "SYMM   4 P"},
-        {"shx-c2m-fecl/dom1_mC.res", 6, 8, "SYMM   2 C CENTRO"},
-        {"shx-l-alanine-23k/iam.res", 13, 4, "SYMM   4 P"},
         {"shx-cctbx-embedded/3odl_fragment.ins", 23, 6, "SYMM   6 P"},
         {"shx-cctbx-embedded/97srv101_disordered.ins", 15, 2, "SYMM   1 P CENTRO"},
         {"shx-cctbx-embedded/aspirin.ins", 21, 4, "SYMM   2 P CENTRO"},
         {"shx-cctbx-embedded/s031_c2c.ins", 4, 8, "SYMM   2 C CENTRO"},
         {"shx-cctbx-embedded/cr4_p63_special_positions.ins", 5, 6, "SYMM   6 P"},
     };
-    for (const Case& c : cases) {
-        ShelxRead t;
-        read_shared(t, c.file);
-        ASSERT_FALSE(t.stopped) << c.file << "\n" << t.out.str();
-        ASSERT_EQ(t.fault, "") << c.file;
-        EXPECT_EQ(t.rec().structure.atom_count, c.nat) << c.file;
-        EXPECT_EQ(t.rec().structure.symmetry.count, c.nsym) << c.file;
-        EXPECT_TRUE(has_run(t.file("mopro_kova.par"), {c.mopro_symm, "  X, Y, Z"})) << c.file;
-    }
+    for (const CountCase& c : cases) expect_counts(c);
+}
+
+TEST(ShelxRealFiles, AtomCountsAndSymmetryOfSharedOnlyFiles) {
+    const CountCase cases[] = {
+        {"shx-p21n-cf3-sulfonyl/p21n_cf3.res", 48, 4, "SYMM   2 P CENTRO"},
+        {"shx-c2m-fecl/dom1_mC.res", 6, 8, "SYMM   2 C CENTRO"},
+        {"shx-l-alanine-23k/iam.res", 13, 4, "SYMM   4 P"},
+    };
+    for (const CountCase& c : cases) SKIP_WITHOUT(c.file);
+    for (const CountCase& c : cases) expect_counts(c);
 }
 
 TEST(ShelxRealFiles, RidingHydrogenAndCartesianCoordinates) {
-    SKIP_WITHOUT_SHARED();
     ShelxRead t;
-    read_shared(t, "shx-jkd77/jkd77.res");
+    read_real(t, "shx-jkd77/jkd77.res");
     Records& r = t.rec();
     // P2(1)/n: a 9.9199, b 9.5808, c 18.1079, beta 105.506. N1 at (0.560600, 0.373727,
     // 0.162013): x = a x + c cos(beta) z, y = b y, z = c sin(beta) z.
@@ -105,9 +114,8 @@ TEST(ShelxRealFiles, RidingHydrogenAndCartesianCoordinates) {
 }
 
 TEST(ShelxRealFiles, CentredAcentricLatticeHeads) {
-    SKIP_WITHOUT_SHARED();
     ShelxRead t;
-    read_shared(t, "shx-i43d-ni/I-43d.res");
+    read_real(t, "shx-i43d-ni/I-43d.res");
     auto mas = t.file("xd_kova.mas");
     ASSERT_GT(mas.size(), 7u);
     EXPECT_EQ(mas[4],
@@ -135,11 +143,10 @@ TEST(ShelxRealFiles, CentredAcentricLatticeHeads) {
 }
 
 TEST(ShelxRealFiles, FreeVariablesAndFixedValues) {
-    SKIP_WITHOUT_SHARED();
     {
         // FVAR 0.70431 0.25054; C12 at -21 is 1 - fv(2); its methyl H ride with 1.5 x 0.03323.
         ShelxRead t;
-        read_shared(t, "shx-cctbx-embedded/97srv101_disordered.ins");
+        read_real(t, "shx-cctbx-embedded/97srv101_disordered.ins");
         Records& r = t.rec();
         int c12 = label_index(r, "C(12)");
         int h121 = label_index(r, "H(121)");
@@ -153,7 +160,7 @@ TEST(ShelxRealFiles, FreeVariablesAndFixedValues) {
     {
         // C7 x = 10.910013: a fixed coordinate 0.910013.
         ShelxRead t;
-        read_shared(t, "shx-cctbx-embedded/aspirin.ins");
+        read_real(t, "shx-cctbx-embedded/aspirin.ins");
         int c7 = label_index(t.rec(), "C(7)");
         ASSERT_GT(c7, 0);
         EXPECT_NEAR(t.rec().structure.frac[c7][0], 0.910013f, 1e-6);
@@ -161,7 +168,7 @@ TEST(ShelxRealFiles, FreeVariablesAndFixedValues) {
     {
         // Four atoms carry Uiso -0.00100, outside the riding range: they keep it.
         ShelxRead t;
-        read_shared(t, "shx-p-4-resi/014EP-4_a_shelxl.res");
+        read_real(t, "shx-p-4-resi/014EP-4_a_shelxl.res");
         int n = 0;
         for (int i = 1; i <= t.rec().structure.atom_count; ++i)
             if (t.rec().structure.uij[i][0] == -0.001f) ++n;
@@ -170,12 +177,11 @@ TEST(ShelxRealFiles, FreeVariablesAndFixedValues) {
 }
 
 TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
-    SKIP_WITHOUT_SHARED();
     {
         // RESI 4 CCF3 followed by PART 2 -31: the atoms still take the residue; after RESI 0
         // they are outside residues.
         ShelxRead t;
-        read_shared(t, "shx-p21c-cf3-disorder/p21c.res");
+        read_real(t, "shx-p21c-cf3-disorder/p21c.res");
         Records& r = t.rec();
         EXPECT_TRUE(r.structure.has_residues);
         EXPECT_EQ(r.structure.residue_label[1], "O1       4  CCF3 ");
@@ -189,7 +195,7 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
         // Comments after "!" on CELL, LATT and SFAC; residues number first, with a water
         // residue whose number needs four columns.
         ShelxRead t;
-        read_shared(t, "shx-cctbx-embedded/3odl_fragment.ins");
+        read_real(t, "shx-cctbx-embedded/3odl_fragment.ins");
         Records& r = t.rec();
         ASSERT_EQ(r.structure.type_count, 7);
         const int z[] = {6, 1, 7, 8, 16, 15, 11};
@@ -202,7 +208,7 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
     {
         // An include line names a file that is not there: said once, the file is read on.
         ShelxRead t;
-        read_shared(t, "shx-p31c-cl-p/p-31c.res");
+        read_real(t, "shx-p31c-cl-p/p-31c.res");
         EXPECT_TRUE(
             has_run(t.file("kova.out"),
                     {" Include files are not read (first include line: +include_some.dfx)"}));
@@ -219,9 +225,8 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
 }
 
 TEST(ShelxRealFiles, CrlfLinesAndMixedCaseLabels) {
-    SKIP_WITHOUT_SHARED();
     ShelxRead t;
-    read_shared(t, "shx-pna21-free-h-crlf/ZP2.ins");
+    read_real(t, "shx-pna21-free-h-crlf/ZP2.ins");
     Records& r = t.rec();
     EXPECT_GT(label_index(r, "H(15A)"), 0);  // written H15a
     for (const auto& l : t.file("kova.out")) EXPECT_EQ(l.find('\r'), std::string::npos) << l;
@@ -229,39 +234,47 @@ TEST(ShelxRealFiles, CrlfLinesAndMixedCaseLabels) {
 }
 
 TEST(ShelxRealFiles, LongOperatorTextStaysWhole) {
-    SKIP_WITHOUT_SHARED();
+    SKIP_WITHOUT("shx-l-alanine-23k/iam.res");
     ShelxRead t;
-    read_shared(t, "shx-l-alanine-23k/iam.res");
+    read_real(t, "shx-l-alanine-23k/iam.res");
     // "SYMM     0.50000 - X ,            - Y ,    0.50000 + Z": 46 columns after SYMM.
     EXPECT_TRUE(has_run(t.file("mopro_kova.par"),
                         {"SYMM   4 P", "  X, Y, Z",
                          "     0.50000 - X ,            - Y ,    0.50000 + Z"}));
 }
 
+struct StopCase {
+    const char* file;
+    const char* line;  // on the terminal
+};
+
+void expect_stop(const StopCase& c) {
+    ShelxRead t;
+    read_real(t, c.file);
+    EXPECT_TRUE(t.stopped) << c.file;
+    EXPECT_TRUE(has_run(t.terminal(), {c.line})) << c.file << "\n" << t.out.str();
+}
+
 TEST(ShelxRealFiles, FilesThatStopTheRun) {
-    SKIP_WITHOUT_SHARED();
-    struct Case {
-        const char* file;
-        const char* line;  // on the terminal
-    };
-    const Case cases[] = {
+    const StopCase cases[] = {
         // rhombohedral centring is not among the lattices of the symmetry stage (a
         // free-format line: its own blank, then the text)
         {"shx-r3c-fe-perchlorate/2240189.res", "  Lattice type R is not supported"},
         // SFAC elements from 37 on other than iodine: In, Pt, Ru, named with their SFAC types
         {"shx-large-1529-atoms/1548072_many_atoms.res",  // SFAC  C  H  O  F  AL  IN  N
          " ERROR *** GetSFT *** atomic number not implemented yet: In (Z = 49), SFAC type 6"},
-        {"shx-pt-bf4-resi/25.res",  // SFAC  C  H  B  F  N  PT  CL
-         " ERROR *** GetSFT *** atomic number not implemented yet: Pt (Z = 78), SFAC type 6"},
         {"shx-ru-phosphine-crlf/05srv085.ins",  // SFAC C  H  N  P  Ru O
          " ERROR *** GetSFT *** atomic number not implemented yet: Ru (Z = 44), SFAC type 5"},
     };
-    for (const Case& c : cases) {
-        ShelxRead t;
-        read_shared(t, c.file);
-        EXPECT_TRUE(t.stopped) << c.file;
-        EXPECT_TRUE(has_run(t.terminal(), {c.line})) << c.file << "\n" << t.out.str();
-    }
+    for (const StopCase& c : cases) expect_stop(c);
+}
+
+TEST(ShelxRealFiles, SharedOnlyFileThatStopsTheRun) {
+    const StopCase c = {"shx-pt-bf4-resi/25.res",  // SFAC  C  H  B  F  N  PT  CL
+                        " ERROR *** GetSFT *** atomic number not implemented yet: Pt (Z = 78), "
+                        "SFAC type 6"};
+    SKIP_WITHOUT(c.file);
+    expect_stop(c);
 }
 
 }  // namespace

@@ -144,7 +144,9 @@ TEST(ParseSymmComponent, FractionsAndNumbers) {
         std::string comp = pad(c.comp, 32);
         const SymmComponent got = parse_symm_component(s.r, comp, 32);
         EXPECT_EQ(got.trn.has_value(), c.reads) << c.comp;
-        if (c.reads && got.trn) EXPECT_NEAR(*got.trn, c.trn, 1e-7f) << c.comp;
+        if (c.reads && got.trn) {
+            EXPECT_NEAR(*got.trn, c.trn, 1e-7f) << c.comp;
+        }
         EXPECT_EQ(got.coef[0], c.cx) << c.comp;
         EXPECT_EQ(got.coef[1], c.cy) << c.comp;
         EXPECT_EQ(got.coef[2], c.cz) << c.comp;
@@ -445,57 +447,65 @@ bool same_op(const Records& r, int a, const Mat3f& rot, const Vec3f& trn) {
     return true;
 }
 
+struct GroupCase {
+    const char* file;
+    int cards;  // operators read, the identity included
+    char latt;
+    bool centro;
+    int total;
+};
+
+void expect_closed_group(const GroupCase& c) {
+    test::Session s;
+    ASSERT_TRUE(s.r.io.try_open_old(57, test::real_structure(c.file).string())) << c.file;
+    read_symmetry(s.r, 57, s.r.files.listing);
+    ASSERT_EQ(s.r.structure.symmetry.count, c.cards) << c.file;
+    if (c.latt != 'P') add_lattice_centring(s.r, s.r.files.listing, c.latt);
+    if (c.centro) add_inversion_partners(s.r, s.r.files.listing);
+    const int n = s.r.structure.symmetry.count;
+    ASSERT_EQ(n, c.total) << c.file;
+    for (int a = 1; a <= n; ++a) {
+        for (int b = 1; b < a; ++b)
+            EXPECT_FALSE(same_op(s.r, b, s.r.structure.symmetry.rotation[a],
+                                 s.r.structure.symmetry.translation[a]))
+                << c.file << " " << a << " repeats " << b;
+        for (int b = 1; b <= n; ++b) {
+            // a after b: x -> Ra (Rb x + tb) + ta, in the stored (transposed) layout
+            Mat3f rot{};
+            Vec3f trn{};
+            for (int k = 0; k < 3; ++k) {
+                trn[k] = s.r.structure.symmetry.translation[a][k];
+                for (int m = 0; m < 3; ++m)
+                    trn[k] += s.r.structure.symmetry.rotation[a][m][k] *
+                              s.r.structure.symmetry.translation[b][m];
+                for (int j = 0; j < 3; ++j)
+                    for (int m = 0; m < 3; ++m)
+                        rot[j][k] += s.r.structure.symmetry.rotation[b][j][m] *
+                                     s.r.structure.symmetry.rotation[a][m][k];
+            }
+            bool found = false;
+            for (int m = 1; m <= n && !found; ++m) found = same_op(s.r, m, rot, trn);
+            EXPECT_TRUE(found) << c.file << ": " << a << " after " << b;
+            if (!found) break;
+        }
+    }
+}
+
 TEST(ReadSymmetry, RealFilesGiveClosedGroups) {
-    auto data = test::shared_data();
-    if (data.empty()) GTEST_SKIP() << "no shared structures";
-    struct Case {
-        const char* file;
-        int cards;  // operators read, the identity included
-        char latt;
-        bool centro;
-        int total;
-    };
-    const Case cases[] = {
-        {"shx-nacl-fm3m/NaCl.res", 24, 'F', true, 192},
-        {"shx-i43d-ni/I-43d.res", 24, 'I', false, 48},
+    for (const GroupCase& c : {GroupCase{"shx-nacl-fm3m/NaCl.res", 24, 'F', true, 192},
+                               GroupCase{"shx-i43d-ni/I-43d.res", 24, 'I', false, 48}})
+        expect_closed_group(c);
+}
+
+// The same on the files that only the shared structures hold.
+TEST(ReadSymmetry, SharedOnlyFilesGiveClosedGroups) {
+    const GroupCase cases[] = {
         {"shx-l-alanine-23k/iam.res", 4, 'P', false, 4},
         {"shx-c2m-fecl/dom1_mC.res", 2, 'C', true, 8},
     };
-    for (const Case& c : cases) {
-        test::Session s;
-        ASSERT_TRUE(s.r.io.try_open_old(57, (data / "structures" / c.file).string())) << c.file;
-        read_symmetry(s.r, 57, s.r.files.listing);
-        ASSERT_EQ(s.r.structure.symmetry.count, c.cards) << c.file;
-        if (c.latt != 'P') add_lattice_centring(s.r, s.r.files.listing, c.latt);
-        if (c.centro) add_inversion_partners(s.r, s.r.files.listing);
-        const int n = s.r.structure.symmetry.count;
-        ASSERT_EQ(n, c.total) << c.file;
-        for (int a = 1; a <= n; ++a) {
-            for (int b = 1; b < a; ++b)
-                EXPECT_FALSE(same_op(s.r, b, s.r.structure.symmetry.rotation[a],
-                                     s.r.structure.symmetry.translation[a]))
-                    << c.file << " " << a << " repeats " << b;
-            for (int b = 1; b <= n; ++b) {
-                // a after b: x -> Ra (Rb x + tb) + ta, in the stored (transposed) layout
-                Mat3f rot{};
-                Vec3f trn{};
-                for (int k = 0; k < 3; ++k) {
-                    trn[k] = s.r.structure.symmetry.translation[a][k];
-                    for (int m = 0; m < 3; ++m)
-                        trn[k] += s.r.structure.symmetry.rotation[a][m][k] *
-                                  s.r.structure.symmetry.translation[b][m];
-                    for (int j = 0; j < 3; ++j)
-                        for (int m = 0; m < 3; ++m)
-                            rot[j][k] += s.r.structure.symmetry.rotation[b][j][m] *
-                                         s.r.structure.symmetry.rotation[a][m][k];
-                }
-                bool found = false;
-                for (int m = 1; m <= n && !found; ++m) found = same_op(s.r, m, rot, trn);
-                EXPECT_TRUE(found) << c.file << ": " << a << " after " << b;
-                if (!found) break;
-            }
-        }
-    }
+    for (const GroupCase& c : cases)
+        if (test::real_structure(c.file).empty()) GTEST_SKIP() << test::absent_structure(c.file);
+    for (const GroupCase& c : cases) expect_closed_group(c);
 }
 
 }  // namespace

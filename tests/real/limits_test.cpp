@@ -37,7 +37,7 @@ void polygon(Bench& b, int n) {
     const double pi = 3.14159265358979323846;
     const double radius = 1.5 / (2.0 * std::sin(pi / n));
     for (int k = 0; k < n; ++k)
-        b.add("C" + std::to_string(k + 1), 6,
+        b.add(test::numbered("C", k + 1), 6,
               static_cast<float>(radius * std::cos(2.0 * pi * k / n)),
               static_cast<float>(radius * std::sin(2.0 * pi * k / n)), 0.0f);
 }
@@ -81,7 +81,7 @@ TEST(Limits, MoreThanTwentyLinksOfOneEntry) {
     const double pi = 3.14159265358979323846;
     const double radius = 1.5 / (2.0 * std::sin(pi / 24));
     for (int k = 0; k < 24; ++k)
-        b.add("C" + std::to_string(k + 1), 6,
+        b.add(test::numbered("C", k + 1), 6,
               static_cast<float>(radius * std::cos(2.0 * pi * k / 24)),
               static_cast<float>(radius * std::sin(2.0 * pi * k / 24)), 0.0f);
     search_rings(b, 3, 3);
@@ -147,8 +147,10 @@ std::string fvar_file(int count) {
     std::string s = "TITL fv\nCELL 0.71073 10.0 10.0 10.0 90 90 90\nLATT -1\nSFAC C\nUNIT 1\n";
     for (int k = 1; k <= count; k += 10) {
         s += "FVAR";
-        for (int j = k; j < k + 10 && j <= count; ++j)
-            s += " " + (j == 1 ? std::string("1.0") : ff(j / 1000.0f, 5, 3));
+        for (int j = k; j < k + 10 && j <= count; ++j) {
+            s += ' ';
+            s += j == 1 ? std::string("1.0") : ff(j / 1000.0f, 5, 3);
+        }
         s += "\n";
     }
     // occupancy 2001: once free variable 200 (0.200)
@@ -188,9 +190,9 @@ TEST(Limits, TwoHundredFreeVariablesAndTheNext) {
 // names C00001 ... C99999, CA0000, CA0001 make labels of 8 characters.
 std::string atom_name(int k) {
     std::string digits = std::to_string(k % 100000);
-    return (k < 100000 ? "C" + std::string(5 - digits.size(), '0')
-                       : "CA" + std::string(4 - digits.size(), '0')) +
-           digits;
+    std::string name = k < 100000 ? "C" : "CA";
+    name.append(6 - name.size() - digits.size(), '0');
+    return name + digits;
 }
 
 std::string grid_atoms(int n) {

@@ -1,6 +1,6 @@
-// Whole runs on the real SHELX files of the shared structures (read in place through a link in
-// the run's directory; skipped when the structures are not beside the checkout), each with a
-// few option sets. Every run must end normally, or, for the files kova cannot read by design,
+// Whole runs on the real SHELX files (tests/data/real and the shared structures, read in place
+// through a link in the run's directory; a file that only the shared structures hold is skipped
+// when they are not beside the checkout), each with a few option sets. Every run must end normally, or, for the files kova cannot read by design,
 // with exactly its message; and the files of a run must agree with each other: the frames
 // name atoms and dummies that exist and lie away from their atom, moved hydrogen atoms lie
 // at the distance the listing gives, the summary names the files there are, and no number
@@ -56,20 +56,21 @@ const std::map<std::string, std::string> kStops = {
      " ERROR *** GetSFT *** atomic number not implemented yet: In (Z = 49), SFAC type 6"},
 };
 
-// Every SHELX file of the shared structures, relative to the structures folder; one empty
-// name when they are absent, so that the suite reports the skip.
+// The SHELX files that only the shared structures hold (their licences allow no copy): named
+// here as well, so that a checkout without them has the same cases and reports these skipped.
+const char* const kSharedOnly[] = {
+    "shx-c2m-fecl/dom1_mC.res",
+    "shx-l-alanine-23k/iam.res",
+    "shx-p21n-cf3-sulfonyl/p21n_cf3.res",
+    "shx-pt-bf4-resi/25.res",
+};
+
+// Every real SHELX file, folder/file, each once.
 std::vector<std::string> shelx_files() {
-    std::vector<std::string> v;
-    fs::path base = test::shared_data();
-    if (!base.empty()) {
-        for (const auto& e : fs::recursive_directory_iterator(base / "structures")) {
-            std::string ext = e.path().extension().string();
-            if (e.is_regular_file() && (ext == ".res" || ext == ".ins"))
-                v.push_back(fs::relative(e.path(), base / "structures").generic_string());
-        }
-    }
+    std::vector<std::string> v = test::real_shelx_structures();
+    v.insert(v.end(), std::begin(kSharedOnly), std::end(kSharedOnly));
     std::sort(v.begin(), v.end());
-    if (v.empty()) v.push_back("");
+    v.erase(std::unique(v.begin(), v.end()), v.end());
     return v;
 }
 
@@ -102,7 +103,7 @@ protected:
 
     void run(const std::string& rel, const OptionSet& o) {
         opt = o;
-        fs::path src = test::shared_data() / "structures" / rel;
+        fs::path src = test::real_structure(rel);
         structure = src.filename().string();
         fs::create_symlink(src, dir / structure);
         fs::create_symlink(fs::path(KOVA_TEST_DATA) / "databank" / "kova_test.db",
@@ -413,8 +414,7 @@ void RealRun::check_no_overflow() {
 
 TEST_P(RealRun, EndsAsDesignedAndItsFilesAgree) {
     const auto& [rel, set] = GetParam();
-    if (rel.empty())
-        GTEST_SKIP() << "the shared structures are absent: " << KOVA_SHARED_DATA << " (not run)";
+    if (test::real_structure(rel).empty()) GTEST_SKIP() << test::absent_structure(rel);
     run(rel, kOptionSets[set]);
     auto stop = kStops.find(rel);
     auto labels = kRepeatedLabels.find(rel);
@@ -444,7 +444,7 @@ TEST_P(RealRun, EndsAsDesignedAndItsFilesAgree) {
 }
 
 std::string case_name(const ::testing::TestParamInfo<std::tuple<std::string, int>>& info) {
-    std::string s = std::get<0>(info.param).empty() ? "absent" : std::get<0>(info.param);
+    std::string s = std::get<0>(info.param);
     for (char& c : s)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return s + "_" + kOptionSets[std::get<1>(info.param)].name;

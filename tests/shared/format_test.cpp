@@ -54,15 +54,18 @@ TEST(Format, FixedPointRoundsAsPrintfDoes) {
     std::uniform_int_distribution<int> dd(0, 12), exp(-40, 40);
     auto check = [](double v, int w, int d) {
         ASSERT_EQ(ffd(v, w, d), printf_fixed(v, w, d, false)) << v << " F" << w << "." << d;
-        if (std::isfinite(static_cast<float>(v)))
+        if (std::isfinite(static_cast<float>(v))) {
             ASSERT_EQ(fsp(static_cast<float>(v), w, d),
                       printf_fixed(static_cast<float>(v), w, d, true))
                 << v << " SP,F" << w << "." << d;
+        }
     };
     for (int k = 0; k < 50000; ++k) {
         // any float bit pattern, then values of every size, then exact ties of d decimals
         const float f = std::bit_cast<float>(static_cast<std::uint32_t>(g()));
-        if (std::isfinite(f)) ASSERT_EQ(ff(f, 14, dd(g)).size(), 14u);
+        if (std::isfinite(f)) {
+            ASSERT_EQ(ff(f, 14, dd(g)).size(), 14u);
+        }
         const int d = dd(g);
         if (std::isfinite(f)) check(f, 50, d);
         const double x = std::ldexp(static_cast<double>(g() >> 11), exp(g) - 53) * (k % 2 ? -1 : 1);

@@ -77,7 +77,7 @@ TEST(ListRead, DecimalsAsTheCLibraryReadsThem) {
         const int ndig = 1 + static_cast<int>(g() % 18);
         std::string t = g() % 3 == 0 ? "-" : "";
         for (int j = 0; j < ndig; ++j) t += static_cast<char>('0' + g() % 10);
-        if (g() % 4 != 0) t.insert(t.size() - g() % (static_cast<unsigned>(ndig) + 1), ".");
+        if (g() % 4 != 0) t.insert(t.size() - g() % (static_cast<unsigned>(ndig) + 1), 1, '.');
         if (t == "." || t == "-.") continue;
         check(t);
     }

@@ -88,7 +88,7 @@ TEST(WordSplitter, StarsNumbersAndLastColumn) {
 TEST(WordSplitter, FortyTextWords) {
     Records r;
     std::string line;
-    for (int k = 0; k < 40; ++k) line += "W" + std::to_string(k) + " 1 ";
+    for (int k = 0; k < 40; ++k) line += test::numbered("W", k) + " 1 ";
     line = pad(line, 255);
     split_text_words(r, line);
     EXPECT_EQ(r.line_words.count, 40);

@@ -85,7 +85,7 @@ inline void random_cluster(Records& r, int n, unsigned seed, float volume = 12.0
     r.ensure_atoms(n);
     for (int k = 1; k <= n; ++k) {
         r.structure.atomic_number[k] = zs[pick(g)];
-        r.structure.label[k] = pad("A" + std::to_string(k), 8);
+        r.structure.label[k] = pad(numbered("A", k), 8);
         r.structure.cart[k] = {u(g), u(g), u(g)};
         r.structure.frac[k] = r.structure.cart[k];
         int d = disorder ? dice(g) : 0;

@@ -30,8 +30,9 @@ void expect_queries(const PointGrid& g, const std::map<int, Vec3d>& pts, std::mt
         for (const auto& [id, p] : pts) {
             const bool wild =
                 !(std::fabs(p[0]) <= 1e5 && std::fabs(p[1]) <= 1e5 && std::fabs(p[2]) <= 1e5);
-            if (wild || dist(p, c) <= radius)
+            if (wild || dist(p, c) <= radius) {
                 ASSERT_EQ(seen.count(id), 1u) << "point " << id << " query " << q;
+            }
         }
         for (int id : seen) {
             ASSERT_EQ(seen.count(id), 1u) << id;

@@ -211,16 +211,16 @@ void random_crystal(Bench& b, unsigned seed, int ncells) {
         for (int k = 0; k < len; ++k) {
             int z = zs[g() % 6];
             int at = atom(b,
-                          (z == 6   ? "C"
-                           : z == 7 ? "N"
-                           : z == 8 ? "O"
-                                    : "S") +
-                              std::to_string(b.r.structure.atom_count + 1),
+                          test::numbered(z == 6   ? "C"
+                                         : z == 7 ? "N"
+                                         : z == 8 ? "O"
+                                                  : "S",
+                                         b.r.structure.atom_count + 1),
                           z, 0, 0, 0);
             b.r.structure.frac[at] = frac_of(b.r.structure.frac_to_cart, p);
             test::set_cartesian(b.r, at, at);
             if (g() % 3 == 0) {  // a hydrogen atom on it
-                int hk = atom(b, "H" + std::to_string(b.r.structure.atom_count + 1), 1, 0, 0, 0);
+                int hk = atom(b, test::numbered("H", b.r.structure.atom_count + 1), 1, 0, 0, 0);
                 Vec3f q = {p[0] + 0.6f, p[1] - 0.5f, p[2] + 0.6f};
                 b.r.structure.frac[hk] = frac_of(b.r.structure.frac_to_cart, q);
                 test::set_cartesian(b.r, hk, hk);
@@ -279,16 +279,13 @@ TEST(Completion, SameAsScanOnRandomCrystals) {
 }
 
 TEST(Completion, SameAsScanOnRealStructures) {
-    auto data = test::shared_data();
-    if (data.empty()) GTEST_SKIP() << "no shared structures";
     int seen = 0;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(data / "structures")) {
-        auto ext = e.path().extension().string();
-        if (ext != ".res" && ext != ".ins") continue;
+    for (const std::string& rel : test::real_shelx_structures()) {
+        const auto path = test::real_structure(rel);
         for (int ncells : {0, 1}) {
             Bench fast, plain;
-            if (!test::read_shelx_geometry(fast.r, e.path()) ||
-                !test::read_shelx_geometry(plain.r, e.path()))
+            if (!test::read_shelx_geometry(fast.r, path) ||
+                !test::read_shelx_geometry(plain.r, path))
                 break;
                 // the restarting scan is slow: real files up to a hundred atoms
 #ifdef NDEBUG
@@ -301,7 +298,7 @@ TEST(Completion, SameAsScanOnRealStructures) {
             complete_molecules(fast.r);
             if (fast.r.topology.list_size > 300) break;
             complete_molecules_scan(plain.r);
-            SCOPED_TRACE(e.path().filename().string() + " ncells " + std::to_string(ncells));
+            SCOPED_TRACE(rel + " ncells " + std::to_string(ncells));
             expect_same_completion(fast, plain);
             ++seen;
         }

@@ -46,9 +46,8 @@ TEST(Neighbours, TooCloseAndSameSite) {
     b.add("H3", 1, 0, 0, -0.49f);   // below 0.5: dropped under either rule
     b.add("H4", 1, 0.8f, 0, 0);
     b.add("H5", 1, 0.805f, 0, 0);   // 0.005 from H4, which has the lower index
-    bool ldis;
     for (float rmax : {0.0f, 2.0f}) {
-        ldis = search_neighbours(b.r, 1, rmax);
+        EXPECT_FALSE(search_neighbours(b.r, 1, rmax)) << rmax;  // no atom is disordered
         EXPECT_EQ(found(b.r), (std::vector<int>{2, 4})) << rmax;
     }
 }
@@ -154,7 +153,7 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
     b.r.options.verbosity = 2;
     b.add("C1", 6, 0, 0, 0);
     for (int k = 1; k <= 7; ++k)  // seven H at 1.0, 1.1, ... Å along alternating axes
-        b.add("H" + std::to_string(k), 1, (k % 2) ? 0.9f + 0.1f * k : 0,
+        b.add(test::numbered("H", k), 1, (k % 2) ? 0.9f + 0.1f * k : 0,
               (k % 2) ? 0 : 0.9f + 0.1f * k, 0, k == 3 ? 0.5f : 1.0f, k == 3 ? -1 : 0);
     b.r.topology.print_neighbours = 1;
     find_neighbours(b.r, 1, 2.0f);
@@ -397,21 +396,19 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     // A long one relies on the stage that moves an atom saying so.
     Bench big;
     test::random_cluster(big.r, 6000, 12);
-    bool l;
-    l = search_neighbours(big.r, 1, 0.0f);
+    search_neighbours(big.r, 1, 0.0f);
     big.r.structure.cart[5999] = big.r.structure.cart[1];
     big.r.structure.cart[5999][0] += 1.1f;
     big.r.structure.occupancy_flag[1] = big.r.structure.occupancy_flag[5999] = 0;
 #ifndef NDEBUG
-    EXPECT_THROW(for (int k = 0; k < 300; ++k) l = search_neighbours(big.r, 1, 0.0f),
+    EXPECT_THROW(for (int k = 0; k < 300; ++k) search_neighbours(big.r, 1, 0.0f),
                  std::logic_error);
 #endif
     atom_moved(big.r, 5999);
     for (int i : {5999, 1}) {
-        bool l1, l2;
-        l1 = search_neighbours(big.r, i, 2.0f);
+        const bool disordered = search_neighbours(big.r, i, 2.0f);
         NeighbourList fast = big.r.topology.last_search;
-        l2 = search_neighbours_scan(big.r, i, 2.0f);
+        EXPECT_EQ(disordered, search_neighbours_scan(big.r, i, 2.0f)) << i;
         EXPECT_EQ(fast.atom, big.r.topology.last_search.atom);
     }
     EXPECT_NE(std::find(big.r.topology.last_search.atom.begin(),
@@ -441,7 +438,7 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     // the searches reach further) and a few long ones, each announced, in a long list.
     Bench many;
     test::random_cluster(many.r, 6000, 14);
-    l = search_neighbours(many.r, 1, 0.0f);
+    search_neighbours(many.r, 1, 0.0f);
     for (int j = 1; j <= 6000; j += 3) {
         const int axis = j % 9 / 3;
         many.r.structure.cart[j][axis] += (j % 2 ? 0.24f : -0.24f);
@@ -478,8 +475,7 @@ TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
     std::printf("neighbour stage, %d atoms: %.2f s\n", n, t);
     // Stored rows against the plain scan for a sample of atoms.
     for (int i = 1; i <= n; i += n / 300) {
-        bool l;
-        l = search_neighbours_scan(b.r, i, 0.0f);
+        search_neighbours_scan(b.r, i, 0.0f);
         const NeighbourTable& row = b.r.topology.neighbours[i];
         ASSERT_EQ(row.count, b.r.topology.last_search.count) << i;
         for (int k = 1; k <= row.count; ++k) {
@@ -490,16 +486,12 @@ TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
 }
 
 TEST(NeighbourIndex, SameAsScanOnRealStructures) {
-    auto data = test::shared_data();
-    if (data.empty()) GTEST_SKIP() << "no shared structures";
     int seen = 0;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(data / "structures")) {
-        auto ext = e.path().extension().string();
-        if (ext != ".res" && ext != ".ins") continue;
+    for (const std::string& rel : test::real_shelx_structures()) {
         Bench b;
-        if (!test::read_shelx_geometry(b.r, e.path())) continue;
+        if (!test::read_shelx_geometry(b.r, test::real_structure(rel))) continue;
         ++seen;
-        SCOPED_TRACE(e.path().filename().string());
+        SCOPED_TRACE(rel);
         expect_same_as_scan(b.r, 1, {0.0f, 2.5f});
     }
     EXPECT_GT(seen, 10);

@@ -93,7 +93,7 @@ TEST(Planarity, PrintSwitchLabelsAndOrder) {
     Bench b;
     b.r.options.verbosity = 3;
     for (int k = 0; k < 7; ++k)  // a puckered ring of seven atoms
-        b.add("C" + std::to_string(k + 1), 6, 1.5f * std::cos(0.8975979f * k),
+        b.add(test::numbered("C", k + 1), 6, 1.5f * std::cos(0.8975979f * k),
               1.5f * std::sin(0.8975979f * k), (k % 2) ? 0.3f : -0.3f);
     bool silent0 = true, silent2 = true, loud = true;
     silent0 = planarity(b.r, 0, 7, all_of(b.r), 2);

@@ -29,7 +29,7 @@ void benzene_with_h(Bench& b) {
     polygon(b, 6);
     for (int k = 0; k < 6; ++k) {
         float a = 6.2831853f * static_cast<float>(k) / 6.0f;
-        b.add("H" + std::to_string(k + 7), 1, 2.48f * std::cos(a), 2.48f * std::sin(a),
+        b.add(test::numbered("H", k + 7), 1, 2.48f * std::cos(a), 2.48f * std::sin(a),
               0);  // 1.08 Å out
     }
 }
@@ -124,7 +124,7 @@ TEST(ReducedTable, VerboseTablesAndEntryNames) {
 TEST(ReducedTable, ChainDisorderAndEmptyList) {
     {   // a chain of five: each cycle removes the two ends
         Bench b;
-        for (int k = 0; k < 5; ++k) b.add("C" + std::to_string(k + 1), 6, 1.5f * k, 0, 0);
+        for (int k = 0; k < 5; ++k) b.add(test::numbered("C", k + 1), 6, 1.5f * k, 0, 0);
         reduce_connectivity(b.r);
         auto t = b.terminal();
         std::vector<std::string> removed;
@@ -217,7 +217,7 @@ TEST(RingSearch, NaphthaleneWalk) {
     for (const Case& c : cases) {
         for (bool plain : {false, true}) {
             Bench b;
-            for (int k = 1; k <= 10; ++k) b.add("C" + std::to_string(k), 6, float(k), 0, 0);
+            for (int k = 1; k <= 10; ++k) b.add(test::numbered("C", k), 6, float(k), 0, 0);
             table(b.r, 10, kNaphthalene);
             b.r.options.rings = RingSearch{3, c.maxring, false};
             plain ? find_rings_scan(b.r) : find_rings(b.r);
@@ -312,7 +312,7 @@ TEST(RingSearch, WalkSameAsPlainOnRandomGraphs) {
         Bench fast, plain;
         for (Bench* b : {&fast, &plain}) {
             for (int k = 1; k <= n; ++k)
-                b->add("C" + std::to_string(k), 6, float(k % 7), float(k / 7), float(k % 3));
+                b->add(test::numbered("C", k), 6, float(k % 7), float(k / 7), float(k % 3));
             table(b->r, n, bonds);
             b->r.options.rings = RingSearch{3, 3 + static_cast<int>(trial % 9), false};
         }
@@ -332,17 +332,13 @@ TEST(RingSearch, WalkSameAsPlainOnRandomGraphs) {
 
 TEST(RingSearch, SameAsPlainOnRealStructures) {
     // The real files with their molecules completed: reduced table and walk against the scans.
-    auto data = test::shared_data();
-    if (data.empty()) GTEST_SKIP() << "no shared structures";
     int rings = 0;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(data / "structures")) {
-        auto ext = e.path().extension().string();
-        if (ext != ".res" && ext != ".ins") continue;
+    for (const std::string& rel : test::real_shelx_structures()) {
+        const auto path = test::real_structure(rel);
         Bench fast, plain;
-        if (!test::read_shelx_geometry(fast.r, e.path()) ||
-            !test::read_shelx_geometry(plain.r, e.path()))
+        if (!test::read_shelx_geometry(fast.r, path) || !test::read_shelx_geometry(plain.r, path))
             continue;
-        SCOPED_TRACE(e.path().filename().string());
+        SCOPED_TRACE(rel);
         for (Bench* b : {&fast, &plain}) {
             b->r.options.ncells = 1;
             complete_molecules(b->r);
@@ -408,7 +404,7 @@ TEST(RingQuery, MembershipTable) {
     // A new ring search that finds as many rings, other ones: a triangle 1-3 and a square
     // 4-7, searched for three- and then four-membered rings.
     Bench t;
-    for (int k = 1; k <= 7; ++k) t.add("C" + std::to_string(k), 6, float(k), 0, 0);
+    for (int k = 1; k <= 7; ++k) t.add(test::numbered("C", k), 6, float(k), 0, 0);
     table(t.r, 7, {{1, 2}, {2, 3}, {1, 3}, {4, 5}, {5, 6}, {6, 7}, {4, 7}});
     for (int size : {3, 4, 3}) {
         t.r.options.rings = RingSearch{size, size, false};
