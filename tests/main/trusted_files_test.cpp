@@ -88,8 +88,11 @@ test::RunResult run_with(const Workdir& w, const std::string& answer = "",
 
 // Every earlier file but the listing is as it was.
 void expect_earlier_files_kept(const Workdir& w, const std::string& what) {
-    for (const auto& name : kOutputs)
-        if (name != "kova.out") EXPECT_EQ(w.dir.read(name), earlier(name)) << what << ": " << name;
+    for (const auto& name : kOutputs) {
+        if (name != "kova.out") {
+            EXPECT_EQ(w.dir.read(name), earlier(name)) << what << ": " << name;
+        }
+    }
     EXPECT_EQ(w.leftovers(), std::vector<std::string>{}) << what;
 }
 
@@ -182,9 +185,11 @@ TEST(TrustedFiles, OutputThatCannotBeReplaced) {
     EXPECT_EQ(res.err.rfind("kova: kova.spf: cannot replace the file by kova.spf.kova-tmp: ", 0),
               0u)
         << res.err;
-    for (const auto& name : kOutputs)
-        if (name != "kova.out" && name != "kova.spf")
+    for (const auto& name : kOutputs) {
+        if (name != "kova.out" && name != "kova.spf") {
             EXPECT_EQ(w.dir.read(name), earlier(name)) << name;
+        }
+    }
     EXPECT_TRUE(fs::is_directory(w.dir / "kova.spf"));
     EXPECT_EQ(w.leftovers(), std::vector<std::string>{});
     EXPECT_EQ(w.last_listing_line() + "\n", res.err);
