@@ -105,8 +105,10 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
         if (e < 0) break;
         const DbEntryLine& el = db.entries[static_cast<std::size_t>(e)];
         if (verbose) out(" Reading atom = " + db.padded(static_cast<std::size_t>(el.rec)));
-        if (el.nwords < 4)
-            find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4);  // stops the run
+        if (el.nwords < 4)  // stops the run
+            find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4,
+                              entry_stop_context(db, el) +
+                                  " has no description (word 4 of the entry line)");
         found.last = &el;
 
         if (z != 1) {
@@ -129,7 +131,7 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
 
             std::vector<std::array<int, 2>> types(static_cast<std::size_t>(jty));
             for (int t = 1; t <= jty; ++t) {
-                const DbRecord& tl = read_record(r, db);
+                const DbRecord& tl = read_record(r, db, {"its neighbour type line", t, jty});
                 std::array<int, 3> tv{};
                 read_ints(db, tl, "three numbers on a neighbour type line", 3, tv.data());
                 const int jatum = tv[1], jndt = tv[2];
@@ -168,7 +170,8 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
                      m.pv_sigma);
         // The record after the last PLMS line ends the entry; it must exist.
         while (true) {
-            const DbRecord& next = read_record(r, db);
+            const DbRecord& next =
+                read_record(r, db, {"the record that ends it after its PVAL and PLMS lines"});
             if (!same_text(next.word(1), "PLMS")) break;
             read_multipole_populations(db, next, m.plm);
         }
@@ -305,7 +308,11 @@ bool except_line_allows(Records& r, int atom, std::string& group) {
     const std::string name = pad(r.frames.group_name[atom], 40);
 
     DbFile& db = databank(r);
-    const DbRecord& rec = read_record(r, db);
+    const DbRecord& rec =
+        read_record(r, db,
+                    {r.structure.atomic_number[atom] == 1
+                         ? "the record after its PRNT line"
+                         : "the record after its neighbour type lines"});
     if (!same_text(rec.word(1), "EXCEPT")) {
         backspace(db);
         if (!has) return true;

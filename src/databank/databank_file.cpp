@@ -19,6 +19,11 @@ namespace {
 const std::string kBlankWord(8, ' ');
 const std::array<const char*, 3> kKeys = {"NEIG", "PRNT", "PVAL"};
 
+// An entry line as the stops inside its entry show it: as written, in quotes.
+std::string entry_text(const DbFile& db, const DbEntryLine& e) {
+    return "\"" + trim(db.raw(static_cast<std::size_t>(e.rec))) + "\"";
+}
+
 // Calls f(first, last) with the first and last column (0-based) of every word of a record
 // as the column finder counts them in the blank-padded reading buffer: a word is a run of
 // non-blanks followed by a blank, so a run reaching column 200 is none. f returns false to
@@ -194,6 +199,12 @@ DbFile& databank(Records& r) {
 void rewind(DbFile& db) {
     db.pos = 0;
     db.scanning = false;
+    db.entry = -1;
+}
+
+std::string entry_stop_context(const DbFile& db, const DbEntryLine& e) {
+    return ": " + db.name + ", record " + std::to_string(e.rec + 1) + ": the entry " +
+           entry_text(db, e);
 }
 
 int next_entry(Records& r, DbFile& db, int z) {
@@ -221,7 +232,10 @@ int next_entry(Records& r, DbFile& db, int z) {
         const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.next_stop])];
         db.pos = static_cast<std::size_t>(bad.rec) + 1;
         const std::string raw = db.padded(static_cast<std::size_t>(bad.rec));
-        if (bad.nwords < 2) find_word_columns(r, raw, 2);  // stops the run
+        if (bad.nwords < 2)  // stops the run
+            find_word_columns(r, raw, 2,
+                              entry_stop_context(db, bad) +
+                                  " has no atomic number (word 2 of the entry line)");
         auto cols = word_columns(raw);
         auto [a, b] = cols[1];
         fault(db.name, bad.rec + 1,
@@ -234,14 +248,27 @@ int next_entry(Records& r, DbFile& db, int z) {
     }
     int e = list[db.next_candidate];
     db.pos = rec_of(e) + 1;
+    db.entry = e;
     return e;
 }
 
-const DbRecord& read_record(Records& r, DbFile& db) {
+const DbRecord& read_record(Records& r, DbFile& db, DbLookingFor looking_for) {
     while (db.pos < db.size() && db.comment[db.pos])
         ++db.pos;
-    if (db.pos >= db.size())
-        fatal_error(r, "ReadFile", " Error reading unit = " + fi(r.files.databank, 12));
+    if (db.pos >= db.size()) {
+        // The record that is missing is the one after the last.
+        std::string where = ": " + db.name + ", record " + std::to_string(db.size() + 1) +
+                            ", end of file";
+        if (db.entry >= 0)
+            where += " inside the entry " +
+                     entry_text(db, db.entries[static_cast<std::size_t>(db.entry)]) + " (record " +
+                     std::to_string(db.entries[static_cast<std::size_t>(db.entry)].rec + 1) + ")";
+        where += std::string(", looking for ") + looking_for.what;
+        if (looking_for.line > 0)
+            where += " " + std::to_string(looking_for.line) + " of " +
+                     std::to_string(looking_for.lines);
+        fatal_error(r, "ReadFile", " Error reading unit = " + fi(r.files.databank, 12) + where);
+    }
     return record(r, db, db.pos++);
 }
 
@@ -251,8 +278,10 @@ const DbRecord& find_record(Records& r, DbFile& db, DbKey key) {
         return static_cast<std::size_t>(rec) < p;
     });
     if (q == keyed.end()) {
+        static const std::array<const char*, 3> lines = {"its NEIG line", "its PRNT line",
+                                                         "its PVAL line"};
         db.pos = db.size();
-        return read_record(r, db);  // end of file: stops the run
+        return read_record(r, db, {lines[static_cast<std::size_t>(key)]});  // stops the run
     }
     db.pos = static_cast<std::size_t>(*q) + 1;
     return record(r, db, static_cast<std::size_t>(*q));
@@ -277,14 +306,15 @@ void backspace(DbFile& db) {
 
 void open_databank(Records& r) {
     std::string& name = r.options.databank_file;
-    name = pad(name, 60);
-    while (!r.io.try_open_old(r.files.databank, trim(name))) {
+    name = trim(name);
+    while (!r.io.try_open_old(r.files.databank, name)) {
         r.io.write(terminal, "");
-        r.io.write(terminal, " Error opening databank file " + name);
+        // The name stands in a field of 60 columns, which a longer name overflows.
+        r.io.write(terminal, " Error opening databank file " + pad_uncut(name, 60));
         do {
             r.io.prompt(" Enter the name of databank file : ");
-            name = pad(r.io.answer("the databank file name"), 60);
-        } while (trimmed_length(name) == 0);
+            name = trim(r.io.answer("the databank file name"));
+        } while (name.empty());
     }
 }
 

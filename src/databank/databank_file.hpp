@@ -71,6 +71,7 @@ struct DbFile {
     bool scanning = false;
     const std::vector<int>* scan_list = nullptr;
     std::size_t next_candidate = 0, next_stop = 0;  // places in scan_list and stops
+    int entry = -1;  // the entry whose records the search reads (into `entries`), for its stops
     // Searches already made, by everything a search compares (see databank.cpp).
     std::unordered_map<std::string, DbMatch> matches;
 
@@ -101,8 +102,15 @@ void rewind(DbFile& db);
 // An entry line without a second word, or whose word 2 is no integer, stops the run when the
 // scan reaches it, whatever its element.
 int next_entry(Records& r, DbFile& db, int z);
-// The record reader: the next record that is no comment; at end of file the run stops.
-const DbRecord& read_record(Records& r, DbFile& db);
+// What a search looks for when it reads a record: `what`, and for the n-th of a number of
+// lines those two numbers (line 0: none).
+struct DbLookingFor {
+    const char* what = "";
+    int line = 0, lines = 0;
+};
+// The record reader: the next record that is no comment; at end of file the run stops, naming
+// the file, the entry being read and what the search was looking for in it.
+const DbRecord& read_record(Records& r, DbFile& db, DbLookingFor looking_for);
 // The keywords an entry's records are looked for by.
 enum class DbKey { neig = 0, prnt = 1, pval = 2 };
 // The next record read through the record reader whose text word 1 is the keyword; every
@@ -110,6 +118,9 @@ enum class DbKey { neig = 0, prnt = 1, pval = 2 };
 const DbRecord& find_record(Records& r, DbFile& db, DbKey key);
 // Reads n integers of a record (n at most 4 is read in advance); false when they do not read.
 bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v);
+// What a stop inside an entry adds after its own text: ": <file>, record <n>: the entry
+// "<entry line>"".
+std::string entry_stop_context(const DbFile& db, const DbEntryLine& e);
 // Gives the record last read back to the next read.
 void backspace(DbFile& db);
 

@@ -249,6 +249,11 @@ void empty_neighbourhood(Records& r, int i, Frame& f) {
     target_dummy(r, f, 2, r.options.crystal_input, kFixedPoints[k2].p);
 }
 
+// Names the atom whose frame a ring rule could not complete, after the stop's own text.
+std::string of_atom(const Records& r, int i) {
+    return " of atom " + trim(r.structure.label[static_cast<std::size_t>(i)]);
+}
+
 // X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
 void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
     if (r.topology.ring_dummy[ring] == 0) {
@@ -281,7 +286,7 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
             return;
         }
     }
-    fatal_error(r, "DefLoc", "Could not find atom to direct Y-axis");
+    fatal_error(r, "DefLoc", "Could not find atom to direct Y-axis" + of_atom(r, i));
 }
 
 // An atom of two planar rings: X towards the other fusion atom, Y into a six-membered ring.
@@ -299,7 +304,8 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
             fusion_size = rings.size;
         }
     }
-    if (fusion_size < 0) fatal_error(r, "DefLoc", "Could not find atom to direct X-axis");
+    if (fusion_size < 0)
+        fatal_error(r, "DefLoc", "Could not find atom to direct X-axis" + of_atom(r, i));
     if (fusion_size != 11 && fusion_size != 12) {
         // Dropped: the rule that applies now sets the whole frame afresh.
         f.axis1 = f.axis2 = ' ';
@@ -316,7 +322,7 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
             return true;
         }
     }
-    fatal_error(r, "DefLoc", "Could not find atom to direct Y-axis");
+    fatal_error(r, "DefLoc", "Could not find atom to direct Y-axis" + of_atom(r, i));
 }
 
 // The ring situation of the atom; true when a ring frame decided it.

@@ -136,7 +136,7 @@ void read_platon(Records& r, const std::string& file_name) {
         fatal_error(r, "ReadPlaton", "Error opening PLATON file");
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, " Reading PLATON file : " + pad(file_name, 60));
+    r.io.write(r.files.listing, " Reading PLATON file : " + pad_uncut(file_name, 60));
 
     InFile& f = r.io.in(input_channel);
     LineWords& le = r.line_words;

@@ -87,12 +87,35 @@ void tols_line(Records& r, const std::string& line) {
     for (int k = 0; k < 3; ++k) check_finite(r, "TOLS", names[k], *tol[k], words[k]);
 }
 
-std::string raw_word(Records& r, const std::string& raw, int n) {
-    const auto [a, b] = find_word_columns(r, raw, n);
+// Word n of a raw line as written; a missing word stops the run with `missing` after the
+// stop's text.
+std::string raw_word(Records& r, const std::string& raw, int n, const std::string& missing = {}) {
+    const auto [a, b] = find_word_columns(r, raw, n, missing);
     return raw.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1));
 }
 
-void input_line(Records& r, std::string& line) {
+// The logical line being applied: as written (TABs read as blanks) and where it starts.
+struct WrittenLine {
+    std::string text;
+    int first_record = 0;
+};
+
+// What the stop for a missing INPUT name adds: the record, the name missing and how the line
+// gives its names. `which` is the name missing, as the reader of the format calls it.
+std::string missing_input_name(Records& r, const WrittenLine& wl, const char* which) {
+    const int rec = r.io.in(instructions_channel).recno();
+    std::string s = ": kova.inp, record " + std::to_string(rec) + ": the INPUT line names no " +
+                    which;
+    // The names are read again from the line's last record only.
+    if (rec != wl.first_record) s += " in its last record, where the names must stand";
+    const int format = r.options.input_format;
+    if (format == 0 || format == 2)
+        s += "; XD input needs two names, the master file and the parameter file, with FORMAT "
+             "*xd before INPUT";
+    return s;
+}
+
+void input_line(Records& r, std::string& line, const WrittenLine& wl) {
     const int nw = r.line_words.count;
     for (int k : {nw - 1, nw}) {
         if (word_is(r, k, "RENAME") && starred(r, k)) r.options.rename_atoms = true;
@@ -112,9 +135,14 @@ void input_line(Records& r, std::string& line) {
     }
     const std::optional<std::string> raw = reread_raw(r);
     if (!raw) return;
-    r.options.input_files[1] = pad(raw_word(r, *raw, 2), 60);
-    if (r.options.input_format == 2) r.options.input_files[2] = pad(raw_word(r, *raw, 3), 60);
-    if (r.options.input_format == 2) {
+    const bool xd = r.options.input_format == 2;
+    r.options.input_files[1] =
+        raw_word(r, *raw, 2,
+                 missing_input_name(r, wl, xd ? "XD master file (first name)" : "structure file"));
+    if (xd)
+        r.options.input_files[2] =
+            raw_word(r, *raw, 3, missing_input_name(r, wl, "XD parameter file (second name)"));
+    if (xd) {
         r.options.xd_master_file = r.options.input_files[1];
         r.options.input_files[1] = r.options.input_files[2];
     }
@@ -150,13 +178,51 @@ void radii_line(Records& r, const std::string& line) {
     }
 }
 
+// The FORMAT lines read, for the stop when none of them chose a format.
+using FormatLines = std::vector<WrittenLine>;
+
+// NFRAG, FRAG and CHFRAG are read later, by the rescaling: by their keyword, or as that stage
+// finds them, at the start of the line.
+bool is_fragment_line(const Records& r, const WrittenLine& wl) {
+    const std::string& kw = r.line_words.word[1];
+    if (r.line_words.count >= 1 &&
+        (same_text(kw, "NFRAG") || same_text(kw, "FRAG") || same_text(kw, "CHFRAG")))
+        return true;
+    for (std::string_view key : {"NFRAG", "FRAG", "CHFRAG"})
+        if (equal_ignoring_case(std::string_view(wl.text).substr(0, key.size()), key)) return true;
+    return false;
+}
+
+// A line whose keyword is no instruction is passed over, and said so: a misspelt keyword
+// would otherwise leave its option at the default without a word. The word shown is the
+// keyword as written (a line of numbers only: its first word).
+void report_unknown_keyword(Records& r, const WrittenLine& wl) {
+    std::string text = wl.text;
+    std::string word;
+    for_each_text_word(text, [&word](std::string_view w) {
+        if (word.empty()) word = std::string(w);
+    });
+    if (word.empty()) {
+        const std::size_t a = wl.text.find_first_not_of(' ');
+        word = wl.text.substr(a, wl.text.find(' ', a) - a);
+    }
+    const std::string msg = " kova.inp, record " + std::to_string(wl.first_record) + ": \"" +
+                            word + "\" is no instruction; the line is ignored";
+    r.io.write(r.files.listing, msg);
+    r.io.write(terminal, msg);
+}
+
 // Applies one split line; false when reading must end (end of file on a re-read).
-bool apply(Records& r, std::string& line) {
+bool apply(Records& r, std::string& line, const WrittenLine& wl, FormatLines& formats) {
     const LineWords& le = r.line_words;
-    if (le.count == 0) return true;
+    if (le.count == 0) {
+        report_unknown_keyword(r, wl);
+        return true;
+    }
     const std::string& kw = le.word[1];
     auto is = [&](std::string_view k) { return same_text(kw, k); };
     if (is("FORMAT")) {
+        formats.push_back(wl);
         for (int k = 2; k <= le.count; ++k) {
             if (!starred(r, k)) continue;
             if (word_is(r, k, "SHELX")) r.options.input_format = 1;
@@ -166,7 +232,7 @@ bool apply(Records& r, std::string& line) {
         }
         if (r.options.input_format == 3 || r.options.input_format == 5) r.options.crystal_input = 0;
     } else if (is("INPUT")) {
-        input_line(r, line);
+        input_line(r, line, wl);
     } else if (is("VERBOSE")) {
         read_numbers(r, line, "the VERBOSE level", r.options.verbosity);
     } else if (is("TOLS")) {
@@ -200,10 +266,10 @@ bool apply(Records& r, std::string& line) {
         const std::optional<std::string> raw = reread_raw(r);
         if (!raw) return false;
         if (count_blank_ended_words(*raw) >= 2) {
-            r.options.databank_file = pad(raw_word(r, *raw, 2), 60);
+            r.options.databank_file = raw_word(r, *raw, 2);
         } else {
             const char* env = std::getenv("KOVA_DB");
-            r.options.databank_file = pad(env ? env : "", 60);
+            r.options.databank_file = trim(env ? env : "");
         }
     } else if (is("RINGS")) {
         r.options.search_rings = true;
@@ -217,8 +283,28 @@ bool apply(Records& r, std::string& line) {
             if (word_is(r, k, "DIFF")) r.options.pv_scaling = 1;
             if (word_is(r, k, "FRAC")) r.options.pv_scaling = 2;
         }
+    } else if (!is_fragment_line(r, wl)) {
+        report_unknown_keyword(r, wl);
     }
     return true;
+}
+
+// The text of the stop when no format was chosen: what the FORMAT lines said, and the forms
+// that choose one.
+std::string unknown_format_message(const FormatLines& formats) {
+    std::string s = "Unknown input file format: ";
+    if (formats.empty()) {
+        s += "kova.inp has no FORMAT line";
+    } else {
+        s += "kova.inp, ";
+        for (std::size_t k = 0; k < formats.size(); ++k) {
+            if (k > 0) s += ", ";
+            s += "record " + std::to_string(formats[k].first_record) + ": \"" +
+                 trim(formats[k].text.substr(formats[k].text.find_first_not_of(' '))) + "\"";
+        }
+        s += formats.size() == 1 ? " selects none" : " select none";
+    }
+    return s + "; give FORMAT *shelx, *xd, *aim2tab or *platon (the star selects)";
 }
 
 
@@ -337,7 +423,7 @@ void list_tolerances(Records& r, int unit) {
 }
 
 void read_instructions(Records& r) {
-    r.options.xd_master_file = std::string(60, ' ');
+    r.options.xd_master_file.clear();
     if (!r.io.try_open_old(instructions_channel, inpname))
         fatal_error(r, "ReadInp", "Unable to open KOVA input file kova.inp");
     rule(r);
@@ -346,12 +432,16 @@ void read_instructions(Records& r) {
     r.io.write(r.files.listing, "");
     r.options.pv_scaling = 1;
     std::string line;
-    while (read_logical_line(r, instructions_channel, line)) {
+    WrittenLine wl;
+    FormatLines formats;
+    while (read_logical_line(r, instructions_channel, line, &wl.first_record)) {
+        wl.text = line;
         split_text_words(r, line);
-        if (!apply(r, line)) break;
+        if (!apply(r, line, wl, formats)) break;
     }
     r.io.close(instructions_channel);
-    if (r.options.input_format == 0) fatal_error(r, "ReadInp", "Unknown input file format");
+    if (r.options.input_format == 0)
+        fatal_error(r, "ReadInp", unknown_format_message(formats));
     options_block(r);
 }
 

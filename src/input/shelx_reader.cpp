@@ -216,7 +216,7 @@ void read_shelx(Records& r, const std::string& file_name) {
         fatal_error(r, "ReadShelx", "Error opening SHELX file... " + file_name);
     InFile& f = r.io.in(shelx_channel);
     r.io.write(out, "");
-    r.io.write(out, " Reading SHELX file : " + pad(file_name, 60));
+    r.io.write(out, " Reading SHELX file : " + pad_uncut(file_name, 60));
     r.io.write(mas, std::string(79, '!'));
     r.io.write(mas, "!                   CREATED BY PROGRAM << KOVA >>");
     r.io.write(mas, std::string(79, '!'));

@@ -4,6 +4,8 @@
 #include "input/xd_reader.hpp"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "input/cartesian_readers.hpp"
 #include "input/cell.hpp"
@@ -105,6 +107,21 @@ MasterLattice read_master(Records& r) {
     return lat;
 }
 
+// What follows the open error of an XD file: why the file named could not be opened, or, when
+// no name was read, how the INPUT line gives the two names (a FORMAT *xd after INPUT leaves
+// the master file without one).
+std::string why_not_opened(const Records& r, const std::string& name, const char* which) {
+    if (name.empty())
+        return std::string(": kova.inp gave no XD ") + which +
+               "; XD input needs two names on the INPUT line, the master file and the parameter "
+               "file, with FORMAT *xd before INPUT";
+    std::error_code ec;
+    const std::filesystem::path p = r.io.path(name);
+    if (std::filesystem::is_directory(p, ec)) return ": \"" + name + "\" is a directory, not a file";
+    if (!std::filesystem::exists(p, ec)) return ": there is no file \"" + name + "\"";
+    return ": \"" + name + "\" cannot be read";
+}
+
 }  // namespace
 
 std::string read_xd_record(Records& r, int unit) {
@@ -122,13 +139,16 @@ void read_xd(Records& r, const std::string& parameter_file) {
     const int out = r.files.listing;
     auto w = [&](const std::string& s) { r.io.write(out, s); };
     r.structure.model_name = std::string(20, ' ');
-    std::string masname = trim(r.options.xd_master_file);
+    const std::string masname = trim(r.options.xd_master_file);
+    const std::string parname = trim(parameter_file);
     if (!r.io.try_open_old(master_file_channel, masname))
-        fatal_error(r, "ReadXD", "Error opening XD master file" + masname);
-    if (!r.io.try_open_old(parameter_file_channel, trim(parameter_file)))
-        fatal_error(r, "ReadXD", "Error opening XD parameter file " + trim(parameter_file));
+        fatal_error(r, "ReadXD", "Error opening XD master file" + masname +
+                                     why_not_opened(r, masname, "master file (first name)"));
+    if (!r.io.try_open_old(parameter_file_channel, parname))
+        fatal_error(r, "ReadXD", "Error opening XD parameter file " + parname +
+                                     why_not_opened(r, parname, "parameter file (second name)"));
     w("");
-    w(" Reading data from XD master file: " + pad(r.options.xd_master_file, 60));
+    w(" Reading data from XD master file: " + pad_uncut(masname, 60));
 
     const MasterLattice lat = read_master(r);
     const char latt = lat.lattice;
@@ -152,7 +172,7 @@ void read_xd(Records& r, const std::string& parameter_file) {
     r.io.close(master_file_channel);
 
     w("");
-    w(" Reading data from XD parameter file: " + pad(parameter_file, 60));
+    w(" Reading data from XD parameter file: " + pad_uncut(parname, 60));
     std::string line = read_xd_record(r, parameter_file_channel);
     split_text_words(r, line);
     int version = 1;

@@ -291,6 +291,10 @@ std::string pad(std::string_view s, std::size_t n) {
     return out;
 }
 
+std::string pad_uncut(std::string_view s, std::size_t n) {
+    return s.size() >= n ? std::string(s) : pad(s, n);
+}
+
 std::string trim(std::string_view s) {
     std::size_t e = s.find_last_not_of(' ');
     return e == std::string_view::npos ? std::string() : std::string(s.substr(0, e + 1));

@@ -31,6 +31,8 @@ void put_trim(std::string& out, std::string_view s);              // appends s u
 
 // Fixed-length text: cut to n characters or padded with blanks.
 std::string pad(std::string_view s, std::size_t n);
+// A name in a listing field of n columns: blank-padded to n, a longer name kept whole.
+std::string pad_uncut(std::string_view s, std::size_t n);
 // Without trailing blanks.
 std::string trim(std::string_view s);
 // Fortran text comparison: the shorter is padded with blanks.

@@ -155,9 +155,9 @@ void set_defaults(Records& r) {
     o.simple = 0;
     o.pv_scaling = 0;
     o.search_rings = false;
-    o.databank_file = std::string(60, ' ');
-    o.input_files[1] = std::string(60, ' ');
-    o.input_files[2] = std::string(60, ' ');
+    o.databank_file.clear();
+    o.input_files[1].clear();
+    o.input_files[2].clear();
     o.chem_constraints_h = true;
     o.chem_constraints_other = true;
     o.databank = false;

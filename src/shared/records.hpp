@@ -69,8 +69,9 @@ struct Options {
     int crystal_input = 0;  // 1 crystal input (SHELX, XD), 0 Cartesian input
     int verbosity = 0;      // VERBOSE; levels 2 and 3 add listing detail
     int ncells = 0;         // NCELLS: lattice shifts -n..n per axis; -1 no completion
-    std::string databank_file = std::string(60, ' ');
-    std::array<std::string, 3> input_files{"", std::string(60, ' '), std::string(60, ' ')};  // 1..2
+    // File names are held whole, as written (trailing blanks are no part of a name).
+    std::string databank_file;              // DATABANK, KOVA_DB or the prompt's answer
+    std::array<std::string, 3> input_files;  // 1..2: the names of the INPUT line
     bool search_rings = false;  // RINGS given: the ring search runs
     int pv_scaling = 0;       // SCALE: 1 difference, 2 fraction, 3 sigma
     bool databank = false;    // DATABANK given
@@ -86,7 +87,7 @@ struct Options {
     RingSearch rings;
     Keys keys;
     Tolerances tolerances;
-    std::string xd_master_file = std::string(60, ' ');  // FORMAT XD: the master file to read
+    std::string xd_master_file;  // FORMAT XD: the master file to read
 };
 
 // The text words of the last line split by the line reader.

@@ -1,5 +1,6 @@
 #include "shared/text.hpp"
 
+#include <algorithm>
 #include <cctype>
 
 #include "shared/fatal.hpp"
@@ -52,7 +53,7 @@ bool is_number_word(std::string_view w) {
     return i == w.size();
 }
 
-bool read_logical_line(Records& r, int unit, std::string& line) {
+bool read_logical_line(Records& r, int unit, std::string& line, int* first_record) {
     InFile& f = r.io.in(unit);
     line.assign(line_length, ' ');
     std::size_t ins = 0;  // insertion column, 0-based
@@ -60,8 +61,11 @@ bool read_logical_line(Records& r, int unit, std::string& line) {
     while (true) {
         if (!f.read(rec)) return false;
         rec = pad(rec, line_length);
+        // Hand-written instructions separate their words with TABs too.
+        std::replace(rec.begin(), rec.end(), '\t', ' ');
         int l = trimmed_length(rec);
         if (l == 0 || rec[0] == '!') continue;
+        if (ins == 0 && first_record) *first_record = f.recno();
         std::size_t L = static_cast<std::size_t>(l);
         if (rec[L - 1] != '\\') {
             for (std::size_t k = 0; k < L && ins + k < line_length; ++k) line[ins + k] = rec[k];
@@ -82,7 +86,8 @@ int count_blank_ended_words(std::string_view line) {
     return n;
 }
 
-WordColumns find_word_columns(Records& r, std::string_view line, int n) {
+WordColumns find_word_columns(Records& r, std::string_view line, int n,
+                              std::string_view missing) {
     int count = 0;
     if (line.size() > 1) {
         for (std::size_t j = 0; j + 1 < line.size(); ++j) {
@@ -95,7 +100,7 @@ WordColumns find_word_columns(Records& r, std::string_view line, int n) {
             }
         }
     }
-    fatal_error(r, "ReadChar", "Unexpected STOP in ReadChar...");
+    fatal_error(r, "ReadChar", "Unexpected STOP in ReadChar..." + std::string(missing));
 }
 
 void split_text_words(Records& r, std::string& line) {

@@ -16,16 +16,20 @@ namespace kova {
 
 constexpr std::size_t line_length = 255;  // the length of a line buffer of the readers
 
-// True when `line` (255 characters) holds the next logical line; false at end of file.
-bool read_logical_line(Records& r, int unit, std::string& line);
+// True when `line` (255 characters) holds the next logical line; false at end of file. A TAB
+// of a record is read as a blank. `first_record`, when given, takes the number of the line's
+// first record.
+bool read_logical_line(Records& r, int unit, std::string& line, int* first_record = nullptr);
 // Fills `line_words` and blanks the text words out of `line`.
 void split_text_words(Records& r, std::string& line);
 // The first and last column (1-based) of a word of a line.
 struct WordColumns {
     int first = 0, last = 0;
 };
-// The columns of word n; stops the run when there is no such word.
-WordColumns find_word_columns(Records& r, std::string_view line, int n);
+// The columns of word n; stops the run when there is no such word, with `missing` (which
+// word of which record is missing, and how to give it) after the stop's own text.
+WordColumns find_word_columns(Records& r, std::string_view line, int n,
+                              std::string_view missing = {});
 // The number of words of a line that a blank follows.
 int count_blank_ended_words(std::string_view line);
 // Next record not beginning with "!", upper-cased and split; `line` keeps its length.

@@ -21,7 +21,7 @@ struct Open {
         in.str(answers);
         r.io.bind(dir.path(), &in, &out, &errs);
         r.files.databank = 47;
-        r.options.databank_file = pad(name, 60);
+        r.options.databank_file = name;
         dir.write("good.db", "ATOM 1 H x\n");
     }
 };
@@ -34,7 +34,7 @@ TEST(OpenDatabank, PromptsWhileTheFileCannotBeOpened) {
     EXPECT_EQ(o.out.str(), "\n Error opening databank file " + pad("first.db", 60) + "\n" + prompt +
                                prompt + "\n Error opening databank file " + pad("second.db", 60) +
                                "\n" + prompt);
-    EXPECT_EQ(o.r.options.databank_file, pad("good.db", 60));
+    EXPECT_EQ(o.r.options.databank_file, "good.db");  // the name that opened, as answered
     EXPECT_TRUE(o.r.io.is_open_in(47));
     EXPECT_EQ(o.r.io.in(47).size(), 1u);
 }

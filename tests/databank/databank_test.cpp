@@ -397,27 +397,58 @@ TEST(AssignFromDatabank, RecordStreamOfAnEntry) {
 }
 
 TEST(AssignFromDatabank, EndsOfTheRun) {
-    const std::string readfile = " ERROR *** ReadFile ***  Error reading unit =           47";
-    const std::string find_word_columns = " ERROR *** ReadChar *** Unexpected STOP in ReadChar...";
+    // The stops keep their own text first, then name the file, the record the reader was at
+    // (at the end of the file: the one after the last), the entry being read and what the
+    // search looked for in it.
+    const std::string readfile =
+        " ERROR *** ReadFile ***  Error reading unit =           47: test.db, record ";
+    const std::string find_word_columns =
+        " ERROR *** ReadChar *** Unexpected STOP in ReadChar...: test.db, record ";
     struct Case {
         const char* db;
         const char* result;   // "stop" or the start of the fault text
-        const char* errline;  // the error line of a stop
+        std::string errline;  // the error line of a stop
+        int z = 6;            // the atom searched: C(1) with one C neighbour, or H(1)
     } cases[] = {
         // the record that ends the parameters must exist
-        {"ATOM 6 X pval last\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\n", "stop", readfile.c_str()},
+        {"ATOM 6 X pval last\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\n", "stop",
+         readfile + "5, end of file inside the entry \"ATOM 6 X pval last\" (record 1), looking "
+                    "for the record that ends it after its PVAL and PLMS lines"},
         {"ATOM 6 X plms last\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nPLMS 1 0 .5\n", "stop",
-         readfile.c_str()},
+         readfile + "6, end of file inside the entry \"ATOM 6 X plms last\" (record 1), looking "
+                    "for the record that ends it after its PVAL and PLMS lines"},
         // no NEIG line up to the end of the file, a type line missing, no record after the
-        // type lines to tell whether there is an EXCEPT line
-        {"ATOM 6 X no neig\nPVAL 4 1 1 .1\nEND\n", "stop", readfile.c_str()},
-        {"ATOM 6 X no type line\nNEIG 1 1 0 0\n", "stop", readfile.c_str()},
+        // type lines to tell whether there is an EXCEPT line (the comment is passed over)
+        {"ATOM 6 X no neig\nPVAL 4 1 1 .1\nEND\n", "stop",
+         readfile + "4, end of file inside the entry \"ATOM 6 X no neig\" (record 1), looking "
+                    "for its NEIG line"},
+        {"ATOM 6 X no type line\nNEIG 1 1 0 0\n", "stop",
+         readfile + "3, end of file inside the entry \"ATOM 6 X no type line\" (record 1), "
+                    "looking for its neighbour type line 1 of 1"},
         {"ATOM 6 X nothing after\nNEIG 1 1 0 0\n1 6 1\n! only a comment\n", "stop",
-         readfile.c_str()},
+         readfile + "5, end of file inside the entry \"ATOM 6 X nothing after\" (record 1), "
+                    "looking for the record after its neighbour type lines"},
+        // the entry read is the last one begun, also when it is not the first of the file
+        {"ATOM 6 X other\nNEIG 4 1 0 0\n1 6 4\nPVAL 4 1 1 .1\nEND\nATOM  6  C001  C aromatic\n",
+         "stop",
+         readfile + "7, end of file inside the entry \"ATOM  6  C001  C aromatic\" (record 6), "
+                    "looking for its NEIG line"},
+        // hydrogen entries: the PRNT line, and the record after it
+        {"ATOM 1 H no prnt\nPVAL 1 1 1 .1\nEND\n", "stop",
+         readfile + "4, end of file inside the entry \"ATOM 1 H no prnt\" (record 1), looking "
+                    "for its PRNT line",
+         1},
+        {"ATOM 1 H prnt last\nPRNT 6 4 3 3m\n", "stop",
+         readfile + "3, end of file inside the entry \"ATOM 1 H prnt last\" (record 1), looking "
+                    "for the record after its PRNT line",
+         1},
         // entry lines: fewer than 2 words stops any scan, fewer than 4 only one of its element
         {"ATOM\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop",
-         find_word_columns.c_str()},
-        {"ATOM 6 X\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop", find_word_columns.c_str()},
+         find_word_columns +
+             "1: the entry \"ATOM\" has no atomic number (word 2 of the entry line)"},
+        {"ATOM 8 O y\nATOM  6  C001\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", "stop",
+         find_word_columns +
+             "2: the entry \"ATOM  6  C001\" has no description (word 4 of the entry line)"},
         {"ATOM six X y\n",
          "test.db, record 1: expected an integer atomic number as word 2 of the entry line, "
          "found \"six\"",
@@ -433,12 +464,19 @@ TEST(AssignFromDatabank, EndsOfTheRun) {
     };
     for (const auto& c : cases) {
         Search s(c.db, true);
-        s.atom(6, "C(1)", "m", {{6, 1}}, true);
+        if (c.z == 1) {
+            s.atom(1, "H(1)", "3m", {{6, 1}}, true);
+            s.parent(6, 4, 3);
+        } else {
+            s.atom(6, "C(1)", "m", {{6, 1}}, true);
+        }
         std::string res = s.match();
         EXPECT_EQ(res.rfind(c.result, 0), 0u) << c.db << "\n" << res;
         if (res == "stop") {
             auto l = s.listing();
-            EXPECT_TRUE(std::find(l.begin(), l.end(), c.errline) != l.end()) << c.db;
+            EXPECT_TRUE(std::find(l.begin(), l.end(), c.errline) != l.end())
+                << c.db << "\nwant: " << c.errline << "\n" << l.back() << l[l.size() - 2];
+            EXPECT_EQ(std::count(l.begin(), l.end(), c.errline), 1) << c.db;
         }
     }
     // an entry line of another element with three words is passed over

@@ -800,6 +800,44 @@ TEST(FrameAtom, FusionAtoms) {
     }
 }
 
+// A ring frame that finds no atom for an axis stops the run, naming the atom. The rings are
+// set by hand around ethane's C(1) (neighbours C(2), H(1)-H(3)), with four neon atoms far
+// away as further members, so that the neighbours the frame looks for are not there.
+TEST(FrameAtom, RingFramesWithoutTheirTargetStop) {
+    std::vector<At> atoms = kEthane;  // atoms 1-8
+    const char* const ne[] = {"NE(1)", "NE(2)", "NE(3)", "NE(4)"};  // atoms 9-12, 5 A apart
+    for (int k = 0; k < 4; ++k)
+        atoms.push_back({ne[k], 10, {20.0f + 5.0f * static_cast<float>(k), 0.0f, 0.0f}});
+    struct Case {
+        const char* what;
+        std::vector<std::vector<int>> rings;  // all planar
+        const char* line;
+    } cases[] = {
+        // one planar ring none of whose members is a neighbour: no Y target
+        {"ring centre", {{1, 9, 10}},
+         " ERROR *** DefLoc *** Could not find atom to direct Y-axis of atom C(1)"},
+        // two planar rings, no neighbour in a ring: no X target
+        {"fusion, first axis", {{1, 9, 10}, {1, 11, 12}},
+         " ERROR *** DefLoc *** Could not find atom to direct X-axis of atom C(1)"},
+        // C(2) shares both rings (sizes 5 + 6 = 11), no neighbour in one planar six-ring
+        {"fusion, second axis", {{1, 2, 9, 10, 11}, {1, 2, 9, 10, 11, 12}},
+         " ERROR *** DefLoc *** Could not find atom to direct Y-axis of atom C(1)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Framed f(atoms);
+        for (const auto& members : c.rings) f.ring(members, true);
+        f.r.options.rings.special = true;
+        find_all_neighbours(f.r);
+        f.r.frames.dummy_count = 0;
+        EXPECT_THROW(frame_atom(f.r, 1), RunStop);
+        const auto l = f.lines("kova.out");
+        ASSERT_GE(l.size(), 2u);
+        EXPECT_EQ(l[l.size() - 2], c.line);
+        EXPECT_NE(f.out.str().find(std::string("\n") + c.line + "\n"), std::string::npos);
+    }
+}
+
 // Methanol-like fragment with a disordered carbon (occupancy 0.5): the ordered O and Cl next
 // to it, and a second disordered carbon bonded to the first.
 std::vector<At> disordered() {

@@ -374,7 +374,7 @@ const char* const kOldMaster =
 TEST(AtomTable, XdInputCopiesHeadRefinementAndTail) {
     FrameRecords f(3, true);
     water(f, 2);
-    f.r.options.xd_master_file = pad("old.mas", 60);
+    f.r.options.xd_master_file = "old.mas";
     f.dir.write("old.mas", std::string(kOldMaster) + std::string(250, 'x') + "\n");
     frame_all(f);
     auto mas = f.lines("xd_kova.mas");
@@ -413,7 +413,7 @@ TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {
                    Case{nokey, "end of file, expected a line beginning \"KEY \""}}) {
         FrameRecords f(3, true);
         water(f, 2);
-        f.r.options.xd_master_file = pad("old.mas", 60);
+        f.r.options.xd_master_file = "old.mas";
         f.dir.write("old.mas", c.old);
         try {
             frame_all(f);
@@ -424,7 +424,7 @@ TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {
     }
     FrameRecords f(3, true);
     water(f, 2);
-    f.r.options.xd_master_file = pad("missing.mas", 60);
+    f.r.options.xd_master_file = "missing.mas";
     EXPECT_THROW(frame_all(f), RunFault);
 }
 

@@ -49,8 +49,12 @@ TEST(Instructions, ErrorsThroughErr) {
         const char* inp;
         const char* msg;
     } cases[] = {
-        {"! only comments\n\n   \n", " ERROR *** ReadInp *** Unknown input file format"},
-        {"FORMAT xd\n", " ERROR *** ReadInp *** Unknown input file format"},
+        {"! only comments\n\n   \n",
+         " ERROR *** ReadInp *** Unknown input file format: kova.inp has no FORMAT line; give "
+         "FORMAT *shelx, *xd, *aim2tab or *platon (the star selects)"},
+        {"FORMAT xd\n",
+         " ERROR *** ReadInp *** Unknown input file format: kova.inp, record 1: \"FORMAT xd\" "
+         "selects none; give FORMAT *shelx, *xd, *aim2tab or *platon (the star selects)"},
         {"FORMAT *shelx\nVERBOSE 2.5\n",
          " ERROR *** ReadInp *** Error while reading file kova.inp"},
         {"FORMAT *shelx\nTOLS bond 0.2 ring E5 0.1\n",
@@ -58,7 +62,9 @@ TEST(Instructions, ErrorsThroughErr) {
         {"FORMAT *shelx\nRADII C 0.8 N\n",
          " ERROR *** ReadInp *** Error while reading file kova.inp"},
         {"FORMAT *shelx\nNCELLS 1.5\n", " ERROR *** ReadInp *** Error while reading file kova.inp"},
-        {"FORMAT *shelx\nINPUT\n", " ERROR *** ReadChar *** Unexpected STOP in ReadChar..."},
+        {"FORMAT *shelx\nINPUT\n",
+         " ERROR *** ReadChar *** Unexpected STOP in ReadChar...: kova.inp, record 2: the INPUT "
+         "line names no structure file"},
     };
     for (const auto& c : cases) {
         Inp t(c.inp);
@@ -249,6 +255,104 @@ TEST(Instructions, DatabankNameFromLineOrEnvironment) {
     EXPECT_EQ(trim(t.r.options.databank_file), "/env/bank.db");
     EXPECT_TRUE(t.listed("   WARNING!!! Applying DB to disordered H-atoms"));
     EXPECT_TRUE(t.listed("              w/o extending distances is CRAZY !!!"));
+}
+
+// A line whose keyword is no instruction gets one line, in the listing and on the terminal,
+// naming the record where the line starts and the word as written; the run reads on. Lines
+// that another stage reads, or that the keyword rule selects, get none.
+TEST(Instructions, LinesOfNoInstructionAreReported) {
+    struct Case {
+        const char* line;  // record 3 on, after FORMAT and INPUT
+        const char* word;  // the word reported, "" for none
+    } cases[] = {
+        {"NCELL 1\n", "NCELL"},
+        {"*Verbsoe 2\n", "*Verbsoe"},
+        {"VERBOSITY 2\n", "VERBOSITY"},  // cut to VERBOSIT: no keyword; shown whole
+        {"  ! note\n", "!"},              // "!" only in column 1 makes a comment
+        {"12 15\n", "12"},                // numbers only: the first word
+        {"NCELL \\\n1\n", "NCELL"},      // a continued line: its first record
+        {"ncells 1\n", ""},
+        {"DATABANKS x.db\n", ""},  // the first 8 characters are DATABANK
+        {"2 VERBOSE 3\n", ""},
+        {"NFRAG 2\n", ""},
+        {"FRAG 1 1 -3\n", ""},
+        {"chfrag 0 1\n", ""},
+        {"FRAGMENT 1 1 2\n", ""},  // read as a FRAG line by the rescaling
+        {"  FRAG 1 2\n", ""},      // its keyword is FRAG
+        {"! comment\n\n\t\n", ""},
+        {"TOLS\t0.3 0.1 0.1\n", ""},
+    };
+    for (const auto& c : cases) {
+        Inp t(std::string("FORMAT *shelx\nINPUT a.res\n") + c.line);
+        EXPECT_FALSE(t.stopped) << c.line;
+        const std::string want = std::string(" kova.inp, record 3: \"") + c.word +
+                                 "\" is no instruction; the line is ignored";
+        int reported = 0;
+        for (const auto& l : t.listing()) reported += l.find("no instruction") != l.npos;
+        EXPECT_EQ(reported, *c.word ? 1 : 0) << c.line;
+        if (*c.word) {
+            EXPECT_TRUE(t.listed(want)) << c.line;
+            EXPECT_NE(t.out.str().find(want + "\n"), std::string::npos) << c.line;
+        } else {
+            EXPECT_EQ(t.out.str().find("no instruction"), std::string::npos) << c.line;
+        }
+    }
+    // the line of TOLS after a TAB is read as TOLS 0.3 0.1 0.1
+    Inp t("FORMAT *shelx\nINPUT a.res\nTOLS\t0.3 0.1 0.1\n");
+    EXPECT_FLOAT_EQ(t.r.options.tolerances.bond, 0.3f);
+}
+
+// Names are held as written, whatever their length: nothing cut, no blanks added.
+TEST(Instructions, NamesKeptWhole) {
+    const std::string a(100, 'a'), b(100, 'b');
+    {
+        Inp t("FORMAT *shelx\nINPUT " + a + "\nDATABANK " + b + "\n");
+        EXPECT_EQ(t.r.options.input_files[1], a);
+        EXPECT_EQ(t.r.options.databank_file, b);
+        EXPECT_TRUE(t.listed(" Input file format = SHELX    file(s) = " + a));
+        EXPECT_TRUE(t.listed("   " + b));
+    }
+    {
+        Inp t("FORMAT *xd\nINPUT " + a + " " + b + "\n");
+        EXPECT_EQ(t.r.options.xd_master_file, a);
+        EXPECT_EQ(t.r.options.input_files[1], b);
+        EXPECT_TRUE(t.listed(" Input file format = XD    file(s) = " + a + " " + b));
+    }
+    // KOVA_DB as set, less trailing blanks, which are no part of a name
+    ::setenv("KOVA_DB", (a + "  ").c_str(), 1);
+    Inp t("FORMAT *shelx\nINPUT s.res\nDATABANK\n");
+    ::unsetenv("KOVA_DB");
+    EXPECT_EQ(t.r.options.databank_file, a);
+}
+
+// The stop for a missing INPUT name names the record and the name, and for XD (or no format
+// yet) how the two names are given; a continued line is read for its names in its last record.
+TEST(Instructions, MissingInputNames) {
+    const std::string xd =
+        "; XD input needs two names, the master file and the parameter file, with FORMAT *xd "
+        "before INPUT";
+    struct Case {
+        const char* inp;
+        std::string tail;  // after the stop's own text
+    } cases[] = {
+        {"FORMAT *aim2tab\nINPUT\n", ": kova.inp, record 2: the INPUT line names no structure file"},
+        {"INPUT\n", ": kova.inp, record 1: the INPUT line names no structure file" + xd},
+        {"FORMAT *xd\nINPUT\n",
+         ": kova.inp, record 2: the INPUT line names no XD master file (first name)" + xd},
+        {"FORMAT *xd\n! c\nINPUT x.mas\n",
+         ": kova.inp, record 3: the INPUT line names no XD parameter file (second name)" + xd},
+        {"FORMAT *xd\nINPUT x.mas \\\nx.inp\n",
+         ": kova.inp, record 3: the INPUT line names no XD master file (first name) in its last "
+         "record, where the names must stand" + xd},
+    };
+    for (const auto& c : cases) {
+        Inp t(c.inp);
+        EXPECT_TRUE(t.stopped) << c.inp;
+        auto l = t.listing();
+        ASSERT_GE(l.size(), 2u) << c.inp;
+        EXPECT_EQ(l[l.size() - 2], " ERROR *** ReadChar *** Unexpected STOP in ReadChar..." + c.tail)
+            << c.inp;
+    }
 }
 
 }  // namespace

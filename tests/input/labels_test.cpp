@@ -40,10 +40,9 @@ TEST(CheckLabels, RepeatedLabelsStopWithTheirAtomsAndTheRemedy) {
         SCOPED_TRACE(c.what);
         test::Session s;
         s.r.options.input_format = c.format;
-        s.r.options.input_files[1] = pad(c.format == 2   ? "xd.mas"
-                                         : c.format == 5 ? "m.pla"
-                                                         : "t.res",
-                                         60);
+        s.r.options.input_files[1] = c.format == 2   ? "xd.mas"
+                                     : c.format == 5 ? "m.pla"
+                                                     : "t.res";
         const int nat = static_cast<int>(c.labels.size());
         s.r.ensure_atoms(nat);
         s.r.structure.atom_count = nat;

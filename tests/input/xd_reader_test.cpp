@@ -28,9 +28,9 @@ struct Xd {
         r.io.create(35, "kova.out");
         dir.write("x.mas", mas);
         dir.write("x.inp", par);
-        r.options.xd_master_file = pad("x.mas", 60);
+        r.options.xd_master_file = "x.mas";
         try {
-            read_xd(r, pad("x.inp", 60));
+            read_xd(r, "x.inp");
         } catch (const RunStop&) {
             stopped = true;
         } catch (const RunFault& f) {
@@ -172,10 +172,13 @@ TEST(XdReader, MissingFiles) {
     r.io.bind(dir.path(), &in, &out, &out);
     r.files.listing = 35;
     r.io.create(35, "kova.out");
-    r.options.xd_master_file = pad("none.mas", 60);
-    EXPECT_THROW(read_xd(r, pad("x.inp", 60)), RunStop);
-    EXPECT_NE(out.str().find(" ERROR *** ReadXD *** Error opening XD master filenone.mas\n"),
-              std::string::npos);
+    r.options.xd_master_file = "none.mas";
+    EXPECT_THROW(read_xd(r, "x.inp"), RunStop);
+    // The name follows the text at once, then again in quotes, where it stands apart.
+    EXPECT_NE(out.str().find(" ERROR *** ReadXD *** Error opening XD master filenone.mas: "
+                             "there is no file \"none.mas\"\n"),
+              std::string::npos)
+        << out.str();
 }
 
 }  // namespace

@@ -27,6 +27,9 @@ const std::string kXdInp = "FORMAT *xd\nINPUT x.mas x.inp\n";
 const std::string kAimInp = "FORMAT *aim2tab\nINPUT a.out\n";
 const std::string kPlaInp = "FORMAT *platon\nINPUT p.pla\n";
 const std::string kShelxInp = "FORMAT *shelx\nINPUT s.res\n";
+const std::string kNoFormat =
+    " ERROR *** ReadInp *** Unknown input file format: kova.inp has no FORMAT line; give FORMAT "
+    "*shelx, *xd, *aim2tab or *platon (the star selects)";
 
 // A small SHELX file: a cell, one operator, two atoms and END.
 const std::string kShelx =
@@ -104,7 +107,7 @@ TEST(BadInput, EmptyFiles) {
     {
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", ""}});
-        expect_err(dir, res, " ERROR *** ReadInp *** Unknown input file format", "empty kova.inp");
+        expect_err(dir, res, kNoFormat, "empty kova.inp");
     }
     {
         // no CELL line leaves the cell at zero: gamma 0 leaves no third axis
@@ -149,7 +152,7 @@ TEST(BadInput, BinaryData) {
         // no line of it is a FORMAT line
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", blob}});
-        expect_err(dir, res, " ERROR *** ReadInp *** Unknown input file format", "binary kova.inp");
+        expect_err(dir, res, kNoFormat, "binary kova.inp");
     }
     {
         // no "CELL " record: the cell stays zero
@@ -189,8 +192,12 @@ TEST(BadInput, DirectoryGivenAsAFileName) {
     };
     const Case cases[] = {
         {"", "kova.inp", " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp"},
-        {kXdInp, "x.mas", " ERROR *** ReadXD *** Error opening XD master filex.mas"},
-        {kXdInp, "x.inp", " ERROR *** ReadXD *** Error opening XD parameter file x.inp"},
+        {kXdInp, "x.mas",
+         " ERROR *** ReadXD *** Error opening XD master filex.mas: \"x.mas\" is a directory, not "
+         "a file"},
+        {kXdInp, "x.inp",
+         " ERROR *** ReadXD *** Error opening XD parameter file x.inp: \"x.inp\" is a directory, "
+         "not a file"},
         {kAimInp, "a.out", " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file..."},
         {kPlaInp, "p.pla", " ERROR *** ReadPlaton *** Error opening PLATON file"},
         {kShelxInp, "s.res", " ERROR *** ReadShelx *** Error opening SHELX file... s.res"},
@@ -354,7 +361,9 @@ TEST(BadInput, TruncatedLines) {
         // the INPUT line without its file name
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", "FORMAT *platon\nINPUT\n"}});
-        expect_err(dir, res, " ERROR *** ReadChar *** Unexpected STOP in ReadChar...",
+        expect_err(dir, res,
+                   " ERROR *** ReadChar *** Unexpected STOP in ReadChar...: kova.inp, record 2: "
+                   "the INPUT line names no structure file",
                    "INPUT alone");
     }
     {

@@ -142,6 +142,11 @@ TEST(Format, IntegerAndText) {
     EXPECT_EQ(fx(3), "   ");
     EXPECT_EQ(pad("abc", 5), "abc  ");
     EXPECT_EQ(pad("abcdef", 3), "abc");
+    // a name's listing field: padded up to its width, never cut
+    EXPECT_EQ(pad_uncut("s.res", 8), "s.res   ");
+    EXPECT_EQ(pad_uncut(std::string(60, 'n'), 60), std::string(60, 'n'));
+    EXPECT_EQ(pad_uncut(std::string(61, 'n'), 60), std::string(61, 'n'));
+    EXPECT_EQ(pad_uncut("", 3), "   ");
     EXPECT_TRUE(same_text("ab", "ab   "));
     EXPECT_FALSE(same_text("ab", "abc"));
 }

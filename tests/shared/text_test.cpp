@@ -49,6 +49,30 @@ TEST(LogicalLines, ContinuationCommentsAndEnd) {
     EXPECT_FALSE(read_logical_line(f.r, 23, line));  // the continued LAST is lost
 }
 
+// kova.inp is written by hand: a TAB separates its words as a blank does, also before a
+// continuation mark and in a record of TABs only (skipped as a blank record). The number of
+// a line's first record is given for its messages.
+TEST(LogicalLines, TabsAreBlanksAndTheFirstRecordIsKnown) {
+    Fixture f("FORMAT\t*shelx\n\t\t\nTOLS\t0.3\t\\\t\n! c\n0.1\t0.1\nNCELLS 1\n");
+    std::string line;
+    int first = 0;
+    ASSERT_TRUE(read_logical_line(f.r, 23, line, &first));
+    EXPECT_EQ(trim(line), "FORMAT *shelx");
+    EXPECT_EQ(first, 1);
+    ASSERT_TRUE(read_logical_line(f.r, 23, line, &first));
+    // "TOLS 0.3 \" then the continuation after one blank
+    EXPECT_EQ(trim(line), "TOLS 0.3 \\ 0.1 0.1");
+    EXPECT_EQ(first, 3);  // record 2 (TABs only) skipped; the line ends at record 5
+    EXPECT_EQ(f.r.io.in(23).recno(), 5);
+    split_text_words(f.r, line);
+    EXPECT_EQ(f.r.line_words.count, 2);
+    EXPECT_EQ(f.r.line_words.word[1], "TOLS    ");
+    ASSERT_TRUE(read_logical_line(f.r, 23, line));  // no place given: none written
+    EXPECT_EQ(trim(line), "NCELLS 1");
+    EXPECT_FALSE(read_logical_line(f.r, 23, line, &first));
+    EXPECT_EQ(first, 3);  // at the end of the file it keeps the last line's
+}
+
 TEST(LogicalLines, LongRecordsAndTheLimit) {
     std::string longrec = std::string(300, 'A');
     Fixture f(longrec + "\n" + std::string(254, 'B') + "\\\nX\n");
@@ -101,6 +125,19 @@ TEST(FindWordColumns, ColumnsAndMissingWord) {
     EXPECT_EQ(c.first, 6);
     EXPECT_EQ(c.last, 8);
     EXPECT_THROW(find_word_columns(r, "  ab cde  ", 3), RunStop);
+}
+
+// The stop for a missing word keeps its text and adds what its caller says is missing.
+TEST(FindWordColumns, MissingWordNamedByTheCaller) {
+    test::TempDir dir;
+    std::istringstream in;
+    std::ostringstream out;
+    Records r;
+    r.io.bind(dir.path(), &in, &out, &out);
+    EXPECT_THROW(find_word_columns(r, "ATOM 6 X ", 4, ": test.db, record 3: no word 4"), RunStop);
+    EXPECT_EQ(out.str(),
+              "\n ERROR *** ReadChar *** Unexpected STOP in ReadChar...: test.db, record 3: no "
+              "word 4\n\n");
 }
 
 TEST(ReadSplitRecord, SkipsBangRecordsKeepsBlankOnes) {
