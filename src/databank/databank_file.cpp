@@ -21,7 +21,10 @@ const std::array<const char*, 3> kKeys = {"NEIG", "PRNT", "PVAL"};
 
 // An entry line as the stops inside its entry show it: as written, in quotes.
 std::string entry_text(const DbFile& db, const DbEntryLine& e) {
-    return "\"" + trim(db.raw(static_cast<std::size_t>(e.rec))) + "\"";
+    std::string text = "\"";
+    text += trim(db.raw(static_cast<std::size_t>(e.rec)));
+    text += '"';
+    return text;
 }
 
 // Calls f(first, last) with the first and last column (0-based) of every word of a record
@@ -264,9 +267,12 @@ const DbRecord& read_record(Records& r, DbFile& db, DbLookingFor looking_for) {
                      entry_text(db, db.entries[static_cast<std::size_t>(db.entry)]) + " (record " +
                      std::to_string(db.entries[static_cast<std::size_t>(db.entry)].rec + 1) + ")";
         where += std::string(", looking for ") + looking_for.what;
-        if (looking_for.line > 0)
-            where += " " + std::to_string(looking_for.line) + " of " +
-                     std::to_string(looking_for.lines);
+        if (looking_for.line > 0) {
+            where += ' ';
+            where += std::to_string(looking_for.line);
+            where += " of ";
+            where += std::to_string(looking_for.lines);
+        }
         fatal_error(r, "ReadFile", " Error reading unit = " + fi(r.files.databank, 12) + where);
     }
     return record(r, db, db.pos++);
@@ -307,10 +313,13 @@ void backspace(DbFile& db) {
 void open_databank(Records& r) {
     std::string& name = r.options.databank_file;
     name = trim(name);
-    while (!r.io.try_open_old(r.files.databank, name)) {
+    // An answer that names the listing is refused as a file that does not open.
+    while (names_the_listing(r, name) || !r.io.try_open_old(r.files.databank, name)) {
         r.io.write(terminal, "");
         // The name stands in a field of 60 columns, which a longer name overflows.
         r.io.write(terminal, " Error opening databank file " + pad_uncut(name, 60));
+        if (names_the_listing(r, name))
+            r.io.write(terminal, " " + name + " is the listing this run writes");
         do {
             r.io.prompt(" Enter the name of databank file : ");
             name = trim(r.io.answer("the databank file name"));

@@ -79,7 +79,8 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
 
 void read_aim2tab(Records& r, const std::string& file_name) {
     if (!r.io.try_open_old(input_channel, trim(file_name)))
-        fatal_error(r, "ReadAim2Tab", "Error opening AIM2TAB output file...");
+        fatal_error(r, "ReadAim2Tab", "Error opening AIM2TAB output file... " + file_name +
+                                          why_structure_not_opened(r, file_name));
     InFile& f = r.io.in(input_channel);
     std::string rec;
     int count_rec = 0;  // record of the count line in force
@@ -133,7 +134,8 @@ void read_aim2tab(Records& r, const std::string& file_name) {
 
 void read_platon(Records& r, const std::string& file_name) {
     if (!r.io.try_open_old(input_channel, trim(file_name)))
-        fatal_error(r, "ReadPlaton", "Error opening PLATON file");
+        fatal_error(r, "ReadPlaton",
+                    "Error opening PLATON file " + file_name + why_structure_not_opened(r, file_name));
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, " Reading PLATON file : " + pad_uncut(file_name, 60));

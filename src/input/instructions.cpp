@@ -145,6 +145,10 @@ void input_line(Records& r, std::string& line, const WrittenLine& wl) {
     if (xd) {
         r.options.xd_master_file = r.options.input_files[1];
         r.options.input_files[1] = r.options.input_files[2];
+        refuse_the_listing_as_input(r, r.options.xd_master_file, "XD master file");
+        refuse_the_listing_as_input(r, r.options.input_files[1], "XD parameter file");
+    } else {
+        refuse_the_listing_as_input(r, r.options.input_files[1], "Structure file");
     }
 }
 
@@ -271,6 +275,7 @@ bool apply(Records& r, std::string& line, const WrittenLine& wl, FormatLines& fo
             const char* env = std::getenv("KOVA_DB");
             r.options.databank_file = trim(env ? env : "");
         }
+        refuse_the_listing_as_input(r, r.options.databank_file, "Databank file");
     } else if (is("RINGS")) {
         r.options.search_rings = true;
         read_numbers(r, line, "the smallest and largest ring size", r.options.rings.min_size,

@@ -213,7 +213,8 @@ void read_shelx(Records& r, const std::string& file_name) {
     scan.file_name = file_name;
 
     if (!r.io.try_open_old(shelx_channel, file_name))
-        fatal_error(r, "ReadShelx", "Error opening SHELX file... " + file_name);
+        fatal_error(r, "ReadShelx", "Error opening SHELX file... " + file_name +
+                                        why_structure_not_opened(r, file_name));
     InFile& f = r.io.in(shelx_channel);
     r.io.write(out, "");
     r.io.write(out, " Reading SHELX file : " + pad_uncut(file_name, 60));

@@ -115,11 +115,7 @@ std::string why_not_opened(const Records& r, const std::string& name, const char
         return std::string(": kova.inp gave no XD ") + which +
                "; XD input needs two names on the INPUT line, the master file and the parameter "
                "file, with FORMAT *xd before INPUT";
-    std::error_code ec;
-    const std::filesystem::path p = r.io.path(name);
-    if (std::filesystem::is_directory(p, ec)) return ": \"" + name + "\" is a directory, not a file";
-    if (!std::filesystem::exists(p, ec)) return ": there is no file \"" + name + "\"";
-    return ": \"" + name + "\" cannot be read";
+    return ": " + r.io.why_unreadable(name);
 }
 
 }  // namespace

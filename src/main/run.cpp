@@ -22,7 +22,6 @@
 #include "output/run_summary.hpp"
 #include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
-#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/records.hpp"
 #include "topology/molecules.hpp"
@@ -59,24 +58,17 @@ void road(Records& r) {
     r.io.create(r.files.mopro_constraints, "con_mopro.inp");
     write_mopro_constraints_start(r);
 
-    // 6. the instruction file; it refuses a structure or databank file that is the listing
-    // before the listing's file is opened
+    // 6. the instruction file; it refuses a structure or databank file that is the listing,
+    // whose file is opened only after it
     read_instructions(r);
-    if (r.options.input_format == 2) {
-        refuse_the_listing_as_input(r, r.options.xd_master_file, "XD master file");
-        refuse_the_listing_as_input(r, r.options.input_files[1], "XD parameter file");
-    } else {
-        refuse_the_listing_as_input(r, r.options.input_files[1], "Structure file");
-    }
-    if (r.options.databank) refuse_the_listing_as_input(r, r.options.databank_file, "Databank file");
     r.io.open_listing(r.files.listing);
 
     // 7. the structure reader of FORMAT
     switch (r.options.input_format) {
-        case 1: read_shelx(r, trim(r.options.input_files[1])); break;
+        case 1: read_shelx(r, r.options.input_files[1]); break;
         case 2: read_xd(r, r.options.input_files[1]); break;
-        case 3: read_aim2tab(r, trim(r.options.input_files[1])); break;
-        case 5: read_platon(r, trim(r.options.input_files[1])); break;
+        case 3: read_aim2tab(r, r.options.input_files[1]); break;
+        case 5: read_platon(r, r.options.input_files[1]); break;
         default: break;
     }
     check_unique_labels(r);  // XD and MoPro name atoms by label

@@ -241,6 +241,14 @@ bool Io::try_open_old(int ch, const std::string& name) {
     return true;
 }
 
+std::string Io::why_unreadable(const std::string& name) const {
+    std::error_code ec;
+    const std::filesystem::path p = path(name);
+    if (std::filesystem::is_directory(p, ec)) return "a directory, not a file";
+    if (!std::filesystem::exists(p, ec)) return "no such file";
+    return "not readable";
+}
+
 InFile& Io::open_old(int ch, const std::string& name) {
     if (!try_open_old(ch, name)) {
         std::error_code ec;

@@ -20,6 +20,11 @@ void fatal_error(Records& r, std::string_view routine, std::string_view message)
     throw RunStop{};
 }
 
+std::string why_structure_not_opened(const Records& r, const std::string& name) {
+    if (trim(name).empty()) return ": kova.inp names no structure file (give it on the INPUT line)";
+    return ": " + r.io.why_unreadable(trim(name));
+}
+
 bool names_the_listing(const Records& r, const std::string& name) {
     const std::string listing = r.io.name_of(r.files.listing);
     return !listing.empty() && !trim(name).empty() && r.io.same_file(trim(name), listing);

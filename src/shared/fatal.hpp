@@ -11,6 +11,10 @@ namespace kova {
 // with status 1.
 [[noreturn]] void fatal_error(Records& r, std::string_view routine, std::string_view message);
 
+// What follows the open error of a structure file: why the file named cannot be read, or that
+// kova.inp named none.
+std::string why_structure_not_opened(const Records& r, const std::string& name);
+
 // True when `name`, resolved against the working directory, is the run's listing.
 bool names_the_listing(const Records& r, const std::string& name);
 

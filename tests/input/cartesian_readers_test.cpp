@@ -174,10 +174,18 @@ TEST(CartesianReaders, OpenFailuresAndTooManyAtoms) {
     };
     const Case cases[] = {
         {false, "missing.out", "",
-         " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file..."},
-        {false, "dir", "dir", " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file..."},
-        {true, "missing.pla", "", " ERROR *** ReadPlaton *** Error opening PLATON file"},
-        {true, "dir", "dir", " ERROR *** ReadPlaton *** Error opening PLATON file"},
+         " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file... missing.out: no such "
+         "file"},
+        {false, "dir", "dir",
+         " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file... dir: a directory, not a "
+         "file"},
+        {true, "missing.pla", "",
+         " ERROR *** ReadPlaton *** Error opening PLATON file missing.pla: no such file"},
+        {true, "dir", "dir",
+         " ERROR *** ReadPlaton *** Error opening PLATON file dir: a directory, not a file"},
+        {true, "", "",
+         " ERROR *** ReadPlaton *** Error opening PLATON file : kova.inp names no structure file "
+         "(give it on the INPUT line)"},
         {false, "big.out", std::string(kCount) + " 100001\n",
          " ERROR *** ReadAim2Tab *** Too many atoms"},
     };
@@ -374,7 +382,8 @@ TEST(CartesianRuns, MissingStructureFileEndsThroughErr) {
     EXPECT_EQ(res.status, 1);
     auto lines = test::lines_of(dir.read("kova.out"));
     ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2], " ERROR *** ReadPlaton *** Error opening PLATON file");
+    EXPECT_EQ(lines[lines.size() - 2],
+              " ERROR *** ReadPlaton *** Error opening PLATON file nothere.pla: no such file");
 }
 
 }  // namespace

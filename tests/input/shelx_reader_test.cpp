@@ -409,9 +409,9 @@ TEST(ShelxHeads, MissingFileNamesTheFile) {
     ShelxRead t;
     t.read("missing.res");
     EXPECT_TRUE(t.stopped);
-    EXPECT_TRUE(
-        has_run(t.file("kova.out"),
-                {"", " ERROR *** ReadShelx *** Error opening SHELX file... missing.res", ""}));
+    EXPECT_TRUE(has_run(
+        t.file("kova.out"),
+        {"", " ERROR *** ReadShelx *** Error opening SHELX file... missing.res: no such file", ""}));
 }
 
 TEST(ShelxRun, FormatShelxRunReadsTheStructure) {

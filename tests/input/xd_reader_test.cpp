@@ -174,9 +174,9 @@ TEST(XdReader, MissingFiles) {
     r.io.create(35, "kova.out");
     r.options.xd_master_file = "none.mas";
     EXPECT_THROW(read_xd(r, "x.inp"), RunStop);
-    // The name follows the text at once, then again in quotes, where it stands apart.
+    // The name follows the text at once, then why the file does not open.
     EXPECT_NE(out.str().find(" ERROR *** ReadXD *** Error opening XD master filenone.mas: "
-                             "there is no file \"none.mas\"\n"),
+                             "no such file\n"),
               std::string::npos)
         << out.str();
 }

@@ -193,14 +193,16 @@ TEST(BadInput, DirectoryGivenAsAFileName) {
     const Case cases[] = {
         {"", "kova.inp", " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp"},
         {kXdInp, "x.mas",
-         " ERROR *** ReadXD *** Error opening XD master filex.mas: \"x.mas\" is a directory, not "
-         "a file"},
+         " ERROR *** ReadXD *** Error opening XD master filex.mas: a directory, not a file"},
         {kXdInp, "x.inp",
-         " ERROR *** ReadXD *** Error opening XD parameter file x.inp: \"x.inp\" is a directory, "
+         " ERROR *** ReadXD *** Error opening XD parameter file x.inp: a directory, not a file"},
+        {kAimInp, "a.out",
+         " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file... a.out: a directory, "
          "not a file"},
-        {kAimInp, "a.out", " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file..."},
-        {kPlaInp, "p.pla", " ERROR *** ReadPlaton *** Error opening PLATON file"},
-        {kShelxInp, "s.res", " ERROR *** ReadShelx *** Error opening SHELX file... s.res"},
+        {kPlaInp, "p.pla",
+         " ERROR *** ReadPlaton *** Error opening PLATON file p.pla: a directory, not a file"},
+        {kShelxInp, "s.res",
+         " ERROR *** ReadShelx *** Error opening SHELX file... s.res: a directory, not a file"},
     };
     for (const Case& c : cases) {
         test::TempDir dir;
@@ -219,7 +221,8 @@ TEST(BadInput, UnreadableFiles) {
     for (const auto& [inp, name, line] :
          {std::tuple{std::string(), "kova.inp",
                      " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp"},
-          std::tuple{kPlaInp, "p.pla", " ERROR *** ReadPlaton *** Error opening PLATON file"}}) {
+          std::tuple{kPlaInp, "p.pla",
+                     " ERROR *** ReadPlaton *** Error opening PLATON file p.pla: not readable"}}) {
         test::TempDir dir;
         if (!inp.empty()) dir.write("kova.inp", inp);
         dir.write(name, "ATOM C1 0 0 0\n");

@@ -316,5 +316,21 @@ TEST(TrustedFiles, InputNamedAsTheListing) {
     }
 }
 
+// At the databank prompt the listing is refused as a name that does not open, and the
+// prompt asks again.
+TEST(TrustedFiles, DatabankPromptRefusesTheListing) {
+    Workdir w("FORMAT *shelx\nINPUT cresol.res\nDATABANK absent.db\nCHFRAG 0.\n");
+    auto res = run_with(w, "kova.out\nkova_test.db\n");
+    EXPECT_EQ(res.status, 0) << res.err;
+    auto term = test::lines_of(res.out);
+    auto at = std::find(term.begin(), term.end(),
+                        " Error opening databank file kova.out" + std::string(52, ' '));
+    ASSERT_NE(at, term.end()) << res.out;
+    ASSERT_NE(at + 1, term.end());
+    EXPECT_EQ(at[1], " kova.out is the listing this run writes");
+    EXPECT_NE(w.dir.read("kova.out"), earlier("kova.out"));
+    EXPECT_NE(w.dir.read("xd_kova.inp"), earlier("xd_kova.inp"));
+}
+
 }  // namespace
 }  // namespace kova
