@@ -163,6 +163,31 @@ TEST(TrustedFiles, RunThatEndsEarlyKeepsEarlierFiles) {
     }
 }
 
+// The files of a good run, then a run that stops and a run that faults in the same
+// directory: every file of the good run but the listing stays byte for byte.
+TEST(TrustedFiles, GoodRunThenStopThenFault) {
+    Workdir w;
+    for (const auto& name : kOutputs) fs::remove(w.dir / name);
+    ASSERT_EQ(run_with(w).status, 0);
+    // every file of the directory but the listing and the instructions, with its text
+    auto files = [&] {
+        std::map<std::string, std::string> v;
+        for (const auto& e : fs::directory_iterator(w.dir.path())) {
+            const std::string name = e.path().filename().string();
+            if (name != "kova.out" && name != "kova.inp") v[name] = w.dir.read(name);
+        }
+        return v;
+    };
+    const auto good = files();
+    auto expect_good_files = [&](const char* what) { EXPECT_EQ(files(), good) << what; };
+    w.dir.write("kova.inp", "FORMAT *shelx\nINPUT cresol.res\nVERBOSE 2.5\n");
+    EXPECT_EQ(run_with(w).status, 1);
+    expect_good_files("after a stop");
+    w.dir.write("kova.inp", "FORMAT *shelx\nINPUT cresol.res\nExtend_H\nDATABANK kova_test.db\n");
+    EXPECT_EQ(run_with(w, "no charge\n").status, 2);
+    expect_good_files("after a fault");
+}
+
 // A run whose listing cannot be created faults without touching any earlier file.
 TEST(TrustedFiles, ListingThatCannotBeCreated) {
     Workdir w;
