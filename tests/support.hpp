@@ -73,6 +73,26 @@ inline std::string numbered(const char* prefix, int k) {
     return s;
 }
 
+// A small SHELX file: a cell, one operator and two atoms, C1-O1 1.0 A apart along a.
+inline const std::string two_atom_shelx =
+    "TITL two atoms\n"
+    "CELL 0.71073 5.0 6.0 7.0 90.0 100.0 90.0\n"
+    "LATT 1\n"
+    "SYMM -X, 1/2+Y, 1/2-Z\n"
+    "SFAC C O\n"
+    "C1    1    0.100000    0.200000    0.300000   11.00000   0.02000\n"
+    "O1    2    0.300000    0.200000    0.300000   11.00000   0.02000\n"
+    "END\n";
+
+// The text of a file of tests/data, by its path there ("shelx/rename_types.res"); "" when
+// there is none.
+inline std::string data_file(const std::string& rel) {
+    std::ifstream f(std::string(KOVA_TEST_DATA) + "/" + rel, std::ios::binary);
+    std::ostringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
 inline std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> v;
     std::string cur;

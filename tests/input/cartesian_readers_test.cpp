@@ -15,12 +15,7 @@
 namespace kova {
 namespace {
 
-std::string fixture(const std::string& rel) {
-    std::ifstream f(std::string(KOVA_TEST_DATA) + "/" + rel, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
+std::string fixture(const std::string& rel) { return test::data_file(rel); }
 
 // An AIM2TAB atom row: 5X, A8, 11X, 3F9.4.
 std::string row(int i, const std::string& label, const char* x, const char* y, const char* z) {

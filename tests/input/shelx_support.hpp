@@ -16,12 +16,7 @@
 
 namespace kova::test {
 
-inline std::string fixture(const std::string& name) {
-    std::ifstream f(std::string(KOVA_TEST_DATA) + "/shelx/" + name, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
+inline std::string fixture(const std::string& name) { return data_file("shelx/" + name); }
 
 struct ShelxRead {
     TempDir dir;

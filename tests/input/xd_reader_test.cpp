@@ -45,12 +45,7 @@ struct Xd {
     }
 };
 
-std::string fixture(const std::string& name) {
-    std::ifstream f(std::string(KOVA_TEST_DATA) + "/xd/" + name, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
+std::string fixture(const std::string& name) { return test::data_file("xd/" + name); }
 
 TEST(XdReader, MasterAndParameterFile) {
     Xd t(fixture("p21c.mas"), fixture("p21c.inp"));

@@ -16,12 +16,7 @@
 namespace kova {
 namespace {
 
-std::string data(const std::string& rel) {
-    std::ifstream f(std::string(KOVA_TEST_DATA) + "/" + rel, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
+std::string data(const std::string& rel) { return test::data_file(rel); }
 
 const std::string kXdInp = "FORMAT *xd\nINPUT x.mas x.inp\n";
 const std::string kAimInp = "FORMAT *aim2tab\nINPUT a.out\n";
@@ -31,16 +26,7 @@ const std::string kNoFormat =
     " ERROR *** ReadInp *** Unknown input file format: kova.inp has no FORMAT line; give FORMAT "
     "*shelx, *xd, *aim2tab or *platon (the star selects)";
 
-// A small SHELX file: a cell, one operator, two atoms and END.
-const std::string kShelx =
-    "TITL two atoms\n"
-    "CELL 0.71073 5.0 6.0 7.0 90.0 100.0 90.0\n"
-    "LATT 1\n"
-    "SYMM -X, 1/2+Y, 1/2-Z\n"
-    "SFAC C O\n"
-    "C1    1    0.100000    0.200000    0.300000   11.00000   0.02000\n"
-    "O1    2    0.300000    0.200000    0.300000   11.00000   0.02000\n"
-    "END\n";
+const std::string& kShelx = test::two_atom_shelx;
 
 using Files = std::map<std::string, std::string>;
 

@@ -20,23 +20,10 @@
 namespace kova {
 namespace {
 
-std::string data(const std::string& rel) {
-    std::ifstream f(std::string(KOVA_TEST_DATA) + "/" + rel, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
+std::string data(const std::string& rel) { return test::data_file(rel); }
 
-// Two atoms, C1-O1 1.0 A apart along a; the carbon is searched first in the databank.
-const std::string kShelx =
-    "TITL two atoms\n"
-    "CELL 0.71073 5.0 6.0 7.0 90.0 100.0 90.0\n"
-    "LATT 1\n"
-    "SYMM -X, 1/2+Y, 1/2-Z\n"
-    "SFAC C O\n"
-    "C1    1    0.100000    0.200000    0.300000   11.00000   0.02000\n"
-    "O1    2    0.300000    0.200000    0.300000   11.00000   0.02000\n"
-    "END\n";
+// The carbon is searched first in the databank.
+const std::string& kShelx = test::two_atom_shelx;
 
 // Names of 100 characters: a directory and the file in it.
 const std::string kLongShelx = std::string(94, 'd') + "/s.res";             // 94 + 1 + 5

@@ -23,12 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string source_file(const std::string& rel) {
-    std::ifstream f(std::string(KOVA_TEST_DATA) + "/" + rel, std::ios::binary);
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
 
 const std::string kInstructions =
     "FORMAT *shelx\n"
@@ -54,8 +48,8 @@ std::string earlier(const std::string& name) { return "an earlier run's " + name
 struct Workdir {
     test::TempDir dir;
     explicit Workdir(const std::string& instructions = kInstructions) {
-        dir.write("cresol.res", source_file("../../examples/cresol.res"));
-        dir.write("kova_test.db", source_file("databank/kova_test.db"));
+        dir.write("cresol.res", test::data_file("../../examples/cresol.res"));
+        dir.write("kova_test.db", test::data_file("databank/kova_test.db"));
         dir.write("kova.inp", instructions);
         for (const auto& name : kOutputs) dir.write(name, earlier(name));
     }
@@ -241,7 +235,7 @@ TEST(TrustedFiles, InjectedFailureOfEachOutputFile) {
         const std::string base = fs::path(s.file).filename().string();
         auto workdir = [&] {
             auto w = std::make_unique<Workdir>(s.instructions);
-            w->dir.write(base, source_file(s.file));
+            w->dir.write(base, test::data_file(s.file));
             return w;
         };
         // The files this run writes: those a finished run replaces.
