@@ -26,16 +26,6 @@ constexpr float image_dist = 0.001f;  // Å, at most this far is "on the image"
 constexpr float dummy_edge = 0.25f;
 constexpr float image_edge = 1.0f;
 
-Vec3f times(const Mat3f& m, const Vec3f& v) {
-    Vec3f o;
-    for (int k = 0; k < 3; ++k) o[k] = m[k][0] * v[0] + m[k][1] * v[1] + m[k][2] * v[2];
-    return o;
-}
-
-bool finite(const Vec3f& p) {
-    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
-}
-
 // Cell coordinate along one axis, clamped to 21 bits; clamping keeps neighbouring cells
 // neighbours, so far-away points only share a crowded edge cell.
 std::int64_t cell_of(float x, float edge) {
@@ -109,7 +99,7 @@ std::vector<int> images_at(Records& r, const Vec3f& p) {
     std::vector<int> near, hits;
     cells_near(r.index.images.grid, p, near);
     for (int j : near)
-        if (point_distance(r.structure.cart[static_cast<std::size_t>(j)], p) <= image_dist)
+        if (distance(r.structure.cart[static_cast<std::size_t>(j)], p) <= image_dist)
             hits.push_back(j);
     std::sort(hits.begin(), hits.end());
     return hits;
@@ -169,7 +159,7 @@ DummyPlace add_dummy_atom(Records& r, int fractional, const Vec3f& point) {
         int best = 0;
         for (int k : near)
             if ((best == 0 || k < best) &&
-                point_distance(pc, ix.cart[static_cast<std::size_t>(k)]) < reuse_dist)
+                distance(pc, ix.cart[static_cast<std::size_t>(k)]) < reuse_dist)
                 best = k;
         if (best > 0) return {best, ix.cart[static_cast<std::size_t>(best)]};
     }

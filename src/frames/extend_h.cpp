@@ -172,11 +172,6 @@ std::string name_field(const Records& r, int a) {
     return fa(name.substr(0, label.size()), 5);
 }
 
-float distance(const Vec3f& a, const Vec3f& b) {
-    float dx = b[0] - a[0], dy = b[1] - a[1], dz = b[2] - a[2];
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 void write_records(Records& r, int ix, int ih, float d, float ratio) {
     const auto& resatm = r.structure.residue_atom;
     std::string pair;  // the two atoms of a MoPro restraint
@@ -295,7 +290,7 @@ void extend_xh_bond(Records& r, int parent, int hydrogen) {
                    bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
         if (r.options.crystal_input == 1) {
             auto& f = r.structure.frac[i];
-            f = convert_point(r, to_fractional, xh);
+            f = to_fractional(r.structure.cart_to_frac, xh);
         }
         atom_moved(r, i);  // later searches must find the hydrogen at its new place
         find_neighbours(r, parent, 0.0f);

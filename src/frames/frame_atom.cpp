@@ -95,7 +95,7 @@ std::array<Vec3f, kNumFixed> fixed_cartesian(Records& r) {
     for (int k = 0; k < kNumFixed; ++k) {
         const Vec3f& p = kFixedPoints[k].p;
         if (r.options.crystal_input == 1)
-            pc[k] = convert_point(r, to_cartesian, p);
+            pc[k] = to_cartesian(r.structure.frac_to_cart, p);
         else
             pc[k] = p;
     }
@@ -109,11 +109,11 @@ std::array<Vec3f, kNumFixed> fixed_cartesian(Records& r) {
 int fixed_point_off_line(const std::array<Vec3f, kNumFixed>& pc, const Vec3f& a, const Vec3f& from,
                          int after, int skip) {
     for (int k = after + 1; k < kNumFixed; ++k)
-        if (point_distance(pc[k], a) >= on_atom_distance && !in_line(a, from, pc[k])) return k;
+        if (distance(pc[k], a) >= on_atom_distance && !in_line(a, from, pc[k])) return k;
     int best = -1;
     float widest = -1.0f;
     for (int k = 0; k < kNumFixed; ++k) {
-        if (k == skip || point_distance(pc[k], a) < on_atom_distance) continue;
+        if (k == skip || distance(pc[k], a) < on_atom_distance) continue;
         const float w = off_line(a, from, pc[k]);
         if (w > widest) {
             widest = w;
@@ -147,7 +147,7 @@ void fixed_point_target(Records& r, int i, Frame& f, int which) {
     const Vec3f& other = which == 1 ? f.target2 : f.target1;
     const auto pc = fixed_cartesian(r);
     int k = 0;
-    if (point_distance(pc[0], a) < on_atom_distance || in_line(a, other, pc[0]))
+    if (distance(pc[0], a) < on_atom_distance || in_line(a, other, pc[0]))
         k = fixed_point_off_line(pc, a, other, 0, 0);
     if (k == 0)
         write_terminal_and_listing(r, " Will make dummy at 0,0,0");
@@ -159,7 +159,7 @@ void fixed_point_target(Records& r, int i, Frame& f, int which) {
 
 bool frame_defined(const Records& r, int i, const Frame& f) {
     const Vec3f& a = r.structure.cart[i];
-    return point_distance(f.target1, a) >= on_atom_distance && point_distance(f.target2, a) >= on_atom_distance &&
+    return distance(f.target1, a) >= on_atom_distance && distance(f.target2, a) >= on_atom_distance &&
            !in_line(a, f.target1, f.target2);
 }
 
@@ -178,14 +178,14 @@ void keep_frame_defined(Records& r, int i, Frame& f) {
         const Vec3f& other = which == 1 ? f.target2 : f.target1;
         // The first axis moves only when its target is on the atom; the second also when it
         // lies on the first axis's line.
-        const bool bad = point_distance(own, a) < on_atom_distance || (which == 2 && in_line(a, other, own));
+        const bool bad = distance(own, a) < on_atom_distance || (which == 2 && in_line(a, other, own));
         if (!bad) continue;
         const std::string was = trim(which == 1 ? f.label1 : f.label2);
         const char axis = which == 1 ? f.axis1 : f.axis2;
         int c = 0;
         for (int m = 1; m <= t.count && c == 0; ++m) {
             const Vec3f& p = r.structure.cart[t.atom[m]];
-            if (point_distance(p, a) >= on_atom_distance && (which == 1 || !in_line(a, other, p)))
+            if (distance(p, a) >= on_atom_distance && (which == 1 || !in_line(a, other, p)))
                 c = t.atom[m];
         }
         if (c != 0) {
@@ -240,8 +240,8 @@ void empty_neighbourhood(Records& r, int i, Frame& f) {
     const Vec3f& a = r.structure.cart[i];
     const auto pc = fixed_cartesian(r);
     int k1 = 0, k2 = 1;
-    if (point_distance(pc[k1], a) < on_atom_distance) k1 = fixed_point_off_line(pc, a, pc[k2], k1, k2);
-    if (point_distance(pc[k2], a) < on_atom_distance || in_line(a, pc[k1], pc[k2]))
+    if (distance(pc[k1], a) < on_atom_distance) k1 = fixed_point_off_line(pc, a, pc[k2], k1, k2);
+    if (distance(pc[k2], a) < on_atom_distance || in_line(a, pc[k1], pc[k2]))
         k2 = fixed_point_off_line(pc, a, pc[k1], 1, k1);
     write_terminal_and_listing(r, std::string(" Will make dummies at ") + kFixedPoints[k1].text +
                                       " and " + kFixedPoints[k2].text);
@@ -275,7 +275,7 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
     f.label1 = pad(r.frames.dummy_label[d], 8);
     const Vec3f& s = r.frames.dummy_xyz[d];
     if (r.options.crystal_input == 1)
-        f.target1 = convert_point(r, to_cartesian, s);
+        f.target1 = to_cartesian(r.structure.frac_to_cart, s);
     else
         f.target1 = s;
     f.axis2 = 'Y';

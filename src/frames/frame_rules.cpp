@@ -43,7 +43,7 @@ void not_found(Records& r, int i, Frame& f, int centre, float rad) {
 // trans to each other) it would give the axis no direction; a itself lies on the same line.
 void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
     const Vec3f m = midpoint_of(r, a, b);
-    if (point_distance(m, r.structure.cart[i]) < on_atom_distance) {
+    if (distance(m, r.structure.cart[i]) < on_atom_distance) {
         write_listing_line(r, " Midpoint of " + trim(r.structure.label[a]) + " and " +
                                   trim(r.structure.label[b]) + " lies on the atom; " +
                                   (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
@@ -313,8 +313,8 @@ void three_neighbours(Records& r, int i, Frame& f) {
             // threefold axis is then the normal of the plane.
             const Vec3f c = centroid_of_three(r, t);
             Vec3f cc = c;
-            if (r.options.crystal_input == 1) cc = convert_point(r, to_cartesian, c);
-            if (point_distance(cc, r.structure.cart[i]) < on_atom_distance) {
+            if (r.options.crystal_input == 1) cc = to_cartesian(r.structure.frac_to_cart, c);
+            if (distance(cc, r.structure.cart[i]) < on_atom_distance) {
                 write_listing_line(
                     r,
                     " Centroid of the three neighbours lies on the atom; Z-axis along the"

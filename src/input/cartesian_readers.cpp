@@ -69,7 +69,7 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
     }
     finish_atom(r, i);
     for (int k = 0; k < 3; ++k) r.structure.cart[i][k] = x[k] * bohr;
-    if (!finite_point(r.structure.cart[i]))
+    if (!finite(r.structure.cart[i]))
         fault(f.name(), f.recno(),
               "the coordinates of atom " + std::to_string(i) + " are not finite numbers in " +
                   "single precision, found " + shown(std::string_view(rec).substr(24, 27)));
@@ -158,7 +158,7 @@ void read_platon(Records& r, const std::string& file_name) {
                   std::string(st == ReadStatus::end ? "expected three coordinates"
                                                     : "expected numbers for the coordinates") +
                       " on the ATOM line, found " + shown(rec));
-        if (!finite_point(xc))
+        if (!finite(xc))
             fault(f.name(), f.recno(),
                   "the coordinates of atom " + std::to_string(n) +
                       " are not finite numbers in single precision, found " + shown(rec));

@@ -13,8 +13,6 @@ namespace kova {
 
 namespace {
 
-constexpr float deg2rad = 0.017453292f;
-constexpr float rad2deg = 57.295776f;
 
 std::string angle(float v) {
     std::string t = ff(v, 10, 3);
@@ -35,12 +33,6 @@ void list_matrix(Records& r, const Mat3f& m) {
     fatal_error(r, "TranMat", "Cell " + list + " gives no finite transformation matrix");
 }
 
-bool finite(const Mat3f& m) {
-    for (const auto& row : m)
-        for (float v : row)
-            if (!std::isfinite(v)) return false;
-    return true;
-}
 
 }  // namespace
 
@@ -103,17 +95,6 @@ Mat3f invert_matrix(Records& r, const Mat3f& m) {
     return inverse;
 }
 
-Vec3f convert_point(Records& r, int direction, const Vec3f& p) {
-    if (direction != to_cartesian && direction != to_fractional)
-        fatal_error(r, "rabs", "iflag is wrong...");
-    const Mat3f& m =
-        direction == to_cartesian ? r.structure.frac_to_cart : r.structure.cart_to_frac;
-    const float x = p[0], y = p[1], z = p[2];
-    return {m[0][0] * x + m[0][1] * y + m[0][2] * z,
-            m[1][0] * x + m[1][1] * y + m[1][2] * z,
-            m[2][0] * x + m[2][1] * y + m[2][2] * z};
-}
-
 void set_occupancy_flags(Records& r) {
     const Symmetry& s = r.structure.symmetry;
     const Mat3f& t = r.structure.frac_to_cart;
@@ -151,13 +132,5 @@ void set_occupancy_flags(Records& r) {
         r.structure.occupancy_flag[i] = flag;
     }
 }
-
-bool finite_point(const Vec3f& p) {
-    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
-}
-
-float sin_deg(float deg) { return std::sin(deg * deg2rad); }
-float cos_deg(float deg) { return std::cos(deg * deg2rad); }
-float asin_deg(float x) { return std::asin(x) * rad2deg; }
 
 }  // namespace kova

@@ -440,9 +440,9 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
     r.io.write(terminal, line);
     r.io.write(r.files.listing, line);
     Vec3f& xc = r.structure.cart[k];
-    xc = convert_point(r, to_cartesian, x);
+    xc = to_cartesian(r.structure.frac_to_cart, x);
     // NaN or infinite positions would run through every later stage as if they were atoms
-    if (!finite_point(x) || !finite_point(xc))
+    if (!finite(x) || !finite(xc))
         bad_atom(s, card, "the coordinates of atom " + std::to_string(i) +
                               " are not finite numbers in single precision");
 }

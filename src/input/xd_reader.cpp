@@ -255,8 +255,8 @@ void read_xd(Records& r, const std::string& parameter_file) {
         for (long long k = 0; k < nmul; ++k) skip_noncomment(r);
         const Vec3f& f = r.structure.frac[i];
         Vec3f& x = r.structure.cart[i];
-        x = convert_point(r, to_cartesian, f);
-        if (!finite_point(f) || !finite_point(x))
+        x = to_cartesian(r.structure.frac_to_cart, f);
+        if (!finite(f) || !finite(x))
             fault(r.io.in(parameter_file_channel).name(), atomrec,
                   "the coordinates of atom " + std::to_string(i) + " (" +
                       trim(r.structure.label[i]) + ") are not finite numbers in single precision");

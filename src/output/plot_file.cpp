@@ -40,7 +40,7 @@ void write_plot_trailer(Records& r) {
         Vec3f d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
         if (r.options.crystal_input == 1) {
             Vec3f c{};
-            c = convert_point(r, to_cartesian, d);
+            c = to_cartesian(r.structure.frac_to_cart, d);
             d = c;
         }
         r.io.write(ch, "ATOM D(" + std::to_string(k) + ")  " + ff(d[0], 14, 4) + ff(d[1], 14, 4) +

@@ -12,11 +12,9 @@
 #include <vector>
 
 #include "shared/channels.hpp"
+#include "shared/geometry.hpp"
 
 namespace kova {
-
-using Vec3f = std::array<float, 3>;
-using Mat3f = std::array<std::array<float, 3>, 3>;  // m[row][col]
 
 // Capacities of the data model; only those that a routine tests are checked.
 constexpr int max_atoms = 100000;           // atoms read plus images of completed molecules

@@ -15,9 +15,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace kova {
+#include "shared/geometry.hpp"
 
-using Vec3d = std::array<double, 3>;
+namespace kova {
 
 class PointGrid {
 public:

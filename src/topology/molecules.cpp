@@ -26,7 +26,6 @@ namespace {
 
 constexpr int kCompleteAng = 44;  // complete.ang
 
-using Mat3d = std::array<std::array<double, 3>, 3>;
 
 // A candidate: source atom, operator and lattice shift, ordered as the scan visits them.
 struct ImageCandidate {
@@ -58,13 +57,6 @@ Image image_of(const Records& r, int i, int n, int a, int b, int c) {
     for (int k = 0; k < 3; ++k)
         im.xc[k] = m[k][0] * im.xf[0] + m[k][1] * im.xf[1] + m[k][2] * im.xf[2];
     return im;
-}
-
-float distance(const Vec3f& a, const Vec3f& b) {
-    float dx = b[0] - a[0];
-    float dy = b[1] - a[1];
-    float dz = b[2] - a[2];
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
 bool coincident(const Vec3f& a, const Vec3f& b) {
@@ -124,13 +116,6 @@ void report(Records& r) {
     r.io.close(kCompleteAng);
 }
 
-bool finite(const Mat3d& m) {
-    for (const auto& row : m)
-        for (double v : row)
-            if (!std::isfinite(v)) return false;
-    return true;
-}
-
 double frobenius(const Mat3d& m) {
     double s = 0.0;
     for (const auto& row : m)
@@ -164,12 +149,6 @@ Mat3d mul(const Mat3d& a, const Mat3d& b) {
         for (int j = 0; j < 3; ++j)
             for (int k = 0; k < 3; ++k) c[i][j] += a[i][k] * b[k][j];
     return c;
-}
-
-Vec3d times(const Mat3d& m, const Vec3d& v) {
-    Vec3d o{};
-    for (int i = 0; i < 3; ++i) o[i] = m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2];
-    return o;
 }
 
 // A bound of |m v| / |v|: 1 for an orthogonal matrix, else the Frobenius norm.

@@ -58,13 +58,6 @@ bool same_bits(const Vec3f& a, const Vec3f& b) {
 
 int list_length(const Records& r) { return std::clamp(r.topology.list_size, 0, r.atom_slots()); }
 
-float distance(const Vec3f& a, const Vec3f& b) {
-    float dx = b[0] - a[0];
-    float dy = b[1] - a[1];
-    float dz = b[2] - a[2];
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 void build_index(Records& r, int n) {
     auto ix = std::make_shared<NeighbourIndex>();
     ix->n = n;

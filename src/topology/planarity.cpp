@@ -13,7 +13,7 @@ namespace kova {
 
 namespace {
 
-using Mat3 = float[3][3];
+using Matrix3 = float[3][3];
 
 // sqrt(a*a + b*b) without overflow or destructive underflow.
 float hypotenuse(float a, float b) {
@@ -35,7 +35,7 @@ float hypotenuse(float a, float b) {
 
 // Householder reduction of the symmetric matrix a to tridiagonal form, accumulating the
 // transformations in z; d the diagonal, e the sub-diagonal in e[1..n-1] (e[0] = 0).
-void tridiagonalize(int n, const Mat3& a, float d[3], float e[3], Mat3& z) {
+void tridiagonalize(int n, const Matrix3& a, float d[3], float e[3], Matrix3& z) {
     for (int i = 0; i < n; ++i) {
         for (int j = i; j < n; ++j) z[j][i] = a[j][i];
         d[i] = a[n - 1][i];
@@ -119,7 +119,7 @@ void tridiagonalize(int n, const Mat3& a, float d[3], float e[3], Mat3& z) {
 // QL iterations with shifts on the tridiagonal matrix (d, e from tridiagonalize). On success the
 // eigenvalues are in d in ascending order with their vectors in the columns of z; false when
 // one eigenvalue did not converge in 30 iterations (nothing sorted then).
-bool tridiagonal_eigen(int n, float d[3], float e[3], Mat3& z) {
+bool tridiagonal_eigen(int n, float d[3], float e[3], Matrix3& z) {
     if (n == 1) return true;
     for (int i = 1; i < n; ++i) e[i - 1] = e[i];
     float f = 0.0f;
@@ -245,13 +245,13 @@ bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, 
             c[k] /= static_cast<float>(cnt);
         }
     }
-    Mat3 a = {};
+    Matrix3 a = {};
     for (int j = 0; j < 3; ++j)
         for (int k = 0; k < 3; ++k)
             for (int i : at)
                 a[j][k] += (r.structure.cart[i][j] - c[j]) * (r.structure.cart[i][k] - c[k]);
     float d[3], e[3];
-    Mat3 z;
+    Matrix3 z;
     tridiagonalize(3, a, d, e, z);
     tridiagonal_eigen(3, d, e, z);
     const float p = z[0][0], q = z[1][0], rr = z[2][0];
@@ -283,33 +283,6 @@ bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, 
                    std::string("     This ") + word + " is planar = ." + (lplan ? "T" : "F") + ".");
     }
     return lplan;
-}
-
-float point_distance(float x1, float y1, float z1, float x2, float y2, float z2) {
-    float dx = x2 - x1, dy = y2 - y1, dz = z2 - z1;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-float point_distance(const Vec3f& a, const Vec3f& b) {
-    const float dx = a[0] - b[0], dy = a[1] - b[1], dz = a[2] - b[2];
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-Vec3f difference(const Vec3f& a, const Vec3f& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-
-float dot_product(const Vec3f& a, const Vec3f& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
-Vec3f cross_product(const Vec3f& a, const Vec3f& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-
-float vector_length(const Vec3f& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
-
-ExtendedBond extend_bond(const Vec3f& from, const Vec3f& to, float length) {
-    const float old = point_distance(from[0], from[1], from[2], to[0], to[1], to[2]);
-    Vec3f end;
-    for (int k = 0; k < 3; ++k) end[k] = from[k] + (to[k] - from[k]) * length / old;
-    return {end, old};
 }
 
 bool append_atom(std::vector<int>& list, int& count, int atom) {

@@ -29,13 +29,6 @@ void both(Records& r, int first, int second, const std::string& rec) {
     r.io.write(second, rec);
 }
 
-float distance(const Vec3f& a, const Vec3f& b) {
-    float dx = b[0] - a[0];
-    float dy = b[1] - a[1];
-    float dz = b[2] - a[2];
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 // The link rule: from an atom that is not disordered to one within its covalent limit.
 bool linked(const Records& r, int a, int b) {
     if (r.structure.occupancy_flag[a] == -1) return false;

@@ -119,7 +119,7 @@ TEST(VectorRoutines, CrossLengthDistanceExtendAndCheck) {
     EXPECT_EQ(c[1], 6.0f);
     EXPECT_EQ(c[2], -3.0f);
     EXPECT_EQ(vector_length({3, 4, 12}), 13.0f);
-    EXPECT_EQ(point_distance(1, 1, 1, 4, 5, 13), 13.0f);
+    EXPECT_EQ(distance({1, 1, 1}, {4, 5, 13}), 13.0f);
     const ExtendedBond e = extend_bond({0, 0, 0}, {0, 3, 4}, 10.0f);
     EXPECT_EQ(e.old_length, 5.0f);
     EXPECT_EQ(e.end[0], 0.0f);
