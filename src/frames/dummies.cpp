@@ -66,10 +66,10 @@ void sync_dummies(Records& r) {
     DummyIndex& ix = r.index.dummies;
     int ndum = std::min(r.frames.dummy_count, static_cast<int>(r.frames.dummy_xyz.size()) - 1);
     if (ndum < 0) ndum = 0;
-    if (ix.indexed_count > ndum || ix.crystal_input != r.options.crystal_input ||
+    if (ix.indexed_count > ndum || ix.crystal_input != (r.options.crystal_input ? 1 : 0) ||
         ix.frac_to_cart != r.structure.frac_to_cart) {
         ix = DummyIndex{};
-        ix.crystal_input = r.options.crystal_input;
+        ix.crystal_input = r.options.crystal_input ? 1 : 0;
         ix.frac_to_cart = r.structure.frac_to_cart;
         ix.cart.assign(1, Vec3f{});
     }
@@ -140,13 +140,13 @@ void put_plot_point(Records& r, std::string& rec, std::string_view label, bool r
 
 Vec3f dummy_cartesian(const Records& r, int k) {
     const Vec3f& s = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
-    return r.options.crystal_input == 1 ? times(r.structure.frac_to_cart, s) : s;
+    return r.options.crystal_input ? times(r.structure.frac_to_cart, s) : s;
 }
 
-DummyPlace add_dummy_atom(Records& r, int fractional, const Vec3f& point) {
+DummyPlace add_dummy_atom(Records& r, bool fractional, const Vec3f& point) {
     Vec3f pc = point, pf = point;
-    if (r.options.crystal_input == 1) {
-        if (fractional == 1)
+    if (r.options.crystal_input) {
+        if (fractional)
             pc = times(r.structure.frac_to_cart, pf);
         else
             pf = times(r.structure.cart_to_frac, pc);
@@ -167,7 +167,7 @@ DummyPlace add_dummy_atom(Records& r, int fractional, const Vec3f& point) {
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
     label_dummy(r, k);
-    r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.options.crystal_input == 1 ? pf : pc;
+    r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.options.crystal_input ? pf : pc;
     return {k, pc};
 }
 

@@ -14,9 +14,9 @@ struct DummyPlace {
     int number;
     Vec3f position;
 };
-// The dummy atom at `point`, made anew or reused when one lies closer than 0.1 Å. fractional 1:
-// the point is fractional, 0: Cartesian (told apart for crystal input only).
-DummyPlace add_dummy_atom(Records& r, int fractional, const Vec3f& point);
+// The dummy atom at `point`, made anew or reused when one lies closer than 0.1 Å; the point is
+// fractional or Cartesian as `fractional` says (told apart for crystal input only).
+DummyPlace add_dummy_atom(Records& r, bool fractional, const Vec3f& point);
 // Gives dummy atom k its label DUMk.
 void label_dummy(Records& r, int k);
 // The Cartesian position of stored dummy k (frac_to_cart times the stored point for crystal input).

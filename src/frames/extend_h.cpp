@@ -288,7 +288,7 @@ void extend_xh_bond(Records& r, int parent, int hydrogen) {
         for (int k = 0; k < 3; ++k) xh[k] = xx[k] + (xh[k] - xx[k]) * d / d0;
         r.io.write(out,
                    bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
-        if (r.options.crystal_input == 1) {
+        if (r.options.crystal_input) {
             auto& f = r.structure.frac[i];
             f = to_fractional(r.structure.cart_to_frac, xh);
         }

@@ -29,7 +29,7 @@ void target_atom(Records& r, Frame& f, int which, int atom) {
     (which == 1 ? f.target1 : f.target2) = r.structure.cart[atom];
 }
 
-void target_dummy(Records& r, Frame& f, int which, int fractional, const Vec3f& point) {
+void target_dummy(Records& r, Frame& f, int which, bool fractional, const Vec3f& point) {
     const DummyPlace d = add_dummy_atom(r, fractional, point);
     (which == 1 ? f.label1 : f.label2) = pad(r.frames.dummy_label[d.number], 8);
     (which == 1 ? f.target1 : f.target2) = d.position;
@@ -94,7 +94,7 @@ std::array<Vec3f, kNumFixed> fixed_cartesian(Records& r) {
     std::array<Vec3f, kNumFixed> pc{};
     for (int k = 0; k < kNumFixed; ++k) {
         const Vec3f& p = kFixedPoints[k].p;
-        if (r.options.crystal_input == 1)
+        if (r.options.crystal_input)
             pc[k] = to_cartesian(r.structure.frac_to_cart, p);
         else
             pc[k] = p;
@@ -262,7 +262,7 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
         for (int m = 1; m <= size; ++m) {
             const int a = r.topology.ring_atom[ring][m];
             const Vec3f& p =
-                r.options.crystal_input == 1 ? r.structure.frac[a] : r.structure.cart[a];
+                r.options.crystal_input ? r.structure.frac[a] : r.structure.cart[a];
             for (int k = 0; k < 3; ++k) xm[k] += p[k];
         }
         for (int k = 0; k < 3; ++k) xm[k] = xm[k] / static_cast<float>(size);
@@ -274,7 +274,7 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
     f.axis1 = 'X';
     f.label1 = pad(r.frames.dummy_label[d], 8);
     const Vec3f& s = r.frames.dummy_xyz[d];
-    if (r.options.crystal_input == 1)
+    if (r.options.crystal_input)
         f.target1 = to_cartesian(r.structure.frac_to_cart, s);
     else
         f.target1 = s;

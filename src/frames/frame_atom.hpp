@@ -28,8 +28,8 @@ struct Frame {
 // Makes `atom` of the working list the target of axis `which` (1 or 2).
 void target_atom(Records& r, Frame& f, int which, int atom);
 // Makes a dummy atom at `point` (made, or reused within 0.1 Å) the target of axis `which`;
-// fractional 1: the point is fractional.
-void target_dummy(Records& r, Frame& f, int which, int fractional, const Vec3f& point);
+// the point is fractional or Cartesian as `fractional` says.
+void target_dummy(Records& r, Frame& f, int which, bool fractional, const Vec3f& point);
 // Records the site-symmetry word of atom i.
 void set_site_symmetry(Records& r, int i, const char* word);
 

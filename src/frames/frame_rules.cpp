@@ -50,7 +50,7 @@ void target_midpoint(Records& r, int i, Frame& f, int which, int a, int b) {
                                   trim(r.structure.label[a]) + " instead");
         target_atom(r, f, which, a);
     } else {
-        target_dummy(r, f, which, 0, m);
+        target_dummy(r, f, which, false, m);
     }
 }
 
@@ -201,7 +201,7 @@ void target_normal(Records& r, int i, Frame& f, int which, int a, int b) {
     Vec3f n = cross_product(difference(r.structure.cart[a], x), difference(r.structure.cart[b], x));
     const float len = vector_length(n);
     for (int k = 0; k < 3; ++k) n[k] = x[k] + n[k] / len;
-    target_dummy(r, f, which, 0, n);
+    target_dummy(r, f, which, false, n);
 }
 
 // Three neighbours in a T: one angle near 180°, the stem near 90° from both arms. The stem,
@@ -239,7 +239,7 @@ int odd_neighbour(const NeighbourTable& t, int a, int b) {
 Vec3f centroid_of_three(const Records& r, const NeighbourTable& t) {
     Vec3f c{};
     for (int k = 0; k < 3; ++k) {
-        const auto& x = r.options.crystal_input == 1 ? r.structure.frac : r.structure.cart;
+        const auto& x = r.options.crystal_input ? r.structure.frac : r.structure.cart;
         c[k] = (x[t.atom[1]][k] + x[t.atom[2]][k] + x[t.atom[3]][k]) / 3.0f;
     }
     return c;
@@ -313,7 +313,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
             // threefold axis is then the normal of the plane.
             const Vec3f c = centroid_of_three(r, t);
             Vec3f cc = c;
-            if (r.options.crystal_input == 1) cc = to_cartesian(r.structure.frac_to_cart, c);
+            if (r.options.crystal_input) cc = to_cartesian(r.structure.frac_to_cart, c);
             if (distance(cc, r.structure.cart[i]) < on_atom_distance) {
                 write_listing_line(
                     r,
@@ -321,7 +321,7 @@ void three_neighbours(Records& r, int i, Frame& f) {
                     " normal of their plane instead");
                 target_normal(r, i, f, 1, t.atom[1], t.atom[2]);
             } else {
-                target_dummy(r, f, 1, r.options.crystal_input == 1 ? 1 : 0, c);
+                target_dummy(r, f, 1, r.options.crystal_input, c);
             }
             f.axis2 = 'X';
             target_atom(r, f, 2, t.atom[1]);

@@ -84,7 +84,7 @@ void target_point(Records& r, Frame& f, int which, const Point& p) {
     if (p.atom != 0)
         target_atom(r, f, which, p.atom);
     else
-        target_dummy(r, f, which, 0, p.x);
+        target_dummy(r, f, which, false, p.x);
 }
 
 }  // namespace

@@ -99,8 +99,8 @@ const MultipoleKey kMultipoleKeys[] = {
     {"-42m", "10 000 10000 0001000 100000010"}, {"cyl", "10 001 10000 1000000 100000000"},
 };
 
-bool is_xd(const Records& r) { return r.options.input_format == 2; }
-bool is_shelx(const Records& r) { return r.options.input_format == 1; }
+bool is_xd(const Records& r) { return r.options.input_format == InputFormat::xd; }
+bool is_shelx(const Records& r) { return r.options.input_format == InputFormat::shelx; }
 
 std::string xyz(const Vec3f& p, int w, int d) {
     return ff(p[0], w, d) + ff(p[1], w, d) + ff(p[2], w, d);

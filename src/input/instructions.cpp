@@ -108,8 +108,8 @@ std::string missing_input_name(Records& r, const WrittenLine& wl, const char* wh
                     which;
     // The names are read again from the line's last record only.
     if (rec != wl.first_record) s += " in its last record, where the names must stand";
-    const int format = r.options.input_format;
-    if (format == 0 || format == 2)
+    const InputFormat format = r.options.input_format;
+    if (format == InputFormat::none || format == InputFormat::xd)
         s += "; XD input needs two names, the master file and the parameter file, with FORMAT "
              "*xd before INPUT";
     return s;
@@ -135,7 +135,7 @@ void input_line(Records& r, std::string& line, const WrittenLine& wl) {
     }
     const std::optional<std::string> raw = reread_raw(r);
     if (!raw) return;
-    const bool xd = r.options.input_format == 2;
+    const bool xd = r.options.input_format == InputFormat::xd;
     r.options.input_files[1] =
         raw_word(r, *raw, 2,
                  missing_input_name(r, wl, xd ? "XD master file (first name)" : "structure file"));
@@ -229,12 +229,14 @@ bool apply(Records& r, std::string& line, const WrittenLine& wl, FormatLines& fo
         formats.push_back(wl);
         for (int k = 2; k <= le.count; ++k) {
             if (!starred(r, k)) continue;
-            if (word_is(r, k, "SHELX")) r.options.input_format = 1;
-            if (word_is(r, k, "XD")) r.options.input_format = 2;
-            if (word_is(r, k, "AIM2TAB")) r.options.input_format = 3;
-            if (word_is(r, k, "PLATON")) r.options.input_format = 5;
+            if (word_is(r, k, "SHELX")) r.options.input_format = InputFormat::shelx;
+            if (word_is(r, k, "XD")) r.options.input_format = InputFormat::xd;
+            if (word_is(r, k, "AIM2TAB")) r.options.input_format = InputFormat::aim2tab;
+            if (word_is(r, k, "PLATON")) r.options.input_format = InputFormat::platon;
         }
-        if (r.options.input_format == 3 || r.options.input_format == 5) r.options.crystal_input = 0;
+        if (r.options.input_format == InputFormat::aim2tab ||
+            r.options.input_format == InputFormat::platon)
+            r.options.crystal_input = false;
     } else if (is("INPUT")) {
         input_line(r, line, wl);
     } else if (is("VERBOSE")) {
@@ -324,11 +326,11 @@ void options_block(Records& r) {
     const int out = r.files.listing;
     auto w = [&](const std::string& s) { r.io.write(out, s); };
     w(" Verbosity level = " + fi(r.options.verbosity, 2));
-    static const char* const names[] = {"", "SHELX", "XD", "AIM2TAB", "", "PLATON"};
+    static const char* const names[] = {"", "SHELX", "XD", "AIM2TAB", "PLATON"};
     std::string files = trim(r.options.input_files[1]);
-    if (r.options.input_format == 2)
+    if (r.options.input_format == InputFormat::xd)
         files = trim(r.options.xd_master_file) + " " + trim(r.options.input_files[1]);
-    w(std::string(" Input file format = ") + names[r.options.input_format] +
+    w(std::string(" Input file format = ") + names[static_cast<int>(r.options.input_format)] +
       "    file(s) = " + files);
     if (r.options.rename_atoms) {
         int& irs = r.options.rename_mode;
@@ -445,7 +447,7 @@ void read_instructions(Records& r) {
         if (!apply(r, line, wl, formats)) break;
     }
     r.io.close(instructions_channel);
-    if (r.options.input_format == 0)
+    if (r.options.input_format == InputFormat::none)
         fatal_error(r, "ReadInp", unknown_format_message(formats));
     options_block(r);
 }

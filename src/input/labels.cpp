@@ -40,7 +40,7 @@ void check_unique_labels(Records& r) {
         msg += ")";
     }
     if (repeated.size() > kLabelsNamed) msg += " and more";
-    if (r.options.input_format == 1)
+    if (r.options.input_format == InputFormat::shelx)
         msg += R"(; give "*rename 1" on the INPUT line)";
     else
         msg += "; rename the atoms in " + trim(r.options.input_files[1]);

@@ -65,11 +65,11 @@ void road(Records& r) {
 
     // 7. the structure reader of FORMAT
     switch (r.options.input_format) {
-        case 1: read_shelx(r, r.options.input_files[1]); break;
-        case 2: read_xd(r, r.options.input_files[1]); break;
-        case 3: read_aim2tab(r, r.options.input_files[1]); break;
-        case 5: read_platon(r, r.options.input_files[1]); break;
-        default: break;
+        case InputFormat::shelx: read_shelx(r, r.options.input_files[1]); break;
+        case InputFormat::xd: read_xd(r, r.options.input_files[1]); break;
+        case InputFormat::aim2tab: read_aim2tab(r, r.options.input_files[1]); break;
+        case InputFormat::platon: read_platon(r, r.options.input_files[1]); break;
+        case InputFormat::none: break;
     }
     check_unique_labels(r);  // XD and MoPro name atoms by label
 
@@ -87,7 +87,7 @@ void road(Records& r) {
     if (r.options.databank) open_databank(r);
 
     // 11. the working list: molecules completed for crystal input with NCELLS
-    if (r.options.crystal_input == 1 && r.options.ncells >= 0)
+    if (r.options.crystal_input && r.options.ncells >= 0)
         complete_molecules(r);
     else
         r.topology.list_size = r.structure.atom_count;

@@ -38,7 +38,7 @@ void write_plot_trailer(Records& r) {
     r.ensure_dummies(ndum);
     for (int k = 1; k <= ndum; ++k) {
         Vec3f d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
-        if (r.options.crystal_input == 1) {
+        if (r.options.crystal_input) {
             Vec3f c{};
             c = to_cartesian(r.structure.frac_to_cart, d);
             d = c;

@@ -149,9 +149,9 @@ void set_defaults(Records& r) {
     o.tolerances = Tolerances{0.2f, 0.1f, 0.1f};
     o.verbosity = 1;
     o.ncells = -1;
-    o.crystal_input = 1;
+    o.crystal_input = true;
     o.rings = RingSearch{};
-    o.input_format = 0;
+    o.input_format = InputFormat::none;
     o.simple = 0;
     o.pv_scaling = 0;
     o.search_rings = false;

@@ -61,10 +61,15 @@ struct Tolerances {
     float group = 0.0f;  // group planarity limit
 };
 
+// The structure file formats FORMAT chooses from.
+enum class InputFormat { none, shelx, xd, aim2tab, platon };
+
 // The options of the instruction file (kova.inp); `set_defaults` gives the defaults.
 struct Options {
-    int input_format = 0;   // 1 SHELX, 2 XD, 3 AIM2TAB, 5 PLATON; 0 none
-    int crystal_input = 0;  // 1 crystal input (SHELX, XD), 0 Cartesian input
+    InputFormat input_format = InputFormat::none;
+    // Crystal input (SHELX, XD): fractional coordinates, a cell and symmetry; otherwise
+    // Cartesian atoms only (AIM2TAB, PLATON).
+    bool crystal_input = false;
     int verbosity = 0;      // VERBOSE; levels 2 and 3 add listing detail
     int ncells = 0;         // NCELLS: lattice shifts -n..n per axis; -1 no completion
     // File names are held whole, as written (trailing blanks are no part of a name).

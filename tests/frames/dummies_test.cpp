@@ -14,8 +14,8 @@ namespace {
 
 using test::FrameRecords;
 
-int add(Records& r, int flag, Vec3f p, Vec3f* back = nullptr) {
-    const DummyPlace d = add_dummy_atom(r, flag, p);
+int add(Records& r, bool fractional, Vec3f p, Vec3f* back = nullptr) {
+    const DummyPlace d = add_dummy_atom(r, fractional, p);
     if (back) *back = d.position;
     return d.number;
 }
@@ -40,8 +40,8 @@ TEST(LabelDummy, LabelsGrowWithTheNumber) {
 TEST(LabelDummy, TheThousandthDummyStopsTheRun) {
     FrameRecords f(0);
     f.r.frames.dummy_count = 0;
-    for (int k = 1; k <= 999; ++k) ASSERT_EQ(add(f.r, 0, {static_cast<float>(k), 0.0f, 0.0f}), k);
-    EXPECT_THROW(add(f.r, 0, {0.0f, 5.0f, 0.0f}), RunStop);
+    for (int k = 1; k <= 999; ++k) ASSERT_EQ(add(f.r, false, {static_cast<float>(k), 0.0f, 0.0f}), k);
+    EXPECT_THROW(add(f.r, false, {0.0f, 5.0f, 0.0f}), RunStop);
     EXPECT_EQ(f.r.frames.dummy_label[999], "DUM999");
     EXPECT_EQ(f.r.frames.dummy_xyz[999], (Vec3f{999.0f, 0.0f, 0.0f}));
     auto out = test::lines_of(f.out.str());
@@ -52,11 +52,11 @@ TEST(LabelDummy, TheThousandthDummyStopsTheRun) {
 TEST(AddDummyAtom, ReusesOnlyStrictlyWithinATenthOfAnAngstrom) {
     FrameRecords f(0);  // Cartesian input: points compared and stored as given, in Å
     Vec3f back;
-    EXPECT_EQ(add(f.r, 0, {0.0f, 0.0f, 0.0f}), 1);
-    EXPECT_EQ(add(f.r, 0, {0.1f, 0.0f, 0.0f}), 2);            // exactly 0.1 Å: new
-    EXPECT_EQ(add(f.r, 1, {0.0f, 0.0999f, 0.0f}, &back), 1);  // flag not looked at
+    EXPECT_EQ(add(f.r, false, {0.0f, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, false, {0.1f, 0.0f, 0.0f}), 2);            // exactly 0.1 Å: new
+    EXPECT_EQ(add(f.r, true, {0.0f, 0.0999f, 0.0f}, &back), 1);  // flag not looked at
     EXPECT_EQ(back, (Vec3f{0.0f, 0.0f, 0.0f}));
-    EXPECT_EQ(add(f.r, 0, {0.05f, 0.0f, 0.0f}), 1);  // near both: the first made wins
+    EXPECT_EQ(add(f.r, false, {0.05f, 0.0f, 0.0f}), 1);  // near both: the first made wins
     EXPECT_EQ(f.r.frames.dummy_count, 2);
     EXPECT_EQ(f.r.frames.dummy_xyz[2], (Vec3f{0.1f, 0.0f, 0.0f}));
 }
@@ -66,16 +66,16 @@ TEST(AddDummyAtom, CrystalInputStoresFractionalAndComparesCartesian) {
     f.r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 20, 0}, {0, 0, 30}}};
     f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.05f, 0}, {0, 0, 1.0f / 30.0f}}};
     Vec3f back;
-    EXPECT_EQ(add(f.r, 1, {0.0f, 0.0f, 0.0f}), 1);  // the cell origin, made once
-    EXPECT_EQ(add(f.r, 1, {0.0f, 0.0f, 0.0f}), 1);
-    EXPECT_EQ(add(f.r, 1, {0.5f, 0.5f, 0.5f}, &back), 2);
+    EXPECT_EQ(add(f.r, true, {0.0f, 0.0f, 0.0f}), 1);  // the cell origin, made once
+    EXPECT_EQ(add(f.r, true, {0.0f, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, true, {0.5f, 0.5f, 0.5f}, &back), 2);
     EXPECT_EQ(back, (Vec3f{5.0f, 10.0f, 15.0f}));
     EXPECT_EQ(f.r.frames.dummy_xyz[2], (Vec3f{0.5f, 0.5f, 0.5f}));
     // the same place given in Å reuses it
-    EXPECT_EQ(add(f.r, 0, {5.0f, 10.05f, 15.0f}, &back), 2);
+    EXPECT_EQ(add(f.r, false, {5.0f, 10.05f, 15.0f}, &back), 2);
     EXPECT_EQ(back, (Vec3f{5.0f, 10.0f, 15.0f}));
     // a Cartesian point is stored as tinv times it: (2, 4, 6) Å is (0.2, 0.2, 0.2)
-    EXPECT_EQ(add(f.r, 0, {2.0f, 4.0f, 6.0f}, &back), 3);
+    EXPECT_EQ(add(f.r, false, {2.0f, 4.0f, 6.0f}, &back), 3);
     EXPECT_EQ(back, (Vec3f{2.0f, 4.0f, 6.0f}));
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(f.r.frames.dummy_xyz[3][k], 0.2f, 1e-6f);
 }
@@ -95,20 +95,20 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
         f.r.frames.dummy_count = 0;
         std::vector<Vec3f> seen;  // requested points, to come back near earlier ones
         for (int n = 0; n < 900 && f.r.frames.dummy_count < 990; ++n) {
-            int flag = pick(gen) % 2;
+            bool fractional = pick(gen) % 2 == 1;
             Vec3f p;
             if (!seen.empty() && pick(gen) == 0) {
                 p = seen[static_cast<std::size_t>(gen() % seen.size())];
                 p[0] += 0.14f * (u(gen) - 0.5f);
                 p[1] += 0.14f * (u(gen) - 0.5f);
-                flag = 0;
-            } else if (flag == 1) {
+                fractional = false;
+            } else if (fractional) {
                 p = {u(gen), u(gen), 0.25f * std::round(4.0f * u(gen))};
             } else {
                 p = {6.0f * u(gen), 0.25f * std::round(24.0f * u(gen)), 9.0f * u(gen)};
             }
             Vec3f pc = p;
-            if (flag == 1)
+            if (fractional)
                 for (int k = 0; k < 3; ++k)
                     pc[k] = f.r.structure.frac_to_cart[k][0] * p[0] +
                             f.r.structure.frac_to_cart[k][1] * p[1] +
@@ -128,7 +128,7 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
                 want = f.r.frames.dummy_count + 1;
             else
                 ++reused;
-            ASSERT_EQ(add(f.r, flag, p), want) << "pass " << pass << " request " << n;
+            ASSERT_EQ(add(f.r, fractional, p), want) << "pass " << pass << " request " << n;
             seen.push_back(pc);
         }
     }

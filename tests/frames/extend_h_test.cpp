@@ -349,7 +349,7 @@ TEST(ExtendH, ClassificationRows) {
 // Crystal input: the moved H gets its fractional coordinates from the inverse cell matrix.
 TEST(ExtendH, CrystalInputRecomputesFractionalCoordinates) {
     Molecule m;
-    m.r.options.crystal_input = 1;
+    m.r.options.crystal_input = true;
     m.r.structure.frac_to_cart = {{{8, 0, 0}, {0, 9, 0}, {0, 0, 10}}};
     m.r.structure.cart_to_frac = {{{0.125f, 0, 0}, {0, 1.0f / 9.0f, 0}, {0, 0, 0.1f}}};
     int c1 = m.at("C(1)", {4, 4.5f, 5});

@@ -577,7 +577,7 @@ TEST(FrameAtom, FixedPointsOffTheAtomAndOffOneLine) {
         const float s = k.crystal ? 10.0f : 1.0f;
         Framed f({{"C(1)", 6, {k.at[0] * s, k.at[1] * s, k.at[2] * s}}});
         if (k.crystal) {
-            f.r.options.crystal_input = 1;
+            f.r.options.crystal_input = true;
             f.r.structure.frac_to_cart =
                 Mat3f{{{10.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 0.0f}, {0.0f, 0.0f, 10.0f}}};
             f.r.structure.cart_to_frac =

@@ -13,7 +13,7 @@ namespace {
 // Water in Å: O–H 0.9578 Å, H–O–H 104.5 degrees.
 struct Water : test::FrameRecords {
     Water() : FrameRecords(3) {
-        r.options.input_format = 5;  // PLATON input
+        r.options.input_format = InputFormat::platon;
         r.io.create(r.files.mopro_constraints, "con_mopro.inp");
         atom(1, "O(1)", 8, {0.0f, 0.0f, 0.1173f});
         atom(2, "H(1)", 1, {0.0f, 0.7572f, -0.4692f});

@@ -30,7 +30,7 @@ struct FrameRecords {
         r.files.mopro_constraints = 443;
         r.files.plot = 46;
         set_defaults(r);
-        r.options.crystal_input = crystal ? 1 : 0;
+        r.options.crystal_input = crystal;
         r.ensure_atoms(nat);
         r.structure.atom_count = nat;
         r.topology.list_size = nat;

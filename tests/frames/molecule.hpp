@@ -55,7 +55,7 @@ public:
         r.files.listing = 35;
         r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
         set_defaults(r);
-        r.options.crystal_input = 0;
+        r.options.crystal_input = false;
         r.io.create(r.files.listing, "kova.out");
     }
 

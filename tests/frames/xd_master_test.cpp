@@ -37,7 +37,7 @@ void frame_all(FrameRecords& f, const std::function<void(int)>& dummies = {}) {
 }
 
 // Water framed with two dummies: O(1), H(1), H(2).
-void water(FrameRecords& f, int format) {
+void water(FrameRecords& f, InputFormat format) {
     f.r.options.input_format = format;
     f.atom(1, "O(1)", 8, {0.0f, 0.0f, 0.1173f});
     f.atom(2, "H(1)", 1, {0.0f, 0.7572f, -0.4692f});
@@ -227,13 +227,13 @@ TEST(XdClosingModules, AtomCountsBeyondFourColumnsAreWrittenInFull) {
 
 TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
     FrameRecords f(3);
-    water(f, 3);
+    water(f, InputFormat::aim2tab);
     f.r.options.keys.kappa = true;
     f.r.frames.dummy_count = 4;  // left from before: the analysis starts with an empty store
     frame_all(f, [&f](int i) {
-        if (i == 1) add_dummy_atom(f.r, 0, {0.0f, 0.0f, -0.4692f});  // between the Hs
+        if (i == 1) add_dummy_atom(f.r, false, {0.0f, 0.0f, -0.4692f});  // between the Hs
         if (i == 3)
-            for (int n = 2; n <= 10; ++n) add_dummy_atom(f.r, 0, {10.0f * n, 0.0f, 0.0f});
+            for (int n = 2; n <= 10; ++n) add_dummy_atom(f.r, false, {10.0f * n, 0.0f, 0.0f});
     });
     ASSERT_EQ(f.r.frames.dummy_count, 10);
 
@@ -280,7 +280,7 @@ TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
 
 TEST(AtomTable, NoDummiesAndPlatonInput) {
     FrameRecords f(3);
-    water(f, 5);
+    water(f, InputFormat::platon);
     f.r.structure.occupancy[3] = 0.5f;
     frame_all(f);
     auto mas = f.lines("xd_kova.mas");
@@ -296,11 +296,11 @@ TEST(AtomTable, NoDummiesAndPlatonInput) {
 
 TEST(AtomTable, ShelxInputAddsRefinementClosingAndPropertyModules) {
     FrameRecords f(3, true);
-    water(f, 1);
+    water(f, InputFormat::shelx);
     f.r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
     f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}}};
     frame_all(f, [&f](int i) {
-        if (i == 2) add_dummy_atom(f.r, 1, {0.5f, 0.5f, 0.5f});
+        if (i == 2) add_dummy_atom(f.r, true, {0.5f, 0.5f, 0.5f});
     });
     auto mas = f.lines("xd_kova.mas");
     // header, 3 atoms, dummy, END ATOM, 13 refinement, key header + 3, 2 kappa, 4 tail,
@@ -326,7 +326,7 @@ TEST(AtomTable, ShelxInputAddsRefinementClosingAndPropertyModules) {
 
 TEST(AtomTable, KappaLinesUnderToxd) {
     FrameRecords f(3);
-    water(f, 3);
+    water(f, InputFormat::aim2tab);
     f.r.options.keys.kappa = true;
     f.r.options.to_xd = true;
     f.r.frames.kappa_set_count = 3;  // set 3 holds no atom
@@ -338,7 +338,7 @@ TEST(AtomTable, KappaLinesUnderToxd) {
 
 TEST(AtomTable, EmptySetsAreHydrogenLike) {
     FrameRecords f(3);
-    water(f, 3);
+    water(f, InputFormat::aim2tab);
     f.r.options.keys.kappa = true;
     f.r.frames.kappa_set_count = 3;
     frame_all(f);
@@ -373,7 +373,7 @@ const char* const kOldMaster =
 
 TEST(AtomTable, XdInputCopiesHeadRefinementAndTail) {
     FrameRecords f(3, true);
-    water(f, 2);
+    water(f, InputFormat::xd);
     f.r.options.xd_master_file = "old.mas";
     f.dir.write("old.mas", std::string(kOldMaster) + std::string(250, 'x') + "\n");
     frame_all(f);
@@ -412,7 +412,7 @@ TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {
     for (Case c : {Case{lower, "end of file, expected a line beginning \"ATOM\""},
                    Case{nokey, "end of file, expected a line beginning \"KEY \""}}) {
         FrameRecords f(3, true);
-        water(f, 2);
+        water(f, InputFormat::xd);
         f.r.options.xd_master_file = "old.mas";
         f.dir.write("old.mas", c.old);
         try {
@@ -423,7 +423,7 @@ TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {
         }
     }
     FrameRecords f(3, true);
-    water(f, 2);
+    water(f, InputFormat::xd);
     f.r.options.xd_master_file = "missing.mas";
     EXPECT_THROW(frame_all(f), RunFault);
 }

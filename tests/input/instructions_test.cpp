@@ -91,7 +91,7 @@ TEST(Instructions, TooFewNumbersIsARunTimeError) {
 TEST(Instructions, FormatAndInput) {
     {
         Inp t("FORMAT *xd *shelx\nINPUT a.res *rename 1 *toxd\n");
-        EXPECT_EQ(t.r.options.input_format, 1);
+        EXPECT_EQ(t.r.options.input_format, InputFormat::shelx);
         EXPECT_TRUE(t.r.options.rename_atoms);
         EXPECT_EQ(t.r.options.rename_mode, 1);
         EXPECT_TRUE(t.r.options.to_xd);
@@ -105,8 +105,8 @@ TEST(Instructions, FormatAndInput) {
     }
     {
         Inp t("FORMAT *aim2tab\nFORMAT *shelx\nINPUT Mixed.Case\n");
-        EXPECT_EQ(t.r.options.input_format, 1);
-        EXPECT_EQ(t.r.options.crystal_input, 0);
+        EXPECT_EQ(t.r.options.input_format, InputFormat::shelx);
+        EXPECT_FALSE(t.r.options.crystal_input);
         EXPECT_EQ(trim(t.r.options.input_files[1]), "Mixed.Case");
     }
     {

@@ -17,31 +17,31 @@ namespace {
 TEST(CheckLabels, RepeatedLabelsStopWithTheirAtomsAndTheRemedy) {
     struct Case {
         const char* what;
-        int format;  // 1 SHELX, 2 XD, 5 PLATON
+        InputFormat format;
         std::vector<const char*> labels;
         const char* want;  // the error line, or "" when the run goes on
     };
     const std::string head = " ERROR *** CheckLabels *** Atom labels name more than one atom: ";
     const Case cases[] = {
-        {"unique", 1, {"O(1)", "H(1)", "H(2)"}, ""},
+        {"unique", InputFormat::shelx, {"O(1)", "H(1)", "H(2)"}, ""},
         // trailing blanks do not count, case does
-        {"case differs", 5, {"h1", "H1"}, ""},
-        {"water with two H1", 1, {"O(1)", "H(1)", "H(1)"},
+        {"case differs", InputFormat::platon, {"h1", "H1"}, ""},
+        {"water with two H1", InputFormat::shelx, {"O(1)", "H(1)", "H(1)"},
          "H(1) (atoms 2, 3); give \"*rename 1\" on the INPUT line"},
         // labels in the order of their second atom; four atoms named, then "..."
-        {"residues", 1, {"N(1)", "C(1)", "C(1)", "N(1)", "N(1)", "N(1)", "N(1)"},
+        {"residues", InputFormat::shelx, {"N(1)", "C(1)", "C(1)", "N(1)", "N(1)", "N(1)", "N(1)"},
          "C(1) (atoms 2, 3), N(1) (atoms 1, 4, 5, 6, ...); give \"*rename 1\" on the INPUT line"},
         // three labels named, then "and more"
-        {"four repeated", 5, {"A", "B", "C", "D", "D", "C", "B", "A"},
+        {"four repeated", InputFormat::platon, {"A", "B", "C", "D", "D", "C", "B", "A"},
          "D (atoms 4, 5), C (atoms 3, 6), B (atoms 2, 7) and more; rename the atoms in m.pla"},
-        {"XD", 2, {"C(1)", "C(1)"}, "C(1) (atoms 1, 2); rename the atoms in xd.mas"},
+        {"XD", InputFormat::xd, {"C(1)", "C(1)"}, "C(1) (atoms 1, 2); rename the atoms in xd.mas"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         test::Session s;
         s.r.options.input_format = c.format;
-        s.r.options.input_files[1] = c.format == 2   ? "xd.mas"
-                                     : c.format == 5 ? "m.pla"
+        s.r.options.input_files[1] = c.format == InputFormat::xd       ? "xd.mas"
+                                     : c.format == InputFormat::platon ? "m.pla"
                                                      : "t.res";
         const int nat = static_cast<int>(c.labels.size());
         s.r.ensure_atoms(nat);
