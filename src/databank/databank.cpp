@@ -60,12 +60,12 @@ void add_int(std::string& key, int v) {
 
 // Everything the walk over the file compares for atom atom: two atoms with the same key meet
 // the same entries with the same outcome, so the walk is made once per key.
-std::string search_key(const Records& r, int atom, const std::string& asym) {
-    const NeighbourList& ng = r.topology.last_search;
+std::string search_key(const Records& r, int atom, const NeighbourList& ng,
+                       const PlanarSituation& planar, const std::string& asym) {
     std::string key;
     key.reserve(96);
-    for (int v : {r.structure.atomic_number[atom], r.frames.planar_rings, r.frames.planar_ring_size,
-                  ng.count, ng.type_count, r.frames.planar_group ? 1 : 0,
+    for (int v : {r.structure.atomic_number[atom], planar.rings, planar.ring_size, ng.count,
+                  ng.type_count, planar.group ? 1 : 0,
                   r.frames.parent_atomic_number[atom], r.frames.parent_neighbours[atom],
                   r.frames.parent_hydrogens[atom], r.frames.group_found[atom] != 0 ? 1 : 0})
         add_int(key, v);
@@ -78,24 +78,26 @@ std::string search_key(const Records& r, int atom, const std::string& asym) {
     return key;
 }
 
-// What the walk over the file leaves besides the parameters.
+// What the walk over the file finds: the parameters, and what the listing tells of them.
 struct WalkResult {
+    PseudoAtom match;
     const DbEntryLine* last = nullptr;  // the entry looked at last: its description
     std::string group = std::string(40, ' ');  // the functional group its EXCEPT line names
 };
 
 // The walk over the file from its start: the first entry of the atom's element whose lines
 // all fit gives the parameters of the match.
-WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
+WalkResult walk(Records& r, int atom, const NeighbourList& ng, const PlanarSituation& planar,
+                DbFile& db, const std::string& asym, const PseudoAtom& defaults) {
     WalkResult found;
+    found.match = defaults;
     const int listing = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(listing, s); };
     const bool verbose = r.options.verbosity >= 2;
     const int z = r.structure.atomic_number[atom];
-    const NeighbourList& ng = r.topology.last_search;
-    const int iring = r.frames.planar_rings, imemb = r.frames.planar_ring_size;
-    const bool lpg = r.frames.planar_group;
-    PseudoAtom& m = r.databank.match;
+    const int iring = planar.rings, imemb = planar.ring_size;
+    const bool lpg = planar.group;
+    PseudoAtom& m = found.match;
     rewind(db);
     // Kept from one record to the next, as a free-format read leaves a null value's target.
     std::array<int, 4> jn{};  // NEIG: count, types, ring code, ring size
@@ -116,18 +118,18 @@ WalkResult walk(Records& r, int atom, DbFile& db, const std::string& asym) {
             read_ints(db, nl, "four numbers on the NEIG line", 4, jn.data());
             const int jnei = jn[0], jty = jn[1], jring = jn[2], jmemb = jn[3];
             std::string asymr(nl.word(6).substr(0, 5));
-            bool planar = ng.count < 4;
-            if (same_text(nl.word(8), "F")) planar = false;
-            if (same_text(nl.word(8), "T")) planar = true;
+            bool entry_planar = ng.count < 4;
+            if (same_text(nl.word(8), "F")) entry_planar = false;
+            if (same_text(nl.word(8), "T")) entry_planar = true;
             if (verbose) {
                 out("  " + std::string(" jnei=") + fi(jnei, 3) + " jty=" + fi(jty, 3) + " jring=" +
-                    fi(jring, 3) + " asymr=[" + asymr + "] planar=" + logical_text(planar));
+                    fi(jring, 3) + " asymr=[" + asymr + "] planar=" + logical_text(entry_planar));
                 out(" jmemb=" + fi(jmemb, 3));
             }
             if (jnei != ng.count || jty != ng.type_count || jring != iring || jmemb != imemb)
                 continue;
             if (trimmed_length(asymr) != 0 && asymr != asym) continue;
-            if (planar != lpg) continue;
+            if (entry_planar != lpg) continue;
 
             std::vector<std::array<int, 2>> types(static_cast<std::size_t>(jty));
             for (int t = 1; t <= jty; ++t) {
@@ -193,25 +195,24 @@ float free_atom_valence(int atomic_number) {
     return static_cast<float>(z - 86);
 }
 
-void assign_from_databank(Records& r, int atom) {
-    r.topology.print_neighbours = 0;
-    find_neighbours(r, atom, 0.0f);
-    match_databank_entry(r, atom);
+PseudoAtom assign_from_databank(Records& r, int atom, const PlanarSituation& planar) {
+    const NeighbourList neighbours = find_neighbours(r, atom, 0.0f, false);
+    return match_databank_entry(r, atom, neighbours, planar);
 }
 
-void match_databank_entry(Records& r, int atom) {
+PseudoAtom match_databank_entry(Records& r, int atom, const NeighbourList& ng,
+                                const PlanarSituation& planar) {
     const int listing = r.files.listing;
     auto out = [&](const std::string& s) { r.io.write(listing, s); };
     const bool verbose = r.options.verbosity >= 2;
 
     const int z = r.structure.atomic_number[atom];
-    const NeighbourList& ng = r.topology.last_search;
-    const int iring = r.frames.planar_rings, imemb = r.frames.planar_ring_size;
-    const bool lpg = r.frames.planar_group;
+    const int iring = planar.rings, imemb = planar.ring_size;
+    const bool lpg = planar.group;
     std::string asym = pad(r.structure.site_symmetry[atom], 5);
     upper_case(asym);
 
-    PseudoAtom& m = r.databank.match;
+    PseudoAtom m;
     m.matched = 0;
     m.pv = free_atom_valence(z);
     m.pv_sigma = 0.01f;
@@ -222,7 +223,7 @@ void match_databank_entry(Records& r, int atom) {
     // its listing that hold no label (the walk's own listing, VERBOSE 2, is written only when
     // the walk is made).
     DbFile* known = !verbose && r.io.is_open_in(r.files.databank) ? &databank(r) : nullptr;
-    std::string key = known ? search_key(r, atom, asym) : std::string();
+    std::string key = known ? search_key(r, atom, ng, planar, asym) : std::string();
     const DbMatch* hit = nullptr;
     if (known)
         if (auto it = known->matches.find(key); it != known->matches.end()) hit = &it->second;
@@ -248,7 +249,8 @@ void match_databank_entry(Records& r, int atom) {
         m = hit->m;
         walked.group = hit->group;
     } else {
-        walked = walk(r, atom, db, asym);
+        walked = walk(r, atom, ng, planar, db, asym, m);
+        m = walked.match;
     }
     const DbEntryLine* last = walked.last;
     const std::string& group = walked.group;
@@ -278,7 +280,7 @@ void match_databank_entry(Records& r, int atom) {
 
     if (hit) {
         for (const std::string& l : hit->params) out(l);
-        return;
+        return m;
     }
     auto plms = [&](int l) {
         std::string s;
@@ -298,6 +300,7 @@ void match_databank_entry(Records& r, int atom) {
     if (known)
         db.matches.emplace(std::move(key),
                            DbMatch{m, group, comment, std::move(head), std::move(params)});
+    return m;
 }
 
 bool except_line_allows(Records& r, int atom, std::string& group) {

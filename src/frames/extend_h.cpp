@@ -248,7 +248,6 @@ void extend_xh_bond(Records& r, int parent, int hydrogen) {
     if (parent < 1 || parent > r.atom_slots() || hydrogen < 1 || hydrogen > r.atom_slots()) return;
     const int out = r.files.listing;
     const auto i = static_cast<std::size_t>(hydrogen);
-    r.topology.print_neighbours = 0;
     const std::string bond =
         "   X-H group : " + lab(r, parent) + "-" + lab(r, hydrogen) + " >" + "  ";
 
@@ -292,8 +291,9 @@ void extend_xh_bond(Records& r, int parent, int hydrogen) {
             auto& f = r.structure.frac[i];
             f = to_fractional(r.structure.cart_to_frac, xh);
         }
-        atom_moved(r, i);  // later searches must find the hydrogen at its new place
-        find_neighbours(r, parent, 0.0f);
+        // Later searches find the hydrogen at its new place; the stored neighbour tables keep
+        // the old X-H distance.
+        atom_moved(r, i);
     } else {
         d = distance(xx, xh);
         r.io.write(out, bond + "NOT IDENTIFIED");

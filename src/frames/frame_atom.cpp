@@ -206,31 +206,30 @@ void no_rule(Records& r, int i, Frame& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     set_site_symmetry(r, i, "NO");
     f.axis1 = 'X';
-    target_atom(r, f, 1, r.topology.canonical_order[1]);
+    target_atom(r, f, 1, f.neighbour_order[1]);
     f.axis2 = 'Y';
     // Y from the rest of the canonical order. With one neighbour only (it is disordered) there
     // is none, and Y takes the fixed point that the rules use wherever no atom qualifies.
     std::vector<int> rest;
-    for (int m = 2; m <= neighbour_count; ++m) rest.push_back(r.topology.canonical_order[m]);
+    for (int m = 2; m <= neighbour_count; ++m) rest.push_back(f.neighbour_order[m]);
     second_off_line(r, i, f, rest);
 }
 
 // No neighbours (fewer than 2 under TOXD): the nearest atoms at growing radii.
 void empty_neighbourhood(Records& r, int i, Frame& f) {
     float rad = 5.0f;
-    find_neighbours(r, i, rad);
-    while (r.topology.last_search.count < 2 && rad < 20.0f) {
+    NeighbourList found = find_neighbours(r, i, rad, true);
+    while (found.count < 2 && rad < 20.0f) {
         rad += 1.0f;
-        find_neighbours(r, i, rad);
+        found = find_neighbours(r, i, rad, true);
     }
     set_site_symmetry(r, i, "NO");
     f.axis1 = 'X';
     f.axis2 = 'Y';
-    if (r.topology.last_search.count >= 2) {
-        target_atom(r, f, 1, r.topology.last_search.atom[1]);
+    if (found.count >= 2) {
+        target_atom(r, f, 1, found.atom[1]);
         std::vector<int> rest;
-        for (int m = 2; m <= r.topology.last_search.count; ++m)
-            rest.push_back(r.topology.last_search.atom[m]);
+        for (int m = 2; m <= found.count; ++m) rest.push_back(found.atom[m]);
         second_off_line(r, i, f, rest);
         return;
     }
@@ -281,8 +280,8 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
     f.axis2 = 'Y';
     const int neighbour_count = r.topology.neighbours[i].count;
     for (int m = 1; m <= neighbour_count; ++m) {
-        if (in_ring(r, ring, r.topology.canonical_order[m])) {
-            target_atom(r, f, 2, r.topology.canonical_order[m]);
+        if (in_ring(r, ring, f.neighbour_order[m])) {
+            target_atom(r, f, 2, f.neighbour_order[m]);
             return;
         }
     }
@@ -297,7 +296,7 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
     f.axis1 = 'X';
     int fusion_size = -1;
     for (int m = 1; m <= neighbour_count && fusion_size < 0; ++m) {
-        const int a = r.topology.canonical_order[m];
+        const int a = f.neighbour_order[m];
         const RingMembership rings = ring_membership(r, a);
         if (rings.in_ring && !rings.planar) {
             target_atom(r, f, 1, a);
@@ -315,7 +314,7 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
     }
     f.axis2 = 'Y';
     for (int m = 1; m <= neighbour_count; ++m) {
-        const int b = r.topology.canonical_order[m];
+        const int b = f.neighbour_order[m];
         const RingMembership rings = ring_membership(r, b);
         if (rings.in_ring && rings.planar && rings.size == 6) {
             target_atom(r, f, 2, b);
@@ -331,8 +330,8 @@ bool ring_situation(Records& r, int i, Frame& f) {
     if (!m.in_ring) return false;
     if (m.planar) {
         write_listing_line(r, " Atom belongs to only one planar ring ( # " + fi(m.ring, 5) + " )");
-        r.frames.planar_rings = 1;
-        r.frames.planar_ring_size = m.size;
+        f.planar.rings = 1;
+        f.planar.ring_size = m.size;
         if (!r.options.rings.special) return false;
         ring_centre_frame(r, i, f, m.ring);
         return true;
@@ -340,8 +339,8 @@ bool ring_situation(Records& r, int i, Frame& f) {
     if (m.fused) {
         write_listing_line(
             r, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
-        r.frames.planar_rings = 2;
-        r.frames.planar_ring_size = m.size;
+        f.planar.rings = 2;
+        f.planar.ring_size = m.size;
         return r.options.rings.special && fused_ring_frame(r, i, f);
     }
     write_listing_line(
@@ -350,13 +349,12 @@ bool ring_situation(Records& r, int i, Frame& f) {
     return false;
 }
 
-void group_planarity(Records& r, int i) {
+void group_planarity(Records& r, int i, Frame& f) {
     std::vector<int> list;
     const int n = collect_neighbours(r, i, list);
-    r.frames.planar_group =
-        planarity(r, r.options.verbosity >= 3 ? 1 : 0, n, list, planarity_group);
+    f.planar.group = planarity(r, r.options.verbosity >= 3 ? 1 : 0, n, list, planarity_group);
     write_listing_line(r, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
-                   (r.frames.planar_group ? "T" : "F") + ".");
+                   (f.planar.group ? "T" : "F") + ".");
 }
 
 void equal_pairs(Records& r, int i, Frame& f) {
@@ -375,21 +373,18 @@ void equal_pairs(Records& r, int i, Frame& f) {
 
 }  // namespace
 
-void frame_atom(Records& r, int i) {
+Frame frame_atom(Records& r, int i) {
     frame_index_for(r, i);
     Frame f;
-    r.frames.planar_rings = 0; r.frames.planar_ring_size = 0;
-    r.topology.print_neighbours = 1;
-
     list_stored_neighbours(r, i, r.files.listing);
-    sort_stored_neighbours(r, i);
+    f.neighbour_order = neighbour_order(r, i);
 
     const NeighbourTable& t = r.topology.neighbours[i];
     const int neighbour_count = t.count;
     f.atom_disordered = r.structure.occupancy_flag[i] == -1;
     for (int m = 1; m <= neighbour_count; ++m)
         if (r.structure.occupancy_flag[t.atom[m]] == -1) f.neighbour_disordered = true;
-    r.frames.planar_group = neighbour_count < 4;
+    f.planar.group = neighbour_count < 4;
     f.hydrogens = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
     write_listing_line(r, " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
 
@@ -399,7 +394,7 @@ void frame_atom(Records& r, int i) {
     } else if (neighbour_count > 4 || toxd || (!f.atom_disordered && f.neighbour_disordered)) {
         no_rule(r, i, f);
     } else if (!ring_situation(r, i, f)) {
-        if (neighbour_count >= 3) group_planarity(r, i);
+        if (neighbour_count >= 3) group_planarity(r, i, f);
         equal_pairs(r, i, f);
         const int dummies_before = r.frames.dummy_count;
         frame_rules(r, i, f);
@@ -409,6 +404,7 @@ void frame_atom(Records& r, int i) {
 
     frame_tail(r, i, f);
     enter_framed_atom(r, i);
+    return f;
 }
 
 }  // namespace kova

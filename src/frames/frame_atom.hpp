@@ -23,6 +23,8 @@ struct Frame {
     bool atom_disordered = false;
     bool neighbour_disordered = false;
     int hydrogens = 0;                               // hydrogen neighbours
+    std::vector<int> neighbour_order;                // stored neighbours, heaviest type first
+    PlanarSituation planar;
 };
 
 // Makes `atom` of the working list the target of axis `which` (1 or 2).

@@ -3,13 +3,14 @@
 
 #include <string>
 
+#include "frames/frame_atom.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
 
 // Frames every atom read and writes the XD master file from its atom table on.
 void frame_all_atoms(Records& r);
-// Decides the local frame of atom i and records it.
-void frame_atom(Records& r, int i);
+// Decides the local frame of atom i, records it, and gives it.
+Frame frame_atom(Records& r, int i);
 
 }  // namespace kova

@@ -79,7 +79,6 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
         }
         fatal_error(r, "DefLoc", "can not happen <1>");
     }
-    r.topology.print_neighbours = 0;
     const int c = first_neighbour(r, p, 10.0f, [&](int c) {
         return r.structure.atomic_number[c] != 1 && r.topology.source_atom[c] == 0 &&
                angle_at(r, r.structure.cart[i], p, c) <= 170.0f;
@@ -125,10 +124,10 @@ void terminal_rule(Records& r, int i, Frame& f, int p) {
     // neighbour is the atom itself.
     float rad = 4.0f;
     for (;;) {
-        find_neighbours(r, p, rad);
+        const NeighbourList found = find_neighbours(r, p, rad, true);
         if (partner_has_other) {
-            for (int m = 1; m <= r.topology.last_search.count; ++m) {
-                const int c = r.topology.last_search.atom[m];
+            for (int m = 1; m <= found.count; ++m) {
+                const int c = found.atom[m];
                 if (c == i) continue;
                 const float ang = angle_at(r, r.structure.cart[i], p, c);
                 if (accepted_bend(ang)) {
@@ -177,9 +176,9 @@ void two_neighbours(Records& r, int i, Frame& f) {
     // next atom of a chain) would give X no direction, as in the one-neighbour rule.
     float rad = 2.0f;
     for (;;) {
-        find_neighbours(r, i, rad);
-        for (int m = 3; m <= r.topology.last_search.count; ++m) {
-            const int c = r.topology.last_search.atom[m];
+        const NeighbourList found = find_neighbours(r, i, rad, true);
+        for (int m = 3; m <= found.count; ++m) {
+            const int c = found.atom[m];
             const float ang2 = angle_at(r, r.structure.cart[z], i, c);
             if (accepted_bend(ang2)) {
                 write_angle_line(r, r.files.listing, z, i, c, ang2);
@@ -250,11 +249,11 @@ void three_neighbours(Records& r, int i, Frame& f) {
     const int npair = static_cast<int>(f.equal_pairs.size());
     if (npair != 0 && npair != 1 && npair != 3)
         fatal_error(r, "DefLoc", " is = " + fi(npair, 4) + " is not valid...");
-    const bool lpg = r.frames.planar_group;
+    const bool lpg = f.planar.group;
     const int label = lpg ? (npair == 0 ? 300 : npair == 1 ? 301 : 303)
                           : (npair == 0 ? 310 : npair == 1 ? 311 : 312);
     write_listing_line(r, " Label = " + fi(label, 5));
-    const int* isn = r.topology.canonical_order.data();
+    const int* isn = f.neighbour_order.data();
     if (npair == 3) {
         // Three equal neighbours in a T have no threefold axis: the stem is a twofold axis
         // and the plane of the T and the one across it are mirrors.
@@ -336,7 +335,7 @@ void four_neighbours(Records& r, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const auto& pairs = f.equal_pairs;
     const int npair = static_cast<int>(pairs.size());
-    const int* isn = r.topology.canonical_order.data();
+    const int* isn = f.neighbour_order.data();
     if (npair == 1) {
         set_site_symmetry(r, i, "m");
         f.axis1 = 'X';

@@ -217,7 +217,7 @@ void populations(Records& r, int i, const Frame& f) {
     line += databank ? " :: will now read databank" : " :: will skip reading databank";
     write_listing_line(r, line);
     if (databank) {
-        assign_from_databank(r, i);
+        const PseudoAtom match = assign_from_databank(r, i, f.planar);
         if (i == 1) {
             r.frames.kappa_count = 1;
             r.frames.kappa_table[1] = r.structure.scattering_table[1];
@@ -226,13 +226,13 @@ void populations(Records& r, int i, const Frame& f) {
             r.frames.kappa_count = set;
             r.frames.kappa_table[set] = r.structure.scattering_table[i];
         }
-        r.frames.kappa[set][1] = r.databank.match.kappa[1];
-        r.frames.kappa[set][2] = r.databank.match.kappa[2];
-        r.frames.valence_population[i] = r.databank.match.pv * occ;
-        r.frames.valence_population_sigma[i] = r.databank.match.pv_sigma;
+        r.frames.kappa[set][1] = match.kappa[1];
+        r.frames.kappa[set][2] = match.kappa[2];
+        r.frames.valence_population[i] = match.pv * occ;
+        r.frames.valence_population_sigma[i] = match.pv_sigma;
         for (int l = 0; l <= 4; ++l)
             for (int m = -l; m <= l; ++m)
-                r.frames.plm[i][l][m + 4] = r.databank.match.plm[l][m + 4] * occ;
+                r.frames.plm[i][l][m + 4] = match.plm[l][m + 4] * occ;
     } else {
         r.frames.valence_population[i] = free_atom_valence(r.structure.atomic_number[i]) * occ;
         r.frames.kappa_count = std::max(r.frames.kappa_count, set);

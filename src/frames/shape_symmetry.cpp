@@ -154,7 +154,7 @@ void keep_site_symmetry_true(Records& r, int i, Frame& f, int dummies_before) {
         }
     }
     // No mirror either: the frame of an atom without equal neighbours, by the canonical order.
-    const int* isn = r.topology.canonical_order.data();
+    const int* isn = f.neighbour_order.data();
     set_site_symmetry(r, i, "NO");
     f.axis1 = 'X';
     target_atom(r, f, 1, isn[1]);

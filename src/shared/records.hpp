@@ -145,9 +145,10 @@ struct Elements {
     std::vector<std::string> symbol;
 };
 
-// The neighbours of the atom last searched; lists hold 1-based entries (slot 0 unused).
+// The neighbours a search found; lists hold 1-based entries (slot 0 unused).
 struct NeighbourList {
     int count = 0;
+    bool any_disordered = false;               // one of them is disordered
     std::vector<int> atom;                     // 1..count, ascending distance
     std::vector<float> distance;               // Å
     int type_count = 0;
@@ -171,10 +172,7 @@ struct Topology {
     int list_size = 0;                          // atoms read plus images of completed molecules
     std::vector<int> source_atom;               // per image its source atom; 0 for atoms read
     std::vector<int> image_count;               // images made of atom i
-    int print_neighbours = 0;                   // 1: the neighbour search lists what it finds
-    NeighbourList last_search;
     std::vector<NeighbourTable> neighbours;     // neighbours[i]
-    std::vector<int> canonical_order;  // neighbours of the atom being framed, heaviest first
     int reduced_count = 0;                      // entries of the reduced connectivity table
     std::vector<int> reduced_atom;              // of the ring search (open atoms removed)
     std::vector<std::vector<int>> reduced_links;  // reduced_links[l][m], 1-based
@@ -186,14 +184,19 @@ struct Topology {
     std::vector<int> ring_dummy;                // dummy at the ring centre, 0 none
 };
 
+// The planar situation of an atom as the frame analysis finds it, which the databank entries
+// describe too.
+struct PlanarSituation {
+    int rings = 0;       // planar rings the atom belongs to: 0, 1 or 2
+    int ring_size = 0;   // the size of that ring, or the sum of both sizes
+    bool group = false;  // the atom and its neighbours lie in one plane
+};
+
 // Results of the frame analysis, per atom unless said otherwise.
 struct FrameResults {
     int dummy_count = 0;
     std::vector<std::string> dummy_label;  // 6 characters
     std::vector<Vec3f> dummy_xyz;          // fractional for crystal input, else Cartesian (Å)
-    int planar_rings = 0;                  // of the atom being framed: 0, 1 or 2
-    int planar_ring_size = 0;              // size of that ring, or the sum of both sizes
-    bool planar_group = false;             // the group of the atom being framed is planar
     // For a hydrogen atom: its parent's neighbours, atomic number and hydrogen atoms.
     std::vector<int> parent_neighbours, parent_atomic_number, parent_hydrogens;
     int kappa_set_count = 0;
@@ -214,14 +217,13 @@ struct FrameResults {
 
 // The parameters of one databank entry.
 struct PseudoAtom {
-    int matched = 0;  // 1 when an entry matched the atom last searched
+    int matched = 0;  // 1 when an entry matched the atom
     float pv = 0.0f, pv_sigma = 0.0f;
     std::array<float, 3> kappa{};  // 1..2: kappa, kappa'
     Plm plm{};
 };
 struct DatabankResults {
     int searched = 0, found = 0, not_found = 0;  // atoms
-    PseudoAtom match;
 };
 
 // Look-up indexes beside the records: derived data only, brought back in line with the

@@ -134,14 +134,15 @@ double reach(const NeighbourIndex& ix, double radius) {
     return radius * (1.0 + 1e-5) + 1e-6 + ix.drift;
 }
 
-void clear_scratch(NeighbourList& g) {
-    g.count = 0;
+// An empty list: slot 0 of every member in place.
+NeighbourList no_neighbours() {
+    NeighbourList g;
     g.atom.assign(1, 0);
     g.distance.assign(1, 0.0f);
-    g.type_count = 0;
     g.type_size.assign(1, 0);
     g.type_atomic_number.assign(1, 0);
     g.type_atom.assign(1, std::vector<int>(1, 0));
+    return g;
 }
 
 void write_both(Records& r, int first, int second, const std::string& rec) {
@@ -183,12 +184,9 @@ std::optional<float> passes(const Records& r, int atom, int j, float radius) {
 }
 
 // Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort. The
-// plain form compares each candidate with every atom taken, as the scan does. Whether an atom
-// taken is disordered.
-bool accept(Records& r, int atom, float radius, const std::vector<std::pair<int, float>>& cand,
-            bool plain = false) {
-    bool disordered = false;
-    NeighbourList& g = r.topology.last_search;
+// plain form compares each candidate with every atom taken, as the scan does.
+void accept(Records& r, int atom, float radius, const std::vector<std::pair<int, float>>& cand,
+            NeighbourList& g, bool plain = false) {
     // Two atoms closer than SAMEXYZ lie at nearly the same distance from the centre, so only
     // the atoms taken whose distances are that close (with room for the rounding of d) are
     // compared: `taken` holds their distances in ascending order.
@@ -219,7 +217,7 @@ bool accept(Records& r, int atom, float radius, const std::vector<std::pair<int,
         ++g.count;
         g.atom.push_back(j);
         g.distance.push_back(d);
-        if (r.structure.occupancy_flag[j] == -1) disordered = true;
+        if (r.structure.occupancy_flag[j] == -1) g.any_disordered = true;
     }
     // Repeated passes swapping only a strictly greater distance: a stable sort by distance.
     std::vector<std::pair<float, int>> byd;
@@ -231,7 +229,6 @@ bool accept(Records& r, int atom, float radius, const std::vector<std::pair<int,
         g.distance[k] = byd[static_cast<std::size_t>(k - 1)].first;
         g.atom[k] = byd[static_cast<std::size_t>(k - 1)].second;
     }
-    return disordered;
 }
 
 // Sorts the candidates by distance, then index, and tells whether the same-site test drops
@@ -304,8 +301,7 @@ void print_types(Records& r, int channel, int types, const std::vector<int>& typ
     }
 }
 
-void group_by_element(Records& r) {
-    NeighbourList& g = r.topology.last_search;
+void group_by_element(const Records& r, NeighbourList& g) {
     for (int k = 1; k <= g.count; ++k) {
         int j = g.atom[k];
         int z = r.structure.atomic_number[j];
@@ -360,16 +356,16 @@ void atom_moved(Records& r, int atom) {
     ix->pos[atom] = r.structure.cart[atom];
 }
 
-bool search_neighbours(Records& r, int atom, float radius) {
-    clear_scratch(r.topology.last_search);
-    if (!valid_centre(r, atom)) return false;
+NeighbourList search_neighbours(Records& r, int atom, float radius) {
+    NeighbourList g = no_neighbours();
+    if (!valid_centre(r, atom)) return g;
     NeighbourIndex& ix = index_of(r, atom);
     double search_radius;
     if (radius > 0.0f) {
         search_radius = radius;
     } else {
         float own = covalent_radius(r, r.structure.atomic_number[atom]) + r.options.tolerances.bond;
-        if (std::isnan(own)) return false;  // no limit holds
+        if (std::isnan(own)) return g;  // no limit holds
         search_radius = static_cast<double>(own) + ix.max_radius;
     }
     std::vector<std::pair<int, float>>& cand = ix.candidates;
@@ -379,12 +375,11 @@ bool search_neighbours(Records& r, int atom, float radius) {
     });
     if (!distinct_sites(r, cand)) {
         std::sort(cand.begin(), cand.end());
-        return accept(r, atom, radius, cand);
+        accept(r, atom, radius, cand, g);
+        return g;
     }
     // No two candidates share a site and they fit: the scan takes them all, by distance and
     // then by index.
-    bool disordered = false;
-    NeighbourList& g = r.topology.last_search;
     g.count = static_cast<int>(cand.size());
     g.atom.resize(cand.size() + 1);
     g.distance.resize(cand.size() + 1);
@@ -392,46 +387,45 @@ bool search_neighbours(Records& r, int atom, float radius) {
         const auto [j, d] = cand[k];
         g.atom[k + 1] = j;
         g.distance[k + 1] = d;
-        if (r.structure.occupancy_flag[j] == -1) disordered = true;
+        if (r.structure.occupancy_flag[j] == -1) g.any_disordered = true;
     }
-    return disordered;
+    return g;
 }
 
-bool search_neighbours_scan(Records& r, int atom, float radius) {
-    clear_scratch(r.topology.last_search);
-    if (!valid_centre(r, atom)) return false;
+NeighbourList search_neighbours_scan(Records& r, int atom, float radius) {
+    NeighbourList g = no_neighbours();
+    if (!valid_centre(r, atom)) return g;
     int n = list_length(r);
     std::vector<std::pair<int, float>> cand;
     for (int j = 1; j <= n; ++j) {
         if (const std::optional<float> d = passes(r, atom, j, radius)) cand.emplace_back(j, *d);
     }
-    return accept(r, atom, radius, cand, true);
+    accept(r, atom, radius, cand, g, true);
+    return g;
 }
 
-void find_neighbours(Records& r, int atom, float radius) {
-    const bool disordered = search_neighbours(r, atom, radius);
-    if (!valid_centre(r, atom)) return;
+NeighbourList find_neighbours(Records& r, int atom, float radius, bool list_them) {
+    NeighbourList g = search_neighbours(r, atom, radius);
+    if (!valid_centre(r, atom)) return g;
     const int out = r.files.listing;
-    if (r.topology.print_neighbours == 1) {
-        print_neighbours(r, out, atom, radius, r.topology.last_search.count,
-                         r.topology.last_search.atom, r.topology.last_search.distance);
-        if (disordered) {
+    if (list_them) {
+        print_neighbours(r, out, atom, radius, g.count, g.atom, g.distance);
+        if (g.any_disordered) {
             r.io.write(out, "");
             r.io.write(out, "    Note : at least 1 neighbor is disordered");
         }
     }
-    group_by_element(r);
-    if (r.topology.print_neighbours == 1 && r.options.verbosity >= 2)
-        print_types(r, out, r.topology.last_search.type_count,
-                    r.topology.last_search.type_atomic_number, r.topology.last_search.type_size,
-                    r.topology.last_search.type_atom, "");
+    group_by_element(r, g);
+    if (list_them && r.options.verbosity >= 2)
+        print_types(r, out, g.type_count, g.type_atomic_number, g.type_size, g.type_atom, "");
+    return g;
 }
 
 int first_neighbour(Records& r, int atom, float radius, const std::function<bool(int)>& take) {
     // Within `near` of the centre, where the order of the search is that of the distances,
     // unless two atoms share a site: then the whole search decides.
     const float near = std::min(radius, 4.0f);
-    if (valid_centre(r, atom) && radius > 0.0f && r.topology.print_neighbours != 1) {
+    if (valid_centre(r, atom) && radius > 0.0f) {
         NeighbourIndex& ix = index_of(r, atom);
         const Vec3d c = widen(r.structure.cart[atom]);
         // Only when the whole search cannot pass maxnei atoms.
@@ -449,23 +443,15 @@ int first_neighbour(Records& r, int atom, float radius, const std::function<bool
                 const std::vector<std::pair<int, float>> nearest = cand;  // `take` may search too
                 for (const auto& [j, d] : nearest) {
                     if (d > sure) break;
-                    if (take(j)) {
-                        clear_scratch(r.topology.last_search);
-                        return j;
-                    }
+                    if (take(j)) return j;
                 }
-                if (near == radius) {
-                    clear_scratch(r.topology.last_search);
-                    return 0;
-                }
+                if (near == radius) return 0;
             }
         }
     }
-    find_neighbours(r, atom, radius);
-    const NeighbourList& g = r.topology.last_search;
-    const std::vector<int> found(g.atom.begin() + 1, g.atom.begin() + g.count + 1);
-    for (int j : found)
-        if (take(j)) return j;
+    const NeighbourList g = find_neighbours(r, atom, radius, false);
+    for (int m = 1; m <= g.count; ++m)
+        if (take(g.atom[m])) return g.atom[m];
     return 0;
 }
 
@@ -479,10 +465,8 @@ void find_all_neighbours(Records& r) {
         r.io.write(ch, "");
         r.io.write(ch, " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM");
     }
-    r.topology.print_neighbours = 0;
     for (int i = 1; i <= n; ++i) {
-        find_neighbours(r, i, 0.0f);
-        const NeighbourList& g = r.topology.last_search;
+        const NeighbourList g = find_neighbours(r, i, 0.0f, false);
         NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
         t.count = g.count;
         t.atom.assign(g.atom.begin(), g.atom.begin() + g.count + 1);
@@ -529,20 +513,19 @@ void find_all_neighbours(Records& r) {
     }
 }
 
-void sort_stored_neighbours(Records& r, int k) {
+std::vector<int> neighbour_order(Records& r, int k) {
     const NeighbourTable& t = stored(r, k);
-    if (static_cast<int>(r.topology.canonical_order.size()) < std::max(t.count, max_neighbours) + 1)
-        r.topology.canonical_order.resize(
-            static_cast<std::size_t>(std::max(t.count, max_neighbours)) + 1, 0);
+    // Room for a full neighbour list, as the rules read past the atom's own neighbours.
+    std::vector<int> order(static_cast<std::size_t>(std::max(t.count, max_neighbours)) + 1, 0);
     int l = 0;
     for (int ty = t.type_count; ty >= 1; --ty)
         for (int m = 1; m <= t.type_size[ty]; ++m) {
             ++l;
-            if (l >= static_cast<int>(r.topology.canonical_order.size()))
-                r.topology.canonical_order.resize(static_cast<std::size_t>(l) + 1, 0);
-            r.topology.canonical_order[static_cast<std::size_t>(l)] = t.type_atom[ty][m];
+            if (l >= static_cast<int>(order.size())) order.resize(static_cast<std::size_t>(l) + 1, 0);
+            order[static_cast<std::size_t>(l)] = t.type_atom[ty][m];
         }
     if (l != t.count) fatal_error(r, "SortNei", "l.ne.nnei(k)");
+    return order;
 }
 
 void list_stored_neighbours(Records& r, int atom, int channel) {

@@ -8,21 +8,20 @@
 
 namespace kova {
 
-// The neighbours of `atom` into topology.last_search, by distance: radius > 0 every atom within
-// the radius, radius <= 0 the covalent rule. Gives whether one of them is disordered.
-bool search_neighbours(Records& r, int atom, float radius);
-// search_neighbours, listed when topology.print_neighbours asks, grouped by element into
-// topology.last_search.
-void find_neighbours(Records& r, int atom, float radius);
+// The neighbours of `atom` by distance: radius > 0 every atom within the radius, radius <= 0
+// the covalent rule; not yet grouped by element.
+NeighbourList search_neighbours(Records& r, int atom, float radius);
+// search_neighbours grouped by element, and written to the listing when `list_them`.
+NeighbourList find_neighbours(Records& r, int atom, float radius, bool list_them);
 // The first of the atoms find_neighbours(atom, radius) finds, in its order, that `take`
 // accepts; 0 when it accepts none. When the atoms nearest the centre decide, only they are
-// looked at and topology.last_search is left empty; otherwise find_neighbours runs (listing
-// nothing when topology.print_neighbours is 0).
+// looked at. Nothing is listed.
 int first_neighbour(Records& r, int atom, float radius, const std::function<bool(int)>& take);
 // Finds and stores the neighbours of every atom of the working list.
 void find_all_neighbours(Records& r);
-// Fills topology.canonical_order with the stored neighbours of atom k in canonical order.
-void sort_stored_neighbours(Records& r, int k);
+// The stored neighbours of atom k in canonical order (1-based): the types from the heaviest
+// to the lightest, each in its stored order. The list has room for at least maxnei entries.
+std::vector<int> neighbour_order(Records& r, int k);
 // Lists the stored neighbours of `atom` on a channel.
 void list_stored_neighbours(Records& r, int atom, int channel);
 // Fills list[1..n] with the stored neighbours of `atom` in distance order, then the atom, and
@@ -39,6 +38,6 @@ void atom_moved(Records& r, int atom);
 
 // search_neighbours by the plain scan over the whole working list, kept to check the indexed
 // search against.
-bool search_neighbours_scan(Records& r, int atom, float radius);
+NeighbourList search_neighbours_scan(Records& r, int atom, float radius);
 
 }  // namespace kova

@@ -21,13 +21,16 @@ struct Type {
     int z, count;
 };
 
-// One atom searched against a databank: the atom's neighbour types go into `topology.last_search`
-// by hand.
+// One atom searched against a databank: the atom's neighbour types and planar situation are
+// given by hand.
 struct Search {
     test::TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
     Records r;
+    NeighbourList neighbours;
+    PlanarSituation planar;
+    PseudoAtom found;  // what the search gave
 
     // `db`: a file name, or the text of a databank written for the test.
     explicit Search(const std::string& db, bool text = false, int verbose = 1) {
@@ -48,18 +51,18 @@ struct Search {
         r.structure.atomic_number[1] = z;
         r.structure.label[1] = label;
         r.structure.site_symmetry[1] = sym;
-        r.topology.last_search.type_count = static_cast<int>(types.size());
-        r.topology.last_search.count = 0;
-        r.topology.last_search.type_atomic_number.assign(types.size() + 1, 0);
-        r.topology.last_search.type_size.assign(types.size() + 1, 0);
+        neighbours.type_count = static_cast<int>(types.size());
+        neighbours.count = 0;
+        neighbours.type_atomic_number.assign(types.size() + 1, 0);
+        neighbours.type_size.assign(types.size() + 1, 0);
         for (std::size_t t = 0; t < types.size(); ++t) {
-            r.topology.last_search.type_atomic_number[t + 1] = types[t].z;
-            r.topology.last_search.type_size[t + 1] = types[t].count;
-            r.topology.last_search.count += types[t].count;
+            neighbours.type_atomic_number[t + 1] = types[t].z;
+            neighbours.type_size[t + 1] = types[t].count;
+            neighbours.count += types[t].count;
         }
-        r.frames.planar_group = lpg;
-        r.frames.planar_rings = iring;
-        r.frames.planar_ring_size = imemb;
+        planar.group = lpg;
+        planar.rings = iring;
+        planar.ring_size = imemb;
         r.frames.group_found[1] = group.empty() ? 0 : 1;
         r.frames.group_name[1] = group;
     }
@@ -71,7 +74,7 @@ struct Search {
     // Runs the search; "" when it ends normally, else "stop" or the fault text.
     std::string match() {
         try {
-            match_databank_entry(r, 1);
+            found = match_databank_entry(r, 1, neighbours, planar);
         } catch (const RunStop&) {
             return "stop";
         } catch (const RunFault& f) {
@@ -90,7 +93,7 @@ struct Search {
                 return l.substr(l.find('[') + 1, l.size() - l.find('[') - 2);
         return "";
     }
-    float plm(int l, int m) const { return r.databank.match.plm[l][m + 4]; }
+    float plm(int l, int m) const { return found.plm[l][m + 4]; }
 };
 
 TEST(AssignFromDatabank, FreeAtomValencePopulation) {
@@ -108,11 +111,11 @@ TEST(AssignFromDatabank, FirstOfTwoMatchingEntriesWinsWithItsListing) {
     Search s(kTestDb);
     s.atom(6, "C(3)", "3m", {{1, 3}, {6, 1}}, false);
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.databank.match.matched, 1);
-    EXPECT_EQ(s.r.databank.match.pv, 4.1330f);
-    EXPECT_EQ(s.r.databank.match.kappa[1], 0.9930f);
-    EXPECT_EQ(s.r.databank.match.kappa[2], 0.9400f);
-    EXPECT_EQ(s.r.databank.match.pv_sigma, 0.0520f);
+    EXPECT_EQ(s.found.matched, 1);
+    EXPECT_EQ(s.found.pv, 4.1330f);
+    EXPECT_EQ(s.found.kappa[1], 0.9930f);
+    EXPECT_EQ(s.found.kappa[2], 0.9400f);
+    EXPECT_EQ(s.found.pv_sigma, 0.0520f);
     EXPECT_EQ(s.plm(4, 3), 0.0100f);
     // The whole listing of the search: the atom's data in free format (integers in 12
     // columns after the leading blank), then the result and the parameter block.
@@ -168,11 +171,9 @@ TEST(AssignFromDatabank, FindsTheNeighboursItself) {
         s.r.structure.label[k] = "A(" + std::to_string(k) + ")";
     }
     s.r.structure.site_symmetry[1] = "3m";
-    s.r.frames.planar_group = false;
-    s.r.topology.print_neighbours = 1;
-    ASSERT_NO_THROW(assign_from_databank(s.r, 1));
-    EXPECT_EQ(s.r.topology.print_neighbours, 0);
-    EXPECT_EQ(s.r.topology.last_search.count, 4);
+    PseudoAtom m;
+    ASSERT_NO_THROW(m = assign_from_databank(s.r, 1, PlanarSituation{}));
+    EXPECT_EQ(m.matched, 1);  // the entry of four neighbours: C with three H and a C
     EXPECT_EQ(s.comment(), "C methyl, first of two entries of one pattern");
     auto l = s.listing();
     EXPECT_EQ(l[1], " Searching DataBank for a match : ");  // no neighbour printout before it
@@ -201,7 +202,7 @@ TEST(AssignFromDatabank, SiteSymmetryAndPlanarityOfTheNeigLine) {
         s.atom(6, "C(1)", c.sym, c.types, c.lpg);
         ASSERT_EQ(s.match(), "");
         EXPECT_EQ(s.comment(), c.entry) << c.sym << " " << c.lpg;
-        EXPECT_EQ(s.r.databank.match.matched, *c.entry ? 1 : 0);
+        EXPECT_EQ(s.found.matched, *c.entry ? 1 : 0);
     }
 }
 
@@ -216,7 +217,7 @@ TEST(AssignFromDatabank, RingCodeAndSizeMustAgree) {
     Search t(kTestDb);
     t.atom(6, "C(1)", "m", {{1, 1}, {6, 2}}, true, "", 1, 5);  // a five-ring
     ASSERT_EQ(t.match(), "");
-    EXPECT_EQ(t.r.databank.match.matched, 0);
+    EXPECT_EQ(t.found.matched, 0);
 }
 
 TEST(AssignFromDatabank, FunctionalGroupsAndExceptEntries) {
@@ -288,11 +289,11 @@ TEST(AssignFromDatabank, DefaultsWithoutAMatch) {
     Search s(kTestDb);
     s.atom(35, "BR(1)", "cyl", {{6, 1}}, true);
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.databank.match.matched, 0);
-    EXPECT_EQ(s.r.databank.match.pv, 17.0f);
-    EXPECT_EQ(s.r.databank.match.pv_sigma, 0.01f);
-    EXPECT_EQ(s.r.databank.match.kappa[1], 1.0f);
-    EXPECT_EQ(s.r.databank.match.kappa[2], 1.0f);
+    EXPECT_EQ(s.found.matched, 0);
+    EXPECT_EQ(s.found.pv, 17.0f);
+    EXPECT_EQ(s.found.pv_sigma, 0.01f);
+    EXPECT_EQ(s.found.kappa[1], 1.0f);
+    EXPECT_EQ(s.found.kappa[2], 1.0f);
     auto l = s.listing();
     std::vector<std::string> tail(l.end() - 11, l.end());
     std::vector<std::string> want = {
@@ -317,7 +318,7 @@ TEST(AssignFromDatabank, DefaultsWithoutAMatch) {
     ASSERT_EQ(s.match(), "");
     s.atom(6, "C(4)", "NO", {{1, 1}}, false);
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.databank.match.pv, 4.0f);
+    EXPECT_EQ(s.found.pv, 4.0f);
     EXPECT_EQ(s.plm(2, 0), 0.0f);
     EXPECT_EQ(s.r.databank.searched, 3);
     EXPECT_EQ(s.r.databank.found, 1);
@@ -338,7 +339,7 @@ TEST(AssignFromDatabank, MultipolePopulationLines) {
     Search t(kTestDb);
     t.atom(6, "C(2)", "NO", {{1, 1}, {6, 2}, {7, 1}}, false, "AMMONIUM");
     ASSERT_EQ(t.match(), "");
-    EXPECT_EQ(t.r.databank.match.matched, 1);
+    EXPECT_EQ(t.found.matched, 1);
     for (int l = 0; l <= 4; ++l)
         for (int m = -l; m <= l; ++m)
             EXPECT_EQ(t.plm(l, m), l == 3 && m == 2 ? 0.1800f : 0.0f) << l << " " << m;
@@ -352,7 +353,7 @@ TEST(AssignFromDatabank, MultipolePopulationLines) {
     ASSERT_EQ(u.match(), "");
     EXPECT_EQ(u.plm(2, 0), -2.5f);
     EXPECT_EQ(u.plm(2, -1), 0.3f);
-    EXPECT_EQ(u.r.databank.match.pv_sigma, 0.1f);
+    EXPECT_EQ(u.found.pv_sigma, 0.1f);
 }
 
 TEST(AssignFromDatabank, RecordStreamOfAnEntry) {
@@ -376,7 +377,7 @@ TEST(AssignFromDatabank, RecordStreamOfAnEntry) {
     s.atom(6, "C(1)", "m", {{6, 1}}, true);
     ASSERT_EQ(s.match(), "");
     EXPECT_EQ(s.comment(), "without its NEIG line");
-    EXPECT_EQ(s.r.databank.match.pv, 2.0f);
+    EXPECT_EQ(s.found.pv, 2.0f);
 
     // A's borrowed NEIG line does not fit an atom without neighbours: the scan goes on after
     // it and finds C; the blank record after C's PVAL line ends its parameters.
@@ -384,7 +385,7 @@ TEST(AssignFromDatabank, RecordStreamOfAnEntry) {
     t.atom(6, "C(1)", "m", {}, true);
     ASSERT_EQ(t.match(), "");
     EXPECT_EQ(t.comment(), "no neighbour");
-    EXPECT_EQ(t.r.databank.match.pv, 3.0f);
+    EXPECT_EQ(t.found.pv, 3.0f);
 
     // entries of other elements, or whose word 2 is another number, are passed over
     Search u(
@@ -393,7 +394,7 @@ TEST(AssignFromDatabank, RecordStreamOfAnEntry) {
         true);
     u.atom(6, "C(1)", "m", {}, true);
     ASSERT_EQ(u.match(), "");
-    EXPECT_EQ(u.r.databank.match.pv, 5.0f);
+    EXPECT_EQ(u.found.pv, 5.0f);
 }
 
 TEST(AssignFromDatabank, EndsOfTheRun) {
@@ -483,7 +484,7 @@ TEST(AssignFromDatabank, EndsOfTheRun) {
     Search s("ATOM 8 O\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", true);
     s.atom(6, "C(1)", "m", {{6, 1}}, true);
     EXPECT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.databank.match.matched, 1);
+    EXPECT_EQ(s.found.matched, 1);
 }
 
 TEST(AssignFromDatabank, VerboseListingOfTheEntriesLookedAt) {
@@ -507,7 +508,7 @@ TEST(AssignFromDatabank, VerboseListingOfTheEntriesLookedAt) {
     Search s(db, true, 2);
     s.atom(6, "C(1)", "cyl", {{8, 1}}, true, "KETONE");
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.databank.match.matched, 0);
+    EXPECT_EQ(s.found.matched, 0);
     auto l = s.listing();
     auto at = std::find(l.begin(), l.end(), " ");  // the end of the atom's data
     ASSERT_NE(at, l.end());
@@ -546,7 +547,7 @@ TEST(AssignFromDatabank, VerboseListingOfTheEntriesLookedAt) {
     h.atom(1, "H(1)", "cyl", {{6, 1}}, true);
     h.parent(6, 4, 3);
     ASSERT_EQ(h.match(), "");
-    EXPECT_EQ(h.r.databank.match.pv, 0.9f);
+    EXPECT_EQ(h.found.pv, 0.9f);
     auto hl = h.listing();
     auto hat = std::find(hl.begin(), hl.end(), " ");
     std::vector<std::string> hgot(hat + 2, hat + 6);
@@ -569,7 +570,7 @@ TEST(AssignFromDatabank, LongRecordsAreCutAt200Characters) {
     Search s(db, true);
     s.atom(6, "C(1)", "m", {}, false);  // "T" is cut off: the planarity stays true, no match
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.r.databank.match.matched, 0);
+    EXPECT_EQ(s.found.matched, 0);
     Search t(db, true);
     t.atom(6, "C(1)", "m", {}, true);
     ASSERT_EQ(t.match(), "");
@@ -588,7 +589,7 @@ TEST(AssignFromDatabank, ManyAtomsAgainstALargeDatabank) {
         s.atom(6, "C(1)", "m", {{6, 1}}, true);
         ASSERT_EQ(s.match(), "");
     }
-    EXPECT_EQ(s.r.databank.match.pv, 3.5f);
+    EXPECT_EQ(s.found.pv, 3.5f);
     EXPECT_EQ(s.r.databank.found, 2000);
 }
 

@@ -742,9 +742,9 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r);
         f.r.frames.dummy_count = 0;
-        frame_atom(f.r, 1);
-        EXPECT_EQ(f.r.frames.planar_rings, 0);
-        EXPECT_EQ(f.r.frames.planar_ring_size, 0);
+        const Frame fr = frame_atom(f.r, 1);
+        EXPECT_EQ(fr.planar.rings, 0);
+        EXPECT_EQ(fr.planar.ring_size, 0);
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
             {" This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings",
              " Will be treated as if it DOES NOT belong to a ring"}));
@@ -792,9 +792,9 @@ TEST(FrameAtom, FusionAtoms) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r);
         f.r.frames.dummy_count = 0;
-        frame_atom(f.r, 1);
-        EXPECT_EQ(f.r.frames.planar_rings, 2);
-        EXPECT_EQ(f.r.frames.planar_ring_size, 10);
+        const Frame fr = frame_atom(f.r, 1);
+        EXPECT_EQ(fr.planar.rings, 2);
+        EXPECT_EQ(fr.planar.ring_size, 10);
         f.r.io.flush_all();
         EXPECT_EQ(f.frame_of(1), "mm2 Z>C(2) X>C(3)");
     }

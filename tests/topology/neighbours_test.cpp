@@ -16,9 +16,8 @@ namespace {
 
 using test::Bench;
 
-std::vector<int> found(const Records& r) {
-    return std::vector<int>(r.topology.last_search.atom.begin() + 1,
-                            r.topology.last_search.atom.begin() + r.topology.last_search.count + 1);
+std::vector<int> found(const NeighbourList& g) {
+    return std::vector<int>(g.atom.begin() + 1, g.atom.begin() + g.count + 1);
 }
 
 TEST(Neighbours, BondLimitIncludesEqualityAndRadiusMode) {
@@ -28,15 +27,14 @@ TEST(Neighbours, BondLimitIncludesEqualityAndRadiusMode) {
     b.add("C2", 6, lim, 0, 0);                             // exactly at the limit: bonded
     b.add("C3", 6, -std::nextafter(lim, 9.0f), 0, 0);      // just beyond: not bonded
     b.add("C4", 6, 0, 2.0f, 0);                            // exactly 2.0
-    bool ldis = true;
-    ldis = search_neighbours(b.r, 1, 0.0f);
-    EXPECT_EQ(found(b.r), (std::vector<int>{2}));
-    EXPECT_FALSE(ldis);
-    ldis = search_neighbours(b.r, 1, -3.0f);  // a negative radius is the covalent rule too
-    EXPECT_EQ(found(b.r), (std::vector<int>{2}));
-    ldis = search_neighbours(b.r, 1, 2.0f);
-    EXPECT_EQ(found(b.r), (std::vector<int>{2, 3, 4}));
-    EXPECT_EQ(b.r.topology.last_search.distance[3], 2.0f);
+    NeighbourList g = search_neighbours(b.r, 1, 0.0f);
+    EXPECT_EQ(found(g), (std::vector<int>{2}));
+    EXPECT_FALSE(g.any_disordered);
+    g = search_neighbours(b.r, 1, -3.0f);  // a negative radius is the covalent rule too
+    EXPECT_EQ(found(g), (std::vector<int>{2}));
+    g = search_neighbours(b.r, 1, 2.0f);
+    EXPECT_EQ(found(g), (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(g.distance[3], 2.0f);
 }
 
 TEST(Neighbours, TooCloseAndSameSite) {
@@ -47,8 +45,9 @@ TEST(Neighbours, TooCloseAndSameSite) {
     b.add("H4", 1, 0.8f, 0, 0);
     b.add("H5", 1, 0.805f, 0, 0);   // 0.005 from H4, which has the lower index
     for (float rmax : {0.0f, 2.0f}) {
-        EXPECT_FALSE(search_neighbours(b.r, 1, rmax)) << rmax;  // no atom is disordered
-        EXPECT_EQ(found(b.r), (std::vector<int>{2, 4})) << rmax;
+        const NeighbourList g = search_neighbours(b.r, 1, rmax);
+        EXPECT_FALSE(g.any_disordered) << rmax;  // no atom is disordered
+        EXPECT_EQ(found(g), (std::vector<int>{2, 4})) << rmax;
     }
 }
 
@@ -59,15 +58,14 @@ TEST(Neighbours, DisorderRule) {
     b.add("C3", 6, -1.5f, 0, 0, 0.6f, -1);  // differs by 0.1: never
     b.add("C4", 6, 0, 1.5f, 0, 1.0f, 0);    // ordered: neighbour
     b.add("C5", 6, 0, -1.5f, 0, 0.5f, 1);   // special position: neighbour
-    bool ldis = false;
-    ldis = search_neighbours(b.r, 1, 0.0f);
-    EXPECT_EQ(found(b.r), (std::vector<int>{2, 4, 5}));
-    EXPECT_TRUE(ldis);
-    ldis = search_neighbours(b.r, 4, 0.0f);  // C4 sees both disordered atoms
-    EXPECT_EQ(found(b.r), (std::vector<int>{1}));
-    EXPECT_TRUE(ldis);
-    ldis = search_neighbours(b.r, 2, 0.0f);
-    EXPECT_EQ(found(b.r), (std::vector<int>{1}));
+    NeighbourList g = search_neighbours(b.r, 1, 0.0f);
+    EXPECT_EQ(found(g), (std::vector<int>{2, 4, 5}));
+    EXPECT_TRUE(g.any_disordered);
+    g = search_neighbours(b.r, 4, 0.0f);  // C4 sees both disordered atoms
+    EXPECT_EQ(found(g), (std::vector<int>{1}));
+    EXPECT_TRUE(g.any_disordered);
+    g = search_neighbours(b.r, 2, 0.0f);
+    EXPECT_EQ(found(g), (std::vector<int>{1}));
 }
 
 // C1 bonded to C2, C3 and N4 at one distance; C2 carries H5, so C3 has fewer neighbours.
@@ -92,10 +90,8 @@ TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
     EXPECT_EQ(t.type_atomic_number[2], 7);
     // the printout re-sorted the carbon type: C3 (one neighbour of its own) before C2 (two)
     EXPECT_EQ((std::vector<int>{t.type_atom[1][1], t.type_atom[1][2]}), (std::vector<int>{3, 2}));
-    sort_stored_neighbours(b.r, 1);
-    EXPECT_EQ((std::vector<int>{b.r.topology.canonical_order[1], b.r.topology.canonical_order[2],
-                                b.r.topology.canonical_order[3]}),
-              (std::vector<int>{4, 3, 2}));
+    const std::vector<int> order = neighbour_order(b.r, 1);
+    EXPECT_EQ((std::vector<int>{order[1], order[2], order[3]}), (std::vector<int>{4, 3, 2}));
 
     // line: 5 blanks, Z (I4), own count (I4), distance (F11.3), index (I8), 3 blanks, label
     test::expect_lines(b.listing(), {
@@ -135,12 +131,10 @@ TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
 TEST(Neighbours, IsolatedAtom) {
     Bench b;
     b.add("O1", 8, 0, 0, 0);
-    b.r.topology.print_neighbours = 1;
-    find_neighbours(b.r, 1, 0.0f);
-    EXPECT_EQ(b.r.topology.last_search.count, 0);
-    EXPECT_EQ(b.r.topology.last_search.type_count, 0);
+    const NeighbourList g = find_neighbours(b.r, 1, 0.0f, true);
+    EXPECT_EQ(g.count, 0);
+    EXPECT_EQ(g.type_count, 0);
     find_all_neighbours(b.r);
-    EXPECT_EQ(b.r.topology.print_neighbours, 0);
     auto l = b.listing();
     test::expect_lines(l, {"", " Covalently-bonded neighbors to O1 =    0", "",
                            "     i       n     r(Ang)    atom       occ"});
@@ -155,8 +149,7 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
     for (int k = 1; k <= 7; ++k)  // seven H at 1.0, 1.1, ... Å along alternating axes
         b.add(test::numbered("H", k), 1, (k % 2) ? 0.9f + 0.1f * k : 0,
               (k % 2) ? 0 : 0.9f + 0.1f * k, 0, k == 3 ? 0.5f : 1.0f, k == 3 ? -1 : 0);
-    b.r.topology.print_neighbours = 1;
-    find_neighbours(b.r, 1, 2.0f);
+    find_neighbours(b.r, 1, 2.0f, true);
     auto l = b.listing();
     test::expect_lines(l, {
         "",
@@ -217,17 +210,16 @@ TEST(Neighbours, ThousandNeighboursAllowedTheNextStops) {
             for (int z = -5; z <= 5 && b.r.structure.atom_count < 1001; ++z)
                 if (x || y || z) b.add("Q", 1, float(x), float(y), float(z));
     ASSERT_EQ(b.r.structure.atom_count, 1001);  // the centre and 1000 others
-    find_neighbours(b.r, 1, 30.0f);
-    EXPECT_EQ(b.r.topology.last_search.count, 1000);
-    b.r.topology.print_neighbours = 0;
-    const int nearest = b.r.topology.last_search.atom[1];
+    const NeighbourList g = find_neighbours(b.r, 1, 30.0f, false);
+    EXPECT_EQ(g.count, 1000);
+    const int nearest = g.atom[1];
     EXPECT_EQ(first_neighbour(b.r, 1, 30.0f, [](int) { return true; }), nearest);
     b.add("Q", 1, 0, 0, 9.0f);
     // the nearest atom would do, but the whole search stops the run
     EXPECT_THROW(first_neighbour(b.r, 1, 30.0f, [](int) { return true; }), RunStop);
     b.out.str("");
     b.r.io.create(b.r.files.listing, "kova.out");
-    EXPECT_THROW(find_neighbours(b.r, 1, 30.0f), RunStop);
+    EXPECT_THROW(find_neighbours(b.r, 1, 30.0f, false), RunStop);
     const std::vector<std::string> msg = {
         "",
         " GetNei :: atom =        1  X1      ",
@@ -268,7 +260,7 @@ TEST(Neighbours, SortCountMismatchStops) {
     branched(b);
     find_all_neighbours(b.r);
     b.r.topology.neighbours[1].count = 4;
-    EXPECT_THROW(sort_stored_neighbours(b.r, 1), RunStop);
+    EXPECT_THROW(neighbour_order(b.r, 1), RunStop);
     auto l = b.listing();
     EXPECT_EQ(l[l.size() - 2], " ERROR *** SortNei *** l.ne.nnei(k)");
 }
@@ -278,15 +270,12 @@ void expect_same_as_scan(Records& r, int step = 1,
                          std::vector<float> radii = {0.0f, 2.0f, 3.5f, 10.0f}) {
     for (int i = 1; i <= r.topology.list_size; i += step)
         for (float rmax : radii) {
-            bool l1 = false, l2 = false;
-            l1 = search_neighbours(r, i, rmax);
-            NeighbourList fast = r.topology.last_search;
-            l2 = search_neighbours_scan(r, i, rmax);
-            ASSERT_EQ(fast.count, r.topology.last_search.count) << "atom " << i << " rmax " << rmax;
-            ASSERT_EQ(fast.atom, r.topology.last_search.atom) << "atom " << i << " rmax " << rmax;
-            ASSERT_EQ(fast.distance, r.topology.last_search.distance)
-                << "atom " << i << " rmax " << rmax;
-            ASSERT_EQ(l1, l2) << "atom " << i;
+            const NeighbourList fast = search_neighbours(r, i, rmax);
+            const NeighbourList plain = search_neighbours_scan(r, i, rmax);
+            ASSERT_EQ(fast.count, plain.count) << "atom " << i << " rmax " << rmax;
+            ASSERT_EQ(fast.atom, plain.atom) << "atom " << i << " rmax " << rmax;
+            ASSERT_EQ(fast.distance, plain.distance) << "atom " << i << " rmax " << rmax;
+            ASSERT_EQ(fast.any_disordered, plain.any_disordered) << "atom " << i;
         }
 }
 
@@ -334,7 +323,6 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
             b.r.structure.cart[k] = b.r.structure.cart[k - 2];
             b.r.structure.cart[k][1] += 0.004f;
         }
-        b.r.topology.print_neighbours = 0;
         const std::function<bool(int)> takes[] = {
             [&](int j) { return b.r.structure.atomic_number[j] != 1; },
             [&](int j) { return j % 7 == 0; },
@@ -344,11 +332,10 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
         for (int i = 1; i <= c.n; i += 7)
             for (float rmax : {2.5f, 4.0f, 10.0f})
                 for (const auto& take : takes) {
-                    find_neighbours(b.r, i, rmax);
+                    const NeighbourList g = find_neighbours(b.r, i, rmax, false);
                     int want = 0;
-                    for (int m = 1; m <= b.r.topology.last_search.count && want == 0; ++m)
-                        if (take(b.r.topology.last_search.atom[m]))
-                            want = b.r.topology.last_search.atom[m];
+                    for (int m = 1; m <= g.count && want == 0; ++m)
+                        if (take(g.atom[m])) want = g.atom[m];
                     ASSERT_EQ(first_neighbour(b.r, i, rmax, take), want)
                         << "seed " << c.seed << " atom " << i << " rmax " << rmax;
                 }
@@ -360,7 +347,6 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
     e.add("C2", 6, 4.005f, 0, 0);
     e.add("C3", 6, 3.999f, 0, 0);
     e.add("C4", 6, 0, 6.0f, 0);
-    e.r.topology.print_neighbours = 0;
     EXPECT_EQ(first_neighbour(e.r, 1, 10.0f, [](int j) { return j != 2; }), 4);
     EXPECT_EQ(first_neighbour(e.r, 1, 10.0f, [](int) { return true; }), 2);
 }
@@ -405,15 +391,15 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
                  std::logic_error);
 #endif
     atom_moved(big.r, 5999);
+    NeighbourList plain;
     for (int i : {5999, 1}) {
-        const bool disordered = search_neighbours(big.r, i, 2.0f);
-        NeighbourList fast = big.r.topology.last_search;
-        EXPECT_EQ(disordered, search_neighbours_scan(big.r, i, 2.0f)) << i;
-        EXPECT_EQ(fast.atom, big.r.topology.last_search.atom);
+        const NeighbourList fast = search_neighbours(big.r, i, 2.0f);
+        plain = search_neighbours_scan(big.r, i, 2.0f);
+        EXPECT_EQ(fast.any_disordered, plain.any_disordered) << i;
+        EXPECT_EQ(fast.atom, plain.atom);
     }
-    EXPECT_NE(std::find(big.r.topology.last_search.atom.begin(),
-                        big.r.topology.last_search.atom.end(), 5999),
-              big.r.topology.last_search.atom.end());  // atom 1's
+    EXPECT_NE(std::find(plain.atom.begin(), plain.atom.end(), 5999),
+              plain.atom.end());  // atom 1's
 
     // Moving a stored neighbour and then searching around its old partner needs no notice
     // (the X-H extension does this): H2 leaves C1 for C3, 30 Å away.
@@ -428,11 +414,10 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     find_all_neighbours(xh.r);
     ASSERT_EQ(xh.r.topology.neighbours[1].count, 1);
     xh.r.structure.cart[2][0] = -80.95f;
-    find_neighbours(xh.r, 1, 0.0f);
-    EXPECT_EQ(xh.r.topology.last_search.count, 0);
-    find_neighbours(xh.r, 3, 0.0f);
-    ASSERT_EQ(xh.r.topology.last_search.count, 1);
-    EXPECT_EQ(xh.r.topology.last_search.atom[1], 2);
+    EXPECT_EQ(find_neighbours(xh.r, 1, 0.0f, false).count, 0);
+    const NeighbourList g = find_neighbours(xh.r, 3, 0.0f, false);
+    ASSERT_EQ(g.count, 1);
+    EXPECT_EQ(g.atom[1], 2);
 
     // Many short moves (as the X-H extension makes: the atoms stay filed where they were and
     // the searches reach further) and a few long ones, each announced, in a long list.
@@ -446,14 +431,12 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
         atom_moved(many.r, j);
     }
     expect_same_as_scan(many.r, 13, {0.0f, 2.0f, 10.0f});
-    many.r.topology.print_neighbours = 0;
     for (int i = 2; i <= 6000; i += 97) {
         auto heavy = [&](int c) { return many.r.structure.atomic_number[c] != 1; };
-        find_neighbours(many.r, i, 10.0f);
+        const NeighbourList g = find_neighbours(many.r, i, 10.0f, false);
         int want = 0;
-        for (int m = many.r.topology.last_search.count; m >= 1; --m)
-            if (heavy(many.r.topology.last_search.atom[m]))
-                want = many.r.topology.last_search.atom[m];
+        for (int m = g.count; m >= 1; --m)
+            if (heavy(g.atom[m])) want = g.atom[m];
         EXPECT_EQ(first_neighbour(many.r, i, 10.0f, heavy), want) << "atom " << i;
     }
 }
@@ -475,12 +458,12 @@ TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
     std::printf("neighbour stage, %d atoms: %.2f s\n", n, t);
     // Stored rows against the plain scan for a sample of atoms.
     for (int i = 1; i <= n; i += n / 300) {
-        search_neighbours_scan(b.r, i, 0.0f);
+        const NeighbourList plain = search_neighbours_scan(b.r, i, 0.0f);
         const NeighbourTable& row = b.r.topology.neighbours[i];
-        ASSERT_EQ(row.count, b.r.topology.last_search.count) << i;
+        ASSERT_EQ(row.count, plain.count) << i;
         for (int k = 1; k <= row.count; ++k) {
-            ASSERT_EQ(row.atom[k], b.r.topology.last_search.atom[k]) << i;
-            ASSERT_EQ(row.distance[k], b.r.topology.last_search.distance[k]) << i;
+            ASSERT_EQ(row.atom[k], plain.atom[k]) << i;
+            ASSERT_EQ(row.distance[k], plain.distance[k]) << i;
         }
     }
 }
