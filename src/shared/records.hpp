@@ -63,6 +63,9 @@ struct Tolerances {
 
 // The structure file formats FORMAT chooses from.
 enum class InputFormat { none, shelx, xd, aim2tab, platon };
+// How SCALE rescales the valence populations of a fragment to its target: by adding the same
+// difference to each atom, by one factor, or by differences in proportion to sigma(Pv).
+enum class PvScaling { none, difference, fraction, sigma };
 
 // The options of the instruction file (kova.inp); `set_defaults` gives the defaults.
 struct Options {
@@ -76,7 +79,7 @@ struct Options {
     std::string databank_file;              // DATABANK or KOVA_DB (the prompt may open another)
     std::array<std::string, 3> input_files;  // 1..2: the names of the INPUT line
     bool search_rings = false;  // RINGS given: the ring search runs
-    int pv_scaling = 0;       // SCALE: 1 difference, 2 fraction, 3 sigma
+    PvScaling pv_scaling = PvScaling::none;  // SCALE; difference unless it says otherwise
     bool databank = false;    // DATABANK given
     bool extend_h = false;    // Extend_H given
     bool to_xd = false;       // TOXD given: plain SHELX-to-XD conversion
@@ -311,6 +314,9 @@ float covalent_radius(const Records& r, int z);
 
 // The atomic number of an element symbol (0 when none matches).
 int atomic_number(std::string_view symbol);
+
+// The name of a scaling method in the listing ("difference" also when none was chosen).
+const char* pv_scaling_name(PvScaling method);
 
 // Defaults of the option records and cleared per-atom records.
 void set_defaults(Records& r);
