@@ -61,7 +61,7 @@ void write_lines(Io& io, int channel, const std::vector<std::string>& lines) {
     for (const std::string& line : lines) io.write(channel, line);
 }
 
-// --- the search key -------------------------------------------------------------------------
+// ------------------------------------------------------------------ the search key
 
 void add_int(std::string& key, int v) {
     key.append(reinterpret_cast<const char*>(&v), sizeof v);
@@ -87,7 +87,7 @@ std::string search_key(const DatabankQuery& query) {
     return key;
 }
 
-// --- the listing head -----------------------------------------------------------------------
+// ------------------------------------------------------------------ the listing head
 
 // The atom's data as the listing shows them before the search.
 std::vector<std::string> search_head(const DatabankQuery& query) {
@@ -109,7 +109,7 @@ std::vector<std::string> search_head(const DatabankQuery& query) {
     return head;
 }
 
-// --- the walk -------------------------------------------------------------------------------
+// ------------------------------------------------------------------ the walk
 
 // The numbers of the NEIG and PRNT lines, kept from one entry to the next within a walk, as a
 // free-format read leaves the target of a null value as it was.
@@ -156,7 +156,8 @@ bool has_every_neighbour_type(const std::vector<NeighbourType>& entry_types,
 }
 
 // The tests of an entry of a non-hydrogen element: its NEIG line, its neighbour type lines and
-// its EXCEPT line against the atom, in that order; the first that fails ends them.
+// its EXCEPT line against the atom, in that order; the first that fails ends them. `numbers`
+// holds what the NEIG line before left, and takes this one's.
 EntryVerdict neig_entry_fits(Io& io, DbFile& db, const DatabankQuery& query,
                              std::array<int, 4>& numbers) {
     const NeighbourList& neighbours = query.neighbours;
@@ -186,7 +187,8 @@ EntryVerdict neig_entry_fits(Io& io, DbFile& db, const DatabankQuery& query,
 }
 
 // The tests of a hydrogen entry: its EXCEPT line, then its PRNT line against the atom's parent
-// and site symmetry (compared exactly: a blank word matches no framed atom).
+// and site symmetry (compared exactly: a blank word matches no framed atom). `numbers` holds
+// what the PRNT line before left, and takes this one's.
 EntryVerdict prnt_entry_fits(Io& io, DbFile& db, const DatabankQuery& query,
                              std::array<int, 3>& numbers) {
     const DbRecord& prnt_line = find_record(io, query.listing, db, DbKey::prnt);
@@ -268,7 +270,7 @@ WalkResult walk(Io& io, DbFile& db, const DatabankQuery& query) {
     return found;
 }
 
-// --- the result lines -----------------------------------------------------------------------
+// ------------------------------------------------------------------ the result lines
 
 // The parameter block of the listing.
 std::vector<std::string> parameter_lines(const PseudoAtom& parameters) {

@@ -73,8 +73,8 @@ struct DbFile {
     const std::vector<int>* scan_list = nullptr;
     std::size_t next_candidate = 0, next_stop = 0;  // places in scan_list and stops
     int entry = -1;  // the entry whose records the search reads (into `entries`), for its stops
-    // Searches already made, by everything a search compares (see databank.cpp): derived
-    // from the file's text alone, so it lives as long as the parse.
+    // Searches already made, keyed by everything a search compares (see databank.cpp): an
+    // answer follows from its key and the file's text alone, so it lives as long as the parse.
     std::unordered_map<std::string, KnownAnswer> known_answers;
 
     std::size_t size() const { return comment.size(); }
@@ -111,8 +111,9 @@ struct DbLookingFor {
     const char* what = "";
     int line = 0, lines = 0;
 };
-// The record reader: the next record that is no comment; at end of file the run stops, naming
-// the file, the entry being read and what the search was looking for in it.
+// The record reader: the next record that is no comment; at end of file the run stops (on
+// `listing` and the terminal), naming the file, the entry being read and what the search was
+// looking for in it.
 const DbRecord& read_record(Io& io, int listing, DbFile& db, DbLookingFor looking_for);
 // The keywords an entry's records are looked for by.
 enum class DbKey { neig = 0, prnt = 1, pval = 2 };
