@@ -1,14 +1,17 @@
 // Matching an atom against the pseudoatom databank: the first entry of the file that describes
 // an atom of the same kind gives its parameters, otherwise the free-atom defaults stand. The
-// file is walked record by record from its start for every atom, as the listing shows it.
+// file is walked record by record from its start for every atom, as the listing shows it; an
+// atom whose search asks what an earlier one asked is given the earlier answer.
 #include "databank/databank.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <vector>
 
 #include "databank/databank_file.hpp"
 #include "databank/databank_match.hpp"
 #include "shared/errors.hpp"
-#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/list_reader.hpp"
 #include "shared/text.hpp"
@@ -54,132 +57,292 @@ void read_multipole_populations(const DbFile& db, const DbRecord& rec, Plm& plm)
     }
 }
 
+void write_lines(Io& io, int channel, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) io.write(channel, line);
+}
+
+// ------------------------------------------------------------------ the search key
+
 void add_int(std::string& key, int v) {
     key.append(reinterpret_cast<const char*>(&v), sizeof v);
 }
 
-// Everything the walk over the file compares for atom atom: two atoms with the same key meet
-// the same entries with the same outcome, so the walk is made once per key.
-std::string search_key(const Records& r, int atom, const NeighbourList& ng,
-                       const PlanarSituation& planar, const std::string& asym) {
+// Everything the walk over the file compares: two atoms with the same key meet the same
+// entries with the same outcome, so the walk is made once per key.
+std::string search_key(const DatabankQuery& query) {
+    const NeighbourList& neighbours = query.neighbours;
     std::string key;
     key.reserve(96);
-    for (int v : {r.structure.atomic_number[atom], planar.rings, planar.ring_size, ng.count,
-                  ng.type_count, planar.group ? 1 : 0,
-                  r.frames.parent_atomic_number[atom], r.frames.parent_neighbours[atom],
-                  r.frames.parent_hydrogens[atom], r.frames.group_found[atom] != 0 ? 1 : 0})
+    for (int v : {query.atomic_number, query.planar.rings, query.planar.ring_size,
+                  neighbours.count, neighbours.type_count, query.planar.group ? 1 : 0,
+                  query.parent_atomic_number, query.parent_neighbours, query.parent_hydrogens,
+                  query.has_group ? 1 : 0})
         add_int(key, v);
-    for (int t = 1; t <= ng.type_count; ++t) {
-        add_int(key, ng.type_atomic_number[t]);
-        add_int(key, ng.type_size[t]);
+    for (int t = 1; t <= neighbours.type_count; ++t) {
+        add_int(key, neighbours.type_atomic_number[t]);
+        add_int(key, neighbours.type_size[t]);
     }
-    key += asym;
-    key += pad(r.frames.group_name[atom], 40);
+    key += query.site_symmetry;
+    key += query.group_name;
     return key;
+}
+
+// ------------------------------------------------------------------ the listing head
+
+// The atom's data as the listing shows them before the search.
+std::vector<std::string> search_head(const DatabankQuery& query) {
+    const NeighbourList& neighbours = query.neighbours;
+    std::vector<std::string> head = {"",
+                                     " Searching DataBank for a match : ",
+                                     FreeLine() << " ityp  = " << query.atomic_number,
+                                     FreeLine() << " iring = " << query.planar.rings,
+                                     FreeLine() << " inei  = " << neighbours.count,
+                                     FreeLine() << " ity   = " << neighbours.type_count,
+                                     FreeLine() << " imemb = " << query.planar.ring_size,
+                                     "  asymi = [" + query.site_symmetry + "]",
+                                     FreeLine() << " lPG   = " << query.planar.group};
+    for (int t = 1; t <= neighbours.type_count; ++t)
+        head.push_back(FreeLine() << " type = " << t << " atom = "
+                                  << neighbours.type_atomic_number[t]
+                                  << " neib = " << neighbours.type_size[t]);
+    head.push_back(" ");
+    return head;
+}
+
+// ------------------------------------------------------------------ the walk
+
+// The numbers of the NEIG and PRNT lines, kept from one entry to the next within a walk, as a
+// free-format read leaves the target of a null value as it was.
+struct KeptNumbers {
+    std::array<int, 4> neig{};  // neighbour count, neighbour types, planar-ring code, ring size
+    std::array<int, 3> prnt{};  // the parent's atomic number, neighbour count, hydrogen atoms
+};
+
+// One neighbour type line of an entry.
+struct NeighbourType {
+    int atomic_number = 0;
+    int count = 0;
+};
+
+// The neighbour type lines of an entry, listed at VERBOSE 2.
+std::vector<NeighbourType> read_neighbour_types(Io& io, DbFile& db, const DatabankQuery& query,
+                                                int types) {
+    std::vector<NeighbourType> read(static_cast<std::size_t>(types));
+    for (int t = 1; t <= types; ++t) {
+        const DbRecord& type_line =
+            read_record(io, query.listing, db, {"its neighbour type line", t, types});
+        std::array<int, 3> numbers{};  // the first is not used
+        read_ints(db, type_line, "three numbers on a neighbour type line", 3, numbers.data());
+        const NeighbourType type{numbers[1], numbers[2]};
+        read[static_cast<std::size_t>(t - 1)] = type;
+        if (query.verbose)
+            io.write(query.listing, "   type =" + fi(t, 3) + " jatum =" +
+                                        fi(type.atomic_number, 3) + " jndt =" + fi(type.count, 3));
+    }
+    return read;
+}
+
+// Every neighbour type of the atom has a type line of the same element and count.
+bool has_every_neighbour_type(const std::vector<NeighbourType>& entry_types,
+                              const NeighbourList& neighbours) {
+    for (int t = 1; t <= neighbours.type_count; ++t) {
+        const auto same = [&](const NeighbourType& type) {
+            return type.atomic_number == neighbours.type_atomic_number[t] &&
+                   type.count == neighbours.type_size[t];
+        };
+        if (std::none_of(entry_types.begin(), entry_types.end(), same)) return false;
+    }
+    return true;
+}
+
+// The tests of an entry of a non-hydrogen element: its NEIG line, its neighbour type lines and
+// its EXCEPT line against the atom, in that order; the first that fails ends them. `numbers`
+// holds what the NEIG line before left, and takes this one's.
+EntryVerdict neig_entry_fits(Io& io, DbFile& db, const DatabankQuery& query,
+                             std::array<int, 4>& numbers) {
+    const NeighbourList& neighbours = query.neighbours;
+    const DbRecord& neig_line = find_record(io, query.listing, db, DbKey::neig);
+    read_ints(db, neig_line, "four numbers on the NEIG line", 4, numbers.data());
+    const int entry_neighbours = numbers[0], entry_types = numbers[1], entry_rings = numbers[2],
+              entry_ring_size = numbers[3];
+    const std::string entry_symmetry(neig_line.word(6).substr(0, 5));  // blank: any
+    bool entry_planar = neighbours.count < 4;
+    if (same_text(neig_line.word(8), "F")) entry_planar = false;
+    if (same_text(neig_line.word(8), "T")) entry_planar = true;
+    if (query.verbose) {
+        io.write(query.listing, "  " + std::string(" jnei=") + fi(entry_neighbours, 3) +
+                                    " jty=" + fi(entry_types, 3) + " jring=" + fi(entry_rings, 3) +
+                                    " asymr=[" + entry_symmetry +
+                                    "] planar=" + logical_text(entry_planar));
+        io.write(query.listing, " jmemb=" + fi(entry_ring_size, 3));
+    }
+    if (entry_neighbours != neighbours.count || entry_types != neighbours.type_count ||
+        entry_rings != query.planar.rings || entry_ring_size != query.planar.ring_size)
+        return {};
+    if (trimmed_length(entry_symmetry) != 0 && entry_symmetry != query.site_symmetry) return {};
+    if (entry_planar != query.planar.group) return {};
+    if (!has_every_neighbour_type(read_neighbour_types(io, db, query, entry_types), neighbours))
+        return {};
+    return except_line_allows(io, db, query);
+}
+
+// The tests of a hydrogen entry: its EXCEPT line, then its PRNT line against the atom's parent
+// and site symmetry (compared exactly: a blank word matches no framed atom). `numbers` holds
+// what the PRNT line before left, and takes this one's.
+EntryVerdict prnt_entry_fits(Io& io, DbFile& db, const DatabankQuery& query,
+                             std::array<int, 3>& numbers) {
+    const DbRecord& prnt_line = find_record(io, query.listing, db, DbKey::prnt);
+    read_ints(db, prnt_line, "three numbers on the PRNT line", 3, numbers.data());
+    const int parent_atomic_number = numbers[0], parent_neighbours = numbers[1],
+              parent_hydrogens = numbers[2];
+    const std::string entry_symmetry(prnt_line.word(5).substr(0, 5));
+    EntryVerdict verdict = except_line_allows(io, db, query);
+    if (!verdict.fits) return verdict;
+    if (query.verbose)
+        io.write(query.listing, "  " + std::string(" jhp =") + fi(parent_atomic_number, 3) +
+                                    " jsp =" + fi(parent_neighbours, 3) +
+                                    " jhnei=" + fi(parent_hydrogens, 3) + " asymr=[" +
+                                    entry_symmetry + "]");
+    verdict.fits = parent_atomic_number == query.parent_atomic_number &&
+                   parent_neighbours == query.parent_neighbours &&
+                   parent_hydrogens == query.parent_hydrogens &&
+                   entry_symmetry == query.site_symmetry;
+    return verdict;
+}
+
+// An entry of the atom's element as the walk meets it, listed at VERBOSE 2; one without a
+// description stops the run.
+void meet_entry(Io& io, const DbFile& db, const DatabankQuery& query, const DbEntryLine& entry) {
+    if (query.verbose)
+        io.write(query.listing,
+                 " Reading atom = " + db.padded(static_cast<std::size_t>(entry.rec)));
+    if (entry.nwords < 4)
+        stop_at_missing_word(io, query.listing,
+                             entry_stop_context(db, entry) +
+                                 " has no description (word 4 of the entry line)");
+}
+
+// The parameters of the entry that fits: its PVAL line and the PLMS lines after it, read over
+// the defaults (a null value of the PVAL line leaves its default). The record after the last
+// PLMS line ends the entry; it must exist.
+PseudoAtom read_entry_parameters(Io& io, DbFile& db, int listing, PseudoAtom parameters) {
+    parameters.matched = true;
+    const DbRecord& pval_line = find_record(io, listing, db, DbKey::pval);
+    read_numbers(db, pval_line, "four numbers on the PVAL line", parameters.pv,
+                 parameters.kappa[1], parameters.kappa[2], parameters.pv_sigma);
+    while (true) {
+        const DbRecord& next =
+            read_record(io, listing, db, {"the record that ends it after its PVAL and PLMS lines"});
+        if (!same_text(next.word(1), "PLMS")) break;
+        read_multipole_populations(db, next, parameters.plm);
+    }
+    return parameters;
 }
 
 // What the walk over the file finds: the parameters, and what the listing tells of them.
 struct WalkResult {
-    PseudoAtom match;
-    const DbEntryLine* last = nullptr;  // the entry looked at last: its description
-    std::string group = std::string(40, ' ');  // the functional group its EXCEPT line names
+    PseudoAtom parameters;
+    const DbEntryLine* last = nullptr;         // the entry looked at last: its description
+    std::string group = std::string(40, ' ');  // the functional group an EXCEPT line named last
 };
 
 // The walk over the file from its start: the first entry of the atom's element whose lines
-// all fit gives the parameters of the match.
-WalkResult walk(Records& r, int atom, const NeighbourList& ng, const PlanarSituation& planar,
-                DbFile& db, const std::string& asym, const PseudoAtom& defaults) {
+// all fit gives the parameters.
+WalkResult walk(Io& io, DbFile& db, const DatabankQuery& query) {
     WalkResult found;
-    found.match = defaults;
-    const int listing = r.files.listing;
-    auto out = [&](const std::string& s) { r.io.write(listing, s); };
-    const bool verbose = r.options.verbosity >= 2;
-    const int z = r.structure.atomic_number[atom];
-    const int iring = planar.rings, imemb = planar.ring_size;
-    const bool lpg = planar.group;
-    PseudoAtom& m = found.match;
+    found.parameters = free_atom_parameters(query.atomic_number);
     rewind(db);
-    // Kept from one record to the next, as a free-format read leaves a null value's target.
-    std::array<int, 4> jn{};  // NEIG: count, types, ring code, ring size
-    std::array<int, 3> jh{};  // PRNT: parent's Z, its neighbour count, its H count
+    KeptNumbers kept;
     while (true) {
-        int e = next_entry(r, db, z);
+        const int e = next_entry(io, query.listing, db, query.atomic_number);
         if (e < 0) break;
-        const DbEntryLine& el = db.entries[static_cast<std::size_t>(e)];
-        if (verbose) out(" Reading atom = " + db.padded(static_cast<std::size_t>(el.rec)));
-        if (el.nwords < 4)  // stops the run
-            find_word_columns(r, db.padded(static_cast<std::size_t>(el.rec)), 4,
-                              entry_stop_context(db, el) +
-                                  " has no description (word 4 of the entry line)");
-        found.last = &el;
-
-        if (z != 1) {
-            const DbRecord& nl = find_record(r, db, DbKey::neig);
-            read_ints(db, nl, "four numbers on the NEIG line", 4, jn.data());
-            const int jnei = jn[0], jty = jn[1], jring = jn[2], jmemb = jn[3];
-            std::string asymr(nl.word(6).substr(0, 5));
-            bool entry_planar = ng.count < 4;
-            if (same_text(nl.word(8), "F")) entry_planar = false;
-            if (same_text(nl.word(8), "T")) entry_planar = true;
-            if (verbose) {
-                out("  " + std::string(" jnei=") + fi(jnei, 3) + " jty=" + fi(jty, 3) + " jring=" +
-                    fi(jring, 3) + " asymr=[" + asymr + "] planar=" + logical_text(entry_planar));
-                out(" jmemb=" + fi(jmemb, 3));
-            }
-            if (jnei != ng.count || jty != ng.type_count || jring != iring || jmemb != imemb)
-                continue;
-            if (trimmed_length(asymr) != 0 && asymr != asym) continue;
-            if (entry_planar != lpg) continue;
-
-            std::vector<std::array<int, 2>> types(static_cast<std::size_t>(jty));
-            for (int t = 1; t <= jty; ++t) {
-                const DbRecord& tl = read_record(r, db, {"its neighbour type line", t, jty});
-                std::array<int, 3> tv{};
-                read_ints(db, tl, "three numbers on a neighbour type line", 3, tv.data());
-                const int jatum = tv[1], jndt = tv[2];
-                types[static_cast<std::size_t>(t - 1)] = {jatum, jndt};
-                if (verbose)
-                    out("   type =" + fi(t, 3) + " jatum =" + fi(jatum, 3) +
-                        " jndt =" + fi(jndt, 3));
-            }
-            bool all = true;
-            for (int t = 1; t <= ng.type_count && all; ++t) {
-                bool have = false;
-                for (const auto& ty : types)
-                    if (ty[0] == ng.type_atomic_number[t] && ty[1] == ng.type_size[t]) have = true;
-                all = have;
-            }
-            if (!all) continue;
-            if (!except_line_allows(r, atom, found.group)) continue;
-        } else {
-            const DbRecord& prnt = find_record(r, db, DbKey::prnt);
-            read_ints(db, prnt, "three numbers on the PRNT line", 3, jh.data());
-            const int jhp = jh[0], jsp = jh[1], jhnei = jh[2];
-            std::string asymr(prnt.word(5).substr(0, 5));
-            if (!except_line_allows(r, atom, found.group)) continue;
-            if (verbose)
-                out("  " + std::string(" jhp =") + fi(jhp, 3) + " jsp =" + fi(jsp, 3) +
-                    " jhnei=" + fi(jhnei, 3) + " asymr=[" + asymr + "]");
-            if (jhp != r.frames.parent_atomic_number[atom] ||
-                jsp != r.frames.parent_neighbours[atom] || jhnei != r.frames.parent_hydrogens[atom])
-                continue;
-            if (asymr != asym) continue;
-        }
-
-        m.matched = 1;
-        const DbRecord& pvline = find_record(r, db, DbKey::pval);
-        read_numbers(db, pvline, "four numbers on the PVAL line", m.pv, m.kappa[1], m.kappa[2],
-                     m.pv_sigma);
-        // The record after the last PLMS line ends the entry; it must exist.
-        while (true) {
-            const DbRecord& next =
-                read_record(r, db, {"the record that ends it after its PVAL and PLMS lines"});
-            if (!same_text(next.word(1), "PLMS")) break;
-            read_multipole_populations(db, next, m.plm);
-        }
+        const DbEntryLine& entry = db.entries[static_cast<std::size_t>(e)];
+        meet_entry(io, db, query, entry);
+        found.last = &entry;
+        const EntryVerdict verdict = query.atomic_number != 1
+                                         ? neig_entry_fits(io, db, query, kept.neig)
+                                         : prnt_entry_fits(io, db, query, kept.prnt);
+        if (verdict.group) found.group = *verdict.group;
+        if (!verdict.fits) continue;
+        found.parameters = read_entry_parameters(io, db, query.listing, found.parameters);
         break;
     }
     return found;
+}
+
+// ------------------------------------------------------------------ the result lines
+
+// The parameter block of the listing.
+std::vector<std::string> parameter_lines(const PseudoAtom& parameters) {
+    auto populations = [&](int l) {
+        std::string s;
+        for (int m = -l; m <= l; ++m)
+            s += ff(parameters.plm[static_cast<std::size_t>(l)][static_cast<std::size_t>(m + 4)],
+                    7, 3);
+        return s;
+    };
+    return {"   Pval, Kappa, Kappa', sigmaPv = " + ff(parameters.pv, 12, 4) +
+                ff(parameters.kappa[1], 12, 4) + ff(parameters.kappa[2], 12, 4) +
+                ff(parameters.pv_sigma, 12, 4),
+            "   " + std::string(" 2nd Monopole:") + populations(0),
+            "   " + std::string("      Dipoles:") + populations(1),
+            "   " + std::string("  Quadrupoles:") + populations(2),
+            "   " + std::string("    Octupoles:") + populations(3),
+            "   " + std::string("Hexadecapoles:") + populations(4)};
+}
+
+// The result of a search in the listing, after the head and the walk, counted in `counts`.
+void write_answer(Io& io, const DatabankQuery& query, const KnownAnswer& answer,
+                  DatabankResults& counts) {
+    const auto out = [&](const std::string& s) { io.write(query.listing, s); };
+    counts.searched += 1;
+    out("");
+    if (!answer.parameters.matched) {
+        out(" ReadDB :: atom " + query.label + " was NOT found in the DataBank");
+        counts.not_found += 1;
+    } else {
+        out(" ReadDB :: atom " + query.label + " was found in the DataBank");
+        out("");
+        out(" DB comment for " + query.label + " = [" + answer.comment + "]");
+        if (query.has_group) {
+            out("");
+            out(" Functional group = [" + trim(answer.group) + "]");
+        }
+        counts.found += 1;
+    }
+    out("");
+    out(" Pseudoatom parameters assigned to " + query.label + " : ");
+    out("");
+    write_lines(io, query.listing, answer.parameter_lines);
+}
+
+// A search made: its head, the walk, and what the result lines tell.
+KnownAnswer search_databank(Io& io, DbFile& db, const DatabankQuery& query) {
+    KnownAnswer answer;
+    answer.head_lines = search_head(query);
+    write_lines(io, query.listing, answer.head_lines);
+    const WalkResult walked = walk(io, db, query);
+    answer.parameters = walked.parameters;
+    answer.group = walked.group;
+    if (answer.parameters.matched) answer.comment = trim(db.description(*walked.last));
+    answer.parameter_lines = parameter_lines(answer.parameters);
+    return answer;
+}
+
+// The functional group an EXCEPT line names: the record as written, only upper-cased (its
+// blanks count), from the second character after its first "GROUP" to its last non-blank, in
+// 40 characters; blank without the word.
+std::string except_group(const DbFile& db, const DbRecord& rec) {
+    std::string raw = db.padded(static_cast<std::size_t>(rec.recno) - 1);
+    upper_case(raw);
+    std::string group(40, ' ');
+    const std::size_t at = raw.find("GROUP");
+    if (at != std::string::npos) {
+        const std::size_t first = at + 6;
+        const std::size_t last = static_cast<std::size_t>(trimmed_length(raw));
+        if (first < last) group = pad(std::string_view(raw).substr(first, last - first), 40);
+    }
+    return group;
 }
 
 }  // namespace
@@ -195,167 +358,96 @@ float free_atom_valence(int atomic_number) {
     return static_cast<float>(z - 86);
 }
 
-PseudoAtom assign_from_databank(Records& r, int atom, const PlanarSituation& planar) {
+PseudoAtom free_atom_parameters(int atomic_number) {
+    PseudoAtom parameters;
+    parameters.matched = false;
+    parameters.pv = free_atom_valence(atomic_number);
+    parameters.pv_sigma = 0.01f;
+    parameters.kappa = {0.0f, 1.0f, 1.0f};
+    parameters.plm = Plm{};
+    return parameters;
+}
+
+PseudoAtom assign_from_databank(Io& io, Records& r, int atom, const PlanarSituation& planar) {
     const NeighbourList neighbours = find_neighbours(r, atom, 0.0f, false);
-    return match_databank_entry(r, atom, neighbours, planar);
+    DbFile& db = databank(io, r);
+    return match_databank_entry(io, db, databank_query(r, atom, neighbours, planar), r.databank);
 }
 
-PseudoAtom match_databank_entry(Records& r, int atom, const NeighbourList& ng,
-                                const PlanarSituation& planar) {
-    const int listing = r.files.listing;
-    auto out = [&](const std::string& s) { r.io.write(listing, s); };
-    const bool verbose = r.options.verbosity >= 2;
+DatabankQuery databank_query(const Records& r, int atom, const NeighbourList& neighbours,
+                             const PlanarSituation& planar) {
+    std::string symmetry = pad(r.structure.site_symmetry[atom], 5);
+    upper_case(symmetry);
+    return DatabankQuery{.listing = r.files.listing,
+                         .verbose = r.options.verbosity >= 2,
+                         .atomic_number = r.structure.atomic_number[atom],
+                         .label = trim(r.structure.label[atom]),
+                         .site_symmetry = std::move(symmetry),
+                         .neighbours = neighbours,
+                         .planar = planar,
+                         .parent_atomic_number = r.frames.parent_atomic_number[atom],
+                         .parent_neighbours = r.frames.parent_neighbours[atom],
+                         .parent_hydrogens = r.frames.parent_hydrogens[atom],
+                         .has_group = r.frames.group_found[atom] != 0,
+                         .group_name = pad(r.frames.group_name[atom], 40)};
+}
 
-    const int z = r.structure.atomic_number[atom];
-    const int iring = planar.rings, imemb = planar.ring_size;
-    const bool lpg = planar.group;
-    std::string asym = pad(r.structure.site_symmetry[atom], 5);
-    upper_case(asym);
-
-    PseudoAtom m;
-    m.matched = 0;
-    m.pv = free_atom_valence(z);
-    m.pv_sigma = 0.01f;
-    m.kappa = {0.0f, 1.0f, 1.0f};
-    m.plm = Plm{};
-
-    // An atom whose search asks what an earlier one asked gets its answer and the lines of
-    // its listing that hold no label (the walk's own listing, VERBOSE 2, is written only when
-    // the walk is made).
-    DbFile* known = !verbose && r.io.is_open_in(r.files.databank) ? &databank(r) : nullptr;
-    std::string key = known ? search_key(r, atom, ng, planar, asym) : std::string();
-    const DbMatch* hit = nullptr;
-    if (known)
-        if (auto it = known->matches.find(key); it != known->matches.end()) hit = &it->second;
-
-    std::vector<std::string> head;
-    if (hit) {
-        for (const std::string& l : hit->head) out(l);
-    } else {
-        head = {"", " Searching DataBank for a match : ", FreeLine() << " ityp  = " << z,
-                FreeLine() << " iring = " << iring, FreeLine() << " inei  = " << ng.count,
-                FreeLine() << " ity   = " << ng.type_count, FreeLine() << " imemb = " << imemb,
-                "  asymi = [" + asym + "]", FreeLine() << " lPG   = " << lpg};
-        for (int t = 1; t <= ng.type_count; ++t)
-            head.push_back(FreeLine() << " type = " << t << " atom = " << ng.type_atomic_number[t]
-                                      << " neib = " << ng.type_size[t]);
-        head.push_back(" ");
-        for (const std::string& l : head) out(l);
-    }
-
-    DbFile& db = databank(r);
-    WalkResult walked;
-    if (hit) {
-        m = hit->m;
-        walked.group = hit->group;
-    } else {
-        walked = walk(r, atom, ng, planar, db, asym, m);
-        m = walked.match;
-    }
-    const DbEntryLine* last = walked.last;
-    const std::string& group = walked.group;
-    const std::string comment = hit              ? hit->comment
-                                : m.matched != 0 ? trim(db.description(*last))
-                                                 : std::string();
-
-    const std::string label = trim(r.structure.label[atom]);
-    r.databank.searched += 1;
-    out("");
-    if (m.matched == 0) {
-        out(" ReadDB :: atom " + label + " was NOT found in the DataBank");
-        r.databank.not_found += 1;
-    } else {
-        out(" ReadDB :: atom " + label + " was found in the DataBank");
-        out("");
-        out(" DB comment for " + label + " = [" + comment + "]");
-        if (r.frames.group_found[atom] != 0) {
-            out("");
-            out(" Functional group = [" + trim(group) + "]");
+PseudoAtom match_databank_entry(Io& io, DbFile& db, const DatabankQuery& query,
+                                DatabankResults& counts) {
+    // The walk's own listing (VERBOSE 2) is written only when the walk is made, so there every
+    // atom walks.
+    const bool reuse = !query.verbose;
+    std::string key = reuse ? search_key(query) : std::string();
+    if (reuse)
+        if (auto known = db.known_answers.find(key); known != db.known_answers.end()) {
+            write_lines(io, query.listing, known->second.head_lines);
+            write_answer(io, query, known->second, counts);
+            return known->second.parameters;
         }
-        r.databank.found += 1;
-    }
-    out("");
-    out(" Pseudoatom parameters assigned to " + label + " : ");
-    out("");
-
-    if (hit) {
-        for (const std::string& l : hit->params) out(l);
-        return m;
-    }
-    auto plms = [&](int l) {
-        std::string s;
-        for (int k = -l; k <= l; ++k)
-            s += ff(m.plm[l][k + 4], 7, 3);
-        return s;
-    };
-    std::vector<std::string> params = {
-        "   Pval, Kappa, Kappa', sigmaPv = " + ff(m.pv, 12, 4) + ff(m.kappa[1], 12, 4) +
-            ff(m.kappa[2], 12, 4) + ff(m.pv_sigma, 12, 4),
-        "   " + std::string(" 2nd Monopole:") + plms(0),
-        "   " + std::string("      Dipoles:") + plms(1),
-        "   " + std::string("  Quadrupoles:") + plms(2),
-        "   " + std::string("    Octupoles:") + plms(3),
-        "   " + std::string("Hexadecapoles:") + plms(4)};
-    for (const std::string& l : params) out(l);
-    if (known)
-        db.matches.emplace(std::move(key),
-                           DbMatch{m, group, comment, std::move(head), std::move(params)});
-    return m;
+    KnownAnswer answer = search_databank(io, db, query);
+    write_answer(io, query, answer, counts);
+    const PseudoAtom parameters = answer.parameters;
+    if (reuse) db.known_answers.emplace(std::move(key), std::move(answer));
+    return parameters;
 }
 
-bool except_line_allows(Records& r, int atom, std::string& group) {
-    const int listing = r.files.listing;
-    auto out = [&](const std::string& s) { r.io.write(listing, s); };
-    const bool verbose = r.options.verbosity >= 2;
-    const bool has = r.frames.group_found[atom] != 0;
-    const std::string name = pad(r.frames.group_name[atom], 40);
-
-    DbFile& db = databank(r);
-    const DbRecord& rec =
-        read_record(r, db,
-                    {r.structure.atomic_number[atom] == 1
-                         ? "the record after its PRNT line"
-                         : "the record after its neighbour type lines"});
+EntryVerdict except_line_allows(Io& io, DbFile& db, const DatabankQuery& query) {
+    const auto out = [&](const std::string& s) { io.write(query.listing, s); };
+    const DbRecord& rec = read_record(io, query.listing, db,
+                                      {query.atomic_number == 1
+                                           ? "the record after its PRNT line"
+                                           : "the record after its neighbour type lines"});
     if (!same_text(rec.word(1), "EXCEPT")) {
         backspace(db);
-        if (!has) return true;
-        if (verbose) {
+        if (!query.has_group) return {.fits = true, .group = std::nullopt};
+        if (query.verbose) {
             out("");
-            out(" Functional group = [" + trim(name) + "], but no functional group" +
+            out(" Functional group = [" + trim(query.group_name) + "], but no functional group" +
                 " specified for this entry..");
             out(" Skipping DB entry...");
             out("");
         }
-        return false;
+        return {};
     }
-    if (verbose) out("   Exception entry in DataBank :");
-    if (!has) {
-        if (verbose) {
+    if (query.verbose) out("   Exception entry in DataBank :");
+    if (!query.has_group) {
+        if (query.verbose) {
             out(" Exception was not identified for this atom - Skip DB entry...");
             out("");
         }
-        return false;
+        return {};
     }
-    // The name is taken from the record as written, only upper-cased: its blanks count.
-    std::string raw = db.padded(static_cast<std::size_t>(rec.recno) - 1);
-    upper_case(raw);
-    group = std::string(40, ' ');
-    std::size_t g = raw.find("GROUP");
-    if (g != std::string::npos) {
-        std::size_t first = g + 6;
-        std::size_t last = static_cast<std::size_t>(trimmed_length(raw));
-        if (first < last) group = pad(std::string_view(raw).substr(first, last - first), 40);
-    }
-    if (verbose) {
-        out("      functional group   = [" + trim(name) + "]");
+    const std::string group = except_group(db, rec);
+    if (query.verbose) {
+        out("      functional group   = [" + trim(query.group_name) + "]");
         out("      group read from DB = [" + trim(group) + "]");
     }
-    if (name == group) return true;
-    if (verbose) {
+    if (query.group_name == group) return {.fits = true, .group = group};
+    if (query.verbose) {
         out("   Wrong functional group... :( ");
         out("");
     }
-    return false;
+    return {.fits = false, .group = group};
 }
 
 }  // namespace kova

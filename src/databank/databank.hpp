@@ -1,19 +1,17 @@
 // Matching an atom against the pseudoatom databank.
 #pragma once
 
-#include <string>
-
+#include "shared/channels.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
 
 // Finds the covalent neighbours of an atom and gives the parameters of the databank entry that
-// matches it, or the free-atom defaults; counts the search in the databank results.
-PseudoAtom assign_from_databank(Records& r, int atom, const PlanarSituation& planar);
-// Reads the EXCEPT line of the entry being matched, if it has one, against the functional
-// group of the atom: true when the entry may match as far as the group goes, false to skip
-// it. `group` receives the group the line names; without the line it is left as it was.
-bool except_line_allows(Records& r, int atom, std::string& group);
+// matches it, or the free-atom defaults; writes the search to the listing. The records give the
+// neighbour search and the databank file held in them, and take the count of the search.
+PseudoAtom assign_from_databank(Io& io, Records& r, int atom, const PlanarSituation& planar);
+// The parameters of an atom that no entry matches.
+PseudoAtom free_atom_parameters(int atomic_number);
 // The valence population of the free atom of an element.
 float free_atom_valence(int atomic_number);
 

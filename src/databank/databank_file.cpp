@@ -145,7 +145,7 @@ std::string DbFile::description(const DbEntryLine& e) const {
     return pad(r.substr(e.description_start, last - e.description_start), 80);
 }
 
-const DbRecord& record(Records&, DbFile& db, std::size_t n) {
+const DbRecord& record(DbFile& db, std::size_t n) {
     auto [at, fresh] = db.splits.try_emplace(n);
     DbRecord& rec = at->second;
     if (!fresh) return rec;
@@ -162,9 +162,10 @@ const DbRecord& record(Records&, DbFile& db, std::size_t n) {
     return rec;
 }
 
-DbFile parse_databank_file(Records&, const InFile& f) {
+DbFile parse_databank_file(const InFile& f, int channel) {
     DbFile db;
     db.name = f.name();
+    db.channel = channel;
     db.source = &f;
     db.source_data = f.text().data();
     const std::size_t n = f.size();
@@ -176,13 +177,13 @@ DbFile parse_databank_file(Records&, const InFile& f) {
             continue;
         }
         if (raw.substr(0, 4) == "ATOM") {
-            int e = static_cast<int>(db.entries.size());
+            const int e = static_cast<int>(db.entries.size());
             db.entries.push_back(entry_line(raw, static_cast<int>(p)));
-            const DbEntryLine& el = db.entries.back();
-            if (el.nwords < 2 || !el.z_reads)
+            const DbEntryLine& entry = db.entries.back();
+            if (entry.nwords < 2 || !entry.z_reads)
                 db.stops.push_back(e);
             else
-                db.entries_of_element[el.z].push_back(e);
+                db.entries_of_element[entry.z].push_back(e);
         }
         if (const int k = keyword_of(raw); k >= 0)
             db.keyed[static_cast<std::size_t>(k)].push_back(static_cast<int>(p));
@@ -190,12 +191,12 @@ DbFile parse_databank_file(Records&, const InFile& f) {
     return db;
 }
 
-DbFile& databank(Records& r) {
-    const InFile& f = r.io.in(r.files.databank);
-    if (!r.databank_file || r.databank_file->source != &f ||
-        r.databank_file->source_data != f.text().data() || r.databank_file->size() != f.size() ||
-        r.databank_file->name != f.name())
-        r.databank_file = std::make_shared<DbFile>(parse_databank_file(r, f));
+DbFile& databank(Io& io, Records& r) {
+    const InFile& f = io.in(r.files.databank);
+    const DbFile* held = r.databank_file.get();
+    if (!held || held->source != &f || held->source_data != f.text().data() ||
+        held->size() != f.size() || held->name != f.name() || held->channel != r.files.databank)
+        r.databank_file = std::make_shared<DbFile>(parse_databank_file(f, r.files.databank));
     return *r.databank_file;
 }
 
@@ -210,7 +211,11 @@ std::string entry_stop_context(const DbFile& db, const DbEntryLine& e) {
            entry_text(db, e);
 }
 
-int next_entry(Records& r, DbFile& db, int z) {
+void stop_at_missing_word(Io& io, int listing, const std::string& missing) {
+    fatal_error(io, listing, "ReadChar", "Unexpected STOP in ReadChar..." + missing);
+}
+
+int next_entry(Io& io, int listing, DbFile& db, int z) {
     static const std::vector<int> none;
     // Within one search the read position only moves on, so the candidates do too.
     if (!db.scanning || db.scan_element != z) {
@@ -235,10 +240,10 @@ int next_entry(Records& r, DbFile& db, int z) {
         const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.next_stop])];
         db.pos = static_cast<std::size_t>(bad.rec) + 1;
         const std::string raw = db.padded(static_cast<std::size_t>(bad.rec));
-        if (bad.nwords < 2)  // stops the run
-            find_word_columns(r, raw, 2,
-                              entry_stop_context(db, bad) +
-                                  " has no atomic number (word 2 of the entry line)");
+        if (bad.nwords < 2)
+            stop_at_missing_word(io, listing,
+                                 entry_stop_context(db, bad) +
+                                     " has no atomic number (word 2 of the entry line)");
         auto cols = word_columns(raw);
         auto [a, b] = cols[1];
         fault(db.name, bad.rec + 1,
@@ -255,7 +260,7 @@ int next_entry(Records& r, DbFile& db, int z) {
     return e;
 }
 
-const DbRecord& read_record(Records& r, DbFile& db, DbLookingFor looking_for) {
+const DbRecord& read_record(Io& io, int listing, DbFile& db, DbLookingFor looking_for) {
     while (db.pos < db.size() && db.comment[db.pos])
         ++db.pos;
     if (db.pos >= db.size()) {
@@ -273,12 +278,12 @@ const DbRecord& read_record(Records& r, DbFile& db, DbLookingFor looking_for) {
             where += " of ";
             where += std::to_string(looking_for.lines);
         }
-        fatal_error(r, "ReadFile", " Error reading unit = " + fi(r.files.databank, 12) + where);
+        fatal_error(io, listing, "ReadFile", " Error reading unit = " + fi(db.channel, 12) + where);
     }
-    return record(r, db, db.pos++);
+    return record(db, db.pos++);
 }
 
-const DbRecord& find_record(Records& r, DbFile& db, DbKey key) {
+const DbRecord& find_record(Io& io, int listing, DbFile& db, DbKey key) {
     const std::vector<int>& keyed = db.keyed[static_cast<std::size_t>(key)];
     auto q = std::lower_bound(keyed.begin(), keyed.end(), db.pos, [](int rec, std::size_t p) {
         return static_cast<std::size_t>(rec) < p;
@@ -287,10 +292,10 @@ const DbRecord& find_record(Records& r, DbFile& db, DbKey key) {
         static const std::array<const char*, 3> lines = {"its NEIG line", "its PRNT line",
                                                          "its PVAL line"};
         db.pos = db.size();
-        return read_record(r, db, {lines[static_cast<std::size_t>(key)]});  // stops the run
+        return read_record(io, listing, db, {lines[static_cast<std::size_t>(key)]});  // stops
     }
     db.pos = static_cast<std::size_t>(*q) + 1;
-    return record(r, db, static_cast<std::size_t>(*q));
+    return record(db, static_cast<std::size_t>(*q));
 }
 
 bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v) {
@@ -310,21 +315,21 @@ void backspace(DbFile& db) {
     if (db.pos > 0) --db.pos;
 }
 
-void open_databank(Records& r) {
-    std::string& name = r.options.databank_file;
-    name = trim(name);
+std::string open_databank(Io& io, const Records& r) {
+    std::string name = trim(r.options.databank_file);
     // An answer that names the listing is refused as a file that does not open.
-    while (names_the_listing(r, name) || !r.io.try_open_old(r.files.databank, name)) {
-        r.io.write(terminal, "");
+    while (names_the_listing(r, name) || !io.try_open_old(r.files.databank, name)) {
+        io.write(terminal, "");
         // The name stands in a field of 60 columns, which a longer name overflows.
-        r.io.write(terminal, " Error opening databank file " + pad_uncut(name, 60));
+        io.write(terminal, " Error opening databank file " + pad_uncut(name, 60));
         if (names_the_listing(r, name))
-            r.io.write(terminal, " " + name + " is the listing this run writes");
+            io.write(terminal, " " + name + " is the listing this run writes");
         do {
-            r.io.prompt(" Enter the name of databank file : ");
-            name = trim(r.io.answer("the databank file name"));
+            io.prompt(" Enter the name of databank file : ");
+            name = trim(io.answer("the databank file name"));
         } while (name.empty());
     }
+    return name;
 }
 
 }  // namespace kova

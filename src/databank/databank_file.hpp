@@ -43,17 +43,18 @@ struct DbEntryLine {
 };
 
 // What one search of the databank found, for the atoms whose search asks the same questions.
-struct DbMatch {
-    PseudoAtom m;                        // parameters found (or the free-atom defaults)
-    std::string group;                // the functional group read from its EXCEPT line
-    std::string comment;              // the description of the entry found
-    std::vector<std::string> head;    // the listing lines before the search's result
-    std::vector<std::string> params;  // and those of the parameters assigned
+struct KnownAnswer {
+    PseudoAtom parameters;                    // found (or the free-atom defaults)
+    std::string group;                        // the functional group read from its EXCEPT line
+    std::string comment;                      // the description of the entry found
+    std::vector<std::string> head_lines;      // the listing lines before the search's result
+    std::vector<std::string> parameter_lines;  // and those of the parameters assigned
 };
 
 // The databank file taken in: its records, their index and where its reading stands.
 struct DbFile {
     std::string name;
+    int channel = 0;                   // the channel it is open on, which a stop names
     const InFile* source = nullptr;    // the channel's file this was taken from
     const char* source_data = nullptr;  // and its text, which stays in place while it is open
     std::vector<bool> comment;         // column 1 holds "!": the record reader passes it over
@@ -72,8 +73,9 @@ struct DbFile {
     const std::vector<int>* scan_list = nullptr;
     std::size_t next_candidate = 0, next_stop = 0;  // places in scan_list and stops
     int entry = -1;  // the entry whose records the search reads (into `entries`), for its stops
-    // Searches already made, by everything a search compares (see databank.cpp).
-    std::unordered_map<std::string, DbMatch> matches;
+    // Searches already made, keyed by everything a search compares (see databank.cpp): an
+    // answer follows from its key and the file's text alone, so it lives as long as the parse.
+    std::unordered_map<std::string, KnownAnswer> known_answers;
 
     std::size_t size() const { return comment.size(); }
     // Record n (from 0) as read, cut to 200 characters and without the padding.
@@ -88,44 +90,51 @@ struct DbFile {
 };
 
 // Record n (from 0), split on its first read.
-const DbRecord& record(Records& r, DbFile& db, std::size_t n);
+const DbRecord& record(DbFile& db, std::size_t n);
 
-// Takes in the records of a databank file and indexes its entry lines and keywords.
-DbFile parse_databank_file(Records& r, const InFile& f);
-// The databank open on `files.databank`, parsed on first use.
-DbFile& databank(Records& r);
+// Takes in the records of a databank file open on `channel` and indexes its entry lines and
+// keywords.
+DbFile parse_databank_file(const InFile& f, int channel);
+// The databank open on `files.databank`, parsed on first use and kept in `databank_file`.
+DbFile& databank(Io& io, Records& r);
 
 // Back to the first record, for a new search.
 void rewind(DbFile& db);
 // The scan for entries: from the read position on to the next entry line of element z,
 // returned as its index into `entries` with the read position after it; -1 at end of file.
 // An entry line without a second word, or whose word 2 is no integer, stops the run when the
-// scan reaches it, whatever its element.
-int next_entry(Records& r, DbFile& db, int z);
+// scan reaches it, whatever its element; `listing` is the channel the stop is written to.
+int next_entry(Io& io, int listing, DbFile& db, int z);
 // What a search looks for when it reads a record: `what`, and for the n-th of a number of
 // lines those two numbers (line 0: none).
 struct DbLookingFor {
     const char* what = "";
     int line = 0, lines = 0;
 };
-// The record reader: the next record that is no comment; at end of file the run stops, naming
-// the file, the entry being read and what the search was looking for in it.
-const DbRecord& read_record(Records& r, DbFile& db, DbLookingFor looking_for);
+// The record reader: the next record that is no comment; at end of file the run stops (on
+// `listing` and the terminal), naming the file, the entry being read and what the search was
+// looking for in it.
+const DbRecord& read_record(Io& io, int listing, DbFile& db, DbLookingFor looking_for);
 // The keywords an entry's records are looked for by.
 enum class DbKey { neig = 0, prnt = 1, pval = 2 };
 // The next record read through the record reader whose text word 1 is the keyword; every
 // record before it is passed over.
-const DbRecord& find_record(Records& r, DbFile& db, DbKey key);
+const DbRecord& find_record(Io& io, int listing, DbFile& db, DbKey key);
 // Reads n integers of a record (n at most 4 is read in advance); false when they do not read.
 bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v);
 // What a stop inside an entry adds after its own text: ": <file>, record <n>: the entry
 // "<entry line>"".
 std::string entry_stop_context(const DbFile& db, const DbEntryLine& e);
+// The stop of the column finder for an entry line that lacks a word the search reads (the
+// words are counted when the file is taken in, so the finder itself is not called): `missing`
+// follows the stop's own text.
+[[noreturn]] void stop_at_missing_word(Io& io, int listing, const std::string& missing);
 // Gives the record last read back to the next read.
 void backspace(DbFile& db);
 
 // Opens the databank file named by `options.databank_file` on `files.databank`; while the open
-// fails, asks the terminal for another name. End of input at the prompt is a run-time error.
-void open_databank(Records& r);
+// fails, asks the terminal for another name. Gives the name that opened. End of input at the
+// prompt is a run-time error.
+std::string open_databank(Io& io, const Records& r);
 
 }  // namespace kova

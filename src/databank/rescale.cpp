@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <istream>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "databank/databank.hpp"
@@ -20,13 +20,14 @@ namespace kova {
 
 namespace {
 
-constexpr int kInp = 45;  // kova.inp, read again by this stage
-const char* const kInpName = "kova.inp";
+constexpr int kInstructions = 45;  // the channel of kova.inp, read again by this stage
+const char* const kInstructionsName = "kova.inp";
 
-struct FragmentCharges {
-    int count = 0;             // NFRAG
-    bool any = false;          // a FRAG line was seen
-    bool any_charged = false;  // a CHFRAG line was seen
+// What the fragment lines of kova.inp say before the FRAG lines are read for their atoms.
+struct FragmentLines {
+    int fragment_count = 0;           // NFRAG
+    bool has_frag_lines = false;      // a FRAG line was seen
+    bool has_chfrag_lines = false;    // a CHFRAG line was seen
     std::vector<float> charge{0.0f};  // 1..: net charges of fragments 1, 2, ...
     float net_charge(int f) const {
         return f < static_cast<int>(charge.size()) ? charge[static_cast<std::size_t>(f)] : 0.0f;
@@ -37,65 +38,71 @@ bool starts(const std::string& line, const char* key) {
     return line.compare(0, std::char_traits<char>::length(key), key) == 0;
 }
 
-void read_fragment_charges(Records& r, FragmentCharges& fc) {
+// The first reading of kova.inp: NFRAG, whether there are FRAG lines, and the charges of the
+// CHFRAG lines. (The records are those of the logical-line reader.)
+FragmentLines read_fragment_lines(Io& io, Records& r) {
+    FragmentLines found;
     std::string line;
-    while (read_logical_line(r, kInp, line)) {
+    while (read_logical_line(r, kInstructions, line)) {
         upper_case(line);
-        int rec = r.io.in(kInp).recno();
+        const int rec = io.in(kInstructions).recno();
         if (starts(line, "NFRAG")) {
-            if (ListReader(std::string_view(line).substr(5)).get(fc.count) != ReadStatus::ok)
-                fault(kInpName, rec,
+            const std::string_view after = std::string_view(line).substr(5);
+            if (ListReader(after).get(found.fragment_count) != ReadStatus::ok)
+                fault(kInstructionsName, rec,
                       "expected the number of fragments after NFRAG, found \"" + trim(line) + "\"");
         } else if (starts(line, "FRAG")) {
-            fc.any = true;
+            found.has_frag_lines = true;
         } else if (starts(line, "CHFRAG")) {
-            fc.any_charged = true;
+            found.has_chfrag_lines = true;
             std::string nums = line;
-            split_text_words(r, nums);
+            for_each_text_word(nums, [](std::string_view) {});  // the text words are no charges
             int n = count_blank_ended_words(nums);
-            if (static_cast<int>(fc.charge.size()) < n + 1)
-                fc.charge.resize(static_cast<std::size_t>(n) + 1, 0.0f);
+            if (static_cast<int>(found.charge.size()) < n + 1)
+                found.charge.resize(static_cast<std::size_t>(n) + 1, 0.0f);
             ListReader in(nums);
             for (int k = 1; k <= n; ++k)
-                if (in.get(fc.charge[static_cast<std::size_t>(k)]) != ReadStatus::ok)
-                    fault(kInpName, rec,
+                if (in.get(found.charge[static_cast<std::size_t>(k)]) != ReadStatus::ok)
+                    fault(kInstructionsName, rec,
                           "expected the net charges of the fragments on the CHFRAG line, found \"" +
                               trim(line) + "\"");
         }
     }
+    return found;
 }
 
 // The atoms of each fragment as spans of atom numbers; a fragment's atoms in ascending order
 // are its spans merged.
 using Spans = std::vector<std::pair<long long, long long>>;
 
-// The spans of atoms 1..nat that the FRAG lines name, by fragment, from one reading of the
+// The spans of existing atoms that the FRAG lines name, by fragment, from one reading of the
 // lines (they are the same for every fragment).
-std::map<long long, Spans> fragment_spans(Records& r) {
-    const long long nat = r.structure.atom_count;
+std::map<long long, Spans> fragment_spans(Io& io, Records& r) {
+    const long long atom_count = r.structure.atom_count;
     std::map<long long, Spans> spans;
-    r.io.in(kInp).rewind();
+    io.in(kInstructions).rewind();
     std::string line;
-    while (read_logical_line(r, kInp, line)) {
+    while (read_logical_line(r, kInstructions, line)) {
         upper_case(line);
         if (!starts(line, "FRAG")) continue;
         line.replace(0, 4, "    ");
         int n = count_blank_ended_words(line);
-        std::vector<int> v(static_cast<std::size_t>(n), 0);
+        std::vector<int> numbers(static_cast<std::size_t>(n), 0);
         ListReader in(line);
-        for (int& x : v)
+        for (int& x : numbers)
             if (in.get(x) != ReadStatus::ok)
-                fatal_error(r, "rescalePv", "Error reading fragments from kova.inp");
+                fatal_error(io, r.files.listing, "rescalePv",
+                            "Error reading fragments from kova.inp");
         if (n == 0) continue;
-        Spans& of = spans[v[0]];
+        Spans& of = spans[numbers[0]];
         auto add = [&](long long a, long long b) {  // atoms a..b that exist
             a = std::max(a, 1LL);
-            b = std::min(b, nat);
+            b = std::min(b, atom_count);
             if (a <= b) of.emplace_back(a, b);
         };
-        long long prev = v[0];
+        long long prev = numbers[0];
         for (int k = 1; k < n; ++k) {
-            long long x = v[static_cast<std::size_t>(k)];
+            long long x = numbers[static_cast<std::size_t>(k)];
             if (x > 0) add(x, x);
             // A range runs from the number before it; after a zero or another range it has
             // no start and adds nothing.
@@ -119,126 +126,180 @@ Spans merged(Spans s) {
     return out;
 }
 
+// The fragments rescaled: 1..count of the FRAG lines when NFRAG is not 0 and there is a FRAG
+// line (a negative NFRAG gives none), else all atoms as fragment 1.
+struct FragmentSet {
+    bool all_atoms = true;
+    int count = 1;
+};
+
+FragmentSet fragment_set(const FragmentLines& lines) {
+    if (lines.has_frag_lines && lines.fragment_count != 0) return {false, lines.fragment_count};
+    return {};
+}
+
+// A line of the rescaling that goes to the terminal and the listing.
+void write_both(Io& io, int listing, const std::string& line) {
+    io.write(terminal, line);
+    io.write(listing, line);
+}
+
+// The populations of the atoms of the spans, atom by atom in ascending order, as a walk over
+// all atoms meets them.
+FragmentPopulations fragment_populations(const Records& r, const Spans& members) {
+    FragmentPopulations fragment;
+    for (const auto& [a, b] : members)
+        for (long long k = a; k <= b; ++k) {
+            const int atom = static_cast<int>(k);
+            fragment.atoms.push_back(atom);
+            fragment.populations.push_back(r.frames.valence_population[atom]);
+            fragment.free_atom.push_back(free_atom_valence(r.structure.atomic_number[atom]) *
+                                         r.structure.occupancy[atom]);
+            fragment.sigmas.push_back(r.frames.valence_population_sigma[atom]);
+        }
+    return fragment;
+}
+
+void write_sums(Io& io, int listing, const FragmentSums& sums, PvScaling method) {
+    const float s = sums.populations, fr = sums.free_atom;
+    // An empty fragment has no free-atom electrons to compare with.
+    const float percent = fr != 0.0f ? std::fabs(fr - s) / fr * 100.0f : 0.0f;
+    write_both(io, listing, "");
+    write_both(io, listing, " Sum-of-Pv[free]     = " + ff(fr, 12, 6) + " el.");
+    write_both(io, listing, " Sum-of-Pv[databank] = " + ff(s, 12, 6) + " el.");
+    write_both(io, listing,
+               " Difference          = " + ff(fr - s, 12, 6) + " el. ( " + ff(percent, 6, 2) +
+                   " % )");
+    if (method == PvScaling::sigma)
+        write_both(io, listing, " Sum of sigma(Pv)    = " + ff(sums.sigmas, 12, 6));
+}
+
+// The net charge of fragment f as the keyboard gives it; a blank answer is 0.
+float ask_net_charge(Io& io, int f) {
+    io.prompt(" Enter net charge of fragment " + fi(f, 3) + " [0.] : ");
+    const std::string answer = io.answer("the net charge of fragment " + std::to_string(f));
+    float charge = 0.0f;
+    if (trimmed_length(answer) != 0 && ListReader(answer).get(charge) == ReadStatus::error)
+        fault("standard input", "expected a number for the net charge of fragment " +
+                                    std::to_string(f) + ", found \"" + trim(answer) + "\"");
+    return charge;
+}
+
+// The listing's table of a fragment: a row per atom with its correction, then the sums.
+void write_fragment_table(Io& io, const Records& r, const FragmentPopulations& fragment,
+                          const std::vector<PopulationCorrection>& corrections,
+                          const FragmentSums& sums, float target, PvScaling method) {
+    const int listing = r.files.listing;
+    const char* sign = method == PvScaling::fraction ? "*" : method == PvScaling::sigma ? "s" : "+";
+    io.write(listing, "");
+    io.write(listing, "    NO  ATOM" + std::string(7, ' ') + "Occup.    Pv(DB)      Pv(free)" +
+                          std::string(4, ' ') + sign + "Corr       Pv(new)");
+    io.write(listing, "");
+    float new_sum = 0.0f;
+    for (std::size_t k = 0; k < fragment.atoms.size(); ++k) {
+        const int atom = fragment.atoms[k];
+        const PopulationCorrection& c = corrections[k];
+        io.write(listing, fi(atom, 6) + "  " + pad(r.structure.label[atom], 8) + " " +
+                              ff(r.structure.occupancy[atom], 7, 3) +
+                              ff(fragment.populations[k], 12, 5) +
+                              ff(fragment.free_atom[k], 12, 5) + fsp(c.correction, 12, 5) +
+                              ff(c.population, 12, 5));
+        new_sum += c.population;
+    }
+    io.write(listing, "");
+    io.write(listing, std::string(20, ' ') + "SUM " + ff(sums.populations, 12, 5) +
+                          ff(sums.free_atom, 12, 5) + ff(target - sums.populations, 12, 5) +
+                          ff(new_sum, 12, 5));
+}
+
+// One fragment: its sums, its charge (asked for when kova.inp gives none), its target and its
+// table; gives the corrections of its atoms.
+std::vector<PopulationCorrection> rescale_fragment(Io& io, const Records& r, int f,
+                                                   const FragmentLines& lines,
+                                                   const FragmentPopulations& fragment) {
+    const PvScaling method = r.options.pv_scaling;
+    const FragmentSums sums = sum_fragment(fragment);
+    write_sums(io, r.files.listing, sums, method);
+    const float charge = lines.has_chfrag_lines ? lines.net_charge(f) : ask_net_charge(io, f);
+    const float target = sums.free_atom - charge;
+    write_both(io, r.files.listing, "");
+    write_both(io, r.files.listing,
+               " Rescaling Sum-of-Pv to " + ff(target, 13, 6) + " el." + "   " + "( Charge = " +
+                   fsp(charge, 8, 3) + " el. )");
+    std::vector<PopulationCorrection> corrections = correct_fragment(fragment, target, method);
+    write_fragment_table(io, r, fragment, corrections, sums, target, method);
+    return corrections;
+}
+
 }  // namespace
 
-void rescale_valence_populations(Records& r) {
+FragmentSums sum_fragment(const FragmentPopulations& fragment) {
+    FragmentSums sums;
+    for (std::size_t k = 0; k < fragment.populations.size(); ++k) {
+        sums.populations += fragment.populations[k];
+        sums.free_atom += fragment.free_atom[k];
+        sums.sigmas += fragment.sigmas[k];
+        ++sums.atoms;
+    }
+    return sums;
+}
+
+std::vector<PopulationCorrection> correct_fragment(const FragmentPopulations& fragment,
+                                                   float target, PvScaling method) {
+    const FragmentSums sums = sum_fragment(fragment);
+    const float s = sums.populations;
+    std::vector<PopulationCorrection> corrections(fragment.populations.size());
+    for (std::size_t k = 0; k < corrections.size(); ++k) {
+        const float pv = fragment.populations[k];
+        PopulationCorrection& c = corrections[k];
+        if (method == PvScaling::fraction) {
+            c.correction = s != 0.0f ? target / s : 1.0f;
+            c.population = pv * c.correction;
+        } else if (method == PvScaling::sigma && sums.sigmas != 0.0f) {
+            c.correction = fragment.sigmas[k] * (target - s) / sums.sigmas;
+            c.population = pv + c.correction;
+        } else {
+            c.correction = (target - s) / static_cast<float>(sums.atoms);
+            c.population = pv + c.correction;
+        }
+    }
+    return corrections;
+}
+
+void rescale_valence_populations(Io& io, Records& r) {
     const int listing = r.files.listing;
-    auto lst = [&](const std::string& s) { r.io.write(listing, s); };
-    auto both = [&](const std::string& s) {
-        r.io.write(terminal, s);
-        r.io.write(listing, s);
-    };
-    const int method = r.options.pv_scaling;
-    const char* mname = method == 2 ? "fraction" : method == 3 ? "sigmaPv" : "difference";
-    const char* msign = method == 2 ? "*" : method == 3 ? "s" : "+";
-    lst("");
-    lst(std::string(" Using ") + mname + " method for rescaling...");
+    io.write(listing, "");
+    io.write(listing,
+             std::string(" Using ") + pv_scaling_name(r.options.pv_scaling) +
+                 " method for rescaling...");
 
-    FragmentCharges fc;
-    const bool opened = r.io.try_open_old(kInp, kInpName);
-    if (opened) read_fragment_charges(r, fc);
-
-    bool allatoms = true;
-    int nfrag = 1;
-    if (fc.any && fc.count != 0) {
-        allatoms = false;
-        nfrag = fc.count;  // a negative number gives no fragment at all
+    const bool opened = io.try_open_old(kInstructions, kInstructionsName);
+    const FragmentLines lines = opened ? read_fragment_lines(io, r) : FragmentLines{};
+    const FragmentSet set = fragment_set(lines);
+    if (set.all_atoms) {
+        write_both(io, listing, "");
+        write_both(io, listing, " Using ALL atoms for fragment 1 !");
     }
-    if (allatoms) {
-        both("");
-        both(" Using ALL atoms for fragment 1 !");
-    }
-
-    const int nat = r.structure.atom_count;
     // The FRAG lines are read when the first fragment is rescaled (a line that does not read
     // stops the run there).
-    std::map<long long, Spans> spans;
-    bool read = false;
-    for (int f = 1; f <= nfrag; ++f) {
-        both("");
-        both(" ***** Rescaling Pv's in fragment = " + fi(f, 3) + " *****");
+    std::optional<std::map<long long, Spans>> spans;
+    for (int f = 1; f <= set.count; ++f) {
+        write_both(io, listing, "");
+        write_both(io, listing, " ***** Rescaling Pv's in fragment = " + fi(f, 3) + " *****");
         Spans members;
-        if (allatoms) {
-            if (nat >= 1) members.emplace_back(1, nat);
+        if (set.all_atoms) {
+            if (r.structure.atom_count >= 1) members.emplace_back(1, r.structure.atom_count);
         } else {
-            if (!read) spans = fragment_spans(r);
-            read = true;
-            if (auto it = spans.find(f); it != spans.end()) members = merged(it->second);
+            if (!spans) spans = fragment_spans(io, r);
+            if (auto it = spans->find(f); it != spans->end()) members = merged(it->second);
         }
-        // Atom by atom in ascending order, as a walk over all atoms meets them.
-        auto each = [&members](auto&& body) {
-            for (const auto& [a, b] : members)
-                for (long long k = a; k <= b; ++k) body(static_cast<int>(k));
-        };
-
-        float s = 0.0f, fr = 0.0f, sig = 0.0f;
-        int n = 0;
-        each([&](int k) {
-            s += r.frames.valence_population[k];
-            fr += free_atom_valence(r.structure.atomic_number[k]) * r.structure.occupancy[k];
-            sig += r.frames.valence_population_sigma[k];
-            ++n;
-        });
-        // An empty fragment has no free-atom electrons to compare with.
-        float pct = fr != 0.0f ? std::fabs(fr - s) / fr * 100.0f : 0.0f;
-        both("");
-        both(" Sum-of-Pv[free]     = " + ff(fr, 12, 6) + " el.");
-        both(" Sum-of-Pv[databank] = " + ff(s, 12, 6) + " el.");
-        both(" Difference          = " + ff(fr - s, 12, 6) + " el. ( " + ff(pct, 6, 2) + " % )");
-        if (method == 3) both(" Sum of sigma(Pv)    = " + ff(sig, 12, 6));
-
-        if (!fc.any_charged) {
-            r.io.prompt(" Enter net charge of fragment " + fi(f, 3) + " [0.] : ");
-            const std::string answer =
-                r.io.answer("the net charge of fragment " + std::to_string(f));
-            if (trimmed_length(answer) != 0) {
-                if (static_cast<int>(fc.charge.size()) < f + 1)
-                    fc.charge.resize(static_cast<std::size_t>(f) + 1, 0.0f);
-                if (ListReader(answer).get(fc.charge[static_cast<std::size_t>(f)]) ==
-                    ReadStatus::error)
-                    fault("standard input", "expected a number for the net charge of fragment " +
-                                                std::to_string(f) + ", found \"" + trim(answer) +
-                                                "\"");
-            }
-        }
-        const float q = fc.net_charge(f);
-        const float t = fr - q;
-        both("");
-        both(" Rescaling Sum-of-Pv to " + ff(t, 13, 6) + " el." + "   " +
-             "( Charge = " + fsp(q, 8, 3) + " el. )");
-
-        lst("");
-        lst("    NO  ATOM" + std::string(7, ' ') + "Occup.    Pv(DB)      Pv(free)" +
-            std::string(4, ' ') + msign + "Corr       Pv(new)");
-        lst("");
-        float snew = 0.0f;
-        each([&](int k) {
-            float pv = r.frames.valence_population[k];
-            float corr = 0.0f, pnew = 0.0f;
-            // Without weights (every sigma 0) the sigma method shares the difference equally,
-            // and a zero sum cannot be scaled: the fraction method then leaves it as it is.
-            if (method == 2) {
-                corr = s != 0.0f ? t / s : 1.0f;
-                pnew = pv * corr;
-            } else if (method == 3 && sig != 0.0f) {
-                corr = r.frames.valence_population_sigma[k] * (t - s) / sig;
-                pnew = pv + corr;
-            } else {
-                corr = (t - s) / static_cast<float>(n);
-                pnew = pv + corr;
-            }
-            float occ = r.structure.occupancy[k];
-            lst(fi(k, 6) + "  " + pad(r.structure.label[k], 8) + " " + ff(occ, 7, 3) +
-                ff(pv, 12, 5) + ff(free_atom_valence(r.structure.atomic_number[k]) * occ, 12, 5) +
-                fsp(corr, 12, 5) + ff(pnew, 12, 5));
-            r.frames.valence_population[k] = pnew;
-            snew += pnew;
-        });
-        lst("");
-        lst(std::string(20, ' ') + "SUM " + ff(s, 12, 5) + ff(fr, 12, 5) + ff(t - s, 12, 5) +
-            ff(snew, 12, 5));
+        const FragmentPopulations fragment = fragment_populations(r, members);
+        const std::vector<PopulationCorrection> corrections =
+            rescale_fragment(io, r, f, lines, fragment);
+        for (std::size_t k = 0; k < fragment.atoms.size(); ++k)
+            r.frames.valence_population[fragment.atoms[k]] = corrections[k].population;
     }
-    if (opened) r.io.close(kInp);
+    if (opened) io.close(kInstructions);
 }
 
 }  // namespace kova

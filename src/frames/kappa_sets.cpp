@@ -217,7 +217,7 @@ void populations(Records& r, int i, const Frame& f) {
     line += databank ? " :: will now read databank" : " :: will skip reading databank";
     write_listing_line(r, line);
     if (databank) {
-        const PseudoAtom match = assign_from_databank(r, i, f.planar);
+        const PseudoAtom match = assign_from_databank(r.io, r, i, f.planar);
         if (i == 1) {
             r.frames.kappa_count = 1;
             r.frames.kappa_table[1] = r.structure.scattering_table[1];

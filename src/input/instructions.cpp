@@ -286,9 +286,9 @@ bool apply(Records& r, std::string& line, const WrittenLine& wl, FormatLines& fo
     } else if (is("SCALE")) {
         for (int k = 2; k <= le.count; ++k) {
             if (!starred(r, k)) continue;
-            if (word_is(r, k, "SIGMA")) r.options.pv_scaling = 3;
-            if (word_is(r, k, "DIFF")) r.options.pv_scaling = 1;
-            if (word_is(r, k, "FRAC")) r.options.pv_scaling = 2;
+            if (word_is(r, k, "SIGMA")) r.options.pv_scaling = PvScaling::sigma;
+            if (word_is(r, k, "DIFF")) r.options.pv_scaling = PvScaling::difference;
+            if (word_is(r, k, "FRAC")) r.options.pv_scaling = PvScaling::fraction;
         }
     } else if (!is_fragment_line(r, wl)) {
         report_unknown_keyword(r, wl);
@@ -398,9 +398,8 @@ void options_block(Records& r) {
         w("   'const.bond' with CONSTRAINTS instructions");
     }
     if (r.options.databank) {
-        static const char* const methods[] = {"", "difference", "fraction", "sigmaPv"};
-        int m = r.options.pv_scaling >= 1 && r.options.pv_scaling <= 3 ? r.options.pv_scaling : 1;
-        w(std::string(" Scale total population using ") + methods[m] + " method");
+        w(std::string(" Scale total population using ") + pv_scaling_name(r.options.pv_scaling) +
+          " method");
     }
     rule(r);
     w("");
@@ -437,7 +436,7 @@ void read_instructions(Records& r) {
     r.io.write(r.files.listing, "");
     r.io.write(r.files.listing, " KOVA options : ");
     r.io.write(r.files.listing, "");
-    r.options.pv_scaling = 1;
+    r.options.pv_scaling = PvScaling::difference;
     std::string line;
     WrittenLine wl;
     FormatLines formats;

@@ -84,7 +84,7 @@ void road(Records& r) {
     write_plot_title(r);
 
     // 10. the databank file, asking for another name while it cannot be opened
-    if (r.options.databank) open_databank(r);
+    if (r.options.databank) open_databank(r.io, r);
 
     // 11. the working list: molecules completed for crystal input with NCELLS
     if (r.options.crystal_input && r.options.ncells >= 0)

@@ -38,7 +38,7 @@ void write_output_section(Records& r) {
                 r.io.write(ch, "");
                 r.io.write(ch, stats);
             }
-            if (r.options.pv_scaling != 0) rescale_valence_populations(r);
+            if (r.options.pv_scaling != PvScaling::none) rescale_valence_populations(r.io, r);
         }
     }
 

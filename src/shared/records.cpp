@@ -153,7 +153,7 @@ void set_defaults(Records& r) {
     o.rings = RingSearch{};
     o.input_format = InputFormat::none;
     o.simple = 0;
-    o.pv_scaling = 0;
+    o.pv_scaling = PvScaling::none;
     o.search_rings = false;
     o.databank_file.clear();
     o.input_files[1].clear();
@@ -211,6 +211,16 @@ int atomic_number(std::string_view symbol) {
         case 'U': return 92;
         default: return 0;
     }
+}
+
+const char* pv_scaling_name(PvScaling method) {
+    switch (method) {
+        case PvScaling::fraction: return "fraction";
+        case PvScaling::sigma: return "sigmaPv";
+        case PvScaling::none:
+        case PvScaling::difference: break;
+    }
+    return "difference";
 }
 
 }  // namespace kova

@@ -63,6 +63,9 @@ struct Tolerances {
 
 // The structure file formats FORMAT chooses from.
 enum class InputFormat { none, shelx, xd, aim2tab, platon };
+// How SCALE rescales the valence populations of a fragment to its target: by adding the same
+// difference to each atom, by one factor, or by differences in proportion to sigma(Pv).
+enum class PvScaling { none, difference, fraction, sigma };
 
 // The options of the instruction file (kova.inp); `set_defaults` gives the defaults.
 struct Options {
@@ -73,10 +76,10 @@ struct Options {
     int verbosity = 0;      // VERBOSE; levels 2 and 3 add listing detail
     int ncells = 0;         // NCELLS: lattice shifts -n..n per axis; -1 no completion
     // File names are held whole, as written (trailing blanks are no part of a name).
-    std::string databank_file;              // DATABANK, KOVA_DB or the prompt's answer
+    std::string databank_file;              // DATABANK or KOVA_DB (the prompt may open another)
     std::array<std::string, 3> input_files;  // 1..2: the names of the INPUT line
     bool search_rings = false;  // RINGS given: the ring search runs
-    int pv_scaling = 0;       // SCALE: 1 difference, 2 fraction, 3 sigma
+    PvScaling pv_scaling = PvScaling::none;  // SCALE; difference unless it says otherwise
     bool databank = false;    // DATABANK given
     bool extend_h = false;    // Extend_H given
     bool to_xd = false;       // TOXD given: plain SHELX-to-XD conversion
@@ -215,15 +218,16 @@ struct FrameResults {
     std::vector<std::string> uratio;              // 100 characters, hydrogen atoms
 };
 
-// The parameters of one databank entry.
+// The parameters of one databank entry, or the free-atom defaults.
 struct PseudoAtom {
-    int matched = 0;  // 1 when an entry matched the atom
+    bool matched = false;  // an entry matched the atom
     float pv = 0.0f, pv_sigma = 0.0f;
     std::array<float, 3> kappa{};  // 1..2: kappa, kappa'
     Plm plm{};
 };
+// What the databank searches of a run counted, in atoms.
 struct DatabankResults {
-    int searched = 0, found = 0, not_found = 0;  // atoms
+    int searched = 0, found = 0, not_found = 0;
 };
 
 // Look-up indexes beside the records: derived data only, brought back in line with the
@@ -280,7 +284,8 @@ struct Records {
     SearchIndexes index;
 
     DatabankResults databank;
-    // The databank file parsed once, with the read position of the searches.
+    // The databank file parsed once, with its read position and the answers of the searches
+    // made (the same questions give the same answers from the same text).
     std::shared_ptr<DbFile> databank_file;
 
     // Every record at its starting state, with the element tables filled in.
@@ -309,6 +314,9 @@ float covalent_radius(const Records& r, int z);
 
 // The atomic number of an element symbol (0 when none matches).
 int atomic_number(std::string_view symbol);
+
+// The name of a scaling method in the listing ("difference" also when none was chosen).
+const char* pv_scaling_name(PvScaling method);
 
 // Defaults of the option records and cleared per-atom records.
 void set_defaults(Records& r);

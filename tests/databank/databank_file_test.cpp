@@ -29,25 +29,26 @@ struct Open {
 TEST(OpenDatabank, PromptsWhileTheFileCannotBeOpened) {
     // a bad name, an empty answer (the prompt again), a second bad name, a good one
     Open o("first.db", "\nsecond.db\ngood.db\n");
-    ASSERT_NO_THROW(open_databank(o.r));
+    std::string opened;
+    ASSERT_NO_THROW(opened = open_databank(o.r.io, o.r));
     const std::string prompt = " Enter the name of databank file : ";
     EXPECT_EQ(o.out.str(), "\n Error opening databank file " + pad("first.db", 60) + "\n" + prompt +
                                prompt + "\n Error opening databank file " + pad("second.db", 60) +
                                "\n" + prompt);
-    EXPECT_EQ(o.r.options.databank_file, "good.db");  // the name that opened, as answered
+    EXPECT_EQ(opened, "good.db");  // the name that opened, as answered
     EXPECT_TRUE(o.r.io.is_open_in(47));
     EXPECT_EQ(o.r.io.in(47).size(), 1u);
 }
 
 TEST(OpenDatabank, OpensAtOnceOrEndsAtTheEndOfInput) {
     Open good("good.db", "");
-    ASSERT_NO_THROW(open_databank(good.r));
+    ASSERT_NO_THROW(open_databank(good.r.io, good.r));
     EXPECT_EQ(good.out.str(), "");
 
     // no name at all (DATABANK without a path and no KOVA_DB), and a directory
     for (const char* name : {"", "."}) {
         Open o(name, "   \n");
-        EXPECT_THROW(open_databank(o.r), RunFault) << name;
+        EXPECT_THROW(open_databank(o.r.io, o.r), RunFault) << name;
         EXPECT_EQ(o.out.str().rfind("\n Error opening databank file " + pad(name, 60) + "\n", 0),
                   0u);
     }
@@ -101,8 +102,8 @@ TEST(DatabankFileKeys, WordOneAsTheRecordReaderSplitsIt) {
     Open o("keys.db", "");
     o.dir.write("keys.db", text);
     o.r.options.databank_file = pad("keys.db", 60);
-    ASSERT_NO_THROW(open_databank(o.r));
-    DbFile& db = databank(o.r);
+    ASSERT_NO_THROW(open_databank(o.r.io, o.r));
+    DbFile& db = databank(o.r.io, o.r);
     ASSERT_EQ(db.size(), recs.size());
     const std::pair<DbKey, const char*> keys[] = {
         {DbKey::neig, "NEIG"}, {DbKey::prnt, "PRNT"}, {DbKey::pval, "PVAL"}};
@@ -110,11 +111,11 @@ TEST(DatabankFileKeys, WordOneAsTheRecordReaderSplitsIt) {
         for (std::size_t p = 0; p < recs.size(); ++p) {
             std::size_t want = p;
             while (want < recs.size() &&
-                   (db.comment[want] || !same_text(record(o.r, db, want).word(1), word)))
+                   (db.comment[want] || !same_text(record(db, want).word(1), word)))
                 ++want;
             if (want == recs.size()) continue;  // the search would stop the run
             db.pos = p;
-            const DbRecord& got = find_record(o.r, db, key);
+            const DbRecord& got = find_record(o.r.io, o.r.files.listing, db, key);
             EXPECT_EQ(got.recno, static_cast<int>(want) + 1) << word << " from record " << p + 1;
         }
     }

@@ -47,7 +47,8 @@ struct Search {
     // The atom: element, label, site symmetry, neighbour types (ascending Z), ring code and
     // size, group planarity, functional group ("" none).
     void atom(int z, const std::string& label, const std::string& sym, std::vector<Type> types,
-              bool lpg, const std::string& group = "", int iring = 0, int imemb = 0) {
+              bool planar_group, const std::string& group = "", int planar_rings = 0,
+              int ring_size = 0) {
         r.structure.atomic_number[1] = z;
         r.structure.label[1] = label;
         r.structure.site_symmetry[1] = sym;
@@ -60,21 +61,22 @@ struct Search {
             neighbours.type_size[t + 1] = types[t].count;
             neighbours.count += types[t].count;
         }
-        planar.group = lpg;
-        planar.rings = iring;
-        planar.ring_size = imemb;
+        planar.group = planar_group;
+        planar.rings = planar_rings;
+        planar.ring_size = ring_size;
         r.frames.group_found[1] = group.empty() ? 0 : 1;
         r.frames.group_name[1] = group;
     }
-    void parent(int ihp, int isp, int ihnei) {
-        r.frames.parent_atomic_number[1] = ihp;
-        r.frames.parent_neighbours[1] = isp;
-        r.frames.parent_hydrogens[1] = ihnei;
+    void parent(int atomic_number, int neighbours, int hydrogens) {
+        r.frames.parent_atomic_number[1] = atomic_number;
+        r.frames.parent_neighbours[1] = neighbours;
+        r.frames.parent_hydrogens[1] = hydrogens;
     }
     // Runs the search; "" when it ends normally, else "stop" or the fault text.
     std::string match() {
         try {
-            found = match_databank_entry(r, 1, neighbours, planar);
+            found = match_databank_entry(r.io, databank(r.io, r),
+                                         databank_query(r, 1, neighbours, planar), r.databank);
         } catch (const RunStop&) {
             return "stop";
         } catch (const RunFault& f) {
@@ -111,7 +113,7 @@ TEST(AssignFromDatabank, FirstOfTwoMatchingEntriesWinsWithItsListing) {
     Search s(kTestDb);
     s.atom(6, "C(3)", "3m", {{1, 3}, {6, 1}}, false);
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.found.matched, 1);
+    EXPECT_TRUE(s.found.matched);
     EXPECT_EQ(s.found.pv, 4.1330f);
     EXPECT_EQ(s.found.kappa[1], 0.9930f);
     EXPECT_EQ(s.found.kappa[2], 0.9400f);
@@ -172,8 +174,8 @@ TEST(AssignFromDatabank, FindsTheNeighboursItself) {
     }
     s.r.structure.site_symmetry[1] = "3m";
     PseudoAtom m;
-    ASSERT_NO_THROW(m = assign_from_databank(s.r, 1, PlanarSituation{}));
-    EXPECT_EQ(m.matched, 1);  // the entry of four neighbours: C with three H and a C
+    ASSERT_NO_THROW(m = assign_from_databank(s.r.io, s.r, 1, PlanarSituation{}));
+    EXPECT_TRUE(m.matched);  // the entry of four neighbours: C with three H and a C
     EXPECT_EQ(s.comment(), "C methyl, first of two entries of one pattern");
     auto l = s.listing();
     EXPECT_EQ(l[1], " Searching DataBank for a match : ");  // no neighbour printout before it
@@ -185,7 +187,7 @@ TEST(AssignFromDatabank, SiteSymmetryAndPlanarityOfTheNeigLine) {
     struct Case {
         const char* sym;
         std::vector<Type> types;
-        bool lpg;
+        bool planar_group;
         const char* entry;  // "" for no match
     } cases[] = {
         {"-42m", {{6, 4}}, true, "C four C neighbours in a planar group"},
@@ -199,10 +201,10 @@ TEST(AssignFromDatabank, SiteSymmetryAndPlanarityOfTheNeigLine) {
     };
     for (const auto& c : cases) {
         Search s(kTestDb);
-        s.atom(6, "C(1)", c.sym, c.types, c.lpg);
+        s.atom(6, "C(1)", c.sym, c.types, c.planar_group);
         ASSERT_EQ(s.match(), "");
-        EXPECT_EQ(s.comment(), c.entry) << c.sym << " " << c.lpg;
-        EXPECT_EQ(s.found.matched, *c.entry ? 1 : 0);
+        EXPECT_EQ(s.comment(), c.entry) << c.sym << " " << c.planar_group;
+        EXPECT_EQ(s.found.matched, *c.entry != '\0');
     }
 }
 
@@ -217,7 +219,7 @@ TEST(AssignFromDatabank, RingCodeAndSizeMustAgree) {
     Search t(kTestDb);
     t.atom(6, "C(1)", "m", {{1, 1}, {6, 2}}, true, "", 1, 5);  // a five-ring
     ASSERT_EQ(t.match(), "");
-    EXPECT_EQ(t.found.matched, 0);
+    EXPECT_FALSE(t.found.matched);
 }
 
 TEST(AssignFromDatabank, FunctionalGroupsAndExceptEntries) {
@@ -225,7 +227,7 @@ TEST(AssignFromDatabank, FunctionalGroupsAndExceptEntries) {
         int z;
         std::vector<Type> types;
         const char* sym;
-        bool lpg;
+        bool planar_group;
         const char* group;
         const char* entry;
     } cases[] = {
@@ -246,7 +248,7 @@ TEST(AssignFromDatabank, FunctionalGroupsAndExceptEntries) {
     };
     for (const auto& c : cases) {
         Search s(kTestDb);
-        s.atom(c.z, "X(1)", c.sym, c.types, c.lpg, c.group);
+        s.atom(c.z, "X(1)", c.sym, c.types, c.planar_group, c.group);
         ASSERT_EQ(s.match(), "");
         EXPECT_EQ(s.comment(), c.entry) << c.z << " " << c.group;
         auto l = s.listing();
@@ -258,7 +260,7 @@ TEST(AssignFromDatabank, FunctionalGroupsAndExceptEntries) {
 
 TEST(AssignFromDatabank, HydrogenEntriesByParent) {
     struct Case {
-        int ihp, isp, ihnei;
+        int parent_z, parent_neighbours, parent_hydrogens;
         const char* sym;
         const char* group;
         const char* entry;
@@ -278,10 +280,11 @@ TEST(AssignFromDatabank, HydrogenEntriesByParent) {
     for (const auto& c : cases) {
         Search s(kTestDb);
         s.atom(1, "H(1)", c.sym, {{6, 1}}, true, c.group);
-        s.parent(c.ihp, c.isp, c.ihnei);
+        s.parent(c.parent_z, c.parent_neighbours, c.parent_hydrogens);
         ASSERT_EQ(s.match(), "");
         EXPECT_EQ(s.comment(), c.entry)
-            << c.ihp << " " << c.isp << " " << c.ihnei << " " << c.group;
+            << c.parent_z << " " << c.parent_neighbours << " " << c.parent_hydrogens << " "
+            << c.group;
     }
 }
 
@@ -289,7 +292,7 @@ TEST(AssignFromDatabank, DefaultsWithoutAMatch) {
     Search s(kTestDb);
     s.atom(35, "BR(1)", "cyl", {{6, 1}}, true);
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.found.matched, 0);
+    EXPECT_FALSE(s.found.matched);
     EXPECT_EQ(s.found.pv, 17.0f);
     EXPECT_EQ(s.found.pv_sigma, 0.01f);
     EXPECT_EQ(s.found.kappa[1], 1.0f);
@@ -339,7 +342,7 @@ TEST(AssignFromDatabank, MultipolePopulationLines) {
     Search t(kTestDb);
     t.atom(6, "C(2)", "NO", {{1, 1}, {6, 2}, {7, 1}}, false, "AMMONIUM");
     ASSERT_EQ(t.match(), "");
-    EXPECT_EQ(t.found.matched, 1);
+    EXPECT_TRUE(t.found.matched);
     for (int l = 0; l <= 4; ++l)
         for (int m = -l; m <= l; ++m)
             EXPECT_EQ(t.plm(l, m), l == 3 && m == 2 ? 0.1800f : 0.0f) << l << " " << m;
@@ -484,7 +487,7 @@ TEST(AssignFromDatabank, EndsOfTheRun) {
     Search s("ATOM 8 O\nATOM 6 X y\nNEIG 1 1 0 0\n1 6 1\nPVAL 4 1 1 .1\nEND\n", true);
     s.atom(6, "C(1)", "m", {{6, 1}}, true);
     EXPECT_EQ(s.match(), "");
-    EXPECT_EQ(s.found.matched, 1);
+    EXPECT_TRUE(s.found.matched);
 }
 
 TEST(AssignFromDatabank, VerboseListingOfTheEntriesLookedAt) {
@@ -508,7 +511,7 @@ TEST(AssignFromDatabank, VerboseListingOfTheEntriesLookedAt) {
     Search s(db, true, 2);
     s.atom(6, "C(1)", "cyl", {{8, 1}}, true, "KETONE");
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.found.matched, 0);
+    EXPECT_FALSE(s.found.matched);
     auto l = s.listing();
     auto at = std::find(l.begin(), l.end(), " ");  // the end of the atom's data
     ASSERT_NE(at, l.end());
@@ -570,7 +573,7 @@ TEST(AssignFromDatabank, LongRecordsAreCutAt200Characters) {
     Search s(db, true);
     s.atom(6, "C(1)", "m", {}, false);  // "T" is cut off: the planarity stays true, no match
     ASSERT_EQ(s.match(), "");
-    EXPECT_EQ(s.found.matched, 0);
+    EXPECT_FALSE(s.found.matched);
     Search t(db, true);
     t.atom(6, "C(1)", "m", {}, true);
     ASSERT_EQ(t.match(), "");

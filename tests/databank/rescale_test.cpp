@@ -28,7 +28,7 @@ struct Rescale {
 
     // `inp`: kova.inp, or nullptr for none; `answers`: what the keyboard gives.
     Rescale(const std::vector<Atom>& atoms, const char* inp, const std::string& answers = "",
-            int method = 1) {
+            PvScaling method = PvScaling::difference) {
         in.str(answers);
         r.io.bind(dir.path(), &in, &out, &errs);
         r.files.listing = 35;
@@ -48,7 +48,7 @@ struct Rescale {
     // "" when the routine ends normally, else "stop" or the fault text.
     std::string run() {
         try {
-            rescale_valence_populations(r);
+            rescale_valence_populations(r.io, r);
         } catch (const RunStop&) {
             return "stop";
         } catch (const RunFault& f) {
@@ -291,14 +291,14 @@ TEST(RescaleValencePopulations, EndsOfTheRun) {
 
 TEST(RescaleValencePopulations, EveryMethodReachesTheTarget) {
     struct Case {
-        int method;
+        PvScaling method;
         std::vector<float> spv;
         char sign;
     } cases[] = {
-        {1, {0.02f, 0.04f, 0.06f, 0.08f}, '+'},
-        {2, {0.02f, 0.04f, 0.06f, 0.08f}, '*'},
-        {3, {0.02f, 0.04f, 0.06f, 0.08f}, 's'},
-        {3, {0.0f, 0.0f, 0.0f, 0.0f}, 's'},  // no weights: the difference is shared equally
+        {PvScaling::difference, {0.02f, 0.04f, 0.06f, 0.08f}, '+'},
+        {PvScaling::fraction, {0.02f, 0.04f, 0.06f, 0.08f}, '*'},
+        {PvScaling::sigma, {0.02f, 0.04f, 0.06f, 0.08f}, 's'},
+        {PvScaling::sigma, {0.0f, 0.0f, 0.0f, 0.0f}, 's'},  // no weights: shared equally
     };
     for (const auto& c : cases) {
         std::vector<Atom> atoms = {{"C(1)", 6, 1.0f, 4.1f, c.spv[0]},
@@ -311,24 +311,69 @@ TEST(RescaleValencePopulations, EveryMethodReachesTheTarget) {
         float sum = 0.0f;
         for (int k = 1; k <= 4; ++k)
             sum += s.r.frames.valence_population[k];
-        EXPECT_NEAR(sum, 12.5f, 2e-5f) << c.method;
+        EXPECT_NEAR(sum, 12.5f, 2e-5f) << pv_scaling_name(c.method);
         EXPECT_TRUE(s.listed("    NO  ATOM       Occup.    Pv(DB)      Pv(free)    " +
                              std::string(1, c.sign) + "Corr       Pv(new)"));
-        if (c.method == 3 && c.spv[0] > 0.0f) {
+        if (c.method == PvScaling::sigma && c.spv[0] > 0.0f) {
             // Corr = sigma * (T - S) / sum of sigma = 0.02 * (12.5 - 13.4) / 0.2 = -0.09
             EXPECT_NEAR(s.r.frames.valence_population[1], 4.1f - 0.09f, 1e-5f);
             EXPECT_TRUE(s.listed(" Sum of sigma(Pv)    =     0.200000"));
         }
-        if (c.method == 2) {
+        if (c.method == PvScaling::fraction) {
             EXPECT_NEAR(s.r.frames.valence_population[2], 5.3f * 12.5f / 13.4f, 1e-5f);
         }
     }
     // the fraction method cannot scale a zero sum: the populations stay
-    Rescale z({{"H(1)", 1, 0.0f, 0.0f, 0.0f}}, "CHFRAG 0\n", "", 2);
+    Rescale z({{"H(1)", 1, 0.0f, 0.0f, 0.0f}}, "CHFRAG 0\n", "", PvScaling::fraction);
     ASSERT_EQ(z.run(), "");
     EXPECT_EQ(z.r.frames.valence_population[1], 0.0f);
     EXPECT_TRUE(
         z.listed("     1  H(1)       0.000     0.00000     0.00000    +1.00000     0.00000"));
+}
+
+// The correction of one fragment on its own, each case worked by hand with numbers that floats
+// hold exactly.
+TEST(CorrectFragment, EachMethodByHand) {
+    struct Case {
+        const char* what;
+        std::vector<float> populations, sigmas;
+        float target;
+        PvScaling method;
+        std::vector<float> corrections, after;
+    } cases[] = {
+        // S = 10: T - S = 1 is shared by the two atoms
+        {"difference", {4.0f, 6.0f}, {0.25f, 0.75f}, 11.0f, PvScaling::difference, {0.5f, 0.5f},
+         {4.5f, 6.5f}},
+        // S = 9, T = 6: each atom gives one electron
+        {"difference down", {1.0f, 3.0f, 5.0f}, {0.0f, 0.0f, 0.0f}, 6.0f, PvScaling::difference,
+         {-1.0f, -1.0f, -1.0f}, {0.0f, 2.0f, 4.0f}},
+        // one factor T / S = 4 / 8 for every atom
+        {"fraction", {2.0f, 6.0f}, {0.25f, 0.75f}, 4.0f, PvScaling::fraction, {0.5f, 0.5f},
+         {1.0f, 3.0f}},
+        // a zero sum cannot be scaled: the factor is 1
+        {"fraction of nothing", {0.0f, 0.0f}, {0.1f, 0.2f}, 3.0f, PvScaling::fraction,
+         {1.0f, 1.0f}, {0.0f, 0.0f}},
+        // T - S = 2 in proportion to sigma: 0.25 and 0.75 of the sum of sigma 1
+        {"sigma", {4.0f, 6.0f}, {0.25f, 0.75f}, 12.0f, PvScaling::sigma, {0.5f, 1.5f},
+         {4.5f, 7.5f}},
+        // without weights the sigma method shares T - S = 2 equally
+        {"sigma without weights", {4.0f, 6.0f}, {0.0f, 0.0f}, 12.0f, PvScaling::sigma,
+         {1.0f, 1.0f}, {5.0f, 7.0f}},
+        {"no atoms", {}, {}, 5.0f, PvScaling::difference, {}, {}},
+    };
+    for (const auto& c : cases) {
+        FragmentPopulations fragment;
+        fragment.populations = c.populations;
+        fragment.sigmas = c.sigmas;
+        fragment.free_atom.assign(c.populations.size(), 1.0f);  // the target stands for them
+        const std::vector<PopulationCorrection> got =
+            correct_fragment(fragment, c.target, c.method);
+        ASSERT_EQ(got.size(), c.corrections.size()) << c.what;
+        for (std::size_t k = 0; k < got.size(); ++k) {
+            EXPECT_EQ(got[k].correction, c.corrections[k]) << c.what << ", atom " << k;
+            EXPECT_EQ(got[k].population, c.after[k]) << c.what << ", atom " << k;
+        }
+    }
 }
 
 }  // namespace

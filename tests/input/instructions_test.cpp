@@ -148,7 +148,7 @@ TEST(Instructions, NumbersSwitchesAndListing) {
     EXPECT_EQ(r.options.rings.min_size, 3);
     EXPECT_EQ(r.options.rings.max_size, 8);
     EXPECT_TRUE(r.options.rings.special);
-    EXPECT_EQ(r.options.pv_scaling, 2);
+    EXPECT_EQ(r.options.pv_scaling, PvScaling::fraction);
     EXPECT_TRUE(r.options.extend_h);
     EXPECT_EQ(r.options.simple, 1);
     EXPECT_EQ(r.elements.covalent_radius[17], 1.0f);
@@ -223,7 +223,7 @@ TEST(Instructions, KeygenChemconScaleAndNcells) {
         EXPECT_TRUE(t.listed(c.line)) << c.inp;
     }
     Inp f("FORMAT *shelx\nINPUT a.res\nSCALE *fract\n");
-    EXPECT_EQ(f.r.options.pv_scaling, 1);
+    EXPECT_EQ(f.r.options.pv_scaling, PvScaling::difference);
 }
 
 TEST(Instructions, ToxdSwitchesTheRestOff) {

@@ -163,7 +163,7 @@ TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
     r.structure.atomic_number[2] = 1;
     r.frames.valence_population[1] = 3.5f;
     r.options.databank = true;
-    r.options.pv_scaling = 1;
+    r.options.pv_scaling = PvScaling::difference;
     w.dir.write("kova.inp", "CHFRAG 0.0\n");
     write_output_section(r);
     // free atoms 4 + 1 * 0.5 = 4.5 electrons against 3.5 + 0.5 = 4.0: each atom gets +0.25
