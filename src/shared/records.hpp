@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "shared/channels.hpp"
 #include "shared/geometry.hpp"
+#include "shared/grid.hpp"
 
 namespace kova {
 
@@ -226,35 +226,36 @@ struct DatabankResults {
     int searched = 0, found = 0, not_found = 0;  // atoms
 };
 
-// Look-up indexes beside the records: derived data only, brought back in line with the
-// records they index whenever those no longer match, so that repeated searches give the
-// answers of the plain scans without scanning (kept by frames/dummies.cpp and
-// frames/equivalence.cpp; `frame_all_atoms` clears them before the first atom is framed).
-struct PointCells {
-    float edge = 0.0f;                                          // cell edge (Å)
-    std::unordered_map<std::uint64_t, std::vector<int>> cells;  // ascending indices per cell
-};
+// Look-up indexes beside the records: derived data only, each brought back in line with the
+// records it indexes by the search that finds it out of date, so that repeated searches give
+// the answers of the plain scans without scanning. The frame analysis also drops them all
+// when it opens its atom table, as it empties the dummy store.
+// The dummy store, for the reuse test of the frame analysis (frames/dummies.cpp).
 struct DummyIndex {
-    int indexed_count = 0;    // dummies 1..indexed_count are in the cells
-    int crystal_input = -1;   // coordinate mode and matrix the positions were made with
+    bool made = false;           // the fields below describe the store
+    bool crystal_input = false;  // coordinate mode and matrix the positions were made with
     Mat3f frac_to_cart{};
+    int indexed_count = 0;    // dummies 1..indexed_count are in the grid
     std::vector<Vec3f> cart;  // Cartesian position of dummy k as the reuse test computes it
-    PointCells grid;
+    PointGrid grid;
 };
+// The images of the working list, for the symmetry-image test of the frame analysis
+// (frames/dummies.cpp).
 struct ImageIndex {
-    int atom_count = -1, list_size = -1;  // the working list the cells were made from
-    PointCells grid;  // Cartesian positions of the images atom_count+1..list_size
+    int atom_count = -1, list_size = -1;  // the working list the grid was made from
+    PointGrid grid;  // Cartesian positions of the images atom_count+1..list_size
 };
+// The rings holding each atom, for the ring-membership query (topology/rings.cpp).
 struct RingIndex {
-    int ring_count = -1;
-    long long members = -1;     // sum of the ring sizes when the index was made
+    int ring_count = -1;  // the number of rings it was made from; -1 not made
     // Per atom: how many rings hold it (counted up to 3) and the first two of them.
     std::vector<std::array<int, 3>> held;
 };
 struct SearchIndexes {
     DummyIndex dummies;
     ImageIndex images;
-    RingIndex rings;
+    // Made by the first query that needs it, a query that only reads the records.
+    mutable RingIndex rings;
 };
 
 // Lookup tables that the frame analysis keeps over its atom loop (src/frames/frame_index.hpp).

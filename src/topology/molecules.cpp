@@ -18,7 +18,7 @@
 
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
-#include "topology/grid.hpp"
+#include "shared/grid.hpp"
 
 namespace kova {
 

@@ -16,7 +16,7 @@
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "topology/grid.hpp"
+#include "shared/grid.hpp"
 
 namespace kova {
 

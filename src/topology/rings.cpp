@@ -14,7 +14,7 @@
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/text.hpp"
-#include "topology/grid.hpp"
+#include "shared/grid.hpp"
 #include "topology/planarity.hpp"
 
 namespace kova {
@@ -547,11 +547,9 @@ void find_rings_scan(Records& r) { RingWalk(r, true).run(); }
 
 namespace {
 
-long long ring_members(const Topology& g) {
-    long long n = 0;
-    const int nor = std::min(g.ring_count, static_cast<int>(g.ring_size.size()) - 1);
-    for (int k = 1; k <= nor; ++k) n += g.ring_size[static_cast<std::size_t>(k)];
-    return n;
+bool planar_ring(const Topology& g, int q) {
+    return q >= 1 && q < static_cast<int>(g.ring_planar.size()) &&
+           g.ring_planar[static_cast<std::size_t>(q)];
 }
 
 // The ring situation from the number of rings holding the atom and the first two of them.
@@ -559,13 +557,13 @@ RingMembership ring_situation(const Topology& g, int count, int first, int secon
     RingMembership m;
     m.in_ring = count > 0;
     if (count == 1) {
-        if (g.ring_planar[first]) {
+        if (planar_ring(g, first)) {
             m.planar = true;
             m.ring = first;
             m.size = g.ring_size[first];
         }
     } else if (count == 2) {
-        bool p1 = g.ring_planar[first], p2 = g.ring_planar[second];
+        bool p1 = planar_ring(g, first), p2 = planar_ring(g, second);
         if (p1 && p2) {
             m.fused = true;
             m.ring = first + second;
@@ -580,15 +578,15 @@ RingMembership ring_situation(const Topology& g, int count, int first, int secon
     return m;
 }
 
-}  // namespace
-
-const RingIndex& ring_index(Records& r) {
+// The rings holding each atom. The ring search is the one stage that stores rings, and it
+// drops the index whenever it does (rings_changed); a ring list of another length, as a new
+// search or a test makes it, also makes the index anew.
+const RingIndex& ring_index(const Records& r) {
     RingIndex& ix = r.index.rings;
     const Topology& g = r.topology;
     if (ix.ring_count == g.ring_count) return ix;
     ix = RingIndex{};
     ix.ring_count = g.ring_count;
-    ix.members = ring_members(g);
     const int nor = std::min({g.ring_count, static_cast<int>(g.ring_size.size()) - 1,
                               static_cast<int>(g.ring_atom.size()) - 1});
     for (int q = 1; q <= nor; ++q) {
@@ -610,9 +608,11 @@ const RingIndex& ring_index(Records& r) {
     return ix;
 }
 
+}  // namespace
+
 void rings_changed(Records& r) { r.index.rings = RingIndex{}; }
 
-RingMembership ring_membership(Records& r, int atom) {
+RingMembership ring_membership(const Records& r, int atom) {
     const RingIndex& ix = ring_index(r);
     std::array<int, 3> h{};
     if (atom >= 1 && atom < static_cast<int>(ix.held.size()))
@@ -620,7 +620,7 @@ RingMembership ring_membership(Records& r, int atom) {
     return ring_situation(r.topology, h[0], h[1], h[2]);
 }
 
-RingMembership ring_membership_scan(Records& r, int atom) {
+RingMembership ring_membership_scan(const Records& r, int atom) {
     const Topology& g = r.topology;
     int count = 0;
     int first = 0, second = 0;

@@ -18,16 +18,13 @@ struct RingMembership {
     int size = 0;          // its size; for fused rings the sum of both sizes
 };
 
-// How `atom` lies in the rings.
-RingMembership ring_membership(Records& r, int atom);
-
-// The rings holding each atom (`index.rings`), made from the ring records when their number
-// differs from the index's or the ring search ran since.
-const RingIndex& ring_index(Records& r);
-// Drops the ring index; a stage that changes the members of the rings calls it.
+// How `atom` lies in the rings. The answer comes from an index of the rings holding each
+// atom (`index.rings`), made by the first query after the rings changed.
+RingMembership ring_membership(const Records& r, int atom);
+// Drops the ring index; the ring search calls it whenever it stores a ring.
 void rings_changed(Records& r);
 // ring_membership by the walk over every ring, kept to check the index against.
-RingMembership ring_membership_scan(Records& r, int atom);
+RingMembership ring_membership_scan(const Records& r, int atom);
 
 // reduce_connectivity by the plain scan over every pair of entries in every cycle, kept to
 // check it against.
