@@ -196,7 +196,7 @@ float free_atom_valence(int atomic_number) {
 }
 
 PseudoAtom assign_from_databank(Records& r, int atom, const PlanarSituation& planar) {
-    const NeighbourList neighbours = find_neighbours(r, atom, 0.0f, false);
+    const NeighbourList neighbours = find_neighbours(r.io, r, atom, 0.0f, false);
     return match_databank_entry(r, atom, neighbours, planar);
 }
 

@@ -9,14 +9,18 @@
 namespace kova {
 
 void fatal_error(Records& r, std::string_view routine, std::string_view message) {
+    fatal_error(r.io, r.files.listing, routine, message);
+}
+
+void fatal_error(Io& io, int listing, std::string_view routine, std::string_view message) {
     std::string line = " ERROR *** " + std::string(routine) + " *** " + trim(message);
-    for (int ch : {r.files.listing, terminal}) {
-        if (ch != terminal && !r.io.is_open_out(ch)) continue;
-        r.io.write(ch, "");
-        r.io.write(ch, line);
-        r.io.write(ch, "");
+    for (int ch : {listing, terminal}) {
+        if (ch != terminal && !io.is_open_out(ch)) continue;
+        io.write(ch, "");
+        io.write(ch, line);
+        io.write(ch, "");
     }
-    r.io.close(r.files.listing);
+    io.close(listing);
     throw RunStop{};
 }
 

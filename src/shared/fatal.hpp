@@ -10,6 +10,10 @@ namespace kova {
 // Writes the error lines to the listing and the terminal, closes the listing and ends the run
 // with status 1.
 [[noreturn]] void fatal_error(Records& r, std::string_view routine, std::string_view message);
+// The same, for a routine that only reads the records: written through `io` to the listing on
+// channel `listing` and the terminal.
+[[noreturn]] void fatal_error(Io& io, int listing, std::string_view routine,
+                              std::string_view message);
 
 // What follows the open error of a structure file: why the file named cannot be read, or that
 // kova.inp named none.

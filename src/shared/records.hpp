@@ -167,16 +167,21 @@ struct NeighbourTable {
 // The spatial index of the working list kept by the neighbour search (topology/neighbours.cpp).
 struct NeighbourIndex;
 
+// The reduced connectivity table of the ring search: the atoms of the working list that can
+// lie in a ring (open atoms removed) and the links among them.
+struct ReducedTable {
+    int count = 0;                        // entries
+    std::vector<int> atom;                // 1..count: the atom of entry k
+    std::vector<std::vector<int>> links;  // links[k][c], 1-based: the entries linked to entry k
+};
+
 // The working list and its topology.
 struct Topology {
     int list_size = 0;                          // atoms read plus images of completed molecules
     std::vector<int> source_atom;               // per image its source atom; 0 for atoms read
     std::vector<int> image_count;               // images made of atom i
     std::vector<NeighbourTable> neighbours;     // neighbours[i]
-    int reduced_count = 0;                      // entries of the reduced connectivity table
-    std::vector<int> reduced_atom;              // of the ring search (open atoms removed)
-    std::vector<std::vector<int>> reduced_links;  // reduced_links[l][m], 1-based
-    std::vector<int> reduced_link_count;
+    ReducedTable reduced;
     int ring_count = 0;
     std::vector<int> ring_size;                 // 1..ring_count
     std::vector<std::vector<int>> ring_atom;    // ring_atom[r][m], 1-based, in path order
@@ -273,7 +278,8 @@ struct Records {
     Elements elements;
 
     Topology topology;
-    std::shared_ptr<NeighbourIndex> neighbour_index;  // rebuilt when the working list changes
+    // Rebuilt when the working list changes, by the searches, which only read the records.
+    mutable std::shared_ptr<NeighbourIndex> neighbour_index;
 
     FrameResults frames;
     std::shared_ptr<FrameIndex> frame_index;

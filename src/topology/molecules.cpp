@@ -1,6 +1,6 @@
 // Completion of molecules: images of the atoms read under every operator and lattice shift are
-// appended while they bond to the working list; the list is printed and written to
-// complete.ang. The scan accepts, again and again, the first candidate in scan order that is
+// appended while they bond to the working list, and the list is printed when it grew (the
+// output stage writes it to complete.ang). The scan accepts, again and again, the first candidate in scan order that is
 // bonded to the list and coincides with none of it. Both conditions only ever become true as
 // the list grows, so the completion keeps the candidates that are bonded and not coincident in
 // scan order and, after each acceptance, looks only at the candidates near the new image.
@@ -23,9 +23,6 @@
 namespace kova {
 
 namespace {
-
-constexpr int kCompleteAng = 44;  // complete.ang
-
 
 // A candidate: source atom, operator and lattice shift, ordered as the scan visits them.
 struct ImageCandidate {
@@ -76,9 +73,9 @@ int operators(const Records& r) {
                           1);
 }
 
-void append(Records& r, int i, const Image& im) {
+void append(Io& io, Records& r, int i, const Image& im) {
     int k = r.topology.list_size + 1;
-    if (k > max_atoms) fatal_error(r, "GenCompleteFrags", "Too many atoms");
+    if (k > max_atoms) fatal_error(io, r.files.listing, "GenCompleteFrags", "Too many atoms");
     r.ensure_atoms(k);
     r.structure.label[k] = r.structure.label[i];
     r.structure.atomic_number[k] = r.structure.atomic_number[i];
@@ -89,31 +86,6 @@ void append(Records& r, int i, const Image& im) {
     r.topology.source_atom[k] = i;
     ++r.topology.image_count[i];
     r.topology.list_size = k;
-}
-
-void report(Records& r) {
-    if (r.topology.list_size == r.structure.atom_count) return;
-    const int out = r.files.listing;
-    r.io.write(out, "");
-    r.io.write(out, " List of atoms in complete fragment(s) :");
-    r.io.create(kCompleteAng, "complete.ang");
-    r.io.write(out, "");
-    r.io.write(out,
-               "       ATOM        ------ FRACTIONAL ------    ----- CARTESIAN -----     ISQ NSQ");
-    for (int k = 1; k <= r.topology.list_size; ++k) {
-        const Vec3f& f = r.structure.frac[k];
-        const Vec3f& x = r.structure.cart[k];
-        const std::string label = pad(r.structure.label[k], 8);
-        r.io.write(out, fi(k, 6) + " " + label + " " + ff(f[0], 9, 4) + ff(f[1], 9, 4) +
-                            ff(f[2], 9, 4) + " " + ff(x[0], 8, 3) + ff(x[1], 8, 3) +
-                            ff(x[2], 8, 3) + fi(r.topology.source_atom[k], 8) +
-                            fi(r.topology.image_count[k], 4));
-        r.io.write(kCompleteAng, "ATOM " + fa(label, 10) + "   " + ff(x[0], 12, 4) +
-                                     ff(x[1], 12, 4) + ff(x[2], 12, 4));
-    }
-    r.io.write(out, "");
-    r.io.write(out, " File with complete fragment(s) in PLATON format : complete.ang");
-    r.io.close(kCompleteAng);
 }
 
 double frobenius(const Mat3d& m) {
@@ -169,7 +141,7 @@ double max_abs(const Vec3d& v) {
 
 class Completion {
 public:
-    explicit Completion(Records& r) : r_(r) {}
+    Completion(Io& io, Records& r) : io_(io), r_(r) {}
     void run();
 
 private:
@@ -187,6 +159,7 @@ private:
     void process(int m);
     void try_candidate(int m, int i, const ImageCandidate& k);
 
+    Io& io_;
     Records& r_;
     int nat_ = 0, nsym_ = 0, ncells_ = 0;
     double reach_ = 0.0;  // longest bond a candidate can make (Å)
@@ -350,45 +323,36 @@ void Completion::run() {
         char& s = state_[k];
         if (s & kDead) continue;
         s |= kDead;
-        append(r_, k.atom, image_of(r_, k.atom, k.symop, k.shift_a, k.shift_b, k.shift_c));
+        append(io_, r_, k.atom, image_of(r_, k.atom, k.symop, k.shift_a, k.shift_b, k.shift_c));
         process(r_.topology.list_size);
     }
 }
 
 }  // namespace
 
-void complete_molecules(Records& r) {
-    Completion(r).run();
-    report(r);
+void complete_molecules(Io& io, Records& r) {
+    Completion(io, r).run();
+    list_complete_fragments(io, r);
 }
 
-void complete_molecules_scan(Records& r) {
-    r.topology.list_size = r.structure.atom_count;
-    const int nat = std::clamp(r.structure.atom_count, 0, r.atom_slots());
-    const int nsym = operators(r);
-    const long long nc = r.options.ncells;
-    bool added = true;
-    while (added) {
-        added = false;
-        for (int i = 1; i <= nat && !added; ++i)
-            for (int n = 1; n <= nsym && !added; ++n)
-                for (long long a = -nc; a <= nc && !added; ++a)
-                    for (long long b = -nc; b <= nc && !added; ++b)
-                        for (long long c = -nc; c <= nc && !added; ++c) {
-                            if (n == 1 && a == 0 && b == 0 && c == 0) continue;
-                            Image im = image_of(r, i, n, static_cast<int>(a), static_cast<int>(b),
-                                                static_cast<int>(c));
-                            bool reject = false, bond = false;
-                            for (int m = 1; m <= r.topology.list_size && !reject; ++m) {
-                                reject = coincident(im.xc, r.structure.cart[m]);
-                                if (!bond) bond = bonded(r, im.xc, i, m);
-                            }
-                            if (reject || !bond) continue;
-                            append(r, i, im);
-                            added = true;  // and the scan starts again from its beginning
-                        }
+void list_complete_fragments(Io& io, const Records& r) {
+    if (r.topology.list_size <= r.structure.atom_count) return;
+    const int out = r.files.listing;
+    io.write(out, "");
+    io.write(out, " List of atoms in complete fragment(s) :");
+    io.write(out, "");
+    io.write(out,
+             "       ATOM        ------ FRACTIONAL ------    ----- CARTESIAN -----     ISQ NSQ");
+    for (int k = 1; k <= r.topology.list_size; ++k) {
+        const Vec3f& f = r.structure.frac[k];
+        const Vec3f& x = r.structure.cart[k];
+        io.write(out, fi(k, 6) + " " + pad(r.structure.label[k], 8) + " " + ff(f[0], 9, 4) +
+                          ff(f[1], 9, 4) + ff(f[2], 9, 4) + " " + ff(x[0], 8, 3) +
+                          ff(x[1], 8, 3) + ff(x[2], 8, 3) + fi(r.topology.source_atom[k], 8) +
+                          fi(r.topology.image_count[k], 4));
     }
-    report(r);
+    io.write(out, "");
+    io.write(out, " File with complete fragment(s) in PLATON format : complete.ang");
 }
 
 }  // namespace kova

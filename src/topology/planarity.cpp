@@ -1,6 +1,6 @@
 // The least-squares plane through a list of atoms and the planarity verdict, with the
 // symmetric eigen-solver it needs (Householder tridiagonalisation and QL with implicit shifts,
-// all in single precision), and the small vector routines of the topology stages.
+// all in single precision).
 #include "topology/planarity.hpp"
 
 #include <algorithm>
@@ -208,81 +208,106 @@ bool tridiagonal_eigen(int n, float d[3], float e[3], Matrix3& z) {
 
 }  // namespace
 
-bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, int kind) {
-    const int out = r.files.listing;
-    bool lplan = true;
-    const float tol =
-        kind == planarity_ring ? r.options.tolerances.ring : r.options.tolerances.group;
-    const std::string word = kind == planarity_ring ? "ring" : "group";
-    // Atoms past the first `count` of the list, or outside the records, are left out rather than
-    // read.
-    int cnt = std::max(0, std::min(count, static_cast<int>(atoms.size()) - 1));
-    std::vector<int> at;
+namespace {
+
+// The atoms of the list that the records hold: those past the first `count`, or outside the
+// records, are left out rather than read.
+std::vector<int> atoms_held(const Records& r, int count, const std::vector<int>& atoms) {
+    const int cnt = std::max(0, std::min(count, static_cast<int>(atoms.size()) - 1));
+    std::vector<int> held;
     for (int i = 1; i <= cnt; ++i)
         if (atoms[static_cast<std::size_t>(i)] >= 1 &&
             atoms[static_cast<std::size_t>(i)] <= r.atom_slots())
-            at.push_back(atoms[static_cast<std::size_t>(i)]);
-    cnt = static_cast<int>(at.size());
+            held.push_back(atoms[static_cast<std::size_t>(i)]);
+    return held;
+}
 
-    if (print == 1) {
-        r.io.write(out, "");
-        r.io.write(out, " Planarity test for " + fi(count, 3) + "-atom " + word + " : ");
-        r.io.write(out, "");
-        std::string line;
-        for (int i = 0; i < cnt; ++i) {
-            line += "  " + pad(r.structure.label[at[static_cast<std::size_t>(i)]], 8);
-            if ((i + 1) % 6 == 0 || i + 1 == cnt) {
-                r.io.write(out, line);
-                line.clear();
-            }
+// The heading of the test: the count as given, then the labels six to a line.
+void list_heading(Io& io, const Records& r, int count, const std::vector<int>& at,
+                  const std::string& word) {
+    const int out = r.files.listing;
+    io.write(out, "");
+    io.write(out, " Planarity test for " + fi(count, 3) + "-atom " + word + " : ");
+    io.write(out, "");
+    std::string line;
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        line += "  " + pad(r.structure.label[at[i]], 8);
+        if ((i + 1) % 6 == 0 || i + 1 == at.size()) {
+            io.write(out, line);
+            line.clear();
         }
     }
+}
 
+// The least-squares plane P x + Q y + R z = S through the atoms' centroid.
+struct Plane {
+    float p, q, r, s;
+};
+
+Plane least_squares_plane(const Records& r, const std::vector<int>& at) {
+    const std::vector<Vec3f>& x = r.structure.cart;
     float c[3] = {0.0f, 0.0f, 0.0f};
-    if (cnt > 0) {
+    if (!at.empty()) {
         for (int k = 0; k < 3; ++k) {
-            for (int a : at) c[k] += r.structure.cart[a][k];
-            c[k] /= static_cast<float>(cnt);
+            for (int a : at) c[k] += x[a][k];
+            c[k] /= static_cast<float>(at.size());
         }
     }
     Matrix3 a = {};
     for (int j = 0; j < 3; ++j)
         for (int k = 0; k < 3; ++k)
-            for (int i : at)
-                a[j][k] += (r.structure.cart[i][j] - c[j]) * (r.structure.cart[i][k] - c[k]);
+            for (int i : at) a[j][k] += (x[i][j] - c[j]) * (x[i][k] - c[k]);
     float d[3], e[3];
     Matrix3 z;
     tridiagonalize(3, a, d, e, z);
     tridiagonal_eigen(3, d, e, z);
+    // The normal: the first eigenvector column, that of the smallest eigenvalue (or as the
+    // solver left it, should it not converge).
     const float p = z[0][0], q = z[1][0], rr = z[2][0];
-    const float s = p * c[0] + q * c[1] + rr * c[2];
-    if (print == 1 && r.options.verbosity >= 2) {
-        r.io.write(out, "");
-        r.io.write(out,
-                   "     P Q R S = " + ff(p, 12, 4) + ff(q, 12, 4) + ff(rr, 12, 4) + ff(s, 12, 4));
-        r.io.write(out, "");
+    return {p, q, rr, p * c[0] + q * c[1] + rr * c[2]};
+}
+
+}  // namespace
+
+bool planarity(Io& io, const Records& r, bool list_it, int count, const std::vector<int>& atoms,
+               PlanarityKind kind) {
+    const int out = r.files.listing;
+    const bool ring = kind == PlanarityKind::ring;
+    const float tol = ring ? r.options.tolerances.ring : r.options.tolerances.group;
+    const std::string word = ring ? "ring" : "group";
+    const std::vector<int> at = atoms_held(r, count, atoms);
+    if (list_it) list_heading(io, r, count, at, word);
+
+    const Plane plane = least_squares_plane(r, at);
+    const bool detail = list_it && r.options.verbosity >= 2;
+    if (detail) {
+        io.write(out, "");
+        io.write(out, "     P Q R S = " + ff(plane.p, 12, 4) + ff(plane.q, 12, 4) +
+                          ff(plane.r, 12, 4) + ff(plane.s, 12, 4));
+        io.write(out, "");
     }
     float sum = 0.0f;
     for (int i : at) {
-        float di = p * r.structure.cart[i][0] + q * r.structure.cart[i][1] +
-                   rr * r.structure.cart[i][2] - s;
+        const Vec3f& x = r.structure.cart[i];
+        float di = plane.p * x[0] + plane.q * x[1] + plane.r * x[2] - plane.s;
         sum += di * di;
-        if (print == 1 && r.options.verbosity >= 2)
-            r.io.write(out, "       dist. from " + pad(r.structure.label[i], 8) +
-                                " to lsq plane =" + ff(di, 11, 3) + " Ang");
+        if (detail)
+            io.write(out, "       dist. from " + pad(r.structure.label[i], 8) +
+                              " to lsq plane =" + ff(di, 11, 3) + " Ang");
     }
     // Three points always lie in a plane; the divisor cnt - 3 would be zero.
-    float sigpln = cnt > 3 ? std::sqrt(sum / static_cast<float>(cnt - 3)) : 0.0f;
-    if (sigpln > tol) lplan = false;
-    if (print == 1) {
-        r.io.write(out, "");
-        r.io.write(out, "     Esd atoms from the plane (sigpln) = " + ff(sigpln, 12, 4) +
-                            " ( tol = " + ff(tol, 8, 4) + " )");
-        r.io.write(out, "");
-        r.io.write(out,
-                   std::string("     This ") + word + " is planar = ." + (lplan ? "T" : "F") + ".");
+    const int cnt = static_cast<int>(at.size());
+    const float sigpln = cnt > 3 ? std::sqrt(sum / static_cast<float>(cnt - 3)) : 0.0f;
+    const bool planar = !(sigpln > tol);
+    if (list_it) {
+        io.write(out, "");
+        io.write(out, "     Esd atoms from the plane (sigpln) = " + ff(sigpln, 12, 4) +
+                          " ( tol = " + ff(tol, 8, 4) + " )");
+        io.write(out, "");
+        io.write(out, std::string("     This ") + word + " is planar = ." + (planar ? "T" : "F") +
+                          ".");
     }
-    return lplan;
+    return planar;
 }
 
 bool append_atom(std::vector<int>& list, int& count, int atom) {
