@@ -35,8 +35,8 @@ double reach(float limit) { return static_cast<double>(limit) * (1.0 + 1e-5) + 1
 // added; a shorter store (a new frame analysis) or another matrix starts it afresh.
 void sync_dummies(Records& r) {
     DummyIndex& ix = r.index.dummies;
-    const int stored =
-        std::max(0, std::min(r.frames.dummy_count, static_cast<int>(r.frames.dummy_xyz.size()) - 1));
+    const int stored = std::max(
+        0, std::min(r.frames.dummy_count, static_cast<int>(r.frames.dummy_xyz.size()) - 1));
     if (!ix.made || ix.indexed_count > stored || ix.crystal_input != r.options.crystal_input ||
         ix.frac_to_cart != r.structure.frac_to_cart) {
         ix = DummyIndex{};
@@ -60,7 +60,8 @@ int reusable_dummy(Records& r, const Vec3f& pc) {
     const DummyIndex& ix = r.index.dummies;
     int best = 0;
     ix.grid.visit(widen(pc), reach(reuse_dist), [&](int k) {
-        if ((best == 0 || k < best) && distance(pc, ix.cart[static_cast<std::size_t>(k)]) < reuse_dist)
+        if ((best == 0 || k < best) &&
+            distance(pc, ix.cart[static_cast<std::size_t>(k)]) < reuse_dist)
             best = k;
     });
     return best;
@@ -75,7 +76,8 @@ void sync_images(Records& r) {
     const int first = std::max(r.structure.atom_count, 0) + 1;
     const int last = std::min(r.topology.list_size, r.atom_slots());
     std::vector<Vec3d> pts;
-    for (int j = first; j <= last; ++j) pts.push_back(widen(r.structure.cart[static_cast<std::size_t>(j)]));
+    for (int j = first; j <= last; ++j)
+        pts.push_back(widen(r.structure.cart[static_cast<std::size_t>(j)]));
     ix.grid.build(image_cell, pts, first);
 }
 

@@ -1,7 +1,7 @@
 // Neighbour search, the stored neighbour tables and their printouts in kova.out. A search
 // visits only the atoms near the centre (a spatial index of the working list) and then applies
 // the tests of the whole-list scan in index order, so that the result, its order and every
-// tie are those of the plain scan over the whole list (which the tests keep to check it against).
+// tie are those of the scan (which the tests keep to check the search against).
 #include "topology/neighbours.hpp"
 
 #include <algorithm>
@@ -20,7 +20,9 @@
 
 namespace kova {
 
-// Built over structure.cart of the working list 1..n.
+// Built over structure.cart of the working list 1..n: a cache beside the records
+// (Records::neighbour_index, mutable), which the searches build and bring up to date while
+// they only read the records.
 struct NeighbourIndex {
     int n = -1;
     const Vec3f* data = nullptr;
@@ -211,14 +213,14 @@ void accept(Io& io, const Records& r, int atom, float radius,
         if (r.structure.occupancy_flag[j] == -1) g.any_disordered = true;
     }
     // Repeated passes swapping only a strictly greater distance: a stable sort by distance.
-    std::vector<std::pair<float, int>> byd;
-    byd.reserve(static_cast<std::size_t>(g.count));
-    for (int k = 1; k <= g.count; ++k) byd.emplace_back(g.distance[k], g.atom[k]);
-    std::stable_sort(byd.begin(), byd.end(),
+    std::vector<std::pair<float, int>> by_distance;
+    by_distance.reserve(static_cast<std::size_t>(g.count));
+    for (int k = 1; k <= g.count; ++k) by_distance.emplace_back(g.distance[k], g.atom[k]);
+    std::stable_sort(by_distance.begin(), by_distance.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (int k = 1; k <= g.count; ++k) {
-        g.distance[k] = byd[static_cast<std::size_t>(k - 1)].first;
-        g.atom[k] = byd[static_cast<std::size_t>(k - 1)].second;
+        g.distance[k] = by_distance[static_cast<std::size_t>(k - 1)].first;
+        g.atom[k] = by_distance[static_cast<std::size_t>(k - 1)].second;
     }
 }
 
@@ -520,7 +522,8 @@ std::vector<int> neighbour_order(Io& io, const Records& r, int k) {
     for (int ty = t.type_count; ty >= 1; --ty)
         for (int m = 1; m <= t.type_size[ty]; ++m) {
             ++l;
-            if (l >= static_cast<int>(order.size())) order.resize(static_cast<std::size_t>(l) + 1, 0);
+            if (l >= static_cast<int>(order.size()))
+                order.resize(static_cast<std::size_t>(l) + 1, 0);
             order[static_cast<std::size_t>(l)] = t.type_atom[ty][m];
         }
     if (l != t.count) fatal_error(io, r.files.listing, "SortNei", "l.ne.nnei(k)");

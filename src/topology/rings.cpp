@@ -176,7 +176,8 @@ void list_reduction(Io& io, const Records& r, const Reduction& red) {
         if (c == 0 && r.options.verbosity >= 3)
             list_link_table(io, r, every_atom, red.first_links);
         write_both(io, out, terminal,
-                   "        NUMBER OF ATOMS REMOVED FROM THE TABLE = " + fi(red.cycles[c].removed, 7));
+                   "        NUMBER OF ATOMS REMOVED FROM THE TABLE = " +
+                       fi(red.cycles[c].removed, 7));
     }
     if (r.options.verbosity >= 2) {
         io.write(out, "");

@@ -36,10 +36,8 @@ inline NeighbourList search_neighbours_scan(const Records& r, int atom, float ra
             static_cast<double>(std::fabs(s.occupancy[atom] - s.occupancy[j])) > 0.01)
             continue;
         const float d = distance(s.cart[atom], s.cart[j]);
-        const float limit =
-            radius > 0.0f ? radius
-                          : (covalent_radius(r, s.atomic_number[atom]) + r.options.tolerances.bond) +
-                                covalent_radius(r, s.atomic_number[j]);
+        const float own = covalent_radius(r, s.atomic_number[atom]) + r.options.tolerances.bond;
+        const float limit = radius > 0.0f ? radius : own + covalent_radius(r, s.atomic_number[j]);
         if (!(d <= limit) || d < 0.5f) continue;
         bool same_site = false;
         for (int k = 1; k <= g.count && !same_site; ++k)
