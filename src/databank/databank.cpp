@@ -369,7 +369,7 @@ PseudoAtom free_atom_parameters(int atomic_number) {
 }
 
 PseudoAtom assign_from_databank(Io& io, Records& r, int atom, const PlanarSituation& planar) {
-    const NeighbourList neighbours = find_neighbours(r, atom, 0.0f, false);
+    const NeighbourList neighbours = find_neighbours(io, r, atom, 0.0f, false);
     DbFile& db = databank(io, r);
     return match_databank_entry(io, db, databank_query(r, atom, neighbours, planar), r.databank);
 }

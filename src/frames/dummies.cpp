@@ -1,7 +1,7 @@
 // The dummy-atom store (make or reuse within 0.1 Å, labels, symmetry-image axis atoms), the
 // frame picture of kova.spf and the small geometry helpers of the frame rules. The reuse test
-// and the image test look only at the grid cells around the point, and take the lowest index
-// that the plain scans over all dummies or all images would have taken first.
+// and the image test visit only the points a spatial grid holds near the point, and take the
+// lowest index that the plain scans over all dummies or all images would have taken first.
 #include "frames/dummies.hpp"
 
 #include <algorithm>
@@ -12,7 +12,7 @@
 
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
-#include "topology/planarity.hpp"
+#include "shared/geometry.hpp"
 
 namespace kova {
 
@@ -21,65 +21,50 @@ namespace {
 constexpr float reuse_dist = 0.1f;    // Å, strictly closer reuses a dummy
 constexpr float image_dist = 0.001f;  // Å, at most this far is "on the image"
 
-// Cell edges wide enough that float rounding of the cell coordinate can never move two points
-// within the search distance further apart than neighbouring cells.
-constexpr float dummy_edge = 0.25f;
-constexpr float image_edge = 1.0f;
+// Cell edges of the two grids (Å); a query visits the few cells its distance reaches.
+constexpr double dummy_cell = 0.5;
+constexpr double image_cell = 1.0;
 
-// Cell coordinate along one axis, clamped to 21 bits; clamping keeps neighbouring cells
-// neighbours, so far-away points only share a crowded edge cell.
-std::int64_t cell_of(float x, float edge) {
-    constexpr double lim = 1048575.0;
-    double c = std::floor(static_cast<double>(x) / static_cast<double>(edge));
-    return static_cast<std::int64_t>(std::clamp(c, -lim, lim));
-}
+Vec3d widen(const Vec3f& p) { return {p[0], p[1], p[2]}; }
 
-std::uint64_t cell_key(std::int64_t cx, std::int64_t cy, std::int64_t cz) {
-    auto u = [](std::int64_t c) { return static_cast<std::uint64_t>(c + 1048576) & 0x1FFFFFu; };
-    return (u(cx) << 42) | (u(cy) << 21) | u(cz);
-}
+// How far from a point a grid query must reach for the points that a test of `limit` (Å) on
+// the single-precision distance can accept: a little slack for the rounding of that distance.
+double reach(float limit) { return static_cast<double>(limit) * (1.0 + 1e-5) + 1e-6; }
 
-void cells_add(PointCells& g, const Vec3f& p, int k) {
-    if (!finite(p)) return;  // such a point is never within any distance of another
-    g.cells[cell_key(cell_of(p[0], g.edge), cell_of(p[1], g.edge), cell_of(p[2], g.edge))]
-        .push_back(k);
-}
-
-// Indices stored in the 27 cells around p, unsorted.
-void cells_near(const PointCells& g, const Vec3f& p, std::vector<int>& out) {
-    out.clear();
-    if (!finite(p)) return;
-    std::int64_t c[3];
-    for (int k = 0; k < 3; ++k) c[k] = cell_of(p[k], g.edge);
-    for (std::int64_t dx = -1; dx <= 1; ++dx)
-        for (std::int64_t dy = -1; dy <= 1; ++dy)
-            for (std::int64_t dz = -1; dz <= 1; ++dz) {
-                auto it = g.cells.find(cell_key(c[0] + dx, c[1] + dy, c[2] + dz));
-                if (it != g.cells.end())
-                    out.insert(out.end(), it->second.begin(), it->second.end());
-            }
-}
-
-// Brings the dummy cells in line with the store: dummies only ever grow, so new ones are
-// appended; a shorter store (a new frame analysis) or another matrix starts them afresh.
+// Brings the dummy grid in line with the store: dummies only ever grow, so new ones are
+// added; a shorter store (a new frame analysis) or another matrix starts it afresh.
 void sync_dummies(Records& r) {
     DummyIndex& ix = r.index.dummies;
-    int ndum = std::min(r.frames.dummy_count, static_cast<int>(r.frames.dummy_xyz.size()) - 1);
-    if (ndum < 0) ndum = 0;
-    if (ix.indexed_count > ndum || ix.crystal_input != (r.options.crystal_input ? 1 : 0) ||
+    const int stored = std::max(
+        0, std::min(r.frames.dummy_count, static_cast<int>(r.frames.dummy_xyz.size()) - 1));
+    if (!ix.made || ix.indexed_count > stored || ix.crystal_input != r.options.crystal_input ||
         ix.frac_to_cart != r.structure.frac_to_cart) {
         ix = DummyIndex{};
-        ix.crystal_input = r.options.crystal_input ? 1 : 0;
+        ix.made = true;
+        ix.crystal_input = r.options.crystal_input;
         ix.frac_to_cart = r.structure.frac_to_cart;
         ix.cart.assign(1, Vec3f{});
+        ix.grid.build(dummy_cell, {}, 1);
     }
-    ix.grid.edge = dummy_edge;
-    for (int k = ix.indexed_count + 1; k <= ndum; ++k) {
-        Vec3f p = dummy_cartesian(r, k);
+    for (int k = ix.indexed_count + 1; k <= stored; ++k) {
+        const Vec3f p = dummy_cartesian(r, k);
         ix.cart.push_back(p);
-        cells_add(ix.grid, p, k);
+        ix.grid.insert(k, widen(p));
     }
-    ix.indexed_count = ndum;
+    ix.indexed_count = stored;
+}
+
+// The first stored dummy (the lowest number) strictly closer than 0.1 Å to pc; 0 when none.
+int reusable_dummy(Records& r, const Vec3f& pc) {
+    sync_dummies(r);
+    const DummyIndex& ix = r.index.dummies;
+    int best = 0;
+    ix.grid.visit(widen(pc), reach(reuse_dist), [&](int k) {
+        if ((best == 0 || k < best) &&
+            distance(pc, ix.cart[static_cast<std::size_t>(k)]) < reuse_dist)
+            best = k;
+    });
+    return best;
 }
 
 void sync_images(Records& r) {
@@ -88,19 +73,21 @@ void sync_images(Records& r) {
     ix = ImageIndex{};
     ix.atom_count = r.structure.atom_count;
     ix.list_size = r.topology.list_size;
-    ix.grid.edge = image_edge;
-    int last = std::min(r.topology.list_size, r.atom_slots());
-    for (int j = std::max(r.structure.atom_count, 0) + 1; j <= last; ++j)
-        cells_add(ix.grid, r.structure.cart[static_cast<std::size_t>(j)], j);
+    const int first = std::max(r.structure.atom_count, 0) + 1;
+    const int last = std::min(r.topology.list_size, r.atom_slots());
+    std::vector<Vec3d> pts;
+    for (int j = first; j <= last; ++j)
+        pts.push_back(widen(r.structure.cart[static_cast<std::size_t>(j)]));
+    ix.grid.build(image_cell, pts, first);
 }
 
 // The images j (ascending) whose Cartesian position is within 0.001 Å of p.
 std::vector<int> images_at(Records& r, const Vec3f& p) {
-    std::vector<int> near, hits;
-    cells_near(r.index.images.grid, p, near);
-    for (int j : near)
+    std::vector<int> hits;
+    r.index.images.grid.visit(widen(p), reach(image_dist), [&](int j) {
         if (distance(r.structure.cart[static_cast<std::size_t>(j)], p) <= image_dist)
             hits.push_back(j);
+    });
     std::sort(hits.begin(), hits.end());
     return hits;
 }
@@ -152,16 +139,8 @@ DummyPlace add_dummy_atom(Records& r, bool fractional, const Vec3f& point) {
             pf = times(r.structure.cart_to_frac, pc);
     }
     if (r.frames.dummy_count > 0) {
-        sync_dummies(r);
-        const DummyIndex& ix = r.index.dummies;
-        std::vector<int> near;
-        cells_near(ix.grid, pc, near);
-        int best = 0;
-        for (int k : near)
-            if ((best == 0 || k < best) &&
-                distance(pc, ix.cart[static_cast<std::size_t>(k)]) < reuse_dist)
-                best = k;
-        if (best > 0) return {best, ix.cart[static_cast<std::size_t>(best)]};
+        if (const int k = reusable_dummy(r, pc); k > 0)
+            return {k, r.index.dummies.cart[static_cast<std::size_t>(k)]};
     }
     int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;

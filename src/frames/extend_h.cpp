@@ -83,9 +83,9 @@ struct Env {
     bool c3() const { return neighbour_count(r, c()) == 3; }
     bool planar() {
         if (!planar_) {
-            std::vector<int> list;
-            const int n = collect_neighbours(r, x, list);
-            planar_ = planarity(r, 0, n, list, planarity_group);
+            const std::vector<int> list = collect_neighbours(r, x);
+            const int n = static_cast<int>(list.size()) - 1;
+            planar_ = planarity(r.io, r, false, n, list, PlanarityKind::group);
         }
         return *planar_;
     }

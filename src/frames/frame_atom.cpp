@@ -218,10 +218,10 @@ void no_rule(Records& r, int i, Frame& f) {
 // No neighbours (fewer than 2 under TOXD): the nearest atoms at growing radii.
 void empty_neighbourhood(Records& r, int i, Frame& f) {
     float rad = 5.0f;
-    NeighbourList found = find_neighbours(r, i, rad, true);
+    NeighbourList found = find_neighbours(r.io, r, i, rad, true);
     while (found.count < 2 && rad < 20.0f) {
         rad += 1.0f;
-        found = find_neighbours(r, i, rad, true);
+        found = find_neighbours(r.io, r, i, rad, true);
     }
     set_site_symmetry(r, i, "NO");
     f.axis1 = 'X';
@@ -350,9 +350,9 @@ bool ring_situation(Records& r, int i, Frame& f) {
 }
 
 void group_planarity(Records& r, int i, Frame& f) {
-    std::vector<int> list;
-    const int n = collect_neighbours(r, i, list);
-    f.planar.group = planarity(r, r.options.verbosity >= 3 ? 1 : 0, n, list, planarity_group);
+    const std::vector<int> list = collect_neighbours(r, i);
+    const int n = static_cast<int>(list.size()) - 1;
+    f.planar.group = planarity(r.io, r, r.options.verbosity >= 3, n, list, PlanarityKind::group);
     write_listing_line(r, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
                    (f.planar.group ? "T" : "F") + ".");
 }
@@ -376,8 +376,8 @@ void equal_pairs(Records& r, int i, Frame& f) {
 Frame frame_atom(Records& r, int i) {
     frame_index_for(r, i);
     Frame f;
-    list_stored_neighbours(r, i, r.files.listing);
-    f.neighbour_order = neighbour_order(r, i);
+    list_stored_neighbours(r.io, r, i, r.files.listing);
+    f.neighbour_order = neighbour_order(r.io, r, i);
 
     const NeighbourTable& t = r.topology.neighbours[i];
     const int neighbour_count = t.count;

@@ -79,7 +79,7 @@ void hydrogen_rule(Records& r, int i, Frame& f, int p) {
         }
         fatal_error(r, "DefLoc", "can not happen <1>");
     }
-    const int c = first_neighbour(r, p, 10.0f, [&](int c) {
+    const int c = first_neighbour(r.io, r, p, 10.0f, [&](int c) {
         return r.structure.atomic_number[c] != 1 && r.topology.source_atom[c] == 0 &&
                angle_at(r, r.structure.cart[i], p, c) <= 170.0f;
     });
@@ -124,7 +124,7 @@ void terminal_rule(Records& r, int i, Frame& f, int p) {
     // neighbour is the atom itself.
     float rad = 4.0f;
     for (;;) {
-        const NeighbourList found = find_neighbours(r, p, rad, true);
+        const NeighbourList found = find_neighbours(r.io, r, p, rad, true);
         if (partner_has_other) {
             for (int m = 1; m <= found.count; ++m) {
                 const int c = found.atom[m];
@@ -176,7 +176,7 @@ void two_neighbours(Records& r, int i, Frame& f) {
     // next atom of a chain) would give X no direction, as in the one-neighbour rule.
     float rad = 2.0f;
     for (;;) {
-        const NeighbourList found = find_neighbours(r, i, rad, true);
+        const NeighbourList found = find_neighbours(r.io, r, i, rad, true);
         for (int m = 3; m <= found.count; ++m) {
             const int c = found.atom[m];
             const float ang2 = angle_at(r, r.structure.cart[z], i, c);

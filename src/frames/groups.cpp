@@ -130,9 +130,9 @@ RingAnswer ring_of(Records& r, int x) {
 }
 
 bool group_planar(Records& r, int x, int print) {
-    std::vector<int> list;
-    const int n = collect_neighbours(r, x, list);
-    return planarity(r, print, n, list, planarity_group);
+    const std::vector<int> list = collect_neighbours(r, x);
+    const int n = static_cast<int>(list.size()) - 1;
+    return planarity(r.io, r, print == 1, n, list, PlanarityKind::group);
 }
 
 void candidate(Records& r, std::string_view tag) {

@@ -16,9 +16,11 @@
 #include "input/shelx_reader.hpp"
 #include "input/xd_reader.hpp"
 #include "main/messages.hpp"
+#include "output/complete_ang.hpp"
 #include "output/mopro_files.hpp"
 #include "output/output_section.hpp"
 #include "output/plot_file.hpp"
+#include "output/reduced_ang.hpp"
 #include "output/run_summary.hpp"
 #include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
@@ -87,16 +89,19 @@ void road(Records& r) {
     if (r.options.databank) open_databank(r.io, r);
 
     // 11. the working list: molecules completed for crystal input with NCELLS
-    if (r.options.crystal_input && r.options.ncells >= 0)
-        complete_molecules(r);
-    else
+    if (r.options.crystal_input && r.options.ncells >= 0) {
+        complete_molecules(r.io, r);
+        write_complete_ang(r.io, r.structure, r.topology);
+    } else {
         r.topology.list_size = r.structure.atom_count;
+    }
 
     // 12. RINGS: the reduced connectivity table and the ring search, timed
     if (r.options.search_rings) {
         CpuClock ringclock;
-        reduce_connectivity(r);
-        find_rings(r);
+        r.topology.reduced = reduce_connectivity(r.io, r);
+        write_reduced_ang(r.io, r);  // before the ring search reorders the table
+        find_rings(r.io, r);
         const CpuTimes t = ringclock.lap();
         const float u = static_cast<float>(t.user), sy = static_cast<float>(t.sys);
         const std::string line = " Timing for ring search u,s,t (s) :" + fx(1) + ff(u, 12, 1) +
@@ -116,7 +121,7 @@ void road(Records& r) {
     }
 
     // 14. the neighbour tables of the working list
-    find_all_neighbours(r);
+    find_all_neighbours(r.io, r);
 
     // 15. the frame analysis of the atoms read
     frame_all_atoms(r);

@@ -10,8 +10,8 @@ namespace kova {
 // Writes the error lines to the listing and the terminal, closes the listing and ends the run
 // with status 1.
 [[noreturn]] void fatal_error(Records& r, std::string_view routine, std::string_view message);
-// The same for a routine that is handed the channels rather than the records: `listing` is the
-// channel of the listing.
+// The same, written through `io` to the listing on channel `listing` and the terminal, for a
+// routine that is handed the channels rather than the records.
 [[noreturn]] void fatal_error(Io& io, int listing, std::string_view routine,
                               std::string_view message);
 

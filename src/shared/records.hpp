@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "shared/channels.hpp"
 #include "shared/geometry.hpp"
+#include "shared/grid.hpp"
 
 namespace kova {
 
@@ -170,16 +170,21 @@ struct NeighbourTable {
 // The spatial index of the working list kept by the neighbour search (topology/neighbours.cpp).
 struct NeighbourIndex;
 
+// The reduced connectivity table of the ring search: the atoms of the working list that can
+// lie in a ring (open atoms removed) and the links among them.
+struct ReducedTable {
+    int count = 0;                        // entries
+    std::vector<int> atom;                // 1..count: the atom of entry k
+    std::vector<std::vector<int>> links;  // links[k][c], 1-based: the entries linked to entry k
+};
+
 // The working list and its topology.
 struct Topology {
     int list_size = 0;                          // atoms read plus images of completed molecules
     std::vector<int> source_atom;               // per image its source atom; 0 for atoms read
     std::vector<int> image_count;               // images made of atom i
     std::vector<NeighbourTable> neighbours;     // neighbours[i]
-    int reduced_count = 0;                      // entries of the reduced connectivity table
-    std::vector<int> reduced_atom;              // of the ring search (open atoms removed)
-    std::vector<std::vector<int>> reduced_links;  // reduced_links[l][m], 1-based
-    std::vector<int> reduced_link_count;
+    ReducedTable reduced;
     int ring_count = 0;
     std::vector<int> ring_size;                 // 1..ring_count
     std::vector<std::vector<int>> ring_atom;    // ring_atom[r][m], 1-based, in path order
@@ -230,35 +235,37 @@ struct DatabankResults {
     int searched = 0, found = 0, not_found = 0;
 };
 
-// Look-up indexes beside the records: derived data only, brought back in line with the
-// records they index whenever those no longer match, so that repeated searches give the
-// answers of the plain scans without scanning (kept by frames/dummies.cpp and
-// frames/equivalence.cpp; `frame_all_atoms` clears them before the first atom is framed).
-struct PointCells {
-    float edge = 0.0f;                                          // cell edge (Å)
-    std::unordered_map<std::uint64_t, std::vector<int>> cells;  // ascending indices per cell
-};
+// Look-up indexes beside the records: derived data only, each brought back in line with the
+// records it indexes by the search that finds it out of date, so that repeated searches give
+// the answers of the plain scans without scanning. The frame analysis also drops them all
+// when it opens its atom table, as it empties the dummy store.
+
+// The dummy store, for the reuse test of the frame analysis (frames/dummies.cpp).
 struct DummyIndex {
-    int indexed_count = 0;    // dummies 1..indexed_count are in the cells
-    int crystal_input = -1;   // coordinate mode and matrix the positions were made with
+    bool made = false;           // the fields below describe the store
+    bool crystal_input = false;  // coordinate mode and matrix the positions were made with
     Mat3f frac_to_cart{};
+    int indexed_count = 0;    // dummies 1..indexed_count are in the grid
     std::vector<Vec3f> cart;  // Cartesian position of dummy k as the reuse test computes it
-    PointCells grid;
+    PointGrid grid;
 };
+// The images of the working list, for the symmetry-image test of the frame analysis
+// (frames/dummies.cpp).
 struct ImageIndex {
-    int atom_count = -1, list_size = -1;  // the working list the cells were made from
-    PointCells grid;  // Cartesian positions of the images atom_count+1..list_size
+    int atom_count = -1, list_size = -1;  // the working list the grid was made from
+    PointGrid grid;  // Cartesian positions of the images atom_count+1..list_size
 };
+// The rings holding each atom, for the ring-membership query (topology/rings.cpp).
 struct RingIndex {
-    int ring_count = -1;
-    long long members = -1;     // sum of the ring sizes when the index was made
+    int ring_count = -1;  // the number of rings it was made from; -1 not made
     // Per atom: how many rings hold it (counted up to 3) and the first two of them.
     std::vector<std::array<int, 3>> held;
 };
 struct SearchIndexes {
     DummyIndex dummies;
     ImageIndex images;
-    RingIndex rings;
+    // Made by the first query that needs it, a query that only reads the records.
+    mutable RingIndex rings;
 };
 
 // Lookup tables that the frame analysis keeps over its atom loop (src/frames/frame_index.hpp).
@@ -276,7 +283,8 @@ struct Records {
     Elements elements;
 
     Topology topology;
-    std::shared_ptr<NeighbourIndex> neighbour_index;  // rebuilt when the working list changes
+    // Rebuilt when the working list changes, by the searches, which only read the records.
+    mutable std::shared_ptr<NeighbourIndex> neighbour_index;
 
     FrameResults frames;
     std::shared_ptr<FrameIndex> frame_index;

@@ -1,7 +1,7 @@
 // Completion of molecules: images of the atoms read under every operator and lattice shift are
-// appended while they bond to the working list; the list is printed and written to
-// complete.ang. The scan accepts, again and again, the first candidate in scan order that is
-// bonded to the list and coincides with none of it. Both conditions only ever become true as
+// appended while they bond to the working list, and the list is printed when it grew (the
+// output stage writes it to complete.ang). The scan accepts, again and again, the first
+// candidate in scan order that is bonded to the list and coincides with none of it. Both conditions only ever become true as
 // the list grows, so the completion keeps the candidates that are bonded and not coincident in
 // scan order and, after each acceptance, looks only at the candidates near the new image.
 #include "topology/molecules.hpp"
@@ -18,14 +18,11 @@
 
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
-#include "topology/grid.hpp"
+#include "shared/grid.hpp"
 
 namespace kova {
 
 namespace {
-
-constexpr int kCompleteAng = 44;  // complete.ang
-
 
 // A candidate: source atom, operator and lattice shift, ordered as the scan visits them.
 struct ImageCandidate {
@@ -76,9 +73,9 @@ int operators(const Records& r) {
                           1);
 }
 
-void append(Records& r, int i, const Image& im) {
+void append(Io& io, Records& r, int i, const Image& im) {
     int k = r.topology.list_size + 1;
-    if (k > max_atoms) fatal_error(r, "GenCompleteFrags", "Too many atoms");
+    if (k > max_atoms) fatal_error(io, r.files.listing, "GenCompleteFrags", "Too many atoms");
     r.ensure_atoms(k);
     r.structure.label[k] = r.structure.label[i];
     r.structure.atomic_number[k] = r.structure.atomic_number[i];
@@ -89,31 +86,6 @@ void append(Records& r, int i, const Image& im) {
     r.topology.source_atom[k] = i;
     ++r.topology.image_count[i];
     r.topology.list_size = k;
-}
-
-void report(Records& r) {
-    if (r.topology.list_size == r.structure.atom_count) return;
-    const int out = r.files.listing;
-    r.io.write(out, "");
-    r.io.write(out, " List of atoms in complete fragment(s) :");
-    r.io.create(kCompleteAng, "complete.ang");
-    r.io.write(out, "");
-    r.io.write(out,
-               "       ATOM        ------ FRACTIONAL ------    ----- CARTESIAN -----     ISQ NSQ");
-    for (int k = 1; k <= r.topology.list_size; ++k) {
-        const Vec3f& f = r.structure.frac[k];
-        const Vec3f& x = r.structure.cart[k];
-        const std::string label = pad(r.structure.label[k], 8);
-        r.io.write(out, fi(k, 6) + " " + label + " " + ff(f[0], 9, 4) + ff(f[1], 9, 4) +
-                            ff(f[2], 9, 4) + " " + ff(x[0], 8, 3) + ff(x[1], 8, 3) +
-                            ff(x[2], 8, 3) + fi(r.topology.source_atom[k], 8) +
-                            fi(r.topology.image_count[k], 4));
-        r.io.write(kCompleteAng, "ATOM " + fa(label, 10) + "   " + ff(x[0], 12, 4) +
-                                     ff(x[1], 12, 4) + ff(x[2], 12, 4));
-    }
-    r.io.write(out, "");
-    r.io.write(out, " File with complete fragment(s) in PLATON format : complete.ang");
-    r.io.close(kCompleteAng);
 }
 
 double frobenius(const Mat3d& m) {
@@ -169,7 +141,7 @@ double max_abs(const Vec3d& v) {
 
 class Completion {
 public:
-    explicit Completion(Records& r) : r_(r) {}
+    Completion(Io& io, Records& r) : io_(io), r_(r) {}
     void run();
 
 private:
@@ -179,21 +151,36 @@ private:
         double stretch = 1.0;  // bound of |back v| / |v|
         Vec3d lo{}, hi{};      // box of rot·xf + trn over the sources (fractional)
         Vec3d trn{};
-        bool any = false;  // a finite source exists
+        double row_sum = 0.0;  // largest sum of |rot| along a component
+        bool any = false;      // a finite source exists
+    };
+    // The sources whose images can lie anywhere: their numbers, Cartesian places and the
+    // largest fractional coordinate among them.
+    struct Sources {
+        std::vector<int> atom;
+        std::vector<Vec3d> cart;
+        double largest = 0.0;
     };
     static constexpr char kDead = 1, kQueued = 2;
 
     void prepare();
+    void prepare_cell();
+    Sources finite_sources() const;
+    Op operator_bounds(int n, const std::vector<int>& sources) const;
+    double search_reach(const Vec3d& x, const Vec3d& y) const;
+    void shift_range(const Op& op, const Vec3d& y, double reach, long long lo[3],
+                     long long hi[3]) const;
     void process(int m);
     void try_candidate(int m, int i, const ImageCandidate& k);
 
+    Io& io_;
     Records& r_;
-    int nat_ = 0, nsym_ = 0, ncells_ = 0;
-    double reach_ = 0.0;  // longest bond a candidate can make (Å)
-    bool brute_ = false;  // the reach cannot be bounded
-    bool frac_ok_ = false;
-    Mat3d tmat_{}, tinv_{};
-    double tinv_row_[3] = {0, 0, 0};
+    int source_count_ = 0, operator_count_ = 0, ncells_ = 0;
+    double reach_ = 0.0;     // longest bond a candidate can make (Å)
+    bool unbounded_ = false;  // the reach cannot be bounded
+    bool cell_invertible_ = false;
+    Mat3d frac_to_cart_{}, cart_to_frac_{};
+    double cart_to_frac_row_[3] = {0, 0, 0};  // lengths of the rows of cart_to_frac_
     double spread_ = 0.0;  // bound of |rot·xf + trn| + 1 over sources and operators
     std::vector<Op> ops_;
     PointGrid sources_;
@@ -202,71 +189,90 @@ private:
         ready_;
 };
 
-void Completion::prepare() {
-    nat_ = std::clamp(r_.structure.atom_count, 0, r_.atom_slots());
-    nsym_ = operators(r_);
-    ncells_ = r_.options.ncells;
-    float covmax = 0.0f;
-    for (int i = 1; i <= nat_; ++i)
-        covmax = std::max(covmax, covalent_radius(r_, r_.structure.atomic_number[i]));
-    reach_ = 2.0 * covmax + r_.options.tolerances.bond;
-    brute_ = !std::isfinite(reach_);
-
+void Completion::prepare_cell() {
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) tmat_[i][j] = r_.structure.frac_to_cart[i][j];
-    frac_ok_ = invert(tmat_, tinv_);
-    if (frac_ok_)
+        for (int j = 0; j < 3; ++j) frac_to_cart_[i][j] = r_.structure.frac_to_cart[i][j];
+    cell_invertible_ = invert(frac_to_cart_, cart_to_frac_);
+    if (cell_invertible_)
         for (int k = 0; k < 3; ++k)
-            tinv_row_[k] = std::sqrt(tinv_[k][0] * tinv_[k][0] + tinv_[k][1] * tinv_[k][1] +
-                                     tinv_[k][2] * tinv_[k][2]);
+            cart_to_frac_row_[k] =
+                std::sqrt(cart_to_frac_[k][0] * cart_to_frac_[k][0] +
+                          cart_to_frac_[k][1] * cart_to_frac_[k][1] +
+                          cart_to_frac_[k][2] * cart_to_frac_[k][2]);
+}
 
-    double qmax = 0.0, tmax = 0.0, rmax = 0.0;
-    std::vector<Vec3d> pts;
-    std::vector<int> ids;
-    for (int i = 1; i <= nat_; ++i) {
+Completion::Sources Completion::finite_sources() const {
+    Sources s;
+    for (int i = 1; i <= source_count_; ++i) {
         const Vec3f& q = r_.structure.frac[i];
         Vec3d qd{q[0], q[1], q[2]};
-        if (!std::isfinite(max_abs(qd)) && !brute_) continue;  // its images are nowhere
-        qmax = std::max(qmax, max_abs(qd));
-        pts.push_back(times(tmat_, qd));
-        ids.push_back(i);
+        if (!std::isfinite(max_abs(qd)) && !unbounded_) continue;  // its images are nowhere
+        s.largest = std::max(s.largest, max_abs(qd));
+        s.cart.push_back(times(frac_to_cart_, qd));
+        s.atom.push_back(i);
     }
-    ops_.assign(static_cast<std::size_t>(nsym_) + 1, Op{});
-    for (int n = 1; n <= nsym_; ++n) {
+    return s;
+}
+
+// Operator n with the box its images of the sources fill, and the way back from an image to
+// its source when the search can go that way.
+Completion::Op Completion::operator_bounds(int n, const std::vector<int>& sources) const {
+    Op op;
+    Mat3d rot{}, rinv{};
+    for (int j = 0; j < 3; ++j)
+        for (int k = 0; k < 3; ++k)
+            rot[k][j] = r_.structure.symmetry.rotation[static_cast<std::size_t>(n)][j][k];
+    for (int k = 0; k < 3; ++k)
+        op.trn[k] = r_.structure.symmetry.translation[static_cast<std::size_t>(n)][k];
+    for (int k = 0; k < 3; ++k)
+        op.row_sum = std::max(op.row_sum,
+                              std::fabs(rot[k][0]) + std::fabs(rot[k][1]) + std::fabs(rot[k][2]));
+    op.lo = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+             std::numeric_limits<double>::infinity()};
+    op.hi = {-op.lo[0], -op.lo[1], -op.lo[2]};
+    for (int i : sources) {
+        const Vec3f& q = r_.structure.frac[i];
+        Vec3d w = times(rot, {q[0], q[1], q[2]});
+        for (int k = 0; k < 3; ++k) {
+            w[k] += op.trn[k];
+            op.lo[k] = std::min(op.lo[k], w[k]);
+            op.hi[k] = std::max(op.hi[k], w[k]);
+        }
+    }
+    op.any = !sources.empty() && std::isfinite(max_abs(op.lo)) && std::isfinite(max_abs(op.hi));
+    op.indexed = !unbounded_ && cell_invertible_ && op.any && invert(rot, rinv) &&
+                 std::isfinite(max_abs(op.trn));
+    if (op.indexed) {
+        op.back = mul(mul(frac_to_cart_, rinv), cart_to_frac_);
+        op.stretch = norm_bound(op.back);
+    }
+    return op;
+}
+
+void Completion::prepare() {
+    source_count_ = std::clamp(r_.structure.atom_count, 0, r_.atom_slots());
+    operator_count_ = operators(r_);
+    ncells_ = r_.options.ncells;
+    float covmax = 0.0f;
+    for (int i = 1; i <= source_count_; ++i)
+        covmax = std::max(covmax, covalent_radius(r_, r_.structure.atomic_number[i]));
+    reach_ = 2.0 * covmax + r_.options.tolerances.bond;
+    unbounded_ = !std::isfinite(reach_);
+    prepare_cell();
+
+    const Sources sources = finite_sources();
+    double largest_shift = 0.0, largest_row_sum = 0.0;
+    ops_.assign(static_cast<std::size_t>(operator_count_) + 1, Op{});
+    for (int n = 1; n <= operator_count_; ++n) {
         Op& op = ops_[static_cast<std::size_t>(n)];
-        Mat3d rot{}, rinv{};
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k)
-                rot[k][j] = r_.structure.symmetry.rotation[static_cast<std::size_t>(n)][j][k];
-        for (int k = 0; k < 3; ++k)
-            op.trn[k] = r_.structure.symmetry.translation[static_cast<std::size_t>(n)][k];
-        tmax = std::max(tmax, max_abs(op.trn));
-        for (int k = 0; k < 3; ++k)
-            rmax =
-                std::max(rmax, std::fabs(rot[k][0]) + std::fabs(rot[k][1]) + std::fabs(rot[k][2]));
-        op.lo = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
-                 std::numeric_limits<double>::infinity()};
-        op.hi = {-op.lo[0], -op.lo[1], -op.lo[2]};
-        for (int i : ids) {
-            const Vec3f& q = r_.structure.frac[i];
-            Vec3d w = times(rot, {q[0], q[1], q[2]});
-            for (int k = 0; k < 3; ++k) {
-                w[k] += op.trn[k];
-                op.lo[k] = std::min(op.lo[k], w[k]);
-                op.hi[k] = std::max(op.hi[k], w[k]);
-            }
-        }
-        op.any = !ids.empty() && std::isfinite(max_abs(op.lo)) && std::isfinite(max_abs(op.hi));
-        op.indexed =
-            !brute_ && frac_ok_ && op.any && invert(rot, rinv) && std::isfinite(max_abs(op.trn));
-        if (op.indexed) {
-            op.back = mul(mul(tmat_, rinv), tinv_);
-            op.stretch = norm_bound(op.back);
-        }
+        op = operator_bounds(n, sources.atom);
+        largest_shift = std::max(largest_shift, max_abs(op.trn));
+        largest_row_sum = std::max(largest_row_sum, op.row_sum);
     }
-    spread_ = rmax * qmax + tmax + 1.0;
-    sources_.build(std::max(1.0, brute_ ? 1.0 : reach_ * 1.0001), {}, 1);
-    for (std::size_t k = 0; k < ids.size(); ++k) sources_.insert(ids[k], pts[k]);
+    spread_ = largest_row_sum * sources.largest + largest_shift + 1.0;
+    sources_.build(std::max(1.0, unbounded_ ? 1.0 : reach_ * 1.0001), {}, 1);
+    for (std::size_t k = 0; k < sources.atom.size(); ++k)
+        sources_.insert(sources.atom[k], sources.cart[k]);
 }
 
 void Completion::try_candidate(int m, int i, const ImageCandidate& k) {
@@ -284,56 +290,71 @@ void Completion::try_candidate(int m, int i, const ImageCandidate& k) {
     ready_.push(k);
 }
 
+// How far from atom x (fractional y) the images that can bond it or coincide with it lie. The
+// single-precision image of a candidate near x is off its exact place by a few units in the
+// last place of the sums that make it; a generous bound of that widens the search.
+double Completion::search_reach(const Vec3d& x, const Vec3d& y) const {
+    double span = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        double s = 0.0;
+        for (int j = 0; j < 3; ++j)
+            s += std::fabs(frac_to_cart_[k][j]) * (std::fabs(y[j]) + spread_);
+        span = std::max(span, s);
+    }
+    const double slack = 2e-6 * (1.0 + max_abs(x) + span) + 1e-4;
+    return std::max(reach_, 0.001) + slack;
+}
+
+// The lattice shifts, within NCELLS, that can bring an image of some source under operator op
+// within `reach` of the atom at fractional y.
+void Completion::shift_range(const Op& op, const Vec3d& y, double reach, long long lo[3],
+                             long long hi[3]) const {
+    const long long nc = ncells_;
+    for (int k = 0; k < 3; ++k) {
+        lo[k] = -nc;
+        hi[k] = nc;
+    }
+    if (!op.indexed) return;
+    for (int k = 0; k < 3; ++k) {
+        double rk = cart_to_frac_row_[k] * reach + 1e-9 * (1.0 + std::fabs(y[k]) + spread_);
+        double from = std::ceil(y[k] - op.hi[k] - rk);
+        double to = std::floor(y[k] - op.lo[k] + rk);
+        lo[k] = static_cast<long long>(
+            std::clamp(from, static_cast<double>(-nc), static_cast<double>(nc) + 1.0));
+        hi[k] = static_cast<long long>(
+            std::clamp(to, static_cast<double>(-nc) - 1.0, static_cast<double>(nc)));
+    }
+}
+
 // Every candidate that is bonded to atom m of the list, or coincides with it, gets to know.
 void Completion::process(int m) {
     const Vec3f& xf = r_.structure.cart[m];
     Vec3d x{xf[0], xf[1], xf[2]};
-    if (!brute_ && !std::isfinite(max_abs(x))) return;  // no finite distance to anything
-    const long long nc = ncells_;
+    if (!unbounded_ && !std::isfinite(max_abs(x))) return;  // no finite distance to anything
     Vec3d y{};
-    if (frac_ok_) y = times(tinv_, x);
-    // The single-precision image of a candidate near x is off its exact place by a few units in
-    // the last place of the sums that make it; a generous bound of that widens the search.
-    double span = 0.0;
-    for (int k = 0; k < 3; ++k) {
-        double s = 0.0;
-        for (int j = 0; j < 3; ++j) s += std::fabs(tmat_[k][j]) * (std::fabs(y[j]) + spread_);
-        span = std::max(span, s);
-    }
-    const double slack = 2e-6 * (1.0 + max_abs(x) + span) + 1e-4;
-    const double reach = std::max(reach_, 0.001) + slack;
-    for (int n = 1; n <= nsym_; ++n) {
+    if (cell_invertible_) y = times(cart_to_frac_, x);
+    const double reach = search_reach(x, y);
+    for (int n = 1; n <= operator_count_; ++n) {
         const Op& op = ops_[static_cast<std::size_t>(n)];
-        long long lo[3] = {-nc, -nc, -nc}, hi[3] = {nc, nc, nc};
-        if (op.indexed) {
-            // Shifts that can bring some source within reach of the atom.
-            for (int k = 0; k < 3; ++k) {
-                double rk = tinv_row_[k] * reach + 1e-9 * (1.0 + std::fabs(y[k]) + spread_);
-                double from = std::ceil(y[k] - op.hi[k] - rk);
-                double to = std::floor(y[k] - op.lo[k] + rk);
-                lo[k] = static_cast<long long>(
-                    std::clamp(from, static_cast<double>(-nc), static_cast<double>(nc) + 1.0));
-                hi[k] = static_cast<long long>(
-                    std::clamp(to, static_cast<double>(-nc) - 1.0, static_cast<double>(nc)));
-            }
-        }
+        long long lo[3], hi[3];
+        shift_range(op, y, reach, lo, hi);
         for (long long la = lo[0]; la <= hi[0]; ++la)
             for (long long lb = lo[1]; lb <= hi[1]; ++lb)
                 for (long long lc = lo[2]; lc <= hi[2]; ++lc) {
                     const int a = static_cast<int>(la), b = static_cast<int>(lb),
                               c = static_cast<int>(lc);
                     if (n == 1 && a == 0 && b == 0 && c == 0) continue;
-                    if (op.indexed) {
-                        Vec3d f{op.trn[0] + a, op.trn[1] + b, op.trn[2] + c};
-                        Vec3d v = times(tmat_, f);
-                        Vec3d centre = times(op.back, {x[0] - v[0], x[1] - v[1], x[2] - v[2]});
-                        sources_.visit(centre, op.stretch * reach, [&](int i) {
-                            try_candidate(m, i, ImageCandidate{i, n, a, b, c});
-                        });
-                    } else {
-                        sources_.visit_all(
-                            [&](int i) { try_candidate(m, i, ImageCandidate{i, n, a, b, c}); });
+                    auto candidate = [&](int i) {
+                        try_candidate(m, i, ImageCandidate{i, n, a, b, c});
+                    };
+                    if (!op.indexed) {
+                        sources_.visit_all(candidate);
+                        continue;
                     }
+                    Vec3d f{op.trn[0] + a, op.trn[1] + b, op.trn[2] + c};
+                    Vec3d v = times(frac_to_cart_, f);
+                    Vec3d centre = times(op.back, {x[0] - v[0], x[1] - v[1], x[2] - v[2]});
+                    sources_.visit(centre, op.stretch * reach, candidate);
                 }
     }
 }
@@ -342,53 +363,44 @@ void Completion::run() {
     r_.topology.list_size = r_.structure.atom_count;
     prepare();
     // A bond shorter than the coincidence distance would be a coincidence: nothing can join.
-    if (!(reach_ + 1e-5 >= 0.001) || nsym_ == 0 || ncells_ < 0) return;
-    for (int m = 1; m <= nat_; ++m) process(m);
+    if (!(reach_ + 1e-5 >= 0.001) || operator_count_ == 0 || ncells_ < 0) return;
+    for (int m = 1; m <= source_count_; ++m) process(m);
     while (!ready_.empty()) {
         ImageCandidate k = ready_.top();
         ready_.pop();
         char& s = state_[k];
         if (s & kDead) continue;
         s |= kDead;
-        append(r_, k.atom, image_of(r_, k.atom, k.symop, k.shift_a, k.shift_b, k.shift_c));
+        append(io_, r_, k.atom, image_of(r_, k.atom, k.symop, k.shift_a, k.shift_b, k.shift_c));
         process(r_.topology.list_size);
     }
 }
 
 }  // namespace
 
-void complete_molecules(Records& r) {
-    Completion(r).run();
-    report(r);
+void complete_molecules(Io& io, Records& r) {
+    Completion(io, r).run();
+    list_complete_fragments(io, r);
 }
 
-void complete_molecules_scan(Records& r) {
-    r.topology.list_size = r.structure.atom_count;
-    const int nat = std::clamp(r.structure.atom_count, 0, r.atom_slots());
-    const int nsym = operators(r);
-    const long long nc = r.options.ncells;
-    bool added = true;
-    while (added) {
-        added = false;
-        for (int i = 1; i <= nat && !added; ++i)
-            for (int n = 1; n <= nsym && !added; ++n)
-                for (long long a = -nc; a <= nc && !added; ++a)
-                    for (long long b = -nc; b <= nc && !added; ++b)
-                        for (long long c = -nc; c <= nc && !added; ++c) {
-                            if (n == 1 && a == 0 && b == 0 && c == 0) continue;
-                            Image im = image_of(r, i, n, static_cast<int>(a), static_cast<int>(b),
-                                                static_cast<int>(c));
-                            bool reject = false, bond = false;
-                            for (int m = 1; m <= r.topology.list_size && !reject; ++m) {
-                                reject = coincident(im.xc, r.structure.cart[m]);
-                                if (!bond) bond = bonded(r, im.xc, i, m);
-                            }
-                            if (reject || !bond) continue;
-                            append(r, i, im);
-                            added = true;  // and the scan starts again from its beginning
-                        }
+void list_complete_fragments(Io& io, const Records& r) {
+    if (r.topology.list_size <= r.structure.atom_count) return;
+    const int out = r.files.listing;
+    io.write(out, "");
+    io.write(out, " List of atoms in complete fragment(s) :");
+    io.write(out, "");
+    io.write(out,
+             "       ATOM        ------ FRACTIONAL ------    ----- CARTESIAN -----     ISQ NSQ");
+    for (int k = 1; k <= r.topology.list_size; ++k) {
+        const Vec3f& f = r.structure.frac[k];
+        const Vec3f& x = r.structure.cart[k];
+        io.write(out, fi(k, 6) + " " + pad(r.structure.label[k], 8) + " " + ff(f[0], 9, 4) +
+                          ff(f[1], 9, 4) + ff(f[2], 9, 4) + " " + ff(x[0], 8, 3) +
+                          ff(x[1], 8, 3) + ff(x[2], 8, 3) + fi(r.topology.source_atom[k], 8) +
+                          fi(r.topology.image_count[k], 4));
     }
-    report(r);
+    io.write(out, "");
+    io.write(out, " File with complete fragment(s) in PLATON format : complete.ang");
 }
 
 }  // namespace kova

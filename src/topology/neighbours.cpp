@@ -1,7 +1,7 @@
 // Neighbour search, the stored neighbour tables and their printouts in kova.out. A search
 // visits only the atoms near the centre (a spatial index of the working list) and then applies
 // the tests of the whole-list scan in index order, so that the result, its order and every
-// tie are those of the scan, which is kept beside it as `search_neighbours_scan`.
+// tie are those of the scan (which the tests keep to check the search against).
 #include "topology/neighbours.hpp"
 
 #include <algorithm>
@@ -16,11 +16,13 @@
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
-#include "topology/grid.hpp"
+#include "shared/grid.hpp"
 
 namespace kova {
 
-// Built over structure.cart of the working list 1..n.
+// Built over structure.cart of the working list 1..n: a cache beside the records
+// (Records::neighbour_index, mutable), which the searches build and bring up to date while
+// they only read the records.
 struct NeighbourIndex {
     int n = -1;
     const Vec3f* data = nullptr;
@@ -58,7 +60,7 @@ bool same_bits(const Vec3f& a, const Vec3f& b) {
 
 int list_length(const Records& r) { return std::clamp(r.topology.list_size, 0, r.atom_slots()); }
 
-void build_index(Records& r, int n) {
+void build_index(const Records& r, int n) {
     auto ix = std::make_shared<NeighbourIndex>();
     ix->n = n;
     ix->data = r.structure.cart.data();
@@ -85,7 +87,7 @@ void build_index(Records& r, int n) {
 // The index for the current working list, rebuilt or brought up to date as needed. The
 // centre and its stored neighbours are always checked: a stage that moves a bonded atom (the
 // X-H extension moves H and then searches around X) gets the new place without saying so.
-NeighbourIndex& index_of(Records& r, int centre) {
+NeighbourIndex& index_of(const Records& r, int centre) {
     int n = list_length(r);
     NeighbourIndex* ix = r.neighbour_index.get();
     if (!ix || ix->n != n || ix->data != r.structure.cart.data() ||
@@ -145,12 +147,7 @@ NeighbourList no_neighbours() {
     return g;
 }
 
-void write_both(Records& r, int first, int second, const std::string& rec) {
-    for (int ch : {first, second})
-        if (ch == terminal || r.io.is_open_out(ch)) r.io.write(ch, rec);
-}
-
-[[noreturn]] void overflow(Records& r, int atom, float radius) {
+[[noreturn]] void overflow(Io& io, const Records& r, int atom, float radius) {
     const std::string lines[] = {
         "",
         " GetNei :: atom = " + fi(atom, 8) + "  " + pad(r.structure.label[atom], 8),
@@ -158,7 +155,9 @@ void write_both(Records& r, int first, int second, const std::string& rec) {
         "           inei exceeds dimension maxnei ( " + fi(max_neighbours, 6) + " )",
         "",
     };
-    for (const auto& l : lines) write_both(r, terminal, r.files.listing, l);
+    for (const auto& l : lines)
+        for (int ch : {terminal, r.files.listing})
+            if (ch == terminal || io.is_open_out(ch)) io.write(ch, l);
     throw RunStop{};
 }
 
@@ -183,10 +182,9 @@ std::optional<float> passes(const Records& r, int atom, int j, float radius) {
     return d;
 }
 
-// Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort. The
-// plain form compares each candidate with every atom taken, as the scan does.
-void accept(Records& r, int atom, float radius, const std::vector<std::pair<int, float>>& cand,
-            NeighbourList& g, bool plain = false) {
+// Tests 5 to 7 over the candidates that passed 1 to 4, in index order; then the sort.
+void accept(Io& io, const Records& r, int atom, float radius,
+            const std::vector<std::pair<int, float>>& cand, NeighbourList& g) {
     // Two atoms closer than SAMEXYZ lie at nearly the same distance from the centre, so only
     // the atoms taken whose distances are that close (with room for the rounding of d) are
     // compared: `taken` holds their distances in ascending order.
@@ -195,24 +193,19 @@ void accept(Records& r, int atom, float radius, const std::vector<std::pair<int,
     auto nearer = [](const std::pair<float, int>& a, float b) { return a.first < b; };
     auto farther = [](float a, const std::pair<float, int>& b) { return a < b.first; };
     for (const auto& [j, d] : cand) {
+        const float window = 2.0f * kSameXyz + 1.0e-5f * d;
+        const bool finite = std::isfinite(window);  // else every atom taken is compared
+        auto q = finite ? std::lower_bound(taken.begin(), taken.end(), d - window, nearer)
+                        : taken.begin();
+        auto end = finite ? std::upper_bound(q, taken.end(), d + window, farther) : taken.end();
         bool same = false;
-        if (plain) {
-            for (int k = 1; k <= g.count && !same; ++k)
-                same = distance(r.structure.cart[j], r.structure.cart[g.atom[k]]) < kSameXyz;
-        } else {
-            const float window = 2.0f * kSameXyz + 1.0e-5f * d;
-            const bool finite = std::isfinite(window);  // else every atom taken is compared
-            auto q = finite ? std::lower_bound(taken.begin(), taken.end(), d - window, nearer)
-                            : taken.begin();
-            auto end = finite ? std::upper_bound(q, taken.end(), d + window, farther) : taken.end();
-            for (; q != end && !same; ++q)
-                same = distance(r.structure.cart[j], r.structure.cart[q->second]) < kSameXyz;
-        }
+        for (; q != end && !same; ++q)
+            same = distance(r.structure.cart[j], r.structure.cart[q->second]) < kSameXyz;
         if (same) continue;
-        if (!plain) taken.insert(std::upper_bound(taken.begin(), taken.end(), d, farther), {d, j});
+        taken.insert(std::upper_bound(taken.begin(), taken.end(), d, farther), {d, j});
         if (g.count + 1 > max_neighbours) {
             g.count = max_neighbours + 1;
-            overflow(r, atom, radius);
+            overflow(io, r, atom, radius);
         }
         ++g.count;
         g.atom.push_back(j);
@@ -220,14 +213,14 @@ void accept(Records& r, int atom, float radius, const std::vector<std::pair<int,
         if (r.structure.occupancy_flag[j] == -1) g.any_disordered = true;
     }
     // Repeated passes swapping only a strictly greater distance: a stable sort by distance.
-    std::vector<std::pair<float, int>> byd;
-    byd.reserve(static_cast<std::size_t>(g.count));
-    for (int k = 1; k <= g.count; ++k) byd.emplace_back(g.distance[k], g.atom[k]);
-    std::stable_sort(byd.begin(), byd.end(),
+    std::vector<std::pair<float, int>> by_distance;
+    by_distance.reserve(static_cast<std::size_t>(g.count));
+    for (int k = 1; k <= g.count; ++k) by_distance.emplace_back(g.distance[k], g.atom[k]);
+    std::stable_sort(by_distance.begin(), by_distance.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (int k = 1; k <= g.count; ++k) {
-        g.distance[k] = byd[static_cast<std::size_t>(k - 1)].first;
-        g.atom[k] = byd[static_cast<std::size_t>(k - 1)].second;
+        g.distance[k] = by_distance[static_cast<std::size_t>(k - 1)].first;
+        g.atom[k] = by_distance[static_cast<std::size_t>(k - 1)].second;
     }
 }
 
@@ -255,20 +248,20 @@ bool distinct_sites(const Records& r, std::vector<std::pair<int, float>>& cand) 
 bool valid_centre(const Records& r, int atom) { return atom >= 1 && atom <= r.atom_slots(); }
 
 // Heading and rows of a neighbour listing (covalent form when radius <= 0).
-void print_neighbours(Records& r, int channel, int atom, float radius, int count,
+void print_neighbours(Io& io, const Records& r, int channel, int atom, float radius, int count,
                       const std::vector<int>& neighbours, const std::vector<float>& distances) {
-    r.io.write(channel, "");
+    io.write(channel, "");
     if (radius > 0.0f)
-        r.io.write(channel, " Neighbors of " + trim(r.structure.label[atom]) + " within " +
+        io.write(channel, " Neighbors of " + trim(r.structure.label[atom]) + " within " +
                                 ff(radius, 7, 3) + " Ang = " + fi(count, 4));
     else
-        r.io.write(channel, " Covalently-bonded neighbors to " + trim(r.structure.label[atom]) +
+        io.write(channel, " Covalently-bonded neighbors to " + trim(r.structure.label[atom]) +
                                 " = " + fi(count, 4));
-    r.io.write(channel, "");
-    r.io.write(channel, "     i       n     r(Ang)    atom       occ");
+    io.write(channel, "");
+    io.write(channel, "     i       n     r(Ang)    atom       occ");
     for (int k = 1; k <= count; ++k) {
         int j = neighbours[static_cast<std::size_t>(k)];
-        r.io.write(channel, fi(k, 6) + fi(j, 8) + "  " +
+        io.write(channel, fi(k, 6) + fi(j, 8) + "  " +
                                 ff(distances[static_cast<std::size_t>(k)], 9, 3) + "    " +
                                 pad(r.structure.label[j], 8) + "  " +
                                 ff(r.structure.occupancy[j], 7, 4));
@@ -276,28 +269,28 @@ void print_neighbours(Records& r, int channel, int atom, float radius, int count
 }
 
 // The type summary; `gap` is the line written before each type.
-void print_types(Records& r, int channel, int types, const std::vector<int>& type_z,
+void print_types(Io& io, const Records& r, int channel, int types, const std::vector<int>& type_z,
                  const std::vector<int>& type_size, const std::vector<std::vector<int>>& type_atoms,
                  const std::string& gap) {
-    r.io.write(channel, "");
-    r.io.write(channel, "    There is(are) " + fi(types, 4) + " atom type(s) among neighbors");
+    io.write(channel, "");
+    io.write(channel, "    There is(are) " + fi(types, 4) + " atom type(s) among neighbors");
     for (int t = 1; t <= types; ++t) {
-        r.io.write(channel, gap);
-        r.io.write(channel, "    Type = " + fi(t, 4));
-        r.io.write(channel, "      atomic number = " + fi(type_z[static_cast<std::size_t>(t)], 4));
-        r.io.write(channel, "      neighbors of this type = " +
+        io.write(channel, gap);
+        io.write(channel, "    Type = " + fi(t, 4));
+        io.write(channel, "      atomic number = " + fi(type_z[static_cast<std::size_t>(t)], 4));
+        io.write(channel, "      neighbors of this type = " +
                                 fi(type_size[static_cast<std::size_t>(t)], 4));
         std::string line = "      atoms : ";
         const auto& mem = type_atoms[static_cast<std::size_t>(t)];
         int cnt = type_size[static_cast<std::size_t>(t)];
         for (int m = 1; m <= cnt; ++m) {
             if (m > 1 && (m - 1) % 6 == 0) {
-                r.io.write(channel, line);
+                io.write(channel, line);
                 line = std::string(14, ' ');
             }
             line += pad(r.structure.label[mem[static_cast<std::size_t>(m)]], 8) + " ";
         }
-        r.io.write(channel, line);
+        io.write(channel, line);
     }
 }
 
@@ -340,9 +333,62 @@ const NeighbourTable& stored(const Records& r, int atom) {
     return r.topology.neighbours[static_cast<std::size_t>(atom)];
 }
 
+// A search's list as the stored row of its centre.
+NeighbourTable stored_row(const NeighbourList& g) {
+    NeighbourTable t;
+    t.count = g.count;
+    t.atom.assign(g.atom.begin(), g.atom.begin() + g.count + 1);
+    t.distance.assign(g.distance.begin(), g.distance.begin() + g.count + 1);
+    t.type_count = g.type_count;
+    t.type_atomic_number.assign(g.type_atomic_number.begin(),
+                                g.type_atomic_number.begin() + g.type_count + 1);
+    t.type_size.assign(g.type_size.begin(), g.type_size.begin() + g.type_count + 1);
+    t.type_atom.assign(g.type_atom.begin(), g.type_atom.begin() + g.type_count + 1);
+    return t;
+}
+
+// The distance of stored neighbour j from the atom of row t (0 when j is none of them).
+float stored_distance(const NeighbourTable& t, int j) {
+    for (int k = 1; k <= t.count; ++k)
+        if (t.atom[k] == j) return t.distance[k];
+    return 0.0f;
+}
+
+// Re-sorts the members of each type of atom i, for the printout and for good: the passes swap
+// a, b when b has fewer neighbours of its own, or as many and a is strictly farther, which is
+// a stable sort by (own count, distance).
+void sort_by_own_neighbours(Records& r, int i) {
+    NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
+    for (int ty = 1; ty <= t.type_count; ++ty) {
+        auto& mem = t.type_atom[ty];
+        std::stable_sort(mem.begin() + 1, mem.begin() + t.type_size[ty] + 1, [&](int a, int b) {
+            int na = r.topology.neighbours[static_cast<std::size_t>(a)].count;
+            int nb = r.topology.neighbours[static_cast<std::size_t>(b)].count;
+            if (na != nb) return na < nb;
+            return stored_distance(t, a) < stored_distance(t, b);
+        });
+    }
+}
+
+// One atom's part of the all-atom printout: its types from the heaviest.
+void list_row(Io& io, const Records& r, int i) {
+    const int out = r.files.listing;
+    io.write(out, "");
+    io.write(out, " Atom # " + fi(i, 6) + " = " + pad(r.structure.label[i], 8) + " :");
+    const NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
+    for (int ty = t.type_count; ty >= 1; --ty)
+        for (int m = 1; m <= t.type_size[ty]; ++m) {
+            int j = t.type_atom[ty][m];
+            io.write(out, "     " + fi(r.structure.atomic_number[j], 4) +
+                              fi(r.topology.neighbours[static_cast<std::size_t>(j)].count, 4) +
+                              ff(stored_distance(t, j), 11, 3) + fi(j, 8) + "   " +
+                              pad(r.structure.label[j], 8));
+        }
+}
+
 }  // namespace
 
-void atom_moved(Records& r, int atom) {
+void atom_moved(const Records& r, int atom) {
     NeighbourIndex* ix = r.neighbour_index.get();
     if (!ix || atom < 1 || atom > ix->n || atom > r.atom_slots()) return;
     // (the rounding of d is far inside the slack every search adds to its radius)
@@ -356,7 +402,7 @@ void atom_moved(Records& r, int atom) {
     ix->pos[atom] = r.structure.cart[atom];
 }
 
-NeighbourList search_neighbours(Records& r, int atom, float radius) {
+NeighbourList search_neighbours(Io& io, const Records& r, int atom, float radius) {
     NeighbourList g = no_neighbours();
     if (!valid_centre(r, atom)) return g;
     NeighbourIndex& ix = index_of(r, atom);
@@ -375,7 +421,7 @@ NeighbourList search_neighbours(Records& r, int atom, float radius) {
     });
     if (!distinct_sites(r, cand)) {
         std::sort(cand.begin(), cand.end());
-        accept(r, atom, radius, cand, g);
+        accept(io, r, atom, radius, cand, g);
         return g;
     }
     // No two candidates share a site and they fit: the scan takes them all, by distance and
@@ -392,36 +438,25 @@ NeighbourList search_neighbours(Records& r, int atom, float radius) {
     return g;
 }
 
-NeighbourList search_neighbours_scan(Records& r, int atom, float radius) {
-    NeighbourList g = no_neighbours();
-    if (!valid_centre(r, atom)) return g;
-    int n = list_length(r);
-    std::vector<std::pair<int, float>> cand;
-    for (int j = 1; j <= n; ++j) {
-        if (const std::optional<float> d = passes(r, atom, j, radius)) cand.emplace_back(j, *d);
-    }
-    accept(r, atom, radius, cand, g, true);
-    return g;
-}
-
-NeighbourList find_neighbours(Records& r, int atom, float radius, bool list_them) {
-    NeighbourList g = search_neighbours(r, atom, radius);
+NeighbourList find_neighbours(Io& io, const Records& r, int atom, float radius, bool list_them) {
+    NeighbourList g = search_neighbours(io, r, atom, radius);
     if (!valid_centre(r, atom)) return g;
     const int out = r.files.listing;
     if (list_them) {
-        print_neighbours(r, out, atom, radius, g.count, g.atom, g.distance);
+        print_neighbours(io, r, out, atom, radius, g.count, g.atom, g.distance);
         if (g.any_disordered) {
-            r.io.write(out, "");
-            r.io.write(out, "    Note : at least 1 neighbor is disordered");
+            io.write(out, "");
+            io.write(out, "    Note : at least 1 neighbor is disordered");
         }
     }
     group_by_element(r, g);
     if (list_them && r.options.verbosity >= 2)
-        print_types(r, out, g.type_count, g.type_atomic_number, g.type_size, g.type_atom, "");
+        print_types(io, r, out, g.type_count, g.type_atomic_number, g.type_size, g.type_atom, "");
     return g;
 }
 
-int first_neighbour(Records& r, int atom, float radius, const std::function<bool(int)>& take) {
+int first_neighbour(Io& io, const Records& r, int atom, float radius,
+                    const std::function<bool(int)>& take) {
     // Within `near` of the centre, where the order of the search is that of the distances,
     // unless two atoms share a site: then the whole search decides.
     const float near = std::min(radius, 4.0f);
@@ -449,71 +484,37 @@ int first_neighbour(Records& r, int atom, float radius, const std::function<bool
             }
         }
     }
-    const NeighbourList g = find_neighbours(r, atom, radius, false);
+    const NeighbourList g = find_neighbours(io, r, atom, radius, false);
     for (int m = 1; m <= g.count; ++m)
         if (take(g.atom[m])) return g.atom[m];
     return 0;
 }
 
-void find_all_neighbours(Records& r) {
+void find_all_neighbours(Io& io, Records& r) {
     const int out = r.files.listing;
     const int n = list_length(r);
     r.ensure_atoms(n);
-    r.io.write(out, "");
-    r.io.write(out, " " + std::string(79, '-'));
+    io.write(out, "");
+    io.write(out, " " + std::string(79, '-'));
     for (int ch : {terminal, out}) {
-        r.io.write(ch, "");
-        r.io.write(ch, " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM");
+        io.write(ch, "");
+        io.write(ch, " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM");
     }
+    for (int i = 1; i <= n; ++i)
+        r.topology.neighbours[static_cast<std::size_t>(i)] =
+            stored_row(find_neighbours(io, r, i, 0.0f, false));
+    io.write(out, "");
+    io.write(out, " Printout of neighbors of all atoms sorted by ");
+    io.write(out, "    1) atomic number (descending)");
+    io.write(out, "    2) hybridization ( ascending)");
+    io.write(out, "    3) distance      ( ascending)");
     for (int i = 1; i <= n; ++i) {
-        const NeighbourList g = find_neighbours(r, i, 0.0f, false);
-        NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
-        t.count = g.count;
-        t.atom.assign(g.atom.begin(), g.atom.begin() + g.count + 1);
-        t.distance.assign(g.distance.begin(), g.distance.begin() + g.count + 1);
-        t.type_count = g.type_count;
-        t.type_atomic_number.assign(g.type_atomic_number.begin(),
-                                    g.type_atomic_number.begin() + g.type_count + 1);
-        t.type_size.assign(g.type_size.begin(), g.type_size.begin() + g.type_count + 1);
-        t.type_atom.assign(g.type_atom.begin(), g.type_atom.begin() + g.type_count + 1);
-    }
-    r.io.write(out, "");
-    r.io.write(out, " Printout of neighbors of all atoms sorted by ");
-    r.io.write(out, "    1) atomic number (descending)");
-    r.io.write(out, "    2) hybridization ( ascending)");
-    r.io.write(out, "    3) distance      ( ascending)");
-    for (int i = 1; i <= n; ++i) {
-        r.io.write(out, "");
-        r.io.write(out, " Atom # " + fi(i, 6) + " = " + pad(r.structure.label[i], 8) + " :");
-        NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
-        auto dist_of = [&t](int j) {
-            for (int k = 1; k <= t.count; ++k)
-                if (t.atom[k] == j) return t.distance[k];
-            return 0.0f;
-        };
-        for (int ty = t.type_count; ty >= 1; --ty) {
-            auto& mem = t.type_atom[ty];
-            // The passes swap a, b when b has fewer neighbours of its own, or as many and a is
-            // strictly farther: a stable sort by (own count, distance).
-            std::stable_sort(mem.begin() + 1, mem.begin() + t.type_size[ty] + 1, [&](int a, int b) {
-                int na = r.topology.neighbours[static_cast<std::size_t>(a)].count;
-                int nb = r.topology.neighbours[static_cast<std::size_t>(b)].count;
-                if (na != nb) return na < nb;
-                return dist_of(a) < dist_of(b);
-            });
-            for (int m = 1; m <= t.type_size[ty]; ++m) {
-                int j = mem[m];
-                r.io.write(out,
-                           "     " + fi(r.structure.atomic_number[j], 4) +
-                               fi(r.topology.neighbours[static_cast<std::size_t>(j)].count, 4) +
-                               ff(dist_of(j), 11, 3) + fi(j, 8) + "   " +
-                               pad(r.structure.label[j], 8));
-            }
-        }
+        sort_by_own_neighbours(r, i);
+        list_row(io, r, i);
     }
 }
 
-std::vector<int> neighbour_order(Records& r, int k) {
+std::vector<int> neighbour_order(Io& io, const Records& r, int k) {
     const NeighbourTable& t = stored(r, k);
     // Room for a full neighbour list, as the rules read past the atom's own neighbours.
     std::vector<int> order(static_cast<std::size_t>(std::max(t.count, max_neighbours)) + 1, 0);
@@ -521,27 +522,29 @@ std::vector<int> neighbour_order(Records& r, int k) {
     for (int ty = t.type_count; ty >= 1; --ty)
         for (int m = 1; m <= t.type_size[ty]; ++m) {
             ++l;
-            if (l >= static_cast<int>(order.size())) order.resize(static_cast<std::size_t>(l) + 1, 0);
+            if (l >= static_cast<int>(order.size()))
+                order.resize(static_cast<std::size_t>(l) + 1, 0);
             order[static_cast<std::size_t>(l)] = t.type_atom[ty][m];
         }
-    if (l != t.count) fatal_error(r, "SortNei", "l.ne.nnei(k)");
+    if (l != t.count) fatal_error(io, r.files.listing, "SortNei", "l.ne.nnei(k)");
     return order;
 }
 
-void list_stored_neighbours(Records& r, int atom, int channel) {
+void list_stored_neighbours(Io& io, const Records& r, int atom, int channel) {
     if (!valid_centre(r, atom)) return;
     const NeighbourTable& t = stored(r, atom);
-    print_neighbours(r, channel, atom, 0.0f, t.count, t.atom, t.distance);
+    print_neighbours(io, r, channel, atom, 0.0f, t.count, t.atom, t.distance);
     if (r.options.verbosity >= 2)
-        print_types(r, channel, t.type_count, t.type_atomic_number, t.type_size, t.type_atom, " ");
+        print_types(io, r, channel, t.type_count, t.type_atomic_number, t.type_size, t.type_atom,
+                    " ");
 }
 
-int collect_neighbours(Records& r, int atom, std::vector<int>& list) {
+std::vector<int> collect_neighbours(const Records& r, int atom) {
     const NeighbourTable& t = stored(r, atom);
-    list.assign(static_cast<std::size_t>(std::max(100, t.count + 1)) + 1, 0);
+    std::vector<int> list(static_cast<std::size_t>(t.count) + 2, 0);
     for (int k = 1; k <= t.count; ++k) list[static_cast<std::size_t>(k)] = t.atom[k];
     list[static_cast<std::size_t>(t.count) + 1] = atom;
-    return t.count + 1;
+    return list;
 }
 
 }  // namespace kova

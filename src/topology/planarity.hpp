@@ -7,13 +7,16 @@
 
 namespace kova {
 
-// The kinds of atom list the planarity test knows, each with its own tolerance.
-constexpr int planarity_ring = 2;   // a ring: options.tolerances.ring
-constexpr int planarity_group = 3;  // an atom and its neighbours: options.tolerances.group
+// The kinds of atom list the planarity test knows, each with its own tolerance and word.
+enum class PlanarityKind {
+    ring,   // a ring: options.tolerances.ring, "ring"
+    group,  // an atom and its neighbours: options.tolerances.group, "group"
+};
 
-// Whether the atoms atoms[1..count] lie in a plane within the tolerance of `kind`; print 1
-// lists the test.
-bool planarity(Records& r, int print, int count, const std::vector<int>& atoms, int kind);
+// Whether the atoms atoms[1..count] lie in a plane within the tolerance of `kind`; with
+// `list_it` the test is written to the listing.
+bool planarity(Io& io, const Records& r, bool list_it, int count, const std::vector<int>& atoms,
+               PlanarityKind kind);
 // Whether `atom` is among list[1..count] already; if not it is appended and count grows.
 bool append_atom(std::vector<int>& list, int& count, int atom);
 

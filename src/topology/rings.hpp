@@ -5,10 +5,14 @@
 
 namespace kova {
 
-// Makes the reduced connectivity table for the ring search.
-void reduce_connectivity(Records& r);
-// Finds the rings of the reduced connectivity table.
-void find_rings(Records& r);
+// The reduced connectivity table for the ring search, made from the working list and listed
+// with its elimination cycles.
+ReducedTable reduce_connectivity(Io& io, const Records& r);
+// The ring search over the reduced table (topology.reduced): fills the ring records of
+// topology and lists every ring found. Its start entry is exchanged into the table's first
+// place.
+void find_rings(Io& io, Records& r);
+
 // How an atom lies in the rings: only its first two rings count.
 struct RingMembership {
     bool in_ring = false;  // in at least one ring
@@ -18,21 +22,10 @@ struct RingMembership {
     int size = 0;          // its size; for fused rings the sum of both sizes
 };
 
-// How `atom` lies in the rings.
-RingMembership ring_membership(Records& r, int atom);
-
-// The rings holding each atom (`index.rings`), made from the ring records when their number
-// differs from the index's or the ring search ran since.
-const RingIndex& ring_index(Records& r);
-// Drops the ring index; a stage that changes the members of the rings calls it.
+// How `atom` lies in the rings. The answer comes from an index of the rings holding each
+// atom (`index.rings`), made by the first query after the rings changed.
+RingMembership ring_membership(const Records& r, int atom);
+// Drops the ring index; the ring search calls it whenever it stores a ring.
 void rings_changed(Records& r);
-// ring_membership by the walk over every ring, kept to check the index against.
-RingMembership ring_membership_scan(Records& r, int atom);
-
-// reduce_connectivity by the plain scan over every pair of entries in every cycle, kept to
-// check it against.
-void reduce_connectivity_scan(Records& r);
-// find_rings with the walk path searched backwards at every step, kept to check it against.
-void find_rings_scan(Records& r);
 
 }  // namespace kova

@@ -80,6 +80,23 @@ TEST(AddDummyAtom, CrystalInputStoresFractionalAndComparesCartesian) {
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(f.r.frames.dummy_xyz[3][k], 0.2f, 1e-6f);
 }
 
+// Points the grid cannot bin (beyond 1e5 Å, or not finite) are compared with every query: far
+// out the 0.1 Å rule holds as near the origin, and a point that is no number is never reused.
+TEST(AddDummyAtom, FarAndNonFinitePoints) {
+    FrameRecords f(0);
+    const float far = 2.0e5f;  // float steps of 1/64 Å out there
+    EXPECT_EQ(add(f.r, false, {far, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, false, {far + 0.0625f, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, false, {far + 0.125f, 0.0f, 0.0f}), 2);
+    EXPECT_EQ(add(f.r, false, {far + 0.1875f, 0.0f, 0.0f}), 2);  // 0.0625 from 2, 0.1875 from 1
+    const float nan = std::nanf("");
+    EXPECT_EQ(add(f.r, false, {nan, 0.0f, 0.0f}), 3);
+    EXPECT_EQ(add(f.r, false, {nan, 0.0f, 0.0f}), 4);
+    EXPECT_EQ(add(f.r, false, {0.0f, 0.0f, 0.0f}), 5);
+    EXPECT_EQ(add(f.r, false, {0.0f, 0.05f, 0.0f}), 5);
+    EXPECT_EQ(add(f.r, false, {far, 0.0f, 0.0f}), 1);
+}
+
 // The grid must give exactly what the scan over all dummies gives, also for points on cell
 // boundaries, in a skewed cell, and after the store is emptied for a new analysis.
 TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {

@@ -38,7 +38,7 @@ struct Framed : test::FrameRecords {
         }
     }
     void frame() {
-        find_all_neighbours(r);
+        find_all_neighbours(r.io, r);
         r.frames.dummy_count = 0;
         for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r, i);
         r.io.flush_all();
@@ -740,7 +740,7 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         Framed f(benzene());
         f.ring({1, 2, 3, 4, 5, 6}, false);
         f.r.options.rings.special = true;
-        find_all_neighbours(f.r);
+        find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
         const Frame fr = frame_atom(f.r, 1);
         EXPECT_EQ(fr.planar.rings, 0);
@@ -790,7 +790,7 @@ TEST(FrameAtom, FusionAtoms) {
         f.ring({1, 3, 4, 5, 2}, true);
         f.ring({1, 8, 7, 6, 2}, true);
         f.r.options.rings.special = true;
-        find_all_neighbours(f.r);
+        find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
         const Frame fr = frame_atom(f.r, 1);
         EXPECT_EQ(fr.planar.rings, 2);
@@ -828,7 +828,7 @@ TEST(FrameAtom, RingFramesWithoutTheirTargetStop) {
         Framed f(atoms);
         for (const auto& members : c.rings) f.ring(members, true);
         f.r.options.rings.special = true;
-        find_all_neighbours(f.r);
+        find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
         EXPECT_THROW(frame_atom(f.r, 1), RunStop);
         const auto l = f.lines("kova.out");

@@ -20,7 +20,7 @@ struct Water : test::FrameRecords {
         atom(3, "H(2)", 1, {0.0f, -0.7572f, -0.4692f});
         for (int i = 1; i <= 3; ++i)
             r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
-        find_all_neighbours(r);
+        find_all_neighbours(r.io, r);
     }
 };
 

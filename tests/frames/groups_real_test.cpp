@@ -51,10 +51,10 @@ struct Stages {
                 r.options.search_rings = true;
                 r.options.rings.min_size = 3;
                 r.options.rings.max_size = 8;
-                reduce_connectivity(r);
-                find_rings(r);
+                r.topology.reduced = reduce_connectivity(r.io, r);
+                find_rings(r.io, r);
             }
-            find_all_neighbours(r);
+            find_all_neighbours(r.io, r);
         } catch (...) {
             r.io.flush_all();
             ADD_FAILURE() << out.str() << errs.str();

@@ -40,7 +40,7 @@ struct Framed : test::FrameRecords {
         }
     }
     void frame() {
-        find_all_neighbours(r);
+        find_all_neighbours(r.io, r);
         r.frames.dummy_count = 0;
         for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r, i);
         r.io.flush_all();
@@ -272,7 +272,7 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     r.topology.list_size = 2;
     r.topology.source_atom[2] = 1;
     r.structure.scattering_table[1] = 1;
-    find_all_neighbours(r);
+    find_all_neighbours(r.io, r);
     r.frames.dummy_count = 0;
     frame_atom(r, 1);
     // X to the image, Y to the origin dummy (DUM1); the image then becomes DUM2.

@@ -95,7 +95,7 @@ public:
     void neighbours() {
         r.structure.atom_count = n_;
         r.topology.list_size = n_;
-        find_all_neighbours(r);
+        find_all_neighbours(r.io, r);
         std::set<std::pair<int, int>> found;
         for (int i = 1; i <= n_; ++i)
             for (int k = 1; k <= r.topology.neighbours[i].count; ++k) {

@@ -28,8 +28,8 @@ void search_rings(Bench& b, int minring, int maxring) {
     b.r.options.search_rings = true;
     b.r.options.rings.min_size = minring;
     b.r.options.rings.max_size = maxring;
-    reduce_connectivity(b.r);
-    find_rings(b.r);
+    b.r.topology.reduced = reduce_connectivity(b.r.io, b.r);
+    find_rings(b.r.io, b.r);
 }
 
 // A regular polygon of n carbon atoms 1.5 Å apart (the next-nearest are 3.0 Å apart).
@@ -85,9 +85,9 @@ TEST(Limits, MoreThanTwentyLinksOfOneEntry) {
               static_cast<float>(radius * std::cos(2.0 * pi * k / 24)),
               static_cast<float>(radius * std::sin(2.0 * pi * k / 24)), 0.0f);
     search_rings(b, 3, 3);
-    EXPECT_EQ(b.r.topology.reduced_count, 25);
-    ASSERT_EQ(b.r.topology.reduced_atom[1], 1);  // the hub, the first entry with more than 2 links
-    EXPECT_EQ(b.r.topology.reduced_link_count[1], 24);
+    EXPECT_EQ(b.r.topology.reduced.count, 25);
+    ASSERT_EQ(b.r.topology.reduced.atom[1], 1);  // the hub, the first entry with more than 2 links
+    EXPECT_EQ(b.r.topology.reduced.links[1].size(), 25u);  // 24 links after slot 0
     EXPECT_GT(b.r.topology.ring_count, 0);
     for (int q = 1; q <= b.r.topology.ring_count; ++q) {
         const auto& m = b.r.topology.ring_atom[static_cast<std::size_t>(q)];

@@ -1,4 +1,5 @@
-// Completion of molecules, and the incremental completion against the restarting scan.
+// Completion of molecules and complete.ang, and the incremental completion against the
+// restarting scan.
 #include "topology/molecules.hpp"
 
 #include <cmath>
@@ -7,6 +8,8 @@
 #include <random>
 
 #include "bench.hpp"
+#include "output/complete_ang.hpp"
+#include "scans.hpp"
 #include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
 
@@ -17,6 +20,19 @@ using test::Bench;
 using Rows = std::array<std::array<float, 3>, 3>;
 constexpr Rows kIdentity = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
 constexpr Rows kInversion = {{{-1, 0, 0}, {0, -1, 0}, {0, 0, -1}}};
+
+// The completion as a run makes it: the stage, then its file.
+void complete(Bench& b) {
+    complete_molecules(b.r.io, b.r);
+    write_complete_ang(b.r.io, b.r.structure, b.r.topology);
+}
+
+// The restarting scan, listed and written as the stage and the writer do.
+void complete_by_scan(Bench& b) {
+    test::complete_molecules_scan(b.r);
+    list_complete_fragments(b.r.io, b.r);
+    write_complete_ang(b.r.io, b.r.structure, b.r.topology);
+}
 
 void crystal(Bench& b, const std::array<float, 6>& cell, int ncells) {
     b.r.structure.cell = cell;
@@ -54,7 +70,7 @@ void inversion_half(Bench& b, int extra_inversions = 1) {
 TEST(Completion, HalfMoleculeOnInversionCentre) {
     Bench b;
     inversion_half(b);
-    complete_molecules(b.r);
+    complete(b);
     ASSERT_EQ(b.r.topology.list_size, 5);
     EXPECT_EQ(b.r.structure.atom_count, 3);
     EXPECT_EQ(b.r.topology.source_atom, (std::vector<int>{0, 0, 0, 0, 1, 2}));
@@ -93,7 +109,7 @@ TEST(Completion, HalfMoleculeOnInversionCentre) {
 
     Bench twice;  // an operator repeated gives only coincident images
     inversion_half(twice, 2);
-    complete_molecules(twice.r);
+    complete(twice);
     EXPECT_EQ(twice.r.topology.list_size, 5);
 }
 
@@ -105,7 +121,7 @@ TEST(Completion, AcrossCellEdgeNeedsShifts) {
         atom(b, "A", 6, 0.92f, 0.5f, 0.5f);
         atom(b, "B", 6, 0.06f, 0.5f, 0.5f);
         b.dir.write("complete.ang", "from an earlier run\n");
-        complete_molecules(b.r);
+        complete(b);
         if (ncells == 0) {
             EXPECT_EQ(b.r.topology.list_size, 2);
             EXPECT_TRUE(b.listing().empty());
@@ -129,7 +145,7 @@ TEST(Completion, ImageBondedOnlyToAnImageAndTheRestart) {
         Bench b;
         crystal(b, {1.5f, 10, 10, 90, 90, 90}, 2);
         atom(b, "C1", 6, 0, 0, 0);
-        plain ? complete_molecules_scan(b.r) : complete_molecules(b.r);
+        plain ? complete_by_scan(b) : complete(b);
         EXPECT_EQ(xs(b.r), (std::vector<float>{0.0f, -1.5f, -3.0f, 1.5f, 3.0f})) << plain;
         EXPECT_EQ(b.r.topology.image_count[1], 4);
     }
@@ -143,7 +159,7 @@ TEST(Completion, ImageExactlyAtTheBondLimit) {
         b.r.options.ncells = 1;
         test::add_operator(b.r, kIdentity, {0, 0, 0});
         atom(b, "C1", 6, 0, 0, 0);
-        complete_molecules(b.r);
+        complete_molecules(b.r.io, b.r);
         EXPECT_EQ(b.r.topology.list_size, a == lim ? 3 : 1) << a;
     }
 }
@@ -154,7 +170,7 @@ TEST(Completion, TooManyAtomsStops) {
     crystal(b, {1.5f, 10, 10, 90, 90, 90}, 60000);
     atom(b, "C1", 6, 0, 0, 0);
     CpuClock clock;
-    EXPECT_THROW(complete_molecules(b.r), RunStop);
+    EXPECT_THROW(complete_molecules(b.r.io, b.r), RunStop);
     std::printf("completion, 100000 images: %.2f s\n", clock.lap().user);
     EXPECT_EQ(b.r.topology.list_size, max_atoms);
     auto t = b.terminal();
@@ -260,7 +276,7 @@ TEST(Completion, SameAsScanOnRandomCrystals) {
             Bench fast, plain;
             random_crystal(fast, seed, ncells);
             random_crystal(plain, seed, ncells);
-            complete_molecules(fast.r);
+            complete(fast);
 #ifdef NDEBUG
             const int longest = 400;
 #else
@@ -268,7 +284,7 @@ TEST(Completion, SameAsScanOnRandomCrystals) {
 #endif
             if (fast.r.topology.list_size > longest)
                 continue;  // a polymer: too long for the restarting scan
-            complete_molecules_scan(plain.r);
+            complete_by_scan(plain);
             SCOPED_TRACE("seed " + std::to_string(seed) + " ncells " + std::to_string(ncells));
             expect_same_completion(fast, plain);
             ++compared;
@@ -295,9 +311,9 @@ TEST(Completion, SameAsScanOnRealStructures) {
                 break;  // sanitizer builds
 #endif
             fast.r.options.ncells = plain.r.options.ncells = ncells;
-            complete_molecules(fast.r);
+            complete(fast);
             if (fast.r.topology.list_size > 300) break;
-            complete_molecules_scan(plain.r);
+            complete_by_scan(plain);
             SCOPED_TRACE(rel + " ncells " + std::to_string(ncells));
             expect_same_completion(fast, plain);
             ++seen;

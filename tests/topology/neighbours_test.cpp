@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <set>
 #include <gtest/gtest.h>
 
 #include "bench.hpp"
+#include "scans.hpp"
 #include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
 
@@ -27,12 +29,12 @@ TEST(Neighbours, BondLimitIncludesEqualityAndRadiusMode) {
     b.add("C2", 6, lim, 0, 0);                             // exactly at the limit: bonded
     b.add("C3", 6, -std::nextafter(lim, 9.0f), 0, 0);      // just beyond: not bonded
     b.add("C4", 6, 0, 2.0f, 0);                            // exactly 2.0
-    NeighbourList g = search_neighbours(b.r, 1, 0.0f);
+    NeighbourList g = search_neighbours(b.r.io, b.r, 1, 0.0f);
     EXPECT_EQ(found(g), (std::vector<int>{2}));
     EXPECT_FALSE(g.any_disordered);
-    g = search_neighbours(b.r, 1, -3.0f);  // a negative radius is the covalent rule too
+    g = search_neighbours(b.r.io, b.r, 1, -3.0f);  // a negative radius is the covalent rule too
     EXPECT_EQ(found(g), (std::vector<int>{2}));
-    g = search_neighbours(b.r, 1, 2.0f);
+    g = search_neighbours(b.r.io, b.r, 1, 2.0f);
     EXPECT_EQ(found(g), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(g.distance[3], 2.0f);
 }
@@ -45,7 +47,7 @@ TEST(Neighbours, TooCloseAndSameSite) {
     b.add("H4", 1, 0.8f, 0, 0);
     b.add("H5", 1, 0.805f, 0, 0);   // 0.005 from H4, which has the lower index
     for (float rmax : {0.0f, 2.0f}) {
-        const NeighbourList g = search_neighbours(b.r, 1, rmax);
+        const NeighbourList g = search_neighbours(b.r.io, b.r, 1, rmax);
         EXPECT_FALSE(g.any_disordered) << rmax;  // no atom is disordered
         EXPECT_EQ(found(g), (std::vector<int>{2, 4})) << rmax;
     }
@@ -58,13 +60,13 @@ TEST(Neighbours, DisorderRule) {
     b.add("C3", 6, -1.5f, 0, 0, 0.6f, -1);  // differs by 0.1: never
     b.add("C4", 6, 0, 1.5f, 0, 1.0f, 0);    // ordered: neighbour
     b.add("C5", 6, 0, -1.5f, 0, 0.5f, 1);   // special position: neighbour
-    NeighbourList g = search_neighbours(b.r, 1, 0.0f);
+    NeighbourList g = search_neighbours(b.r.io, b.r, 1, 0.0f);
     EXPECT_EQ(found(g), (std::vector<int>{2, 4, 5}));
     EXPECT_TRUE(g.any_disordered);
-    g = search_neighbours(b.r, 4, 0.0f);  // C4 sees both disordered atoms
+    g = search_neighbours(b.r.io, b.r, 4, 0.0f);  // C4 sees both disordered atoms
     EXPECT_EQ(found(g), (std::vector<int>{1}));
     EXPECT_TRUE(g.any_disordered);
-    g = search_neighbours(b.r, 2, 0.0f);
+    g = search_neighbours(b.r.io, b.r, 2, 0.0f);
     EXPECT_EQ(found(g), (std::vector<int>{1}));
 }
 
@@ -80,7 +82,7 @@ void branched(Bench& b) {
 TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
     Bench b;
     branched(b);
-    find_all_neighbours(b.r);
+    find_all_neighbours(b.r.io, b.r);
     const NeighbourTable& t = b.r.topology.neighbours[1];
     ASSERT_EQ(t.count, 3);
     EXPECT_EQ((std::vector<int>{t.atom[1], t.atom[2], t.atom[3]}),
@@ -90,7 +92,7 @@ TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
     EXPECT_EQ(t.type_atomic_number[2], 7);
     // the printout re-sorted the carbon type: C3 (one neighbour of its own) before C2 (two)
     EXPECT_EQ((std::vector<int>{t.type_atom[1][1], t.type_atom[1][2]}), (std::vector<int>{3, 2}));
-    const std::vector<int> order = neighbour_order(b.r, 1);
+    const std::vector<int> order = neighbour_order(b.r.io, b.r, 1);
     EXPECT_EQ((std::vector<int>{order[1], order[2], order[3]}), (std::vector<int>{4, 3, 2}));
 
     // line: 5 blanks, Z (I4), own count (I4), distance (F11.3), index (I8), 3 blanks, label
@@ -131,10 +133,10 @@ TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
 TEST(Neighbours, IsolatedAtom) {
     Bench b;
     b.add("O1", 8, 0, 0, 0);
-    const NeighbourList g = find_neighbours(b.r, 1, 0.0f, true);
+    const NeighbourList g = find_neighbours(b.r.io, b.r, 1, 0.0f, true);
     EXPECT_EQ(g.count, 0);
     EXPECT_EQ(g.type_count, 0);
-    find_all_neighbours(b.r);
+    find_all_neighbours(b.r.io, b.r);
     auto l = b.listing();
     test::expect_lines(l, {"", " Covalently-bonded neighbors to O1 =    0", "",
                            "     i       n     r(Ang)    atom       occ"});
@@ -149,7 +151,7 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
     for (int k = 1; k <= 7; ++k)  // seven H at 1.0, 1.1, ... Å along alternating axes
         b.add(test::numbered("H", k), 1, (k % 2) ? 0.9f + 0.1f * k : 0,
               (k % 2) ? 0 : 0.9f + 0.1f * k, 0, k == 3 ? 0.5f : 1.0f, k == 3 ? -1 : 0);
-    find_neighbours(b.r, 1, 2.0f, true);
+    find_neighbours(b.r.io, b.r, 1, 2.0f, true);
     auto l = b.listing();
     test::expect_lines(l, {
         "",
@@ -177,8 +179,8 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
     EXPECT_EQ(l.size(), 21u);
 
     // The printout of the stored row: covalent heading, no note, a line of one blank per type.
-    find_all_neighbours(b.r);
-    list_stored_neighbours(b.r, 1, b.r.files.listing);
+    find_all_neighbours(b.r.io, b.r);
+    list_stored_neighbours(b.r.io, b.r, 1, b.r.files.listing);
     // Covalent limit C-H 0.77 + 0.2 + 0.40 = 1.37: H1 to H4. The all-atom printout put the
     // members in order of their own neighbour counts: H1 also bonds H7 (0.6 Å; H3 and H5 are
     // closer than 0.5), H2, H3 and H4 bond C1 alone, so H2, H3, H4 (by distance), then H1.
@@ -210,16 +212,16 @@ TEST(Neighbours, ThousandNeighboursAllowedTheNextStops) {
             for (int z = -5; z <= 5 && b.r.structure.atom_count < 1001; ++z)
                 if (x || y || z) b.add("Q", 1, float(x), float(y), float(z));
     ASSERT_EQ(b.r.structure.atom_count, 1001);  // the centre and 1000 others
-    const NeighbourList g = find_neighbours(b.r, 1, 30.0f, false);
+    const NeighbourList g = find_neighbours(b.r.io, b.r, 1, 30.0f, false);
     EXPECT_EQ(g.count, 1000);
     const int nearest = g.atom[1];
-    EXPECT_EQ(first_neighbour(b.r, 1, 30.0f, [](int) { return true; }), nearest);
+    EXPECT_EQ(first_neighbour(b.r.io, b.r, 1, 30.0f, [](int) { return true; }), nearest);
     b.add("Q", 1, 0, 0, 9.0f);
     // the nearest atom would do, but the whole search stops the run
-    EXPECT_THROW(first_neighbour(b.r, 1, 30.0f, [](int) { return true; }), RunStop);
+    EXPECT_THROW(first_neighbour(b.r.io, b.r, 1, 30.0f, [](int) { return true; }), RunStop);
     b.out.str("");
     b.r.io.create(b.r.files.listing, "kova.out");
-    EXPECT_THROW(find_neighbours(b.r, 1, 30.0f, false), RunStop);
+    EXPECT_THROW(find_neighbours(b.r.io, b.r, 1, 30.0f, false), RunStop);
     const std::vector<std::string> msg = {
         "",
         " GetNei :: atom =        1  X1      ",
@@ -238,29 +240,30 @@ TEST(Neighbours, MoreThanTwentyKeptAndCollected) {
         float a = 0.2617994f * static_cast<float>(k);
         b.add("H", 1, 1.5f * std::cos(a), 1.5f * std::sin(a), 0);
     }
-    find_all_neighbours(b.r);
+    find_all_neighbours(b.r.io, b.r);
     EXPECT_EQ(b.r.topology.neighbours[1].count, 24);
     EXPECT_EQ(b.r.topology.neighbours[1].type_size[1], 24);
-    std::vector<int> list;
-    int n = collect_neighbours(b.r, 1, list);
-    EXPECT_EQ(n, 25);
+    std::vector<int> list = collect_neighbours(b.r, 1);
+    ASSERT_EQ(list.size(), 26u);  // slot 0, 24 neighbours, the atom
+    EXPECT_EQ(list[1], b.r.topology.neighbours[1].atom[1]);
     EXPECT_EQ(list[25], 1);
-    EXPECT_GE(list.size(), 101u);
     // H2: the two H 0.78 Å away (30 degrees apart on the circle), then AU1 at 1.5 Å, then itself
-    n = collect_neighbours(b.r, 2, list);
-    EXPECT_EQ(n, 4);
+    // (the H 15 degrees away are 0.39 Å off, too close)
+    list = collect_neighbours(b.r, 2);
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ((std::set<int>{list[1], list[2]}), (std::set<int>{4, 24}));
     EXPECT_EQ(list[3], 1);
     EXPECT_EQ(list[4], 2);
-    EXPECT_EQ(list[5], 0);
-    EXPECT_EQ(list.size(), 101u);
+    // an atom with no neighbours, and none at all: the atom alone
+    EXPECT_EQ(collect_neighbours(Bench().r, 1), (std::vector<int>{0, 1}));
 }
 
 TEST(Neighbours, SortCountMismatchStops) {
     Bench b;
     branched(b);
-    find_all_neighbours(b.r);
+    find_all_neighbours(b.r.io, b.r);
     b.r.topology.neighbours[1].count = 4;
-    EXPECT_THROW(neighbour_order(b.r, 1), RunStop);
+    EXPECT_THROW(neighbour_order(b.r.io, b.r, 1), RunStop);
     auto l = b.listing();
     EXPECT_EQ(l[l.size() - 2], " ERROR *** SortNei *** l.ne.nnei(k)");
 }
@@ -270,8 +273,8 @@ void expect_same_as_scan(Records& r, int step = 1,
                          std::vector<float> radii = {0.0f, 2.0f, 3.5f, 10.0f}) {
     for (int i = 1; i <= r.topology.list_size; i += step)
         for (float rmax : radii) {
-            const NeighbourList fast = search_neighbours(r, i, rmax);
-            const NeighbourList plain = search_neighbours_scan(r, i, rmax);
+            const NeighbourList fast = search_neighbours(r.io, r, i, rmax);
+            const NeighbourList plain = test::search_neighbours_scan(r, i, rmax);
             ASSERT_EQ(fast.count, plain.count) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(fast.atom, plain.atom) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(fast.distance, plain.distance) << "atom " << i << " rmax " << rmax;
@@ -332,11 +335,11 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
         for (int i = 1; i <= c.n; i += 7)
             for (float rmax : {2.5f, 4.0f, 10.0f})
                 for (const auto& take : takes) {
-                    const NeighbourList g = find_neighbours(b.r, i, rmax, false);
+                    const NeighbourList g = find_neighbours(b.r.io, b.r, i, rmax, false);
                     int want = 0;
                     for (int m = 1; m <= g.count && want == 0; ++m)
                         if (take(g.atom[m])) want = g.atom[m];
-                    ASSERT_EQ(first_neighbour(b.r, i, rmax, take), want)
+                    ASSERT_EQ(first_neighbour(b.r.io, b.r, i, rmax, take), want)
                         << "seed " << c.seed << " atom " << i << " rmax " << rmax;
                 }
     }
@@ -347,8 +350,8 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
     e.add("C2", 6, 4.005f, 0, 0);
     e.add("C3", 6, 3.999f, 0, 0);
     e.add("C4", 6, 0, 6.0f, 0);
-    EXPECT_EQ(first_neighbour(e.r, 1, 10.0f, [](int j) { return j != 2; }), 4);
-    EXPECT_EQ(first_neighbour(e.r, 1, 10.0f, [](int) { return true; }), 2);
+    EXPECT_EQ(first_neighbour(e.r.io, e.r, 1, 10.0f, [](int j) { return j != 2; }), 4);
+    EXPECT_EQ(first_neighbour(e.r.io, e.r, 1, 10.0f, [](int) { return true; }), 2);
 }
 
 TEST(NeighbourIndex, SameAsScanWithOddCoordinatesAndTolerances) {
@@ -382,19 +385,19 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     // A long one relies on the stage that moves an atom saying so.
     Bench big;
     test::random_cluster(big.r, 6000, 12);
-    search_neighbours(big.r, 1, 0.0f);
+    search_neighbours(big.r.io, big.r, 1, 0.0f);
     big.r.structure.cart[5999] = big.r.structure.cart[1];
     big.r.structure.cart[5999][0] += 1.1f;
     big.r.structure.occupancy_flag[1] = big.r.structure.occupancy_flag[5999] = 0;
 #ifndef NDEBUG
-    EXPECT_THROW(for (int k = 0; k < 300; ++k) search_neighbours(big.r, 1, 0.0f),
+    EXPECT_THROW(for (int k = 0; k < 300; ++k) search_neighbours(big.r.io, big.r, 1, 0.0f),
                  std::logic_error);
 #endif
     atom_moved(big.r, 5999);
     NeighbourList plain;
     for (int i : {5999, 1}) {
-        const NeighbourList fast = search_neighbours(big.r, i, 2.0f);
-        plain = search_neighbours_scan(big.r, i, 2.0f);
+        const NeighbourList fast = search_neighbours(big.r.io, big.r, i, 2.0f);
+        plain = test::search_neighbours_scan(big.r, i, 2.0f);
         EXPECT_EQ(fast.any_disordered, plain.any_disordered) << i;
         EXPECT_EQ(fast.atom, plain.atom);
     }
@@ -411,11 +414,11 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     xh.r.structure.cart[1] = {-50, -50, -50};
     xh.r.structure.cart[2] = {-50.95f, -50, -50};
     xh.r.structure.cart[3] = {-80, -50, -50};
-    find_all_neighbours(xh.r);
+    find_all_neighbours(xh.r.io, xh.r);
     ASSERT_EQ(xh.r.topology.neighbours[1].count, 1);
     xh.r.structure.cart[2][0] = -80.95f;
-    EXPECT_EQ(find_neighbours(xh.r, 1, 0.0f, false).count, 0);
-    const NeighbourList g = find_neighbours(xh.r, 3, 0.0f, false);
+    EXPECT_EQ(find_neighbours(xh.r.io, xh.r, 1, 0.0f, false).count, 0);
+    const NeighbourList g = find_neighbours(xh.r.io, xh.r, 3, 0.0f, false);
     ASSERT_EQ(g.count, 1);
     EXPECT_EQ(g.atom[1], 2);
 
@@ -423,7 +426,7 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     // the searches reach further) and a few long ones, each announced, in a long list.
     Bench many;
     test::random_cluster(many.r, 6000, 14);
-    search_neighbours(many.r, 1, 0.0f);
+    search_neighbours(many.r.io, many.r, 1, 0.0f);
     for (int j = 1; j <= 6000; j += 3) {
         const int axis = j % 9 / 3;
         many.r.structure.cart[j][axis] += (j % 2 ? 0.24f : -0.24f);
@@ -433,11 +436,11 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     expect_same_as_scan(many.r, 13, {0.0f, 2.0f, 10.0f});
     for (int i = 2; i <= 6000; i += 97) {
         auto heavy = [&](int c) { return many.r.structure.atomic_number[c] != 1; };
-        const NeighbourList g = find_neighbours(many.r, i, 10.0f, false);
+        const NeighbourList g = find_neighbours(many.r.io, many.r, i, 10.0f, false);
         int want = 0;
         for (int m = g.count; m >= 1; --m)
             if (heavy(g.atom[m])) want = g.atom[m];
-        EXPECT_EQ(first_neighbour(many.r, i, 10.0f, heavy), want) << "atom " << i;
+        EXPECT_EQ(first_neighbour(many.r.io, many.r, i, 10.0f, heavy), want) << "atom " << i;
     }
 }
 
@@ -450,7 +453,7 @@ TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
     Bench b;
     test::random_cluster(b.r, n, 21);
     CpuClock clock;
-    find_all_neighbours(b.r);
+    find_all_neighbours(b.r.io, b.r);
     double t = clock.lap().user;
 #ifdef NDEBUG
     EXPECT_LT(t, 5.0) << "neighbour stage of " << n << " atoms";
@@ -458,7 +461,7 @@ TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
     std::printf("neighbour stage, %d atoms: %.2f s\n", n, t);
     // Stored rows against the plain scan for a sample of atoms.
     for (int i = 1; i <= n; i += n / 300) {
-        const NeighbourList plain = search_neighbours_scan(b.r, i, 0.0f);
+        const NeighbourList plain = test::search_neighbours_scan(b.r, i, 0.0f);
         const NeighbourTable& row = b.r.topology.neighbours[i];
         ASSERT_EQ(row.count, plain.count) << i;
         for (int k = 1; k <= row.count; ++k) {

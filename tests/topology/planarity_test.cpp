@@ -33,7 +33,7 @@ TEST(Planarity, SquareWithinAndBeyondTolerance) {
         b.r.options.verbosity = 2;
         square(b, c.d);
         bool lplan = !c.planar;
-        lplan = planarity(b.r, 1, 4, all_of(b.r), 2);
+        lplan = planarity(b.r.io, b.r, true, 4, all_of(b.r), PlanarityKind::ring);
         EXPECT_EQ(lplan, c.planar) << c.d;
         auto l = b.listing();
         ASSERT_EQ(l.size(), 15u);
@@ -63,7 +63,7 @@ TEST(Planarity, ExactPlaneCollinearAndThreeAtoms) {
     square(flat, 0.0f);
     flat.r.options.tolerances.group = 0.0f;
     bool lplan = false;
-    lplan = planarity(flat.r, 1, 4, all_of(flat.r), 3);
+    lplan = planarity(flat.r.io, flat.r, true, 4, all_of(flat.r), PlanarityKind::group);
     EXPECT_TRUE(lplan);
     auto l = flat.listing();
     EXPECT_EQ(l[1], " Planarity test for   4-atom group : ");
@@ -74,7 +74,7 @@ TEST(Planarity, ExactPlaneCollinearAndThreeAtoms) {
     Bench line;
     for (int k = 0; k < 5; ++k) line.add("C", 6, 0.7f * k, 0.3f * k, -0.2f * k);
     lplan = false;
-    lplan = planarity(line.r, 0, 5, all_of(line.r), 3);
+    lplan = planarity(line.r.io, line.r, false, 5, all_of(line.r), PlanarityKind::group);
     EXPECT_TRUE(lplan);
 
     // Three atoms always lie in a plane; the divisor n - 3 is zero and not used.
@@ -83,7 +83,7 @@ TEST(Planarity, ExactPlaneCollinearAndThreeAtoms) {
     three.add("C2", 6, 1.4f, 0, 0.3f);
     three.add("C3", 6, 0, 1.4f, -0.7f);
     lplan = false;
-    lplan = planarity(three.r, 1, 3, all_of(three.r), 3);
+    lplan = planarity(three.r.io, three.r, true, 3, all_of(three.r), PlanarityKind::group);
     EXPECT_TRUE(lplan);
     EXPECT_EQ(three.listing()[5],
               "     Esd atoms from the plane (sigpln) =       0.0000 ( tol =   0.1000 )");
@@ -95,21 +95,19 @@ TEST(Planarity, PrintSwitchLabelsAndOrder) {
     for (int k = 0; k < 7; ++k)  // a puckered ring of seven atoms
         b.add(test::numbered("C", k + 1), 6, 1.5f * std::cos(0.8975979f * k),
               1.5f * std::sin(0.8975979f * k), (k % 2) ? 0.3f : -0.3f);
-    bool silent0 = true, silent2 = true, loud = true;
-    silent0 = planarity(b.r, 0, 7, all_of(b.r), 2);
-    silent2 = planarity(b.r, 2, 7, all_of(b.r), 2);
+    bool silent = true, loud = true;
+    silent = planarity(b.r.io, b.r, false, 7, all_of(b.r), PlanarityKind::ring);
     EXPECT_TRUE(b.listing().empty());
-    loud = planarity(b.r, 1, 7, all_of(b.r), 2);
+    loud = planarity(b.r.io, b.r, true, 7, all_of(b.r), PlanarityKind::ring);
     EXPECT_FALSE(loud);
-    EXPECT_EQ(silent0, loud);
-    EXPECT_EQ(silent2, loud);
+    EXPECT_EQ(silent, loud);
     auto l = b.listing();
     EXPECT_EQ(l[3], "  C1        C2        C3        C4        C5        C6      ");
     EXPECT_EQ(l[4], "  C7      ");
     // reversed list: the same verdict
     std::vector<int> rev = {0, 7, 6, 5, 4, 3, 2, 1};
     bool back = true;
-    back = planarity(b.r, 0, 7, rev, 2);
+    back = planarity(b.r.io, b.r, false, 7, rev, PlanarityKind::ring);
     EXPECT_EQ(back, loud);
 }
 

@@ -1,11 +1,12 @@
-// A spatial grid over points (Å), used by the searches of the topology stages to visit only the
-// atoms near a point. A query returns a superset of the points within the radius, in no
-// particular order; callers apply their own exact tests and restore their own order. The points
-// given to `build` are packed by cell when their box of cells is not much larger than they are
-// many, so that a search of 10 Å reads a few dozen runs of memory rather than a thousand
-// scattered cells. A point inserted later into the box waits in a short list until the list is
-// long enough to be packed in; points outside the box, and all of them when it is too sparse,
-// go to a hash of cells.
+// A spatial grid over points (Å): the one index behind every search for the points near a
+// place (the neighbour search, the completion of molecules, the reduced connectivity table,
+// the reuse of dummy atoms and the symmetry-image test). A query returns a superset of the
+// points within the radius, in no particular order; callers apply their own exact tests and
+// restore their own order. The points given to `build` are packed by cell when their box of
+// cells is not much larger than they are many, so that a search of 10 Å reads a few dozen runs
+// of memory rather than a thousand scattered cells. A point inserted later into the box waits
+// in a short list until the list is long enough to be packed in; points outside the box, and
+// all of them when it is too sparse, go to a hash of cells.
 #pragma once
 
 #include <algorithm>

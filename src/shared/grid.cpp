@@ -1,4 +1,4 @@
-#include "topology/grid.hpp"
+#include "shared/grid.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The spatial grid of the searches: every point within the radius is visited once, however
 // the points were moved, removed or inserted since the grid was built.
-#include "topology/grid.hpp"
+#include "shared/grid.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,44 @@
+// The two files share their records but the name: reduced.ang gives the atom's label,
+// reduced_1.ang the element symbol followed by the entry number with every blank squeezed out
+// ("C12" for entry 12, a carbon atom), each in 8 columns.
+#include "output/reduced_ang.hpp"
+
+#include <string>
+
+#include "shared/format.hpp"
+
+namespace kova {
+
+namespace {
+
+constexpr int reduced_ang_channel = 67;    // reduced.ang
+constexpr int reduced_1_ang_channel = 68;  // reduced_1.ang
+
+// The element symbol (2 characters) and the entry number in 6 columns, blanks squeezed out.
+std::string entry_name(const Records& r, int atom, int entry) {
+    std::string name = pad(element_symbol(r, r.structure.atomic_number[atom]), 2) + fi(entry, 6);
+    std::erase(name, ' ');
+    return pad(name, 8);
+}
+
+}  // namespace
+
+void write_reduced_ang(Io& io, const Records& r) {
+    const ReducedTable& t = r.topology.reduced;
+    io.create(reduced_ang_channel, "reduced.ang");
+    io.create(reduced_1_ang_channel, "reduced_1.ang");
+    io.write(reduced_ang_channel, "ANGSTROM");
+    io.write(reduced_1_ang_channel, "ANGSTROM");
+    for (int k = 1; k <= t.count; ++k) {
+        const int a = t.atom[static_cast<std::size_t>(k)];
+        const auto u = static_cast<std::size_t>(a);
+        const Vec3f& x = r.structure.cart[u];
+        const std::string xyz = ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4);
+        io.write(reduced_ang_channel, "ATOM " + pad(r.structure.label[u], 8) + xyz);
+        io.write(reduced_1_ang_channel, "ATOM " + entry_name(r, a, k) + xyz);
+    }
+    io.close(reduced_ang_channel);
+    io.close(reduced_1_ang_channel);
+}
+
+}  // namespace kova
