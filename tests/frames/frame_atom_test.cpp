@@ -40,7 +40,7 @@ struct Framed : test::FrameRecords {
     void frame() {
         find_all_neighbours(r);
         r.frames.dummy_count = 0;
-        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r, i);
+        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i);
         r.io.flush_all();
     }
     // Atom i's line of the XD atom table (the master file holds only these lines here).
@@ -742,7 +742,7 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r);
         f.r.frames.dummy_count = 0;
-        const Frame fr = frame_atom(f.r, 1);
+        const Frame fr = frame_atom(f.r.io, f.r, 1);
         EXPECT_EQ(fr.planar.rings, 0);
         EXPECT_EQ(fr.planar.ring_size, 0);
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
@@ -792,7 +792,7 @@ TEST(FrameAtom, FusionAtoms) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r);
         f.r.frames.dummy_count = 0;
-        const Frame fr = frame_atom(f.r, 1);
+        const Frame fr = frame_atom(f.r.io, f.r, 1);
         EXPECT_EQ(fr.planar.rings, 2);
         EXPECT_EQ(fr.planar.ring_size, 10);
         f.r.io.flush_all();
@@ -830,7 +830,7 @@ TEST(FrameAtom, RingFramesWithoutTheirTargetStop) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r);
         f.r.frames.dummy_count = 0;
-        EXPECT_THROW(frame_atom(f.r, 1), RunStop);
+        EXPECT_THROW(frame_atom(f.r.io, f.r, 1), RunStop);
         const auto l = f.lines("kova.out");
         ASSERT_GE(l.size(), 2u);
         EXPECT_EQ(l[l.size() - 2], c.line);
