@@ -1,6 +1,7 @@
 // Extension of an X-H bond to the standard distance of its chemical environment, with the
 // restraint records: RESET BOND (reset.bond), riding constraints (const.bond), a MoPro
-// DISTAN restraint (res_mopro.inp) and the URATIO line kept in `cons` for the main sequence.
+// DISTAN restraint (res_mopro.inp) and the URATIO line kept in frames.uratio for the
+// URATIO block of res_mopro.inp.
 #include "frames/extend_h.hpp"
 
 #include <cmath>
@@ -9,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "input/cell.hpp"
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/text.hpp"
@@ -69,7 +69,8 @@ struct BondSurroundings {
     bool two_sp2_carbons() const {
         int n = 0;
         for (int k = 1; k <= neighbour_count(r, parent); ++k)
-            if (int j = nth_neighbour(r, parent, k); element(r, j) == C && neighbour_count(r, j) == 3)
+            if (int j = nth_neighbour(r, parent, k);
+                element(r, j) == C && neighbour_count(r, j) == 3)
                 ++n;
         return n == 2;
     }

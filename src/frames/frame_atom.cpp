@@ -371,8 +371,8 @@ bool ring_situation(Io& io, Records& r, int i, Frame& f) {
         return true;
     }
     if (m.fused) {
-        write_listing_line(io, r.files,
-                           " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
+        write_listing_line(
+            io, r.files, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
         f.planar.rings = 2;
         f.planar.ring_size = m.size;
         return r.options.rings.special && fused_ring_frame(r, i, f);

@@ -47,7 +47,7 @@ Outcome h3(Site& s) {
             if (neighbour_count(r, y) == 3) {
                 RingAnswer ring = ring_of(r, y);
                 if (ring.cyclic()) return ring.one_planar() ? named("phenol") : fails("c-o-H");
-                if (heaviest_element(r, y) == O && heaviest_size(r, y) == 2) return named("carboxylic");
+                if (heaviest_is(r, y, O, 2)) return named("carboxylic");
             }
             return fails("c-o-H");
         case B:
@@ -136,7 +136,7 @@ Outcome c5(Site& s) {
 }
 
 bool c6_applies(Site& s) {
-    return s.own.one_planar() && heaviest_element(s.r, s.atom) == N && heaviest_size(s.r, s.atom) == 3;
+    return s.own.one_planar() && heaviest_is(s.r, s.atom, N, 3);
 }
 Outcome c6(Site& s) {
     Records& r = s.r;
@@ -158,7 +158,8 @@ Outcome c7_open_nitrogen(Site& s) {
     Counts c = neighbour_counts(r, {a1, a2, a3});
     bool n2n3c3 = c.max == 3 && c.min == 2 && c.sum == 8;
     bool n3n3c3 = c.max == 3 && c.min == 3 && c.sum == 9;
-    if (heaviest_element(r, a1) == O || heaviest_element(r, a2) == O || heaviest_element(r, a3) == O) {
+    if (heaviest_element(r, a1) == O || heaviest_element(r, a2) == O ||
+        heaviest_element(r, a3) == O) {
         note(s, FreeLine() << " ia1, ia2, ia3 = " << a1 << a2 << a3);
         if (n2n3c3) return named("nitro-n2n3c3");
         if (n3n3c3) return named("nitro-n3n3c3");
@@ -171,7 +172,7 @@ Outcome c7_open_nitrogen(Site& s) {
 }
 
 bool c7_applies(Site& s) {
-    return s.own.one_planar() && heaviest_element(s.r, s.atom) == N && heaviest_size(s.r, s.atom) == 2;
+    return s.own.one_planar() && heaviest_is(s.r, s.atom, N, 2);
 }
 Outcome c7(Site& s) {
     Records& r = s.r;
@@ -236,7 +237,7 @@ Outcome c9(Site& s) {
 }
 
 bool c10_applies(Site& s) {
-    return s.own.one_planar() && heaviest_element(s.r, s.atom) == N && heaviest_size(s.r, s.atom) == 1;
+    return s.own.one_planar() && heaviest_is(s.r, s.atom, N, 1);
 }
 Outcome c10(Site& s) {
     Records& r = s.r;
@@ -249,18 +250,18 @@ Outcome c10(Site& s) {
         return fails("C(cyc)-n=");
     }
     if (k == 3) {
-        if (heaviest_element(r, n) == O && heaviest_size(r, n) == 2) return named("nitrophenyl");
+        if (heaviest_is(r, n, O, 2)) return named("nitrophenyl");
         if (all_h_or_c(r, n)) return named("aminophenyl");
         return fails("C(cyc)-n=");
     }
     if (k == 2)
-        return (heaviest_element(r, n) == O && heaviest_size(r, n) == 1) ? named("ph-noh") : silent();
+        return heaviest_is(r, n, O, 1) ? named("ph-noh") : silent();
     if (k == 4) return all_h_or_c(r, n) ? named("protonated aminophenyl") : fails("C(cyc)-n=");
     return silent();
 }
 
 bool c11_applies(Site& s) {
-    return s.own.two_planar() && heaviest_element(s.r, s.atom) == N && heaviest_size(s.r, s.atom) == 1;
+    return s.own.two_planar() && heaviest_is(s.r, s.atom, N, 1);
 }
 Outcome c11(Site& s) {
     RingAnswer ring = ring_of(s.r, first_of(s.r, s.atom, N));
@@ -268,7 +269,7 @@ Outcome c11(Site& s) {
 }
 
 bool c12_applies(Site& s) {
-    return s.own.one_planar() && heaviest_element(s.r, s.atom) == C && heaviest_size(s.r, s.atom) == 2;
+    return s.own.one_planar() && heaviest_is(s.r, s.atom, C, 2);
 }
 Outcome c12(Site& s) {
     int c1 = nearest_of(s.r, s.atom, C);
@@ -305,11 +306,12 @@ const Block kCarbon3[] = {
 
 // ------------------------------------------------------------------ carbon, 4 neighbours
 
-bool c14_applies(Site& s) { return heaviest_element(s.r, s.atom) == N && heaviest_size(s.r, s.atom) == 1; }
+bool c14_applies(Site& s) { return heaviest_is(s.r, s.atom, N, 1); }
 Outcome c14(Site& s) {
     Records& r = s.r;
     for (int t = 1; t < type_count(r, s.atom); ++t)
-        if (type_element(r, s.atom, t) != H && type_element(r, s.atom, t) != C) return fails("n-C-(x/y/z)");
+        if (type_element(r, s.atom, t) != H && type_element(r, s.atom, t) != C)
+            return fails("n-C-(x/y/z)");
     int n = first_of(r, s.atom, N);
     note(s, "");
     note(s, " Checking connected N-atom = " +
@@ -323,10 +325,11 @@ Outcome c14(Site& s) {
 bool c15_applies(Site& s) {
     Records& r = s.r;
     int x = s.atom;
-    bool h3s = type_element(r, x, 1) == H && type_size(r, x, 1) == 3 && type_element(r, x, 2) == S &&
-               type_size(r, x, 2) == 1;
-    bool h2cs = type_element(r, x, 1) == H && type_size(r, x, 1) == 2 && type_element(r, x, 2) == C &&
-                type_size(r, x, 2) == 1 && type_element(r, x, 3) == S;
+    bool h3s = type_element(r, x, 1) == H && type_size(r, x, 1) == 3 &&
+               type_element(r, x, 2) == S && type_size(r, x, 2) == 1;
+    bool h2cs = type_element(r, x, 1) == H && type_size(r, x, 1) == 2 &&
+                type_element(r, x, 2) == C && type_size(r, x, 2) == 1 &&
+                type_element(r, x, 3) == S;
     return h3s || h2cs;
 }
 Outcome c15(Site& s) {

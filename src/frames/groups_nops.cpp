@@ -138,7 +138,7 @@ Outcome o3(Site& s) {
     if (t1 == C && c1 == 1 && t2 == O && c2 == 2) return acid_rows(s, c, true);
     if (t1 == N && c1 == 2) return named("urea");
     if (t1 == N && c1 == 1 && t2 == O && c2 == 2) return acid_rows(s, c, false);
-    if (heaviest_element(r, c) == S && heaviest_size(r, c) == 1) return named("thioester");
+    if (heaviest_is(r, c, S, 1)) return named("thioester");
     if (t1 == C && t2 == N && t3 == O && neighbour_count(r, first_of(r, c, N)) >= 3)
         return named("amide");
     return fails_drawn("(?)c=O [3]");
@@ -245,7 +245,8 @@ Outcome s1(Site& s) {
     if (type_element(r, c, 1) == N) return type_size(r, c, 1) == 2 ? named("PHthiourea") : silent();
     if (type_element(r, c, 1) == C) {
         if (type_size(r, c, 1) == 2) return named("PH=S");
-        if (type_element(r, c, 2) == N && type_element(r, c, 3) == S) return named("aromathioamide");
+        if (type_element(r, c, 2) == N && type_element(r, c, 3) == S)
+            return named("aromathioamide");
     }
     return silent();
 }

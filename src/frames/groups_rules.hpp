@@ -29,6 +29,10 @@ inline int heaviest_element(const Records& r, int x) {
     return type_element(r, x, type_count(r, x));
 }
 inline int heaviest_size(const Records& r, int x) { return type_size(r, x, type_count(r, x)); }
+// The heaviest type is element z, with `count` atoms.
+inline bool heaviest_is(const Records& r, int x, int z, int count) {
+    return heaviest_element(r, x) == z && heaviest_size(r, x) == count;
+}
 int count_of(const Records& r, int x, int z);  // neighbours of element z
 int first_of(const Records& r, int x, int z);  // first stored member of the type of element z
 // The k-th neighbour of element z in distance order (0 when there is none).

@@ -76,8 +76,9 @@ int kappa_set(Records& r, int i, Frame& f) {
     name.resize(40, ' ');
     upper_case(name);
     if (r.frames.group_found[i])
-        write_listing_line(r.io, r.files, " Exception identified for " + trim(r.structure.label[i]) +
-                       " : Functional group = [" + trim(name) + "]");
+        write_listing_line(r.io, r.files,
+                           " Exception identified for " + trim(r.structure.label[i]) +
+                               " : Functional group = [" + trim(name) + "]");
     int j = 0;
     if (i != 1) {
         write_listing_line(r.io, r.files, " Trying to determine the KAPPA SET : ");

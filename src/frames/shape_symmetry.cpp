@@ -167,10 +167,10 @@ void keep_site_symmetry_true(Io& io, Records& r, int i, Frame& f, int dummies_be
         f.axis2 = found.choice->axis2;
         target_point(r, f, 2, *found.second);
         write_listing_line(io, r.files,
-                           " The neighbours lack the site symmetry " + rule + " in the rule's axes; " +
-                               found.choice->sym + " with " + f.axis1 + "-axis towards " +
-                               trim(f.label1) + " and " + f.axis2 + "-axis towards " +
-                               trim(f.label2));
+                           " The neighbours lack the site symmetry " + rule +
+                               " in the rule's axes; " + found.choice->sym + " with " + f.axis1 +
+                               "-axis towards " + trim(f.label1) + " and " + f.axis2 +
+                               "-axis towards " + trim(f.label2));
         return;
     }
     // No mirror either: the frame of an atom without equal neighbours, by the canonical order.
