@@ -1,6 +1,7 @@
 // Extension of an X-H bond to the standard distance of its chemical environment, with the
 // restraint records: RESET BOND (reset.bond), riding constraints (const.bond), a MoPro
-// DISTAN restraint (res_mopro.inp) and the URATIO line kept in `cons` for the main sequence.
+// DISTAN restraint (res_mopro.inp) and the URATIO line kept in frames.uratio for the
+// URATIO block of res_mopro.inp.
 #include "frames/extend_h.hpp"
 
 #include <cmath>
@@ -9,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "input/cell.hpp"
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/text.hpp"
@@ -51,16 +51,16 @@ int oxygen_count(const Records& r, int y) {
 }
 bool in_one_planar_ring(Records& r, int x) { return x >= 1 && ring_membership(r, x).planar; }
 
-// The surroundings of one X-H bond as the classification rows ask about them; each fact is
-// worked out when a row first needs it, so a failing Y-O-H check stops only the rows of
-// its own group.
-struct Env {
+// The surroundings of one X-H bond as the classification rows ask about them (X the parent);
+// each fact is worked out when a row first needs it, so a failing Y-O-H check stops only the
+// rows of its own group.
+struct BondSurroundings {
     Records& r;
-    int x, h;
+    int parent, hydrogen;
 
     bool all_c_or_h() const {
-        for (int k = 1; k <= neighbour_count(r, x); ++k) {
-            int z = element(r, nth_neighbour(r, x, k));
+        for (int k = 1; k <= neighbour_count(r, parent); ++k) {
+            int z = element(r, nth_neighbour(r, parent, k));
             if (z != 1 && z != C) return false;
         }
         return true;
@@ -68,43 +68,44 @@ struct Env {
     // N-H: exactly two neighbours of X are carbon atoms with 3 neighbours each
     bool two_sp2_carbons() const {
         int n = 0;
-        for (int k = 1; k <= neighbour_count(r, x); ++k)
-            if (int j = nth_neighbour(r, x, k); element(r, j) == C && neighbour_count(r, j) == 3)
+        for (int k = 1; k <= neighbour_count(r, parent); ++k)
+            if (int j = nth_neighbour(r, parent, k);
+                element(r, j) == C && neighbour_count(r, j) == 3)
                 ++n;
         return n == 2;
     }
-    // NH2: c is X's carbon neighbour, the last in stored order
-    int c() const {
+    // NH2: X's carbon neighbour, the last in stored order
+    int carbon() const {
         int c = 0;
-        for (int k = 1; k <= neighbour_count(r, x); ++k)
-            if (int j = nth_neighbour(r, x, k); element(r, j) == C) c = j;
+        for (int k = 1; k <= neighbour_count(r, parent); ++k)
+            if (int j = nth_neighbour(r, parent, k); element(r, j) == C) c = j;
         return c;
     }
-    bool c3() const { return neighbour_count(r, c()) == 3; }
+    bool carbon_has_three() const { return neighbour_count(r, carbon()) == 3; }
     bool planar() {
         if (!planar_) {
-            const std::vector<int> list = collect_neighbours(r, x);
+            const std::vector<int> list = collect_neighbours(r, parent);
             const int n = static_cast<int>(list.size()) - 1;
             planar_ = planarity(r.io, r, false, n, list, PlanarityKind::group);
         }
         return *planar_;
     }
-    bool c_terminal_oxygen() const {
-        int cc = c();
-        for (int k = 1; k <= neighbour_count(r, cc); ++k)
-            if (int j = nth_neighbour(r, cc, k); element(r, j) == O && neighbour_count(r, j) == 1)
+    bool carbon_has_terminal_oxygen() const {
+        int c = carbon();
+        for (int k = 1; k <= neighbour_count(r, c); ++k)
+            if (int j = nth_neighbour(r, c, k); element(r, j) == O && neighbour_count(r, j) == 1)
                 return true;
         return false;
     }
     // O-H: Y is the second entry of X's neighbour list
-    int y() const { return nth_neighbour(r, x, 2); }
+    int y() const { return nth_neighbour(r, parent, 2); }
     bool y_carbon() const { return element(r, y()) == C; }
     int y_oxygens() const { return oxygen_count(r, y()); }
     // the last oxygen neighbour of Y other than X
     int other_oxygen() const {
         int o = 0;
         for (int k = 1; k <= neighbour_count(r, y()); ++k)
-            if (int j = nth_neighbour(r, y(), k); element(r, j) == O && j != x) o = j;
+            if (int j = nth_neighbour(r, y(), k); element(r, j) == O && j != parent) o = j;
         if (o == 0) fatal_error(r, "ExtendH", "Error 2 in Y-O-H");
         return o;
     }
@@ -112,50 +113,63 @@ struct Env {
     std::optional<bool> planar_;
 };
 
+// One row of the classification: the parent it applies to, the test of its surroundings and
+// the standard distance of the group it names.
 struct Row {
     int parent_z, parent_neighbours, parent_hydrogens;  // the counts may be any: -1
-    bool (*test)(Env&);  // nullptr: no further test
+    bool (*test)(BondSurroundings&);  // nullptr: no further test
     const char* group;
     float distance;  // standard X-H distance (Å)
 };
 
+using Bond = BondSurroundings;
 const Row kRows[] = {
-    {6, 4, 3, [](Env& e) { return e.all_c_or_h(); }, "C-C-H3", 1.077f},
+    {6, 4, 3, [](Bond& e) { return e.all_c_or_h(); }, "C-C-H3", 1.077f},
     {6, 4, 3, nullptr, "X-C-H3", 1.077f},
-    {6, 4, 2, [](Env& e) { return e.all_c_or_h(); }, "C2-C-H2", 1.092f},
+    {6, 4, 2, [](Bond& e) { return e.all_c_or_h(); }, "C2-C-H2", 1.092f},
     {6, 4, 2, nullptr, "X2-C-H2", 1.091f},
-    {6, 4, 1, [](Env& e) { return e.all_c_or_h(); }, "C3-C-H", 1.099f},
+    {6, 4, 1, [](Bond& e) { return e.all_c_or_h(); }, "C3-C-H", 1.099f},
     {6, 4, 1, nullptr, "X3-C-H", 1.098f},
-    {6, 3, 1, [](Env& e) { return in_one_planar_ring(e.r, e.x); }, "aromatic C-H", 1.083f},
+    {6, 3, 1, [](Bond& e) { return in_one_planar_ring(e.r, e.parent); }, "aromatic C-H", 1.083f},
     {6, 3, any, nullptr, "C-C=C-H", 1.082f},
     {7, 4, any, nullptr, "N+-H", 1.036f},
-    {7, 3, 1, [](Env& e) { return e.two_sp2_carbons(); }, "C2-N-H", 1.030f},
+    {7, 3, 1, [](Bond& e) { return e.two_sp2_carbons(); }, "C2-N-H", 1.030f},
     {7, 3, 1, nullptr, "X2-N-H", 1.027f},
-    {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && in_one_planar_ring(e.r, e.c()); },
+    {7, 3, 2,
+     [](Bond& e) {
+         return e.carbon_has_three() && e.planar() && in_one_planar_ring(e.r, e.carbon());
+     },
      "C(ar)-N-H2pl", 1.010f},
-    {7, 3, 2, [](Env& e) { return e.c3() && e.planar() && e.c_terminal_oxygen(); }, "C-N-H2 amido",
-     1.010f},
-    {7, 3, 2, [](Env& e) { return e.c3() && e.planar(); }, "C-N-H2pl", 1.012f},
-    {7, 3, 2, [](Env& e) { return e.c3() && !e.planar() && in_one_planar_ring(e.r, e.c()); },
+    {7, 3, 2,
+     [](Bond& e) { return e.carbon_has_three() && e.planar() && e.carbon_has_terminal_oxygen(); },
+     "C-N-H2 amido", 1.010f},
+    {7, 3, 2, [](Bond& e) { return e.carbon_has_three() && e.planar(); }, "C-N-H2pl", 1.012f},
+    {7, 3, 2,
+     [](Bond& e) {
+         return e.carbon_has_three() && !e.planar() && in_one_planar_ring(e.r, e.carbon());
+     },
      "C(ar)-N-H2py", 1.024f},
-    {7, 3, 2, [](Env& e) { return e.c3() && !e.planar(); }, "X-N-H2", 1.015f},
+    {7, 3, 2, [](Bond& e) { return e.carbon_has_three() && !e.planar(); }, "X-N-H2", 1.015f},
     {8, 2, 2, nullptr, "water", 0.9584f},
     {8, 2, 1,
-     [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && in_one_planar_ring(e.r, e.y()); },
+     [](Bond& e) { return e.y_carbon() && e.y_oxygens() == 1 && in_one_planar_ring(e.r, e.y()); },
      "O-H in phenol", 0.992f},
     {8, 2, 1,
-     [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1 && neighbour_count(e.r, e.y()) == 4; },
+     [](Bond& e) {
+         return e.y_carbon() && e.y_oxygens() == 1 && neighbour_count(e.r, e.y()) == 4;
+     },
      "Csp3-O-H in alcohol", 0.970f},
-    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 1; }, "C-O-H any", 0.980f},
+    {8, 2, 1, [](Bond& e) { return e.y_carbon() && e.y_oxygens() == 1; }, "C-O-H any", 0.980f},
     {8, 2, 1,
-     [](Env& e) {
+     [](Bond& e) {
          return e.y_carbon() && e.y_oxygens() == 2 && neighbour_count(e.r, e.other_oxygen()) == 1;
      },
      "O-H in acid", 1.018f},
-    {8, 2, 1, [](Env& e) { return e.y_carbon() && e.y_oxygens() == 2; }, "O-H in ether", 0.980f},
-    {8, 2, 1, [](Env& e) { return !e.y_carbon() && (e.y_oxygens() == 3 || e.y_oxygens() == 4); },
+    {8, 2, 1, [](Bond& e) { return e.y_carbon() && e.y_oxygens() == 2; }, "O-H in ether", 0.980f},
+    {8, 2, 1,
+     [](Bond& e) { return !e.y_carbon() && (e.y_oxygens() == 3 || e.y_oxygens() == 4); },
      "O-H in Pacid", 1.015f},
-    {8, 2, 1, [](Env& e) { return !e.y_carbon(); }, "X-OH", 0.983f},
+    {8, 2, 1, [](Bond& e) { return !e.y_carbon(); }, "X-OH", 0.983f},
     {16, any, any, nullptr, "S-H", 1.338f},
 };
 
@@ -244,62 +258,76 @@ void write_records(Records& r, int ix, int ih, float d, float ratio) {
 
 }  // namespace
 
-void extend_xh_bond(Records& r, int parent, int hydrogen) {
+namespace {
+
+// The first row that describes the bond, or nullptr.
+const Row* classify(BondSurroundings& bond, const HydrogenParent& parent_data) {
+    for (const Row& row : kRows) {
+        if (row.parent_z != parent_data.atomic_number ||
+            (row.parent_neighbours != any && row.parent_neighbours != parent_data.neighbours) ||
+            (row.parent_hydrogens != any && row.parent_hydrogens != parent_data.hydrogens))
+            continue;
+        if (row.test && !row.test(bond)) continue;
+        return &row;
+    }
+    return nullptr;
+}
+
+// Moves the hydrogen atom along the bond to `length` from its parent. Later searches find the
+// hydrogen at its new place; the stored neighbour tables keep the old X-H distance.
+void move_hydrogen(Records& r, int parent, int hydrogen, float length, float old_length) {
+    const auto h = static_cast<std::size_t>(hydrogen);
+    Vec3f& hydrogen_position = r.structure.cart[h];
+    const Vec3f& parent_position = r.structure.cart[static_cast<std::size_t>(parent)];
+    for (int k = 0; k < 3; ++k)
+        hydrogen_position[k] = parent_position[k] +
+                               (hydrogen_position[k] - parent_position[k]) * length / old_length;
+    if (r.options.crystal_input)
+        r.structure.frac[h] = to_fractional(r.structure.cart_to_frac, hydrogen_position);
+    atom_moved(r, hydrogen);
+}
+
+}  // namespace
+
+void extend_xh_bond(Io& io, Records& r, int parent, int hydrogen,
+                    const HydrogenParent& parent_data) {
     if (parent < 1 || parent > r.atom_slots() || hydrogen < 1 || hydrogen > r.atom_slots()) return;
     const int out = r.files.listing;
-    const auto i = static_cast<std::size_t>(hydrogen);
     const std::string bond =
         "   X-H group : " + lab(r, parent) + "-" + lab(r, hydrogen) + " >" + "  ";
 
-    if (r.structure.occupancy_flag[i] == -1 && !r.options.disorder_extend_h) {
-        r.io.write(out, bond + "H-ATOM IS DISORDERED");
+    if (r.structure.occupancy_flag[static_cast<std::size_t>(hydrogen)] == -1 &&
+        !r.options.disorder_extend_h) {
+        io.write(out, bond + "H-ATOM IS DISORDERED");
         return;
     }
-    r.io.write(out, "");
-    r.io.write(out, " Trying to extend hydrogen " + lab(r, hydrogen) + " to standard distance :");
+    io.write(out, "");
+    io.write(out, " Trying to extend hydrogen " + lab(r, hydrogen) + " to standard distance :");
 
-    const int z = r.frames.parent_atomic_number[i], nb = r.frames.parent_neighbours[i],
-              nh = r.frames.parent_hydrogens[i];
+    const int z = parent_data.atomic_number;
     if (z != 6 && z != 7 && z != 8 && z != 16) {
-        r.io.write(out, bond + "DON'T KNOW HOW TO HANDLE");
+        io.write(out, bond + "DON'T KNOW HOW TO HANDLE");
         return;
     }
-    Env env{r, parent, hydrogen, {}};
-    if (z == 8 && nb == 2 && nh == 1 && env.y_oxygens() == 0)
+    BondSurroundings surroundings{r, parent, hydrogen, {}};
+    if (z == 8 && parent_data.neighbours == 2 && parent_data.hydrogens == 1 &&
+        surroundings.y_oxygens() == 0)
         fatal_error(r, "ExtendH", "Error 1 in Y-O-H");
 
-    const Row* found = nullptr;
-    for (const Row& row : kRows) {
-        if (row.parent_z != z || (row.parent_neighbours != any && row.parent_neighbours != nb) ||
-            (row.parent_hydrogens != any && row.parent_hydrogens != nh))
-            continue;
-        if (row.test && !row.test(env)) continue;
-        found = &row;
-        break;
-    }
-
-    auto& xh = r.structure.cart[i];
-    const auto& xx = r.structure.cart[static_cast<std::size_t>(parent)];
-    float d = 0.0f;
+    const Row* found = classify(surroundings, parent_data);
+    const float old_length = distance(r.structure.cart[static_cast<std::size_t>(parent)],
+                                      r.structure.cart[static_cast<std::size_t>(hydrogen)]);
+    float length = old_length;
     if (found) {
-        d = found->distance;
-        float d0 = distance(xx, xh);
-        for (int k = 0; k < 3; ++k) xh[k] = xx[k] + (xh[k] - xx[k]) * d / d0;
-        r.io.write(out,
-                   bond + found->group + " =" + ff(d0, 7, 3) + " /" + ff(d, 7, 3) + " Angstroms");
-        if (r.options.crystal_input) {
-            auto& f = r.structure.frac[i];
-            f = to_fractional(r.structure.cart_to_frac, xh);
-        }
-        // Later searches find the hydrogen at its new place; the stored neighbour tables keep
-        // the old X-H distance.
-        atom_moved(r, i);
+        length = found->distance;
+        move_hydrogen(r, parent, hydrogen, length, old_length);
+        io.write(out, bond + found->group + " =" + ff(old_length, 7, 3) + " /" + ff(length, 7, 3) +
+                          " Angstroms");
     } else {
-        d = distance(xx, xh);
-        r.io.write(out, bond + "NOT IDENTIFIED");
+        io.write(out, bond + "NOT IDENTIFIED");
     }
 
-    write_records(r, parent, hydrogen, d, z == 6 ? 1.2f : 1.5f);
+    write_records(r, parent, hydrogen, length, z == 6 ? 1.2f : 1.5f);
 }
 
 }  // namespace kova

@@ -1,11 +1,22 @@
 // Extension of X-H bonds to standard distances, with the XD and MoPro restraint records.
 #pragma once
 
+#include "shared/channels.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
 
-// Extends the bond of `hydrogen` to its `parent` to the standard length, with the restraints.
-void extend_xh_bond(Records& r, int parent, int hydrogen);
+// What the frame rules find out about the parent of a hydrogen atom with one neighbour; kept
+// per atom in FrameResults (parent_neighbours, parent_atomic_number, parent_hydrogens).
+struct HydrogenParent {
+    int neighbours = 0;
+    int atomic_number = 0;
+    int hydrogens = 0;  // hydrogen atoms on the parent, the atom itself among them
+};
+
+// Extends the bond of `hydrogen` to its `parent` to the standard length of the surroundings
+// that `parent_data` and the neighbour tables describe, with the restraints.
+void extend_xh_bond(Io& io, Records& r, int parent, int hydrogen,
+                    const HydrogenParent& parent_data);
 
 }  // namespace kova

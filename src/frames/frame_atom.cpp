@@ -12,10 +12,9 @@
 #include "frames/frame_atom.hpp"
 #include "frames/dummies.hpp"
 #include "frames/equivalence.hpp"
-#include "frames/frame_index.hpp"
 #include "frames/frame_driver.hpp"
+#include "frames/frame_rules.hpp"
 #include "frames/shape_symmetry.hpp"
-#include "input/cell.hpp"
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "topology/neighbours.hpp"
@@ -24,7 +23,7 @@
 
 namespace kova {
 
-void target_atom(Records& r, Frame& f, int which, int atom) {
+void target_atom(const Records& r, Frame& f, int which, int atom) {
     (which == 1 ? f.label1 : f.label2) = pad(r.structure.label[atom], 8);
     (which == 1 ? f.target1 : f.target2) = r.structure.cart[atom];
 }
@@ -35,19 +34,23 @@ void target_dummy(Records& r, Frame& f, int which, bool fractional, const Vec3f&
     (which == 1 ? f.target1 : f.target2) = d.position;
 }
 
-void set_site_symmetry(Records& r, int i, const char* word) {
-    r.structure.site_symmetry[i] = pad(word, 5);
+void canonical_order_frame(const Records& r, Frame& f, const char* symmetry) {
+    f.site_symmetry = symmetry;
+    f.axis1 = 'X';
+    target_atom(r, f, 1, f.neighbour_order[1]);
+    f.axis2 = 'Y';
+    target_atom(r, f, 2, f.neighbour_order[2]);
 }
 
-void write_listing_line(Records& r, std::string_view text) {
-    r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, text);
+void write_listing_line(Io& io, const Files& files, std::string_view text) {
+    io.write(files.listing, "");
+    io.write(files.listing, text);
 }
 
-void write_terminal_and_listing(Records& r, std::string_view text) {
-    r.io.write(terminal, "");
-    r.io.write(terminal, text);
-    write_listing_line(r, text);
+void write_terminal_and_listing(Io& io, const Files& files, std::string_view text) {
+    io.write(terminal, "");
+    io.write(terminal, text);
+    write_listing_line(io, files, text);
 }
 
 float angle_at(const Records& r, const Vec3f& a, int b, int c) {
@@ -66,7 +69,7 @@ bool in_ring(const Records& r, int ring, int atom) {
 // tried: the first two are the empty neighbourhood's own, the rest stand in where an axis
 // through them would have no direction (a point on the atom, or both on one line with it).
 struct FixedPoint {
-    Vec3f p;
+    Vec3f point;
     const char* text;
 };
 constexpr FixedPoint kFixedPoints[] = {{{0.0f, 0.0f, 0.0f}, "0,0,0"},
@@ -74,15 +77,16 @@ constexpr FixedPoint kFixedPoints[] = {{{0.0f, 0.0f, 0.0f}, "0,0,0"},
                                        {{0.5f, 0.0f, 0.0f}, "0.5,0,0"},
                                        {{0.0f, 0.5f, 0.0f}, "0,0.5,0"},
                                        {{0.0f, 0.0f, 0.5f}, "0,0,0.5"}};
-constexpr int kNumFixed = static_cast<int>(std::size(kFixedPoints));
+constexpr int kFixedPointCount = static_cast<int>(std::size(kFixedPoints));
+using FixedPositions = std::array<Vec3f, kFixedPointCount>;
 
 constexpr float kInLine = 1.0f;   // degrees from 0 or 180: two axes that span no plane
 
 // How far, in degrees, q lies off the line through the atom at a and p: 0 when either point
 // is on the atom.
 float off_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
-    const float ang = angle_of_points(p, a, q);
-    return std::min(ang, 180.0f - ang);
+    const float angle = angle_of_points(p, a, q);
+    return std::min(angle, 180.0f - angle);
 }
 
 bool in_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
@@ -90,31 +94,29 @@ bool in_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
 }
 
 // The fixed points in Cartesian coordinates.
-std::array<Vec3f, kNumFixed> fixed_cartesian(Records& r) {
-    std::array<Vec3f, kNumFixed> pc{};
-    for (int k = 0; k < kNumFixed; ++k) {
-        const Vec3f& p = kFixedPoints[k].p;
-        if (r.options.crystal_input)
-            pc[k] = to_cartesian(r.structure.frac_to_cart, p);
-        else
-            pc[k] = p;
+FixedPositions fixed_cartesian(const Records& r) {
+    FixedPositions positions{};
+    for (int k = 0; k < kFixedPointCount; ++k) {
+        const Vec3f& p = kFixedPoints[k].point;
+        positions[k] = r.options.crystal_input ? to_cartesian(r.structure.frac_to_cart, p) : p;
     }
-    return pc;
+    return positions;
 }
 
 // The first fixed point after `after` that is away from the atom at a and off the line
 // through a and `from`. When every one is within a degree of that line (an atom far from
 // the points, which then all lie in nearly one direction), the point furthest off it among
 // all but `skip`, so that the axis still has a direction.
-int fixed_point_off_line(const std::array<Vec3f, kNumFixed>& pc, const Vec3f& a, const Vec3f& from,
+int fixed_point_off_line(const FixedPositions& positions, const Vec3f& a, const Vec3f& from,
                          int after, int skip) {
-    for (int k = after + 1; k < kNumFixed; ++k)
-        if (distance(pc[k], a) >= on_atom_distance && !in_line(a, from, pc[k])) return k;
+    for (int k = after + 1; k < kFixedPointCount; ++k)
+        if (distance(positions[k], a) >= on_atom_distance && !in_line(a, from, positions[k]))
+            return k;
     int best = -1;
     float widest = -1.0f;
-    for (int k = 0; k < kNumFixed; ++k) {
-        if (k == skip || distance(pc[k], a) < on_atom_distance) continue;
-        const float w = off_line(a, from, pc[k]);
+    for (int k = 0; k < kFixedPointCount; ++k) {
+        if (k == skip || distance(positions[k], a) < on_atom_distance) continue;
+        const float w = off_line(a, from, positions[k]);
         if (w > widest) {
             widest = w;
             best = k;
@@ -123,10 +125,15 @@ int fixed_point_off_line(const std::array<Vec3f, kNumFixed>& pc, const Vec3f& a,
     return best >= 0 ? best : (skip == 0 ? 1 : 0);  // only in a cell of no size
 }
 
+// Makes a dummy at fixed point k the target of axis `which`.
+void target_fixed_point(Records& r, Frame& f, int which, int k) {
+    target_dummy(r, f, which, r.options.crystal_input, kFixedPoints[k].point);
+}
+
 // Y of a frame whose X points at an atom: the first candidate atom (in the order given) off
 // the line through the atom and X, or else a dummy at the first fixed point off it. The
 // frame is left as the order gives it whenever its first candidate is off the line.
-void second_off_line(Records& r, int i, Frame& f, const std::vector<int>& candidates) {
+void second_off_line(Io& io, Records& r, int i, Frame& f, const std::vector<int>& candidates) {
     const Vec3f& a = r.structure.cart[i];
     for (int c : candidates) {
         if (!in_line(a, f.target1, r.structure.cart[c])) {
@@ -134,77 +141,89 @@ void second_off_line(Records& r, int i, Frame& f, const std::vector<int>& candid
             return;
         }
     }
-    const auto pc = fixed_cartesian(r);
-    const int k = fixed_point_off_line(pc, a, f.target1, -1, -1);
-    write_terminal_and_listing(r, std::string(" Will make dummy at ") + kFixedPoints[k].text);
-    target_dummy(r, f, 2, r.options.crystal_input, kFixedPoints[k].p);
+    const int k = fixed_point_off_line(fixed_cartesian(r), a, f.target1, -1, -1);
+    write_terminal_and_listing(io, r.files,
+                               std::string(" Will make dummy at ") + kFixedPoints[k].text);
+    target_fixed_point(r, f, 2, k);
 }
 
 }  // namespace
 
-void fixed_point_target(Records& r, int i, Frame& f, int which) {
+void fixed_point_target(Io& io, Records& r, int i, Frame& f, int which) {
     const Vec3f& a = r.structure.cart[i];
     const Vec3f& other = which == 1 ? f.target2 : f.target1;
-    const auto pc = fixed_cartesian(r);
+    const FixedPositions positions = fixed_cartesian(r);
     int k = 0;
-    if (distance(pc[0], a) < on_atom_distance || in_line(a, other, pc[0]))
-        k = fixed_point_off_line(pc, a, other, 0, 0);
+    if (distance(positions[0], a) < on_atom_distance || in_line(a, other, positions[0]))
+        k = fixed_point_off_line(positions, a, other, 0, 0);
     if (k == 0)
-        write_terminal_and_listing(r, " Will make dummy at 0,0,0");
+        write_terminal_and_listing(io, r.files, " Will make dummy at 0,0,0");
     else
-        write_terminal_and_listing(r, std::string(" Will make dummy at ") + kFixedPoints[k].text +
-                    ": 0,0,0 lies on the atom or on the line of its other axis");
-    target_dummy(r, f, which, r.options.crystal_input, kFixedPoints[k].p);
+        write_terminal_and_listing(io, r.files,
+                                   std::string(" Will make dummy at ") + kFixedPoints[k].text +
+                                       ": 0,0,0 lies on the atom or on the line of its other axis");
+    target_fixed_point(r, f, which, k);
 }
 
 bool frame_defined(const Records& r, int i, const Frame& f) {
     const Vec3f& a = r.structure.cart[i];
-    return distance(f.target1, a) >= on_atom_distance && distance(f.target2, a) >= on_atom_distance &&
-           !in_line(a, f.target1, f.target2);
+    return distance(f.target1, a) >= on_atom_distance &&
+           distance(f.target2, a) >= on_atom_distance && !in_line(a, f.target1, f.target2);
 }
 
 namespace {
+
+// True when the target of axis `which` gives it no direction: on the atom, or for the second
+// axis on the line of the first (the first moves only when its target is on the atom).
+bool target_fails(const Records& r, int i, const Frame& f, int which) {
+    const Vec3f& a = r.structure.cart[i];
+    const Vec3f& own = which == 1 ? f.target1 : f.target2;
+    return distance(own, a) < on_atom_distance || (which == 2 && in_line(a, f.target1, own));
+}
+
+// The nearest neighbour that would give axis `which` a direction, or 0.
+int neighbour_defining_axis(const Records& r, int i, const Frame& f, int which) {
+    const Vec3f& a = r.structure.cart[i];
+    const Vec3f& other = which == 1 ? f.target2 : f.target1;
+    const NeighbourTable& t = r.topology.neighbours[i];
+    for (int m = 1; m <= t.count; ++m) {
+        const Vec3f& p = r.structure.cart[t.atom[m]];
+        if (distance(p, a) >= on_atom_distance && (which == 1 || !in_line(a, other, p)))
+            return t.atom[m];
+    }
+    return 0;
+}
 
 // The safety net behind every rule: a target on the atom, or a second target in line with the
 // first, gives way to the nearest neighbour that defines the axis, or else to a fixed point,
 // and the listing says so in one line. The rules themselves avoid such targets, so this acts
 // only where their shapes are far from any ideal one.
-void keep_frame_defined(Records& r, int i, Frame& f) {
+void keep_frame_defined(Io& io, Records& r, int i, Frame& f) {
     if (frame_defined(r, i, f)) return;
-    const Vec3f& a = r.structure.cart[i];
-    const NeighbourTable& t = r.topology.neighbours[i];
     for (int which = 1; which <= 2; ++which) {
-        const Vec3f& own = which == 1 ? f.target1 : f.target2;
-        const Vec3f& other = which == 1 ? f.target2 : f.target1;
-        // The first axis moves only when its target is on the atom; the second also when it
-        // lies on the first axis's line.
-        const bool bad = distance(own, a) < on_atom_distance || (which == 2 && in_line(a, other, own));
-        if (!bad) continue;
+        if (!target_fails(r, i, f, which)) continue;
         const std::string was = trim(which == 1 ? f.label1 : f.label2);
         const char axis = which == 1 ? f.axis1 : f.axis2;
-        int c = 0;
-        for (int m = 1; m <= t.count && c == 0; ++m) {
-            const Vec3f& p = r.structure.cart[t.atom[m]];
-            if (distance(p, a) >= on_atom_distance && (which == 1 || !in_line(a, other, p)))
-                c = t.atom[m];
-        }
-        if (c != 0) {
+        if (const int c = neighbour_defining_axis(r, i, f, which); c != 0) {
             target_atom(r, f, which, c);
         } else {
-            const auto pc = fixed_cartesian(r);
-            const int k = fixed_point_off_line(pc, a, other, -1, -1);
-            target_dummy(r, f, which, r.options.crystal_input, kFixedPoints[k].p);
+            const Vec3f& other = which == 1 ? f.target2 : f.target1;
+            target_fixed_point(
+                r, f, which,
+                fixed_point_off_line(fixed_cartesian(r), r.structure.cart[i], other, -1, -1));
         }
-        write_terminal_and_listing(r, std::string(" Target ") + was + " of the " + axis +
-                    "-axis lies on the atom or on the line of its other axis; replaced by " +
-                    trim(which == 1 ? f.label1 : f.label2));
+        write_terminal_and_listing(
+            io, r.files,
+            std::string(" Target ") + was + " of the " + axis +
+                "-axis lies on the atom or on the line of its other axis; replaced by " +
+                trim(which == 1 ? f.label1 : f.label2));
     }
 }
 
 // Five or more neighbours, TOXD, or an ordered atom next to a disordered one.
-void no_rule(Records& r, int i, Frame& f) {
+void no_rule(Io& io, Records& r, int i, Frame& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
-    set_site_symmetry(r, i, "NO");
+    f.site_symmetry = "NO";
     f.axis1 = 'X';
     target_atom(r, f, 1, f.neighbour_order[1]);
     f.axis2 = 'Y';
@@ -212,40 +231,51 @@ void no_rule(Records& r, int i, Frame& f) {
     // is none, and Y takes the fixed point that the rules use wherever no atom qualifies.
     std::vector<int> rest;
     for (int m = 2; m <= neighbour_count; ++m) rest.push_back(f.neighbour_order[m]);
-    second_off_line(r, i, f, rest);
+    second_off_line(io, r, i, f, rest);
 }
 
-// No neighbours (fewer than 2 under TOXD): the nearest atoms at growing radii.
-void empty_neighbourhood(Records& r, int i, Frame& f) {
-    float rad = 5.0f;
-    NeighbourList found = find_neighbours(r.io, r, i, rad, true);
-    while (found.count < 2 && rad < 20.0f) {
-        rad += 1.0f;
-        found = find_neighbours(r.io, r, i, rad, true);
+// The two fixed points of an atom without neighbours: 0,0,0 and 0.5,0.5,0.5 unless one lies
+// on the atom or both on one line with it.
+std::pair<int, int> empty_neighbourhood_points(const Records& r, int i) {
+    const Vec3f& a = r.structure.cart[i];
+    const FixedPositions positions = fixed_cartesian(r);
+    int first = 0, second = 1;
+    if (distance(positions[first], a) < on_atom_distance)
+        first = fixed_point_off_line(positions, a, positions[second], first, second);
+    if (distance(positions[second], a) < on_atom_distance ||
+        in_line(a, positions[first], positions[second]))
+        second = fixed_point_off_line(positions, a, positions[first], 1, first);
+    return {first, second};
+}
+
+// No neighbours (fewer than 2 under TOXD): the nearest atoms at growing radii, or else two
+// fixed points.
+void empty_neighbourhood(Io& io, Records& r, int i, Frame& f) {
+    float radius = 5.0f;
+    NeighbourList found = find_neighbours(io, r, i, radius, true);
+    while (found.count < 2 && radius < 20.0f) {
+        radius += 1.0f;
+        found = find_neighbours(io, r, i, radius, true);
     }
-    set_site_symmetry(r, i, "NO");
+    f.site_symmetry = "NO";
     f.axis1 = 'X';
     f.axis2 = 'Y';
     if (found.count >= 2) {
         target_atom(r, f, 1, found.atom[1]);
         std::vector<int> rest;
         for (int m = 2; m <= found.count; ++m) rest.push_back(found.atom[m]);
-        second_off_line(r, i, f, rest);
+        second_off_line(io, r, i, f, rest);
         return;
     }
-    write_terminal_and_listing(r, " No neighbors of atom " + pad(r.structure.label[i], 8) +
-                                      " were found within " + ff(rad, 10, 2) + " Angstroms");
-    // The points 0,0,0 and 0.5,0.5,0.5 unless one lies on the atom or both on one line with it.
-    const Vec3f& a = r.structure.cart[i];
-    const auto pc = fixed_cartesian(r);
-    int k1 = 0, k2 = 1;
-    if (distance(pc[k1], a) < on_atom_distance) k1 = fixed_point_off_line(pc, a, pc[k2], k1, k2);
-    if (distance(pc[k2], a) < on_atom_distance || in_line(a, pc[k1], pc[k2]))
-        k2 = fixed_point_off_line(pc, a, pc[k1], 1, k1);
-    write_terminal_and_listing(r, std::string(" Will make dummies at ") + kFixedPoints[k1].text +
-                                      " and " + kFixedPoints[k2].text);
-    target_dummy(r, f, 1, r.options.crystal_input, kFixedPoints[k1].p);
-    target_dummy(r, f, 2, r.options.crystal_input, kFixedPoints[k2].p);
+    write_terminal_and_listing(io, r.files,
+                               " No neighbors of atom " + pad(r.structure.label[i], 8) +
+                                   " were found within " + ff(radius, 10, 2) + " Angstroms");
+    const auto [first, second] = empty_neighbourhood_points(r, i);
+    write_terminal_and_listing(io, r.files,
+                               std::string(" Will make dummies at ") + kFixedPoints[first].text +
+                                   " and " + kFixedPoints[second].text);
+    target_fixed_point(r, f, 1, first);
+    target_fixed_point(r, f, 2, second);
 }
 
 // Names the atom whose frame a ring rule could not complete, after the stop's own text.
@@ -253,30 +283,33 @@ std::string of_atom(const Records& r, int i) {
     return " of atom " + trim(r.structure.label[static_cast<std::size_t>(i)]);
 }
 
-// X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
-void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
+// The dummy at the centre of the ring, made by the first atom of the ring that asks for it and
+// kept for the rest of the run.
+int ring_centre_dummy(Records& r, int ring) {
     if (r.topology.ring_dummy[ring] == 0) {
         const int size = r.topology.ring_size[ring];
-        Vec3f xm{0.0f, 0.0f, 0.0f};
+        Vec3f centre{0.0f, 0.0f, 0.0f};
         for (int m = 1; m <= size; ++m) {
             const int a = r.topology.ring_atom[ring][m];
             const Vec3f& p =
                 r.options.crystal_input ? r.structure.frac[a] : r.structure.cart[a];
-            for (int k = 0; k < 3; ++k) xm[k] += p[k];
+            for (int k = 0; k < 3; ++k) centre[k] += p[k];
         }
-        for (int k = 0; k < 3; ++k) xm[k] = xm[k] / static_cast<float>(size);
-        r.topology.ring_dummy[ring] = add_dummy_atom(r, r.options.crystal_input, xm).number;
+        for (int k = 0; k < 3; ++k) centre[k] = centre[k] / static_cast<float>(size);
+        r.topology.ring_dummy[ring] = add_dummy_atom(r, r.options.crystal_input, centre).number;
     }
-    const int d = r.topology.ring_dummy[ring];
-    write_listing_line(r, " Dummy atom which defines the ring center = " + r.frames.dummy_label[d]);
-    set_site_symmetry(r, i, "m");
+    return r.topology.ring_dummy[ring];
+}
+
+// X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
+void ring_centre_frame(Io& io, Records& r, int i, Frame& f, int ring) {
+    const int d = ring_centre_dummy(r, ring);
+    write_listing_line(io, r.files,
+                       " Dummy atom which defines the ring center = " + r.frames.dummy_label[d]);
+    f.site_symmetry = "m";
     f.axis1 = 'X';
     f.label1 = pad(r.frames.dummy_label[d], 8);
-    const Vec3f& s = r.frames.dummy_xyz[d];
-    if (r.options.crystal_input)
-        f.target1 = to_cartesian(r.structure.frac_to_cart, s);
-    else
-        f.target1 = s;
+    f.target1 = dummy_cartesian(r, d);
     f.axis2 = 'Y';
     const int neighbour_count = r.topology.neighbours[i].count;
     for (int m = 1; m <= neighbour_count; ++m) {
@@ -292,7 +325,7 @@ void ring_centre_frame(Records& r, int i, Frame& f, int ring) {
 // False when the fusion neighbour's rings are not 5+6 or 6+6; the rules then decide.
 bool fused_ring_frame(Records& r, int i, Frame& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
-    set_site_symmetry(r, i, "m");
+    f.site_symmetry = "m";
     f.axis1 = 'X';
     int fusion_size = -1;
     for (int m = 1; m <= neighbour_count && fusion_size < 0; ++m) {
@@ -325,85 +358,100 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
 }
 
 // The ring situation of the atom; true when a ring frame decided it.
-bool ring_situation(Records& r, int i, Frame& f) {
+bool ring_situation(Io& io, Records& r, int i, Frame& f) {
     const RingMembership m = ring_membership(r, i);
     if (!m.in_ring) return false;
     if (m.planar) {
-        write_listing_line(r, " Atom belongs to only one planar ring ( # " + fi(m.ring, 5) + " )");
+        write_listing_line(io, r.files,
+                           " Atom belongs to only one planar ring ( # " + fi(m.ring, 5) + " )");
         f.planar.rings = 1;
         f.planar.ring_size = m.size;
         if (!r.options.rings.special) return false;
-        ring_centre_frame(r, i, f, m.ring);
+        ring_centre_frame(io, r, i, f, m.ring);
         return true;
     }
     if (m.fused) {
         write_listing_line(
-            r, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
+            io, r.files, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
         f.planar.rings = 2;
         f.planar.ring_size = m.size;
         return r.options.rings.special && fused_ring_frame(r, i, f);
     }
     write_listing_line(
-        r, " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
-    write_listing_line(r, " Will be treated as if it DOES NOT belong to a ring");
+        io, r.files,
+        " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
+    write_listing_line(io, r.files, " Will be treated as if it DOES NOT belong to a ring");
     return false;
 }
 
-void group_planarity(Records& r, int i, Frame& f) {
+void group_planarity(Io& io, Records& r, int i, Frame& f) {
     const std::vector<int> list = collect_neighbours(r, i);
     const int n = static_cast<int>(list.size()) - 1;
-    f.planar.group = planarity(r.io, r, r.options.verbosity >= 3, n, list, PlanarityKind::group);
-    write_listing_line(r, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
-                   (f.planar.group ? "T" : "F") + ".");
+    f.planar.group = planarity(io, r, r.options.verbosity >= 3, n, list, PlanarityKind::group);
+    write_listing_line(io, r.files, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
+                                        (f.planar.group ? "T" : "F") + ".");
 }
 
-void equal_pairs(Records& r, int i, Frame& f) {
+void equal_pairs(Io& io, Records& r, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
+    const EquivalenceChecks checks = equal_pair_checks(r.options.simple);
     for (int j1 = 1; j1 <= t.count; ++j1) {
         for (int j2 = j1 + 1; j2 <= t.count; ++j2) {
             const int a = t.atom[j1], b = t.atom[j2];
-            if (atoms_equivalent(r, a, b, 0, 0, r.options.simple, 0)) {
+            if (atoms_equivalent(io, r, a, b, checks)) {
                 f.equal_pairs.emplace_back(a, b);
-                write_listing_line(r, " Same atoms : " + fi(a, 6) + fi(b, 6));
+                write_listing_line(io, r.files, " Same atoms : " + fi(a, 6) + fi(b, 6));
             }
         }
     }
-    write_listing_line(r, " is = " + fi(static_cast<long long>(f.equal_pairs.size()), 4));
+    write_listing_line(io, r.files,
+                       " is = " + fi(static_cast<long long>(f.equal_pairs.size()), 4));
+}
+
+// What the decision knows of the atom before any rule: the canonical order of its neighbours,
+// the disorder around it and its hydrogen neighbours.
+Frame start_frame(Io& io, Records& r, int i) {
+    Frame f;
+    f.neighbour_order = neighbour_order(io, r, i);
+    const NeighbourTable& t = r.topology.neighbours[i];
+    f.atom_disordered = r.structure.occupancy_flag[i] == -1;
+    for (int m = 1; m <= t.count; ++m)
+        if (r.structure.occupancy_flag[t.atom[m]] == -1) f.neighbour_disordered = true;
+    f.planar.group = t.count < 4;
+    f.hydrogens = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
+    write_listing_line(io, r.files, " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
+    return f;
+}
+
+// The group planarity and the equal pairs, the rule by neighbour count, and for three or four
+// neighbours the check that the neighbours have the site symmetry the rule gave.
+void frame_by_neighbour_count(Io& io, Records& r, int i, Frame& f) {
+    const int neighbour_count = r.topology.neighbours[i].count;
+    if (neighbour_count >= 3) group_planarity(io, r, i, f);
+    equal_pairs(io, r, i, f);
+    const int dummies_before = r.frames.dummy_count;
+    frame_rules(io, r, i, f);
+    if (neighbour_count >= 3) keep_site_symmetry_true(io, r, i, f, dummies_before);
 }
 
 }  // namespace
 
-Frame frame_atom(Records& r, int i) {
-    frame_index_for(r, i);
-    Frame f;
-    list_stored_neighbours(r.io, r, i, r.files.listing);
-    f.neighbour_order = neighbour_order(r.io, r, i);
+Frame frame_atom(Io& io, Records& r, int i) {
+    list_stored_neighbours(io, r, i, r.files.listing);
+    Frame f = start_frame(io, r, i);
 
-    const NeighbourTable& t = r.topology.neighbours[i];
-    const int neighbour_count = t.count;
-    f.atom_disordered = r.structure.occupancy_flag[i] == -1;
-    for (int m = 1; m <= neighbour_count; ++m)
-        if (r.structure.occupancy_flag[t.atom[m]] == -1) f.neighbour_disordered = true;
-    f.planar.group = neighbour_count < 4;
-    f.hydrogens = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
-    write_listing_line(r, " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
-
+    const int neighbour_count = r.topology.neighbours[i].count;
     const bool toxd = r.options.to_xd;
-    if ((toxd && neighbour_count < 2) || (!toxd && neighbour_count == 0)) {
-        empty_neighbourhood(r, i, f);
-    } else if (neighbour_count > 4 || toxd || (!f.atom_disordered && f.neighbour_disordered)) {
-        no_rule(r, i, f);
-    } else if (!ring_situation(r, i, f)) {
-        if (neighbour_count >= 3) group_planarity(r, i, f);
-        equal_pairs(r, i, f);
-        const int dummies_before = r.frames.dummy_count;
-        frame_rules(r, i, f);
-        if (neighbour_count >= 3) keep_site_symmetry_true(r, i, f, dummies_before);
-    }
-    keep_frame_defined(r, i, f);
+    if ((toxd && neighbour_count < 2) || (!toxd && neighbour_count == 0))
+        empty_neighbourhood(io, r, i, f);
+    else if (neighbour_count > 4 || toxd || (!f.atom_disordered && f.neighbour_disordered))
+        no_rule(io, r, i, f);
+    else if (!ring_situation(io, r, i, f))
+        frame_by_neighbour_count(io, r, i, f);
+    keep_frame_defined(io, r, i, f);
+    r.structure.site_symmetry[i] = pad(f.site_symmetry, 5);
 
     frame_tail(r, i, f);
-    enter_framed_atom(r, i);
     return f;
 }
 

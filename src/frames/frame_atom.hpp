@@ -9,11 +9,15 @@
 #include <utility>
 #include <vector>
 
+#include "shared/channels.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
 
 struct Frame {
+    // "NO", "m", "mm2", "3m", "cyl" or "-42m" (a word of the rules, never a made text); the
+    // decision stores it as the atom's site symmetry once the frame is final.
+    std::string_view site_symmetry;
     char axis1 = ' ', axis2 = ' ';                   // the two axes set: 'X', 'Y' or 'Z'
     std::string label1 = std::string(8, ' ');        // labels of their targets
     std::string label2 = std::string(8, ' ');
@@ -28,17 +32,18 @@ struct Frame {
 };
 
 // Makes `atom` of the working list the target of axis `which` (1 or 2).
-void target_atom(Records& r, Frame& f, int which, int atom);
+void target_atom(const Records& r, Frame& f, int which, int atom);
 // Makes a dummy atom at `point` (made, or reused within 0.1 Å) the target of axis `which`;
 // the point is fractional or Cartesian as `fractional` says.
 void target_dummy(Records& r, Frame& f, int which, bool fractional, const Vec3f& point);
-// Records the site-symmetry word of atom i.
-void set_site_symmetry(Records& r, int i, const char* word);
+// The frame of an atom without equal neighbours: site symmetry `symmetry`, X towards the first
+// neighbour of the canonical order and Y towards the second.
+void canonical_order_frame(const Records& r, Frame& f, const char* symmetry);
 
 // Writes a listing line of the frame analysis, preceded by an empty line.
-void write_listing_line(Records& r, std::string_view text);
+void write_listing_line(Io& io, const Files& files, std::string_view text);
 // Writes a search-failure line: terminal first, then the listing, each after an empty line.
-void write_terminal_and_listing(Records& r, std::string_view text);
+void write_terminal_and_listing(Io& io, const Files& files, std::string_view text);
 
 // Shapes are told apart by their bond angles within this many degrees of the ideal ones, so
 // that distorted groups keep the frames of their ideal shapes.
@@ -52,13 +57,11 @@ float angle_at(const Records& r, const Vec3f& a, int b, int c);
 // Makes a dummy at a fixed point the target of axis `which`: 0,0,0 unless it lies on the atom or in
 // line with the atom and the other target, then the first of the further fixed points that does
 // not; the listing names the point (and why, when it is not 0,0,0).
-void fixed_point_target(Records& r, int i, Frame& f, int which);
+void fixed_point_target(Io& io, Records& r, int i, Frame& f, int which);
 
 // True when the frame's two targets lie away from the atom and off one line through it.
 bool frame_defined(const Records& r, int i, const Frame& f);
 
-// Sets the frame of atom i by the rules for one to four neighbours.
-void frame_rules(Records& r, int i, Frame& f);
 // Once the frame of atom i is decided, records and writes what follows from it: kappa set,
 // atom-table line, MoPro lines, "SYMPLM" line, frame picture, populations and frame integers.
 void frame_tail(Records& r, int i, Frame& f);

@@ -52,12 +52,12 @@ int type_count(const Records& r, int x) {
     return t ? t->type_count : 0;
 }
 
-int type_z(const Records& r, int x, int t) {
+int type_element(const Records& r, int x, int t) {
     const NeighbourTable* n = table(r, x);
     return (n && t <= n->type_count) ? at(n->type_atomic_number, t) : 0;
 }
 
-int type_n(const Records& r, int x, int t) {
+int type_size(const Records& r, int x, int t) {
     const NeighbourTable* n = table(r, x);
     return (n && t <= n->type_count) ? at(n->type_size, t) : 0;
 }
@@ -71,13 +71,13 @@ int member(const Records& r, int x, int t, int m) {
 
 int count_of(const Records& r, int x, int z) {
     for (int t = 1; t <= type_count(r, x); ++t)
-        if (type_z(r, x, t) == z) return type_n(r, x, t);
+        if (type_element(r, x, t) == z) return type_size(r, x, t);
     return 0;
 }
 
 int first_of(const Records& r, int x, int z) {
     for (int t = 1; t <= type_count(r, x); ++t)
-        if (type_z(r, x, t) == z) return member(r, x, t, 1);
+        if (type_element(r, x, t) == z) return member(r, x, t, 1);
     return 0;
 }
 
@@ -94,14 +94,14 @@ bool composition(const Records& r, int x, std::initializer_list<std::pair<int, i
     int t = 0;
     for (const auto& [z, count] : types) {
         ++t;
-        if (type_z(r, x, t) != z || type_n(r, x, t) != count) return false;
+        if (type_element(r, x, t) != z || type_size(r, x, t) != count) return false;
     }
     return true;
 }
 
 bool all_h_or_c(const Records& r, int x) {
     for (int t = 1; t <= type_count(r, x); ++t)
-        if (type_z(r, x, t) != 1 && type_z(r, x, t) != 6) return false;
+        if (type_element(r, x, t) != 1 && type_element(r, x, t) != 6) return false;
     return true;
 }
 
@@ -129,28 +129,28 @@ RingAnswer ring_of(Records& r, int x) {
     return {ring_membership(r, x)};
 }
 
-bool group_planar(Records& r, int x, int print) {
+bool group_planar(Records& r, int x, bool list_test) {
     const std::vector<int> list = collect_neighbours(r, x);
     const int n = static_cast<int>(list.size()) - 1;
-    return planarity(r.io, r, print == 1, n, list, PlanarityKind::group);
+    return planarity(r.io, r, list_test, n, list, PlanarityKind::group);
 }
 
-void candidate(Records& r, std::string_view tag) {
-    r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, " DetExcept :: checking " + std::string(tag) + " group...");
+void candidate(const Site& s, std::string_view tag) {
+    s.io.write(s.r.files.listing, "");
+    s.io.write(s.r.files.listing, " DetExcept :: checking " + std::string(tag) + " group...");
 }
 
-void note(Records& r, const std::string& line) { r.io.write(r.files.listing, line); }
+void note(const Site& s, const std::string& line) { s.io.write(s.r.files.listing, line); }
 
 namespace {
 
-void failure_message(Records& r, const std::string& tag) {
+void failure_message(Io& io, const Records& r, const std::string& tag) {
     const int out = r.files.listing;
-    r.io.write(out, "");
-    r.io.write(out, " DetExcept :: Unknown " + tag + " functional group");
-    r.io.write(out, "");
-    r.io.write(out, " See file group.ang for more info...");
-    r.io.write(out, "");
+    io.write(out, "");
+    io.write(out, " DetExcept :: Unknown " + tag + " functional group");
+    io.write(out, "");
+    io.write(out, " See file group.ang for more info...");
+    io.write(out, "");
 }
 
 std::span<const Block> blocks_for(Site& s) {
@@ -186,30 +186,20 @@ std::span<const Block> blocks_for(Site& s) {
 
 }  // namespace groups
 
-void find_functional_group(Records& r, int atom) {
+FunctionalGroup find_functional_group(Io& io, Records& r, int atom) {
     using namespace groups;
-    if (atom < 1 || atom > r.atom_slots()) return;
-    auto& flag = r.frames.group_found[static_cast<std::size_t>(atom)];
-    auto& name = r.frames.group_name[static_cast<std::size_t>(atom)];
-    flag = 0;
-    name = std::string(40, ' ');
-
-    Site site{r, atom, {}, false};
+    if (atom < 1 || atom > r.atom_slots()) return {};
+    Site site{io, r, atom, {}, false};
     for (const Block& b : blocks_for(site)) {
         if (!b.applies(site)) continue;
-        flag = 1;
-        candidate(r, b.tag);
+        candidate(site, b.tag);
         Outcome o = b.decide(site);
-        if (o.kind == Outcome::Kind::named) {
-            name = pad(o.text, 40);
-            return;
-        }
-        flag = 0;
-        name = std::string(40, ' ');
-        if (o.kind != Outcome::Kind::silent) failure_message(r, o.text);
+        if (o.kind == Outcome::Kind::named) return {true, pad(o.text, 40)};
+        if (o.kind != Outcome::Kind::silent) failure_message(io, r, o.text);
         if (o.kind == Outcome::Kind::picture) write_group_picture(r, atom);
-        return;
+        return {};
     }
+    return {};
 }
 
 void write_group_picture(Records& r, int atom) {

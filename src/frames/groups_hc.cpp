@@ -26,7 +26,7 @@ bool h2_applies(Site& s) {
 }
 Outcome h2(Site& s) {
     int q = heaviest_neighbour(s);
-    bool planar = group_planar(s.r, q, s.r.options.verbosity >= 3 ? 1 : 0);
+    bool planar = group_planar(s.r, q, s.r.options.verbosity >= 3);
     if (!planar) return named("pyramidal amine");
     if (ring_of(s.r, q).one_planar()) return named("aromatic");
     return named("planar amine");
@@ -47,7 +47,7 @@ Outcome h3(Site& s) {
             if (neighbour_count(r, y) == 3) {
                 RingAnswer ring = ring_of(r, y);
                 if (ring.cyclic()) return ring.one_planar() ? named("phenol") : fails("c-o-H");
-                if (heaviest_z(r, y) == O && heaviest_n(r, y) == 2) return named("carboxylic");
+                if (heaviest_is(r, y, O, 2)) return named("carboxylic");
             }
             return fails("c-o-H");
         case B:
@@ -90,8 +90,8 @@ Outcome acid_test(Site& s, const AcidNames& names) {
         return named(names.both_terminal);
     int ox = neighbour_count(r, o2) == 2 ? o2 : (neighbour_count(r, o1) == 2 ? o1 : 0);
     if (ox == 0) return fails_drawn("cOO(?)");
-    if (type_z(r, ox, 1) == H) return named(names.protonated);
-    if (type_count(r, ox) == 1 && type_z(r, ox, 1) == C) {
+    if (type_element(r, ox, 1) == H) return named(names.protonated);
+    if (type_count(r, ox) == 1 && type_element(r, ox, 1) == C) {
         int x = other_neighbour(r, ox, s.atom);
         if (neighbour_count(r, x) == 3 && names.anhydride) return named(names.anhydride);
         if (neighbour_count(r, x) == 4) return named(names.ester);
@@ -115,14 +115,14 @@ Outcome c4(Site& s) {
     int o = first_of(r, s.atom, O);
     RingAnswer ring = ring_of(r, o);
     if (ring.one_planar() && ring.ring == s.own.ring) {
-        if (neighbour_count(r, o) == 2 && type_count(r, o) == 1 && type_z(r, o, 1) == C)
+        if (neighbour_count(r, o) == 2 && type_count(r, o) == 1 && type_element(r, o, 1) == C)
             return named("furano");
-        if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == C && type_z(r, o, 2) == N)
+        if (neighbour_count(r, o) == 2 && type_element(r, o, 1) == C && type_element(r, o, 2) == N)
             return named("furanoN");
         return silent();
     }
     if (neighbour_count(r, o) == 1) return named("phenolate");
-    if (neighbour_count(r, o) == 2 && (type_z(r, o, 1) == H || type_count(r, o) == 1))
+    if (neighbour_count(r, o) == 2 && (type_element(r, o, 1) == H || type_count(r, o) == 1))
         return named("phenolic");
     return silent();
 }
@@ -136,7 +136,7 @@ Outcome c5(Site& s) {
 }
 
 bool c6_applies(Site& s) {
-    return s.own.one_planar() && heaviest_z(s.r, s.atom) == N && heaviest_n(s.r, s.atom) == 3;
+    return s.own.one_planar() && heaviest_is(s.r, s.atom, N, 3);
 }
 Outcome c6(Site& s) {
     Records& r = s.r;
@@ -152,26 +152,27 @@ Outcome c6(Site& s) {
 // with or without an oxygen on one of them (a nitro group).
 Outcome c7_open_nitrogen(Site& s) {
     Records& r = s.r;
-    candidate(r, " n-=Cn=-c (?) ");
+    candidate(s, " n-=Cn=-c (?) ");
     int a1 = nth_neighbour(r, s.atom, 1), a2 = nth_neighbour(r, s.atom, 2),
         a3 = nth_neighbour(r, s.atom, 3);
     Counts c = neighbour_counts(r, {a1, a2, a3});
     bool n2n3c3 = c.max == 3 && c.min == 2 && c.sum == 8;
     bool n3n3c3 = c.max == 3 && c.min == 3 && c.sum == 9;
-    if (heaviest_z(r, a1) == O || heaviest_z(r, a2) == O || heaviest_z(r, a3) == O) {
-        note(r, FreeLine() << " ia1, ia2, ia3 = " << a1 << a2 << a3);
+    if (heaviest_element(r, a1) == O || heaviest_element(r, a2) == O ||
+        heaviest_element(r, a3) == O) {
+        note(s, FreeLine() << " ia1, ia2, ia3 = " << a1 << a2 << a3);
         if (n2n3c3) return named("nitro-n2n3c3");
         if (n3n3c3) return named("nitro-n3n3c3");
         return silent();
     }
-    note(r, FreeLine() << " ia4, ia5, ia6 = " << a1 << a2 << a3);
+    note(s, FreeLine() << " ia4, ia5, ia6 = " << a1 << a2 << a3);
     if (n2n3c3) return named("n2n3c3");
     if (n3n3c3) return named("n3n3c3");
     return silent();
 }
 
 bool c7_applies(Site& s) {
-    return s.own.one_planar() && heaviest_z(s.r, s.atom) == N && heaviest_n(s.r, s.atom) == 2;
+    return s.own.one_planar() && heaviest_is(s.r, s.atom, N, 2);
 }
 Outcome c7(Site& s) {
     Records& r = s.r;
@@ -180,7 +181,7 @@ Outcome c7(Site& s) {
     for (int k = 1; k <= 3; ++k) {
         int n = nth_neighbour(r, s.atom, k);
         RingAnswer ring = ring_of(r, n);
-        note(r, FreeLine() << " iatr, iCr = " << ring.ring << s.own.ring);
+        note(s, FreeLine() << " iatr, iCr = " << ring.ring << s.own.ring);
         if (element(r, n) != N) continue;
         if (!ring.one_planar()) return c7_open_nitrogen(s);
         if (ring.ring != s.own.ring) {
@@ -192,12 +193,12 @@ Outcome c7(Site& s) {
         if (found < 2) ring_n[found++] = n;
     }
     int n1 = neighbour_count(r, ring_n[0]), n2 = neighbour_count(r, ring_n[1]);
-    note(r, FreeLine() << " i1N, i2N = " << ring_n[0] << ring_n[1]);
-    note(r, FreeLine() << " i1Nn, i2Nn = " << n1 << n2);
+    note(s, FreeLine() << " i1N, i2N = " << ring_n[0] << ring_n[1]);
+    note(s, FreeLine() << " i1Nn, i2Nn = " << n1 << n2);
     int lo = std::min(n1, n2), hi = std::max(n1, n2);
     if (hi == 2) return named("non-substituted nitrogens");
     if (lo == 3) {
-        bool zinc = heaviest_z(r, ring_n[0]) == Zn || heaviest_z(r, ring_n[1]) == Zn;
+        bool zinc = heaviest_element(r, ring_n[0]) == Zn || heaviest_element(r, ring_n[1]) == Zn;
         return named(zinc ? "ZNnCn" : "substituted nitrogens");
     }
     if (lo == 2 && hi == 3) return named("mixed nitrogens");
@@ -217,15 +218,15 @@ Outcome c8(Site& s) {
 
 bool c9_applies(Site& s) {
     Records& r = s.r;
-    return s.own.one_planar() && type_count(r, s.atom) == 3 && type_z(r, s.atom, 1) == C &&
-           type_z(r, s.atom, 2) == N && type_z(r, s.atom, 3) == O;
+    return s.own.one_planar() && type_count(r, s.atom) == 3 && type_element(r, s.atom, 1) == C &&
+           type_element(r, s.atom, 2) == N && type_element(r, s.atom, 3) == O;
 }
 Outcome c9(Site& s) {
     Records& r = s.r;
     int a = nth_neighbour(r, s.atom, 1), b = nth_neighbour(r, s.atom, 2);
     int za = element(r, a), zb = element(r, b);
     if (!((za == N && zb == O) || (za == O && zb == N))) {
-        note(r, FreeLine() << ":(");
+        note(s, FreeLine() << ":(");
         return fails("C(cyc)-n=");
     }
     int o = za == O ? a : b;
@@ -236,7 +237,7 @@ Outcome c9(Site& s) {
 }
 
 bool c10_applies(Site& s) {
-    return s.own.one_planar() && heaviest_z(s.r, s.atom) == N && heaviest_n(s.r, s.atom) == 1;
+    return s.own.one_planar() && heaviest_is(s.r, s.atom, N, 1);
 }
 Outcome c10(Site& s) {
     Records& r = s.r;
@@ -249,18 +250,18 @@ Outcome c10(Site& s) {
         return fails("C(cyc)-n=");
     }
     if (k == 3) {
-        if (heaviest_z(r, n) == O && heaviest_n(r, n) == 2) return named("nitrophenyl");
+        if (heaviest_is(r, n, O, 2)) return named("nitrophenyl");
         if (all_h_or_c(r, n)) return named("aminophenyl");
         return fails("C(cyc)-n=");
     }
     if (k == 2)
-        return (heaviest_z(r, n) == O && heaviest_n(r, n) == 1) ? named("ph-noh") : silent();
+        return heaviest_is(r, n, O, 1) ? named("ph-noh") : silent();
     if (k == 4) return all_h_or_c(r, n) ? named("protonated aminophenyl") : fails("C(cyc)-n=");
     return silent();
 }
 
 bool c11_applies(Site& s) {
-    return s.own.two_planar() && heaviest_z(s.r, s.atom) == N && heaviest_n(s.r, s.atom) == 1;
+    return s.own.two_planar() && heaviest_is(s.r, s.atom, N, 1);
 }
 Outcome c11(Site& s) {
     RingAnswer ring = ring_of(s.r, first_of(s.r, s.atom, N));
@@ -268,7 +269,7 @@ Outcome c11(Site& s) {
 }
 
 bool c12_applies(Site& s) {
-    return s.own.one_planar() && heaviest_z(s.r, s.atom) == C && heaviest_n(s.r, s.atom) == 2;
+    return s.own.one_planar() && heaviest_is(s.r, s.atom, C, 2);
 }
 Outcome c12(Site& s) {
     int c1 = nearest_of(s.r, s.atom, C);
@@ -305,15 +306,16 @@ const Block kCarbon3[] = {
 
 // ------------------------------------------------------------------ carbon, 4 neighbours
 
-bool c14_applies(Site& s) { return heaviest_z(s.r, s.atom) == N && heaviest_n(s.r, s.atom) == 1; }
+bool c14_applies(Site& s) { return heaviest_is(s.r, s.atom, N, 1); }
 Outcome c14(Site& s) {
     Records& r = s.r;
     for (int t = 1; t < type_count(r, s.atom); ++t)
-        if (type_z(r, s.atom, t) != H && type_z(r, s.atom, t) != C) return fails("n-C-(x/y/z)");
+        if (type_element(r, s.atom, t) != H && type_element(r, s.atom, t) != C)
+            return fails("n-C-(x/y/z)");
     int n = first_of(r, s.atom, N);
-    note(r, "");
-    note(r,
-         " Checking connected N-atom = " + pad(r.structure.label[static_cast<std::size_t>(n)], 8));
+    note(s, "");
+    note(s, " Checking connected N-atom = " +
+                pad(r.structure.label[static_cast<std::size_t>(n)], 8));
     if (neighbour_count(r, n) == 4) return named("ammonium");
     if (neighbour_count(r, n) == 3)
         return named(group_planar(r, n) ? "planar amine" : "pyramidal amine");
@@ -323,15 +325,16 @@ Outcome c14(Site& s) {
 bool c15_applies(Site& s) {
     Records& r = s.r;
     int x = s.atom;
-    bool h3s = type_z(r, x, 1) == H && type_n(r, x, 1) == 3 && type_z(r, x, 2) == S &&
-               type_n(r, x, 2) == 1;
-    bool h2cs = type_z(r, x, 1) == H && type_n(r, x, 1) == 2 && type_z(r, x, 2) == C &&
-                type_n(r, x, 2) == 1 && type_z(r, x, 3) == S;
+    bool h3s = type_element(r, x, 1) == H && type_size(r, x, 1) == 3 &&
+               type_element(r, x, 2) == S && type_size(r, x, 2) == 1;
+    bool h2cs = type_element(r, x, 1) == H && type_size(r, x, 1) == 2 &&
+                type_element(r, x, 2) == C && type_size(r, x, 2) == 1 &&
+                type_element(r, x, 3) == S;
     return h3s || h2cs;
 }
 Outcome c15(Site& s) {
     int sx = nearest_of(s.r, s.atom, S);
-    bool zinc = type_z(s.r, sx, 1) == Zn || type_z(s.r, sx, 2) == Zn;
+    bool zinc = type_element(s.r, sx, 1) == Zn || type_element(s.r, sx, 2) == Zn;
     return zinc ? named("C-s-Zn") : fails_drawn("c-s-(?)");
 }
 

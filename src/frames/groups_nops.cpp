@@ -28,14 +28,14 @@ Outcome n1(Site& s) {
 }
 
 bool n2_applies(Site& s) {
-    return neighbour_count(s.r, s.atom) == 2 && type_z(s.r, s.atom, 1) == C &&
-           type_z(s.r, s.atom, 2) == O;
+    return neighbour_count(s.r, s.atom) == 2 && type_element(s.r, s.atom, 1) == C &&
+           type_element(s.r, s.atom, 2) == O;
 }
 Outcome n2(Site& s) {
     Records& r = s.r;
     int o = first_of(r, s.atom, O);
     if (neighbour_count(r, o) == 1) return named("N=O");
-    if (neighbour_count(r, o) == 2 && type_z(r, o, 1) == H && type_z(r, o, 2) == N)
+    if (neighbour_count(r, o) == 2 && type_element(r, o, 1) == H && type_element(r, o, 2) == N)
         return named("N-OH");
     return fails_drawn("c--N--c?");
 }
@@ -51,16 +51,16 @@ const Block kNitrogen[] = {
 int other_oxygen(const Records& r, int c, int self) {
     int other = 0;
     for (int t = 1; t <= type_count(r, c); ++t) {
-        if (type_z(r, c, t) != O) continue;
-        for (int m = 1; m <= type_n(r, c, t); ++m)
+        if (type_element(r, c, t) != O) continue;
+        for (int m = 1; m <= type_size(r, c, t); ++m)
             if (int o = member(r, c, t, m); o != 0 && o != self) other = o;
     }
     return other;
 }
 
 bool o1_applies(Site& s) {
-    return neighbour_count(s.r, s.atom) == 2 && type_z(s.r, s.atom, 1) == H &&
-           type_z(s.r, s.atom, 2) == C;
+    return neighbour_count(s.r, s.atom) == 2 && type_element(s.r, s.atom, 1) == H &&
+           type_element(s.r, s.atom, 2) == C;
 }
 Outcome o1(Site& s) {
     Records& r = s.r;
@@ -82,7 +82,7 @@ Outcome o1(Site& s) {
 
 bool o2_applies(Site& s) {
     return neighbour_count(s.r, s.atom) == 2 && type_count(s.r, s.atom) == 1 &&
-           type_z(s.r, s.atom, 1) == C;
+           type_element(s.r, s.atom, 1) == C;
 }
 Outcome o2(Site& s) {
     Records& r = s.r;
@@ -108,7 +108,7 @@ Outcome acid_rows(Site& s, int c, bool carboxylic) {
     Records& r = s.r;
     int other = other_oxygen(r, c, s.atom);
     if (neighbour_count(r, other) == 1) return named(carboxylic ? "carboxylate" : "carbamate");
-    if (neighbour_count(r, other) == 2 && type_z(r, other, 1) == H)
+    if (neighbour_count(r, other) == 2 && type_element(r, other, 1) == H)
         return named(carboxylic ? "carboxylic" : "carbamic acid");
     int x2 = 0;
     for (int m = 1; m <= neighbour_count(r, other); ++m)
@@ -127,8 +127,8 @@ Outcome o3(Site& s) {
     int c = nearest_neighbour(s);
     bool ring = ring_of(r, c).one_planar();
     if (neighbour_count(r, c) != 3) return fails_drawn("(?)c=O [1]");
-    int t1 = type_z(r, c, 1), t2 = type_z(r, c, 2), t3 = type_z(r, c, 3);
-    int c1 = type_n(r, c, 1), c2 = type_n(r, c, 2);
+    int t1 = type_element(r, c, 1), t2 = type_element(r, c, 2), t3 = type_element(r, c, 3);
+    int c1 = type_size(r, c, 1), c2 = type_size(r, c, 2);
     if (ring && t1 == N && c1 == 2) return named("aromaturea");
     if (ring && t1 == C && c1 == 2) return named("aromatketone");
     if (ring && t1 == C && c1 == 1 && t2 == O && c2 == 2) return named("aromatester");
@@ -138,7 +138,7 @@ Outcome o3(Site& s) {
     if (t1 == C && c1 == 1 && t2 == O && c2 == 2) return acid_rows(s, c, true);
     if (t1 == N && c1 == 2) return named("urea");
     if (t1 == N && c1 == 1 && t2 == O && c2 == 2) return acid_rows(s, c, false);
-    if (heaviest_z(r, c) == S && heaviest_n(r, c) == 1) return named("thioester");
+    if (heaviest_is(r, c, S, 1)) return named("thioester");
     if (t1 == C && t2 == N && t3 == O && neighbour_count(r, first_of(r, c, N)) >= 3)
         return named("amide");
     return fails_drawn("(?)c=O [3]");
@@ -169,7 +169,7 @@ Outcome o5(Site& s) {
     if (neighbour_count(r, p) != 4) return fails_drawn("(?)p=O [1]");
     if (composition(r, p, {{C, 3}, {O, 1}})) return named("C3PO");
     if (composition(r, p, {{C, 1}, {O, 3}})) {
-        candidate(r, "cpOoo(?)");
+        candidate(s, "cpOoo(?)");
         int sum = neighbour_counts(r, {nearest_of(r, p, O, 1), nearest_of(r, p, O, 2),
                                        nearest_of(r, p, O, 3)}).sum;
         if (sum == 3) return named("CPO3");
@@ -177,7 +177,7 @@ Outcome o5(Site& s) {
         if (sum == 5) return named("CPO(O-X)2");
         return fails_drawn("cpOoo(?)");
     }
-    candidate(r, "pOooo(?)");
+    candidate(s, "pOooo(?)");
     int sum = neighbour_counts(r, {nth_neighbour(r, p, 1), nth_neighbour(r, p, 2),
                                    nth_neighbour(r, p, 3), nth_neighbour(r, p, 4)})
                   .sum;
@@ -212,8 +212,8 @@ Outcome p1(Site& s) {
 }
 
 bool p2_applies(Site& s) {
-    return neighbour_count(s.r, s.atom) == 4 && type_z(s.r, s.atom, 1) == O &&
-           type_n(s.r, s.atom, 1) == 4;
+    return neighbour_count(s.r, s.atom) == 4 && type_element(s.r, s.atom, 1) == O &&
+           type_size(s.r, s.atom, 1) == 4;
 }
 Outcome p2(Site& s) {
     Records& r = s.r;
@@ -242,10 +242,11 @@ Outcome s1(Site& s) {
     RingAnswer ring = ring_of(r, c);
     if (neighbour_count(r, c) != 3) return fails_drawn("(?)c=S [1]");
     if (!ring.one_planar()) return silent();
-    if (type_z(r, c, 1) == N) return type_n(r, c, 1) == 2 ? named("PHthiourea") : silent();
-    if (type_z(r, c, 1) == C) {
-        if (type_n(r, c, 1) == 2) return named("PH=S");
-        if (type_z(r, c, 2) == N && type_z(r, c, 3) == S) return named("aromathioamide");
+    if (type_element(r, c, 1) == N) return type_size(r, c, 1) == 2 ? named("PHthiourea") : silent();
+    if (type_element(r, c, 1) == C) {
+        if (type_size(r, c, 1) == 2) return named("PH=S");
+        if (type_element(r, c, 2) == N && type_element(r, c, 3) == S)
+            return named("aromathioamide");
     }
     return silent();
 }
@@ -259,7 +260,7 @@ const Block kSulfur[] = {
 
 bool on_one_carbon(Site& s, int z) {
     return element(s.r, s.atom) == z && neighbour_count(s.r, s.atom) == 1 &&
-           type_z(s.r, s.atom, 1) == C;
+           type_element(s.r, s.atom, 1) == C;
 }
 Outcome on_aromatic(Site& s, const char* name) {
     return ring_of(s.r, nth_neighbour(s.r, s.atom, 1)).one_planar() ? named(name) : silent();

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "shared/channels.hpp"
 #include "shared/records.hpp"
 #include "topology/rings.hpp"
 
@@ -16,19 +17,22 @@ namespace kova::groups {
 
 // --- the stored neighbour table of atom x; an index outside a table reads as 0 ---
 
-int element(const Records& r, int x);          // atomic number, 0 for no atom
-int neighbour_count(const Records& r, int x);               // neighbour count n(x)
-int nth_neighbour(const Records& r, int x, int k);       // k-th neighbour in ascending distance
+int element(const Records& r, int x);                // atomic number, 0 for no atom
+int neighbour_count(const Records& r, int x);        // neighbour count n(x)
+int nth_neighbour(const Records& r, int x, int k);   // k-th neighbour in ascending distance
 int type_count(const Records& r, int x);             // number of neighbour types
-int type_z(const Records& r, int x, int t);    // atomic number of type t (1 lightest)
-int type_n(const Records& r, int x, int t);    // count of type t
-int member(const Records& r, int x, int t, int m);  // m-th stored member of type t
-inline int heaviest_z(const Records& r, int x) {
-    return type_z(r, x, type_count(r, x));
-}  // heaviest type's Z
-inline int heaviest_n(const Records& r, int x) {
-    return type_n(r, x, type_count(r, x));
-}  // its count
+int type_element(const Records& r, int x, int t);    // atomic number of type t (1 lightest)
+int type_size(const Records& r, int x, int t);       // count of type t
+int member(const Records& r, int x, int t, int m);   // m-th stored member of type t
+// The atomic number of the heaviest type, and its count.
+inline int heaviest_element(const Records& r, int x) {
+    return type_element(r, x, type_count(r, x));
+}
+inline int heaviest_size(const Records& r, int x) { return type_size(r, x, type_count(r, x)); }
+// The heaviest type is element z, with `count` atoms.
+inline bool heaviest_is(const Records& r, int x, int z, int count) {
+    return heaviest_element(r, x) == z && heaviest_size(r, x) == count;
+}
 int count_of(const Records& r, int x, int z);  // neighbours of element z
 int first_of(const Records& r, int x, int z);  // first stored member of the type of element z
 // The k-th neighbour of element z in distance order (0 when there is none).
@@ -53,9 +57,9 @@ struct RingAnswer : RingMembership {
 };
 // How atom x lies in the rings (in none for no atom).
 RingAnswer ring_of(Records& r, int x);
-// Whether x and its stored neighbours lie in a plane within the group tolerance; print 1
-// lists the test.
-bool group_planar(Records& r, int x, int print = 0);
+// Whether x and its stored neighbours lie in a plane within the group tolerance; the listing
+// shows the test when `list_test`.
+bool group_planar(Records& r, int x, bool list_test = false);
 
 // --- how a block ends ---
 
@@ -75,8 +79,10 @@ inline Outcome fails(std::string tag) { return {Outcome::Kind::message, std::mov
 inline Outcome fails_drawn(std::string tag) { return {Outcome::Kind::picture, std::move(tag)}; }
 
 // The atom being typed. `own` is the ring answer of the atom itself where its element asks for
-// it (carbon); `planar` the nitrogen's group planarity.
+// it (carbon); `planar` the nitrogen's group planarity. The blocks write the listing through
+// `io`.
 struct Site {
+    Io& io;
     Records& r;
     int atom;
     RingAnswer own;
@@ -92,9 +98,9 @@ struct Block {
 };
 
 // Writes the candidate line of a tag (also the second candidate lines some blocks write).
-void candidate(Records& r, std::string_view tag);
+void candidate(const Site& s, std::string_view tag);
 // Writes a free-format line of a rule's own.
-void note(Records& r, const std::string& line);
+void note(const Site& s, const std::string& line);
 
 // The blocks of each element, in the order they are tried.
 std::span<const Block> hydrogen_blocks();

@@ -42,7 +42,7 @@ std::string mopro_name(Records& r, const std::string& label, int number) {
 void new_set(Records& r, int i) {
     r.frames.kappa_set_count += 1;
     r.frames.kappa_set[i] = r.frames.kappa_set_count;
-    write_listing_line(r, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
+    write_listing_line(r.io, r.files, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
 }
 
 // Returns the equivalent earlier atom whose set the atom took, or 0.
@@ -62,32 +62,35 @@ int kappa_set(Records& r, int i, Frame& f) {
         // Next to a disordered atom only a free-atom set of the same table may be shared.
         if (int k = free_kappa_set(r, r.structure.scattering_table[i]); k != 0) {
             r.frames.kappa_set[i] = k;
-            write_listing_line(r, " Using old [IAM] kappa set = " + fi(k, 4));
+            write_listing_line(r.io, r.files, " Using old [IAM] kappa set = " + fi(k, 4));
         } else {
             new_set(r, i);
         }
         return 0;
     }
-    write_listing_line(r, " Calling DetExcept...");
-    find_functional_group(r, i);
+    write_listing_line(r.io, r.files, " Calling DetExcept...");
+    const FunctionalGroup group = find_functional_group(r.io, r, i);
+    r.frames.group_found[i] = group.found;
     std::string& name = r.frames.group_name[i];
+    name = group.name;
     name.resize(40, ' ');
     upper_case(name);
-    if (r.frames.group_found[i] == 1)
-        write_listing_line(r, " Exception identified for " + trim(r.structure.label[i]) +
-                       " : Functional group = [" + trim(name) + "]");
+    if (r.frames.group_found[i])
+        write_listing_line(r.io, r.files,
+                           " Exception identified for " + trim(r.structure.label[i]) +
+                               " : Functional group = [" + trim(name) + "]");
     int j = 0;
     if (i != 1) {
-        write_listing_line(r, " Trying to determine the KAPPA SET : ");
+        write_listing_line(r.io, r.files, " Trying to determine the KAPPA SET : ");
         if (r.structure.atomic_number[i] == 1) {
             if (r.options.chem_constraints_h) j = first_h_equivalent(r, i);
         } else {
-            if (r.options.chem_constraints_other) j = first_equivalent(r, i);
+            if (r.options.chem_constraints_other) j = first_equivalent(r.io, r, i);
         }
     }
     if (j != 0) {
         r.frames.kappa_set[i] = r.frames.kappa_set[j];
-        write_listing_line(r, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
+        write_listing_line(r.io, r.files, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
     } else {
         new_set(r, i);
     }
@@ -215,7 +218,7 @@ void populations(Records& r, int i, const Frame& f) {
     line.reserve(48);
     put_trim(line, r.structure.label[i]);
     line += databank ? " :: will now read databank" : " :: will skip reading databank";
-    write_listing_line(r, line);
+    write_listing_line(r.io, r.files, line);
     if (databank) {
         const PseudoAtom match = assign_from_databank(r.io, r, i, f.planar);
         if (i == 1) {
@@ -253,7 +256,7 @@ void frame_tail(Records& r, int i, Frame& f) {
     line.reserve(64);
     put_pad(line, r.structure.site_symmetry[i], 5);
     line += ']';
-    write_listing_line(r, line);
+    write_listing_line(r.io, r.files, line);
     const int n1 = target_number(r, f.label1);
     const int n2 = target_number(r, f.label2);
     atom_line(r, i, f, equiv);
@@ -273,7 +276,7 @@ void frame_tail(Records& r, int i, Frame& f) {
     put_fi(line, set, 4);
     line += "  nsft=";
     put_fi(line, tbl, 4);
-    write_listing_line(r, line);
+    write_listing_line(r.io, r.files, line);
 
     auto& t = r.frames.xd_atom_row[i];
     t[1] = axis_code(f.axis1);

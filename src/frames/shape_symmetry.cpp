@@ -23,7 +23,7 @@ using Mat = std::array<std::array<float, 3>, 3>;
 // A neighbour within the shape tolerance of its ideal direction and the image of another
 // likewise lie within twice that of each other, so that distorted groups keep the symmetry of
 // their ideal shapes.
-constexpr float kMapTol = 2.0f * shape_tolerance;
+constexpr float kMapTolerance = 2.0f * shape_tolerance;
 constexpr float kTransAngle = 180.0f - shape_tolerance;
 
 std::vector<Mat> generators(std::string_view sym) {
@@ -39,10 +39,10 @@ std::vector<Mat> generators(std::string_view sym) {
 }
 
 Vec3f unit(const Vec3f& a) {
-    const float l = vector_length(a);
-    return {a[0] / l, a[1] / l, a[2] / l};
+    const float length = vector_length(a);
+    return {a[0] / length, a[1] / length, a[2] / length};
 }
-int axis_index(char ax) { return ax == 'X' ? 0 : ax == 'Y' ? 1 : 2; }
+int axis_index(char axis) { return axis == 'X' ? 0 : axis == 'Y' ? 1 : 2; }
 
 bool equal_neighbours(const Frame& f, int a, int b) {
     if (a == b) return true;
@@ -61,15 +61,16 @@ struct Point {
 // A trans pair's midpoint lies next to the atom and gives its bisector no reliable direction.
 std::vector<Point> candidate_targets(const Records& r, int i, const Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
-    std::vector<Point> pts;
-    for (int m = 1; m <= t.count; ++m) pts.push_back({r.structure.cart[t.atom[m]], t.atom[m]});
+    std::vector<Point> candidates;
+    for (int m = 1; m <= t.count; ++m)
+        candidates.push_back({r.structure.cart[t.atom[m]], t.atom[m]});
     for (const auto& [a, b] : f.equal_pairs) {
         if (angle_at(r, r.structure.cart[a], i, b) >= kTransAngle) continue;
         Point p{};
         p.x = midpoint(r.structure.cart[a], r.structure.cart[b]);
-        pts.push_back(p);
+        candidates.push_back(p);
     }
-    return pts;
+    return candidates;
 }
 
 struct Choice {
@@ -93,12 +94,12 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
                const Vec3f& target1, char axis2, const Vec3f& target2) {
     const Vec3f& atom = r.structure.cart[i];
     std::array<Vec3f, 3> e{};
-    const int i1 = axis_index(axis1), i2 = axis_index(axis2), i3 = 3 - i1 - i2;
-    e[i1] = unit(difference(target1, atom));
+    const int first = axis_index(axis1), second = axis_index(axis2), third = 3 - first - second;
+    e[first] = unit(difference(target1, atom));
     const Vec3f w = difference(target2, atom);
-    const float p = dot_product(w, e[i1]);
-    e[i2] = unit({w[0] - p * e[i1][0], w[1] - p * e[i1][1], w[2] - p * e[i1][2]});
-    e[i3] = cross_product(e[(i3 + 1) % 3], e[(i3 + 2) % 3]);  // right-handed
+    const float p = dot_product(w, e[first]);
+    e[second] = unit({w[0] - p * e[first][0], w[1] - p * e[first][1], w[2] - p * e[first][2]});
+    e[third] = cross_product(e[(third + 1) % 3], e[(third + 2) % 3]);  // right-handed
 
     const NeighbourTable& t = r.topology.neighbours[i];
     std::vector<Vec3f> local;
@@ -106,7 +107,7 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
         const Vec3f d = unit(difference(r.structure.cart[t.atom[m]], atom));
         local.push_back({dot_product(e[0], d), dot_product(e[1], d), dot_product(e[2], d)});
     }
-    const float cos_tol = std::cos(kMapTol * 3.14159265f / 180.0f);
+    const float cos_tolerance = std::cos(kMapTolerance * 3.14159265f / 180.0f);
     for (const Mat& g : generators(sym)) {
         for (int m = 0; m < t.count; ++m) {
             const Vec3f& v = local[m];
@@ -114,15 +115,43 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
             bool found = false;
             for (int n = 0; n < t.count && !found; ++n)
                 found = equal_neighbours(f, t.atom[m + 1], t.atom[n + 1]) &&
-                        dot_product(image, local[n]) >= cos_tol;
+                        dot_product(image, local[n]) >= cos_tolerance;
             if (!found) return false;
         }
     }
     return true;
 }
 
-void keep_site_symmetry_true(Records& r, int i, Frame& f, int dummies_before) {
-    const std::string rule = trim(r.structure.site_symmetry[i]);
+namespace {
+
+// The highest site symmetry, and the two candidate targets of its axes, that the shape of the
+// neighbours makes true; no choice when not even a mirror is.
+struct TrueFrame {
+    const Choice* choice = nullptr;
+    const Point* first = nullptr;
+    const Point* second = nullptr;
+};
+TrueFrame highest_true_frame(const Records& r, int i, const Frame& f,
+                             const std::vector<Point>& candidates) {
+    for (const Choice& c : kChoices) {
+        for (const Point& p : candidates) {
+            for (const Point& q : candidates) {
+                Frame trial;
+                trial.target1 = p.x;
+                trial.target2 = q.x;
+                if (&p != &q && frame_defined(r, i, trial) &&
+                    shape_has(r, i, f, c.sym, c.axis1, p.x, c.axis2, q.x))
+                    return {&c, &p, &q};
+            }
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+void keep_site_symmetry_true(Io& io, Records& r, int i, Frame& f, int dummies_before) {
+    const std::string rule(f.site_symmetry);
     if (rule != "-42m" && rule != "3m" && rule != "mm2") return;
     // A frame the rule could not define realises no symmetry either.
     if (frame_defined(r, i, f) && shape_has(r, i, f, rule, f.axis1, f.target1, f.axis2, f.target2))
@@ -130,39 +159,26 @@ void keep_site_symmetry_true(Records& r, int i, Frame& f, int dummies_before) {
 
     // Dummies only ever grow: those made for the frame given up are the last ones.
     r.frames.dummy_count = dummies_before;
-    const std::vector<Point> pts = candidate_targets(r, i, f);
-    for (const Choice& c : kChoices) {
-        for (const Point& p : pts) {
-            for (const Point& q : pts) {
-                Frame trial;
-                trial.target1 = p.x;
-                trial.target2 = q.x;
-                if (&p == &q || !frame_defined(r, i, trial) ||
-                    !shape_has(r, i, f, c.sym, c.axis1, p.x, c.axis2, q.x))
-                    continue;
-                set_site_symmetry(r, i, c.sym);
-                f.axis1 = c.axis1;
-                target_point(r, f, 1, p);
-                f.axis2 = c.axis2;
-                target_point(r, f, 2, q);
-                write_listing_line(r, " The neighbours lack the site symmetry " + rule +
-                                          " in the rule's axes; " + c.sym + " with " + f.axis1 +
-                                          "-axis towards " + trim(f.label1) + " and " + f.axis2 +
-                                          "-axis towards " + trim(f.label2));
-                return;
-            }
-        }
+    const std::vector<Point> candidates = candidate_targets(r, i, f);
+    if (const TrueFrame found = highest_true_frame(r, i, f, candidates); found.choice) {
+        f.site_symmetry = found.choice->sym;
+        f.axis1 = found.choice->axis1;
+        target_point(r, f, 1, *found.first);
+        f.axis2 = found.choice->axis2;
+        target_point(r, f, 2, *found.second);
+        write_listing_line(io, r.files,
+                           " The neighbours lack the site symmetry " + rule +
+                               " in the rule's axes; " + found.choice->sym + " with " + f.axis1 +
+                               "-axis towards " + trim(f.label1) + " and " + f.axis2 +
+                               "-axis towards " + trim(f.label2));
+        return;
     }
     // No mirror either: the frame of an atom without equal neighbours, by the canonical order.
-    const int* isn = f.neighbour_order.data();
-    set_site_symmetry(r, i, "NO");
-    f.axis1 = 'X';
-    target_atom(r, f, 1, isn[1]);
-    f.axis2 = 'Y';
-    target_atom(r, f, 2, isn[2]);
-    write_listing_line(r, " The neighbours lack the site symmetry " + rule +
-                              " in the rule's axes; NO with X-axis towards " + trim(f.label1) +
-                              " and Y-axis towards " + trim(f.label2));
+    canonical_order_frame(r, f, "NO");
+    write_listing_line(io, r.files,
+                       " The neighbours lack the site symmetry " + rule +
+                           " in the rule's axes; NO with X-axis towards " + trim(f.label1) +
+                           " and Y-axis towards " + trim(f.label2));
 }
 
 }  // namespace kova

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "frames/frame_atom.hpp"
+#include "shared/channels.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
@@ -21,6 +22,6 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
 // not have gives way to the highest site symmetry that some axes through neighbours and
 // midpoints of equal pairs make true ("NO" when none); the dummies the rule made from the
 // dummy count `dummies_before` on are taken back, and the listing says so in one line.
-void keep_site_symmetry_true(Records& r, int i, Frame& f, int dummies_before);
+void keep_site_symmetry_true(Io& io, Records& r, int i, Frame& f, int dummies_before);
 
 }  // namespace kova

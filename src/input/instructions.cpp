@@ -266,7 +266,7 @@ bool apply(Records& r, std::string& line, const WrittenLine& wl, FormatLines& fo
         if (!starred(r, 2)) r.options.chem_constraints_h = false;
         if (!starred(r, 3)) r.options.chem_constraints_other = false;
     } else if (is("SIMPLE")) {
-        r.options.simple = 1;
+        r.options.simple = true;
     } else if (is("DATABANK")) {
         r.options.databank = true;
         const std::optional<std::string> raw = reread_raw(r);
@@ -380,7 +380,7 @@ void options_block(Records& r) {
         w(" Read pseudoatom parameters from databank file :");
         w("   " + trim(r.options.databank_file));
     }
-    if (r.options.simple == 1) w(" Use simple model for determination of chemical equivalency");
+    if (r.options.simple) w(" Use simple model for determination of chemical equivalency");
     w(std::string(" ") + (r.options.chem_constraints_h ? "U" : "Do NOT u") +
       "se chemical/kappa constraints for H-atoms");
     w(std::string(" ") + (r.options.chem_constraints_other ? "U" : "Do NOT u") +

@@ -124,7 +124,7 @@ void road(Records& r) {
     find_all_neighbours(r.io, r);
 
     // 15. the frame analysis of the atoms read
-    frame_all_atoms(r);
+    frame_all_atoms(r.io, r);
 
     // 16. Extend_H: the hydrogen ADP restraints, then the restraint files are complete
     if (r.options.extend_h) {

@@ -152,7 +152,7 @@ void set_defaults(Records& r) {
     o.crystal_input = true;
     o.rings = RingSearch{};
     o.input_format = InputFormat::none;
-    o.simple = 0;
+    o.simple = false;
     o.pv_scaling = PvScaling::none;
     o.search_rings = false;
     o.databank_file.clear();

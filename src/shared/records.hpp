@@ -83,7 +83,7 @@ struct Options {
     bool databank = false;    // DATABANK given
     bool extend_h = false;    // Extend_H given
     bool to_xd = false;       // TOXD given: plain SHELX-to-XD conversion
-    int simple = 0;           // 1: SIMPLE given
+    bool simple = false;      // SIMPLE given
     // CHEMCON: equivalent hydrogen / non-hydrogen atoms share kappa sets
     bool chem_constraints_h = false, chem_constraints_other = false;
     // DISORD: Extend_H moves the hydrogen atoms of disordered parts; the databank applies to them
@@ -212,7 +212,7 @@ struct FrameResults {
     int kappa_count = 0;                          // highest kappa set given values
     std::vector<std::array<float, 3>> kappa;      // per set: [1] kappa, [2] kappa'
     std::vector<int> kappa_table;                 // per set: scattering table
-    std::vector<int> group_found;                 // 1 when a functional group was recognised
+    std::vector<bool> group_found;                // a functional group was recognised
     std::vector<std::string> group_name;          // 40 characters
     // The valence population (times the occupancy) and its sigma.
     std::vector<float> valence_population, valence_population_sigma;
@@ -268,7 +268,8 @@ struct SearchIndexes {
     mutable RingIndex rings;
 };
 
-// Lookup tables that the frame analysis keeps over its atom loop (src/frames/frame_index.hpp).
+// Lookup tables of the frame analysis over the earlier atoms and the kappa sets
+// (src/frames/frame_index.hpp).
 struct FrameIndex;
 struct DbFile;  // the databank file held in memory (databank/databank_file.hpp)
 
@@ -287,7 +288,9 @@ struct Records {
     mutable std::shared_ptr<NeighbourIndex> neighbour_index;
 
     FrameResults frames;
-    std::shared_ptr<FrameIndex> frame_index;
+    // Derived from the records only, and kept up to date by the questions that use it, which
+    // therefore take const Records&.
+    mutable std::shared_ptr<FrameIndex> frame_index;
 
     SearchIndexes index;
 

@@ -36,9 +36,9 @@ struct Molecules : test::FrameRecords {
         ring({25, 34, 35}, false);
     }
     // The result and the last listing line of one test at VERBOSE 3.
-    std::pair<bool, std::string> same(int a, int b, int sym, int grp, int simple, int ring) {
+    std::pair<bool, std::string> same(int a, int b, const EquivalenceChecks& checks) {
         r.options.verbosity = 3;
-        bool res = atoms_equivalent(r, a, b, sym, grp, simple, ring);
+        bool res = atoms_equivalent(r.io, r, a, b, checks);
         auto l = lines("kova.out");
         return {res, l.empty() ? std::string() : l.back()};
     }
@@ -48,32 +48,34 @@ TEST(SameAtoms, EachComparisonAndItsReason) {
     Molecules m;
     const std::string no = "   atoms are NOT chemically equivalent : ";
     const std::string yes = "   YES, these atoms are chemically equivalent !";
+    const EquivalenceChecks plain{}, simple{.simple = true}, ring{.ring = true};
     struct Case {
-        int a, b, sym, grp, simple, ring;
+        int a, b;
+        EquivalenceChecks checks;
         bool want;
         std::string line;
     };
     const Case cases[] = {
-        {6, 7, 0, 0, 0, 0, true, yes},  // two H on the atom being framed
-        {3, 5, 0, 0, 0, 0, false, no + " Diff. atomic numbers"},
-        {1, 3, 0, 0, 0, 0, false, no + " Diff. number of neighbors"},
-        {1, 2, 0, 0, 0, 0, false, no + " Diff. number of neighbor types"},
-        {1, 2, 0, 0, 1, 0, true, yes},  // SIMPLE: CH3-C and C(C)4 alike
+        {6, 7, plain, true, yes},  // two H on the atom being framed
+        {3, 5, plain, false, no + " Diff. atomic numbers"},
+        {1, 3, plain, false, no + " Diff. number of neighbors"},
+        {1, 2, plain, false, no + " Diff. number of neighbor types"},
+        {1, 2, simple, true, yes},  // SIMPLE: CH3-C and C(C)4 alike
         // the per-type reasons are written from a 40-character text
-        {3, 4, 0, 0, 0, 0, false, no + " Diff. atomic numbers of  2-th type     "},
-        {12, 13, 0, 0, 0, 0, false, no + " Diff. num. of nei. of  1-th type       "},
-        {3, 4, 0, 0, 1, 0, true, yes},
+        {3, 4, plain, false, no + " Diff. atomic numbers of  2-th type     "},
+        {12, 13, plain, false, no + " Diff. num. of nei. of  1-th type       "},
+        {3, 4, simple, true, yes},
         // ring numbers: planar 6, non-planar 0, none 0, fused 12, three rings 0
-        {20, 24, 0, 0, 0, 1, true, yes},
-        {20, 21, 0, 0, 0, 1, false, no + " Diff. ring memb numbers"},
-        {21, 22, 0, 0, 0, 1, true, yes},
-        {23, 20, 0, 0, 0, 1, false, no + " Diff. ring memb numbers"},
-        {25, 22, 0, 0, 0, 1, true, yes},
-        {20, 21, 0, 0, 0, 0, true, yes},
-        {20, 21, 0, 0, 1, 1, true, yes},  // SIMPLE skips the ring test too
+        {20, 24, ring, true, yes},
+        {20, 21, ring, false, no + " Diff. ring memb numbers"},
+        {21, 22, ring, true, yes},
+        {23, 20, ring, false, no + " Diff. ring memb numbers"},
+        {25, 22, ring, true, yes},
+        {20, 21, plain, true, yes},
+        {20, 21, {.simple = true, .ring = true}, true, yes},  // SIMPLE skips the ring test too
     };
     for (const Case& c : cases) {
-        auto [res, line] = m.same(c.a, c.b, c.sym, c.grp, c.simple, c.ring);
+        auto [res, line] = m.same(c.a, c.b, c.checks);
         EXPECT_EQ(res, c.want) << c.a << " " << c.b;
         EXPECT_EQ(line, c.line) << c.a << " " << c.b;
     }
@@ -83,24 +85,24 @@ TEST(SameAtoms, SiteSymmetryAndGroupOnlyWhenAsked) {
     Molecules m;
     m.r.structure.site_symmetry[20] = pad("m", 5);
     m.r.structure.site_symmetry[24] = pad("mm2", 5);
-    EXPECT_TRUE(m.same(20, 24, 0, 0, 0, 1).first);
-    EXPECT_EQ(m.same(20, 24, 1, 1, 0, 1).second,
+    EXPECT_TRUE(m.same(20, 24, {.ring = true}).first);
+    EXPECT_EQ(m.same(20, 24, kappa_set_checks).second,
               "   atoms are NOT chemically equivalent :  Diff. local symmetry");
     m.r.structure.site_symmetry[24] = pad("m", 5);
     m.r.frames.group_name[24] = pad("CH-AROMATIC", 40);
-    EXPECT_TRUE(m.same(20, 24, 1, 0, 0, 1).first);
-    EXPECT_EQ(m.same(20, 24, 1, 1, 0, 1).second,
+    EXPECT_TRUE(m.same(20, 24, {.site_symmetry = true, .ring = true}).first);
+    EXPECT_EQ(m.same(20, 24, kappa_set_checks).second,
               "   atoms are NOT chemically equivalent :  Diff. functional groups");
 }
 
 TEST(SameAtoms, ListsTheCheckOnlyFromVerboseThree) {
     Molecules m;
     m.r.options.verbosity = 2;
-    EXPECT_FALSE(atoms_equivalent(m.r, 3, 5, 0, 0, 0, 0));
-    EXPECT_TRUE(atoms_equivalent(m.r, 6, 7, 0, 0, 0, 0));
+    EXPECT_FALSE(atoms_equivalent(m.r.io, m.r, 3, 5, {}));
+    EXPECT_TRUE(atoms_equivalent(m.r.io, m.r, 6, 7, {}));
     EXPECT_TRUE(m.lines("kova.out").empty());
     m.r.options.verbosity = 3;
-    atoms_equivalent(m.r, 6, 7, 0, 0, 0, 0);
+    atoms_equivalent(m.r.io, m.r, 6, 7, {});
     auto l = m.lines("kova.out");
     ASSERT_EQ(l.size(), 3u);
     EXPECT_EQ(l[0], "");
@@ -109,9 +111,9 @@ TEST(SameAtoms, ListsTheCheckOnlyFromVerboseThree) {
 
 TEST(SameAtoms, RingIndexFollowsANewRingList) {
     Molecules m;
-    EXPECT_FALSE(m.same(20, 22, 0, 0, 0, 1).first);
+    EXPECT_FALSE(m.same(20, 22, {.ring = true}).first);
     m.ring({22, 40, 39, 38, 37, 36}, true);  // now 22 is in one planar six-ring too
-    EXPECT_TRUE(m.same(20, 22, 0, 0, 0, 1).first);
+    EXPECT_TRUE(m.same(20, 22, {.ring = true}).first);
 }
 
 }  // namespace

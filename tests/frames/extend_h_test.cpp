@@ -1,6 +1,6 @@
 // X-H bonds moved to the standard distance of their environment, and the restraint records.
-// Molecules with ideal geometry (molecule.hpp); the parent data of each H atom is filled as
-// the one-neighbour hydrogen rule fills it, and the three record files are opened here.
+// Molecules with ideal geometry (molecule.hpp); the parent data of each H atom is given as
+// the one-neighbour hydrogen rule finds it, and the three record files are opened here.
 #include <gtest/gtest.h>
 
 #include "frames/extend_h.hpp"
@@ -34,18 +34,17 @@ struct Moved {
     float before, after;
 };
 
-// extend_xh_bond on H atom h as the frame rules call it: parent P = its neighbour, the parent data
-// filled.
+// extend_xh_bond on H atom h as the frame rules call it: parent P = its neighbour, with its
+// neighbour count, atomic number and hydrogen atoms.
 Moved extend(Molecule& m, int h) {
     Records& r = m.r;
     int p = r.topology.neighbours[h].atom[1];
-    r.frames.parent_neighbours[h] = r.topology.neighbours[p].count;
-    r.frames.parent_atomic_number[h] = r.structure.atomic_number[p];
-    r.frames.parent_hydrogens[h] = r.topology.neighbours[p].type_size[1];
+    const HydrogenParent parent{r.topology.neighbours[p].count, r.structure.atomic_number[p],
+                                r.topology.neighbours[p].type_size[1]};
     Moved mv;
     mv.before = dist(r, p, h);
     int from = m.mark();
-    extend_xh_bond(r, p, h);
+    extend_xh_bond(r.io, r, p, h, parent);
     mv.after = dist(r, p, h);
     mv.listing = m.listing(from);
     return mv;
@@ -324,13 +323,12 @@ TEST(ExtendH, ClassificationRows) {
         r.io.create(445, "res_mopro.inp");
         if (*c.lift) r.structure.cart[static_cast<std::size_t>(g[c.lift])][2] = 2.0f;
         int h = g["H1"], x = r.topology.neighbours[h].atom[1];
-        r.frames.parent_neighbours[h] = r.topology.neighbours[x].count;
-        r.frames.parent_atomic_number[h] = r.structure.atomic_number[x];
-        r.frames.parent_hydrogens[h] = r.topology.neighbours[x].type_atomic_number[1] == 1
-                                           ? r.topology.neighbours[x].type_size[1]
-                                           : 0;
+        const NeighbourTable& parent = r.topology.neighbours[x];
+        const HydrogenParent parent_data{
+            parent.count, r.structure.atomic_number[x],
+            parent.type_atomic_number[1] == 1 ? parent.type_size[1] : 0};
         float before = dist(r, x, h);
-        extend_xh_bond(r, x, h);
+        extend_xh_bond(r.io, r, x, h, parent_data);
         auto out = g.f.lines("kova.out");
         std::string lx = trim(r.structure.label[x]);
         ASSERT_FALSE(out.empty()) << c.bonds;
@@ -378,11 +376,8 @@ TEST(ExtendH, LongIndicesAndLabels) {
     int s = m.at("S(12345)", {0, 0, 0});
     int h = m.at("H1", {1.40f, 0, 0});
     m.r.structure.atom_count = m.r.topology.list_size = h;
-    m.r.frames.parent_atomic_number[h] = 16;
-    m.r.frames.parent_neighbours[h] = 2;
-    m.r.frames.parent_hydrogens[h] = 1;
     open_records(m);
-    extend_xh_bond(m.r, s, h);
+    extend_xh_bond(m.r.io, m.r, s, h, {.neighbours = 2, .atomic_number = 16, .hydrogens = 1});
     EXPECT_FLOAT_EQ(m.r.structure.cart[h][0], 1.338f);
     m.r.io.close_all();
     // "S(12345)" -> name "S12345", its first 8 characters cut to 5: "S1234"; "H1" -> "   H1"

@@ -40,7 +40,7 @@ struct Framed : test::FrameRecords {
     void frame() {
         find_all_neighbours(r.io, r);
         r.frames.dummy_count = 0;
-        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r, i);
+        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i);
         r.io.flush_all();
     }
     // Atom i's line of the XD atom table (the master file holds only these lines here).
@@ -234,6 +234,47 @@ TEST(FrameAtom, SmallMoleculesGetTheirFrames) {
         Framed f(*c.atoms);
         f.frame();
         EXPECT_EQ(f.frame_of(c.atom), c.want) << c.what;
+    }
+}
+
+// Planar HCOF: C-H 1.09, C-O 1.21, C-F 1.34 along 90, 210 and 330 deg in the xy plane.
+const std::vector<At> kFormylFluoride = {
+    {"C(1)", 6, {0.0f, 0.0f, 0.0f}}, {"H(1)", 1, {0.0f, 1.09f, 0.0f}},
+    {"O(1)", 8, {-1.0479f, -0.605f, 0.0f}}, {"F(1)", 9, {1.1605f, -0.67f, 0.0f}}};
+
+// Pyramids on N with the directions of ammonia (106.8 deg apart, 22 deg below the xy plane):
+// NHFCl with N-H 1.01, N-F 1.40, N-Cl 1.75, and NH2Cl with N-H 1.01 and 1.02.
+const std::vector<At> kNHFCl = {
+    {"N(1)", 7, {0.0f, 0.0f, 0.0f}}, {"H(1)", 1, {0.9365f, 0.0f, -0.3784f}},
+    {"F(1)", 9, {-0.649f, 1.1242f, -0.5246f}}, {"CL(1)", 17, {-0.8113f, -1.4053f, -0.6557f}}};
+const std::vector<At> kNH2Cl = {
+    {"N(1)", 7, {0.0f, 0.0f, 0.0f}}, {"H(1)", 1, {0.9365f, 0.0f, -0.3784f}},
+    {"H(2)", 1, {-0.4729f, 0.8191f, -0.3822f}}, {"CL(1)", 17, {-0.8113f, -1.4053f, -0.6557f}}};
+
+// Each of the six three-neighbour rules lists its code before it sets the frame.
+TEST(FrameAtom, ThreeNeighbourRulesListTheirCodes) {
+    struct Case {
+        const char* what;
+        const std::vector<At>* atoms;
+        const char* code;
+        const char* want;
+    };
+    const Case cases[] = {
+        // planar, no pair: X and Y by the canonical order F, O, H
+        {"HCOF C", &kFormylFluoride, " Label =   300", "m X>F(1) Y>O(1)"},
+        {"formaldehyde C", &kFormaldehyde, " Label =   301", "mm2 Z>O(1) X>H(1)"},
+        {"carbonate C", &kCarbonate, " Label =   303", "3m X>O(1) Y>O(2)"},
+        // pyramidal, no pair: canonical order Cl, F, H
+        {"NHFCl N", &kNHFCl, " Label =   310", "NO X>CL(1) Y>F(1)"},
+        // pyramidal, the H pair: X to its midpoint, Y to the odd neighbour
+        {"NH2Cl N", &kNH2Cl, " Label =   311", "m X>DUM1 Y>CL(1)"},
+        {"ammonia N", &kAmmonia, " Label =   312", "3m Z>DUM1 X>H(1)"},
+    };
+    for (const Case& c : cases) {
+        Framed f(*c.atoms);
+        f.frame();
+        EXPECT_EQ(f.frame_of(1), c.want) << c.what;
+        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {c.code})) << c.what;
     }
 }
 
@@ -742,7 +783,7 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
-        const Frame fr = frame_atom(f.r, 1);
+        const Frame fr = frame_atom(f.r.io, f.r, 1);
         EXPECT_EQ(fr.planar.rings, 0);
         EXPECT_EQ(fr.planar.ring_size, 0);
         EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
@@ -792,7 +833,7 @@ TEST(FrameAtom, FusionAtoms) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
-        const Frame fr = frame_atom(f.r, 1);
+        const Frame fr = frame_atom(f.r.io, f.r, 1);
         EXPECT_EQ(fr.planar.rings, 2);
         EXPECT_EQ(fr.planar.ring_size, 10);
         f.r.io.flush_all();
@@ -830,7 +871,7 @@ TEST(FrameAtom, RingFramesWithoutTheirTargetStop) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
-        EXPECT_THROW(frame_atom(f.r, 1), RunStop);
+        EXPECT_THROW(frame_atom(f.r.io, f.r, 1), RunStop);
         const auto l = f.lines("kova.out");
         ASSERT_GE(l.size(), 2u);
         EXPECT_EQ(l[l.size() - 2], c.line);

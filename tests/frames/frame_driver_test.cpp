@@ -27,7 +27,7 @@ struct Water : test::FrameRecords {
 TEST(FrameAllAtoms, WaterFillsTheTablesInOrder) {
     Water w;
     w.r.options.keys = Keys{true, true, false, true, true, false, true};
-    frame_all_atoms(w.r);
+    frame_all_atoms(w.r.io, w.r);
     auto mas = w.lines("xd_kova.mas");
     // header, 3 atoms, the dummy between the H atoms, END ATOM, key header + 3, two kappa
     // sets (O; both H share theirs), 4 tail lines

@@ -1,5 +1,6 @@
-// The lookup of axis targets by label: the last atom of a label, a dummy before an atom of the
-// same label, and 0 for a label that names neither.
+// The lookup tables of the frame analysis: axis targets by label (the last atom of a label, a
+// dummy before an atom of the same label, 0 for a label that names neither), the first earlier
+// equivalent atom, and the free-atom kappa sets.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -37,6 +38,70 @@ TEST(FrameIndex, TargetNumberByLabel) {
     EXPECT_EQ(target_number(r, "O1"), 7);
     EXPECT_EQ(target_number(r, "N1"), 8);
     EXPECT_EQ(target_number(r, "C1"), 3);
+}
+
+// Four carbon atoms with two hydrogen neighbours each, told apart by their site symmetry and
+// group; the tables answer as the scans over the earlier atoms do, also for a new pass.
+TEST(FrameIndex, FirstEquivalentAtomOfTheEarlierOnes) {
+    test::FrameRecords f(6);
+    Records& r = f.r;
+    for (int i = 1; i <= 4; ++i) f.atom(i, "C" + std::to_string(i), 6);
+    f.atom(5, "H5", 1);
+    f.atom(6, "H6", 1);
+    for (int i : {1, 2, 4}) f.neighbours(i, {5, 6});
+    f.neighbours(3, {6, 5});
+    f.neighbours(5, {1});
+    f.neighbours(6, {1});
+    const char* symmetry[] = {"", "mm2", "m", "mm2", "mm2"};
+    for (int i = 1; i <= 4; ++i) r.structure.site_symmetry[i] = pad(symmetry[i], 5);
+    r.frames.group_name[4] = pad("KETONE", 40);
+
+    EXPECT_EQ(first_equivalent(r.io, r, 2), 0);  // site symmetry m, not mm2
+    EXPECT_EQ(first_equivalent(r.io, r, 3), 1);  // the neighbours' order does not count
+    EXPECT_EQ(first_equivalent(r.io, r, 4), 0);  // the group differs from those of 1 and 3
+
+    // Asked about an earlier atom again, the tables start afresh from the records.
+    r.structure.site_symmetry[1] = pad("m", 5);
+    EXPECT_EQ(first_equivalent(r.io, r, 3), 0);
+    EXPECT_EQ(first_equivalent(r.io, r, 2), 1);
+
+    // Hydrogen atoms compare group, scattering table and parent data, whatever the element:
+    // the carbon atoms, without parent data, differ from them.
+    for (int h : {5, 6}) {
+        r.frames.parent_atomic_number[h] = 6;
+        r.frames.parent_neighbours[h] = 2;
+        r.frames.parent_hydrogens[h] = 2;
+    }
+    EXPECT_EQ(first_h_equivalent(r, 6), 5);
+    r.structure.scattering_table[6] = 2;
+    EXPECT_EQ(first_h_equivalent(r, 6), 0);
+}
+
+// Sets of table 1: set 1 with kappa 1.02, set 3 free; set 2 of table 2 free. The tables take
+// the sets as they stand when first asked, and each change as it is reported.
+TEST(FrameIndex, FreeKappaSetsFollowTheirChanges) {
+    test::FrameRecords f(1);
+    Records& r = f.r;
+    r.ensure_kappa_sets(3);
+    r.frames.kappa_count = 3;
+    const int table[] = {0, 1, 2, 1};
+    const float kappa[] = {0.0f, 1.02f, 1.0f, 1.0f};
+    for (int k = 1; k <= 3; ++k) {
+        r.frames.kappa_table[k] = table[k];
+        r.frames.kappa[k] = {0.0f, kappa[k], 1.0f};
+    }
+    EXPECT_EQ(free_kappa_set(r, 1), 3);
+    EXPECT_EQ(free_kappa_set(r, 2), 2);
+    EXPECT_EQ(free_kappa_set(r, 3), 0);
+
+    r.frames.kappa[3][1] = 0.98f;
+    kappa_set_changed(r, 3);
+    EXPECT_EQ(free_kappa_set(r, 1), 0);
+    r.frames.kappa[1][1] = 1.00005f;  // within 0.0001 of 1
+    kappa_set_changed(r, 1);
+    EXPECT_EQ(free_kappa_set(r, 1), 1);
+    r.frames.kappa_count = 0;  // the sets beyond kappa_count have no values yet
+    EXPECT_EQ(free_kappa_set(r, 1), 0);
 }
 
 }  // namespace

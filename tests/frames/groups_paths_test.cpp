@@ -31,7 +31,7 @@ struct Case {
     const char* bonds;
     const char* rings;
     const char* atom;
-    std::string name;  // blank: flag 0
+    std::string name;  // blank: none found
     Lines lines;       // the listing of the call
 };
 
@@ -39,15 +39,12 @@ void expect_cases(const std::vector<Case>& cases) {
     for (const auto& c : cases) {
         Graph g(c.bonds, c.rings);
         int from = static_cast<int>(g.f.lines("kova.out").size());
-        find_functional_group(g.f.r, g[c.atom]);
+        const FunctionalGroup group = find_functional_group(g.f.r.io, g.f.r, g[c.atom]);
         auto all = g.f.lines("kova.out");
         Lines got(all.begin() + from, all.end());
         std::string what = std::string(c.atom) + " in " + c.bonds;
-        EXPECT_EQ(trim(g.f.r.frames.group_name[static_cast<std::size_t>(g[c.atom])]), c.name)
-            << what;
-        EXPECT_EQ(g.f.r.frames.group_found[static_cast<std::size_t>(g[c.atom])],
-                  c.name.empty() ? 0 : 1)
-            << what;
+        EXPECT_EQ(trim(group.name), c.name) << what;
+        EXPECT_EQ(group.found, !c.name.empty()) << what;
         EXPECT_EQ(got, c.lines) << what;
     }
 }

@@ -71,10 +71,9 @@ struct Stages {
     // The H atom extended as the hydrogen rule calls it; returns the new X-H distance.
     float extend(int h) {
         int p = r.topology.neighbours[h].atom[1];
-        r.frames.parent_neighbours[h] = r.topology.neighbours[p].count;
-        r.frames.parent_atomic_number[h] = r.structure.atomic_number[p];
-        r.frames.parent_hydrogens[h] = r.topology.neighbours[p].type_size[1];
-        extend_xh_bond(r, p, h);
+        const HydrogenParent parent{r.topology.neighbours[p].count, r.structure.atomic_number[p],
+                                    r.topology.neighbours[p].type_size[1]};
+        extend_xh_bond(r.io, r, p, h, parent);
         const auto &x = r.structure.cart[p], &y = r.structure.cart[h];
         float dx = y[0] - x[0], dy = y[1] - x[1], dz = y[2] - x[2];
         return std::sqrt(dx * dx + dy * dy + dz * dz);
@@ -99,11 +98,10 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
     };
     for (auto [label, name] : groups) {
         int i = index(label);
-        find_functional_group(r, i);
-        EXPECT_EQ(trim(r.frames.group_name[i]), name) << label;
+        EXPECT_EQ(trim(find_functional_group(r.io, r, i).name), name) << label;
     }
 
-    // Each H: parent data as the hydrogen rule fills it, then the extension.
+    // Each H: parent data as the hydrogen rule finds it, then the extension.
     const std::pair<const char*, float> moves[] = {
         {"H(1)", 1.036f}, {"H(2)", 1.036f}, {"H(3)", 1.036f},  // N+-H
         {"H(4)", 1.098f},                                      // X3-C-H: C(1) bears N(1)
@@ -159,8 +157,8 @@ TEST(GroupsOnRealStructure, PhenylPyrrolesWithRings) {
         };
         for (auto [label, name] : groups) {
             int i = run.index(label);
-            find_functional_group(r, i);
-            EXPECT_EQ(trim(r.frames.group_name[i]), name) << label << (rings ? " with rings" : "");
+            EXPECT_EQ(trim(find_functional_group(r.io, r, i).name), name)
+                << label << (rings ? " with rings" : "");
         }
         EXPECT_NEAR(run.extend(run.index("H(1)")), rings ? 1.083f : 1.082f, 2e-5f);
         EXPECT_NEAR(run.extend(run.index("H(12)")), rings ? 1.083f : 1.082f, 2e-5f);

@@ -28,7 +28,7 @@ Lines operator+(Lines a, const Lines& b) {
     return a;
 }
 
-// One atom's expected result: the name (blank: flag 0) and every listing line of its call.
+// One atom's expected result: the name (blank: none found) and every listing line of its call.
 struct Want {
     int atom;
     std::string name;
@@ -38,10 +38,11 @@ struct Want {
 void expect_groups(Molecule& m, const std::vector<Want>& wants) {
     for (const auto& w : wants) {
         int from = m.mark();
-        find_functional_group(m.r, w.atom);
+        const FunctionalGroup group = find_functional_group(m.r.io, m.r, w.atom);
         std::string label = trim(m.r.structure.label[w.atom]);
-        EXPECT_EQ(m.group(w.atom), w.name) << label;
-        EXPECT_EQ(m.r.frames.group_found[w.atom], w.name.empty() ? 0 : 1) << label;
+        EXPECT_EQ(group.name.size(), 40u) << label;
+        EXPECT_EQ(trim(group.name), w.name) << label;
+        EXPECT_EQ(group.found, !w.name.empty()) << label;
         EXPECT_EQ(m.listing(from), w.lines) << label;
     }
 }
@@ -425,9 +426,10 @@ TEST(FindFunctionalGroup, HydroxylOnOtherElementsAndWater) {
     int h = m.on(o, "H(1)", tri[0], 0.96f);
     m.on(o, "H(2)", tri[1], 0.97f);
     m.neighbours();
-    m.r.frames.group_found[o] = 1;  // a stale entry is cleared at entry
+    m.r.frames.group_found[o] = true;  // an earlier entry of the records does not show through
+    m.r.frames.group_name[o] = pad("WATER", 40);
     expect_groups(m, {{h, "", cand("x-o-H") + unknown("x-o-H [1]")}, {o, "", {}}});
-    EXPECT_EQ(m.r.frames.group_name[o], std::string(40, ' '));
+    EXPECT_EQ(find_functional_group(m.r.io, m.r, o).name, std::string(40, ' '));
 }
 
 // Ring carbons with N neighbours; the rings name their members only. C at the origin, its
@@ -522,7 +524,7 @@ TEST(FindFunctionalGroup, MissingOtherOxygenStopsTheRun) {
     auto& t = m.r.topology.neighbours[c];
     for (int k = 1; k <= t.type_count; ++k)
         if (t.type_atomic_number[k] == 8) t.type_atom[k][1] = t.type_atom[k][2] = o2;
-    EXPECT_THROW(find_functional_group(m.r, o2), RunStop);
+    EXPECT_THROW(find_functional_group(m.r.io, m.r, o2), RunStop);
     m.r.io.flush_all();
     const std::string tail = "\n ERROR *** DetExcept *** Could not identify \"other\" O-atom\n\n";
     ASSERT_GE(m.out.str().size(), tail.size());

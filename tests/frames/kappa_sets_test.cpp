@@ -42,7 +42,7 @@ struct Framed : test::FrameRecords {
     void frame() {
         find_all_neighbours(r.io, r);
         r.frames.dummy_count = 0;
-        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r, i);
+        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i);
         r.io.flush_all();
     }
     int kset(int i) const { return r.frames.kappa_set[static_cast<std::size_t>(i)]; }
@@ -274,7 +274,7 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     r.structure.scattering_table[1] = 1;
     find_all_neighbours(r.io, r);
     r.frames.dummy_count = 0;
-    frame_atom(r, 1);
+    frame_atom(r.io, r, 1);
     // X to the image, Y to the origin dummy (DUM1); the image then becomes DUM2.
     EXPECT_EQ(r.frames.dummy_count, 2);
     EXPECT_EQ(r.frames.dummy_xyz[2], (Vec3f{0.299f, 0.1f, 0.1f}));

@@ -117,7 +117,6 @@ public:
         auto all = lines_of(dir.read("kova.out"));
         return {all.begin() + std::min<std::size_t>(from, all.size()), all.end()};
     }
-    std::string group(int i) const { return trim(r.frames.group_name[i]); }
 
     TempDir dir;
     std::istringstream in;

@@ -150,7 +150,7 @@ TEST(Instructions, NumbersSwitchesAndListing) {
     EXPECT_TRUE(r.options.rings.special);
     EXPECT_EQ(r.options.pv_scaling, PvScaling::fraction);
     EXPECT_TRUE(r.options.extend_h);
-    EXPECT_EQ(r.options.simple, 1);
+    EXPECT_TRUE(r.options.simple);
     EXPECT_EQ(r.elements.covalent_radius[17], 1.0f);
     EXPECT_EQ(r.elements.covalent_radius[55], 2.44f);
     const std::string want[] = {

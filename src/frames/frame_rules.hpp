@@ -1,0 +1,15 @@
+// The frame rules for atoms with one to four neighbours, the part of the frame decision that
+// follows the group planarity and the equal pairs.
+#pragma once
+
+#include "frames/frame_atom.hpp"
+#include "shared/channels.hpp"
+#include "shared/records.hpp"
+
+namespace kova {
+
+// Sets the site symmetry, the axes and the targets of atom i by the rule for its neighbour
+// count (one to four); `f` brings the canonical order, the planarity and the equal pairs.
+void frame_rules(Io& io, Records& r, int i, Frame& f);
+
+}  // namespace kova
