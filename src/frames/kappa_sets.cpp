@@ -245,6 +245,22 @@ void populations(Records& r, int i, const Frame& f) {
 
 int axis_code(char c) { return c == 'X' ? 1 : c == 'Y' ? 2 : c == 'Z' ? 3 : 0; }
 
+XdAtomRow xd_atom_row(const Records& r, int i, const Frame& f, int n1, int n2, int equiv) {
+    XdAtomRow row;
+    row.axis1 = axis_code(f.axis1);
+    row.axis2 = axis_code(f.axis2);
+    row.target1 = n1;
+    row.atom = i;
+    row.target2 = n2;
+    row.adp_order = r.structure.adp_order[i];
+    row.scattering_table = r.structure.scattering_table[i];
+    row.kappa_set = r.frames.kappa_set[i];
+    row.multipole_level = 4;
+    row.site_symmetry = 1;
+    row.equivalent_atom = equiv;
+    return row;
+}
+
 }  // namespace
 
 void frame_tail(Records& r, int i, Frame& f) {
@@ -275,18 +291,7 @@ void frame_tail(Records& r, int i, Frame& f) {
     put_fi(line, tbl, 4);
     write_listing_line(r, line);
 
-    auto& t = r.frames.xd_atom_row[i];
-    t[1] = axis_code(f.axis1);
-    t[2] = axis_code(f.axis2);
-    t[3] = n1;
-    t[4] = i;
-    t[5] = n2;
-    t[6] = r.structure.adp_order[i];
-    t[7] = r.structure.scattering_table[i];
-    t[8] = set;
-    t[9] = 4;
-    t[10] = 1;
-    t[11] = equiv;
+    r.frames.xd_atom_row[i] = xd_atom_row(r, i, f, n1, n2, equiv);
 }
 
 }  // namespace kova

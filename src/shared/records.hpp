@@ -192,6 +192,22 @@ struct PlanarSituation {
     bool group = false;  // the atom and its neighbours lie in one plane
 };
 
+// An atom's row of the XD atom table as xd_kova.inp gives it: the columns AX1 to CHEMCON. A
+// target is an atom number, or atom_count + k for dummy k; 0 when its label names neither.
+struct XdAtomRow {
+    int axis1 = 0, axis2 = 0;     // AX1, AX2: 1 X, 2 Y, 3 Z
+    int target1 = 0;              // ATOM0
+    int atom = 0;                 // ATOM1: the atom itself
+    int target2 = 0;              // ATOM2
+    int adp_order = 0;            // TP
+    int scattering_table = 0;     // TBL
+    int kappa_set = 0;            // KAP
+    int multipole_level = 0;      // LMX: 4 for every atom
+    int site_symmetry = 0;        // SITESYM: 1 for every atom
+    int equivalent_atom = 0;      // CHEMCON: the earlier atom whose kappa set it took, or 0
+    bool operator==(const XdAtomRow&) const = default;
+};
+
 // Results of the frame analysis, per atom unless said otherwise.
 struct FrameResults {
     int dummy_count = 0;
@@ -209,7 +225,7 @@ struct FrameResults {
     // The valence population (times the occupancy) and its sigma.
     std::vector<float> valence_population, valence_population_sigma;
     std::vector<Plm> plm;
-    std::vector<std::array<int, 12>> xd_atom_row; // 1..11: the integers of the XD atom table
+    std::vector<XdAtomRow> xd_atom_row;
     std::vector<std::string> mopro_axes;          // 90 characters
     std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")
     std::vector<std::string> uratio;              // 100 characters, hydrogen atoms

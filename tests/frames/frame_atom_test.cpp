@@ -486,7 +486,7 @@ TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
         EXPECT_TRUE(
             near(f.dummy(1), Vec3f{(-1.545f - 1.55f) * 0.5f, 0.0f, (1.0306f - 1.0392f) * 0.5f}));
         EXPECT_TRUE(near(f.dummy(3), Vec3f{0.0f, 0.0f, 0.0f}));
-        EXPECT_EQ(f.r.frames.xd_atom_row[1][3], 8 + 1);  // the frame integer names the dummy
+        EXPECT_EQ(f.r.frames.xd_atom_row[1].target1, 8 + 1);  // the frame integer names the dummy
     }
 }
 

@@ -73,8 +73,8 @@ TEST(KappaSets, EquivalentAtomsShareTheFirstSet) {
     const int want[16] = {0, 1, 2, 3, 3, 3, 2, 4, 5, 5, 5, 5, 5, 6, 6, 6};
     for (int i = 1; i <= 15; ++i) EXPECT_EQ(f.kset(i), want[i]) << i;
     EXPECT_EQ(f.r.frames.kappa_set_count, 6);
-    EXPECT_EQ(f.r.frames.xd_atom_row[14][11], 13);  // H(7) took the set of H(6)
-    EXPECT_EQ(f.r.frames.xd_atom_row[13][11], 0);
+    EXPECT_EQ(f.r.frames.xd_atom_row[14].equivalent_atom, 13);  // H(7) took the set of H(6)
+    EXPECT_EQ(f.r.frames.xd_atom_row[13].equivalent_atom, 0);
     EXPECT_TRUE(f.r.frames.mopro_similarity[13].find_first_not_of(' ') == std::string::npos);
 }
 
@@ -117,8 +117,8 @@ TEST(KappaSets, TheLookupTablesGiveTheScanAnswers) {
     ASSERT_EQ(quick.r.structure.atom_count, full.r.structure.atom_count);
     for (int i = 1; i <= quick.r.structure.atom_count; ++i) {
         EXPECT_EQ(quick.kset(i), full.kset(i)) << i;
-        EXPECT_EQ(quick.r.frames.xd_atom_row[static_cast<std::size_t>(i)][11],
-                  full.r.frames.xd_atom_row[static_cast<std::size_t>(i)][11]) << i;
+        EXPECT_EQ(quick.r.frames.xd_atom_row[static_cast<std::size_t>(i)].equivalent_atom,
+                  full.r.frames.xd_atom_row[static_cast<std::size_t>(i)].equivalent_atom) << i;
     }
     // The ring copy's atoms do not share with the acyclic copies' carbon atoms.
     EXPECT_NE(quick.kset(34), quick.kset(19));
@@ -152,8 +152,9 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
               (std::vector<std::string>{"SYMPLM  mxmz O1         1", "SYMPLM  cy   H1         1",
                                         "SYMPLM  cy   H2         1"}));
 
-    const std::array<int, 12> o{0, 3, 2, 4, 1, 2, 2, 1, 1, 4, 1, 0};   // AT1 = DUM1: nat + 1
-    const std::array<int, 12> h2{0, 3, 2, 1, 3, 2, 2, 1, 2, 4, 1, 2};
+    // AX1 Z, AX2 Y, ATOM0, ATOM1, ATOM2, TP, TBL, KAP, LMX, SITESYM, CHEMCON
+    const XdAtomRow o{3, 2, 4, 1, 2, 2, 1, 1, 4, 1, 0};   // AT1 = DUM1: nat + 1
+    const XdAtomRow h2{3, 2, 1, 3, 2, 2, 1, 2, 4, 1, 2};
     EXPECT_EQ(f.r.frames.xd_atom_row[1], o);
     EXPECT_EQ(f.r.frames.xd_atom_row[3], h2);
 
@@ -278,8 +279,8 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     // X to the image, Y to the origin dummy (DUM1); the image then becomes DUM2.
     EXPECT_EQ(r.frames.dummy_count, 2);
     EXPECT_EQ(r.frames.dummy_xyz[2], (Vec3f{0.299f, 0.1f, 0.1f}));
-    EXPECT_EQ(r.frames.xd_atom_row[1][3], 1 + 2);
-    EXPECT_EQ(r.frames.xd_atom_row[1][5], 1 + 1);
+    EXPECT_EQ(r.frames.xd_atom_row[1].target1, 1 + 2);
+    EXPECT_EQ(r.frames.xd_atom_row[1].target2, 1 + 1);
     auto mas = f.lines("xd_kova.mas");
     ASSERT_EQ(mas.size(), 1u);
     EXPECT_EQ(mas[0].substr(9, 8), "DUM2    ");

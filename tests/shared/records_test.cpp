@@ -49,7 +49,7 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
         EXPECT_EQ(r.structure.occupancy[i], 1.0f) << i;
         EXPECT_EQ(r.structure.atomic_number[i] + r.structure.adp_order[i] +
                       r.topology.source_atom[i] + r.frames.kappa_set[i] +
-                      r.structure.type_atomic_number[i] + r.frames.xd_atom_row[i][11],
+                      r.structure.type_atomic_number[i] + r.frames.xd_atom_row[i].equivalent_atom,
                   0)
             << i;
         EXPECT_EQ(r.structure.frac[i], (Vec3f{0, 0, 0})) << i;
