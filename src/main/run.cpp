@@ -20,6 +20,7 @@
 #include "output/output_section.hpp"
 #include "output/plot_file.hpp"
 #include "output/run_summary.hpp"
+#include "output/xh_bond_files.hpp"
 #include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
@@ -118,12 +119,17 @@ void road(Records& r) {
     // 14. the neighbour tables of the working list
     find_all_neighbours(r);
 
-    // 15. the frame analysis of the atoms read
+    // 15. the frame analysis of the atoms read; with Extend_H the records of the bonds it
+    // extended
     frame_all_atoms(r);
+    if (r.options.extend_h) {
+        write_xh_bond_files(r.io, r);
+        write_mopro_distance_lines(r.io, r);
+    }
 
     // 16. Extend_H: the hydrogen ADP restraints, then the restraint files are complete
     if (r.options.extend_h) {
-        write_mopro_uratio_block(r);
+        write_mopro_uratio_block(r.io, r);
         r.io.close(r.files.reset_bonds);
         r.io.close(r.files.const_bonds);
         write_mopro_restraints_end(r);

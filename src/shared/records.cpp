@@ -98,7 +98,6 @@ void for_each_atom_member(Records& r, F&& f) {
     f(fr.xd_atom_row);
     f(fr.mopro_axes, 90, ' ');
     f(fr.mopro_similarity, 90, ' ');
-    f(fr.uratio, 100, ' ');
     f(s.type_atomic_number);
 }
 

@@ -208,6 +208,13 @@ struct XdAtomRow {
     bool operator==(const XdAtomRow&) const = default;
 };
 
+// The restraints of an X-H bond that Extend_H took on: the distance they hold (Å) and the
+// ratio of the hydrogen atom's displacement to its parent's.
+struct XhRestraint {
+    int parent = 0, hydrogen = 0;
+    float distance = 0.0f, adp_ratio = 0.0f;
+};
+
 // Results of the frame analysis, per atom unless said otherwise.
 struct FrameResults {
     int dummy_count = 0;
@@ -228,7 +235,8 @@ struct FrameResults {
     std::vector<XdAtomRow> xd_atom_row;
     std::vector<std::string> mopro_axes;          // 90 characters
     std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")
-    std::vector<std::string> uratio;              // 100 characters, hydrogen atoms
+    // Not per atom: the bonds in the order their hydrogen atoms were framed.
+    std::vector<XhRestraint> xh_restraints;
 };
 
 // The parameters of one databank entry.

@@ -12,6 +12,7 @@
 #include "input/shelx_reader.hpp"
 #include "shared/fatal.hpp"
 #include "output/mopro_files.hpp"
+#include "output/xh_bond_files.hpp"
 #include "shared/format.hpp"
 #include "support.hpp"
 #include "topology/neighbours.hpp"
@@ -121,6 +122,8 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
                 << label;
         }
     }
+    write_xh_bond_files(r.io, r);
+    write_mopro_distance_lines(r.io, r);
     r.io.close_all();
     auto reset = test::lines_of(dir.read("reset.bond"));
     ASSERT_EQ(reset.size(), 7u);

@@ -165,21 +165,26 @@ TEST(MoproFiles, SimilarityBlockInAtomOrder) {
 TEST(MoproFiles, RestraintFileInOrder) {
     test::Writer w;
     Records& r = w.r;
-    r.ensure_atoms(3);
-    r.structure.atom_count = 3;
-    r.frames.uratio[3] = pad("URATIO H(3) C(2)", 100);
-    r.frames.uratio[1] = pad("URATIO H(1) C(1)", 100);
-    r.frames.uratio[2] = pad("URATI", 100);
+    w.atom(1, "C(1)", {});
+    w.atom(2, "H(1)", {});
+    w.atom(3, "C(12)", {});
+    w.atom(4, "H(12A)", {});
+    r.frames.xh_restraints = {{1, 2, 1.077f, 1.2f}, {3, 4, 0.95f, 1.5f}};
     r.io.create(445, "res_mopro.inp");
     write_mopro_restraints_head(r);
-    r.io.write(445, "DISTAN 1.08 0.01 C(1) H(1)");  // the X-H extension's records
-    write_mopro_uratio_block(r);
+    write_mopro_distance_lines(r.io, r);
+    write_mopro_uratio_block(r.io, r);
     write_mopro_restraints_end(r);
+    // Name fields: the label's length of its bracket-free name, A5: "C(1)" gives " C1  ",
+    // "C(12)" "C12  ", "H(12A)" (6 characters) is cut to "H12A ". Then the distance F6.3
+    // and 0.001, or the ratio F6.1 and 0.01; the URATIO lines at their full 100 columns.
     const std::vector<std::string> want = {
         "!", "! X-H distances", "!",
-        "DISTAN 1.08 0.01 C(1) H(1)",
+        "DISTAN    C1   1   H1   1  1.077 0.001",
+        "DISTAN   C12   1  H12A  1  0.950 0.001",
         "!", "! isotropic H atoms ADPs", "!",
-        pad("URATIO H(1) C(1)", 100), pad("URATIO H(3) C(2)", 100),
+        pad("URATIO       C1   1   H1   1    1.2 0.01", 100),
+        pad("URATIO      C12   1  H12A  1    1.5 0.01", 100),
         "!", "! end", "!",
     };
     EXPECT_EQ(w.file(445, "res_mopro.inp"), want);

@@ -38,7 +38,7 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
         {"label", r.structure.label, 8},    {"sitesym", r.structure.site_symmetry, 5},
         {"reslab", r.structure.residue_label, 17}, {"resatm", r.structure.residue_atom, 10},
         {"exname", r.frames.group_name, 40}, {"mopro", r.frames.mopro_axes, 90},
-        {"mcon", r.frames.mopro_similarity, 90},      {"cons", r.frames.uratio, 100},
+        {"mcon", r.frames.mopro_similarity, 90},
     };
     for (const Text& t : texts) {
         ASSERT_EQ(t.slots.size(), 41u) << t.name;
