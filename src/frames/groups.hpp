@@ -1,5 +1,7 @@
-// Functional-group recognition and the group picture group.ang.
+// Functional-group recognition and the group picture of a group it could not name.
 #pragma once
+
+#include <vector>
 
 #include "shared/records.hpp"
 
@@ -7,7 +9,7 @@ namespace kova {
 
 // Recognises the functional group of `atom` and records its name.
 void find_functional_group(Records& r, int atom);
-// Writes the atoms within three bonds of `atom` to the group picture group.ang.
-void write_group_picture(Records& r, int atom);
+// The group picture of `atom`: the atom and every atom within three bonds of it.
+std::vector<GroupPictureAtom> group_picture(const Records& r, int atom);
 
 }  // namespace kova

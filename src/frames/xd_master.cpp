@@ -279,6 +279,7 @@ void write_xd_closing_modules(Records& r, int channel) {
 void open_atom_table(Records& r) {
     r.frames.dummy_count = 0;
     r.frames.xh_restraints.clear();
+    r.frames.group_picture.clear();
     r.index = SearchIndexes{};
     r.io.create(ang_channel, "kova.ang");
     r.io.write(ang_channel, "ANGSTROM");

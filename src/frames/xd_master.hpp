@@ -20,8 +20,8 @@ void write_xd_refinement_block(Records& r, int channel, int kappa_sets);
 // Writes the closing XDPROP and XDGEOM modules of SHELX input.
 void write_xd_closing_modules(Records& r, int channel);
 
-// Before the first atom: sets up an empty dummy store and restraint list, kova.ang, the copied
-// head (XD input) and the atom-table header line.
+// Before the first atom: sets up an empty dummy store, restraint list and group picture,
+// kova.ang, the copied head (XD input) and the atom-table header line.
 void open_atom_table(Records& r);
 // Writes the listing lines that open the work on atom i.
 void list_atom_start(Records& r, int i);

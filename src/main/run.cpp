@@ -16,6 +16,7 @@
 #include "input/shelx_reader.hpp"
 #include "input/xd_reader.hpp"
 #include "main/messages.hpp"
+#include "output/group_ang.hpp"
 #include "output/mopro_files.hpp"
 #include "output/output_section.hpp"
 #include "output/plot_file.hpp"
@@ -120,12 +121,13 @@ void road(Records& r) {
     find_all_neighbours(r);
 
     // 15. the frame analysis of the atoms read; with Extend_H the records of the bonds it
-    // extended
+    // extended, and the last group picture it drew
     frame_all_atoms(r);
     if (r.options.extend_h) {
         write_xh_bond_files(r.io, r);
         write_mopro_distance_lines(r.io, r);
     }
+    write_group_ang(r.io, r);
 
     // 16. Extend_H: the hydrogen ADP restraints, then the restraint files are complete
     if (r.options.extend_h) {

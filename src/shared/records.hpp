@@ -208,6 +208,11 @@ struct XdAtomRow {
     bool operator==(const XdAtomRow&) const = default;
 };
 
+// An atom of a group picture, where it was when the picture was drawn (Cartesian, Å).
+struct GroupPictureAtom {
+    int atom = 0;
+    Vec3f position{};
+};
 // The restraints of an X-H bond that Extend_H took on: the distance they hold (Å) and the
 // ratio of the hydrogen atom's displacement to its parent's.
 struct XhRestraint {
@@ -235,8 +240,10 @@ struct FrameResults {
     std::vector<XdAtomRow> xd_atom_row;
     std::vector<std::string> mopro_axes;          // 90 characters
     std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")
-    // Not per atom: the bonds in the order their hydrogen atoms were framed.
+    // Not per atom: the bonds in the order their hydrogen atoms were framed, and the last
+    // group picture drawn (empty when none was).
     std::vector<XhRestraint> xh_restraints;
+    std::vector<GroupPictureAtom> group_picture;
 };
 
 // The parameters of one databank entry.
