@@ -276,7 +276,8 @@ void frame_tail(Records& r, int i, Frame& f) {
     mopro_axes(r, i, f, n1, n2, r.frames.mopro_axes[i]);
     if (equiv != 0) similarity(r, i, equiv, r.frames.mopro_similarity[i]);
     write_symplm_line(r, i, f);
-    write_frame_picture(r, i, f.target1, f.target2, f.axis1, f.axis2);
+    r.frames.axis_ends[i] =
+        frame_axis_ends(r.structure.cart[i], f.target1, f.target2, f.axis1, f.axis2);
     populations(r, i, f);
 
     const int set = r.frames.kappa_set[i];

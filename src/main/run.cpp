@@ -120,9 +120,10 @@ void road(Records& r) {
     // 14. the neighbour tables of the working list
     find_all_neighbours(r);
 
-    // 15. the frame analysis of the atoms read; with Extend_H the records of the bonds it
-    // extended, and the last group picture it drew
+    // 15. the frame analysis of the atoms read, the frame pictures; with Extend_H the records
+    // of the bonds it extended, and the last group picture it drew
     frame_all_atoms(r);
+    write_plot_frames(r.io, r);
     if (r.options.extend_h) {
         write_xh_bond_files(r.io, r);
         write_mopro_distance_lines(r.io, r);

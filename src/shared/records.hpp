@@ -238,6 +238,7 @@ struct FrameResults {
     std::vector<float> valence_population, valence_population_sigma;
     std::vector<Plm> plm;
     std::vector<XdAtomRow> xd_atom_row;
+    std::vector<std::array<Vec3f, 3>> axis_ends;  // frame picture: ends of the X, Y, Z axes (Å)
     std::vector<std::string> mopro_axes;          // 90 characters
     std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")
     // Not per atom: the bonds in the order their hydrogen atoms were framed, and the last

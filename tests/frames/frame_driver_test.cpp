@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "frame_fixture.hpp"
+#include "output/plot_file.hpp"
 #include "topology/neighbours.hpp"
 
 namespace kova {
@@ -28,6 +29,7 @@ TEST(FrameAllAtoms, WaterFillsTheTablesInOrder) {
     Water w;
     w.r.options.keys = Keys{true, true, false, true, true, false, true};
     frame_all_atoms(w.r);
+    write_plot_frames(w.r.io, w.r);
     auto mas = w.lines("xd_kova.mas");
     // header, 3 atoms, the dummy between the H atoms, END ATOM, key header + 3, two kappa
     // sets (O; both H share theirs), 4 tail lines
