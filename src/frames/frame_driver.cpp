@@ -1,20 +1,17 @@
-// The per-atom driver of the frame analysis: frames the atoms read, in index order, between
-// the opening and the closing of the XD master file's tables. Images of the working list are
-// only neighbours and search candidates; they are never framed themselves.
+// The per-atom driver of the frame analysis: frames the atoms read, in index order. Images of
+// the working list are only neighbours and search candidates; they are never framed themselves.
 #include "frames/frame_driver.hpp"
 
-#include "frames/xd_master.hpp"
+#include "frames/atom_table.hpp"
 
 namespace kova {
 
 void frame_all_atoms(Records& r) {
-    open_atom_table(r);
+    start_atom_table(r.io, r);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
-        list_atom_start(r, i);
+        list_atom_start(r.io, r, i);
         frame_atom(r, i);
-        list_atom_ang(r, i);
     }
-    close_atom_table(r);
 }
 
 }  // namespace kova

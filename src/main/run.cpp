@@ -17,10 +17,12 @@
 #include "input/xd_reader.hpp"
 #include "main/messages.hpp"
 #include "output/group_ang.hpp"
+#include "output/kova_ang.hpp"
 #include "output/mopro_files.hpp"
 #include "output/output_section.hpp"
 #include "output/plot_file.hpp"
 #include "output/run_summary.hpp"
+#include "output/xd_master_file.hpp"
 #include "output/xh_bond_files.hpp"
 #include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
@@ -33,6 +35,26 @@
 namespace kova {
 
 namespace {
+
+// The frame analysis, then what it gives each file, in the file's order: the tables of
+// xd_kova.mas, kova.ang, the frame pictures of kova.spf, the SYMPLM lines of con_mopro.inp,
+// the X-H bond records and group.ang. kova.ang is made and the head of an old master file
+// copied first, so that a file that cannot be made or read stops the run before any atom is
+// framed.
+void frame_analysis(Records& r) {
+    r.io.create(kova_ang_channel, "kova.ang");
+    if (r.options.input_format == InputFormat::xd) copy_old_master_head(r.io, r);
+    frame_all_atoms(r);
+    write_xd_master_tables(r.io, r);
+    write_kova_ang(r.io, r);
+    write_plot_frames(r.io, r);
+    write_mopro_symmetry_lines(r.io, r);
+    if (r.options.extend_h) {
+        write_xh_bond_files(r.io, r);
+        write_mopro_distance_lines(r.io, r);
+    }
+    write_group_ang(r.io, r);
+}
 
 void road(Records& r) {
     CpuClock runclock;  // the run-time line covers the whole run
@@ -120,15 +142,8 @@ void road(Records& r) {
     // 14. the neighbour tables of the working list
     find_all_neighbours(r);
 
-    // 15. the frame analysis of the atoms read, the frame pictures; with Extend_H the records
-    // of the bonds it extended, and the last group picture it drew
-    frame_all_atoms(r);
-    write_plot_frames(r.io, r);
-    if (r.options.extend_h) {
-        write_xh_bond_files(r.io, r);
-        write_mopro_distance_lines(r.io, r);
-    }
-    write_group_ang(r.io, r);
+    // 15. the frame analysis of the atoms read, and the files it gives
+    frame_analysis(r);
 
     // 16. Extend_H: the hydrogen ADP restraints, then the restraint files are complete
     if (r.options.extend_h) {

@@ -48,6 +48,27 @@ void copy_slots(Records& r, int ch, const std::vector<std::string>& slots, std::
     }
 }
 
+// The MoPro code of a site symmetry and its axes, in 4 characters.
+std::string symmetry_code(const std::string& sitesym, char ax1, char ax2) {
+    const std::string s = trim(sitesym);
+    auto axes = [ax1, ax2](char a, char b) {
+        return (ax1 == a && ax2 == b) || (ax1 == b && ax2 == a);
+    };
+    std::string code;
+    if (s == "m") {
+        if (axes('X', 'Y')) code = "mz";
+        else if (axes('Y', 'Z')) code = "mx";
+        else if (axes('X', 'Z')) code = "my";
+    } else if (s == "mm2") {
+        code = "mxmz";
+    } else if (s == "3m") {
+        code = "3m";
+    } else if (s == "cyl") {
+        code = "cy";
+    }
+    return pad(code, 4);  // "-42m" keeps the blank code
+}
+
 // The name field of a restraint: the label without its brackets, as many characters as the
 // label has, written A5 (cut to 5, or right-adjusted).
 std::string restraint_name(const std::string& label8) {
@@ -100,6 +121,29 @@ void write_mopro_head(Records& r) {
 
 void write_mopro_constraints_start(Records& r) {
     write_bang_heading(r.io, r.files.mopro_constraints, "! local symmetry  ");
+}
+
+void write_mopro_symmetry_lines(Io& io, const Records& r) {
+    std::string line;
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
+        const auto u = static_cast<std::size_t>(i);
+        const std::string& sitesym = r.structure.site_symmetry[u];
+        if (trim(sitesym) == "NO") continue;
+        const FrameAxes& axes = r.frames.frame_axes[u];
+        const std::string code = symmetry_code(sitesym, axes.axis1, axes.axis2);
+        line.assign("SYMPLM  ");
+        if (r.structure.has_residues) {
+            put_fa(line, code, 6);
+            line += ' ';
+            put_pad(line, r.structure.residue_atom[u], 10);
+        } else {
+            line += code;
+            line += ' ';
+            line += mopro_name(r.structure.label[u]);
+            line += " 1";
+        }
+        io.write(r.files.mopro_constraints, line);
+    }
 }
 
 void write_mopro_restraints_head(Records& r) {

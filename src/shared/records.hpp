@@ -207,7 +207,12 @@ struct XdAtomRow {
     int equivalent_atom = 0;      // CHEMCON: the earlier atom whose kappa set it took, or 0
     bool operator==(const XdAtomRow&) const = default;
 };
-
+// An atom's two axes as its line of the atom table in xd_kova.mas names them.
+struct FrameAxes {
+    char axis1 = ' ', axis2 = ' ';              // 'X', 'Y' or 'Z'
+    std::string target1 = std::string(8, ' ');  // labels of the atoms or dummies they point at
+    std::string target2 = std::string(8, ' ');
+};
 // An atom of a group picture, where it was when the picture was drawn (Cartesian, Å).
 struct GroupPictureAtom {
     int atom = 0;
@@ -238,6 +243,7 @@ struct FrameResults {
     std::vector<float> valence_population, valence_population_sigma;
     std::vector<Plm> plm;
     std::vector<XdAtomRow> xd_atom_row;
+    std::vector<FrameAxes> frame_axes;
     std::vector<std::array<Vec3f, 3>> axis_ends;  // frame picture: ends of the X, Y, Z axes (Å)
     std::vector<std::string> mopro_axes;          // 90 characters
     std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")

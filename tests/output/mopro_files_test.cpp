@@ -190,6 +190,48 @@ TEST(MoproFiles, RestraintFileInOrder) {
     EXPECT_EQ(w.file(445, "res_mopro.inp"), want);
 }
 
+TEST(MoproFiles, SymmetryLinesOfTheFramedAtoms) {
+    test::Writer w;
+    Records& r = w.r;
+    // site symmetry, axes, and the line: "SYMPLM  " + code (4) + " " + name (10) + " 1"
+    struct Case {
+        const char* sitesym;
+        char axis1, axis2;
+        const char* want;  // nullptr: no line
+    } cases[] = {
+        {"NO", 'X', 'Y', nullptr},  {"m", 'X', 'Y', "mz  "},  {"m", 'Y', 'X', "mz  "},
+        {"m", 'Z', 'Y', "mx  "},    {"m", 'X', 'Z', "my  "},  {"mm2", 'Z', 'X', "mxmz"},
+        {"3m", 'Z', 'Y', "3m  "},   {"cyl", 'Z', 'Y', "cy  "}, {"-42m", 'Z', 'X', "    "},
+    };
+    std::vector<std::string> want;
+    int i = 0;
+    for (const Case& c : cases) {
+        ++i;
+        w.atom(i, test::numbered("C(", i) + ")", {});
+        r.structure.site_symmetry[static_cast<std::size_t>(i)] = pad(c.sitesym, 5);
+        r.frames.frame_axes[static_cast<std::size_t>(i)].axis1 = c.axis1;
+        r.frames.frame_axes[static_cast<std::size_t>(i)].axis2 = c.axis2;
+        if (c.want) want.push_back("SYMPLM  " + std::string(c.want) + " " +
+                                   pad(test::numbered("C", i), 10) + " 1");
+    }
+    r.io.create(443, "con_mopro.inp");
+    write_mopro_symmetry_lines(r.io, r);
+    EXPECT_EQ(w.file(443, "con_mopro.inp"), want);
+
+    // With RESI names: the 4-character code right-adjusted in 6 columns, then the residue
+    // atom name.
+    r.structure.has_residues = true;
+    for (int k = 1; k <= i; ++k)
+        r.structure.residue_atom[static_cast<std::size_t>(k)] =
+            pad(test::numbered("C", k) + "  7", 10);
+    r.io.create(443, "con_mopro.inp");
+    write_mopro_symmetry_lines(r.io, r);
+    auto resi = w.file(443, "con_mopro.inp");
+    ASSERT_EQ(resi.size(), want.size());
+    EXPECT_EQ(resi[0], "SYMPLM    mz   C2  7     ");
+    EXPECT_EQ(resi[4], "SYMPLM    mxmz C6  7     ");
+}
+
 TEST(MoproFiles, Trailer) {
     test::Writer w;
     w.r.io.create(mopro_parameters_channel, "mopro_kova.par");

@@ -53,6 +53,7 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
                   0)
             << i;
         EXPECT_EQ(r.structure.frac[i], (Vec3f{0, 0, 0})) << i;
+        EXPECT_EQ(r.frames.frame_axes[i].target2, std::string(8, ' ')) << i;
         EXPECT_EQ(r.frames.plm[i][4][8], 0.0f) << i;
         EXPECT_EQ(r.topology.neighbours[i].count, 0) << i;
         EXPECT_TRUE(r.topology.neighbours[i].atom.empty()) << i;
