@@ -347,6 +347,28 @@ TEST(FindFunctionalGroup, AminesOnMethylGroups) {
     }
 }
 
+// Two failures that draw a picture, then a group that is named: group.ang shows the second
+// picture only.
+TEST(FindFunctionalGroup, TheLastPictureDrawnIsKept) {
+    Molecule m;
+    int n = m.at("N(1)", {0, 0, 0});  // planar trimethylamine, as above
+    for (int k = 0; k < 3; ++k) {
+        int c = m.on(n, "C(" + std::to_string(k + 1) + ")", tri[k], 1.45f + 0.01f * k);
+        m.methyl_h(c, tri[k], "H(" + std::to_string(k + 1));
+    }
+    int p = m.at("P(1)", {20, 0, 0});  // PO4, 20 Å away
+    for (int k = 0; k < 4; ++k) m.on(p, "O(" + std::to_string(k + 1) + ")", tet[k], 1.53f);
+    m.neighbours();
+    find_functional_group(m.r, p);  // "Poooo(?)", drawn
+    find_functional_group(m.r, n);  // "c-Nc1-c1 planar", drawn
+    find_functional_group(m.r, 2);  // C(1): "planar amine"
+    write_group_ang(m.r.io, m.r);
+    auto lines = test::lines_of(m.dir.read("group.ang"));
+    ASSERT_EQ(lines.size(), 1u + 13u);  // N, its three C and their nine H
+    EXPECT_EQ(lines[1].substr(0, 13), "ATOM N(1)    ");
+    for (const auto& l : lines) EXPECT_EQ(l.find("P(1)"), std::string::npos) << l;
+}
+
 // Thioacetamide: C(1) with a methyl along 90 degrees, S along 210 (1.68), NH2 along 330 (1.32).
 TEST(FindFunctionalGroup, Thioamide) {
     Molecule m;
