@@ -1,13 +1,12 @@
 // The dummy-atom store (make or reuse within 0.1 Å, labels, symmetry-image axis atoms), the
-// frame picture of kova.spf and the small geometry helpers of the frame rules. The reuse test
-// and the image test visit only the points a spatial grid holds near the point, and take the
-// lowest index that the plain scans over all dummies or all images would have taken first.
+// axes of the frame picture in kova.spf and the small geometry helpers of the frame rules.
+// The reuse test and the image test look only at the grid cells around the point, and take
+// the lowest index that the plain scans over all dummies or all images would have taken first.
 #include "frames/dummies.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "shared/fatal.hpp"
@@ -109,20 +108,6 @@ std::string replace_by_dummy(Records& r, int j, const std::string& lab, char let
 
 int axis_code(char c) { return c == 'X' ? 0 : c == 'Y' ? 1 : c == 'Z' ? 2 : -1; }
 
-// An "ATOM" line of the frame picture, the label in 8 columns: A8 when right-adjusted,
-// else the label as given, cut or padded.
-void put_plot_point(Records& r, std::string& rec, std::string_view label, bool right,
-                    const Vec3f& p) {
-    rec.assign("ATOM ");
-    if (right)
-        put_fa(rec, label, 8);
-    else
-        put_pad(rec, label, 8);
-    rec += "   ";
-    for (int k = 0; k < 3; ++k) put_ff(rec, p[static_cast<std::size_t>(k)], 12, 4);
-    r.io.write(r.files.plot, rec);
-}
-
 }  // namespace
 
 Vec3f dummy_cartesian(const Records& r, int k) {
@@ -181,14 +166,8 @@ std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3
     return {label1, label2};
 }
 
-void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& target2, char axis1,
-                         char axis2) {
-    if (i < 1 || i > r.atom_slots()) return;
-    const Vec3f& p = r.structure.cart[static_cast<std::size_t>(i)];
-    std::string rec;
-    rec.reserve(48);
-    put_plot_point(r, rec, r.structure.label[static_cast<std::size_t>(i)], false, p);
-
+std::array<Vec3f, 3> frame_axis_ends(const Vec3f& p, const Vec3f& target1, const Vec3f& target2,
+                                     char axis1, char axis2) {
     Vec3f r1 = difference(target1, p), r2 = difference(target2, p);
     Vec3f n = cross_product(r1, r2);
     Vec3f w = cross_product(n, r1);
@@ -222,13 +201,7 @@ void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& t
     axes[static_cast<std::size_t>(c2)] = w;
     axes[static_cast<std::size_t>(c3)] = third;
 
-    const std::array<Vec3f, 3> ends = place_axis_ends(p, axes[0], axes[1], axes[2]);
-    std::string name(1, ' ');
-    name += trim(number_label(i, 0));
-    for (int k = 0; k < 3; ++k) {
-        name[0] = "XYZ"[k];
-        put_plot_point(r, rec, name, true, ends[static_cast<std::size_t>(k)]);
-    }
+    return place_axis_ends(p, axes[0], axes[1], axes[2]);
 }
 
 std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Vec3f& dir2,
@@ -240,11 +213,6 @@ std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Ve
         return e;
     };
     return {end(dir1), end(dir2), end(dir3)};
-}
-
-std::string number_label(int n, std::size_t width) {
-    std::string d = std::to_string(n);
-    return d.size() >= width ? d : d + std::string(width - d.size(), ' ');
 }
 
 Vec3f midpoint(const Vec3f& a, const Vec3f& b) {

@@ -1,4 +1,4 @@
-// Dummy atoms, the frame picture in kova.spf and small geometry helpers of the frame rules.
+// Dummy atoms, the axes of the frame picture and small geometry helpers of the frame rules.
 #pragma once
 
 #include <array>
@@ -27,16 +27,14 @@ std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3
                                                           const Vec3f& target2, std::string label1,
                                                           std::string label2, char axis1,
                                                           char axis2);
-// Writes the frame picture of atom i (its axes axis1 and axis2 towards target1 and target2) to
-// the plot file.
-void write_frame_picture(Records& r, int i, const Vec3f& target1, const Vec3f& target2, char axis1,
-                         char axis2);
+// The ends of the X, Y and Z axes of the frame picture of an atom at p, 0.2 Å out, whose axes
+// axis1 and axis2 point towards target1 and target2; the third axis makes the set right-handed.
+std::array<Vec3f, 3> frame_axis_ends(const Vec3f& p, const Vec3f& target1, const Vec3f& target2,
+                                     char axis1, char axis2);
 // The points 0.2 Å from p along each of the three directions (p itself for a direction
 // without length).
 std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Vec3f& dir2,
                                      const Vec3f& dir3);
-// The number n as a label, left-justified in `width` characters (wider when it needs more).
-std::string number_label(int n, std::size_t width);
 // The point halfway between a and b.
 Vec3f midpoint(const Vec3f& a, const Vec3f& b);
 // The angle a-vertex-c at the vertex, in degrees (0 when a or c lies on the vertex).

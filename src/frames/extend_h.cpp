@@ -1,18 +1,15 @@
-// Extension of an X-H bond to the standard distance of its chemical environment, with the
-// restraint records: RESET BOND (reset.bond), riding constraints (const.bond), a MoPro
-// DISTAN restraint (res_mopro.inp) and the URATIO line kept in frames.uratio for the
-// URATIO block of res_mopro.inp.
+// Extension of an X-H bond to the standard distance of its chemical environment. The bond is
+// recorded with the distance and displacement ratio its restraints hold, for the RESET BOND
+// (reset.bond), riding constraint (const.bond), DISTAN and URATIO (res_mopro.inp) records.
 #include "frames/extend_h.hpp"
 
 #include <cmath>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
-#include "shared/text.hpp"
 #include "topology/neighbours.hpp"
 #include "topology/planarity.hpp"
 #include "topology/rings.hpp"
@@ -177,85 +174,6 @@ std::string lab(const Records& r, int a) {
     return trim(r.structure.label[static_cast<std::size_t>(a)]);
 }
 
-// The MoPro name field: the label without its brackets, as many characters as the label has,
-// written A5 (cut to 5, or right-adjusted).
-std::string name_field(const Records& r, int a) {
-    std::string label = lab(r, a);
-    std::string name = label;
-    strip_brackets(name);
-    return fa(name.substr(0, label.size()), 5);
-}
-
-void write_records(Records& r, int ix, int ih, float d, float ratio) {
-    const auto& resatm = r.structure.residue_atom;
-    std::string pair;  // the two atoms of a MoPro restraint
-    if (r.structure.has_residues) {
-        put_pad(pair, resatm[static_cast<std::size_t>(ix)], 10);
-        pair += "  ";
-        put_pad(pair, resatm[static_cast<std::size_t>(ih)], 10);
-    } else {
-        pair = name_field(r, ix);
-        pair += " 1  ";
-        pair += name_field(r, ih);
-        pair += " 1";
-    }
-    const char* const gap = r.structure.has_residues ? "  " : " ";
-    const std::string_view lx = r.structure.label[static_cast<std::size_t>(ix)];
-    const std::string_view lh = r.structure.label[static_cast<std::size_t>(ih)];
-
-    std::string rec = "DISTAN   ";
-    rec.reserve(64);
-    rec += pair;
-    rec += ' ';
-    put_ff(rec, d, 6, 3);
-    rec += gap;
-    rec += "0.001";
-    r.io.write(r.files.mopro_residues, rec);
-
-    std::string& cons = r.frames.uratio[static_cast<std::size_t>(ih)];
-    cons.assign("URATIO      ");
-    cons += pair;
-    cons += ' ';
-    put_ff(cons, ratio, 6, 1);
-    cons += gap;
-    cons += "0.01";
-    cons.resize(cons.find_last_not_of(' ') + 1);
-    cons.resize(100, ' ');
-
-    rec.assign("RESET BOND  ");
-    put_trim(rec, lx);
-    rec += ' ';
-    put_trim(rec, lh);
-    put_ff(rec, d, 6, 3);
-    rec.resize(rec.find_last_not_of(' ') + 1);
-    r.io.write(r.files.reset_bonds, rec);
-
-    const int ic = r.files.const_bonds;
-    r.io.write(ic, "!");
-    rec.assign("! ");
-    put_trim(rec, lx);
-    rec += " - ";
-    put_trim(rec, lh);
-    rec += " = ";
-    put_ff(rec, d, 9, 3);
-    rec += " Angstroms";
-    r.io.write(ic, rec);
-    r.io.write(ic, "!");
-    const std::string sx = std::to_string(ix), sh = std::to_string(ih);
-    for (char axis : {'X', 'Y', 'Z'}) {
-        rec.assign("CON 1 ");
-        rec += axis;
-        rec += '/';
-        rec += sx;
-        rec += " -1 ";
-        rec += axis;
-        rec += '/';
-        rec += sh;
-        rec += " = 0";
-        r.io.write(ic, rec);
-    }
-}
-
 }  // namespace
 
 namespace {
@@ -327,7 +245,7 @@ void extend_xh_bond(Io& io, Records& r, int parent, int hydrogen,
         io.write(out, bond + "NOT IDENTIFIED");
     }
 
-    write_records(r, parent, hydrogen, length, z == 6 ? 1.2f : 1.5f);
+    r.frames.xh_restraints.push_back({parent, hydrogen, length, z == 6 ? 1.2f : 1.5f});
 }
 
 }  // namespace kova

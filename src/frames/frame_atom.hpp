@@ -1,6 +1,6 @@
 // The frame of the atom being framed, handed from the decision tree (frame_atom.cpp) to the rules
 // by neighbour count (frame_rules.cpp) and on to the kappa sets and per-atom records
-// (kappa_sets.cpp). One Frame lives for one atom only, so nothing of an earlier atom's frame
+// (frame_tail.cpp). One Frame lives for one atom only, so nothing of an earlier atom's frame
 // can reach the next one.
 #pragma once
 
@@ -62,8 +62,9 @@ void fixed_point_target(Io& io, Records& r, int i, Frame& f, int which);
 // True when the frame's two targets lie away from the atom and off one line through it.
 bool frame_defined(const Records& r, int i, const Frame& f);
 
-// Once the frame of atom i is decided, records and writes what follows from it: kappa set,
-// atom-table line, MoPro lines, "SYMPLM" line, frame picture, populations and frame integers.
+// Once the frame of atom i is decided, records what follows from it: kappa set, atom-table
+// line (shown on the terminal and in the listing), MoPro lines, frame picture, populations and
+// the row of the XD atom table.
 void frame_tail(Records& r, int i, Frame& f);
 
 }  // namespace kova

@@ -1,4 +1,4 @@
-// The per-atom driver: frames every atom read and writes xd_kova.mas from its atom table on.
+// The per-atom driver: frames every atom read; src/output writes the files from its records.
 #pragma once
 
 #include "frames/frame_atom.hpp"
@@ -7,7 +7,7 @@
 
 namespace kova {
 
-// Frames every atom read and writes the XD master file from its atom table on.
+// Frames every atom read, in index order.
 void frame_all_atoms(Io& io, Records& r);
 // Decides the local frame of atom i, records it, and gives it.
 Frame frame_atom(Io& io, Records& r, int i);

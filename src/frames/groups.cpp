@@ -1,7 +1,7 @@
 // Functional-group recognition: the frame of find_functional_group (entry, candidate and failure
 // lines, dispatch by element), the neighbour-table questions of the rules, and the group picture
-// group.ang that a failing rule may draw. The rule blocks live in groups_hc.cpp (H, C) and
-// groups_nops.cpp (N, O, P, S, halogens).
+// that a failing rule may draw (the last one drawn goes to group.ang). The rule blocks live in
+// groups_hc.cpp (H, C) and groups_nops.cpp (N, O, P, S, halogens).
 #include "frames/groups.hpp"
 
 #include <algorithm>
@@ -196,17 +196,13 @@ FunctionalGroup find_functional_group(Io& io, Records& r, int atom) {
         Outcome o = b.decide(site);
         if (o.kind == Outcome::Kind::named) return {true, pad(o.text, 40)};
         if (o.kind != Outcome::Kind::silent) failure_message(io, r, o.text);
-        if (o.kind == Outcome::Kind::picture) write_group_picture(r, atom);
+        if (o.kind == Outcome::Kind::picture) r.frames.group_picture = group_picture(r, atom);
         return {};
     }
     return {};
 }
 
-void write_group_picture(Records& r, int atom) {
-    constexpr int group_channel = 89;
-    r.io.create_rewritten(group_channel, "group.ang");
-    r.io.write(group_channel, "ANGSTROM");
-
+std::vector<GroupPictureAtom> group_picture(const Records& r, int atom) {
     // atom, then up to three bonds out, the farthest shell of each branch before the nearer
     // atoms; the list is not capped, so a crowded picture is drawn whole
     std::vector<int> list{atom};
@@ -225,13 +221,13 @@ void write_group_picture(Records& r, int atom) {
         add(j);
     }
 
-    for (int a : list) {
-        if (a < 1 || a > r.atom_slots()) continue;
-        const auto& x = r.structure.cart[static_cast<std::size_t>(a)];
-        r.io.write(group_channel, "ATOM " + pad(r.structure.label[static_cast<std::size_t>(a)], 8) +
-                                      "  " + ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
-    }
-    r.io.close(group_channel);
+    // Positions as they are now: a hydrogen atom framed later may still be moved.
+    std::vector<GroupPictureAtom> picture;
+    picture.reserve(list.size());
+    for (int a : list)
+        if (a >= 1 && a <= r.atom_slots())
+            picture.push_back({a, r.structure.cart[static_cast<std::size_t>(a)]});
+    return picture;
 }
 
 }  // namespace kova

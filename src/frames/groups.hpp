@@ -1,7 +1,8 @@
-// Functional-group recognition and the group picture group.ang.
+// Functional-group recognition and the group picture of a group it could not name.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "shared/channels.hpp"
 #include "shared/records.hpp"
@@ -16,7 +17,7 @@ struct FunctionalGroup {
 
 // Recognises the functional group of `atom`; the listing shows the blocks tried.
 FunctionalGroup find_functional_group(Io& io, Records& r, int atom);
-// Writes the atoms within three bonds of `atom` to the group picture group.ang.
-void write_group_picture(Records& r, int atom);
+// The group picture of `atom`: the atom and every atom within three bonds of it.
+std::vector<GroupPictureAtom> group_picture(const Records& r, int atom);
 
 }  // namespace kova

@@ -1,14 +1,13 @@
-// The second half of an atom's framing: its kappa set (shared with the first equivalent
-// earlier atom), its line of the XD atom table, its MoPro axes and similarity lines, its
-// "SYMPLM" constraint, its frame picture, its populations and its eleven frame integers.
+// Kappa sets and populations of a framed atom. A set's kappas are those its last atom gave
+// it: the databank values of each member in turn, or 1.0 and 1.0.
+#include "frames/kappa_sets.hpp"
+
 #include <algorithm>
 #include <string>
 #include <tuple>
-#include <string_view>
 
 #include "databank/databank.hpp"
 #include "frames/dummies.hpp"
-#include "frames/frame_atom.hpp"
 #include "frames/frame_index.hpp"
 #include "frames/groups.hpp"
 #include "shared/format.hpp"
@@ -18,35 +17,15 @@ namespace kova {
 
 namespace {
 
-// The label without its first "(" and ")" (C(12) gives C12), in 10 characters.
-std::string bracket_free(const std::string& label) {
-    std::string s = pad(label, 10);
-    strip_brackets(s);
-    return s;
-}
-
-bool mopro_hydrogen(const std::string& label) {
-    std::string s = pad(label, 10);
-    cut_at_bracket(s);
-    return trim(s) == "H";
-}
-
-// The MoPro form of a target: a dummy loses its "UM" (DUM7 gives D7), any label its brackets.
-std::string mopro_name(Records& r, const std::string& label, int number) {
-    std::string s = pad(label, 10);
-    if (number > r.structure.atom_count) s = strip_um(s);
-    strip_brackets(s);
-    return s;
-}
-
 void new_set(Records& r, int i) {
     r.frames.kappa_set_count += 1;
     r.frames.kappa_set[i] = r.frames.kappa_set_count;
     write_listing_line(r.io, r.files, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
 }
 
-// Returns the equivalent earlier atom whose set the atom took, or 0.
-int kappa_set(Records& r, int i, Frame& f) {
+}  // namespace
+
+int choose_kappa_set(Records& r, int i, Frame& f) {
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).
@@ -97,117 +76,7 @@ int kappa_set(Records& r, int i, Frame& f) {
     return j;
 }
 
-void atom_line(Records& r, int i, const Frame& f, int equiv) {
-    // built after one blank, which the terminal and the listing show and the master file not
-    std::string rec = " ";
-    rec.reserve(96);
-    const std::string& label = r.structure.label[i];
-    put_pad(rec, label, 8);                  //  1-8  the atom
-    rec += ' ';
-    put_pad(rec, f.label1, 8);                  // 10-17 first target
-    rec += "  ";
-    rec += f.axis1;                            // 20    its axis
-    rec += "  ";
-    put_pad(rec, label, 8);                  // 23-30 the atom again
-    rec += ' ';
-    put_pad(rec, f.label2, 8);                  // 32-39 second target
-    rec += ' ';
-    rec += f.axis2;                            // 41    its axis
-    rec += "   R ";                          // 45-46 right-handed
-    put_fi(rec, r.structure.adp_order[i], 3);          // 47-49 TP
-    put_fi(rec, r.structure.scattering_table[i], 3);        // 50-52 TBL
-    put_fi(rec, r.frames.kappa_set[i], 4);      // 53-56 KAP
-    put_fi(rec, r.structure.multipole_level[i], 4);         // 57-60 LMX
-    rec += "   ";
-    put_pad(rec, r.structure.site_symmetry[i], 5);     // 64-68 SITESYM
-    if (equiv != 0) {
-        rec += "   ";
-        put_pad(rec, r.structure.label[equiv], 8);  // 72-79 CHEMCON
-    }
-    rec.resize(std::max<std::size_t>(rec.find_last_not_of(' ') + 1, 1));
-    const std::string_view line = std::string_view(rec).substr(1);
-    r.io.write(terminal, rec);
-    r.io.write(r.files.xd_master, line);
-    r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, " Local coordinate system definition : ");
-    r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, rec);
-}
-
-// The MoPro axes line, in s (90 characters).
-void mopro_axes(Records& r, int i, const Frame& f, int n1, int n2, std::string& s) {
-    s.clear();
-    s += f.axis1;
-    s += f.axis2;
-    s += "   ";
-    s += mopro_name(r, f.label1, n1);
-    s += "   ";
-    s += mopro_name(r, f.label2, n2);
-    s += "   ";
-    s += mopro_hydrogen(r.structure.label[i]) ? " QUA " : " HEX ";
-    s += "   ";
-    s += " K";
-    put_pad(s, std::to_string(r.frames.kappa_set[i]), 5);
-    s += "   V0  M0  Q0";
-    s.resize(90, ' ');
-}
-
-// The similarity line of atoms i and j, without trailing blanks, in s (90 characters).
-void similarity(const Records& r, int i, int j, std::string& s) {
-    s.assign("! CONPVM  ");
-    if (r.structure.has_residues) {
-        put_pad(s, r.structure.residue_atom[i], 10);
-        s += "  ";
-        put_pad(s, r.structure.residue_atom[j], 10);
-    } else {
-        s += bracket_free(r.structure.label[i]);
-        s += "  1 ";
-        s += bracket_free(r.structure.label[j]);
-        s += " 1";
-    }
-    s.resize(s.find_last_not_of(' ') + 1);
-    s.resize(90, ' ');
-}
-
-std::string symmetry_code(const std::string& sitesym, char ax1, char ax2) {
-    const std::string s = trim(sitesym);
-    auto axes = [ax1, ax2](char a, char b) {
-        return (ax1 == a && ax2 == b) || (ax1 == b && ax2 == a);
-    };
-    std::string code;
-    if (s == "m") {
-        if (axes('X', 'Y')) code = "mz";
-        else if (axes('Y', 'Z')) code = "mx";
-        else if (axes('X', 'Z')) code = "my";
-    } else if (s == "mm2") {
-        code = "mxmz";
-    } else if (s == "3m") {
-        code = "3m";
-    } else if (s == "cyl") {
-        code = "cy";
-    }
-    return pad(code, 4);  // "-42m" keeps the blank code
-}
-
-void write_symplm_line(Records& r, int i, const Frame& f) {
-    if (trim(r.structure.site_symmetry[i]) == "NO") return;
-    const std::string code = symmetry_code(r.structure.site_symmetry[i], f.axis1, f.axis2);
-    std::string line = "SYMPLM  ";
-    line.reserve(32);
-    if (r.structure.has_residues) {
-        put_fa(line, code, 6);
-        line += ' ';
-        put_pad(line, r.structure.residue_atom[i], 10);
-    } else {
-        line += code;
-        line += ' ';
-        line += bracket_free(r.structure.label[i]);
-        line += " 1";
-    }
-    r.io.write(r.files.mopro_constraints, line);
-}
-
-void populations(Records& r, int i, const Frame& f) {
+void set_populations(Records& r, int i, const Frame& f) {
     const int set = r.frames.kappa_set[i];
     if (set < 0) return;
     r.ensure_kappa_sets(std::max(set, 1));
@@ -244,52 +113,6 @@ void populations(Records& r, int i, const Frame& f) {
         r.frames.kappa[set][2] = 1.0f;
     }
     kappa_set_changed(r, set);
-}
-
-int axis_code(char c) { return c == 'X' ? 1 : c == 'Y' ? 2 : c == 'Z' ? 3 : 0; }
-
-}  // namespace
-
-void frame_tail(Records& r, int i, Frame& f) {
-    const int equiv = kappa_set(r, i, f);
-    std::string line = " Symmetry = [";
-    line.reserve(64);
-    put_pad(line, r.structure.site_symmetry[i], 5);
-    line += ']';
-    write_listing_line(r.io, r.files, line);
-    const int n1 = target_number(r, f.label1);
-    const int n2 = target_number(r, f.label2);
-    atom_line(r, i, f, equiv);
-    mopro_axes(r, i, f, n1, n2, r.frames.mopro_axes[i]);
-    if (equiv != 0) similarity(r, i, equiv, r.frames.mopro_similarity[i]);
-    write_symplm_line(r, i, f);
-    write_frame_picture(r, i, f.target1, f.target2, f.axis1, f.axis2);
-    populations(r, i, f);
-
-    const int set = r.frames.kappa_set[i];
-    const int tbl = set >= 0 && set < static_cast<int>(r.frames.kappa_table.size())
-                        ? r.frames.kappa_table[set]
-                        : 0;
-    line.assign(" CKS :: Atom=");
-    put_fi(line, i, 6);
-    line += "  kset=";
-    put_fi(line, set, 4);
-    line += "  nsft=";
-    put_fi(line, tbl, 4);
-    write_listing_line(r.io, r.files, line);
-
-    auto& t = r.frames.xd_atom_row[i];
-    t[1] = axis_code(f.axis1);
-    t[2] = axis_code(f.axis2);
-    t[3] = n1;
-    t[4] = i;
-    t[5] = n2;
-    t[6] = r.structure.adp_order[i];
-    t[7] = r.structure.scattering_table[i];
-    t[8] = set;
-    t[9] = 4;
-    t[10] = 1;
-    t[11] = equiv;
 }
 
 }  // namespace kova

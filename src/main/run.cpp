@@ -17,11 +17,15 @@
 #include "input/xd_reader.hpp"
 #include "main/messages.hpp"
 #include "output/complete_ang.hpp"
+#include "output/group_ang.hpp"
+#include "output/kova_ang.hpp"
 #include "output/mopro_files.hpp"
 #include "output/output_section.hpp"
 #include "output/plot_file.hpp"
 #include "output/reduced_ang.hpp"
 #include "output/run_summary.hpp"
+#include "output/xd_master_file.hpp"
+#include "output/xh_bond_files.hpp"
 #include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
@@ -33,6 +37,26 @@
 namespace kova {
 
 namespace {
+
+// The frame analysis, then what it gives each file, in the file's order: the tables of
+// xd_kova.mas, kova.ang, the frame pictures of kova.spf, the SYMPLM lines of con_mopro.inp,
+// the X-H bond records and group.ang. kova.ang is made and the head of an old master file
+// copied first, so that a file that cannot be made or read stops the run before any atom is
+// framed.
+void frame_analysis(Records& r) {
+    r.io.create(kova_ang_channel, "kova.ang");
+    if (r.options.input_format == InputFormat::xd) copy_old_master_head(r.io, r);
+    frame_all_atoms(r.io, r);
+    write_xd_master_tables(r.io, r);
+    write_kova_ang(r.io, r);
+    write_plot_frames(r.io, r);
+    write_mopro_symmetry_lines(r.io, r);
+    if (r.options.extend_h) {
+        write_xh_bond_files(r.io, r);
+        write_mopro_distance_lines(r.io, r);
+    }
+    write_group_ang(r.io, r);
+}
 
 void road(Records& r) {
     CpuClock runclock;  // the run-time line covers the whole run
@@ -123,12 +147,12 @@ void road(Records& r) {
     // 14. the neighbour tables of the working list
     find_all_neighbours(r.io, r);
 
-    // 15. the frame analysis of the atoms read
-    frame_all_atoms(r.io, r);
+    // 15. the frame analysis of the atoms read, and the files it gives
+    frame_analysis(r);
 
     // 16. Extend_H: the hydrogen ADP restraints, then the restraint files are complete
     if (r.options.extend_h) {
-        write_mopro_uratio_block(r);
+        write_mopro_uratio_block(r.io, r);
         r.io.close(r.files.reset_bonds);
         r.io.close(r.files.const_bonds);
         write_mopro_restraints_end(r);

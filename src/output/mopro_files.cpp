@@ -28,8 +28,8 @@ void put_f5_3_list(std::string& s, const float* v, int n) {
 }
 
 // A comment heading of con_mopro.inp and res_mopro.inp: the text between two "!" lines.
-void write_bang_heading(Records& r, int ch, std::string_view text) {
-    r.io.write_lines(ch, {"!", text, "!"});
+void write_bang_heading(Io& io, int ch, std::string_view text) {
+    io.write_lines(ch, {"!", text, "!"});
 }
 
 // Every slot line whose first characters are the key, at its full length, in slot order.
@@ -46,6 +46,57 @@ void copy_slots(Records& r, int ch, const std::vector<std::string>& slots, std::
             r.io.write(ch, rec);
         }
     }
+}
+
+// The MoPro code of a site symmetry and its axes, in 4 characters.
+std::string symmetry_code(const std::string& sitesym, char ax1, char ax2) {
+    const std::string s = trim(sitesym);
+    auto axes = [ax1, ax2](char a, char b) {
+        return (ax1 == a && ax2 == b) || (ax1 == b && ax2 == a);
+    };
+    std::string code;
+    if (s == "m") {
+        if (axes('X', 'Y')) code = "mz";
+        else if (axes('Y', 'Z')) code = "mx";
+        else if (axes('X', 'Z')) code = "my";
+    } else if (s == "mm2") {
+        code = "mxmz";
+    } else if (s == "3m") {
+        code = "3m";
+    } else if (s == "cyl") {
+        code = "cy";
+    }
+    return pad(code, 4);  // "-42m" keeps the blank code
+}
+
+// The name field of a restraint: the label without its brackets, as many characters as the
+// label has, written A5 (cut to 5, or right-adjusted).
+std::string restraint_name(const std::string& label8) {
+    const std::string label = trim(label8);
+    std::string name = label;
+    strip_brackets(name);
+    return fa(name.substr(0, label.size()), 5);
+}
+
+// The two atoms of an X-H restraint, and the gap that follows the number after them.
+struct RestraintPair {
+    std::string atoms;
+    const char* gap;
+};
+RestraintPair restraint_pair(const Structure& s, const XhRestraint& b) {
+    const auto x = static_cast<std::size_t>(b.parent), h = static_cast<std::size_t>(b.hydrogen);
+    RestraintPair p{{}, s.has_residues ? "  " : " "};
+    if (s.has_residues) {
+        put_pad(p.atoms, s.residue_atom[x], 10);
+        p.atoms += "  ";
+        put_pad(p.atoms, s.residue_atom[h], 10);
+    } else {
+        p.atoms = restraint_name(s.label[x]);
+        p.atoms += " 1  ";
+        p.atoms += restraint_name(s.label[h]);
+        p.atoms += " 1";
+    }
+    return p;
 }
 
 }  // namespace
@@ -69,21 +120,71 @@ void write_mopro_head(Records& r) {
 }
 
 void write_mopro_constraints_start(Records& r) {
-    write_bang_heading(r, r.files.mopro_constraints, "! local symmetry  ");
+    write_bang_heading(r.io, r.files.mopro_constraints, "! local symmetry  ");
+}
+
+void write_mopro_symmetry_lines(Io& io, const Records& r) {
+    std::string line;
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
+        const auto u = static_cast<std::size_t>(i);
+        const std::string& sitesym = r.structure.site_symmetry[u];
+        if (trim(sitesym) == "NO") continue;
+        const FrameAxes& axes = r.frames.frame_axes[u];
+        const std::string code = symmetry_code(sitesym, axes.axis1, axes.axis2);
+        line.assign("SYMPLM  ");
+        if (r.structure.has_residues) {
+            put_fa(line, code, 6);
+            line += ' ';
+            put_pad(line, r.structure.residue_atom[u], 10);
+        } else {
+            line += code;
+            line += ' ';
+            line += mopro_name(r.structure.label[u]);
+            line += " 1";
+        }
+        io.write(r.files.mopro_constraints, line);
+    }
 }
 
 void write_mopro_restraints_head(Records& r) {
-    write_bang_heading(r, r.files.mopro_residues, "! X-H distances");
+    write_bang_heading(r.io, r.files.mopro_residues, "! X-H distances");
 }
 
-void write_mopro_uratio_block(Records& r) {
+void write_mopro_distance_lines(Io& io, const Records& r) {
+    std::string rec;
+    for (const XhRestraint& b : r.frames.xh_restraints) {
+        const RestraintPair pair = restraint_pair(r.structure, b);
+        rec.assign("DISTAN   ");
+        rec += pair.atoms;
+        rec += ' ';
+        put_ff(rec, b.distance, 6, 3);
+        rec += pair.gap;
+        rec += "0.001";
+        io.write(r.files.mopro_residues, rec);
+    }
+}
+
+void write_mopro_uratio_block(Io& io, const Records& r) {
     const int ch = r.files.mopro_residues;
-    write_bang_heading(r, ch, "! isotropic H atoms ADPs");
-    copy_slots(r, ch, r.frames.uratio, "URATIO", 100);
+    write_bang_heading(io, ch, "! isotropic H atoms ADPs");
+    // The hydrogen atoms were framed in atom order, so the list is in atom order too.
+    std::string rec;
+    for (const XhRestraint& b : r.frames.xh_restraints) {
+        const RestraintPair pair = restraint_pair(r.structure, b);
+        rec.assign("URATIO      ");
+        rec += pair.atoms;
+        rec += ' ';
+        put_ff(rec, b.adp_ratio, 6, 1);
+        rec += pair.gap;
+        rec += "0.01";
+        rec.resize(rec.find_last_not_of(' ') + 1);
+        rec.resize(100, ' ');  // the line at its full length
+        io.write(ch, rec);
+    }
 }
 
 void write_mopro_restraints_end(Records& r) {
-    write_bang_heading(r, r.files.mopro_residues, "! end");
+    write_bang_heading(r.io, r.files.mopro_residues, "! end");
 }
 
 void write_mopro_blocks(Records& r) {
@@ -178,9 +279,9 @@ void write_mopro_trailer(Records& r) {
 
 void write_mopro_similarity(Records& r) {
     const int ch = r.files.mopro_constraints;
-    write_bang_heading(r, ch, "! similarity (switched-off)");
+    write_bang_heading(r.io, ch, "! similarity (switched-off)");
     copy_slots(r, ch, r.frames.mopro_similarity, "! CONPVM", 90);
-    write_bang_heading(r, ch, "! end");
+    write_bang_heading(r.io, ch, "! end");
 }
 
 }  // namespace kova

@@ -1,6 +1,7 @@
 // Writers of the MoPro files: the parameter file mopro_kova.par, the constraint file
-// con_mopro.inp and, with Extend_H, the restraint file res_mopro.inp. Other stages write
-// into the same files between these pieces (cell and symmetry, SYMPLM, DISTAN lines).
+// con_mopro.inp and, with Extend_H, the restraint file res_mopro.inp. The pieces are written
+// where the road has their records: con_mopro.inp gets its start lines first, the SYMPLM
+// lines after the frame analysis and the similarity block in the output section.
 #pragma once
 
 #include <string>
@@ -13,8 +14,13 @@ constexpr int mopro_parameters_channel = 444;  // mopro_kova.par
 
 void write_mopro_head(Records& r);    // head of mopro_kova.par
 void write_mopro_constraints_start(Records& r);   // start lines of con_mopro.inp
+// The SYMPLM line of every framed atom whose site symmetry is not "NO", in con_mopro.inp.
+void write_mopro_symmetry_lines(Io& io, const Records& r);
 void write_mopro_restraints_head(Records& r);    // head of res_mopro.inp
-void write_mopro_uratio_block(Records& r);  // the URATIO block of res_mopro.inp
+// The DISTAN line of every X-H bond Extend_H took on, in res_mopro.inp.
+void write_mopro_distance_lines(Io& io, const Records& r);
+// The URATIO block of res_mopro.inp: a line for every X-H bond, in atom order.
+void write_mopro_uratio_block(Io& io, const Records& r);
 void write_mopro_restraints_end(Records& r);     // end lines of res_mopro.inp
 
 // mopro_kova.par in the output section: DUMMY and KAPPA blocks and the ATOMS line,

@@ -1,6 +1,7 @@
-// kova.spf trailer: dummy atoms are written in Cartesian coordinates (stored fractional for
-// crystal input), and the axis end points X, Y, Z and the dummies D get tiny radii so that
-// PLATON draws the frames as thin sticks.
+// kova.spf: the frame of each atom is drawn as the atom and three points 0.2 Å along its axes,
+// named X, Y and Z after the atom's number. In the trailer the dummy atoms are written in
+// Cartesian coordinates (stored fractional for crystal input), and the axis end points and
+// the dummies D get tiny radii so that PLATON draws the frames as thin sticks.
 #include "output/plot_file.hpp"
 
 #include <string>
@@ -25,11 +26,41 @@ float type_radius(const Records& r, int t) {
     return covalent_radius(r, z);
 }
 
+// An "ATOM" record of a frame picture: the label in 8 columns, then the point in F12.4.
+void put_plot_point(std::string& rec, const Vec3f& p) {
+    rec += "   ";
+    for (float x : p) put_ff(rec, x, 12, 4);
+}
+
 }  // namespace
 
 void write_plot_title(Records& r) {
     r.io.write(r.files.plot, "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange");
     r.io.write(r.files.plot, "ANGSTROM");
+}
+
+void write_plot_frames(Io& io, const Records& r) {
+    const int ch = r.files.plot;
+    std::string rec, name;
+    rec.reserve(48);
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
+        const auto u = static_cast<std::size_t>(i);
+        rec.assign("ATOM ");
+        put_pad(rec, r.structure.label[u], 8);
+        put_plot_point(rec, r.structure.cart[u]);
+        io.write(ch, rec);
+        // the axis ends are named after the atom's number: "      X7", "  X12345"
+        name.clear();
+        name.push_back(' ');
+        name += std::to_string(i);
+        for (int k = 0; k < 3; ++k) {
+            name[0] = "XYZ"[k];
+            rec.assign("ATOM ");
+            put_fa(rec, name, 8);
+            put_plot_point(rec, r.frames.axis_ends[u][static_cast<std::size_t>(k)]);
+            io.write(ch, rec);
+        }
+    }
 }
 
 void write_plot_trailer(Records& r) {

@@ -1,5 +1,4 @@
-// The PLATON plot file kova.spf: its title and its trailer. The frame analysis writes one
-// frame picture per atom between the two.
+// The PLATON plot file kova.spf: its title, the frame picture of every atom and the trailer.
 #pragma once
 
 #include "shared/records.hpp"
@@ -8,6 +7,8 @@ namespace kova {
 
 // Writes the title of the plot file kova.spf.
 void write_plot_title(Records& r);
+// The frame picture of every atom: the atom and the ends of its X, Y and Z axes.
+void write_plot_frames(Io& io, const Records& r);
 // Dummy atoms, bond radii, colours and detach rules, then PLOT; closes the file.
 void write_plot_trailer(Records& r);
 

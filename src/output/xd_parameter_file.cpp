@@ -51,16 +51,17 @@ void write_xd_parameter_atom(Records& r, int i) {
     const int ch = r.files.xd_parameters;
     r.ensure_atoms(i);
     const auto s = static_cast<std::size_t>(i);
-    const auto& it = r.frames.xd_atom_row[s];
+    const XdAtomRow& row = r.frames.xd_atom_row[s];
     // cols 1-8 label, 9-14 AX1 AX2, 15-29 ATOM0 ATOM1 ATOM2, 32-61 TP TBL KAP LMX SITESYM CHEMCON
     std::string rec;
     rec.reserve(112);
     put_pad(rec, r.structure.label[s], 8);
-    put_fi(rec, it[1], 3);
-    put_fi(rec, it[2], 3);
-    for (int k = 3; k <= 5; ++k) put_fi(rec, it[static_cast<std::size_t>(k)], 5);
+    for (int v : {row.axis1, row.axis2}) put_fi(rec, v, 3);
+    for (int v : {row.target1, row.atom, row.target2}) put_fi(rec, v, 5);
     rec += "  ";
-    for (int k = 6; k <= 11; ++k) put_fi(rec, it[static_cast<std::size_t>(k)], 5);
+    for (int v : {row.adp_order, row.scattering_table, row.kappa_set, row.multipole_level,
+                  row.site_symmetry, row.equivalent_atom})
+        put_fi(rec, v, 5);
     for (float v : r.structure.frac[s]) put_ff(rec, v, 9, 5);
     put_ff(rec, r.structure.occupancy[s], 8, 4);
     r.io.write(ch, rec);

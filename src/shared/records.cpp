@@ -96,9 +96,10 @@ void for_each_atom_member(Records& r, F&& f) {
     f(fr.valence_population_sigma);
     f(fr.plm);
     f(fr.xd_atom_row);
+    f(fr.frame_axes);
+    f(fr.axis_ends);
     f(fr.mopro_axes, 90, ' ');
     f(fr.mopro_similarity, 90, ' ');
-    f(fr.uratio, 100, ' ');
     f(s.type_atomic_number);
 }
 

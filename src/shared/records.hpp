@@ -200,6 +200,39 @@ struct PlanarSituation {
     bool group = false;  // the atom and its neighbours lie in one plane
 };
 
+// An atom's row of the XD atom table as xd_kova.inp gives it: the columns AX1 to CHEMCON. A
+// target is an atom number, or atom_count + k for dummy k; 0 when its label names neither.
+struct XdAtomRow {
+    int axis1 = 0, axis2 = 0;     // AX1, AX2: 1 X, 2 Y, 3 Z
+    int target1 = 0;              // ATOM0
+    int atom = 0;                 // ATOM1: the atom itself
+    int target2 = 0;              // ATOM2
+    int adp_order = 0;            // TP
+    int scattering_table = 0;     // TBL
+    int kappa_set = 0;            // KAP
+    int multipole_level = 0;      // LMX: 4 for every atom
+    int site_symmetry = 0;        // SITESYM: 1 for every atom
+    int equivalent_atom = 0;      // CHEMCON: the earlier atom whose kappa set it took, or 0
+    bool operator==(const XdAtomRow&) const = default;
+};
+// An atom's two axes as its line of the atom table in xd_kova.mas names them.
+struct FrameAxes {
+    char axis1 = ' ', axis2 = ' ';              // 'X', 'Y' or 'Z'
+    std::string target1 = std::string(8, ' ');  // labels of the atoms or dummies they point at
+    std::string target2 = std::string(8, ' ');
+};
+// An atom of a group picture, where it was when the picture was drawn (Cartesian, Å).
+struct GroupPictureAtom {
+    int atom = 0;
+    Vec3f position{};
+};
+// The restraints of an X-H bond that Extend_H took on: the distance they hold (Å) and the
+// ratio of the hydrogen atom's displacement to its parent's.
+struct XhRestraint {
+    int parent = 0, hydrogen = 0;
+    float distance = 0.0f, adp_ratio = 0.0f;
+};
+
 // Results of the frame analysis, per atom unless said otherwise.
 struct FrameResults {
     int dummy_count = 0;
@@ -217,10 +250,15 @@ struct FrameResults {
     // The valence population (times the occupancy) and its sigma.
     std::vector<float> valence_population, valence_population_sigma;
     std::vector<Plm> plm;
-    std::vector<std::array<int, 12>> xd_atom_row; // 1..11: the integers of the XD atom table
+    std::vector<XdAtomRow> xd_atom_row;
+    std::vector<FrameAxes> frame_axes;
+    std::vector<std::array<Vec3f, 3>> axis_ends;  // frame picture: ends of the X, Y, Z axes (Å)
     std::vector<std::string> mopro_axes;          // 90 characters
     std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")
-    std::vector<std::string> uratio;              // 100 characters, hydrogen atoms
+    // Not per atom: the bonds in the order their hydrogen atoms were framed, and the last
+    // group picture drawn (empty when none was).
+    std::vector<XhRestraint> xh_restraints;
+    std::vector<GroupPictureAtom> group_picture;
 };
 
 // The parameters of one databank entry, or the free-atom defaults.

@@ -1,4 +1,5 @@
-// The dummy store, the symmetry-image replacement, the frame picture and the geometry helpers.
+// The dummy store, the symmetry-image replacement, the axes of the frame picture and the
+// geometry helpers.
 #include "frames/dummies.hpp"
 
 #include <gtest/gtest.h>
@@ -208,23 +209,14 @@ TEST(ReplaceImageTargets, AtomsReadAndFarImagesAreLeftAlone) {
     EXPECT_TRUE(f.lines("kova.out").empty());
 }
 
-std::vector<std::string> picture(FrameRecords& f, Vec3f a1, Vec3f a2, char l1, char l2) {
-    write_frame_picture(f.r, 7, a1, a2, l1, l2);
-    return f.lines("kova.spf");
-}
-
-TEST(WriteFramePicture, DrawsTheAtomAndRightHandedAxes) {
-    // atom 7 at (1, 2, 3); the end points lie 0.2 Å along each axis
+TEST(FrameAxisEnds, RightHandedAxesOfTheFramePicture) {
+    // the atom at (1, 2, 3); the end points lie 0.2 Å along each axis
     struct Case {
         Vec3f a1, a2;
         char l1, l2;
-        const char* x;
-        const char* y;
-        const char* z;
+        Vec3f x, y, z;
     };
-    const char* px = "      1.2000      2.0000      3.0000";
-    const char* py = "      1.0000      2.2000      3.0000";
-    const char* pz = "      1.0000      2.0000      3.2000";
+    const Vec3f px{1.2f, 2.0f, 3.0f}, py{1.0f, 2.2f, 3.0f}, pz{1.0f, 2.0f, 3.2f};
     for (Case c : {
              // X along r1 = (2,0,0); Y along w = (r1 x r2) x r1 = (0,4,0); Z along r1 x r2
              Case{{3, 2, 3}, {2, 3, 3}, 'X', 'Y', px, py, pz},
@@ -232,13 +224,7 @@ TEST(WriteFramePicture, DrawsTheAtomAndRightHandedAxes) {
              Case{{1, 2, 4}, {1, 3, 3}, 'Z', 'Y', px, py, pz},
              // X toward r1 = (0,0,1), Z in the plane along w = (1,0,0):
              // r1 x r2 = (0,0,1) x (1,0,0) = (0,1,0); Y = Z x X = (1,0,0) x (0,0,1) = (0,-1,0)
-             Case{{1, 2, 4},
-                  {2, 2, 3},
-                  'X',
-                  'Z',
-                  "      1.0000      2.0000      3.2000",
-                  "      1.0000      1.8000      3.0000",
-                  "      1.2000      2.0000      3.0000"},
+             Case{{1, 2, 4}, {2, 2, 3}, 'X', 'Z', pz, {1.0f, 1.8f, 3.0f}, px},
              // both points on one line with the atom: X kept, completed by the Cartesian
              // axis it is least along (y), Y = that axis, Z = X x Y
              Case{{2, 2, 3}, {3, 2, 3}, 'X', 'Y', px, py, pz},
@@ -246,28 +232,17 @@ TEST(WriteFramePicture, DrawsTheAtomAndRightHandedAxes) {
              // (Z along x, X along y, Y = Z x X along z)
              Case{{1, 2, 3}, {1, 2, 2}, 'Z', 'X', py, pz, px},
          }) {
-        FrameRecords f(7);
-        f.atom(7, "C(7)", 6, {1.0f, 2.0f, 3.0f});
-        auto lines = picture(f, c.a1, c.a2, c.l1, c.l2);
-        ASSERT_EQ(lines.size(), 4u);
-        EXPECT_EQ(lines[0], "ATOM C(7)             1.0000      2.0000      3.0000");
-        EXPECT_EQ(lines[1], std::string("ATOM       X7   ") + c.x) << c.l1 << c.l2;
-        EXPECT_EQ(lines[2], std::string("ATOM       Y7   ") + c.y) << c.l1 << c.l2;
-        EXPECT_EQ(lines[3], std::string("ATOM       Z7   ") + c.z) << c.l1 << c.l2;
+        const auto ends = frame_axis_ends({1.0f, 2.0f, 3.0f}, c.a1, c.a2, c.l1, c.l2);
+        const Vec3f want[3] = {c.x, c.y, c.z};
+        for (int k = 0; k < 3; ++k)
+            for (int j = 0; j < 3; ++j)
+                EXPECT_NEAR(ends[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)],
+                            want[k][static_cast<std::size_t>(j)], 1e-6f)
+                    << c.l1 << c.l2 << ", axis " << "XYZ"[k];
     }
 }
 
-TEST(WriteFramePicture, LongAtomNumbersFillTheLabelField) {
-    FrameRecords f(12345);
-    f.atom(12345, "H(99)", 1, {0.0f, 0.0f, 0.0f});
-    write_frame_picture(f.r, 12345, {1, 0, 0}, {0, 1, 0}, 'X', 'Y');
-    auto lines = f.lines("kova.spf");
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[1].substr(0, 13), "ATOM   X12345");
-    EXPECT_EQ(lines[3].substr(0, 13), "ATOM   Z12345");
-}
-
-TEST(GeometryHelpers, AnglesMidpointsLabels) {
+TEST(GeometryHelpers, AnglesMidpointsAndDummyNames) {
     const Vec3f vertex{0, 0, 0};
     EXPECT_NEAR(angle_of_points({1, 0, 0}, vertex, {0, 2, 0}), 90.0f, 1e-4f);
     EXPECT_NEAR(angle_of_points({-1, 0, 0}, vertex, {3, 0, 0}), 180.0f,
@@ -279,10 +254,6 @@ TEST(GeometryHelpers, AnglesMidpointsLabels) {
     EXPECT_EQ(angle_of_points(vertex, vertex, {1, 0, 0}), 0.0f);
 
     EXPECT_EQ(midpoint({1, 2, 3}, {2, 4, -3}), (Vec3f{1.5f, 3.0f, 0.0f}));
-
-    EXPECT_EQ(number_label(7, 8), "7       ");
-    EXPECT_EQ(number_label(12345, 8), "12345   ");
-    EXPECT_EQ(number_label(123456789, 8), "123456789");
 
     struct Case {
         const char* in;

@@ -1,11 +1,16 @@
 // X-H bonds moved to the standard distance of their environment, and the restraint records.
 // Molecules with ideal geometry (molecule.hpp); the parent data of each H atom is given as
-// the one-neighbour hydrogen rule finds it, and the three record files are opened here.
+// the one-neighbour hydrogen rule finds it, and the records of the bonds are written by the
+// writers of their files.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "frames/extend_h.hpp"
 #include "graph.hpp"
 #include "molecule.hpp"
+#include "output/mopro_files.hpp"
+#include "output/xh_bond_files.hpp"
 #include "shared/errors.hpp"
 
 namespace kova {
@@ -17,10 +22,30 @@ using test::tet;
 using test::tri;
 using Lines = std::vector<std::string>;
 
-void open_records(Molecule& m) {
-    m.r.io.create(43, "reset.bond");
-    m.r.io.create(42, "const.bond");
-    m.r.io.create(445, "res_mopro.inp");
+// The records of the bonds extended so far, as the road writes them after the frame analysis:
+// reset.bond, const.bond, and the DISTAN and URATIO lines of res_mopro.inp.
+struct RestraintFiles {
+    Lines reset, constraints, distances, uratios;
+};
+RestraintFiles restraint_files(Molecule& m) {
+    Records& r = m.r;
+    r.io.create(43, "reset.bond");
+    r.io.create(42, "const.bond");
+    r.io.create(445, "res_mopro.inp");
+    write_xh_bond_files(r.io, r);
+    write_mopro_distance_lines(r.io, r);
+    write_mopro_uratio_block(r.io, r);
+    for (int ch : {43, 42, 445}) r.io.close(ch);
+    RestraintFiles f{test::lines_of(m.dir.read("reset.bond")),
+                     test::lines_of(m.dir.read("const.bond")), {}, {}};
+    // the DISTAN lines, then the URATIO block after its heading "!", text, "!"
+    const Lines res = test::lines_of(m.dir.read("res_mopro.inp"));
+    const auto text = std::find(res.begin(), res.end(), "! isotropic H atoms ADPs");
+    EXPECT_TRUE(text != res.begin() && text != res.end());
+    if (text == res.begin() || text == res.end()) return f;
+    f.distances.assign(res.begin(), text - 1);
+    f.uratios.assign(text + 2, res.end());
+    return f;
 }
 
 float dist(const Records& r, int a, int b) {
@@ -94,22 +119,19 @@ TEST(ExtendH, CarbonParents) {
         int c2 = m.on(c1, "C(2)", tet[0], 1.54f);
         m.methyl_h(c2, tet[0], "H(2");
         m.neighbours();
-        open_records(m);
         expect_moves(m, {{h, "C-C-H3", 1.077f}});
         // moved along the bond: still on the tet[1] direction from C(1)
         float s = 1.077f / std::sqrt(3.0f);
         EXPECT_NEAR(m.r.structure.cart[h][0], s, 1e-6f);
         EXPECT_NEAR(m.r.structure.cart[h][1], -s, 1e-6f);
         EXPECT_NEAR(m.r.structure.cart[h][2], -s, 1e-6f);
-        m.r.io.close_all();
+        const RestraintFiles files = restraint_files(m);
         // name fields: C(1) -> " C1  " (4 characters of "C1", right-adjusted in 5),
         // H(11) -> "H11  "; ratio 1.2 for a C parent
-        EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")),
-                  (Lines{"DISTAN    C1   1  H11   1  1.077 0.001"}));
-        EXPECT_EQ(m.r.frames.uratio[h], pad("URATIO       C1   1  H11   1    1.2 0.01", 100));
-        EXPECT_EQ(test::lines_of(m.dir.read("reset.bond")),
-                  (Lines{"RESET BOND  C(1) H(11) 1.077"}));
-        EXPECT_EQ(test::lines_of(m.dir.read("const.bond")),
+        EXPECT_EQ(files.distances, (Lines{"DISTAN    C1   1  H11   1  1.077 0.001"}));
+        EXPECT_EQ(files.uratios, (Lines{pad("URATIO       C1   1  H11   1    1.2 0.01", 100)}));
+        EXPECT_EQ(files.reset, (Lines{"RESET BOND  C(1) H(11) 1.077"}));
+        EXPECT_EQ(files.constraints,
                   (Lines{"!", "! C(1) - H(11) =     1.077 Angstroms", "!", "CON 1 X/1 -1 X/2 = 0",
                          "CON 1 Y/1 -1 Y/2 = 0", "CON 1 Z/1 -1 Z/2 = 0"}));
     }
@@ -123,14 +145,13 @@ TEST(ExtendH, CarbonParents) {
         int hn = m.on(n, "H(4)", fan(tet[0], 0), 1.01f);
         m.on(n, "H(5)", fan(tet[0], 1), 1.01f);
         m.neighbours();
-        open_records(m);
         expect_moves(m, {{hc, "X-C-H3", 1.077f},
                          {hn, nullptr, 0}});  // NH2 on a C with 4 neighbours
-        m.r.io.close_all();
-        auto res = test::lines_of(m.dir.read("res_mopro.inp"));
-        ASSERT_EQ(res.size(), 2u);
-        EXPECT_EQ(res[1], "DISTAN    N1   1   H4   1  1.010 0.001");  // the distance it has
-        EXPECT_EQ(m.r.frames.uratio[hn], pad("URATIO       N1   1   H4   1    1.5 0.01", 100));
+        const RestraintFiles files = restraint_files(m);
+        ASSERT_EQ(files.distances.size(), 2u);
+        EXPECT_EQ(files.distances[1], "DISTAN    N1   1   H4   1  1.010 0.001");  // as it is
+        ASSERT_EQ(files.uratios.size(), 2u);
+        EXPECT_EQ(files.uratios[1], pad("URATIO       N1   1   H4   1    1.5 0.01", 100));
     }
     {   // ethanol: CH2 with C(2) (tet[0], 1.53), O (tet[1], 1.43) and H along tet[2], tet[3];
         // the O-H 0.96 on along the C-O line
@@ -143,7 +164,6 @@ TEST(ExtendH, CarbonParents) {
         int h = m.on(c, "H(11)", tet[2], 1.09f);
         m.on(c, "H(12)", tet[3], 1.10f);
         m.neighbours();
-        open_records(m);
         expect_moves(m, {{h, "X2-C-H2", 1.091f},
                          {c2 + 1, "C-C-H3", 1.077f},
                          {ho, "Csp3-O-H in alcohol", 0.970f}});
@@ -157,7 +177,6 @@ TEST(ExtendH, CarbonParents) {
         m.on(c2, "H(3)", {0.8660254f, 0.5f, 0}, 1.08f);
         m.on(c2, "H(4)", {-0.8660254f, 0.5f, 0}, 1.08f);
         m.neighbours();
-        open_records(m);
         expect_moves(m, {{h, "C-C=C-H", 1.082f}});
     }
 }
@@ -180,7 +199,6 @@ TEST(ExtendH, AromaticCHNeedsTheRing) {
         }
         m.neighbours();
         if (rings) m.ring({c[0], c[1], c[2], c[3], c[4], c[5]});
-        open_records(m);
         if (rings)
             expect_moves(m, {{h[0], "aromatic C-H", 1.083f}});
         else
@@ -203,7 +221,6 @@ TEST(ExtendH, NitrogenAndOxygenParents) {
         int h = m.on(n, "H(4)", {0, -1, z}, 1.01f);
         m.on(n, "H(5)", {0.8660254f, 0.5f, z}, 1.01f);
         m.neighbours();
-        open_records(m);
         expect_moves(m, {planar ? Want{h, "C-N-H2 amido", 1.010f} : Want{h, "X-N-H2", 1.015f}});
     }
     {
@@ -215,7 +232,6 @@ TEST(ExtendH, NitrogenAndOxygenParents) {
         int o2 = m.on(c, "O(2)", tri[2], 1.31f);
         int h = m.on(o2, "H(4)", tri[2], 0.97f);
         m.neighbours();
-        open_records(m);
         expect_moves(m, {{h, "O-H in acid", 1.018f}});
     }
     {   // methylammonium: N-H 1.03 fanned around the C-N bond
@@ -227,7 +243,6 @@ TEST(ExtendH, NitrogenAndOxygenParents) {
         m.on(n, "H(5)", fan(tet[0], 1), 1.03f);
         m.on(n, "H(6)", fan(tet[0], 2), 1.03f);
         m.neighbours();
-        open_records(m);
         expect_moves(m, {{h, "N+-H", 1.036f}});
     }
     {   // water: O-H 0.96, 120 degrees
@@ -236,7 +251,6 @@ TEST(ExtendH, NitrogenAndOxygenParents) {
         int h = m.on(o, "H(1)", tri[0], 0.96f);
         m.on(o, "H(2)", tri[1], 0.96f);
         m.neighbours();
-        open_records(m);
         expect_moves(m, {{h, "water", 0.9584f}});
     }
     {   // phosphoric acid: P-O 1.55 along the cube diagonals, O-H 0.97 on along the same lines
@@ -248,7 +262,6 @@ TEST(ExtendH, NitrogenAndOxygenParents) {
             if (k > 0) h = m.on(o, "H(" + std::to_string(k + 1) + ")", tet[k], 0.97f);
         }
         m.neighbours();
-        open_records(m);
         expect_moves(m, {{h, "O-H in Pacid", 1.015f}});
     }
 }
@@ -260,7 +273,6 @@ TEST(ExtendH, BoronParentAndDisorderWriteNoRecords) {
     int c = m.on(b, "C(1)", tri[1], 1.57f);
     int hc = m.on(c, "H(2)", tri[1], 1.09f);
     m.neighbours();
-    open_records(m);
     Moved mv = extend(m, hb);
     EXPECT_EQ(mv.listing, (Lines{"", " Trying to extend hydrogen H(1) to standard distance :",
                                  xh_line("B(1)", "H(1)", "DON'T KNOW HOW TO HANDLE")}));
@@ -270,18 +282,19 @@ TEST(ExtendH, BoronParentAndDisorderWriteNoRecords) {
     mv = extend(m, hc);
     EXPECT_EQ(mv.listing, (Lines{xh_line("C(1)", "H(2)", "H-ATOM IS DISORDERED")}));
     EXPECT_EQ(mv.after, mv.before);
-    EXPECT_EQ(m.r.frames.uratio[hb], std::string(100, ' '));
-    EXPECT_EQ(m.r.frames.uratio[hc], std::string(100, ' '));
-    m.r.io.flush_all();
-    EXPECT_EQ(m.dir.read("reset.bond"), "");
-    EXPECT_EQ(m.dir.read("res_mopro.inp"), "");
+    RestraintFiles files = restraint_files(m);
+    EXPECT_EQ(files.reset, Lines{});
+    EXPECT_EQ(files.constraints, Lines{});
+    EXPECT_EQ(files.distances, Lines{});
+    EXPECT_EQ(files.uratios, Lines{});
 
     m.r.options.disorder_extend_h = true;  // DISORD extendH: C with 2 neighbours, not identified
     mv = extend(m, hc);
     ASSERT_EQ(mv.listing.size(), 3u);
     EXPECT_EQ(mv.listing[2], xh_line("C(1)", "H(2)", "NOT IDENTIFIED"));
-    m.r.io.flush_all();
-    EXPECT_EQ(m.dir.read("reset.bond"), "RESET BOND  C(1) H(2) 1.090\n");
+    files = restraint_files(m);
+    EXPECT_EQ(files.reset, (Lines{"RESET BOND  C(1) H(2) 1.090"}));
+    EXPECT_EQ(files.uratios.size(), 1u);
 }
 
 // The rows of the classification that the molecules above do not reach, on neighbour tables
@@ -317,10 +330,6 @@ TEST(ExtendH, ClassificationRows) {
     for (const auto& c : cases) {
         test::Graph g(c.bonds, c.rings);
         Records& r = g.f.r;
-        r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
-        r.io.create(43, "reset.bond");
-        r.io.create(42, "const.bond");
-        r.io.create(445, "res_mopro.inp");
         if (*c.lift) r.structure.cart[static_cast<std::size_t>(g[c.lift])][2] = 2.0f;
         int h = g["H1"], x = r.topology.neighbours[h].atom[1];
         const NeighbourTable& parent = r.topology.neighbours[x];
@@ -357,7 +366,6 @@ TEST(ExtendH, CrystalInputRecomputesFractionalCoordinates) {
     int c2 = m.on(c1, "C(2)", tet[0], 1.54f);
     m.methyl_h(c2, tet[0], "H(2");
     m.neighbours();
-    open_records(m);
     expect_moves(m, {{h, "C-C-H3", 1.077f}});
     const auto& x = m.r.structure.cart[h];
     const auto& f = m.r.structure.frac[h];
@@ -376,15 +384,14 @@ TEST(ExtendH, LongIndicesAndLabels) {
     int s = m.at("S(12345)", {0, 0, 0});
     int h = m.at("H1", {1.40f, 0, 0});
     m.r.structure.atom_count = m.r.topology.list_size = h;
-    open_records(m);
     extend_xh_bond(m.r.io, m.r, s, h, {.neighbours = 2, .atomic_number = 16, .hydrogens = 1});
     EXPECT_FLOAT_EQ(m.r.structure.cart[h][0], 1.338f);
-    m.r.io.close_all();
+    const RestraintFiles files = restraint_files(m);
     // "S(12345)" -> name "S12345", its first 8 characters cut to 5: "S1234"; "H1" -> "   H1"
-    EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")),
-              (Lines{"DISTAN   S1234 1     H1 1  1.338 0.001"}));
-    EXPECT_EQ(trim(m.r.frames.uratio[h]), "URATIO      S1234 1     H1 1    1.5 0.01");
-    auto con = test::lines_of(m.dir.read("const.bond"));
+    EXPECT_EQ(files.distances, (Lines{"DISTAN   S1234 1     H1 1  1.338 0.001"}));
+    ASSERT_EQ(files.uratios.size(), 1u);
+    EXPECT_EQ(trim(files.uratios[0]), "URATIO      S1234 1     H1 1    1.5 0.01");
+    const Lines& con = files.constraints;
     ASSERT_EQ(con.size(), 6u);
     EXPECT_EQ(con[1], "! S(12345) - H1 =     1.338 Angstroms");
     EXPECT_EQ(con[3], "CON 1 X/12345 -1 X/12346 = 0");
@@ -400,13 +407,12 @@ TEST(ExtendH, ResidueNamesInMoProRecords) {
     m.r.structure.has_residues = true;
     m.r.structure.residue_atom[o] = pad("OW1   12", 10);
     m.r.structure.residue_atom[h] = pad("HW1   12", 10);
-    open_records(m);
     extend(m, h);
-    m.r.io.close_all();
+    const RestraintFiles files = restraint_files(m);
     // resatm(X) + 2 blanks + resatm(H) + 1 blank + d (F6.3) + 2 blanks + "0.001"
-    EXPECT_EQ(test::lines_of(m.dir.read("res_mopro.inp")),
-              (Lines{"DISTAN   OW1   12    HW1   12    0.958  0.001"}));
-    EXPECT_EQ(trim(m.r.frames.uratio[h]), "URATIO      OW1   12    HW1   12      1.5  0.01");
+    EXPECT_EQ(files.distances, (Lines{"DISTAN   OW1   12    HW1   12    0.958  0.001"}));
+    ASSERT_EQ(files.uratios.size(), 1u);
+    EXPECT_EQ(trim(files.uratios[0]), "URATIO      OW1   12    HW1   12      1.5  0.01");
 }
 
 // Y of an O-H must carry the O among its neighbour types; a table made by hand without it
@@ -421,7 +427,6 @@ TEST(ExtendH, HydroxylWithoutOxygenOnYStopsTheRun) {
     auto& t = m.r.topology.neighbours[c];
     for (int k = 1; k <= t.type_count; ++k)
         if (t.type_atomic_number[k] == 8) t.type_atomic_number[k] = 9;
-    open_records(m);
     EXPECT_THROW(extend(m, h), RunStop);
     m.r.io.flush_all();
     EXPECT_NE(m.out.str().find(" ERROR *** ExtendH *** Error 1 in Y-O-H"), std::string::npos);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frame_fixture.hpp"
+#include "frames/atom_table.hpp"
 #include "real/site_symmetry.hpp"
 #include "shared/errors.hpp"
 #include "topology/neighbours.hpp"
@@ -28,7 +29,6 @@ struct At {
 // stage, as the per-atom driver does.
 struct Framed : test::FrameRecords {
     explicit Framed(const std::vector<At>& atoms) : FrameRecords(static_cast<int>(atoms.size())) {
-        r.io.create(r.files.mopro_constraints, "con_mopro.inp");
         for (std::size_t k = 0; k < atoms.size(); ++k) {
             const int i = static_cast<int>(k) + 1;
             atom(i, atoms[k].label, atoms[k].z, atoms[k].xc);
@@ -43,10 +43,8 @@ struct Framed : test::FrameRecords {
         for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i);
         r.io.flush_all();
     }
-    // Atom i's line of the XD atom table (the master file holds only these lines here).
-    std::string atom_line(int i) {
-        return lines("xd_kova.mas").at(static_cast<std::size_t>(i - 1));
-    }
+    // Atom i's line of the XD atom table, as the master file gets it.
+    std::string atom_line(int i) { return atom_table_line(r.structure, r.frames, i); }
     // "sym X>T1 Y>T2" read from the atom-table line: site symmetry, letters and targets.
     std::string frame_of(int i) {
         std::string l = atom_line(i) + std::string(80, ' ');
@@ -527,7 +525,7 @@ TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
         EXPECT_TRUE(
             near(f.dummy(1), Vec3f{(-1.545f - 1.55f) * 0.5f, 0.0f, (1.0306f - 1.0392f) * 0.5f}));
         EXPECT_TRUE(near(f.dummy(3), Vec3f{0.0f, 0.0f, 0.0f}));
-        EXPECT_EQ(f.r.frames.xd_atom_row[1][3], 8 + 1);  // the frame integer names the dummy
+        EXPECT_EQ(f.r.frames.xd_atom_row[1].target1, 8 + 1);  // the frame integer names the dummy
     }
 }
 

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "frame_fixture.hpp"
+#include "output/kova_ang.hpp"
+#include "output/plot_file.hpp"
+#include "output/xd_master_file.hpp"
 #include "topology/neighbours.hpp"
 
 namespace kova {
@@ -14,7 +17,6 @@ namespace {
 struct Water : test::FrameRecords {
     Water() : FrameRecords(3) {
         r.options.input_format = InputFormat::platon;
-        r.io.create(r.files.mopro_constraints, "con_mopro.inp");
         atom(1, "O(1)", 8, {0.0f, 0.0f, 0.1173f});
         atom(2, "H(1)", 1, {0.0f, 0.7572f, -0.4692f});
         atom(3, "H(2)", 1, {0.0f, -0.7572f, -0.4692f});
@@ -27,7 +29,12 @@ struct Water : test::FrameRecords {
 TEST(FrameAllAtoms, WaterFillsTheTablesInOrder) {
     Water w;
     w.r.options.keys = Keys{true, true, false, true, true, false, true};
+    // as the road has it: kova.ang made before the frame analysis, the files written after
+    w.r.io.create(kova_ang_channel, "kova.ang");
     frame_all_atoms(w.r.io, w.r);
+    write_xd_master_tables(w.r.io, w.r);
+    write_kova_ang(w.r.io, w.r);
+    write_plot_frames(w.r.io, w.r);
     auto mas = w.lines("xd_kova.mas");
     // header, 3 atoms, the dummy between the H atoms, END ATOM, key header + 3, two kappa
     // sets (O; both H share theirs), 4 tail lines

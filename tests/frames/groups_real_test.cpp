@@ -11,7 +11,9 @@
 #include "frames/groups.hpp"
 #include "input/shelx_reader.hpp"
 #include "shared/fatal.hpp"
+#include "output/group_ang.hpp"
 #include "output/mopro_files.hpp"
+#include "output/xh_bond_files.hpp"
 #include "shared/format.hpp"
 #include "support.hpp"
 #include "topology/neighbours.hpp"
@@ -119,6 +121,8 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
                 << label;
         }
     }
+    write_xh_bond_files(r.io, r);
+    write_mopro_distance_lines(r.io, r);
     r.io.close_all();
     auto reset = test::lines_of(dir.read("reset.bond"));
     ASSERT_EQ(reset.size(), 7u);
@@ -168,7 +172,7 @@ TEST(GroupsOnRealStructure, PhenylPyrrolesWithRings) {
         EXPECT_NE(listing.find(rings ? "   X-H group : C(1)-H(1) >  aromatic C-H ="
                                      : "   X-H group : C(1)-H(1) >  C-C=C-H ="),
                   std::string::npos);
-        r.io.close_all();  // the picture is written when the run's files are closed
+        write_group_ang(r.io, r);  // the last picture drawn
         EXPECT_EQ(test::lines_of(run.dir.read("group.ang"))[1].substr(0, 13), "ATOM N(1)    ");
     }
 }

@@ -7,6 +7,7 @@
 #include "frames/groups.hpp"
 #include "shared/fatal.hpp"
 #include "molecule.hpp"
+#include "output/group_ang.hpp"
 #include "shared/errors.hpp"
 
 namespace kova {
@@ -235,7 +236,8 @@ TEST(FindFunctionalGroup, RingThatIsNotPlanarOrAbsent) {
     auto& m = b.m;
     m.ring({b.c[1], b.c[2], b.c[3], b.c[4], b.c[5], b.c[6]}, false);
     expect_groups(m, {{b.h5, "", cand("x-o-H") + unknown("c-o-H")}});
-    EXPECT_FALSE(m.dir.exists("group.ang"));  // the message points to a picture it did not draw
+    // the message points to a picture it did not draw
+    EXPECT_TRUE(m.r.frames.group_picture.empty());
 
     m.r.topology.ring_count = 0;  // no ring search: the halobenzene is taken for a haloalkane
     expect_groups(m, {{b.cl, "", cand("(?)c-Cl")}, {b.c[1], "", {}}});
@@ -309,7 +311,7 @@ TEST(FindFunctionalGroup, AminesOnMethylGroups) {
                           {1, "", cand("c-Nc1-c1 N-planar c1=?") + unknown("c-Nc1-c1 planar")}});
         // The picture: N, then per C (distance order) the shell behind each of its neighbours
         // before the neighbour: C(1)'s H atoms bring back C(1), then N brings C(2) and C(3).
-        m.r.io.close_all();  // the picture is written when the run's files are closed
+        write_group_ang(m.r.io, m.r);  // the last picture drawn
         auto lines = test::lines_of(m.dir.read("group.ang"));
         Lines labels;
         for (std::size_t k = 1; k < lines.size(); ++k) labels.push_back(lines[k].substr(5, 8));
@@ -346,6 +348,28 @@ TEST(FindFunctionalGroup, AminesOnMethylGroups) {
     }
 }
 
+// Two failures that draw a picture, then a group that is named: group.ang shows the second
+// picture only.
+TEST(FindFunctionalGroup, TheLastPictureDrawnIsKept) {
+    Molecule m;
+    int n = m.at("N(1)", {0, 0, 0});  // planar trimethylamine, as above
+    for (int k = 0; k < 3; ++k) {
+        int c = m.on(n, "C(" + std::to_string(k + 1) + ")", tri[k], 1.45f + 0.01f * k);
+        m.methyl_h(c, tri[k], "H(" + std::to_string(k + 1));
+    }
+    int p = m.at("P(1)", {20, 0, 0});  // PO4, 20 Å away
+    for (int k = 0; k < 4; ++k) m.on(p, "O(" + std::to_string(k + 1) + ")", tet[k], 1.53f);
+    m.neighbours();
+    find_functional_group(m.r.io, m.r, p);  // "Poooo(?)", drawn
+    find_functional_group(m.r.io, m.r, n);  // "c-Nc1-c1 planar", drawn
+    find_functional_group(m.r.io, m.r, 2);  // C(1): "planar amine"
+    write_group_ang(m.r.io, m.r);
+    auto lines = test::lines_of(m.dir.read("group.ang"));
+    ASSERT_EQ(lines.size(), 1u + 13u);  // N, its three C and their nine H
+    EXPECT_EQ(lines[1].substr(0, 13), "ATOM N(1)    ");
+    for (const auto& l : lines) EXPECT_EQ(l.find("P(1)"), std::string::npos) << l;
+}
+
 // Thioacetamide: C(1) with a methyl along 90 degrees, S along 210 (1.68), NH2 along 330 (1.32).
 TEST(FindFunctionalGroup, Thioamide) {
     Molecule m;
@@ -378,7 +402,7 @@ TEST(FindFunctionalGroup, Phosphates) {
         phosphate(m, 0);
         expect_groups(m, {{2, "pO4", cand("(?)p=O") + cand("pOooo(?)")},
                           {1, "", cand("Poooo(?)") + unknown("Poooo(?)")}});
-        m.r.io.close_all();  // the picture is written when the run's files are closed
+        write_group_ang(m.r.io, m.r);  // the last picture drawn
         auto lines = test::lines_of(m.dir.read("group.ang"));
         ASSERT_EQ(lines.size(), 6u);  // P and its four O
         EXPECT_EQ(lines[1].substr(0, 13), "ATOM P(1)    ");
@@ -559,8 +583,8 @@ TEST(WriteGroupPicture, DrawsEveryAtomWithinThreeBonds) {
         shell = outer;
     }
     ASSERT_EQ(next, n + 1);
-    write_group_picture(m.r, 1);
-    m.r.io.close_all();  // the picture is written when the run's files are closed
+    m.r.frames.group_picture = group_picture(m.r, 1);
+    write_group_ang(m.r.io, m.r);
     auto lines = test::lines_of(m.dir.read("group.ang"));
     EXPECT_EQ(lines.size(), 107u);
     std::set<std::string> distinct(lines.begin() + 1, lines.end());

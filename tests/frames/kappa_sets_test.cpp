@@ -1,5 +1,6 @@
 // Kappa sets and the per-atom records of a framed atom: the atom-table line, the MoPro axes
-// and similarity lines, the "SYMPLM" constraints, the populations and the frame integers.
+// and similarity lines, the frame whose "SYMPLM" constraint con_mopro.inp gets, the
+// populations and the row of the XD atom table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +8,9 @@
 #include <vector>
 
 #include "frame_fixture.hpp"
+#include "frames/atom_table.hpp"
 #include "frames/frame_driver.hpp"
+#include "output/mopro_files.hpp"
 #include "topology/neighbours.hpp"
 
 namespace kova {
@@ -22,7 +25,6 @@ struct At {
 struct Framed : test::FrameRecords {
     explicit Framed(const std::vector<At>& atoms, Vec3f shift = {})
         : FrameRecords(0) {
-        r.io.create(r.files.mopro_constraints, "con_mopro.inp");
         add(atoms, shift);
     }
     void add(const std::vector<At>& atoms, Vec3f shift = {}) {
@@ -46,6 +48,20 @@ struct Framed : test::FrameRecords {
         r.io.flush_all();
     }
     int kset(int i) const { return r.frames.kappa_set[static_cast<std::size_t>(i)]; }
+    // The atom-table lines as the master file gets them.
+    std::vector<std::string> atom_lines() const {
+        std::vector<std::string> l;
+        for (int i = 1; i <= r.structure.atom_count; ++i)
+            l.push_back(atom_table_line(r.structure, r.frames, i));
+        return l;
+    }
+    // The SYMPLM lines as con_mopro.inp gets them.
+    std::vector<std::string> symplm_lines() {
+        r.io.create(r.files.mopro_constraints, "con_mopro.inp");
+        write_mopro_symmetry_lines(r.io, r);
+        r.io.close(r.files.mopro_constraints);
+        return test::lines_of(dir.read("con_mopro.inp"));
+    }
 };
 
 const std::vector<At> kWater = {
@@ -73,8 +89,8 @@ TEST(KappaSets, EquivalentAtomsShareTheFirstSet) {
     const int want[16] = {0, 1, 2, 3, 3, 3, 2, 4, 5, 5, 5, 5, 5, 6, 6, 6};
     for (int i = 1; i <= 15; ++i) EXPECT_EQ(f.kset(i), want[i]) << i;
     EXPECT_EQ(f.r.frames.kappa_set_count, 6);
-    EXPECT_EQ(f.r.frames.xd_atom_row[14][11], 13);  // H(7) took the set of H(6)
-    EXPECT_EQ(f.r.frames.xd_atom_row[13][11], 0);
+    EXPECT_EQ(f.r.frames.xd_atom_row[14].equivalent_atom, 13);  // H(7) took the set of H(6)
+    EXPECT_EQ(f.r.frames.xd_atom_row[13].equivalent_atom, 0);
     EXPECT_TRUE(f.r.frames.mopro_similarity[13].find_first_not_of(' ') == std::string::npos);
 }
 
@@ -117,8 +133,8 @@ TEST(KappaSets, TheLookupTablesGiveTheScanAnswers) {
     ASSERT_EQ(quick.r.structure.atom_count, full.r.structure.atom_count);
     for (int i = 1; i <= quick.r.structure.atom_count; ++i) {
         EXPECT_EQ(quick.kset(i), full.kset(i)) << i;
-        EXPECT_EQ(quick.r.frames.xd_atom_row[static_cast<std::size_t>(i)][11],
-                  full.r.frames.xd_atom_row[static_cast<std::size_t>(i)][11]) << i;
+        EXPECT_EQ(quick.r.frames.xd_atom_row[static_cast<std::size_t>(i)].equivalent_atom,
+                  full.r.frames.xd_atom_row[static_cast<std::size_t>(i)].equivalent_atom) << i;
     }
     // The ring copy's atoms do not share with the acyclic copies' carbon atoms.
     EXPECT_NE(quick.kset(34), quick.kset(19));
@@ -132,7 +148,7 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
     // Atom-table columns: 1-8 atom, 10-17 AT1, 20 AX1, 23-30 atom, 32-39 AT2, 41 AX2,
     // 45-46 "R ", 47-49 TP, 50-52 TBL, 53-56 KAP, 57-60 LMX, 64-68 site symmetry, 72-79 the
     // equivalent atom.
-    auto mas = f.lines("xd_kova.mas");
+    auto mas = f.atom_lines();
     ASSERT_EQ(mas.size(), 3u);
     EXPECT_EQ(mas[0], "O(1)     DUM1      Z  O(1)     H(1)     Y   R   2  1   1   4   mm2");
     EXPECT_EQ(mas[1], "H(1)     O(1)      Z  H(1)     H(2)     Y   R   2  1   2   2   cyl");
@@ -148,12 +164,13 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
               pad("ZY   O1           H1            QUA     K2       V0  M0  Q0", 90));
     EXPECT_EQ(f.r.frames.mopro_similarity[3], pad("! CONPVM  H2          1 H1         1", 90));
 
-    EXPECT_EQ(f.lines("con_mopro.inp"),
+    EXPECT_EQ(f.symplm_lines(),
               (std::vector<std::string>{"SYMPLM  mxmz O1         1", "SYMPLM  cy   H1         1",
                                         "SYMPLM  cy   H2         1"}));
 
-    const std::array<int, 12> o{0, 3, 2, 4, 1, 2, 2, 1, 1, 4, 1, 0};   // AT1 = DUM1: nat + 1
-    const std::array<int, 12> h2{0, 3, 2, 1, 3, 2, 2, 1, 2, 4, 1, 2};
+    // AX1 Z, AX2 Y, ATOM0, ATOM1, ATOM2, TP, TBL, KAP, LMX, SITESYM, CHEMCON
+    const XdAtomRow o{3, 2, 4, 1, 2, 2, 1, 1, 4, 1, 0};   // AT1 = DUM1: nat + 1
+    const XdAtomRow h2{3, 2, 1, 3, 2, 2, 1, 2, 4, 1, 2};
     EXPECT_EQ(f.r.frames.xd_atom_row[1], o);
     EXPECT_EQ(f.r.frames.xd_atom_row[3], h2);
 
@@ -219,7 +236,7 @@ TEST(KappaSets, SymplmCodes) {
         f.r.structure.residue_atom[2] = pad("H1    1", 10);
         f.r.structure.residue_atom[3] = pad("H2    1", 10);
         f.frame();
-        auto l = f.lines("con_mopro.inp");
+        auto l = f.symplm_lines();
         ASSERT_EQ(l.size(), 3u);
         EXPECT_EQ(l[0], "SYMPLM    mxmz O1    1   ");
         EXPECT_EQ(l[1], "SYMPLM    cy   H1    1   ");
@@ -230,7 +247,7 @@ TEST(KappaSets, SymplmCodes) {
         Framed f({{"C(1)", 6, {0.0f, 0.0f, 0.0f}}, {"O(1)", 8, {0.0f, 0.0f, 1.21f}},
                   {"H(1)", 1, {0.9349f, 0.0f, -0.5797f}}, {"H(2)", 1, {-0.9434f, 0.0f, -0.5849f}}});
         f.frame();
-        auto l = f.lines("con_mopro.inp");
+        auto l = f.symplm_lines();
         ASSERT_GE(l.size(), 2u);
         EXPECT_EQ(l[0], "SYMPLM  mxmz C1         1");
         EXPECT_EQ(l[1], "SYMPLM  mz   O1         1");
@@ -243,7 +260,7 @@ TEST(KappaSets, SymplmCodes) {
                   {"H(3)", 1, {-0.5947f, 0.5947f, -0.5947f}},
                   {"H(4)", 1, {-0.6004f, -0.6004f, 0.6004f}}});
         f.frame();
-        EXPECT_EQ(f.lines("con_mopro.inp").at(0), "SYMPLM       N1         1");
+        EXPECT_EQ(f.symplm_lines().at(0), "SYMPLM       N1         1");
     }
     {
         // "NO" writes no line: S of SF6 has none, its F atoms ("cyl") have theirs.
@@ -252,7 +269,7 @@ TEST(KappaSets, SymplmCodes) {
                   {"F(4)", 9, {0.0f, -1.59f, 0.0f}}, {"F(5)", 9, {0.0f, 0.0f, 1.6f}},
                   {"F(6)", 9, {0.0f, 0.0f, -1.61f}}});
         f.frame();
-        auto l = f.lines("con_mopro.inp");
+        auto l = f.symplm_lines();
         ASSERT_EQ(l.size(), 6u);
         EXPECT_EQ(l[0], "SYMPLM  cy   F1         1");
     }
@@ -262,7 +279,6 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     // Crystal input, cell 10 x 10 x 10 A: CL(1) read, its partner an image at 1.99 A.
     test::FrameRecords f(1, true);
     Records& r = f.r;
-    r.io.create(r.files.mopro_constraints, "con_mopro.inp");
     r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
     r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}}};
     f.atom(1, "CL(1)", 17, {1.0f, 1.0f, 1.0f});
@@ -278,11 +294,9 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     // X to the image, Y to the origin dummy (DUM1); the image then becomes DUM2.
     EXPECT_EQ(r.frames.dummy_count, 2);
     EXPECT_EQ(r.frames.dummy_xyz[2], (Vec3f{0.299f, 0.1f, 0.1f}));
-    EXPECT_EQ(r.frames.xd_atom_row[1][3], 1 + 2);
-    EXPECT_EQ(r.frames.xd_atom_row[1][5], 1 + 1);
-    auto mas = f.lines("xd_kova.mas");
-    ASSERT_EQ(mas.size(), 1u);
-    EXPECT_EQ(mas[0].substr(9, 8), "DUM2    ");
+    EXPECT_EQ(r.frames.xd_atom_row[1].target1, 1 + 2);
+    EXPECT_EQ(r.frames.xd_atom_row[1].target2, 1 + 1);
+    EXPECT_EQ(atom_table_line(r.structure, r.frames, 1).substr(9, 8), "DUM2    ");
     EXPECT_EQ(r.frames.mopro_axes[1].substr(0, 15), "XY   D2        ");
     auto l = f.lines("kova.out");
     bool said = false;

@@ -165,24 +165,71 @@ TEST(MoproFiles, SimilarityBlockInAtomOrder) {
 TEST(MoproFiles, RestraintFileInOrder) {
     test::Writer w;
     Records& r = w.r;
-    r.ensure_atoms(3);
-    r.structure.atom_count = 3;
-    r.frames.uratio[3] = pad("URATIO H(3) C(2)", 100);
-    r.frames.uratio[1] = pad("URATIO H(1) C(1)", 100);
-    r.frames.uratio[2] = pad("URATI", 100);
+    w.atom(1, "C(1)", {});
+    w.atom(2, "H(1)", {});
+    w.atom(3, "C(12)", {});
+    w.atom(4, "H(12A)", {});
+    r.frames.xh_restraints = {{1, 2, 1.077f, 1.2f}, {3, 4, 0.95f, 1.5f}};
     r.io.create(445, "res_mopro.inp");
     write_mopro_restraints_head(r);
-    r.io.write(445, "DISTAN 1.08 0.01 C(1) H(1)");  // the X-H extension's records
-    write_mopro_uratio_block(r);
+    write_mopro_distance_lines(r.io, r);
+    write_mopro_uratio_block(r.io, r);
     write_mopro_restraints_end(r);
+    // Name fields: the label's length of its bracket-free name, A5: "C(1)" gives " C1  ",
+    // "C(12)" "C12  ", "H(12A)" (6 characters) is cut to "H12A ". Then the distance F6.3
+    // and 0.001, or the ratio F6.1 and 0.01; the URATIO lines at their full 100 columns.
     const std::vector<std::string> want = {
         "!", "! X-H distances", "!",
-        "DISTAN 1.08 0.01 C(1) H(1)",
+        "DISTAN    C1   1   H1   1  1.077 0.001",
+        "DISTAN   C12   1  H12A  1  0.950 0.001",
         "!", "! isotropic H atoms ADPs", "!",
-        pad("URATIO H(1) C(1)", 100), pad("URATIO H(3) C(2)", 100),
+        pad("URATIO       C1   1   H1   1    1.2 0.01", 100),
+        pad("URATIO      C12   1  H12A  1    1.5 0.01", 100),
         "!", "! end", "!",
     };
     EXPECT_EQ(w.file(445, "res_mopro.inp"), want);
+}
+
+TEST(MoproFiles, SymmetryLinesOfTheFramedAtoms) {
+    test::Writer w;
+    Records& r = w.r;
+    // site symmetry, axes, and the line: "SYMPLM  " + code (4) + " " + name (10) + " 1"
+    struct Case {
+        const char* sitesym;
+        char axis1, axis2;
+        const char* want;  // nullptr: no line
+    } cases[] = {
+        {"NO", 'X', 'Y', nullptr},  {"m", 'X', 'Y', "mz  "},  {"m", 'Y', 'X', "mz  "},
+        {"m", 'Z', 'Y', "mx  "},    {"m", 'X', 'Z', "my  "},  {"mm2", 'Z', 'X', "mxmz"},
+        {"3m", 'Z', 'Y', "3m  "},   {"cyl", 'Z', 'Y', "cy  "}, {"-42m", 'Z', 'X', "    "},
+    };
+    std::vector<std::string> want;
+    int i = 0;
+    for (const Case& c : cases) {
+        ++i;
+        w.atom(i, test::numbered("C(", i) + ")", {});
+        r.structure.site_symmetry[static_cast<std::size_t>(i)] = pad(c.sitesym, 5);
+        r.frames.frame_axes[static_cast<std::size_t>(i)].axis1 = c.axis1;
+        r.frames.frame_axes[static_cast<std::size_t>(i)].axis2 = c.axis2;
+        if (c.want) want.push_back("SYMPLM  " + std::string(c.want) + " " +
+                                   pad(test::numbered("C", i), 10) + " 1");
+    }
+    r.io.create(443, "con_mopro.inp");
+    write_mopro_symmetry_lines(r.io, r);
+    EXPECT_EQ(w.file(443, "con_mopro.inp"), want);
+
+    // With RESI names: the 4-character code right-adjusted in 6 columns, then the residue
+    // atom name.
+    r.structure.has_residues = true;
+    for (int k = 1; k <= i; ++k)
+        r.structure.residue_atom[static_cast<std::size_t>(k)] =
+            pad(test::numbered("C", k) + "  7", 10);
+    r.io.create(443, "con_mopro.inp");
+    write_mopro_symmetry_lines(r.io, r);
+    auto resi = w.file(443, "con_mopro.inp");
+    ASSERT_EQ(resi.size(), want.size());
+    EXPECT_EQ(resi[0], "SYMPLM    mz   C2  7     ");
+    EXPECT_EQ(resi[4], "SYMPLM    mxmz C6  7     ");
 }
 
 TEST(MoproFiles, Trailer) {

@@ -17,14 +17,14 @@ void structure(test::Writer& w) {
     Records& r = w.r;
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
     r.structure.scattering_table[1] = 1;
-    r.frames.xd_atom_row[1] = {0, 1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};
+    r.frames.xd_atom_row[1] = XdAtomRow{1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};
     r.structure.uij[1] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
     r.frames.valence_population[1] = 4.0f;
     w.plm(1, 3, -3, 0.05f);
     r.frames.mopro_axes[1] = pad("XY  C(1) H(1) DUM1", 90);
     w.atom(2, "H(1)", {0.2f, 0.3f, 0.4f}, 0.5f);
     r.structure.scattering_table[2] = 2;
-    r.frames.xd_atom_row[2] = {0, 1, 2, 1, 2, 3, 1, 2, 2, 2, 0, 0};
+    r.frames.xd_atom_row[2] = XdAtomRow{1, 2, 1, 2, 3, 1, 2, 2, 2, 0, 0};
     r.structure.uij[2][0] = 0.05f;
     r.frames.valence_population[2] = 0.5f;
     w.plm(2, 1, 0, 0.06f);

@@ -1,4 +1,4 @@
-// kova.spf title and trailer, and the fixedH.ins record.
+// kova.spf title, frame pictures and trailer, and the fixedH.ins record.
 #include "output/plot_file.hpp"
 
 #include <gtest/gtest.h>
@@ -29,7 +29,7 @@ TEST(PlotFile, TitleAndTrailerWithoutDummies) {
     types(r, {6, 1});
     r.io.create(46, "kova.spf");
     write_plot_title(r);
-    r.io.write(46, "ATOM C(1) ...");  // the frame pictures
+    r.io.write(46, "ATOM C(1) ...");  // stands in for the frame pictures
     write_plot_trailer(r);
     EXPECT_FALSE(r.io.is_open_out(46));
     std::vector<std::string> want = {
@@ -41,6 +41,33 @@ TEST(PlotFile, TitleAndTrailerWithoutDummies) {
     for (const char* f : kFixed) want.push_back(f);
     want.push_back("PLOT");
     EXPECT_EQ(test::lines_of(w.dir.read("kova.spf")), want);
+}
+
+TEST(PlotFile, FramePictureOfEveryAtom) {
+    test::Writer w;
+    Records& r = w.r;
+    const int nat = 12345;
+    r.ensure_atoms(nat);
+    r.structure.atom_count = nat;
+    r.structure.label[7] = pad("C(7)", 8);
+    r.structure.cart[7] = {1.0f, 2.0f, 3.0f};
+    r.frames.axis_ends[7] = {Vec3f{1.2f, 2.0f, 3.0f}, Vec3f{1.0f, 2.2f, 3.0f},
+                             Vec3f{1.0f, 2.0f, -3.2f}};
+    r.structure.label[nat] = pad("H(99)", 8);
+    r.io.create(46, "kova.spf");
+    write_plot_frames(r.io, r);
+    auto got = w.file(46, "kova.spf");
+    ASSERT_EQ(got.size(), 4u * nat);
+    // the atom with its label A8 left-adjusted; the axis ends named X, Y, Z and the atom's
+    // number, right-adjusted in 8 columns; points in F12.4
+    EXPECT_EQ(test::slice(got, 4 * 6, 4),
+              (std::vector<std::string>{"ATOM C(7)             1.0000      2.0000      3.0000",
+                                        "ATOM       X7         1.2000      2.0000      3.0000",
+                                        "ATOM       Y7         1.0000      2.2000      3.0000",
+                                        "ATOM       Z7         1.0000      2.0000     -3.2000"}));
+    EXPECT_EQ(got[4 * (nat - 1)], "ATOM H(99)            0.0000      0.0000      0.0000");
+    EXPECT_EQ(got[4 * (nat - 1) + 1].substr(0, 16), "ATOM   X12345   ");
+    EXPECT_EQ(got[4 * nat - 1].substr(0, 16), "ATOM   Z12345   ");
 }
 
 TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {

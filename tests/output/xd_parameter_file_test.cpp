@@ -59,7 +59,8 @@ TEST(XdParameterFile, AtomGroups) {
     test::Writer w;
     Records& r = w.r;
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
-    r.frames.xd_atom_row[1] = {0, 1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};  // ATOM2 3 = dummy 1 of 2 atoms
+    // ATOM2 3 = dummy 1 of 2 atoms
+    r.frames.xd_atom_row[1] = XdAtomRow{1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};
     r.structure.uij[1] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
     r.frames.valence_population[1] = 4.0f;
     w.plm(1, 1, 1, 0.1f);

@@ -38,7 +38,7 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
         {"label", r.structure.label, 8},    {"sitesym", r.structure.site_symmetry, 5},
         {"reslab", r.structure.residue_label, 17}, {"resatm", r.structure.residue_atom, 10},
         {"exname", r.frames.group_name, 40}, {"mopro", r.frames.mopro_axes, 90},
-        {"mcon", r.frames.mopro_similarity, 90},      {"cons", r.frames.uratio, 100},
+        {"mcon", r.frames.mopro_similarity, 90},
     };
     for (const Text& t : texts) {
         ASSERT_EQ(t.slots.size(), 41u) << t.name;
@@ -49,10 +49,11 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
         EXPECT_EQ(r.structure.occupancy[i], 1.0f) << i;
         EXPECT_EQ(r.structure.atomic_number[i] + r.structure.adp_order[i] +
                       r.topology.source_atom[i] + r.frames.kappa_set[i] +
-                      r.structure.type_atomic_number[i] + r.frames.xd_atom_row[i][11],
+                      r.structure.type_atomic_number[i] + r.frames.xd_atom_row[i].equivalent_atom,
                   0)
             << i;
         EXPECT_EQ(r.structure.frac[i], (Vec3f{0, 0, 0})) << i;
+        EXPECT_EQ(r.frames.frame_axes[i].target2, std::string(8, ' ')) << i;
         EXPECT_EQ(r.frames.plm[i][4][8], 0.0f) << i;
         EXPECT_EQ(r.topology.neighbours[i].count, 0) << i;
         EXPECT_TRUE(r.topology.neighbours[i].atom.empty()) << i;

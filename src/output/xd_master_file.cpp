@@ -1,13 +1,14 @@
-// The XD master file from its atom table on and the atom list kova.ang: dummy lines,
-// "END ATOM", the refinement block, the key table, the kappa lines, the tail and the fixed
-// property modules. For XD input the old master file's head, refinement block and tail are
-// copied around the new tables.
-#include "frames/xd_master.hpp"
+// xd_kova.mas from its atom table on. The atom lines come from the formatting the frame
+// analysis echoes them with, so the file holds the lines the terminal and the listing showed.
+// The old master file of XD input is read line by line from where the last copy stopped: the
+// atom table, the key table and the kappa lines it holds are replaced by the new ones.
+#include "output/xd_master_file.hpp"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "frames/dummies.hpp"
+#include "frames/atom_table.hpp"
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "shared/text.hpp"
@@ -18,8 +19,6 @@ namespace {
 
 constexpr std::size_t oldlen = 200;  // line buffer for the old master file
 
-const std::string atom_header =
-    "ATOM     ATOM0    AX1 ATOM1    ATOM2   AX2 R/L TP TBL KAP LMX SITESYM  CHEMCON";
 const std::string key_header =
     "KEY     XYZ --U2-- ----U3---- ------U4------- M- -D- --Q-- ---O--- ----H----";
 
@@ -102,14 +101,10 @@ const MultipoleKey kMultipoleKeys[] = {
 bool is_xd(const Records& r) { return r.options.input_format == InputFormat::xd; }
 bool is_shelx(const Records& r) { return r.options.input_format == InputFormat::shelx; }
 
-std::string xyz(const Vec3f& p, int w, int d) {
-    return ff(p[0], w, d) + ff(p[1], w, d) + ff(p[2], w, d);
-}
-
-// The old master file, read line by line into the 200-character buffer.
+// The old master file, read line by line into the 200-character buffer, copied to `channel`.
 class OldMaster {
 public:
-    explicit OldMaster(Records& r) : r_(r), in_(r.io.in(old_xd_channel)) {}
+    OldMaster(Io& io, int channel) : io_(io), channel_(channel), in_(io.in(old_xd_channel)) {}
     // Next line; a missing one is the unguarded end of file of a copying rule.
     const std::string& next(const char* wanted) {
         if (!try_next())
@@ -126,14 +121,14 @@ public:
     // A copied line ends at its last non-blank; a blank one is written whole.
     void copy(const std::string& line) {
         const int n = trimmed_length(line);
-        r_.io.write(r_.files.xd_master,
-                    n == 0 ? std::string_view(line)
-                           : std::string_view(line).substr(0, static_cast<std::size_t>(n)));
+        io_.write(channel_, n == 0 ? std::string_view(line)
+                                   : std::string_view(line).substr(0, static_cast<std::size_t>(n)));
     }
     const std::string& line() const { return buf_; }
 
 private:
-    Records& r_;
+    Io& io_;
+    int channel_;
     InFile& in_;
     std::string buf_;
 };
@@ -143,20 +138,10 @@ std::string upper(std::string s) {
     return s;
 }
 
-// Head: everything before the atom-table header, matched as read.
-void copy_head(Records& r) {
-    OldMaster old(r);
-    for (;;) {
-        const std::string& l = old.next("ATOM");
-        if (l.compare(0, 4, "ATOM") == 0) return;
-        old.copy(l);
-    }
-}
-
 // Refinement block: skip the old atom and dummy tables through their "END" line, then copy up
 // to the key table.
-void copy_refinement(Records& r) {
-    OldMaster old(r);
+void copy_refinement(Io& io, int channel) {
+    OldMaster old(io, channel);
     while (upper(old.next("END ").substr(0, 4)) != "END ") {
     }
     for (;;) {
@@ -168,34 +153,44 @@ void copy_refinement(Records& r) {
 
 // Tail: skip the old key table and kappa lines; from the "EXTCN" line (upper-cased) on,
 // everything to the end of the file.
-void copy_tail(Records& r) {
-    OldMaster old(r);
+void copy_tail(Io& io, int channel) {
+    OldMaster old(io, channel);
     while (upper(old.next("EXTCN ").substr(0, 6)) != "EXTCN ") {
     }
     old.copy(upper(old.line()));
     while (old.try_next()) old.copy(old.line());
-    r.io.close(old_xd_channel);
+    io.close(old_xd_channel);
 }
 
-void write_dummies(Records& r) {
+void write_atom_lines(Io& io, const Records& r) {
+    const int mas = r.files.xd_master;
+    io.write(mas, atom_table_header);
+    for (int i = 1; i <= r.structure.atom_count; ++i)
+        io.write(mas, atom_table_line(r.structure, r.frames, i));
+}
+
+// Dummy k: its label and stored point, fractional for crystal input.
+void write_dummies(Io& io, const Records& r) {
+    std::string rec;
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
-        auto u = static_cast<std::size_t>(k);
-        r.io.write(r.files.xd_master,
-                   pad(r.frames.dummy_label[u], 6) + "  " + xyz(r.frames.dummy_xyz[u], 12, 6));
-        r.io.write(ang_channel,
-                   "ATOM Li(" + std::to_string(k) + ")" + "  " + xyz(dummy_cartesian(r, k), 14, 4));
+        const auto u = static_cast<std::size_t>(k);
+        rec.clear();
+        put_pad(rec, r.frames.dummy_label[u], 6);
+        rec += "  ";
+        for (float x : r.frames.dummy_xyz[u]) put_ff(rec, x, 12, 6);
+        io.write(r.files.xd_master, rec);
     }
 }
 
-void write_keys(Records& r) {
-    r.io.write(r.files.xd_master, key_header);
+void write_keys(Io& io, const Records& r) {
+    io.write(r.files.xd_master, key_header);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
-        r.io.write(r.files.xd_master,
-                   pad(r.structure.label[static_cast<std::size_t>(i)], 8) + make_atom_key(r, i));
+        io.write(r.files.xd_master, pad(r.structure.label[static_cast<std::size_t>(i)], 8) +
+                                        atom_key(r.options, r.structure, i));
     }
 }
 
-void write_kappas(Records& r) {
+void write_kappas(Io& io, const Records& r) {
     const int kappa_sets = r.frames.kappa_set_count;
     const bool flagged = !r.options.to_xd && r.options.keys.kappa;
     // One pass over the atoms: does set k hold an atom other than hydrogen?
@@ -211,30 +206,45 @@ void write_kappas(Records& r) {
         const char* line = !flagged                             ? "KAPPA   000000"
                            : heavy[static_cast<std::size_t>(k)] ? "KAPPA   110000"
                                                                 : "KAPPA   100000";
-        r.io.write(r.files.xd_master, line);
+        io.write(r.files.xd_master, line);
     }
+}
+
+// The tail of Cartesian input; PLATON input ends like AIM2TAB input, so that its key table is
+// closed too.
+void write_fixed_tail(Io& io, int channel) {
+    io.write_lines(channel, {"EXTCN   0000000", "OVTHP   0", "SCALE   1", "END KEY"});
+}
+
+// SHELX input: the end of the refinement module that the head opened, and the property modules.
+void write_shelx_closing(Io& io, const Records& r) {
+    const int mas = r.files.xd_master;
+    io.write_lines(mas, {"!" + std::string(78, '-'), "!", "   END XDLSM", "!"});
+    io.write(mas, std::string(79, '!'));
+    write_xd_closing_modules(io, mas, r.structure.atom_count);
 }
 
 }  // namespace
 
-std::string make_atom_key(const Records& r, int i) {
+std::string atom_key(const Options& options, const Structure& structure, int i) {
     auto u = static_cast<std::size_t>(i);
     std::string sk = "000 000000 0000000000 000000000000000 ";
     std::string mk = "00 000 00000 0000000 000000000";
-    const Keys& k = r.options.keys;
-    const bool ordered = r.structure.occupancy_flag[u] != -1;
+    const Keys& k = options.keys;
+    const bool ordered = structure.occupancy_flag[u] != -1;
     if (k.xyz && (k.xyz_all || (k.xyz_ordered && ordered)))
-        sk = r.structure.atomic_number[u] == 1 ? "111 100000 0000000000 000000000000000 "
-                                : "111 111111 0000000000 000000000000000 ";
-    if (!r.options.to_xd && k.multipoles && (k.multipoles_all || (k.multipoles_ordered && ordered)))
+        sk = structure.atomic_number[u] == 1 ? "111 100000 0000000000 000000000000000 "
+                                             : "111 111111 0000000000 000000000000000 ";
+    if (!options.to_xd && k.multipoles && (k.multipoles_all || (k.multipoles_ordered && ordered)))
         for (const MultipoleKey& m : kMultipoleKeys)
-            if (same_text(r.structure.site_symmetry[u], m.sitesym)) mk = m.key;
+            if (same_text(structure.site_symmetry[u], m.sitesym)) mk = m.key;
     return sk + mk;
 }
 
-void write_xd_refinement_block(Records& r, int channel, int kappa_sets) {
+void write_xd_refinement_block(Io& io, int channel, const std::array<float, 7>& weight,
+                               int kappa_sets) {
     const std::string rule = "!" + std::string(78, '-');
-    r.io.write(channel, rule);
+    io.write(channel, rule);
     // Twenty numbers a line, a full line ending " \\". The layout takes 220 numbers in its
     // first pass and 200 in each later one, so a pass ends after number 220, 420, 620, ...:
     // there an empty line separates the pass from more numbers, and a list that ends there
@@ -244,18 +254,18 @@ void write_xd_refinement_block(Records& r, int channel, int kappa_sets) {
     for (int k = 1; k <= kappa_sets; ++k) {
         line += fi(k, 4);
         if (k % 20 == 0) {
-            r.io.write(channel, line + " \\");
+            io.write(channel, line + " \\");
             line.clear();
-            if (ends_pass(k) && k < kappa_sets) r.io.write(channel, "");
+            if (ends_pass(k) && k < kappa_sets) io.write(channel, "");
         }
     }
     if (kappa_sets <= 0 || kappa_sets % 20 != 0)
-        r.io.write(channel, line);
+        io.write(channel, line);
     else if (!ends_pass(kappa_sets))
-        r.io.write(channel, "");
+        io.write(channel, "");
     std::string w = "WEIGHT  ";
-    for (int k = 1; k <= 6; ++k) w += ff(r.structure.weight[static_cast<std::size_t>(k)], 11, 5);
-    r.io.write_lines(
+    for (int k = 1; k <= 6; ++k) w += ff(weight[static_cast<std::size_t>(k)], 11, 5);
+    io.write_lines(
         channel, {"KEEP  charge group1", "!KEEP  rigid group1", "!RESET bond C(1) H(1) 1.09 ...", w,
                   "SKIP  obs 0. 1.d10 *sigobs 3. 1.d06 sinthl 0. 2.",
                   "PRINT sinthl .0 2. obs 0. 15. delta 0. 10. *del% 80 100 extcn 80. 100. *abssc",
@@ -264,85 +274,44 @@ void write_xd_refinement_block(Records& r, int channel, int kappa_sets) {
                   "!CON  num1 par1/iat1 num2 par2/iat2 ... = num0", rule});
 }
 
-void write_xd_closing_modules(Records& r, int channel) {
+void write_xd_closing_modules(Io& io, int channel, int atom_count) {
     const std::string bangs(79, '!');
-    for (const char* l : kXdprop1) r.io.write(channel, l);
-    r.io.write(channel, "!LATEN  frag1 1 " +
-                            fi_grown(-static_cast<long long>(r.structure.atom_count), 4) +
-                            "  *neutral");
-    for (const char* l : kXdprop2) r.io.write(channel, l);
-    r.io.write(channel, bangs);
-    for (const char* l : kXdgeom) r.io.write(channel, l);
-    r.io.write(channel, bangs);
+    for (const char* l : kXdprop1) io.write(channel, l);
+    io.write(channel, "!LATEN  frag1 1 " + fi_grown(-static_cast<long long>(atom_count), 4) +
+                          "  *neutral");
+    for (const char* l : kXdprop2) io.write(channel, l);
+    io.write(channel, bangs);
+    for (const char* l : kXdgeom) io.write(channel, l);
+    io.write(channel, bangs);
 }
 
-void open_atom_table(Records& r) {
-    r.frames.dummy_count = 0;
-    r.index = SearchIndexes{};
-    r.io.create(ang_channel, "kova.ang");
-    r.io.write(ang_channel, "ANGSTROM");
-    if (is_xd(r)) {
-        r.io.open_old(old_xd_channel, trim(r.options.xd_master_file));
-        copy_head(r);
+void copy_old_master_head(Io& io, const Records& r) {
+    io.open_old(old_xd_channel, trim(r.options.xd_master_file));
+    // Everything before the atom-table header, matched as read.
+    OldMaster old(io, r.files.xd_master);
+    for (;;) {
+        const std::string& l = old.next("ATOM");
+        if (l.compare(0, 4, "ATOM") == 0) return;
+        old.copy(l);
     }
-    r.io.write(terminal, "    ");
-    r.io.write(terminal, atom_header);
-    r.io.write(r.files.xd_master, atom_header);
 }
 
-void list_atom_start(Records& r, int i) {
-    auto u = static_cast<std::size_t>(i);
-    const int listing = r.files.listing;
-    std::string rec(80, '-');
-    rec[0] = ' ';
-    r.io.write(listing, "");
-    r.io.write(listing, rec);
-    r.io.write(listing, "");
-    rec.assign(" Working with atom ");
-    put_fi(rec, i, 7);
-    rec += " : [";
-    put_pad(rec, r.structure.label[u], 8);
-    rec += "]     occ =";
-    put_ff(rec, r.structure.occupancy[u], 11, 4);
-    r.io.write(listing, rec);
-}
-
-void list_atom_ang(Records& r, int i) {
-    auto u = static_cast<std::size_t>(i);
-    std::string rec = "ATOM ";
-    rec.reserve(64);
-    put_pad(rec, r.structure.label[u], 8);
-    rec += "   ";
-    for (float x : r.structure.cart[u]) put_ff(rec, x, 14, 4);
-    r.io.write(ang_channel, rec);
-}
-
-void close_atom_table(Records& r) {
+void write_xd_master_tables(Io& io, const Records& r) {
     const int mas = r.files.xd_master;
-    write_dummies(r);
-    r.io.write(mas, "END ATOM");
-    r.io.close(ang_channel);
+    write_atom_lines(io, r);
+    write_dummies(io, r);
+    io.write(mas, "END ATOM");
     if (is_xd(r))
-        copy_refinement(r);
+        copy_refinement(io, mas);
     else if (is_shelx(r))
-        write_xd_refinement_block(r, mas, r.frames.kappa_set_count);
-    write_keys(r);
-    write_kappas(r);
-    if (is_xd(r)) {
-        copy_tail(r);
-    } else {
-        // PLATON input ends like AIM2TAB input, so that its key table is closed too.
-        for (const char* l : {"EXTCN   0000000", "OVTHP   0", "SCALE   1", "END KEY"})
-            r.io.write(mas, l);
-    }
-    if (is_shelx(r)) {
-        r.io.write(mas, "!" + std::string(78, '-'));
-        r.io.write(mas, "!");
-        r.io.write(mas, "   END XDLSM");
-        r.io.write(mas, "!");
-        r.io.write(mas, std::string(79, '!'));
-        write_xd_closing_modules(r, mas);
-    }
+        write_xd_refinement_block(io, mas, r.structure.weight, r.frames.kappa_set_count);
+    write_keys(io, r);
+    write_kappas(io, r);
+    if (is_xd(r))
+        copy_tail(io, mas);
+    else
+        write_fixed_tail(io, mas);
+    if (is_shelx(r)) write_shelx_closing(io, r);
 }
 
 }  // namespace kova

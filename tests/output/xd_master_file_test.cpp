@@ -1,14 +1,17 @@
 // The XD master file from its atom table on and kova.ang: keys, refinement block, kappa
-// lines, dummy lines, tails per input format and the copying rules for XD input. The frame
-// decision itself is stood in for by writing each atom's ATOM line by hand.
-#include "frames/xd_master.hpp"
+// lines, dummy lines, tails per input format and the copying rules for XD input, written in
+// the order of the road around the frame analysis. The frame decision itself is stood in for
+// by recording each atom's frame by hand.
+#include "output/xd_master_file.hpp"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "frame_fixture.hpp"
+#include "frames/atom_table.hpp"
 #include "frames/dummies.hpp"
+#include "frames/frame_fixture.hpp"
+#include "output/kova_ang.hpp"
 #include "shared/errors.hpp"
 
 namespace kova {
@@ -22,18 +25,34 @@ std::string numbers(int from, int to) {
     return s;
 }
 
-// Frames the hand-placed atoms between the opening and closing of the tables, writing for
-// each the ATOM line a frame decision would have written; `dummies` makes the dummy atoms
-// the decision would have made for the atom.
+// What a frame decision could record for atom i: X towards the next atom, Y towards the one
+// after that (TP 2, TBL 1).
+void stand_in_frame(Records& r, int i) {
+    const int n = r.structure.atom_count;
+    const auto u = static_cast<std::size_t>(i);
+    r.frames.frame_axes[u] = FrameAxes{'X', 'Y', r.structure.label[u % n + 1],
+                                       r.structure.label[(u + 1) % n + 1]};
+    XdAtomRow& row = r.frames.xd_atom_row[u];
+    row.adp_order = 2;
+    row.scattering_table = 1;
+    row.kappa_set = r.frames.kappa_set[u];
+}
+
+// The frame analysis between the files' steps of the road: kova.ang made and the old master
+// file's head copied first, each atom stood in for, then the tables and kova.ang written.
+// `dummies` makes the dummy atoms the decision would have made for the atom.
 void frame_all(FrameRecords& f, const std::function<void(int)>& dummies = {}) {
-    open_atom_table(f.r);
-    for (int i = 1; i <= f.r.structure.atom_count; ++i) {
-        list_atom_start(f.r, i);
+    Records& r = f.r;
+    r.io.create(kova_ang_channel, "kova.ang");
+    if (r.options.input_format == InputFormat::xd) copy_old_master_head(r.io, r);
+    start_atom_table(r.io, r);
+    for (int i = 1; i <= r.structure.atom_count; ++i) {
+        list_atom_start(r.io, r, i);
         if (dummies) dummies(i);
-        f.r.io.write(f.r.files.xd_master, "ATOM LINE OF " + trim(f.r.structure.label[i]));
-        list_atom_ang(f.r, i);
+        stand_in_frame(r, i);
     }
-    close_atom_table(f.r);
+    write_xd_master_tables(r.io, r);
+    write_kova_ang(r.io, r);
 }
 
 // Water framed with two dummies: O(1), H(1), H(2).
@@ -48,7 +67,7 @@ void water(FrameRecords& f, InputFormat format) {
     f.r.frames.kappa_set[3] = 2;
 }
 
-TEST(MakeAtomKey, KeygenSwitches) {
+TEST(AtomKey, KeygenSwitches) {
     FrameRecords f(6);
     struct A {
         const char* sym;
@@ -110,7 +129,7 @@ TEST(MakeAtomKey, KeygenSwitches) {
         f.r.options.keys = c.keys;
         f.r.options.to_xd = c.toxd;
         for (int i = 1; i <= 6; ++i) {
-            const std::string key = make_atom_key(f.r, i);
+            const std::string key = atom_key(f.r.options, f.r.structure, i);
             EXPECT_EQ(key.size(), 68u);
             EXPECT_EQ(key, c.want[i]) << c.what << ", atom " << i;
         }
@@ -162,7 +181,7 @@ TEST(XdRefinementBlock, KeepKappaLineBreaks) {
     cases.push_back(c440);
     for (const Case& c : cases) {
         FrameRecords f(0);
-        write_xd_refinement_block(f.r, f.r.files.xd_master, c.n);
+        write_xd_refinement_block(f.r.io, f.r.files.xd_master, f.r.structure.weight, c.n);
         auto lines = f.lines("xd_kova.mas");
         ASSERT_EQ(lines.size(), c.want.size() + 12) << c.n;
         EXPECT_EQ(lines[0], "!" + std::string(78, '-'));
@@ -174,7 +193,7 @@ TEST(XdRefinementBlock, KeepKappaLineBreaks) {
 
 TEST(XdRefinementBlock, FixedLinesAndTheInitialWeights) {
     FrameRecords f(0);
-    write_xd_refinement_block(f.r, f.r.files.xd_master, 1);
+    write_xd_refinement_block(f.r.io, f.r.files.xd_master, f.r.structure.weight, 1);
     auto l = f.lines("xd_kova.mas");
     ASSERT_EQ(l.size(), 13u);
     EXPECT_EQ(l[3], "!KEEP  rigid group1");
@@ -189,7 +208,7 @@ TEST(XdRefinementBlock, FixedLinesAndTheInitialWeights) {
 
 TEST(XdClosingModules, SixtyOneLinesWithTheAtomCount) {
     FrameRecords f(12);
-    write_xd_closing_modules(f.r, f.r.files.xd_master);
+    write_xd_closing_modules(f.r.io, f.r.files.xd_master, f.r.structure.atom_count);
     auto l = f.lines("xd_kova.mas");
     ASSERT_EQ(l.size(), 61u);
     EXPECT_EQ(l[0], "!");
@@ -217,8 +236,7 @@ TEST(XdClosingModules, AtomCountsBeyondFourColumnsAreWrittenInFull) {
     };
     for (const auto& c : cases) {
         FrameRecords f(1);
-        f.r.structure.atom_count = c.nat;  // only the count is written
-        write_xd_closing_modules(f.r, f.r.files.xd_master);
+        write_xd_closing_modules(f.r.io, f.r.files.xd_master, c.nat);
         auto l = f.lines("xd_kova.mas");
         ASSERT_EQ(l.size(), 61u);
         EXPECT_EQ(l[35], c.line);
@@ -241,7 +259,10 @@ TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
     ASSERT_EQ(mas.size(), 1u + 3u + 10u + 1u + 1u + 3u + 2u + 4u);
     EXPECT_EQ(mas[0],
               "ATOM     ATOM0    AX1 ATOM1    ATOM2   AX2 R/L TP TBL KAP LMX SITESYM  CHEMCON");
-    EXPECT_EQ(mas[1], "ATOM LINE OF O(1)");
+    // cols 1-8 atom, 10-17 AT1, 20 AX1, 23-30 atom, 32-39 AT2, 41 AX2, 45 R, then TP, TBL,
+    // KAP and LMX in I3, I3, I4, I4; the blank site symmetry is cut off
+    EXPECT_EQ(mas[1], "O(1)     H(1)      X  O(1)     H(2)     Y   R   2  1   1   0");
+    EXPECT_EQ(mas[3], "H(2)     O(1)      X  H(2)     H(1)     Y   R   2  1   2   0");
     EXPECT_EQ(mas[4], "DUM1        0.000000    0.000000   -0.469200");
     EXPECT_EQ(mas[13], "DUM10     100.000000    0.000000    0.000000");
     EXPECT_EQ(mas[14], "END ATOM");
@@ -384,7 +405,7 @@ TEST(AtomTable, XdInputCopiesHeadRefinementAndTail) {
     ASSERT_EQ(mas.size(), 4u + 1u + 3u + 1u + 4u + 4u + 2u + 6u);
     for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(mas[k], want_head[k]);
     EXPECT_EQ(mas[4].substr(0, 9), "ATOM     ");
-    EXPECT_EQ(mas[5], "ATOM LINE OF O(1)");
+    EXPECT_EQ(mas[5], "O(1)     H(1)      X  O(1)     H(2)     Y   R   2  1   1   0");
     EXPECT_EQ(mas[8], "END ATOM");
     EXPECT_EQ(mas[9], "!refinement block");
     EXPECT_EQ(mas[10], "KEEP  kappa    1   2");
@@ -404,13 +425,15 @@ TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {
     struct Case {
         std::string old;
         const char* what;
+        std::size_t listed;  // listing lines written before the fault
     };
     std::string lower = kOldMaster;
     lower.replace(lower.find("ATOM     ATOM0"), 4, "atom");
     std::string nokey = kOldMaster;
     nokey.replace(nokey.find("KEY     XYZ"), 4, "key ");
-    for (Case c : {Case{lower, "end of file, expected a line beginning \"ATOM\""},
-                   Case{nokey, "end of file, expected a line beginning \"KEY \""}}) {
+    // The head is copied before the first atom is framed, the refinement block after the last.
+    for (Case c : {Case{lower, "end of file, expected a line beginning \"ATOM\"", 0},
+                   Case{nokey, "end of file, expected a line beginning \"KEY \"", 12}}) {
         FrameRecords f(3, true);
         water(f, InputFormat::xd);
         f.r.options.xd_master_file = "old.mas";
@@ -421,6 +444,7 @@ TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {
         } catch (const RunFault& e) {
             EXPECT_EQ(std::string(e.what()), std::string("old.mas, record 21: ") + c.what);
         }
+        EXPECT_EQ(f.lines("kova.out").size(), c.listed) << c.what;  // four lines per atom
     }
     FrameRecords f(3, true);
     water(f, InputFormat::xd);

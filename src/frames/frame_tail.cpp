@@ -1,0 +1,140 @@
+// The second half of an atom's framing, once its frame is decided: its kappa set, its line of
+// the atom table (echoed to the terminal and the listing), its MoPro axes and similarity
+// lines, its frame picture, its populations and its row of the XD atom table. What the files
+// need is kept in the frame results; src/output writes the files after the last atom.
+#include <string>
+#include <string_view>
+
+#include "frames/atom_table.hpp"
+#include "frames/dummies.hpp"
+#include "frames/frame_atom.hpp"
+#include "frames/frame_index.hpp"
+#include "frames/kappa_sets.hpp"
+#include "shared/format.hpp"
+#include "shared/text.hpp"
+
+namespace kova {
+
+namespace {
+
+// The label without its first "(" and ")" (C(12) gives C12), in 10 characters.
+std::string bracket_free(const std::string& label) {
+    std::string s = pad(label, 10);
+    strip_brackets(s);
+    return s;
+}
+
+bool mopro_hydrogen(const std::string& label) {
+    std::string s = pad(label, 10);
+    cut_at_bracket(s);
+    return trim(s) == "H";
+}
+
+// The MoPro form of a target: a dummy loses its "UM" (DUM7 gives D7), any label its brackets.
+std::string mopro_name(const Records& r, const std::string& label, int number) {
+    std::string s = pad(label, 10);
+    if (number > r.structure.atom_count) s = strip_um(s);
+    strip_brackets(s);
+    return s;
+}
+
+// The terminal gets the line after one blank, then the listing the same after its heading.
+void echo_atom_line(Io& io, int listing, std::string_view line) {
+    std::string rec = " ";
+    rec += line;
+    io.write(terminal, rec);
+    io.write(listing, "");
+    io.write(listing, " Local coordinate system definition : ");
+    io.write(listing, "");
+    io.write(listing, rec);
+}
+
+// The MoPro axes line, in s (90 characters).
+void mopro_axes(const Records& r, int i, const Frame& f, int n1, int n2, std::string& s) {
+    s.clear();
+    s += f.axis1;
+    s += f.axis2;
+    s += "   ";
+    s += mopro_name(r, f.label1, n1);
+    s += "   ";
+    s += mopro_name(r, f.label2, n2);
+    s += "   ";
+    s += mopro_hydrogen(r.structure.label[i]) ? " QUA " : " HEX ";
+    s += "   ";
+    s += " K";
+    put_pad(s, std::to_string(r.frames.kappa_set[i]), 5);
+    s += "   V0  M0  Q0";
+    s.resize(90, ' ');
+}
+
+// The similarity line of atoms i and j, without trailing blanks, in s (90 characters).
+void similarity(const Records& r, int i, int j, std::string& s) {
+    s.assign("! CONPVM  ");
+    if (r.structure.has_residues) {
+        put_pad(s, r.structure.residue_atom[i], 10);
+        s += "  ";
+        put_pad(s, r.structure.residue_atom[j], 10);
+    } else {
+        s += bracket_free(r.structure.label[i]);
+        s += "  1 ";
+        s += bracket_free(r.structure.label[j]);
+        s += " 1";
+    }
+    s.resize(s.find_last_not_of(' ') + 1);
+    s.resize(90, ' ');
+}
+
+int axis_code(char c) { return c == 'X' ? 1 : c == 'Y' ? 2 : c == 'Z' ? 3 : 0; }
+
+XdAtomRow xd_atom_row(const Records& r, int i, const Frame& f, int n1, int n2, int equiv) {
+    XdAtomRow row;
+    row.axis1 = axis_code(f.axis1);
+    row.axis2 = axis_code(f.axis2);
+    row.target1 = n1;
+    row.atom = i;
+    row.target2 = n2;
+    row.adp_order = r.structure.adp_order[i];
+    row.scattering_table = r.structure.scattering_table[i];
+    row.kappa_set = r.frames.kappa_set[i];
+    row.multipole_level = 4;
+    row.site_symmetry = 1;
+    row.equivalent_atom = equiv;
+    return row;
+}
+
+void list_kappa_table(Records& r, int i) {
+    const int set = r.frames.kappa_set[i];
+    const int tbl = set >= 0 && set < static_cast<int>(r.frames.kappa_table.size())
+                        ? r.frames.kappa_table[set]
+                        : 0;
+    std::string line = " CKS :: Atom=";
+    put_fi(line, i, 6);
+    line += "  kset=";
+    put_fi(line, set, 4);
+    line += "  nsft=";
+    put_fi(line, tbl, 4);
+    write_listing_line(r.io, r.files, line);
+}
+
+}  // namespace
+
+void frame_tail(Records& r, int i, Frame& f) {
+    const int equiv = choose_kappa_set(r, i, f);
+    std::string line = " Symmetry = [";
+    put_pad(line, r.structure.site_symmetry[i], 5);
+    line += ']';
+    write_listing_line(r.io, r.files, line);
+    const int n1 = target_number(r, f.label1);
+    const int n2 = target_number(r, f.label2);
+    r.frames.frame_axes[i] = FrameAxes{f.axis1, f.axis2, f.label1, f.label2};
+    r.frames.xd_atom_row[i] = xd_atom_row(r, i, f, n1, n2, equiv);
+    echo_atom_line(r.io, r.files.listing, atom_table_line(r.structure, r.frames, i));
+    mopro_axes(r, i, f, n1, n2, r.frames.mopro_axes[i]);
+    if (equiv != 0) similarity(r, i, equiv, r.frames.mopro_similarity[i]);
+    r.frames.axis_ends[i] =
+        frame_axis_ends(r.structure.cart[i], f.target1, f.target2, f.axis1, f.axis2);
+    set_populations(r, i, f);
+    list_kappa_table(r, i);
+}
+
+}  // namespace kova

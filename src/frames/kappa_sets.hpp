@@ -1,0 +1,16 @@
+// Kappa sets and populations of a framed atom: chemically equivalent atoms share one set, so
+// that the refinement programs refine one pair of expansion-contraction parameters for them.
+#pragma once
+
+#include "frames/frame_atom.hpp"
+#include "shared/records.hpp"
+
+namespace kova {
+
+// Gives atom i its kappa set (after its symmetry-image targets became dummies) and returns the
+// earlier equivalent atom whose set it took, or 0.
+int choose_kappa_set(Records& r, int i, Frame& f);
+// Gives atom i its populations and its set their kappas, from the databank or the free atom.
+void set_populations(Records& r, int i, const Frame& f);
+
+}  // namespace kova
