@@ -54,7 +54,6 @@ struct Io::OutFile {
     std::string written_as;  // the name its text goes to: its own, or its temporary name
     std::FILE* fp = nullptr;  // null while a listing has not been opened
     std::string buf;
-    bool rewritten = false;  // written whole when the run's files are closed
     bool listing = false;
     bool temporary() const { return written_as != name; }
     ~OutFile() {
@@ -116,7 +115,6 @@ void Io::open_file(OutFile& f) {
 }
 
 void Io::write_out(OutFile& f) {
-    if (f.rewritten) return;
     if (!f.fp) open_file(f);  // a listing opened by its first text
     if (!f.buf.empty()) {
         const bool written = std::fwrite(f.buf.data(), 1, f.buf.size(), f.fp) == f.buf.size();
@@ -156,20 +154,6 @@ void Io::open_listing(int ch) {
 void Io::discard_listing(int ch) {
     auto it = outs_.find(ch);
     if (it != outs_.end() && it->second->listing && !it->second->fp) outs_.erase(it);
-}
-
-void Io::create_rewritten(int ch, const std::string& name) {
-    auto kept = rewritten_.find(name);
-    if (kept == rewritten_.end()) {
-        create(ch, name);
-        outs_[ch]->rewritten = true;
-        return;
-    }
-    close(ch);
-    std::unique_ptr<OutFile> f = std::move(kept->second);
-    rewritten_.erase(kept);
-    f->buf.clear();
-    outs_[ch] = std::move(f);
 }
 
 void Io::write(int ch, std::string_view rec) {
@@ -270,12 +254,6 @@ InFile& Io::in(int ch) {
 void Io::close(int ch) {
     if (auto it = outs_.find(ch); it != outs_.end()) {
         OutFile& f = *it->second;
-        if (f.rewritten) {
-            const std::string name = f.name;
-            rewritten_[name] = std::move(it->second);
-            outs_.erase(it);
-            return;
-        }
         // On a failed write the file stays open, so that drop_outputs still removes it.
         write_out(f);
         const bool closed = std::fclose(f.fp) == 0;
@@ -294,27 +272,11 @@ void Io::flush_all() {
     if (out_) out_->flush();
 }
 
-void Io::write_kept(std::unique_ptr<OutFile> f) {
-    // Nothing has gone to the file since it was created: it gets the last text.
-    f->rewritten = false;
-    write_out(*f);
-    const bool closed = std::fclose(f->fp) == 0;
-    f->fp = nullptr;
-    const std::string name = f->name;
-    if (f->temporary()) finished_.push_back(std::move(f));
-    if (!closed) fault(name, "write failed");
-}
-
 void Io::replace_outputs() {
     std::vector<int> open;
     for (const auto& [ch, f] : outs_)
         if (!f->listing) open.push_back(ch);
     for (int ch : open) close(ch);
-    while (!rewritten_.empty()) {
-        std::unique_ptr<OutFile> f = std::move(rewritten_.begin()->second);
-        rewritten_.erase(rewritten_.begin());
-        write_kept(std::move(f));
-    }
     // Every text is complete and closed before the first file of an earlier run is replaced.
     // An earlier file stays linked under a second name until every new file is in place, so
     // that a rename that fails halfway puts the earlier files back: the run's files are
@@ -383,8 +345,6 @@ void Io::drop_outputs() {
         remove_temporary(*it->second);
         it = outs_.erase(it);
     }
-    for (auto& [name, f] : rewritten_) remove_temporary(*f);
-    rewritten_.clear();
     for (auto& f : finished_) remove_temporary(*f);
     finished_.clear();
 }
@@ -393,11 +353,6 @@ void Io::close_all() {
     // Files a finished run has not replaced are not the run's results.
     if (mode_ == OutputMode::replace_at_end) drop_outputs();
     while (!outs_.empty()) close(outs_.begin()->first);
-    while (!rewritten_.empty()) {
-        std::unique_ptr<OutFile> f = std::move(rewritten_.begin()->second);
-        rewritten_.erase(rewritten_.begin());
-        write_kept(std::move(f));
-    }
     ins_.clear();
     if (out_) out_->flush();
 }

@@ -94,10 +94,6 @@ public:
     void open_listing(int ch);
     // Drops a listing whose file was never opened, leaving the file alone.
     void discard_listing(int ch);
-    // As create, for a file that a run may replace many times over and whose last version
-    // counts: the file is created the first time only, each later create starts its text
-    // afresh in memory, and the last text is written when the run's files are closed.
-    void create_rewritten(int ch, const std::string& name);
     // Writes one record followed by a line feed on an open output channel or the terminal.
     void write(int ch, std::string_view rec);
     // Writes fixed records in turn, as write does: the set blocks of the output files.
@@ -125,17 +121,16 @@ public:
     // True while the input channel is open.
     bool is_open_in(int ch) const;
 
-    // Closes an input or output channel (no-op when not open). A file made by
-    // create_rewritten is kept with its text until close_all.
+    // Closes an input or output channel (no-op when not open).
     void close(int ch);
     // Writes the buffered text of every open output file and of the terminal.
     void flush_all();
-    // Closes every channel and writes the kept texts of create_rewritten files; when the
-    // run's files are replaced at the end and have not been, they are dropped instead.
+    // Closes every channel; when the run's files are replaced at the end and have not been,
+    // they are dropped instead.
     void close_all();
 
-    // A finished run: closes every output file but the listing (the kept texts of
-    // create_rewritten files written) and renames each over its own name. A file that cannot
+    // A finished run: closes every output file but the listing and renames each over its own
+    // name. A file that cannot
     // be written, closed or renamed is a RunFault; the files not yet renamed are then dropped.
     void replace_outputs();
     // A run that did not finish: closes every output file but the listing and removes what
@@ -160,11 +155,9 @@ private:
     OutputMode mode_ = OutputMode::direct;
     std::optional<InjectedFailure> failure_;
     std::map<int, std::unique_ptr<OutFile>> outs_;
-    std::map<std::string, std::unique_ptr<OutFile>> rewritten_;  // closed, written at close_all
     std::vector<std::unique_ptr<OutFile>> finished_;  // closed under temporary names, to rename
     void open_file(OutFile& f);
     void write_out(OutFile& f);
-    void write_kept(std::unique_ptr<OutFile> f);
     void remove_temporary(OutFile& f);
     std::map<int, std::unique_ptr<InFile>> ins_;
 };

@@ -45,7 +45,7 @@ TEST(FrameIndex, TargetNumberByLabel) {
 TEST(FrameIndex, FirstEquivalentAtomOfTheEarlierOnes) {
     test::FrameRecords f(6);
     Records& r = f.r;
-    for (int i = 1; i <= 4; ++i) f.atom(i, "C" + std::to_string(i), 6);
+    for (int i = 1; i <= 4; ++i) f.atom(i, test::numbered("C", i), 6);
     f.atom(5, "H5", 1);
     f.atom(6, "H6", 1);
     for (int i : {1, 2, 4}) f.neighbours(i, {5, 6});

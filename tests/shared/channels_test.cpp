@@ -46,41 +46,6 @@ TEST(InFile, RecordsOfTheText) {
     }
 }
 
-// Each create of a rewritten file starts it afresh; the file gets the last text when the
-// run's files are closed, whichever way the run ends. A file never created is left alone.
-TEST(Io, RewrittenFileHoldsTheLastText) {
-    test::TempDir dir;
-    dir.write("kept.ang", "an earlier run's picture\n");
-    {
-        Io io;
-        io.bind(dir.path(), nullptr, nullptr, nullptr);
-        for (const char* text : {"first", "second", "third"}) {
-            io.create_rewritten(89, "picture.ang");
-            io.write(89, "ANGSTROM");
-            io.write(89, text);
-            io.close(89);
-        }
-        io.create(3, "other.out");
-        io.write(3, "plain");
-        io.create_rewritten(89, "picture.ang");
-        io.write(89, "last");  // still open when the run ends
-    }  // the run's files are closed with the object
-    EXPECT_EQ(dir.read("picture.ang"), "last\n");
-    EXPECT_EQ(dir.read("other.out"), "plain\n");
-    EXPECT_EQ(dir.read("kept.ang"), "an earlier run's picture\n");
-
-    Io io;
-    io.bind(dir.path(), nullptr, nullptr, nullptr);
-    io.create_rewritten(89, "picture.ang");
-    io.write(89, "ANGSTROM");
-    io.close(89);
-    io.close_all();
-    EXPECT_EQ(dir.read("picture.ang"), "ANGSTROM\n");
-
-    // A file that cannot be created is reported at the first create, as any other.
-    EXPECT_THROW(io.create_rewritten(89, "no/such/dir/picture.ang"), RunFault);
-}
-
 // A fixed block goes out record by record, empty records and a record built at the call
 // included, after what was written before it and in the order given.
 TEST(Io, WriteLinesKeepsOrderAndEmptyRecords) {
