@@ -51,7 +51,7 @@ void read_fragment_charges(Records& r, FragmentCharges& fc) {
         } else if (starts(line, "CHFRAG")) {
             fc.any_charged = true;
             std::string nums = line;
-            split_text_words(r, nums);
+            split_text_words(nums);
             int n = count_blank_ended_words(nums);
             if (static_cast<int>(fc.charge.size()) < n + 1)
                 fc.charge.resize(static_cast<std::size_t>(n) + 1, 0.0f);

@@ -1,6 +1,6 @@
 // Writers of the MoPro files: the parameter file mopro_kova.par, the constraint file
 // con_mopro.inp and, with Extend_H, the restraint file res_mopro.inp. Other stages write
-// into the same files between these pieces (cell and symmetry, SYMPLM, DISTAN lines).
+// into the same files between these pieces (SYMPLM, DISTAN lines).
 #pragma once
 
 #include <string>
@@ -12,6 +12,9 @@ namespace kova {
 constexpr int mopro_parameters_channel = 444;  // mopro_kova.par
 
 void write_mopro_head(Records& r);    // head of mopro_kova.par
+// For SHELX input, after the head of mopro_kova.par: a CELL line for each CELL card, the
+// symmetry block and the fixed scale, extinction and solvent lines.
+void write_mopro_cell_and_symmetry(Io& io, const ShelxHead& head);
 void write_mopro_constraints_start(Records& r);   // start lines of con_mopro.inp
 void write_mopro_restraints_head(Records& r);    // head of res_mopro.inp
 void write_mopro_uratio_block(Records& r);  // the URATIO block of res_mopro.inp

@@ -55,7 +55,6 @@ Records::Records() {
         s.resize(2, ' ');
         elements.symbol[z] = s;
     }
-    for (auto& w : line_words.word) w = std::string(8, ' ');
     ensure_atoms(0);
     ensure_kappa_sets(0);
     ensure_dummies(0);
@@ -152,12 +151,11 @@ void set_defaults(Records& r) {
     o.crystal_input = true;
     o.rings = RingSearch{};
     o.input_format = InputFormat::none;
-    o.simple = 0;
+    o.simple = false;
     o.pv_scaling = 0;
     o.search_rings = false;
     o.databank_file.clear();
-    o.input_files[1].clear();
-    o.input_files[2].clear();
+    o.structure_file.clear();
     o.chem_constraints_h = true;
     o.chem_constraints_other = true;
     o.databank = false;
@@ -167,7 +165,7 @@ void set_defaults(Records& r) {
     o.extend_h = false;
     o.to_xd = false;
     o.rename_atoms = false;
-    o.rename_mode = 0;
+    o.rename_mode = RenameMode::all_atoms;
     o.disorder_extend_h = false;
     o.disorder_databank = false;
     o.keys = Keys{};
