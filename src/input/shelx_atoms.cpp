@@ -361,8 +361,8 @@ void read_sfac_type(const ShelxCard& card, int i, ShelxScan& s, Structure& struc
 }
 
 // The label, and the residue names MoPro gives the atom.
-void name_atom(const Records& r, const ShelxCard& card, int i, const ShelxScan& s,
-               Structure& structure) {
+void name_atom(Records& r, const ShelxCard& card, int i, const ShelxScan& s) {
+    Structure& structure = r.structure;
     const auto k = static_cast<std::size_t>(i);
     const std::string name = first_word(card.text);
     std::string label = shelx_atom_label(r, s, name, structure.scattering_table[k]);
@@ -370,14 +370,14 @@ void name_atom(const Records& r, const ShelxCard& card, int i, const ShelxScan& 
         bad_atom(s, card, "atom name " + quoted(name) + " is too long for a label");
     structure.label[k] = pad(label, 8);
     // Both are built in the slots' own storage.
-    std::string& resatm = structure.residue_atom[k];
-    resatm = pad(std::string_view(first_word(card.name)).substr(0, 10), 6);
-    resatm += ' ';
-    resatm += fi(s.residue_number, 3);
-    std::string& reslab = structure.residue_label[k];
-    reslab = resatm;
-    reslab += "  ";
-    reslab += pad(s.residue_class, 5);
+    std::string& residue_atom = structure.residue_atom[k];
+    residue_atom = pad(std::string_view(first_word(card.name)).substr(0, 10), 6);
+    residue_atom += ' ';
+    residue_atom += fi(s.residue_number, 3);
+    std::string& residue_label = structure.residue_label[k];
+    residue_label = residue_atom;
+    residue_label += "  ";
+    residue_label += pad(s.residue_class, 5);
 }
 
 // The numbers after the name, free variables decoded, rewritten with six decimals: the values
@@ -390,38 +390,38 @@ std::string rewrite_values(const Structure& structure, const ShelxScan& s,
     for (int j = 1; j <= count; ++j)
         if (lr.get(v[static_cast<std::size_t>(j)]) != ReadStatus::ok)
             bad_atom(s, card, "expected " + std::to_string(count) + " numbers after the atom name");
-    std::string rw;
-    rw.reserve(9 + 12 * static_cast<std::size_t>(count));
-    rw += fx(5);
-    rw += fi(std::lround(v[1]), 4);
+    std::string rewritten;
+    rewritten.reserve(9 + 12 * static_cast<std::size_t>(count));
+    rewritten += fx(5);
+    rewritten += fi(std::lround(v[1]), 4);
     for (int j = 2; j <= count; ++j) {
         const std::optional<float> d =
             apply_free_variable(structure, v[static_cast<std::size_t>(j)]);
         if (!d)
             bad_atom(s, card,
                      "free variable beyond the " + std::to_string(max_free_vars) + " places");
-        rw += ff(*d, 12, 6);
+        rewritten += ff(*d, 12, 6);
     }
-    return rw;
+    return rewritten;
 }
 
 // Reads the values back from the rewritten record, after its SFAC number.
 template <typename... T>
-void read_back(const std::string& rw, const ShelxScan& s, const ShelxCard& card, T&... t) {
+void read_back(const std::string& record, const ShelxScan& s, const ShelxCard& card, T&... t) {
     int sfac = 0;
-    if (read_list(rw, sfac, t...) != ReadStatus::ok)
+    if (read_list(record, sfac, t...) != ReadStatus::ok)
         bad_atom(s, card, "a value does not fit its field of 12 columns");
 }
 
 // An isotropic atom: a U from -5 to -0.5 rides on the latest atom that does not ride, as a
 // multiple of its Ueq.
-void read_isotropic(Io& io, const std::string& rw, const ShelxCard& card, int i, ShelxScan& s,
-                    Structure& structure) {
+void read_isotropic(Io& io, const std::string& record, const ShelxCard& card, int i,
+                    ShelxScan& s, Structure& structure) {
     const auto k = static_cast<std::size_t>(i);
     Vec3f& x = structure.frac[k];
     auto& u = structure.uij[k];
     structure.adp_order[k] = 1;
-    read_back(rw, s, card, x[0], x[1], x[2], structure.occupancy[k], u[0]);
+    read_back(record, s, card, x[0], x[1], x[2], structure.occupancy[k], u[0]);
     if (!(u[0] >= -5.0f && u[0] <= -0.5f)) return;
     s.riding[k] = 1;
     if (s.last_free == 0) {
@@ -434,25 +434,27 @@ void read_isotropic(Io& io, const std::string& rw, const ShelxCard& card, int i,
     u[0] = std::fabs(u[0]) * equivalent_u(structure, s.last_free);
 }
 
-void read_anisotropic(const std::string& rw, const ShelxCard& card, int i, const ShelxScan& s,
-                      Structure& structure) {
+// An anisotropic atom: SHELX gives U11 U22 U33 U23 U13 U12.
+void read_anisotropic(const std::string& record, const ShelxCard& card, int i,
+                      const ShelxScan& s, Structure& structure) {
     const auto k = static_cast<std::size_t>(i);
     Vec3f& x = structure.frac[k];
     auto& u = structure.uij[k];
     structure.adp_order[k] = 2;
     float u23 = 0.0f, u13 = 0.0f, u12 = 0.0f;
-    read_back(rw, s, card, x[0], x[1], x[2], structure.occupancy[k], u[0], u[1], u[2], u23, u13,
-              u12);
+    read_back(record, s, card, x[0], x[1], x[2], structure.occupancy[k], u[0], u[1], u[2], u23,
+              u13, u12);
     u[3] = u12;
     u[4] = u13;
     u[5] = u23;
 }
 
-[[noreturn]] void wrong_value_count(Io& io, const std::string& rw, const ShelxCard& card, int i,
-                                    const ShelxScan& s, const Structure& structure) {
+[[noreturn]] void wrong_value_count(Io& io, const std::string& record, const ShelxCard& card,
+                                    int i, const ShelxScan& s, const Structure& structure) {
     const std::string& label = structure.label[static_cast<std::size_t>(i)];
     RunStop stop{1,
-                 {"", " Error reading atom: " + label.substr(0, 4), " Line <<" + trim(rw) + ">>",
+                 {"", " Error reading atom: " + label.substr(0, 4),
+                  " Line <<" + trim(record) + ">>",
                   " File " + s.file_name + ", record " + std::to_string(card.recno), ""}};
     for (const std::string& line : stop.listing_lines) io.write(terminal, line);
     throw stop;
@@ -469,12 +471,12 @@ void read_one_atom(Io& io, Records& r, ShelxScan& s, const ShelxCard& card) {
     const int words = count_words(card.text);
     if (words < 2) bad_atom(s, card, "expected an atom record");
     read_sfac_type(card, i, s, structure);
-    name_atom(r, card, i, s, structure);
+    name_atom(r, card, i, s);
     const int count = words - 1;  // the SFAC number and the values
-    const std::string rw = rewrite_values(structure, s, card, count);
-    if (count == 6) read_isotropic(io, rw, card, i, s, structure);
-    else if (count == 11) read_anisotropic(rw, card, i, s, structure);
-    else wrong_value_count(io, rw, card, i, s, structure);
+    const std::string rewritten = rewrite_values(structure, s, card, count);
+    if (count == 6) read_isotropic(io, rewritten, card, i, s, structure);
+    else if (count == 11) read_anisotropic(rewritten, card, i, s, structure);
+    else wrong_value_count(io, rewritten, card, i, s, structure);
     if (!s.riding[k]) s.last_free = i;
 
     const std::string line = atom_line(structure, i);

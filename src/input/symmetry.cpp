@@ -120,6 +120,52 @@ void read_symmetry(Io& io, int listing, int unit, Symmetry& s) {
     for (int n = 1; n <= s.count; ++n) write_symm_line(io, listing, s, n);
 }
 
+namespace {
+
+// One operator as read: its rotation and translation in the stored layout.
+struct Operator {
+    Mat3f rot{};
+    Vec3f trn{};
+};
+
+// The 12-number form t1 r11 r12 r13 t2 r21 ...: component k = t_k + r_k1 x + r_k2 y + r_k3 z.
+// Nothing when a number does not read.
+std::optional<Operator> numeric_operator(const std::vector<Piece>& comps) {
+    Operator op;
+    for (int k = 0; k < 3; ++k) {
+        float v[4] = {0, 0, 0, 0};
+        for (int m = 0; m < 4; ++m)
+            if (read_list(comps[static_cast<std::size_t>(4 * k + m)].text, v[m]) != ReadStatus::ok)
+                return std::nullopt;
+        op.trn[k] = v[0];
+        for (int j = 0; j < 3; ++j) op.rot[j][k] = v[1 + j];
+    }
+    return op;
+}
+
+// The text form "-X, 1/2+Y, Z"; nothing, with the component named in `reading`, when a
+// translation does not read exactly.
+std::optional<Operator> text_operator(Io& io, int listing, std::vector<Piece>& comps,
+                                      SymmCardReading& reading) {
+    Operator op;
+    for (int k = 0; k < 3; ++k) {
+        std::string& text = comps[static_cast<std::size_t>(k)].text;
+        const SymmComponent comp =
+            parse_symm_component(io, listing, text, static_cast<int>(comptext));
+        if (!comp.trn) {
+            // Any value made of it would be another operator than the card's.
+            reading.bad_translation = trim(text);
+            reading.status = SymmCardStatus::inexact_translation;
+            return std::nullopt;
+        }
+        op.trn[k] = *comp.trn;
+        for (int j = 0; j < 3; ++j) op.rot[j][k] = comp.coef[j];
+    }
+    return op;
+}
+
+}  // namespace
+
 SymmCardReading parse_symm_card(Io& io, int listing, std::string card, int len, Symmetry& s) {
     SymmCardReading reading;
     card = pad(card, static_cast<std::size_t>(len > 0 ? len : 0));
@@ -130,54 +176,28 @@ SymmCardReading parse_symm_card(Io& io, int listing, std::string card, int len, 
 
     const std::vector<Piece> operators = split_pieces(ops, ';', 3, optext, true, PieceCase::upper);
     for (const Piece& piece : operators) {
-        const std::string& op = piece.text;
-        const char sep = op.find(',') != std::string::npos ? ',' : ' ';
-        std::vector<Piece> comps = split_pieces(op, sep, 12, comptext, true);
-        const std::size_t ncomp = comps.size();
-
-        Mat3f rot{};
-        Vec3f trn{};
-        bool legal = true;
-        if (ncomp == 12) {
-            // t1 r11 r12 r13 t2 r21 ... : component k = t_k + r_k1 x + r_k2 y + r_k3 z
-            for (int k = 0; k < 3 && legal; ++k) {
-                float v[4] = {0, 0, 0, 0};
-                for (int m = 0; m < 4 && legal; ++m)
-                    legal = read_list(comps[static_cast<std::size_t>(4 * k + m)].text, v[m]) ==
-                            ReadStatus::ok;
-                trn[k] = v[0];
-                for (int j = 0; j < 3; ++j) rot[j][k] = v[1 + j];
-            }
-        } else if (ncomp == 3) {
-            for (int k = 0; k < 3; ++k) {
-                std::string& text = comps[static_cast<std::size_t>(k)].text;
-                const SymmComponent comp =
-                    parse_symm_component(io, listing, text, static_cast<int>(comptext));
-                if (!comp.trn) {
-                    // Any value made of it would be another operator than the card's.
-                    reading.bad_translation = trim(text);
-                    reading.status = SymmCardStatus::inexact_translation;
-                    return reading;
-                }
-                trn[k] = *comp.trn;
-                for (int j = 0; j < 3; ++j) rot[j][k] = comp.coef[j];
-            }
-        } else {
-            legal = false;
+        const std::string& text = piece.text;
+        const char sep = text.find(',') != std::string::npos ? ',' : ' ';
+        std::vector<Piece> comps = split_pieces(text, sep, 12, comptext, true);
+        std::optional<Operator> op;
+        if (comps.size() == 12) {
+            op = numeric_operator(comps);
+        } else if (comps.size() == 3) {
+            op = text_operator(io, listing, comps, reading);
+            if (!op) return reading;
         }
-
-        if (!legal) {
+        if (!op) {
             // The number is the place the operator would have taken.
             io.write(listing, " * * * Symmetry card no." + fi(s.count + 1, 3) + " illegal * * *");
             reading.status = SymmCardStatus::illegal_operator;
             return reading;
         }
         // The identity is kept only in the first place; other repeats stay.
-        if (is_identity(rot, trn)) continue;
+        if (is_identity(op->rot, op->trn)) continue;
         check_room(io, listing, "SymCrd", s.count + 1);
         ++s.count;
-        s.rotation[s.count] = rot;
-        s.translation[s.count] = trn;
+        s.rotation[s.count] = op->rot;
+        s.translation[s.count] = op->trn;
     }
     return reading;
 }

@@ -190,17 +190,17 @@ struct XdLimits {
 };
 
 XdLimits read_limits(Io& io, int listing, int version) {
-    std::array<int, 22> lim{};
+    std::array<int, 22> limit{};
     // the LIMITS and USAGE lines name their numbers: split first, read what stays
     XdLine line = read_split_line(io, listing);
     if (version == 2) {
-        read_ints(io, line.numbers, lim.data(), 8, "the LIMITS line");
+        read_ints(io, line.numbers, limit.data(), 8, "the LIMITS line");
         line = read_split_line(io, listing);
-        read_ints(io, line.numbers, lim.data() + 8, 14, "the USAGE line");
+        read_ints(io, line.numbers, limit.data() + 8, 14, "the USAGE line");
     } else {
-        read_ints(io, line.numbers, lim.data(), 22, "the limits");
+        read_ints(io, line.numbers, limit.data(), 22, "the limits");
     }
-    return {lim[8], lim[11], lim[21]};
+    return {limit[8], limit[11], limit[21]};
 }
 
 // The atom line: the label, 11 integers, x, y, z and the occupancy. Of the integers the reader
@@ -334,18 +334,19 @@ void read_xd(Io& io, Records& r, const std::string& master_file,
              const std::string& parameter_file) {
     const int out = r.files.listing;
     r.structure.model_name = std::string(20, ' ');
-    const std::string masname = trim(master_file);
-    const std::string parname = trim(parameter_file);
-    if (!io.try_open_old(master_file_channel, masname))
-        fatal_error(io, out, "ReadXD", "Error opening XD master file" + masname +
-                                           why_not_opened(io, masname, "master file (first name)"));
-    if (!io.try_open_old(parameter_file_channel, parname))
+    const std::string master_name = trim(master_file);
+    const std::string parameter_name = trim(parameter_file);
+    if (!io.try_open_old(master_file_channel, master_name))
         fatal_error(io, out, "ReadXD",
-                    "Error opening XD parameter file " + parname +
-                        why_not_opened(io, parname, "parameter file (second name)"));
-    read_crystal_data(io, r, masname);
+                    "Error opening XD master file" + master_name +
+                        why_not_opened(io, master_name, "master file (first name)"));
+    if (!io.try_open_old(parameter_file_channel, parameter_name))
+        fatal_error(io, out, "ReadXD",
+                    "Error opening XD parameter file " + parameter_name +
+                        why_not_opened(io, parameter_name, "parameter file (second name)"));
+    read_crystal_data(io, r, master_name);
     io.close(master_file_channel);
-    read_parameters(io, r, parname);
+    read_parameters(io, r, parameter_name);
     collect_atom_types(r.structure);
     list_atom_types(io, r);
     set_occupancy_flags(r.structure);

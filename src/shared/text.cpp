@@ -57,26 +57,27 @@ std::optional<LogicalLine> read_logical_line(Io& io, int listing, int unit) {
     InFile& f = io.in(unit);
     LogicalLine line{std::string(line_length, ' '), 0};
     std::string& text = line.text;
-    std::size_t ins = 0;  // insertion column, 0-based
+    std::size_t column = 0;  // insertion column, 0-based
     std::string rec;
     while (true) {
         if (!f.read(rec)) return std::nullopt;
         rec = pad(rec, line_length);
         // Hand-written instructions separate their words with TABs too.
         std::replace(rec.begin(), rec.end(), '\t', ' ');
-        int l = trimmed_length(rec);
-        if (l == 0 || rec[0] == '!') continue;
-        if (ins == 0) line.first_record = f.recno();
-        std::size_t L = static_cast<std::size_t>(l);
-        if (rec[L - 1] != '\\') {
-            for (std::size_t k = 0; k < L && ins + k < line_length; ++k) text[ins + k] = rec[k];
+        const int used = trimmed_length(rec);
+        if (used == 0 || rec[0] == '!') continue;
+        if (column == 0) line.first_record = f.recno();
+        const auto length = static_cast<std::size_t>(used);
+        if (rec[length - 1] != '\\') {
+            for (std::size_t k = 0; k < length && column + k < line_length; ++k)
+                text[column + k] = rec[k];
             return line;
         }
-        if (ins + 1 + L > line_length)
+        if (column + 1 + length > line_length)
             fatal_error(io, listing, "ReadInputLine", "Line exceeds limit of 255 characters");
-        for (std::size_t k = 0; k < L; ++k) text[ins + k] = rec[k];
+        for (std::size_t k = 0; k < length; ++k) text[column + k] = rec[k];
         // The record copied has a non-blank, so the line is not blank.
-        ins = static_cast<std::size_t>(trimmed_length(text)) + 1;
+        column = static_cast<std::size_t>(trimmed_length(text)) + 1;
     }
 }
 
