@@ -20,9 +20,8 @@ constexpr int input_channel = 1;  // the Cartesian input file
 constexpr float bohr = 0.52917725f;  // Å
 
 // The atom-type rule shared by both readers: the first atom restarts the list.
-void add_type(Records& r, int i) {
-    Structure& t = r.structure;
-    int z = r.structure.atomic_number[i];
+void add_type(Structure& t, int i) {
+    int z = t.atomic_number[i];
     if (i == 1) {
         t.type_count = 1;
         t.type_atomic_number[1] = z;
@@ -34,12 +33,12 @@ void add_type(Records& r, int i) {
 }
 
 // What both readers set for a Cartesian atom besides label and coordinates.
-void finish_atom(Records& r, int i) {
-    r.structure.occupancy[i] = 1.0f;
-    r.structure.atomic_number[i] = atomic_number(r.structure.label[i]);
-    r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
-    add_type(r, i);
-    r.structure.frac[i] = Vec3f{};
+void finish_atom(Structure& structure, int i) {
+    structure.occupancy[i] = 1.0f;
+    structure.atomic_number[i] = atomic_number(structure.label[i]);
+    structure.multipole_level[i] = structure.atomic_number[i] == 1 ? 2 : 4;
+    add_type(structure, i);
+    structure.frac[i] = Vec3f{};
 }
 
 std::string shown(std::string_view s) {
@@ -51,13 +50,13 @@ std::string shown(std::string_view s) {
 
 // One row of the AIM2TAB atom table: 5X, A8, 11X, 3F9.4 (label 6-13, x 25-33, y 34-42,
 // z 43-51, in bohr).
-void read_aim2tab_row(Records& r, InFile& f, int i) {
+void read_aim2tab_row(InFile& f, int i, Structure& structure) {
     std::string rec;
     if (!f.read(rec))
         fault(f.name(), f.recno() + 1,
               "expected the row of atom " + std::to_string(i) + ", found the end of the file");
     rec = pad(rec, line_length);
-    r.structure.label[i] = rec.substr(5, 8);
+    structure.label[i] = rec.substr(5, 8);
     float x[3];
     for (int k = 0; k < 3; ++k) {
         std::string_view field = std::string_view(rec).substr(24 + 9 * k, 9);
@@ -67,9 +66,9 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
                       std::to_string(i) + " in columns " + std::to_string(25 + 9 * k) + "-" +
                       std::to_string(33 + 9 * k) + ", found " + shown(field));
     }
-    finish_atom(r, i);
-    for (int k = 0; k < 3; ++k) r.structure.cart[i][k] = x[k] * bohr;
-    if (!finite(r.structure.cart[i]))
+    finish_atom(structure, i);
+    for (int k = 0; k < 3; ++k) structure.cart[i][k] = x[k] * bohr;
+    if (!finite(structure.cart[i]))
         fault(f.name(), f.recno(),
               "the coordinates of atom " + std::to_string(i) + " are not finite numbers in " +
                   "single precision, found " + shown(std::string_view(rec).substr(24, 27)));
@@ -77,11 +76,13 @@ void read_aim2tab_row(Records& r, InFile& f, int i) {
 
 }  // namespace
 
-void read_aim2tab(Records& r, const std::string& file_name) {
-    if (!r.io.try_open_old(input_channel, trim(file_name)))
-        fatal_error(r, "ReadAim2Tab", "Error opening AIM2TAB output file... " + file_name +
-                                          why_structure_not_opened(r, file_name));
-    InFile& f = r.io.in(input_channel);
+void read_aim2tab(Io& io, Records& r, const std::string& file_name) {
+    const int listing = r.files.listing;
+    if (!io.try_open_old(input_channel, trim(file_name)))
+        fatal_error(io, listing, "ReadAim2Tab", "Error opening AIM2TAB output file... " +
+                                                    file_name +
+                                                    why_structure_not_opened(io, file_name));
+    InFile& f = io.in(input_channel);
     std::string rec;
     int count_rec = 0;  // record of the count line in force
     int rows = 0;       // rows of the last atom table read
@@ -98,7 +99,7 @@ void read_aim2tab(Records& r, const std::string& file_name) {
             if (n < 0)
                 fault(f.name(), f.recno(),
                       "the number of atoms cannot be negative, found " + shown(field));
-            if (n > max_atoms) fatal_error(r, "ReadAim2Tab", "Too many atoms");
+            if (n > max_atoms) fatal_error(io, listing, "ReadAim2Tab", "Too many atoms");
             r.structure.atom_count = n;
             r.ensure_atoms(n);
             count_rec = f.recno();
@@ -107,7 +108,7 @@ void read_aim2tab(Records& r, const std::string& file_name) {
             if (!f.read(rec))
                 fault(f.name(), f.recno() + 1,
                       "expected the line under the atom table head, found the end of the file");
-            for (int i = 1; i <= r.structure.atom_count; ++i) read_aim2tab_row(r, f, i);
+            for (int i = 1; i <= r.structure.atom_count; ++i) read_aim2tab_row(f, i, r.structure);
             rows = r.structure.atom_count;
         }
     }
@@ -118,39 +119,40 @@ void read_aim2tab(Records& r, const std::string& file_name) {
               "expected an atom table for the " + std::to_string(r.structure.atom_count) +
                   " atoms counted, found " +
                   (rows == 0 ? std::string("none") : "one of " + std::to_string(rows)));
-    r.io.close(input_channel);
+    io.close(input_channel);
 
     const Structure& t = r.structure;
-    r.io.write(terminal, "");
-    r.io.write(terminal, " Number of atom types = " + fi(t.type_count, 4));
+    io.write(terminal, "");
+    io.write(terminal, " Number of atom types = " + fi(t.type_count, 4));
     for (int k = 1; k <= t.type_count; ++k)
-        r.io.write(terminal, "   atom type = " + fi(k, 2) + fx(3) + " atomic number = " +
-                                 fi(t.type_atomic_number[k], 3));
-    r.io.write(terminal, "");
-    r.io.write(terminal,
-               " Total atoms read from AIM2TAB output file = " + fi(r.structure.atom_count, 5));
-    list_atoms(r, r.files.listing);
+        io.write(terminal, "   atom type = " + fi(k, 2) + fx(3) + " atomic number = " +
+                               fi(t.type_atomic_number[k], 3));
+    io.write(terminal, "");
+    io.write(terminal,
+             " Total atoms read from AIM2TAB output file = " + fi(r.structure.atom_count, 5));
+    list_atoms(io, r.structure, listing);
 }
 
-void read_platon(Records& r, const std::string& file_name) {
-    if (!r.io.try_open_old(input_channel, trim(file_name)))
-        fatal_error(r, "ReadPlaton",
-                    "Error opening PLATON file " + file_name + why_structure_not_opened(r, file_name));
-    r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, " Reading PLATON file : " + pad_uncut(file_name, 60));
+void read_platon(Io& io, Records& r, const std::string& file_name) {
+    const int listing = r.files.listing;
+    if (!io.try_open_old(input_channel, trim(file_name)))
+        fatal_error(io, listing, "ReadPlaton",
+                    "Error opening PLATON file " + file_name +
+                        why_structure_not_opened(io, file_name));
+    io.write(listing, "");
+    io.write(listing, "");
+    io.write(listing, " Reading PLATON file : " + pad_uncut(file_name, 60));
 
-    InFile& f = r.io.in(input_channel);
-    LineWords& le = r.line_words;
+    InFile& f = io.in(input_channel);
     std::string rec;
     int n = 0;
     while (f.read(rec)) {
         std::string line = pad(rec, line_length);
-        split_text_words(r, line);
-        if (le.count < 1 || le.word[1] != "ATOM    ") continue;
-        if (++n > max_atoms) fatal_error(r, "ReadPlaton", "Too many atoms");
+        const TextWords words = split_text_words(line);
+        if (words.count < 1 || words.at(1) != "ATOM    ") continue;
+        if (++n > max_atoms) fatal_error(io, listing, "ReadPlaton", "Too many atoms");
         r.ensure_atoms(n);
-        r.structure.label[n] = le.count >= 2 ? le.word[2] : std::string(8, ' ');
+        r.structure.label[n] = words.at(2);
         Vec3f& xc = r.structure.cart[n];
         ReadStatus st = read_list(line, xc[0], xc[1], xc[2]);
         if (st != ReadStatus::ok)
@@ -162,54 +164,53 @@ void read_platon(Records& r, const std::string& file_name) {
             fault(f.name(), f.recno(),
                   "the coordinates of atom " + std::to_string(n) +
                       " are not finite numbers in single precision, found " + shown(rec));
-        finish_atom(r, n);
+        finish_atom(r.structure, n);
     }
     r.structure.atom_count = n;
-    r.io.close(input_channel);
+    io.close(input_channel);
 
-    list_atom_types(r);
-    for (int ch : {terminal, r.files.listing}) {
-        r.io.write(ch, "");
-        r.io.write(ch, " Total atoms read from PLATON file = " + fi(r.structure.atom_count, 8));
+    list_atom_types(io, r);
+    for (int ch : {terminal, listing}) {
+        io.write(ch, "");
+        io.write(ch, " Total atoms read from PLATON file = " + fi(r.structure.atom_count, 8));
     }
-    list_atoms(r, r.files.listing);
+    list_atoms(io, r.structure, listing);
 }
 
-void list_atom_types(Records& r) {
+void list_atom_types(Io& io, const Records& r) {
     const Structure& t = r.structure;
-    int out = r.files.listing;
-    r.io.write(out, "");
-    r.io.write(out, " Number of atom types = " + fi(t.type_count, 4));
+    const int out = r.files.listing;
+    io.write(out, "");
+    io.write(out, " Number of atom types = " + fi(t.type_count, 4));
     for (int k = 1; k <= t.type_count; ++k)
-        r.io.write(out, fx(3) +
-                            "atom type = " + pad(element_symbol(r, t.type_atomic_number[k]), 2) +
-                            fx(3) + " atomic number = " + fi(t.type_atomic_number[k], 3));
+        io.write(out, fx(3) + "atom type = " + pad(element_symbol(r, t.type_atomic_number[k]), 2) +
+                          fx(3) + " atomic number = " + fi(t.type_atomic_number[k], 3));
 }
 
-void list_atoms(Records& r, int unit) {
-    r.io.write(unit, "");
-    r.io.write(unit, fx(9) + "ATOM" + fx(6) + "------- FRACTIONAL -------" + fx(4) +
-                         "------- CARTESIAN -------  FLAG");
+void list_atoms(Io& io, const Structure& structure, int channel) {
+    io.write(channel, "");
+    io.write(channel, fx(9) + "ATOM" + fx(6) + "------- FRACTIONAL -------" + fx(4) +
+                          "------- CARTESIAN -------  FLAG");
     int count[3] = {0, 0, 0};  // flags 0, 1, -1
     std::string line;
-    for (int i = 1; i <= r.structure.atom_count; ++i) {
-        const Vec3f& xf = r.structure.frac[i];
-        const Vec3f& xc = r.structure.cart[i];
-        int flag = r.structure.occupancy_flag[i];
-        line = fi(i, 7) + fx(2) + pad(r.structure.label[i], 8) + fx(1);
+    for (int i = 1; i <= structure.atom_count; ++i) {
+        const Vec3f& xf = structure.frac[i];
+        const Vec3f& xc = structure.cart[i];
+        int flag = structure.occupancy_flag[i];
+        line = fi(i, 7) + fx(2) + pad(structure.label[i], 8) + fx(1);
         for (float v : xf) line += ff(v, 9, 5);
         line += fx(2);
         for (float v : xc) line += ff(v, 9, 4);
         line += fi(flag, 6);
-        r.io.write(unit, line);
+        io.write(channel, line);
         if (flag == 0) ++count[0];
         else if (flag == 1) ++count[1];
         else if (flag == -1) ++count[2];
     }
-    r.io.write(unit, "");
-    r.io.write(unit, " FLAG =  0 : normal atoms ( " + fi(count[0], 5) + " )");
-    r.io.write(unit, "      =  1 : atoms in special positions ( " + fi(count[1], 5) + " ) ");
-    r.io.write(unit, "      = -1 : disordered atoms ( " + fi(count[2], 5) + " ) ");
+    io.write(channel, "");
+    io.write(channel, " FLAG =  0 : normal atoms ( " + fi(count[0], 5) + " )");
+    io.write(channel, "      =  1 : atoms in special positions ( " + fi(count[1], 5) + " ) ");
+    io.write(channel, "      = -1 : disordered atoms ( " + fi(count[2], 5) + " ) ");
 }
 
 }  // namespace kova

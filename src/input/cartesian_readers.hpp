@@ -9,12 +9,12 @@
 namespace kova {
 
 // Reads the atoms of an AIM2TAB listing and lists them.
-void read_aim2tab(Records& r, const std::string& file_name);
+void read_aim2tab(Io& io, Records& r, const std::string& file_name);
 // Reads the atoms of a PLATON file and lists them.
-void read_platon(Records& r, const std::string& file_name);
+void read_platon(Io& io, Records& r, const std::string& file_name);
 // Lists the atom types with their atomic numbers.
-void list_atom_types(Records& r);
+void list_atom_types(Io& io, const Records& r);
 // Lists every atom with its coordinates and occupancy flag on a channel.
-void list_atoms(Records& r, int unit);
+void list_atoms(Io& io, const Structure& structure, int channel);
 
 }  // namespace kova

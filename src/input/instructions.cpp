@@ -1,6 +1,7 @@
-// The instruction file kova.inp: keyword lines set the option records, then the options are
-// listed. Positional switches (KEYGEN, DISORD, CHEMCON, RINGS) count the star of the word in
-// a given place, whatever the word says; FORMAT and SCALE name their choices.
+// The instruction file kova.inp: keyword lines set the option records; then the options are
+// brought to the form the later stages read, and listed. Positional switches (KEYGEN, DISORD,
+// CHEMCON, RINGS) count the star of the word in a given place, whatever the word says; FORMAT
+// and SCALE name their choices.
 #include "input/instructions.hpp"
 
 #include <algorithm>
@@ -22,278 +23,311 @@ namespace kova {
 namespace {
 
 constexpr int instructions_channel = 23;  // kova.inp
-const char* const inpname = "kova.inp";
+const char* const instructions_name = "kova.inp";
 
-void rule(Records& r) {
-    r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, " " + std::string(71, '-'));
+// The number of the record of kova.inp last read, for messages.
+int current_record(Io& io) { return io.in(instructions_channel).recno(); }
+
+[[noreturn]] void unreadable(Io& io, int listing) {
+    fatal_error(io, listing, "ReadInp", "Error while reading file kova.inp");
 }
 
-bool word_is(const Records& r, int k, std::string_view kw) {
-    return k >= 1 && k <= r.line_words.count && same_text(r.line_words.word[k], kw);
+void rule(Io& io, int listing) {
+    io.write(listing, "");
+    io.write(listing, " " + std::string(71, '-'));
 }
 
-bool starred(const Records& r, int k) {
-    return k >= 1 && k <= r.line_words.count && r.line_words.starred[k] == 1;
-}
+// A logical line being applied: as written (TABs read as blanks), its text words, and what is
+// left of it once they are blanked out: the number words, in their columns.
+struct SplitLine {
+    LogicalLine written;
+    TextWords words;
+    std::string numbers;
+};
 
 // Reads the numbers left in the line; a value of the wrong type stops through fatal_error,
 // too few values are an unguarded end of input.
 template <typename... T>
-void read_numbers(Records& r, const std::string& line, const char* what, T&... t) {
-    ReadStatus st = read_list(line, t...);
-    if (st == ReadStatus::error) fatal_error(r, "ReadInp", "Error while reading file kova.inp");
+void read_numbers(Io& io, int listing, const std::string& numbers, const char* what, T&... t) {
+    ReadStatus st = read_list(numbers, t...);
+    if (st == ReadStatus::error) unreadable(io, listing);
     if (st == ReadStatus::end)
-        fault(inpname, r.io.in(instructions_channel).recno(),
-              std::string("expected ") + what + ", found \"" + trim(line) + "\"");
+        fault(instructions_name, current_record(io),
+              std::string("expected ") + what + ", found \"" + trim(numbers) + "\"");
 }
 
 // The raw line of the record just read, again, unsplit; nothing at end of file.
-std::optional<std::string> reread_raw(Records& r) {
-    r.io.in(instructions_channel).backspace();
-    std::string raw;
-    if (!read_logical_line(r, instructions_channel, raw)) return std::nullopt;
-    return raw;
+std::optional<std::string> reread_raw(Io& io, int listing) {
+    io.in(instructions_channel).backspace();
+    std::optional<LogicalLine> raw = read_logical_line(io, listing, instructions_channel);
+    if (!raw) return std::nullopt;
+    return std::move(raw->text);
 }
 
 // A tolerance or a radius that is no finite number would bond every atom or none without a
 // word: it stops the run as an unreadable number does, naming the record and the value.
-void check_finite(Records& r, std::string_view keyword, std::string_view what, float v,
+void check_finite(Io& io, int listing, std::string_view keyword, std::string_view what, float v,
                   std::string_view word) {
     if (std::isfinite(v)) return;
-    fatal_error(r, "ReadInp",
+    fatal_error(io, listing, "ReadInp",
                 "Error while reading file kova.inp, record " +
-                    std::to_string(r.io.in(instructions_channel).recno()) + ": " +
-                    std::string(keyword) + " " + std::string(what) + " \"" + std::string(word) +
-                    "\" is not a finite number");
+                    std::to_string(current_record(io)) + ": " + std::string(keyword) + " " +
+                    std::string(what) + " \"" + std::string(word) + "\" is not a finite number");
 }
 
 // The three tolerances of a TOLS line: read as the other numbers of the file, then each
 // checked with the word it came from.
-void tols_line(Records& r, const std::string& line) {
+void tols_line(Io& io, int listing, const std::string& numbers, Tolerances& tolerances) {
     static const char* const names[] = {"bond tolerance", "ring tolerance", "group tolerance"};
-    float* const tol[] = {&r.options.tolerances.bond, &r.options.tolerances.ring,
-                          &r.options.tolerances.group};
+    float* const tol[] = {&tolerances.bond, &tolerances.ring, &tolerances.group};
     std::string words[3];
-    ListReader lr(line);
+    ListReader lr(numbers);
     for (int k = 0; k < 3; ++k) {
         const ReadStatus st = lr.get(*tol[k]);
-        if (st == ReadStatus::error) fatal_error(r, "ReadInp", "Error while reading file kova.inp");
+        if (st == ReadStatus::error) unreadable(io, listing);
         if (st == ReadStatus::end)
-            fault(inpname, r.io.in(instructions_channel).recno(),
-                  "expected three tolerances, found \"" + trim(line) + "\"");
+            fault(instructions_name, current_record(io),
+                  "expected three tolerances, found \"" + trim(numbers) + "\"");
         words[k] = lr.last();
     }
-    for (int k = 0; k < 3; ++k) check_finite(r, "TOLS", names[k], *tol[k], words[k]);
+    for (int k = 0; k < 3; ++k) check_finite(io, listing, "TOLS", names[k], *tol[k], words[k]);
 }
 
 // Word n of a raw line as written; a missing word stops the run with `missing` after the
 // stop's text.
-std::string raw_word(Records& r, const std::string& raw, int n, const std::string& missing = {}) {
-    const auto [a, b] = find_word_columns(r, raw, n, missing);
+std::string raw_word(Io& io, int listing, const std::string& raw, int n,
+                     const std::string& missing = {}) {
+    const auto [a, b] = find_word_columns(io, listing, raw, n, missing);
     return raw.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1));
 }
 
-// The logical line being applied: as written (TABs read as blanks) and where it starts.
-struct WrittenLine {
-    std::string text;
-    int first_record = 0;
-};
-
 // What the stop for a missing INPUT name adds: the record, the name missing and how the line
 // gives its names. `which` is the name missing, as the reader of the format calls it.
-std::string missing_input_name(Records& r, const WrittenLine& wl, const char* which) {
-    const int rec = r.io.in(instructions_channel).recno();
-    std::string s = ": kova.inp, record " + std::to_string(rec) + ": the INPUT line names no " +
-                    which;
+std::string missing_input_name(int record, const LogicalLine& written, InputFormat format,
+                               const char* which) {
+    std::string s = ": kova.inp, record " + std::to_string(record) +
+                    ": the INPUT line names no " + which;
     // The names are read again from the line's last record only.
-    if (rec != wl.first_record) s += " in its last record, where the names must stand";
-    const InputFormat format = r.options.input_format;
+    if (record != written.first_record) s += " in its last record, where the names must stand";
     if (format == InputFormat::none || format == InputFormat::xd)
         s += "; XD input needs two names, the master file and the parameter file, with FORMAT "
              "*xd before INPUT";
     return s;
 }
 
-void input_line(Records& r, std::string& line, const WrittenLine& wl) {
-    const int nw = r.line_words.count;
-    for (int k : {nw - 1, nw}) {
-        if (word_is(r, k, "RENAME") && starred(r, k)) r.options.rename_atoms = true;
-        if (word_is(r, k, "TOXD") && starred(r, k)) r.options.to_xd = true;
+// RENAME's mode is the last number of the line: 0 numbers all atoms in one run, any other
+// mode numbers them per type.
+void read_rename_mode(Io& io, int listing, const std::string& numbers, Options& options) {
+    const int count = count_blank_ended_words(numbers);
+    io.write(terminal, FreeLine() << " inum = " << count);
+    if (count == 0) return;
+    const std::string w = raw_word(io, listing, numbers, count);
+    const std::optional<int> v = parse_int(w);
+    if (!v)
+        fault(instructions_name, current_record(io),
+              "expected an integer renaming mode, found \"" + w + "\"");
+    options.rename_mode = *v == 0 ? RenameMode::all_atoms : RenameMode::per_type;
+}
+
+void input_line(Io& io, int listing, const SplitLine& line, Options& options) {
+    const TextWords& words = line.words;
+    for (int k : {words.count - 1, words.count}) {
+        if (words.is(k, "RENAME") && words.is_starred(k)) options.rename_atoms = true;
+        if (words.is(k, "TOXD") && words.is_starred(k)) options.to_xd = true;
     }
-    if (r.options.rename_atoms) {
-        int count = count_blank_ended_words(line);
-        r.io.write(terminal, FreeLine() << " inum = " << count);
-        if (count != 0) {
-            std::string w = raw_word(r, line, count);
-            const std::optional<int> v = parse_int(w);
-            if (!v)
-                fault(inpname, r.io.in(instructions_channel).recno(),
-                      "expected an integer renaming mode, found \"" + w + "\"");
-            r.options.rename_mode = *v;
-        }
-    }
-    const std::optional<std::string> raw = reread_raw(r);
+    if (options.rename_atoms) read_rename_mode(io, listing, line.numbers, options);
+    const std::optional<std::string> raw = reread_raw(io, listing);
     if (!raw) return;
-    const bool xd = r.options.input_format == InputFormat::xd;
-    r.options.input_files[1] =
-        raw_word(r, *raw, 2,
-                 missing_input_name(r, wl, xd ? "XD master file (first name)" : "structure file"));
-    if (xd)
-        r.options.input_files[2] =
-            raw_word(r, *raw, 3, missing_input_name(r, wl, "XD parameter file (second name)"));
+    const bool xd = options.input_format == InputFormat::xd;
+    auto missing = [&](const char* which) {
+        return missing_input_name(current_record(io), line.written, options.input_format, which);
+    };
+    const std::string first =
+        raw_word(io, listing, *raw, 2,
+                 missing(xd ? "XD master file (first name)" : "structure file"));
     if (xd) {
-        r.options.xd_master_file = r.options.input_files[1];
-        r.options.input_files[1] = r.options.input_files[2];
-        refuse_the_listing_as_input(r, r.options.xd_master_file, "XD master file");
-        refuse_the_listing_as_input(r, r.options.input_files[1], "XD parameter file");
+        options.structure_file =
+            raw_word(io, listing, *raw, 3, missing("XD parameter file (second name)"));
+        options.xd_master_file = first;
+        refuse_the_listing_as_input(io, listing, options.xd_master_file, "XD master file");
+        refuse_the_listing_as_input(io, listing, options.structure_file, "XD parameter file");
     } else {
-        refuse_the_listing_as_input(r, r.options.input_files[1], "Structure file");
+        options.structure_file = first;
+        refuse_the_listing_as_input(io, listing, options.structure_file, "Structure file");
     }
 }
 
-void radii_line(Records& r, const std::string& line) {
-    const int nw = r.line_words.count;
-    int count = count_blank_ended_words(line);
-    if (count != nw - 1) fatal_error(r, "ReadInp", "Error while reading file kova.inp");
+void radii_line(Io& io, int listing, const SplitLine& line, Elements& elements) {
+    const TextWords& words = line.words;
+    int count = count_blank_ended_words(line.numbers);
+    if (count != words.count - 1) unreadable(io, listing);
     std::vector<float> rad(static_cast<std::size_t>(count) + 1, 0.0f);
-    std::vector<std::string> words(rad.size());
-    ListReader lr(line);
+    std::vector<std::string> read_as(rad.size());
+    ListReader lr(line.numbers);
     for (int k = 1; k <= count; ++k) {
         if (lr.get(rad[static_cast<std::size_t>(k)]) != ReadStatus::ok)
-            fault(inpname, r.io.in(instructions_channel).recno(),
-                  "expected a covalent radius, found \"" + trim(line) + "\"");
-        words[static_cast<std::size_t>(k)] = lr.last();
+            fault(instructions_name, current_record(io),
+                  "expected a covalent radius, found \"" + trim(line.numbers) + "\"");
+        read_as[static_cast<std::size_t>(k)] = lr.last();
     }
     // Every radius of the line, also one paired with a symbol that changes nothing.
     for (int k = 1; k <= count; ++k)
-        check_finite(r, "RADII", "radius for " + trim(r.line_words.word[k + 1]),
-                     rad[static_cast<std::size_t>(k)], words[static_cast<std::size_t>(k)]);
-    for (int k = 2; k <= nw; ++k) {
-        std::string sym = r.line_words.word[k].substr(0, 2);
+        check_finite(io, listing, "RADII", "radius for " + trim(words.at(k + 1)),
+                     rad[static_cast<std::size_t>(k)], read_as[static_cast<std::size_t>(k)]);
+    for (int k = 2; k <= words.count; ++k) {
+        std::string sym(words.at(k).substr(0, 2));
         if (sym[1] >= 'A' && sym[1] <= 'Z') sym[1] = static_cast<char>(sym[1] + 32);
         for (int z = 1; z <= 54; ++z) {
-            if (sym != r.elements.symbol[z]) continue;
+            if (sym != elements.symbol[z]) continue;
             float v = rad[static_cast<std::size_t>(k - 1)];
-            r.io.write(r.files.listing,
-                       " Changing covalent radius of " + sym + " to " + ff(v, 8, 3) + " Angstroms");
-            r.elements.covalent_radius[z] = v;
+            io.write(listing,
+                     " Changing covalent radius of " + sym + " to " + ff(v, 8, 3) + " Angstroms");
+            elements.covalent_radius[z] = v;
         }
     }
 }
 
 // The FORMAT lines read, for the stop when none of them chose a format.
-using FormatLines = std::vector<WrittenLine>;
+using FormatLines = std::vector<LogicalLine>;
+
+void format_line(const SplitLine& line, Options& options, FormatLines& formats) {
+    formats.push_back(line.written);
+    const TextWords& words = line.words;
+    for (int k = 2; k <= words.count; ++k) {
+        if (!words.is_starred(k)) continue;
+        if (words.is(k, "SHELX")) options.input_format = InputFormat::shelx;
+        if (words.is(k, "XD")) options.input_format = InputFormat::xd;
+        if (words.is(k, "AIM2TAB")) options.input_format = InputFormat::aim2tab;
+        if (words.is(k, "PLATON")) options.input_format = InputFormat::platon;
+    }
+    if (options.input_format == InputFormat::aim2tab ||
+        options.input_format == InputFormat::platon)
+        options.crystal_input = false;
+}
+
+// KEYGEN: the star of word k+1 switches key k on, in the order of `Keys`.
+void keygen_line(const TextWords& words, Keys& keys) {
+    bool* const key[7] = {&keys.xyz,        &keys.xyz_all,        &keys.xyz_ordered,
+                          &keys.multipoles, &keys.multipoles_all, &keys.multipoles_ordered,
+                          &keys.kappa};
+    for (int k = 1; k <= words.count - 1 && k <= 7; ++k)
+        if (words.is_starred(k + 1)) *key[k - 1] = true;
+}
+
+// The databank's name: the line's second word as written, else KOVA_DB. False at end of file
+// on the re-read, which ends the reading.
+bool databank_line(Io& io, int listing, Options& options) {
+    options.databank = true;
+    const std::optional<std::string> raw = reread_raw(io, listing);
+    if (!raw) return false;
+    if (count_blank_ended_words(*raw) >= 2) {
+        options.databank_file = raw_word(io, listing, *raw, 2);
+    } else {
+        const char* env = std::getenv("KOVA_DB");
+        options.databank_file = trim(env ? env : "");
+    }
+    refuse_the_listing_as_input(io, listing, options.databank_file, "Databank file");
+    return true;
+}
+
+void scale_line(const TextWords& words, Options& options) {
+    for (int k = 2; k <= words.count; ++k) {
+        if (!words.is_starred(k)) continue;
+        if (words.is(k, "SIGMA")) options.pv_scaling = PvScaling::sigma;
+        if (words.is(k, "DIFF")) options.pv_scaling = PvScaling::difference;
+        if (words.is(k, "FRAC")) options.pv_scaling = PvScaling::fraction;
+    }
+}
 
 // NFRAG, FRAG and CHFRAG are read later, by the rescaling: by their keyword, or as that stage
 // finds them, at the start of the line.
-bool is_fragment_line(const Records& r, const WrittenLine& wl) {
-    const std::string& kw = r.line_words.word[1];
-    if (r.line_words.count >= 1 &&
-        (same_text(kw, "NFRAG") || same_text(kw, "FRAG") || same_text(kw, "CHFRAG")))
-        return true;
+bool is_fragment_line(const SplitLine& line) {
+    const TextWords& words = line.words;
+    if (words.is(1, "NFRAG") || words.is(1, "FRAG") || words.is(1, "CHFRAG")) return true;
     for (std::string_view key : {"NFRAG", "FRAG", "CHFRAG"})
-        if (equal_ignoring_case(std::string_view(wl.text).substr(0, key.size()), key)) return true;
+        if (equal_ignoring_case(std::string_view(line.written.text).substr(0, key.size()), key))
+            return true;
     return false;
 }
 
 // A line whose keyword is no instruction is passed over, and said so: a misspelt keyword
 // would otherwise leave its option at the default without a word. The word shown is the
 // keyword as written (a line of numbers only: its first word).
-void report_unknown_keyword(Records& r, const WrittenLine& wl) {
-    std::string text = wl.text;
+void report_unknown_keyword(Io& io, int listing, const LogicalLine& written) {
+    std::string text = written.text;
     std::string word;
     for_each_text_word(text, [&word](std::string_view w) {
         if (word.empty()) word = std::string(w);
     });
     if (word.empty()) {
-        const std::size_t a = wl.text.find_first_not_of(' ');
-        word = wl.text.substr(a, wl.text.find(' ', a) - a);
+        const std::size_t a = written.text.find_first_not_of(' ');
+        word = written.text.substr(a, written.text.find(' ', a) - a);
     }
-    const std::string msg = " kova.inp, record " + std::to_string(wl.first_record) + ": \"" +
-                            word + "\" is no instruction; the line is ignored";
-    r.io.write(r.files.listing, msg);
-    r.io.write(terminal, msg);
+    const std::string msg = " kova.inp, record " + std::to_string(written.first_record) +
+                            ": \"" + word + "\" is no instruction; the line is ignored";
+    io.write(listing, msg);
+    io.write(terminal, msg);
 }
 
-// Applies one split line; false when reading must end (end of file on a re-read).
-bool apply(Records& r, std::string& line, const WrittenLine& wl, FormatLines& formats) {
-    const LineWords& le = r.line_words;
-    if (le.count == 0) {
-        report_unknown_keyword(r, wl);
+// Applies one line; false when reading must end (end of file on a re-read).
+bool apply_line(Io& io, int listing, const SplitLine& line, Options& options, Elements& elements,
+                FormatLines& formats) {
+    const TextWords& words = line.words;
+    if (words.count == 0) {
+        report_unknown_keyword(io, listing, line.written);
         return true;
     }
-    const std::string& kw = le.word[1];
-    auto is = [&](std::string_view k) { return same_text(kw, k); };
+    auto is = [&](std::string_view keyword) { return words.is(1, keyword); };
     if (is("FORMAT")) {
-        formats.push_back(wl);
-        for (int k = 2; k <= le.count; ++k) {
-            if (!starred(r, k)) continue;
-            if (word_is(r, k, "SHELX")) r.options.input_format = InputFormat::shelx;
-            if (word_is(r, k, "XD")) r.options.input_format = InputFormat::xd;
-            if (word_is(r, k, "AIM2TAB")) r.options.input_format = InputFormat::aim2tab;
-            if (word_is(r, k, "PLATON")) r.options.input_format = InputFormat::platon;
-        }
-        if (r.options.input_format == InputFormat::aim2tab ||
-            r.options.input_format == InputFormat::platon)
-            r.options.crystal_input = false;
+        format_line(line, options, formats);
     } else if (is("INPUT")) {
-        input_line(r, line, wl);
+        input_line(io, listing, line, options);
     } else if (is("VERBOSE")) {
-        read_numbers(r, line, "the VERBOSE level", r.options.verbosity);
+        read_numbers(io, listing, line.numbers, "the VERBOSE level", options.verbosity);
     } else if (is("TOLS")) {
-        tols_line(r, line);
+        tols_line(io, listing, line.numbers, options.tolerances);
     } else if (is("RADII")) {
-        radii_line(r, line);
+        radii_line(io, listing, line, elements);
     } else if (is("NCELLS")) {
-        read_numbers(r, line, "the number of cells", r.options.ncells);
+        read_numbers(io, listing, line.numbers, "the number of cells", options.ncells);
     } else if (is("DISORD")) {
-        if (starred(r, 2)) r.options.disorder_extend_h = true;
-        if (starred(r, 3)) r.options.disorder_databank = true;
+        if (words.is_starred(2)) options.disorder_extend_h = true;
+        if (words.is_starred(3)) options.disorder_databank = true;
     } else if (is("KEYGEN")) {
-        bool* sw[7] = {&r.options.keys.xyz,
-                       &r.options.keys.xyz_all,
-                       &r.options.keys.xyz_ordered,
-                       &r.options.keys.multipoles,
-                       &r.options.keys.multipoles_all,
-                       &r.options.keys.multipoles_ordered,
-                       &r.options.keys.kappa};
-        for (int k = 1; k <= le.count - 1 && k <= 7; ++k)
-            if (starred(r, k + 1)) *sw[k - 1] = true;
+        keygen_line(words, options.keys);
     } else if (is("EXTEND_H")) {
-        r.options.extend_h = true;
+        options.extend_h = true;
     } else if (is("CHEMCON")) {
-        if (!starred(r, 2)) r.options.chem_constraints_h = false;
-        if (!starred(r, 3)) r.options.chem_constraints_other = false;
+        if (!words.is_starred(2)) options.chem_constraints_h = false;
+        if (!words.is_starred(3)) options.chem_constraints_other = false;
     } else if (is("SIMPLE")) {
-        r.options.simple = true;
+        options.simple = true;
     } else if (is("DATABANK")) {
-        r.options.databank = true;
-        const std::optional<std::string> raw = reread_raw(r);
-        if (!raw) return false;
-        if (count_blank_ended_words(*raw) >= 2) {
-            r.options.databank_file = raw_word(r, *raw, 2);
-        } else {
-            const char* env = std::getenv("KOVA_DB");
-            r.options.databank_file = trim(env ? env : "");
-        }
-        refuse_the_listing_as_input(r, r.options.databank_file, "Databank file");
+        return databank_line(io, listing, options);
     } else if (is("RINGS")) {
-        r.options.search_rings = true;
-        read_numbers(r, line, "the smallest and largest ring size", r.options.rings.min_size,
-                     r.options.rings.max_size);
-        if (starred(r, 2)) r.options.rings.special = true;
+        options.search_rings = true;
+        read_numbers(io, listing, line.numbers, "the smallest and largest ring size",
+                     options.rings.min_size, options.rings.max_size);
+        if (words.is_starred(2)) options.rings.special = true;
     } else if (is("SCALE")) {
-        for (int k = 2; k <= le.count; ++k) {
-            if (!starred(r, k)) continue;
-            if (word_is(r, k, "SIGMA")) r.options.pv_scaling = PvScaling::sigma;
-            if (word_is(r, k, "DIFF")) r.options.pv_scaling = PvScaling::difference;
-            if (word_is(r, k, "FRAC")) r.options.pv_scaling = PvScaling::fraction;
-        }
-    } else if (!is_fragment_line(r, wl)) {
-        report_unknown_keyword(r, wl);
+        scale_line(words, options);
+    } else if (!is_fragment_line(line)) {
+        report_unknown_keyword(io, listing, line.written);
     }
     return true;
+}
+
+// Every line of the file in turn; the FORMAT lines read.
+FormatLines apply_lines(Io& io, int listing, Options& options, Elements& elements) {
+    FormatLines formats;
+    while (std::optional<LogicalLine> written =
+               read_logical_line(io, listing, instructions_channel)) {
+        SplitLine line{std::move(*written), {}, {}};
+        line.numbers = line.written.text;
+        line.words = split_text_words(line.numbers);
+        if (!apply_line(io, listing, line, options, elements, formats)) break;
+    }
+    return formats;
 }
 
 // The text of the stop when no format was chosen: what the FORMAT lines said, and the forms
@@ -314,6 +348,24 @@ std::string unknown_format_message(const FormatLines& formats) {
     return s + "; give FORMAT *shelx, *xd, *aim2tab or *platon (the star selects)";
 }
 
+// The options as the later stages read them. The plain conversion of TOXD keeps NCELLS and
+// KEYGEN as read (its listing stops before them), but switches off the stages it skips.
+void normalise_options(Options& options) {
+    if (options.to_xd) {
+        options.extend_h = false;
+        options.databank = false;
+        options.search_rings = false;
+        return;
+    }
+    // The most negative integer has no positive counterpart: it stands for the largest.
+    if (options.ncells != -1)
+        options.ncells = static_cast<int>(std::min<long long>(std::llabs(options.ncells), INT_MAX));
+    Keys& k = options.keys;
+    if (!k.xyz) k.xyz_all = k.xyz_ordered = false;
+    if (!k.multipoles) k.multipoles_all = k.multipoles_ordered = k.kappa = false;
+    if (k.xyz_all && k.xyz_ordered) k.xyz_all = false;
+    if (k.multipoles_all && k.multipoles_ordered) k.multipoles_all = false;
+}
 
 // SP,Iw: the sign always shown; a value too wide for the field fills it with "*".
 std::string fi_signed(long long v, int w) {
@@ -322,133 +374,141 @@ std::string fi_signed(long long v, int w) {
                                           : fa(s, w);
 }
 
-void options_block(Records& r) {
-    const int out = r.files.listing;
-    auto w = [&](const std::string& s) { r.io.write(out, s); };
-    w(" Verbosity level = " + fi(r.options.verbosity, 2));
+// Verbosity, format and files, and the renaming.
+void list_input(Io& io, int listing, const Options& options) {
+    io.write(listing, " Verbosity level = " + fi(options.verbosity, 2));
     static const char* const names[] = {"", "SHELX", "XD", "AIM2TAB", "PLATON"};
-    std::string files = trim(r.options.input_files[1]);
-    if (r.options.input_format == InputFormat::xd)
-        files = trim(r.options.xd_master_file) + " " + trim(r.options.input_files[1]);
-    w(std::string(" Input file format = ") + names[static_cast<int>(r.options.input_format)] +
-      "    file(s) = " + files);
-    if (r.options.rename_atoms) {
-        int& irs = r.options.rename_mode;
-        if (irs != 0 && irs != 1) irs = 1;
-        w(" Change SHELX atom names ( irs=" + fi(irs, 1) + " : " +
-          (irs == 0 ? "straightforward counting" : "counting atoms types") + " ) ");
+    std::string files = trim(options.structure_file);
+    if (options.input_format == InputFormat::xd)
+        files = trim(options.xd_master_file) + " " + trim(options.structure_file);
+    io.write(listing, std::string(" Input file format = ") +
+                          names[static_cast<int>(options.input_format)] +
+                          "    file(s) = " + files);
+    if (options.rename_atoms) {
+        const bool all = options.rename_mode == RenameMode::all_atoms;
+        io.write(listing, std::string(" Change SHELX atom names ( irs=") + (all ? "0" : "1") +
+                              " : " + (all ? "straightforward counting" : "counting atoms types") +
+                              " ) ");
     }
-    if (r.options.to_xd) {
-        w("");
-        w(" SIMPLE CONVERSION OF SHELX FILE TO XD FILES WAS REQUESTED");
-        w(" ALL OTHER OPTIONS WILL BE IGNORED !!!!!!");
-        rule(r);
-        r.options.extend_h = false;
-        r.options.databank = false;
-        r.options.search_rings = false;
-        return;
-    }
-    if (r.options.ncells == -1) {
-        w(" Do not search for complete fragments");
+}
+
+void list_completion_and_disorder(Io& io, int listing, const Options& options) {
+    if (options.ncells == -1) {
+        io.write(listing, " Do not search for complete fragments");
     } else {
-        // The most negative integer has no positive counterpart: it stands for the largest.
-        long long n = std::min<long long>(std::llabs(r.options.ncells), INT_MAX);
-        r.options.ncells = static_cast<int>(n);
-        w(" Search for complete fragments within " + fi(-n, 3) + " ... " + fi_signed(n, 3) +
-          " unit cells");
+        const long long n = options.ncells;
+        io.write(listing, " Search for complete fragments within " + fi(-n, 3) + " ... " +
+                              fi_signed(n, 3) + " unit cells");
     }
-    list_tolerances(r, out);
-    w(" Treatment of disorder :");
-    w(r.options.disorder_extend_h ? "   apply Extend_H option" : "   do NOT apply Extend_H option");
-    w(r.options.disorder_databank ? "   apply DB" : "   do NOT apply DB");
-    if (r.options.databank && r.options.disorder_databank && !r.options.disorder_extend_h) {
-        w("   WARNING!!! Applying DB to disordered H-atoms");
-        w(std::string(14, ' ') + "w/o extending distances is CRAZY !!!");
+    list_tolerances(io, listing, options.tolerances);
+    io.write(listing, " Treatment of disorder :");
+    io.write(listing, options.disorder_extend_h ? "   apply Extend_H option"
+                                                : "   do NOT apply Extend_H option");
+    io.write(listing, options.disorder_databank ? "   apply DB" : "   do NOT apply DB");
+    if (options.databank && options.disorder_databank && !options.disorder_extend_h) {
+        io.write(listing, "   WARNING!!! Applying DB to disordered H-atoms");
+        io.write(listing, std::string(14, ' ') + "w/o extending distances is CRAZY !!!");
     }
-    Keys& k = r.options.keys;
-    if (!k.xyz) k.xyz_all = k.xyz_ordered = false;
-    if (!k.multipoles) k.multipoles_all = k.multipoles_ordered = k.kappa = false;
-    if (k.xyz_all && k.xyz_ordered) k.xyz_all = false;
-    if (k.multipoles_all && k.multipoles_ordered) k.multipoles_all = false;
-    w(" Instructions for KEY table generation:");
-    w("   XYZUIJ=." + logical_text(k.xyz) + ". all=." + logical_text(k.xyz_all) + ". ordered=." +
-      logical_text(k.xyz_ordered) + ".");
-    w("     MULT=." + logical_text(k.multipoles) + ". all=." + logical_text(k.multipoles_all) +
-      ". ordered=." + logical_text(k.multipoles_ordered) + ". kappas=." + logical_text(k.kappa) +
-      ".");
-    if (r.options.databank) {
+}
+
+void list_keys(Io& io, int listing, const Keys& k) {
+    io.write(listing, " Instructions for KEY table generation:");
+    io.write(listing, "   XYZUIJ=." + logical_text(k.xyz) + ". all=." + logical_text(k.xyz_all) +
+                          ". ordered=." + logical_text(k.xyz_ordered) + ".");
+    io.write(listing, "     MULT=." + logical_text(k.multipoles) + ". all=." +
+                          logical_text(k.multipoles_all) + ". ordered=." +
+                          logical_text(k.multipoles_ordered) + ". kappas=." +
+                          logical_text(k.kappa) + ".");
+}
+
+// The databank, chemical equivalence, rings and Extend_H.
+void list_stages(Io& io, int listing, const Options& options) {
+    auto w = [&](const std::string& s) { io.write(listing, s); };
+    if (options.databank) {
         w(" Read pseudoatom parameters from databank file :");
-        w("   " + trim(r.options.databank_file));
+        w("   " + trim(options.databank_file));
     }
-    if (r.options.simple) w(" Use simple model for determination of chemical equivalency");
-    w(std::string(" ") + (r.options.chem_constraints_h ? "U" : "Do NOT u") +
+    if (options.simple) w(" Use simple model for determination of chemical equivalency");
+    w(std::string(" ") + (options.chem_constraints_h ? "U" : "Do NOT u") +
       "se chemical/kappa constraints for H-atoms");
-    w(std::string(" ") + (r.options.chem_constraints_other ? "U" : "Do NOT u") +
+    w(std::string(" ") + (options.chem_constraints_other ? "U" : "Do NOT u") +
       "se chemical/kappa constraints for non-H atoms");
-    if (r.options.search_rings)
-        w(" Find rings with " + fi(r.options.rings.min_size, 3) + " - " +
-          fi(r.options.rings.max_size, 3) + " atoms");
+    if (options.search_rings)
+        w(" Find rings with " + fi(options.rings.min_size, 3) + " - " +
+          fi(options.rings.max_size, 3) + " atoms");
     w(" Treatment of atoms that belong to 1 planar ring :");
-    w(r.options.rings.special
-          ? "   always m-symmetry : X - towards center, Y - neighbor in the ring"
-          : "   as other atoms (only mark with iring=1)");
-    if (r.options.extend_h) {
+    w(options.rings.special ? "   always m-symmetry : X - towards center, Y - neighbor in the ring"
+                            : "   as other atoms (only mark with iring=1)");
+    if (options.extend_h) {
         w(" Extend H-atoms to standard/neutron distances and create files : ");
         w("   'reset.bond' with RESET BOND instructions");
         w("   'const.bond' with CONSTRAINTS instructions");
     }
-    if (r.options.databank) {
-        w(std::string(" Scale total population using ") + pv_scaling_name(r.options.pv_scaling) +
+    if (options.databank) {
+        w(std::string(" Scale total population using ") + pv_scaling_name(options.pv_scaling) +
           " method");
     }
-    rule(r);
-    w("");
-    w(" Atomic covalent radii (Angstroms) : ");
-    w("");
+}
+
+// The covalent radii of Z 1..54, seven a line, between rules.
+void list_covalent_radii(Io& io, int listing, const Elements& elements) {
+    rule(io, listing);
+    io.write(listing, "");
+    io.write(listing, " Atomic covalent radii (Angstroms) : ");
+    io.write(listing, "");
     std::string row;
     for (int z = 1; z <= 54; ++z) {
-        row += "   " + r.elements.symbol[z] + ff(r.elements.covalent_radius[z], 5, 2);
+        row += "   " + elements.symbol[z] + ff(elements.covalent_radius[z], 5, 2);
         if (z % 7 == 0 || z == 54) {
-            w(row);
+            io.write(listing, row);
             row.clear();
         }
     }
-    rule(r);
+    rule(io, listing);
+}
+
+void list_options(Io& io, int listing, const Options& options, const Elements& elements) {
+    list_input(io, listing, options);
+    if (options.to_xd) {
+        io.write(listing, "");
+        io.write(listing, " SIMPLE CONVERSION OF SHELX FILE TO XD FILES WAS REQUESTED");
+        io.write(listing, " ALL OTHER OPTIONS WILL BE IGNORED !!!!!!");
+        rule(io, listing);
+        return;
+    }
+    list_completion_and_disorder(io, listing, options);
+    list_keys(io, listing, options.keys);
+    list_stages(io, listing, options);
+    list_covalent_radii(io, listing, elements);
 }
 
 }  // namespace
 
-void list_tolerances(Records& r, int unit) {
-    r.io.write(unit, " Threshold / Tolerance parameters : ");
-    r.io.write(unit, "   bond criterion (tol1) : d(i-j) < covR(i) + covR(j) + " +
-                         ff(r.options.tolerances.bond, 6, 3) + " Angstroms");
-    r.io.write(unit, "   ring  planarity criterion (tol2) : sigpln < " +
-                         ff(r.options.tolerances.ring, 7, 3) + " Angstroms");
-    r.io.write(unit, "   group planarity criterion (tol3) : sigpln < " +
-                         ff(r.options.tolerances.group, 7, 3) + " Angstroms");
+void list_tolerances(Io& io, int channel, const Tolerances& tolerances) {
+    io.write(channel, " Threshold / Tolerance parameters : ");
+    io.write(channel, "   bond criterion (tol1) : d(i-j) < covR(i) + covR(j) + " +
+                          ff(tolerances.bond, 6, 3) + " Angstroms");
+    io.write(channel, "   ring  planarity criterion (tol2) : sigpln < " +
+                          ff(tolerances.ring, 7, 3) + " Angstroms");
+    io.write(channel, "   group planarity criterion (tol3) : sigpln < " +
+                          ff(tolerances.group, 7, 3) + " Angstroms");
 }
 
-void read_instructions(Records& r) {
-    r.options.xd_master_file.clear();
-    if (!r.io.try_open_old(instructions_channel, inpname))
-        fatal_error(r, "ReadInp", "Unable to open KOVA input file kova.inp");
-    rule(r);
-    r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, " KOVA options : ");
-    r.io.write(r.files.listing, "");
-    r.options.pv_scaling = PvScaling::difference;
-    std::string line;
-    WrittenLine wl;
-    FormatLines formats;
-    while (read_logical_line(r, instructions_channel, line, &wl.first_record)) {
-        wl.text = line;
-        split_text_words(r, line);
-        if (!apply(r, line, wl, formats)) break;
-    }
-    r.io.close(instructions_channel);
-    if (r.options.input_format == InputFormat::none)
-        fatal_error(r, "ReadInp", unknown_format_message(formats));
-    options_block(r);
+void read_instructions(Io& io, int listing, Options& options, Elements& elements) {
+    options.xd_master_file.clear();
+    if (!io.try_open_old(instructions_channel, instructions_name))
+        fatal_error(io, listing, "ReadInp", "Unable to open KOVA input file kova.inp");
+    rule(io, listing);
+    io.write(listing, "");
+    io.write(listing, " KOVA options : ");
+    io.write(listing, "");
+    options.pv_scaling = PvScaling::difference;
+    const FormatLines formats = apply_lines(io, listing, options, elements);
+    io.close(instructions_channel);
+    if (options.input_format == InputFormat::none)
+        fatal_error(io, listing, "ReadInp", unknown_format_message(formats));
+    normalise_options(options);
+    list_options(io, listing, options, elements);
 }
 
 }  // namespace kova

@@ -5,9 +5,10 @@
 
 namespace kova {
 
-// Reads the instruction file kova.inp into the option records and lists them.
-void read_instructions(Records& r);
+// Reads the instruction file kova.inp into the options (RADII changes the covalent radii),
+// then lists them on the listing channel. Its messages and stops go to the listing too.
+void read_instructions(Io& io, int listing, Options& options, Elements& elements);
 // Lists the bond and planarity tolerances on a channel.
-void list_tolerances(Records& r, int unit);
+void list_tolerances(Io& io, int channel, const Tolerances& tolerances);
 
 }  // namespace kova

@@ -18,7 +18,7 @@ constexpr int kAtomsNamed = 4;   // atom numbers named per label
 
 }  // namespace
 
-void check_unique_labels(Records& r) {
+void check_unique_labels(Io& io, const Records& r) {
     std::unordered_map<std::string, std::vector<int>> carriers;
     carriers.reserve(static_cast<std::size_t>(r.structure.atom_count) * 2);
     std::vector<std::string> repeated;  // in the order of their second atom
@@ -43,8 +43,8 @@ void check_unique_labels(Records& r) {
     if (r.options.input_format == InputFormat::shelx)
         msg += R"(; give "*rename 1" on the INPUT line)";
     else
-        msg += "; rename the atoms in " + trim(r.options.input_files[1]);
-    fatal_error(r, "CheckLabels", msg);
+        msg += "; rename the atoms in " + trim(r.options.structure_file);
+    fatal_error(io, r.files.listing, "CheckLabels", msg);
 }
 
 }  // namespace kova

@@ -199,7 +199,7 @@ bool read_atom_card(InFile& f, ShelxScan& s, ShelxCard& card) {
     return false;
 }
 
-std::optional<float> apply_free_variable(const Records& r, float v) {
+std::optional<float> apply_free_variable(const Structure& structure, float v) {
     if (!std::isfinite(v) || (v > -10.0f && v < 10.0f)) return v;
     if (v >= 10.0f && v < 20.0f) return v - 10.0f;
     if (v > -20.0f && v <= -10.0f) return v + 10.0f;
@@ -214,7 +214,7 @@ std::optional<float> apply_free_variable(const Records& r, float v) {
     }
     int k = m < 0 ? -m : m;
     if (k > max_free_vars) return std::nullopt;
-    const float fv = r.structure.free_var[static_cast<std::size_t>(k)];
+    const float fv = structure.free_var[static_cast<std::size_t>(k)];
     if (v > 0.0f) return p * fv;
     return static_cast<float>(static_cast<double>(p) * (static_cast<double>(fv) - 1.0));
 }
@@ -224,8 +224,9 @@ std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::st
     const int iz = r.structure.type_atomic_number[static_cast<std::size_t>(sfac_type)];
     std::string sym = trim(element_symbol(r, iz));
     if (r.options.rename_atoms) {
-        int num = r.options.rename_mode == 0 ? r.structure.atom_count
-                                              : s.count[static_cast<std::size_t>(sfac_type)];
+        int num = r.options.rename_mode == RenameMode::all_atoms
+                      ? r.structure.atom_count
+                      : s.count[static_cast<std::size_t>(sfac_type)];
         std::string l = sym + "(" + std::to_string(num) + ")";
         std::string t;
         for (char c : l)
@@ -237,8 +238,7 @@ std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::st
     return name.substr(0, k) + "(" + name.substr(k) + ")";
 }
 
-Vec3f reciprocal_lengths(const Records& r) {
-    const auto& c = r.structure.cell;
+Vec3f reciprocal_lengths(const std::array<float, 6>& c) {
     float ca = cos_deg(c[3]), cb = cos_deg(c[4]), cg = cos_deg(c[5]);
     float v = c[0] * c[1] * c[2] *
               std::sqrt(1.0f - ca * ca - cb * cb - cg * cg + 2.0f * ca * cb * cg);
@@ -246,12 +246,12 @@ Vec3f reciprocal_lengths(const Records& r) {
             c[0] * c[1] * sin_deg(c[5]) / v};
 }
 
-float equivalent_u(Records& r, int i) {
-    const auto& u = r.structure.uij[static_cast<std::size_t>(i)];
-    if (r.structure.adp_order[static_cast<std::size_t>(i)] != 2) return u[0];
-    const auto& c = r.structure.cell;
+float equivalent_u(const Structure& structure, int i) {
+    const auto& u = structure.uij[static_cast<std::size_t>(i)];
+    if (structure.adp_order[static_cast<std::size_t>(i)] != 2) return u[0];
+    const auto& c = structure.cell;
     const float a = c[0], b = c[1], cc = c[2];
-    const Vec3f recip = reciprocal_lengths(r);
+    const Vec3f recip = reciprocal_lengths(c);
     const float as = recip[0], bs = recip[1], cs = recip[2];
     float aa = a * as, bb = b * bs, ccs = cc * cs;
     return (u[0] * (aa * aa) + u[1] * (bb * bb) + u[2] * (ccs * ccs) +
@@ -261,7 +261,8 @@ float equivalent_u(Records& r, int i) {
           3.0f;
 }
 
-std::array<int, 19> shell_occupations(Records& r, int atomic_number, int sfac_type) {
+std::array<int, 19> shell_occupations(Io& io, const Records& r, int atomic_number,
+                                      int sfac_type) {
     const int z = atomic_number;
     std::array<int, 19> row{};
     // slots: 1 1S, 2 2S, 3 3S, 4 4S, 5 2P, 6 3P, 7 4P, 8 3D, 9 4D, 10 4F, 11 5S, 12 5P
@@ -305,9 +306,10 @@ std::array<int, 19> shell_occupations(Records& r, int atomic_number, int sfac_ty
     } else if (z == 53) {
         row = {0, 2, 2, 2, 2, 6, 6, 6, 10, 10, 0, -2, -5, 0, 0, 0, 0, 0, 0};
     } else {
-        fatal_error(r, "GetSFT",
-            "atomic number not implemented yet: " + trim(element_symbol(r, z)) + " (Z = " +
-                std::to_string(z) + "), SFAC type " + std::to_string(sfac_type));
+        fatal_error(io, r.files.listing, "GetSFT",
+                    "atomic number not implemented yet: " + trim(element_symbol(r, z)) +
+                        " (Z = " + std::to_string(z) + "), SFAC type " +
+                        std::to_string(sfac_type));
     }
     return row;
 }
@@ -315,20 +317,20 @@ std::array<int, 19> shell_occupations(Records& r, int atomic_number, int sfac_ty
 namespace {
 
 // Listing and terminal line of one atom.
-std::string atom_line(const Records& r, int i) {
+std::string atom_line(const Structure& structure, int i) {
     const auto k = static_cast<std::size_t>(i);
     std::string l;
     l.reserve(110);
     l += fi(i, 6);
     l += fx(3);
-    l += pad(r.structure.label[k], 8);
-    l += fi(r.structure.atomic_number[k], 3);
-    l += fi(r.structure.adp_order[k], 3);
-    l += fi(r.structure.scattering_table[k], 3);
-    for (float x : r.structure.frac[k]) l += ff(x, 9, 5);
-    l += ff(r.structure.occupancy[k], 6, 3);
-    int nu = r.structure.adp_order[k] == 2 ? 6 : 1;
-    for (int j = 0; j < nu; ++j) l += ff(r.structure.uij[k][static_cast<std::size_t>(j)], 7, 3);
+    l += pad(structure.label[k], 8);
+    l += fi(structure.atomic_number[k], 3);
+    l += fi(structure.adp_order[k], 3);
+    l += fi(structure.scattering_table[k], 3);
+    for (float x : structure.frac[k]) l += ff(x, 9, 5);
+    l += ff(structure.occupancy[k], 6, 3);
+    int nu = structure.adp_order[k] == 2 ? 6 : 1;
+    for (int j = 0; j < nu; ++j) l += ff(structure.uij[k][static_cast<std::size_t>(j)], 7, 3);
     return l;
 }
 
@@ -336,111 +338,153 @@ std::string atom_line(const Records& r, int i) {
     fault(s.file_name, card.recno, what + " in " + quoted(card.text));
 }
 
-void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
-    const int i = ++r.structure.atom_count;
-    if (i > max_atoms) fatal_error(r, "ReadShelx", "Too many atoms");
-    r.ensure_atoms(i);
+// The text after the atom name: the SFAC number and the values.
+std::string_view after_name(const ShelxCard& card) {
+    const std::string& rec = card.text;
+    const std::size_t b = rec.find(' ', rec.find_first_not_of(' '));
+    return std::string_view(rec).substr(b);
+}
+
+// The SFAC number, read from the blank before the second word, gives the element.
+void read_sfac_type(const ShelxCard& card, int i, ShelxScan& s, Structure& structure) {
     const auto k = static_cast<std::size_t>(i);
-    slot(s.riding, i) = 0;
-    std::string& rec = card.text;
-
-    // The SFAC number, read from the blank before the second word.
-    const int words = count_words(rec);
-    if (words < 2) bad_atom(s, card, "expected an atom record");
-    std::size_t b = rec.find_first_not_of(' ');
-    b = rec.find(' ', b);
-    const std::string_view after_name = std::string_view(rec).substr(b);
     int n = 0;
-    if (read_list(after_name, n) != ReadStatus::ok)
+    if (read_list(after_name(card), n) != ReadStatus::ok)
         bad_atom(s, card, "expected the SFAC number of an atom");
-    if (n < 1 || n > r.structure.type_count)
+    if (n < 1 || n > structure.type_count)
         bad_atom(s, card, "SFAC number " + std::to_string(n) + " is not among the " +
-                              std::to_string(r.structure.type_count) + " SFAC types");
-    r.structure.atomic_number[k] = r.structure.type_atomic_number[static_cast<std::size_t>(n)];
+                              std::to_string(structure.type_count) + " SFAC types");
+    structure.atomic_number[k] = structure.type_atomic_number[static_cast<std::size_t>(n)];
     ++slot(s.count, n);
-    r.structure.multipole_level[k] = r.structure.atomic_number[k] == 1 ? 2 : 4;
-    r.structure.scattering_table[k] = n;
+    structure.multipole_level[k] = structure.atomic_number[k] == 1 ? 2 : 4;
+    structure.scattering_table[k] = n;
+}
 
-    const std::string name = first_word(rec);
-    std::string label = shelx_atom_label(r, s, name, n);
+// The label, and the residue names MoPro gives the atom.
+void name_atom(Records& r, const ShelxCard& card, int i, const ShelxScan& s) {
+    Structure& structure = r.structure;
+    const auto k = static_cast<std::size_t>(i);
+    const std::string name = first_word(card.text);
+    std::string label = shelx_atom_label(r, s, name, structure.scattering_table[k]);
     if (label.size() > 8)
         bad_atom(s, card, "atom name " + quoted(name) + " is too long for a label");
-    r.structure.label[k] = pad(label, 8);
+    structure.label[k] = pad(label, 8);
     // Both are built in the slots' own storage.
-    std::string& resatm = r.structure.residue_atom[k];
-    resatm = pad(std::string_view(first_word(card.name)).substr(0, 10), 6);
-    resatm += ' ';
-    resatm += fi(s.residue_number, 3);
-    std::string& reslab = r.structure.residue_label[k];
-    reslab = resatm;
-    reslab += "  ";
-    reslab += pad(s.residue_class, 5);
+    std::string& residue_atom = structure.residue_atom[k];
+    residue_atom = pad(std::string_view(first_word(card.name)).substr(0, 10), 6);
+    residue_atom += ' ';
+    residue_atom += fi(s.residue_number, 3);
+    std::string& residue_label = structure.residue_label[k];
+    residue_label = residue_atom;
+    residue_label += "  ";
+    residue_label += pad(s.residue_class, 5);
+}
 
-    // The numbers after the name, free variables decoded, rewritten with six decimals.
-    const int c = words - 1;
-    if (c > 16) bad_atom(s, card, "expected at most 15 values after the SFAC number");
+// The numbers after the name, free variables decoded, rewritten with six decimals: the values
+// are read back from this record, so that each keeps only its six decimals.
+std::string rewrite_values(const Structure& structure, const ShelxScan& s,
+                           const ShelxCard& card, int count) {
+    if (count > 16) bad_atom(s, card, "expected at most 15 values after the SFAC number");
     std::array<float, 17> v{};
-    ListReader lr(after_name);
-    for (int j = 1; j <= c; ++j)
+    ListReader lr(after_name(card));
+    for (int j = 1; j <= count; ++j)
         if (lr.get(v[static_cast<std::size_t>(j)]) != ReadStatus::ok)
-            bad_atom(s, card, "expected " + std::to_string(c) + " numbers after the atom name");
-    std::string rw;
-    rw.reserve(9 + 12 * static_cast<std::size_t>(c));
-    rw += fx(5);
-    rw += fi(std::lround(v[1]), 4);
-    for (int j = 2; j <= c; ++j) {
-        const std::optional<float> d = apply_free_variable(r, v[static_cast<std::size_t>(j)]);
+            bad_atom(s, card, "expected " + std::to_string(count) + " numbers after the atom name");
+    std::string rewritten;
+    rewritten.reserve(9 + 12 * static_cast<std::size_t>(count));
+    rewritten += fx(5);
+    rewritten += fi(std::lround(v[1]), 4);
+    for (int j = 2; j <= count; ++j) {
+        const std::optional<float> d =
+            apply_free_variable(structure, v[static_cast<std::size_t>(j)]);
         if (!d)
             bad_atom(s, card,
                      "free variable beyond the " + std::to_string(max_free_vars) + " places");
-        rw += ff(*d, 12, 6);
+        rewritten += ff(*d, 12, 6);
     }
-    auto read_back = [&](auto&... t) {
-        int nn = 0;
-        if (read_list(rw, nn, t...) != ReadStatus::ok)
-            bad_atom(s, card, "a value does not fit its field of 12 columns");
-    };
+    return rewritten;
+}
 
-    Vec3f& x = r.structure.frac[k];
-    auto& u = r.structure.uij[k];
-    if (c == 6) {
-        r.structure.adp_order[k] = 1;
-        read_back(x[0], x[1], x[2], r.structure.occupancy[k], u[0]);
-        if (u[0] >= -5.0f && u[0] <= -0.5f) {
-            // A riding U: a multiple of the Ueq of the latest atom that does not ride.
-            s.riding[k] = 1;
-            if (s.last_free == 0) {
-                // The specified line, then the atom it refuses and where it stands.
-                const std::string line = " ProcessU :: Could not find parent atom " +
-                                         card.name + " (" + s.file_name + ", record " +
-                                         std::to_string(card.recno) + ")";
-                r.io.stderr_stream() << line << '\n';
-                throw RunStop{1, {"", line}};
-            }
-            u[0] = std::fabs(u[0]) * equivalent_u(r, s.last_free);
-        }
-    } else if (c == 11) {
-        r.structure.adp_order[k] = 2;
-        float u23 = 0.0f, u13 = 0.0f, u12 = 0.0f;
-        read_back(x[0], x[1], x[2], r.structure.occupancy[k], u[0], u[1], u[2], u23, u13, u12);
-        u[3] = u12;
-        u[4] = u13;
-        u[5] = u23;
-    } else {
-        RunStop stop{1,
-                     {"", " Error reading atom: " + r.structure.label[k].substr(0, 4),
-                      " Line <<" + trim(rw) + ">>",
-                      " File " + s.file_name + ", record " + std::to_string(card.recno), ""}};
-        for (const std::string& line : stop.listing_lines) r.io.write(terminal, line);
-        throw stop;
+// Reads the values back from the rewritten record, after its SFAC number.
+template <typename... T>
+void read_back(const std::string& record, const ShelxScan& s, const ShelxCard& card, T&... t) {
+    int sfac = 0;
+    if (read_list(record, sfac, t...) != ReadStatus::ok)
+        bad_atom(s, card, "a value does not fit its field of 12 columns");
+}
+
+// An isotropic atom: a U from -5 to -0.5 rides on the latest atom that does not ride, as a
+// multiple of its Ueq.
+void read_isotropic(Io& io, const std::string& record, const ShelxCard& card, int i,
+                    ShelxScan& s, Structure& structure) {
+    const auto k = static_cast<std::size_t>(i);
+    Vec3f& x = structure.frac[k];
+    auto& u = structure.uij[k];
+    structure.adp_order[k] = 1;
+    read_back(record, s, card, x[0], x[1], x[2], structure.occupancy[k], u[0]);
+    if (!(u[0] >= -5.0f && u[0] <= -0.5f)) return;
+    s.riding[k] = 1;
+    if (s.last_free == 0) {
+        // The stop's own line, then the atom it refuses and where it stands.
+        const std::string line = " ProcessU :: Could not find parent atom " + card.name + " (" +
+                                 s.file_name + ", record " + std::to_string(card.recno) + ")";
+        io.stderr_stream() << line << '\n';
+        throw RunStop{1, {"", line}};
     }
+    u[0] = std::fabs(u[0]) * equivalent_u(structure, s.last_free);
+}
+
+// An anisotropic atom: SHELX gives U11 U22 U33 U23 U13 U12.
+void read_anisotropic(const std::string& record, const ShelxCard& card, int i,
+                      const ShelxScan& s, Structure& structure) {
+    const auto k = static_cast<std::size_t>(i);
+    Vec3f& x = structure.frac[k];
+    auto& u = structure.uij[k];
+    structure.adp_order[k] = 2;
+    float u23 = 0.0f, u13 = 0.0f, u12 = 0.0f;
+    read_back(record, s, card, x[0], x[1], x[2], structure.occupancy[k], u[0], u[1], u[2], u23,
+              u13, u12);
+    u[3] = u12;
+    u[4] = u13;
+    u[5] = u23;
+}
+
+[[noreturn]] void wrong_value_count(Io& io, const std::string& record, const ShelxCard& card,
+                                    int i, const ShelxScan& s, const Structure& structure) {
+    const std::string& label = structure.label[static_cast<std::size_t>(i)];
+    RunStop stop{1,
+                 {"", " Error reading atom: " + label.substr(0, 4),
+                  " Line <<" + trim(record) + ">>",
+                  " File " + s.file_name + ", record " + std::to_string(card.recno), ""}};
+    for (const std::string& line : stop.listing_lines) io.write(terminal, line);
+    throw stop;
+}
+
+void read_one_atom(Io& io, Records& r, ShelxScan& s, const ShelxCard& card) {
+    Structure& structure = r.structure;
+    const int i = ++structure.atom_count;
+    if (i > max_atoms) fatal_error(io, r.files.listing, "ReadShelx", "Too many atoms");
+    r.ensure_atoms(i);
+    const auto k = static_cast<std::size_t>(i);
+    slot(s.riding, i) = 0;
+
+    const int words = count_words(card.text);
+    if (words < 2) bad_atom(s, card, "expected an atom record");
+    read_sfac_type(card, i, s, structure);
+    name_atom(r, card, i, s);
+    const int count = words - 1;  // the SFAC number and the values
+    const std::string rewritten = rewrite_values(structure, s, card, count);
+    if (count == 6) read_isotropic(io, rewritten, card, i, s, structure);
+    else if (count == 11) read_anisotropic(rewritten, card, i, s, structure);
+    else wrong_value_count(io, rewritten, card, i, s, structure);
     if (!s.riding[k]) s.last_free = i;
 
-    std::string line = atom_line(r, i);
-    r.io.write(terminal, line);
-    r.io.write(r.files.listing, line);
-    Vec3f& xc = r.structure.cart[k];
-    xc = to_cartesian(r.structure.frac_to_cart, x);
+    const std::string line = atom_line(structure, i);
+    io.write(terminal, line);
+    io.write(r.files.listing, line);
+    const Vec3f& x = structure.frac[k];
+    Vec3f& xc = structure.cart[k];
+    xc = to_cartesian(structure.frac_to_cart, x);
     // NaN or infinite positions would run through every later stage as if they were atoms
     if (!finite(x) || !finite(xc))
         bad_atom(s, card, "the coordinates of atom " + std::to_string(i) +
@@ -449,15 +493,15 @@ void read_one_atom(Records& r, ShelxScan& s, ShelxCard& card) {
 
 }  // namespace
 
-void read_atoms(Records& r, InFile& f, ShelxScan& s) {
+void read_atoms(Io& io, Records& r, InFile& f, ShelxScan& s) {
     // No more atoms than records: room for them at once rather than atom by atom.
     r.reserve_atoms(static_cast<int>(std::min<std::size_t>(f.size(), max_atoms)));
     ShelxCard card;
-    while (read_atom_card(f, s, card)) read_one_atom(r, s, card);
-    r.io.write(terminal, "");
-    r.io.write(terminal, " Total atoms read from SHELX file = " + fi(r.structure.atom_count, 5));
-    set_occupancy_flags(r);
-    list_atoms(r, r.files.listing);
+    while (read_atom_card(f, s, card)) read_one_atom(io, r, s, card);
+    io.write(terminal, "");
+    io.write(terminal, " Total atoms read from SHELX file = " + fi(r.structure.atom_count, 5));
+    set_occupancy_flags(r.structure);
+    list_atoms(io, r.structure, r.files.listing);
 }
 
 }  // namespace kova

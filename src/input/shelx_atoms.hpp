@@ -57,23 +57,26 @@ ResidueCard parse_resi(std::string_view card);
 // Decodes one value given with a free-variable reference: 10m + p with |p| < 5 is p * fv(m)
 // for m > 0 and p * (fv(-m) - 1) for m < 0; 10 + p and -10 + p are fixed values.
 // Nothing when the free variable lies beyond the 200 places of the record.
-std::optional<float> apply_free_variable(const Records& r, float v);
+std::optional<float> apply_free_variable(const Structure& structure, float v);
 
 // The label of the atom being read (the latest of the atom count), named `name` on its card
 // and of SFAC type `sfac_type`.
 std::string shelx_atom_label(const Records& r, const ShelxScan& s, const std::string& name,
                              int sfac_type);
 
-// Reciprocal cell lengths a*, b*, c* of the cell read.
-Vec3f reciprocal_lengths(const Records& r);
+// Reciprocal cell lengths a*, b*, c* of a cell.
+Vec3f reciprocal_lengths(const std::array<float, 6>& cell);
+// The equivalent isotropic displacement parameter of atom i.
+float equivalent_u(const Structure& structure, int i);
 
 // The atom pass: every atom record from the start of the file to END or HKLF, then the atom
 // count, the occupancy flags and the atom table.
-void read_atoms(Records& r, InFile& f, ShelxScan& s);
+void read_atoms(Io& io, Records& r, InFile& f, ShelxScan& s);
 
 // Shell occupations of an element in the order 1S 2S 3S 4S 2P 3P 4P 3D 4D 4F 5S 5P 6S
 // 6P 5D 7S 6D 5F (slots 1..18, slot 0 unused); stops the run for atomic numbers it does not
 // know, naming the element and its SFAC type.
-std::array<int, 19> shell_occupations(Records& r, int atomic_number, int sfac_type);
+std::array<int, 19> shell_occupations(Io& io, const Records& r, int atomic_number,
+                                      int sfac_type);
 
 }  // namespace kova

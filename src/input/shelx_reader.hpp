@@ -1,4 +1,4 @@
-// The SHELX reader: instructions, heads of xd_kova.mas and mopro_kova.par, atom records.
+// The SHELX reader: the crystal data, the symmetry and the atom records of a SHELX file.
 #pragma once
 
 #include <string>
@@ -7,9 +7,9 @@
 
 namespace kova {
 
-// Reads a SHELX file: instructions, heads of the XD and MoPro files, atom records.
-void read_shelx(Records& r, const std::string& file_name);
-// The equivalent isotropic displacement parameter of atom i.
-float equivalent_u(Records& r, int i);
+// Reads a SHELX file: the crystal data and symmetry, and the atom records. The cards that the
+// heads of xd_kova.mas and mopro_kova.par repeat are kept in `structure.shelx_head` for their
+// writers.
+void read_shelx(Io& io, Records& r, const std::string& file_name);
 
 }  // namespace kova

@@ -33,27 +33,27 @@ bool is_identity(const Mat3f& rot, const Vec3f& trn) {
 }
 
 // Stops the run before an operator would go past the end of the table.
-void check_room(Records& r, std::string_view routine, int wanted) {
+void check_room(Io& io, int listing, std::string_view routine, int wanted) {
     if (wanted > max_symops)
-        fatal_error(r, routine,
+        fatal_error(io, listing, routine,
             "Too many symmetry operators: " + std::to_string(wanted) + " needed, room for " +
                 std::to_string(max_symops));
 }
 
 // Matrix line j of an operator: row j of the stored layout, then the translation of
 // component j.
-std::string matrix_line(const Records& r, int n, int j) {
-    const Mat3f& rot = r.structure.symmetry.rotation[n];
+std::string matrix_line(const Symmetry& s, int n, int j) {
+    const Mat3f& rot = s.rotation[n];
     return ff(rot[j][0], 12, 6) + ff(rot[j][1], 12, 6) + ff(rot[j][2], 12, 6) + fx(5) +
-           ff(r.structure.symmetry.translation[n][j], 12, 6);
+           ff(s.translation[n][j], 12, 6);
 }
 
 // Blanks the first occurrence of term, squeezing the text again; true when found.
-bool take_term(Records& r, std::string& comp, std::size_t len, std::string_view term) {
+bool take_term(Io& io, int listing, std::string& comp, std::size_t len, std::string_view term) {
     std::size_t p = std::string_view(comp).substr(0, len).find(term);
     if (p == std::string::npos) return false;
     comp.replace(p, term.size(), term.size(), ' ');
-    remove_blanks(r, comp);
+    remove_blanks(io, listing, comp);
     return true;
 }
 
@@ -95,33 +95,78 @@ std::optional<float> fraction(std::string_view t) {
 
 }  // namespace
 
-void read_symmetry(Records& r, int unit, int out) {
-    Symmetry& s = r.structure.symmetry;
+void read_symmetry(Io& io, int listing, int unit, Symmetry& s) {
     s.rotation[1] = unit_rot;
     s.translation[1] = Vec3f{};
     s.count = 1;
-    r.io.in(unit).rewind();
-    bool rewind = false;
-    while (std::optional<std::string> keyed = search_keyed_line(r, unit, "SYM", rewind)) {
+    InFile& f = io.in(unit);
+    f.rewind();
+    while (std::optional<std::string> keyed = search_keyed_line(f, "SYM")) {
         std::string card = std::move(*keyed);
         // As in every card of the file, "!" begins a comment that runs to the end of the
         // record; its digits and separators are no part of the operators.
         const std::string as_read = card;
         if (std::size_t bang = card.find('!'); bang != std::string::npos)
             card.replace(bang, std::string::npos, card.size() - bang, ' ');
-        const SymmCardReading reading = parse_symm_card(r, card, static_cast<int>(line_length));
+        const SymmCardReading reading =
+            parse_symm_card(io, listing, card, static_cast<int>(line_length), s);
         if (reading.status == SymmCardStatus::inexact_translation) {
-            const InFile& f = r.io.in(unit);
             fault(f.name(), f.recno(),
                   "expected a translation that reads exactly (a number or a fraction such as "
                   "1/12), found \"" +
                       reading.bad_translation + "\" in the card \"" + trim(as_read) + "\"");
         }
     }
-    for (int n = 1; n <= s.count; ++n) write_symm_line(r, out, n);
+    for (int n = 1; n <= s.count; ++n) write_symm_line(io, listing, s, n);
 }
 
-SymmCardReading parse_symm_card(Records& r, std::string card, int len) {
+namespace {
+
+// One operator as read: its rotation and translation in the stored layout.
+struct Operator {
+    Mat3f rot{};
+    Vec3f trn{};
+};
+
+// The 12-number form t1 r11 r12 r13 t2 r21 ...: component k = t_k + r_k1 x + r_k2 y + r_k3 z.
+// Nothing when a number does not read.
+std::optional<Operator> numeric_operator(const std::vector<Piece>& comps) {
+    Operator op;
+    for (int k = 0; k < 3; ++k) {
+        float v[4] = {0, 0, 0, 0};
+        for (int m = 0; m < 4; ++m)
+            if (read_list(comps[static_cast<std::size_t>(4 * k + m)].text, v[m]) != ReadStatus::ok)
+                return std::nullopt;
+        op.trn[k] = v[0];
+        for (int j = 0; j < 3; ++j) op.rot[j][k] = v[1 + j];
+    }
+    return op;
+}
+
+// The text form "-X, 1/2+Y, Z"; nothing, with the component named in `reading`, when a
+// translation does not read exactly.
+std::optional<Operator> text_operator(Io& io, int listing, std::vector<Piece>& comps,
+                                      SymmCardReading& reading) {
+    Operator op;
+    for (int k = 0; k < 3; ++k) {
+        std::string& text = comps[static_cast<std::size_t>(k)].text;
+        const SymmComponent comp =
+            parse_symm_component(io, listing, text, static_cast<int>(comptext));
+        if (!comp.trn) {
+            // Any value made of it would be another operator than the card's.
+            reading.bad_translation = trim(text);
+            reading.status = SymmCardStatus::inexact_translation;
+            return std::nullopt;
+        }
+        op.trn[k] = *comp.trn;
+        for (int j = 0; j < 3; ++j) op.rot[j][k] = comp.coef[j];
+    }
+    return op;
+}
+
+}  // namespace
+
+SymmCardReading parse_symm_card(Io& io, int listing, std::string card, int len, Symmetry& s) {
     SymmCardReading reading;
     card = pad(card, static_cast<std::size_t>(len > 0 ? len : 0));
     std::string head = card.substr(0, std::min<std::size_t>(4, card.size()));
@@ -129,68 +174,38 @@ SymmCardReading parse_symm_card(Records& r, std::string card, int len) {
     std::size_t start = head == "SYMM" ? 4 : 3;
     std::string ops = start < card.size() ? card.substr(start) : std::string();
 
-    int nop = 3;
-    std::vector<std::string> optexts, comps;
-    std::vector<int> oplens, complens;
-    split_pieces(ops, ';', nop, optexts, oplens, optext, 3);
-
-    Symmetry& s = r.structure.symmetry;
-    for (int o = 1; o <= nop; ++o) {
-        const std::string& op = optexts[o];
-        int ncomp = 12;
-        char sep = op.find(',') != std::string::npos ? ',' : ' ';
-        split_pieces(op, sep, ncomp, comps, complens, comptext, 1);
-
-        Mat3f rot{};
-        Vec3f trn{};
-        bool legal = true;
-        if (ncomp == 12) {
-            // t1 r11 r12 r13 t2 r21 ... : component k = t_k + r_k1 x + r_k2 y + r_k3 z
-            for (int k = 0; k < 3 && legal; ++k) {
-                float v[4] = {0, 0, 0, 0};
-                for (int m = 0; m < 4 && legal; ++m)
-                    legal = read_list(comps[1 + 4 * k + m], v[m]) == ReadStatus::ok;
-                trn[k] = v[0];
-                for (int j = 0; j < 3; ++j) rot[j][k] = v[1 + j];
-            }
-        } else if (ncomp == 3) {
-            for (int k = 0; k < 3; ++k) {
-                const SymmComponent comp =
-                    parse_symm_component(r, comps[1 + k], static_cast<int>(comptext));
-                if (!comp.trn) {
-                    // Any value made of it would be another operator than the card's.
-                    reading.bad_translation = trim(comps[1 + k]);
-                    reading.status = SymmCardStatus::inexact_translation;
-                    return reading;
-                }
-                trn[k] = *comp.trn;
-                for (int j = 0; j < 3; ++j) rot[j][k] = comp.coef[j];
-            }
-        } else {
-            legal = false;
+    const std::vector<Piece> operators = split_pieces(ops, ';', 3, optext, true, PieceCase::upper);
+    for (const Piece& piece : operators) {
+        const std::string& text = piece.text;
+        const char sep = text.find(',') != std::string::npos ? ',' : ' ';
+        std::vector<Piece> comps = split_pieces(text, sep, 12, comptext, true);
+        std::optional<Operator> op;
+        if (comps.size() == 12) {
+            op = numeric_operator(comps);
+        } else if (comps.size() == 3) {
+            op = text_operator(io, listing, comps, reading);
+            if (!op) return reading;
         }
-
-        if (!legal) {
+        if (!op) {
             // The number is the place the operator would have taken.
-            r.io.write(r.files.listing,
-                       " * * * Symmetry card no." + fi(s.count + 1, 3) + " illegal * * *");
+            io.write(listing, " * * * Symmetry card no." + fi(s.count + 1, 3) + " illegal * * *");
             reading.status = SymmCardStatus::illegal_operator;
             return reading;
         }
         // The identity is kept only in the first place; other repeats stay.
-        if (is_identity(rot, trn)) continue;
-        check_room(r, "SymCrd", s.count + 1);
+        if (is_identity(op->rot, op->trn)) continue;
+        check_room(io, listing, "SymCrd", s.count + 1);
         ++s.count;
-        s.rotation[s.count] = rot;
-        s.translation[s.count] = trn;
+        s.rotation[s.count] = op->rot;
+        s.translation[s.count] = op->trn;
     }
     return reading;
 }
 
-SymmComponent parse_symm_component(Records& r, std::string& comp, int len) {
-    remove_blanks(r, comp);
+SymmComponent parse_symm_component(Io& io, int listing, std::string& comp, int len) {
+    remove_blanks(io, listing, comp);
     SymmComponent c;
-    c.coef = take_rotation_terms(r, comp, len);
+    c.coef = take_rotation_terms(io, listing, comp, len);
     std::string rest = pad(comp, comptext);
     if (trimmed_length(rest) == 0) {
         c.trn = 0.0f;
@@ -203,21 +218,21 @@ SymmComponent parse_symm_component(Records& r, std::string& comp, int len) {
     return c;
 }
 
-Vec3f take_rotation_terms(Records& r, std::string& comp, int len) {
+Vec3f take_rotation_terms(Io& io, int listing, std::string& comp, int len) {
     std::size_t n = static_cast<std::size_t>(len > 0 ? len : 0);
     static const char axes[3] = {'X', 'Y', 'Z'};
     Vec3f coef{};
     // Signed terms first, so that a bare letter is met only when it carries no sign.
     for (int j = 0; j < 3; ++j)
-        if (take_term(r, comp, n, std::string("+") + axes[j])) coef[j] = 1.0f;
+        if (take_term(io, listing, comp, n, std::string("+") + axes[j])) coef[j] = 1.0f;
     for (int j = 0; j < 3; ++j)
-        if (take_term(r, comp, n, std::string("-") + axes[j])) coef[j] = -1.0f;
+        if (take_term(io, listing, comp, n, std::string("-") + axes[j])) coef[j] = -1.0f;
     for (int j = 0; j < 3; ++j)
-        if (take_term(r, comp, n, std::string(1, axes[j]))) coef[j] = 1.0f;
+        if (take_term(io, listing, comp, n, std::string(1, axes[j]))) coef[j] = 1.0f;
     return coef;
 }
 
-void write_symm_line(Records& r, int unit, int n) {
+void write_symm_line(Io& io, int channel, const Symmetry& s, int n) {
     std::string line;
     int pos = 0;
     for (int k = 0; k < 3; ++k) {
@@ -225,12 +240,10 @@ void write_symm_line(Records& r, int unit, int n) {
             line += ',';
             ++pos;
         }
-        float coef[3] = {r.structure.symmetry.rotation[n][0][k],
-                         r.structure.symmetry.rotation[n][1][k],
-                         r.structure.symmetry.rotation[n][2][k]};
-        append_operator_text(line, pos, coef, r.structure.symmetry.translation[n][k]);
+        float coef[3] = {s.rotation[n][0][k], s.rotation[n][1][k], s.rotation[n][2][k]};
+        append_operator_text(line, pos, coef, s.translation[n][k]);
     }
-    r.io.write(unit, "   SYMM" + fi(n, 3) + fx(5) + line.substr(0, static_cast<std::size_t>(pos)));
+    io.write(channel, "   SYMM" + fi(n, 3) + fx(5) + line.substr(0, static_cast<std::size_t>(pos)));
 }
 
 void append_operator_text(std::string& line, int& pos, const float coef[3], float trn) {
@@ -259,10 +272,10 @@ void append_operator_text(std::string& line, int& pos, const float coef[3], floa
     pos += static_cast<int>(part.size());
 }
 
-void add_lattice_centring(Records& r, int out, char lattice) {
-    r.io.write(out, "");
-    r.io.write(out, " Non-Primitive lattice...");
-    r.io.write(out, std::string(" Lattice centring type is [ ") + lattice + " ]");
+void add_lattice_centring(Io& io, int listing, int verbosity, char lattice, Symmetry& s) {
+    io.write(listing, "");
+    io.write(listing, " Non-Primitive lattice...");
+    io.write(listing, std::string(" Lattice centring type is [ ") + lattice + " ]");
 
     static const Vec3f c{0.5f, 0.5f, 0.0f}, a{0.0f, 0.5f, 0.5f}, b{0.5f, 0.0f, 0.5f},
         i{0.5f, 0.5f, 0.5f};
@@ -277,16 +290,15 @@ void add_lattice_centring(Records& r, int out, char lattice) {
             const std::string line =
                 (FreeLine() << " Lattice type " << std::string(1, lattice) << " is not supported")
                     .str();
-            r.io.write(terminal, line);
+            io.write(terminal, line);
             throw RunStop{1, {"", line}};
         }
     }
     int points = static_cast<int>(vecs.size()) + 1;
-    r.io.write(out, " Number of lattice points per cell = " + fi(points, 1));
+    io.write(listing, " Number of lattice points per cell = " + fi(points, 1));
 
-    Symmetry& s = r.structure.symmetry;
     int n0 = s.count;
-    check_room(r, "Nonp", n0 * points);
+    check_room(io, listing, "Nonp", n0 * points);
     for (const Vec3f& v : vecs) {
         for (int j = 1; j <= n0; ++j) {
             ++s.count;
@@ -294,22 +306,21 @@ void add_lattice_centring(Records& r, int out, char lattice) {
             for (int k = 0; k < 3; ++k) s.translation[s.count][k] = s.translation[j][k] + v[k];
         }
     }
-    fold_translations(r, s.count);
-    r.io.write(out, "");
-    r.io.write(out, " Symmetry operations after applying the lattice centering:");
-    list_symmetry_operators(r, out);
+    fold_translations(s, s.count);
+    io.write(listing, "");
+    io.write(listing, " Symmetry operations after applying the lattice centering:");
+    list_symmetry_operators(io, listing, verbosity, s);
 }
 
-void fold_translations(Records& r, int count) {
+void fold_translations(Symmetry& s, int count) {
     for (int n = 1; n <= count; ++n)
-        for (float& t : r.structure.symmetry.translation[n])
+        for (float& t : s.translation[n])
             if (t >= 1.0f || t <= -1.0f) t = t - std::trunc(t);
 }
 
-void add_inversion_partners(Records& r, int out) {
-    Symmetry& s = r.structure.symmetry;
+void add_inversion_partners(Io& io, int listing, Symmetry& s) {
     int n0 = s.count;
-    check_room(r, "AddCentSymm", 2 * n0);
+    check_room(io, listing, "AddCentSymm", 2 * n0);
     for (int j = 1; j <= n0; ++j) {
         int n = n0 + j;
         // The operator after the inversion through the origin: its translation is kept.
@@ -318,23 +329,23 @@ void add_inversion_partners(Records& r, int out) {
         s.translation[n] = s.translation[j];
     }
     s.count = 2 * n0;
-    r.io.write(out, "");
-    r.io.write(out, " Symmetry operations with Center of Symmetry applied: " + fi(s.count, 4));
+    io.write(listing, "");
+    io.write(listing, " Symmetry operations with Center of Symmetry applied: " + fi(s.count, 4));
     for (int n = 1; n <= s.count; ++n) {
-        r.io.write(out, "");
-        r.io.write(out, " SYMM " + fi(n, 4));
-        for (int j = 0; j < 3; ++j) r.io.write(out, matrix_line(r, n, j));
+        io.write(listing, "");
+        io.write(listing, " SYMM " + fi(n, 4));
+        for (int j = 0; j < 3; ++j) io.write(listing, matrix_line(s, n, j));
     }
 }
 
-void list_symmetry_operators(Records& r, int out) {
-    r.io.write(out, "");
-    r.io.write(out, " Number of symmetry operations = " + fi(r.structure.symmetry.count, 4));
-    if (r.options.verbosity < 2) return;
-    for (int n = 1; n <= r.structure.symmetry.count; ++n) {
-        r.io.write(out, "");
-        r.io.write(out, " SYMM " + fi(n, 2));
-        for (int j = 0; j < 3; ++j) r.io.write(out, matrix_line(r, n, j));
+void list_symmetry_operators(Io& io, int channel, int verbosity, const Symmetry& s) {
+    io.write(channel, "");
+    io.write(channel, " Number of symmetry operations = " + fi(s.count, 4));
+    if (verbosity < 2) return;
+    for (int n = 1; n <= s.count; ++n) {
+        io.write(channel, "");
+        io.write(channel, " SYMM " + fi(n, 2));
+        for (int j = 0; j < 3; ++j) io.write(channel, matrix_line(s, n, j));
     }
 }
 

@@ -9,8 +9,9 @@
 
 namespace kova {
 
-// Reads the symmetry cards of an input file and lists the operators on channel `out`.
-void read_symmetry(Records& r, int unit, int out);
+// Reads the symmetry cards of the input file on channel `unit` into `s`, the identity first,
+// and lists the operators. Stops and listing lines go to channel `listing`.
+void read_symmetry(Io& io, int listing, int unit, Symmetry& s);
 
 // How the reading of one symmetry card ended.
 enum class SymmCardStatus {
@@ -23,9 +24,9 @@ struct SymmCardReading {
     SymmCardStatus status = SymmCardStatus::read;
     std::string bad_translation;  // with inexact_translation: the component that holds it
 };
-// Parses one card (its first `len` characters), appending its operators; the operators
-// after the one refused are not read.
-SymmCardReading parse_symm_card(Records& r, std::string card, int len);
+// Parses one card (its first `len` characters), appending its operators to `s`; the
+// operators after the one refused are not read.
+SymmCardReading parse_symm_card(Io& io, int listing, std::string card, int len, Symmetry& s);
 
 // One operator component in text form.
 struct SymmComponent {
@@ -34,21 +35,22 @@ struct SymmComponent {
                                // terms is neither a number nor a fraction "[sign]n/d"
 };
 // One component in text form, its axis terms taken out of `comp`.
-SymmComponent parse_symm_component(Records& r, std::string& comp, int len);
+SymmComponent parse_symm_component(Io& io, int listing, std::string& comp, int len);
 // The coefficients of X, Y and Z in an operator component, whose terms are taken out of it.
-Vec3f take_rotation_terms(Records& r, std::string& comp, int len);
-// Writes operator n as a SYMM line.
-void write_symm_line(Records& r, int unit, int n);
+Vec3f take_rotation_terms(Io& io, int listing, std::string& comp, int len);
+// Writes operator n as a SYMM line on a channel.
+void write_symm_line(Io& io, int channel, const Symmetry& s, int n);
 // Appends one component of an operator as text to a line that is `pos` characters long,
 // moving `pos` past it.
 void append_operator_text(std::string& line, int& pos, const float coef[3], float trn);
-// Adds the operators of lattice centring `lattice` and lists them on channel `out`.
-void add_lattice_centring(Records& r, int out, char lattice);
+// Adds the operators of lattice centring `lattice` and lists them (their matrices from
+// VERBOSE 2 on); an unknown centring stops the run.
+void add_lattice_centring(Io& io, int listing, int verbosity, char lattice, Symmetry& s);
 // Folds the translations of the first `count` operators into (-1, 1).
-void fold_translations(Records& r, int count);
-// Adds the centrosymmetric partner of every operator and lists them on channel `out`.
-void add_inversion_partners(Records& r, int out);
-// Lists the number of operators (and their matrices at VERBOSE 2) on channel `out`.
-void list_symmetry_operators(Records& r, int out);
+void fold_translations(Symmetry& s, int count);
+// Adds the centrosymmetric partner of every operator and lists them.
+void add_inversion_partners(Io& io, int listing, Symmetry& s);
+// Lists the number of operators (and their matrices from VERBOSE 2 on) on a channel.
+void list_symmetry_operators(Io& io, int channel, int verbosity, const Symmetry& s);
 
 }  // namespace kova

@@ -4,8 +4,9 @@
 #include "input/xd_reader.hpp"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <array>
+#include <string>
+#include <vector>
 
 #include "input/cartesian_readers.hpp"
 #include "input/cell.hpp"
@@ -24,8 +25,8 @@ constexpr int master_file_channel = 11;     // the XD master file read
 constexpr int parameter_file_channel = 12;  // the XD parameter file read
 
 // Next raw record of the parameter file, no comment test; end of file is unguarded.
-std::string raw_record(Records& r, const char* what) {
-    InFile& f = r.io.in(parameter_file_channel);
+std::string raw_record(Io& io, const char* what) {
+    InFile& f = io.in(parameter_file_channel);
     std::string rec;
     if (!f.read(rec))
         fault(f.name(), f.recno() + 1, std::string("end of file while reading ") + what);
@@ -33,16 +34,16 @@ std::string raw_record(Records& r, const char* what) {
 }
 
 // n reals in free format from the next record(s), as a list-directed read of the unit does.
-void read_reals(Records& r, float* v, int n, const char* what) {
+void read_reals(Io& io, float* v, int n, const char* what) {
     int got = 0;
     while (got < n) {
-        std::string rec = raw_record(r, what);
+        std::string rec = raw_record(io, what);
         ListReader lr(rec);
         while (got < n) {
             ReadStatus st = lr.get(v[got]);
             if (st == ReadStatus::end) break;
             if (st == ReadStatus::error) {
-                InFile& f = r.io.in(parameter_file_channel);
+                InFile& f = io.in(parameter_file_channel);
                 fault(
                     f.name(), f.recno(),
                     std::string("expected numbers for ") + what + ", found \"" + trim(rec) + "\"");
@@ -53,11 +54,11 @@ void read_reals(Records& r, float* v, int n, const char* what) {
 }
 
 // Integers from the numbers of one line; unguarded.
-void read_ints(Records& r, const std::string& line, int* v, int n, const char* what) {
+void read_ints(Io& io, const std::string& line, int* v, int n, const char* what) {
     ListReader lr(line);
     for (int k = 0; k < n; ++k) {
         if (lr.get(v[k]) != ReadStatus::ok) {
-            InFile& f = r.io.in(parameter_file_channel);
+            InFile& f = io.in(parameter_file_channel);
             fault(f.name(), f.recno(),
                   std::string("expected ") + std::to_string(n) + " integers for " + what +
                       ", found \"" + trim(line) + "\"");
@@ -65,42 +66,50 @@ void read_ints(Records& r, const std::string& line, int* v, int n, const char* w
     }
 }
 
-void skip_noncomment(Records& r) {
-    InFile& f = r.io.in(parameter_file_channel);
-    std::string rec;
-    do {
-        if (!f.read(rec)) fatal_error(r, "ReadXD", "Error reading XD parameter file");
-    } while (!rec.empty() && rec[0] == '!');
+// Passes over the next record not beginning with "!".
+void skip_noncomment(Io& io, int listing) { read_xd_record(io, listing, parameter_file_channel); }
+
+// The next non-comment line of the parameter file, split: its text words, and the numbers
+// left in it.
+struct XdLine {
+    TextWords words;
+    std::string numbers;
+};
+XdLine read_split_line(Io& io, int listing) {
+    XdLine line;
+    line.numbers = read_xd_record(io, listing, parameter_file_channel);
+    line.words = split_text_words(line.numbers);
+    return line;
 }
 
 // What the master file says of the lattice besides the cell.
 struct MasterLattice {
-    char lattice = 'P';      // the centring letter
-    bool centric = true;     // false for an acentric lattice ("A")
+    char lattice = 'P';   // the centring letter
+    bool centric = true;  // false for an acentric lattice ("A")
 };
 
 // The cell and the lattice of the master file.
-MasterLattice read_master(Records& r) {
+MasterLattice read_master(Io& io, int listing, std::array<float, 6>& cell) {
     MasterLattice lat;
-    InFile& f = r.io.in(master_file_channel);
+    InFile& f = io.in(master_file_channel);
     std::string rec;
     while (f.read(rec)) {
         std::string line = pad(rec, line_length);
         if (line.compare(0, 5, "CELL ") == 0) {
             std::string cols = line.substr(4, 96);
-            ReadStatus st =
-                read_list(cols, r.structure.cell[0], r.structure.cell[1], r.structure.cell[2],
-                          r.structure.cell[3], r.structure.cell[4], r.structure.cell[5]);
-            if (st == ReadStatus::error) fatal_error(r, "ReadXD", "Error reading XD master file");
+            ReadStatus st = read_list(cols, cell[0], cell[1], cell[2], cell[3], cell[4], cell[5]);
+            if (st == ReadStatus::error)
+                fatal_error(io, listing, "ReadXD", "Error reading XD master file");
             if (st == ReadStatus::end)
                 fault(f.name(), f.recno(),
                       "expected six cell constants, found \"" + trim(rec) + "\"");
         } else if (line.compare(0, 5, "LATT ") == 0) {
-            const auto [a, b] = find_word_columns(r, line, 2);
+            const auto [a, b] = find_word_columns(io, listing, line, 2);
             if (line.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1)) ==
                 "A")
                 lat.centric = false;
-            char c = line[static_cast<std::size_t>(find_word_columns(r, line, 3).first - 1)];
+            char c =
+                line[static_cast<std::size_t>(find_word_columns(io, listing, line, 3).first - 1)];
             lat.lattice = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
         }
     }
@@ -110,178 +119,239 @@ MasterLattice read_master(Records& r) {
 // What follows the open error of an XD file: why the file named could not be opened, or, when
 // no name was read, how the INPUT line gives the two names (a FORMAT *xd after INPUT leaves
 // the master file without one).
-std::string why_not_opened(const Records& r, const std::string& name, const char* which) {
+std::string why_not_opened(const Io& io, const std::string& name, const char* which) {
     if (name.empty())
         return std::string(": kova.inp gave no XD ") + which +
                "; XD input needs two names on the INPUT line, the master file and the parameter "
                "file, with FORMAT *xd before INPUT";
-    return ": " + r.io.why_unreadable(name);
+    return ": " + io.why_unreadable(name);
+}
+
+// The master file: cell, lattice and operators, as the listing shows them, then the cell
+// matrices.
+void read_crystal_data(Io& io, Records& r, const std::string& master_name) {
+    const int out = r.files.listing;
+    io.write(out, "");
+    io.write(out, " Reading data from XD master file: " + pad_uncut(master_name, 60));
+    const auto& c = r.structure.cell;
+    const MasterLattice lat = read_master(io, out, r.structure.cell);
+    io.write(out, "");
+    io.write(out, " Cell parameters: " + ff(c[0], 10, 3) + ff(c[1], 10, 3) + ff(c[2], 10, 3) +
+                      ff(c[3], 8, 2) + ff(c[4], 8, 2) + ff(c[5], 8, 2));
+    io.write(out, "");
+    io.write(out, std::string(" Lattice type : ") + lat.lattice);
+    io.write(out, std::string(" Lattice is ") + (lat.centric ? "CentroSymmetric" : "Acentric"));
+    io.write(out, "");
+    io.write(out, " Symmetry operations : ");
+    Symmetry& symmetry = r.structure.symmetry;
+    read_symmetry(io, out, master_file_channel, symmetry);
+    if (lat.centric) add_inversion_partners(io, out, symmetry);
+    if (lat.lattice != 'P')
+        add_lattice_centring(io, out, r.options.verbosity, lat.lattice, symmetry);
+    io.write(out, "");
+    io.write(out, " Final set of symmetry operations in matrix form:");
+    list_symmetry_operators(io, out, r.options.verbosity, symmetry);
+    make_cell_matrices(io, out, r.structure);
+}
+
+// The version of the parameter file and its model line, where the reading stands after them.
+struct XdModel {
+    int version = 1;
+    XdLine line;  // the model line
+};
+
+// The optional header line with the version, then the model line: the model name and the
+// highest multipole level.
+XdModel read_model(Io& io, Records& r) {
+    const int out = r.files.listing;
+    XdModel model;
+    model.line = read_split_line(io, out);
+    const bool header = model.line.words.is(1, "XDPARFIL");
+    if (header) read_ints(io, model.line.numbers, &model.version, 1, "the file version");
+    io.write(out, "");
+    io.write(out, " XD parameter file version = " + fi(model.version, 4));
+    // A header line is passed over whatever version it names.
+    if (header) model.line = read_split_line(io, out);
+    r.structure.model_name = pad(model.line.words.at(1), 20);
+    std::array<int, 4> levels{};
+    read_ints(io, model.line.numbers, levels.data(), 4, "the model line");
+    io.write(out, "");
+    io.write(out, " Maximum level of multipole expansion = " + fi(levels[0], 4));
+    io.write(out, " Model name = " + r.structure.model_name);
+    return model;
+}
+
+// The limit integers of the parameter file: 22 in all, on one line in version 1, else 8 on
+// the LIMITS line and 14 on the USAGE line. The reader takes three of them.
+struct XdLimits {
+    int atoms = 0;       // the 9th
+    int kappa_sets = 0;  // the 12th
+    int dummies = 0;     // the 22nd
+};
+
+XdLimits read_limits(Io& io, int listing, int version) {
+    std::array<int, 22> limit{};
+    // the LIMITS and USAGE lines name their numbers: split first, read what stays
+    XdLine line = read_split_line(io, listing);
+    if (version == 2) {
+        read_ints(io, line.numbers, limit.data(), 8, "the LIMITS line");
+        line = read_split_line(io, listing);
+        read_ints(io, line.numbers, limit.data() + 8, 14, "the USAGE line");
+    } else {
+        read_ints(io, line.numbers, limit.data(), 22, "the limits");
+    }
+    return {limit[8], limit[11], limit[21]};
+}
+
+// The atom line: the label, 11 integers, x, y, z and the occupancy. Of the integers the reader
+// takes the 6th (the order of the displacement parameters), the 7th (the scattering table) and
+// the 9th (the highest multipole level of the atom).
+struct XdAtomLine {
+    std::string label;  // 8 characters
+    int adp_order = 0;
+    int scattering_table = 0;
+    int multipole_level = 0;
+    Vec3f frac{};
+    float occupancy = 0.0f;
+    int record = 0;  // in the parameter file
+};
+
+// The next line that reads as an atom line; a line that does not is passed over. The numbers
+// are read into the same places line after line: a value a line leaves out (a null value,
+// or one after a "/") is the one the line before it gave.
+XdAtomLine read_atom_line(Io& io, int listing) {
+    std::array<int, 11> integers{};
+    std::array<float, 4> values{};
+    for (;;) {
+        XdLine line = read_split_line(io, listing);
+        XdAtomLine atom;
+        atom.record = io.in(parameter_file_channel).recno();
+        atom.label = std::string(line.words.at(1));
+        ListReader lr(line.numbers);
+        bool ok = true;
+        for (int k = 0; k < 11 && ok; ++k) ok = lr.get(integers[k]) == ReadStatus::ok;
+        for (int k = 0; k < 4 && ok; ++k) ok = lr.get(values[k]) == ReadStatus::ok;
+        if (!ok) continue;
+        atom.adp_order = integers[5];
+        atom.scattering_table = integers[6];
+        atom.multipole_level = integers[8];
+        atom.frac = {values[0], values[1], values[2]};
+        atom.occupancy = values[3];
+        return atom;
+    }
+}
+
+// Atom i: its line, the six U values and the records after them that the reader passes over
+// (the anharmonic terms, the multipole lines).
+void read_atom(Io& io, Records& r, int i) {
+    const int out = r.files.listing;
+    Structure& s = r.structure;
+    const XdAtomLine atom = read_atom_line(io, out);
+    s.label[i] = pad(atom.label, 8);
+    s.frac[i] = atom.frac;
+    s.occupancy[i] = atom.occupancy;
+    s.adp_order[i] = atom.adp_order;
+    s.scattering_table[i] = atom.scattering_table;
+    read_reals(io, s.uij[i].data(), 6, "the displacement parameters");
+    int extra = atom.adp_order == 3 ? 2 : (atom.adp_order == 4 ? 5 : 0);
+    for (int k = 0; k < extra; ++k) raw_record(io, "the anharmonic displacement parameters");
+    s.atomic_number[i] = atomic_number(s.label[i].substr(0, 2));
+    s.multipole_level[i] = s.atomic_number[i] == 1 ? 2 : 4;
+    std::string rec = fi(i, 4) + "   " + s.label[i] + "  " + fi(s.atomic_number[i], 3) + "   " +
+                      fi(atom.adp_order, 8) + "     " + fi(atom.scattering_table, 8);
+    io.write(terminal, rec);
+    io.write(out, rec);
+    // 1 line for levels 0-2, 2 for level 3, 3 for level 4
+    const long long level = atom.multipole_level;
+    const long long multipole_lines = (level * (level + 2) + 1) / 10 + 1;
+    for (long long k = 0; k < multipole_lines; ++k) skip_noncomment(io, out);
+    s.cart[i] = to_cartesian(s.frac_to_cart, s.frac[i]);
+    if (!finite(s.frac[i]) || !finite(s.cart[i]))
+        fault(io.in(parameter_file_channel).name(), atom.record,
+              "the coordinates of atom " + std::to_string(i) + " (" + trim(s.label[i]) +
+                  ") are not finite numbers in single precision");
+}
+
+// The distinct atomic numbers of the atoms read, in order of first appearance.
+void collect_atom_types(Structure& t) {
+    t.type_count = 0;
+    std::vector<bool> seen;
+    for (int i = 1; i <= t.atom_count; ++i) {
+        int z = t.atomic_number[i];
+        if (z < 0) z = 0;
+        if (static_cast<int>(seen.size()) <= z) seen.resize(static_cast<std::size_t>(z) + 1, false);
+        if (seen[static_cast<std::size_t>(z)]) continue;
+        seen[static_cast<std::size_t>(z)] = true;
+        t.type_atomic_number[++t.type_count] = t.atomic_number[i];
+    }
+}
+
+// The parameter file: model, limits, atoms and free variables.
+void read_parameters(Io& io, Records& r, const std::string& parameter_name) {
+    const int out = r.files.listing;
+    io.write(out, "");
+    io.write(out, " Reading data from XD parameter file: " + pad_uncut(parameter_name, 60));
+    const XdModel model = read_model(io, r);
+    const XdLimits limits = read_limits(io, out, model.version);
+    const int nat = std::max(limits.atoms, 0);
+    r.structure.atom_count = nat;
+    io.write(out, " Number of atoms in XD parameter file = " + fi(limits.atoms, 4));
+    io.write(out, " Number kappa sets = " + fi(limits.kappa_sets, 4));
+    if (limits.atoms > max_atoms) fatal_error(io, out, "ReadXD", "Too many atoms");
+    r.ensure_atoms(nat);
+
+    const std::string head = " NO.   ATOM      AT.NO.   ORDER_OF_U     iSFT";
+    io.write(out, "");
+    io.write(out, head);
+    io.write(terminal, "");
+    io.write(terminal, head);
+    // counted wide: a dummy count near the top of int must not overflow
+    for (long long k = 0; k < static_cast<long long>(limits.dummies) + 2; ++k)
+        raw_record(io, "the dummy-atom records");
+    for (int i = 1; i <= nat; ++i) read_atom(io, r, i);
+    for (int k = 0; k < limits.kappa_sets; ++k) skip_noncomment(io, out);
+
+    float* free_var = r.structure.free_var.data();
+    read_reals(io, free_var + 2, 7, "the free variables");
+    read_reals(io, free_var + 9, 1, "the free variables");
+    read_reals(io, free_var + 1, 1, "the free variables");
 }
 
 }  // namespace
 
-std::string read_xd_record(Records& r, int unit) {
-    InFile& f = r.io.in(unit);
+std::string read_xd_record(Io& io, int listing, int unit) {
+    InFile& f = io.in(unit);
     std::string rec;
     do {
-        if (!f.read(rec)) fatal_error(r, "ReadXD", "Error reading XD parameter file");
+        if (!f.read(rec)) fatal_error(io, listing, "ReadXD", "Error reading XD parameter file");
     } while (!rec.empty() && rec[0] == '!');
     std::string line = pad(rec, line_length);
     upper_case(line);
     return line;
 }
 
-void read_xd(Records& r, const std::string& parameter_file) {
+void read_xd(Io& io, Records& r, const std::string& master_file,
+             const std::string& parameter_file) {
     const int out = r.files.listing;
-    auto w = [&](const std::string& s) { r.io.write(out, s); };
     r.structure.model_name = std::string(20, ' ');
-    const std::string masname = trim(r.options.xd_master_file);
-    const std::string parname = trim(parameter_file);
-    if (!r.io.try_open_old(master_file_channel, masname))
-        fatal_error(r, "ReadXD", "Error opening XD master file" + masname +
-                                     why_not_opened(r, masname, "master file (first name)"));
-    if (!r.io.try_open_old(parameter_file_channel, parname))
-        fatal_error(r, "ReadXD", "Error opening XD parameter file " + parname +
-                                     why_not_opened(r, parname, "parameter file (second name)"));
-    w("");
-    w(" Reading data from XD master file: " + pad_uncut(masname, 60));
-
-    const MasterLattice lat = read_master(r);
-    const char latt = lat.lattice;
-    const bool centro = lat.centric;
-    const auto& c = r.structure.cell;
-    w("");
-    w(" Cell parameters: " + ff(c[0], 10, 3) + ff(c[1], 10, 3) + ff(c[2], 10, 3) + ff(c[3], 8, 2) +
-      ff(c[4], 8, 2) + ff(c[5], 8, 2));
-    w("");
-    w(std::string(" Lattice type : ") + latt);
-    w(std::string(" Lattice is ") + (centro ? "CentroSymmetric" : "Acentric"));
-    w("");
-    w(" Symmetry operations : ");
-    read_symmetry(r, master_file_channel, out);
-    if (centro) add_inversion_partners(r, out);
-    if (latt != 'P') add_lattice_centring(r, out, latt);
-    w("");
-    w(" Final set of symmetry operations in matrix form:");
-    list_symmetry_operators(r, out);
-    make_cell_matrices(r);
-    r.io.close(master_file_channel);
-
-    w("");
-    w(" Reading data from XD parameter file: " + pad_uncut(parname, 60));
-    std::string line = read_xd_record(r, parameter_file_channel);
-    split_text_words(r, line);
-    int version = 1;
-    bool header = same_text(r.line_words.word[1], "XDPARFIL") && r.line_words.count >= 1;
-    if (header) read_ints(r, line, &version, 1, "the file version");
-    w("");
-    w(" XD parameter file version = " + fi(version, 4));
-    // A header line is passed over whatever version it names.
-    if (header) {
-        line = read_xd_record(r, parameter_file_channel);
-        split_text_words(r, line);
-    }
-    r.structure.model_name = pad(r.line_words.word[1], 20);
-    int model[4] = {0, 0, 0, 0};
-    read_ints(r, line, model, 4, "the model line");
-    w("");
-    w(" Maximum level of multipole expansion = " + fi(model[0], 4));
-    w(" Model name = " + r.structure.model_name);
-
-    int lim[22] = {};
-    // the LIMITS and USAGE lines name their numbers: split first, read what stays
-    line = read_xd_record(r, parameter_file_channel);
-    split_text_words(r, line);
-    if (version == 2) {
-        read_ints(r, line, lim, 8, "the LIMITS line");
-        line = read_xd_record(r, parameter_file_channel);
-        split_text_words(r, line);
-        read_ints(r, line, lim + 8, 14, "the USAGE line");
-    } else {
-        read_ints(r, line, lim, 22, "the limits");
-    }
-    const int nat = std::max(lim[8], 0);
-    const int nkap = lim[11];
-    const int ndum = lim[21];
-    r.structure.atom_count = nat;
-    w(" Number of atoms in XD parameter file = " + fi(lim[8], 4));
-    w(" Number kappa sets = " + fi(nkap, 4));
-    if (lim[8] > max_atoms) fatal_error(r, "ReadXD", "Too many atoms");
-    r.ensure_atoms(nat);
-
-    const std::string head = " NO.   ATOM      AT.NO.   ORDER_OF_U     iSFT";
-    w("");
-    w(head);
-    r.io.write(terminal, "");
-    r.io.write(terminal, head);
-
-    // counted wide: a dummy count near the top of int must not overflow
-    for (long long k = 0; k < static_cast<long long>(ndum) + 2; ++k)
-        raw_record(r, "the dummy-atom records");
-
-    for (int i = 1; i <= nat; ++i) {
-        int iv[11] = {};
-        float xyz[4] = {};
-        std::string label;
-        int atomrec = 0;
-        for (;;) {
-            line = read_xd_record(r, parameter_file_channel);
-            atomrec = r.io.in(parameter_file_channel).recno();
-            split_text_words(r, line);
-            label = r.line_words.word[1];
-            ListReader lr(line);
-            bool ok = true;
-            for (int k = 0; k < 11 && ok; ++k) ok = lr.get(iv[k]) == ReadStatus::ok;
-            for (int k = 0; k < 4 && ok; ++k) ok = lr.get(xyz[k]) == ReadStatus::ok;
-            if (ok) break;  // a line that does not read is passed over
-        }
-        r.structure.label[i] = pad(label, 8);
-        r.structure.frac[i] = {xyz[0], xyz[1], xyz[2]};
-        r.structure.occupancy[i] = xyz[3];
-        r.structure.adp_order[i] = iv[5];
-        r.structure.scattering_table[i] = iv[6];
-        read_reals(r, r.structure.uij[i].data(), 6, "the displacement parameters");
-        int extra = iv[5] == 3 ? 2 : (iv[5] == 4 ? 5 : 0);
-        for (int k = 0; k < extra; ++k) raw_record(r, "the anharmonic displacement parameters");
-        r.structure.atomic_number[i] = atomic_number(r.structure.label[i].substr(0, 2));
-        r.structure.multipole_level[i] = r.structure.atomic_number[i] == 1 ? 2 : 4;
-        std::string rec = fi(i, 4) + "   " + r.structure.label[i] + "  " +
-                          fi(r.structure.atomic_number[i], 3) + "   " + fi(iv[5], 8) + "     " +
-                          fi(iv[6], 8);
-        r.io.write(terminal, rec);
-        w(rec);
-        long long L = iv[8];
-        long long nmul = (L * (L + 2) + 1) / 10 + 1;
-        for (long long k = 0; k < nmul; ++k) skip_noncomment(r);
-        const Vec3f& f = r.structure.frac[i];
-        Vec3f& x = r.structure.cart[i];
-        x = to_cartesian(r.structure.frac_to_cart, f);
-        if (!finite(f) || !finite(x))
-            fault(r.io.in(parameter_file_channel).name(), atomrec,
-                  "the coordinates of atom " + std::to_string(i) + " (" +
-                      trim(r.structure.label[i]) + ") are not finite numbers in single precision");
-    }
-    for (int k = 0; k < nkap; ++k) skip_noncomment(r);
-
-    read_reals(r, &r.structure.free_var[2], 7, "the free variables");
-    read_reals(r, &r.structure.free_var[9], 1, "the free variables");
-    read_reals(r, &r.structure.free_var[1], 1, "the free variables");
-
-    Structure& t = r.structure;
-    t.type_count = 0;
-    std::vector<bool> seen;
-    for (int i = 1; i <= nat; ++i) {
-        int z = r.structure.atomic_number[i];
-        if (z < 0) z = 0;
-        if (static_cast<int>(seen.size()) <= z) seen.resize(static_cast<std::size_t>(z) + 1, false);
-        if (seen[static_cast<std::size_t>(z)]) continue;
-        seen[static_cast<std::size_t>(z)] = true;
-        t.type_atomic_number[++t.type_count] = r.structure.atomic_number[i];
-    }
-    list_atom_types(r);
-    set_occupancy_flags(r);
-    list_atoms(r, out);
-    r.io.close(parameter_file_channel);
+    const std::string master_name = trim(master_file);
+    const std::string parameter_name = trim(parameter_file);
+    if (!io.try_open_old(master_file_channel, master_name))
+        fatal_error(io, out, "ReadXD",
+                    "Error opening XD master file" + master_name +
+                        why_not_opened(io, master_name, "master file (first name)"));
+    if (!io.try_open_old(parameter_file_channel, parameter_name))
+        fatal_error(io, out, "ReadXD",
+                    "Error opening XD parameter file " + parameter_name +
+                        why_not_opened(io, parameter_name, "parameter file (second name)"));
+    read_crystal_data(io, r, master_name);
+    io.close(master_file_channel);
+    read_parameters(io, r, parameter_name);
+    collect_atom_types(r.structure);
+    list_atom_types(io, r);
+    set_occupancy_flags(r.structure);
+    list_atoms(io, r.structure, out);
+    io.close(parameter_file_channel);
 }
 
 }  // namespace kova

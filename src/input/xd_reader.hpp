@@ -7,10 +7,12 @@
 
 namespace kova {
 
-// Reads an XD master file and parameter file as input.
-void read_xd(Records& r, const std::string& parameter_file);
+// Reads the cell, lattice and symmetry of an XD master file and the model, atoms and free
+// variables of an XD parameter file, and lists them.
+void read_xd(Io& io, Records& r, const std::string& master_file,
+             const std::string& parameter_file);
 // The next record of a channel not beginning with "!", upper-cased and padded to 255
-// characters; the end of the file ends the run.
-std::string read_xd_record(Records& r, int unit);
+// characters; the end of the file stops the run.
+std::string read_xd_record(Io& io, int listing, int unit);
 
 }  // namespace kova

@@ -25,6 +25,7 @@
 #include "output/reduced_ang.hpp"
 #include "output/run_summary.hpp"
 #include "output/xd_master_file.hpp"
+#include "output/xd_master_head.hpp"
 #include "output/xh_bond_files.hpp"
 #include "shared/cpu_time.hpp"
 #include "shared/errors.hpp"
@@ -86,18 +87,26 @@ void road(Records& r) {
 
     // 6. the instruction file; it refuses a structure or databank file that is the listing,
     // whose file is opened only after it
-    read_instructions(r);
+    read_instructions(r.io, r.files.listing, r.options, r.elements);
     r.io.open_listing(r.files.listing);
 
-    // 7. the structure reader of FORMAT
+    // 7. the structure reader of FORMAT; for SHELX input the heads of xd_kova.mas and
+    // mopro_kova.par follow from what it read
+    const std::string& structure_file = r.options.structure_file;
     switch (r.options.input_format) {
-        case InputFormat::shelx: read_shelx(r, r.options.input_files[1]); break;
-        case InputFormat::xd: read_xd(r, r.options.input_files[1]); break;
-        case InputFormat::aim2tab: read_aim2tab(r, r.options.input_files[1]); break;
-        case InputFormat::platon: read_platon(r, r.options.input_files[1]); break;
+        case InputFormat::shelx:
+            read_shelx(r.io, r, structure_file);
+            write_xd_master_head(r.io, r);
+            write_mopro_cell_and_symmetry(r.io, r.structure.shelx_head);
+            break;
+        case InputFormat::xd:
+            read_xd(r.io, r, r.options.xd_master_file, structure_file);
+            break;
+        case InputFormat::aim2tab: read_aim2tab(r.io, r, structure_file); break;
+        case InputFormat::platon: read_platon(r.io, r, structure_file); break;
         case InputFormat::none: break;
     }
-    check_unique_labels(r);  // XD and MoPro name atoms by label
+    check_unique_labels(r.io, r);  // XD and MoPro name atoms by label
 
     // 8. number of scattering tables
     r.structure.table_count = 1;

@@ -119,6 +119,38 @@ void write_mopro_head(Records& r) {
                      {bangs, "!           CREATED BY PROGRAM << KOVA >>", bangs, "!  "});
 }
 
+void write_mopro_cell_and_symmetry(Io& io, const ShelxHead& head) {
+    const int par = mopro_parameters_channel;
+    int operators = 1;  // the identity, written first
+    for (const ShelxCrystalCard& card : head.cards) {
+        if (std::holds_alternative<SymmetryCard>(card)) ++operators;
+        const auto* c = std::get_if<CellCard>(&card);
+        if (!c) continue;
+        std::string l = fa("CELL", 4);
+        for (int k = 0; k < 3; ++k) l += ff(c->cell[static_cast<std::size_t>(k)], 10, 4);
+        for (int k = 3; k < 6; ++k) l += ff(c->cell[static_cast<std::size_t>(k)], 9, 4);
+        l += ' ';
+        l += ff(c->wavelength, 8, 5);
+        io.write(par, l);
+        io.write(par, "");
+    }
+    std::string l = "SYMM " + fi_grown(operators, 3) + " " + head.lattice;
+    if (head.centric) l += " CENTRO";
+    io.write(par, l);
+    io.write(par, "  X, Y, Z");
+    for (const ShelxCrystalCard& card : head.cards) {
+        const auto* symm = std::get_if<SymmetryCard>(&card);
+        if (!symm) continue;
+        // The operators without the card's name. A longer operator is written whole: cut to
+        // 30 columns it would lose a component.
+        const std::string& t = symm->text;
+        const std::string op = t.size() > 4 ? t.substr(4) : "";
+        io.write(par, op.size() < 30 ? pad(op, 30) : op);
+    }
+    io.write_lines(par, {"", "SCALE  1  1.0", "", "FMULT  1.0", "", "UOVER  0.0", "",
+                         "SOLVT  0.0  50.0", "", "EXTIN  0.0  GAUSSIAN  ISOT  TYP1", ""});
+}
+
 void write_mopro_constraints_start(Records& r) {
     write_bang_heading(r.io, r.files.mopro_constraints, "! local symmetry  ");
 }

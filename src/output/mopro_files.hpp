@@ -1,7 +1,8 @@
 // Writers of the MoPro files: the parameter file mopro_kova.par, the constraint file
 // con_mopro.inp and, with Extend_H, the restraint file res_mopro.inp. The pieces are written
 // where the road has their records: con_mopro.inp gets its start lines first, the SYMPLM
-// lines after the frame analysis and the similarity block in the output section.
+// lines after the frame analysis and the similarity block in the output section;
+// mopro_kova.par its head, then the cell and symmetry lines of SHELX input, then its body.
 #pragma once
 
 #include <string>
@@ -13,6 +14,9 @@ namespace kova {
 constexpr int mopro_parameters_channel = 444;  // mopro_kova.par
 
 void write_mopro_head(Records& r);    // head of mopro_kova.par
+// For SHELX input, after the head of mopro_kova.par: a CELL line for each CELL card, the
+// symmetry block and the fixed scale, extinction and solvent lines.
+void write_mopro_cell_and_symmetry(Io& io, const ShelxHead& head);
 void write_mopro_constraints_start(Records& r);   // start lines of con_mopro.inp
 // The SYMPLM line of every framed atom whose site symmetry is not "NO", in con_mopro.inp.
 void write_mopro_symmetry_lines(Io& io, const Records& r);

@@ -8,10 +8,6 @@
 
 namespace kova {
 
-void fatal_error(Records& r, std::string_view routine, std::string_view message) {
-    fatal_error(r.io, r.files.listing, routine, message);
-}
-
 void fatal_error(Io& io, int listing, std::string_view routine, std::string_view message) {
     std::string line = " ERROR *** " + std::string(routine) + " *** " + trim(message);
     for (int ch : {listing, terminal}) {
@@ -24,24 +20,33 @@ void fatal_error(Io& io, int listing, std::string_view routine, std::string_view
     throw RunStop{};
 }
 
-std::string why_structure_not_opened(const Records& r, const std::string& name) {
+void fatal_error(Records& r, std::string_view routine, std::string_view message) {
+    fatal_error(r.io, r.files.listing, routine, message);
+}
+
+std::string why_structure_not_opened(const Io& io, const std::string& name) {
     if (trim(name).empty()) return ": kova.inp names no structure file (give it on the INPUT line)";
-    return ": " + r.io.why_unreadable(trim(name));
+    return ": " + io.why_unreadable(trim(name));
+}
+
+bool names_the_listing(const Io& io, int listing, const std::string& name) {
+    const std::string listing_name = io.name_of(listing);
+    return !listing_name.empty() && !trim(name).empty() && io.same_file(trim(name), listing_name);
 }
 
 bool names_the_listing(const Records& r, const std::string& name) {
-    const std::string listing = r.io.name_of(r.files.listing);
-    return !listing.empty() && !trim(name).empty() && r.io.same_file(trim(name), listing);
+    return names_the_listing(r.io, r.files.listing, name);
 }
 
-void refuse_the_listing_as_input(Records& r, const std::string& name, std::string_view what) {
-    if (!names_the_listing(r, name)) return;
-    r.io.discard_listing(r.files.listing);
-    r.io.write(terminal, "");
-    r.io.write(terminal, " ERROR *** ReadInp *** " + std::string(what) + " " + trim(name) +
-                             " is the listing this run writes: rename the file or give another "
-                             "name");
-    r.io.write(terminal, "");
+void refuse_the_listing_as_input(Io& io, int listing, const std::string& name,
+                                 std::string_view what) {
+    if (!names_the_listing(io, listing, name)) return;
+    io.discard_listing(listing);
+    io.write(terminal, "");
+    io.write(terminal, " ERROR *** ReadInp *** " + std::string(what) + " " + trim(name) +
+                           " is the listing this run writes: rename the file or give another "
+                           "name");
+    io.write(terminal, "");
     throw RunStop{};
 }
 

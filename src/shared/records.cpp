@@ -55,7 +55,6 @@ Records::Records() {
         s.resize(2, ' ');
         elements.symbol[z] = s;
     }
-    for (auto& w : line_words.word) w = std::string(8, ' ');
     ensure_atoms(0);
     ensure_kappa_sets(0);
     ensure_dummies(0);
@@ -157,8 +156,7 @@ void set_defaults(Records& r) {
     o.pv_scaling = PvScaling::none;
     o.search_rings = false;
     o.databank_file.clear();
-    o.input_files[1].clear();
-    o.input_files[2].clear();
+    o.structure_file.clear();
     o.chem_constraints_h = true;
     o.chem_constraints_other = true;
     o.databank = false;
@@ -168,7 +166,7 @@ void set_defaults(Records& r) {
     o.extend_h = false;
     o.to_xd = false;
     o.rename_atoms = false;
-    o.rename_mode = 0;
+    o.rename_mode = RenameMode::all_atoms;
     o.disorder_extend_h = false;
     o.disorder_databank = false;
     o.keys = Keys{};

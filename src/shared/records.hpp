@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "shared/channels.hpp"
@@ -25,7 +26,6 @@ constexpr int max_ring_members = 100;
 constexpr int max_dummies = 2000;
 constexpr int max_symops = 192;   // operator table (a full F-centred cubic set)
 constexpr int max_free_vars = 200;
-constexpr int max_words = 40;     // text words of one line
 
 // P(l,m), l = 0..4, m = -4..4: plm[l][m + 4]
 using Plm = std::array<std::array<float, 9>, 5>;
@@ -67,6 +67,12 @@ enum class InputFormat { none, shelx, xd, aim2tab, platon };
 // difference to each atom, by one factor, or by differences in proportion to sigma(Pv).
 enum class PvScaling { none, difference, fraction, sigma };
 
+// How RENAME numbers the SHELX atoms.
+enum class RenameMode {
+    all_atoms,  // one running number over all atoms (mode 0)
+    per_type,   // a running number per SFAC type (any other mode)
+};
+
 // The options of the instruction file (kova.inp); `set_defaults` gives the defaults.
 struct Options {
     InputFormat input_format = InputFormat::none;
@@ -76,31 +82,25 @@ struct Options {
     int verbosity = 0;      // VERBOSE; levels 2 and 3 add listing detail
     int ncells = 0;         // NCELLS: lattice shifts -n..n per axis; -1 no completion
     // File names are held whole, as written (trailing blanks are no part of a name).
-    std::string databank_file;              // DATABANK or KOVA_DB (the prompt may open another)
-    std::array<std::string, 3> input_files;  // 1..2: the names of the INPUT line
+    std::string databank_file;   // DATABANK, KOVA_DB or the prompt's answer
+    std::string structure_file;  // the INPUT line's name the structure reader reads (for XD
+                                 // its second name, the parameter file)
+    std::string xd_master_file;  // FORMAT XD: the INPUT line's first name, the master file
     bool search_rings = false;  // RINGS given: the ring search runs
     PvScaling pv_scaling = PvScaling::none;  // SCALE; difference unless it says otherwise
     bool databank = false;    // DATABANK given
     bool extend_h = false;    // Extend_H given
     bool to_xd = false;       // TOXD given: plain SHELX-to-XD conversion
-    bool simple = false;      // SIMPLE given
+    bool simple = false;      // SIMPLE given: the simple model of chemical equivalence
     // CHEMCON: equivalent hydrogen / non-hydrogen atoms share kappa sets
     bool chem_constraints_h = false, chem_constraints_other = false;
     // DISORD: Extend_H moves the hydrogen atoms of disordered parts; the databank applies to them
     bool disorder_extend_h = false, disorder_databank = false;
     bool rename_atoms = false;  // RENAME: SHELX atoms named by element and running number
-    int rename_mode = 0;        // 0 numbering over all atoms, 1 per atom type
+    RenameMode rename_mode = RenameMode::all_atoms;
     RingSearch rings;
     Keys keys;
     Tolerances tolerances;
-    std::string xd_master_file;  // FORMAT XD: the master file to read
-};
-
-// The text words of the last line split by the line reader.
-struct LineWords {
-    int count = 0;
-    std::array<int, max_words + 1> starred{};         // 1..40: 1 when the word began with "*"
-    std::array<std::string, max_words + 1> word{};    // 1..40, 8 characters each, upper case
 };
 
 // The symmetry operators, identity first.
@@ -110,6 +110,37 @@ struct Symmetry {
     // image component k = sum_j rotation[n][j][k] x(j) + translation[n][k]
     std::vector<Mat3f> rotation = std::vector<Mat3f>(max_symops + 1, Mat3f{});
     std::vector<Vec3f> translation = std::vector<Vec3f>(max_symops + 1, Vec3f{});
+};
+
+// The cards of a SHELX file that the heads of xd_kova.mas and mopro_kova.par repeat, and the
+// scattering table of its SFAC types (what the SHELX reader found, for the writers of those
+// files).
+struct CellCard {
+    std::array<float, 6> cell{};  // a b c (Å) alpha beta gamma (degrees)
+    float wavelength = 0.0f;      // Å
+};
+struct LatticeCard {
+    char letter = 'P';     // the centring
+    bool centric = false;  // a centrosymmetric lattice so far: "LATT C", else "LATT A"
+};
+struct SymmetryCard {
+    std::string text;  // the card as read: upper-cased, comment removed, trimmed
+};
+using ShelxCrystalCard = std::variant<CellCard, LatticeCard, SymmetryCard>;
+// One row of the SCAT table: the shell occupations of an SFAC type's element in the order
+// 1S 2S 3S 4S 2P 3P 4P 3D 4D 4F 5S 5P 6S 6P 5D 7S 6D 5F.
+struct ScatteringRow {
+    int atomic_number = 0;
+    std::array<int, 18> shells{};
+};
+struct ShelxHead {
+    // In file order; a file without LATT card ends with the primitive centric lattice it
+    // stands for.
+    std::vector<ShelxCrystalCard> cards;
+    // The centring, and whether the lattice is centrosymmetric, as the LATT cards leave them.
+    char lattice = 'P';
+    bool centric = true;
+    std::vector<ScatteringRow> scattering;  // per SFAC type, in order
 };
 
 // The structure read. Per-atom members are indexed 1..; the images of completed molecules
@@ -140,6 +171,7 @@ struct Structure {
     int free_var_count = 0;
     int table_count = 0;  // scattering tables: the largest table, at least 1
     std::string model_name = std::string(20, ' ');    // XD model name
+    ShelxHead shelx_head;  // SHELX input
 };
 
 // Element data: covalent_radius (Å) and symbol indexed by Z from 1.
@@ -316,7 +348,6 @@ struct Records {
 
     Files files;
     Options options;
-    LineWords line_words;
 
     Structure structure;
     Elements elements;

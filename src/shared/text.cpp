@@ -53,29 +53,31 @@ bool is_number_word(std::string_view w) {
     return i == w.size();
 }
 
-bool read_logical_line(Records& r, int unit, std::string& line, int* first_record) {
-    InFile& f = r.io.in(unit);
-    line.assign(line_length, ' ');
-    std::size_t ins = 0;  // insertion column, 0-based
+std::optional<LogicalLine> read_logical_line(Io& io, int listing, int unit) {
+    InFile& f = io.in(unit);
+    LogicalLine line{std::string(line_length, ' '), 0};
+    std::string& text = line.text;
+    std::size_t column = 0;  // insertion column, 0-based
     std::string rec;
     while (true) {
-        if (!f.read(rec)) return false;
+        if (!f.read(rec)) return std::nullopt;
         rec = pad(rec, line_length);
         // Hand-written instructions separate their words with TABs too.
         std::replace(rec.begin(), rec.end(), '\t', ' ');
-        int l = trimmed_length(rec);
-        if (l == 0 || rec[0] == '!') continue;
-        if (ins == 0 && first_record) *first_record = f.recno();
-        std::size_t L = static_cast<std::size_t>(l);
-        if (rec[L - 1] != '\\') {
-            for (std::size_t k = 0; k < L && ins + k < line_length; ++k) line[ins + k] = rec[k];
-            return true;
+        const int used = trimmed_length(rec);
+        if (used == 0 || rec[0] == '!') continue;
+        if (column == 0) line.first_record = f.recno();
+        const auto length = static_cast<std::size_t>(used);
+        if (rec[length - 1] != '\\') {
+            for (std::size_t k = 0; k < length && column + k < line_length; ++k)
+                text[column + k] = rec[k];
+            return line;
         }
-        if (ins + 1 + L > line_length)
-            fatal_error(r, "ReadInputLine", "Line exceeds limit of 255 characters");
-        for (std::size_t k = 0; k < L; ++k) line[ins + k] = rec[k];
+        if (column + 1 + length > line_length)
+            fatal_error(io, listing, "ReadInputLine", "Line exceeds limit of 255 characters");
+        for (std::size_t k = 0; k < length; ++k) text[column + k] = rec[k];
         // The record copied has a non-blank, so the line is not blank.
-        ins = static_cast<std::size_t>(trimmed_length(line)) + 1;
+        column = static_cast<std::size_t>(trimmed_length(text)) + 1;
     }
 }
 
@@ -86,7 +88,7 @@ int count_blank_ended_words(std::string_view line) {
     return n;
 }
 
-WordColumns find_word_columns(Records& r, std::string_view line, int n,
+WordColumns find_word_columns(Io& io, int listing, std::string_view line, int n,
                               std::string_view missing) {
     int count = 0;
     if (line.size() > 1) {
@@ -100,42 +102,28 @@ WordColumns find_word_columns(Records& r, std::string_view line, int n,
             }
         }
     }
-    fatal_error(r, "ReadChar", "Unexpected STOP in ReadChar..." + std::string(missing));
+    fatal_error(io, listing, "ReadChar", "Unexpected STOP in ReadChar..." + std::string(missing));
 }
 
-void split_text_words(Records& r, std::string& line) {
-    LineWords& le = r.line_words;
-    le.count = 0;
-    for (int k = 1; k <= max_words; ++k) {
-        le.starred[k] = 0;
-        le.word[k] = std::string(8, ' ');
-    }
-    for_each_text_word(line, [&le](std::string_view w) {
-        // More than 40 text words: the rest are blanked but not stored.
-        if (le.count >= max_words) return;
-        ++le.count;
+bool TextWords::is(int k, std::string_view text) const {
+    return k >= 1 && k <= count && same_text(word[static_cast<std::size_t>(k)], text);
+}
+
+TextWords split_text_words(std::string& line) {
+    TextWords words;
+    for_each_text_word(line, [&words](std::string_view w) {
+        // More than 40 text words: the rest are blanked but not kept.
+        if (words.count >= max_words) return;
+        const auto k = static_cast<std::size_t>(++words.count);
         if (w[0] == '*') {
-            le.starred[le.count] = 1;
+            words.starred[k] = true;
             w.remove_prefix(1);
         }
         std::string t = pad(w, 8);
         for (char& c : t) c = upper_char(c);
-        le.word[le.count] = t;
+        words.word[k] = std::move(t);
     });
-}
-
-void read_split_record(Records& r, int unit, std::string& line) {
-    InFile& f = r.io.in(unit);
-    std::size_t len = line.size();
-    std::string rec;
-    while (true) {
-        if (!f.read(rec)) fatal_error(r, "ReadFile", " Error reading unit = " + fi(unit, 12));
-        if (!rec.empty() && rec[0] == '!') continue;
-        break;
-    }
-    line = pad(rec, len);
-    upper_case(line);
-    split_text_words(r, line);
+    return words;
 }
 
 void upper_case(std::string& s) {
@@ -147,73 +135,54 @@ void lower_case(std::string& s) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
 }
 
-void remove_blanks(Records& r, std::string& s) {
-    if (s.size() > 256) fatal_error(r, "RmBlanks", "len(op).gt.len(line)");
+void remove_blanks(Io& io, int listing, std::string& s) {
+    if (s.size() > 256) fatal_error(io, listing, "RmBlanks", "len(op).gt.len(line)");
     std::string t;
     for (char c : s)
         if (c != ' ') t.push_back(c);
     s = pad(t, s.size());
 }
 
-void split_pieces(std::string_view line, char sep, int& n, std::vector<std::string>& pieces,
-           std::vector<int>& lengths, std::size_t w, int mode) {
-    int most = n;
-    int count = 0;
-    pieces.assign(static_cast<std::size_t>(most > 0 ? most : 0) + 1, std::string(w, ' '));
-    lengths.assign(pieces.size(), 0);
-    bool trim = (mode & 1) != 0;
-    bool white = is_white(sep);
+std::vector<Piece> split_pieces(std::string_view line, char sep, int most, std::size_t width,
+                                bool trim, PieceCase letters) {
+    std::vector<Piece> pieces;
+    const bool white = is_white(sep);
     auto is_sep = [&](char c) { return white ? is_white(c) : c == sep; };
-    std::size_t start = 0;
-    std::size_t len = line.size();
-    auto store = [&](std::size_t a, std::size_t b) {  // columns a..b-1
-        ++count;
-        std::string_view p = line.substr(a, b - a);
-        pieces[count] = pad(p, w);
-        lengths[count] = static_cast<int>(std::min(p.size(), w));
+    auto store = [&](std::string_view p) {
+        pieces.push_back({pad(p, width), static_cast<int>(std::min(p.size(), width))});
     };
-    for (std::size_t i = 0; i < len && count < most; ++i) {
+    std::size_t start = 0;
+    const std::size_t len = line.size();
+    for (std::size_t i = 0; i < len && static_cast<int>(pieces.size()) < most; ++i) {
         if (is_sep(line[i])) {
-            if (i == start) {
-                if (!(trim && white)) {
-                    ++count;
-                    pieces[count] = std::string(w, ' ');
-                    lengths[count] = 0;
-                }
-            } else {
-                store(start, i);
-            }
+            // An empty piece between two separators counts, but for runs of white space
+            // when trimming.
+            if (i > start) store(line.substr(start, i - start));
+            else if (!(trim && white)) store({});
             start = i + 1;
         } else if (i == len - 1) {
-            store(start, len);
+            store(line.substr(start));
         }
     }
-    n = count;
-    for (int k = 1; k <= count; ++k) {
-        std::string& p = pieces[k];
+    for (Piece& p : pieces) {
         if (trim) {
-            std::size_t L = static_cast<std::size_t>(lengths[k]);
+            const std::size_t held = static_cast<std::size_t>(p.length);
             std::size_t a = 0;
-            while (a < L && is_white(p[a])) ++a;
-            std::size_t b = L;
-            while (b > a && is_white(p[b - 1])) --b;
-            p = pad(std::string_view(p).substr(a, b - a), w);
-            lengths[k] = static_cast<int>(b - a);
+            while (a < held && is_white(p.text[a])) ++a;
+            std::size_t b = held;
+            while (b > a && is_white(p.text[b - 1])) --b;
+            p.text = pad(std::string_view(p.text).substr(a, b - a), width);
+            p.length = static_cast<int>(b - a);
         }
-        if (mode & 2) upper_case(p);
-        else if (mode & 4) lower_case(p);
+        if (letters == PieceCase::upper) upper_case(p.text);
+        else if (letters == PieceCase::lower) lower_case(p.text);
     }
+    return pieces;
 }
 
-std::optional<std::string> search_keyed_line(Records& r, int unit, std::string_view key,
-                                             bool& rewind) {
+std::optional<std::string> search_keyed_line(InFile& f, std::string_view key) {
     std::string k(key.substr(0, std::min<std::size_t>(key.size(), 32)));
     upper_case(k);
-    InFile& f = r.io.in(unit);
-    if (rewind) {
-        f.rewind();
-        rewind = false;
-    }
     std::string rec;
     while (f.read(rec)) {
         std::string line = pad(rec, line_length);
@@ -256,5 +225,18 @@ void strip_brackets(std::string& label) {
     left_justify(l, 10);
     label = l;
 }
+
+bool read_logical_line(Records& r, int unit, std::string& line) {
+    std::optional<LogicalLine> read = read_logical_line(r.io, r.files.listing, unit);
+    line = read ? std::move(read->text) : std::string(line_length, ' ');
+    return read.has_value();
+}
+
+WordColumns find_word_columns(Records& r, std::string_view line, int n,
+                              std::string_view missing) {
+    return find_word_columns(r.io, r.files.listing, line, n, missing);
+}
+
+void remove_blanks(Records& r, std::string& s) { remove_blanks(r.io, r.files.listing, s); }
 
 }  // namespace kova

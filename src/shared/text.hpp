@@ -1,9 +1,10 @@
 // Line, word and label utilities shared by every free-format reader: logical lines with
 // comments and continuations, the word splitter with its number test, column finders,
-// the databank record reader, separator splitting and the keyed line search.
+// separator splitting and the keyed line search.
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -15,25 +16,49 @@
 namespace kova {
 
 constexpr std::size_t line_length = 255;  // the length of a line buffer of the readers
+constexpr int max_words = 40;             // text words of one line
 
-// True when `line` (255 characters) holds the next logical line; false at end of file. A TAB
-// of a record is read as a blank. `first_record`, when given, takes the number of the line's
-// first record.
-bool read_logical_line(Records& r, int unit, std::string& line, int* first_record = nullptr);
-// Fills `line_words` and blanks the text words out of `line`.
-void split_text_words(Records& r, std::string& line);
+// A logical line: its records joined, 255 characters.
+struct LogicalLine {
+    std::string text;
+    int first_record = 0;  // the number of its first record, for messages
+};
+// The next logical line of channel `unit`; nothing at end of file. A TAB of a record is read
+// as a blank. A continued line that does not fit stops the run (listing channel `listing`).
+std::optional<LogicalLine> read_logical_line(Io& io, int listing, int unit);
+
+// The text words of one line, as the word splitter takes them: the first 40, each without
+// its leading "*", cut to 8 characters and upper-cased. Words are numbered from 1.
+struct TextWords {
+    int count = 0;
+    std::array<std::string, max_words + 1> word{};  // 1..count; slot 0 unused
+    std::array<bool, max_words + 1> starred{};      // 1..count: the word began with "*"
+
+    // Word k, 8 characters; blanks when the line has fewer words.
+    std::string_view at(int k) const {
+        return k >= 1 && k <= count ? std::string_view(word[static_cast<std::size_t>(k)])
+                                    : std::string_view("        ");
+    }
+    // True when the line has a word k and it reads `text` (trailing blanks aside).
+    bool is(int k, std::string_view text) const;
+    // True when the line has a word k and it began with "*".
+    bool is_starred(int k) const {
+        return k >= 1 && k <= count && starred[static_cast<std::size_t>(k)];
+    }
+};
+// The text words of `line`, which are blanked out of it: the number words stay in their
+// columns for the caller's free-format read.
+TextWords split_text_words(std::string& line);
 // The first and last column (1-based) of a word of a line.
 struct WordColumns {
     int first = 0, last = 0;
 };
 // The columns of word n; stops the run when there is no such word, with `missing` (which
 // word of which record is missing, and how to give it) after the stop's own text.
-WordColumns find_word_columns(Records& r, std::string_view line, int n,
+WordColumns find_word_columns(Io& io, int listing, std::string_view line, int n,
                               std::string_view missing = {});
 // The number of words of a line that a blank follows.
 int count_blank_ended_words(std::string_view line);
-// Next record not beginning with "!", upper-cased and split; `line` keeps its length.
-void read_split_record(Records& r, int unit, std::string& line);
 // A-Z for a-z; any other character as it is.
 inline char upper_char(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 // True when two texts are equal but for the case of their letters a-z.
@@ -47,15 +72,26 @@ inline bool equal_ignoring_case(std::string_view a, std::string_view b) {
 void upper_case(std::string& s);
 // Lower-cases A-Z in place.
 void lower_case(std::string& s);
-// Removes every blank of a text, keeping its length.
-void remove_blanks(Records& r, std::string& s);
-// Pieces (1-based, each of width w) between separators; n in: most wanted, out: stored.
-void split_pieces(std::string_view line, char sep, int& n, std::vector<std::string>& pieces,
-           std::vector<int>& lengths, std::size_t w, int mode);
-// Reads up to the first record whose first characters equal the key, ignoring case, and
-// gives it padded to 255 characters; nothing at end of file.
-std::optional<std::string> search_keyed_line(Records& r, int unit, std::string_view key,
-                                             bool& rewind);
+// Removes every blank of a text, keeping its length; a text of more than 256 characters
+// stops the run.
+void remove_blanks(Io& io, int listing, std::string& s);
+
+// How the pieces of a separator split are cased.
+enum class PieceCase { as_written, upper, lower };
+// One piece of a separator split: `width` characters, and the length of what it holds.
+struct Piece {
+    std::string text;
+    int length = 0;
+};
+// The pieces between separators, at most `most`, each cut or padded to `width` characters.
+// A white-space separator (blank, NUL, TAB) stands for all three. `trim` takes leading and
+// trailing white space off each piece, and with a white-space separator makes a run of
+// separators count as one.
+std::vector<Piece> split_pieces(std::string_view line, char sep, int most, std::size_t width,
+                                bool trim, PieceCase letters = PieceCase::as_written);
+// The next record of `f` whose first characters equal the key (at most 32), ignoring case,
+// padded to 255 characters; nothing at end of file.
+std::optional<std::string> search_keyed_line(InFile& f, std::string_view key);
 // The length without trailing blanks, 0 when all blank.
 int trimmed_length(std::string_view s);
 // The column of the first non-blank character, 0 when all blank.
@@ -88,5 +124,12 @@ void for_each_text_word(std::string& line, F&& f) {
         std::fill_n(line.begin() + static_cast<std::ptrdiff_t>(first), j + 1 - first, ' ');
     }
 }
+
+// The forms that take the whole records, for the stages that do not pass Io yet (the
+// databank, the rescaling and the ring search); they call the forms above.
+bool read_logical_line(Records& r, int unit, std::string& line);
+WordColumns find_word_columns(Records& r, std::string_view line, int n,
+                              std::string_view missing = {});
+void remove_blanks(Records& r, std::string& s);
 
 }  // namespace kova

@@ -47,7 +47,7 @@ struct Stages {
              {std::pair{43, "reset.bond"}, {42, "const.bond"}, {445, "res_mopro.inp"}})
             r.io.create(ch, name);
         try {
-            read_shelx(r, test::real_structure(file).string());
+            read_shelx(r.io, r, test::real_structure(file).string());
             r.topology.list_size = r.structure.atom_count;
             if (rings) {
                 r.options.search_rings = true;

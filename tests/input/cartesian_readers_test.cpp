@@ -38,7 +38,7 @@ std::string atom_line(int i, const char* label, const char* xc) {
 TEST(ReadAim2Tab, BohrToAngstromAndListings) {
     test::Session s;
     s.dir.write("w.out", fixture("aim2tab/water_like.out"));
-    read_aim2tab(s.r, "w.out");
+    read_aim2tab(s.r.io, s.r, "w.out");
     const Records& r = s.r;
     ASSERT_EQ(r.structure.atom_count, 4);
     // 1.0 and 2.0 bohr times 0.52917725 in single precision
@@ -101,7 +101,7 @@ TEST(ReadAim2Tab, CountAndHeaderOrder) {
                        " ----\n" + row(1, "O1", "4.0000", "0.0000", "0.0000") +
                        row(2, "O2", "5.0000", "0.0000", "0.0000");
     s.dir.write("a.out", text);
-    read_aim2tab(s.r, "a.out");
+    read_aim2tab(s.r.io, s.r, "a.out");
     ASSERT_EQ(s.r.structure.atom_count, 2);
     EXPECT_EQ(s.r.structure.label[1], "O1      ");
     EXPECT_EQ(s.r.structure.cart[2][0], 5.0f * 0.52917725f);
@@ -116,14 +116,14 @@ TEST(ReadAim2Tab, HeaderPassesOverItsNextRecordEvenWithoutCount) {
     test::Session s;
     s.dir.write("a.out", std::string(kHead) + kCount + "      1\n" + kHead + " ----\n" +
                              row(1, "C1", "1.0000", "0.0000", "0.0000"));
-    read_aim2tab(s.r, "a.out");
+    read_aim2tab(s.r.io, s.r, "a.out");
     EXPECT_EQ(s.r.structure.atom_count, 0);
 }
 
 TEST(ReadAim2Tab, NoMarkersGivesNoAtoms) {
     test::Session s;
     s.dir.write("a.out", "just some text\n\n");
-    read_aim2tab(s.r, "a.out");
+    read_aim2tab(s.r.io, s.r, "a.out");
     EXPECT_EQ(s.r.structure.atom_count, 0);
     EXPECT_EQ(s.terminal().back(), " Total atoms read from AIM2TAB output file =     0");
 }
@@ -152,7 +152,7 @@ TEST(ReadAim2Tab, RejectsWhatItCannotRead) {
         test::Session s;
         s.dir.write("a.out", c.text);
         try {
-            read_aim2tab(s.r, "a.out");
+            read_aim2tab(s.r.io, s.r, "a.out");
             ADD_FAILURE() << "no fault for " << c.text;
         } catch (const RunFault& f) {
             EXPECT_NE(std::string(f.what()).find(c.fault), std::string::npos) << f.what();
@@ -188,7 +188,9 @@ TEST(CartesianReaders, OpenFailuresAndTooManyAtoms) {
         test::Session s;
         if (c.text == "dir") std::filesystem::create_directory(s.dir / c.name);
         else if (!c.text.empty()) s.dir.write(c.name, c.text);
-        EXPECT_THROW(c.platon ? read_platon(s.r, c.name) : read_aim2tab(s.r, c.name), RunStop);
+        EXPECT_THROW(c.platon ? read_platon(s.r.io, s.r, c.name)
+                              : read_aim2tab(s.r.io, s.r, c.name),
+                     RunStop);
         auto t = s.terminal();
         ASSERT_EQ(t.size(), 3u) << c.name;
         EXPECT_EQ(t[1], c.line);
@@ -206,7 +208,7 @@ TEST(ReadPlaton, LabelsNumbersAndTypes) {
                 "! ATOM in a comment is no ATOM line\n"
                 "ATOM C1234567890 1 1 1\n"
                 "ATOM O1 -1 -1 -1\n");
-    read_platon(s.r, "p.pla");
+    read_platon(s.r.io, s.r, "p.pla");
     const Records& r = s.r;
     ASSERT_EQ(r.structure.atom_count, 5);
     EXPECT_EQ(r.structure.label[1], "C1      ");
@@ -227,7 +229,7 @@ TEST(ReadPlaton, LabelsNumbersAndTypes) {
 TEST(ReadPlaton, TypeOrderOfFirstAppearance) {
     test::Session s;
     s.dir.write("p.pla", "ATOM C1 0 0 0\nATOM H1 1 0 0\nATOM C2 2 0 0\nATOM O1 3 0 0\n");
-    read_platon(s.r, "p.pla");
+    read_platon(s.r.io, s.r, "p.pla");
     ASSERT_EQ(s.r.structure.type_count, 3);
     EXPECT_EQ(s.r.structure.type_atomic_number[1], 6);
     EXPECT_EQ(s.r.structure.type_atomic_number[2], 1);
@@ -239,7 +241,7 @@ TEST(ReadPlaton, TooFewNumbersIsARunTimeError) {
         test::Session s;
         s.dir.write("p.pla", std::string("TITL x\n") + line + "\n");
         try {
-            read_platon(s.r, "p.pla");
+            read_platon(s.r.io, s.r, "p.pla");
             ADD_FAILURE() << line;
         } catch (const RunFault& f) {
             EXPECT_NE(std::string(f.what()).find("p.pla, record 2: expected three coordinates"),
@@ -256,14 +258,14 @@ TEST(ReadPlaton, HundredThousandAtomsAndOneMore) {
     {
         test::Session s;
         s.dir.write("p.pla", text);
-        read_platon(s.r, "p.pla");
+        read_platon(s.r.io, s.r, "p.pla");
         EXPECT_EQ(s.r.structure.atom_count, 100000);
         EXPECT_EQ(s.terminal().back(), " Total atoms read from PLATON file =   100000");
     }
     {
         test::Session s;
         s.dir.write("p.pla", text + "ATOM H1 0 0 0\n");
-        EXPECT_THROW(read_platon(s.r, "p.pla"), RunStop);
+        EXPECT_THROW(read_platon(s.r.io, s.r, "p.pla"), RunStop);
         EXPECT_EQ(s.terminal()[1], " ERROR *** ReadPlaton *** Too many atoms");
     }
 }
@@ -272,7 +274,7 @@ TEST(ListAtomTypes, SymbolsIncludingUnknownOnes) {
     test::Session s;
     s.r.structure.type_count = 4;
     s.r.structure.type_atomic_number = {0, 1, 52, 94, 0};
-    list_atom_types(s.r);
+    list_atom_types(s.r.io, s.r);
     const std::vector<std::string> want = {
         "",
         " Number of atom types =    4",
@@ -295,7 +297,7 @@ TEST(ListAtoms, CountsEachFlag) {
     }
     s.r.structure.frac[1] = Vec3f{0.12345f, -0.5f, 1.0f};
     s.r.structure.cart[1] = Vec3f{1.23456f, -12.5f, 100.0f};
-    list_atoms(s.r, s.r.files.listing);
+    list_atoms(s.r.io, s.r.structure, s.r.files.listing);
     auto lines = s.listing();
     ASSERT_EQ(lines.size(), 2u + 4u + 4u);
     EXPECT_EQ(lines[2],

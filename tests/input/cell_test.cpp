@@ -16,7 +16,7 @@ void set_cell(Records& r, std::array<float, 6> cell) { r.structure.cell = cell; 
 TEST(MakeCellMatrices, OrthogonalCellAndListing) {
     test::Session s;
     set_cell(s.r, {10, 20, 30, 90, 90, 90});
-    make_cell_matrices(s.r);
+    make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
     const Mat3f& t = s.r.structure.frac_to_cart;
     const Mat3f& ti = s.r.structure.cart_to_frac;
     const float diag[3] = {10, 20, 30};
@@ -50,7 +50,7 @@ TEST(MakeCellMatrices, HexagonalAndMonoclinicCells) {
     {
         test::Session s;
         set_cell(s.r, {5, 5, 7, 90, 90, 120});
-        make_cell_matrices(s.r);
+        make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
         const Mat3f& t = s.r.structure.frac_to_cart;
         EXPECT_NEAR(t[0][1], -2.5f, 1e-5f);                     // -b/2
         EXPECT_NEAR(t[1][1], 5.0f * std::sqrt(3.0f) / 2, 1e-5f);  // b sqrt(3)/2
@@ -59,7 +59,7 @@ TEST(MakeCellMatrices, HexagonalAndMonoclinicCells) {
     {
         test::Session s;
         set_cell(s.r, {5, 6, 7, 90, 100, 90});
-        make_cell_matrices(s.r);
+        make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
         const Mat3f& t = s.r.structure.frac_to_cart;
         EXPECT_NEAR(t[1][2], 0.0f, 1e-5f);         // t vanishes with alpha = gamma = 90
         EXPECT_NEAR(t[0][2], -1.2155373f, 1e-5f);  // 7 cos 100 deg
@@ -71,7 +71,7 @@ TEST(MakeCellMatrices, HexagonalAndMonoclinicCells) {
 TEST(ConvertPoint, RoundTripInATriclinicCell) {
     test::Session s;
     set_cell(s.r, {7.1f, 8.3f, 9.5f, 75, 85, 110});
-    make_cell_matrices(s.r);
+    make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
     const Vec3f p = {0.1f, -0.7f, 1.3f};
     Vec3f c = to_cartesian(s.r.structure.frac_to_cart, p);
     const Vec3f f = to_fractional(s.r.structure.cart_to_frac, c);
@@ -100,7 +100,7 @@ TEST(CellErrors, StopThroughErr) {
     for (const Case& c : cases) {
         test::Session s;
         set_cell(s.r, c.cell);
-        EXPECT_THROW(make_cell_matrices(s.r), RunStop);
+        EXPECT_THROW(make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure), RunStop);
         auto t = s.terminal();
         ASSERT_EQ(t.size(), 3u);
         EXPECT_EQ(t[1], c.line);
@@ -126,7 +126,7 @@ struct OccCase {
 
 void run_occ(test::Session& s, const std::vector<OccCase>& cases) {
     set_cell(s.r, {10, 10, 10, 90, 90, 90});
-    make_cell_matrices(s.r);
+    make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
     int n = static_cast<int>(cases.size());
     s.r.ensure_atoms(n);
     s.r.structure.atom_count = n;
@@ -137,7 +137,7 @@ void run_occ(test::Session& s, const std::vector<OccCase>& cases) {
         s.r.structure.occupancy_flag[i] = 7;
         s.r.structure.cart[i] = to_cartesian(s.r.structure.frac_to_cart, c.xf);
     }
-    set_occupancy_flags(s.r);
+    set_occupancy_flags(s.r.structure);
     for (int i = 1; i <= n; ++i)
         EXPECT_EQ(s.r.structure.occupancy_flag[i], cases[static_cast<std::size_t>(i - 1)].flag)
             << cases[static_cast<std::size_t>(i - 1)].what;

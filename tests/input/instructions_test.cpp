@@ -1,4 +1,4 @@
-// The instruction file: each keyword sets its record and is listed as specified.
+// The instruction file: each keyword sets its record, and the options are listed.
 #include "input/instructions.hpp"
 
 #include <cstdlib>
@@ -28,7 +28,7 @@ struct Inp {
         r.io.create(35, "kova.out");
         dir.write("kova.inp", text);
         try {
-            read_instructions(r);
+            read_instructions(r.io, r.files.listing, r.options, r.elements);
         } catch (const RunStop&) {
             stopped = true;
         } catch (const RunFault& f) {
@@ -93,9 +93,9 @@ TEST(Instructions, FormatAndInput) {
         Inp t("FORMAT *xd *shelx\nINPUT a.res *rename 1 *toxd\n");
         EXPECT_EQ(t.r.options.input_format, InputFormat::shelx);
         EXPECT_TRUE(t.r.options.rename_atoms);
-        EXPECT_EQ(t.r.options.rename_mode, 1);
+        EXPECT_EQ(t.r.options.rename_mode, RenameMode::per_type);
         EXPECT_TRUE(t.r.options.to_xd);
-        EXPECT_EQ(trim(t.r.options.input_files[1]), "a.res");
+        EXPECT_EQ(trim(t.r.options.structure_file), "a.res");
         // " inum = " and the count in 12 columns, on the terminal
         EXPECT_NE(t.out.str().find("  inum =            1\n"), std::string::npos);
     }
@@ -107,27 +107,27 @@ TEST(Instructions, FormatAndInput) {
         Inp t("FORMAT *aim2tab\nFORMAT *shelx\nINPUT Mixed.Case\n");
         EXPECT_EQ(t.r.options.input_format, InputFormat::shelx);
         EXPECT_FALSE(t.r.options.crystal_input);
-        EXPECT_EQ(trim(t.r.options.input_files[1]), "Mixed.Case");
+        EXPECT_EQ(trim(t.r.options.structure_file), "Mixed.Case");
     }
     {
         Inp t("FORMAT *xd\nINPUT xd.mas xd.inp\n");
         EXPECT_EQ(trim(t.r.options.xd_master_file), "xd.mas");
-        EXPECT_EQ(trim(t.r.options.input_files[1]), "xd.inp");
+        EXPECT_EQ(trim(t.r.options.structure_file), "xd.inp");
         EXPECT_TRUE(t.listed(" Input file format = XD    file(s) = xd.mas xd.inp"));
     }
     {
         Inp t("INPUT xd.mas xd.inp\nFORMAT *xd\n");
         EXPECT_EQ(trim(t.r.options.xd_master_file), "");
-        EXPECT_EQ(trim(t.r.options.input_files[1]), "xd.mas");
+        EXPECT_EQ(trim(t.r.options.structure_file), "xd.mas");
     }
     {
         Inp t("FORMAT *shelx\nINPUT a.res *rename 7\n");
-        EXPECT_EQ(t.r.options.rename_mode, 1);
+        EXPECT_EQ(t.r.options.rename_mode, RenameMode::per_type);
         EXPECT_TRUE(t.listed(" Change SHELX atom names ( irs=1 : counting atoms types ) "));
     }
     {
         Inp t("FORMAT *shelx\nINPUT a.res *rename\n");
-        EXPECT_EQ(t.r.options.rename_mode, 0);
+        EXPECT_EQ(t.r.options.rename_mode, RenameMode::all_atoms);
         EXPECT_TRUE(t.listed(" Change SHELX atom names ( irs=0 : straightforward counting ) "));
     }
 }
@@ -307,7 +307,7 @@ TEST(Instructions, NamesKeptWhole) {
     const std::string a(100, 'a'), b(100, 'b');
     {
         Inp t("FORMAT *shelx\nINPUT " + a + "\nDATABANK " + b + "\n");
-        EXPECT_EQ(t.r.options.input_files[1], a);
+        EXPECT_EQ(t.r.options.structure_file, a);
         EXPECT_EQ(t.r.options.databank_file, b);
         EXPECT_TRUE(t.listed(" Input file format = SHELX    file(s) = " + a));
         EXPECT_TRUE(t.listed("   " + b));
@@ -315,7 +315,7 @@ TEST(Instructions, NamesKeptWhole) {
     {
         Inp t("FORMAT *xd\nINPUT " + a + " " + b + "\n");
         EXPECT_EQ(t.r.options.xd_master_file, a);
-        EXPECT_EQ(t.r.options.input_files[1], b);
+        EXPECT_EQ(t.r.options.structure_file, b);
         EXPECT_TRUE(t.listed(" Input file format = XD    file(s) = " + a + " " + b));
     }
     // KOVA_DB as set, less trailing blanks, which are no part of a name

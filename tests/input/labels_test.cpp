@@ -40,7 +40,7 @@ TEST(CheckLabels, RepeatedLabelsStopWithTheirAtomsAndTheRemedy) {
         SCOPED_TRACE(c.what);
         test::Session s;
         s.r.options.input_format = c.format;
-        s.r.options.input_files[1] = c.format == InputFormat::xd       ? "xd.mas"
+        s.r.options.structure_file = c.format == InputFormat::xd       ? "xd.mas"
                                      : c.format == InputFormat::platon ? "m.pla"
                                                      : "t.res";
         const int nat = static_cast<int>(c.labels.size());
@@ -49,10 +49,10 @@ TEST(CheckLabels, RepeatedLabelsStopWithTheirAtomsAndTheRemedy) {
         for (int i = 1; i <= nat; ++i)
             s.r.structure.label[static_cast<std::size_t>(i)] = pad(c.labels[i - 1], 8);
         if (std::string(c.want).empty()) {
-            EXPECT_NO_THROW(check_unique_labels(s.r));
+            EXPECT_NO_THROW(check_unique_labels(s.r.io, s.r));
             continue;
         }
-        EXPECT_THROW(check_unique_labels(s.r), RunStop);
+        EXPECT_THROW(check_unique_labels(s.r.io, s.r), RunStop);
         ASSERT_GE(s.terminal().size(), 2u);
         EXPECT_EQ(s.terminal()[1], head + c.want);
     }

@@ -39,7 +39,7 @@ TEST(ShelxRules, ScatteringRows) {
     };
     Records r;
     for (const Case& c : cases) {
-        const std::array<int, 19> row = shell_occupations(r, c.z, 1);
+        const std::array<int, 19> row = shell_occupations(r.io, r, c.z, 1);
         for (int k = 1; k <= 18; ++k) {
             int want = k <= static_cast<int>(c.first.size()) ? c.first[k - 1] : 0;
             EXPECT_EQ(row[k], want) << "Z " << c.z << " shell " << k;
@@ -64,7 +64,7 @@ TEST(ShelxRules, ScatteringRows) {
     };
     for (const Stop& c : stops) {
         test::Session s;
-        EXPECT_THROW(shell_occupations(s.r, c.z, c.type), RunStop) << c.z;
+        EXPECT_THROW(shell_occupations(s.r.io, s.r, c.z, c.type), RunStop) << c.z;
         EXPECT_EQ(s.terminal(), (std::vector<std::string>{"", c.line, ""})) << c.z;
     }
 }
@@ -87,12 +87,12 @@ TEST(ShelxRules, FreeVariables) {
         {2001.0f, 0.0f},  // free variable 200, never given
     };
     for (const Case& c : cases) {
-        const std::optional<float> out = apply_free_variable(r, c.v);
+        const std::optional<float> out = apply_free_variable(r.structure, c.v);
         ASSERT_TRUE(out) << c.v;
         EXPECT_NEAR(*out, c.want, 1e-6) << c.v;
     }
-    EXPECT_FALSE(apply_free_variable(r, 2011.0f));  // free variable 201
-    EXPECT_FALSE(apply_free_variable(r, -1.0e30f));
+    EXPECT_FALSE(apply_free_variable(r.structure, 2011.0f));  // free variable 201
+    EXPECT_FALSE(apply_free_variable(r.structure, -1.0e30f));
 }
 
 TEST(ShelxRules, ResidueCardForms) {
@@ -131,10 +131,10 @@ TEST(ShelxRules, EquivalentIsotropicU) {
         r.structure.cell = c.cell;
         r.structure.adp_order[1] = 2;
         r.structure.uij[1] = c.u;
-        EXPECT_NEAR(equivalent_u(r, 1), c.want, 2e-7);
+        EXPECT_NEAR(equivalent_u(r.structure, 1), c.want, 2e-7);
         r.structure.adp_order[2] = 1;  // isotropic: U11 itself
         r.structure.uij[2][0] = 0.037f;
-        EXPECT_EQ(equivalent_u(r, 2), 0.037f);
+        EXPECT_EQ(equivalent_u(r.structure, 2), 0.037f);
     }
 }
 

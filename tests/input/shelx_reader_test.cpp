@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <variant>
 
 #include "shared/format.hpp"
 #include "shelx_support.hpp"
@@ -235,22 +236,24 @@ TEST(ShelxAtoms, RidingUAndFreeVariables) {
 TEST(ShelxAtoms, RenameNumbering) {
     struct Case {
         bool rename;
-        int irs;
+        RenameMode mode;
         std::vector<std::string> labels;
     };
     const Case cases[] = {
-        {false, 0, {"C(7)", "CL(X)", "C(A)", "C(12)", "H(Q)"}},
-        {true, 0, {"C(1)", "Cl(2)", "C(3)", "C(4)", "H(5)"}},
-        {true, 1, {"C(1)", "Cl(1)", "C(2)", "C(3)", "H(1)"}},  // the third carbon is C(3)
+        {false, RenameMode::all_atoms, {"C(7)", "CL(X)", "C(A)", "C(12)", "H(Q)"}},
+        {true, RenameMode::all_atoms, {"C(1)", "Cl(2)", "C(3)", "C(4)", "H(5)"}},
+        // the third carbon is C(3)
+        {true, RenameMode::per_type, {"C(1)", "Cl(1)", "C(2)", "C(3)", "H(1)"}},
     };
     for (const Case& c : cases) {
         ShelxRead t;
         t.rec().options.rename_atoms = c.rename;
-        t.rec().options.rename_mode = c.irs;
+        t.rec().options.rename_mode = c.mode;
         t.read("n.res", test::fixture("rename_types.res"));
         ASSERT_EQ(t.rec().structure.atom_count, 5);
         for (int i = 1; i <= 5; ++i)
-            EXPECT_EQ(t.rec().structure.label[i], test_pad(c.labels[i - 1].c_str())) << c.irs << i;
+            EXPECT_EQ(t.rec().structure.label[i], test_pad(c.labels[i - 1].c_str()))
+                << static_cast<int>(c.mode) << i;
     }
 }
 
@@ -397,12 +400,62 @@ TEST(ShelxHeads, BadHeadsEndTheRun) {
             EXPECT_EQ(t.fault, c.fault) << c.file;
         }
     }
-    // Rows of the SCAT table before the unknown element are written.
+    // The unknown element stops the run while the SCAT table is made: before the cell and
+    // the symmetry are listed.
     ShelxRead t;
     t.read("bad.res", cases[1].file);
+    EXPECT_TRUE(has_run(t.file("kova.out"),
+                        {" Reading SHELX file : bad.res" + std::string(53, ' '), "",
+                         cases[1].err_line, ""}));
+}
+
+// Several CELL cards, and SYMM and LATT cards between them: both heads repeat them in the
+// order of the file, each CELL card with its own wavelength; the cell read is the last one.
+TEST(ShelxHeads, CardsKeepTheirFileOrder) {
+    ShelxRead t;
+    t.read("order.res", "TITL t\nCELL 0.71073 10 10 10 90 90 90\nSYMM -x,y,-z ! a comment\n"
+                        "LATT -1\nCELL 1.54178 11 12 13 90 95 90\nSFAC C\n"
+                        "C1 1 0.1 0.2 0.3 11.0 0.05\nEND\n");
+    ASSERT_FALSE(t.stopped);
+    ASSERT_EQ(t.fault, "");
+    const ShelxHead& head = t.rec().structure.shelx_head;
+    ASSERT_EQ(head.cards.size(), 4u);
+    EXPECT_TRUE(std::holds_alternative<CellCard>(head.cards[0]));
+    EXPECT_EQ(std::get<SymmetryCard>(head.cards[1]).text, "SYMM -X,Y,-Z");
+    EXPECT_FALSE(std::get<LatticeCard>(head.cards[2]).centric);
+    EXPECT_EQ(std::get<CellCard>(head.cards[3]).wavelength, 1.54178f);
+    EXPECT_EQ(head.lattice, 'P');
+    EXPECT_FALSE(head.centric);
+    EXPECT_EQ(t.rec().structure.cell[4], 95.0f);
+
     auto mas = t.file("xd_kova.mas");
-    ASSERT_FALSE(mas.empty());
-    EXPECT_EQ(mas.back().substr(0, 5), "C    ");
+    ASSERT_GT(mas.size(), 10u);
+    // F12.4 each for the cell, F12.6 for the wavelength
+    const std::vector<std::string> cards = {
+        "CELL      10.0000     10.0000     10.0000     90.0000     90.0000     90.0000",
+        "WAVE     0.710730",
+        "SYMM -X,Y,-Z",
+        "LATT A P",
+        "CELL      11.0000     12.0000     13.0000     90.0000     95.0000     90.0000",
+        "WAVE     1.541780",
+        kBang79,
+    };
+    EXPECT_EQ(std::vector<std::string>(mas.begin() + 4, mas.begin() + 11), cards);
+    auto par = t.file("mopro_kova.par");
+    ASSERT_GT(par.size(), 10u);
+    // a b c F10.4, the angles F9.4, a blank and the wavelength F8.5; two operators with
+    // the identity; the card's text from column 5 padded to 30 columns
+    const std::vector<std::string> lines = {
+        "CELL   10.0000   10.0000   10.0000  90.0000  90.0000  90.0000  0.71073",
+        "",
+        "CELL   11.0000   12.0000   13.0000  90.0000  95.0000  90.0000  1.54178",
+        "",
+        "SYMM   2 P",
+        "  X, Y, Z",
+        " -X,Y,-Z                      ",
+        "",
+    };
+    EXPECT_EQ(std::vector<std::string>(par.begin() + 4, par.begin() + 12), lines);
 }
 
 TEST(ShelxHeads, MissingFileNamesTheFile) {

@@ -1,5 +1,6 @@
 // The SHELX reader run on its own: a fresh Records with the run's channels and files, the
-// reader called on one file, and the files and streams read back afterwards.
+// reader called on one file followed by the writers of the file heads it feeds (as the run
+// calls them), and the files and streams read back afterwards.
 #pragma once
 
 #include <memory>
@@ -8,8 +9,9 @@
 #include <vector>
 
 #include "input/shelx_reader.hpp"
-#include "shared/fatal.hpp"
 #include "output/mopro_files.hpp"
+#include "output/xd_master_head.hpp"
+#include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "shared/records.hpp"
 #include "support.hpp"
@@ -44,7 +46,9 @@ struct ShelxRead {
     }
     ShelxRead& read(const std::string& name) {
         try {
-            read_shelx(*r, name);
+            read_shelx(r->io, *r, name);
+            write_xd_master_head(r->io, *r);
+            write_mopro_cell_and_symmetry(r->io, r->structure.shelx_head);
         } catch (const RunStop&) {
             stopped = true;
         } catch (const RunFault& f) {

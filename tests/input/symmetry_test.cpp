@@ -27,6 +27,22 @@ Op stored(const Records& r, int n) {
     return o;
 }
 
+// The routines on a session's records: its listing, its verbosity and its operator table.
+SymmCardReading parse_card(test::Session& s, std::string_view card) {
+    return parse_symm_card(s.r.io, s.r.files.listing, pad(card, 255), 255,
+                           s.r.structure.symmetry);
+}
+void read_cards(test::Session& s, int unit) {
+    read_symmetry(s.r.io, s.r.files.listing, unit, s.r.structure.symmetry);
+}
+void centre(test::Session& s, char lattice) {
+    add_lattice_centring(s.r.io, s.r.files.listing, s.r.options.verbosity, lattice,
+                         s.r.structure.symmetry);
+}
+void add_partners(test::Session& s) {
+    add_inversion_partners(s.r.io, s.r.files.listing, s.r.structure.symmetry);
+}
+
 void store(Records& r, int n, const Op& o) {
     for (int k = 0; k < 3; ++k) {
         r.structure.symmetry.translation[n][k] = o[4 * k];
@@ -101,7 +117,7 @@ TEST(ParseSymmCard, CardForms) {
     for (const Case& c : cases) {
         test::Session s;
         start_list(s.r);
-        const SymmCardStatus status = parse_symm_card(s.r, pad(c.card, 255), 255).status;
+        const SymmCardStatus status = parse_card(s, c.card).status;
         EXPECT_EQ(status, c.status) << c.card;
         ASSERT_EQ(s.r.structure.symmetry.count, 1 + static_cast<int>(c.ops.size())) << c.card;
         EXPECT_EQ(stored(s.r, 1), identity) << c.card;
@@ -142,7 +158,7 @@ TEST(ParseSymmComponent, FractionsAndNumbers) {
     test::Session s;
     for (const Case& c : cases) {
         std::string comp = pad(c.comp, 32);
-        const SymmComponent got = parse_symm_component(s.r, comp, 32);
+        const SymmComponent got = parse_symm_component(s.r.io, s.r.files.listing, comp, 32);
         EXPECT_EQ(got.trn.has_value(), c.reads) << c.comp;
         if (c.reads && got.trn) {
             EXPECT_NEAR(*got.trn, c.trn, 1e-7f) << c.comp;
@@ -196,7 +212,7 @@ TEST(ReadSymmetry, ReadsEveryCardAndListsTheOperators) {
     s.r.io.open_old(57, "t.res");
     std::string first;
     s.r.io.in(57).read(first);  // read_symmetry rewinds whatever was read
-    read_symmetry(s.r, 57, s.r.files.listing);
+    read_cards(s, 57);
     EXPECT_EQ(s.r.structure.symmetry.count, 3);
     EXPECT_TRUE(s.r.io.in(57).at_end());
     auto lines = s.listing();
@@ -217,7 +233,7 @@ TEST(ReadSymmetry, CommentEndsTheCard) {
                 "SYMM -X, Y, 1/2-Z ! see 1/4\n"
                 "SYMM X, -Y, Z; -X, -Y, -Z !; 1/2+X, Y, Z\n");
     s.r.io.open_old(57, "t.res");
-    read_symmetry(s.r, 57, s.r.files.listing);
+    read_cards(s, 57);
     ASSERT_EQ(s.r.structure.symmetry.count, 4);
     EXPECT_EQ(stored(s.r, 2), (Op{0, -1, 0, 0, 0, 0, 1, 0, 0.5f, 0, 0, -1}));
     EXPECT_EQ(stored(s.r, 3), (Op{0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1}));
@@ -241,7 +257,7 @@ TEST(ReadSymmetry, TranslationThatDoesNotReadEndsTheRun) {
                 "SYMM -X, -Y, Z+1/0 ! a typing slip\n");
     s.r.io.open_old(57, "t.res");
     try {
-        read_symmetry(s.r, 57, s.r.files.listing);
+        read_cards(s, 57);
         ADD_FAILURE() << "no run-time error";
     } catch (const RunFault& f) {
         EXPECT_STREQ(f.what(),
@@ -256,7 +272,7 @@ TEST(ReadSymmetry, NoCardsLeavesTheIdentity) {
     s.dir.write("t.res", "TITL none\nCELL 0.71 5 5 5 90 90 90\n");
     s.r.io.open_old(57, "t.res");
     s.r.structure.symmetry.count = 7;  // an earlier list is replaced
-    read_symmetry(s.r, 57, s.r.files.listing);
+    read_cards(s, 57);
     EXPECT_EQ(s.r.structure.symmetry.count, 1);
     EXPECT_EQ(stored(s.r, 1), identity);
     EXPECT_EQ(s.listing(), std::vector<std::string>{"   SYMM  1      + X, + Y, + Z"});
@@ -265,12 +281,12 @@ TEST(ReadSymmetry, NoCardsLeavesTheIdentity) {
 TEST(AddLatticeCentring, CentringThenInversion) {
     test::Session s;
     start_list(s.r);
-    parse_symm_card(s.r, pad("SYMM -X,Y,-Z; -X,-Y,-Z; X,-Y,Z", 255), 255);
+    parse_card(s, "SYMM -X,Y,-Z; -X,-Y,-Z; X,-Y,Z");
     ASSERT_EQ(s.r.structure.symmetry.count, 4);
     std::vector<Op> first;
     for (int n = 1; n <= 4; ++n) first.push_back(stored(s.r, n));
 
-    add_lattice_centring(s.r, s.r.files.listing, 'C');
+    centre(s, 'C');
     ASSERT_EQ(s.r.structure.symmetry.count, 8);
     for (int n = 1; n <= 4; ++n) {
         Op want = first[n - 1];
@@ -278,7 +294,7 @@ TEST(AddLatticeCentring, CentringThenInversion) {
         want[4] += 0.5f;
         EXPECT_EQ(stored(s.r, n + 4), want) << n;
     }
-    add_inversion_partners(s.r, s.r.files.listing);
+    add_partners(s);
     ASSERT_EQ(s.r.structure.symmetry.count, 16);
     for (int n = 1; n <= 8; ++n) {
         Op want = stored(s.r, n);
@@ -314,7 +330,7 @@ TEST(AddLatticeCentring, FaceCentringOrder) {
     start_list(s.r);
     s.r.structure.symmetry.count = 2;
     store(s.r, 2, Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1});
-    add_lattice_centring(s.r, s.r.files.listing, 'F');
+    centre(s, 'F');
     ASSERT_EQ(s.r.structure.symmetry.count, 8);
     // copies for (1/2,1/2,0), then (0,1/2,1/2), then (1/2,0,1/2), each over operators 1, 2
     const float t[8][3] = {{0, 0, 0},     {0, 0, 0},     {.5f, .5f, 0}, {.5f, .5f, 0},
@@ -331,15 +347,15 @@ TEST(AddLatticeCentring, FaceCentringOrder) {
 TEST(AddLatticeCentring, FoldsEveryTranslation) {
     test::Session s;
     start_list(s.r);
-    parse_symm_card(s.r, pad("SYMM X+1, -Y, Z", 255), 255);
+    parse_card(s, "SYMM X+1, -Y, Z");
     ASSERT_EQ(s.r.structure.symmetry.count, 2);  // x + 1 is not the identity
-    add_lattice_centring(s.r, s.r.files.listing, 'I');
+    centre(s, 'I');
     ASSERT_EQ(s.r.structure.symmetry.count, 4);
     EXPECT_EQ(s.r.structure.symmetry.translation[2], (Vec3f{0, 0, 0}));
     EXPECT_EQ(s.r.structure.symmetry.translation[4], (Vec3f{0.5f, 0.5f, 0.5f}));  // 1.5 -> 0.5
 
     s.r.structure.symmetry.translation[3] = Vec3f{-1.5f, -1.0f, 0.999f};
-    fold_translations(s.r, s.r.structure.symmetry.count);
+    fold_translations(s.r.structure.symmetry, s.r.structure.symmetry.count);
     EXPECT_EQ(s.r.structure.symmetry.translation[3],
               (Vec3f{-0.5f, 0.0f, 0.999f}));  // the sign stays
 }
@@ -348,7 +364,7 @@ TEST(AddLatticeCentring, UnsupportedLetterStops) {
     for (char latt : {'P', 'R', 'c'}) {
         test::Session s;
         start_list(s.r);
-        EXPECT_THROW(add_lattice_centring(s.r, s.r.files.listing, latt), RunStop);
+        EXPECT_THROW(centre(s, latt), RunStop);
         EXPECT_EQ(s.terminal(), std::vector<std::string>{std::string("  Lattice type ") + latt +
                                                           " is not supported"});
         EXPECT_EQ(s.r.structure.symmetry.count, 1);
@@ -360,7 +376,7 @@ TEST(AddInversionPartners, PartnerKeepsTheTranslation) {
     start_list(s.r);
     s.r.structure.symmetry.count = 2;
     store(s.r, 2, Op{0, -1, 0, 0, 0.5f, 0, 1, 0, 0.5f, 0, 0, -1});  // -x, y+1/2, -z+1/2
-    add_inversion_partners(s.r, s.r.files.listing);
+    add_partners(s);
     ASSERT_EQ(s.r.structure.symmetry.count, 4);
     EXPECT_EQ(stored(s.r, 3), (Op{0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1}));
     EXPECT_EQ(stored(s.r, 4), (Op{0, 1, 0, 0, 0.5f, 0, -1, 0, 0.5f, 0, 0, 1}));  // x, -y+1/2, z+1/2
@@ -384,7 +400,8 @@ TEST(ListSymmetryOperators, MatricesOnlyAtVerbose2) {
         s.r.structure.symmetry.count = 2;
         // component 1 = y + 1/4: coefficient of y (j = 2) in component 1 sits in stored row 2
         store(s.r, 2, Op{0.25f, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, -1});
-        list_symmetry_operators(s.r, s.r.files.listing);
+        list_symmetry_operators(s.r.io, s.r.files.listing, s.r.options.verbosity,
+                                s.r.structure.symmetry);
         auto lines = s.listing();
         std::vector<std::string> want = {"", " Number of symmetry operations =    2"};
         if (verb == 2) {
@@ -407,9 +424,9 @@ TEST(SymmetryTable, StopsBeyondItsCapacity) {
         test::Session s;
         start_list(s.r);
         s.r.structure.symmetry.count = 48;
-        add_lattice_centring(s.r, s.r.files.listing, 'F');
+        centre(s, 'F');
         EXPECT_EQ(s.r.structure.symmetry.count, 192);
-        EXPECT_THROW(add_inversion_partners(s.r, s.r.files.listing), RunStop);
+        EXPECT_THROW(add_partners(s), RunStop);
         EXPECT_EQ(s.r.structure.symmetry.count, 192);
         auto t = s.terminal();
         ASSERT_EQ(t.size(), 3u);
@@ -421,9 +438,9 @@ TEST(SymmetryTable, StopsBeyondItsCapacity) {
         start_list(s.r);
         s.r.structure.symmetry.count = 191;
         // the identity is dropped before it needs room
-        parse_symm_card(s.r, pad("SYMM -X,-Y,-Z; X,Y,Z", 255), 255);
+        parse_card(s, "SYMM -X,-Y,-Z; X,Y,Z");
         EXPECT_EQ(s.r.structure.symmetry.count, 192);
-        EXPECT_THROW(parse_symm_card(s.r, pad("SYMM X,Y,Z; -X,Y,Z", 255), 255), RunStop);
+        EXPECT_THROW(parse_card(s, "SYMM X,Y,Z; -X,Y,Z"), RunStop);
         EXPECT_EQ(s.r.structure.symmetry.count, 192);
     }
 }
@@ -458,10 +475,10 @@ struct GroupCase {
 void expect_closed_group(const GroupCase& c) {
     test::Session s;
     ASSERT_TRUE(s.r.io.try_open_old(57, test::real_structure(c.file).string())) << c.file;
-    read_symmetry(s.r, 57, s.r.files.listing);
+    read_cards(s, 57);
     ASSERT_EQ(s.r.structure.symmetry.count, c.cards) << c.file;
-    if (c.latt != 'P') add_lattice_centring(s.r, s.r.files.listing, c.latt);
-    if (c.centro) add_inversion_partners(s.r, s.r.files.listing);
+    if (c.latt != 'P') centre(s, c.latt);
+    if (c.centro) add_partners(s);
     const int n = s.r.structure.symmetry.count;
     ASSERT_EQ(n, c.total) << c.file;
     for (int a = 1; a <= n; ++a) {

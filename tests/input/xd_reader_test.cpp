@@ -28,9 +28,8 @@ struct Xd {
         r.io.create(35, "kova.out");
         dir.write("x.mas", mas);
         dir.write("x.inp", par);
-        r.options.xd_master_file = "x.mas";
         try {
-            read_xd(r, "x.inp");
+            read_xd(r.io, r, "x.mas", "x.inp");
         } catch (const RunStop&) {
             stopped = true;
         } catch (const RunFault& f) {
@@ -167,8 +166,7 @@ TEST(XdReader, MissingFiles) {
     r.io.bind(dir.path(), &in, &out, &out);
     r.files.listing = 35;
     r.io.create(35, "kova.out");
-    r.options.xd_master_file = "none.mas";
-    EXPECT_THROW(read_xd(r, "x.inp"), RunStop);
+    EXPECT_THROW(read_xd(r.io, r, "none.mas", "x.inp"), RunStop);
     // The name follows the text at once, then why the file does not open.
     EXPECT_NE(out.str().find(" ERROR *** ReadXD *** Error opening XD master filenone.mas: "
                              "no such file\n"),

@@ -6,6 +6,7 @@
 // atoms of the other readers and of the working list) are not repeated here.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,7 +98,6 @@ TEST(Limits, MoreThanTwentyLinksOfOneEntry) {
 }
 
 TEST(Limits, FortyTextWordsAndTheFortyFirst) {
-    Records r;
     std::string line;
     // WA ... WZ, XA ... XO: no word of them reads as a number
     auto word = [](int k) {
@@ -105,9 +105,9 @@ TEST(Limits, FortyTextWordsAndTheFortyFirst) {
     };
     for (int k = 1; k <= 41; ++k) line += word(k) + " " + std::to_string(k % 10) + " ";
     line = pad(line, 255);
-    split_text_words(r, line);
-    EXPECT_EQ(r.line_words.count, 40);
-    EXPECT_EQ(r.line_words.word[40], "XN      ");
+    const TextWords words = split_text_words(line);
+    EXPECT_EQ(words.count, 40);
+    EXPECT_EQ(words.at(40), "XN      ");
     // the 41st is not stored but is blanked out like the others: only the numbers stay
     std::string numbers;
     for (int k = 1; k <= 41; ++k) numbers += std::to_string(k % 10) + " ";
@@ -133,12 +133,13 @@ TEST(Limits, TheLogicalLineOf255Characters) {
         Records r;
         r.io.bind(dir.path(), &in, &out, &out);
         r.io.open_old(23, "in.txt");
-        std::string line;
-        ASSERT_TRUE(read_logical_line(r, 23, line));
-        ASSERT_EQ(line.size(), 255u);
-        EXPECT_EQ(line.substr(252), c.tail) << c.backslash;
-        ASSERT_TRUE(read_logical_line(r, 23, line));
-        EXPECT_EQ(trim(line), "NEXT");
+        std::optional<LogicalLine> line = read_logical_line(r.io, r.files.listing, 23);
+        ASSERT_TRUE(line);
+        ASSERT_EQ(line->text.size(), 255u);
+        EXPECT_EQ(line->text.substr(252), c.tail) << c.backslash;
+        line = read_logical_line(r.io, r.files.listing, 23);
+        ASSERT_TRUE(line);
+        EXPECT_EQ(trim(line->text), "NEXT");
     }
 }
 

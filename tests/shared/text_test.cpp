@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 #include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "support.hpp"
@@ -31,22 +34,28 @@ struct Fixture {
     }
 };
 
+// The logical lines of the fixture's channel 23, their text without trailing blanks.
+std::optional<LogicalLine> next_line(Fixture& f) {
+    return read_logical_line(f.r.io, f.r.files.listing, 23);
+}
+
 TEST(LogicalLines, ContinuationCommentsAndEnd) {
     Fixture f("! comment\n\nTOLS 0.3 \\\n! inside\n\n0.1 0.1\n  ! note\nLAST \\\n");
-    std::string line;
-    ASSERT_TRUE(read_logical_line(f.r, 23, line));
-    EXPECT_EQ(line.size(), line_length);
-    EXPECT_EQ(trim(line), "TOLS 0.3 \\ 0.1 0.1");
-    split_text_words(f.r, line);
-    EXPECT_EQ(f.r.line_words.count, 2);
-    EXPECT_EQ(f.r.line_words.word[1], "TOLS    ");
-    EXPECT_EQ(f.r.line_words.word[2], "\\       ");
-    ASSERT_TRUE(read_logical_line(f.r, 23, line));
-    split_text_words(f.r, line);
-    EXPECT_EQ(f.r.line_words.count, 2);
-    EXPECT_EQ(f.r.line_words.word[1], "!       ");
-    EXPECT_EQ(f.r.line_words.word[2], "NOTE    ");
-    EXPECT_FALSE(read_logical_line(f.r, 23, line));  // the continued LAST is lost
+    std::optional<LogicalLine> line = next_line(f);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->text.size(), line_length);
+    EXPECT_EQ(trim(line->text), "TOLS 0.3 \\ 0.1 0.1");
+    TextWords words = split_text_words(line->text);
+    EXPECT_EQ(words.count, 2);
+    EXPECT_EQ(words.at(1), "TOLS    ");
+    EXPECT_EQ(words.at(2), "\\       ");
+    line = next_line(f);
+    ASSERT_TRUE(line);
+    words = split_text_words(line->text);
+    EXPECT_EQ(words.count, 2);
+    EXPECT_EQ(words.at(1), "!       ");
+    EXPECT_EQ(words.at(2), "NOTE    ");
+    EXPECT_FALSE(next_line(f));  // the continued LAST is lost
 }
 
 // kova.inp is written by hand: a TAB separates its words as a blank does, also before a
@@ -54,77 +63,89 @@ TEST(LogicalLines, ContinuationCommentsAndEnd) {
 // a line's first record is given for its messages.
 TEST(LogicalLines, TabsAreBlanksAndTheFirstRecordIsKnown) {
     Fixture f("FORMAT\t*shelx\n\t\t\nTOLS\t0.3\t\\\t\n! c\n0.1\t0.1\nNCELLS 1\n");
-    std::string line;
-    int first = 0;
-    ASSERT_TRUE(read_logical_line(f.r, 23, line, &first));
-    EXPECT_EQ(trim(line), "FORMAT *shelx");
-    EXPECT_EQ(first, 1);
-    ASSERT_TRUE(read_logical_line(f.r, 23, line, &first));
+    std::optional<LogicalLine> line = next_line(f);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(trim(line->text), "FORMAT *shelx");
+    EXPECT_EQ(line->first_record, 1);
+    line = next_line(f);
+    ASSERT_TRUE(line);
     // "TOLS 0.3 \" then the continuation after one blank
-    EXPECT_EQ(trim(line), "TOLS 0.3 \\ 0.1 0.1");
-    EXPECT_EQ(first, 3);  // record 2 (TABs only) skipped; the line ends at record 5
+    EXPECT_EQ(trim(line->text), "TOLS 0.3 \\ 0.1 0.1");
+    EXPECT_EQ(line->first_record, 3);  // record 2 (TABs only) skipped; the line ends at record 5
     EXPECT_EQ(f.r.io.in(23).recno(), 5);
-    split_text_words(f.r, line);
-    EXPECT_EQ(f.r.line_words.count, 2);
-    EXPECT_EQ(f.r.line_words.word[1], "TOLS    ");
-    ASSERT_TRUE(read_logical_line(f.r, 23, line));  // no place given: none written
-    EXPECT_EQ(trim(line), "NCELLS 1");
-    EXPECT_FALSE(read_logical_line(f.r, 23, line, &first));
-    EXPECT_EQ(first, 3);  // at the end of the file it keeps the last line's
+    EXPECT_EQ(split_text_words(line->text).at(1), "TOLS    ");
+    line = next_line(f);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(trim(line->text), "NCELLS 1");
+    EXPECT_EQ(line->first_record, 6);
+    EXPECT_FALSE(next_line(f));
 }
 
 TEST(LogicalLines, LongRecordsAndTheLimit) {
     std::string longrec = std::string(300, 'A');
     Fixture f(longrec + "\n" + std::string(254, 'B') + "\\\nX\n");
-    std::string line;
-    ASSERT_TRUE(read_logical_line(f.r, 23, line));
-    EXPECT_EQ(line, std::string(255, 'A'));
+    std::optional<LogicalLine> line = next_line(f);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->text, std::string(255, 'A'));
     // a backslash in column 255 does not fit
     f.r.files.listing = 35;
-    EXPECT_THROW(read_logical_line(f.r, 23, line), RunStop);
+    EXPECT_THROW(next_line(f), RunStop);
     EXPECT_NE(
         f.out->str().find(" ERROR *** ReadInputLine *** Line exceeds limit of 255 characters"),
         std::string::npos);
 }
 
 TEST(WordSplitter, StarsNumbersAndLastColumn) {
-    Records r;
     std::string line = pad("KEYGEN *XYZUIJ all 2.5 * *5 verylongword9", 60);
-    split_text_words(r, line);
-    const auto& le = r.line_words;
-    ASSERT_EQ(le.count, 6);
-    EXPECT_EQ(le.word[2], "XYZUIJ  ");
-    EXPECT_EQ(le.starred[2], 1);
-    EXPECT_EQ(le.word[3], "ALL     ");
-    EXPECT_EQ(le.starred[3], 0);
-    EXPECT_EQ(le.word[4], "        ");
-    EXPECT_EQ(le.starred[4], 1);
-    EXPECT_EQ(le.word[5], "5       ");
-    EXPECT_EQ(le.word[6], "VERYLONG");
+    const TextWords words = split_text_words(line);
+    ASSERT_EQ(words.count, 6);
+    EXPECT_EQ(words.at(2), "XYZUIJ  ");
+    EXPECT_TRUE(words.is_starred(2));
+    EXPECT_EQ(words.at(3), "ALL     ");
+    EXPECT_FALSE(words.is_starred(3));
+    EXPECT_EQ(words.at(4), "        ");
+    EXPECT_TRUE(words.is_starred(4));
+    EXPECT_EQ(words.at(5), "5       ");
+    EXPECT_EQ(words.at(6), "VERYLONG");
     EXPECT_EQ(trim(line), std::string(19, ' ') + "2.5");
     // a word reaching the last column is not seen
     std::string edge = "TOLS 0.2 ABC";
     EXPECT_EQ(count_blank_ended_words(edge), 2);
-    split_text_words(r, edge);
-    EXPECT_EQ(r.line_words.count, 1);
+    EXPECT_EQ(split_text_words(edge).count, 1);
+}
+
+// Words beyond the line's count are blank and never starred; `is` compares without trailing
+// blanks, as the keyword table does.
+TEST(WordSplitter, WordsBeyondTheCountAndComparisons) {
+    std::string line = pad("*FORMAT shelx", 20);
+    const TextWords words = split_text_words(line);
+    ASSERT_EQ(words.count, 2);
+    EXPECT_TRUE(words.is(1, "FORMAT"));
+    EXPECT_TRUE(words.is(2, "SHELX   "));
+    EXPECT_FALSE(words.is(2, "SHELXL"));
+    EXPECT_FALSE(words.is(3, ""));  // no third word, not even a blank one
+    EXPECT_FALSE(words.is(0, ""));
+    EXPECT_EQ(words.at(3), "        ");
+    EXPECT_EQ(words.at(0), "        ");
+    EXPECT_TRUE(words.is_starred(1));
+    EXPECT_FALSE(words.is_starred(3));
 }
 
 TEST(WordSplitter, FortyTextWords) {
-    Records r;
     std::string line;
     for (int k = 0; k < 40; ++k) line += test::numbered("W", k) + " 1 ";
     line = pad(line, 255);
-    split_text_words(r, line);
-    EXPECT_EQ(r.line_words.count, 40);
-    EXPECT_EQ(r.line_words.word[40], "W39     ");
+    const TextWords words = split_text_words(line);
+    EXPECT_EQ(words.count, 40);
+    EXPECT_EQ(words.at(40), "W39     ");
 }
 
 TEST(FindWordColumns, ColumnsAndMissingWord) {
     Records r;
-    const WordColumns c = find_word_columns(r, "  ab cde  ", 2);
+    const WordColumns c = find_word_columns(r.io, r.files.listing, "  ab cde  ", 2);
     EXPECT_EQ(c.first, 6);
     EXPECT_EQ(c.last, 8);
-    EXPECT_THROW(find_word_columns(r, "  ab cde  ", 3), RunStop);
+    EXPECT_THROW(find_word_columns(r.io, r.files.listing, "  ab cde  ", 3), RunStop);
 }
 
 // The stop for a missing word keeps its text and adds what its caller says is missing.
@@ -134,49 +155,60 @@ TEST(FindWordColumns, MissingWordNamedByTheCaller) {
     std::ostringstream out;
     Records r;
     r.io.bind(dir.path(), &in, &out, &out);
-    EXPECT_THROW(find_word_columns(r, "ATOM 6 X ", 4, ": test.db, record 3: no word 4"), RunStop);
+    EXPECT_THROW(find_word_columns(r.io, r.files.listing, "ATOM 6 X ", 4,
+                                   ": test.db, record 3: no word 4"),
+                 RunStop);
     EXPECT_EQ(out.str(),
               "\n ERROR *** ReadChar *** Unexpected STOP in ReadChar...: test.db, record 3: no "
               "word 4\n\n");
 }
 
-TEST(ReadSplitRecord, SkipsBangRecordsKeepsBlankOnes) {
-    Fixture f("! skipped\n\nc(1) sp2 1.5\n");
-    std::string line(40, ' ');
-    read_split_record(f.r, 23, line);
-    EXPECT_EQ(f.r.line_words.count, 0);
-    read_split_record(f.r, 23, line);
-    EXPECT_EQ(f.r.line_words.count, 2);
-    EXPECT_EQ(f.r.line_words.word[1], "C(1)    ");
-    f.r.files.listing = 35;
-    EXPECT_THROW(read_split_record(f.r, 23, line), RunStop);
-    EXPECT_NE(f.out->str().find(" ERROR *** ReadFile ***  Error reading unit =           23"),
-              std::string::npos);
+// The pieces of a split and their lengths, as the symmetry cards are split.
+TEST(Split, Pieces) {
+    struct Case {
+        const char* line;
+        char sep;
+        int most;
+        bool trim;
+        PieceCase letters;
+        std::vector<std::string> texts;  // without trailing blanks
+        std::vector<int> lengths;
+    } cases[] = {
+        {"x, y, z", ',', 12, true, PieceCase::as_written, {"x", "y", "z"}, {1, 1, 1}},
+        // an empty piece between two separators counts
+        {"a,,b", ',', 12, false, PieceCase::as_written, {"a", "", "b"}, {1, 0, 1}},
+        // trimmed: a run of blanks is one separator
+        {"a  b", ' ', 12, true, PieceCase::as_written, {"a", "b"}, {1, 1}},
+        // untrimmed, each blank separates
+        {"a  b", ' ', 12, false, PieceCase::as_written, {"a", "", "b"}, {1, 0, 1}},
+        {"-x;y+1/2 ;z", ';', 3, true, PieceCase::upper, {"-X", "Y+1/2", "Z"}, {2, 5, 1}},
+        // at most two pieces; a separator in the last column adds no empty piece
+        {"a;b;c", ';', 2, false, PieceCase::as_written, {"a", "b"}, {1, 1}},
+        {"A;B;", ';', 5, false, PieceCase::lower, {"a", "b"}, {1, 1}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<Piece> p = split_pieces(c.line, c.sep, c.most, 32, c.trim, c.letters);
+        ASSERT_EQ(p.size(), c.texts.size()) << c.line;
+        for (std::size_t k = 0; k < p.size(); ++k) {
+            EXPECT_EQ(p[k].text.size(), 32u) << c.line << k;
+            EXPECT_EQ(trim(p[k].text), c.texts[k]) << c.line << k;
+            EXPECT_EQ(p[k].length, c.lengths[k]) << c.line << k;
+        }
+    }
 }
 
-TEST(Split, Pieces) {
-    std::vector<std::string> p;
-    std::vector<int> l;
-    int n = 12;
-    split_pieces("x, y, z", ',', n, p, l, 32, 1);
-    ASSERT_EQ(n, 3);
-    EXPECT_EQ(trim(p[1]), "x");
-    EXPECT_EQ(trim(p[3]), "z");
-    EXPECT_EQ(l[2], 1);
-    n = 12;
-    split_pieces("a,,b", ',', n, p, l, 32, 0);
-    ASSERT_EQ(n, 3);
-    EXPECT_EQ(l[2], 0);
-    EXPECT_EQ(trim(p[3]), "b");
-    n = 12;
-    split_pieces("a  b", ' ', n, p, l, 32, 1);
-    EXPECT_EQ(n, 2);
-    n = 3;
-    split_pieces("-x;y+1/2 ;z", ';', n, p, l, 80, 3);
-    ASSERT_EQ(n, 3);
-    EXPECT_EQ(trim(p[1]), "-X");
-    EXPECT_EQ(trim(p[2]), "Y+1/2");
-    EXPECT_EQ(l[2], 5);
+// The keyed search reads on from where the file stands, ignoring the case of the key.
+TEST(KeyedSearch, FromTheReadPositionIgnoringCase) {
+    Fixture f("TITL x\nsymm -x,y,z\nREM SYMM\nSYMM x,-y,z\n");
+    InFile& in = f.r.io.in(23);
+    std::optional<std::string> line = search_keyed_line(in, "Sym");
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->size(), line_length);
+    EXPECT_EQ(trim(*line), "symm -x,y,z");
+    line = search_keyed_line(in, "SYM");
+    ASSERT_TRUE(line);
+    EXPECT_EQ(trim(*line), "SYMM x,-y,z");
+    EXPECT_FALSE(search_keyed_line(in, "SYM"));
 }
 
 TEST(Labels, CutSqueezeAndLengths) {
@@ -194,11 +226,11 @@ TEST(Labels, CutSqueezeAndLengths) {
     EXPECT_EQ(first_nonblank("  x "), 3);
     Records r;
     std::string s = " - x + 1 / 2 ";
-    remove_blanks(r, s);
+    remove_blanks(r.io, r.files.listing, s);
     EXPECT_EQ(s, "-x+1/2       ");
     std::string big(257, ' ');
     r.files.listing = 35;
-    EXPECT_THROW(remove_blanks(r, big), RunStop);
+    EXPECT_THROW(remove_blanks(r.io, r.files.listing, big), RunStop);
 }
 
 TEST(Elements, AtomicNumber) {
