@@ -93,13 +93,13 @@ std::vector<int> images_at(Records& r, const Vec3f& p) {
 
 // The label of a new dummy at the position of image j, which replaces the axis label `lab`
 // (no reuse test).
-std::string replace_by_dummy(Records& r, int j, const std::string& lab, char let) {
+std::string replace_by_dummy(Io& io, Records& r, int j, const std::string& lab, char let) {
     int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
     label_dummy(r, k);
-    r.io.write(r.files.listing, "");
-    r.io.write(r.files.listing, " Atom " + trim(lab) + " used in definition of " +
+    io.write(r.files.listing, "");
+    io.write(r.files.listing, " Atom " + trim(lab) + " used in definition of " +
                                  std::string(1, let) + "-axis is" +
                                  " symmetry-generated; replace with dummy " + fi(k, 4));
     r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.structure.frac[static_cast<std::size_t>(j)];
@@ -142,7 +142,7 @@ void label_dummy(Records& r, int k) {
     r.frames.dummy_label[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);
 }
 
-std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3f& target1,
+std::pair<std::string, std::string> replace_image_targets(Io& io, Records& r, const Vec3f& target1,
                                                           const Vec3f& target2, std::string label1,
                                                           std::string label2, char axis1,
                                                           char axis2) {
@@ -155,11 +155,11 @@ std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3
         int j = std::min(a < on1.size() ? on1[a] : r.topology.list_size + 1,
                          b < on2.size() ? on2[b] : r.topology.list_size + 1);
         if (a < on1.size() && on1[a] == j) {
-            label1 = replace_by_dummy(r, j, label1, axis1);
+            label1 = replace_by_dummy(io, r, j, label1, axis1);
             ++a;
         }
         if (b < on2.size() && on2[b] == j) {
-            label2 = replace_by_dummy(r, j, label2, axis2);
+            label2 = replace_by_dummy(io, r, j, label2, axis2);
             ++b;
         }
     }
@@ -230,7 +230,7 @@ float angle_of_points(const Vec3f& a, const Vec3f& vertex, const Vec3f& c) {
     return static_cast<float>(static_cast<double>(std::acos(cosine)) * 57.29577791868205);
 }
 
-void write_angle_line(Records& r, int channel, int i1, int i2, int i3, float angle) {
+void write_angle_line(Io& io, const Records& r, int channel, int i1, int i2, int i3, float angle) {
     std::string rec = " Angle   ";
     rec.reserve(64);
     auto lab = [&r, &rec](int i) {
@@ -245,8 +245,8 @@ void write_angle_line(Records& r, int channel, int i1, int i2, int i3, float ang
     rec += " = ";
     put_ff(rec, angle, 8, 2);
     rec += " deg.";
-    r.io.write(channel, "");
-    r.io.write(channel, rec);
+    io.write(channel, "");
+    io.write(channel, rec);
 }
 
 std::string strip_um(const std::string& label) {

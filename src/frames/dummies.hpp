@@ -23,7 +23,7 @@ void label_dummy(Records& r, int k);
 Vec3f dummy_cartesian(const Records& r, int k);
 // The labels of the two axis targets (at points target1 and target2 of axes axis1 and axis2),
 // each replaced by a new dummy atom's label where it lies on a symmetry image of an atom.
-std::pair<std::string, std::string> replace_image_targets(Records& r, const Vec3f& target1,
+std::pair<std::string, std::string> replace_image_targets(Io& io, Records& r, const Vec3f& target1,
                                                           const Vec3f& target2, std::string label1,
                                                           std::string label2, char axis1,
                                                           char axis2);
@@ -40,7 +40,7 @@ Vec3f midpoint(const Vec3f& a, const Vec3f& b);
 // The angle a-vertex-c at the vertex, in degrees (0 when a or c lies on the vertex).
 float angle_of_points(const Vec3f& a, const Vec3f& vertex, const Vec3f& c);
 // Writes the line of the angle i1-i2-i3 to a channel, after an empty line.
-void write_angle_line(Records& r, int channel, int i1, int i2, int i3, float angle);
+void write_angle_line(Io& io, const Records& r, int channel, int i1, int i2, int i3, float angle);
 // The label without its first "UM", left-justified in 10 characters.
 std::string strip_um(const std::string& label);
 

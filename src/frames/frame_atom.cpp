@@ -451,7 +451,7 @@ Frame frame_atom(Io& io, Records& r, int i) {
     keep_frame_defined(io, r, i, f);
     r.structure.site_symmetry[i] = pad(f.site_symmetry, 5);
 
-    frame_tail(r, i, f);
+    frame_tail(io, r, i, f);
     return f;
 }
 

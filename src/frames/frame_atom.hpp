@@ -65,6 +65,6 @@ bool frame_defined(const Records& r, int i, const Frame& f);
 // Once the frame of atom i is decided, records what follows from it: kappa set, atom-table
 // line (shown on the terminal and in the listing), MoPro lines, frame picture, populations and
 // the row of the XD atom table.
-void frame_tail(Records& r, int i, Frame& f);
+void frame_tail(Io& io, Records& r, int i, Frame& f);
 
 }  // namespace kova

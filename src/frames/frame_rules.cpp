@@ -111,7 +111,7 @@ void hydrogen_y_target(Io& io, Records& r, int i, Frame& f, int p) {
                angle_at(r, r.structure.cart[i], p, candidate) <= 170.0f;
     });
     if (c == 0) return not_found(io, r, i, f, p, radius);
-    write_angle_line(r, r.files.listing, i, p, c, angle_at(r, r.structure.cart[i], p, c));
+    write_angle_line(io, r, r.files.listing, i, p, c, angle_at(r, r.structure.cart[i], p, c));
     target_atom(r, f, 2, c);
 }
 
@@ -139,7 +139,7 @@ void hydrogen_rule(Io& io, Records& r, int i, Frame& f, int p) {
 // Y of any other terminal atom from the stored neighbours of its partner p: the first that
 // makes a real angle. A partner in a straight chain on the way turns the frame into Z and
 // "cyl". False when none qualified.
-bool partner_neighbour_target(Records& r, int i, Frame& f, int p) {
+bool partner_neighbour_target(Io& io, Records& r, int i, Frame& f, int p) {
     const NeighbourTable& partner = r.topology.neighbours[p];
     if (partner.count < 2) return false;
     for (int m = 1; m <= partner.count; ++m) {
@@ -147,7 +147,7 @@ bool partner_neighbour_target(Records& r, int i, Frame& f, int p) {
         if (c == i) continue;
         const float angle = angle_at(r, r.structure.cart[i], p, c);
         if (accepted_bend(angle)) {
-            write_angle_line(r, r.files.listing, i, p, c, angle);
+            write_angle_line(io, r, r.files.listing, i, p, c, angle);
             target_atom(r, f, 2, c);
             return true;
         }
@@ -167,7 +167,7 @@ void terminal_rule(Io& io, Records& r, int i, Frame& f, int p) {
     f.axis1 = 'X';
     target_atom(r, f, 1, p);
     f.axis2 = 'Y';
-    if (partner_neighbour_target(r, i, f, p)) return;
+    if (partner_neighbour_target(io, r, i, f, p)) return;
 
     const NeighbourTable& partner = r.topology.neighbours[p];
     bool partner_has_other = false;
@@ -178,7 +178,7 @@ void terminal_rule(Io& io, Records& r, int i, Frame& f, int p) {
                accepted_bend(angle_at(r, r.structure.cart[i], p, c));
     });
     if (s.atom == 0) return not_found(io, r, i, f, p, s.radius);
-    write_angle_line(r, r.files.listing, i, p, s.atom,
+    write_angle_line(io, r, r.files.listing, i, p, s.atom,
                      angle_at(r, r.structure.cart[i], p, s.atom));
     target_atom(r, f, 2, s.atom);
 }
@@ -220,7 +220,7 @@ void linear_frame(Io& io, Records& r, int i, Frame& f, int a, int b) {
         return m >= 3 && accepted_bend(angle_at(r, r.structure.cart[z], i, c));
     });
     if (s.atom == 0) return not_found(io, r, i, f, i, s.radius);
-    write_angle_line(r, r.files.listing, z, i, s.atom,
+    write_angle_line(io, r, r.files.listing, z, i, s.atom,
                      angle_at(r, r.structure.cart[z], i, s.atom));
     target_atom(r, f, 2, s.atom);
 }

@@ -102,7 +102,7 @@ XdAtomRow xd_atom_row(const Records& r, int i, const Frame& f, int n1, int n2, i
     return row;
 }
 
-void list_kappa_table(Records& r, int i) {
+void list_kappa_table(Io& io, const Records& r, int i) {
     const int set = r.frames.kappa_set[i];
     const int tbl = set >= 0 && set < static_cast<int>(r.frames.kappa_table.size())
                         ? r.frames.kappa_table[set]
@@ -113,28 +113,28 @@ void list_kappa_table(Records& r, int i) {
     put_fi(line, set, 4);
     line += "  nsft=";
     put_fi(line, tbl, 4);
-    write_listing_line(r.io, r.files, line);
+    write_listing_line(io, r.files, line);
 }
 
 }  // namespace
 
-void frame_tail(Records& r, int i, Frame& f) {
-    const int equiv = choose_kappa_set(r, i, f);
+void frame_tail(Io& io, Records& r, int i, Frame& f) {
+    const int equiv = choose_kappa_set(io, r, i, f);
     std::string line = " Symmetry = [";
     put_pad(line, r.structure.site_symmetry[i], 5);
     line += ']';
-    write_listing_line(r.io, r.files, line);
+    write_listing_line(io, r.files, line);
     const int n1 = target_number(r, f.label1);
     const int n2 = target_number(r, f.label2);
     r.frames.frame_axes[i] = FrameAxes{f.axis1, f.axis2, f.label1, f.label2};
     r.frames.xd_atom_row[i] = xd_atom_row(r, i, f, n1, n2, equiv);
-    echo_atom_line(r.io, r.files.listing, atom_table_line(r.structure, r.frames, i));
+    echo_atom_line(io, r.files.listing, atom_table_line(r.structure, r.frames, i));
     mopro_axes(r, i, f, n1, n2, r.frames.mopro_axes[i]);
     if (equiv != 0) similarity(r, i, equiv, r.frames.mopro_similarity[i]);
     r.frames.axis_ends[i] =
         frame_axis_ends(r.structure.cart[i], f.target1, f.target2, f.axis1, f.axis2);
-    set_populations(r, i, f);
-    list_kappa_table(r, i);
+    set_populations(io, r, i, f);
+    list_kappa_table(io, r, i);
 }
 
 }  // namespace kova

@@ -59,7 +59,7 @@ struct RingAnswer : RingMembership {
 RingAnswer ring_of(Records& r, int x);
 // Whether x and its stored neighbours lie in a plane within the group tolerance; the listing
 // shows the test when `list_test`.
-bool group_planar(Records& r, int x, bool list_test = false);
+bool group_planar(Io& io, Records& r, int x, bool list_test = false);
 
 // --- how a block ends ---
 

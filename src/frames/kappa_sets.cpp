@@ -17,20 +17,20 @@ namespace kova {
 
 namespace {
 
-void new_set(Records& r, int i) {
+void new_set(Io& io, Records& r, int i) {
     r.frames.kappa_set_count += 1;
     r.frames.kappa_set[i] = r.frames.kappa_set_count;
-    write_listing_line(r.io, r.files, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
+    write_listing_line(io, r.files, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
 }
 
 }  // namespace
 
-int choose_kappa_set(Records& r, int i, Frame& f) {
+int choose_kappa_set(Io& io, Records& r, int i, Frame& f) {
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).
     std::tie(f.label1, f.label2) =
-        replace_image_targets(r, f.target1, f.target2, f.label1, f.label2, f.axis1, f.axis2);
+        replace_image_targets(io, r, f.target1, f.target2, f.label1, f.label2, f.axis1, f.axis2);
     if (r.options.to_xd) {
         r.frames.kappa_set[i] = r.structure.scattering_table[i];
         r.frames.kappa_set_count =
@@ -41,42 +41,42 @@ int choose_kappa_set(Records& r, int i, Frame& f) {
         // Next to a disordered atom only a free-atom set of the same table may be shared.
         if (int k = free_kappa_set(r, r.structure.scattering_table[i]); k != 0) {
             r.frames.kappa_set[i] = k;
-            write_listing_line(r.io, r.files, " Using old [IAM] kappa set = " + fi(k, 4));
+            write_listing_line(io, r.files, " Using old [IAM] kappa set = " + fi(k, 4));
         } else {
-            new_set(r, i);
+            new_set(io, r, i);
         }
         return 0;
     }
-    write_listing_line(r.io, r.files, " Calling DetExcept...");
-    const FunctionalGroup group = find_functional_group(r.io, r, i);
+    write_listing_line(io, r.files, " Calling DetExcept...");
+    const FunctionalGroup group = find_functional_group(io, r, i);
     r.frames.group_found[i] = group.found;
     std::string& name = r.frames.group_name[i];
     name = group.name;
     name.resize(40, ' ');
     upper_case(name);
     if (r.frames.group_found[i])
-        write_listing_line(r.io, r.files,
+        write_listing_line(io, r.files,
                            " Exception identified for " + trim(r.structure.label[i]) +
                                " : Functional group = [" + trim(name) + "]");
     int j = 0;
     if (i != 1) {
-        write_listing_line(r.io, r.files, " Trying to determine the KAPPA SET : ");
+        write_listing_line(io, r.files, " Trying to determine the KAPPA SET : ");
         if (r.structure.atomic_number[i] == 1) {
             if (r.options.chem_constraints_h) j = first_h_equivalent(r, i);
         } else {
-            if (r.options.chem_constraints_other) j = first_equivalent(r.io, r, i);
+            if (r.options.chem_constraints_other) j = first_equivalent(io, r, i);
         }
     }
     if (j != 0) {
         r.frames.kappa_set[i] = r.frames.kappa_set[j];
-        write_listing_line(r.io, r.files, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
+        write_listing_line(io, r.files, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
     } else {
-        new_set(r, i);
+        new_set(io, r, i);
     }
     return j;
 }
 
-void set_populations(Records& r, int i, const Frame& f) {
+void set_populations(Io& io, Records& r, int i, const Frame& f) {
     const int set = r.frames.kappa_set[i];
     if (set < 0) return;
     r.ensure_kappa_sets(std::max(set, 1));
@@ -87,9 +87,9 @@ void set_populations(Records& r, int i, const Frame& f) {
     line.reserve(48);
     put_trim(line, r.structure.label[i]);
     line += databank ? " :: will now read databank" : " :: will skip reading databank";
-    write_listing_line(r.io, r.files, line);
+    write_listing_line(io, r.files, line);
     if (databank) {
-        const PseudoAtom match = assign_from_databank(r.io, r, i, f.planar);
+        const PseudoAtom match = assign_from_databank(io, r, i, f.planar);
         if (i == 1) {
             r.frames.kappa_count = 1;
             r.frames.kappa_table[1] = r.structure.scattering_table[1];

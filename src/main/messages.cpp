@@ -7,23 +7,23 @@
 
 namespace kova {
 
-void write_banner(Records& r, int channel) {
+void write_banner(Io& io, const Records& r, int channel) {
     const std::string eq = " " + std::string(71, '=');
     const std::string dash = " " + std::string(71, '-');
-    r.io.write(channel, "");
-    r.io.write(channel, eq);
-    r.io.write(channel, "   PROGRAM  K O V A  -  AUTOMATIC SETUP OF THE LOCAL COORDINATE SYSTEM");
-    r.io.write(channel, eq);
-    r.io.write(channel, " Program determines the local coordinate system for each atom based on");
-    r.io.write(channel, std::string(16, ' ') + "connectivity and geometrical parameters");
-    r.io.write(channel, " In addition it provides an interface to TAVIREN LAB pseudoatom databank");
-    r.io.write(channel, " Sample KOVA input file (kova.inp) can be printed out with : kova -h");
-    r.io.write(channel, dash);
-    r.io.write(channel, eq);
-    r.io.write(channel, eq);
+    io.write(channel, "");
+    io.write(channel, eq);
+    io.write(channel, "   PROGRAM  K O V A  -  AUTOMATIC SETUP OF THE LOCAL COORDINATE SYSTEM");
+    io.write(channel, eq);
+    io.write(channel, " Program determines the local coordinate system for each atom based on");
+    io.write(channel, std::string(16, ' ') + "connectivity and geometrical parameters");
+    io.write(channel, " In addition it provides an interface to TAVIREN LAB pseudoatom databank");
+    io.write(channel, " Sample KOVA input file (kova.inp) can be printed out with : kova -h");
+    io.write(channel, dash);
+    io.write(channel, eq);
+    io.write(channel, eq);
 }
 
-void write_sample_instructions(Records& r, int channel) {
+void write_sample_instructions(Io& io, const Records& r, int channel) {
     static const char* const lines[] = {
         " ",
         "!",
@@ -70,7 +70,7 @@ void write_sample_instructions(Records& r, int channel) {
         "!CHFRAG 0. 0.",
         " ",
     };
-    for (const char* l : lines) r.io.write(channel, l);
+    for (const char* l : lines) io.write(channel, l);
 }
 
 }  // namespace kova

@@ -9,8 +9,8 @@
 namespace kova {
 
 // Writes the banner of the program on a channel.
-void write_banner(Records& r, int channel);
+void write_banner(Io& io, const Records& r, int channel);
 // Writes the sample instruction file on a channel.
-void write_sample_instructions(Records& r, int channel);
+void write_sample_instructions(Io& io, const Records& r, int channel);
 
 }  // namespace kova

@@ -73,17 +73,17 @@ void road(Records& r) {
     r.files.mopro_residues = 445;
     r.files.plot = 46;
     set_defaults(r);
-    write_banner(r, terminal);
+    write_banner(r.io, r, terminal);
 
     // 5. the files every run creates; the listing first, so that it can tell of a file that
     // cannot be created
     r.io.create_listing(r.files.listing, "kova.out");
-    write_banner(r, r.files.listing);
+    write_banner(r.io, r, r.files.listing);
     r.io.create(r.files.xd_master, "xd_kova.mas");
     r.io.create(mopro_parameters_channel, "mopro_kova.par");
-    write_mopro_head(r);
+    write_mopro_head(r.io, r);
     r.io.create(r.files.mopro_constraints, "con_mopro.inp");
-    write_mopro_constraints_start(r);
+    write_mopro_constraints_start(r.io, r);
 
     // 6. the instruction file; it refuses a structure or databank file that is the listing,
     // whose file is opened only after it
@@ -116,7 +116,7 @@ void road(Records& r) {
 
     // 9. the plot file
     r.io.create(r.files.plot, "kova.spf");
-    write_plot_title(r);
+    write_plot_title(r.io, r);
 
     // 10. the databank file, asking for another name while it cannot be opened
     if (r.options.databank) open_databank(r.io, r);
@@ -150,7 +150,7 @@ void road(Records& r) {
         r.io.create(r.files.reset_bonds, "reset.bond");
         r.io.create(r.files.const_bonds, "const.bond");
         r.io.create(r.files.mopro_residues, "res_mopro.inp");
-        write_mopro_restraints_head(r);
+        write_mopro_restraints_head(r.io, r);
     }
 
     // 14. the neighbour tables of the working list
@@ -164,21 +164,21 @@ void road(Records& r) {
         write_mopro_uratio_block(r.io, r);
         r.io.close(r.files.reset_bonds);
         r.io.close(r.files.const_bonds);
-        write_mopro_restraints_end(r);
+        write_mopro_restraints_end(r.io, r);
         r.io.close(r.files.mopro_residues);
     }
 
     // 17. the output section
-    if (has_output_section(r)) write_output_section(r);
+    if (has_output_section(r)) write_output_section(r.io, r);
 
     // 18. the plot-file trailer
-    write_plot_trailer(r);
+    write_plot_trailer(r.io, r);
 
     // 19. summary and closing of the run
-    write_run_summary(r);
+    write_run_summary(r.io, r);
     r.io.close(r.files.xd_master);
     if (r.options.databank) r.io.close(r.files.databank);
-    write_run_time(r, runclock.lap());
+    write_run_time(r.io, r, runclock.lap());
     // The run has finished: its files replace those of earlier runs.
     r.io.replace_outputs();
     r.io.close(r.files.listing);
@@ -196,10 +196,10 @@ int run(const std::filesystem::path& dir, const std::vector<std::string>& args, 
     try {
         if (!args.empty()) {
             // 1. any argument: the banner, and for "-h" the sample instruction file
-            write_banner(*r, terminal);
+            write_banner(r->io, *r, terminal);
             std::string a = args[0].substr(0, 20);
             if (a.size() >= 2 && a[0] == '-' && a[1] == 'h')
-                write_sample_instructions(*r, terminal);
+                write_sample_instructions(r->io, *r, terminal);
         } else {
             road(*r);
         }

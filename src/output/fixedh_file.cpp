@@ -8,8 +8,7 @@
 
 namespace kova {
 
-void write_fixedh_atom(Records& r, int i) {
-    r.ensure_atoms(i);
+void write_fixedh_atom(Io& io, const Records& r, int i) {
     const auto s = static_cast<std::size_t>(i);
     const Vec3f& x = r.structure.frac[s];
     // cols 1-8 label, 10-13 table, 16-51 x y z, 54-63 occupancy, 65-72 U11
@@ -24,7 +23,7 @@ void write_fixedh_atom(Records& r, int i) {
     put_ff(rec, r.structure.occupancy[s], 10, 5);
     rec += ' ';
     put_ff(rec, r.structure.uij[s][0], 8, 4);
-    r.io.write(fixedh_channel, rec);
+    io.write(fixedh_channel, rec);
 }
 
 }  // namespace kova

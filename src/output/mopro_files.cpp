@@ -33,17 +33,17 @@ void write_bang_heading(Io& io, int ch, std::string_view text) {
 }
 
 // Every slot line whose first characters are the key, at its full length, in slot order.
-void copy_slots(Records& r, int ch, const std::vector<std::string>& slots, std::string_view key,
+void copy_slots(Io& io, int ch, const std::vector<std::string>& slots, std::string_view key,
                 std::size_t len) {
     std::string rec;
     for (std::size_t s = 1; s < slots.size(); ++s) {
         if (slots[s].compare(0, key.size(), key) != 0) continue;
         if (slots[s].size() == len) {
-            r.io.write(ch, slots[s]);
+            io.write(ch, slots[s]);
         } else {
             rec.clear();
             put_pad(rec, slots[s], len);
-            r.io.write(ch, rec);
+            io.write(ch, rec);
         }
     }
 }
@@ -113,9 +113,9 @@ std::string mopro_name(const std::string& label) {
     return l;
 }
 
-void write_mopro_head(Records& r) {
+void write_mopro_head(Io& io, const Records& r) {
     const std::string bangs(80, '!');
-    r.io.write_lines(mopro_parameters_channel,
+    io.write_lines(mopro_parameters_channel,
                      {bangs, "!           CREATED BY PROGRAM << KOVA >>", bangs, "!  "});
 }
 
@@ -151,8 +151,8 @@ void write_mopro_cell_and_symmetry(Io& io, const ShelxHead& head) {
                          "SOLVT  0.0  50.0", "", "EXTIN  0.0  GAUSSIAN  ISOT  TYP1", ""});
 }
 
-void write_mopro_constraints_start(Records& r) {
-    write_bang_heading(r.io, r.files.mopro_constraints, "! local symmetry  ");
+void write_mopro_constraints_start(Io& io, const Records& r) {
+    write_bang_heading(io, r.files.mopro_constraints, "! local symmetry  ");
 }
 
 void write_mopro_symmetry_lines(Io& io, const Records& r) {
@@ -178,8 +178,8 @@ void write_mopro_symmetry_lines(Io& io, const Records& r) {
     }
 }
 
-void write_mopro_restraints_head(Records& r) {
-    write_bang_heading(r.io, r.files.mopro_residues, "! X-H distances");
+void write_mopro_restraints_head(Io& io, const Records& r) {
+    write_bang_heading(io, r.files.mopro_residues, "! X-H distances");
 }
 
 void write_mopro_distance_lines(Io& io, const Records& r) {
@@ -215,33 +215,30 @@ void write_mopro_uratio_block(Io& io, const Records& r) {
     }
 }
 
-void write_mopro_restraints_end(Records& r) {
-    write_bang_heading(r.io, r.files.mopro_residues, "! end");
+void write_mopro_restraints_end(Io& io, const Records& r) {
+    write_bang_heading(io, r.files.mopro_residues, "! end");
 }
 
-void write_mopro_blocks(Records& r) {
-    r.ensure_dummies(r.frames.dummy_count);
-    r.ensure_kappa_sets(r.frames.kappa_count);
-    r.io.write(mopro_parameters_channel, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
+void write_mopro_blocks(Io& io, const Records& r) {
+    io.write(mopro_parameters_channel, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
         const Vec3f& d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
-        r.io.write(mopro_parameters_channel, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) +
+        io.write(mopro_parameters_channel, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) +
                                                  ff(d[2], 12, 6) + "  D" +
                                                  pad(std::to_string(k), 5) + " 0");
     }
-    r.io.write(mopro_parameters_channel, "");
-    r.io.write(mopro_parameters_channel, "KAPPA " + fi_grown(r.frames.kappa_count, 3));
+    io.write(mopro_parameters_channel, "");
+    io.write(mopro_parameters_channel, "KAPPA " + fi_grown(r.frames.kappa_count, 3));
     for (int k = 1; k <= r.frames.kappa_count; ++k) {
         const auto& kap = r.frames.kappa[static_cast<std::size_t>(k)];
-        r.io.write(mopro_parameters_channel, ff(kap[1], 10, 6) + ff(kap[2], 10, 6));
+        io.write(mopro_parameters_channel, ff(kap[1], 10, 6) + ff(kap[2], 10, 6));
     }
-    r.io.write(mopro_parameters_channel, "");
-    r.io.write(mopro_parameters_channel, "ATOMS " + fi_grown(r.structure.atom_count, 4));
-    r.io.write(mopro_parameters_channel, "");
+    io.write(mopro_parameters_channel, "");
+    io.write(mopro_parameters_channel, "ATOMS " + fi_grown(r.structure.atom_count, 4));
+    io.write(mopro_parameters_channel, "");
 }
 
-void write_mopro_atom(Records& r, int i) {
-    r.ensure_atoms(i);
+void write_mopro_atom(Io& io, const Records& r, int i) {
     const auto s = static_cast<std::size_t>(i);
     const std::string elem = mopro_element(r.structure.label[s]);
     // the element part decides, not the atomic number: "H1" from a Cartesian file is no hydrogen
@@ -261,10 +258,10 @@ void write_mopro_atom(Records& r, int i) {
     put_ff(rec, occ, 6, 3);
     rec += "  1 ";
     rec += elem;
-    r.io.write(mopro_parameters_channel, rec);
+    io.write(mopro_parameters_channel, rec);
     rec.clear();
     put_pad(rec, r.frames.mopro_axes[s], 90);
-    r.io.write(mopro_parameters_channel, rec);
+    io.write(mopro_parameters_channel, rec);
 
     const auto& u = r.structure.uij[s];
     rec.assign(hydrogen ? "UISO   " : "UANI   ");
@@ -273,7 +270,7 @@ void write_mopro_atom(Records& r, int i) {
     } else {
         for (float v : u) put_ff(rec, v, 10, 6);
     }
-    r.io.write(mopro_parameters_channel, rec);
+    io.write(mopro_parameters_channel, rec);
 
     // An atom without occupancy has nothing stored to divide: its values go out as stored
     // (zero) instead of as NaN.
@@ -287,33 +284,33 @@ void write_mopro_atom(Records& r, int i) {
     put_ff(rec, q(0, 0), 8, 5);
     rec += "  ";
     put_f5_3_list(rec, low, 8);
-    r.io.write(mopro_parameters_channel, rec);
+    io.write(mopro_parameters_channel, rec);
     if (!hydrogen) {
         // MoPro counts the m = -3 harmonics with the opposite sign; a zero comes out as -.000
         const float oct[7] = {q(3, 0), q(3, 1), q(3, -1), q(3, 2), q(3, -2), q(3, 3), -q(3, -3)};
         rec.assign("  ");
         put_f5_3_list(rec, oct, 7);
-        r.io.write(mopro_parameters_channel, rec);
+        io.write(mopro_parameters_channel, rec);
         const float hex[9] = {q(4, 0), q(4, 1),   q(4, -1), q(4, 2), q(4, -2),
                               q(4, 3), -q(4, -3), q(4, 4),  q(4, -4)};
         rec.assign("  ");
         put_f5_3_list(rec, hex, 9);
-        r.io.write(mopro_parameters_channel, rec);
+        io.write(mopro_parameters_channel, rec);
     }
-    r.io.write(mopro_parameters_channel, "");
+    io.write(mopro_parameters_channel, "");
 }
 
-void write_mopro_trailer(Records& r) {
-    r.io.write_lines(mopro_parameters_channel, {"", "ANHAR    0    3         !  #atoms #order ",
+void write_mopro_trailer(Io& io, const Records& r) {
+    io.write_lines(mopro_parameters_channel, {"", "ANHAR    0    3         !  #atoms #order ",
                               "! 1         ! atom number ", "! 0. 0. 0. 0. 0. 0. 0. 0. ",
                               "! 0. 0. ", "", "STOP "});
 }
 
-void write_mopro_similarity(Records& r) {
+void write_mopro_similarity(Io& io, const Records& r) {
     const int ch = r.files.mopro_constraints;
-    write_bang_heading(r.io, ch, "! similarity (switched-off)");
-    copy_slots(r, ch, r.frames.mopro_similarity, "! CONPVM", 90);
-    write_bang_heading(r.io, ch, "! end");
+    write_bang_heading(io, ch, "! similarity (switched-off)");
+    copy_slots(io, ch, r.frames.mopro_similarity, "! CONPVM", 90);
+    write_bang_heading(io, ch, "! end");
 }
 
 }  // namespace kova

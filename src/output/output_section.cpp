@@ -16,46 +16,49 @@ bool has_output_section(const Records& r) {
     return r.options.databank || r.options.extend_h || r.options.to_xd;
 }
 
-void write_output_section(Records& r) {
+void write_output_section(Io& io, Records& r) {
     const int listing = r.files.listing;
-    r.io.create(r.files.xd_parameters, "xd_kova.inp");
-    r.io.write(listing, "");
-    r.io.write(listing, std::string(80, '-'));
+    io.create(r.files.xd_parameters, "xd_kova.inp");
+    io.write(listing, "");
+    io.write(listing, std::string(80, '-'));
     for (int ch : {listing, terminal}) {
-        r.io.write(ch, "");
-        r.io.write(ch, " Creating XD parameter file...");
+        io.write(ch, "");
+        io.write(ch, " Creating XD parameter file...");
     }
 
     // TOXD is a plain conversion: no moved hydrogen atoms, no databank
     const bool fixedh = r.options.extend_h && !r.options.to_xd;
     if (!r.options.to_xd) {
-        if (fixedh) r.io.create(fixedh_channel, "fixedH.ins");
+        if (fixedh) io.create(fixedh_channel, "fixedH.ins");
         if (r.options.databank) {
             const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
                                       fi(r.databank.searched, 8) + fi(r.databank.found, 8) +
                                       fi(r.databank.not_found, 8);
             for (int ch : {terminal, listing}) {
-                r.io.write(ch, "");
-                r.io.write(ch, stats);
+                io.write(ch, "");
+                io.write(ch, stats);
             }
-            if (r.options.pv_scaling != PvScaling::none) rescale_valence_populations(r.io, r);
+            if (r.options.pv_scaling != PvScaling::none) rescale_valence_populations(io, r);
         }
     }
 
+    // every writer below reads the slots of all atoms, dummies and kappa sets
     r.ensure_atoms(r.structure.atom_count);
-    write_xd_parameter_head(r);
-    write_mopro_blocks(r);
+    r.ensure_dummies(r.frames.dummy_count);
+    r.ensure_kappa_sets(r.frames.kappa_count);
+    write_xd_parameter_head(io, r);
+    write_mopro_blocks(io, r);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
-        write_xd_parameter_atom(r, i);
-        if (fixedh) write_fixedh_atom(r, i);
-        write_mopro_atom(r, i);
+        write_xd_parameter_atom(io, r, i);
+        if (fixedh) write_fixedh_atom(io, r, i);
+        write_mopro_atom(io, r, i);
     }
-    write_mopro_similarity(r);
-    r.io.close(r.files.mopro_constraints);
-    write_mopro_trailer(r);
-    write_xd_parameter_tail(r);
-    r.io.close(r.files.xd_parameters);
-    if (fixedh) r.io.close(fixedh_channel);
+    write_mopro_similarity(io, r);
+    io.close(r.files.mopro_constraints);
+    write_mopro_trailer(io, r);
+    write_xd_parameter_tail(io, r);
+    io.close(r.files.xd_parameters);
+    if (fixedh) io.close(fixedh_channel);
 }
 
 }  // namespace kova

@@ -9,6 +9,6 @@ namespace kova {
 // True when the run has an output section.
 bool has_output_section(const Records& r);
 // Writes the output section: XD parameter file, fixedH.ins and the MoPro files atom by atom.
-void write_output_section(Records& r);
+void write_output_section(Io& io, Records& r);
 
 }  // namespace kova

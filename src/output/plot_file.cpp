@@ -34,9 +34,9 @@ void put_plot_point(std::string& rec, const Vec3f& p) {
 
 }  // namespace
 
-void write_plot_title(Records& r) {
-    r.io.write(r.files.plot, "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange");
-    r.io.write(r.files.plot, "ANGSTROM");
+void write_plot_title(Io& io, const Records& r) {
+    io.write(r.files.plot, "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange");
+    io.write(r.files.plot, "ANGSTROM");
 }
 
 void write_plot_frames(Io& io, const Records& r) {
@@ -63,10 +63,9 @@ void write_plot_frames(Io& io, const Records& r) {
     }
 }
 
-void write_plot_trailer(Records& r) {
+void write_plot_trailer(Io& io, const Records& r) {
     const int ch = r.files.plot;
     const int ndum = r.frames.dummy_count;
-    r.ensure_dummies(ndum);
     for (int k = 1; k <= ndum; ++k) {
         Vec3f d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
         if (r.options.crystal_input) {
@@ -74,7 +73,7 @@ void write_plot_trailer(Records& r) {
             c = to_cartesian(r.structure.frac_to_cart, d);
             d = c;
         }
-        r.io.write(ch, "ATOM D(" + std::to_string(k) + ")  " + ff(d[0], 14, 4) + ff(d[1], 14, 4) +
+        io.write(ch, "ATOM D(" + std::to_string(k) + ")  " + ff(d[0], 14, 4) + ff(d[1], 14, 4) +
                            ff(d[2], 14, 4));
     }
 
@@ -86,7 +85,7 @@ void write_plot_trailer(Records& r) {
     for (int t = 1; t <= r.structure.type_count; ++t) add(type_symbol(r, t), type_radius(r, t));
     for (const char* axis : {"X", "Y", "Z"}) add(fa(axis, 2), 0.01f);
     if (ndum > 0) add(fa("D", 2), 0.01f);
-    r.io.write(ch, join);
+    io.write(ch, join);
 
     static const char* const kFixed[] = {
         "SOLID COLOR", "COLOR TYPE X GREEN Y YELLOW Z BROWN D ORANGE", "RADII ATOMS ALL 0.06",
@@ -94,16 +93,16 @@ void write_plot_trailer(Records& r) {
         "RADII BONDS TO X 0.01 1", "RADII BONDS TO Y 0.01 1", "RADII BONDS TO Z 0.01 1",
         "RADII BONDS TO D 0.00 0", "DETACH X Y", "DETACH X Z", "DETACH Y Z", "DETACH X X",
         "DETACH Y Y", "DETACH Z Z", "LABEL ON", "LABEL H", "UNLABEL X Y Z"};
-    for (const char* rec : kFixed) r.io.write(ch, rec);
+    for (const char* rec : kFixed) io.write(ch, rec);
     if (ndum > 0) {
         for (const char* rec :
              {"RADII ATOMS D 0.02", "DETACH D X", "DETACH D Y", "DETACH D Z", "LABEL D"})
-            r.io.write(ch, rec);
+            io.write(ch, rec);
         for (int t = 1; t <= r.structure.type_count; ++t)
-            r.io.write(ch, "DETACH D " + type_symbol(r, t));
+            io.write(ch, "DETACH D " + type_symbol(r, t));
     }
-    r.io.write(ch, "PLOT");
-    r.io.close(ch);
+    io.write(ch, "PLOT");
+    io.close(ch);
 }
 
 }  // namespace kova

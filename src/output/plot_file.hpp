@@ -6,10 +6,10 @@
 namespace kova {
 
 // Writes the title of the plot file kova.spf.
-void write_plot_title(Records& r);
+void write_plot_title(Io& io, const Records& r);
 // The frame picture of every atom: the atom and the ends of its X, Y and Z axes.
 void write_plot_frames(Io& io, const Records& r);
 // Dummy atoms, bond radii, colours and detach rules, then PLOT; closes the file.
-void write_plot_trailer(Records& r);
+void write_plot_trailer(Io& io, const Records& r);
 
 }  // namespace kova

@@ -24,32 +24,30 @@ constexpr LM kXdOrder[25] = {
 
 }  // namespace
 
-void write_xd_parameter_head(Records& r) {
+void write_xd_parameter_head(Io& io, const Records& r) {
     const int ch = r.files.xd_parameters;
-    r.io.write(ch, std::string(80, '!'));
-    r.io.write(ch, "!                   CREATED BY PROGRAM << KOVA >>");
-    r.io.write(ch, std::string(80, '!'));
-    r.io.write(ch, "XDPARFILE VERSION  2");
-    r.io.write(ch, "  " + trim(r.structure.model_name) + "   MODEL  4  2  1  0");
+    io.write(ch, std::string(80, '!'));
+    io.write(ch, "!                   CREATED BY PROGRAM << KOVA >>");
+    io.write(ch, std::string(80, '!'));
+    io.write(ch, "XDPARFILE VERSION  2");
+    io.write(ch, "  " + trim(r.structure.model_name) + "   MODEL  4  2  1  0");
     // fixed whatever the size of the structure: XD's own dimensions
-    r.io.write(ch, "LIMITS nat 300 ntx 31 lmx 4 nzz 30 nto 0 nsc 20 ntb 20 nov 2500");
-    r.io.write(ch, "USAGE " + fi(r.structure.atom_count, 4) + " 2 4 " +
+    io.write(ch, "LIMITS nat 300 ntx 31 lmx 4 nzz 30 nto 0 nsc 20 ntb 20 nov 2500");
+    io.write(ch, "USAGE " + fi(r.structure.atom_count, 4) + " 2 4 " +
                        fi(r.frames.kappa_count, 4) + " 0 1 0 0 " + fi(r.structure.table_count, 4) +
                        " 0 0 0 0 " + fi(r.frames.dummy_count, 4));
     std::string zeros;
     for (int k = 0; k < 8; ++k) zeros += ff(0.0f, 10, 6);
-    r.io.write(ch, zeros);
-    r.io.write(ch, zeros.substr(0, 60));
-    r.ensure_dummies(r.frames.dummy_count);
+    io.write(ch, zeros);
+    io.write(ch, zeros.substr(0, 60));
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
         const Vec3f& d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
-        r.io.write(ch, ff(d[0], 13, 6) + ff(d[1], 13, 6) + ff(d[2], 13, 6));
+        io.write(ch, ff(d[0], 13, 6) + ff(d[1], 13, 6) + ff(d[2], 13, 6));
     }
 }
 
-void write_xd_parameter_atom(Records& r, int i) {
+void write_xd_parameter_atom(Io& io, const Records& r, int i) {
     const int ch = r.files.xd_parameters;
-    r.ensure_atoms(i);
     const auto s = static_cast<std::size_t>(i);
     const XdAtomRow& row = r.frames.xd_atom_row[s];
     // cols 1-8 label, 9-14 AX1 AX2, 15-29 ATOM0 ATOM1 ATOM2, 32-61 TP TBL KAP LMX SITESYM CHEMCON
@@ -64,11 +62,11 @@ void write_xd_parameter_atom(Records& r, int i) {
         put_fi(rec, v, 5);
     for (float v : r.structure.frac[s]) put_ff(rec, v, 9, 5);
     put_ff(rec, r.structure.occupancy[s], 8, 4);
-    r.io.write(ch, rec);
+    io.write(ch, rec);
 
     rec.clear();
     for (float v : r.structure.uij[s]) put_ff(rec, v, 10, 6);
-    r.io.write(ch, rec);
+    io.write(ch, rec);
 
     const Plm& p = r.frames.plm[s];
     float pop[26];
@@ -79,25 +77,24 @@ void write_xd_parameter_atom(Records& r, int i) {
     for (int first = 0; first < 26; first += 10) {
         rec.clear();
         for (int k = first; k < first + 10 && k < 26; ++k) put_ff(rec, pop[k], 8, 4);
-        r.io.write(ch, rec);
+        io.write(ch, rec);
     }
 }
 
-void write_xd_parameter_tail(Records& r) {
+void write_xd_parameter_tail(Io& io, const Records& r) {
     const int ch = r.files.xd_parameters;
-    r.ensure_kappa_sets(r.frames.kappa_count);
     for (int k = 1; k <= r.frames.kappa_count; ++k) {
         const auto s = static_cast<std::size_t>(k);
         const auto& kap = r.frames.kappa[s];
         std::string rec = fi(r.frames.kappa_table[s], 3) + ff(kap[1], 10, 6);
         for (int m = 0; m < 5; ++m) rec += ff(kap[2], 10, 6);
-        r.io.write(ch, rec);
+        io.write(ch, rec);
     }
     std::string fv;
     for (int k = 2; k <= 8; ++k) fv += fe(r.structure.free_var[static_cast<std::size_t>(k)], 11, 4);
-    r.io.write(ch, fv);
-    r.io.write(ch, fe(r.structure.free_var[9], 11, 4));
-    r.io.write(ch, fe(r.structure.free_var[1], 13, 6));
+    io.write(ch, fv);
+    io.write(ch, fe(r.structure.free_var[9], 11, 4));
+    io.write(ch, fe(r.structure.free_var[1], 13, 6));
 }
 
 }  // namespace kova

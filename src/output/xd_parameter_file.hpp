@@ -8,10 +8,10 @@
 namespace kova {
 
 // Banner, model, LIMITS and USAGE records, the zero block and the dummy atoms.
-void write_xd_parameter_head(Records& r);
+void write_xd_parameter_head(Io& io, const Records& r);
 // Frame integers, coordinates and occupancy, displacement parameters, populations of atom i.
-void write_xd_parameter_atom(Records& r, int i);
+void write_xd_parameter_atom(Io& io, const Records& r, int i);
 // Kappa sets, free variables and the overall scale.
-void write_xd_parameter_tail(Records& r);
+void write_xd_parameter_tail(Io& io, const Records& r);
 
 }  // namespace kova

@@ -182,7 +182,7 @@ TEST(ReplaceImageTargets, AxisPointsOnImagesBecomeNewDummies) {
         f.r.ensure_dummies(1);
         f.r.frames.dummy_xyz[1] = {0.1f, 0.1f, 0.1f};
         const auto [lab1, lab2] =
-            replace_image_targets(f.r, c.p1, c.p2, c.p1 == img3 ? "C(3)    " : "C(4)    ",
+            replace_image_targets(f.r.io, f.r, c.p1, c.p2, c.p1 == img3 ? "C(3)    " : "C(4)    ",
                                   c.p2 == img3 ? "C(3)    " : "C(4)    ", 'X', 'Y');
         EXPECT_EQ(lab1, c.lab1);
         EXPECT_EQ(lab2, c.lab2);
@@ -201,7 +201,7 @@ TEST(ReplaceImageTargets, AtomsReadAndFarImagesAreLeftAlone) {
     f.atom(1, "C(1)", 6, {0.0f, 0.0f, 0.0f});
     f.atom(3, "C(3)", 6, {0.0f, 0.0f, 0.0011f});
     f.r.topology.list_size = 3;
-    const auto [lab1, lab2] = replace_image_targets(f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f},
+    const auto [lab1, lab2] = replace_image_targets(f.r.io, f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f},
                                                     "C(1)    ", "O(1)    ", 'Z', 'X');
     EXPECT_EQ(lab1, "C(1)    ");
     EXPECT_EQ(lab2, "O(1)    ");
@@ -273,7 +273,7 @@ TEST(GeometryHelpers, WriteAngleLineListsTheAcceptedAngle) {
     f.atom(1, "H(1)", 1);
     f.atom(2, "C(1)", 6);
     f.atom(3, "C(12)", 6);
-    write_angle_line(f.r, f.r.files.listing, 1, 2, 3, 109.4712f);
+    write_angle_line(f.r.io, f.r, f.r.files.listing, 1, 2, 3, 109.4712f);
     auto lines = f.lines("kova.out");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "");

@@ -35,7 +35,7 @@ struct ShelxRead {
         set_defaults(*r);
         r->io.create(r->files.xd_master, "xd_kova.mas");
         r->io.create(mopro_parameters_channel, "mopro_kova.par");
-        write_mopro_head(*r);
+        write_mopro_head(r->io, *r);
         r->io.create(r->files.listing, "kova.out");
     }
 

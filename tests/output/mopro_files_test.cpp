@@ -46,9 +46,9 @@ TEST(MoproFiles, AtomRecords) {
     w.atom(1000, "H1", {0.0f, 0.0f, 0.0f});
     r.frames.valence_population[1000] = 1.0f;
     r.io.create(mopro_parameters_channel, "mopro_kova.par");
-    write_mopro_atom(r, 7);
-    write_mopro_atom(r, 8);
-    write_mopro_atom(r, 1000);
+    write_mopro_atom(r.io, r, 7);
+    write_mopro_atom(r.io, r, 8);
+    write_mopro_atom(r.io, r, 1000);
     const std::string blank10(10, ' ');
     const std::vector<std::string> want = {
         "ATOM   7 C12       MOL   1    0.100000    0.200000    0.300000 1.000  1 C" +
@@ -89,7 +89,7 @@ TEST(MoproFiles, ResidueAtomRecordAndZeroOccupancy) {
     r.structure.residue_label[3] = pad("N4    12 PYR", 17);
     r.frames.valence_population[3] = 0.0f;
     r.io.create(mopro_parameters_channel, "mopro_kova.par");
-    write_mopro_atom(r, 3);
+    write_mopro_atom(r.io, r, 3);
     auto got = w.file(mopro_parameters_channel, "mopro_kova.par");
     ASSERT_GE(got.size(), 4u);
     EXPECT_EQ(got[0], "ATOM   3 " + pad("N4    12 PYR", 17) +
@@ -110,7 +110,7 @@ TEST(MoproFiles, DummyKappaAndAtomsBlocks) {
     r.frames.kappa[1] = {0.0f, 1.0f, 0.98f};
     r.structure.atom_count = 2;
     r.io.create(mopro_parameters_channel, "mopro_kova.par");
-    write_mopro_blocks(r);
+    write_mopro_blocks(r.io, r);
     auto got = w.file(mopro_parameters_channel, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1u + 123u + 1u + 2u + 1u + 2u);
     EXPECT_EQ(got[0], "DUMMY 123");
@@ -133,7 +133,7 @@ TEST(MoproFiles, CountsTooWideForTheirFieldsAreWrittenInFull) {
     r.frames.kappa_count = 1000;
     r.structure.atom_count = 100000;
     r.io.create(mopro_parameters_channel, "mopro_kova.par");
-    write_mopro_blocks(r);
+    write_mopro_blocks(r.io, r);
     auto got = w.file(mopro_parameters_channel, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1000u + 1000u + 6u);
     EXPECT_EQ(got[0], "DUMMY 1000");
@@ -151,8 +151,8 @@ TEST(MoproFiles, SimilarityBlockInAtomOrder) {
     r.frames.mopro_similarity[2] = pad("! CONPVM  C(2) C(1)", 90);
     r.frames.mopro_similarity[3] = pad("! CONPV   not a similarity line", 90);
     r.io.create(443, "con_mopro.inp");
-    write_mopro_constraints_start(r);
-    write_mopro_similarity(r);
+    write_mopro_constraints_start(r.io, r);
+    write_mopro_similarity(r.io, r);
     const std::vector<std::string> want = {
         "!", "! local symmetry  ", "!",
         "!", "! similarity (switched-off)", "!",
@@ -171,10 +171,10 @@ TEST(MoproFiles, RestraintFileInOrder) {
     w.atom(4, "H(12A)", {});
     r.frames.xh_restraints = {{1, 2, 1.077f, 1.2f}, {3, 4, 0.95f, 1.5f}};
     r.io.create(445, "res_mopro.inp");
-    write_mopro_restraints_head(r);
+    write_mopro_restraints_head(r.io, r);
     write_mopro_distance_lines(r.io, r);
     write_mopro_uratio_block(r.io, r);
-    write_mopro_restraints_end(r);
+    write_mopro_restraints_end(r.io, r);
     // Name fields: the label's length of its bracket-free name, A5: "C(1)" gives " C1  ",
     // "C(12)" "C12  ", "H(12A)" (6 characters) is cut to "H12A ". Then the distance F6.3
     // and 0.001, or the ratio F6.1 and 0.01; the URATIO lines at their full 100 columns.
@@ -235,7 +235,7 @@ TEST(MoproFiles, SymmetryLinesOfTheFramedAtoms) {
 TEST(MoproFiles, Trailer) {
     test::Writer w;
     w.r.io.create(mopro_parameters_channel, "mopro_kova.par");
-    write_mopro_trailer(w.r);
+    write_mopro_trailer(w.r.io, w.r);
     const std::vector<std::string> want = {
         "", "ANHAR    0    3         !  #atoms #order ", "! 1         ! atom number ",
         "! 0. 0. 0. 0. 0. 0. 0. 0. ", "! 0. 0. ", "", "STOP ",

@@ -51,7 +51,7 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
     structure(w);
     r.options.extend_h = true;
     ASSERT_TRUE(has_output_section(r));
-    write_output_section(r);
+    write_output_section(r.io, r);
     EXPECT_FALSE(r.io.is_open_out(48));
     EXPECT_FALSE(r.io.is_open_out(fixedh_channel));
     EXPECT_FALSE(r.io.is_open_out(443));
@@ -143,7 +143,7 @@ TEST(OutputSection, DatabankStatisticsBeforeTheParameterFiles) {
     r.databank.searched = 2;
     r.databank.found = 123456789;
     r.databank.not_found = -1;
-    write_output_section(r);
+    write_output_section(r.io, r);
     const std::string stats =
         " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB =        2********      -1";
     EXPECT_EQ(w.terminal_lines(),
@@ -165,7 +165,7 @@ TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
     r.options.databank = true;
     r.options.pv_scaling = PvScaling::difference;
     w.dir.write("kova.inp", "CHFRAG 0.0\n");
-    write_output_section(r);
+    write_output_section(r.io, r);
     // free atoms 4 + 1 * 0.5 = 4.5 electrons against 3.5 + 0.5 = 4.0: each atom gets +0.25
     auto xd = test::lines_of(w.dir.read("xd_kova.inp"));
     ASSERT_EQ(xd.size(), 25u);
@@ -189,7 +189,7 @@ TEST(OutputSection, ToxdWinsOverExtendHAndDatabank) {
     r.options.to_xd = true;
     r.options.extend_h = true;
     r.options.databank = true;
-    write_output_section(r);
+    write_output_section(r.io, r);
     EXPECT_FALSE(w.dir.exists("fixedH.ins"));
     EXPECT_EQ(w.terminal_lines(), (std::vector<std::string>{"", " Creating XD parameter file..."}));
     EXPECT_EQ(test::lines_of(w.dir.read("xd_kova.inp")).size(), 25u);

@@ -28,9 +28,9 @@ TEST(PlotFile, TitleAndTrailerWithoutDummies) {
     Records& r = w.r;
     types(r, {6, 1});
     r.io.create(46, "kova.spf");
-    write_plot_title(r);
+    write_plot_title(r.io, r);
     r.io.write(46, "ATOM C(1) ...");  // stands in for the frame pictures
-    write_plot_trailer(r);
+    write_plot_trailer(r.io, r);
     EXPECT_FALSE(r.io.is_open_out(46));
     std::vector<std::string> want = {
         "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange",
@@ -82,7 +82,7 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     r.frames.dummy_xyz[1] = {0.5f, 0.25f, -0.1f};
     r.frames.dummy_xyz[12] = {0.01234f, 0.0f, 1.0f};
     r.io.create(46, "kova.spf");
-    write_plot_trailer(r);
+    write_plot_trailer(r.io, r);
     auto got = test::lines_of(w.dir.read("kova.spf"));
     ASSERT_EQ(got.size(), 12u + 1u + 20u + 5u + 2u + 1u);
     EXPECT_EQ(got[0], "ATOM D(1)          5.0000        5.0000       -0.5000");
@@ -103,7 +103,7 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     w2.r.frames.dummy_count = 1;
     w2.r.frames.dummy_xyz[1] = {1.5f, -2.25f, 123456.0f};
     w2.r.io.create(46, "kova.spf");
-    write_plot_trailer(w2.r);
+    write_plot_trailer(w2.r.io, w2.r);
     EXPECT_EQ(test::lines_of(w2.dir.read("kova.spf"))[0],
               "ATOM D(1)          1.5000       -2.2500   123456.0000");
 }
@@ -118,8 +118,8 @@ TEST(FixedHFile, OneRecordPerAtom) {
     r.structure.scattering_table[2] = 12345;
     r.structure.uij[2][0] = -0.001f;
     r.io.create(fixedh_channel, "fixedH.ins");
-    write_fixedh_atom(r, 1);
-    write_fixedh_atom(r, 2);
+    write_fixedh_atom(r.io, r, 1);
+    write_fixedh_atom(r.io, r, 2);
     const std::vector<std::string> want = {
         "C(1)        1      0.100000    0.200000    0.300000     1.00000   0.0123",
         "H(1A)    ****     -0.050000    1.000000    0.999999     0.50000  -0.0010",

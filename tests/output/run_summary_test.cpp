@@ -20,7 +20,7 @@ TEST(RunSummary, LinesPerOption) {
         r.options.extend_h = c.extend_h;
         r.options.to_xd = c.to_xd;
         r.io.create(35, "kova.out");
-        write_run_summary(r);
+        write_run_summary(r.io, r);
         std::vector<std::string> want = {"",
                                          " XD instructions are in file            : xd_kova.mas"};
         if (c.databank || c.extend_h || c.to_xd)
@@ -52,7 +52,7 @@ TEST(RunSummary, RunTime) {
     test::Writer w;
     Records& r = w.r;
     r.io.create(35, "kova.out");
-    write_run_time(r, CpuTimes{12.34, 0.06});
+    write_run_time(r.io, r, CpuTimes{12.34, 0.06});
     const std::string line =
         " Total program elapsed times u,s,t (s) :         12.3          0.1         12.4";
     EXPECT_EQ(w.terminal_lines(), (std::vector<std::string>{"", line, ""}));

@@ -20,7 +20,7 @@ TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
     r.frames.kappa_count = 5;
     r.structure.table_count = 2;
     r.io.create(48, "xd_kova.inp");
-    write_xd_parameter_head(r);
+    write_xd_parameter_head(r.io, r);
     const std::vector<std::string> want = {
         kBang,
         "!                   CREATED BY PROGRAM << KOVA >>",
@@ -46,7 +46,7 @@ TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
     q.frames.dummy_xyz[1] = {0.5f, -0.25f, 1.0f};
     q.frames.dummy_xyz[2] = {-12.3456f, 0.0f, 123.0f};  // Cartesian input keeps Å
     q.io.create(48, "xd_kova.inp");
-    write_xd_parameter_head(q);
+    write_xd_parameter_head(q.io, q);
     auto got = w2.file(48, "xd_kova.inp");
     ASSERT_EQ(got.size(), 11u);
     EXPECT_EQ(got[4], "  MYMODEL   MODEL  4  2  1  0");
@@ -72,8 +72,8 @@ TEST(XdParameterFile, AtomGroups) {
     w.atom(2, "C(2)", {1000.0f, -99.99999f, -100.0f}, 0.5f);
     r.frames.valence_population[2] = 2.0f;
     r.io.create(48, "xd_kova.inp");
-    write_xd_parameter_atom(r, 1);
-    write_xd_parameter_atom(r, 2);
+    write_xd_parameter_atom(r.io, r, 1);
+    write_xd_parameter_atom(r.io, r, 2);
     const std::vector<std::string> want = {
         //  label  AX1AX2 ATOM0 ATOM1 ATOM2     TP  TBL  KAP  LMX  SYM  CHEM      x        y z occ
         "C(1)      1  2    2    1    3      2    1    1    4    1    0  0.10000  0.20000  0.30000  1.0000",
@@ -108,7 +108,7 @@ TEST(XdParameterFile, Tail) {
     r.structure.free_var[9] = -1.0f;
     r.structure.free_var[10] = 7.0f;  // beyond the nine written
     r.io.create(48, "xd_kova.inp");
-    write_xd_parameter_tail(r);
+    write_xd_parameter_tail(r.io, r);
     const std::vector<std::string> want = {
         "  1  1.000000  1.000000  1.000000  1.000000  1.000000  1.000000",
         " 12  0.980000  1.150000  1.150000  1.150000  1.150000  1.150000",
@@ -121,7 +121,7 @@ TEST(XdParameterFile, Tail) {
     // without kappa sets the tail begins with the free variables, here the initial values
     test::Writer w2;
     w2.r.io.create(48, "xd_kova.inp");
-    write_xd_parameter_tail(w2.r);
+    write_xd_parameter_tail(w2.r.io, w2.r);
     auto got = w2.file(48, "xd_kova.inp");
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[1], " 0.0000E+00");
