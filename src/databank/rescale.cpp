@@ -42,8 +42,8 @@ bool starts(const std::string& line, const char* key) {
 // CHFRAG lines. (The records are those of the logical-line reader.)
 FragmentLines read_fragment_lines(Io& io, Records& r) {
     FragmentLines found;
-    std::string line;
-    while (read_logical_line(r, kInstructions, line)) {
+    while (std::optional<LogicalLine> read = read_logical_line(io, r.files.listing, kInstructions)) {
+        std::string& line = read->text;
         upper_case(line);
         const int rec = io.in(kInstructions).recno();
         if (starts(line, "NFRAG")) {
@@ -81,8 +81,8 @@ std::map<long long, Spans> fragment_spans(Io& io, Records& r) {
     const long long atom_count = r.structure.atom_count;
     std::map<long long, Spans> spans;
     io.in(kInstructions).rewind();
-    std::string line;
-    while (read_logical_line(r, kInstructions, line)) {
+    while (std::optional<LogicalLine> read = read_logical_line(io, r.files.listing, kInstructions)) {
+        std::string& line = read->text;
         upper_case(line);
         if (!starts(line, "FRAG")) continue;
         line.replace(0, 4, "    ");

@@ -97,7 +97,7 @@ std::string replace_by_dummy(Io& io, Records& r, int j, const std::string& lab, 
     int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
-    label_dummy(r, k);
+    label_dummy(io, r, k);
     io.write(r.files.listing, "");
     io.write(r.files.listing, " Atom " + trim(lab) + " used in definition of " +
                                  std::string(1, let) + "-axis is" +
@@ -115,7 +115,7 @@ Vec3f dummy_cartesian(const Records& r, int k) {
     return r.options.crystal_input ? times(r.structure.frac_to_cart, s) : s;
 }
 
-DummyPlace add_dummy_atom(Records& r, bool fractional, const Vec3f& point) {
+DummyPlace add_dummy_atom(Io& io, Records& r, bool fractional, const Vec3f& point) {
     Vec3f pc = point, pf = point;
     if (r.options.crystal_input) {
         if (fractional)
@@ -130,13 +130,13 @@ DummyPlace add_dummy_atom(Records& r, bool fractional, const Vec3f& point) {
     int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
-    label_dummy(r, k);
+    label_dummy(io, r, k);
     r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.options.crystal_input ? pf : pc;
     return {k, pc};
 }
 
-void label_dummy(Records& r, int k) {
-    if (k >= 1000) fatal_error(r, "DummyLab", "DUMMY label exceeds format...");
+void label_dummy(Io& io, Records& r, int k) {
+    if (k >= 1000) fatal_error(io, r.files.listing, "DummyLab", "DUMMY label exceeds format...");
     if (k < 1) return;
     r.ensure_dummies(k);
     r.frames.dummy_label[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);

@@ -16,9 +16,9 @@ struct DummyPlace {
 };
 // The dummy atom at `point`, made anew or reused when one lies closer than 0.1 Å; the point is
 // fractional or Cartesian as `fractional` says (told apart for crystal input only).
-DummyPlace add_dummy_atom(Records& r, bool fractional, const Vec3f& point);
+DummyPlace add_dummy_atom(Io& io, Records& r, bool fractional, const Vec3f& point);
 // Gives dummy atom k its label DUMk.
-void label_dummy(Records& r, int k);
+void label_dummy(Io& io, Records& r, int k);
 // The Cartesian position of stored dummy k (frac_to_cart times the stored point for crystal input).
 Vec3f dummy_cartesian(const Records& r, int k);
 // The labels of the two axis targets (at points target1 and target2 of axes axis1 and axis2),

@@ -52,6 +52,7 @@ bool in_one_planar_ring(Records& r, int x) { return x >= 1 && ring_membership(r,
 // each fact is worked out when a row first needs it, so a failing Y-O-H check stops only the
 // rows of its own group.
 struct BondSurroundings {
+    Io& io;
     Records& r;
     int parent, hydrogen;
 
@@ -83,7 +84,7 @@ struct BondSurroundings {
         if (!planar_) {
             const std::vector<int> list = collect_neighbours(r, parent);
             const int n = static_cast<int>(list.size()) - 1;
-            planar_ = planarity(r.io, r, false, n, list, PlanarityKind::group);
+            planar_ = planarity(io, r, false, n, list, PlanarityKind::group);
         }
         return *planar_;
     }
@@ -103,7 +104,7 @@ struct BondSurroundings {
         int o = 0;
         for (int k = 1; k <= neighbour_count(r, y()); ++k)
             if (int j = nth_neighbour(r, y(), k); element(r, j) == O && j != parent) o = j;
-        if (o == 0) fatal_error(r, "ExtendH", "Error 2 in Y-O-H");
+        if (o == 0) fatal_error(io, r.files.listing, "ExtendH", "Error 2 in Y-O-H");
         return o;
     }
 
@@ -227,10 +228,10 @@ void extend_xh_bond(Io& io, Records& r, int parent, int hydrogen,
         io.write(out, bond + "DON'T KNOW HOW TO HANDLE");
         return;
     }
-    BondSurroundings surroundings{r, parent, hydrogen, {}};
+    BondSurroundings surroundings{io, r, parent, hydrogen, {}};
     if (z == 8 && parent_data.neighbours == 2 && parent_data.hydrogens == 1 &&
         surroundings.y_oxygens() == 0)
-        fatal_error(r, "ExtendH", "Error 1 in Y-O-H");
+        fatal_error(io, r.files.listing, "ExtendH", "Error 1 in Y-O-H");
 
     const Row* found = classify(surroundings, parent_data);
     const float old_length = distance(r.structure.cart[static_cast<std::size_t>(parent)],

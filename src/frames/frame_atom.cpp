@@ -28,8 +28,8 @@ void target_atom(const Records& r, Frame& f, int which, int atom) {
     (which == 1 ? f.target1 : f.target2) = r.structure.cart[atom];
 }
 
-void target_dummy(Records& r, Frame& f, int which, bool fractional, const Vec3f& point) {
-    const DummyPlace d = add_dummy_atom(r, fractional, point);
+void target_dummy(Io& io, Records& r, Frame& f, int which, bool fractional, const Vec3f& point) {
+    const DummyPlace d = add_dummy_atom(io, r, fractional, point);
     (which == 1 ? f.label1 : f.label2) = pad(r.frames.dummy_label[d.number], 8);
     (which == 1 ? f.target1 : f.target2) = d.position;
 }
@@ -126,8 +126,8 @@ int fixed_point_off_line(const FixedPositions& positions, const Vec3f& a, const 
 }
 
 // Makes a dummy at fixed point k the target of axis `which`.
-void target_fixed_point(Records& r, Frame& f, int which, int k) {
-    target_dummy(r, f, which, r.options.crystal_input, kFixedPoints[k].point);
+void target_fixed_point(Io& io, Records& r, Frame& f, int which, int k) {
+    target_dummy(io, r, f, which, r.options.crystal_input, kFixedPoints[k].point);
 }
 
 // Y of a frame whose X points at an atom: the first candidate atom (in the order given) off
@@ -144,7 +144,7 @@ void second_off_line(Io& io, Records& r, int i, Frame& f, const std::vector<int>
     const int k = fixed_point_off_line(fixed_cartesian(r), a, f.target1, -1, -1);
     write_terminal_and_listing(io, r.files,
                                std::string(" Will make dummy at ") + kFixedPoints[k].text);
-    target_fixed_point(r, f, 2, k);
+    target_fixed_point(io, r, f, 2, k);
 }
 
 }  // namespace
@@ -162,7 +162,7 @@ void fixed_point_target(Io& io, Records& r, int i, Frame& f, int which) {
         write_terminal_and_listing(io, r.files,
                                    std::string(" Will make dummy at ") + kFixedPoints[k].text +
                                        ": 0,0,0 lies on the atom or on the line of its other axis");
-    target_fixed_point(r, f, which, k);
+    target_fixed_point(io, r, f, which, k);
 }
 
 bool frame_defined(const Records& r, int i, const Frame& f) {
@@ -209,7 +209,7 @@ void keep_frame_defined(Io& io, Records& r, int i, Frame& f) {
         } else {
             const Vec3f& other = which == 1 ? f.target2 : f.target1;
             target_fixed_point(
-                r, f, which,
+                io, r, f, which,
                 fixed_point_off_line(fixed_cartesian(r), r.structure.cart[i], other, -1, -1));
         }
         write_terminal_and_listing(
@@ -274,8 +274,8 @@ void empty_neighbourhood(Io& io, Records& r, int i, Frame& f) {
     write_terminal_and_listing(io, r.files,
                                std::string(" Will make dummies at ") + kFixedPoints[first].text +
                                    " and " + kFixedPoints[second].text);
-    target_fixed_point(r, f, 1, first);
-    target_fixed_point(r, f, 2, second);
+    target_fixed_point(io, r, f, 1, first);
+    target_fixed_point(io, r, f, 2, second);
 }
 
 // Names the atom whose frame a ring rule could not complete, after the stop's own text.
@@ -285,7 +285,7 @@ std::string of_atom(const Records& r, int i) {
 
 // The dummy at the centre of the ring, made by the first atom of the ring that asks for it and
 // kept for the rest of the run.
-int ring_centre_dummy(Records& r, int ring) {
+int ring_centre_dummy(Io& io, Records& r, int ring) {
     if (r.topology.ring_dummy[ring] == 0) {
         const int size = r.topology.ring_size[ring];
         Vec3f centre{0.0f, 0.0f, 0.0f};
@@ -296,14 +296,14 @@ int ring_centre_dummy(Records& r, int ring) {
             for (int k = 0; k < 3; ++k) centre[k] += p[k];
         }
         for (int k = 0; k < 3; ++k) centre[k] = centre[k] / static_cast<float>(size);
-        r.topology.ring_dummy[ring] = add_dummy_atom(r, r.options.crystal_input, centre).number;
+        r.topology.ring_dummy[ring] = add_dummy_atom(io, r, r.options.crystal_input, centre).number;
     }
     return r.topology.ring_dummy[ring];
 }
 
 // X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
 void ring_centre_frame(Io& io, Records& r, int i, Frame& f, int ring) {
-    const int d = ring_centre_dummy(r, ring);
+    const int d = ring_centre_dummy(io, r, ring);
     write_listing_line(io, r.files,
                        " Dummy atom which defines the ring center = " + r.frames.dummy_label[d]);
     f.site_symmetry = "m";
@@ -318,12 +318,12 @@ void ring_centre_frame(Io& io, Records& r, int i, Frame& f, int ring) {
             return;
         }
     }
-    fatal_error(r, "DefLoc", "Could not find atom to direct Y-axis" + of_atom(r, i));
+    fatal_error(io, r.files.listing, "DefLoc", "Could not find atom to direct Y-axis" + of_atom(r, i));
 }
 
 // An atom of two planar rings: X towards the other fusion atom, Y into a six-membered ring.
 // False when the fusion neighbour's rings are not 5+6 or 6+6; the rules then decide.
-bool fused_ring_frame(Records& r, int i, Frame& f) {
+bool fused_ring_frame(Io& io, Records& r, int i, Frame& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     f.site_symmetry = "m";
     f.axis1 = 'X';
@@ -337,7 +337,7 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
         }
     }
     if (fusion_size < 0)
-        fatal_error(r, "DefLoc", "Could not find atom to direct X-axis" + of_atom(r, i));
+        fatal_error(io, r.files.listing, "DefLoc", "Could not find atom to direct X-axis" + of_atom(r, i));
     if (fusion_size != 11 && fusion_size != 12) {
         // Dropped: the rule that applies now sets the whole frame afresh.
         f.axis1 = f.axis2 = ' ';
@@ -354,7 +354,7 @@ bool fused_ring_frame(Records& r, int i, Frame& f) {
             return true;
         }
     }
-    fatal_error(r, "DefLoc", "Could not find atom to direct Y-axis" + of_atom(r, i));
+    fatal_error(io, r.files.listing, "DefLoc", "Could not find atom to direct Y-axis" + of_atom(r, i));
 }
 
 // The ring situation of the atom; true when a ring frame decided it.
@@ -375,7 +375,7 @@ bool ring_situation(Io& io, Records& r, int i, Frame& f) {
             io, r.files, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
         f.planar.rings = 2;
         f.planar.ring_size = m.size;
-        return r.options.rings.special && fused_ring_frame(r, i, f);
+        return r.options.rings.special && fused_ring_frame(io, r, i, f);
     }
     write_listing_line(
         io, r.files,

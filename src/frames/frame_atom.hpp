@@ -35,7 +35,7 @@ struct Frame {
 void target_atom(const Records& r, Frame& f, int which, int atom);
 // Makes a dummy atom at `point` (made, or reused within 0.1 Å) the target of axis `which`;
 // the point is fractional or Cartesian as `fractional` says.
-void target_dummy(Records& r, Frame& f, int which, bool fractional, const Vec3f& point);
+void target_dummy(Io& io, Records& r, Frame& f, int which, bool fractional, const Vec3f& point);
 // The frame of an atom without equal neighbours: site symmetry `symmetry`, X towards the first
 // neighbour of the canonical order and Y towards the second.
 void canonical_order_frame(const Records& r, Frame& f, const char* symmetry);

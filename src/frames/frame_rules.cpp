@@ -68,17 +68,17 @@ void target_midpoint(Io& io, Records& r, int i, Frame& f, int which, int a, int 
                                trim(r.structure.label[a]) + " instead");
         target_atom(r, f, which, a);
     } else {
-        target_dummy(r, f, which, false, m);
+        target_dummy(io, r, f, which, false, m);
     }
 }
 
 // A dummy 1 Å from the atom along the normal of the plane of the atom, a and b.
-void target_normal(Records& r, int i, Frame& f, int which, int a, int b) {
+void target_normal(Io& io, Records& r, int i, Frame& f, int which, int a, int b) {
     const Vec3f& x = r.structure.cart[i];
     Vec3f n = cross_product(difference(r.structure.cart[a], x), difference(r.structure.cart[b], x));
     const float length = vector_length(n);
     for (int k = 0; k < 3; ++k) n[k] = x[k] + n[k] / length;
-    target_dummy(r, f, which, false, n);
+    target_dummy(io, r, f, which, false, n);
 }
 
 // ------------------------------------------------------------------ one neighbour
@@ -102,7 +102,7 @@ void hydrogen_y_target(Io& io, Records& r, int i, Frame& f, int p) {
                 return;
             }
         }
-        fatal_error(r, "DefLoc", "can not happen <1>");
+        fatal_error(io, r.files.listing, "DefLoc", "can not happen <1>");
     }
     constexpr float radius = 10.0f;
     const int c = first_neighbour(io, r, p, radius, [&](int candidate) {
@@ -343,9 +343,9 @@ void pyramidal_all_equal(Io& io, Records& r, int i, Frame& f) {
         write_listing_line(io, r.files,
                            " Centroid of the three neighbours lies on the atom; Z-axis along the"
                            " normal of their plane instead");
-        target_normal(r, i, f, 1, t.atom[1], t.atom[2]);
+        target_normal(io, r, i, f, 1, t.atom[1], t.atom[2]);
     } else {
-        target_dummy(r, f, 1, r.options.crystal_input, centroid);
+        target_dummy(io, r, f, 1, r.options.crystal_input, centroid);
     }
     f.axis2 = 'X';
     target_atom(r, f, 2, t.atom[1]);
@@ -371,7 +371,7 @@ void three_neighbours(Io& io, Records& r, int i, Frame& f) {
     const ThreeNeighbourCase* rule = nullptr;
     for (const ThreeNeighbourCase& c : kThreeNeighbourRules)
         if (c.planar_group == f.planar.group && c.pair_count == pairs) rule = &c;
-    if (rule == nullptr) fatal_error(r, "DefLoc", " is = " + fi(pairs, 4) + " is not valid...");
+    if (rule == nullptr) fatal_error(io, r.files.listing, "DefLoc", " is = " + fi(pairs, 4) + " is not valid...");
     write_listing_line(io, r.files, " Label = " + fi(static_cast<int>(rule->rule), 5));
     if (pairs == 3 && t_shaped_frame(io, r, i, f)) return;
     rule->apply(io, r, i, f);
@@ -423,13 +423,13 @@ void two_pairs_of_four(Io& io, Records& r, int i, Frame& f) {
     int y_pair = -1;
     for (int p = 0; p < pair_count(f) && y_pair < 0; ++p)
         if (p != z_pair) y_pair = p;
-    if (y_pair < 0) fatal_error(r, "DefLoc", "4 neighbors: 2 + 2 case");
+    if (y_pair < 0) fatal_error(io, r.files.listing, "DefLoc", "4 neighbors: 2 + 2 case");
     target_atom(r, f, 2, pairs[y_pair].first);
 }
 
 // Z towards the neighbour in no pair (the last such in distance order), X towards the first
 // atom of the first pair.
-void three_pairs_of_four(Records& r, int i, Frame& f) {
+void three_pairs_of_four(Io& io, Records& r, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     f.site_symmetry = "3m";
     f.axis1 = 'Z';
@@ -442,7 +442,7 @@ void three_pairs_of_four(Records& r, int i, Frame& f) {
     if (lone != 0)
         target_atom(r, f, 1, lone);
     else
-        target_dummy(r, f, 1, r.options.crystal_input, kOrigin);  // three pairs leave no odd atom
+        target_dummy(io, r, f, 1, r.options.crystal_input, kOrigin);  // three pairs leave no odd atom
     f.axis2 = 'X';
     target_atom(r, f, 2, f.equal_pairs[0].first);
 }
@@ -461,7 +461,7 @@ void square_planar_frame(Io& io, Records& r, int i, Frame& f) {
             break;
         }
     }
-    target_normal(r, i, f, 1, t.atom[1], cis);
+    target_normal(io, r, i, f, 1, t.atom[1], cis);
     f.axis2 = 'Y';
     target_atom(r, f, 2, t.atom[1]);
 }
@@ -484,7 +484,7 @@ void four_neighbours(Io& io, Records& r, int i, Frame& f) {
     else if (pairs == 2)
         two_pairs_of_four(io, r, i, f);
     else if (pairs == 3)
-        three_pairs_of_four(r, i, f);
+        three_pairs_of_four(io, r, i, f);
     else if (all_equal && square_planar(r, i, r.topology.neighbours[i]))
         square_planar_frame(io, r, i, f);
     else if (all_equal)

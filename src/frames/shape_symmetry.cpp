@@ -81,11 +81,11 @@ struct Choice {
 constexpr Choice kChoices[] = {
     {"-42m", 'Z', 'Y'}, {"3m", 'Z', 'X'}, {"mm2", 'Z', 'Y'}, {"m", 'X', 'Y'}};
 
-void target_point(Records& r, Frame& f, int which, const Point& p) {
+void target_point(Io& io, Records& r, Frame& f, int which, const Point& p) {
     if (p.atom != 0)
         target_atom(r, f, which, p.atom);
     else
-        target_dummy(r, f, which, false, p.x);
+        target_dummy(io, r, f, which, false, p.x);
 }
 
 }  // namespace
@@ -163,9 +163,9 @@ void keep_site_symmetry_true(Io& io, Records& r, int i, Frame& f, int dummies_be
     if (const TrueFrame found = highest_true_frame(r, i, f, candidates); found.choice) {
         f.site_symmetry = found.choice->sym;
         f.axis1 = found.choice->axis1;
-        target_point(r, f, 1, *found.first);
+        target_point(io, r, f, 1, *found.first);
         f.axis2 = found.choice->axis2;
-        target_point(r, f, 2, *found.second);
+        target_point(io, r, f, 2, *found.second);
         write_listing_line(io, r.files,
                            " The neighbours lack the site symmetry " + rule +
                                " in the rule's axes; " + found.choice->sym + " with " + f.axis1 +

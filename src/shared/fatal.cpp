@@ -20,9 +20,6 @@ void fatal_error(Io& io, int listing, std::string_view routine, std::string_view
     throw RunStop{};
 }
 
-void fatal_error(Records& r, std::string_view routine, std::string_view message) {
-    fatal_error(r.io, r.files.listing, routine, message);
-}
 
 std::string why_structure_not_opened(const Io& io, const std::string& name) {
     if (trim(name).empty()) return ": kova.inp names no structure file (give it on the INPUT line)";
@@ -34,9 +31,6 @@ bool names_the_listing(const Io& io, int listing, const std::string& name) {
     return !listing_name.empty() && !trim(name).empty() && io.same_file(trim(name), listing_name);
 }
 
-bool names_the_listing(const Records& r, const std::string& name) {
-    return names_the_listing(r.io, r.files.listing, name);
-}
 
 void refuse_the_listing_as_input(Io& io, int listing, const std::string& name,
                                  std::string_view what) {

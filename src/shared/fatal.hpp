@@ -3,18 +3,14 @@
 
 #include <string_view>
 
-#include "shared/records.hpp"
+#include <string>
+
+#include "shared/channels.hpp"
 
 namespace kova {
 
 // Writes the error lines to the listing (channel `listing`, when it is open) and the
 // terminal, closes the listing and ends the run with status 1.
-[[noreturn]] void fatal_error(Io& io, int listing, std::string_view routine,
-                              std::string_view message);
-// The same, for the stages that do not pass Io yet.
-[[noreturn]] void fatal_error(Records& r, std::string_view routine, std::string_view message);
-// The same, written through `io` to the listing on channel `listing` and the terminal, for a
-// routine that is handed the channels rather than the records.
 [[noreturn]] void fatal_error(Io& io, int listing, std::string_view routine,
                               std::string_view message);
 
@@ -25,7 +21,6 @@ std::string why_structure_not_opened(const Io& io, const std::string& name);
 // True when `name`, resolved against the working directory, is the run's listing (channel
 // `listing`).
 bool names_the_listing(const Io& io, int listing, const std::string& name);
-bool names_the_listing(const Records& r, const std::string& name);
 
 // Ends the run with status 1 when `name` (a structure or databank file of the instructions) is
 // the listing: reading it would read what the run writes, and replacing it would lose the

@@ -226,17 +226,5 @@ void strip_brackets(std::string& label) {
     label = l;
 }
 
-bool read_logical_line(Records& r, int unit, std::string& line) {
-    std::optional<LogicalLine> read = read_logical_line(r.io, r.files.listing, unit);
-    line = read ? std::move(read->text) : std::string(line_length, ' ');
-    return read.has_value();
-}
-
-WordColumns find_word_columns(Records& r, std::string_view line, int n,
-                              std::string_view missing) {
-    return find_word_columns(r.io, r.files.listing, line, n, missing);
-}
-
-void remove_blanks(Records& r, std::string& s) { remove_blanks(r.io, r.files.listing, s); }
 
 }  // namespace kova

@@ -125,11 +125,4 @@ void for_each_text_word(std::string& line, F&& f) {
     }
 }
 
-// The forms that take the whole records, for the stages that do not pass Io yet (the
-// databank, the rescaling and the ring search); they call the forms above.
-bool read_logical_line(Records& r, int unit, std::string& line);
-WordColumns find_word_columns(Records& r, std::string_view line, int n,
-                              std::string_view missing = {});
-void remove_blanks(Records& r, std::string& s);
-
 }  // namespace kova

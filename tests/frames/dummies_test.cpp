@@ -16,7 +16,7 @@ namespace {
 using test::FrameRecords;
 
 int add(Records& r, bool fractional, Vec3f p, Vec3f* back = nullptr) {
-    const DummyPlace d = add_dummy_atom(r, fractional, p);
+    const DummyPlace d = add_dummy_atom(r.io, r, fractional, p);
     if (back) *back = d.position;
     return d.number;
 }
@@ -33,7 +33,7 @@ TEST(LabelDummy, LabelsGrowWithTheNumber) {
                    {99, "DUM99 "},
                    {100, "DUM100"},
                    {999, "DUM999"}}) {
-        label_dummy(f.r, c.k);
+        label_dummy(f.r.io, f.r, c.k);
         EXPECT_EQ(f.r.frames.dummy_label[static_cast<std::size_t>(c.k)], c.want) << c.k;
     }
 }

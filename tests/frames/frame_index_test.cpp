@@ -26,7 +26,7 @@ TEST(FrameIndex, TargetNumberByLabel) {
     for (const auto& c : before)
         EXPECT_EQ(target_number(r, c.label), c.want) << '"' << c.label << '"';
 
-    label_dummy(r, 1);
+    label_dummy(r.io, r, 1);
     r.frames.dummy_count = 1;
     EXPECT_EQ(target_number(r, "DUM1"), 6 + 1);
     EXPECT_EQ(target_number(r, "DUM2"), 0);
