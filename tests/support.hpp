@@ -13,8 +13,15 @@
 #include <gtest/gtest.h>
 
 #include "main/run.hpp"
+#include "shared/records.hpp"
 
 namespace kova::test {
+
+// The records of a run together with its channels, as the stage tests hand them to the
+// routines they test (a run keeps the two apart: `run` owns the channels).
+struct RunRecords : Records {
+    Io io;
+};
 
 // A fresh temporary directory, removed when the object goes.
 class TempDir {

@@ -7,7 +7,7 @@
 
 namespace kova {
 
-void write_banner(Io& io, const Records& r, int channel) {
+void write_banner(Io& io, int channel) {
     const std::string eq = " " + std::string(71, '=');
     const std::string dash = " " + std::string(71, '-');
     io.write(channel, "");
@@ -23,7 +23,7 @@ void write_banner(Io& io, const Records& r, int channel) {
     io.write(channel, eq);
 }
 
-void write_sample_instructions(Io& io, const Records& r, int channel) {
+void write_sample_instructions(Io& io, int channel) {
     static const char* const lines[] = {
         " ",
         "!",

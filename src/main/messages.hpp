@@ -3,14 +3,13 @@
 
 #include <string_view>
 
-#include "shared/fatal.hpp"
-#include "shared/records.hpp"
+#include "shared/channels.hpp"
 
 namespace kova {
 
 // Writes the banner of the program on a channel.
-void write_banner(Io& io, const Records& r, int channel);
+void write_banner(Io& io, int channel);
 // Writes the sample instruction file on a channel.
-void write_sample_instructions(Io& io, const Records& r, int channel);
+void write_sample_instructions(Io& io, int channel);
 
 }  // namespace kova

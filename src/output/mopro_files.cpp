@@ -113,7 +113,7 @@ std::string mopro_name(const std::string& label) {
     return l;
 }
 
-void write_mopro_head(Io& io, const Records& r) {
+void write_mopro_head(Io& io) {
     const std::string bangs(80, '!');
     io.write_lines(mopro_parameters_channel,
                      {bangs, "!           CREATED BY PROGRAM << KOVA >>", bangs, "!  "});
@@ -300,7 +300,7 @@ void write_mopro_atom(Io& io, const Records& r, int i) {
     io.write(mopro_parameters_channel, "");
 }
 
-void write_mopro_trailer(Io& io, const Records& r) {
+void write_mopro_trailer(Io& io) {
     io.write_lines(mopro_parameters_channel, {"", "ANHAR    0    3         !  #atoms #order ",
                               "! 1         ! atom number ", "! 0. 0. 0. 0. 0. 0. 0. 0. ",
                               "! 0. 0. ", "", "STOP "});

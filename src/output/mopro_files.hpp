@@ -13,7 +13,7 @@ namespace kova {
 
 constexpr int mopro_parameters_channel = 444;  // mopro_kova.par
 
-void write_mopro_head(Io& io, const Records& r);    // head of mopro_kova.par
+void write_mopro_head(Io& io);    // head of mopro_kova.par
 // For SHELX input, after the head of mopro_kova.par: a CELL line for each CELL card, the
 // symmetry block and the fixed scale, extinction and solvent lines.
 void write_mopro_cell_and_symmetry(Io& io, const ShelxHead& head);
@@ -33,7 +33,7 @@ void write_mopro_blocks(Io& io, const Records& r);
 // Writes the records of atom i to mopro_kova.par.
 void write_mopro_atom(Io& io, const Records& r, int i);
 // Writes the trailer of mopro_kova.par.
-void write_mopro_trailer(Io& io, const Records& r);
+void write_mopro_trailer(Io& io);
 // The similarity block and end lines of con_mopro.inp.
 void write_mopro_similarity(Io& io, const Records& r);
 

@@ -55,7 +55,7 @@ void write_output_section(Io& io, Records& r) {
     }
     write_mopro_similarity(io, r);
     io.close(r.files.mopro_constraints);
-    write_mopro_trailer(io, r);
+    write_mopro_trailer(io);
     write_xd_parameter_tail(io, r);
     io.close(r.files.xd_parameters);
     if (fixedh) io.close(fixedh_channel);

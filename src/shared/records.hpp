@@ -30,17 +30,17 @@ constexpr int max_free_vars = 200;
 // P(l,m), l = 0..4, m = -4..4: plm[l][m + 4]
 using Plm = std::array<std::array<float, 9>, 5>;
 
-// Channel numbers of the files of a run (fixed by the main sequence).
+// The fixed channel numbers of the files of a run.
 struct Files {
-    int xd_master = 0;          // xd_kova.mas
-    int listing = 0;            // kova.out
-    int xd_parameters = 0;      // xd_kova.inp
-    int databank = 0;           // the databank file
-    int mopro_constraints = 0;  // con_mopro.inp
-    int reset_bonds = 0;        // reset.bond
-    int const_bonds = 0;        // const.bond
-    int mopro_residues = 0;     // res_mopro.inp
-    int plot = 0;               // kova.spf
+    int xd_master = 58;           // xd_kova.mas
+    int listing = 35;             // kova.out
+    int xd_parameters = 48;       // xd_kova.inp
+    int databank = 47;            // the databank file
+    int mopro_constraints = 443;  // con_mopro.inp
+    int reset_bonds = 43;         // reset.bond
+    int const_bonds = 42;         // const.bond
+    int mopro_residues = 445;     // res_mopro.inp
+    int plot = 46;                // kova.spf
 };
 
 // RINGS: the ring search.
@@ -344,8 +344,6 @@ struct FrameIndex;
 struct DbFile;  // the databank file held in memory (databank/databank_file.hpp)
 
 struct Records {
-    Io io;  // channels, terminal and standard streams of this run
-
     Files files;
     Options options;
 

@@ -15,7 +15,7 @@ struct Open {
     test::TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    Records r;
+    test::RunRecords r;
 
     Open(const std::string& name, const std::string& answers) {
         in.str(answers);

@@ -27,7 +27,7 @@ struct Search {
     test::TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    Records r;
+    test::RunRecords r;
     NeighbourList neighbours;
     PlanarSituation planar;
     PseudoAtom found;  // what the search gave

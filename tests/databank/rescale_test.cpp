@@ -24,7 +24,7 @@ struct Rescale {
     test::TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    Records r;
+    test::RunRecords r;
 
     // `inp`: kova.inp, or nullptr for none; `answers`: what the keyboard gives.
     Rescale(const std::vector<Atom>& atoms, const char* inp, const std::string& answers = "",

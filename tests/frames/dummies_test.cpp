@@ -15,7 +15,7 @@ namespace {
 
 using test::FrameRecords;
 
-int add(Records& r, bool fractional, Vec3f p, Vec3f* back = nullptr) {
+int add(test::RunRecords& r, bool fractional, Vec3f p, Vec3f* back = nullptr) {
     const DummyPlace d = add_dummy_atom(r.io, r, fractional, p);
     if (back) *back = d.position;
     return d.number;

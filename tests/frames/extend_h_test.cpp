@@ -28,7 +28,7 @@ struct RestraintFiles {
     Lines reset, constraints, distances, uratios;
 };
 RestraintFiles restraint_files(Molecule& m) {
-    Records& r = m.r;
+    test::RunRecords& r = m.r;
     r.io.create(43, "reset.bond");
     r.io.create(42, "const.bond");
     r.io.create(445, "res_mopro.inp");
@@ -62,7 +62,7 @@ struct Moved {
 // extend_xh_bond on H atom h as the frame rules call it: parent P = its neighbour, with its
 // neighbour count, atomic number and hydrogen atoms.
 Moved extend(Molecule& m, int h) {
-    Records& r = m.r;
+    test::RunRecords& r = m.r;
     int p = r.topology.neighbours[h].atom[1];
     const HydrogenParent parent{r.topology.neighbours[p].count, r.structure.atomic_number[p],
                                 r.topology.neighbours[p].type_size[1]};
@@ -89,7 +89,7 @@ struct Want {
 
 void expect_moves(Molecule& m, const std::vector<Want>& wants) {
     for (const auto& w : wants) {
-        Records& r = m.r;
+        test::RunRecords& r = m.r;
         int p = r.topology.neighbours[w.h].atom[1];
         std::string x = trim(r.structure.label[p]), h = trim(r.structure.label[w.h]);
         Moved mv = extend(m, w.h);
@@ -329,7 +329,7 @@ TEST(ExtendH, ClassificationRows) {
     };
     for (const auto& c : cases) {
         test::Graph g(c.bonds, c.rings);
-        Records& r = g.f.r;
+        test::RunRecords& r = g.f.r;
         if (*c.lift) r.structure.cart[static_cast<std::size_t>(g[c.lift])][2] = 2.0f;
         int h = g["H1"], x = r.topology.neighbours[h].atom[1];
         const NeighbourTable& parent = r.topology.neighbours[x];

@@ -367,7 +367,7 @@ test::Point target_position(const Records& r, const std::string& label) {
 // frame, map the neighbours onto neighbours of the same element (within 2 degrees: only the
 // bond lengths of the molecules differ from ideal).
 void expect_defined_and_true(Framed& f) {
-    const Records& r = f.r;
+    const test::RunRecords& r = f.r;
     for (int i = 1; i <= r.structure.atom_count; ++i) {
         const std::string line = f.atom_line(i) + std::string(80, ' ');
         SCOPED_TRACE("atom " + std::to_string(i) + ": " + f.frame_of(i));

@@ -18,8 +18,8 @@ struct FrameRecords {
     TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    std::unique_ptr<Records> rp = std::make_unique<Records>();
-    Records& r = *rp;
+    std::unique_ptr<test::RunRecords> rp = std::make_unique<test::RunRecords>();
+    test::RunRecords& r = *rp;
 
     // nat atoms read, Cartesian input unless crystal is set; listing, kova.spf and
     // xd_kova.mas open on their channels.

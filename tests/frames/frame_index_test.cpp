@@ -16,7 +16,7 @@ TEST(FrameIndex, TargetNumberByLabel) {
     test::FrameRecords f(6);
     const char* labels[] = {"C1", "O1", "C1", "DUM1", "H1A", ""};
     for (int i = 1; i <= 6; ++i) f.atom(i, labels[i - 1], 6);
-    Records& r = f.r;
+    test::RunRecords& r = f.r;
     struct Case {
         const char* label;
         int want;
@@ -44,7 +44,7 @@ TEST(FrameIndex, TargetNumberByLabel) {
 // group; the tables answer as the scans over the earlier atoms do, also for a new pass.
 TEST(FrameIndex, FirstEquivalentAtomOfTheEarlierOnes) {
     test::FrameRecords f(6);
-    Records& r = f.r;
+    test::RunRecords& r = f.r;
     for (int i = 1; i <= 4; ++i) f.atom(i, test::numbered("C", i), 6);
     f.atom(5, "H5", 1);
     f.atom(6, "H6", 1);
@@ -81,7 +81,7 @@ TEST(FrameIndex, FirstEquivalentAtomOfTheEarlierOnes) {
 // the sets as they stand when first asked, and each change as it is reported.
 TEST(FrameIndex, FreeKappaSetsFollowTheirChanges) {
     test::FrameRecords f(1);
-    Records& r = f.r;
+    test::RunRecords& r = f.r;
     r.ensure_kappa_sets(3);
     r.frames.kappa_count = 3;
     const int table[] = {0, 1, 2, 1};

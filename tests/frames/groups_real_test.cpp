@@ -28,8 +28,8 @@ struct Stages {
     test::TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    std::unique_ptr<Records> rp = std::make_unique<Records>();
-    Records& r = *rp;
+    std::unique_ptr<test::RunRecords> rp = std::make_unique<test::RunRecords>();
+    test::RunRecords& r = *rp;
 
     bool read(const std::string& file, bool rings) {
         r.io.bind(dir.path(), &in, &out, &errs);
@@ -86,7 +86,7 @@ TEST(GroupsOnRealStructure, LAlanineZwitterion) {
     const char* const file = "shx-l-alanine-23k/iam.res";
     if (test::real_structure(file).empty()) GTEST_SKIP() << test::absent_structure(file);
     Stages run;
-    Records& r = run.r;
+    test::RunRecords& r = run.r;
     auto& dir = run.dir;
     if (!run.read(file, false)) return;
     ASSERT_EQ(r.structure.atom_count, 13);
@@ -145,7 +145,7 @@ TEST(GroupsOnRealStructure, PhenylPyrrolesWithRings) {
     if (test::real_structure(file).empty()) GTEST_SKIP() << test::absent_structure(file);
     for (bool rings : {true, false}) {
         Stages run;
-        Records& r = run.r;
+        test::RunRecords& r = run.r;
         if (!run.read(file, rings)) return;
         const std::pair<const char*, const char*> groups[] = {
             // C10 block: the ring N of the same ring, 3 neighbours all C

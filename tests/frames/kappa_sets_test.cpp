@@ -190,7 +190,7 @@ TEST(KappaSets, PopulationsFromTheDatabank) {
               {"H(1)", 1, {-0.36f, 1.0182f, 0.0f}},   {"H(2)", 1, {-0.3633f, -0.5138f, 0.89f}},
               {"H(3)", 1, {-0.3667f, -0.5185f, -0.8981f}}, {"H(4)", 1, {1.9f, 0.5091f, 0.8818f}},
               {"H(5)", 1, {1.9033f, -1.0277f, 0.0f}}, {"H(6)", 1, {1.9067f, 0.5185f, -0.8981f}}});
-    Records& r = f.r;
+    test::RunRecords& r = f.r;
     r.options.databank = true;
     r.files.databank = 47;
     r.io.open_old(47, std::string(KOVA_TEST_DATA) + "/databank/kova_test.db");
@@ -278,7 +278,7 @@ TEST(KappaSets, SymplmCodes) {
 TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     // Crystal input, cell 10 x 10 x 10 A: CL(1) read, its partner an image at 1.99 A.
     test::FrameRecords f(1, true);
-    Records& r = f.r;
+    test::RunRecords& r = f.r;
     r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
     r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}}};
     f.atom(1, "CL(1)", 17, {1.0f, 1.0f, 1.0f});

@@ -121,7 +121,7 @@ public:
     TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    Records r;
+    test::RunRecords r;
 
 private:
     int n_ = 0;

@@ -39,7 +39,7 @@ TEST(ReadAim2Tab, BohrToAngstromAndListings) {
     test::Session s;
     s.dir.write("w.out", fixture("aim2tab/water_like.out"));
     read_aim2tab(s.r.io, s.r, "w.out");
-    const Records& r = s.r;
+    const test::RunRecords& r = s.r;
     ASSERT_EQ(r.structure.atom_count, 4);
     // 1.0 and 2.0 bohr times 0.52917725 in single precision
     EXPECT_EQ(r.structure.cart[2], (Vec3f{0.52917725f, 2.0f * 0.52917725f, 0.0f}));
@@ -209,7 +209,7 @@ TEST(ReadPlaton, LabelsNumbersAndTypes) {
                 "ATOM C1234567890 1 1 1\n"
                 "ATOM O1 -1 -1 -1\n");
     read_platon(s.r.io, s.r, "p.pla");
-    const Records& r = s.r;
+    const test::RunRecords& r = s.r;
     ASSERT_EQ(r.structure.atom_count, 5);
     EXPECT_EQ(r.structure.label[1], "C1      ");
     EXPECT_EQ(r.structure.cart[1], (Vec3f{1, 2, 3}));

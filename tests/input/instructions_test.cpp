@@ -17,7 +17,7 @@ struct Inp {
     test::TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    Records r;
+    test::RunRecords r;
     bool stopped = false;
     std::string fault;
 
@@ -136,7 +136,7 @@ TEST(Instructions, NumbersSwitchesAndListing) {
     Inp t("2 VERBOSE 3\nFORMAT *shelx\nINPUT s.res\nTOLS bond 0.4 ring 0.15 group 0.05\n"
           "NCELLS -3\nDISORD *extendH db\nCHEMCON *hydrogen\nRINGS 3 8 *special\n"
           "SCALE *sigma *frac\nExtend_H\nSIMPLE\nRADII Cl 1.0 Cs 2.0\n");
-    const Records& r = t.r;
+    const test::RunRecords& r = t.r;
     EXPECT_EQ(r.options.verbosity, 2);  // the number before the keyword is read first
     EXPECT_FLOAT_EQ(r.options.tolerances.bond, 0.4f);
     EXPECT_EQ(r.options.ncells, 3);

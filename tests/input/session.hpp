@@ -17,8 +17,8 @@ struct Session {
     TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    std::unique_ptr<Records> rec = std::make_unique<Records>();
-    Records& r = *rec;
+    std::unique_ptr<test::RunRecords> rec = std::make_unique<test::RunRecords>();
+    test::RunRecords& r = *rec;
 
     Session() {
         r.io.bind(dir.path(), &in, &out, &errs);

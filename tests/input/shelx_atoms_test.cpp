@@ -37,7 +37,7 @@ TEST(ShelxRules, ScatteringRows) {
         {36, {2, 2, 2, -2, 6, 6, -6, -10}},
         {53, {2, 2, 2, 2, 6, 6, 6, 10, 10, 0, -2, -5}},  // iodine: 4D core
     };
-    Records r;
+    test::RunRecords r;
     for (const Case& c : cases) {
         const std::array<int, 19> row = shell_occupations(r.io, r, c.z, 1);
         for (int k = 1; k <= 18; ++k) {
@@ -70,7 +70,7 @@ TEST(ShelxRules, ScatteringRows) {
 }
 
 TEST(ShelxRules, FreeVariables) {
-    Records r;
+    test::RunRecords r;
     set_defaults(r);
     r.structure.free_var[2] = 0.6f;
     r.structure.free_var[3] = 0.25f;
@@ -126,7 +126,7 @@ TEST(ShelxRules, EquivalentIsotropicU) {
         {{8, 9, 10, 80, 95, 110}, {0.02f, 0.03f, 0.04f, 0.004f, 0.005f, 0.006f}, 0.0323154f},
     };
     for (const Case& c : cases) {
-        Records r;
+        test::RunRecords r;
         r.ensure_atoms(2);
         r.structure.cell = c.cell;
         r.structure.adp_order[1] = 2;

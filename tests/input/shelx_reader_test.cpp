@@ -18,7 +18,7 @@ using test::ShelxRead;
 const std::string kBang79(79, '!');
 
 std::string test_pad(const char* s) { return pad(s, 8); }
-const std::string kDash78 = "!" + std::string(78, '-');
+const std::string kDash78 = std::string("!").append(78, '-');
 
 std::string zeros(int n) {
     std::string s;
@@ -109,7 +109,7 @@ TEST(ShelxHeads, MoproCellSymmetryAndFixedLines) {
 TEST(ShelxHeads, CardsFillTheRecords) {
     ShelxRead t;
     t.read("heads.res", test::fixture("heads_latt2_two_sfac.res"));
-    Records& r = t.rec();
+    test::RunRecords& r = t.rec();
     // Two SFAC cards, a long-form card (its numbers are no types) and a lower-case card.
     ASSERT_EQ(r.structure.type_count, 7);
     const int z[] = {6, 1, 7, 8, 26, 35, 53};
@@ -188,7 +188,7 @@ TEST(ShelxAtoms, RidingUAndFreeVariables) {
     t.read("r.res", test::fixture("riding_and_free_variables.res"));
     ASSERT_FALSE(t.stopped);
     ASSERT_EQ(t.fault, "");
-    Records& r = t.rec();
+    test::RunRecords& r = t.rec();
     ASSERT_EQ(r.structure.atom_count, 13);
     struct Want {
         const char* label;
@@ -272,7 +272,7 @@ TEST(ShelxAtoms, CurrentShelxlFileReadsAsShelxlReadsIt) {
     t.read("cur.res", crlf(test::fixture("current_shelxl.res")));
     ASSERT_FALSE(t.stopped) << t.out.str();
     ASSERT_EQ(t.fault, "");
-    Records& r = t.rec();
+    test::RunRecords& r = t.rec();
     // Blank-started header lines, "!" comments, tabs, the newer instructions with their
     // continuation lines, include lines, Q peaks, a FRAG block and what follows HKLF are no
     // atoms.
@@ -514,7 +514,7 @@ TEST(ShelxExample, CresolHasTheGeometryItWasBuiltFrom) {
     ASSERT_FALSE(ss.str().empty());
     t.read("cresol.res", ss.str());
     ASSERT_EQ(t.fault, "");
-    Records& r = t.rec();
+    test::RunRecords& r = t.rec();
     ASSERT_EQ(r.structure.atom_count, 16);
     auto at = [&](const char* l) {
         for (int i = 1; i <= r.structure.atom_count; ++i)

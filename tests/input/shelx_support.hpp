@@ -24,7 +24,7 @@ struct ShelxRead {
     TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    std::unique_ptr<Records> r = std::make_unique<Records>();
+    std::unique_ptr<test::RunRecords> r = std::make_unique<test::RunRecords>();
     bool stopped = false;   // a RunStop ended the reader
     std::string fault;      // the RunFault text, "" when none
 
@@ -35,7 +35,7 @@ struct ShelxRead {
         set_defaults(*r);
         r->io.create(r->files.xd_master, "xd_kova.mas");
         r->io.create(mopro_parameters_channel, "mopro_kova.par");
-        write_mopro_head(r->io, *r);
+        write_mopro_head(r->io);
         r->io.create(r->files.listing, "kova.out");
     }
 
@@ -62,7 +62,7 @@ struct ShelxRead {
         return lines_of(dir.read(name));
     }
     std::vector<std::string> terminal() const { return lines_of(out.str()); }
-    Records& rec() { return *r; }
+    RunRecords& rec() { return *r; }
 };
 
 // True when `lines` holds `want` as consecutive lines.

@@ -17,7 +17,7 @@ struct Xd {
     test::TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    Records r;
+    test::RunRecords r;
     bool stopped = false;
     std::string fault;
 
@@ -50,7 +50,7 @@ TEST(XdReader, MasterAndParameterFile) {
     Xd t(fixture("p21c.mas"), fixture("p21c.inp"));
     ASSERT_FALSE(t.stopped);
     ASSERT_EQ(t.fault, "");
-    const Records& r = t.r;
+    const test::RunRecords& r = t.r;
     EXPECT_EQ(r.structure.model_name, pad("AMMONIA_", 20));
     ASSERT_EQ(r.structure.atom_count, 3);
     EXPECT_EQ(r.structure.label[1], "O(1)    ");
@@ -162,7 +162,7 @@ TEST(XdReader, MissingFiles) {
     test::TempDir dir;
     std::istringstream in;
     std::ostringstream out;
-    Records r;
+    test::RunRecords r;
     r.io.bind(dir.path(), &in, &out, &out);
     r.files.listing = 35;
     r.io.create(35, "kova.out");

@@ -10,7 +10,7 @@ namespace {
 
 TEST(GroupAng, TheRecordedPictureAtItsOwnPositions) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     w.atom(1, "N(1)", {});
     w.atom(2, "H(1A)", {});
     // H(1A) was moved after the picture was drawn: the picture keeps where it was

@@ -27,7 +27,7 @@ TEST(MoproFiles, LabelForms) {
 
 TEST(MoproFiles, AtomRecords) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     w.atom(7, "C(12)", {0.1f, 0.2f, 0.3f});
     r.frames.mopro_axes[7] = pad("XY  C(12)  C(11) ...", 90);
     r.structure.uij[7] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
@@ -83,7 +83,7 @@ TEST(MoproFiles, AtomRecords) {
 
 TEST(MoproFiles, ResidueAtomRecordAndZeroOccupancy) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     r.structure.has_residues = true;
     w.atom(3, "N(4)", {-0.5f, 0.25f, 1.5f}, 0.0f);
     r.structure.residue_label[3] = pad("N4    12 PYR", 17);
@@ -100,7 +100,7 @@ TEST(MoproFiles, ResidueAtomRecordAndZeroOccupancy) {
 
 TEST(MoproFiles, DummyKappaAndAtomsBlocks) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     r.ensure_dummies(123);
     r.frames.dummy_count = 123;
     r.frames.dummy_xyz[1] = {0.5f, 0.25f, -0.125f};
@@ -126,7 +126,7 @@ TEST(MoproFiles, CountsTooWideForTheirFieldsAreWrittenInFull) {
     // MoPro reads these counts free-format: a wider number grows its field instead of
     // turning into asterisks that lose the count.
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     r.ensure_dummies(1000);
     r.frames.dummy_count = 1000;
     r.ensure_kappa_sets(1000);
@@ -144,7 +144,7 @@ TEST(MoproFiles, CountsTooWideForTheirFieldsAreWrittenInFull) {
 
 TEST(MoproFiles, SimilarityBlockInAtomOrder) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     r.ensure_atoms(4);
     r.structure.atom_count = 4;
     r.frames.mopro_similarity[4] = pad("! CONPVM  C(4) C(2)", 90);
@@ -164,7 +164,7 @@ TEST(MoproFiles, SimilarityBlockInAtomOrder) {
 
 TEST(MoproFiles, RestraintFileInOrder) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     w.atom(1, "C(1)", {});
     w.atom(2, "H(1)", {});
     w.atom(3, "C(12)", {});
@@ -192,7 +192,7 @@ TEST(MoproFiles, RestraintFileInOrder) {
 
 TEST(MoproFiles, SymmetryLinesOfTheFramedAtoms) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     // site symmetry, axes, and the line: "SYMPLM  " + code (4) + " " + name (10) + " 1"
     struct Case {
         const char* sitesym;
@@ -235,7 +235,7 @@ TEST(MoproFiles, SymmetryLinesOfTheFramedAtoms) {
 TEST(MoproFiles, Trailer) {
     test::Writer w;
     w.r.io.create(mopro_parameters_channel, "mopro_kova.par");
-    write_mopro_trailer(w.r.io, w.r);
+    write_mopro_trailer(w.r.io);
     const std::vector<std::string> want = {
         "", "ANHAR    0    3         !  #atoms #order ", "! 1         ! atom number ",
         "! 0. 0. 0. 0. 0. 0. 0. 0. ", "! 0. 0. ", "", "STOP ",

@@ -14,7 +14,7 @@ const std::string kRule(80, '-');
 
 // Two atoms, one dummy, two kappa sets; the files the run has open before the section.
 void structure(test::Writer& w) {
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
     r.structure.scattering_table[1] = 1;
     r.frames.xd_atom_row[1] = XdAtomRow{1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};
@@ -47,7 +47,7 @@ void structure(test::Writer& w) {
 
 TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     structure(w);
     r.options.extend_h = true;
     ASSERT_TRUE(has_output_section(r));
@@ -137,7 +137,7 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
 
 TEST(OutputSection, DatabankStatisticsBeforeTheParameterFiles) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     structure(w);
     r.options.databank = true;
     r.databank.searched = 2;
@@ -157,7 +157,7 @@ TEST(OutputSection, DatabankStatisticsBeforeTheParameterFiles) {
 
 TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     structure(w);
     r.structure.atomic_number[1] = 6;
     r.structure.atomic_number[2] = 1;
@@ -184,7 +184,7 @@ TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
 
 TEST(OutputSection, ToxdWinsOverExtendHAndDatabank) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     structure(w);
     r.options.to_xd = true;
     r.options.extend_h = true;

@@ -25,7 +25,7 @@ void types(Records& r, std::initializer_list<int> z) {
 
 TEST(PlotFile, TitleAndTrailerWithoutDummies) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     types(r, {6, 1});
     r.io.create(46, "kova.spf");
     write_plot_title(r.io, r);
@@ -45,7 +45,7 @@ TEST(PlotFile, TitleAndTrailerWithoutDummies) {
 
 TEST(PlotFile, FramePictureOfEveryAtom) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     const int nat = 12345;
     r.ensure_atoms(nat);
     r.structure.atom_count = nat;
@@ -72,7 +72,7 @@ TEST(PlotFile, FramePictureOfEveryAtom) {
 
 TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     types(r, {6, 17});
     r.elements.covalent_radius[6] = 0.70f;  // RADII C 0.70
     // crystal input: dummies are stored fractional and written Cartesian
@@ -110,7 +110,7 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
 
 TEST(FixedHFile, OneRecordPerAtom) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
     r.structure.scattering_table[1] = 1;
     r.structure.uij[1] = {0.0123f, 0.02f, 0.03f, 0.0f, 0.0f, 0.0f};

@@ -15,7 +15,7 @@ TEST(RunSummary, LinesPerOption) {
                  {false, false, true},  {true, true, false}};
     for (const auto& c : cases) {
         test::Writer w;
-        Records& r = w.r;
+        test::RunRecords& r = w.r;
         r.options.databank = c.databank;
         r.options.extend_h = c.extend_h;
         r.options.to_xd = c.to_xd;
@@ -50,7 +50,7 @@ TEST(RunSummary, LinesPerOption) {
 
 TEST(RunSummary, RunTime) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     r.io.create(35, "kova.out");
     write_run_time(r.io, r, CpuTimes{12.34, 0.06});
     const std::string line =

@@ -18,8 +18,8 @@ struct Writer {
     TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    std::unique_ptr<Records> rp = std::make_unique<Records>();
-    Records& r = *rp;
+    std::unique_ptr<test::RunRecords> rp = std::make_unique<test::RunRecords>();
+    test::RunRecords& r = *rp;
 
     Writer() {
         r.io.bind(dir.path(), &in, &out, &errs);

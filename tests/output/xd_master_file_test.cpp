@@ -42,7 +42,7 @@ void stand_in_frame(Records& r, int i) {
 // file's head copied first, each atom stood in for, then the tables and kova.ang written.
 // `dummies` makes the dummy atoms the decision would have made for the atom.
 void frame_all(FrameRecords& f, const std::function<void(int)>& dummies = {}) {
-    Records& r = f.r;
+    test::RunRecords& r = f.r;
     r.io.create(kova_ang_channel, "kova.ang");
     if (r.options.input_format == InputFormat::xd) copy_old_master_head(r.io, r);
     start_atom_table(r.io, r);

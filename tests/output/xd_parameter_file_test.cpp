@@ -15,7 +15,7 @@ const std::string kZero6 = "  0.000000  0.000000  0.000000  0.000000  0.000000  
 
 TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     r.structure.atom_count = 12;
     r.frames.kappa_count = 5;
     r.structure.table_count = 2;
@@ -37,7 +37,7 @@ TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
     // model name without its trailing blanks; dummies follow the zero block; counts too wide
     // for I4 are stars
     test::Writer w2;
-    Records& q = w2.r;
+    test::RunRecords& q = w2.r;
     q.structure.model_name = pad("MYMODEL", 20);
     q.structure.atom_count = 10000;
     q.structure.table_count = 1;
@@ -57,7 +57,7 @@ TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
 
 TEST(XdParameterFile, AtomGroups) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
     // ATOM2 3 = dummy 1 of 2 atoms
     r.frames.xd_atom_row[1] = XdAtomRow{1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};
@@ -96,7 +96,7 @@ TEST(XdParameterFile, AtomGroups) {
 
 TEST(XdParameterFile, Tail) {
     test::Writer w;
-    Records& r = w.r;
+    test::RunRecords& r = w.r;
     r.ensure_kappa_sets(2);
     r.frames.kappa_count = 2;
     r.frames.kappa[1] = {0.0f, 1.0f, 1.0f};

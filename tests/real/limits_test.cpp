@@ -130,7 +130,7 @@ TEST(Limits, TheLogicalLineOf255Characters) {
         dir.write("in.txt", std::string(c.backslash - 1, 'A') + "\\\nXY\nNEXT\n");
         std::istringstream in;
         std::ostringstream out;
-        Records r;
+        test::RunRecords r;
         r.io.bind(dir.path(), &in, &out, &out);
         r.io.open_old(23, "in.txt");
         std::optional<LogicalLine> line = read_logical_line(r.io, r.files.listing, 23);

@@ -26,7 +26,7 @@ struct Fixture {
     test::TempDir dir;
     std::istringstream in;
     std::unique_ptr<std::ostringstream> out = std::make_unique<std::ostringstream>();
-    Records r;
+    test::RunRecords r;
     explicit Fixture(const std::string& text) {
         dir.write("in.txt", text);
         r.io.bind(dir.path(), &in, out.get(), out.get());
@@ -141,7 +141,7 @@ TEST(WordSplitter, FortyTextWords) {
 }
 
 TEST(FindWordColumns, ColumnsAndMissingWord) {
-    Records r;
+    test::RunRecords r;
     const WordColumns c = find_word_columns(r.io, r.files.listing, "  ab cde  ", 2);
     EXPECT_EQ(c.first, 6);
     EXPECT_EQ(c.last, 8);
@@ -153,7 +153,7 @@ TEST(FindWordColumns, MissingWordNamedByTheCaller) {
     test::TempDir dir;
     std::istringstream in;
     std::ostringstream out;
-    Records r;
+    test::RunRecords r;
     r.io.bind(dir.path(), &in, &out, &out);
     EXPECT_THROW(find_word_columns(r.io, r.files.listing, "ATOM 6 X ", 4,
                                    ": test.db, record 3: no word 4"),
@@ -224,7 +224,7 @@ TEST(Labels, CutSqueezeAndLengths) {
     EXPECT_EQ(trimmed_length("        "), 0);
     EXPECT_EQ(first_nonblank("        "), 0);
     EXPECT_EQ(first_nonblank("  x "), 3);
-    Records r;
+    test::RunRecords r;
     std::string s = " - x + 1 / 2 ";
     remove_blanks(r.io, r.files.listing, s);
     EXPECT_EQ(s, "-x+1/2       ");
@@ -241,7 +241,7 @@ TEST(Elements, AtomicNumber) {
                  {"Q ", 0}, {"  ", 0}, {"CL", 17}, {"C1", 6}, {"C ", 6}, {"HG", 80}, {"HX", 1},
                  {"IN", 49}, {"IX", 53}, {"D ", 0}, {"X1", 0}};
     for (const auto& c : cases) EXPECT_EQ(atomic_number(c.s), c.z) << c.s;
-    Records r;
+    test::RunRecords r;
     EXPECT_EQ(r.elements.symbol[52], "Te");
     EXPECT_EQ(r.elements.symbol[1], "H ");
     EXPECT_EQ(r.elements.covalent_radius[6], 0.77f);

@@ -61,7 +61,7 @@ public:
     TempDir dir;
     std::istringstream in;
     std::ostringstream out, errs;
-    Records r;
+    test::RunRecords r;
 };
 
 // Expected lines in order, each compared with a note of its place.

@@ -269,7 +269,7 @@ TEST(Neighbours, SortCountMismatchStops) {
 }
 
 // The indexed search against the plain scan, atom by atom, for the covalent rule and radii.
-void expect_same_as_scan(Records& r, int step = 1,
+void expect_same_as_scan(test::RunRecords& r, int step = 1,
                          std::vector<float> radii = {0.0f, 2.0f, 3.5f, 10.0f}) {
     for (int i = 1; i <= r.topology.list_size; i += step)
         for (float rmax : radii) {
