@@ -328,7 +328,7 @@ TEST(BadInput, StopsEndWithStatusOne) {
         test::TempDir dir;
         auto res = run_files(dir, {{"kova.inp", kShelxInp}, {"s.res", riding}});
         EXPECT_EQ(res.status, 1);
-        // the specified line, then the atom refused and where it stands
+        // the stop's own line, then the atom refused and where it stands
         EXPECT_EQ(res.err, " ProcessU :: Could not find parent atom C1 (s.res, record 6)\n");
     }
     {
