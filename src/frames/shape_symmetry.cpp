@@ -12,7 +12,6 @@
 
 #include "frames/dummies.hpp"
 #include "shared/format.hpp"
-#include "topology/planarity.hpp"
 
 namespace kova {
 

@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "input/cell.hpp"
 #include "shared/format.hpp"
 
 namespace kova {

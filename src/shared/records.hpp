@@ -1,5 +1,6 @@
-// The shared records of a run, grouped by what they describe: the options, the structure read,
-// the working list and its topology, the frame results, the databank results and the channels.
+// The records a run hands from stage to stage, grouped by what they describe: the options, the
+// structure read, the working list and its topology, the frame results, the databank results
+// and the channel numbers of the files (the channels themselves are the run's Io).
 // Arrays keep their 1-based indices (slot 0 unused); coordinates, matrices and P(l,m)
 // use small fixed arrays indexed from 0. Per-atom storage follows the structure read.
 #pragma once
