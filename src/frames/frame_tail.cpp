@@ -49,9 +49,10 @@ void echo_atom_line(Io& io, int listing, std::string_view line) {
     io.write(listing, rec);
 }
 
-// The MoPro axes line, in s (90 characters).
-void mopro_axes(const Records& r, int i, const Frame& f, int n1, int n2, std::string& s) {
-    s.clear();
+// The MoPro axes line (90 characters).
+std::string mopro_axes(const Records& r, int i, const Frame& f, int n1, int n2) {
+    std::string s;
+    s.reserve(90);
     s += f.axis1;
     s += f.axis2;
     s += "   ";
@@ -65,11 +66,12 @@ void mopro_axes(const Records& r, int i, const Frame& f, int n1, int n2, std::st
     put_pad(s, std::to_string(r.frames.kappa_set[i]), 5);
     s += "   V0  M0  Q0";
     s.resize(90, ' ');
+    return s;
 }
 
-// The similarity line of atoms i and j, without trailing blanks, in s (90 characters).
-void similarity(const Records& r, int i, int j, std::string& s) {
-    s.assign("! CONPVM  ");
+// The similarity line of atoms i and j (90 characters).
+std::string similarity(const Records& r, int i, int j) {
+    std::string s = "! CONPVM  ";
     if (r.structure.has_residues) {
         put_pad(s, r.structure.residue_atom[i], 10);
         s += "  ";
@@ -82,6 +84,7 @@ void similarity(const Records& r, int i, int j, std::string& s) {
     }
     s.resize(s.find_last_not_of(' ') + 1);
     s.resize(90, ' ');
+    return s;
 }
 
 int axis_code(char c) { return c == 'X' ? 1 : c == 'Y' ? 2 : c == 'Z' ? 3 : 0; }
@@ -129,8 +132,8 @@ void frame_tail(Io& io, Records& r, int i, Frame& f) {
     r.frames.frame_axes[i] = FrameAxes{f.axis1, f.axis2, f.label1, f.label2};
     r.frames.xd_atom_row[i] = xd_atom_row(r, i, f, n1, n2, equiv);
     echo_atom_line(io, r.files.listing, atom_table_line(r.structure, r.frames, i));
-    mopro_axes(r, i, f, n1, n2, r.frames.mopro_axes[i]);
-    if (equiv != 0) similarity(r, i, equiv, r.frames.mopro_similarity[i]);
+    r.frames.mopro_axes[i] = mopro_axes(r, i, f, n1, n2);
+    if (equiv != 0) r.frames.mopro_similarity[i] = similarity(r, i, equiv);
     r.frames.axis_ends[i] =
         frame_axis_ends(r.structure.cart[i], f.target1, f.target2, f.axis1, f.axis2);
     set_populations(io, r, i, f);
