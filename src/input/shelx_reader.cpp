@@ -169,11 +169,7 @@ void read_crystal_symmetry(Io& io, Records& r, const ShelxHead& head, int latt) 
     std::string l = " Cell parameters: ";
     for (float v : r.structure.cell) l += ff(v, 10, 3);
     io.write(out, l);
-    io.write(out, "");
-    io.write(out, std::string(" Lattice type : ") + head.lattice);
-    io.write(out, std::string(" Lattice is ") + (head.centric ? "CentroSymmetric" : "Acentric"));
-    io.write(out, "");
-    io.write(out, " Symmetry operations : ");
+    list_lattice(io, out, head.lattice, head.centric);
     Symmetry& symmetry = r.structure.symmetry;
     read_symmetry(io, out, shelx_channel, symmetry);
     if (latt != 1) add_lattice_centring(io, out, r.options.verbosity, head.lattice, symmetry);

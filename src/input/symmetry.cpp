@@ -349,4 +349,12 @@ void list_symmetry_operators(Io& io, int channel, int verbosity, const Symmetry&
     }
 }
 
+void list_lattice(Io& io, int listing, char lattice, bool centric) {
+    io.write(listing, "");
+    io.write(listing, std::string(" Lattice type : ") + lattice);
+    io.write(listing, std::string(" Lattice is ") + (centric ? "CentroSymmetric" : "Acentric"));
+    io.write(listing, "");
+    io.write(listing, " Symmetry operations : ");
+}
+
 }  // namespace kova

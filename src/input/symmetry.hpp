@@ -46,6 +46,8 @@ void append_operator_text(std::string& line, int& pos, const float coef[3], floa
 // Adds the operators of lattice centring `lattice` and lists them (their matrices from
 // VERBOSE 2 on); an unknown centring stops the run.
 void add_lattice_centring(Io& io, int listing, int verbosity, char lattice, Symmetry& s);
+// The lattice lines of the structure listing, before its symmetry operations are read.
+void list_lattice(Io& io, int listing, char lattice, bool centric);
 // Folds the translations of the first `count` operators into (-1, 1).
 void fold_translations(Symmetry& s, int count);
 // Adds the centrosymmetric partner of every operator and lists them.

@@ -138,11 +138,7 @@ void read_crystal_data(Io& io, Records& r, const std::string& master_name) {
     io.write(out, "");
     io.write(out, " Cell parameters: " + ff(c[0], 10, 3) + ff(c[1], 10, 3) + ff(c[2], 10, 3) +
                       ff(c[3], 8, 2) + ff(c[4], 8, 2) + ff(c[5], 8, 2));
-    io.write(out, "");
-    io.write(out, std::string(" Lattice type : ") + lat.lattice);
-    io.write(out, std::string(" Lattice is ") + (lat.centric ? "CentroSymmetric" : "Acentric"));
-    io.write(out, "");
-    io.write(out, " Symmetry operations : ");
+    list_lattice(io, out, lat.lattice, lat.centric);
     Symmetry& symmetry = r.structure.symmetry;
     read_symmetry(io, out, master_file_channel, symmetry);
     if (lat.centric) add_inversion_partners(io, out, symmetry);
