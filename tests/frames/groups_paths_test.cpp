@@ -38,9 +38,9 @@ struct Case {
 void expect_cases(const std::vector<Case>& cases) {
     for (const auto& c : cases) {
         Graph g(c.bonds, c.rings);
-        int from = static_cast<int>(g.f.lines("kova.out").size());
+        int from = static_cast<int>(g.f.file("kova.out").size());
         const FunctionalGroup group = find_functional_group(g.f.r.io, g.f.r, g[c.atom]);
-        auto all = g.f.lines("kova.out");
+        auto all = g.f.file("kova.out");
         Lines got(all.begin() + from, all.end());
         std::string what = std::string(c.atom) + " in " + c.bonds;
         EXPECT_EQ(trim(group.name), c.name) << what;
