@@ -4,22 +4,17 @@
 
 #include "frames/groups.hpp"
 #include "graph.hpp"
+#include "group_listing.hpp"
 
 namespace kova {
 namespace {
 
-using Lines = std::vector<std::string>;
+using test::cand;
 using test::Graph;
+using test::Lines;
+using test::unknown;
+using test::operator+;
 
-Lines cand(const std::string& tag) { return {"", " DetExcept :: checking " + tag + " group..."}; }
-Lines unknown(const std::string& tag) {
-    return {"", " DetExcept :: Unknown " + tag + " functional group", "",
-            " See file group.ang for more info...", ""};
-}
-Lines operator+(Lines a, const Lines& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 // A free-format line: the leading blank, the text, each integer as a blank and I11.
 std::string free3(const std::string& text, std::initializer_list<int> v) {
     std::string s = " " + text;
