@@ -1,4 +1,5 @@
-// Test helpers: a fresh working directory per test, whole runs in-process, file reading.
+// Test helpers: a fresh working directory per test, the workspace the stage fixtures build on,
+// whole runs in-process, file reading.
 #pragma once
 
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "main/run.hpp"
+#include "shared/errors.hpp"
 #include "shared/records.hpp"
 
 namespace kova::test {
@@ -114,6 +116,77 @@ inline std::vector<std::string> lines_of(const std::string& text) {
     if (!cur.empty()) v.push_back(cur);
     return v;
 }
+
+// The channel of an input file a test opens itself to feed a reader of records (kova.inp's
+// channel, which such a test does not otherwise use).
+constexpr int input_channel = 23;
+
+// What a workspace opens besides its terminal.
+struct WorkspaceSetup {
+    bool listing = false;             // kova.out created on the listing's channel
+    bool errors_on_terminal = false;  // standard error written into the terminal's stream
+};
+
+// The records and channels of a run bound to a fresh directory, with the defaults set, as the
+// stage fixtures start from: `in` is standard input (the answers to prompts), `out` the
+// terminal and `errs` standard error. The channels are those of a run (`r.files`).
+struct Workspace {
+    TempDir dir;
+    std::istringstream in;
+    std::ostringstream out, errs;
+    RunRecords r;
+
+    explicit Workspace(WorkspaceSetup setup = {}) {
+        r.io.bind(dir.path(), &in, &out, setup.errors_on_terminal ? &out : &errs);
+        set_defaults(r);
+        if (setup.listing) r.io.create(r.files.listing, "kova.out");
+    }
+    // The terminal's lines so far.
+    std::vector<std::string> terminal() const { return lines_of(out.str()); }
+    // The lines of a file as written so far: every channel's buffer is written out and the
+    // channels stay open.
+    std::vector<std::string> file(const std::string& name) {
+        r.io.flush_all();
+        return lines_of(dir.read(name));
+    }
+    // The lines of a file once its channel is closed.
+    std::vector<std::string> file(int ch, const std::string& name) {
+        r.io.close(ch);
+        return lines_of(dir.read(name));
+    }
+};
+
+// A ring as the ring search stores it: its members in path order and its planarity.
+inline void add_ring(Records& r, const std::vector<int>& members, bool planar) {
+    const int k = ++r.topology.ring_count;
+    r.ensure_rings(k);
+    const auto s = static_cast<std::size_t>(k);
+    r.topology.ring_size[s] = static_cast<int>(members.size());
+    r.topology.ring_atom[s].assign(1, 0);
+    r.topology.ring_atom[s].insert(r.topology.ring_atom[s].end(), members.begin(), members.end());
+    r.topology.ring_planar[s] = planar;
+}
+
+// How a stage a test runs ended: normally, by a RunStop (its message is in the listing and on
+// the terminal) or by a RunFault (a run-time error).
+struct Ending {
+    bool stopped = false;  // a RunStop ended it
+    std::string fault;     // the text of the RunFault that ended it, "" when none
+
+    // Runs `stage`, noting how it ends.
+    template <class Stage>
+    void run_to_end(Stage&& stage) {
+        try {
+            stage();
+        } catch (const RunStop&) {
+            stopped = true;
+        } catch (const RunFault& f) {
+            fault = f.what();
+        }
+    }
+    // "" after a normal end, "stop" after a RunStop, else the text of the RunFault.
+    std::string text() const { return stopped ? "stop" : fault; }
+};
 
 // Real structures, named folder/file as in their SOURCES.md: those whose licences allow a copy
 // are in tests/data/real, the others only in the shared structures beside the checkout. The

@@ -11,16 +11,9 @@
 namespace kova {
 namespace {
 
-struct Open {
-    test::TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    test::RunRecords r;
-
+struct Open : test::Workspace {
     Open(const std::string& name, const std::string& answers) {
         in.str(answers);
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.databank = 47;
         r.options.databank_file = name;
         dir.write("good.db", "ATOM 1 H x\n");
     }
@@ -36,8 +29,8 @@ TEST(OpenDatabank, PromptsWhileTheFileCannotBeOpened) {
                                prompt + "\n Error opening databank file " + pad("second.db", 60) +
                                "\n" + prompt);
     EXPECT_EQ(opened, "good.db");  // the name that opened, as answered
-    EXPECT_TRUE(o.r.io.is_open_in(47));
-    EXPECT_EQ(o.r.io.in(47).size(), 1u);
+    EXPECT_TRUE(o.r.io.is_open_in(o.r.files.databank));
+    EXPECT_EQ(o.r.io.in(o.r.files.databank).size(), 1u);
 }
 
 TEST(OpenDatabank, OpensAtOnceOrEndsAtTheEndOfInput) {

@@ -23,24 +23,17 @@ struct Type {
 
 // One atom searched against a databank: the atom's neighbour types and planar situation are
 // given by hand.
-struct Search {
-    test::TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    test::RunRecords r;
+struct Search : test::Workspace {
     NeighbourList neighbours;
     PlanarSituation planar;
     PseudoAtom found;  // what the search gave
 
     // `db`: a file name, or the text of a databank written for the test.
-    explicit Search(const std::string& db, bool text = false, int verbose = 1) {
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.listing = 35;
-        r.files.databank = 47;
+    explicit Search(const std::string& db, bool text = false, int verbose = 1)
+        : Workspace({.listing = true}) {
         r.options.verbosity = verbose;
-        r.io.create(35, "kova.out");
         if (text) dir.write("test.db", db);
-        r.io.open_old(47, text ? "test.db" : db);
+        r.io.open_old(r.files.databank, text ? "test.db" : db);
         r.ensure_atoms(1);
         r.structure.atom_count = 1;
     }
@@ -74,20 +67,14 @@ struct Search {
     }
     // Runs the search; "" when it ends normally, else "stop" or the fault text.
     std::string match() {
-        try {
+        test::Ending end;
+        end.run_to_end([&] {
             found = match_databank_entry(r.io, databank(r.io, r),
                                          databank_query(r, 1, neighbours, planar), r.databank);
-        } catch (const RunStop&) {
-            return "stop";
-        } catch (const RunFault& f) {
-            return f.what();
-        }
-        return "";
+        });
+        return end.text();
     }
-    std::vector<std::string> listing() {
-        r.io.flush_all();
-        return test::lines_of(dir.read("kova.out"));
-    }
+    std::vector<std::string> listing() { return file("kova.out"); }
     // The description between the brackets of the comment line, "" without a match.
     std::string comment() {
         for (const auto& l : listing())

@@ -20,20 +20,13 @@ struct Atom {
     float occ, pv, spv;
 };
 
-struct Rescale {
-    test::TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    test::RunRecords r;
-
+struct Rescale : test::Workspace {
     // `inp`: kova.inp, or nullptr for none; `answers`: what the keyboard gives.
     Rescale(const std::vector<Atom>& atoms, const char* inp, const std::string& answers = "",
-            PvScaling method = PvScaling::difference) {
+            PvScaling method = PvScaling::difference)
+        : Workspace({.listing = true}) {
         in.str(answers);
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.listing = 35;
         r.options.pv_scaling = method;
-        r.io.create(35, "kova.out");
         r.ensure_atoms(static_cast<int>(atoms.size()));
         r.structure.atom_count = static_cast<int>(atoms.size());
         for (std::size_t k = 0; k < atoms.size(); ++k) {
@@ -47,19 +40,11 @@ struct Rescale {
     }
     // "" when the routine ends normally, else "stop" or the fault text.
     std::string run() {
-        try {
-            rescale_valence_populations(r.io, r);
-        } catch (const RunStop&) {
-            return "stop";
-        } catch (const RunFault& f) {
-            return f.what();
-        }
-        return "";
+        test::Ending end;
+        end.run_to_end([&] { rescale_valence_populations(r.io, r); });
+        return end.text();
     }
-    std::vector<std::string> listing() {
-        r.io.flush_all();
-        return test::lines_of(dir.read("kova.out"));
-    }
+    std::vector<std::string> listing() { return file("kova.out"); }
     bool listed(const std::string& line) {
         auto l = listing();
         return std::find(l.begin(), l.end(), line) != l.end();

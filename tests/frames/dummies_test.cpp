@@ -189,7 +189,7 @@ TEST(ReplaceImageTargets, AxisPointsOnImagesBecomeNewDummies) {
         EXPECT_EQ(f.r.frames.dummy_count, 3);
         EXPECT_EQ(f.r.frames.dummy_xyz[2], (Vec3f{0.1f, 0.1f, 0.1f}));  // image 3 comes first
         EXPECT_EQ(f.r.frames.dummy_xyz[3], (Vec3f{0.3f, 0.0f, 0.0f}));
-        auto lines = f.lines("kova.out");
+        auto lines = f.file("kova.out");
         ASSERT_EQ(lines.size(), 4u);
         EXPECT_EQ(lines[0], "");
         EXPECT_EQ(lines[1], c.first_line);
@@ -206,7 +206,7 @@ TEST(ReplaceImageTargets, AtomsReadAndFarImagesAreLeftAlone) {
     EXPECT_EQ(lab1, "C(1)    ");
     EXPECT_EQ(lab2, "O(1)    ");
     EXPECT_EQ(f.r.frames.dummy_count, 0);
-    EXPECT_TRUE(f.lines("kova.out").empty());
+    EXPECT_TRUE(f.file("kova.out").empty());
 }
 
 TEST(FrameAxisEnds, RightHandedAxesOfTheFramePicture) {
@@ -274,7 +274,7 @@ TEST(GeometryHelpers, WriteAngleLineListsTheAcceptedAngle) {
     f.atom(2, "C(1)", 6);
     f.atom(3, "C(12)", 6);
     write_angle_line(f.r.io, f.r, f.r.files.listing, 1, 2, 3, 109.4712f);
-    auto lines = f.lines("kova.out");
+    auto lines = f.file("kova.out");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "");
     EXPECT_EQ(lines[1], " Angle   H(1) - C(1) - C(12) =   109.47 deg.");

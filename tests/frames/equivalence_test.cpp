@@ -39,7 +39,7 @@ struct Molecules : test::FrameRecords {
     std::pair<bool, std::string> same(int a, int b, const EquivalenceChecks& checks) {
         r.options.verbosity = 3;
         bool res = atoms_equivalent(r.io, r, a, b, checks);
-        auto l = lines("kova.out");
+        auto l = file("kova.out");
         return {res, l.empty() ? std::string() : l.back()};
     }
 };
@@ -100,10 +100,10 @@ TEST(SameAtoms, ListsTheCheckOnlyFromVerboseThree) {
     m.r.options.verbosity = 2;
     EXPECT_FALSE(atoms_equivalent(m.r.io, m.r, 3, 5, {}));
     EXPECT_TRUE(atoms_equivalent(m.r.io, m.r, 6, 7, {}));
-    EXPECT_TRUE(m.lines("kova.out").empty());
+    EXPECT_TRUE(m.file("kova.out").empty());
     m.r.options.verbosity = 3;
     atoms_equivalent(m.r.io, m.r, 6, 7, {});
-    auto l = m.lines("kova.out");
+    auto l = m.file("kova.out");
     ASSERT_EQ(l.size(), 3u);
     EXPECT_EQ(l[0], "");
     EXPECT_EQ(l[1], " Checking if atoms H(6) and H(7) are chemically equivalent:");

@@ -29,17 +29,16 @@ struct RestraintFiles {
 };
 RestraintFiles restraint_files(Molecule& m) {
     test::RunRecords& r = m.r;
-    r.io.create(43, "reset.bond");
-    r.io.create(42, "const.bond");
-    r.io.create(445, "res_mopro.inp");
+    r.io.create(r.files.reset_bonds, "reset.bond");
+    r.io.create(r.files.const_bonds, "const.bond");
+    r.io.create(r.files.mopro_residues, "res_mopro.inp");
     write_xh_bond_files(r.io, r);
     write_mopro_distance_lines(r.io, r);
     write_mopro_uratio_block(r.io, r);
-    for (int ch : {43, 42, 445}) r.io.close(ch);
-    RestraintFiles f{test::lines_of(m.dir.read("reset.bond")),
-                     test::lines_of(m.dir.read("const.bond")), {}, {}};
+    RestraintFiles f{m.file(r.files.reset_bonds, "reset.bond"),
+                     m.file(r.files.const_bonds, "const.bond"), {}, {}};
     // the DISTAN lines, then the URATIO block after its heading "!", text, "!"
-    const Lines res = test::lines_of(m.dir.read("res_mopro.inp"));
+    const Lines res = m.file(r.files.mopro_residues, "res_mopro.inp");
     const auto text = std::find(res.begin(), res.end(), "! isotropic H atoms ADPs");
     EXPECT_TRUE(text != res.begin() && text != res.end());
     if (text == res.begin() || text == res.end()) return f;
@@ -338,7 +337,7 @@ TEST(ExtendH, ClassificationRows) {
             parent.type_atomic_number[1] == 1 ? parent.type_size[1] : 0};
         float before = dist(r, x, h);
         extend_xh_bond(r.io, r, x, h, parent_data);
-        auto out = g.f.lines("kova.out");
+        auto out = g.f.file("kova.out");
         std::string lx = trim(r.structure.label[x]);
         ASSERT_FALSE(out.empty()) << c.bonds;
         if (c.group) {

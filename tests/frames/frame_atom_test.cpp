@@ -19,30 +19,11 @@
 namespace kova {
 namespace {
 
-struct At {
-    const char* label;
-    int z;
-    Vec3f xc;
-};
+using test::At;
 
-// A structure read from Cartesian input (TP 2, TBL 1), framed atom by atom after the neighbour
-// stage, as the per-atom driver does.
-struct Framed : test::FrameRecords {
-    explicit Framed(const std::vector<At>& atoms) : FrameRecords(static_cast<int>(atoms.size())) {
-        for (std::size_t k = 0; k < atoms.size(); ++k) {
-            const int i = static_cast<int>(k) + 1;
-            atom(i, atoms[k].label, atoms[k].z, atoms[k].xc);
-            r.structure.adp_order[k + 1] = 2;
-            r.structure.scattering_table[k + 1] = 1;
-            r.structure.multipole_level[k + 1] = atoms[k].z == 1 ? 2 : 4;
-        }
-    }
-    void frame() {
-        find_all_neighbours(r.io, r);
-        r.frames.dummy_count = 0;
-        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i);
-        r.io.flush_all();
-    }
+// The framed structure with its records read back as the master file and the dummies get them.
+struct Framed : test::FramedAtoms {
+    using FramedAtoms::FramedAtoms;
     // Atom i's line of the XD atom table, as the master file gets it.
     std::string atom_line(int i) { return atom_table_line(r.structure, r.frames, i); }
     // "sym X>T1 Y>T2" read from the atom-table line: site symmetry, letters and targets.
@@ -272,7 +253,7 @@ TEST(FrameAtom, ThreeNeighbourRulesListTheirCodes) {
         Framed f(*c.atoms);
         f.frame();
         EXPECT_EQ(f.frame_of(1), c.want) << c.what;
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {c.code})) << c.what;
+        EXPECT_TRUE(listed_in_order(f.file("kova.out"), {c.code})) << c.what;
     }
 }
 
@@ -446,7 +427,7 @@ TEST(FrameAtom, EveryFrameDefinedAndItsSiteSymmetryTrue) {
         EXPECT_TRUE(near(f.dummy(1), Vec3f{0.5f, 0.5f, 0.5f}));
         const std::string why = ": 0,0,0 lies on the atom or on the line of its other axis";
         EXPECT_TRUE(listed_in_order(
-            f.lines("kova.out"),
+            f.file("kova.out"),
             {" No neighbors of atom C(1)     were found within      10.00 Angstroms",
              " Will make dummy at 0.5,0.5,0.5" + why,
              " No neighbors of atom C(1)     were found within      12.00 Angstroms",
@@ -456,20 +437,20 @@ TEST(FrameAtom, EveryFrameDefinedAndItsSiteSymmetryTrue) {
         Framed f(kNiCl4Trans);
         f.frame();
         EXPECT_TRUE(near(f.dummy(1), Vec3f{1.0f, 2.0f, 4.0f}));
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {" SQUARE-PLANAR conformation !"}));
+        EXPECT_TRUE(listed_in_order(f.file("kova.out"), {" SQUARE-PLANAR conformation !"}));
     }
     {
         Framed f(kNiCl2N2);
         f.frame();
         EXPECT_TRUE(listed_in_order(
-            f.lines("kova.out"),
+            f.file("kova.out"),
             {" Midpoint of N(1) and N(2) lies on the atom; Z-axis towards N(1) instead"}));
     }
     {
         Framed f(kClF3);
         f.frame();
         EXPECT_TRUE(
-            listed_in_order(f.lines("kova.out"), {" Label =   303", " T-SHAPED conformation !"}));
+            listed_in_order(f.file("kova.out"), {" Label =   303", " T-SHAPED conformation !"}));
     }
     {
         // The rule's dummy at the same midpoint is taken back and made again: one dummy.
@@ -479,7 +460,7 @@ TEST(FrameAtom, EveryFrameDefinedAndItsSiteSymmetryTrue) {
         EXPECT_TRUE(
             near(f.dummy(1), Vec3f{(1.1973f - 1.2012f) * 0.5f, 0.0f, (0.9765f + 0.9796f) * 0.5f}));
         EXPECT_TRUE(listed_in_order(
-            f.lines("kova.out"),
+            f.file("kova.out"),
             {" The neighbours lack the site symmetry -42m in the rule's axes; mm2 with"
              " Z-axis towards DUM1 and Y-axis towards F(1)"}));
     }
@@ -488,7 +469,7 @@ TEST(FrameAtom, EveryFrameDefinedAndItsSiteSymmetryTrue) {
         f.frame();
         EXPECT_EQ(f.r.frames.dummy_count, 0);
         EXPECT_TRUE(listed_in_order(
-            f.lines("kova.out"),
+            f.file("kova.out"),
             {" The neighbours lack the site symmetry 3m in the rule's axes; mm2 with"
              " Z-axis towards CL(1) and Y-axis towards CL(2)"}));
     }
@@ -550,7 +531,7 @@ TEST(FrameAtom, FailedSearchesSayWhereTheyLooked) {
         f.frame();
         const std::string no =
             " No neighbors of atom CL(2)    were found within      12.00 Angstroms";
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {no, " Will make dummy at 0,0,0"}));
+        EXPECT_TRUE(listed_in_order(f.file("kova.out"), {no, " Will make dummy at 0,0,0"}));
         EXPECT_TRUE(
             listed_in_order(test::lines_of(f.out.str()), {no, " Will make dummy at 0,0,0"}));
     }
@@ -558,7 +539,7 @@ TEST(FrameAtom, FailedSearchesSayWhereTheyLooked) {
         Framed f(kHF);
         f.frame();
         EXPECT_TRUE(listed_in_order(
-            f.lines("kova.out"),
+            f.file("kova.out"),
             {" No neighbors of atom F(1)     were found within      10.00 Angstroms",
              " Will make dummy at 0,0,0"}));
         EXPECT_EQ(f.r.frames.dummy_count, 1);  // the H reuses the F atom's dummy at 0,0,0
@@ -574,7 +555,7 @@ TEST(FrameAtom, FailedSearchesSayWhereTheyLooked) {
         const std::vector<std::string> want = {
             " No neighbors of atom AR(1)    were found within      20.00 Angstroms",
             " Will make dummies at 0,0,0 and 0.5,0.5,0.5"};
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), want));
+        EXPECT_TRUE(listed_in_order(f.file("kova.out"), want));
         EXPECT_TRUE(listed_in_order(test::lines_of(f.out.str()), want));
     }
 }
@@ -628,7 +609,7 @@ TEST(FrameAtom, FixedPointsOffTheAtomAndOffOneLine) {
         EXPECT_TRUE(near(f.dummy(1), k.d1));
         EXPECT_TRUE(near(f.dummy(2), k.d2));
         const std::string line = std::string(" Will make dummies at ") + k.points;
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {line}));
+        EXPECT_TRUE(listed_in_order(f.file("kova.out"), {line}));
         EXPECT_TRUE(listed_in_order(test::lines_of(f.out.str()), {line}));
     }
 }
@@ -665,7 +646,7 @@ TEST(FrameAtom, SecondAxisOffTheLineOfTheFirst) {
         f.frame();
         EXPECT_EQ(f.frame_of(k.atom), k.want);
         if (k.dummy_line) {
-            EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {k.dummy_line}));
+            EXPECT_TRUE(listed_in_order(f.file("kova.out"), {k.dummy_line}));
             EXPECT_TRUE(listed_in_order(test::lines_of(f.out.str()), {k.dummy_line}));
         }
     }
@@ -685,14 +666,14 @@ TEST(FrameAtom, SecondAxisOffTheLineOfTheFirst) {
         f.frame();
         EXPECT_EQ(f.frame_of(1), "NO X>C(1) Y>DUM1");
         EXPECT_TRUE(near(f.dummy(1), Vec3f{0.5f, 0.0f, 0.0f}));
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"), {" Will make dummy at 0.5,0,0"}));
+        EXPECT_TRUE(listed_in_order(f.file("kova.out"), {" Will make dummy at 0.5,0,0"}));
     }
 }
 
 TEST(FrameAtom, ListingOfTheDecision) {
     Framed f(kWater);
     f.frame();
-    EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+    EXPECT_TRUE(listed_in_order(f.file("kova.out"),
                                 {" Number of covalently-bonded H-atoms =    2",
                                  " Same atoms :      2     3", " is =    1", " BENT conformation !",
                                  " Calling DetExcept...", " New kappa set =    1",
@@ -703,7 +684,7 @@ TEST(FrameAtom, ListingOfTheDecision) {
     // Five or more neighbours: the NO rule, with no planarity line and no pair count.
     Framed s(kSF6);
     s.frame();
-    auto l = s.lines("kova.out");
+    auto l = s.file("kova.out");
     EXPECT_TRUE(
         listed_in_order(l, {" Number of covalently-bonded H-atoms =    0", " Symmetry = [NO   ]"}));
     for (const auto& line : l) {
@@ -714,7 +695,7 @@ TEST(FrameAtom, ListingOfTheDecision) {
     // Three neighbours: the rule label; four: none.
     Framed n(kAmmonia);
     n.frame();
-    EXPECT_TRUE(listed_in_order(n.lines("kova.out"),
+    EXPECT_TRUE(listed_in_order(n.file("kova.out"),
                                 {" Atomic group ( 4 atoms) planarity (lPG) = .F.", " is =    3",
                                  " Label =   312"}));
 }
@@ -752,7 +733,7 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         for (int k = 0; k < 6; ++k)
             for (int j = 0; j < 3; ++j) centre[j] += benzene()[k].xc[j] / 6.0f;
         EXPECT_TRUE(near(f.dummy(1), centre));
-        auto l = f.lines("kova.out");
+        auto l = f.file("kova.out");
         EXPECT_TRUE(listed_in_order(l, {" Atom belongs to only one planar ring ( #     1 )",
                                         " Dummy atom which defines the ring center = DUM1  ",
                                         " Atom belongs to only one planar ring ( #     1 )",
@@ -770,7 +751,7 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         f.ring({1, 2, 3, 4, 5, 6}, true);
         f.frame();
         EXPECT_EQ(f.frame_of(1), "mm2 Z>DUM1 X>C(2)");
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+        EXPECT_TRUE(listed_in_order(f.file("kova.out"),
                                     {" Atom belongs to only one planar ring ( #     1 )",
                                      " Label =   301"}));
     }
@@ -784,7 +765,7 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         const Frame fr = frame_atom(f.r.io, f.r, 1);
         EXPECT_EQ(fr.planar.rings, 0);
         EXPECT_EQ(fr.planar.ring_size, 0);
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+        EXPECT_TRUE(listed_in_order(f.file("kova.out"),
             {" This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings",
              " Will be treated as if it DOES NOT belong to a ring"}));
     }
@@ -817,7 +798,7 @@ TEST(FrameAtom, FusionAtoms) {
         f.frame();
         EXPECT_EQ(f.frame_of(1), "m X>C(10) Y>C(1)");
         EXPECT_EQ(f.frame_of(2), "m X>C(9) Y>C(4)");
-        EXPECT_TRUE(listed_in_order(f.lines("kova.out"),
+        EXPECT_TRUE(listed_in_order(f.file("kova.out"),
                                     {" Atom belongs to 2 planar rings of tot numb ( #    3 )"}));
         // C(1) of ring 1: the ring-centre frame, Y to C(2) (two neighbours, before C(9)).
         EXPECT_EQ(f.frame_of(3), "m X>DUM1 Y>C(2)");
@@ -870,7 +851,7 @@ TEST(FrameAtom, RingFramesWithoutTheirTargetStop) {
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
         EXPECT_THROW(frame_atom(f.r.io, f.r, 1), RunStop);
-        const auto l = f.lines("kova.out");
+        const auto l = f.file("kova.out");
         ASSERT_GE(l.size(), 2u);
         EXPECT_EQ(l[l.size() - 2], c.line);
         EXPECT_NE(f.out.str().find(std::string("\n") + c.line + "\n"), std::string::npos);
@@ -902,7 +883,7 @@ TEST(FrameAtom, DisorderedNeighbours) {
     // Kappa sets: O opens set 1 (free atom); Cl takes that free-atom set of its table.
     EXPECT_EQ(f.r.frames.kappa_set[1], 1);
     EXPECT_EQ(f.r.frames.kappa_set[4], 1);
-    auto l = f.lines("kova.out");
+    auto l = f.file("kova.out");
     EXPECT_TRUE(listed_in_order(l, {" Using old [IAM] kappa set =    1"}));
     // No functional group for the atoms next to disorder.
     int calls = 0;

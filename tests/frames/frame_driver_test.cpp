@@ -35,7 +35,7 @@ TEST(FrameAllAtoms, WaterFillsTheTablesInOrder) {
     write_xd_master_tables(w.r.io, w.r);
     write_kova_ang(w.r.io, w.r);
     write_plot_frames(w.r.io, w.r);
-    auto mas = w.lines("xd_kova.mas");
+    auto mas = w.file("xd_kova.mas");
     // header, 3 atoms, the dummy between the H atoms, END ATOM, key header + 3, two kappa
     // sets (O; both H share theirs), 4 tail lines
     ASSERT_EQ(mas.size(), 1u + 3u + 1u + 1u + 4u + 2u + 4u);
@@ -54,17 +54,17 @@ TEST(FrameAllAtoms, WaterFillsTheTablesInOrder) {
     EXPECT_EQ(mas[11], "KAPPA   100000");
     EXPECT_EQ(mas.back(), "END KEY");
 
-    auto ang = w.lines("kova.ang");
+    auto ang = w.file("kova.ang");
     ASSERT_EQ(ang.size(), 5u);
     EXPECT_EQ(ang[1].substr(0, 13), "ATOM O(1)    ");
     EXPECT_EQ(ang[4], "ATOM Li(1)  " + std::string("        0.0000        0.0000       -0.4692"));
 
-    auto out = w.lines("kova.out");
+    auto out = w.file("kova.out");
     int working = 0;
     for (const auto& l : out)
         if (l.rfind(" Working with atom ", 0) == 0) ++working;
     EXPECT_EQ(working, 3);
-    EXPECT_EQ(w.lines("kova.spf").size(), 12u);  // the atom and its three axes, per atom
+    EXPECT_EQ(w.file("kova.spf").size(), 12u);  // the atom and its three axes, per atom
 }
 
 std::size_t count_prefix(const std::vector<std::string>& lines, const std::string& p) {

@@ -1,41 +1,29 @@
-// Hand-filled records for the frame routines: a run's channels bound to a fresh directory,
-// the defaults set, and small helpers to place atoms and give them neighbour tables.
+// Hand-filled records for the frame routines: a workspace with the files the frame analysis
+// writes open, small helpers to place atoms and give them neighbour tables, and small
+// structures framed atom by atom.
 #pragma once
 
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "frames/frame_driver.hpp"
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/records.hpp"
 #include "support.hpp"
+#include "topology/neighbours.hpp"
 
 namespace kova::test {
 
-struct FrameRecords {
-    TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    std::unique_ptr<test::RunRecords> rp = std::make_unique<test::RunRecords>();
-    test::RunRecords& r = *rp;
-
+struct FrameRecords : Workspace {
     // nat atoms read, Cartesian input unless crystal is set; listing, kova.spf and
     // xd_kova.mas open on their channels.
-    explicit FrameRecords(int nat, bool crystal = false) {
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.xd_master = 58;
-        r.files.listing = 35;
-        r.files.mopro_constraints = 443;
-        r.files.plot = 46;
-        set_defaults(r);
+    explicit FrameRecords(int nat, bool crystal = false) : Workspace({.listing = true}) {
         r.options.crystal_input = crystal;
         r.ensure_atoms(nat);
         r.structure.atom_count = nat;
         r.topology.list_size = nat;
         r.io.create(r.files.xd_master, "xd_kova.mas");
-        r.io.create(r.files.listing, "kova.out");
         r.io.create(r.files.plot, "kova.spf");
     }
 
@@ -70,19 +58,42 @@ struct FrameRecords {
         r.topology.neighbours[static_cast<std::size_t>(i)] = t;
     }
 
-    void ring(const std::vector<int>& members, bool planar) {
-        int k = ++r.topology.ring_count;
-        r.ensure_rings(k);
-        r.topology.ring_size[static_cast<std::size_t>(k)] = static_cast<int>(members.size());
-        std::vector<int> at(1, 0);
-        at.insert(at.end(), members.begin(), members.end());
-        r.topology.ring_atom[static_cast<std::size_t>(k)] = at;
-        r.topology.ring_planar[static_cast<std::size_t>(k)] = planar;
-    }
+    void ring(const std::vector<int>& members, bool planar) { add_ring(r, members, planar); }
+};
 
-    std::vector<std::string> lines(const std::string& name) {
+// An atom of a hand-made structure: its label, atomic number and Cartesian position (Å).
+struct At {
+    const char* label;
+    int z;
+    Vec3f xc;
+};
+
+// A structure read from Cartesian input (TP 2, TBL 1), framed atom by atom after the neighbour
+// stage, as the per-atom driver does.
+struct FramedAtoms : FrameRecords {
+    explicit FramedAtoms(const std::vector<At>& atoms, Vec3f shift = {}) : FrameRecords(0) {
+        add(atoms, shift);
+    }
+    // Further atoms, each moved by `shift`.
+    void add(const std::vector<At>& atoms, Vec3f shift = {}) {
+        const int base = r.structure.atom_count;
+        r.structure.atom_count = r.topology.list_size = base + static_cast<int>(atoms.size());
+        for (std::size_t k = 0; k < atoms.size(); ++k) {
+            const int i = base + static_cast<int>(k) + 1;
+            const auto s = static_cast<std::size_t>(i);
+            Vec3f p = atoms[k].xc;
+            for (int j = 0; j < 3; ++j) p[j] += shift[j];
+            atom(i, atoms[k].label, atoms[k].z, p);
+            r.structure.adp_order[s] = 2;
+            r.structure.scattering_table[s] = 1;
+            r.structure.multipole_level[s] = atoms[k].z == 1 ? 2 : 4;
+        }
+    }
+    void frame() {
+        find_all_neighbours(r.io, r);
+        r.frames.dummy_count = 0;
+        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i);
         r.io.flush_all();
-        return lines_of(dir.read(name));
     }
 };
 

@@ -4,22 +4,17 @@
 
 #include "frames/groups.hpp"
 #include "graph.hpp"
+#include "group_listing.hpp"
 
 namespace kova {
 namespace {
 
-using Lines = std::vector<std::string>;
+using test::cand;
 using test::Graph;
+using test::Lines;
+using test::unknown;
+using test::operator+;
 
-Lines cand(const std::string& tag) { return {"", " DetExcept :: checking " + tag + " group..."}; }
-Lines unknown(const std::string& tag) {
-    return {"", " DetExcept :: Unknown " + tag + " functional group", "",
-            " See file group.ang for more info...", ""};
-}
-Lines operator+(Lines a, const Lines& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 // A free-format line: the leading blank, the text, each integer as a blank and I11.
 std::string free3(const std::string& text, std::initializer_list<int> v) {
     std::string s = " " + text;
@@ -38,9 +33,9 @@ struct Case {
 void expect_cases(const std::vector<Case>& cases) {
     for (const auto& c : cases) {
         Graph g(c.bonds, c.rings);
-        int from = static_cast<int>(g.f.lines("kova.out").size());
+        int from = static_cast<int>(g.f.file("kova.out").size());
         const FunctionalGroup group = find_functional_group(g.f.r.io, g.f.r, g[c.atom]);
-        auto all = g.f.lines("kova.out");
+        auto all = g.f.file("kova.out");
         Lines got(all.begin() + from, all.end());
         std::string what = std::string(c.atom) + " in " + c.bonds;
         EXPECT_EQ(trim(group.name), c.name) << what;

@@ -2,8 +2,6 @@
 // free H atoms), read by the SHELX reader, neighbours found by the neighbour stage; each atom
 // typed and each H atom extended as the frame decision calls them.
 #include <cmath>
-#include <memory>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -24,28 +22,16 @@ namespace {
 
 // The stages of a run up to the frames, done by hand: channels, defaults, the record files of
 // Extend_H, the SHELX reader, with `rings` the ring search (RINGS 3 8), the neighbour stage.
-struct Stages {
-    test::TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    std::unique_ptr<test::RunRecords> rp = std::make_unique<test::RunRecords>();
-    test::RunRecords& r = *rp;
-
-    bool read(const std::string& file, bool rings) {
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.xd_master = 58;
-        r.files.listing = 35;
-        r.files.xd_parameters = 48;
-        r.files.databank = 47;
-        r.files.mopro_constraints = 443;
-        r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
-        set_defaults(r);
+struct Stages : test::Workspace {
+    Stages() : Workspace({.listing = true}) {
         r.io.create(r.files.xd_master, "xd_kova.mas");
         r.io.create(mopro_parameters_channel, "mopro_kova.par");
-        r.io.create(r.files.listing, "kova.out");
-        for (auto [ch, name] :
-             {std::pair{43, "reset.bond"}, {42, "const.bond"}, {445, "res_mopro.inp"}})
-            r.io.create(ch, name);
+        r.io.create(r.files.reset_bonds, "reset.bond");
+        r.io.create(r.files.const_bonds, "const.bond");
+        r.io.create(r.files.mopro_residues, "res_mopro.inp");
+    }
+
+    bool read(const std::string& file, bool rings) {
         try {
             read_shelx(r.io, r, test::real_structure(file).string());
             r.topology.list_size = r.structure.atom_count;

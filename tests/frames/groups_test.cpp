@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "frames/groups.hpp"
+#include "group_listing.hpp"
 #include "shared/fatal.hpp"
 #include "molecule.hpp"
 #include "output/group_ang.hpp"
@@ -13,21 +14,14 @@
 namespace kova {
 namespace {
 
+using test::cand;
 using test::fan;
+using test::Lines;
 using test::Molecule;
 using test::tet;
 using test::tri;
-using Lines = std::vector<std::string>;
-
-Lines cand(const std::string& tag) { return {"", " DetExcept :: checking " + tag + " group..."}; }
-Lines unknown(const std::string& tag) {
-    return {"", " DetExcept :: Unknown " + tag + " functional group", "",
-            " See file group.ang for more info...", ""};
-}
-Lines operator+(Lines a, const Lines& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+using test::unknown;
+using test::operator+;
 
 // One atom's expected result: the name (blank: none found) and every listing line of its call.
 struct Want {

@@ -16,37 +16,11 @@
 namespace kova {
 namespace {
 
-struct At {
-    const char* label;
-    int z;
-    Vec3f xc;
-};
+using test::At;
 
-struct Framed : test::FrameRecords {
-    explicit Framed(const std::vector<At>& atoms, Vec3f shift = {})
-        : FrameRecords(0) {
-        add(atoms, shift);
-    }
-    void add(const std::vector<At>& atoms, Vec3f shift = {}) {
-        const int base = r.structure.atom_count;
-        r.structure.atom_count = r.topology.list_size = base + static_cast<int>(atoms.size());
-        for (std::size_t k = 0; k < atoms.size(); ++k) {
-            const int i = base + static_cast<int>(k) + 1;
-            const auto s = static_cast<std::size_t>(i);
-            Vec3f p = atoms[k].xc;
-            for (int j = 0; j < 3; ++j) p[j] += shift[j];
-            atom(i, atoms[k].label, atoms[k].z, p);
-            r.structure.adp_order[s] = 2;
-            r.structure.scattering_table[s] = 1;
-            r.structure.multipole_level[s] = atoms[k].z == 1 ? 2 : 4;
-        }
-    }
-    void frame() {
-        find_all_neighbours(r.io, r);
-        r.frames.dummy_count = 0;
-        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i);
-        r.io.flush_all();
-    }
+// The framed structure with its kappa sets and records read back.
+struct Framed : test::FramedAtoms {
+    using FramedAtoms::FramedAtoms;
     int kset(int i) const { return r.frames.kappa_set[static_cast<std::size_t>(i)]; }
     // The atom-table lines as the master file gets them.
     std::vector<std::string> atom_lines() const {
@@ -59,8 +33,7 @@ struct Framed : test::FrameRecords {
     std::vector<std::string> symplm_lines() {
         r.io.create(r.files.mopro_constraints, "con_mopro.inp");
         write_mopro_symmetry_lines(r.io, r);
-        r.io.close(r.files.mopro_constraints);
-        return test::lines_of(dir.read("con_mopro.inp"));
+        return file(r.files.mopro_constraints, "con_mopro.inp");
     }
 };
 
@@ -101,7 +74,7 @@ TEST(KappaSets, ChemconOffOpensASetPerAtom) {
     EXPECT_EQ(f.kset(1), 1);
     EXPECT_EQ(f.kset(2), 2);
     EXPECT_EQ(f.kset(3), 3);
-    auto l = f.lines("kova.out");
+    auto l = f.file("kova.out");
     int tries = 0;
     for (std::size_t k = 0; k + 2 < l.size(); ++k) {
         if (l[k] != " Trying to determine the KAPPA SET : ") continue;
@@ -192,8 +165,7 @@ TEST(KappaSets, PopulationsFromTheDatabank) {
               {"H(5)", 1, {1.9033f, -1.0277f, 0.0f}}, {"H(6)", 1, {1.9067f, 0.5185f, -0.8981f}}});
     test::RunRecords& r = f.r;
     r.options.databank = true;
-    r.files.databank = 47;
-    r.io.open_old(47, std::string(KOVA_TEST_DATA) + "/databank/kova_test.db");
+    r.io.open_old(r.files.databank, std::string(KOVA_TEST_DATA) + "/databank/kova_test.db");
     r.structure.occupancy[1] = 0.5f;
     r.structure.occupancy_flag[1] = 1;
     r.structure.occupancy[6] = 0.5f;
@@ -222,7 +194,7 @@ TEST(KappaSets, PopulationsFromTheDatabank) {
     EXPECT_FLOAT_EQ(r.frames.kappa[3][2], 1.25f);
     EXPECT_EQ(r.frames.kappa_count, 3);
     EXPECT_EQ(r.databank.searched, 6);  // C(1), H(1), H(2), H(3), H(5), H(6)
-    auto l = f.lines("kova.out");
+    auto l = f.file("kova.out");
     EXPECT_NE(std::find(l.begin(), l.end(), " Atom C(1) :: will now read databank"), l.end());
     EXPECT_NE(std::find(l.begin(), l.end(), " Atom C(2) :: will skip reading databank"), l.end());
 }
@@ -298,7 +270,7 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     EXPECT_EQ(r.frames.xd_atom_row[1].target2, 1 + 1);
     EXPECT_EQ(atom_table_line(r.structure, r.frames, 1).substr(9, 8), "DUM2    ");
     EXPECT_EQ(r.frames.mopro_axes[1].substr(0, 15), "XY   D2        ");
-    auto l = f.lines("kova.out");
+    auto l = f.file("kova.out");
     bool said = false;
     for (const auto& line : l)
         said = said || line == " Atom CL(1) used in definition of X-axis is symmetry-generated; "

@@ -1,12 +1,11 @@
 // Small molecules with ideal geometry for the functional-group and X-H tests: atoms are placed
-// by bond length and direction from an atom already placed, Cartesian input (ifra 0), and the
+// by bond length and direction from an atom already placed, Cartesian input, and the
 // neighbour stage is run once; the bonds it finds must be the bonds the test built.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <set>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,16 +47,9 @@ inline Vec3f fan(Vec3f u, int k) {
                 plus(times(e1, 0.9426f * std::cos(phi)), times(e2, 0.9426f * std::sin(phi))));
 }
 
-class Molecule {
+class Molecule : public Workspace {
 public:
-    Molecule() {
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.listing = 35;
-        r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
-        set_defaults(r);
-        r.options.crystal_input = false;
-        r.io.create(r.files.listing, "kova.out");
-    }
+    Molecule() : Workspace({.listing = true}) { r.options.crystal_input = false; }
 
     // A new atom; its element comes from the label as the readers give it.
     int at(const std::string& label, Vec3f x) {
@@ -80,15 +72,9 @@ public:
     }
     // A bond between two atoms already placed (ring closures).
     void bond(int a, int b) { bonds_.insert({std::min(a, b), std::max(a, b)}); }
-    // A ring as the ring search stores it: members in path order, its planarity.
-    void ring(std::vector<int> members, bool planar = true) {
-        int k = ++r.topology.ring_count;
-        r.ensure_rings(k);
-        r.topology.ring_size[k] = static_cast<int>(members.size());
-        r.topology.ring_atom[k] = {0};
-        r.topology.ring_atom[k].insert(r.topology.ring_atom[k].end(), members.begin(),
-                                       members.end());
-        r.topology.ring_planar[k] = planar;
+    // A ring as the ring search stores it (`add_ring`), planar unless said otherwise.
+    void ring(const std::vector<int>& members, bool planar = true) {
+        add_ring(r, members, planar);
     }
 
     // The neighbour stage; the bonds found must be exactly those built.
@@ -108,20 +94,11 @@ public:
     }
 
     // The listing from the given line on (lines written after `mark()`).
-    int mark() {
-        r.io.flush_all();
-        return static_cast<int>(lines_of(dir.read("kova.out")).size());
-    }
+    int mark() { return static_cast<int>(file("kova.out").size()); }
     std::vector<std::string> listing(int from = 0) {
-        r.io.flush_all();
-        auto all = lines_of(dir.read("kova.out"));
+        auto all = file("kova.out");
         return {all.begin() + std::min<std::size_t>(from, all.size()), all.end()};
     }
-
-    TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    test::RunRecords r;
 
 private:
     int n_ = 0;

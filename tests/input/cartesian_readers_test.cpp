@@ -17,6 +17,9 @@ namespace {
 
 std::string fixture(const std::string& rel) { return test::data_file(rel); }
 
+// The channel the Cartesian readers read their file on (their own, not in a header).
+constexpr int cartesian_input_channel = 1;
+
 // An AIM2TAB atom row: 5X, A8, 11X, 3F9.4.
 std::string row(int i, const std::string& label, const char* x, const char* y, const char* z) {
     return fi(i, 5) + pad(label, 8) + fa("1.0079", 11) + fa(x, 9) + fa(y, 9) + fa(z, 9) + "\n";
@@ -61,7 +64,7 @@ TEST(ReadAim2Tab, BohrToAngstromAndListings) {
     EXPECT_EQ(r.structure.type_atomic_number[1], 8);
     EXPECT_EQ(r.structure.type_atomic_number[2], 1);
     EXPECT_EQ(r.structure.type_atomic_number[3], 0);
-    EXPECT_FALSE(s.r.io.is_open_in(1));
+    EXPECT_FALSE(s.r.io.is_open_in(cartesian_input_channel));
 
     const std::vector<std::string> term = {
         "",

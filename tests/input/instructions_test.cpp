@@ -13,31 +13,14 @@
 namespace kova {
 namespace {
 
-struct Inp {
-    test::TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    test::RunRecords r;
-    bool stopped = false;
-    std::string fault;
-
-    explicit Inp(const std::string& text) {
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.listing = 35;
-        set_defaults(r);
-        r.io.create(35, "kova.out");
+struct Inp : test::Workspace, test::Ending {
+    explicit Inp(const std::string& text) : Workspace({.listing = true}) {
         dir.write("kova.inp", text);
-        try {
-            read_instructions(r.io, r.files.listing, r.options, r.elements);
-        } catch (const RunStop&) {
-            stopped = true;
-        } catch (const RunFault& f) {
-            fault = f.what();
-        }
+        run_to_end([&] { read_instructions(r.io, r.files.listing, r.options, r.elements); });
         r.io.close_all();
     }
-    std::vector<std::string> listing() const { return test::lines_of(dir.read("kova.out")); }
-    bool listed(const std::string& line) const {
+    std::vector<std::string> listing() { return file("kova.out"); }
+    bool listed(const std::string& line) {
         for (const auto& l : listing())
             if (l == line) return true;
         return false;

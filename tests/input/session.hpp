@@ -1,9 +1,7 @@
-// A records object bound to a fresh directory, with the listing open on its channel, for
+// A run's records bound to a fresh directory, with the listing open on its channel, for
 // testing one stage at a time.
 #pragma once
 
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,25 +11,10 @@
 
 namespace kova::test {
 
-struct Session {
-    TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    std::unique_ptr<test::RunRecords> rec = std::make_unique<test::RunRecords>();
-    test::RunRecords& r = *rec;
-
-    Session() {
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.listing = 35;
-        set_defaults(r);
-        r.io.create(r.files.listing, "kova.out");
-    }
+struct Session : Workspace {
+    Session() : Workspace({.listing = true}) {}
     // The listing so far (the channel is closed to read it).
-    std::vector<std::string> listing() {
-        r.io.close(r.files.listing);
-        return lines_of(dir.read("kova.out"));
-    }
-    std::vector<std::string> terminal() const { return lines_of(out.str()); }
+    std::vector<std::string> listing() { return file(r.files.listing, "kova.out"); }
 };
 
 }  // namespace kova::test

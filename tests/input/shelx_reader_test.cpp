@@ -109,7 +109,7 @@ TEST(ShelxHeads, MoproCellSymmetryAndFixedLines) {
 TEST(ShelxHeads, CardsFillTheRecords) {
     ShelxRead t;
     t.read("heads.res", test::fixture("heads_latt2_two_sfac.res"));
-    test::RunRecords& r = t.rec();
+    test::RunRecords& r = t.r;
     // Two SFAC cards, a long-form card (its numbers are no types) and a lower-case card.
     ASSERT_EQ(r.structure.type_count, 7);
     const int z[] = {6, 1, 7, 8, 26, 35, 53};
@@ -140,7 +140,7 @@ TEST(ShelxHeads, CardsFillTheRecords) {
 TEST(ShelxHeads, CartesianCoordinatesOfAMonoclinicCell) {
     ShelxRead t;
     t.read("heads.res", test::fixture("heads_latt2_two_sfac.res"));
-    const Vec3f& xc = t.rec().structure.cart[1];
+    const Vec3f& xc = t.r.structure.cart[1];
     // a = 10, b = 12, c = 15, beta = 100: x = a x + c cos(beta) z, y = b y, z = c sin(beta) z
     // at (0.1, 0.2, 0.3): 1 - 4.5 * 0.173648 = 0.218583, 2.4, 4.5 * 0.984808 = 4.431634
     EXPECT_NEAR(xc[0], 0.218583f, 2e-5);
@@ -188,7 +188,7 @@ TEST(ShelxAtoms, RidingUAndFreeVariables) {
     t.read("r.res", test::fixture("riding_and_free_variables.res"));
     ASSERT_FALSE(t.stopped);
     ASSERT_EQ(t.fault, "");
-    test::RunRecords& r = t.rec();
+    test::RunRecords& r = t.r;
     ASSERT_EQ(r.structure.atom_count, 13);
     struct Want {
         const char* label;
@@ -247,12 +247,12 @@ TEST(ShelxAtoms, RenameNumbering) {
     };
     for (const Case& c : cases) {
         ShelxRead t;
-        t.rec().options.rename_atoms = c.rename;
-        t.rec().options.rename_mode = c.mode;
+        t.r.options.rename_atoms = c.rename;
+        t.r.options.rename_mode = c.mode;
         t.read("n.res", test::fixture("rename_types.res"));
-        ASSERT_EQ(t.rec().structure.atom_count, 5);
+        ASSERT_EQ(t.r.structure.atom_count, 5);
         for (int i = 1; i <= 5; ++i)
-            EXPECT_EQ(t.rec().structure.label[i], test_pad(c.labels[i - 1].c_str()))
+            EXPECT_EQ(t.r.structure.label[i], test_pad(c.labels[i - 1].c_str()))
                 << static_cast<int>(c.mode) << i;
     }
 }
@@ -272,7 +272,7 @@ TEST(ShelxAtoms, CurrentShelxlFileReadsAsShelxlReadsIt) {
     t.read("cur.res", crlf(test::fixture("current_shelxl.res")));
     ASSERT_FALSE(t.stopped) << t.out.str();
     ASSERT_EQ(t.fault, "");
-    test::RunRecords& r = t.rec();
+    test::RunRecords& r = t.r;
     // Blank-started header lines, "!" comments, tabs, the newer instructions with their
     // continuation lines, include lines, Q peaks, a FRAG block and what follows HKLF are no
     // atoms.
@@ -418,7 +418,7 @@ TEST(ShelxHeads, CardsKeepTheirFileOrder) {
                         "C1 1 0.1 0.2 0.3 11.0 0.05\nEND\n");
     ASSERT_FALSE(t.stopped);
     ASSERT_EQ(t.fault, "");
-    const ShelxHead& head = t.rec().structure.shelx_head;
+    const ShelxHead& head = t.r.structure.shelx_head;
     ASSERT_EQ(head.cards.size(), 4u);
     EXPECT_TRUE(std::holds_alternative<CellCard>(head.cards[0]));
     EXPECT_EQ(std::get<SymmetryCard>(head.cards[1]).text, "SYMM -X,Y,-Z");
@@ -426,7 +426,7 @@ TEST(ShelxHeads, CardsKeepTheirFileOrder) {
     EXPECT_EQ(std::get<CellCard>(head.cards[3]).wavelength, 1.54178f);
     EXPECT_EQ(head.lattice, 'P');
     EXPECT_FALSE(head.centric);
-    EXPECT_EQ(t.rec().structure.cell[4], 95.0f);
+    EXPECT_EQ(t.r.structure.cell[4], 95.0f);
 
     auto mas = t.file("xd_kova.mas");
     ASSERT_GT(mas.size(), 10u);
@@ -514,7 +514,7 @@ TEST(ShelxExample, CresolHasTheGeometryItWasBuiltFrom) {
     ASSERT_FALSE(ss.str().empty());
     t.read("cresol.res", ss.str());
     ASSERT_EQ(t.fault, "");
-    test::RunRecords& r = t.rec();
+    test::RunRecords& r = t.r;
     ASSERT_EQ(r.structure.atom_count, 16);
     auto at = [&](const char* l) {
         for (int i = 1; i <= r.structure.atom_count; ++i)

@@ -53,8 +53,8 @@ void expect_counts(const CountCase& c) {
     read_real(t, c.file);
     ASSERT_FALSE(t.stopped) << c.file << "\n" << t.out.str();
     ASSERT_EQ(t.fault, "") << c.file;
-    EXPECT_EQ(t.rec().structure.atom_count, c.nat) << c.file;
-    EXPECT_EQ(t.rec().structure.symmetry.count, c.nsym) << c.file;
+    EXPECT_EQ(t.r.structure.atom_count, c.nat) << c.file;
+    EXPECT_EQ(t.r.structure.symmetry.count, c.nsym) << c.file;
     EXPECT_TRUE(has_run(t.file("mopro_kova.par"), {c.mopro_symm, "  X, Y, Z"})) << c.file;
 }
 
@@ -93,7 +93,7 @@ TEST(ShelxRealFiles, AtomCountsAndSymmetryOfSharedOnlyFiles) {
 TEST(ShelxRealFiles, RidingHydrogenAndCartesianCoordinates) {
     ShelxRead t;
     read_real(t, "shx-jkd77/jkd77.res");
-    test::RunRecords& r = t.rec();
+    test::RunRecords& r = t.r;
     // P2(1)/n: a 9.9199, b 9.5808, c 18.1079, beta 105.506. N1 at (0.560600, 0.373727,
     // 0.162013): x = a x + c cos(beta) z, y = b y, z = c sin(beta) z.
     int n1 = label_index(r, "N(1)");
@@ -136,7 +136,7 @@ TEST(ShelxRealFiles, CentredAcentricLatticeHeads) {
         if (l.rfind("Ni   CHFW", 0) == 0) ni = l;
     EXPECT_EQ(ni.substr(0, 52), "Ni   CHFW CHFW CSZD    2   2   2  -2   6   6   0  -8");
     // CL2 sits at (1/2, 1/4, 5/8) with occupancy 10.25: a special position.
-    test::RunRecords& r = t.rec();
+    test::RunRecords& r = t.r;
     int cl2 = label_index(r, "CL(2)");
     ASSERT_GT(cl2, 0);
     EXPECT_EQ(r.structure.occupancy[cl2], 0.25f);
@@ -148,7 +148,7 @@ TEST(ShelxRealFiles, FreeVariablesAndFixedValues) {
         // FVAR 0.70431 0.25054; C12 at -21 is 1 - fv(2); its methyl H ride with 1.5 x 0.03323.
         ShelxRead t;
         read_real(t, "shx-cctbx-embedded/97srv101_disordered.ins");
-        test::RunRecords& r = t.rec();
+        test::RunRecords& r = t.r;
         int c12 = label_index(r, "C(12)");
         int h121 = label_index(r, "H(121)");
         ASSERT_GT(c12, 0);
@@ -162,17 +162,17 @@ TEST(ShelxRealFiles, FreeVariablesAndFixedValues) {
         // C7 x = 10.910013: a fixed coordinate 0.910013.
         ShelxRead t;
         read_real(t, "shx-cctbx-embedded/aspirin.ins");
-        int c7 = label_index(t.rec(), "C(7)");
+        int c7 = label_index(t.r, "C(7)");
         ASSERT_GT(c7, 0);
-        EXPECT_NEAR(t.rec().structure.frac[c7][0], 0.910013f, 1e-6);
+        EXPECT_NEAR(t.r.structure.frac[c7][0], 0.910013f, 1e-6);
     }
     {
         // Four atoms carry Uiso -0.00100, outside the riding range: they keep it.
         ShelxRead t;
         read_real(t, "shx-p-4-resi/014EP-4_a_shelxl.res");
         int n = 0;
-        for (int i = 1; i <= t.rec().structure.atom_count; ++i)
-            if (t.rec().structure.uij[i][0] == -0.001f) ++n;
+        for (int i = 1; i <= t.r.structure.atom_count; ++i)
+            if (t.r.structure.uij[i][0] == -0.001f) ++n;
         EXPECT_EQ(n, 4);
     }
 }
@@ -183,7 +183,7 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
         // they are outside residues.
         ShelxRead t;
         read_real(t, "shx-p21c-cf3-disorder/p21c.res");
-        test::RunRecords& r = t.rec();
+        test::RunRecords& r = t.r;
         EXPECT_TRUE(r.structure.has_residues);
         EXPECT_EQ(r.structure.residue_label[1], "O1       4  CCF3 ");
         EXPECT_EQ(r.structure.residue_atom[1], "O1       4");
@@ -197,7 +197,7 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
         // residue whose number needs four columns.
         ShelxRead t;
         read_real(t, "shx-cctbx-embedded/3odl_fragment.ins");
-        test::RunRecords& r = t.rec();
+        test::RunRecords& r = t.r;
         ASSERT_EQ(r.structure.type_count, 7);
         const int z[] = {6, 1, 7, 8, 16, 15, 11};
         for (int k = 1; k <= 7; ++k) EXPECT_EQ(r.structure.type_atomic_number[k], z[k - 1]) << k;
@@ -214,7 +214,7 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
             has_run(t.file("kova.out"),
                     {" Include files are not read (first include line: +include_some.dfx)"}));
         // Three-fold disorder: 21 and -21 with fv(2) = 0.76052.
-        test::RunRecords& r = t.rec();
+        test::RunRecords& r = t.r;
         int n21 = 0, m21 = 0;
         for (int i = 1; i <= r.structure.atom_count; ++i) {
             if (std::fabs(r.structure.occupancy[i] - 0.76052f) < 1e-6) ++n21;
@@ -228,7 +228,7 @@ TEST(ShelxRealFiles, ResiduesIncludeLinesAndCommentCards) {
 TEST(ShelxRealFiles, CrlfLinesAndMixedCaseLabels) {
     ShelxRead t;
     read_real(t, "shx-pna21-free-h-crlf/ZP2.ins");
-    test::RunRecords& r = t.rec();
+    test::RunRecords& r = t.r;
     EXPECT_GT(label_index(r, "H(15A)"), 0);  // written H15a
     for (const auto& l : t.file("kova.out")) EXPECT_EQ(l.find('\r'), std::string::npos) << l;
     for (const auto& l : t.file("xd_kova.mas")) EXPECT_EQ(l.find('\r'), std::string::npos) << l;

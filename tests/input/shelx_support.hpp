@@ -1,10 +1,8 @@
-// The SHELX reader run on its own: a fresh Records with the run's channels and files, the
-// reader called on one file followed by the writers of the file heads it feeds (as the run
-// calls them), and the files and streams read back afterwards.
+// The SHELX reader run on its own: a workspace with the run's files open, the reader called on
+// one file followed by the writers of the file heads it feeds (as the run calls them), and the
+// files and streams read back afterwards.
 #pragma once
 
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,23 +18,12 @@ namespace kova::test {
 
 inline std::string fixture(const std::string& name) { return data_file("shelx/" + name); }
 
-struct ShelxRead {
-    TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    std::unique_ptr<test::RunRecords> r = std::make_unique<test::RunRecords>();
-    bool stopped = false;   // a RunStop ended the reader
-    std::string fault;      // the RunFault text, "" when none
-
-    ShelxRead() {
-        r->io.bind(dir.path(), &in, &out, &errs);
-        r->files.xd_master = 58;
-        r->files.listing = 35;
-        set_defaults(*r);
-        r->io.create(r->files.xd_master, "xd_kova.mas");
-        r->io.create(mopro_parameters_channel, "mopro_kova.par");
-        write_mopro_head(r->io);
-        r->io.create(r->files.listing, "kova.out");
+// `stopped` and `fault` tell how the reader ended.
+struct ShelxRead : Workspace, Ending {
+    ShelxRead() : Workspace({.listing = true}) {
+        r.io.create(r.files.xd_master, "xd_kova.mas");
+        r.io.create(mopro_parameters_channel, "mopro_kova.par");
+        write_mopro_head(r.io);
     }
 
     // Reads `text` written as the file `name`.
@@ -45,24 +32,14 @@ struct ShelxRead {
         return read(name);
     }
     ShelxRead& read(const std::string& name) {
-        try {
-            read_shelx(r->io, *r, name);
-            write_xd_master_head(r->io, *r);
-            write_mopro_cell_and_symmetry(r->io, r->structure.shelx_head);
-        } catch (const RunStop&) {
-            stopped = true;
-        } catch (const RunFault& f) {
-            fault = f.what();
-        }
-        r->io.flush_all();
+        run_to_end([&] {
+            read_shelx(r.io, r, name);
+            write_xd_master_head(r.io, r);
+            write_mopro_cell_and_symmetry(r.io, r.structure.shelx_head);
+        });
+        r.io.flush_all();
         return *this;
     }
-
-    std::vector<std::string> file(const std::string& name) const {
-        return lines_of(dir.read(name));
-    }
-    std::vector<std::string> terminal() const { return lines_of(out.str()); }
-    RunRecords& rec() { return *r; }
 };
 
 // True when `lines` holds `want` as consecutive lines.

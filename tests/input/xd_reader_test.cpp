@@ -13,32 +13,15 @@
 namespace kova {
 namespace {
 
-struct Xd {
-    test::TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    test::RunRecords r;
-    bool stopped = false;
-    std::string fault;
-
-    Xd(const std::string& mas, const std::string& par) {
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.listing = 35;
-        set_defaults(r);
-        r.io.create(35, "kova.out");
+struct Xd : test::Workspace, test::Ending {
+    Xd(const std::string& mas, const std::string& par) : Workspace({.listing = true}) {
         dir.write("x.mas", mas);
         dir.write("x.inp", par);
-        try {
-            read_xd(r.io, r, "x.mas", "x.inp");
-        } catch (const RunStop&) {
-            stopped = true;
-        } catch (const RunFault& f) {
-            fault = f.what();
-        }
+        run_to_end([&] { read_xd(r.io, r, "x.mas", "x.inp"); });
         r.io.close_all();
     }
-    std::vector<std::string> listing() const { return test::lines_of(dir.read("kova.out")); }
-    bool listed(const std::string& line) const {
+    std::vector<std::string> listing() { return file("kova.out"); }
+    bool listed(const std::string& line) {
         auto l = listing();
         return std::find(l.begin(), l.end(), line) != l.end();
     }
@@ -159,19 +142,14 @@ TEST(XdReader, VersionOneAndFailures) {
 }
 
 TEST(XdReader, MissingFiles) {
-    test::TempDir dir;
-    std::istringstream in;
-    std::ostringstream out;
-    test::RunRecords r;
-    r.io.bind(dir.path(), &in, &out, &out);
-    r.files.listing = 35;
-    r.io.create(35, "kova.out");
+    test::Workspace w({.listing = true, .errors_on_terminal = true});
+    test::RunRecords& r = w.r;
     EXPECT_THROW(read_xd(r.io, r, "none.mas", "x.inp"), RunStop);
     // The name follows the text at once, then why the file does not open.
-    EXPECT_NE(out.str().find(" ERROR *** ReadXD *** Error opening XD master filenone.mas: "
-                             "no such file\n"),
+    EXPECT_NE(w.out.str().find(" ERROR *** ReadXD *** Error opening XD master filenone.mas: "
+                               "no such file\n"),
               std::string::npos)
-        << out.str();
+        << w.out.str();
 }
 
 }  // namespace

@@ -40,9 +40,9 @@ void structure(test::Writer& w) {
     r.frames.kappa[2] = {0.0f, 1.2f, 1.1f};
     r.frames.kappa_table[2] = 2;
     r.structure.table_count = 2;
-    r.io.create(35, "kova.out");
+    r.io.create(r.files.listing, "kova.out");
     r.io.create(mopro_parameters_channel, "mopro_kova.par");
-    r.io.create(443, "con_mopro.inp");
+    r.io.create(r.files.mopro_constraints, "con_mopro.inp");
 }
 
 TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
@@ -52,9 +52,9 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
     r.options.extend_h = true;
     ASSERT_TRUE(has_output_section(r));
     write_output_section(r.io, r);
-    EXPECT_FALSE(r.io.is_open_out(48));
+    EXPECT_FALSE(r.io.is_open_out(r.files.xd_parameters));
     EXPECT_FALSE(r.io.is_open_out(fixedh_channel));
-    EXPECT_FALSE(r.io.is_open_out(443));
+    EXPECT_FALSE(r.io.is_open_out(r.files.mopro_constraints));
 
     const std::string z = "  0.0000";
     const std::vector<std::string> xd = {
@@ -130,8 +130,8 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
                                           pad("! CONPVM H(1) H(0)", 90), "!", "! end", "!"};
     EXPECT_EQ(test::lines_of(w.dir.read("con_mopro.inp")), con);
 
-    EXPECT_EQ(w.terminal_lines(), (std::vector<std::string>{"", " Creating XD parameter file..."}));
-    EXPECT_EQ(w.file(35, "kova.out"),
+    EXPECT_EQ(w.terminal(), (std::vector<std::string>{"", " Creating XD parameter file..."}));
+    EXPECT_EQ(w.file(r.files.listing, "kova.out"),
               (std::vector<std::string>{"", kRule, "", " Creating XD parameter file..."}));
 }
 
@@ -146,10 +146,10 @@ TEST(OutputSection, DatabankStatisticsBeforeTheParameterFiles) {
     write_output_section(r.io, r);
     const std::string stats =
         " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB =        2********      -1";
-    EXPECT_EQ(w.terminal_lines(),
+    EXPECT_EQ(w.terminal(),
               (std::vector<std::string>{"", " Creating XD parameter file...", "", stats}));
     EXPECT_EQ(
-        w.file(35, "kova.out"),
+        w.file(r.files.listing, "kova.out"),
         (std::vector<std::string>{"", kRule, "", " Creating XD parameter file...", "", stats}));
     EXPECT_TRUE(w.dir.exists("xd_kova.inp"));
     EXPECT_FALSE(w.dir.exists("fixedH.ins"));  // no Extend_H
@@ -176,7 +176,7 @@ TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
     EXPECT_EQ(par[12].substr(0, 8), " 3.75000");
     EXPECT_EQ(par[19].substr(0, 8), " 1.50000");  // 0.75 for occupancy 0.5
     // the statistics come before the rescaling's own lines
-    auto term = w.terminal_lines();
+    auto term = w.terminal();
     ASSERT_GE(term.size(), 5u);
     EXPECT_EQ(term[3].substr(0, 36), " ATOMS SEARCHED in DB, FOUND in DB, ");
     EXPECT_EQ(term[5], " Using ALL atoms for fragment 1 !");
@@ -191,7 +191,7 @@ TEST(OutputSection, ToxdWinsOverExtendHAndDatabank) {
     r.options.databank = true;
     write_output_section(r.io, r);
     EXPECT_FALSE(w.dir.exists("fixedH.ins"));
-    EXPECT_EQ(w.terminal_lines(), (std::vector<std::string>{"", " Creating XD parameter file..."}));
+    EXPECT_EQ(w.terminal(), (std::vector<std::string>{"", " Creating XD parameter file..."}));
     EXPECT_EQ(test::lines_of(w.dir.read("xd_kova.inp")).size(), 25u);
 }
 

@@ -1,9 +1,7 @@
-// A records object bound to a fresh directory with the run's channel numbers, for the tests
-// of the output writers; structures are filled by hand.
+// A run's records bound to a fresh directory, for the tests of the output writers: no file is
+// open until a test creates it; structures are filled by hand.
 #pragma once
 
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,31 +12,7 @@
 
 namespace kova::test {
 
-struct Writer {
-    TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    std::unique_ptr<test::RunRecords> rp = std::make_unique<test::RunRecords>();
-    test::RunRecords& r = *rp;
-
-    Writer() {
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.xd_master = 58;
-        r.files.listing = 35;
-        r.files.xd_parameters = 48;
-        r.files.databank = 47;
-        r.files.mopro_constraints = 443;
-        r.files.reset_bonds = 43; r.files.const_bonds = 42; r.files.mopro_residues = 445;
-        r.files.plot = 46;
-        set_defaults(r);
-    }
-    // The records of a file once its channel is closed.
-    std::vector<std::string> file(int ch, const std::string& name) {
-        r.io.close(ch);
-        return lines_of(dir.read(name));
-    }
-    std::vector<std::string> terminal_lines() const { return lines_of(out.str()); }
-
+struct Writer : Workspace {
     // One atom with its label, fractional coordinates and occupancy.
     void atom(int i, const std::string& label, Vec3f xf, float occ = 1.0f) {
         r.ensure_atoms(i);

@@ -182,7 +182,7 @@ TEST(XdRefinementBlock, KeepKappaLineBreaks) {
     for (const Case& c : cases) {
         FrameRecords f(0);
         write_xd_refinement_block(f.r.io, f.r.files.xd_master, f.r.structure.weight, c.n);
-        auto lines = f.lines("xd_kova.mas");
+        auto lines = f.file("xd_kova.mas");
         ASSERT_EQ(lines.size(), c.want.size() + 12) << c.n;
         EXPECT_EQ(lines[0], "!" + std::string(78, '-'));
         for (std::size_t k = 0; k < c.want.size(); ++k)
@@ -194,7 +194,7 @@ TEST(XdRefinementBlock, KeepKappaLineBreaks) {
 TEST(XdRefinementBlock, FixedLinesAndTheInitialWeights) {
     FrameRecords f(0);
     write_xd_refinement_block(f.r.io, f.r.files.xd_master, f.r.structure.weight, 1);
-    auto l = f.lines("xd_kova.mas");
+    auto l = f.file("xd_kova.mas");
     ASSERT_EQ(l.size(), 13u);
     EXPECT_EQ(l[3], "!KEEP  rigid group1");
     EXPECT_EQ(l[4], "!RESET bond C(1) H(1) 1.09 ...");
@@ -209,7 +209,7 @@ TEST(XdRefinementBlock, FixedLinesAndTheInitialWeights) {
 TEST(XdClosingModules, SixtyOneLinesWithTheAtomCount) {
     FrameRecords f(12);
     write_xd_closing_modules(f.r.io, f.r.files.xd_master, f.r.structure.atom_count);
-    auto l = f.lines("xd_kova.mas");
+    auto l = f.file("xd_kova.mas");
     ASSERT_EQ(l.size(), 61u);
     EXPECT_EQ(l[0], "!");
     EXPECT_EQ(l[1], "   MODULE *XDPROP");
@@ -237,7 +237,7 @@ TEST(XdClosingModules, AtomCountsBeyondFourColumnsAreWrittenInFull) {
     for (const auto& c : cases) {
         FrameRecords f(1);
         write_xd_closing_modules(f.r.io, f.r.files.xd_master, c.nat);
-        auto l = f.lines("xd_kova.mas");
+        auto l = f.file("xd_kova.mas");
         ASSERT_EQ(l.size(), 61u);
         EXPECT_EQ(l[35], c.line);
     }
@@ -255,7 +255,7 @@ TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
     });
     ASSERT_EQ(f.r.frames.dummy_count, 10);
 
-    auto mas = f.lines("xd_kova.mas");
+    auto mas = f.file("xd_kova.mas");
     ASSERT_EQ(mas.size(), 1u + 3u + 10u + 1u + 1u + 3u + 2u + 4u);
     EXPECT_EQ(mas[0],
               "ATOM     ATOM0    AX1 ATOM1    ATOM2   AX2 R/L TP TBL KAP LMX SITESYM  CHEMCON");
@@ -278,7 +278,7 @@ TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
     EXPECT_EQ(mas[23], "SCALE   1");
     EXPECT_EQ(mas[24], "END KEY");
 
-    auto ang = f.lines("kova.ang");
+    auto ang = f.file("kova.ang");
     ASSERT_EQ(ang.size(), 1u + 3u + 10u);
     EXPECT_EQ(ang[0], "ANGSTROM");
     EXPECT_EQ(ang[2],
@@ -291,7 +291,7 @@ TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
     EXPECT_EQ(term[0], "    ");
     EXPECT_EQ(term[1], mas[0]);
 
-    auto out = f.lines("kova.out");
+    auto out = f.file("kova.out");
     ASSERT_EQ(out.size(), 12u);
     EXPECT_EQ(out[0], "");
     EXPECT_EQ(out[1], " " + std::string(79, '-'));
@@ -304,14 +304,14 @@ TEST(AtomTable, NoDummiesAndPlatonInput) {
     water(f, InputFormat::platon);
     f.r.structure.occupancy[3] = 0.5f;
     frame_all(f);
-    auto mas = f.lines("xd_kova.mas");
+    auto mas = f.file("xd_kova.mas");
     ASSERT_EQ(mas.size(), 1u + 3u + 1u + 1u + 3u + 2u + 4u);
     EXPECT_EQ(mas[4], "END ATOM");        // right after the last atom line
     EXPECT_EQ(mas[9], "KAPPA   000000");  // KEYGEN kappas off
     EXPECT_EQ(mas[10], "KAPPA   000000");
     EXPECT_EQ(mas.back(), "END KEY");  // PLATON input closes its key table as AIM2TAB does
-    EXPECT_EQ(f.lines("kova.ang").size(), 4u);
-    EXPECT_EQ(f.lines("kova.out")[11],
+    EXPECT_EQ(f.file("kova.ang").size(), 4u);
+    EXPECT_EQ(f.file("kova.out")[11],
               " Working with atom       3 : [H(2)    ]     occ =     0.5000");
 }
 
@@ -323,7 +323,7 @@ TEST(AtomTable, ShelxInputAddsRefinementClosingAndPropertyModules) {
     frame_all(f, [&f](int i) {
         if (i == 2) add_dummy_atom(f.r.io, f.r, true, {0.5f, 0.5f, 0.5f});
     });
-    auto mas = f.lines("xd_kova.mas");
+    auto mas = f.file("xd_kova.mas");
     // header, 3 atoms, dummy, END ATOM, 13 refinement, key header + 3, 2 kappa, 4 tail,
     // 5 closing, 61 property lines
     ASSERT_EQ(mas.size(), 1u + 3u + 1u + 1u + 13u + 4u + 2u + 4u + 5u + 61u);
@@ -341,7 +341,7 @@ TEST(AtomTable, ShelxInputAddsRefinementClosingAndPropertyModules) {
     EXPECT_EQ(mas[35], "   MODULE *XDPROP");
     EXPECT_EQ(mas[69], "!LATEN  frag1 1   -3  *neutral");
     // kova.ang gives the dummy in Å
-    EXPECT_EQ(f.lines("kova.ang")[4],
+    EXPECT_EQ(f.file("kova.ang")[4],
               "ATOM Li(1)  " + std::string("        5.0000        5.0000        5.0000"));
 }
 
@@ -352,7 +352,7 @@ TEST(AtomTable, KappaLinesUnderToxd) {
     f.r.options.to_xd = true;
     f.r.frames.kappa_set_count = 3;  // set 3 holds no atom
     frame_all(f);
-    auto mas = f.lines("xd_kova.mas");
+    auto mas = f.file("xd_kova.mas");
     EXPECT_EQ(mas[9], "KAPPA   000000");
     EXPECT_EQ(mas[11], "KAPPA   000000");
 }
@@ -363,7 +363,7 @@ TEST(AtomTable, EmptySetsAreHydrogenLike) {
     f.r.options.keys.kappa = true;
     f.r.frames.kappa_set_count = 3;
     frame_all(f);
-    auto mas = f.lines("xd_kova.mas");
+    auto mas = f.file("xd_kova.mas");
     EXPECT_EQ(mas[9], "KAPPA   110000");
     EXPECT_EQ(mas[10], "KAPPA   100000");
     EXPECT_EQ(mas[11], "KAPPA   100000");
@@ -398,7 +398,7 @@ TEST(AtomTable, XdInputCopiesHeadRefinementAndTail) {
     f.r.options.xd_master_file = "old.mas";
     f.dir.write("old.mas", std::string(kOldMaster) + std::string(250, 'x') + "\n");
     frame_all(f);
-    auto mas = f.lines("xd_kova.mas");
+    auto mas = f.file("xd_kova.mas");
     const std::vector<std::string> want_head = {"! head of the old file", "TITLE water",
                                                 std::string(200, ' '), "   MODULE *XDLSM"};
     // head 4, header, 3 atoms, END ATOM, 4 refinement lines, key table 4, 2 kappas, tail 6
@@ -444,7 +444,7 @@ TEST(AtomTable, XdInputWithoutTheLinesTheRulesSeekEndsTheRun) {
         } catch (const RunFault& e) {
             EXPECT_EQ(std::string(e.what()), std::string("old.mas, record 21: ") + c.what);
         }
-        EXPECT_EQ(f.lines("kova.out").size(), c.listed) << c.what;  // four lines per atom
+        EXPECT_EQ(f.file("kova.out").size(), c.listed) << c.what;  // four lines per atom
     }
     FrameRecords f(3, true);
     water(f, InputFormat::xd);

@@ -126,18 +126,16 @@ TEST(Limits, TheLogicalLineOf255Characters) {
         std::string tail;       // the logical line from column 253 on
     };
     for (const Case& c : {Case{253, "\\ X"}, Case{254, "A\\ "}}) {
-        test::TempDir dir;
-        dir.write("in.txt", std::string(c.backslash - 1, 'A') + "\\\nXY\nNEXT\n");
-        std::istringstream in;
-        std::ostringstream out;
-        test::RunRecords r;
-        r.io.bind(dir.path(), &in, &out, &out);
-        r.io.open_old(23, "in.txt");
-        std::optional<LogicalLine> line = read_logical_line(r.io, r.files.listing, 23);
+        test::Workspace w({.errors_on_terminal = true});
+        w.dir.write("in.txt", std::string(c.backslash - 1, 'A') + "\\\nXY\nNEXT\n");
+        test::RunRecords& r = w.r;
+        r.io.open_old(test::input_channel, "in.txt");
+        std::optional<LogicalLine> line =
+            read_logical_line(r.io, r.files.listing, test::input_channel);
         ASSERT_TRUE(line);
         ASSERT_EQ(line->text.size(), 255u);
         EXPECT_EQ(line->text.substr(252), c.tail) << c.backslash;
-        line = read_logical_line(r.io, r.files.listing, 23);
+        line = read_logical_line(r.io, r.files.listing, test::input_channel);
         ASSERT_TRUE(line);
         EXPECT_EQ(trim(line->text), "NEXT");
     }

@@ -21,22 +21,18 @@ TEST(NumberTest, BothLists) {
     for (const char* w : texts) EXPECT_FALSE(is_number_word(w)) << w;
 }
 
-// A records object whose channel 23 reads the given records.
-struct Fixture {
-    test::TempDir dir;
-    std::istringstream in;
-    std::unique_ptr<std::ostringstream> out = std::make_unique<std::ostringstream>();
-    test::RunRecords r;
-    explicit Fixture(const std::string& text) {
+// A workspace whose test input channel reads the given records; standard error goes to the
+// terminal's stream.
+struct Fixture : test::Workspace {
+    explicit Fixture(const std::string& text) : Workspace({.errors_on_terminal = true}) {
         dir.write("in.txt", text);
-        r.io.bind(dir.path(), &in, out.get(), out.get());
-        r.io.open_old(23, "in.txt");
+        r.io.open_old(test::input_channel, "in.txt");
     }
 };
 
-// The logical lines of the fixture's channel 23, their text without trailing blanks.
+// The logical lines of the fixture's input channel, their text without trailing blanks.
 std::optional<LogicalLine> next_line(Fixture& f) {
-    return read_logical_line(f.r.io, f.r.files.listing, 23);
+    return read_logical_line(f.r.io, f.r.files.listing, test::input_channel);
 }
 
 TEST(LogicalLines, ContinuationCommentsAndEnd) {
@@ -72,7 +68,7 @@ TEST(LogicalLines, TabsAreBlanksAndTheFirstRecordIsKnown) {
     // "TOLS 0.3 \" then the continuation after one blank
     EXPECT_EQ(trim(line->text), "TOLS 0.3 \\ 0.1 0.1");
     EXPECT_EQ(line->first_record, 3);  // record 2 (TABs only) skipped; the line ends at record 5
-    EXPECT_EQ(f.r.io.in(23).recno(), 5);
+    EXPECT_EQ(f.r.io.in(test::input_channel).recno(), 5);
     EXPECT_EQ(split_text_words(line->text).at(1), "TOLS    ");
     line = next_line(f);
     ASSERT_TRUE(line);
@@ -88,10 +84,9 @@ TEST(LogicalLines, LongRecordsAndTheLimit) {
     ASSERT_TRUE(line);
     EXPECT_EQ(line->text, std::string(255, 'A'));
     // a backslash in column 255 does not fit
-    f.r.files.listing = 35;
     EXPECT_THROW(next_line(f), RunStop);
     EXPECT_NE(
-        f.out->str().find(" ERROR *** ReadInputLine *** Line exceeds limit of 255 characters"),
+        f.out.str().find(" ERROR *** ReadInputLine *** Line exceeds limit of 255 characters"),
         std::string::npos);
 }
 
@@ -150,15 +145,11 @@ TEST(FindWordColumns, ColumnsAndMissingWord) {
 
 // The stop for a missing word keeps its text and adds what its caller says is missing.
 TEST(FindWordColumns, MissingWordNamedByTheCaller) {
-    test::TempDir dir;
-    std::istringstream in;
-    std::ostringstream out;
-    test::RunRecords r;
-    r.io.bind(dir.path(), &in, &out, &out);
-    EXPECT_THROW(find_word_columns(r.io, r.files.listing, "ATOM 6 X ", 4,
+    test::Workspace w({.errors_on_terminal = true});
+    EXPECT_THROW(find_word_columns(w.r.io, w.r.files.listing, "ATOM 6 X ", 4,
                                    ": test.db, record 3: no word 4"),
                  RunStop);
-    EXPECT_EQ(out.str(),
+    EXPECT_EQ(w.out.str(),
               "\n ERROR *** ReadChar *** Unexpected STOP in ReadChar...: test.db, record 3: no "
               "word 4\n\n");
 }
@@ -200,7 +191,7 @@ TEST(Split, Pieces) {
 // The keyed search reads on from where the file stands, ignoring the case of the key.
 TEST(KeyedSearch, FromTheReadPositionIgnoringCase) {
     Fixture f("TITL x\nsymm -x,y,z\nREM SYMM\nSYMM x,-y,z\n");
-    InFile& in = f.r.io.in(23);
+    InFile& in = f.r.io.in(test::input_channel);
     std::optional<std::string> line = search_keyed_line(in, "Sym");
     ASSERT_TRUE(line);
     EXPECT_EQ(line->size(), line_length);
@@ -229,7 +220,6 @@ TEST(Labels, CutSqueezeAndLengths) {
     remove_blanks(r.io, r.files.listing, s);
     EXPECT_EQ(s, "-x+1/2       ");
     std::string big(257, ' ');
-    r.files.listing = 35;
     EXPECT_THROW(remove_blanks(r.io, r.files.listing, big), RunStop);
 }
 

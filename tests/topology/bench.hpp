@@ -1,6 +1,6 @@
-// A records object with the listing open in a temporary directory, atoms added by hand, and
-// the structures the topology tests share: random clusters and crystals, and the atoms, cell
-// and operators of the real SHELX files (read here only for their geometry).
+// A workspace with the listing open and atoms added by hand, and the structures the topology
+// tests share: random clusters and crystals, and the atoms, cell and operators of the real
+// SHELX files (read here only for their geometry).
 #pragma once
 
 #include <array>
@@ -18,14 +18,9 @@
 
 namespace kova::test {
 
-class Bench {
+class Bench : public Workspace {
 public:
-    Bench() {
-        r.io.bind(dir.path(), &in, &out, &errs);
-        r.files.listing = 35;
-        set_defaults(r);
-        r.io.create(r.files.listing, "kova.out");
-    }
+    Bench() : Workspace({.listing = true}) {}
     // Appends an atom read (Cartesian; fractional the same unless given) and returns its index.
     int add(const std::string& label, int z, float x, float y, float zc, float occ = 1.0f,
             int flag = 0) {
@@ -41,10 +36,7 @@ public:
         r.topology.list_size = k;
         return k;
     }
-    std::vector<std::string> listing() {
-        r.io.flush_all();
-        return lines_of(dir.read("kova.out"));
-    }
+    std::vector<std::string> listing() { return file("kova.out"); }
     // Listing lines from the first one equal to `from` on.
     std::vector<std::string> listing_from(const std::string& from) {
         auto all = listing();
@@ -52,16 +44,6 @@ public:
         while (k < all.size() && all[k] != from) ++k;
         return std::vector<std::string>(all.begin() + static_cast<long>(k), all.end());
     }
-    std::vector<std::string> terminal() const { return lines_of(out.str()); }
-    std::vector<std::string> file(const std::string& name) {
-        r.io.flush_all();
-        return lines_of(dir.read(name));
-    }
-
-    TempDir dir;
-    std::istringstream in;
-    std::ostringstream out, errs;
-    test::RunRecords r;
 };
 
 // Expected lines in order, each compared with a note of its place.
