@@ -99,6 +99,18 @@ RestraintPair restraint_pair(const Structure& s, const XhRestraint& b) {
     return p;
 }
 
+// A restraint record of an X-H bond: its key, the pair, the value held and its sigma.
+std::string restraint_record(std::string_view key, const RestraintPair& pair, float value,
+                             int decimals, std::string_view sigma) {
+    std::string rec(key);
+    rec += pair.atoms;
+    rec += ' ';
+    put_ff(rec, value, 6, decimals);
+    rec += pair.gap;
+    rec += sigma;
+    return rec;
+}
+
 }  // namespace
 
 std::string mopro_element(const std::string& label) {
@@ -183,32 +195,19 @@ void write_mopro_restraints_head(Io& io, const Records& r) {
 }
 
 void write_mopro_distance_lines(Io& io, const Records& r) {
-    std::string rec;
-    for (const XhRestraint& b : r.frames.xh_restraints) {
-        const RestraintPair pair = restraint_pair(r.structure, b);
-        rec.assign("DISTAN   ");
-        rec += pair.atoms;
-        rec += ' ';
-        put_ff(rec, b.distance, 6, 3);
-        rec += pair.gap;
-        rec += "0.001";
-        io.write(r.files.mopro_residues, rec);
-    }
+    for (const XhRestraint& b : r.frames.xh_restraints)
+        io.write(r.files.mopro_residues,
+                 restraint_record("DISTAN   ", restraint_pair(r.structure, b), b.distance, 3,
+                                  "0.001"));
 }
 
 void write_mopro_uratio_block(Io& io, const Records& r) {
     const int ch = r.files.mopro_residues;
     write_bang_heading(io, ch, "! isotropic H atoms ADPs");
     // The hydrogen atoms were framed in atom order, so the list is in atom order too.
-    std::string rec;
     for (const XhRestraint& b : r.frames.xh_restraints) {
-        const RestraintPair pair = restraint_pair(r.structure, b);
-        rec.assign("URATIO      ");
-        rec += pair.atoms;
-        rec += ' ';
-        put_ff(rec, b.adp_ratio, 6, 1);
-        rec += pair.gap;
-        rec += "0.01";
+        std::string rec = restraint_record("URATIO      ", restraint_pair(r.structure, b),
+                                           b.adp_ratio, 1, "0.01");
         rec.resize(rec.find_last_not_of(' ') + 1);
         rec.resize(100, ' ');  // the line at its full length
         io.write(ch, rec);
