@@ -228,19 +228,13 @@ bool Io::try_open_old(int ch, const std::string& name) {
 std::string Io::why_unreadable(const std::string& name) const {
     std::error_code ec;
     const std::filesystem::path p = path(name);
-    if (std::filesystem::is_directory(p, ec)) return "a directory, not a file";
+    if (std::filesystem::is_directory(p, ec)) return "is a directory, not a file";
     if (!std::filesystem::exists(p, ec)) return "no such file";
-    return "not readable";
+    return "cannot read the file";
 }
 
 InFile& Io::open_old(int ch, const std::string& name) {
-    if (!try_open_old(ch, name)) {
-        std::error_code ec;
-        std::filesystem::path p = path(name);
-        if (std::filesystem::is_directory(p, ec)) fault(name, "is a directory, not a file");
-        if (!std::filesystem::exists(p, ec)) fault(name, "no such file");
-        fault(name, "cannot read the file");
-    }
+    if (!try_open_old(ch, name)) fault(name, why_unreadable(name));
     return *ins_[ch];
 }
 

@@ -113,8 +113,8 @@ public:
     InFile& open_old(int ch, const std::string& name);
     // As open_old, but reports failure instead of ending the run.
     bool try_open_old(int ch, const std::string& name);
-    // Why a file of that name cannot be read: "no such file", "a directory, not a file" or
-    // "not readable".
+    // Why a file of that name cannot be read: "no such file", "is a directory, not a file" or
+    // "cannot read the file".
     std::string why_unreadable(const std::string& name) const;
     // The open input file of a channel; a channel not open is a RunFault.
     InFile& in(int ch);

@@ -175,12 +175,12 @@ TEST(CartesianReaders, OpenFailuresAndTooManyAtoms) {
          " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file... missing.out: no such "
          "file"},
         {false, "dir", "dir",
-         " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file... dir: a directory, not a "
+         " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file... dir: is a directory, not a "
          "file"},
         {true, "missing.pla", "",
          " ERROR *** ReadPlaton *** Error opening PLATON file missing.pla: no such file"},
         {true, "dir", "dir",
-         " ERROR *** ReadPlaton *** Error opening PLATON file dir: a directory, not a file"},
+         " ERROR *** ReadPlaton *** Error opening PLATON file dir: is a directory, not a file"},
         {true, "", "",
          " ERROR *** ReadPlaton *** Error opening PLATON file : kova.inp names no structure file "
          "(give it on the INPUT line)"},

@@ -179,16 +179,16 @@ TEST(BadInput, DirectoryGivenAsAFileName) {
     const Case cases[] = {
         {"", "kova.inp", " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp"},
         {kXdInp, "x.mas",
-         " ERROR *** ReadXD *** Error opening XD master filex.mas: a directory, not a file"},
+         " ERROR *** ReadXD *** Error opening XD master filex.mas: is a directory, not a file"},
         {kXdInp, "x.inp",
-         " ERROR *** ReadXD *** Error opening XD parameter file x.inp: a directory, not a file"},
+         " ERROR *** ReadXD *** Error opening XD parameter file x.inp: is a directory, not a file"},
         {kAimInp, "a.out",
-         " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file... a.out: a directory, "
+         " ERROR *** ReadAim2Tab *** Error opening AIM2TAB output file... a.out: is a directory, "
          "not a file"},
         {kPlaInp, "p.pla",
-         " ERROR *** ReadPlaton *** Error opening PLATON file p.pla: a directory, not a file"},
+         " ERROR *** ReadPlaton *** Error opening PLATON file p.pla: is a directory, not a file"},
         {kShelxInp, "s.res",
-         " ERROR *** ReadShelx *** Error opening SHELX file... s.res: a directory, not a file"},
+         " ERROR *** ReadShelx *** Error opening SHELX file... s.res: is a directory, not a file"},
     };
     for (const Case& c : cases) {
         test::TempDir dir;
@@ -208,7 +208,7 @@ TEST(BadInput, UnreadableFiles) {
          {std::tuple{std::string(), "kova.inp",
                      " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp"},
           std::tuple{kPlaInp, "p.pla",
-                     " ERROR *** ReadPlaton *** Error opening PLATON file p.pla: not readable"}}) {
+                     " ERROR *** ReadPlaton *** Error opening PLATON file p.pla: cannot read the file"}}) {
         test::TempDir dir;
         if (!inp.empty()) dir.write("kova.inp", inp);
         dir.write(name, "ATOM C1 0 0 0\n");
