@@ -318,7 +318,8 @@ void backspace(DbFile& db) {
 std::string open_databank(Io& io, const Records& r) {
     std::string name = trim(r.options.databank_file);
     // An answer that names the listing is refused as a file that does not open.
-    while (names_the_listing(io, r.files.listing, name) || !io.try_open_old(r.files.databank, name)) {
+    while (names_the_listing(io, r.files.listing, name) ||
+           !io.try_open_old(r.files.databank, name)) {
         io.write(terminal, "");
         // The name stands in a field of 60 columns, which a longer name overflows.
         io.write(terminal, " Error opening databank file " + pad_uncut(name, 60));

@@ -42,7 +42,8 @@ bool starts(const std::string& line, const char* key) {
 // CHFRAG lines. (The records are those of the logical-line reader.)
 FragmentLines read_fragment_lines(Io& io, Records& r) {
     FragmentLines found;
-    while (std::optional<LogicalLine> read = read_logical_line(io, r.files.listing, kInstructions)) {
+    while (std::optional<LogicalLine> read =
+               read_logical_line(io, r.files.listing, kInstructions)) {
         std::string& line = read->text;
         upper_case(line);
         const int rec = io.in(kInstructions).recno();

@@ -318,7 +318,8 @@ void ring_centre_frame(Io& io, Records& r, int i, Frame& f, int ring) {
             return;
         }
     }
-    fatal_error(io, r.files.listing, "DefLoc", "Could not find atom to direct Y-axis" + of_atom(r, i));
+    fatal_error(io, r.files.listing, "DefLoc",
+                "Could not find atom to direct Y-axis" + of_atom(r, i));
 }
 
 // An atom of two planar rings: X towards the other fusion atom, Y into a six-membered ring.

@@ -371,7 +371,8 @@ void three_neighbours(Io& io, Records& r, int i, Frame& f) {
     const ThreeNeighbourCase* rule = nullptr;
     for (const ThreeNeighbourCase& c : kThreeNeighbourRules)
         if (c.planar_group == f.planar.group && c.pair_count == pairs) rule = &c;
-    if (rule == nullptr) fatal_error(io, r.files.listing, "DefLoc", " is = " + fi(pairs, 4) + " is not valid...");
+    if (rule == nullptr)
+        fatal_error(io, r.files.listing, "DefLoc", " is = " + fi(pairs, 4) + " is not valid...");
     write_listing_line(io, r.files, " Label = " + fi(static_cast<int>(rule->rule), 5));
     if (pairs == 3 && t_shaped_frame(io, r, i, f)) return;
     rule->apply(io, r, i, f);
