@@ -82,7 +82,8 @@ std::map<long long, Spans> fragment_spans(Io& io, Records& r) {
     const long long atom_count = r.structure.atom_count;
     std::map<long long, Spans> spans;
     io.in(kInstructions).rewind();
-    while (std::optional<LogicalLine> read = read_logical_line(io, r.files.listing, kInstructions)) {
+    while (std::optional<LogicalLine> read =
+               read_logical_line(io, r.files.listing, kInstructions)) {
         std::string& line = read->text;
         upper_case(line);
         if (!starts(line, "FRAG")) continue;

@@ -338,7 +338,8 @@ bool fused_ring_frame(Io& io, Records& r, int i, Frame& f) {
         }
     }
     if (fusion_size < 0)
-        fatal_error(io, r.files.listing, "DefLoc", "Could not find atom to direct X-axis" + of_atom(r, i));
+        fatal_error(io, r.files.listing, "DefLoc",
+                    "Could not find atom to direct X-axis" + of_atom(r, i));
     if (fusion_size != 11 && fusion_size != 12) {
         // Dropped: the rule that applies now sets the whole frame afresh.
         f.axis1 = f.axis2 = ' ';

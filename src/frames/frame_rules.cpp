@@ -443,7 +443,8 @@ void three_pairs_of_four(Io& io, Records& r, int i, Frame& f) {
     if (lone != 0)
         target_atom(r, f, 1, lone);
     else
-        target_dummy(io, r, f, 1, r.options.crystal_input, kOrigin);  // three pairs leave no odd atom
+        target_dummy(io, r, f, 1, r.options.crystal_input,
+                     kOrigin);  // three pairs leave no odd atom
     f.axis2 = 'X';
     target_atom(r, f, 2, f.equal_pairs[0].first);
 }
