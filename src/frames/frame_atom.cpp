@@ -356,7 +356,8 @@ bool fused_ring_frame(Io& io, Records& r, int i, Frame& f) {
             return true;
         }
     }
-    fatal_error(io, r.files.listing, "DefLoc", "Could not find atom to direct Y-axis" + of_atom(r, i));
+    fatal_error(io, r.files.listing, "DefLoc",
+                "Could not find atom to direct Y-axis" + of_atom(r, i));
 }
 
 // The ring situation of the atom; true when a ring frame decided it.
