@@ -211,10 +211,6 @@ std::string entry_stop_context(const DbFile& db, const DbEntryLine& e) {
            entry_text(db, e);
 }
 
-void stop_at_missing_word(Io& io, int listing, const std::string& missing) {
-    fatal_error(io, listing, "ReadChar", "Unexpected STOP in ReadChar..." + missing);
-}
-
 int next_entry(Io& io, int listing, DbFile& db, int z) {
     static const std::vector<int> none;
     // Within one search the read position only moves on, so the candidates do too.

@@ -125,10 +125,6 @@ bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v);
 // What a stop inside an entry adds after its own text: ": <file>, record <n>: the entry
 // "<entry line>"".
 std::string entry_stop_context(const DbFile& db, const DbEntryLine& e);
-// The stop of the column finder for an entry line that lacks a word the search reads (the
-// words are counted when the file is taken in, so the finder itself is not called): `missing`
-// follows the stop's own text.
-[[noreturn]] void stop_at_missing_word(Io& io, int listing, const std::string& missing);
 // Gives the record last read back to the next read.
 void backspace(DbFile& db);
 

@@ -140,12 +140,6 @@ FragmentSet fragment_set(const FragmentLines& lines) {
     return {};
 }
 
-// A line of the rescaling that goes to the terminal and the listing.
-void write_both(Io& io, int listing, const std::string& line) {
-    io.write(terminal, line);
-    io.write(listing, line);
-}
-
 // The populations of the atoms of the spans, atom by atom in ascending order, as a walk over
 // all atoms meets them.
 FragmentPopulations fragment_populations(const Records& r, const Spans& members) {
@@ -166,14 +160,14 @@ void write_sums(Io& io, int listing, const FragmentSums& sums, PvScaling method)
     const float s = sums.populations, fr = sums.free_atom;
     // An empty fragment has no free-atom electrons to compare with.
     const float percent = fr != 0.0f ? std::fabs(fr - s) / fr * 100.0f : 0.0f;
-    write_both(io, listing, "");
-    write_both(io, listing, " Sum-of-Pv[free]     = " + ff(fr, 12, 6) + " el.");
-    write_both(io, listing, " Sum-of-Pv[databank] = " + ff(s, 12, 6) + " el.");
-    write_both(io, listing,
+    io.write_to({terminal, listing}, "");
+    io.write_to({terminal, listing}, " Sum-of-Pv[free]     = " + ff(fr, 12, 6) + " el.");
+    io.write_to({terminal, listing}, " Sum-of-Pv[databank] = " + ff(s, 12, 6) + " el.");
+    io.write_to({terminal, listing},
                " Difference          = " + ff(fr - s, 12, 6) + " el. ( " + ff(percent, 6, 2) +
                    " % )");
     if (method == PvScaling::sigma)
-        write_both(io, listing, " Sum of sigma(Pv)    = " + ff(sums.sigmas, 12, 6));
+        io.write_to({terminal, listing}, " Sum of sigma(Pv)    = " + ff(sums.sigmas, 12, 6));
 }
 
 // The net charge of fragment f as the keyboard gives it; a blank answer is 0.
@@ -224,8 +218,8 @@ std::vector<PopulationCorrection> rescale_fragment(Io& io, const Records& r, int
     write_sums(io, r.files.listing, sums, method);
     const float charge = lines.has_chfrag_lines ? lines.net_charge(f) : ask_net_charge(io, f);
     const float target = sums.free_atom - charge;
-    write_both(io, r.files.listing, "");
-    write_both(io, r.files.listing,
+    io.write_to({terminal, r.files.listing}, "");
+    io.write_to({terminal, r.files.listing},
                " Rescaling Sum-of-Pv to " + ff(target, 13, 6) + " el." + "   " + "( Charge = " +
                    fsp(charge, 8, 3) + " el. )");
     std::vector<PopulationCorrection> corrections = correct_fragment(fragment, target, method);
@@ -279,15 +273,15 @@ void rescale_valence_populations(Io& io, Records& r) {
     const FragmentLines lines = opened ? read_fragment_lines(io, r) : FragmentLines{};
     const FragmentSet set = fragment_set(lines);
     if (set.all_atoms) {
-        write_both(io, listing, "");
-        write_both(io, listing, " Using ALL atoms for fragment 1 !");
+        io.write_to({terminal, listing}, "");
+        io.write_to({terminal, listing}, " Using ALL atoms for fragment 1 !");
     }
     // The FRAG lines are read when the first fragment is rescaled (a line that does not read
     // stops the run there).
     std::optional<std::map<long long, Spans>> spans;
     for (int f = 1; f <= set.count; ++f) {
-        write_both(io, listing, "");
-        write_both(io, listing, " ***** Rescaling Pv's in fragment = " + fi(f, 3) + " *****");
+        io.write_to({terminal, listing}, "");
+        io.write_to({terminal, listing}, " ***** Rescaling Pv's in fragment = " + fi(f, 3) + " *****");
         Spans members;
         if (set.all_atoms) {
             if (r.structure.atom_count >= 1) members.emplace_back(1, r.structure.atom_count);

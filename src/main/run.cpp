@@ -115,10 +115,8 @@ void search_rings(Io& io, Records& r) {
     const float user = static_cast<float>(t.user), sys = static_cast<float>(t.sys);
     const std::string line = " Timing for ring search u,s,t (s) :" + fx(1) + ff(user, 12, 1) +
                              fx(1) + ff(sys, 12, 1) + fx(1) + ff(user + sys, 12, 1);
-    for (int ch : {r.files.listing, terminal}) {
-        io.write(ch, "");
-        io.write(ch, line);
-    }
+    io.write_to({r.files.listing, terminal}, "");
+    io.write_to({r.files.listing, terminal}, line);
 }
 
 // Extend_H: the restraint files, res_mopro.inp with its head lines.

@@ -9,15 +9,6 @@
 
 namespace kova {
 
-namespace {
-
-void write_terminal_and_listing(Io& io, const Records& r, const std::string& line) {
-    io.write(terminal, line);
-    io.write(r.files.listing, line);
-}
-
-}  // namespace
-
 void write_run_summary(Io& io, const Records& r) {
     const int listing = r.files.listing;
     io.write(listing, "");
@@ -27,26 +18,23 @@ void write_run_summary(Io& io, const Records& r) {
         io.write(ch, " XD instructions are in file            : xd_kova.mas");
     }
     if (has_output_section(r))
-        write_terminal_and_listing(io, r, " XD parameters are in file              : xd_kova.inp");
+        io.write_to({terminal, r.files.listing}, " XD parameters are in file              : xd_kova.inp");
     if (r.options.extend_h) {
-        write_terminal_and_listing(io, r, " Atomic coordinates w/extended H-atoms  : fixedH.ins");
-        write_terminal_and_listing(io, r, " RESET BOND instructions for H-atoms    : reset.bond");
-        write_terminal_and_listing(io, r, " CONSTRAINT instructions for H-atoms    : const.bond");
+        io.write_to({terminal, r.files.listing}, " Atomic coordinates w/extended H-atoms  : fixedH.ins");
+        io.write_to({terminal, r.files.listing}, " RESET BOND instructions for H-atoms    : reset.bond");
+        io.write_to({terminal, r.files.listing}, " CONSTRAINT instructions for H-atoms    : const.bond");
     }
-    write_terminal_and_listing(io, r, " Cartesian coordinates in PLATON format : kova.ang");
-    write_terminal_and_listing(
-        io, r, " Reduced structure in PLATON format     : reduced.ang & reduced_1.ang");
-    write_terminal_and_listing(io, r, " PLATON plot file with local axes       : kova.spf");
-    write_terminal_and_listing(io, r, " Program log file                       : kova.out");
-    write_terminal_and_listing(io, r, "");
-    write_terminal_and_listing(
-        io, r, " Local axes can be visualized in PLATON using command : platon -p kova.spf");
+    io.write_to({terminal, r.files.listing}, " Cartesian coordinates in PLATON format : kova.ang");
+    io.write_to({terminal, r.files.listing}, " Reduced structure in PLATON format     : reduced.ang & reduced_1.ang");
+    io.write_to({terminal, r.files.listing}, " PLATON plot file with local axes       : kova.spf");
+    io.write_to({terminal, r.files.listing}, " Program log file                       : kova.out");
+    io.write_to({terminal, r.files.listing}, "");
+    io.write_to({terminal, r.files.listing}, " Local axes can be visualized in PLATON using command : platon -p kova.spf");
     if (r.options.databank)
-        write_terminal_and_listing(io, r, " Summary of DB atom types : grep 'DB comment' kova.out");
+        io.write_to({terminal, r.files.listing}, " Summary of DB atom types : grep 'DB comment' kova.out");
     if (r.options.extend_h)
-        write_terminal_and_listing(io, r, " Summary of X-H distances : grep -i 'x-h' kova.out");
-    write_terminal_and_listing(
-        io, r, " Summary of exceptions    : grep -i 'Exception identified' kova.out");
+        io.write_to({terminal, r.files.listing}, " Summary of X-H distances : grep -i 'x-h' kova.out");
+    io.write_to({terminal, r.files.listing}, " Summary of exceptions    : grep -i 'Exception identified' kova.out");
 }
 
 void write_run_time(Io& io, const Records& r, const CpuTimes& run) {

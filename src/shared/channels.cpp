@@ -176,6 +176,10 @@ void Io::write_lines(int ch, std::initializer_list<std::string_view> recs) {
     for (std::string_view rec : recs) write(ch, rec);
 }
 
+void Io::write_to(std::initializer_list<int> channels, std::string_view rec) {
+    for (int ch : channels) write(ch, rec);
+}
+
 void Io::prompt(std::string_view text) {
     if (!out_) return;
     out_->write(text.data(), static_cast<std::streamsize>(text.size()));

@@ -98,6 +98,8 @@ public:
     void write(int ch, std::string_view rec);
     // Writes fixed records in turn, as write does: the set blocks of the output files.
     void write_lines(int ch, std::initializer_list<std::string_view> recs);
+    // Writes one record to each channel in turn (the listing and the terminal, in an order).
+    void write_to(std::initializer_list<int> channels, std::string_view rec);
     // Writes a prompt to the terminal without ending the line, so that the answer follows it.
     void prompt(std::string_view text);
     // The answer to a prompt: the next line of standard input, a CR before its end dropped (an

@@ -17,6 +17,8 @@ using Mat3f = Mat3<float>;
 using Vec3d = Vec3<double>;
 using Mat3d = Mat3<double>;
 
+// A point in double precision, for the search grid.
+inline Vec3d widen(const Vec3f& p) { return {p[0], p[1], p[2]}; }
 // The distance between two points.
 float distance(const Vec3f& a, const Vec3f& b);
 // The vector from b to a.

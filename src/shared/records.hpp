@@ -5,6 +5,7 @@
 // use small fixed arrays indexed from 0. Per-atom storage follows the structure read.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -372,6 +373,8 @@ struct Records {
 
     // Number of atom slots available (1..atom_slots()).
     int atom_slots() const { return static_cast<int>(structure.atomic_number.size()) - 1; }
+    // The length of the working list, within the slots held.
+    int list_length() const { return std::clamp(topology.list_size, 0, atom_slots()); }
     // Grows every per-atom member to hold atoms 1..n with its initial value;
     // beyond max_atoms the caller stops the run with its own message.
     void ensure_atoms(int n);

@@ -102,6 +102,10 @@ WordColumns find_word_columns(Io& io, int listing, std::string_view line, int n,
             }
         }
     }
+    stop_at_missing_word(io, listing, missing);
+}
+
+void stop_at_missing_word(Io& io, int listing, std::string_view missing) {
     fatal_error(io, listing, "ReadChar", "Unexpected STOP in ReadChar..." + std::string(missing));
 }
 

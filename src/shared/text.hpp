@@ -49,6 +49,9 @@ struct TextWords {
 // The text words of `line`, which are blanked out of it: the number words stay in their
 // columns for the caller's free-format read.
 TextWords split_text_words(std::string& line);
+// The stop of the column finder for a word a line lacks: `missing` (which word of which
+// record, and how to give it) follows the stop's own text.
+[[noreturn]] void stop_at_missing_word(Io& io, int listing, std::string_view missing);
 // The first and last column (1-based) of a word of a line.
 struct WordColumns {
     int first = 0, last = 0;

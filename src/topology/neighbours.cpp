@@ -50,7 +50,6 @@ constexpr float kSameXyz = 0.01f;  // SAMEXYZ
 // stages that move atoms announce it (atom_moved).
 constexpr int kCheckedLength = 5000;
 
-Vec3d widen(const Vec3f& p) { return {p[0], p[1], p[2]}; }
 
 bool same_bits(const Vec3f& a, const Vec3f& b) {
     for (int k = 0; k < 3; ++k)
@@ -58,7 +57,6 @@ bool same_bits(const Vec3f& a, const Vec3f& b) {
     return true;
 }
 
-int list_length(const Records& r) { return std::clamp(r.topology.list_size, 0, r.atom_slots()); }
 
 void build_index(const Records& r, int n) {
     auto ix = std::make_shared<NeighbourIndex>();
@@ -88,7 +86,7 @@ void build_index(const Records& r, int n) {
 // centre and its stored neighbours are always checked: a stage that moves a bonded atom (the
 // X-H extension moves H and then searches around X) gets the new place without saying so.
 NeighbourIndex& index_of(const Records& r, int centre) {
-    int n = list_length(r);
+    int n = r.list_length();
     NeighbourIndex* ix = r.neighbour_index.get();
     if (!ix || ix->n != n || ix->data != r.structure.cart.data() ||
         ix->bond_tolerance_bits != std::bit_cast<std::uint32_t>(r.options.tolerances.bond) ||
@@ -492,14 +490,12 @@ int first_neighbour(Io& io, const Records& r, int atom, float radius,
 
 void find_all_neighbours(Io& io, Records& r) {
     const int out = r.files.listing;
-    const int n = list_length(r);
+    const int n = r.list_length();
     r.ensure_atoms(n);
     io.write(out, "");
     io.write(out, " " + std::string(79, '-'));
-    for (int ch : {terminal, out}) {
-        io.write(ch, "");
-        io.write(ch, " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM");
-    }
+    io.write_to({terminal, out}, "");
+    io.write_to({terminal, out}, " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM");
     for (int i = 1; i <= n; ++i)
         r.topology.neighbours[static_cast<std::size_t>(i)] =
             stored_row(find_neighbours(io, r, i, 0.0f, false));
@@ -516,16 +512,11 @@ void find_all_neighbours(Io& io, Records& r) {
 
 std::vector<int> neighbour_order(Io& io, const Records& r, int k) {
     const NeighbourTable& t = stored(r, k);
-    // Room for a full neighbour list, as the rules read past the atom's own neighbours.
-    std::vector<int> order(static_cast<std::size_t>(std::max(t.count, max_neighbours)) + 1, 0);
-    int l = 0;
+    std::vector<int> order(1, 0);
+    order.reserve(static_cast<std::size_t>(t.count) + 1);
     for (int ty = t.type_count; ty >= 1; --ty)
-        for (int m = 1; m <= t.type_size[ty]; ++m) {
-            ++l;
-            if (l >= static_cast<int>(order.size()))
-                order.resize(static_cast<std::size_t>(l) + 1, 0);
-            order[static_cast<std::size_t>(l)] = t.type_atom[ty][m];
-        }
+        for (int m = 1; m <= t.type_size[ty]; ++m) order.push_back(t.type_atom[ty][m]);
+    const int l = static_cast<int>(order.size()) - 1;
     if (l != t.count) fatal_error(io, r.files.listing, "SortNei", "l.ne.nnei(k)");
     return order;
 }

@@ -25,7 +25,7 @@ int first_neighbour(Io& io, const Records& r, int atom, float radius,
 // (topology.neighbours) and lists them.
 void find_all_neighbours(Io& io, Records& r);
 // The stored neighbours of atom k in canonical order (1-based): the types from the heaviest
-// to the lightest, each in its stored order. The list has room for at least maxnei entries.
+// to the lightest, each in its stored order.
 std::vector<int> neighbour_order(Io& io, const Records& r, int k);
 // Lists the stored neighbours of `atom` on a channel.
 void list_stored_neighbours(Io& io, const Records& r, int atom, int channel);

@@ -20,12 +20,6 @@ namespace kova {
 
 namespace {
 
-void write_both(Io& io, int first, int second, const std::string& rec) {
-    io.write(first, rec);
-    io.write(second, rec);
-}
-
-int list_length(const Records& r) { return std::clamp(r.topology.list_size, 0, r.atom_slots()); }
 
 // The link rule: from an atom that is not disordered to one within its covalent limit.
 bool linked(const Records& r, int a, int b) {
@@ -58,7 +52,7 @@ std::vector<std::vector<int>> links_of_first_cycle(const Records& r, int n) {
     std::vector<Vec3d> pts;
     pts.reserve(static_cast<std::size_t>(n));
     for (int j = 1; j <= n; ++j)
-        pts.push_back({r.structure.cart[j][0], r.structure.cart[j][1], r.structure.cart[j][2]});
+        pts.push_back(widen(r.structure.cart[j]));
     PointGrid grid;
     grid.build(h, pts, 1);
     std::vector<int> found;
@@ -164,18 +158,18 @@ void list_reduction(Io& io, const Records& r, const Reduction& red) {
     const int out = r.files.listing;
     io.write(out, "");
     io.write(out, std::string(80, '-'));
-    write_both(io, out, terminal, "");
-    write_both(io, out, terminal, " CREATING CONNECTIVITY TABLE AND ELIMINATING OPEN ATOMS");
+    io.write_to({out, terminal}, "");
+    io.write_to({out, terminal}, " CREATING CONNECTIVITY TABLE AND ELIMINATING OPEN ATOMS");
     std::vector<int> every_atom(red.first_links.size());
     for (std::size_t k = 0; k < every_atom.size(); ++k) every_atom[k] = static_cast<int>(k);
     for (std::size_t c = 0; c < red.cycles.size(); ++c) {
-        write_both(io, out, terminal, "");
-        write_both(io, out, terminal,
+        io.write_to({out, terminal}, "");
+        io.write_to({out, terminal},
                    " **** ELIMINATION CYCLE =" + fi(static_cast<long long>(c), 5) +
                        "     NUMBER OF ATOMS =" + fi(red.cycles[c].entries, 7));
         if (c == 0 && r.options.verbosity >= 3)
             list_link_table(io, r, every_atom, red.first_links);
-        write_both(io, out, terminal,
+        io.write_to({out, terminal},
                    "        NUMBER OF ATOMS REMOVED FROM THE TABLE = " +
                        fi(red.cycles[c].removed, 7));
     }
@@ -243,8 +237,8 @@ void RingWalk::list_heading() {
     const int out = r_.files.listing;
     io_.write(out, "");
     io_.write(out, std::string(80, '-'));
-    write_both(io_, terminal, out, "");
-    write_both(io_, terminal, out,
+    io_.write_to({terminal, out}, "");
+    io_.write_to({terminal, out},
                " AUTOMATED SEARCH FOR " + fi(r_.options.rings.min_size, 3) + " -" +
                    fi(r_.options.rings.max_size, 3) + " - MEMBERED RINGS");
     io_.write(terminal, "");
@@ -485,10 +479,10 @@ void RingWalk::run() {
     list_heading();
     load();
     if (entry_count_ < 3) {
-        write_both(io_, terminal, out, "");
-        write_both(io_, terminal, out, " THERE ARE NO ATOMS IN THE REDUCED CONNECTIVITY TABLE");
-        write_both(io_, terminal, out, "");
-        write_both(io_, terminal, out, " SEARCH FOR RINGS WILL NOT BE PERFORMED...");
+        io_.write_to({terminal, out}, "");
+        io_.write_to({terminal, out}, " THERE ARE NO ATOMS IN THE REDUCED CONNECTIVITY TABLE");
+        io_.write_to({terminal, out}, "");
+        io_.write_to({terminal, out}, " SEARCH FOR RINGS WILL NOT BE PERFORMED...");
         return;
     }
     exchange_start();
@@ -496,15 +490,15 @@ void RingWalk::run() {
     walk();
     io_.write(out, "");
     io_.write(out, " " + std::string(79, '-'));
-    write_both(io_, out, terminal, "");
-    write_both(io_, out, terminal, " TOTAL RINGS FOUND (nor)  = " + fi(r_.topology.ring_count, 6));
+    io_.write_to({out, terminal}, "");
+    io_.write_to({out, terminal}, " TOTAL RINGS FOUND (nor)  = " + fi(r_.topology.ring_count, 6));
 }
 
 }  // namespace
 
 ReducedTable reduce_connectivity(Io& io, const Records& r) {
     Reduction red;
-    red.first_links = links_of_first_cycle(r, list_length(r));
+    red.first_links = links_of_first_cycle(r, r.list_length());
     red.table = surviving_table(red.first_links, eliminate(red.first_links, red.cycles));
     list_reduction(io, r, red);
     return std::move(red.table);
