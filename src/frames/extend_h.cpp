@@ -81,11 +81,7 @@ struct BondSurroundings {
     }
     bool carbon_has_three() const { return neighbour_count(r, carbon()) == 3; }
     bool planar() {
-        if (!planar_) {
-            const std::vector<int> list = collect_neighbours(r, parent);
-            const int n = static_cast<int>(list.size()) - 1;
-            planar_ = planarity(io, r, false, n, list, PlanarityKind::group);
-        }
+        if (!planar_) planar_ = group_is_planar(io, r, parent);
         return *planar_;
     }
     bool carbon_has_terminal_oxygen() const {

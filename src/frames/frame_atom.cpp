@@ -388,9 +388,8 @@ bool ring_situation(Io& io, Records& r, int i, Frame& f) {
 }
 
 void group_planarity(Io& io, Records& r, int i, Frame& f) {
-    const std::vector<int> list = collect_neighbours(r, i);
-    const int n = static_cast<int>(list.size()) - 1;
-    f.planar.group = planarity(io, r, r.options.verbosity >= 3, n, list, PlanarityKind::group);
+    const int n = r.topology.neighbours[i].count + 1;  // the atom and its neighbours
+    f.planar.group = group_is_planar(io, r, i, r.options.verbosity >= 3);
     write_listing_line(io, r.files, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
                                         (f.planar.group ? "T" : "F") + ".");
 }

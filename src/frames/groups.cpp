@@ -129,12 +129,6 @@ RingAnswer ring_of(Records& r, int x) {
     return {ring_membership(r, x)};
 }
 
-bool group_planar(Io& io, Records& r, int x, bool list_test) {
-    const std::vector<int> list = collect_neighbours(r, x);
-    const int n = static_cast<int>(list.size()) - 1;
-    return planarity(io, r, list_test, n, list, PlanarityKind::group);
-}
-
 void candidate(const Site& s, std::string_view tag) {
     s.io.write(s.r.files.listing, "");
     s.io.write(s.r.files.listing, " DetExcept :: checking " + std::string(tag) + " group...");
@@ -165,7 +159,7 @@ std::span<const Block> blocks_for(Site& s) {
             if (neighbour_count(r, s.atom) == 4) return carbon4_blocks();
             return {};
         case 7:
-            if (neighbour_count(r, s.atom) + 1 >= 3) s.planar = group_planar(s.io, r, s.atom);
+            if (neighbour_count(r, s.atom) + 1 >= 3) s.planar = group_is_planar(s.io, r, s.atom);
             return nitrogen_blocks();
         case 8:
             return oxygen_blocks();

@@ -26,7 +26,7 @@ bool h2_applies(Site& s) {
 }
 Outcome h2(Site& s) {
     int q = heaviest_neighbour(s);
-    bool planar = group_planar(s.io, s.r, q, s.r.options.verbosity >= 3);
+    bool planar = group_is_planar(s.io, s.r, q, s.r.options.verbosity >= 3);
     if (!planar) return named("pyramidal amine");
     if (ring_of(s.r, q).one_planar()) return named("aromatic");
     return named("planar amine");
@@ -318,7 +318,7 @@ Outcome c14(Site& s) {
                 pad(r.structure.label[static_cast<std::size_t>(n)], 8));
     if (neighbour_count(r, n) == 4) return named("ammonium");
     if (neighbour_count(r, n) == 3)
-        return named(group_planar(s.io, r, n) ? "planar amine" : "pyramidal amine");
+        return named(group_is_planar(s.io, r, n) ? "planar amine" : "pyramidal amine");
     return fails("n-C-(c/h)3");
 }
 

@@ -11,6 +11,7 @@
 
 #include "shared/channels.hpp"
 #include "shared/records.hpp"
+#include "topology/planarity.hpp"
 #include "topology/rings.hpp"
 
 namespace kova::groups {
@@ -57,9 +58,6 @@ struct RingAnswer : RingMembership {
 };
 // How atom x lies in the rings (in none for no atom).
 RingAnswer ring_of(Records& r, int x);
-// Whether x and its stored neighbours lie in a plane within the group tolerance; the listing
-// shows the test when `list_test`.
-bool group_planar(Io& io, Records& r, int x, bool list_test = false);
 
 // --- how a block ends ---
 

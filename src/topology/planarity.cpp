@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "topology/neighbours.hpp"
 #include "shared/format.hpp"
 
 namespace kova {
@@ -335,6 +336,12 @@ bool append_atom(std::vector<int>& list, int& count, int atom) {
     if (static_cast<int>(list.size()) <= count) list.resize(static_cast<std::size_t>(count) + 1, 0);
     list[static_cast<std::size_t>(count)] = atom;
     return false;
+}
+
+bool group_is_planar(Io& io, const Records& r, int atom, bool list_it) {
+    const std::vector<int> list = collect_neighbours(r, atom);
+    return planarity(io, r, list_it, static_cast<int>(list.size()) - 1, list,
+                     PlanarityKind::group);
 }
 
 }  // namespace kova

@@ -17,6 +17,8 @@ enum class PlanarityKind {
 // `list_it` the test is written to the listing.
 bool planarity(Io& io, const Records& r, bool list_it, int count, const std::vector<int>& atoms,
                PlanarityKind kind);
+// Whether `atom` and its stored neighbours lie in a plane within the group tolerance.
+bool group_is_planar(Io& io, const Records& r, int atom, bool list_it = false);
 // Whether `atom` is among list[1..count] already; if not it is appended and count grows.
 bool append_atom(std::vector<int>& list, int& count, int atom);
 
