@@ -190,13 +190,12 @@ const Row* classify(BondSurroundings& bond, const HydrogenParent& parent_data) {
 
 // Moves the hydrogen atom along the bond to `length` from its parent. Later searches find the
 // hydrogen at its new place; the stored neighbour tables keep the old X-H distance.
-void move_hydrogen(Records& r, int parent, int hydrogen, float length, float old_length) {
+void move_hydrogen(Records& r, int parent, int hydrogen, float length) {
     const auto h = static_cast<std::size_t>(hydrogen);
     Vec3f& hydrogen_position = r.structure.cart[h];
-    const Vec3f& parent_position = r.structure.cart[static_cast<std::size_t>(parent)];
-    for (int k = 0; k < 3; ++k)
-        hydrogen_position[k] = parent_position[k] +
-                               (hydrogen_position[k] - parent_position[k]) * length / old_length;
+    hydrogen_position =
+        extend_bond(r.structure.cart[static_cast<std::size_t>(parent)], hydrogen_position, length)
+            .end;
     if (r.options.crystal_input)
         r.structure.frac[h] = to_fractional(r.structure.cart_to_frac, hydrogen_position);
     atom_moved(r, hydrogen);
@@ -235,7 +234,7 @@ void extend_xh_bond(Io& io, Records& r, int parent, int hydrogen,
     float length = old_length;
     if (found) {
         length = found->distance;
-        move_hydrogen(r, parent, hydrogen, length, old_length);
+        move_hydrogen(r, parent, hydrogen, length);
         io.write(out, bond + found->group + " =" + ff(old_length, 7, 3) + " /" + ff(length, 7, 3) +
                           " Angstroms");
     } else {

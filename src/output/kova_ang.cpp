@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "frames/dummies.hpp"
 #include "shared/format.hpp"
 
 namespace kova {
@@ -30,12 +31,10 @@ void write_kova_ang(Io& io, const Records& r) {
         io.write(kova_ang_channel, rec);
     }
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
-        const Vec3f& stored = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
         rec.assign("ATOM Li(");
         rec += std::to_string(k);
         rec += ")  ";
-        put_position(rec, r.options.crystal_input ? to_cartesian(r.structure.frac_to_cart, stored)
-                                                  : stored);
+        put_position(rec, dummy_cartesian(r, k));
         io.write(kova_ang_channel, rec);
     }
     io.close(kova_ang_channel);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "frames/dummies.hpp"
 #include "shared/format.hpp"
 
 namespace kova {
@@ -66,12 +67,7 @@ void write_plot_trailer(Io& io, const Records& r) {
     const int ch = r.files.plot;
     const int ndum = r.frames.dummy_count;
     for (int k = 1; k <= ndum; ++k) {
-        Vec3f d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
-        if (r.options.crystal_input) {
-            Vec3f c{};
-            c = to_cartesian(r.structure.frac_to_cart, d);
-            d = c;
-        }
+        const Vec3f d = dummy_cartesian(r, k);
         io.write(ch, "ATOM D(" + std::to_string(k) + ")  " + ff(d[0], 14, 4) + ff(d[1], 14, 4) +
                            ff(d[2], 14, 4));
     }
