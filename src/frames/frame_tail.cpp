@@ -17,21 +17,8 @@ namespace kova {
 
 namespace {
 
-// The label without its first "(" and ")" (C(12) gives C12), in 10 characters.
-std::string bracket_free(const std::string& label) {
-    std::string s = pad(label, 10);
-    strip_brackets(s);
-    return s;
-}
-
-bool mopro_hydrogen(const std::string& label) {
-    std::string s = pad(label, 10);
-    cut_at_bracket(s);
-    return trim(s) == "H";
-}
-
 // The MoPro form of a target: a dummy loses its "UM" (DUM7 gives D7), any label its brackets.
-std::string mopro_name(const Records& r, const std::string& label, int number) {
+std::string mopro_target_name(const Records& r, const std::string& label, int number) {
     std::string s = pad(label, 10);
     if (number > r.structure.atom_count) s = strip_um(s);
     strip_brackets(s);
@@ -56,11 +43,11 @@ std::string mopro_axes(const Records& r, int i, const Frame& f, int n1, int n2) 
     s += f.axis1;
     s += f.axis2;
     s += "   ";
-    s += mopro_name(r, f.label1, n1);
+    s += mopro_target_name(r, f.label1, n1);
     s += "   ";
-    s += mopro_name(r, f.label2, n2);
+    s += mopro_target_name(r, f.label2, n2);
     s += "   ";
-    s += mopro_hydrogen(r.structure.label[i]) ? " QUA " : " HEX ";
+    s += trim(mopro_element(r.structure.label[i])) == "H" ? " QUA " : " HEX ";
     s += "   ";
     s += " K";
     put_pad(s, std::to_string(r.frames.kappa_set[i]), 5);
@@ -77,9 +64,9 @@ std::string similarity(const Records& r, int i, int j) {
         s += "  ";
         put_pad(s, r.structure.residue_atom[j], 10);
     } else {
-        s += bracket_free(r.structure.label[i]);
+        s += mopro_name(r.structure.label[i]);
         s += "  1 ";
-        s += bracket_free(r.structure.label[j]);
+        s += mopro_name(r.structure.label[j]);
         s += " 1";
     }
     s.resize(s.find_last_not_of(' ') + 1);

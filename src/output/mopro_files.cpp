@@ -113,18 +113,6 @@ std::string restraint_record(std::string_view key, const RestraintPair& pair, fl
 
 }  // namespace
 
-std::string mopro_element(const std::string& label) {
-    std::string l = pad(label, 10);
-    cut_at_bracket(l);
-    return l;
-}
-
-std::string mopro_name(const std::string& label) {
-    std::string l = pad(label, 10);
-    strip_brackets(l);
-    return l;
-}
-
 void write_mopro_head(Io& io) {
     const std::string bangs(80, '!');
     io.write_lines(mopro_parameters_channel,

@@ -37,9 +37,4 @@ void write_mopro_trailer(Io& io);
 // The similarity block and end lines of con_mopro.inp.
 void write_mopro_similarity(Io& io, const Records& r);
 
-// The element part of a label as the MoPro records use it, in 10 characters: "C(12)" gives "C".
-std::string mopro_element(const std::string& label);
-// The bracket-free name of a label, in 10 characters: "C(12)" gives "C12".
-std::string mopro_name(const std::string& label);
-
 }  // namespace kova

@@ -231,4 +231,16 @@ void strip_brackets(std::string& label) {
 }
 
 
+std::string mopro_element(const std::string& label) {
+    std::string l = pad(label, 10);
+    cut_at_bracket(l);
+    return l;
+}
+
+std::string mopro_name(const std::string& label) {
+    std::string l = pad(label, 10);
+    strip_brackets(l);
+    return l;
+}
+
 }  // namespace kova

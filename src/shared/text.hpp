@@ -103,6 +103,10 @@ int first_nonblank(std::string_view s);
 void cut_at_bracket(std::string& label);   // 10 characters
 // Removes the first "(" and ")" of a label and left-justifies it in 10 characters.
 void strip_brackets(std::string& label);  // 10 characters
+// The element part of a label as the MoPro records use it, in 10 characters: "C(12)" gives "C".
+std::string mopro_element(const std::string& label);
+// The bracket-free name of a label, in 10 characters: "C(12)" gives "C12".
+std::string mopro_name(const std::string& label);
 
 // The number test of the word splitter.
 bool is_number_word(std::string_view w);

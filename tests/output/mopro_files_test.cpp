@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shared/text.hpp"
 #include "writer_fixture.hpp"
 
 namespace kova {
