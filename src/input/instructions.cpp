@@ -239,11 +239,9 @@ void scale_line(const TextWords& words, Options& options) {
     }
 }
 
-// NFRAG, FRAG and CHFRAG are read later, by the rescaling: by their keyword, or as that stage
-// finds them, at the start of the line.
+// NFRAG, FRAG and CHFRAG are read later, by the rescaling, which takes a line that begins with
+// one of them in column 1.
 bool is_fragment_line(const SplitLine& line) {
-    const TextWords& words = line.words;
-    if (words.is(1, "NFRAG") || words.is(1, "FRAG") || words.is(1, "CHFRAG")) return true;
     for (std::string_view key : {"NFRAG", "FRAG", "CHFRAG"})
         if (equal_ignoring_case(std::string_view(line.written.text).substr(0, key.size()), key))
             return true;
@@ -253,7 +251,8 @@ bool is_fragment_line(const SplitLine& line) {
 // A line whose keyword is no instruction is passed over, and said so: a misspelt keyword
 // would otherwise leave its option at the default without a word. The word shown is the
 // keyword as written (a line of numbers only: its first word).
-void report_unknown_keyword(Io& io, int listing, const LogicalLine& written) {
+void report_unknown_keyword(Io& io, int listing, const LogicalLine& written,
+                            std::string_view why = "is no instruction") {
     std::string text = written.text;
     std::string word;
     for_each_text_word(text, [&word](std::string_view w) {
@@ -264,7 +263,7 @@ void report_unknown_keyword(Io& io, int listing, const LogicalLine& written) {
         word = written.text.substr(a, written.text.find(' ', a) - a);
     }
     const std::string msg = " kova.inp, record " + std::to_string(written.first_record) +
-                            ": \"" + word + "\" is no instruction; the line is ignored";
+                            ": \"" + word + "\" " + std::string(why) + "; the line is ignored";
     io.write(listing, msg);
     io.write(terminal, msg);
 }
@@ -311,6 +310,10 @@ bool apply_line(Io& io, int listing, const SplitLine& line, Options& options, El
         if (words.is_starred(2)) options.rings.special = true;
     } else if (is("SCALE")) {
         scale_line(words, options);
+    } else if (is("NFRAG") || is("FRAG") || is("CHFRAG")) {
+        // a fragment line the rescaling will not find
+        if (!is_fragment_line(line))
+            report_unknown_keyword(io, listing, line.written, "is read only from column 1");
     } else if (!is_fragment_line(line)) {
         report_unknown_keyword(io, listing, line.written);
     }

@@ -261,7 +261,6 @@ TEST(Instructions, LinesOfNoInstructionAreReported) {
         {"FRAG 1 1 -3\n", ""},
         {"chfrag 0 1\n", ""},
         {"FRAGMENT 1 1 2\n", ""},  // read as a FRAG line by the rescaling
-        {"  FRAG 1 2\n", ""},      // its keyword is FRAG
         {"! comment\n\n\t\n", ""},
         {"TOLS\t0.3 0.1 0.1\n", ""},
     };
@@ -279,6 +278,15 @@ TEST(Instructions, LinesOfNoInstructionAreReported) {
         } else {
             EXPECT_EQ(t.out.str().find("no instruction"), std::string::npos) << c.line;
         }
+    }
+    // a fragment line the rescaling would not find, as its keyword is not in column 1
+    for (const char* line : {"  FRAG 1 2\n", "2 NFRAG 2\n"}) {
+        Inp t(std::string("FORMAT *shelx\nINPUT a.res\n") + line);
+        const std::string word = std::string(line).find("NFRAG") != std::string::npos ? "NFRAG"
+                                                                                      : "FRAG";
+        EXPECT_TRUE(t.listed(" kova.inp, record 3: \"" + word +
+                             "\" is read only from column 1; the line is ignored"))
+            << line;
     }
     // the line of TOLS after a TAB is read as TOLS 0.3 0.1 0.1
     Inp t("FORMAT *shelx\nINPUT a.res\nTOLS\t0.3 0.1 0.1\n");
