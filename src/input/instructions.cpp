@@ -110,8 +110,7 @@ std::string missing_input_name(int record, const LogicalLine& written, InputForm
     // The names are read again from the line's last record only.
     if (record != written.first_record) s += " in its last record, where the names must stand";
     if (format == InputFormat::none || format == InputFormat::xd)
-        s += "; XD input needs two names, the master file and the parameter file, with FORMAT "
-             "*xd before INPUT";
+        s += "; " + std::string(xd_names_hint);
     return s;
 }
 

@@ -10,6 +10,7 @@
 
 #include "input/cartesian_readers.hpp"
 #include "input/cell.hpp"
+#include "input/instructions.hpp"
 #include "input/symmetry.hpp"
 #include "shared/errors.hpp"
 #include "shared/fatal.hpp"
@@ -121,9 +122,7 @@ MasterLattice read_master(Io& io, int listing, std::array<float, 6>& cell) {
 // the master file without one).
 std::string why_not_opened(const Io& io, const std::string& name, const char* which) {
     if (name.empty())
-        return std::string(": kova.inp gave no XD ") + which +
-               "; XD input needs two names on the INPUT line, the master file and the parameter "
-               "file, with FORMAT *xd before INPUT";
+        return std::string(": kova.inp gave no XD ") + which + "; " + std::string(xd_names_hint);
     return ": " + io.why_unreadable(name);
 }
 

@@ -210,8 +210,8 @@ TEST(Instructions, KeygenChemconScaleAndNcells) {
 }
 
 TEST(Instructions, ToxdSwitchesTheRestOff) {
-    Inp t(
-        "FORMAT *shelx\nINPUT a.res *toxd\nExtend_H\nRINGS 3 8\nDATABANK x.db\nKEYGEN XYZUIJ *all\n");
+    Inp t("FORMAT *shelx\nINPUT a.res *toxd\nExtend_H\nRINGS 3 8\nDATABANK x.db\n"
+          "KEYGEN XYZUIJ *all\n");
     EXPECT_FALSE(t.r.options.extend_h);
     EXPECT_FALSE(t.r.options.databank);
     EXPECT_FALSE(t.r.options.search_rings);
@@ -320,13 +320,14 @@ TEST(Instructions, NamesKeptWhole) {
 // yet) how the two names are given; a continued line is read for its names in its last record.
 TEST(Instructions, MissingInputNames) {
     const std::string xd =
-        "; XD input needs two names, the master file and the parameter file, with FORMAT *xd "
-        "before INPUT";
+        "; XD input needs two names on the INPUT line, the master file and the parameter file, "
+        "with FORMAT *xd before INPUT";
     struct Case {
         const char* inp;
         std::string tail;  // after the stop's own text
     } cases[] = {
-        {"FORMAT *aim2tab\nINPUT\n", ": kova.inp, record 2: the INPUT line names no structure file"},
+        {"FORMAT *aim2tab\nINPUT\n",
+         ": kova.inp, record 2: the INPUT line names no structure file"},
         {"INPUT\n", ": kova.inp, record 1: the INPUT line names no structure file" + xd},
         {"FORMAT *xd\nINPUT\n",
          ": kova.inp, record 2: the INPUT line names no XD master file (first name)" + xd},
@@ -341,7 +342,8 @@ TEST(Instructions, MissingInputNames) {
         EXPECT_TRUE(t.stopped) << c.inp;
         auto l = t.listing();
         ASSERT_GE(l.size(), 2u) << c.inp;
-        EXPECT_EQ(l[l.size() - 2], " ERROR *** ReadChar *** Unexpected STOP in ReadChar..." + c.tail)
+        EXPECT_EQ(l[l.size() - 2],
+                  " ERROR *** ReadChar *** Unexpected STOP in ReadChar..." + c.tail)
             << c.inp;
     }
 }

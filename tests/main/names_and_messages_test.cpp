@@ -34,8 +34,8 @@ const std::string kLongPlaton = std::string(94, 'l') + "/p.pla";            // 9
 
 const std::string kChoose = "; give FORMAT *shelx, *xd, *aim2tab or *platon (the star selects)";
 const std::string kXdNames =
-    "; XD input needs two names, the master file and the parameter file, with FORMAT *xd "
-    "before INPUT";
+    "; XD input needs two names on the INPUT line, the master file and the parameter file, with "
+    "FORMAT *xd before INPUT";
 const std::string kPrompt = " Enter the name of databank file : ";
 const std::string kReadChar = " ERROR *** ReadChar *** Unexpected STOP in ReadChar...: ";
 const std::string kReadFile = " ERROR *** ReadFile ***  Error reading unit =           47: ";
@@ -236,7 +236,8 @@ std::vector<Case> cases() {
                   kPrompt, kPrompt, " ATOMS SEARCHED in DB"},
                  {},
                  "\n" + kLongBank + "\n"));
-    v.push_back(make("KOVA_DB of 100 characters", "FORMAT *shelx\nINPUT s.res\nDATABANK\nCHFRAG 0\n",
+    v.push_back(make("KOVA_DB of 100 characters",
+                 "FORMAT *shelx\nINPUT s.res\nDATABANK\nCHFRAG 0\n",
                  {{"s.res", kShelx}, {kLongBank, bank}}, 0, {},
                  {" Read pseudoatom parameters from databank file :", "   " + kLongBank},
                  "", kLongBank));
@@ -268,7 +269,8 @@ TEST(NamesAndMessages, WholeRuns) {
         EXPECT_EQ(count_containing(listing, "is no instruction"), reported);
         // The databank error line comes once for each name that does not open.
         int opened = 0;
-        for (const std::string& l : c.terminal) opened += l.find("Error opening databank") != l.npos;
+        for (const std::string& l : c.terminal)
+            opened += l.find("Error opening databank") != l.npos;
         EXPECT_EQ(count_containing(res.out, "Error opening databank"), opened);
         // A stop ends both the terminal and the listing with its line.
         if (c.status == 1 && !c.terminal.empty()) {
