@@ -31,17 +31,14 @@ bool names_the_listing(const Io& io, int listing, const std::string& name) {
     return !listing_name.empty() && !trim(name).empty() && io.same_file(trim(name), listing_name);
 }
 
-
 void refuse_the_listing_as_input(Io& io, int listing, const std::string& name,
                                  std::string_view what) {
     if (!names_the_listing(io, listing, name)) return;
+    // Dropped, the listing is no longer open: the error lines go to the terminal only.
     io.discard_listing(listing);
-    io.write(terminal, "");
-    io.write(terminal, " ERROR *** ReadInp *** " + std::string(what) + " " + trim(name) +
-                           " is the listing this run writes: rename the file or give another "
-                           "name");
-    io.write(terminal, "");
-    throw RunStop{};
+    fatal_error(io, listing, "ReadInp",
+                std::string(what) + " " + trim(name) +
+                    " is the listing this run writes: rename the file or give another name");
 }
 
 }  // namespace kova
