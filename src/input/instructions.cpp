@@ -376,15 +376,25 @@ std::string fi_signed(long long v, int w) {
                                           : fa(s, w);
 }
 
+const char* format_name(InputFormat format) {
+    switch (format) {
+        case InputFormat::shelx: return "SHELX";
+        case InputFormat::xd: return "XD";
+        case InputFormat::aim2tab: return "AIM2TAB";
+        case InputFormat::platon: return "PLATON";
+        case InputFormat::none: break;
+    }
+    return "";
+}
+
 // Verbosity, format and files, and the renaming.
 void list_input(Io& io, int listing, const Options& options) {
     io.write(listing, " Verbosity level = " + fi(options.verbosity, 2));
-    static const char* const names[] = {"", "SHELX", "XD", "AIM2TAB", "PLATON"};
     std::string files = trim(options.structure_file);
     if (options.input_format == InputFormat::xd)
         files = trim(options.xd_master_file) + " " + trim(options.structure_file);
     io.write(listing, std::string(" Input file format = ") +
-                          names[static_cast<int>(options.input_format)] +
+                          format_name(options.input_format) +
                           "    file(s) = " + files);
     if (options.rename_atoms) {
         const bool all = options.rename_mode == RenameMode::all_atoms;

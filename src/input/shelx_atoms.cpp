@@ -103,11 +103,6 @@ std::string shelx_upper(std::string s) {
     return s;
 }
 
-std::string strip_comment(std::string_view rec) {
-    std::size_t p = rec.find('!');
-    return std::string(rec.substr(0, p));
-}
-
 std::string card_text(std::string_view raw) {
     std::string s;
     card_text_into(raw, s);

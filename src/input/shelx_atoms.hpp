@@ -35,8 +35,6 @@ struct ShelxScan {
 
 // Upper-cases a-z only.
 std::string shelx_upper(std::string s);
-// Cuts a record at its first "!" (a comment to the end of the record).
-std::string strip_comment(std::string_view rec);
 // A record of the file as a card text: cut to 255 characters, tabs made blanks, the comment
 // removed.
 std::string card_text(std::string_view raw);

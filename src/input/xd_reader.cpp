@@ -149,31 +149,25 @@ void read_crystal_data(Io& io, Records& r, const std::string& master_name) {
     make_cell_matrices(io, out, r.structure);
 }
 
-// The version of the parameter file and its model line, where the reading stands after them.
-struct XdModel {
-    int version = 1;
-    XdLine line;  // the model line
-};
-
 // The optional header line with the version, then the model line: the model name and the
-// highest multipole level.
-XdModel read_model(Io& io, Records& r) {
+// highest multipole level. Gives the version of the parameter file.
+int read_model(Io& io, Records& r) {
     const int out = r.files.listing;
-    XdModel model;
-    model.line = read_split_line(io, out);
-    const bool header = model.line.words.is(1, "XDPARFIL");
-    if (header) read_ints(io, model.line.numbers, &model.version, 1, "the file version");
+    int version = 1;
+    XdLine line = read_split_line(io, out);
+    const bool header = line.words.is(1, "XDPARFIL");
+    if (header) read_ints(io, line.numbers, &version, 1, "the file version");
     io.write(out, "");
-    io.write(out, " XD parameter file version = " + fi(model.version, 4));
+    io.write(out, " XD parameter file version = " + fi(version, 4));
     // A header line is passed over whatever version it names.
-    if (header) model.line = read_split_line(io, out);
-    r.structure.model_name = pad(model.line.words.at(1), 20);
+    if (header) line = read_split_line(io, out);
+    r.structure.model_name = pad(line.words.at(1), 20);
     std::array<int, 4> levels{};
-    read_ints(io, model.line.numbers, levels.data(), 4, "the model line");
+    read_ints(io, line.numbers, levels.data(), 4, "the model line");
     io.write(out, "");
     io.write(out, " Maximum level of multipole expansion = " + fi(levels[0], 4));
     io.write(out, " Model name = " + r.structure.model_name);
-    return model;
+    return version;
 }
 
 // The limit integers of the parameter file: 22 in all, on one line in version 1, else 8 on
@@ -286,8 +280,8 @@ void read_parameters(Io& io, Records& r, const std::string& parameter_name) {
     const int out = r.files.listing;
     io.write(out, "");
     io.write(out, " Reading data from XD parameter file: " + pad_uncut(parameter_name, 60));
-    const XdModel model = read_model(io, r);
-    const XdLimits limits = read_limits(io, out, model.version);
+    const int version = read_model(io, r);
+    const XdLimits limits = read_limits(io, out, version);
     const int nat = std::max(limits.atoms, 0);
     r.structure.atom_count = nat;
     io.write(out, " Number of atoms in XD parameter file = " + fi(limits.atoms, 4));

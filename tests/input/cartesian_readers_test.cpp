@@ -375,7 +375,7 @@ TEST(CartesianRuns, Aim2TabListing) {
     EXPECT_EQ(lines[7], " FLAG =  0 : normal atoms (     4 )");
 }
 
-TEST(CartesianRuns, MissingStructureFileEndsThroughErr) {
+TEST(CartesianRuns, MissingStructureFileEndsThroughFatalError) {
     test::TempDir dir;
     dir.write("kova.inp", "FORMAT *platon\nINPUT nothere.pla\n");
     auto res = test::run_in(dir);

@@ -68,7 +68,7 @@ TEST(MakeCellMatrices, HexagonalAndMonoclinicCells) {
     }
 }
 
-TEST(ConvertPoint, RoundTripInATriclinicCell) {
+TEST(CellMatrices, ConversionsRoundTripInATriclinicCell) {
     test::Session s;
     set_cell(s.r, {7.1f, 8.3f, 9.5f, 75, 85, 110});
     make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
@@ -83,7 +83,7 @@ TEST(ConvertPoint, RoundTripInATriclinicCell) {
     EXPECT_EQ(c[2], 0.0f);
 }
 
-TEST(CellErrors, StopThroughErr) {
+TEST(CellErrors, StopThroughFatalError) {
     struct Case {
         std::array<float, 6> cell;
         const char* line;
@@ -106,7 +106,6 @@ TEST(CellErrors, StopThroughErr) {
         EXPECT_EQ(t[1], c.line);
         EXPECT_EQ(s.listing(), t);  // the same lines in the listing
     }
-    test::Session s;
 }
 
 TEST(DegreeFunctions, DegreeRoutines) {

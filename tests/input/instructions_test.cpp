@@ -27,7 +27,7 @@ struct Inp : test::Workspace, test::Ending {
     }
 };
 
-TEST(Instructions, ErrorsThroughErr) {
+TEST(Instructions, ErrorsThroughFatalError) {
     struct Case {
         const char* inp;
         const char* msg;

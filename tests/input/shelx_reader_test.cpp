@@ -372,7 +372,7 @@ TEST(ShelxAtoms, BadAtomRecordsEndTheRun) {
 TEST(ShelxHeads, BadHeadsEndTheRun) {
     struct Case {
         std::string file;
-        const char* err_line;  // the error line of err, "" for a run-time error
+        const char* err_line;  // the fatal-error line, "" for a run-time error
         const char* fault;
     };
     const std::string atom = "C1 1 0.1 0.2 0.3 11.0 0.05\n";

@@ -1,7 +1,7 @@
 // Whole runs on the input a new user gives by mistake: empty and binary files, a directory
 // or an unreadable file where a file must be, CRLF line ends, truncated lines, words where
 // numbers belong, NaN and huge numbers, a zero cell. Every run must end the way a run ends:
-// the error lines of err (status 1), or one line "kova: file, record n: what" (status 2).
+// the fatal-error lines (status 1), or one line "kova: file, record n: what" (status 2).
 #include <sys/stat.h>
 #include <unistd.h>
 
