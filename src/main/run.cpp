@@ -1,6 +1,7 @@
 // The main sequence: the road of a run, each stage once and in a fixed order. The ends of a
 // run (fatal_error, the stops with their own message, unguarded run-time errors) arrive here as
-// exceptions, so that every open file is flushed and closed and a status is returned.
+// exceptions: the listing is ended with the reason, the files the run was writing are dropped
+// and a status is returned.
 #include "main/run.hpp"
 
 #include <algorithm>
@@ -161,10 +162,8 @@ void close_restraint_files(Io& io, const Records& r) {
 void finish_run(Io& io, const Records& r, CpuClock& run_clock) {
     write_plot_trailer(io, r);
     write_run_summary(io, r);
-    io.close(r.files.xd_master);
-    if (r.options.databank) io.close(r.files.databank);
     write_run_time(io, r, run_clock.lap());
-    io.replace_outputs();
+    io.replace_outputs();  // closes every output file but the listing
     io.close(r.files.listing);
 }
 
@@ -220,12 +219,12 @@ int run(const std::filesystem::path& dir, const std::vector<std::string>& args, 
         status = 2;
         fault_line = std::string("kova: ") + f.what();
     }
-    // A run that did not finish leaves the files of earlier runs as they were.
-    if (status != 0) io.drop_outputs();
     if (!fault_line.empty()) {
         errs << fault_line << '\n';
         if (io.is_open_out(listing)) io.write(listing, fault_line);
     }
+    // A run that did not finish leaves the files of earlier runs as they were: close_all drops
+    // what it was writing.
     try {
         io.close_all();
     } catch (const RunFault& f) {

@@ -1,6 +1,7 @@
 // The MoPro files. Populations in mopro_kova.par are per full atom: the stored values carry
-// the occupancy, which is divided out here. The similarity and URATIO blocks take their lines
-// from per-atom slots, so they come out in atom order. Atom numbers and counts too wide for
+// the occupancy, which is divided out here. The similarity block takes its lines from per-atom
+// slots and the URATIO block from the X-H bonds in the order framed, so both come out in atom
+// order. Atom numbers and counts too wide for
 // their fields are written in full: MoPro reads them free-format, and asterisks would lose them.
 #include "output/mopro_files.hpp"
 

@@ -26,7 +26,7 @@ float type_radius(const Records& r, int t) {
     return covalent_radius(r, z);
 }
 
-// An "ATOM" record of a frame picture: the label in 8 columns, then the point in F12.4.
+// The point of an "ATOM" record of a frame picture, after its label: three blanks, then F12.4.
 void put_plot_point(std::string& rec, const Vec3f& p) {
     rec += "   ";
     for (float x : p) put_ff(rec, x, 12, 4);

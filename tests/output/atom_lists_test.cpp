@@ -42,7 +42,7 @@ TEST(CompleteAng, NoImagesLeaveAnEarlierFileAlone) {
     EXPECT_EQ(w.dir.read("complete.ang"), "from an earlier run\n");
 }
 
-// Entries are not atom numbers: entry 1 is atom 3 (exchanged into the start by a ring search),
+// Entries are not atom numbers: entry 1 is atom 3 in the table made here by hand,
 // and the names of reduced_1.ang count entries; a two-letter symbol keeps both letters.
 TEST(ReducedAng, LabelsAndEntryNames) {
     test::Writer w;
