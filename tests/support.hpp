@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -63,12 +64,15 @@ struct RunResult {
     std::string out, err;
 };
 
+// A whole run in `dir`, with `input` on standard input (and, for the tests of the trusted
+// files, one output file made to fail).
 inline RunResult run_in(const TempDir& dir, const std::vector<std::string>& args = {},
-                        const std::string& input = "") {
+                        const std::string& input = "",
+                        const std::optional<InjectedFailure>& failure = std::nullopt) {
     std::istringstream in(input);
     std::ostringstream out, errs;
     RunResult res;
-    res.status = kova::run(dir.path(), args, in, out, errs);
+    res.status = kova::run(dir.path(), args, in, out, errs, failure);
     res.out = out.str();
     res.err = errs.str();
     return res;

@@ -71,13 +71,7 @@ struct Workdir {
 
 test::RunResult run_with(const Workdir& w, const std::string& answer = "",
                          const std::optional<InjectedFailure>& failure = std::nullopt) {
-    std::istringstream in(answer);
-    std::ostringstream out, errs;
-    test::RunResult res;
-    res.status = kova::run(w.dir.path(), {}, in, out, errs, failure);
-    res.out = out.str();
-    res.err = errs.str();
-    return res;
+    return test::run_in(w.dir, {}, answer, failure);
 }
 
 // Every earlier file but the listing is as it was.
