@@ -314,13 +314,13 @@ void backspace(DbFile& db) {
 std::string open_databank(Io& io, const Records& r) {
     std::string name = trim(r.options.databank_file);
     // An answer that names the listing is refused as a file that does not open.
-    while (names_the_listing(io, r.files.listing, name) ||
-           !io.try_open_old(r.files.databank, name)) {
+    for (;;) {
+        const bool listing = names_the_listing(io, r.files.listing, name);
+        if (!listing && io.try_open_old(r.files.databank, name)) break;
         io.write(terminal, "");
         // The name stands in a field of 60 columns, which a longer name overflows.
         io.write(terminal, " Error opening databank file " + pad_uncut(name, 60));
-        if (names_the_listing(io, r.files.listing, name))
-            io.write(terminal, " " + name + " is the listing this run writes");
+        if (listing) io.write(terminal, " " + name + " is the listing this run writes");
         do {
             io.prompt(" Enter the name of databank file : ");
             name = trim(io.answer("the databank file name"));

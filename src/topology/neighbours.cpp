@@ -331,18 +331,16 @@ const NeighbourTable& stored(const Records& r, int atom) {
     return r.topology.neighbours[static_cast<std::size_t>(atom)];
 }
 
-// A search's list as the stored row of its centre.
-NeighbourTable stored_row(const NeighbourList& g) {
-    NeighbourTable t;
-    t.count = g.count;
-    t.atom.assign(g.atom.begin(), g.atom.begin() + g.count + 1);
-    t.distance.assign(g.distance.begin(), g.distance.begin() + g.count + 1);
-    t.type_count = g.type_count;
-    t.type_atomic_number.assign(g.type_atomic_number.begin(),
-                                g.type_atomic_number.begin() + g.type_count + 1);
-    t.type_size.assign(g.type_size.begin(), g.type_size.begin() + g.type_count + 1);
-    t.type_atom.assign(g.type_atom.begin(), g.type_atom.begin() + g.type_count + 1);
-    return t;
+// A search's list as the stored row of its centre (the list's members hold its entries and
+// slot 0, nothing more).
+NeighbourTable stored_row(NeighbourList&& g) {
+    return NeighbourTable{g.count,
+                          std::move(g.atom),
+                          std::move(g.distance),
+                          g.type_count,
+                          std::move(g.type_atomic_number),
+                          std::move(g.type_size),
+                          std::move(g.type_atom)};
 }
 
 // The distance of stored neighbour j from the atom of row t (0 when j is none of them).
