@@ -40,7 +40,7 @@ bool starts(const std::string& line, const char* key) {
 
 // The first reading of kova.inp: NFRAG, whether there are FRAG lines, and the charges of the
 // CHFRAG lines. (The records are those of the logical-line reader.)
-FragmentLines read_fragment_lines(Io& io, Records& r) {
+FragmentLines read_fragment_lines(Io& io, const Records& r) {
     FragmentLines found;
     while (std::optional<LogicalLine> read =
                read_logical_line(io, r.files.listing, kInstructions)) {
@@ -78,7 +78,7 @@ using Spans = std::vector<std::pair<long long, long long>>;
 
 // The spans of existing atoms that the FRAG lines name, by fragment, from one reading of the
 // lines (they are the same for every fragment).
-std::map<long long, Spans> fragment_spans(Io& io, Records& r) {
+std::map<long long, Spans> fragment_spans(Io& io, const Records& r) {
     const long long atom_count = r.structure.atom_count;
     std::map<long long, Spans> spans;
     io.in(kInstructions).rewind();
