@@ -39,11 +39,7 @@ std::string atom_table_line(const Structure& structure, const FrameResults& fram
     return rec;
 }
 
-void start_atom_table(Io& io, Records& r) {
-    r.frames.dummy_count = 0;
-    r.frames.xh_restraints.clear();
-    r.frames.group_picture.clear();
-    r.index = SearchIndexes{};
+void show_atom_table_header(Io& io) {
     io.write(terminal, "    ");
     io.write(terminal, atom_table_header);
 }

@@ -16,9 +16,8 @@ inline constexpr std::string_view atom_table_header =
 // Atom i's line of the atom table from its recorded frame, cut after its last non-blank.
 std::string atom_table_line(const Structure& structure, const FrameResults& frames, int i);
 
-// Before the first atom: empties what the frame analysis fills as it goes (dummy store,
-// restraints, group picture, search indexes) and shows the atom-table header on the terminal.
-void start_atom_table(Io& io, Records& r);
+// Shows the atom-table header on the terminal, before the first atom's line.
+void show_atom_table_header(Io& io);
 // Writes the listing lines that open the work on atom i.
 void list_atom_start(Io& io, const Records& r, int i);
 

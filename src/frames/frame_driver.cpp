@@ -7,9 +7,17 @@
 
 namespace kova {
 
-void frame_all_atoms(Io& io, Records& r) {
+void start_frame_analysis(Io& io, Records& r) {
+    r.frames.dummy_count = 0;
+    r.frames.xh_restraints.clear();
+    r.frames.group_picture.clear();
+    r.index = SearchIndexes{};
     forget_frame_index(r);
-    start_atom_table(io, r);
+    show_atom_table_header(io);
+}
+
+void frame_all_atoms(Io& io, Records& r) {
+    start_frame_analysis(io, r);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
         list_atom_start(io, r, i);
         frame_atom(io, r, i);

@@ -7,6 +7,10 @@
 
 namespace kova {
 
+// Before the first atom: empties what the frame analysis fills as it goes (the dummy store,
+// the X-H restraints, the group picture and the look-up indexes) and shows the atom-table
+// header on the terminal.
+void start_frame_analysis(Io& io, Records& r);
 // Frames every atom read, in index order.
 void frame_all_atoms(Io& io, Records& r);
 // Decides the local frame of atom i, records it, and gives it.

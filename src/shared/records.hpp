@@ -310,7 +310,7 @@ struct DatabankResults {
 // Look-up indexes beside the records: derived data only, each brought back in line with the
 // records it indexes by the search that finds it out of date, so that repeated searches give
 // the answers of the plain scans without scanning. The frame analysis also drops them all
-// when it opens its atom table, as it empties the dummy store.
+// when it starts, as it empties the dummy store.
 
 // The dummy store, for the reuse test of the frame analysis (frames/dummies.cpp).
 struct DummyIndex {

@@ -10,6 +10,7 @@
 
 #include "frames/atom_table.hpp"
 #include "frames/dummies.hpp"
+#include "frames/frame_driver.hpp"
 #include "frames/frame_fixture.hpp"
 #include "output/kova_ang.hpp"
 #include "shared/errors.hpp"
@@ -45,7 +46,7 @@ void frame_all(FrameRecords& f, const std::function<void(int)>& dummies = {}) {
     test::RunRecords& r = f.r;
     r.io.create(kova_ang_channel, "kova.ang");
     if (r.options.input_format == InputFormat::xd) copy_old_master_head(r.io, r);
-    start_atom_table(r.io, r);
+    start_frame_analysis(r.io, r);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
         list_atom_start(r.io, r, i);
         if (dummies) dummies(i);
