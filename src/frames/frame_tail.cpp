@@ -4,6 +4,7 @@
 // need is kept in the frame results; src/output writes the files after the last atom.
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "frames/atom_table.hpp"
 #include "frames/dummies.hpp"
@@ -109,6 +110,11 @@ void list_kappa_table(Io& io, const Records& r, int i) {
 }  // namespace
 
 void frame_tail(Io& io, Records& r, int i, Frame& f) {
+    // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
+    // name only the atoms read, and an image under its source's label points the axis at the
+    // source (for an atom bonded to its own image, at the atom itself).
+    std::tie(f.label1, f.label2) =
+        replace_image_targets(io, r, f.target1, f.target2, f.label1, f.label2, f.axis1, f.axis2);
     const int equiv = choose_kappa_set(io, r, i, f);
     std::string line = " Symmetry = [";
     put_pad(line, r.structure.site_symmetry[i], 5);

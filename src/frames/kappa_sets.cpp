@@ -4,10 +4,8 @@
 
 #include <algorithm>
 #include <string>
-#include <tuple>
 
 #include "databank/databank.hpp"
-#include "frames/dummies.hpp"
 #include "frames/frame_index.hpp"
 #include "frames/groups.hpp"
 #include "shared/format.hpp"
@@ -25,12 +23,7 @@ void new_set(Io& io, Records& r, int i) {
 
 }  // namespace
 
-int choose_kappa_set(Io& io, Records& r, int i, Frame& f) {
-    // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
-    // name only the atoms read, and an image under its source's label points the axis at the
-    // source (for an atom bonded to its own image, at the atom itself).
-    std::tie(f.label1, f.label2) =
-        replace_image_targets(io, r, f.target1, f.target2, f.label1, f.label2, f.axis1, f.axis2);
+int choose_kappa_set(Io& io, Records& r, int i, const Frame& f) {
     if (r.options.to_xd) {
         r.frames.kappa_set[i] = r.structure.scattering_table[i];
         r.frames.kappa_set_count =

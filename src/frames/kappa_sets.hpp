@@ -7,9 +7,8 @@
 
 namespace kova {
 
-// Gives atom i its kappa set (after its symmetry-image targets became dummies) and returns the
-// earlier equivalent atom whose set it took, or 0.
-int choose_kappa_set(Io& io, Records& r, int i, Frame& f);
+// Gives atom i its kappa set and returns the earlier equivalent atom whose set it took, or 0.
+int choose_kappa_set(Io& io, Records& r, int i, const Frame& f);
 // Gives atom i its populations and its set their kappas, from the databank or the free atom.
 void set_populations(Io& io, Records& r, int i, const Frame& f);
 
