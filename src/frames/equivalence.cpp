@@ -19,7 +19,7 @@ int type_entry(const std::vector<int>& v, int t) {
 
 }  // namespace
 
-bool atoms_equivalent(Io& io, Records& r, int a, int b, const EquivalenceChecks& checks) {
+bool atoms_equivalent(Io& io, const Records& r, int a, int b, const EquivalenceChecks& checks) {
     if (a < 1 || b < 1 || a > r.atom_slots() || b > r.atom_slots()) return false;
     const bool list_test = r.options.verbosity >= 3;
     const int listing = r.files.listing;

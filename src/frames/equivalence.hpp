@@ -21,6 +21,6 @@ constexpr EquivalenceChecks kappa_set_checks{.site_symmetry = true, .group = tru
 
 // True when atoms a and b are chemically equivalent under `checks`; from VERBOSE 3 the listing
 // shows the test and its first difference.
-bool atoms_equivalent(Io& io, Records& r, int a, int b, const EquivalenceChecks& checks);
+bool atoms_equivalent(Io& io, const Records& r, int a, int b, const EquivalenceChecks& checks);
 
 }  // namespace kova

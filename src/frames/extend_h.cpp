@@ -46,7 +46,7 @@ int oxygen_count(const Records& r, int y) {
             return t.type_size[static_cast<std::size_t>(k)];
     return 0;
 }
-bool in_one_planar_ring(Records& r, int x) { return x >= 1 && ring_membership(r, x).planar; }
+bool in_one_planar_ring(const Records& r, int x) { return x >= 1 && ring_membership(r, x).planar; }
 
 // The surroundings of one X-H bond as the classification rows ask about them (X the parent);
 // each fact is worked out when a row first needs it, so a failing Y-O-H check stops only the
@@ -54,7 +54,7 @@ bool in_one_planar_ring(Records& r, int x) { return x >= 1 && ring_membership(r,
 struct BondSurroundings {
     Io& io;
     Records& r;
-    int parent, hydrogen;
+    int parent;
 
     bool all_c_or_h() const {
         for (int k = 1; k <= neighbour_count(r, parent); ++k) {
@@ -223,7 +223,7 @@ void extend_xh_bond(Io& io, Records& r, int parent, int hydrogen,
         io.write(out, bond + "DON'T KNOW HOW TO HANDLE");
         return;
     }
-    BondSurroundings surroundings{io, r, parent, hydrogen, {}};
+    BondSurroundings surroundings{io, r, parent, {}};
     if (z == 8 && parent_data.neighbours == 2 && parent_data.hydrogens == 1 &&
         surroundings.y_oxygens() == 0)
         fatal_error(io, r.files.listing, "ExtendH", "Error 1 in Y-O-H");

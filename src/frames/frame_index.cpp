@@ -70,7 +70,7 @@ std::string hydrogen_set_key(const Records& r, int j) {
 
 // What the equivalence test of the kappa sets compares: element, neighbour count, neighbour
 // types with their counts, ring number, site symmetry and functional group.
-std::string equivalence_key(Records& r, int j) {
+std::string equivalence_key(const Records& r, int j) {
     const NeighbourTable& t = r.topology.neighbours[j];
     std::string key;
     key.reserve(96);
@@ -160,7 +160,7 @@ int first_h_equivalent(const Records& r, int i) {
     return it == table.first.end() ? 0 : it->second;
 }
 
-int first_equivalent(Io& io, Records& r, int i) {
+int first_equivalent(Io& io, const Records& r, int i) {
     auto scan = [&io, &r, i] {
         for (int j = 1; j < i; ++j)
             if (atoms_equivalent(io, r, i, j, kappa_set_checks)) return j;

@@ -45,7 +45,7 @@ int target_number(const Records& r, std::string_view label);
 int first_h_equivalent(const Records& r, int i);
 // The first atom before atom i that the equivalence test of the kappa sets accepts, or 0; from
 // VERBOSE 3 the tests themselves are made, since they list what they compare.
-int first_equivalent(Io& io, Records& r, int i);
+int first_equivalent(Io& io, const Records& r, int i);
 // The first kappa set 1..frames.kappa_count of scattering table `table` whose kappa and
 // kappa' are 1.0 within 0.0001, or 0.
 int free_kappa_set(const Records& r, int table);

@@ -124,7 +124,7 @@ Counts neighbour_counts(const Records& r, std::initializer_list<int> atoms) {
     return c;
 }
 
-RingAnswer ring_of(Records& r, int x) {
+RingAnswer ring_of(const Records& r, int x) {
     if (x < 1) return {};
     return {ring_membership(r, x)};
 }

@@ -57,7 +57,7 @@ struct RingAnswer : RingMembership {
     bool two_planar() const { return in_ring && fused; }
 };
 // How atom x lies in the rings (in none for no atom).
-RingAnswer ring_of(Records& r, int x);
+RingAnswer ring_of(const Records& r, int x);
 
 // --- how a block ends ---
 
