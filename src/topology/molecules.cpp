@@ -1,9 +1,10 @@
 // Completion of molecules: images of the atoms read under every operator and lattice shift are
 // appended while they bond to the working list, and the list is printed when it grew (the
 // output stage writes it to complete.ang). The scan accepts, again and again, the first
-// candidate in scan order that is bonded to the list and coincides with none of it. Both conditions only ever become true as
-// the list grows, so the completion keeps the candidates that are bonded and not coincident in
-// scan order and, after each acceptance, looks only at the candidates near the new image.
+// candidate in scan order that is bonded to the list and coincides with none of it. Both
+// conditions only ever become true as the list grows, so the completion keeps the candidates
+// that are bonded and not coincident in scan order and, after each acceptance, looks only at
+// the candidates near the new image.
 #include "topology/molecules.hpp"
 
 #include <algorithm>

@@ -108,12 +108,6 @@ TEST(CellErrors, StopThroughFatalError) {
     }
 }
 
-TEST(DegreeFunctions, DegreeRoutines) {
-    EXPECT_NEAR(sin_deg(30.0f), 0.5f, 1e-6f);
-    EXPECT_NEAR(cos_deg(60.0f), 0.5f, 1e-6f);
-    EXPECT_NEAR(asin_deg(0.5f), 30.0f, 1e-5f);
-    EXPECT_EQ(sin_deg(0.0f), 0.0f);
-}
 
 // A 10 Å cubic cell; atoms get their Cartesian positions from their fractional ones.
 struct OccCase {

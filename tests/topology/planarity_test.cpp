@@ -111,18 +111,7 @@ TEST(Planarity, PrintSwitchLabelsAndOrder) {
     EXPECT_EQ(back, loud);
 }
 
-TEST(VectorRoutines, CrossLengthDistanceExtendAndCheck) {
-    const Vec3f c = cross_product({1, 2, 3}, {4, 5, 6});  // (2*6 - 3*5, 3*4 - 1*6, 1*5 - 2*4)
-    EXPECT_EQ(c[0], -3.0f);
-    EXPECT_EQ(c[1], 6.0f);
-    EXPECT_EQ(c[2], -3.0f);
-    EXPECT_EQ(vector_length({3, 4, 12}), 13.0f);
-    EXPECT_EQ(distance({1, 1, 1}, {4, 5, 13}), 13.0f);
-    const ExtendedBond e = extend_bond({0, 0, 0}, {0, 3, 4}, 10.0f);
-    EXPECT_EQ(e.old_length, 5.0f);
-    EXPECT_EQ(e.end[0], 0.0f);
-    EXPECT_FLOAT_EQ(e.end[1], 6.0f);
-    EXPECT_FLOAT_EQ(e.end[2], 8.0f);
+TEST(AppendAtom, AppendsOnlyAnAtomNotListed) {
     std::vector<int> list = {0, 4, 9};
     int n = 2;
     EXPECT_TRUE(append_atom(list, n, 9));
