@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "frames/groups_rules.hpp"
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "topology/neighbours.hpp"
@@ -18,34 +19,16 @@ namespace kova {
 
 namespace {
 
+// The neighbour-table queries the functional-group rules ask too.
+using groups::all_h_or_c;
+using groups::count_of;
+using groups::element;
+using groups::neighbour_count;
+using groups::nth_neighbour;
+
 constexpr int C = 6, O = 8;
 constexpr int any = -1;
 
-const NeighbourTable& table(const Records& r, int x) {
-    return r.topology.neighbours[static_cast<std::size_t>(x)];
-}
-
-int element(const Records& r, int x) {
-    return (x >= 1 && x <= r.atom_slots()) ? r.structure.atomic_number[static_cast<std::size_t>(x)]
-                                           : 0;
-}
-int neighbour_count(const Records& r, int x) {
-    return (x >= 1 && x <= r.atom_slots()) ? table(r, x).count : 0;
-}
-int nth_neighbour(const Records& r, int x, int k) {
-    if (x < 1 || x > r.atom_slots() || k < 1 || k > neighbour_count(r, x)) return 0;
-    const auto& v = table(r, x).atom;
-    return k < static_cast<int>(v.size()) ? v[static_cast<std::size_t>(k)] : 0;
-}
-int oxygen_count(const Records& r, int y) {
-    if (y < 1 || y > r.atom_slots()) return 0;
-    const NeighbourTable& t = table(r, y);
-    for (int k = 1; k <= t.type_count && k < static_cast<int>(t.type_atomic_number.size()); ++k)
-        if (t.type_atomic_number[static_cast<std::size_t>(k)] == O &&
-            k < static_cast<int>(t.type_size.size()))
-            return t.type_size[static_cast<std::size_t>(k)];
-    return 0;
-}
 bool in_one_planar_ring(const Records& r, int x) { return x >= 1 && ring_membership(r, x).planar; }
 
 // The surroundings of one X-H bond as the classification rows ask about them (X the parent);
@@ -56,13 +39,7 @@ struct BondSurroundings {
     Records& r;
     int parent;
 
-    bool all_c_or_h() const {
-        for (int k = 1; k <= neighbour_count(r, parent); ++k) {
-            int z = element(r, nth_neighbour(r, parent, k));
-            if (z != 1 && z != C) return false;
-        }
-        return true;
-    }
+    bool all_c_or_h() const { return all_h_or_c(r, parent); }
     // N-H: exactly two neighbours of X are carbon atoms with 3 neighbours each
     bool two_sp2_carbons() const {
         int n = 0;
@@ -94,7 +71,7 @@ struct BondSurroundings {
     // O-H: Y is the second entry of X's neighbour list
     int y() const { return nth_neighbour(r, parent, 2); }
     bool y_carbon() const { return element(r, y()) == C; }
-    int y_oxygens() const { return oxygen_count(r, y()); }
+    int y_oxygens() const { return count_of(r, y(), O); }
     // the last oxygen neighbour of Y other than X
     int other_oxygen() const {
         int o = 0;
