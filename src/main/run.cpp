@@ -5,8 +5,10 @@
 #include "main/run.hpp"
 
 #include <algorithm>
-#include <istream>
+#include <cstdio>
+#include <iostream>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "databank/databank_file.hpp"
@@ -29,9 +31,12 @@
 #include "output/xd_master_head.hpp"
 #include "output/xh_bond_files.hpp"
 #include "shared/cpu_time.hpp"
+#include "shared/directory_lock.hpp"
 #include "shared/errors.hpp"
+#include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "shared/records.hpp"
+#include "shared/signals.hpp"
 #include "topology/molecules.hpp"
 #include "topology/neighbours.hpp"
 #include "topology/rings.hpp"
@@ -39,6 +44,51 @@
 namespace kova {
 
 namespace {
+
+// Every file a run may replace (the listing is written as the run goes).
+const std::vector<std::string> output_names = {
+    "xd_kova.mas", "mopro_kova.par", "con_mopro.inp", "kova.spf",   "kova.ang",
+    "group.ang",   "complete.ang",   "reduced.ang",   "reduced_1.ang", "reset.bond",
+    "const.bond",  "res_mopro.inp",  "xd_kova.inp",   "fixedH.ins"};
+
+// The files the options make sure a run writes, besides the three made before kova.inp is
+// read. group.ang and complete.ang depend on the structure and are checked when made.
+std::vector<std::string> planned_outputs(const Options& o) {
+    std::vector<std::string> v = {"kova.spf", "kova.ang"};
+    if (o.search_rings) v.insert(v.end(), {"reduced.ang", "reduced_1.ang"});
+    if (o.extend_h) v.insert(v.end(), {"reset.bond", "const.bond", "res_mopro.inp"});
+    if (o.databank || o.extend_h || o.to_xd) v.push_back("xd_kova.inp");
+    if (o.extend_h && !o.to_xd) v.push_back("fixedH.ins");
+    return v;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string s;
+    for (const std::string& n : names) s += (s.empty() ? "" : ", ") + n;
+    return s;
+}
+
+// What the listing and the terminal say first, after the banner: a working directory that
+// gives no lock, and what a killed run left behind.
+void report_start(Io& io, const Records& r, const DirectoryLock& lock, const Leftovers& left) {
+    const int listing = r.files.listing;
+    if (lock.state() == DirectoryLock::State::unsupported)
+        io.write(listing, " No lock on the working directory (" + lock.reason() +
+                              "): a second kova run started in it now would mix its files "
+                              "with this run's");
+    std::vector<std::string> lines;
+    if (!left.removed.empty())
+        lines.push_back(" Removed what a killed kova run left: " + joined(left.removed));
+    if (!left.restored.empty())
+        lines.push_back(" Put back the earlier " + joined(left.restored) +
+                        ", which the killed run had moved aside");
+    if (!left.replaced.empty() && !left.pending.empty())
+        lines.push_back(" That run was killed while it replaced its files: " +
+                        joined(left.replaced) + (left.replaced.size() == 1 ? " is" : " are") +
+                        " its own, " + joined(left.pending) +
+                        (left.pending.size() == 1 ? " is" : " are") + " an earlier run's");
+    for (const std::string& line : lines) io.write_to({listing, terminal}, line);
+}
 
 // The files every run writes, created before anything is read: the listing first, so that it
 // can tell of a file that cannot be created (its file is opened once the instructions are
@@ -57,6 +107,8 @@ void open_run_files(Io& io, const Records& r) {
 // file is therefore opened only after it.
 void read_the_instructions(Io& io, Records& r) {
     read_instructions(io, r.files.listing, r.options, r.elements);
+    // A protected earlier output stops the run before anything is computed or listed.
+    for (const std::string& name : planned_outputs(r.options)) io.check_replaceable(name);
     io.open_listing(r.files.listing);
 }
 
@@ -157,21 +209,33 @@ void close_restraint_files(Io& io, const Records& r) {
     io.close(r.files.mopro_residues);
 }
 
+// The inputs that the run's outputs replace, each kept beside its output under a name the
+// listing and the terminal give.
+void report_kept_inputs(Io& io, const Records& r) {
+    for (const KeptInput& k : io.inputs_to_keep())
+        io.write_to({r.files.listing, terminal},
+                    " " + k.output + " was read by this run and is replaced by its output: the "
+                    "file read is kept as " + k.kept_as);
+}
+
 // The plot-file trailer, the summary of the files written and the run time. The run has then
 // finished, and its files replace those of earlier runs.
 void finish_run(Io& io, const Records& r, CpuClock& run_clock) {
     write_plot_trailer(io, r);
     write_run_summary(io, r);
+    report_kept_inputs(io, r);
     write_run_time(io, r, run_clock.lap());
     io.replace_outputs();  // closes every output file but the listing
     io.close(r.files.listing);
 }
 
-void road(Io& io, Records& r) {
+void road(Io& io, Records& r, const DirectoryLock& lock) {
     CpuClock run_clock;  // the run-time line covers the whole run
     set_defaults(r);
     write_banner(io, terminal);
+    const Leftovers leftovers = io.clear_leftovers(output_names);
     open_run_files(io, r);
+    report_start(io, r, lock, leftovers);
     read_the_instructions(io, r);
     read_structure(io, r);
     open_plot_file(io, r);
@@ -195,27 +259,76 @@ void banner_only(Io& io, const std::vector<std::string>& args) {
         write_sample_instructions(io, terminal);
 }
 
+// The lines of a run that another run's lock refuses: on the terminal only, as nothing of
+// the directory may be touched.
+[[noreturn]] void refuse_second_run(Io& io, int listing, const std::filesystem::path& dir) {
+    fatal_error(io, listing, "Kova",
+                "Another kova run is working in " + dir.string() +
+                    ": this run stops and touches no file; start it again when that run has "
+                    "ended");
+}
+
+// The error lines of an output that its owner has protected. An earlier listing stays as it
+// was while the run has not yet opened its own.
+void refuse_protected_output(Io& io, int listing, const ProtectedOutput& p) {
+    io.discard_listing(listing);
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%03o", p.mode);
+    const std::string file =
+        p.target == p.name ? p.name : p.name + " (a link to " + p.target + ")";
+    write_error_lines(io, listing, "Kova",
+                      "Output file " + file + " is read-only (mode " + mode +
+                          "): kova replaces no file its owner has protected; make it writable "
+                          "or move it away");
+    io.close(listing);
+}
+
+std::string interrupted_line(const RunInterrupted& i) {
+    const std::string name =
+        signal_name(i.signal) + " (signal " + std::to_string(i.signal) + ")";
+    if (i.files_replaced)
+        return "kova: " + name + " arrived while the finished run's files replaced the earlier "
+               "ones: they are all in place";
+    return "kova: interrupted by " + name + ": the files of earlier runs are kept";
+}
+
 }  // namespace
 
 int run(const std::filesystem::path& dir, const std::vector<std::string>& args, std::istream& in,
         std::ostream& out, std::ostream& errs, const std::optional<InjectedFailure>& failure) {
+    const SignalCatcher signals;
     Io io;
-    io.bind(dir, &in, &out, &errs, OutputMode::replace_at_end);
+    io.bind(dir, &in, &out, &errs, OutputMode::replace_at_end, &in == &std::cin ? 0 : -1);
     if (failure) io.inject_failure(*failure);
     auto r = std::make_unique<Records>();
     const int listing = r->files.listing;
     int status = 0;
     std::string fault_line;
+    std::optional<DirectoryLock> lock;  // held until every file is closed
     try {
-        if (!args.empty())
+        if (!args.empty()) {
             banner_only(io, args);
-        else
-            road(io, *r);
+        } else {
+            lock.emplace(dir, failure && failure->at == FailurePoint::lock);
+            if (lock->state() == DirectoryLock::State::taken)
+                refuse_second_run(io, listing, dir);
+            road(io, *r, *lock);
+        }
     } catch (const RunStop& s) {
+        io.stop_signal_checks();
         status = s.status;
         if (io.is_open_out(listing))
             for (const std::string& line : s.listing_lines) io.write(listing, line);
+    } catch (const ProtectedOutput& p) {
+        io.stop_signal_checks();
+        status = 1;
+        refuse_protected_output(io, listing, p);
+    } catch (const RunInterrupted& i) {
+        io.stop_signal_checks();
+        status = 128 + i.signal;
+        fault_line = interrupted_line(i);
     } catch (const RunFault& f) {
+        io.stop_signal_checks();
         status = 2;
         fault_line = std::string("kova: ") + f.what();
     }
@@ -228,9 +341,10 @@ int run(const std::filesystem::path& dir, const std::vector<std::string>& args, 
     try {
         io.close_all();
     } catch (const RunFault& f) {
-        // The listing could not be written; a fault already reported is not reported twice.
+        // The listing or the terminal could not be written; a fault already reported is not
+        // reported twice.
         if (fault_line.empty()) errs << "kova: " << f.what() << '\n';
-        status = 2;
+        if (status < 2) status = 2;
     }
     out.flush();
     return status;

@@ -53,15 +53,31 @@ private:
 
 // How a run's output files reach their names. Written `direct`ly, a file is created under its
 // own name and written as it goes. A finished run `replace`s the files of earlier runs whole:
-// each file but the listing is written under a temporary name and renamed over its own name
-// only when the run has finished, so that a run that ends otherwise leaves them as they were.
+// each file but the listing is written under a temporary name of its own, made exclusively
+// beside the file it replaces, and renamed over it only when the run has finished, so that a
+// run that ends otherwise leaves them as they were.
 enum class OutputMode { direct, replace_at_end };
 
-// Where a test makes an output file fail, as a full disk or a read-only directory would.
-enum class FailurePoint { create, rename };
+// Where a test makes an output file fail, as a full disk or a read-only directory would, or
+// the working directory's lock, as a file system without locks would.
+enum class FailurePoint { create, rename, lock };
 struct InjectedFailure {
-    std::string file;  // the output file's own name
+    std::string file;  // the output file's own name (unused for the lock)
     FailurePoint at = FailurePoint::create;
+};
+
+// What a run found of an earlier run that was killed, and what it did with it.
+struct Leftovers {
+    std::vector<std::string> removed;   // its temporary files and the earlier files it kept
+    std::vector<std::string> replaced;  // outputs it had replaced before it was killed
+    std::vector<std::string> pending;   // outputs it had not replaced: still an earlier run's
+    std::vector<std::string> restored;  // earlier files it had moved aside, put back
+};
+
+// An input of the run that one of its outputs replaces: the file read is kept under `kept_as`.
+struct KeptInput {
+    std::string output;   // the output's name
+    std::string kept_as;  // where the file read is kept
 };
 
 class Io {
@@ -74,8 +90,10 @@ public:
     Io& operator=(const Io&) = delete;
 
     // The run's working directory, standard streams and output mode (set once by `run`).
+    // `input_fd` is the descriptor behind `in` when it is the process's standard input, so
+    // that a prompt's wait can see a signal; -1 otherwise.
     void bind(std::filesystem::path dir, std::istream* in, std::ostream* out, std::ostream* err,
-              OutputMode mode = OutputMode::direct);
+              OutputMode mode = OutputMode::direct, int input_fd = -1);
     // Makes the creation or the rename of one output file fail (tests only).
     void inject_failure(InjectedFailure failure) { failure_ = std::move(failure); }
     // The working directory of the run.
@@ -83,9 +101,13 @@ public:
     // The run's standard error.
     std::ostream& stderr_stream() { return *err_; }
 
-    // "unknown": creates or replaces the file (under its temporary name when the run's files
-    // are replaced at the end); a file that cannot be created is a RunFault.
+    // "unknown": creates or replaces the file (under a temporary name when the run's files
+    // are replaced at the end); a file that cannot be created is a RunFault, an earlier file
+    // its owner has made read-only a ProtectedOutput.
     void create(int ch, const std::string& name);
+    // A ProtectedOutput when the output `name` would replace a file its owner has made
+    // read-only (its target, when the name is a link); nothing is created.
+    void check_replaceable(const std::string& name) const;
     // The listing: always written under its own name as the run goes, but the file is first
     // opened when its text is first written out (`open_listing`, a flush or a close), so that
     // a run that refuses its inputs before that leaves an earlier listing untouched.
@@ -116,7 +138,7 @@ public:
     // As open_old, but reports failure instead of ending the run.
     bool try_open_old(int ch, const std::string& name);
     // Why a file of that name cannot be read: "no such file", "is a directory, not a file" or
-    // "cannot read the file".
+    // "cannot read the file (<the system's reason>)".
     std::string why_unreadable(const std::string& name) const;
     // The open input file of a channel; a channel not open is a RunFault.
     InFile& in(int ch);
@@ -131,36 +153,57 @@ public:
     // they are dropped instead.
     void close_all();
 
-    // A finished run: closes every output file but the listing and renames each over its own
-    // name. A file that cannot
-    // be written, closed or renamed is a RunFault; the files not yet renamed are then dropped.
+    // Removes what a killed run left for the outputs `names` (its temporary files and the
+    // earlier files it kept aside) and says which outputs it had replaced. Only for a run that
+    // holds the working directory's lock, before it creates any file.
+    Leftovers clear_leftovers(const std::vector<std::string>& names);
+    // The inputs read by the run that its outputs written so far replace, each kept beside
+    // its output once the files are replaced.
+    std::vector<KeptInput> inputs_to_keep() const;
+    // A finished run: writes out the terminal, closes every output file but the listing and
+    // renames each over the file it replaces, signals held back until every file is in place
+    // or every earlier file is back. A file that cannot be written, closed or renamed is a
+    // RunFault; the files not yet renamed are then dropped.
     void replace_outputs();
     // A run that did not finish: closes every output file but the listing and removes what
     // was written under temporary names, so that the files of earlier runs stay as they were.
     void drop_outputs();
-    // The name an output file is written under until the run has finished.
-    static std::string temporary_name(const std::string& name);
-    // The name an earlier run's file is kept under while a finished run replaces its files.
-    static std::string earlier_name(const std::string& name);
     // True when the two names, resolved against the working directory, name one file.
     bool same_file(const std::string& a, const std::string& b) const;
+    // A RunInterrupted when a signal has arrived that has not yet ended the run.
+    void check_signal();
+    // The run is ending: a signal that arrives now no longer interrupts what is written.
+    void stop_signal_checks() {
+        if (signal_seen_ == 0) signal_seen_ = -1;
+    }
 
     // Resolves a file name of the run against the working directory.
     std::filesystem::path path(const std::string& name) const;
 
 private:
     struct OutFile;
+    struct InputRead {
+        unsigned long long device = 0, inode = 0;
+    };
     std::filesystem::path dir_;
     std::istream* in_ = nullptr;
     std::ostream* out_ = nullptr;
     std::ostream* err_ = nullptr;
+    int input_fd_ = -1;
     OutputMode mode_ = OutputMode::direct;
+    unsigned new_file_mode_ = 0644;  // the mode of a new file: 0666 less the umask
+    int signal_seen_ = 0;  // the signal that ended the run once seen; -1 the run is ending
     std::optional<InjectedFailure> failure_;
     std::map<int, std::unique_ptr<OutFile>> outs_;
     std::vector<std::unique_ptr<OutFile>> finished_;  // closed under temporary names, to rename
+    std::vector<InputRead> inputs_;                   // every file read
     void open_file(OutFile& f);
     void write_out(OutFile& f);
+    void rename_outputs();
     void remove_temporary(OutFile& f);
+    void check_terminal();
+    void wait_for_input();
+    bool is_input(const std::filesystem::path& p) const;
     std::map<int, std::unique_ptr<InFile>> ins_;
 };
 

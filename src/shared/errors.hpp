@@ -22,6 +22,22 @@ struct RunFault : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A signal (INT, TERM, HUP, QUIT) ended the run: a fault, with the status a shell reports for
+// it (128 + the signal's number). `files_replaced`: it arrived while the finished run's files
+// replaced the earlier ones, which it did not interrupt.
+struct RunInterrupted {
+    int signal = 0;
+    bool files_replaced = false;
+};
+
+// An earlier output file that its owner has made read-only: the run replaces no such file and
+// stops with status 1. `name` is the run's name for it, `target` the file itself (the same, or
+// where a link of that name points), `mode` its permission bits.
+struct ProtectedOutput {
+    std::string name, target;
+    unsigned mode = 0;
+};
+
 // Ends the run with the RunFault "file, record n: what".
 [[noreturn]] void fault(const std::string& file, int record, const std::string& what);
 // Ends the run with the RunFault "file: what".

@@ -8,7 +8,7 @@
 
 namespace kova {
 
-void fatal_error(Io& io, int listing, std::string_view routine, std::string_view message) {
+void write_error_lines(Io& io, int listing, std::string_view routine, std::string_view message) {
     std::string line = " ERROR *** " + std::string(routine) + " *** " + trim(message);
     for (int ch : {listing, terminal}) {
         if (ch != terminal && !io.is_open_out(ch)) continue;
@@ -16,6 +16,10 @@ void fatal_error(Io& io, int listing, std::string_view routine, std::string_view
         io.write(ch, line);
         io.write(ch, "");
     }
+}
+
+void fatal_error(Io& io, int listing, std::string_view routine, std::string_view message) {
+    write_error_lines(io, listing, routine, message);
     io.close(listing);
     throw RunStop{};
 }

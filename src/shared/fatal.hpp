@@ -9,6 +9,10 @@
 
 namespace kova {
 
+// The error lines of fatal_error, without ending the run: a blank line, " ERROR *** routine
+// *** message" and a blank line, to the listing (when it is open) and then the terminal.
+void write_error_lines(Io& io, int listing, std::string_view routine, std::string_view message);
+
 // Writes the error lines to the listing (channel `listing`, when it is open) and the
 // terminal, closes the listing and ends the run with status 1.
 [[noreturn]] void fatal_error(Io& io, int listing, std::string_view routine,

@@ -77,7 +77,7 @@ TEST(Road, ListingThatCannotBeCreatedIsARunTimeError) {
     std::filesystem::create_directory(dir / "kova.out");  // a directory where a file must go
     auto res = test::run_in(dir);
     EXPECT_EQ(res.status, 2);
-    EXPECT_EQ(res.err, "kova: kova.out: cannot create the file\n");
+    EXPECT_EQ(res.err, "kova: kova.out: cannot create the file: Is a directory\n");
 }
 
 }  // namespace
