@@ -92,10 +92,12 @@ void report_start(Io& io, const Records& r, const DirectoryLock& lock, const Lef
 
 // The files every run writes, created before anything is read: the listing first, so that it
 // can tell of a file that cannot be created (its file is opened once the instructions are
-// read), then the XD master file and the two MoPro files with their first lines.
-void open_run_files(Io& io, const Records& r) {
+// read) and of what the run found at its start, then the XD master file and the two MoPro
+// files with their first lines.
+void open_run_files(Io& io, const Records& r, const DirectoryLock& lock, const Leftovers& left) {
     io.create_listing(r.files.listing, "kova.out");
     write_banner(io, r.files.listing);
+    report_start(io, r, lock, left);
     io.create(r.files.xd_master, "xd_kova.mas");
     io.create(mopro_parameters_channel, "mopro_kova.par");
     write_mopro_head(io);
@@ -234,8 +236,7 @@ void road(Io& io, Records& r, const DirectoryLock& lock) {
     set_defaults(r);
     write_banner(io, terminal);
     const Leftovers leftovers = io.clear_leftovers(output_names);
-    open_run_files(io, r);
-    report_start(io, r, lock, leftovers);
+    open_run_files(io, r, lock, leftovers);
     read_the_instructions(io, r);
     read_structure(io, r);
     open_plot_file(io, r);
