@@ -313,14 +313,26 @@ void backspace(DbFile& db) {
 
 std::string open_databank(Io& io, const Records& r) {
     std::string name = trim(r.options.databank_file);
+    // The further word of the DATABANK line concerns its name only, not the answers.
+    std::string_view word_after = r.options.word_after_databank_name;
     // An answer that names the listing is refused as a file that does not open.
     for (;;) {
         const bool listing = names_the_listing(io, r.files.listing, name);
         if (!listing && io.try_open_old(r.files.databank, name)) break;
         io.write(terminal, "");
-        // The name stands in a field of 60 columns, which a longer name overflows.
-        io.write(terminal, " Error opening databank file " + pad_uncut(name, 60));
-        if (listing) io.write(terminal, " " + name + " is the listing this run writes");
+        // The name stands in a field of 60 columns, which a longer name overflows; why it does
+        // not open follows the field.
+        const std::string line = " Error opening databank file " + pad_uncut(name, 60);
+        if (listing) {
+            io.write(terminal, line);
+            io.write(terminal, " " + name + " is the listing this run writes");
+        } else if (name.empty()) {
+            io.write(terminal, line + ": the DATABANK line names no file and KOVA_DB names none");
+        } else {
+            io.write(terminal, line + ": " + io.why_unreadable(name) +
+                                   word_after_the_name(word_after, "DATABANK"));
+        }
+        word_after = {};
         do {
             io.prompt(" Enter the name of databank file : ");
             name = trim(io.answer("the databank file name"));

@@ -170,14 +170,33 @@ void write_sums(Io& io, int listing, const FragmentSums& sums, PvScaling method)
         io.write_to({terminal, listing}, " Sum of sigma(Pv)    = " + ff(sums.sigmas, 12, 6));
 }
 
-// The net charge of fragment f as the keyboard gives it; a blank answer is 0.
-float ask_net_charge(Io& io, int f) {
+// The answer without the blanks and TABs around it.
+std::string_view stripped(std::string_view s) {
+    const std::size_t a = s.find_first_not_of(" \t");
+    if (a == std::string_view::npos) return {};
+    return s.substr(a, s.find_last_not_of(" \t") + 1 - a);
+}
+
+// The net charge of fragment f as the keyboard gives it; a blank answer is 0. The read takes
+// the first value only: an answer that holds more ("1,5", "2/3", "+1 e") is told what was
+// read, on the terminal and the listing, since "1,5" meant as 1.5 reads as 1.
+float ask_net_charge(Io& io, int listing, int f) {
     io.prompt(" Enter net charge of fragment " + fi(f, 3) + " [0.] : ");
     const std::string answer = io.answer("the net charge of fragment " + std::to_string(f));
     float charge = 0.0f;
-    if (trimmed_length(answer) != 0 && ListReader(answer).get(charge) == ReadStatus::error)
+    if (trimmed_length(answer) == 0) return charge;
+    ListReader in(answer);
+    if (in.get(charge) == ReadStatus::error)
         fault("standard input", "expected a number for the net charge of fragment " +
                                     std::to_string(f) + ", found \"" + trim(answer) + "\"");
+    const std::string_view given = stripped(answer);
+    if (in.last() != given)
+        io.write_to({terminal, listing},
+                    " Fragment " + std::to_string(f) + ": the answer \"" + std::string(given) +
+                        "\" is read as the net charge " +
+                        std::string(stripped(fsp(charge, 48, 3))) +
+                        ", its first value; a blank, a comma or a \"/\" ends a value, and the "
+                        "rest of the answer is not read");
     return charge;
 }
 
@@ -216,7 +235,8 @@ std::vector<PopulationCorrection> rescale_fragment(Io& io, const Records& r, int
     const PvScaling method = r.options.pv_scaling;
     const FragmentSums sums = sum_fragment(fragment);
     write_sums(io, r.files.listing, sums, method);
-    const float charge = lines.has_chfrag_lines ? lines.net_charge(f) : ask_net_charge(io, f);
+    const float charge =
+        lines.has_chfrag_lines ? lines.net_charge(f) : ask_net_charge(io, r.files.listing, f);
     const float target = sums.free_atom - charge;
     io.write_to({terminal, r.files.listing}, "");
     io.write_to({terminal, r.files.listing},

@@ -79,9 +79,9 @@ void read_aim2tab_row(InFile& f, int i, Structure& structure) {
 void read_aim2tab(Io& io, Records& r, const std::string& file_name) {
     const int listing = r.files.listing;
     if (!io.try_open_old(input_channel, trim(file_name)))
-        fatal_error(io, listing, "ReadAim2Tab", "Error opening AIM2TAB output file... " +
-                                                    file_name +
-                                                    why_structure_not_opened(io, file_name));
+        fatal_error(io, listing, "ReadAim2Tab",
+                    "Error opening AIM2TAB output file... " + file_name +
+                        why_structure_not_opened(io, file_name, r.options.word_after_input_names));
     InFile& f = io.in(input_channel);
     std::string rec;
     int count_rec = 0;  // record of the count line in force
@@ -138,7 +138,7 @@ void read_platon(Io& io, Records& r, const std::string& file_name) {
     if (!io.try_open_old(input_channel, trim(file_name)))
         fatal_error(io, listing, "ReadPlaton",
                     "Error opening PLATON file " + file_name +
-                        why_structure_not_opened(io, file_name));
+                        why_structure_not_opened(io, file_name, r.options.word_after_input_names));
     io.write(listing, "");
     io.write(listing, "");
     io.write(listing, " Reading PLATON file : " + pad_uncut(file_name, 60));

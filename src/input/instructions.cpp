@@ -1,7 +1,7 @@
 // The instruction file kova.inp: keyword lines set the option records; then the options are
 // brought to the form the later stages read, and listed. Positional switches (KEYGEN, DISORD,
 // CHEMCON, RINGS) count the star of the word in a given place, whatever the word says; FORMAT
-// and SCALE name their choices.
+// and SCALE name their choices. A choice line not read as it is written is said so.
 #include "input/instructions.hpp"
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,12 +39,118 @@ void rule(Io& io, int listing) {
 }
 
 // A logical line being applied: as written (TABs read as blanks), its text words, and what is
-// left of it once they are blanked out: the number words, in their columns.
+// left of it once they are blanked out: the number words, in their columns. `as_written`
+// holds the text words as written (star and case kept, not cut), for messages.
 struct SplitLine {
     LogicalLine written;
     TextWords words;
     std::string numbers;
+    std::vector<std::string> as_written;  // 1..words.count; slot 0 unused
 };
+
+// One choice of a choice line: the word that selects it, as the word splitter keeps it (upper
+// case, at most 8 characters), and its name in messages, as the sample writes it.
+struct Choice {
+    std::string_view word, name;
+};
+
+// The choices of the positional lines, in their places from text word 2 on.
+constexpr Choice keygen_choices[] = {{"XYZUIJ", "XYZUIJ"}, {"ALL", "XYZUIJ all"},
+                                     {"ORDERED", "XYZUIJ ordered"}, {"MULT", "MULT"},
+                                     {"ALL", "MULT all"},   {"ORDERED", "MULT ordered"},
+                                     {"KAPPAS", "kappas"}};
+constexpr Choice disord_choices[] = {{"EXTENDH", "extendH"}, {"DB", "db"}};
+constexpr Choice chemcon_choices[] = {{"HYDROGEN", "hydrogen"}, {"OTHER", "other"}};
+constexpr Choice rings_choices[] = {{"SPECIAL", "special"}};
+// The named choices, anywhere on their line (INPUT: among its last two text words).
+constexpr Choice input_choices[] = {{"RENAME", "rename"}, {"TOXD", "toxd"}};
+constexpr Choice format_choices[] = {
+    {"SHELX", "shelx"}, {"XD", "xd"}, {"AIM2TAB", "aim2tab"}, {"PLATON", "platon"}};
+constexpr Choice scale_choices[] = {{"SIGMA", "sigma"}, {"DIFF", "diff"}, {"FRAC", "frac"}};
+
+std::string joined(const std::vector<std::string>& parts, std::string_view last_sep = ", ") {
+    std::string s;
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        if (k > 0) s += k + 1 == parts.size() ? last_sep : std::string_view(", ");
+        s += parts[k];
+    }
+    return s;
+}
+
+// The names of the choices that are on.
+std::vector<std::string> names_on(std::span<const Choice> choices, std::span<const bool> on) {
+    std::vector<std::string> v;
+    for (std::size_t k = 0; k < choices.size(); ++k)
+        if (on[k]) v.emplace_back(choices[k].name);
+    return v;
+}
+
+// The one line, listing then terminal, for a choice line whose words are not all read as
+// they are written: the record, the rule of the line, what those words are read as, and the
+// choices on after the line. Nothing when every word is read as written.
+void report_choices(Io& io, int listing, const SplitLine& line, std::string_view keyword,
+                    std::string_view rule, const std::vector<std::string>& items,
+                    const std::vector<std::string>& on) {
+    if (items.empty()) return;
+    const std::string msg = " kova.inp, record " + std::to_string(line.written.first_record) +
+                            ": " + std::string(keyword) + " " + std::string(rule) + ": " +
+                            joined(items) + "; on: " + (on.empty() ? "none" : joined(on));
+    io.write(listing, msg);
+    io.write(terminal, msg);
+}
+
+std::string in_quotes(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
+// A positional line (KEYGEN, DISORD, CHEMCON, RINGS) whose words, read by their places, are
+// not what they say: a word in a choice's place that is not that choice's word, a word past
+// the last place, and, where a missing word switches its choice off (CHEMCON), the words
+// missing at the end. `on` holds the choices' switches after the line.
+void check_places(Io& io, int listing, const SplitLine& line, std::string_view keyword,
+                  std::span<const Choice> choices, std::span<const bool> on,
+                  bool missing_switches_off) {
+    const TextWords& words = line.words;
+    std::vector<std::string> items;
+    for (int k = 2; k <= words.count; ++k) {
+        const std::string& w = line.as_written[static_cast<std::size_t>(k)];
+        const auto place = static_cast<std::size_t>(k - 2);
+        if (place >= choices.size())
+            items.push_back(in_quotes(w) + " stands past the last choice and is ignored");
+        else if (!words.is(k, choices[place].word))
+            items.push_back(in_quotes(w) + " is read as " + std::string(choices[place].name));
+    }
+    if (missing_switches_off) {
+        std::vector<std::string> missing;
+        for (auto place = static_cast<std::size_t>(std::max(words.count - 1, 0));
+             place < choices.size(); ++place)
+            missing.emplace_back(choices[place].name);
+        if (missing.size() == 1) items.push_back(missing[0] + " is missing, which switches it off");
+        if (missing.size() > 1)
+            items.push_back(joined(missing, " and ") + " are missing, which switches them off");
+    }
+    report_choices(io, listing, line, keyword, "reads its choices by place, not by name", items,
+                   names_on(choices, on));
+}
+
+// True when text word k of the line is the word of one of the choices.
+bool is_a_choice(const TextWords& words, int k, std::span<const Choice> choices) {
+    return std::any_of(choices.begin(), choices.end(),
+                       [&](const Choice& c) { return words.is(k, c.word); });
+}
+
+// A line of named choices (FORMAT, SCALE) with a starred word that is none of them.
+void check_names(Io& io, int listing, const SplitLine& line, std::string_view keyword,
+                 std::span<const Choice> choices, std::string_view chosen) {
+    std::vector<std::string> names;
+    for (const Choice& c : choices) names.emplace_back(c.name);
+    std::vector<std::string> items;
+    for (int k = 2; k <= line.words.count; ++k)
+        if (line.words.is_starred(k) && !is_a_choice(line.words, k, choices))
+            items.push_back(in_quotes(line.as_written[static_cast<std::size_t>(k)]) +
+                            " is none of " + joined(names) + " and selects nothing");
+    std::vector<std::string> on;
+    if (!chosen.empty()) on.emplace_back(chosen);
+    report_choices(io, listing, line, keyword, "selects only the choices it names", items, on);
+}
 
 // Reads the numbers left in the line; a value of the wrong type stops through fatal_error,
 // too few values are an unguarded end of input.
@@ -102,16 +209,59 @@ std::string raw_word(Io& io, int listing, const std::string& raw, int n,
 }
 
 // What the stop for a missing INPUT name adds: the record, the name missing and how the line
-// gives its names. `which` is the name missing, as the reader of the format calls it.
+// gives its names. `which` is the name missing, as the reader of the format calls it, `word`
+// the word of the record it is read from, and `last_record` the line's last record.
 std::string missing_input_name(int record, const LogicalLine& written, InputFormat format,
-                               const char* which) {
-    std::string s = ": kova.inp, record " + std::to_string(record) +
-                    ": the INPUT line names no " + which;
-    // The names are read again from the line's last record only.
-    if (record != written.first_record) s += " in its last record, where the names must stand";
+                               const char* which, int word, std::string_view last_record) {
+    std::string s = ": kova.inp, record " + std::to_string(record) + ": ";
+    // The names are read again from the line's last record only, which may hold them all.
+    if (record != written.first_record) {
+        const std::size_t a = last_record.find_first_not_of(' ');
+        s += "the INPUT line is continued, and its last record, " +
+             in_quotes(trim(last_record.substr(a == std::string_view::npos ? 0 : a))) +
+             ", has no word " + std::to_string(word) + " for the " + which +
+             ": the names are read from the line's last record only, from its second word on";
+    } else {
+        s += std::string("the INPUT line names no ") + which;
+    }
     if (format == InputFormat::none || format == InputFormat::xd)
         s += "; " + std::string(xd_names_hint);
     return s;
+}
+
+// The first word of a raw line from word `from` on that nothing of the line reads: no number
+// and, on the INPUT line, no RENAME or TOXD. "" when there is none.
+std::string first_unread_word(Io& io, int listing, const std::string& raw, int from,
+                              bool input_line) {
+    const int n = count_blank_ended_words(raw);
+    for (int m = from; m <= n; ++m) {
+        const std::string w = raw_word(io, listing, raw, m);
+        if (is_number_word(w)) continue;
+        const std::string_view bare = std::string_view(w).substr(w[0] == '*' ? 1 : 0, 8);
+        if (input_line &&
+            (equal_ignoring_case(bare, "RENAME") || equal_ignoring_case(bare, "TOXD")))
+            continue;
+        return w;
+    }
+    return "";
+}
+
+// INPUT reads RENAME and TOXD among its last two text words only: a starred one before them,
+// and a starred word among them that is neither, are not read as written.
+void check_input_choices(Io& io, int listing, const SplitLine& line, const Options& options) {
+    const TextWords& words = line.words;
+    std::vector<std::string> items;
+    for (int k = 2; k <= words.count; ++k) {
+        if (!words.is_starred(k)) continue;
+        const std::string w = in_quotes(line.as_written[static_cast<std::size_t>(k)]);
+        const bool choice = is_a_choice(words, k, input_choices);
+        if (k < words.count - 1 && choice) items.push_back(w + " is not among them and is ignored");
+        if (k >= words.count - 1 && !choice)
+            items.push_back(w + " is neither rename nor toxd and selects nothing");
+    }
+    const bool on[] = {options.rename_atoms, options.to_xd};
+    report_choices(io, listing, line, "INPUT", "reads rename and toxd only as its last two words",
+                   items, names_on(input_choices, on));
 }
 
 // RENAME's mode is the last number of the line: 0 numbers all atoms in one run, any other
@@ -134,19 +284,22 @@ void input_line(Io& io, int listing, const SplitLine& line, Options& options) {
         if (words.is(k, "RENAME") && words.is_starred(k)) options.rename_atoms = true;
         if (words.is(k, "TOXD") && words.is_starred(k)) options.to_xd = true;
     }
+    check_input_choices(io, listing, line, options);
     if (options.rename_atoms) read_rename_mode(io, listing, line.numbers, options);
     const std::optional<std::string> raw = reread_raw(io, listing);
     if (!raw) return;
     const bool xd = options.input_format == InputFormat::xd;
-    auto missing = [&](const char* which) {
-        return missing_input_name(current_record(io), line.written, options.input_format, which);
+    auto missing = [&](const char* which, int word) {
+        return missing_input_name(current_record(io), line.written, options.input_format, which,
+                                  word, *raw);
     };
     const std::string first =
         raw_word(io, listing, *raw, 2,
-                 missing(xd ? "XD master file (first name)" : "structure file"));
+                 missing(xd ? "XD master file (first name)" : "structure file", 2));
+    options.word_after_input_names = first_unread_word(io, listing, *raw, xd ? 4 : 3, true);
     if (xd) {
         options.structure_file =
-            raw_word(io, listing, *raw, 3, missing("XD parameter file (second name)"));
+            raw_word(io, listing, *raw, 3, missing("XD parameter file (second name)", 3));
         options.xd_master_file = first;
         refuse_the_listing_as_input(io, listing, options.xd_master_file, "XD master file");
         refuse_the_listing_as_input(io, listing, options.structure_file, "XD parameter file");
@@ -189,28 +342,64 @@ void radii_line(Io& io, int listing, const SplitLine& line, Elements& elements) 
 // The FORMAT lines read, for the stop when none of them chose a format.
 using FormatLines = std::vector<LogicalLine>;
 
-void format_line(const SplitLine& line, Options& options, FormatLines& formats) {
+// The formats in the order of `format_choices`.
+constexpr InputFormat formats_chosen[] = {InputFormat::shelx, InputFormat::xd,
+                                          InputFormat::aim2tab, InputFormat::platon};
+
+void format_line(Io& io, int listing, const SplitLine& line, Options& options,
+                 FormatLines& formats) {
     formats.push_back(line.written);
     const TextWords& words = line.words;
     for (int k = 2; k <= words.count; ++k) {
         if (!words.is_starred(k)) continue;
-        if (words.is(k, "SHELX")) options.input_format = InputFormat::shelx;
-        if (words.is(k, "XD")) options.input_format = InputFormat::xd;
-        if (words.is(k, "AIM2TAB")) options.input_format = InputFormat::aim2tab;
-        if (words.is(k, "PLATON")) options.input_format = InputFormat::platon;
+        for (std::size_t c = 0; c < std::size(format_choices); ++c)
+            if (words.is(k, format_choices[c].word)) options.input_format = formats_chosen[c];
     }
     if (options.input_format == InputFormat::aim2tab ||
         options.input_format == InputFormat::platon)
         options.crystal_input = false;
+    std::string_view chosen;
+    for (std::size_t c = 0; c < std::size(format_choices); ++c)
+        if (options.input_format == formats_chosen[c]) chosen = format_choices[c].name;
+    check_names(io, listing, line, "FORMAT", format_choices, chosen);
 }
 
 // KEYGEN: the star of word k+1 switches key k on, in the order of `Keys`.
-void keygen_line(const TextWords& words, Keys& keys) {
+void keygen_line(Io& io, int listing, const SplitLine& line, Keys& keys) {
+    const TextWords& words = line.words;
     bool* const key[7] = {&keys.xyz,        &keys.xyz_all,        &keys.xyz_ordered,
                           &keys.multipoles, &keys.multipoles_all, &keys.multipoles_ordered,
                           &keys.kappa};
     for (int k = 1; k <= words.count - 1 && k <= 7; ++k)
         if (words.is_starred(k + 1)) *key[k - 1] = true;
+    bool on[7];
+    for (int k = 0; k < 7; ++k) on[k] = *key[k];
+    check_places(io, listing, line, "KEYGEN", keygen_choices, on, false);
+}
+
+void disord_line(Io& io, int listing, const SplitLine& line, Options& options) {
+    if (line.words.is_starred(2)) options.disorder_extend_h = true;
+    if (line.words.is_starred(3)) options.disorder_databank = true;
+    const bool on[] = {options.disorder_extend_h, options.disorder_databank};
+    check_places(io, listing, line, "DISORD", disord_choices, on, false);
+}
+
+// CHEMCON: a word not starred, or missing, switches its constraints off; nothing switches
+// them on again.
+void chemcon_line(Io& io, int listing, const SplitLine& line, Options& options) {
+    if (!line.words.is_starred(2)) options.chem_constraints_h = false;
+    if (!line.words.is_starred(3)) options.chem_constraints_other = false;
+    const bool on[] = {options.chem_constraints_h, options.chem_constraints_other};
+    check_places(io, listing, line, "CHEMCON", chemcon_choices, on, true);
+}
+
+void rings_line(Io& io, int listing, const SplitLine& line, Options& options) {
+    options.search_rings = true;
+    read_numbers(io, listing, line.numbers, "the smallest and largest ring size",
+                 options.rings.min_size, options.rings.max_size);
+    if (line.words.is_starred(2)) options.rings.special = true;
+    const bool on[] = {options.rings.special};
+    check_places(io, listing, line, "RINGS", rings_choices, on, false);
 }
 
 // The databank's name: the line's second word as written, else KOVA_DB. False at end of file
@@ -219,8 +408,10 @@ bool databank_line(Io& io, int listing, Options& options) {
     options.databank = true;
     const std::optional<std::string> raw = reread_raw(io, listing);
     if (!raw) return false;
+    options.word_after_databank_name.clear();
     if (count_blank_ended_words(*raw) >= 2) {
         options.databank_file = raw_word(io, listing, *raw, 2);
+        options.word_after_databank_name = first_unread_word(io, listing, *raw, 3, false);
     } else {
         const char* env = std::getenv("KOVA_DB");
         options.databank_file = trim(env ? env : "");
@@ -229,13 +420,21 @@ bool databank_line(Io& io, int listing, Options& options) {
     return true;
 }
 
-void scale_line(const TextWords& words, Options& options) {
+// The methods in the order of `scale_choices`.
+constexpr PvScaling methods_chosen[] = {PvScaling::sigma, PvScaling::difference,
+                                        PvScaling::fraction};
+
+void scale_line(Io& io, int listing, const SplitLine& line, Options& options) {
+    const TextWords& words = line.words;
     for (int k = 2; k <= words.count; ++k) {
         if (!words.is_starred(k)) continue;
-        if (words.is(k, "SIGMA")) options.pv_scaling = PvScaling::sigma;
-        if (words.is(k, "DIFF")) options.pv_scaling = PvScaling::difference;
-        if (words.is(k, "FRAC")) options.pv_scaling = PvScaling::fraction;
+        for (std::size_t c = 0; c < std::size(scale_choices); ++c)
+            if (words.is(k, scale_choices[c].word)) options.pv_scaling = methods_chosen[c];
     }
+    std::string_view chosen;
+    for (std::size_t c = 0; c < std::size(scale_choices); ++c)
+        if (options.pv_scaling == methods_chosen[c]) chosen = scale_choices[c].name;
+    check_names(io, listing, line, "SCALE", scale_choices, chosen);
 }
 
 // NFRAG, FRAG and CHFRAG are read later, by the rescaling, which takes a line that begins with
@@ -277,7 +476,7 @@ bool apply_line(Io& io, int listing, const SplitLine& line, Options& options, El
     }
     auto is = [&](std::string_view keyword) { return words.is(1, keyword); };
     if (is("FORMAT")) {
-        format_line(line, options, formats);
+        format_line(io, listing, line, options, formats);
     } else if (is("INPUT")) {
         input_line(io, listing, line, options);
     } else if (is("VERBOSE")) {
@@ -289,26 +488,21 @@ bool apply_line(Io& io, int listing, const SplitLine& line, Options& options, El
     } else if (is("NCELLS")) {
         read_numbers(io, listing, line.numbers, "the number of cells", options.ncells);
     } else if (is("DISORD")) {
-        if (words.is_starred(2)) options.disorder_extend_h = true;
-        if (words.is_starred(3)) options.disorder_databank = true;
+        disord_line(io, listing, line, options);
     } else if (is("KEYGEN")) {
-        keygen_line(words, options.keys);
+        keygen_line(io, listing, line, options.keys);
     } else if (is("EXTEND_H")) {
         options.extend_h = true;
     } else if (is("CHEMCON")) {
-        if (!words.is_starred(2)) options.chem_constraints_h = false;
-        if (!words.is_starred(3)) options.chem_constraints_other = false;
+        chemcon_line(io, listing, line, options);
     } else if (is("SIMPLE")) {
         options.simple = true;
     } else if (is("DATABANK")) {
         return databank_line(io, listing, options);
     } else if (is("RINGS")) {
-        options.search_rings = true;
-        read_numbers(io, listing, line.numbers, "the smallest and largest ring size",
-                     options.rings.min_size, options.rings.max_size);
-        if (words.is_starred(2)) options.rings.special = true;
+        rings_line(io, listing, line, options);
     } else if (is("SCALE")) {
-        scale_line(words, options);
+        scale_line(io, listing, line, options);
     } else if (is("NFRAG") || is("FRAG") || is("CHFRAG")) {
         // a fragment line the rescaling will not find
         if (!is_fragment_line(line))
@@ -319,33 +513,95 @@ bool apply_line(Io& io, int listing, const SplitLine& line, Options& options, El
     return true;
 }
 
+// A line's text as messages quote it: from its first non-blank, without trailing blanks.
+std::string shown(const LogicalLine& line) {
+    const std::size_t a = line.text.find_first_not_of(' ');
+    return in_quotes(trim(std::string_view(line.text).substr(a == std::string::npos ? 0 : a)));
+}
+
+// The last line of the file when it ends in "\" with no record after it, which the
+// logical-line reader drops at the end of the file: its records after record `after`, joined
+// as that reader joins them. Nothing when the file ends with a whole line.
+std::optional<LogicalLine> line_cut_off_at_end(const InFile& f, int after) {
+    std::optional<LogicalLine> cut;
+    for (auto n = static_cast<std::size_t>(after); n < f.size(); ++n) {
+        std::string rec = pad(f.record(n), line_length);
+        std::replace(rec.begin(), rec.end(), '\t', ' ');
+        const int used = trimmed_length(rec);
+        if (used == 0 || rec[0] == '!') continue;
+        if (!cut) {
+            cut = LogicalLine{"", static_cast<int>(n) + 1};
+        } else {
+            cut->text += ' ';
+        }
+        cut->text += rec.substr(0, static_cast<std::size_t>(used));
+    }
+    return cut;
+}
+
+// The FORMAT lines read, and a last line dropped for its final "\" when it is a FORMAT line.
+struct FormatsRead {
+    FormatLines lines;
+    std::optional<LogicalLine> cut_off;
+};
+
+// Says that the last line is dropped (listing, then terminal); gives it back when it is a
+// FORMAT line, for the stop when no format was chosen.
+std::optional<LogicalLine> report_cut_off(Io& io, int listing, const LogicalLine& cut) {
+    const std::string msg = " kova.inp, record " + std::to_string(cut.first_record) + ": " +
+                            shown(cut) +
+                            " ends in \"\\\" and no record follows to continue it; the line is "
+                            "ignored";
+    io.write(listing, msg);
+    io.write(terminal, msg);
+    std::string text = cut.text;
+    if (split_text_words(text).is(1, "FORMAT")) return cut;
+    return std::nullopt;
+}
+
 // Every line of the file in turn; the FORMAT lines read.
-FormatLines apply_lines(Io& io, int listing, Options& options, Elements& elements) {
-    FormatLines formats;
-    while (std::optional<LogicalLine> written =
-               read_logical_line(io, listing, instructions_channel)) {
-        SplitLine line{std::move(*written), {}, {}};
+FormatsRead apply_lines(Io& io, int listing, Options& options, Elements& elements) {
+    FormatsRead formats;
+    for (;;) {
+        const int before = current_record(io);
+        std::optional<LogicalLine> written = read_logical_line(io, listing, instructions_channel);
+        if (!written) {
+            if (auto cut = line_cut_off_at_end(io.in(instructions_channel), before))
+                formats.cut_off = report_cut_off(io, listing, *cut);
+            break;
+        }
+        SplitLine line{std::move(*written), {}, {}, {""}};
         line.numbers = line.written.text;
         line.words = split_text_words(line.numbers);
-        if (!apply_line(io, listing, line, options, elements, formats)) break;
+        std::string copy = line.written.text;
+        for_each_text_word(copy, [&line](std::string_view w) {
+            if (line.as_written.size() <= static_cast<std::size_t>(line.words.count))
+                line.as_written.emplace_back(w);
+        });
+        if (!apply_line(io, listing, line, options, elements, formats.lines)) break;
     }
     return formats;
 }
 
 // The text of the stop when no format was chosen: what the FORMAT lines said, and the forms
 // that choose one.
-std::string unknown_format_message(const FormatLines& formats) {
+std::string unknown_format_message(const FormatsRead& formats) {
+    const FormatLines& lines = formats.lines;
     std::string s = "Unknown input file format: ";
-    if (formats.empty()) {
+    if (lines.empty() && !formats.cut_off) {
         s += "kova.inp has no FORMAT line";
     } else {
         s += "kova.inp, ";
-        for (std::size_t k = 0; k < formats.size(); ++k) {
+        for (std::size_t k = 0; k < lines.size(); ++k) {
             if (k > 0) s += ", ";
-            s += "record " + std::to_string(formats[k].first_record) + ": \"" +
-                 trim(formats[k].text.substr(formats[k].text.find_first_not_of(' '))) + "\"";
+            s += "record " + std::to_string(lines[k].first_record) + ": " + shown(lines[k]);
         }
-        s += formats.size() == 1 ? " selects none" : " select none";
+        if (!lines.empty()) s += lines.size() == 1 ? " selects none" : " select none";
+        if (!lines.empty() && formats.cut_off) s += "; ";
+        if (formats.cut_off)
+            s += "record " + std::to_string(formats.cut_off->first_record) + ": " +
+                 shown(*formats.cut_off) +
+                 " ends in \"\\\" and no record follows to continue it, so the line is not read";
     }
     return s + "; give FORMAT *shelx, *xd, *aim2tab or *platon (the star selects)";
 }
@@ -509,13 +765,15 @@ void list_tolerances(Io& io, int channel, const Tolerances& tolerances) {
 void read_instructions(Io& io, int listing, Options& options, Elements& elements) {
     options.xd_master_file.clear();
     if (!io.try_open_old(instructions_channel, instructions_name))
-        fatal_error(io, listing, "ReadInp", "Unable to open KOVA input file kova.inp");
+        fatal_error(io, listing, "ReadInp",
+                    "Unable to open KOVA input file kova.inp: " +
+                        io.why_unreadable(instructions_name));
     rule(io, listing);
     io.write(listing, "");
     io.write(listing, " KOVA options : ");
     io.write(listing, "");
     options.pv_scaling = PvScaling::difference;
-    const FormatLines formats = apply_lines(io, listing, options, elements);
+    const FormatsRead formats = apply_lines(io, listing, options, elements);
     io.close(instructions_channel);
     if (options.input_format == InputFormat::none)
         fatal_error(io, listing, "ReadInp", unknown_format_message(formats));

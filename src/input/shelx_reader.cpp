@@ -194,8 +194,9 @@ void read_shelx(Io& io, Records& r, const std::string& file_name) {
     scan.file_name = file_name;
 
     if (!io.try_open_old(shelx_channel, file_name))
-        fatal_error(io, out, "ReadShelx", "Error opening SHELX file... " + file_name +
-                                              why_structure_not_opened(io, file_name));
+        fatal_error(io, out, "ReadShelx",
+                    "Error opening SHELX file... " + file_name +
+                        why_structure_not_opened(io, file_name, r.options.word_after_input_names));
     InFile& f = io.in(shelx_channel);
     io.write(out, "");
     io.write(out, " Reading SHELX file : " + pad_uncut(file_name, 60));

@@ -120,10 +120,12 @@ MasterLattice read_master(Io& io, int listing, std::array<float, 6>& cell) {
 // What follows the open error of an XD file: why the file named could not be opened, or, when
 // no name was read, how the INPUT line gives the two names (a FORMAT *xd after INPUT leaves
 // the master file without one).
-std::string why_not_opened(const Io& io, const std::string& name, const char* which) {
+std::string why_not_opened(const Io& io, const Options& options, const std::string& name,
+                           const char* which) {
     if (name.empty())
         return std::string(": kova.inp gave no XD ") + which + "; " + std::string(xd_names_hint);
-    return ": " + io.why_unreadable(name);
+    return ": " + io.why_unreadable(name) +
+           word_after_the_name(options.word_after_input_names, "INPUT");
 }
 
 // The master file: cell, lattice and operators, as the listing shows them, then the cell
@@ -328,11 +330,12 @@ void read_xd(Io& io, Records& r, const std::string& master_file,
     if (!io.try_open_old(master_file_channel, master_name))
         fatal_error(io, out, "ReadXD",
                     "Error opening XD master file" + master_name +
-                        why_not_opened(io, master_name, "master file (first name)"));
+                        why_not_opened(io, r.options, master_name, "master file (first name)"));
     if (!io.try_open_old(parameter_file_channel, parameter_name))
         fatal_error(io, out, "ReadXD",
                     "Error opening XD parameter file " + parameter_name +
-                        why_not_opened(io, parameter_name, "parameter file (second name)"));
+                        why_not_opened(io, r.options, parameter_name,
+                                       "parameter file (second name)"));
     read_crystal_data(io, r, master_name);
     io.close(master_file_channel);
     read_parameters(io, r, parameter_name);

@@ -25,9 +25,16 @@ void fatal_error(Io& io, int listing, std::string_view routine, std::string_view
 }
 
 
-std::string why_structure_not_opened(const Io& io, const std::string& name) {
+std::string why_structure_not_opened(const Io& io, const std::string& name,
+                                     std::string_view word_after) {
     if (trim(name).empty()) return ": kova.inp names no structure file (give it on the INPUT line)";
-    return ": " + io.why_unreadable(trim(name));
+    return ": " + io.why_unreadable(trim(name)) + word_after_the_name(word_after, "INPUT");
+}
+
+std::string word_after_the_name(std::string_view word_after, std::string_view keyword) {
+    if (word_after.empty()) return "";
+    return "; file names hold no blank, so \"" + std::string(word_after) + "\" on the " +
+           std::string(keyword) + " line is no part of a name";
 }
 
 bool names_the_listing(const Io& io, int listing, const std::string& name) {

@@ -19,8 +19,14 @@ void write_error_lines(Io& io, int listing, std::string_view routine, std::strin
                               std::string_view message);
 
 // What follows the open error of a structure file: why the file named cannot be read, or that
-// kova.inp named none.
-std::string why_structure_not_opened(const Io& io, const std::string& name);
+// kova.inp named none; `word_after` is the word that follows the names on the INPUT line.
+std::string why_structure_not_opened(const Io& io, const std::string& name,
+                                     std::string_view word_after);
+
+// What an open error adds when a further word follows the file name on its kova.inp line
+// (`keyword` INPUT or DATABANK): a name that was meant to hold a blank was cut there. ""
+// without such a word.
+std::string word_after_the_name(std::string_view word_after, std::string_view keyword);
 
 // True when `name`, resolved against the working directory, is the run's listing (channel
 // `listing`).

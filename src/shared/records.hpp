@@ -88,6 +88,9 @@ struct Options {
     std::string structure_file;  // the INPUT line's name the structure reader reads (for XD
                                  // its second name, the parameter file)
     std::string xd_master_file;  // FORMAT XD: the INPUT line's first name, the master file
+    // The first word after the names of the INPUT line (no RENAME, TOXD or number) and after
+    // the DATABANK name, "" when none: the open errors name it, as a name holds no blank.
+    std::string word_after_input_names, word_after_databank_name;
     bool search_rings = false;  // RINGS given: the ring search runs
     PvScaling pv_scaling = PvScaling::none;  // SCALE; difference unless it says otherwise
     bool databank = false;    // DATABANK given

@@ -25,9 +25,11 @@ TEST(OpenDatabank, PromptsWhileTheFileCannotBeOpened) {
     std::string opened;
     ASSERT_NO_THROW(opened = open_databank(o.r.io, o.r));
     const std::string prompt = " Enter the name of databank file : ";
-    EXPECT_EQ(o.out.str(), "\n Error opening databank file " + pad("first.db", 60) + "\n" + prompt +
-                               prompt + "\n Error opening databank file " + pad("second.db", 60) +
-                               "\n" + prompt);
+    // the name in its field of 60 columns, then why it does not open
+    EXPECT_EQ(o.out.str(), "\n Error opening databank file " + pad("first.db", 60) +
+                               ": no such file\n" + prompt + prompt +
+                               "\n Error opening databank file " + pad("second.db", 60) +
+                               ": no such file\n" + prompt);
     EXPECT_EQ(opened, "good.db");  // the name that opened, as answered
     EXPECT_TRUE(o.r.io.is_open_in(o.r.files.databank));
     EXPECT_EQ(o.r.io.in(o.r.files.databank).size(), 1u);
@@ -39,11 +41,16 @@ TEST(OpenDatabank, OpensAtOnceOrEndsAtTheEndOfInput) {
     EXPECT_EQ(good.out.str(), "");
 
     // no name at all (DATABANK without a path and no KOVA_DB), and a directory
-    for (const char* name : {"", "."}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ": the DATABANK line names no file and KOVA_DB names none"},
+        {".", ": is a directory, not a file"}};
+    for (const auto& [name, why] : cases) {
         Open o(name, "   \n");
         EXPECT_THROW(open_databank(o.r.io, o.r), RunFault) << name;
-        EXPECT_EQ(o.out.str().rfind("\n Error opening databank file " + pad(name, 60) + "\n", 0),
-                  0u);
+        EXPECT_EQ(o.out.str().rfind("\n Error opening databank file " + pad(name, 60) + why + "\n",
+                                    0),
+                  0u)
+            << o.out.str();
     }
 }
 
@@ -59,9 +66,10 @@ TEST(OpenDatabank, InARun) {
         dir.write("kova.inp",
                   "FORMAT *aim2tab\nINPUT water_like.out\nDATABANK first.db\nCHFRAG 0\n");
         auto res = test::run_in(dir, {}, eof ? "\nsecond.db\n" : "\nsecond.db\ngood.db\n");
-        std::string loop = "\n Error opening databank file " + pad("first.db", 60) + "\n" + prompt +
-                           prompt + "\n Error opening databank file " + pad("second.db", 60) +
-                           "\n" + prompt;
+        std::string loop = "\n Error opening databank file " + pad("first.db", 60) +
+                           ": no such file\n" + prompt + prompt +
+                           "\n Error opening databank file " + pad("second.db", 60) +
+                           ": no such file\n" + prompt;
         EXPECT_NE(res.out.find(loop), std::string::npos) << res.out;
         if (eof) {
             EXPECT_EQ(res.status, 2);

@@ -333,9 +333,16 @@ TEST(Instructions, MissingInputNames) {
          ": kova.inp, record 2: the INPUT line names no XD master file (first name)" + xd},
         {"FORMAT *xd\n! c\nINPUT x.mas\n",
          ": kova.inp, record 3: the INPUT line names no XD parameter file (second name)" + xd},
+        // a continued line: the names are words 2 and 3 of its last record, which has
+        // one word here, two in the second case
         {"FORMAT *xd\nINPUT x.mas \\\nx.inp\n",
-         ": kova.inp, record 3: the INPUT line names no XD master file (first name) in its last "
-         "record, where the names must stand" + xd},
+         ": kova.inp, record 3: the INPUT line is continued, and its last record, \"x.inp\", has "
+         "no word 2 for the XD master file (first name): the names are read from the line's last "
+         "record only, from its second word on" + xd},
+        {"FORMAT *xd\nINPUT \\\n\n  INPUT x.mas\n",
+         ": kova.inp, record 4: the INPUT line is continued, and its last record, \"INPUT "
+         "x.mas\", has no word 3 for the XD parameter file (second name): the names are read from "
+         "the line's last record only, from its second word on" + xd},
     };
     for (const auto& c : cases) {
         Inp t(c.inp);

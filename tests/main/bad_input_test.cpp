@@ -177,7 +177,9 @@ TEST(BadInput, DirectoryGivenAsAFileName) {
         std::string inp, dirname, line;
     };
     const Case cases[] = {
-        {"", "kova.inp", " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp"},
+        {"", "kova.inp",
+         " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp: is a directory, not a "
+         "file"},
         {kXdInp, "x.mas",
          " ERROR *** ReadXD *** Error opening XD master filex.mas: is a directory, not a file"},
         {kXdInp, "x.inp",
@@ -206,7 +208,8 @@ TEST(BadInput, UnreadableFiles) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads a file whatever its mode says";
     for (const auto& [inp, name, line] :
          {std::tuple{std::string(), "kova.inp",
-                     " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp"},
+                     " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp: cannot read "
+                     "the file"},
           std::tuple{kPlaInp, "p.pla",
                      " ERROR *** ReadPlaton *** Error opening PLATON file p.pla: cannot read the file"}}) {
         test::TempDir dir;

@@ -176,8 +176,10 @@ std::vector<Case> cases() {
                   kXdNames}));
     v.push_back(make("a continued INPUT line whose last record holds only the name",
                  "FORMAT *shelx\nINPUT \\\ns.res\n", {{"s.res", kShelx}}, 1,
-                 {kReadChar + "kova.inp, record 3: the INPUT line names no structure file in its "
-                              "last record, where the names must stand"}));
+                 {kReadChar + "kova.inp, record 3: the INPUT line is continued, and its last "
+                              "record, \"s.res\", has no word 2 for the structure file: the names "
+                              "are read from the line's last record only, from its second word "
+                              "on"}));
     v.push_back(make("no XD master file of that name", "FORMAT *xd\nINPUT x.mas x.inp\n",
                  {{"x.inp", data("xd/p21c.inp")}}, 1,
                  {" ERROR *** ReadXD *** Error opening XD master filex.mas: no such file"}));
@@ -224,7 +226,7 @@ std::vector<Case> cases() {
     v.push_back(make("a 100-character DATABANK path that does not exist, then a good answer",
                  "FORMAT *shelx\nINPUT s.res\nDATABANK " + kLongBank + "\nCHFRAG 0\n",
                  {{"s.res", kShelx}, {"bank.db", bank}}, 0,
-                 {"\n Error opening databank file " + kLongBank + "\n" + kPrompt,
+                 {"\n Error opening databank file " + kLongBank + ": no such file\n" + kPrompt,
                   " ATOMS SEARCHED in DB"},
                  {"   " + kLongBank},
                  "bank.db\n"));
@@ -232,7 +234,8 @@ std::vector<Case> cases() {
                  "FORMAT *shelx\nINPUT s.res\nDATABANK missing.db\nCHFRAG 0\n",
                  {{"s.res", kShelx}, {kLongBank, bank}}, 0,
                  // the name of up to 60 characters in its field of 60 columns
-                 {"\n Error opening databank file missing.db" + std::string(50, ' ') + "\n",
+                 {"\n Error opening databank file missing.db" + std::string(50, ' ') +
+                      ": no such file\n",
                   kPrompt, kPrompt, " ATOMS SEARCHED in DB"},
                  {},
                  "\n" + kLongBank + "\n"));

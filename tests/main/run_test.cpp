@@ -61,7 +61,8 @@ TEST(Road, EmptyDirectoryEndsAtTheInstructionFile) {
     ASSERT_EQ(term.size(), 14u);
     for (int k = 0; k < 11; ++k) EXPECT_EQ(term[k], kBanner[k]);
     EXPECT_EQ(term[11], "");
-    EXPECT_EQ(term[12], " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp");
+    EXPECT_EQ(term[12],
+              " ERROR *** ReadInp *** Unable to open KOVA input file kova.inp: no such file");
     EXPECT_EQ(term[13], "");
     // the listing: banner, then the same three error lines; a run that stops leaves no other
     // file behind, not even under a temporary name
