@@ -121,6 +121,35 @@ inline std::vector<std::string> lines_of(const std::string& text) {
     return v;
 }
 
+// True when every line of `want` is a line of `text`, in order (or, with `pieces`, a piece of
+// the text, in order).
+inline ::testing::AssertionResult holds_in_order(const std::string& text,
+                                          const std::vector<std::string>& want, bool pieces) {
+    const std::vector<std::string> lines = lines_of(text);
+    std::size_t at = 0, pos = 0;
+    for (const std::string& w : want) {
+        if (pieces) {
+            pos = text.find(w, pos);
+            if (pos == std::string::npos)
+                return ::testing::AssertionFailure() << "missing: [" << w << "]\n" << text;
+            pos += w.size();
+            continue;
+        }
+        while (at < lines.size() && lines[at] != w) ++at;
+        if (at == lines.size())
+            return ::testing::AssertionFailure() << "missing: [" << w << "]\n" << text;
+        ++at;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// How many lines of `text` hold `part`.
+inline int count_containing(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (const std::string& l : lines_of(text)) n += l.find(part) != std::string::npos;
+    return n;
+}
+
 // The channel of an input file a test opens itself to feed a reader of records (kova.inp's
 // channel, which such a test does not otherwise use).
 constexpr int input_channel = 23;

@@ -20,6 +20,9 @@
 namespace kova {
 namespace {
 
+using test::count_containing;
+using test::holds_in_order;
+
 std::string data(const std::string& rel) { return test::data_file(rel); }
 
 // The carbon is searched first in the databank.
@@ -54,33 +57,6 @@ struct Case {
     std::optional<std::string> kova_db;  // KOVA_DB for the run
 };
 
-// True when every line of `want` is a line of `text`, in order (or, with `pieces`, a piece of
-// the text, in order).
-::testing::AssertionResult holds_in_order(const std::string& text,
-                                          const std::vector<std::string>& want, bool pieces) {
-    const std::vector<std::string> lines = test::lines_of(text);
-    std::size_t at = 0, pos = 0;
-    for (const std::string& w : want) {
-        if (pieces) {
-            pos = text.find(w, pos);
-            if (pos == std::string::npos)
-                return ::testing::AssertionFailure() << "missing: [" << w << "]\n" << text;
-            pos += w.size();
-            continue;
-        }
-        while (at < lines.size() && lines[at] != w) ++at;
-        if (at == lines.size())
-            return ::testing::AssertionFailure() << "missing: [" << w << "]\n" << text;
-        ++at;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-int count_containing(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (const std::string& l : test::lines_of(text)) n += l.find(part) != std::string::npos;
-    return n;
-}
 
 // Sets KOVA_DB for one run and gives back what it was.
 class KovaDb {
