@@ -132,9 +132,9 @@ void open_restraint_files(Io& io, const Records& r) {
 // xd_kova.mas, kova.ang, the frame pictures of kova.spf, the SYMPLM lines of con_mopro.inp,
 // the X-H bond records and group.ang. kova.ang is made first, so that a file that cannot be
 // made stops the run before any atom is framed.
-void frame_analysis(Io& io, Records& r) {
+void frame_analysis(Io& io, Records& r, Databank* databank) {
     io.create(kova_ang_channel, "kova.ang");
-    frame_all_atoms(io, r);
+    frame_all_atoms(io, r, databank);
     write_xd_master_tables(io, r);
     write_kova_ang(io, r);
     write_plot_frames(io, r);
@@ -173,12 +173,13 @@ void road(Io& io, Records& r) {
     read_the_instructions(io, r);
     read_structure(io, r);
     open_plot_file(io, r);
-    if (r.options.databank) open_databank(io, r);
+    std::optional<Databank> databank;
+    if (r.options.databank) databank = open_databank(io, r);
     make_working_list(io, r);
     if (r.options.search_rings) search_rings(io, r);
     if (r.options.extend_h) open_restraint_files(io, r);
     find_all_neighbours(io, r);
-    frame_analysis(io, r);
+    frame_analysis(io, r, databank ? &*databank : nullptr);
     if (r.options.extend_h) close_restraint_files(io, r);
     if (has_output_section(r)) write_output_section(io, r);
     finish_run(io, r, run_clock);

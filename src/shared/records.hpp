@@ -353,7 +353,6 @@ struct SearchIndexes {
 // Lookup tables of the frame analysis over the earlier atoms and the kappa sets
 // (src/frames/frame_index.hpp).
 struct FrameIndex;
-struct DbFile;  // the databank file held in memory (databank/databank_file.hpp)
 
 struct Records {
     Files files;
@@ -374,9 +373,6 @@ struct Records {
     SearchIndexes index;
 
     DatabankResults databank;
-    // The databank file parsed once, with its read position and the answers of the searches
-    // made (the same questions give the same answers from the same text).
-    std::shared_ptr<DbFile> databank_file;
 
     // Every record at its starting state, with the element tables filled in.
     Records();
