@@ -248,10 +248,11 @@ struct WalkResult {
 
 // The walk over the file from its start: the first entry of the atom's element whose lines
 // all fit gives the parameters.
-WalkResult walk(Io& io, const DbFile& file, const DatabankQuery& query) {
+WalkResult walk(Io& io, Databank& databank, const DatabankQuery& query) {
     WalkResult found;
     found.parameters = free_atom_parameters(query.atomic_number);
-    DbReader db(file);
+    const DbFile& file = databank.file;
+    DbReader db(file, databank.splits);
     KeptNumbers kept;
     while (true) {
         const int e = next_entry(io, query.listing, db, query.atomic_number);
@@ -317,14 +318,15 @@ void write_answer(Io& io, const DatabankQuery& query, const KnownAnswer& answer,
 }
 
 // A search made: its head, the walk, and what the result lines tell.
-KnownAnswer search_databank(Io& io, const DbFile& db, const DatabankQuery& query) {
+KnownAnswer search_databank(Io& io, Databank& databank, const DatabankQuery& query) {
     KnownAnswer answer;
     answer.head_lines = search_head(query);
     write_lines(io, query.listing, answer.head_lines);
-    const WalkResult walked = walk(io, db, query);
+    const WalkResult walked = walk(io, databank, query);
     answer.parameters = walked.parameters;
     answer.group = walked.group;
-    if (answer.parameters.matched) answer.comment = trim(db.description(*walked.last));
+    if (answer.parameters.matched)
+        answer.comment = trim(databank.file.description(*walked.last));
     answer.parameter_lines = parameter_lines(answer.parameters);
     return answer;
 }
@@ -405,7 +407,7 @@ PseudoAtom match_databank_entry(Io& io, Databank& databank, const DatabankQuery&
             write_answer(io, query, *known, counts);
             return known->parameters;
         }
-    KnownAnswer answer = search_databank(io, databank.file, query);
+    KnownAnswer answer = search_databank(io, databank, query);
     write_answer(io, query, answer, counts);
     const PseudoAtom parameters = answer.parameters;
     if (reuse) databank.answers.keep(std::move(key), std::move(answer));

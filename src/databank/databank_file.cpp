@@ -1,6 +1,6 @@
 // The databank file: opened with its prompt for another name and taken in at once, as its text
-// with every record split and the entry lines and keywords indexed; the searches read it through
-// positions of their own.
+// with the entry lines and keywords indexed; the searches read it through positions of their
+// own, splitting each record on its first read.
 #include "databank/databank_file.hpp"
 
 #include <algorithm>
@@ -161,7 +161,11 @@ std::string DbFile::description(const DbEntryLine& e) const {
     return pad(r.substr(e.description_start, last - e.description_start), 80);
 }
 
-const DbRecord& record(const DbFile& db, std::size_t n) { return db.split[n]; }
+const DbRecord& DbSplitCache::record(const DbFile& file, std::size_t n) {
+    auto [at, fresh] = split_.try_emplace(n);
+    if (fresh) at->second = split_record(file, n);
+    return at->second;
+}
 
 DbFile parse_databank_file(const InFile& f, int channel) {
     DbFile db;
@@ -170,14 +174,12 @@ DbFile parse_databank_file(const InFile& f, int channel) {
     db.source = f;
     const std::size_t n = f.size();
     db.comment.assign(n, false);
-    db.split.resize(n);
     for (std::size_t p = 0; p < n; ++p) {
         const std::string_view raw = db.raw(p);
         if (!raw.empty() && raw[0] == '!') {
             db.comment[p] = true;
             continue;
         }
-        db.split[p] = split_record(db, p);
         if (raw.substr(0, 4) == "ATOM") {
             const int e = static_cast<int>(db.entries.size());
             db.entries.push_back(entry_line(raw, static_cast<int>(p)));
@@ -274,7 +276,7 @@ const DbRecord& read_record(Io& io, int listing, DbReader& db, DbLookingFor look
         }
         fatal_error(io, listing, "ReadFile", " Error reading unit = " + fi(f.channel, 12) + where);
     }
-    return record(f, db.pos++);
+    return db.splits.record(f, db.pos++);
 }
 
 const DbRecord& find_record(Io& io, int listing, DbReader& db, DbKey key) {
@@ -289,7 +291,7 @@ const DbRecord& find_record(Io& io, int listing, DbReader& db, DbKey key) {
         return read_record(io, listing, db, {lines[static_cast<std::size_t>(key)]});  // stops
     }
     db.pos = static_cast<std::size_t>(*q) + 1;
-    return record(db.file, static_cast<std::size_t>(*q));
+    return db.splits.record(db.file, static_cast<std::size_t>(*q));
 }
 
 bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v) {
@@ -324,7 +326,7 @@ Databank open_databank(Io& io, const Records& r) {
             name = trim(io.answer("the databank file name"));
         } while (name.empty());
     }
-    Databank databank{parse_databank_file(io.in(r.files.databank), r.files.databank), {}};
+    Databank databank{parse_databank_file(io.in(r.files.databank), r.files.databank), {}, {}};
     io.close(r.files.databank);
     return databank;
 }

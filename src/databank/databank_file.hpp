@@ -1,7 +1,8 @@
-// The pseudoatom databank file, taken in once when it is opened: its records split the way the
-// databank's record reader splits them, the entry lines indexed by element and the keyword
-// records listed. A search reads it through a reader of its own, whose read position moves over
-// the records exactly as a rewind-and-read scan moves over the file.
+// The pseudoatom databank file, taken in once when it is opened: its records, the entry lines
+// indexed by element and the keyword records listed. A record is split, the way the databank's
+// record reader splits it, the first time a search reads it. A search reads the file through a
+// reader of its own, whose read position moves over the records exactly as a rewind-and-read
+// scan moves over the file.
 #pragma once
 
 #include <array>
@@ -48,7 +49,6 @@ struct DbFile {
     int channel = 0;                // the channel it was read on, which a stop names
     InFile source{"", ""};          // the file's text and records
     std::vector<bool> comment;      // column 1 holds "!": the record reader passes it over
-    std::vector<DbRecord> split;    // by index: every record that is no comment, split
     std::vector<DbEntryLine> entries;                // in file order
     std::unordered_map<int, std::vector<int>> entries_of_element;  // by z, in file order
     std::vector<int> stops;                          // entry lines that stop any scan reaching them
@@ -68,11 +68,23 @@ struct DbFile {
     std::string numbers(const DbRecord& rec) const;
 };
 
+// A cache of the records of one databank file split so far, by index: most records of a large
+// databank are never read, as the scans go from entry to entry by the index.
+class DbSplitCache {
+public:
+    // Record n (from 0) of the file, split on its first read; never a comment.
+    const DbRecord& record(const DbFile& file, std::size_t n);
+
+private:
+    std::unordered_map<std::size_t, DbRecord> split_;  // what it gives stays in place
+};
+
 // Where one search's reading of the databank stands: the read position of a scan that starts
 // at the first record, and its scan for the entries of one element.
 struct DbReader {
-    explicit DbReader(const DbFile& f) : file(f) {}
+    DbReader(const DbFile& f, DbSplitCache& s) : file(f), splits(s) {}
     const DbFile& file;
+    DbSplitCache& splits;  // the file's
     std::size_t pos = 0;  // index of the next record to be read
     // The scan for entries of element scan_element: the next candidates in
     // entries_of_element[scan_element] and stops.
@@ -105,17 +117,16 @@ private:
     std::unordered_map<std::string, KnownAnswer> answers_;
 };
 
-// The databank of a run: the file taken in once, and the answers its searches gave.
+// The databank of a run: the file taken in once, the records its searches have split and the
+// answers they gave.
 struct Databank {
     DbFile file;
+    DbSplitCache splits;
     DatabankAnswerCache answers;
 };
 
-// Record n (from 0), split; never a comment.
-const DbRecord& record(const DbFile& db, std::size_t n);
-
-// Takes in the records of a databank file read on `channel`, splits them and indexes its entry
-// lines and keywords.
+// Takes in the records of a databank file read on `channel` and indexes its entry lines and
+// keywords.
 DbFile parse_databank_file(const InFile& f, int channel);
 
 // The scan for entries: from the read position on to the next entry line of element z,

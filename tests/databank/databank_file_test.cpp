@@ -99,6 +99,7 @@ TEST(DatabankFileKeys, WordOneAsTheRecordReaderSplitsIt) {
     Databank bank;
     ASSERT_NO_THROW(bank = open_databank(o.r.io, o.r));
     const DbFile& db = bank.file;
+    DbSplitCache& splits = bank.splits;
     ASSERT_EQ(db.size(), recs.size());
     const std::pair<DbKey, const char*> keys[] = {
         {DbKey::neig, "NEIG"}, {DbKey::prnt, "PRNT"}, {DbKey::pval, "PVAL"}};
@@ -106,10 +107,10 @@ TEST(DatabankFileKeys, WordOneAsTheRecordReaderSplitsIt) {
         for (std::size_t p = 0; p < recs.size(); ++p) {
             std::size_t want = p;
             while (want < recs.size() &&
-                   (db.comment[want] || !same_text(record(db, want).word(1), word)))
+                   (db.comment[want] || !same_text(splits.record(db, want).word(1), word)))
                 ++want;
             if (want == recs.size()) continue;  // the search would stop the run
-            DbReader reader(db);
+            DbReader reader(db, splits);
             reader.pos = p;
             const DbRecord& got = find_record(o.r.io, o.r.files.listing, reader, key);
             EXPECT_EQ(got.recno, static_cast<int>(want) + 1) << word << " from record " << p + 1;
