@@ -125,14 +125,14 @@ struct NeighbourType {
 };
 
 // The neighbour type lines of an entry, listed at VERBOSE 2.
-std::vector<NeighbourType> read_neighbour_types(Io& io, DbFile& db, const DatabankQuery& query,
+std::vector<NeighbourType> read_neighbour_types(Io& io, DbReader& db, const DatabankQuery& query,
                                                 int types) {
     std::vector<NeighbourType> read(static_cast<std::size_t>(types));
     for (int t = 1; t <= types; ++t) {
         const DbRecord& type_line =
             read_record(io, query.listing, db, {"its neighbour type line", t, types});
         std::array<int, 3> numbers{};  // the first is not used
-        read_ints(db, type_line, "three numbers on a neighbour type line", 3, numbers.data());
+        read_ints(db.file, type_line, "three numbers on a neighbour type line", 3, numbers.data());
         const NeighbourType type{numbers[1], numbers[2]};
         read[static_cast<std::size_t>(t - 1)] = type;
         if (query.verbose)
@@ -158,11 +158,11 @@ bool has_every_neighbour_type(const std::vector<NeighbourType>& entry_types,
 // The tests of an entry of a non-hydrogen element: its NEIG line, its neighbour type lines and
 // its EXCEPT line against the atom, in that order; the first that fails ends them. `numbers`
 // holds what the NEIG line before left, and takes this one's.
-EntryVerdict neig_entry_fits(Io& io, DbFile& db, const DatabankQuery& query,
+EntryVerdict neig_entry_fits(Io& io, DbReader& db, const DatabankQuery& query,
                              std::array<int, 4>& numbers) {
     const NeighbourList& neighbours = query.neighbours;
     const DbRecord& neig_line = find_record(io, query.listing, db, DbKey::neig);
-    read_ints(db, neig_line, "four numbers on the NEIG line", 4, numbers.data());
+    read_ints(db.file, neig_line, "four numbers on the NEIG line", 4, numbers.data());
     const int entry_neighbours = numbers[0], entry_types = numbers[1], entry_rings = numbers[2],
               entry_ring_size = numbers[3];
     const std::string entry_symmetry(neig_line.word(6).substr(0, 5));  // blank: any
@@ -189,10 +189,10 @@ EntryVerdict neig_entry_fits(Io& io, DbFile& db, const DatabankQuery& query,
 // The tests of a hydrogen entry: its EXCEPT line, then its PRNT line against the atom's parent
 // and site symmetry (compared exactly: a blank word matches no framed atom). `numbers` holds
 // what the PRNT line before left, and takes this one's.
-EntryVerdict prnt_entry_fits(Io& io, DbFile& db, const DatabankQuery& query,
+EntryVerdict prnt_entry_fits(Io& io, DbReader& db, const DatabankQuery& query,
                              std::array<int, 3>& numbers) {
     const DbRecord& prnt_line = find_record(io, query.listing, db, DbKey::prnt);
-    read_ints(db, prnt_line, "three numbers on the PRNT line", 3, numbers.data());
+    read_ints(db.file, prnt_line, "three numbers on the PRNT line", 3, numbers.data());
     const int parent_atomic_number = numbers[0], parent_neighbours = numbers[1],
               parent_hydrogens = numbers[2];
     const std::string entry_symmetry(prnt_line.word(5).substr(0, 5));
@@ -225,16 +225,16 @@ void meet_entry(Io& io, const DbFile& db, const DatabankQuery& query, const DbEn
 // The parameters of the entry that fits: its PVAL line and the PLMS lines after it, read over
 // the defaults (a null value of the PVAL line leaves its default). The record after the last
 // PLMS line ends the entry; it must exist.
-PseudoAtom read_entry_parameters(Io& io, DbFile& db, int listing, PseudoAtom parameters) {
+PseudoAtom read_entry_parameters(Io& io, DbReader& db, int listing, PseudoAtom parameters) {
     parameters.matched = true;
     const DbRecord& pval_line = find_record(io, listing, db, DbKey::pval);
-    read_numbers(db, pval_line, "four numbers on the PVAL line", parameters.pv,
+    read_numbers(db.file, pval_line, "four numbers on the PVAL line", parameters.pv,
                  parameters.kappa[1], parameters.kappa[2], parameters.pv_sigma);
     while (true) {
         const DbRecord& next =
             read_record(io, listing, db, {"the record that ends it after its PVAL and PLMS lines"});
         if (!same_text(next.word(1), "PLMS")) break;
-        read_multipole_populations(db, next, parameters.plm);
+        read_multipole_populations(db.file, next, parameters.plm);
     }
     return parameters;
 }
@@ -248,16 +248,17 @@ struct WalkResult {
 
 // The walk over the file from its start: the first entry of the atom's element whose lines
 // all fit gives the parameters.
-WalkResult walk(Io& io, DbFile& db, const DatabankQuery& query) {
+WalkResult walk(Io& io, Databank& databank, const DatabankQuery& query) {
     WalkResult found;
     found.parameters = free_atom_parameters(query.atomic_number);
-    rewind(db);
+    const DbFile& file = databank.file;
+    DbReader db(file, databank.splits);
     KeptNumbers kept;
     while (true) {
         const int e = next_entry(io, query.listing, db, query.atomic_number);
         if (e < 0) break;
-        const DbEntryLine& entry = db.entries[static_cast<std::size_t>(e)];
-        meet_entry(io, db, query, entry);
+        const DbEntryLine& entry = file.entries[static_cast<std::size_t>(e)];
+        meet_entry(io, file, query, entry);
         found.last = &entry;
         const EntryVerdict verdict = query.atomic_number != 1
                                          ? neig_entry_fits(io, db, query, kept.neig)
@@ -317,14 +318,15 @@ void write_answer(Io& io, const DatabankQuery& query, const KnownAnswer& answer,
 }
 
 // A search made: its head, the walk, and what the result lines tell.
-KnownAnswer search_databank(Io& io, DbFile& db, const DatabankQuery& query) {
+KnownAnswer search_databank(Io& io, Databank& databank, const DatabankQuery& query) {
     KnownAnswer answer;
     answer.head_lines = search_head(query);
     write_lines(io, query.listing, answer.head_lines);
-    const WalkResult walked = walk(io, db, query);
+    const WalkResult walked = walk(io, databank, query);
     answer.parameters = walked.parameters;
     answer.group = walked.group;
-    if (answer.parameters.matched) answer.comment = trim(db.description(*walked.last));
+    if (answer.parameters.matched)
+        answer.comment = trim(databank.file.description(*walked.last));
     answer.parameter_lines = parameter_lines(answer.parameters);
     return answer;
 }
@@ -368,10 +370,11 @@ PseudoAtom free_atom_parameters(int atomic_number) {
     return parameters;
 }
 
-PseudoAtom assign_from_databank(Io& io, Records& r, int atom, const PlanarSituation& planar) {
+PseudoAtom assign_from_databank(Io& io, Records& r, Databank& databank, int atom,
+                                const PlanarSituation& planar) {
     const NeighbourList neighbours = find_neighbours(io, r, atom, 0.0f, false);
-    DbFile& db = databank(io, r);
-    return match_databank_entry(io, db, databank_query(r, atom, neighbours, planar), r.databank);
+    return match_databank_entry(io, databank, databank_query(r, atom, neighbours, planar),
+                                r.databank);
 }
 
 DatabankQuery databank_query(const Records& r, int atom, const NeighbourList& neighbours,
@@ -392,26 +395,26 @@ DatabankQuery databank_query(const Records& r, int atom, const NeighbourList& ne
                          .group_name = pad(r.frames.group_name[atom], 40)};
 }
 
-PseudoAtom match_databank_entry(Io& io, DbFile& db, const DatabankQuery& query,
+PseudoAtom match_databank_entry(Io& io, Databank& databank, const DatabankQuery& query,
                                 DatabankResults& counts) {
     // The walk's own listing (VERBOSE 2) is written only when the walk is made, so there every
     // atom walks.
     const bool reuse = !query.verbose;
     std::string key = reuse ? search_key(query) : std::string();
     if (reuse)
-        if (auto known = db.known_answers.find(key); known != db.known_answers.end()) {
-            write_lines(io, query.listing, known->second.head_lines);
-            write_answer(io, query, known->second, counts);
-            return known->second.parameters;
+        if (const KnownAnswer* known = databank.answers.find(key)) {
+            write_lines(io, query.listing, known->head_lines);
+            write_answer(io, query, *known, counts);
+            return known->parameters;
         }
-    KnownAnswer answer = search_databank(io, db, query);
+    KnownAnswer answer = search_databank(io, databank, query);
     write_answer(io, query, answer, counts);
     const PseudoAtom parameters = answer.parameters;
-    if (reuse) db.known_answers.emplace(std::move(key), std::move(answer));
+    if (reuse) databank.answers.keep(std::move(key), std::move(answer));
     return parameters;
 }
 
-EntryVerdict except_line_allows(Io& io, DbFile& db, const DatabankQuery& query) {
+EntryVerdict except_line_allows(Io& io, DbReader& db, const DatabankQuery& query) {
     const auto out = [&](const std::string& s) { io.write(query.listing, s); };
     const DbRecord& rec = read_record(io, query.listing, db,
                                       {query.atomic_number == 1
@@ -437,7 +440,7 @@ EntryVerdict except_line_allows(Io& io, DbFile& db, const DatabankQuery& query) 
         }
         return {};
     }
-    const std::string group = except_group(db, rec);
+    const std::string group = except_group(db.file, rec);
     if (query.verbose) {
         out("      functional group   = [" + trim(query.group_name) + "]");
         out("      group read from DB = [" + trim(group) + "]");

@@ -1,6 +1,6 @@
-// The databank file: opened with its prompt for another name, held as its text with the entry
-// lines and keywords indexed, each record split on its first read, and read by the searches
-// through a position of their own.
+// The databank file: opened with its prompt for another name and taken in at once, as its text
+// with the entry lines and keywords indexed; the searches read it through positions of their
+// own, splitting each record on its first read.
 #include "databank/databank_file.hpp"
 
 #include <algorithm>
@@ -120,6 +120,22 @@ std::string split_pieces(const DbFile& db, std::size_t n, std::string* words) {
     return line;
 }
 
+// Record n as the record reader splits it.
+DbRecord split_record(const DbFile& db, std::size_t n) {
+    DbRecord rec;
+    rec.recno = static_cast<int>(n) + 1;
+    const std::string line = split_pieces(db, n, &rec.words);
+    auto has = [&line](char c) { return line.find(c) != std::string::npos; };
+    rec.plain = !has(',') && !has('/') && !has('*');
+    if (rec.plain) {
+        ListReader in(line);
+        while (rec.int_count < 4 &&
+               in.get(rec.ints[static_cast<std::size_t>(rec.int_count)]) == ReadStatus::ok)
+            ++rec.int_count;
+    }
+    return rec;
+}
+
 }  // namespace
 
 std::string_view DbRecord::word(int k) const {
@@ -128,7 +144,7 @@ std::string_view DbRecord::word(int k) const {
 }
 
 std::string_view DbFile::raw(std::size_t n) const {
-    const std::string_view rec = source->record(n);
+    const std::string_view rec = source.record(n);
     return rec.substr(0, std::min(rec.size(), databank_record_length));
 }
 
@@ -145,29 +161,17 @@ std::string DbFile::description(const DbEntryLine& e) const {
     return pad(r.substr(e.description_start, last - e.description_start), 80);
 }
 
-const DbRecord& record(DbFile& db, std::size_t n) {
-    auto [at, fresh] = db.splits.try_emplace(n);
-    DbRecord& rec = at->second;
-    if (!fresh) return rec;
-    rec.recno = static_cast<int>(n) + 1;
-    const std::string line = split_pieces(db, n, &rec.words);
-    auto has = [&line](char c) { return line.find(c) != std::string::npos; };
-    rec.plain = !has(',') && !has('/') && !has('*');
-    if (rec.plain) {
-        ListReader in(line);
-        while (rec.int_count < 4 &&
-               in.get(rec.ints[static_cast<std::size_t>(rec.int_count)]) == ReadStatus::ok)
-            ++rec.int_count;
-    }
-    return rec;
+const DbRecord& DbSplitCache::record(const DbFile& file, std::size_t n) {
+    auto [at, fresh] = split_.try_emplace(n);
+    if (fresh) at->second = split_record(file, n);
+    return at->second;
 }
 
 DbFile parse_databank_file(const InFile& f, int channel) {
     DbFile db;
     db.name = f.name();
     db.channel = channel;
-    db.source = &f;
-    db.source_data = f.text().data();
+    db.source = f;
     const std::size_t n = f.size();
     db.comment.assign(n, false);
     for (std::size_t p = 0; p < n; ++p) {
@@ -191,19 +195,13 @@ DbFile parse_databank_file(const InFile& f, int channel) {
     return db;
 }
 
-DbFile& databank(Io& io, Records& r) {
-    const InFile& f = io.in(r.files.databank);
-    const DbFile* held = r.databank_file.get();
-    if (!held || held->source != &f || held->source_data != f.text().data() ||
-        held->size() != f.size() || held->name != f.name() || held->channel != r.files.databank)
-        r.databank_file = std::make_shared<DbFile>(parse_databank_file(f, r.files.databank));
-    return *r.databank_file;
+const KnownAnswer* DatabankAnswerCache::find(const std::string& key) const {
+    const auto it = answers_.find(key);
+    return it == answers_.end() ? nullptr : &it->second;
 }
 
-void rewind(DbFile& db) {
-    db.pos = 0;
-    db.scanning = false;
-    db.entry = -1;
+void DatabankAnswerCache::keep(std::string key, KnownAnswer answer) {
+    answers_.emplace(std::move(key), std::move(answer));
 }
 
 std::string entry_stop_context(const DbFile& db, const DbEntryLine& e) {
@@ -211,43 +209,44 @@ std::string entry_stop_context(const DbFile& db, const DbEntryLine& e) {
            entry_text(db, e);
 }
 
-int next_entry(Io& io, int listing, DbFile& db, int z) {
+int next_entry(Io& io, int listing, DbReader& db, int z) {
     static const std::vector<int> none;
+    const DbFile& f = db.file;
     // Within one search the read position only moves on, so the candidates do too.
     if (!db.scanning || db.scan_element != z) {
-        auto it = db.entries_of_element.find(z);
-        db.scan_list = it == db.entries_of_element.end() ? &none : &it->second;
+        auto it = f.entries_of_element.find(z);
+        db.scan_list = it == f.entries_of_element.end() ? &none : &it->second;
         db.scanning = true;
         db.scan_element = z;
-        db.next_candidate = first_from(db, *db.scan_list, db.pos);
-        db.next_stop = first_from(db, db.stops, db.pos);
+        db.next_candidate = first_from(f, *db.scan_list, db.pos);
+        db.next_stop = first_from(f, f.stops, db.pos);
     }
     const std::vector<int>& list = *db.scan_list;
     auto rec_of = [&](int e) {
-        return static_cast<std::size_t>(db.entries[static_cast<std::size_t>(e)].rec);
+        return static_cast<std::size_t>(f.entries[static_cast<std::size_t>(e)].rec);
     };
     while (db.next_candidate < list.size() && rec_of(list[db.next_candidate]) < db.pos)
         ++db.next_candidate;
-    while (db.next_stop < db.stops.size() && rec_of(db.stops[db.next_stop]) < db.pos)
+    while (db.next_stop < f.stops.size() && rec_of(f.stops[db.next_stop]) < db.pos)
         ++db.next_stop;
     bool have = db.next_candidate < list.size();
-    if (db.next_stop < db.stops.size() &&
-        (!have || rec_of(db.stops[db.next_stop]) < rec_of(list[db.next_candidate]))) {
-        const DbEntryLine& bad = db.entries[static_cast<std::size_t>(db.stops[db.next_stop])];
+    if (db.next_stop < f.stops.size() &&
+        (!have || rec_of(f.stops[db.next_stop]) < rec_of(list[db.next_candidate]))) {
+        const DbEntryLine& bad = f.entries[static_cast<std::size_t>(f.stops[db.next_stop])];
         db.pos = static_cast<std::size_t>(bad.rec) + 1;
-        const std::string raw = db.padded(static_cast<std::size_t>(bad.rec));
+        const std::string raw = f.padded(static_cast<std::size_t>(bad.rec));
         if (bad.nwords < 2)
             stop_at_missing_word(io, listing,
-                                 entry_stop_context(db, bad) +
+                                 entry_stop_context(f, bad) +
                                      " has no atomic number (word 2 of the entry line)");
         auto cols = word_columns(raw);
         auto [a, b] = cols[1];
-        fault(db.name, bad.rec + 1,
+        fault(f.name, bad.rec + 1,
               "expected an integer atomic number as word 2 of the entry line, found \"" +
                   raw.substr(a, b + 1 - a) + "\"");
     }
     if (!have) {
-        db.pos = db.size();
+        db.pos = f.size();
         return -1;
     }
     int e = list[db.next_candidate];
@@ -256,17 +255,18 @@ int next_entry(Io& io, int listing, DbFile& db, int z) {
     return e;
 }
 
-const DbRecord& read_record(Io& io, int listing, DbFile& db, DbLookingFor looking_for) {
-    while (db.pos < db.size() && db.comment[db.pos])
+const DbRecord& read_record(Io& io, int listing, DbReader& db, DbLookingFor looking_for) {
+    const DbFile& f = db.file;
+    while (db.pos < f.size() && f.comment[db.pos])
         ++db.pos;
-    if (db.pos >= db.size()) {
+    if (db.pos >= f.size()) {
         // The record that is missing is the one after the last.
-        std::string where = ": " + db.name + ", record " + std::to_string(db.size() + 1) +
+        std::string where = ": " + f.name + ", record " + std::to_string(f.size() + 1) +
                             ", end of file";
         if (db.entry >= 0)
             where += " inside the entry " +
-                     entry_text(db, db.entries[static_cast<std::size_t>(db.entry)]) + " (record " +
-                     std::to_string(db.entries[static_cast<std::size_t>(db.entry)].rec + 1) + ")";
+                     entry_text(f, f.entries[static_cast<std::size_t>(db.entry)]) + " (record " +
+                     std::to_string(f.entries[static_cast<std::size_t>(db.entry)].rec + 1) + ")";
         where += std::string(", looking for ") + looking_for.what;
         if (looking_for.line > 0) {
             where += ' ';
@@ -274,24 +274,24 @@ const DbRecord& read_record(Io& io, int listing, DbFile& db, DbLookingFor lookin
             where += " of ";
             where += std::to_string(looking_for.lines);
         }
-        fatal_error(io, listing, "ReadFile", " Error reading unit = " + fi(db.channel, 12) + where);
+        fatal_error(io, listing, "ReadFile", " Error reading unit = " + fi(f.channel, 12) + where);
     }
-    return record(db, db.pos++);
+    return db.splits.record(f, db.pos++);
 }
 
-const DbRecord& find_record(Io& io, int listing, DbFile& db, DbKey key) {
-    const std::vector<int>& keyed = db.keyed[static_cast<std::size_t>(key)];
+const DbRecord& find_record(Io& io, int listing, DbReader& db, DbKey key) {
+    const std::vector<int>& keyed = db.file.keyed[static_cast<std::size_t>(key)];
     auto q = std::lower_bound(keyed.begin(), keyed.end(), db.pos, [](int rec, std::size_t p) {
         return static_cast<std::size_t>(rec) < p;
     });
     if (q == keyed.end()) {
         static const std::array<const char*, 3> lines = {"its NEIG line", "its PRNT line",
                                                          "its PVAL line"};
-        db.pos = db.size();
+        db.pos = db.file.size();
         return read_record(io, listing, db, {lines[static_cast<std::size_t>(key)]});  // stops
     }
     db.pos = static_cast<std::size_t>(*q) + 1;
-    return record(db, static_cast<std::size_t>(*q));
+    return db.splits.record(db.file, static_cast<std::size_t>(*q));
 }
 
 bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v) {
@@ -307,11 +307,11 @@ bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v) {
     return true;
 }
 
-void backspace(DbFile& db) {
+void backspace(DbReader& db) {
     if (db.pos > 0) --db.pos;
 }
 
-std::string open_databank(Io& io, const Records& r) {
+Databank open_databank(Io& io, const Records& r) {
     std::string name = trim(r.options.databank_file);
     // The further word of the DATABANK line concerns its name only, not the answers.
     std::string_view word_after = r.options.word_after_databank_name;
@@ -338,7 +338,9 @@ std::string open_databank(Io& io, const Records& r) {
             name = trim(io.answer("the databank file name"));
         } while (name.empty());
     }
-    return name;
+    Databank databank{parse_databank_file(io.in(r.files.databank), r.files.databank), {}, {}};
+    io.close(r.files.databank);
+    return databank;
 }
 
 }  // namespace kova

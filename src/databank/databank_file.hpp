@@ -1,7 +1,8 @@
-// The pseudoatom databank file as the records of its open channel. A record is split, the way
-// the databank's record reader splits it, the first time a search reads it; the entry lines are
-// indexed by element and the keyword records listed when the file is taken in; a read position
-// moves over the records exactly as a rewind-and-read scan moves over the file.
+// The pseudoatom databank file, taken in once when it is opened: its records, the entry lines
+// indexed by element and the keyword records listed. A record is split, the way the databank's
+// record reader splits it, the first time a search reads it. A search reads the file through a
+// reader of its own, whose read position moves over the records exactly as a rewind-and-read
+// scan moves over the file.
 #pragma once
 
 #include <array>
@@ -42,40 +43,18 @@ struct DbEntryLine {
     std::size_t description_start = 0;     // first column (0-based) of word 4, when there is one
 };
 
-// What one search of the databank found, for the atoms whose search asks the same questions.
-struct KnownAnswer {
-    PseudoAtom parameters;                    // found (or the free-atom defaults)
-    std::string group;                        // the functional group read from its EXCEPT line
-    std::string comment;                      // the description of the entry found
-    std::vector<std::string> head_lines;      // the listing lines before the search's result
-    std::vector<std::string> parameter_lines;  // and those of the parameters assigned
-};
-
-// The databank file taken in: its records, their index and where its reading stands.
+// The databank file taken in: its records and their index. It does not change once made.
 struct DbFile {
     std::string name;
-    int channel = 0;                   // the channel it is open on, which a stop names
-    const InFile* source = nullptr;    // the channel's file this was taken from
-    const char* source_data = nullptr;  // and its text, which stays in place while it is open
-    std::vector<bool> comment;         // column 1 holds "!": the record reader passes it over
-    std::unordered_map<std::size_t, DbRecord> splits;  // the records split so far, by index
+    int channel = 0;                // the channel it was read on, which a stop names
+    InFile source{"", ""};          // the file's text and records
+    std::vector<bool> comment;      // column 1 holds "!": the record reader passes it over
     std::vector<DbEntryLine> entries;                // in file order
     std::unordered_map<int, std::vector<int>> entries_of_element;  // by z, in file order
     std::vector<int> stops;                          // entry lines that stop any scan reaching them
     // keyed[k]: the records that are no comment and whose text word 1 is NEIG, PRNT or PVAL
     // (k = 0, 1, 2), in file order.
     std::array<std::vector<int>, 3> keyed;
-    std::size_t pos = 0;  // index of the next record to be read
-    // The scan for entries of element scan_element: the next candidates in
-    // entries_of_element[scan_element] and stops.
-    int scan_element = 0;
-    bool scanning = false;
-    const std::vector<int>* scan_list = nullptr;
-    std::size_t next_candidate = 0, next_stop = 0;  // places in scan_list and stops
-    int entry = -1;  // the entry whose records the search reads (into `entries`), for its stops
-    // Searches already made, keyed by everything a search compares (see databank.cpp): an
-    // answer follows from its key and the file's text alone, so it lives as long as the parse.
-    std::unordered_map<std::string, KnownAnswer> known_answers;
 
     std::size_t size() const { return comment.size(); }
     // Record n (from 0) as read, cut to 200 characters and without the padding.
@@ -89,22 +68,72 @@ struct DbFile {
     std::string numbers(const DbRecord& rec) const;
 };
 
-// Record n (from 0), split on its first read.
-const DbRecord& record(DbFile& db, std::size_t n);
+// A cache of the records of one databank file split so far, by index: most records of a large
+// databank are never read, as the scans go from entry to entry by the index.
+class DbSplitCache {
+public:
+    // Record n (from 0) of the file, split on its first read; never a comment.
+    const DbRecord& record(const DbFile& file, std::size_t n);
 
-// Takes in the records of a databank file open on `channel` and indexes its entry lines and
+private:
+    std::unordered_map<std::size_t, DbRecord> split_;  // what it gives stays in place
+};
+
+// Where one search's reading of the databank stands: the read position of a scan that starts
+// at the first record, and its scan for the entries of one element.
+struct DbReader {
+    DbReader(const DbFile& f, DbSplitCache& s) : file(f), splits(s) {}
+    const DbFile& file;
+    DbSplitCache& splits;  // the file's
+    std::size_t pos = 0;  // index of the next record to be read
+    // The scan for entries of element scan_element: the next candidates in
+    // entries_of_element[scan_element] and stops.
+    int scan_element = 0;
+    bool scanning = false;
+    const std::vector<int>* scan_list = nullptr;
+    std::size_t next_candidate = 0, next_stop = 0;  // places in scan_list and stops
+    int entry = -1;  // the entry whose records the search reads (into `entries`), for its stops
+};
+
+// What one search of the databank found, for the atoms whose search asks the same questions.
+struct KnownAnswer {
+    PseudoAtom parameters;                    // found (or the free-atom defaults)
+    std::string group;                        // the functional group read from its EXCEPT line
+    std::string comment;                      // the description of the entry found
+    std::vector<std::string> head_lines;      // the listing lines before the search's result
+    std::vector<std::string> parameter_lines;  // and those of the parameters assigned
+};
+
+// A cache of the answers of the searches made, keyed by everything a search compares (the
+// search key of databank.cpp): an answer follows from its key and the file's text alone, so
+// the cache holds as long as the file it belongs to.
+class DatabankAnswerCache {
+public:
+    // The answer given before to a search of this key, or null.
+    const KnownAnswer* find(const std::string& key) const;
+    void keep(std::string key, KnownAnswer answer);
+
+private:
+    std::unordered_map<std::string, KnownAnswer> answers_;
+};
+
+// The databank of a run: the file taken in once, the records its searches have split and the
+// answers they gave.
+struct Databank {
+    DbFile file;
+    DbSplitCache splits;
+    DatabankAnswerCache answers;
+};
+
+// Takes in the records of a databank file read on `channel` and indexes its entry lines and
 // keywords.
 DbFile parse_databank_file(const InFile& f, int channel);
-// The databank open on `files.databank`, parsed on first use and kept in `databank_file`.
-DbFile& databank(Io& io, Records& r);
 
-// Back to the first record, for a new search.
-void rewind(DbFile& db);
 // The scan for entries: from the read position on to the next entry line of element z,
 // returned as its index into `entries` with the read position after it; -1 at end of file.
 // An entry line without a second word, or whose word 2 is no integer, stops the run when the
 // scan reaches it, whatever its element; `listing` is the channel the stop is written to.
-int next_entry(Io& io, int listing, DbFile& db, int z);
+int next_entry(Io& io, int listing, DbReader& db, int z);
 // What a search looks for when it reads a record: `what`, and for the n-th of a number of
 // lines those two numbers (line 0: none).
 struct DbLookingFor {
@@ -114,23 +143,23 @@ struct DbLookingFor {
 // The record reader: the next record that is no comment; at end of file the run stops (on
 // `listing` and the terminal), naming the file, the entry being read and what the search was
 // looking for in it.
-const DbRecord& read_record(Io& io, int listing, DbFile& db, DbLookingFor looking_for);
+const DbRecord& read_record(Io& io, int listing, DbReader& db, DbLookingFor looking_for);
 // The keywords an entry's records are looked for by.
 enum class DbKey { neig = 0, prnt = 1, pval = 2 };
 // The next record read through the record reader whose text word 1 is the keyword; every
 // record before it is passed over.
-const DbRecord& find_record(Io& io, int listing, DbFile& db, DbKey key);
+const DbRecord& find_record(Io& io, int listing, DbReader& db, DbKey key);
 // Reads n integers of a record (n at most 4 is read in advance); false when they do not read.
 bool read_ints(const DbFile& db, const DbRecord& rec, int n, int* v);
 // What a stop inside an entry adds after its own text: ": <file>, record <n>: the entry
 // "<entry line>"".
 std::string entry_stop_context(const DbFile& db, const DbEntryLine& e);
 // Gives the record last read back to the next read.
-void backspace(DbFile& db);
+void backspace(DbReader& db);
 
 // Opens the databank file named by `options.databank_file` on `files.databank`; while the open
-// fails, asks the terminal for another name. Gives the name that opened. End of input at the
-// prompt is a run-time error.
-std::string open_databank(Io& io, const Records& r);
+// fails, asks the terminal for another name. Takes in the file that opened, under the name it
+// opened by, and closes the channel. End of input at the prompt is a run-time error.
+Databank open_databank(Io& io, const Records& r);
 
 }  // namespace kova

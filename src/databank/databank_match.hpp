@@ -1,6 +1,6 @@
 // The databank search of one atom once its covalent neighbours are found: `assign_from_databank`
-// runs the neighbour search and then this. The search reads only what `DatabankQuery` holds,
-// the databank file (whose read position it moves) and writes the listing.
+// runs the neighbour search and then this. The search reads only what `DatabankQuery` holds and
+// the databank, keeps its answer in the databank's cache, and writes the listing.
 #pragma once
 
 #include <optional>
@@ -34,7 +34,7 @@ DatabankQuery databank_query(const Records& r, int atom, const NeighbourList& ne
 
 // The databank match of the atom queried, or the free-atom defaults; counts the search and
 // writes it to the listing.
-PseudoAtom match_databank_entry(Io& io, DbFile& db, const DatabankQuery& query,
+PseudoAtom match_databank_entry(Io& io, Databank& databank, const DatabankQuery& query,
                                 DatabankResults& counts);
 
 // What an entry's tests found: whether the entry fits, and the functional group its EXCEPT line
@@ -46,6 +46,6 @@ struct EntryVerdict {
 // Reads the EXCEPT line of the entry being matched, if it has one, against the functional
 // group of the atom: the entry fits when it may match as far as the group goes. A record that
 // is no EXCEPT line is given back to the next read.
-EntryVerdict except_line_allows(Io& io, DbFile& db, const DatabankQuery& query);
+EntryVerdict except_line_allows(Io& io, DbReader& db, const DatabankQuery& query);
 
 }  // namespace kova

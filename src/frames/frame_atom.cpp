@@ -438,7 +438,7 @@ void frame_by_neighbour_count(Io& io, Records& r, int i, Frame& f) {
 
 }  // namespace
 
-Frame frame_atom(Io& io, Records& r, int i) {
+Frame frame_atom(Io& io, Records& r, int i, Databank* databank) {
     list_stored_neighbours(io, r, i, r.files.listing);
     Frame f = start_frame(io, r, i);
 
@@ -453,7 +453,7 @@ Frame frame_atom(Io& io, Records& r, int i) {
     keep_frame_defined(io, r, i, f);
     r.structure.site_symmetry[i] = pad(f.site_symmetry, 5);
 
-    frame_tail(io, r, i, f);
+    frame_tail(io, r, i, f, databank);
     return f;
 }
 

@@ -62,9 +62,11 @@ void fixed_point_target(Io& io, Records& r, int i, Frame& f, int which);
 // True when the frame's two targets lie away from the atom and off one line through it.
 bool frame_defined(const Records& r, int i, const Frame& f);
 
+struct Databank;  // databank/databank_file.hpp
+
 // Once the frame of atom i is decided, records what follows from it: kappa set, atom-table
-// line (shown on the terminal and in the listing), MoPro lines, frame picture, populations and
-// the row of the XD atom table.
-void frame_tail(Io& io, Records& r, int i, Frame& f);
+// line (shown on the terminal and in the listing), MoPro lines, frame picture, populations (from
+// the databank when the run has one) and the row of the XD atom table.
+void frame_tail(Io& io, Records& r, int i, Frame& f, Databank* databank);
 
 }  // namespace kova

@@ -16,11 +16,11 @@ void start_frame_analysis(Io& io, Records& r) {
     show_atom_table_header(io);
 }
 
-void frame_all_atoms(Io& io, Records& r) {
+void frame_all_atoms(Io& io, Records& r, Databank* databank) {
     start_frame_analysis(io, r);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
         list_atom_start(io, r, i);
-        frame_atom(io, r, i);
+        frame_atom(io, r, i, databank);
     }
 }
 

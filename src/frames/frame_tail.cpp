@@ -109,7 +109,7 @@ void list_kappa_table(Io& io, const Records& r, int i) {
 
 }  // namespace
 
-void frame_tail(Io& io, Records& r, int i, Frame& f) {
+void frame_tail(Io& io, Records& r, int i, Frame& f, Databank* databank) {
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).
@@ -129,7 +129,7 @@ void frame_tail(Io& io, Records& r, int i, Frame& f) {
     if (equiv != 0) r.frames.mopro_similarity[i] = similarity(r, i, equiv);
     r.frames.axis_ends[i] =
         frame_axis_ends(r.structure.cart[i], f.target1, f.target2, f.axis1, f.axis2);
-    set_populations(io, r, i, f);
+    set_populations(io, r, i, f, databank);
     list_kappa_table(io, r, i);
 }
 

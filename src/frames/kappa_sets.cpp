@@ -69,20 +69,20 @@ int choose_kappa_set(Io& io, Records& r, int i, const Frame& f) {
     return j;
 }
 
-void set_populations(Io& io, Records& r, int i, const Frame& f) {
+void set_populations(Io& io, Records& r, int i, const Frame& f, Databank* databank) {
     const int set = r.frames.kappa_set[i];
     if (set < 0) return;
     r.ensure_kappa_sets(std::max(set, 1));
     const float occ = r.structure.occupancy[i];
-    const bool databank = r.options.databank && (f.atom_disordered ? r.options.disorder_databank
-                                                                   : !f.neighbour_disordered);
+    const bool read_databank = databank && (f.atom_disordered ? r.options.disorder_databank
+                                                              : !f.neighbour_disordered);
     std::string line = " Atom ";
     line.reserve(48);
     put_trim(line, r.structure.label[i]);
-    line += databank ? " :: will now read databank" : " :: will skip reading databank";
+    line += read_databank ? " :: will now read databank" : " :: will skip reading databank";
     write_listing_line(io, r.files, line);
-    if (databank) {
-        const PseudoAtom match = assign_from_databank(io, r, i, f.planar);
+    if (read_databank) {
+        const PseudoAtom match = assign_from_databank(io, r, *databank, i, f.planar);
         if (i == 1) {
             r.frames.kappa_count = 1;
             r.frames.kappa_table[1] = r.structure.scattering_table[1];

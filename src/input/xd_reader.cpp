@@ -1,11 +1,13 @@
 // The XD reader: cell, lattice and symmetry from the master file, then model, limits and atoms
 // from the parameter file. Inversion partners are added before the lattice centring, which
-// fixes the order of the operators.
+// fixes the order of the operators. The parts of the master file that the new one copies are
+// selected here too, so that no later stage reads the file again.
 #include "input/xd_reader.hpp"
 
 #include <algorithm>
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "input/cartesian_readers.hpp"
@@ -308,7 +310,66 @@ void read_parameters(Io& io, Records& r, const std::string& parameter_name) {
     read_reals(io, free_var + 1, 1, "the free variables");
 }
 
+// The old master file as the copy reads it: record by record into a 200-character buffer.
+class MasterLines {
+public:
+    explicit MasterLines(const InFile& f) : f_(f) {}
+    // The next line, blank-padded; a missing one is the unguarded end of file of a copying rule.
+    const std::string& next(const char* wanted) {
+        if (!try_next())
+            fault(f_.name(), static_cast<int>(f_.size()) + 1,
+                  std::string("end of file, expected a line beginning \"") + wanted + "\"");
+        return buf_;
+    }
+    bool try_next() {
+        if (n_ >= f_.size()) return false;
+        buf_ = pad(f_.record(n_++), copy_line_length);
+        return true;
+    }
+    const std::string& line() const { return buf_; }
+
+private:
+    static constexpr std::size_t copy_line_length = 200;
+    const InFile& f_;
+    std::size_t n_ = 0;
+    std::string buf_;
+};
+
+std::string upper(std::string_view s) {
+    std::string u(s);
+    upper_case(u);
+    return u;
+}
+
 }  // namespace
+
+XdMasterCopy select_master_copy(const InFile& master) {
+    XdMasterCopy copy;
+    MasterLines old(master);
+    // The head: every line before the atom-table header, matched as read.
+    for (;;) {
+        const std::string& l = old.next("ATOM");
+        if (l.compare(0, 4, "ATOM") == 0) break;
+        copy.head.push_back(trim(l));
+    }
+    // The refinement block: the old atom and dummy tables are skipped through their "END" line,
+    // then every line up to the key table.
+    while (upper(std::string_view(old.next("END ")).substr(0, 4)) != "END ") {
+    }
+    for (;;) {
+        const std::string& l = old.next("KEY ");
+        if (l.compare(0, 4, "KEY ") == 0) break;
+        copy.refinement.push_back(trim(l));
+    }
+    // The tail: the old key table and kappa lines are skipped; from the "EXTCN" line, written
+    // upper-cased, everything to the end of the file.
+    std::string extcn;
+    do extcn = upper(old.next("EXTCN "));
+    while (extcn.compare(0, 6, "EXTCN ") != 0);
+    copy.tail.push_back(trim(extcn));
+    while (old.try_next()) copy.tail.push_back(trim(old.line()));
+    return copy;
+}
 
 std::string read_xd_record(Io& io, int listing, int unit) {
     InFile& f = io.in(unit);
@@ -337,13 +398,16 @@ void read_xd(Io& io, Records& r, const std::string& master_file,
                         why_not_opened(io, r.options, parameter_name,
                                        "parameter file (second name)"));
     read_crystal_data(io, r, master_name);
-    io.close(master_file_channel);
     read_parameters(io, r, parameter_name);
     collect_atom_types(r.structure);
     list_atom_types(io, r);
     set_occupancy_flags(r.structure);
     list_atoms(io, r.structure, out);
     io.close(parameter_file_channel);
+    // Selected once both files are read, so that the reader's own stops come before a master
+    // file that ends too early for the copy.
+    r.structure.xd_master = select_master_copy(io.in(master_file_channel));
+    io.close(master_file_channel);
 }
 
 }  // namespace kova

@@ -184,13 +184,11 @@ void open_restraint_files(Io& io, const Records& r) {
 
 // The frame analysis, then what it gives each file, in the file's order: the tables of
 // xd_kova.mas, kova.ang, the frame pictures of kova.spf, the SYMPLM lines of con_mopro.inp,
-// the X-H bond records and group.ang. kova.ang is made and the head of an old master file
-// copied first, so that a file that cannot be made or read stops the run before any atom is
-// framed.
-void frame_analysis(Io& io, Records& r) {
+// the X-H bond records and group.ang. kova.ang is made first, so that a file that cannot be
+// made stops the run before any atom is framed.
+void frame_analysis(Io& io, Records& r, Databank* databank) {
     io.create(kova_ang_channel, "kova.ang");
-    if (r.options.input_format == InputFormat::xd) copy_old_master_head(io, r);
-    frame_all_atoms(io, r);
+    frame_all_atoms(io, r, databank);
     write_xd_master_tables(io, r);
     write_kova_ang(io, r);
     write_plot_frames(io, r);
@@ -240,12 +238,13 @@ void road(Io& io, Records& r, const DirectoryLock& lock) {
     read_the_instructions(io, r);
     read_structure(io, r);
     open_plot_file(io, r);
-    if (r.options.databank) open_databank(io, r);
+    std::optional<Databank> databank;
+    if (r.options.databank) databank = open_databank(io, r);
     make_working_list(io, r);
     if (r.options.search_rings) search_rings(io, r);
     if (r.options.extend_h) open_restraint_files(io, r);
     find_all_neighbours(io, r);
-    frame_analysis(io, r);
+    frame_analysis(io, r, databank ? &*databank : nullptr);
     if (r.options.extend_h) close_restraint_files(io, r);
     if (has_output_section(r)) write_output_section(io, r);
     finish_run(io, r, run_clock);

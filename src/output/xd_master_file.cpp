@@ -1,15 +1,14 @@
-// xd_kova.mas from its atom table on. The atom lines come from the formatting the frame
-// analysis echoes them with, so the file holds the lines the terminal and the listing showed.
-// The old master file of XD input is read line by line from where the last copy stopped: the
-// atom table, the key table and the kappa lines it holds are replaced by the new ones.
+// xd_kova.mas from its atom table on, and for XD input the whole file. The atom lines come from
+// the formatting the frame analysis echoes them with, so the file holds the lines the terminal
+// and the listing showed. For XD input the head, refinement block and tail are the lines the XD
+// reader kept of the old master file; its atom table, key table and kappa lines are replaced
+// by the new ones.
 #include "output/xd_master_file.hpp"
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "frames/atom_table.hpp"
-#include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "shared/text.hpp"
 
@@ -17,7 +16,7 @@ namespace kova {
 
 namespace {
 
-constexpr std::size_t oldlen = 200;  // line buffer for the old master file
+constexpr std::size_t copy_line_length = 200;  // the buffer the old master file is read into
 
 const std::string key_header =
     "KEY     XYZ --U2-- ----U3---- ------U4------- M- -D- --Q-- ---O--- ----H----";
@@ -101,65 +100,11 @@ const MultipoleKey kMultipoleKeys[] = {
 bool is_xd(const Records& r) { return r.options.input_format == InputFormat::xd; }
 bool is_shelx(const Records& r) { return r.options.input_format == InputFormat::shelx; }
 
-// The old master file, read line by line into the 200-character buffer, copied to `channel`.
-class OldMaster {
-public:
-    OldMaster(Io& io, int channel) : io_(io), channel_(channel), in_(io.in(old_xd_channel)) {}
-    // Next line; a missing one is the unguarded end of file of a copying rule.
-    const std::string& next(const char* wanted) {
-        if (!try_next())
-            fault(in_.name(), in_.recno() + 1,
-                  std::string("end of file, expected a line beginning \"") + wanted + "\"");
-        return buf_;
-    }
-    bool try_next() {
-        std::string rec;
-        if (!in_.read(rec)) return false;
-        buf_ = pad(rec, oldlen);
-        return true;
-    }
-    // A copied line ends at its last non-blank; a blank one is written whole.
-    void copy(const std::string& line) {
-        const int n = trimmed_length(line);
-        io_.write(channel_, n == 0 ? std::string_view(line)
-                                   : std::string_view(line).substr(0, static_cast<std::size_t>(n)));
-    }
-    const std::string& line() const { return buf_; }
-
-private:
-    Io& io_;
-    int channel_;
-    InFile& in_;
-    std::string buf_;
-};
-
-std::string upper(std::string s) {
-    upper_case(s);
-    return s;
-}
-
-// Refinement block: skip the old atom and dummy tables through their "END" line, then copy up
-// to the key table.
-void copy_refinement(Io& io, int channel) {
-    OldMaster old(io, channel);
-    while (upper(old.next("END ").substr(0, 4)) != "END ") {
-    }
-    for (;;) {
-        const std::string& l = old.next("KEY ");
-        if (l.compare(0, 4, "KEY ") == 0) return;
-        old.copy(l);
-    }
-}
-
-// Tail: skip the old key table and kappa lines; from the "EXTCN" line (upper-cased) on,
-// everything to the end of the file.
-void copy_tail(Io& io, int channel) {
-    OldMaster old(io, channel);
-    while (upper(old.next("EXTCN ").substr(0, 6)) != "EXTCN ") {
-    }
-    old.copy(upper(old.line()));
-    while (old.try_next()) old.copy(old.line());
-    io.close(old_xd_channel);
+// A line of the old master file as the copy writes it: to its last non-blank, a blank one as
+// the whole 200-character buffer it was read into.
+void copy_lines(Io& io, int channel, const std::vector<std::string>& lines) {
+    const std::string blank_line(copy_line_length, ' ');
+    for (const std::string& l : lines) io.write(channel, l.empty() ? blank_line : l);
 }
 
 void write_atom_lines(Io& io, const Records& r) {
@@ -285,30 +230,21 @@ void write_xd_closing_modules(Io& io, int channel, int atom_count) {
     io.write(channel, bangs);
 }
 
-void copy_old_master_head(Io& io, const Records& r) {
-    io.open_old(old_xd_channel, trim(r.options.xd_master_file));
-    // Everything before the atom-table header, matched as read.
-    OldMaster old(io, r.files.xd_master);
-    for (;;) {
-        const std::string& l = old.next("ATOM");
-        if (l.compare(0, 4, "ATOM") == 0) return;
-        old.copy(l);
-    }
-}
-
 void write_xd_master_tables(Io& io, const Records& r) {
     const int mas = r.files.xd_master;
+    const XdMasterCopy& old = r.structure.xd_master;
+    if (is_xd(r)) copy_lines(io, mas, old.head);
     write_atom_lines(io, r);
     write_dummies(io, r);
     io.write(mas, "END ATOM");
     if (is_xd(r))
-        copy_refinement(io, mas);
+        copy_lines(io, mas, old.refinement);
     else if (is_shelx(r))
         write_xd_refinement_block(io, mas, r.structure.weight, r.frames.kappa_set_count);
     write_keys(io, r);
     write_kappas(io, r);
     if (is_xd(r))
-        copy_tail(io, mas);
+        copy_lines(io, mas, old.tail);
     else
         write_fixed_tail(io, mas);
     if (is_shelx(r)) write_shelx_closing(io, r);

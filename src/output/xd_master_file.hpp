@@ -1,7 +1,7 @@
 // Writer of the XD master file xd_kova.mas from its atom table on: the atom table with its
 // dummy atoms, "END ATOM", the refinement block, the key table, the kappa lines, the tail and,
 // for SHELX input, the fixed property modules. For XD input the file is rebuilt around the old
-// master file, whose head, refinement block and tail are copied.
+// master file's head, refinement block and tail, as the XD reader kept them.
 #pragma once
 
 #include <array>
@@ -11,13 +11,8 @@
 
 namespace kova {
 
-// The old XD master file (XD input): open from the copy of its head, before the frame
-// analysis, to the copy of its tail, which reads on from where the head's copy stopped.
-constexpr int old_xd_channel = 39;
-
-// XD input: opens the old master file and copies its head, every line before its atom table.
-void copy_old_master_head(Io& io, const Records& r);
-// Writes the master file from its atom table on, once the last atom is framed.
+// Writes the master file from its atom table on, once the last atom is framed; for XD input
+// the head, refinement block and tail that the XD reader kept of the old master file too.
 void write_xd_master_tables(Io& io, const Records& r);
 
 // The 68-character key of atom i: structure key (38) then multipole key (30).

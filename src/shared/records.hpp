@@ -148,6 +148,15 @@ struct ShelxHead {
     std::vector<ScatteringRow> scattering;  // per SFAC type, in order
 };
 
+// What xd_kova.mas copies of the old XD master file of XD input, as the XD reader selects it:
+// every line cut to the 200 characters the copy reads and without trailing blanks (a blank line
+// is empty), as written in the old file but for the tail's first line, which is upper-cased.
+struct XdMasterCopy {
+    std::vector<std::string> head;        // the lines before the old atom table
+    std::vector<std::string> refinement;  // after the old atom and dummy tables, before "KEY "
+    std::vector<std::string> tail;        // from the "EXTCN " line to the end of the file
+};
+
 // The structure read. Per-atom members are indexed 1..; the images of completed molecules
 // follow the atoms read in the same slots.
 struct Structure {
@@ -177,6 +186,7 @@ struct Structure {
     int table_count = 0;  // scattering tables: the largest table, at least 1
     std::string model_name = std::string(20, ' ');    // XD model name
     ShelxHead shelx_head;  // SHELX input
+    XdMasterCopy xd_master;  // XD input
 };
 
 // Element data: covalent_radius (Å) and symbol indexed by Z from 1.
@@ -346,7 +356,6 @@ struct SearchIndexes {
 // Lookup tables of the frame analysis over the earlier atoms and the kappa sets
 // (src/frames/frame_index.hpp).
 struct FrameIndex;
-struct DbFile;  // the databank file held in memory (databank/databank_file.hpp)
 
 struct Records {
     Files files;
@@ -367,9 +376,6 @@ struct Records {
     SearchIndexes index;
 
     DatabankResults databank;
-    // The databank file parsed once, with its read position and the answers of the searches
-    // made (the same questions give the same answers from the same text).
-    std::shared_ptr<DbFile> databank_file;
 
     // Every record at its starting state, with the element tables filled in.
     Records();

@@ -22,7 +22,7 @@ struct Open : test::Workspace {
 TEST(OpenDatabank, PromptsWhileTheFileCannotBeOpened) {
     // a bad name, an empty answer (the prompt again), a second bad name, a good one
     Open o("first.db", "\nsecond.db\ngood.db\n");
-    std::string opened;
+    Databank opened;
     ASSERT_NO_THROW(opened = open_databank(o.r.io, o.r));
     const std::string prompt = " Enter the name of databank file : ";
     // the name in its field of 60 columns, then why it does not open
@@ -30,9 +30,10 @@ TEST(OpenDatabank, PromptsWhileTheFileCannotBeOpened) {
                                ": no such file\n" + prompt + prompt +
                                "\n Error opening databank file " + pad("second.db", 60) +
                                ": no such file\n" + prompt);
-    EXPECT_EQ(opened, "good.db");  // the name that opened, as answered
-    EXPECT_TRUE(o.r.io.is_open_in(o.r.files.databank));
-    EXPECT_EQ(o.r.io.in(o.r.files.databank).size(), 1u);
+    EXPECT_EQ(opened.file.name, "good.db");  // the name that opened, as answered
+    // taken in whole when it opens, and its channel closed
+    EXPECT_EQ(opened.file.size(), 1u);
+    EXPECT_FALSE(o.r.io.is_open_in(o.r.files.databank));
 }
 
 TEST(OpenDatabank, OpensAtOnceOrEndsAtTheEndOfInput) {
@@ -103,8 +104,10 @@ TEST(DatabankFileKeys, WordOneAsTheRecordReaderSplitsIt) {
     Open o("keys.db", "");
     o.dir.write("keys.db", text);
     o.r.options.databank_file = "keys.db";
-    ASSERT_NO_THROW(open_databank(o.r.io, o.r));
-    DbFile& db = databank(o.r.io, o.r);
+    Databank bank;
+    ASSERT_NO_THROW(bank = open_databank(o.r.io, o.r));
+    const DbFile& db = bank.file;
+    DbSplitCache& splits = bank.splits;
     ASSERT_EQ(db.size(), recs.size());
     const std::pair<DbKey, const char*> keys[] = {
         {DbKey::neig, "NEIG"}, {DbKey::prnt, "PRNT"}, {DbKey::pval, "PVAL"}};
@@ -112,11 +115,12 @@ TEST(DatabankFileKeys, WordOneAsTheRecordReaderSplitsIt) {
         for (std::size_t p = 0; p < recs.size(); ++p) {
             std::size_t want = p;
             while (want < recs.size() &&
-                   (db.comment[want] || !same_text(record(db, want).word(1), word)))
+                   (db.comment[want] || !same_text(splits.record(db, want).word(1), word)))
                 ++want;
             if (want == recs.size()) continue;  // the search would stop the run
-            db.pos = p;
-            const DbRecord& got = find_record(o.r.io, o.r.files.listing, db, key);
+            DbReader reader(db, splits);
+            reader.pos = p;
+            const DbRecord& got = find_record(o.r.io, o.r.files.listing, reader, key);
             EXPECT_EQ(got.recno, static_cast<int>(want) + 1) << word << " from record " << p + 1;
         }
     }

@@ -27,13 +27,15 @@ struct Search : test::Workspace {
     NeighbourList neighbours;
     PlanarSituation planar;
     PseudoAtom found;  // what the search gave
+    Databank bank;     // the databank taken in, with the answers of its searches
 
     // `db`: a file name, or the text of a databank written for the test.
     explicit Search(const std::string& db, bool text = false, int verbose = 1)
         : Workspace({.listing = true}) {
         r.options.verbosity = verbose;
         if (text) dir.write("test.db", db);
-        r.io.open_old(r.files.databank, text ? "test.db" : db);
+        r.options.databank_file = text ? "test.db" : db;
+        bank = open_databank(r.io, r);
         r.ensure_atoms(1);
         r.structure.atom_count = 1;
     }
@@ -69,8 +71,8 @@ struct Search : test::Workspace {
     std::string match() {
         test::Ending end;
         end.run_to_end([&] {
-            found = match_databank_entry(r.io, databank(r.io, r),
-                                         databank_query(r, 1, neighbours, planar), r.databank);
+            found = match_databank_entry(r.io, bank, databank_query(r, 1, neighbours, planar),
+                                         r.databank);
         });
         return end.text();
     }
@@ -161,7 +163,7 @@ TEST(AssignFromDatabank, FindsTheNeighboursItself) {
     }
     s.r.structure.site_symmetry[1] = "3m";
     PseudoAtom m;
-    ASSERT_NO_THROW(m = assign_from_databank(s.r.io, s.r, 1, PlanarSituation{}));
+    ASSERT_NO_THROW(m = assign_from_databank(s.r.io, s.r, s.bank, 1, PlanarSituation{}));
     EXPECT_TRUE(m.matched);  // the entry of four neighbours: C with three H and a C
     EXPECT_EQ(s.comment(), "C methyl, first of two entries of one pattern");
     auto l = s.listing();
@@ -313,6 +315,23 @@ TEST(AssignFromDatabank, DefaultsWithoutAMatch) {
     EXPECT_EQ(s.r.databank.searched, 3);
     EXPECT_EQ(s.r.databank.found, 1);
     EXPECT_EQ(s.r.databank.not_found, 2);
+}
+
+// The databank is the file as it was when it opened: a change on disk afterwards reaches no
+// search, neither a walk nor an answer given again to the same questions.
+TEST(AssignFromDatabank, SearchesReadTheDatabankAsItOpened) {
+    Search s("ATOM 6 C1 carbon with one C\nNEIG 1 1 0 0\n1 6 1\nPVAL 4.2 1 1 .1\nEND\n", true);
+    s.dir.write("test.db", "ATOM 6 C1 changed\nNEIG 1 1 0 0\n1 6 1\nPVAL 3.0 1 1 .1\nEND\n");
+    for (const char* label : {"C(1)", "C(2)"}) {
+        s.atom(6, label, "m", {{6, 1}}, true);
+        ASSERT_EQ(s.match(), "");
+        EXPECT_EQ(s.found.pv, 4.2f) << label;
+        const auto l = s.listing();
+        EXPECT_NE(std::find(l.begin(), l.end(),
+                            " DB comment for " + std::string(label) + " = [carbon with one C]"),
+                  l.end());
+    }
+    EXPECT_EQ(s.r.databank.found, 2);
 }
 
 TEST(AssignFromDatabank, MultipolePopulationLines) {

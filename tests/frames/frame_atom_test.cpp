@@ -762,7 +762,7 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
-        const Frame fr = frame_atom(f.r.io, f.r, 1);
+        const Frame fr = frame_atom(f.r.io, f.r, 1, nullptr);
         EXPECT_EQ(fr.planar.rings, 0);
         EXPECT_EQ(fr.planar.ring_size, 0);
         EXPECT_TRUE(listed_in_order(f.file("kova.out"),
@@ -812,7 +812,7 @@ TEST(FrameAtom, FusionAtoms) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
-        const Frame fr = frame_atom(f.r.io, f.r, 1);
+        const Frame fr = frame_atom(f.r.io, f.r, 1, nullptr);
         EXPECT_EQ(fr.planar.rings, 2);
         EXPECT_EQ(fr.planar.ring_size, 10);
         f.r.io.flush_all();
@@ -850,7 +850,7 @@ TEST(FrameAtom, RingFramesWithoutTheirTargetStop) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
-        EXPECT_THROW(frame_atom(f.r.io, f.r, 1), RunStop);
+        EXPECT_THROW(frame_atom(f.r.io, f.r, 1, nullptr), RunStop);
         const auto l = f.file("kova.out");
         ASSERT_GE(l.size(), 2u);
         EXPECT_EQ(l[l.size() - 2], c.line);

@@ -89,10 +89,11 @@ struct FramedAtoms : FrameRecords {
             r.structure.multipole_level[s] = atoms[k].z == 1 ? 2 : 4;
         }
     }
+    Databank* databank = nullptr;  // the run's databank, when it has one
     void frame() {
         find_all_neighbours(r.io, r);
         r.frames.dummy_count = 0;
-        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i);
+        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i, databank);
         r.io.flush_all();
     }
 };

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "databank/databank_file.hpp"
 #include "frame_fixture.hpp"
 #include "frames/atom_table.hpp"
 #include "frames/frame_driver.hpp"
@@ -165,7 +166,9 @@ TEST(KappaSets, PopulationsFromTheDatabank) {
               {"H(5)", 1, {1.9033f, -1.0277f, 0.0f}}, {"H(6)", 1, {1.9067f, 0.5185f, -0.8981f}}});
     test::RunRecords& r = f.r;
     r.options.databank = true;
-    r.io.open_old(r.files.databank, std::string(KOVA_TEST_DATA) + "/databank/kova_test.db");
+    r.options.databank_file = std::string(KOVA_TEST_DATA) + "/databank/kova_test.db";
+    Databank databank = open_databank(r.io, r);
+    f.databank = &databank;
     r.structure.occupancy[1] = 0.5f;
     r.structure.occupancy_flag[1] = 1;
     r.structure.occupancy[6] = 0.5f;
@@ -262,7 +265,7 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     r.structure.scattering_table[1] = 1;
     find_all_neighbours(r.io, r);
     r.frames.dummy_count = 0;
-    frame_atom(r.io, r, 1);
+    frame_atom(r.io, r, 1, nullptr);
     // X to the image, Y to the origin dummy (DUM1); the image then becomes DUM2.
     EXPECT_EQ(r.frames.dummy_count, 2);
     EXPECT_EQ(r.frames.dummy_xyz[2], (Vec3f{0.299f, 0.1f, 0.1f}));

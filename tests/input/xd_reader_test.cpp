@@ -30,7 +30,7 @@ struct Xd : test::Workspace, test::Ending {
 std::string fixture(const std::string& name) { return test::data_file("xd/" + name); }
 
 TEST(XdReader, MasterAndParameterFile) {
-    Xd t(fixture("p21c.mas"), fixture("p21c.inp"));
+    Xd t(fixture("p21c_full.mas"), fixture("p21c.inp"));
     ASSERT_FALSE(t.stopped);
     ASSERT_EQ(t.fault, "");
     const test::RunRecords& r = t.r;
@@ -75,11 +75,21 @@ TEST(XdReader, MasterAndParameterFile) {
     EXPECT_TRUE(t.listed("   2   C(1)        6          4            2"));
     EXPECT_NE(t.out.str().find("   3   H(1)        1          2            3\n"),
               std::string::npos);
+    // What xd_kova.mas copies of the master file: the 12 lines before "ATOM"; after the old
+    // table's "END ATOM" the one line before "KEY "; from "Extcn" (upper-cased) past the
+    // old key table and kappa lines, the rest.
+    const XdMasterCopy& copy = r.structure.xd_master;
+    ASSERT_EQ(copy.head.size(), 12u);
+    EXPECT_EQ(copy.head[0], "!" + std::string(77, '+'));  // 78 columns
+    EXPECT_EQ(copy.head[2], "TITLE formamide-like test");
+    EXPECT_EQ(copy.head[11], "SELECT  model 4 2 1 0 based_on F test verbose 1");
+    EXPECT_EQ(copy.refinement, std::vector<std::string>{"KEEP  kappa    1   2"});
+    EXPECT_EQ(copy.tail, (std::vector<std::string>{"EXTCN   0000000", "END KEY", "END XDLSM"}));
 }
 
 TEST(XdReader, LatticeLines) {
     std::string par = fixture("p21c.inp");
-    std::string mas = fixture("p21c.mas");
+    std::string mas = fixture("p21c_full.mas");
     auto with_latt = [&](const std::string& latt) {
         std::string m = mas;
         m.replace(m.find("LATT   C P"), 10, latt);
@@ -114,7 +124,7 @@ TEST(XdReader, VersionOneAndFailures) {
         " 1.0 1.0 1.0 1.0 1.0 1.0\n"
         " 0 0 0 0 0 0 0\n 0\n 1.0\n";
     {
-        Xd t(fixture("p21c.mas"), v1);
+        Xd t(fixture("p21c_full.mas"), v1);
         ASSERT_EQ(t.fault, "");
         EXPECT_EQ(t.r.structure.atom_count, 1);
         EXPECT_EQ(t.r.structure.atomic_number[1], 7);
@@ -139,6 +149,102 @@ TEST(XdReader, VersionOneAndFailures) {
         auto l = t.listing();
         EXPECT_EQ(l[l.size() - 2], " ERROR *** ReadXD *** Error reading XD parameter file");
     }
+}
+
+// An old master file as the copying rules read it: head, atom table, refinement block, key
+// table, tail. Lines are cut to 200 characters and lose their trailing blanks.
+const std::string kOldMaster =
+    "! head of the old file\n"
+    "TITLE water   \n"
+    "\n"
+    "   MODULE *XDLSM\n"
+    " ATOM    a header that is not in column 1\n"
+    "ATOM     ATOM0    AX1 ATOM1    ATOM2   AX2 R/L TP TBL KAP LMX SITESYM  CHEMCON\n"
+    "O(1)     DUM1     Z  O(1)     H(1)     Y   R   2  1   1   4  mm2\n"
+    "DUM1      0.0 0.0 0.0\n"
+    "end atom\n"
+    "END XDLSM is no key table\n"
+    "key and KEYS are no key table either\n"
+    "KEYS follow\n"
+    "\n"
+    "KEY     XYZ --U2-- ----U3---- ------U4------- M- -D- --Q-- ---O--- ----H----\n"
+    "O(1)    111 111111 0000000000 000000000000000 10 001 10010 1001000 100100010\n"
+    "EXTCNX  is not the line\n"
+    "KAPPA   110000\n"
+    "extcn   0000000 iso\n"
+    "OVTHP   0\n"
+    "extcn stays as written after the first\n"
+    "SCALE   1   \n"
+    "END KEY\n"
+    "   END XDLSM\n" +
+    std::string(250, 'x') + "\n";
+
+TEST(XdMasterCopy, TheCopyingRulesSelectHeadRefinementAndTail) {
+    const XdMasterCopy copy = select_master_copy(InFile("old.mas", kOldMaster));
+    // up to the first line with "ATOM" in columns 1-4, compared as read
+    EXPECT_EQ(copy.head, (std::vector<std::string>{"! head of the old file", "TITLE water", "",
+                                                  "   MODULE *XDLSM",
+                                                  " ATOM    a header that is not in column 1"}));
+    // after the first "END " (upper-cased: "end atom"), up to "KEY " compared as read
+    EXPECT_EQ(copy.refinement,
+              (std::vector<std::string>{"END XDLSM is no key table",
+                                        "key and KEYS are no key table either", "KEYS follow",
+                                        ""}));
+    // from the first "EXTCN " (upper-cased, "EXTCNX" is not it), which alone is upper-cased
+    EXPECT_EQ(copy.tail, (std::vector<std::string>{
+                             "EXTCN   0000000 ISO", "OVTHP   0",
+                             "extcn stays as written after the first", "SCALE   1", "END KEY",
+                             "   END XDLSM", std::string(200, 'x')}));
+}
+
+TEST(XdMasterCopy, RulesThatMeetTheirLinesAtOnce) {
+    // the table ends on the line after "ATOM", the key table on the line after that, and the
+    // tail is the last line: nothing between them
+    const XdMasterCopy copy =
+        select_master_copy(InFile("old.mas", "ATOM\nEND\nKEY \nEXTCN\n"));
+    EXPECT_EQ(copy.head, std::vector<std::string>{});
+    EXPECT_EQ(copy.refinement, std::vector<std::string>{});
+    EXPECT_EQ(copy.tail, std::vector<std::string>{"EXTCN"});
+}
+
+// A file that ends before the line a rule looks for is a run-time error on the record after its
+// last (the old master file has 24 records).
+TEST(XdMasterCopy, AFileWithoutTheLineARuleSeeksEndsTheRun) {
+    auto changed = [](const std::string& line, const std::string& instead) {
+        std::string text = kOldMaster;
+        text.replace(text.find(line), line.size(), instead);
+        return text;
+    };
+    const std::string eof = "end of file, expected a line beginning ";
+    const struct {
+        std::string text;
+        std::string fault;
+    } cases[] = {
+        {"", "old.mas, record 1: " + eof + "\"ATOM\""},
+        {changed("ATOM     ATOM0", "atom     ATOM0"), "old.mas, record 25: " + eof + "\"ATOM\""},
+        // "ENDATOM" and "  END" are no "END " line
+        {"ATOM\nENDATOM\n  END\nKEY \nEXTCN\n", "old.mas, record 6: " + eof + "\"END \""},
+        {changed("KEY     XYZ", "key     XYZ"), "old.mas, record 25: " + eof + "\"KEY \""},
+        {"ATOM\nEND\nKEY \nKEY \nEXTCNX\n", "old.mas, record 6: " + eof + "\"EXTCN \""},
+    };
+    for (const auto& c : cases) {
+        try {
+            select_master_copy(InFile("old.mas", c.text));
+            ADD_FAILURE() << "no fault: " << c.fault;
+        } catch (const RunFault& e) {
+            EXPECT_EQ(std::string(e.what()), c.fault);
+        }
+    }
+}
+
+// The XD reader selects the copy once both files are read: its own stops come first, and a
+// master file that lacks a line of the copy ends the run before any later stage.
+TEST(XdReader, AMasterFileTheCopyCannotUseEndsTheReading) {
+    std::string mas = fixture("p21c_full.mas");
+    mas.replace(mas.find("KEY "), 4, "key ");
+    Xd t(mas, fixture("p21c.inp"));
+    EXPECT_EQ(t.fault, "x.mas, record 28: end of file, expected a line beginning \"KEY \"");
+    EXPECT_TRUE(t.listed("   3   H(1)        1          2            3"));  // atoms were read
 }
 
 TEST(XdReader, MissingFiles) {
