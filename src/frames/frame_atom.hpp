@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "frames/groups.hpp"
 #include "shared/channels.hpp"
 #include "shared/records.hpp"
 
@@ -29,6 +30,9 @@ struct Frame {
     int hydrogens = 0;                               // hydrogen neighbours
     std::vector<int> neighbour_order;                // stored neighbours, heaviest type first
     PlanarSituation planar;
+    // The functional group, named by the frame's tail (with the picture of a group it could
+    // not name).
+    FunctionalGroup group;
 };
 
 // Makes `atom` of the working list the target of axis `which` (1 or 2).

@@ -1,7 +1,8 @@
-// The second half of an atom's framing, once its frame is decided: its kappa set, its line of
-// the atom table (echoed to the terminal and the listing), its MoPro axes and similarity
-// lines, its frame picture, its populations and its row of the XD atom table. What the files
-// need is kept in the frame results; src/output writes the files after the last atom.
+// The second half of an atom's framing, once its frame is decided: its functional group, its
+// kappa set, its line of the atom table (echoed to the terminal and the listing), its MoPro
+// axes and similarity lines, its frame picture, its populations and its row of the XD atom
+// table. What the files need is kept in the frame results; src/output writes the files after
+// the last atom.
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -115,6 +116,11 @@ void frame_tail(Io& io, Records& r, int i, Frame& f) {
     // source (for an atom bonded to its own image, at the atom itself).
     std::tie(f.label1, f.label2) =
         replace_image_targets(io, r, f.target1, f.target2, f.label1, f.label2, f.axis1, f.axis2);
+    // The kappa-set tests (of this atom and of later ones) and the databank match read the
+    // group from the records.
+    if (kappa_set_by_equivalence(r, f)) f.group = name_functional_group(io, r, i);
+    r.frames.group_found[i] = f.group.found;
+    r.frames.group_name[i] = pad(f.group.name, 40);
     const int equiv = choose_kappa_set(io, r, i, f);
     std::string line = " Symmetry = [";
     put_pad(line, r.structure.site_symmetry[i], 5);

@@ -290,7 +290,7 @@ struct FrameResults {
     std::vector<std::string> mopro_axes;          // 90 characters
     std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")
     // Not per atom: the bonds in the order their hydrogen atoms were framed, and the last
-    // group picture drawn (empty when none was).
+    // group picture the frames of the atoms carried (empty when none was drawn).
     std::vector<XhRestraint> xh_restraints;
     std::vector<GroupPictureAtom> group_picture;
 };
