@@ -7,9 +7,12 @@
 namespace kova {
 
 // Finds the covalent neighbours of an atom and gives the parameters of the databank entry that
-// matches it, or the free-atom defaults; writes the search to the listing. The records give the
-// neighbour search and the databank file held in them, and take the count of the search.
-PseudoAtom assign_from_databank(Io& io, Records& r, int atom, const PlanarSituation& planar);
+// matches it, or the free-atom defaults; writes the search to the listing. The frame analysis
+// gives the atom's planar situation and, for a hydrogen atom, its parent's data. The records
+// give the neighbour search and the databank file held in them, and take the count of the
+// search.
+PseudoAtom assign_from_databank(Io& io, Records& r, int atom, const PlanarSituation& planar,
+                                const HydrogenParent& parent);
 // The parameters of an atom that no entry matches.
 PseudoAtom free_atom_parameters(int atomic_number);
 // The valence population of the free atom of an element.

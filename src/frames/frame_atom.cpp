@@ -12,6 +12,7 @@
 #include "frames/frame_atom.hpp"
 #include "frames/dummies.hpp"
 #include "frames/equivalence.hpp"
+#include "frames/extend_h.hpp"
 #include "frames/frame_driver.hpp"
 #include "frames/frame_rules.hpp"
 #include "frames/shape_symmetry.hpp"
@@ -450,6 +451,9 @@ Frame frame_atom(Io& io, Records& r, int i) {
         no_rule(io, r, i, f);
     else if (!ring_situation(io, r, i, f))
         frame_by_neighbour_count(io, r, i, f);
+    // The hydrogen rule's atom moves out to the standard X-H distance at once, so that the last
+    // check and the tail see it where it stays; its targets stay as the rule chose them.
+    if (f.parent != 0 && r.options.extend_h) extend_xh_bond(io, r, f.parent, i, f.parent_data);
     keep_frame_defined(io, r, i, f);
     r.structure.site_symmetry[i] = pad(f.site_symmetry, 5);
 

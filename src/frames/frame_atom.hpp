@@ -30,6 +30,10 @@ struct Frame {
     int hydrogens = 0;                               // hydrogen neighbours
     std::vector<int> neighbour_order;                // stored neighbours, heaviest type first
     PlanarSituation planar;
+    // A hydrogen atom framed by the hydrogen rule: its parent (0 for every other atom) and what
+    // the rule found of it.
+    int parent = 0;
+    HydrogenParent parent_data;
     // The functional group, named by the frame's tail (with the picture of a group it could
     // not name).
     FunctionalGroup group;

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "frames/dummies.hpp"
-#include "frames/extend_h.hpp"
 #include "shared/fatal.hpp"
 #include "shared/format.hpp"
 #include "topology/neighbours.hpp"
@@ -115,25 +114,22 @@ void hydrogen_y_target(Io& io, Records& r, int i, Frame& f, int p) {
     target_atom(r, f, 2, c);
 }
 
-// Terminal hydrogen: Z along the bond, Y towards a heavy atom seen from the parent; with
-// Extend_H the hydrogen atom then moves out to the standard X-H distance (its frame targets
-// are other atoms and stay as chosen).
+// Terminal hydrogen: Z along the bond, Y towards a heavy atom seen from the parent. The frame
+// keeps the parent and its data for the X-H extension (with Extend_H, right after the rule),
+// the kappa sets and the databank match.
 void hydrogen_rule(Io& io, Records& r, int i, Frame& f, int p) {
     f.site_symmetry = "cyl";
     f.axis1 = 'Z';
     target_atom(r, f, 1, p);
     f.axis2 = 'Y';
 
-    const HydrogenParent parent = hydrogen_parent(r, p);
-    r.frames.parent_neighbours[i] = parent.neighbours;
-    r.frames.parent_atomic_number[i] = parent.atomic_number;
-    r.frames.parent_hydrogens[i] = parent.hydrogens;
+    f.parent = p;
+    f.parent_data = hydrogen_parent(r, p);
     write_listing_line(io, r.files,
-                       " Hydrogen connected to an atom with " + fi(parent.neighbours, 2) +
-                           " bonds ( " + fi(parent.hydrogens, 2) + " - Hydrogen(s) )");
+                       " Hydrogen connected to an atom with " + fi(f.parent_data.neighbours, 2) +
+                           " bonds ( " + fi(f.parent_data.hydrogens, 2) + " - Hydrogen(s) )");
 
     hydrogen_y_target(io, r, i, f, p);
-    if (r.options.extend_h) extend_xh_bond(io, r, p, i, parent);
 }
 
 // Y of any other terminal atom from the stored neighbours of its partner p: the first that

@@ -108,9 +108,17 @@ void list_kappa_table(Io& io, const Records& r, int i) {
     write_listing_line(io, r.files, line);
 }
 
+// A hydrogen atom's parent data, which the kappa-set test of hydrogen atoms compares.
+void record_parent(Records& r, int i, const Frame& f) {
+    r.frames.parent_neighbours[i] = f.parent_data.neighbours;
+    r.frames.parent_atomic_number[i] = f.parent_data.atomic_number;
+    r.frames.parent_hydrogens[i] = f.parent_data.hydrogens;
+}
+
 }  // namespace
 
 void frame_tail(Io& io, Records& r, int i, Frame& f) {
+    record_parent(r, i, f);
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).

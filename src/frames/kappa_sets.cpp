@@ -87,7 +87,7 @@ void set_populations(Io& io, Records& r, int i, const Frame& f) {
     line += databank ? " :: will now read databank" : " :: will skip reading databank";
     write_listing_line(io, r.files, line);
     if (databank) {
-        const PseudoAtom match = assign_from_databank(io, r, i, f.planar);
+        const PseudoAtom match = assign_from_databank(io, r, i, f.planar, f.parent_data);
         if (i == 1) {
             r.frames.kappa_count = 1;
             r.frames.kappa_table[1] = r.structure.scattering_table[1];
