@@ -1,6 +1,7 @@
-// The second half of an atom's framing, once its frame is decided: its functional group, its
-// kappa set, its line of the atom table (echoed to the terminal and the listing), its MoPro
-// axes and similarity lines, its frame picture, its populations and its row of the XD atom
+// The second half of an atom's framing, once its frame is final: what the decision found is
+// recorded (site symmetry, new dummies, a ring's centre, a hydrogen atom's parent), then its
+// functional group, kappa set, line of the atom table (echoed to the terminal and the
+// listing), MoPro axes and similarity lines, frame picture, populations and row of the XD atom
 // table. What the files need is kept in the frame results; src/output writes the files after
 // the last atom.
 #include <string>
@@ -108,8 +109,13 @@ void list_kappa_table(Io& io, const Records& r, int i) {
     write_listing_line(io, r.files, line);
 }
 
-// A hydrogen atom's parent data, which the kappa-set test of hydrogen atoms compares.
-void record_parent(Records& r, int i, const Frame& f) {
+// What the decision found of the atom and later atoms or the output read from the records. The
+// new dummies are stored in the order they were asked for, so each gets the number its label
+// already names.
+void record_frame(Io& io, Records& r, int i, const Frame& f) {
+    r.structure.site_symmetry[i] = pad(f.site_symmetry, 5);
+    for (const NewDummy& d : f.new_dummies) store_dummy(io, r, d.stored);
+    if (f.centred_ring != 0) r.topology.ring_dummy[f.centred_ring] = f.ring_centre;
     r.frames.parent_neighbours[i] = f.parent_data.neighbours;
     r.frames.parent_atomic_number[i] = f.parent_data.atomic_number;
     r.frames.parent_hydrogens[i] = f.parent_data.hydrogens;
@@ -118,7 +124,7 @@ void record_parent(Records& r, int i, const Frame& f) {
 }  // namespace
 
 void frame_tail(Io& io, Records& r, int i, Frame& f) {
-    record_parent(r, i, f);
+    record_frame(io, r, i, f);
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).

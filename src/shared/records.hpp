@@ -343,9 +343,9 @@ struct RingIndex {
     std::vector<std::array<int, 3>> held;
 };
 struct SearchIndexes {
-    DummyIndex dummies;
-    ImageIndex images;
-    // Made by the first query that needs it, a query that only reads the records.
+    // Each made by the first query that needs it, a query that only reads the records.
+    mutable DummyIndex dummies;
+    mutable ImageIndex images;
     mutable RingIndex rings;
 };
 
