@@ -5,6 +5,7 @@
 // the atom travels on its Frame, and frame_tail records it once the frame is final.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -45,8 +46,8 @@ struct Frame {
     int parent = 0;
     HydrogenParent parent_data;
     // The functional group, named by the frame's tail (with the picture of a group it could
-    // not name).
-    FunctionalGroup group;
+    // not name); none where the kappa set is not sought among equivalent atoms.
+    std::optional<FunctionalGroup> group;
 };
 
 // Makes `atom` of the working list the target of axis `which` (1 or 2).

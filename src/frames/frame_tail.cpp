@@ -132,9 +132,11 @@ void frame_tail(Io& io, Records& r, int i, Frame& f) {
         replace_image_targets(io, r, f.target1, f.target2, f.label1, f.label2, f.axis1, f.axis2);
     // The kappa-set tests (of this atom and of later ones) and the databank match read the
     // group from the records.
-    if (kappa_set_by_equivalence(r, f)) f.group = name_functional_group(io, r, i);
-    r.frames.group_found[i] = f.group.found;
-    r.frames.group_name[i] = pad(f.group.name, 40);
+    if (kappa_set_by_equivalence(r, f)) {
+        f.group = name_functional_group(io, r, i);
+        r.frames.group_found[i] = f.group->found;
+        r.frames.group_name[i] = f.group->name;  // 40 characters
+    }
     const int equiv = choose_kappa_set(io, r, i, f);
     std::string line = " Symmetry = [";
     put_pad(line, r.structure.site_symmetry[i], 5);
