@@ -109,9 +109,9 @@ void list_kappa_table(Io& io, const Records& r, int i) {
     write_listing_line(io, r.files, line);
 }
 
-// What the decision found of the atom and later atoms or the output read from the records. The
-// new dummies are stored in the order they were asked for, so each gets the number its label
-// already names.
+// Records what the decision found of the atom that the rest of the tail, later atoms and the
+// output read from the records. The new dummies are stored in the order they were asked for,
+// so each gets the number its label already names.
 void record_frame(Io& io, Records& r, int i, const Frame& f) {
     r.structure.site_symmetry[i] = pad(f.site_symmetry, 5);
     for (const NewDummy& d : f.new_dummies) store_dummy(io, r, d.stored);

@@ -156,7 +156,8 @@ void keep_site_symmetry_true(Io& io, const Records& r, int i, Frame& f) {
     if (frame_defined(r, i, f) && shape_has(r, i, f, rule, f.axis1, f.target1, f.axis2, f.target2))
         return;
 
-    // Every dummy the frame has asked for is the rule's: none of them is made now.
+    // The check follows the rule at once, so every new dummy of the frame is the rule's: it
+    // goes with the frame, never made.
     f.new_dummies.clear();
     const std::vector<Point> candidates = candidate_targets(r, i, f);
     if (const TrueFrame found = highest_true_frame(r, i, f, candidates); found.choice) {
