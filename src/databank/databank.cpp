@@ -371,14 +371,14 @@ PseudoAtom free_atom_parameters(int atomic_number) {
 }
 
 PseudoAtom assign_from_databank(Io& io, Records& r, Databank& databank, int atom,
-                                const PlanarSituation& planar) {
+                                const PlanarSituation& planar, const HydrogenParent& parent) {
     const NeighbourList neighbours = find_neighbours(io, r, atom, 0.0f, false);
-    return match_databank_entry(io, databank, databank_query(r, atom, neighbours, planar),
+    return match_databank_entry(io, databank, databank_query(r, atom, neighbours, planar, parent),
                                 r.databank);
 }
 
 DatabankQuery databank_query(const Records& r, int atom, const NeighbourList& neighbours,
-                             const PlanarSituation& planar) {
+                             const PlanarSituation& planar, const HydrogenParent& parent) {
     std::string symmetry = pad(r.structure.site_symmetry[atom], 5);
     upper_case(symmetry);
     return DatabankQuery{.listing = r.files.listing,
@@ -388,9 +388,9 @@ DatabankQuery databank_query(const Records& r, int atom, const NeighbourList& ne
                          .site_symmetry = std::move(symmetry),
                          .neighbours = neighbours,
                          .planar = planar,
-                         .parent_atomic_number = r.frames.parent_atomic_number[atom],
-                         .parent_neighbours = r.frames.parent_neighbours[atom],
-                         .parent_hydrogens = r.frames.parent_hydrogens[atom],
+                         .parent_atomic_number = parent.atomic_number,
+                         .parent_neighbours = parent.neighbours,
+                         .parent_hydrogens = parent.hydrogens,
                          .has_group = r.frames.group_found[atom] != 0,
                          .group_name = pad(r.frames.group_name[atom], 40)};
 }

@@ -28,9 +28,10 @@ struct DatabankQuery {
     std::string group_name;  // 40 characters
 };
 
-// The query of atom `atom` of the records with these neighbours and this planar situation.
+// The query of atom `atom` of the records with these neighbours, this planar situation and (for
+// a hydrogen atom) these parent data.
 DatabankQuery databank_query(const Records& r, int atom, const NeighbourList& neighbours,
-                             const PlanarSituation& planar);
+                             const PlanarSituation& planar, const HydrogenParent& parent);
 
 // The databank match of the atom queried, or the free-atom defaults; counts the search and
 // writes it to the listing.

@@ -31,7 +31,7 @@ double reach(float limit) { return static_cast<double>(limit) * (1.0 + 1e-5) + 1
 
 // Brings the dummy grid in line with the store: dummies only ever grow, so new ones are
 // added; a shorter store (a new frame analysis) or another matrix starts it afresh.
-void sync_dummies(Records& r) {
+void sync_dummies(const Records& r) {
     DummyIndex& ix = r.index.dummies;
     const int stored = std::max(
         0, std::min(r.frames.dummy_count, static_cast<int>(r.frames.dummy_xyz.size()) - 1));
@@ -53,7 +53,7 @@ void sync_dummies(Records& r) {
 }
 
 // The first stored dummy (the lowest number) strictly closer than 0.1 Å to pc; 0 when none.
-int reusable_dummy(Records& r, const Vec3f& pc) {
+int reusable_dummy(const Records& r, const Vec3f& pc) {
     sync_dummies(r);
     const DummyIndex& ix = r.index.dummies;
     int best = 0;
@@ -65,7 +65,7 @@ int reusable_dummy(Records& r, const Vec3f& pc) {
     return best;
 }
 
-void sync_images(Records& r) {
+void sync_images(const Records& r) {
     ImageIndex& ix = r.index.images;
     if (ix.atom_count == r.structure.atom_count && ix.list_size == r.topology.list_size) return;
     ix = ImageIndex{};
@@ -80,7 +80,7 @@ void sync_images(Records& r) {
 }
 
 // The images j (ascending) whose Cartesian position is within 0.001 Å of p.
-std::vector<int> images_at(Records& r, const Vec3f& p) {
+std::vector<int> images_at(const Records& r, const Vec3f& p) {
     std::vector<int> hits;
     r.index.images.grid.visit(widen(p), reach(image_dist), [&](int j) {
         if (distance(r.structure.cart[static_cast<std::size_t>(j)], p) <= image_dist)
@@ -93,7 +93,7 @@ std::vector<int> images_at(Records& r, const Vec3f& p) {
 // The label of a new dummy at the position of image j, which replaces the axis label `lab`
 // (no reuse test).
 std::string replace_by_dummy(Io& io, Records& r, int j, const std::string& lab, char let) {
-    int k = r.frames.dummy_count + 1;
+    const int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
     label_dummy(io, r, k);
@@ -107,14 +107,19 @@ std::string replace_by_dummy(Io& io, Records& r, int j, const std::string& lab, 
 
 int axis_code(char c) { return c == 'X' ? 0 : c == 'Y' ? 1 : c == 'Z' ? 2 : -1; }
 
+// The Cartesian position of a dummy's point as the store keeps it.
+Vec3f stored_to_cartesian(const Records& r, const Vec3f& stored) {
+    return r.options.crystal_input ? times(r.structure.frac_to_cart, stored) : stored;
+}
+
 }  // namespace
 
 Vec3f dummy_cartesian(const Records& r, int k) {
-    const Vec3f& s = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
-    return r.options.crystal_input ? times(r.structure.frac_to_cart, s) : s;
+    return stored_to_cartesian(r, r.frames.dummy_xyz[static_cast<std::size_t>(k)]);
 }
 
-DummyPlace add_dummy_atom(Io& io, Records& r, bool fractional, const Vec3f& point) {
+DummyChoice choose_dummy(const Records& r, const std::vector<NewDummy>& pending, bool fractional,
+                         const Vec3f& point) {
     Vec3f pc = point, pf = point;
     if (r.options.crystal_input) {
         if (fractional)
@@ -124,21 +129,44 @@ DummyPlace add_dummy_atom(Io& io, Records& r, bool fractional, const Vec3f& poin
     }
     if (r.frames.dummy_count > 0) {
         if (const int k = reusable_dummy(r, pc); k > 0)
-            return {k, r.index.dummies.cart[static_cast<std::size_t>(k)]};
+            return {{k, r.index.dummies.cart[static_cast<std::size_t>(k)]}, std::nullopt};
     }
-    int k = r.frames.dummy_count + 1;
+    // The pending dummies follow the store's, so the first of them near the point is the one a
+    // store already holding them would give.
+    for (const NewDummy& d : pending) {
+        const Vec3f c = stored_to_cartesian(r, d.stored);
+        if (distance(pc, c) < reuse_dist) return {{d.number, c}, std::nullopt};
+    }
+    const int k = r.frames.dummy_count + static_cast<int>(pending.size()) + 1;
+    return {{k, pc}, NewDummy{k, r.options.crystal_input ? pf : pc}};
+}
+
+int store_dummy(Io& io, Records& r, const Vec3f& stored) {
+    const int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
     label_dummy(io, r, k);
-    r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.options.crystal_input ? pf : pc;
-    return {k, pc};
+    r.frames.dummy_xyz[static_cast<std::size_t>(k)] = stored;
+    return k;
+}
+
+DummyPlace add_dummy_atom(Io& io, Records& r, bool fractional, const Vec3f& point) {
+    const DummyChoice choice = choose_dummy(r, {}, fractional, point);
+    if (choice.made) store_dummy(io, r, choice.made->stored);
+    return choice.place;
+}
+
+std::string dummy_label(int k) { return pad("DUM" + std::to_string(k), 6); }
+
+void check_dummy_number(Io& io, const Records& r, int k) {
+    if (k >= 1000) fatal_error(io, r.files.listing, "DummyLab", "DUMMY label exceeds format...");
 }
 
 void label_dummy(Io& io, Records& r, int k) {
-    if (k >= 1000) fatal_error(io, r.files.listing, "DummyLab", "DUMMY label exceeds format...");
+    check_dummy_number(io, r, k);
     if (k < 1) return;
     r.ensure_dummies(k);
-    r.frames.dummy_label[static_cast<std::size_t>(k)] = pad("DUM" + std::to_string(k), 6);
+    r.frames.dummy_label[static_cast<std::size_t>(k)] = dummy_label(k);
 }
 
 std::pair<std::string, std::string> replace_image_targets(Io& io, Records& r, const Vec3f& target1,

@@ -2,21 +2,47 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "shared/records.hpp"
 
 namespace kova {
 
-// A dummy atom of the store: its number and its Cartesian position (Å).
+// A dummy atom of the store, or one that a frame is to add to it: its number and its Cartesian
+// position (Å).
 struct DummyPlace {
     int number;
     Vec3f position;
 };
-// The dummy atom at `point`, made anew or reused when one lies closer than 0.1 Å; the point is
-// fractional or Cartesian as `fractional` says (told apart for crystal input only).
+// A dummy atom that a frame points an axis at and that the store does not hold yet: the number
+// it is to get and its point as the store keeps it (fractional for crystal input, else
+// Cartesian).
+struct NewDummy {
+    int number;
+    Vec3f stored;
+};
+// The dummy for a point, and the new dummy to be stored when no dummy lies near the point.
+struct DummyChoice {
+    DummyPlace place;
+    std::optional<NewDummy> made;
+};
+// The dummy atom for `point`: the first of the store strictly closer than 0.1 Å, else the first
+// such of `pending` (new dummies that are to follow the store's, in their order), else a new one
+// numbered after them all. The point is fractional or Cartesian as `fractional` says (told
+// apart for crystal input only).
+DummyChoice choose_dummy(const Records& r, const std::vector<NewDummy>& pending, bool fractional,
+                         const Vec3f& point);
+// Adds a new dummy atom at its point as stored, and gives its number.
+int store_dummy(Io& io, Records& r, const Vec3f& stored);
+// The dummy atom at `point`, reused or stored at once.
 DummyPlace add_dummy_atom(Io& io, Records& r, bool fractional, const Vec3f& point);
+// The label of dummy k: DUMk, 6 characters.
+std::string dummy_label(int k);
+// Stops the run when dummy k cannot be labelled (k of 1000 or more).
+void check_dummy_number(Io& io, const Records& r, int k);
 // Gives dummy atom k its label DUMk.
 void label_dummy(Io& io, Records& r, int k);
 // The Cartesian position of stored dummy k (frac_to_cart times the stored point for crystal input).

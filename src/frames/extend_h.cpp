@@ -36,7 +36,7 @@ bool in_one_planar_ring(const Records& r, int x) { return x >= 1 && ring_members
 // rows of its own group.
 struct BondSurroundings {
     Io& io;
-    Records& r;
+    const Records& r;
     int parent;
 
     bool all_c_or_h() const { return all_h_or_c(r, parent); }

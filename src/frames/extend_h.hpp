@@ -6,14 +6,6 @@
 
 namespace kova {
 
-// What the frame rules find out about the parent of a hydrogen atom with one neighbour; kept
-// per atom in FrameResults (parent_neighbours, parent_atomic_number, parent_hydrogens).
-struct HydrogenParent {
-    int neighbours = 0;
-    int atomic_number = 0;
-    int hydrogens = 0;  // hydrogen atoms on the parent, the atom itself among them
-};
-
 // Extends the bond of `hydrogen` to its `parent` to the standard length of the surroundings
 // that `parent_data` and the neighbour tables describe, and records the bond for the
 // restraint files.

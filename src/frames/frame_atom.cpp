@@ -1,7 +1,9 @@
 // The frame decision of one atom: the NO rule, the ring-centre and fused-ring frames, the
 // search around an atom without neighbours, the group planarity and the equal neighbour
-// pairs; then the rules by neighbour count and the per-atom tail. The NO rule and the search
-// keep their axes off the atom and off one line, which XD and MoPro cannot make a frame of.
+// pairs; then the rules by neighbour count, the X-H extension and the per-atom tail. The
+// decision only reads the records and puts what it finds on the Frame, which the tail
+// records. The NO rule and the search keep their axes off the atom and off one line, which XD
+// and MoPro cannot make a frame of.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -12,6 +14,7 @@
 #include "frames/frame_atom.hpp"
 #include "frames/dummies.hpp"
 #include "frames/equivalence.hpp"
+#include "frames/extend_h.hpp"
 #include "frames/frame_driver.hpp"
 #include "frames/frame_rules.hpp"
 #include "frames/shape_symmetry.hpp"
@@ -28,9 +31,19 @@ void target_atom(const Records& r, Frame& f, int which, int atom) {
     (which == 1 ? f.target1 : f.target2) = r.structure.cart[atom];
 }
 
-void target_dummy(Io& io, Records& r, Frame& f, int which, bool fractional, const Vec3f& point) {
-    const DummyPlace d = add_dummy_atom(io, r, fractional, point);
-    (which == 1 ? f.label1 : f.label2) = pad(r.frames.dummy_label[d.number], 8);
+DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, bool fractional, const Vec3f& point) {
+    const DummyChoice choice = choose_dummy(r, f.new_dummies, fractional, point);
+    if (choice.made) {
+        check_dummy_number(io, r, choice.made->number);
+        f.new_dummies.push_back(*choice.made);
+    }
+    return choice.place;
+}
+
+void target_dummy(Io& io, const Records& r, Frame& f, int which, bool fractional,
+                  const Vec3f& point) {
+    const DummyPlace d = frame_dummy(io, r, f, fractional, point);
+    (which == 1 ? f.label1 : f.label2) = pad(dummy_label(d.number), 8);
     (which == 1 ? f.target1 : f.target2) = d.position;
 }
 
@@ -126,14 +139,15 @@ int fixed_point_off_line(const FixedPositions& positions, const Vec3f& a, const 
 }
 
 // Makes a dummy at fixed point k the target of axis `which`.
-void target_fixed_point(Io& io, Records& r, Frame& f, int which, int k) {
+void target_fixed_point(Io& io, const Records& r, Frame& f, int which, int k) {
     target_dummy(io, r, f, which, r.options.crystal_input, kFixedPoints[k].point);
 }
 
 // Y of a frame whose X points at an atom: the first candidate atom (in the order given) off
 // the line through the atom and X, or else a dummy at the first fixed point off it. The
 // frame is left as the order gives it whenever its first candidate is off the line.
-void second_off_line(Io& io, Records& r, int i, Frame& f, const std::vector<int>& candidates) {
+void second_off_line(Io& io, const Records& r, int i, Frame& f,
+                     const std::vector<int>& candidates) {
     const Vec3f& a = r.structure.cart[i];
     for (int c : candidates) {
         if (!in_line(a, f.target1, r.structure.cart[c])) {
@@ -149,7 +163,7 @@ void second_off_line(Io& io, Records& r, int i, Frame& f, const std::vector<int>
 
 }  // namespace
 
-void fixed_point_target(Io& io, Records& r, int i, Frame& f, int which) {
+void fixed_point_target(Io& io, const Records& r, int i, Frame& f, int which) {
     const Vec3f& a = r.structure.cart[i];
     const Vec3f& other = which == 1 ? f.target2 : f.target1;
     const FixedPositions positions = fixed_cartesian(r);
@@ -198,7 +212,7 @@ int neighbour_defining_axis(const Records& r, int i, const Frame& f, int which) 
 // first, gives way to the nearest neighbour that defines the axis, or else to a fixed point,
 // and the listing says so in one line. The rules themselves avoid such targets, so this acts
 // only where their shapes are far from any ideal one.
-void keep_frame_defined(Io& io, Records& r, int i, Frame& f) {
+void keep_frame_defined(Io& io, const Records& r, int i, Frame& f) {
     if (frame_defined(r, i, f)) return;
     for (int which = 1; which <= 2; ++which) {
         if (!target_fails(r, i, f, which)) continue;
@@ -221,7 +235,7 @@ void keep_frame_defined(Io& io, Records& r, int i, Frame& f) {
 }
 
 // Five or more neighbours, TOXD, or an ordered atom next to a disordered one.
-void no_rule(Io& io, Records& r, int i, Frame& f) {
+void no_rule(Io& io, const Records& r, int i, Frame& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     f.site_symmetry = "NO";
     f.axis1 = 'X';
@@ -250,7 +264,7 @@ std::pair<int, int> empty_neighbourhood_points(const Records& r, int i) {
 
 // No neighbours (fewer than 2 under TOXD): the nearest atoms at growing radii, or else two
 // fixed points.
-void empty_neighbourhood(Io& io, Records& r, int i, Frame& f) {
+void empty_neighbourhood(Io& io, const Records& r, int i, Frame& f) {
     float radius = 5.0f;
     NeighbourList found = find_neighbours(io, r, i, radius, true);
     while (found.count < 2 && radius < 20.0f) {
@@ -283,33 +297,33 @@ std::string of_atom(const Records& r, int i) {
     return " of atom " + trim(r.structure.label[static_cast<std::size_t>(i)]);
 }
 
-// The dummy at the centre of the ring, made by the first atom of the ring that asks for it and
-// kept for the rest of the run.
-int ring_centre_dummy(Io& io, Records& r, int ring) {
-    if (r.topology.ring_dummy[ring] == 0) {
-        const int size = r.topology.ring_size[ring];
-        Vec3f centre{0.0f, 0.0f, 0.0f};
-        for (int m = 1; m <= size; ++m) {
-            const int a = r.topology.ring_atom[ring][m];
-            const Vec3f& p =
-                r.options.crystal_input ? r.structure.frac[a] : r.structure.cart[a];
-            for (int k = 0; k < 3; ++k) centre[k] += p[k];
-        }
-        for (int k = 0; k < 3; ++k) centre[k] = centre[k] / static_cast<float>(size);
-        r.topology.ring_dummy[ring] = add_dummy_atom(io, r, r.options.crystal_input, centre).number;
+// The dummy at the centre of the ring: the one the first atom of the ring that asked for it
+// made, kept for the rest of the run, or else the dummy this frame asks for at the centre.
+DummyPlace ring_centre_dummy(Io& io, const Records& r, Frame& f, int ring) {
+    if (const int d = r.topology.ring_dummy[ring]; d != 0) return {d, dummy_cartesian(r, d)};
+    const int size = r.topology.ring_size[ring];
+    Vec3f centre{0.0f, 0.0f, 0.0f};
+    for (int m = 1; m <= size; ++m) {
+        const int a = r.topology.ring_atom[ring][m];
+        const Vec3f& p = r.options.crystal_input ? r.structure.frac[a] : r.structure.cart[a];
+        for (int k = 0; k < 3; ++k) centre[k] += p[k];
     }
-    return r.topology.ring_dummy[ring];
+    for (int k = 0; k < 3; ++k) centre[k] = centre[k] / static_cast<float>(size);
+    const DummyPlace d = frame_dummy(io, r, f, r.options.crystal_input, centre);
+    f.centred_ring = ring;
+    f.ring_centre = d.number;
+    return d;
 }
 
 // X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
-void ring_centre_frame(Io& io, Records& r, int i, Frame& f, int ring) {
-    const int d = ring_centre_dummy(io, r, ring);
+void ring_centre_frame(Io& io, const Records& r, int i, Frame& f, int ring) {
+    const DummyPlace d = ring_centre_dummy(io, r, f, ring);
     write_listing_line(io, r.files,
-                       " Dummy atom which defines the ring center = " + r.frames.dummy_label[d]);
+                       " Dummy atom which defines the ring center = " + dummy_label(d.number));
     f.site_symmetry = "m";
     f.axis1 = 'X';
-    f.label1 = pad(r.frames.dummy_label[d], 8);
-    f.target1 = dummy_cartesian(r, d);
+    f.label1 = pad(dummy_label(d.number), 8);
+    f.target1 = d.position;
     f.axis2 = 'Y';
     const int neighbour_count = r.topology.neighbours[i].count;
     for (int m = 1; m <= neighbour_count; ++m) {
@@ -324,7 +338,7 @@ void ring_centre_frame(Io& io, Records& r, int i, Frame& f, int ring) {
 
 // An atom of two planar rings: X towards the other fusion atom, Y into a six-membered ring.
 // False when the fusion neighbour's rings are not 5+6 or 6+6; the rules then decide.
-bool fused_ring_frame(Io& io, Records& r, int i, Frame& f) {
+bool fused_ring_frame(Io& io, const Records& r, int i, Frame& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     f.site_symmetry = "m";
     f.axis1 = 'X';
@@ -361,7 +375,7 @@ bool fused_ring_frame(Io& io, Records& r, int i, Frame& f) {
 }
 
 // The ring situation of the atom; true when a ring frame decided it.
-bool ring_situation(Io& io, Records& r, int i, Frame& f) {
+bool ring_situation(Io& io, const Records& r, int i, Frame& f) {
     const RingMembership m = ring_membership(r, i);
     if (!m.in_ring) return false;
     if (m.planar) {
@@ -387,14 +401,14 @@ bool ring_situation(Io& io, Records& r, int i, Frame& f) {
     return false;
 }
 
-void group_planarity(Io& io, Records& r, int i, Frame& f) {
+void group_planarity(Io& io, const Records& r, int i, Frame& f) {
     const int n = r.topology.neighbours[i].count + 1;  // the atom and its neighbours
     f.planar.group = group_is_planar(io, r, i, r.options.verbosity >= 3);
     write_listing_line(io, r.files, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
                                         (f.planar.group ? "T" : "F") + ".");
 }
 
-void equal_pairs(Io& io, Records& r, int i, Frame& f) {
+void equal_pairs(Io& io, const Records& r, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const EquivalenceChecks checks = equal_pair_checks(r.options.simple);
     for (int j1 = 1; j1 <= t.count; ++j1) {
@@ -412,7 +426,7 @@ void equal_pairs(Io& io, Records& r, int i, Frame& f) {
 
 // What the decision knows of the atom before any rule: the canonical order of its neighbours,
 // the disorder around it and its hydrogen neighbours.
-Frame start_frame(Io& io, Records& r, int i) {
+Frame start_frame(Io& io, const Records& r, int i) {
     Frame f;
     f.neighbour_order = neighbour_order(io, r, i);
     const NeighbourTable& t = r.topology.neighbours[i];
@@ -427,21 +441,19 @@ Frame start_frame(Io& io, Records& r, int i) {
 
 // The group planarity and the equal pairs, the rule by neighbour count, and for three or four
 // neighbours the check that the neighbours have the site symmetry the rule gave.
-void frame_by_neighbour_count(Io& io, Records& r, int i, Frame& f) {
+void frame_by_neighbour_count(Io& io, const Records& r, int i, Frame& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     if (neighbour_count >= 3) group_planarity(io, r, i, f);
     equal_pairs(io, r, i, f);
-    const int dummies_before = r.frames.dummy_count;
     frame_rules(io, r, i, f);
-    if (neighbour_count >= 3) keep_site_symmetry_true(io, r, i, f, dummies_before);
+    if (neighbour_count >= 3) keep_site_symmetry_true(io, r, i, f);
 }
 
-}  // namespace
-
-Frame frame_atom(Io& io, Records& r, int i, Databank* databank) {
+// The frame the decision and the rules give atom i, before the X-H extension and the last
+// check that keeps it defined.
+Frame decide_frame(Io& io, const Records& r, int i) {
     list_stored_neighbours(io, r, i, r.files.listing);
     Frame f = start_frame(io, r, i);
-
     const int neighbour_count = r.topology.neighbours[i].count;
     const bool toxd = r.options.to_xd;
     if ((toxd && neighbour_count < 2) || (!toxd && neighbour_count == 0))
@@ -450,9 +462,17 @@ Frame frame_atom(Io& io, Records& r, int i, Databank* databank) {
         no_rule(io, r, i, f);
     else if (!ring_situation(io, r, i, f))
         frame_by_neighbour_count(io, r, i, f);
-    keep_frame_defined(io, r, i, f);
-    r.structure.site_symmetry[i] = pad(f.site_symmetry, 5);
+    return f;
+}
 
+}  // namespace
+
+Frame frame_atom(Io& io, Records& r, int i, Databank* databank) {
+    Frame f = decide_frame(io, r, i);
+    // The hydrogen rule's atom moves out to the standard X-H distance at once, so that the last
+    // check and the tail see it where it stays; its targets stay as the rule chose them.
+    if (f.parent != 0 && r.options.extend_h) extend_xh_bond(io, r, f.parent, i, f.parent_data);
+    keep_frame_defined(io, r, i, f);
     frame_tail(io, r, i, f, databank);
     return f;
 }

@@ -1,27 +1,39 @@
 // The frame of the atom being framed, handed from the decision tree (frame_atom.cpp) to the rules
 // by neighbour count (frame_rules.cpp) and on to the kappa sets and per-atom records
 // (frame_tail.cpp). One Frame lives for one atom only, so nothing of an earlier atom's frame
-// can reach the next one.
+// can reach the next one. The decision and the rules only read the records: what they find of
+// the atom travels on its Frame, and frame_tail records it once the frame is final.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "frames/dummies.hpp"
+#include "frames/groups.hpp"
 #include "shared/channels.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
 
 struct Frame {
-    // "NO", "m", "mm2", "3m", "cyl" or "-42m" (a word of the rules, never a made text); the
-    // decision stores it as the atom's site symmetry once the frame is final.
+    // "NO", "m", "mm2", "3m", "cyl" or "-42m" (a word of the rules, never a made text);
+    // frame_tail stores it as the atom's site symmetry.
     std::string_view site_symmetry;
     char axis1 = ' ', axis2 = ' ';                   // the two axes set: 'X', 'Y' or 'Z'
     std::string label1 = std::string(8, ' ');        // labels of their targets
     std::string label2 = std::string(8, ' ');
     Vec3f target1{}, target2{};                      // target positions (Cartesian, Å)
+    // The dummies the targets asked for that the store does not hold yet, in the order asked
+    // for, each with the number its label names; frame_tail stores them in this order. A rule
+    // frame given up for its site symmetry drops its own; any other stays, even when the last
+    // check has pointed its axis elsewhere.
+    std::vector<NewDummy> new_dummies;
+    // The ring whose centre dummy this frame asked for first (0: none), and that dummy's
+    // number, which frame_tail records as the ring's.
+    int centred_ring = 0, ring_centre = 0;
     std::vector<std::pair<int, int>> equal_pairs;    // equal neighbour pairs, in the order found
 
     bool atom_disordered = false;
@@ -29,13 +41,24 @@ struct Frame {
     int hydrogens = 0;                               // hydrogen neighbours
     std::vector<int> neighbour_order;                // stored neighbours, heaviest type first
     PlanarSituation planar;
+    // A hydrogen atom framed by the hydrogen rule: its parent (0 for every other atom) and what
+    // the rule found of it.
+    int parent = 0;
+    HydrogenParent parent_data;
+    // The functional group, named by the frame's tail (with the picture of a group it could
+    // not name); none where the kappa set is not sought among equivalent atoms.
+    std::optional<FunctionalGroup> group;
 };
 
 // Makes `atom` of the working list the target of axis `which` (1 or 2).
 void target_atom(const Records& r, Frame& f, int which, int atom);
-// Makes a dummy atom at `point` (made, or reused within 0.1 Å) the target of axis `which`;
-// the point is fractional or Cartesian as `fractional` says.
-void target_dummy(Io& io, Records& r, Frame& f, int which, bool fractional, const Vec3f& point);
+// The dummy for a point (fractional or Cartesian as `fractional` says): one of the store or of
+// the frame's new dummies within 0.1 Å, or else a new one that the frame's new dummies take
+// on. The 1000th dummy stops the run here, where it is asked for.
+DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, bool fractional, const Vec3f& point);
+// Makes the dummy for `point` (see frame_dummy) the target of axis `which`.
+void target_dummy(Io& io, const Records& r, Frame& f, int which, bool fractional,
+                  const Vec3f& point);
 // The frame of an atom without equal neighbours: site symmetry `symmetry`, X towards the first
 // neighbour of the canonical order and Y towards the second.
 void canonical_order_frame(const Records& r, Frame& f, const char* symmetry);
@@ -57,16 +80,18 @@ float angle_at(const Records& r, const Vec3f& a, int b, int c);
 // Makes a dummy at a fixed point the target of axis `which`: 0,0,0 unless it lies on the atom or in
 // line with the atom and the other target, then the first of the further fixed points that does
 // not; the listing names the point (and why, when it is not 0,0,0).
-void fixed_point_target(Io& io, Records& r, int i, Frame& f, int which);
+void fixed_point_target(Io& io, const Records& r, int i, Frame& f, int which);
 
 // True when the frame's two targets lie away from the atom and off one line through it.
 bool frame_defined(const Records& r, int i, const Frame& f);
 
 struct Databank;  // databank/databank_file.hpp
 
-// Once the frame of atom i is decided, records what follows from it: kappa set, atom-table
-// line (shown on the terminal and in the listing), MoPro lines, frame picture, populations (from
-// the databank when the run has one) and the row of the XD atom table.
+// Once the frame of atom i is final, records it (its site symmetry, its new dummies, a ring's
+// centre dummy, a hydrogen atom's parent data) and what follows from it: functional group,
+// kappa set, atom-table line (shown on the terminal and in the listing), MoPro lines, frame
+// picture, populations (from the databank when the run has one) and the row of the XD atom
+// table.
 void frame_tail(Io& io, Records& r, int i, Frame& f, Databank* databank);
 
 }  // namespace kova

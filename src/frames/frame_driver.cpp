@@ -2,6 +2,9 @@
 // the working list are only neighbours and search candidates; they are never framed themselves.
 #include "frames/frame_driver.hpp"
 
+#include <utility>
+#include <vector>
+
 #include "frames/atom_table.hpp"
 #include "frames/frame_index.hpp"
 
@@ -18,10 +21,14 @@ void start_frame_analysis(Io& io, Records& r) {
 
 void frame_all_atoms(Io& io, Records& r, Databank* databank) {
     start_frame_analysis(io, r);
+    // group.ang shows the last group picture drawn: an earlier one is of no use after it.
+    std::vector<GroupPictureAtom> last_picture;
     for (int i = 1; i <= r.structure.atom_count; ++i) {
         list_atom_start(io, r, i);
-        frame_atom(io, r, i, databank);
+        Frame f = frame_atom(io, r, i, databank);
+        if (f.group && !f.group->picture.empty()) last_picture = std::move(f.group->picture);
     }
+    r.frames.group_picture = std::move(last_picture);
 }
 
 }  // namespace kova

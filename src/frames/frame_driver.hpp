@@ -11,8 +11,8 @@ namespace kova {
 // the X-H restraints, the group picture and the look-up indexes) and shows the atom-table
 // header on the terminal.
 void start_frame_analysis(Io& io, Records& r);
-// Frames every atom read, in index order; `databank` is the run's databank (DATABANK), null
-// without one.
+// Frames every atom read, in index order, and keeps the last group picture their frames drew;
+// `databank` is the run's databank (DATABANK), null without one.
 void frame_all_atoms(Io& io, Records& r, Databank* databank);
 // Decides the local frame of atom i, records it, and gives it.
 Frame frame_atom(Io& io, Records& r, int i, Databank* databank);

@@ -9,7 +9,9 @@
 namespace kova {
 
 // Sets the site symmetry, the axes and the targets of atom i by the rule for its neighbour
-// count (one to four); `f` brings the canonical order, the planarity and the equal pairs.
-void frame_rules(Io& io, Records& r, int i, Frame& f);
+// count (one to four); `f` brings the canonical order, the planarity and the equal pairs. The
+// dummies the targets need are asked for on `f` (Frame::new_dummies), and a hydrogen atom's
+// parent data are kept there; the records are only read.
+void frame_rules(Io& io, const Records& r, int i, Frame& f);
 
 }  // namespace kova

@@ -1,7 +1,9 @@
-// The second half of an atom's framing, once its frame is decided: its kappa set, its line of
-// the atom table (echoed to the terminal and the listing), its MoPro axes and similarity
-// lines, its frame picture, its populations and its row of the XD atom table. What the files
-// need is kept in the frame results; src/output writes the files after the last atom.
+// The second half of an atom's framing, once its frame is final: what the decision found is
+// recorded (site symmetry, new dummies, a ring's centre, a hydrogen atom's parent), then its
+// functional group, kappa set, line of the atom table (echoed to the terminal and the
+// listing), MoPro axes and similarity lines, frame picture, populations and row of the XD atom
+// table. What the files need is kept in the frame results; src/output writes the files after
+// the last atom.
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -107,14 +109,34 @@ void list_kappa_table(Io& io, const Records& r, int i) {
     write_listing_line(io, r.files, line);
 }
 
+// Records what the decision found of the atom that the rest of the tail, later atoms and the
+// output read from the records. The new dummies are stored in the order they were asked for,
+// so each gets the number its label already names.
+void record_frame(Io& io, Records& r, int i, const Frame& f) {
+    r.structure.site_symmetry[i] = pad(f.site_symmetry, 5);
+    for (const NewDummy& d : f.new_dummies) store_dummy(io, r, d.stored);
+    if (f.centred_ring != 0) r.topology.ring_dummy[f.centred_ring] = f.ring_centre;
+    r.frames.parent_neighbours[i] = f.parent_data.neighbours;
+    r.frames.parent_atomic_number[i] = f.parent_data.atomic_number;
+    r.frames.parent_hydrogens[i] = f.parent_data.hydrogens;
+}
+
 }  // namespace
 
 void frame_tail(Io& io, Records& r, int i, Frame& f, Databank* databank) {
+    record_frame(io, r, i, f);
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
     // source (for an atom bonded to its own image, at the atom itself).
     std::tie(f.label1, f.label2) =
         replace_image_targets(io, r, f.target1, f.target2, f.label1, f.label2, f.axis1, f.axis2);
+    // The kappa-set tests (of this atom and of later ones) and the databank match read the
+    // group from the records.
+    if (kappa_set_by_equivalence(r, f)) {
+        f.group = name_functional_group(io, r, i);
+        r.frames.group_found[i] = f.group->found;
+        r.frames.group_name[i] = f.group->name;  // 40 characters
+    }
     const int equiv = choose_kappa_set(io, r, i, f);
     std::string line = " Symmetry = [";
     put_pad(line, r.structure.site_symmetry[i], 5);

@@ -1,7 +1,7 @@
 // Functional-group recognition: the frame of find_functional_group (entry, candidate and failure
 // lines, dispatch by element), the neighbour-table questions of the rules, and the group picture
-// that a failing rule may draw (the last one drawn goes to group.ang). The rule blocks live in
-// groups_hc.cpp (H, C) and groups_nops.cpp (N, O, P, S, halogens).
+// that a failing rule may draw (the frame analysis hands the last one drawn to group.ang). The
+// rule blocks live in groups_hc.cpp (H, C) and groups_nops.cpp (N, O, P, S, halogens).
 #include "frames/groups.hpp"
 
 #include <algorithm>
@@ -148,7 +148,7 @@ void failure_message(Io& io, const Records& r, const std::string& tag) {
 }
 
 std::span<const Block> blocks_for(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     switch (element(r, s.atom)) {
         case 1:
             return hydrogen_blocks();
@@ -180,7 +180,7 @@ std::span<const Block> blocks_for(Site& s) {
 
 }  // namespace groups
 
-FunctionalGroup find_functional_group(Io& io, Records& r, int atom) {
+FunctionalGroup find_functional_group(Io& io, const Records& r, int atom) {
     using namespace groups;
     if (atom < 1 || atom > r.atom_slots()) return {};
     Site site{io, r, atom, {}, false};
@@ -188,10 +188,11 @@ FunctionalGroup find_functional_group(Io& io, Records& r, int atom) {
         if (!b.applies(site)) continue;
         candidate(site, b.tag);
         Outcome o = b.decide(site);
-        if (o.kind == Outcome::Kind::named) return {true, pad(o.text, 40)};
+        if (o.kind == Outcome::Kind::named) return {true, pad(o.text, 40), {}};
         if (o.kind != Outcome::Kind::silent) failure_message(io, r, o.text);
-        if (o.kind == Outcome::Kind::picture) r.frames.group_picture = group_picture(r, atom);
-        return {};
+        FunctionalGroup none;
+        if (o.kind == Outcome::Kind::picture) none.picture = group_picture(r, atom);
+        return none;
     }
     return {};
 }

@@ -37,7 +37,7 @@ bool h3_applies(Site& s) {
            neighbour_count(s.r, nearest_neighbour(s)) == 2;
 }
 Outcome h3(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int o = nearest_neighbour(s);
     if (type_count(r, o) != 2) return fails("x-o-H [1]");
     int y = member(r, o, 2, 1);
@@ -84,7 +84,7 @@ struct AcidNames {
     const char* ester;
 };
 Outcome acid_test(Site& s, const AcidNames& names) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int o1 = nearest_of(r, s.atom, O, 1), o2 = nearest_of(r, s.atom, O, 2);
     if (neighbour_count(r, o1) == 1 && neighbour_count(r, o2) == 1)
         return named(names.both_terminal);
@@ -111,7 +111,7 @@ bool c4_applies(Site& s) {
     return s.own.one_planar() && composition(s.r, s.atom, {{C, 2}, {O, 1}});
 }
 Outcome c4(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int o = first_of(r, s.atom, O);
     RingAnswer ring = ring_of(r, o);
     if (ring.one_planar() && ring.ring == s.own.ring) {
@@ -139,7 +139,7 @@ bool c6_applies(Site& s) {
     return s.own.one_planar() && heaviest_is(s.r, s.atom, N, 3);
 }
 Outcome c6(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     Counts c = neighbour_counts(r, {nearest_of(r, s.atom, N, 1), nearest_of(r, s.atom, N, 2),
                                     nearest_of(r, s.atom, N, 3)});
     if (c.max == 3 && c.sum == 7) return named("3N-sp2(232)");
@@ -151,7 +151,7 @@ Outcome c6(Site& s) {
 // C7's sub-test for a neighbour N outside planar rings: the counts of the three neighbours,
 // with or without an oxygen on one of them (a nitro group).
 Outcome c7_open_nitrogen(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     candidate(s, " n-=Cn=-c (?) ");
     int a1 = nth_neighbour(r, s.atom, 1), a2 = nth_neighbour(r, s.atom, 2),
         a3 = nth_neighbour(r, s.atom, 3);
@@ -175,7 +175,7 @@ bool c7_applies(Site& s) {
     return s.own.one_planar() && heaviest_is(s.r, s.atom, N, 2);
 }
 Outcome c7(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int ring_n[2] = {0, 0};
     int found = 0;
     for (int k = 1; k <= 3; ++k) {
@@ -217,12 +217,12 @@ Outcome c8(Site& s) {
 }
 
 bool c9_applies(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     return s.own.one_planar() && type_count(r, s.atom) == 3 && type_element(r, s.atom, 1) == C &&
            type_element(r, s.atom, 2) == N && type_element(r, s.atom, 3) == O;
 }
 Outcome c9(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int a = nth_neighbour(r, s.atom, 1), b = nth_neighbour(r, s.atom, 2);
     int za = element(r, a), zb = element(r, b);
     if (!((za == N && zb == O) || (za == O && zb == N))) {
@@ -240,7 +240,7 @@ bool c10_applies(Site& s) {
     return s.own.one_planar() && heaviest_is(s.r, s.atom, N, 1);
 }
 Outcome c10(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int n = first_of(r, s.atom, N);
     RingAnswer ring = ring_of(r, n);
     int k = neighbour_count(r, n);
@@ -308,7 +308,7 @@ const Block kCarbon3[] = {
 
 bool c14_applies(Site& s) { return heaviest_is(s.r, s.atom, N, 1); }
 Outcome c14(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     for (int t = 1; t < type_count(r, s.atom); ++t)
         if (type_element(r, s.atom, t) != H && type_element(r, s.atom, t) != C)
             return fails("n-C-(x/y/z)");
@@ -323,7 +323,7 @@ Outcome c14(Site& s) {
 }
 
 bool c15_applies(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int x = s.atom;
     bool h3s = type_element(r, x, 1) == H && type_size(r, x, 1) == 3 &&
                type_element(r, x, 2) == S && type_size(r, x, 2) == 1;

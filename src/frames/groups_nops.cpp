@@ -19,7 +19,7 @@ bool n1_applies(Site& s) {
     return neighbour_count(s.r, s.atom) == 3 && s.planar && composition(s.r, s.atom, {{C, 3}});
 }
 Outcome n1(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     Counts c = neighbour_counts(
         r, {nth_neighbour(r, s.atom, 1), nth_neighbour(r, s.atom, 2), nth_neighbour(r, s.atom, 3)});
     if (c.sum == 11 && c.min == 3 && c.max == 4) return named("csp2sp3sp3");
@@ -32,7 +32,7 @@ bool n2_applies(Site& s) {
            type_element(s.r, s.atom, 2) == O;
 }
 Outcome n2(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int o = first_of(r, s.atom, O);
     if (neighbour_count(r, o) == 1) return named("N=O");
     if (neighbour_count(r, o) == 2 && type_element(r, o, 1) == H && type_element(r, o, 2) == N)
@@ -63,7 +63,7 @@ bool o1_applies(Site& s) {
            type_element(s.r, s.atom, 2) == C;
 }
 Outcome o1(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int c = member(r, s.atom, 2, 1);
     RingAnswer ring = ring_of(r, c);
     int k = count_of(r, c, O);
@@ -86,7 +86,7 @@ bool o2_applies(Site& s) {
            type_element(s.r, s.atom, 1) == C;
 }
 Outcome o2(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int a = nth_neighbour(r, s.atom, 1), b = nth_neighbour(r, s.atom, 2);
     int na = neighbour_count(r, a), nb = neighbour_count(r, b);
     auto acid_c = [&](int x, int nx) { return nx == 3 && composition(r, x, {{C, 1}, {O, 2}}); };
@@ -106,7 +106,7 @@ int nearest_neighbour(const Site& s) { return nth_neighbour(s.r, s.atom, 1); }
 // The acid rows of O3: the carbon's other O decides; `carboxylic` chooses between the
 // carboxylic names (step 7) and the carbamic ones (step 9), which have no anhydride.
 Outcome acid_rows(Site& s, int c, bool carboxylic) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int other = other_oxygen(r, c, s.atom);
     if (neighbour_count(r, other) == 1) return named(carboxylic ? "carboxylate" : "carbamate");
     if (neighbour_count(r, other) == 2 && type_element(r, other, 1) == H)
@@ -124,7 +124,7 @@ bool o3_applies(Site& s) {
     return neighbour_count(s.r, s.atom) == 1 && element(s.r, nearest_neighbour(s)) == C;
 }
 Outcome o3(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int c = nearest_neighbour(s);
     bool ring = ring_of(r, c).one_planar();
     if (neighbour_count(r, c) != 3) return fails_drawn("(?)c=O [1]");
@@ -149,7 +149,7 @@ bool o4_applies(Site& s) {
     return neighbour_count(s.r, s.atom) == 1 && element(s.r, nearest_neighbour(s)) == N;
 }
 Outcome o4(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int n = nearest_neighbour(s);
     if (neighbour_count(r, n) == 2)
         return composition(r, n, {{C, 1}, {O, 1}}) ? named("NO") : silent();
@@ -165,7 +165,7 @@ bool o5_applies(Site& s) {
     return neighbour_count(s.r, s.atom) == 1 && element(s.r, nearest_neighbour(s)) == P;
 }
 Outcome o5(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int p = nearest_neighbour(s);
     if (neighbour_count(r, p) != 4) return fails_drawn("(?)p=O [1]");
     if (composition(r, p, {{C, 3}, {O, 1}})) return named("C3PO");
@@ -203,7 +203,7 @@ bool p1_applies(Site& s) {
     return neighbour_count(s.r, s.atom) == 4 && composition(s.r, s.atom, {{C, 1}, {O, 3}});
 }
 Outcome p1(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int sum = neighbour_counts(r, {nearest_of(r, s.atom, O, 1), nearest_of(r, s.atom, O, 2),
                                    nearest_of(r, s.atom, O, 3)}).sum;
     if (sum == 3) return named("CPO3");
@@ -217,7 +217,7 @@ bool p2_applies(Site& s) {
            type_size(s.r, s.atom, 1) == 4;
 }
 Outcome p2(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int x = s.atom;
     int sum = neighbour_counts(r, {nth_neighbour(r, x, 1), nth_neighbour(r, x, 2),
                                    nth_neighbour(r, x, 3), nth_neighbour(r, x, 4)})
@@ -238,7 +238,7 @@ const Block kPhosphorus[] = {
 
 bool s_applies(Site&) { return true; }
 Outcome s1(Site& s) {
-    Records& r = s.r;
+    const Records& r = s.r;
     int c = nth_neighbour(r, s.atom, 1);
     RingAnswer ring = ring_of(r, c);
     if (neighbour_count(r, c) != 3) return fails_drawn("(?)c=S [1]");

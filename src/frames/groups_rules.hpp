@@ -81,7 +81,7 @@ inline Outcome fails_drawn(std::string tag) { return {Outcome::Kind::picture, st
 // `io`.
 struct Site {
     Io& io;
-    Records& r;
+    const Records& r;
     int atom;
     RingAnswer own;
     bool planar = false;

@@ -23,6 +23,22 @@ void new_set(Io& io, Records& r, int i) {
 
 }  // namespace
 
+bool kappa_set_by_equivalence(const Records& r, const Frame& f) {
+    return !r.options.to_xd && !(!f.atom_disordered && f.neighbour_disordered);
+}
+
+FunctionalGroup name_functional_group(Io& io, const Records& r, int i) {
+    write_listing_line(io, r.files, " Calling DetExcept...");
+    FunctionalGroup group = find_functional_group(io, r, i);
+    group.name.resize(40, ' ');
+    upper_case(group.name);
+    if (group.found)
+        write_listing_line(io, r.files,
+                           " Exception identified for " + trim(r.structure.label[i]) +
+                               " : Functional group = [" + trim(group.name) + "]");
+    return group;
+}
+
 int choose_kappa_set(Io& io, Records& r, int i, const Frame& f) {
     if (r.options.to_xd) {
         r.frames.kappa_set[i] = r.structure.scattering_table[i];
@@ -40,17 +56,6 @@ int choose_kappa_set(Io& io, Records& r, int i, const Frame& f) {
         }
         return 0;
     }
-    write_listing_line(io, r.files, " Calling DetExcept...");
-    const FunctionalGroup group = find_functional_group(io, r, i);
-    r.frames.group_found[i] = group.found;
-    std::string& name = r.frames.group_name[i];
-    name = group.name;
-    name.resize(40, ' ');
-    upper_case(name);
-    if (r.frames.group_found[i])
-        write_listing_line(io, r.files,
-                           " Exception identified for " + trim(r.structure.label[i]) +
-                               " : Functional group = [" + trim(name) + "]");
     int j = 0;
     if (i != 1) {
         write_listing_line(io, r.files, " Trying to determine the KAPPA SET : ");
@@ -82,7 +87,7 @@ void set_populations(Io& io, Records& r, int i, const Frame& f, Databank* databa
     line += read_databank ? " :: will now read databank" : " :: will skip reading databank";
     write_listing_line(io, r.files, line);
     if (read_databank) {
-        const PseudoAtom match = assign_from_databank(io, r, *databank, i, f.planar);
+        const PseudoAtom match = assign_from_databank(io, r, *databank, i, f.planar, f.parent_data);
         if (i == 1) {
             r.frames.kappa_count = 1;
             r.frames.kappa_table[1] = r.structure.scattering_table[1];

@@ -7,7 +7,15 @@
 
 namespace kova {
 
-// Gives atom i its kappa set and returns the earlier equivalent atom whose set it took, or 0.
+// True when the kappa set of the atom is sought among the earlier atoms equivalent to it, a test
+// that compares functional groups: not under TOXD, not for an ordered atom next to a
+// disordered one.
+bool kappa_set_by_equivalence(const Records& r, const Frame& f);
+// The functional group of atom i, its name upper-cased; the listing shows the search and the
+// group found.
+FunctionalGroup name_functional_group(Io& io, const Records& r, int i);
+// Gives atom i its kappa set and returns the earlier equivalent atom whose set it took, or 0;
+// the atom's functional group is in the records by then.
 int choose_kappa_set(Io& io, Records& r, int i, const Frame& f);
 // Gives atom i its populations and its set their kappas, from the databank (when the run has
 // one) or the free atom.

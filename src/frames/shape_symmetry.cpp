@@ -80,7 +80,7 @@ struct Choice {
 constexpr Choice kChoices[] = {
     {"-42m", 'Z', 'Y'}, {"3m", 'Z', 'X'}, {"mm2", 'Z', 'Y'}, {"m", 'X', 'Y'}};
 
-void target_point(Io& io, Records& r, Frame& f, int which, const Point& p) {
+void target_point(Io& io, const Records& r, Frame& f, int which, const Point& p) {
     if (p.atom != 0)
         target_atom(r, f, which, p.atom);
     else
@@ -149,15 +149,16 @@ TrueFrame highest_true_frame(const Records& r, int i, const Frame& f,
 
 }  // namespace
 
-void keep_site_symmetry_true(Io& io, Records& r, int i, Frame& f, int dummies_before) {
+void keep_site_symmetry_true(Io& io, const Records& r, int i, Frame& f) {
     const std::string rule(f.site_symmetry);
     if (rule != "-42m" && rule != "3m" && rule != "mm2") return;
     // A frame the rule could not define realises no symmetry either.
     if (frame_defined(r, i, f) && shape_has(r, i, f, rule, f.axis1, f.target1, f.axis2, f.target2))
         return;
 
-    // Dummies only ever grow: those made for the frame given up are the last ones.
-    r.frames.dummy_count = dummies_before;
+    // The check follows the rule at once, so every new dummy of the frame is the rule's: it
+    // goes with the frame, never made.
+    f.new_dummies.clear();
     const std::vector<Point> candidates = candidate_targets(r, i, f);
     if (const TrueFrame found = highest_true_frame(r, i, f, candidates); found.choice) {
         f.site_symmetry = found.choice->sym;

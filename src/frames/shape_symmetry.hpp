@@ -18,10 +18,10 @@ namespace kova {
 bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char axis1,
                const Vec3f& target1, char axis2, const Vec3f& target2);
 
-// After the rules for three and four neighbours: a frame whose site symmetry the shape does
-// not have gives way to the highest site symmetry that some axes through neighbours and
-// midpoints of equal pairs make true ("NO" when none); the dummies the rule made from the
-// dummy count `dummies_before` on are taken back, and the listing says so in one line.
-void keep_site_symmetry_true(Io& io, Records& r, int i, Frame& f, int dummies_before);
+// Right after the rules for three and four neighbours: a frame whose site symmetry the shape
+// does not have gives way to the highest site symmetry that some axes through neighbours and
+// midpoints of equal pairs make true ("NO" when none); the dummies the rule asked for are
+// dropped with its frame (they were never made), and the listing says so in one line.
+void keep_site_symmetry_true(Io& io, const Records& r, int i, Frame& f);
 
 }  // namespace kova

@@ -247,6 +247,14 @@ struct PlanarSituation {
     bool group = false;  // the atom and its neighbours lie in one plane
 };
 
+// What the hydrogen rule finds of the parent of a hydrogen atom with one neighbour, for the X-H
+// extension, the databank match and the kappa sets; zeros for every other atom.
+struct HydrogenParent {
+    int neighbours = 0;
+    int atomic_number = 0;
+    int hydrogens = 0;  // hydrogen atoms on the parent, the atom itself among them
+};
+
 // An atom's row of the XD atom table as xd_kova.inp gives it: the columns AX1 to CHEMCON. A
 // target is an atom number, or atom_count + k for dummy k; 0 when its label names neither.
 struct XdAtomRow {
@@ -285,7 +293,8 @@ struct FrameResults {
     int dummy_count = 0;
     std::vector<std::string> dummy_label;  // 6 characters
     std::vector<Vec3f> dummy_xyz;          // fractional for crystal input, else Cartesian (Å)
-    // For a hydrogen atom: its parent's neighbours, atomic number and hydrogen atoms.
+    // For a hydrogen atom framed by the hydrogen rule: its parent's neighbours, atomic number
+    // and hydrogen atoms (the HydrogenParent of its frame; zeros for every other atom).
     std::vector<int> parent_neighbours, parent_atomic_number, parent_hydrogens;
     int kappa_set_count = 0;
     std::vector<int> kappa_set;
@@ -303,7 +312,7 @@ struct FrameResults {
     std::vector<std::string> mopro_axes;          // 90 characters
     std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")
     // Not per atom: the bonds in the order their hydrogen atoms were framed, and the last
-    // group picture drawn (empty when none was).
+    // group picture the frames of the atoms carried (empty when none was drawn).
     std::vector<XhRestraint> xh_restraints;
     std::vector<GroupPictureAtom> group_picture;
 };
@@ -347,9 +356,9 @@ struct RingIndex {
     std::vector<std::array<int, 3>> held;
 };
 struct SearchIndexes {
-    DummyIndex dummies;
-    ImageIndex images;
-    // Made by the first query that needs it, a query that only reads the records.
+    // Each made by the first query that needs it, a query that only reads the records.
+    mutable DummyIndex dummies;
+    mutable ImageIndex images;
     mutable RingIndex rings;
 };
 

@@ -26,8 +26,9 @@ struct Type {
 struct Search : test::Workspace {
     NeighbourList neighbours;
     PlanarSituation planar;
-    PseudoAtom found;  // what the search gave
-    Databank bank;     // the databank taken in, with the answers of its searches
+    HydrogenParent parent_data;  // as the frame of a hydrogen atom carries it
+    PseudoAtom found;            // what the search gave
+    Databank bank;               // the databank taken in, with the answers of its searches
 
     // `db`: a file name, or the text of a databank written for the test.
     explicit Search(const std::string& db, bool text = false, int verbose = 1)
@@ -63,15 +64,15 @@ struct Search : test::Workspace {
         r.frames.group_name[1] = group;
     }
     void parent(int atomic_number, int neighbours, int hydrogens) {
-        r.frames.parent_atomic_number[1] = atomic_number;
-        r.frames.parent_neighbours[1] = neighbours;
-        r.frames.parent_hydrogens[1] = hydrogens;
+        parent_data = {.neighbours = neighbours, .atomic_number = atomic_number,
+                       .hydrogens = hydrogens};
     }
     // Runs the search; "" when it ends normally, else "stop" or the fault text.
     std::string match() {
         test::Ending end;
         end.run_to_end([&] {
-            found = match_databank_entry(r.io, bank, databank_query(r, 1, neighbours, planar),
+            found = match_databank_entry(r.io, bank,
+                                         databank_query(r, 1, neighbours, planar, parent_data),
                                          r.databank);
         });
         return end.text();
@@ -163,7 +164,8 @@ TEST(AssignFromDatabank, FindsTheNeighboursItself) {
     }
     s.r.structure.site_symmetry[1] = "3m";
     PseudoAtom m;
-    ASSERT_NO_THROW(m = assign_from_databank(s.r.io, s.r, s.bank, 1, PlanarSituation{}));
+    ASSERT_NO_THROW(
+        m = assign_from_databank(s.r.io, s.r, s.bank, 1, PlanarSituation{}, HydrogenParent{}));
     EXPECT_TRUE(m.matched);  // the entry of four neighbours: C with three H and a C
     EXPECT_EQ(s.comment(), "C methyl, first of two entries of one pattern");
     auto l = s.listing();
@@ -270,6 +272,11 @@ TEST(AssignFromDatabank, HydrogenEntriesByParent) {
         Search s(kTestDb);
         s.atom(1, "H(1)", c.sym, {{6, 1}}, true, c.group);
         s.parent(c.parent_z, c.parent_neighbours, c.parent_hydrogens);
+        // The records of the frame results hold the parent of the aromatic entry: the search
+        // takes the parent its caller hands it, as the atom's frame carries it.
+        s.r.frames.parent_atomic_number[1] = 6;
+        s.r.frames.parent_neighbours[1] = 3;
+        s.r.frames.parent_hydrogens[1] = 1;
         ASSERT_EQ(s.match(), "");
         EXPECT_EQ(s.comment(), c.entry)
             << c.parent_z << " " << c.parent_neighbours << " " << c.parent_hydrogens << " "

@@ -6,8 +6,10 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "frame_fixture.hpp"
+#include "frames/frame_atom.hpp"
 #include "shared/errors.hpp"
 
 namespace kova {
@@ -151,6 +153,93 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
         }
     }
     EXPECT_GT(reused, 100);
+}
+
+// A frame's dummies are chosen before any is stored: the store's first, then the frame's own
+// new ones in the order asked for, each reused strictly within 0.1 Å; a new one is numbered
+// after both. The store is only read.
+TEST(ChooseDummy, TheFramesNewDummiesFollowTheStore) {
+    FrameRecords f(0);  // Cartesian input
+    ASSERT_EQ(add(f.r, false, {10.0f, 0.0f, 0.0f}), 1);
+    const std::vector<NewDummy> pending = {{2, {0.0f, 0.0f, 0.0f}}, {3, {0.0f, 0.3f, 0.0f}}};
+    struct Case {
+        Vec3f point;
+        int number;
+        Vec3f position;
+        bool made;
+    };
+    const Case cases[] = {
+        {{10.0f, 0.05f, 0.0f}, 1, {10.0f, 0.0f, 0.0f}, false},  // the stored dummy
+        {{0.0f, 0.0999f, 0.0f}, 2, {0.0f, 0.0f, 0.0f}, false},  // the first new one
+        {{0.0f, 0.25f, 0.0f}, 3, {0.0f, 0.3f, 0.0f}, false},    // 0.25 from 2, 0.05 from 3
+        {{0.0f, 1.0f, 0.0f}, 4, {0.0f, 1.0f, 0.0f}, true},      // none near: after both
+    };
+    const Records& records = f.r;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.number);
+        const DummyChoice choice = choose_dummy(records, pending, false, c.point);
+        EXPECT_EQ(choice.place.number, c.number);
+        EXPECT_EQ(choice.place.position, c.position);
+        ASSERT_EQ(choice.made.has_value(), c.made);
+        if (c.made) {
+            EXPECT_EQ(choice.made->number, c.number);
+            EXPECT_EQ(choice.made->stored, c.point);
+        }
+    }
+    EXPECT_EQ(f.r.frames.dummy_count, 1);
+}
+
+// Crystal input: a new dummy keeps its fractional point, and reusing it gives the Cartesian
+// position of that stored point, as the store would.
+TEST(ChooseDummy, CrystalInputKeepsTheFractionalPoint) {
+    FrameRecords f(0, true);
+    f.r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 20, 0}, {0, 0, 30}}};
+    f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.05f, 0}, {0, 0, 1.0f / 30.0f}}};
+    const std::vector<NewDummy> pending = {{1, {0.5f, 0.5f, 0.5f}}};
+    const DummyChoice same = choose_dummy(f.r, pending, false, {5.0f, 10.05f, 15.0f});
+    EXPECT_EQ(same.place.number, 1);
+    EXPECT_EQ(same.place.position, (Vec3f{5.0f, 10.0f, 15.0f}));
+    EXPECT_FALSE(same.made);
+    // (2, 4, 6) Å is (0.2, 0.2, 0.2): a new dummy 2 at the Cartesian point asked for
+    const DummyChoice other = choose_dummy(f.r, pending, false, {2.0f, 4.0f, 6.0f});
+    EXPECT_EQ(other.place.number, 2);
+    EXPECT_EQ(other.place.position, (Vec3f{2.0f, 4.0f, 6.0f}));
+    ASSERT_TRUE(other.made);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(other.made->stored[k], 0.2f, 1e-6f);
+}
+
+// The two axes of one frame asking for points 0.05 Å apart share one new dummy; nothing is
+// stored until the frame's tail.
+TEST(TargetDummy, TheAxesOfOneFrameShareANewDummy) {
+    FrameRecords f(0);
+    ASSERT_EQ(add(f.r, false, {10.0f, 0.0f, 0.0f}), 1);
+    const Records& records = f.r;
+    Frame frame;
+    target_dummy(f.r.io, records, frame, 1, false, {1.0f, 0.0f, 0.0f});
+    target_dummy(f.r.io, records, frame, 2, false, {1.05f, 0.0f, 0.0f});
+    EXPECT_EQ(frame.label1, "DUM2    ");
+    EXPECT_EQ(frame.label2, "DUM2    ");
+    EXPECT_EQ(frame.target2, (Vec3f{1.0f, 0.0f, 0.0f}));  // the first point asked for
+    ASSERT_EQ(frame.new_dummies.size(), 1u);
+    EXPECT_EQ(frame.new_dummies[0].number, 2);
+    EXPECT_EQ(f.r.frames.dummy_count, 1);
+}
+
+// The 1000th dummy stops the run where a frame asks for it; a point near a stored dummy still
+// reuses that one.
+TEST(TargetDummy, TheThousandthStopsTheRunWhereItIsAskedFor) {
+    FrameRecords f(0);
+    for (int k = 1; k <= 999; ++k)
+        ASSERT_EQ(add(f.r, false, {static_cast<float>(k), 0.0f, 0.0f}), k);
+    Frame frame;
+    EXPECT_NO_THROW(target_dummy(f.r.io, f.r, frame, 1, false, {5.0f, 0.05f, 0.0f}));
+    EXPECT_EQ(frame.label1, "DUM5    ");
+    EXPECT_THROW(target_dummy(f.r.io, f.r, frame, 2, false, {0.0f, 5.0f, 0.0f}), RunStop);
+    EXPECT_TRUE(frame.new_dummies.empty());
+    EXPECT_EQ(f.r.frames.dummy_count, 999);
+    auto out = test::lines_of(f.out.str());
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[1], " ERROR *** DummyLab *** DUMMY label exceeds format...");
 }
 
 TEST(ReplaceImageTargets, AxisPointsOnImagesBecomeNewDummies) {

@@ -12,6 +12,8 @@
 
 #include "frame_fixture.hpp"
 #include "frames/atom_table.hpp"
+#include "frames/frame_rules.hpp"
+#include "frames/shape_symmetry.hpp"
 #include "real/site_symmetry.hpp"
 #include "shared/errors.hpp"
 #include "topology/neighbours.hpp"
@@ -508,6 +510,96 @@ TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
         EXPECT_TRUE(near(f.dummy(3), Vec3f{0.0f, 0.0f, 0.0f}));
         EXPECT_EQ(f.r.frames.xd_atom_row[1].target1, 8 + 1);  // the frame integer names the dummy
     }
+}
+
+// The rules only read the records: the dummies they ask for and a hydrogen atom's parent data
+// travel on the Frame, and the tail stores them. Water, with the frames built as the decision
+// builds them: O has the equal pair (H(1), H(2)); H(1)'s parent O carries H atoms only.
+TEST(FrameAtom, RulesAskAndTheTailRecords) {
+    Framed f(kWater);
+    find_all_neighbours(f.r.io, f.r);
+    const Records& records = f.r;
+    Frame o;
+    o.equal_pairs = {{2, 3}};
+    o.hydrogens = 2;
+    frame_rules(f.r.io, records, 1, o);
+    EXPECT_EQ(o.site_symmetry, "mm2");
+    EXPECT_EQ(o.label1, "DUM1    ");  // the number the dummy is to get
+    ASSERT_EQ(o.new_dummies.size(), 1u);
+    EXPECT_EQ(f.r.frames.dummy_count, 0);
+    Frame h;
+    frame_rules(f.r.io, records, 2, h);
+    EXPECT_EQ(h.parent, 1);
+    EXPECT_EQ(h.parent_data.neighbours, 2);
+    EXPECT_EQ(h.parent_data.atomic_number, 8);
+    EXPECT_EQ(h.parent_data.hydrogens, 2);
+    EXPECT_EQ(f.r.frames.parent_atomic_number[2], 0);
+
+    frame_tail(f.r.io, f.r, 1, o, nullptr);
+    ASSERT_EQ(f.r.frames.dummy_count, 1);
+    EXPECT_TRUE(
+        near(f.dummy(1), Vec3f{(0.7513f - 0.7592f) * 0.5f, (0.5815f + 0.5876f) * 0.5f, 0.0f}));
+    EXPECT_EQ(f.r.frames.xd_atom_row[1].target1, 3 + 1);
+    EXPECT_EQ(trim(f.r.structure.site_symmetry[1]), "mm2");
+    frame_tail(f.r.io, f.r, 2, h, nullptr);
+    EXPECT_EQ(f.r.frames.parent_neighbours[2], 2);
+    EXPECT_EQ(f.r.frames.parent_atomic_number[2], 8);
+    EXPECT_EQ(f.r.frames.parent_hydrogens[2], 2);
+}
+
+// A rule frame that the site-symmetry check gives up takes the dummies it asked for with it; a
+// frame it keeps keeps them. PtCl3Br: rule 3m puts X on the Z line (see above), so it is given
+// up for mm2 Z>CL(1) Y>CL(2), which needs no dummy; a dummy asked for on the Z line beyond the
+// Br atom stands for one the rule made. CH4: the rule's -42m holds, with its midpoint dummy.
+TEST(FrameAtom, AFrameGivenUpDropsItsDummies) {
+    {
+        Framed f(kPtCl3Br);
+        find_all_neighbours(f.r.io, f.r);
+        const Records& records = f.r;
+        Frame fr;
+        fr.equal_pairs = {{2, 3}, {2, 4}, {3, 4}};  // the three Cl, in distance order
+        frame_rules(f.r.io, records, 1, fr);
+        target_dummy(f.r.io, records, fr, 1, false, {0.0f, 0.0f, 5.0f});
+        ASSERT_EQ(fr.new_dummies.size(), 1u);
+        keep_site_symmetry_true(f.r.io, records, 1, fr);
+        EXPECT_EQ(fr.site_symmetry, "mm2");
+        EXPECT_EQ(fr.label1, "CL(1)   ");
+        EXPECT_EQ(fr.label2, "CL(2)   ");
+        EXPECT_TRUE(fr.new_dummies.empty());
+        frame_tail(f.r.io, f.r, 1, fr, nullptr);
+        EXPECT_EQ(f.r.frames.dummy_count, 0);
+    }
+    {
+        Framed f(kMethane);
+        find_all_neighbours(f.r.io, f.r);
+        const Records& records = f.r;
+        Frame fr;
+        fr.equal_pairs = {{2, 3}, {2, 4}, {2, 5}, {3, 4}, {3, 5}, {4, 5}};
+        frame_rules(f.r.io, records, 1, fr);
+        keep_site_symmetry_true(f.r.io, records, 1, fr);
+        EXPECT_EQ(fr.site_symmetry, "-42m");
+        EXPECT_EQ(fr.label1, "DUM1    ");
+        EXPECT_EQ(fr.new_dummies.size(), 1u);
+        frame_tail(f.r.io, f.r, 1, fr, nullptr);
+        EXPECT_EQ(f.r.frames.dummy_count, 1);
+    }
+}
+
+// Two SF4 molecules 20 A apart (the second keeps the labels of the first): each rule frame is
+// given up for mm2 about the midpoint of its equatorial pair; the second molecule's listing
+// names the next number, DUM2.
+TEST(FrameAtom, NumbersAfterAFrameGivenUp) {
+    Framed f(kSF4);
+    f.add(kSF4, {20.0f, 0.0f, 0.0f});
+    f.frame();
+    EXPECT_EQ(f.r.frames.dummy_count, 2);
+    EXPECT_EQ(f.frame_of(6), "mm2 Z>DUM2 Y>F(1)");
+    EXPECT_TRUE(listed_in_order(
+        f.file("kova.out"),
+        {" The neighbours lack the site symmetry -42m in the rule's axes; mm2 with"
+         " Z-axis towards DUM1 and Y-axis towards F(1)",
+         " The neighbours lack the site symmetry -42m in the rule's axes; mm2 with"
+         " Z-axis towards DUM2 and Y-axis towards F(1)"}));
 }
 
 TEST(FrameAtom, HydrogenRuleRecordsTheParent) {

@@ -4,6 +4,7 @@
 // would store them.
 #include <gtest/gtest.h>
 
+#include "frames/frame_driver.hpp"
 #include "frames/groups.hpp"
 #include "group_listing.hpp"
 #include "shared/fatal.hpp"
@@ -30,6 +31,8 @@ struct Want {
     Lines lines;
 };
 
+// Each call's picture is kept as the frame analysis keeps it: the last one drawn is what
+// write_group_ang then writes.
 void expect_groups(Molecule& m, const std::vector<Want>& wants) {
     for (const auto& w : wants) {
         int from = m.mark();
@@ -39,6 +42,7 @@ void expect_groups(Molecule& m, const std::vector<Want>& wants) {
         EXPECT_EQ(trim(group.name), w.name) << label;
         EXPECT_EQ(group.found, !w.name.empty()) << label;
         EXPECT_EQ(m.listing(from), w.lines) << label;
+        if (!group.picture.empty()) m.r.frames.group_picture = group.picture;
     }
 }
 
@@ -342,9 +346,9 @@ TEST(FindFunctionalGroup, AminesOnMethylGroups) {
     }
 }
 
-// Two failures that draw a picture, then a group that is named: group.ang shows the second
-// picture only.
-TEST(FindFunctionalGroup, TheLastPictureDrawnIsKept) {
+// Two failures that draw a picture, then a group that is named: each failure hands back its
+// own picture, the named group none, and the records are left alone.
+TEST(FindFunctionalGroup, EachFailureHandsBackItsPicture) {
     Molecule m;
     int n = m.at("N(1)", {0, 0, 0});  // planar trimethylamine, as above
     for (int k = 0; k < 3; ++k) {
@@ -354,9 +358,33 @@ TEST(FindFunctionalGroup, TheLastPictureDrawnIsKept) {
     int p = m.at("P(1)", {20, 0, 0});  // PO4, 20 Å away
     for (int k = 0; k < 4; ++k) m.on(p, "O(" + std::to_string(k + 1) + ")", tet[k], 1.53f);
     m.neighbours();
-    find_functional_group(m.r.io, m.r, p);  // "Poooo(?)", drawn
-    find_functional_group(m.r.io, m.r, n);  // "c-Nc1-c1 planar", drawn
-    find_functional_group(m.r.io, m.r, 2);  // C(1): "planar amine"
+    const Records& records = m.r;  // the search only reads them
+    const FunctionalGroup phosphate = find_functional_group(m.r.io, records, p);  // "Poooo(?)"
+    const FunctionalGroup amine = find_functional_group(m.r.io, records, n);  // "c-Nc1-c1 planar"
+    const FunctionalGroup methyl = find_functional_group(m.r.io, records, 2);  // "planar amine"
+    ASSERT_EQ(phosphate.picture.size(), 5u);  // P and its four O
+    EXPECT_EQ(phosphate.picture[0].atom, p);
+    ASSERT_EQ(amine.picture.size(), 13u);  // N, its three C and their nine H
+    EXPECT_EQ(amine.picture[0].atom, n);
+    EXPECT_TRUE(methyl.found);
+    EXPECT_TRUE(methyl.picture.empty());
+    EXPECT_TRUE(m.r.frames.group_picture.empty());
+}
+
+// The frame analysis hands group.ang the last picture drawn: the phosphate (atoms 1-5) draws
+// first, then the planar trimethylamine N; every other atom is named (the O atoms "pO4", the
+// C atoms "planar amine") or, as the H atoms, never draws.
+TEST(FindFunctionalGroup, TheLastPictureDrawnIsKept) {
+    Molecule m;
+    int p = m.at("P(1)", {20, 0, 0});  // PO4, 20 Å away from the amine
+    for (int k = 0; k < 4; ++k) m.on(p, "O(" + std::to_string(k + 1) + ")", tet[k], 1.53f);
+    int n = m.at("N(1)", {0, 0, 0});
+    for (int k = 0; k < 3; ++k) {
+        int c = m.on(n, "C(" + std::to_string(k + 1) + ")", tri[k], 1.45f + 0.01f * k);
+        m.methyl_h(c, tri[k], "H(" + std::to_string(k + 1));
+    }
+    m.neighbours();
+    frame_all_atoms(m.r.io, m.r, nullptr);
     write_group_ang(m.r.io, m.r);
     auto lines = test::lines_of(m.dir.read("group.ang"));
     ASSERT_EQ(lines.size(), 1u + 13u);  // N, its three C and their nine H
