@@ -314,19 +314,17 @@ void read_parameters(Io& io, Records& r, const std::string& parameter_name) {
 class MasterLines {
 public:
     explicit MasterLines(const InFile& f) : f_(f) {}
-    // The next line, blank-padded; a missing one is the unguarded end of file of a copying rule.
-    const std::string& next(const char* wanted) {
-        if (!try_next())
-            fault(f_.name(), static_cast<int>(f_.size()) + 1,
-                  std::string("end of file, expected a line beginning \"") + wanted + "\"");
-        return buf_;
-    }
     bool try_next() {
         if (n_ >= f_.size()) return false;
         buf_ = pad(f_.record(n_++), copy_line_length);
         return true;
     }
     const std::string& line() const { return buf_; }
+    // The unguarded end of file of a copying rule that looks for a line beginning `wanted`.
+    std::string end_of_file(const char* wanted) const {
+        return f_.name() + ", record " + std::to_string(f_.size() + 1) +
+               ": end of file, expected a line beginning \"" + wanted + "\"";
+    }
 
 private:
     static constexpr std::size_t copy_line_length = 200;
@@ -344,28 +342,39 @@ std::string upper(std::string_view s) {
 }  // namespace
 
 XdMasterCopy select_master_copy(const InFile& master) {
+    using Part = XdMasterCopy::Part;
     XdMasterCopy copy;
     MasterLines old(master);
+    // The next line for the part being selected; at the end of the file the copy is cut short.
+    auto next = [&](Part part, const char* wanted) {
+        if (old.try_next()) return true;
+        copy.cut_short = part;
+        copy.cut_short_fault = old.end_of_file(wanted);
+        return false;
+    };
     // The head: every line before the atom-table header, matched as read.
     for (;;) {
-        const std::string& l = old.next("ATOM");
-        if (l.compare(0, 4, "ATOM") == 0) break;
-        copy.head.push_back(trim(l));
+        if (!next(Part::head, "ATOM")) return copy;
+        if (old.line().compare(0, 4, "ATOM") == 0) break;
+        copy.head.push_back(trim(old.line()));
     }
     // The refinement block: the old atom and dummy tables are skipped through their "END" line,
     // then every line up to the key table.
-    while (upper(std::string_view(old.next("END ")).substr(0, 4)) != "END ") {
-    }
+    do
+        if (!next(Part::refinement, "END ")) return copy;
+    while (upper(std::string_view(old.line()).substr(0, 4)) != "END ");
     for (;;) {
-        const std::string& l = old.next("KEY ");
-        if (l.compare(0, 4, "KEY ") == 0) break;
-        copy.refinement.push_back(trim(l));
+        if (!next(Part::refinement, "KEY ")) return copy;
+        if (old.line().compare(0, 4, "KEY ") == 0) break;
+        copy.refinement.push_back(trim(old.line()));
     }
     // The tail: the old key table and kappa lines are skipped; from the "EXTCN" line, written
     // upper-cased, everything to the end of the file.
     std::string extcn;
-    do extcn = upper(old.next("EXTCN "));
-    while (extcn.compare(0, 6, "EXTCN ") != 0);
+    do {
+        if (!next(Part::tail, "EXTCN ")) return copy;
+        extcn = upper(old.line());
+    } while (extcn.compare(0, 6, "EXTCN ") != 0);
     copy.tail.push_back(trim(extcn));
     while (old.try_next()) copy.tail.push_back(trim(old.line()));
     return copy;
@@ -404,8 +413,8 @@ void read_xd(Io& io, Records& r, const std::string& master_file,
     set_occupancy_flags(r.structure);
     list_atoms(io, r.structure, out);
     io.close(parameter_file_channel);
-    // Selected once both files are read, so that the reader's own stops come before a master
-    // file that ends too early for the copy.
+    // A master file that ends too early for the copy ends the run only when the copy comes to
+    // the part it lacks, after the stages before it, as when the file was copied from disk.
     r.structure.xd_master = select_master_copy(io.in(master_file_channel));
     io.close(master_file_channel);
 }

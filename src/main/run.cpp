@@ -184,10 +184,12 @@ void open_restraint_files(Io& io, const Records& r) {
 
 // The frame analysis, then what it gives each file, in the file's order: the tables of
 // xd_kova.mas, kova.ang, the frame pictures of kova.spf, the SYMPLM lines of con_mopro.inp,
-// the X-H bond records and group.ang. kova.ang is made first, so that a file that cannot be
-// made stops the run before any atom is framed.
+// the X-H bond records and group.ang. kova.ang is made and the head of an old master file
+// copied first, so that a file that cannot be made, or an old master file too short for the
+// copy, stops the run before any atom is framed.
 void frame_analysis(Io& io, Records& r, Databank* databank) {
     io.create(kova_ang_channel, "kova.ang");
+    if (r.options.input_format == InputFormat::xd) copy_old_master_head(io, r);
     frame_all_atoms(io, r, databank);
     write_xd_master_tables(io, r);
     write_kova_ang(io, r);

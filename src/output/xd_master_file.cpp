@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frames/atom_table.hpp"
+#include "shared/errors.hpp"
 #include "shared/format.hpp"
 #include "shared/text.hpp"
 
@@ -102,7 +103,14 @@ bool is_shelx(const Records& r) { return r.options.input_format == InputFormat::
 
 // A line of the old master file as the copy writes it: to its last non-blank, a blank one as
 // the whole 200-character buffer it was read into.
-void copy_lines(Io& io, int channel, const std::vector<std::string>& lines) {
+// One part of the old master file, as the XD reader kept it; a part the file cut short ends
+// the run here.
+void copy_part(Io& io, int channel, const XdMasterCopy& old, XdMasterCopy::Part part) {
+    if (old.cut_short == part) throw RunFault(old.cut_short_fault);
+    const std::vector<std::string>& lines = part == XdMasterCopy::Part::head ? old.head
+                                            : part == XdMasterCopy::Part::refinement
+                                                ? old.refinement
+                                                : old.tail;
     const std::string blank_line(copy_line_length, ' ');
     for (const std::string& l : lines) io.write(channel, l.empty() ? blank_line : l);
 }
@@ -233,21 +241,24 @@ void write_xd_closing_modules(Io& io, int channel, int atom_count) {
 void write_xd_master_tables(Io& io, const Records& r) {
     const int mas = r.files.xd_master;
     const XdMasterCopy& old = r.structure.xd_master;
-    if (is_xd(r)) copy_lines(io, mas, old.head);
     write_atom_lines(io, r);
     write_dummies(io, r);
     io.write(mas, "END ATOM");
     if (is_xd(r))
-        copy_lines(io, mas, old.refinement);
+        copy_part(io, mas, old, XdMasterCopy::Part::refinement);
     else if (is_shelx(r))
         write_xd_refinement_block(io, mas, r.structure.weight, r.frames.kappa_set_count);
     write_keys(io, r);
     write_kappas(io, r);
     if (is_xd(r))
-        copy_lines(io, mas, old.tail);
+        copy_part(io, mas, old, XdMasterCopy::Part::tail);
     else
         write_fixed_tail(io, mas);
     if (is_shelx(r)) write_shelx_closing(io, r);
+}
+
+void copy_old_master_head(Io& io, const Records& r) {
+    copy_part(io, r.files.xd_master, r.structure.xd_master, XdMasterCopy::Part::head);
 }
 
 }  // namespace kova

@@ -11,8 +11,11 @@
 
 namespace kova {
 
+// XD input: the head of the old master file, as the XD reader kept it, before any atom is
+// framed (so that a file too short for it ends the run there).
+void copy_old_master_head(Io& io, const Records& r);
 // Writes the master file from its atom table on, once the last atom is framed; for XD input
-// the head, refinement block and tail that the XD reader kept of the old master file too.
+// with the refinement block and tail that the XD reader kept of the old master file.
 void write_xd_master_tables(Io& io, const Records& r);
 
 // The 68-character key of atom i: structure key (38) then multipole key (30).

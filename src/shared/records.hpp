@@ -155,6 +155,12 @@ struct XdMasterCopy {
     std::vector<std::string> head;        // the lines before the old atom table
     std::vector<std::string> refinement;  // after the old atom and dummy tables, before "KEY "
     std::vector<std::string> tail;        // from the "EXTCN " line to the end of the file
+    // A file that ends before a line the copy looks for: the part it cut short and the
+    // run-time error ("file, record n: ...") that ends the run when the writer comes to copy
+    // that part, which it does at the stage the part belongs to.
+    enum class Part { none, head, refinement, tail };
+    Part cut_short = Part::none;
+    std::string cut_short_fault;
 };
 
 // The structure read. Per-atom members are indexed 1..; the images of completed molecules

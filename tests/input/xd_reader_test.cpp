@@ -2,6 +2,8 @@
 #include "input/xd_reader.hpp"
 
 #include <cmath>
+#include <iterator>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -207,9 +209,11 @@ TEST(XdMasterCopy, RulesThatMeetTheirLinesAtOnce) {
     EXPECT_EQ(copy.tail, std::vector<std::string>{"EXTCN"});
 }
 
-// A file that ends before the line a rule looks for is a run-time error on the record after its
-// last (the old master file has 24 records).
-TEST(XdMasterCopy, AFileWithoutTheLineARuleSeeksEndsTheRun) {
+// A file that ends before the line a rule looks for cuts the copy short: the part it lacks and
+// the run-time error on the record after its last (the old master file has 24 records), which
+// the writer raises when it comes to that part.
+TEST(XdMasterCopy, AFileWithoutTheLineARuleSeeksCutsTheCopyShort) {
+    using Part = XdMasterCopy::Part;
     auto changed = [](const std::string& line, const std::string& instead) {
         std::string text = kOldMaster;
         text.replace(text.find(line), line.size(), instead);
@@ -218,33 +222,66 @@ TEST(XdMasterCopy, AFileWithoutTheLineARuleSeeksEndsTheRun) {
     const std::string eof = "end of file, expected a line beginning ";
     const struct {
         std::string text;
+        Part part;
         std::string fault;
     } cases[] = {
-        {"", "old.mas, record 1: " + eof + "\"ATOM\""},
-        {changed("ATOM     ATOM0", "atom     ATOM0"), "old.mas, record 25: " + eof + "\"ATOM\""},
+        {"", Part::head, "old.mas, record 1: " + eof + "\"ATOM\""},
+        {changed("ATOM     ATOM0", "atom     ATOM0"), Part::head,
+         "old.mas, record 25: " + eof + "\"ATOM\""},
         // "ENDATOM" and "  END" are no "END " line
-        {"ATOM\nENDATOM\n  END\nKEY \nEXTCN\n", "old.mas, record 6: " + eof + "\"END \""},
-        {changed("KEY     XYZ", "key     XYZ"), "old.mas, record 25: " + eof + "\"KEY \""},
-        {"ATOM\nEND\nKEY \nKEY \nEXTCNX\n", "old.mas, record 6: " + eof + "\"EXTCN \""},
+        {"ATOM\nENDATOM\n  END\nKEY \nEXTCN\n", Part::refinement,
+         "old.mas, record 6: " + eof + "\"END \""},
+        {changed("KEY     XYZ", "key     XYZ"), Part::refinement,
+         "old.mas, record 25: " + eof + "\"KEY \""},
+        {"ATOM\nEND\nKEY \nKEY \nEXTCNX\n", Part::tail,
+         "old.mas, record 6: " + eof + "\"EXTCN \""},
     };
     for (const auto& c : cases) {
-        try {
-            select_master_copy(InFile("old.mas", c.text));
-            ADD_FAILURE() << "no fault: " << c.fault;
-        } catch (const RunFault& e) {
-            EXPECT_EQ(std::string(e.what()), c.fault);
-        }
+        const XdMasterCopy copy = select_master_copy(InFile("old.mas", c.text));
+        EXPECT_EQ(copy.cut_short, c.part) << c.fault;
+        EXPECT_EQ(copy.cut_short_fault, c.fault);
     }
+    EXPECT_EQ(select_master_copy(InFile("old.mas", kOldMaster)).cut_short, Part::none);
 }
 
-// The XD reader selects the copy once both files are read: its own stops come first, and a
-// master file that lacks a line of the copy ends the run before any later stage.
-TEST(XdReader, AMasterFileTheCopyCannotUseEndsTheReading) {
-    std::string mas = fixture("p21c_full.mas");
-    mas.replace(mas.find("KEY "), 4, "key ");
-    Xd t(mas, fixture("p21c.inp"));
-    EXPECT_EQ(t.fault, "x.mas, record 28: end of file, expected a line beginning \"KEY \"");
-    EXPECT_TRUE(t.listed("   3   H(1)        1          2            3"));  // atoms were read
+// A master file too short for the copy ends the run where the copy comes to the part it
+// lacks, as a copy from the file on disk would: the head before any atom is framed, the
+// refinement block once every atom is (their atom-table lines are in the listing).
+TEST(XdReader, AMasterFileTooShortForTheCopyEndsTheRunAtThatPart) {
+    struct Case {
+        const char* what;
+        std::string from, to;  // the change made to the fixture
+        std::string fault;
+        bool framed;
+    };
+    const std::string eof = "end of file, expected a line beginning ";
+    const Case cases[] = {
+        {"no atom table header", "ATOM     ATOM0", "atom     ATOM0",
+         "x.mas, record 28: " + eof + "\"ATOM\"", false},
+        {"no key table", "KEY ", "key ", "x.mas, record 28: " + eof + "\"KEY \"", true},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        std::string mas = fixture("p21c_full.mas");
+        mas.replace(mas.find(c.from), c.from.size(), c.to);
+        dir.write("x.mas", mas);
+        dir.write("x.inp", fixture("p21c.inp"));
+        dir.write("kova.inp", "FORMAT *xd\nINPUT x.mas x.inp\n");
+        auto res = test::run_in(dir);
+        EXPECT_EQ(res.status, 2) << c.what;
+        EXPECT_EQ(res.err, "kova: " + c.fault + "\n") << c.what;
+        auto listing = test::lines_of(dir.read("kova.out"));
+        ASSERT_FALSE(listing.empty());
+        EXPECT_EQ(listing.back(), "kova: " + c.fault) << c.what;
+        // the atom-table line of H(1): its label first, then the eleven columns ATOM0 to
+        // SITESYM
+        const bool framed = std::any_of(listing.begin(), listing.end(), [](const std::string& l) {
+            std::istringstream in(l);
+            std::vector<std::string> w{std::istream_iterator<std::string>(in), {}};
+            return w.size() >= 12 && w[0] == "H(1)";
+        });
+        EXPECT_EQ(framed, c.framed) << c.what;
+    }
 }
 
 TEST(XdReader, MissingFiles) {

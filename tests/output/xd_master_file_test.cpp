@@ -45,6 +45,7 @@ void stand_in_frame(Records& r, int i) {
 void frame_all(FrameRecords& f, const std::function<void(int)>& dummies = {}) {
     test::RunRecords& r = f.r;
     r.io.create(kova_ang_channel, "kova.ang");
+    if (r.options.input_format == InputFormat::xd) copy_old_master_head(r.io, r);
     start_frame_analysis(r.io, r);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
         list_atom_start(r.io, r, i);
@@ -375,10 +376,10 @@ TEST(AtomTable, XdInputCopiesHeadRefinementAndTailFromTheReadersRecord) {
     FrameRecords f(3, true);
     water(f, InputFormat::xd);
     f.r.options.xd_master_file = "old.mas";
-    f.r.structure.xd_master = XdMasterCopy{
-        .head = {"! head of the old file", "TITLE water", "", "   MODULE *XDLSM"},
-        .refinement = {"!refinement block", "KEEP  kappa    1   2", "", "KEYS follow"},
-        .tail = {"EXTCN   0000000 ISO", "OVTHP   0", "END KEY", "   END XDLSM"}};
+    XdMasterCopy& old = f.r.structure.xd_master;
+    old.head = {"! head of the old file", "TITLE water", "", "   MODULE *XDLSM"};
+    old.refinement = {"!refinement block", "KEEP  kappa    1   2", "", "KEYS follow"};
+    old.tail = {"EXTCN   0000000 ISO", "OVTHP   0", "END KEY", "   END XDLSM"};
     ASSERT_FALSE(f.dir.exists("old.mas"));
     frame_all(f);
     auto mas = f.file("xd_kova.mas");
@@ -409,6 +410,25 @@ TEST(AtomTable, XdInputCopiesHeadRefinementAndTailFromTheReadersRecord) {
         "   END XDLSM",
     };
     EXPECT_EQ(mas, want);
+}
+
+// An old master file that the XD reader found too short for a part of the copy ends the run
+// when the writer comes to that part: the head before any atom is framed, the refinement
+// block and the tail once the tables are written.
+TEST(AtomTable, XdCopyCutShortEndsTheRunAtItsPart) {
+    using Part = XdMasterCopy::Part;
+    for (Part part : {Part::head, Part::refinement, Part::tail}) {
+        FrameRecords f(3, true);
+        water(f, InputFormat::xd);
+        XdMasterCopy& old = f.r.structure.xd_master;
+        old.cut_short = part;
+        old.cut_short_fault = "old.mas, record 9: end of file, expected a line beginning \"X\"";
+        test::Ending head, tables;
+        head.run_to_end([&] { copy_old_master_head(f.r.io, f.r); });
+        tables.run_to_end([&] { write_xd_master_tables(f.r.io, f.r); });
+        EXPECT_EQ(head.text(), part == Part::head ? old.cut_short_fault : "");
+        EXPECT_EQ(tables.text(), part == Part::head ? "" : old.cut_short_fault);
+    }
 }
 
 }  // namespace
