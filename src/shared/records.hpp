@@ -77,8 +77,8 @@ enum class RenameMode {
 };
 
 // A fragment line that does not read: the record it ends on and what was expected there.
-// The run stops on it only when the rescaling comes to the line, where a run that read the
-// fragment lines late would have met it.
+// It stops the run only where the rescaling comes to the line, so that a run that never
+// rescales, or whose fragments need no FRAG line, is not stopped by it.
 struct FragmentLineFault {
     int record = 0;
     std::string expected;  // the text of the fault after "kova.inp, record n: "
@@ -93,8 +93,10 @@ struct FragmentLines {
     // Per FRAG line that holds numbers, in file order: the fragment number, then the atom
     // numbers (a negative one -b ends a range from the number before it to b).
     std::vector<std::vector<int>> atom_lines;
-    std::optional<FragmentLineFault> unreadable;  // the first NFRAG or CHFRAG line that does not read
-    bool unreadable_atom_line = false;            // a FRAG line holds a word that is no integer
+    // The first NFRAG or CHFRAG line that does not read; whether a FRAG line holds a word
+    // that is no integer.
+    std::optional<FragmentLineFault> unreadable;
+    bool unreadable_atom_line = false;
 };
 
 // The options of the instruction file (kova.inp); `set_defaults` gives the defaults.
