@@ -1,6 +1,7 @@
-// Rescaling of the valence populations: each fragment of kova.inp (NFRAG, FRAG, CHFRAG), or
-// all atoms as one, is brought to its free-atom electron count minus its net charge, asked
-// for at the terminal when kova.inp gives no CHFRAG line.
+// Rescaling of the valence populations: each fragment of kova.inp (NFRAG, FRAG, CHFRAG, as
+// the instruction reader took them at the start of the run), or all atoms as one, is brought
+// to its free-atom electron count minus its net charge, asked for at the terminal when
+// kova.inp gives no CHFRAG line.
 #include "databank/rescale.hpp"
 
 #include <algorithm>
@@ -20,82 +21,23 @@ namespace kova {
 
 namespace {
 
-constexpr int kInstructions = 45;  // the channel of kova.inp, read again by this stage
-const char* const kInstructionsName = "kova.inp";
-
-// What the fragment lines of kova.inp say before the FRAG lines are read for their atoms.
-struct FragmentLines {
-    int fragment_count = 0;           // NFRAG
-    bool has_frag_lines = false;      // a FRAG line was seen
-    bool has_chfrag_lines = false;    // a CHFRAG line was seen
-    std::vector<float> charge{0.0f};  // 1..: net charges of fragments 1, 2, ...
-    float net_charge(int f) const {
-        return f < static_cast<int>(charge.size()) ? charge[static_cast<std::size_t>(f)] : 0.0f;
-    }
-};
-
-bool starts(const std::string& line, const char* key) {
-    return line.compare(0, std::char_traits<char>::length(key), key) == 0;
-}
-
-// The first reading of kova.inp: NFRAG, whether there are FRAG lines, and the charges of the
-// CHFRAG lines. (The records are those of the logical-line reader.)
-FragmentLines read_fragment_lines(Io& io, const Records& r) {
-    FragmentLines found;
-    while (std::optional<LogicalLine> read =
-               read_logical_line(io, r.files.listing, kInstructions)) {
-        std::string& line = read->text;
-        upper_case(line);
-        const int rec = io.in(kInstructions).recno();
-        if (starts(line, "NFRAG")) {
-            const std::string_view after = std::string_view(line).substr(5);
-            if (ListReader(after).get(found.fragment_count) != ReadStatus::ok)
-                fault(kInstructionsName, rec,
-                      "expected the number of fragments after NFRAG, found \"" + trim(line) + "\"");
-        } else if (starts(line, "FRAG")) {
-            found.has_frag_lines = true;
-        } else if (starts(line, "CHFRAG")) {
-            found.has_chfrag_lines = true;
-            std::string nums = line;
-            for_each_text_word(nums, [](std::string_view) {});  // the text words are no charges
-            int n = count_blank_ended_words(nums);
-            if (static_cast<int>(found.charge.size()) < n + 1)
-                found.charge.resize(static_cast<std::size_t>(n) + 1, 0.0f);
-            ListReader in(nums);
-            for (int k = 1; k <= n; ++k)
-                if (in.get(found.charge[static_cast<std::size_t>(k)]) != ReadStatus::ok)
-                    fault(kInstructionsName, rec,
-                          "expected the net charges of the fragments on the CHFRAG line, found \"" +
-                              trim(line) + "\"");
-        }
-    }
-    return found;
+// The net charge of fragment f: 0 when no CHFRAG line gives one.
+float net_charge(const FragmentLines& lines, int f) {
+    return f < static_cast<int>(lines.charge.size()) ? lines.charge[static_cast<std::size_t>(f)]
+                                                     : 0.0f;
 }
 
 // The atoms of each fragment as spans of atom numbers; a fragment's atoms in ascending order
 // are its spans merged.
 using Spans = std::vector<std::pair<long long, long long>>;
 
-// The spans of existing atoms that the FRAG lines name, by fragment, from one reading of the
-// lines (they are the same for every fragment).
-std::map<long long, Spans> fragment_spans(Io& io, const Records& r) {
-    const long long atom_count = r.structure.atom_count;
+// The spans of existing atoms that the FRAG lines name, by fragment (they are the same for
+// every fragment).
+std::map<long long, Spans> fragment_spans(const FragmentLines& lines, int atoms) {
+    const long long atom_count = atoms;
     std::map<long long, Spans> spans;
-    io.in(kInstructions).rewind();
-    while (std::optional<LogicalLine> read =
-               read_logical_line(io, r.files.listing, kInstructions)) {
-        std::string& line = read->text;
-        upper_case(line);
-        if (!starts(line, "FRAG")) continue;
-        line.replace(0, 4, "    ");
-        int n = count_blank_ended_words(line);
-        std::vector<int> numbers(static_cast<std::size_t>(n), 0);
-        ListReader in(line);
-        for (int& x : numbers)
-            if (in.get(x) != ReadStatus::ok)
-                fatal_error(io, r.files.listing, "rescalePv",
-                            "Error reading fragments from kova.inp");
-        if (n == 0) continue;
+    for (const std::vector<int>& numbers : lines.atom_lines) {
+        const auto n = static_cast<int>(numbers.size());
         Spans& of = spans[numbers[0]];
         auto add = [&](long long a, long long b) {  // atoms a..b that exist
             a = std::max(a, 1LL);
@@ -136,7 +78,7 @@ struct FragmentSet {
 };
 
 FragmentSet fragment_set(const FragmentLines& lines) {
-    if (lines.has_frag_lines && lines.fragment_count != 0) return {false, lines.fragment_count};
+    if (lines.any_atom_line && lines.count != 0) return {false, lines.count};
     return {};
 }
 
@@ -236,7 +178,7 @@ std::vector<PopulationCorrection> rescale_fragment(Io& io, const Records& r, int
     const FragmentSums sums = sum_fragment(fragment);
     write_sums(io, r.files.listing, sums, method);
     const float charge =
-        lines.has_chfrag_lines ? lines.net_charge(f) : ask_net_charge(io, r.files.listing, f);
+        lines.any_charge_line ? net_charge(lines, f) : ask_net_charge(io, r.files.listing, f);
     const float target = sums.free_atom - charge;
     io.write_to({terminal, r.files.listing}, "");
     io.write_to({terminal, r.files.listing},
@@ -289,15 +231,16 @@ void rescale_valence_populations(Io& io, Records& r) {
              std::string(" Using ") + pv_scaling_name(r.options.pv_scaling) +
                  " method for rescaling...");
 
-    const bool opened = io.try_open_old(kInstructions, kInstructionsName);
-    const FragmentLines lines = opened ? read_fragment_lines(io, r) : FragmentLines{};
+    // kova.inp was read at the start of the run; a fragment line that did not read stops the
+    // run here, where the rescaling comes to it.
+    const FragmentLines& lines = r.options.fragments;
+    if (lines.unreadable) fault("kova.inp", lines.unreadable->record, lines.unreadable->expected);
     const FragmentSet set = fragment_set(lines);
     if (set.all_atoms) {
         io.write_to({terminal, listing}, "");
         io.write_to({terminal, listing}, " Using ALL atoms for fragment 1 !");
     }
-    // The FRAG lines are read when the first fragment is rescaled (a line that does not read
-    // stops the run there).
+    // The atoms of the FRAG lines are taken when the first fragment is rescaled.
     std::optional<std::map<long long, Spans>> spans;
     for (int f = 1; f <= set.count; ++f) {
         io.write_to({terminal, listing}, "");
@@ -306,7 +249,11 @@ void rescale_valence_populations(Io& io, Records& r) {
         if (set.all_atoms) {
             if (r.structure.atom_count >= 1) members.emplace_back(1, r.structure.atom_count);
         } else {
-            if (!spans) spans = fragment_spans(io, r);
+            if (!spans) {
+                if (lines.unreadable_atom_line)
+                    fatal_error(io, listing, "rescalePv", "Error reading fragments from kova.inp");
+                spans = fragment_spans(lines, r.structure.atom_count);
+            }
             if (auto it = spans->find(f); it != spans->end()) members = merged(it->second);
         }
         const FragmentPopulations fragment = fragment_populations(r, members);
@@ -315,7 +262,6 @@ void rescale_valence_populations(Io& io, Records& r) {
         for (std::size_t k = 0; k < fragment.atoms.size(); ++k)
             r.frames.valence_population[fragment.atoms[k]] = corrections[k].population;
     }
-    if (opened) io.close(kInstructions);
 }
 
 }  // namespace kova

@@ -34,9 +34,10 @@ struct PopulationCorrection {
 std::vector<PopulationCorrection> correct_fragment(const FragmentPopulations& fragment,
                                                    float target, PvScaling method);
 
-// Rescales the valence populations of the fragments of the instruction file (or of all atoms
-// as one fragment) to their free-atom electrons less their net charges, asking the terminal
-// for the charges that kova.inp does not give, and lists every fragment's table.
+// Rescales the valence populations of the fragments of the instruction file (`options.
+// fragments`, or all atoms as one fragment) to their free-atom electrons less their net
+// charges, asking the terminal for the charges that kova.inp does not give, and lists every
+// fragment's table. A fragment line that did not read stops the run here.
 void rescale_valence_populations(Io& io, Records& r);
 
 }  // namespace kova

@@ -1,7 +1,8 @@
 // The instruction file kova.inp: keyword lines set the option records; then the options are
 // brought to the form the later stages read, and listed. Positional switches (KEYGEN, DISORD,
 // CHEMCON, RINGS) count the star of the word in a given place, whatever the word says; FORMAT
-// and SCALE name their choices. A choice line not read as it is written is said so.
+// and SCALE name their choices. A choice line not read as it is written is said so. The
+// fragment lines of the rescaling have rules of their own: keyword in column 1, own numbers.
 #include "input/instructions.hpp"
 
 #include <algorithm>
@@ -437,8 +438,8 @@ void scale_line(Io& io, int listing, const SplitLine& line, Options& options) {
     check_names(io, listing, line, "SCALE", scale_choices, chosen);
 }
 
-// NFRAG, FRAG and CHFRAG are read later, by the rescaling, which takes a line that begins with
-// one of them in column 1.
+// The fragment lines begin with NFRAG, FRAG or CHFRAG in column 1, in any case; their own
+// reader below takes them, not the keyword table.
 bool is_fragment_line(const SplitLine& line) {
     for (std::string_view key : {"NFRAG", "FRAG", "CHFRAG"})
         if (equal_ignoring_case(std::string_view(line.written.text).substr(0, key.size()), key))
@@ -570,6 +571,7 @@ FormatsRead apply_lines(Io& io, int listing, Options& options, Elements& element
                 formats.cut_off = report_cut_off(io, listing, *cut);
             break;
         }
+        read_fragment_line(written->text, current_record(io), options.fragments);
         SplitLine line{std::move(*written), {}, {}, {""}};
         line.numbers = line.written.text;
         line.words = split_text_words(line.numbers);
@@ -750,7 +752,66 @@ void list_options(Io& io, int listing, const Options& options, const Elements& e
     list_covalent_radii(io, listing, elements);
 }
 
+bool starts_with(std::string_view line, std::string_view key) {
+    return line.substr(0, key.size()) == key;
+}
+
+// A value of a fragment line that does not read ends the run only when the rescaling comes to
+// it; the first such NFRAG or CHFRAG line is the one it meets.
+void note_unreadable(FragmentLines& lines, int record, std::string expected) {
+    if (!lines.unreadable) lines.unreadable = FragmentLineFault{record, std::move(expected)};
+}
+
+// CHFRAG: the numbers of the line are the charges of fragments 1, 2, ... (its text words are
+// no charges); a fragment after the last number keeps what an earlier line gave it.
+void read_charge_line(const std::string& line, int record, FragmentLines& lines) {
+    lines.any_charge_line = true;
+    std::string numbers = line;
+    for_each_text_word(numbers, [](std::string_view) {});
+    const int n = count_blank_ended_words(numbers);
+    if (static_cast<int>(lines.charge.size()) < n + 1)
+        lines.charge.resize(static_cast<std::size_t>(n) + 1, 0.0f);
+    ListReader in(numbers);
+    for (int k = 1; k <= n; ++k)
+        if (in.get(lines.charge[static_cast<std::size_t>(k)]) != ReadStatus::ok) {
+            note_unreadable(lines, record,
+                            "expected the net charges of the fragments on the CHFRAG line, "
+                            "found \"" + trim(line) + "\"");
+            return;
+        }
+}
+
+// FRAG: columns 1-4 blanked, every word left must be an integer: the fragment, then atoms.
+void read_atom_line(std::string line, FragmentLines& lines) {
+    lines.any_atom_line = true;
+    line.replace(0, 4, "    ");
+    const int n = count_blank_ended_words(line);
+    std::vector<int> numbers(static_cast<std::size_t>(n), 0);
+    ListReader in(line);
+    for (int& x : numbers)
+        if (in.get(x) != ReadStatus::ok) {
+            lines.unreadable_atom_line = true;
+            return;
+        }
+    if (n > 0) lines.atom_lines.push_back(std::move(numbers));
+}
+
 }  // namespace
+
+void read_fragment_line(std::string_view text, int record, FragmentLines& lines) {
+    std::string line(text);
+    upper_case(line);
+    if (starts_with(line, "NFRAG")) {
+        if (ListReader(std::string_view(line).substr(5)).get(lines.count) != ReadStatus::ok)
+            note_unreadable(lines, record,
+                            "expected the number of fragments after NFRAG, found \"" +
+                                trim(line) + "\"");
+    } else if (starts_with(line, "FRAG")) {
+        read_atom_line(std::move(line), lines);
+    } else if (starts_with(line, "CHFRAG")) {
+        read_charge_line(line, record, lines);
+    }
+}
 
 void list_tolerances(Io& io, int channel, const Tolerances& tolerances) {
     io.write(channel, " Threshold / Tolerance parameters : ");
@@ -764,6 +825,7 @@ void list_tolerances(Io& io, int channel, const Tolerances& tolerances) {
 
 void read_instructions(Io& io, int listing, Options& options, Elements& elements) {
     options.xd_master_file.clear();
+    options.fragments = FragmentLines{};
     if (!io.try_open_old(instructions_channel, instructions_name))
         fatal_error(io, listing, "ReadInp",
                     "Unable to open KOVA input file kova.inp: " +

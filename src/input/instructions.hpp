@@ -13,8 +13,13 @@ constexpr std::string_view xd_names_hint =
     "FORMAT *xd before INPUT";
 
 // Reads the instruction file kova.inp into the options (RADII changes the covalent radii),
-// then lists them on the listing channel. Its messages and stops go to the listing too.
+// its fragment lines among them, then lists them on the listing channel. Its messages and
+// stops go to the listing too.
 void read_instructions(Io& io, int listing, Options& options, Elements& elements);
+// Notes one logical line of kova.inp (ending on `record`) when it is a fragment line: NFRAG,
+// FRAG or CHFRAG from column 1, in any case. A value that does not read is noted as such,
+// for the rescaling to stop on.
+void read_fragment_line(std::string_view text, int record, FragmentLines& lines);
 // Lists the bond and planarity tolerances on a channel.
 void list_tolerances(Io& io, int channel, const Tolerances& tolerances);
 

@@ -12,6 +12,7 @@
 #include <ostream>
 
 #include "databank/databank_file.hpp"
+#include "databank/rescale.hpp"
 #include "frames/frame_driver.hpp"
 #include "input/cartesian_readers.hpp"
 #include "input/instructions.hpp"
@@ -211,6 +212,19 @@ void close_restraint_files(Io& io, const Records& r) {
     io.close(r.files.mopro_residues);
 }
 
+// DATABANK (not in a TOXD run): the valence populations are brought to the fragment charges
+// after the databank statistics and before the first parameter record.
+bool rescales_populations(const Options& o) {
+    return o.databank && !o.to_xd && o.pv_scaling != PvScaling::none;
+}
+
+// The writers of the output section read a slot of every atom, dummy and kappa set counted.
+void make_output_slots(Records& r) {
+    r.ensure_atoms(r.structure.atom_count);
+    r.ensure_dummies(r.frames.dummy_count);
+    r.ensure_kappa_sets(r.frames.kappa_count);
+}
+
 // The inputs that the run's outputs replace, each kept beside its output under a name the
 // listing and the terminal give.
 void report_kept_inputs(Io& io, const Records& r) {
@@ -248,7 +262,12 @@ void road(Io& io, Records& r, const DirectoryLock& lock) {
     find_all_neighbours(io, r);
     frame_analysis(io, r, databank ? &*databank : nullptr);
     if (r.options.extend_h) close_restraint_files(io, r);
-    if (has_output_section(r)) write_output_section(io, r);
+    if (has_output_section(r)) {
+        open_output_section(io, r);
+        if (rescales_populations(r.options)) rescale_valence_populations(io, r);
+        make_output_slots(r);
+        write_output_section(io, r);
+    }
     finish_run(io, r, run_clock);
 }
 

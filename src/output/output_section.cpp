@@ -1,10 +1,9 @@
-// The output section. The databank statistics and the rescaling come before the first
-// parameter record, so that both parameter files carry the rescaled valence populations.
+// The output section. Its start comes before the rescaling of the valence populations and
+// its records after it, so that both parameter files carry the rescaled populations.
 #include "output/output_section.hpp"
 
 #include <string>
 
-#include "databank/rescale.hpp"
 #include "output/fixedh_file.hpp"
 #include "output/mopro_files.hpp"
 #include "output/xd_parameter_file.hpp"
@@ -12,11 +11,18 @@
 
 namespace kova {
 
+namespace {
+
+// TOXD is a plain conversion: no moved hydrogen atoms, no databank
+bool writes_fixedh(const Options& o) { return o.extend_h && !o.to_xd; }
+
+}  // namespace
+
 bool has_output_section(const Records& r) {
     return r.options.databank || r.options.extend_h || r.options.to_xd;
 }
 
-void write_output_section(Io& io, Records& r) {
+void open_output_section(Io& io, const Records& r) {
     const int listing = r.files.listing;
     io.create(r.files.xd_parameters, "xd_kova.inp");
     io.write(listing, "");
@@ -25,27 +31,21 @@ void write_output_section(Io& io, Records& r) {
         io.write(ch, "");
         io.write(ch, " Creating XD parameter file...");
     }
-
-    // TOXD is a plain conversion: no moved hydrogen atoms, no databank
-    const bool fixedh = r.options.extend_h && !r.options.to_xd;
-    if (!r.options.to_xd) {
-        if (fixedh) io.create(fixedh_channel, "fixedH.ins");
-        if (r.options.databank) {
-            const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
-                                      fi(r.databank.searched, 8) + fi(r.databank.found, 8) +
-                                      fi(r.databank.not_found, 8);
-            for (int ch : {terminal, listing}) {
-                io.write(ch, "");
-                io.write(ch, stats);
-            }
-            if (r.options.pv_scaling != PvScaling::none) rescale_valence_populations(io, r);
+    if (r.options.to_xd) return;
+    if (writes_fixedh(r.options)) io.create(fixedh_channel, "fixedH.ins");
+    if (r.options.databank) {
+        const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
+                                  fi(r.databank.searched, 8) + fi(r.databank.found, 8) +
+                                  fi(r.databank.not_found, 8);
+        for (int ch : {terminal, listing}) {
+            io.write(ch, "");
+            io.write(ch, stats);
         }
     }
+}
 
-    // every writer below reads the slots of all atoms, dummies and kappa sets
-    r.ensure_atoms(r.structure.atom_count);
-    r.ensure_dummies(r.frames.dummy_count);
-    r.ensure_kappa_sets(r.frames.kappa_count);
+void write_output_section(Io& io, const Records& r) {
+    const bool fixedh = writes_fixedh(r.options);
     write_xd_parameter_head(io, r);
     write_mopro_blocks(io, r);
     for (int i = 1; i <= r.structure.atom_count; ++i) {

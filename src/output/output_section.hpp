@@ -8,7 +8,12 @@ namespace kova {
 
 // True when the run has an output section.
 bool has_output_section(const Records& r);
-// Writes the output section: XD parameter file, fixedH.ins and the MoPro files atom by atom.
-void write_output_section(Io& io, Records& r);
+// The start of the output section: xd_kova.inp and fixedH.ins made, the section's heading and
+// (DATABANK) the databank statistics. The rescaling follows it, before any record is written.
+void open_output_section(Io& io, const Records& r);
+// The records of the output section, into the files it opened: XD parameter file, fixedH.ins
+// and the MoPro files atom by atom, with the valence populations as they then stand. Every
+// slot of the atoms, dummies and kappa sets counted must exist.
+void write_output_section(Io& io, const Records& r);
 
 }  // namespace kova

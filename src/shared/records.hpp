@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -75,6 +76,29 @@ enum class RenameMode {
     per_type,   // a running number per SFAC type (any other mode)
 };
 
+// A fragment line that does not read: the record it ends on and what was expected there.
+// It stops the run only where the rescaling comes to the line, so that a run that never
+// rescales, or whose fragments need no FRAG line, is not stopped by it.
+struct FragmentLineFault {
+    int record = 0;
+    std::string expected;  // the text of the fault after "kova.inp, record n: "
+};
+// The fragment lines of kova.inp (NFRAG, FRAG, CHFRAG), as the rescaling of the valence
+// populations takes them: each keyword from column 1.
+struct FragmentLines {
+    int count = 0;                    // NFRAG, the last line's
+    bool any_atom_line = false;       // a FRAG line was given
+    bool any_charge_line = false;     // a CHFRAG line was given
+    std::vector<float> charge{0.0f};  // 1..: the net charges of fragments 1, 2, ... (e)
+    // Per FRAG line that holds numbers, in file order: the fragment number, then the atom
+    // numbers (a negative one -b ends a range from the number before it to b).
+    std::vector<std::vector<int>> atom_lines;
+    // The first NFRAG or CHFRAG line that does not read; whether a FRAG line holds a word
+    // that is no integer.
+    std::optional<FragmentLineFault> unreadable;
+    bool unreadable_atom_line = false;
+};
+
 // The options of the instruction file (kova.inp); `set_defaults` gives the defaults.
 struct Options {
     InputFormat input_format = InputFormat::none;
@@ -106,6 +130,7 @@ struct Options {
     RingSearch rings;
     Keys keys;
     Tolerances tolerances;
+    FragmentLines fragments;  // NFRAG, FRAG and CHFRAG
 };
 
 // The symmetry operators, identity first.

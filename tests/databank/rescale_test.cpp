@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "input/instructions.hpp"
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
+#include "shared/text.hpp"
 #include "support.hpp"
 
 namespace kova {
@@ -21,7 +23,8 @@ struct Atom {
 };
 
 struct Rescale : test::Workspace {
-    // `inp`: kova.inp, or nullptr for none; `answers`: what the keyboard gives.
+    // `inp`: kova.inp, whose fragment lines are read as the instruction reader reads them at
+    // the start of a run, or nullptr for none; `answers`: what the keyboard gives.
     Rescale(const std::vector<Atom>& atoms, const char* inp, const std::string& answers = "",
             PvScaling method = PvScaling::difference)
         : Workspace({.listing = true}) {
@@ -36,7 +39,17 @@ struct Rescale : test::Workspace {
             r.frames.valence_population[k + 1] = atoms[k].pv;
             r.frames.valence_population_sigma[k + 1] = atoms[k].spv;
         }
-        if (inp) dir.write("kova.inp", inp);
+        if (inp) {
+            dir.write("kova.inp", inp);
+            if (!r.io.try_open_old(test::input_channel, "kova.inp")) {
+                ADD_FAILURE() << "kova.inp does not open";
+                return;
+            }
+            while (auto line = read_logical_line(r.io, r.files.listing, test::input_channel))
+                read_fragment_line(line->text, r.io.in(test::input_channel).recno(),
+                                   r.options.fragments);
+            r.io.close(test::input_channel);
+        }
     }
     // "" when the routine ends normally, else "stop" or the fault text.
     std::string run() {

@@ -355,5 +355,68 @@ TEST(Instructions, MissingInputNames) {
     }
 }
 
+
+// The fragment lines of the rescaling are taken with the other lines, by their own rules:
+// keyword in column 1 in any case, TAB as a blank, FRAG's columns 1-4 blanked and every word
+// left an integer, CHFRAG's text words passed over. A value that does not read stops nothing
+// here; it is kept for the rescaling, with the last record of its line.
+TEST(Instructions, FragmentLinesIntoTheOptions) {
+    using Lines = std::vector<std::vector<int>>;
+    struct Case {
+        const char* lines;  // from record 3 on, after FORMAT and INPUT
+        int count;
+        Lines atoms;
+        std::vector<float> charge;  // slot 0 unused
+        bool any_atom_line, any_charge_line, unreadable_atom_line;
+        int unreadable_record;  // 0 for none
+        const char* expected;
+    } cases[] = {
+        {"NFRAG 2\nFRAG 1 1 -10\nFRAG 2 11 -20\nCHFRAG 0 -1\n", 2, {{1, 1, -10}, {2, 11, -20}},
+         {0.0f, 0.0f, -1.0f}, true, true, false, 0, ""},
+        {"nfrag\t3\nfrag\t1\t5\n", 3, {{1, 5}}, {0.0f}, true, false, false, 0, ""},
+        // not in column 1: no fragment line
+        {" NFRAG 2\n  FRAG 1 2\n\tCHFRAG 1\n", 0, {}, {0.0f}, false, false, false, 0, ""},
+        // one logical line over two records: FRAG 1 3 -6; the backslash stays in the line,
+        // a word of its own that is no integer (CHFRAG passes it over as a text word)
+        {"FRAG 1 3 \\\n-6\n", 0, {}, {0.0f}, true, false, true, 0, ""},
+        // a continued line that the file ends before its continuation is no line at all
+        {"FRAG 1 3 -6 \\\n\n! c\n \n", 0, {}, {0.0f}, false, false, false, 0, ""},
+        {"NFRAG \\\n2\nFRAG 1 3\\\n-6\n", 0, {}, {0.0f}, true, false, true, 4,
+         "expected the number of fragments after NFRAG, found \"NFRAG \\ 2\""},
+        // a FRAG line without numbers counts as one, but names no atom
+        {"FRAG 1\nFRAG\n", 0, {{1}}, {0.0f}, true, false, false, 0, ""},
+        // text words are no charges; a later line with fewer values keeps the ones after them
+        {"CHFRAG charge 2.5 of all\nCHFRAG 1 2\nCHFRAG -3\n", 0, {}, {0.0f, -3.0f, 2.0f}, false,
+         true, false, 0, ""},
+        // "FRAGMENT" is a FRAG line whose first word left, "MENT", is no integer
+        {"FRAGMENT 1 2\n", 0, {}, {0.0f}, true, false, true, 0, ""},
+        {"NFRAG 1\nFRAG 1 1 -25 ! peptide\n", 1, {}, {0.0f}, true, false, true, 0, ""},
+        // the first NFRAG or CHFRAG line that does not read is kept, upper-cased as read
+        // (the charges: room for the two the CHFRAG line names)
+        {"NFRAG two\nCHFRAG 0 -\nFRAG 1 x\n", 0, {}, {0.0f, 0.0f, 0.0f}, true, true, true, 3,
+         "expected the number of fragments after NFRAG, found \"NFRAG TWO\""},
+        {"NFRAG 1\nCHFRAG 1 \\\n -\nNFRAG\n", 1, {}, {0.0f, 1.0f, 0.0f}, false, true, false, 5,
+         "expected the net charges of the fragments on the CHFRAG line, found \"CHFRAG 1 \\  -\""},
+    };
+    for (const auto& c : cases) {
+        Inp t(std::string("FORMAT *shelx\nINPUT a.res\n") + c.lines);
+        ASSERT_TRUE(t.text().empty()) << c.lines << t.text();
+        // the reading went on to the end: the options block is whole
+        EXPECT_TRUE(t.listed(" Atomic covalent radii (Angstroms) : ")) << c.lines;
+        const FragmentLines& f = t.r.options.fragments;
+        EXPECT_EQ(f.count, c.count) << c.lines;
+        EXPECT_EQ(f.atom_lines, c.atoms) << c.lines;
+        EXPECT_EQ(f.charge, c.charge) << c.lines;
+        EXPECT_EQ(f.any_atom_line, c.any_atom_line) << c.lines;
+        EXPECT_EQ(f.any_charge_line, c.any_charge_line) << c.lines;
+        EXPECT_EQ(f.unreadable_atom_line, c.unreadable_atom_line) << c.lines;
+        ASSERT_EQ(f.unreadable.has_value(), c.unreadable_record != 0) << c.lines;
+        if (f.unreadable) {
+            EXPECT_EQ(f.unreadable->record, c.unreadable_record) << c.lines;
+            EXPECT_EQ(f.unreadable->expected, c.expected) << c.lines;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kova

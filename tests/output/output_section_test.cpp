@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "databank/rescale.hpp"
 #include "output/fixedh_file.hpp"
 #include "output/mopro_files.hpp"
 #include "writer_fixture.hpp"
@@ -51,6 +52,7 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
     structure(w);
     r.options.extend_h = true;
     ASSERT_TRUE(has_output_section(r));
+    open_output_section(r.io, r);
     write_output_section(r.io, r);
     EXPECT_FALSE(r.io.is_open_out(r.files.xd_parameters));
     EXPECT_FALSE(r.io.is_open_out(fixedh_channel));
@@ -143,6 +145,7 @@ TEST(OutputSection, DatabankStatisticsBeforeTheParameterFiles) {
     r.databank.searched = 2;
     r.databank.found = 123456789;
     r.databank.not_found = -1;
+    open_output_section(r.io, r);
     write_output_section(r.io, r);
     const std::string stats =
         " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB =        2********      -1";
@@ -164,7 +167,11 @@ TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
     r.frames.valence_population[1] = 3.5f;
     r.options.databank = true;
     r.options.pv_scaling = PvScaling::difference;
-    w.dir.write("kova.inp", "CHFRAG 0.0\n");
+    r.options.fragments.any_charge_line = true;  // CHFRAG 0.0
+    r.options.fragments.charge = {0.0f, 0.0f};
+    // the road's order: the start of the section, the rescaling, the records
+    open_output_section(r.io, r);
+    rescale_valence_populations(r.io, r);
     write_output_section(r.io, r);
     // free atoms 4 + 1 * 0.5 = 4.5 electrons against 3.5 + 0.5 = 4.0: each atom gets +0.25
     auto xd = test::lines_of(w.dir.read("xd_kova.inp"));
@@ -189,6 +196,7 @@ TEST(OutputSection, ToxdWinsOverExtendHAndDatabank) {
     r.options.to_xd = true;
     r.options.extend_h = true;
     r.options.databank = true;
+    open_output_section(r.io, r);
     write_output_section(r.io, r);
     EXPECT_FALSE(w.dir.exists("fixedH.ins"));
     EXPECT_EQ(w.terminal(), (std::vector<std::string>{"", " Creating XD parameter file..."}));
