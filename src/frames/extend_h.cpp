@@ -169,7 +169,7 @@ const Row* classify(BondSurroundings& bond, const HydrogenParent& parent_data) {
 // hydrogen at its new place; the stored neighbour tables keep the old X-H distance.
 void move_hydrogen(Records& r, int parent, int hydrogen, float length) {
     const auto h = static_cast<std::size_t>(hydrogen);
-    Vec3f& hydrogen_position = r.structure.cart[h];
+    Cartesian& hydrogen_position = r.structure.cart[h];
     hydrogen_position =
         extend_bond(r.structure.cart[static_cast<std::size_t>(parent)], hydrogen_position, length)
             .end;

@@ -38,7 +38,7 @@ void finish_atom(Structure& structure, int i) {
     structure.atomic_number[i] = atomic_number(structure.label[i]);
     structure.multipole_level[i] = structure.atomic_number[i] == 1 ? 2 : 4;
     add_type(structure, i);
-    structure.frac[i] = Vec3f{};
+    structure.frac[i] = Fractional{};
 }
 
 std::string shown(std::string_view s) {

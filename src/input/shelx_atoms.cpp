@@ -477,8 +477,8 @@ void read_one_atom(Io& io, Records& r, ShelxScan& s, const ShelxCard& card) {
     const std::string line = atom_line(structure, i);
     io.write(terminal, line);
     io.write(r.files.listing, line);
-    const Vec3f& x = structure.frac[k];
-    Vec3f& xc = structure.cart[k];
+    const Fractional& x = structure.frac[k];
+    Cartesian& xc = structure.cart[k];
     xc = to_cartesian(structure.frac_to_cart, x);
     // NaN or infinite positions would run through every later stage as if they were atoms
     if (!finite(x) || !finite(xc))

@@ -204,7 +204,7 @@ struct XdAtomLine {
     int adp_order = 0;
     int scattering_table = 0;
     int multipole_level = 0;
-    Vec3f frac{};
+    Fractional frac{};
     float occupancy = 0.0f;
     int record = 0;  // in the parameter file
 };

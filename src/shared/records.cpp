@@ -121,7 +121,7 @@ void Records::ensure_kappa_sets(int n) {
 
 void Records::ensure_dummies(int n) {
     grow(frames.dummy_label, n, std::string(6, ' '));
-    grow(frames.dummy_xyz, n, Vec3f{});
+    grow(frames.dummy_xyz, n, AnyPosition{});
 }
 
 void Records::ensure_rings(int n) {

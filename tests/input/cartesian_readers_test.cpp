@@ -298,8 +298,8 @@ TEST(ListAtoms, CountsEachFlag) {
         s.r.structure.label[i] = pad("C(" + std::to_string(i) + ")", 8);
         s.r.structure.occupancy_flag[i] = flags[i];
     }
-    s.r.structure.frac[1] = Vec3f{0.12345f, -0.5f, 1.0f};
-    s.r.structure.cart[1] = Vec3f{1.23456f, -12.5f, 100.0f};
+    s.r.structure.frac[1] = Fractional{0.12345f, -0.5f, 1.0f};
+    s.r.structure.cart[1] = Cartesian{1.23456f, -12.5f, 100.0f};
     list_atoms(s.r.io, s.r.structure, s.r.files.listing);
     auto lines = s.listing();
     ASSERT_EQ(lines.size(), 2u + 4u + 4u);
