@@ -133,6 +133,19 @@ void Records::ensure_rings(int n) {
     grow(t.ring_dummy, n, 0);
 }
 
+void place_atom(Structure& s, int i, const Fractional& xf) {
+    const auto k = static_cast<std::size_t>(i);
+    s.frac[k] = xf;
+    s.cart[k] = to_cartesian(s.frac_to_cart, xf);
+}
+
+void place_atom(Records& r, int i, const Cartesian& xc) {
+    Structure& s = r.structure;
+    const auto k = static_cast<std::size_t>(i);
+    s.cart[k] = xc;
+    s.frac[k] = r.options.crystal_input ? to_fractional(s.cart_to_frac, xc) : Fractional{};
+}
+
 std::string element_symbol(const Records& r, int z) {
     if (z >= 1 && z <= 92) return r.elements.symbol[z];
     if (z >= 93 && z <= 109) return kSymbols[z];

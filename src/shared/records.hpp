@@ -168,7 +168,8 @@ struct XdMasterCopy {
 struct Structure {
     int atom_count = 0;                        // atoms read (images not counted)
     std::vector<std::string> label;            // 8 characters
-    std::vector<Fractional> frac;              // 0 for Cartesian input
+    // Set together by place_atom, each derived from the other; fractional 0 for Cartesian input.
+    std::vector<Fractional> frac;
     std::vector<Cartesian> cart;               // Å
     std::vector<int> atomic_number;            // 0 when not recognised
     std::vector<std::string> site_symmetry;    // 5 characters, chosen with the local frame
@@ -412,6 +413,12 @@ struct Records {
     // Grows the ring slots to hold rings 1..n.
     void ensure_rings(int n);
 };
+
+// Atom i's position from its fractional coordinates; the Cartesian ones follow by the cell.
+void place_atom(Structure& s, int i, const Fractional& xf);
+// Atom i's position from its Cartesian coordinates; the fractional ones follow by the inverse
+// of the cell's matrix for crystal input, and are 0 for Cartesian input, which has no cell.
+void place_atom(Records& r, int i, const Cartesian& xc);
 
 // The element symbol of atomic number z as written in listings ("??" outside the table).
 std::string element_symbol(const Records& r, int z);

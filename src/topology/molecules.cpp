@@ -81,8 +81,7 @@ void append(Io& io, Records& r, int i, const Image& im) {
     r.structure.atomic_number[k] = r.structure.atomic_number[i];
     r.structure.occupancy[k] = r.structure.occupancy[i];
     r.structure.occupancy_flag[k] = r.structure.occupancy_flag[i];
-    r.structure.frac[k] = im.xf;
-    r.structure.cart[k] = im.xc;
+    place_atom(r.structure, k, im.xf);
     r.topology.source_atom[k] = i;
     ++r.topology.image_count[i];
     r.topology.list_size = k;
