@@ -35,17 +35,15 @@ void sync_dummies(const Records& r) {
     DummyIndex& ix = r.index.dummies;
     const int stored = std::max(
         0, std::min(r.frames.dummy_count, static_cast<int>(r.frames.dummy_xyz.size()) - 1));
-    if (!ix.made || ix.indexed_count > stored || ix.crystal_input != r.options.crystal_input ||
-        ix.frac_to_cart != r.structure.frac_to_cart) {
+    if (!ix.made || ix.indexed_count > stored || ix.frac_to_cart != r.structure.frac_to_cart) {
         ix = DummyIndex{};
         ix.made = true;
-        ix.crystal_input = r.options.crystal_input;
         ix.frac_to_cart = r.structure.frac_to_cart;
-        ix.cart.assign(1, Vec3f{});
+        ix.cart.assign(1, Cartesian{});
         ix.grid.build(dummy_cell, {}, 1);
     }
     for (int k = ix.indexed_count + 1; k <= stored; ++k) {
-        const Vec3f p = dummy_cartesian(r, k);
+        const Cartesian p = dummy_cartesian(r, k);
         ix.cart.push_back(p);
         ix.grid.insert(k, widen(p));
     }
@@ -53,7 +51,7 @@ void sync_dummies(const Records& r) {
 }
 
 // The first stored dummy (the lowest number) strictly closer than 0.1 Å to pc; 0 when none.
-int reusable_dummy(const Records& r, const Vec3f& pc) {
+int reusable_dummy(const Records& r, const Cartesian& pc) {
     sync_dummies(r);
     const DummyIndex& ix = r.index.dummies;
     int best = 0;
@@ -80,7 +78,7 @@ void sync_images(const Records& r) {
 }
 
 // The images j (ascending) whose Cartesian position is within 0.001 Å of p.
-std::vector<int> images_at(const Records& r, const Vec3f& p) {
+std::vector<int> images_at(const Records& r, const Cartesian& p) {
     std::vector<int> hits;
     r.index.images.grid.visit(widen(p), reach(image_dist), [&](int j) {
         if (distance(r.structure.cart[static_cast<std::size_t>(j)], p) <= image_dist)
@@ -107,25 +105,26 @@ std::string replace_by_dummy(Io& io, Records& r, int j, const std::string& lab, 
 
 int axis_code(char c) { return c == 'X' ? 0 : c == 'Y' ? 1 : c == 'Z' ? 2 : -1; }
 
-// The Cartesian position of a dummy's point as the store keeps it.
-Vec3f stored_to_cartesian(const Records& r, const Vec3f& stored) {
-    return r.options.crystal_input ? times(r.structure.frac_to_cart, stored) : stored;
-}
-
 }  // namespace
 
-Vec3f dummy_cartesian(const Records& r, int k) {
-    return stored_to_cartesian(r, r.frames.dummy_xyz[static_cast<std::size_t>(k)]);
+Cartesian dummy_cartesian(const Records& r, int k) {
+    return to_cartesian(r.structure.frac_to_cart, r.frames.dummy_xyz[static_cast<std::size_t>(k)]);
 }
 
-DummyChoice choose_dummy(const Records& r, const std::vector<NewDummy>& pending, bool fractional,
-                         const Vec3f& point) {
-    Vec3f pc = point, pf = point;
-    if (r.options.crystal_input) {
-        if (fractional)
-            pc = times(r.structure.frac_to_cart, pf);
-        else
-            pf = times(r.structure.cart_to_frac, pc);
+DummyChoice choose_dummy(const Records& r, const std::vector<NewDummy>& pending,
+                         const AnyPosition& point) {
+    // The point in Å for the reuse test, and as the store keeps it.
+    Cartesian pc;
+    AnyPosition stored;
+    if (!r.options.crystal_input) {
+        pc = Cartesian{coordinates(point)};
+        stored = pc;
+    } else if (const Fractional* pf = std::get_if<Fractional>(&point)) {
+        pc = to_cartesian(r.structure.frac_to_cart, *pf);
+        stored = *pf;
+    } else {
+        pc = std::get<Cartesian>(point);
+        stored = to_fractional(r.structure.cart_to_frac, pc);
     }
     if (r.frames.dummy_count > 0) {
         if (const int k = reusable_dummy(r, pc); k > 0)
@@ -134,14 +133,14 @@ DummyChoice choose_dummy(const Records& r, const std::vector<NewDummy>& pending,
     // The pending dummies follow the store's, so the first of them near the point is the one a
     // store already holding them would give.
     for (const NewDummy& d : pending) {
-        const Vec3f c = stored_to_cartesian(r, d.stored);
+        const Cartesian c = to_cartesian(r.structure.frac_to_cart, d.stored);
         if (distance(pc, c) < reuse_dist) return {{d.number, c}, std::nullopt};
     }
     const int k = r.frames.dummy_count + static_cast<int>(pending.size()) + 1;
-    return {{k, pc}, NewDummy{k, r.options.crystal_input ? pf : pc}};
+    return {{k, pc}, NewDummy{k, stored}};
 }
 
-int store_dummy(Io& io, Records& r, const Vec3f& stored) {
+int store_dummy(Io& io, Records& r, const AnyPosition& stored) {
     const int k = r.frames.dummy_count + 1;
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
@@ -150,8 +149,8 @@ int store_dummy(Io& io, Records& r, const Vec3f& stored) {
     return k;
 }
 
-DummyPlace add_dummy_atom(Io& io, Records& r, bool fractional, const Vec3f& point) {
-    const DummyChoice choice = choose_dummy(r, {}, fractional, point);
+DummyPlace add_dummy_atom(Io& io, Records& r, const AnyPosition& point) {
+    const DummyChoice choice = choose_dummy(r, {}, point);
     if (choice.made) store_dummy(io, r, choice.made->stored);
     return choice.place;
 }
@@ -169,10 +168,11 @@ void label_dummy(Io& io, Records& r, int k) {
     r.frames.dummy_label[static_cast<std::size_t>(k)] = dummy_label(k);
 }
 
-std::pair<std::string, std::string> replace_image_targets(Io& io, Records& r, const Vec3f& target1,
-                                                          const Vec3f& target2, std::string label1,
-                                                          std::string label2, char axis1,
-                                                          char axis2) {
+std::pair<std::string, std::string> replace_image_targets(Io& io, Records& r,
+                                                          const Cartesian& target1,
+                                                          const Cartesian& target2,
+                                                          std::string label1, std::string label2,
+                                                          char axis1, char axis2) {
     if (r.topology.list_size <= r.structure.atom_count) return {label1, label2};
     sync_images(r);
     std::vector<int> on1 = images_at(r, target1), on2 = images_at(r, target2);
@@ -193,8 +193,8 @@ std::pair<std::string, std::string> replace_image_targets(Io& io, Records& r, co
     return {label1, label2};
 }
 
-std::array<Vec3f, 3> frame_axis_ends(const Vec3f& p, const Vec3f& target1, const Vec3f& target2,
-                                     char axis1, char axis2) {
+std::array<Cartesian, 3> frame_axis_ends(const Cartesian& p, const Cartesian& target1,
+                                         const Cartesian& target2, char axis1, char axis2) {
     Vec3f r1 = difference(target1, p), r2 = difference(target2, p);
     Vec3f n = cross_product(r1, r2);
     Vec3f w = cross_product(n, r1);
@@ -231,10 +231,10 @@ std::array<Vec3f, 3> frame_axis_ends(const Vec3f& p, const Vec3f& target1, const
     return place_axis_ends(p, axes[0], axes[1], axes[2]);
 }
 
-std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Vec3f& dir2,
-                                     const Vec3f& dir3) {
+std::array<Cartesian, 3> place_axis_ends(const Cartesian& p, const Vec3f& dir1,
+                                         const Vec3f& dir2, const Vec3f& dir3) {
     auto end = [&p](const Vec3f& v) {
-        Vec3f e;
+        Cartesian e;
         float l = vector_length(v);
         for (int k = 0; k < 3; ++k) e[k] = l > 0.0f ? p[k] + 0.2f * v[k] / l : p[k];
         return e;
@@ -242,7 +242,7 @@ std::array<Vec3f, 3> place_axis_ends(const Vec3f& p, const Vec3f& dir1, const Ve
     return {end(dir1), end(dir2), end(dir3)};
 }
 
-Vec3f midpoint(const Vec3f& a, const Vec3f& b) {
+Cartesian midpoint(const Cartesian& a, const Cartesian& b) {
     return {(a[0] + b[0]) * 0.5f, (a[1] + b[1]) * 0.5f, (a[2] + b[2]) * 0.5f};
 }
 

@@ -168,13 +168,10 @@ const Row* classify(BondSurroundings& bond, const HydrogenParent& parent_data) {
 // Moves the hydrogen atom along the bond to `length` from its parent. Later searches find the
 // hydrogen at its new place; the stored neighbour tables keep the old X-H distance.
 void move_hydrogen(Records& r, int parent, int hydrogen, float length) {
-    const auto h = static_cast<std::size_t>(hydrogen);
-    Vec3f& hydrogen_position = r.structure.cart[h];
-    hydrogen_position =
-        extend_bond(r.structure.cart[static_cast<std::size_t>(parent)], hydrogen_position, length)
-            .end;
-    if (r.options.crystal_input)
-        r.structure.frac[h] = to_fractional(r.structure.cart_to_frac, hydrogen_position);
+    place_atom(r, hydrogen,
+               extend_bond(r.structure.cart[static_cast<std::size_t>(parent)],
+                           r.structure.cart[static_cast<std::size_t>(hydrogen)], length)
+                   .end);
     atom_moved(r, hydrogen);
 }
 

@@ -31,8 +31,8 @@ void target_atom(const Records& r, Frame& f, int which, int atom) {
     (which == 1 ? f.target1 : f.target2) = r.structure.cart[atom];
 }
 
-DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, bool fractional, const Vec3f& point) {
-    const DummyChoice choice = choose_dummy(r, f.new_dummies, fractional, point);
+DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, const AnyPosition& point) {
+    const DummyChoice choice = choose_dummy(r, f.new_dummies, point);
     if (choice.made) {
         check_dummy_number(io, r, choice.made->number);
         f.new_dummies.push_back(*choice.made);
@@ -40,11 +40,15 @@ DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, bool fractional, cons
     return choice.place;
 }
 
-void target_dummy(Io& io, const Records& r, Frame& f, int which, bool fractional,
-                  const Vec3f& point) {
-    const DummyPlace d = frame_dummy(io, r, f, fractional, point);
+void target_dummy(Io& io, const Records& r, Frame& f, int which, const AnyPosition& point) {
+    const DummyPlace d = frame_dummy(io, r, f, point);
     (which == 1 ? f.label1 : f.label2) = pad(dummy_label(d.number), 8);
     (which == 1 ? f.target1 : f.target2) = d.position;
+}
+
+AnyPosition in_input_coordinates(const Records& r, const Vec3f& point) {
+    if (r.options.crystal_input) return Fractional{point};
+    return Cartesian{point};
 }
 
 void canonical_order_frame(const Records& r, Frame& f, const char* symmetry) {
@@ -91,7 +95,7 @@ constexpr FixedPoint kFixedPoints[] = {{{0.0f, 0.0f, 0.0f}, "0,0,0"},
                                        {{0.0f, 0.5f, 0.0f}, "0,0.5,0"},
                                        {{0.0f, 0.0f, 0.5f}, "0,0,0.5"}};
 constexpr int kFixedPointCount = static_cast<int>(std::size(kFixedPoints));
-using FixedPositions = std::array<Vec3f, kFixedPointCount>;
+using FixedPositions = std::array<Cartesian, kFixedPointCount>;
 
 constexpr float kInLine = 1.0f;   // degrees from 0 or 180: two axes that span no plane
 
@@ -109,10 +113,9 @@ bool in_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
 // The fixed points in Cartesian coordinates.
 FixedPositions fixed_cartesian(const Records& r) {
     FixedPositions positions{};
-    for (int k = 0; k < kFixedPointCount; ++k) {
-        const Vec3f& p = kFixedPoints[k].point;
-        positions[k] = r.options.crystal_input ? to_cartesian(r.structure.frac_to_cart, p) : p;
-    }
+    for (int k = 0; k < kFixedPointCount; ++k)
+        positions[k] = to_cartesian(r.structure.frac_to_cart,
+                                    in_input_coordinates(r, kFixedPoints[k].point));
     return positions;
 }
 
@@ -140,7 +143,7 @@ int fixed_point_off_line(const FixedPositions& positions, const Vec3f& a, const 
 
 // Makes a dummy at fixed point k the target of axis `which`.
 void target_fixed_point(Io& io, const Records& r, Frame& f, int which, int k) {
-    target_dummy(io, r, f, which, r.options.crystal_input, kFixedPoints[k].point);
+    target_dummy(io, r, f, which, in_input_coordinates(r, kFixedPoints[k].point));
 }
 
 // Y of a frame whose X points at an atom: the first candidate atom (in the order given) off
@@ -297,19 +300,27 @@ std::string of_atom(const Records& r, int i) {
     return " of atom " + trim(r.structure.label[static_cast<std::size_t>(i)]);
 }
 
+// The mean of the ring members' positions, of the kind `positions` holds.
+template <typename Position>
+Position ring_centre(const Records& r, int ring, const std::vector<Position>& positions) {
+    const int size = r.topology.ring_size[ring];
+    Position centre{0.0f, 0.0f, 0.0f};
+    for (int m = 1; m <= size; ++m) {
+        const Position& p = positions[static_cast<std::size_t>(r.topology.ring_atom[ring][m])];
+        for (int k = 0; k < 3; ++k) centre[k] += p[k];
+    }
+    for (int k = 0; k < 3; ++k) centre[k] = centre[k] / static_cast<float>(size);
+    return centre;
+}
+
 // The dummy at the centre of the ring: the one the first atom of the ring that asked for it
 // made, kept for the rest of the run, or else the dummy this frame asks for at the centre.
 DummyPlace ring_centre_dummy(Io& io, const Records& r, Frame& f, int ring) {
     if (const int d = r.topology.ring_dummy[ring]; d != 0) return {d, dummy_cartesian(r, d)};
-    const int size = r.topology.ring_size[ring];
-    Vec3f centre{0.0f, 0.0f, 0.0f};
-    for (int m = 1; m <= size; ++m) {
-        const int a = r.topology.ring_atom[ring][m];
-        const Vec3f& p = r.options.crystal_input ? r.structure.frac[a] : r.structure.cart[a];
-        for (int k = 0; k < 3; ++k) centre[k] += p[k];
-    }
-    for (int k = 0; k < 3; ++k) centre[k] = centre[k] / static_cast<float>(size);
-    const DummyPlace d = frame_dummy(io, r, f, r.options.crystal_input, centre);
+    const AnyPosition centre = r.options.crystal_input
+                                   ? AnyPosition{ring_centre(r, ring, r.structure.frac)}
+                                   : AnyPosition{ring_centre(r, ring, r.structure.cart)};
+    const DummyPlace d = frame_dummy(io, r, f, centre);
     f.centred_ring = ring;
     f.ring_centre = d.number;
     return d;
@@ -358,7 +369,7 @@ bool fused_ring_frame(Io& io, const Records& r, int i, Frame& f) {
         // Dropped: the rule that applies now sets the whole frame afresh.
         f.axis1 = f.axis2 = ' ';
         f.label1 = f.label2 = std::string(8, ' ');
-        f.target1 = f.target2 = Vec3f{};
+        f.target1 = f.target2 = Cartesian{};
         return false;
     }
     f.axis2 = 'Y';

@@ -25,7 +25,7 @@ struct Frame {
     char axis1 = ' ', axis2 = ' ';                   // the two axes set: 'X', 'Y' or 'Z'
     std::string label1 = std::string(8, ' ');        // labels of their targets
     std::string label2 = std::string(8, ' ');
-    Vec3f target1{}, target2{};                      // target positions (Cartesian, Å)
+    Cartesian target1{}, target2{};                  // target positions
     // The dummies the targets asked for that the store does not hold yet, in the order asked
     // for, each with the number its label names; frame_tail stores them in this order. A rule
     // frame given up for its site symmetry drops its own; any other stays, even when the last
@@ -52,13 +52,15 @@ struct Frame {
 
 // Makes `atom` of the working list the target of axis `which` (1 or 2).
 void target_atom(const Records& r, Frame& f, int which, int atom);
-// The dummy for a point (fractional or Cartesian as `fractional` says): one of the store or of
-// the frame's new dummies within 0.1 Å, or else a new one that the frame's new dummies take
-// on. The 1000th dummy stops the run here, where it is asked for.
-DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, bool fractional, const Vec3f& point);
+// The dummy for a point: one of the store or of the frame's new dummies within 0.1 Å, or else
+// a new one that the frame's new dummies take on. The 1000th dummy stops the run here, where
+// it is asked for.
+DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, const AnyPosition& point);
 // Makes the dummy for `point` (see frame_dummy) the target of axis `which`.
-void target_dummy(Io& io, const Records& r, Frame& f, int which, bool fractional,
-                  const Vec3f& point);
+void target_dummy(Io& io, const Records& r, Frame& f, int which, const AnyPosition& point);
+// A point the rules give in the input's own coordinates (a fixed point, a centroid):
+// fractional for crystal input, so that 0,0,0 is the cell's origin, else Cartesian (Å).
+AnyPosition in_input_coordinates(const Records& r, const Vec3f& point);
 // The frame of an atom without equal neighbours: site symmetry `symmetry`, X towards the first
 // neighbour of the canonical order and Y towards the second.
 void canonical_order_frame(const Records& r, Frame& f, const char* symmetry);

@@ -58,7 +58,7 @@ Searched search_growing(Io& io, const Records& r, int centre, float first, float
 // The target `which` at the midpoint of a and b. Where the midpoint falls on the atom (a and b
 // trans to each other) it would give the axis no direction; a itself lies on the same line.
 void target_midpoint(Io& io, const Records& r, int i, Frame& f, int which, int a, int b) {
-    const Vec3f m = midpoint(r.structure.cart[a], r.structure.cart[b]);
+    const Cartesian m = midpoint(r.structure.cart[a], r.structure.cart[b]);
     if (distance(m, r.structure.cart[i]) < on_atom_distance) {
         write_listing_line(io, r.files,
                            " Midpoint of " + trim(r.structure.label[a]) + " and " +
@@ -67,17 +67,19 @@ void target_midpoint(Io& io, const Records& r, int i, Frame& f, int which, int a
                                trim(r.structure.label[a]) + " instead");
         target_atom(r, f, which, a);
     } else {
-        target_dummy(io, r, f, which, false, m);
+        target_dummy(io, r, f, which, m);
     }
 }
 
 // A dummy 1 Å from the atom along the normal of the plane of the atom, a and b.
 void target_normal(Io& io, const Records& r, int i, Frame& f, int which, int a, int b) {
-    const Vec3f& x = r.structure.cart[i];
-    Vec3f n = cross_product(difference(r.structure.cart[a], x), difference(r.structure.cart[b], x));
+    const Cartesian& x = r.structure.cart[i];
+    const Vec3f n =
+        cross_product(difference(r.structure.cart[a], x), difference(r.structure.cart[b], x));
     const float length = vector_length(n);
-    for (int k = 0; k < 3; ++k) n[k] = x[k] + n[k] / length;
-    target_dummy(io, r, f, which, false, n);
+    Cartesian point;
+    for (int k = 0; k < 3; ++k) point[k] = x[k] + n[k] / length;
+    target_dummy(io, r, f, which, point);
 }
 
 // ------------------------------------------------------------------ one neighbour
@@ -278,11 +280,18 @@ int odd_neighbour(const NeighbourTable& t, int a, int b) {
     return t.atom[3];
 }
 
-Vec3f centroid_of_three(const Records& r, const NeighbourTable& t) {
-    const auto& x = r.options.crystal_input ? r.structure.frac : r.structure.cart;
-    Vec3f c{};
+// The centroid of the first three neighbours, of the kind `x` holds.
+template <typename Position>
+Position centroid_of_three(const std::vector<Position>& x, const NeighbourTable& t) {
+    Position c{};
     for (int k = 0; k < 3; ++k) c[k] = (x[t.atom[1]][k] + x[t.atom[2]][k] + x[t.atom[3]][k]) / 3.0f;
     return c;
+}
+
+// The centroid in the input's own coordinates, as the dummy at it is stored.
+AnyPosition centroid_of_three(const Records& r, const NeighbourTable& t) {
+    if (r.options.crystal_input) return centroid_of_three(r.structure.frac, t);
+    return centroid_of_three(r.structure.cart, t);
 }
 
 void planar_none_equal(Io&, const Records& r, int, Frame& f) { canonical_order_frame(r, f, "m"); }
@@ -334,16 +343,15 @@ void pyramidal_all_equal(Io& io, const Records& r, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     f.site_symmetry = "3m";
     f.axis1 = 'Z';
-    const Vec3f centroid = centroid_of_three(r, t);
-    const Vec3f centroid_cartesian =
-        r.options.crystal_input ? to_cartesian(r.structure.frac_to_cart, centroid) : centroid;
-    if (distance(centroid_cartesian, r.structure.cart[i]) < on_atom_distance) {
+    const AnyPosition centroid = centroid_of_three(r, t);
+    if (distance(to_cartesian(r.structure.frac_to_cart, centroid), r.structure.cart[i]) <
+        on_atom_distance) {
         write_listing_line(io, r.files,
                            " Centroid of the three neighbours lies on the atom; Z-axis along the"
                            " normal of their plane instead");
         target_normal(io, r, i, f, 1, t.atom[1], t.atom[2]);
     } else {
-        target_dummy(io, r, f, 1, r.options.crystal_input, centroid);
+        target_dummy(io, r, f, 1, centroid);
     }
     f.axis2 = 'X';
     target_atom(r, f, 2, t.atom[1]);
@@ -441,8 +449,8 @@ void three_pairs_of_four(Io& io, const Records& r, int i, Frame& f) {
     if (lone != 0)
         target_atom(r, f, 1, lone);
     else
-        target_dummy(io, r, f, 1, r.options.crystal_input,
-                     kOrigin);  // three pairs leave no odd atom
+        target_dummy(io, r, f, 1,
+                     in_input_coordinates(r, kOrigin));  // three pairs leave no odd atom
     f.axis2 = 'X';
     target_atom(r, f, 2, f.equal_pairs[0].first);
 }

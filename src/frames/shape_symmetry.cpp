@@ -52,7 +52,7 @@ bool equal_neighbours(const Frame& f, int a, int b) {
 
 // A candidate axis target: a neighbour, or the midpoint of an equal pair.
 struct Point {
-    Vec3f x;
+    Cartesian x;
     int atom = 0;  // the neighbour, or 0 for a midpoint
 };
 
@@ -84,7 +84,7 @@ void target_point(Io& io, const Records& r, Frame& f, int which, const Point& p)
     if (p.atom != 0)
         target_atom(r, f, which, p.atom);
     else
-        target_dummy(io, r, f, which, false, p.x);
+        target_dummy(io, r, f, which, p.x);
 }
 
 }  // namespace

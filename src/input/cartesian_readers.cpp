@@ -38,7 +38,6 @@ void finish_atom(Structure& structure, int i) {
     structure.atomic_number[i] = atomic_number(structure.label[i]);
     structure.multipole_level[i] = structure.atomic_number[i] == 1 ? 2 : 4;
     add_type(structure, i);
-    structure.frac[i] = Vec3f{};
 }
 
 std::string shown(std::string_view s) {
@@ -50,7 +49,8 @@ std::string shown(std::string_view s) {
 
 // One row of the AIM2TAB atom table: 5X, A8, 11X, 3F9.4 (label 6-13, x 25-33, y 34-42,
 // z 43-51, in bohr).
-void read_aim2tab_row(InFile& f, int i, Structure& structure) {
+void read_aim2tab_row(InFile& f, int i, Records& r) {
+    Structure& structure = r.structure;
     std::string rec;
     if (!f.read(rec))
         fault(f.name(), f.recno() + 1,
@@ -67,7 +67,7 @@ void read_aim2tab_row(InFile& f, int i, Structure& structure) {
                       std::to_string(33 + 9 * k) + ", found " + shown(field));
     }
     finish_atom(structure, i);
-    for (int k = 0; k < 3; ++k) structure.cart[i][k] = x[k] * bohr;
+    place_atom(r, i, Cartesian{x[0] * bohr, x[1] * bohr, x[2] * bohr});
     if (!finite(structure.cart[i]))
         fault(f.name(), f.recno(),
               "the coordinates of atom " + std::to_string(i) + " are not finite numbers in " +
@@ -108,7 +108,7 @@ void read_aim2tab(Io& io, Records& r, const std::string& file_name) {
             if (!f.read(rec))
                 fault(f.name(), f.recno() + 1,
                       "expected the line under the atom table head, found the end of the file");
-            for (int i = 1; i <= r.structure.atom_count; ++i) read_aim2tab_row(f, i, r.structure);
+            for (int i = 1; i <= r.structure.atom_count; ++i) read_aim2tab_row(f, i, r);
             rows = r.structure.atom_count;
         }
     }
@@ -153,7 +153,7 @@ void read_platon(Io& io, Records& r, const std::string& file_name) {
         if (++n > max_atoms) fatal_error(io, listing, "ReadPlaton", "Too many atoms");
         r.ensure_atoms(n);
         r.structure.label[n] = words.at(2);
-        Vec3f& xc = r.structure.cart[n];
+        Cartesian xc{};
         ReadStatus st = read_list(line, xc[0], xc[1], xc[2]);
         if (st != ReadStatus::ok)
             fault(f.name(), f.recno(),
@@ -164,6 +164,7 @@ void read_platon(Io& io, Records& r, const std::string& file_name) {
             fault(f.name(), f.recno(),
                   "the coordinates of atom " + std::to_string(n) +
                       " are not finite numbers in single precision, found " + shown(rec));
+        place_atom(r, n, xc);
         finish_atom(r.structure, n);
     }
     r.structure.atom_count = n;

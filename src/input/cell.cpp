@@ -100,8 +100,8 @@ void set_occupancy_flags(Structure& structure) {
             structure.occupancy_flag[i] = 0;
             continue;
         }
-        const Vec3f& xf = structure.frac[i];
-        const Vec3f& xc = structure.cart[i];
+        const Fractional& xf = structure.frac[i];
+        const Cartesian& xc = structure.cart[i];
         int flag = -1;
         for (int n = 1; n <= s.count && flag < 0; ++n) {
             const Mat3f& rot = s.rotation[n];
@@ -114,13 +114,10 @@ void set_occupancy_flags(Structure& structure) {
                 for (int v = -2; v <= 2 && flag < 0; ++v)
                     for (int w = -2; w <= 2; ++w) {
                         if (n == 1 && u == 0 && v == 0 && w == 0) continue;
-                        float f0 = base[0] + static_cast<float>(u);
-                        float f1 = base[1] + static_cast<float>(v);
-                        float f2 = base[2] + static_cast<float>(w);
-                        float dx = t[0][0] * f0 + t[0][1] * f1 + t[0][2] * f2 - xc[0];
-                        float dy = t[1][0] * f0 + t[1][1] * f1 + t[1][2] * f2 - xc[1];
-                        float dz = t[2][0] * f0 + t[2][1] * f1 + t[2][2] * f2 - xc[2];
-                        if (std::sqrt(dx * dx + dy * dy + dz * dz) < 0.001f) {
+                        const Fractional image{base[0] + static_cast<float>(u),
+                                               base[1] + static_cast<float>(v),
+                                               base[2] + static_cast<float>(w)};
+                        if (distance(to_cartesian(t, image), xc) < 0.001f) {
                             flag = 1;
                             break;
                         }

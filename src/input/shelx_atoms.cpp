@@ -408,16 +408,16 @@ void read_back(const std::string& record, const ShelxScan& s, const ShelxCard& c
         bad_atom(s, card, "a value does not fit its field of 12 columns");
 }
 
-// An isotropic atom: a U from -5 to -0.5 rides on the latest atom that does not ride, as a
-// multiple of its Ueq.
-void read_isotropic(Io& io, const std::string& record, const ShelxCard& card, int i,
-                    ShelxScan& s, Structure& structure) {
+// An isotropic atom, whose position it gives: a U from -5 to -0.5 rides on the latest atom
+// that does not ride, as a multiple of its Ueq.
+Fractional read_isotropic(Io& io, const std::string& record, const ShelxCard& card, int i,
+                          ShelxScan& s, Structure& structure) {
     const auto k = static_cast<std::size_t>(i);
-    Vec3f& x = structure.frac[k];
+    Fractional x{};
     auto& u = structure.uij[k];
     structure.adp_order[k] = 1;
     read_back(record, s, card, x[0], x[1], x[2], structure.occupancy[k], u[0]);
-    if (!(u[0] >= -5.0f && u[0] <= -0.5f)) return;
+    if (!(u[0] >= -5.0f && u[0] <= -0.5f)) return x;
     s.riding[k] = 1;
     if (s.last_free == 0) {
         // The stop's own line, then the atom it refuses and where it stands.
@@ -427,13 +427,14 @@ void read_isotropic(Io& io, const std::string& record, const ShelxCard& card, in
         throw RunStop{1, {"", line}};
     }
     u[0] = std::fabs(u[0]) * equivalent_u(structure, s.last_free);
+    return x;
 }
 
-// An anisotropic atom: SHELX gives U11 U22 U33 U23 U13 U12.
-void read_anisotropic(const std::string& record, const ShelxCard& card, int i,
-                      const ShelxScan& s, Structure& structure) {
+// An anisotropic atom, whose position it gives: SHELX gives U11 U22 U33 U23 U13 U12.
+Fractional read_anisotropic(const std::string& record, const ShelxCard& card, int i,
+                            const ShelxScan& s, Structure& structure) {
     const auto k = static_cast<std::size_t>(i);
-    Vec3f& x = structure.frac[k];
+    Fractional x{};
     auto& u = structure.uij[k];
     structure.adp_order[k] = 2;
     float u23 = 0.0f, u13 = 0.0f, u12 = 0.0f;
@@ -442,6 +443,7 @@ void read_anisotropic(const std::string& record, const ShelxCard& card, int i,
     u[3] = u12;
     u[4] = u13;
     u[5] = u23;
+    return x;
 }
 
 [[noreturn]] void wrong_value_count(Io& io, const std::string& record, const ShelxCard& card,
@@ -469,19 +471,18 @@ void read_one_atom(Io& io, Records& r, ShelxScan& s, const ShelxCard& card) {
     name_atom(r, card, i, s);
     const int count = words - 1;  // the SFAC number and the values
     const std::string rewritten = rewrite_values(structure, s, card, count);
-    if (count == 6) read_isotropic(io, rewritten, card, i, s, structure);
-    else if (count == 11) read_anisotropic(rewritten, card, i, s, structure);
+    Fractional x{};
+    if (count == 6) x = read_isotropic(io, rewritten, card, i, s, structure);
+    else if (count == 11) x = read_anisotropic(rewritten, card, i, s, structure);
     else wrong_value_count(io, rewritten, card, i, s, structure);
+    place_atom(structure, i, x);
     if (!s.riding[k]) s.last_free = i;
 
     const std::string line = atom_line(structure, i);
     io.write(terminal, line);
     io.write(r.files.listing, line);
-    const Vec3f& x = structure.frac[k];
-    Vec3f& xc = structure.cart[k];
-    xc = to_cartesian(structure.frac_to_cart, x);
     // NaN or infinite positions would run through every later stage as if they were atoms
-    if (!finite(x) || !finite(xc))
+    if (!finite(structure.frac[k]) || !finite(structure.cart[k]))
         bad_atom(s, card, "the coordinates of atom " + std::to_string(i) +
                               " are not finite numbers in single precision");
 }

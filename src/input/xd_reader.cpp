@@ -204,7 +204,7 @@ struct XdAtomLine {
     int adp_order = 0;
     int scattering_table = 0;
     int multipole_level = 0;
-    Vec3f frac{};
+    Fractional frac{};
     float occupancy = 0.0f;
     int record = 0;  // in the parameter file
 };
@@ -241,7 +241,7 @@ void read_atom(Io& io, Records& r, int i) {
     Structure& s = r.structure;
     const XdAtomLine atom = read_atom_line(io, out);
     s.label[i] = pad(atom.label, 8);
-    s.frac[i] = atom.frac;
+    place_atom(s, i, atom.frac);
     s.occupancy[i] = atom.occupancy;
     s.adp_order[i] = atom.adp_order;
     s.scattering_table[i] = atom.scattering_table;
@@ -258,7 +258,6 @@ void read_atom(Io& io, Records& r, int i) {
     const long long level = atom.multipole_level;
     const long long multipole_lines = (level * (level + 2) + 1) / 10 + 1;
     for (long long k = 0; k < multipole_lines; ++k) skip_noncomment(io, out);
-    s.cart[i] = to_cartesian(s.frac_to_cart, s.frac[i]);
     if (!finite(s.frac[i]) || !finite(s.cart[i]))
         fault(io.in(parameter_file_channel).name(), atom.record,
               "the coordinates of atom " + std::to_string(i) + " (" + trim(s.label[i]) +

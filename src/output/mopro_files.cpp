@@ -210,7 +210,7 @@ void write_mopro_restraints_end(Io& io, const Records& r) {
 void write_mopro_blocks(Io& io, const Records& r) {
     io.write(mopro_parameters_channel, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
-        const Vec3f& d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
+        const Vec3f d = coordinates(r.frames.dummy_xyz[static_cast<std::size_t>(k)]);
         io.write(mopro_parameters_channel, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) +
                                                  ff(d[2], 12, 6) + "  D" +
                                                  pad(std::to_string(k), 5) + " 0");

@@ -130,7 +130,7 @@ void write_dummies(Io& io, const Records& r) {
         rec.clear();
         put_pad(rec, r.frames.dummy_label[u], 6);
         rec += "  ";
-        for (float x : r.frames.dummy_xyz[u]) put_ff(rec, x, 12, 6);
+        for (float x : coordinates(r.frames.dummy_xyz[u])) put_ff(rec, x, 12, 6);
         io.write(r.files.xd_master, rec);
     }
 }

@@ -41,7 +41,7 @@ void write_xd_parameter_head(Io& io, const Records& r) {
     io.write(ch, zeros);
     io.write(ch, zeros.substr(0, 60));
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
-        const Vec3f& d = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
+        const Vec3f d = coordinates(r.frames.dummy_xyz[static_cast<std::size_t>(k)]);
         io.write(ch, ff(d[0], 13, 6) + ff(d[1], 13, 6) + ff(d[2], 13, 6));
     }
 }

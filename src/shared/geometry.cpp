@@ -19,9 +19,9 @@ Vec3f cross_product(const Vec3f& a, const Vec3f& b) {
 
 float vector_length(const Vec3f& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
-ExtendedBond extend_bond(const Vec3f& from, const Vec3f& to, float length) {
+ExtendedBond extend_bond(const Cartesian& from, const Cartesian& to, float length) {
     const float old = distance(to, from);
-    Vec3f end;
+    Cartesian end;
     for (int k = 0; k < 3; ++k) end[k] = from[k] + (to[k] - from[k]) * length / old;
     return {end, old};
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <variant>
 
 namespace kova {
 
@@ -46,22 +47,55 @@ bool finite(const Mat3<T>& m) {
     return finite(m[0]) && finite(m[1]) && finite(m[2]);
 }
 
-// A fractional point in Cartesian coordinates (Å), with the cell's fractional-to-Cartesian
-// matrix; and a Cartesian point in fractional coordinates, with its inverse.
-inline Vec3f to_cartesian(const Mat3f& frac_to_cart, const Vec3f& frac) {
-    return times(frac_to_cart, frac);
+// The two kinds of position: along the cell axes (fractional coordinates) and in Å
+// (Cartesian coordinates, x along a and y in the ab plane for crystal input). Each reads as a
+// Vec3f where a routine only measures; one kind becomes the other only through the cell's
+// matrices, and a plain vector becomes a position only where it is named one.
+struct Fractional : Vec3f {
+    Fractional() = default;
+    constexpr Fractional(float x, float y, float z) : Vec3f{x, y, z} {}
+    constexpr explicit Fractional(const Vec3f& v) : Vec3f(v) {}
+};
+struct Cartesian : Vec3f {
+    Cartesian() = default;
+    constexpr Cartesian(float x, float y, float z) : Vec3f{x, y, z} {}
+    constexpr explicit Cartesian(const Vec3f& v) : Vec3f(v) {}
+};
+// A position of either kind, where the kind goes with the value: a point as the dummy store
+// keeps it (in the input's own coordinates), or one a routine takes in either.
+using AnyPosition = std::variant<Fractional, Cartesian>;
+
+// Distances are in Å: a fractional position is converted before it is measured.
+float distance(const Fractional&, const Fractional&) = delete;
+float distance(const Fractional&, const Vec3f&) = delete;
+float distance(const Vec3f&, const Fractional&) = delete;
+
+// The three numbers of a position of either kind, as a file writes them.
+inline Vec3f coordinates(const AnyPosition& p) {
+    return std::visit([](const Vec3f& v) { return v; }, p);
 }
-inline Vec3f to_fractional(const Mat3f& cart_to_frac, const Vec3f& cart) {
-    return times(cart_to_frac, cart);
+
+// A fractional position in Cartesian coordinates (Å), with the cell's fractional-to-Cartesian
+// matrix; and a Cartesian position in fractional coordinates, with its inverse.
+inline Cartesian to_cartesian(const Mat3f& frac_to_cart, const Fractional& p) {
+    return Cartesian{times(frac_to_cart, p)};
+}
+inline Fractional to_fractional(const Mat3f& cart_to_frac, const Cartesian& p) {
+    return Fractional{times(cart_to_frac, p)};
+}
+// A position of either kind in Cartesian coordinates: a Cartesian one is itself.
+inline Cartesian to_cartesian(const Mat3f& frac_to_cart, const AnyPosition& p) {
+    if (const Fractional* f = std::get_if<Fractional>(&p)) return to_cartesian(frac_to_cart, *f);
+    return std::get<Cartesian>(p);
 }
 
 // A bond moved to a new length: its far end, and the length it had.
 struct ExtendedBond {
-    Vec3f end;
+    Cartesian end;
     float old_length;
 };
 // The bond from `from` to `to` stretched along itself to `length`.
-ExtendedBond extend_bond(const Vec3f& from, const Vec3f& to, float length);
+ExtendedBond extend_bond(const Cartesian& from, const Cartesian& to, float length);
 
 // The sine of an angle in degrees.
 float sin_deg(float deg);

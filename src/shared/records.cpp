@@ -121,7 +121,7 @@ void Records::ensure_kappa_sets(int n) {
 
 void Records::ensure_dummies(int n) {
     grow(frames.dummy_label, n, std::string(6, ' '));
-    grow(frames.dummy_xyz, n, Vec3f{});
+    grow(frames.dummy_xyz, n, AnyPosition{});
 }
 
 void Records::ensure_rings(int n) {
@@ -131,6 +131,19 @@ void Records::ensure_rings(int n) {
     if (static_cast<int>(t.ring_planar.size()) < n + 1)
         t.ring_planar.resize(static_cast<std::size_t>(n) + 1, false);
     grow(t.ring_dummy, n, 0);
+}
+
+void place_atom(Structure& s, int i, const Fractional& xf) {
+    const auto k = static_cast<std::size_t>(i);
+    s.frac[k] = xf;
+    s.cart[k] = to_cartesian(s.frac_to_cart, xf);
+}
+
+void place_atom(Records& r, int i, const Cartesian& xc) {
+    Structure& s = r.structure;
+    const auto k = static_cast<std::size_t>(i);
+    s.cart[k] = xc;
+    s.frac[k] = r.options.crystal_input ? to_fractional(s.cart_to_frac, xc) : Fractional{};
 }
 
 std::string element_symbol(const Records& r, int z) {

@@ -193,7 +193,9 @@ struct XdMasterCopy {
 struct Structure {
     int atom_count = 0;                        // atoms read (images not counted)
     std::vector<std::string> label;            // 8 characters
-    std::vector<Vec3f> frac, cart;             // fractional; Cartesian (Å)
+    // Set together by place_atom, each derived from the other; fractional 0 for Cartesian input.
+    std::vector<Fractional> frac;
+    std::vector<Cartesian> cart;               // Å
     std::vector<int> atomic_number;            // 0 when not recognised
     std::vector<std::string> site_symmetry;    // 5 characters, chosen with the local frame
     std::vector<int> adp_order;  // XD column TP: 1 isotropic, 2 anisotropic, 3+ anharmonic
@@ -310,7 +312,7 @@ struct FrameAxes {
 // An atom of a group picture, where it was when the picture was drawn (Cartesian, Å).
 struct GroupPictureAtom {
     int atom = 0;
-    Vec3f position{};
+    Cartesian position{};
 };
 // The restraints of an X-H bond that Extend_H took on: the distance they hold (Å) and the
 // ratio of the hydrogen atom's displacement to its parent's.
@@ -323,7 +325,7 @@ struct XhRestraint {
 struct FrameResults {
     int dummy_count = 0;
     std::vector<std::string> dummy_label;  // 6 characters
-    std::vector<Vec3f> dummy_xyz;          // fractional for crystal input, else Cartesian (Å)
+    std::vector<AnyPosition> dummy_xyz;    // fractional for crystal input, else Cartesian (Å)
     // For a hydrogen atom framed by the hydrogen rule: its parent's neighbours, atomic number
     // and hydrogen atoms (the HydrogenParent of its frame; zeros for every other atom).
     std::vector<int> parent_neighbours, parent_atomic_number, parent_hydrogens;
@@ -339,7 +341,7 @@ struct FrameResults {
     std::vector<Plm> plm;
     std::vector<XdAtomRow> xd_atom_row;
     std::vector<FrameAxes> frame_axes;
-    std::vector<std::array<Vec3f, 3>> axis_ends;  // frame picture: ends of the X, Y, Z axes (Å)
+    std::vector<std::array<Cartesian, 3>> axis_ends;  // frame picture: ends of the X, Y, Z axes
     std::vector<std::string> mopro_axes;          // 90 characters
     std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")
     // Not per atom: the bonds in the order their hydrogen atoms were framed, and the last
@@ -367,11 +369,10 @@ struct DatabankResults {
 
 // The dummy store, for the reuse test of the frame analysis (frames/dummies.cpp).
 struct DummyIndex {
-    bool made = false;           // the fields below describe the store
-    bool crystal_input = false;  // coordinate mode and matrix the positions were made with
-    Mat3f frac_to_cart{};
+    bool made = false;        // the fields below describe the store
+    Mat3f frac_to_cart{};     // the matrix the positions were made with
     int indexed_count = 0;    // dummies 1..indexed_count are in the grid
-    std::vector<Vec3f> cart;  // Cartesian position of dummy k as the reuse test computes it
+    std::vector<Cartesian> cart;  // position of dummy k as the reuse test computes it
     PointGrid grid;
 };
 // The images of the working list, for the symmetry-image test of the frame analysis
@@ -437,6 +438,12 @@ struct Records {
     // Grows the ring slots to hold rings 1..n.
     void ensure_rings(int n);
 };
+
+// Atom i's position from its fractional coordinates; the Cartesian ones follow by the cell.
+void place_atom(Structure& s, int i, const Fractional& xf);
+// Atom i's position from its Cartesian coordinates; the fractional ones follow by the inverse
+// of the cell's matrix for crystal input, and are 0 for Cartesian input, which has no cell.
+void place_atom(Records& r, int i, const Cartesian& xc);
 
 // The element symbol of atomic number z as written in listings ("??" outside the table).
 std::string element_symbol(const Records& r, int z);

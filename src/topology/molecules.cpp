@@ -40,20 +40,19 @@ struct ImageCandidateHash {
 };
 
 struct Image {
-    Vec3f xf, xc;
+    Fractional xf;
+    Cartesian xc;
 };
 
 Image image_of(const Records& r, int i, int n, int a, int b, int c) {
     const Mat3f& rot = r.structure.symmetry.rotation[static_cast<std::size_t>(n)];
     const Vec3f& t = r.structure.symmetry.translation[static_cast<std::size_t>(n)];
-    const Vec3f& x = r.structure.frac[static_cast<std::size_t>(i)];
+    const Fractional& x = r.structure.frac[static_cast<std::size_t>(i)];
     const float shift[3] = {static_cast<float>(a), static_cast<float>(b), static_cast<float>(c)};
     Image im;
     for (int k = 0; k < 3; ++k)
         im.xf[k] = rot[0][k] * x[0] + rot[1][k] * x[1] + rot[2][k] * x[2] + t[k] + shift[k];
-    const Mat3f& m = r.structure.frac_to_cart;
-    for (int k = 0; k < 3; ++k)
-        im.xc[k] = m[k][0] * im.xf[0] + m[k][1] * im.xf[1] + m[k][2] * im.xf[2];
+    im.xc = to_cartesian(r.structure.frac_to_cart, im.xf);
     return im;
 }
 
@@ -82,8 +81,7 @@ void append(Io& io, Records& r, int i, const Image& im) {
     r.structure.atomic_number[k] = r.structure.atomic_number[i];
     r.structure.occupancy[k] = r.structure.occupancy[i];
     r.structure.occupancy_flag[k] = r.structure.occupancy_flag[i];
-    r.structure.frac[k] = im.xf;
-    r.structure.cart[k] = im.xc;
+    place_atom(r.structure, k, im.xf);
     r.topology.source_atom[k] = i;
     ++r.topology.image_count[i];
     r.topology.list_size = k;
@@ -329,8 +327,8 @@ void Completion::shift_range(const Op& op, const Vec3d& y, double reach, long lo
 
 // Every candidate that is bonded to atom m of the list, or coincides with it, gets to know.
 void Completion::process(int m) {
-    const Vec3f& xf = r_.structure.cart[m];
-    Vec3d x{xf[0], xf[1], xf[2]};
+    const Cartesian& xc = r_.structure.cart[m];
+    Vec3d x{xc[0], xc[1], xc[2]};
     if (!unbounded_ && !std::isfinite(max_abs(x))) return;  // no finite distance to anything
     Vec3d y{};
     if (cell_invertible_) y = times(cart_to_frac_, x);

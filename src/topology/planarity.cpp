@@ -263,7 +263,7 @@ struct Plane {
 };
 
 Plane least_squares_plane(const Records& r, const std::vector<int>& at) {
-    const std::vector<Vec3f>& x = r.structure.cart;
+    const std::vector<Cartesian>& x = r.structure.cart;
     float c[3] = {0.0f, 0.0f, 0.0f};
     if (!at.empty()) {
         for (int k = 0; k < 3; ++k) {

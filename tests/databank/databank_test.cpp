@@ -158,7 +158,7 @@ TEST(AssignFromDatabank, FindsTheNeighboursItself) {
                         {5, 5, 5}};
     const int iz[] = {6, 1, 1, 1, 6, 8};
     for (int k = 1; k <= 6; ++k) {
-        s.r.structure.cart[k] = xc[k - 1];
+        s.r.structure.cart[k] = Cartesian{xc[k - 1]};
         s.r.structure.atomic_number[k] = iz[k - 1];
         s.r.structure.label[k] = "A(" + std::to_string(k) + ")";
     }

@@ -17,8 +17,8 @@ namespace {
 
 using test::FrameRecords;
 
-int add(test::RunRecords& r, bool fractional, Vec3f p, Vec3f* back = nullptr) {
-    const DummyPlace d = add_dummy_atom(r.io, r, fractional, p);
+int add(test::RunRecords& r, const AnyPosition& p, Vec3f* back = nullptr) {
+    const DummyPlace d = add_dummy_atom(r.io, r, p);
     if (back) *back = d.position;
     return d.number;
 }
@@ -43,10 +43,11 @@ TEST(LabelDummy, LabelsGrowWithTheNumber) {
 TEST(LabelDummy, TheThousandthDummyStopsTheRun) {
     FrameRecords f(0);
     f.r.frames.dummy_count = 0;
-    for (int k = 1; k <= 999; ++k) ASSERT_EQ(add(f.r, false, {static_cast<float>(k), 0.0f, 0.0f}), k);
-    EXPECT_THROW(add(f.r, false, {0.0f, 5.0f, 0.0f}), RunStop);
+    for (int k = 1; k <= 999; ++k)
+        ASSERT_EQ(add(f.r, Cartesian{static_cast<float>(k), 0.0f, 0.0f}), k);
+    EXPECT_THROW(add(f.r, Cartesian{0.0f, 5.0f, 0.0f}), RunStop);
     EXPECT_EQ(f.r.frames.dummy_label[999], "DUM999");
-    EXPECT_EQ(f.r.frames.dummy_xyz[999], (Vec3f{999.0f, 0.0f, 0.0f}));
+    EXPECT_EQ(f.r.frames.dummy_xyz[999], AnyPosition(Cartesian{999.0f, 0.0f, 0.0f}));
     auto out = test::lines_of(f.out.str());
     ASSERT_GE(out.size(), 2u);
     EXPECT_EQ(out[1], " ERROR *** DummyLab *** DUMMY label exceeds format...");
@@ -55,13 +56,14 @@ TEST(LabelDummy, TheThousandthDummyStopsTheRun) {
 TEST(AddDummyAtom, ReusesOnlyStrictlyWithinATenthOfAnAngstrom) {
     FrameRecords f(0);  // Cartesian input: points compared and stored as given, in Å
     Vec3f back;
-    EXPECT_EQ(add(f.r, false, {0.0f, 0.0f, 0.0f}), 1);
-    EXPECT_EQ(add(f.r, false, {0.1f, 0.0f, 0.0f}), 2);            // exactly 0.1 Å: new
-    EXPECT_EQ(add(f.r, true, {0.0f, 0.0999f, 0.0f}, &back), 1);  // flag not looked at
+    EXPECT_EQ(add(f.r, Cartesian{0.0f, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, Cartesian{0.1f, 0.0f, 0.0f}), 2);  // exactly 0.1 Å: new
+    // a fractional point is taken in Å: there is no cell
+    EXPECT_EQ(add(f.r, Fractional{0.0f, 0.0999f, 0.0f}, &back), 1);
     EXPECT_EQ(back, (Vec3f{0.0f, 0.0f, 0.0f}));
-    EXPECT_EQ(add(f.r, false, {0.05f, 0.0f, 0.0f}), 1);  // near both: the first made wins
+    EXPECT_EQ(add(f.r, Cartesian{0.05f, 0.0f, 0.0f}), 1);  // near both: the first made wins
     EXPECT_EQ(f.r.frames.dummy_count, 2);
-    EXPECT_EQ(f.r.frames.dummy_xyz[2], (Vec3f{0.1f, 0.0f, 0.0f}));
+    EXPECT_EQ(f.r.frames.dummy_xyz[2], AnyPosition(Cartesian{0.1f, 0.0f, 0.0f}));
 }
 
 TEST(AddDummyAtom, CrystalInputStoresFractionalAndComparesCartesian) {
@@ -69,18 +71,20 @@ TEST(AddDummyAtom, CrystalInputStoresFractionalAndComparesCartesian) {
     f.r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 20, 0}, {0, 0, 30}}};
     f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.05f, 0}, {0, 0, 1.0f / 30.0f}}};
     Vec3f back;
-    EXPECT_EQ(add(f.r, true, {0.0f, 0.0f, 0.0f}), 1);  // the cell origin, made once
-    EXPECT_EQ(add(f.r, true, {0.0f, 0.0f, 0.0f}), 1);
-    EXPECT_EQ(add(f.r, true, {0.5f, 0.5f, 0.5f}, &back), 2);
+    EXPECT_EQ(add(f.r, Fractional{0.0f, 0.0f, 0.0f}), 1);  // the cell origin, made once
+    EXPECT_EQ(add(f.r, Fractional{0.0f, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, Fractional{0.5f, 0.5f, 0.5f}, &back), 2);
     EXPECT_EQ(back, (Vec3f{5.0f, 10.0f, 15.0f}));
-    EXPECT_EQ(f.r.frames.dummy_xyz[2], (Vec3f{0.5f, 0.5f, 0.5f}));
+    EXPECT_EQ(f.r.frames.dummy_xyz[2], AnyPosition(Fractional{0.5f, 0.5f, 0.5f}));
     // the same place given in Å reuses it
-    EXPECT_EQ(add(f.r, false, {5.0f, 10.05f, 15.0f}, &back), 2);
+    EXPECT_EQ(add(f.r, Cartesian{5.0f, 10.05f, 15.0f}, &back), 2);
     EXPECT_EQ(back, (Vec3f{5.0f, 10.0f, 15.0f}));
     // a Cartesian point is stored as tinv times it: (2, 4, 6) Å is (0.2, 0.2, 0.2)
-    EXPECT_EQ(add(f.r, false, {2.0f, 4.0f, 6.0f}, &back), 3);
+    EXPECT_EQ(add(f.r, Cartesian{2.0f, 4.0f, 6.0f}, &back), 3);
     EXPECT_EQ(back, (Vec3f{2.0f, 4.0f, 6.0f}));
-    for (int k = 0; k < 3; ++k) EXPECT_NEAR(f.r.frames.dummy_xyz[3][k], 0.2f, 1e-6f);
+    const Fractional* stored = std::get_if<Fractional>(&f.r.frames.dummy_xyz[3]);
+    ASSERT_NE(stored, nullptr);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR((*stored)[k], 0.2f, 1e-6f);
 }
 
 // Points the grid cannot bin (beyond 1e5 Å, or not finite) are compared with every query: far
@@ -88,16 +92,16 @@ TEST(AddDummyAtom, CrystalInputStoresFractionalAndComparesCartesian) {
 TEST(AddDummyAtom, FarAndNonFinitePoints) {
     FrameRecords f(0);
     const float far = 2.0e5f;  // float steps of 1/64 Å out there
-    EXPECT_EQ(add(f.r, false, {far, 0.0f, 0.0f}), 1);
-    EXPECT_EQ(add(f.r, false, {far + 0.0625f, 0.0f, 0.0f}), 1);
-    EXPECT_EQ(add(f.r, false, {far + 0.125f, 0.0f, 0.0f}), 2);
-    EXPECT_EQ(add(f.r, false, {far + 0.1875f, 0.0f, 0.0f}), 2);  // 0.0625 from 2, 0.1875 from 1
+    EXPECT_EQ(add(f.r, Cartesian{far, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, Cartesian{far + 0.0625f, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, Cartesian{far + 0.125f, 0.0f, 0.0f}), 2);
+    EXPECT_EQ(add(f.r, Cartesian{far + 0.1875f, 0.0f, 0.0f}), 2);  // 0.0625 from 2, 0.1875 from 1
     const float nan = std::nanf("");
-    EXPECT_EQ(add(f.r, false, {nan, 0.0f, 0.0f}), 3);
-    EXPECT_EQ(add(f.r, false, {nan, 0.0f, 0.0f}), 4);
-    EXPECT_EQ(add(f.r, false, {0.0f, 0.0f, 0.0f}), 5);
-    EXPECT_EQ(add(f.r, false, {0.0f, 0.05f, 0.0f}), 5);
-    EXPECT_EQ(add(f.r, false, {far, 0.0f, 0.0f}), 1);
+    EXPECT_EQ(add(f.r, Cartesian{nan, 0.0f, 0.0f}), 3);
+    EXPECT_EQ(add(f.r, Cartesian{nan, 0.0f, 0.0f}), 4);
+    EXPECT_EQ(add(f.r, Cartesian{0.0f, 0.0f, 0.0f}), 5);
+    EXPECT_EQ(add(f.r, Cartesian{0.0f, 0.05f, 0.0f}), 5);
+    EXPECT_EQ(add(f.r, Cartesian{far, 0.0f, 0.0f}), 1);
 }
 
 // The grid must give exactly what the scan over all dummies gives, also for points on cell
@@ -135,7 +139,7 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
                             f.r.structure.frac_to_cart[k][2] * p[2];
             int want = 0;
             for (int k = 1; k <= f.r.frames.dummy_count && want == 0; ++k) {
-                const Vec3f& s = f.r.frames.dummy_xyz[static_cast<std::size_t>(k)];
+                const Vec3f s = coordinates(f.r.frames.dummy_xyz[static_cast<std::size_t>(k)]);
                 Vec3f pd;
                 for (int c = 0; c < 3; ++c)
                     pd[c] = f.r.structure.frac_to_cart[c][0] * s[0] +
@@ -148,7 +152,9 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
                 want = f.r.frames.dummy_count + 1;
             else
                 ++reused;
-            ASSERT_EQ(add(f.r, fractional, p), want) << "pass " << pass << " request " << n;
+            const AnyPosition asked =
+                fractional ? AnyPosition(Fractional{p}) : AnyPosition(Cartesian{p});
+            ASSERT_EQ(add(f.r, asked), want) << "pass " << pass << " request " << n;
             seen.push_back(pc);
         }
     }
@@ -160,10 +166,11 @@ TEST(AddDummyAtom, SameChoiceAsTheScanOverAllDummies) {
 // after both. The store is only read.
 TEST(ChooseDummy, TheFramesNewDummiesFollowTheStore) {
     FrameRecords f(0);  // Cartesian input
-    ASSERT_EQ(add(f.r, false, {10.0f, 0.0f, 0.0f}), 1);
-    const std::vector<NewDummy> pending = {{2, {0.0f, 0.0f, 0.0f}}, {3, {0.0f, 0.3f, 0.0f}}};
+    ASSERT_EQ(add(f.r, Cartesian{10.0f, 0.0f, 0.0f}), 1);
+    const std::vector<NewDummy> pending = {{2, Cartesian{0.0f, 0.0f, 0.0f}},
+                                           {3, Cartesian{0.0f, 0.3f, 0.0f}}};
     struct Case {
-        Vec3f point;
+        Cartesian point;
         int number;
         Vec3f position;
         bool made;
@@ -177,13 +184,13 @@ TEST(ChooseDummy, TheFramesNewDummiesFollowTheStore) {
     const Records& records = f.r;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.number);
-        const DummyChoice choice = choose_dummy(records, pending, false, c.point);
+        const DummyChoice choice = choose_dummy(records, pending, c.point);
         EXPECT_EQ(choice.place.number, c.number);
         EXPECT_EQ(choice.place.position, c.position);
         ASSERT_EQ(choice.made.has_value(), c.made);
         if (c.made) {
             EXPECT_EQ(choice.made->number, c.number);
-            EXPECT_EQ(choice.made->stored, c.point);
+            EXPECT_EQ(choice.made->stored, AnyPosition(c.point));
         }
     }
     EXPECT_EQ(f.r.frames.dummy_count, 1);
@@ -195,28 +202,30 @@ TEST(ChooseDummy, CrystalInputKeepsTheFractionalPoint) {
     FrameRecords f(0, true);
     f.r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 20, 0}, {0, 0, 30}}};
     f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.05f, 0}, {0, 0, 1.0f / 30.0f}}};
-    const std::vector<NewDummy> pending = {{1, {0.5f, 0.5f, 0.5f}}};
-    const DummyChoice same = choose_dummy(f.r, pending, false, {5.0f, 10.05f, 15.0f});
+    const std::vector<NewDummy> pending = {{1, Fractional{0.5f, 0.5f, 0.5f}}};
+    const DummyChoice same = choose_dummy(f.r, pending, Cartesian{5.0f, 10.05f, 15.0f});
     EXPECT_EQ(same.place.number, 1);
     EXPECT_EQ(same.place.position, (Vec3f{5.0f, 10.0f, 15.0f}));
     EXPECT_FALSE(same.made);
     // (2, 4, 6) Å is (0.2, 0.2, 0.2): a new dummy 2 at the Cartesian point asked for
-    const DummyChoice other = choose_dummy(f.r, pending, false, {2.0f, 4.0f, 6.0f});
+    const DummyChoice other = choose_dummy(f.r, pending, Cartesian{2.0f, 4.0f, 6.0f});
     EXPECT_EQ(other.place.number, 2);
     EXPECT_EQ(other.place.position, (Vec3f{2.0f, 4.0f, 6.0f}));
     ASSERT_TRUE(other.made);
-    for (int k = 0; k < 3; ++k) EXPECT_NEAR(other.made->stored[k], 0.2f, 1e-6f);
+    const Fractional* stored = std::get_if<Fractional>(&other.made->stored);
+    ASSERT_NE(stored, nullptr);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR((*stored)[k], 0.2f, 1e-6f);
 }
 
 // The two axes of one frame asking for points 0.05 Å apart share one new dummy; nothing is
 // stored until the frame's tail.
 TEST(TargetDummy, TheAxesOfOneFrameShareANewDummy) {
     FrameRecords f(0);
-    ASSERT_EQ(add(f.r, false, {10.0f, 0.0f, 0.0f}), 1);
+    ASSERT_EQ(add(f.r, Cartesian{10.0f, 0.0f, 0.0f}), 1);
     const Records& records = f.r;
     Frame frame;
-    target_dummy(f.r.io, records, frame, 1, false, {1.0f, 0.0f, 0.0f});
-    target_dummy(f.r.io, records, frame, 2, false, {1.05f, 0.0f, 0.0f});
+    target_dummy(f.r.io, records, frame, 1, Cartesian{1.0f, 0.0f, 0.0f});
+    target_dummy(f.r.io, records, frame, 2, Cartesian{1.05f, 0.0f, 0.0f});
     EXPECT_EQ(frame.label1, "DUM2    ");
     EXPECT_EQ(frame.label2, "DUM2    ");
     EXPECT_EQ(frame.target2, (Vec3f{1.0f, 0.0f, 0.0f}));  // the first point asked for
@@ -230,11 +239,11 @@ TEST(TargetDummy, TheAxesOfOneFrameShareANewDummy) {
 TEST(TargetDummy, TheThousandthStopsTheRunWhereItIsAskedFor) {
     FrameRecords f(0);
     for (int k = 1; k <= 999; ++k)
-        ASSERT_EQ(add(f.r, false, {static_cast<float>(k), 0.0f, 0.0f}), k);
+        ASSERT_EQ(add(f.r, Cartesian{static_cast<float>(k), 0.0f, 0.0f}), k);
     Frame frame;
-    EXPECT_NO_THROW(target_dummy(f.r.io, f.r, frame, 1, false, {5.0f, 0.05f, 0.0f}));
+    EXPECT_NO_THROW(target_dummy(f.r.io, f.r, frame, 1, Cartesian{5.0f, 0.05f, 0.0f}));
     EXPECT_EQ(frame.label1, "DUM5    ");
-    EXPECT_THROW(target_dummy(f.r.io, f.r, frame, 2, false, {0.0f, 5.0f, 0.0f}), RunStop);
+    EXPECT_THROW(target_dummy(f.r.io, f.r, frame, 2, Cartesian{0.0f, 5.0f, 0.0f}), RunStop);
     EXPECT_TRUE(frame.new_dummies.empty());
     EXPECT_EQ(f.r.frames.dummy_count, 999);
     auto out = test::lines_of(f.out.str());
@@ -245,12 +254,12 @@ TEST(TargetDummy, TheThousandthStopsTheRunWhereItIsAskedFor) {
 TEST(ReplaceImageTargets, AxisPointsOnImagesBecomeNewDummies) {
     // atoms 1-2 read, 3-4 images; the images' fractional positions become the dummies'
     struct Case {
-        Vec3f p1, p2;
+        Cartesian p1, p2;
         const char* first_line;
         const char* lab1;
         const char* lab2;
     };
-    const Vec3f img3{1.0f, 1.0f, 1.0f}, img4{3.0f, 0.0f, 0.0f};
+    const Cartesian img3{1.0f, 1.0f, 1.0f}, img4{3.0f, 0.0f, 0.0f};
     for (Case c : {Case{img3,
                         {img4[0] + 0.0009f, 0.0f, 0.0f},
                         " Atom C(3) used in definition of X-axis is symmetry-generated; replace "
@@ -269,15 +278,16 @@ TEST(ReplaceImageTargets, AxisPointsOnImagesBecomeNewDummies) {
         f.r.topology.list_size = 4;
         f.r.frames.dummy_count = 1;  // an existing dummy at the same place is not reused
         f.r.ensure_dummies(1);
-        f.r.frames.dummy_xyz[1] = {0.1f, 0.1f, 0.1f};
+        f.r.frames.dummy_xyz[1] = Fractional{0.1f, 0.1f, 0.1f};
         const auto [lab1, lab2] =
             replace_image_targets(f.r.io, f.r, c.p1, c.p2, c.p1 == img3 ? "C(3)    " : "C(4)    ",
                                   c.p2 == img3 ? "C(3)    " : "C(4)    ", 'X', 'Y');
         EXPECT_EQ(lab1, c.lab1);
         EXPECT_EQ(lab2, c.lab2);
         EXPECT_EQ(f.r.frames.dummy_count, 3);
-        EXPECT_EQ(f.r.frames.dummy_xyz[2], (Vec3f{0.1f, 0.1f, 0.1f}));  // image 3 comes first
-        EXPECT_EQ(f.r.frames.dummy_xyz[3], (Vec3f{0.3f, 0.0f, 0.0f}));
+        // image 3 comes first
+        EXPECT_EQ(f.r.frames.dummy_xyz[2], AnyPosition(Fractional{0.1f, 0.1f, 0.1f}));
+        EXPECT_EQ(f.r.frames.dummy_xyz[3], AnyPosition(Fractional{0.3f, 0.0f, 0.0f}));
         auto lines = f.file("kova.out");
         ASSERT_EQ(lines.size(), 4u);
         EXPECT_EQ(lines[0], "");
@@ -290,8 +300,9 @@ TEST(ReplaceImageTargets, AtomsReadAndFarImagesAreLeftAlone) {
     f.atom(1, "C(1)", 6, {0.0f, 0.0f, 0.0f});
     f.atom(3, "C(3)", 6, {0.0f, 0.0f, 0.0011f});
     f.r.topology.list_size = 3;
-    const auto [lab1, lab2] = replace_image_targets(f.r.io, f.r, {0.0f, 0.0f, 0.0f}, {5.0f, 5.0f, 5.0f},
-                                                    "C(1)    ", "O(1)    ", 'Z', 'X');
+    const auto [lab1, lab2] =
+        replace_image_targets(f.r.io, f.r, Cartesian{0.0f, 0.0f, 0.0f}, Cartesian{5.0f, 5.0f, 5.0f},
+                              "C(1)    ", "O(1)    ", 'Z', 'X');
     EXPECT_EQ(lab1, "C(1)    ");
     EXPECT_EQ(lab2, "O(1)    ");
     EXPECT_EQ(f.r.frames.dummy_count, 0);
@@ -301,7 +312,7 @@ TEST(ReplaceImageTargets, AtomsReadAndFarImagesAreLeftAlone) {
 TEST(FrameAxisEnds, RightHandedAxesOfTheFramePicture) {
     // the atom at (1, 2, 3); the end points lie 0.2 Å along each axis
     struct Case {
-        Vec3f a1, a2;
+        Cartesian a1, a2;
         char l1, l2;
         Vec3f x, y, z;
     };

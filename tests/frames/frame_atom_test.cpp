@@ -34,7 +34,7 @@ struct Framed : test::FramedAtoms {
         return trim(r.structure.site_symmetry[static_cast<std::size_t>(i)]) + " " + l[19] + ">" +
                trim(l.substr(9, 8)) + " " + l[40] + ">" + trim(l.substr(31, 8));
     }
-    Vec3f dummy(int k) const { return r.frames.dummy_xyz[static_cast<std::size_t>(k)]; }
+    Vec3f dummy(int k) const { return coordinates(r.frames.dummy_xyz[static_cast<std::size_t>(k)]); }
 };
 
 // True when every (empty line, text) pair of `want` appears in the listing in this order.
@@ -333,7 +333,7 @@ const std::vector<At> kPtCl3Br = {{"PT(1)", 78, {0.0f, 0.0f, 0.0f}},
 test::Point target_position(const Records& r, const std::string& label) {
     for (int k = 1; k <= r.frames.dummy_count; ++k)
         if (trim(r.frames.dummy_label[static_cast<std::size_t>(k)]) == label) {
-            const Vec3f& p = r.frames.dummy_xyz[static_cast<std::size_t>(k)];
+            const Vec3f p = coordinates(r.frames.dummy_xyz[static_cast<std::size_t>(k)]);
             return {p[0], p[1], p[2]};
         }
     for (int i = 1; i <= r.structure.atom_count; ++i)
@@ -559,7 +559,7 @@ TEST(FrameAtom, AFrameGivenUpDropsItsDummies) {
         Frame fr;
         fr.equal_pairs = {{2, 3}, {2, 4}, {3, 4}};  // the three Cl, in distance order
         frame_rules(f.r.io, records, 1, fr);
-        target_dummy(f.r.io, records, fr, 1, false, {0.0f, 0.0f, 5.0f});
+        target_dummy(f.r.io, records, fr, 1, Cartesian{0.0f, 0.0f, 5.0f});
         ASSERT_EQ(fr.new_dummies.size(), 1u);
         keep_site_symmetry_true(f.r.io, records, 1, fr);
         EXPECT_EQ(fr.site_symmetry, "mm2");
@@ -694,7 +694,7 @@ TEST(FrameAtom, FixedPointsOffTheAtomAndOffOneLine) {
                 Mat3f{{{10.0f, 0.0f, 0.0f}, {0.0f, 10.0f, 0.0f}, {0.0f, 0.0f, 10.0f}}};
             f.r.structure.cart_to_frac =
                 Mat3f{{{0.1f, 0.0f, 0.0f}, {0.0f, 0.1f, 0.0f}, {0.0f, 0.0f, 0.1f}}};
-            f.r.structure.frac[1] = k.at;
+            f.r.structure.frac[1] = Fractional{k.at};
         }
         f.frame();
         EXPECT_EQ(f.frame_of(1), "NO X>DUM1 Y>DUM2");

@@ -31,7 +31,7 @@ struct FrameRecords : Workspace {
         r.ensure_atoms(i);
         r.structure.label[static_cast<std::size_t>(i)] = pad(label, 8);
         r.structure.atomic_number[static_cast<std::size_t>(i)] = z;
-        r.structure.cart[static_cast<std::size_t>(i)] = xc;
+        r.structure.cart[static_cast<std::size_t>(i)] = Cartesian{xc};
     }
 
     // The stored neighbour table of atom i: neighbour indices in distance order; the types

@@ -268,7 +268,7 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     frame_atom(r.io, r, 1, nullptr);
     // X to the image, Y to the origin dummy (DUM1); the image then becomes DUM2.
     EXPECT_EQ(r.frames.dummy_count, 2);
-    EXPECT_EQ(r.frames.dummy_xyz[2], (Vec3f{0.299f, 0.1f, 0.1f}));
+    EXPECT_EQ(r.frames.dummy_xyz[2], AnyPosition(Fractional{0.299f, 0.1f, 0.1f}));
     EXPECT_EQ(r.frames.xd_atom_row[1].target1, 1 + 2);
     EXPECT_EQ(r.frames.xd_atom_row[1].target2, 1 + 1);
     EXPECT_EQ(atom_table_line(r.structure, r.frames, 1).substr(9, 8), "DUM2    ");

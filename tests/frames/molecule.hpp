@@ -56,7 +56,7 @@ public:
         int i = ++n_;
         r.ensure_atoms(i);
         r.structure.label[i] = pad(label, 8);
-        r.structure.cart[i] = x;
+        r.structure.cart[i] = Cartesian{x};
         r.structure.atomic_number[i] = atomic_number(label);
         return i;
     }

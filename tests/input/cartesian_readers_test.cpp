@@ -17,6 +17,11 @@ namespace {
 
 std::string fixture(const std::string& rel) { return test::data_file(rel); }
 
+// The records as FORMAT AIM2TAB or PLATON leaves them for the reader: Cartesian input.
+struct CartesianSession : test::Session {
+    CartesianSession() { r.options.crystal_input = false; }
+};
+
 // The channel the Cartesian readers read their file on (their own, not in a header).
 constexpr int cartesian_input_channel = 1;
 
@@ -39,7 +44,7 @@ std::string atom_line(int i, const char* label, const char* xc) {
 }
 
 TEST(ReadAim2Tab, BohrToAngstromAndListings) {
-    test::Session s;
+    CartesianSession s;
     s.dir.write("w.out", fixture("aim2tab/water_like.out"));
     read_aim2tab(s.r.io, s.r, "w.out");
     const test::RunRecords& r = s.r;
@@ -95,7 +100,7 @@ TEST(ReadAim2Tab, BohrToAngstromAndListings) {
 TEST(ReadAim2Tab, CountAndHeaderOrder) {
     // A header before any count reads nothing; the last count stands; a second header
     // reads a new block over the first, types restarted.
-    test::Session s;
+    CartesianSession s;
     std::string text = std::string(kHead) + "  ignored row, not read as an atom\n" +
                        kCount + "      3\n" + kHead + " ----\n" +
                        row(1, "C1", "1.0000", "0.0000", "0.0000") +
@@ -116,7 +121,7 @@ TEST(ReadAim2Tab, HeaderPassesOverItsNextRecordEvenWithoutCount) {
     // The record under a header is passed over before the rows are read, also when no count
     // came before it: here that record is the count line, so no count is ever read and the
     // second header reads no row either.
-    test::Session s;
+    CartesianSession s;
     s.dir.write("a.out", std::string(kHead) + kCount + "      1\n" + kHead + " ----\n" +
                              row(1, "C1", "1.0000", "0.0000", "0.0000"));
     read_aim2tab(s.r.io, s.r, "a.out");
@@ -124,7 +129,7 @@ TEST(ReadAim2Tab, HeaderPassesOverItsNextRecordEvenWithoutCount) {
 }
 
 TEST(ReadAim2Tab, NoMarkersGivesNoAtoms) {
-    test::Session s;
+    CartesianSession s;
     s.dir.write("a.out", "just some text\n\n");
     read_aim2tab(s.r.io, s.r, "a.out");
     EXPECT_EQ(s.r.structure.atom_count, 0);
@@ -152,7 +157,7 @@ TEST(ReadAim2Tab, RejectsWhatItCannotRead) {
          "a.out, record 1: the number of atoms cannot be negative"},
     };
     for (const Case& c : cases) {
-        test::Session s;
+        CartesianSession s;
         s.dir.write("a.out", c.text);
         try {
             read_aim2tab(s.r.io, s.r, "a.out");
@@ -188,7 +193,7 @@ TEST(CartesianReaders, OpenFailuresAndTooManyAtoms) {
          " ERROR *** ReadAim2Tab *** Too many atoms"},
     };
     for (const Case& c : cases) {
-        test::Session s;
+        CartesianSession s;
         if (c.text == "dir") std::filesystem::create_directory(s.dir / c.name);
         else if (!c.text.empty()) s.dir.write(c.name, c.text);
         EXPECT_THROW(c.platon ? read_platon(s.r.io, s.r, c.name)
@@ -201,7 +206,7 @@ TEST(CartesianReaders, OpenFailuresAndTooManyAtoms) {
 }
 
 TEST(ReadPlaton, LabelsNumbersAndTypes) {
-    test::Session s;
+    CartesianSession s;
     s.dir.write("p.pla",
                 "TITL words and numbers\n"
                 "atom c1 1.0 2.0 3.0 9.9\n"
@@ -230,7 +235,7 @@ TEST(ReadPlaton, LabelsNumbersAndTypes) {
 }
 
 TEST(ReadPlaton, TypeOrderOfFirstAppearance) {
-    test::Session s;
+    CartesianSession s;
     s.dir.write("p.pla", "ATOM C1 0 0 0\nATOM H1 1 0 0\nATOM C2 2 0 0\nATOM O1 3 0 0\n");
     read_platon(s.r.io, s.r, "p.pla");
     ASSERT_EQ(s.r.structure.type_count, 3);
@@ -241,7 +246,7 @@ TEST(ReadPlaton, TypeOrderOfFirstAppearance) {
 
 TEST(ReadPlaton, TooFewNumbersIsARunTimeError) {
     for (const char* line : {"ATOM C1 1.0 2.0", "ATOM C1 1.0 2.0 3.0.0", "ATOM C1 1,0 2.0 3.0"}) {
-        test::Session s;
+        CartesianSession s;
         s.dir.write("p.pla", std::string("TITL x\n") + line + "\n");
         try {
             read_platon(s.r.io, s.r, "p.pla");
@@ -259,14 +264,14 @@ TEST(ReadPlaton, HundredThousandAtomsAndOneMore) {
     text.reserve(100001 * 24);
     for (int i = 0; i < 100000; ++i) text += "ATOM C1 1.0 2.0 3.0\n";
     {
-        test::Session s;
+        CartesianSession s;
         s.dir.write("p.pla", text);
         read_platon(s.r.io, s.r, "p.pla");
         EXPECT_EQ(s.r.structure.atom_count, 100000);
         EXPECT_EQ(s.terminal().back(), " Total atoms read from PLATON file =   100000");
     }
     {
-        test::Session s;
+        CartesianSession s;
         s.dir.write("p.pla", text + "ATOM H1 0 0 0\n");
         EXPECT_THROW(read_platon(s.r.io, s.r, "p.pla"), RunStop);
         EXPECT_EQ(s.terminal()[1], " ERROR *** ReadPlaton *** Too many atoms");
@@ -298,8 +303,8 @@ TEST(ListAtoms, CountsEachFlag) {
         s.r.structure.label[i] = pad("C(" + std::to_string(i) + ")", 8);
         s.r.structure.occupancy_flag[i] = flags[i];
     }
-    s.r.structure.frac[1] = Vec3f{0.12345f, -0.5f, 1.0f};
-    s.r.structure.cart[1] = Vec3f{1.23456f, -12.5f, 100.0f};
+    s.r.structure.frac[1] = Fractional{0.12345f, -0.5f, 1.0f};
+    s.r.structure.cart[1] = Cartesian{1.23456f, -12.5f, 100.0f};
     list_atoms(s.r.io, s.r.structure, s.r.files.listing);
     auto lines = s.listing();
     ASSERT_EQ(lines.size(), 2u + 4u + 4u);

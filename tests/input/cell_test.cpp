@@ -72,12 +72,12 @@ TEST(CellMatrices, ConversionsRoundTripInATriclinicCell) {
     test::Session s;
     set_cell(s.r, {7.1f, 8.3f, 9.5f, 75, 85, 110});
     make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
-    const Vec3f p = {0.1f, -0.7f, 1.3f};
-    Vec3f c = to_cartesian(s.r.structure.frac_to_cart, p);
-    const Vec3f f = to_fractional(s.r.structure.cart_to_frac, c);
+    const Fractional p = {0.1f, -0.7f, 1.3f};
+    Cartesian c = to_cartesian(s.r.structure.frac_to_cart, p);
+    const Fractional f = to_fractional(s.r.structure.cart_to_frac, c);
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(f[k], p[k], 2e-6f) << k;
     // x is along a: the a axis itself goes to (a, 0, 0)
-    c = to_cartesian(s.r.structure.frac_to_cart, {1, 0, 0});
+    c = to_cartesian(s.r.structure.frac_to_cart, Fractional{1, 0, 0});
     EXPECT_EQ(c[0], 7.1f);
     EXPECT_EQ(c[1], 0.0f);
     EXPECT_EQ(c[2], 0.0f);
@@ -112,7 +112,7 @@ TEST(CellErrors, StopThroughFatalError) {
 // A 10 Å cubic cell; atoms get their Cartesian positions from their fractional ones.
 struct OccCase {
     const char* what;
-    Vec3f xf;
+    Fractional xf;
     float occ;
     int flag;
 };

@@ -11,7 +11,7 @@ namespace {
 void place(test::Writer& w, int i, const std::string& label, int z, Vec3f xc) {
     w.atom(i, label, {});
     w.r.structure.atomic_number[static_cast<std::size_t>(i)] = z;
-    w.r.structure.cart[static_cast<std::size_t>(i)] = xc;
+    w.r.structure.cart[static_cast<std::size_t>(i)] = Cartesian{xc};
 }
 
 // Two atoms read and one image: every atom of the working list, images after the atoms read.

@@ -104,8 +104,8 @@ TEST(MoproFiles, DummyKappaAndAtomsBlocks) {
     test::RunRecords& r = w.r;
     r.ensure_dummies(123);
     r.frames.dummy_count = 123;
-    r.frames.dummy_xyz[1] = {0.5f, 0.25f, -0.125f};
-    r.frames.dummy_xyz[12] = {1.0f, 2.0f, 3.0f};
+    r.frames.dummy_xyz[1] = Fractional{0.5f, 0.25f, -0.125f};
+    r.frames.dummy_xyz[12] = Fractional{1.0f, 2.0f, 3.0f};
     r.ensure_kappa_sets(1);
     r.frames.kappa_count = 1;
     r.frames.kappa[1] = {0.0f, 1.0f, 0.98f};

@@ -33,7 +33,7 @@ void structure(test::Writer& w) {
     r.frames.mopro_similarity[2] = pad("! CONPVM H(1) H(0)", 90);
     r.ensure_dummies(1);
     r.frames.dummy_count = 1;
-    r.frames.dummy_xyz[1] = {0.5f, 0.5f, 0.5f};
+    r.frames.dummy_xyz[1] = Fractional{0.5f, 0.5f, 0.5f};
     r.ensure_kappa_sets(2);
     r.frames.kappa_count = 2;
     r.frames.kappa[1] = {0.0f, 1.0f, 1.0f};

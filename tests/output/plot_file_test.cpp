@@ -51,8 +51,8 @@ TEST(PlotFile, FramePictureOfEveryAtom) {
     r.structure.atom_count = nat;
     r.structure.label[7] = pad("C(7)", 8);
     r.structure.cart[7] = {1.0f, 2.0f, 3.0f};
-    r.frames.axis_ends[7] = {Vec3f{1.2f, 2.0f, 3.0f}, Vec3f{1.0f, 2.2f, 3.0f},
-                             Vec3f{1.0f, 2.0f, -3.2f}};
+    r.frames.axis_ends[7] = {Cartesian{1.2f, 2.0f, 3.0f}, Cartesian{1.0f, 2.2f, 3.0f},
+                             Cartesian{1.0f, 2.0f, -3.2f}};
     r.structure.label[nat] = pad("H(99)", 8);
     r.io.create(r.files.plot, "kova.spf");
     write_plot_frames(r.io, r);
@@ -79,8 +79,8 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     r.structure.frac_to_cart = {{{10.0f, 0.0f, 0.0f}, {0.0f, 20.0f, 0.0f}, {0.0f, 0.0f, 5.0f}}};
     r.ensure_dummies(12);
     r.frames.dummy_count = 12;
-    r.frames.dummy_xyz[1] = {0.5f, 0.25f, -0.1f};
-    r.frames.dummy_xyz[12] = {0.01234f, 0.0f, 1.0f};
+    r.frames.dummy_xyz[1] = Fractional{0.5f, 0.25f, -0.1f};
+    r.frames.dummy_xyz[12] = Fractional{0.01234f, 0.0f, 1.0f};
     r.io.create(r.files.plot, "kova.spf");
     write_plot_trailer(r.io, r);
     auto got = test::lines_of(w.dir.read("kova.spf"));
@@ -101,7 +101,7 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     w2.r.structure.frac_to_cart = r.structure.frac_to_cart;
     w2.r.ensure_dummies(1);
     w2.r.frames.dummy_count = 1;
-    w2.r.frames.dummy_xyz[1] = {1.5f, -2.25f, 123456.0f};
+    w2.r.frames.dummy_xyz[1] = Cartesian{1.5f, -2.25f, 123456.0f};
     w2.r.io.create(w2.r.files.plot, "kova.spf");
     write_plot_trailer(w2.r.io, w2.r);
     EXPECT_EQ(test::lines_of(w2.dir.read("kova.spf"))[0],

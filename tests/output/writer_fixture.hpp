@@ -19,7 +19,7 @@ struct Writer : Workspace {
         if (i > r.structure.atom_count) r.structure.atom_count = i;
         auto s = static_cast<std::size_t>(i);
         r.structure.label[s] = pad(label, 8);
-        r.structure.frac[s] = xf;
+        r.structure.frac[s] = Fractional{xf};
         r.structure.occupancy[s] = occ;
     }
     void plm(int i, int l, int m, float v) {

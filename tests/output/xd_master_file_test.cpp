@@ -250,9 +250,10 @@ TEST(AtomTable, Aim2tabInputHasNoHeadAndTheFixedTail) {
     f.r.options.keys.kappa = true;
     f.r.frames.dummy_count = 4;  // left from before: the analysis starts with an empty store
     frame_all(f, [&f](int i) {
-        if (i == 1) add_dummy_atom(f.r.io, f.r, false, {0.0f, 0.0f, -0.4692f});  // between the Hs
+        if (i == 1) add_dummy_atom(f.r.io, f.r, Cartesian{0.0f, 0.0f, -0.4692f});  // between the Hs
         if (i == 3)
-            for (int n = 2; n <= 10; ++n) add_dummy_atom(f.r.io, f.r, false, {10.0f * n, 0.0f, 0.0f});
+            for (int n = 2; n <= 10; ++n)
+                add_dummy_atom(f.r.io, f.r, Cartesian{10.0f * n, 0.0f, 0.0f});
     });
     ASSERT_EQ(f.r.frames.dummy_count, 10);
 
@@ -322,7 +323,7 @@ TEST(AtomTable, ShelxInputAddsRefinementClosingAndPropertyModules) {
     f.r.structure.frac_to_cart = Mat3f{{{10, 0, 0}, {0, 10, 0}, {0, 0, 10}}};
     f.r.structure.cart_to_frac = Mat3f{{{0.1f, 0, 0}, {0, 0.1f, 0}, {0, 0, 0.1f}}};
     frame_all(f, [&f](int i) {
-        if (i == 2) add_dummy_atom(f.r.io, f.r, true, {0.5f, 0.5f, 0.5f});
+        if (i == 2) add_dummy_atom(f.r.io, f.r, Fractional{0.5f, 0.5f, 0.5f});
     });
     auto mas = f.file("xd_kova.mas");
     // header, 3 atoms, dummy, END ATOM, 13 refinement, key header + 3, 2 kappa, 4 tail,

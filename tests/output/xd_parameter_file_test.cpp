@@ -43,8 +43,8 @@ TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
     q.structure.table_count = 1;
     q.ensure_dummies(2);
     q.frames.dummy_count = 2;
-    q.frames.dummy_xyz[1] = {0.5f, -0.25f, 1.0f};
-    q.frames.dummy_xyz[2] = {-12.3456f, 0.0f, 123.0f};  // Cartesian input keeps Å
+    q.frames.dummy_xyz[1] = Fractional{0.5f, -0.25f, 1.0f};
+    q.frames.dummy_xyz[2] = Cartesian{-12.3456f, 0.0f, 123.0f};  // Cartesian input keeps Å
     q.io.create(q.files.xd_parameters, "xd_kova.inp");
     write_xd_parameter_head(q.io, q);
     auto got = w2.file(q.files.xd_parameters, "xd_kova.inp");

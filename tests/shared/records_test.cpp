@@ -60,5 +60,52 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
     }
 }
 
+// One routine sets an atom's position: the kind given is kept as given and the other kind
+// follows from it, through the cell for crystal input; Cartesian input has no fractional
+// coordinates, so they are 0 whatever the slot held.
+TEST(Records, PlaceAtomDerivesTheOtherKind) {
+    // cell: x = 10 u - 2 w, y = 20 v, z = 5 w; inverse: u = 0.1 x + 0.04 z, v = 0.05 y, w = 0.2 z
+    const Mat3f cell{{{10, 0, -2}, {0, 20, 0}, {0, 0, 5}}};
+    const Mat3f inverse{{{0.1f, 0, 0.04f}, {0, 0.05f, 0}, {0, 0, 0.2f}}};
+    struct Case {
+        const char* what;
+        bool crystal;
+        bool fractional_given;
+        Vec3f given;
+        Vec3f want_frac, want_cart;
+    };
+    const Case cases[] = {
+        // 5 + 0 - 2 = 3, 20 * 0.25 = 5, 5 * 1 = 5
+        {"fractional", true, true, {0.5f, 0.25f, 1.0f}, {0.5f, 0.25f, 1.0f}, {3, 5, 5}},
+        // 0.3 + 0.2 = 0.5, 0.05 * 5 = 0.25, 0.2 * 5 = 1
+        {"Cartesian, crystal input", true, false, {3, 5, 5}, {0.5f, 0.25f, 1.0f}, {3, 5, 5}},
+        {"Cartesian input", false, false, {3, 5, 5}, {0, 0, 0}, {3, 5, 5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Records r;
+        r.ensure_atoms(2);
+        r.options.crystal_input = c.crystal;
+        if (c.crystal) {
+            r.structure.frac_to_cart = cell;
+            r.structure.cart_to_frac = inverse;
+        }
+        r.structure.frac[2] = Fractional{9, 9, 9};  // what the slot held before
+        r.structure.cart[2] = Cartesian{9, 9, 9};
+        if (c.fractional_given)
+            place_atom(r.structure, 2, Fractional{c.given});
+        else
+            place_atom(r, 2, Cartesian{c.given});
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(r.structure.frac[2][k], c.want_frac[k], 1e-6f) << k;
+            EXPECT_NEAR(r.structure.cart[2][k], c.want_cart[k], 1e-6f) << k;
+        }
+        // the kind given is kept exactly; atom 1 is not touched
+        EXPECT_EQ(c.fractional_given ? Vec3f(r.structure.frac[2]) : Vec3f(r.structure.cart[2]),
+                  c.given);
+        EXPECT_EQ(r.structure.cart[1], (Vec3f{0, 0, 0}));
+    }
+}
+
 }  // namespace
 }  // namespace kova

@@ -69,7 +69,7 @@ inline void random_cluster(Records& r, int n, unsigned seed, float volume = 12.0
         r.structure.atomic_number[k] = zs[pick(g)];
         r.structure.label[k] = pad(numbered("A", k), 8);
         r.structure.cart[k] = {u(g), u(g), u(g)};
-        r.structure.frac[k] = r.structure.cart[k];
+        r.structure.frac[k] = Fractional{r.structure.cart[k]};
         int d = disorder ? dice(g) : 0;
         r.structure.occupancy_flag[k] = d == 0 ? -1 : (d == 1 ? 1 : 0);
         r.structure.occupancy[k] = d == 0 ? (dice(g) < 10 ? 0.5f : 0.6f) : 1.0f;

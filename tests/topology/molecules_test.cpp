@@ -233,12 +233,12 @@ void random_crystal(Bench& b, unsigned seed, int ncells) {
                                                   : "S",
                                          b.r.structure.atom_count + 1),
                           z, 0, 0, 0);
-            b.r.structure.frac[at] = frac_of(b.r.structure.frac_to_cart, p);
+            b.r.structure.frac[at] = Fractional{frac_of(b.r.structure.frac_to_cart, p)};
             test::set_cartesian(b.r, at, at);
             if (g() % 3 == 0) {  // a hydrogen atom on it
                 int hk = atom(b, test::numbered("H", b.r.structure.atom_count + 1), 1, 0, 0, 0);
                 Vec3f q = {p[0] + 0.6f, p[1] - 0.5f, p[2] + 0.6f};
-                b.r.structure.frac[hk] = frac_of(b.r.structure.frac_to_cart, q);
+                b.r.structure.frac[hk] = Fractional{frac_of(b.r.structure.frac_to_cart, q)};
                 test::set_cartesian(b.r, hk, hk);
             }
             float th = 6.2831853f * u(g), ph = std::acos(2 * u(g) - 1);

@@ -105,8 +105,8 @@ inline void complete_molecules_scan(Records& r) {
                             s.atomic_number[k] = s.atomic_number[i];
                             s.occupancy[k] = s.occupancy[i];
                             s.occupancy_flag[k] = s.occupancy_flag[i];
-                            s.frac[k] = xf;
-                            s.cart[k] = xc;
+                            s.frac[k] = Fractional{xf};
+                            s.cart[k] = Cartesian{xc};
                             t.source_atom[k] = i;
                             ++t.image_count[i];
                             t.list_size = k;
