@@ -58,9 +58,9 @@ struct Keys {
 };
 // TOLS (Å).
 struct Tolerances {
-    float bond = 0.0f;   // added to the sum of the covalent radii
-    float ring = 0.0f;   // ring planarity limit
-    float group = 0.0f;  // group planarity limit
+    float bond = 0.2f;   // added to the sum of the covalent radii
+    float ring = 0.1f;   // ring planarity limit
+    float group = 0.1f;  // group planarity limit
 };
 
 // The structure file formats FORMAT chooses from.
@@ -75,14 +75,15 @@ enum class RenameMode {
     per_type,   // a running number per SFAC type (any other mode)
 };
 
-// The options of the instruction file (kova.inp); `set_defaults` gives the defaults.
+// The options of the instruction file (kova.inp); each starts at the default a run has before
+// the file is read.
 struct Options {
     InputFormat input_format = InputFormat::none;
     // Crystal input (SHELX, XD): fractional coordinates, a cell and symmetry; otherwise
     // Cartesian atoms only (AIM2TAB, PLATON).
-    bool crystal_input = false;
-    int verbosity = 0;      // VERBOSE; levels 2 and 3 add listing detail
-    int ncells = 0;         // NCELLS: lattice shifts -n..n per axis; -1 no completion
+    bool crystal_input = true;
+    int verbosity = 1;      // VERBOSE; levels 2 and 3 add listing detail
+    int ncells = -1;        // NCELLS: lattice shifts -n..n per axis; -1 no completion
     // File names are held whole, as written (trailing blanks are no part of a name).
     std::string databank_file;   // DATABANK, KOVA_DB or the prompt's answer
     std::string structure_file;  // the INPUT line's name the structure reader reads (for XD
@@ -92,13 +93,14 @@ struct Options {
     // the DATABANK name, "" when none: the open errors name it, as a name holds no blank.
     std::string word_after_input_names, word_after_databank_name;
     bool search_rings = false;  // RINGS given: the ring search runs
-    PvScaling pv_scaling = PvScaling::none;  // SCALE; difference unless it says otherwise
+    // SCALE; none until the instruction reader sets it (difference unless SCALE says otherwise)
+    PvScaling pv_scaling = PvScaling::none;
     bool databank = false;    // DATABANK given
     bool extend_h = false;    // Extend_H given
     bool to_xd = false;       // TOXD given: plain SHELX-to-XD conversion
     bool simple = false;      // SIMPLE given: the simple model of chemical equivalence
     // CHEMCON: equivalent hydrogen / non-hydrogen atoms share kappa sets
-    bool chem_constraints_h = false, chem_constraints_other = false;
+    bool chem_constraints_h = true, chem_constraints_other = true;
     // DISORD: Extend_H moves the hydrogen atoms of disordered parts; the databank applies to them
     bool disorder_extend_h = false, disorder_databank = false;
     bool rename_atoms = false;  // RENAME: SHELX atoms named by element and running number
@@ -186,11 +188,12 @@ struct Structure {
     Mat3f frac_to_cart{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};  // cart(k) = sum_j m[k][j] frac(j)
     Mat3f cart_to_frac{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
     Symmetry symmetry;
-    std::array<float, max_free_vars + 1> free_var{};  // 1..200 (SHELX FVAR)
-    std::array<float, 7> weight{};                    // 1..6 (SHELX WGHT)
+    // 1..200 (SHELX FVAR): the overall scale 1.0, the others 0.0 until read
+    std::array<float, max_free_vars + 1> free_var{0.0f, 1.0f};
+    std::array<float, 7> weight{0.0f, -2.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.33333334f};  // 1..6 (WGHT)
     int free_var_count = 0;
     int table_count = 0;  // scattering tables: the largest table, at least 1
-    std::string model_name = std::string(20, ' ');    // XD model name
+    std::string model_name = "TEST" + std::string(16, ' ');  // XD model name, 20 characters
     ShelxHead shelx_head;  // SHELX input
     XdMasterCopy xd_master;  // XD input
 };
@@ -392,7 +395,8 @@ struct Records {
 
     DatabankResults databank;
 
-    // Every record at its starting state, with the element tables filled in.
+    // Every record at the state a run starts from: the options at their defaults, the element
+    // tables filled in, no atoms.
     Records();
 
     // Number of atom slots available (1..atom_slots()).
@@ -423,8 +427,5 @@ int atomic_number(std::string_view symbol);
 
 // The name of a scaling method in the listing ("difference" also when none was chosen).
 const char* pv_scaling_name(PvScaling method);
-
-// Defaults of the option records and cleared per-atom records.
-void set_defaults(Records& r);
 
 }  // namespace kova
