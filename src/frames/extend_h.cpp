@@ -167,20 +167,16 @@ const Row* classify(BondSurroundings& bond, const HydrogenParent& parent_data) {
 
 // Moves the hydrogen atom along the bond to `length` from its parent. Later searches find the
 // hydrogen at its new place; the stored neighbour tables keep the old X-H distance.
-void move_hydrogen(Records& r, int parent, int hydrogen, float length) {
-    const auto h = static_cast<std::size_t>(hydrogen);
-    Vec3f& hydrogen_position = r.structure.cart[h];
-    hydrogen_position =
-        extend_bond(r.structure.cart[static_cast<std::size_t>(parent)], hydrogen_position, length)
-            .end;
-    if (r.options.crystal_input)
-        r.structure.frac[h] = to_fractional(r.structure.cart_to_frac, hydrogen_position);
-    atom_moved(r, hydrogen);
+void move_hydrogen(Records& r, NeighbourIndex& neighbours, int parent, int hydrogen,
+                   float length) {
+    const Vec3f& from = r.structure.cart[static_cast<std::size_t>(hydrogen)];
+    move_atom(r, neighbours, hydrogen,
+              extend_bond(r.structure.cart[static_cast<std::size_t>(parent)], from, length).end);
 }
 
 }  // namespace
 
-void extend_xh_bond(Io& io, Records& r, int parent, int hydrogen,
+void extend_xh_bond(Io& io, Records& r, NeighbourIndex& neighbours, int parent, int hydrogen,
                     const HydrogenParent& parent_data) {
     if (parent < 1 || parent > r.atom_slots() || hydrogen < 1 || hydrogen > r.atom_slots()) return;
     const int out = r.files.listing;
@@ -211,7 +207,7 @@ void extend_xh_bond(Io& io, Records& r, int parent, int hydrogen,
     float length = old_length;
     if (found) {
         length = found->distance;
-        move_hydrogen(r, parent, hydrogen, length);
+        move_hydrogen(r, neighbours, parent, hydrogen, length);
         io.write(out, bond + found->group + " =" + ff(old_length, 7, 3) + " /" + ff(length, 7, 3) +
                           " Angstroms");
     } else {

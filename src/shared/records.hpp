@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -223,9 +222,6 @@ struct NeighbourTable {
     std::vector<int> type_atomic_number, type_size;
     std::vector<std::vector<int>> type_atom;
 };
-// The spatial index of the working list kept by the neighbour search (topology/neighbours.cpp).
-struct NeighbourIndex;
-
 // The reduced connectivity table of the ring search: the atoms of the working list that can
 // lie in a ring (open atoms removed) and the links among them.
 struct ReducedTable {
@@ -341,7 +337,9 @@ struct DatabankResults {
 // Look-up indexes beside the records: derived data only, each brought back in line with the
 // records it indexes by the search that finds it out of date, so that repeated searches give
 // the answers of the plain scans without scanning. The frame analysis also drops them all
-// when it starts, as it empties the dummy store.
+// when it starts, as it empties the dummy store. (The neighbour index and the frame index,
+// which must be told of the writes that change what they index, are no records: the stages
+// that search through them hold them, topology/neighbours.hpp and frames/frame_analysis.hpp.)
 
 // The dummy store, for the reuse test of the frame analysis (frames/dummies.cpp).
 struct DummyIndex {
@@ -371,10 +369,6 @@ struct SearchIndexes {
     mutable RingIndex rings;
 };
 
-// Lookup tables of the frame analysis over the earlier atoms and the kappa sets
-// (src/frames/frame_index.hpp).
-struct FrameIndex;
-
 struct Records {
     Files files;
     Options options;
@@ -383,14 +377,7 @@ struct Records {
     Elements elements;
 
     Topology topology;
-    // Rebuilt when the working list changes, by the searches, which only read the records.
-    mutable std::shared_ptr<NeighbourIndex> neighbour_index;
-
     FrameResults frames;
-    // Derived from the records only, and kept up to date by the questions that use it, which
-    // therefore take const Records&.
-    mutable std::shared_ptr<FrameIndex> frame_index;
-
     SearchIndexes index;
 
     DatabankResults databank;

@@ -12,6 +12,7 @@
 #include "output/mopro_files.hpp"
 #include "output/xh_bond_files.hpp"
 #include "shared/errors.hpp"
+#include "topology/neighbours.hpp"
 
 namespace kova {
 namespace {
@@ -68,7 +69,8 @@ Moved extend(Molecule& m, int h) {
     Moved mv;
     mv.before = dist(r, p, h);
     int from = m.mark();
-    extend_xh_bond(r.io, r, p, h, parent);
+    NeighbourIndex index(r);
+    extend_xh_bond(r.io, r, index, p, h, parent);
     mv.after = dist(r, p, h);
     mv.listing = m.listing(from);
     return mv;
@@ -336,7 +338,8 @@ TEST(ExtendH, ClassificationRows) {
             parent.count, r.structure.atomic_number[x],
             parent.type_atomic_number[1] == 1 ? parent.type_size[1] : 0};
         float before = dist(r, x, h);
-        extend_xh_bond(r.io, r, x, h, parent_data);
+        NeighbourIndex index(r);
+        extend_xh_bond(r.io, r, index, x, h, parent_data);
         auto out = g.f.file("kova.out");
         std::string lx = trim(r.structure.label[x]);
         ASSERT_FALSE(out.empty()) << c.bonds;
@@ -383,7 +386,9 @@ TEST(ExtendH, LongIndicesAndLabels) {
     int s = m.at("S(12345)", {0, 0, 0});
     int h = m.at("H1", {1.40f, 0, 0});
     m.r.structure.atom_count = m.r.topology.list_size = h;
-    extend_xh_bond(m.r.io, m.r, s, h, {.neighbours = 2, .atomic_number = 16, .hydrogens = 1});
+    NeighbourIndex index(m.r);
+    extend_xh_bond(m.r.io, m.r, index, s, h,
+                   {.neighbours = 2, .atomic_number = 16, .hydrogens = 1});
     EXPECT_FLOAT_EQ(m.r.structure.cart[h][0], 1.338f);
     const RestraintFiles files = restraint_files(m);
     // "S(12345)" -> name "S12345", its first 8 characters cut to 5: "S1234"; "H1" -> "   H1"
