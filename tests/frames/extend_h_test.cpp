@@ -402,6 +402,29 @@ TEST(ExtendH, LongIndicesAndLabels) {
     EXPECT_EQ(con[5], "CON 1 Z/12345 -1 Z/12346 = 0");
 }
 
+// The hydrogen atom moves through the index that the later searches of the frame analysis use:
+// in a long list (where no search compares the index with the records) an S-H hydrogen 3.0 Å
+// out, too far for a bond (limit 1.02 + 0.2 + 0.40 = 1.62 Å), is found bonded at 1.338 Å by
+// the covalent search around S through that index once the bond is extended.
+TEST(ExtendH, LaterSearchesFindTheHydrogenWhereItWent) {
+    Molecule m;
+    for (int i = 1; i <= 6000; ++i)
+        m.at("XE(" + std::to_string(i) + ")",
+             {5.0f * static_cast<float>(i % 100), 5.0f * static_cast<float>(i / 100), 50});
+    const int s = m.at("S(1)", {0, 0, 0});
+    const int h = m.at("H1", {3.0f, 0, 0});
+    m.r.structure.atom_count = m.r.topology.list_size = h;
+    NeighbourIndex index(m.r);
+    EXPECT_EQ(find_neighbours(m.r.io, m.r, index, s, 0.0f, false).count, 0);
+    extend_xh_bond(m.r.io, m.r, index, s, h,
+                   {.neighbours = 1, .atomic_number = 16, .hydrogens = 1});
+    const NeighbourList g = find_neighbours(m.r.io, m.r, index, s, 0.0f, false);
+    ASSERT_EQ(g.count, 1);
+    EXPECT_EQ(g.atom[1], h);
+    EXPECT_FLOAT_EQ(m.r.structure.cart[h][0], 1.338f);
+    EXPECT_FLOAT_EQ(g.distance[1], 1.338f);
+}
+
 TEST(ExtendH, ResidueNamesInMoProRecords) {
     Molecule m;
     int o = m.at("O(1)", {0, 0, 0});
