@@ -171,7 +171,6 @@ struct Workspace {
 
     explicit Workspace(WorkspaceSetup setup = {}) {
         r.io.bind(dir.path(), &in, &out, setup.errors_on_terminal ? &out : &errs);
-        set_defaults(r);
         if (setup.listing) r.io.create(r.files.listing, "kova.out");
     }
     // The terminal's lines so far.

@@ -370,10 +370,11 @@ PseudoAtom free_atom_parameters(int atomic_number) {
     return parameters;
 }
 
-PseudoAtom assign_from_databank(Io& io, Records& r, Databank& databank, int atom,
-                                const PlanarSituation& planar, const HydrogenParent& parent) {
-    const NeighbourList neighbours = find_neighbours(io, r, atom, 0.0f, false);
-    return match_databank_entry(io, databank, databank_query(r, atom, neighbours, planar, parent),
+PseudoAtom assign_from_databank(Io& io, Records& r, Databank& databank, NeighbourIndex& neighbours,
+                                int atom, const PlanarSituation& planar,
+                                const HydrogenParent& parent) {
+    const NeighbourList found = find_neighbours(io, r, neighbours, atom, 0.0f, false);
+    return match_databank_entry(io, databank, databank_query(r, atom, found, planar, parent),
                                 r.databank);
 }
 

@@ -167,17 +167,17 @@ const Row* classify(BondSurroundings& bond, const HydrogenParent& parent_data) {
 
 // Moves the hydrogen atom along the bond to `length` from its parent. Later searches find the
 // hydrogen at its new place; the stored neighbour tables keep the old X-H distance.
-void move_hydrogen(Records& r, int parent, int hydrogen, float length) {
-    place_atom(r, hydrogen,
-               extend_bond(r.structure.cart[static_cast<std::size_t>(parent)],
-                           r.structure.cart[static_cast<std::size_t>(hydrogen)], length)
-                   .end);
-    atom_moved(r, hydrogen);
+void move_hydrogen(Records& r, NeighbourIndex& neighbours, int parent, int hydrogen,
+                   float length) {
+    move_atom(r, neighbours, hydrogen,
+              extend_bond(r.structure.cart[static_cast<std::size_t>(parent)],
+                          r.structure.cart[static_cast<std::size_t>(hydrogen)], length)
+                  .end);
 }
 
 }  // namespace
 
-void extend_xh_bond(Io& io, Records& r, int parent, int hydrogen,
+void extend_xh_bond(Io& io, Records& r, NeighbourIndex& neighbours, int parent, int hydrogen,
                     const HydrogenParent& parent_data) {
     if (parent < 1 || parent > r.atom_slots() || hydrogen < 1 || hydrogen > r.atom_slots()) return;
     const int out = r.files.listing;
@@ -208,7 +208,7 @@ void extend_xh_bond(Io& io, Records& r, int parent, int hydrogen,
     float length = old_length;
     if (found) {
         length = found->distance;
-        move_hydrogen(r, parent, hydrogen, length);
+        move_hydrogen(r, neighbours, parent, hydrogen, length);
         io.write(out, bond + found->group + " =" + ff(old_length, 7, 3) + " /" + ff(length, 7, 3) +
                           " Angstroms");
     } else {

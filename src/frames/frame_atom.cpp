@@ -15,6 +15,7 @@
 #include "frames/dummies.hpp"
 #include "frames/equivalence.hpp"
 #include "frames/extend_h.hpp"
+#include "frames/frame_analysis.hpp"
 #include "frames/frame_driver.hpp"
 #include "frames/frame_rules.hpp"
 #include "frames/shape_symmetry.hpp"
@@ -267,12 +268,12 @@ std::pair<int, int> empty_neighbourhood_points(const Records& r, int i) {
 
 // No neighbours (fewer than 2 under TOXD): the nearest atoms at growing radii, or else two
 // fixed points.
-void empty_neighbourhood(Io& io, const Records& r, int i, Frame& f) {
+void empty_neighbourhood(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f) {
     float radius = 5.0f;
-    NeighbourList found = find_neighbours(io, r, i, radius, true);
+    NeighbourList found = find_neighbours(io, r, neighbours, i, radius, true);
     while (found.count < 2 && radius < 20.0f) {
         radius += 1.0f;
-        found = find_neighbours(io, r, i, radius, true);
+        found = find_neighbours(io, r, neighbours, i, radius, true);
     }
     f.site_symmetry = "NO";
     f.axis1 = 'X';
@@ -452,39 +453,41 @@ Frame start_frame(Io& io, const Records& r, int i) {
 
 // The group planarity and the equal pairs, the rule by neighbour count, and for three or four
 // neighbours the check that the neighbours have the site symmetry the rule gave.
-void frame_by_neighbour_count(Io& io, const Records& r, int i, Frame& f) {
+void frame_by_neighbour_count(Io& io, const Records& r, NeighbourIndex& neighbours, int i,
+                              Frame& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     if (neighbour_count >= 3) group_planarity(io, r, i, f);
     equal_pairs(io, r, i, f);
-    frame_rules(io, r, i, f);
+    frame_rules(io, r, neighbours, i, f);
     if (neighbour_count >= 3) keep_site_symmetry_true(io, r, i, f);
 }
 
 // The frame the decision and the rules give atom i, before the X-H extension and the last
 // check that keeps it defined.
-Frame decide_frame(Io& io, const Records& r, int i) {
+Frame decide_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i) {
     list_stored_neighbours(io, r, i, r.files.listing);
     Frame f = start_frame(io, r, i);
     const int neighbour_count = r.topology.neighbours[i].count;
     const bool toxd = r.options.to_xd;
     if ((toxd && neighbour_count < 2) || (!toxd && neighbour_count == 0))
-        empty_neighbourhood(io, r, i, f);
+        empty_neighbourhood(io, r, neighbours, i, f);
     else if (neighbour_count > 4 || toxd || (!f.atom_disordered && f.neighbour_disordered))
         no_rule(io, r, i, f);
     else if (!ring_situation(io, r, i, f))
-        frame_by_neighbour_count(io, r, i, f);
+        frame_by_neighbour_count(io, r, neighbours, i, f);
     return f;
 }
 
 }  // namespace
 
-Frame frame_atom(Io& io, Records& r, int i, Databank* databank) {
-    Frame f = decide_frame(io, r, i);
+Frame frame_atom(Io& io, Records& r, int i, FrameAnalysis& analysis) {
+    Frame f = decide_frame(io, r, analysis.neighbours, i);
     // The hydrogen rule's atom moves out to the standard X-H distance at once, so that the last
     // check and the tail see it where it stays; its targets stay as the rule chose them.
-    if (f.parent != 0 && r.options.extend_h) extend_xh_bond(io, r, f.parent, i, f.parent_data);
+    if (f.parent != 0 && r.options.extend_h)
+        extend_xh_bond(io, r, analysis.neighbours, f.parent, i, f.parent_data);
     keep_frame_defined(io, r, i, f);
-    frame_tail(io, r, i, f, databank);
+    frame_tail(io, r, i, f, analysis);
     return f;
 }
 

@@ -87,13 +87,13 @@ void fixed_point_target(Io& io, const Records& r, int i, Frame& f, int which);
 // True when the frame's two targets lie away from the atom and off one line through it.
 bool frame_defined(const Records& r, int i, const Frame& f);
 
-struct Databank;  // databank/databank_file.hpp
+struct FrameAnalysis;  // frames/frame_analysis.hpp
 
 // Once the frame of atom i is final, records it (its site symmetry, its new dummies, a ring's
 // centre dummy, a hydrogen atom's parent data) and what follows from it: functional group,
 // kappa set, atom-table line (shown on the terminal and in the listing), MoPro lines, frame
 // picture, populations (from the databank when the run has one) and the row of the XD atom
 // table.
-void frame_tail(Io& io, Records& r, int i, Frame& f, Databank* databank);
+void frame_tail(Io& io, Records& r, int i, Frame& f, FrameAnalysis& analysis);
 
 }  // namespace kova

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "frames/atom_table.hpp"
-#include "frames/frame_index.hpp"
 
 namespace kova {
 
@@ -15,17 +14,17 @@ void start_frame_analysis(Io& io, Records& r) {
     r.frames.xh_restraints.clear();
     r.frames.group_picture.clear();
     r.index = SearchIndexes{};
-    forget_frame_index(r);
     show_atom_table_header(io);
 }
 
 void frame_all_atoms(Io& io, Records& r, Databank* databank) {
     start_frame_analysis(io, r);
+    FrameAnalysis analysis(r, databank);
     // group.ang shows the last group picture drawn: an earlier one is of no use after it.
     std::vector<GroupPictureAtom> last_picture;
     for (int i = 1; i <= r.structure.atom_count; ++i) {
         list_atom_start(io, r, i);
-        Frame f = frame_atom(io, r, i, databank);
+        Frame f = frame_atom(io, r, i, analysis);
         if (f.group && !f.group->picture.empty()) last_picture = std::move(f.group->picture);
     }
     r.frames.group_picture = std::move(last_picture);

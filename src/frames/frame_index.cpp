@@ -29,25 +29,6 @@ std::size_t label_hash(std::string_view label) {
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
-// The slot of `label` in the table: the one holding an atom of that label, or the free slot
-// where it would go.
-std::size_t label_slot(const Records& r, const FrameIndex& index, std::string_view label) {
-    const std::size_t mask = index.last_atom.size() - 1;
-    for (std::size_t s = label_hash(label) & mask;; s = (s + 1) & mask) {
-        const int j = index.last_atom[s];
-        if (j == 0 || trimmed(r.structure.label[static_cast<std::size_t>(j)]) == label) return s;
-    }
-}
-
-void index_labels(const Records& r, FrameIndex& index) {
-    const int atom_count = std::max(r.structure.atom_count, 0);
-    index.last_atom.assign(std::bit_ceil(2 * static_cast<std::size_t>(atom_count) + 2), 0);
-    for (int j = 1; j <= atom_count; ++j) {
-        const std::string_view label = trimmed(r.structure.label[static_cast<std::size_t>(j)]);
-        index.last_atom[label_slot(r, index, label)] = j;
-    }
-}
-
 void add_int(std::string& key, int v) {
     char buf[16];
     key.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
@@ -99,45 +80,61 @@ const FirstAtomByKey& keys_before(FirstAtomByKey& table, int i, Key key) {
     return table;
 }
 
-bool is_free_set(const Records& r, int k, int table) {
-    if (k < 1 || k > r.frames.kappa_count || k >= static_cast<int>(r.frames.kappa_table.size()))
+// Set k has the scattering table `table` and the kappas of the free atom; whether it counts
+// as given values (k up to frames.kappa_count) is asked apart.
+bool free_atom_kappas(const Records& r, int k, int table) {
+    if (k < 1 || k >= static_cast<int>(r.frames.kappa_table.size()) ||
+        k >= static_cast<int>(r.frames.kappa.size()))
         return false;
     return r.frames.kappa_table[k] == table && std::fabs(r.frames.kappa[k][1] - 1.0f) <= 0.0001f &&
            std::fabs(r.frames.kappa[k][2] - 1.0f) <= 0.0001f;
 }
 
-void note_set(const Records& r, FrameIndex& index, int k) {
-    if (auto it = index.listed_under.find(k); it != index.listed_under.end()) {
-        index.free_sets[it->second].erase(k);
-        index.listed_under.erase(it);
+}  // namespace
+
+FrameIndex::FrameIndex(const Records& r) {
+    const int sets = static_cast<int>(std::min(r.frames.kappa_table.size(), r.frames.kappa.size()));
+    for (int k = 1; k < sets; ++k) note_set(r, k);
+}
+
+void FrameIndex::follow_atoms(const Records& r) {
+    if (atom_count_ == r.structure.atom_count) return;
+    atom_count_ = r.structure.atom_count;
+    last_atom_.clear();
+    hydrogen_sets_ = FirstAtomByKey{};
+    equivalents_ = FirstAtomByKey{};
+}
+
+std::size_t FrameIndex::label_slot(const Records& r, std::string_view label) const {
+    const std::size_t mask = last_atom_.size() - 1;
+    for (std::size_t s = label_hash(label) & mask;; s = (s + 1) & mask) {
+        const int j = last_atom_[s];
+        if (j == 0 || trimmed(r.structure.label[static_cast<std::size_t>(j)]) == label) return s;
+    }
+}
+
+void FrameIndex::index_labels(const Records& r) {
+    const int atom_count = std::max(r.structure.atom_count, 0);
+    last_atom_.assign(std::bit_ceil(2 * static_cast<std::size_t>(atom_count) + 2), 0);
+    for (int j = 1; j <= atom_count; ++j) {
+        const std::string_view label = trimmed(r.structure.label[static_cast<std::size_t>(j)]);
+        last_atom_[label_slot(r, label)] = j;
+    }
+}
+
+void FrameIndex::note_set(const Records& r, int k) {
+    if (auto it = listed_under_.find(k); it != listed_under_.end()) {
+        free_sets_[it->second].erase(k);
+        listed_under_.erase(it);
     }
     if (k < 1 || k >= static_cast<int>(r.frames.kappa_table.size())) return;
     const int table = r.frames.kappa_table[k];
-    if (!is_free_set(r, k, table)) return;
-    index.free_sets[table].insert(k);
-    index.listed_under[k] = table;
+    if (!free_atom_kappas(r, k, table)) return;
+    free_sets_[table].insert(k);
+    listed_under_[k] = table;
 }
 
-// The tables, made when first asked for: the kappa sets as they stand, and the tables of the
-// atoms afresh whenever other atoms have been read.
-FrameIndex& index_of(const Records& r) {
-    if (!r.frame_index) {
-        r.frame_index = std::make_shared<FrameIndex>();
-        for (int k = 1; k <= r.frames.kappa_count; ++k) note_set(r, *r.frame_index, k);
-    }
-    FrameIndex& index = *r.frame_index;
-    if (index.atom_count != r.structure.atom_count) {
-        index.atom_count = r.structure.atom_count;
-        index.last_atom.clear();
-        index.hydrogen_sets = FirstAtomByKey{};
-        index.equivalents = FirstAtomByKey{};
-    }
-    return index;
-}
-
-}  // namespace
-
-int target_number(const Records& r, std::string_view label) {
+int target_number(const Records& r, FrameIndex& index, std::string_view label) {
     const std::string t = trim(label);
     if (t.size() > 3 && t.compare(0, 3, "DUM") == 0 && t.size() <= 3 + 9) {
         bool digits = true;
@@ -148,19 +145,20 @@ int target_number(const Records& r, std::string_view label) {
                 return r.structure.atom_count + static_cast<int>(k);
         }
     }
-    FrameIndex& index = index_of(r);
-    if (index.last_atom.empty()) index_labels(r, index);
-    return index.last_atom[label_slot(r, index, t)];
+    index.follow_atoms(r);
+    if (index.last_atom_.empty()) index.index_labels(r);
+    return index.last_atom_[index.label_slot(r, t)];
 }
 
-int first_h_equivalent(const Records& r, int i) {
-    const FirstAtomByKey& table = keys_before(index_of(r).hydrogen_sets, i,
-                                              [&r](int j) { return hydrogen_set_key(r, j); });
+int first_h_equivalent(const Records& r, FrameIndex& index, int i) {
+    index.follow_atoms(r);
+    const FirstAtomByKey& table =
+        keys_before(index.hydrogen_sets_, i, [&r](int j) { return hydrogen_set_key(r, j); });
     const auto it = table.first.find(hydrogen_set_key(r, i));
     return it == table.first.end() ? 0 : it->second;
 }
 
-int first_equivalent(Io& io, const Records& r, int i) {
+int first_equivalent(Io& io, const Records& r, FrameIndex& index, int i) {
     auto scan = [&io, &r, i] {
         for (int j = 1; j < i; ++j)
             if (atoms_equivalent(io, r, i, j, kappa_set_checks)) return j;
@@ -168,28 +166,38 @@ int first_equivalent(Io& io, const Records& r, int i) {
     };
     // At VERBOSE 3 the test lists every comparison, so the comparisons themselves are made.
     if (r.options.verbosity >= 3) return scan();
-    const FirstAtomByKey& table = keys_before(index_of(r).equivalents, i,
-                                              [&r](int j) { return equivalence_key(r, j); });
+    index.follow_atoms(r);
+    const FirstAtomByKey& table =
+        keys_before(index.equivalents_, i, [&r](int j) { return equivalence_key(r, j); });
     const auto it = table.first.find(equivalence_key(r, i));
     if (it == table.first.end()) return 0;
     if (atoms_equivalent(io, r, i, it->second, kappa_set_checks)) return it->second;
     return scan();  // the key and the test disagree: trust the test
 }
 
-int free_kappa_set(const Records& r, int table) {
-    FrameIndex& index = index_of(r);
-    const auto it = index.free_sets.find(table);
-    if (it == index.free_sets.end()) return 0;
-    for (auto k = it->second.begin(); k != it->second.end();) {
-        if (is_free_set(r, *k, table)) return *k;
-        index.listed_under.erase(*k);
+int free_kappa_set(const Records& r, FrameIndex& index, int table) {
+    const auto it = index.free_sets_.find(table);
+    if (it == index.free_sets_.end()) return 0;
+    // In ascending order: the first set that has been given values decides, and none after a
+    // set beyond frames.kappa_count has.
+    for (auto k = it->second.begin(); k != it->second.end() && *k <= r.frames.kappa_count;) {
+        if (free_atom_kappas(r, *k, table)) return *k;
+        index.listed_under_.erase(*k);  // written past the index: it is free no more
         k = it->second.erase(k);
     }
     return 0;
 }
 
-void kappa_set_changed(const Records& r, int k) { note_set(r, index_of(r), k); }
+void set_kappa_table(Records& r, FrameIndex& index, int k, int table) {
+    r.frames.kappa_table[static_cast<std::size_t>(k)] = table;
+    index.note_set(r, k);
+}
 
-void forget_frame_index(Records& r) { r.frame_index.reset(); }
+void set_kappas(Records& r, FrameIndex& index, int k, float kappa, float kappa_prime) {
+    auto& set = r.frames.kappa[static_cast<std::size_t>(k)];
+    set[1] = kappa;
+    set[2] = kappa_prime;
+    index.note_set(r, k);
+}
 
 }  // namespace kova

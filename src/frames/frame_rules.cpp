@@ -43,11 +43,11 @@ struct Searched {
 // listed in full, until `take` accepts an atom: take(m, c) is asked of the m-th atom c of a
 // search, in ascending distance.
 template <typename Take>
-Searched search_growing(Io& io, const Records& r, int centre, float first, float step, int searches,
-                        Take take) {
+Searched search_growing(Io& io, const Records& r, NeighbourIndex& neighbours, int centre,
+                        float first, float step, int searches, Take take) {
     float radius = first;
     for (int n = 1;; ++n) {
-        const NeighbourList found = find_neighbours(io, r, centre, radius, true);
+        const NeighbourList found = find_neighbours(io, r, neighbours, centre, radius, true);
         for (int m = 1; m <= found.count; ++m)
             if (take(m, found.atom[m])) return {found.atom[m], radius};
         if (n == searches) return {0, radius};
@@ -94,7 +94,8 @@ HydrogenParent hydrogen_parent(const Records& r, int p) {
 
 // Y of a hydrogen atom: another hydrogen atom of a parent that carries hydrogen atoms only, or
 // else the nearest heavy atom read around the parent off the bond's line.
-void hydrogen_y_target(Io& io, const Records& r, int i, Frame& f, int p) {
+void hydrogen_y_target(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f,
+                       int p) {
     const NeighbourTable& parent = r.topology.neighbours[p];
     if (parent.type_count == 1 && parent.count >= 2) {
         for (int m = 1; m <= parent.count; ++m) {
@@ -106,7 +107,7 @@ void hydrogen_y_target(Io& io, const Records& r, int i, Frame& f, int p) {
         fatal_error(io, r.files.listing, "DefLoc", "can not happen <1>");
     }
     constexpr float radius = 10.0f;
-    const int c = first_neighbour(io, r, p, radius, [&](int candidate) {
+    const int c = first_neighbour(io, r, neighbours, p, radius, [&](int candidate) {
         return r.structure.atomic_number[candidate] != 1 &&
                r.topology.source_atom[candidate] == 0 &&
                angle_at(r, r.structure.cart[i], p, candidate) <= 170.0f;
@@ -119,7 +120,7 @@ void hydrogen_y_target(Io& io, const Records& r, int i, Frame& f, int p) {
 // Terminal hydrogen: Z along the bond, Y towards a heavy atom seen from the parent. The frame
 // keeps the parent and its data for the X-H extension (with Extend_H, right after the rule),
 // the kappa sets and the databank match.
-void hydrogen_rule(Io& io, const Records& r, int i, Frame& f, int p) {
+void hydrogen_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f, int p) {
     f.site_symmetry = "cyl";
     f.axis1 = 'Z';
     target_atom(r, f, 1, p);
@@ -131,7 +132,7 @@ void hydrogen_rule(Io& io, const Records& r, int i, Frame& f, int p) {
                        " Hydrogen connected to an atom with " + fi(f.parent_data.neighbours, 2) +
                            " bonds ( " + fi(f.parent_data.hydrogens, 2) + " - Hydrogen(s) )");
 
-    hydrogen_y_target(io, r, i, f, p);
+    hydrogen_y_target(io, r, neighbours, i, f, p);
 }
 
 // Y of any other terminal atom from the stored neighbours of its partner p: the first that
@@ -160,7 +161,7 @@ bool partner_neighbour_target(Io& io, const Records& r, int i, Frame& f, int p) 
 // Any other terminal atom: X along the bond, Y towards a neighbour of the partner that makes
 // a real angle, or else towards an atom of the searches around the partner at 4, 6, 8, 10 and
 // 12 Å (which accept nothing when the partner's only neighbour is the atom itself).
-void terminal_rule(Io& io, const Records& r, int i, Frame& f, int p) {
+void terminal_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f, int p) {
     f.site_symmetry = "m";
     f.axis1 = 'X';
     target_atom(r, f, 1, p);
@@ -171,7 +172,7 @@ void terminal_rule(Io& io, const Records& r, int i, Frame& f, int p) {
     bool partner_has_other = false;
     for (int m = 1; m <= partner.count; ++m)
         partner_has_other = partner_has_other || partner.atom[m] != i;
-    const Searched s = search_growing(io, r, p, 4.0f, 2.0f, 5, [&](int, int c) {
+    const Searched s = search_growing(io, r, neighbours, p, 4.0f, 2.0f, 5, [&](int, int c) {
         return partner_has_other && c != i &&
                accepted_bend(angle_at(r, r.structure.cart[i], p, c));
     });
@@ -207,14 +208,15 @@ void bent_frame(Io& io, const Records& r, int i, Frame& f, int a, int b) {
 // The two nearest atoms of each search are normally the two neighbours and are passed over;
 // an atom within 10° of the Z line (the next atom of a chain) would give X no direction, as
 // in the one-neighbour rule.
-void linear_frame(Io& io, const Records& r, int i, Frame& f, int a, int b) {
+void linear_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f, int a,
+                  int b) {
     write_listing_line(io, r.files, " LINEAR conformation !");
     f.site_symmetry = "cyl";
     f.axis1 = 'Z';
     const int z = r.structure.atomic_number[b] == 1 ? a : b;
     target_atom(r, f, 1, z);
     f.axis2 = 'X';
-    const Searched s = search_growing(io, r, i, 2.0f, 0.5f, 17, [&](int m, int c) {
+    const Searched s = search_growing(io, r, neighbours, i, 2.0f, 0.5f, 17, [&](int m, int c) {
         return m >= 3 && accepted_bend(angle_at(r, r.structure.cart[z], i, c));
     });
     if (s.atom == 0) return not_found(io, r, i, f, i, s.radius);
@@ -223,13 +225,13 @@ void linear_frame(Io& io, const Records& r, int i, Frame& f, int a, int b) {
     target_atom(r, f, 2, s.atom);
 }
 
-void two_neighbours(Io& io, const Records& r, int i, Frame& f) {
+void two_neighbours(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const int a = t.atom[1], b = t.atom[2];
     if (angle_at(r, r.structure.cart[a], i, b) < 170.0f)
         bent_frame(io, r, i, f, a, b);
     else
-        linear_frame(io, r, i, f, a, b);
+        linear_frame(io, r, neighbours, i, f, a, b);
 }
 
 // ------------------------------------------------------------------ three neighbours
@@ -503,16 +505,16 @@ void four_neighbours(Io& io, const Records& r, int i, Frame& f) {
 
 }  // namespace
 
-void frame_rules(Io& io, const Records& r, int i, Frame& f) {
+void frame_rules(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     switch (t.count) {
         case 1:
             if (r.structure.atomic_number[i] == 1)
-                hydrogen_rule(io, r, i, f, t.atom[1]);
+                hydrogen_rule(io, r, neighbours, i, f, t.atom[1]);
             else
-                terminal_rule(io, r, i, f, t.atom[1]);
+                terminal_rule(io, r, neighbours, i, f, t.atom[1]);
             break;
-        case 2: two_neighbours(io, r, i, f); break;
+        case 2: two_neighbours(io, r, neighbours, i, f); break;
         case 3: three_neighbours(io, r, i, f); break;
         default: four_neighbours(io, r, i, f); break;
     }

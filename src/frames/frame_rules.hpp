@@ -5,13 +5,15 @@
 #include "frames/frame_atom.hpp"
 #include "shared/channels.hpp"
 #include "shared/records.hpp"
+#include "topology/neighbours.hpp"
 
 namespace kova {
 
 // Sets the site symmetry, the axes and the targets of atom i by the rule for its neighbour
 // count (one to four); `f` brings the canonical order, the planarity and the equal pairs. The
 // dummies the targets need are asked for on `f` (Frame::new_dummies), and a hydrogen atom's
-// parent data are kept there; the records are only read.
-void frame_rules(Io& io, const Records& r, int i, Frame& f);
+// parent data are kept there; the records are only read. The searches around the atom or its
+// partner go through `neighbours`.
+void frame_rules(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f);
 
 }  // namespace kova

@@ -11,6 +11,7 @@
 #include "frames/atom_table.hpp"
 #include "frames/dummies.hpp"
 #include "frames/frame_atom.hpp"
+#include "frames/frame_analysis.hpp"
 #include "frames/frame_index.hpp"
 #include "frames/kappa_sets.hpp"
 #include "shared/format.hpp"
@@ -123,7 +124,7 @@ void record_frame(Io& io, Records& r, int i, const Frame& f) {
 
 }  // namespace
 
-void frame_tail(Io& io, Records& r, int i, Frame& f, Databank* databank) {
+void frame_tail(Io& io, Records& r, int i, Frame& f, FrameAnalysis& analysis) {
     record_frame(io, r, i, f);
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
@@ -137,13 +138,13 @@ void frame_tail(Io& io, Records& r, int i, Frame& f, Databank* databank) {
         r.frames.group_found[i] = f.group->found;
         r.frames.group_name[i] = f.group->name;  // 40 characters
     }
-    const int equiv = choose_kappa_set(io, r, i, f);
+    const int equiv = choose_kappa_set(io, r, analysis.frame_index, i, f);
     std::string line = " Symmetry = [";
     put_pad(line, r.structure.site_symmetry[i], 5);
     line += ']';
     write_listing_line(io, r.files, line);
-    const int n1 = target_number(r, f.label1);
-    const int n2 = target_number(r, f.label2);
+    const int n1 = target_number(r, analysis.frame_index, f.label1);
+    const int n2 = target_number(r, analysis.frame_index, f.label2);
     r.frames.frame_axes[i] = FrameAxes{f.axis1, f.axis2, f.label1, f.label2};
     r.frames.xd_atom_row[i] = xd_atom_row(r, i, f, n1, n2, equiv);
     echo_atom_line(io, r.files.listing, atom_table_line(r.structure, r.frames, i));
@@ -151,7 +152,7 @@ void frame_tail(Io& io, Records& r, int i, Frame& f, Databank* databank) {
     if (equiv != 0) r.frames.mopro_similarity[i] = similarity(r, i, equiv);
     r.frames.axis_ends[i] =
         frame_axis_ends(r.structure.cart[i], f.target1, f.target2, f.axis1, f.axis2);
-    set_populations(io, r, i, f, databank);
+    set_populations(io, r, i, f, analysis);
     list_kappa_table(io, r, i);
 }
 

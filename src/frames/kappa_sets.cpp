@@ -6,6 +6,7 @@
 #include <string>
 
 #include "databank/databank.hpp"
+#include "frames/frame_analysis.hpp"
 #include "frames/frame_index.hpp"
 #include "frames/groups.hpp"
 #include "shared/format.hpp"
@@ -39,7 +40,7 @@ FunctionalGroup name_functional_group(Io& io, const Records& r, int i) {
     return group;
 }
 
-int choose_kappa_set(Io& io, Records& r, int i, const Frame& f) {
+int choose_kappa_set(Io& io, Records& r, FrameIndex& index, int i, const Frame& f) {
     if (r.options.to_xd) {
         r.frames.kappa_set[i] = r.structure.scattering_table[i];
         r.frames.kappa_set_count =
@@ -48,7 +49,7 @@ int choose_kappa_set(Io& io, Records& r, int i, const Frame& f) {
     }
     if (!f.atom_disordered && f.neighbour_disordered) {
         // Next to a disordered atom only a free-atom set of the same table may be shared.
-        if (int k = free_kappa_set(r, r.structure.scattering_table[i]); k != 0) {
+        if (int k = free_kappa_set(r, index, r.structure.scattering_table[i]); k != 0) {
             r.frames.kappa_set[i] = k;
             write_listing_line(io, r.files, " Using old [IAM] kappa set = " + fi(k, 4));
         } else {
@@ -60,9 +61,9 @@ int choose_kappa_set(Io& io, Records& r, int i, const Frame& f) {
     if (i != 1) {
         write_listing_line(io, r.files, " Trying to determine the KAPPA SET : ");
         if (r.structure.atomic_number[i] == 1) {
-            if (r.options.chem_constraints_h) j = first_h_equivalent(r, i);
+            if (r.options.chem_constraints_h) j = first_h_equivalent(r, index, i);
         } else {
-            if (r.options.chem_constraints_other) j = first_equivalent(io, r, i);
+            if (r.options.chem_constraints_other) j = first_equivalent(io, r, index, i);
         }
     }
     if (j != 0) {
@@ -74,11 +75,13 @@ int choose_kappa_set(Io& io, Records& r, int i, const Frame& f) {
     return j;
 }
 
-void set_populations(Io& io, Records& r, int i, const Frame& f, Databank* databank) {
+void set_populations(Io& io, Records& r, int i, const Frame& f, FrameAnalysis& analysis) {
     const int set = r.frames.kappa_set[i];
     if (set < 0) return;
     r.ensure_kappa_sets(std::max(set, 1));
     const float occ = r.structure.occupancy[i];
+    Databank* const databank = analysis.databank;
+    FrameIndex& index = analysis.frame_index;
     const bool read_databank = databank && (f.atom_disordered ? r.options.disorder_databank
                                                               : !f.neighbour_disordered);
     std::string line = " Atom ";
@@ -87,17 +90,16 @@ void set_populations(Io& io, Records& r, int i, const Frame& f, Databank* databa
     line += read_databank ? " :: will now read databank" : " :: will skip reading databank";
     write_listing_line(io, r.files, line);
     if (read_databank) {
-        const PseudoAtom match = assign_from_databank(io, r, *databank, i, f.planar, f.parent_data);
+        const PseudoAtom match = assign_from_databank(io, r, *databank, analysis.neighbours, i,
+                                                      f.planar, f.parent_data);
         if (i == 1) {
             r.frames.kappa_count = 1;
-            r.frames.kappa_table[1] = r.structure.scattering_table[1];
-            kappa_set_changed(r, 1);
+            set_kappa_table(r, index, 1, r.structure.scattering_table[1]);
         } else if (set > r.frames.kappa_count) {
             r.frames.kappa_count = set;
-            r.frames.kappa_table[set] = r.structure.scattering_table[i];
+            set_kappa_table(r, index, set, r.structure.scattering_table[i]);
         }
-        r.frames.kappa[set][1] = match.kappa[1];
-        r.frames.kappa[set][2] = match.kappa[2];
+        set_kappas(r, index, set, match.kappa[1], match.kappa[2]);
         r.frames.valence_population[i] = match.pv * occ;
         r.frames.valence_population_sigma[i] = match.pv_sigma;
         for (int l = 0; l <= 4; ++l)
@@ -106,11 +108,9 @@ void set_populations(Io& io, Records& r, int i, const Frame& f, Databank* databa
     } else {
         r.frames.valence_population[i] = free_atom_valence(r.structure.atomic_number[i]) * occ;
         r.frames.kappa_count = std::max(r.frames.kappa_count, set);
-        r.frames.kappa_table[set] = r.structure.scattering_table[i];
-        r.frames.kappa[set][1] = 1.0f;
-        r.frames.kappa[set][2] = 1.0f;
+        set_kappa_table(r, index, set, r.structure.scattering_table[i]);
+        set_kappas(r, index, set, 1.0f, 1.0f);
     }
-    kappa_set_changed(r, set);
 }
 
 }  // namespace kova

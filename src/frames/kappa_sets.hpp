@@ -3,6 +3,7 @@
 #pragma once
 
 #include "frames/frame_atom.hpp"
+#include "frames/frame_index.hpp"
 #include "shared/records.hpp"
 
 namespace kova {
@@ -15,10 +16,11 @@ bool kappa_set_by_equivalence(const Records& r, const Frame& f);
 // group found.
 FunctionalGroup name_functional_group(Io& io, const Records& r, int i);
 // Gives atom i its kappa set and returns the earlier equivalent atom whose set it took, or 0;
-// the atom's functional group is in the records by then.
-int choose_kappa_set(Io& io, Records& r, int i, const Frame& f);
-// Gives atom i its populations and its set their kappas, from the databank (when the run has
-// one) or the free atom.
-void set_populations(Io& io, Records& r, int i, const Frame& f, Databank* databank);
+// the atom's functional group is in the records by then. The earlier atoms and the free-atom
+// sets are looked up in `index`.
+int choose_kappa_set(Io& io, Records& r, FrameIndex& index, int i, const Frame& f);
+// Gives atom i its populations and its set their kappas, from the run's databank (when the
+// analysis has one) or the free atom; the set is written through the analysis's frame index.
+void set_populations(Io& io, Records& r, int i, const Frame& f, FrameAnalysis& analysis);
 
 }  // namespace kova

@@ -247,7 +247,6 @@ void finish_run(Io& io, const Records& r, CpuClock& run_clock) {
 
 void road(Io& io, Records& r, const DirectoryLock& lock) {
     CpuClock run_clock;  // the run-time line covers the whole run
-    set_defaults(r);
     write_banner(io, terminal);
     const Leftovers leftovers = io.clear_leftovers(output_names);
     open_run_files(io, r, lock, leftovers);

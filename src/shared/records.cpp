@@ -1,10 +1,9 @@
-// Storage of the shared records, their defaults, the element tables and `atomic_number`.
+// Storage of the shared records, the element tables and `atomic_number`.
 #include "shared/records.hpp"
 
 #include <algorithm>
 #include <cctype>
 
-#include "shared/format.hpp"
 
 namespace kova {
 
@@ -155,44 +154,6 @@ std::string element_symbol(const Records& r, int z) {
 float covalent_radius(const Records& r, int z) {
     if (z >= 1 && z <= 109) return r.elements.covalent_radius[z];
     return 1.50f;
-}
-
-void set_defaults(Records& r) {
-    Options& o = r.options;
-    o.tolerances = Tolerances{0.2f, 0.1f, 0.1f};
-    o.verbosity = 1;
-    o.ncells = -1;
-    o.crystal_input = true;
-    o.rings = RingSearch{};
-    o.input_format = InputFormat::none;
-    o.simple = false;
-    o.pv_scaling = PvScaling::none;
-    o.search_rings = false;
-    o.databank_file.clear();
-    o.structure_file.clear();
-    o.chem_constraints_h = true;
-    o.chem_constraints_other = true;
-    o.databank = false;
-    r.databank.searched = 0;
-    r.databank.found = 0;
-    r.databank.not_found = 0;
-    o.extend_h = false;
-    o.to_xd = false;
-    o.rename_atoms = false;
-    o.rename_mode = RenameMode::all_atoms;
-    o.disorder_extend_h = false;
-    o.disorder_databank = false;
-    o.keys = Keys{};
-    Structure& s = r.structure;
-    s.model_name = pad("TEST", 20);
-    s.free_var.fill(0.0f);
-    s.free_var[1] = 1.0f;
-    s.weight = {0.0f, -2.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.33333334f};
-    s.free_var_count = 0;
-    // The per-atom slots start cleared; they are made as the structure is read.
-    r.frames.kappa_count = 0;
-    r.frames.kappa_set_count = 0;
-    r.topology.ring_count = 0;
 }
 
 int atomic_number(std::string_view symbol) {

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -59,9 +58,9 @@ struct Keys {
 };
 // TOLS (Å).
 struct Tolerances {
-    float bond = 0.0f;   // added to the sum of the covalent radii
-    float ring = 0.0f;   // ring planarity limit
-    float group = 0.0f;  // group planarity limit
+    float bond = 0.2f;   // added to the sum of the covalent radii
+    float ring = 0.1f;   // ring planarity limit
+    float group = 0.1f;  // group planarity limit
 };
 
 // The structure file formats FORMAT chooses from.
@@ -99,14 +98,15 @@ struct FragmentLines {
     bool unreadable_atom_line = false;
 };
 
-// The options of the instruction file (kova.inp); `set_defaults` gives the defaults.
+// The options of the instruction file (kova.inp); each starts at the default a run has before
+// the file is read.
 struct Options {
     InputFormat input_format = InputFormat::none;
     // Crystal input (SHELX, XD): fractional coordinates, a cell and symmetry; otherwise
     // Cartesian atoms only (AIM2TAB, PLATON).
-    bool crystal_input = false;
-    int verbosity = 0;      // VERBOSE; levels 2 and 3 add listing detail
-    int ncells = 0;         // NCELLS: lattice shifts -n..n per axis; -1 no completion
+    bool crystal_input = true;
+    int verbosity = 1;      // VERBOSE; levels 2 and 3 add listing detail
+    int ncells = -1;        // NCELLS: lattice shifts -n..n per axis; -1 no completion
     // File names are held whole, as written (trailing blanks are no part of a name).
     std::string databank_file;   // DATABANK, KOVA_DB or the prompt's answer
     std::string structure_file;  // the INPUT line's name the structure reader reads (for XD
@@ -116,13 +116,14 @@ struct Options {
     // the DATABANK name, "" when none: the open errors name it, as a name holds no blank.
     std::string word_after_input_names, word_after_databank_name;
     bool search_rings = false;  // RINGS given: the ring search runs
-    PvScaling pv_scaling = PvScaling::none;  // SCALE; difference unless it says otherwise
+    // SCALE; none until the instruction reader sets it (difference unless SCALE says otherwise)
+    PvScaling pv_scaling = PvScaling::none;
     bool databank = false;    // DATABANK given
     bool extend_h = false;    // Extend_H given
     bool to_xd = false;       // TOXD given: plain SHELX-to-XD conversion
     bool simple = false;      // SIMPLE given: the simple model of chemical equivalence
     // CHEMCON: equivalent hydrogen / non-hydrogen atoms share kappa sets
-    bool chem_constraints_h = false, chem_constraints_other = false;
+    bool chem_constraints_h = true, chem_constraints_other = true;
     // DISORD: Extend_H moves the hydrogen atoms of disordered parts; the databank applies to them
     bool disorder_extend_h = false, disorder_databank = false;
     bool rename_atoms = false;  // RENAME: SHELX atoms named by element and running number
@@ -213,11 +214,12 @@ struct Structure {
     Mat3f frac_to_cart{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};  // cart(k) = sum_j m[k][j] frac(j)
     Mat3f cart_to_frac{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
     Symmetry symmetry;
-    std::array<float, max_free_vars + 1> free_var{};  // 1..200 (SHELX FVAR)
-    std::array<float, 7> weight{};                    // 1..6 (SHELX WGHT)
+    // 1..200 (SHELX FVAR): the overall scale 1.0, the others 0.0 until read
+    std::array<float, max_free_vars + 1> free_var{0.0f, 1.0f};
+    std::array<float, 7> weight{0.0f, -2.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.33333334f};  // 1..6 (WGHT)
     int free_var_count = 0;
     int table_count = 0;  // scattering tables: the largest table, at least 1
-    std::string model_name = std::string(20, ' ');    // XD model name
+    std::string model_name = "TEST" + std::string(16, ' ');  // XD model name, 20 characters
     ShelxHead shelx_head;  // SHELX input
     XdMasterCopy xd_master;  // XD input
 };
@@ -247,9 +249,6 @@ struct NeighbourTable {
     std::vector<int> type_atomic_number, type_size;
     std::vector<std::vector<int>> type_atom;
 };
-// The spatial index of the working list kept by the neighbour search (topology/neighbours.cpp).
-struct NeighbourIndex;
-
 // The reduced connectivity table of the ring search: the atoms of the working list that can
 // lie in a ring (open atoms removed) and the links among them.
 struct ReducedTable {
@@ -365,7 +364,9 @@ struct DatabankResults {
 // Look-up indexes beside the records: derived data only, each brought back in line with the
 // records it indexes by the search that finds it out of date, so that repeated searches give
 // the answers of the plain scans without scanning. The frame analysis also drops them all
-// when it starts, as it empties the dummy store.
+// when it starts, as it empties the dummy store. (The neighbour index and the frame index,
+// which must be told of the writes that change what they index, are no records: the stages
+// that search through them hold them, topology/neighbours.hpp and frames/frame_analysis.hpp.)
 
 // The dummy store, for the reuse test of the frame analysis (frames/dummies.cpp).
 struct DummyIndex {
@@ -394,10 +395,6 @@ struct SearchIndexes {
     mutable RingIndex rings;
 };
 
-// Lookup tables of the frame analysis over the earlier atoms and the kappa sets
-// (src/frames/frame_index.hpp).
-struct FrameIndex;
-
 struct Records {
     Files files;
     Options options;
@@ -406,19 +403,13 @@ struct Records {
     Elements elements;
 
     Topology topology;
-    // Rebuilt when the working list changes, by the searches, which only read the records.
-    mutable std::shared_ptr<NeighbourIndex> neighbour_index;
-
     FrameResults frames;
-    // Derived from the records only, and kept up to date by the questions that use it, which
-    // therefore take const Records&.
-    mutable std::shared_ptr<FrameIndex> frame_index;
-
     SearchIndexes index;
 
     DatabankResults databank;
 
-    // Every record at its starting state, with the element tables filled in.
+    // Every record at the state a run starts from: the options at their defaults, the element
+    // tables filled in, no atoms.
     Records();
 
     // Number of atom slots available (1..atom_slots()).
@@ -455,8 +446,5 @@ int atomic_number(std::string_view symbol);
 
 // The name of a scaling method in the listing ("difference" also when none was chosen).
 const char* pv_scaling_name(PvScaling method);
-
-// Defaults of the option records and cleared per-atom records.
-void set_defaults(Records& r);
 
 }  // namespace kova

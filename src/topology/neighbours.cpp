@@ -20,24 +20,6 @@
 
 namespace kova {
 
-// Built over structure.cart of the working list 1..n: a cache beside the records
-// (Records::neighbour_index, mutable), which the searches build and bring up to date while
-// they only read the records.
-struct NeighbourIndex {
-    int n = -1;
-    const Vec3f* data = nullptr;
-    std::uint32_t bond_tolerance_bits = 0;  // bits of options.tolerances.bond
-    std::vector<float> covalent_radius;     // the radius table it was built with
-    float max_radius = 0.0f;                // largest radius among the indexed atoms
-    std::vector<Vec3f> pos;                 // 1..n, the positions last seen
-    std::vector<Vec3f> filed;               // 1..n, the positions the grid holds the atoms at
-    double drift = 0.0;  // how far an atom may lie from the place it is filed at
-    std::vector<int> atomic_number;  // 1..n
-    PointGrid grid;
-    long long searches = 0;
-    std::vector<std::pair<int, float>> candidates;  // a search's candidates, kept for their room
-};
-
 namespace {
 
 constexpr float kTooClose = 0.5f;  // TOOCLOSE
@@ -46,10 +28,10 @@ constexpr float kTooClose = 0.5f;  // TOOCLOSE
 // distances then never refiles them.
 constexpr double kDrift = 0.25;
 constexpr float kSameXyz = 0.01f;  // SAMEXYZ
-// Up to this length every search checks the index against the coordinates; above it the
-// stages that move atoms announce it (atom_moved).
+#ifndef NDEBUG
+// Test builds compare the index with the records at every search of a list up to this length,
+// and at every 256th search of a longer one.
 constexpr int kCheckedLength = 5000;
-
 
 bool same_bits(const Vec3f& a, const Vec3f& b) {
     for (int k = 0; k < 3; ++k)
@@ -57,82 +39,64 @@ bool same_bits(const Vec3f& a, const Vec3f& b) {
     return true;
 }
 
+bool same_bits(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](float x, float y) {
+               return std::bit_cast<std::uint32_t>(x) == std::bit_cast<std::uint32_t>(y);
+           });
+}
+#endif
 
-void build_index(const Records& r, int n) {
-    auto ix = std::make_shared<NeighbourIndex>();
-    ix->n = n;
-    ix->data = r.structure.cart.data();
-    ix->bond_tolerance_bits = std::bit_cast<std::uint32_t>(r.options.tolerances.bond);
-    ix->covalent_radius = r.elements.covalent_radius;
-    ix->pos.assign(r.structure.cart.begin(), r.structure.cart.begin() + n + 1);
-    ix->filed = ix->pos;
-    ix->atomic_number.assign(r.structure.atomic_number.begin(),
-                             r.structure.atomic_number.begin() + n + 1);
+}  // namespace
+
+NeighbourIndex::NeighbourIndex(const Records& r) {
+    const int n = r.list_length();
+    n_ = n;
+    bond_tolerance_bits_ = std::bit_cast<std::uint32_t>(r.options.tolerances.bond);
+    covalent_radius_ = r.elements.covalent_radius;
+    pos_.assign(r.structure.cart.begin(), r.structure.cart.begin() + n + 1);
+    filed_ = pos_;
+    atomic_number_.assign(r.structure.atomic_number.begin(),
+                          r.structure.atomic_number.begin() + n + 1);
     for (int j = 1; j <= n; ++j) {
         float c = covalent_radius(r, r.structure.atomic_number[j]);
-        if (c > ix->max_radius) ix->max_radius = c;  // a NaN radius never bonds and is left out
+        if (c > max_radius_) max_radius_ = c;  // a NaN radius never bonds and is left out
     }
     // Cells of the longest covalent bond, so that a covalent search looks at 27 cells.
-    double h = 2.0 * ix->max_radius + r.options.tolerances.bond;
+    double h = 2.0 * max_radius_ + r.options.tolerances.bond;
     h = std::isfinite(h) ? std::max(1.0, h * 1.0001) : 1.0;
     std::vector<Vec3d> pts;
     pts.reserve(static_cast<std::size_t>(n));
     for (int j = 1; j <= n; ++j) pts.push_back(widen(r.structure.cart[j]));
-    ix->grid.build(h, pts, 1);
-    r.neighbour_index = std::move(ix);
+    grid_.build(h, pts, 1);
 }
 
-// The index for the current working list, rebuilt or brought up to date as needed. The
-// centre and its stored neighbours are always checked: a stage that moves a bonded atom (the
-// X-H extension moves H and then searches around X) gets the new place without saying so.
-NeighbourIndex& index_of(const Records& r, int centre) {
-    int n = r.list_length();
-    NeighbourIndex* ix = r.neighbour_index.get();
-    if (!ix || ix->n != n || ix->data != r.structure.cart.data() ||
-        ix->bond_tolerance_bits != std::bit_cast<std::uint32_t>(r.options.tolerances.bond) ||
-        ix->covalent_radius.size() != r.elements.covalent_radius.size() ||
-        !std::equal(ix->covalent_radius.begin(), ix->covalent_radius.end(),
-                    r.elements.covalent_radius.begin(), [](float a, float b) {
-                        return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
-                    })) {
-        build_index(r, n);
-        return *r.neighbour_index;
-    }
-    auto heal = [&](int j) {
-        if (j >= 1 && j <= n && !same_bits(ix->pos[j], r.structure.cart[j])) atom_moved(r, j);
-    };
-    heal(centre);
-    if (centre >= 1 && centre < static_cast<int>(r.topology.neighbours.size())) {
-        const NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(centre)];
-        for (int k = 1; k <= t.count && k < static_cast<int>(t.atom.size()); ++k) heal(t.atom[k]);
-    }
-    bool check = n <= kCheckedLength;
+// Slack for the rounding of the single-precision distances, and the drift of the atoms from
+// their filed places.
+double NeighbourIndex::reach(double radius) const {
+    return radius * (1.0 + 1e-5) + 1e-6 + drift_;
+}
+
+void NeighbourIndex::check_in_step([[maybe_unused]] const Records& r) {
+    [[maybe_unused]] const long long search = searches_++;
 #ifndef NDEBUG
-    // Test builds also look at a long list now and then, to catch a stage that moved an atom
-    // without saying so.
-    check = check || ix->searches++ % 256 == 0;
-#endif
-    if (check) {
-        for (int j = 1; j <= n; ++j) {
-            if (ix->atomic_number[j] != r.structure.atomic_number[j]) {
-                build_index(r, n);
-                return *r.neighbour_index;
-            }
-            if (same_bits(ix->pos[j], r.structure.cart[j])) continue;
-            if (n > kCheckedLength)
-                throw std::logic_error("neighbour index out of date: atom " + std::to_string(j) +
-                                       " moved without atom_moved");
-            atom_moved(r, j);
-        }
+    if (n_ > kCheckedLength && search % 256 != 0) return;
+    auto out_of_step = [](const std::string& what) {
+        throw std::logic_error("neighbour index out of step with the records: " + what);
+    };
+    if (r.list_length() != n_) out_of_step("the working list changed its length");
+    if (std::bit_cast<std::uint32_t>(r.options.tolerances.bond) != bond_tolerance_bits_ ||
+        !same_bits(r.elements.covalent_radius, covalent_radius_))
+        out_of_step("the bond tolerance or the radii changed");
+    for (int j = 1; j <= n_; ++j) {
+        if (atomic_number_[j] != r.structure.atomic_number[j])
+            out_of_step("atom " + std::to_string(j) + " changed its element");
+        if (!same_bits(pos_[j], r.structure.cart[j]))
+            out_of_step("atom " + std::to_string(j) + " moved without move_atom");
     }
-    return *ix;
+#endif
 }
 
-// How far from a centre a search of `radius` must look in the grid: slack for the rounding
-// of the single-precision distances, and the drift of the atoms from their filed places.
-double reach(const NeighbourIndex& ix, double radius) {
-    return radius * (1.0 + 1e-5) + 1e-6 + ix.drift;
-}
+namespace {
 
 // An empty list: slot 0 of every member in place.
 NeighbourList no_neighbours() {
@@ -384,35 +348,38 @@ void list_row(Io& io, const Records& r, int i) {
 
 }  // namespace
 
-void atom_moved(const Records& r, int atom) {
-    NeighbourIndex* ix = r.neighbour_index.get();
-    if (!ix || atom < 1 || atom > ix->n || atom > r.atom_slots()) return;
+void move_atom(Records& r, NeighbourIndex& index, int atom, const Cartesian& cart) {
+    if (atom < 1 || atom > r.atom_slots()) return;
+    const auto a = static_cast<std::size_t>(atom);
+    place_atom(r, atom, cart);
+    if (atom > index.n_) return;
     // (the rounding of d is far inside the slack every search adds to its radius)
-    const double d = distance(ix->filed[atom], r.structure.cart[atom]);
+    const double d = distance(index.filed_[a], cart);
     if (d <= kDrift) {  // false for a place that is no finite number
-        ix->drift = std::max(ix->drift, d);
+        index.drift_ = std::max(index.drift_, d);
     } else {
-        ix->grid.move(atom, widen(ix->filed[atom]), widen(r.structure.cart[atom]));
-        ix->filed[atom] = r.structure.cart[atom];
+        index.grid_.move(atom, widen(index.filed_[a]), widen(cart));
+        index.filed_[a] = cart;
     }
-    ix->pos[atom] = r.structure.cart[atom];
+    index.pos_[a] = cart;
 }
 
-NeighbourList search_neighbours(Io& io, const Records& r, int atom, float radius) {
+NeighbourList search_neighbours(Io& io, const Records& r, NeighbourIndex& index, int atom,
+                                float radius) {
     NeighbourList g = no_neighbours();
     if (!valid_centre(r, atom)) return g;
-    NeighbourIndex& ix = index_of(r, atom);
+    index.check_in_step(r);
     double search_radius;
     if (radius > 0.0f) {
         search_radius = radius;
     } else {
         float own = covalent_radius(r, r.structure.atomic_number[atom]) + r.options.tolerances.bond;
         if (std::isnan(own)) return g;  // no limit holds
-        search_radius = static_cast<double>(own) + ix.max_radius;
+        search_radius = static_cast<double>(own) + index.max_radius_;
     }
-    std::vector<std::pair<int, float>>& cand = ix.candidates;
+    std::vector<std::pair<int, float>>& cand = index.candidates_;
     cand.clear();
-    ix.grid.visit(widen(r.structure.cart[atom]), reach(ix, search_radius), [&](int j) {
+    index.grid_.visit(widen(r.structure.cart[atom]), index.reach(search_radius), [&](int j) {
         if (const std::optional<float> d = passes(r, atom, j, radius)) cand.emplace_back(j, *d);
     });
     if (!distinct_sites(r, cand)) {
@@ -434,8 +401,9 @@ NeighbourList search_neighbours(Io& io, const Records& r, int atom, float radius
     return g;
 }
 
-NeighbourList find_neighbours(Io& io, const Records& r, int atom, float radius, bool list_them) {
-    NeighbourList g = search_neighbours(io, r, atom, radius);
+NeighbourList find_neighbours(Io& io, const Records& r, NeighbourIndex& index, int atom,
+                              float radius, bool list_them) {
+    NeighbourList g = search_neighbours(io, r, index, atom, radius);
     if (!valid_centre(r, atom)) return g;
     const int out = r.files.listing;
     if (list_them) {
@@ -451,19 +419,20 @@ NeighbourList find_neighbours(Io& io, const Records& r, int atom, float radius, 
     return g;
 }
 
-int first_neighbour(Io& io, const Records& r, int atom, float radius,
+int first_neighbour(Io& io, const Records& r, NeighbourIndex& index, int atom, float radius,
                     const std::function<bool(int)>& take) {
     // Within `near` of the centre, where the order of the search is that of the distances,
     // unless two atoms share a site: then the whole search decides.
     const float near = std::min(radius, 4.0f);
     if (valid_centre(r, atom) && radius > 0.0f) {
-        NeighbourIndex& ix = index_of(r, atom);
+        index.check_in_step(r);
         const Vec3d c = widen(r.structure.cart[atom]);
         // Only when the whole search cannot pass maxnei atoms.
-        if (ix.grid.bound(c, reach(ix, radius)) <= static_cast<std::size_t>(max_neighbours)) {
-            std::vector<std::pair<int, float>>& cand = ix.candidates;
+        if (index.grid_.bound(c, index.reach(radius)) <=
+            static_cast<std::size_t>(max_neighbours)) {
+            std::vector<std::pair<int, float>>& cand = index.candidates_;
             cand.clear();
-            ix.grid.visit(c, reach(ix, near), [&](int j) {
+            index.grid_.visit(c, index.reach(near), [&](int j) {
                 const std::optional<float> d = passes(r, atom, j, radius);
                 if (d && *d <= near) cand.emplace_back(j, *d);
             });
@@ -480,7 +449,7 @@ int first_neighbour(Io& io, const Records& r, int atom, float radius,
             }
         }
     }
-    const NeighbourList g = find_neighbours(io, r, atom, radius, false);
+    const NeighbourList g = find_neighbours(io, r, index, atom, radius, false);
     for (int m = 1; m <= g.count; ++m)
         if (take(g.atom[m])) return g.atom[m];
     return 0;
@@ -490,13 +459,14 @@ void find_all_neighbours(Io& io, Records& r) {
     const int out = r.files.listing;
     const int n = r.list_length();
     r.ensure_atoms(n);
+    NeighbourIndex index(r);
     io.write(out, "");
     io.write(out, " " + std::string(79, '-'));
     io.write_to({terminal, out}, "");
     io.write_to({terminal, out}, " IDENTIFYING COVALENTLY-BONDED NEIGHBORS FOR EACH ATOM");
     for (int i = 1; i <= n; ++i)
         r.topology.neighbours[static_cast<std::size_t>(i)] =
-            stored_row(find_neighbours(io, r, i, 0.0f, false));
+            stored_row(find_neighbours(io, r, index, i, 0.0f, false));
     io.write(out, "");
     io.write(out, " Printout of neighbors of all atoms sorted by ");
     io.write(out, "    1) atomic number (descending)");

@@ -11,6 +11,7 @@
 #include "shared/fatal.hpp"
 #include "shared/errors.hpp"
 #include "support.hpp"
+#include "topology/neighbours.hpp"
 
 namespace kova {
 namespace {
@@ -164,8 +165,9 @@ TEST(AssignFromDatabank, FindsTheNeighboursItself) {
     }
     s.r.structure.site_symmetry[1] = "3m";
     PseudoAtom m;
-    ASSERT_NO_THROW(
-        m = assign_from_databank(s.r.io, s.r, s.bank, 1, PlanarSituation{}, HydrogenParent{}));
+    NeighbourIndex index(s.r);
+    ASSERT_NO_THROW(m = assign_from_databank(s.r.io, s.r, s.bank, index, 1, PlanarSituation{},
+                                             HydrogenParent{}));
     EXPECT_TRUE(m.matched);  // the entry of four neighbours: C with three H and a C
     EXPECT_EQ(s.comment(), "C methyl, first of two entries of one pattern");
     auto l = s.listing();

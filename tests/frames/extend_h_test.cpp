@@ -12,6 +12,7 @@
 #include "output/mopro_files.hpp"
 #include "output/xh_bond_files.hpp"
 #include "shared/errors.hpp"
+#include "topology/neighbours.hpp"
 
 namespace kova {
 namespace {
@@ -68,7 +69,8 @@ Moved extend(Molecule& m, int h) {
     Moved mv;
     mv.before = dist(r, p, h);
     int from = m.mark();
-    extend_xh_bond(r.io, r, p, h, parent);
+    NeighbourIndex index(r);
+    extend_xh_bond(r.io, r, index, p, h, parent);
     mv.after = dist(r, p, h);
     mv.listing = m.listing(from);
     return mv;
@@ -336,7 +338,8 @@ TEST(ExtendH, ClassificationRows) {
             parent.count, r.structure.atomic_number[x],
             parent.type_atomic_number[1] == 1 ? parent.type_size[1] : 0};
         float before = dist(r, x, h);
-        extend_xh_bond(r.io, r, x, h, parent_data);
+        NeighbourIndex index(r);
+        extend_xh_bond(r.io, r, index, x, h, parent_data);
         auto out = g.f.file("kova.out");
         std::string lx = trim(r.structure.label[x]);
         ASSERT_FALSE(out.empty()) << c.bonds;
@@ -383,7 +386,9 @@ TEST(ExtendH, LongIndicesAndLabels) {
     int s = m.at("S(12345)", {0, 0, 0});
     int h = m.at("H1", {1.40f, 0, 0});
     m.r.structure.atom_count = m.r.topology.list_size = h;
-    extend_xh_bond(m.r.io, m.r, s, h, {.neighbours = 2, .atomic_number = 16, .hydrogens = 1});
+    NeighbourIndex index(m.r);
+    extend_xh_bond(m.r.io, m.r, index, s, h,
+                   {.neighbours = 2, .atomic_number = 16, .hydrogens = 1});
     EXPECT_FLOAT_EQ(m.r.structure.cart[h][0], 1.338f);
     const RestraintFiles files = restraint_files(m);
     // "S(12345)" -> name "S12345", its first 8 characters cut to 5: "S1234"; "H1" -> "   H1"
@@ -395,6 +400,29 @@ TEST(ExtendH, LongIndicesAndLabels) {
     EXPECT_EQ(con[1], "! S(12345) - H1 =     1.338 Angstroms");
     EXPECT_EQ(con[3], "CON 1 X/12345 -1 X/12346 = 0");
     EXPECT_EQ(con[5], "CON 1 Z/12345 -1 Z/12346 = 0");
+}
+
+// The hydrogen atom moves through the index that the later searches of the frame analysis use:
+// in a long list (where no search compares the index with the records) an S-H hydrogen 3.0 Å
+// out, too far for a bond (limit 1.02 + 0.2 + 0.40 = 1.62 Å), is found bonded at 1.338 Å by
+// the covalent search around S through that index once the bond is extended.
+TEST(ExtendH, LaterSearchesFindTheHydrogenWhereItWent) {
+    Molecule m;
+    for (int i = 1; i <= 6000; ++i)
+        m.at("XE(" + std::to_string(i) + ")",
+             {5.0f * static_cast<float>(i % 100), 5.0f * static_cast<float>(i / 100), 50});
+    const int s = m.at("S(1)", {0, 0, 0});
+    const int h = m.at("H1", {3.0f, 0, 0});
+    m.r.structure.atom_count = m.r.topology.list_size = h;
+    NeighbourIndex index(m.r);
+    EXPECT_EQ(find_neighbours(m.r.io, m.r, index, s, 0.0f, false).count, 0);
+    extend_xh_bond(m.r.io, m.r, index, s, h,
+                   {.neighbours = 1, .atomic_number = 16, .hydrogens = 1});
+    const NeighbourList g = find_neighbours(m.r.io, m.r, index, s, 0.0f, false);
+    ASSERT_EQ(g.count, 1);
+    EXPECT_EQ(g.atom[1], h);
+    EXPECT_FLOAT_EQ(m.r.structure.cart[h][0], 1.338f);
+    EXPECT_FLOAT_EQ(g.distance[1], 1.338f);
 }
 
 TEST(ExtendH, ResidueNamesInMoProRecords) {

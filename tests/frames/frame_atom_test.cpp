@@ -518,30 +518,31 @@ TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
 TEST(FrameAtom, RulesAskAndTheTailRecords) {
     Framed f(kWater);
     find_all_neighbours(f.r.io, f.r);
+    FrameAnalysis analysis(f.r, nullptr);
     const Records& records = f.r;
     Frame o;
     o.equal_pairs = {{2, 3}};
     o.hydrogens = 2;
-    frame_rules(f.r.io, records, 1, o);
+    frame_rules(f.r.io, records, analysis.neighbours, 1, o);
     EXPECT_EQ(o.site_symmetry, "mm2");
     EXPECT_EQ(o.label1, "DUM1    ");  // the number the dummy is to get
     ASSERT_EQ(o.new_dummies.size(), 1u);
     EXPECT_EQ(f.r.frames.dummy_count, 0);
     Frame h;
-    frame_rules(f.r.io, records, 2, h);
+    frame_rules(f.r.io, records, analysis.neighbours, 2, h);
     EXPECT_EQ(h.parent, 1);
     EXPECT_EQ(h.parent_data.neighbours, 2);
     EXPECT_EQ(h.parent_data.atomic_number, 8);
     EXPECT_EQ(h.parent_data.hydrogens, 2);
     EXPECT_EQ(f.r.frames.parent_atomic_number[2], 0);
 
-    frame_tail(f.r.io, f.r, 1, o, nullptr);
+    frame_tail(f.r.io, f.r, 1, o, analysis);
     ASSERT_EQ(f.r.frames.dummy_count, 1);
     EXPECT_TRUE(
         near(f.dummy(1), Vec3f{(0.7513f - 0.7592f) * 0.5f, (0.5815f + 0.5876f) * 0.5f, 0.0f}));
     EXPECT_EQ(f.r.frames.xd_atom_row[1].target1, 3 + 1);
     EXPECT_EQ(trim(f.r.structure.site_symmetry[1]), "mm2");
-    frame_tail(f.r.io, f.r, 2, h, nullptr);
+    frame_tail(f.r.io, f.r, 2, h, analysis);
     EXPECT_EQ(f.r.frames.parent_neighbours[2], 2);
     EXPECT_EQ(f.r.frames.parent_atomic_number[2], 8);
     EXPECT_EQ(f.r.frames.parent_hydrogens[2], 2);
@@ -555,10 +556,11 @@ TEST(FrameAtom, AFrameGivenUpDropsItsDummies) {
     {
         Framed f(kPtCl3Br);
         find_all_neighbours(f.r.io, f.r);
+        FrameAnalysis analysis(f.r, nullptr);
         const Records& records = f.r;
         Frame fr;
         fr.equal_pairs = {{2, 3}, {2, 4}, {3, 4}};  // the three Cl, in distance order
-        frame_rules(f.r.io, records, 1, fr);
+        frame_rules(f.r.io, records, analysis.neighbours, 1, fr);
         target_dummy(f.r.io, records, fr, 1, Cartesian{0.0f, 0.0f, 5.0f});
         ASSERT_EQ(fr.new_dummies.size(), 1u);
         keep_site_symmetry_true(f.r.io, records, 1, fr);
@@ -566,21 +568,22 @@ TEST(FrameAtom, AFrameGivenUpDropsItsDummies) {
         EXPECT_EQ(fr.label1, "CL(1)   ");
         EXPECT_EQ(fr.label2, "CL(2)   ");
         EXPECT_TRUE(fr.new_dummies.empty());
-        frame_tail(f.r.io, f.r, 1, fr, nullptr);
+        frame_tail(f.r.io, f.r, 1, fr, analysis);
         EXPECT_EQ(f.r.frames.dummy_count, 0);
     }
     {
         Framed f(kMethane);
         find_all_neighbours(f.r.io, f.r);
+        FrameAnalysis analysis(f.r, nullptr);
         const Records& records = f.r;
         Frame fr;
         fr.equal_pairs = {{2, 3}, {2, 4}, {2, 5}, {3, 4}, {3, 5}, {4, 5}};
-        frame_rules(f.r.io, records, 1, fr);
+        frame_rules(f.r.io, records, analysis.neighbours, 1, fr);
         keep_site_symmetry_true(f.r.io, records, 1, fr);
         EXPECT_EQ(fr.site_symmetry, "-42m");
         EXPECT_EQ(fr.label1, "DUM1    ");
         EXPECT_EQ(fr.new_dummies.size(), 1u);
-        frame_tail(f.r.io, f.r, 1, fr, nullptr);
+        frame_tail(f.r.io, f.r, 1, fr, analysis);
         EXPECT_EQ(f.r.frames.dummy_count, 1);
     }
 }
@@ -854,7 +857,8 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
-        const Frame fr = frame_atom(f.r.io, f.r, 1, nullptr);
+        FrameAnalysis analysis(f.r, nullptr);
+        const Frame fr = frame_atom(f.r.io, f.r, 1, analysis);
         EXPECT_EQ(fr.planar.rings, 0);
         EXPECT_EQ(fr.planar.ring_size, 0);
         EXPECT_TRUE(listed_in_order(f.file("kova.out"),
@@ -904,7 +908,8 @@ TEST(FrameAtom, FusionAtoms) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
-        const Frame fr = frame_atom(f.r.io, f.r, 1, nullptr);
+        FrameAnalysis analysis(f.r, nullptr);
+        const Frame fr = frame_atom(f.r.io, f.r, 1, analysis);
         EXPECT_EQ(fr.planar.rings, 2);
         EXPECT_EQ(fr.planar.ring_size, 10);
         f.r.io.flush_all();
@@ -942,7 +947,8 @@ TEST(FrameAtom, RingFramesWithoutTheirTargetStop) {
         f.r.options.rings.special = true;
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
-        EXPECT_THROW(frame_atom(f.r.io, f.r, 1, nullptr), RunStop);
+        FrameAnalysis analysis(f.r, nullptr);
+        EXPECT_THROW(frame_atom(f.r.io, f.r, 1, analysis), RunStop);
         const auto l = f.file("kova.out");
         ASSERT_GE(l.size(), 2u);
         EXPECT_EQ(l[l.size() - 2], c.line);

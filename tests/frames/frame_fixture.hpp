@@ -93,7 +93,8 @@ struct FramedAtoms : FrameRecords {
     void frame() {
         find_all_neighbours(r.io, r);
         r.frames.dummy_count = 0;
-        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i, databank);
+        FrameAnalysis analysis(r, databank);
+        for (int i = 1; i <= r.structure.atom_count; ++i) frame_atom(r.io, r, i, analysis);
         r.io.flush_all();
     }
 };

@@ -62,7 +62,8 @@ struct Stages : test::Workspace {
         int p = r.topology.neighbours[h].atom[1];
         const HydrogenParent parent{r.topology.neighbours[p].count, r.structure.atomic_number[p],
                                     r.topology.neighbours[p].type_size[1]};
-        extend_xh_bond(r.io, r, p, h, parent);
+        NeighbourIndex neighbours(r);
+        extend_xh_bond(r.io, r, neighbours, p, h, parent);
         const auto &x = r.structure.cart[p], &y = r.structure.cart[h];
         float dx = y[0] - x[0], dy = y[1] - x[1], dz = y[2] - x[2];
         return std::sqrt(dx * dx + dy * dy + dz * dz);

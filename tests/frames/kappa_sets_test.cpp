@@ -265,7 +265,8 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     r.structure.scattering_table[1] = 1;
     find_all_neighbours(r.io, r);
     r.frames.dummy_count = 0;
-    frame_atom(r.io, r, 1, nullptr);
+    FrameAnalysis analysis(r, nullptr);
+    frame_atom(r.io, r, 1, analysis);
     // X to the image, Y to the origin dummy (DUM1); the image then becomes DUM2.
     EXPECT_EQ(r.frames.dummy_count, 2);
     EXPECT_EQ(r.frames.dummy_xyz[2], AnyPosition(Fractional{0.299f, 0.1f, 0.1f}));

@@ -71,7 +71,6 @@ TEST(ShelxRules, ScatteringRows) {
 
 TEST(ShelxRules, FreeVariables) {
     test::RunRecords r;
-    set_defaults(r);
     r.structure.free_var[2] = 0.6f;
     r.structure.free_var[3] = 0.25f;
     struct Case {

@@ -8,6 +8,56 @@
 namespace kova {
 namespace {
 
+// A run starts from the records as built: the options at the defaults the instruction file
+// changes, the SHELX free variables and weights at theirs, the model named "TEST", the cell
+// matrices the identity (Cartesian input reads no cell), no atoms, kappa sets or rings.
+TEST(Records, BuiltAtTheStateARunStartsFrom) {
+    const Records r;
+    const Options& o = r.options;
+    EXPECT_EQ(o.tolerances.bond, 0.2f);
+    EXPECT_EQ(o.tolerances.ring, 0.1f);
+    EXPECT_EQ(o.tolerances.group, 0.1f);
+    EXPECT_EQ(o.verbosity, 1);
+    EXPECT_EQ(o.ncells, -1);
+    EXPECT_TRUE(o.crystal_input);
+    EXPECT_TRUE(o.chem_constraints_h);
+    EXPECT_TRUE(o.chem_constraints_other);
+    EXPECT_EQ(o.input_format, InputFormat::none);
+    EXPECT_EQ(o.pv_scaling, PvScaling::none);  // the instruction reader makes it difference
+    EXPECT_EQ(o.rename_mode, RenameMode::all_atoms);
+    struct Flag {
+        const char* name;
+        bool value;
+    } const off[] = {
+        {"search_rings", o.search_rings}, {"databank", o.databank}, {"extend_h", o.extend_h},
+        {"to_xd", o.to_xd}, {"simple", o.simple}, {"rename_atoms", o.rename_atoms},
+        {"disorder_extend_h", o.disorder_extend_h}, {"disorder_databank", o.disorder_databank},
+        {"rings.special", o.rings.special}, {"keys.xyz", o.keys.xyz},
+        {"keys.xyz_all", o.keys.xyz_all}, {"keys.xyz_ordered", o.keys.xyz_ordered},
+        {"keys.multipoles", o.keys.multipoles}, {"keys.multipoles_all", o.keys.multipoles_all},
+        {"keys.multipoles_ordered", o.keys.multipoles_ordered}, {"keys.kappa", o.keys.kappa},
+    };
+    for (const Flag& f : off) EXPECT_FALSE(f.value) << f.name;
+    EXPECT_EQ(o.rings.min_size + o.rings.max_size, 0);
+    EXPECT_TRUE(o.databank_file.empty() && o.structure_file.empty() && o.xd_master_file.empty());
+
+    const Structure& s = r.structure;
+    EXPECT_EQ(s.model_name, "TEST                ");  // 20 characters
+    EXPECT_EQ(s.free_var[1], 1.0f);
+    for (int k = 2; k <= max_free_vars; ++k) EXPECT_EQ(s.free_var[k], 0.0f) << k;
+    const float weight[] = {-2.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.33333334f};
+    for (int k = 1; k <= 6; ++k) EXPECT_EQ(s.weight[k], weight[k - 1]) << k;
+    EXPECT_EQ(s.free_var_count, 0);
+    const Mat3f identity{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    EXPECT_EQ(s.frac_to_cart, identity);
+    EXPECT_EQ(s.cart_to_frac, identity);
+
+    EXPECT_EQ(r.atom_slots(), 0);
+    EXPECT_EQ(s.atom_count + s.type_count + r.topology.list_size + r.topology.ring_count, 0);
+    EXPECT_EQ(r.frames.kappa_count + r.frames.kappa_set_count + r.frames.dummy_count, 0);
+    EXPECT_EQ(r.databank.searched + r.databank.found + r.databank.not_found, 0);
+}
+
 // Slots grown in steps within the room made beforehand, then beyond it (the storage moves):
 // every new slot holds its initial value and the values already set are kept.
 TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {

@@ -29,12 +29,13 @@ TEST(Neighbours, BondLimitIncludesEqualityAndRadiusMode) {
     b.add("C2", 6, lim, 0, 0);                             // exactly at the limit: bonded
     b.add("C3", 6, -std::nextafter(lim, 9.0f), 0, 0);      // just beyond: not bonded
     b.add("C4", 6, 0, 2.0f, 0);                            // exactly 2.0
-    NeighbourList g = search_neighbours(b.r.io, b.r, 1, 0.0f);
+    NeighbourIndex index(b.r);
+    NeighbourList g = search_neighbours(b.r.io, b.r, index, 1, 0.0f);
     EXPECT_EQ(found(g), (std::vector<int>{2}));
     EXPECT_FALSE(g.any_disordered);
-    g = search_neighbours(b.r.io, b.r, 1, -3.0f);  // a negative radius is the covalent rule too
+    g = search_neighbours(b.r.io, b.r, index, 1, -3.0f);  // a negative radius: the covalent rule
     EXPECT_EQ(found(g), (std::vector<int>{2}));
-    g = search_neighbours(b.r.io, b.r, 1, 2.0f);
+    g = search_neighbours(b.r.io, b.r, index, 1, 2.0f);
     EXPECT_EQ(found(g), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(g.distance[3], 2.0f);
 }
@@ -46,8 +47,9 @@ TEST(Neighbours, TooCloseAndSameSite) {
     b.add("H3", 1, 0, 0, -0.49f);   // below 0.5: dropped under either rule
     b.add("H4", 1, 0.8f, 0, 0);
     b.add("H5", 1, 0.805f, 0, 0);   // 0.005 from H4, which has the lower index
+    NeighbourIndex index(b.r);
     for (float rmax : {0.0f, 2.0f}) {
-        const NeighbourList g = search_neighbours(b.r.io, b.r, 1, rmax);
+        const NeighbourList g = search_neighbours(b.r.io, b.r, index, 1, rmax);
         EXPECT_FALSE(g.any_disordered) << rmax;  // no atom is disordered
         EXPECT_EQ(found(g), (std::vector<int>{2, 4})) << rmax;
     }
@@ -60,13 +62,14 @@ TEST(Neighbours, DisorderRule) {
     b.add("C3", 6, -1.5f, 0, 0, 0.6f, -1);  // differs by 0.1: never
     b.add("C4", 6, 0, 1.5f, 0, 1.0f, 0);    // ordered: neighbour
     b.add("C5", 6, 0, -1.5f, 0, 0.5f, 1);   // special position: neighbour
-    NeighbourList g = search_neighbours(b.r.io, b.r, 1, 0.0f);
+    NeighbourIndex index(b.r);
+    NeighbourList g = search_neighbours(b.r.io, b.r, index, 1, 0.0f);
     EXPECT_EQ(found(g), (std::vector<int>{2, 4, 5}));
     EXPECT_TRUE(g.any_disordered);
-    g = search_neighbours(b.r.io, b.r, 4, 0.0f);  // C4 sees both disordered atoms
+    g = search_neighbours(b.r.io, b.r, index, 4, 0.0f);  // C4 sees both disordered atoms
     EXPECT_EQ(found(g), (std::vector<int>{1}));
     EXPECT_TRUE(g.any_disordered);
-    g = search_neighbours(b.r.io, b.r, 2, 0.0f);
+    g = search_neighbours(b.r.io, b.r, index, 2, 0.0f);
     EXPECT_EQ(found(g), (std::vector<int>{1}));
 }
 
@@ -133,7 +136,8 @@ TEST(Neighbours, TypesCanonicalOrderAndAllAtomPrintout) {
 TEST(Neighbours, IsolatedAtom) {
     Bench b;
     b.add("O1", 8, 0, 0, 0);
-    const NeighbourList g = find_neighbours(b.r.io, b.r, 1, 0.0f, true);
+    NeighbourIndex index(b.r);
+    const NeighbourList g = find_neighbours(b.r.io, b.r, index, 1, 0.0f, true);
     EXPECT_EQ(g.count, 0);
     EXPECT_EQ(g.type_count, 0);
     find_all_neighbours(b.r.io, b.r);
@@ -151,7 +155,8 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
     for (int k = 1; k <= 7; ++k)  // seven H at 1.0, 1.1, ... Å along alternating axes
         b.add(test::numbered("H", k), 1, (k % 2) ? 0.9f + 0.1f * k : 0,
               (k % 2) ? 0 : 0.9f + 0.1f * k, 0, k == 3 ? 0.5f : 1.0f, k == 3 ? -1 : 0);
-    find_neighbours(b.r.io, b.r, 1, 2.0f, true);
+    NeighbourIndex index(b.r);
+    find_neighbours(b.r.io, b.r, index, 1, 2.0f, true);
     auto l = b.listing();
     test::expect_lines(l, {
         "",
@@ -212,16 +217,18 @@ TEST(Neighbours, ThousandNeighboursAllowedTheNextStops) {
             for (int z = -5; z <= 5 && b.r.structure.atom_count < 1001; ++z)
                 if (x || y || z) b.add("Q", 1, float(x), float(y), float(z));
     ASSERT_EQ(b.r.structure.atom_count, 1001);  // the centre and 1000 others
-    const NeighbourList g = find_neighbours(b.r.io, b.r, 1, 30.0f, false);
+    NeighbourIndex index(b.r);
+    const NeighbourList g = find_neighbours(b.r.io, b.r, index, 1, 30.0f, false);
     EXPECT_EQ(g.count, 1000);
     const int nearest = g.atom[1];
-    EXPECT_EQ(first_neighbour(b.r.io, b.r, 1, 30.0f, [](int) { return true; }), nearest);
+    EXPECT_EQ(first_neighbour(b.r.io, b.r, index, 1, 30.0f, [](int) { return true; }), nearest);
     b.add("Q", 1, 0, 0, 9.0f);
+    NeighbourIndex grown(b.r);  // the list is longer: a new index
     // the nearest atom would do, but the whole search stops the run
-    EXPECT_THROW(first_neighbour(b.r.io, b.r, 1, 30.0f, [](int) { return true; }), RunStop);
+    EXPECT_THROW(first_neighbour(b.r.io, b.r, grown, 1, 30.0f, [](int) { return true; }), RunStop);
     b.out.str("");
     b.r.io.create(b.r.files.listing, "kova.out");
-    EXPECT_THROW(find_neighbours(b.r.io, b.r, 1, 30.0f, false), RunStop);
+    EXPECT_THROW(find_neighbours(b.r.io, b.r, grown, 1, 30.0f, false), RunStop);
     const std::vector<std::string> msg = {
         "",
         " GetNei :: atom =        1  X1      ",
@@ -268,18 +275,26 @@ TEST(Neighbours, SortCountMismatchStops) {
     EXPECT_EQ(l[l.size() - 2], " ERROR *** SortNei *** l.ne.nnei(k)");
 }
 
-// The indexed search against the plain scan, atom by atom, for the covalent rule and radii.
-void expect_same_as_scan(test::RunRecords& r, int step = 1,
+// The search through `index` against the plain scan, atom by atom, for the covalent rule and
+// radii.
+void expect_same_as_scan(test::RunRecords& r, NeighbourIndex& index, int step = 1,
                          std::vector<float> radii = {0.0f, 2.0f, 3.5f, 10.0f}) {
     for (int i = 1; i <= r.topology.list_size; i += step)
         for (float rmax : radii) {
-            const NeighbourList fast = search_neighbours(r.io, r, i, rmax);
+            const NeighbourList fast = search_neighbours(r.io, r, index, i, rmax);
             const NeighbourList plain = test::search_neighbours_scan(r, i, rmax);
             ASSERT_EQ(fast.count, plain.count) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(fast.atom, plain.atom) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(fast.distance, plain.distance) << "atom " << i << " rmax " << rmax;
             ASSERT_EQ(fast.any_disordered, plain.any_disordered) << "atom " << i;
         }
+}
+
+// The same through an index of the records as they stand.
+void expect_same_as_scan(test::RunRecords& r, int step = 1,
+                         std::vector<float> radii = {0.0f, 2.0f, 3.5f, 10.0f}) {
+    NeighbourIndex index(r);
+    expect_same_as_scan(r, index, step, std::move(radii));
 }
 
 TEST(NeighbourIndex, SameAsScanOnRandomClusters) {
@@ -332,14 +347,15 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
             [&](int j) { return b.r.structure.atomic_number[j] == 53 && j > c.n / 2; },
             [](int) { return false; },
         };
+        NeighbourIndex index(b.r);
         for (int i = 1; i <= c.n; i += 7)
             for (float rmax : {2.5f, 4.0f, 10.0f})
                 for (const auto& take : takes) {
-                    const NeighbourList g = find_neighbours(b.r.io, b.r, i, rmax, false);
+                    const NeighbourList g = find_neighbours(b.r.io, b.r, index, i, rmax, false);
                     int want = 0;
                     for (int m = 1; m <= g.count && want == 0; ++m)
                         if (take(g.atom[m])) want = g.atom[m];
-                    ASSERT_EQ(first_neighbour(b.r.io, b.r, i, rmax, take), want)
+                    ASSERT_EQ(first_neighbour(b.r.io, b.r, index, i, rmax, take), want)
                         << "seed " << c.seed << " atom " << i << " rmax " << rmax;
                 }
     }
@@ -350,8 +366,9 @@ TEST(NeighbourIndex, FirstNeighbourAsTheWholeSearch) {
     e.add("C2", 6, 4.005f, 0, 0);
     e.add("C3", 6, 3.999f, 0, 0);
     e.add("C4", 6, 0, 6.0f, 0);
-    EXPECT_EQ(first_neighbour(e.r.io, e.r, 1, 10.0f, [](int j) { return j != 2; }), 4);
-    EXPECT_EQ(first_neighbour(e.r.io, e.r, 1, 10.0f, [](int) { return true; }), 2);
+    NeighbourIndex near_edge(e.r);
+    EXPECT_EQ(first_neighbour(e.r.io, e.r, near_edge, 1, 10.0f, [](int j) { return j != 2; }), 4);
+    EXPECT_EQ(first_neighbour(e.r.io, e.r, near_edge, 1, 10.0f, [](int) { return true; }), 2);
 }
 
 TEST(NeighbourIndex, SameAsScanWithOddCoordinatesAndTolerances) {
@@ -373,30 +390,32 @@ TEST(NeighbourIndex, SameAsScanWithOddCoordinatesAndTolerances) {
     }
 }
 
+// An index follows the atoms that move_atom moves: the searches through it give the plain
+// scan's answers wherever the atoms went, near or far, in short lists and long ones.
 TEST(NeighbourIndex, MovedAtomsAreFound) {
-    // A short list is checked against the coordinates at every search.
+    // Atom 17 moved 1 Å from atom 3, into bonding distance.
     Bench b;
     test::random_cluster(b.r, 200, 11);
-    expect_same_as_scan(b.r, 1, {0.0f});
-    b.r.structure.cart[17] = b.r.structure.cart[3];
-    b.r.structure.cart[17][2] += 1.0f;
-    expect_same_as_scan(b.r, 1, {0.0f});
+    NeighbourIndex index(b.r);
+    expect_same_as_scan(b.r, index, 1, {0.0f});
+    Cartesian next_to_3 = b.r.structure.cart[3];
+    next_to_3[2] += 1.0f;
+    move_atom(b.r, index, 17, next_to_3);
+    EXPECT_EQ(b.r.structure.cart[17], next_to_3);
+    expect_same_as_scan(b.r, index, 1, {0.0f});
 
-    // A long one relies on the stage that moves an atom saying so.
+    // In a long list: atom 5999 moved 1.1 Å from atom 1, found from either.
     Bench big;
     test::random_cluster(big.r, 6000, 12);
-    search_neighbours(big.r.io, big.r, 1, 0.0f);
-    big.r.structure.cart[5999] = big.r.structure.cart[1];
-    big.r.structure.cart[5999][0] += 1.1f;
     big.r.structure.occupancy_flag[1] = big.r.structure.occupancy_flag[5999] = 0;
-#ifndef NDEBUG
-    EXPECT_THROW(for (int k = 0; k < 300; ++k) search_neighbours(big.r.io, big.r, 1, 0.0f),
-                 std::logic_error);
-#endif
-    atom_moved(big.r, 5999);
+    NeighbourIndex big_index(big.r);
+    search_neighbours(big.r.io, big.r, big_index, 1, 0.0f);
+    Cartesian next_to_1 = big.r.structure.cart[1];
+    next_to_1[0] += 1.1f;
+    move_atom(big.r, big_index, 5999, next_to_1);
     NeighbourList plain;
     for (int i : {5999, 1}) {
-        const NeighbourList fast = search_neighbours(big.r.io, big.r, i, 2.0f);
+        const NeighbourList fast = search_neighbours(big.r.io, big.r, big_index, i, 2.0f);
         plain = test::search_neighbours_scan(big.r, i, 2.0f);
         EXPECT_EQ(fast.any_disordered, plain.any_disordered) << i;
         EXPECT_EQ(fast.atom, plain.atom);
@@ -404,8 +423,8 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     EXPECT_NE(std::find(plain.atom.begin(), plain.atom.end(), 5999),
               plain.atom.end());  // atom 1's
 
-    // Moving a stored neighbour and then searching around its old partner needs no notice
-    // (the X-H extension does this): H2 leaves C1 for C3, 30 Å away.
+    // As the X-H extension does, after the neighbour stage: H2 leaves C1 for C3, 30 Å away;
+    // C1 then has no neighbour, C3 has H2.
     Bench xh;
     test::random_cluster(xh.r, 6000, 13);
     for (int k : {1, 2, 3}) xh.r.structure.occupancy_flag[k] = 0;
@@ -416,33 +435,94 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
     xh.r.structure.cart[3] = {-80, -50, -50};
     find_all_neighbours(xh.r.io, xh.r);
     ASSERT_EQ(xh.r.topology.neighbours[1].count, 1);
-    xh.r.structure.cart[2][0] = -80.95f;
-    EXPECT_EQ(find_neighbours(xh.r.io, xh.r, 1, 0.0f, false).count, 0);
-    const NeighbourList g = find_neighbours(xh.r.io, xh.r, 3, 0.0f, false);
+    NeighbourIndex xh_index(xh.r);
+    move_atom(xh.r, xh_index, 2, {-80.95f, -50, -50});
+    EXPECT_EQ(find_neighbours(xh.r.io, xh.r, xh_index, 1, 0.0f, false).count, 0);
+    const NeighbourList g = find_neighbours(xh.r.io, xh.r, xh_index, 3, 0.0f, false);
     ASSERT_EQ(g.count, 1);
     EXPECT_EQ(g.atom[1], 2);
 
     // Many short moves (as the X-H extension makes: the atoms stay filed where they were and
-    // the searches reach further) and a few long ones, each announced, in a long list.
+    // the searches reach further) and a few long ones, in a long list.
     Bench many;
     test::random_cluster(many.r, 6000, 14);
-    search_neighbours(many.r.io, many.r, 1, 0.0f);
+    NeighbourIndex many_index(many.r);
+    search_neighbours(many.r.io, many.r, many_index, 1, 0.0f);
     for (int j = 1; j <= 6000; j += 3) {
         const int axis = j % 9 / 3;
-        many.r.structure.cart[j][axis] += (j % 2 ? 0.24f : -0.24f);
-        if (j % 300 == 1) many.r.structure.cart[j][axis] += 1.5f;
-        atom_moved(many.r, j);
+        Cartesian to = many.r.structure.cart[j];
+        to[axis] += (j % 2 ? 0.24f : -0.24f);
+        if (j % 300 == 1) to[axis] += 1.5f;
+        move_atom(many.r, many_index, j, to);
     }
-    expect_same_as_scan(many.r, 13, {0.0f, 2.0f, 10.0f});
+    expect_same_as_scan(many.r, many_index, 13, {0.0f, 2.0f, 10.0f});
     for (int i = 2; i <= 6000; i += 97) {
         auto heavy = [&](int c) { return many.r.structure.atomic_number[c] != 1; };
-        const NeighbourList g = find_neighbours(many.r.io, many.r, i, 10.0f, false);
+        const NeighbourList g = find_neighbours(many.r.io, many.r, many_index, i, 10.0f, false);
         int want = 0;
         for (int m = g.count; m >= 1; --m)
             if (heavy(g.atom[m])) want = g.atom[m];
-        EXPECT_EQ(first_neighbour(many.r.io, many.r, i, 10.0f, heavy), want) << "atom " << i;
+        EXPECT_EQ(first_neighbour(many.r.io, many.r, many_index, i, 10.0f, heavy), want)
+            << "atom " << i;
     }
 }
+
+// move_atom changes both coordinates of crystal input (through the cell), the Cartesian ones
+// of Cartesian input (whose fractional ones are 0, as the readers give them), and nothing for
+// an atom beyond the slots. Cell 8 x 8 x 8 Å, so
+// that the fractional coordinates are exact.
+TEST(NeighbourIndex, MoveAtomMovesTheAtomInTheRecords) {
+    for (const bool crystal : {true, false}) {
+        SCOPED_TRACE(crystal);
+        Bench b;
+        b.r.options.crystal_input = crystal;
+        b.r.structure.frac_to_cart = Mat3f{{{8, 0, 0}, {0, 8, 0}, {0, 0, 8}}};
+        b.r.structure.cart_to_frac = Mat3f{{{0.125f, 0, 0}, {0, 0.125f, 0}, {0, 0, 0.125f}}};
+        b.add("C1", 6, 0, 0, 0);
+        b.add("H1", 1, 1.0f, 0, 0);
+        b.r.structure.frac[2] = {0.125f, 0, 0};
+        NeighbourIndex index(b.r);
+        move_atom(b.r, index, 2, {2.0f, 4.0f, 1.0f});
+        EXPECT_EQ(b.r.structure.cart[2], (Vec3f{2.0f, 4.0f, 1.0f}));
+        const Vec3f frac = crystal ? Vec3f{0.25f, 0.5f, 0.125f} : Vec3f{0, 0, 0};
+        EXPECT_EQ(b.r.structure.frac[2], frac);
+        move_atom(b.r, index, 3, {1.0f, 1.0f, 1.0f});  // no such atom
+        EXPECT_EQ(b.r.atom_slots(), 2);
+        // H1 is 4.6 Å from C1 now: no bond, but within 5 Å
+        EXPECT_EQ(search_neighbours(b.r.io, b.r, index, 1, 0.0f).count, 0);
+        EXPECT_EQ(found(search_neighbours(b.r.io, b.r, index, 1, 5.0f)), (std::vector<int>{2}));
+    }
+}
+
+#ifndef NDEBUG
+// Test builds catch a stage that changes what an index was made from behind its back: an atom
+// written in place, an element changed, the list grown, at the next search of a short list and
+// within 256 of a long one.
+TEST(NeighbourIndex, ChangesPastTheIndexAreCaughtInTestBuilds) {
+    struct Case {
+        const char* what;
+        int n;
+        void (*change)(Records&);
+    } const cases[] = {
+        {"moved", 200, [](Records& r) { r.structure.cart[17][1] += 0.5f; }},
+        {"moved, long list", 6000, [](Records& r) { r.structure.cart[5999][0] += 1.1f; }},
+        {"element", 200, [](Records& r) { r.structure.atomic_number[5] += 1; }},
+        {"list", 200, [](Records& r) { r.topology.list_size = 150; }},
+        {"tolerance", 200, [](Records& r) { r.options.tolerances.bond = 0.3f; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bench b;
+        test::random_cluster(b.r, c.n, 12);
+        b.r.topology.list_size = c.n;
+        NeighbourIndex index(b.r);
+        search_neighbours(b.r.io, b.r, index, 1, 0.0f);
+        c.change(b.r);
+        EXPECT_THROW(for (int k = 0; k < 300; ++k) search_neighbours(b.r.io, b.r, index, 1, 0.0f),
+                     std::logic_error);
+    }
+}
+#endif
 
 TEST(NeighbourIndex, LargeStructureIsFastAndSameAsScan) {
 #ifdef NDEBUG
