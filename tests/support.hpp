@@ -150,9 +150,17 @@ inline int count_containing(const std::string& text, const std::string& part) {
     return n;
 }
 
+// An output file as the road makes it: created on `channel`, written by `write`, closed.
+template <class Write>
+void write_whole(Io& io, int channel, const std::string& name, Write&& write) {
+    io.create(channel, name);
+    write();
+    io.close(channel);
+}
+
 // The channel of an input file a test opens itself to feed a reader of records (kova.inp's
 // channel, which such a test does not otherwise use).
-constexpr int input_channel = 23;
+constexpr int input_channel = Files::instructions;
 
 // What a workspace opens besides its terminal.
 struct WorkspaceSetup {

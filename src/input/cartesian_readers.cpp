@@ -16,7 +16,6 @@ namespace kova {
 
 namespace {
 
-constexpr int input_channel = 1;  // the Cartesian input file
 constexpr float bohr = 0.52917725f;  // Å
 
 // The atom-type rule shared by both readers: the first atom restarts the list.
@@ -78,11 +77,11 @@ void read_aim2tab_row(InFile& f, int i, Records& r) {
 
 void read_aim2tab(Io& io, Records& r, const std::string& file_name) {
     const int listing = r.files.listing;
-    if (!io.try_open_old(input_channel, trim(file_name)))
+    if (!io.try_open_old(Files::cartesian_input, trim(file_name)))
         fatal_error(io, listing, "ReadAim2Tab",
                     "Error opening AIM2TAB output file... " + file_name +
                         why_structure_not_opened(io, file_name, r.options.word_after_input_names));
-    InFile& f = io.in(input_channel);
+    InFile& f = io.in(Files::cartesian_input);
     std::string rec;
     int count_rec = 0;  // record of the count line in force
     int rows = 0;       // rows of the last atom table read
@@ -119,7 +118,7 @@ void read_aim2tab(Io& io, Records& r, const std::string& file_name) {
               "expected an atom table for the " + std::to_string(r.structure.atom_count) +
                   " atoms counted, found " +
                   (rows == 0 ? std::string("none") : "one of " + std::to_string(rows)));
-    io.close(input_channel);
+    io.close(Files::cartesian_input);
 
     const Structure& t = r.structure;
     io.write(terminal, "");
@@ -135,7 +134,7 @@ void read_aim2tab(Io& io, Records& r, const std::string& file_name) {
 
 void read_platon(Io& io, Records& r, const std::string& file_name) {
     const int listing = r.files.listing;
-    if (!io.try_open_old(input_channel, trim(file_name)))
+    if (!io.try_open_old(Files::cartesian_input, trim(file_name)))
         fatal_error(io, listing, "ReadPlaton",
                     "Error opening PLATON file " + file_name +
                         why_structure_not_opened(io, file_name, r.options.word_after_input_names));
@@ -143,7 +142,7 @@ void read_platon(Io& io, Records& r, const std::string& file_name) {
     io.write(listing, "");
     io.write(listing, " Reading PLATON file : " + pad_uncut(file_name, 60));
 
-    InFile& f = io.in(input_channel);
+    InFile& f = io.in(Files::cartesian_input);
     std::string rec;
     int n = 0;
     while (f.read(rec)) {
@@ -168,7 +167,7 @@ void read_platon(Io& io, Records& r, const std::string& file_name) {
         finish_atom(r.structure, n);
     }
     r.structure.atom_count = n;
-    io.close(input_channel);
+    io.close(Files::cartesian_input);
 
     list_atom_types(io, r);
     for (int ch : {terminal, listing}) {

@@ -24,11 +24,10 @@ namespace kova {
 
 namespace {
 
-constexpr int instructions_channel = 23;  // kova.inp
 const char* const instructions_name = "kova.inp";
 
 // The number of the record of kova.inp last read, for messages.
-int current_record(Io& io) { return io.in(instructions_channel).recno(); }
+int current_record(Io& io) { return io.in(Files::instructions).recno(); }
 
 [[noreturn]] void unreadable(Io& io, int listing) {
     fatal_error(io, listing, "ReadInp", "Error while reading file kova.inp");
@@ -166,8 +165,8 @@ void read_numbers(Io& io, int listing, const std::string& numbers, const char* w
 
 // The raw line of the record just read, again, unsplit; nothing at end of file.
 std::optional<std::string> reread_raw(Io& io, int listing) {
-    io.in(instructions_channel).backspace();
-    std::optional<LogicalLine> raw = read_logical_line(io, listing, instructions_channel);
+    io.in(Files::instructions).backspace();
+    std::optional<LogicalLine> raw = read_logical_line(io, listing, Files::instructions);
     if (!raw) return std::nullopt;
     return std::move(raw->text);
 }
@@ -565,9 +564,9 @@ FormatsRead apply_lines(Io& io, int listing, Options& options, Elements& element
     FormatsRead formats;
     for (;;) {
         const int before = current_record(io);
-        std::optional<LogicalLine> written = read_logical_line(io, listing, instructions_channel);
+        std::optional<LogicalLine> written = read_logical_line(io, listing, Files::instructions);
         if (!written) {
-            if (auto cut = line_cut_off_at_end(io.in(instructions_channel), before))
+            if (auto cut = line_cut_off_at_end(io.in(Files::instructions), before))
                 formats.cut_off = report_cut_off(io, listing, *cut);
             break;
         }
@@ -826,7 +825,7 @@ void list_tolerances(Io& io, int channel, const Tolerances& tolerances) {
 void read_instructions(Io& io, int listing, Options& options, Elements& elements) {
     options.xd_master_file.clear();
     options.fragments = FragmentLines{};
-    if (!io.try_open_old(instructions_channel, instructions_name))
+    if (!io.try_open_old(Files::instructions, instructions_name))
         fatal_error(io, listing, "ReadInp",
                     "Unable to open KOVA input file kova.inp: " +
                         io.why_unreadable(instructions_name));
@@ -836,7 +835,7 @@ void read_instructions(Io& io, int listing, Options& options, Elements& elements
     io.write(listing, "");
     options.pv_scaling = PvScaling::difference;
     const FormatsRead formats = apply_lines(io, listing, options, elements);
-    io.close(instructions_channel);
+    io.close(Files::instructions);
     if (options.input_format == InputFormat::none)
         fatal_error(io, listing, "ReadInp", unknown_format_message(formats));
     normalise_options(options);

@@ -12,7 +12,6 @@
 
 namespace kova {
 
-constexpr int shelx_channel = 57;  // channel of the SHELX file
 
 // One card of the file: the text with any "!" comment removed, upper-cased, its "="
 // continuation records joined on; `name` is the first word as read (case kept).

@@ -171,7 +171,7 @@ void read_crystal_symmetry(Io& io, Records& r, const ShelxHead& head, int latt) 
     io.write(out, l);
     list_lattice(io, out, head.lattice, head.centric);
     Symmetry& symmetry = r.structure.symmetry;
-    read_symmetry(io, out, shelx_channel, symmetry);
+    read_symmetry(io, out, Files::shelx_input, symmetry);
     if (latt != 1) add_lattice_centring(io, out, r.options.verbosity, head.lattice, symmetry);
     if (head.centric) add_inversion_partners(io, out, symmetry);
     io.write(out, "");
@@ -193,11 +193,11 @@ void read_shelx(Io& io, Records& r, const std::string& file_name) {
     ShelxScan scan;
     scan.file_name = file_name;
 
-    if (!io.try_open_old(shelx_channel, file_name))
+    if (!io.try_open_old(Files::shelx_input, file_name))
         fatal_error(io, out, "ReadShelx",
                     "Error opening SHELX file... " + file_name +
                         why_structure_not_opened(io, file_name, r.options.word_after_input_names));
-    InFile& f = io.in(shelx_channel);
+    InFile& f = io.in(Files::shelx_input);
     io.write(out, "");
     io.write(out, " Reading SHELX file : " + pad_uncut(file_name, 60));
     r.structure.has_residues = false;
@@ -226,7 +226,7 @@ void read_shelx(Io& io, Records& r, const std::string& file_name) {
     f.rewind();
     r.structure.atom_count = 0;
     read_atoms(io, r, f, scan);
-    io.close(shelx_channel);
+    io.close(Files::shelx_input);
 }
 
 }  // namespace kova

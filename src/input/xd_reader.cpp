@@ -24,12 +24,10 @@ namespace kova {
 
 namespace {
 
-constexpr int master_file_channel = 11;     // the XD master file read
-constexpr int parameter_file_channel = 12;  // the XD parameter file read
 
 // Next raw record of the parameter file, no comment test; end of file is unguarded.
 std::string raw_record(Io& io, const char* what) {
-    InFile& f = io.in(parameter_file_channel);
+    InFile& f = io.in(Files::xd_parameters_input);
     std::string rec;
     if (!f.read(rec))
         fault(f.name(), f.recno() + 1, std::string("end of file while reading ") + what);
@@ -46,7 +44,7 @@ void read_reals(Io& io, float* v, int n, const char* what) {
             ReadStatus st = lr.get(v[got]);
             if (st == ReadStatus::end) break;
             if (st == ReadStatus::error) {
-                InFile& f = io.in(parameter_file_channel);
+                InFile& f = io.in(Files::xd_parameters_input);
                 fault(
                     f.name(), f.recno(),
                     std::string("expected numbers for ") + what + ", found \"" + trim(rec) + "\"");
@@ -61,7 +59,7 @@ void read_ints(Io& io, const std::string& line, int* v, int n, const char* what)
     ListReader lr(line);
     for (int k = 0; k < n; ++k) {
         if (lr.get(v[k]) != ReadStatus::ok) {
-            InFile& f = io.in(parameter_file_channel);
+            InFile& f = io.in(Files::xd_parameters_input);
             fault(f.name(), f.recno(),
                   std::string("expected ") + std::to_string(n) + " integers for " + what +
                       ", found \"" + trim(line) + "\"");
@@ -70,7 +68,7 @@ void read_ints(Io& io, const std::string& line, int* v, int n, const char* what)
 }
 
 // Passes over the next record not beginning with "!".
-void skip_noncomment(Io& io, int listing) { read_xd_record(io, listing, parameter_file_channel); }
+void skip_noncomment(Io& io, int listing) { read_xd_record(io, listing, Files::xd_parameters_input); }
 
 // The next non-comment line of the parameter file, split: its text words, and the numbers
 // left in it.
@@ -80,7 +78,7 @@ struct XdLine {
 };
 XdLine read_split_line(Io& io, int listing) {
     XdLine line;
-    line.numbers = read_xd_record(io, listing, parameter_file_channel);
+    line.numbers = read_xd_record(io, listing, Files::xd_parameters_input);
     line.words = split_text_words(line.numbers);
     return line;
 }
@@ -94,7 +92,7 @@ struct MasterLattice {
 // The cell and the lattice of the master file.
 MasterLattice read_master(Io& io, int listing, std::array<float, 6>& cell) {
     MasterLattice lat;
-    InFile& f = io.in(master_file_channel);
+    InFile& f = io.in(Files::xd_master_input);
     std::string rec;
     while (f.read(rec)) {
         std::string line = pad(rec, line_length);
@@ -143,7 +141,7 @@ void read_crystal_data(Io& io, Records& r, const std::string& master_name) {
                       ff(c[3], 8, 2) + ff(c[4], 8, 2) + ff(c[5], 8, 2));
     list_lattice(io, out, lat.lattice, lat.centric);
     Symmetry& symmetry = r.structure.symmetry;
-    read_symmetry(io, out, master_file_channel, symmetry);
+    read_symmetry(io, out, Files::xd_master_input, symmetry);
     if (lat.centric) add_inversion_partners(io, out, symmetry);
     if (lat.lattice != 'P')
         add_lattice_centring(io, out, r.options.verbosity, lat.lattice, symmetry);
@@ -218,7 +216,7 @@ XdAtomLine read_atom_line(Io& io, int listing) {
     for (;;) {
         XdLine line = read_split_line(io, listing);
         XdAtomLine atom;
-        atom.record = io.in(parameter_file_channel).recno();
+        atom.record = io.in(Files::xd_parameters_input).recno();
         atom.label = std::string(line.words.at(1));
         ListReader lr(line.numbers);
         bool ok = true;
@@ -259,7 +257,7 @@ void read_atom(Io& io, Records& r, int i) {
     const long long multipole_lines = (level * (level + 2) + 1) / 10 + 1;
     for (long long k = 0; k < multipole_lines; ++k) skip_noncomment(io, out);
     if (!finite(s.frac[i]) || !finite(s.cart[i]))
-        fault(io.in(parameter_file_channel).name(), atom.record,
+        fault(io.in(Files::xd_parameters_input).name(), atom.record,
               "the coordinates of atom " + std::to_string(i) + " (" + trim(s.label[i]) +
                   ") are not finite numbers in single precision");
 }
@@ -396,11 +394,11 @@ void read_xd(Io& io, Records& r, const std::string& master_file,
     r.structure.model_name = std::string(20, ' ');
     const std::string master_name = trim(master_file);
     const std::string parameter_name = trim(parameter_file);
-    if (!io.try_open_old(master_file_channel, master_name))
+    if (!io.try_open_old(Files::xd_master_input, master_name))
         fatal_error(io, out, "ReadXD",
                     "Error opening XD master file" + master_name +
                         why_not_opened(io, r.options, master_name, "master file (first name)"));
-    if (!io.try_open_old(parameter_file_channel, parameter_name))
+    if (!io.try_open_old(Files::xd_parameters_input, parameter_name))
         fatal_error(io, out, "ReadXD",
                     "Error opening XD parameter file " + parameter_name +
                         why_not_opened(io, r.options, parameter_name,
@@ -411,11 +409,11 @@ void read_xd(Io& io, Records& r, const std::string& master_file,
     list_atom_types(io, r);
     set_occupancy_flags(r.structure);
     list_atoms(io, r.structure, out);
-    io.close(parameter_file_channel);
+    io.close(Files::xd_parameters_input);
     // A master file that ends too early for the copy ends the run only when the copy comes to
     // the part it lacks, after the stages before it, as when the file was copied from disk.
-    r.structure.xd_master = select_master_copy(io.in(master_file_channel));
-    io.close(master_file_channel);
+    r.structure.xd_master = select_master_copy(io.in(Files::xd_master_input));
+    io.close(Files::xd_master_input);
 }
 
 }  // namespace kova

@@ -100,7 +100,7 @@ void open_run_files(Io& io, const Records& r, const DirectoryLock& lock, const L
     write_banner(io, r.files.listing);
     report_start(io, r, lock, left);
     io.create(r.files.xd_master, "xd_kova.mas");
-    io.create(mopro_parameters_channel, "mopro_kova.par");
+    io.create(Files::mopro_parameters, "mopro_kova.par");
     write_mopro_head(io);
     io.create(r.files.mopro_constraints, "con_mopro.inp");
     write_mopro_constraints_start(io, r);
@@ -150,11 +150,15 @@ void open_plot_file(Io& io, const Records& r) {
 }
 
 // The working list: for crystal input with NCELLS the atoms read and the images that complete
-// their molecules, otherwise the atoms read.
+// their molecules (complete.ang when there are any), otherwise the atoms read.
 void make_working_list(Io& io, Records& r) {
     if (r.options.crystal_input && r.options.ncells >= 0) {
         complete_molecules(io, r);
-        write_complete_ang(io, r.structure, r.topology);
+        if (has_complete_ang(r.structure, r.topology)) {
+            io.create(Files::complete_ang, "complete.ang");
+            write_complete_ang(io, r.structure, r.topology);
+            io.close(Files::complete_ang);
+        }
     } else {
         r.topology.list_size = r.structure.atom_count;
     }
@@ -165,7 +169,11 @@ void make_working_list(Io& io, Records& r) {
 void search_rings(Io& io, Records& r) {
     CpuClock clock;
     r.topology.reduced = reduce_connectivity(io, r);
+    io.create(Files::reduced_ang, "reduced.ang");
+    io.create(Files::reduced_1_ang, "reduced_1.ang");
     write_reduced_ang(io, r);
+    io.close(Files::reduced_ang);
+    io.close(Files::reduced_1_ang);
     find_rings(io, r);
     const CpuTimes t = clock.lap();
     const float user = static_cast<float>(t.user), sys = static_cast<float>(t.sys);
@@ -189,18 +197,23 @@ void open_restraint_files(Io& io, const Records& r) {
 // copied first, so that a file that cannot be made, or an old master file too short for the
 // copy, stops the run before any atom is framed.
 void frame_analysis(Io& io, Records& r, Databank* databank) {
-    io.create(kova_ang_channel, "kova.ang");
+    io.create(Files::kova_ang, "kova.ang");
     if (r.options.input_format == InputFormat::xd) copy_old_master_head(io, r);
     frame_all_atoms(io, r, databank);
     write_xd_master_tables(io, r);
     write_kova_ang(io, r);
+    io.close(Files::kova_ang);
     write_plot_frames(io, r);
     write_mopro_symmetry_lines(io, r);
     if (r.options.extend_h) {
         write_xh_bond_files(io, r);
         write_mopro_distance_lines(io, r);
     }
-    write_group_ang(io, r);
+    if (has_group_ang(r)) {
+        io.create(Files::group_ang, "group.ang");
+        write_group_ang(io, r);
+        io.close(Files::group_ang);
+    }
 }
 
 // Extend_H: the hydrogen ADP restraints and the end lines; the restraint files are complete.
@@ -210,6 +223,23 @@ void close_restraint_files(Io& io, const Records& r) {
     io.close(r.files.const_bonds);
     write_mopro_restraints_end(io, r);
     io.close(r.files.mopro_residues);
+}
+
+// The output section's start: xd_kova.inp, the heading, and unless TOXD fixedH.ins
+// (Extend_H) and the databank statistics (DATABANK).
+void start_output_section(Io& io, const Records& r) {
+    io.create(r.files.xd_parameters, "xd_kova.inp");
+    write_output_section_heading(io, r);
+    if (r.options.to_xd) return;
+    if (writes_fixedh(r.options)) io.create(Files::fixedh, "fixedH.ins");
+    if (r.options.databank) write_databank_statistics(io, r);
+}
+
+// The files the output section completes.
+void close_output_section(Io& io, const Records& r) {
+    io.close(r.files.mopro_constraints);
+    io.close(r.files.xd_parameters);
+    if (writes_fixedh(r.options)) io.close(Files::fixedh);
 }
 
 // DATABANK (not in a TOXD run): the valence populations are brought to the fragment charges
@@ -238,6 +268,7 @@ void report_kept_inputs(Io& io, const Records& r) {
 // finished, and its files replace those of earlier runs.
 void finish_run(Io& io, const Records& r, CpuClock& run_clock) {
     write_plot_trailer(io, r);
+    io.close(r.files.plot);
     write_run_summary(io, r);
     report_kept_inputs(io, r);
     write_run_time(io, r, run_clock.lap());
@@ -262,10 +293,11 @@ void road(Io& io, Records& r, const DirectoryLock& lock) {
     frame_analysis(io, r, databank ? &*databank : nullptr);
     if (r.options.extend_h) close_restraint_files(io, r);
     if (has_output_section(r)) {
-        open_output_section(io, r);
+        start_output_section(io, r);
         if (rescales_populations(r.options)) rescale_valence_populations(io, r);
         make_output_slots(r);
         write_output_section(io, r);
+        close_output_section(io, r);
     }
     finish_run(io, r, run_clock);
 }

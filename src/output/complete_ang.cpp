@@ -8,22 +8,17 @@
 
 namespace kova {
 
-namespace {
-
-constexpr int complete_ang_channel = 44;
-
-}  // namespace
+bool has_complete_ang(const Structure& structure, const Topology& topology) {
+    return topology.list_size > structure.atom_count;
+}
 
 void write_complete_ang(Io& io, const Structure& structure, const Topology& topology) {
-    if (topology.list_size <= structure.atom_count) return;
-    io.create(complete_ang_channel, "complete.ang");
     for (int k = 1; k <= topology.list_size; ++k) {
         const auto u = static_cast<std::size_t>(k);
         const Vec3f& x = structure.cart[u];
-        io.write(complete_ang_channel, "ATOM " + fa(pad(structure.label[u], 8), 10) + "   " +
+        io.write(Files::complete_ang, "ATOM " + fa(pad(structure.label[u], 8), 10) + "   " +
                                            ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4));
     }
-    io.close(complete_ang_channel);
 }
 
 }  // namespace kova

@@ -23,7 +23,7 @@ void write_fixedh_atom(Io& io, const Records& r, int i) {
     put_ff(rec, r.structure.occupancy[s], 10, 5);
     rec += ' ';
     put_ff(rec, r.structure.uij[s][0], 8, 4);
-    io.write(fixedh_channel, rec);
+    io.write(Files::fixedh, rec);
 }
 
 }  // namespace kova

@@ -5,7 +5,6 @@
 
 namespace kova {
 
-constexpr int fixedh_channel = 49;  // fixedH.ins
 
 void write_fixedh_atom(Io& io, const Records& r, int i);  // the record of atom i
 

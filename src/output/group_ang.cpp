@@ -8,19 +8,18 @@
 
 namespace kova {
 
+bool has_group_ang(const Records& r) { return !r.frames.group_picture.empty(); }
+
 void write_group_ang(Io& io, const Records& r) {
-    if (r.frames.group_picture.empty()) return;
-    io.create(group_ang_channel, "group.ang");
-    io.write(group_ang_channel, "ANGSTROM");
+    io.write(Files::group_ang, "ANGSTROM");
     std::string rec;
     for (const GroupPictureAtom& a : r.frames.group_picture) {
         rec.assign("ATOM ");
         put_pad(rec, r.structure.label[static_cast<std::size_t>(a.atom)], 8);  //  6-13 label
         rec += "  ";
         for (float x : a.position) put_ff(rec, x, 12, 4);  // 16-51 x, y, z
-        io.write(group_ang_channel, rec);
+        io.write(Files::group_ang, rec);
     }
-    io.close(group_ang_channel);
 }
 
 }  // namespace kova

@@ -6,9 +6,11 @@
 
 namespace kova {
 
-constexpr int group_ang_channel = 89;
 
-// Writes group.ang when a picture was drawn; without one an earlier run's file stays as it was.
+// True when a group picture was drawn: only then is group.ang written, so that otherwise an
+// earlier run's file stays as it was.
+bool has_group_ang(const Records& r);
+// Writes group.ang from the last group picture drawn (`frames.group_picture`).
 void write_group_ang(Io& io, const Records& r);
 
 }  // namespace kova

@@ -19,7 +19,7 @@ void put_position(std::string& rec, const Vec3f& p) {
 }  // namespace
 
 void write_kova_ang(Io& io, const Records& r) {
-    io.write(kova_ang_channel, "ANGSTROM");
+    io.write(Files::kova_ang, "ANGSTROM");
     std::string rec;
     rec.reserve(64);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
@@ -28,16 +28,15 @@ void write_kova_ang(Io& io, const Records& r) {
         put_pad(rec, r.structure.label[u], 8);  //  6-13 label
         rec += "   ";
         put_position(rec, r.structure.cart[u]);  // 17-58 x, y, z
-        io.write(kova_ang_channel, rec);
+        io.write(Files::kova_ang, rec);
     }
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
         rec.assign("ATOM Li(");
         rec += std::to_string(k);
         rec += ")  ";
         put_position(rec, dummy_cartesian(r, k));
-        io.write(kova_ang_channel, rec);
+        io.write(Files::kova_ang, rec);
     }
-    io.close(kova_ang_channel);
 }
 
 }  // namespace kova

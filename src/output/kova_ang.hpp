@@ -6,10 +6,7 @@
 
 namespace kova {
 
-// kova.ang; the road creates it before the frame analysis, as it always has.
-constexpr int kova_ang_channel = 52;
-
-// Writes and closes kova.ang, once the last atom is framed.
+// Writes kova.ang, once the last atom is framed.
 void write_kova_ang(Io& io, const Records& r);
 
 }  // namespace kova

@@ -116,12 +116,12 @@ std::string restraint_record(std::string_view key, const RestraintPair& pair, fl
 
 void write_mopro_head(Io& io) {
     const std::string bangs(80, '!');
-    io.write_lines(mopro_parameters_channel,
+    io.write_lines(Files::mopro_parameters,
                      {bangs, "!           CREATED BY PROGRAM << KOVA >>", bangs, "!  "});
 }
 
 void write_mopro_cell_and_symmetry(Io& io, const ShelxHead& head) {
-    const int par = mopro_parameters_channel;
+    const int par = Files::mopro_parameters;
     int operators = 1;  // the identity, written first
     for (const ShelxCrystalCard& card : head.cards) {
         if (std::holds_alternative<SymmetryCard>(card)) ++operators;
@@ -208,22 +208,22 @@ void write_mopro_restraints_end(Io& io, const Records& r) {
 }
 
 void write_mopro_blocks(Io& io, const Records& r) {
-    io.write(mopro_parameters_channel, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
+    io.write(Files::mopro_parameters, "DUMMY " + fi_grown(r.frames.dummy_count, 3));
     for (int k = 1; k <= r.frames.dummy_count; ++k) {
         const Vec3f d = coordinates(r.frames.dummy_xyz[static_cast<std::size_t>(k)]);
-        io.write(mopro_parameters_channel, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) +
+        io.write(Files::mopro_parameters, "DUMY " + ff(d[0], 12, 6) + ff(d[1], 12, 6) +
                                                  ff(d[2], 12, 6) + "  D" +
                                                  pad(std::to_string(k), 5) + " 0");
     }
-    io.write(mopro_parameters_channel, "");
-    io.write(mopro_parameters_channel, "KAPPA " + fi_grown(r.frames.kappa_count, 3));
+    io.write(Files::mopro_parameters, "");
+    io.write(Files::mopro_parameters, "KAPPA " + fi_grown(r.frames.kappa_count, 3));
     for (int k = 1; k <= r.frames.kappa_count; ++k) {
         const auto& kap = r.frames.kappa[static_cast<std::size_t>(k)];
-        io.write(mopro_parameters_channel, ff(kap[1], 10, 6) + ff(kap[2], 10, 6));
+        io.write(Files::mopro_parameters, ff(kap[1], 10, 6) + ff(kap[2], 10, 6));
     }
-    io.write(mopro_parameters_channel, "");
-    io.write(mopro_parameters_channel, "ATOMS " + fi_grown(r.structure.atom_count, 4));
-    io.write(mopro_parameters_channel, "");
+    io.write(Files::mopro_parameters, "");
+    io.write(Files::mopro_parameters, "ATOMS " + fi_grown(r.structure.atom_count, 4));
+    io.write(Files::mopro_parameters, "");
 }
 
 void write_mopro_atom(Io& io, const Records& r, int i) {
@@ -246,10 +246,10 @@ void write_mopro_atom(Io& io, const Records& r, int i) {
     put_ff(rec, occ, 6, 3);
     rec += "  1 ";
     rec += elem;
-    io.write(mopro_parameters_channel, rec);
+    io.write(Files::mopro_parameters, rec);
     rec.clear();
     put_pad(rec, r.frames.mopro_axes[s], 90);
-    io.write(mopro_parameters_channel, rec);
+    io.write(Files::mopro_parameters, rec);
 
     const auto& u = r.structure.uij[s];
     rec.assign(hydrogen ? "UISO   " : "UANI   ");
@@ -258,7 +258,7 @@ void write_mopro_atom(Io& io, const Records& r, int i) {
     } else {
         for (float v : u) put_ff(rec, v, 10, 6);
     }
-    io.write(mopro_parameters_channel, rec);
+    io.write(Files::mopro_parameters, rec);
 
     // An atom without occupancy has nothing stored to divide: its values go out as stored
     // (zero) instead of as NaN.
@@ -272,24 +272,24 @@ void write_mopro_atom(Io& io, const Records& r, int i) {
     put_ff(rec, q(0, 0), 8, 5);
     rec += "  ";
     put_f5_3_list(rec, low, 8);
-    io.write(mopro_parameters_channel, rec);
+    io.write(Files::mopro_parameters, rec);
     if (!hydrogen) {
         // MoPro counts the m = -3 harmonics with the opposite sign; a zero comes out as -.000
         const float oct[7] = {q(3, 0), q(3, 1), q(3, -1), q(3, 2), q(3, -2), q(3, 3), -q(3, -3)};
         rec.assign("  ");
         put_f5_3_list(rec, oct, 7);
-        io.write(mopro_parameters_channel, rec);
+        io.write(Files::mopro_parameters, rec);
         const float hex[9] = {q(4, 0), q(4, 1),   q(4, -1), q(4, 2), q(4, -2),
                               q(4, 3), -q(4, -3), q(4, 4),  q(4, -4)};
         rec.assign("  ");
         put_f5_3_list(rec, hex, 9);
-        io.write(mopro_parameters_channel, rec);
+        io.write(Files::mopro_parameters, rec);
     }
-    io.write(mopro_parameters_channel, "");
+    io.write(Files::mopro_parameters, "");
 }
 
 void write_mopro_trailer(Io& io) {
-    io.write_lines(mopro_parameters_channel, {"", "ANHAR    0    3         !  #atoms #order ",
+    io.write_lines(Files::mopro_parameters, {"", "ANHAR    0    3         !  #atoms #order ",
                               "! 1         ! atom number ", "! 0. 0. 0. 0. 0. 0. 0. 0. ",
                               "! 0. 0. ", "", "STOP "});
 }

@@ -11,36 +11,30 @@
 
 namespace kova {
 
-namespace {
-
-// TOXD is a plain conversion: no moved hydrogen atoms, no databank
-bool writes_fixedh(const Options& o) { return o.extend_h && !o.to_xd; }
-
-}  // namespace
-
 bool has_output_section(const Records& r) {
     return r.options.databank || r.options.extend_h || r.options.to_xd;
 }
 
-void open_output_section(Io& io, const Records& r) {
+// TOXD is a plain conversion: no moved hydrogen atoms, no databank
+bool writes_fixedh(const Options& o) { return o.extend_h && !o.to_xd; }
+
+void write_output_section_heading(Io& io, const Records& r) {
     const int listing = r.files.listing;
-    io.create(r.files.xd_parameters, "xd_kova.inp");
     io.write(listing, "");
     io.write(listing, std::string(80, '-'));
     for (int ch : {listing, terminal}) {
         io.write(ch, "");
         io.write(ch, " Creating XD parameter file...");
     }
-    if (r.options.to_xd) return;
-    if (writes_fixedh(r.options)) io.create(fixedh_channel, "fixedH.ins");
-    if (r.options.databank) {
-        const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
-                                  fi(r.databank.searched, 8) + fi(r.databank.found, 8) +
-                                  fi(r.databank.not_found, 8);
-        for (int ch : {terminal, listing}) {
-            io.write(ch, "");
-            io.write(ch, stats);
-        }
+}
+
+void write_databank_statistics(Io& io, const Records& r) {
+    const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
+                              fi(r.databank.searched, 8) + fi(r.databank.found, 8) +
+                              fi(r.databank.not_found, 8);
+    for (int ch : {terminal, r.files.listing}) {
+        io.write(ch, "");
+        io.write(ch, stats);
     }
 }
 
@@ -54,11 +48,8 @@ void write_output_section(Io& io, const Records& r) {
         write_mopro_atom(io, r, i);
     }
     write_mopro_similarity(io, r);
-    io.close(r.files.mopro_constraints);
     write_mopro_trailer(io);
     write_xd_parameter_tail(io, r);
-    io.close(r.files.xd_parameters);
-    if (fixedh) io.close(fixedh_channel);
 }
 
 }  // namespace kova

@@ -97,7 +97,6 @@ void write_plot_trailer(Io& io, const Records& r) {
             io.write(ch, "DETACH D " + type_symbol(r, t));
     }
     io.write(ch, "PLOT");
-    io.close(ch);
 }
 
 }  // namespace kova

@@ -11,9 +11,6 @@ namespace kova {
 
 namespace {
 
-constexpr int reduced_ang_channel = 67;    // reduced.ang
-constexpr int reduced_1_ang_channel = 68;  // reduced_1.ang
-
 // The element symbol (2 characters) and the entry number in 6 columns, blanks squeezed out.
 std::string entry_name(const Records& r, int atom, int entry) {
     std::string name = pad(element_symbol(r, r.structure.atomic_number[atom]), 2) + fi(entry, 6);
@@ -25,20 +22,16 @@ std::string entry_name(const Records& r, int atom, int entry) {
 
 void write_reduced_ang(Io& io, const Records& r) {
     const ReducedTable& t = r.topology.reduced;
-    io.create(reduced_ang_channel, "reduced.ang");
-    io.create(reduced_1_ang_channel, "reduced_1.ang");
-    io.write(reduced_ang_channel, "ANGSTROM");
-    io.write(reduced_1_ang_channel, "ANGSTROM");
+    io.write(Files::reduced_ang, "ANGSTROM");
+    io.write(Files::reduced_1_ang, "ANGSTROM");
     for (int k = 1; k <= t.count; ++k) {
         const int a = t.atom[static_cast<std::size_t>(k)];
         const auto u = static_cast<std::size_t>(a);
         const Vec3f& x = r.structure.cart[u];
         const std::string xyz = ff(x[0], 12, 4) + ff(x[1], 12, 4) + ff(x[2], 12, 4);
-        io.write(reduced_ang_channel, "ATOM " + pad(r.structure.label[u], 8) + xyz);
-        io.write(reduced_1_ang_channel, "ATOM " + entry_name(r, a, k) + xyz);
+        io.write(Files::reduced_ang, "ATOM " + pad(r.structure.label[u], 8) + xyz);
+        io.write(Files::reduced_1_ang, "ATOM " + entry_name(r, a, k) + xyz);
     }
-    io.close(reduced_ang_channel);
-    io.close(reduced_1_ang_channel);
 }
 
 }  // namespace kova

@@ -14,7 +14,34 @@
 
 namespace kova {
 
-constexpr int terminal = 6;
+// The channel of every file of a run, one table: inputs, each read once by its stage, and
+// outputs, each created and closed by the road of the run.
+struct Files {
+    static constexpr int terminal = 6;
+    static constexpr int cartesian_input = 1;        // the AIM2TAB or PLATON file
+    static constexpr int xd_master_input = 11;       // the XD master file read
+    static constexpr int xd_parameters_input = 12;   // the XD parameter file read
+    static constexpr int instructions = 23;          // kova.inp
+    static constexpr int listing = 35;               // kova.out
+    static constexpr int const_bonds = 42;           // const.bond
+    static constexpr int reset_bonds = 43;           // reset.bond
+    static constexpr int complete_ang = 44;          // complete.ang
+    static constexpr int plot = 46;                  // kova.spf
+    static constexpr int databank = 47;              // the databank file
+    static constexpr int xd_parameters = 48;         // xd_kova.inp
+    static constexpr int fixedh = 49;                // fixedH.ins
+    static constexpr int kova_ang = 52;              // kova.ang
+    static constexpr int shelx_input = 57;           // the SHELX file
+    static constexpr int xd_master = 58;             // xd_kova.mas
+    static constexpr int reduced_ang = 67;           // reduced.ang
+    static constexpr int reduced_1_ang = 68;         // reduced_1.ang
+    static constexpr int group_ang = 89;             // group.ang
+    static constexpr int mopro_constraints = 443;    // con_mopro.inp
+    static constexpr int mopro_parameters = 444;     // mopro_kova.par
+    static constexpr int mopro_residues = 445;       // res_mopro.inp
+};
+
+constexpr int terminal = Files::terminal;
 
 // An input file held as its text, with the place of every record; a CR right before a line
 // feed, or right before the end of a file whose last record has no line feed, is not part of

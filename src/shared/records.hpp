@@ -32,18 +32,6 @@ constexpr int max_free_vars = 200;
 // P(l,m), l = 0..4, m = -4..4: plm[l][m + 4]
 using Plm = std::array<std::array<float, 9>, 5>;
 
-// The fixed channel numbers of the files of a run.
-struct Files {
-    int xd_master = 58;           // xd_kova.mas
-    int listing = 35;             // kova.out
-    int xd_parameters = 48;       // xd_kova.inp
-    int databank = 47;            // the databank file
-    int mopro_constraints = 443;  // con_mopro.inp
-    int reset_bonds = 43;         // reset.bond
-    int const_bonds = 42;         // const.bond
-    int mopro_residues = 445;     // res_mopro.inp
-    int plot = 46;                // kova.spf
-};
 
 // RINGS: the ring search.
 struct RingSearch {
@@ -396,7 +384,7 @@ struct SearchIndexes {
 };
 
 struct Records {
-    Files files;
+    Files files;  // the channel table (fixed numbers), at hand as r.files.listing
     Options options;
 
     Structure structure;

@@ -30,7 +30,7 @@ TEST(FrameAllAtoms, WaterFillsTheTablesInOrder) {
     Water w;
     w.r.options.keys = Keys{true, true, false, true, true, false, true};
     // as the road has it: kova.ang made before the frame analysis, the files written after
-    w.r.io.create(kova_ang_channel, "kova.ang");
+    w.r.io.create(Files::kova_ang, "kova.ang");
     frame_all_atoms(w.r.io, w.r, nullptr);
     write_xd_master_tables(w.r.io, w.r);
     write_kova_ang(w.r.io, w.r);

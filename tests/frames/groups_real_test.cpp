@@ -26,7 +26,7 @@ namespace {
 struct Stages : test::Workspace {
     Stages() : Workspace({.listing = true}) {
         r.io.create(r.files.xd_master, "xd_kova.mas");
-        r.io.create(mopro_parameters_channel, "mopro_kova.par");
+        r.io.create(Files::mopro_parameters, "mopro_kova.par");
         r.io.create(r.files.reset_bonds, "reset.bond");
         r.io.create(r.files.const_bonds, "const.bond");
         r.io.create(r.files.mopro_residues, "res_mopro.inp");
@@ -162,7 +162,8 @@ TEST(GroupsOnRealStructure, PhenylPyrrolesWithRings) {
         EXPECT_NE(listing.find(rings ? "   X-H group : C(1)-H(1) >  aromatic C-H ="
                                      : "   X-H group : C(1)-H(1) >  C-C=C-H ="),
                   std::string::npos);
-        write_group_ang(r.io, r);  // the last picture drawn
+        // the last picture drawn
+        test::write_whole(r.io, Files::group_ang, "group.ang", [&] { write_group_ang(r.io, r); });
         EXPECT_EQ(test::lines_of(run.dir.read("group.ang"))[1].substr(0, 13), "ATOM N(1)    ");
     }
 }

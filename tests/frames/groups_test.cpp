@@ -309,7 +309,9 @@ TEST(FindFunctionalGroup, AminesOnMethylGroups) {
                           {1, "", cand("c-Nc1-c1 N-planar c1=?") + unknown("c-Nc1-c1 planar")}});
         // The picture: N, then per C (distance order) the shell behind each of its neighbours
         // before the neighbour: C(1)'s H atoms bring back C(1), then N brings C(2) and C(3).
-        write_group_ang(m.r.io, m.r);  // the last picture drawn
+        // the last picture drawn
+        test::write_whole(m.r.io, Files::group_ang, "group.ang",
+                          [&] { write_group_ang(m.r.io, m.r); });
         auto lines = test::lines_of(m.dir.read("group.ang"));
         Lines labels;
         for (std::size_t k = 1; k < lines.size(); ++k) labels.push_back(lines[k].substr(5, 8));
@@ -385,7 +387,7 @@ TEST(FindFunctionalGroup, TheLastPictureDrawnIsKept) {
     }
     m.neighbours();
     frame_all_atoms(m.r.io, m.r, nullptr);
-    write_group_ang(m.r.io, m.r);
+    test::write_whole(m.r.io, Files::group_ang, "group.ang", [&] { write_group_ang(m.r.io, m.r); });
     auto lines = test::lines_of(m.dir.read("group.ang"));
     ASSERT_EQ(lines.size(), 1u + 13u);  // N, its three C and their nine H
     EXPECT_EQ(lines[1].substr(0, 13), "ATOM N(1)    ");
@@ -424,7 +426,9 @@ TEST(FindFunctionalGroup, Phosphates) {
         phosphate(m, 0);
         expect_groups(m, {{2, "pO4", cand("(?)p=O") + cand("pOooo(?)")},
                           {1, "", cand("Poooo(?)") + unknown("Poooo(?)")}});
-        write_group_ang(m.r.io, m.r);  // the last picture drawn
+        // the last picture drawn
+        test::write_whole(m.r.io, Files::group_ang, "group.ang",
+                          [&] { write_group_ang(m.r.io, m.r); });
         auto lines = test::lines_of(m.dir.read("group.ang"));
         ASSERT_EQ(lines.size(), 6u);  // P and its four O
         EXPECT_EQ(lines[1].substr(0, 13), "ATOM P(1)    ");
@@ -606,7 +610,7 @@ TEST(WriteGroupPicture, DrawsEveryAtomWithinThreeBonds) {
     }
     ASSERT_EQ(next, n + 1);
     m.r.frames.group_picture = group_picture(m.r, 1);
-    write_group_ang(m.r.io, m.r);
+    test::write_whole(m.r.io, Files::group_ang, "group.ang", [&] { write_group_ang(m.r.io, m.r); });
     auto lines = test::lines_of(m.dir.read("group.ang"));
     EXPECT_EQ(lines.size(), 107u);
     std::set<std::string> distinct(lines.begin() + 1, lines.end());

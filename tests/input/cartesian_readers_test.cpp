@@ -23,7 +23,6 @@ struct CartesianSession : test::Session {
 };
 
 // The channel the Cartesian readers read their file on (their own, not in a header).
-constexpr int cartesian_input_channel = 1;
 
 // An AIM2TAB atom row: 5X, A8, 11X, 3F9.4.
 std::string row(int i, const std::string& label, const char* x, const char* y, const char* z) {
@@ -69,7 +68,7 @@ TEST(ReadAim2Tab, BohrToAngstromAndListings) {
     EXPECT_EQ(r.structure.type_atomic_number[1], 8);
     EXPECT_EQ(r.structure.type_atomic_number[2], 1);
     EXPECT_EQ(r.structure.type_atomic_number[3], 0);
-    EXPECT_FALSE(s.r.io.is_open_in(cartesian_input_channel));
+    EXPECT_FALSE(s.r.io.is_open_in(Files::cartesian_input));
 
     const std::vector<std::string> term = {
         "",

@@ -22,7 +22,7 @@ inline std::string fixture(const std::string& name) { return data_file("shelx/" 
 struct ShelxRead : Workspace, Ending {
     ShelxRead() : Workspace({.listing = true}) {
         r.io.create(r.files.xd_master, "xd_kova.mas");
-        r.io.create(mopro_parameters_channel, "mopro_kova.par");
+        r.io.create(Files::mopro_parameters, "mopro_kova.par");
         write_mopro_head(r.io);
     }
 

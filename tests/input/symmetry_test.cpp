@@ -210,12 +210,12 @@ TEST(ReadSymmetry, ReadsEveryCardAndListsTheOperators) {
                 "REM SYMM lines are found only at the start of a record\n"
                 "SYMM 0.5 -1 0 0 0 0 1 0 0.5 0 0 -1\n"
                 "SFAC C\n");
-    s.r.io.open_old(shelx_channel, "t.res");
+    s.r.io.open_old(Files::shelx_input, "t.res");
     std::string first;
-    s.r.io.in(shelx_channel).read(first);  // read_symmetry rewinds whatever was read
-    read_cards(s, shelx_channel);
+    s.r.io.in(Files::shelx_input).read(first);  // read_symmetry rewinds whatever was read
+    read_cards(s, Files::shelx_input);
     EXPECT_EQ(s.r.structure.symmetry.count, 3);
-    EXPECT_TRUE(s.r.io.in(shelx_channel).at_end());
+    EXPECT_TRUE(s.r.io.in(Files::shelx_input).at_end());
     auto lines = s.listing();
     const std::vector<std::string> want = {
         "   SYMM  1      + X, + Y, + Z",
@@ -233,8 +233,8 @@ TEST(ReadSymmetry, CommentEndsTheCard) {
                 "TITL comments\n"
                 "SYMM -X, Y, 1/2-Z ! see 1/4\n"
                 "SYMM X, -Y, Z; -X, -Y, -Z !; 1/2+X, Y, Z\n");
-    s.r.io.open_old(shelx_channel, "t.res");
-    read_cards(s, shelx_channel);
+    s.r.io.open_old(Files::shelx_input, "t.res");
+    read_cards(s, Files::shelx_input);
     ASSERT_EQ(s.r.structure.symmetry.count, 4);
     EXPECT_EQ(stored(s.r, 2), (Op{0, -1, 0, 0, 0, 0, 1, 0, 0.5f, 0, 0, -1}));
     EXPECT_EQ(stored(s.r, 3), (Op{0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1}));
@@ -256,9 +256,9 @@ TEST(ReadSymmetry, TranslationThatDoesNotReadEndsTheRun) {
                 "TITL bad\n"
                 "SYMM -X, 1/2+Y, 1/2-Z\n"
                 "SYMM -X, -Y, Z+1/0 ! a typing slip\n");
-    s.r.io.open_old(shelx_channel, "t.res");
+    s.r.io.open_old(Files::shelx_input, "t.res");
     try {
-        read_cards(s, shelx_channel);
+        read_cards(s, Files::shelx_input);
         ADD_FAILURE() << "no run-time error";
     } catch (const RunFault& f) {
         EXPECT_STREQ(f.what(),
@@ -271,9 +271,9 @@ TEST(ReadSymmetry, TranslationThatDoesNotReadEndsTheRun) {
 TEST(ReadSymmetry, NoCardsLeavesTheIdentity) {
     test::Session s;
     s.dir.write("t.res", "TITL none\nCELL 0.71 5 5 5 90 90 90\n");
-    s.r.io.open_old(shelx_channel, "t.res");
+    s.r.io.open_old(Files::shelx_input, "t.res");
     s.r.structure.symmetry.count = 7;  // an earlier list is replaced
-    read_cards(s, shelx_channel);
+    read_cards(s, Files::shelx_input);
     EXPECT_EQ(s.r.structure.symmetry.count, 1);
     EXPECT_EQ(stored(s.r, 1), identity);
     EXPECT_EQ(s.listing(), std::vector<std::string>{"   SYMM  1      + X, + Y, + Z"});
@@ -475,9 +475,9 @@ struct GroupCase {
 
 void expect_closed_group(const GroupCase& c) {
     test::Session s;
-    ASSERT_TRUE(s.r.io.try_open_old(shelx_channel, test::real_structure(c.file).string()))
+    ASSERT_TRUE(s.r.io.try_open_old(Files::shelx_input, test::real_structure(c.file).string()))
         << c.file;
-    read_cards(s, shelx_channel);
+    read_cards(s, Files::shelx_input);
     ASSERT_EQ(s.r.structure.symmetry.count, c.cards) << c.file;
     if (c.latt != 'P') centre(s, c.latt);
     if (c.centro) add_partners(s);

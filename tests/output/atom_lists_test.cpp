@@ -22,7 +22,9 @@ TEST(CompleteAng, EveryAtomOfTheWorkingListWhenImagesWereAdded) {
     place(w, 3, "C(1)", 6, {-1.0f, -2.0f, -3.0f});
     w.r.structure.atom_count = 2;
     w.r.topology.list_size = 3;
-    write_complete_ang(w.r.io, w.r.structure, w.r.topology);
+    ASSERT_TRUE(has_complete_ang(w.r.structure, w.r.topology));
+    test::write_whole(w.r.io, Files::complete_ang, "complete.ang",
+                      [&] { write_complete_ang(w.r.io, w.r.structure, w.r.topology); });
     // "ATOM " + the 8-character label right-justified in 10 columns + 3 blanks + 3F12.4
     const std::string head = "ATOM ", gap = "   ";
     EXPECT_EQ(test::lines_of(w.dir.read("complete.ang")),
@@ -33,13 +35,23 @@ TEST(CompleteAng, EveryAtomOfTheWorkingListWhenImagesWereAdded) {
               }));
 }
 
-TEST(CompleteAng, NoImagesLeaveAnEarlierFileAlone) {
+// Without images no complete.ang is written, so that an earlier run's file stays (the whole
+// run is in TrustedFiles.FinishedRunReplacesEveryFileItWrites).
+TEST(CompleteAng, NoImagesWriteNoFile) {
     test::Writer w;
     place(w, 1, "C(1)", 6, {1.0f, 2.0f, 3.0f});
+    w.r.structure.atom_count = 1;
     w.r.topology.list_size = 1;
-    w.dir.write("complete.ang", "from an earlier run\n");
-    write_complete_ang(w.r.io, w.r.structure, w.r.topology);
-    EXPECT_EQ(w.dir.read("complete.ang"), "from an earlier run\n");
+    EXPECT_FALSE(has_complete_ang(w.r.structure, w.r.topology));
+}
+
+// Both files as the road makes them around the writer.
+void reduced_files(test::Writer& w) {
+    w.r.io.create(Files::reduced_ang, "reduced.ang");
+    w.r.io.create(Files::reduced_1_ang, "reduced_1.ang");
+    write_reduced_ang(w.r.io, w.r);
+    w.r.io.close(Files::reduced_ang);
+    w.r.io.close(Files::reduced_1_ang);
 }
 
 // Entries are not atom numbers: entry 1 is atom 3 in the table made here by hand,
@@ -54,7 +66,7 @@ TEST(ReducedAng, LabelsAndEntryNames) {
     t.count = 2;
     t.atom = {0, 3, 2};
     t.links = {{0}, {0, 2}, {0, 1}};
-    write_reduced_ang(w.r.io, w.r);
+    reduced_files(w);
     // "ATOM " + an 8-character name + 3F12.4
     const std::string first = "      0.0000      1.5000     -2.2500";
     const std::string second = "      1.5000      0.0000      0.0000";
@@ -69,7 +81,7 @@ TEST(ReducedAng, LabelsAndEntryNames) {
 
 TEST(ReducedAng, AnEmptyTableWritesTheHeadingsOnly) {
     test::Writer w;
-    write_reduced_ang(w.r.io, w.r);
+    reduced_files(w);
     EXPECT_EQ(w.dir.read("reduced.ang"), "ANGSTROM\n");
     EXPECT_EQ(w.dir.read("reduced_1.ang"), "ANGSTROM\n");
 }

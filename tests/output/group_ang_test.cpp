@@ -16,8 +16,8 @@ TEST(GroupAng, TheRecordedPictureAtItsOwnPositions) {
     // H(1A) was moved after the picture was drawn: the picture keeps where it was
     r.structure.cart[2] = {9.0f, 9.0f, 9.0f};
     r.frames.group_picture = {{1, {0.0f, 1.45f, -0.00004f}}, {2, {-12.3456f, 0.5f, 100.0f}}};
-    write_group_ang(r.io, r);
-    EXPECT_FALSE(r.io.is_open_out(group_ang_channel));
+    ASSERT_TRUE(has_group_ang(r));
+    test::write_whole(r.io, Files::group_ang, "group.ang", [&] { write_group_ang(r.io, r); });
     // "ATOM " + label A8 + 2 blanks + x, y, z in F12.4
     EXPECT_EQ(test::lines_of(w.dir.read("group.ang")),
               (std::vector<std::string>{
@@ -26,12 +26,12 @@ TEST(GroupAng, TheRecordedPictureAtItsOwnPositions) {
                   std::string("ATOM H(1A)   ") + "  " + "    -12.3456" "      0.5000" "    100.0000"}));
 }
 
-TEST(GroupAng, NoPictureLeavesAnEarlierFile) {
+// Without a picture no group.ang is written, so that an earlier run's file stays (the whole
+// run is in TrustedFiles.FinishedRunReplacesEveryFileItWrites).
+TEST(GroupAng, NoPictureWritesNoFile) {
     test::Writer w;
-    w.dir.write("group.ang", "an earlier run's picture\n");
     w.atom(1, "C(1)", {});
-    write_group_ang(w.r.io, w.r);
-    EXPECT_EQ(w.dir.read("group.ang"), "an earlier run's picture\n");
+    EXPECT_FALSE(has_group_ang(w.r));
 }
 
 }  // namespace

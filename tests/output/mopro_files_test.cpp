@@ -46,7 +46,7 @@ TEST(MoproFiles, AtomRecords) {
     // "H1" from a Cartesian file: its element part is "H1", so it is written as a heavy atom
     w.atom(1000, "H1", {0.0f, 0.0f, 0.0f});
     r.frames.valence_population[1000] = 1.0f;
-    r.io.create(mopro_parameters_channel, "mopro_kova.par");
+    r.io.create(Files::mopro_parameters, "mopro_kova.par");
     write_mopro_atom(r.io, r, 7);
     write_mopro_atom(r.io, r, 8);
     write_mopro_atom(r.io, r, 1000);
@@ -79,7 +79,7 @@ TEST(MoproFiles, AtomRecords) {
         "  0.000  0.000  0.000  0.000  0.000  0.000  -.000  0.000  0.000",
         "",
     };
-    EXPECT_EQ(w.file(mopro_parameters_channel, "mopro_kova.par"), want);
+    EXPECT_EQ(w.file(Files::mopro_parameters, "mopro_kova.par"), want);
 }
 
 TEST(MoproFiles, ResidueAtomRecordAndZeroOccupancy) {
@@ -89,9 +89,9 @@ TEST(MoproFiles, ResidueAtomRecordAndZeroOccupancy) {
     w.atom(3, "N(4)", {-0.5f, 0.25f, 1.5f}, 0.0f);
     r.structure.residue_label[3] = pad("N4    12 PYR", 17);
     r.frames.valence_population[3] = 0.0f;
-    r.io.create(mopro_parameters_channel, "mopro_kova.par");
+    r.io.create(Files::mopro_parameters, "mopro_kova.par");
     write_mopro_atom(r.io, r, 3);
-    auto got = w.file(mopro_parameters_channel, "mopro_kova.par");
+    auto got = w.file(Files::mopro_parameters, "mopro_kova.par");
     ASSERT_GE(got.size(), 4u);
     EXPECT_EQ(got[0], "ATOM   3 " + pad("N4    12 PYR", 17) +
                           "   -0.500000    0.250000    1.500000 0.000  1 N" + std::string(9, ' '));
@@ -110,9 +110,9 @@ TEST(MoproFiles, DummyKappaAndAtomsBlocks) {
     r.frames.kappa_count = 1;
     r.frames.kappa[1] = {0.0f, 1.0f, 0.98f};
     r.structure.atom_count = 2;
-    r.io.create(mopro_parameters_channel, "mopro_kova.par");
+    r.io.create(Files::mopro_parameters, "mopro_kova.par");
     write_mopro_blocks(r.io, r);
-    auto got = w.file(mopro_parameters_channel, "mopro_kova.par");
+    auto got = w.file(Files::mopro_parameters, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1u + 123u + 1u + 2u + 1u + 2u);
     EXPECT_EQ(got[0], "DUMMY 123");
     EXPECT_EQ(got[1], "DUMY     0.500000    0.250000   -0.125000  D1     0");
@@ -133,9 +133,9 @@ TEST(MoproFiles, CountsTooWideForTheirFieldsAreWrittenInFull) {
     r.ensure_kappa_sets(1000);
     r.frames.kappa_count = 1000;
     r.structure.atom_count = 100000;
-    r.io.create(mopro_parameters_channel, "mopro_kova.par");
+    r.io.create(Files::mopro_parameters, "mopro_kova.par");
     write_mopro_blocks(r.io, r);
-    auto got = w.file(mopro_parameters_channel, "mopro_kova.par");
+    auto got = w.file(Files::mopro_parameters, "mopro_kova.par");
     ASSERT_EQ(got.size(), 1000u + 1000u + 6u);
     EXPECT_EQ(got[0], "DUMMY 1000");
     EXPECT_EQ(got[1000], "DUMY     0.000000    0.000000    0.000000  D1000  0");
@@ -235,13 +235,13 @@ TEST(MoproFiles, SymmetryLinesOfTheFramedAtoms) {
 
 TEST(MoproFiles, Trailer) {
     test::Writer w;
-    w.r.io.create(mopro_parameters_channel, "mopro_kova.par");
+    w.r.io.create(Files::mopro_parameters, "mopro_kova.par");
     write_mopro_trailer(w.r.io);
     const std::vector<std::string> want = {
         "", "ANHAR    0    3         !  #atoms #order ", "! 1         ! atom number ",
         "! 0. 0. 0. 0. 0. 0. 0. 0. ", "! 0. 0. ", "", "STOP ",
     };
-    EXPECT_EQ(w.file(mopro_parameters_channel, "mopro_kova.par"), want);
+    EXPECT_EQ(w.file(Files::mopro_parameters, "mopro_kova.par"), want);
 }
 
 }  // namespace

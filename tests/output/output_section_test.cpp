@@ -42,8 +42,24 @@ void structure(test::Writer& w) {
     r.frames.kappa_table[2] = 2;
     r.structure.table_count = 2;
     r.io.create(r.files.listing, "kova.out");
-    r.io.create(mopro_parameters_channel, "mopro_kova.par");
+    r.io.create(Files::mopro_parameters, "mopro_kova.par");
     r.io.create(r.files.mopro_constraints, "con_mopro.inp");
+}
+
+// The output section as the road runs it: xd_kova.inp made and the heading written, unless
+// TOXD fixedH.ins made (Extend_H) and the databank statistics (DATABANK), the rescaling when
+// asked for, then the records; the files are closed.
+void run_output_section(test::RunRecords& r, bool rescale = false) {
+    r.io.create(r.files.xd_parameters, "xd_kova.inp");
+    write_output_section_heading(r.io, r);
+    if (!r.options.to_xd) {
+        if (writes_fixedh(r.options)) r.io.create(Files::fixedh, "fixedH.ins");
+        if (r.options.databank) write_databank_statistics(r.io, r);
+    }
+    if (rescale) rescale_valence_populations(r.io, r);
+    write_output_section(r.io, r);
+    for (int ch : {r.files.mopro_constraints, r.files.xd_parameters, Files::fixedh})
+        r.io.close(ch);
 }
 
 TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
@@ -52,11 +68,7 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
     structure(w);
     r.options.extend_h = true;
     ASSERT_TRUE(has_output_section(r));
-    open_output_section(r.io, r);
-    write_output_section(r.io, r);
-    EXPECT_FALSE(r.io.is_open_out(r.files.xd_parameters));
-    EXPECT_FALSE(r.io.is_open_out(fixedh_channel));
-    EXPECT_FALSE(r.io.is_open_out(r.files.mopro_constraints));
+    run_output_section(r);
 
     const std::string z = "  0.0000";
     const std::vector<std::string> xd = {
@@ -125,7 +137,7 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
         "",
         "STOP ",
     };
-    r.io.close(mopro_parameters_channel);
+    r.io.close(Files::mopro_parameters);
     EXPECT_EQ(test::lines_of(w.dir.read("mopro_kova.par")), par);
 
     const std::vector<std::string> con = {"!", "! similarity (switched-off)", "!",
@@ -145,8 +157,7 @@ TEST(OutputSection, DatabankStatisticsBeforeTheParameterFiles) {
     r.databank.searched = 2;
     r.databank.found = 123456789;
     r.databank.not_found = -1;
-    open_output_section(r.io, r);
-    write_output_section(r.io, r);
+    run_output_section(r);
     const std::string stats =
         " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB =        2********      -1";
     EXPECT_EQ(w.terminal(),
@@ -170,15 +181,13 @@ TEST(OutputSection, RescaledPopulationsReachBothParameterFiles) {
     r.options.fragments.any_charge_line = true;  // CHFRAG 0.0
     r.options.fragments.charge = {0.0f, 0.0f};
     // the road's order: the start of the section, the rescaling, the records
-    open_output_section(r.io, r);
-    rescale_valence_populations(r.io, r);
-    write_output_section(r.io, r);
+    run_output_section(r, true);
     // free atoms 4 + 1 * 0.5 = 4.5 electrons against 3.5 + 0.5 = 4.0: each atom gets +0.25
     auto xd = test::lines_of(w.dir.read("xd_kova.inp"));
     ASSERT_EQ(xd.size(), 25u);
     EXPECT_EQ(xd[12].substr(0, 8), "  3.7500");
     EXPECT_EQ(xd[17].substr(0, 8), "  0.7500");
-    auto par = w.file(mopro_parameters_channel, "mopro_kova.par");
+    auto par = w.file(Files::mopro_parameters, "mopro_kova.par");
     ASSERT_GE(par.size(), 20u);
     EXPECT_EQ(par[12].substr(0, 8), " 3.75000");
     EXPECT_EQ(par[19].substr(0, 8), " 1.50000");  // 0.75 for occupancy 0.5
@@ -196,8 +205,7 @@ TEST(OutputSection, ToxdWinsOverExtendHAndDatabank) {
     r.options.to_xd = true;
     r.options.extend_h = true;
     r.options.databank = true;
-    open_output_section(r.io, r);
-    write_output_section(r.io, r);
+    run_output_section(r);
     EXPECT_FALSE(w.dir.exists("fixedH.ins"));
     EXPECT_EQ(w.terminal(), (std::vector<std::string>{"", " Creating XD parameter file..."}));
     EXPECT_EQ(test::lines_of(w.dir.read("xd_kova.inp")).size(), 25u);

@@ -31,7 +31,7 @@ TEST(PlotFile, TitleAndTrailerWithoutDummies) {
     write_plot_title(r.io, r);
     r.io.write(r.files.plot, "ATOM C(1) ...");  // stands in for the frame pictures
     write_plot_trailer(r.io, r);
-    EXPECT_FALSE(r.io.is_open_out(r.files.plot));
+    r.io.close(r.files.plot);
     std::vector<std::string> want = {
         "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange",
         "ANGSTROM",
@@ -83,6 +83,7 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     r.frames.dummy_xyz[12] = Fractional{0.01234f, 0.0f, 1.0f};
     r.io.create(r.files.plot, "kova.spf");
     write_plot_trailer(r.io, r);
+    r.io.close(r.files.plot);
     auto got = test::lines_of(w.dir.read("kova.spf"));
     ASSERT_EQ(got.size(), 12u + 1u + 20u + 5u + 2u + 1u);
     EXPECT_EQ(got[0], "ATOM D(1)          5.0000        5.0000       -0.5000");
@@ -104,6 +105,7 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     w2.r.frames.dummy_xyz[1] = Cartesian{1.5f, -2.25f, 123456.0f};
     w2.r.io.create(w2.r.files.plot, "kova.spf");
     write_plot_trailer(w2.r.io, w2.r);
+    w2.r.io.close(w2.r.files.plot);
     EXPECT_EQ(test::lines_of(w2.dir.read("kova.spf"))[0],
               "ATOM D(1)          1.5000       -2.2500   123456.0000");
 }
@@ -117,14 +119,14 @@ TEST(FixedHFile, OneRecordPerAtom) {
     w.atom(2, "H(1A)", {-0.05f, 1.0f, 0.999999f}, 0.5f);
     r.structure.scattering_table[2] = 12345;
     r.structure.uij[2][0] = -0.001f;
-    r.io.create(fixedh_channel, "fixedH.ins");
+    r.io.create(Files::fixedh, "fixedH.ins");
     write_fixedh_atom(r.io, r, 1);
     write_fixedh_atom(r.io, r, 2);
     const std::vector<std::string> want = {
         "C(1)        1      0.100000    0.200000    0.300000     1.00000   0.0123",
         "H(1A)    ****     -0.050000    1.000000    0.999999     0.50000  -0.0010",
     };
-    EXPECT_EQ(w.file(fixedh_channel, "fixedH.ins"), want);
+    EXPECT_EQ(w.file(Files::fixedh, "fixedH.ins"), want);
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ void stand_in_frame(Records& r, int i) {
 // decision would have made for the atom.
 void frame_all(FrameRecords& f, const std::function<void(int)>& dummies = {}) {
     test::RunRecords& r = f.r;
-    r.io.create(kova_ang_channel, "kova.ang");
+    r.io.create(Files::kova_ang, "kova.ang");
     if (r.options.input_format == InputFormat::xd) copy_old_master_head(r.io, r);
     start_frame_analysis(r.io, r);
     for (int i = 1; i <= r.structure.atom_count; ++i) {

@@ -21,17 +21,24 @@ using Rows = std::array<std::array<float, 3>, 3>;
 constexpr Rows kIdentity = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
 constexpr Rows kInversion = {{{-1, 0, 0}, {0, -1, 0}, {0, 0, -1}}};
 
+// complete.ang as the road makes it, when images were added.
+void write_complete_file(Bench& b) {
+    if (has_complete_ang(b.r.structure, b.r.topology))
+        test::write_whole(b.r.io, Files::complete_ang, "complete.ang",
+                          [&] { write_complete_ang(b.r.io, b.r.structure, b.r.topology); });
+}
+
 // The completion as a run makes it: the stage, then its file.
 void complete(Bench& b) {
     complete_molecules(b.r.io, b.r);
-    write_complete_ang(b.r.io, b.r.structure, b.r.topology);
+    write_complete_file(b);
 }
 
 // The restarting scan, listed and written as the stage and the writer do.
 void complete_by_scan(Bench& b) {
     test::complete_molecules_scan(b.r);
     list_complete_fragments(b.r.io, b.r);
-    write_complete_ang(b.r.io, b.r.structure, b.r.topology);
+    write_complete_file(b);
 }
 
 void crystal(Bench& b, const std::array<float, 6>& cell, int ncells) {

@@ -63,7 +63,11 @@ void table(Records& r, int n, const std::vector<std::pair<int, int>>& bonds) {
 // The reduction as a run makes it: the table kept, then its two files.
 void reduce(Bench& b) {
     b.r.topology.reduced = reduce_connectivity(b.r.io, b.r);
+    b.r.io.create(Files::reduced_ang, "reduced.ang");
+    b.r.io.create(Files::reduced_1_ang, "reduced_1.ang");
     write_reduced_ang(b.r.io, b.r);
+    b.r.io.close(Files::reduced_ang);
+    b.r.io.close(Files::reduced_1_ang);
 }
 
 // The link table lines of the listing: the entry in 7 columns, a blank, its label, " -", then a
