@@ -60,15 +60,15 @@ void canonical_order_frame(const Records& r, Frame& f, const char* symmetry) {
     target_atom(r, f, 2, f.neighbour_order[2]);
 }
 
-void write_listing_line(Io& io, const Files& files, std::string_view text) {
+void list_after_empty_line(Io& io, const Files& files, std::string_view text) {
     io.write(files.listing, "");
     io.write(files.listing, text);
 }
 
-void write_terminal_and_listing(Io& io, const Files& files, std::string_view text) {
+void show_and_list_after_empty_lines(Io& io, const Files& files, std::string_view text) {
     io.write(terminal, "");
     io.write(terminal, text);
-    write_listing_line(io, files, text);
+    list_after_empty_line(io, files, text);
 }
 
 float angle_at(const Records& r, const Vec3f& a, int b, int c) {
@@ -160,8 +160,8 @@ void second_off_line(Io& io, const Records& r, int i, Frame& f,
         }
     }
     const int k = fixed_point_off_line(fixed_cartesian(r), a, f.target1, -1, -1);
-    write_terminal_and_listing(io, r.files,
-                               std::string(" Will make dummy at ") + kFixedPoints[k].text);
+    show_and_list_after_empty_lines(io, r.files,
+                                    std::string(" Will make dummy at ") + kFixedPoints[k].text);
     target_fixed_point(io, r, f, 2, k);
 }
 
@@ -175,11 +175,12 @@ void fixed_point_target(Io& io, const Records& r, int i, Frame& f, int which) {
     if (distance(positions[0], a) < on_atom_distance || in_line(a, other, positions[0]))
         k = fixed_point_off_line(positions, a, other, 0, 0);
     if (k == 0)
-        write_terminal_and_listing(io, r.files, " Will make dummy at 0,0,0");
+        show_and_list_after_empty_lines(io, r.files, " Will make dummy at 0,0,0");
     else
-        write_terminal_and_listing(io, r.files,
-                                   std::string(" Will make dummy at ") + kFixedPoints[k].text +
-                                       ": 0,0,0 lies on the atom or on the line of its other axis");
+        show_and_list_after_empty_lines(
+            io, r.files,
+            std::string(" Will make dummy at ") + kFixedPoints[k].text +
+                ": 0,0,0 lies on the atom or on the line of its other axis");
     target_fixed_point(io, r, f, which, k);
 }
 
@@ -230,7 +231,7 @@ void keep_frame_defined(Io& io, const Records& r, int i, Frame& f) {
                 io, r, f, which,
                 fixed_point_off_line(fixed_cartesian(r), r.structure.cart[i], other, -1, -1));
         }
-        write_terminal_and_listing(
+        show_and_list_after_empty_lines(
             io, r.files,
             std::string(" Target ") + was + " of the " + axis +
                 "-axis lies on the atom or on the line of its other axis; replaced by " +
@@ -285,13 +286,14 @@ void empty_neighbourhood(Io& io, const Records& r, NeighbourIndex& neighbours, i
         second_off_line(io, r, i, f, rest);
         return;
     }
-    write_terminal_and_listing(io, r.files,
-                               " No neighbors of atom " + pad(r.structure.label[i], 8) +
-                                   " were found within " + ff(radius, 10, 2) + " Angstroms");
+    show_and_list_after_empty_lines(io, r.files,
+                                    " No neighbors of atom " + pad(r.structure.label[i], 8) +
+                                        " were found within " + ff(radius, 10, 2) + " Angstroms");
     const auto [first, second] = empty_neighbourhood_points(r, i);
-    write_terminal_and_listing(io, r.files,
-                               std::string(" Will make dummies at ") + kFixedPoints[first].text +
-                                   " and " + kFixedPoints[second].text);
+    show_and_list_after_empty_lines(io, r.files,
+                                    std::string(" Will make dummies at ") +
+                                        kFixedPoints[first].text + " and " +
+                                        kFixedPoints[second].text);
     target_fixed_point(io, r, f, 1, first);
     target_fixed_point(io, r, f, 2, second);
 }
@@ -330,8 +332,8 @@ DummyPlace ring_centre_dummy(Io& io, const Records& r, Frame& f, int ring) {
 // X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
 void ring_centre_frame(Io& io, const Records& r, int i, Frame& f, int ring) {
     const DummyPlace d = ring_centre_dummy(io, r, f, ring);
-    write_listing_line(io, r.files,
-                       " Dummy atom which defines the ring center = " + dummy_label(d.number));
+    list_after_empty_line(io, r.files,
+                          " Dummy atom which defines the ring center = " + dummy_label(d.number));
     f.site_symmetry = "m";
     f.axis1 = 'X';
     f.label1 = pad(dummy_label(d.number), 8);
@@ -391,8 +393,8 @@ bool ring_situation(Io& io, const Records& r, int i, Frame& f) {
     const RingMembership m = ring_membership(r, i);
     if (!m.in_ring) return false;
     if (m.planar) {
-        write_listing_line(io, r.files,
-                           " Atom belongs to only one planar ring ( # " + fi(m.ring, 5) + " )");
+        list_after_empty_line(io, r.files,
+                              " Atom belongs to only one planar ring ( # " + fi(m.ring, 5) + " )");
         f.planar.rings = 1;
         f.planar.ring_size = m.size;
         if (!r.options.rings.special) return false;
@@ -400,24 +402,25 @@ bool ring_situation(Io& io, const Records& r, int i, Frame& f) {
         return true;
     }
     if (m.fused) {
-        write_listing_line(
+        list_after_empty_line(
             io, r.files, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
         f.planar.rings = 2;
         f.planar.ring_size = m.size;
         return r.options.rings.special && fused_ring_frame(io, r, i, f);
     }
-    write_listing_line(
+    list_after_empty_line(
         io, r.files,
         " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
-    write_listing_line(io, r.files, " Will be treated as if it DOES NOT belong to a ring");
+    list_after_empty_line(io, r.files, " Will be treated as if it DOES NOT belong to a ring");
     return false;
 }
 
 void group_planarity(Io& io, const Records& r, int i, Frame& f) {
     const int n = r.topology.neighbours[i].count + 1;  // the atom and its neighbours
     f.planar.group = group_is_planar(io, r, i, r.options.verbosity >= 3);
-    write_listing_line(io, r.files, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
-                                        (f.planar.group ? "T" : "F") + ".");
+    list_after_empty_line(io, r.files,
+                          " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
+                              (f.planar.group ? "T" : "F") + ".");
 }
 
 void equal_pairs(Io& io, const Records& r, int i, Frame& f) {
@@ -428,12 +431,12 @@ void equal_pairs(Io& io, const Records& r, int i, Frame& f) {
             const int a = t.atom[j1], b = t.atom[j2];
             if (atoms_equivalent(io, r, a, b, checks)) {
                 f.equal_pairs.emplace_back(a, b);
-                write_listing_line(io, r.files, " Same atoms : " + fi(a, 6) + fi(b, 6));
+                list_after_empty_line(io, r.files, " Same atoms : " + fi(a, 6) + fi(b, 6));
             }
         }
     }
-    write_listing_line(io, r.files,
-                       " is = " + fi(static_cast<long long>(f.equal_pairs.size()), 4));
+    list_after_empty_line(io, r.files,
+                          " is = " + fi(static_cast<long long>(f.equal_pairs.size()), 4));
 }
 
 // What the decision knows of the atom before any rule: the canonical order of its neighbours,
@@ -447,7 +450,8 @@ Frame start_frame(Io& io, const Records& r, int i) {
         if (r.structure.occupancy_flag[t.atom[m]] == -1) f.neighbour_disordered = true;
     f.planar.group = t.count < 4;
     f.hydrogens = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
-    write_listing_line(io, r.files, " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
+    list_after_empty_line(io, r.files,
+                          " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
     return f;
 }
 

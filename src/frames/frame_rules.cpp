@@ -27,9 +27,9 @@ int pair_count(const Frame& f) { return static_cast<int>(f.equal_pairs.size()); 
 // A search found nothing: the second axis points at a fixed point off the atom and off the
 // first axis's line.
 void not_found(Io& io, const Records& r, int i, Frame& f, int centre, float radius) {
-    write_terminal_and_listing(io, r.files,
-                               " No neighbors of atom " + pad(r.structure.label[centre], 8) +
-                                   " were found within " + ff(radius, 10, 2) + " Angstroms");
+    show_and_list_after_empty_lines(io, r.files,
+                                    " No neighbors of atom " + pad(r.structure.label[centre], 8) +
+                                        " were found within " + ff(radius, 10, 2) + " Angstroms");
     fixed_point_target(io, r, i, f, 2);
 }
 
@@ -60,11 +60,11 @@ Searched search_growing(Io& io, const Records& r, NeighbourIndex& neighbours, in
 void target_midpoint(Io& io, const Records& r, int i, Frame& f, int which, int a, int b) {
     const Cartesian m = midpoint(r.structure.cart[a], r.structure.cart[b]);
     if (distance(m, r.structure.cart[i]) < on_atom_distance) {
-        write_listing_line(io, r.files,
-                           " Midpoint of " + trim(r.structure.label[a]) + " and " +
-                               trim(r.structure.label[b]) + " lies on the atom; " +
-                               (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
-                               trim(r.structure.label[a]) + " instead");
+        list_after_empty_line(io, r.files,
+                              " Midpoint of " + trim(r.structure.label[a]) + " and " +
+                                  trim(r.structure.label[b]) + " lies on the atom; " +
+                                  (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
+                                  trim(r.structure.label[a]) + " instead");
         target_atom(r, f, which, a);
     } else {
         target_dummy(io, r, f, which, m);
@@ -128,9 +128,9 @@ void hydrogen_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, 
 
     f.parent = p;
     f.parent_data = hydrogen_parent(r, p);
-    write_listing_line(io, r.files,
-                       " Hydrogen connected to an atom with " + fi(f.parent_data.neighbours, 2) +
-                           " bonds ( " + fi(f.parent_data.hydrogens, 2) + " - Hydrogen(s) )");
+    list_after_empty_line(io, r.files,
+                          " Hydrogen connected to an atom with " + fi(f.parent_data.neighbours, 2) +
+                              " bonds ( " + fi(f.parent_data.hydrogens, 2) + " - Hydrogen(s) )");
 
     hydrogen_y_target(io, r, neighbours, i, f, p);
 }
@@ -187,7 +187,7 @@ void terminal_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, 
 // Two equal neighbours: Z along the bisector, Y towards the nearer one; otherwise X and Y
 // towards the two (X towards the heavy one beside a single hydrogen atom).
 void bent_frame(Io& io, const Records& r, int i, Frame& f, int a, int b) {
-    write_listing_line(io, r.files, " BENT conformation !");
+    list_after_empty_line(io, r.files, " BENT conformation !");
     if (pair_count(f) == 1) {
         f.site_symmetry = "mm2";
         f.axis1 = 'Z';
@@ -210,7 +210,7 @@ void bent_frame(Io& io, const Records& r, int i, Frame& f, int a, int b) {
 // in the one-neighbour rule.
 void linear_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f, int a,
                   int b) {
-    write_listing_line(io, r.files, " LINEAR conformation !");
+    list_after_empty_line(io, r.files, " LINEAR conformation !");
     f.site_symmetry = "cyl";
     f.axis1 = 'Z';
     const int z = r.structure.atomic_number[b] == 1 ? a : b;
@@ -266,7 +266,7 @@ bool t_shaped_frame(Io& io, const Records& r, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const int stem = stem_of_t_shape(r, i, t);
     if (stem == 0) return false;
-    write_listing_line(io, r.files, " T-SHAPED conformation !");
+    list_after_empty_line(io, r.files, " T-SHAPED conformation !");
     f.site_symmetry = "mm2";
     f.axis1 = 'Z';
     target_atom(r, f, 1, stem);
@@ -348,9 +348,9 @@ void pyramidal_all_equal(Io& io, const Records& r, int i, Frame& f) {
     const AnyPosition centroid = centroid_of_three(r, t);
     if (distance(to_cartesian(r.structure.frac_to_cart, centroid), r.structure.cart[i]) <
         on_atom_distance) {
-        write_listing_line(io, r.files,
-                           " Centroid of the three neighbours lies on the atom; Z-axis along the"
-                           " normal of their plane instead");
+        list_after_empty_line(io, r.files,
+                              " Centroid of the three neighbours lies on the atom; Z-axis along the"
+                              " normal of their plane instead");
         target_normal(io, r, i, f, 1, t.atom[1], t.atom[2]);
     } else {
         target_dummy(io, r, f, 1, centroid);
@@ -381,7 +381,7 @@ void three_neighbours(Io& io, const Records& r, int i, Frame& f) {
         if (c.planar_group == f.planar.group && c.pair_count == pairs) rule = &c;
     if (rule == nullptr)
         fatal_error(io, r.files.listing, "DefLoc", " is = " + fi(pairs, 4) + " is not valid...");
-    write_listing_line(io, r.files, " Label = " + fi(static_cast<int>(rule->rule), 5));
+    list_after_empty_line(io, r.files, " Label = " + fi(static_cast<int>(rule->rule), 5));
     if (pairs == 3 && t_shaped_frame(io, r, i, f)) return;
     rule->apply(io, r, i, f);
 }
@@ -461,7 +461,7 @@ void three_pairs_of_four(Io& io, const Records& r, int i, Frame& f) {
 // neighbour lies in a mirror, as in the tetrahedral frame.
 void square_planar_frame(Io& io, const Records& r, int i, Frame& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
-    write_listing_line(io, r.files, " SQUARE-PLANAR conformation !");
+    list_after_empty_line(io, r.files, " SQUARE-PLANAR conformation !");
     f.site_symmetry = "-42m";
     f.axis1 = 'Z';
     int cis = t.atom[2];

@@ -107,7 +107,7 @@ void list_kappa_table(Io& io, const Records& r, int i) {
     put_fi(line, set, 4);
     line += "  nsft=";
     put_fi(line, tbl, 4);
-    write_listing_line(io, r.files, line);
+    list_after_empty_line(io, r.files, line);
 }
 
 // Records what the decision found of the atom that the rest of the tail, later atoms and the
@@ -142,7 +142,7 @@ void frame_tail(Io& io, Records& r, int i, Frame& f, FrameAnalysis& analysis) {
     std::string line = " Symmetry = [";
     put_pad(line, r.structure.site_symmetry[i], 5);
     line += ']';
-    write_listing_line(io, r.files, line);
+    list_after_empty_line(io, r.files, line);
     const int n1 = target_number(r, analysis.frame_index, f.label1);
     const int n2 = target_number(r, analysis.frame_index, f.label2);
     r.frames.frame_axes[i] = FrameAxes{f.axis1, f.axis2, f.label1, f.label2};

@@ -166,19 +166,19 @@ void keep_site_symmetry_true(Io& io, const Records& r, int i, Frame& f) {
         target_point(io, r, f, 1, *found.first);
         f.axis2 = found.choice->axis2;
         target_point(io, r, f, 2, *found.second);
-        write_listing_line(io, r.files,
-                           " The neighbours lack the site symmetry " + rule +
-                               " in the rule's axes; " + found.choice->sym + " with " + f.axis1 +
-                               "-axis towards " + trim(f.label1) + " and " + f.axis2 +
-                               "-axis towards " + trim(f.label2));
+        list_after_empty_line(io, r.files,
+                              " The neighbours lack the site symmetry " + rule +
+                                  " in the rule's axes; " + found.choice->sym + " with " + f.axis1 +
+                                  "-axis towards " + trim(f.label1) + " and " + f.axis2 +
+                                  "-axis towards " + trim(f.label2));
         return;
     }
     // No mirror either: the frame of an atom without equal neighbours, by the canonical order.
     canonical_order_frame(r, f, "NO");
-    write_listing_line(io, r.files,
-                       " The neighbours lack the site symmetry " + rule +
-                           " in the rule's axes; NO with X-axis towards " + trim(f.label1) +
-                           " and Y-axis towards " + trim(f.label2));
+    list_after_empty_line(io, r.files,
+                          " The neighbours lack the site symmetry " + rule +
+                              " in the rule's axes; NO with X-axis towards " + trim(f.label1) +
+                              " and Y-axis towards " + trim(f.label2));
 }
 
 }  // namespace kova
