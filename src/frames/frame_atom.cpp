@@ -240,7 +240,7 @@ void keep_frame_defined(Io& io, const Records& r, int i, Frame& f) {
 }
 
 // Five or more neighbours, TOXD, or an ordered atom next to a disordered one.
-void no_rule(Io& io, const Records& r, int i, Frame& f) {
+void frame_without_site_symmetry(Io& io, const Records& r, int i, Frame& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     f.site_symmetry = "NO";
     f.axis1 = 'X';
@@ -463,7 +463,7 @@ void frame_by_neighbour_count(Io& io, const Records& r, NeighbourIndex& neighbou
     if (neighbour_count >= 3) group_planarity(io, r, i, f);
     equal_pairs(io, r, i, f);
     frame_rules(io, r, neighbours, i, f);
-    if (neighbour_count >= 3) keep_site_symmetry_true(io, r, i, f);
+    if (neighbour_count >= 3) check_site_symmetry_or_fall_back(io, r, i, f);
 }
 
 // The frame the decision and the rules give atom i, before the X-H extension and the last
@@ -476,7 +476,7 @@ Frame decide_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i) 
     if ((toxd && neighbour_count < 2) || (!toxd && neighbour_count == 0))
         empty_neighbourhood(io, r, neighbours, i, f);
     else if (neighbour_count > 4 || toxd || (!f.atom_disordered && f.neighbour_disordered))
-        no_rule(io, r, i, f);
+        frame_without_site_symmetry(io, r, i, f);
     else if (!ring_situation(io, r, i, f))
         frame_by_neighbour_count(io, r, neighbours, i, f);
     return f;
@@ -491,7 +491,7 @@ Frame frame_atom(Io& io, Records& r, int i, FrameAnalysis& analysis) {
     if (f.parent != 0 && r.options.extend_h)
         extend_xh_bond(io, r, analysis.neighbours, f.parent, i, f.parent_data);
     keep_frame_defined(io, r, i, f);
-    frame_tail(io, r, i, f, analysis);
+    commit_frame_and_results(io, r, i, f, analysis);
     return f;
 }
 

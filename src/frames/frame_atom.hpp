@@ -1,8 +1,8 @@
 // The frame of the atom being framed, handed from the decision tree (frame_atom.cpp) to the rules
 // by neighbour count (frame_rules.cpp) and on to the kappa sets and per-atom records
-// (frame_tail.cpp). One Frame lives for one atom only, so nothing of an earlier atom's frame
+// (commit_frame.cpp). One Frame lives for one atom only, so nothing of an earlier atom's frame
 // can reach the next one. The decision and the rules only read the records: what they find of
-// the atom travels on its Frame, and frame_tail records it once the frame is final.
+// the atom travels on its Frame, which commit_frame_and_results commits once it is final.
 #pragma once
 
 #include <optional>
@@ -20,19 +20,19 @@ namespace kova {
 
 struct Frame {
     // "NO", "m", "mm2", "3m", "cyl" or "-42m" (a word of the rules, never a made text);
-    // frame_tail stores it as the atom's site symmetry.
+    // the commit stores it as the atom's site symmetry.
     std::string_view site_symmetry;
     char axis1 = ' ', axis2 = ' ';                   // the two axes set: 'X', 'Y' or 'Z'
     std::string label1 = std::string(8, ' ');        // labels of their targets
     std::string label2 = std::string(8, ' ');
     Cartesian target1{}, target2{};                  // target positions
     // The dummies the targets asked for that the store does not hold yet, in the order asked
-    // for, each with the number its label names; frame_tail stores them in this order. A rule
+    // for, each with the number its label names; the commit stores them in this order. A rule
     // frame given up for its site symmetry drops its own; any other stays, even when the last
     // check has pointed its axis elsewhere.
     std::vector<NewDummy> new_dummies;
     // The ring whose centre dummy this frame asked for first (0: none), and that dummy's
-    // number, which frame_tail records as the ring's.
+    // number, which the commit records as the ring's.
     int centred_ring = 0, ring_centre = 0;
     std::vector<std::pair<int, int>> equal_pairs;    // equal neighbour pairs, in the order found
 
@@ -94,6 +94,6 @@ struct FrameAnalysis;  // frames/frame_analysis.hpp
 // kappa set, atom-table line (shown on the terminal and in the listing), MoPro lines, frame
 // picture, populations (from the databank when the run has one) and the row of the XD atom
 // table.
-void frame_tail(Io& io, Records& r, int i, Frame& f, FrameAnalysis& analysis);
+void commit_frame_and_results(Io& io, Records& r, int i, Frame& f, FrameAnalysis& analysis);
 
 }  // namespace kova

@@ -125,13 +125,13 @@ namespace {
 
 // The highest site symmetry, and the two candidate targets of its axes, that the shape of the
 // neighbours makes true; no choice when not even a mirror is.
-struct TrueFrame {
+struct HighestTrueSymmetry {
     const Choice* choice = nullptr;
     const Point* first = nullptr;
     const Point* second = nullptr;
 };
-TrueFrame highest_true_frame(const Records& r, int i, const Frame& f,
-                             const std::vector<Point>& candidates) {
+HighestTrueSymmetry highest_true_symmetry(const Records& r, int i, const Frame& f,
+                                          const std::vector<Point>& candidates) {
     for (const Choice& c : kChoices) {
         for (const Point& p : candidates) {
             for (const Point& q : candidates) {
@@ -149,7 +149,7 @@ TrueFrame highest_true_frame(const Records& r, int i, const Frame& f,
 
 }  // namespace
 
-void keep_site_symmetry_true(Io& io, const Records& r, int i, Frame& f) {
+void check_site_symmetry_or_fall_back(Io& io, const Records& r, int i, Frame& f) {
     const std::string rule(f.site_symmetry);
     if (rule != "-42m" && rule != "3m" && rule != "mm2") return;
     // A frame the rule could not define realises no symmetry either.
@@ -160,7 +160,8 @@ void keep_site_symmetry_true(Io& io, const Records& r, int i, Frame& f) {
     // goes with the frame, never made.
     f.new_dummies.clear();
     const std::vector<Point> candidates = candidate_targets(r, i, f);
-    if (const TrueFrame found = highest_true_frame(r, i, f, candidates); found.choice) {
+    if (const HighestTrueSymmetry found = highest_true_symmetry(r, i, f, candidates);
+        found.choice) {
         f.site_symmetry = found.choice->sym;
         f.axis1 = found.choice->axis1;
         target_point(io, r, f, 1, *found.first);

@@ -22,6 +22,6 @@ bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, ch
 // does not have gives way to the highest site symmetry that some axes through neighbours and
 // midpoints of equal pairs make true ("NO" when none); the dummies the rule asked for are
 // dropped with its frame (they were never made), and the listing says so in one line.
-void keep_site_symmetry_true(Io& io, const Records& r, int i, Frame& f);
+void check_site_symmetry_or_fall_back(Io& io, const Records& r, int i, Frame& f);
 
 }  // namespace kova

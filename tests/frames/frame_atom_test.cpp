@@ -536,13 +536,13 @@ TEST(FrameAtom, RulesAskAndTheTailRecords) {
     EXPECT_EQ(h.parent_data.hydrogens, 2);
     EXPECT_EQ(f.r.frames.parent_atomic_number[2], 0);
 
-    frame_tail(f.r.io, f.r, 1, o, analysis);
+    commit_frame_and_results(f.r.io, f.r, 1, o, analysis);
     ASSERT_EQ(f.r.frames.dummy_count, 1);
     EXPECT_TRUE(
         near(f.dummy(1), Vec3f{(0.7513f - 0.7592f) * 0.5f, (0.5815f + 0.5876f) * 0.5f, 0.0f}));
     EXPECT_EQ(f.r.frames.xd_atom_row[1].target1, 3 + 1);
     EXPECT_EQ(trim(f.r.structure.site_symmetry[1]), "mm2");
-    frame_tail(f.r.io, f.r, 2, h, analysis);
+    commit_frame_and_results(f.r.io, f.r, 2, h, analysis);
     EXPECT_EQ(f.r.frames.parent_neighbours[2], 2);
     EXPECT_EQ(f.r.frames.parent_atomic_number[2], 8);
     EXPECT_EQ(f.r.frames.parent_hydrogens[2], 2);
@@ -563,12 +563,12 @@ TEST(FrameAtom, AFrameGivenUpDropsItsDummies) {
         frame_rules(f.r.io, records, analysis.neighbours, 1, fr);
         target_dummy(f.r.io, records, fr, 1, Cartesian{0.0f, 0.0f, 5.0f});
         ASSERT_EQ(fr.new_dummies.size(), 1u);
-        keep_site_symmetry_true(f.r.io, records, 1, fr);
+        check_site_symmetry_or_fall_back(f.r.io, records, 1, fr);
         EXPECT_EQ(fr.site_symmetry, "mm2");
         EXPECT_EQ(fr.label1, "CL(1)   ");
         EXPECT_EQ(fr.label2, "CL(2)   ");
         EXPECT_TRUE(fr.new_dummies.empty());
-        frame_tail(f.r.io, f.r, 1, fr, analysis);
+        commit_frame_and_results(f.r.io, f.r, 1, fr, analysis);
         EXPECT_EQ(f.r.frames.dummy_count, 0);
     }
     {
@@ -579,11 +579,11 @@ TEST(FrameAtom, AFrameGivenUpDropsItsDummies) {
         Frame fr;
         fr.equal_pairs = {{2, 3}, {2, 4}, {2, 5}, {3, 4}, {3, 5}, {4, 5}};
         frame_rules(f.r.io, records, analysis.neighbours, 1, fr);
-        keep_site_symmetry_true(f.r.io, records, 1, fr);
+        check_site_symmetry_or_fall_back(f.r.io, records, 1, fr);
         EXPECT_EQ(fr.site_symmetry, "-42m");
         EXPECT_EQ(fr.label1, "DUM1    ");
         EXPECT_EQ(fr.new_dummies.size(), 1u);
-        frame_tail(f.r.io, f.r, 1, fr, analysis);
+        commit_frame_and_results(f.r.io, f.r, 1, fr, analysis);
         EXPECT_EQ(f.r.frames.dummy_count, 1);
     }
 }

@@ -10,8 +10,8 @@
 
 #include "frames/atom_table.hpp"
 #include "frames/dummies.hpp"
-#include "frames/frame_atom.hpp"
 #include "frames/frame_analysis.hpp"
+#include "frames/frame_atom.hpp"
 #include "frames/frame_index.hpp"
 #include "frames/kappa_sets.hpp"
 #include "shared/format.hpp"
@@ -124,7 +124,7 @@ void record_frame(Io& io, Records& r, int i, const Frame& f) {
 
 }  // namespace
 
-void frame_tail(Io& io, Records& r, int i, Frame& f, FrameAnalysis& analysis) {
+void commit_frame_and_results(Io& io, Records& r, int i, Frame& f, FrameAnalysis& analysis) {
     record_frame(io, r, i, f);
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
