@@ -1,5 +1,5 @@
 // The atom table's header and atom lines, and the listing lines of the per-atom driver. The
-// atom line is built from the records the frame tail keeps, so that the master file, written
+// atom line is built from the records the frame commit keeps, so that the master file, written
 // after the last atom, gets the very line the terminal and the listing showed.
 #include "frames/atom_table.hpp"
 
@@ -7,7 +7,7 @@
 
 namespace kova {
 
-std::string atom_table_line(const Structure& structure, const FrameResults& frames, int i) {
+std::string atom_table_line(const Structure& structure, const AnalysisResults& frames, int i) {
     const auto u = static_cast<std::size_t>(i);
     const FrameAxes& axes = frames.frame_axes[u];
     const XdAtomRow& row = frames.xd_atom_row[u];

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <tuple>
 
+#include "frames/atom_and_kappa_set_index.hpp"
 #include "frames/atom_table.hpp"
 #include "frames/dummies.hpp"
 #include "frames/frame_analysis.hpp"
 #include "frames/frame_atom.hpp"
-#include "frames/frame_index.hpp"
 #include "frames/kappa_sets.hpp"
 #include "shared/format.hpp"
 #include "shared/text.hpp"
@@ -41,7 +41,7 @@ void echo_atom_line(Io& io, int listing, std::string_view line) {
 }
 
 // The MoPro axes line (90 characters).
-std::string mopro_axes(const Records& r, int i, const Frame& f, int n1, int n2) {
+std::string mopro_axes(const Records& r, int i, const FrameDraft& f, int n1, int n2) {
     std::string s;
     s.reserve(90);
     s += f.axis1;
@@ -80,7 +80,7 @@ std::string similarity(const Records& r, int i, int j) {
 
 int axis_code(char c) { return c == 'X' ? 1 : c == 'Y' ? 2 : c == 'Z' ? 3 : 0; }
 
-XdAtomRow xd_atom_row(const Records& r, int i, const Frame& f, int n1, int n2, int equiv) {
+XdAtomRow xd_atom_row(const Records& r, int i, const FrameDraft& f, int n1, int n2, int equiv) {
     XdAtomRow row;
     row.axis1 = axis_code(f.axis1);
     row.axis2 = axis_code(f.axis2);
@@ -110,10 +110,10 @@ void list_kappa_table(Io& io, const Records& r, int i) {
     list_after_empty_line(io, r.files, line);
 }
 
-// Records what the decision found of the atom that the rest of the tail, later atoms and the
+// Records what the decision found of the atom that the rest of the commit, later atoms and the
 // output read from the records. The new dummies are stored in the order they were asked for,
 // so each gets the number its label already names.
-void record_frame(Io& io, Records& r, int i, const Frame& f) {
+void record_frame(Io& io, Records& r, int i, const FrameDraft& f) {
     r.structure.site_symmetry[i] = pad(f.site_symmetry, 5);
     for (const NewDummy& d : f.new_dummies) store_dummy(io, r, d.stored);
     if (f.centred_ring != 0) r.topology.ring_dummy[f.centred_ring] = f.ring_centre;
@@ -124,7 +124,7 @@ void record_frame(Io& io, Records& r, int i, const Frame& f) {
 
 }  // namespace
 
-void commit_frame_and_results(Io& io, Records& r, int i, Frame& f, FrameAnalysis& analysis) {
+void commit_frame_and_results(Io& io, Records& r, int i, FrameDraft& f, FrameAnalysis& analysis) {
     record_frame(io, r, i, f);
     // Every road replaces a target that is a symmetry image by a dummy: the XD atom table can
     // name only the atoms read, and an image under its source's label points the axis at the
@@ -138,13 +138,13 @@ void commit_frame_and_results(Io& io, Records& r, int i, Frame& f, FrameAnalysis
         r.frames.group_found[i] = f.group->found;
         r.frames.group_name[i] = f.group->name;  // 40 characters
     }
-    const int equiv = choose_kappa_set(io, r, analysis.frame_index, i, f);
+    const int equiv = choose_kappa_set(io, r, analysis.atom_and_set_index, i, f);
     std::string line = " Symmetry = [";
     put_pad(line, r.structure.site_symmetry[i], 5);
     line += ']';
     list_after_empty_line(io, r.files, line);
-    const int n1 = target_number(r, analysis.frame_index, f.label1);
-    const int n2 = target_number(r, analysis.frame_index, f.label2);
+    const int n1 = target_number(r, analysis.atom_and_set_index, f.label1);
+    const int n2 = target_number(r, analysis.atom_and_set_index, f.label2);
     r.frames.frame_axes[i] = FrameAxes{f.axis1, f.axis2, f.label1, f.label2};
     r.frames.xd_atom_row[i] = xd_atom_row(r, i, f, n1, n2, equiv);
     echo_atom_line(io, r.files.listing, atom_table_line(r.structure, r.frames, i));

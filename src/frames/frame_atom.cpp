@@ -1,9 +1,9 @@
 // The frame decision of one atom: the NO rule, the ring-centre and fused-ring frames, the
 // search around an atom without neighbours, the group planarity and the equal neighbour
-// pairs; then the rules by neighbour count, the X-H extension and the per-atom tail. The
-// decision only reads the records and puts what it finds on the Frame, which the tail
-// records. The NO rule and the search keep their axes off the atom and off one line, which XD
-// and MoPro cannot make a frame of.
+// pairs; then the rules by neighbour count, the X-H extension and the commit. The decision
+// only reads the records and puts what it finds on the FrameDraft, which the commit records. The NO
+// rule and the search keep their axes off the atom and off one line, which XD and MoPro cannot make
+// a frame of.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -27,12 +27,12 @@
 
 namespace kova {
 
-void target_atom(const Records& r, Frame& f, int which, int atom) {
+void target_atom(const Records& r, FrameDraft& f, int which, int atom) {
     (which == 1 ? f.label1 : f.label2) = pad(r.structure.label[atom], 8);
     (which == 1 ? f.target1 : f.target2) = r.structure.cart[atom];
 }
 
-DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, const AnyPosition& point) {
+DummyPlace frame_dummy(Io& io, const Records& r, FrameDraft& f, const AnyPosition& point) {
     const DummyChoice choice = choose_dummy(r, f.new_dummies, point);
     if (choice.made) {
         check_dummy_number(io, r, choice.made->number);
@@ -41,7 +41,7 @@ DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, const AnyPosition& po
     return choice.place;
 }
 
-void target_dummy(Io& io, const Records& r, Frame& f, int which, const AnyPosition& point) {
+void target_dummy(Io& io, const Records& r, FrameDraft& f, int which, const AnyPosition& point) {
     const DummyPlace d = frame_dummy(io, r, f, point);
     (which == 1 ? f.label1 : f.label2) = pad(dummy_label(d.number), 8);
     (which == 1 ? f.target1 : f.target2) = d.position;
@@ -52,7 +52,7 @@ AnyPosition in_input_coordinates(const Records& r, const Vec3f& point) {
     return Cartesian{point};
 }
 
-void canonical_order_frame(const Records& r, Frame& f, const char* symmetry) {
+void canonical_order_frame(const Records& r, FrameDraft& f, const char* symmetry) {
     f.site_symmetry = symmetry;
     f.axis1 = 'X';
     target_atom(r, f, 1, f.neighbour_order[1]);
@@ -143,14 +143,14 @@ int fixed_point_off_line(const FixedPositions& positions, const Vec3f& a, const 
 }
 
 // Makes a dummy at fixed point k the target of axis `which`.
-void target_fixed_point(Io& io, const Records& r, Frame& f, int which, int k) {
+void target_fixed_point(Io& io, const Records& r, FrameDraft& f, int which, int k) {
     target_dummy(io, r, f, which, in_input_coordinates(r, kFixedPoints[k].point));
 }
 
 // Y of a frame whose X points at an atom: the first candidate atom (in the order given) off
 // the line through the atom and X, or else a dummy at the first fixed point off it. The
 // frame is left as the order gives it whenever its first candidate is off the line.
-void second_off_line(Io& io, const Records& r, int i, Frame& f,
+void second_off_line(Io& io, const Records& r, int i, FrameDraft& f,
                      const std::vector<int>& candidates) {
     const Vec3f& a = r.structure.cart[i];
     for (int c : candidates) {
@@ -167,7 +167,7 @@ void second_off_line(Io& io, const Records& r, int i, Frame& f,
 
 }  // namespace
 
-void fixed_point_target(Io& io, const Records& r, int i, Frame& f, int which) {
+void fixed_point_target(Io& io, const Records& r, int i, FrameDraft& f, int which) {
     const Vec3f& a = r.structure.cart[i];
     const Vec3f& other = which == 1 ? f.target2 : f.target1;
     const FixedPositions positions = fixed_cartesian(r);
@@ -184,7 +184,7 @@ void fixed_point_target(Io& io, const Records& r, int i, Frame& f, int which) {
     target_fixed_point(io, r, f, which, k);
 }
 
-bool frame_defined(const Records& r, int i, const Frame& f) {
+bool frame_defined(const Records& r, int i, const FrameDraft& f) {
     const Vec3f& a = r.structure.cart[i];
     return distance(f.target1, a) >= on_atom_distance &&
            distance(f.target2, a) >= on_atom_distance && !in_line(a, f.target1, f.target2);
@@ -194,14 +194,14 @@ namespace {
 
 // True when the target of axis `which` gives it no direction: on the atom, or for the second
 // axis on the line of the first (the first moves only when its target is on the atom).
-bool target_fails(const Records& r, int i, const Frame& f, int which) {
+bool target_fails(const Records& r, int i, const FrameDraft& f, int which) {
     const Vec3f& a = r.structure.cart[i];
     const Vec3f& own = which == 1 ? f.target1 : f.target2;
     return distance(own, a) < on_atom_distance || (which == 2 && in_line(a, f.target1, own));
 }
 
 // The nearest neighbour that would give axis `which` a direction, or 0.
-int neighbour_defining_axis(const Records& r, int i, const Frame& f, int which) {
+int neighbour_defining_axis(const Records& r, int i, const FrameDraft& f, int which) {
     const Vec3f& a = r.structure.cart[i];
     const Vec3f& other = which == 1 ? f.target2 : f.target1;
     const NeighbourTable& t = r.topology.neighbours[i];
@@ -217,7 +217,7 @@ int neighbour_defining_axis(const Records& r, int i, const Frame& f, int which) 
 // first, gives way to the nearest neighbour that defines the axis, or else to a fixed point,
 // and the listing says so in one line. The rules themselves avoid such targets, so this acts
 // only where their shapes are far from any ideal one.
-void keep_frame_defined(Io& io, const Records& r, int i, Frame& f) {
+void keep_frame_defined(Io& io, const Records& r, int i, FrameDraft& f) {
     if (frame_defined(r, i, f)) return;
     for (int which = 1; which <= 2; ++which) {
         if (!target_fails(r, i, f, which)) continue;
@@ -240,7 +240,7 @@ void keep_frame_defined(Io& io, const Records& r, int i, Frame& f) {
 }
 
 // Five or more neighbours, TOXD, or an ordered atom next to a disordered one.
-void frame_without_site_symmetry(Io& io, const Records& r, int i, Frame& f) {
+void frame_without_site_symmetry(Io& io, const Records& r, int i, FrameDraft& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     f.site_symmetry = "NO";
     f.axis1 = 'X';
@@ -269,7 +269,8 @@ std::pair<int, int> empty_neighbourhood_points(const Records& r, int i) {
 
 // No neighbours (fewer than 2 under TOXD): the nearest atoms at growing radii, or else two
 // fixed points.
-void empty_neighbourhood(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f) {
+void empty_neighbourhood(Io& io, const Records& r, NeighbourIndex& neighbours, int i,
+                         FrameDraft& f) {
     float radius = 5.0f;
     NeighbourList found = find_neighbours(io, r, neighbours, i, radius, true);
     while (found.count < 2 && radius < 20.0f) {
@@ -318,7 +319,7 @@ Position ring_centre(const Records& r, int ring, const std::vector<Position>& po
 
 // The dummy at the centre of the ring: the one the first atom of the ring that asked for it
 // made, kept for the rest of the run, or else the dummy this frame asks for at the centre.
-DummyPlace ring_centre_dummy(Io& io, const Records& r, Frame& f, int ring) {
+DummyPlace ring_centre_dummy(Io& io, const Records& r, FrameDraft& f, int ring) {
     if (const int d = r.topology.ring_dummy[ring]; d != 0) return {d, dummy_cartesian(r, d)};
     const AnyPosition centre = r.options.crystal_input
                                    ? AnyPosition{ring_centre(r, ring, r.structure.frac)}
@@ -330,7 +331,7 @@ DummyPlace ring_centre_dummy(Io& io, const Records& r, Frame& f, int ring) {
 }
 
 // X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
-void ring_centre_frame(Io& io, const Records& r, int i, Frame& f, int ring) {
+void ring_centre_frame(Io& io, const Records& r, int i, FrameDraft& f, int ring) {
     const DummyPlace d = ring_centre_dummy(io, r, f, ring);
     list_after_empty_line(io, r.files,
                           " Dummy atom which defines the ring center = " + dummy_label(d.number));
@@ -352,7 +353,7 @@ void ring_centre_frame(Io& io, const Records& r, int i, Frame& f, int ring) {
 
 // An atom of two planar rings: X towards the other fusion atom, Y into a six-membered ring.
 // False when the fusion neighbour's rings are not 5+6 or 6+6; the rules then decide.
-bool fused_ring_frame(Io& io, const Records& r, int i, Frame& f) {
+bool fused_ring_frame(Io& io, const Records& r, int i, FrameDraft& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     f.site_symmetry = "m";
     f.axis1 = 'X';
@@ -389,7 +390,7 @@ bool fused_ring_frame(Io& io, const Records& r, int i, Frame& f) {
 }
 
 // The ring situation of the atom; true when a ring frame decided it.
-bool ring_situation(Io& io, const Records& r, int i, Frame& f) {
+bool ring_situation(Io& io, const Records& r, int i, FrameDraft& f) {
     const RingMembership m = ring_membership(r, i);
     if (!m.in_ring) return false;
     if (m.planar) {
@@ -415,7 +416,7 @@ bool ring_situation(Io& io, const Records& r, int i, Frame& f) {
     return false;
 }
 
-void group_planarity(Io& io, const Records& r, int i, Frame& f) {
+void group_planarity(Io& io, const Records& r, int i, FrameDraft& f) {
     const int n = r.topology.neighbours[i].count + 1;  // the atom and its neighbours
     f.planar.group = group_is_planar(io, r, i, r.options.verbosity >= 3);
     list_after_empty_line(io, r.files,
@@ -423,7 +424,7 @@ void group_planarity(Io& io, const Records& r, int i, Frame& f) {
                               (f.planar.group ? "T" : "F") + ".");
 }
 
-void equal_pairs(Io& io, const Records& r, int i, Frame& f) {
+void equal_pairs(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const EquivalenceChecks checks = equal_pair_checks(r.options.simple);
     for (int j1 = 1; j1 <= t.count; ++j1) {
@@ -441,8 +442,8 @@ void equal_pairs(Io& io, const Records& r, int i, Frame& f) {
 
 // What the decision knows of the atom before any rule: the canonical order of its neighbours,
 // the disorder around it and its hydrogen neighbours.
-Frame start_frame(Io& io, const Records& r, int i) {
-    Frame f;
+FrameDraft start_frame(Io& io, const Records& r, int i) {
+    FrameDraft f;
     f.neighbour_order = neighbour_order(io, r, i);
     const NeighbourTable& t = r.topology.neighbours[i];
     f.atom_disordered = r.structure.occupancy_flag[i] == -1;
@@ -458,7 +459,7 @@ Frame start_frame(Io& io, const Records& r, int i) {
 // The group planarity and the equal pairs, the rule by neighbour count, and for three or four
 // neighbours the check that the neighbours have the site symmetry the rule gave.
 void frame_by_neighbour_count(Io& io, const Records& r, NeighbourIndex& neighbours, int i,
-                              Frame& f) {
+                              FrameDraft& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     if (neighbour_count >= 3) group_planarity(io, r, i, f);
     equal_pairs(io, r, i, f);
@@ -468,9 +469,9 @@ void frame_by_neighbour_count(Io& io, const Records& r, NeighbourIndex& neighbou
 
 // The frame the decision and the rules give atom i, before the X-H extension and the last
 // check that keeps it defined.
-Frame decide_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i) {
+FrameDraft decide_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i) {
     list_stored_neighbours(io, r, i, r.files.listing);
-    Frame f = start_frame(io, r, i);
+    FrameDraft f = start_frame(io, r, i);
     const int neighbour_count = r.topology.neighbours[i].count;
     const bool toxd = r.options.to_xd;
     if ((toxd && neighbour_count < 2) || (!toxd && neighbour_count == 0))
@@ -484,10 +485,10 @@ Frame decide_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i) 
 
 }  // namespace
 
-Frame frame_atom(Io& io, Records& r, int i, FrameAnalysis& analysis) {
-    Frame f = decide_frame(io, r, analysis.neighbours, i);
+FrameDraft frame_atom(Io& io, Records& r, int i, FrameAnalysis& analysis) {
+    FrameDraft f = decide_frame(io, r, analysis.neighbours, i);
     // The hydrogen rule's atom moves out to the standard X-H distance at once, so that the last
-    // check and the tail see it where it stays; its targets stay as the rule chose them.
+    // check and the commit see it where it stays; its targets stay as the rule chose them.
     if (f.parent != 0 && r.options.extend_h)
         extend_xh_bond(io, r, analysis.neighbours, f.parent, i, f.parent_data);
     keep_frame_defined(io, r, i, f);

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "databank/databank.hpp"
+#include "frames/atom_and_kappa_set_index.hpp"
 #include "frames/frame_analysis.hpp"
-#include "frames/frame_index.hpp"
 #include "frames/groups.hpp"
 #include "shared/format.hpp"
 #include "shared/text.hpp"
@@ -24,7 +24,7 @@ void new_set(Io& io, Records& r, int i) {
 
 }  // namespace
 
-bool kappa_set_by_equivalence(const Records& r, const Frame& f) {
+bool kappa_set_by_equivalence(const Records& r, const FrameDraft& f) {
     return !r.options.to_xd && !(!f.atom_disordered && f.neighbour_disordered);
 }
 
@@ -40,7 +40,7 @@ FunctionalGroup name_functional_group(Io& io, const Records& r, int i) {
     return group;
 }
 
-int choose_kappa_set(Io& io, Records& r, FrameIndex& index, int i, const Frame& f) {
+int choose_kappa_set(Io& io, Records& r, AtomAndKappaSetIndex& index, int i, const FrameDraft& f) {
     if (r.options.to_xd) {
         r.frames.kappa_set[i] = r.structure.scattering_table[i];
         r.frames.kappa_set_count =
@@ -75,13 +75,13 @@ int choose_kappa_set(Io& io, Records& r, FrameIndex& index, int i, const Frame& 
     return j;
 }
 
-void set_populations(Io& io, Records& r, int i, const Frame& f, FrameAnalysis& analysis) {
+void set_populations(Io& io, Records& r, int i, const FrameDraft& f, FrameAnalysis& analysis) {
     const int set = r.frames.kappa_set[i];
     if (set < 0) return;
     r.ensure_kappa_sets(std::max(set, 1));
     const float occ = r.structure.occupancy[i];
     Databank* const databank = analysis.databank;
-    FrameIndex& index = analysis.frame_index;
+    AtomAndKappaSetIndex& index = analysis.atom_and_set_index;
     const bool read_databank = databank && (f.atom_disordered ? r.options.disorder_databank
                                                               : !f.neighbour_disordered);
     std::string line = " Atom ";

@@ -43,7 +43,7 @@ Vec3f unit(const Vec3f& a) {
 }
 int axis_index(char axis) { return axis == 'X' ? 0 : axis == 'Y' ? 1 : 2; }
 
-bool equal_neighbours(const Frame& f, int a, int b) {
+bool equal_neighbours(const FrameDraft& f, int a, int b) {
     if (a == b) return true;
     for (const auto& [p, q] : f.equal_pairs)
         if ((p == a && q == b) || (p == b && q == a)) return true;
@@ -58,7 +58,7 @@ struct Point {
 
 // The neighbours in distance order, then the midpoints of the equal pairs in the order found.
 // A trans pair's midpoint lies next to the atom and gives its bisector no reliable direction.
-std::vector<Point> candidate_targets(const Records& r, int i, const Frame& f) {
+std::vector<Point> candidate_targets(const Records& r, int i, const FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     std::vector<Point> candidates;
     for (int m = 1; m <= t.count; ++m)
@@ -80,7 +80,7 @@ struct Choice {
 constexpr Choice kChoices[] = {
     {"-42m", 'Z', 'Y'}, {"3m", 'Z', 'X'}, {"mm2", 'Z', 'Y'}, {"m", 'X', 'Y'}};
 
-void target_point(Io& io, const Records& r, Frame& f, int which, const Point& p) {
+void target_point(Io& io, const Records& r, FrameDraft& f, int which, const Point& p) {
     if (p.atom != 0)
         target_atom(r, f, which, p.atom);
     else
@@ -89,7 +89,7 @@ void target_point(Io& io, const Records& r, Frame& f, int which, const Point& p)
 
 }  // namespace
 
-bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char axis1,
+bool shape_has(const Records& r, int i, const FrameDraft& f, std::string_view sym, char axis1,
                const Vec3f& target1, char axis2, const Vec3f& target2) {
     const Vec3f& atom = r.structure.cart[i];
     std::array<Vec3f, 3> e{};
@@ -130,12 +130,12 @@ struct HighestTrueSymmetry {
     const Point* first = nullptr;
     const Point* second = nullptr;
 };
-HighestTrueSymmetry highest_true_symmetry(const Records& r, int i, const Frame& f,
+HighestTrueSymmetry highest_true_symmetry(const Records& r, int i, const FrameDraft& f,
                                           const std::vector<Point>& candidates) {
     for (const Choice& c : kChoices) {
         for (const Point& p : candidates) {
             for (const Point& q : candidates) {
-                Frame trial;
+                FrameDraft trial;
                 trial.target1 = p.x;
                 trial.target2 = q.x;
                 if (&p != &q && frame_defined(r, i, trial) &&
@@ -149,7 +149,7 @@ HighestTrueSymmetry highest_true_symmetry(const Records& r, int i, const Frame& 
 
 }  // namespace
 
-void check_site_symmetry_or_fall_back(Io& io, const Records& r, int i, Frame& f) {
+void check_site_symmetry_or_fall_back(Io& io, const Records& r, int i, FrameDraft& f) {
     const std::string rule(f.site_symmetry);
     if (rule != "-42m" && rule != "3m" && rule != "mm2") return;
     // A frame the rule could not define realises no symmetry either.

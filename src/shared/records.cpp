@@ -83,7 +83,7 @@ void for_each_atom_member(Records& r, F&& f) {
     f(r.topology.source_atom);
     f(r.topology.image_count);
     f(r.topology.neighbours);
-    FrameResults& fr = r.frames;
+    AnalysisResults& fr = r.frames;
     f(fr.parent_neighbours);
     f(fr.parent_atomic_number);
     f(fr.parent_hydrogens);

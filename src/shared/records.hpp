@@ -321,7 +321,7 @@ struct XhRestraint {
 };
 
 // Results of the frame analysis, per atom unless said otherwise.
-struct FrameResults {
+struct AnalysisResults {
     int dummy_count = 0;
     std::vector<std::string> dummy_label;  // 6 characters
     std::vector<AnyPosition> dummy_xyz;    // fractional for crystal input, else Cartesian (Å)
@@ -403,7 +403,7 @@ struct Records {
     Elements elements;
 
     Topology topology;
-    FrameResults frames;
+    AnalysisResults frames;
     SearchIndexes index;
 
     DatabankResults databank;

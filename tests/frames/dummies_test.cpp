@@ -218,12 +218,12 @@ TEST(ChooseDummy, CrystalInputKeepsTheFractionalPoint) {
 }
 
 // The two axes of one frame asking for points 0.05 Å apart share one new dummy; nothing is
-// stored until the frame's tail.
+// stored until the frame's commit.
 TEST(TargetDummy, TheAxesOfOneFrameShareANewDummy) {
     FrameRecords f(0);
     ASSERT_EQ(add(f.r, Cartesian{10.0f, 0.0f, 0.0f}), 1);
     const Records& records = f.r;
-    Frame frame;
+    FrameDraft frame;
     target_dummy(f.r.io, records, frame, 1, Cartesian{1.0f, 0.0f, 0.0f});
     target_dummy(f.r.io, records, frame, 2, Cartesian{1.05f, 0.0f, 0.0f});
     EXPECT_EQ(frame.label1, "DUM2    ");
@@ -240,7 +240,7 @@ TEST(TargetDummy, TheThousandthStopsTheRunWhereItIsAskedFor) {
     FrameRecords f(0);
     for (int k = 1; k <= 999; ++k)
         ASSERT_EQ(add(f.r, Cartesian{static_cast<float>(k), 0.0f, 0.0f}), k);
-    Frame frame;
+    FrameDraft frame;
     EXPECT_NO_THROW(target_dummy(f.r.io, f.r, frame, 1, Cartesian{5.0f, 0.05f, 0.0f}));
     EXPECT_EQ(frame.label1, "DUM5    ");
     EXPECT_THROW(target_dummy(f.r.io, f.r, frame, 2, Cartesian{0.0f, 5.0f, 0.0f}), RunStop);

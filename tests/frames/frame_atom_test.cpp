@@ -513,14 +513,14 @@ TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
 }
 
 // The rules only read the records: the dummies they ask for and a hydrogen atom's parent data
-// travel on the Frame, and the tail stores them. Water, with the frames built as the decision
-// builds them: O has the equal pair (H(1), H(2)); H(1)'s parent O carries H atoms only.
-TEST(FrameAtom, RulesAskAndTheTailRecords) {
+// travel on the FrameDraft, and the commit stores them. Water, with the frames built as the
+// decision builds them: O has the equal pair (H(1), H(2)); H(1)'s parent O carries H atoms only.
+TEST(FrameAtom, RulesAskAndTheCommitRecords) {
     Framed f(kWater);
     find_all_neighbours(f.r.io, f.r);
     FrameAnalysis analysis(f.r, nullptr);
     const Records& records = f.r;
-    Frame o;
+    FrameDraft o;
     o.equal_pairs = {{2, 3}};
     o.hydrogens = 2;
     frame_rules(f.r.io, records, analysis.neighbours, 1, o);
@@ -528,7 +528,7 @@ TEST(FrameAtom, RulesAskAndTheTailRecords) {
     EXPECT_EQ(o.label1, "DUM1    ");  // the number the dummy is to get
     ASSERT_EQ(o.new_dummies.size(), 1u);
     EXPECT_EQ(f.r.frames.dummy_count, 0);
-    Frame h;
+    FrameDraft h;
     frame_rules(f.r.io, records, analysis.neighbours, 2, h);
     EXPECT_EQ(h.parent, 1);
     EXPECT_EQ(h.parent_data.neighbours, 2);
@@ -558,7 +558,7 @@ TEST(FrameAtom, AFrameGivenUpDropsItsDummies) {
         find_all_neighbours(f.r.io, f.r);
         FrameAnalysis analysis(f.r, nullptr);
         const Records& records = f.r;
-        Frame fr;
+        FrameDraft fr;
         fr.equal_pairs = {{2, 3}, {2, 4}, {3, 4}};  // the three Cl, in distance order
         frame_rules(f.r.io, records, analysis.neighbours, 1, fr);
         target_dummy(f.r.io, records, fr, 1, Cartesian{0.0f, 0.0f, 5.0f});
@@ -576,7 +576,7 @@ TEST(FrameAtom, AFrameGivenUpDropsItsDummies) {
         find_all_neighbours(f.r.io, f.r);
         FrameAnalysis analysis(f.r, nullptr);
         const Records& records = f.r;
-        Frame fr;
+        FrameDraft fr;
         fr.equal_pairs = {{2, 3}, {2, 4}, {2, 5}, {3, 4}, {3, 5}, {4, 5}};
         frame_rules(f.r.io, records, analysis.neighbours, 1, fr);
         check_site_symmetry_or_fall_back(f.r.io, records, 1, fr);
@@ -858,7 +858,7 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
         FrameAnalysis analysis(f.r, nullptr);
-        const Frame fr = frame_atom(f.r.io, f.r, 1, analysis);
+        const FrameDraft fr = frame_atom(f.r.io, f.r, 1, analysis);
         EXPECT_EQ(fr.planar.rings, 0);
         EXPECT_EQ(fr.planar.ring_size, 0);
         EXPECT_TRUE(listed_in_order(f.file("kova.out"),
@@ -909,7 +909,7 @@ TEST(FrameAtom, FusionAtoms) {
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
         FrameAnalysis analysis(f.r, nullptr);
-        const Frame fr = frame_atom(f.r.io, f.r, 1, analysis);
+        const FrameDraft fr = frame_atom(f.r.io, f.r, 1, analysis);
         EXPECT_EQ(fr.planar.rings, 2);
         EXPECT_EQ(fr.planar.ring_size, 10);
         f.r.io.flush_all();
