@@ -66,7 +66,5 @@ Cartesian midpoint(const Cartesian& a, const Cartesian& b);
 float angle_of_points(const Vec3f& a, const Vec3f& vertex, const Vec3f& c);
 // Writes the line of the angle i1-i2-i3 to a channel, after an empty line.
 void write_angle_line(Io& io, const Records& r, int channel, int i1, int i2, int i3, float angle);
-// The label without its first "UM", left-justified in 10 characters.
-std::string strip_um(const std::string& label);
 
 }  // namespace kova

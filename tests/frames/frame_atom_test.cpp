@@ -508,7 +508,7 @@ TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
         EXPECT_TRUE(
             near(f.dummy(1), Vec3f{(-1.545f - 1.55f) * 0.5f, 0.0f, (1.0306f - 1.0392f) * 0.5f}));
         EXPECT_TRUE(near(f.dummy(3), Vec3f{0.0f, 0.0f, 0.0f}));
-        EXPECT_EQ(f.r.frames.xd_atom_row[1].target1, 8 + 1);  // the frame integer names the dummy
+        EXPECT_EQ(f.r.frames.final_frame[1].target1, 8 + 1);  // the frame integer names the dummy
     }
 }
 
@@ -540,7 +540,7 @@ TEST(FrameAtom, RulesAskAndTheCommitRecords) {
     ASSERT_EQ(f.r.frames.dummy_count, 1);
     EXPECT_TRUE(
         near(f.dummy(1), Vec3f{(0.7513f - 0.7592f) * 0.5f, (0.5815f + 0.5876f) * 0.5f, 0.0f}));
-    EXPECT_EQ(f.r.frames.xd_atom_row[1].target1, 3 + 1);
+    EXPECT_EQ(f.r.frames.final_frame[1].target1, 3 + 1);
     EXPECT_EQ(trim(f.r.structure.site_symmetry[1]), "mm2");
     commit_frame_and_results(f.r.io, f.r, 2, h, analysis);
     EXPECT_EQ(f.r.frames.parent_neighbours[2], 2);

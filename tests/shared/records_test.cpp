@@ -85,10 +85,9 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
         const std::vector<std::string>& slots;
         std::size_t width;
     } texts[] = {
-        {"label", r.structure.label, 8},    {"sitesym", r.structure.site_symmetry, 5},
+        {"label", r.structure.label, 8},           {"sitesym", r.structure.site_symmetry, 5},
         {"reslab", r.structure.residue_label, 17}, {"resatm", r.structure.residue_atom, 10},
-        {"exname", r.frames.group_name, 40}, {"mopro", r.frames.mopro_axes, 90},
-        {"mcon", r.frames.mopro_similarity, 90},
+        {"exname", r.frames.group_name, 40},       {"mcon", r.frames.mopro_similarity, 90},
     };
     for (const Text& t : texts) {
         ASSERT_EQ(t.slots.size(), 41u) << t.name;
@@ -99,11 +98,13 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
         EXPECT_EQ(r.structure.occupancy[i], 1.0f) << i;
         EXPECT_EQ(r.structure.atomic_number[i] + r.structure.adp_order[i] +
                       r.topology.source_atom[i] + r.frames.kappa_set[i] +
-                      r.structure.type_atomic_number[i] + r.frames.xd_atom_row[i].equivalent_atom,
+                      r.structure.type_atomic_number[i] + r.frames.equivalent_atom[i] +
+                      r.frames.final_frame[i].target1 + r.frames.final_frame[i].target2,
                   0)
             << i;
         EXPECT_EQ(r.structure.frac[i], (Vec3f{0, 0, 0})) << i;
-        EXPECT_EQ(r.frames.frame_axes[i].target2, std::string(8, ' ')) << i;
+        EXPECT_EQ(r.frames.final_frame[i].axis1, ' ') << i;
+        EXPECT_EQ(r.frames.final_frame[i].axis2, ' ') << i;
         EXPECT_EQ(r.frames.plm[i][4][8], 0.0f) << i;
         EXPECT_EQ(r.topology.neighbours[i].count, 0) << i;
         EXPECT_TRUE(r.topology.neighbours[i].atom.empty()) << i;
