@@ -111,6 +111,30 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
     }
 }
 
+// A frame target's number names its label: atoms 1..atom_count, then dummy k as
+// atom_count + k, blanks for 0 or a number past the dummies. An atom may carry a dummy's label;
+// its number still names the atom.
+TEST(Records, FrameTargetLabelsFollowFromTheNumbers) {
+    Records r;
+    r.ensure_atoms(3);
+    r.structure.atom_count = 3;
+    r.structure.label[1] = "C(1)    ";
+    r.structure.label[2] = "DUM1    ";
+    r.structure.label[3] = "H(2)";  // as short as a reader may leave it
+    r.ensure_dummies(2);
+    r.frames.dummy_count = 2;
+    r.frames.dummy_label[1] = "DUM1  ";
+    r.frames.dummy_label[2] = "DUM2  ";
+    struct Case {
+        int number;
+        const char* want;
+    };
+    for (const Case c : {Case{1, "C(1)    "}, Case{2, "DUM1    "}, Case{3, "H(2)    "},
+                         Case{4, "DUM1    "}, Case{5, "DUM2    "}, Case{0, "        "},
+                         Case{6, "        "}})
+        EXPECT_EQ(frame_target_label(r.structure, r.frames, c.number), c.want) << c.number;
+}
+
 // One routine sets an atom's position: the kind given is kept as given and the other kind
 // follows from it, through the cell for crystal input; Cartesian input has no fractional
 // coordinates, so they are 0 whatever the slot held.
