@@ -19,14 +19,12 @@
 
 namespace kova {
 
-// Capacities of the data model; only those that a routine tests are checked.
-constexpr int max_atoms = 100000;           // atoms read plus images of completed molecules
-constexpr int max_neighbours = 1000;        // in the neighbour list of one atom
-constexpr int max_stored_neighbours = 20;   // kept per atom
+// The capacities a run checks. An atom's stored neighbour table and a ring hold all their
+// members, and the dummies stop at the 1000th, whose label does not fit (frames/dummies.cpp).
+constexpr int max_atoms = 100000;     // atoms read plus images of completed molecules
+constexpr int max_neighbours = 1000;  // in the neighbour list of one search
 constexpr int max_rings = 1000;
-constexpr int max_ring_members = 100;
-constexpr int max_dummies = 2000;
-constexpr int max_symops = 192;   // operator table (a full F-centred cubic set)
+constexpr int max_symops = 192;  // operator table (a full F-centred cubic set)
 constexpr int max_free_vars = 200;
 
 // P(l,m), l = 0..4, m = -4..4: plm[l][m + 4]
