@@ -60,7 +60,6 @@ std::array<Cartesian, 3> frame_axis_ends(const Cartesian& p, const Cartesian& ta
 // without length).
 std::array<Cartesian, 3> place_axis_ends(const Cartesian& p, const Vec3f& dir1,
                                          const Vec3f& dir2, const Vec3f& dir3);
-// The point halfway between a and b.
 Cartesian midpoint(const Cartesian& a, const Cartesian& b);
 // The angle a-vertex-c at the vertex, in degrees (0 when a or c lies on the vertex).
 float angle_of_points(const Vec3f& a, const Vec3f& vertex, const Vec3f& c);

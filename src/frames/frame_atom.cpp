@@ -111,7 +111,6 @@ bool in_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
     return off_line(a, p, q) <= kInLine;
 }
 
-// The fixed points in Cartesian coordinates.
 FixedPositions fixed_cartesian(const Records& r) {
     FixedPositions positions{};
     for (int k = 0; k < kFixedPointCount; ++k)
@@ -142,7 +141,6 @@ int fixed_point_off_line(const FixedPositions& positions, const Vec3f& a, const 
     return best >= 0 ? best : (skip == 0 ? 1 : 0);  // only in a cell of no size
 }
 
-// Makes a dummy at fixed point k the target of axis `which`.
 void target_fixed_point(Io& io, const Records& r, FrameDraft& f, int which, int k) {
     target_dummy(io, r, f, which, in_input_coordinates(r, kFixedPoints[k].point));
 }

@@ -25,7 +25,7 @@ struct FrameDraft {
     char axis1 = ' ', axis2 = ' ';                   // the two axes set: 'X', 'Y' or 'Z'
     std::string label1 = std::string(8, ' ');        // labels of their targets
     std::string label2 = std::string(8, ' ');
-    Cartesian target1{}, target2{};                  // target positions
+    Cartesian target1{}, target2{};
     // The dummies the targets asked for that the store does not hold yet, in the order asked
     // for, each with the number its label names; the commit stores them in this order. A rule
     // frame given up for its site symmetry drops its own; any other stays, even when the last

@@ -32,9 +32,7 @@ void write_mopro_restraints_end(Io& io, const Records& r);     // end lines of r
 void write_mopro_blocks(Io& io, const Records& r);
 // The MoPro axes line of atom i (90 characters), from its final frame.
 std::string mopro_axes_line(const Records& r, int i);
-// Writes the records of atom i to mopro_kova.par.
 void write_mopro_atom(Io& io, const Records& r, int i);
-// Writes the trailer of mopro_kova.par.
 void write_mopro_trailer(Io& io);
 // The similarity block and end lines of con_mopro.inp.
 void write_mopro_similarity(Io& io, const Records& r);

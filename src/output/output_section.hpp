@@ -6,7 +6,7 @@
 
 namespace kova {
 
-// True when the run has an output section.
+// True with DATABANK, Extend_H or TOXD.
 bool has_output_section(const Records& r);
 // The start of the output section: xd_kova.inp and fixedH.ins made, the section's heading and
 // (DATABANK) the databank statistics. The rescaling follows it, before any record is written.
