@@ -1,5 +1,5 @@
 // The records a run hands from stage to stage, grouped by what they describe: the options, the
-// structure read, the working list and its topology, the frame results, the databank results
+// structure read, the working list and its topology, the analysis results, the databank results
 // and the channel numbers of the files (the channels themselves are the run's Io).
 // Arrays keep their 1-based indices (slot 0 unused); coordinates, matrices and P(l,m)
 // use small fixed arrays indexed from 0. Per-atom storage follows the structure read.
@@ -354,9 +354,10 @@ struct DatabankResults {
 // Look-up indexes beside the records: derived data only, each brought back in line with the
 // records it indexes by the search that finds it out of date, so that repeated searches give
 // the answers of the plain scans without scanning. The frame analysis also drops them all
-// when it starts, as it empties the dummy store. (The neighbour index and the frame index,
-// which must be told of the writes that change what they index, are no records: the stages
-// that search through them hold them, topology/neighbours.hpp and frames/frame_analysis.hpp.)
+// when it starts, as it empties the dummy store. (The neighbour index and the index of atoms
+// and kappa sets, which must be told of the writes that change what they index, are no
+// records: the stages that search through them hold them, topology/neighbours.hpp and
+// frames/frame_analysis.hpp.)
 
 // The dummy store, for the reuse test of the frame analysis (frames/dummies.cpp).
 struct DummyIndex {

@@ -1,6 +1,7 @@
 // Kappa sets and the per-atom records of a framed atom: the atom-table line, the MoPro axes
 // and similarity lines, the frame whose "SYMPLM" constraint con_mopro.inp gets, the
-// populations and the row of the XD atom table.
+// populations and the row of the XD atom table, as the writers derive them from the final
+// frame.
 #include <gtest/gtest.h>
 
 #include <algorithm>
