@@ -20,7 +20,8 @@ FunctionalGroup name_functional_group(Io& io, const Records& r, int i);
 // sets are looked up in `index`.
 int choose_kappa_set(Io& io, Records& r, AtomAndKappaSetIndex& index, int i, const FrameDraft& f);
 // Gives atom i its populations and its set their kappas, from the run's databank (when the
-// analysis has one) or the free atom; the set is written through the analysis's index of atoms and kappa sets.
+// analysis has one) or the free atom; the set is written through the analysis's index of
+// atoms and kappa sets.
 void set_populations(Io& io, Records& r, int i, const FrameDraft& f, FrameAnalysis& analysis);
 
 }  // namespace kova
