@@ -1,5 +1,5 @@
 // The atom table's header and atom lines, and the listing lines of the per-atom driver. The
-// atom line is built from the records the frame tail keeps, so that the master file, written
+// atom line is built from the records the frame commit keeps, so that the master file, written
 // after the last atom, gets the very line the terminal and the listing showed.
 #include "frames/atom_table.hpp"
 
@@ -7,33 +7,32 @@
 
 namespace kova {
 
-std::string atom_table_line(const Structure& structure, const FrameResults& frames, int i) {
+std::string atom_table_line(const Structure& structure, const AnalysisResults& frames, int i) {
     const auto u = static_cast<std::size_t>(i);
-    const FrameAxes& axes = frames.frame_axes[u];
-    const XdAtomRow& row = frames.xd_atom_row[u];
+    const FinalFrame& frame = frames.final_frame[u];
     std::string rec;
     rec.reserve(96);
-    put_pad(rec, structure.label[u], 8);            //  1-8  the atom
+    put_pad(rec, structure.label[u], 8);                         //  1-8  the atom
     rec += ' ';
-    put_pad(rec, axes.target1, 8);                  // 10-17 first target
+    rec += frame_target_label(structure, frames, frame.target1);  // 10-17 first target
     rec += "  ";
-    rec += axes.axis1;                              // 20    its axis
+    rec += frame.axis1;                                          // 20    its axis
     rec += "  ";
-    put_pad(rec, structure.label[u], 8);            // 23-30 the atom again
+    put_pad(rec, structure.label[u], 8);                         // 23-30 the atom again
     rec += ' ';
-    put_pad(rec, axes.target2, 8);                  // 32-39 second target
+    rec += frame_target_label(structure, frames, frame.target2);  // 32-39 second target
     rec += ' ';
-    rec += axes.axis2;                              // 41    its axis
-    rec += "   R ";                                 // 45-46 right-handed
-    put_fi(rec, row.adp_order, 3);                  // 47-49 TP
-    put_fi(rec, row.scattering_table, 3);           // 50-52 TBL
-    put_fi(rec, row.kappa_set, 4);                  // 53-56 KAP
-    put_fi(rec, structure.multipole_level[u], 4);   // 57-60 LMX
+    rec += frame.axis2;                                          // 41    its axis
+    rec += "   R ";                                              // 45-46 right-handed
+    put_fi(rec, structure.adp_order[u], 3);                      // 47-49 TP
+    put_fi(rec, structure.scattering_table[u], 3);               // 50-52 TBL
+    put_fi(rec, frames.kappa_set[u], 4);                         // 53-56 KAP
+    put_fi(rec, structure.multipole_level[u], 4);                // 57-60 LMX
     rec += "   ";
-    put_pad(rec, structure.site_symmetry[u], 5);    // 64-68 SITESYM
-    if (row.equivalent_atom != 0) {
+    put_pad(rec, structure.site_symmetry[u], 5);                 // 64-68 SITESYM
+    if (const int j = frames.equivalent_atom[u]; j != 0) {
         rec += "   ";
-        put_pad(rec, structure.label[static_cast<std::size_t>(row.equivalent_atom)], 8);  // 72-79
+        put_pad(rec, structure.label[static_cast<std::size_t>(j)], 8);  // 72-79 CHEMCON
     }
     rec.resize(rec.find_last_not_of(' ') + 1);
     return rec;

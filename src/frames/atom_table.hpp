@@ -14,7 +14,7 @@ inline constexpr std::string_view atom_table_header =
     "ATOM     ATOM0    AX1 ATOM1    ATOM2   AX2 R/L TP TBL KAP LMX SITESYM  CHEMCON";
 
 // Atom i's line of the atom table from its recorded frame, cut after its last non-blank.
-std::string atom_table_line(const Structure& structure, const FrameResults& frames, int i);
+std::string atom_table_line(const Structure& structure, const AnalysisResults& frames, int i);
 
 // Shows the atom-table header on the terminal, before the first atom's line.
 void show_atom_table_header(Io& io);

@@ -276,16 +276,4 @@ void write_angle_line(Io& io, const Records& r, int channel, int i1, int i2, int
     io.write(channel, rec);
 }
 
-std::string strip_um(const std::string& label) {
-    std::string s = pad(label, 10);
-    for (std::size_t k = 0; k + 1 < 10; ++k)
-        if (s[k] == 'U' && s[k + 1] == 'M') {
-            s = s.substr(0, k) + s.substr(k + 2);
-            break;
-        }
-    std::size_t b = s.find_first_not_of(' ');
-    s = b == std::string::npos ? std::string() : s.substr(b);
-    return pad(s, 10);
-}
-
 }  // namespace kova

@@ -60,13 +60,10 @@ std::array<Cartesian, 3> frame_axis_ends(const Cartesian& p, const Cartesian& ta
 // without length).
 std::array<Cartesian, 3> place_axis_ends(const Cartesian& p, const Vec3f& dir1,
                                          const Vec3f& dir2, const Vec3f& dir3);
-// The point halfway between a and b.
 Cartesian midpoint(const Cartesian& a, const Cartesian& b);
 // The angle a-vertex-c at the vertex, in degrees (0 when a or c lies on the vertex).
 float angle_of_points(const Vec3f& a, const Vec3f& vertex, const Vec3f& c);
 // Writes the line of the angle i1-i2-i3 to a channel, after an empty line.
 void write_angle_line(Io& io, const Records& r, int channel, int i1, int i2, int i3, float angle);
-// The label without its first "UM", left-justified in 10 characters.
-std::string strip_um(const std::string& label);
 
 }  // namespace kova

@@ -2,7 +2,7 @@
 // run's databank and the two indexes its searches and questions go through.
 #pragma once
 
-#include "frames/frame_index.hpp"
+#include "frames/atom_and_kappa_set_index.hpp"
 #include "shared/records.hpp"
 #include "topology/neighbours.hpp"
 
@@ -13,14 +13,14 @@ struct Databank;  // databank/databank_file.hpp
 // Made as the analysis starts, from the records as they stand then. The two indexes follow
 // the records through the writes that change what they index: the X-H extension moves a
 // hydrogen atom through `neighbours` (move_atom), and the kappa-set code writes a set's table
-// and kappas through `frame_index` (set_kappa_table, set_kappas).
+// and kappas through `atom_and_set_index` (set_kappa_table, set_kappas).
 struct FrameAnalysis {
     FrameAnalysis(const Records& r, Databank* bank)
-        : databank(bank), neighbours(r), frame_index(r) {}
+        : databank(bank), neighbours(r), atom_and_set_index(r) {}
 
     Databank* databank;          // the run's databank (DATABANK), null without one
     NeighbourIndex neighbours;   // the working list, for the searches of the rules and the databank
-    FrameIndex frame_index;      // the earlier atoms and the kappa sets
+    AtomAndKappaSetIndex atom_and_set_index;  // the atoms read by label and test data, the sets
 };
 
 }  // namespace kova

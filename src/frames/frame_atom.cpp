@@ -1,9 +1,9 @@
 // The frame decision of one atom: the NO rule, the ring-centre and fused-ring frames, the
 // search around an atom without neighbours, the group planarity and the equal neighbour
-// pairs; then the rules by neighbour count, the X-H extension and the per-atom tail. The
-// decision only reads the records and puts what it finds on the Frame, which the tail
-// records. The NO rule and the search keep their axes off the atom and off one line, which XD
-// and MoPro cannot make a frame of.
+// pairs; then the rules by neighbour count, the X-H extension and the commit. The decision
+// only reads the records and puts what it finds on the FrameDraft, which the commit records. The NO
+// rule and the search keep their axes off the atom and off one line, which XD and MoPro cannot make
+// a frame of.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -27,12 +27,12 @@
 
 namespace kova {
 
-void target_atom(const Records& r, Frame& f, int which, int atom) {
+void target_atom(const Records& r, FrameDraft& f, int which, int atom) {
     (which == 1 ? f.label1 : f.label2) = pad(r.structure.label[atom], 8);
     (which == 1 ? f.target1 : f.target2) = r.structure.cart[atom];
 }
 
-DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, const AnyPosition& point) {
+DummyPlace frame_dummy(Io& io, const Records& r, FrameDraft& f, const AnyPosition& point) {
     const DummyChoice choice = choose_dummy(r, f.new_dummies, point);
     if (choice.made) {
         check_dummy_number(io, r, choice.made->number);
@@ -41,7 +41,7 @@ DummyPlace frame_dummy(Io& io, const Records& r, Frame& f, const AnyPosition& po
     return choice.place;
 }
 
-void target_dummy(Io& io, const Records& r, Frame& f, int which, const AnyPosition& point) {
+void target_dummy(Io& io, const Records& r, FrameDraft& f, int which, const AnyPosition& point) {
     const DummyPlace d = frame_dummy(io, r, f, point);
     (which == 1 ? f.label1 : f.label2) = pad(dummy_label(d.number), 8);
     (which == 1 ? f.target1 : f.target2) = d.position;
@@ -52,7 +52,7 @@ AnyPosition in_input_coordinates(const Records& r, const Vec3f& point) {
     return Cartesian{point};
 }
 
-void canonical_order_frame(const Records& r, Frame& f, const char* symmetry) {
+void canonical_order_frame(const Records& r, FrameDraft& f, const char* symmetry) {
     f.site_symmetry = symmetry;
     f.axis1 = 'X';
     target_atom(r, f, 1, f.neighbour_order[1]);
@@ -60,15 +60,15 @@ void canonical_order_frame(const Records& r, Frame& f, const char* symmetry) {
     target_atom(r, f, 2, f.neighbour_order[2]);
 }
 
-void write_listing_line(Io& io, const Files& files, std::string_view text) {
+void list_after_empty_line(Io& io, const Files& files, std::string_view text) {
     io.write(files.listing, "");
     io.write(files.listing, text);
 }
 
-void write_terminal_and_listing(Io& io, const Files& files, std::string_view text) {
+void show_and_list_after_empty_lines(Io& io, const Files& files, std::string_view text) {
     io.write(terminal, "");
     io.write(terminal, text);
-    write_listing_line(io, files, text);
+    list_after_empty_line(io, files, text);
 }
 
 float angle_at(const Records& r, const Vec3f& a, int b, int c) {
@@ -111,7 +111,6 @@ bool in_line(const Vec3f& a, const Vec3f& p, const Vec3f& q) {
     return off_line(a, p, q) <= kInLine;
 }
 
-// The fixed points in Cartesian coordinates.
 FixedPositions fixed_cartesian(const Records& r) {
     FixedPositions positions{};
     for (int k = 0; k < kFixedPointCount; ++k)
@@ -142,15 +141,14 @@ int fixed_point_off_line(const FixedPositions& positions, const Vec3f& a, const 
     return best >= 0 ? best : (skip == 0 ? 1 : 0);  // only in a cell of no size
 }
 
-// Makes a dummy at fixed point k the target of axis `which`.
-void target_fixed_point(Io& io, const Records& r, Frame& f, int which, int k) {
+void target_fixed_point(Io& io, const Records& r, FrameDraft& f, int which, int k) {
     target_dummy(io, r, f, which, in_input_coordinates(r, kFixedPoints[k].point));
 }
 
 // Y of a frame whose X points at an atom: the first candidate atom (in the order given) off
 // the line through the atom and X, or else a dummy at the first fixed point off it. The
 // frame is left as the order gives it whenever its first candidate is off the line.
-void second_off_line(Io& io, const Records& r, int i, Frame& f,
+void second_off_line(Io& io, const Records& r, int i, FrameDraft& f,
                      const std::vector<int>& candidates) {
     const Vec3f& a = r.structure.cart[i];
     for (int c : candidates) {
@@ -160,14 +158,14 @@ void second_off_line(Io& io, const Records& r, int i, Frame& f,
         }
     }
     const int k = fixed_point_off_line(fixed_cartesian(r), a, f.target1, -1, -1);
-    write_terminal_and_listing(io, r.files,
-                               std::string(" Will make dummy at ") + kFixedPoints[k].text);
+    show_and_list_after_empty_lines(io, r.files,
+                                    std::string(" Will make dummy at ") + kFixedPoints[k].text);
     target_fixed_point(io, r, f, 2, k);
 }
 
 }  // namespace
 
-void fixed_point_target(Io& io, const Records& r, int i, Frame& f, int which) {
+void fixed_point_target(Io& io, const Records& r, int i, FrameDraft& f, int which) {
     const Vec3f& a = r.structure.cart[i];
     const Vec3f& other = which == 1 ? f.target2 : f.target1;
     const FixedPositions positions = fixed_cartesian(r);
@@ -175,15 +173,16 @@ void fixed_point_target(Io& io, const Records& r, int i, Frame& f, int which) {
     if (distance(positions[0], a) < on_atom_distance || in_line(a, other, positions[0]))
         k = fixed_point_off_line(positions, a, other, 0, 0);
     if (k == 0)
-        write_terminal_and_listing(io, r.files, " Will make dummy at 0,0,0");
+        show_and_list_after_empty_lines(io, r.files, " Will make dummy at 0,0,0");
     else
-        write_terminal_and_listing(io, r.files,
-                                   std::string(" Will make dummy at ") + kFixedPoints[k].text +
-                                       ": 0,0,0 lies on the atom or on the line of its other axis");
+        show_and_list_after_empty_lines(
+            io, r.files,
+            std::string(" Will make dummy at ") + kFixedPoints[k].text +
+                ": 0,0,0 lies on the atom or on the line of its other axis");
     target_fixed_point(io, r, f, which, k);
 }
 
-bool frame_defined(const Records& r, int i, const Frame& f) {
+bool frame_defined(const Records& r, int i, const FrameDraft& f) {
     const Vec3f& a = r.structure.cart[i];
     return distance(f.target1, a) >= on_atom_distance &&
            distance(f.target2, a) >= on_atom_distance && !in_line(a, f.target1, f.target2);
@@ -193,14 +192,14 @@ namespace {
 
 // True when the target of axis `which` gives it no direction: on the atom, or for the second
 // axis on the line of the first (the first moves only when its target is on the atom).
-bool target_fails(const Records& r, int i, const Frame& f, int which) {
+bool target_fails(const Records& r, int i, const FrameDraft& f, int which) {
     const Vec3f& a = r.structure.cart[i];
     const Vec3f& own = which == 1 ? f.target1 : f.target2;
     return distance(own, a) < on_atom_distance || (which == 2 && in_line(a, f.target1, own));
 }
 
 // The nearest neighbour that would give axis `which` a direction, or 0.
-int neighbour_defining_axis(const Records& r, int i, const Frame& f, int which) {
+int neighbour_defining_axis(const Records& r, int i, const FrameDraft& f, int which) {
     const Vec3f& a = r.structure.cart[i];
     const Vec3f& other = which == 1 ? f.target2 : f.target1;
     const NeighbourTable& t = r.topology.neighbours[i];
@@ -216,7 +215,7 @@ int neighbour_defining_axis(const Records& r, int i, const Frame& f, int which) 
 // first, gives way to the nearest neighbour that defines the axis, or else to a fixed point,
 // and the listing says so in one line. The rules themselves avoid such targets, so this acts
 // only where their shapes are far from any ideal one.
-void keep_frame_defined(Io& io, const Records& r, int i, Frame& f) {
+void keep_frame_defined(Io& io, const Records& r, int i, FrameDraft& f) {
     if (frame_defined(r, i, f)) return;
     for (int which = 1; which <= 2; ++which) {
         if (!target_fails(r, i, f, which)) continue;
@@ -230,7 +229,7 @@ void keep_frame_defined(Io& io, const Records& r, int i, Frame& f) {
                 io, r, f, which,
                 fixed_point_off_line(fixed_cartesian(r), r.structure.cart[i], other, -1, -1));
         }
-        write_terminal_and_listing(
+        show_and_list_after_empty_lines(
             io, r.files,
             std::string(" Target ") + was + " of the " + axis +
                 "-axis lies on the atom or on the line of its other axis; replaced by " +
@@ -239,7 +238,7 @@ void keep_frame_defined(Io& io, const Records& r, int i, Frame& f) {
 }
 
 // Five or more neighbours, TOXD, or an ordered atom next to a disordered one.
-void no_rule(Io& io, const Records& r, int i, Frame& f) {
+void frame_without_site_symmetry(Io& io, const Records& r, int i, FrameDraft& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     f.site_symmetry = "NO";
     f.axis1 = 'X';
@@ -268,7 +267,8 @@ std::pair<int, int> empty_neighbourhood_points(const Records& r, int i) {
 
 // No neighbours (fewer than 2 under TOXD): the nearest atoms at growing radii, or else two
 // fixed points.
-void empty_neighbourhood(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f) {
+void empty_neighbourhood(Io& io, const Records& r, NeighbourIndex& neighbours, int i,
+                         FrameDraft& f) {
     float radius = 5.0f;
     NeighbourList found = find_neighbours(io, r, neighbours, i, radius, true);
     while (found.count < 2 && radius < 20.0f) {
@@ -285,13 +285,14 @@ void empty_neighbourhood(Io& io, const Records& r, NeighbourIndex& neighbours, i
         second_off_line(io, r, i, f, rest);
         return;
     }
-    write_terminal_and_listing(io, r.files,
-                               " No neighbors of atom " + pad(r.structure.label[i], 8) +
-                                   " were found within " + ff(radius, 10, 2) + " Angstroms");
+    show_and_list_after_empty_lines(io, r.files,
+                                    " No neighbors of atom " + pad(r.structure.label[i], 8) +
+                                        " were found within " + ff(radius, 10, 2) + " Angstroms");
     const auto [first, second] = empty_neighbourhood_points(r, i);
-    write_terminal_and_listing(io, r.files,
-                               std::string(" Will make dummies at ") + kFixedPoints[first].text +
-                                   " and " + kFixedPoints[second].text);
+    show_and_list_after_empty_lines(io, r.files,
+                                    std::string(" Will make dummies at ") +
+                                        kFixedPoints[first].text + " and " +
+                                        kFixedPoints[second].text);
     target_fixed_point(io, r, f, 1, first);
     target_fixed_point(io, r, f, 2, second);
 }
@@ -316,7 +317,7 @@ Position ring_centre(const Records& r, int ring, const std::vector<Position>& po
 
 // The dummy at the centre of the ring: the one the first atom of the ring that asked for it
 // made, kept for the rest of the run, or else the dummy this frame asks for at the centre.
-DummyPlace ring_centre_dummy(Io& io, const Records& r, Frame& f, int ring) {
+DummyPlace ring_centre_dummy(Io& io, const Records& r, FrameDraft& f, int ring) {
     if (const int d = r.topology.ring_dummy[ring]; d != 0) return {d, dummy_cartesian(r, d)};
     const AnyPosition centre = r.options.crystal_input
                                    ? AnyPosition{ring_centre(r, ring, r.structure.frac)}
@@ -328,10 +329,10 @@ DummyPlace ring_centre_dummy(Io& io, const Records& r, Frame& f, int ring) {
 }
 
 // X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
-void ring_centre_frame(Io& io, const Records& r, int i, Frame& f, int ring) {
+void ring_centre_frame(Io& io, const Records& r, int i, FrameDraft& f, int ring) {
     const DummyPlace d = ring_centre_dummy(io, r, f, ring);
-    write_listing_line(io, r.files,
-                       " Dummy atom which defines the ring center = " + dummy_label(d.number));
+    list_after_empty_line(io, r.files,
+                          " Dummy atom which defines the ring center = " + dummy_label(d.number));
     f.site_symmetry = "m";
     f.axis1 = 'X';
     f.label1 = pad(dummy_label(d.number), 8);
@@ -350,7 +351,7 @@ void ring_centre_frame(Io& io, const Records& r, int i, Frame& f, int ring) {
 
 // An atom of two planar rings: X towards the other fusion atom, Y into a six-membered ring.
 // False when the fusion neighbour's rings are not 5+6 or 6+6; the rules then decide.
-bool fused_ring_frame(Io& io, const Records& r, int i, Frame& f) {
+bool fused_ring_frame(Io& io, const Records& r, int i, FrameDraft& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     f.site_symmetry = "m";
     f.axis1 = 'X';
@@ -387,12 +388,12 @@ bool fused_ring_frame(Io& io, const Records& r, int i, Frame& f) {
 }
 
 // The ring situation of the atom; true when a ring frame decided it.
-bool ring_situation(Io& io, const Records& r, int i, Frame& f) {
+bool ring_situation(Io& io, const Records& r, int i, FrameDraft& f) {
     const RingMembership m = ring_membership(r, i);
     if (!m.in_ring) return false;
     if (m.planar) {
-        write_listing_line(io, r.files,
-                           " Atom belongs to only one planar ring ( # " + fi(m.ring, 5) + " )");
+        list_after_empty_line(io, r.files,
+                              " Atom belongs to only one planar ring ( # " + fi(m.ring, 5) + " )");
         f.planar.rings = 1;
         f.planar.ring_size = m.size;
         if (!r.options.rings.special) return false;
@@ -400,27 +401,28 @@ bool ring_situation(Io& io, const Records& r, int i, Frame& f) {
         return true;
     }
     if (m.fused) {
-        write_listing_line(
+        list_after_empty_line(
             io, r.files, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
         f.planar.rings = 2;
         f.planar.ring_size = m.size;
         return r.options.rings.special && fused_ring_frame(io, r, i, f);
     }
-    write_listing_line(
+    list_after_empty_line(
         io, r.files,
         " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
-    write_listing_line(io, r.files, " Will be treated as if it DOES NOT belong to a ring");
+    list_after_empty_line(io, r.files, " Will be treated as if it DOES NOT belong to a ring");
     return false;
 }
 
-void group_planarity(Io& io, const Records& r, int i, Frame& f) {
+void group_planarity(Io& io, const Records& r, int i, FrameDraft& f) {
     const int n = r.topology.neighbours[i].count + 1;  // the atom and its neighbours
     f.planar.group = group_is_planar(io, r, i, r.options.verbosity >= 3);
-    write_listing_line(io, r.files, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
-                                        (f.planar.group ? "T" : "F") + ".");
+    list_after_empty_line(io, r.files,
+                          " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
+                              (f.planar.group ? "T" : "F") + ".");
 }
 
-void equal_pairs(Io& io, const Records& r, int i, Frame& f) {
+void equal_pairs(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const EquivalenceChecks checks = equal_pair_checks(r.options.simple);
     for (int j1 = 1; j1 <= t.count; ++j1) {
@@ -428,18 +430,18 @@ void equal_pairs(Io& io, const Records& r, int i, Frame& f) {
             const int a = t.atom[j1], b = t.atom[j2];
             if (atoms_equivalent(io, r, a, b, checks)) {
                 f.equal_pairs.emplace_back(a, b);
-                write_listing_line(io, r.files, " Same atoms : " + fi(a, 6) + fi(b, 6));
+                list_after_empty_line(io, r.files, " Same atoms : " + fi(a, 6) + fi(b, 6));
             }
         }
     }
-    write_listing_line(io, r.files,
-                       " is = " + fi(static_cast<long long>(f.equal_pairs.size()), 4));
+    list_after_empty_line(io, r.files,
+                          " is = " + fi(static_cast<long long>(f.equal_pairs.size()), 4));
 }
 
 // What the decision knows of the atom before any rule: the canonical order of its neighbours,
 // the disorder around it and its hydrogen neighbours.
-Frame start_frame(Io& io, const Records& r, int i) {
-    Frame f;
+FrameDraft start_frame(Io& io, const Records& r, int i) {
+    FrameDraft f;
     f.neighbour_order = neighbour_order(io, r, i);
     const NeighbourTable& t = r.topology.neighbours[i];
     f.atom_disordered = r.structure.occupancy_flag[i] == -1;
@@ -447,32 +449,33 @@ Frame start_frame(Io& io, const Records& r, int i) {
         if (r.structure.occupancy_flag[t.atom[m]] == -1) f.neighbour_disordered = true;
     f.planar.group = t.count < 4;
     f.hydrogens = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
-    write_listing_line(io, r.files, " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
+    list_after_empty_line(io, r.files,
+                          " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
     return f;
 }
 
 // The group planarity and the equal pairs, the rule by neighbour count, and for three or four
 // neighbours the check that the neighbours have the site symmetry the rule gave.
 void frame_by_neighbour_count(Io& io, const Records& r, NeighbourIndex& neighbours, int i,
-                              Frame& f) {
+                              FrameDraft& f) {
     const int neighbour_count = r.topology.neighbours[i].count;
     if (neighbour_count >= 3) group_planarity(io, r, i, f);
     equal_pairs(io, r, i, f);
     frame_rules(io, r, neighbours, i, f);
-    if (neighbour_count >= 3) keep_site_symmetry_true(io, r, i, f);
+    if (neighbour_count >= 3) check_site_symmetry_or_fall_back(io, r, i, f);
 }
 
 // The frame the decision and the rules give atom i, before the X-H extension and the last
 // check that keeps it defined.
-Frame decide_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i) {
+FrameDraft decide_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i) {
     list_stored_neighbours(io, r, i, r.files.listing);
-    Frame f = start_frame(io, r, i);
+    FrameDraft f = start_frame(io, r, i);
     const int neighbour_count = r.topology.neighbours[i].count;
     const bool toxd = r.options.to_xd;
     if ((toxd && neighbour_count < 2) || (!toxd && neighbour_count == 0))
         empty_neighbourhood(io, r, neighbours, i, f);
     else if (neighbour_count > 4 || toxd || (!f.atom_disordered && f.neighbour_disordered))
-        no_rule(io, r, i, f);
+        frame_without_site_symmetry(io, r, i, f);
     else if (!ring_situation(io, r, i, f))
         frame_by_neighbour_count(io, r, neighbours, i, f);
     return f;
@@ -480,14 +483,14 @@ Frame decide_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i) 
 
 }  // namespace
 
-Frame frame_atom(Io& io, Records& r, int i, FrameAnalysis& analysis) {
-    Frame f = decide_frame(io, r, analysis.neighbours, i);
+FrameDraft frame_atom(Io& io, Records& r, int i, FrameAnalysis& analysis) {
+    FrameDraft f = decide_frame(io, r, analysis.neighbours, i);
     // The hydrogen rule's atom moves out to the standard X-H distance at once, so that the last
-    // check and the tail see it where it stays; its targets stay as the rule chose them.
+    // check and the commit see it where it stays; its targets stay as the rule chose them.
     if (f.parent != 0 && r.options.extend_h)
         extend_xh_bond(io, r, analysis.neighbours, f.parent, i, f.parent_data);
     keep_frame_defined(io, r, i, f);
-    frame_tail(io, r, i, f, analysis);
+    commit_frame_and_results(io, r, i, f, analysis);
     return f;
 }
 

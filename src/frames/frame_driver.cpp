@@ -24,7 +24,7 @@ void frame_all_atoms(Io& io, Records& r, Databank* databank) {
     std::vector<GroupPictureAtom> last_picture;
     for (int i = 1; i <= r.structure.atom_count; ++i) {
         list_atom_start(io, r, i);
-        Frame f = frame_atom(io, r, i, analysis);
+        FrameDraft f = frame_atom(io, r, i, analysis);
         if (f.group && !f.group->picture.empty()) last_picture = std::move(f.group->picture);
     }
     r.frames.group_picture = std::move(last_picture);

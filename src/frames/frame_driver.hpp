@@ -18,6 +18,6 @@ void start_frame_analysis(Io& io, Records& r);
 void frame_all_atoms(Io& io, Records& r, Databank* databank);
 // Decides the local frame of atom i, records it, and gives it; `analysis` is held from atom to
 // atom.
-Frame frame_atom(Io& io, Records& r, int i, FrameAnalysis& analysis);
+FrameDraft frame_atom(Io& io, Records& r, int i, FrameAnalysis& analysis);
 
 }  // namespace kova

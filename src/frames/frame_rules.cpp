@@ -22,14 +22,14 @@ bool accepted_bend(float angle) { return angle > 10.0f && angle <= 160.0f; }
 
 bool near_angle(float angle, float ideal) { return std::fabs(angle - ideal) <= shape_tolerance; }
 
-int pair_count(const Frame& f) { return static_cast<int>(f.equal_pairs.size()); }
+int pair_count(const FrameDraft& f) { return static_cast<int>(f.equal_pairs.size()); }
 
 // A search found nothing: the second axis points at a fixed point off the atom and off the
 // first axis's line.
-void not_found(Io& io, const Records& r, int i, Frame& f, int centre, float radius) {
-    write_terminal_and_listing(io, r.files,
-                               " No neighbors of atom " + pad(r.structure.label[centre], 8) +
-                                   " were found within " + ff(radius, 10, 2) + " Angstroms");
+void not_found(Io& io, const Records& r, int i, FrameDraft& f, int centre, float radius) {
+    show_and_list_after_empty_lines(io, r.files,
+                                    " No neighbors of atom " + pad(r.structure.label[centre], 8) +
+                                        " were found within " + ff(radius, 10, 2) + " Angstroms");
     fixed_point_target(io, r, i, f, 2);
 }
 
@@ -57,14 +57,14 @@ Searched search_growing(Io& io, const Records& r, NeighbourIndex& neighbours, in
 
 // The target `which` at the midpoint of a and b. Where the midpoint falls on the atom (a and b
 // trans to each other) it would give the axis no direction; a itself lies on the same line.
-void target_midpoint(Io& io, const Records& r, int i, Frame& f, int which, int a, int b) {
+void target_midpoint(Io& io, const Records& r, int i, FrameDraft& f, int which, int a, int b) {
     const Cartesian m = midpoint(r.structure.cart[a], r.structure.cart[b]);
     if (distance(m, r.structure.cart[i]) < on_atom_distance) {
-        write_listing_line(io, r.files,
-                           " Midpoint of " + trim(r.structure.label[a]) + " and " +
-                               trim(r.structure.label[b]) + " lies on the atom; " +
-                               (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
-                               trim(r.structure.label[a]) + " instead");
+        list_after_empty_line(io, r.files,
+                              " Midpoint of " + trim(r.structure.label[a]) + " and " +
+                                  trim(r.structure.label[b]) + " lies on the atom; " +
+                                  (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
+                                  trim(r.structure.label[a]) + " instead");
         target_atom(r, f, which, a);
     } else {
         target_dummy(io, r, f, which, m);
@@ -72,7 +72,7 @@ void target_midpoint(Io& io, const Records& r, int i, Frame& f, int which, int a
 }
 
 // A dummy 1 Å from the atom along the normal of the plane of the atom, a and b.
-void target_normal(Io& io, const Records& r, int i, Frame& f, int which, int a, int b) {
+void target_normal(Io& io, const Records& r, int i, FrameDraft& f, int which, int a, int b) {
     const Cartesian& x = r.structure.cart[i];
     const Vec3f n =
         cross_product(difference(r.structure.cart[a], x), difference(r.structure.cart[b], x));
@@ -94,7 +94,7 @@ HydrogenParent hydrogen_parent(const Records& r, int p) {
 
 // Y of a hydrogen atom: another hydrogen atom of a parent that carries hydrogen atoms only, or
 // else the nearest heavy atom read around the parent off the bond's line.
-void hydrogen_y_target(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f,
+void hydrogen_y_target(Io& io, const Records& r, NeighbourIndex& neighbours, int i, FrameDraft& f,
                        int p) {
     const NeighbourTable& parent = r.topology.neighbours[p];
     if (parent.type_count == 1 && parent.count >= 2) {
@@ -120,7 +120,8 @@ void hydrogen_y_target(Io& io, const Records& r, NeighbourIndex& neighbours, int
 // Terminal hydrogen: Z along the bond, Y towards a heavy atom seen from the parent. The frame
 // keeps the parent and its data for the X-H extension (with Extend_H, right after the rule),
 // the kappa sets and the databank match.
-void hydrogen_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f, int p) {
+void hydrogen_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, FrameDraft& f,
+                   int p) {
     f.site_symmetry = "cyl";
     f.axis1 = 'Z';
     target_atom(r, f, 1, p);
@@ -128,9 +129,9 @@ void hydrogen_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, 
 
     f.parent = p;
     f.parent_data = hydrogen_parent(r, p);
-    write_listing_line(io, r.files,
-                       " Hydrogen connected to an atom with " + fi(f.parent_data.neighbours, 2) +
-                           " bonds ( " + fi(f.parent_data.hydrogens, 2) + " - Hydrogen(s) )");
+    list_after_empty_line(io, r.files,
+                          " Hydrogen connected to an atom with " + fi(f.parent_data.neighbours, 2) +
+                              " bonds ( " + fi(f.parent_data.hydrogens, 2) + " - Hydrogen(s) )");
 
     hydrogen_y_target(io, r, neighbours, i, f, p);
 }
@@ -138,7 +139,7 @@ void hydrogen_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, 
 // Y of any other terminal atom from the stored neighbours of its partner p: the first that
 // makes a real angle. A partner in a straight chain on the way turns the frame into Z and
 // "cyl". False when none qualified.
-bool partner_neighbour_target(Io& io, const Records& r, int i, Frame& f, int p) {
+bool partner_neighbour_target(Io& io, const Records& r, int i, FrameDraft& f, int p) {
     const NeighbourTable& partner = r.topology.neighbours[p];
     if (partner.count < 2) return false;
     for (int m = 1; m <= partner.count; ++m) {
@@ -161,7 +162,8 @@ bool partner_neighbour_target(Io& io, const Records& r, int i, Frame& f, int p) 
 // Any other terminal atom: X along the bond, Y towards a neighbour of the partner that makes
 // a real angle, or else towards an atom of the searches around the partner at 4, 6, 8, 10 and
 // 12 Å (which accept nothing when the partner's only neighbour is the atom itself).
-void terminal_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f, int p) {
+void terminal_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, FrameDraft& f,
+                   int p) {
     f.site_symmetry = "m";
     f.axis1 = 'X';
     target_atom(r, f, 1, p);
@@ -186,8 +188,8 @@ void terminal_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, 
 
 // Two equal neighbours: Z along the bisector, Y towards the nearer one; otherwise X and Y
 // towards the two (X towards the heavy one beside a single hydrogen atom).
-void bent_frame(Io& io, const Records& r, int i, Frame& f, int a, int b) {
-    write_listing_line(io, r.files, " BENT conformation !");
+void bent_frame(Io& io, const Records& r, int i, FrameDraft& f, int a, int b) {
+    list_after_empty_line(io, r.files, " BENT conformation !");
     if (pair_count(f) == 1) {
         f.site_symmetry = "mm2";
         f.axis1 = 'Z';
@@ -208,9 +210,9 @@ void bent_frame(Io& io, const Records& r, int i, Frame& f, int a, int b) {
 // The two nearest atoms of each search are normally the two neighbours and are passed over;
 // an atom within 10° of the Z line (the next atom of a chain) would give X no direction, as
 // in the one-neighbour rule.
-void linear_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f, int a,
+void linear_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i, FrameDraft& f, int a,
                   int b) {
-    write_listing_line(io, r.files, " LINEAR conformation !");
+    list_after_empty_line(io, r.files, " LINEAR conformation !");
     f.site_symmetry = "cyl";
     f.axis1 = 'Z';
     const int z = r.structure.atomic_number[b] == 1 ? a : b;
@@ -225,7 +227,7 @@ void linear_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i, F
     target_atom(r, f, 2, s.atom);
 }
 
-void two_neighbours(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f) {
+void two_neighbours(Io& io, const Records& r, NeighbourIndex& neighbours, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const int a = t.atom[1], b = t.atom[2];
     if (angle_at(r, r.structure.cart[a], i, b) < 170.0f)
@@ -262,11 +264,11 @@ int stem_of_t_shape(const Records& r, int i, const NeighbourTable& t) {
 
 // Three equal neighbours in a T have no threefold axis: the stem is a twofold axis and the
 // plane of the T and the one across it are mirrors. False for another shape.
-bool t_shaped_frame(Io& io, const Records& r, int i, Frame& f) {
+bool t_shaped_frame(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const int stem = stem_of_t_shape(r, i, t);
     if (stem == 0) return false;
-    write_listing_line(io, r.files, " T-SHAPED conformation !");
+    list_after_empty_line(io, r.files, " T-SHAPED conformation !");
     f.site_symmetry = "mm2";
     f.axis1 = 'Z';
     target_atom(r, f, 1, stem);
@@ -296,11 +298,13 @@ AnyPosition centroid_of_three(const Records& r, const NeighbourTable& t) {
     return centroid_of_three(r.structure.cart, t);
 }
 
-void planar_none_equal(Io&, const Records& r, int, Frame& f) { canonical_order_frame(r, f, "m"); }
+void planar_none_equal(Io&, const Records& r, int, FrameDraft& f) {
+    canonical_order_frame(r, f, "m");
+}
 
 // Z towards the odd neighbour (the bisector of the pair when that is a hydrogen atom), X
 // towards the pair's nearer atom.
-void planar_one_pair(Io& io, const Records& r, int i, Frame& f) {
+void planar_one_pair(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const auto [a, b] = f.equal_pairs[0];
     const int odd = odd_neighbour(t, a, b);
@@ -314,7 +318,7 @@ void planar_one_pair(Io& io, const Records& r, int i, Frame& f) {
     target_atom(r, f, 2, a);
 }
 
-void planar_all_equal(Io&, const Records& r, int i, Frame& f) {
+void planar_all_equal(Io&, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     f.site_symmetry = "3m";
     f.axis1 = 'X';
@@ -323,12 +327,12 @@ void planar_all_equal(Io&, const Records& r, int i, Frame& f) {
     target_atom(r, f, 2, t.atom[2]);
 }
 
-void pyramidal_none_equal(Io&, const Records& r, int, Frame& f) {
+void pyramidal_none_equal(Io&, const Records& r, int, FrameDraft& f) {
     canonical_order_frame(r, f, "NO");
 }
 
 // X along the bisector of the pair, Y towards the odd neighbour.
-void pyramidal_one_pair(Io& io, const Records& r, int i, Frame& f) {
+void pyramidal_one_pair(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const auto [a, b] = f.equal_pairs[0];
     f.site_symmetry = "m";
@@ -341,16 +345,16 @@ void pyramidal_one_pair(Io& io, const Records& r, int i, Frame& f) {
 // Z towards the centroid of the three, X towards the nearest. A flat group that failed the
 // planarity test has its centroid on the atom: the threefold axis is then the normal of the
 // plane.
-void pyramidal_all_equal(Io& io, const Records& r, int i, Frame& f) {
+void pyramidal_all_equal(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     f.site_symmetry = "3m";
     f.axis1 = 'Z';
     const AnyPosition centroid = centroid_of_three(r, t);
     if (distance(to_cartesian(r.structure.frac_to_cart, centroid), r.structure.cart[i]) <
         on_atom_distance) {
-        write_listing_line(io, r.files,
-                           " Centroid of the three neighbours lies on the atom; Z-axis along the"
-                           " normal of their plane instead");
+        list_after_empty_line(io, r.files,
+                              " Centroid of the three neighbours lies on the atom; Z-axis along the"
+                              " normal of their plane instead");
         target_normal(io, r, i, f, 1, t.atom[1], t.atom[2]);
     } else {
         target_dummy(io, r, f, 1, centroid);
@@ -363,7 +367,7 @@ struct ThreeNeighbourCase {
     bool planar_group;
     int pair_count;
     ThreeNeighbourRule rule;
-    void (*apply)(Io&, const Records&, int, Frame&);
+    void (*apply)(Io&, const Records&, int, FrameDraft&);
 };
 constexpr ThreeNeighbourCase kThreeNeighbourRules[] = {
     {true, 0, ThreeNeighbourRule::planar_none_equal, planar_none_equal},
@@ -374,14 +378,14 @@ constexpr ThreeNeighbourCase kThreeNeighbourRules[] = {
     {false, 3, ThreeNeighbourRule::pyramidal_all_equal, pyramidal_all_equal},
 };
 
-void three_neighbours(Io& io, const Records& r, int i, Frame& f) {
+void three_neighbours(Io& io, const Records& r, int i, FrameDraft& f) {
     const int pairs = pair_count(f);
     const ThreeNeighbourCase* rule = nullptr;
     for (const ThreeNeighbourCase& c : kThreeNeighbourRules)
         if (c.planar_group == f.planar.group && c.pair_count == pairs) rule = &c;
     if (rule == nullptr)
         fatal_error(io, r.files.listing, "DefLoc", " is = " + fi(pairs, 4) + " is not valid...");
-    write_listing_line(io, r.files, " Label = " + fi(static_cast<int>(rule->rule), 5));
+    list_after_empty_line(io, r.files, " Label = " + fi(static_cast<int>(rule->rule), 5));
     if (pairs == 3 && t_shaped_frame(io, r, i, f)) return;
     rule->apply(io, r, i, f);
 }
@@ -403,7 +407,7 @@ bool square_planar(const Records& r, int i, const NeighbourTable& t) {
 }
 
 // X and Y towards the first two neighbours of the canonical order outside the pair.
-void one_pair_of_four(const Records& r, Frame& f) {
+void one_pair_of_four(const Records& r, FrameDraft& f) {
     f.site_symmetry = "m";
     f.axis1 = 'X';
     f.axis2 = 'Y';
@@ -416,7 +420,7 @@ void one_pair_of_four(const Records& r, Frame& f) {
 // Z along the bisector of the first pair that starts with a heavy atom, Y towards the other
 // pair. Both pairs start with a hydrogen atom where the hydrogen neighbours differ in their
 // own neighbour counts: Z then takes the first pair.
-void two_pairs_of_four(Io& io, const Records& r, int i, Frame& f) {
+void two_pairs_of_four(Io& io, const Records& r, int i, FrameDraft& f) {
     const auto& pairs = f.equal_pairs;
     f.site_symmetry = "mm2";
     f.axis1 = 'Z';
@@ -438,7 +442,7 @@ void two_pairs_of_four(Io& io, const Records& r, int i, Frame& f) {
 
 // Z towards the neighbour in no pair (the last such in distance order), X towards the first
 // atom of the first pair.
-void three_pairs_of_four(Io& io, const Records& r, int i, Frame& f) {
+void three_pairs_of_four(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     f.site_symmetry = "3m";
     f.axis1 = 'Z';
@@ -459,9 +463,9 @@ void three_pairs_of_four(Io& io, const Records& r, int i, Frame& f) {
 
 // A square has its fourfold axis along the normal of the plane, not in it; Y towards a
 // neighbour lies in a mirror, as in the tetrahedral frame.
-void square_planar_frame(Io& io, const Records& r, int i, Frame& f) {
+void square_planar_frame(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
-    write_listing_line(io, r.files, " SQUARE-PLANAR conformation !");
+    list_after_empty_line(io, r.files, " SQUARE-PLANAR conformation !");
     f.site_symmetry = "-42m";
     f.axis1 = 'Z';
     int cis = t.atom[2];
@@ -477,7 +481,7 @@ void square_planar_frame(Io& io, const Records& r, int i, Frame& f) {
 }
 
 // Four equal neighbours: Z along the bisector of the two nearest, Y towards the third.
-void tetrahedral_frame(Io& io, const Records& r, int i, Frame& f) {
+void tetrahedral_frame(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     f.site_symmetry = "-42m";
     f.axis1 = 'Z';
@@ -486,7 +490,7 @@ void tetrahedral_frame(Io& io, const Records& r, int i, Frame& f) {
     target_atom(r, f, 2, t.atom[3]);
 }
 
-void four_neighbours(Io& io, const Records& r, int i, Frame& f) {
+void four_neighbours(Io& io, const Records& r, int i, FrameDraft& f) {
     const int pairs = pair_count(f);
     const bool all_equal = pairs >= 4 && pairs <= 6;
     if (pairs == 1)
@@ -505,7 +509,7 @@ void four_neighbours(Io& io, const Records& r, int i, Frame& f) {
 
 }  // namespace
 
-void frame_rules(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f) {
+void frame_rules(Io& io, const Records& r, NeighbourIndex& neighbours, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     switch (t.count) {
         case 1:

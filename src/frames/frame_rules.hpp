@@ -11,9 +11,9 @@ namespace kova {
 
 // Sets the site symmetry, the axes and the targets of atom i by the rule for its neighbour
 // count (one to four); `f` brings the canonical order, the planarity and the equal pairs. The
-// dummies the targets need are asked for on `f` (Frame::new_dummies), and a hydrogen atom's
-// parent data are kept there; the records are only read. The searches around the atom or its
+// dummies the targets need are asked for on `f` (FrameDraft::new_dummies), and a hydrogen
+// atom's parent data are kept there; the records are only read. The searches around the atom or its
 // partner go through `neighbours`.
-void frame_rules(Io& io, const Records& r, NeighbourIndex& neighbours, int i, Frame& f);
+void frame_rules(Io& io, const Records& r, NeighbourIndex& neighbours, int i, FrameDraft& f);
 
 }  // namespace kova

@@ -45,7 +45,6 @@ bool all_h_or_c(const Records& r, int x);      // every neighbour is H or C
 int other_neighbour(const Records& r, int x, int not_this);
 // The sum, smallest and largest of the neighbour counts of some atoms.
 struct Counts { int sum = 0, min = 0, max = 0; };
-// The Counts of the listed atoms.
 Counts neighbour_counts(const Records& r, std::initializer_list<int> atoms);
 
 // --- ring membership and group planarity ---

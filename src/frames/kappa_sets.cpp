@@ -6,8 +6,8 @@
 #include <string>
 
 #include "databank/databank.hpp"
+#include "frames/atom_and_kappa_set_index.hpp"
 #include "frames/frame_analysis.hpp"
-#include "frames/frame_index.hpp"
 #include "frames/groups.hpp"
 #include "shared/format.hpp"
 #include "shared/text.hpp"
@@ -19,28 +19,28 @@ namespace {
 void new_set(Io& io, Records& r, int i) {
     r.frames.kappa_set_count += 1;
     r.frames.kappa_set[i] = r.frames.kappa_set_count;
-    write_listing_line(io, r.files, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
+    list_after_empty_line(io, r.files, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
 }
 
 }  // namespace
 
-bool kappa_set_by_equivalence(const Records& r, const Frame& f) {
+bool kappa_set_by_equivalence(const Records& r, const FrameDraft& f) {
     return !r.options.to_xd && !(!f.atom_disordered && f.neighbour_disordered);
 }
 
 FunctionalGroup name_functional_group(Io& io, const Records& r, int i) {
-    write_listing_line(io, r.files, " Calling DetExcept...");
+    list_after_empty_line(io, r.files, " Calling DetExcept...");
     FunctionalGroup group = find_functional_group(io, r, i);
     group.name.resize(40, ' ');
     upper_case(group.name);
     if (group.found)
-        write_listing_line(io, r.files,
-                           " Exception identified for " + trim(r.structure.label[i]) +
-                               " : Functional group = [" + trim(group.name) + "]");
+        list_after_empty_line(io, r.files,
+                              " Exception identified for " + trim(r.structure.label[i]) +
+                                  " : Functional group = [" + trim(group.name) + "]");
     return group;
 }
 
-int choose_kappa_set(Io& io, Records& r, FrameIndex& index, int i, const Frame& f) {
+int choose_kappa_set(Io& io, Records& r, AtomAndKappaSetIndex& index, int i, const FrameDraft& f) {
     if (r.options.to_xd) {
         r.frames.kappa_set[i] = r.structure.scattering_table[i];
         r.frames.kappa_set_count =
@@ -51,7 +51,7 @@ int choose_kappa_set(Io& io, Records& r, FrameIndex& index, int i, const Frame& 
         // Next to a disordered atom only a free-atom set of the same table may be shared.
         if (int k = free_kappa_set(r, index, r.structure.scattering_table[i]); k != 0) {
             r.frames.kappa_set[i] = k;
-            write_listing_line(io, r.files, " Using old [IAM] kappa set = " + fi(k, 4));
+            list_after_empty_line(io, r.files, " Using old [IAM] kappa set = " + fi(k, 4));
         } else {
             new_set(io, r, i);
         }
@@ -59,7 +59,7 @@ int choose_kappa_set(Io& io, Records& r, FrameIndex& index, int i, const Frame& 
     }
     int j = 0;
     if (i != 1) {
-        write_listing_line(io, r.files, " Trying to determine the KAPPA SET : ");
+        list_after_empty_line(io, r.files, " Trying to determine the KAPPA SET : ");
         if (r.structure.atomic_number[i] == 1) {
             if (r.options.chem_constraints_h) j = first_h_equivalent(r, index, i);
         } else {
@@ -68,27 +68,27 @@ int choose_kappa_set(Io& io, Records& r, FrameIndex& index, int i, const Frame& 
     }
     if (j != 0) {
         r.frames.kappa_set[i] = r.frames.kappa_set[j];
-        write_listing_line(io, r.files, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
+        list_after_empty_line(io, r.files, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
     } else {
         new_set(io, r, i);
     }
     return j;
 }
 
-void set_populations(Io& io, Records& r, int i, const Frame& f, FrameAnalysis& analysis) {
+void set_populations(Io& io, Records& r, int i, const FrameDraft& f, FrameAnalysis& analysis) {
     const int set = r.frames.kappa_set[i];
     if (set < 0) return;
     r.ensure_kappa_sets(std::max(set, 1));
     const float occ = r.structure.occupancy[i];
     Databank* const databank = analysis.databank;
-    FrameIndex& index = analysis.frame_index;
+    AtomAndKappaSetIndex& index = analysis.atom_and_set_index;
     const bool read_databank = databank && (f.atom_disordered ? r.options.disorder_databank
                                                               : !f.neighbour_disordered);
     std::string line = " Atom ";
     line.reserve(48);
     put_trim(line, r.structure.label[i]);
     line += read_databank ? " :: will now read databank" : " :: will skip reading databank";
-    write_listing_line(io, r.files, line);
+    list_after_empty_line(io, r.files, line);
     if (read_databank) {
         const PseudoAtom match = assign_from_databank(io, r, *databank, analysis.neighbours, i,
                                                       f.planar, f.parent_data);

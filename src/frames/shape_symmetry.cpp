@@ -43,7 +43,7 @@ Vec3f unit(const Vec3f& a) {
 }
 int axis_index(char axis) { return axis == 'X' ? 0 : axis == 'Y' ? 1 : 2; }
 
-bool equal_neighbours(const Frame& f, int a, int b) {
+bool equal_neighbours(const FrameDraft& f, int a, int b) {
     if (a == b) return true;
     for (const auto& [p, q] : f.equal_pairs)
         if ((p == a && q == b) || (p == b && q == a)) return true;
@@ -58,7 +58,7 @@ struct Point {
 
 // The neighbours in distance order, then the midpoints of the equal pairs in the order found.
 // A trans pair's midpoint lies next to the atom and gives its bisector no reliable direction.
-std::vector<Point> candidate_targets(const Records& r, int i, const Frame& f) {
+std::vector<Point> candidate_targets(const Records& r, int i, const FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     std::vector<Point> candidates;
     for (int m = 1; m <= t.count; ++m)
@@ -80,7 +80,7 @@ struct Choice {
 constexpr Choice kChoices[] = {
     {"-42m", 'Z', 'Y'}, {"3m", 'Z', 'X'}, {"mm2", 'Z', 'Y'}, {"m", 'X', 'Y'}};
 
-void target_point(Io& io, const Records& r, Frame& f, int which, const Point& p) {
+void target_point(Io& io, const Records& r, FrameDraft& f, int which, const Point& p) {
     if (p.atom != 0)
         target_atom(r, f, which, p.atom);
     else
@@ -89,7 +89,7 @@ void target_point(Io& io, const Records& r, Frame& f, int which, const Point& p)
 
 }  // namespace
 
-bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char axis1,
+bool shape_has(const Records& r, int i, const FrameDraft& f, std::string_view sym, char axis1,
                const Vec3f& target1, char axis2, const Vec3f& target2) {
     const Vec3f& atom = r.structure.cart[i];
     std::array<Vec3f, 3> e{};
@@ -125,17 +125,17 @@ namespace {
 
 // The highest site symmetry, and the two candidate targets of its axes, that the shape of the
 // neighbours makes true; no choice when not even a mirror is.
-struct TrueFrame {
+struct HighestTrueSymmetry {
     const Choice* choice = nullptr;
     const Point* first = nullptr;
     const Point* second = nullptr;
 };
-TrueFrame highest_true_frame(const Records& r, int i, const Frame& f,
-                             const std::vector<Point>& candidates) {
+HighestTrueSymmetry highest_true_symmetry(const Records& r, int i, const FrameDraft& f,
+                                          const std::vector<Point>& candidates) {
     for (const Choice& c : kChoices) {
         for (const Point& p : candidates) {
             for (const Point& q : candidates) {
-                Frame trial;
+                FrameDraft trial;
                 trial.target1 = p.x;
                 trial.target2 = q.x;
                 if (&p != &q && frame_defined(r, i, trial) &&
@@ -149,7 +149,7 @@ TrueFrame highest_true_frame(const Records& r, int i, const Frame& f,
 
 }  // namespace
 
-void keep_site_symmetry_true(Io& io, const Records& r, int i, Frame& f) {
+void check_site_symmetry_or_fall_back(Io& io, const Records& r, int i, FrameDraft& f) {
     const std::string rule(f.site_symmetry);
     if (rule != "-42m" && rule != "3m" && rule != "mm2") return;
     // A frame the rule could not define realises no symmetry either.
@@ -160,25 +160,26 @@ void keep_site_symmetry_true(Io& io, const Records& r, int i, Frame& f) {
     // goes with the frame, never made.
     f.new_dummies.clear();
     const std::vector<Point> candidates = candidate_targets(r, i, f);
-    if (const TrueFrame found = highest_true_frame(r, i, f, candidates); found.choice) {
+    if (const HighestTrueSymmetry found = highest_true_symmetry(r, i, f, candidates);
+        found.choice) {
         f.site_symmetry = found.choice->sym;
         f.axis1 = found.choice->axis1;
         target_point(io, r, f, 1, *found.first);
         f.axis2 = found.choice->axis2;
         target_point(io, r, f, 2, *found.second);
-        write_listing_line(io, r.files,
-                           " The neighbours lack the site symmetry " + rule +
-                               " in the rule's axes; " + found.choice->sym + " with " + f.axis1 +
-                               "-axis towards " + trim(f.label1) + " and " + f.axis2 +
-                               "-axis towards " + trim(f.label2));
+        list_after_empty_line(io, r.files,
+                              " The neighbours lack the site symmetry " + rule +
+                                  " in the rule's axes; " + found.choice->sym + " with " + f.axis1 +
+                                  "-axis towards " + trim(f.label1) + " and " + f.axis2 +
+                                  "-axis towards " + trim(f.label2));
         return;
     }
     // No mirror either: the frame of an atom without equal neighbours, by the canonical order.
     canonical_order_frame(r, f, "NO");
-    write_listing_line(io, r.files,
-                       " The neighbours lack the site symmetry " + rule +
-                           " in the rule's axes; NO with X-axis towards " + trim(f.label1) +
-                           " and Y-axis towards " + trim(f.label2));
+    list_after_empty_line(io, r.files,
+                          " The neighbours lack the site symmetry " + rule +
+                              " in the rule's axes; NO with X-axis towards " + trim(f.label1) +
+                              " and Y-axis towards " + trim(f.label2));
 }
 
 }  // namespace kova

@@ -15,13 +15,13 @@ namespace kova {
 // from the atom towards target1 and target2, maps the direction of every neighbour within 30
 // degrees of the direction of a neighbour equal to it (the same atom, or a pair of the frame's
 // equal pairs).
-bool shape_has(const Records& r, int i, const Frame& f, std::string_view sym, char axis1,
+bool shape_has(const Records& r, int i, const FrameDraft& f, std::string_view sym, char axis1,
                const Vec3f& target1, char axis2, const Vec3f& target2);
 
 // Right after the rules for three and four neighbours: a frame whose site symmetry the shape
 // does not have gives way to the highest site symmetry that some axes through neighbours and
 // midpoints of equal pairs make true ("NO" when none); the dummies the rule asked for are
 // dropped with its frame (they were never made), and the listing says so in one line.
-void keep_site_symmetry_true(Io& io, const Records& r, int i, Frame& f);
+void check_site_symmetry_or_fall_back(Io& io, const Records& r, int i, FrameDraft& f);
 
 }  // namespace kova

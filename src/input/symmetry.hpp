@@ -38,7 +38,6 @@ struct SymmComponent {
 SymmComponent parse_symm_component(Io& io, int listing, std::string& comp, int len);
 // The coefficients of X, Y and Z in an operator component, whose terms are taken out of it.
 Vec3f take_rotation_terms(Io& io, int listing, std::string& comp, int len);
-// Writes operator n as a SYMM line on a channel.
 void write_symm_line(Io& io, int channel, const Symmetry& s, int n);
 // Appends one component of an operator as text to a line that is `pos` characters long,
 // moving `pos` past it.

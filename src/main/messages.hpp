@@ -7,9 +7,7 @@
 
 namespace kova {
 
-// Writes the banner of the program on a channel.
 void write_banner(Io& io, int channel);
-// Writes the sample instruction file on a channel.
 void write_sample_instructions(Io& io, int channel);
 
 }  // namespace kova

@@ -70,6 +70,15 @@ std::string symmetry_code(const std::string& sitesym, char ax1, char ax2) {
     return pad(code, 4);  // "-42m" keeps the blank code
 }
 
+// The MoPro form of a frame target: a dummy loses its "UM" (DUM7 gives D7), any label its
+// brackets.
+std::string mopro_target_name(const Records& r, int number) {
+    std::string s = pad(frame_target_label(r.structure, r.frames, number), 10);
+    if (number > r.structure.atom_count) s = strip_um(s);
+    strip_brackets(s);
+    return s;
+}
+
 // The name field of a restraint: the label without its brackets, as many characters as the
 // label has, written A5 (cut to 5, or right-adjusted).
 std::string restraint_name(const std::string& label8) {
@@ -113,6 +122,27 @@ std::string restraint_record(std::string_view key, const RestraintPair& pair, fl
 }
 
 }  // namespace
+
+std::string mopro_axes_line(const Records& r, int i) {
+    const auto u = static_cast<std::size_t>(i);
+    const FinalFrame& frame = r.frames.final_frame[u];
+    std::string s;
+    s.reserve(90);
+    s += frame.axis1;
+    s += frame.axis2;
+    s += "   ";
+    s += mopro_target_name(r, frame.target1);
+    s += "   ";
+    s += mopro_target_name(r, frame.target2);
+    s += "   ";
+    s += trim(mopro_element(r.structure.label[u])) == "H" ? " QUA " : " HEX ";
+    s += "   ";
+    s += " K";
+    put_pad(s, std::to_string(r.frames.kappa_set[u]), 5);
+    s += "   V0  M0  Q0";
+    s.resize(90, ' ');
+    return s;
+}
 
 void write_mopro_head(Io& io) {
     const std::string bangs(80, '!');
@@ -162,8 +192,8 @@ void write_mopro_symmetry_lines(Io& io, const Records& r) {
         const auto u = static_cast<std::size_t>(i);
         const std::string& sitesym = r.structure.site_symmetry[u];
         if (trim(sitesym) == "NO") continue;
-        const FrameAxes& axes = r.frames.frame_axes[u];
-        const std::string code = symmetry_code(sitesym, axes.axis1, axes.axis2);
+        const FinalFrame& frame = r.frames.final_frame[u];
+        const std::string code = symmetry_code(sitesym, frame.axis1, frame.axis2);
         line.assign("SYMPLM  ");
         if (r.structure.has_residues) {
             put_fa(line, code, 6);
@@ -247,8 +277,7 @@ void write_mopro_atom(Io& io, const Records& r, int i) {
     rec += "  1 ";
     rec += elem;
     io.write(Files::mopro_parameters, rec);
-    rec.clear();
-    put_pad(rec, r.frames.mopro_axes[s], 90);
+    rec = mopro_axes_line(r, i);
     io.write(Files::mopro_parameters, rec);
 
     const auto& u = r.structure.uij[s];

@@ -29,9 +29,9 @@ void write_mopro_restraints_end(Io& io, const Records& r);     // end lines of r
 // mopro_kova.par in the output section: DUMMY and KAPPA blocks and the ATOMS line,
 // the records of atom i, and the trailer.
 void write_mopro_blocks(Io& io, const Records& r);
-// Writes the records of atom i to mopro_kova.par.
+// The MoPro axes line of atom i (90 characters), from its final frame.
+std::string mopro_axes_line(const Records& r, int i);
 void write_mopro_atom(Io& io, const Records& r, int i);
-// Writes the trailer of mopro_kova.par.
 void write_mopro_trailer(Io& io);
 // The similarity block and end lines of con_mopro.inp.
 void write_mopro_similarity(Io& io, const Records& r);

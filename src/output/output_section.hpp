@@ -6,7 +6,7 @@
 
 namespace kova {
 
-// True when the run has an output section.
+// True with DATABANK, Extend_H or TOXD.
 bool has_output_section(const Records& r);
 // True when the output section writes fixedH.ins (Extend_H, not in a TOXD run).
 bool writes_fixedh(const Options& o);

@@ -5,7 +5,6 @@
 
 namespace kova {
 
-// Writes the title of the plot file kova.spf.
 void write_plot_title(Io& io, const Records& r);
 // The frame picture of every atom: the atom and the ends of its X, Y and Z axes.
 void write_plot_frames(Io& io, const Records& r);

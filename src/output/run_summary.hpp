@@ -7,7 +7,6 @@
 
 namespace kova {
 
-// Writes the summary of the files written.
 void write_run_summary(Io& io, const Records& r);
 // `run` holds the user and system CPU times of the whole run.
 void write_run_time(Io& io, const Records& r, const CpuTimes& run);

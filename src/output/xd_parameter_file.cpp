@@ -22,7 +22,27 @@ constexpr LM kXdOrder[25] = {
     {4, 0}, {4, 1}, {4, -1}, {4, 2}, {4, -2}, {4, 3}, {4, -3}, {4, 4}, {4, -4},
 };
 
+int axis_code(char c) { return c == 'X' ? 1 : c == 'Y' ? 2 : c == 'Z' ? 3 : 0; }
+
 }  // namespace
+
+XdAtomRow xd_atom_row(const Records& r, int i) {
+    const auto u = static_cast<std::size_t>(i);
+    const FinalFrame& frame = r.frames.final_frame[u];
+    XdAtomRow row;
+    row.axis1 = axis_code(frame.axis1);
+    row.axis2 = axis_code(frame.axis2);
+    row.target1 = frame.target1;
+    row.atom = i;
+    row.target2 = frame.target2;
+    row.adp_order = r.structure.adp_order[u];
+    row.scattering_table = r.structure.scattering_table[u];
+    row.kappa_set = r.frames.kappa_set[u];
+    row.multipole_level = 4;
+    row.site_symmetry = 1;
+    row.equivalent_atom = r.frames.equivalent_atom[u];
+    return row;
+}
 
 void write_xd_parameter_head(Io& io, const Records& r) {
     const int ch = r.files.xd_parameters;
@@ -49,7 +69,7 @@ void write_xd_parameter_head(Io& io, const Records& r) {
 void write_xd_parameter_atom(Io& io, const Records& r, int i) {
     const int ch = r.files.xd_parameters;
     const auto s = static_cast<std::size_t>(i);
-    const XdAtomRow& row = r.frames.xd_atom_row[s];
+    const XdAtomRow row = xd_atom_row(r, i);
     // cols 1-8 label, 9-14 AX1 AX2, 15-29 ATOM0 ATOM1 ATOM2, 32-61 TP TBL KAP LMX SITESYM CHEMCON
     std::string rec;
     rec.reserve(112);

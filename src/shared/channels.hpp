@@ -52,17 +52,13 @@ public:
     InFile(std::string name, std::string text);
     // Next record into rec; false at end of file (rec untouched).
     bool read(std::string& rec);
-    // Back before the first record.
     void rewind() { pos_ = 0; }
     // Back one record, so that the record last read is read again.
     void backspace() { if (pos_ > 0) --pos_; }
     // Number of the record last read (1-based), 0 before the first read.
     int recno() const { return static_cast<int>(pos_); }
-    // True when every record has been read.
     bool at_end() const { return pos_ >= size(); }
-    // The file name it was opened with.
     const std::string& name() const { return name_; }
-    // Number of records.
     std::size_t size() const { return start_.size() - 1; }
     // Record n (from 0), without its line end.
     std::string_view record(std::size_t n) const;
@@ -123,9 +119,7 @@ public:
               OutputMode mode = OutputMode::direct, int input_fd = -1);
     // Makes the creation or the rename of one output file fail (tests only).
     void inject_failure(InjectedFailure failure) { failure_ = std::move(failure); }
-    // The working directory of the run.
     const std::filesystem::path& dir() const { return dir_; }
-    // The run's standard error.
     std::ostream& stderr_stream() { return *err_; }
 
     // "unknown": creates or replaces the file (under a temporary name when the run's files
@@ -155,7 +149,6 @@ public:
     // answer typed or piped with CR LF); the end of input is a run-time error naming what was
     // asked for.
     std::string answer(std::string_view asked_for);
-    // True while the output channel is open.
     bool is_open_out(int ch) const;
     // File name of an open channel (input or output), "" otherwise.
     std::string name_of(int ch) const;
@@ -169,7 +162,6 @@ public:
     std::string why_unreadable(const std::string& name) const;
     // The open input file of a channel; a channel not open is a RunFault.
     InFile& in(int ch);
-    // True while the input channel is open.
     bool is_open_in(int ch) const;
 
     // Closes an input or output channel (no-op when not open).

@@ -14,7 +14,6 @@ CpuTimes cpu_now();
 // Times of the interval since the previous call on this clock.
 class CpuClock {
 public:
-    // A clock started now.
     CpuClock() : last_(cpu_now()) {}
     // The CPU times since the previous lap (or the start); starts the next interval.
     CpuTimes lap();

@@ -51,7 +51,6 @@ public:
     FreeLine& operator<<(long long v);
     FreeLine& operator<<(bool v);
     FreeLine& operator<<(float v);
-    // The line built so far.
     const std::string& str() const { return s_; }
     operator const std::string&() const { return s_; }
     operator std::string_view() const { return s_; }

@@ -20,15 +20,11 @@ using Mat3d = Mat3<double>;
 
 // A point in double precision, for the search grid.
 inline Vec3d widen(const Vec3f& p) { return {p[0], p[1], p[2]}; }
-// The distance between two points.
 float distance(const Vec3f& a, const Vec3f& b);
 // The vector from b to a.
 Vec3f difference(const Vec3f& a, const Vec3f& b);
-// The scalar product a . b.
 float dot_product(const Vec3f& a, const Vec3f& b);
-// The cross product a x b.
 Vec3f cross_product(const Vec3f& a, const Vec3f& b);
-// The length of a vector.
 float vector_length(const Vec3f& v);
 // The matrix times a vector, m v.
 template <typename T>
@@ -97,13 +93,10 @@ struct ExtendedBond {
 // The bond from `from` to `to` stretched along itself to `length`.
 ExtendedBond extend_bond(const Cartesian& from, const Cartesian& to, float length);
 
-// The sine of an angle in degrees.
 float sin_deg(float deg);
-// The cosine of an angle in degrees.
 float cos_deg(float deg);
-// The angle in degrees whose sine is x.
 float asin_deg(float x);
-// Degrees per radian and back, as single-precision constants.
+// Radians per degree and degrees per radian, as single-precision constants.
 constexpr float deg2rad = 0.017453292f;
 constexpr float rad2deg = 57.295776f;
 

@@ -24,7 +24,6 @@ class PointGrid {
 public:
     // Cells of edge h (at least 0.5 Å). Point k of `pts` gets the id first + k.
     void build(double h, const std::vector<Vec3d>& pts, int first);
-    // Adds point `id` at p.
     void insert(int id, const Vec3d& p);
     // Takes point `id`, filed at p, out.
     void remove(int id, const Vec3d& p);

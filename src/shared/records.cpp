@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "shared/format.hpp"
 
 namespace kova {
 
@@ -83,7 +84,7 @@ void for_each_atom_member(Records& r, F&& f) {
     f(r.topology.source_atom);
     f(r.topology.image_count);
     f(r.topology.neighbours);
-    FrameResults& fr = r.frames;
+    AnalysisResults& fr = r.frames;
     f(fr.parent_neighbours);
     f(fr.parent_atomic_number);
     f(fr.parent_hydrogens);
@@ -93,10 +94,9 @@ void for_each_atom_member(Records& r, F&& f) {
     f(fr.valence_population);
     f(fr.valence_population_sigma);
     f(fr.plm);
-    f(fr.xd_atom_row);
-    f(fr.frame_axes);
+    f(fr.final_frame);
+    f(fr.equivalent_atom);
     f(fr.axis_ends);
-    f(fr.mopro_axes, 90, ' ');
     f(fr.mopro_similarity, 90, ' ');
     f(s.type_atomic_number);
 }
@@ -130,6 +130,14 @@ void Records::ensure_rings(int n) {
     if (static_cast<int>(t.ring_planar.size()) < n + 1)
         t.ring_planar.resize(static_cast<std::size_t>(n) + 1, false);
     grow(t.ring_dummy, n, 0);
+}
+
+std::string frame_target_label(const Structure& s, const AnalysisResults& results, int number) {
+    if (number >= 1 && number <= s.atom_count)
+        return pad(s.label[static_cast<std::size_t>(number)], 8);
+    if (number > s.atom_count && number - s.atom_count <= results.dummy_count)
+        return pad(results.dummy_label[static_cast<std::size_t>(number - s.atom_count)], 8);
+    return std::string(8, ' ');
 }
 
 void place_atom(Structure& s, int i, const Fractional& xf) {

@@ -1,5 +1,5 @@
 // The records a run hands from stage to stage, grouped by what they describe: the options, the
-// structure read, the working list and its topology, the frame results, the databank results
+// structure read, the working list and its topology, the analysis results, the databank results
 // and the channel numbers of the files (the channels themselves are the run's Io).
 // Arrays keep their 1-based indices (slot 0 unused); coordinates, matrices and P(l,m)
 // use small fixed arrays indexed from 0. Per-atom storage follows the structure read.
@@ -19,14 +19,12 @@
 
 namespace kova {
 
-// Capacities of the data model; only those that a routine tests are checked.
-constexpr int max_atoms = 100000;           // atoms read plus images of completed molecules
-constexpr int max_neighbours = 1000;        // in the neighbour list of one atom
-constexpr int max_stored_neighbours = 20;   // kept per atom
+// The capacities a run checks. An atom's stored neighbour table and a ring hold all their
+// members, and the dummies stop at the 1000th, whose label does not fit (frames/dummies.cpp).
+constexpr int max_atoms = 100000;     // atoms read plus images of completed molecules
+constexpr int max_neighbours = 1000;  // in the neighbour list of one search
 constexpr int max_rings = 1000;
-constexpr int max_ring_members = 100;
-constexpr int max_dummies = 2000;
-constexpr int max_symops = 192;   // operator table (a full F-centred cubic set)
+constexpr int max_symops = 192;  // operator table (a full F-centred cubic set)
 constexpr int max_free_vars = 200;
 
 // P(l,m), l = 0..4, m = -4..4: plm[l][m + 4]
@@ -275,26 +273,12 @@ struct HydrogenParent {
     int hydrogens = 0;  // hydrogen atoms on the parent, the atom itself among them
 };
 
-// An atom's row of the XD atom table as xd_kova.inp gives it: the columns AX1 to CHEMCON. A
-// target is an atom number, or atom_count + k for dummy k; 0 when its label names neither.
-struct XdAtomRow {
-    int axis1 = 0, axis2 = 0;     // AX1, AX2: 1 X, 2 Y, 3 Z
-    int target1 = 0;              // ATOM0
-    int atom = 0;                 // ATOM1: the atom itself
-    int target2 = 0;              // ATOM2
-    int adp_order = 0;            // TP
-    int scattering_table = 0;     // TBL
-    int kappa_set = 0;            // KAP
-    int multipole_level = 0;      // LMX: 4 for every atom
-    int site_symmetry = 0;        // SITESYM: 1 for every atom
-    int equivalent_atom = 0;      // CHEMCON: the earlier atom whose kappa set it took, or 0
-    bool operator==(const XdAtomRow&) const = default;
-};
-// An atom's two axes as its line of the atom table in xd_kova.mas names them.
-struct FrameAxes {
-    char axis1 = ' ', axis2 = ' ';              // 'X', 'Y' or 'Z'
-    std::string target1 = std::string(8, ' ');  // labels of the atoms or dummies they point at
-    std::string target2 = std::string(8, ' ');
+// An atom's local frame once it is final: the letters of its two axes and what they point at.
+// A target is an atom number (1..atom_count) or atom_count + k for dummy k, which names its
+// label too (frame_target_label); 0 for a target whose label names neither.
+struct FinalFrame {
+    char axis1 = ' ', axis2 = ' ';  // 'X', 'Y' or 'Z'
+    int target1 = 0, target2 = 0;
 };
 // An atom of a group picture, where it was when the picture was drawn (Cartesian, Å).
 struct GroupPictureAtom {
@@ -309,7 +293,7 @@ struct XhRestraint {
 };
 
 // Results of the frame analysis, per atom unless said otherwise.
-struct FrameResults {
+struct AnalysisResults {
     int dummy_count = 0;
     std::vector<std::string> dummy_label;  // 6 characters
     std::vector<AnyPosition> dummy_xyz;    // fractional for crystal input, else Cartesian (Å)
@@ -326,11 +310,17 @@ struct FrameResults {
     // The valence population (times the occupancy) and its sigma.
     std::vector<float> valence_population, valence_population_sigma;
     std::vector<Plm> plm;
-    std::vector<XdAtomRow> xd_atom_row;
-    std::vector<FrameAxes> frame_axes;
-    std::vector<std::array<Cartesian, 3>> axis_ends;  // frame picture: ends of the X, Y, Z axes
-    std::vector<std::string> mopro_axes;          // 90 characters
-    std::vector<std::string> mopro_similarity;    // 90 characters ("! CONPVM")
+    // The frame of each atom, from which the atom tables of xd_kova.mas and xd_kova.inp, the
+    // MoPro axes lines and the SYMPLM lines are written.
+    std::vector<FinalFrame> final_frame;
+    std::vector<int> equivalent_atom;  // the earlier atom whose kappa set it took, or 0
+    // The frame picture: the ends of the X, Y and Z axes, drawn from where the targets were when
+    // the atom was framed. No later record gives those places back exactly: a hydrogen target
+    // moves when it is framed itself (Extend_H), and a new dummy, or one that replaces an image
+    // target, keeps its point in fractional coordinates for crystal input, from which the cell
+    // gives the Cartesian point back only to rounding.
+    std::vector<std::array<Cartesian, 3>> axis_ends;
+    std::vector<std::string> mopro_similarity;  // 90 characters ("! CONPVM")
     // Not per atom: the bonds in the order their hydrogen atoms were framed, and the last
     // group picture the frames of the atoms carried (empty when none was drawn).
     std::vector<XhRestraint> xh_restraints;
@@ -352,9 +342,10 @@ struct DatabankResults {
 // Look-up indexes beside the records: derived data only, each brought back in line with the
 // records it indexes by the search that finds it out of date, so that repeated searches give
 // the answers of the plain scans without scanning. The frame analysis also drops them all
-// when it starts, as it empties the dummy store. (The neighbour index and the frame index,
-// which must be told of the writes that change what they index, are no records: the stages
-// that search through them hold them, topology/neighbours.hpp and frames/frame_analysis.hpp.)
+// when it starts, as it empties the dummy store. (The neighbour index and the index of atoms
+// and kappa sets, which must be told of the writes that change what they index, are no
+// records: the stages that search through them hold them, topology/neighbours.hpp and
+// frames/frame_analysis.hpp.)
 
 // The dummy store, for the reuse test of the frame analysis (frames/dummies.cpp).
 struct DummyIndex {
@@ -391,7 +382,7 @@ struct Records {
     Elements elements;
 
     Topology topology;
-    FrameResults frames;
+    AnalysisResults frames;
     SearchIndexes index;
 
     DatabankResults databank;
@@ -417,6 +408,10 @@ struct Records {
     // Grows the ring slots to hold rings 1..n.
     void ensure_rings(int n);
 };
+
+// The label of frame target `number` (see FinalFrame) in 8 characters: the atom's, the
+// dummy's, or blanks for 0.
+std::string frame_target_label(const Structure& s, const AnalysisResults& results, int number);
 
 // Atom i's position from its fractional coordinates; the Cartesian ones follow by the cell.
 void place_atom(Structure& s, int i, const Fractional& xf);

@@ -103,6 +103,9 @@ int first_nonblank(std::string_view s);
 void cut_at_bracket(std::string& label);   // 10 characters
 // Removes the first "(" and ")" of a label and left-justifies it in 10 characters.
 void strip_brackets(std::string& label);  // 10 characters
+// The label without its first "UM", left-justified in 10 characters: the MoPro name of a dummy
+// ("DUM7" gives "D7").
+std::string strip_um(const std::string& label);
 // The element part of a label as the MoPro records use it, in 10 characters: "C(12)" gives "C".
 std::string mopro_element(const std::string& label);
 // The bracket-free name of a label, in 10 characters: "C(12)" gives "C12".

@@ -73,7 +73,6 @@ void find_all_neighbours(Io& io, Records& r);
 // The stored neighbours of atom k in canonical order (1-based): the types from the heaviest
 // to the lightest, each in its stored order.
 std::vector<int> neighbour_order(Io& io, const Records& r, int k);
-// Lists the stored neighbours of `atom` on a channel.
 void list_stored_neighbours(Io& io, const Records& r, int atom, int channel);
 // The stored neighbours of `atom` in distance order, then the atom: list[1..n], n their
 // number + 1 (list.size() - 1).

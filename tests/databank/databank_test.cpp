@@ -274,7 +274,7 @@ TEST(AssignFromDatabank, HydrogenEntriesByParent) {
         Search s(kTestDb);
         s.atom(1, "H(1)", c.sym, {{6, 1}}, true, c.group);
         s.parent(c.parent_z, c.parent_neighbours, c.parent_hydrogens);
-        // The records of the frame results hold the parent of the aromatic entry: the search
+        // The analysis results hold the parent of the aromatic entry: the search
         // takes the parent its caller hands it, as the atom's frame carries it.
         s.r.frames.parent_atomic_number[1] = 6;
         s.r.frames.parent_neighbours[1] = 3;

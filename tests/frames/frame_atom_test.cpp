@@ -508,19 +508,19 @@ TEST(FrameAtom, DummyTargetsLieWhereTheRulesPutThem) {
         EXPECT_TRUE(
             near(f.dummy(1), Vec3f{(-1.545f - 1.55f) * 0.5f, 0.0f, (1.0306f - 1.0392f) * 0.5f}));
         EXPECT_TRUE(near(f.dummy(3), Vec3f{0.0f, 0.0f, 0.0f}));
-        EXPECT_EQ(f.r.frames.xd_atom_row[1].target1, 8 + 1);  // the frame integer names the dummy
+        EXPECT_EQ(f.r.frames.final_frame[1].target1, 8 + 1);  // the frame integer names the dummy
     }
 }
 
 // The rules only read the records: the dummies they ask for and a hydrogen atom's parent data
-// travel on the Frame, and the tail stores them. Water, with the frames built as the decision
-// builds them: O has the equal pair (H(1), H(2)); H(1)'s parent O carries H atoms only.
-TEST(FrameAtom, RulesAskAndTheTailRecords) {
+// travel on the FrameDraft, and the commit stores them. Water, with the frames built as the
+// decision builds them: O has the equal pair (H(1), H(2)); H(1)'s parent O carries H atoms only.
+TEST(FrameAtom, RulesAskAndTheCommitRecords) {
     Framed f(kWater);
     find_all_neighbours(f.r.io, f.r);
     FrameAnalysis analysis(f.r, nullptr);
     const Records& records = f.r;
-    Frame o;
+    FrameDraft o;
     o.equal_pairs = {{2, 3}};
     o.hydrogens = 2;
     frame_rules(f.r.io, records, analysis.neighbours, 1, o);
@@ -528,7 +528,7 @@ TEST(FrameAtom, RulesAskAndTheTailRecords) {
     EXPECT_EQ(o.label1, "DUM1    ");  // the number the dummy is to get
     ASSERT_EQ(o.new_dummies.size(), 1u);
     EXPECT_EQ(f.r.frames.dummy_count, 0);
-    Frame h;
+    FrameDraft h;
     frame_rules(f.r.io, records, analysis.neighbours, 2, h);
     EXPECT_EQ(h.parent, 1);
     EXPECT_EQ(h.parent_data.neighbours, 2);
@@ -536,13 +536,13 @@ TEST(FrameAtom, RulesAskAndTheTailRecords) {
     EXPECT_EQ(h.parent_data.hydrogens, 2);
     EXPECT_EQ(f.r.frames.parent_atomic_number[2], 0);
 
-    frame_tail(f.r.io, f.r, 1, o, analysis);
+    commit_frame_and_results(f.r.io, f.r, 1, o, analysis);
     ASSERT_EQ(f.r.frames.dummy_count, 1);
     EXPECT_TRUE(
         near(f.dummy(1), Vec3f{(0.7513f - 0.7592f) * 0.5f, (0.5815f + 0.5876f) * 0.5f, 0.0f}));
-    EXPECT_EQ(f.r.frames.xd_atom_row[1].target1, 3 + 1);
+    EXPECT_EQ(f.r.frames.final_frame[1].target1, 3 + 1);
     EXPECT_EQ(trim(f.r.structure.site_symmetry[1]), "mm2");
-    frame_tail(f.r.io, f.r, 2, h, analysis);
+    commit_frame_and_results(f.r.io, f.r, 2, h, analysis);
     EXPECT_EQ(f.r.frames.parent_neighbours[2], 2);
     EXPECT_EQ(f.r.frames.parent_atomic_number[2], 8);
     EXPECT_EQ(f.r.frames.parent_hydrogens[2], 2);
@@ -558,17 +558,17 @@ TEST(FrameAtom, AFrameGivenUpDropsItsDummies) {
         find_all_neighbours(f.r.io, f.r);
         FrameAnalysis analysis(f.r, nullptr);
         const Records& records = f.r;
-        Frame fr;
+        FrameDraft fr;
         fr.equal_pairs = {{2, 3}, {2, 4}, {3, 4}};  // the three Cl, in distance order
         frame_rules(f.r.io, records, analysis.neighbours, 1, fr);
         target_dummy(f.r.io, records, fr, 1, Cartesian{0.0f, 0.0f, 5.0f});
         ASSERT_EQ(fr.new_dummies.size(), 1u);
-        keep_site_symmetry_true(f.r.io, records, 1, fr);
+        check_site_symmetry_or_fall_back(f.r.io, records, 1, fr);
         EXPECT_EQ(fr.site_symmetry, "mm2");
         EXPECT_EQ(fr.label1, "CL(1)   ");
         EXPECT_EQ(fr.label2, "CL(2)   ");
         EXPECT_TRUE(fr.new_dummies.empty());
-        frame_tail(f.r.io, f.r, 1, fr, analysis);
+        commit_frame_and_results(f.r.io, f.r, 1, fr, analysis);
         EXPECT_EQ(f.r.frames.dummy_count, 0);
     }
     {
@@ -576,14 +576,14 @@ TEST(FrameAtom, AFrameGivenUpDropsItsDummies) {
         find_all_neighbours(f.r.io, f.r);
         FrameAnalysis analysis(f.r, nullptr);
         const Records& records = f.r;
-        Frame fr;
+        FrameDraft fr;
         fr.equal_pairs = {{2, 3}, {2, 4}, {2, 5}, {3, 4}, {3, 5}, {4, 5}};
         frame_rules(f.r.io, records, analysis.neighbours, 1, fr);
-        keep_site_symmetry_true(f.r.io, records, 1, fr);
+        check_site_symmetry_or_fall_back(f.r.io, records, 1, fr);
         EXPECT_EQ(fr.site_symmetry, "-42m");
         EXPECT_EQ(fr.label1, "DUM1    ");
         EXPECT_EQ(fr.new_dummies.size(), 1u);
-        frame_tail(f.r.io, f.r, 1, fr, analysis);
+        commit_frame_and_results(f.r.io, f.r, 1, fr, analysis);
         EXPECT_EQ(f.r.frames.dummy_count, 1);
     }
 }
@@ -858,7 +858,7 @@ TEST(FrameAtom, BenzeneWithAndWithoutRingFrames) {
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
         FrameAnalysis analysis(f.r, nullptr);
-        const Frame fr = frame_atom(f.r.io, f.r, 1, analysis);
+        const FrameDraft fr = frame_atom(f.r.io, f.r, 1, analysis);
         EXPECT_EQ(fr.planar.rings, 0);
         EXPECT_EQ(fr.planar.ring_size, 0);
         EXPECT_TRUE(listed_in_order(f.file("kova.out"),
@@ -909,7 +909,7 @@ TEST(FrameAtom, FusionAtoms) {
         find_all_neighbours(f.r.io, f.r);
         f.r.frames.dummy_count = 0;
         FrameAnalysis analysis(f.r, nullptr);
-        const Frame fr = frame_atom(f.r.io, f.r, 1, analysis);
+        const FrameDraft fr = frame_atom(f.r.io, f.r, 1, analysis);
         EXPECT_EQ(fr.planar.rings, 2);
         EXPECT_EQ(fr.planar.ring_size, 10);
         f.r.io.flush_all();

@@ -1,6 +1,7 @@
 // Kappa sets and the per-atom records of a framed atom: the atom-table line, the MoPro axes
 // and similarity lines, the frame whose "SYMPLM" constraint con_mopro.inp gets, the
-// populations and the row of the XD atom table.
+// populations and the row of the XD atom table, as the writers derive them from the final
+// frame.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "frames/atom_table.hpp"
 #include "frames/frame_driver.hpp"
 #include "output/mopro_files.hpp"
+#include "output/xd_parameter_file.hpp"
 #include "topology/neighbours.hpp"
 
 namespace kova {
@@ -63,8 +65,8 @@ TEST(KappaSets, EquivalentAtomsShareTheFirstSet) {
     const int want[16] = {0, 1, 2, 3, 3, 3, 2, 4, 5, 5, 5, 5, 5, 6, 6, 6};
     for (int i = 1; i <= 15; ++i) EXPECT_EQ(f.kset(i), want[i]) << i;
     EXPECT_EQ(f.r.frames.kappa_set_count, 6);
-    EXPECT_EQ(f.r.frames.xd_atom_row[14].equivalent_atom, 13);  // H(7) took the set of H(6)
-    EXPECT_EQ(f.r.frames.xd_atom_row[13].equivalent_atom, 0);
+    EXPECT_EQ(f.r.frames.equivalent_atom[14], 13);  // H(7) took the set of H(6)
+    EXPECT_EQ(f.r.frames.equivalent_atom[13], 0);
     EXPECT_TRUE(f.r.frames.mopro_similarity[13].find_first_not_of(' ') == std::string::npos);
 }
 
@@ -107,8 +109,9 @@ TEST(KappaSets, TheLookupTablesGiveTheScanAnswers) {
     ASSERT_EQ(quick.r.structure.atom_count, full.r.structure.atom_count);
     for (int i = 1; i <= quick.r.structure.atom_count; ++i) {
         EXPECT_EQ(quick.kset(i), full.kset(i)) << i;
-        EXPECT_EQ(quick.r.frames.xd_atom_row[static_cast<std::size_t>(i)].equivalent_atom,
-                  full.r.frames.xd_atom_row[static_cast<std::size_t>(i)].equivalent_atom) << i;
+        EXPECT_EQ(quick.r.frames.equivalent_atom[static_cast<std::size_t>(i)],
+                  full.r.frames.equivalent_atom[static_cast<std::size_t>(i)])
+            << i;
     }
     // The ring copy's atoms do not share with the acyclic copies' carbon atoms.
     EXPECT_NE(quick.kset(34), quick.kset(19));
@@ -132,9 +135,9 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
     EXPECT_NE(f.out.str().find("\n " + mas[2] + "\n"), std::string::npos);
 
     // MoPro axes: AX1 AX2, names in 10 (dummy "UM" out, brackets out), QUA for a label "H(...)".
-    EXPECT_EQ(f.r.frames.mopro_axes[1],
+    EXPECT_EQ(mopro_axes_line(f.r, 1),
               pad("ZY   D1           H1            HEX     K1       V0  M0  Q0", 90));
-    EXPECT_EQ(f.r.frames.mopro_axes[3],
+    EXPECT_EQ(mopro_axes_line(f.r, 3),
               pad("ZY   O1           H1            QUA     K2       V0  M0  Q0", 90));
     EXPECT_EQ(f.r.frames.mopro_similarity[3], pad("! CONPVM  H2          1 H1         1", 90));
 
@@ -145,8 +148,8 @@ TEST(KappaSets, RecordsOfTheWaterFrame) {
     // AX1 Z, AX2 Y, ATOM0, ATOM1, ATOM2, TP, TBL, KAP, LMX, SITESYM, CHEMCON
     const XdAtomRow o{3, 2, 4, 1, 2, 2, 1, 1, 4, 1, 0};   // AT1 = DUM1: nat + 1
     const XdAtomRow h2{3, 2, 1, 3, 2, 2, 1, 2, 4, 1, 2};
-    EXPECT_EQ(f.r.frames.xd_atom_row[1], o);
-    EXPECT_EQ(f.r.frames.xd_atom_row[3], h2);
+    EXPECT_EQ(xd_atom_row(f.r, 1), o);
+    EXPECT_EQ(xd_atom_row(f.r, 3), h2);
 
     // Free-atom populations, scaled by the occupancy; the sets get 1.0 and their table.
     EXPECT_FLOAT_EQ(f.r.frames.valence_population[1], 3.0f);
@@ -270,10 +273,10 @@ TEST(KappaSets, SymmetryImageTargetBecomesADummy) {
     // X to the image, Y to the origin dummy (DUM1); the image then becomes DUM2.
     EXPECT_EQ(r.frames.dummy_count, 2);
     EXPECT_EQ(r.frames.dummy_xyz[2], AnyPosition(Fractional{0.299f, 0.1f, 0.1f}));
-    EXPECT_EQ(r.frames.xd_atom_row[1].target1, 1 + 2);
-    EXPECT_EQ(r.frames.xd_atom_row[1].target2, 1 + 1);
+    EXPECT_EQ(r.frames.final_frame[1].target1, 1 + 2);
+    EXPECT_EQ(r.frames.final_frame[1].target2, 1 + 1);
     EXPECT_EQ(atom_table_line(r.structure, r.frames, 1).substr(9, 8), "DUM2    ");
-    EXPECT_EQ(r.frames.mopro_axes[1].substr(0, 15), "XY   D2        ");
+    EXPECT_EQ(mopro_axes_line(r, 1).substr(0, 15), "XY   D2        ");
     auto l = f.file("kova.out");
     bool said = false;
     for (const auto& line : l)

@@ -30,7 +30,6 @@ TEST(MoproFiles, AtomRecords) {
     test::Writer w;
     test::RunRecords& r = w.r;
     w.atom(7, "C(12)", {0.1f, 0.2f, 0.3f});
-    r.frames.mopro_axes[7] = pad("XY  C(12)  C(11) ...", 90);
     r.structure.uij[7] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
     r.frames.valence_population[7] = 4.0f;
     w.plm(7, 1, 1, 0.1f);
@@ -46,15 +45,30 @@ TEST(MoproFiles, AtomRecords) {
     // "H1" from a Cartesian file: its element part is "H1", so it is written as a heavy atom
     w.atom(1000, "H1", {0.0f, 0.0f, 0.0f});
     r.frames.valence_population[1000] = 1.0f;
+    // The frames: targets are atoms 1..1000 or 1000 + k for dummy k; 0 names no target.
+    r.ensure_dummies(12);
+    r.frames.dummy_count = 12;
+    for (int k = 1; k <= 12; ++k) r.frames.dummy_label[k] = pad(test::numbered("DUM", k), 6);
+    r.frames.final_frame[7] = FinalFrame{'X', 'Y', 8, 1000 + 12};
+    r.frames.kappa_set[7] = 3;
+    r.frames.final_frame[8] = FinalFrame{'Z', 'Y', 7, 1000};
+    r.frames.kappa_set[8] = 12345;  // fills its 5 columns
+    r.frames.final_frame[1000] = FinalFrame{'X', 'Y', 1000 + 1, 0};
+    r.frames.kappa_set[1000] = 1;
     r.io.create(Files::mopro_parameters, "mopro_kova.par");
     write_mopro_atom(r.io, r, 7);
     write_mopro_atom(r.io, r, 8);
     write_mopro_atom(r.io, r, 1000);
     const std::string blank10(10, ' ');
+    // The axes line: AX1 AX2, 3 blanks, the two target names in 10 (a dummy's "UM" and the
+    // brackets out) each followed by 3 blanks, " QUA " for a label "H(...)" else " HEX ",
+    // 3 blanks, " K" and the kappa set in 5, "   V0  M0  Q0", padded to 90.
+    const std::string b3 = "   ", tail = "   V0  M0  Q0";
     const std::vector<std::string> want = {
         "ATOM   7 C12       MOL   1    0.100000    0.200000    0.300000 1.000  1 C" +
             std::string(9, ' '),
-        pad("XY  C(12)  C(11) ...", 90),
+        pad("XY" + b3 + "H1        " + b3 + "D12       " + b3 + " HEX " + b3 + " K3    " + tail,
+            90),
         "UANI     0.012300  0.011100  0.022200  0.001000 -0.002000  0.003000",
         // Pv P00 | P11 P1-1 P10 P20 P21 P2-1 P22 P2-2
         " 4.00000 0.00000  0.100  0.000  0.000  0.000  0.000  0.000  0.000  -.123",
@@ -65,14 +79,15 @@ TEST(MoproFiles, AtomRecords) {
         "",
         "ATOM   8 H1        MOL   1    0.200000    0.300000    0.400000 0.500  1 H" +
             std::string(9, ' '),
-        std::string(90, ' '),
+        pad("ZY" + b3 + "C12       " + b3 + "H1        " + b3 + " QUA " + b3 + " K12345" + tail,
+            90),
         "UISO     0.050000",
         " 1.00000 0.00000  0.000  0.000  0.120  0.000  0.000  0.000  0.000  0.000",
         "",
         // an atom number above 999 is written in full: the record grows by one column
         "ATOM 1000 H1        MOL   1    0.000000    0.000000    0.000000 1.000  1 H1" +
             std::string(8, ' '),
-        std::string(90, ' '),
+        pad("XY" + b3 + "D1        " + b3 + blank10 + b3 + " HEX " + b3 + " K1    " + tail, 90),
         "UANI     0.000000  0.000000  0.000000  0.000000  0.000000  0.000000",
         " 1.00000 0.00000  0.000  0.000  0.000  0.000  0.000  0.000  0.000  0.000",
         "  0.000  0.000  0.000  0.000  0.000  0.000  -.000",
@@ -210,8 +225,8 @@ TEST(MoproFiles, SymmetryLinesOfTheFramedAtoms) {
         ++i;
         w.atom(i, test::numbered("C(", i) + ")", {});
         r.structure.site_symmetry[static_cast<std::size_t>(i)] = pad(c.sitesym, 5);
-        r.frames.frame_axes[static_cast<std::size_t>(i)].axis1 = c.axis1;
-        r.frames.frame_axes[static_cast<std::size_t>(i)].axis2 = c.axis2;
+        r.frames.final_frame[static_cast<std::size_t>(i)].axis1 = c.axis1;
+        r.frames.final_frame[static_cast<std::size_t>(i)].axis2 = c.axis2;
         if (c.want) want.push_back("SYMPLM  " + std::string(c.want) + " " +
                                    pad(test::numbered("C", i), 10) + " 1");
     }

@@ -13,26 +13,30 @@ namespace {
 
 const std::string kRule(80, '-');
 
-// Two atoms, one dummy, two kappa sets; the files the run has open before the section.
+// Two atoms, one dummy, two kappa sets; the files the run has open before the section. Both
+// atoms point X at each other and Y at the dummy (number 2 + 1).
 void structure(test::Writer& w) {
     test::RunRecords& r = w.r;
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
+    r.structure.adp_order[1] = 2;
     r.structure.scattering_table[1] = 1;
-    r.frames.xd_atom_row[1] = XdAtomRow{1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};
+    r.frames.kappa_set[1] = 1;
+    r.frames.final_frame[1] = FinalFrame{'X', 'Y', 2, 3};
     r.structure.uij[1] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
     r.frames.valence_population[1] = 4.0f;
     w.plm(1, 3, -3, 0.05f);
-    r.frames.mopro_axes[1] = pad("XY  C(1) H(1) DUM1", 90);
     w.atom(2, "H(1)", {0.2f, 0.3f, 0.4f}, 0.5f);
+    r.structure.adp_order[2] = 1;
     r.structure.scattering_table[2] = 2;
-    r.frames.xd_atom_row[2] = XdAtomRow{1, 2, 1, 2, 3, 1, 2, 2, 2, 0, 0};
+    r.frames.kappa_set[2] = 2;
+    r.frames.final_frame[2] = FinalFrame{'X', 'Y', 1, 3};
     r.structure.uij[2][0] = 0.05f;
     r.frames.valence_population[2] = 0.5f;
     w.plm(2, 1, 0, 0.06f);
-    r.frames.mopro_axes[2] = pad("Z   H(1) C(1)", 90);
     r.frames.mopro_similarity[2] = pad("! CONPVM H(1) H(0)", 90);
     r.ensure_dummies(1);
     r.frames.dummy_count = 1;
+    r.frames.dummy_label[1] = pad("DUM1", 6);
     r.frames.dummy_xyz[1] = Fractional{0.5f, 0.5f, 0.5f};
     r.ensure_kappa_sets(2);
     r.frames.kappa_count = 2;
@@ -82,12 +86,14 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
         "  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000",
         "  0.000000  0.000000  0.000000  0.000000  0.000000  0.000000",
         "     0.500000     0.500000     0.500000",
-        "C(1)      1  2    2    1    3      2    1    1    4    1    0  0.10000  0.20000  0.30000  1.0000",
+        "C(1)      1  2    2    1    3      2    1    1    4    1    0  0.10000  0.20000  0.30000  "
+        "1.0000",
         "  0.012300  0.011100  0.022200  0.001000 -0.002000  0.003000",
         "  4.0000" + z + z + z + z + z + z + z + z + z,
         z + z + z + z + z + z + "  0.0500" + z + z + z,
         z + z + z + z + z + z,
-        "H(1)      1  2    1    2    3      1    2    2    2    0    0  0.20000  0.30000  0.40000  0.5000",
+        "H(1)      1  2    1    2    3      1    2    2    4    1    0  0.20000  0.30000  0.40000  "
+        "0.5000",
         "  0.050000  0.000000  0.000000  0.000000  0.000000  0.000000",
         "  0.5000" + z + z + z + "  0.0600" + z + z + z + z + z,
         z + z + z + z + z + z + z + z + z + z,
@@ -117,7 +123,8 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
         "ATOMS    2",
         "",
         "ATOM   1 C1        MOL   1    0.100000    0.200000    0.300000 1.000  1 C         ",
-        pad("XY  C(1) H(1) DUM1", 90),
+        // AX1 AX2, the targets' MoPro names in 10 after 3 blanks each, the kind, the set
+        pad("XY   H1           D1            HEX     K1       V0  M0  Q0", 90),
         "UANI     0.012300  0.011100  0.022200  0.001000 -0.002000  0.003000",
         " 4.00000 0.00000  0.000  0.000  0.000  0.000  0.000  0.000  0.000  0.000",
         "  0.000  0.000  0.000  0.000  0.000  0.000  -.050",
@@ -125,7 +132,7 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
         "",
         // Pv 0.5 and P(1,0) 0.06 stored for occupancy 0.5
         "ATOM   2 H1        MOL   1    0.200000    0.300000    0.400000 0.500  1 H         ",
-        pad("Z   H(1) C(1)", 90),
+        pad("XY   C1           D1            QUA     K2       V0  M0  Q0", 90),
         "UISO     0.050000",
         " 1.00000 0.00000  0.000  0.000  0.120  0.000  0.000  0.000  0.000  0.000",
         "",

@@ -31,12 +31,9 @@ std::string numbers(int from, int to) {
 void stand_in_frame(Records& r, int i) {
     const int n = r.structure.atom_count;
     const auto u = static_cast<std::size_t>(i);
-    r.frames.frame_axes[u] = FrameAxes{'X', 'Y', r.structure.label[u % n + 1],
-                                       r.structure.label[(u + 1) % n + 1]};
-    XdAtomRow& row = r.frames.xd_atom_row[u];
-    row.adp_order = 2;
-    row.scattering_table = 1;
-    row.kappa_set = r.frames.kappa_set[u];
+    r.frames.final_frame[u] = FinalFrame{'X', 'Y', i % n + 1, (i + 1) % n + 1};
+    r.structure.adp_order[u] = 2;
+    r.structure.scattering_table[u] = 1;
 }
 
 // The frame analysis between the files' steps of the road: kova.ang made first, each atom

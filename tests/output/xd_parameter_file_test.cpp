@@ -59,8 +59,11 @@ TEST(XdParameterFile, AtomGroups) {
     test::Writer w;
     test::RunRecords& r = w.r;
     w.atom(1, "C(1)", {0.1f, 0.2f, 0.3f});
-    // ATOM2 3 = dummy 1 of 2 atoms
-    r.frames.xd_atom_row[1] = XdAtomRow{1, 2, 2, 1, 3, 2, 1, 1, 4, 1, 0};
+    // X towards atom 2, Y towards dummy 1 (3 of 2 atoms); TP 2, TBL 1, KAP 1
+    r.frames.final_frame[1] = FinalFrame{'X', 'Y', 2, 3};
+    r.structure.adp_order[1] = 2;
+    r.structure.scattering_table[1] = 1;
+    r.frames.kappa_set[1] = 1;
     r.structure.uij[1] = {0.0123f, 0.0111f, 0.0222f, 0.001f, -0.002f, 0.003f};
     r.frames.valence_population[1] = 4.0f;
     w.plm(1, 1, 1, 0.1f);
@@ -71,12 +74,19 @@ TEST(XdParameterFile, AtomGroups) {
     // stored populations carry the occupancy: a carbon at 0.5 has Pv 2.0
     w.atom(2, "C(2)", {1000.0f, -99.99999f, -100.0f}, 0.5f);
     r.frames.valence_population[2] = 2.0f;
+    // Z towards atom 1, X towards dummy 1; TP 1, TBL 2, KAP 1, taken from atom 1 (CHEMCON)
+    r.frames.final_frame[2] = FinalFrame{'Z', 'X', 1, 3};
+    r.structure.adp_order[2] = 1;
+    r.structure.scattering_table[2] = 2;
+    r.frames.kappa_set[2] = 1;
+    r.frames.equivalent_atom[2] = 1;
     r.io.create(r.files.xd_parameters, "xd_kova.inp");
     write_xd_parameter_atom(r.io, r, 1);
     write_xd_parameter_atom(r.io, r, 2);
     const std::vector<std::string> want = {
         //  label  AX1AX2 ATOM0 ATOM1 ATOM2     TP  TBL  KAP  LMX  SYM  CHEM      x        y z occ
-        "C(1)      1  2    2    1    3      2    1    1    4    1    0  0.10000  0.20000  0.30000  1.0000",
+        "C(1)      1  2    2    1    3      2    1    1    4    1    0  0.10000  0.20000  0.30000  "
+        "1.0000",
         "  0.012300  0.011100  0.022200  0.001000 -0.002000  0.003000",
         // Pv P00 P11 P1-1 P10 P20 P21 P2-1 P22 P2-2
         "  4.0000  0.0000  0.1000  0.0000  0.0700  0.0000  0.0000  0.0000  0.0000  0.0000",
@@ -84,8 +94,9 @@ TEST(XdParameterFile, AtomGroups) {
         "  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0500  0.0000  0.0000  0.0000",
         // P42 P4-2 P43 P4-3 P44 P4-4
         "  0.0000  0.0000  0.0000 -0.0200  0.3000  0.0000",
-        // F9.5 has no room for 1000 or -100
-        "C(2)      0  0    0    0    0      0    0    0    0    0    0*********-99.99999*********  0.5000",
+        // LMX 4 and SITESYM 1 for every atom; F9.5 has no room for 1000 or -100
+        "C(2)      3  1    1    2    3      1    2    1    4    1    1*********-99.99999*********  "
+        "0.5000",
         kZero6,
         "  2.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000",
         "  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000",

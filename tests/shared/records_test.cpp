@@ -85,10 +85,9 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
         const std::vector<std::string>& slots;
         std::size_t width;
     } texts[] = {
-        {"label", r.structure.label, 8},    {"sitesym", r.structure.site_symmetry, 5},
+        {"label", r.structure.label, 8},           {"sitesym", r.structure.site_symmetry, 5},
         {"reslab", r.structure.residue_label, 17}, {"resatm", r.structure.residue_atom, 10},
-        {"exname", r.frames.group_name, 40}, {"mopro", r.frames.mopro_axes, 90},
-        {"mcon", r.frames.mopro_similarity, 90},
+        {"exname", r.frames.group_name, 40},       {"mcon", r.frames.mopro_similarity, 90},
     };
     for (const Text& t : texts) {
         ASSERT_EQ(t.slots.size(), 41u) << t.name;
@@ -99,15 +98,41 @@ TEST(Records, GrownAtomSlotsHoldTheirInitialValues) {
         EXPECT_EQ(r.structure.occupancy[i], 1.0f) << i;
         EXPECT_EQ(r.structure.atomic_number[i] + r.structure.adp_order[i] +
                       r.topology.source_atom[i] + r.frames.kappa_set[i] +
-                      r.structure.type_atomic_number[i] + r.frames.xd_atom_row[i].equivalent_atom,
+                      r.structure.type_atomic_number[i] + r.frames.equivalent_atom[i] +
+                      r.frames.final_frame[i].target1 + r.frames.final_frame[i].target2,
                   0)
             << i;
         EXPECT_EQ(r.structure.frac[i], (Vec3f{0, 0, 0})) << i;
-        EXPECT_EQ(r.frames.frame_axes[i].target2, std::string(8, ' ')) << i;
+        EXPECT_EQ(r.frames.final_frame[i].axis1, ' ') << i;
+        EXPECT_EQ(r.frames.final_frame[i].axis2, ' ') << i;
         EXPECT_EQ(r.frames.plm[i][4][8], 0.0f) << i;
         EXPECT_EQ(r.topology.neighbours[i].count, 0) << i;
         EXPECT_TRUE(r.topology.neighbours[i].atom.empty()) << i;
     }
+}
+
+// A frame target's number names its label: atoms 1..atom_count, then dummy k as
+// atom_count + k, blanks for 0 or a number past the dummies. An atom may carry a dummy's label;
+// its number still names the atom.
+TEST(Records, FrameTargetLabelsFollowFromTheNumbers) {
+    Records r;
+    r.ensure_atoms(3);
+    r.structure.atom_count = 3;
+    r.structure.label[1] = "C(1)    ";
+    r.structure.label[2] = "DUM1    ";
+    r.structure.label[3] = "H(2)";  // as short as a reader may leave it
+    r.ensure_dummies(2);
+    r.frames.dummy_count = 2;
+    r.frames.dummy_label[1] = "DUM1  ";
+    r.frames.dummy_label[2] = "DUM2  ";
+    struct Case {
+        int number;
+        const char* want;
+    };
+    for (const Case c : {Case{1, "C(1)    "}, Case{2, "DUM1    "}, Case{3, "H(2)    "},
+                         Case{4, "DUM1    "}, Case{5, "DUM2    "}, Case{0, "        "},
+                         Case{6, "        "}})
+        EXPECT_EQ(frame_target_label(r.structure, r.frames, c.number), c.want) << c.number;
 }
 
 // One routine sets an atom's position: the kind given is kept as given and the other kind

@@ -202,6 +202,20 @@ TEST(KeyedSearch, FromTheReadPositionIgnoringCase) {
     EXPECT_FALSE(search_keyed_line(in, "SYM"));
 }
 
+TEST(Labels, DummyNamesLoseTheirFirstUm) {
+    struct Case {
+        const char* in;
+        const char* want;
+    };
+    for (Case c : {Case{"DUM7", "D7        "},
+                   {"DUM123", "D123      "},
+                   {"  C(1)", "C(1)      "},
+                   {"XUMUM", "XUM       "},
+                   {"", "          "}}) {
+        EXPECT_EQ(strip_um(pad(c.in, 10)), c.want) << c.in;
+    }
+}
+
 TEST(Labels, CutSqueezeAndLengths) {
     std::string a = "N(3)";
     cut_at_bracket(a);

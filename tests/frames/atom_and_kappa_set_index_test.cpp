@@ -1,28 +1,29 @@
 // The lookup tables of the frame analysis: axis targets by label (the last atom of a label, a
 // dummy before an atom of the same label, 0 for a label that names neither), the first earlier
 // equivalent atom, and the free-atom kappa sets as the writes through the index leave them.
+#include "frames/atom_and_kappa_set_index.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "frame_fixture.hpp"
 #include "frames/dummies.hpp"
-#include "frames/frame_index.hpp"
 
 namespace kova {
 namespace {
 
-TEST(FrameIndex, TargetNumberByLabel) {
+TEST(AtomAndKappaSetIndex, TargetNumberByLabel) {
     test::FrameRecords f(6);
     const char* labels[] = {"C1", "O1", "C1", "DUM1", "H1A", ""};
     for (int i = 1; i <= 6; ++i) f.atom(i, labels[i - 1], 6);
     test::RunRecords& r = f.r;
-    FrameIndex index(r);
+    AtomAndKappaSetIndex index(r);
     struct Case {
         const char* label;
         int want;
     };
-    const Case before[] = {{"C1      ", 3}, {"C1", 3}, {"O1", 2}, {"H1A     ", 5}, {"DUM1", 4},
+    const Case before[] = {{"C1      ", 3}, {"C1", 3},  {"O1", 2}, {"H1A     ", 5}, {"DUM1", 4},
                            {"C", 0},        {"C1A", 0}, {"N1", 0}, {"        ", 6}};
     for (const auto& c : before)
         EXPECT_EQ(target_number(r, index, c.label), c.want) << '"' << c.label << '"';
@@ -43,7 +44,7 @@ TEST(FrameIndex, TargetNumberByLabel) {
 
 // Four carbon atoms with two hydrogen neighbours each, told apart by their site symmetry and
 // group; the tables answer as the scans over the earlier atoms do, also for a new pass.
-TEST(FrameIndex, FirstEquivalentAtomOfTheEarlierOnes) {
+TEST(AtomAndKappaSetIndex, FirstEquivalentAtomOfTheEarlierOnes) {
     test::FrameRecords f(6);
     test::RunRecords& r = f.r;
     for (int i = 1; i <= 4; ++i) f.atom(i, test::numbered("C", i), 6);
@@ -56,7 +57,7 @@ TEST(FrameIndex, FirstEquivalentAtomOfTheEarlierOnes) {
     const char* symmetry[] = {"", "mm2", "m", "mm2", "mm2"};
     for (int i = 1; i <= 4; ++i) r.structure.site_symmetry[i] = pad(symmetry[i], 5);
     r.frames.group_name[4] = pad("KETONE", 40);
-    FrameIndex index(r);
+    AtomAndKappaSetIndex index(r);
 
     EXPECT_EQ(first_equivalent(r.io, r, index, 2), 0);  // site symmetry m, not mm2
     EXPECT_EQ(first_equivalent(r.io, r, index, 3), 1);  // the neighbours' order does not count
@@ -82,7 +83,7 @@ TEST(FrameIndex, FirstEquivalentAtomOfTheEarlierOnes) {
 // Sets of table 1: set 1 with kappa 1.02, set 3 free; set 2 of table 2 free. The index takes
 // the sets as they stand when it is made, and each change written through it; a set beyond
 // frames.kappa_count has no values yet, and counts again once kappa_count reaches it.
-TEST(FrameIndex, FreeKappaSetsFollowTheWritesThroughTheIndex) {
+TEST(AtomAndKappaSetIndex, FreeKappaSetsFollowTheWritesThroughTheIndex) {
     test::FrameRecords f(1);
     test::RunRecords& r = f.r;
     r.ensure_kappa_sets(3);
@@ -93,7 +94,7 @@ TEST(FrameIndex, FreeKappaSetsFollowTheWritesThroughTheIndex) {
         r.frames.kappa_table[k] = table[k];
         r.frames.kappa[k] = {0.0f, kappa[k], 1.0f};
     }
-    FrameIndex index(r);
+    AtomAndKappaSetIndex index(r);
     EXPECT_EQ(free_kappa_set(r, index, 1), 3);
     EXPECT_EQ(free_kappa_set(r, index, 2), 2);
     EXPECT_EQ(free_kappa_set(r, index, 3), 0);

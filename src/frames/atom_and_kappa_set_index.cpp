@@ -3,7 +3,7 @@
 // routine with listing lines of its own (the equivalence test at VERBOSE 3), the scan itself
 // runs, since its listing is part of the result. An atom is entered when a later atom first
 // asks about it: by then its framing is over and its data stay as they are.
-#include "frames/frame_index.hpp"
+#include "frames/atom_and_kappa_set_index.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -92,12 +92,12 @@ bool free_atom_kappas(const Records& r, int k, int table) {
 
 }  // namespace
 
-FrameIndex::FrameIndex(const Records& r) {
+AtomAndKappaSetIndex::AtomAndKappaSetIndex(const Records& r) {
     const int sets = static_cast<int>(std::min(r.frames.kappa_table.size(), r.frames.kappa.size()));
     for (int k = 1; k < sets; ++k) note_set(r, k);
 }
 
-void FrameIndex::follow_atoms(const Records& r) {
+void AtomAndKappaSetIndex::follow_atoms(const Records& r) {
     if (atom_count_ == r.structure.atom_count) return;
     atom_count_ = r.structure.atom_count;
     last_atom_.clear();
@@ -105,7 +105,7 @@ void FrameIndex::follow_atoms(const Records& r) {
     equivalents_ = FirstAtomByKey{};
 }
 
-std::size_t FrameIndex::label_slot(const Records& r, std::string_view label) const {
+std::size_t AtomAndKappaSetIndex::label_slot(const Records& r, std::string_view label) const {
     const std::size_t mask = last_atom_.size() - 1;
     for (std::size_t s = label_hash(label) & mask;; s = (s + 1) & mask) {
         const int j = last_atom_[s];
@@ -113,7 +113,7 @@ std::size_t FrameIndex::label_slot(const Records& r, std::string_view label) con
     }
 }
 
-void FrameIndex::index_labels(const Records& r) {
+void AtomAndKappaSetIndex::index_labels(const Records& r) {
     const int atom_count = std::max(r.structure.atom_count, 0);
     last_atom_.assign(std::bit_ceil(2 * static_cast<std::size_t>(atom_count) + 2), 0);
     for (int j = 1; j <= atom_count; ++j) {
@@ -122,7 +122,7 @@ void FrameIndex::index_labels(const Records& r) {
     }
 }
 
-void FrameIndex::note_set(const Records& r, int k) {
+void AtomAndKappaSetIndex::note_set(const Records& r, int k) {
     if (auto it = listed_under_.find(k); it != listed_under_.end()) {
         free_sets_[it->second].erase(k);
         listed_under_.erase(it);
@@ -134,7 +134,7 @@ void FrameIndex::note_set(const Records& r, int k) {
     listed_under_[k] = table;
 }
 
-int target_number(const Records& r, FrameIndex& index, std::string_view label) {
+int target_number(const Records& r, AtomAndKappaSetIndex& index, std::string_view label) {
     const std::string t = trim(label);
     if (t.size() > 3 && t.compare(0, 3, "DUM") == 0 && t.size() <= 3 + 9) {
         bool digits = true;
@@ -150,7 +150,7 @@ int target_number(const Records& r, FrameIndex& index, std::string_view label) {
     return index.last_atom_[index.label_slot(r, t)];
 }
 
-int first_h_equivalent(const Records& r, FrameIndex& index, int i) {
+int first_h_equivalent(const Records& r, AtomAndKappaSetIndex& index, int i) {
     index.follow_atoms(r);
     const FirstAtomByKey& table =
         keys_before(index.hydrogen_sets_, i, [&r](int j) { return hydrogen_set_key(r, j); });
@@ -158,7 +158,7 @@ int first_h_equivalent(const Records& r, FrameIndex& index, int i) {
     return it == table.first.end() ? 0 : it->second;
 }
 
-int first_equivalent(Io& io, const Records& r, FrameIndex& index, int i) {
+int first_equivalent(Io& io, const Records& r, AtomAndKappaSetIndex& index, int i) {
     auto scan = [&io, &r, i] {
         for (int j = 1; j < i; ++j)
             if (atoms_equivalent(io, r, i, j, kappa_set_checks)) return j;
@@ -175,7 +175,7 @@ int first_equivalent(Io& io, const Records& r, FrameIndex& index, int i) {
     return scan();  // the key and the test disagree: trust the test
 }
 
-int free_kappa_set(const Records& r, FrameIndex& index, int table) {
+int free_kappa_set(const Records& r, AtomAndKappaSetIndex& index, int table) {
     const auto it = index.free_sets_.find(table);
     if (it == index.free_sets_.end()) return 0;
     // In ascending order: the first set that has been given values decides, and none after a
@@ -188,12 +188,12 @@ int free_kappa_set(const Records& r, FrameIndex& index, int table) {
     return 0;
 }
 
-void set_kappa_table(Records& r, FrameIndex& index, int k, int table) {
+void set_kappa_table(Records& r, AtomAndKappaSetIndex& index, int k, int table) {
     r.frames.kappa_table[static_cast<std::size_t>(k)] = table;
     index.note_set(r, k);
 }
 
-void set_kappas(Records& r, FrameIndex& index, int k, float kappa, float kappa_prime) {
+void set_kappas(Records& r, AtomAndKappaSetIndex& index, int k, float kappa, float kappa_prime) {
     auto& set = r.frames.kappa[static_cast<std::size_t>(k)];
     set[1] = kappa;
     set[2] = kappa_prime;

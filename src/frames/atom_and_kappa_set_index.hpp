@@ -29,9 +29,9 @@ struct FirstAtomByKey {
 // read, and the equivalence data of an atom when a later atom first asks about it, when its
 // framing is over and its data stay as they are. The questions fill the tables, so they take
 // the index non-const.
-class FrameIndex {
+class AtomAndKappaSetIndex {
 public:
-    explicit FrameIndex(const Records& r);
+    explicit AtomAndKappaSetIndex(const Records& r);
 
 private:
     // The tables of the atoms, made afresh when other atoms have been read.
@@ -54,30 +54,31 @@ private:
     std::map<int, std::set<int>> free_sets_;  // scattering table -> free-atom sets
     std::map<int, int> listed_under_;         // set -> table it is listed under
 
-    friend int target_number(const Records& r, FrameIndex& index, std::string_view label);
-    friend int first_h_equivalent(const Records& r, FrameIndex& index, int i);
-    friend int first_equivalent(Io& io, const Records& r, FrameIndex& index, int i);
-    friend int free_kappa_set(const Records& r, FrameIndex& index, int table);
-    friend void set_kappa_table(Records& r, FrameIndex& index, int k, int table);
-    friend void set_kappas(Records& r, FrameIndex& index, int k, float kappa, float kappa_prime);
+    friend int target_number(const Records& r, AtomAndKappaSetIndex& index, std::string_view label);
+    friend int first_h_equivalent(const Records& r, AtomAndKappaSetIndex& index, int i);
+    friend int first_equivalent(Io& io, const Records& r, AtomAndKappaSetIndex& index, int i);
+    friend int free_kappa_set(const Records& r, AtomAndKappaSetIndex& index, int table);
+    friend void set_kappa_table(Records& r, AtomAndKappaSetIndex& index, int k, int table);
+    friend void set_kappas(Records& r, AtomAndKappaSetIndex& index, int k, float kappa,
+                           float kappa_prime);
 };
 
 // Number of an axis target: the last atom read (1..structure.atom_count) of that label, or
 // structure.atom_count + k for dummy k (a dummy label wins over an atom of the same label);
 // 0 when neither.
-int target_number(const Records& r, FrameIndex& index, std::string_view label);
+int target_number(const Records& r, AtomAndKappaSetIndex& index, std::string_view label);
 
 // The first atom before atom i whose hydrogen kappa-set data equal those of atom i, or 0.
-int first_h_equivalent(const Records& r, FrameIndex& index, int i);
+int first_h_equivalent(const Records& r, AtomAndKappaSetIndex& index, int i);
 // The first atom before atom i that the equivalence test of the kappa sets accepts, or 0; from
 // VERBOSE 3 the tests themselves are made, since they list what they compare.
-int first_equivalent(Io& io, const Records& r, FrameIndex& index, int i);
+int first_equivalent(Io& io, const Records& r, AtomAndKappaSetIndex& index, int i);
 // The first kappa set 1..frames.kappa_count of scattering table `table` whose kappa and
 // kappa' are 1.0 within 0.0001, or 0.
-int free_kappa_set(const Records& r, FrameIndex& index, int table);
+int free_kappa_set(const Records& r, AtomAndKappaSetIndex& index, int table);
 // The scattering table (frames.kappa_table) of kappa set k, in the records and the index.
-void set_kappa_table(Records& r, FrameIndex& index, int k, int table);
+void set_kappa_table(Records& r, AtomAndKappaSetIndex& index, int k, int table);
 // The kappa and kappa' (frames.kappa) of kappa set k, in the records and the index.
-void set_kappas(Records& r, FrameIndex& index, int k, float kappa, float kappa_prime);
+void set_kappas(Records& r, AtomAndKappaSetIndex& index, int k, float kappa, float kappa_prime);
 
 }  // namespace kova
