@@ -24,7 +24,6 @@ constexpr float image_dist = 0.001f;  // Å, at most this far is "on the image"
 constexpr double dummy_cell = 0.5;
 constexpr double image_cell = 1.0;
 
-
 // How far from a point a grid query must reach for the points that a test of `limit` (Å) on
 // the single-precision distance can accept: a little slack for the rounding of that distance.
 double reach(float limit) { return static_cast<double>(limit) * (1.0 + 1e-5) + 1e-6; }

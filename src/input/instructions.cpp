@@ -751,10 +751,6 @@ void list_options(Io& io, int listing, const Options& options, const Elements& e
     list_covalent_radii(io, listing, elements);
 }
 
-bool starts_with(std::string_view line, std::string_view key) {
-    return line.substr(0, key.size()) == key;
-}
-
 // A value of a fragment line that does not read ends the run only when the rescaling comes to
 // it; the first such NFRAG or CHFRAG line is the one it meets.
 void note_unreadable(FragmentLines& lines, int record, std::string expected) {
@@ -800,14 +796,14 @@ void read_atom_line(std::string line, FragmentLines& lines) {
 void read_fragment_line(std::string_view text, int record, FragmentLines& lines) {
     std::string line(text);
     upper_case(line);
-    if (starts_with(line, "NFRAG")) {
+    if (line.starts_with("NFRAG")) {
         if (ListReader(std::string_view(line).substr(5)).get(lines.count) != ReadStatus::ok)
             note_unreadable(lines, record,
                             "expected the number of fragments after NFRAG, found \"" +
                                 trim(line) + "\"");
-    } else if (starts_with(line, "FRAG")) {
+    } else if (line.starts_with("FRAG")) {
         read_atom_line(std::move(line), lines);
-    } else if (starts_with(line, "CHFRAG")) {
+    } else if (line.starts_with("CHFRAG")) {
         read_charge_line(line, record, lines);
     }
 }

@@ -12,7 +12,6 @@
 
 namespace kova {
 
-
 // One card of the file: the text with any "!" comment removed, upper-cased, its "="
 // continuation records joined on; `name` is the first word as read (case kept).
 struct ShelxCard {

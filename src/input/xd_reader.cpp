@@ -24,7 +24,6 @@ namespace kova {
 
 namespace {
 
-
 // Next raw record of the parameter file, no comment test; end of file is unguarded.
 std::string raw_record(Io& io, const char* what) {
     InFile& f = io.in(Files::xd_parameters_input);

@@ -5,7 +5,6 @@
 
 namespace kova {
 
-
 void write_fixedh_atom(Io& io, const Records& r, int i);  // the record of atom i
 
 }  // namespace kova

@@ -6,7 +6,6 @@
 
 namespace kova {
 
-
 // True when a group picture was drawn: only then is group.ang written, so that otherwise an
 // earlier run's file stays as it was.
 bool has_group_ang(const Records& r);

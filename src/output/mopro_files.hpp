@@ -11,7 +11,6 @@
 
 namespace kova {
 
-
 void write_mopro_head(Io& io);    // head of mopro_kova.par
 // For SHELX input, after the head of mopro_kova.par: a CELL line for each CELL card, the
 // symmetry block and the fixed scale, extinction and solvent lines.

@@ -30,7 +30,6 @@ constexpr int max_free_vars = 200;
 // P(l,m), l = 0..4, m = -4..4: plm[l][m + 4]
 using Plm = std::array<std::array<float, 9>, 5>;
 
-
 // RINGS: the ring search.
 struct RingSearch {
     int min_size = 0, max_size = 0;  // ring sizes searched

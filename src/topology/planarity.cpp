@@ -227,7 +227,6 @@ bool tridiagonal_eigen(int n, float d[3], float e[3], Matrix3& z) {
     return true;
 }
 
-
 // The atoms of the list that the records hold: those past the first `count`, or outside the
 // records, are left out rather than read.
 std::vector<int> atoms_held(const Records& r, int count, const std::vector<int>& atoms) {

@@ -75,7 +75,6 @@ TEST(DatabankRun, AlanineWithTwoChargedFragments) {
     EXPECT_NE(mopro.find("\n 0.86250 "), std::string::npos);
 }
 
-
 // Standard input that does `first` when the run first reads from it, then gives `answers`.
 class InputThatActsFirst : public std::streambuf {
 public:

@@ -108,7 +108,6 @@ TEST(CellErrors, StopThroughFatalError) {
     }
 }
 
-
 // A 10 Å cubic cell; atoms get their Cartesian positions from their fractional ones.
 struct OccCase {
     const char* what;

@@ -355,7 +355,6 @@ TEST(Instructions, MissingInputNames) {
     }
 }
 
-
 // The fragment lines of the rescaling are taken with the other lines, by their own rules:
 // keyword in column 1 in any case, TAB as a blank, FRAG's columns 1-4 blanked and every word
 // left an integer, CHFRAG's text words passed over. A value that does not read stops nothing

@@ -469,8 +469,7 @@ TEST(NeighbourIndex, MovedAtomsAreFound) {
 
 // move_atom changes both coordinates of crystal input (through the cell), the Cartesian ones
 // of Cartesian input (whose fractional ones are 0, as the readers give them), and nothing for
-// an atom beyond the slots. Cell 8 x 8 x 8 Å, so
-// that the fractional coordinates are exact.
+// an atom beyond the slots. Cell 8 x 8 x 8 Å, so that the fractional coordinates are exact.
 TEST(NeighbourIndex, MoveAtomMovesTheAtomInTheRecords) {
     for (const bool crystal : {true, false}) {
         SCOPED_TRACE(crystal);
