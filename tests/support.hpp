@@ -170,7 +170,7 @@ struct WorkspaceSetup {
 
 // The records and channels of a run bound to a fresh directory, with the defaults set, as the
 // stage fixtures start from: `in` is standard input (the answers to prompts), `out` the
-// terminal and `errs` standard error. The channels are those of a run (`r.files`).
+// terminal and `errs` standard error. The channels are those of a run (`Files`).
 struct Workspace {
     TempDir dir;
     std::istringstream in;
@@ -179,7 +179,7 @@ struct Workspace {
 
     explicit Workspace(WorkspaceSetup setup = {}) {
         r.io.bind(dir.path(), &in, &out, setup.errors_on_terminal ? &out : &errs);
-        if (setup.listing) r.io.create(r.files.listing, "kova.out");
+        if (setup.listing) r.io.create(Files::listing, "kova.out");
     }
     // The terminal's lines so far.
     std::vector<std::string> terminal() const { return lines_of(out.str()); }

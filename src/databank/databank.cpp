@@ -382,7 +382,7 @@ DatabankQuery databank_query(const Records& r, int atom, const NeighbourList& ne
                              const PlanarSituation& planar, const HydrogenParent& parent) {
     std::string symmetry = pad(r.structure.site_symmetry[atom], 5);
     upper_case(symmetry);
-    return DatabankQuery{.listing = r.files.listing,
+    return DatabankQuery{.listing = Files::listing,
                          .verbose = r.options.verbosity >= 2,
                          .atomic_number = r.structure.atomic_number[atom],
                          .label = trim(r.structure.label[atom]),

@@ -317,8 +317,8 @@ Databank open_databank(Io& io, const Records& r) {
     std::string_view word_after = r.options.word_after_databank_name;
     // An answer that names the listing is refused as a file that does not open.
     for (;;) {
-        const bool listing = names_the_listing(io, r.files.listing, name);
-        if (!listing && io.try_open_old(r.files.databank, name)) break;
+        const bool listing = names_the_listing(io, Files::listing, name);
+        if (!listing && io.try_open_old(Files::databank, name)) break;
         io.write(terminal, "");
         // The name stands in a field of 60 columns, which a longer name overflows; why it does
         // not open follows the field.
@@ -338,8 +338,8 @@ Databank open_databank(Io& io, const Records& r) {
             name = trim(io.answer("the databank file name"));
         } while (name.empty());
     }
-    Databank databank{parse_databank_file(io.in(r.files.databank), r.files.databank), {}, {}};
-    io.close(r.files.databank);
+    Databank databank{parse_databank_file(io.in(Files::databank), Files::databank), {}, {}};
+    io.close(Files::databank);
     return databank;
 }
 

@@ -157,7 +157,7 @@ std::string entry_stop_context(const DbFile& db, const DbEntryLine& e);
 // Gives the record last read back to the next read.
 void backspace(DbReader& db);
 
-// Opens the databank file named by `options.databank_file` on `files.databank`; while the open
+// Opens the databank file named by `options.databank_file` on `Files::databank`; while the open
 // fails, asks the terminal for another name. Takes in the file that opened, under the name it
 // opened by, and closes the channel. End of input at the prompt is a run-time error.
 Databank open_databank(Io& io, const Records& r);

@@ -146,7 +146,7 @@ float ask_net_charge(Io& io, int listing, int f) {
 void write_fragment_table(Io& io, const Records& r, const FragmentPopulations& fragment,
                           const std::vector<PopulationCorrection>& corrections,
                           const FragmentSums& sums, float target, PvScaling method) {
-    const int listing = r.files.listing;
+    const int listing = Files::listing;
     const char* sign = method == PvScaling::fraction ? "*" : method == PvScaling::sigma ? "s" : "+";
     io.write(listing, "");
     io.write(listing, "    NO  ATOM" + std::string(7, ' ') + "Occup.    Pv(DB)      Pv(free)" +
@@ -176,14 +176,14 @@ std::vector<PopulationCorrection> rescale_fragment(Io& io, const Records& r, int
                                                    const FragmentPopulations& fragment) {
     const PvScaling method = r.options.pv_scaling;
     const FragmentSums sums = sum_fragment(fragment);
-    write_sums(io, r.files.listing, sums, method);
+    write_sums(io, Files::listing, sums, method);
     const float charge =
-        lines.any_charge_line ? net_charge(lines, f) : ask_net_charge(io, r.files.listing, f);
+        lines.any_charge_line ? net_charge(lines, f) : ask_net_charge(io, Files::listing, f);
     const float target = sums.free_atom - charge;
-    io.write_to({terminal, r.files.listing}, "");
-    io.write_to({terminal, r.files.listing},
-               " Rescaling Sum-of-Pv to " + ff(target, 13, 6) + " el." + "   " + "( Charge = " +
-                   fsp(charge, 8, 3) + " el. )");
+    io.write_to({terminal, Files::listing}, "");
+    io.write_to({terminal, Files::listing}, " Rescaling Sum-of-Pv to " + ff(target, 13, 6) +
+                                                " el." + "   " + "( Charge = " + fsp(charge, 8, 3) +
+                                                " el. )");
     std::vector<PopulationCorrection> corrections = correct_fragment(fragment, target, method);
     write_fragment_table(io, r, fragment, corrections, sums, target, method);
     return corrections;
@@ -225,7 +225,7 @@ std::vector<PopulationCorrection> correct_fragment(const FragmentPopulations& fr
 }
 
 void rescale_valence_populations(Io& io, Records& r) {
-    const int listing = r.files.listing;
+    const int listing = Files::listing;
     io.write(listing, "");
     io.write(listing,
              std::string(" Using ") + pv_scaling_name(r.options.pv_scaling) +

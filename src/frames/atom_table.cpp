@@ -44,7 +44,7 @@ void show_atom_table_header(Io& io) {
 }
 
 void list_atom_start(Io& io, const Records& r, int i) {
-    const int listing = r.files.listing;
+    const int listing = Files::listing;
     std::string rec(80, '-');
     rec[0] = ' ';
     io.write(listing, "");

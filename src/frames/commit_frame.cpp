@@ -60,7 +60,7 @@ void list_kappa_table(Io& io, const Records& r, int i) {
     put_fi(line, set, 4);
     line += "  nsft=";
     put_fi(line, tbl, 4);
-    list_after_empty_line(io, r.files, line);
+    list_after_empty_line(io, line);
 }
 
 // Records what the decision found of the atom that the rest of the commit, later atoms and the
@@ -95,12 +95,12 @@ void commit_frame_and_results(Io& io, Records& r, int i, FrameDraft& f, FrameAna
     std::string line = " Symmetry = [";
     put_pad(line, r.structure.site_symmetry[i], 5);
     line += ']';
-    list_after_empty_line(io, r.files, line);
+    list_after_empty_line(io, line);
     AtomAndKappaSetIndex& index = analysis.atom_and_set_index;
     r.frames.final_frame[i] = FinalFrame{f.axis1, f.axis2, target_number(r, index, f.label1),
                                          target_number(r, index, f.label2)};
     r.frames.equivalent_atom[i] = equiv;
-    echo_atom_line(io, r.files.listing, atom_table_line(r.structure, r.frames, i));
+    echo_atom_line(io, Files::listing, atom_table_line(r.structure, r.frames, i));
     if (equiv != 0) r.frames.mopro_similarity[i] = similarity(r, i, equiv);
     r.frames.axis_ends[i] =
         frame_axis_ends(r.structure.cart[i], f.target1, f.target2, f.axis1, f.axis2);

@@ -94,8 +94,8 @@ std::string replace_by_dummy(Io& io, Records& r, int j, const std::string& lab, 
     r.frames.dummy_count = k;
     r.ensure_dummies(k);
     label_dummy(io, r, k);
-    io.write(r.files.listing, "");
-    io.write(r.files.listing, " Atom " + trim(lab) + " used in definition of " +
+    io.write(Files::listing, "");
+    io.write(Files::listing, " Atom " + trim(lab) + " used in definition of " +
                                  std::string(1, let) + "-axis is" +
                                  " symmetry-generated; replace with dummy " + fi(k, 4));
     r.frames.dummy_xyz[static_cast<std::size_t>(k)] = r.structure.frac[static_cast<std::size_t>(j)];
@@ -156,12 +156,12 @@ DummyPlace add_dummy_atom(Io& io, Records& r, const AnyPosition& point) {
 
 std::string dummy_label(int k) { return pad("DUM" + std::to_string(k), 6); }
 
-void check_dummy_number(Io& io, const Records& r, int k) {
-    if (k >= 1000) fatal_error(io, r.files.listing, "DummyLab", "DUMMY label exceeds format...");
+void check_dummy_number(Io& io, int k) {
+    if (k >= 1000) fatal_error(io, Files::listing, "DummyLab", "DUMMY label exceeds format...");
 }
 
 void label_dummy(Io& io, Records& r, int k) {
-    check_dummy_number(io, r, k);
+    check_dummy_number(io, k);
     if (k < 1) return;
     r.ensure_dummies(k);
     r.frames.dummy_label[static_cast<std::size_t>(k)] = dummy_label(k);

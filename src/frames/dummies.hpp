@@ -40,7 +40,7 @@ DummyPlace add_dummy_atom(Io& io, Records& r, const AnyPosition& point);
 // The label of dummy k: DUMk, 6 characters.
 std::string dummy_label(int k);
 // Stops the run when dummy k cannot be labelled (k of 1000 or more).
-void check_dummy_number(Io& io, const Records& r, int k);
+void check_dummy_number(Io& io, int k);
 // Gives dummy atom k its label DUMk.
 void label_dummy(Io& io, Records& r, int k);
 // The Cartesian position of stored dummy k (frac_to_cart times a fractional stored point).

@@ -22,7 +22,7 @@ int type_entry(const std::vector<int>& v, int t) {
 bool atoms_equivalent(Io& io, const Records& r, int a, int b, const EquivalenceChecks& checks) {
     if (a < 1 || b < 1 || a > r.atom_slots() || b > r.atom_slots()) return false;
     const bool list_test = r.options.verbosity >= 3;
-    const int listing = r.files.listing;
+    const int listing = Files::listing;
     const auto atom_a = static_cast<std::size_t>(a), atom_b = static_cast<std::size_t>(b);
     if (list_test) {
         io.write(listing, "");

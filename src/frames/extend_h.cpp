@@ -77,7 +77,7 @@ struct BondSurroundings {
         int o = 0;
         for (int k = 1; k <= neighbour_count(r, y()); ++k)
             if (int j = nth_neighbour(r, y(), k); element(r, j) == O && j != parent) o = j;
-        if (o == 0) fatal_error(io, r.files.listing, "ExtendH", "Error 2 in Y-O-H");
+        if (o == 0) fatal_error(io, Files::listing, "ExtendH", "Error 2 in Y-O-H");
         return o;
     }
 
@@ -180,7 +180,7 @@ void move_hydrogen(Records& r, NeighbourIndex& neighbours, int parent, int hydro
 void extend_xh_bond(Io& io, Records& r, NeighbourIndex& neighbours, int parent, int hydrogen,
                     const HydrogenParent& parent_data) {
     if (parent < 1 || parent > r.atom_slots() || hydrogen < 1 || hydrogen > r.atom_slots()) return;
-    const int out = r.files.listing;
+    const int out = Files::listing;
     const std::string bond =
         "   X-H group : " + lab(r, parent) + "-" + lab(r, hydrogen) + " >" + "  ";
 
@@ -200,7 +200,7 @@ void extend_xh_bond(Io& io, Records& r, NeighbourIndex& neighbours, int parent, 
     BondSurroundings surroundings{io, r, parent, {}};
     if (z == 8 && parent_data.neighbours == 2 && parent_data.hydrogens == 1 &&
         surroundings.y_oxygens() == 0)
-        fatal_error(io, r.files.listing, "ExtendH", "Error 1 in Y-O-H");
+        fatal_error(io, Files::listing, "ExtendH", "Error 1 in Y-O-H");
 
     const Row* found = classify(surroundings, parent_data);
     const float old_length = distance(r.structure.cart[static_cast<std::size_t>(parent)],

@@ -35,7 +35,7 @@ void target_atom(const Records& r, FrameDraft& f, int which, int atom) {
 DummyPlace frame_dummy(Io& io, const Records& r, FrameDraft& f, const AnyPosition& point) {
     const DummyChoice choice = choose_dummy(r, f.new_dummies, point);
     if (choice.made) {
-        check_dummy_number(io, r, choice.made->number);
+        check_dummy_number(io, choice.made->number);
         f.new_dummies.push_back(*choice.made);
     }
     return choice.place;
@@ -60,15 +60,15 @@ void canonical_order_frame(const Records& r, FrameDraft& f, const char* symmetry
     target_atom(r, f, 2, f.neighbour_order[2]);
 }
 
-void list_after_empty_line(Io& io, const Files& files, std::string_view text) {
-    io.write(files.listing, "");
-    io.write(files.listing, text);
+void list_after_empty_line(Io& io, std::string_view text) {
+    io.write(Files::listing, "");
+    io.write(Files::listing, text);
 }
 
-void show_and_list_after_empty_lines(Io& io, const Files& files, std::string_view text) {
+void show_and_list_after_empty_lines(Io& io, std::string_view text) {
     io.write(terminal, "");
     io.write(terminal, text);
-    list_after_empty_line(io, files, text);
+    list_after_empty_line(io, text);
 }
 
 float angle_at(const Records& r, const Vec3f& a, int b, int c) {
@@ -158,8 +158,7 @@ void second_off_line(Io& io, const Records& r, int i, FrameDraft& f,
         }
     }
     const int k = fixed_point_off_line(fixed_cartesian(r), a, f.target1, -1, -1);
-    show_and_list_after_empty_lines(io, r.files,
-                                    std::string(" Will make dummy at ") + kFixedPoints[k].text);
+    show_and_list_after_empty_lines(io, std::string(" Will make dummy at ") + kFixedPoints[k].text);
     target_fixed_point(io, r, f, 2, k);
 }
 
@@ -173,12 +172,11 @@ void fixed_point_target(Io& io, const Records& r, int i, FrameDraft& f, int whic
     if (distance(positions[0], a) < on_atom_distance || in_line(a, other, positions[0]))
         k = fixed_point_off_line(positions, a, other, 0, 0);
     if (k == 0)
-        show_and_list_after_empty_lines(io, r.files, " Will make dummy at 0,0,0");
+        show_and_list_after_empty_lines(io, " Will make dummy at 0,0,0");
     else
         show_and_list_after_empty_lines(
-            io, r.files,
-            std::string(" Will make dummy at ") + kFixedPoints[k].text +
-                ": 0,0,0 lies on the atom or on the line of its other axis");
+            io, std::string(" Will make dummy at ") + kFixedPoints[k].text +
+                    ": 0,0,0 lies on the atom or on the line of its other axis");
     target_fixed_point(io, r, f, which, k);
 }
 
@@ -230,10 +228,9 @@ void keep_frame_defined(Io& io, const Records& r, int i, FrameDraft& f) {
                 fixed_point_off_line(fixed_cartesian(r), r.structure.cart[i], other, -1, -1));
         }
         show_and_list_after_empty_lines(
-            io, r.files,
-            std::string(" Target ") + was + " of the " + axis +
-                "-axis lies on the atom or on the line of its other axis; replaced by " +
-                trim(which == 1 ? f.label1 : f.label2));
+            io, std::string(" Target ") + was + " of the " + axis +
+                    "-axis lies on the atom or on the line of its other axis; replaced by " +
+                    trim(which == 1 ? f.label1 : f.label2));
     }
 }
 
@@ -285,14 +282,13 @@ void empty_neighbourhood(Io& io, const Records& r, NeighbourIndex& neighbours, i
         second_off_line(io, r, i, f, rest);
         return;
     }
-    show_and_list_after_empty_lines(io, r.files,
-                                    " No neighbors of atom " + pad(r.structure.label[i], 8) +
-                                        " were found within " + ff(radius, 10, 2) + " Angstroms");
+    show_and_list_after_empty_lines(io, " No neighbors of atom " + pad(r.structure.label[i], 8) +
+                                            " were found within " + ff(radius, 10, 2) +
+                                            " Angstroms");
     const auto [first, second] = empty_neighbourhood_points(r, i);
-    show_and_list_after_empty_lines(io, r.files,
-                                    std::string(" Will make dummies at ") +
-                                        kFixedPoints[first].text + " and " +
-                                        kFixedPoints[second].text);
+    show_and_list_after_empty_lines(io, std::string(" Will make dummies at ") +
+                                            kFixedPoints[first].text + " and " +
+                                            kFixedPoints[second].text);
     target_fixed_point(io, r, f, 1, first);
     target_fixed_point(io, r, f, 2, second);
 }
@@ -331,7 +327,7 @@ DummyPlace ring_centre_dummy(Io& io, const Records& r, FrameDraft& f, int ring) 
 // X towards the centre dummy of the atom's one planar ring, Y towards a ring neighbour.
 void ring_centre_frame(Io& io, const Records& r, int i, FrameDraft& f, int ring) {
     const DummyPlace d = ring_centre_dummy(io, r, f, ring);
-    list_after_empty_line(io, r.files,
+    list_after_empty_line(io,
                           " Dummy atom which defines the ring center = " + dummy_label(d.number));
     f.site_symmetry = "m";
     f.axis1 = 'X';
@@ -345,7 +341,7 @@ void ring_centre_frame(Io& io, const Records& r, int i, FrameDraft& f, int ring)
             return;
         }
     }
-    fatal_error(io, r.files.listing, "DefLoc",
+    fatal_error(io, Files::listing, "DefLoc",
                 "Could not find atom to direct Y-axis" + of_atom(r, i));
 }
 
@@ -365,7 +361,7 @@ bool fused_ring_frame(Io& io, const Records& r, int i, FrameDraft& f) {
         }
     }
     if (fusion_size < 0)
-        fatal_error(io, r.files.listing, "DefLoc",
+        fatal_error(io, Files::listing, "DefLoc",
                     "Could not find atom to direct X-axis" + of_atom(r, i));
     if (fusion_size != 11 && fusion_size != 12) {
         // Dropped: the rule that applies now sets the whole frame afresh.
@@ -383,7 +379,7 @@ bool fused_ring_frame(Io& io, const Records& r, int i, FrameDraft& f) {
             return true;
         }
     }
-    fatal_error(io, r.files.listing, "DefLoc",
+    fatal_error(io, Files::listing, "DefLoc",
                 "Could not find atom to direct Y-axis" + of_atom(r, i));
 }
 
@@ -392,7 +388,7 @@ bool ring_situation(Io& io, const Records& r, int i, FrameDraft& f) {
     const RingMembership m = ring_membership(r, i);
     if (!m.in_ring) return false;
     if (m.planar) {
-        list_after_empty_line(io, r.files,
+        list_after_empty_line(io,
                               " Atom belongs to only one planar ring ( # " + fi(m.ring, 5) + " )");
         f.planar.rings = 1;
         f.planar.ring_size = m.size;
@@ -402,24 +398,22 @@ bool ring_situation(Io& io, const Records& r, int i, FrameDraft& f) {
     }
     if (m.fused) {
         list_after_empty_line(
-            io, r.files, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
+            io, " Atom belongs to 2 planar rings of tot numb ( #" + fi(m.ring, 5) + " )");
         f.planar.rings = 2;
         f.planar.ring_size = m.size;
         return r.options.rings.special && fused_ring_frame(io, r, i, f);
     }
     list_after_empty_line(
-        io, r.files,
-        " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
-    list_after_empty_line(io, r.files, " Will be treated as if it DOES NOT belong to a ring");
+        io, " This atom belongs to 1 or 2 rings which are NOT planar ' or it belongs to >2 rings");
+    list_after_empty_line(io, " Will be treated as if it DOES NOT belong to a ring");
     return false;
 }
 
 void group_planarity(Io& io, const Records& r, int i, FrameDraft& f) {
     const int n = r.topology.neighbours[i].count + 1;  // the atom and its neighbours
     f.planar.group = group_is_planar(io, r, i, r.options.verbosity >= 3);
-    list_after_empty_line(io, r.files,
-                          " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
-                              (f.planar.group ? "T" : "F") + ".");
+    list_after_empty_line(io, " Atomic group (" + fi(n, 2) + " atoms) planarity (lPG) = ." +
+                                  (f.planar.group ? "T" : "F") + ".");
 }
 
 void equal_pairs(Io& io, const Records& r, int i, FrameDraft& f) {
@@ -430,12 +424,11 @@ void equal_pairs(Io& io, const Records& r, int i, FrameDraft& f) {
             const int a = t.atom[j1], b = t.atom[j2];
             if (atoms_equivalent(io, r, a, b, checks)) {
                 f.equal_pairs.emplace_back(a, b);
-                list_after_empty_line(io, r.files, " Same atoms : " + fi(a, 6) + fi(b, 6));
+                list_after_empty_line(io, " Same atoms : " + fi(a, 6) + fi(b, 6));
             }
         }
     }
-    list_after_empty_line(io, r.files,
-                          " is = " + fi(static_cast<long long>(f.equal_pairs.size()), 4));
+    list_after_empty_line(io, " is = " + fi(static_cast<long long>(f.equal_pairs.size()), 4));
 }
 
 // What the decision knows of the atom before any rule: the canonical order of its neighbours,
@@ -449,8 +442,7 @@ FrameDraft start_frame(Io& io, const Records& r, int i) {
         if (r.structure.occupancy_flag[t.atom[m]] == -1) f.neighbour_disordered = true;
     f.planar.group = t.count < 4;
     f.hydrogens = (t.type_count >= 1 && t.type_atomic_number[1] == 1) ? t.type_size[1] : 0;
-    list_after_empty_line(io, r.files,
-                          " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
+    list_after_empty_line(io, " Number of covalently-bonded H-atoms = " + fi(f.hydrogens, 4));
     return f;
 }
 
@@ -468,7 +460,7 @@ void frame_by_neighbour_count(Io& io, const Records& r, NeighbourIndex& neighbou
 // The frame the decision and the rules give atom i, before the X-H extension and the last
 // check that keeps it defined.
 FrameDraft decide_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i) {
-    list_stored_neighbours(io, r, i, r.files.listing);
+    list_stored_neighbours(io, r, i, Files::listing);
     FrameDraft f = start_frame(io, r, i);
     const int neighbour_count = r.topology.neighbours[i].count;
     const bool toxd = r.options.to_xd;

@@ -66,9 +66,9 @@ AnyPosition in_input_coordinates(const Records& r, const Vec3f& point);
 void canonical_order_frame(const Records& r, FrameDraft& f, const char* symmetry);
 
 // Writes a listing line of the frame analysis, preceded by an empty line.
-void list_after_empty_line(Io& io, const Files& files, std::string_view text);
+void list_after_empty_line(Io& io, std::string_view text);
 // Writes a search-failure line: terminal first, then the listing, each after an empty line.
-void show_and_list_after_empty_lines(Io& io, const Files& files, std::string_view text);
+void show_and_list_after_empty_lines(Io& io, std::string_view text);
 
 // Shapes are told apart by their bond angles within this many degrees of the ideal ones, so
 // that distorted groups keep the frames of their ideal shapes.

@@ -27,9 +27,9 @@ int pair_count(const FrameDraft& f) { return static_cast<int>(f.equal_pairs.size
 // A search found nothing: the second axis points at a fixed point off the atom and off the
 // first axis's line.
 void not_found(Io& io, const Records& r, int i, FrameDraft& f, int centre, float radius) {
-    show_and_list_after_empty_lines(io, r.files,
-                                    " No neighbors of atom " + pad(r.structure.label[centre], 8) +
-                                        " were found within " + ff(radius, 10, 2) + " Angstroms");
+    show_and_list_after_empty_lines(
+        io, " No neighbors of atom " + pad(r.structure.label[centre], 8) + " were found within " +
+                ff(radius, 10, 2) + " Angstroms");
     fixed_point_target(io, r, i, f, 2);
 }
 
@@ -60,11 +60,10 @@ Searched search_growing(Io& io, const Records& r, NeighbourIndex& neighbours, in
 void target_midpoint(Io& io, const Records& r, int i, FrameDraft& f, int which, int a, int b) {
     const Cartesian m = midpoint(r.structure.cart[a], r.structure.cart[b]);
     if (distance(m, r.structure.cart[i]) < on_atom_distance) {
-        list_after_empty_line(io, r.files,
-                              " Midpoint of " + trim(r.structure.label[a]) + " and " +
-                                  trim(r.structure.label[b]) + " lies on the atom; " +
-                                  (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
-                                  trim(r.structure.label[a]) + " instead");
+        list_after_empty_line(io, " Midpoint of " + trim(r.structure.label[a]) + " and " +
+                                      trim(r.structure.label[b]) + " lies on the atom; " +
+                                      (which == 1 ? f.axis1 : f.axis2) + "-axis towards " +
+                                      trim(r.structure.label[a]) + " instead");
         target_atom(r, f, which, a);
     } else {
         target_dummy(io, r, f, which, m);
@@ -104,7 +103,7 @@ void hydrogen_y_target(Io& io, const Records& r, NeighbourIndex& neighbours, int
                 return;
             }
         }
-        fatal_error(io, r.files.listing, "DefLoc", "can not happen <1>");
+        fatal_error(io, Files::listing, "DefLoc", "can not happen <1>");
     }
     constexpr float radius = 10.0f;
     const int c = first_neighbour(io, r, neighbours, p, radius, [&](int candidate) {
@@ -113,7 +112,7 @@ void hydrogen_y_target(Io& io, const Records& r, NeighbourIndex& neighbours, int
                angle_at(r, r.structure.cart[i], p, candidate) <= 170.0f;
     });
     if (c == 0) return not_found(io, r, i, f, p, radius);
-    write_angle_line(io, r, r.files.listing, i, p, c, angle_at(r, r.structure.cart[i], p, c));
+    write_angle_line(io, r, Files::listing, i, p, c, angle_at(r, r.structure.cart[i], p, c));
     target_atom(r, f, 2, c);
 }
 
@@ -129,9 +128,9 @@ void hydrogen_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, 
 
     f.parent = p;
     f.parent_data = hydrogen_parent(r, p);
-    list_after_empty_line(io, r.files,
-                          " Hydrogen connected to an atom with " + fi(f.parent_data.neighbours, 2) +
-                              " bonds ( " + fi(f.parent_data.hydrogens, 2) + " - Hydrogen(s) )");
+    list_after_empty_line(io, " Hydrogen connected to an atom with " +
+                                  fi(f.parent_data.neighbours, 2) + " bonds ( " +
+                                  fi(f.parent_data.hydrogens, 2) + " - Hydrogen(s) )");
 
     hydrogen_y_target(io, r, neighbours, i, f, p);
 }
@@ -147,7 +146,7 @@ bool partner_neighbour_target(Io& io, const Records& r, int i, FrameDraft& f, in
         if (c == i) continue;
         const float angle = angle_at(r, r.structure.cart[i], p, c);
         if (accepted_bend(angle)) {
-            write_angle_line(io, r, r.files.listing, i, p, c, angle);
+            write_angle_line(io, r, Files::listing, i, p, c, angle);
             target_atom(r, f, 2, c);
             return true;
         }
@@ -179,7 +178,7 @@ void terminal_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, 
                accepted_bend(angle_at(r, r.structure.cart[i], p, c));
     });
     if (s.atom == 0) return not_found(io, r, i, f, p, s.radius);
-    write_angle_line(io, r, r.files.listing, i, p, s.atom,
+    write_angle_line(io, r, Files::listing, i, p, s.atom,
                      angle_at(r, r.structure.cart[i], p, s.atom));
     target_atom(r, f, 2, s.atom);
 }
@@ -189,7 +188,7 @@ void terminal_rule(Io& io, const Records& r, NeighbourIndex& neighbours, int i, 
 // Two equal neighbours: Z along the bisector, Y towards the nearer one; otherwise X and Y
 // towards the two (X towards the heavy one beside a single hydrogen atom).
 void bent_frame(Io& io, const Records& r, int i, FrameDraft& f, int a, int b) {
-    list_after_empty_line(io, r.files, " BENT conformation !");
+    list_after_empty_line(io, " BENT conformation !");
     if (pair_count(f) == 1) {
         f.site_symmetry = "mm2";
         f.axis1 = 'Z';
@@ -212,7 +211,7 @@ void bent_frame(Io& io, const Records& r, int i, FrameDraft& f, int a, int b) {
 // in the one-neighbour rule.
 void linear_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i, FrameDraft& f, int a,
                   int b) {
-    list_after_empty_line(io, r.files, " LINEAR conformation !");
+    list_after_empty_line(io, " LINEAR conformation !");
     f.site_symmetry = "cyl";
     f.axis1 = 'Z';
     const int z = r.structure.atomic_number[b] == 1 ? a : b;
@@ -222,7 +221,7 @@ void linear_frame(Io& io, const Records& r, NeighbourIndex& neighbours, int i, F
         return m >= 3 && accepted_bend(angle_at(r, r.structure.cart[z], i, c));
     });
     if (s.atom == 0) return not_found(io, r, i, f, i, s.radius);
-    write_angle_line(io, r, r.files.listing, z, i, s.atom,
+    write_angle_line(io, r, Files::listing, z, i, s.atom,
                      angle_at(r, r.structure.cart[z], i, s.atom));
     target_atom(r, f, 2, s.atom);
 }
@@ -268,7 +267,7 @@ bool t_shaped_frame(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
     const int stem = stem_of_t_shape(r, i, t);
     if (stem == 0) return false;
-    list_after_empty_line(io, r.files, " T-SHAPED conformation !");
+    list_after_empty_line(io, " T-SHAPED conformation !");
     f.site_symmetry = "mm2";
     f.axis1 = 'Z';
     target_atom(r, f, 1, stem);
@@ -352,7 +351,7 @@ void pyramidal_all_equal(Io& io, const Records& r, int i, FrameDraft& f) {
     const AnyPosition centroid = centroid_of_three(r, t);
     if (distance(to_cartesian(r.structure.frac_to_cart, centroid), r.structure.cart[i]) <
         on_atom_distance) {
-        list_after_empty_line(io, r.files,
+        list_after_empty_line(io,
                               " Centroid of the three neighbours lies on the atom; Z-axis along the"
                               " normal of their plane instead");
         target_normal(io, r, i, f, 1, t.atom[1], t.atom[2]);
@@ -384,8 +383,8 @@ void three_neighbours(Io& io, const Records& r, int i, FrameDraft& f) {
     for (const ThreeNeighbourCase& c : kThreeNeighbourRules)
         if (c.planar_group == f.planar.group && c.pair_count == pairs) rule = &c;
     if (rule == nullptr)
-        fatal_error(io, r.files.listing, "DefLoc", " is = " + fi(pairs, 4) + " is not valid...");
-    list_after_empty_line(io, r.files, " Label = " + fi(static_cast<int>(rule->rule), 5));
+        fatal_error(io, Files::listing, "DefLoc", " is = " + fi(pairs, 4) + " is not valid...");
+    list_after_empty_line(io, " Label = " + fi(static_cast<int>(rule->rule), 5));
     if (pairs == 3 && t_shaped_frame(io, r, i, f)) return;
     rule->apply(io, r, i, f);
 }
@@ -436,7 +435,7 @@ void two_pairs_of_four(Io& io, const Records& r, int i, FrameDraft& f) {
     int y_pair = -1;
     for (int p = 0; p < pair_count(f) && y_pair < 0; ++p)
         if (p != z_pair) y_pair = p;
-    if (y_pair < 0) fatal_error(io, r.files.listing, "DefLoc", "4 neighbors: 2 + 2 case");
+    if (y_pair < 0) fatal_error(io, Files::listing, "DefLoc", "4 neighbors: 2 + 2 case");
     target_atom(r, f, 2, pairs[y_pair].first);
 }
 
@@ -465,7 +464,7 @@ void three_pairs_of_four(Io& io, const Records& r, int i, FrameDraft& f) {
 // neighbour lies in a mirror, as in the tetrahedral frame.
 void square_planar_frame(Io& io, const Records& r, int i, FrameDraft& f) {
     const NeighbourTable& t = r.topology.neighbours[i];
-    list_after_empty_line(io, r.files, " SQUARE-PLANAR conformation !");
+    list_after_empty_line(io, " SQUARE-PLANAR conformation !");
     f.site_symmetry = "-42m";
     f.axis1 = 'Z';
     int cis = t.atom[2];

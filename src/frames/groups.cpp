@@ -130,16 +130,16 @@ RingAnswer ring_of(const Records& r, int x) {
 }
 
 void candidate(const Site& s, std::string_view tag) {
-    s.io.write(s.r.files.listing, "");
-    s.io.write(s.r.files.listing, " DetExcept :: checking " + std::string(tag) + " group...");
+    s.io.write(Files::listing, "");
+    s.io.write(Files::listing, " DetExcept :: checking " + std::string(tag) + " group...");
 }
 
-void note(const Site& s, const std::string& line) { s.io.write(s.r.files.listing, line); }
+void note(const Site& s, const std::string& line) { s.io.write(Files::listing, line); }
 
 namespace {
 
-void failure_message(Io& io, const Records& r, const std::string& tag) {
-    const int out = r.files.listing;
+void failure_message(Io& io, const std::string& tag) {
+    const int out = Files::listing;
     io.write(out, "");
     io.write(out, " DetExcept :: Unknown " + tag + " functional group");
     io.write(out, "");
@@ -189,7 +189,7 @@ FunctionalGroup find_functional_group(Io& io, const Records& r, int atom) {
         candidate(site, b.tag);
         Outcome o = b.decide(site);
         if (o.kind == Outcome::Kind::named) return {true, pad(o.text, 40), {}};
-        if (o.kind != Outcome::Kind::silent) failure_message(io, r, o.text);
+        if (o.kind != Outcome::Kind::silent) failure_message(io, o.text);
         FunctionalGroup none;
         if (o.kind == Outcome::Kind::picture) none.picture = group_picture(r, atom);
         return none;

@@ -75,7 +75,7 @@ Outcome o1(Site& s) {
     if (k == 2) {
         int other = other_oxygen(r, c, s.atom);
         if (other == 0)
-            fatal_error(s.io, r.files.listing, "DetExcept", "Could not identify \"other\" O-atom");
+            fatal_error(s.io, Files::listing, "DetExcept", "Could not identify \"other\" O-atom");
         return named(neighbour_count(r, other) == 1 ? "carboxylic" : "alcohol");
     }
     return fails_drawn("x-O-h");

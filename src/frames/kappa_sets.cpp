@@ -19,7 +19,7 @@ namespace {
 void new_set(Io& io, Records& r, int i) {
     r.frames.kappa_set_count += 1;
     r.frames.kappa_set[i] = r.frames.kappa_set_count;
-    list_after_empty_line(io, r.files, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
+    list_after_empty_line(io, " New kappa set = " + fi(r.frames.kappa_set[i], 4));
 }
 
 }  // namespace
@@ -29,14 +29,13 @@ bool kappa_set_by_equivalence(const Records& r, const FrameDraft& f) {
 }
 
 FunctionalGroup name_functional_group(Io& io, const Records& r, int i) {
-    list_after_empty_line(io, r.files, " Calling DetExcept...");
+    list_after_empty_line(io, " Calling DetExcept...");
     FunctionalGroup group = find_functional_group(io, r, i);
     group.name.resize(40, ' ');
     upper_case(group.name);
     if (group.found)
-        list_after_empty_line(io, r.files,
-                              " Exception identified for " + trim(r.structure.label[i]) +
-                                  " : Functional group = [" + trim(group.name) + "]");
+        list_after_empty_line(io, " Exception identified for " + trim(r.structure.label[i]) +
+                                      " : Functional group = [" + trim(group.name) + "]");
     return group;
 }
 
@@ -51,7 +50,7 @@ int choose_kappa_set(Io& io, Records& r, AtomAndKappaSetIndex& index, int i, con
         // Next to a disordered atom only a free-atom set of the same table may be shared.
         if (int k = free_kappa_set(r, index, r.structure.scattering_table[i]); k != 0) {
             r.frames.kappa_set[i] = k;
-            list_after_empty_line(io, r.files, " Using old [IAM] kappa set = " + fi(k, 4));
+            list_after_empty_line(io, " Using old [IAM] kappa set = " + fi(k, 4));
         } else {
             new_set(io, r, i);
         }
@@ -59,7 +58,7 @@ int choose_kappa_set(Io& io, Records& r, AtomAndKappaSetIndex& index, int i, con
     }
     int j = 0;
     if (i != 1) {
-        list_after_empty_line(io, r.files, " Trying to determine the KAPPA SET : ");
+        list_after_empty_line(io, " Trying to determine the KAPPA SET : ");
         if (r.structure.atomic_number[i] == 1) {
             if (r.options.chem_constraints_h) j = first_h_equivalent(r, index, i);
         } else {
@@ -68,7 +67,7 @@ int choose_kappa_set(Io& io, Records& r, AtomAndKappaSetIndex& index, int i, con
     }
     if (j != 0) {
         r.frames.kappa_set[i] = r.frames.kappa_set[j];
-        list_after_empty_line(io, r.files, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
+        list_after_empty_line(io, " Old kappa set = " + fi(r.frames.kappa_set[i], 4));
     } else {
         new_set(io, r, i);
     }
@@ -88,7 +87,7 @@ void set_populations(Io& io, Records& r, int i, const FrameDraft& f, FrameAnalys
     line.reserve(48);
     put_trim(line, r.structure.label[i]);
     line += read_databank ? " :: will now read databank" : " :: will skip reading databank";
-    list_after_empty_line(io, r.files, line);
+    list_after_empty_line(io, line);
     if (read_databank) {
         const PseudoAtom match = assign_from_databank(io, r, *databank, analysis.neighbours, i,
                                                       f.planar, f.parent_data);

@@ -167,19 +167,17 @@ void check_site_symmetry_or_fall_back(Io& io, const Records& r, int i, FrameDraf
         target_point(io, r, f, 1, *found.first);
         f.axis2 = found.choice->axis2;
         target_point(io, r, f, 2, *found.second);
-        list_after_empty_line(io, r.files,
-                              " The neighbours lack the site symmetry " + rule +
-                                  " in the rule's axes; " + found.choice->sym + " with " + f.axis1 +
-                                  "-axis towards " + trim(f.label1) + " and " + f.axis2 +
-                                  "-axis towards " + trim(f.label2));
+        list_after_empty_line(io, " The neighbours lack the site symmetry " + rule +
+                                      " in the rule's axes; " + found.choice->sym + " with " +
+                                      f.axis1 + "-axis towards " + trim(f.label1) + " and " +
+                                      f.axis2 + "-axis towards " + trim(f.label2));
         return;
     }
     // No mirror either: the frame of an atom without equal neighbours, by the canonical order.
     canonical_order_frame(r, f, "NO");
-    list_after_empty_line(io, r.files,
-                          " The neighbours lack the site symmetry " + rule +
-                              " in the rule's axes; NO with X-axis towards " + trim(f.label1) +
-                              " and Y-axis towards " + trim(f.label2));
+    list_after_empty_line(io, " The neighbours lack the site symmetry " + rule +
+                                  " in the rule's axes; NO with X-axis towards " + trim(f.label1) +
+                                  " and Y-axis towards " + trim(f.label2));
 }
 
 }  // namespace kova

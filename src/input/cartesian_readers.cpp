@@ -76,7 +76,7 @@ void read_aim2tab_row(InFile& f, int i, Records& r) {
 }  // namespace
 
 void read_aim2tab(Io& io, Records& r, const std::string& file_name) {
-    const int listing = r.files.listing;
+    const int listing = Files::listing;
     if (!io.try_open_old(Files::cartesian_input, trim(file_name)))
         fatal_error(io, listing, "ReadAim2Tab",
                     "Error opening AIM2TAB output file... " + file_name +
@@ -133,7 +133,7 @@ void read_aim2tab(Io& io, Records& r, const std::string& file_name) {
 }
 
 void read_platon(Io& io, Records& r, const std::string& file_name) {
-    const int listing = r.files.listing;
+    const int listing = Files::listing;
     if (!io.try_open_old(Files::cartesian_input, trim(file_name)))
         fatal_error(io, listing, "ReadPlaton",
                     "Error opening PLATON file " + file_name +
@@ -179,7 +179,7 @@ void read_platon(Io& io, Records& r, const std::string& file_name) {
 
 void list_atom_types(Io& io, const Records& r) {
     const Structure& t = r.structure;
-    const int out = r.files.listing;
+    const int out = Files::listing;
     io.write(out, "");
     io.write(out, " Number of atom types = " + fi(t.type_count, 4));
     for (int k = 1; k <= t.type_count; ++k)

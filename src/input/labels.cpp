@@ -44,7 +44,7 @@ void check_unique_labels(Io& io, const Records& r) {
         msg += R"(; give "*rename 1" on the INPUT line)";
     else
         msg += "; rename the atoms in " + trim(r.options.structure_file);
-    fatal_error(io, r.files.listing, "CheckLabels", msg);
+    fatal_error(io, Files::listing, "CheckLabels", msg);
 }
 
 }  // namespace kova

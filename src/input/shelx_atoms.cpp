@@ -301,10 +301,9 @@ std::array<int, 19> shell_occupations(Io& io, const Records& r, int atomic_numbe
     } else if (z == 53) {
         row = {0, 2, 2, 2, 2, 6, 6, 6, 10, 10, 0, -2, -5, 0, 0, 0, 0, 0, 0};
     } else {
-        fatal_error(io, r.files.listing, "GetSFT",
+        fatal_error(io, Files::listing, "GetSFT",
                     "atomic number not implemented yet: " + trim(element_symbol(r, z)) +
-                        " (Z = " + std::to_string(z) + "), SFAC type " +
-                        std::to_string(sfac_type));
+                        " (Z = " + std::to_string(z) + "), SFAC type " + std::to_string(sfac_type));
     }
     return row;
 }
@@ -460,7 +459,7 @@ Fractional read_anisotropic(const std::string& record, const ShelxCard& card, in
 void read_one_atom(Io& io, Records& r, ShelxScan& s, const ShelxCard& card) {
     Structure& structure = r.structure;
     const int i = ++structure.atom_count;
-    if (i > max_atoms) fatal_error(io, r.files.listing, "ReadShelx", "Too many atoms");
+    if (i > max_atoms) fatal_error(io, Files::listing, "ReadShelx", "Too many atoms");
     r.ensure_atoms(i);
     const auto k = static_cast<std::size_t>(i);
     slot(s.riding, i) = 0;
@@ -480,7 +479,7 @@ void read_one_atom(Io& io, Records& r, ShelxScan& s, const ShelxCard& card) {
 
     const std::string line = atom_line(structure, i);
     io.write(terminal, line);
-    io.write(r.files.listing, line);
+    io.write(Files::listing, line);
     // NaN or infinite positions would run through every later stage as if they were atoms
     if (!finite(structure.frac[k]) || !finite(structure.cart[k]))
         bad_atom(s, card, "the coordinates of atom " + std::to_string(i) +
@@ -497,7 +496,7 @@ void read_atoms(Io& io, Records& r, InFile& f, ShelxScan& s) {
     io.write(terminal, "");
     io.write(terminal, " Total atoms read from SHELX file = " + fi(r.structure.atom_count, 5));
     set_occupancy_flags(r.structure);
-    list_atoms(io, r.structure, r.files.listing);
+    list_atoms(io, r.structure, Files::listing);
 }
 
 }  // namespace kova

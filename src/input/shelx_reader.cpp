@@ -164,7 +164,7 @@ std::vector<ScatteringRow> scattering_rows(Io& io, const Records& r) {
 // The lattice and the operators of the cards with their centring and inversion partners,
 // as the listing shows them, then the cell matrices.
 void read_crystal_symmetry(Io& io, Records& r, const ShelxHead& head, int latt) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     io.write(out, "");
     std::string l = " Cell parameters: ";
     for (float v : r.structure.cell) l += ff(v, 10, 3);
@@ -184,7 +184,7 @@ void read_crystal_symmetry(Io& io, Records& r, const ShelxHead& head, int latt) 
 }  // namespace
 
 void read_shelx(Io& io, Records& r, const std::string& file_name) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     for (auto& l : r.structure.label) l = std::string(8, ' ');
     for (auto& s : r.structure.site_symmetry) s = std::string(5, ' ');
     r.structure.type_count = 0;

@@ -130,7 +130,7 @@ std::string why_not_opened(const Io& io, const Options& options, const std::stri
 // The master file: cell, lattice and operators, as the listing shows them, then the cell
 // matrices.
 void read_crystal_data(Io& io, Records& r, const std::string& master_name) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     io.write(out, "");
     io.write(out, " Reading data from XD master file: " + pad_uncut(master_name, 60));
     const auto& c = r.structure.cell;
@@ -153,7 +153,7 @@ void read_crystal_data(Io& io, Records& r, const std::string& master_name) {
 // The optional header line with the version, then the model line: the model name and the
 // highest multipole level. Gives the version of the parameter file.
 int read_model(Io& io, Records& r) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     int version = 1;
     XdLine line = read_split_line(io, out);
     const bool header = line.words.is(1, "XDPARFIL");
@@ -234,7 +234,7 @@ XdAtomLine read_atom_line(Io& io, int listing) {
 // Atom i: its line, the six U values and the records after them that the reader passes over
 // (the anharmonic terms, the multipole lines).
 void read_atom(Io& io, Records& r, int i) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     Structure& s = r.structure;
     const XdAtomLine atom = read_atom_line(io, out);
     s.label[i] = pad(atom.label, 8);
@@ -277,7 +277,7 @@ void collect_atom_types(Structure& t) {
 
 // The parameter file: model, limits, atoms and free variables.
 void read_parameters(Io& io, Records& r, const std::string& parameter_name) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     io.write(out, "");
     io.write(out, " Reading data from XD parameter file: " + pad_uncut(parameter_name, 60));
     const int version = read_model(io, r);
@@ -389,7 +389,7 @@ std::string read_xd_record(Io& io, int listing, int unit) {
 
 void read_xd(Io& io, Records& r, const std::string& master_file,
              const std::string& parameter_file) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     r.structure.model_name = std::string(20, ' ');
     const std::string master_name = trim(master_file);
     const std::string parameter_name = trim(parameter_file);

@@ -71,8 +71,8 @@ std::string joined(const std::vector<std::string>& names) {
 
 // What the listing and the terminal say first, after the banner: a working directory that
 // gives no lock, and what a killed run left behind.
-void report_start(Io& io, const Records& r, const DirectoryLock& lock, const Leftovers& left) {
-    const int listing = r.files.listing;
+void report_start(Io& io, const DirectoryLock& lock, const Leftovers& left) {
+    const int listing = Files::listing;
     if (lock.state() == DirectoryLock::State::unsupported)
         io.write(listing, " No lock on the working directory (" + lock.reason() +
                               "): a second kova run started in it now would mix its files "
@@ -95,24 +95,24 @@ void report_start(Io& io, const Records& r, const DirectoryLock& lock, const Lef
 // can tell of a file that cannot be created (its file is opened once the instructions are
 // read) and of what the run found at its start, then the XD master file and the two MoPro
 // files with their first lines.
-void open_run_files(Io& io, const Records& r, const DirectoryLock& lock, const Leftovers& left) {
-    io.create_listing(r.files.listing, "kova.out");
-    write_banner(io, r.files.listing);
-    report_start(io, r, lock, left);
-    io.create(r.files.xd_master, "xd_kova.mas");
+void open_run_files(Io& io, const DirectoryLock& lock, const Leftovers& left) {
+    io.create_listing(Files::listing, "kova.out");
+    write_banner(io, Files::listing);
+    report_start(io, lock, left);
+    io.create(Files::xd_master, "xd_kova.mas");
     io.create(Files::mopro_parameters, "mopro_kova.par");
     write_mopro_head(io);
-    io.create(r.files.mopro_constraints, "con_mopro.inp");
-    write_mopro_constraints_start(io, r);
+    io.create(Files::mopro_constraints, "con_mopro.inp");
+    write_mopro_constraints_start(io);
 }
 
 // The instruction file. It refuses a structure or databank file that is the listing, whose
 // file is therefore opened only after it.
 void read_the_instructions(Io& io, Records& r) {
-    read_instructions(io, r.files.listing, r.options, r.elements);
+    read_instructions(io, Files::listing, r.options, r.elements);
     // A protected earlier output stops the run before anything is computed or listed.
     for (const std::string& name : planned_outputs(r.options)) io.check_replaceable(name);
-    io.open_listing(r.files.listing);
+    io.open_listing(Files::listing);
 }
 
 // The number of scattering tables: the largest table of the atoms read, at least 1.
@@ -144,9 +144,9 @@ void read_structure(Io& io, Records& r) {
     r.structure.table_count = scattering_table_count(r.structure);
 }
 
-void open_plot_file(Io& io, const Records& r) {
-    io.create(r.files.plot, "kova.spf");
-    write_plot_title(io, r);
+void open_plot_file(Io& io) {
+    io.create(Files::plot, "kova.spf");
+    write_plot_title(io);
 }
 
 // The working list: for crystal input with NCELLS the atoms read and the images that complete
@@ -179,16 +179,16 @@ void search_rings(Io& io, Records& r) {
     const float user = static_cast<float>(t.user), sys = static_cast<float>(t.sys);
     const std::string line = " Timing for ring search u,s,t (s) :" + fx(1) + ff(user, 12, 1) +
                              fx(1) + ff(sys, 12, 1) + fx(1) + ff(user + sys, 12, 1);
-    io.write_to({r.files.listing, terminal}, "");
-    io.write_to({r.files.listing, terminal}, line);
+    io.write_to({Files::listing, terminal}, "");
+    io.write_to({Files::listing, terminal}, line);
 }
 
 // Extend_H: the restraint files, res_mopro.inp with its head lines.
-void open_restraint_files(Io& io, const Records& r) {
-    io.create(r.files.reset_bonds, "reset.bond");
-    io.create(r.files.const_bonds, "const.bond");
-    io.create(r.files.mopro_residues, "res_mopro.inp");
-    write_mopro_restraints_head(io, r);
+void open_restraint_files(Io& io) {
+    io.create(Files::reset_bonds, "reset.bond");
+    io.create(Files::const_bonds, "const.bond");
+    io.create(Files::mopro_residues, "res_mopro.inp");
+    write_mopro_restraints_head(io);
 }
 
 // The frame analysis, then what it gives each file, in the file's order: the tables of
@@ -219,17 +219,17 @@ void frame_analysis(Io& io, Records& r, Databank* databank) {
 // Extend_H: the hydrogen ADP restraints and the end lines; the restraint files are complete.
 void close_restraint_files(Io& io, const Records& r) {
     write_mopro_uratio_block(io, r);
-    io.close(r.files.reset_bonds);
-    io.close(r.files.const_bonds);
-    write_mopro_restraints_end(io, r);
-    io.close(r.files.mopro_residues);
+    io.close(Files::reset_bonds);
+    io.close(Files::const_bonds);
+    write_mopro_restraints_end(io);
+    io.close(Files::mopro_residues);
 }
 
 // The output section's start: xd_kova.inp, the heading, and unless TOXD fixedH.ins
 // (Extend_H) and the databank statistics (DATABANK).
 void start_output_section(Io& io, const Records& r) {
-    io.create(r.files.xd_parameters, "xd_kova.inp");
-    write_output_section_heading(io, r);
+    io.create(Files::xd_parameters, "xd_kova.inp");
+    write_output_section_heading(io);
     if (r.options.to_xd) return;
     if (writes_fixedh(r.options)) io.create(Files::fixedh, "fixedH.ins");
     if (r.options.databank) write_databank_statistics(io, r);
@@ -237,8 +237,8 @@ void start_output_section(Io& io, const Records& r) {
 
 // The files the output section completes.
 void close_output_section(Io& io, const Records& r) {
-    io.close(r.files.mopro_constraints);
-    io.close(r.files.xd_parameters);
+    io.close(Files::mopro_constraints);
+    io.close(Files::xd_parameters);
     if (writes_fixedh(r.options)) io.close(Files::fixedh);
 }
 
@@ -257,9 +257,9 @@ void make_output_slots(Records& r) {
 
 // The inputs that the run's outputs replace, each kept beside its output under a name the
 // listing and the terminal give.
-void report_kept_inputs(Io& io, const Records& r) {
+void report_kept_inputs(Io& io) {
     for (const KeptInput& k : io.inputs_to_keep())
-        io.write_to({r.files.listing, terminal},
+        io.write_to({Files::listing, terminal},
                     " " + k.output + " was read by this run and is replaced by its output: the "
                     "file read is kept as " + k.kept_as);
 }
@@ -268,27 +268,27 @@ void report_kept_inputs(Io& io, const Records& r) {
 // finished, and its files replace those of earlier runs.
 void finish_run(Io& io, const Records& r, CpuClock& run_clock) {
     write_plot_trailer(io, r);
-    io.close(r.files.plot);
+    io.close(Files::plot);
     write_run_summary(io, r);
-    report_kept_inputs(io, r);
-    write_run_time(io, r, run_clock.lap());
+    report_kept_inputs(io);
+    write_run_time(io, run_clock.lap());
     io.replace_outputs();  // closes every output file but the listing
-    io.close(r.files.listing);
+    io.close(Files::listing);
 }
 
 void road(Io& io, Records& r, const DirectoryLock& lock) {
     CpuClock run_clock;  // the run-time line covers the whole run
     write_banner(io, terminal);
     const Leftovers leftovers = io.clear_leftovers(output_names);
-    open_run_files(io, r, lock, leftovers);
+    open_run_files(io, lock, leftovers);
     read_the_instructions(io, r);
     read_structure(io, r);
-    open_plot_file(io, r);
+    open_plot_file(io);
     std::optional<Databank> databank;
     if (r.options.databank) databank = open_databank(io, r);
     make_working_list(io, r);
     if (r.options.search_rings) search_rings(io, r);
-    if (r.options.extend_h) open_restraint_files(io, r);
+    if (r.options.extend_h) open_restraint_files(io);
     find_all_neighbours(io, r);
     frame_analysis(io, r, databank ? &*databank : nullptr);
     if (r.options.extend_h) close_restraint_files(io, r);
@@ -353,7 +353,7 @@ int run(const std::filesystem::path& dir, const std::vector<std::string>& args, 
     io.bind(dir, &in, &out, &errs, OutputMode::replace_at_end, &in == &std::cin ? 0 : -1);
     if (failure) io.inject_failure(*failure);
     auto r = std::make_unique<Records>();
-    const int listing = r->files.listing;
+    const int listing = Files::listing;
     int status = 0;
     std::string fault_line;
     std::optional<DirectoryLock> lock;  // held until every file is closed

@@ -182,8 +182,8 @@ void write_mopro_cell_and_symmetry(Io& io, const ShelxHead& head) {
                          "SOLVT  0.0  50.0", "", "EXTIN  0.0  GAUSSIAN  ISOT  TYP1", ""});
 }
 
-void write_mopro_constraints_start(Io& io, const Records& r) {
-    write_bang_heading(io, r.files.mopro_constraints, "! local symmetry  ");
+void write_mopro_constraints_start(Io& io) {
+    write_bang_heading(io, Files::mopro_constraints, "! local symmetry  ");
 }
 
 void write_mopro_symmetry_lines(Io& io, const Records& r) {
@@ -205,23 +205,23 @@ void write_mopro_symmetry_lines(Io& io, const Records& r) {
             line += mopro_name(r.structure.label[u]);
             line += " 1";
         }
-        io.write(r.files.mopro_constraints, line);
+        io.write(Files::mopro_constraints, line);
     }
 }
 
-void write_mopro_restraints_head(Io& io, const Records& r) {
-    write_bang_heading(io, r.files.mopro_residues, "! X-H distances");
+void write_mopro_restraints_head(Io& io) {
+    write_bang_heading(io, Files::mopro_residues, "! X-H distances");
 }
 
 void write_mopro_distance_lines(Io& io, const Records& r) {
     for (const XhRestraint& b : r.frames.xh_restraints)
-        io.write(r.files.mopro_residues,
-                 restraint_record("DISTAN   ", restraint_pair(r.structure, b), b.distance, 3,
-                                  "0.001"));
+        io.write(
+            Files::mopro_residues,
+            restraint_record("DISTAN   ", restraint_pair(r.structure, b), b.distance, 3, "0.001"));
 }
 
 void write_mopro_uratio_block(Io& io, const Records& r) {
-    const int ch = r.files.mopro_residues;
+    const int ch = Files::mopro_residues;
     write_bang_heading(io, ch, "! isotropic H atoms ADPs");
     // The hydrogen atoms were framed in atom order, so the list is in atom order too.
     for (const XhRestraint& b : r.frames.xh_restraints) {
@@ -233,8 +233,8 @@ void write_mopro_uratio_block(Io& io, const Records& r) {
     }
 }
 
-void write_mopro_restraints_end(Io& io, const Records& r) {
-    write_bang_heading(io, r.files.mopro_residues, "! end");
+void write_mopro_restraints_end(Io& io) {
+    write_bang_heading(io, Files::mopro_residues, "! end");
 }
 
 void write_mopro_blocks(Io& io, const Records& r) {
@@ -324,7 +324,7 @@ void write_mopro_trailer(Io& io) {
 }
 
 void write_mopro_similarity(Io& io, const Records& r) {
-    const int ch = r.files.mopro_constraints;
+    const int ch = Files::mopro_constraints;
     write_bang_heading(io, ch, "! similarity (switched-off)");
     copy_slots(io, ch, r.frames.mopro_similarity, "! CONPVM", 90);
     write_bang_heading(io, ch, "! end");

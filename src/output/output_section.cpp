@@ -18,8 +18,8 @@ bool has_output_section(const Records& r) {
 // TOXD is a plain conversion: no moved hydrogen atoms, no databank
 bool writes_fixedh(const Options& o) { return o.extend_h && !o.to_xd; }
 
-void write_output_section_heading(Io& io, const Records& r) {
-    const int listing = r.files.listing;
+void write_output_section_heading(Io& io) {
+    const int listing = Files::listing;
     io.write(listing, "");
     io.write(listing, std::string(80, '-'));
     for (int ch : {listing, terminal}) {
@@ -32,7 +32,7 @@ void write_databank_statistics(Io& io, const Records& r) {
     const std::string stats = " ATOMS SEARCHED in DB, FOUND in DB, NOT FOUND in DB = " +
                               fi(r.databank.searched, 8) + fi(r.databank.found, 8) +
                               fi(r.databank.not_found, 8);
-    for (int ch : {terminal, r.files.listing}) {
+    for (int ch : {terminal, Files::listing}) {
         io.write(ch, "");
         io.write(ch, stats);
     }

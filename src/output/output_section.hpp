@@ -12,7 +12,7 @@ bool has_output_section(const Records& r);
 bool writes_fixedh(const Options& o);
 // The heading of the output section, once xd_kova.inp is made: the rule in the listing and
 // " Creating XD parameter file..." in the listing and on the terminal.
-void write_output_section_heading(Io& io, const Records& r);
+void write_output_section_heading(Io& io);
 // DATABANK: the counts of the databank searches, on the terminal and in the listing.
 void write_databank_statistics(Io& io, const Records& r);
 // The records of the output section: XD parameter file, fixedH.ins and the MoPro files atom

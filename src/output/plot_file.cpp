@@ -34,13 +34,13 @@ void put_plot_point(std::string& rec, const Vec3f& p) {
 
 }  // namespace
 
-void write_plot_title(Io& io, const Records& r) {
-    io.write(r.files.plot, "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange");
-    io.write(r.files.plot, "ANGSTROM");
+void write_plot_title(Io& io) {
+    io.write(Files::plot, "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange");
+    io.write(Files::plot, "ANGSTROM");
 }
 
 void write_plot_frames(Io& io, const Records& r) {
-    const int ch = r.files.plot;
+    const int ch = Files::plot;
     std::string rec, name;
     rec.reserve(48);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
@@ -64,7 +64,7 @@ void write_plot_frames(Io& io, const Records& r) {
 }
 
 void write_plot_trailer(Io& io, const Records& r) {
-    const int ch = r.files.plot;
+    const int ch = Files::plot;
     const int ndum = r.frames.dummy_count;
     for (int k = 1; k <= ndum; ++k) {
         const Vec3f d = dummy_cartesian(r, k);

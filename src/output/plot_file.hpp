@@ -5,7 +5,7 @@
 
 namespace kova {
 
-void write_plot_title(Io& io, const Records& r);
+void write_plot_title(Io& io);
 // The frame picture of every atom: the atom and the ends of its X, Y and Z axes.
 void write_plot_frames(Io& io, const Records& r);
 // Dummy atoms, bond radii, colours and detach rules, then PLOT.

@@ -9,6 +9,6 @@ namespace kova {
 
 void write_run_summary(Io& io, const Records& r);
 // `run` holds the user and system CPU times of the whole run.
-void write_run_time(Io& io, const Records& r, const CpuTimes& run);
+void write_run_time(Io& io, const CpuTimes& run);
 
 }  // namespace kova

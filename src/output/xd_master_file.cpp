@@ -116,7 +116,7 @@ void copy_part(Io& io, int channel, const XdMasterCopy& old, XdMasterCopy::Part 
 }
 
 void write_atom_lines(Io& io, const Records& r) {
-    const int mas = r.files.xd_master;
+    const int mas = Files::xd_master;
     io.write(mas, atom_table_header);
     for (int i = 1; i <= r.structure.atom_count; ++i)
         io.write(mas, atom_table_line(r.structure, r.frames, i));
@@ -131,15 +131,15 @@ void write_dummies(Io& io, const Records& r) {
         put_pad(rec, r.frames.dummy_label[u], 6);
         rec += "  ";
         for (float x : coordinates(r.frames.dummy_xyz[u])) put_ff(rec, x, 12, 6);
-        io.write(r.files.xd_master, rec);
+        io.write(Files::xd_master, rec);
     }
 }
 
 void write_keys(Io& io, const Records& r) {
-    io.write(r.files.xd_master, key_header);
+    io.write(Files::xd_master, key_header);
     for (int i = 1; i <= r.structure.atom_count; ++i) {
-        io.write(r.files.xd_master, pad(r.structure.label[static_cast<std::size_t>(i)], 8) +
-                                        atom_key(r.options, r.structure, i));
+        io.write(Files::xd_master, pad(r.structure.label[static_cast<std::size_t>(i)], 8) +
+                                       atom_key(r.options, r.structure, i));
     }
 }
 
@@ -159,7 +159,7 @@ void write_kappas(Io& io, const Records& r) {
         const char* line = !flagged                             ? "KAPPA   000000"
                            : heavy[static_cast<std::size_t>(k)] ? "KAPPA   110000"
                                                                 : "KAPPA   100000";
-        io.write(r.files.xd_master, line);
+        io.write(Files::xd_master, line);
     }
 }
 
@@ -171,7 +171,7 @@ void write_fixed_tail(Io& io, int channel) {
 
 // SHELX input: the end of the refinement module that the head opened, and the property modules.
 void write_shelx_closing(Io& io, const Records& r) {
-    const int mas = r.files.xd_master;
+    const int mas = Files::xd_master;
     io.write_lines(mas, {"!" + std::string(78, '-'), "!", "   END XDLSM", "!"});
     io.write(mas, std::string(79, '!'));
     write_xd_closing_modules(io, mas, r.structure.atom_count);
@@ -239,7 +239,7 @@ void write_xd_closing_modules(Io& io, int channel, int atom_count) {
 }
 
 void write_xd_master_tables(Io& io, const Records& r) {
-    const int mas = r.files.xd_master;
+    const int mas = Files::xd_master;
     const XdMasterCopy& old = r.structure.xd_master;
     write_atom_lines(io, r);
     write_dummies(io, r);
@@ -258,7 +258,7 @@ void write_xd_master_tables(Io& io, const Records& r) {
 }
 
 void copy_old_master_head(Io& io, const Records& r) {
-    copy_part(io, r.files.xd_master, r.structure.xd_master, XdMasterCopy::Part::head);
+    copy_part(io, Files::xd_master, r.structure.xd_master, XdMasterCopy::Part::head);
 }
 
 }  // namespace kova

@@ -48,7 +48,7 @@ void write_xd_lsm_block(Io& io, int mas, const Records& r) {
 }  // namespace
 
 void write_xd_master_head(Io& io, const Records& r) {
-    const int mas = r.files.xd_master;
+    const int mas = Files::xd_master;
     io.write(mas, std::string(79, '!'));
     io.write(mas, "!                   CREATED BY PROGRAM << KOVA >>");
     io.write(mas, std::string(79, '!'));

@@ -1,4 +1,4 @@
-// xd_kova.inp on channel files.xd_parameters. Populations are written as stored, that is already
+// xd_kova.inp on channel Files::xd_parameters. Populations are written as stored, that is already
 // multiplied by the occupancy (the MoPro file divides it out again).
 #include "output/xd_parameter_file.hpp"
 
@@ -45,7 +45,7 @@ XdAtomRow xd_atom_row(const Records& r, int i) {
 }
 
 void write_xd_parameter_head(Io& io, const Records& r) {
-    const int ch = r.files.xd_parameters;
+    const int ch = Files::xd_parameters;
     io.write(ch, std::string(80, '!'));
     io.write(ch, "!                   CREATED BY PROGRAM << KOVA >>");
     io.write(ch, std::string(80, '!'));
@@ -67,7 +67,7 @@ void write_xd_parameter_head(Io& io, const Records& r) {
 }
 
 void write_xd_parameter_atom(Io& io, const Records& r, int i) {
-    const int ch = r.files.xd_parameters;
+    const int ch = Files::xd_parameters;
     const auto s = static_cast<std::size_t>(i);
     const XdAtomRow row = xd_atom_row(r, i);
     // cols 1-8 label, 9-14 AX1 AX2, 15-29 ATOM0 ATOM1 ATOM2, 32-61 TP TBL KAP LMX SITESYM CHEMCON
@@ -102,7 +102,7 @@ void write_xd_parameter_atom(Io& io, const Records& r, int i) {
 }
 
 void write_xd_parameter_tail(Io& io, const Records& r) {
-    const int ch = r.files.xd_parameters;
+    const int ch = Files::xd_parameters;
     for (int k = 1; k <= r.frames.kappa_count; ++k) {
         const auto s = static_cast<std::size_t>(k);
         const auto& kap = r.frames.kappa[s];

@@ -56,8 +56,8 @@ void write_xh_bond_files(Io& io, const Records& r) {
     for (const XhRestraint& b : r.frames.xh_restraints) {
         const std::string& parent = r.structure.label[static_cast<std::size_t>(b.parent)];
         const std::string& hydrogen = r.structure.label[static_cast<std::size_t>(b.hydrogen)];
-        write_reset_bond(io, r.files.reset_bonds, parent, hydrogen, b.distance);
-        write_riding_constraints(io, r.files.const_bonds, parent, hydrogen, b);
+        write_reset_bond(io, Files::reset_bonds, parent, hydrogen, b.distance);
+        write_riding_constraints(io, Files::const_bonds, parent, hydrogen, b);
     }
 }
 

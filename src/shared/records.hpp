@@ -1,6 +1,6 @@
 // The records a run hands from stage to stage, grouped by what they describe: the options, the
-// structure read, the working list and its topology, the analysis results, the databank results
-// and the channel numbers of the files (the channels themselves are the run's Io).
+// structure read, the working list and its topology, the analysis results and the databank
+// results (the files are the run's Io, on the channels of `Files`).
 // Arrays keep their 1-based indices (slot 0 unused); coordinates, matrices and P(l,m)
 // use small fixed arrays indexed from 0. Per-atom storage follows the structure read.
 #pragma once
@@ -374,7 +374,6 @@ struct SearchIndexes {
 };
 
 struct Records {
-    Files files;  // the channel table (fixed numbers), at hand as r.files.listing
     Options options;
 
     Structure structure;

@@ -75,7 +75,7 @@ int operators(const Records& r) {
 
 void append(Io& io, Records& r, int i, const Image& im) {
     int k = r.topology.list_size + 1;
-    if (k > max_atoms) fatal_error(io, r.files.listing, "GenCompleteFrags", "Too many atoms");
+    if (k > max_atoms) fatal_error(io, Files::listing, "GenCompleteFrags", "Too many atoms");
     r.ensure_atoms(k);
     r.structure.label[k] = r.structure.label[i];
     r.structure.atomic_number[k] = r.structure.atomic_number[i];
@@ -384,7 +384,7 @@ void complete_molecules(Io& io, Records& r) {
 
 void list_complete_fragments(Io& io, const Records& r) {
     if (r.topology.list_size <= r.structure.atom_count) return;
-    const int out = r.files.listing;
+    const int out = Files::listing;
     io.write(out, "");
     io.write(out, " List of atoms in complete fragment(s) :");
     io.write(out, "");

@@ -118,7 +118,7 @@ NeighbourList no_neighbours() {
         "",
     };
     for (const auto& l : lines)
-        for (int ch : {terminal, r.files.listing})
+        for (int ch : {terminal, Files::listing})
             if (ch == terminal || io.is_open_out(ch)) io.write(ch, l);
     throw RunStop{};
 }
@@ -332,7 +332,7 @@ void sort_by_own_neighbours(Records& r, int i) {
 
 // One atom's part of the all-atom printout: its types from the heaviest.
 void list_row(Io& io, const Records& r, int i) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     io.write(out, "");
     io.write(out, " Atom # " + fi(i, 6) + " = " + pad(r.structure.label[i], 8) + " :");
     const NeighbourTable& t = r.topology.neighbours[static_cast<std::size_t>(i)];
@@ -405,7 +405,7 @@ NeighbourList find_neighbours(Io& io, const Records& r, NeighbourIndex& index, i
                               float radius, bool list_them) {
     NeighbourList g = search_neighbours(io, r, index, atom, radius);
     if (!valid_centre(r, atom)) return g;
-    const int out = r.files.listing;
+    const int out = Files::listing;
     if (list_them) {
         print_neighbours(io, r, out, atom, radius, g.count, g.atom, g.distance);
         if (g.any_disordered) {
@@ -456,7 +456,7 @@ int first_neighbour(Io& io, const Records& r, NeighbourIndex& index, int atom, f
 }
 
 void find_all_neighbours(Io& io, Records& r) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     const int n = r.list_length();
     r.ensure_atoms(n);
     NeighbourIndex index(r);
@@ -485,7 +485,7 @@ std::vector<int> neighbour_order(Io& io, const Records& r, int k) {
     for (int ty = t.type_count; ty >= 1; --ty)
         for (int m = 1; m <= t.type_size[ty]; ++m) order.push_back(t.type_atom[ty][m]);
     const int l = static_cast<int>(order.size()) - 1;
-    if (l != t.count) fatal_error(io, r.files.listing, "SortNei", "l.ne.nnei(k)");
+    if (l != t.count) fatal_error(io, Files::listing, "SortNei", "l.ne.nnei(k)");
     return order;
 }
 

@@ -242,7 +242,7 @@ std::vector<int> atoms_held(const Records& r, int count, const std::vector<int>&
 // The heading of the test: the count as given, then the labels six to a line.
 void list_heading(Io& io, const Records& r, int count, const std::vector<int>& at,
                   const std::string& word) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     io.write(out, "");
     io.write(out, " Planarity test for " + fi(count, 3) + "-atom " + word + " : ");
     io.write(out, "");
@@ -288,7 +288,7 @@ Plane least_squares_plane(const Records& r, const std::vector<int>& at) {
 
 bool planarity(Io& io, const Records& r, bool list_it, int count, const std::vector<int>& atoms,
                PlanarityKind kind) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     const bool ring = kind == PlanarityKind::ring;
     const float tol = ring ? r.options.tolerances.ring : r.options.tolerances.group;
     const std::string word = ring ? "ring" : "group";

@@ -135,7 +135,7 @@ ReducedTable surviving_table(const std::vector<std::vector<int>>& first_links,
 // One line per entry: number, label, " -" and up to ten linked labels, then ten per line.
 void list_link_table(Io& io, const Records& r, const std::vector<int>& atom,
                      const std::vector<std::vector<int>>& links) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     for (std::size_t l = 1; l < atom.size(); ++l) {
         std::string line =
             fi(static_cast<long long>(l), 7) + " " + pad(r.structure.label[atom[l]], 8) + " -";
@@ -155,7 +155,7 @@ void list_link_table(Io& io, const Records& r, const std::vector<int>& atom,
 }
 
 void list_reduction(Io& io, const Records& r, const Reduction& red) {
-    const int out = r.files.listing;
+    const int out = Files::listing;
     io.write(out, "");
     io.write(out, std::string(80, '-'));
     io.write_to({out, terminal}, "");
@@ -234,7 +234,7 @@ void RingWalk::clear_rings() {
 }
 
 void RingWalk::list_heading() {
-    const int out = r_.files.listing;
+    const int out = Files::listing;
     io_.write(out, "");
     io_.write(out, std::string(80, '-'));
     io_.write_to({terminal, out}, "");
@@ -387,7 +387,7 @@ void RingWalk::walk() {
         cut(0);
         const int e = restart_entry();
         if (e == 0) return;
-        if (!unwalked_[e][0]) fatal_error(io_, r_.files.listing, "CheckVisited", "Internal error");
+        if (!unwalked_[e][0]) fatal_error(io_, Files::listing, "CheckVisited", "Internal error");
         start_path(e);
         walking = true;
     }
@@ -424,7 +424,7 @@ bool RingWalk::duplicate(const std::vector<int>& members) const {
 }
 
 void RingWalk::list_ring(int q, const std::vector<int>& members) {
-    const int out = r_.files.listing;
+    const int out = Files::listing;
     io_.write(out, "");
     io_.write(out, "");
     io_.write(out, " **********  FOUND RING # " + fi(q, 4) + " ---> " +
@@ -443,7 +443,7 @@ void RingWalk::store(const std::vector<int>& members) {
     Topology& g = r_.topology;
     const int s = static_cast<int>(members.size());
     if (g.ring_count + 1 > max_rings)
-        fatal_error(io_, r_.files.listing, "FindRings", "Too many rings (maxrings)");
+        fatal_error(io_, Files::listing, "FindRings", "Too many rings (maxrings)");
     const int q = ++g.ring_count;
     r_.ensure_rings(q);
     rings_changed(r_);
@@ -474,7 +474,7 @@ void RingWalk::ring_test(int j) {
 }
 
 void RingWalk::run() {
-    const int out = r_.files.listing;
+    const int out = Files::listing;
     clear_rings();
     list_heading();
     load();

@@ -33,7 +33,7 @@ TEST(OpenDatabank, PromptsWhileTheFileCannotBeOpened) {
     EXPECT_EQ(opened.file.name, "good.db");  // the name that opened, as answered
     // taken in whole when it opens, and its channel closed
     EXPECT_EQ(opened.file.size(), 1u);
-    EXPECT_FALSE(o.r.io.is_open_in(o.r.files.databank));
+    EXPECT_FALSE(o.r.io.is_open_in(Files::databank));
 }
 
 TEST(OpenDatabank, OpensAtOnceOrEndsAtTheEndOfInput) {
@@ -120,7 +120,7 @@ TEST(DatabankFileKeys, WordOneAsTheRecordReaderSplitsIt) {
             if (want == recs.size()) continue;  // the search would stop the run
             DbReader reader(db, splits);
             reader.pos = p;
-            const DbRecord& got = find_record(o.r.io, o.r.files.listing, reader, key);
+            const DbRecord& got = find_record(o.r.io, Files::listing, reader, key);
             EXPECT_EQ(got.recno, static_cast<int>(want) + 1) << word << " from record " << p + 1;
         }
     }

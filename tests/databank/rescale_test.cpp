@@ -45,7 +45,7 @@ struct Rescale : test::Workspace {
                 ADD_FAILURE() << "kova.inp does not open";
                 return;
             }
-            while (auto line = read_logical_line(r.io, r.files.listing, test::input_channel))
+            while (auto line = read_logical_line(r.io, Files::listing, test::input_channel))
                 read_fragment_line(line->text, r.io.in(test::input_channel).recno(),
                                    r.options.fragments);
             r.io.close(test::input_channel);

@@ -361,7 +361,7 @@ TEST(GeometryHelpers, WriteAngleLineListsTheAcceptedAngle) {
     f.atom(1, "H(1)", 1);
     f.atom(2, "C(1)", 6);
     f.atom(3, "C(12)", 6);
-    write_angle_line(f.r.io, f.r, f.r.files.listing, 1, 2, 3, 109.4712f);
+    write_angle_line(f.r.io, f.r, Files::listing, 1, 2, 3, 109.4712f);
     auto lines = f.file("kova.out");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "");

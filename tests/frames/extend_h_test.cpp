@@ -30,16 +30,16 @@ struct RestraintFiles {
 };
 RestraintFiles restraint_files(Molecule& m) {
     test::RunRecords& r = m.r;
-    r.io.create(r.files.reset_bonds, "reset.bond");
-    r.io.create(r.files.const_bonds, "const.bond");
-    r.io.create(r.files.mopro_residues, "res_mopro.inp");
+    r.io.create(Files::reset_bonds, "reset.bond");
+    r.io.create(Files::const_bonds, "const.bond");
+    r.io.create(Files::mopro_residues, "res_mopro.inp");
     write_xh_bond_files(r.io, r);
     write_mopro_distance_lines(r.io, r);
     write_mopro_uratio_block(r.io, r);
-    RestraintFiles f{m.file(r.files.reset_bonds, "reset.bond"),
-                     m.file(r.files.const_bonds, "const.bond"), {}, {}};
+    RestraintFiles f{
+        m.file(Files::reset_bonds, "reset.bond"), m.file(Files::const_bonds, "const.bond"), {}, {}};
     // the DISTAN lines, then the URATIO block after its heading "!", text, "!"
-    const Lines res = m.file(r.files.mopro_residues, "res_mopro.inp");
+    const Lines res = m.file(Files::mopro_residues, "res_mopro.inp");
     const auto text = std::find(res.begin(), res.end(), "! isotropic H atoms ADPs");
     EXPECT_TRUE(text != res.begin() && text != res.end());
     if (text == res.begin() || text == res.end()) return f;

@@ -23,8 +23,8 @@ struct FrameRecords : Workspace {
         r.ensure_atoms(nat);
         r.structure.atom_count = nat;
         r.topology.list_size = nat;
-        r.io.create(r.files.xd_master, "xd_kova.mas");
-        r.io.create(r.files.plot, "kova.spf");
+        r.io.create(Files::xd_master, "xd_kova.mas");
+        r.io.create(Files::plot, "kova.spf");
     }
 
     void atom(int i, const std::string& label, int z, Vec3f xc = {}) {

@@ -25,11 +25,11 @@ namespace {
 // Extend_H, the SHELX reader, with `rings` the ring search (RINGS 3 8), the neighbour stage.
 struct Stages : test::Workspace {
     Stages() : Workspace({.listing = true}) {
-        r.io.create(r.files.xd_master, "xd_kova.mas");
+        r.io.create(Files::xd_master, "xd_kova.mas");
         r.io.create(Files::mopro_parameters, "mopro_kova.par");
-        r.io.create(r.files.reset_bonds, "reset.bond");
-        r.io.create(r.files.const_bonds, "const.bond");
-        r.io.create(r.files.mopro_residues, "res_mopro.inp");
+        r.io.create(Files::reset_bonds, "reset.bond");
+        r.io.create(Files::const_bonds, "const.bond");
+        r.io.create(Files::mopro_residues, "res_mopro.inp");
     }
 
     bool read(const std::string& file, bool rings) {

@@ -34,9 +34,9 @@ struct Framed : test::FramedAtoms {
     }
     // The SYMPLM lines as con_mopro.inp gets them.
     std::vector<std::string> symplm_lines() {
-        r.io.create(r.files.mopro_constraints, "con_mopro.inp");
+        r.io.create(Files::mopro_constraints, "con_mopro.inp");
         write_mopro_symmetry_lines(r.io, r);
-        return file(r.files.mopro_constraints, "con_mopro.inp");
+        return file(Files::mopro_constraints, "con_mopro.inp");
     }
 };
 

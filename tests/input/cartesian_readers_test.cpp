@@ -304,7 +304,7 @@ TEST(ListAtoms, CountsEachFlag) {
     }
     s.r.structure.frac[1] = Fractional{0.12345f, -0.5f, 1.0f};
     s.r.structure.cart[1] = Cartesian{1.23456f, -12.5f, 100.0f};
-    list_atoms(s.r.io, s.r.structure, s.r.files.listing);
+    list_atoms(s.r.io, s.r.structure, Files::listing);
     auto lines = s.listing();
     ASSERT_EQ(lines.size(), 2u + 4u + 4u);
     EXPECT_EQ(lines[2],

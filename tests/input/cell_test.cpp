@@ -16,7 +16,7 @@ void set_cell(Records& r, std::array<float, 6> cell) { r.structure.cell = cell; 
 TEST(MakeCellMatrices, OrthogonalCellAndListing) {
     test::Session s;
     set_cell(s.r, {10, 20, 30, 90, 90, 90});
-    make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
+    make_cell_matrices(s.r.io, Files::listing, s.r.structure);
     const Mat3f& t = s.r.structure.frac_to_cart;
     const Mat3f& ti = s.r.structure.cart_to_frac;
     const float diag[3] = {10, 20, 30};
@@ -50,7 +50,7 @@ TEST(MakeCellMatrices, HexagonalAndMonoclinicCells) {
     {
         test::Session s;
         set_cell(s.r, {5, 5, 7, 90, 90, 120});
-        make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
+        make_cell_matrices(s.r.io, Files::listing, s.r.structure);
         const Mat3f& t = s.r.structure.frac_to_cart;
         EXPECT_NEAR(t[0][1], -2.5f, 1e-5f);                     // -b/2
         EXPECT_NEAR(t[1][1], 5.0f * std::sqrt(3.0f) / 2, 1e-5f);  // b sqrt(3)/2
@@ -59,7 +59,7 @@ TEST(MakeCellMatrices, HexagonalAndMonoclinicCells) {
     {
         test::Session s;
         set_cell(s.r, {5, 6, 7, 90, 100, 90});
-        make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
+        make_cell_matrices(s.r.io, Files::listing, s.r.structure);
         const Mat3f& t = s.r.structure.frac_to_cart;
         EXPECT_NEAR(t[1][2], 0.0f, 1e-5f);         // t vanishes with alpha = gamma = 90
         EXPECT_NEAR(t[0][2], -1.2155373f, 1e-5f);  // 7 cos 100 deg
@@ -71,7 +71,7 @@ TEST(MakeCellMatrices, HexagonalAndMonoclinicCells) {
 TEST(CellMatrices, ConversionsRoundTripInATriclinicCell) {
     test::Session s;
     set_cell(s.r, {7.1f, 8.3f, 9.5f, 75, 85, 110});
-    make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
+    make_cell_matrices(s.r.io, Files::listing, s.r.structure);
     const Fractional p = {0.1f, -0.7f, 1.3f};
     Cartesian c = to_cartesian(s.r.structure.frac_to_cart, p);
     const Fractional f = to_fractional(s.r.structure.cart_to_frac, c);
@@ -100,7 +100,7 @@ TEST(CellErrors, StopThroughFatalError) {
     for (const Case& c : cases) {
         test::Session s;
         set_cell(s.r, c.cell);
-        EXPECT_THROW(make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure), RunStop);
+        EXPECT_THROW(make_cell_matrices(s.r.io, Files::listing, s.r.structure), RunStop);
         auto t = s.terminal();
         ASSERT_EQ(t.size(), 3u);
         EXPECT_EQ(t[1], c.line);
@@ -118,7 +118,7 @@ struct OccCase {
 
 void run_occ(test::Session& s, const std::vector<OccCase>& cases) {
     set_cell(s.r, {10, 10, 10, 90, 90, 90});
-    make_cell_matrices(s.r.io, s.r.files.listing, s.r.structure);
+    make_cell_matrices(s.r.io, Files::listing, s.r.structure);
     int n = static_cast<int>(cases.size());
     s.r.ensure_atoms(n);
     s.r.structure.atom_count = n;

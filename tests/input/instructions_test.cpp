@@ -16,7 +16,7 @@ namespace {
 struct Inp : test::Workspace, test::Ending {
     explicit Inp(const std::string& text) : Workspace({.listing = true}) {
         dir.write("kova.inp", text);
-        run_to_end([&] { read_instructions(r.io, r.files.listing, r.options, r.elements); });
+        run_to_end([&] { read_instructions(r.io, Files::listing, r.options, r.elements); });
         r.io.close_all();
     }
     std::vector<std::string> listing() { return file("kova.out"); }

@@ -14,7 +14,7 @@ namespace kova::test {
 struct Session : Workspace {
     Session() : Workspace({.listing = true}) {}
     // The listing so far (the channel is closed to read it).
-    std::vector<std::string> listing() { return file(r.files.listing, "kova.out"); }
+    std::vector<std::string> listing() { return file(Files::listing, "kova.out"); }
 };
 
 }  // namespace kova::test

@@ -21,7 +21,7 @@ inline std::string fixture(const std::string& name) { return data_file("shelx/" 
 // `stopped` and `fault` tell how the reader ended.
 struct ShelxRead : Workspace, Ending {
     ShelxRead() : Workspace({.listing = true}) {
-        r.io.create(r.files.xd_master, "xd_kova.mas");
+        r.io.create(Files::xd_master, "xd_kova.mas");
         r.io.create(Files::mopro_parameters, "mopro_kova.par");
         write_mopro_head(r.io);
     }

@@ -30,18 +30,17 @@ Op stored(const Records& r, int n) {
 
 // The routines on a session's records: its listing, its verbosity and its operator table.
 SymmCardReading parse_card(test::Session& s, std::string_view card) {
-    return parse_symm_card(s.r.io, s.r.files.listing, pad(card, 255), 255,
-                           s.r.structure.symmetry);
+    return parse_symm_card(s.r.io, Files::listing, pad(card, 255), 255, s.r.structure.symmetry);
 }
 void read_cards(test::Session& s, int unit) {
-    read_symmetry(s.r.io, s.r.files.listing, unit, s.r.structure.symmetry);
+    read_symmetry(s.r.io, Files::listing, unit, s.r.structure.symmetry);
 }
 void centre(test::Session& s, char lattice) {
-    add_lattice_centring(s.r.io, s.r.files.listing, s.r.options.verbosity, lattice,
+    add_lattice_centring(s.r.io, Files::listing, s.r.options.verbosity, lattice,
                          s.r.structure.symmetry);
 }
 void add_partners(test::Session& s) {
-    add_inversion_partners(s.r.io, s.r.files.listing, s.r.structure.symmetry);
+    add_inversion_partners(s.r.io, Files::listing, s.r.structure.symmetry);
 }
 
 void store(Records& r, int n, const Op& o) {
@@ -159,7 +158,7 @@ TEST(ParseSymmComponent, FractionsAndNumbers) {
     test::Session s;
     for (const Case& c : cases) {
         std::string comp = pad(c.comp, 32);
-        const SymmComponent got = parse_symm_component(s.r.io, s.r.files.listing, comp, 32);
+        const SymmComponent got = parse_symm_component(s.r.io, Files::listing, comp, 32);
         EXPECT_EQ(got.trn.has_value(), c.reads) << c.comp;
         if (c.reads && got.trn) {
             EXPECT_NEAR(*got.trn, c.trn, 1e-7f) << c.comp;
@@ -401,7 +400,7 @@ TEST(ListSymmetryOperators, MatricesOnlyAtVerbose2) {
         s.r.structure.symmetry.count = 2;
         // component 1 = y + 1/4: coefficient of y (j = 2) in component 1 sits in stored row 2
         store(s.r, 2, Op{0.25f, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, -1});
-        list_symmetry_operators(s.r.io, s.r.files.listing, s.r.options.verbosity,
+        list_symmetry_operators(s.r.io, Files::listing, s.r.options.verbosity,
                                 s.r.structure.symmetry);
         auto lines = s.listing();
         std::vector<std::string> want = {"", " Number of symmetry operations =    2"};

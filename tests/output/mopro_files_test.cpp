@@ -166,8 +166,8 @@ TEST(MoproFiles, SimilarityBlockInAtomOrder) {
     r.frames.mopro_similarity[4] = pad("! CONPVM  C(4) C(2)", 90);
     r.frames.mopro_similarity[2] = pad("! CONPVM  C(2) C(1)", 90);
     r.frames.mopro_similarity[3] = pad("! CONPV   not a similarity line", 90);
-    r.io.create(r.files.mopro_constraints, "con_mopro.inp");
-    write_mopro_constraints_start(r.io, r);
+    r.io.create(Files::mopro_constraints, "con_mopro.inp");
+    write_mopro_constraints_start(r.io);
     write_mopro_similarity(r.io, r);
     const std::vector<std::string> want = {
         "!", "! local symmetry  ", "!",
@@ -175,7 +175,7 @@ TEST(MoproFiles, SimilarityBlockInAtomOrder) {
         pad("! CONPVM  C(2) C(1)", 90), pad("! CONPVM  C(4) C(2)", 90),
         "!", "! end", "!",
     };
-    EXPECT_EQ(w.file(r.files.mopro_constraints, "con_mopro.inp"), want);
+    EXPECT_EQ(w.file(Files::mopro_constraints, "con_mopro.inp"), want);
 }
 
 TEST(MoproFiles, RestraintFileInOrder) {
@@ -186,11 +186,11 @@ TEST(MoproFiles, RestraintFileInOrder) {
     w.atom(3, "C(12)", {});
     w.atom(4, "H(12A)", {});
     r.frames.xh_restraints = {{1, 2, 1.077f, 1.2f}, {3, 4, 0.95f, 1.5f}};
-    r.io.create(r.files.mopro_residues, "res_mopro.inp");
-    write_mopro_restraints_head(r.io, r);
+    r.io.create(Files::mopro_residues, "res_mopro.inp");
+    write_mopro_restraints_head(r.io);
     write_mopro_distance_lines(r.io, r);
     write_mopro_uratio_block(r.io, r);
-    write_mopro_restraints_end(r.io, r);
+    write_mopro_restraints_end(r.io);
     // Name fields: the label's length of its bracket-free name, A5: "C(1)" gives " C1  ",
     // "C(12)" "C12  ", "H(12A)" (6 characters) is cut to "H12A ". Then the distance F6.3
     // and 0.001, or the ratio F6.1 and 0.01; the URATIO lines at their full 100 columns.
@@ -203,7 +203,7 @@ TEST(MoproFiles, RestraintFileInOrder) {
         pad("URATIO      C12   1  H12A  1    1.5 0.01", 100),
         "!", "! end", "!",
     };
-    EXPECT_EQ(w.file(r.files.mopro_residues, "res_mopro.inp"), want);
+    EXPECT_EQ(w.file(Files::mopro_residues, "res_mopro.inp"), want);
 }
 
 TEST(MoproFiles, SymmetryLinesOfTheFramedAtoms) {
@@ -230,9 +230,9 @@ TEST(MoproFiles, SymmetryLinesOfTheFramedAtoms) {
         if (c.want) want.push_back("SYMPLM  " + std::string(c.want) + " " +
                                    pad(test::numbered("C", i), 10) + " 1");
     }
-    r.io.create(r.files.mopro_constraints, "con_mopro.inp");
+    r.io.create(Files::mopro_constraints, "con_mopro.inp");
     write_mopro_symmetry_lines(r.io, r);
-    EXPECT_EQ(w.file(r.files.mopro_constraints, "con_mopro.inp"), want);
+    EXPECT_EQ(w.file(Files::mopro_constraints, "con_mopro.inp"), want);
 
     // With RESI names: the 4-character code right-adjusted in 6 columns, then the residue
     // atom name.
@@ -240,9 +240,9 @@ TEST(MoproFiles, SymmetryLinesOfTheFramedAtoms) {
     for (int k = 1; k <= i; ++k)
         r.structure.residue_atom[static_cast<std::size_t>(k)] =
             pad(test::numbered("C", k) + "  7", 10);
-    r.io.create(r.files.mopro_constraints, "con_mopro.inp");
+    r.io.create(Files::mopro_constraints, "con_mopro.inp");
     write_mopro_symmetry_lines(r.io, r);
-    auto resi = w.file(r.files.mopro_constraints, "con_mopro.inp");
+    auto resi = w.file(Files::mopro_constraints, "con_mopro.inp");
     ASSERT_EQ(resi.size(), want.size());
     EXPECT_EQ(resi[0], "SYMPLM    mz   C2  7     ");
     EXPECT_EQ(resi[4], "SYMPLM    mxmz C6  7     ");

@@ -45,25 +45,24 @@ void structure(test::Writer& w) {
     r.frames.kappa[2] = {0.0f, 1.2f, 1.1f};
     r.frames.kappa_table[2] = 2;
     r.structure.table_count = 2;
-    r.io.create(r.files.listing, "kova.out");
+    r.io.create(Files::listing, "kova.out");
     r.io.create(Files::mopro_parameters, "mopro_kova.par");
-    r.io.create(r.files.mopro_constraints, "con_mopro.inp");
+    r.io.create(Files::mopro_constraints, "con_mopro.inp");
 }
 
 // The output section as the road runs it: xd_kova.inp made and the heading written, unless
 // TOXD fixedH.ins made (Extend_H) and the databank statistics (DATABANK), the rescaling when
 // asked for, then the records; the files are closed.
 void run_output_section(test::RunRecords& r, bool rescale = false) {
-    r.io.create(r.files.xd_parameters, "xd_kova.inp");
-    write_output_section_heading(r.io, r);
+    r.io.create(Files::xd_parameters, "xd_kova.inp");
+    write_output_section_heading(r.io);
     if (!r.options.to_xd) {
         if (writes_fixedh(r.options)) r.io.create(Files::fixedh, "fixedH.ins");
         if (r.options.databank) write_databank_statistics(r.io, r);
     }
     if (rescale) rescale_valence_populations(r.io, r);
     write_output_section(r.io, r);
-    for (int ch : {r.files.mopro_constraints, r.files.xd_parameters, Files::fixedh})
-        r.io.close(ch);
+    for (int ch : {Files::mopro_constraints, Files::xd_parameters, Files::fixedh}) r.io.close(ch);
 }
 
 TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
@@ -152,7 +151,7 @@ TEST(OutputSection, ExtendHWritesEveryFileInOrder) {
     EXPECT_EQ(test::lines_of(w.dir.read("con_mopro.inp")), con);
 
     EXPECT_EQ(w.terminal(), (std::vector<std::string>{"", " Creating XD parameter file..."}));
-    EXPECT_EQ(w.file(r.files.listing, "kova.out"),
+    EXPECT_EQ(w.file(Files::listing, "kova.out"),
               (std::vector<std::string>{"", kRule, "", " Creating XD parameter file..."}));
 }
 
@@ -170,7 +169,7 @@ TEST(OutputSection, DatabankStatisticsBeforeTheParameterFiles) {
     EXPECT_EQ(w.terminal(),
               (std::vector<std::string>{"", " Creating XD parameter file...", "", stats}));
     EXPECT_EQ(
-        w.file(r.files.listing, "kova.out"),
+        w.file(Files::listing, "kova.out"),
         (std::vector<std::string>{"", kRule, "", " Creating XD parameter file...", "", stats}));
     EXPECT_TRUE(w.dir.exists("xd_kova.inp"));
     EXPECT_FALSE(w.dir.exists("fixedH.ins"));  // no Extend_H

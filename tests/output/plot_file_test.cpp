@@ -27,11 +27,11 @@ TEST(PlotFile, TitleAndTrailerWithoutDummies) {
     test::Writer w;
     test::RunRecords& r = w.r;
     types(r, {6, 1});
-    r.io.create(r.files.plot, "kova.spf");
-    write_plot_title(r.io, r);
-    r.io.write(r.files.plot, "ATOM C(1) ...");  // stands in for the frame pictures
+    r.io.create(Files::plot, "kova.spf");
+    write_plot_title(r.io);
+    r.io.write(Files::plot, "ATOM C(1) ...");  // stands in for the frame pictures
     write_plot_trailer(r.io, r);
-    r.io.close(r.files.plot);
+    r.io.close(Files::plot);
     std::vector<std::string> want = {
         "TITL X-green, Y-yellow, Z-brown, Dummy(D)-orange",
         "ANGSTROM",
@@ -54,9 +54,9 @@ TEST(PlotFile, FramePictureOfEveryAtom) {
     r.frames.axis_ends[7] = {Cartesian{1.2f, 2.0f, 3.0f}, Cartesian{1.0f, 2.2f, 3.0f},
                              Cartesian{1.0f, 2.0f, -3.2f}};
     r.structure.label[nat] = pad("H(99)", 8);
-    r.io.create(r.files.plot, "kova.spf");
+    r.io.create(Files::plot, "kova.spf");
     write_plot_frames(r.io, r);
-    auto got = w.file(r.files.plot, "kova.spf");
+    auto got = w.file(Files::plot, "kova.spf");
     ASSERT_EQ(got.size(), 4u * nat);
     // the atom with its label A8 left-adjusted; the axis ends named X, Y, Z and the atom's
     // number, right-adjusted in 8 columns; points in F12.4
@@ -81,9 +81,9 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     r.frames.dummy_count = 12;
     r.frames.dummy_xyz[1] = Fractional{0.5f, 0.25f, -0.1f};
     r.frames.dummy_xyz[12] = Fractional{0.01234f, 0.0f, 1.0f};
-    r.io.create(r.files.plot, "kova.spf");
+    r.io.create(Files::plot, "kova.spf");
     write_plot_trailer(r.io, r);
-    r.io.close(r.files.plot);
+    r.io.close(Files::plot);
     auto got = test::lines_of(w.dir.read("kova.spf"));
     ASSERT_EQ(got.size(), 12u + 1u + 20u + 5u + 2u + 1u);
     EXPECT_EQ(got[0], "ATOM D(1)          5.0000        5.0000       -0.5000");
@@ -103,9 +103,9 @@ TEST(PlotFile, TrailerWithDummiesAndChangedRadius) {
     w2.r.ensure_dummies(1);
     w2.r.frames.dummy_count = 1;
     w2.r.frames.dummy_xyz[1] = Cartesian{1.5f, -2.25f, 123456.0f};
-    w2.r.io.create(w2.r.files.plot, "kova.spf");
+    w2.r.io.create(Files::plot, "kova.spf");
     write_plot_trailer(w2.r.io, w2.r);
-    w2.r.io.close(w2.r.files.plot);
+    w2.r.io.close(Files::plot);
     EXPECT_EQ(test::lines_of(w2.dir.read("kova.spf"))[0],
               "ATOM D(1)          1.5000       -2.2500   123456.0000");
 }

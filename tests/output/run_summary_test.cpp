@@ -19,7 +19,7 @@ TEST(RunSummary, LinesPerOption) {
         r.options.databank = c.databank;
         r.options.extend_h = c.extend_h;
         r.options.to_xd = c.to_xd;
-        r.io.create(r.files.listing, "kova.out");
+        r.io.create(Files::listing, "kova.out");
         write_run_summary(r.io, r);
         std::vector<std::string> want = {"",
                                          " XD instructions are in file            : xd_kova.mas"};
@@ -44,19 +44,19 @@ TEST(RunSummary, LinesPerOption) {
             std::to_string(c.databank) + std::to_string(c.extend_h) + std::to_string(c.to_xd);
         EXPECT_EQ(w.terminal(), want) << flags;
         want.insert(want.begin(), {"", std::string(80, '-')});
-        EXPECT_EQ(w.file(r.files.listing, "kova.out"), want) << flags;
+        EXPECT_EQ(w.file(Files::listing, "kova.out"), want) << flags;
     }
 }
 
 TEST(RunSummary, RunTime) {
     test::Writer w;
     test::RunRecords& r = w.r;
-    r.io.create(r.files.listing, "kova.out");
-    write_run_time(r.io, r, CpuTimes{12.34, 0.06});
+    r.io.create(Files::listing, "kova.out");
+    write_run_time(r.io, CpuTimes{12.34, 0.06});
     const std::string line =
         " Total program elapsed times u,s,t (s) :         12.3          0.1         12.4";
     EXPECT_EQ(w.terminal(), (std::vector<std::string>{"", line, ""}));
-    EXPECT_EQ(w.file(r.files.listing, "kova.out"),
+    EXPECT_EQ(w.file(Files::listing, "kova.out"),
               (std::vector<std::string>{"", line, "", std::string(80, '-'), ""}));
 }
 

@@ -179,7 +179,7 @@ TEST(XdRefinementBlock, KeepKappaLineBreaks) {
     cases.push_back(c440);
     for (const Case& c : cases) {
         FrameRecords f(0);
-        write_xd_refinement_block(f.r.io, f.r.files.xd_master, f.r.structure.weight, c.n);
+        write_xd_refinement_block(f.r.io, Files::xd_master, f.r.structure.weight, c.n);
         auto lines = f.file("xd_kova.mas");
         ASSERT_EQ(lines.size(), c.want.size() + 12) << c.n;
         EXPECT_EQ(lines[0], "!" + std::string(78, '-'));
@@ -191,7 +191,7 @@ TEST(XdRefinementBlock, KeepKappaLineBreaks) {
 
 TEST(XdRefinementBlock, FixedLinesAndTheInitialWeights) {
     FrameRecords f(0);
-    write_xd_refinement_block(f.r.io, f.r.files.xd_master, f.r.structure.weight, 1);
+    write_xd_refinement_block(f.r.io, Files::xd_master, f.r.structure.weight, 1);
     auto l = f.file("xd_kova.mas");
     ASSERT_EQ(l.size(), 13u);
     EXPECT_EQ(l[3], "!KEEP  rigid group1");
@@ -206,7 +206,7 @@ TEST(XdRefinementBlock, FixedLinesAndTheInitialWeights) {
 
 TEST(XdClosingModules, SixtyOneLinesWithTheAtomCount) {
     FrameRecords f(12);
-    write_xd_closing_modules(f.r.io, f.r.files.xd_master, f.r.structure.atom_count);
+    write_xd_closing_modules(f.r.io, Files::xd_master, f.r.structure.atom_count);
     auto l = f.file("xd_kova.mas");
     ASSERT_EQ(l.size(), 61u);
     EXPECT_EQ(l[0], "!");
@@ -234,7 +234,7 @@ TEST(XdClosingModules, AtomCountsBeyondFourColumnsAreWrittenInFull) {
     };
     for (const auto& c : cases) {
         FrameRecords f(1);
-        write_xd_closing_modules(f.r.io, f.r.files.xd_master, c.nat);
+        write_xd_closing_modules(f.r.io, Files::xd_master, c.nat);
         auto l = f.file("xd_kova.mas");
         ASSERT_EQ(l.size(), 61u);
         EXPECT_EQ(l[35], c.line);

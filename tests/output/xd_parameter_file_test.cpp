@@ -19,7 +19,7 @@ TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
     r.structure.atom_count = 12;
     r.frames.kappa_count = 5;
     r.structure.table_count = 2;
-    r.io.create(r.files.xd_parameters, "xd_kova.inp");
+    r.io.create(Files::xd_parameters, "xd_kova.inp");
     write_xd_parameter_head(r.io, r);
     const std::vector<std::string> want = {
         kBang,
@@ -32,7 +32,7 @@ TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
         kZero8,
         kZero6,
     };
-    EXPECT_EQ(w.file(r.files.xd_parameters, "xd_kova.inp"), want);
+    EXPECT_EQ(w.file(Files::xd_parameters, "xd_kova.inp"), want);
 
     // model name without its trailing blanks; dummies follow the zero block; counts too wide
     // for I4 are stars
@@ -45,9 +45,9 @@ TEST(XdParameterFile, HeadWithUsageRecordAndDummies) {
     q.frames.dummy_count = 2;
     q.frames.dummy_xyz[1] = Fractional{0.5f, -0.25f, 1.0f};
     q.frames.dummy_xyz[2] = Cartesian{-12.3456f, 0.0f, 123.0f};  // Cartesian input keeps Å
-    q.io.create(q.files.xd_parameters, "xd_kova.inp");
+    q.io.create(Files::xd_parameters, "xd_kova.inp");
     write_xd_parameter_head(q.io, q);
-    auto got = w2.file(q.files.xd_parameters, "xd_kova.inp");
+    auto got = w2.file(Files::xd_parameters, "xd_kova.inp");
     ASSERT_EQ(got.size(), 11u);
     EXPECT_EQ(got[4], "  MYMODEL   MODEL  4  2  1  0");
     EXPECT_EQ(got[6], "USAGE **** 2 4    0 0 1 0 0    1 0 0 0 0    2");
@@ -80,7 +80,7 @@ TEST(XdParameterFile, AtomGroups) {
     r.structure.scattering_table[2] = 2;
     r.frames.kappa_set[2] = 1;
     r.frames.equivalent_atom[2] = 1;
-    r.io.create(r.files.xd_parameters, "xd_kova.inp");
+    r.io.create(Files::xd_parameters, "xd_kova.inp");
     write_xd_parameter_atom(r.io, r, 1);
     write_xd_parameter_atom(r.io, r, 2);
     const std::vector<std::string> want = {
@@ -102,7 +102,7 @@ TEST(XdParameterFile, AtomGroups) {
         "  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000",
         "  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000",
     };
-    EXPECT_EQ(w.file(r.files.xd_parameters, "xd_kova.inp"), want);
+    EXPECT_EQ(w.file(Files::xd_parameters, "xd_kova.inp"), want);
 }
 
 TEST(XdParameterFile, Tail) {
@@ -118,7 +118,7 @@ TEST(XdParameterFile, Tail) {
     r.structure.free_var[2] = 0.25f;
     r.structure.free_var[9] = -1.0f;
     r.structure.free_var[10] = 7.0f;  // beyond the nine written
-    r.io.create(r.files.xd_parameters, "xd_kova.inp");
+    r.io.create(Files::xd_parameters, "xd_kova.inp");
     write_xd_parameter_tail(r.io, r);
     const std::vector<std::string> want = {
         "  1  1.000000  1.000000  1.000000  1.000000  1.000000  1.000000",
@@ -127,13 +127,13 @@ TEST(XdParameterFile, Tail) {
         "-0.1000E+01",
         " 0.500000E+00",
     };
-    EXPECT_EQ(w.file(r.files.xd_parameters, "xd_kova.inp"), want);
+    EXPECT_EQ(w.file(Files::xd_parameters, "xd_kova.inp"), want);
 
     // without kappa sets the tail begins with the free variables, here the initial values
     test::Writer w2;
-    w2.r.io.create(w2.r.files.xd_parameters, "xd_kova.inp");
+    w2.r.io.create(Files::xd_parameters, "xd_kova.inp");
     write_xd_parameter_tail(w2.r.io, w2.r);
-    auto got = w2.file(w2.r.files.xd_parameters, "xd_kova.inp");
+    auto got = w2.file(Files::xd_parameters, "xd_kova.inp");
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[1], " 0.0000E+00");
     EXPECT_EQ(got[2], " 0.100000E+01");

@@ -131,11 +131,11 @@ TEST(Limits, TheLogicalLineOf255Characters) {
         test::RunRecords& r = w.r;
         r.io.open_old(test::input_channel, "in.txt");
         std::optional<LogicalLine> line =
-            read_logical_line(r.io, r.files.listing, test::input_channel);
+            read_logical_line(r.io, Files::listing, test::input_channel);
         ASSERT_TRUE(line);
         ASSERT_EQ(line->text.size(), 255u);
         EXPECT_EQ(line->text.substr(252), c.tail) << c.backslash;
-        line = read_logical_line(r.io, r.files.listing, test::input_channel);
+        line = read_logical_line(r.io, Files::listing, test::input_channel);
         ASSERT_TRUE(line);
         EXPECT_EQ(trim(line->text), "NEXT");
     }

@@ -32,7 +32,7 @@ struct Fixture : test::Workspace {
 
 // The logical lines of the fixture's input channel, their text without trailing blanks.
 std::optional<LogicalLine> next_line(Fixture& f) {
-    return read_logical_line(f.r.io, f.r.files.listing, test::input_channel);
+    return read_logical_line(f.r.io, Files::listing, test::input_channel);
 }
 
 TEST(LogicalLines, ContinuationCommentsAndEnd) {
@@ -137,16 +137,16 @@ TEST(WordSplitter, FortyTextWords) {
 
 TEST(FindWordColumns, ColumnsAndMissingWord) {
     test::RunRecords r;
-    const WordColumns c = find_word_columns(r.io, r.files.listing, "  ab cde  ", 2);
+    const WordColumns c = find_word_columns(r.io, Files::listing, "  ab cde  ", 2);
     EXPECT_EQ(c.first, 6);
     EXPECT_EQ(c.last, 8);
-    EXPECT_THROW(find_word_columns(r.io, r.files.listing, "  ab cde  ", 3), RunStop);
+    EXPECT_THROW(find_word_columns(r.io, Files::listing, "  ab cde  ", 3), RunStop);
 }
 
 // The stop for a missing word keeps its text and adds what its caller says is missing.
 TEST(FindWordColumns, MissingWordNamedByTheCaller) {
     test::Workspace w({.errors_on_terminal = true});
-    EXPECT_THROW(find_word_columns(w.r.io, w.r.files.listing, "ATOM 6 X ", 4,
+    EXPECT_THROW(find_word_columns(w.r.io, Files::listing, "ATOM 6 X ", 4,
                                    ": test.db, record 3: no word 4"),
                  RunStop);
     EXPECT_EQ(w.out.str(),
@@ -231,10 +231,10 @@ TEST(Labels, CutSqueezeAndLengths) {
     EXPECT_EQ(first_nonblank("  x "), 3);
     test::RunRecords r;
     std::string s = " - x + 1 / 2 ";
-    remove_blanks(r.io, r.files.listing, s);
+    remove_blanks(r.io, Files::listing, s);
     EXPECT_EQ(s, "-x+1/2       ");
     std::string big(257, ' ');
-    EXPECT_THROW(remove_blanks(r.io, r.files.listing, big), RunStop);
+    EXPECT_THROW(remove_blanks(r.io, Files::listing, big), RunStop);
 }
 
 TEST(Elements, AtomicNumber) {

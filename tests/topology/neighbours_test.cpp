@@ -185,7 +185,7 @@ TEST(Neighbours, ListingWithRadiusDisorderNoteAndTypeSummary) {
 
     // The printout of the stored row: covalent heading, no note, a line of one blank per type.
     find_all_neighbours(b.r.io, b.r);
-    list_stored_neighbours(b.r.io, b.r, 1, b.r.files.listing);
+    list_stored_neighbours(b.r.io, b.r, 1, Files::listing);
     // Covalent limit C-H 0.77 + 0.2 + 0.40 = 1.37: H1 to H4. The all-atom printout put the
     // members in order of their own neighbour counts: H1 also bonds H7 (0.6 Å; H3 and H5 are
     // closer than 0.5), H2, H3 and H4 bond C1 alone, so H2, H3, H4 (by distance), then H1.
@@ -227,7 +227,7 @@ TEST(Neighbours, ThousandNeighboursAllowedTheNextStops) {
     // the nearest atom would do, but the whole search stops the run
     EXPECT_THROW(first_neighbour(b.r.io, b.r, grown, 1, 30.0f, [](int) { return true; }), RunStop);
     b.out.str("");
-    b.r.io.create(b.r.files.listing, "kova.out");
+    b.r.io.create(Files::listing, "kova.out");
     EXPECT_THROW(find_neighbours(b.r.io, b.r, grown, 1, 30.0f, false), RunStop);
     const std::vector<std::string> msg = {
         "",
